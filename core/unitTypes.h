@@ -50,6 +50,9 @@ private:
     QString FSql;
 };
 
+// The class library's date-time: days since 30 December 1899, the time of day as the fraction.
+using TDateTime = double;
+
 // A set of enumeration values, as the class library's set types.
 template <class E, int N> class TSet {
 public:

@@ -127,7 +127,6 @@ protected:
     virtual void Changing();
     virtual void SetUpdateState(bool Updating) = 0;
     void CheckNotAttached() const;
-    void ErrorIndex() const;
     void SetHasData(bool Value) { FHasData = Value; }
     bool InSetText() const { return FInSetText; }
     QString ReadRecord(const QString& Record, int Index) const;

@@ -16,6 +16,7 @@ class QSettings;
 // Points the store at Path; an empty Path returns it to the user's file. Tests use this so they
 // never touch the user's settings.
 void SetRegistryFile(const QString& Path);
+// The file set above; "" while the store is the user's file.
 QString RegistryFile();
 
 // One key of the store, opened for the life of the object.

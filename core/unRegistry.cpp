@@ -33,7 +33,7 @@ void SetRegistryFile(const QString& Path) {
 }
 
 QString RegistryFile() {
-    return OpenStore()->fileName();
+    return StoreFile;
 }
 
 TRegistry::TRegistry() : FSettings(OpenStore()) {}

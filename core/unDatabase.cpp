@@ -558,7 +558,7 @@ QList<TJetType> SelectListTypes(const QString& Sql, const TCatalog& Catalog) {
         else if (K.IsPunct(")"_L1))
             --Depth;
         if (Depth == 0 && K.IsPunct(","_L1))
-            Items.append({});
+            Items.append(QList<const TToken*>());
         else
             Items.last().append(&K);
     }

@@ -11,6 +11,11 @@
 
 using namespace Qt::StringLiterals;
 
+// Readable failure output.
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << '"' << S.toStdString() << '"';
+}
+
 namespace {
 
 TEST(JetToSqlite, RewritesJetConstructsAndLeavesValuesAlone) {
@@ -223,7 +228,7 @@ TEST_F(DatabaseTest, DoubleQuotedValueNamingAColumnStaysAValue) {
 TEST_F(DatabaseTest, JetStatementFormsRun) {
     Seed();
     EXPECT_TRUE(Exec(u"Update Contracts   Set Finished = True,     At_Date  = 45400  Where ( docno = 7 )"_s));
-    EXPECT_EQ(Query(u"Select Finished, At_Date From Contracts"_s), u"True@19.04.2024"_s);
+    EXPECT_EQ(Query(u"Select Finished, At_Date From Contracts"_s), u"True@18.04.2024"_s);
     EXPECT_EQ(Rows(u"SELECT Contracts.docno FROM Contracts WHERE ( Contracts.Finished = True )ORDER BY "
                    u"Contracts.docno"_s),
               1);
@@ -281,7 +286,7 @@ TEST_F(DatabaseTest, OnlyOneStatementRunsPerCall) {
 TEST_F(DatabaseTest, RunQueryFailureClearsTheListAndCarriesTheStatement) {
     TDelimitedStringList List;
     List.Add(u"old"_s);
-    const QString Sql = u"Select nothing From Nowhere"_s;
+    const QString Sql = u"Select SN From Nowhere"_s;
     try {
         RunQuery(nullptr, AdoConnection, Sql, &List);
         FAIL() << "no error";

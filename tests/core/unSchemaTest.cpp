@@ -10,6 +10,11 @@
 
 using namespace Qt::StringLiterals;
 
+// Readable failure output.
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << '"' << S.toStdString() << '"';
+}
+
 namespace {
 
 QString Query(const QString& Sql) {

@@ -7,13 +7,16 @@
 
 TDefaultAttributes AllDefaultAttributes() {
     TDefaultAttributes all;
-    for (int i = 0; i < DefAttrCount; ++i) all.Include(TDefAttr(i));
+    for (int i = 0; i < DefAttrCount; ++i)
+        all.Include(TDefAttr(i));
     return all;
 }
 
 // ---- TCellAttributes
 
-TCellAttributes::TCellAttributes() { Reset(); }
+TCellAttributes::TCellAttributes() {
+    Reset();
+}
 
 TCellAttributes::TCellAttributes(TRichGrid* Grid, int ARow, int ACol)
     : FStandAlone(false), FCol(ACol), FRow(ARow), FGrid(Grid) {
@@ -25,7 +28,8 @@ TCellAttributes::~TCellAttributes() {
 }
 
 void TCellAttributes::CheckStandAlone() const {
-    if (!FStandAlone) throw EWriteInAttachedAttr(QStringLiteral("Can not change this property in attached attributes"));
+    if (!FStandAlone)
+        throw EWriteInAttachedAttr(QStringLiteral("Can not change this property in attached attributes"));
 }
 
 void TCellAttributes::SetCol(int Value) {
@@ -303,7 +307,9 @@ bool TCellAttributes::IsEqual(const TCellAttributes* Other, std::initializer_lis
 
 // ---- TColRowAttributes
 
-TColRowAttributes::TColRowAttributes() { ResetSizing(); }
+TColRowAttributes::TColRowAttributes() {
+    ResetSizing();
+}
 
 TColRowAttributes::TColRowAttributes(TRichGrid* Grid, int Index, TColRowKind Kind)
     : TCellAttributes(Grid, Index, Index), FKind(Kind) {
@@ -333,7 +339,9 @@ void TColRowAttributes::SetGridSize(int Value) {
     if (FKind == crkRow) FGrid->SetRowHeights(FRow, Value);
 }
 
-int TColRowAttributes::Size() const { return Visible() && Attached() ? GridSize() : FStoredSize; }
+int TColRowAttributes::Size() const {
+    return Visible() && Attached() ? GridSize() : FStoredSize;
+}
 
 void TColRowAttributes::SetSize(int Value) {
     if (Visible() && Attached())
@@ -343,7 +351,9 @@ void TColRowAttributes::SetSize(int Value) {
     Changed();
 }
 
-bool TColRowAttributes::Visible() const { return Attached() ? GridSize() > 0 : FVisible; }
+bool TColRowAttributes::Visible() const {
+    return Attached() ? GridSize() > 0 : FVisible;
+}
 
 void TColRowAttributes::SetVisible(bool Value) {
     if (Value == Visible()) return;
@@ -396,7 +406,8 @@ int TColRowAttributes::RequiredSize() const {
     int size = Size();
     if (FAutoResize) {
         int measured = 0;
-        if (FGrid && FGrid->RecordedRequiredSize(FKind, FKind == crkRow ? FRow : FCol, measured)) size = measured;
+        if (FGrid && FGrid->RecordedRequiredSize(FKind, FKind == crkRow ? FRow : FCol, measured))
+            size = measured;
     } else if (FResizeToFillClient) {
         size = FMinSize;
     }
@@ -408,7 +419,8 @@ void TColRowAttributes::ResetSizing() {
     FResizeToFillClient = false;
     if (FGrid) {
         FAutoResize = FKind == crkRow ? FGrid->AutoResizeRows() : FGrid->AutoResizeCols();
-        FResizeToFillClient = FKind == crkRow ? FGrid->ResizeRowsToFillClient() : FGrid->ResizeColsToFillClient();
+        FResizeToFillClient =
+            FKind == crkRow ? FGrid->ResizeRowsToFillClient() : FGrid->ResizeColsToFillClient();
     }
     FMinSize = 0;
     FMaxSize = 65535;
@@ -535,5 +547,6 @@ TColRowAttributesItem* TColRowCollection::Add() {
 
 void TColRowCollection::Assign(const TColRowCollection* Source) {
     FItems.clear();
-    for (int i = 0; i < Source->Count(); ++i) Add()->Assign(Source->Items(i));
+    for (int i = 0; i < Source->Count(); ++i)
+        Add()->Assign(Source->Items(i));
 }

@@ -4,6 +4,7 @@
 // either gives an attribute its own value or inherits it from the layer below; the grid
 // composes defaults, then the column's set, the row's set and the cell's own set.
 
+#include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/Graphics.h"
 
 #include <QPointer>
@@ -14,7 +15,6 @@
 #include <vector>
 
 class TRichGrid;
-class TCellFormatter;
 
 // The ordinal is the flag number.
 enum TDefAttr {

@@ -46,10 +46,12 @@ TCellFormatter::TCellFormatter(QObject* Owner) : QObject(Owner) {}
 TCellFormatter::~TCellFormatter() {
     const QSet<TCellAttributes*> users = FAttributesList;
     FAttributesList.clear();
-    for (TCellAttributes* a : users) a->FormatterDestroyed();
+    for (TCellAttributes* a : users)
+        a->FormatterDestroyed();
 }
 
-void TCellFormatter::FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text, TCellAttributes* Attributes) {
+void TCellFormatter::FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text,
+                                TCellAttributes* Attributes) {
     FCellText = Text;
     FCellAttributes = Attributes;
     if (OnCellFormat) OnCellFormat(this, AGrid, ACol, ARow, Text, Attributes);
@@ -140,7 +142,9 @@ void TNumberFormatter::SetMarkNegative(bool Value) {
     Changed();
 }
 
-void TNumberFormatter::SetNegativeAttr(const TCellAttributes* Value) { FNegativeAttr->CopyAttributes(Value); }
+void TNumberFormatter::SetNegativeAttr(const TCellAttributes* Value) {
+    FNegativeAttr->CopyAttributes(Value);
+}
 
 void TNumberFormatter::GetValue() {
     const QString digits = FilterNumberChars(FCellText);
@@ -157,7 +161,8 @@ void TNumberFormatter::GetValue() {
     TCustomValueFormatter::GetValue();
 }
 
-void TNumberFormatter::FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text, TCellAttributes* Attributes) {
+void TNumberFormatter::FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text,
+                                  TCellAttributes* Attributes) {
     TCustomValueFormatter::FormatCell(AGrid, ACol, ARow, Text, Attributes);
     if (FHaveValue || ZeroOnNoValue()) Attributes->SetAlignment({caRight, caCenter});
     if (FMarkNegative && FHaveValue && FValue.toDouble() < 0) FNegativeAttr->ApplyTo(Attributes);
@@ -165,7 +170,8 @@ void TNumberFormatter::FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString&
 
 // ---- TFloatFormatter
 
-TFloatFormatter::TFloatFormatter(QObject* Owner, int Precision) : TNumberFormatter(Owner), FPrecision(Precision) {}
+TFloatFormatter::TFloatFormatter(QObject* Owner, int Precision)
+    : TNumberFormatter(Owner), FPrecision(Precision) {}
 
 void TFloatFormatter::SetPrecision(int Value) {
     if (FPrecision == Value) return;
@@ -173,7 +179,8 @@ void TFloatFormatter::SetPrecision(int Value) {
     Changed();
 }
 
-void TFloatFormatter::FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text, TCellAttributes* Attributes) {
+void TFloatFormatter::FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text,
+                                 TCellAttributes* Attributes) {
     TNumberFormatter::FormatCell(AGrid, ACol, ARow, Text, Attributes);
     if (!FHaveValue && !ZeroOnNoValue()) return;
     Text = FloatToFixedStr(FPrecision, FValue.toDouble());

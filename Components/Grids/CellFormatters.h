@@ -17,8 +17,8 @@ class TCustomValueFormatter;
 
 using TCellFormatEvent = std::function<void(TCellFormatter* Sender, TRichGrid* AGrid, int ACol, int ARow,
                                             QString& ACellText, TCellAttributes* ACellAttributes)>;
-using TGetValueEvent =
-    std::function<void(TCustomValueFormatter* Sender, const QString& ACellText, QVariant& Value, bool& HaveValue)>;
+using TGetValueEvent = std::function<void(TCustomValueFormatter* Sender, const QString& ACellText,
+                                          QVariant& Value, bool& HaveValue)>;
 using TFormatterChangeEvent = std::function<void(TCellFormatter* Sender)>;
 
 // Variant type indices a value formatter holds its value as.
@@ -75,7 +75,8 @@ class TCustomValueFormatter : public TCellFormatter {
 public:
     explicit TCustomValueFormatter(QObject* Owner = nullptr);
 
-    void FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text, TCellAttributes* Attributes) override;
+    void FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text,
+                    TCellAttributes* Attributes) override;
     // The stored default converted to the value type.
     virtual QVariant GetDefaultValue() const;
     virtual void SetDefaultValue(const QVariant& Value);
@@ -113,7 +114,8 @@ public:
     explicit TNumberFormatter(QObject* Owner = nullptr);
     ~TNumberFormatter() override;
 
-    void FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text, TCellAttributes* Attributes) override;
+    void FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text,
+                    TCellAttributes* Attributes) override;
     void GetValue() override;
 
     bool MarkNegative() const { return FMarkNegative; }
@@ -135,7 +137,8 @@ class TFloatFormatter : public TNumberFormatter {
 public:
     explicit TFloatFormatter(QObject* Owner = nullptr, int Precision = 2);
 
-    void FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text, TCellAttributes* Attributes) override;
+    void FormatCell(TRichGrid* AGrid, int ACol, int ARow, QString& Text,
+                    TCellAttributes* Attributes) override;
 
     int Precision() const { return FPrecision; }
     void SetPrecision(int Value);

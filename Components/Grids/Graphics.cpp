@@ -4,11 +4,13 @@
 
 namespace {
 
-bool IsSystemColor(TColor Color) { return (quint32(Color) & 0xFF000000u) == 0xFF000000u; }
+bool IsSystemColor(TColor Color) {
+    return (quint32(Color) & 0xFF000000u) == 0xFF000000u;
+}
 
 QPalette::ColorRole SystemRole(int Index) {
     switch (Index) {
-    case 0: // clScrollBar
+    case 0:  // clScrollBar
     case 15: // clBtnFace
         return QPalette::Button;
     case 5: // clWindow
@@ -46,7 +48,9 @@ QColor ToQColor(TColor Color, const QPalette& Palette) {
     return QColor(Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF);
 }
 
-QColor ToQColor(TColor Color) { return ToQColor(Color, QGuiApplication::palette()); }
+QColor ToQColor(TColor Color) {
+    return ToQColor(Color, QGuiApplication::palette());
+}
 
 TColor FromQColor(const QColor& Color) {
     if (!Color.isValid()) return clNone;

@@ -3,7 +3,8 @@
 #include <QIcon>
 #include <QPainter>
 
-TImageList::TImageList(QObject* Owner, int Width, int Height) : QObject(Owner), FWidth(Width), FHeight(Height) {}
+TImageList::TImageList(QObject* Owner, int Width, int Height)
+    : QObject(Owner), FWidth(Width), FHeight(Height) {}
 
 void TImageList::SetSize(int Width, int Height) {
     if (Width == FWidth && Height == FHeight) return;
@@ -33,7 +34,9 @@ void TImageList::Clear() {
     emit changed();
 }
 
-QPixmap TImageList::Image(int Index) const { return Index >= 0 && Index < Count() ? FImages[Index] : QPixmap(); }
+QPixmap TImageList::Image(int Index) const {
+    return Index >= 0 && Index < Count() ? FImages[Index] : QPixmap();
+}
 
 void TImageList::Draw(QPainter& Painter, int X, int Y, int Index, bool Enabled) const {
     if (Index < 0 || Index >= Count()) return;

@@ -10,7 +10,8 @@
 TRichGrid::TRichGrid(QWidget* Parent)
     : TStringGrid(Parent), FColAttr(std::make_unique<TColCollection>(this)),
       FRowAttr(std::make_unique<TRowCollection>(this)), FDefAttributes(std::make_unique<TCellAttributes>()),
-      FFixedAttributes(std::make_unique<TCellAttributes>()), FComposeScratch(std::make_unique<TColRowAttributes>()),
+      FFixedAttributes(std::make_unique<TCellAttributes>()),
+      FComposeScratch(std::make_unique<TColRowAttributes>()),
       FColScratch(std::make_unique<TColRowAttributes>(this, 0, crkCol)),
       FRowScratch(std::make_unique<TColRowAttributes>(this, 0, crkRow)) {
     FFixedAttributes->SetBackColor(FixedColor());
@@ -81,17 +82,15 @@ TColRowAttributes* TRichGrid::RowAttributes(int ARow) {
 
 TCellAttributes* TRichGrid::CellAttributes(int ACol, int ARow) {
     if (ACol < 0 || ARow < 0) return nullptr;
-    auto& slot = FCellAttrs[{ARow, ACol}];
-    if (!slot) {
-        auto set = std::make_unique<TCellAttributes>(this, ARow, ACol);
-        TColRowAttributes scratch;
-        QString text;
-        ComposeInto(ACol, ARow, scratch, text);
-        set->CopyAttributes(&scratch);
-        set->OnChange = [this](TCellAttributes*, int, int) { InvalidateGrid(); };
-        slot = std::move(set);
-    }
-    return slot.get();
+    auto it = FCellAttrs.find({ARow, ACol});
+    if (it != FCellAttrs.end()) return it->second.get();
+    auto set = std::make_unique<TCellAttributes>(this, ARow, ACol);
+    TColRowAttributes scratch;
+    QString text;
+    ComposeInto(ACol, ARow, scratch, text);
+    set->CopyAttributes(&scratch);
+    set->OnChange = [this](TCellAttributes*, int, int) { InvalidateGrid(); };
+    return FCellAttrs.emplace(TCellKey{ARow, ACol}, std::move(set)).first->second.get();
 }
 
 bool TRichGrid::HasColAttributes(int ACol) const {
@@ -102,7 +101,9 @@ bool TRichGrid::HasRowAttributes(int ARow) const {
     return ARow >= 0 && size_t(ARow) < FRowAttrs.size() && FRowAttrs[size_t(ARow)];
 }
 
-bool TRichGrid::HasCellAttributes(int ACol, int ARow) const { return FCellAttrs.count({ARow, ACol}) > 0; }
+bool TRichGrid::HasCellAttributes(int ACol, int ARow) const {
+    return FCellAttrs.count({ARow, ACol}) > 0;
+}
 
 void TRichGrid::FillReadScratch(TColRowAttributes& Scratch, TColRowKind Kind, int Index) {
     Scratch.FCol = Index;
@@ -189,9 +190,11 @@ void TRichGrid::ClearAttributes(TGridRect Rect, int Flags) {
     Rect.Left = std::max(Rect.Left, 0);
     Rect.Top = std::max(Rect.Top, 0);
     if (Flags & caColAttributes)
-        for (int c = Rect.Left; c <= Rect.Right && size_t(c) < FColAttrs.size(); ++c) FColAttrs[size_t(c)].reset();
+        for (int c = Rect.Left; c <= Rect.Right && size_t(c) < FColAttrs.size(); ++c)
+            FColAttrs[size_t(c)].reset();
     if (Flags & caRowAttributes)
-        for (int r = Rect.Top; r <= Rect.Bottom && size_t(r) < FRowAttrs.size(); ++r) FRowAttrs[size_t(r)].reset();
+        for (int r = Rect.Top; r <= Rect.Bottom && size_t(r) < FRowAttrs.size(); ++r)
+            FRowAttrs[size_t(r)].reset();
     if (Flags & caCellAttributes) {
         auto it = FCellAttrs.lower_bound({Rect.Top, Rect.Left});
         const auto end = FCellAttrs.upper_bound({Rect.Bottom, Rect.Right});
@@ -248,7 +251,9 @@ void TRichGrid::SetValues(int ACol, int ARow, const QVariant& Value) {
         FValues.erase({ARow, ACol});
 }
 
-void TRichGrid::ClearValues() { FValues.clear(); }
+void TRichGrid::ClearValues() {
+    FValues.clear();
+}
 
 void TRichGrid::ClearRowValues(int FromRow, int ToRow) {
     if (ToRow < FromRow) return;
@@ -338,9 +343,11 @@ QRect TRichGrid::GetMergedCellRect(int ACol, int ARow) {
         h += RowHeights(top);
     }
     int right = ACol;
-    while (right < ColCount() - 1 && MergeFlags(right, ARow).Contains(mcRight)) w += ColWidths(++right);
+    while (right < ColCount() - 1 && MergeFlags(right, ARow).Contains(mcRight))
+        w += ColWidths(++right);
     int bottom = ARow;
-    while (bottom < RowCount() - 1 && MergeFlags(right, bottom).Contains(mcBottom)) h += RowHeights(++bottom);
+    while (bottom < RowCount() - 1 && MergeFlags(right, bottom).Contains(mcBottom))
+        h += RowHeights(++bottom);
     return QRect(x, y, w, h);
 }
 
@@ -438,7 +445,8 @@ void TRichGrid::DrawCell(QPainter& Painter, int ACol, int ARow, const QRect& Rec
     Painter.drawLine(R.left(), R.top(), R.right(), R.top());
     Painter.drawLine(R.left(), R.top(), R.left(), R.bottom());
 
-    QRect T = R.adjusted(a.LeftMargin() + 1, a.TopMargin() + 1, -(a.RightMargin() + 1), -(a.BottomMargin() + 1));
+    QRect T =
+        R.adjusted(a.LeftMargin() + 1, a.TopMargin() + 1, -(a.RightMargin() + 1), -(a.BottomMargin() + 1));
     if (a.BitmapDrawMode() != bmDontDraw && FImages && a.Bitmap() >= 0) {
         const int W = FImages->Width();
         const int H = FImages->Height();
@@ -537,7 +545,8 @@ QSize TRichGrid::AutoResizeColumn(int ACol, QPaintDevice* Canvas, bool MeasureOn
 }
 
 void TRichGrid::AutoResizeColumns(QPaintDevice* Canvas) {
-    for (int c = 0; c < ColCount(); ++c) AutoResizeColumn(c, Canvas, false);
+    for (int c = 0; c < ColCount(); ++c)
+        AutoResizeColumn(c, Canvas, false);
 }
 
 void TRichGrid::FillClientWidth() {
@@ -581,9 +590,11 @@ int TRichGrid::RowHeightForFilling(int ARow) {
             MeasureCell(c, ARow, size, true);
             h = std::max(h, size.height());
         };
-        for (int c = 0; c < FixedCols(); ++c) measure(c);
+        for (int c = 0; c < FixedCols(); ++c)
+            measure(c);
         const int last = std::min(ColCount(), LeftCol() + VisibleColCount());
-        for (int c = LeftCol(); c < last; ++c) measure(c);
+        for (int c = LeftCol(); c < last; ++c)
+            measure(c);
     }
     return h;
 }
@@ -595,7 +606,8 @@ void TRichGrid::FillClientHeight() {
     int required = 0;
     int others = 0;
     for (int r = 0; r < RowCount(); ++r) {
-        const bool fills = HasRowAttributes(r) ? FRowAttrs[size_t(r)]->ResizeToFillClient() : FResizeRowsToFillClient;
+        const bool fills =
+            HasRowAttributes(r) ? FRowAttrs[size_t(r)]->ResizeToFillClient() : FResizeRowsToFillClient;
         if (fills && RowVisible(r)) {
             fill.push_back({r, RowHeightForFilling(r)});
             required += fill.back().second;
@@ -611,7 +623,8 @@ void TRichGrid::FillClientHeight() {
         for (int i = 0; i < n; ++i) {
             const int s = share + (i == n - 1 ? rest : 0);
             const TColRowAttributes* a = ReadRowAttributes(fill[size_t(i)].first);
-            SetRowHeights(fill[size_t(i)].first, s >= a->MaxSize() ? a->MaxSize() : std::max(s, a->MinSize()));
+            SetRowHeights(fill[size_t(i)].first,
+                          s >= a->MaxSize() ? a->MaxSize() : std::max(s, a->MinSize()));
         }
     }
     FInRowResize = false;
@@ -663,7 +676,9 @@ void TRichGrid::resizeEvent(QResizeEvent* Event) {
     FillClientHeight();
 }
 
-void TRichGrid::RepaintCol(int) { InvalidateGrid(); }
+void TRichGrid::RepaintCol(int) {
+    InvalidateGrid();
+}
 
 // ---- options
 
@@ -705,7 +720,9 @@ void TRichGrid::SetImages(TImageList* Value) {
     InvalidateGrid();
 }
 
-void TRichGrid::Changed() { emit changed(); }
+void TRichGrid::Changed() {
+    emit changed();
+}
 
 // ---- selection and editing
 
@@ -761,7 +778,8 @@ void TRichGrid::Assign(const TRichGrid* Source) {
     SetFixedRows(Source->FixedRows());
     SetDefaultRowHeight(Source->DefaultRowHeight());
     SetDefaultColWidth(Source->DefaultColWidth());
-    for (int c = 0; c < ColCount(); ++c) SetCols(c, Source->Cols(c));
+    for (int c = 0; c < ColCount(); ++c)
+        SetCols(c, Source->Cols(c));
     SetOptions(Source->Options());
     SetImages(Source->Images());
     SetRichOptions(Source->RichOptions());
@@ -780,7 +798,8 @@ void TRichGrid::Assign(const TRichGrid* Source) {
         if (Source->FColAttrs[c]) ColAttributes(int(c))->Assign(Source->FColAttrs[c].get());
     for (size_t r = 0; r < Source->FRowAttrs.size(); ++r)
         if (Source->FRowAttrs[r]) RowAttributes(int(r))->Assign(Source->FRowAttrs[r].get());
-    for (const auto& [key, set] : Source->FCellAttrs) CellAttributes(key.second, key.first)->Assign(set.get());
+    for (const auto& [key, set] : Source->FCellAttrs)
+        CellAttributes(key.second, key.first)->Assign(set.get());
     SetMergeCellsStr(Source->MergeCellsStr());
 }
 

@@ -5,6 +5,7 @@
 // that skips hidden and unselectable cells.
 
 #include "Components/Grids/CellAttributes.h"
+#include "Components/Grids/ImageList.h"
 #include "Components/Grids/StringGrid.h"
 
 #include <QPointer>
@@ -12,8 +13,6 @@
 #include <map>
 #include <memory>
 #include <utility>
-
-class TImageList;
 
 enum TRichGridOption { rgoMergeAttr };
 using TRichGridOptions = TSet<TRichGridOption, 1>;

@@ -59,7 +59,8 @@ void TStringGrid::SetCells(int ACol, int ARow, const QString& Value) {
         if (QStringView(d.Text).mid(start, oldLen) == Value) return;
         d.Text.replace(start, oldLen, Value);
         const int delta = int(Value.size()) - oldLen;
-        for (size_t k = size_t(ACol); k < n; ++k) d.Ends[k] += delta;
+        for (size_t k = size_t(ACol); k < n; ++k)
+            d.Ends[k] += delta;
     }
     InvalidateCell(ACol, ARow);
 }
@@ -68,23 +69,27 @@ QStringList TStringGrid::Cols(int ACol) const {
     QStringList list;
     if (ACol < 0 || ACol >= ColCount()) return list;
     list.reserve(RowCount());
-    for (int r = 0; r < RowCount(); ++r) list.append(Cells(ACol, r));
+    for (int r = 0; r < RowCount(); ++r)
+        list.append(Cells(ACol, r));
     return list;
 }
 
 void TStringGrid::SetCols(int ACol, const QStringList& Value) {
-    for (int r = 0; r < RowCount(); ++r) SetCells(ACol, r, r < Value.size() ? Value[r] : QString());
+    for (int r = 0; r < RowCount(); ++r)
+        SetCells(ACol, r, r < Value.size() ? Value[r] : QString());
 }
 
 QStringList TStringGrid::Rows(int ARow) const {
     QStringList list;
     if (ARow < 0 || ARow >= RowCount()) return list;
-    for (int c = 0; c < ColCount(); ++c) list.append(Cells(c, ARow));
+    for (int c = 0; c < ColCount(); ++c)
+        list.append(Cells(c, ARow));
     return list;
 }
 
 void TStringGrid::SetRows(int ARow, const QStringList& Value) {
-    for (int c = 0; c < ColCount(); ++c) SetCells(c, ARow, c < Value.size() ? Value[c] : QString());
+    for (int c = 0; c < ColCount(); ++c)
+        SetCells(c, ARow, c < Value.size() ? Value[c] : QString());
 }
 
 void TStringGrid::SetRowRecord(int ARow, const QString& Record, QChar Delimiter) {
@@ -232,19 +237,23 @@ void TStringGrid::SetScrollBars(TScrollStyle Value) {
 
 int TStringGrid::FixedColsWidth() const {
     int w = 0;
-    for (int c = 0; c < FFixedCols; ++c) w += FColWidths[size_t(c)];
+    for (int c = 0; c < FFixedCols; ++c)
+        w += FColWidths[size_t(c)];
     return w;
 }
 
 int TStringGrid::FixedRowsHeight() const {
     int h = 0;
-    for (int r = 0; r < FFixedRows; ++r) h += FRowHeights[size_t(r)];
+    for (int r = 0; r < FFixedRows; ++r)
+        h += FRowHeights[size_t(r)];
     return h;
 }
 
 // ---- current cell and selection
 
-bool TStringGrid::SelectCell(int, int) { return true; }
+bool TStringGrid::SelectCell(int, int) {
+    return true;
+}
 
 void TStringGrid::FocusCell(int ACol, int ARow, bool MoveAnchor) {
     if (ColCount() <= FFixedCols || RowCount() <= FFixedRows) return;
@@ -363,7 +372,8 @@ void TStringGrid::ScrollIntoView(int ACol, int ARow) {
             const int h = viewport()->height() - FixedRowsHeight();
             int top = ARow;
             int sum = FRowHeights[size_t(ARow)];
-            while (top > FTopRow && sum + FRowHeights[size_t(top) - 1] <= h) sum += FRowHeights[size_t(--top)];
+            while (top > FTopRow && sum + FRowHeights[size_t(top) - 1] <= h)
+                sum += FRowHeights[size_t(--top)];
             if (top > FTopRow) SetTopRow(top);
         }
     }
@@ -374,7 +384,8 @@ void TStringGrid::ScrollIntoView(int ACol, int ARow) {
             const int w = viewport()->width() - FixedColsWidth();
             int left = ACol;
             int sum = FColWidths[size_t(ACol)];
-            while (left > FLeftCol && sum + FColWidths[size_t(left) - 1] <= w) sum += FColWidths[size_t(--left)];
+            while (left > FLeftCol && sum + FColWidths[size_t(left) - 1] <= w)
+                sum += FColWidths[size_t(--left)];
             if (left > FLeftCol) SetLeftCol(left);
         }
     }
@@ -415,20 +426,24 @@ QRect TStringGrid::CellRect(int ACol, int ARow) const {
     const int vh = viewport()->height();
     int x = 0;
     if (ACol < FFixedCols) {
-        for (int c = 0; c < ACol; ++c) x += FColWidths[size_t(c)];
+        for (int c = 0; c < ACol; ++c)
+            x += FColWidths[size_t(c)];
     } else {
         if (ACol < FLeftCol) return QRect();
         x = FixedColsWidth();
-        for (int c = FLeftCol; c < ACol && x < vw; ++c) x += FColWidths[size_t(c)];
+        for (int c = FLeftCol; c < ACol && x < vw; ++c)
+            x += FColWidths[size_t(c)];
         if (x >= vw) return QRect();
     }
     int y = 0;
     if (ARow < FFixedRows) {
-        for (int r = 0; r < ARow; ++r) y += FRowHeights[size_t(r)];
+        for (int r = 0; r < ARow; ++r)
+            y += FRowHeights[size_t(r)];
     } else {
         if (ARow < FTopRow) return QRect();
         y = FixedRowsHeight();
-        for (int r = FTopRow; r < ARow && y < vh; ++r) y += FRowHeights[size_t(r)];
+        for (int r = FTopRow; r < ARow && y < vh; ++r)
+            y += FRowHeights[size_t(r)];
         if (y >= vh) return QRect();
     }
     return QRect(x, y, FColWidths[size_t(ACol)], FRowHeights[size_t(ARow)]);

@@ -12,9 +12,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
+#include <QStringDecoder>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <optional>
 #include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
@@ -29,17 +32,24 @@ namespace {
 
 // ---------------------------------------------------------------------------------------------
 // Tokens of a statement. Literals and bracketed names are single tokens, so nothing inside a
-// value is ever rewritten.
+// value is ever rewritten. Tokens view the statement's text; a rewritten token carries its own.
 
 enum class TTokKind { Space, Word, Number, Text, Quoted, Bracket, Punct };
 
 struct TToken {
     TTokKind Kind;
-    QString Text;
+    QStringView Source;
     bool Closed = true; // a literal or bracket that reached its closing character
+    bool Replaced = false;
+    QString Replacement;
 
-    bool Is(QLatin1StringView S) const { return Text.compare(S, Qt::CaseInsensitive) == 0; }
-    bool IsPunct(QLatin1StringView S) const { return Kind == TTokKind::Punct && Text == S; }
+    QStringView Text() const { return Replaced ? QStringView(Replacement) : Source; }
+    void Replace(QString S) {
+        Replacement = std::move(S);
+        Replaced = true;
+    }
+    bool Is(QLatin1StringView S) const { return Text().compare(S, Qt::CaseInsensitive) == 0; }
+    bool IsPunct(QLatin1StringView S) const { return Kind == TTokKind::Punct && Text() == S; }
 };
 
 using TTokens = QList<TToken>;
@@ -57,8 +67,10 @@ bool IsWordChar(QChar C) {
     return C.isLetterOrNumber() || C == u'_' || C == u'$';
 }
 
+// The tokens of S, which must outlive them.
 TTokens Tokenize(const QString& S) {
     TTokens T;
+    T.reserve(S.size() / 3 + 1);
     const qsizetype N = S.size();
     qsizetype I = 0;
     while (I < N) {
@@ -115,11 +127,13 @@ TTokens Tokenize(const QString& S) {
         } else {
             Kind = TTokKind::Punct;
             if (I + 1 < N) {
-                static const QStringList TwoChar = {"<=", ">=", "<>", "!=", "==", "||"};
-                if (TwoChar.contains(S.mid(I, 2))) J = I + 2;
+                const QChar D = S[I + 1];
+                if ((D == u'=' && (C == u'<' || C == u'>' || C == u'!' || C == u'=')) ||
+                    (C == u'<' && D == u'>') || (C == u'|' && D == u'|'))
+                    J = I + 2;
             }
         }
-        T.append({Kind, S.mid(I, J - I), Closed});
+        T.append({Kind, QStringView(S).mid(I, J - I), Closed});
         I = J;
     }
     return T;
@@ -137,26 +151,41 @@ int PrevSig(const TTokens& T, int I) {
     return -1;
 }
 
-bool IsKeyword(const TToken& T, const QSet<QString>& Words) {
-    return T.Kind == TTokKind::Word && Words.contains(T.Text.toUpper());
+template <size_t N> bool IsKeyword(const TToken& T, const QLatin1StringView (&Words)[N]) {
+    if (T.Kind != TTokKind::Word) return false;
+    const QStringView W = T.Text();
+    for (const QLatin1StringView K : Words)
+        if (K.size() == W.size() && W.compare(K, Qt::CaseInsensitive) == 0) return true;
+    return false;
 }
 
 // Words that end a table reference, so they are never taken for an alias.
-const QSet<QString>& ClauseWords() {
-    static const QSet<QString> Words = {"WHERE",     "ON",    "INNER",  "LEFT",    "RIGHT",  "OUTER",
-                                        "FULL",      "CROSS", "JOIN",   "NATURAL", "ORDER",  "GROUP",
-                                        "HAVING",    "SET",   "VALUES", "SELECT",  "UNION",  "EXCEPT",
-                                        "INTERSECT", "LIMIT", "AS",     "USING",   "WINDOW", "DEFAULT"};
-    return Words;
-}
+constexpr QLatin1StringView ClauseWords[] = {
+    "WHERE"_L1, "ON"_L1,      "INNER"_L1,     "LEFT"_L1,  "RIGHT"_L1,  "OUTER"_L1, "FULL"_L1,   "CROSS"_L1,
+    "JOIN"_L1,  "NATURAL"_L1, "ORDER"_L1,     "GROUP"_L1, "HAVING"_L1, "SET"_L1,   "VALUES"_L1, "SELECT"_L1,
+    "UNION"_L1, "EXCEPT"_L1,  "INTERSECT"_L1, "LIMIT"_L1, "AS"_L1,     "USING"_L1, "WINDOW"_L1, "DEFAULT"_L1};
+
+// Words that end an operand of "&".
+constexpr QLatin1StringView BoundaryWords[] = {
+    "SELECT"_L1, "DISTINCT"_L1, "AS"_L1,     "FROM"_L1,  "WHERE"_L1, "AND"_L1,   "OR"_L1,   "NOT"_L1,
+    "ON"_L1,     "SET"_L1,      "HAVING"_L1, "ORDER"_L1, "GROUP"_L1, "BY"_L1,    "LIKE"_L1, "IS"_L1,
+    "IN"_L1,     "BETWEEN"_L1,  "WHEN"_L1,   "THEN"_L1,  "ELSE"_L1,  "END"_L1,   "CASE"_L1, "VALUES"_L1,
+    "UNION"_L1,  "JOIN"_L1,     "INNER"_L1,  "LEFT"_L1,  "RIGHT"_L1, "OUTER"_L1, "ASC"_L1,  "DESC"_L1,
+    "INTO"_L1,   "UPDATE"_L1,   "DELETE"_L1, "INSERT"_L1};
+
+// Words that end the outermost select list.
+constexpr QLatin1StringView SelectListEnd[] = {"FROM"_L1,  "WHERE"_L1,  "GROUP"_L1,
+                                               "ORDER"_L1, "HAVING"_L1, "UNION"_L1,
+                                               "LIMIT"_L1, "EXCEPT"_L1, "INTERSECT"_L1};
 
 bool IsName(const TToken& T) {
-    return T.Kind == TTokKind::Bracket || (T.Kind == TTokKind::Word && !IsKeyword(T, ClauseWords()));
+    return T.Kind == TTokKind::Bracket || (T.Kind == TTokKind::Word && !IsKeyword(T, ClauseWords));
 }
 
-QString NameOf(const TToken& T) {
-    if (T.Kind == TTokKind::Bracket) return T.Text.mid(1, T.Text.size() - (T.Closed ? 2 : 1));
-    return T.Text;
+QStringView NameOf(const TToken& T) {
+    const QStringView Text = T.Text();
+    if (T.Kind == TTokKind::Bracket) return Text.mid(1, Text.size() - (T.Closed ? 2 : 1));
+    return Text;
 }
 
 // Tables and aliases of a statement: lower-case alias (or table) -> lower-case table.
@@ -173,12 +202,12 @@ TTableMap CollectTables(const TTokens& T) {
             while (J < T.size() && T[J].IsPunct("("_L1))
                 J = NextSig(T, J);
             if (J >= T.size() || !IsName(T[J])) break;
-            const QString Table = NameOf(T[J]).toLower();
+            const QString Table = NameOf(T[J]).toString().toLower();
             Map.insert(Table, Table);
             J = NextSig(T, J);
             if (J < T.size() && T[J].Is("AS"_L1)) J = NextSig(T, J);
             if (J < T.size() && IsName(T[J])) {
-                Map.insert(NameOf(T[J]).toLower(), Table);
+                Map.insert(NameOf(T[J]).toString().toLower(), Table);
                 J = NextSig(T, J);
             }
             if (!List || J >= T.size() || !T[J].IsPunct(","_L1)) break;
@@ -190,8 +219,9 @@ TTableMap CollectTables(const TTokens& T) {
 
 // "…" with "" inside becomes '…' with '' inside.
 QString SingleQuoted(const TToken& T) {
-    if (!T.Closed) return T.Text; // fails at prepare, as it should
-    QString Value = T.Text.mid(1, T.Text.size() - 2);
+    const QStringView Text = T.Text();
+    if (!T.Closed) return Text.toString(); // fails at prepare, as it should
+    QString Value = Text.mid(1, Text.size() - 2).toString();
     Value.replace(u"\"\""_s, u"\""_s);
     Value.replace(u"'"_s, u"''"_s);
     return u'\'' + Value + u'\'';
@@ -200,15 +230,6 @@ QString SingleQuoted(const TToken& T) {
 // ---------------------------------------------------------------------------------------------
 // "&" chains become jet_concat(…). An operand runs up to the next "&" or boundary of its level.
 
-const QSet<QString>& BoundaryWords() {
-    static const QSet<QString> Words = {
-        "SELECT", "DISTINCT", "AS",    "FROM",  "WHERE", "AND",    "OR",     "NOT",    "ON",
-        "SET",    "HAVING",   "ORDER", "GROUP", "BY",    "LIKE",   "IS",     "IN",     "BETWEEN",
-        "WHEN",   "THEN",     "ELSE",  "END",   "CASE",  "VALUES", "UNION",  "JOIN",   "INNER",
-        "LEFT",   "RIGHT",    "OUTER", "ASC",   "DESC",  "INTO",   "UPDATE", "DELETE", "INSERT"};
-    return Words;
-}
-
 struct TItem {
     int From; // first token
     int To;   // one past the last token
@@ -216,29 +237,31 @@ struct TItem {
     bool Matched; // a group that found its ")"
 };
 
-QString EmitRange(const TTokens& T, int B, int E);
+void EmitRange(const TTokens& T, int B, int E, QString& Out);
 
-QString EmitItem(const TTokens& T, const TItem& It) {
-    if (!It.Group) return T[It.From].Text;
-    if (!It.Matched) return T[It.From].Text + EmitRange(T, It.From + 1, It.To);
-    return T[It.From].Text + EmitRange(T, It.From + 1, It.To - 1) + T[It.To - 1].Text;
+void EmitItem(const TTokens& T, const TItem& It, QString& Out) {
+    Out += T[It.From].Text();
+    if (!It.Group) return;
+    EmitRange(T, It.From + 1, It.Matched ? It.To - 1 : It.To, Out);
+    if (It.Matched) Out += T[It.To - 1].Text();
 }
 
 bool IsBoundary(const TTokens& T, const TItem& It) {
     if (It.Group) return false;
     const TToken& K = T[It.From];
     if (K.Kind == TTokKind::Punct) {
-        static const QStringList Ops = {",", "=", "<", ">", "<=", ">=", "<>", "!=", "==", ";", ")"};
-        return Ops.contains(K.Text);
+        static constexpr QLatin1StringView Ops[] = {","_L1,  "="_L1,  "<"_L1,  ">"_L1, "<="_L1, ">="_L1,
+                                                    "<>"_L1, "!="_L1, "=="_L1, ";"_L1, ")"_L1};
+        return std::find(std::begin(Ops), std::end(Ops), K.Text()) != std::end(Ops);
     }
-    return IsKeyword(K, BoundaryWords());
+    return IsKeyword(K, BoundaryWords);
 }
 
 bool IsSpaceItem(const TTokens& T, const TItem& It) {
     return !It.Group && T[It.From].Kind == TTokKind::Space;
 }
 
-QString EmitSegment(const TTokens& T, const QList<TItem>& Items, int S, int F) {
+void EmitSegment(const TTokens& T, const QList<TItem>& Items, int S, int F, QString& Out) {
     QList<QPair<int, int>> Operands;
     int Start = S;
     for (int I = S; I < F; ++I) {
@@ -247,36 +270,32 @@ QString EmitSegment(const TTokens& T, const QList<TItem>& Items, int S, int F) {
             Start = I + 1;
         }
     }
-    QString Out;
     if (Operands.isEmpty()) {
         for (int I = S; I < F; ++I)
-            Out += EmitItem(T, Items[I]);
-        return Out;
+            EmitItem(T, Items[I], Out);
+        return;
     }
     Operands.append({Start, F});
-    QString Lead, Trail;
-    QStringList Texts;
+    QString Trail;
     for (int O = 0; O < Operands.size(); ++O) {
         int A = Operands[O].first, Z = Operands[O].second;
         while (A < Z && IsSpaceItem(T, Items[A])) {
-            if (O == 0) Lead += T[Items[A].From].Text;
+            if (O == 0) Out += T[Items[A].From].Text();
             ++A;
         }
-        QString Tail;
         while (Z > A && IsSpaceItem(T, Items[Z - 1])) {
             --Z;
-            Tail.prepend(T[Items[Z].From].Text);
+            if (O == Operands.size() - 1) Trail.prepend(T[Items[Z].From].Text());
         }
-        if (O == Operands.size() - 1) Trail = Tail;
-        QString Operand;
+        Out += O == 0 ? u"jet_concat("_s : u", "_s;
         for (int I = A; I < Z; ++I)
-            Operand += EmitItem(T, Items[I]);
-        Texts << Operand;
+            EmitItem(T, Items[I], Out);
     }
-    return Lead + u"jet_concat("_s + Texts.join(u", "_s) + u')' + Trail;
+    Out += u')';
+    Out += Trail;
 }
 
-QString EmitRange(const TTokens& T, int B, int E) {
+void EmitRange(const TTokens& T, int B, int E, QString& Out) {
     QList<TItem> Items;
     for (int I = B; I < E;) {
         if (T[I].IsPunct("("_L1)) {
@@ -295,28 +314,29 @@ QString EmitRange(const TTokens& T, int B, int E) {
             ++I;
         }
     }
-    QString Out;
     for (int S = 0; S < Items.size();) {
         if (IsBoundary(T, Items[S])) {
-            Out += EmitItem(T, Items[S++]);
+            EmitItem(T, Items[S++], Out);
             continue;
         }
         int F = S;
         while (F < Items.size() && !IsBoundary(T, Items[F]))
             ++F;
-        Out += EmitSegment(T, Items, S, F);
+        EmitSegment(T, Items, S, F, Out);
         S = F;
     }
-    return Out;
 }
 
-void RewriteTokens(TTokens& T) {
-    const TTableMap Tables = CollectTables(T);
+// The token-level rewrites; true when any token changed.
+bool RewriteTokens(TTokens& T) {
+    bool Changed = false;
+    std::optional<TTableMap> Tables; // built only for a bracket that holds a dot
     for (int I = 0; I < T.size(); ++I) {
         TToken& K = T[I];
         if (K.Kind == TTokKind::Quoted) {
-            K.Text = SingleQuoted(K);
+            K.Replace(SingleQuoted(K));
             K.Kind = TTokKind::Text;
+            Changed = true;
         } else if (K.IsPunct("!"_L1)) {
             // [Contracts]![date_c]: Jet's qualifier between two names.
             const int P = PrevSig(T, I), N = NextSig(T, I);
@@ -324,33 +344,48 @@ void RewriteTokens(TTokens& T) {
                 return X >= 0 && X < T.size() &&
                        (T[X].Kind == TTokKind::Bracket || T[X].Kind == TTokKind::Word);
             };
-            if (Ident(P) && Ident(N)) K.Text = u"."_s;
+            if (Ident(P) && Ident(N)) {
+                K.Replace(u"."_s);
+                Changed = true;
+            }
         } else if (K.Kind == TTokKind::Bracket && K.Closed) {
             // [Contracts.date_c]: table and column in one bracket.
-            const QString Inner = NameOf(K);
+            const QStringView Inner = NameOf(K);
             const qsizetype Dot = Inner.indexOf(u'.');
-            if (Dot > 0 && Tables.contains(Inner.left(Dot).toLower()))
-                K.Text = u'[' + Inner.left(Dot) + u"].["_s + Inner.mid(Dot + 1) + u']';
+            if (Dot <= 0) continue;
+            if (!Tables) Tables = CollectTables(T);
+            if (Tables->contains(Inner.left(Dot).toString().toLower())) {
+                K.Replace(u'[' + Inner.left(Dot).toString() + u"].["_s + Inner.mid(Dot + 1).toString() +
+                          u']');
+                Changed = true;
+            }
         }
     }
     const int First = NextSig(T, -1);
-    if (First >= T.size()) return;
+    if (First >= T.size()) return Changed;
     if (T[First].Is("DELETE"_L1)) {
         // Delete * from T: SQLite takes no column list here.
         const int Star = NextSig(T, First);
-        if (Star < T.size() && T[Star].IsPunct("*"_L1)) T[Star].Text.clear();
+        if (Star < T.size() && T[Star].IsPunct("*"_L1)) {
+            T[Star].Replace(QString());
+            Changed = true;
+        }
     } else if (T[First].Is("ALTER"_L1)) {
         // ADD column x BIT: existing rows get 0 instead of NULL.
         int Last = PrevSig(T, int(T.size()));
         while (Last >= 0 && T[Last].IsPunct(";"_L1))
             Last = PrevSig(T, Last);
-        if (Last < 0 || !T[Last].Is("BIT"_L1)) return;
+        if (Last < 0 || !T[Last].Is("BIT"_L1)) return Changed;
         const int Column = PrevSig(T, Last);
         int Add = PrevSig(T, Column);
         if (Add >= 0 && T[Add].Is("COLUMN"_L1)) Add = PrevSig(T, Add);
-        if (Column >= 0 && IsName(T[Column]) && Add >= 0 && T[Add].Is("ADD"_L1))
-            T[Last].Text += u" NOT NULL DEFAULT 0 CHECK ("_s + T[Column].Text + u" IN (0,1))"_s;
+        if (Column >= 0 && IsName(T[Column]) && Add >= 0 && T[Add].Is("ADD"_L1)) {
+            T[Last].Replace(T[Last].Text().toString() + u" NOT NULL DEFAULT 0 CHECK ("_s +
+                            T[Column].Text().toString() + u" IN (0,1))"_s);
+            Changed = true;
+        }
     }
+    return Changed;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -382,8 +417,10 @@ bool IsNumber(TJetType T) {
 // Types one select-list item bottom-up; Ok turns false on anything it does not follow.
 class TTypeParser {
 public:
-    TTypeParser(const QList<const TToken*>& T, const TCatalog& Catalog, const TTableMap& Tables)
-        : FT(T), FCatalog(Catalog), FTables(Tables) {}
+    // Tables is built from All on the first column reference and kept for the next items.
+    TTypeParser(const QList<const TToken*>& T, const TCatalog& Catalog, const TTokens& All,
+                std::optional<TTableMap>& Tables)
+        : FT(T), FCatalog(Catalog), FAll(All), FTables(Tables) {}
 
     TJetType Item() {
         const TJetType Result = Expr();
@@ -451,8 +488,9 @@ private:
         switch (K->Kind) {
         case TTokKind::Number:
             ++FPos;
-            return K->Text.contains(u'.') || K->Text.contains(u'e', Qt::CaseInsensitive) ? TJetType::Double
-                                                                                         : TJetType::Long;
+            return K->Text().contains(u'.') || K->Text().contains(u'e', Qt::CaseInsensitive)
+                       ? TJetType::Double
+                       : TJetType::Long;
         case TTokKind::Text:
             ++FPos;
             return TJetType::Text;
@@ -465,7 +503,7 @@ private:
             return Fail();
         case TTokKind::Word:
             if (Peek(1) && Peek(1)->IsPunct("("_L1)) return Function();
-            if (IsKeyword(*K, ClauseWords())) return Fail();
+            if (IsKeyword(*K, ClauseWords)) return Fail();
             [[fallthrough]];
         case TTokKind::Bracket: {
             ++FPos;
@@ -477,7 +515,7 @@ private:
                 ++FPos;
                 return ColumnType(NameOf(*K), NameOf(*Column));
             }
-            return ColumnType(QString(), NameOf(*K));
+            return ColumnType(QStringView(), NameOf(*K));
         }
         default:
             return Fail();
@@ -485,7 +523,7 @@ private:
     }
 
     TJetType Function() {
-        const QString Name = FT[FPos]->Text.toLower();
+        const TToken& Name = *FT[FPos];
         FPos += 2;
         TJetType First = TJetType::Unknown;
         if (!Accept(")"_L1)) {
@@ -495,22 +533,23 @@ private:
                 Expr();
             if (!Accept(")"_L1)) return Fail();
         }
-        if (Name == "max"_L1 || Name == "min"_L1) return First;
-        if (Name == "sum"_L1) return First == TJetType::Long ? TJetType::Long : TJetType::Double;
-        if (Name == "count"_L1) return TJetType::Long;
-        if (Name == "jet_concat"_L1) return TJetType::Text;
+        if (Name.Is("max"_L1) || Name.Is("min"_L1)) return First;
+        if (Name.Is("sum"_L1)) return First == TJetType::Long ? TJetType::Long : TJetType::Double;
+        if (Name.Is("count"_L1)) return TJetType::Long;
+        if (Name.Is("jet_concat"_L1)) return TJetType::Text;
         return TJetType::Unknown;
     }
 
-    TJetType ColumnType(const QString& Qualifier, const QString& Column) const {
-        const QString Col = Column.toLower();
+    TJetType ColumnType(QStringView Qualifier, QStringView Column) {
+        if (!FTables) FTables = CollectTables(FAll);
+        const QString Col = Column.toString().toLower();
         if (!Qualifier.isEmpty()) {
-            const QString Q = Qualifier.toLower();
-            const auto Table = FCatalog.constFind(FTables.value(Q, Q));
+            const QString Q = Qualifier.toString().toLower();
+            const auto Table = FCatalog.constFind(FTables->value(Q, Q));
             if (Table == FCatalog.constEnd() || !Table->contains(Col)) return TJetType::Unknown;
             return TypeOfDeclared(Table->value(Col));
         }
-        for (const QString& Name : FTables) {
+        for (const QString& Name : *FTables) {
             const auto Table = FCatalog.constFind(Name);
             if (Table != FCatalog.constEnd() && Table->contains(Col))
                 return TypeOfDeclared(Table->value(Col));
@@ -525,7 +564,8 @@ private:
 
     const QList<const TToken*>& FT;
     const TCatalog& FCatalog;
-    const TTableMap& FTables;
+    const TTokens& FAll;
+    std::optional<TTableMap>& FTables;
     int FPos = 0;
     bool FOk = true;
 };
@@ -533,9 +573,7 @@ private:
 // The types of the items of the outermost select list; empty when the list holds a "*".
 QList<TJetType> SelectListTypes(const QString& Sql, const TCatalog& Catalog) {
     const TTokens T = Tokenize(Sql);
-    const TTableMap Tables = CollectTables(T);
-    static const QSet<QString> ListEnd = {"FROM",  "WHERE", "GROUP",  "ORDER",    "HAVING",
-                                          "UNION", "LIMIT", "EXCEPT", "INTERSECT"};
+    std::optional<TTableMap> Tables;
     int Depth = 0, I = 0;
     for (; I < T.size(); ++I) {
         if (T[I].IsPunct("("_L1))
@@ -552,7 +590,7 @@ QList<TJetType> SelectListTypes(const QString& Sql, const TCatalog& Catalog) {
     for (Depth = 0; I < T.size(); ++I) {
         const TToken& K = T[I];
         if (K.Kind == TTokKind::Space) continue;
-        if (Depth == 0 && (IsKeyword(K, ListEnd) || K.IsPunct(";"_L1))) break;
+        if (Depth == 0 && (IsKeyword(K, SelectListEnd) || K.IsPunct(";"_L1))) break;
         if (K.IsPunct("("_L1))
             ++Depth;
         else if (K.IsPunct(")"_L1))
@@ -568,7 +606,7 @@ QList<TJetType> SelectListTypes(const QString& Sql, const TCatalog& Catalog) {
         if (!Item.isEmpty() && Item.last()->IsPunct("*"_L1) &&
             (Item.size() == 1 || (Item.size() == 3 && Item[1]->IsPunct("."_L1))))
             return {};
-        Types.append(TTypeParser(Item, Catalog, Tables).Item());
+        Types.append(TTypeParser(Item, Catalog, T, Tables).Item());
     }
     return Types;
 }
@@ -577,28 +615,49 @@ QList<TJetType> SelectListTypes(const QString& Sql, const TCatalog& Catalog) {
 // Values as text.
 
 // 15 significant digits, always as plain decimals: 0.1 + 0.2 -> "0.3", 1e-05 -> "0.00001".
-QString DoubleText(double V) {
-    if (V == 0) return u"0"_s; // also -0
-    if (!std::isfinite(V)) return QString::number(V);
-    char Buf[64];
+void AppendDouble(QString& Row, double V) {
+    if (V == 0) { // also -0
+        Row += u'0';
+        return;
+    }
+    if (!std::isfinite(V)) {
+        Row += QString::number(V);
+        return;
+    }
+    char Buf[32];
     const auto R = std::to_chars(Buf, Buf + sizeof Buf, V, std::chars_format::scientific, 14);
-    const std::string_view S(Buf, R.ptr - Buf); // [-]d.dddddddddddddde[+-]xx
-    const bool Negative = S.front() == '-';
-    const size_t E = S.find('e');
-    std::string Digits;
-    for (char C : S.substr(Negative ? 1 : 0, E - (Negative ? 1 : 0)))
-        if (C != '.') Digits += C;
-    while (Digits.size() > 1 && Digits.back() == '0')
-        Digits.pop_back();
-    const int Point = std::atoi(S.data() + E + 1) + 1; // digits before the decimal point
-    std::string Out = Negative ? "-" : "";
-    if (Point <= 0)
-        Out += "0." + std::string(-Point, '0') + Digits;
-    else if (Point >= int(Digits.size()))
-        Out += Digits + std::string(Point - Digits.size(), '0');
-    else
-        Out += Digits.substr(0, Point) + "." + Digits.substr(Point);
-    return QString::fromLatin1(Out);
+    const char* E = std::find(Buf, R.ptr, 'e'); // [-]d.dddddddddddddde[+-]xx
+    const bool Negative = Buf[0] == '-';
+    char Digits[20];
+    int Count = 0;
+    for (const char* C = Buf + (Negative ? 1 : 0); C < E; ++C)
+        if (*C != '.') Digits[Count++] = *C;
+    while (Count > 1 && Digits[Count - 1] == '0')
+        --Count;
+    const int Point = std::atoi(E + 1) + 1; // digits before the decimal point
+    char Out[400];
+    int N = 0;
+    if (Negative) Out[N++] = '-';
+    if (Point <= 0) {
+        Out[N++] = '0';
+        Out[N++] = '.';
+        for (int I = 0; I < -Point; ++I)
+            Out[N++] = '0';
+        for (int I = 0; I < Count; ++I)
+            Out[N++] = Digits[I];
+    } else {
+        for (int I = 0; I < std::max(Point, Count); ++I) {
+            if (I == Point) Out[N++] = '.';
+            Out[N++] = I < Count ? Digits[I] : '0';
+        }
+    }
+    Row.append(QLatin1StringView(Out, N));
+}
+
+void AppendInteger(QString& Row, qint64 V) {
+    char Buf[24];
+    const auto R = std::to_chars(Buf, Buf + sizeof Buf, V);
+    Row.append(QLatin1StringView(Buf, R.ptr - Buf));
 }
 
 // Day number -> "dd.mm.yyyy"; false for a number no calendar holds.
@@ -618,33 +677,53 @@ bool AppendDate(QString& Row, double Days) {
     return true;
 }
 
-void AppendValue(QString& Row, sqlite3_stmt* S, int Col, TJetType Type) {
+// True when a text value needs cleaning: a double quote, a delimiter, or a blank or control
+// character at either end.
+bool NeedsCleaning(const char* Text, int Bytes) {
+    if (Bytes == 0) return false;
+    if (static_cast<unsigned char>(Text[0]) <= 32 || static_cast<unsigned char>(Text[Bytes - 1]) <= 32)
+        return true;
+    if (std::memchr(Text, '"', Bytes) || std::memchr(Text, '@', Bytes)) return true;
+    // "°" is C2 B0 in UTF-8
+    for (const char* P = Text; (P = static_cast<const char*>(std::memchr(P, '\xC2', Text + Bytes - P)));)
+        if (++P < Text + Bytes && *P == '\xB0') return true;
+    return false;
+}
+
+// Appends the value's text; true when it still needs cleaning.
+bool AppendValue(QString& Row, QStringDecoder& Utf8, sqlite3_stmt* S, int Col, TJetType Type) {
     const int Storage = sqlite3_column_type(S, Col);
     switch (Storage) {
     case SQLITE_NULL:
-        return;
+        return false;
     case SQLITE_TEXT:
-    case SQLITE_BLOB:
-        Row += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(S, Col)),
-                                 sqlite3_column_bytes(S, Col));
-        return;
+    case SQLITE_BLOB: {
+        const char* Text = reinterpret_cast<const char*>(sqlite3_column_text(S, Col));
+        const int Bytes = sqlite3_column_bytes(S, Col);
+        // Decoded straight into the row: UTF-8 never takes more UTF-16 units than bytes.
+        const qsizetype Old = Row.size();
+        Row.resize(Old + Bytes);
+        const QChar* End = Utf8.appendToBuffer(Row.data() + Old, QByteArrayView(Text, Bytes));
+        Row.resize(End - Row.constData());
+        return NeedsCleaning(Text, Bytes);
+    }
     default:
         break;
     }
     const bool Integer = Storage == SQLITE_INTEGER;
     if (Type == TJetType::Boolean) {
-        Row += (Integer ? sqlite3_column_int64(S, Col) != 0 : sqlite3_column_double(S, Col) != 0)
-                   ? u"True"_s
-                   : u"False"_s;
-        return;
+        const bool On = Integer ? sqlite3_column_int64(S, Col) != 0 : sqlite3_column_double(S, Col) != 0;
+        Row.append(On ? "True"_L1 : "False"_L1);
+        return false;
     }
     if (Type == TJetType::Date &&
         AppendDate(Row, Integer ? double(sqlite3_column_int64(S, Col)) : sqlite3_column_double(S, Col)))
-        return;
+        return false;
     if (Integer)
-        Row += QString::number(sqlite3_column_int64(S, Col));
+        AppendInteger(Row, sqlite3_column_int64(S, Col));
     else
-        Row += DoubleText(sqlite3_column_double(S, Col));
+        AppendDouble(Row, sqlite3_column_double(S, Col));
+    return false;
 }
 
 // Each field (and each piece a value splits into at "@" or "°") loses its double quotes and its
@@ -688,10 +767,10 @@ void JetConcat(sqlite3_context* Context, int Count, sqlite3_value** Values) {
         case SQLITE_NULL:
             continue;
         case SQLITE_INTEGER:
-            Result += QString::number(sqlite3_value_int64(Values[I]));
+            AppendInteger(Result, sqlite3_value_int64(Values[I]));
             break;
         case SQLITE_FLOAT:
-            Result += DoubleText(sqlite3_value_double(Values[I]));
+            AppendDouble(Result, sqlite3_value_double(Values[I]));
             break;
         default:
             Result += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(Values[I])),
@@ -769,10 +848,12 @@ template <class F> void StepAll(sqlite3* Db, sqlite3_stmt* S, const QString& Wri
 }
 
 bool ChangesSchema(const QString& Sql) {
-    const TTokens T = Tokenize(Sql);
-    const int First = NextSig(T, -1);
-    return First < T.size() &&
-           (T[First].Is("ALTER"_L1) || T[First].Is("CREATE"_L1) || T[First].Is("DROP"_L1));
+    const QStringView First = QStringView(Sql).trimmed();
+    auto Starts = [&](QLatin1StringView Word) {
+        return First.startsWith(Word, Qt::CaseInsensitive) &&
+               (First.size() == Word.size() || !IsWordChar(First[Word.size()]));
+    };
+    return Starts("ALTER"_L1) || Starts("CREATE"_L1) || Starts("DROP"_L1);
 }
 
 } // namespace
@@ -943,8 +1024,18 @@ QString SqlText(const QString& Value) {
 
 QString JetToSqlite(const QString& SQL) {
     TTokens T = Tokenize(SQL);
-    RewriteTokens(T);
-    return EmitRange(T, 0, int(T.size()));
+    const bool Changed = RewriteTokens(T);
+    const bool Joins = std::any_of(T.cbegin(), T.cend(), [](const TToken& K) { return K.IsPunct("&"_L1); });
+    if (!Changed && !Joins) return SQL;
+    QString Out;
+    Out.reserve(SQL.size() + 16);
+    if (Joins) {
+        EmitRange(T, 0, int(T.size()), Out);
+    } else {
+        for (const TToken& K : T)
+            Out += K.Text();
+    }
+    return Out;
 }
 
 namespace {
@@ -963,7 +1054,8 @@ bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TD
         TAdoConnection::TState& State = StateOf(Connection, SQL);
         QList<TJetType> Types;
         bool Typed = false;
-        QString Row;
+        QStringDecoder Utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        qsizetype LastLength = 0;
         State.Run(SQL, [&](sqlite3_stmt* S, const QString& Sql) {
             const int Count = sqlite3_column_count(S);
             if (!Typed) {
@@ -978,18 +1070,21 @@ bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TD
                 }
                 Typed = true;
             }
-            Row.clear();
+            QString Row;
+            Row.reserve(LastLength + 16);
+            bool Dirty = false;
             for (int I = 0; I < Count; ++I) {
                 if (I > 0) Row += u'@';
-                AppendValue(Row, S, I, Types[I]);
+                Dirty |= AppendValue(Row, Utf8, S, I, Types[I]);
             }
+            LastLength = Row.size();
+            if (Dirty) Row = CleanRow(Row);
             // One record per row, even a row of one empty field; a value holding "°" splits
             // its row, as a text load would.
-            const QString Record = CleanRow(Row);
-            if (Record.contains(RecordDelimiterChar))
-                List->AddText(Record);
+            if (Dirty && Row.contains(RecordDelimiterChar))
+                List->AddText(Row);
             else
-                List->Add(Record);
+                List->Add(Row);
         });
     } catch (...) {
         List->Clear();

@@ -39,12 +39,13 @@ int CompareKeys(const TSortKeyField* A, const TSortKeyField* B, int FieldCount);
 
 enum TSortAlgorithm { saQuickSort = 0, saBubbleSort = 1, saSelectionSort = 2 };
 
-// The sorts work on Order[Low..High], a permutation of key numbers; Compare(KeyA, KeyB) gives
+// The sorts work on Order[Low..High], the items' keys or stand-ins for them; Compare(A, B) gives
 // -1, 0 or 1 with the direction already applied. They are written over index bounds because the
 // comparison mixes numbers and texts and is no strict weak order, which std::sort requires.
-template <class TCompare> void QuickSortOrder(std::vector<int>& Order, int L, int R, TCompare Compare) {
+template <class T, class TCompare>
+void QuickSortOrder(std::vector<T>& Order, int L, int R, TCompare Compare) {
     while (L < R) {
-        const int Pivot = Order[size_t(L + (R - L) / 2)];
+        const T Pivot = Order[size_t(L + (R - L) / 2)];
         int I = L, J = R;
         do {
             while (I < R && Compare(Order[size_t(I)], Pivot) < 0)
@@ -68,7 +69,8 @@ template <class TCompare> void QuickSortOrder(std::vector<int>& Order, int L, in
     }
 }
 
-template <class TCompare> void BubbleSortOrder(std::vector<int>& Order, int Low, int High, TCompare Compare) {
+template <class T, class TCompare>
+void BubbleSortOrder(std::vector<T>& Order, int Low, int High, TCompare Compare) {
     for (int Pass = 0; Pass < High - Low; ++Pass) {
         bool Exchanged = false;
         for (int J = High; J > Low; --J) {
@@ -82,8 +84,8 @@ template <class TCompare> void BubbleSortOrder(std::vector<int>& Order, int Low,
 }
 
 // Exchange selection: every smaller key met is exchanged into place at once.
-template <class TCompare>
-void SelectionSortOrder(std::vector<int>& Order, int Low, int High, TCompare Compare) {
+template <class T, class TCompare>
+void SelectionSortOrder(std::vector<T>& Order, int Low, int High, TCompare Compare) {
     for (int I = Low; I < High; ++I)
         for (int J = I + 1; J <= High; ++J)
             if (Compare(Order[size_t(J)], Order[size_t(I)]) < 0)
@@ -124,6 +126,9 @@ protected:
     virtual QStringList GetKey(int Index) = 0;
     virtual void ExchangeItems(int I, int J) = 0;
     virtual bool CanStartSorting() = 0;
+    // Puts the items of LowIndex.. into the sorted order: position LowIndex + P receives the item
+    // that stood at LowIndex + Order[P]. By default through ExchangeItems.
+    virtual void MoveItems(const std::vector<int>& Order);
     virtual QString ClassName() const { return QStringLiteral("TBaseSorter"); }
     // Runs Call on the creating thread and returns when it has run.
     void Synchronize(const std::function<void()>& Call);
@@ -166,6 +171,8 @@ protected:
     QStringList GetKey(int Index) override;
     void ExchangeItems(int I, int J) override;
     bool CanStartSorting() override;
+    // Rewrites the records in one pass instead of exchanging them pair by pair.
+    void MoveItems(const std::vector<int>& Order) override;
     QString ClassName() const override { return QStringLiteral("TDelimitedStringsSorter"); }
 
 private:

@@ -87,6 +87,16 @@ TEST(ParentFolder, IsTheFolderAboveTheProgramFolder) {
     EXPECT_EQ(ParentFolder(u"/"_s), u"/"_s);
 }
 
+TEST(ProgramFolder, IsTheFolderAboveTheExecutablesBinFolder) {
+    CreateAdoConnection(nullptr);
+    // Executables are built into <root>/bin, so the program folder is <root>/.
+    EXPECT_TRUE(QFileInfo(ProgramDir + u"bin"_s).isDir()) << ProgramDir.toStdString();
+    EXPECT_EQ(AdoConnection->FileName(), ProgramDir + u"db/Lendora.mdb"_s);
+    EXPECT_FALSE(AdoConnection->Connected());
+    FreeAdoConnection();
+    EXPECT_EQ(AdoConnection, nullptr);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 QString Query(const QString& Sql) {

@@ -53,6 +53,10 @@ TEST(Sorter, ComparesKeyFieldsAsNumbersWhenBothReadAsNumbers) {
         {{"", "2"}, {"", "10"}, -1},   // an empty leading field shifts nothing
         {{"9", "z"}, {"10", "a"}, -1}, // the first difference decides
         {{"x", "1"}, {"x", "1"}, 0},
+        {{"1e3"}, {"999"}, 1}, // any form the number conversion reads
+        {{"3-1"}, {"10"}, 1},  // not numbers: compared as text
+        {{"12.5.1"}, {"2"}, -1},
+        {{"-"}, {"-1"}, -1},
     };
     for (const Case& C : Cases)
         EXPECT_EQ(CompareTexts(C.A, C.B), C.Expected)

@@ -2,6 +2,7 @@
 
 #include "Components/Grids/CellAttributes.h"
 #include "Components/Grids/CellFormatters.h"
+#include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/StringGrid.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -904,6 +905,8 @@ void TMAccountForm::GetControlText(QWidget* Control, QPoint Point, QString& Text
     } else if (auto* list = qobject_cast<QListWidget*>(Control)) {
         const QList<QListWidgetItem*> selected = list->selectedItems();
         Text = selected.isEmpty() ? QString() : selected.first()->text();
+    } else if (auto* grid = qobject_cast<TStringGrid*>(Control)) {
+        if (Point.x() < 0 || Point.y() < 0) GridSelectionToText(grid, Text);
     }
 }
 

@@ -1,3 +1,4 @@
+#include "Components/Grids/StringGrid.h"
 #include "core/unMessages.h"
 #include "core/unWait.h"
 #include "tests/framework/FormHost.h"
@@ -285,6 +286,36 @@ TEST(MAccountForm, CopyAndPasteWorkOnTheFocusedControl) {
     list->setCurrentRow(1);
     PressKey(QKeySequence::Copy);
     EXPECT_EQ(QApplication::clipboard()->text(), "две");
+}
+
+TEST(MAccountForm, CopyTakesAGridsSelectionAndEnterLeavesItsEditorAlone) {
+    TFormHost host;
+    TCountingForm* form = OpenCountingForm(host);
+    auto* grid = new TStringGrid(form);
+    form->ClientLayout()->addWidget(grid);
+    grid->SetFixedCols(0);
+    grid->SetFixedRows(0);
+    grid->SetColCount(2);
+    grid->SetRowCount(2);
+    grid->SetCells(0, 0, "a");
+    grid->SetCells(1, 0, "b");
+    grid->SetCells(0, 1, "c");
+    grid->SetCells(1, 1, "d");
+    QApplication::processEvents();
+    grid->setFocus();
+    TGridOptions options = grid->Options();
+    options.Include(goRangeSelect);
+    grid->SetOptions(options);
+    grid->SetSelection({0, 0, 1, 1});
+    PressKey(QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text(), "a\tb\rc\td");
+
+    options.Include(goEditing);
+    grid->SetOptions(options);
+    grid->SetEditorMode(true);
+    ASSERT_TRUE(grid->EditorMode());
+    PressKey(Qt::Key_Return);
+    EXPECT_TRUE(QApplication::focusWidget() == grid || grid->isAncestorOf(QApplication::focusWidget()));
 }
 
 TEST(MAccountForm, MainMenuKeysWinOverTheFocusedEditAndTheSubWindow) {

@@ -58,7 +58,8 @@ template <class E, int N> class TSet {
 public:
     TSet() = default;
     TSet(std::initializer_list<E> items) {
-        for (E e : items) Include(e);
+        for (E e : items)
+            Include(e);
     }
     void Include(E e) { FBits.set(static_cast<size_t>(e)); }
     void Exclude(E e) { FBits.reset(static_cast<size_t>(e)); }

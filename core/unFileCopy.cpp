@@ -1,0 +1,228 @@
+#include "core/unFileCopy.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Closes a descriptor on every way out of the copy.
+class TFileHandle {
+public:
+    explicit TFileHandle(int Fd = -1) : FFd(Fd) {}
+    ~TFileHandle() {
+        if (FFd >= 0) ::close(FFd);
+    }
+    TFileHandle(const TFileHandle&) = delete;
+    TFileHandle& operator=(const TFileHandle&) = delete;
+    int Fd() const { return FFd; }
+    // Closes now and returns the close's own result, which can carry a late write error.
+    int Close() {
+        const int Result = FFd >= 0 ? ::close(FFd) : 0;
+        FFd = -1;
+        return Result;
+    }
+
+private:
+    int FFd;
+};
+
+QByteArray NativePath(const QString& Path) {
+    return QFile::encodeName(Path);
+}
+
+QString WithErrorCode(const QString& Text, int Code) {
+    return Text + QStringLiteral("\rErrorCode: ") + QString::number(Code);
+}
+
+QString FolderPart(const QString& Path) {
+    return Path.left(Path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString NamePart(const QString& Path) {
+    return Path.mid(Path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// Windows masks know only "*" and "?"; "*.*" means every name, also one without a dot.
+QRegularExpression MaskExpression(QString Mask) {
+    if (Mask == QLatin1String("*.*")) Mask = QStringLiteral("*");
+    Mask.replace(QLatin1Char('['), QLatin1String("[[]"));
+    return QRegularExpression::fromWildcard(Mask, Qt::CaseInsensitive);
+}
+
+// True when Inner is Outer itself or a folder below it.
+bool FolderWithin(const QString& Inner, const QString& Outer) {
+    const QString In = QDir::cleanPath(QDir(Inner).absolutePath()) + QLatin1Char('/');
+    const QString Out = QDir::cleanPath(QDir(Outer).absolutePath()) + QLatin1Char('/');
+    return In.startsWith(Out);
+}
+
+int Percent(qint64 Done, qint64 Size) {
+    return Size > 0 ? int(qMin<qint64>(Done * 100 / Size, 100)) : 100;
+}
+
+} // namespace
+
+TFileCopyNew::TFileCopyNew(QObject* Owner) : QObject(Owner) {}
+
+bool TFileCopyNew::Execute() {
+    FCanceled = false;
+    FBusy = true;
+    bool Result = false;
+    if (FSourceFile.isEmpty())
+        ReportError(QStringLiteral("I can't copy\rSource File name missing"));
+    else if (FTargetFile.isEmpty())
+        ReportError(QStringLiteral("I can't copy\rTarget File name missing"));
+    else
+        Result = CopyPath(FSourceFile, FTargetFile);
+    FBusy = false;
+    return Result;
+}
+
+bool TFileCopyNew::CopyPath(const QString& Source, const QString& Target) {
+    if (NamePart(Source).contains(QLatin1Char('*'))) return CopyMatches(Source, Target);
+    const bool Ok = CopyOneFile(Source, Target);
+    if (FMemo) FMemo->append((Ok ? QStringLiteral("Ok - ") : QStringLiteral("failed - ")) + Source);
+    return Ok;
+}
+
+bool TFileCopyNew::CopyMatches(const QString& Source, const QString& Target) {
+    const QString SourceFolder = FolderPart(Source);
+    QString TargetFolder = FolderPart(Target);
+    if (!TargetFolder.endsWith(QLatin1Char('/'))) TargetFolder += QLatin1Char('/');
+    const QString Mask = NamePart(Source);
+    const QRegularExpression Matcher = MaskExpression(Mask);
+
+    const QDir Folder(SourceFolder.isEmpty() ? QStringLiteral(".") : SourceFolder);
+    const QFileInfoList Entries = Folder.entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo& Entry : Entries) {
+        const QString Name = Entry.fileName();
+        if (!Matcher.match(Name).hasMatch()) continue;
+        QDir().mkpath(TargetFolder);
+        const QString SourceName = SourceFolder + Name;
+        const QString TargetName = TargetFolder + Name;
+        if (Entry.isDir() && !Entry.isSymLink()) {
+            if (!FIncludeSubFolders) continue;
+            if (FolderWithin(TargetFolder, Folder.path())) {
+                ReportError(QStringLiteral("ERROR : folder recursion\r\rCan't copy !"));
+                return false;
+            }
+            QDir().mkpath(TargetName);
+            if (!CopyMatches(SourceName + QLatin1Char('/') + Mask, TargetName + QLatin1Char('/')))
+                return false;
+            continue;
+        }
+        if (!CopyOneFile(SourceName, TargetName)) {
+            AddProgressLine(QStringLiteral("failed - ") + SourceName);
+            return false;
+        }
+        AddProgressLine(QStringLiteral("Ok - ") + SourceName);
+    }
+    return true;
+}
+
+bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
+    if (Source == Target) {
+        ReportError(QStringLiteral("Cannot copy ") + Source + QStringLiteral(" onto itself"));
+        return false;
+    }
+    const qint64 Block = IsOnFloppy(Target) ? FloppyBlockSize : BlockSize;
+
+    qint64 Size = 0;
+    {
+        TFileHandle Probe(::open(NativePath(Source).constData(), O_RDONLY | O_CLOEXEC));
+        struct stat Info;
+        if (Probe.Fd() < 0 || ::fstat(Probe.Fd(), &Info) != 0) {
+            ReportError(Source + QStringLiteral(" missing or corrupted or opened for exclusive use"));
+            return false;
+        }
+        Size = Info.st_size;
+    }
+
+    if (QFileInfo::exists(Target)) {
+        bool Overwrite = false;
+        if (OnOverriding) OnOverriding(this, Overwrite);
+        if (!Overwrite) return false;
+    }
+
+    TFileHandle In(::open(NativePath(Source).constData(), O_RDONLY | O_CLOEXEC));
+    if (In.Fd() < 0) {
+        ReportError(WithErrorCode(QStringLiteral("Error opening ") + Source, errno));
+        return false;
+    }
+    TFileHandle Out(::open(NativePath(Target).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (Out.Fd() < 0) {
+        ReportError(WithErrorCode(QStringLiteral("Error creating ") + Target, errno));
+        return false;
+    }
+
+    std::vector<char> Buffer(static_cast<size_t>(Block));
+    qint64 BytesRead = 0;
+    qint64 BytesWritten = 0;
+    for (;;) {
+        if (FCanceled) {
+            ReportError(QStringLiteral("Canceled"));
+            return false;
+        }
+        ssize_t Got;
+        do
+            Got = ::read(In.Fd(), Buffer.data(), Buffer.size());
+        while (Got < 0 && errno == EINTR);
+        if (Got < 0) {
+            ReportError(WithErrorCode(QStringLiteral("Error reading ") + Source, errno));
+            return false;
+        }
+        if (Got == 0) break;
+        BytesRead += Got;
+        // A write may take only part of the block; the rest follows until all of it is out.
+        for (ssize_t Done = 0; Done < Got;) {
+            const ssize_t Put = ::write(Out.Fd(), Buffer.data() + Done, size_t(Got - Done));
+            if (Put < 0 && errno == EINTR) continue;
+            if (Put <= 0) {
+                ReportError(WithErrorCode(QStringLiteral("Error writing ") + Target, Put < 0 ? errno : EIO));
+                return false;
+            }
+            Done += Put;
+            BytesWritten += Put;
+        }
+        // The file may grow while it is read; progress never passes 100.
+        Progress(Percent(BytesRead, Size), Percent(BytesWritten, Size));
+    }
+    In.Close();
+    if (Out.Close() != 0) {
+        ReportError(WithErrorCode(QStringLiteral("Error writing ") + Target, errno));
+        return false;
+    }
+    Progress(100, 100);
+    return true;
+}
+
+bool TFileCopyNew::IsOnFloppy(const QString& Path) const {
+    if (FFloppyDir.isEmpty()) return false;
+    return FolderWithin(FolderPart(Path), FFloppyDir);
+}
+
+void TFileCopyNew::ReportError(const QString& Text) {
+    if (OnError) OnError(this, Text);
+}
+
+void TFileCopyNew::AddProgressLine(const QString& Line) {
+    if (!FShowProgressOnMemo) return;
+    if (FMemo)
+        FMemo->append(Line);
+    else
+        ReportError(QStringLiteral("Error : you must assign an exsisting TMemo to memo property,\r"
+                                   "before setting ShowProgressOnMemo = True"));
+}
+
+void TFileCopyNew::Progress(int ReadPercent, int WritePercent) {
+    if (OnCopyProgress) OnCopyProgress(this, ReadPercent, WritePercent);
+}

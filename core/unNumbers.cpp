@@ -1,0 +1,382 @@
+#include "core/unNumbers.h"
+
+#include "core/unStringFuncs.h"
+
+#include <QByteArray>
+#include <QTime>
+#include <cmath>
+
+int AmountDecimals = 2;
+
+namespace {
+
+// Value as a run of decimal digits in units of 10^-Digits, rounded half away from zero on the
+// value's 15-significant-digit decimal form, so that binary noise never decides a half.
+QByteArray RoundedUnits(int Digits, double Value) {
+    // "d.dddddddddddddde±x": 15 significant digits, always in the C locale.
+    const QByteArray e = QByteArray::number(std::fabs(Value), 'e', 14);
+    const qsizetype ePos = e.indexOf('e');
+    QByteArray digits = e.left(1) + e.mid(2, ePos - 2);
+    const int pointPos = e.mid(ePos + 1).toInt() + 1; // digits before the decimal point
+    const int keep = pointPos + Digits;               // significant digits that stay
+    if (keep >= digits.size()) return digits + QByteArray(keep - digits.size(), '0');
+    if (keep < 0) return QByteArray("0");
+    QByteArray units = digits.left(keep);
+    if (digits.at(keep) >= '5') {
+        qsizetype i = units.size() - 1;
+        while (i >= 0 && units.at(i) == '9')
+            units[i--] = '0';
+        if (i >= 0)
+            units[i] = char(units.at(i) + 1);
+        else
+            units.prepend('1');
+    }
+    return units.isEmpty() ? QByteArray("0") : units;
+}
+
+// The rounded value as fixed text with max(Digits, 0) decimals and no exponent.
+QString RoundedText(int Digits, double Value) {
+    if (!std::isfinite(Value)) return QString::number(Value);
+    QByteArray units = RoundedUnits(Digits, Value);
+    if (Digits < 0) units.append(QByteArray(-Digits, '0'));
+    const int decimals = std::max(Digits, 0);
+    if (units.size() <= decimals) units.prepend(QByteArray(decimals + 1 - units.size(), '0'));
+    qsizetype lead = 0;
+    while (lead < units.size() - decimals - 1 && units.at(lead) == '0')
+        ++lead;
+    units.remove(0, lead);
+    const bool zero = units.count('0') == units.size();
+    if (decimals > 0) units.insert(units.size() - decimals, '.');
+    if (Value < 0 && !zero) units.prepend('-');
+    return QString::fromLatin1(units);
+}
+
+// Reading back through text keeps -0 from leaking out of the rounding functions.
+double NoNegativeZero(double v) {
+    return v == 0 ? 0.0 : v;
+}
+
+} // namespace
+
+double RoundToDigits(int Digits, double Value) {
+    if (!std::isfinite(Value)) return Value;
+    return NoNegativeZero(RoundedText(Digits, Value).toDouble());
+}
+
+QString RoundToStr(int Digits, double Value) {
+    return RoundedText(Digits, Value);
+}
+
+QString FormatAmount(double Value) {
+    return RoundToStr(AmountDecimals, Value);
+}
+
+double TruncFloat(double Value) {
+    if (!std::isfinite(Value)) return Value;
+    return NoNegativeZero(std::trunc(QByteArray::number(Value, 'e', 14).toDouble()));
+}
+
+double StrToFloatDot(const QString& Text, double Default) {
+    if (Text.isEmpty()) return 0;
+    bool ok = false;
+    const double v = Text.toDouble(&ok);
+    return ok && std::isfinite(v) ? v : Default;
+}
+
+QString FloatToStrDot(int Precision, double Value) {
+    if (Precision != -1) return RoundToStr(Precision, Value);
+    return QString::number(NoNegativeZero(Value), 'g', 15);
+}
+
+QString FloatToFixedStr(int Digits, double Value) {
+    return RoundedText(Digits, Value);
+}
+
+QString NumStrToFixedStr(const QString& Text, int Digits) {
+    return FloatToFixedStr(Digits, StrToFloatDot(Text, 0));
+}
+
+double RoundStrToFloat(const QString& Text, int Digits) {
+    return RoundToDigits(Digits, StrToFloatDot(Text, 0));
+}
+
+QString AddNumStr(const QString& A, const QString& B) {
+    return FloatToStrDot(-1, StrToFloatDot(A, 0) + StrToFloatDot(B, 0));
+}
+
+QString SubNumStr(const QString& A, const QString& B) {
+    return FloatToStrDot(-1, StrToFloatDot(A, 0) - StrToFloatDot(B, 0));
+}
+
+QString MulNumStr(const QString& A, const QString& B) {
+    return FloatToStrDot(-1, StrToFloatDot(A, 0) * StrToFloatDot(B, 0));
+}
+
+int CountDecimals(const QString& Text) {
+    const qsizetype p = Text.indexOf(QLatin1Char('.'));
+    return p < 0 ? 0 : int(Text.size() - p - 1);
+}
+
+QString FilterNumberChars(const QString& Text) {
+    QString result;
+    for (const QChar c : Text)
+        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
+            c == QLatin1Char('.'))
+            result += c;
+    return result;
+}
+
+qint64 StrToIntOrZero(const QString& Text) {
+    bool ok = false;
+    const qint64 v = Trim(Text).toLongLong(&ok, 10);
+    return ok ? v : 0;
+}
+
+// ---- Dates
+
+namespace {
+
+const QDate DayZero(1899, 12, 30);
+TClockFunc CurrentClock = nullptr;
+
+QDateTime CurrentTime() {
+    return CurrentClock ? CurrentClock() : QDateTime::currentDateTime();
+}
+
+// A text of decimal digits only, as a number; -1 otherwise.
+int DigitsToInt(const QString& Text) {
+    if (Text.isEmpty()) return -1;
+    for (const QChar c : Text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return -1;
+    return Text.toInt();
+}
+
+// A number or 0.
+int IntOrZero(const QString& Text) {
+    bool ok = false;
+    const int v = Trim(Text).toInt(&ok);
+    return ok ? v : 0;
+}
+
+QString FormatDate(const QDate& Date) {
+    return QString::asprintf("%02d.%02d.%04d", Date.day(), Date.month(), Date.year());
+}
+
+} // namespace
+
+void SetClock(TClockFunc Clock) {
+    CurrentClock = Clock;
+}
+
+TDateTime Date() {
+    return QDateToDateTime(CurrentTime().date());
+}
+
+TDateTime Now() {
+    const QDateTime now = CurrentTime();
+    return QDateToDateTime(now.date()) + now.time().msecsSinceStartOfDay() / 86400000.0;
+}
+
+QDate DateTimeToQDate(TDateTime Value) {
+    return DayZero.addDays(qint64(std::trunc(Value)));
+}
+
+TDateTime QDateToDateTime(const QDate& Value) {
+    return TDateTime(DayZero.daysTo(Value));
+}
+
+QString DateToStr(TDateTime Value) {
+    return FormatDate(DateTimeToQDate(Value));
+}
+
+bool TryStrToDate(const QString& Text, TDateTime& Value) {
+    const QStringList parts = Trim(Text).split(QLatin1Char('.'));
+    if (parts.size() != 3 || parts[0].size() > 2 || parts[1].size() > 2 || parts[2].size() < 3 ||
+        parts[2].size() > 4)
+        return false;
+    const QDate date(DigitsToInt(parts[2]), DigitsToInt(parts[1]), DigitsToInt(parts[0]));
+    if (!date.isValid() || date.year() < 1) return false;
+    Value = QDateToDateTime(date);
+    return true;
+}
+
+TDateTime StrToDateOr(const QString& Text, TDateTime Default) {
+    TDateTime value = Default;
+    return TryStrToDate(Text, value) ? value : Default;
+}
+
+QString DateToYyyymmdd(TDateTime Value) {
+    const QDate date = DateTimeToQDate(Value);
+    return QString::asprintf("%04d%02d%02d", date.year(), date.month(), date.day());
+}
+
+TDateTime DateFromYyyymmdd(const QString& Text) {
+    const int year = DigitsToInt(Text.mid(0, 4));
+    const int month = DigitsToInt(Text.mid(4, 2));
+    const int day = DigitsToInt(Text.mid(6, 2));
+    if (year < 1 || month < 1 || month > 12 || day < 1) return Now();
+    const QDate first(year, month, 1);
+    return QDateToDateTime(first.addDays(std::min(day, first.daysInMonth()) - 1));
+}
+
+QString FormatYyyymmdd(const QString& Text) {
+    return DateToStr(DateFromYyyymmdd(Text));
+}
+
+QString DotDateToYyyymmdd(const QString& Text) {
+    const QString clean = FilterNumberChars(Text);
+    const QChar dot = QLatin1Char('.');
+    const QString day = GetPiece(clean, dot, 0), month = GetPiece(clean, dot, 1);
+    const QString year = GetPiece(clean, dot, 2);
+    const auto twoDigits = [](const QString& s) { return s.size() == 1 ? QStringLiteral("0") + s : s; };
+    return year + twoDigits(month) + twoDigits(day);
+}
+
+bool TryDigitsToDate(const QString& Text, int Layout, TDateTime& Value) {
+    int day = 0, month = 0, year = 0;
+    if (Layout == 1) {
+        day = IntOrZero(Text.mid(0, 2));
+        month = IntOrZero(Text.mid(2, 2));
+        year = IntOrZero(Text.mid(4, 4));
+    } else if (Layout == 2) {
+        year = IntOrZero(Text.mid(0, 4));
+        month = IntOrZero(Text.mid(4, 2));
+        day = IntOrZero(Text.mid(6, 2));
+    } else {
+        return false;
+    }
+    const QDate date(year, month, day);
+    if (year < 1900 || !date.isValid()) return false;
+    Value = QDateToDateTime(date);
+    return true;
+}
+
+TDateTime DotTextToDate(const QString& Text, int Mode, TDateTime Default) {
+    if (Mode < 1 || Mode > 3) return Default;
+    const QChar dot = QLatin1Char('.');
+    const int a = IntOrZero(GetPiece(Text, dot, 0)), b = IntOrZero(GetPiece(Text, dot, 1));
+    const int c = IntOrZero(GetPiece(Text, dot, 2));
+    int day = Mode == 2 ? c : a, month = b, year = Mode == 2 ? a : c;
+    const QDate fallback = DateTimeToQDate(Default);
+    if (year == 0)
+        year = fallback.year();
+    else if (Mode == 3 && year > 0 && year < 40)
+        year += 2000;
+    else if (Mode == 3 && year >= 40 && year < 100)
+        year += 1900;
+    if (month == 0) month = fallback.month();
+    if (day == 0) day = fallback.day();
+    const QDate date(year, month, day);
+    return date.isValid() ? QDateToDateTime(date) : Default;
+}
+
+// ---- Masks
+
+QString NormalizeMask(const QString& Mask) {
+    static const char* const rules[][2] = {{"**", "*"}, {"++", "+"}, {"+*", "+"},
+                                           {"*+", "+"}, {"*?", "+"}, {"?*", "+"}};
+    QString result = Mask;
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (const auto& rule : rules) {
+            const QString from = QLatin1String(rule[0]);
+            if (result.contains(from)) {
+                result.replace(from, QLatin1String(rule[1]));
+                changed = true;
+            }
+        }
+    }
+    return result;
+}
+
+namespace {
+
+bool IsMaskLetter(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= 0x0410 && u <= 0x044F);
+}
+
+bool IsMaskDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Mask (normalised) against Text from positions Ti and Mi: 1 match, -1 the text ended where the
+// mask still wanted a character of some kind, 0 no match.
+int MatchFrom(const QString& Text, qsizetype Ti, const QString& Mask, qsizetype Mi) {
+    while (Mi < Mask.size()) {
+        const QChar m = Mask.at(Mi);
+        if (m == QLatin1Char('*') || m == QLatin1Char('+')) {
+            if (m == QLatin1Char('+')) {
+                if (Ti >= Text.size()) return -1;
+                ++Ti;
+            }
+            if (Mi == Mask.size() - 1) return 1;
+            int result = 0;
+            for (qsizetype p = Ti; p <= Text.size(); ++p) {
+                const int r = MatchFrom(Text, p, Mask, Mi + 1);
+                if (r == 1) return 1;
+                if (r == -1) result = -1;
+            }
+            return result;
+        }
+        const bool wildcard = m == QLatin1Char('?') || m == QLatin1Char('@') || m == QLatin1Char('#');
+        if (Ti >= Text.size()) return wildcard ? -1 : 0;
+        const QChar t = Text.at(Ti);
+        const bool fits = m == QLatin1Char('?')   ? true
+                          : m == QLatin1Char('@') ? IsMaskLetter(t)
+                          : m == QLatin1Char('#') ? IsMaskDigit(t)
+                                                  : t == m;
+        if (!fits) return 0;
+        ++Ti;
+        ++Mi;
+    }
+    return Ti == Text.size() ? 1 : 0;
+}
+
+bool AltMaskIsWellFormed(const QString& Mask) {
+    bool inGroup = false;
+    for (qsizetype i = 0; i < Mask.size(); ++i) {
+        const QChar c = Mask.at(i);
+        if (c == QLatin1Char('[')) {
+            inGroup = true;
+        } else if (c == QLatin1Char(']')) {
+            if (!inGroup) return false;
+            inGroup = false;
+        } else if (c == QLatin1Char(',')) {
+            if (!inGroup || i == Mask.size() - 1) return false;
+            const QChar next = Mask.at(i + 1);
+            if (next == QLatin1Char(',') || next == QLatin1Char(']')) return false;
+        }
+    }
+    return true;
+}
+
+// Tries every choice of alternatives, group by group, from Pos on; best result wins.
+int MatchAlternatives(const QString& Text, const QString& Prefix, const QString& Mask, qsizetype Pos) {
+    const qsizetype open = Mask.indexOf(QLatin1Char('['), Pos);
+    if (open < 0) return MatchMask(Text, Prefix + Mask.mid(Pos));
+    qsizetype close = Mask.indexOf(QLatin1Char(']'), open + 1);
+    if (close < 0) close = Mask.size();
+    const QString head = Prefix + Mask.mid(Pos, open - Pos);
+    int result = 0;
+    for (const QString& alternative : Mask.mid(open + 1, close - open - 1).split(QLatin1Char(','))) {
+        const int r = MatchAlternatives(Text, head + alternative, Mask, close + 1);
+        if (r == 1) return 1;
+        if (r == -1) result = -1;
+    }
+    return result;
+}
+
+} // namespace
+
+int MatchMask(const QString& Text, const QString& Mask) {
+    const QString mask = NormalizeMask(Mask);
+    if (mask.isEmpty() || mask == QLatin1String("*")) return 1;
+    if (Text.isEmpty()) return -1;
+    return MatchFrom(Text, 0, mask, 0);
+}
+
+int MatchAltMask(const QString& Text, const QString& Mask) {
+    if (!AltMaskIsWellFormed(Mask)) return 0;
+    return MatchAlternatives(Text, QString(), Mask, 0);
+}

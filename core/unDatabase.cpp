@@ -1,0 +1,1197 @@
+#include "core/unDatabase.h"
+
+#include "core/uDelimitedStrings.h"
+#include "core/unMessages.h"
+#include "core/unNumbers.h"
+#include "core/unSchema.h"
+#include "core/unStringFuncs.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QStringDecoder>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <sqlite3.h>
+
+using namespace Qt::StringLiterals;
+
+QString ProgramDir;
+QString DatabaseDir;
+const QString DatabaseFileName = QStringLiteral("Lendora.mdb");
+QString AdminPassword;
+TAdoConnection* AdoConnection = nullptr;
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Tokens of a statement. Literals and bracketed names are single tokens, so nothing inside a
+// value is ever rewritten. Tokens view the statement's text; a rewritten token carries its own.
+
+enum class TTokKind { Space, Word, Number, Text, Quoted, Bracket, Punct };
+
+struct TToken {
+    TTokKind Kind;
+    QStringView Source;
+    bool Closed = true; // a literal or bracket that reached its closing character
+    bool Replaced = false;
+    QString Replacement;
+
+    QStringView Text() const { return Replaced ? QStringView(Replacement) : Source; }
+    void Replace(QString S) {
+        Replacement = std::move(S);
+        Replaced = true;
+    }
+    bool Is(QLatin1StringView S) const { return Text().compare(S, Qt::CaseInsensitive) == 0; }
+    bool IsPunct(QLatin1StringView S) const { return Kind == TTokKind::Punct && Text() == S; }
+};
+
+using TTokens = QList<TToken>;
+
+bool IsBlank(QChar C) {
+    return C.unicode() <= 32 || C.isSpace();
+}
+bool IsDigit(QChar C) {
+    return C >= u'0' && C <= u'9';
+}
+bool IsWordStart(QChar C) {
+    return C.isLetter() || C == u'_';
+}
+bool IsWordChar(QChar C) {
+    return C.isLetterOrNumber() || C == u'_' || C == u'$';
+}
+
+// The tokens of S, which must outlive them.
+TTokens Tokenize(const QString& S) {
+    TTokens T;
+    T.reserve(S.size() / 3 + 1);
+    const qsizetype N = S.size();
+    qsizetype I = 0;
+    while (I < N) {
+        const QChar C = S[I];
+        qsizetype J = I + 1;
+        TTokKind Kind;
+        bool Closed = true;
+        if (IsBlank(C)) {
+            Kind = TTokKind::Space;
+            while (J < N && IsBlank(S[J]))
+                ++J;
+        } else if (C == u'\'' || C == u'"') {
+            Kind = C == u'"' ? TTokKind::Quoted : TTokKind::Text;
+            Closed = false;
+            while (J < N) {
+                if (S[J] == C) {
+                    if (J + 1 < N && S[J + 1] == C) {
+                        J += 2;
+                        continue;
+                    }
+                    ++J;
+                    Closed = true;
+                    break;
+                }
+                ++J;
+            }
+        } else if (C == u'[') {
+            Kind = TTokKind::Bracket;
+            const qsizetype E = S.indexOf(u']', I + 1);
+            Closed = E >= 0;
+            J = Closed ? E + 1 : N;
+        } else if (IsDigit(C) || (C == u'.' && I + 1 < N && IsDigit(S[I + 1]))) {
+            Kind = TTokKind::Number;
+            while (J < N && IsDigit(S[J]))
+                ++J;
+            if (C != u'.' && J < N && S[J] == u'.') {
+                ++J;
+                while (J < N && IsDigit(S[J]))
+                    ++J;
+            }
+            if (J < N && (S[J] == u'e' || S[J] == u'E')) {
+                qsizetype K = J + 1;
+                if (K < N && (S[K] == u'+' || S[K] == u'-')) ++K;
+                if (K < N && IsDigit(S[K])) {
+                    J = K;
+                    while (J < N && IsDigit(S[J]))
+                        ++J;
+                }
+            }
+        } else if (IsWordStart(C)) {
+            Kind = TTokKind::Word;
+            while (J < N && IsWordChar(S[J]))
+                ++J;
+        } else {
+            Kind = TTokKind::Punct;
+            if (I + 1 < N) {
+                const QChar D = S[I + 1];
+                if ((D == u'=' && (C == u'<' || C == u'>' || C == u'!' || C == u'=')) ||
+                    (C == u'<' && D == u'>') || (C == u'|' && D == u'|'))
+                    J = I + 2;
+            }
+        }
+        T.append({Kind, QStringView(S).mid(I, J - I), Closed});
+        I = J;
+    }
+    return T;
+}
+
+int NextSig(const TTokens& T, int I) {
+    for (++I; I < T.size(); ++I)
+        if (T[I].Kind != TTokKind::Space) return I;
+    return int(T.size());
+}
+
+int PrevSig(const TTokens& T, int I) {
+    for (--I; I >= 0; --I)
+        if (T[I].Kind != TTokKind::Space) return I;
+    return -1;
+}
+
+template <size_t N> bool IsKeyword(const TToken& T, const QLatin1StringView (&Words)[N]) {
+    if (T.Kind != TTokKind::Word) return false;
+    const QStringView W = T.Text();
+    for (const QLatin1StringView K : Words)
+        if (K.size() == W.size() && W.compare(K, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+// Words that end a table reference, so they are never taken for an alias.
+constexpr QLatin1StringView ClauseWords[] = {
+    "WHERE"_L1, "ON"_L1,      "INNER"_L1,     "LEFT"_L1,  "RIGHT"_L1,  "OUTER"_L1, "FULL"_L1,   "CROSS"_L1,
+    "JOIN"_L1,  "NATURAL"_L1, "ORDER"_L1,     "GROUP"_L1, "HAVING"_L1, "SET"_L1,   "VALUES"_L1, "SELECT"_L1,
+    "UNION"_L1, "EXCEPT"_L1,  "INTERSECT"_L1, "LIMIT"_L1, "AS"_L1,     "USING"_L1, "WINDOW"_L1, "DEFAULT"_L1};
+
+// Words that end an operand of "&".
+constexpr QLatin1StringView BoundaryWords[] = {
+    "SELECT"_L1, "DISTINCT"_L1, "AS"_L1,     "FROM"_L1,  "WHERE"_L1, "AND"_L1,   "OR"_L1,   "NOT"_L1,
+    "ON"_L1,     "SET"_L1,      "HAVING"_L1, "ORDER"_L1, "GROUP"_L1, "BY"_L1,    "LIKE"_L1, "IS"_L1,
+    "IN"_L1,     "BETWEEN"_L1,  "WHEN"_L1,   "THEN"_L1,  "ELSE"_L1,  "END"_L1,   "CASE"_L1, "VALUES"_L1,
+    "UNION"_L1,  "JOIN"_L1,     "INNER"_L1,  "LEFT"_L1,  "RIGHT"_L1, "OUTER"_L1, "ASC"_L1,  "DESC"_L1,
+    "INTO"_L1,   "UPDATE"_L1,   "DELETE"_L1, "INSERT"_L1};
+
+// Words that end the outermost select list.
+constexpr QLatin1StringView SelectListEnd[] = {"FROM"_L1,  "WHERE"_L1,  "GROUP"_L1,
+                                               "ORDER"_L1, "HAVING"_L1, "UNION"_L1,
+                                               "LIMIT"_L1, "EXCEPT"_L1, "INTERSECT"_L1};
+
+bool IsName(const TToken& T) {
+    return T.Kind == TTokKind::Bracket || (T.Kind == TTokKind::Word && !IsKeyword(T, ClauseWords));
+}
+
+QStringView NameOf(const TToken& T) {
+    const QStringView Text = T.Text();
+    if (T.Kind == TTokKind::Bracket) return Text.mid(1, Text.size() - (T.Closed ? 2 : 1));
+    return Text;
+}
+
+// Tables and aliases of a statement: lower-case alias (or table) -> lower-case table.
+using TTableMap = QHash<QString, QString>;
+
+TTableMap CollectTables(const TTokens& T) {
+    TTableMap Map;
+    for (int I = 0; I < T.size(); ++I) {
+        if (T[I].Kind != TTokKind::Word) continue;
+        const bool List = T[I].Is("FROM"_L1);
+        if (!List && !T[I].Is("JOIN"_L1) && !T[I].Is("UPDATE"_L1) && !T[I].Is("INTO"_L1)) continue;
+        int J = NextSig(T, I);
+        for (;;) {
+            while (J < T.size() && T[J].IsPunct("("_L1))
+                J = NextSig(T, J);
+            if (J >= T.size() || !IsName(T[J])) break;
+            const QString Table = NameOf(T[J]).toString().toLower();
+            Map.insert(Table, Table);
+            J = NextSig(T, J);
+            if (J < T.size() && T[J].Is("AS"_L1)) J = NextSig(T, J);
+            if (J < T.size() && IsName(T[J])) {
+                Map.insert(NameOf(T[J]).toString().toLower(), Table);
+                J = NextSig(T, J);
+            }
+            if (!List || J >= T.size() || !T[J].IsPunct(","_L1)) break;
+            J = NextSig(T, J);
+        }
+    }
+    return Map;
+}
+
+// "…" with "" inside becomes '…' with '' inside.
+QString SingleQuoted(const TToken& T) {
+    const QStringView Text = T.Text();
+    if (!T.Closed) return Text.toString(); // fails at prepare, as it should
+    QString Value = Text.mid(1, Text.size() - 2).toString();
+    Value.replace(u"\"\""_s, u"\""_s);
+    Value.replace(u"'"_s, u"''"_s);
+    return u'\'' + Value + u'\'';
+}
+
+// ---------------------------------------------------------------------------------------------
+// "&" chains become jet_concat(…). An operand runs up to the next "&" or boundary of its level.
+
+struct TItem {
+    int From; // first token
+    int To;   // one past the last token
+    bool Group;
+    bool Matched; // a group that found its ")"
+};
+
+void EmitRange(const TTokens& T, int B, int E, QString& Out);
+
+void EmitItem(const TTokens& T, const TItem& It, QString& Out) {
+    Out += T[It.From].Text();
+    if (!It.Group) return;
+    EmitRange(T, It.From + 1, It.Matched ? It.To - 1 : It.To, Out);
+    if (It.Matched) Out += T[It.To - 1].Text();
+}
+
+bool IsBoundary(const TTokens& T, const TItem& It) {
+    if (It.Group) return false;
+    const TToken& K = T[It.From];
+    if (K.Kind == TTokKind::Punct) {
+        static constexpr QLatin1StringView Ops[] = {","_L1,  "="_L1,  "<"_L1,  ">"_L1, "<="_L1, ">="_L1,
+                                                    "<>"_L1, "!="_L1, "=="_L1, ";"_L1, ")"_L1};
+        return std::find(std::begin(Ops), std::end(Ops), K.Text()) != std::end(Ops);
+    }
+    return IsKeyword(K, BoundaryWords);
+}
+
+bool IsSpaceItem(const TTokens& T, const TItem& It) {
+    return !It.Group && T[It.From].Kind == TTokKind::Space;
+}
+
+void EmitSegment(const TTokens& T, const QList<TItem>& Items, int S, int F, QString& Out) {
+    QList<QPair<int, int>> Operands;
+    int Start = S;
+    for (int I = S; I < F; ++I) {
+        if (!Items[I].Group && T[Items[I].From].IsPunct("&"_L1)) {
+            Operands.append({Start, I});
+            Start = I + 1;
+        }
+    }
+    if (Operands.isEmpty()) {
+        for (int I = S; I < F; ++I)
+            EmitItem(T, Items[I], Out);
+        return;
+    }
+    Operands.append({Start, F});
+    QString Trail;
+    for (int O = 0; O < Operands.size(); ++O) {
+        int A = Operands[O].first, Z = Operands[O].second;
+        while (A < Z && IsSpaceItem(T, Items[A])) {
+            if (O == 0) Out += T[Items[A].From].Text();
+            ++A;
+        }
+        while (Z > A && IsSpaceItem(T, Items[Z - 1])) {
+            --Z;
+            if (O == Operands.size() - 1) Trail.prepend(T[Items[Z].From].Text());
+        }
+        Out += O == 0 ? u"jet_concat("_s : u", "_s;
+        for (int I = A; I < Z; ++I)
+            EmitItem(T, Items[I], Out);
+    }
+    Out += u')';
+    Out += Trail;
+}
+
+void EmitRange(const TTokens& T, int B, int E, QString& Out) {
+    QList<TItem> Items;
+    for (int I = B; I < E;) {
+        if (T[I].IsPunct("("_L1)) {
+            int Depth = 0, J = I;
+            for (; J < E; ++J) {
+                if (T[J].IsPunct("("_L1))
+                    ++Depth;
+                else if (T[J].IsPunct(")"_L1) && --Depth == 0)
+                    break;
+            }
+            const bool Matched = J < E;
+            Items.append({I, Matched ? J + 1 : E, true, Matched});
+            I = Matched ? J + 1 : E;
+        } else {
+            Items.append({I, I + 1, false, false});
+            ++I;
+        }
+    }
+    for (int S = 0; S < Items.size();) {
+        if (IsBoundary(T, Items[S])) {
+            EmitItem(T, Items[S++], Out);
+            continue;
+        }
+        int F = S;
+        while (F < Items.size() && !IsBoundary(T, Items[F]))
+            ++F;
+        EmitSegment(T, Items, S, F, Out);
+        S = F;
+    }
+}
+
+// The token-level rewrites; true when any token changed.
+bool RewriteTokens(TTokens& T) {
+    bool Changed = false;
+    std::optional<TTableMap> Tables; // built only for a bracket that holds a dot
+    for (int I = 0; I < T.size(); ++I) {
+        TToken& K = T[I];
+        if (K.Kind == TTokKind::Quoted) {
+            K.Replace(SingleQuoted(K));
+            K.Kind = TTokKind::Text;
+            Changed = true;
+        } else if (K.IsPunct("!"_L1)) {
+            // [Contracts]![date_c]: Jet's qualifier between two names.
+            const int P = PrevSig(T, I), N = NextSig(T, I);
+            auto Ident = [&](int X) {
+                return X >= 0 && X < T.size() &&
+                       (T[X].Kind == TTokKind::Bracket || T[X].Kind == TTokKind::Word);
+            };
+            if (Ident(P) && Ident(N)) {
+                K.Replace(u"."_s);
+                Changed = true;
+            }
+        } else if (K.Kind == TTokKind::Bracket && K.Closed) {
+            // [Contracts.date_c]: table and column in one bracket.
+            const QStringView Inner = NameOf(K);
+            const qsizetype Dot = Inner.indexOf(u'.');
+            if (Dot <= 0) continue;
+            if (!Tables) Tables = CollectTables(T);
+            if (Tables->contains(Inner.left(Dot).toString().toLower())) {
+                K.Replace(u'[' + Inner.left(Dot).toString() + u"].["_s + Inner.mid(Dot + 1).toString() +
+                          u']');
+                Changed = true;
+            }
+        }
+    }
+    const int First = NextSig(T, -1);
+    if (First >= T.size()) return Changed;
+    if (T[First].Is("DELETE"_L1)) {
+        // Delete * from T: SQLite takes no column list here.
+        const int Star = NextSig(T, First);
+        if (Star < T.size() && T[Star].IsPunct("*"_L1)) {
+            T[Star].Replace(QString());
+            Changed = true;
+        }
+    } else if (T[First].Is("ALTER"_L1)) {
+        // ADD column x BIT: existing rows get 0 instead of NULL.
+        int Last = PrevSig(T, int(T.size()));
+        while (Last >= 0 && T[Last].IsPunct(";"_L1))
+            Last = PrevSig(T, Last);
+        if (Last < 0 || !T[Last].Is("BIT"_L1)) return Changed;
+        const int Column = PrevSig(T, Last);
+        int Add = PrevSig(T, Column);
+        if (Add >= 0 && T[Add].Is("COLUMN"_L1)) Add = PrevSig(T, Add);
+        if (Column >= 0 && IsName(T[Column]) && Add >= 0 && T[Add].Is("ADD"_L1)) {
+            T[Last].Replace(T[Last].Text().toString() + u" NOT NULL DEFAULT 0 CHECK ("_s +
+                            T[Column].Text().toString() + u" IN (0,1))"_s);
+            Changed = true;
+        }
+    }
+    return Changed;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Jet types of result columns.
+
+enum class TJetType { Unknown, Date, Boolean, Long, Double, Text };
+
+// Lower-case table -> lower-case column -> declared type.
+using TCatalog = QHash<QString, QHash<QString, QString>>;
+
+TJetType TypeOfDeclared(const QString& Declared) {
+    QString Name = Declared.trimmed().toUpper();
+    const qsizetype Paren = Name.indexOf(u'(');
+    if (Paren >= 0) Name = Name.left(Paren).trimmed();
+    if (Name == "DATETIME"_L1 || Name == "DATE"_L1) return TJetType::Date;
+    if (Name == "BIT"_L1 || Name == "BOOLEAN"_L1 || Name == "YESNO"_L1) return TJetType::Boolean;
+    if (Name.contains("INT"_L1) || Name == "COUNTER"_L1 || Name == "LONG"_L1 || Name == "BYTE"_L1)
+        return TJetType::Long;
+    static const QStringList Doubles = {"DOUBLE",   "REAL",    "FLOAT",  "SINGLE",
+                                        "CURRENCY", "NUMERIC", "DECIMAL"};
+    if (Doubles.contains(Name)) return TJetType::Double;
+    return TJetType::Text;
+}
+
+bool IsNumber(TJetType T) {
+    return T == TJetType::Long || T == TJetType::Double;
+}
+
+// Types one select-list item bottom-up; Ok turns false on anything it does not follow.
+class TTypeParser {
+public:
+    // Tables is built from All on the first column reference and kept for the next items.
+    TTypeParser(const QList<const TToken*>& T, const TCatalog& Catalog, const TTokens& All,
+                std::optional<TTableMap>& Tables)
+        : FT(T), FCatalog(Catalog), FAll(All), FTables(Tables) {}
+
+    TJetType Item() {
+        const TJetType Result = Expr();
+        return FOk && FPos == FT.size() ? Result : TJetType::Unknown;
+    }
+
+private:
+    const TToken* Peek(int Ahead = 0) const { return FPos + Ahead < FT.size() ? FT[FPos + Ahead] : nullptr; }
+    bool Accept(QLatin1StringView S) {
+        const TToken* K = Peek();
+        if (!K || K->Kind == TTokKind::Text || K->Kind == TTokKind::Bracket || !K->Is(S)) return false;
+        ++FPos;
+        return true;
+    }
+
+    TJetType Expr() {
+        TJetType A = Term();
+        for (;;) {
+            if (Accept("+"_L1)) {
+                const TJetType B = Term();
+                if ((A == TJetType::Date && IsNumber(B)) || (IsNumber(A) && B == TJetType::Date))
+                    A = TJetType::Date;
+                else
+                    A = Arithmetic(A, B);
+            } else if (Accept("-"_L1)) {
+                const TJetType B = Term();
+                if (A == TJetType::Date && IsNumber(B))
+                    A = TJetType::Date;
+                else if (A == TJetType::Date && B == TJetType::Date)
+                    A = TJetType::Long;
+                else
+                    A = Arithmetic(A, B);
+            } else {
+                return A;
+            }
+        }
+    }
+
+    static TJetType Arithmetic(TJetType A, TJetType B) {
+        return A == TJetType::Long && B == TJetType::Long ? TJetType::Long : TJetType::Double;
+    }
+
+    TJetType Term() {
+        TJetType A = Unary();
+        for (;;) {
+            if (Accept("*"_L1))
+                A = Arithmetic(A, Unary());
+            else if (Accept("/"_L1)) {
+                Unary();
+                A = TJetType::Double;
+            } else {
+                return A;
+            }
+        }
+    }
+
+    TJetType Unary() {
+        if (Accept("-"_L1) || Accept("+"_L1)) return Unary();
+        return Primary();
+    }
+
+    TJetType Primary() {
+        const TToken* K = Peek();
+        if (!K) return Fail();
+        switch (K->Kind) {
+        case TTokKind::Number:
+            ++FPos;
+            return K->Text().contains(u'.') || K->Text().contains(u'e', Qt::CaseInsensitive)
+                       ? TJetType::Double
+                       : TJetType::Long;
+        case TTokKind::Text:
+            ++FPos;
+            return TJetType::Text;
+        case TTokKind::Punct:
+            if (Accept("("_L1)) {
+                const TJetType Inner = Expr();
+                if (!Accept(")"_L1)) return Fail();
+                return Inner;
+            }
+            return Fail();
+        case TTokKind::Word:
+            if (Peek(1) && Peek(1)->IsPunct("("_L1)) return Function();
+            if (IsKeyword(*K, ClauseWords)) return Fail();
+            [[fallthrough]];
+        case TTokKind::Bracket: {
+            ++FPos;
+            if (K->Kind == TTokKind::Word && (K->Is("NULL"_L1) || K->Is("TRUE"_L1) || K->Is("FALSE"_L1)))
+                return TJetType::Unknown;
+            if (Accept("."_L1)) {
+                const TToken* Column = Peek();
+                if (!Column || !IsName(*Column)) return Fail();
+                ++FPos;
+                return ColumnType(NameOf(*K), NameOf(*Column));
+            }
+            return ColumnType(QStringView(), NameOf(*K));
+        }
+        default:
+            return Fail();
+        }
+    }
+
+    TJetType Function() {
+        const TToken& Name = *FT[FPos];
+        FPos += 2;
+        TJetType First = TJetType::Unknown;
+        if (!Accept(")"_L1)) {
+            Accept("DISTINCT"_L1);
+            if (!Accept("*"_L1)) First = Expr();
+            while (FOk && Accept(","_L1))
+                Expr();
+            if (!Accept(")"_L1)) return Fail();
+        }
+        if (Name.Is("max"_L1) || Name.Is("min"_L1)) return First;
+        if (Name.Is("sum"_L1)) return First == TJetType::Long ? TJetType::Long : TJetType::Double;
+        if (Name.Is("count"_L1)) return TJetType::Long;
+        if (Name.Is("jet_concat"_L1)) return TJetType::Text;
+        return TJetType::Unknown;
+    }
+
+    TJetType ColumnType(QStringView Qualifier, QStringView Column) {
+        if (!FTables) FTables = CollectTables(FAll);
+        const QString Col = Column.toString().toLower();
+        if (!Qualifier.isEmpty()) {
+            const QString Q = Qualifier.toString().toLower();
+            const auto Table = FCatalog.constFind(FTables->value(Q, Q));
+            if (Table == FCatalog.constEnd() || !Table->contains(Col)) return TJetType::Unknown;
+            return TypeOfDeclared(Table->value(Col));
+        }
+        for (const QString& Name : *FTables) {
+            const auto Table = FCatalog.constFind(Name);
+            if (Table != FCatalog.constEnd() && Table->contains(Col))
+                return TypeOfDeclared(Table->value(Col));
+        }
+        return TJetType::Unknown;
+    }
+
+    TJetType Fail() {
+        FOk = false;
+        return TJetType::Unknown;
+    }
+
+    const QList<const TToken*>& FT;
+    const TCatalog& FCatalog;
+    const TTokens& FAll;
+    std::optional<TTableMap>& FTables;
+    int FPos = 0;
+    bool FOk = true;
+};
+
+// The types of the items of the outermost select list; empty when the list holds a "*".
+QList<TJetType> SelectListTypes(const QString& Sql, const TCatalog& Catalog) {
+    const TTokens T = Tokenize(Sql);
+    std::optional<TTableMap> Tables;
+    int Depth = 0, I = 0;
+    for (; I < T.size(); ++I) {
+        if (T[I].IsPunct("("_L1))
+            ++Depth;
+        else if (T[I].IsPunct(")"_L1))
+            --Depth;
+        else if (Depth == 0 && T[I].Is("SELECT"_L1))
+            break;
+    }
+    I = NextSig(T, I);
+    if (I < T.size() && (T[I].Is("DISTINCT"_L1) || T[I].Is("ALL"_L1))) I = NextSig(T, I);
+
+    QList<QList<const TToken*>> Items(1);
+    for (Depth = 0; I < T.size(); ++I) {
+        const TToken& K = T[I];
+        if (K.Kind == TTokKind::Space) continue;
+        if (Depth == 0 && (IsKeyword(K, SelectListEnd) || K.IsPunct(";"_L1))) break;
+        if (K.IsPunct("("_L1))
+            ++Depth;
+        else if (K.IsPunct(")"_L1))
+            --Depth;
+        if (Depth == 0 && K.IsPunct(","_L1))
+            Items.append(QList<const TToken*>());
+        else
+            Items.last().append(&K);
+    }
+    QList<TJetType> Types;
+    for (auto& Item : Items) {
+        if (Item.size() >= 2 && Item[Item.size() - 2]->Is("AS"_L1)) Item.resize(Item.size() - 2);
+        if (!Item.isEmpty() && Item.last()->IsPunct("*"_L1) &&
+            (Item.size() == 1 || (Item.size() == 3 && Item[1]->IsPunct("."_L1))))
+            return {};
+        Types.append(TTypeParser(Item, Catalog, T, Tables).Item());
+    }
+    return Types;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Values as text.
+
+// 15 significant digits, always as plain decimals: 0.1 + 0.2 -> "0.3", 1e-05 -> "0.00001".
+void AppendDouble(QString& Row, double V) {
+    if (V == 0) { // also -0
+        Row += u'0';
+        return;
+    }
+    if (!std::isfinite(V)) {
+        Row += QString::number(V);
+        return;
+    }
+    char Buf[32];
+    const auto R = std::to_chars(Buf, Buf + sizeof Buf, V, std::chars_format::scientific, 14);
+    const char* E = std::find(Buf, R.ptr, 'e'); // [-]d.dddddddddddddde[+-]xx
+    const bool Negative = Buf[0] == '-';
+    char Digits[20];
+    int Count = 0;
+    for (const char* C = Buf + (Negative ? 1 : 0); C < E; ++C)
+        if (*C != '.') Digits[Count++] = *C;
+    while (Count > 1 && Digits[Count - 1] == '0')
+        --Count;
+    const int Point = std::atoi(E + 1) + 1; // digits before the decimal point
+    char Out[400];
+    int N = 0;
+    if (Negative) Out[N++] = '-';
+    if (Point <= 0) {
+        Out[N++] = '0';
+        Out[N++] = '.';
+        for (int I = 0; I < -Point; ++I)
+            Out[N++] = '0';
+        for (int I = 0; I < Count; ++I)
+            Out[N++] = Digits[I];
+    } else {
+        for (int I = 0; I < std::max(Point, Count); ++I) {
+            if (I == Point) Out[N++] = '.';
+            Out[N++] = I < Count ? Digits[I] : '0';
+        }
+    }
+    Row.append(QLatin1StringView(Out, N));
+}
+
+void AppendInteger(QString& Row, qint64 V) {
+    char Buf[24];
+    const auto R = std::to_chars(Buf, Buf + sizeof Buf, V);
+    Row.append(QLatin1StringView(Buf, R.ptr - Buf));
+}
+
+// Day number -> "dd.mm.yyyy"; false for a number no calendar holds.
+bool AppendDate(QString& Row, double Days) {
+    if (!std::isfinite(Days) || std::fabs(Days) > 2.9e6) return false;
+    const QDate D = QDate(1899, 12, 30).addDays(qint64(std::floor(Days)));
+    if (!D.isValid()) return false;
+    auto Two = [&](int N) {
+        Row += QChar(u'0' + N / 10);
+        Row += QChar(u'0' + N % 10);
+    };
+    Two(D.day());
+    Row += u'.';
+    Two(D.month());
+    Row += u'.';
+    Row += QString::number(D.year()).rightJustified(4, u'0');
+    return true;
+}
+
+// True when a text value needs cleaning: a double quote, a delimiter, or a blank or control
+// character at either end.
+bool NeedsCleaning(const char* Text, int Bytes) {
+    if (Bytes == 0) return false;
+    if (static_cast<unsigned char>(Text[0]) <= 32 || static_cast<unsigned char>(Text[Bytes - 1]) <= 32)
+        return true;
+    if (std::memchr(Text, '"', Bytes) || std::memchr(Text, '@', Bytes)) return true;
+    // "°" is C2 B0 in UTF-8
+    for (const char* P = Text; (P = static_cast<const char*>(std::memchr(P, '\xC2', Text + Bytes - P)));)
+        if (++P < Text + Bytes && *P == '\xB0') return true;
+    return false;
+}
+
+// Appends the value's text; true when it still needs cleaning.
+bool AppendValue(QString& Row, QStringDecoder& Utf8, sqlite3_stmt* S, int Col, TJetType Type) {
+    const int Storage = sqlite3_column_type(S, Col);
+    switch (Storage) {
+    case SQLITE_NULL:
+        return false;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        const char* Text = reinterpret_cast<const char*>(sqlite3_column_text(S, Col));
+        const int Bytes = sqlite3_column_bytes(S, Col);
+        // Decoded straight into the row: UTF-8 never takes more UTF-16 units than bytes.
+        const qsizetype Old = Row.size();
+        Row.resize(Old + Bytes);
+        const QChar* End = Utf8.appendToBuffer(Row.data() + Old, QByteArrayView(Text, Bytes));
+        Row.resize(End - Row.constData());
+        return NeedsCleaning(Text, Bytes);
+    }
+    default:
+        break;
+    }
+    const bool Integer = Storage == SQLITE_INTEGER;
+    if (Type == TJetType::Boolean) {
+        const bool On = Integer ? sqlite3_column_int64(S, Col) != 0 : sqlite3_column_double(S, Col) != 0;
+        Row.append(On ? "True"_L1 : "False"_L1);
+        return false;
+    }
+    if (Type == TJetType::Date &&
+        AppendDate(Row, Integer ? double(sqlite3_column_int64(S, Col)) : sqlite3_column_double(S, Col)))
+        return false;
+    if (Integer)
+        AppendInteger(Row, sqlite3_column_int64(S, Col));
+    else
+        AppendDouble(Row, sqlite3_column_double(S, Col));
+    return false;
+}
+
+// Each field (and each piece a value splits into at "@" or "°") loses its double quotes and its
+// blanks and control characters at both ends.
+QString CleanRow(const QString& Raw) {
+    QString Out;
+    Out.reserve(Raw.size());
+    const qsizetype N = Raw.size();
+    qsizetype Start = 0;
+    auto Strip = [](QChar C) { return C == u'"' || C.unicode() <= 32; };
+    for (qsizetype I = 0; I <= N; ++I) {
+        if (I < N && Raw[I] != u'@' && Raw[I] != u'\u00B0') continue;
+        qsizetype A = Start, Z = I;
+        while (A < Z && Strip(Raw[A]))
+            ++A;
+        while (Z > A && Strip(Raw[Z - 1]))
+            --Z;
+        for (qsizetype K = A; K < Z; ++K)
+            if (Raw[K] != u'"') Out += Raw[K];
+        if (I < N) Out += Raw[I];
+        Start = I + 1;
+    }
+    return Out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Connection-level SQL functions.
+
+int CompareJetText(void*, int LengthA, const void* A, int LengthB, const void* B) {
+    const QStringView VA(static_cast<const char16_t*>(A), LengthA / 2);
+    const QStringView VB(static_cast<const char16_t*>(B), LengthB / 2);
+    return VA.compare(VB, Qt::CaseInsensitive);
+}
+
+// Jet's "&": NULL counts as "", the result is NULL only when every operand is.
+void JetConcat(sqlite3_context* Context, int Count, sqlite3_value** Values) {
+    QString Result;
+    bool Any = false;
+    for (int I = 0; I < Count; ++I) {
+        switch (sqlite3_value_type(Values[I])) {
+        case SQLITE_NULL:
+            continue;
+        case SQLITE_INTEGER:
+            AppendInteger(Result, sqlite3_value_int64(Values[I]));
+            break;
+        case SQLITE_FLOAT:
+            AppendDouble(Result, sqlite3_value_double(Values[I]));
+            break;
+        default:
+            Result += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(Values[I])),
+                                        sqlite3_value_bytes(Values[I]));
+        }
+        Any = true;
+    }
+    if (!Any) {
+        sqlite3_result_null(Context);
+        return;
+    }
+    const QByteArray Utf8 = Result.toUtf8();
+    sqlite3_result_text(Context, Utf8.constData(), int(Utf8.size()), SQLITE_TRANSIENT);
+}
+
+QString ErrorText(sqlite3* Db) {
+    return QString::fromUtf8(sqlite3_errmsg(Db));
+}
+
+void Configure(sqlite3* Db) {
+    // Double quotes are never identifiers here: a literal the rewriter missed fails loudly
+    // instead of silently reading a column of the same name.
+    sqlite3_db_config(Db, SQLITE_DBCONFIG_DQS_DML, 0, static_cast<int*>(nullptr));
+    sqlite3_db_config(Db, SQLITE_DBCONFIG_DQS_DDL, 0, static_cast<int*>(nullptr));
+    sqlite3_create_collation_v2(Db, "JETTEXT", SQLITE_UTF16_ALIGNED, nullptr, &CompareJetText, nullptr);
+    sqlite3_create_function_v2(Db, "jet_concat", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &JetConcat,
+                               nullptr, nullptr, nullptr);
+    // A second running copy may hold the write lock for a moment.
+    sqlite3_busy_timeout(Db, 5000);
+}
+
+// Finalises the statement on every way out.
+class TStatement {
+public:
+    TStatement() = default;
+    ~TStatement() { sqlite3_finalize(FHandle); }
+    TStatement(const TStatement&) = delete;
+    TStatement& operator=(const TStatement&) = delete;
+    sqlite3_stmt** Out() { return &FHandle; }
+    sqlite3_stmt* Get() const { return FHandle; }
+
+private:
+    sqlite3_stmt* FHandle = nullptr;
+};
+
+bool OnlyBlanksAndSemicolons(const char* Tail) {
+    for (; Tail && *Tail; ++Tail)
+        if (*Tail != ';' && !(static_cast<unsigned char>(*Tail) <= 32)) return false;
+    return true;
+}
+
+// Prepares the rewritten Sql on Db. Throws EDatabaseError with Written as the statement.
+void Prepare(sqlite3* Db, const QString& Sql, const QString& Written, TStatement& Statement) {
+    const QByteArray Utf8 = Sql.toUtf8();
+    const char* Tail = nullptr;
+    if (sqlite3_prepare_v2(Db, Utf8.constData(), int(Utf8.size()), Statement.Out(), &Tail) != SQLITE_OK)
+        throw EDatabaseError(ErrorText(Db), Written);
+    // A ";" that escaped its quotes must not smuggle in a second statement.
+    if (!OnlyBlanksAndSemicolons(Tail))
+        throw EDatabaseError(u"Unable to execute multiple statements at a time"_s, Written);
+}
+
+// Steps to the end; OnRow is called on each row.
+template <class F> void StepAll(sqlite3* Db, sqlite3_stmt* S, const QString& Written, F&& OnRow) {
+    if (!S) return; // only blanks
+    for (;;) {
+        const int Rc = sqlite3_step(S);
+        if (Rc == SQLITE_ROW)
+            OnRow();
+        else if (Rc == SQLITE_DONE)
+            return;
+        else
+            throw EDatabaseError(ErrorText(Db), Written);
+    }
+}
+
+bool ChangesSchema(const QString& Sql) {
+    const QStringView First = QStringView(Sql).trimmed();
+    auto Starts = [&](QLatin1StringView Word) {
+        return First.startsWith(Word, Qt::CaseInsensitive) &&
+               (First.size() == Word.size() || !IsWordChar(First[Word.size()]));
+    };
+    return Starts("ALTER"_L1) || Starts("CREATE"_L1) || Starts("DROP"_L1);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+struct TAdoConnection::TState {
+    QString FileName;
+    sqlite3* Db = nullptr;
+    TCatalog Catalog;
+    TTransaction* Transaction = nullptr;
+
+    void Open();
+    void LoadCatalog();
+    void CloseDb();
+    // Runs SQL as written by the caller; OnRow(statement, rewritten text) per row.
+    template <class F> void Run(const QString& SQL, F&& OnRow);
+};
+
+void TAdoConnection::TState::Open() {
+    if (Db) return;
+    sqlite3* Handle = nullptr;
+    // Without SQLITE_OPEN_CREATE: a missing file is an error, never a new empty database.
+    const int Rc =
+        sqlite3_open_v2(QFile::encodeName(FileName).constData(), &Handle, SQLITE_OPEN_READWRITE, nullptr);
+    if (Rc != SQLITE_OK) {
+        const QString Message = Handle ? ErrorText(Handle) : QString::fromUtf8(sqlite3_errstr(Rc));
+        sqlite3_close(Handle);
+        throw EDatabaseError(Message);
+    }
+    Configure(Handle);
+    Db = Handle;
+    try {
+        LoadCatalog(); // also the first read: a file that is no database fails here
+    } catch (...) {
+        CloseDb();
+        throw;
+    }
+}
+
+void TAdoConnection::TState::LoadCatalog() {
+    TCatalog Fresh;
+    TStatement S;
+    const QString Sql =
+        u"SELECT m.name, p.name, p.type FROM sqlite_schema AS m, pragma_table_info(m.name) AS p "
+        u"WHERE m.type IN ('table', 'view')"_s;
+    Prepare(Db, Sql, Sql, S);
+    StepAll(Db, S.Get(), Sql, [&] {
+        auto Text = [&](int Col) {
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(S.Get(), Col)));
+        };
+        Fresh[Text(0).toLower()].insert(Text(1).toLower(), Text(2));
+    });
+    Catalog = std::move(Fresh);
+}
+
+void TAdoConnection::TState::CloseDb() {
+    if (!Db) return;
+    while (sqlite3_stmt* S = sqlite3_next_stmt(Db, nullptr))
+        sqlite3_finalize(S);
+    sqlite3_close(Db);
+    Db = nullptr;
+    Catalog.clear();
+}
+
+template <class F> void TAdoConnection::TState::Run(const QString& SQL, F&& OnRow) {
+    try {
+        Open();
+    } catch (const EDatabaseError& E) {
+        throw EDatabaseError(E.Message(), SQL);
+    }
+    const QString Sql = JetToSqlite(SQL);
+    TStatement S;
+    Prepare(Db, Sql, SQL, S);
+    StepAll(Db, S.Get(), SQL, [&] { OnRow(S.Get(), Sql); });
+    if (ChangesSchema(Sql)) LoadCatalog();
+}
+
+TAdoConnection::TAdoConnection(const QString& FileName) : FState(std::make_unique<TState>()) {
+    FState->FileName = FileName;
+}
+
+TAdoConnection::~TAdoConnection() {
+    if (FState->Transaction) FState->Transaction->FConnection = nullptr;
+    FState->CloseDb();
+}
+
+const QString& TAdoConnection::FileName() const {
+    return FState->FileName;
+}
+bool TAdoConnection::Connected() const {
+    return FState->Db != nullptr;
+}
+void TAdoConnection::Close() {
+    FState->CloseDb();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+QString ParentFolder(const QString& Folder) {
+    const int N = PieceCount(Folder, u'/') - 3;
+    return GetPieces(Folder, u'/', 0, N) + u'/';
+}
+
+void CreateAdoConnection(QObject* Owner) {
+    const QFileInfo Exe(QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
+    CreateAdoConnection(Owner, ParentFolder(Exe.absolutePath() + u'/'));
+}
+
+void CreateAdoConnection(QObject* Owner, const QString& ProgramFolder) {
+    // RIGHT JOIN and HAVING without GROUP BY need 3.39.
+    if (sqlite3_libversion_number() < 3039000)
+        throw EDatabaseError(u"SQLite 3.39.0 or later is required; found "_s +
+                             QString::fromUtf8(sqlite3_libversion()));
+    FreeAdoConnection();
+    ProgramDir = EnsureTrailing(ProgramFolder, u"/"_s);
+    DatabaseDir = ProgramDir + u"db/"_s;
+    AdoConnection = new TAdoConnection(DatabaseDir + DatabaseFileName);
+}
+
+void FreeAdoConnection() {
+    delete AdoConnection;
+    AdoConnection = nullptr;
+}
+
+bool CreateDatabaseFile(const QString& Path) {
+    if (QFileInfo::exists(Path)) return false;
+    QDir().mkpath(QFileInfo(Path).absolutePath());
+    sqlite3* Db = nullptr;
+    const int Rc = sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    QString Failed;
+    QString Message;
+    if (Rc != SQLITE_OK) {
+        Message = Db ? ErrorText(Db) : QString::fromUtf8(sqlite3_errstr(Rc));
+    } else {
+        Configure(Db);
+        QStringList Statements = {u"BEGIN"_s};
+        for (const QString& S : SchemaScript().split(u';'))
+            if (!S.trimmed().isEmpty()) Statements << S.trimmed();
+        Statements << InitialSettingsRows() << u"COMMIT"_s;
+        for (const QString& S : Statements) {
+            try {
+                TStatement Statement;
+                Prepare(Db, JetToSqlite(S), S, Statement);
+                StepAll(Db, Statement.Get(), S, [] {});
+            } catch (const EDatabaseError& E) {
+                Message = E.Message();
+                Failed = S;
+                break;
+            }
+        }
+    }
+    sqlite3_close(Db);
+    if (Message.isEmpty()) return true;
+    QFile::remove(Path);
+    QFile::remove(Path + u"-journal"_s);
+    throw EDatabaseError(Message, Failed);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+QString SqlText(const QString& Value) {
+    QString Result = Value;
+    Result.replace(u"\""_s, u"\"\""_s);
+    return Result;
+}
+
+QString JetToSqlite(const QString& SQL) {
+    TTokens T = Tokenize(SQL);
+    const bool Changed = RewriteTokens(T);
+    const bool Joins = std::any_of(T.cbegin(), T.cend(), [](const TToken& K) { return K.IsPunct("&"_L1); });
+    if (!Changed && !Joins) return SQL;
+    QString Out;
+    Out.reserve(SQL.size() + 16);
+    if (Joins) {
+        EmitRange(T, 0, int(T.size()), Out);
+    } else {
+        for (const TToken& K : T)
+            Out += K.Text();
+    }
+    return Out;
+}
+
+namespace {
+
+TAdoConnection::TState& StateOf(TAdoConnection* Connection, const QString& SQL) {
+    if (!Connection) throw EDatabaseError(u"No database connection"_s, SQL);
+    return Connection->State();
+}
+
+} // namespace
+
+bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TDelimitedStringList* List) {
+    List->Clear();
+    if (SQL.isEmpty()) return true;
+    try {
+        TAdoConnection::TState& State = StateOf(Connection, SQL);
+        QList<TJetType> Types;
+        bool Typed = false;
+        QStringDecoder Utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        qsizetype LastLength = 0;
+        State.Run(SQL, [&](sqlite3_stmt* S, const QString& Sql) {
+            const int Count = sqlite3_column_count(S);
+            if (!Typed) {
+                const QList<TJetType> Items = SelectListTypes(Sql, State.Catalog);
+                for (int I = 0; I < Count; ++I) {
+                    if (sqlite3_column_table_name(S, I) && sqlite3_column_origin_name(S, I)) {
+                        const char* Declared = sqlite3_column_decltype(S, I);
+                        Types << TypeOfDeclared(QString::fromUtf8(Declared ? Declared : ""));
+                    } else {
+                        Types << (I < Items.size() ? Items[I] : TJetType::Unknown);
+                    }
+                }
+                Typed = true;
+            }
+            QString Row;
+            Row.reserve(LastLength + 16);
+            bool Dirty = false;
+            for (int I = 0; I < Count; ++I) {
+                if (I > 0) Row += u'@';
+                Dirty |= AppendValue(Row, Utf8, S, I, Types[I]);
+            }
+            LastLength = Row.size();
+            if (Dirty) Row = CleanRow(Row);
+            // One record per row, even a row of one empty field; a value holding "°" splits
+            // its row, as a text load would.
+            if (Dirty && Row.contains(RecordDelimiterChar))
+                List->AddText(Row);
+            else
+                List->Add(Row);
+        });
+    } catch (...) {
+        List->Clear();
+        throw;
+    }
+    return true;
+}
+
+void ShowDatabaseError(const QString& Message, const QString& SQL) {
+    ShowErrorFmt(LoadStr(65191) + u"\n\r%s"_s, {Message, SQL});
+}
+
+bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL) {
+    try {
+        StateOf(Connection, SQL).Run(SQL, [](sqlite3_stmt*, const QString&) {});
+        return true;
+    } catch (const Exception& E) {
+        ShowDatabaseError(E.Message(), SQL);
+        return false;
+    }
+}
+
+bool RunPendingSql(QObject* Owner, QStringList& List) {
+    if (List.isEmpty()) return true;
+    try {
+        TTransaction Transaction(AdoConnection);
+        for (const QString& SQL : List)
+            StateOf(AdoConnection, SQL).Run(SQL, [](sqlite3_stmt*, const QString&) {});
+        Transaction.Commit();
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
+    List.clear();
+    return true;
+}
+
+TTransaction::TTransaction(TAdoConnection* Connection) : FConnection(nullptr) {
+    const QString Begin = u"BEGIN IMMEDIATE"_s;
+    TAdoConnection::TState& State = StateOf(Connection, Begin);
+    if (State.Transaction) throw EDatabaseError(u"A transaction is already open"_s, Begin);
+    State.Run(Begin, [](sqlite3_stmt*, const QString&) {});
+    State.Transaction = this;
+    FConnection = Connection;
+}
+
+TTransaction::~TTransaction() {
+    if (!FConnection) return;
+    TAdoConnection::TState& State = FConnection->State();
+    State.Transaction = nullptr;
+    if (!State.Db || sqlite3_get_autocommit(State.Db)) return;
+    sqlite3_exec(State.Db, "ROLLBACK", nullptr, nullptr, nullptr);
+    // A rolled-back ALTER or CREATE must not linger in the catalog.
+    try {
+        State.LoadCatalog();
+    } catch (const EDatabaseError&) {
+        State.CloseDb(); // reopened, and the catalog rebuilt, by the next statement
+    }
+}
+
+void TTransaction::Commit() {
+    const QString Statement = u"COMMIT"_s;
+    if (!FConnection) throw EDatabaseError(u"The transaction has ended"_s, Statement);
+    TAdoConnection::TState& State = FConnection->State();
+    State.Run(Statement, [](sqlite3_stmt*, const QString&) {});
+    State.Transaction = nullptr;
+    FConnection = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int FindRowByField(const QString& Value, const TDelimitedStringList* List, int Col) {
+    if (!List) return -1;
+    for (int I = 0; I < List->Count(); ++I)
+        if (List->GetField(I, Col) == Value) return I;
+    return -1;
+}
+
+int FindRowByTwoFields(const QString& ValueA, const QString& ValueB, const TDelimitedStringList* List,
+                       int ColA, int ColB) {
+    if (!List) return -1;
+    for (int I = 0; I < List->Count(); ++I)
+        if (List->GetField(I, ColA) == ValueA && List->GetField(I, ColB) == ValueB) return I;
+    return -1;
+}
+
+int FindRowByIntKey(qint64 Key, const TDelimitedStringList* List, int Col) {
+    if (!List) return -1;
+    int Low = 0, High = List->Count() - 1;
+    while (Low <= High) {
+        const int Mid = (Low + High) / 2;
+        const qint64 V = StrToIntOrZero(List->GetField(Mid, Col));
+        if (V == Key) return Mid;
+        if (V > Key)
+            High = Mid - 1;
+        else
+            Low = Mid + 1;
+    }
+    return -1;
+}
+
+void LookupByIntKey(qint64 Key, const TDelimitedStringList* List, int KeyCol, QString& Result,
+                    int ResultCol) {
+    Result.clear();
+    if (!List || List->Count() == 0) return;
+    const int Fields = List->GetRowFieldCount(0);
+    if (KeyCol < 0 || ResultCol < 0 || KeyCol >= Fields || ResultCol >= Fields) return;
+    const int Row = FindRowByIntKey(Key, List, KeyCol);
+    if (Row >= 0) Result = List->GetField(Row, ResultCol);
+}

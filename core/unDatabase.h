@@ -1,0 +1,107 @@
+#pragma once
+// The one database connection and the SQL helpers every window uses.
+//
+// Callers build Jet-dialect SQL as literal text (double-quoted text values, "Delete * from",
+// [T]![c], [T.c], "&" joins). Each statement is rewritten to SQLite's dialect before it runs, and
+// every result value comes back in the text form the callers parse: dates "dd.mm.yyyy", booleans
+// "True"/"False", whole numbers without ".0", other numbers with 15 significant digits, NULL "".
+
+#include "core/unitTypes.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QObject;
+class TDelimitedStringList;
+class TTransaction;
+
+// The folder above the program's own folder, with a trailing "/".
+extern QString ProgramDir;
+// ProgramDir + "db/".
+extern QString DatabaseDir;
+// The live database file inside DatabaseDir.
+extern const QString DatabaseFileName;
+// The manager's password; the main window fills it from the settings table.
+extern QString AdminPassword;
+
+// The connection: opens its file on the first statement, never creates it, and stays open.
+class TAdoConnection {
+public:
+    explicit TAdoConnection(const QString& FileName);
+    ~TAdoConnection();
+    TAdoConnection(const TAdoConnection&) = delete;
+    TAdoConnection& operator=(const TAdoConnection&) = delete;
+
+    const QString& FileName() const;
+    bool Connected() const;
+    // Finalises every statement and closes the file; the next statement opens it again.
+    void Close();
+
+    struct TState;
+    TState& State() { return *FState; }
+
+private:
+    std::unique_ptr<TState> FState;
+};
+
+extern TAdoConnection* AdoConnection;
+
+// The folder above Folder (a folder path with a trailing "/"), with a trailing "/".
+QString ParentFolder(const QString& Folder);
+// Sets ProgramDir and DatabaseDir from the executable's real path and creates AdoConnection.
+// Throws EDatabaseError when the SQLite library is older than 3.39.0.
+void CreateAdoConnection(QObject* Owner);
+// The same for the program folder ProgramFolder (tests point it at a temporary tree).
+void CreateAdoConnection(QObject* Owner, const QString& ProgramFolder);
+// Closes and frees AdoConnection.
+void FreeAdoConnection();
+
+// Creates a new database file at Path with the schema and the settings rows. False when the
+// file exists already (it is left alone); throws EDatabaseError, leaving no file, on failure.
+bool CreateDatabaseFile(const QString& Path);
+
+// Runs a SELECT into List (rows "°"-separated, fields "@"-separated, double quotes removed,
+// values trimmed). An empty SQL gives an empty list. A failure clears List and throws
+// EDatabaseError with the database's message and SQL as written.
+bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TDelimitedStringList* List);
+// Runs any other statement; on failure shows the database error box and returns false.
+bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL);
+
+// The database error box: message 65191 with the database's message and the statement below it.
+void ShowDatabaseError(const QString& Message, const QString& SQL);
+
+// Runs the batch in one transaction on AdoConnection. All ran: the list is cleared, true. The
+// first failure rolls everything back, shows the error box for that statement and leaves the
+// list as it was: false.
+bool RunPendingSql(QObject* Owner, QStringList& List);
+
+// A transaction on Connection: rolls back when destroyed uncommitted. Transactions do not nest;
+// opening a second one throws EDatabaseError.
+class TTransaction {
+public:
+    explicit TTransaction(TAdoConnection* Connection = AdoConnection);
+    ~TTransaction();
+    TTransaction(const TTransaction&) = delete;
+    TTransaction& operator=(const TTransaction&) = delete;
+    // Throws EDatabaseError when the commit fails; the transaction is then rolled back.
+    void Commit();
+
+private:
+    friend class TAdoConnection;
+    TAdoConnection* FConnection;
+};
+
+// A text value for a "%s" position of a statement: each double quote doubled.
+QString SqlText(const QString& Value);
+// The statement as it runs on SQLite (exposed for tests).
+QString JetToSqlite(const QString& SQL);
+
+// Index of the first record whose field Col equals Value, -1 when none or List is null.
+int FindRowByField(const QString& Value, const TDelimitedStringList* List, int Col);
+int FindRowByTwoFields(const QString& ValueA, const QString& ValueB, const TDelimitedStringList* List,
+                       int ColA, int ColB);
+// Binary search on a list sorted ascending by the integer value of field Col; -1 when absent.
+int FindRowByIntKey(qint64 Key, const TDelimitedStringList* List, int Col);
+// Result := field ResultCol of the record whose KeyCol holds Key, "" when there is none.
+void LookupByIntKey(qint64 Key, const TDelimitedStringList* List, int KeyCol, QString& Result, int ResultCol);

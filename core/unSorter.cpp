@@ -1,0 +1,336 @@
+#include "core/unSorter.h"
+
+#include "core/uDelimitedStrings.h"
+#include "core/unNumbers.h"
+#include "core/unStringFuncs.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The common "-123.45" form read without the general conversion, which costs most of a sort's
+// key building; anything else is left to StrToFloatDot.
+bool ReadPlainDecimal(const QString& Text, double& Value) {
+    char Buffer[32];
+    const qsizetype Size = Text.size();
+    if (Size == 0 || Size >= qsizetype(sizeof Buffer)) return false;
+    qsizetype I = Text.front() == QLatin1Char('-') ? 1 : 0;
+    qsizetype Digits = 0, Dot = -1;
+    for (qsizetype J = 0; J < Size; ++J) {
+        const char16_t C = Text[J].unicode();
+        if (C >= u'0' && C <= u'9') {
+            ++Digits;
+        } else if (C == u'.' && Dot < 0 && J >= I) {
+            Dot = J;
+        } else if (J != 0 || C != u'-') {
+            return false;
+        }
+        Buffer[J] = char(C);
+    }
+    // Digits on both sides of the point, when there is one.
+    if (Digits == 0 || Dot == I || Dot == Size - 1) return false;
+    const auto Result = std::from_chars(Buffer, Buffer + Size, Value);
+    return Result.ec == std::errc() && Result.ptr == Buffer + Size;
+}
+
+} // namespace
+
+TSortKeyField MakeSortKeyField(const QString& Text, bool UpperCase) {
+    TSortKeyField Field;
+    Field.Text = UpperCase ? Text.toUpper() : Text;
+    if (ReadPlainDecimal(Text, Field.Number)) {
+        Field.IsNumber = true;
+        return Field;
+    }
+    // Only a text that starts like a number is worth converting.
+    const QChar First = Text.isEmpty() ? QChar() : Text.front();
+    if (First.isDigit() || First == QLatin1Char('-') || First == QLatin1Char('+') ||
+        First == QLatin1Char('.') || First.isSpace()) {
+        const double Value = StrToFloatDot(Text, std::numeric_limits<double>::quiet_NaN());
+        Field.IsNumber = !std::isnan(Value);
+        Field.Number = Field.IsNumber ? Value : 0;
+    }
+    return Field;
+}
+
+int CompareKeyFields(const TSortKeyField& A, const TSortKeyField& B) {
+    if (A.IsNumber && B.IsNumber) return A.Number < B.Number ? -1 : A.Number > B.Number ? 1 : 0;
+    const int C = A.Text.compare(B.Text);
+    return C < 0 ? -1 : C > 0 ? 1 : 0;
+}
+
+int CompareKeys(const TSortKeyField* A, const TSortKeyField* B, int FieldCount) {
+    for (int I = 0; I < FieldCount; ++I)
+        if (const int C = CompareKeyFields(A[I], B[I])) return C;
+    return 0;
+}
+
+// Lives on the creating thread; a posted wake-up makes it run the sorter's queued calls there.
+class TSorterWaker : public QObject {
+public:
+    explicit TSorterWaker(TBaseSorter* Sorter) : FSorter(Sorter) {}
+    static QEvent::Type WakeType() {
+        static const auto Type = QEvent::Type(QEvent::registerEventType());
+        return Type;
+    }
+    bool event(QEvent* Event) override {
+        if (Event->type() != WakeType()) return QObject::event(Event);
+        FSorter->DrainQueue();
+        return true;
+    }
+
+private:
+    TBaseSorter* FSorter;
+};
+
+TBaseSorter::TBaseSorter() : FWaker(std::make_unique<TSorterWaker>(this)) {}
+
+TBaseSorter::~TBaseSorter() {
+    WaitForSorting();
+}
+
+void TBaseSorter::SortRange(int Low, int High) {
+    if (High < Low)
+        RaiseError(QStringLiteral("Invalid index range"), QStringLiteral("SortRange"),
+                   Format("low index [%d], high index [%d]", {Low, High}));
+    LowIndex = Low;
+    HighIndex = High;
+    StartSorting();
+}
+
+void TBaseSorter::StartSorting() {
+    if (!CanStartSorting()) return;
+    WaitForSorting();
+    {
+        std::lock_guard Guard(FLock);
+        FFinished = false;
+        FError = nullptr;
+    }
+    FThread = std::thread([this] { Run(); });
+}
+
+void TBaseSorter::Run() {
+    std::exception_ptr Error;
+    try {
+        Execute();
+    } catch (...) {
+        Error = std::current_exception();
+    }
+    std::lock_guard Guard(FLock);
+    FError = Error;
+    FFinished = true;
+    FSignal.notify_all();
+}
+
+void TBaseSorter::WaitForSorting() {
+    if (!FThread.joinable()) return;
+    // Not QThread::wait: the worker may be blocked in Synchronize, waiting for this very thread.
+    std::unique_lock Guard(FLock);
+    while (!FFinished) {
+        Guard.unlock();
+        DrainQueue();
+        Guard.lock();
+        if (!FFinished && FQueue.empty()) FSignal.wait_for(Guard, std::chrono::milliseconds(5));
+    }
+    Guard.unlock();
+    FThread.join();
+}
+
+void TBaseSorter::WaitFor() {
+    WaitForSorting();
+    std::exception_ptr Error;
+    {
+        std::lock_guard Guard(FLock);
+        std::swap(Error, FError);
+    }
+    if (Error) std::rethrow_exception(Error);
+}
+
+void TBaseSorter::Synchronize(const std::function<void()>& Call) {
+    TQueuedCall Queued;
+    Queued.Call = Call;
+    std::unique_lock Guard(FLock);
+    FQueue.push_back(&Queued);
+    QCoreApplication::postEvent(FWaker.get(), new QEvent(TSorterWaker::WakeType()));
+    FSignal.notify_all();
+    FSignal.wait(Guard, [&] { return Queued.Done; });
+    if (Queued.Error) std::rethrow_exception(Queued.Error);
+}
+
+void TBaseSorter::DrainQueue() {
+    std::unique_lock Guard(FLock);
+    while (!FQueue.empty()) {
+        TQueuedCall* Queued = FQueue.front();
+        FQueue.pop_front();
+        Guard.unlock();
+        try {
+            Queued->Call();
+        } catch (...) {
+            Queued->Error = std::current_exception();
+        }
+        Guard.lock();
+        Queued->Done = true;
+        FSignal.notify_all();
+    }
+}
+
+namespace {
+
+// What the sort moves: the key's number and its first field's number, cached so that most
+// comparisons need not look at the key fields at all.
+struct TSortEntry {
+    double First;
+    int Key;
+    bool FirstIsNumber;
+};
+
+} // namespace
+
+void TBaseSorter::Execute() {
+    if (OnStartSorting) Synchronize([this] { OnStartSorting(this); });
+
+    // The keys are read once, every key with as many fields as the first.
+    const int Count = HighIndex - LowIndex + 1;
+    const bool UpperCase = TypedKeys && !CaseSensitive;
+    std::vector<TSortKeyField> Keys;
+    int FieldCount = 0;
+    for (int I = 0; I < Count; ++I) {
+        const QStringList Key = GetKey(LowIndex + I);
+        if (I == 0) {
+            FieldCount = int(Key.size());
+            Keys.reserve(size_t(Count) * size_t(FieldCount));
+        }
+        for (int F = 0; F < FieldCount; ++F)
+            Keys.push_back(MakeSortKeyField(Key.value(F), UpperCase));
+    }
+
+    std::vector<TSortEntry> Order(size_t(std::max(Count, 0)));
+    for (int I = 0; I < Count; ++I) {
+        const TSortKeyField* Fields = Keys.data() + size_t(I) * FieldCount;
+        Order[size_t(I)] = {FieldCount > 0 ? Fields->Number : 0, I, FieldCount > 0 && Fields->IsNumber};
+    }
+    const int Direction = Descending ? -1 : 1;
+    const auto Compare = [&](const TSortEntry& A, const TSortEntry& B) {
+        if (FieldCount == 0) return 0;
+        const TSortKeyField* KA = Keys.data() + size_t(A.Key) * FieldCount;
+        const TSortKeyField* KB = Keys.data() + size_t(B.Key) * FieldCount;
+        if (A.FirstIsNumber && B.FirstIsNumber) {
+            if (A.First != B.First) return A.First < B.First ? -Direction : Direction;
+            return Direction * CompareKeys(KA + 1, KB + 1, FieldCount - 1);
+        }
+        return Direction * CompareKeys(KA, KB, FieldCount);
+    };
+    switch (Algorithm) {
+    case saBubbleSort:
+        BubbleSortOrder(Order, 0, Count - 1, Compare);
+        break;
+    case saSelectionSort:
+        SelectionSortOrder(Order, 0, Count - 1, Compare);
+        break;
+    default:
+        QuickSortOrder(Order, 0, Count - 1, Compare);
+        break;
+    }
+    Keys.clear();
+    std::vector<int> Moves(Order.size());
+    for (size_t I = 0; I < Order.size(); ++I)
+        Moves[I] = Order[I].Key;
+    MoveItems(Moves);
+
+    if (OnEndSorting) Synchronize([this] { OnEndSorting(this); });
+}
+
+void TBaseSorter::MoveItems(const std::vector<int>& Order) {
+    // At most one exchange per position: Where tracks each item, Holds each position.
+    const int Count = int(Order.size());
+    std::vector<int> Where(Order.size()), Holds(Order.size());
+    for (int I = 0; I < Count; ++I)
+        Where[size_t(I)] = Holds[size_t(I)] = I;
+    for (int P = 0; P < Count; ++P) {
+        const int Wanted = Order[size_t(P)];
+        const int Q = Where[size_t(Wanted)];
+        if (Q == P) continue;
+        ExchangeItems(LowIndex + P, LowIndex + Q);
+        const int Displaced = Holds[size_t(P)];
+        Holds[size_t(Q)] = Displaced;
+        Where[size_t(Displaced)] = Q;
+        Holds[size_t(P)] = Wanted;
+        Where[size_t(Wanted)] = P;
+    }
+}
+
+void TBaseSorter::RaiseError(const QString& Message, const QString& Method, const QString& Detail) const {
+    const QString Where = Format("%s::%s", {ClassName(), Method});
+    const QString Data = Detail.isEmpty() ? QString() : Format("[%s]", {Detail});
+    throw ESorterError(
+        Format("%s \n\rIn %s,\n\rWith Data %s",
+               {Message.isEmpty() ? QStringLiteral("Unspecified Error") : Message, Where, Data}));
+}
+
+TDelimitedStringsSorter::TDelimitedStringsSorter(TDelimitedStrings* List) : FList(List) {
+    LowIndex = 0;
+    HighIndex = List ? List->Count() - 1 : -1;
+}
+
+TDelimitedStringsSorter::~TDelimitedStringsSorter() {
+    WaitForSorting();
+}
+
+QStringList TDelimitedStringsSorter::GetKey(int Index) {
+    const QString Record = FList->Get(Index);
+    const QChar Delimiter = FList->FieldDelimiter();
+    QStringList Key;
+    Key.reserve(FKeyColumns->size());
+    for (int Column : *FKeyColumns)
+        Key << GetPiece(Record, Delimiter, Column);
+    return Key;
+}
+
+void TDelimitedStringsSorter::ExchangeItems(int I, int J) {
+    const QString Swap = FList->Get(I);
+    FList->Put(I, FList->Get(J));
+    FList->Put(J, Swap);
+}
+
+void TDelimitedStringsSorter::MoveItems(const std::vector<int>& Order) {
+    std::vector<QString> Texts(Order.size());
+    for (size_t I = 0; I < Order.size(); ++I)
+        Texts[I] = FList->Get(LowIndex + int(I));
+    FList->BeginUpdate();
+    for (size_t I = 0; I < Order.size(); ++I)
+        if (Order[I] != int(I)) FList->Put(LowIndex + int(I), Texts[size_t(Order[I])]);
+    FList->EndUpdate();
+}
+
+bool TDelimitedStringsSorter::CanStartSorting() {
+    if (!FList)
+        RaiseError(QStringLiteral("Object not initalized"), QStringLiteral("CanStartSorting"),
+                   Format("Object Class Name [%s]", {"TDelimitedStrings"}));
+    if (!FKeyColumns)
+        RaiseError(QStringLiteral("Structure not Initialized"), QStringLiteral("CanStartSorting"),
+                   Format("Structure Type Name : [%s]", {"PIntegerArray"}));
+    if (FKeyColumns->isEmpty())
+        RaiseError(QStringLiteral("No key columns specified"), QStringLiteral("CanStartSorting"), QString());
+    return true;
+}
+
+bool IsTotalsRecord(const QString& FirstField) {
+    return FirstField == QStringLiteral("Сума за филтъра") || FirstField.startsWith(MarkerChar);
+}
+
+void SortTableRows(TDelimitedStrings& List, const QList<int>& KeyColumns, bool Descending) {
+    if (KeyColumns.isEmpty() || List.Count() < 2) return;
+    int High = List.Count() - 1;
+    if (IsTotalsRecord(GetPiece(List.Get(High), List.FieldDelimiter(), 0))) --High;
+    TDelimitedStringsSorter Sorter(&List);
+    Sorter.SetKeyColumns(KeyColumns);
+    Sorter.Descending = Descending;
+    Sorter.SortRange(0, High);
+    Sorter.WaitFor();
+}

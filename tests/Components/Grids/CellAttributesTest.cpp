@@ -1,0 +1,146 @@
+#include "Components/Grids/CellAttributes.h"
+#include "Components/Grids/RichGrid.h"
+
+#include <gtest/gtest.h>
+
+TEST(CellAttributes, ASetterTakesOnlyItsOwnFlagAndSignalsRealChangesOnly) {
+    struct Case {
+        const char* name;
+        std::function<void(TCellAttributes&)> set;
+        TDefAttr flag;
+    };
+    const Case cases[] = {
+        {"BackColor", [](TCellAttributes& a) { a.SetBackColor(clRed); }, daBackColor},
+        {"BorderColor", [](TCellAttributes& a) { a.SetBorderColor(clBlue); }, daBorderColor},
+        {"Alignment", [](TCellAttributes& a) { a.SetAlignment({caCenter}); }, daAlignment},
+        {"CanSelect", [](TCellAttributes& a) { a.SetCanSelect(false); }, daCanSelect},
+        {"Bitmap", [](TCellAttributes& a) { a.SetBitmap(3); }, daBitmap},
+        {"RightMargin", [](TCellAttributes& a) { a.SetRightMargin(7); }, daRightMargin},
+    };
+    for (const Case& c : cases) {
+        TCellAttributes a;
+        EXPECT_EQ(a.DefaultAttributes(), AllDefaultAttributes());
+        int changes = 0;
+        a.OnChange = [&](TCellAttributes*, int, int) { ++changes; };
+        c.set(a);
+        TDefaultAttributes expected = AllDefaultAttributes();
+        expected.Exclude(c.flag);
+        EXPECT_EQ(a.DefaultAttributes(), expected) << c.name;
+        c.set(a);
+        EXPECT_EQ(changes, 1) << c.name;
+    }
+}
+
+TEST(CellAttributes, ApplyToWritesOnlyWhatTheSetDoesNotInherit) {
+    TCellAttributes target;
+    target.SetForeColor(clGreen);
+    TCellAttributes inherits;
+    inherits.SetBackColor(clRed);
+    inherits.SetDefaultAttributes(AllDefaultAttributes());
+    inherits.ApplyTo(&target);
+    EXPECT_EQ(target.BackColor(), clWindow);
+    EXPECT_EQ(target.ForeColor(), clGreen);
+
+    TCellAttributes own;
+    own.SetBackColor(clRed);
+    own.ApplyTo(&target);
+    EXPECT_EQ(target.BackColor(), clRed);
+    EXPECT_EQ(target.ForeColor(), clGreen);
+    EXPECT_FALSE(target.DefaultAttributes().Contains(daBackColor));
+}
+
+TEST(CellAttributes, AttachedSetsRefuseAMoveAndCollectionsRefuseADuplicateIndex) {
+    TRichGrid grid;
+    EXPECT_THROW(grid.ColAttributes(1)->SetCol(2), EWriteInAttachedAttr);
+    EXPECT_THROW(grid.CellAttributes(1, 1)->SetRow(2), EWriteInAttachedAttr);
+    TCellAttributes free;
+    EXPECT_NO_THROW(free.SetCol(2));
+
+    TColRowAttributesItem* first = grid.ColAttr()->Add();
+    TColRowAttributesItem* second = grid.ColAttr()->Add();
+    first->SetColRowIndex(3);
+    EXPECT_THROW(second->SetColRowIndex(3), EDupColRowIndex);
+    EXPECT_NE(second->ColRowIndex(), 3);
+}
+
+TEST(CellAttributes, LayersComposeDefaultThenColumnThenRowThenCell) {
+    TRichGrid grid;
+    grid.SetColCount(4);
+    grid.SetRowCount(4);
+    grid.DefAttributes()->SetForeColor(clNavy);
+    grid.ColAttributes(2)->SetAlignment({caRight});
+    grid.ColAttributes(2)->SetBackColor(clYellow);
+    grid.RowAttributes(3)->SetAlignment({caCenter});
+    grid.CellAttributes(2, 3)->SetForeColor(clRed);
+
+    struct Case {
+        int col, row;
+        TColor fore, back;
+        TCellAlignment align;
+    };
+    const Case cases[] = {
+        {1, 1, clNavy, clWindow, {}},
+        {2, 1, clNavy, clYellow, {caRight}},
+        {1, 3, clNavy, clWindow, {caCenter}},
+        {2, 3, clRed, clYellow, {caCenter}}, // the row is applied after the column
+    };
+    for (const Case& c : cases) {
+        const TColRowAttributes* a = grid.EffectiveCellAttributes(c.col, c.row);
+        EXPECT_EQ(a->ForeColor(), c.fore) << c.col << "," << c.row;
+        EXPECT_EQ(a->BackColor(), c.back) << c.col << "," << c.row;
+        EXPECT_EQ(a->Alignment(), c.align) << c.col << "," << c.row;
+    }
+    // Fixed cells start from the fixed defaults.
+    EXPECT_EQ(grid.EffectiveCellAttributes(0, 1)->Cell3DEffect(), bvRaised);
+}
+
+TEST(CellAttributes, ReadingNeverCreatesSets) {
+    TRichGrid grid;
+    grid.ReadColAttributes(2);
+    grid.ReadRowAttributes(2);
+    grid.ReadCellAttributes(2, 2);
+    grid.EffectiveCellAttributes(3, 3);
+    grid.GetDisplayText(1, 1);
+    EXPECT_FALSE(grid.HasColAttributes(2));
+    EXPECT_FALSE(grid.HasRowAttributes(2));
+    EXPECT_FALSE(grid.HasCellAttributes(2, 2));
+    EXPECT_FALSE(grid.HasCellAttributes(3, 3));
+}
+
+TEST(ColRowAttributes, SizeLimitsAndHidingKeepTheWidth) {
+    TRichGrid grid;
+    TColRowAttributes* col = grid.ColAttributes(2);
+    col->SetMaxSize(50);
+    col->SetMinSize(100);
+    EXPECT_EQ(col->MinSize(), 0);
+    col->SetMinSize(20);
+    col->SetMaxSize(10);
+    EXPECT_EQ(col->MaxSize(), 50);
+
+    grid.SetColWidths(3, 37);
+    TColRowAttributes* hidden = grid.ColAttributes(3);
+    hidden->SetVisible(false);
+    EXPECT_EQ(grid.ColWidths(3), 0);
+    EXPECT_FALSE(hidden->Visible());
+    hidden->SetVisible(true);
+    EXPECT_EQ(grid.ColWidths(3), 37);
+
+    TColRowAttributes free;
+    free.SetAutoResize(true);
+    EXPECT_EQ(free.RequiredSize(), free.Size());
+    free.SetAutoResize(false);
+    free.SetResizeToFillClient(true);
+    free.SetMinSize(12);
+    EXPECT_EQ(free.RequiredSize(), 12);
+}
+
+TEST(ColRowAttributes, ACollectionItemCopiesItsSetIntoTheGrid) {
+    TRichGrid grid;
+    TColRowAttributesItem* item = grid.ColAttr()->Add();
+    item->SetColRowIndex(2);
+    item->Attributes()->SetBackColor(clAqua);
+    EXPECT_EQ(grid.EffectiveCellAttributes(2, 1)->BackColor(), clAqua);
+    item->SetCells({"Сума", "12"});
+    EXPECT_EQ(grid.Cells(2, 0), "Сума");
+    EXPECT_EQ(grid.Cells(2, 2), "");
+}

@@ -1,0 +1,135 @@
+#include "Components/Grids/RichGrid.h"
+
+#include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+TMergedCells Flags(TRichGrid& g, int c, int r) {
+    return g.ReadCellAttributes(c, r)->MergedCells();
+}
+
+} // namespace
+
+TEST(RichGridMerge, TheMergeTextSetsTheFlagsAndTheBlock) {
+    TRichGrid grid;
+    grid.SetMergeCellsStr("0,0,1,0|");
+    EXPECT_EQ(Flags(grid, 0, 0), TMergedCells({mcRight}));
+    EXPECT_EQ(Flags(grid, 1, 0), TMergedCells());
+    grid.SetCells(0, 0, "Дата");
+    EXPECT_EQ(grid.GetMergedCells(1, 0), (TGridRect{0, 0, 1, 0}));
+    EXPECT_EQ(grid.GetMergedCells(0, 0), (TGridRect{0, 0, 1, 0}));
+    EXPECT_EQ(grid.GetMergedCells(2, 0), (TGridRect{2, 0, 2, 0}));
+    const QRect r = grid.GetMergedCellRect(1, 0);
+    EXPECT_EQ(r.width(), grid.ColWidths(0) + grid.ColWidths(1));
+    EXPECT_EQ(r.height(), grid.RowHeights(0));
+}
+
+TEST(RichGridMerge, TwoRowBlocksAndOverlappingMergesResolve) {
+    TRichGrid grid;
+    grid.SetColCount(6);
+    grid.SetRowCount(4);
+    grid.SetFixedRows(2);
+    grid.SetMergeCellsStr("0,0,0,1|1,0,3,0|");
+    EXPECT_EQ(grid.GetMergedCells(0, 1), (TGridRect{0, 0, 0, 1}));
+    EXPECT_EQ(grid.GetMergedCells(3, 0), (TGridRect{1, 0, 3, 0}));
+    // A later merge overwrites the flags of the cells it covers.
+    grid.MergeCells({2, 0, 4, 1});
+    EXPECT_EQ(grid.GetMergedCells(4, 1), (TGridRect{1, 0, 4, 1}));
+    EXPECT_EQ(Flags(grid, 1, 0), TMergedCells({mcRight}));
+    // Merges past the grid are accepted and stop at its edge.
+    grid.MergeCells({5, 2, 9, 9});
+    EXPECT_EQ(grid.GetMergedCells(5, 3), (TGridRect{5, 2, 5, 3}));
+    EXPECT_THROW(grid.SetMergeCellsStr("0,0,x,0|"), EConvertError);
+}
+
+TEST(RichGridSelection, KeyboardSkipsHiddenColumnsAndUnselectableCells) {
+    TRichGrid grid;
+    grid.SetColCount(6);
+    grid.SetRowCount(5);
+    grid.resize(500, 300);
+    grid.SetCol(1);
+    grid.SetRow(1);
+    grid.ColAttributes(2)->SetVisible(false);
+    QTest::keyClick(&grid, Qt::Key_Right);
+    EXPECT_EQ(grid.Col(), 3);
+    QTest::keyClick(&grid, Qt::Key_Left);
+    EXPECT_EQ(grid.Col(), 1);
+
+    // Hiding the current column moves the current cell on.
+    grid.SetCol(3);
+    grid.ColAttributes(3)->SetVisible(false);
+    EXPECT_EQ(grid.Col(), 4);
+
+    grid.CellAttributes(4, 2)->SetCanSelect(false);
+    grid.SetRow(1);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    EXPECT_EQ(grid.Row(), 3);
+    EXPECT_EQ(grid.Col(), 4);
+}
+
+TEST(RichGridSelection, OutOfRangeWritesAreClamped) {
+    TRichGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(3);
+    grid.SetRow(99);
+    EXPECT_EQ(grid.Row(), 2);
+    grid.SetCol(-5);
+    EXPECT_EQ(grid.Col(), 1);
+    // An unselectable last row sends the current cell to the row after it: it stays put.
+    grid.SetCol(2);
+    grid.CellAttributes(2, 2)->SetCanSelect(false);
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_LT(grid.Col(), 3);
+}
+
+TEST(RichGrid, ShrinkingRowsFreesTheirSetsAndKeepsTheOtherValues) {
+    TRichGrid grid;
+    grid.SetRowCount(10);
+    for (int r = 0; r < 10; ++r) {
+        grid.RowAttributes(r)->SetBackColor(clRed);
+        grid.CellAttributes(1, r)->SetForeColor(clBlue);
+        grid.SetValues(1, r, r);
+    }
+    grid.SetRowCount(3);
+    grid.SetRowCount(10);
+    for (int r = 0; r < 10; ++r) {
+        EXPECT_EQ(grid.HasRowAttributes(r), r < 3) << r;
+        EXPECT_EQ(grid.HasCellAttributes(1, r), r < 3) << r;
+        EXPECT_EQ(grid.Values(1, r), r < 3 ? QVariant(r) : QVariant()) << r;
+    }
+}
+
+TEST(RichGrid, FillColumnsShareTheFreeClientWidth) {
+    TRichGrid grid;
+    grid.SetColCount(4);
+    grid.SetFixedCols(0);
+    grid.SetScrollBars(ssNone);
+    grid.SetColWidths(0, 60);
+    grid.SetColWidths(1, 40);
+    for (int c : {2, 3}) {
+        grid.ColAttributes(c)->SetMinSize(50);
+        grid.ColAttributes(c)->SetResizeToFillClient(true);
+    }
+    grid.show();
+    grid.resize(301 + grid.width() - grid.viewport()->width(), 200);
+    QApplication::processEvents();
+    EXPECT_EQ(grid.viewport()->width(), 301);
+    EXPECT_EQ(grid.ColWidths(2), 100);
+    EXPECT_EQ(grid.ColWidths(3), 101);
+}
+
+TEST(RichGrid, AssignCopiesTextsSetsAndMerges) {
+    TRichGrid source;
+    source.SetColCount(4);
+    source.SetCells(2, 1, "a&b");
+    source.ColAttributes(2)->SetBackColor(clLime);
+    source.SetMergeCellsStr("0,0,1,0|");
+    TRichGrid copy;
+    copy.Assign(&source);
+    EXPECT_EQ(copy.ColCount(), 4);
+    EXPECT_EQ(copy.Cells(2, 1), "a&b");
+    EXPECT_EQ(copy.EffectiveCellAttributes(2, 1)->BackColor(), clLime);
+    EXPECT_EQ(copy.GetMergedCells(1, 0), (TGridRect{0, 0, 1, 0}));
+}

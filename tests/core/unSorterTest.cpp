@@ -1,0 +1,236 @@
+#include "core/unSorter.h"
+
+#include "core/uDelimitedStrings.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+std::unique_ptr<TDelimitedStringList> Table(const QStringList& Records) {
+    auto List = std::make_unique<TDelimitedStringList>();
+    for (const QString& R : Records)
+        List->Add(R);
+    return List;
+}
+
+QStringList Records(const TDelimitedStrings& List) {
+    QStringList Result;
+    for (int I = 0; I < List.Count(); ++I)
+        Result << List.Get(I);
+    return Result;
+}
+
+int CompareTexts(const QStringList& A, const QStringList& B) {
+    std::vector<TSortKeyField> KA, KB;
+    for (const QString& T : A)
+        KA.push_back(MakeSortKeyField(T, false));
+    for (const QString& T : B)
+        KB.push_back(MakeSortKeyField(T, false));
+    return CompareKeys(KA.data(), KB.data(), int(KA.size()));
+}
+
+} // namespace
+
+TEST(Sorter, ComparesKeyFieldsAsNumbersWhenBothReadAsNumbers) {
+    struct Case {
+        QStringList A, B;
+        int Expected;
+    };
+    const Case Cases[] = {
+        {{"10"}, {"9"}, 1},    // numbers, also in a single key column
+        {{"2.5"}, {"10"}, -1}, // "." is the decimal point
+        {{"-3"}, {"2"}, -1},
+        {{"abc"}, {"abd"}, -1},
+        {{"a"}, {"1"}, 1}, // mixed: compared as text
+        {{""}, {"0"}, -1}, // an empty field is text, not zero
+        {{"Б"}, {"А"}, 1},
+        {{"1", "b"}, {"1", "a"}, 1},   // the last key column decides when the others tie
+        {{"", "2"}, {"", "10"}, -1},   // an empty leading field shifts nothing
+        {{"9", "z"}, {"10", "a"}, -1}, // the first difference decides
+        {{"x", "1"}, {"x", "1"}, 0},
+        {{"1e3"}, {"999"}, 1}, // any form the number conversion reads
+        {{"3-1"}, {"10"}, 1},  // not numbers: compared as text
+        {{"12.5.1"}, {"2"}, -1},
+        {{"-"}, {"-1"}, -1},
+    };
+    for (const Case& C : Cases)
+        EXPECT_EQ(CompareTexts(C.A, C.B), C.Expected)
+            << C.A.join('|').toStdString() << " vs " << C.B.join('|').toStdString();
+    // Case folding is asked for by the caller.
+    EXPECT_EQ(CompareKeyFields(MakeSortKeyField("abc", true), MakeSortKeyField("ABC", true)), 0);
+    EXPECT_EQ(CompareKeyFields(MakeSortKeyField("ябълка", true), MakeSortKeyField("ЯБЪЛКА", false)), 0);
+}
+
+TEST(Sorter, EveryAlgorithmSortsCompoundKeysBothWays) {
+    const QStringList Unsorted = {"10@b@r1", "9@b@r2", "10@a@r3", "@z@r4", "9@a@r5", "x@a@r6"};
+    const QStringList Ascending = {"@z@r4", "9@a@r5", "9@b@r2", "10@a@r3", "10@b@r1", "x@a@r6"};
+    QStringList DescendingOrder = Ascending;
+    std::reverse(DescendingOrder.begin(), DescendingOrder.end());
+    for (int Algorithm : {saQuickSort, saBubbleSort, saSelectionSort}) {
+        for (bool Descending : {false, true}) {
+            auto List = Table(Unsorted);
+            {
+                TDelimitedStringsSorter Sorter(List.get());
+                Sorter.Algorithm = Algorithm;
+                Sorter.Descending = Descending;
+                Sorter.SetKeyColumns({0, 1});
+                Sorter.SortRange(0, List->Count() - 1);
+            }
+            EXPECT_EQ(Records(*List), Descending ? DescendingOrder : Ascending)
+                << "algorithm " << Algorithm << (Descending ? " descending" : " ascending");
+        }
+    }
+}
+
+TEST(Sorter, SortsOnlyTheGivenRangeAndKeepsObjectsInPlace) {
+    auto List = Table({"c", "b", "a", "0"});
+    TObject Marker;
+    List->PutObject(0, &Marker);
+    {
+        TDelimitedStringsSorter Sorter(List.get());
+        Sorter.SetKeyColumns({0});
+        Sorter.SortRange(0, 2);
+    }
+    EXPECT_EQ(Records(*List), QStringList({"a", "b", "c", "0"}));
+    EXPECT_EQ(List->GetObject(0), &Marker);
+
+    TDelimitedStringsSorter One(List.get());
+    One.SetKeyColumns({0});
+    EXPECT_NO_THROW(One.SortRange(3, 3));
+    One.WaitFor();
+    EXPECT_EQ(Records(*List), QStringList({"a", "b", "c", "0"}));
+}
+
+TEST(Sorter, RaisesItsErrorsWithWhereAndData) {
+    auto List = Table({"a", "b"});
+    TDelimitedStringsSorter Sorter(List.get());
+    const auto Message = [&](const std::function<void()>& Call) {
+        try {
+            Call();
+        } catch (const ESorterError& E) {
+            return E.Message();
+        }
+        return QStringLiteral("<nothing raised>");
+    };
+    EXPECT_EQ(Message([&] { Sorter.SortRange(0, 1); }),
+              "Structure not Initialized \n\rIn TDelimitedStringsSorter::CanStartSorting,\n\r"
+              "With Data [Structure Type Name : [PIntegerArray]]");
+    Sorter.SetKeyColumns({});
+    EXPECT_EQ(Message([&] { Sorter.SortRange(0, 1); }),
+              "No key columns specified \n\rIn TDelimitedStringsSorter::CanStartSorting,\n\rWith Data ");
+    Sorter.SetKeyColumns({0});
+    EXPECT_EQ(Message([&] { Sorter.SortRange(1, 0); }),
+              "Invalid index range \n\rIn TDelimitedStringsSorter::SortRange,\n\r"
+              "With Data [low index [1], high index [0]]");
+    TDelimitedStringsSorter Unset(nullptr);
+    Unset.SetKeyColumns({0});
+    EXPECT_EQ(Message([&] { Unset.SortRange(0, 0); }),
+              "Object not initalized \n\rIn TDelimitedStringsSorter::CanStartSorting,\n\r"
+              "With Data [Object Class Name [TDelimitedStrings]]");
+}
+
+TEST(Sorter, RunsTheEventsOnTheCreatingThreadAndTheSortOnAnother) {
+    auto List = Table({"3", "1", "2"});
+    QStringList Seen;
+    QThread* const Gui = QThread::currentThread();
+    {
+        TDelimitedStringsSorter Sorter(List.get());
+        Sorter.SetKeyColumns({0});
+        Sorter.OnStartSorting = [&](TObject*) {
+            Seen << (QThread::currentThread() == Gui ? "start on GUI" : "start elsewhere");
+            Seen << Records(*List).join(',');
+        };
+        Sorter.OnEndSorting = [&](TObject*) {
+            Seen << (QThread::currentThread() == Gui ? "end on GUI" : "end elsewhere");
+            Seen << Records(*List).join(',');
+        };
+        Sorter.SortRange(0, 2);
+    } // the destructor serves both events while it waits
+    EXPECT_EQ(Seen, QStringList({"start on GUI", "3,1,2", "end on GUI", "1,2,3"}));
+}
+
+TEST(Sorter, ServesItsEventsFromTheEventLoopToo) {
+    auto List = Table({"b", "a"});
+    TDelimitedStringsSorter Sorter(List.get());
+    Sorter.SetKeyColumns({0});
+    QEventLoop Loop;
+    bool Ended = false;
+    Sorter.OnEndSorting = [&](TObject*) {
+        Ended = true;
+        Loop.quit();
+    };
+    QTimer::singleShot(5000, &Loop, &QEventLoop::quit);
+    Sorter.SortRange(0, 1);
+    Loop.exec();
+    EXPECT_TRUE(Ended);
+    Sorter.WaitFor();
+    EXPECT_EQ(Records(*List), QStringList({"a", "b"}));
+}
+
+TEST(Sorter, HandsAnEventsExceptionToTheWaitingCaller) {
+    auto List = Table({"b", "a"});
+    TDelimitedStringsSorter Sorter(List.get());
+    Sorter.SetKeyColumns({0});
+    Sorter.OnStartSorting = [](TObject*) { throw EConvertError("stop"); };
+    Sorter.SortRange(0, 1);
+    EXPECT_THROW(Sorter.WaitFor(), EConvertError);
+    EXPECT_EQ(Records(*List), QStringList({"b", "a"}));
+    // The sorter can run again afterwards.
+    Sorter.OnStartSorting = nullptr;
+    Sorter.SortRange(0, 1);
+    Sorter.WaitFor();
+    EXPECT_EQ(Records(*List), QStringList({"a", "b"}));
+}
+
+TEST(Sorter, SortTableRowsKeepsOnlyATotalsRowLast) {
+    struct Case {
+        QStringList Records, Expected;
+    };
+    const Case Cases[] = {
+        {{"3@x", "1@y", "2@z"}, {"1@y", "2@z", "3@x"}},
+        {{"3@x", "1@y", "Сума за филтъра@6"}, {"1@y", "3@x", "Сума за филтъра@6"}},
+        {{"3@x", "1@y", "¤Общо:@6"}, {"1@y", "3@x", "¤Общо:@6"}},
+        {{"1@y", "¤Общо:@6"}, {"1@y", "¤Общо:@6"}},
+        {{"b"}, {"b"}},
+    };
+    for (const Case& C : Cases) {
+        auto List = Table(C.Records);
+        SortTableRows(*List, {0}, false);
+        EXPECT_EQ(Records(*List), C.Expected);
+    }
+    auto List = Table({"1@b", "2@a"});
+    SortTableRows(*List, {}, false);
+    EXPECT_EQ(Records(*List), QStringList({"1@b", "2@a"}));
+    SortTableRows(*List, {1, 0}, true);
+    EXPECT_EQ(Records(*List), QStringList({"1@b", "2@a"}));
+    SortTableRows(*List, {1, 0}, false);
+    EXPECT_EQ(Records(*List), QStringList({"2@a", "1@b"}));
+}
+
+TEST(Sorter, EndsWithAPermutationWhenTheKeysHaveNoOrder) {
+    std::mt19937 Random(7);
+    // "9" < "10" as numbers, "10" < "5a" < "9" as texts: no order exists, the sorts must still end.
+    const QStringList Pool = {"1", "2", "10", "a", "B", "", "1.5", "-4", "zz", "2", "5a", "9"};
+    std::vector<TSortKeyField> Keys;
+    for (int I = 0; I < 400; ++I)
+        Keys.push_back(MakeSortKeyField(Pool[int(Random() % Pool.size())], false));
+    const auto Compare = [&](int A, int B) { return CompareKeyFields(Keys[size_t(A)], Keys[size_t(B)]); };
+    for (int Algorithm : {saQuickSort, saBubbleSort, saSelectionSort}) {
+        std::vector<int> Order(Keys.size());
+        for (size_t I = 0; I < Order.size(); ++I)
+            Order[I] = int(I);
+        const int High = int(Order.size()) - 1;
+        if (Algorithm == saQuickSort) QuickSortOrder(Order, 0, High, Compare);
+        if (Algorithm == saBubbleSort) BubbleSortOrder(Order, 0, High, Compare);
+        if (Algorithm == saSelectionSort) SelectionSortOrder(Order, 0, High, Compare);
+        std::vector<int> Sorted = Order;
+        std::sort(Sorted.begin(), Sorted.end());
+        for (size_t I = 0; I < Sorted.size(); ++I)
+            ASSERT_EQ(Sorted[I], int(I)) << "algorithm " << Algorithm;
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Key and popup helpers for widget tests.
+
+#include <QPointer>
+#include <functional>
+
+class QWidget;
+
+// Counts the edits' error beeps while it lives, instead of sounding them.
+class TBeepCounter {
+public:
+    TBeepCounter();
+    ~TBeepCounter();
+    TBeepCounter(const TBeepCounter&) = delete;
+    TBeepCounter& operator=(const TBeepCounter&) = delete;
+    int Count() const { return FCount; }
+
+private:
+    int FCount = 0;
+    std::function<void()> FPrevious;
+};
+
+// Closes an open popup as a click elsewhere does. Offscreen there is no pointer grab, so the
+// press goes to the popup itself at a point outside its rectangle.
+void ClickOutsidePopup(QWidget* Popup);
+
+// Shows a top-level window and waits until it is exposed and active.
+bool ShowAndActivate(QWidget* Window);

@@ -18,7 +18,9 @@ void LoadAdminPassword(QObject* Owner) {
     PasswordKnown = true;
 }
 
-bool AdminPasswordKnown() { return PasswordKnown; }
+bool AdminPasswordKnown() {
+    return PasswordKnown;
+}
 
 bool EnsureAdminPassword(QObject* Owner) {
     if (PasswordKnown) return true;
@@ -26,7 +28,7 @@ bool EnsureAdminPassword(QObject* Owner) {
         LoadAdminPassword(Owner);
         return true;
     } catch (const EDatabaseError& E) {
-        ShowDatabaseError(E);
+        ShowDatabaseError(E.Message(), E.Sql());
         return false;
     }
 }

@@ -61,7 +61,7 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
         LoadAdminPassword(this);
     } catch (const EDatabaseError& E) {
         // The guarded operations read the password again before they open.
-        ShowDatabaseError(E);
+        ShowDatabaseError(E.Message(), E.Sql());
     }
 }
 
@@ -81,12 +81,13 @@ void TMainForm::FillWindowMenu() {
     int number = 1;
     for (QMdiSubWindow* window : windows) {
         const QString caption = window->windowTitle();
-        QAction* action = menuWindows->addAction(
-            number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(caption) : caption);
+        QAction* action =
+            menuWindows->addAction(number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(caption) : caption);
         action->setCheckable(true);
         action->setChecked(window == FMdiArea->activeSubWindow());
         group->addAction(action);
-        connect(action, &QAction::triggered, FMdiArea, [this, window] { FMdiArea->setActiveSubWindow(window); });
+        connect(action, &QAction::triggered, FMdiArea,
+                [this, window] { FMdiArea->setActiveSubWindow(window); });
         ++number;
     }
 }

@@ -77,8 +77,9 @@ void TSignInDialog::accept() {
         return;
     }
     const int left = MaxTries - FFailedTries;
-    labError->setText(left == 1 ? QStringLiteral("Грешен потребител или парола. Остава 1 опит.")
-                                : QStringLiteral("Грешен потребител или парола. Остават %1 опита.").arg(left));
+    labError->setText(left == 1
+                          ? QStringLiteral("Грешен потребител или парола. Остава 1 опит.")
+                          : QStringLiteral("Грешен потребител или парола. Остават %1 опита.").arg(left));
     edPassword->clear();
     edPassword->setFocus();
 }

@@ -55,7 +55,7 @@ int RunProgram(int argc, char** argv) {
     try {
         if (!SignIn(MainForm, UserName)) return 1;
     } catch (const EDatabaseError& E) {
-        ShowDatabaseError(E);
+        ShowDatabaseError(E.Message(), E.Sql());
         return 1;
     }
     MainForm->SetUserName(UserName);

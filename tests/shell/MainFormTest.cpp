@@ -1,6 +1,6 @@
+#include "shell/MainForm.h"
 #include "business/unAdminPassword.h"
 #include "core/unDatabase.h"
-#include "shell/MainForm.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 

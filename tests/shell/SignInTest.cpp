@@ -1,5 +1,5 @@
-#include "core/unDatabase.h"
 #include "shell/SignIn.h"
+#include "core/unDatabase.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 

@@ -220,3 +220,21 @@ TEST(RichGridPainting, AutoResizingColumnsGrowToTheirPaintedText) {
     EXPECT_TRUE(p.Grid.RecordedRequiredSize(crkCol, 2, required));
     EXPECT_EQ(p.Grid.ReadColAttributes(2)->RequiredSize(), required);
 }
+
+TEST(RichGridPainting, ImagesShowOnlyWhenTheCellDrawsThem) {
+    TPaintedGrid p;
+    TImageList images(nullptr, 8, 8);
+    QPixmap red(8, 8);
+    red.fill(Qt::red);
+    images.Add(red);
+    p.Grid.SetImages(&images);
+    TCellAttributes* cell = p.Grid.CellAttributes(2, 1);
+    cell->SetBitmap(0);
+    EXPECT_FALSE(p.HasRedIn(p.Shot(), p.Grid.CellRect(2, 1)));
+    cell->SetBitmapDrawMode(bmCenter);
+    EXPECT_TRUE(p.HasRedIn(p.Shot(), p.Grid.CellRect(2, 1)));
+    int changes = 0;
+    QObject::connect(&p.Grid, &TRichGrid::changed, [&] { ++changes; });
+    images.Add(red);
+    EXPECT_EQ(changes, 1);
+}

@@ -1,0 +1,83 @@
+#pragma once
+// .docx documents: a small writer for the documents the program makes itself, and the filler that
+// puts a contract's values into the placeholder words of a template.
+
+#include "core/unitTypes.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class TDelimitedStrings;
+
+// A .docx that cannot be read, is not a Word document or cannot be written.
+class EDocxError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+enum TDocxAlign { daLeft, daCenter, daRight, daJustify };
+
+// One run of text; "\t" in Text becomes a tab and "\n" a line break.
+struct TDocxRun {
+    QString Text;
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+    double FontSize = 0; // points; 0 keeps the document's size
+};
+
+struct TDocxParagraph {
+    QList<TDocxRun> Runs;
+    TDocxAlign Align = daLeft;
+    double SpaceAfter = 0; // points
+    double IndentLeft = 0; // millimetres
+};
+
+// Writes a document of plain paragraphs on one page size, in one font.
+class TDocxWriter {
+public:
+    // Page size and margins in millimetres; A4 portrait with 20 mm margins until set.
+    void SetPage(double WidthMm, double HeightMm, double MarginMm);
+    void SetFont(const QString& Family, double SizePt);
+    // A new paragraph with the given runs; the reference stays valid until the next Add.
+    TDocxParagraph& AddParagraph(const QList<TDocxRun>& Runs = {}, TDocxAlign Align = daLeft);
+    // Writes the file, replacing one that exists; EDocxError on failure.
+    void SaveToFile(const QString& Path) const;
+
+private:
+    QList<TDocxParagraph> FParagraphs;
+    double FPageWidth = 210;
+    double FPageHeight = 297;
+    double FMargin = 20;
+    QString FFont = QStringLiteral("Times New Roman");
+    double FFontSize = 12;
+};
+
+// Fills the placeholders of one .docx in place. Only the document body is searched; within each
+// paragraph (also those in table cells) the texts of all runs are read as one text, so a
+// placeholder that Word has split over several runs is still found.
+class DocxTemplateFiller {
+public:
+    // Reads the document; EDocxError when it is no .docx.
+    explicit DocxTemplateFiller(const QString& Path);
+    ~DocxTemplateFiller();
+    DocxTemplateFiller(const DocxTemplateFiller&) = delete;
+    DocxTemplateFiller& operator=(const DocxTemplateFiller&) = delete;
+
+    // Replaces every occurrence of Name by Value and returns how many there were. The search goes
+    // on after each inserted value, so a value that holds Name is not replaced again.
+    // "\n" in Value becomes a line break.
+    int ReplaceAll(const QString& Name, const QString& Value, Qt::CaseSensitivity Cs);
+    // Each record "name@value" (split at its first "@") replaced in order.
+    void ReplaceRecords(const TDelimitedStrings& Records, Qt::CaseSensitivity Cs);
+    // The text of every paragraph of the body in document order; tabs "\t", breaks "\n".
+    QStringList ParagraphTexts() const;
+    // Writes the changed document back into the file; EDocxError on failure.
+    void Save();
+
+private:
+    struct TData;
+    std::unique_ptr<TData> D;
+};

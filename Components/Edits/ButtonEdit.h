@@ -145,6 +145,7 @@ public:
     int VertGap() const { return FVertGap; }
     TModalResult ModalResult() const { return FModalResult; }
 
+    // Holds the form's contents above the tool bar (a vertical box layout).
     QFrame* BasePanel() const { return FBasePanel; }
     QToolBar* ToolBar() const { return FToolBar; }
     QMenu* PopupMenu() const { return FPopupMenu; }

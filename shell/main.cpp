@@ -1,10 +1,5 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "shell/StartUp.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Lendora"));
-    w.showMaximized();
-    return app.exec();
+    return RunProgram(argc, argv);
 }

@@ -1,12 +1,13 @@
 // The one main of every test executable: widget tests run headless.
+#include "framework/Application.h"
 #include "tests/support/TempRegistry.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    // The program's own application object, so events that throw are shown as the program shows them.
+    TApplication app(argc, argv);
     // No test may read or write the user's settings.
     TTempRegistry registry;
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,14 @@
+#pragma once
+// The manager's password (settings code 12), guarding the operators register and the editing or
+// deleting of saved documents.
+
+class QObject;
+
+// Reads the password into AdminPassword: the trimmed value, empty when the row is missing or
+// empty. Throws EDatabaseError when the read fails; the password is then not known.
+void LoadAdminPassword(QObject* Owner);
+// True once a read has succeeded.
+bool AdminPasswordKnown();
+// For an operation the password guards: reads it again when the last read failed. On a second
+// failure shows the error and returns false, so the operation is refused rather than unguarded.
+bool EnsureAdminPassword(QObject* Owner);

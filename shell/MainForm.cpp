@@ -1,0 +1,93 @@
+#include "shell/MainForm.h"
+
+#include "business/unAdminPassword.h"
+#include "core/unDatabase.h"
+#include "core/unEvents.h"
+#include "core/unMessages.h"
+
+#include <QActionGroup>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+
+QString DatabaseFileProblem(const QString& Path) {
+    const QFileInfo info(Path);
+    if (!info.exists())
+        return Format("Не е намерен файлът с базата данни:\n\r%s\n\rСъздайте нова база данни с "
+                      "\"lendora --create-database\".",
+                      {Path});
+    QFile file(Path);
+    if (!info.isFile() || !info.isWritable() || !file.open(QIODevice::ReadOnly))
+        return Format("Файлът с базата данни не може да бъде отворен за четене и запис:\n\r%s", {Path});
+    static const QByteArray Header("SQLite format 3", 16); // with its closing zero byte
+    if (file.read(Header.size()) != Header)
+        return Format("Файлът %s не е база данни на програмата (очаква се база данни SQLite).\n\r"
+                      "Файлът не е променен.",
+                      {Path});
+    return QString();
+}
+
+TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindow(Parent) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Заложна къща - Лендора"));
+    FMdiArea = new QMdiArea(this);
+    FMdiArea->setObjectName(QStringLiteral("MdiArea"));
+    FMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    FMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(FMdiArea);
+
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    menuWindows = menuBar()->addMenu(QStringLiteral("&Прозорци"));
+    menuWindows->setObjectName(QStringLiteral("menuWindows"));
+    connect(menuWindows, &QMenu::aboutToShow, this, &TMainForm::FillWindowMenu);
+
+    // One simple panel that shows the menu hints.
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->setSizeGripEnabled(true);
+
+    SetApplicationMainWindow(this);
+
+    FUserName.clear();
+    if (ProgramFolder.isEmpty())
+        CreateAdoConnection(this);
+    else
+        CreateAdoConnection(this, ProgramFolder);
+    FStartError = DatabaseFileProblem(DatabaseDir + DatabaseFileName);
+    if (!FStartError.isEmpty()) return;
+    try {
+        LoadAdminPassword(this);
+    } catch (const EDatabaseError& E) {
+        // The guarded operations read the password again before they open.
+        ShowDatabaseError(E.Message(), E.Sql());
+    }
+}
+
+TMainForm::~TMainForm() {
+    if (ApplicationMainWindow() == this) SetApplicationMainWindow(nullptr);
+    FreeAdoConnection();
+}
+
+void TMainForm::FillWindowMenu() {
+    menuWindows->clear();
+    const QList<QMdiSubWindow*> windows = FMdiArea->subWindowList();
+    if (windows.isEmpty()) {
+        menuWindows->addAction(QStringLiteral("(няма отворени прозорци)"))->setEnabled(false);
+        return;
+    }
+    auto* group = new QActionGroup(menuWindows);
+    int number = 1;
+    for (QMdiSubWindow* window : windows) {
+        const QString caption = window->windowTitle();
+        QAction* action =
+            menuWindows->addAction(number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(caption) : caption);
+        action->setCheckable(true);
+        action->setChecked(window == FMdiArea->activeSubWindow());
+        group->addAction(action);
+        connect(action, &QAction::triggered, FMdiArea,
+                [this, window] { FMdiArea->setActiveSubWindow(window); });
+        ++number;
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The main window: the MDI parent of every register, document and report window.
+
+#include <QMainWindow>
+
+class QMdiArea;
+class TAboutBox;
+class QMenu;
+
+// What keeps the file at Path from being opened as the program's database, in words for the
+// operator; empty when nothing does. Only reads the file's first bytes.
+QString DatabaseFileProblem(const QString& Path);
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // Opens the database connection of the program folder ProgramFolder (the executable's when
+    // empty) and reads the manager's password; a failed read is shown and leaves it unknown.
+    explicit TMainForm(QWidget* Parent = nullptr, const QString& ProgramFolder = QString());
+    ~TMainForm() override;
+
+    // Why the database cannot be used at all (missing, unreadable, not a database); empty when
+    // it can. The program shows it and ends.
+    const QString& StartError() const { return FStartError; }
+
+    QMdiArea* MdiArea() const { return FMdiArea; }
+    // The signed-in operator, handed to the document and report windows.
+    const QString& UserName() const { return FUserName; }
+    void SetUserName(const QString& Value) { FUserName = Value; }
+    // The one about box, shown by the menu command "&За програмата".
+    TAboutBox* AboutBox() const { return FAboutBox; }
+    void SetAboutBox(TAboutBox* Box) { FAboutBox = Box; }
+
+private:
+    void FillWindowMenu();
+
+    QString FUserName;
+    QString FStartError;
+    TAboutBox* FAboutBox = nullptr;
+    QMdiArea* FMdiArea;
+    QMenu* menuWindows;
+};

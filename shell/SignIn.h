@@ -1,0 +1,36 @@
+#pragma once
+// The operator's sign-in at start-up, against the operators register.
+
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+class QLabel;
+
+// True when the operators register holds at least one operator.
+bool HasOperators(QObject* Owner);
+// The stored spelling of UserName when its password matches exactly, else an empty text.
+// User names compare without regard to case, passwords exactly.
+QString CheckOperator(QObject* Owner, const QString& UserName, const QString& Password);
+
+class TSignInDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int MaxTries = 3;
+    explicit TSignInDialog(QWidget* Parent = nullptr);
+    // The signed-in operator's user name, once accepted.
+    QString UserName() const { return FUserName; }
+    int FailedTries() const { return FFailedTries; }
+    void accept() override;
+
+private:
+    QLineEdit* edUserName;
+    QLineEdit* edPassword;
+    QLabel* labError;
+    QString FUserName;
+    int FFailedTries = 0;
+};
+
+// Runs the sign-in. True with UserName set (empty while there are no operators); false when the
+// operator cancelled or failed three times, and the program then ends.
+bool SignIn(QWidget* Parent, QString& UserName);

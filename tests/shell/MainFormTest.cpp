@@ -1,0 +1,96 @@
+#include "shell/MainForm.h"
+#include "business/unAdminPassword.h"
+#include "core/unDatabase.h"
+#include "tests/support/ScriptedPresenter.h"
+#include "tests/support/TempProgramDir.h"
+
+#include <QFile>
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray ReadAll(const QString& Path) {
+    QFile f(Path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+void WriteAll(const QString& Path, const QByteArray& Bytes) {
+    QFile f(Path);
+    f.open(QIODevice::WriteOnly);
+    f.write(Bytes);
+}
+
+} // namespace
+
+TEST(DatabaseFileProblem, NamesAMissingFileAnEmptyFileAndAForeignFileWithoutTouchingThem) {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("Lendora.mdb");
+    EXPECT_TRUE(DatabaseFileProblem(missing).contains(missing));
+    EXPECT_FALSE(QFile::exists(missing));
+
+    const QString empty = dir.filePath("empty.mdb");
+    WriteAll(empty, QByteArray());
+    EXPECT_TRUE(DatabaseFileProblem(empty).contains(QStringLiteral("не е база данни")));
+
+    // An Access file copied from a Windows machine.
+    const QString access = dir.filePath("access.mdb");
+    const QByteArray jet = QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2000, 'x');
+    WriteAll(access, jet);
+    EXPECT_TRUE(DatabaseFileProblem(access).contains(QStringLiteral("не е база данни")));
+    EXPECT_EQ(ReadAll(access), jet);
+}
+
+TEST(MainForm, OpensTheDatabaseAndReadsTheTrimmedManagersPassword) {
+    TTempProgramDir Dir;
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"  tajna \" WHERE code_va = 12"));
+    FreeAdoConnection();
+
+    TMainForm Form(nullptr, Dir.Path());
+    EXPECT_EQ(Form.windowTitle(), QStringLiteral("Заложна къща - Лендора"));
+    EXPECT_TRUE(Form.StartError().isEmpty());
+    EXPECT_NE(Form.MdiArea(), nullptr);
+    EXPECT_TRUE(Form.UserName().isEmpty());
+    EXPECT_EQ(AdminPassword, QStringLiteral("tajna"));
+    EXPECT_TRUE(AdminPasswordKnown());
+}
+
+TEST(MainForm, APasswordOfBlanksCountsAsNone) {
+    TTempProgramDir Dir;
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"   \" WHERE code_va = 12"));
+    FreeAdoConnection();
+    AdminPassword = QStringLiteral("old");
+    TMainForm Form(nullptr, Dir.Path());
+    EXPECT_TRUE(AdminPassword.isEmpty());
+    EXPECT_TRUE(AdminPasswordKnown());
+}
+
+TEST(MainForm, AMissingDatabaseIsReportedAndNotCreated) {
+    QTemporaryDir Dir;
+    TScriptedPresenter Presenter;
+    TMainForm Form(nullptr, Dir.path() + "/");
+    EXPECT_TRUE(Form.StartError().contains(QStringLiteral("Lendora.mdb")));
+    EXPECT_TRUE(Presenter.Messages().isEmpty()); // the caller shows the start error, once
+    EXPECT_FALSE(QFile::exists(Dir.path() + "/db/Lendora.mdb"));
+}
+
+TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSucceeds) {
+    TTempProgramDir Dir;
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "ALTER TABLE VA RENAME TO VA_away"));
+    FreeAdoConnection();
+
+    TScriptedPresenter Presenter;
+    TMainForm Form(nullptr, Dir.Path());
+    EXPECT_EQ(Presenter.Messages().size(), 1); // the failed read is shown once
+    EXPECT_FALSE(AdminPasswordKnown());
+
+    EXPECT_FALSE(EnsureAdminPassword(&Form));
+    EXPECT_EQ(Presenter.Messages().size(), 2);
+
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "ALTER TABLE VA_away RENAME TO VA"));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"x\" WHERE code_va = 12"));
+    EXPECT_TRUE(EnsureAdminPassword(&Form));
+    EXPECT_EQ(AdminPassword, QStringLiteral("x"));
+}

@@ -48,6 +48,10 @@ TCustomListEdit::~TCustomListEdit() {
 }
 
 void TCustomListEdit::SetForm(TListForm* Value) {
+    if (FOwnsForm && FForm != Value) {
+        delete FForm.data();
+        FOwnsForm = false;
+    }
     FForm = Value;
     SetDropDownForm(Value);
     if (Value) Value->SetListEdit(this);

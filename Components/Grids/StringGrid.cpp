@@ -464,7 +464,7 @@ void TStringGrid::MouseToCell(int X, int Y, int& ACol, int& ARow) const {
         }
         return -1;
     };
-    if (X < 0 || Y < 0) return;
+    if (X < 0 || Y < 0 || X >= viewport()->width() || Y >= viewport()->height()) return;
     const int c = find(X, FFixedCols, FLeftCol, ColCount(), FColWidths);
     const int r = find(Y, FFixedRows, FTopRow, RowCount(), FRowHeights);
     if (c < 0 || r < 0) return;

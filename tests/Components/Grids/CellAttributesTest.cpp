@@ -144,3 +144,68 @@ TEST(ColRowAttributes, ACollectionItemCopiesItsSetIntoTheGrid) {
     EXPECT_EQ(grid.Cells(2, 0), "Сума");
     EXPECT_EQ(grid.Cells(2, 2), "");
 }
+
+TEST(ColRowAttributes, CompareByFlagNumbersIncludingSizingAndVisibility) {
+    TColRowAttributes a;
+    TColRowAttributes b;
+    b.SetAutoResize(true);
+    b.SetForeColor(clRed);
+    EXPECT_TRUE(a.IsEqual(&b, {}));
+    EXPECT_TRUE(a.IsEqual(&b, {daBackColor, 19, 20}));
+    EXPECT_FALSE(a.IsEqual(&b, {18}));
+    EXPECT_FALSE(a.IsEqual(&b, {daBackColor, daForeColor}));
+    b.SetVisible(false);
+    EXPECT_FALSE(a.IsEqual(&b, {20}));
+}
+
+TEST(RichGridAttributes, ClearingABlockFreesOnlyTheNamedSets) {
+    TRichGrid grid;
+    grid.SetRowCount(6);
+    for (int i = 0; i < 5; ++i) {
+        grid.ColAttributes(i);
+        grid.RowAttributes(i);
+        grid.CellAttributes(i, i);
+    }
+    grid.ClearAttributes({-1, -1, -2, 3}, caRowAttributes | caCellAttributes);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(grid.HasColAttributes(i)) << i;
+        EXPECT_EQ(grid.HasRowAttributes(i), i == 0 || i == 4) << i;
+        EXPECT_EQ(grid.HasCellAttributes(i, i), i == 0 || i == 4) << i;
+    }
+    grid.ClearColsAttributes(3, 99, caColAttributes);
+    EXPECT_TRUE(grid.HasColAttributes(2));
+    EXPECT_FALSE(grid.HasColAttributes(3));
+    grid.ClearAttributes({0, 9, 4, 9}, caRowAttributes);
+    EXPECT_TRUE(grid.HasRowAttributes(4));
+}
+
+TEST(RichGridAttributes, LoadedCopiesTheBuiltItemsAndMergesAgain) {
+    TRichGrid grid;
+    TColRowAttributesItem* row = grid.RowAttr()->Add();
+    row->SetColRowIndex(2);
+    row->Attributes()->SetBackColor(clTeal);
+    grid.FreeColRowAttributes(crkRow, 2);
+    EXPECT_FALSE(grid.HasRowAttributes(2));
+    grid.SetMergeCellsStr("1,0,2,0|");
+    grid.ClearAttributes({0, 0, -2, -2}, caCellAttributes);
+    grid.Loaded();
+    EXPECT_EQ(grid.EffectiveCellAttributes(1, 2)->BackColor(), clTeal);
+    EXPECT_EQ(grid.GetMergedCells(2, 0), (TGridRect{1, 0, 2, 0}));
+}
+
+TEST(RichGridValues, ClearingDropsOnlyTheNamedValues) {
+    TRichGrid grid;
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 5; ++c)
+            grid.SetValues(c, r, r * 10 + c);
+    grid.ClearRowValues(1, 2);
+    grid.ClearValuesRect({3, 3, 4, 4});
+    grid.SetColCount(4);
+    EXPECT_EQ(grid.Values(0, 0), QVariant(0));
+    EXPECT_FALSE(grid.Values(0, 1).isValid());
+    EXPECT_FALSE(grid.Values(3, 2).isValid());
+    EXPECT_EQ(grid.Values(2, 3), QVariant(32));
+    EXPECT_FALSE(grid.Values(3, 3).isValid());
+    EXPECT_FALSE(grid.Values(4, 0).isValid());
+    EXPECT_FALSE(grid.Values(99, 99).isValid());
+}

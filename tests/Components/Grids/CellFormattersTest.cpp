@@ -107,3 +107,34 @@ TEST(CellFormatter, EventRewritesTextAndDestroyingTheFormatterDetachesIt) {
     EXPECT_EQ(grid.ColAttributes(2)->Formatter(), nullptr);
     EXPECT_EQ(grid.GetDisplayText(2, 1), "x");
 }
+
+TEST(ValueFormatter, TakesTheGridValueOnlyOfItsOwnTypeAndAsksTheEventOtherwise) {
+    FormattedGrid g;
+    g.formatter.SetUseGridValue(true);
+    g.grid.SetValues(1, 1, QStringLiteral("7")); // a text, not a Double: the cell text counts
+    EXPECT_EQ(g.Show("5"), "5.00");
+    g.formatter.OnGetValue = [](TCustomValueFormatter*, const QString& text, QVariant& value, bool& have) {
+        if (text == "n/a") {
+            value = -1.0;
+            have = true;
+        }
+    };
+    EXPECT_EQ(g.Show("n/a"), "-1.00");
+    EXPECT_EQ(g.grid.EffectiveCellAttributes(1, 1)->ForeColor(), clRed);
+}
+
+TEST(ValueFormatter, ChangesReachEveryAttributeSetThatUsesIt) {
+    FormattedGrid g;
+    int changes = 0;
+    int formatterChanges = 0;
+    g.grid.ColAttributes(1)->OnChange = [&](TCellAttributes*, int, int) { ++changes; };
+    g.formatter.OnChange = [&](TCellFormatter*) { ++formatterChanges; };
+    g.formatter.SetPrecision(3);
+    g.formatter.SetPrecision(3);
+    g.formatter.SetDefaultValue(1.0);
+    g.formatter.SetUseGridValue(true);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(formatterChanges, 2);
+    EXPECT_EQ(g.Show(""), "1.000");
+    EXPECT_EQ(g.formatter.AttributesCount(), 1);
+}

@@ -1,5 +1,9 @@
 #include "Components/Grids/RichGrid.h"
 
+#include "Components/Grids/CellFormatters.h"
+#include "Components/Grids/GridFuncs.h"
+#include "core/uDelimitedStrings.h"
+
 #include <QApplication>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -132,4 +136,129 @@ TEST(RichGrid, AssignCopiesTextsSetsAndMerges) {
     EXPECT_EQ(copy.Cells(2, 1), "a&b");
     EXPECT_EQ(copy.EffectiveCellAttributes(2, 1)->BackColor(), clLime);
     EXPECT_EQ(copy.GetMergedCells(1, 0), (TGridRect{0, 0, 1, 0}));
+}
+
+namespace {
+
+// A shown report grid: one header row, 60-pixel columns, an amount column 1 in red when negative.
+struct TPaintedGrid {
+    TFloatFormatter Formatter{nullptr, 2};
+    TRichGrid Grid;
+    TPaintedGrid() {
+        Grid.SetScrollBars(ssNone);
+        Grid.SetColCount(4);
+        Grid.SetFixedCols(0);
+        Grid.SetDefaultColWidth(60);
+        Grid.SetDefaultRowHeight(20);
+        Formatter.SetMarkNegative(true);
+        Formatter.NegativeAttr()->SetForeColor(clRed);
+        Grid.ColAttributes(1)->SetFormatter(&Formatter);
+        Grid.show();
+        Grid.resize(240 + Grid.width() - Grid.viewport()->width(),
+                    100 + Grid.height() - Grid.viewport()->height());
+        QApplication::processEvents();
+    }
+    QImage Shot() { return Grid.viewport()->grab().toImage(); }
+    bool HasRedIn(const QImage& image, const QRect& rect) {
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.red() > 180 && c.green() < 90 && c.blue() < 90) return true;
+            }
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(RichGridPainting, TotalsRowsNegativesAndMergedHeadersShowAsTheyShould) {
+    TPaintedGrid p;
+    TDelimitedStringList list;
+    list.Add("a@-12.5@x@y");
+    list.Add("b@12.5@x@y");
+    list.Add(QString::fromUtf8("¤Общо@0@@"));
+    LoadGridFromList(&p.Grid, &list, true);
+    p.Grid.SetMergeCellsStr("0,0,1,0|");
+    const QImage image = p.Shot();
+    const QPalette& pal = p.Grid.palette();
+
+    EXPECT_EQ(image.pixel(3, 62), ToQColor(TotalsRowColor, pal).rgb());
+    EXPECT_EQ(image.pixel(3, 22), ToQColor(clWindow, pal).rgb());
+    EXPECT_TRUE(p.HasRedIn(image, p.Grid.CellRect(1, 1)));
+    EXPECT_FALSE(p.HasRedIn(image, p.Grid.CellRect(1, 2)));
+    // No raised line between the merged header cells; one after the block.
+    EXPECT_EQ(image.pixel(59, 10), ToQColor(p.Grid.FixedColor(), pal).rgb());
+    EXPECT_EQ(image.pixel(119, 10), ToQColor(clBtnShadow, pal).rgb());
+}
+
+TEST(RichGridPainting, HeadersStayWhileRowsScrollAndHiddenColumnsTakeNoRoom) {
+    TPaintedGrid p;
+    TDelimitedStringList list;
+    for (int i = 0; i < 30; ++i)
+        list.Add(QStringLiteral("%1@%2@@").arg(i).arg(i % 3 ? i : -i));
+    LoadGridFromList(&p.Grid, &list, true);
+    p.Grid.ColAttributes(0)->SetVisible(false);
+    p.Grid.SetRow(25);
+    EXPECT_GT(p.Grid.TopRow(), 1);
+    const QImage image = p.Shot();
+    EXPECT_EQ(image.pixel(30, 10), ToQColor(p.Grid.FixedColor(), p.Grid.palette()).rgb());
+    // The amount column now starts at the left edge.
+    EXPECT_EQ(p.Grid.CellRect(1, 25).left(), 0);
+    ASSERT_EQ(p.Grid.TopRow(), 22);
+    EXPECT_TRUE(p.HasRedIn(image, p.Grid.CellRect(1, 22))); // -21
+}
+
+TEST(RichGridPainting, AutoResizingColumnsGrowToTheirPaintedText) {
+    TPaintedGrid p;
+    const QString text = QString::fromUtf8("Иван Петров Иванов");
+    p.Grid.SetCells(2, 1, text);
+    p.Grid.ColAttributes(2)->SetAutoResize(true);
+    p.Shot();
+    const QFontMetrics fm(p.Grid.font());
+    EXPECT_GE(p.Grid.ColWidths(2), fm.horizontalAdvance(text) + 4);
+    int required = 0;
+    EXPECT_TRUE(p.Grid.RecordedRequiredSize(crkCol, 2, required));
+    EXPECT_EQ(p.Grid.ReadColAttributes(2)->RequiredSize(), required);
+}
+
+TEST(RichGridPainting, ImagesShowOnlyWhenTheCellDrawsThem) {
+    TPaintedGrid p;
+    TImageList images(nullptr, 8, 8);
+    QPixmap red(8, 8);
+    red.fill(Qt::red);
+    images.Add(red);
+    p.Grid.SetImages(&images);
+    TCellAttributes* cell = p.Grid.CellAttributes(2, 1);
+    cell->SetBitmap(0);
+    EXPECT_FALSE(p.HasRedIn(p.Shot(), p.Grid.CellRect(2, 1)));
+    cell->SetBitmapDrawMode(bmCenter);
+    EXPECT_TRUE(p.HasRedIn(p.Shot(), p.Grid.CellRect(2, 1)));
+    int changes = 0;
+    QObject::connect(&p.Grid, &TRichGrid::changed, [&] { ++changes; });
+    images.Add(red);
+    EXPECT_EQ(changes, 1);
+}
+
+TEST(RichGridSelection, AClickOnAnUnselectableCellLeavesTheCurrentCell) {
+    TPaintedGrid p;
+    p.Grid.SetRowCount(4);
+    p.Grid.CellAttributes(2, 2)->SetCanSelect(false);
+    p.Grid.SetCol(1);
+    p.Grid.SetRow(1);
+    QTest::mouseClick(p.Grid.viewport(), Qt::LeftButton, {}, p.Grid.CellRect(2, 2).center());
+    EXPECT_EQ(QPoint(p.Grid.Col(), p.Grid.Row()), QPoint(1, 1));
+    QTest::mouseClick(p.Grid.viewport(), Qt::LeftButton, {}, p.Grid.CellRect(3, 2).center());
+    EXPECT_EQ(QPoint(p.Grid.Col(), p.Grid.Row()), QPoint(3, 2));
+}
+
+TEST(RichGridEditing, TheEditorOpensOnlyOnEditableCells) {
+    TPaintedGrid p;
+    p.Grid.SetOptions({goEditing});
+    p.Grid.ColAttributes(2)->SetCanEdit(false);
+    p.Grid.SetCol(2);
+    QTest::keyClick(&p.Grid, Qt::Key_F2);
+    EXPECT_FALSE(p.Grid.EditorMode());
+    p.Grid.SetCol(3);
+    QTest::keyClick(&p.Grid, Qt::Key_F2);
+    EXPECT_TRUE(p.Grid.EditorMode());
 }

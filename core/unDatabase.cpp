@@ -634,7 +634,11 @@ void AppendDouble(QString& Row, double V) {
         if (*C != '.') Digits[Count++] = *C;
     while (Count > 1 && Digits[Count - 1] == '0')
         --Count;
-    const int Point = std::atoi(E + 1) + 1; // digits before the decimal point
+    // The exponent ends at R.ptr: the buffer holds no terminating zero, so atoi would read on
+    // into whatever lies behind it.
+    int Exponent = 0;
+    std::from_chars(E + 1 + (E[1] == '+' ? 1 : 0), R.ptr, Exponent);
+    const int Point = Exponent + 1; // digits before the decimal point
     char Out[400];
     int N = 0;
     if (Negative) Out[N++] = '-';

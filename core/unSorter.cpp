@@ -14,40 +14,11 @@
 
 namespace {
 
-// The common "-123.45" form read without the general conversion, which costs most of a sort's
-// key building; anything else is left to StrToFloatDot.
-bool ReadPlainDecimal(const QString& Text, double& Value) {
-    char Buffer[32];
-    const qsizetype Size = Text.size();
-    if (Size == 0 || Size >= qsizetype(sizeof Buffer)) return false;
-    qsizetype I = Text.front() == QLatin1Char('-') ? 1 : 0;
-    qsizetype Digits = 0, Dot = -1;
-    for (qsizetype J = 0; J < Size; ++J) {
-        const char16_t C = Text[J].unicode();
-        if (C >= u'0' && C <= u'9') {
-            ++Digits;
-        } else if (C == u'.' && Dot < 0 && J >= I) {
-            Dot = J;
-        } else if (J != 0 || C != u'-') {
-            return false;
-        }
-        Buffer[J] = char(C);
-    }
-    // Digits on both sides of the point, when there is one.
-    if (Digits == 0 || Dot == I || Dot == Size - 1) return false;
-    const auto Result = std::from_chars(Buffer, Buffer + Size, Value);
-    return Result.ec == std::errc() && Result.ptr == Buffer + Size;
-}
-
 } // namespace
 
 TSortKeyField MakeSortKeyField(const QString& Text, bool UpperCase) {
     TSortKeyField Field;
     Field.Text = UpperCase ? Text.toUpper() : Text;
-    if (ReadPlainDecimal(Text, Field.Number)) {
-        Field.IsNumber = true;
-        return Field;
-    }
     // Only a text that starts like a number is worth converting.
     const QChar First = Text.isEmpty() ? QChar() : Text.front();
     if (First.isDigit() || First == QLatin1Char('-') || First == QLatin1Char('+') ||

@@ -294,6 +294,22 @@ struct DocxTemplateFiller::TData {
         }
     }
 
+    // A paragraph whose text a replacement has emptied is removed, as a removed line should be,
+    // unless it still shows something, ends a section, or is the last one of its table cell.
+    bool Removable(pugi::xml_node Paragraph) const {
+        for (const pugi::xpath_node& node : Paragraph.select_nodes(".//*")) {
+            const QString local = LocalName(node.node());
+            if (local == u"drawing" || local == u"pict" || local == u"object" || local == u"sectPr")
+                return false;
+        }
+        for (pugi::xml_node sibling = Paragraph.parent().first_child(); sibling;
+             sibling = sibling.next_sibling()) {
+            const QString local = LocalName(sibling);
+            if (sibling != Paragraph && (local == u"p" || local == u"tbl")) return true;
+        }
+        return false;
+    }
+
     QList<pugi::xml_node> Paragraphs() const {
         QList<pugi::xml_node> result;
         const std::string query = "//" + Name("body") + "//" + Name("p");
@@ -386,16 +402,21 @@ int DocxTemplateFiller::ReplaceAll(const QString& Name, const QString& Value, Qt
     int count = 0;
     for (pugi::xml_node paragraph : D->Paragraphs()) {
         int from = 0;
+        int found = 0;
+        QString text;
         for (;;) {
             QList<TPiece> pieces;
-            QString text;
+            text.clear();
             D->Collect(paragraph, pieces, text);
             const int at = int(text.indexOf(Name, from, Cs));
             if (at < 0) break;
             D->Replace(pieces, at, at + int(Name.size()), Value);
             from = at + int(Value.size());
-            ++count;
+            ++found;
         }
+        count += found;
+        if (found > 0 && text.isEmpty() && D->Removable(paragraph))
+            paragraph.parent().remove_child(paragraph);
     }
     return count;
 }

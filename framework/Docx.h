@@ -68,7 +68,8 @@ public:
 
     // Replaces every occurrence of Name by Value and returns how many there were. The search goes
     // on after each inserted value, so a value that holds Name is not replaced again.
-    // "\n" in Value becomes a line break.
+    // "\n" in Value becomes a line break. A paragraph left without text is removed (a line
+    // replaced by nothing leaves no blank line), but not the last one of a table cell.
     int ReplaceAll(const QString& Name, const QString& Value, Qt::CaseSensitivity Cs);
     // Each record "name@value" (split at its first "@") replaced in order.
     void ReplaceRecords(const TDelimitedStrings& Records, Qt::CaseSensitivity Cs);

@@ -39,6 +39,10 @@ QString OfficeMissingText() {
     return QStringLiteral("MS Word не е инсталиран.");
 }
 
+QString PrinterMissingText(const QString& Printer) {
+    return Format(QStringLiteral("Принтер с име \"%s\" не е намерен."), {Printer});
+}
+
 QString MatchPrinterQueue(const QList<TPrinterQueue>& Queues, const QString& Wanted) {
     if (Wanted.isEmpty()) return QString();
     for (const TPrinterQueue& queue : Queues)
@@ -93,7 +97,7 @@ void LibreOfficePrinter::PrintDocument(const QString& File, const QString& Print
         if (queue.isEmpty()) throw EOfficeError(QStringLiteral("Няма инсталиран принтер!"));
     } else {
         queue = MatchPrinterQueue(queues, Printer);
-        if (queue.isEmpty()) throw EOfficeError(Format("Принтер с име \"%s\" не е намерен.", {Printer}));
+        if (queue.isEmpty()) throw EOfficeError(PrinterMissingText(Printer));
     }
 
     TWaitGuard wait;

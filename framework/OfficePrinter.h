@@ -15,6 +15,8 @@ public:
 
 // The text when no converter for documents is installed.
 QString OfficeMissingText();
+// The text when the printer called Printer does not exist.
+QString PrinterMissingText(const QString& Printer);
 
 // A printer queue by its CUPS name and the description the operator gave it.
 struct TPrinterQueue {

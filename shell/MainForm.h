@@ -4,6 +4,7 @@
 #include <QMainWindow>
 
 class QMdiArea;
+class TAboutBox;
 class QMenu;
 
 // What keeps the file at Path from being opened as the program's database, in words for the
@@ -26,12 +27,16 @@ public:
     // The signed-in operator, handed to the document and report windows.
     const QString& UserName() const { return FUserName; }
     void SetUserName(const QString& Value) { FUserName = Value; }
+    // The one about box, shown by the menu command "&За програмата".
+    TAboutBox* AboutBox() const { return FAboutBox; }
+    void SetAboutBox(TAboutBox* Box) { FAboutBox = Box; }
 
 private:
     void FillWindowMenu();
 
     QString FUserName;
     QString FStartError;
+    TAboutBox* FAboutBox = nullptr;
     QMdiArea* FMdiArea;
     QMenu* menuWindows;
 };

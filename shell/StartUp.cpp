@@ -3,6 +3,10 @@
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
 #include "core/unMessages.h"
+#include "framework/Application.h"
+#include "framework/MAccountEditForm.h"
+#include "framework/MAccountStatusForm.h"
+#include "shell/About.h"
 #include "shell/MainForm.h"
 #include "shell/SignIn.h"
 
@@ -35,30 +39,29 @@ int RunProgram(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (QByteArray(argv[i]) == "--create-database") return CreateDatabase(argc, argv);
 
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Лендора"));
     RegisterEventTypes();
 
-    TMainForm* MainForm = nullptr;
+    std::unique_ptr<TMainForm> MainForm;
     try {
-        MainForm = new TMainForm;
-    } catch (const Exception& E) {
-        ShowErrorBox(E.Message());
+        MainForm = std::make_unique<TMainForm>();
+        if (!MainForm->StartError().isEmpty()) {
+            ShowErrorFmt(MainForm->StartError());
+            return 1;
+        }
+        QString UserName;
+        if (!SignIn(MainForm.get(), UserName)) return 1;
+        MainForm->SetUserName(UserName);
+        // The about box and the two hidden framework windows, in this order; the main window
+        // owns them.
+        MainForm->SetAboutBox(new TAboutBox(MainForm.get()));
+        CreateForm<TMAccountStatusForm>(MainForm.get(), 0)->hide();
+        CreateForm<TMAccountEditForm>(MainForm.get(), 0)->hide();
+    } catch (...) {
+        HandleCurrentException();
         return 1;
     }
-    std::unique_ptr<TMainForm> Owner(MainForm);
-    if (!MainForm->StartError().isEmpty()) {
-        ShowErrorFmt(MainForm->StartError());
-        return 1;
-    }
-    QString UserName;
-    try {
-        if (!SignIn(MainForm, UserName)) return 1;
-    } catch (const EDatabaseError& E) {
-        ShowDatabaseError(E.Message(), E.Sql());
-        return 1;
-    }
-    MainForm->SetUserName(UserName);
     MainForm->showMaximized();
     return app.exec();
 }

@@ -365,7 +365,6 @@ TDropDownForm::TDropDownForm(QWidget* Parent) : QFrame(Parent, Qt::Popup) {
     auto* PanelLayout = new QVBoxLayout(FBasePanel);
     PanelLayout->setContentsMargins(0, 0, 0, 0);
     PanelLayout->setSpacing(0);
-    PanelLayout->addStretch();
     FToolBar = new QToolBar(FBasePanel);
     FToolBar->setObjectName(QStringLiteral("ToolBar"));
     FToolBar->hide();

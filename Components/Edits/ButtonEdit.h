@@ -132,6 +132,8 @@ private:
 QRect PlaceUnderControl(const QRect* EditRect, QPoint Anchor, QSize Size, int HorzGap, int VertGap,
                         const QRect& WorkArea);
 
+// Make it without a parent and let its edit free it: as a child of a window it would share that
+// window's shortcuts (F8, Esc: ambiguous, so neither fires) and its key preview of Enter.
 class TDropDownForm : public QFrame {
     Q_OBJECT
 public:
@@ -145,6 +147,7 @@ public:
     int VertGap() const { return FVertGap; }
     TModalResult ModalResult() const { return FModalResult; }
 
+    // Holds the form's contents above the tool bar (a vertical box layout).
     QFrame* BasePanel() const { return FBasePanel; }
     QToolBar* ToolBar() const { return FToolBar; }
     QMenu* PopupMenu() const { return FPopupMenu; }

@@ -242,3 +242,14 @@ TEST(Masks, AlternativeGroups) {
         EXPECT_EQ(MatchAltMask(c.text, c.mask), c.expected)
             << c.text.toStdString() << " ~ " << c.mask.toStdString();
 }
+
+TEST(StrToFloatDot, ReadsPlainDecimalsExactlyAsTheGeneralConversion) {
+    const char* texts[] = {"0.1",  "2.675", "-0.125", "9007199254740993", "123456789012.345678",
+                           "0012", "-0",    "1.005",  "0.30000000000000004", "5e3", ".5", "5.", "+1"};
+    for (const char* t : texts) {
+        const double expected = QString::fromLatin1(t).toDouble();
+        EXPECT_EQ(StrToFloatDot(QString::fromLatin1(t), -1), expected) << t;
+    }
+    EXPECT_EQ(StrToFloatDot("1-2", 7), 7);
+    EXPECT_EQ(StrToFloatDot("1.2.3", 7), 7);
+}

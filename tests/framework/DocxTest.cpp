@@ -139,7 +139,7 @@ TEST(Docx, RecordsApplyInOrderAndSplitAtTheFirstDelimiter) {
     records.Add(QStringLiteral("Марка: marka Модел: model@")); // a line removed
     filler.ReplaceRecords(records, Qt::CaseInsensitive);
     EXPECT_EQ(filler.ParagraphTexts(),
-              (QStringList{QStringLiteral("A: mail@example"), QStringLiteral("B: mail@example"), QString()}));
+              (QStringList{QStringLiteral("A: mail@example"), QStringLiteral("B: mail@example")}));
 }
 
 TEST(Docx, OnlyTheTextOfTheBodyCounts) {
@@ -162,6 +162,23 @@ TEST(Docx, OnlyTheTextOfTheBodyCounts) {
     const QByteArray xml = ReadDocumentPart(path);
     EXPECT_TRUE(xml.contains("<w:delText>zz</w:delText>"));
     EXPECT_TRUE(xml.contains("<w:tab w:val=\"left\" w:pos=\"720\"/>"));
+}
+
+TEST(Docx, EmptiedParagraphsGoUnlessACellNeedsThem) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("hand.docx"));
+    WriteDocumentPart(
+        path, DocumentStart +
+                  "<w:p><w:r><w:t>line</w:t></w:r></w:p><w:p/><w:p><w:r><w:t>keep line</w:t></w:r></w:p>"
+                  "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>line</w:t></w:r></w:p></w:tc></w:tr></w:tbl>"
+                  "<w:p><w:r><w:t>li</w:t><w:drawing/><w:t>ne</w:t></w:r></w:p>" +
+                  DocumentEnd);
+    DocxTemplateFiller filler(path);
+    EXPECT_EQ(filler.ReplaceAll(QStringLiteral("line"), QString(), Qt::CaseSensitive), 4);
+    // The blank paragraph was blank before and stays; the cell keeps its one paragraph; the
+    // drawing still shows.
+    EXPECT_EQ(filler.ParagraphTexts(),
+              (QStringList{QString(), QStringLiteral("keep "), QString(), QString()}));
 }
 
 TEST(Docx, ValuesKeepTheirBlanksAndBreaks) {

@@ -31,19 +31,6 @@ TEST(OfficePrinter, LabelQueueMatch) {
         EXPECT_EQ(MatchPrinterQueue(c.Queues, c.Wanted), c.Expected) << c.Wanted.toStdString();
 }
 
-TEST(OfficePrinter, InstalledPrinterIsUsed) {
-    struct TNone : OfficePrinter {
-        bool Available() const override { return false; }
-        void PrintDocument(const QString&, const QString&) override {
-            throw EOfficeError(OfficeMissingText());
-        }
-    } none;
-    OfficePrinter* previous = SetOfficePrinter(&none);
-    EXPECT_EQ(&CurrentOfficePrinter(), &none);
-    SetOfficePrinter(previous);
-    EXPECT_NE(dynamic_cast<LibreOfficePrinter*>(&CurrentOfficePrinter()), nullptr);
-}
-
 QString PdfText(const QString& Pdf) {
     QProcess process;
     process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), Pdf, QStringLiteral("-")});

@@ -17,6 +17,14 @@ void ClickOutsidePopup(QWidget* Popup) {
     QTest::mousePress(Popup, Qt::LeftButton, {}, QPoint(-5, -5));
 }
 
+void TypeText(QWidget* Widget, const QString& Text) {
+    for (QChar c : Text) {
+        const auto Key = Qt::Key(c.toUpper().unicode());
+        QTest::sendKeyEvent(QTest::Press, Widget, Key, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, Widget, Key, QString(c), Qt::NoModifier);
+    }
+}
+
 bool ShowAndActivate(QWidget* Window) {
     Window->show();
     Window->activateWindow();

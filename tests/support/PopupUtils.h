@@ -2,6 +2,7 @@
 // Key and popup helpers for widget tests.
 
 #include <QPointer>
+#include <QString>
 #include <functional>
 
 class QWidget;
@@ -23,6 +24,10 @@ private:
 // Closes an open popup as a click elsewhere does. Offscreen there is no pointer grab, so the
 // press goes to the popup itself at a point outside its rectangle.
 void ClickOutsidePopup(QWidget* Popup);
+
+// Types Text into Widget one character at a time, as a keyboard does (QTest::keyClicks takes
+// Latin-1 only).
+void TypeText(QWidget* Widget, const QString& Text);
 
 // Shows a top-level window and waits until it is exposed and active.
 bool ShowAndActivate(QWidget* Window);

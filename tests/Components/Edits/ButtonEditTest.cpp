@@ -66,12 +66,13 @@ struct TEditWindow {
         auto* Layout = new QVBoxLayout(&Window);
         Edit = new TCustomFormEdit(&Window);
         Layout->addWidget(Edit);
-        Form = new TDropDownForm(Edit);
+        Form = new TDropDownForm();
         Edit->SetDropDownForm(Form);
         Edit->OnFormOk = [this](QWidget*) { ++Oks; };
         Edit->OnFormCancel = [this](QWidget*) { ++Cancels; };
         Window.resize(300, 80);
     }
+    ~TEditWindow() { delete Form; }
 };
 
 } // namespace

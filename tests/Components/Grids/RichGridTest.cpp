@@ -220,3 +220,45 @@ TEST(RichGridPainting, AutoResizingColumnsGrowToTheirPaintedText) {
     EXPECT_TRUE(p.Grid.RecordedRequiredSize(crkCol, 2, required));
     EXPECT_EQ(p.Grid.ReadColAttributes(2)->RequiredSize(), required);
 }
+
+TEST(RichGridPainting, ImagesShowOnlyWhenTheCellDrawsThem) {
+    TPaintedGrid p;
+    TImageList images(nullptr, 8, 8);
+    QPixmap red(8, 8);
+    red.fill(Qt::red);
+    images.Add(red);
+    p.Grid.SetImages(&images);
+    TCellAttributes* cell = p.Grid.CellAttributes(2, 1);
+    cell->SetBitmap(0);
+    EXPECT_FALSE(p.HasRedIn(p.Shot(), p.Grid.CellRect(2, 1)));
+    cell->SetBitmapDrawMode(bmCenter);
+    EXPECT_TRUE(p.HasRedIn(p.Shot(), p.Grid.CellRect(2, 1)));
+    int changes = 0;
+    QObject::connect(&p.Grid, &TRichGrid::changed, [&] { ++changes; });
+    images.Add(red);
+    EXPECT_EQ(changes, 1);
+}
+
+TEST(RichGridSelection, AClickOnAnUnselectableCellLeavesTheCurrentCell) {
+    TPaintedGrid p;
+    p.Grid.SetRowCount(4);
+    p.Grid.CellAttributes(2, 2)->SetCanSelect(false);
+    p.Grid.SetCol(1);
+    p.Grid.SetRow(1);
+    QTest::mouseClick(p.Grid.viewport(), Qt::LeftButton, {}, p.Grid.CellRect(2, 2).center());
+    EXPECT_EQ(QPoint(p.Grid.Col(), p.Grid.Row()), QPoint(1, 1));
+    QTest::mouseClick(p.Grid.viewport(), Qt::LeftButton, {}, p.Grid.CellRect(3, 2).center());
+    EXPECT_EQ(QPoint(p.Grid.Col(), p.Grid.Row()), QPoint(3, 2));
+}
+
+TEST(RichGridEditing, TheEditorOpensOnlyOnEditableCells) {
+    TPaintedGrid p;
+    p.Grid.SetOptions({goEditing});
+    p.Grid.ColAttributes(2)->SetCanEdit(false);
+    p.Grid.SetCol(2);
+    QTest::keyClick(&p.Grid, Qt::Key_F2);
+    EXPECT_FALSE(p.Grid.EditorMode());
+    p.Grid.SetCol(3);
+    QTest::keyClick(&p.Grid, Qt::Key_F2);
+    EXPECT_TRUE(p.Grid.EditorMode());
+}

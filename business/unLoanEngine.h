@@ -1,0 +1,71 @@
+#pragma once
+// The loan engine: the debt of a pledge contract at a date, the one-time and daily fees of an
+// amount, the personal-number format and the read of the pawnshop's name. It only reads the
+// database; a failing query leaves the routine with its EDatabaseError.
+
+#include "core/unitTypes.h"
+
+#include <QString>
+
+class QObject;
+class TDelimitedStringList;
+
+// Fields of the debt record, "@"-separated. After them come three fields per fee (accrued, paid,
+// remaining): the one-time fees first, then the daily fees, each in the order of code_t.
+enum TDebtField {
+    dfDocNo = 0,
+    dfDateC = 1,
+    dfEGN = 2,
+    dfThreeNames = 3,
+    dfPaidOut = 4,
+    dfPrincipalRepaid = 5,
+    dfPrincipalOutstanding = 6,
+    dfInterestAccrued = 7,
+    dfInterestPaid = 8,
+    dfInterestDue = 9,
+    dfTotalDebt = 10,
+    dfDuration = 11,
+    dfLastInterestDate = 12,
+    dfLastInterestAmount = 13,
+    dfDaysFromBase = 14,
+    dfOverdue = 15,
+    dfFinished = 16,
+    dfFinishedDate = 17,
+    dfForSale = 18,
+    dfForSaleDate = 19,
+    dfSold = 20,
+    dfSoldDate = 21,
+    dfCodeI = 22,
+    dfItemTypeName = 23,
+    dfItemSN = 24,
+    dfDueDate = 25,
+    DebtFieldCount = 26
+};
+
+// The debt of contract DocNo at AtDate (its whole day). Row receives the record; OneTimeFees and
+// DailyFees receive one record per fee of that kind (code_t, name_t, accrued, paid, remaining).
+// False with an empty Row for an empty DocNo or a contract that does not exist, and after showing
+// the message for a borrower without a preferential code or a code without interest bands.
+// A contract dated after AtDate has nothing accrued yet: zero sums and no fees.
+bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
+                           TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees);
+
+// Everything paid out on contract DocNo less every principal instalment, whatever their dates.
+// False (Principal 0) for an empty DocNo or one that is not a number.
+bool GetOutstandingPrincipal(QObject* Owner, const QString& DocNo, double& Principal);
+
+// The one-time fees of Amount for preferential code PrefCode: Fees gets (code_t, name_t, fee) per
+// one-time fee, the fee empty when no band of it matches; Text the wording shown on the contract,
+// Total their sum.
+bool CalcOneTimeFees(QObject* Owner, int PrefCode, TDelimitedStringList& Fees, double Amount, QString& Text,
+                     double& Total);
+
+// The daily fees of Amount over Days days, as CalcOneTimeFees; the text also gives each daily amount.
+bool CalcDailyFees(QObject* Owner, int PrefCode, int Days, double Amount, TDelimitedStringList& Fees,
+                   QString& Text, double& Total);
+
+// The personal number left-padded with "0" to 10 characters; longer texts stay as they are.
+void FormatEGN(const QString& EGN, QString& Result);
+
+// The pawnshop's name (settings code 1); "" when it is not set.
+bool ReadSettingVA1(QObject* Owner, QString& Value);

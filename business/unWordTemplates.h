@@ -1,0 +1,31 @@
+#pragma once
+// Printing of the pledge contract and the item label from their Word templates in Programs/:
+// the contract's values replace the template's placeholder words and the filled document goes to
+// the printer. A computer without the document converter fails with OfficeMissingText().
+
+#include <QString>
+
+class QObject;
+class TDelimitedStringList;
+
+// The contract template, its working copy (kept with the last printed contract) and the label
+// template, under ProgramDir.
+QString ContractTemplatePath();
+QString ContractWorkingCopyPath();
+QString LabelTemplatePath();
+
+// The label printer's name; the workstation value "Label_Printer" names another queue.
+QString LabelPrinterName();
+
+// The placeholder records "name@value" of contract DocNo in the order they are applied. False
+// after the message when the contract, its vehicle, borrower or item is missing or a fee
+// calculator fails; a failing query raises its EDatabaseError.
+bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Records);
+
+// Copies the contract template onto the working copy, fills it with contract DocNo and prints it
+// on the default printer.
+void PrintContractDocument(QObject* Owner, int DocNo);
+
+// Prints the label of contract DocNo's item from TemplatePath on the label printer; the template
+// itself is left unchanged.
+void PrintItemLabel(const QString& TemplatePath, const QString& DocNo, const QString& ItemName);

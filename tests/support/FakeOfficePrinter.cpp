@@ -1,0 +1,17 @@
+#include "tests/support/FakeOfficePrinter.h"
+
+#include "framework/Docx.h"
+
+TFakeOfficePrinter::TFakeOfficePrinter() : FPrevious(SetOfficePrinter(this)) {}
+
+TFakeOfficePrinter::~TFakeOfficePrinter() {
+    SetOfficePrinter(FPrevious);
+}
+
+void TFakeOfficePrinter::PrintDocument(const QString& File, const QString& Printer) {
+    if (!Installed) throw EOfficeError(OfficeMissingText());
+    if (!Queues.isEmpty() && !Printer.isEmpty() && MatchPrinterQueue(Queues, Printer).isEmpty())
+        throw EOfficeError(PrinterMissingText(Printer));
+    Jobs.append({File, Printer, DocxTemplateFiller(File).ParagraphTexts()});
+    if (!PdfFolder.isEmpty()) LibreOfficePrinter().ConvertToPdf(File, PdfFolder);
+}

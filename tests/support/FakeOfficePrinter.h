@@ -1,0 +1,36 @@
+#pragma once
+// Stands in for the document printer in tests: records what would have been printed, with the
+// document's paragraph texts as they were at printing time. Installed for its lifetime.
+
+#include "framework/OfficePrinter.h"
+
+#include <QList>
+#include <QStringList>
+
+class TFakeOfficePrinter : public OfficePrinter {
+public:
+    struct TJob {
+        QString File;
+        QString Printer;
+        QStringList Paragraphs;
+    };
+
+    TFakeOfficePrinter();
+    ~TFakeOfficePrinter() override;
+    TFakeOfficePrinter(const TFakeOfficePrinter&) = delete;
+    TFakeOfficePrinter& operator=(const TFakeOfficePrinter&) = delete;
+
+    bool Available() const override { return Installed; }
+    void PrintDocument(const QString& File, const QString& Printer) override;
+
+    // False: the converter is missing.
+    bool Installed = true;
+    // Queues that exist; empty: every printer exists.
+    QList<TPrinterQueue> Queues;
+    // When set, each document is also converted into this folder with LibreOffice.
+    QString PdfFolder;
+    QList<TJob> Jobs;
+
+private:
+    OfficePrinter* FPrevious;
+};

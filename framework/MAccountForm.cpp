@@ -244,8 +244,10 @@ TMAccountForm::TMAccountForm(QWidget* Owner) : QWidget(nullptr), FOwner(Owner) {
     ToolBar = new QToolBar(pnlToolBar);
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
     ToolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    ToolBar->setIconSize(QSize(16, 16));
-    ToolBar->setStyleSheet(QStringLiteral("QToolBar { border: 0px; }"));
+    ToolBar->setIconSize(QSize(14, 14));
+    // Compact buttons, so that all eleven fit the window's minimum width.
+    ToolBar->setStyleSheet(
+        QStringLiteral("QToolBar { border: 0px; spacing: 0px; } QToolButton { padding: 0px; }"));
     toolLayout->addWidget(ToolBar);
     layout->addWidget(pnlToolBar);
 
@@ -264,6 +266,8 @@ TMAccountForm::TMAccountForm(QWidget* Owner) : QWidget(nullptr), FOwner(Owner) {
     FClientLayout = new QVBoxLayout();
     FClientLayout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(FClientLayout, 1);
+    // Takes up the height while a window has nothing in its client area.
+    layout->addStretch(0);
 
     auto makeFormatter = [this](const char* Name) {
         auto* formatter = new TFloatFormatter(this);

@@ -130,22 +130,7 @@ private:
         auto* widget = qobject_cast<QWidget*>(Watched);
         if (!widget || widget != QApplication::focusWidget()) return false;
         TMAccountForm* form = FormOf(widget);
-        if (!form) return false;
-        QComboBox* combo = nullptr;
-        for (QWidget* w = widget; w && w != form; w = w->parentWidget()) {
-            if (auto* grid = qobject_cast<TStringGrid*>(w); grid && grid->EditorMode()) return false;
-            if (auto* c = qobject_cast<QComboBox*>(w)) combo = c;
-        }
-        for (QWidget* next = widget->nextInFocusChain(); next && next != widget;
-             next = next->nextInFocusChain()) {
-            if (form->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isEnabled() &&
-                next->isVisible() && !next->focusProxy()) {
-                next->setFocus(Qt::TabFocusReason);
-                break;
-            }
-        }
-        // A combo box never sees the Enter; every other control gets it after focus has moved.
-        return combo != nullptr;
+        return form && form->KeyPreviewEnter(widget);
     }
 };
 
@@ -576,6 +561,24 @@ bool TMAccountForm::ExecuteQuiet() {
     auto restore = qScopeGuard([&] { ShowDeniedText = saved; });
     actExecuteExecute();
     return true;
+}
+
+bool TMAccountForm::KeyPreviewEnter(QWidget* Control) {
+    QComboBox* combo = nullptr;
+    for (QWidget* w = Control; w && w != this; w = w->parentWidget()) {
+        if (auto* grid = qobject_cast<TStringGrid*>(w); grid && grid->EditorMode()) return false;
+        if (auto* c = qobject_cast<QComboBox*>(w)) combo = c;
+    }
+    for (QWidget* next = Control->nextInFocusChain(); next && next != Control;
+         next = next->nextInFocusChain()) {
+        if (isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isEnabled() &&
+            next->isVisible() && !next->focusProxy()) {
+            next->setFocus(Qt::TabFocusReason);
+            break;
+        }
+    }
+    // A combo box never sees the Enter; every other control gets it after focus has moved.
+    return combo != nullptr;
 }
 
 void TMAccountForm::UpdateActions() {

@@ -238,12 +238,15 @@ bool TMAccountReadForm::Done() {
 }
 
 int TMAccountReadForm::DataRowCount() {
-    const int count = Grid->RowCount() - Grid->FixedRows();
-    // An empty load leaves one blank row, which is no row of data.
-    if (count == 1) {
-        const QStringList cells = Grid->Rows(Grid->FixedRows());
-        if (std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
-            return 0;
+    // Rows of data only: not the blank row an empty load leaves, nor a totals row.
+    int count = 0;
+    for (int r = Grid->FixedRows(); r < Grid->RowCount(); ++r) {
+        if (Grid->HasRowAttributes(r) && Grid->RowAttributes(r)->BackColor() == TotalsRowColor) continue;
+        const QStringList cells = Grid->Rows(r);
+        if (Grid->RowCount() - Grid->FixedRows() == 1 &&
+            std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
+            continue;
+        ++count;
     }
     return count;
 }

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFrame>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -409,4 +410,33 @@ TEST(MAccountForm, ShowModalReturnsTheResultItEndsWith) {
     QTimer::singleShot(0, form, [form] { form->Close(); });
     EXPECT_EQ(form->ShowModal(), mrCancel);
     delete form;
+}
+
+TEST(MAccountForm, ADropDownKeepsItsKeysFromTheForm) {
+    TFormHost host;
+    TCountingForm* form = OpenCountingForm(host);
+    auto* popup = new QFrame(form->edName, Qt::Popup);
+    auto* edit = new QLineEdit(popup);
+    int cancels = 0;
+    auto* actCancel = new QAction(popup);
+    actCancel->setShortcut(Qt::Key_Escape);
+    actCancel->setShortcutContext(Qt::WindowShortcut);
+    popup->addAction(actCancel);
+    QObject::connect(actCancel, &QAction::triggered, [&] { ++cancels; });
+    popup->resize(100, 50);
+    popup->show();
+    edit->setFocus();
+    QApplication::processEvents();
+
+    PressKey(Qt::Key_Escape);
+    PressKey(Qt::Key_F8);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->Calls.value("Execute"), 0);
+
+    popup->close();
+    QApplication::processEvents();
+    form->edName->setFocus();
+    PressKey(Qt::Key_F8);
+    EXPECT_EQ(form->Calls.value("Execute"), 1) << "the form has its keys back";
 }

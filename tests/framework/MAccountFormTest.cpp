@@ -1,5 +1,6 @@
 #include "Components/Grids/StringGrid.h"
 #include "core/unMessages.h"
+#include "core/unRegistry.h"
 #include "core/unWait.h"
 #include "tests/framework/FormHost.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -376,5 +378,35 @@ TEST(MAccountForm, ATopLevelWindowIsNotAnnounced) {
     EXPECT_EQ(form->SubWindow(), nullptr);
     EXPECT_TRUE(form->isWindow());
     EXPECT_TRUE(host.Notices.isEmpty());
+    delete form;
+}
+
+TEST(MAccountForm, AClosedWindowOpensAgainWhereItWasLeft) {
+    TFormHost host;
+    TCountingForm* form = OpenCountingForm(host);
+    form->FreeOnClose = true;
+    const QRect placed(30, 40, 620, 380);
+    form->SubWindow()->setGeometry(placed);
+    form->Close();
+    DeleteLater();
+    TFormPlacement stored;
+    ASSERT_TRUE(LoadFormPlacement("TCountingForm", stored));
+    EXPECT_EQ(QRect(stored.Left, stored.Top, stored.Width, stored.Height), placed);
+
+    TCountingForm* again = OpenCountingForm(host);
+    EXPECT_EQ(again->SubWindow()->geometry(), placed);
+}
+
+TEST(MAccountForm, ShowModalReturnsTheResultItEndsWith) {
+    TFormHost host;
+    auto* form = CreateForm<TCountingForm>(&host, TMAccountForm::fsMDIChild);
+    EXPECT_NE(form->SubWindow(), nullptr);
+    QTimer::singleShot(0, form, [form] { form->SetModalResult(mrOk); });
+    EXPECT_EQ(form->ShowModal(), mrOk);
+    EXPECT_EQ(form->SubWindow(), nullptr) << "a modal window is a window of its own";
+    EXPECT_FALSE(form->isVisible());
+
+    QTimer::singleShot(0, form, [form] { form->Close(); });
+    EXPECT_EQ(form->ShowModal(), mrCancel);
     delete form;
 }

@@ -239,15 +239,15 @@ bool TMAccountReadForm::Done() {
 
 int TMAccountReadForm::DataRowCount() {
     // Rows of data only: not the blank row an empty load leaves, nor a totals row.
-    int count = 0;
-    for (int r = Grid->FixedRows(); r < Grid->RowCount(); ++r) {
-        if (Grid->HasRowAttributes(r) && Grid->RowAttributes(r)->BackColor() == TotalsRowColor) continue;
-        const QStringList cells = Grid->Rows(r);
-        if (Grid->RowCount() - Grid->FixedRows() == 1 &&
-            std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
-            continue;
-        ++count;
+    const int first = Grid->FixedRows();
+    if (Grid->RowCount() - first == 1) {
+        const QStringList cells = Grid->Rows(first);
+        if (std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
+            return 0;
     }
+    int count = 0;
+    for (int r = first; r < Grid->RowCount(); ++r)
+        if (!Grid->HasRowAttributes(r) || Grid->RowAttributes(r)->BackColor() != TotalsRowColor) ++count;
     return count;
 }
 

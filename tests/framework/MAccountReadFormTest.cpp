@@ -69,6 +69,8 @@ public:
     QLineEdit* edFrom;
     QLineEdit* edCustomer;
     int Executes = 0;
+    bool EditingDuringLoad = false;
+    bool ParamsEnabledDuringLoad = false;
     QString Sql = QStringLiteral("Select docno, date_d, customer_name, sum_o From Incomes Where docno >= %d "
                                  "Order by docno");
 
@@ -82,6 +84,8 @@ public:
 
     bool Execute() override {
         ++Executes;
+        EditingDuringLoad = Grid->Options().Contains(goEditing);
+        ParamsEnabledDuringLoad = edCustomer->isEnabled();
         TDelimitedStringList list;
         if (!RunQuery(this, AdoConnection, Format(Sql, {StrToIntOrZero(edFrom->text())}), &list))
             return false;
@@ -261,6 +265,22 @@ TEST_F(ReadFormTest, AFailedLoadCountsNothingAndLeavesTheWindowUsable) {
     EXPECT_TRUE(Form->actExit->isEnabled());
     EXPECT_TRUE(Form->pnlParams->isEnabled());
     EXPECT_FALSE(TMAccountForm::IsAppBusy());
+}
+
+TEST_F(ReadFormTest, ALoadSwitchesGridEditingAndTheParametersOffForItsTime) {
+    for (const bool editing : {true, false}) {
+        TGridOptions options = Form->Grid->Options();
+        if (editing)
+            options.Include(goEditing);
+        else
+            options.Exclude(goEditing);
+        Form->Grid->SetOptions(options);
+        PressF8();
+        EXPECT_FALSE(Form->EditingDuringLoad);
+        EXPECT_FALSE(Form->ParamsEnabledDuringLoad);
+        EXPECT_EQ(Form->Grid->Options().Contains(goEditing), editing);
+        EXPECT_TRUE(Form->edCustomer->isEnabled());
+    }
 }
 
 TEST_F(ReadFormTest, EnterInTheLastParameterRunsF8) {

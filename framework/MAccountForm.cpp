@@ -32,6 +32,7 @@
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -112,6 +113,10 @@ private:
         auto* widget = qobject_cast<QWidget*>(Watched);
         if (!widget) return false;
         const QKeySequence key(static_cast<QKeyEvent*>(Event)->keyCombination());
+        if (widget->window()->windowType() == Qt::Popup) {
+            if (TMAccountForm* form = FormOf(widget->window())) SuspendShortcut(form, key);
+            return false;
+        }
         bool wanted = false;
         if (TMAccountForm* form = FormOf(widget)) wanted = HasEnabledAction(form->actions(), key);
         if (!wanted) {
@@ -123,6 +128,18 @@ private:
         if (!wanted) return false;
         Event->ignore();
         return true;
+    }
+
+    // A drop-down of a form is a window of its own, but Qt lets the form's shortcuts reach into
+    // it: Esc would be the popup's and the form's at once and fire neither, and F8 would run the
+    // form's load. The form's actions give up the key until this key press has been handled.
+    static void SuspendShortcut(TMAccountForm* Form, const QKeySequence& Key) {
+        for (QAction* action : Form->actions()) {
+            const QList<QKeySequence> keys = action->shortcuts();
+            if (!keys.contains(Key)) continue;
+            action->setShortcuts({});
+            QTimer::singleShot(0, action, [action, keys] { action->setShortcuts(keys); });
+        }
     }
 
     static bool EnterKey(QObject* Watched, QKeyEvent* Key) {

@@ -238,13 +238,16 @@ bool TMAccountReadForm::Done() {
 }
 
 int TMAccountReadForm::DataRowCount() {
-    const int count = Grid->RowCount() - Grid->FixedRows();
-    // An empty load leaves one blank row, which is no row of data.
-    if (count == 1) {
-        const QStringList cells = Grid->Rows(Grid->FixedRows());
+    // Rows of data only: not the blank row an empty load leaves, nor a totals row.
+    const int first = Grid->FixedRows();
+    if (Grid->RowCount() - first == 1) {
+        const QStringList cells = Grid->Rows(first);
         if (std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
             return 0;
     }
+    int count = 0;
+    for (int r = first; r < Grid->RowCount(); ++r)
+        if (!Grid->HasRowAttributes(r) || Grid->RowAttributes(r)->BackColor() != TotalsRowColor) ++count;
     return count;
 }
 

@@ -77,6 +77,7 @@ public:
     virtual QPoint HeaderCellAtPos(int X, int Y);
     virtual void HeaderClick(QPoint Cell);
     virtual void UpdateSortIndicators(int HeaderRow);
+    // The rows of data: neither the blank row of an empty load nor totals rows count.
     virtual int DataRowCount();
     // Builds the field tree from the header and the criteria list.
     virtual void CreateFilterDialog();

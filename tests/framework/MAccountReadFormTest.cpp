@@ -62,13 +62,15 @@ public:
         Grid->ColAttributes(0)->SetFormatter(nullptr);
         Grid->ColAttributes(3)->SetFormatter(ValueFormatter);
         for (int c = 0; c < 4; ++c)
-            Grid->SetColWidths(c, c == 2 ? 160 : 90);
+            Grid->ColAttributes(c)->SetAutoResize(true);
         Grid->Loaded();
     }
 
     QLineEdit* edFrom;
     QLineEdit* edCustomer;
     int Executes = 0;
+    bool EditingDuringLoad = false;
+    bool ParamsEnabledDuringLoad = false;
     QString Sql = QStringLiteral("Select docno, date_d, customer_name, sum_o From Incomes Where docno >= %d "
                                  "Order by docno");
 
@@ -82,6 +84,8 @@ public:
 
     bool Execute() override {
         ++Executes;
+        EditingDuringLoad = Grid->Options().Contains(goEditing);
+        ParamsEnabledDuringLoad = edCustomer->isEnabled();
         TDelimitedStringList list;
         if (!RunQuery(this, AdoConnection, Format(Sql, {StrToIntOrZero(edFrom->text())}), &list))
             return false;
@@ -263,6 +267,22 @@ TEST_F(ReadFormTest, AFailedLoadCountsNothingAndLeavesTheWindowUsable) {
     EXPECT_FALSE(TMAccountForm::IsAppBusy());
 }
 
+TEST_F(ReadFormTest, ALoadSwitchesGridEditingAndTheParametersOffForItsTime) {
+    for (const bool editing : {true, false}) {
+        TGridOptions options = Form->Grid->Options();
+        if (editing)
+            options.Include(goEditing);
+        else
+            options.Exclude(goEditing);
+        Form->Grid->SetOptions(options);
+        PressF8();
+        EXPECT_FALSE(Form->EditingDuringLoad);
+        EXPECT_FALSE(Form->ParamsEnabledDuringLoad);
+        EXPECT_EQ(Form->Grid->Options().Contains(goEditing), editing);
+        EXPECT_TRUE(Form->edCustomer->isEnabled());
+    }
+}
+
 TEST_F(ReadFormTest, EnterInTheLastParameterRunsF8) {
     AddReceipts();
     const int shown = Form->Executes;
@@ -378,6 +398,7 @@ TEST_F(ReadFormTest, TheFilterKeepsMatchingRowsAndAppendsTheirTotals) {
         EXPECT_EQ(Form->FilterActive, c.active);
         EXPECT_EQ(Form->actFilter->isChecked(), c.active);
         EXPECT_EQ(Column(Form->Grid, 0), c.docnos) << c.customer.toStdString() << " " << c.sum.toStdString();
+        EXPECT_EQ(StatusText(Form), Format(U("Общо: %d реда"), {int(c.docnos.size()) - (c.active ? 1 : 0)}));
         if (c.active) {
             const int last = Form->Grid->RowCount() - 1;
             EXPECT_EQ(Form->Grid->Cells(3, last).trimmed(), c.total);
@@ -389,7 +410,8 @@ TEST_F(ReadFormTest, TheFilterKeepsMatchingRowsAndAppendsTheirTotals) {
     Form->DoFilter();
     PressF8();
     EXPECT_EQ(Column(Form->Grid, 0), QStringList({"1", "4", U("Сума за филтъра")}));
-    EXPECT_EQ(StatusText(Form), U("Общо: 3 реда"));
+    // The totals row is no row of data.
+    EXPECT_EQ(StatusText(Form), U("Общо: 2 реда"));
 }
 
 TEST_F(ReadFormTest, AnUnreadableCriterionIsReportedAndKeepsThePreviousFilter) {

@@ -12,6 +12,7 @@
 #include "core/unWait.h"
 #include "framework/Application.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -97,6 +98,11 @@ public:
         if (filter) return;
         filter = new TFormKeyFilter(qApp);
         qApp->installEventFilter(filter);
+        // The class library updates the actions of the active window whenever the program goes
+        // idle; the ...Enabled operations of the descendants rely on it.
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, filter, [] {
+            if (TMAccountForm* form = FormOf(QApplication::focusWidget())) form->UpdateActions();
+        });
     }
 
 protected:

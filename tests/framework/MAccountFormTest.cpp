@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFrame>
 #include <QListWidget>
 #include <QMdiSubWindow>
@@ -439,4 +440,17 @@ TEST(MAccountForm, ADropDownKeepsItsKeysFromTheForm) {
     form->edName->setFocus();
     PressKey(Qt::Key_F8);
     EXPECT_EQ(form->Calls.value("Execute"), 1) << "the form has its keys back";
+}
+
+TEST(MAccountForm, ActionsFollowTheirEnabledOperationsWhenTheProgramGoesIdle) {
+    TFormHost host;
+    TCountingForm* form = OpenCountingForm(host);
+    form->EnableControls(false);
+    EXPECT_FALSE(form->actSave->isEnabled());
+    form->EnableControls(true);
+    form->actSave->setEnabled(false);
+    QEventLoop idle;
+    QTimer::singleShot(20, &idle, &QEventLoop::quit);
+    idle.exec();
+    EXPECT_TRUE(form->actSave->isEnabled());
 }

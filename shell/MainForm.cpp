@@ -4,8 +4,10 @@
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
 #include "core/unMessages.h"
+#include "framework/MAccountForm.h"
 
 #include <QActionGroup>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -68,6 +70,18 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
 TMainForm::~TMainForm() {
     if (ApplicationMainWindow() == this) SetApplicationMainWindow(nullptr);
     FreeAdoConnection();
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event) {
+    FMdiArea->closeAllSubWindows();
+    for (const QMdiSubWindow* Window : FMdiArea->subWindowList())
+        if (!Window->isHidden()) {
+            Event->ignore();
+            return;
+        }
+    for (TMAccountForm* Form : findChildren<TMAccountForm*>())
+        Form->RunDone();
+    QMainWindow::closeEvent(Event);
 }
 
 void TMainForm::FillWindowMenu() {

@@ -31,6 +31,11 @@ public:
     TAboutBox* AboutBox() const { return FAboutBox; }
     void SetAboutBox(TAboutBox* Box) { FAboutBox = Box; }
 
+protected:
+    // Closes the child windows first, each with its own close rules; one that refuses keeps the
+    // program running. Windows still alive then finish their work (placement, last inputs).
+    void closeEvent(QCloseEvent* Event) override;
+
 private:
     void FillWindowMenu();
 

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -104,6 +105,12 @@ void WrapFeeText(QString& Text, qint64 TotalCents) {
     if (!Text.isEmpty()) Text = Cents(TotalCents) + QStringLiteral(" лв. (в т.ч. ") + Text + u')';
 }
 
+// One day of a daily fee: the monthly rate over 30 days to 7 decimals, times Amount.
+qint64 OneDayFee(const TFeeRate& Rate, const TDecimal& Amount) {
+    const TDecimal dailyRate{RoundQuotient(Rate.Mir, DaysPerMonth, RateDigits), RateDigits};
+    return RoundProduct(dailyRate, Amount, AmountDecimals);
+}
+
 // The daily fees of Amount over Days days, amounts in cents.
 qint64 DailyFeesCents(QObject* Owner, int PrefCode, int Days, const TDecimal& Amount,
                       TDelimitedStringList& Fees, QString& Text) {
@@ -112,8 +119,7 @@ qint64 DailyFeesCents(QObject* Owner, int PrefCode, int Days, const TDecimal& Am
     LoadFeeList(Owner, false, Fees);
     qint64 total = 0;
     for (const TFeeRate& rate : MatchingFeeRates(Owner, PrefCode, false, Amount)) {
-        const TDecimal dailyRate{RoundQuotient(rate.Mir, DaysPerMonth, RateDigits), RateDigits};
-        const qint64 daily = RoundProduct(dailyRate, Amount, AmountDecimals);
+        const qint64 daily = OneDayFee(rate, Amount);
         const qint64 fee = Days * daily;
         const int row = FindRowByIntKey(rate.CodeT, &Fees, 0);
         if (row >= 0) Fees.SetField(row, 2, Cents(fee));
@@ -273,16 +279,18 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     f[dfItemTypeName] = q.GetField(0, 12);
     f[dfItemSN] = q.GetField(0, 13);
 
-    // The latest interest payment, whatever its date; the day number breaks ties on one day.
+    // The interest instalments: the latest one, whatever its date, and below the interest paid
+    // by day. The order number breaks ties on one day.
+    TDelimitedStringList interestPaid;
     RunQuery(
         Owner, AdoConnection,
         Format("SELECT Incomes.date_d,        Incomes.sum_o FROM Incomes WHERE (((Incomes.contract_n)= %f ) "
                "AND ((Incomes.payment_type)=2)) ORDER BY Incomes.date_d DESC, Incomes.docno DESC",
                {contractAsFloat}),
-        &q);
-    if (q.Count() > 0) {
-        f[dfLastInterestDate] = q.GetField(0, 0);
-        f[dfLastInterestAmount] = q.GetField(0, 1);
+        &interestPaid);
+    if (interestPaid.Count() > 0) {
+        f[dfLastInterestDate] = interestPaid.GetField(0, 0);
+        f[dfLastInterestAmount] = interestPaid.GetField(0, 1);
     }
     qint64 contractDay = 0;
     const bool hasContractDay = DayOf(f[dfDateC], contractDay);
@@ -297,29 +305,34 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     // A contract not yet signed at the at-date owes nothing and has no fees.
     const bool hasDays = hasContractDay && contractDay <= atDay;
     const qint64 days = hasDays ? atDay - contractDay + 1 : 0;
-    std::vector<qint64> pay(days), prin(days), intPaid(days), bal(days);
+    std::vector<qint64> pay(days), prin(days), bal(days);
     qint64 sumPay = 0, sumPrin = 0, sumInt = 0, sumIntPaid = 0;
     int prefCode = 0;
 
     if (hasDays) {
-        const auto byDay = [&](const char* Sql, std::vector<qint64>& Days, qint64& Sum) {
-            RunQuery(Owner, AdoConnection, Format(Sql, {contractAsFloat}), &q);
-            for (int r = 0; r < q.Count(); ++r) {
+        // Orders dated outside the contract's days are left out.
+        const auto byDay = [&](const TDelimitedStringList& Rows, std::vector<qint64>* Days, qint64& Sum) {
+            for (int r = 0; r < Rows.Count(); ++r) {
                 qint64 day = 0;
-                if (!DayOf(FilterNumberChars(q.GetField(r, 0)), day)) continue;
+                if (!DayOf(FilterNumberChars(Rows.GetField(r, 0)), day)) continue;
                 const qint64 i = day - contractDay;
                 if (i < 0 || i >= days) continue;
-                const qint64 amount = CentsOf(q.GetField(r, 1));
-                Days[i] += amount;
+                const qint64 amount = CentsOf(Rows.GetField(r, 1));
+                if (Days) (*Days)[i] += amount;
                 Sum += amount;
             }
         };
-        byDay("Select date_d, sum_o From Outcomes Where ( contract_n = %f and payment_type = 1 )", pay,
-              sumPay);
-        byDay("Select date_d, sum_o From Incomes Where ( contract_n = %f and payment_type = 1 )", prin,
-              sumPrin);
-        byDay("Select date_d, sum_o From Incomes Where ( contract_n = %f and payment_type = 2 )", intPaid,
-              sumIntPaid);
+        RunQuery(Owner, AdoConnection,
+                 Format("Select date_d, sum_o From Outcomes Where ( contract_n = %f and payment_type = 1 )",
+                        {contractAsFloat}),
+                 &q);
+        byDay(q, &pay, sumPay);
+        RunQuery(Owner, AdoConnection,
+                 Format("Select date_d, sum_o From Incomes Where ( contract_n = %f and payment_type = 1 )",
+                        {contractAsFloat}),
+                 &q);
+        byDay(q, &prin, sumPrin);
+        byDay(interestPaid, nullptr, sumIntPaid);
 
         // A payout counts from its own day; a principal instalment lowers the balance from the next.
         bal[0] = pay[0];
@@ -393,32 +406,31 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
         if (!CalcOneTimeFees(Owner, prefCode, OneTimeFees, double(bal[0]) / 100.0, text, total)) return false;
         feesRemaining += AddFeePayments(Owner, contract, atDay, OneTimeFees, true);
 
-        // Each day's one-day fee on that day's principal; the principal changes seldom, so the
-        // fees are looked up once per fee and principal.
-        QHash<QPair<int, qint64>, qint64> oneDayFee;
-        TDelimitedStringList scratch;
-        const auto cacheFees = [&](qint64 Balance) {
-            for (int r = 0; r < scratch.Count(); ++r)
-                oneDayFee.insert({int(StrToIntOrZero(scratch.GetField(r, 0))), Balance},
-                                 CentsOf(scratch.GetField(r, 2)));
-        };
+        // Each day's one-day fee on that day's principal. The principal changes seldom, so the
+        // fees are looked up once per principal; the fee list itself stays as it was read first.
         DailyFeesCents(Owner, prefCode, 1, firstPrincipal, DailyFees, text);
-        scratch.Assign(DailyFees);
-        cacheFees(bal[0]);
-        std::vector<int> codes(DailyFees.Count());
-        std::vector<qint64> accrued(DailyFees.Count(), 0);
-        for (int r = 0; r < DailyFees.Count(); ++r)
+        const int feeCount = DailyFees.Count();
+        std::vector<int> codes(feeCount);
+        std::vector<qint64> firstDayFees(feeCount);
+        for (int r = 0; r < feeCount; ++r) {
             codes[r] = int(StrToIntOrZero(DailyFees.GetField(r, 0)));
+            firstDayFees[r] = CentsOf(DailyFees.GetField(r, 2));
+        }
+        QHash<qint64, std::vector<qint64>> oneDayFees{{bal[0], firstDayFees}};
+        std::vector<qint64> accrued(feeCount, 0);
         for (qint64 d = 0; d < days; ++d) {
-            for (size_t r = 0; r < codes.size(); ++r) {
-                auto cached = oneDayFee.constFind({codes[r], bal[d]});
-                if (cached == oneDayFee.constEnd()) {
-                    DailyFeesCents(Owner, prefCode, 1, TDecimal{bal[d], AmountDecimals}, scratch, text);
-                    cacheFees(bal[d]);
-                    cached = oneDayFee.constFind({codes[r], bal[d]});
+            auto fees = oneDayFees.constFind(bal[d]);
+            if (fees == oneDayFees.constEnd()) {
+                const TDecimal principal{bal[d], AmountDecimals};
+                std::vector<qint64> amounts(feeCount, 0);
+                for (const TFeeRate& rate : MatchingFeeRates(Owner, prefCode, false, principal)) {
+                    const auto code = std::find(codes.begin(), codes.end(), rate.CodeT);
+                    if (code != codes.end()) amounts[code - codes.begin()] = OneDayFee(rate, principal);
                 }
-                if (cached != oneDayFee.constEnd()) accrued[r] += *cached;
+                fees = oneDayFees.insert(bal[d], std::move(amounts));
             }
+            for (int r = 0; r < feeCount; ++r)
+                accrued[r] += (*fees)[r];
         }
         for (int r = 0; r < DailyFees.Count(); ++r)
             DailyFees.SetField(r, 2, Cents(accrued[r]));

@@ -12,6 +12,7 @@
 #include "core/unWait.h"
 #include "framework/Application.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -32,6 +33,7 @@
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -96,6 +98,11 @@ public:
         if (filter) return;
         filter = new TFormKeyFilter(qApp);
         qApp->installEventFilter(filter);
+        // The class library updates the actions of the active window whenever the program goes
+        // idle; the ...Enabled operations of the descendants rely on it.
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, filter, [] {
+            if (TMAccountForm* form = FormOf(QApplication::focusWidget())) form->UpdateActions();
+        });
     }
 
 protected:
@@ -112,6 +119,10 @@ private:
         auto* widget = qobject_cast<QWidget*>(Watched);
         if (!widget) return false;
         const QKeySequence key(static_cast<QKeyEvent*>(Event)->keyCombination());
+        if (widget->window()->windowType() == Qt::Popup) {
+            if (TMAccountForm* form = FormOf(widget->window())) SuspendShortcut(form, key);
+            return false;
+        }
         bool wanted = false;
         if (TMAccountForm* form = FormOf(widget)) wanted = HasEnabledAction(form->actions(), key);
         if (!wanted) {
@@ -125,27 +136,24 @@ private:
         return true;
     }
 
+    // A drop-down of a form is a window of its own, but Qt lets the form's shortcuts reach into
+    // it: Esc would be the popup's and the form's at once and fire neither, and F8 would run the
+    // form's load. The form's actions give up the key until this key press has been handled.
+    static void SuspendShortcut(TMAccountForm* Form, const QKeySequence& Key) {
+        for (QAction* action : Form->actions()) {
+            const QList<QKeySequence> keys = action->shortcuts();
+            if (!keys.contains(Key)) continue;
+            action->setShortcuts({});
+            QTimer::singleShot(0, action, [action, keys] { action->setShortcuts(keys); });
+        }
+    }
+
     static bool EnterKey(QObject* Watched, QKeyEvent* Key) {
         if (Key->key() != Qt::Key_Return && Key->key() != Qt::Key_Enter) return false;
         auto* widget = qobject_cast<QWidget*>(Watched);
         if (!widget || widget != QApplication::focusWidget()) return false;
         TMAccountForm* form = FormOf(widget);
-        if (!form) return false;
-        QComboBox* combo = nullptr;
-        for (QWidget* w = widget; w && w != form; w = w->parentWidget()) {
-            if (auto* grid = qobject_cast<TStringGrid*>(w); grid && grid->EditorMode()) return false;
-            if (auto* c = qobject_cast<QComboBox*>(w)) combo = c;
-        }
-        for (QWidget* next = widget->nextInFocusChain(); next && next != widget;
-             next = next->nextInFocusChain()) {
-            if (form->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isEnabled() &&
-                next->isVisible() && !next->focusProxy()) {
-                next->setFocus(Qt::TabFocusReason);
-                break;
-            }
-        }
-        // A combo box never sees the Enter; every other control gets it after focus has moved.
-        return combo != nullptr;
+        return form && form->KeyPreviewEnter(widget);
     }
 };
 
@@ -259,8 +267,10 @@ TMAccountForm::TMAccountForm(QWidget* Owner) : QWidget(nullptr), FOwner(Owner) {
     ToolBar = new QToolBar(pnlToolBar);
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
     ToolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    ToolBar->setIconSize(QSize(16, 16));
-    ToolBar->setStyleSheet(QStringLiteral("QToolBar { border: 0px; }"));
+    ToolBar->setIconSize(QSize(14, 14));
+    // Compact buttons, so that all eleven fit the window's minimum width.
+    ToolBar->setStyleSheet(
+        QStringLiteral("QToolBar { border: 0px; spacing: 0px; } QToolButton { padding: 0px; }"));
     toolLayout->addWidget(ToolBar);
     layout->addWidget(pnlToolBar);
 
@@ -279,6 +289,8 @@ TMAccountForm::TMAccountForm(QWidget* Owner) : QWidget(nullptr), FOwner(Owner) {
     FClientLayout = new QVBoxLayout();
     FClientLayout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(FClientLayout, 1);
+    // Takes up the height while a window has nothing in its client area.
+    layout->addStretch(0);
 
     auto makeFormatter = [this](const char* Name) {
         auto* formatter = new TFloatFormatter(this);
@@ -572,6 +584,24 @@ bool TMAccountForm::ExecuteQuiet() {
     auto restore = qScopeGuard([&] { ShowDeniedText = saved; });
     actExecuteExecute();
     return true;
+}
+
+bool TMAccountForm::KeyPreviewEnter(QWidget* Control) {
+    QComboBox* combo = nullptr;
+    for (QWidget* w = Control; w && w != this; w = w->parentWidget()) {
+        if (auto* grid = qobject_cast<TStringGrid*>(w); grid && grid->EditorMode()) return false;
+        if (auto* c = qobject_cast<QComboBox*>(w)) combo = c;
+    }
+    for (QWidget* next = Control->nextInFocusChain(); next && next != Control;
+         next = next->nextInFocusChain()) {
+        if (isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isEnabled() &&
+            next->isVisible() && !next->focusProxy()) {
+            next->setFocus(Qt::TabFocusReason);
+            break;
+        }
+    }
+    // A combo box never sees the Enter; every other control gets it after focus has moved.
+    return combo != nullptr;
 }
 
 void TMAccountForm::UpdateActions() {

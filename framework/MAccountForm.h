@@ -190,6 +190,9 @@ public:
     bool ExecuteQuiet();
     // Applies the ...Enabled operations to the actions, as the class library does at idle.
     void UpdateActions();
+    // The form's preview of Enter pressed in Control: moves the focus to the next tab stop. True
+    // when the control must not see the key.
+    virtual bool KeyPreviewEnter(QWidget* Control);
 
 protected:
     void closeEvent(QCloseEvent* Event) override;

@@ -75,6 +75,15 @@ bool FillGridFromList(TStringGrid* Grid, TDelimitedStringList* List, bool HideWh
     return count > 0;
 }
 
+void GridToDelimitedList(TStringGrid* Grid, TDelimitedStrings* List) {
+    List->Clear();
+    const QChar delimiter = List->FieldDelimiter();
+    for (int r = Grid->FixedRows(); r < Grid->RowCount(); ++r) {
+        if (Grid->Cells(0, r).trimmed().isEmpty()) continue;
+        List->AddText(Grid->Rows(r).join(delimiter));
+    }
+}
+
 void ColorTotalsRows(TRichGrid* Grid) {
     const TColor fixedColor = Grid->ReadCellAttributes(0, 0)->BackColor();
     for (int r = Grid->FixedRows(); r < Grid->RowCount(); ++r) {

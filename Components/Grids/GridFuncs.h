@@ -7,6 +7,7 @@
 #include "Components/Grids/StringGrid.h"
 
 class TRichGrid;
+class TDelimitedStrings;
 class TDelimitedStringList;
 
 // A data row whose first cell is this text, or starts with TotalsMarker, is a totals row.
@@ -21,6 +22,9 @@ bool LoadGridFromList(TRichGrid* Grid, TDelimitedStringList* List, bool HideWhil
 // One grid row per record, field j into column j; an empty list leaves one empty data row.
 // True when the list has records.
 bool FillGridFromList(TStringGrid* Grid, TDelimitedStringList* List, bool HideWhileFilling);
+// The reverse of filling: one record per data row whose first cell is not blank, the stored
+// texts of columns 0.. as its fields. List is emptied first.
+void GridToDelimitedList(TStringGrid* Grid, TDelimitedStrings* List);
 // Totals rows get the totals colour (losing the marker), every other data row clWindow.
 void ColorTotalsRows(TRichGrid* Grid);
 

@@ -271,31 +271,33 @@ TEST_F(LoanEngine, AccruesAndSubtractsFees) {
     Contract(1, D, 555);
     PayOut(D, 1, 800);
     Receive(D + 4, 1, ptInPrincipal, 300);
+    Receive(D + 7, 1, ptInPrincipal, 100);
     Receive(D, 1, FeePaymentType(1), 8);
     Receive(D + 3, 1, FeePaymentType(2), 1);
     Receive(D + 12, 1, FeePaymentType(2), 5); // after the at-date
 
     const auto debt = Debt("1", D + 9);
     ASSERT_TRUE(debt->Ok);
-    // Interest: 5 days of 0.80 on 800, 5 of 0.50 on 500. The one-time fee is 1 % of 800. The
-    // daily fee is 1.5 % a month on 800; 500 lies on a band limit and bears none.
+    // Interest at 0.1 % a day: 5 days on 800, 3 on 500, 2 on 400. The one-time fee is 1 % of the
+    // first day's 800. The daily fee is 1.5 % a month on 800 (0.40 a day), none on 500, which lies
+    // on a band limit, and 3 % a month on 400 (0.40 a day).
     ExpectFields("fees", debt->Row,
-                 {{6, "500.00"},
-                  {7, "6.50"},
-                  {9, "6.50"},
-                  {10, "507.5"},
+                 {{6, "400.00"},
+                  {7, "6.30"},
+                  {9, "6.30"},
+                  {10, "408.1"},
                   {26, "8.00"},
                   {27, "8.00"},
                   {28, "0.00"},
-                  {29, "2.00"},
+                  {29, "2.80"},
                   {30, "1.00"},
-                  {31, "1.00"},
+                  {31, "1.80"},
                   {32, "0.00"},
                   {33, "0.00"},
                   {34, "0.00"}});
     EXPECT_EQ(debt->FieldCount(), DebtFieldCount + 9);
     EXPECT_EQ(debt->OneTime.GetTextStr(), u"1@Оценка@8.00@8.00@0.00"_s);
-    EXPECT_EQ(debt->Daily.GetTextStr(), u"2@Съхранение@2.00@1.00@1.00°3@Охрана@0.00@0.00@0.00"_s);
+    EXPECT_EQ(debt->Daily.GetTextStr(), u"2@Съхранение@2.80@1.00@1.80°3@Охрана@0.00@0.00@0.00"_s);
 }
 
 TEST_F(LoanEngine, MissingContractGivesFalseAndAnEmptyRecord) {

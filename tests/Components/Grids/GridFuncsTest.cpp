@@ -209,3 +209,18 @@ TEST(CloneGrid, CopiesARichGridAndAnAdvancedGrid) {
     TStringGrid plain;
     EXPECT_EQ(CloneGrid(&plain, false, &parent), nullptr);
 }
+
+TEST(GridToDelimitedList, CopiesDataRowsAndSkipsThoseWithABlankFirstCell) {
+    TRichGrid grid;
+    Prepare(grid);
+    grid.SetRowCount(5);
+    grid.SetRows(1, {U("Иван"), U("12.5"), U("")});
+    grid.SetRows(2, {U("  "), U("3"), U("skipped")});
+    grid.SetRows(3, {U("Петър"), U(""), U("бел.")});
+    TDelimitedStringList list;
+    list.Add(U("stale"));
+    GridToDelimitedList(&grid, &list);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Get(0), U("Иван@12.5@"));
+    EXPECT_EQ(list.Get(1), U("Петър@@бел."));
+}

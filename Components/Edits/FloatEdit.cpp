@@ -1,0 +1,179 @@
+#include "Components/Edits/FloatEdit.h"
+
+#include "Components/Grids/Graphics.h"
+#include "core/unNumbers.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QScopeGuard>
+
+namespace {
+
+QChar TypedChar(const QKeyEvent* Event) {
+    if (Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return QChar();
+    const QString Text = Event->text();
+    if (Text.size() != 1 || !Text.at(0).isPrint()) return QChar();
+    return Text.at(0);
+}
+
+} // namespace
+
+void TFloatEditNegativeAttrs::SetMarkNegative(bool Value) {
+    if (FMarkNegative == Value) return;
+    FMarkNegative = Value;
+    FOwner->UpdateColor();
+}
+
+void TFloatEditNegativeAttrs::SetNegativeColor(TColor Value) {
+    if (FNegativeColor == Value) return;
+    FNegativeColor = Value;
+    FOwner->UpdateColor();
+}
+
+void TFloatEditNegativeAttrs::Assign(const TFloatEditNegativeAttrs& Source) {
+    FMarkNegative = Source.FMarkNegative;
+    FNegativeColor = Source.FNegativeColor;
+    FOwner->UpdateColor();
+}
+
+bool TryStrictStrToFloat(const QString& Text, double& Value) {
+    static const QRegularExpression Number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    if (!Number.match(Text).hasMatch()) return false;
+    bool Ok = false;
+    const double Parsed = QLocale::c().toDouble(Text, &Ok);
+    if (Ok) Value = Parsed;
+    return Ok;
+}
+
+TFloatEdit::TFloatEdit(QWidget* Parent) : QLineEdit(Parent), FNegativeAttrs(this) {
+    setMaxLength(FloatEditMaxLength);
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    connect(this, &QLineEdit::textChanged, this, &TFloatEdit::TextChanged);
+}
+
+double TFloatEdit::Value() const {
+    return RoundToDigits(FPrecision, FValue);
+}
+
+void TFloatEdit::SetValue(double New) {
+    if (FValueConstraints.Contains(vcMinValue) && FMinValue > New) New = FMinValue;
+    if (FValueConstraints.Contains(vcMaxValue) && FMaxValue < New) New = FMaxValue;
+    const double Old = Value();
+    {
+        FSettingValue = true;
+        const auto Reset = qScopeGuard([this] { FSettingValue = false; });
+        const bool WasModified = isModified();
+        FValue = New;
+        if (!FParsing) setText(RoundToStr(FPrecision, New));
+        if (FRejecting) setText(FloatToStrDot(-1, New));
+        setModified(WasModified);
+    }
+    UpdateColor();
+    if (Value() != Old && OnChange) OnChange(this);
+}
+
+void TFloatEdit::SetMinValue(double Value) {
+    FMinValue = Value;
+    if (FValueConstraints.Contains(vcMinValue) && Value > this->Value()) SetValue(Value);
+}
+
+void TFloatEdit::SetMaxValue(double Value) {
+    FMaxValue = Value;
+    if (FValueConstraints.Contains(vcMaxValue) && Value < this->Value()) SetValue(Value);
+}
+
+void TFloatEdit::SetValueConstraints(TValueConstraints Value) {
+    if (FValueConstraints == Value) return;
+    FValueConstraints = Value;
+    SetValue(this->Value());
+}
+
+void TFloatEdit::SetPrecision(int Value) {
+    FPrecision = qMax(0, Value);
+    SetValue(this->Value());
+}
+
+void TFloatEdit::SetAlignment(Qt::Alignment Value) {
+    if (alignment() == Value) return;
+    setAlignment(Value);
+    SetValue(this->Value());
+}
+
+void TFloatEdit::UpdateColor() {
+    QPalette Palette = palette();
+    const QColor Color = FNegativeAttrs.MarkNegative() && Value() < 0
+                             ? ToQColor(FNegativeAttrs.NegativeColor(), Palette)
+                             : QApplication::palette(this).color(QPalette::Text);
+    if (Palette.color(QPalette::Text) == Color) return;
+    Palette.setColor(QPalette::Text, Color);
+    setPalette(Palette);
+}
+
+void TFloatEdit::keyPressEvent(QKeyEvent* Event) {
+    if (Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter) {
+        Event->accept();
+        return;
+    }
+    const QChar Key = TypedChar(Event);
+    if (!Key.isNull()) {
+        if (text().size() >= FloatEditMaxLength || Key == u' ') {
+            Event->accept();
+            return;
+        }
+        if (Key == u',') {
+            QKeyEvent Period(Event->type(), Qt::Key_Period, Event->modifiers(), QStringLiteral("."),
+                             Event->isAutoRepeat(), Event->count());
+            QLineEdit::keyPressEvent(&Period);
+            Event->setAccepted(Period.isAccepted());
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(Event);
+}
+
+void TFloatEdit::focusInEvent(QFocusEvent* Event) {
+    QLineEdit::focusInEvent(Event);
+    if (FAutoSelect && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) selectAll();
+}
+
+void TFloatEdit::focusOutEvent(QFocusEvent* Event) {
+    QLineEdit::focusOutEvent(Event);
+    // A context menu takes the focus only for a moment; the text is reprinted on leaving.
+    if (Event->reason() != Qt::PopupFocusReason) SetValue(Value());
+}
+
+void TFloatEdit::TextChanged(const QString& Text) {
+    if (FSettingValue) return;
+    if (Text.isEmpty()) {
+        // An emptied edit holds 0; whoever follows the value hears of it.
+        const double Old = Value();
+        FValue = 0;
+        UpdateColor();
+        if (Value() != Old && OnChange) OnChange(this);
+        return;
+    }
+    QString Number = Text;
+    Number.remove(u'\r').remove(u'\n').replace(u',', u'.');
+    FParsing = true;
+    const auto Reset = qScopeGuard([this] {
+        FParsing = false;
+        FRejecting = false;
+    });
+    const int Caret = cursorPosition();
+    Number = Number.trimmed();
+    if (Number == u"-" || Number == u"+") Number += u'0';
+    double Parsed = 0;
+    if (TryStrictStrToFloat(Number, Parsed)) {
+        SetValue(Parsed);
+    } else {
+        FRejecting = true;
+        SetValue(Value());
+    }
+    setCursorPosition(Caret);
+}
+
+QString FloatEditToFixedStr(const TFloatEdit* Edit) {
+    return FloatToFixedStr(Edit->Precision(), Edit->Value());
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The queued changes of every register and document window. New, Edit and Delete only queue
+// statements; Save writes the whole queue in one transaction or nothing of it, so a failed Save
+// keeps the queue and can simply be repeated.
+//
+// A window inherits it beside its form class:
+//     class TfrmItems : public TMAccountReadForm, public TQueuedChanges { Q_OBJECT ... };
+// and follows these rules:
+//  - New: build every statement of the record first, then Queue() them in one call, so that a
+//    failure while building (a query that throws, a format that does not fit) leaves nothing
+//    queued; only then touch the grid and the registry.
+//  - Edit: StartEditing(the key of the lifted row, the key edit). The key edit turns read-only and
+//    the UPDATE targets EditingKey, never what the key edit holds, so no other record can be
+//    overwritten.
+//  - A successful New: StopEditing().
+//  - Save: the inherited Save, then SaveQueued(this); reload the list (and notify an opener) only
+//    when it returned true.
+//  - Closing: QueuedCount() tells whether there is anything unsaved.
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class QObject;
+class QWidget;
+
+class TQueuedChanges {
+public:
+    virtual ~TQueuedChanges();
+
+    // The statements waiting for Save, in the order they run.
+    QStringList PendingSql;
+    // True from a successful Edit to the next successful New.
+    bool EditingRow = false;
+    // The key of the row that Edit lifted, as its key cell showed it; empty when not editing.
+    QString EditingKey;
+
+    // Appends Statements together, after every one of them has been built.
+    void Queue(const QStringList& Statements);
+    int QueuedCount() const { return PendingSql.size(); }
+
+    // Marks the row with Key as being edited; KeyEdit (a line edit or spin box; may be null)
+    // becomes read-only until StopEditing.
+    void StartEditing(const QString& Key, QWidget* KeyEdit);
+    // Ends editing and gives the key edit back to the operator.
+    void StopEditing();
+
+    // Runs the queue in one transaction on the shared connection. All ran: the queue is empty,
+    // true. The first failure rolls everything back, shows the database error once and leaves the
+    // queue as it was: false.
+    bool SaveQueued(QObject* Owner);
+
+private:
+    QPointer<QWidget> FKeyEdit;
+};
+
+// Sets a line edit or spin box read-only; other widgets are enabled or disabled instead.
+void SetKeyEditReadOnly(QWidget* KeyEdit, bool ReadOnly);

@@ -1,0 +1,116 @@
+#pragma once
+// The base of every register, document and report window: a parameter panel on top, the rich
+// grid below it and the status bar. F8 loads the grid and counts its rows, clicks on the header
+// sort it, the filter narrows the rows and appends their totals, F7 searches the grid.
+
+#include "framework/MAccountStatusForm.h"
+
+#include <QList>
+#include <QPoint>
+#include <QPointer>
+#include <memory>
+
+class QFrame;
+class TDelimitedStrings;
+class TDelimitedStringList;
+class TFieldProps;
+class TImageList;
+class TLineConv;
+class TRichGrid;
+
+// The first field of the totals row that a filtered list gets.
+extern const QString FilterTotalsText;
+
+// The total of column Col over every record of List but the last: numbers with "," or "." as
+// the decimal point, each optionally followed by a unit, "yyyymmdd" dates by their day number.
+// A single blank when the column holds nothing; empty when the units differ or a value is no
+// number.
+QString FilterColumnTotal(const TDelimitedStrings& List, int Col);
+// Pads the records to the same field count and appends the totals row: "Сума за филтъра" and
+// the totals of the columns listed in TotalsColumns ("2,5"; empty: every column from 1 on).
+void AppendFilterTotals(TDelimitedStrings& List, const QString& TotalsColumns);
+
+class TMAccountReadForm : public TMAccountStatusForm {
+    Q_OBJECT
+public:
+    explicit TMAccountReadForm(QWidget* Owner = nullptr);
+    ~TMAccountReadForm() override;
+
+    // Descendants put their input fields on it, laid out as they like.
+    QFrame* pnlParams;
+    TRichGrid* Grid;
+    // The sort-order marks of the header, 10 by 10 pixels: a triangle for the primary key, then
+    // the key's rank.
+    TImageList* Images;
+    // "Скриване и сортиране" (F11): only a connected M back end would enable it, and none is.
+    QAction* actHide;
+
+    bool HeaderSorting = true;
+    // The sort order, first the primary key.
+    QList<int> SortColumns;
+    bool SortDescending = false;
+    // The header cell under the last left press; (-1, -1) when none.
+    QPoint MouseDownCell{-1, -1};
+    bool GridEditingSaved = false;
+    // Enter in this control of pnlParams runs F8 first.
+    QPointer<QWidget> LastParamControl;
+    // The filterable fields and the active criteria: entry i holds the criterion of field i
+    // (in the order of the field tree's leaves) with its TFilterMan. Made on first use.
+    std::unique_ptr<TFieldProps> FieldPropsRoot;
+    std::unique_ptr<TLineConv> FilterCriteria;
+
+    // The texts the opener hands over before ShowForm; stored for the window's own operations.
+    QString FormCaption;
+    QString TableName;
+    QString KeyField;
+    QString NameField;
+    QString RecordNoun;
+    QString UserName;
+    virtual void SetFormCaption(const QString& Value);
+    virtual void SetTableName(const QString& Value);
+    virtual void SetKeyField(const QString& Value);
+    virtual void SetNameField(const QString& Value);
+    virtual void SetRecordNoun(const QString& Value);
+    virtual void SetUserName(const QString& Value);
+
+    // The header cell (column, row) under a viewport point of the grid, or (-1, -1).
+    virtual QPoint HeaderCellAtPos(int X, int Y);
+    virtual void HeaderClick(QPoint Cell);
+    virtual void UpdateSortIndicators(int HeaderRow);
+    // The rows of data: neither the blank row of an empty load nor totals rows count.
+    virtual int DataRowCount();
+    // Builds the field tree from the header and the criteria list.
+    virtual void CreateFilterDialog();
+    virtual void BuildFieldProps(TFieldProps* Parent, int FromCol, int ToCol, int Row);
+    virtual bool IsFilterColumn(int Col, int Row);
+    virtual void GetColumnKind(TFieldProps* Node, int Col);
+    virtual void SortGrid(TRichGrid* AGrid);
+    // Orders a result list by SortColumns before it is shown; a totals row stays last.
+    virtual void SortRows(TDelimitedStringList* List);
+
+    // Keeps the records that pass every field's filter and appends the totals row; the list is
+    // left alone while no filter is active. True.
+    bool ApplyFilterToRows(TDelimitedStringList* List, const QString& TotalsColumns = QString());
+    // The criteria typed into the field tree's leaves (TFieldProps::Criterion) become the active
+    // filter, as the filter dialog's Apply makes them; all empty means no filter. EConvertError,
+    // with the previous filter kept, for a criterion its field's kind cannot read.
+    void ApplyFieldCriteria();
+    void SetHeaderSorting(bool On);
+
+    bool DoExecute() override;
+    void DisableActions() override;
+    void CreateForm(QWidget* Owner, int Style) override;
+    bool Init() override;
+    bool Done() override;
+    bool Filter() override;
+    bool Search() override;
+    void InitDefaults() override;
+    void EnableControls(bool Enable) override;
+    bool KeyPreviewEnter(QWidget* Control) override;
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void MakeSortImages();
+};

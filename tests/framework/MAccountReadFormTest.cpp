@@ -1,0 +1,516 @@
+#include "framework/MAccountReadForm.h"
+
+#include "Components/Filter/FilterEngine.h"
+#include "Components/Grids/GridFuncs.h"
+#include "Components/Grids/RichGrid.h"
+#include "Components/dfsStatusBar/dfsStatusBar.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unMessages.h"
+#include "core/unNumbers.h"
+#include "framework/GridSearch.h"
+#include "tests/framework/FormHost.h"
+#include "tests/support/ScriptedPresenter.h"
+#include "tests/support/TempProgramDir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << '"' << S.toStdString() << '"';
+}
+
+namespace {
+
+QString U(const char* Text) {
+    return QString::fromUtf8(Text);
+}
+
+// A register of cash receipts built the way every list window is: edits on the parameter panel,
+// header texts and formatters on the grid, and an Execute that queries, filters, sorts and loads.
+class TfrmReceiptList : public TMAccountReadForm {
+public:
+    explicit TfrmReceiptList(QWidget* Owner = nullptr) : TMAccountReadForm(Owner) {
+        setObjectName(QStringLiteral("frmReceiptList"));
+        auto* layout = new QHBoxLayout(pnlParams);
+        layout->setContentsMargins(6, 4, 6, 4);
+        auto* label = new QLabel(U("От номер:"), pnlParams);
+        edFrom = new QLineEdit(pnlParams);
+        edFrom->setObjectName(QStringLiteral("edFrom"));
+        auto* label2 = new QLabel(U("Клиент:"), pnlParams);
+        edCustomer = new QLineEdit(pnlParams);
+        edCustomer->setObjectName(QStringLiteral("edCustomer"));
+        layout->addWidget(label);
+        layout->addWidget(edFrom);
+        layout->addWidget(label2);
+        layout->addWidget(edCustomer);
+        layout->addStretch();
+
+        Grid->SetColCount(4);
+        Grid->SetFixedCols(0);
+        Grid->SetFixedRows(1);
+        Grid->SetRows(0, {U("Номер"), U("Дата"), U("Клиент"), U("Сума")});
+        Grid->ColAttributes(0)->SetFormatter(nullptr);
+        Grid->ColAttributes(3)->SetFormatter(ValueFormatter);
+        for (int c = 0; c < 4; ++c)
+            Grid->ColAttributes(c)->SetAutoResize(true);
+        Grid->Loaded();
+    }
+
+    QLineEdit* edFrom;
+    QLineEdit* edCustomer;
+    int Executes = 0;
+    bool EditingDuringLoad = false;
+    bool ParamsEnabledDuringLoad = false;
+    QString Sql = QStringLiteral("Select docno, date_d, customer_name, sum_o From Incomes Where docno >= %d "
+                                 "Order by docno");
+
+    bool Reset() override {
+        const bool result = TMAccountReadForm::Reset();
+        pnlCaption->setText(FormCaption.toUpper());
+        setWindowTitle(FormCaption);
+        DoExecute();
+        return result;
+    }
+
+    bool Execute() override {
+        ++Executes;
+        EditingDuringLoad = Grid->Options().Contains(goEditing);
+        ParamsEnabledDuringLoad = edCustomer->isEnabled();
+        TDelimitedStringList list;
+        if (!RunQuery(this, AdoConnection, Format(Sql, {StrToIntOrZero(edFrom->text())}), &list))
+            return false;
+        ApplyFilterToRows(&list);
+        SortRows(&list);
+        LoadGridFromList(Grid, &list, true);
+        return list.Count() > 0;
+    }
+};
+
+void AddReceipt(int DocNo, int Day, const QString& Customer, double Sum) {
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                        Format(QStringLiteral("Insert into Incomes (docno, date_d, customer_name, sum_o) "
+                                              "Values (%d, %d, \"%s\", %f)"),
+                               {DocNo, Day, SqlText(Customer), Sum})));
+}
+
+// Five receipts (day 45352 is 01.03.2024) whose order by amount differs from their order as
+// texts ("9.5" after "10"); no two share a value in any column.
+void AddReceipts() {
+    AddReceipt(1, 45356, U("Иван Петров"), 120);
+    AddReceipt(2, 45353, U("Мария Илиева"), 9.5);
+    AddReceipt(3, 45355, U("Георги Иванов"), 10);
+    AddReceipt(4, 45352, U("Иван Стоянов"), 250.25);
+    AddReceipt(5, 45354, U("Анна Колева"), 75);
+}
+
+QStringList Column(TRichGrid* Grid, int Col) {
+    QStringList texts;
+    for (int r = Grid->FixedRows(); r < Grid->RowCount(); ++r)
+        texts.append(Grid->Cells(Col, r));
+    return texts;
+}
+
+QString StatusText(TMAccountReadForm* Form) {
+    return Form->StatusBar->Panels()->Items(0)->Text();
+}
+
+QPoint HeaderPoint(TRichGrid* Grid, int Col) {
+    return Grid->CellRect(Col, 0).center();
+}
+
+void ClickHeader(TRichGrid* Grid, int Col) {
+    QTest::mouseClick(Grid->viewport(), Qt::LeftButton, {}, HeaderPoint(Grid, Col));
+}
+
+class ReadFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { Form = Open(); }
+
+    TfrmReceiptList* Open() {
+        auto* form = CreateForm<TfrmReceiptList>(&Host, TMAccountForm::fsMDIChild);
+        form->SetFormCaption(U("Приходни ордери"));
+        form->SetTableName(QStringLiteral("Incomes"));
+        form->SetKeyField(QStringLiteral("docno"));
+        form->SetNameField(QString());
+        form->SetRecordNoun(U("приходен касов ордер"));
+        form->SubWindow()->resize(700, 400);
+        form->ShowForm();
+        form->Grid->setFocus();
+        QApplication::processEvents();
+        return form;
+    }
+
+    void PressF8() {
+        Form->Grid->setFocus();
+        QTest::keyClick(Form->Grid, Qt::Key_F8);
+    }
+
+    TTempProgramDir Dir;
+    TScriptedPresenter Presenter;
+    TFormHost Host;
+    TfrmReceiptList* Form = nullptr;
+};
+
+} // namespace
+
+TEST(FilterTotals, ColumnTotalsByUnitsDecimalsAndDates) {
+    struct Case {
+        QStringList values;
+        QString total;
+    };
+    const Case cases[] = {
+        {{U("12,50 лв."), U("7,25 лв.")}, U("19.75")},
+        {{U("5 кг"), U("3 г")}, QString()},
+        {{U("5 кг"), U(""), U("3")}, U("8")},
+        {{U("1.5"), U("2.125"), U("-1")}, U("2.625")},
+        {{U(""), U("")}, U(" ")},
+        {{U("Злато"), U("2")}, QString()},
+        {{U("20240301"), U("20240229")},
+         FloatToStrDot(-1, QDateToDateTime(QDate(2024, 3, 1)) + QDateToDateTime(QDate(2024, 2, 29)))},
+        {{U("20230231")}, FloatToStrDot(-1, QDateToDateTime(QDate(2023, 2, 28)))},
+        {{U("12~50")}, U("12")},
+    };
+    for (const Case& c : cases) {
+        TDelimitedStringList list;
+        for (const QString& v : c.values)
+            list.Add(U("x@") + v);
+        list.Add(FilterTotalsText);
+        EXPECT_EQ(FilterColumnTotal(list, 1), c.total) << c.values.join(QLatin1Char('|')).toStdString();
+    }
+}
+
+TEST(FilterTotals, TotalsRowPadsRecordsAndTotalsTheListedColumns) {
+    struct Case {
+        QString columns;
+        QString totals;
+    };
+    const Case cases[] = {{QString(), U("Сума за филтъра@3@1.5@ @5")},
+                          {U("2,4"), U("Сума за филтъра@@1.5@@5")},
+                          {U("9"), U("Сума за филтъра@@@@")}};
+    for (const Case& c : cases) {
+        TDelimitedStringList list;
+        list.Add(U("a@1@0.5@@2"));
+        list.Add(U("b@2@1"));
+        list.Add(U("c@@@@3"));
+        AppendFilterTotals(list, c.columns);
+        ASSERT_EQ(list.Count(), 4);
+        EXPECT_EQ(list.Get(1), U("b@2@1@@"));
+        EXPECT_EQ(list.Get(3), c.totals) << c.columns.toStdString();
+    }
+    TDelimitedStringList empty;
+    AppendFilterTotals(empty, QString());
+    ASSERT_EQ(empty.Count(), 1);
+    EXPECT_EQ(empty.Get(0), FilterTotalsText);
+}
+
+TEST_F(ReadFormTest, LayoutAndActionsOfAListWindow) {
+    EXPECT_TRUE(Form->StatusBar->isVisible());
+    EXPECT_EQ(Form->pnlParams->height(), 41);
+    EXPECT_EQ(Form->Grid->DefaultRowHeight(), 18);
+    EXPECT_TRUE(Form->Grid->Options().Contains(goRangeSelect));
+    EXPECT_TRUE(Form->actSearch->isEnabled());
+    EXPECT_TRUE(Form->actExecute->isEnabled());
+    // Nothing behind them yet: they must not look usable.
+    EXPECT_FALSE(Form->actFilter->isEnabled());
+    EXPECT_FALSE(Form->actPrint->isEnabled());
+    EXPECT_FALSE(Form->actFile->isEnabled());
+    EXPECT_FALSE(Form->actHide->isEnabled());
+    EXPECT_TRUE(Form->FreeOnClose);
+    EXPECT_EQ(Form->LastParamControl.data(), Form->edCustomer);
+    EXPECT_EQ(Form->pnlCaption->text(), U("ПРИХОДНИ ОРДЕРИ"));
+}
+
+TEST_F(ReadFormTest, F8LoadsTheTableAndCountsItsRows) {
+    EXPECT_EQ(StatusText(Form), U("Общо: 0 реда"));
+    EXPECT_EQ(Form->Grid->RowCount(), 2);
+    AddReceipts();
+    PressF8();
+    EXPECT_EQ(Column(Form->Grid, 0), QStringList({"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(Column(Form->Grid, 1)[0], U("05.03.2024"));
+    EXPECT_EQ(Column(Form->Grid, 1)[3], U("01.03.2024"));
+    EXPECT_EQ(Form->Grid->GetDisplayText(3, 2), U("9.50"));
+    EXPECT_EQ(StatusText(Form), U("Общо: 5 реда"));
+    EXPECT_TRUE(Form->actExecute->isEnabled());
+    EXPECT_TRUE(Form->pnlParams->isEnabled());
+
+    // The current row survives a reload, or falls back to the last row.
+    Form->Grid->SetRow(4);
+    PressF8();
+    EXPECT_EQ(Form->Grid->Row(), 4);
+    Form->edFrom->setText(QStringLiteral("4"));
+    PressF8();
+    EXPECT_EQ(StatusText(Form), U("Общо: 2 реда"));
+    EXPECT_EQ(Form->Grid->Row(), 2);
+}
+
+TEST_F(ReadFormTest, AFailedLoadCountsNothingAndLeavesTheWindowUsable) {
+    AddReceipts();
+    PressF8();
+    Form->Sql = QStringLiteral("Select nothing From Nowhere Where docno >= %d");
+    PressF8();
+    ASSERT_EQ(Presenter.Messages().size(), 1);
+    EXPECT_EQ(StatusText(Form), U("Общо: 0 реда"));
+    EXPECT_EQ(Form->Grid->RowCount(), 2);
+    EXPECT_TRUE(Form->actExecute->isEnabled());
+    EXPECT_TRUE(Form->actExit->isEnabled());
+    EXPECT_TRUE(Form->pnlParams->isEnabled());
+    EXPECT_FALSE(TMAccountForm::IsAppBusy());
+}
+
+TEST_F(ReadFormTest, ALoadSwitchesGridEditingAndTheParametersOffForItsTime) {
+    for (const bool editing : {true, false}) {
+        TGridOptions options = Form->Grid->Options();
+        if (editing)
+            options.Include(goEditing);
+        else
+            options.Exclude(goEditing);
+        Form->Grid->SetOptions(options);
+        PressF8();
+        EXPECT_FALSE(Form->EditingDuringLoad);
+        EXPECT_FALSE(Form->ParamsEnabledDuringLoad);
+        EXPECT_EQ(Form->Grid->Options().Contains(goEditing), editing);
+        EXPECT_TRUE(Form->edCustomer->isEnabled());
+    }
+}
+
+TEST_F(ReadFormTest, EnterInTheLastParameterRunsF8) {
+    AddReceipts();
+    const int shown = Form->Executes;
+    Form->edFrom->setFocus();
+    QTest::keyClick(Form->edFrom, Qt::Key_Return);
+    EXPECT_EQ(Form->Executes, shown) << "only the last parameter runs the load";
+    EXPECT_EQ(QApplication::focusWidget(), Form->edCustomer);
+    QTest::keyClick(Form->edCustomer, Qt::Key_Return);
+    EXPECT_EQ(Form->Executes, shown + 1);
+    EXPECT_EQ(StatusText(Form), U("Общо: 5 реда"));
+}
+
+TEST_F(ReadFormTest, HeaderClicksSortAndMarkTheColumns) {
+    AddReceipts();
+    PressF8();
+    struct Step {
+        int col;
+        QList<int> order;
+        QStringList docnos;
+    };
+    // Amounts sort as numbers; a second key only joins the list, the grid keeps its primary order;
+    // taking away the last key or the only one does not sort again.
+    const Step steps[] = {
+        {3, {3}, {"2", "3", "5", "1", "4"}}, {1, {3, 1}, {"2", "3", "5", "1", "4"}},
+        {3, {1}, {"4", "2", "5", "3", "1"}}, {2, {1, 2}, {"4", "2", "5", "3", "1"}},
+        {2, {1}, {"4", "2", "5", "3", "1"}}, {1, {}, {"4", "2", "5", "3", "1"}},
+        {2, {2}, {"5", "3", "1", "4", "2"}},
+    };
+    for (const Step& s : steps) {
+        ClickHeader(Form->Grid, s.col);
+        EXPECT_EQ(Form->SortColumns, s.order) << "click on " << s.col;
+        EXPECT_EQ(Column(Form->Grid, 0), s.docnos) << "click on " << s.col;
+        for (int c = 0; c < 4; ++c) {
+            const TCellAttributes* a = Form->Grid->ReadCellAttributes(c, 0);
+            EXPECT_EQ(a->Bitmap(), int(s.order.indexOf(c))) << "mark of column " << c;
+            EXPECT_EQ(a->BitmapAlignment(), caRight);
+        }
+    }
+}
+
+TEST_F(ReadFormTest, OnlyAPressAndReleaseInsideOneHeaderCellIsAClick) {
+    AddReceipts();
+    PressF8();
+    TRichGrid* grid = Form->Grid;
+    // Pressed on one header, released on another.
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, HeaderPoint(grid, 3));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, HeaderPoint(grid, 2));
+    // Next to a column border, where a press resizes.
+    const QRect cell = grid->CellRect(3, 0);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 1, cell.center().y()));
+    // A data cell.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(3, 2).center());
+    // The right button.
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, HeaderPoint(grid, 3));
+    EXPECT_TRUE(Form->SortColumns.isEmpty());
+    EXPECT_EQ(Column(grid, 0), QStringList({"1", "2", "3", "4", "5"}));
+
+    Form->SetHeaderSorting(false);
+    ClickHeader(grid, 3);
+    EXPECT_TRUE(Form->SortColumns.isEmpty());
+}
+
+TEST_F(ReadFormTest, F8SortsByEveryKeyColumnAndKeepsTheTotalsRowLast) {
+    AddReceipts();
+    // The same day as receipt 4, with an amount that sorts first as a number but last as a text.
+    AddReceipt(6, 45352, U("Борис Бонев"), 30);
+    PressF8();
+    ClickHeader(Form->Grid, 1);
+    ClickHeader(Form->Grid, 3);
+    ASSERT_EQ(Form->SortColumns, QList<int>({1, 3}));
+    PressF8();
+    EXPECT_EQ(Column(Form->Grid, 0), QStringList({"6", "4", "2", "5", "3", "1"}));
+
+    Form->CreateFilterDialog();
+    Form->FieldPropsRoot->Children(3)->Criterion = QStringLiteral("10:");
+    EXPECT_TRUE(Form->DoFilter());
+    EXPECT_EQ(Column(Form->Grid, 0), QStringList({"6", "4", "5", "3", "1", U("Сума за филтъра")}));
+    EXPECT_EQ(Form->Grid->Cells(3, Form->Grid->RowCount() - 1), U("485.25"));
+    // A header click keeps the totals row at the bottom too.
+    ClickHeader(Form->Grid, 1);
+    EXPECT_EQ(Column(Form->Grid, 0), QStringList({"3", "6", "5", "1", "4", U("Сума за филтъра")}));
+    EXPECT_EQ(Form->Grid->ReadRowAttributes(Form->Grid->RowCount() - 1)->BackColor(), TotalsRowColor);
+}
+
+TEST_F(ReadFormTest, TheFilterKeepsMatchingRowsAndAppendsTheirTotals) {
+    AddReceipts();
+    PressF8();
+    Form->CreateFilterDialog();
+    TFieldProps* root = Form->FieldPropsRoot.get();
+    ASSERT_EQ(root->Count(), 4);
+    EXPECT_EQ(root->Name, U("ПРИХОДНИ ОРДЕРИ"));
+    EXPECT_EQ(root->Children(2)->Name, U("Клиент"));
+    EXPECT_EQ(root->Children(2)->FieldType, TFieldProps::ftText);
+    EXPECT_EQ(root->Children(3)->FieldType, TFieldProps::ftNumber);
+
+    struct Case {
+        QString customer, sum;
+        bool active;
+        QStringList docnos;
+        QString total;
+    };
+    const Case cases[] = {
+        {U("~иван"), QString(), true, {"1", "4", U("Сума за филтъра")}, U("370.25")},
+        {U("~иван"), U(":200"), true, {"1", U("Сума за филтъра")}, U("120")},
+        {QString(), U("10:100;250.25"), true, {"3", "4", "5", U("Сума за филтъра")}, U("335.25")},
+        {U("'Анна Колева"), U("1000:"), true, {U("Сума за филтъра")}, QString()},
+        {QString(), QString(), false, {"1", "2", "3", "4", "5"}, QString()},
+    };
+    for (const Case& c : cases) {
+        root->Children(2)->Criterion = c.customer;
+        root->Children(3)->Criterion = c.sum;
+        EXPECT_EQ(Form->DoFilter(), c.active);
+        EXPECT_EQ(Form->FilterActive, c.active);
+        EXPECT_EQ(Form->actFilter->isChecked(), c.active);
+        EXPECT_EQ(Column(Form->Grid, 0), c.docnos) << c.customer.toStdString() << " " << c.sum.toStdString();
+        EXPECT_EQ(StatusText(Form), Format(U("Общо: %d реда"), {int(c.docnos.size()) - (c.active ? 1 : 0)}));
+        if (c.active) {
+            const int last = Form->Grid->RowCount() - 1;
+            EXPECT_EQ(Form->Grid->Cells(3, last).trimmed(), c.total);
+            EXPECT_EQ(Form->Grid->ReadRowAttributes(last)->BackColor(), TotalsRowColor);
+        }
+    }
+    // The filter stays across reloads.
+    root->Children(3)->Criterion = QStringLiteral("100:");
+    Form->DoFilter();
+    PressF8();
+    EXPECT_EQ(Column(Form->Grid, 0), QStringList({"1", "4", U("Сума за филтъра")}));
+    // The totals row is no row of data.
+    EXPECT_EQ(StatusText(Form), U("Общо: 2 реда"));
+}
+
+TEST_F(ReadFormTest, AnUnreadableCriterionIsReportedAndKeepsThePreviousFilter) {
+    AddReceipts();
+    PressF8();
+    Form->CreateFilterDialog();
+    Form->FieldPropsRoot->Children(3)->Criterion = QStringLiteral("100:");
+    Form->DoFilter();
+    Form->FieldPropsRoot->Children(3)->Criterion = QStringLiteral("abc:");
+    // As F6 will run it once the filter dialog is there.
+    Form->actFilter->setEnabled(true);
+    Form->Grid->setFocus();
+    QTest::keyClick(Form->Grid, Qt::Key_F6);
+    ASSERT_EQ(Presenter.Messages().size(), 1);
+    EXPECT_TRUE(Form->FilterActive);
+    PressF8();
+    EXPECT_EQ(Column(Form->Grid, 0), QStringList({"1", "4", U("Сума за филтъра")}));
+}
+
+TEST_F(ReadFormTest, AGroupHeadingIsAFilterNodeAndNoSortTarget) {
+    TRichGrid* grid = Form->Grid;
+    grid->SetRowCount(3);
+    grid->SetFixedRows(2);
+    grid->SetRows(0, {U("Номер"), U("Документ"), U(""), U("Сума")});
+    grid->SetRows(1, {U(""), U("Дата"), U("Клиент"), U("")});
+    grid->SetMergeCellsStr(QStringLiteral("0,0,0,1|1,0,2,0|3,0,3,1|"));
+    Form->CreateFilterDialog();
+    TFieldProps* root = Form->FieldPropsRoot.get();
+    ASSERT_EQ(root->Count(), 3);
+    EXPECT_EQ(root->Children(0)->ColIndex, 0);
+    TFieldProps* group = root->Children(1);
+    EXPECT_EQ(group->Name, U("Документ"));
+    ASSERT_EQ(group->Count(), 2);
+    EXPECT_EQ(group->Children(0)->Name, U("Дата"));
+    EXPECT_EQ(group->Children(1)->ColIndex, 2);
+    EXPECT_EQ(root->Children(2)->ColIndex, 3);
+
+    EXPECT_EQ(Form->HeaderCellAtPos(grid->CellRect(1, 0).center().x(), grid->CellRect(1, 0).center().y()),
+              QPoint(-1, -1));
+    const QPoint sub = grid->CellRect(2, 1).center();
+    EXPECT_EQ(Form->HeaderCellAtPos(sub.x(), sub.y()), QPoint(2, 1));
+}
+
+TEST_F(ReadFormTest, F7SearchesTheChosenColumnBothWays) {
+    AddReceipts();
+    PressF8();
+    Form->Grid->SetCol(2);
+    QStringList rows;
+    int column = 0;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TfrmGridSearch*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        column = dialog->edColumn->value();
+        dialog->edSearchText->setText(U("иван"));
+        for (auto [control, key] : {std::pair<QWidget*, Qt::Key>{dialog->edSearchText, Qt::Key_Down},
+                                    {dialog->edSearchText, Qt::Key_Down},
+                                    {dialog->edColumn, Qt::Key_Down},
+                                    {dialog->edColumn, Qt::Key_Up}}) {
+            QTest::keyClick(control, key);
+            rows.append(QString::number(Form->Grid->Row()));
+        }
+        dialog->edSearchText->setText(U("няма такъв"));
+        dialog->bbtnForward->click();
+        rows.append(QString::number(Form->Grid->Row()));
+        dialog->edColumn->setValue(1);
+        dialog->edSearchText->setText(QStringLiteral("5"));
+        dialog->bbtnForward->click();
+        rows.append(QString::number(Form->Grid->Row()));
+        dialog->bbtnCancel->click();
+    });
+    QTest::keyClick(Form->Grid, Qt::Key_F7);
+    EXPECT_EQ(column, 3);
+    // Rows 1, 3 and 4 hold an "Иван"; the last Down finds nothing more and stays.
+    EXPECT_EQ(rows, QStringList({"3", "4", "4", "3", "3", "5"}));
+    EXPECT_EQ(Form->Grid->Col(), 0);
+    EXPECT_TRUE(Form->actSearch->isEnabled());
+}
+
+TEST_F(ReadFormTest, DoubleClickRunsEditOnlyWhenItIsOn) {
+    AddReceipts();
+    PressF8();
+    int edits = 0;
+    QObject::connect(Form->actEdit, &QAction::triggered, [&] { ++edits; });
+    const QPoint cell = Form->Grid->CellRect(1, 2).center();
+    QTest::mouseDClick(Form->Grid->viewport(), Qt::LeftButton, {}, cell);
+    EXPECT_EQ(edits, 0);
+    Form->actEdit->setEnabled(true);
+    QTest::mouseDClick(Form->Grid->viewport(), Qt::LeftButton, {}, cell);
+    EXPECT_EQ(edits, 1);
+}
+
+TEST_F(ReadFormTest, ClosingFreesTheWindowAndItsFilter) {
+    AddReceipts();
+    PressF8();
+    Form->CreateFilterDialog();
+    QPointer<TfrmReceiptList> form(Form);
+    QPointer<QMdiSubWindow> sub(Form->SubWindow());
+    Form->Close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+    EXPECT_TRUE(sub.isNull());
+}

@@ -1,11 +1,13 @@
 #include "shell/MainForm.h"
 #include "business/unAdminPassword.h"
 #include "core/unDatabase.h"
+#include "framework/MAccountEditForm.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 
 #include <QFile>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -93,4 +95,23 @@ TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSuccee
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"x\" WHERE code_va = 12"));
     EXPECT_TRUE(EnsureAdminPassword(&Form));
     EXPECT_EQ(AdminPassword, QStringLiteral("x"));
+}
+
+TEST(MainForm, ClosingAsksEachChildWindowAndStaysOpenWhenOneRefuses) {
+    TTempProgramDir Dir;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    auto* Child = CreateForm<TMAccountEditForm>(&Form, 1);
+    Child->ShowForm();
+    Child->Modified = true;
+
+    Presenter.PlanAnswer(mrCancel); // the unsaved-changes question
+    EXPECT_FALSE(Form.close());
+    EXPECT_EQ(Presenter.Messages().size(), 1);
+    EXPECT_FALSE(Child->SubWindow()->isHidden());
+
+    Presenter.PlanAnswer(mrNo);
+    EXPECT_TRUE(Form.close());
+    EXPECT_EQ(Presenter.Messages().size(), 2);
 }

@@ -442,51 +442,15 @@ int TDelimitedStringList::IndexOf(const QString& S) const {
 
 bool TDelimitedStringList::Find(const QString& S, int& Index) const {
     CheckNotAttached();
-    bool found = false;
-    int low = 0, high = GetCount() - 1;
-    while (low <= high) {
-        const int mid = (low + high) / 2;
-        const int c = AnsiCompareText(FRecords[mid].Text, S);
-        if (c < 0) {
-            low = mid + 1;
-        } else {
-            high = mid - 1;
-            if (c == 0) {
-                found = true;
-                if (FDuplicates != dupAccept) low = mid;
-            }
-        }
-    }
-    Index = low;
-    return found;
+    return FindSortedText(FRecords, S, FDuplicates, Index);
 }
 
 void TDelimitedStringList::Sort() {
     CheckNotAttached();
     if (FSorted || GetCount() < 2) return;
     Changing();
-    QuickSort(0, GetCount() - 1);
+    QuickSortText(FRecords, 0, GetCount() - 1);
     Changed();
-}
-
-void TDelimitedStringList::QuickSort(int L, int R) {
-    do {
-        int i = L, j = R;
-        const QString pivot = FRecords[(L + R) / 2].Text;
-        do {
-            while (AnsiCompareText(FRecords[i].Text, pivot) < 0)
-                ++i;
-            while (AnsiCompareText(FRecords[j].Text, pivot) > 0)
-                --j;
-            if (i <= j) {
-                std::swap(FRecords[i], FRecords[j]);
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        if (L < j) QuickSort(L, j);
-        L = i;
-    } while (L < R);
 }
 
 void TDelimitedStringList::Assign(const TPersistent& Source) {

@@ -187,12 +187,8 @@ protected:
     void SetUpdateState(bool Updating) override;
 
 private:
-    struct TRecord {
-        QString Text;
-        TObject* Object = nullptr;
-    };
+    using TRecord = TStringItem;
     void InsertRecord(int Index, const QString& S);
-    void QuickSort(int L, int R);
     std::vector<TRecord> FRecords;
     bool FSorted = false;
     TDuplicates FDuplicates = dupIgnore;

@@ -18,11 +18,13 @@
 #include "core/unRegistry.h"
 #include "core/unWait.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QToolButton>
@@ -668,12 +670,13 @@ void TfrmContracts::LookupInterestBand() {
             return;
         }
     }
-    if (Bands.Count() == 0) {
+    if (Bands.Count() == 0)
         ShowErrorFmt(u"Не е зададена лихвена схема за клиент с префернциялен код %d."_s, {Code});
-        return;
-    }
-    double MIR = feM_IR->Value();
-    if (InterestBandPercent(Bands, feSum_c->Value(), MIR)) feM_IR->SetValue(MIR);
+    // An amount outside every band has no rate: the rate of another amount or borrower must not
+    // stay behind, so validation asks for one.
+    double MIR = 0;
+    if (!InterestBandPercent(Bands, feSum_c->Value(), MIR)) MIR = 0;
+    feM_IR->SetValue(MIR);
 }
 
 void TfrmContracts::SumChanged() {
@@ -805,6 +808,15 @@ bool TfrmContracts::Save() {
     if (!SaveQueued(this)) return false;
     Execute();
     return true;
+}
+
+bool TfrmContracts::DoSave() {
+    // The fields are switched off while saving, which takes the focus away; the operator goes on
+    // typing where he was.
+    const QPointer<QWidget> Focus = QApplication::focusWidget();
+    const bool Result = TMAccountReadForm::DoSave();
+    if (Focus && isAncestorOf(Focus) && Focus->isEnabled()) Focus->setFocus();
+    return Result;
 }
 
 qint64 TfrmContracts::SelectedDocNo() const {

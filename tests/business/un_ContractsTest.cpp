@@ -11,6 +11,10 @@
 
 using namespace Qt::StringLiterals;
 
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << S.toStdString();
+}
+
 namespace {
 
 constexpr int March1 = 45352;  // 01.03.2024

@@ -2,11 +2,17 @@
 
 #include "business/unAdminPassword.h"
 #include "business/un_Contracts.h"
+#include "business/un_Items.h"
+#include "business/un_MPS.h"
+#include "business/un_Owners.h"
+#include "business/un_Simple_Nomenklatura.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
 #include "core/unMessages.h"
+#include "framework/MAccountForm.h"
 
 #include <QActionGroup>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -42,6 +48,23 @@ template <class F> TMAccountReadForm* MakeForm(QWidget* Owner, int Style) {
 
 const QList<TMenuCommand>& MenuCommands() {
     static const QList<TMenuCommand> Commands{
+        // The master-data registers, under a plain menu until the full main menu is built.
+        {QStringLiteral("Регистри"), QStringLiteral("N10"), QStringLiteral("Заемополучатели"),
+         QKeySequence(Qt::CTRL | Qt::Key_Z), &MakeForm<TfrmOwners>, QStringLiteral("Заемополучатели"),
+         QStringLiteral("Owners"), QStringLiteral("EGN"), QStringLiteral("Three_names"),
+         QStringLiteral("заемополучател"), false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("FileNewItem"), QStringLiteral("&Типове вещи"),
+         QKeySequence(Qt::CTRL | Qt::Key_T), &MakeForm<TfrmSimple_Nomenklatura>,
+         QStringLiteral("Типове вещи"), QStringLiteral("Item_types"), QStringLiteral("code_i_t"),
+         QStringLiteral("name_i_t"), QStringLiteral("тип вещ"), false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("FileOpenItem"), QStringLiteral("&Вещи"),
+         QKeySequence(Qt::CTRL | Qt::Key_W), &MakeForm<TfrmItems>, QStringLiteral("Вещи"),
+         QStringLiteral("Items"), QStringLiteral("code_i"), QStringLiteral("SN"), QStringLiteral("вещ"),
+         false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("N_MPS"), QStringLiteral("МПС"),
+         QKeySequence(Qt::CTRL | Qt::Key_M), &MakeForm<Tfrm_MPS>,
+         QStringLiteral("МПС (Моторни превозни средства)"), QStringLiteral("MPS"), QStringLiteral("code_MPS"),
+         QString(), QStringLiteral("МПС"), false, false},
         {QStringLiteral("&Документи"), QStringLiteral("CutItem"), QStringLiteral("&Договор за залог"),
          QKeySequence(Qt::CTRL | Qt::Key_D), &MakeForm<TfrmContracts>, QStringLiteral("Договор за залог"),
          QStringLiteral("Contracts"), QStringLiteral("docno"), QString(), QStringLiteral("договор за злог"),
@@ -97,6 +120,18 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
 TMainForm::~TMainForm() {
     if (ApplicationMainWindow() == this) SetApplicationMainWindow(nullptr);
     FreeAdoConnection();
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event) {
+    FMdiArea->closeAllSubWindows();
+    for (const QMdiSubWindow* Window : FMdiArea->subWindowList())
+        if (!Window->isHidden()) {
+            Event->ignore();
+            return;
+        }
+    for (TMAccountForm* Form : findChildren<TMAccountForm*>())
+        Form->RunDone();
+    QMainWindow::closeEvent(Event);
 }
 
 TMAccountReadForm* TMainForm::OpenCommand(const TMenuCommand& Command) {

@@ -56,6 +56,11 @@ public:
     // Creates the window of Command as a child, hands it its texts and shows it.
     TMAccountReadForm* OpenCommand(const TMenuCommand& Command);
 
+protected:
+    // Closes the child windows first, each with its own close rules; one that refuses keeps the
+    // program running. Windows still alive then finish their work (placement, last inputs).
+    void closeEvent(QCloseEvent* Event) override;
+
 private:
     void FillWindowMenu();
 

@@ -10,6 +10,8 @@
 #include "business/unLoanEngine.h"
 #include "business/unPickLists.h"
 #include "business/unWordTemplates.h"
+#include "business/un_Items.h"
+#include "business/un_Owners.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -415,8 +417,16 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     pnlOwner = MakePanel(P, "pnlOwner", 220);
     leOwner = MakeListEdit(P, "leOwner", pnlOwner, 120);
     labPref_code = MakeLabel(P, QString(), "labPref_code");
+    btnNewOwner = new QToolButton(P);
+    btnNewOwner->setObjectName(u"btnNewOwner"_s);
+    btnNewOwner->setText(u"+"_s);
+    btnNewOwner->setToolTip(u"Нов заемополучател"_s);
     pnlItem = MakePanel(P, "pnlItem", 120);
     leItem = MakeListEdit(P, "leItem", pnlItem, 120);
+    btnNewItem = new QToolButton(P);
+    btnNewItem->setObjectName(u"btnNewItem"_s);
+    btnNewItem->setText(u"+"_s);
+    btnNewItem->setToolTip(u"Нова вещ"_s);
     pnlSN = MakePanel(P, "pnlSN", 160);
     feGramaj = MakeFloatEdit(P, "feGramaj", 3, 80);
     cb_Short_term = new QCheckBox(u"Краткосрочен"_s, P);
@@ -444,7 +454,8 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     btnPrintContract->setObjectName(u"btnPrintContract"_s);
     btnPrintLabel = new QPushButton(u"Печат на етикет"_s, P);
     btnPrintLabel->setObjectName(u"btnPrintLabel"_s);
-    for (QWidget* W : std::initializer_list<QWidget*>{btnPrintContract, btnPrintLabel})
+    for (QWidget* W :
+         std::initializer_list<QWidget*>{btnNewOwner, btnNewItem, btnPrintContract, btnPrintLabel})
         W->setFocusPolicy(Qt::NoFocus);
 
     auto Row = [&](int R, std::initializer_list<std::pair<QWidget*, int>> Cells) {
@@ -457,12 +468,14 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     auto* OwnerBox = new QHBoxLayout;
     OwnerBox->setSpacing(2);
     OwnerBox->addWidget(leOwner);
+    OwnerBox->addWidget(btnNewOwner);
     OwnerBox->addWidget(pnlOwner, 1);
     OwnerBox->addWidget(MakeLabel(P, u"Преференция:"_s));
     OwnerBox->addWidget(labPref_code);
     auto* ItemBox = new QHBoxLayout;
     ItemBox->setSpacing(2);
     ItemBox->addWidget(leItem);
+    ItemBox->addWidget(btnNewItem);
     ItemBox->addWidget(pnlItem);
     ItemBox->addWidget(pnlSN, 1);
     auto* VehicleBox = new QHBoxLayout;
@@ -512,6 +525,8 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     connect(ctrl_F9, &QAction::triggered, this, [this] { PrintContract(); });
     connect(btnPrintContract, &QPushButton::clicked, this, [this] { PrintContract(); });
     connect(btnPrintLabel, &QPushButton::clicked, this, [this] { PrintLabel(); });
+    connect(btnNewOwner, &QToolButton::clicked, this, [this] { NewOwner(); });
+    connect(btnNewItem, &QToolButton::clicked, this, [this] { NewItem(); });
 
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leItem->OnChange = [this](QWidget*) { ItemChanged(); };
@@ -904,6 +919,34 @@ void TfrmContracts::PrintLabel() {
     const int Row = Grid->Row();
     ShowPrintFailure(
         [&] { PrintItemLabel(LabelTemplatePath(), Grid->Cells(0, Row).trimmed(), Grid->Cells(3, Row)); });
+}
+
+namespace {
+
+// A register opened to add what the contract lacks: beside this window in the main window's
+// area, telling this window when it has saved.
+template <class F>
+void OpenRegister(TfrmContracts* Opener, const QString& Caption, const QString& Table, const QString& Key,
+                  const QString& Name, const QString& Noun) {
+    F* Form = CreateForm<F>(Opener->Owner() ? Opener->Owner() : Opener, TMAccountForm::fsMDIChild);
+    Form->SetFormCaption(Caption);
+    Form->SetTableName(Table);
+    Form->SetKeyField(Key);
+    Form->SetNameField(Name);
+    Form->SetRecordNoun(Noun);
+    Form->SetOpenerHandle(Opener);
+    Form->ShowForm();
+}
+
+} // namespace
+
+void TfrmContracts::NewOwner() {
+    OpenRegister<TfrmOwners>(this, u"Заемополучатели"_s, u"Owners"_s, u"EGN"_s, u"Three_names"_s,
+                             u"заемополучател"_s);
+}
+
+void TfrmContracts::NewItem() {
+    OpenRegister<TfrmItems>(this, u"Вещи"_s, u"Items"_s, u"code_i"_s, u"SN"_s, u"вещ"_s);
 }
 
 bool TfrmContracts::event(QEvent* Event) {

@@ -146,6 +146,8 @@ public:
     QLabel* labTotal;
     QLabel* labPref_code;
     QPushButton* btnPrintContract;
+    QToolButton* btnNewOwner;
+    QToolButton* btnNewItem;
     TFloatEdit* feGramaj;
     QCheckBox* cb_Short_term;
     QPushButton* btnPrintLabel;
@@ -180,6 +182,9 @@ public:
     // Prints the selected saved contract, or its item's label.
     void PrintContract();
     void PrintLabel();
+    // Opens the owners or items register to add a missing one; its save refreshes the lookup.
+    void NewOwner();
+    void NewItem();
 
 protected:
     bool event(QEvent* Event) override;

@@ -5,6 +5,8 @@
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
 #include "business/un_Contracts.h"
+#include "business/un_Items.h"
+#include "business/un_Owners.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
 #include "core/unRegistry.h"
@@ -21,6 +23,7 @@
 #include <QMdiArea>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -332,6 +335,35 @@ TEST_F(ContractWindow, RegistersThatSavedRefreshTheLookupsAndTheLastInputsComeBa
     EXPECT_EQ(Form->leItem->text(), u"9"_s);
     EXPECT_EQ(Form->feDuration->text(), u"45"_s);
     EXPECT_EQ(Form->dtDate_to->date(), QDate(2024, 4, 14));
+}
+
+// The missing borrower is added from the contract window; the owners register's save brings him
+// into the owner field.
+TEST_F(ContractWindow, NewOwnerButtonOpensTheOwnersRegisterWhoseSaveFillsTheOwnerField) {
+    Form->btnNewOwner->click();
+    QApplication::processEvents();
+    auto* Owners = Host.findChild<TfrmOwners*>();
+    ASSERT_NE(Owners, nullptr);
+    EXPECT_EQ(Owners->TableName, u"Owners"_s);
+    EXPECT_EQ(Owners->OpenerHandle, Form);
+    Type(Owners->feEGN, u"777"_s);
+    Type(Owners->edThree_names, u"Нов Клиент"_s);
+    Type(Owners->lk_nomer, u"1"_s);
+    Type(Owners->lk_izdadena_na, u"1"_s);
+    Type(Owners->lk_ot_MVR, u"1"_s);
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    ASSERT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    QApplication::processEvents();
+    EXPECT_EQ(Form->leOwner->text(), u"0000000777"_s);
+    EXPECT_EQ(Form->pnlOwner->text(), u"Нов Клиент"_s);
+
+    Form->btnNewItem->click();
+    QApplication::processEvents();
+    auto* Items = Host.findChild<TfrmItems*>();
+    ASSERT_NE(Items, nullptr);
+    EXPECT_EQ(Items->KeyField, u"code_i"_s);
+    EXPECT_EQ(Items->OpenerHandle, Form);
 }
 
 TEST_F(ContractWindow, TermFollowsWhicheverDateOrDurationChangedLast) {

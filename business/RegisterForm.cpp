@@ -239,6 +239,18 @@ qint64 TRegisterForm::KeyOfCell(const QString& KeyCell) {
     return StrToIntOrZero(KeyCell.trimmed());
 }
 
+void TRegisterForm::SetGridColumns(const QStringList& Titles, const QList<int>& Widths) {
+    Grid->SetColCount(int(Titles.size()));
+    Grid->SetFixedCols(0);
+    Grid->SetFixedRows(1);
+    Grid->SetRows(0, Titles);
+    for (int c = 0; c < Titles.size(); ++c)
+        Grid->SetColWidths(c, Widths.value(c, 100));
+    Grid->SetLeftCol(0);
+    Grid->SetCol(0);
+    Grid->Loaded();
+}
+
 void TRegisterForm::ShowEditing(bool On) {
     QPalette Palette = pnlCaption->palette();
     Palette.setColor(QPalette::WindowText, On ? QColor(255, 0, 0) : palette().color(QPalette::Button));

@@ -98,6 +98,9 @@ protected:
 
     // The key of a key cell; 0 when it is no whole number (an empty row).
     static qint64 KeyOfCell(const QString& KeyCell);
+    // One header row of Titles over columns of Widths pixels, no fixed column, the first column in
+    // view and current.
+    void SetGridColumns(const QStringList& Titles, const QList<int>& Widths);
     // The caption panel's text red while a row is edited.
     void ShowEditing(bool On);
 };

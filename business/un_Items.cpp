@@ -84,14 +84,7 @@ TfrmItems::TfrmItems(QWidget* Owner) : TRegisterForm(Owner) {
     Layout->addWidget(pnlType);
     Layout->addStretch();
 
-    Grid->SetColCount(3);
-    Grid->SetFixedCols(0);
-    Grid->SetFixedRows(1);
-    Grid->SetRows(0, {u"Шифър"_s, u"Наименование"_s, u"Тип"_s});
-    Grid->SetColWidths(0, 80);
-    Grid->SetColWidths(1, 360);
-    Grid->SetColWidths(2, 200);
-    Grid->Loaded();
+    SetGridColumns({u"Шифър"_s, u"Наименование"_s, u"Тип"_s}, {80, 360, 200});
 }
 
 bool TfrmItems::Init() {

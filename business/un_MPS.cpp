@@ -96,13 +96,9 @@ Tfrm_MPS::Tfrm_MPS(QWidget* Owner) : TRegisterForm(Owner) {
         Layout->setColumnStretch(Col * 2 + 1, 1);
     }
 
-    Grid->SetColCount(int(Titles.size()));
-    Grid->SetFixedCols(0);
-    Grid->SetFixedRows(1);
-    Grid->SetRows(0, Titles);
-    for (int c = 0; c < Titles.size(); ++c)
-        Grid->SetColWidths(c, c == 0 ? 60 : 105);
-    Grid->Loaded();
+    QList<int> Widths(Titles.size(), 110);
+    Widths[0] = 60;
+    SetGridColumns(Titles, Widths);
 }
 
 QList<TLimitedEdit*> Tfrm_MPS::TextEdits() const {

@@ -193,6 +193,7 @@ TfrmOwners::TfrmOwners(QWidget* Owner) : TRegisterForm(Owner) {
     sePref_code->setObjectName(u"sePref_code"_s);
     sePref_code->setRange(1, 5);
     sePref_code->setValue(1);
+    sePref_code->setFixedWidth(60);
     lk_nomer = MakeEdit(pnlParams, "lk_nomer");
     lk_izdadena_na = MakeEdit(pnlParams, "lk_izdadena_na");
     lk_ot_MVR = MakeEdit(pnlParams, "lk_ot_MVR");
@@ -208,7 +209,8 @@ TfrmOwners::TfrmOwners(QWidget* Owner) : TRegisterForm(Owner) {
     Put(0, 3, u"Адрес:"_s, edAddress);
     Put(1, 0, u"Телефон:"_s, edTelephone);
     Put(1, 1, u"GSM:"_s, edGSM);
-    Put(1, 2, u"Преференция:"_s, sePref_code);
+    Layout->addWidget(new QLabel(u"Преференция:"_s, pnlParams), 1, 4, Qt::AlignRight);
+    Layout->addWidget(sePref_code, 1, 5, Qt::AlignLeft);
     auto* Groups = new QHBoxLayout;
     Groups->addWidget(rgIs_Male);
     Groups->addWidget(rgIs_Married);
@@ -223,14 +225,7 @@ TfrmOwners::TfrmOwners(QWidget* Owner) : TRegisterForm(Owner) {
     const QStringList Titles = {u"ЕГН"_s,         u"Име"_s,    u"Град"_s,         u"Адрес"_s, u"Телефон"_s,
                                 u"GSM"_s,         u"Пол"_s,    u"Семеен"_s,       u"Преф."_s, u"Л.к. №"_s,
                                 u"Издадена на"_s, u"От МВР"_s, u"Настоящ адрес"_s};
-    const int Widths[] = {90, 200, 100, 180, 90, 90, 45, 55, 45, 90, 85, 110, 180};
-    Grid->SetColCount(int(Titles.size()));
-    Grid->SetFixedCols(0);
-    Grid->SetFixedRows(1);
-    Grid->SetRows(0, Titles);
-    for (int c = 0; c < Titles.size(); ++c)
-        Grid->SetColWidths(c, Widths[c]);
-    Grid->Loaded();
+    SetGridColumns(Titles, {90, 190, 90, 160, 85, 85, 40, 55, 40, 80, 85, 100, 160});
 }
 
 QList<TLimitedEdit*> TfrmOwners::TextEdits() const {

@@ -64,13 +64,7 @@ TfrmSimple_Nomenklatura::TfrmSimple_Nomenklatura(QWidget* Owner) : TRegisterForm
     Layout->addWidget(edNaimenovanie, 1);
     Layout->addStretch();
 
-    Grid->SetColCount(2);
-    Grid->SetFixedCols(0);
-    Grid->SetFixedRows(1);
-    Grid->SetRows(0, {u"Шифър"_s, u"Наименование"_s});
-    Grid->SetColWidths(0, 80);
-    Grid->SetColWidths(1, 400);
-    Grid->Loaded();
+    SetGridColumns({u"Шифър"_s, u"Наименование"_s}, {80, 400});
 }
 
 bool TfrmSimple_Nomenklatura::Init() {

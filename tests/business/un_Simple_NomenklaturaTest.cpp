@@ -3,6 +3,7 @@
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/RichGrid.h"
+#include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 #include "tests/business/RegisterHost.h"
@@ -206,6 +207,36 @@ TEST_F(ItemTypesWindow, ClosingWithQueuedStatementsAsksFirst) {
     EXPECT_EQ(Presenter.Messages().size(), 2);
     EXPECT_TRUE(Form->CloseQuery()); // nothing queued: no question
     EXPECT_EQ(Presenter.Messages().size(), 2);
+}
+
+// A register whose New queues two statements, the second needing a query that fails.
+class TfrmTwoStatements : public TfrmSimple_Nomenklatura {
+public:
+    using TfrmSimple_Nomenklatura::TfrmSimple_Nomenklatura;
+
+protected:
+    QStringList EntryStatements() override {
+        QStringList Statements = TfrmSimple_Nomenklatura::EntryStatements();
+        TDelimitedStringList List;
+        RunQuery(this, AdoConnection, u"Select max( docno ) From Nowhere"_s, &List);
+        return Statements << u"Insert into Item_types values ( 99, \"x\" )"_s;
+    }
+};
+
+TEST(RegisterNew, AFailureWhileBuildingTheStatementsQueuesNothing) {
+    TTempProgramDir Dir;
+    TScriptedPresenter Presenter;
+    TRegisterHost Host;
+    auto* Form = OpenRegister<TfrmTwoStatements>(Host, u"Типове вещи"_s, u"Item_types"_s, u"code_i_t"_s,
+                                                 u"name_i_t"_s, u"тип вещ"_s);
+    Type(Form->edNaimenovanie, u"Злато"_s);
+    Press(Form->edNaimenovanie, Qt::Key_F4);
+    ASSERT_EQ(Presenter.Messages().size(), 1);
+    EXPECT_TRUE(Presenter.Messages()[0].Text.contains(u"no such table: Nowhere"_s));
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_EQ(Form->Grid->Rows(1), QStringList({u""_s, u""_s}));
+    EXPECT_EQ(Form->feShifyr->Value(), 1);
+    EXPECT_EQ(Form->edNaimenovanie->text(), u"Злато"_s); // nothing typed is lost
 }
 
 } // namespace

@@ -321,6 +321,12 @@ void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocN
     const QString OwnerName = List.GetTextStr();
     RunQuery(Owner, AdoConnection, Format(u"SELECT sum_c FROM Contracts WHERE ( docno = %d )"_s, {Number}),
              &List);
+    // A contract still waiting for Save is not deleted from the grid only: Save would write it
+    // all the same, with its payout.
+    if (List.Count() == 0) {
+        ShowErrorFmt(u"Договор номер %d още не е записан. Натиснете бутон \"F2\" (за запис)."_s, {Number});
+        return;
+    }
     const double Amount = RoundToDigits(AmountDecimals, StrToFloatDot(List.GetTextStr(), 0));
 
     if (ConfirmYesNoFmt(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?"_s, {u"договор"_s, DocNo, DateText}) !=

@@ -864,15 +864,6 @@ bool TfrmContracts::Save() {
     return true;
 }
 
-bool TfrmContracts::DoSave() {
-    // The fields are switched off while saving, which takes the focus away; the operator goes on
-    // typing where he was.
-    const QPointer<QWidget> Focus = QApplication::focusWidget();
-    const bool Result = TMAccountReadForm::DoSave();
-    if (Focus && isAncestorOf(Focus) && Focus->isEnabled()) Focus->setFocus();
-    return Result;
-}
-
 qint64 TfrmContracts::SelectedDocNo() const {
     const int Row = Grid->Row();
     if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return 0;

@@ -173,7 +173,6 @@ public:
     bool Execute() override;
     bool Add() override;
     bool Save() override;
-    bool DoSave() override;
     bool Edit() override;
     bool Delete() override;
 

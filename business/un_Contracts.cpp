@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -98,7 +99,7 @@ bool InterestBandPercent(const TDelimitedStringList& Bands, double Sum, double& 
     for (int I = 0; I < Bands.Count(); ++I) {
         const double From = StrToFloatDot(Bands.GetField(I, 1), 0);
         const double To = StrToFloatDot(Bands.GetField(I, 2), 0);
-        if (From <= Sum && To >= Sum) {
+        if (Sum > 0 && From <= Sum && To >= Sum) {
             MIR = RoundToDigits(AmountDecimals, StrToFloatDot(Bands.GetField(I, 3), 0) * 100);
             Found = true;
         }
@@ -320,6 +321,12 @@ void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocN
     const QString OwnerName = List.GetTextStr();
     RunQuery(Owner, AdoConnection, Format(u"SELECT sum_c FROM Contracts WHERE ( docno = %d )"_s, {Number}),
              &List);
+    // A contract still waiting for Save is not deleted from the grid only: Save would write it
+    // all the same, with its payout.
+    if (List.Count() == 0) {
+        ShowErrorFmt(u"Договор номер %d още не е записан. Натиснете бутон \"F2\" (за запис)."_s, {Number});
+        return;
+    }
     const double Amount = RoundToDigits(AmountDecimals, StrToFloatDot(List.GetTextStr(), 0));
 
     if (ConfirmYesNoFmt(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?"_s, {u"договор"_s, DocNo, DateText}) !=
@@ -571,8 +578,40 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
         Grid->SetCells(C, 0, QString::fromUtf8(Headers[C][0]));
         Grid->SetCells(C, 1, QString::fromUtf8(Headers[C][1]));
     }
+    // Each column as wide as its header or a typical value, whichever is wider.
+    const char* Samples[21] = {"000000",
+                               "00.00.0000",
+                               "00000",
+                               "Наименование",
+                               "Спецификация 00",
+                               "000 000.00",
+                               "",
+                               "000",
+                               "00.00.0000",
+                               "0000000000",
+                               "Собствено, бащино и фамилно име",
+                               "Пояснения 0000",
+                               "",
+                               "00.00.0000",
+                               "000 000.00",
+                               "0000.000",
+                               "",
+                               "00 000.00",
+                               "00 000.00",
+                               "00 000.00",
+                               ""};
+    const QFontMetrics Metrics(Grid->font());
+    for (int C = 0; C < 21; ++C) {
+        int Width = std::max(Metrics.horizontalAdvance(QString::fromUtf8(Headers[C][1])),
+                             Metrics.horizontalAdvance(QString::fromUtf8(Samples[C])));
+        if (QString::fromUtf8(Headers[C][1]).isEmpty())
+            Width = std::max(Width, Metrics.horizontalAdvance(QString::fromUtf8(Headers[C][0])));
+        Grid->SetColWidths(C, Width + 12);
+    }
     Grid->SetMergeCellsStr(
         u"0,0,1,0|2,0,4,0|5,0,5,1|7,0,8,0|9,0,10,0|11,0,11,1|12,0,13,0|15,0,15,1|16,0,16,1|"_s);
+    Grid->SetLeftCol(0);
+    Grid->SetCol(0);
     Grid->Loaded();
 }
 
@@ -823,15 +862,6 @@ bool TfrmContracts::Save() {
     if (!SaveQueued(this)) return false;
     Execute();
     return true;
-}
-
-bool TfrmContracts::DoSave() {
-    // The fields are switched off while saving, which takes the focus away; the operator goes on
-    // typing where he was.
-    const QPointer<QWidget> Focus = QApplication::focusWidget();
-    const bool Result = TMAccountReadForm::DoSave();
-    if (Focus && isAncestorOf(Focus) && Focus->isEnabled()) Focus->setFocus();
-    return Result;
 }
 
 qint64 TfrmContracts::SelectedDocNo() const {

@@ -65,7 +65,7 @@ void CalcContractAmountsDue(QObject* Owner, int PrefCode, double Sum, double MIR
 // The interest bands of a preferential code, in key order.
 QString InterestBandsSql(int PrefCode);
 // The monthly percent of the last band (code, from, to, monthly fraction) that holds Sum, both
-// limits included; false, MIR untouched, when none does.
+// limits included; false, MIR untouched, when none does or Sum is not above 0.
 bool InterestBandPercent(const TDelimitedStringList& Bands, double Sum, double& MIR);
 
 // The last day of a term: a contract of 30 days dated the 1st runs to the 30th.
@@ -173,7 +173,6 @@ public:
     bool Execute() override;
     bool Add() override;
     bool Save() override;
-    bool DoSave() override;
     bool Edit() override;
     bool Delete() override;
 

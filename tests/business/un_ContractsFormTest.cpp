@@ -232,6 +232,18 @@ TEST_F(ContractWindow, DeleteAsksAboutTheRebookingOnlyAfterAConfirmedDelete) {
         u"9@1@1@-1000@Иван Петров Иванов°10@0@3@1000@Собственик"_s);
 }
 
+TEST_F(ContractWindow, AContractWaitingForSaveIsNotDeleted) {
+    Enter(u"8001011234"_s, u"1000"_s);
+    Press(Qt::Key_F4);
+    Form->Grid->SetRow(2);
+    Presenter.PlanPassword(u"shef"_s);
+    Press(Qt::Key_F5);
+    EXPECT_EQ(Presenter.Texts().join(u'|'),
+              u"Договор номер 1 още не е записан. Натиснете бутон \"F2\" (за запис)."_s);
+    EXPECT_EQ(Form->PendingSql.size(), 2);
+    EXPECT_EQ(Form->Grid->Cells(0, 2), u"1"_s);
+}
+
 TEST_F(ContractWindow, EditLiftsTheSavedContractAndNewUpdatesItWithoutAPayout) {
     SaveOne();
     Presenter.PlanPassword(u"shef"_s);

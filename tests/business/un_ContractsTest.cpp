@@ -105,7 +105,7 @@ TEST(ContractAmounts, InterestBandTakesTheLastBandThatHoldsTheAmount) {
     } Cases[] = {
         {100, true, 6},     {500, true, 3},      // the common edge takes the later band
         {2000, true, 3.33}, {1999.99, true, 3},  //
-        {0, true, 6},       {100001, false, -1}, // above every band: the percent stays
+        {0, false, -1},     {100001, false, -1}, // above every band: the percent stays
     };
     for (const Case& C : Cases) {
         double MIR = -1;

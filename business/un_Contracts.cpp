@@ -10,6 +10,8 @@
 #include "business/unLoanEngine.h"
 #include "business/unPickLists.h"
 #include "business/unWordTemplates.h"
+#include "business/un_Items.h"
+#include "business/un_Owners.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -18,11 +20,14 @@
 #include "core/unRegistry.h"
 #include "core/unWait.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QToolButton>
@@ -94,7 +99,7 @@ bool InterestBandPercent(const TDelimitedStringList& Bands, double Sum, double& 
     for (int I = 0; I < Bands.Count(); ++I) {
         const double From = StrToFloatDot(Bands.GetField(I, 1), 0);
         const double To = StrToFloatDot(Bands.GetField(I, 2), 0);
-        if (From <= Sum && To >= Sum) {
+        if (Sum > 0 && From <= Sum && To >= Sum) {
             MIR = RoundToDigits(AmountDecimals, StrToFloatDot(Bands.GetField(I, 3), 0) * 100);
             Found = true;
         }
@@ -316,6 +321,12 @@ void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocN
     const QString OwnerName = List.GetTextStr();
     RunQuery(Owner, AdoConnection, Format(u"SELECT sum_c FROM Contracts WHERE ( docno = %d )"_s, {Number}),
              &List);
+    // A contract still waiting for Save is not deleted from the grid only: Save would write it
+    // all the same, with its payout.
+    if (List.Count() == 0) {
+        ShowErrorFmt(u"Договор номер %d още не е записан. Натиснете бутон \"F2\" (за запис)."_s, {Number});
+        return;
+    }
     const double Amount = RoundToDigits(AmountDecimals, StrToFloatDot(List.GetTextStr(), 0));
 
     if (ConfirmYesNoFmt(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?"_s, {u"договор"_s, DocNo, DateText}) !=
@@ -413,8 +424,16 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     pnlOwner = MakePanel(P, "pnlOwner", 220);
     leOwner = MakeListEdit(P, "leOwner", pnlOwner, 120);
     labPref_code = MakeLabel(P, QString(), "labPref_code");
+    btnNewOwner = new QToolButton(P);
+    btnNewOwner->setObjectName(u"btnNewOwner"_s);
+    btnNewOwner->setText(u"+"_s);
+    btnNewOwner->setToolTip(u"Нов заемополучател"_s);
     pnlItem = MakePanel(P, "pnlItem", 120);
     leItem = MakeListEdit(P, "leItem", pnlItem, 120);
+    btnNewItem = new QToolButton(P);
+    btnNewItem->setObjectName(u"btnNewItem"_s);
+    btnNewItem->setText(u"+"_s);
+    btnNewItem->setToolTip(u"Нова вещ"_s);
     pnlSN = MakePanel(P, "pnlSN", 160);
     feGramaj = MakeFloatEdit(P, "feGramaj", 3, 80);
     cb_Short_term = new QCheckBox(u"Краткосрочен"_s, P);
@@ -442,7 +461,8 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     btnPrintContract->setObjectName(u"btnPrintContract"_s);
     btnPrintLabel = new QPushButton(u"Печат на етикет"_s, P);
     btnPrintLabel->setObjectName(u"btnPrintLabel"_s);
-    for (QWidget* W : std::initializer_list<QWidget*>{btnPrintContract, btnPrintLabel})
+    for (QWidget* W :
+         std::initializer_list<QWidget*>{btnNewOwner, btnNewItem, btnPrintContract, btnPrintLabel})
         W->setFocusPolicy(Qt::NoFocus);
 
     auto Row = [&](int R, std::initializer_list<std::pair<QWidget*, int>> Cells) {
@@ -455,12 +475,14 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     auto* OwnerBox = new QHBoxLayout;
     OwnerBox->setSpacing(2);
     OwnerBox->addWidget(leOwner);
+    OwnerBox->addWidget(btnNewOwner);
     OwnerBox->addWidget(pnlOwner, 1);
     OwnerBox->addWidget(MakeLabel(P, u"Преференция:"_s));
     OwnerBox->addWidget(labPref_code);
     auto* ItemBox = new QHBoxLayout;
     ItemBox->setSpacing(2);
     ItemBox->addWidget(leItem);
+    ItemBox->addWidget(btnNewItem);
     ItemBox->addWidget(pnlItem);
     ItemBox->addWidget(pnlSN, 1);
     auto* VehicleBox = new QHBoxLayout;
@@ -510,6 +532,8 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     connect(ctrl_F9, &QAction::triggered, this, [this] { PrintContract(); });
     connect(btnPrintContract, &QPushButton::clicked, this, [this] { PrintContract(); });
     connect(btnPrintLabel, &QPushButton::clicked, this, [this] { PrintLabel(); });
+    connect(btnNewOwner, &QToolButton::clicked, this, [this] { NewOwner(); });
+    connect(btnNewItem, &QToolButton::clicked, this, [this] { NewItem(); });
 
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leItem->OnChange = [this](QWidget*) { ItemChanged(); };
@@ -554,8 +578,40 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
         Grid->SetCells(C, 0, QString::fromUtf8(Headers[C][0]));
         Grid->SetCells(C, 1, QString::fromUtf8(Headers[C][1]));
     }
+    // Each column as wide as its header or a typical value, whichever is wider.
+    const char* Samples[21] = {"000000",
+                               "00.00.0000",
+                               "00000",
+                               "Наименование",
+                               "Спецификация 00",
+                               "000 000.00",
+                               "",
+                               "000",
+                               "00.00.0000",
+                               "0000000000",
+                               "Собствено, бащино и фамилно име",
+                               "Пояснения 0000",
+                               "",
+                               "00.00.0000",
+                               "000 000.00",
+                               "0000.000",
+                               "",
+                               "00 000.00",
+                               "00 000.00",
+                               "00 000.00",
+                               ""};
+    const QFontMetrics Metrics(Grid->font());
+    for (int C = 0; C < 21; ++C) {
+        int Width = std::max(Metrics.horizontalAdvance(QString::fromUtf8(Headers[C][1])),
+                             Metrics.horizontalAdvance(QString::fromUtf8(Samples[C])));
+        if (QString::fromUtf8(Headers[C][1]).isEmpty())
+            Width = std::max(Width, Metrics.horizontalAdvance(QString::fromUtf8(Headers[C][0])));
+        Grid->SetColWidths(C, Width + 12);
+    }
     Grid->SetMergeCellsStr(
         u"0,0,1,0|2,0,4,0|5,0,5,1|7,0,8,0|9,0,10,0|11,0,11,1|12,0,13,0|15,0,15,1|16,0,16,1|"_s);
+    Grid->SetLeftCol(0);
+    Grid->SetCol(0);
     Grid->Loaded();
 }
 
@@ -668,12 +724,13 @@ void TfrmContracts::LookupInterestBand() {
             return;
         }
     }
-    if (Bands.Count() == 0) {
+    if (Bands.Count() == 0)
         ShowErrorFmt(u"Не е зададена лихвена схема за клиент с префернциялен код %d."_s, {Code});
-        return;
-    }
-    double MIR = feM_IR->Value();
-    if (InterestBandPercent(Bands, feSum_c->Value(), MIR)) feM_IR->SetValue(MIR);
+    // An amount outside every band has no rate: the rate of another amount or borrower must not
+    // stay behind, so validation asks for one.
+    double MIR = 0;
+    if (!InterestBandPercent(Bands, feSum_c->Value(), MIR)) MIR = 0;
+    feM_IR->SetValue(MIR);
 }
 
 void TfrmContracts::SumChanged() {
@@ -892,6 +949,34 @@ void TfrmContracts::PrintLabel() {
     const int Row = Grid->Row();
     ShowPrintFailure(
         [&] { PrintItemLabel(LabelTemplatePath(), Grid->Cells(0, Row).trimmed(), Grid->Cells(3, Row)); });
+}
+
+namespace {
+
+// A register opened to add what the contract lacks: beside this window in the main window's
+// area, telling this window when it has saved.
+template <class F>
+void OpenRegister(TfrmContracts* Opener, const QString& Caption, const QString& Table, const QString& Key,
+                  const QString& Name, const QString& Noun) {
+    F* Form = CreateForm<F>(Opener->Owner() ? Opener->Owner() : Opener, TMAccountForm::fsMDIChild);
+    Form->SetFormCaption(Caption);
+    Form->SetTableName(Table);
+    Form->SetKeyField(Key);
+    Form->SetNameField(Name);
+    Form->SetRecordNoun(Noun);
+    Form->SetOpenerHandle(Opener);
+    Form->ShowForm();
+}
+
+} // namespace
+
+void TfrmContracts::NewOwner() {
+    OpenRegister<TfrmOwners>(this, u"Заемополучатели"_s, u"Owners"_s, u"EGN"_s, u"Three_names"_s,
+                             u"заемополучател"_s);
+}
+
+void TfrmContracts::NewItem() {
+    OpenRegister<TfrmItems>(this, u"Вещи"_s, u"Items"_s, u"code_i"_s, u"SN"_s, u"вещ"_s);
 }
 
 bool TfrmContracts::event(QEvent* Event) {

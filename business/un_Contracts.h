@@ -65,7 +65,7 @@ void CalcContractAmountsDue(QObject* Owner, int PrefCode, double Sum, double MIR
 // The interest bands of a preferential code, in key order.
 QString InterestBandsSql(int PrefCode);
 // The monthly percent of the last band (code, from, to, monthly fraction) that holds Sum, both
-// limits included; false, MIR untouched, when none does.
+// limits included; false, MIR untouched, when none does or Sum is not above 0.
 bool InterestBandPercent(const TDelimitedStringList& Bands, double Sum, double& MIR);
 
 // The last day of a term: a contract of 30 days dated the 1st runs to the 30th.
@@ -146,6 +146,8 @@ public:
     QLabel* labTotal;
     QLabel* labPref_code;
     QPushButton* btnPrintContract;
+    QToolButton* btnNewOwner;
+    QToolButton* btnNewItem;
     TFloatEdit* feGramaj;
     QCheckBox* cb_Short_term;
     QPushButton* btnPrintLabel;
@@ -179,6 +181,9 @@ public:
     // Prints the selected saved contract, or its item's label.
     void PrintContract();
     void PrintLabel();
+    // Opens the owners or items register to add a missing one; its save refreshes the lookup.
+    void NewOwner();
+    void NewItem();
 
 protected:
     bool event(QEvent* Event) override;

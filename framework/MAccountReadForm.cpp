@@ -1,5 +1,7 @@
 #include "framework/MAccountReadForm.h"
 
+#include <QApplication>
+
 #include "Components/Filter/FilterEngine.h"
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/GridFuncs.h"
@@ -280,6 +282,10 @@ void TMAccountReadForm::DisableActions() {
 void TMAccountReadForm::EnableControls(bool Enable) {
     if (!Enable) {
         if (!ActionStates.Saved) {
+            // Switching the parameter panel off takes the focus out of the window, and with it
+            // the window's keys; it comes back when the panel does.
+            QWidget* focus = QApplication::focusWidget();
+            FocusBeforeDisable = focus && isAncestorOf(focus) ? focus : nullptr;
             GridEditingSaved = Grid->Options().Contains(goEditing);
             TGridOptions options = Grid->Options();
             options.Exclude(goEditing);
@@ -290,8 +296,12 @@ void TMAccountReadForm::EnableControls(bool Enable) {
         options.Include(goEditing);
         Grid->SetOptions(options);
     }
+    const bool outermost = ActionStates.Saved;
     TMAccountStatusForm::EnableControls(Enable);
     EnableChildControls(pnlParams, Enable);
+    if (Enable && outermost && FocusBeforeDisable && FocusBeforeDisable->isEnabled() &&
+        QApplication::focusWidget() != FocusBeforeDisable)
+        FocusBeforeDisable->setFocus();
 }
 
 bool TMAccountReadForm::KeyPreviewEnter(QWidget* Control) {

@@ -295,6 +295,16 @@ TEST_F(ReadFormTest, EnterInTheLastParameterRunsF8) {
     EXPECT_EQ(StatusText(Form), U("Общо: 5 реда"));
 }
 
+TEST_F(ReadFormTest, AParameterKeepsTheFocusAcrossALoadSoTheKeysGoOnWorking) {
+    AddReceipts();
+    const int shown = Form->Executes;
+    Form->edCustomer->setFocus();
+    QTest::keyClick(Form->edCustomer, Qt::Key_F8);
+    EXPECT_EQ(QApplication::focusWidget(), Form->edCustomer);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8);
+    EXPECT_EQ(Form->Executes, shown + 2);
+}
+
 TEST_F(ReadFormTest, HeaderClicksSortAndMarkTheColumns) {
     AddReceipts();
     PressF8();

@@ -32,6 +32,10 @@
 
 using namespace Qt::StringLiterals;
 
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << S.toStdString();
+}
+
 namespace {
 
 class ContractRoad : public ::testing::Test {

@@ -57,6 +57,8 @@ const TReference References[] = {
     {u"Owners", u"Select docno From Contracts Where EGN = %d Order By docno", u"договори"},
     {u"Owners", u"Select docno From Items_purchases Where EGN = %d Order By docno", u"покупки"},
     {u"Owners", u"Select docno From Items_sales Where EGN = %d Order By docno", u"продажби"},
+    // A contract prints its vehicle's data from the register.
+    {u"MPS", u"Select docno From Contracts Where code_mps = %d Order By docno", u"договори"},
     // A fee's rates are read through the fee; its payments carry the fee's code plus 5.
     {u"Taxes", u"Select code_MIR From Taxes_rates Where code_t = %d Order By code_MIR", u"размери на такси"},
     {u"Taxes", u"Select docno From Incomes Where payment_type = %d + 5 Order By docno",

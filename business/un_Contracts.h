@@ -2,13 +2,23 @@
 // The pledge contract window and the plain functions it rests on: the interest band, the amounts
 // due, the validation of an entry, the statements it queues and the contract list.
 
+#include "business/unQueuedChanges.h"
 #include "core/unitTypes.h"
+#include "framework/MAccountReadForm.h"
 
 #include <QString>
 #include <QStringList>
 
+class QCheckBox;
+class QDateEdit;
+class QLabel;
 class QObject;
+class QPushButton;
 class TDelimitedStringList;
+class TFloatEdit;
+class TLimitedEdit;
+class TListEdit;
+class TRichGrid;
 
 // The figures of a contract as typed: what New validates and queues.
 struct TContractEntry {
@@ -55,7 +65,7 @@ void CalcContractAmountsDue(QObject* Owner, int PrefCode, double Sum, double MIR
 // The interest bands of a preferential code, in key order.
 QString InterestBandsSql(int PrefCode);
 // The monthly percent of the last band (code, from, to, monthly fraction) that holds Sum, both
-// limits included; false, MIR untouched, when none does.
+// limits included; false, MIR untouched, when none does or Sum is not above 0.
 bool InterestBandPercent(const TDelimitedStringList& Bands, double Sum, double& MIR);
 
 // The last day of a term: a contract of 30 days dated the 1st runs to the 30th.
@@ -104,3 +114,93 @@ void PrepareContractListRows(TDelimitedStringList& List);
 // The 21 cells of the grid row of a queued contract.
 QStringList ContractGridCells(const TContractEntry& Entry, const QString& ItemName, const QString& ItemSN,
                               double Total);
+
+// Asks for the manager's password: true when it was typed right; a wrong one is told, a cancel is
+// silent. The password is read again first when its start-up read failed.
+bool AskAdminPassword(QObject* Owner);
+
+// Deletes saved contract DocNo (dated DateText) shown in row Row of Grid, after the manager's
+// password and a question: queues the DELETE and removes the row; then, only after that, offers
+// to book the loan paid out back to the owner's expenses. The contract window and the
+// obligations report use it.
+void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocNo, const QString& DateText,
+                    TQueuedChanges& Changes, TRichGrid* Grid, int Row);
+
+class TfrmContracts : public TMAccountReadForm, public TQueuedChanges {
+    Q_OBJECT
+public:
+    explicit TfrmContracts(QWidget* Owner = nullptr);
+
+    TFloatEdit* feDocNo;
+    TLimitedEdit* edNotes;
+    TListEdit* leItem;
+    QLabel* pnlItem;
+    TListEdit* leOwner;
+    QLabel* pnlOwner;
+    QDateEdit* dtDate_c;
+    TFloatEdit* feSum_c;
+    TFloatEdit* feM_IR;
+    TFloatEdit* feDuration;
+    QDateEdit* dtDate_to;
+    QLabel* pnlSN;
+    QLabel* labTotal;
+    QLabel* labPref_code;
+    QPushButton* btnPrintContract;
+    QToolButton* btnNewOwner;
+    QToolButton* btnNewItem;
+    TFloatEdit* feGramaj;
+    QCheckBox* cb_Short_term;
+    QPushButton* btnPrintLabel;
+    QLabel* lab_Ednokratni_taxi;
+    QLabel* Lab_Dnevni_taksi;
+    QLabel* lab_Dylzhimi_lihvi;
+    TListEdit* code_MPS;
+    QLabel* pnl_Marka;
+    QLabel* pnl_Model;
+    QLabel* pnl_Reg_nomer;
+    QAction* ctrl_F9;
+
+    // Set while one handler changes another control, so that they do not call each other.
+    bool Recalculating = false;
+    // The amounts last computed; New writes them with the contract.
+    double Dylzhimi_lihvi = 0;
+    double Ednokratni_taxi = 0;
+    double Dnevni_taxi = 0;
+
+    bool Init() override;
+    bool Done() override;
+    bool Reset() override;
+    bool Execute() override;
+    bool Add() override;
+    bool Save() override;
+    bool Edit() override;
+    bool Delete() override;
+
+    // Recomputes interest, fees and total from the fields; returns the total.
+    double CalcContractAmountsDue();
+    // Prints the selected saved contract, or its item's label.
+    void PrintContract();
+    void PrintLabel();
+    // Opens the owners or items register to add a missing one; its save refreshes the lookup.
+    void NewOwner();
+    void NewItem();
+
+protected:
+    bool event(QEvent* Event) override;
+
+private:
+    void OwnerChanged();
+    void ItemChanged();
+    void VehicleChanged();
+    void SumChanged();
+    void DurationChanged();
+    void DateToChanged();
+    void DateCChanged();
+    // The monthly percent of the owner's band for the amount.
+    void LookupInterestBand();
+    void SetDateTo(TDateTime Value);
+    int PrefCode() const;
+    TContractEntry CurrentEntry() const;
+    // The selected row's contract number, 0 when the row holds none.
+    qint64 SelectedDocNo() const;
+};

@@ -2,7 +2,7 @@
 // The items register: code, description and item type; the contract window opens it too, to add
 // a missing item, and is told when it has saved.
 
-#include "business/un_Simple_Nomenklatura.h"
+#include "business/RegisterForm.h"
 
 extern const QString ItemsSelectSql;
 extern const QString ItemTypesListSql;
@@ -16,3 +16,34 @@ QString ItemUpdateSql(const QString& TableName, const QString& NameField, const 
 // Rows hold code, description and type name; a description is taken only under the same type.
 QString ValidateItemInput(double Code, const QString& Description, qint64 TypeCode, const QString& TypeName,
                           const TGridRows& Rows);
+
+class QLabel;
+class TFloatEdit;
+class TLimitedEdit;
+class TListEdit;
+
+class TfrmItems : public TRegisterForm {
+    Q_OBJECT
+public:
+    explicit TfrmItems(QWidget* Owner = nullptr);
+
+    TFloatEdit* feShifyr;
+    TLimitedEdit* edNaimenovanie;
+    TListEdit* leType;
+    // The chosen type's name.
+    QLabel* pnlType;
+
+    bool Init() override;
+    bool Reset() override;
+    bool Execute() override;
+
+protected:
+    QString ValidateInput() override;
+    QStringList EntryStatements() override;
+    QStringList EntryRow() override;
+    void EntryAdded(bool WasEditing) override;
+    void RowToEdits(const QStringList& Cells) override;
+    QWidget* KeyEdit() override;
+    QString DeleteStatement(const QString& KeyCell) override;
+    int RefreshKind() const override { return 1; }
+};

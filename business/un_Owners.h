@@ -2,7 +2,7 @@
 // The register of borrowers, keyed by the personal number; the contract window opens it too, to
 // add a missing borrower, and is told when it has saved.
 
-#include "business/un_Simple_Nomenklatura.h"
+#include "business/RegisterForm.h"
 
 class TDelimitedStringList;
 
@@ -38,3 +38,55 @@ QString OwnerUpdateSql(const QString& TableName, const QString& NameField, const
                        const TOwnerEntry& Entry, qint64 Key);
 QString OwnerDeleteSql(const QString& TableName, const QString& KeyField, double EGN);
 QString ValidateOwnerInput(const TOwnerEntry& Entry, const TGridRows& Rows);
+// The entry as its statement stores it: every text trimmed for a new borrower, only the last four
+// for an edited one.
+TOwnerEntry OwnerAsStored(const TOwnerEntry& Entry, bool Editing);
+
+class QGroupBox;
+class QRadioButton;
+class QSpinBox;
+class TFloatEdit;
+class TLimitedEdit;
+
+class TfrmOwners : public TRegisterForm {
+    Q_OBJECT
+public:
+    explicit TfrmOwners(QWidget* Owner = nullptr);
+
+    TFloatEdit* feEGN;
+    TLimitedEdit* edThree_names;
+    TLimitedEdit* edTown;
+    TLimitedEdit* edAddress;
+    TLimitedEdit* edTelephone;
+    TLimitedEdit* edGSM;
+    QGroupBox* rgIs_Male;
+    QRadioButton* rbMale;
+    QRadioButton* rbFemale;
+    QGroupBox* rgIs_Married;
+    QRadioButton* rbMarried;
+    QRadioButton* rbNotMarried;
+    QSpinBox* sePref_code;
+    TLimitedEdit* lk_nomer;
+    TLimitedEdit* lk_izdadena_na;
+    TLimitedEdit* lk_ot_MVR;
+    TLimitedEdit* Current_address;
+
+    // The borrower typed into the edits.
+    TOwnerEntry Entry() const;
+
+    bool Init() override;
+    bool Execute() override;
+
+protected:
+    QString ValidateInput() override;
+    QStringList EntryStatements() override;
+    QStringList EntryRow() override;
+    void EntryAdded(bool WasEditing) override;
+    void RowToEdits(const QStringList& Cells) override;
+    QWidget* KeyEdit() override;
+    QString DeleteStatement(const QString& KeyCell) override;
+    int RefreshKind() const override { return 2; }
+
+private:
+    QList<TLimitedEdit*> TextEdits() const;
+};

@@ -1,27 +1,18 @@
 #include "business/un_Simple_Nomenklatura.h"
 
-#include "core/uDelimitedStrings.h"
+#include "Components/Edits/FloatEdit.h"
+#include "Components/Edits/LimitedEdit.h"
+#include "Components/Grids/RichGrid.h"
 #include "core/unDatabase.h"
 #include "core/unNumbers.h"
 
-#include <cmath>
+#include <QHBoxLayout>
+#include <QLabel>
 
 using namespace Qt::StringLiterals;
 
-qint64 WholeKey(double Value) {
-    return std::llround(Value);
-}
-
 QString SimpleSelectSql(const QString& KeyField, const QString& NameField, const QString& TableName) {
     return Format(u"SELECT %s, %s FROM %s ORDER BY %s"_s, {KeyField, NameField, TableName, KeyField});
-}
-
-QString MaxKeySql(const QString& KeyField, const QString& TableName) {
-    return Format(u"Select max( %s ) from %s"_s, {KeyField, TableName});
-}
-
-qint64 NextKey(const QString& MaxKeyText) {
-    return WholeKey(StrToFloatDot(MaxKeyText, 0)) + 1;
 }
 
 QString SimpleInsertSql(const QString& TableName, qint64 Code, const QString& Name) {
@@ -38,14 +29,6 @@ QString SimpleDeleteSql(const QString& TableName, const QString& KeyField, qint6
     return Format(u"Delete * from %s Where %s = %d"_s, {TableName, KeyField, Code});
 }
 
-QString CodeTakenMessage(const QString& CodeText) {
-    return Format(u"Шифър \"%s\" съществува в таблицата с данни!"_s, {CodeText}) + u"\n\r"_s;
-}
-
-QString NameTakenMessage(const QString& Name) {
-    return Format(u"Наименование \"%s\" съществува в таблицата с данни!"_s, {Name}) + u"\n\r"_s;
-}
-
 QString ValidateSimpleInput(double Code, const QString& Name, const TGridRows& Rows) {
     QString Result;
     if (Code != 0 && !Name.isEmpty()) {
@@ -60,52 +43,76 @@ QString ValidateSimpleInput(double Code, const QString& Name, const TGridRows& R
     return Result;
 }
 
-QString DeleteQuestion(const QString& RecordNoun, const QString& Key, const QString& Name) {
-    return Format(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?"_s, {RecordNoun, Key, Name});
+// ---- the window
+
+TfrmSimple_Nomenklatura::TfrmSimple_Nomenklatura(QWidget* Owner) : TRegisterForm(Owner) {
+    setObjectName(u"frmSimple_Nomenklatura"_s);
+    auto* Layout = new QHBoxLayout(pnlParams);
+    Layout->setContentsMargins(8, 4, 8, 4);
+    feShifyr = new TFloatEdit(pnlParams);
+    feShifyr->setObjectName(u"feShifyr"_s);
+    feShifyr->SetPrecision(0);
+    feShifyr->setFixedWidth(80);
+    edNaimenovanie = new TLimitedEdit(pnlParams);
+    edNaimenovanie->setObjectName(u"edNaimenovanie"_s);
+    edNaimenovanie->setMaxLength(60);
+    edNaimenovanie->setMinimumWidth(300);
+    Layout->addWidget(new QLabel(u"Шифър:"_s, pnlParams));
+    Layout->addWidget(feShifyr);
+    Layout->addSpacing(12);
+    Layout->addWidget(new QLabel(u"Наименование:"_s, pnlParams));
+    Layout->addWidget(edNaimenovanie, 1);
+    Layout->addStretch();
+
+    SetGridColumns({u"Шифър"_s, u"Наименование"_s}, {80, 400});
 }
 
-namespace {
-
-// One kind of document or record that refers to a master-data table.
-struct TReference {
-    const char16_t* Table;  // the master-data table
-    const char16_t* Sql;    // the referring numbers, "%d" the key
-    const char16_t* Plural; // what they are, in the message
-};
-
-const TReference References[] = {
-    {u"Item_types", u"Select code_i From Items Where code_i_t = %d Order By code_i", u"вещи"},
-    {u"Items", u"Select docno From Contracts Where code_i = %d Order By docno", u"договори"},
-    {u"Items", u"Select docno From Items_purchases Where code_i = %d Order By docno", u"покупки"},
-    {u"Owners", u"Select docno From Contracts Where EGN = %d Order By docno", u"договори"},
-    {u"Owners", u"Select docno From Items_purchases Where EGN = %d Order By docno", u"покупки"},
-    {u"Owners", u"Select docno From Items_sales Where EGN = %d Order By docno", u"продажби"},
-};
-
-// At most this many numbers are listed per kind.
-constexpr int ListedNumbers = 10;
-
-} // namespace
-
-QString RecordUseText(QObject* Owner, const QString& TableName, qint64 Key) {
-    QStringList Uses;
-    for (const TReference& Ref : References) {
-        if (TableName.compare(QString::fromUtf16(Ref.Table), Qt::CaseInsensitive) != 0) continue;
-        TDelimitedStringList List;
-        RunQuery(Owner, AdoConnection, Format(QString::fromUtf16(Ref.Sql), {Key}), &List);
-        if (List.Count() == 0) continue;
-        QStringList Numbers;
-        for (int i = 0; i < List.Count() && i < ListedNumbers; ++i)
-            Numbers << List.GetField(i, 0);
-        QString Use = QString::fromUtf16(Ref.Plural) + u" № "_s + Numbers.join(u", "_s);
-        if (List.Count() > ListedNumbers) Use += Format(u" и още %d"_s, {List.Count() - ListedNumbers});
-        Uses << Use;
-    }
-    return Uses.join(u"; "_s);
+bool TfrmSimple_Nomenklatura::Init() {
+    const bool Result = TRegisterForm::Init();
+    edNaimenovanie->SetValidChars(RegisterValidChars);
+    return Result;
 }
 
-QString RecordInUseMessage(const QString& RecordNoun, const QString& Key, const QString& Name,
-                           const QString& Uses) {
-    return Format(u"Записът не може да бъде изтрит: %s \"%s\" - \"%s\" се използва в %s."_s,
-                  {RecordNoun, Key, Name, Uses});
+bool TfrmSimple_Nomenklatura::Reset() {
+    const bool Result = TRegisterForm::Reset();
+    ProposeNextKey(feShifyr);
+    return Result;
+}
+
+bool TfrmSimple_Nomenklatura::Execute() {
+    const bool Result = TRegisterForm::Execute();
+    LoadRows(SimpleSelectSql(KeyField, NameField, TableName));
+    return Result;
+}
+
+QString TfrmSimple_Nomenklatura::ValidateInput() {
+    return ValidateSimpleInput(feShifyr->Value(), edNaimenovanie->text(), GridRows());
+}
+
+QStringList TfrmSimple_Nomenklatura::EntryStatements() {
+    if (EditingRow)
+        return {
+            SimpleUpdateSql(TableName, NameField, edNaimenovanie->text(), KeyField, KeyOfCell(EditingKey))};
+    return {SimpleInsertSql(TableName, WholeKey(feShifyr->Value()), edNaimenovanie->text())};
+}
+
+QStringList TfrmSimple_Nomenklatura::EntryRow() {
+    return {FloatToStrDot(-1, feShifyr->Value()), edNaimenovanie->text()};
+}
+
+void TfrmSimple_Nomenklatura::EntryAdded(bool WasEditing) {
+    if (!WasEditing) feShifyr->SetValue(feShifyr->Value() + 1);
+}
+
+void TfrmSimple_Nomenklatura::RowToEdits(const QStringList& Cells) {
+    feShifyr->SetValue(StrToFloatDot(Cells.value(0), 0));
+    edNaimenovanie->setText(Cells.value(1));
+}
+
+QWidget* TfrmSimple_Nomenklatura::KeyEdit() {
+    return feShifyr;
+}
+
+QString TfrmSimple_Nomenklatura::DeleteStatement(const QString& KeyCell) {
+    return SimpleDeleteSql(TableName, KeyField, KeyOfCell(KeyCell));
 }

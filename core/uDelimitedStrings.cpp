@@ -350,11 +350,11 @@ QString TDelimitedStringList::Get(int Index) const {
     return ReadRecord(FRecords[Index].Text, Index);
 }
 
-void TDelimitedStringList::Put(int Index, const QString& S) {
+void TDelimitedStringList::Put(int Index, QString S) {
     if (FSorted) throw EStringListError(SortedError);
     if (Index < 0 || Index >= GetCount()) RaiseIndexError();
     Changing();
-    FRecords[Index].Text = S;
+    FRecords[Index].Text = std::move(S);
     Changed();
 }
 

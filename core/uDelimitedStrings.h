@@ -71,7 +71,8 @@ public:
     virtual int GetCount() const = 0;
     virtual QString Get(int Index) const = 0;
     QString operator[](int Index) const { return Get(Index); }
-    virtual void Put(int Index, const QString& S) = 0;
+    // Takes S by value so that a caller done with its text can move it in.
+    virtual void Put(int Index, QString S) = 0;
     virtual TObject* GetObject(int Index) const = 0;
     virtual void PutObject(int Index, TObject* Obj) = 0;
     virtual int GetCapacity() const = 0;
@@ -160,7 +161,7 @@ public:
 
     int GetCount() const override { return int(FRecords.size()); }
     QString Get(int Index) const override;
-    void Put(int Index, const QString& S) override;
+    void Put(int Index, QString S) override;
     TObject* GetObject(int Index) const override;
     void PutObject(int Index, TObject* Obj) override;
     int GetCapacity() const override { return int(FRecords.capacity()); }

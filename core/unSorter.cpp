@@ -7,14 +7,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <limits>
-
-namespace {
-
-} // namespace
 
 TSortKeyField MakeSortKeyField(const QString& Text, bool UpperCase) {
     TSortKeyField Field;
@@ -170,15 +167,20 @@ void TBaseSorter::Execute() {
     const int Count = HighIndex - LowIndex + 1;
     const bool UpperCase = TypedKeys && !CaseSensitive;
     std::vector<TSortKeyField> Keys;
+    std::vector<QStringView> Fields;
     int FieldCount = 0;
     for (int I = 0; I < Count; ++I) {
-        const QStringList Key = GetKey(LowIndex + I);
+        Fields.clear();
+        GetKey(LowIndex + I, Fields);
         if (I == 0) {
-            FieldCount = int(Key.size());
+            FieldCount = int(Fields.size());
             Keys.reserve(size_t(Count) * size_t(FieldCount));
         }
-        for (int F = 0; F < FieldCount; ++F)
-            Keys.push_back(MakeSortKeyField(Key.value(F), UpperCase));
+        // Raw data: the fields are not copied, they stay in the item they come from.
+        for (int F = 0; F < FieldCount; ++F) {
+            const QStringView Field = F < int(Fields.size()) ? Fields[size_t(F)] : QStringView();
+            Keys.push_back(MakeSortKeyField(QString::fromRawData(Field.data(), Field.size()), UpperCase));
+        }
     }
 
     std::vector<TSortEntry> Order(size_t(std::max(Count, 0)));
@@ -188,7 +190,8 @@ void TBaseSorter::Execute() {
     }
     const int Direction = Descending ? -1 : 1;
     const auto Compare = [&](const TSortEntry& A, const TSortEntry& B) {
-        if (FieldCount == 0) return 0;
+        // Quicksort meets its pivot item in every partition; that needs no look at the fields.
+        if (FieldCount == 0 || A.Key == B.Key) return 0;
         const TSortKeyField* KA = Keys.data() + size_t(A.Key) * FieldCount;
         const TSortKeyField* KB = Keys.data() + size_t(B.Key) * FieldCount;
         if (A.FirstIsNumber && B.FirstIsNumber) {
@@ -253,14 +256,30 @@ TDelimitedStringsSorter::~TDelimitedStringsSorter() {
     WaitForSorting();
 }
 
-QStringList TDelimitedStringsSorter::GetKey(int Index) {
-    const QString Record = FList->Get(Index);
+void TDelimitedStringsSorter::Execute() {
+    FRecords.clear();
+    FRecords.reserve(size_t(std::max(HighIndex - LowIndex + 1, 0)));
+    FLastColumn = *std::max_element(FKeyColumns->begin(), FKeyColumns->end());
+    TBaseSorter::Execute();
+}
+
+void TDelimitedStringsSorter::GetKey(int Index, std::vector<QStringView>& Fields) {
+    const QStringView Record = FRecords.emplace_back(FList->Get(Index));
+    // Where the pieces up to the last key column end, found in one pass; a piece past the
+    // record's last one is empty, as GetPiece gives it.
     const QChar Delimiter = FList->FieldDelimiter();
-    QStringList Key;
-    Key.reserve(FKeyColumns->size());
-    for (int Column : *FKeyColumns)
-        Key << GetPiece(Record, Delimiter, Column);
-    return Key;
+    FPieceEnds.clear();
+    for (qsizetype I = 0; I < Record.size() && int(FPieceEnds.size()) <= FLastColumn; ++I)
+        if (Record[I] == Delimiter) FPieceEnds.push_back(I);
+    if (int(FPieceEnds.size()) <= FLastColumn) FPieceEnds.push_back(Record.size());
+    for (int Column : *FKeyColumns) {
+        if (Column < 0 || Column >= int(FPieceEnds.size())) {
+            Fields.emplace_back();
+            continue;
+        }
+        const qsizetype Start = Column == 0 ? 0 : FPieceEnds[size_t(Column - 1)] + 1;
+        Fields.push_back(Record.sliced(Start, FPieceEnds[size_t(Column)] - Start));
+    }
 }
 
 void TDelimitedStringsSorter::ExchangeItems(int I, int J) {
@@ -270,13 +289,11 @@ void TDelimitedStringsSorter::ExchangeItems(int I, int J) {
 }
 
 void TDelimitedStringsSorter::MoveItems(const std::vector<int>& Order) {
-    std::vector<QString> Texts(Order.size());
-    for (size_t I = 0; I < Order.size(); ++I)
-        Texts[I] = FList->Get(LowIndex + int(I));
     FList->BeginUpdate();
     for (size_t I = 0; I < Order.size(); ++I)
-        if (Order[I] != int(I)) FList->Put(LowIndex + int(I), Texts[size_t(Order[I])]);
+        if (Order[I] != int(I)) FList->Put(LowIndex + int(I), std::move(FRecords[size_t(Order[I])]));
     FList->EndUpdate();
+    std::vector<QString>().swap(FRecords);
 }
 
 bool TDelimitedStringsSorter::CanStartSorting() {

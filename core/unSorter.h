@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -122,8 +123,9 @@ public:
 
 protected:
     virtual void Execute();
-    // The key fields of item Index, in priority order.
-    virtual QStringList GetKey(int Index) = 0;
+    // The key fields of item Index in priority order, into Fields. Called once for each item of
+    // the range, in order, before MoveItems; the texts must stay valid until MoveItems has run.
+    virtual void GetKey(int Index, std::vector<QStringView>& Fields) = 0;
     virtual void ExchangeItems(int I, int J) = 0;
     virtual bool CanStartSorting() = 0;
     // Puts the items of LowIndex.. into the sorted order: position LowIndex + P receives the item
@@ -168,7 +170,8 @@ public:
     void SetKeyColumns(const QList<int>& Columns) { FKeyColumns = Columns; }
 
 protected:
-    QStringList GetKey(int Index) override;
+    void Execute() override;
+    void GetKey(int Index, std::vector<QStringView>& Fields) override;
     void ExchangeItems(int I, int J) override;
     bool CanStartSorting() override;
     // Rewrites the records in one pass instead of exchanging them pair by pair.
@@ -178,6 +181,11 @@ protected:
 private:
     TDelimitedStrings* FList;
     std::optional<QList<int>> FKeyColumns;
+    // The records of the range, read once by GetKey: the key fields point into them and
+    // MoveItems writes them back in their new order.
+    std::vector<QString> FRecords;
+    int FLastColumn = 0;
+    std::vector<qsizetype> FPieceEnds;
 };
 
 // True for the first field of a totals row: "Сума за филтъра" or a text starting with "¤".

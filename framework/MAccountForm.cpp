@@ -12,6 +12,7 @@
 #include "core/unWait.h"
 #include "framework/Application.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -32,6 +33,7 @@
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -96,6 +98,11 @@ public:
         if (filter) return;
         filter = new TFormKeyFilter(qApp);
         qApp->installEventFilter(filter);
+        // The class library updates the actions of the active window whenever the program goes
+        // idle; the ...Enabled operations of the descendants rely on it.
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, filter, [] {
+            if (TMAccountForm* form = FormOf(QApplication::focusWidget())) form->UpdateActions();
+        });
     }
 
 protected:
@@ -112,6 +119,10 @@ private:
         auto* widget = qobject_cast<QWidget*>(Watched);
         if (!widget) return false;
         const QKeySequence key(static_cast<QKeyEvent*>(Event)->keyCombination());
+        if (widget->window()->windowType() == Qt::Popup) {
+            if (TMAccountForm* form = FormOf(widget->window())) SuspendShortcut(form, key);
+            return false;
+        }
         bool wanted = false;
         if (TMAccountForm* form = FormOf(widget)) wanted = HasEnabledAction(form->actions(), key);
         if (!wanted) {
@@ -123,6 +134,18 @@ private:
         if (!wanted) return false;
         Event->ignore();
         return true;
+    }
+
+    // A drop-down of a form is a window of its own, but Qt lets the form's shortcuts reach into
+    // it: Esc would be the popup's and the form's at once and fire neither, and F8 would run the
+    // form's load. The form's actions give up the key until this key press has been handled.
+    static void SuspendShortcut(TMAccountForm* Form, const QKeySequence& Key) {
+        for (QAction* action : Form->actions()) {
+            const QList<QKeySequence> keys = action->shortcuts();
+            if (!keys.contains(Key)) continue;
+            action->setShortcuts({});
+            QTimer::singleShot(0, action, [action, keys] { action->setShortcuts(keys); });
+        }
     }
 
     static bool EnterKey(QObject* Watched, QKeyEvent* Key) {

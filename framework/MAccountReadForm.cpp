@@ -1,5 +1,7 @@
 #include "framework/MAccountReadForm.h"
 
+#include <QApplication>
+
 #include "Components/Filter/FilterEngine.h"
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/GridFuncs.h"
@@ -239,15 +241,15 @@ bool TMAccountReadForm::Done() {
 
 int TMAccountReadForm::DataRowCount() {
     // Rows of data only: not the blank row an empty load leaves, nor a totals row.
-    int count = 0;
-    for (int r = Grid->FixedRows(); r < Grid->RowCount(); ++r) {
-        if (Grid->HasRowAttributes(r) && Grid->RowAttributes(r)->BackColor() == TotalsRowColor) continue;
-        const QStringList cells = Grid->Rows(r);
-        if (Grid->RowCount() - Grid->FixedRows() == 1 &&
-            std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
-            continue;
-        ++count;
+    const int first = Grid->FixedRows();
+    if (Grid->RowCount() - first == 1) {
+        const QStringList cells = Grid->Rows(first);
+        if (std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
+            return 0;
     }
+    int count = 0;
+    for (int r = first; r < Grid->RowCount(); ++r)
+        if (!Grid->HasRowAttributes(r) || Grid->RowAttributes(r)->BackColor() != TotalsRowColor) ++count;
     return count;
 }
 
@@ -280,6 +282,10 @@ void TMAccountReadForm::DisableActions() {
 void TMAccountReadForm::EnableControls(bool Enable) {
     if (!Enable) {
         if (!ActionStates.Saved) {
+            // Switching the parameter panel off takes the focus out of the window, and with it
+            // the window's keys; it comes back when the panel does.
+            QWidget* focus = QApplication::focusWidget();
+            FocusBeforeDisable = focus && isAncestorOf(focus) ? focus : nullptr;
             GridEditingSaved = Grid->Options().Contains(goEditing);
             TGridOptions options = Grid->Options();
             options.Exclude(goEditing);
@@ -290,8 +296,12 @@ void TMAccountReadForm::EnableControls(bool Enable) {
         options.Include(goEditing);
         Grid->SetOptions(options);
     }
+    const bool outermost = ActionStates.Saved;
     TMAccountStatusForm::EnableControls(Enable);
     EnableChildControls(pnlParams, Enable);
+    if (Enable && outermost && FocusBeforeDisable && FocusBeforeDisable->isEnabled() &&
+        QApplication::focusWidget() != FocusBeforeDisable)
+        FocusBeforeDisable->setFocus();
 }
 
 bool TMAccountReadForm::KeyPreviewEnter(QWidget* Control) {

@@ -52,6 +52,8 @@ public:
     // The header cell under the last left press; (-1, -1) when none.
     QPoint MouseDownCell{-1, -1};
     bool GridEditingSaved = false;
+    // The control that had the focus when the controls were switched off; it gets it back after.
+    QPointer<QWidget> FocusBeforeDisable;
     // Enter in this control of pnlParams runs F8 first.
     QPointer<QWidget> LastParamControl;
     // The filterable fields and the active criteria: entry i holds the criterion of field i

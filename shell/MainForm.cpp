@@ -1,13 +1,21 @@
 #include "shell/MainForm.h"
 
 #include "business/unAdminPassword.h"
+#include "business/un_Contracts.h"
+#include "business/un_Items.h"
+#include "business/un_MPS.h"
+#include "business/un_Owners.h"
+#include "business/un_Simple_Nomenklatura.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
 #include "core/unMessages.h"
+#include "framework/MAccountForm.h"
 
 #include <QActionGroup>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -30,6 +38,41 @@ QString DatabaseFileProblem(const QString& Path) {
     return QString();
 }
 
+namespace {
+
+template <class F> TMAccountReadForm* MakeForm(QWidget* Owner, int Style) {
+    return CreateForm<F>(Owner, Style);
+}
+
+} // namespace
+
+const QList<TMenuCommand>& MenuCommands() {
+    static const QList<TMenuCommand> Commands{
+        // The master-data registers, under a plain menu until the full main menu is built.
+        {QStringLiteral("Регистри"), QStringLiteral("N10"), QStringLiteral("Заемополучатели"),
+         QKeySequence(Qt::CTRL | Qt::Key_Z), &MakeForm<TfrmOwners>, QStringLiteral("Заемополучатели"),
+         QStringLiteral("Owners"), QStringLiteral("EGN"), QStringLiteral("Three_names"),
+         QStringLiteral("заемополучател"), false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("FileNewItem"), QStringLiteral("&Типове вещи"),
+         QKeySequence(Qt::CTRL | Qt::Key_T), &MakeForm<TfrmSimple_Nomenklatura>,
+         QStringLiteral("Типове вещи"), QStringLiteral("Item_types"), QStringLiteral("code_i_t"),
+         QStringLiteral("name_i_t"), QStringLiteral("тип вещ"), false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("FileOpenItem"), QStringLiteral("&Вещи"),
+         QKeySequence(Qt::CTRL | Qt::Key_W), &MakeForm<TfrmItems>, QStringLiteral("Вещи"),
+         QStringLiteral("Items"), QStringLiteral("code_i"), QStringLiteral("SN"), QStringLiteral("вещ"),
+         false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("N_MPS"), QStringLiteral("МПС"),
+         QKeySequence(Qt::CTRL | Qt::Key_M), &MakeForm<Tfrm_MPS>,
+         QStringLiteral("МПС (Моторни превозни средства)"), QStringLiteral("MPS"), QStringLiteral("code_MPS"),
+         QString(), QStringLiteral("МПС"), false, false},
+        {QStringLiteral("&Документи"), QStringLiteral("CutItem"), QStringLiteral("&Договор за залог"),
+         QKeySequence(Qt::CTRL | Qt::Key_D), &MakeForm<TfrmContracts>, QStringLiteral("Договор за залог"),
+         QStringLiteral("Contracts"), QStringLiteral("docno"), QString(), QStringLiteral("договор за злог"),
+         true, true},
+    };
+    return Commands;
+}
+
 TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindow(Parent) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Заложна къща - Лендора"));
@@ -40,6 +83,15 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
     setCentralWidget(FMdiArea);
 
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    QMap<QString, QMenu*> menus;
+    for (const TMenuCommand& command : MenuCommands()) {
+        QMenu*& menu = menus[command.Menu];
+        if (!menu) menu = menuBar()->addMenu(command.Menu);
+        QAction* action = menu->addAction(command.Caption);
+        action->setObjectName(command.Name);
+        action->setShortcut(command.Shortcut);
+        connect(action, &QAction::triggered, this, [this, &command] { OpenCommand(command); });
+    }
     menuWindows = menuBar()->addMenu(QStringLiteral("&Прозорци"));
     menuWindows->setObjectName(QStringLiteral("menuWindows"));
     connect(menuWindows, &QMenu::aboutToShow, this, &TMainForm::FillWindowMenu);
@@ -68,6 +120,31 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
 TMainForm::~TMainForm() {
     if (ApplicationMainWindow() == this) SetApplicationMainWindow(nullptr);
     FreeAdoConnection();
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event) {
+    FMdiArea->closeAllSubWindows();
+    for (const QMdiSubWindow* Window : FMdiArea->subWindowList())
+        if (!Window->isHidden()) {
+            Event->ignore();
+            return;
+        }
+    for (TMAccountForm* Form : findChildren<TMAccountForm*>())
+        Form->RunDone();
+    QMainWindow::closeEvent(Event);
+}
+
+TMAccountReadForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
+    TMAccountReadForm* form = Command.Create(this, TMAccountForm::fsMDIChild);
+    form->SetFormCaption(Command.FormCaption);
+    form->SetTableName(Command.TableName);
+    form->SetKeyField(Command.KeyField);
+    form->SetNameField(Command.NameField);
+    form->SetRecordNoun(Command.RecordNoun);
+    if (Command.PassUserName) form->SetUserName(FUserName);
+    if (Command.Maximised) form->Container()->setWindowState(Qt::WindowMaximized);
+    form->ShowForm();
+    return form;
 }
 
 void TMainForm::FillWindowMenu() {

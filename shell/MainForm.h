@@ -1,11 +1,34 @@
 #pragma once
 // The main window: the MDI parent of every register, document and report window.
 
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 
 class QMdiArea;
 class TAboutBox;
 class QMenu;
+class TMAccountReadForm;
+
+// One command of the main menu: where it stands, the window it opens and the texts that window
+// is handed.
+struct TMenuCommand {
+    QString Menu;    // the menu bar entry it stands under
+    QString Name;    // the action's object name
+    QString Caption; // the menu item
+    QKeySequence Shortcut;
+    TMAccountReadForm* (*Create)(QWidget* Owner, int Style);
+    QString FormCaption;
+    QString TableName;
+    QString KeyField;
+    QString NameField;
+    QString RecordNoun;
+    bool Maximised;
+    bool PassUserName;
+};
+
+// The commands of the main menu, in menu order.
+const QList<TMenuCommand>& MenuCommands();
 
 // What keeps the file at Path from being opened as the program's database, in words for the
 // operator; empty when nothing does. Only reads the file's first bytes.
@@ -30,6 +53,13 @@ public:
     // The one about box, shown by the menu command "&За програмата".
     TAboutBox* AboutBox() const { return FAboutBox; }
     void SetAboutBox(TAboutBox* Box) { FAboutBox = Box; }
+    // Creates the window of Command as a child, hands it its texts and shows it.
+    TMAccountReadForm* OpenCommand(const TMenuCommand& Command);
+
+protected:
+    // Closes the child windows first, each with its own close rules; one that refuses keeps the
+    // program running. Windows still alive then finish their work (placement, last inputs).
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     void FillWindowMenu();

@@ -11,6 +11,10 @@
 
 using namespace Qt::StringLiterals;
 
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << S.toStdString();
+}
+
 namespace {
 
 constexpr int March1 = 45352;  // 01.03.2024
@@ -101,7 +105,7 @@ TEST(ContractAmounts, InterestBandTakesTheLastBandThatHoldsTheAmount) {
     } Cases[] = {
         {100, true, 6},     {500, true, 3},      // the common edge takes the later band
         {2000, true, 3.33}, {1999.99, true, 3},  //
-        {0, true, 6},       {100001, false, -1}, // above every band: the percent stays
+        {0, false, -1},     {100001, false, -1}, // above every band: the percent stays
     };
     for (const Case& C : Cases) {
         double MIR = -1;

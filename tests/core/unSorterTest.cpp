@@ -234,3 +234,58 @@ TEST(Sorter, EndsWithAPermutationWhenTheKeysHaveNoOrder) {
             ASSERT_EQ(Sorted[I], int(I)) << "algorithm " << Algorithm;
     }
 }
+
+TEST(Sorter, ReadsKeyColumnsFromRecordsOfAnyShape) {
+    struct Case {
+        QStringList Records;
+        QList<int> Columns;
+        QStringList Expected;
+    };
+    const Case Cases[] = {
+        // Columns out of order; a missing or empty field is an empty text, before any number.
+        {{"b@x@2", "a@y@10", "c@z@2", "e@@", "d"}, {2, 0}, {"d", "e@@", "b@x@2", "c@z@2", "a@y@10"}},
+        {{"2@b", "1@b", "3@a"}, {1, 1, 0}, {"3@a", "1@b", "2@b"}},
+        {{"b", "a@1"}, {5, 0}, {"a@1", "b"}},
+        {{"a@", "@b"}, {0}, {"@b", "a@"}},
+        {{"@b", "a@"}, {1}, {"a@", "@b"}},
+    };
+    for (const Case& C : Cases) {
+        auto List = Table(C.Records);
+        {
+            TDelimitedStringsSorter Sorter(List.get());
+            Sorter.SetKeyColumns(C.Columns);
+            Sorter.SortRange(0, List->Count() - 1);
+        }
+        EXPECT_EQ(Records(*List), C.Expected) << C.Records.join('|').toStdString();
+    }
+    // A range inside the list leaves the records around it alone.
+    auto List = Table({"z", "c", "a", "b", "0"});
+    {
+        TDelimitedStringsSorter Sorter(List.get());
+        Sorter.SetKeyColumns({0});
+        Sorter.SortRange(1, 3);
+    }
+    EXPECT_EQ(Records(*List), QStringList({"z", "a", "b", "c", "0"}));
+}
+
+TEST(Sorter, TypedKeysFoldCyrillicCaseUnlessCaseSensitive) {
+    const QStringList Unsorted = {"бета", "ВЯРА", "Алфа", "гама"};
+    const QStringList Ordinal = {"Алфа", "ВЯРА", "бета", "гама"};
+    const QStringList Folded = {"Алфа", "бета", "ВЯРА", "гама"};
+    struct Case {
+        bool TypedKeys, CaseSensitive;
+        const QStringList& Expected;
+    };
+    const Case Cases[] = {{false, false, Ordinal}, {true, false, Folded}, {true, true, Ordinal}};
+    for (const Case& C : Cases) {
+        auto List = Table(Unsorted);
+        {
+            TDelimitedStringsSorter Sorter(List.get());
+            Sorter.TypedKeys = C.TypedKeys;
+            Sorter.CaseSensitive = C.CaseSensitive;
+            Sorter.SetKeyColumns({0});
+            Sorter.SortRange(0, List->Count() - 1);
+        }
+        EXPECT_EQ(Records(*List), C.Expected) << C.TypedKeys << C.CaseSensitive;
+    }
+}

@@ -1,5 +1,6 @@
 #include "Components/Grids/StringGrid.h"
 #include "core/unMessages.h"
+#include "core/unRegistry.h"
 #include "core/unWait.h"
 #include "tests/framework/FormHost.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -8,9 +9,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QEventLoop>
+#include <QFrame>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -377,4 +381,76 @@ TEST(MAccountForm, ATopLevelWindowIsNotAnnounced) {
     EXPECT_TRUE(form->isWindow());
     EXPECT_TRUE(host.Notices.isEmpty());
     delete form;
+}
+
+TEST(MAccountForm, AClosedWindowOpensAgainWhereItWasLeft) {
+    TFormHost host;
+    TCountingForm* form = OpenCountingForm(host);
+    form->FreeOnClose = true;
+    const QRect placed(30, 40, 620, 380);
+    form->SubWindow()->setGeometry(placed);
+    form->Close();
+    DeleteLater();
+    TFormPlacement stored;
+    ASSERT_TRUE(LoadFormPlacement("TCountingForm", stored));
+    EXPECT_EQ(QRect(stored.Left, stored.Top, stored.Width, stored.Height), placed);
+
+    TCountingForm* again = OpenCountingForm(host);
+    EXPECT_EQ(again->SubWindow()->geometry(), placed);
+}
+
+TEST(MAccountForm, ShowModalReturnsTheResultItEndsWith) {
+    TFormHost host;
+    auto* form = CreateForm<TCountingForm>(&host, TMAccountForm::fsMDIChild);
+    EXPECT_NE(form->SubWindow(), nullptr);
+    QTimer::singleShot(0, form, [form] { form->SetModalResult(mrOk); });
+    EXPECT_EQ(form->ShowModal(), mrOk);
+    EXPECT_EQ(form->SubWindow(), nullptr) << "a modal window is a window of its own";
+    EXPECT_FALSE(form->isVisible());
+
+    QTimer::singleShot(0, form, [form] { form->Close(); });
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+    delete form;
+}
+
+TEST(MAccountForm, ADropDownKeepsItsKeysFromTheForm) {
+    TFormHost host;
+    TCountingForm* form = OpenCountingForm(host);
+    auto* popup = new QFrame(form->edName, Qt::Popup);
+    auto* edit = new QLineEdit(popup);
+    int cancels = 0;
+    auto* actCancel = new QAction(popup);
+    actCancel->setShortcut(Qt::Key_Escape);
+    actCancel->setShortcutContext(Qt::WindowShortcut);
+    popup->addAction(actCancel);
+    QObject::connect(actCancel, &QAction::triggered, [&] { ++cancels; });
+    popup->resize(100, 50);
+    popup->show();
+    edit->setFocus();
+    QApplication::processEvents();
+
+    PressKey(Qt::Key_Escape);
+    PressKey(Qt::Key_F8);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->Calls.value("Execute"), 0);
+
+    popup->close();
+    QApplication::processEvents();
+    form->edName->setFocus();
+    PressKey(Qt::Key_F8);
+    EXPECT_EQ(form->Calls.value("Execute"), 1) << "the form has its keys back";
+}
+
+TEST(MAccountForm, ActionsFollowTheirEnabledOperationsWhenTheProgramGoesIdle) {
+    TFormHost host;
+    TCountingForm* form = OpenCountingForm(host);
+    form->EnableControls(false);
+    EXPECT_FALSE(form->actSave->isEnabled());
+    form->EnableControls(true);
+    form->actSave->setEnabled(false);
+    QEventLoop idle;
+    QTimer::singleShot(20, &idle, &QEventLoop::quit);
+    idle.exec();
+    EXPECT_TRUE(form->actSave->isEnabled());
 }

@@ -69,6 +69,8 @@ public:
     QLineEdit* edFrom;
     QLineEdit* edCustomer;
     int Executes = 0;
+    bool EditingDuringLoad = false;
+    bool ParamsEnabledDuringLoad = false;
     QString Sql = QStringLiteral("Select docno, date_d, customer_name, sum_o From Incomes Where docno >= %d "
                                  "Order by docno");
 
@@ -82,6 +84,8 @@ public:
 
     bool Execute() override {
         ++Executes;
+        EditingDuringLoad = Grid->Options().Contains(goEditing);
+        ParamsEnabledDuringLoad = edCustomer->isEnabled();
         TDelimitedStringList list;
         if (!RunQuery(this, AdoConnection, Format(Sql, {StrToIntOrZero(edFrom->text())}), &list))
             return false;
@@ -263,6 +267,22 @@ TEST_F(ReadFormTest, AFailedLoadCountsNothingAndLeavesTheWindowUsable) {
     EXPECT_FALSE(TMAccountForm::IsAppBusy());
 }
 
+TEST_F(ReadFormTest, ALoadSwitchesGridEditingAndTheParametersOffForItsTime) {
+    for (const bool editing : {true, false}) {
+        TGridOptions options = Form->Grid->Options();
+        if (editing)
+            options.Include(goEditing);
+        else
+            options.Exclude(goEditing);
+        Form->Grid->SetOptions(options);
+        PressF8();
+        EXPECT_FALSE(Form->EditingDuringLoad);
+        EXPECT_FALSE(Form->ParamsEnabledDuringLoad);
+        EXPECT_EQ(Form->Grid->Options().Contains(goEditing), editing);
+        EXPECT_TRUE(Form->edCustomer->isEnabled());
+    }
+}
+
 TEST_F(ReadFormTest, EnterInTheLastParameterRunsF8) {
     AddReceipts();
     const int shown = Form->Executes;
@@ -273,6 +293,16 @@ TEST_F(ReadFormTest, EnterInTheLastParameterRunsF8) {
     QTest::keyClick(Form->edCustomer, Qt::Key_Return);
     EXPECT_EQ(Form->Executes, shown + 1);
     EXPECT_EQ(StatusText(Form), U("Общо: 5 реда"));
+}
+
+TEST_F(ReadFormTest, AParameterKeepsTheFocusAcrossALoadSoTheKeysGoOnWorking) {
+    AddReceipts();
+    const int shown = Form->Executes;
+    Form->edCustomer->setFocus();
+    QTest::keyClick(Form->edCustomer, Qt::Key_F8);
+    EXPECT_EQ(QApplication::focusWidget(), Form->edCustomer);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8);
+    EXPECT_EQ(Form->Executes, shown + 2);
 }
 
 TEST_F(ReadFormTest, HeaderClicksSortAndMarkTheColumns) {

@@ -1,11 +1,16 @@
 #include "shell/MainForm.h"
 #include "business/unAdminPassword.h"
 #include "core/unDatabase.h"
+#include "framework/MAccountEditForm.h"
+#include "framework/MAccountReadForm.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -93,4 +98,48 @@ TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSuccee
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"x\" WHERE code_va = 12"));
     EXPECT_TRUE(EnsureAdminPassword(&Form));
     EXPECT_EQ(AdminPassword, QStringLiteral("x"));
+}
+
+TEST(MainForm, ClosingAsksEachChildWindowAndStaysOpenWhenOneRefuses) {
+    TTempProgramDir Dir;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    auto* Child = CreateForm<TMAccountEditForm>(&Form, 1);
+    Child->ShowForm();
+    Child->Modified = true;
+
+    Presenter.PlanAnswer(mrCancel); // the unsaved-changes question
+    EXPECT_FALSE(Form.close());
+    EXPECT_EQ(Presenter.Messages().size(), 1);
+    EXPECT_FALSE(Child->SubWindow()->isHidden());
+
+    Presenter.PlanAnswer(mrNo);
+    EXPECT_TRUE(Form.close());
+    EXPECT_EQ(Presenter.Messages().size(), 2);
+}
+
+TEST(MainForm, EveryMenuCommandOpensItsWindowWithItsTexts) {
+    TTempProgramDir Dir;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    Form.resize(1000, 700);
+    for (const TMenuCommand& Command : MenuCommands()) {
+        auto* Action = Form.findChild<QAction*>(Command.Name);
+        ASSERT_NE(Action, nullptr) << Command.Name.toStdString();
+        EXPECT_EQ(Action->shortcut(), Command.Shortcut);
+        Action->trigger();
+        auto* Window = qobject_cast<TMAccountReadForm*>(Form.MdiArea()->subWindowList().last()->widget());
+        ASSERT_NE(Window, nullptr) << Command.Name.toStdString();
+        EXPECT_EQ(Window->FormCaption, Command.FormCaption);
+        EXPECT_EQ(Window->TableName, Command.TableName);
+        EXPECT_EQ(Window->KeyField, Command.KeyField);
+        EXPECT_EQ(Window->NameField, Command.NameField);
+        EXPECT_EQ(Window->RecordNoun, Command.RecordNoun);
+        EXPECT_EQ(Window->Container()->isMaximized(), Command.Maximised);
+        Window->Close();
+        QApplication::processEvents();
+    }
+    EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
 }

@@ -2,11 +2,15 @@
 
 #include "business/unAdminPassword.h"
 #include "business/un_Contracts.h"
+#include "business/un_Interest_rates.h"
 #include "business/un_Items.h"
 #include "business/un_MPS.h"
 #include "business/un_Owners.h"
 #include "business/un_Pogasitelen_plan.h"
 #include "business/un_Simple_Nomenklatura.h"
+#include "business/un_Taxes.h"
+#include "business/un_Taxes_rates.h"
+#include "business/un_Users_passwords.h"
 #include "business/un_Vry6tane_na_ve6ti.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -53,6 +57,12 @@ template <bool Payment> TMAccountReadForm* MakeSettlementForm(QWidget* Owner, in
     return Form;
 }
 
+// The operators register opens only to whoever knows the manager's password, when one is set.
+bool OperatorsAllowed(QWidget* Owner) {
+    if (!EnsureAdminPassword(Owner)) return false;
+    return AdminPassword.isEmpty() || AskAdminPassword(Owner);
+}
+
 } // namespace
 
 const QList<TMenuCommand>& MenuCommands() {
@@ -70,6 +80,22 @@ const QList<TMenuCommand>& MenuCommands() {
          QKeySequence(Qt::CTRL | Qt::Key_W), &MakeForm<TfrmItems>, QStringLiteral("Вещи"),
          QStringLiteral("Items"), QStringLiteral("code_i"), QStringLiteral("SN"), QStringLiteral("вещ"),
          false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("N9"), QStringLiteral("Лихвени схеми"),
+         QKeySequence(Qt::CTRL | Qt::Key_L), &MakeForm<TfrmInterest_rates>, QStringLiteral("Лихвени схеми"),
+         QStringLiteral("Interest_rates"), QStringLiteral("code_mir"), QString(),
+         QStringLiteral("лихвена схема"), false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("Users_passwords"), QStringLiteral("Оператори"),
+         QKeySequence(), &MakeForm<TfrmUsers_passwords>, QStringLiteral("Оператори"),
+         QStringLiteral("Users_passwords"), QStringLiteral("user_name"), QStringLiteral("user_password"),
+         QStringLiteral("оператор"), false, false, &OperatorsAllowed},
+        {QStringLiteral("Регистри"), QStringLiteral("N_Taxes"), QStringLiteral("Такси"),
+         QKeySequence(Qt::CTRL | Qt::Key_K), &MakeForm<TfrmTaxes>, QStringLiteral("Такси"),
+         QStringLiteral("Taxes"), QStringLiteral("code_t"), QStringLiteral("name_t"), QStringLiteral("такса"),
+         false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("N_Taxes_rates"), QStringLiteral("Размер на такси"),
+         QKeySequence(), &MakeForm<TfrmTaxes_rates>, QStringLiteral("Размер на такси"),
+         QStringLiteral("Taxes_rates"), QStringLiteral("code_MIR"), QString(), QStringLiteral("такса"), false,
+         false},
         {QStringLiteral("Регистри"), QStringLiteral("N_MPS"), QStringLiteral("МПС"),
          QKeySequence(Qt::CTRL | Qt::Key_M), &MakeForm<Tfrm_MPS>,
          QStringLiteral("МПС (Моторни превозни средства)"), QStringLiteral("MPS"), QStringLiteral("code_MPS"),
@@ -154,6 +180,7 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 }
 
 TMAccountReadForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
+    if (Command.Allowed && !Command.Allowed(this)) return nullptr;
     TMAccountReadForm* form = Command.Create(this, TMAccountForm::fsMDIChild);
     form->SetFormCaption(Command.FormCaption);
     form->SetTableName(Command.TableName);

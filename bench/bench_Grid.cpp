@@ -6,6 +6,7 @@
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
+#include "bench/BenchTimes.h"
 #include "core/uDelimitedStrings.h"
 
 #include <QApplication>
@@ -109,16 +110,6 @@ BENCHMARK(BM_LoadGridFromList)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillise
 BENCHMARK(BM_PaintTop)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintBottom)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-class TTimesReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration) Times[R.benchmark_name()] = R.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(Runs);
-    }
-    std::map<std::string, double> Times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -136,7 +127,7 @@ int main(int argc, char** argv) {
         added = ResidentMegabytes() - before;
     }
 
-    TTimesReporter Reporter;
+    TTimesReporter Reporter(TTimesReporter::ByFullName);
     benchmark::RunSpecifiedBenchmarks(&Reporter);
     auto& t = Reporter.Times;
     std::printf("Fill of 100,000 rows: %.1f ms (goal <= 500 ms); memory added: %.1f MB (goal <= 150 MB)\n",

@@ -2,6 +2,7 @@
 // sqlite3_step loop that reads the same rows as text; then random field reads on the loaded list.
 // Goal: RunQuery at most 3 times the floor.
 
+#include "bench/BenchTimes.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 
@@ -10,7 +11,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <random>
 #include <sqlite3.h>
 
@@ -92,17 +92,6 @@ BENCHMARK(BM_RunQuery)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareStepLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RandomGetField)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time so the ratio can be printed after the table.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration) Times[R.run_name.function_name] = R.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(Runs);
-    }
-    std::map<std::string, double> Times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -111,7 +100,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     QTemporaryDir Dir;
     FillDatabase(Dir.path() + QLatin1Char('/'));
-    TRatioReporter Reporter;
+    TTimesReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
     const double Query = Reporter.Times["BM_RunQuery"], Floor = Reporter.Times["BM_BareStepLoop"];
     if (Query > 0 && Floor > 0)

@@ -4,6 +4,7 @@
 // Goal: the sorter within 3 times the floor.
 
 #include "Components/Filter/FilterEngine.h"
+#include "bench/BenchTimes.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unSorter.h"
 
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <random>
 
 namespace {
@@ -94,24 +94,13 @@ BENCHMARK(BM_DelimitedStringsSorter)->Unit(benchmark::kMillisecond)->Iterations(
 BENCHMARK(BM_PreExtractedKeysFloor)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_TwoCriterionFilter)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// Keeps each benchmark's time so the ratio can be printed after the table.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration) Times[R.run_name.function_name] = R.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(Runs);
-    }
-    std::map<std::string, double> Times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication App(argc, argv);
     benchmark::Initialize(&argc, argv);
-    TRatioReporter Reporter;
+    TTimesReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
     const double Sorter = Reporter.Times["BM_DelimitedStringsSorter"];
     const double Floor = Reporter.Times["BM_PreExtractedKeysFloor"];

@@ -57,6 +57,12 @@ const TReference References[] = {
     {u"Owners", u"Select docno From Contracts Where EGN = %d Order By docno", u"договори"},
     {u"Owners", u"Select docno From Items_purchases Where EGN = %d Order By docno", u"покупки"},
     {u"Owners", u"Select docno From Items_sales Where EGN = %d Order By docno", u"продажби"},
+    // A contract prints its vehicle's data from the register.
+    {u"MPS", u"Select docno From Contracts Where code_mps = %d Order By docno", u"договори"},
+    // A fee's rates are read through the fee; its payments carry the fee's code plus 5.
+    {u"Taxes", u"Select code_MIR From Taxes_rates Where code_t = %d Order By code_MIR", u"размери на такси"},
+    {u"Taxes", u"Select docno From Incomes Where payment_type = %d + 5 Order By docno",
+     u"приходни касови ордери"},
 };
 
 // At most this many numbers are listed per kind.
@@ -148,7 +154,7 @@ bool TRegisterForm::Edit() {
     const int Row = Grid->Row();
     if (Row < Grid->FixedRows()) return false;
     const QStringList Cells = Grid->Rows(Row);
-    if (KeyOfCell(Cells.value(0)) == 0) return false;
+    if (!IsRecordKey(Cells.value(0))) return false;
     StartEditing(Cells.value(0), KeyEdit());
     ShowEditing(true);
     RowToEdits(Cells);
@@ -162,9 +168,8 @@ bool TRegisterForm::Delete() {
     const int Row = Grid->Row();
     if (Row < Grid->FixedRows()) return false;
     const QStringList Cells = Grid->Rows(Row);
-    const qint64 Key = KeyOfCell(Cells.value(0));
-    if (Key == 0) return false;
-    const QString Uses = RecordUseText(this, TableName, Key);
+    if (!IsRecordKey(Cells.value(0))) return false;
+    const QString Uses = RecordUseText(this, TableName, KeyOfCell(Cells.value(0)));
     if (!Uses.isEmpty()) {
         ShowErrorFmt(RecordInUseMessage(RecordNoun, Cells.value(0), Cells.value(1), Uses));
         return false;

@@ -96,6 +96,10 @@ protected:
     // lParam of the refresh message to the opener: 1 an item, 2 an owner, 0 none is sent.
     virtual int RefreshKind() const { return 0; }
 
+    // Whether a key cell names a stored record, so that Edit and Delete may act on its row: a
+    // non-zero whole number here; registers with a text key say otherwise.
+    virtual bool IsRecordKey(const QString& KeyCell) const { return KeyOfCell(KeyCell) != 0; }
+
     // The key of a key cell; 0 when it is no whole number (an empty row).
     static qint64 KeyOfCell(const QString& KeyCell);
     // One header row of Titles over columns of Widths pixels, no fixed column, the first column in

@@ -66,6 +66,17 @@ void TDelimitedStrings::Changing() {
     if (FUpdateCount == 0 && OnChanging) OnChanging(this);
 }
 
+void TDelimitedStrings::InUpdate(const std::function<void()>& Work) {
+    BeginUpdate();
+    try {
+        Work();
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
 void TDelimitedStrings::BeginUpdate() {
     if (FUpdateCount == 0) SetUpdateState(true);
     ++FUpdateCount;
@@ -113,29 +124,19 @@ void TDelimitedStrings::AddStrings(const TPersistent& Source) {
         if (table->FRecordDelimiter != FRecordDelimiter)
             throw EDifferentDelimiters(
                 QStringLiteral("Adding objects with different delimiters is not supported"));
-        BeginUpdate();
-        try {
+        InUpdate([&] {
             for (int i = 0; i < table->Count(); ++i) {
                 if (FGrid)
                     Add(table->Get(i));
                 else
                     AddObject(table->Get(i), table->GetObject(i));
             }
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        });
     } else if (const auto* list = dynamic_cast<const TStringList*>(&Source)) {
-        BeginUpdate();
-        try {
+        InUpdate([&] {
             for (int i = 0; i < list->Count(); ++i)
                 AddObject(list->Get(i), list->GetObject(i));
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        });
     } else {
         throw EAddStringsFailed(QStringLiteral("AddStrings method failed"));
     }
@@ -195,18 +196,13 @@ void TDelimitedStrings::SetRowFieldCount(int Row, int N) {
 void TDelimitedStrings::SetFieldCount(int N) {
     if (N < 0) RaiseIndexError();
     CheckNotAttached();
-    BeginUpdate();
-    try {
+    InUpdate([&] {
         for (int i = 0; i < GetCount(); ++i) {
             QString record = Get(i);
             SetPieceCount(record, FFieldDelimiter, N);
             Put(i, record);
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 QString TDelimitedStrings::GetTextStr() const {
@@ -284,14 +280,7 @@ void TDelimitedStrings::SetText(const QString& Text) {
 void TDelimitedStrings::LoadFromStream(QIODevice& Stream) {
     CheckNotAttached();
     const QString text = QString::fromUtf8(Stream.readAll());
-    BeginUpdate();
-    try {
-        SetTextStr(text);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    InUpdate([&] { SetTextStr(text); });
 }
 
 void TDelimitedStrings::SaveToStream(QIODevice& Stream) const {
@@ -442,78 +431,32 @@ int TDelimitedStringList::IndexOf(const QString& S) const {
 
 bool TDelimitedStringList::Find(const QString& S, int& Index) const {
     CheckNotAttached();
-    bool found = false;
-    int low = 0, high = GetCount() - 1;
-    while (low <= high) {
-        const int mid = (low + high) / 2;
-        const int c = AnsiCompareText(FRecords[mid].Text, S);
-        if (c < 0) {
-            low = mid + 1;
-        } else {
-            high = mid - 1;
-            if (c == 0) {
-                found = true;
-                if (FDuplicates != dupAccept) low = mid;
-            }
-        }
-    }
-    Index = low;
-    return found;
+    return FindSortedText(FRecords, S, FDuplicates, Index);
 }
 
 void TDelimitedStringList::Sort() {
     CheckNotAttached();
     if (FSorted || GetCount() < 2) return;
     Changing();
-    QuickSort(0, GetCount() - 1);
+    QuickSortText(FRecords, 0, GetCount() - 1);
     Changed();
-}
-
-void TDelimitedStringList::QuickSort(int L, int R) {
-    do {
-        int i = L, j = R;
-        const QString pivot = FRecords[(L + R) / 2].Text;
-        do {
-            while (AnsiCompareText(FRecords[i].Text, pivot) < 0)
-                ++i;
-            while (AnsiCompareText(FRecords[j].Text, pivot) > 0)
-                --j;
-            if (i <= j) {
-                std::swap(FRecords[i], FRecords[j]);
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        if (L < j) QuickSort(L, j);
-        L = i;
-    } while (L < R);
 }
 
 void TDelimitedStringList::Assign(const TPersistent& Source) {
     if (&Source == this) return;
     if (const auto* table = dynamic_cast<const TDelimitedStrings*>(&Source)) {
-        BeginUpdate();
-        try {
+        InUpdate([&] {
             Clear();
             CopySettings(*table);
             for (int i = 0; i < table->Count(); ++i)
                 AddObject(table->Get(i), table->GetObject(i));
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        });
     } else if (const auto* list = dynamic_cast<const TStringList*>(&Source)) {
-        BeginUpdate();
-        try {
+        InUpdate([&] {
             Clear();
             for (int i = 0; i < list->Count(); ++i)
                 AddObject(list->Get(i), list->GetObject(i));
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        });
     }
 }
 

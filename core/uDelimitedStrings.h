@@ -132,6 +132,8 @@ protected:
     bool InSetText() const { return FInSetText; }
     QString ReadRecord(const QString& Record, int Index) const;
     void CopySettings(const TDelimitedStrings& Source);
+    // Runs Work inside one BeginUpdate/EndUpdate bracket, which is closed when Work throws too.
+    void InUpdate(const std::function<void()>& Work);
 
 private:
     void AddParsedRecord(QString Record, int RecordCount, int RecordNo, bool Extra);
@@ -187,12 +189,8 @@ protected:
     void SetUpdateState(bool Updating) override;
 
 private:
-    struct TRecord {
-        QString Text;
-        TObject* Object = nullptr;
-    };
+    using TRecord = TStringItem;
     void InsertRecord(int Index, const QString& S);
-    void QuickSort(int L, int R);
     std::vector<TRecord> FRecords;
     bool FSorted = false;
     TDuplicates FDuplicates = dupIgnore;

@@ -389,6 +389,97 @@ bool RewriteTokens(TTokens& T) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Number literals as parameters. The statements carry their values as literals, so almost every
+// text is new and SQLite would parse and plan each one afresh; a lifted literal lets the text
+// repeat and its prepared statement be reused.
+
+// A number lifted out of a statement, bound in its place with the same storage class.
+struct TLiteral {
+    bool Integer;
+    qint64 Whole;
+    double Real;
+};
+
+// The value of a number literal when binding it is exact: digits that fit in 64 bits (INTEGER),
+// or digits with a point and only zeros after it that fit in a double's 53 bits (REAL, such as
+// the "%f" form 5.000000). Any other literal stays in the text, where SQLite's own conversion of
+// it decides, as before.
+std::optional<TLiteral> ExactLiteral(QStringView Text) {
+    const qsizetype Point = Text.indexOf(u'.');
+    const QStringView Digits = Point < 0 ? Text : Text.left(Point);
+    if (Digits.isEmpty() || !std::all_of(Digits.begin(), Digits.end(), IsDigit)) return std::nullopt;
+    bool Ok = false;
+    const qint64 Whole = Digits.toLongLong(&Ok);
+    if (!Ok) return std::nullopt;
+    if (Point < 0) return TLiteral{true, Whole, 0};
+    const QStringView Fraction = Text.mid(Point + 1);
+    if (!std::all_of(Fraction.begin(), Fraction.end(), [](QChar C) { return C == u'0'; }) ||
+        Whole > (qint64(1) << 53))
+        return std::nullopt;
+    return TLiteral{false, 0, double(Whole)};
+}
+
+// In a SELECT, the number literals that stand right after a comparison ("contract_n = 5",
+// "date_d <= 45658") become "?" and their values go to Literals, in order. Only there: a number
+// elsewhere may be a column position (ORDER BY 1) or decide the type of a select-list item, while
+// an item that holds a comparison is typed by its stored values either way. A comparison with a
+// bound value of the same storage class means the same as with the literal (neither has an
+// affinity or a collation). A statement that holds parameters of its own keeps its literals.
+bool LiftLiterals(TTokens& T, QList<TLiteral>& Literals) {
+    const int First = NextSig(T, -1);
+    if (First >= T.size() || !T[First].Is("SELECT"_L1)) return false;
+    for (const TToken& K : T)
+        if (K.IsPunct("?"_L1) || K.IsPunct(":"_L1) || K.IsPunct("@"_L1)) return false;
+    static constexpr QLatin1StringView Comparisons[] = {"="_L1,  "=="_L1, "<"_L1,  ">"_L1,
+                                                        "<="_L1, ">="_L1, "<>"_L1, "!="_L1};
+    bool Changed = false;
+    for (int I = 0; I < T.size(); ++I) {
+        TToken& K = T[I];
+        if (K.Kind != TTokKind::Number) continue;
+        // A number glued to a name or another number ("0x1F") is left alone.
+        if (I + 1 < T.size() && (T[I + 1].Kind == TTokKind::Word || T[I + 1].Kind == TTokKind::Number))
+            continue;
+        const int P = PrevSig(T, I);
+        if (P < 0 || T[P].Kind != TTokKind::Punct ||
+            std::find(std::begin(Comparisons), std::end(Comparisons), T[P].Text()) == std::end(Comparisons))
+            continue;
+        const std::optional<TLiteral> Value = ExactLiteral(K.Text());
+        if (!Value) continue;
+        Literals.append(*Value);
+        K.Replace(u"?"_s);
+        Changed = true;
+    }
+    return Changed;
+}
+
+// The statement as it runs on SQLite. With Literals, the literals LiftLiterals takes out are
+// "?" in the text and their values are in Literals.
+QString RewriteStatement(const QString& SQL, QList<TLiteral>* Literals) {
+    TTokens T = Tokenize(SQL);
+    bool Changed = RewriteTokens(T);
+    if (Literals) Changed |= LiftLiterals(T, *Literals);
+    const bool Joins = std::any_of(T.cbegin(), T.cend(), [](const TToken& K) { return K.IsPunct("&"_L1); });
+    if (!Changed && !Joins) return SQL;
+    QString Out;
+    Out.reserve(SQL.size() + 16);
+    if (Joins) {
+        EmitRange(T, 0, int(T.size()), Out);
+        return Out;
+    }
+    // Untouched tokens lie side by side in SQL: each run of them goes in as one piece.
+    qsizetype Run = 0;
+    for (const TToken& K : T) {
+        if (!K.Replaced) continue;
+        const qsizetype At = K.Source.data() - SQL.constData();
+        Out += QStringView(SQL).mid(Run, At - Run);
+        Out += K.Replacement;
+        Run = At + K.Source.size();
+    }
+    Out += QStringView(SQL).mid(Run);
+    return Out;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Jet types of result columns.
 
 enum class TJetType { Unknown, Date, Boolean, Long, Double, Text };
@@ -851,14 +942,35 @@ template <class F> void StepAll(sqlite3* Db, sqlite3_stmt* S, const QString& Wri
     }
 }
 
-bool ChangesSchema(const QString& Sql) {
+bool StartsWithWord(const QString& Sql, QLatin1StringView Word) {
     const QStringView First = QStringView(Sql).trimmed();
-    auto Starts = [&](QLatin1StringView Word) {
-        return First.startsWith(Word, Qt::CaseInsensitive) &&
-               (First.size() == Word.size() || !IsWordChar(First[Word.size()]));
-    };
-    return Starts("ALTER"_L1) || Starts("CREATE"_L1) || Starts("DROP"_L1);
+    return First.startsWith(Word, Qt::CaseInsensitive) &&
+           (First.size() == Word.size() || !IsWordChar(First[Word.size()]));
 }
+
+bool ChangesSchema(const QString& Sql) {
+    return StartsWithWord(Sql, "ALTER"_L1) || StartsWithWord(Sql, "CREATE"_L1) ||
+           StartsWithWord(Sql, "DROP"_L1);
+}
+
+// A prepared SELECT kept for reuse, with the Jet types of its result columns once known.
+struct TCachedStatement {
+    QString Sql; // as prepared: rewritten, lifted literals as "?"
+    sqlite3_stmt* Handle = nullptr;
+    QList<TJetType> Types;
+};
+
+// Puts a used statement back in its first state, whichever way its run ended.
+class TResetOnExit {
+public:
+    explicit TResetOnExit(sqlite3_stmt* S) : FHandle(S) {}
+    ~TResetOnExit() { sqlite3_reset(FHandle); }
+    TResetOnExit(const TResetOnExit&) = delete;
+    TResetOnExit& operator=(const TResetOnExit&) = delete;
+
+private:
+    sqlite3_stmt* FHandle;
+};
 
 } // namespace
 
@@ -870,10 +982,19 @@ struct TAdoConnection::TState {
     TCatalog Catalog;
     TTransaction* Transaction = nullptr;
 
+    // Prepared SELECTs, the most recently used first. They are planned for the schema and typed
+    // by the catalog they were made with, so a new catalog drops them.
+    QList<TCachedStatement> Statements;
+    static constexpr int MaxStatements = 32;
+
     void Open();
     void LoadCatalog();
     void CloseDb();
-    // Runs SQL as written by the caller; OnRow(statement, rewritten text) per row.
+    void ForgetStatements();
+    // The prepared statement for the rewritten Sql, made on first use; it is Statements.first().
+    TCachedStatement& CachedStatement(const QString& Sql, const QString& Written);
+    // Runs SQL as written by the caller; OnRow(statement, rewritten text, column types) per row.
+    // The column types start empty for each statement and are kept with a reused one.
     template <class F> void Run(const QString& SQL, F&& OnRow);
 };
 
@@ -899,6 +1020,7 @@ void TAdoConnection::TState::Open() {
 }
 
 void TAdoConnection::TState::LoadCatalog() {
+    ForgetStatements();
     TCatalog Fresh;
     TStatement S;
     const QString Sql =
@@ -916,11 +1038,36 @@ void TAdoConnection::TState::LoadCatalog() {
 
 void TAdoConnection::TState::CloseDb() {
     if (!Db) return;
+    ForgetStatements();
     while (sqlite3_stmt* S = sqlite3_next_stmt(Db, nullptr))
         sqlite3_finalize(S);
     sqlite3_close(Db);
     Db = nullptr;
     Catalog.clear();
+}
+
+void TAdoConnection::TState::ForgetStatements() {
+    for (const TCachedStatement& C : Statements)
+        sqlite3_finalize(C.Handle);
+    Statements.clear();
+}
+
+TCachedStatement& TAdoConnection::TState::CachedStatement(const QString& Sql, const QString& Written) {
+    for (int I = 0; I < Statements.size(); ++I) {
+        if (Statements[I].Sql == Sql) {
+            Statements.move(I, 0);
+            return Statements.first();
+        }
+    }
+    TStatement S;
+    Prepare(Db, Sql, Written, S);
+    if (Statements.size() == MaxStatements) {
+        sqlite3_finalize(Statements.last().Handle);
+        Statements.removeLast();
+    }
+    Statements.prepend({Sql, S.Get(), {}});
+    *S.Out() = nullptr; // the cache owns it now
+    return Statements.first();
 }
 
 template <class F> void TAdoConnection::TState::Run(const QString& SQL, F&& OnRow) {
@@ -929,10 +1076,25 @@ template <class F> void TAdoConnection::TState::Run(const QString& SQL, F&& OnRo
     } catch (const EDatabaseError& E) {
         throw EDatabaseError(E.Message(), SQL);
     }
-    const QString Sql = JetToSqlite(SQL);
+    QList<TLiteral> Literals;
+    const QString Sql = RewriteStatement(SQL, &Literals);
+    if (StartsWithWord(Sql, "SELECT"_L1)) {
+        TCachedStatement& C = CachedStatement(Sql, SQL);
+        TResetOnExit Reset(C.Handle);
+        for (int I = 0; I < Literals.size(); ++I) {
+            const TLiteral& L = Literals[I];
+            if (L.Integer)
+                sqlite3_bind_int64(C.Handle, I + 1, L.Whole);
+            else
+                sqlite3_bind_double(C.Handle, I + 1, L.Real);
+        }
+        StepAll(Db, C.Handle, SQL, [&] { OnRow(C.Handle, C.Sql, C.Types); });
+        return;
+    }
     TStatement S;
     Prepare(Db, Sql, SQL, S);
-    StepAll(Db, S.Get(), SQL, [&] { OnRow(S.Get(), Sql); });
+    QList<TJetType> Types;
+    StepAll(Db, S.Get(), SQL, [&] { OnRow(S.Get(), Sql, Types); });
     if (ChangesSchema(Sql)) LoadCatalog();
 }
 
@@ -1027,19 +1189,7 @@ QString SqlText(const QString& Value) {
 }
 
 QString JetToSqlite(const QString& SQL) {
-    TTokens T = Tokenize(SQL);
-    const bool Changed = RewriteTokens(T);
-    const bool Joins = std::any_of(T.cbegin(), T.cend(), [](const TToken& K) { return K.IsPunct("&"_L1); });
-    if (!Changed && !Joins) return SQL;
-    QString Out;
-    Out.reserve(SQL.size() + 16);
-    if (Joins) {
-        EmitRange(T, 0, int(T.size()), Out);
-    } else {
-        for (const TToken& K : T)
-            Out += K.Text();
-    }
-    return Out;
+    return RewriteStatement(SQL, nullptr);
 }
 
 namespace {
@@ -1056,13 +1206,11 @@ bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TD
     if (SQL.isEmpty()) return true;
     try {
         TAdoConnection::TState& State = StateOf(Connection, SQL);
-        QList<TJetType> Types;
-        bool Typed = false;
         QStringDecoder Utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         qsizetype LastLength = 0;
-        State.Run(SQL, [&](sqlite3_stmt* S, const QString& Sql) {
+        State.Run(SQL, [&](sqlite3_stmt* S, const QString& Sql, QList<TJetType>& Types) {
             const int Count = sqlite3_column_count(S);
-            if (!Typed) {
+            if (Types.isEmpty()) {
                 const QList<TJetType> Items = SelectListTypes(Sql, State.Catalog);
                 for (int I = 0; I < Count; ++I) {
                     if (sqlite3_column_table_name(S, I) && sqlite3_column_origin_name(S, I)) {
@@ -1072,7 +1220,6 @@ bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TD
                         Types << (I < Items.size() ? Items[I] : TJetType::Unknown);
                     }
                 }
-                Typed = true;
             }
             QString Row;
             Row.reserve(LastLength + 16);
@@ -1103,7 +1250,7 @@ void ShowDatabaseError(const QString& Message, const QString& SQL) {
 
 bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL) {
     try {
-        StateOf(Connection, SQL).Run(SQL, [](sqlite3_stmt*, const QString&) {});
+        StateOf(Connection, SQL).Run(SQL, [](auto&&...) {});
         return true;
     } catch (const Exception& E) {
         ShowDatabaseError(E.Message(), SQL);
@@ -1116,7 +1263,7 @@ bool RunPendingSql(QObject* Owner, QStringList& List) {
     try {
         TTransaction Transaction(AdoConnection);
         for (const QString& SQL : List)
-            StateOf(AdoConnection, SQL).Run(SQL, [](sqlite3_stmt*, const QString&) {});
+            StateOf(AdoConnection, SQL).Run(SQL, [](auto&&...) {});
         Transaction.Commit();
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
@@ -1130,7 +1277,7 @@ TTransaction::TTransaction(TAdoConnection* Connection) : FConnection(nullptr) {
     const QString Begin = u"BEGIN IMMEDIATE"_s;
     TAdoConnection::TState& State = StateOf(Connection, Begin);
     if (State.Transaction) throw EDatabaseError(u"A transaction is already open"_s, Begin);
-    State.Run(Begin, [](sqlite3_stmt*, const QString&) {});
+    State.Run(Begin, [](auto&&...) {});
     State.Transaction = this;
     FConnection = Connection;
 }
@@ -1153,7 +1300,7 @@ void TTransaction::Commit() {
     const QString Statement = u"COMMIT"_s;
     if (!FConnection) throw EDatabaseError(u"The transaction has ended"_s, Statement);
     TAdoConnection::TState& State = FConnection->State();
-    State.Run(Statement, [](sqlite3_stmt*, const QString&) {});
+    State.Run(Statement, [](auto&&...) {});
     State.Transaction = nullptr;
     FConnection = nullptr;
 }

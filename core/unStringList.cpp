@@ -23,6 +23,49 @@ void TPersistent::Assign(const TPersistent&) {
     throw EConvertError(QStringLiteral("Cannot assign"));
 }
 
+// ---- sorted lists of texts
+
+bool FindSortedText(const std::vector<TStringItem>& Items, const QString& S, TDuplicates Duplicates,
+                    int& Index) {
+    bool found = false;
+    int low = 0, high = int(Items.size()) - 1;
+    while (low <= high) {
+        const int mid = (low + high) / 2;
+        const int c = AnsiCompareText(Items[mid].Text, S);
+        if (c < 0) {
+            low = mid + 1;
+        } else {
+            high = mid - 1;
+            if (c == 0) {
+                found = true;
+                if (Duplicates != dupAccept) low = mid;
+            }
+        }
+    }
+    Index = low;
+    return found;
+}
+
+void QuickSortText(std::vector<TStringItem>& Items, int L, int R) {
+    do {
+        int i = L, j = R;
+        const QString pivot = Items[(L + R) / 2].Text;
+        do {
+            while (AnsiCompareText(Items[i].Text, pivot) < 0)
+                ++i;
+            while (AnsiCompareText(Items[j].Text, pivot) > 0)
+                --j;
+            if (i <= j) {
+                std::swap(Items[i], Items[j]);
+                ++i;
+                --j;
+            }
+        } while (i <= j);
+        if (L < j) QuickSortText(Items, L, j);
+        L = i;
+    } while (L < R);
+}
+
 // ---- TStringList
 
 TStringList::~TStringList() = default;
@@ -166,47 +209,11 @@ void TStringList::SetSorted(bool Value) {
 }
 
 bool TStringList::Find(const QString& S, int& Index) const {
-    bool found = false;
-    int low = 0, high = Count() - 1;
-    while (low <= high) {
-        const int mid = (low + high) / 2;
-        const int c = AnsiCompareText(FItems[mid].Text, S);
-        if (c < 0) {
-            low = mid + 1;
-        } else {
-            high = mid - 1;
-            if (c == 0) {
-                found = true;
-                if (FDuplicates != dupAccept) low = mid;
-            }
-        }
-    }
-    Index = low;
-    return found;
+    return FindSortedText(FItems, S, FDuplicates, Index);
 }
 
 void TStringList::Sort() {
-    if (!FSorted && Count() > 1) QuickSort(0, Count() - 1);
-}
-
-void TStringList::QuickSort(int L, int R) {
-    do {
-        int i = L, j = R;
-        const QString pivot = FItems[(L + R) / 2].Text;
-        do {
-            while (AnsiCompareText(FItems[i].Text, pivot) < 0)
-                ++i;
-            while (AnsiCompareText(FItems[j].Text, pivot) > 0)
-                --j;
-            if (i <= j) {
-                std::swap(FItems[i], FItems[j]);
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        if (L < j) QuickSort(L, j);
-        L = i;
-    } while (L < R);
+    if (!FSorted && Count() > 1) QuickSortText(FItems, 0, Count() - 1);
 }
 
 std::unique_ptr<TPersistent> TStringList::Clone() const {

@@ -28,6 +28,19 @@ public:
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
+// One entry of the string lists: a text with the object carried beside it.
+struct TStringItem {
+    QString Text;
+    TObject* Object = nullptr;
+};
+
+// Binary search of Items sorted by AnsiCompareText: true when S is there; Index is the match
+// (with dupAccept the leftmost one) or the insertion point.
+bool FindSortedText(const std::vector<TStringItem>& Items, const QString& S, TDuplicates Duplicates,
+                    int& Index);
+// Quicksort of Items[L..R] by AnsiCompareText.
+void QuickSortText(std::vector<TStringItem>& Items, int L, int R);
+
 // A list of texts, each with an object pointer beside it. The list does not own the objects.
 // Index errors throw EStringListError ("List index out of bounds").
 class TStringList : public TPersistent {
@@ -76,16 +89,12 @@ public:
     void Assign(const TPersistent& Source) override;
 
 protected:
-    struct TItem {
-        QString Text;
-        TObject* Object = nullptr;
-    };
+    using TItem = TStringItem;
     void CheckIndex(int Index, int Last) const;
     void InsertItem(int Index, const QString& S, TObject* Obj);
     std::vector<TItem> FItems;
 
 private:
-    void QuickSort(int L, int R);
     bool FSorted = false;
     TDuplicates FDuplicates = dupIgnore;
 };

@@ -66,9 +66,12 @@ QString Format(const QString& Fmt, const QList<TVarRec>& Args) {
     };
 
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = Fmt[i];
-        if (c != QLatin1Char('%')) {
-            out += c;
+        if (Fmt[i] != QLatin1Char('%')) {
+            // The text up to the next conversion goes in at once.
+            qsizetype end = Fmt.indexOf(QLatin1Char('%'), i);
+            if (end < 0) end = n;
+            out += QStringView(Fmt).mid(i, end - i);
+            i = end - 1;
             continue;
         }
         ++i;

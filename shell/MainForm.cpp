@@ -2,10 +2,14 @@
 
 #include "business/unAdminPassword.h"
 #include "business/un_Contracts.h"
+#include "business/un_Interest_rates.h"
 #include "business/un_Items.h"
 #include "business/un_MPS.h"
 #include "business/un_Owners.h"
 #include "business/un_Simple_Nomenklatura.h"
+#include "business/un_Taxes.h"
+#include "business/un_Taxes_rates.h"
+#include "business/un_Users_passwords.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
 #include "core/unMessages.h"
@@ -44,6 +48,12 @@ template <class F> TMAccountReadForm* MakeForm(QWidget* Owner, int Style) {
     return CreateForm<F>(Owner, Style);
 }
 
+// The operators register opens only to whoever knows the manager's password, when one is set.
+bool OperatorsAllowed(QWidget* Owner) {
+    if (!EnsureAdminPassword(Owner)) return false;
+    return AdminPassword.isEmpty() || AskAdminPassword(Owner);
+}
+
 } // namespace
 
 const QList<TMenuCommand>& MenuCommands() {
@@ -61,6 +71,22 @@ const QList<TMenuCommand>& MenuCommands() {
          QKeySequence(Qt::CTRL | Qt::Key_W), &MakeForm<TfrmItems>, QStringLiteral("Вещи"),
          QStringLiteral("Items"), QStringLiteral("code_i"), QStringLiteral("SN"), QStringLiteral("вещ"),
          false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("N9"), QStringLiteral("Лихвени схеми"),
+         QKeySequence(Qt::CTRL | Qt::Key_L), &MakeForm<TfrmInterest_rates>, QStringLiteral("Лихвени схеми"),
+         QStringLiteral("Interest_rates"), QStringLiteral("code_mir"), QString(),
+         QStringLiteral("лихвена схема"), false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("Users_passwords"), QStringLiteral("Оператори"),
+         QKeySequence(), &MakeForm<TfrmUsers_passwords>, QStringLiteral("Оператори"),
+         QStringLiteral("Users_passwords"), QStringLiteral("user_name"), QStringLiteral("user_password"),
+         QStringLiteral("оператор"), false, false, &OperatorsAllowed},
+        {QStringLiteral("Регистри"), QStringLiteral("N_Taxes"), QStringLiteral("Такси"),
+         QKeySequence(Qt::CTRL | Qt::Key_K), &MakeForm<TfrmTaxes>, QStringLiteral("Такси"),
+         QStringLiteral("Taxes"), QStringLiteral("code_t"), QStringLiteral("name_t"), QStringLiteral("такса"),
+         false, false},
+        {QStringLiteral("Регистри"), QStringLiteral("N_Taxes_rates"), QStringLiteral("Размер на такси"),
+         QKeySequence(), &MakeForm<TfrmTaxes_rates>, QStringLiteral("Размер на такси"),
+         QStringLiteral("Taxes_rates"), QStringLiteral("code_MIR"), QString(), QStringLiteral("такса"), false,
+         false},
         {QStringLiteral("Регистри"), QStringLiteral("N_MPS"), QStringLiteral("МПС"),
          QKeySequence(Qt::CTRL | Qt::Key_M), &MakeForm<Tfrm_MPS>,
          QStringLiteral("МПС (Моторни превозни средства)"), QStringLiteral("MPS"), QStringLiteral("code_MPS"),
@@ -135,6 +161,7 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 }
 
 TMAccountReadForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
+    if (Command.Allowed && !Command.Allowed(this)) return nullptr;
     TMAccountReadForm* form = Command.Create(this, TMAccountForm::fsMDIChild);
     form->SetFormCaption(Command.FormCaption);
     form->SetTableName(Command.TableName);

@@ -25,6 +25,8 @@ struct TMenuCommand {
     QString RecordNoun;
     bool Maximised;
     bool PassUserName;
+    // Asked before the window opens; false keeps it closed. None: the window opens at once.
+    bool (*Allowed)(QWidget* Owner) = nullptr;
 };
 
 // The commands of the main menu, in menu order.
@@ -53,7 +55,8 @@ public:
     // The one about box, shown by the menu command "&За програмата".
     TAboutBox* AboutBox() const { return FAboutBox; }
     void SetAboutBox(TAboutBox* Box) { FAboutBox = Box; }
-    // Creates the window of Command as a child, hands it its texts and shows it.
+    // Creates the window of Command as a child, hands it its texts and shows it; null when the
+    // command's guard keeps it closed.
     TMAccountReadForm* OpenCommand(const TMenuCommand& Command);
 
 protected:

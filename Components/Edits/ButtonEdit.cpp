@@ -22,9 +22,9 @@ std::function<void()>& BeepHandler() {
 constexpr int ButtonWidth = 15;
 constexpr int ButtonHeight = 17;
 
-// The character a key press types, as the edit's key-press handling sees it; none for keys that
-// type nothing.
-QChar TypedChar(const QKeyEvent* Event) {
+// The character a key press types, as the edit's key-press handling sees it (Backspace and
+// Delete included); none for keys that type nothing.
+QChar KeyPressChar(const QKeyEvent* Event) {
     if (Event->key() == Qt::Key_Backspace) return QChar('\b');
     if (Event->key() == Qt::Key_Delete) return QChar(0x7F);
     if (Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return QChar();
@@ -39,6 +39,13 @@ bool IsEditingShortcut(QKeyEvent* Event) {
 }
 
 } // namespace
+
+QChar TypedChar(const QKeyEvent* Event) {
+    if (Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return QChar();
+    const QString Text = Event->text();
+    if (Text.size() != 1 || !Text.at(0).isPrint()) return QChar();
+    return Text.at(0);
+}
 
 void ErrorBeep() {
     if (BeepHandler())
@@ -175,7 +182,7 @@ void TCustomButtonEdit::keyPressEvent(QKeyEvent* Event) {
         Event->accept();
         return;
     }
-    QChar Key = TypedChar(Event);
+    QChar Key = KeyPressChar(Event);
     if (!Key.isNull()) {
         KeyPress(Key);
         if (Key.isNull()) {

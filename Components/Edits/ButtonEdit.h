@@ -13,6 +13,7 @@
 #include <functional>
 
 class QAction;
+class QKeyEvent;
 class QMenu;
 class QToolBar;
 class QToolButton;
@@ -25,6 +26,10 @@ using TControlEvent = std::function<void(QWidget* Sender)>;
 // beeps that way) and returns the handler it replaced; an empty handler restores the platform's.
 void ErrorBeep();
 std::function<void()> SetBeepHandler(std::function<void()> Handler);
+
+// The one printable character a key press types; none for keys that type nothing (arrows,
+// Ctrl+V, ...). The edits that filter what is typed test this character.
+QChar TypedChar(const QKeyEvent* Event);
 
 // Up and down arrows stacked in one narrow button; holding an arrow repeats it.
 class TSpinButton : public QWidget {

@@ -9,17 +9,6 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 
-namespace {
-
-QChar TypedChar(const QKeyEvent* Event) {
-    if (Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return QChar();
-    const QString Text = Event->text();
-    if (Text.size() != 1 || !Text.at(0).isPrint()) return QChar();
-    return Text.at(0);
-}
-
-} // namespace
-
 void TFloatEditNegativeAttrs::SetMarkNegative(bool Value) {
     if (FMarkNegative == Value) return;
     FMarkNegative = Value;

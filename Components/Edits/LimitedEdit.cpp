@@ -18,14 +18,6 @@ void AddRange(std::bitset<256>& Set, int From, int To) {
         Set.set(c);
 }
 
-// The character typed by a key press; none for keys that type nothing (arrows, Ctrl+V, ...).
-QChar TypedChar(const QKeyEvent* Event) {
-    if (Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return QChar();
-    const QString Text = Event->text();
-    if (Text.size() != 1 || !Text.at(0).isPrint()) return QChar();
-    return Text.at(0);
-}
-
 } // namespace
 
 int CharToCp1251(QChar Ch) {

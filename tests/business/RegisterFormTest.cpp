@@ -29,7 +29,7 @@ TEST(RegisterForm, RecordsThatDocumentsReferToAreNamedWithTheirNumbers) {
         u"Insert into Items values ( 9, \"Лъжица\", 2 )"_s,
         u"Insert into Owners values ( 8001011234, \"Иван\", \"\", \"\", \"\", \"\", True, False, 1, \"1\", "
         u"\"2\", \"3\", \"\")"_s,
-        u"Insert into Contracts (docno, code_i, EGN) values ( 12, 5, 8001011234 )"_s,
+        u"Insert into Contracts (docno, code_i, EGN, code_mps) values ( 12, 5, 8001011234, 1 )"_s,
         u"Insert into Contracts (docno, code_i, EGN) values ( 4, 5, 8001011234 )"_s,
         u"Insert into Items_purchases (docno, code_i, EGN) values ( 7, 3, 8001011234 )"_s,
         u"Insert into Items_sales (docno, EGN) values ( 2, 8001011234 )"_s,
@@ -50,8 +50,10 @@ TEST(RegisterForm, RecordsThatDocumentsReferToAreNamedWithTheirNumbers) {
         {u"Items"_s, 9, u""_s},
         {u"Owners"_s, 8001011234, u"договори № 4, 12; покупки № 7; продажби № 2"_s},
         {u"Owners"_s, 1, u""_s},
+        {u"MPS"_s, 1, u"договори № 12"_s},
+        {u"MPS"_s, 2, u""_s},
         // Tables no document refers to are never checked.
-        {u"MPS"_s, 1, u""_s},
+        {u"Interest_rates"_s, 1, u""_s},
     };
     for (const Case& C : Cases)
         EXPECT_EQ(RecordUseText(nullptr, C.Table, C.Key), C.Expected)

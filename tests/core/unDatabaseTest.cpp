@@ -379,6 +379,86 @@ TEST_F(DatabaseTest, SchemaRepairAddsShortTermOnceThenReportsTheDuplicate) {
     EXPECT_TRUE(Presenter.Messages()[0].Text.contains(u"duplicate column name: short_term"_s));
 }
 
+// Statements of one shape share a prepared statement, the numbers they compare with bound anew.
+TEST_F(DatabaseTest, ReusedStatementsTakeEachCallsOwnNumbers) {
+    Seed();
+    ASSERT_TRUE(Exec(u"Update VA Set value_va = \"5\" Where code_va = 1"_s));
+    ASSERT_TRUE(Exec(u"Update VA Set value_va = \"5.0\" Where code_va = 2"_s));
+    struct Case {
+        QString Sql;
+        QString Text;
+    };
+    const Case Cases[] = {
+        {u"Select SN From Items Where code_i = 3"_s, u"Пръстен"_s},
+        {u"Select SN From Items Where code_i = 4"_s, QString()},
+        {u"Select SN From Items Where code_i = 3.000000"_s, u"Пръстен"_s},
+        // A text column compares with the number's own text: 5 is "5", 5.000000 is "5.0".
+        {u"Select code_va From VA Where value_va = 5"_s, u"1"_s},
+        {u"Select code_va From VA Where value_va = 5.000000"_s, u"2"_s},
+        {u"Select docno From Contracts Where gramaj = 2.5"_s, u"7"_s},
+        {u"Select docno From Contracts Where gramaj = 2.50"_s, u"7"_s},
+        {u"Select docno From Contracts Where gramaj > 2.6"_s, QString()},
+        {u"Select date_c, code_i = 3, code_i + 1 From Contracts Where docno = 7"_s, u"21.03.2024@1@4"_s},
+        {u"Select date_c, code_i = 2, code_i + 1 From Contracts Where docno = 7"_s, u"21.03.2024@0@4"_s},
+        // A number after ORDER BY is still a column position.
+        {u"Select code_va, value_va From VA Where code_va <= 2 Order By 2 DESC"_s, u"2@5.0°1@5"_s},
+        {u"Select code_va, value_va From VA Where code_va <= 2 Order By 1 DESC"_s, u"2@5.0°1@5"_s},
+        {u"Select code_va, value_va From VA Where code_va <= 2 Order By 2"_s, u"1@5°2@5.0"_s},
+    };
+    for (int Round = 0; Round < 2; ++Round)
+        for (const Case& C : Cases)
+            EXPECT_EQ(Query(C.Sql), C.Text) << C.Sql.toStdString();
+}
+
+TEST_F(DatabaseTest, ReusedStatementsFollowSchemaChangesAndReopening) {
+    const QString Sql = u"Select * From VA Where code_va = 1"_s;
+    EXPECT_EQ(Query(Sql), u"1@"_s);
+    ASSERT_TRUE(Exec(u"ALTER table VA ADD column flag BIT"_s));
+    EXPECT_EQ(Query(Sql), u"1@@False"_s);
+    AdoConnection->Close();
+    EXPECT_EQ(Query(Sql), u"1@@False"_s);
+    FreeAdoConnection();
+    CreateAdoConnection(nullptr, Dir.Path());
+    EXPECT_EQ(Query(Sql), u"1@@False"_s);
+
+    const QString Made = u"Select a From Made Where a = 1"_s;
+    {
+        TTransaction Transaction;
+        ASSERT_TRUE(Exec(u"CREATE TABLE Made (a DATETIME)"_s));
+        ASSERT_TRUE(Exec(u"Insert into Made values ( 1 )"_s));
+        EXPECT_EQ(Query(Made), u"31.12.1899"_s);
+    }
+    EXPECT_THROW(Query(Made), EDatabaseError);
+    ASSERT_TRUE(Exec(u"CREATE TABLE Made (a INTEGER)"_s));
+    ASSERT_TRUE(Exec(u"Insert into Made values ( 1 )"_s));
+    EXPECT_EQ(Query(Made), u"1"_s);
+}
+
+TEST_F(DatabaseTest, AStatementThatFailedFailsAgainAndHoldsNothing) {
+    // abs() of the smallest integer fails while stepping, here on the second row.
+    const QString Sql =
+        u"Select abs( code_va - 9223372036854775807 - 2 ) From VA Where code_va <= 2 Order By code_va DESC"_s;
+    for (int Round = 0; Round < 2; ++Round) {
+        TDelimitedStringList List;
+        try {
+            RunQuery(nullptr, AdoConnection, Sql, &List);
+            FAIL() << "no error";
+        } catch (const EDatabaseError& E) {
+            EXPECT_EQ(E.Message(), u"integer overflow"_s);
+            EXPECT_EQ(E.Sql(), Sql);
+        }
+        EXPECT_EQ(List.Count(), 0);
+    }
+    EXPECT_THROW(Query(u"Select nothing From VA Where code_va = 1"_s), EDatabaseError);
+    EXPECT_THROW(Query(u"Select nothing From VA Where code_va = 1"_s), EDatabaseError);
+    // The failed read left no statement running: a write commits and a later read sees it.
+    TTransaction Transaction;
+    ASSERT_TRUE(Exec(u"Update VA Set value_va = \"x\" Where code_va = 1"_s));
+    Transaction.Commit();
+    EXPECT_EQ(Query(u"Select value_va From VA Where code_va = 1"_s), u"x"_s);
+    EXPECT_EQ(Query(u"Select abs( code_va - 2 ) From VA Where code_va = 1"_s), u"1"_s);
+}
+
 TEST(DatabaseFile, MissingFileFailsTheFirstStatementAndIsNotCreated) {
     TTempProgramDir Dir(false);
     TScriptedPresenter Presenter;

@@ -143,3 +143,40 @@ TEST(MainForm, EveryMenuCommandOpensItsWindowWithItsTexts) {
     }
     EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
 }
+
+TEST(MainForm, TheOperatorsRegisterOpensOnlyToTheManagersPassword) {
+    TTempProgramDir Dir;
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"Tajna\" WHERE code_va = 12"));
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    auto* Action = Form.findChild<QAction*>(QStringLiteral("Users_passwords"));
+    ASSERT_NE(Action, nullptr);
+
+    Presenter.PlanPassword(std::nullopt); // cancelled
+    Action->trigger();
+    Presenter.PlanPassword(QStringLiteral("tajna")); // the case differs
+    Action->trigger();
+    EXPECT_TRUE(Form.MdiArea()->subWindowList().isEmpty());
+    ASSERT_EQ(Presenter.Passwords().size(), 2);
+    EXPECT_EQ(Presenter.Passwords()[0].Caption, QStringLiteral("Въвеждане на парола"));
+    EXPECT_EQ(Presenter.Passwords()[0].Prompt, QStringLiteral("Въведете парола"));
+    EXPECT_EQ(Presenter.Passwords()[0].PasswordChar, QChar(u'*'));
+    EXPECT_EQ(Presenter.Texts(), QStringList({QStringLiteral("Въведената парола е грешна!")}));
+
+    Presenter.PlanPassword(QStringLiteral("Tajna"));
+    Action->trigger();
+    ASSERT_EQ(Form.MdiArea()->subWindowList().size(), 1);
+    auto* Window = qobject_cast<TMAccountReadForm*>(Form.MdiArea()->subWindowList()[0]->widget());
+    ASSERT_NE(Window, nullptr);
+    EXPECT_EQ(Window->TableName, QStringLiteral("Users_passwords"));
+    Window->Close();
+    QApplication::processEvents();
+
+    // Without a manager's password the register opens at once.
+    AdminPassword.clear();
+    Action->trigger();
+    EXPECT_EQ(Presenter.Passwords().size(), 3);
+    EXPECT_EQ(Form.MdiArea()->subWindowList().size(), 1);
+    EXPECT_EQ(Presenter.PendingAnswers(), 0);
+}

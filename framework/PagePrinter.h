@@ -1,0 +1,295 @@
+#pragma once
+// The program's printers and the page printer. The printers are the CUPS queues, plus a PDF
+// pseudo-printer that writes each job to a file; one of them is the program's current printer,
+// which is not the desktop's default. The page printer records a document page by page in the
+// printer's pixels, shows the pages as a zoomable preview and prints any range of them with
+// copies, collation, a progress dialog and cancel.
+
+#include "core/unitTypes.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QPicture>
+#include <QScrollArea>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QFile;
+class QLabel;
+class QPainter;
+class QPrinter;
+class QProgressBar;
+class QPushButton;
+class QTextStream;
+
+// ---- printers
+
+// The name of the pseudo-printer that prints to PDF files.
+extern const QString PdfPrinterName;
+// The text shown when no printer can be had.
+extern const QString NoPrinterText;
+
+// What a page printer needs to know of a printer, in device pixels.
+struct TDeviceCaps {
+    int DpiX = 0;
+    int DpiY = 0;
+    QSize Physical;  // the whole sheet
+    QPoint Offset;   // where the printable part begins
+    QSize Printable; // the printable part
+};
+TDeviceCaps DeviceCaps(QPrinter& Printer);
+// The sheet in whole millimetres (A4 gives 210 x 297 in portrait).
+QSize PaperSizeMm(QPrinter& Printer);
+
+class TPrinterProvider {
+public:
+    static TPrinterProvider& Instance();
+
+    // The CUPS queues, then the PDF pseudo-printer when it is offered.
+    QStringList Names() const;
+    // -1 when there is no printer at all.
+    int PrinterIndex();
+    // Makes printer Index of Names() current; out of range does nothing.
+    void SetPrinterIndex(int Index);
+    QString PrinterName();
+    // The current printer, made on first use; null when Names() is empty.
+    QPrinter* Printer();
+    bool IsPdf();
+    // Gets the current printer ready for a job called Title: a PDF job gets its file.
+    void PrepareJob(const QString& Title);
+
+    // The PDF pseudo-printer is offered when the workstation value "Print_PDF" is "1", or
+    // when this says so (tests).
+    void SetOfferPdf(bool Value) { FOfferPdf = Value; }
+    // Every PDF job writes this file; empty: the documents folder, job name and time.
+    void SetPdfFileName(const QString& Value) { FPdfFileName = Value; }
+    QString PdfFileName() const { return FPdfFileName; }
+    // Drops the current printer, so the next use starts again from the first one.
+    void Reset();
+
+private:
+    TPrinterProvider() = default;
+    std::unique_ptr<QPrinter> FPrinter;
+    QString FName;
+    bool FOfferPdf = false;
+    QString FPdfFileName;
+};
+
+// ---- the progress dialog of printing
+
+class TPPPrnPrgDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit TPPPrnPrgDlg(QWidget* Parent = nullptr);
+    QLabel* lblStatus;
+    QLabel* lblPageNumber;
+    QProgressBar* ProgBar;
+    QPushButton* btnCancel;
+    // The dialog's client height without its cancel button, at 96 pixels per inch.
+    static constexpr int HeightWithoutCancel = 98;
+    void ShowCancel(bool Value);
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+
+private:
+    friend class TPagePrinter;
+    bool FMayClose = false;
+};
+
+// ---- the page printer
+
+enum TMeasureUnit { muInches, muMillimeters };
+enum TLineSpacing { lsHalfSpace, lsSingleSpace, lsSingleAndAHalf, lsDoubleSpace };
+enum TZoomLocation { zlTopLeft, zlTopCenter, zlCenter, zlSame };
+
+class TPagePaintBox;
+
+class TPagePrinter : public QScrollArea {
+    Q_OBJECT
+public:
+    // Lays pages out for the current printer; without one it works on a PDF layout of its own.
+    explicit TPagePrinter(QWidget* Parent = nullptr);
+    ~TPagePrinter() override;
+
+    QPrinter* Printer() const { return FPrinter; }
+    // Another printer: the margins start again from its unprintable edges.
+    void SetPrinter(QPrinter* Printer);
+
+    TMeasureUnit MeasureUnit() const { return FMeasureUnit; }
+    void SetMeasureUnit(TMeasureUnit Value);
+    // 0 portrait, 1 landscape; also the printer's.
+    int Orientation() const;
+    void SetOrientation(int Value);
+    QString Title() const { return FTitle; }
+    void SetTitle(const QString& Value) { FTitle = Value; }
+    TLineSpacing LineSpacing() const { return FLineSpacing; }
+    void SetLineSpacing(TLineSpacing Value);
+    int TabSize() const { return FTabSize; }
+    void SetTabSize(int Value) { FTabSize = std::max(1, Value); }
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value) { FWordWrap = Value; }
+    // The page font; a size in points is turned into the printer's pixels.
+    QFont PageFont() const { return FFont; }
+    void SetPageFont(const QFont& Value);
+
+    bool ShowMargins() const { return FShowMargins; }
+    void SetShowMargins(bool Value);
+    bool ShowGutter() const { return FShowGutter; }
+    void SetShowGutter(bool Value);
+    int ShadowOffset() const { return FShadowOffset; }
+    void SetShadowOffset(int Value);
+    int ZoomPercent() const { return FZoomPercent; }
+    void SetZoomPercent(int Value);
+    TZoomLocation ZoomLocation() const { return FZoomLocation; }
+    void SetZoomLocation(TZoomLocation Value) { FZoomLocation = Value; }
+    void ZoomToPage();
+    void ZoomToPageWidth();
+    void ZoomToPageHeight();
+    // Counted: repainting waits until every BeginUpdate has its EndUpdate.
+    void BeginUpdate();
+    void EndUpdate();
+
+    int Copies() const { return FCopies; }
+    void SetCopies(int Value) { FCopies = std::max(1, Value); }
+    bool Collate() const { return FCollate; }
+    void SetCollate(bool Value) { FCollate = Value; }
+    // 0 means the first and the last page.
+    int FromPage() const { return FFromPage; }
+    void SetFromPage(int Value);
+    int ToPage() const { return FToPage; }
+    void SetToPage(int Value);
+    bool PrintToFile() const { return FPrintToFile; }
+    void SetPrintToFile(bool Value);
+    QString FileName() const { return FFileName; }
+    void SetFileName(const QString& Value);
+    bool ShowProgress() const { return FShowProgress; }
+    void SetShowProgress(bool Value) { FShowProgress = Value; }
+    bool ShowCancel() const { return FShowCancel; }
+    void SetShowCancel(bool Value) { FShowCancel = Value; }
+    QString ProgressMessage() const { return FProgressMessage; }
+    void SetProgressMessage(const QString& Value) { FProgressMessage = Value; }
+    // Cancelling also throws the printer's job away instead of ending it.
+    bool AbortOnCancel() const { return FAbortOnCancel; }
+    void SetAbortOnCancel(bool Value) { FAbortOnCancel = Value; }
+
+    std::function<void()> OnNewLine;
+    std::function<void()> OnNewPage;
+
+    // ---- the document
+    void BeginDoc();
+    void NewPage();
+    void EndDoc();
+    bool Printing() const { return FRecording; }
+    // The canvas of the page being recorded, in printer pixels from the printable part's
+    // top left corner; null while not recording.
+    QPainter* Canvas() const { return FCanvas.get(); }
+    // The page being recorded or shown.
+    int PageNumber() const { return FPageNumber; }
+    // EPagePrinter unless 1 <= Value <= PageCount (no page shown without pages).
+    void SetPageNumber(int Value);
+    int PageCount() const { return int(FPages.size()); }
+    const QPicture& Page(int Number) const { return *FPages[size_t(Number - 1)]; }
+    // Replays page Number on Painter, whose device has DeviceDpiX by DeviceDpiY pixels per inch.
+    void DrawPage(QPainter& Painter, int Number, int DeviceDpiX, int DeviceDpiY) const;
+
+    // ---- text
+    void Write(const QString& Text);
+    void NewLine();
+    void WriteLine(const QString& Text);
+    int LineHeight() const { return FLineHeight; }
+    int LineCount() const { return FLineCount; }
+    QPoint TextCursor() const { return {FCursorX, FCursorY}; }
+
+    // ---- measures in MeasureUnit
+    int UnitsToPixelsX(double Value) const;
+    int UnitsToPixelsY(double Value) const;
+    double MarginTop() const { return FMargins[0]; }
+    double MarginBottom() const { return FMargins[1]; }
+    double MarginLeft() const { return FMargins[2]; }
+    double MarginRight() const { return FMargins[3]; }
+    void SetMarginTop(double Value);
+    void SetMarginBottom(double Value);
+    void SetMarginLeft(double Value);
+    void SetMarginRight(double Value);
+    // The four margins back on the printer's unprintable edges.
+    void ResetMargins();
+    double PageWidth() const;
+    double PageHeight() const;
+    double GutterLeft() const;
+    double GutterTop() const;
+    double GutterRight() const;
+    double GutterBottom() const;
+    // Inside the margins.
+    double PrintableWidth() const;
+    double PrintableHeight() const;
+    // The part inside the margins in printer pixels, from the device's printable origin.
+    QRect PrintableRect() const;
+    const TDeviceCaps& Caps() const { return FCaps; }
+
+    // ---- printing
+    // Prints FromPage..ToPage; true unless the printer failed. Cancelling throws ECancelPrinting.
+    bool Print();
+    // What the cancel button does.
+    void CancelPrinting() { FCancel = true; }
+    TPPPrnPrgDlg* ProgressDialog() const { return FProgress; }
+
+private:
+    friend class TPagePaintBox;
+    void ReadCaps();
+    void CheckNotRecording(const char* What) const;
+    void SetMargin(int Index, double Value, const char* Name);
+    double PixelsToUnitsX(double Pixels) const;
+    double PixelsToUnitsY(double Pixels) const;
+    void StartPage();
+    void FinishPage();
+    void UpdateLineHeight();
+    void Relayout();
+    void PrintOnePage(QPainter& Painter, int Number, bool Last, int Done, int Total, int From, int To);
+    // Screen pixels per printer pixel at the current zoom.
+    double ScaleX() const;
+    double ScaleY() const;
+
+    QPrinter* FPrinter = nullptr;
+    std::unique_ptr<QPrinter> FOwnPrinter;
+    TDeviceCaps FCaps;
+    TMeasureUnit FMeasureUnit = muInches;
+    double FMargins[4] = {0, 0, 0, 0}; // top, bottom, left, right
+    QString FTitle;
+    TLineSpacing FLineSpacing = lsSingleSpace;
+    int FTabSize = 8;
+    bool FWordWrap = true;
+    QFont FFont;
+    bool FShowMargins = true;
+    bool FShowGutter = false;
+    int FShadowOffset = 5;
+    int FZoomPercent = 25;
+    TZoomLocation FZoomLocation = zlTopLeft;
+    int FUpdateCount = 0;
+    int FCopies = 1;
+    bool FCollate = true;
+    int FFromPage = 0;
+    int FToPage = 0;
+    bool FPrintToFile = false;
+    QString FFileName;
+    bool FShowProgress = true;
+    bool FShowCancel = true;
+    QString FProgressMessage;
+    bool FAbortOnCancel = true;
+
+    std::vector<std::unique_ptr<QPicture>> FPages;
+    std::unique_ptr<QPainter> FCanvas;
+    std::unique_ptr<QFile> FTextFile;
+    std::unique_ptr<QTextStream> FTextOut;
+    bool FRecording = false;
+    int FPageNumber = 0;
+    int FCursorX = 0;
+    int FCursorY = 0;
+    int FLineHeight = 0;
+    int FLineCount = 0;
+    bool FCancel = false;
+    TPPPrnPrgDlg* FProgress = nullptr;
+    TPagePaintBox* FPaintBox;
+};

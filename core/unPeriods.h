@@ -45,6 +45,8 @@ public:
     virtual ~TMControl() = default;
     // Runs Code with Variables; the status, 0 when the code ran.
     virtual int Run(const QString& Code, TMVariables& Variables) = 0;
+    // The name the connection goes by; it keeps the workstation's saved choices apart.
+    virtual QString Name() const { return QString(); }
 };
 
 // The back end's process-wide state: no control, not connected, empty settings.

@@ -441,6 +441,7 @@ bool TDropDownForm::CanDrop() {
 }
 
 void TDropDownForm::OkExecute() {
+    if (!CanOk()) return;
     // The flag stays up until the form is hidden, so that closing does not cancel as well.
     FClosingByOk = true;
     DoOk();

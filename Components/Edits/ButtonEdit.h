@@ -171,6 +171,9 @@ public:
     virtual void DropDown();
     // Places the form; subclasses fill their contents here and may refuse.
     virtual bool CanDrop();
+    // Whether OK may close the form; a subclass that finds its contents wrong says so and keeps
+    // the form open.
+    virtual bool CanOk() { return true; }
 
 protected:
     void SetHorzGap(int Value) { FHorzGap = Value; }

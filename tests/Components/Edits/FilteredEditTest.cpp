@@ -1,0 +1,188 @@
+#include "Components/Edits/FilteredEdit.h"
+
+#include "Components/Grids/Graphics.h"
+#include "core/unNumbers.h"
+#include "tests/support/PopupUtils.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QTest>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QDateTime FixedNow() {
+    return QDateTime(QDate(2024, 6, 10), QTime(9, 0));
+}
+
+class FilteredEditTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetClock(FixedNow); }
+    void TearDown() override { SetClock(nullptr); }
+};
+
+} // namespace
+
+TEST_F(FilteredEditTest, DateTextsAreJudgedAsTheyAreTyped) {
+    struct Case {
+        QString Text;
+        TValidateState InEdit;   // range 1900 to 3000
+        TValidateState OnItsOwn; // range 1900 to the end of the current year
+    };
+    const Case Cases[] = {
+        {u""_s, vsNone, vsNone},
+        {u"3"_s, vsStillValid, vsStillValid},
+        {u"32"_s, vsInvalid, vsInvalid},
+        {u"123"_s, vsInvalid, vsInvalid},
+        {u"3."_s, vsStillValid, vsStillValid},
+        {u"3.13"_s, vsInvalid, vsInvalid},
+        {u"3.0"_s, vsStillValid, vsStillValid},
+        {u"3.00"_s, vsInvalid, vsInvalid},
+        {u"31.12."_s, vsStillValid, vsStillValid},
+        {u"31.04."_s, vsInvalid, vsInvalid},
+        {u"29.02."_s, vsStillValid, vsStillValid},
+        {u"29.02.2024"_s, vsValid, vsValid},
+        {u"29.02.2023"_s, vsInvalid, vsInvalid},
+        {u"1.1.1899"_s, vsInvalid, vsInvalid},
+        {u"1.1.24"_s, vsStillValid, vsStillValid},
+        {u"1,2,2024"_s, vsValid, vsValid},
+        {u"1.1.2025"_s, vsValid, vsInvalid},
+        {u"1.2.2024."_s, vsInvalid, vsInvalid},
+        {u"1.a"_s, vsInvalidChars, vsInvalidChars},
+        {u"..1"_s, vsInvalid, vsInvalid},
+    };
+    TMADateEdit Edit;
+    TDateValidator Alone;
+    for (const Case& C : Cases) {
+        EXPECT_EQ(Edit.Validate(C.Text), C.InEdit) << C.Text.toStdString();
+        EXPECT_EQ(Alone.Validate(C.Text), C.OnItsOwn) << C.Text.toStdString();
+    }
+    EXPECT_EQ(Alone.GetStateMessage(u""_s), u"Въведете дата (01.01.1900-31.12.2024)."_s);
+    EXPECT_EQ(Alone.GetStateMessage(u"3."_s), u"Датата е все още валидна."_s);
+    EXPECT_EQ(Alone.GetStateMessage(u"x"_s), u"Невалидни символи."_s);
+}
+
+TEST_F(FilteredEditTest, ValidatorCharactersLengthAndMask) {
+    TCustomValidator V;
+    EXPECT_EQ(V.Validate(u"anything"_s), vsValid);
+    V.ValidChars = u"0123456789-"_s;
+    V.InvalidChars = u"5"_s;
+    EXPECT_EQ(V.Validate(u"12-4"_s), vsValid);
+    EXPECT_EQ(V.Validate(u"125"_s), vsInvalidChars);
+    EXPECT_EQ(V.Validate(u"12a"_s), vsInvalidChars);
+    V.MaxLength = 3;
+    EXPECT_EQ(V.Validate(u"1234"_s), vsInvalid);
+    V.MaxLength = 0;
+    V.Mask = u"##-##"_s;
+    V.UseMask = true;
+    EXPECT_EQ(V.Validate(u"12-34"_s), vsValid);
+    EXPECT_EQ(V.Validate(u"12-3"_s), vsStillValid);
+    EXPECT_EQ(V.Validate(u"1-"_s), vsInvalid);
+    EXPECT_TRUE(V.IsStillValid(u"12-3"_s));
+    EXPECT_FALSE(V.IsValid(u"12-3"_s));
+}
+
+TEST_F(FilteredEditTest, TypingThatWouldMakeTheDateInvalidIsRefused) {
+    TMADateEdit Edit;
+    Edit.show();
+    Edit.setFocus();
+    struct Step {
+        QString Keys;
+        QString Text;
+    };
+    // "," becomes "."; letters and a third dot are refused; so is a day of 32.
+    const Step Steps[] = {{u"3"_s, u"3"_s},
+                          {u"a"_s, u"3"_s},
+                          {u"5"_s, u"3"_s},
+                          {u","_s, u"3."_s},
+                          {u"02.2024"_s, u"3.02.2024"_s},
+                          {u"."_s, u"3.02.2024"_s}};
+    for (const Step& S : Steps) {
+        TypeText(&Edit, S.Keys);
+        EXPECT_EQ(Edit.text(), S.Text) << S.Keys.toStdString();
+    }
+    EXPECT_EQ(Edit.DataState(), vsValid);
+    // A deletion that leaves an invalid text is refused and the caret stays.
+    Edit.setText(u"12.3.2024"_s);
+    Edit.setCursorPosition(1);
+    QTest::keyClick(&Edit, Qt::Key_Delete);
+    EXPECT_EQ(Edit.text(), u"1.3.2024"_s);
+    Edit.setCursorPosition(2);
+    QTest::keyClick(&Edit, Qt::Key_Backspace);
+    EXPECT_EQ(Edit.text(), u"1.3.2024"_s) << "\"13.2024\" is no date";
+    // Pasting an invalid text restores the text and its selection.
+    QApplication::clipboard()->setText(u"99"_s);
+    Edit.setSelection(0, 1);
+    QTest::keyClick(&Edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Edit.text(), u"1.3.2024"_s);
+    EXPECT_EQ(Edit.selectedText(), u"1"_s);
+    QApplication::clipboard()->setText(u"28"_s);
+    QTest::keyClick(&Edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Edit.text(), u"28.3.2024"_s);
+    // A read-only edit takes nothing.
+    Edit.setReadOnly(true);
+    TypeText(&Edit, u"1"_s);
+    EXPECT_EQ(Edit.text(), u"28.3.2024"_s);
+}
+
+TEST_F(FilteredEditTest, TheTextIsColouredByItsStateAndTheInfoPanelExplainsIt) {
+    TMADateEdit Edit;
+    QLabel Info;
+    Edit.SetInfoPanel(&Info);
+    struct Case {
+        QString Text;
+        TColor Color;
+        QString Message;
+    };
+    const Case Cases[] = {{u"1.2.2024"_s, clBlack, u"Датата е валидна."_s},
+                          {u"1.2"_s, clBlue, u"Датата е все още валидна."_s},
+                          // Set from code, an invalid text is taken all the same.
+                          {u"45.2"_s, clRed, u"Невалидна дата."_s}};
+    for (const Case& C : Cases) {
+        Edit.setText(C.Text);
+        EXPECT_EQ(Edit.text(), C.Text);
+        EXPECT_EQ(Edit.palette().color(QPalette::Text), ToQColor(C.Color)) << C.Text.toStdString();
+        EXPECT_EQ(Info.palette().color(QPalette::WindowText), ToQColor(C.Color));
+        EXPECT_EQ(Info.text(), C.Message);
+        EXPECT_TRUE(Edit.isModified());
+    }
+    EXPECT_FALSE(Edit.IsDataValid());
+    Edit.SetValidatorOff(true);
+    EXPECT_TRUE(Edit.IsDataValid());
+}
+
+TEST_F(FilteredEditTest, LeavingTheEditCompletesAPartialDate) {
+    QWidget Window;
+    auto* Layout = new QVBoxLayout(&Window);
+    auto* Edit = new TMADateEdit(&Window);
+    auto* Other = new QLineEdit(&Window);
+    Layout->addWidget(Edit);
+    Layout->addWidget(Other);
+    ASSERT_TRUE(ShowAndActivate(&Window));
+    struct Case {
+        QString Typed;
+        QString Left;
+    };
+    const Case Cases[] = {{u"5"_s, u"05.06.2024"_s},
+                          {u"5.3"_s, u"05.03.2024"_s},
+                          {u"1,1,24"_s, u"01.01.2024"_s},
+                          {u"1.1.1999"_s, u"01.01.1999"_s},
+                          {u""_s, u""_s},
+                          {u"45"_s, u"45"_s}};
+    for (const Case& C : Cases) {
+        Edit->setText(C.Typed);
+        Edit->setFocus();
+        Other->setFocus();
+        EXPECT_EQ(Edit->text(), C.Left) << C.Typed.toStdString();
+    }
+    Edit->ValidateOnExit = false;
+    Edit->setText(u"7"_s);
+    Edit->setFocus();
+    Other->setFocus();
+    EXPECT_EQ(Edit->text(), u"7"_s);
+    EXPECT_EQ(Edit->Date(), QDateToDateTime(QDate(2024, 6, 7)));
+}

@@ -253,6 +253,9 @@ TListEdit* MakeListEdit(QWidget* Parent, const char* Name, QLabel* Descr, int Wi
 TRichGrid* MakeGrid(QWidget* Parent, const char* Name) {
     auto* G = new TRichGrid(Parent);
     G->setObjectName(QString::fromLatin1(Name));
+    G->SetDefaultRowHeight(18);
+    G->SetOptions({goRangeSelect, goThumbTracking});
+    G->DefAttributes()->SetAlignment({caLeft, caCenter});
     G->DefAttributes()->SetLeftMargin(2);
     G->DefAttributes()->SetRightMargin(2);
     G->FixedAttributes()->SetAlignment({caCenter});
@@ -340,6 +343,7 @@ TfrmPogasitelen_plan::TfrmPogasitelen_plan(QWidget* Owner) : TMAccountReadForm(O
     for (int C = 0; C < PlanColumns; ++C)
         Grid->SetColWidths(C, Widths[C]);
     Grid->SetMergeCellsStr(u"0,0,0,1|1,0,1,1|2,0,3,0|5,0,6,0|"_s);
+    Grid->SetCol(0);
     Grid->Loaded();
 
     auto* G1 = Grid_Ednokratni_taxi;
@@ -352,6 +356,7 @@ TfrmPogasitelen_plan::TfrmPogasitelen_plan(QWidget* Owner) : TMAccountReadForm(O
     for (int C = 0; C < 5; ++C)
         G1->SetColWidths(C, FeeWidths[C]);
     G1->SetMergeCellsStr(u"0,0,1,0|2,0,4,0|"_s);
+    G1->SetCol(0);
     G1->Loaded();
 
     SetDailyFeeLayout(nullptr);
@@ -388,6 +393,7 @@ void TfrmPogasitelen_plan::SetDailyFeeLayout(const TDelimitedStringList* Fees) {
     for (int C = 1; C <= Last; ++C)
         G->ColAttributes(C)->SetFormatter(ValueFormatter);
     G->SetMergeCellsStr(Merged);
+    G->SetCol(0);
     G->Loaded();
 }
 

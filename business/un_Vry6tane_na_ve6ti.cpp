@@ -251,6 +251,7 @@ TfrmVry6tane_na_ve6ti::TfrmVry6tane_na_ve6ti(QWidget* Owner)
         Grid->SetColWidths(C, Widths[C]);
     Grid->ColAttributes(colType)->SetAlignment({caCenter});
     Grid->SetMergeCellsStr(u"0,0,1,0|2,0,4,0|"_s);
+    Grid->SetCol(0);
     Grid->Loaded();
 }
 
@@ -400,8 +401,11 @@ bool TfrmVry6tane_na_ve6ti::Save() {
 }
 
 bool TfrmVry6tane_na_ve6ti::eventFilter(QObject* Watched, QEvent* Event) {
+    // Leaving the borrower lists the contracts; not when an operation takes the focus away for
+    // a while, which would drop the chosen contract under it.
     if (Watched == leOwner && Event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(Event)->reason() != Qt::PopupFocusReason)
+        static_cast<QFocusEvent*>(Event)->reason() != Qt::PopupFocusReason && !FormState.Contains(Busy) &&
+        !FormState.Contains(Preparing))
         BuildContractList();
     return TMAccountReadForm::eventFilter(Watched, Event);
 }

@@ -11,6 +11,10 @@
 #include <array>
 
 class TPagePrinter;
+class TStringGrid;
+
+// The name of the basic setting.
+extern const QString BasicSettingName;
 
 // One print object of a page; positions in millimetres, -1 where the object has none.
 struct TPrintObjectData {
@@ -53,3 +57,20 @@ void NewPrintObjects(TReportSettings& Setting);
 void SetPrintObjectPositions(TReportSettings& Setting, const TPagePrinter& Printer);
 // Font as it is drawn on a device of DpiY pixels per inch.
 QFont DeviceFont(const TFont& Font, int DpiY);
+
+// The basic setting of Grid: every column printed, stretching as the grid's columns fill its
+// width, the given orientation.
+TReportSettings MakeBasicSetting(TStringGrid* Grid, int Orientation);
+// The basic setting of Grid, then the named settings of the registry value Name (none when
+// Name is empty or the value is missing).
+TSettings ReadSettings(TStringGrid* Grid, const QString& Name, int Orientation);
+// Reads the named settings from the stored Text after the basic setting.
+void ReadSettingsText(TSettings& Settings, const QString& Text);
+// The stored text of the named settings.
+QString SettingsText(const TSettings& Settings);
+// Writes the named settings under Name, replacing what was there.
+void WriteSettings(const TSettings& Settings, const QString& Name);
+// Marks setting Index as the default (or unmarks it); at most one carries the mark, and the
+// basic setting does when no other one does.
+void SetDefault(TSettings& Settings, int Index, bool Mark);
+int DefaultSettingIndex(const TSettings& Settings);

@@ -958,6 +958,7 @@ struct TCachedStatement {
     QString Sql; // as prepared: rewritten, lifted literals as "?"
     sqlite3_stmt* Handle = nullptr;
     QList<TJetType> Types;
+    int Reprepares = 0; // SQLite's count of its own new preparations, when Types was made
 };
 
 // Puts a used statement back in its first state, whichever way its run ended.
@@ -1088,7 +1089,16 @@ template <class F> void TAdoConnection::TState::Run(const QString& SQL, F&& OnRo
             else
                 sqlite3_bind_double(C.Handle, I + 1, L.Real);
         }
-        StepAll(Db, C.Handle, SQL, [&] { OnRow(C.Handle, C.Sql, C.Types); });
+        StepAll(Db, C.Handle, SQL, [&] {
+            // Another connection changed the schema and SQLite prepared the statement again: its
+            // columns may have changed.
+            const int Reprepares = sqlite3_stmt_status(C.Handle, SQLITE_STMTSTATUS_REPREPARE, 0);
+            if (Reprepares != C.Reprepares) {
+                C.Types.clear();
+                C.Reprepares = Reprepares;
+            }
+            OnRow(C.Handle, C.Sql, C.Types);
+        });
         return;
     }
     TStatement S;

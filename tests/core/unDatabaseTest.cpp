@@ -421,6 +421,13 @@ TEST_F(DatabaseTest, ReusedStatementsFollowSchemaChangesAndReopening) {
     CreateAdoConnection(nullptr, Dir.Path());
     EXPECT_EQ(Query(Sql), u"1@@False"_s);
 
+    // A second copy of the program changes the schema under the kept statement.
+    {
+        TAdoConnection Other(Dir.DatabaseFile());
+        ASSERT_TRUE(ExecSQL(nullptr, &Other, u"ALTER table VA ADD column other BIT"_s));
+    }
+    EXPECT_EQ(Query(Sql), u"1@@False@False"_s);
+
     const QString Made = u"Select a From Made Where a = 1"_s;
     {
         TTransaction Transaction;

@@ -61,15 +61,8 @@ TfrmItems::TfrmItems(QWidget* Owner) : TRegisterForm(Owner) {
     edNaimenovanie->setObjectName(u"edNaimenovanie"_s);
     edNaimenovanie->setMaxLength(60);
     edNaimenovanie->setMinimumWidth(260);
-    leType = new TListEdit(pnlParams);
-    leType->setObjectName(u"leType"_s);
-    leType->setFixedWidth(70);
-    pnlType = new QLabel(pnlParams);
-    pnlType->setObjectName(u"pnlType"_s);
-    pnlType->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pnlType->setMinimumWidth(180);
-    leType->SetDescrControl(pnlType);
-    leType->SetDescrColumn(1);
+    pnlType = NewInfoPanel(pnlParams, u"pnlType"_s, 180);
+    leType = NewListEdit(pnlParams, u"leType"_s, pnlType, 70);
     Layout->addWidget(new QLabel(u"Шифър:"_s, pnlParams));
     Layout->addWidget(feShifyr);
     Layout->addSpacing(12);

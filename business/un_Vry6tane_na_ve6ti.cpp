@@ -283,11 +283,16 @@ bool TfrmVry6tane_na_ve6ti::Done() {
 
 bool TfrmVry6tane_na_ve6ti::Reset() {
     const bool Result = TMAccountReadForm::Reset();
-    if (GetOwnersList(this, leOwner)) {
-        QString Code;
-        const QString Last = ReadRegString(u"Last_EGN"_s).trimmed();
-        if (!Last.isEmpty()) FormatEGN(Last, Code);
-        leOwner->setText(Code);
+    try {
+        if (GetOwnersList(this, leOwner)) {
+            QString Code;
+            const QString Last = ReadRegString(u"Last_EGN"_s).trimmed();
+            if (!Last.isEmpty()) FormatEGN(Last, Code);
+            leOwner->setText(Code);
+        }
+    } catch (const EDatabaseError& E) {
+        // The window still opens; it cannot offer borrowers it could not read.
+        ShowDatabaseError(E.Message(), E.Sql());
     }
     const QString Caption = PaymentMode ? u"Плащане на дължими лихви и такси"_s : u"Връщане на вещи"_s;
     Container()->setWindowTitle(Caption);

@@ -12,6 +12,7 @@
 #include "core/unNumbers.h"
 #include "core/unSorter.h"
 #include "core/unStringFuncs.h"
+#include "framework/Export.h"
 #include "framework/GridSearch.h"
 
 #include <QAction>
@@ -140,11 +141,11 @@ TMAccountReadForm::TMAccountReadForm(QWidget* Owner) : TMAccountStatusForm(Owner
     StatusBar->show();
 
     actSearch->setEnabled(true);
-    // The filter dialog, the print preview and the export wizard are not there yet: their
-    // actions stay off rather than offer what they cannot do.
+    actFile->setEnabled(true);
+    // The filter dialog and the print preview are not there yet: their actions stay off
+    // rather than offer what they cannot do.
     actFilter->setEnabled(false);
     actPrint->setEnabled(false);
-    actFile->setEnabled(false);
 
     // Numbers of a list are stored beside the text; a cell without one shows zero.
     for (TFloatFormatter* formatter : {ValueFormatter, AmountFormatter, PriceFormatter, CurrencyFormatter}) {
@@ -504,4 +505,10 @@ bool TMAccountReadForm::ApplyFilterToRows(TDelimitedStringList* List, const QStr
 
 bool TMAccountReadForm::Search() {
     return SearchGrid(Grid);
+}
+
+// ---- export
+
+bool TMAccountReadForm::Export() {
+    return ExportGrid(this, Grid, GetCaptionText(), GetReportTitle(), GetCaptionText());
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The base of every register, document and report window: a parameter panel on top, the rich
 // grid below it and the status bar. F8 loads the grid and counts its rows, clicks on the header
-// sort it, the filter narrows the rows and appends their totals, F7 searches the grid.
+// sort it, the filter narrows the rows and appends their totals, F7 searches the grid and F10
+// exports it.
 
 #include "framework/MAccountStatusForm.h"
 
@@ -106,6 +107,7 @@ public:
     bool Done() override;
     bool Filter() override;
     bool Search() override;
+    bool Export() override;
     void InitDefaults() override;
     void EnableControls(bool Enable) override;
     bool KeyPreviewEnter(QWidget* Control) override;

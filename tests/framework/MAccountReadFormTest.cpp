@@ -8,6 +8,7 @@
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
+#include "framework/Export.h"
 #include "framework/GridSearch.h"
 #include "tests/framework/FormHost.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -15,12 +16,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -73,6 +77,8 @@ public:
     bool ParamsEnabledDuringLoad = false;
     QString Sql = QStringLiteral("Select docno, date_d, customer_name, sum_o From Incomes Where docno >= %d "
                                  "Order by docno");
+
+    QString GetReportTitle() override { return U("за март 2024"); }
 
     bool Reset() override {
         const bool result = TMAccountReadForm::Reset();
@@ -223,7 +229,7 @@ TEST_F(ReadFormTest, LayoutAndActionsOfAListWindow) {
     // Nothing behind them yet: they must not look usable.
     EXPECT_FALSE(Form->actFilter->isEnabled());
     EXPECT_FALSE(Form->actPrint->isEnabled());
-    EXPECT_FALSE(Form->actFile->isEnabled());
+    EXPECT_TRUE(Form->actFile->isEnabled());
     EXPECT_FALSE(Form->actHide->isEnabled());
     EXPECT_TRUE(Form->FreeOnClose);
     EXPECT_EQ(Form->LastParamControl.data(), Form->edCustomer);
@@ -498,6 +504,36 @@ TEST_F(ReadFormTest, F7SearchesTheChosenColumnBothWays) {
     EXPECT_EQ(rows, QStringList({"3", "4", "4", "3", "3", "5"}));
     EXPECT_EQ(Form->Grid->Col(), 0);
     EXPECT_TRUE(Form->actSearch->isEnabled());
+}
+
+TEST_F(ReadFormTest, F10ExportsTheGridUnderTheWindowsCaptionAndReportTitle) {
+    AddReceipts();
+    PressF8();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("receipts.txt"));
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto* wizard = qobject_cast<TfmExport*>(QApplication::activeModalWidget());
+        ASSERT_NE(wizard, nullptr);
+        seen = QStringList{wizard->editTitle->text(), wizard->editSubTitle->text(),
+                           QFileInfo(wizard->editFileName->text()).fileName()};
+        wizard->radioWordpadDelim->click();
+        wizard->editDelim->setText(QStringLiteral(";"));
+        wizard->editFileName->setText(file);
+        wizard->btnNext->click();
+        wizard->btnNext->click();
+        seen.append(QString::number(wizard->LastResult()));
+        wizard->btnCancel->click();
+    });
+    QTest::keyClick(Form->Grid, Qt::Key_F10);
+    EXPECT_EQ(seen, QStringList({U("ПРИХОДНИ ОРДЕРИ"), U("за март 2024"), U("ПРИХОДНИ ОРДЕРИ.xlsx"), "1"}));
+    QFile text(file);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = text.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(lines[0], U("Номер;Дата;Клиент;Сума;\r").toUtf8());
+    EXPECT_TRUE(lines[1].startsWith("1;05.03.2024;"));
+    EXPECT_TRUE(Form->actFile->isEnabled());
 }
 
 TEST_F(ReadFormTest, DoubleClickRunsEditOnlyWhenItIsOn) {

@@ -530,13 +530,13 @@ bool TfrmPogasitelen_plan::Execute() {
 
     const double FirstBalance = Days > 0 ? StrToFloatDot(Rows.GetField(0, pcBalance), 0) : 0;
     TDelimitedStringList Fees, FeeRows;
-    QString Text_;
+    QString FeeText;
     double Total = 0;
-    CalcOneTimeFees(this, PrefCode, Fees, RoundToDigits(AmountDecimals, FirstBalance), Text_, Total);
+    CalcOneTimeFees(this, PrefCode, Fees, RoundToDigits(AmountDecimals, FirstBalance), FeeText, Total);
     PlanOneTimeFeeRows(this, DocNo, Fees, FeeRows);
     LoadGridFromList(Grid_Ednokratni_taxi, &FeeRows, true);
 
-    CalcDailyFees(this, PrefCode, Days, FirstBalance, Fees, Text_, Total);
+    CalcDailyFees(this, PrefCode, Days, FirstBalance, Fees, FeeText, Total);
     if (Fees.Count() > 0) {
         SetDailyFeeLayout(&Fees);
         PlanDailyFeeRows(this, DocNo, PrefCode, Rows, Fees, FeeRows);

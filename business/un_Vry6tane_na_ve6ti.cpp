@@ -261,10 +261,6 @@ void TfrmVry6tane_na_ve6ti::SetPaymentMode(bool Value) {
     PaymentMode = Value;
 }
 
-const TDelimitedStringList& TfrmVry6tane_na_ve6ti::BreakdownRows() const {
-    return *FRows;
-}
-
 bool TfrmVry6tane_na_ve6ti::Init() {
     const bool Result = TMAccountReadForm::Init();
     for (int C = colAccrued; C <= colDue; ++C)

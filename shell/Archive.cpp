@@ -490,6 +490,8 @@ void TformArchive::MoveToStep(int Step, int BackStep) {
     FPrevStep = BackStep;
     btnBack->setEnabled(!(Leaving < 1 || Leaving == 20));
     btnNext->setEnabled(Step < 98 && Step != -1);
+    // The medium is chosen on the first page only; later steps work with that choice.
+    groupMedium->setEnabled(Step == 0 || Step == 20);
     UpdateCancelCaption();
     if (btnNext->isEnabled())
         btnNext->setFocus();

@@ -227,6 +227,7 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     ASSERT_EQ(Form->Step(), 24) << Form->labelInfo->text().toStdString();
     EXPECT_TRUE(Form->checkDeleteDisk->isVisibleTo(Form));
+    EXPECT_FALSE(Form->groupMedium->isEnabled());
     Touch(Floppy.filePath("old.txt"));
     Form->checkDeleteDisk->setChecked(true);
     for (int I = 0; I < 50; ++I)

@@ -66,7 +66,7 @@ public:
     bool PaymentMode = false;
     void SetPaymentMode(bool Value);
 
-    // The contract whose breakdown the grid shows, 0 when none, and the breakdown's rows.
+    // The contract whose breakdown the grid shows; 0 when none.
     qint64 BreakdownDocNo = 0;
 
     bool Init() override;
@@ -80,7 +80,6 @@ public:
     void BuildContractList();
     // The breakdown of the chosen contract; false when its debt could not be computed.
     bool BuildBreakdown();
-    const TDelimitedStringList& BreakdownRows() const;
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -90,5 +89,6 @@ private:
     void ContractChosen();
     void ClearBreakdown();
 
+    // The breakdown's rows as they were built, the totals row last.
     std::unique_ptr<TDelimitedStringList> FRows;
 };

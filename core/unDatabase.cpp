@@ -1155,6 +1155,23 @@ void FreeAdoConnection() {
     AdoConnection = nullptr;
 }
 
+bool DatabaseFileIsSound(const QString& Path) {
+    sqlite3* Db = nullptr;
+    bool Sound = false;
+    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        Configure(Db);
+        sqlite3_stmt* Statement = nullptr;
+        if (sqlite3_prepare_v2(Db, "PRAGMA quick_check", -1, &Statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(Statement) == SQLITE_ROW) {
+            const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(Statement, 0));
+            Sound = Text && qstrcmp(Text, "ok") == 0;
+        }
+        sqlite3_finalize(Statement);
+    }
+    sqlite3_close(Db);
+    return Sound;
+}
+
 bool CreateDatabaseFile(const QString& Path) {
     if (QFileInfo::exists(Path)) return false;
     QDir().mkpath(QFileInfo(Path).absolutePath());

@@ -26,6 +26,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -566,7 +567,7 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
     // Points to millimetres with a cell's margins; narrowed together to fit the page.
     double total = 0;
     for (double& width : widths) {
-        width = std::max(width * 25.4 / 72 + 3, 6.0);
+        width = std::max(width * 25.4 / 72 + 4, 6.0);
         total += width;
     }
     if (total > WordTextWidth)
@@ -615,6 +616,49 @@ int ExportToText(const TExportJob& Job, const QString& Delimiter, TExportProgres
 }
 
 // ---- the wizard
+
+namespace {
+
+// The wizard's side picture: a sheet of a table on the way out.
+QPixmap WizardPicture() {
+    QPixmap picture(84, 280);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient shade(0, 0, 0, picture.height());
+    shade.setColorAt(0, QColor(0x1f, 0x4e, 0x79));
+    shade.setColorAt(1, QColor(0x9d, 0xc3, 0xe6));
+    painter.fillRect(picture.rect(), shade);
+    const QRect sheet(14, 24, 48, 62);
+    painter.setPen(QColor(0x40, 0x40, 0x40));
+    painter.setBrush(Qt::white);
+    painter.drawRect(sheet);
+    painter.setPen(QColor(0x9d, 0xc3, 0xe6));
+    for (int y = sheet.top() + 12; y < sheet.bottom(); y += 10)
+        painter.drawLine(sheet.left() + 4, y, sheet.right() - 4, y);
+    for (int x = sheet.left() + 16; x < sheet.right(); x += 16)
+        painter.drawLine(x, sheet.top() + 6, x, sheet.bottom() - 6);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xf0, 0xa0, 0x30));
+    const QPointF arrow[] = {{48, 92}, {66, 92}, {66, 84}, {78, 100}, {66, 116}, {66, 108}, {48, 108}};
+    painter.drawPolygon(arrow, 7);
+    return picture;
+}
+
+// A bold "A" for the font buttons.
+QIcon FontIcon() {
+    QPixmap icon(16, 16);
+    icon.fill(Qt::transparent);
+    QPainter painter(&icon);
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPixelSize(15);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(QColor(0x1f, 0x4e, 0x79));
+    painter.drawText(icon.rect(), Qt::AlignCenter, QStringLiteral("A"));
+    return QIcon(icon);
+}
+
+} // namespace
 
 // Paper flying from one folder to another while an export runs.
 class TExportAnimation : public QWidget {
@@ -696,9 +740,9 @@ TfmExport::TfmExport(QWidget* Owner, TRichGrid* Grid, const QString& Title, cons
 
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Image1"));
-    picture->setPixmap(style()->standardIcon(QStyle::SP_DriveHDIcon).pixmap(64, 64));
+    picture->setPixmap(WizardPicture());
     picture->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    picture->setFixedWidth(90);
+    picture->setFixedWidth(WizardPicture().width());
 
     groupProgram = new QGroupBox(QStringLiteral(" Изход към: "), this);
     groupProgram->setObjectName(QStringLiteral("groupProgram"));
@@ -737,11 +781,9 @@ TfmExport::TfmExport(QWidget* Owner, TRichGrid* Grid, const QString& Title, cons
     Label4 = new QLabel(QStringLiteral("Име на файла:"), groupDetails);
     editFileName = new QLineEdit(groupDetails);
     editFileName->setObjectName(QStringLiteral("editFileName"));
-    actChooseFontTitle = new QAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView),
-                                     QStringLiteral("Избор на шрифт за заглавие"), this);
+    actChooseFontTitle = new QAction(FontIcon(), QStringLiteral("Избор на шрифт за заглавие"), this);
     actChooseFontTitle->setObjectName(QStringLiteral("actChooseFontTitle"));
-    actChooseFontSubTitle = new QAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView),
-                                        QStringLiteral("Избор на шрифт за подзаглавие"), this);
+    actChooseFontSubTitle = new QAction(FontIcon(), QStringLiteral("Избор на шрифт за подзаглавие"), this);
     actChooseFontSubTitle->setObjectName(QStringLiteral("actChooseFontSubTitle"));
     actChooseFileName =
         new QAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QStringLiteral("Избор на файл"), this);

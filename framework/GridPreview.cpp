@@ -3,6 +3,7 @@
 #include "Components/Grids/AdvStringGrid.h"
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
+#include "core/uDelimitedStrings.h"
 #include "core/unMessages.h"
 #include "core/unStringFuncs.h"
 #include "framework/PagePrinter.h"
@@ -407,7 +408,7 @@ QString Aligned(const QString& Text, int Width, TCellAlignment Alignment) {
 
 // A totals row is coloured as one; the filter's totals row is known by its text.
 bool IsTotalsRow(TStringGrid* Grid, int Row) {
-    if (Grid->Cells(0, Row) == TotalsRowText) return true;
+    if (Grid->Cells(0, Row) == FilterTotalsText) return true;
     if (auto* rich = qobject_cast<TRichGrid*>(Grid))
         return rich->EffectiveCellAttributes(0, Row)->BackColor() == TotalsRowColor;
     return GetGridCellColor(Grid, 0, Row) == TotalsRowColor;

@@ -28,8 +28,6 @@
 #include <climits>
 #include <cmath>
 
-const QString FilterTotalsText = QStringLiteral("Сума за филтъра");
-
 namespace {
 
 // A "yyyymmdd" reading of the number's first eight characters, the day lowered to the month's
@@ -403,7 +401,7 @@ void TMAccountReadForm::SortGrid(TRichGrid* AGrid) {
     if (list.Count() > 0 && last >= AGrid->FixedRows() && !AGrid->Cells(0, last).trimmed().isEmpty() &&
         AGrid->HasRowAttributes(last) && AGrid->RowAttributes(last)->BackColor() == TotalsRowColor &&
         !IsTotalsRecord(list.GetField(list.Count() - 1, 0)))
-        list.Put(list.Count() - 1, TotalsMarker + list.Get(list.Count() - 1));
+        list.Put(list.Count() - 1, MarkerChar + list.Get(list.Count() - 1));
     SortTableRows(list, {SortColumns[0]}, SortDescending);
     // The stored numbers belonged to the rows' old places.
     AGrid->ClearValues();

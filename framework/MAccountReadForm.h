@@ -19,9 +19,6 @@ class TImageList;
 class TLineConv;
 class TRichGrid;
 
-// The first field of the totals row that a filtered list gets.
-extern const QString FilterTotalsText;
-
 // The total of column Col over every record of List but the last: numbers with "," or "." as
 // the decimal point, each optionally followed by a unit, "yyyymmdd" dates by their day number.
 // A single blank when the column holds nothing; empty when the units differ or a value is no

@@ -16,6 +16,7 @@
 #include "core/unEvents.h"
 #include "core/unMessages.h"
 #include "framework/MAccountForm.h"
+#include "shell/Archive.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -114,6 +115,12 @@ const QList<TMenuCommand>& MenuCommands() {
         {QStringLiteral("&Справки"), QStringLiteral("Pogasitelen_plan"), QStringLiteral("Погасителен план"),
          QKeySequence(), &MakeForm<TfrmPogasitelen_plan>, QString(), QString(), QString(), QString(),
          QString(), true, false},
+        {QStringLiteral("С&ервиз"), QStringLiteral("N7"), QStringLiteral("Архивиране"), QKeySequence(),
+         nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
+         [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amArchive); }},
+        {QStringLiteral("С&ервиз"), QStringLiteral("N11"), QStringLiteral("Възстановяване"), QKeySequence(),
+         nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
+         [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amRestore); }},
     };
     return Commands;
 }
@@ -181,6 +188,10 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 
 TMAccountReadForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
     if (Command.Allowed && !Command.Allowed(this)) return nullptr;
+    if (Command.Run) {
+        Command.Run(this);
+        return nullptr;
+    }
     TMAccountReadForm* form = Command.Create(this, TMAccountForm::fsMDIChild);
     form->SetFormCaption(Command.FormCaption);
     form->SetTableName(Command.TableName);

@@ -278,6 +278,31 @@ TEST_F(SettlementWindow, RefusalsAndAnUnansweredQuestionWriteNothing) {
     EXPECT_EQ(QueryText(u"Select Finished From Contracts Where docno = 1"_s), u"False"_s);
 }
 
+// A receipt that fails takes the others and the contract's mark back with it; the same
+// settlement made again goes through.
+TEST_F(SettlementWindow, AFailedReceiptWritesNothingOfTheSettlement) {
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection,
+                u"CREATE TRIGGER NoFee BEFORE INSERT ON Incomes WHEN NEW.payment_type = 7 BEGIN SELECT "
+                "RAISE(ABORT, 'no storage today'); END"_s));
+    Open(false);
+    Choose(u"8001011234"_s, u"1"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F2);
+    ASSERT_EQ(Presenter.Texts().size(), 2);
+    EXPECT_TRUE(Presenter.Texts()[1].contains(u"no storage today"_s)) << Presenter.Texts()[1].toStdString();
+    EXPECT_EQ(QueryText(u"Select Count(*) From Incomes"_s), u"0"_s);
+    EXPECT_EQ(QueryText(u"Select Finished From Contracts Where docno = 1"_s), u"False"_s);
+
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"DROP TRIGGER NoFee"_s));
+    Presenter.Clear();
+    Choose(u"8001011234"_s, u"1"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"Select Count(*), Sum(sum_o) From Incomes"_s), u"4@1030"_s);
+    EXPECT_EQ(QueryText(u"Select Finished From Contracts Where docno = 1"_s), u"True"_s);
+}
+
 // A number typed past the list names a finished contract or another borrower's: no breakdown.
 TEST_F(SettlementWindow, OnlyAContractOfTheBorrowersListIsSettled) {
     Open(false);

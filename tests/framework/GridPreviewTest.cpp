@@ -2,6 +2,7 @@
 
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
+#include "core/uDelimitedStrings.h"
 #include "framework/PagePrinter.h"
 #include "framework/RawPrinter.h"
 #include "tests/support/PdfPrinter.h"
@@ -147,7 +148,7 @@ TEST(GridPreview, RowFittingStopsAtTheLimitAndAtMarkers) {
 TEST(GridPreview, TextPagesOnA4PortraitAreCondensedLinesWithTheirCodes) {
     auto grid = MakeGrid(3);
     grid->SetRowCount(5);
-    grid->SetRows(4, {TotalsRowText, "60", ""});
+    grid->SetRows(4, {FilterTotalsText, "60", ""});
     TJobFixture f(grid.get());
     f.Job.Caption = QStringLiteral("Каса");
     f.Job.ReportTitle = QStringLiteral("за март");

@@ -16,6 +16,7 @@
 #include "core/unEvents.h"
 #include "core/unMessages.h"
 #include "framework/MAccountForm.h"
+#include "shell/un_Kasa.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -114,6 +115,11 @@ const QList<TMenuCommand>& MenuCommands() {
         {QStringLiteral("&Справки"), QStringLiteral("Pogasitelen_plan"), QStringLiteral("Погасителен план"),
          QKeySequence(), &MakeForm<TfrmPogasitelen_plan>, QString(), QString(), QString(), QString(),
          QString(), true, false},
+        {QStringLiteral("&Справки"), QStringLiteral("Kasa"), QStringLiteral("&Каса"), QKeySequence(),
+         &MakeForm<TfrmKasa>, QString(), QString(), QString(), QString(), QString(), false, false},
+        {QStringLiteral("&Справки"), QStringLiteral("Kasa_detailed"), QStringLiteral("Каса - детайлна"),
+         QKeySequence(), &MakeForm<TfrmKasa_detailed>, QString(), QString(), QString(), QString(), QString(),
+         false, false},
     };
     return Commands;
 }

@@ -16,6 +16,7 @@
 #include "core/unEvents.h"
 #include "core/unMessages.h"
 #include "framework/MAccountForm.h"
+#include "shell/Archive.h"
 #include "shell/un_Kasa.h"
 
 #include <QActionGroup>
@@ -120,6 +121,12 @@ const QList<TMenuCommand>& MenuCommands() {
         {QStringLiteral("&Справки"), QStringLiteral("Kasa_detailed"), QStringLiteral("Каса - детайлна"),
          QKeySequence(), &MakeForm<TfrmKasa_detailed>, QString(), QString(), QString(), QString(), QString(),
          false, false},
+        {QStringLiteral("С&ервиз"), QStringLiteral("N7"), QStringLiteral("Архивиране"), QKeySequence(),
+         nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
+         [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amArchive); }},
+        {QStringLiteral("С&ервиз"), QStringLiteral("N11"), QStringLiteral("Възстановяване"), QKeySequence(),
+         nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
+         [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amRestore); }},
     };
     return Commands;
 }
@@ -187,6 +194,10 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 
 TMAccountReadForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
     if (Command.Allowed && !Command.Allowed(this)) return nullptr;
+    if (Command.Run) {
+        Command.Run(this);
+        return nullptr;
+    }
     TMAccountReadForm* form = Command.Create(this, TMAccountForm::fsMDIChild);
     form->SetFormCaption(Command.FormCaption);
     form->SetTableName(Command.TableName);

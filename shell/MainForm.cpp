@@ -17,6 +17,7 @@
 #include "core/unMessages.h"
 #include "framework/MAccountForm.h"
 #include "shell/Archive.h"
+#include "shell/un_Kasa.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -115,6 +116,11 @@ const QList<TMenuCommand>& MenuCommands() {
         {QStringLiteral("&Справки"), QStringLiteral("Pogasitelen_plan"), QStringLiteral("Погасителен план"),
          QKeySequence(), &MakeForm<TfrmPogasitelen_plan>, QString(), QString(), QString(), QString(),
          QString(), true, false},
+        {QStringLiteral("&Справки"), QStringLiteral("Kasa"), QStringLiteral("&Каса"), QKeySequence(),
+         &MakeForm<TfrmKasa>, QString(), QString(), QString(), QString(), QString(), false, false},
+        {QStringLiteral("&Справки"), QStringLiteral("Kasa_detailed"), QStringLiteral("Каса - детайлна"),
+         QKeySequence(), &MakeForm<TfrmKasa_detailed>, QString(), QString(), QString(), QString(), QString(),
+         false, false},
         {QStringLiteral("С&ервиз"), QStringLiteral("N7"), QStringLiteral("Архивиране"), QKeySequence(),
          nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
          [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amArchive); }},

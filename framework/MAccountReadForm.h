@@ -17,6 +17,7 @@ class TFieldProps;
 class TImageList;
 class TLineConv;
 class TRichGrid;
+class TfrmSimpleFilter;
 
 // The first field of the totals row that a filtered list gets.
 extern const QString FilterTotalsText;
@@ -60,6 +61,7 @@ public:
     // (in the order of the field tree's leaves) with its TFilterMan. Made on first use.
     std::unique_ptr<TFieldProps> FieldPropsRoot;
     std::unique_ptr<TLineConv> FilterCriteria;
+    std::unique_ptr<TfrmSimpleFilter> FilterDialog;
 
     // The texts the opener hands over before ShowForm; stored for the window's own operations.
     QString FormCaption;
@@ -81,7 +83,7 @@ public:
     virtual void UpdateSortIndicators(int HeaderRow);
     // The rows of data: neither the blank row of an empty load nor totals rows count.
     virtual int DataRowCount();
-    // Builds the field tree from the header and the criteria list.
+    // Builds the field tree from the header, the criteria list and the filter dialog over them.
     virtual void CreateFilterDialog();
     virtual void BuildFieldProps(TFieldProps* Parent, int FromCol, int ToCol, int Row);
     virtual bool IsFilterColumn(int Col, int Row);
@@ -93,10 +95,6 @@ public:
     // Keeps the records that pass every field's filter and appends the totals row; the list is
     // left alone while no filter is active. True.
     bool ApplyFilterToRows(TDelimitedStringList* List, const QString& TotalsColumns = QString());
-    // The criteria typed into the field tree's leaves (TFieldProps::Criterion) become the active
-    // filter, as the filter dialog's Apply makes them; all empty means no filter. EConvertError,
-    // with the previous filter kept, for a criterion its field's kind cannot read.
-    void ApplyFieldCriteria();
     void SetHeaderSorting(bool On);
 
     bool DoExecute() override;
@@ -104,6 +102,7 @@ public:
     void CreateForm(QWidget* Owner, int Style) override;
     bool Init() override;
     bool Done() override;
+    // F6: the filter dialog; the grid is loaded again when it applied a filter or emptied it.
     bool Filter() override;
     bool Search() override;
     void InitDefaults() override;

@@ -29,6 +29,9 @@ LENDORA_TABLE_EXCEPTION(EAddStringsFailed)
 inline const QChar RecordDelimiterChar = QChar(0x00B0); // "°"
 inline const QChar FieldDelimiterChar = QChar('@');
 inline const QChar MarkerChar = QChar(0x00A4); // "¤", the first character of a totals row
+// The first field of the totals row that a filtered list gets; a record whose first field is
+// this text or starts with MarkerChar is a totals row.
+inline const QString FilterTotalsText = QStringLiteral("Сума за филтъра");
 
 class TDelimitedStrings;
 

@@ -309,7 +309,7 @@ bool TDelimitedStringsSorter::CanStartSorting() {
 }
 
 bool IsTotalsRecord(const QString& FirstField) {
-    return FirstField == QStringLiteral("Сума за филтъра") || FirstField.startsWith(MarkerChar);
+    return FirstField == FilterTotalsText || FirstField.startsWith(MarkerChar);
 }
 
 void SortTableRows(TDelimitedStrings& List, const QList<int>& KeyColumns, bool Descending) {

@@ -131,6 +131,127 @@ const char* AlignValue(TDocxAlign Align) {
 
 // ---- writer ----
 
+namespace {
+
+const char* const RelationsNamespace = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+const char* VAlignValue(TDocxVAlign Align) {
+    switch (Align) {
+    case dvCenter:
+        return "center";
+    case dvBottom:
+        return "bottom";
+    case dvTop:
+        break;
+    }
+    return "top";
+}
+
+void WriteParagraph(pugi::xml_node Parent, const TDocxParagraph& Paragraph) {
+    pugi::xml_node p = Parent.append_child("w:p");
+    pugi::xml_node pPr = p.append_child("w:pPr");
+    if (Paragraph.SpaceAfter > 0)
+        pPr.append_child("w:spacing").append_attribute("w:after") = int(Paragraph.SpaceAfter * 20 + 0.5);
+    if (Paragraph.IndentLeft > 0)
+        pPr.append_child("w:ind").append_attribute("w:left") = Twips(Paragraph.IndentLeft);
+    pPr.append_child("w:jc").append_attribute("w:val") = AlignValue(Paragraph.Align);
+    for (const TDocxRun& run : Paragraph.Runs) {
+        pugi::xml_node r = p.append_child("w:r");
+        // Properties in the order the schema gives them.
+        pugi::xml_node props = r.append_child("w:rPr");
+        if (!run.FontName.isEmpty()) {
+            pugi::xml_node fonts = props.append_child("w:rFonts");
+            const std::string font = Utf8(run.FontName);
+            for (const char* attr : {"w:ascii", "w:hAnsi", "w:cs", "w:eastAsia"})
+                fonts.append_attribute(attr) = font.c_str();
+        }
+        if (run.Bold) props.append_child("w:b");
+        if (run.Italic) props.append_child("w:i");
+        if (run.Strike) props.append_child("w:strike");
+        if (!run.Color.isEmpty())
+            props.append_child("w:color").append_attribute("w:val") = Utf8(run.Color).c_str();
+        if (run.FontSize > 0) {
+            props.append_child("w:sz").append_attribute("w:val") = HalfPoints(run.FontSize).c_str();
+            props.append_child("w:szCs").append_attribute("w:val") = HalfPoints(run.FontSize).c_str();
+        }
+        if (run.Underline) props.append_child("w:u").append_attribute("w:val") = "single";
+        if (!props.first_child()) r.remove_child(props);
+        AppendRunText(r, run.Text);
+    }
+}
+
+void WriteTable(pugi::xml_node Parent, const TDocxTable& Table) {
+    pugi::xml_node tbl = Parent.append_child("w:tbl");
+    pugi::xml_node tblPr = tbl.append_child("w:tblPr");
+    int total = 0;
+    for (double width : Table.ColumnWidths)
+        total += Twips(width);
+    pugi::xml_node tblW = tblPr.append_child("w:tblW");
+    tblW.append_attribute("w:w") = total;
+    tblW.append_attribute("w:type") = "dxa";
+    tblPr.append_child("w:tblLayout").append_attribute("w:type") = "fixed";
+    pugi::xml_node margins = tblPr.append_child("w:tblCellMar");
+    for (const char* side : {"w:left", "w:right"}) {
+        pugi::xml_node margin = margins.append_child(side);
+        margin.append_attribute("w:w") = 57; // 1 mm
+        margin.append_attribute("w:type") = "dxa";
+    }
+    pugi::xml_node grid = tbl.append_child("w:tblGrid");
+    for (double width : Table.ColumnWidths)
+        grid.append_child("w:gridCol").append_attribute("w:w") = Twips(width);
+    for (const QList<TDocxCell>& row : Table.Rows) {
+        pugi::xml_node tr = tbl.append_child("w:tr");
+        int column = 0;
+        for (const TDocxCell& cell : row) {
+            pugi::xml_node tc = tr.append_child("w:tc");
+            pugi::xml_node tcPr = tc.append_child("w:tcPr");
+            int width = 0;
+            for (int i = column; i < column + cell.GridSpan && i < Table.ColumnWidths.size(); ++i)
+                width += Twips(Table.ColumnWidths[i]);
+            column += cell.GridSpan;
+            pugi::xml_node tcW = tcPr.append_child("w:tcW");
+            tcW.append_attribute("w:w") = width;
+            tcW.append_attribute("w:type") = "dxa";
+            if (cell.GridSpan > 1) tcPr.append_child("w:gridSpan").append_attribute("w:val") = cell.GridSpan;
+            if (cell.VMerge == dmRestart)
+                tcPr.append_child("w:vMerge").append_attribute("w:val") = "restart";
+            else if (cell.VMerge == dmContinue)
+                tcPr.append_child("w:vMerge");
+            if (cell.Borders) {
+                pugi::xml_node borders = tcPr.append_child("w:tcBorders");
+                for (const char* side : {"w:top", "w:left", "w:bottom", "w:right"}) {
+                    pugi::xml_node line = borders.append_child(side);
+                    line.append_attribute("w:val") = "single";
+                    line.append_attribute("w:sz") = 4;
+                    line.append_attribute("w:space") = 0;
+                    line.append_attribute("w:color") = "000000";
+                }
+            }
+            if (!cell.Fill.isEmpty()) {
+                pugi::xml_node shd = tcPr.append_child("w:shd");
+                shd.append_attribute("w:val") = "clear";
+                shd.append_attribute("w:color") = "auto";
+                shd.append_attribute("w:fill") = Utf8(cell.Fill).c_str();
+            }
+            tcPr.append_child("w:vAlign").append_attribute("w:val") = VAlignValue(cell.VAlign);
+            WriteParagraph(tc, cell.Paragraph);
+        }
+    }
+}
+
+template <class TBlocks> void WriteBlocks(pugi::xml_node Parent, const TBlocks& Blocks) {
+    for (const auto& block : Blocks) {
+        if (block.IsTable)
+            WriteTable(Parent, block.Table);
+        else
+            WriteParagraph(Parent, block.Paragraph);
+    }
+    // Word wants a paragraph after a table that ends a body or a header.
+    if (Blocks.isEmpty() || Blocks.last().IsTable) WriteParagraph(Parent, TDocxParagraph());
+}
+
+} // namespace
+
 void TDocxWriter::SetPage(double WidthMm, double HeightMm, double MarginMm) {
     FPageWidth = WidthMm;
     FPageHeight = HeightMm;
@@ -142,13 +263,23 @@ void TDocxWriter::SetFont(const QString& Family, double SizePt) {
     FFontSize = SizePt;
 }
 
-TDocxParagraph& TDocxWriter::AddParagraph(const QList<TDocxRun>& Runs, TDocxAlign Align) {
-    FParagraphs.append(TDocxParagraph{Runs, Align});
-    return FParagraphs.last();
+TDocxParagraph& TDocxWriter::AddParagraph(const QList<TDocxRun>& Runs, TDocxAlign Align, TDocxPart Part) {
+    TBlock block;
+    block.Paragraph = TDocxParagraph{Runs, Align};
+    Blocks(Part).append(block);
+    return Blocks(Part).last().Paragraph;
+}
+
+void TDocxWriter::AddTable(const TDocxTable& Table, TDocxPart Part) {
+    TBlock block;
+    block.IsTable = true;
+    block.Table = Table;
+    Blocks(Part).append(block);
 }
 
 void TDocxWriter::SaveToFile(const QString& Path) const {
-    const char* const contentTypes =
+    const bool withHeader = !FHeader.isEmpty();
+    QByteArray contentTypes =
         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
         "<Default Extension=\"rels\" "
         "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
@@ -156,21 +287,30 @@ void TDocxWriter::SaveToFile(const QString& Path) const {
         "<Override PartName=\"/word/document.xml\" "
         "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
         "<Override PartName=\"/word/styles.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/>"
-        "</Types>";
+        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/>";
+    if (withHeader)
+        contentTypes +=
+            "<Override PartName=\"/word/header1.xml\" "
+            "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.header+xml\"/>";
+    contentTypes += "</Types>";
     const char* const packageRels =
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
         "<Relationship Id=\"rId1\" "
         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
         "Target=\"word/document.xml\"/></Relationships>";
-    const char* const documentRels =
+    QByteArray documentRels =
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
         "<Relationship Id=\"rId1\" "
         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
-        "Target=\"styles.xml\"/></Relationships>";
-    auto fromText = [](const char* Xml) {
+        "Target=\"styles.xml\"/>";
+    if (withHeader)
+        documentRels += "<Relationship Id=\"rId2\" "
+                        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/header\" "
+                        "Target=\"header1.xml\"/>";
+    documentRels += "</Relationships>";
+    auto fromText = [](const QByteArray& Xml) {
         pugi::xml_document doc = NewPart();
-        doc.append_buffer(Xml, strlen(Xml));
+        doc.append_buffer(Xml.constData(), size_t(Xml.size()));
         return Serialize(doc);
     };
 
@@ -201,31 +341,15 @@ void TDocxWriter::SaveToFile(const QString& Path) const {
     pugi::xml_document document = NewPart();
     pugi::xml_node root = document.append_child("w:document");
     root.append_attribute("xmlns:w") = WordNamespace;
+    root.append_attribute("xmlns:r") = RelationsNamespace;
     pugi::xml_node body = root.append_child("w:body");
-    for (const TDocxParagraph& paragraph : FParagraphs) {
-        pugi::xml_node p = body.append_child("w:p");
-        pugi::xml_node pPr = p.append_child("w:pPr");
-        if (paragraph.SpaceAfter > 0)
-            pPr.append_child("w:spacing").append_attribute("w:after") = int(paragraph.SpaceAfter * 20 + 0.5);
-        if (paragraph.IndentLeft > 0)
-            pPr.append_child("w:ind").append_attribute("w:left") = Twips(paragraph.IndentLeft);
-        pPr.append_child("w:jc").append_attribute("w:val") = AlignValue(paragraph.Align);
-        for (const TDocxRun& run : paragraph.Runs) {
-            pugi::xml_node r = p.append_child("w:r");
-            if (run.Bold || run.Italic || run.Underline || run.FontSize > 0) {
-                pugi::xml_node props = r.append_child("w:rPr");
-                if (run.Bold) props.append_child("w:b");
-                if (run.Italic) props.append_child("w:i");
-                if (run.Underline) props.append_child("w:u").append_attribute("w:val") = "single";
-                if (run.FontSize > 0) {
-                    props.append_child("w:sz").append_attribute("w:val") = HalfPoints(run.FontSize).c_str();
-                    props.append_child("w:szCs").append_attribute("w:val") = HalfPoints(run.FontSize).c_str();
-                }
-            }
-            AppendRunText(r, run.Text);
-        }
-    }
+    WriteBlocks(body, FBody);
     pugi::xml_node section = body.append_child("w:sectPr");
+    if (withHeader) {
+        pugi::xml_node reference = section.append_child("w:headerReference");
+        reference.append_attribute("w:type") = "default";
+        reference.append_attribute("r:id") = "rId2";
+    }
     pugi::xml_node size = section.append_child("w:pgSz");
     size.append_attribute("w:w") = Twips(FPageWidth);
     size.append_attribute("w:h") = Twips(FPageHeight);
@@ -233,16 +357,26 @@ void TDocxWriter::SaveToFile(const QString& Path) const {
     pugi::xml_node margins = section.append_child("w:pgMar");
     for (const char* attr : {"w:top", "w:right", "w:bottom", "w:left"})
         margins.append_attribute(attr) = Twips(FMargin);
-    for (const char* attr : {"w:header", "w:footer", "w:gutter"})
+    // A header sits halfway into the top margin.
+    margins.append_attribute("w:header") = withHeader ? Twips(FMargin / 2) : 0;
+    for (const char* attr : {"w:footer", "w:gutter"})
         margins.append_attribute(attr) = 0;
 
-    WriteZipEntries(Path,
-                    {{QStringLiteral("[Content_Types].xml"), fromText(contentTypes)},
-                     {QStringLiteral("_rels/.rels"), fromText(packageRels)},
-                     {QStringLiteral("word/_rels/document.xml.rels"), fromText(documentRels)},
-                     {QStringLiteral("word/styles.xml"), Serialize(styles)},
-                     {QStringLiteral("word/document.xml"), Serialize(document)}},
-                    true);
+    QList<QPair<QString, QByteArray>> parts{
+        {QStringLiteral("[Content_Types].xml"), fromText(contentTypes)},
+        {QStringLiteral("_rels/.rels"), fromText(packageRels)},
+        {QStringLiteral("word/_rels/document.xml.rels"), fromText(documentRels)},
+        {QStringLiteral("word/styles.xml"), Serialize(styles)},
+        {QStringLiteral("word/document.xml"), Serialize(document)}};
+    if (withHeader) {
+        pugi::xml_document header = NewPart();
+        pugi::xml_node hdr = header.append_child("w:hdr");
+        hdr.append_attribute("xmlns:w") = WordNamespace;
+        hdr.append_attribute("xmlns:r") = RelationsNamespace;
+        WriteBlocks(hdr, FHeader);
+        parts.append({QStringLiteral("word/header1.xml"), Serialize(header)});
+    }
+    WriteZipEntries(Path, parts, true);
 }
 
 // ---- filler ----

@@ -26,6 +26,9 @@ struct TDocxRun {
     bool Italic = false;
     bool Underline = false;
     double FontSize = 0; // points; 0 keeps the document's size
+    bool Strike = false;
+    QString FontName{}; // empty keeps the document's font
+    QString Color{};    // "RRGGBB"; empty keeps the automatic colour
 };
 
 struct TDocxParagraph {
@@ -35,19 +38,51 @@ struct TDocxParagraph {
     double IndentLeft = 0; // millimetres
 };
 
-// Writes a document of plain paragraphs on one page size, in one font.
+enum TDocxVAlign { dvTop, dvCenter, dvBottom };
+// A cell of a vertically merged block: the first row's cell starts it, the ones below continue it.
+enum TDocxVMerge { dmNone, dmRestart, dmContinue };
+
+struct TDocxCell {
+    TDocxParagraph Paragraph;
+    int GridSpan = 1; // grid columns the cell covers
+    TDocxVMerge VMerge = dmNone;
+    TDocxVAlign VAlign = dvTop;
+    QString Fill;         // background "RRGGBB"; empty: none
+    bool Borders = false; // a single line on all four sides
+};
+
+// A table on a grid of columns; a row lists its cells from the left, a cell spanning several
+// columns standing for all of them.
+struct TDocxTable {
+    QList<double> ColumnWidths; // millimetres
+    QList<QList<TDocxCell>> Rows;
+};
+
+// Where a paragraph or table goes: the body, or the page header of every page.
+enum TDocxPart { dpBody, dpHeader };
+
+// Writes a document of paragraphs and tables on one page size, in one font.
 class TDocxWriter {
 public:
     // Page size and margins in millimetres; A4 portrait with 20 mm margins until set.
     void SetPage(double WidthMm, double HeightMm, double MarginMm);
     void SetFont(const QString& Family, double SizePt);
     // A new paragraph with the given runs; the reference stays valid until the next Add.
-    TDocxParagraph& AddParagraph(const QList<TDocxRun>& Runs = {}, TDocxAlign Align = daLeft);
+    TDocxParagraph& AddParagraph(const QList<TDocxRun>& Runs = {}, TDocxAlign Align = daLeft,
+                                 TDocxPart Part = dpBody);
+    void AddTable(const TDocxTable& Table, TDocxPart Part = dpBody);
     // Writes the file, replacing one that exists; EDocxError on failure.
     void SaveToFile(const QString& Path) const;
 
 private:
-    QList<TDocxParagraph> FParagraphs;
+    struct TBlock {
+        bool IsTable = false;
+        TDocxParagraph Paragraph;
+        TDocxTable Table;
+    };
+    QList<TBlock>& Blocks(TDocxPart Part) { return Part == dpHeader ? FHeader : FBody; }
+    QList<TBlock> FBody;
+    QList<TBlock> FHeader;
     double FPageWidth = 210;
     double FPageHeight = 297;
     double FMargin = 20;

@@ -13,6 +13,8 @@
 #include "core/unNumbers.h"
 #include "core/unSorter.h"
 #include "core/unStringFuncs.h"
+#include "framework/Export.h"
+#include "framework/GridPreview.h"
 #include "framework/GridSearch.h"
 
 #include <QAction>
@@ -26,8 +28,6 @@
 #include <QVBoxLayout>
 #include <climits>
 #include <cmath>
-
-const QString FilterTotalsText = QStringLiteral("Сума за филтъра");
 
 namespace {
 
@@ -142,10 +142,8 @@ TMAccountReadForm::TMAccountReadForm(QWidget* Owner) : TMAccountStatusForm(Owner
 
     actSearch->setEnabled(true);
     actFilter->setEnabled(true);
-    // The print preview and the export wizard are not there yet: their actions stay off rather
-    // than offer what they cannot do.
-    actPrint->setEnabled(false);
-    actFile->setEnabled(false);
+    actFile->setEnabled(true);
+    actPrint->setEnabled(true);
 
     // Numbers of a list are stored beside the text; a cell without one shows zero.
     for (TFloatFormatter* formatter : {ValueFormatter, AmountFormatter, PriceFormatter, CurrencyFormatter}) {
@@ -403,7 +401,7 @@ void TMAccountReadForm::SortGrid(TRichGrid* AGrid) {
     if (list.Count() > 0 && last >= AGrid->FixedRows() && !AGrid->Cells(0, last).trimmed().isEmpty() &&
         AGrid->HasRowAttributes(last) && AGrid->RowAttributes(last)->BackColor() == TotalsRowColor &&
         !IsTotalsRecord(list.GetField(list.Count() - 1, 0)))
-        list.Put(list.Count() - 1, TotalsMarker + list.Get(list.Count() - 1));
+        list.Put(list.Count() - 1, MarkerChar + list.Get(list.Count() - 1));
     SortTableRows(list, {SortColumns[0]}, SortDescending);
     // The stored numbers belonged to the rows' old places.
     AGrid->ClearValues();
@@ -495,4 +493,25 @@ bool TMAccountReadForm::ApplyFilterToRows(TDelimitedStringList* List, const QStr
 
 bool TMAccountReadForm::Search() {
     return SearchGrid(Grid);
+}
+
+// ---- export
+
+bool TMAccountReadForm::Export() {
+    return ExportGrid(this, Grid, GetCaptionText(), GetReportTitle(), GetCaptionText());
+}
+
+// ---- print
+
+QString TMAccountReadForm::GetReportExtra() {
+    return QString();
+}
+
+int TMAccountReadForm::GetPrintOrientation() {
+    return 1;
+}
+
+bool TMAccountReadForm::Print() {
+    return PrintGrid(GetPrintOrientation(), Grid, GetCaptionText(), GetReportTitle(), GetPrintSettingsName(),
+                     0, QString(), QString(), false, false, true, true, QString(), GetReportExtra());
 }

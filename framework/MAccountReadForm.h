@@ -1,7 +1,8 @@
 #pragma once
 // The base of every register, document and report window: a parameter panel on top, the rich
 // grid below it and the status bar. F8 loads the grid and counts its rows, clicks on the header
-// sort it, the filter narrows the rows and appends their totals, F7 searches the grid.
+// sort it, the filter narrows the rows and appends their totals, F7 searches the grid and F10
+// exports it.
 
 #include "framework/MAccountStatusForm.h"
 
@@ -18,9 +19,6 @@ class TImageList;
 class TLineConv;
 class TRichGrid;
 class TfrmSimpleFilter;
-
-// The first field of the totals row that a filtered list gets.
-extern const QString FilterTotalsText;
 
 // The total of column Col over every record of List but the last: numbers with "," or "." as
 // the decimal point, each optionally followed by a unit, "yyyymmdd" dates by their day number.
@@ -97,6 +95,11 @@ public:
     bool ApplyFilterToRows(TDelimitedStringList* List, const QString& TotalsColumns = QString());
     void SetHeaderSorting(bool On);
 
+    // The closing text printed under the table; none.
+    virtual QString GetReportExtra();
+    // The page orientation printing starts with: 1, landscape.
+    virtual int GetPrintOrientation();
+
     bool DoExecute() override;
     void DisableActions() override;
     void CreateForm(QWidget* Owner, int Style) override;
@@ -105,6 +108,9 @@ public:
     // F6: the filter dialog; the grid is loaded again when it applied a filter or emptied it.
     bool Filter() override;
     bool Search() override;
+    // F9: the grid through the print preview, with the window's named print settings.
+    bool Print() override;
+    bool Export() override;
     void InitDefaults() override;
     void EnableControls(bool Enable) override;
     bool KeyPreviewEnter(QWidget* Control) override;

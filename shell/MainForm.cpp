@@ -6,14 +6,17 @@
 #include "business/un_Items.h"
 #include "business/un_MPS.h"
 #include "business/un_Owners.h"
+#include "business/un_Pogasitelen_plan.h"
 #include "business/un_Simple_Nomenklatura.h"
 #include "business/un_Taxes.h"
 #include "business/un_Taxes_rates.h"
 #include "business/un_Users_passwords.h"
+#include "business/un_Vry6tane_na_ve6ti.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
 #include "core/unMessages.h"
 #include "framework/MAccountForm.h"
+#include "shell/Archive.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -46,6 +49,13 @@ namespace {
 
 template <class F> TMAccountReadForm* MakeForm(QWidget* Owner, int Style) {
     return CreateForm<F>(Owner, Style);
+}
+
+// The settlement window serves two commands; the mode is set before it is shown.
+template <bool Payment> TMAccountReadForm* MakeSettlementForm(QWidget* Owner, int Style) {
+    auto* Form = CreateForm<TfrmVry6tane_na_ve6ti>(Owner, Style);
+    Form->SetPaymentMode(Payment);
+    return Form;
 }
 
 // The operators register opens only to whoever knows the manager's password, when one is set.
@@ -95,6 +105,22 @@ const QList<TMenuCommand>& MenuCommands() {
          QKeySequence(Qt::CTRL | Qt::Key_D), &MakeForm<TfrmContracts>, QStringLiteral("Договор за залог"),
          QStringLiteral("Contracts"), QStringLiteral("docno"), QString(), QStringLiteral("договор за злог"),
          true, true},
+        // These windows set their own captions and tables.
+        {QStringLiteral("&Документи"), QStringLiteral("N_Otkup"), QStringLiteral("Връщане на вещи"),
+         QKeySequence(), &MakeSettlementForm<false>, QString(), QString(), QString(), QString(), QString(),
+         false, true},
+        {QStringLiteral("&Документи"), QStringLiteral("N4"),
+         QStringLiteral("Плащане на дължими лихви и такси"), QKeySequence(), &MakeSettlementForm<true>,
+         QString(), QString(), QString(), QString(), QString(), false, true},
+        {QStringLiteral("&Справки"), QStringLiteral("Pogasitelen_plan"), QStringLiteral("Погасителен план"),
+         QKeySequence(), &MakeForm<TfrmPogasitelen_plan>, QString(), QString(), QString(), QString(),
+         QString(), true, false},
+        {QStringLiteral("С&ервиз"), QStringLiteral("N7"), QStringLiteral("Архивиране"), QKeySequence(),
+         nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
+         [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amArchive); }},
+        {QStringLiteral("С&ервиз"), QStringLiteral("N11"), QStringLiteral("Възстановяване"), QKeySequence(),
+         nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
+         [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amRestore); }},
     };
     return Commands;
 }
@@ -162,6 +188,10 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 
 TMAccountReadForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
     if (Command.Allowed && !Command.Allowed(this)) return nullptr;
+    if (Command.Run) {
+        Command.Run(this);
+        return nullptr;
+    }
     TMAccountReadForm* form = Command.Create(this, TMAccountForm::fsMDIChild);
     form->SetFormCaption(Command.FormCaption);
     form->SetTableName(Command.TableName);

@@ -7,9 +7,6 @@
 
 #include <QSet>
 
-const QString TotalsRowText = QStringLiteral("Сума за филтъра");
-const QChar TotalsMarker = QChar(0x00A4);
-
 namespace {
 
 bool Inside(const TStringGrid* Grid, int ACol, int ARow) {
@@ -64,7 +61,7 @@ bool FillGridFromList(TStringGrid* Grid, TDelimitedStringList* List, bool HideWh
         for (int i = 0; i < count; ++i) {
             const QString record = List->Get(i);
             Grid->SetRowRecord(fixed + i, record, delimiter);
-            if (rich && FirstFieldIs(record, delimiter, TotalsRowText))
+            if (rich && FirstFieldIs(record, delimiter, FilterTotalsText))
                 rich->RowAttributes(fixed + i)->SetBackColor(TotalsRowColor);
         }
     } else {
@@ -88,10 +85,10 @@ void ColorTotalsRows(TRichGrid* Grid) {
     const TColor fixedColor = Grid->ReadCellAttributes(0, 0)->BackColor();
     for (int r = Grid->FixedRows(); r < Grid->RowCount(); ++r) {
         const QString first = Grid->Cells(0, r);
-        if (first.startsWith(TotalsMarker)) {
+        if (first.startsWith(MarkerChar)) {
             Grid->SetCells(0, r, first.mid(1));
             Grid->RowAttributes(r)->SetBackColor(TotalsRowColor);
-        } else if (first != TotalsRowText) {
+        } else if (first != FilterTotalsText) {
             Grid->RowAttributes(r)->SetBackColor(clWindow);
             for (int c = 0; c < Grid->FixedCols(); ++c)
                 Grid->CellAttributes(c, r)->SetBackColor(fixedColor);

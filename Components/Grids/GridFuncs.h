@@ -10,9 +10,8 @@ class TRichGrid;
 class TDelimitedStrings;
 class TDelimitedStringList;
 
-// A data row whose first cell is this text, or starts with TotalsMarker, is a totals row.
-extern const QString TotalsRowText;
-extern const QChar TotalsMarker;
+// The colour of a totals row: one whose first cell is FilterTotalsText or starts with MarkerChar
+// (core/uDelimitedStrings).
 constexpr TColor TotalsRowColor = 0xF8F0D8;
 
 // Filling.

@@ -37,13 +37,3 @@ void Type(QWidget* Edit, const QString& Text) {
     }
     TypeText(Edit, Text);
 }
-
-QString Query(const QString& Sql) {
-    TDelimitedStringList List;
-    RunQuery(nullptr, AdoConnection, Sql, &List);
-    return List.GetTextStr();
-}
-
-void Exec(const QString& Sql) {
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, Sql)) << Sql.toStdString();
-}

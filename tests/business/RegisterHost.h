@@ -5,6 +5,7 @@
 #include "business/RegisterForm.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
+#include "tests/support/DbQuery.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -43,6 +44,3 @@ F* OpenRegister(TRegisterHost& Host, const QString& Caption, const QString& Tabl
 void Press(QWidget* Target, int Key);
 // Replaces the text of an edit by typing.
 void Type(QWidget* Edit, const QString& Text);
-// The result of a query as "°"- and "@"-separated text.
-QString Query(const QString& Sql);
-void Exec(const QString& Sql);

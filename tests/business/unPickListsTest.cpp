@@ -13,6 +13,7 @@
 #include "core/unRegistry.h"
 #include "core/unStringFuncs.h"
 #include "framework/MAccountStatusForm.h"
+#include "tests/support/DbQuery.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 #include "tests/support/TempRegistry.h"
@@ -28,10 +29,6 @@ constexpr int D = 45292; // 01.01.2024
 
 QDateTime TenDaysOn() {
     return QDateTime(QDate(2024, 1, 11), QTime(12, 0));
-}
-
-void Exec(const QString& Sql) {
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, Sql)) << Sql.toStdString();
 }
 
 // The list's data rows, fields joined with "@".

@@ -1,7 +1,7 @@
 #include "business/unQueuedChanges.h"
 
-#include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
+#include "tests/support/DbQuery.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 
@@ -12,12 +12,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString Query(const QString& Sql) {
-    TDelimitedStringList List;
-    RunQuery(nullptr, AdoConnection, Sql, &List);
-    return List.GetTextStr();
-}
 
 TEST(QueuedChanges, AFailedSaveWritesNothingKeepsTheQueueAndCanBeRepeated) {
     TTempProgramDir Dir;
@@ -34,12 +28,12 @@ TEST(QueuedChanges, AFailedSaveWritesNothingKeepsTheQueueAndCanBeRepeated) {
     EXPECT_EQ(Changes.PendingSql, Queued);
     ASSERT_EQ(Presenter.Messages().size(), 1);
     EXPECT_TRUE(Presenter.Messages()[0].Text.contains(Queued[1]));
-    EXPECT_EQ(Query(u"Select code_i_t, name_i_t From Item_types Order By code_i_t"_s), u"2@Сребро"_s);
+    EXPECT_EQ(QueryText(u"Select code_i_t, name_i_t From Item_types Order By code_i_t"_s), u"2@Сребро"_s);
 
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Delete * from Item_types Where code_i_t = 2"_s));
     EXPECT_TRUE(Changes.SaveQueued(nullptr));
     EXPECT_EQ(Changes.QueuedCount(), 0);
-    EXPECT_EQ(Query(u"Select code_i_t, name_i_t From Item_types Order By code_i_t"_s),
+    EXPECT_EQ(QueryText(u"Select code_i_t, name_i_t From Item_types Order By code_i_t"_s),
               u"1@Злато°2@Платина"_s);
     EXPECT_EQ(Presenter.Messages().size(), 1);
 }

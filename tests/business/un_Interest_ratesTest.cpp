@@ -104,7 +104,7 @@ TEST_F(InterestRatesWindow, BandsAreAddedEditedAndDeletedAsPercents) {
     EXPECT_EQ(Form->Grid->Rows(2), QStringList({u"2"_s, u"500.01"_s, u"2000.00"_s, u"2.50"_s, u"2"_s}));
     EXPECT_EQ(Form->feShifyr->Value(), 3);
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select * From Interest_rates Order By code_MIR"_s),
+    EXPECT_EQ(QueryText(u"Select * From Interest_rates Order By code_MIR"_s),
               u"1@0@500@0.0325@1°2@500.01@2000@0.025@2"_s);
     // Shown again as the percent typed.
     EXPECT_EQ(Form->Grid->Rows(1), QStringList({u"1"_s, u"0.00"_s, u"500.00"_s, u"3.25"_s, u"1"_s}));
@@ -128,7 +128,7 @@ TEST_F(InterestRatesWindow, BandsAreAddedEditedAndDeletedAsPercents) {
     EXPECT_EQ(Presenter.Messages()[0].Text, u"Желаете ли да изтриете лихвена схема: \"1\" - \"0.00\"?"_s);
     EXPECT_EQ(Form->PendingSql.last(), u"Delete * from Interest_rates Where code_mir = 1"_s);
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select * From Interest_rates"_s), u"2@500.01@2000@0.0275@2"_s);
+    EXPECT_EQ(QueryText(u"Select * From Interest_rates"_s), u"2@500.01@2000@0.0275@2"_s);
 }
 
 TEST_F(InterestRatesWindow, AWrongBandIsRefusedInOneBox) {

@@ -80,7 +80,7 @@ TEST_F(ItemsWindow, AddedItemIsRememberedSavedAndReportedToTheOpener) {
 
     Press(Form->Grid, Qt::Key_F2);
     QApplication::processEvents();
-    EXPECT_EQ(Query(u"Select * From Items"_s), u"1@Пръстен@1"_s);
+    EXPECT_EQ(QueryText(u"Select * From Items"_s), u"1@Пръстен@1"_s);
     EXPECT_EQ(Host.Refreshes, QList<int>({1}));
     EXPECT_EQ(Form->Grid->Rows(1), QStringList({u"1"_s, u"Пръстен"_s, u"Злато"_s}));
 
@@ -96,7 +96,7 @@ TEST_F(ItemsWindow, AddedItemIsRememberedSavedAndReportedToTheOpener) {
     EXPECT_EQ(ReadRegString(u"Last_Item"_s), u"1"_s);
     Press(Form->Grid, Qt::Key_F2);
     QApplication::processEvents();
-    EXPECT_EQ(Query(u"Select SN & \"|\", code_i_t From Items"_s), u"Пръстен |@2"_s);
+    EXPECT_EQ(QueryText(u"Select SN & \"|\", code_i_t From Items"_s), u"Пръстен |@2"_s);
     EXPECT_EQ(Host.Refreshes, QList<int>({1, 1}));
     EXPECT_TRUE(Presenter.Messages().isEmpty());
 }
@@ -119,7 +119,7 @@ TEST_F(ItemsWindow, AnItemOnAContractOrPurchaseIsNotDeleted) {
     Press(Form->Grid, Qt::Key_F5);
     EXPECT_EQ(Form->PendingSql, QStringList({u"Delete * from Items Where code_i = 4"_s}));
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select code_i From Items"_s), u"3"_s);
+    EXPECT_EQ(QueryText(u"Select code_i From Items"_s), u"3"_s);
 }
 
 TEST_F(ItemsWindow, AnItemNeedsAType) {

@@ -78,7 +78,7 @@ TEST_F(VehiclesWindow, VehicleIsAddedEditedAndDeleted) {
     EXPECT_EQ(Form->PendingSql, QStringList({MpsInsertSql(u"MPS"_s, 5, Typed)}));
     EXPECT_EQ(Form->code_mps->Value(), 6);
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select * From MPS Where code_MPS = 5"_s),
+    EXPECT_EQ(QueryText(u"Select * From MPS Where code_MPS = 5"_s),
               u"5@Лада@2107@1990@S1@CA1234AB@SH1@M1@400@1@90000@син металик"_s);
 
     Form->Grid->SetRow(1);
@@ -96,7 +96,7 @@ TEST_F(VehiclesWindow, VehicleIsAddedEditedAndDeleted) {
     EXPECT_EQ(Presenter.Messages()[0].Text, u"Желаете ли да изтриете МПС: \"5\" - \"Лада\"?"_s);
     EXPECT_EQ(Form->PendingSql.last(), u"Delete From MPS Where code_MPS = 5"_s);
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select code_MPS, kilometrazh From MPS"_s), u"4@210000"_s);
+    EXPECT_EQ(QueryText(u"Select code_MPS, kilometrazh From MPS"_s), u"4@210000"_s);
 }
 
 TEST_F(VehiclesWindow, BlankFieldsAreReportedOnce) {

@@ -134,7 +134,7 @@ TEST_F(OwnersWindow, BorrowerIsAddedSavedEditedAndReportedToTheOpener) {
     Press(Form->Grid, Qt::Key_F2);
     QApplication::processEvents();
     EXPECT_EQ(Host.Refreshes, QList<int>({2}));
-    EXPECT_EQ(Query(u"Select * From Owners"_s),
+    EXPECT_EQ(QueryText(u"Select * From Owners"_s),
               u"501011234@Мария Иванова@София@@@@False@True@3@640012345@01.02.2020@МВР София@"_s);
     EXPECT_EQ(Form->Grid->Rows(1),
               QStringList({u"0501011234"_s, u"Мария Иванова"_s, u"София"_s, u""_s, u""_s, u""_s, u"Жена"_s,
@@ -155,7 +155,7 @@ TEST_F(OwnersWindow, BorrowerIsAddedSavedEditedAndReportedToTheOpener) {
                                                u"\"Пловдив\","_s));
     EXPECT_TRUE(Form->PendingSql[0].endsWith(u"Where ( EGN = 501011234 )"_s));
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select town From Owners"_s), u"Пловдив"_s);
+    EXPECT_EQ(QueryText(u"Select town From Owners"_s), u"Пловдив"_s);
     EXPECT_TRUE(Presenter.Messages().isEmpty());
 }
 
@@ -189,7 +189,7 @@ TEST_F(OwnersWindow, ABorrowerWithDocumentsIsNotDeleted) {
     Press(Form->Grid, Qt::Key_F5);
     EXPECT_EQ(Form->PendingSql, QStringList({u"Delete * from Owners Where EGN = 7001011234.000000"_s}));
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select EGN From Owners"_s), u"8001011234"_s);
+    EXPECT_EQ(QueryText(u"Select EGN From Owners"_s), u"8001011234"_s);
 }
 
 TEST_F(OwnersWindow, MaritalStatusIsCaptionedBySex) {

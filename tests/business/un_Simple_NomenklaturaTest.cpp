@@ -99,11 +99,11 @@ TEST_F(ItemTypesWindow, AddEditAndDeleteReachTheDatabaseOnlyOnSave) {
     EXPECT_EQ(Form->feShifyr->Value(), 3);
     EXPECT_EQ(Row(1), QStringList({u"1"_s, u"Злато"_s}));
     EXPECT_EQ(Row(2), QStringList({u"2"_s, u"Сребро"_s}));
-    EXPECT_EQ(Query(u"Select Count(*) From Item_types"_s), u"0"_s);
+    EXPECT_EQ(QueryText(u"Select Count(*) From Item_types"_s), u"0"_s);
 
     Press(Form->Grid, Qt::Key_F2);
     EXPECT_TRUE(Form->PendingSql.isEmpty());
-    EXPECT_EQ(Query(u"Select * From Item_types Order By code_i_t"_s), u"1@Злато°2@Сребро"_s);
+    EXPECT_EQ(QueryText(u"Select * From Item_types Order By code_i_t"_s), u"1@Злато°2@Сребро"_s);
     EXPECT_TRUE(Host.Refreshes.isEmpty()); // item types tell no opener
 
     // Edit lifts the row; its key cannot be retyped, and the update targets it.
@@ -122,7 +122,7 @@ TEST_F(ItemTypesWindow, AddEditAndDeleteReachTheDatabaseOnlyOnSave) {
     EXPECT_FALSE(Form->feShifyr->isReadOnly());
     EXPECT_EQ(Form->feShifyr->Value(), 2); // an edit proposes no new code
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select * From Item_types Order By code_i_t"_s), u"1@Злато°2@Сребро 925"_s);
+    EXPECT_EQ(QueryText(u"Select * From Item_types Order By code_i_t"_s), u"1@Злато°2@Сребро 925"_s);
 
     // Delete asks first; No keeps the row, Yes queues the delete.
     Form->Grid->SetRow(1);
@@ -135,7 +135,7 @@ TEST_F(ItemTypesWindow, AddEditAndDeleteReachTheDatabaseOnlyOnSave) {
     Press(Form->Grid, Qt::Key_F5);
     EXPECT_EQ(Form->PendingSql, QStringList({u"Delete * from Item_types Where code_i_t = 1"_s}));
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select * From Item_types"_s), u"2@Сребро 925"_s);
+    EXPECT_EQ(QueryText(u"Select * From Item_types"_s), u"2@Сребро 925"_s);
 }
 
 TEST_F(ItemTypesWindow, EntryMessagesComeInOneBoxAndQueueNothing) {
@@ -189,12 +189,12 @@ TEST_F(ItemTypesWindow, AFailedSaveWritesNothingAndASecondSaveSucceeds) {
     ASSERT_EQ(Presenter.Messages().size(), 1);
     EXPECT_TRUE(Presenter.Messages()[0].Text.contains(u"UNIQUE constraint failed"_s));
     EXPECT_EQ(Form->PendingSql, Queued);
-    EXPECT_EQ(Query(u"Select * From Item_types"_s), u"2@Платина"_s);
+    EXPECT_EQ(QueryText(u"Select * From Item_types"_s), u"2@Платина"_s);
 
     Exec(u"Delete * from Item_types Where code_i_t = 2"_s);
     Press(Form->Grid, Qt::Key_F2);
     EXPECT_TRUE(Form->PendingSql.isEmpty());
-    EXPECT_EQ(Query(u"Select * From Item_types Order By code_i_t"_s), u"1@Злато°2@Сребро"_s);
+    EXPECT_EQ(QueryText(u"Select * From Item_types Order By code_i_t"_s), u"1@Злато°2@Сребро"_s);
 }
 
 TEST_F(ItemTypesWindow, ClosingWithQueuedStatementsAsksFirst) {
@@ -203,7 +203,7 @@ TEST_F(ItemTypesWindow, ClosingWithQueuedStatementsAsksFirst) {
     EXPECT_FALSE(Form->CloseQuery());
     Presenter.PlanAnswer(mrYes);
     EXPECT_TRUE(Form->CloseQuery());
-    EXPECT_EQ(Query(u"Select * From Item_types"_s), u"1@Злато"_s);
+    EXPECT_EQ(QueryText(u"Select * From Item_types"_s), u"1@Злато"_s);
     EXPECT_EQ(Presenter.Messages().size(), 2);
     EXPECT_TRUE(Form->CloseQuery()); // nothing queued: no question
     EXPECT_EQ(Presenter.Messages().size(), 2);

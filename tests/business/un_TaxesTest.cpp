@@ -65,7 +65,7 @@ TEST_F(TaxesWindow, FeesAreAddedEditedAndDeleted) {
                                              u"Insert into Taxes values ( 2, \"Пазене\", 0 )"_s}));
     EXPECT_EQ(Form->Grid->Rows(1), QStringList({u"1"_s, u"Оценка"_s, u"да"_s, u"6"_s}));
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select * From Taxes Order By code_t"_s), u"1@Оценка@True°2@Пазене@False"_s);
+    EXPECT_EQ(QueryText(u"Select * From Taxes Order By code_t"_s), u"1@Оценка@True°2@Пазене@False"_s);
     EXPECT_EQ(Form->Grid->Rows(2), QStringList({u"2"_s, u"Пазене"_s, u"не"_s, u"7"_s}));
 
     Form->Grid->SetRow(1);
@@ -82,7 +82,7 @@ TEST_F(TaxesWindow, FeesAreAddedEditedAndDeleted) {
     Press(Form->Grid, Qt::Key_F5);
     EXPECT_EQ(Presenter.Texts(), QStringList({u"Желаете ли да изтриете такса: \"2\" - \"Пазене\"?"_s}));
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select * From Taxes"_s), u"1@Оценка на злато@False"_s);
+    EXPECT_EQ(QueryText(u"Select * From Taxes"_s), u"1@Оценка на злато@False"_s);
 }
 
 TEST_F(TaxesWindow, AFeeWithRatesOrPaymentsIsNotDeleted) {

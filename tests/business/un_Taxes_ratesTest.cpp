@@ -97,7 +97,7 @@ TEST_F(TaxRatesWindow, RatesAreListedAndNumberedPerFee) {
     EXPECT_EQ(Form->code_MIR->Value(), 1);
     AddRate(u"0"_s, u"300"_s, u"0.1"_s);
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select * From Taxes_rates Order By code_t, code_MIR"_s),
+    EXPECT_EQ(QueryText(u"Select * From Taxes_rates Order By code_t, code_MIR"_s),
               u"1@1@0@500@0.02@1°2@1@500@1000@0.015@1°1@2@0@300@0.001@1"_s);
 
     // The window opens again on the fee it was closed with.
@@ -133,7 +133,7 @@ TEST_F(TaxRatesWindow, AnEditedRateKeepsItsFeeAndDeleteNamesTheFee) {
     EXPECT_EQ(Presenter.Texts(), QStringList({u"Желаете ли да изтриете такса: \"1\" - \"0.00\"?"_s}));
     EXPECT_EQ(Form->PendingSql.last(), u"Delete From Taxes_rates Where code_MIR = 1 and code_t = 1"_s);
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select Count(*) From Taxes_rates"_s), u"0"_s);
+    EXPECT_EQ(QueryText(u"Select Count(*) From Taxes_rates"_s), u"0"_s);
 }
 
 TEST_F(TaxRatesWindow, NothingIsEditedOrAddedWithoutAFee) {

@@ -76,7 +76,7 @@ protected:
         Type(Form->ed_three_names, Names);
         Press(Form->ed_three_names, Qt::Key_F4);
     }
-    QString StoredPassword() { return Query(u"Select value_va From VA Where code_va = 12"_s); }
+    QString StoredPassword() { return QueryText(u"Select value_va From VA Where code_va = 12"_s); }
 
     TTempProgramDir Dir;
     TScriptedPresenter Presenter;
@@ -97,7 +97,7 @@ TEST_F(OperatorsWindow, OperatorsAndTheManagersPasswordAreSavedTogether) {
     Type(Form->ed_VA_12, u" nova "_s);
     Press(Form->Grid, Qt::Key_F2);
     EXPECT_TRUE(Form->PendingSql.isEmpty());
-    EXPECT_EQ(Query(u"Select * From Users_passwords Order By user_name"_s),
+    EXPECT_EQ(QueryText(u"Select * From Users_passwords Order By user_name"_s),
               u"ivan@p1@Иван Петров°maria@p2@Мария Иванова"_s);
     EXPECT_EQ(StoredPassword(), u"nova"_s);
     EXPECT_EQ(AdminPassword, u"nova"_s);
@@ -122,7 +122,7 @@ TEST_F(OperatorsWindow, OperatorsAndTheManagersPasswordAreSavedTogether) {
     // Saving an empty manager's password clears it.
     Type(Form->ed_VA_12, u""_s);
     Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Query(u"Select * From Users_passwords"_s), u"ivan@p3@Иван Петров"_s);
+    EXPECT_EQ(QueryText(u"Select * From Users_passwords"_s), u"ivan@p3@Иван Петров"_s);
     EXPECT_EQ(StoredPassword(), u""_s);
     EXPECT_TRUE(AdminPassword.isEmpty());
 }

@@ -9,20 +9,30 @@
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
+#include "core/unRegistry.h"
+#include "framework/Export.h"
+#include "framework/GridPreview.h"
 #include "framework/GridSearch.h"
+#include "framework/PagePrinter.h"
 #include "tests/framework/FormHost.h"
+#include "tests/support/PdfPrinter.h"
+#include "tests/support/PdfTools.h"
+#include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -75,6 +85,8 @@ public:
     bool ParamsEnabledDuringLoad = false;
     QString Sql = QStringLiteral("Select docno, date_d, customer_name, sum_o From Incomes Where docno >= %d "
                                  "Order by docno");
+
+    QString GetReportTitle() override { return U("за март 2024"); }
 
     bool Reset() override {
         const bool result = TMAccountReadForm::Reset();
@@ -252,9 +264,8 @@ TEST_F(ReadFormTest, LayoutAndActionsOfAListWindow) {
     EXPECT_TRUE(Form->actSearch->isEnabled());
     EXPECT_TRUE(Form->actExecute->isEnabled());
     EXPECT_TRUE(Form->actFilter->isEnabled());
-    // Nothing behind them yet: they must not look usable.
-    EXPECT_FALSE(Form->actPrint->isEnabled());
-    EXPECT_FALSE(Form->actFile->isEnabled());
+    EXPECT_TRUE(Form->actPrint->isEnabled());
+    EXPECT_TRUE(Form->actFile->isEnabled());
     EXPECT_FALSE(Form->actHide->isEnabled());
     EXPECT_TRUE(Form->FreeOnClose);
     EXPECT_EQ(Form->LastParamControl.data(), Form->edCustomer);
@@ -548,6 +559,74 @@ TEST_F(ReadFormTest, F7SearchesTheChosenColumnBothWays) {
     EXPECT_EQ(rows, QStringList({"3", "4", "4", "3", "3", "5"}));
     EXPECT_EQ(Form->Grid->Col(), 0);
     EXPECT_TRUE(Form->actSearch->isEnabled());
+}
+
+TEST_F(ReadFormTest, F10ExportsTheGridUnderTheWindowsCaptionAndReportTitle) {
+    AddReceipts();
+    PressF8();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("receipts.txt"));
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto* wizard = qobject_cast<TfmExport*>(QApplication::activeModalWidget());
+        ASSERT_NE(wizard, nullptr);
+        seen = QStringList{wizard->editTitle->text(), wizard->editSubTitle->text(),
+                           QFileInfo(wizard->editFileName->text()).fileName()};
+        wizard->radioWordpadDelim->click();
+        wizard->editDelim->setText(QStringLiteral(";"));
+        wizard->editFileName->setText(file);
+        wizard->btnNext->click();
+        wizard->btnNext->click();
+        seen.append(QString::number(wizard->LastResult()));
+        wizard->btnCancel->click();
+    });
+    QTest::keyClick(Form->Grid, Qt::Key_F10);
+    EXPECT_EQ(seen, QStringList({U("ПРИХОДНИ ОРДЕРИ"), U("за март 2024"), U("ПРИХОДНИ ОРДЕРИ.xlsx"), "1"}));
+    QFile text(file);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = text.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(lines[0], U("Номер;Дата;Клиент;Сума;\r").toUtf8());
+    EXPECT_TRUE(lines[1].startsWith("1;05.03.2024;"));
+    EXPECT_TRUE(Form->actFile->isEnabled());
+}
+
+TEST_F(ReadFormTest, F9PrintsTheGridThroughThePreviewWithTheWindowsDefaultSetting) {
+    TPdfPrinterScope pdf;
+    AddReceipts();
+    PressF8();
+    const QString name = QStringLiteral("frmReceiptList_print_settings");
+    Form->PrintSettingsName = name;
+    // The operator's default setting leaves the customers out.
+    WriteRegString(name, U("Без клиенти@1@1|1||1@Times New Roman|8|0,0@Portrait@"));
+    const TPrintDialogHook previous = SetPrintDialogHook([](TPrintRequest& Request, int) {
+        Request.Copies = 2;
+        return true;
+    });
+    QString setting;
+    int orientation = -1;
+    WhenModalShown("TfmPrintPreview", [&](QWidget* Window) {
+        auto* preview = static_cast<TfmPrintPreview*>(Window);
+        setting = preview->Settings[preview->CurrentSetting].Name;
+        orientation = preview->PagePrinter->Orientation();
+        QTest::keyClick(preview, Qt::Key_F9);
+        // The print progress had the keys for its time.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return preview->isActiveWindow(); }));
+        QTest::keyClick(preview, Qt::Key_Escape);
+    });
+    QTest::keyClick(Form->Grid, Qt::Key_F9);
+    SetPrintDialogHook(previous);
+    EXPECT_EQ(setting, U("Без клиенти"));
+    // The window asks for landscape; the setting's own orientation is used only when applied.
+    EXPECT_EQ(orientation, 1);
+    const QStringList pages = PdfPageTexts(pdf.FileName());
+    ASSERT_EQ(pages.size(), 2); // two copies of one page
+    EXPECT_TRUE(pages[0].contains(U("за март 2024")));
+    EXPECT_TRUE(pages[0].contains(U("250.25")));
+    EXPECT_FALSE(pages[0].contains(U("Петров")));
+    // Closing keeps the settings.
+    EXPECT_TRUE(ReadRegString(name).startsWith(U("Без клиенти@1@1|1||1@")));
+    EXPECT_TRUE(Form->actPrint->isEnabled());
 }
 
 TEST_F(ReadFormTest, DoubleClickRunsEditOnlyWhenItIsOn) {

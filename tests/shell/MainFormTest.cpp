@@ -1,5 +1,6 @@
 #include "shell/MainForm.h"
 #include "business/unAdminPassword.h"
+#include "business/un_Vry6tane_na_ve6ti.h"
 #include "core/unDatabase.h"
 #include "framework/MAccountEditForm.h"
 #include "framework/MAccountReadForm.h"
@@ -129,6 +130,7 @@ TEST(MainForm, EveryMenuCommandOpensItsWindowWithItsTexts) {
         auto* Action = Form.findChild<QAction*>(Command.Name);
         ASSERT_NE(Action, nullptr) << Command.Name.toStdString();
         EXPECT_EQ(Action->shortcut(), Command.Shortcut);
+        if (Command.Run) continue; // modal windows, tested on their own
         Action->trigger();
         auto* Window = qobject_cast<TMAccountReadForm*>(Form.MdiArea()->subWindowList().last()->widget());
         ASSERT_NE(Window, nullptr) << Command.Name.toStdString();
@@ -142,6 +144,32 @@ TEST(MainForm, EveryMenuCommandOpensItsWindowWithItsTexts) {
         QApplication::processEvents();
     }
     EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+}
+
+// One window class serves the return of items and the payment of interest; the command decides.
+TEST(MainForm, SettlementCommandsOpenTheirMode) {
+    TTempProgramDir Dir;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    Form.SetUserName(QStringLiteral("maria"));
+    const struct {
+        const char* Name;
+        bool PaymentMode;
+        QString Title;
+    } Cases[] = {{"N_Otkup", false, QStringLiteral("Връщане на вещи")},
+                 {"N4", true, QStringLiteral("Плащане на дължими лихви и такси")}};
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Form.findChild<QAction*>(QString::fromLatin1(C.Name))->trigger();
+        auto* Window = qobject_cast<TfrmVry6tane_na_ve6ti*>(Form.MdiArea()->subWindowList().last()->widget());
+        ASSERT_NE(Window, nullptr);
+        EXPECT_EQ(Window->PaymentMode, C.PaymentMode);
+        EXPECT_EQ(Window->Container()->windowTitle(), C.Title);
+        EXPECT_EQ(Window->UserName, QStringLiteral("maria"));
+        Window->Close();
+        QApplication::processEvents();
+    }
 }
 
 TEST(MainForm, TheOperatorsRegisterOpensOnlyToTheManagersPassword) {

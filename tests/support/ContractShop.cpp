@@ -1,12 +1,10 @@
 #include "tests/support/ContractShop.h"
 
-#include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unNumbers.h"
 
 #include <QDir>
 #include <QFile>
-#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
@@ -14,10 +12,6 @@ namespace {
 
 QDateTime ShopNow() {
     return QDateTime(QDate(2024, 3, 1), QTime(10, 15));
-}
-
-void Exec(const QString& Sql) {
-    if (!ExecSQL(nullptr, AdoConnection, Sql)) throw std::runtime_error(Sql.toStdString());
 }
 
 } // namespace
@@ -62,10 +56,4 @@ TContractShop::TContractShop(const QString& SourceDir) {
 
 TContractShop::~TContractShop() {
     SetClock(nullptr);
-}
-
-QString QueryText(const QString& Sql) {
-    TDelimitedStringList List;
-    RunQuery(nullptr, AdoConnection, Sql, &List);
-    return List.GetTextStr();
 }

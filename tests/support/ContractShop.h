@@ -9,6 +9,7 @@
 // 6 "Верижка" of type "Злато"; vehicle 3. Operator "maria" (password "tajna1"), manager's password
 // "shef". Outcomes holds order 7 of another window.
 
+#include "tests/support/DbQuery.h"
 #include "tests/support/TempProgramDir.h"
 #include "tests/support/TempRegistry.h"
 
@@ -26,6 +27,3 @@ public:
     TTempRegistry Registry;
     TTempProgramDir Dir;
 };
-
-// The text of a query's result, records "°"- and fields "@"-separated.
-QString QueryText(const QString& Sql);

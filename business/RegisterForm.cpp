@@ -240,6 +240,14 @@ void TRegisterForm::ProposeNextKey(TFloatEdit* Edit) {
     Edit->SetValue(double(NextKey(List.Count() > 0 ? List.GetField(0, 0) : QString())));
 }
 
+TFloatEdit* TRegisterForm::NewCodeEdit(const QString& Name, int Width) {
+    auto* Edit = new TFloatEdit(pnlParams);
+    Edit->setObjectName(Name);
+    Edit->SetPrecision(0);
+    Edit->setFixedWidth(Width);
+    return Edit;
+}
+
 qint64 TRegisterForm::KeyOfCell(const QString& KeyCell) {
     return StrToIntOrZero(KeyCell.trimmed());
 }

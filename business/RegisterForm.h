@@ -77,6 +77,8 @@ public:
     bool LoadRows(const QString& Sql, const std::function<void(TDelimitedStringList&)>& Transform = {});
     // Puts the table's highest key + 1 into KeyEdit.
     void ProposeNextKey(TFloatEdit* KeyEdit);
+    // A whole-number edit for the record's code on the parameter panel.
+    TFloatEdit* NewCodeEdit(const QString& Name, int Width);
 
 protected:
     // Validation messages, each followed by "\n\r"; empty when the entry may be queued.

@@ -70,10 +70,7 @@ Tfrm_MPS::Tfrm_MPS(QWidget* Owner) : TRegisterForm(Owner) {
     auto* Layout = new QGridLayout(pnlParams);
     Layout->setContentsMargins(8, 4, 8, 4);
     Layout->setVerticalSpacing(3);
-    code_mps = new TFloatEdit(pnlParams);
-    code_mps->setObjectName(u"code_mps"_s);
-    code_mps->SetPrecision(0);
-    code_mps->setFixedWidth(80);
+    code_mps = NewCodeEdit(u"code_mps"_s, 80);
     TLimitedEdit** Edits[] = {&marka,         &model,       &godina,      &serien_nomer,
                               &reg_nomer,     &shasi_nomer, &motor_nomer, &polezen_tovar,
                               &rezervni_gumi, &kilometrazh, &drugi_belezi};

@@ -173,10 +173,7 @@ TfrmOwners::TfrmOwners(QWidget* Owner) : TRegisterForm(Owner) {
     auto* Layout = new QGridLayout(pnlParams);
     Layout->setContentsMargins(8, 4, 8, 4);
     Layout->setVerticalSpacing(3);
-    feEGN = new TFloatEdit(pnlParams);
-    feEGN->setObjectName(u"feEGN"_s);
-    feEGN->SetPrecision(0);
-    feEGN->setFixedWidth(100);
+    feEGN = NewCodeEdit(u"feEGN"_s, 100);
     edThree_names = MakeEdit(pnlParams, "edThree_names");
     edTown = MakeEdit(pnlParams, "edTown");
     edAddress = MakeEdit(pnlParams, "edAddress");

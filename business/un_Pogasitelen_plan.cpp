@@ -232,23 +232,6 @@ void PlanDailyFeeRows(QObject* Owner, qint64 DocNo, int PrefCode, const TDelimit
 
 namespace {
 
-QLabel* MakePanel(QWidget* Parent, const char* Name, int MinWidth) {
-    auto* Panel = new QLabel(Parent);
-    Panel->setObjectName(QString::fromLatin1(Name));
-    Panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel->setMinimumWidth(MinWidth);
-    return Panel;
-}
-
-TListEdit* MakeListEdit(QWidget* Parent, const char* Name, QLabel* Descr, int Width) {
-    auto* Edit = new TListEdit(Parent);
-    Edit->setObjectName(QString::fromLatin1(Name));
-    Edit->SetDescrControl(Descr);
-    Edit->SetDescrColumn(1);
-    Edit->setFixedWidth(Width);
-    return Edit;
-}
-
 // A grid that looks like the window's main one.
 TRichGrid* MakeGrid(QWidget* Parent, const char* Name) {
     auto* G = new TRichGrid(Parent);
@@ -280,13 +263,13 @@ TfrmPogasitelen_plan::TfrmPogasitelen_plan(QWidget* Owner) : TMAccountReadForm(O
     L->setHorizontalSpacing(6);
     L->setVerticalSpacing(3);
 
-    pnlOwner = MakePanel(P, "pnlOwner", 260);
-    leOwner = MakeListEdit(P, "leOwner", pnlOwner, 120);
+    pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
+    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
     labPref_code = new QLabel(P);
     labPref_code->setObjectName(u"labPref_code"_s);
-    pnlItem = MakePanel(P, "pnlItem", 160);
-    leContract = MakeListEdit(P, "leContract", pnlItem, 120);
-    pnlSN = MakePanel(P, "pnlSN", 200);
+    pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
+    leContract = NewListEdit(P, u"leContract"_s, pnlItem, 120);
+    pnlSN = NewInfoPanel(P, u"pnlSN"_s, 200);
     feDuration = new TFloatEdit(P);
     feDuration->setObjectName(u"feDuration"_s);
     feDuration->SetPrecision(0);

@@ -49,10 +49,7 @@ TfrmSimple_Nomenklatura::TfrmSimple_Nomenklatura(QWidget* Owner) : TRegisterForm
     setObjectName(u"frmSimple_Nomenklatura"_s);
     auto* Layout = new QHBoxLayout(pnlParams);
     Layout->setContentsMargins(8, 4, 8, 4);
-    feShifyr = new TFloatEdit(pnlParams);
-    feShifyr->setObjectName(u"feShifyr"_s);
-    feShifyr->SetPrecision(0);
-    feShifyr->setFixedWidth(80);
+    feShifyr = NewCodeEdit(u"feShifyr"_s, 80);
     edNaimenovanie = new TLimitedEdit(pnlParams);
     edNaimenovanie->setObjectName(u"edNaimenovanie"_s);
     edNaimenovanie->setMaxLength(60);

@@ -58,10 +58,7 @@ TfrmTaxes::TfrmTaxes(QWidget* Owner) : TRegisterForm(Owner) {
     setObjectName(u"frmTaxes"_s);
     auto* Layout = new QHBoxLayout(pnlParams);
     Layout->setContentsMargins(8, 4, 8, 4);
-    code_t = new TFloatEdit(pnlParams);
-    code_t->setObjectName(u"code_t"_s);
-    code_t->SetPrecision(0);
-    code_t->setFixedWidth(60);
+    code_t = NewCodeEdit(u"code_t"_s, 60);
     name_t = new TLimitedEdit(pnlParams);
     name_t->setObjectName(u"name_t"_s);
     name_t->setMaxLength(60);

@@ -64,15 +64,8 @@ TfrmTaxes_rates::TfrmTaxes_rates(QWidget* Owner) : TRegisterForm(Owner) {
     auto* BandLine = new QHBoxLayout;
     Lines->addLayout(TaxLine);
     Lines->addLayout(BandLine);
-    code_t = new TListEdit(pnlParams);
-    code_t->setObjectName(u"code_t"_s);
-    code_t->setFixedWidth(60);
-    pnl_Tax = new QLabel(pnlParams);
-    pnl_Tax->setObjectName(u"pnl_Tax"_s);
-    pnl_Tax->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pnl_Tax->setMinimumWidth(240);
-    code_t->SetDescrControl(pnl_Tax);
-    code_t->SetDescrColumn(1);
+    pnl_Tax = NewInfoPanel(pnlParams, u"pnl_Tax"_s, 240);
+    code_t = NewListEdit(pnlParams, u"code_t"_s, pnl_Tax, 60);
     code_t->OnChange = [this](QWidget*) { TaxChanged(); };
     TaxLine->addWidget(new QLabel(u"Такса:"_s, pnlParams));
     TaxLine->addWidget(code_t);

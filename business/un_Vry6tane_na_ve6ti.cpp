@@ -168,27 +168,6 @@ QStringList SettlementSql(qint64 DocNo, bool PaymentMode, double Paid, const TDe
 // ---------------------------------------------------------------------------------------------
 // The window
 
-namespace {
-
-QLabel* MakePanel(QWidget* Parent, const char* Name, int MinWidth) {
-    auto* Panel = new QLabel(Parent);
-    Panel->setObjectName(QString::fromLatin1(Name));
-    Panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel->setMinimumWidth(MinWidth);
-    return Panel;
-}
-
-TListEdit* MakeListEdit(QWidget* Parent, const char* Name, QLabel* Descr, int Width) {
-    auto* Edit = new TListEdit(Parent);
-    Edit->setObjectName(QString::fromLatin1(Name));
-    Edit->SetDescrControl(Descr);
-    Edit->SetDescrColumn(1);
-    Edit->setFixedWidth(Width);
-    return Edit;
-}
-
-} // namespace
-
 TfrmVry6tane_na_ve6ti::TfrmVry6tane_na_ve6ti(QWidget* Owner)
     : TMAccountReadForm(Owner), FRows(std::make_unique<TDelimitedStringList>()) {
     setObjectName(u"frmVry6tane_na_ve6ti"_s);
@@ -198,11 +177,11 @@ TfrmVry6tane_na_ve6ti::TfrmVry6tane_na_ve6ti(QWidget* Owner)
     L->setHorizontalSpacing(6);
     L->setVerticalSpacing(3);
 
-    pnlOwner = MakePanel(P, "pnlOwner", 260);
-    leOwner = MakeListEdit(P, "leOwner", pnlOwner, 120);
-    pnlItem = MakePanel(P, "pnlItem", 160);
-    leContract = MakeListEdit(P, "leContract", pnlItem, 120);
-    pnlSN = MakePanel(P, "pnlSN", 260);
+    pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
+    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
+    pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
+    leContract = NewListEdit(P, u"leContract"_s, pnlItem, 120);
+    pnlSN = NewInfoPanel(P, u"pnlSN"_s, 260);
     feSum_c = new TFloatEdit(P);
     feSum_c->setObjectName(u"feSum_c"_s);
     feSum_c->SetPrecision(AmountDecimals);

@@ -393,31 +393,14 @@ bool RewriteTokens(TTokens& T) {
 // text is new and SQLite would parse and plan each one afresh; a lifted literal lets the text
 // repeat and its prepared statement be reused.
 
-// A number lifted out of a statement, bound in its place with the same storage class.
+// A number lifted out of a statement. SQLite reads digits that fit in 64 bits as an INTEGER and
+// any other number as a REAL; the bound value is of the same class, and a REAL is the one SQLite
+// itself reads from the literal's text.
 struct TLiteral {
+    QStringView Text;
     bool Integer;
     qint64 Whole;
-    double Real;
 };
-
-// The value of a number literal when binding it is exact: digits that fit in 64 bits (INTEGER),
-// or digits with a point and only zeros after it that fit in a double's 53 bits (REAL, such as
-// the "%f" form 5.000000). Any other literal stays in the text, where SQLite's own conversion of
-// it decides, as before.
-std::optional<TLiteral> ExactLiteral(QStringView Text) {
-    const qsizetype Point = Text.indexOf(u'.');
-    const QStringView Digits = Point < 0 ? Text : Text.left(Point);
-    if (Digits.isEmpty() || !std::all_of(Digits.begin(), Digits.end(), IsDigit)) return std::nullopt;
-    bool Ok = false;
-    const qint64 Whole = Digits.toLongLong(&Ok);
-    if (!Ok) return std::nullopt;
-    if (Point < 0) return TLiteral{true, Whole, 0};
-    const QStringView Fraction = Text.mid(Point + 1);
-    if (!std::all_of(Fraction.begin(), Fraction.end(), [](QChar C) { return C == u'0'; }) ||
-        Whole > (qint64(1) << 53))
-        return std::nullopt;
-    return TLiteral{false, 0, double(Whole)};
-}
 
 // In a SELECT, the number literals that stand right after a comparison ("contract_n = 5",
 // "date_d <= 45658") become "?" and their values go to Literals, in order. Only there: a number
@@ -443,9 +426,9 @@ bool LiftLiterals(TTokens& T, QList<TLiteral>& Literals) {
         if (P < 0 || T[P].Kind != TTokKind::Punct ||
             std::find(std::begin(Comparisons), std::end(Comparisons), T[P].Text()) == std::end(Comparisons))
             continue;
-        const std::optional<TLiteral> Value = ExactLiteral(K.Text());
-        if (!Value) continue;
-        Literals.append(*Value);
+        bool Integer = false;
+        const qint64 Whole = K.Text().toLongLong(&Integer);
+        Literals.append({K.Text(), Integer, Whole});
         K.Replace(u"?"_s);
         Changed = true;
     }
@@ -994,6 +977,8 @@ struct TAdoConnection::TState {
     void ForgetStatements();
     // The prepared statement for the rewritten Sql, made on first use; it is Statements.first().
     TCachedStatement& CachedStatement(const QString& Sql, const QString& Written);
+    // The REAL that SQLite reads from the number literal Text.
+    double RealOf(QStringView Text, const QString& Written);
     // Runs SQL as written by the caller; OnRow(statement, rewritten text, column types) per row.
     // The column types start empty for each statement and are kept with a reused one.
     template <class F> void Run(const QString& SQL, F&& OnRow);
@@ -1071,6 +1056,17 @@ TCachedStatement& TAdoConnection::TState::CachedStatement(const QString& Sql, co
     return Statements.first();
 }
 
+double TAdoConnection::TState::RealOf(QStringView Text, const QString& Written) {
+    // The same conversion as SQLite's parser makes of a literal, bit for bit.
+    TCachedStatement& C = CachedStatement(u"SELECT CAST(? AS REAL)"_s, Written);
+    TResetOnExit Reset(C.Handle);
+    const QByteArray Utf8 = Text.toUtf8();
+    sqlite3_bind_text(C.Handle, 1, Utf8.constData(), int(Utf8.size()), SQLITE_STATIC);
+    double Value = 0;
+    StepAll(Db, C.Handle, Written, [&] { Value = sqlite3_column_double(C.Handle, 0); });
+    return Value;
+}
+
 template <class F> void TAdoConnection::TState::Run(const QString& SQL, F&& OnRow) {
     try {
         Open();
@@ -1080,14 +1076,16 @@ template <class F> void TAdoConnection::TState::Run(const QString& SQL, F&& OnRo
     QList<TLiteral> Literals;
     const QString Sql = RewriteStatement(SQL, &Literals);
     if (StartsWithWord(Sql, "SELECT"_L1)) {
+        QList<double> Reals(Literals.size());
+        for (int I = 0; I < Literals.size(); ++I)
+            if (!Literals[I].Integer) Reals[I] = RealOf(Literals[I].Text, SQL);
         TCachedStatement& C = CachedStatement(Sql, SQL);
         TResetOnExit Reset(C.Handle);
         for (int I = 0; I < Literals.size(); ++I) {
-            const TLiteral& L = Literals[I];
-            if (L.Integer)
-                sqlite3_bind_int64(C.Handle, I + 1, L.Whole);
+            if (Literals[I].Integer)
+                sqlite3_bind_int64(C.Handle, I + 1, Literals[I].Whole);
             else
-                sqlite3_bind_double(C.Handle, I + 1, L.Real);
+                sqlite3_bind_double(C.Handle, I + 1, Reals[I]);
         }
         StepAll(Db, C.Handle, SQL, [&] {
             // Another connection changed the schema and SQLite prepared the statement again: its
@@ -1153,6 +1151,23 @@ void CreateAdoConnection(QObject* Owner, const QString& ProgramFolder) {
 void FreeAdoConnection() {
     delete AdoConnection;
     AdoConnection = nullptr;
+}
+
+bool DatabaseFileIsSound(const QString& Path) {
+    sqlite3* Db = nullptr;
+    bool Sound = false;
+    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        Configure(Db);
+        sqlite3_stmt* Statement = nullptr;
+        if (sqlite3_prepare_v2(Db, "PRAGMA quick_check", -1, &Statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(Statement) == SQLITE_ROW) {
+            const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(Statement, 0));
+            Sound = Text && qstrcmp(Text, "ok") == 0;
+        }
+        sqlite3_finalize(Statement);
+    }
+    sqlite3_close(Db);
+    return Sound;
 }
 
 bool CreateDatabaseFile(const QString& Path) {

@@ -60,6 +60,9 @@ void FreeAdoConnection();
 // Creates a new database file at Path with the schema and the settings rows. False when the
 // file exists already (it is left alone); throws EDatabaseError, leaving no file, on failure.
 bool CreateDatabaseFile(const QString& Path);
+// True when the file at Path passes "PRAGMA quick_check" on a read-only connection configured as
+// the program's own (the schema's collation included).
+bool DatabaseFileIsSound(const QString& Path);
 
 // Runs a SELECT into List (rows "°"-separated, fields "@"-separated, double quotes removed,
 // values trimmed). An empty SQL gives an empty list. A failure clears List and throws

@@ -559,9 +559,13 @@ void TMAccountForm::actExitExecute() {
     }
 }
 
-void TMAccountForm::actHelpExecute() {
-    const QString file = ProgramDir + QStringLiteral("help/") + GetHelpKeyword() + QStringLiteral(".html");
+void ShowHelpKeyword(const QString& Keyword) {
+    const QString file = ProgramDir + QStringLiteral("help/") + Keyword + QStringLiteral(".html");
     if (QFileInfo::exists(file)) QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+void TMAccountForm::actHelpExecute() {
+    ShowHelpKeyword(GetHelpKeyword());
 }
 
 // Esc belongs to actExit and actStop; with both on, Qt would fire neither. While actStop is on,

@@ -43,6 +43,9 @@ struct TActionStates {
     bool Exit = false;
 };
 
+// The application's help by keyword: ProgramDir + "help/" + Keyword + ".html" when it exists.
+void ShowHelpKeyword(const QString& Keyword);
+
 class TMAccountForm : public QWidget {
     Q_OBJECT
 public:

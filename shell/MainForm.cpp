@@ -17,6 +17,7 @@
 #include "core/unMessages.h"
 #include "framework/MAccountForm.h"
 #include "framework/MAccountReadForm.h"
+#include "shell/Archive.h"
 #include "shell/Settings.h"
 
 #include <QActionGroup>
@@ -116,6 +117,12 @@ const QList<TMenuCommand>& MenuCommands() {
         {QStringLiteral("&Справки"), QStringLiteral("Pogasitelen_plan"), QStringLiteral("Погасителен план"),
          QKeySequence(), &MakeForm<TfrmPogasitelen_plan>, QString(), QString(), QString(), QString(),
          QString(), true, false},
+        {QStringLiteral("С&ервиз"), QStringLiteral("N7"), QStringLiteral("Архивиране"), QKeySequence(),
+         nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
+         [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amArchive); }},
+        {QStringLiteral("С&ервиз"), QStringLiteral("N11"), QStringLiteral("Възстановяване"), QKeySequence(),
+         nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
+         [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amRestore); }},
         {QStringLiteral("С&ервиз"), QStringLiteral("NAS"), QStringLiteral("Настройки"), QKeySequence(),
          &MakeForm<TfrmNAS>, QString(), QString(), QString(), QString(), QString(), false, false},
     };
@@ -185,6 +192,10 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 
 TMAccountForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
     if (Command.Allowed && !Command.Allowed(this)) return nullptr;
+    if (Command.Run) {
+        Command.Run(this);
+        return nullptr;
+    }
     TMAccountForm* form = Command.Create(this, TMAccountForm::fsMDIChild);
     // Only the list windows take the names; the settings window sets its own.
     if (auto* list = qobject_cast<TMAccountReadForm*>(form)) {

@@ -27,6 +27,8 @@ struct TMenuCommand {
     bool PassUserName;
     // Asked before the window opens; false keeps it closed. None: the window opens at once.
     bool (*Allowed)(QWidget* Owner) = nullptr;
+    // A command that opens no child window but runs a modal one itself (Create is then null).
+    void (*Run)(QWidget* Owner) = nullptr;
 };
 
 // The commands of the main menu, in menu order.
@@ -55,8 +57,8 @@ public:
     // The one about box, shown by the menu command "&За програмата".
     TAboutBox* AboutBox() const { return FAboutBox; }
     void SetAboutBox(TAboutBox* Box) { FAboutBox = Box; }
-    // Creates the window of Command as a child, hands it its texts and shows it; null when the
-    // command's guard keeps it closed.
+    // Runs a modal command and returns null; otherwise creates the window of Command as a child, hands it its
+    // texts and shows it; null when the command's guard keeps it closed.
     TMAccountForm* OpenCommand(const TMenuCommand& Command);
 
 protected:

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -610,6 +611,23 @@ bool FillListEdit(TCustomListEdit* Edit, const QString& HeaderText, const TDelim
     const bool Result = FillListForm(Edit->Form(), HeaderText, List);
     Edit->SetDropColumn(DropColumn);
     return Result;
+}
+
+QLabel* NewInfoPanel(QWidget* Parent, const QString& Name, int MinWidth) {
+    auto* Panel = new QLabel(Parent);
+    Panel->setObjectName(Name);
+    Panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel->setMinimumWidth(MinWidth);
+    return Panel;
+}
+
+TListEdit* NewListEdit(QWidget* Parent, const QString& Name, QLabel* Descr, int Width) {
+    auto* Edit = new TListEdit(Parent);
+    Edit->setObjectName(Name);
+    Edit->SetDescrControl(Descr);
+    Edit->SetDescrColumn(1);
+    Edit->setFixedWidth(Width);
+    return Edit;
 }
 
 bool FillListForm(TListForm* Form, const QString& HeaderText, const TDelimitedStringList& List) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QLabel;
 class QLineEdit;
 class QTimer;
 class QToolBar;
@@ -197,6 +198,11 @@ private:
     QString FSavedFilterText;
     int FSearchColumn = 0;
 };
+
+// A sunken panel of at least MinWidth that shows a text, such as a list edit's description.
+QLabel* NewInfoPanel(QWidget* Parent, const QString& Name, int MinWidth);
+// A list edit of Width whose Descr panel shows column 1 of the picked row.
+TListEdit* NewListEdit(QWidget* Parent, const QString& Name, QLabel* Descr, int Width);
 
 // Makes the edit's list form on first use, fills it and sets the edit's drop column; true when
 // the list had rows.

@@ -398,6 +398,11 @@ TEST_F(DatabaseTest, ReusedStatementsTakeEachCallsOwnNumbers) {
         {u"Select docno From Contracts Where gramaj = 2.5"_s, u"7"_s},
         {u"Select docno From Contracts Where gramaj = 2.50"_s, u"7"_s},
         {u"Select docno From Contracts Where gramaj > 2.6"_s, QString()},
+        // Other numbers are the REALs SQLite reads from their text.
+        {u"Select docno From Contracts Where M_IR = 3.33"_s, u"7"_s},
+        {u"Select docno From Contracts Where M_IR = 3.330000"_s, u"7"_s},
+        {u"Select docno From Contracts Where Sum_c = 1e3"_s, u"7"_s},
+        {u"Select docno From Contracts Where EGN < 99999999999999999999"_s, u"7"_s},
         {u"Select date_c, code_i = 3, code_i + 1 From Contracts Where docno = 7"_s, u"21.03.2024@1@4"_s},
         {u"Select date_c, code_i = 2, code_i + 1 From Contracts Where docno = 7"_s, u"21.03.2024@0@4"_s},
         // A number after ORDER BY is still a column position.

@@ -295,6 +295,18 @@ TEST(Cabinet, ExtractionFailsOnAMissingOrDamagedVolumeAndOnAnUnsafeName) {
     EXPECT_EQ(Asked, QStringList{"set.3.ldr@Disk3"});
     EXPECT_EQ(ReadFile(Dir.filePath("out/lendora.mdb")), ReadFile(Dir.filePath("db")));
 
+    // Started at a later volume: the file that began before it is reported as partial and skipped.
+    TCabinet Later;
+    QStringList Partial;
+    Later.CABFileName = Dir.filePath("set/set.2.ldr");
+    Later.SetDestinationPath(Dir.filePath("later"));
+    Later.OnNextCabinet = Reader.OnNextCabinet;
+    Later.OnPartialFile = [&](TCabinet*, const QString& Name, const QString& First, const QString& Disk,
+                              bool&) { Partial << Name + "@" + First + "@" + Disk; };
+    EXPECT_TRUE(Later.ExtractAll());
+    EXPECT_EQ(Partial, QStringList{"lendora.mdb@set.1.ldr@Disk1"});
+    EXPECT_FALSE(QFile::exists(Dir.filePath("later/lendora.mdb")));
+
     // A name that would climb out of the destination is refused.
     QDir().mkpath(Dir.filePath("evil"));
     TSetWriter Evil(Dir.filePath("evil"), 100000000);

@@ -130,6 +130,7 @@ TEST(MainForm, EveryMenuCommandOpensItsWindowWithItsTexts) {
         auto* Action = Form.findChild<QAction*>(Command.Name);
         ASSERT_NE(Action, nullptr) << Command.Name.toStdString();
         EXPECT_EQ(Action->shortcut(), Command.Shortcut);
+        if (Command.Run) continue; // modal windows, tested on their own
         Action->trigger();
         auto* Window = qobject_cast<TMAccountForm*>(Form.MdiArea()->subWindowList().last()->widget());
         ASSERT_NE(Window, nullptr) << Command.Name.toStdString();

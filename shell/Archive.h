@@ -1,0 +1,174 @@
+#pragma once
+// The archive and restore wizard: the database file copied into a set of cabinet volumes on the
+// server's "Archive" folder, a folder of the operator's choice or a series of floppy disks, and
+// restored from such a set.
+
+#include <QDateTime>
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+class QWidget;
+class TCabinet;
+class TFileCopyNew;
+
+// The base name of an archive made at When: "yyyymmdd-hhnnss".
+QString ArchiveBaseName(const QDateTime& When);
+// Volume Number (from 1) of the archive BaseName: "<base>.<n>.ldr".
+QString ArchiveVolumeName(const QString& BaseName, int Number);
+// The label of the floppy carrying volume Number of Count: "LDR#n-c".
+QString FloppyVolumeLabel(int Number, int Count);
+// The volume count a floppy label gives: the part after "-", 1 when it is not a number.
+int VolumeCountFromLabel(const QString& Label);
+
+// One archive found in a folder: its date "dd.mm.yyyy" and time "hh:nn:ss".
+struct TArchiveRow {
+    QString Date;
+    QString Time;
+    bool operator==(const TArchiveRow&) const = default;
+};
+// The archives whose first volume lies in Folder, in name order; names that do not hold a date
+// and a time are left out.
+QList<TArchiveRow> FindArchives(const QString& Folder);
+// The base name an archive row stands for.
+QString ArchiveBaseNameOf(const TArchiveRow& Row);
+
+// Deletes Folder with everything in it; true when it is gone.
+bool DeleteDirectoryTree(const QString& Folder);
+// The size of the file Path, 0 when there is none.
+qint64 FileSizeByName(const QString& Path);
+
+// FAT volume labels of a device or image file, through dosfstools' fatlabel.
+std::optional<QString> ReadFatLabel(const QString& Device);
+bool WriteFatLabel(const QString& Device, const QString& Label);
+
+// The floppy drive "A:": a mounted medium with free space, a label and a root folder.
+class TFloppyMedium {
+public:
+    virtual ~TFloppyMedium() = default;
+    // The root folder, with a trailing "/".
+    virtual QString Root() const = 0;
+    // Free bytes; -1 when they cannot be read.
+    virtual qint64 FreeSpace() const = 0;
+    virtual std::optional<QString> Label() const = 0;
+    virtual bool SetLabel(const QString& Label) = 0;
+    // Deletes every file and folder of the root; false when something stays.
+    virtual bool Erase() = 0;
+};
+
+// The floppy mounted at a folder (the workstation value "Floppy_Dir", default "/media/floppy").
+class TMountedFloppy : public TFloppyMedium {
+public:
+    explicit TMountedFloppy(QString MountPoint);
+    QString Root() const override;
+    qint64 FreeSpace() const override;
+    std::optional<QString> Label() const override;
+    bool SetLabel(const QString& Label) override;
+    // Refused unless the root is the mount point of a FAT file system other than "/", so that a
+    // wrong setting can never wipe a real folder.
+    bool Erase() override;
+
+private:
+    QString FRoot;
+};
+
+// The mount point of the floppy drive from the workstation settings.
+QString FloppyMountPoint();
+
+class TformArchive : public QDialog {
+    Q_OBJECT
+public:
+    enum TMode { amArchive = 0, amRestore = 1 };
+
+    // Floppy: the drive "A:"; null uses the mounted floppy of the workstation settings.
+    TformArchive(QWidget* Owner, int Mode, std::unique_ptr<TFloppyMedium> Floppy = nullptr);
+    ~TformArchive() override;
+
+    int Mode() const { return FMode; }
+    int Step() const { return FStep; }
+    int ErrorCode() const { return FErrorCode; }
+    // 0 server, 1 floppies, 2 another folder.
+    int Medium() const;
+
+    // Runs the wizard modally until it closes.
+    static void Execute(QWidget* Owner, int Mode);
+
+    QLabel* labelInfo;
+    QGroupBox* groupMedium;
+    QRadioButton* radioServer;
+    QRadioButton* radioFloppy;
+    QRadioButton* radioPath;
+    QComboBox* comboDrive;
+    QLineEdit* editDirectory;
+    QPushButton* btnDirectory;
+    QLabel* labelVolumeSize;
+    QLineEdit* editVolumeSize;
+    QGroupBox* panelArchives;
+    QTreeWidget* listArchives;
+    QPushButton* btnRefresh;
+    QCheckBox* checkDeleteDisk;
+    QWidget* panelProgress;
+    QLabel* labelStatus;
+    QProgressBar* progressBar;
+    QPushButton* btnHelp;
+    QPushButton* btnBack;
+    QPushButton* btnNext;
+    QPushButton* btnCancel;
+
+    void FillArchiveList();
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+    void reject() override;
+
+private:
+    void MoveToStep(int Step, int BackStep);
+    void RunStep();
+    void Failure(int Code);
+    void ApplyMedium();
+    void UpdateNextForSelection();
+    void UpdateCancelCaption();
+    void SetBusy(bool Busy);
+    void SetStatus(const QString& Text);
+    void ShowInfo(const QString& Text);
+    QString MediumFolder() const;
+    bool PrepareTemporaryFolder();
+    int ArchiveRun();
+    int TransferToFloppies();
+    int RestoreRun();
+    int CopyFromFloppies(const QString& BaseName);
+    int InstallDatabase(const QString& Extracted);
+    bool CopyFile(const QString& Source, const QString& Target);
+    bool ReopenDatabase();
+    void CancelClick();
+    void ChooseDirectory();
+    void ReadSettings();
+    void WriteSettings();
+
+    int FMode;
+    int FStep = -2;
+    int FPrevStep = 0;
+    int FErrorCode = 0;
+    bool FBusy = false;
+    bool FCancelRequest = false;
+    bool FCabinetFailed = false;
+    bool FClosed = false;
+    QString FBaseName;
+    int FVolumeCount = 0;
+    qint64 FVolumeSize = 0;
+    QString FTempFolder;
+    std::unique_ptr<TFloppyMedium> FFloppy;
+    TCabinet* FCabinet;
+    TFileCopyNew* FFileCopy;
+};

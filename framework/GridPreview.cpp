@@ -10,12 +10,32 @@
 #include "framework/PrintDialogs.h"
 #include "framework/RawPrinter.h"
 
+#include "Components/Grids/ImageList.h"
+#include "core/unPeriods.h"
+#include "core/unRegistry.h"
+
+#include <QAbstractPrintDialog>
 #include <QApplication>
+#include <QCheckBox>
+#include <QEventLoop>
 #include <QFile>
 #include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QResizeEvent>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
 #include <cmath>
 
 const QString PageBreakMarker = QStringLiteral("-=: PaGe BrEaK :=-");
@@ -175,7 +195,7 @@ void PrepareGridForPrint(TGridPrintJob& Job, int TableWidth) {
     if (auto* rich = qobject_cast<TRichGrid*>(grid)) {
         for (int c = 0; c < rich->ColCount(); ++c) {
             TColRowAttributes* a = rich->ColAttributes(c);
-            if (a->Visible() && !a->ResizeToFillClient()) a->SetAutoResize(true);
+            if (a->Visible()) a->SetAutoResize(!a->ResizeToFillClient());
         }
         for (int r = 0; r < rich->RowCount(); ++r)
             rich->RowAttributes(r)->SetAutoResize(true);
@@ -635,4 +655,740 @@ bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, 
     Sink.Close();
     if (progress) progress->HideProgress();
     return sent;
+}
+
+// ---- the preview window
+
+namespace {
+
+bool ShowPrintDialog(TPrintRequest& Request, int PageCount) {
+    QPrinter* printer = TPrinterProvider::Instance().Printer();
+    if (!printer) return false;
+    printer->setCopyCount(Request.Copies);
+    printer->setCollateCopies(Request.Collate);
+    printer->setFromTo(Request.FromPage, Request.ToPage);
+    QPrintDialog dialog(printer);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintCollateCopies);
+    dialog.setMinMax(1, PageCount);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    Request.Copies = std::max(1, printer->copyCount());
+    Request.Collate = printer->collateCopies();
+    Request.AllPages = dialog.printRange() != QAbstractPrintDialog::PageRange;
+    Request.FromPage = printer->fromPage();
+    Request.ToPage = printer->toPage();
+    // The copies are made by the program; the printer must not repeat them.
+    printer->setCopyCount(1);
+    printer->setCollateCopies(false);
+    return true;
+}
+
+TPrintDialogHook PrintDialog = ShowPrintDialog;
+
+QPixmap EyeImage(int Kind) {
+    QPixmap image(16, 16);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1.2));
+    p.setBrush(Qt::white);
+    QPainterPath eye;
+    eye.moveTo(1, 8);
+    eye.quadTo(8, 1, 15, 8);
+    eye.quadTo(8, 15, 1, 8);
+    p.drawPath(eye);
+    p.setBrush(Kind == 1 ? Qt::gray : Qt::black);
+    p.drawEllipse(QPointF(8, 8), 2.5, 2.5);
+    if (Kind == 1) {
+        p.setPen(QPen(Qt::red, 2));
+        p.drawLine(2, 14, 14, 2);
+    } else if (Kind == 2) {
+        p.setPen(QPen(Qt::blue, 1.5));
+        p.drawLine(0, 15, 5, 15);
+        p.drawLine(11, 15, 16, 15);
+    }
+    return image;
+}
+
+} // namespace
+
+TPrintDialogHook SetPrintDialogHook(TPrintDialogHook Hook) {
+    TPrintDialogHook previous = PrintDialog;
+    PrintDialog = Hook ? std::move(Hook) : TPrintDialogHook(ShowPrintDialog);
+    return previous;
+}
+
+QAction* TfmPrintPreview::MakeAction(const char* Name, const QString& Caption, const QKeySequence& Key) {
+    auto* action = new QAction(Caption, this);
+    action->setObjectName(QLatin1String(Name));
+    if (!Key.isEmpty()) action->setShortcut(Key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    return action;
+}
+
+TfmPrintPreview::TfmPrintPreview(int Orientation, TStringGrid* Grid, const QString& Caption,
+                                 const QString& ReportTitle, const QString& SettingsNameArg,
+                                 int HeaderShading, const QString& PageLine, const QString& FirmBlock,
+                                 bool SignatureBlock, bool TitlesOnFirstPageOnly, bool ShowProgress,
+                                 const QString& SecondHeading, const QString& ClosingText)
+    : QWidget(nullptr, Qt::Window), FSource(Grid) {
+    setObjectName(QStringLiteral("fmPrintPreview"));
+    // 1. The progress of opening, sized by a guess at the page count.
+    Progress = new TfmPrintProgress();
+    Progress->setWindowTitle(QStringLiteral("Печат ..."));
+    Progress->SetStatus(QStringLiteral("Подготовка на печата, моля изчакайте ..."));
+    QPrinter* printer = TPrinterProvider::Instance().Printer();
+    const bool landscape = printer && printer->pageLayout().orientation() == QPageLayout::Landscape;
+    const int rows = Grid->RowCount();
+    Progress->SetMaximum((landscape ? rows / 30 : rows / 40) + 1 + 3);
+    if (ShowProgress) Progress->show();
+    QCoreApplication::processEvents();
+
+    // 2. The window, hidden until shown.
+    BuildWindow();
+    setWindowTitle(Caption);
+    PagePrinter->SetTitle(QStringLiteral("Печат ..."));
+    Result = false;
+
+    // 3.-5. Colour, mode, texts and flags.
+    bool blackAndWhite = false;
+    Job.ColorPrinting = !(IsBwPrint(blackAndWhite) && blackAndWhite);
+    TextMode = ReadRegString(QStringLiteral("Print_Laser")) == QLatin1String("0");
+    Job.Caption = Caption;
+    Job.ReportTitle = ReportTitle;
+    Job.SecondHeading = SecondHeading;
+    Job.ClosingText = ClosingText;
+    Job.HeaderShading = HeaderShading;
+    Job.PageLineOverride = PageLine;
+    Job.FirmBlockOverride = FirmBlock;
+    Job.SignatureBlock = SignatureBlock;
+    Job.TitlesOnFirstPageOnly = TitlesOnFirstPageOnly;
+    Job.Printer = PagePrinter;
+    Job.Progress = Progress;
+
+    // 6. The grid that is printed.
+    if (TextMode) {
+        Job.Grid = Grid;
+    } else {
+        FWorkingGrid.reset(CloneGrid(Grid, false, this));
+        Job.Grid = FWorkingGrid.get();
+    }
+
+    // 7. Settings are kept only under a name.
+    SettingsName = SettingsNameArg;
+    if (SettingsName.isEmpty()) {
+        cbSave->setChecked(false);
+        cbSave->setEnabled(false);
+    }
+
+    // 9.-10. Bars hidden; the chooser and the settings.
+    ColumnsBar->hide();
+    SettingsBar->hide();
+    BuildChooser();
+    Settings = ReadSettings(Grid, SettingsName, PagePrinter->Orientation());
+    FUpdatingList = true;
+    lbSettings->clear();
+    for (const TReportSettings& s : Settings)
+        lbSettings->addItem(s.Name);
+    FUpdatingList = false;
+    const int chosen = std::max(0, DefaultSettingIndex(Settings));
+    ApplySetting(chosen, false);
+    SelectSetting(chosen);
+    udColumns->setMaximum(std::max(0, ColumnGrid->ColCount() - 1));
+
+    // 11.-12. The page: 5 mm inside the printer's edges, in the orientation asked for.
+    PagePrinter->SetMarginTop(PagePrinter->MarginTop() + 5);
+    PagePrinter->SetMarginBottom(PagePrinter->MarginBottom() + 5);
+    PagePrinter->SetMarginLeft(PagePrinter->MarginLeft() + 5);
+    PagePrinter->SetMarginRight(PagePrinter->MarginRight() + 5);
+    SetOrientation(Orientation);
+    Progress->ProgressBar->setValue(Progress->ProgressBar->value() + 1);
+    QCoreApplication::processEvents();
+
+    // 13. The pages.
+    if (Progress->Answer != 1) {
+        if (!TextMode && CurrentSetting >= 0) ShowSettingColumns(Settings[CurrentSetting]);
+        Compose();
+    }
+    Progress->HideProgress();
+    UpdateStatus();
+}
+
+TfmPrintPreview::~TfmPrintPreview() {
+    delete Progress;
+}
+
+void TfmPrintPreview::BuildWindow() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    ToolBar = new QToolBar(this);
+    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    ToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    layout->addWidget(ToolBar);
+
+    acExit = MakeAction("acExit", QStringLiteral("Изход"), Qt::Key_Escape);
+    acPrint = MakeAction("acPrint", QStringLiteral("Печат"), Qt::Key_F9);
+    acPrintSetup = MakeAction("acPrintSetup", QStringLiteral("Шрифт"), Qt::Key_F10);
+    acFirstPage = MakeAction("acFirstPage", QStringLiteral("|<"), QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    acPrevPage = MakeAction("acPrevPage", QStringLiteral("<"), Qt::Key_PageUp);
+    acNextPage = MakeAction("acNextPage", QStringLiteral(">"), Qt::Key_PageDown);
+    acLastPage = MakeAction("acLastPage", QStringLiteral(">|"), QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    acZoomPage =
+        MakeAction("acZoomPage", QStringLiteral("Цяла страница"), QKeySequence(Qt::CTRL | Qt::Key_Right));
+    acZoom100 = MakeAction("acZoom100", QStringLiteral("100%"), QKeySequence(Qt::CTRL | Qt::Key_Left));
+    acZoomPageWidth =
+        MakeAction("acZoomPageWidth", QStringLiteral("По ширина"), QKeySequence(Qt::CTRL | Qt::Key_Down));
+    acZoomIn = MakeAction("acZoomIn", QStringLiteral("+"), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus));
+    acZoomOut =
+        MakeAction("acZoomOut", QStringLiteral("-"), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus));
+    acPortrait = MakeAction("acPortrait", QStringLiteral("Портрет"), {});
+    acLandscape = MakeAction("acLandscape", QStringLiteral("Пейзаж"), {});
+    acPanLeft = MakeAction("acPanLeft", QString(), Qt::Key_Left);
+    acPanRight = MakeAction("acPanRight", QString(), Qt::Key_Right);
+    acPanUp = MakeAction("acPanUp", QString(), Qt::Key_Up);
+    acPanDown = MakeAction("acPanDown", QString(), Qt::Key_Down);
+    acSelectColumns = MakeAction("acSelectColumns", QStringLiteral("Настройки"), {});
+    acNewSetting = MakeAction("acNewSetting", QStringLiteral("Нова"), {});
+    acEditSetting = MakeAction("acEditSetting", QStringLiteral("Преименуване"), {});
+    acDeleteSetting = MakeAction("acDeleteSetting", QStringLiteral("Изтриване"), {});
+    acApplySetting = MakeAction("acApplySetting", QStringLiteral("ОК"), {});
+    acPrepareDocument = MakeAction("acPrepareDocument", QString(), {});
+    acPortrait->setCheckable(true);
+    acLandscape->setCheckable(true);
+    acSelectColumns->setCheckable(true);
+    ToolBar->addActions({acPrint, acPrintSetup});
+    ToolBar->addSeparator();
+    ToolBar->addActions({acFirstPage, acPrevPage, acNextPage, acLastPage});
+    ToolBar->addSeparator();
+    ToolBar->addActions({acZoomPage, acZoomPageWidth, acZoom100, acZoomIn, acZoomOut});
+    ToolBar->addSeparator();
+    ToolBar->addActions({acPortrait, acLandscape, acSelectColumns});
+    ToolBar->addSeparator();
+    ToolBar->addAction(acExit);
+
+    connect(acExit, &QAction::triggered, this, &QWidget::close);
+    connect(acPrint, &QAction::triggered, this, [this] { PrintAction(); });
+    connect(acPrintSetup, &QAction::triggered, this, [this] { PrintSetupAction(); });
+    connect(acFirstPage, &QAction::triggered, this, [this] { GoToPage(1); });
+    connect(acLastPage, &QAction::triggered, this, [this] { GoToPage(PagePrinter->PageCount()); });
+    connect(acPrevPage, &QAction::triggered, this, [this] { GoToPage(PagePrinter->PageNumber() - 1); });
+    connect(acNextPage, &QAction::triggered, this, [this] { GoToPage(PagePrinter->PageNumber() + 1); });
+    connect(acZoomPage, &QAction::triggered, this, [this] { Zoom(4); });
+    connect(acZoom100, &QAction::triggered, this, [this] { Zoom(0); });
+    connect(acZoomPageWidth, &QAction::triggered, this, [this] { Zoom(5); });
+    connect(acZoomIn, &QAction::triggered, this, [this] { ZoomIn(); });
+    connect(acZoomOut, &QAction::triggered, this, [this] { ZoomOut(); });
+    connect(acPortrait, &QAction::triggered, this, [this] { Rebuild(0); });
+    connect(acLandscape, &QAction::triggered, this, [this] { Rebuild(1); });
+    connect(acPanLeft, &QAction::triggered, this, [this] { Pan(-1, 0); });
+    connect(acPanRight, &QAction::triggered, this, [this] { Pan(1, 0); });
+    connect(acPanUp, &QAction::triggered, this, [this] { Pan(0, -1); });
+    connect(acPanDown, &QAction::triggered, this, [this] { Pan(0, 1); });
+    connect(acSelectColumns, &QAction::triggered, this, [this](bool On) {
+        ColumnsBar->setVisible(On);
+        SettingsBar->setVisible(On);
+    });
+    connect(acNewSetting, &QAction::triggered, this, [this] {
+        QString name;
+        SelectSettingName(name, this);
+        if (!name.isEmpty()) NewSetting(name);
+    });
+    connect(acEditSetting, &QAction::triggered, this, [this] {
+        QString name;
+        SelectSettingName(name, this);
+        if (!name.isEmpty()) RenameSetting(name);
+    });
+    connect(acDeleteSetting, &QAction::triggered, this, [this] { DeleteSetting(); });
+    connect(acApplySetting, &QAction::triggered, this, [this] { ApplySetting(SelectedSetting(), true); });
+
+    // The settings bar: the list of settings with their default mark and the save switch.
+    SettingsBar = new QWidget(this);
+    SettingsBar->setObjectName(QStringLiteral("SettingsBar"));
+    auto* settingsLayout = new QHBoxLayout(SettingsBar);
+    settingsLayout->setContentsMargins(4, 2, 4, 2);
+    lbSettings = new QListWidget(SettingsBar);
+    lbSettings->setObjectName(QStringLiteral("lbSettings"));
+    lbSettings->setFlow(QListView::LeftToRight);
+    lbSettings->setFixedHeight(28);
+    cbDefault = new QCheckBox(QStringLiteral("По подразбиране"), SettingsBar);
+    cbDefault->setObjectName(QStringLiteral("cbDefault"));
+    cbSave = new QCheckBox(QStringLiteral("Запазване"), SettingsBar);
+    cbSave->setObjectName(QStringLiteral("cbSave"));
+    cbSave->setChecked(true);
+    settingsLayout->addWidget(lbSettings, 1);
+    settingsLayout->addWidget(cbDefault);
+    for (QAction* a : {acNewSetting, acEditSetting, acDeleteSetting, acApplySetting}) {
+        auto* button = new QToolButton(SettingsBar);
+        button->setDefaultAction(a);
+        settingsLayout->addWidget(button);
+    }
+    settingsLayout->addWidget(cbSave);
+    layout->addWidget(SettingsBar);
+    connect(lbSettings, &QListWidget::currentRowChanged, this, [this](int Row) { SettingChosen(Row); });
+    connect(cbDefault, &QCheckBox::clicked, this, [this](bool Checked) { DefaultClicked(Checked); });
+
+    // The columns bar: the chooser grid and its scroller.
+    ColumnsBar = new QWidget(this);
+    ColumnsBar->setObjectName(QStringLiteral("ColumnsBar"));
+    auto* columnsLayout = new QHBoxLayout(ColumnsBar);
+    columnsLayout->setContentsMargins(2, 2, 2, 2);
+    ColumnGrid = new TRichGrid(ColumnsBar);
+    ColumnGrid->setObjectName(QStringLiteral("ColumnGrid"));
+    ColumnGrid->viewport()->installEventFilter(this);
+    udColumns = new QSpinBox(ColumnsBar);
+    udColumns->setObjectName(QStringLiteral("udColumns"));
+    columnsLayout->addWidget(ColumnGrid, 1);
+    columnsLayout->addWidget(udColumns);
+    layout->addWidget(ColumnsBar);
+    connect(udColumns, &QSpinBox::valueChanged, this, [this](int Col) {
+        ColumnGrid->SetLeftCol(
+            std::clamp(Col, ColumnGrid->FixedCols(), std::max(0, ColumnGrid->ColCount() - 1)));
+    });
+    EyeImages = new TImageList(this, 16, 16);
+    for (int kind = 0; kind < 3; ++kind)
+        EyeImages->Add(EyeImage(kind));
+
+    PagePrinter = new TPagePrinter(this);
+    PagePrinter->SetMeasureUnit(muMillimeters);
+    PagePrinter->SetShowGutter(true);
+    PagePrinter->SetZoomLocation(zlTopCenter);
+    PagePrinter->SetShowProgress(true);
+    PagePrinter->widget()->installEventFilter(this);
+    layout->addWidget(PagePrinter, 1);
+
+    auto* status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar"));
+    for (int i = 0; i < 4; ++i) {
+        StatusPanels[i] = new QLabel(status);
+        StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        StatusPanels[i]->setAlignment(i == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        StatusPanels[i]->setMinimumWidth(i == 0 ? 120 : 110);
+        status->addWidget(StatusPanels[i], i == 0 ? 1 : 0);
+    }
+    layout->addWidget(status);
+}
+
+void TfmPrintPreview::BuildChooser() {
+    TStringGrid* source = FSource;
+    const int fixed = source->FixedRows();
+    ColumnGrid->SetColCount(source->ColCount());
+    ColumnGrid->SetRowCount(fixed + 1);
+    ColumnGrid->SetFixedCols(0);
+    ColumnGrid->SetFixedRows(fixed + 1);
+    ColumnGrid->SetDefaultRowHeight(source->DefaultRowHeight());
+    ColumnGrid->SetScrollBars(ssVertical);
+    ColumnGrid->SetImages(EyeImages);
+    ColumnGrid->FixedAttributes()->SetBackColor(0xF1E3B1);
+    ColumnGrid->FixedAttributes()->SetAlignment({caCenter});
+    ColumnGrid->DefAttributes()->SetBackColor(clBtnFace);
+    auto* rich = qobject_cast<TRichGrid*>(source);
+    for (int r = 0; r < fixed; ++r)
+        for (int c = 0; c < source->ColCount(); ++c) {
+            ColumnGrid->SetCells(c, r, source->Cells(c, r));
+            if (rich) {
+                const TGridRect block = rich->GetMergedCells(c, r);
+                if (block.Left == c && block.Top == r && (block.Right > c || block.Bottom > r))
+                    ColumnGrid->MergeCells(block);
+                ColumnGrid->CellAttributes(c, r)->SetAlignment(GetGridCellAlignment(source, c, r));
+            }
+        }
+    for (int c = 0; c < source->ColCount(); ++c) {
+        TColRowAttributes* col = ColumnGrid->ColAttributes(c);
+        col->SetAutoResize(true);
+        if (source->ColWidths(c) <= 0) col->SetVisible(false);
+        TCellAttributes* eye = ColumnGrid->CellAttributes(c, fixed);
+        eye->SetBitmapAlignment(caCenter);
+        eye->SetBitmapDrawMode(bmCenter);
+    }
+    for (int r = 0; r <= fixed; ++r)
+        ColumnGrid->RowAttributes(r)->SetAutoResize(true);
+    ColumnGrid->AutoResizeColumns();
+    int height = 4;
+    for (int r = 0; r <= fixed; ++r) {
+        for (int c = 0; c < ColumnGrid->ColCount(); ++c) {
+            QSize size;
+            ColumnGrid->MeasureCell(c, r, size, false);
+        }
+        height += ColumnGrid->RowHeights(r);
+    }
+    ColumnsBar->setFixedHeight(height + 4);
+}
+
+int TfmPrintPreview::ColumnImage(int Col) const {
+    const int index = SelectedSetting() >= 0 ? SelectedSetting() : CurrentSetting;
+    if (index < 0 || index >= Settings.size()) return 0;
+    const TReportSettings& s = Settings[index];
+    if (!s.VisibleCols.value(Col, true)) return 1;
+    return s.AutoResizeCols.value(Col, false) ? 2 : 0;
+}
+
+void TfmPrintPreview::UpdateChooserImages() {
+    const int row = ColumnGrid->RowCount() - 1;
+    for (int c = 0; c < ColumnGrid->ColCount(); ++c)
+        ColumnGrid->CellAttributes(c, row)->SetBitmap(ColumnImage(c));
+    ColumnGrid->viewport()->update();
+}
+
+void TfmPrintPreview::ShowSettingColumns(const TReportSettings& Setting) {
+    TStringGrid* grid = Job.Grid;
+    for (int c = 0; c < grid->ColCount(); ++c) {
+        if (Setting.VisibleCols.value(c, true))
+            ShowGridColumn(grid, c);
+        else
+            HideGridColumn(grid, c);
+        SetGridColumnFillClient(grid, c, Setting.AutoResizeCols.value(c, false));
+    }
+}
+
+void TfmPrintPreview::Compose() {
+    acPrepareDocument->setEnabled(false);
+    if (CurrentSetting >= 0) Job.Setting = &Settings[CurrentSetting];
+    if (TextMode)
+        ComposeTextPages(Job);
+    else
+        ComposeGridPages(Job);
+    acPrepareDocument->setEnabled(true);
+}
+
+void TfmPrintPreview::SetOrientation(int Orientation) {
+    PagePrinter->SetOrientation(Orientation);
+    if (TextMode) {
+        const QSize mm = PaperSizeMm(*PagePrinter->Printer());
+        Job.TextLayout = TextModeLayout(mm.width(), mm.height(), 0, 0);
+    }
+    for (TReportSettings& s : Settings)
+        SetPrintObjectPositions(s, *PagePrinter);
+    acPortrait->setChecked(Orientation == 0);
+    acPortrait->setEnabled(Orientation != 0);
+    acLandscape->setChecked(Orientation == 1);
+    acLandscape->setEnabled(Orientation != 1);
+}
+
+void TfmPrintPreview::ApplySetting(int Index, bool DoRebuild) {
+    if (Index < 0 || Index >= Settings.size()) return;
+    TReportSettings& s = Settings[Index];
+    // A column the list window hides is never printed.
+    for (int c = 0; c < ColumnGrid->ColCount() && c < s.VisibleCols.size(); ++c)
+        if (ColumnGrid->ColWidths(c) <= 0) s.VisibleCols[c] = false;
+    CurrentSetting = Index;
+    UpdateChooserImages();
+    if (DoRebuild) Rebuild(s.Orientation);
+}
+
+void TfmPrintPreview::Rebuild(int Orientation) {
+    if (!Progress->Showing) {
+        Progress->setWindowTitle(QStringLiteral("Подготовка на печата"));
+        Progress->SetStatus(QStringLiteral("Преформатиране на страниците, моля изчакайте ..."));
+        Progress->show();
+        QCoreApplication::processEvents();
+    }
+    const int page = PagePrinter->PageNumber();
+    SetOrientation(Orientation);
+    if (!TextMode) {
+        if (CurrentSetting >= 0) {
+            ShowSettingColumns(Settings[CurrentSetting]);
+        } else {
+            for (int c = 0; c < Job.Grid->ColCount(); ++c)
+                ShowGridColumn(Job.Grid, c);
+        }
+    }
+    Compose();
+    if (page >= 1 && page <= PagePrinter->PageCount()) PagePrinter->SetPageNumber(page);
+    Zoom(4);
+    Progress->HideProgress();
+    if (CurrentSetting >= 0) Settings[CurrentSetting].Orientation = PagePrinter->Orientation();
+    GoToPage(PagePrinter->PageNumber());
+}
+
+void TfmPrintPreview::GoToPage(int Page) {
+    const int count = PagePrinter->PageCount();
+    if (Page < 1 || Page > count) {
+        UpdateStatus();
+        return;
+    }
+    PagePrinter->SetPageNumber(Page);
+    acFirstPage->setEnabled(Page != 1);
+    acPrevPage->setEnabled(Page != 1);
+    acNextPage->setEnabled(Page != count);
+    acLastPage->setEnabled(Page != count);
+    UpdateStatus();
+}
+
+void TfmPrintPreview::Zoom(int Mode) {
+    switch (Mode) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+        PagePrinter->SetZoomPercent(100 - 25 * Mode);
+        break;
+    case 4:
+        PagePrinter->ZoomToPage();
+        break;
+    case 5:
+        PagePrinter->ZoomToPageWidth();
+        break;
+    }
+    UpdateStatus();
+}
+
+void TfmPrintPreview::ZoomIn() {
+    const int zoom = std::min(1000, (PagePrinter->ZoomPercent() + 10) / 10 * 10);
+    PagePrinter->SetZoomLocation(zlSame);
+    PagePrinter->SetZoomPercent(zoom);
+    PagePrinter->SetZoomLocation(zlTopCenter);
+    UpdateStatus();
+}
+
+void TfmPrintPreview::ZoomOut() {
+    const int zoom = std::max(10, (PagePrinter->ZoomPercent() - 10 + 9) / 10 * 10);
+    PagePrinter->SetZoomLocation(zlSame);
+    PagePrinter->SetZoomPercent(zoom);
+    PagePrinter->SetZoomLocation(zlTopCenter);
+    UpdateStatus();
+}
+
+void TfmPrintPreview::Pan(int DX, int DY) {
+    QScrollBar* bar = DX != 0 ? PagePrinter->horizontalScrollBar() : PagePrinter->verticalScrollBar();
+    const int step = DX + DY;
+    if ((step < 0 && bar->value() > bar->minimum()) || (step > 0 && bar->value() < bar->maximum()))
+        bar->setValue(bar->value() + step * bar->singleStep());
+}
+
+void TfmPrintPreview::UpdateStatus() {
+    StatusPanels[0]->setText(TPrinterProvider::Instance().PrinterName());
+    StatusPanels[1]->setText(
+        Format(QStringLiteral("%d mm x %d mm"),
+               {int(std::lround(PagePrinter->PageWidth())), int(std::lround(PagePrinter->PageHeight()))}));
+    StatusPanels[2]->setText(Format(QStringLiteral("%d %%"), {PagePrinter->ZoomPercent()}));
+    StatusPanels[3]->setText(
+        Format(QStringLiteral("%d / %d"), {PagePrinter->PageNumber(), PagePrinter->PageCount()}));
+}
+
+// ---- settings
+
+int TfmPrintPreview::SelectedSetting() const {
+    return lbSettings->currentRow();
+}
+
+void TfmPrintPreview::SelectSetting(int Index) {
+    lbSettings->setCurrentRow(Index);
+    SettingChosen(Index);
+}
+
+void TfmPrintPreview::SettingChosen(int Row) {
+    if (FUpdatingList || Row < 0 || Row >= Settings.size()) return;
+    {
+        const QSignalBlocker block(cbDefault);
+        cbDefault->setChecked(Settings[Row].IsDefault);
+    }
+    UpdateChooserImages();
+    acEditSetting->setEnabled(Row != 0);
+    acDeleteSetting->setEnabled(Row != 0);
+    cbDefault->setEnabled(Settings.size() > 1);
+}
+
+void TfmPrintPreview::DefaultClicked(bool Checked) {
+    const int index = SelectedSetting();
+    if (index < 0) return;
+    if (index == 0 && !Checked) {
+        // The basic setting keeps its mark unless another one takes it.
+        cbDefault->setChecked(true);
+        return;
+    }
+    SetDefault(Settings, index, Checked);
+}
+
+void TfmPrintPreview::NewSetting(const QString& Name) {
+    const int from = std::max(0, SelectedSetting());
+    TReportSettings s;
+    s.Name = Name;
+    const TReportSettings& chosen = Settings[from];
+    s.VisibleCols = chosen.VisibleCols;
+    s.AutoResizeCols = chosen.AutoResizeCols;
+    NewPrintObjects(s);
+    s.PrintObjects[poTable].Font = chosen.PrintObjects[poTable].Font;
+    s.Orientation = chosen.Orientation;
+    SetPrintObjectPositions(s, *PagePrinter);
+    Settings.append(s);
+    lbSettings->addItem(Name);
+    SelectSetting(int(Settings.size()) - 1);
+}
+
+void TfmPrintPreview::RenameSetting(const QString& Name) {
+    const int index = SelectedSetting();
+    if (index <= 0) return;
+    Settings[index].Name = Name;
+    lbSettings->item(index)->setText(Name);
+}
+
+void TfmPrintPreview::DeleteSetting() {
+    const int index = SelectedSetting();
+    if (index <= 0) return;
+    if (ConfirmOkCancelFmt(QStringLiteral("Желаете ли да изтриете настройка:\r%s"), {Settings[index].Name}) !=
+        mrOk)
+        return;
+    const bool wasDefault = Settings[index].IsDefault;
+    Settings.removeAt(index);
+    if (wasDefault) SetDefault(Settings, 0, true);
+    if (CurrentSetting == index)
+        CurrentSetting = 0;
+    else if (CurrentSetting > index)
+        --CurrentSetting;
+    FUpdatingList = true;
+    delete lbSettings->takeItem(index);
+    FUpdatingList = false;
+    SelectSetting(std::min(index, int(Settings.size()) - 1));
+}
+
+void TfmPrintPreview::ChooserClick(int Col, int Row, bool Right) {
+    const int index = SelectedSetting();
+    if (index <= 0 || Col < 0 || Row < 0) return;
+    TReportSettings& s = Settings[index];
+    if (!Right) {
+        if (Row >= ColumnGrid->FixedRows() - 1) return;
+        const TGridRect block = ColumnGrid->GetMergedCells(Col, Row);
+        for (int c = block.Left; c <= block.Right && c < s.VisibleCols.size(); ++c)
+            s.VisibleCols[c] = !s.VisibleCols[c];
+    } else {
+        if (!s.VisibleCols.value(Col, false)) return;
+        while (s.AutoResizeCols.size() <= Col)
+            s.AutoResizeCols.append(false);
+        s.AutoResizeCols[Col] = !s.AutoResizeCols[Col];
+    }
+    SettingChosen(index);
+}
+
+// ---- the window
+
+bool TfmPrintPreview::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == ColumnGrid->viewport() && Event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(Event);
+        int col = -1, row = -1;
+        ColumnGrid->MouseToCell(mouse->position().toPoint().x(), mouse->position().toPoint().y(), col, row);
+        ChooserClick(col, row, mouse->button() == Qt::RightButton);
+    } else if (Watched == PagePrinter->widget()) {
+        auto* mouse = static_cast<QMouseEvent*>(Event);
+        switch (Event->type()) {
+        case QEvent::MouseButtonPress:
+            FDragging = true;
+            FLastMouse = mouse->globalPosition().toPoint();
+            break;
+        case QEvent::MouseMove:
+            if (FDragging) {
+                const QPoint now = mouse->globalPosition().toPoint();
+                const QPoint delta = now - FLastMouse;
+                FLastMouse = now;
+                PagePrinter->horizontalScrollBar()->setValue(PagePrinter->horizontalScrollBar()->value() -
+                                                             delta.x());
+                PagePrinter->verticalScrollBar()->setValue(PagePrinter->verticalScrollBar()->value() -
+                                                           delta.y());
+            }
+            break;
+        case QEvent::MouseButtonRelease:
+            FDragging = false;
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+void TfmPrintPreview::showEvent(QShowEvent* Event) {
+    QWidget::showEvent(Event);
+    QCoreApplication::processEvents();
+    if (PagePrinter->PageCount() > 0) GoToPage(1);
+    Zoom(4);
+    FDragging = false;
+}
+
+void TfmPrintPreview::closeEvent(QCloseEvent* Event) {
+    if (cbSave->isChecked() && !SettingsName.isEmpty()) WriteSettings(Settings, SettingsName);
+    QWidget::closeEvent(Event);
+    if (FModalLoop) FModalLoop->quit();
+}
+
+bool TfmPrintPreview::ShowModalPreview() {
+    setWindowModality(Qt::ApplicationModal);
+    showMaximized();
+    raise();
+    activateWindow();
+    QEventLoop loop;
+    FModalLoop = &loop;
+    loop.exec();
+    FModalLoop = nullptr;
+    return Result;
+}
+
+bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate) {
+    if (TextMode) {
+        const std::unique_ptr<RawPrinterSink> sink =
+            CreateRawPrinterSink(TPrinterProvider::Instance().PrinterName());
+        return PrintTextPages(Job, *sink, From, To, Copies);
+    }
+    PagePrinter->SetCopies(Copies);
+    PagePrinter->SetCollate(Collate);
+    PagePrinter->SetFromPage(From);
+    PagePrinter->SetToPage(To);
+    try {
+        return PagePrinter->Print();
+    } catch (const ECancelPrinting&) {
+        return false;
+    }
+}
+
+void TfmPrintPreview::PrintAction() {
+    const int count = PagePrinter->PageCount();
+    TPrintRequest request;
+    request.Copies = PagePrinter->Copies();
+    request.Collate = PagePrinter->Collate();
+    auto inside = [count](int Page) { return Page >= 1 && Page <= count ? Page : 1; };
+    request.FromPage = inside(PagePrinter->FromPage());
+    request.ToPage = inside(PagePrinter->ToPage());
+    if (!PrintDialog(request, count)) return;
+    const int from = request.AllPages ? 1 : std::clamp(request.FromPage, 1, std::max(1, count));
+    const int to = request.AllPages ? count : std::clamp(request.ToPage, from, std::max(1, count));
+    Result = PrintPages(from, to, request.Copies, request.Collate);
+}
+
+void TfmPrintPreview::PrintSetupAction() {
+    if (CurrentSetting < 0) return;
+    TfmPrintSetup dialog(this);
+    const QString pageLine = Job.PageLineOverride.isEmpty()
+                                 ? DateTimeText(Job) + QLatin1Char(' ') +
+                                       Format(Settings[CurrentSetting].PrintObjects[poPageLine].Text, {1, 1})
+                                 : Job.PageLineOverride;
+    dialog.SetupData(Settings[CurrentSetting], QString(), Job.Caption, Job.ReportTitle, Job.SecondHeading,
+                     pageLine, TPrinterProvider::Instance().PrinterIndex(), TextMode);
+    if (dialog.exec() != 1) return;
+    int printer = -1;
+    dialog.GetSetupData(Settings[CurrentSetting], printer);
+    TPrinterProvider& provider = TPrinterProvider::Instance();
+    provider.SetPrinterIndex(printer);
+    if (provider.Printer()) PagePrinter->SetPrinter(provider.Printer());
+    PagePrinter->ResetMargins();
+    PagePrinter->SetMarginTop(PagePrinter->MarginTop() + 5);
+    PagePrinter->SetMarginBottom(PagePrinter->MarginBottom() + 5);
+    PagePrinter->SetMarginLeft(PagePrinter->MarginLeft() + 5);
+    PagePrinter->SetMarginRight(PagePrinter->MarginRight() + 5);
+    Rebuild(PagePrinter->Orientation());
+}
+
+bool PrintGrid(int Orientation, TStringGrid* Grid, const QString& Caption, const QString& ReportTitle,
+               const QString& SettingsName, int HeaderShading, const QString& PageLine,
+               const QString& FirmBlock, bool SignatureBlock, bool TitlesOnFirstPageOnly, bool ShowProgress,
+               bool ShowPreview, const QString& SecondHeading, const QString& ClosingText) {
+    if (!TPrinterProvider::Instance().Printer()) {
+        ShowErrorFmt(NoPrinterText);
+        return false;
+    }
+    TfmPrintPreview preview(Orientation, Grid, Caption, ReportTitle, SettingsName, HeaderShading, PageLine,
+                            FirmBlock, SignatureBlock, TitlesOnFirstPageOnly, ShowProgress, SecondHeading,
+                            ClosingText);
+    if (ShowPreview) return preview.ShowModalPreview();
+    preview.PagePrinter->SetShowProgress(false);
+    return preview.PrintPages(1, preview.PagePrinter->PageCount(), 1, true);
 }

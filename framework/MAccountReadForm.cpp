@@ -13,6 +13,7 @@
 #include "core/unSorter.h"
 #include "core/unStringFuncs.h"
 #include "framework/Export.h"
+#include "framework/GridPreview.h"
 #include "framework/GridSearch.h"
 
 #include <QAction>
@@ -140,10 +141,10 @@ TMAccountReadForm::TMAccountReadForm(QWidget* Owner) : TMAccountStatusForm(Owner
 
     actSearch->setEnabled(true);
     actFile->setEnabled(true);
-    // The filter dialog and the print preview are not there yet: their actions stay off
-    // rather than offer what they cannot do.
+    actPrint->setEnabled(true);
+    // The filter dialog is not there yet: its action stays off rather than offer what it
+    // cannot do.
     actFilter->setEnabled(false);
-    actPrint->setEnabled(false);
 
     // Numbers of a list are stored beside the text; a cell without one shows zero.
     for (TFloatFormatter* formatter : {ValueFormatter, AmountFormatter, PriceFormatter, CurrencyFormatter}) {
@@ -509,4 +510,19 @@ bool TMAccountReadForm::Search() {
 
 bool TMAccountReadForm::Export() {
     return ExportGrid(this, Grid, GetCaptionText(), GetReportTitle(), GetCaptionText());
+}
+
+// ---- print
+
+QString TMAccountReadForm::GetReportExtra() {
+    return QString();
+}
+
+int TMAccountReadForm::GetPrintOrientation() {
+    return 1;
+}
+
+bool TMAccountReadForm::Print() {
+    return PrintGrid(GetPrintOrientation(), Grid, GetCaptionText(), GetReportTitle(), GetPrintSettingsName(),
+                     0, QString(), QString(), false, false, true, true, QString(), GetReportExtra());
 }

@@ -97,6 +97,11 @@ public:
     void ApplyFieldCriteria();
     void SetHeaderSorting(bool On);
 
+    // The closing text printed under the table; none.
+    virtual QString GetReportExtra();
+    // The page orientation printing starts with: 1, landscape.
+    virtual int GetPrintOrientation();
+
     bool DoExecute() override;
     void DisableActions() override;
     void CreateForm(QWidget* Owner, int Style) override;
@@ -104,6 +109,8 @@ public:
     bool Done() override;
     bool Filter() override;
     bool Search() override;
+    // F9: the grid through the print preview, with the window's named print settings.
+    bool Print() override;
     bool Export() override;
     void InitDefaults() override;
     void EnableControls(bool Enable) override;

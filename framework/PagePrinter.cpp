@@ -754,6 +754,8 @@ bool TPagePrinter::Print() {
         FProgress->close();
         delete FProgress;
         FProgress = nullptr;
+        // The keys go back to the window that printed.
+        if (isVisible()) window()->activateWindow();
     });
     QPainter painter;
     if (!painter.begin(FPrinter)) return false;

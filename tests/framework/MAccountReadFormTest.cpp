@@ -8,9 +8,15 @@
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
+#include "core/unRegistry.h"
 #include "framework/Export.h"
+#include "framework/GridPreview.h"
 #include "framework/GridSearch.h"
+#include "framework/PagePrinter.h"
 #include "tests/framework/FormHost.h"
+#include "tests/support/PdfPrinter.h"
+#include "tests/support/PdfTools.h"
+#include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 
@@ -226,9 +232,9 @@ TEST_F(ReadFormTest, LayoutAndActionsOfAListWindow) {
     EXPECT_TRUE(Form->Grid->Options().Contains(goRangeSelect));
     EXPECT_TRUE(Form->actSearch->isEnabled());
     EXPECT_TRUE(Form->actExecute->isEnabled());
-    // Nothing behind them yet: they must not look usable.
+    // Nothing behind it yet: it must not look usable.
     EXPECT_FALSE(Form->actFilter->isEnabled());
-    EXPECT_FALSE(Form->actPrint->isEnabled());
+    EXPECT_TRUE(Form->actPrint->isEnabled());
     EXPECT_TRUE(Form->actFile->isEnabled());
     EXPECT_FALSE(Form->actHide->isEnabled());
     EXPECT_TRUE(Form->FreeOnClose);
@@ -534,6 +540,44 @@ TEST_F(ReadFormTest, F10ExportsTheGridUnderTheWindowsCaptionAndReportTitle) {
     EXPECT_EQ(lines[0], U("Номер;Дата;Клиент;Сума;\r").toUtf8());
     EXPECT_TRUE(lines[1].startsWith("1;05.03.2024;"));
     EXPECT_TRUE(Form->actFile->isEnabled());
+}
+
+TEST_F(ReadFormTest, F9PrintsTheGridThroughThePreviewWithTheWindowsDefaultSetting) {
+    TPdfPrinterScope pdf;
+    AddReceipts();
+    PressF8();
+    const QString name = QStringLiteral("frmReceiptList_print_settings");
+    Form->PrintSettingsName = name;
+    // The operator's default setting leaves the customers out.
+    WriteRegString(name, U("Без клиенти@1@1|1||1@Times New Roman|8|0,0@Portrait@"));
+    const TPrintDialogHook previous = SetPrintDialogHook([](TPrintRequest& Request, int) {
+        Request.Copies = 2;
+        return true;
+    });
+    QString setting;
+    int orientation = -1;
+    WhenModalShown("TfmPrintPreview", [&](QWidget* Window) {
+        auto* preview = static_cast<TfmPrintPreview*>(Window);
+        setting = preview->Settings[preview->CurrentSetting].Name;
+        orientation = preview->PagePrinter->Orientation();
+        QTest::keyClick(preview, Qt::Key_F9);
+        // The print progress had the keys for its time.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return preview->isActiveWindow(); }));
+        QTest::keyClick(preview, Qt::Key_Escape);
+    });
+    QTest::keyClick(Form->Grid, Qt::Key_F9);
+    SetPrintDialogHook(previous);
+    EXPECT_EQ(setting, U("Без клиенти"));
+    // The window asks for landscape; the setting's own orientation is used only when applied.
+    EXPECT_EQ(orientation, 1);
+    const QStringList pages = PdfPageTexts(pdf.FileName());
+    ASSERT_EQ(pages.size(), 2); // two copies of one page
+    EXPECT_TRUE(pages[0].contains(U("за март 2024")));
+    EXPECT_TRUE(pages[0].contains(U("250.25")));
+    EXPECT_FALSE(pages[0].contains(U("Петров")));
+    // Closing keeps the settings.
+    EXPECT_TRUE(ReadRegString(name).startsWith(U("Без клиенти@1@1|1||1@")));
+    EXPECT_TRUE(Form->actPrint->isEnabled());
 }
 
 TEST_F(ReadFormTest, DoubleClickRunsEditOnlyWhenItIsOn) {

@@ -2,8 +2,12 @@
 
 #include "Components/Edits/ButtonEdit.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+#include <memory>
 
 TBeepCounter::TBeepCounter() {
     FPrevious = SetBeepHandler([this] { ++FCount; });
@@ -29,4 +33,20 @@ bool ShowAndActivate(QWidget* Window) {
     Window->show();
     Window->activateWindow();
     return QTest::qWaitForWindowExposed(Window) && QTest::qWaitForWindowActive(Window);
+}
+
+void WhenModalShown(const char* ClassName, std::function<void(QWidget*)> Action, int TimeoutMs) {
+    auto* timer = new QTimer();
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        const bool found =
+            modal && modal->isVisible() && modal->isActiveWindow() && modal->inherits(ClassName);
+        if (!found && started->elapsed() < TimeoutMs) return;
+        timer->stop();
+        timer->deleteLater();
+        if (found) Action(modal);
+    });
+    timer->start(1);
 }

@@ -31,3 +31,7 @@ void TypeText(QWidget* Widget, const QString& Text);
 
 // Shows a top-level window and waits until it is exposed and active.
 bool ShowAndActivate(QWidget* Window);
+
+// Runs Action once the application's modal widget is a visible, active window of class T (checked on
+// every pass of the event loop); the timer gives up after TimeoutMs.
+void WhenModalShown(const char* ClassName, std::function<void(QWidget*)> Action, int TimeoutMs = 20000);

@@ -19,6 +19,7 @@
 #include "framework/MAccountReadForm.h"
 #include "shell/Archive.h"
 #include "shell/Settings.h"
+#include "shell/un_Kasa.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -117,6 +118,11 @@ const QList<TMenuCommand>& MenuCommands() {
         {QStringLiteral("&Справки"), QStringLiteral("Pogasitelen_plan"), QStringLiteral("Погасителен план"),
          QKeySequence(), &MakeForm<TfrmPogasitelen_plan>, QString(), QString(), QString(), QString(),
          QString(), true, false},
+        {QStringLiteral("&Справки"), QStringLiteral("Kasa"), QStringLiteral("&Каса"), QKeySequence(),
+         &MakeForm<TfrmKasa>, QString(), QString(), QString(), QString(), QString(), false, false},
+        {QStringLiteral("&Справки"), QStringLiteral("Kasa_detailed"), QStringLiteral("Каса - детайлна"),
+         QKeySequence(), &MakeForm<TfrmKasa_detailed>, QString(), QString(), QString(), QString(), QString(),
+         false, false},
         {QStringLiteral("С&ервиз"), QStringLiteral("N7"), QStringLiteral("Архивиране"), QKeySequence(),
          nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
          [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amArchive); }},

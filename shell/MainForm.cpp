@@ -20,6 +20,7 @@
 #include "shell/Archive.h"
 #include "shell/Settings.h"
 #include "shell/un_Kasa.h"
+#include "shell/un_Prosro4eni_zadyljenia.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -120,6 +121,9 @@ const QList<TMenuCommand>& MenuCommands() {
          QString(), true, false},
         {QStringLiteral("&Справки"), QStringLiteral("Kasa"), QStringLiteral("&Каса"), QKeySequence(),
          &MakeForm<TfrmKasa>, QString(), QString(), QString(), QString(), QString(), false, false},
+        {QStringLiteral("&Справки"), QStringLiteral("Zadyljenia"), QStringLiteral("Задължения"),
+         QKeySequence(), &MakeForm<TfrmProsro4eni_zadyljenia>, QString(), QString(), QString(), QString(),
+         QString(), true, true},
         {QStringLiteral("&Справки"), QStringLiteral("Kasa_detailed"), QStringLiteral("Каса - детайлна"),
          QKeySequence(), &MakeForm<TfrmKasa_detailed>, QString(), QString(), QString(), QString(), QString(),
          false, false},

@@ -612,8 +612,9 @@ void ComposeTextPages(TGridPrintJob& Job) {
 }
 
 bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, int Copies) {
+    auto report = [&Sink] { ShowErrorFmt(QStringLiteral("Грешка при печат: %s"), {Sink.ErrorText()}); };
     if (!Sink.Open(Job.Printer->Title())) {
-        ShowErrorFmt(Sink.ErrorText());
+        report();
         return false;
     }
     const int lines = std::max(1, Job.TextLayout.LinesPerPage);
@@ -630,7 +631,7 @@ bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, 
                  i < qsizetype(page) * lines && i < Job.TextLines.size(); ++i)
                 Sink.Write(Job.TextLines[i] + "\r\n");
             if (!Sink.Flush()) {
-                ShowErrorFmt(Sink.ErrorText());
+                report();
                 sent = false;
                 break;
             }
@@ -983,6 +984,9 @@ void TfmPrintPreview::BuildChooser() {
     ColumnGrid->FixedAttributes()->SetBackColor(0xF1E3B1);
     ColumnGrid->FixedAttributes()->SetAlignment({caCenter});
     ColumnGrid->DefAttributes()->SetBackColor(clBtnFace);
+    // The chooser shows states, not a current cell.
+    ColumnGrid->DefAttributes()->SetHideSelection(true);
+    ColumnGrid->FixedAttributes()->SetHideSelection(true);
     auto* rich = qobject_cast<TRichGrid*>(source);
     for (int r = 0; r < fixed; ++r)
         for (int c = 0; c < source->ColCount(); ++c) {
@@ -1248,7 +1252,7 @@ void TfmPrintPreview::ChooserClick(int Col, int Row, bool Right) {
     if (index <= 0 || Col < 0 || Row < 0) return;
     TReportSettings& s = Settings[index];
     if (!Right) {
-        if (Row >= ColumnGrid->FixedRows() - 1) return;
+        if (Row >= ColumnGrid->RowCount() - 1) return;
         const TGridRect block = ColumnGrid->GetMergedCells(Col, Row);
         for (int c = block.Left; c <= block.Right && c < s.VisibleCols.size(); ++c)
             s.VisibleCols[c] = !s.VisibleCols[c];

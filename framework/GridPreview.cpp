@@ -612,8 +612,9 @@ void ComposeTextPages(TGridPrintJob& Job) {
 }
 
 bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, int Copies) {
+    auto report = [&Sink] { ShowErrorFmt(QStringLiteral("Грешка при печат: %s"), {Sink.ErrorText()}); };
     if (!Sink.Open(Job.Printer->Title())) {
-        ShowErrorFmt(Sink.ErrorText());
+        report();
         return false;
     }
     const int lines = std::max(1, Job.TextLayout.LinesPerPage);
@@ -630,7 +631,7 @@ bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, 
                  i < qsizetype(page) * lines && i < Job.TextLines.size(); ++i)
                 Sink.Write(Job.TextLines[i] + "\r\n");
             if (!Sink.Flush()) {
-                ShowErrorFmt(Sink.ErrorText());
+                report();
                 sent = false;
                 break;
             }
@@ -1248,7 +1249,7 @@ void TfmPrintPreview::ChooserClick(int Col, int Row, bool Right) {
     if (index <= 0 || Col < 0 || Row < 0) return;
     TReportSettings& s = Settings[index];
     if (!Right) {
-        if (Row >= ColumnGrid->FixedRows() - 1) return;
+        if (Row >= ColumnGrid->RowCount() - 1) return;
         const TGridRect block = ColumnGrid->GetMergedCells(Col, Row);
         for (int c = block.Left; c <= block.Right && c < s.VisibleCols.size(); ++c)
             s.VisibleCols[c] = !s.VisibleCols[c];

@@ -16,7 +16,9 @@
 #include "core/unEvents.h"
 #include "core/unMessages.h"
 #include "framework/MAccountForm.h"
+#include "framework/MAccountReadForm.h"
 #include "shell/Archive.h"
+#include "shell/Settings.h"
 #include "shell/un_Kasa.h"
 #include "shell/un_Nali4ni_zalozi.h"
 #include "shell/un_Operacii.h"
@@ -51,12 +53,12 @@ QString DatabaseFileProblem(const QString& Path) {
 
 namespace {
 
-template <class F> TMAccountReadForm* MakeForm(QWidget* Owner, int Style) {
+template <class F> TMAccountForm* MakeForm(QWidget* Owner, int Style) {
     return CreateForm<F>(Owner, Style);
 }
 
 // The settlement window serves two commands; the mode is set before it is shown.
-template <bool Payment> TMAccountReadForm* MakeSettlementForm(QWidget* Owner, int Style) {
+template <bool Payment> TMAccountForm* MakeSettlementForm(QWidget* Owner, int Style) {
     auto* Form = CreateForm<TfrmVry6tane_na_ve6ti>(Owner, Style);
     Form->SetPaymentMode(Payment);
     return Form;
@@ -137,6 +139,8 @@ const QList<TMenuCommand>& MenuCommands() {
         {QStringLiteral("С&ервиз"), QStringLiteral("N11"), QStringLiteral("Възстановяване"), QKeySequence(),
          nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
          [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amRestore); }},
+        {QStringLiteral("С&ервиз"), QStringLiteral("NAS"), QStringLiteral("Настройки"), QKeySequence(),
+         &MakeForm<TfrmNAS>, QString(), QString(), QString(), QString(), QString(), false, false},
     };
     return Commands;
 }
@@ -202,19 +206,22 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
     QMainWindow::closeEvent(Event);
 }
 
-TMAccountReadForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
+TMAccountForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
     if (Command.Allowed && !Command.Allowed(this)) return nullptr;
     if (Command.Run) {
         Command.Run(this);
         return nullptr;
     }
-    TMAccountReadForm* form = Command.Create(this, TMAccountForm::fsMDIChild);
-    form->SetFormCaption(Command.FormCaption);
-    form->SetTableName(Command.TableName);
-    form->SetKeyField(Command.KeyField);
-    form->SetNameField(Command.NameField);
-    form->SetRecordNoun(Command.RecordNoun);
-    if (Command.PassUserName) form->SetUserName(FUserName);
+    TMAccountForm* form = Command.Create(this, TMAccountForm::fsMDIChild);
+    // Only the list windows take the names; the settings window sets its own.
+    if (auto* list = qobject_cast<TMAccountReadForm*>(form)) {
+        list->SetFormCaption(Command.FormCaption);
+        list->SetTableName(Command.TableName);
+        list->SetKeyField(Command.KeyField);
+        list->SetNameField(Command.NameField);
+        list->SetRecordNoun(Command.RecordNoun);
+        if (Command.PassUserName) list->SetUserName(FUserName);
+    }
     if (Command.Maximised) form->Container()->setWindowState(Qt::WindowMaximized);
     form->ShowForm();
     return form;

@@ -8,7 +8,7 @@
 class QMdiArea;
 class TAboutBox;
 class QMenu;
-class TMAccountReadForm;
+class TMAccountForm;
 
 // One command of the main menu: where it stands, the window it opens and the texts that window
 // is handed.
@@ -17,7 +17,7 @@ struct TMenuCommand {
     QString Name;    // the action's object name
     QString Caption; // the menu item
     QKeySequence Shortcut;
-    TMAccountReadForm* (*Create)(QWidget* Owner, int Style);
+    TMAccountForm* (*Create)(QWidget* Owner, int Style);
     QString FormCaption;
     QString TableName;
     QString KeyField;
@@ -59,7 +59,7 @@ public:
     void SetAboutBox(TAboutBox* Box) { FAboutBox = Box; }
     // Runs a modal command and returns null; otherwise creates the window of Command as a child, hands it its
     // texts and shows it; null when the command's guard keeps it closed.
-    TMAccountReadForm* OpenCommand(const TMenuCommand& Command);
+    TMAccountForm* OpenCommand(const TMenuCommand& Command);
 
 protected:
     // Closes the child windows first, each with its own close rules; one that refuses keeps the

@@ -3,10 +3,17 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "core/uDelimitedStrings.h"
+#include "core/unRegistry.h"
 #include "framework/PagePrinter.h"
 #include "framework/RawPrinter.h"
 #include "tests/support/PdfPrinter.h"
 #include "tests/support/PdfTools.h"
+#include "tests/support/ScriptedPresenter.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
 
 #include <QFile>
 #include <QPrinter>
@@ -297,4 +304,164 @@ TEST(GridPreview, TitlesOnTheFirstPageOnly) {
     }
     EXPECT_TRUE(texts.last().contains(QStringLiteral("Проверил:")));
     EXPECT_TRUE(texts.last().contains(QStringLiteral("Гл. счетоводител:")));
+}
+
+namespace {
+
+// A preview of a three-column grid under the settings value "frmT_print_settings".
+std::unique_ptr<TfmPrintPreview> OpenPreview(TStringGrid* Grid, const QString& Name = "frmT_print_settings") {
+    return std::make_unique<TfmPrintPreview>(0, Grid, "Списък", "Заглавие", Name, 0, QString(), QString(),
+                                             false, false, false, QString(), QString());
+}
+
+const QString Deg(QChar(0x00B0));
+
+} // namespace
+
+TEST(PrintPreview, SettingsAreChosenRenamedAndDeleted) {
+    TPdfPrinterScope pdf;
+    TScriptedPresenter presenter;
+    auto grid = MakeGrid(3);
+    WriteRegString("frmT_print_settings",
+                   "A@@1|1|1@Arial|8|0,0@Portrait@" + Deg + "B@@1|1|1@Arial|8|0,0@Portrait@");
+    auto preview = OpenPreview(grid.get());
+    ASSERT_EQ(preview->lbSettings->count(), 3);
+    EXPECT_EQ(preview->CurrentSetting, 0);
+    EXPECT_TRUE(preview->cbSave->isEnabled());
+
+    // The basic setting: no rename, no delete, no column toggling, its mark stays.
+    preview->SelectSetting(0);
+    EXPECT_FALSE(preview->acEditSetting->isEnabled());
+    EXPECT_FALSE(preview->acDeleteSetting->isEnabled());
+    preview->ChooserClick(2, 0, false);
+    EXPECT_EQ(preview->ColumnImage(2), 0);
+    preview->cbDefault->click();
+    EXPECT_TRUE(preview->cbDefault->isChecked());
+    EXPECT_EQ(DefaultSettingIndex(preview->Settings), 0);
+
+    // A named setting: a left click hides a column, a right click makes a column stretch.
+    preview->SelectSetting(1);
+    preview->ChooserClick(2, 0, false);
+    preview->ChooserClick(1, 0, true);
+    EXPECT_EQ(preview->ColumnImage(2), 1);
+    EXPECT_EQ(preview->ColumnImage(1), 2);
+    preview->ChooserClick(2, 1, true); // the image row and hidden columns do not stretch
+    EXPECT_EQ(preview->ColumnImage(2), 1);
+    preview->cbDefault->click();
+    EXPECT_EQ(DefaultSettingIndex(preview->Settings), 1);
+
+    preview->NewSetting("C");
+    EXPECT_EQ(preview->SelectedSetting(), 3);
+    EXPECT_EQ(preview->Settings[3].VisibleCols, preview->Settings[1].VisibleCols);
+    preview->RenameSetting("Ц");
+    EXPECT_EQ(preview->lbSettings->item(3)->text(), "Ц");
+
+    // Deleting the last one selects the one before it; Cancel keeps it.
+    presenter.PlanAnswer(mrCancel);
+    preview->DeleteSetting();
+    EXPECT_EQ(preview->Settings.size(), 4);
+    presenter.PlanAnswer(mrOk);
+    preview->DeleteSetting();
+    EXPECT_EQ(presenter.Texts().last(), QStringLiteral("Желаете ли да изтриете настройка:\rЦ"));
+    EXPECT_EQ(preview->SelectedSetting(), 2);
+    // Deleting the first named one selects the next, now in its place; the mark returns home.
+    preview->SelectSetting(1);
+    presenter.PlanAnswer(mrOk);
+    preview->DeleteSetting();
+    EXPECT_EQ(preview->lbSettings->currentItem()->text(), "B");
+    EXPECT_EQ(DefaultSettingIndex(preview->Settings), 0);
+    preview->close();
+    EXPECT_EQ(ReadRegString("frmT_print_settings"), "B@@1|1|1@Arial|8|0,0@Portrait@||");
+}
+
+TEST(PrintPreview, WithoutASettingsNameNothingIsSaved) {
+    TPdfPrinterScope pdf;
+    auto grid = MakeGrid(3);
+    auto preview = OpenPreview(grid.get(), QString());
+    EXPECT_FALSE(preview->cbSave->isEnabled());
+    EXPECT_FALSE(preview->cbSave->isChecked());
+    EXPECT_GE(preview->PagePrinter->PageCount(), 1);
+    preview->NewSetting("X");
+    preview->close();
+}
+
+TEST(PrintPreview, ZoomStepsAndPagesStayInRange) {
+    TPdfPrinterScope pdf;
+    auto grid = MakeGrid(200);
+    auto preview = OpenPreview(grid.get());
+    struct Case {
+        int From;
+        bool In;
+        int To;
+    };
+    const QList<Case> cases = {
+        {95, true, 100}, {1000, true, 1000}, {15, false, 10}, {10, false, 10}, {100, false, 90}};
+    for (const Case& c : cases) {
+        preview->PagePrinter->SetZoomPercent(c.From);
+        c.In ? preview->ZoomIn() : preview->ZoomOut();
+        EXPECT_EQ(preview->PagePrinter->ZoomPercent(), c.To) << c.From;
+    }
+    const int pages = preview->PagePrinter->PageCount();
+    ASSERT_GT(pages, 2);
+    preview->GoToPage(2);
+    preview->GoToPage(pages + 1);
+    EXPECT_EQ(preview->PagePrinter->PageNumber(), 2);
+    EXPECT_EQ(preview->StatusPanels[3]->text(), QStringLiteral("2 / %1").arg(pages));
+    EXPECT_TRUE(preview->acPrevPage->isEnabled());
+    preview->GoToPage(pages);
+    EXPECT_FALSE(preview->acNextPage->isEnabled());
+    EXPECT_EQ(preview->StatusPanels[1]->text(), QStringLiteral("210 mm x 297 mm"));
+    preview->Rebuild(1);
+    EXPECT_EQ(preview->StatusPanels[1]->text(), QStringLiteral("297 mm x 210 mm"));
+    EXPECT_FALSE(preview->acLandscape->isEnabled());
+    EXPECT_EQ(preview->Settings[0].Orientation, 1);
+}
+
+TEST(PrintPreview, TheDefaultSettingLeavesItsHiddenColumnOutInBothModes) {
+    for (const QString laser : {"1", "0"}) {
+        TPdfPrinterScope pdf;
+        WriteRegString("Print_Laser", laser);
+        auto grid = MakeGrid(3);
+        grid->SetCells(2, 1, "СКРИТО");
+        WriteRegString("frmT_print_settings", "A@1@1|1|@Arial|8|0,0@Portrait@");
+        auto preview = OpenPreview(grid.get());
+        EXPECT_EQ(preview->TextMode, laser == "0");
+        EXPECT_EQ(preview->CurrentSetting, 1);
+        preview->PagePrinter->SetShowProgress(false);
+        if (preview->TextMode) {
+            EXPECT_EQ(preview->Job.TextLines[4], OemEncoder::Encode("|Име  |Сума|"));
+            // The PDF pseudo-printer takes no raw text: that is reported, not printed.
+            TScriptedPresenter presenter;
+            EXPECT_FALSE(preview->PrintPages(1, 1, 1, true));
+            ASSERT_EQ(presenter.Texts().size(), 1);
+            EXPECT_TRUE(presenter.Texts()[0].startsWith(QStringLiteral("Грешка при печат: ")));
+        } else {
+            ASSERT_TRUE(preview->PrintPages(1, 1, 1, true));
+            const QString page = PdfPageText(pdf.FileName());
+            EXPECT_TRUE(page.contains("Ред 1"));
+            EXPECT_FALSE(page.contains("СКРИТО"));
+        }
+        preview->cbSave->setChecked(false);
+        preview->close();
+        WriteRegString("Print_Laser", "");
+    }
+}
+
+TEST(PrintPreview, NoPrinterIsReported) {
+    TScriptedPresenter presenter;
+    TPrinterProvider::Instance().Reset();
+    if (!TPrinterProvider::Instance().Names().isEmpty()) GTEST_SKIP() << "this machine has printers";
+    auto grid = MakeGrid(1);
+    EXPECT_FALSE(PrintGrid(0, grid.get(), "", "", "", 0, "", "", false, false, false, false, "", ""));
+    EXPECT_EQ(presenter.Texts(), QStringList{NoPrinterText});
+}
+
+TEST(PrintPreview, PrintingWithoutThePreviewPrintsEveryPage) {
+    TPdfPrinterScope pdf;
+    auto grid = MakeGrid(200);
+    EXPECT_TRUE(
+        PrintGrid(0, grid.get(), "Без преглед", "", "", 0, "", "", false, false, false, false, "", ""));
+    const QStringList pages = PdfPageTexts(pdf.FileName());
+    ASSERT_GT(pages.size(), 1);
+    EXPECT_TRUE(pages.last().contains("Ред 200"));
 }

@@ -22,6 +22,7 @@
 #include "shell/un_Kasa.h"
 #include "shell/un_Nali4ni_zalozi.h"
 #include "shell/un_Operacii.h"
+#include "shell/un_Prosro4eni_zadyljenia.h"
 #include "shell/un_Zlato.h"
 
 #include <QActionGroup>
@@ -123,6 +124,9 @@ const QList<TMenuCommand>& MenuCommands() {
          QString(), true, false},
         {QStringLiteral("&Справки"), QStringLiteral("Kasa"), QStringLiteral("&Каса"), QKeySequence(),
          &MakeForm<TfrmKasa>, QString(), QString(), QString(), QString(), QString(), false, false},
+        {QStringLiteral("&Справки"), QStringLiteral("Zadyljenia"), QStringLiteral("Задължения"),
+         QKeySequence(), &MakeForm<TfrmProsro4eni_zadyljenia>, QString(), QString(), QString(), QString(),
+         QString(), true, true},
         {QStringLiteral("&Справки"), QStringLiteral("Nali4ni_zalozi"), QStringLiteral("Налични залози"),
          QKeySequence(), &MakeForm<TfrmNali4ni_zalozi>, QString(), QString(), QString(), QString(), QString(),
          false, true},

@@ -216,6 +216,14 @@ bool IsBwPrint(bool& Flag) {
     return true;
 }
 
+bool ReadNasValue(const QString& Subscript, QString& Value) {
+    TMVariables V;
+    Value.clear();
+    if (!RunM(QStringLiteral("s VALUE=$g(^NAS(") + Subscript + QStringLiteral("))"), V)) return false;
+    Value = V.VALUE;
+    return true;
+}
+
 bool ReadPrintSettings(TLineConv& List) {
     // Its one caller asks only when the control exists; the connected flag is not consulted.
     if (!MControl) return false;

@@ -64,6 +64,9 @@ bool GetPeriodMonthStr(QString& Text);
 bool GetPeriodYearStr(QString& Text);
 // Whether the workstation prints black and white; false (Flag false) without an answer.
 bool IsBwPrint(bool& Flag);
+// The server setting ^NAS(Subscript) (Subscript written as M code, "\"83\"" for setting 83); false
+// and Value empty without an answer.
+bool ReadNasValue(const QString& Subscript, QString& Value);
 // The eight print options of the server's print settings; false without an answer, List untouched.
 bool ReadPrintSettings(TLineConv& List);
 

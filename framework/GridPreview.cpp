@@ -984,6 +984,9 @@ void TfmPrintPreview::BuildChooser() {
     ColumnGrid->FixedAttributes()->SetBackColor(0xF1E3B1);
     ColumnGrid->FixedAttributes()->SetAlignment({caCenter});
     ColumnGrid->DefAttributes()->SetBackColor(clBtnFace);
+    // The chooser shows states, not a current cell.
+    ColumnGrid->DefAttributes()->SetHideSelection(true);
+    ColumnGrid->FixedAttributes()->SetHideSelection(true);
     auto* rich = qobject_cast<TRichGrid*>(source);
     for (int r = 0; r < fixed; ++r)
         for (int c = 0; c < source->ColCount(); ++c) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "Components/Filter/FilterEngine.h"
+#include "Components/Filter/SimpleFilterDialog.h"
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/ImageList.h"
@@ -140,11 +141,9 @@ TMAccountReadForm::TMAccountReadForm(QWidget* Owner) : TMAccountStatusForm(Owner
     StatusBar->show();
 
     actSearch->setEnabled(true);
+    actFilter->setEnabled(true);
     actFile->setEnabled(true);
     actPrint->setEnabled(true);
-    // The filter dialog is not there yet: its action stays off rather than offer what it
-    // cannot do.
-    actFilter->setEnabled(false);
 
     // Numbers of a list are stored beside the text; a cell without one shows zero.
     for (TFloatFormatter* formatter : {ValueFormatter, AmountFormatter, PriceFormatter, CurrencyFormatter}) {
@@ -233,6 +232,7 @@ bool TMAccountReadForm::Init() {
 }
 
 bool TMAccountReadForm::Done() {
+    FilterDialog.reset();
     FilterCriteria.reset();
     FieldPropsRoot.reset();
     SortColumns.clear();
@@ -422,6 +422,10 @@ void TMAccountReadForm::CreateFilterDialog() {
         BuildFieldProps(FieldPropsRoot.get(), 0, INT_MAX, 0);
     }
     if (!FilterCriteria) FilterCriteria = std::make_unique<TLineConv>();
+    if (!FilterDialog) {
+        FilterDialog = std::make_unique<TfrmSimpleFilter>(FieldPropsRoot.get());
+        FilterDialog->SetCriteria(FilterCriteria.get());
+    }
 }
 
 void TMAccountReadForm::BuildFieldProps(TFieldProps* Parent, int FromCol, int ToCol, int Row) {
@@ -452,27 +456,12 @@ void TMAccountReadForm::GetColumnKind(TFieldProps* Node, int Col) {
                           : TFieldProps::ftText;
 }
 
-void TMAccountReadForm::ApplyFieldCriteria() {
-    CreateFilterDialog();
-    TStringList leaves;
-    CollectFieldLeaves(FieldPropsRoot.get(), leaves);
-    auto criteria = std::make_unique<TLineConv>();
-    bool any = false;
-    for (int i = 0; i < leaves.Count(); ++i) {
-        const auto* leaf = static_cast<TFieldProps*>(leaves.GetObject(i));
-        const QString text = leaf->Criterion.trimmed();
-        criteria->AddObject(text, new TFilterMan(text, FilterKindOfFieldType(leaf->FieldType)));
-        any = any || !text.isEmpty();
-    }
-    if (!any) criteria->Clear();
-    FilterCriteria = std::move(criteria);
-}
-
 bool TMAccountReadForm::Filter() {
-    // The filter dialog would take the criteria from the operator here; until it exists they
-    // come from the field tree, and F6 stays off.
-    ApplyFieldCriteria();
-    DoExecute();
+    CreateFilterDialog();
+    const bool wasActive = FilterCriteria->Count() > 0;
+    const bool applied = FilterDialog->exec() == QDialog::Accepted;
+    // A filter cleared and then left with Esc must not stay on the grid either.
+    if (applied || (wasActive && FilterCriteria->Count() == 0)) DoExecute();
     return FilterCriteria->Count() > 0;
 }
 

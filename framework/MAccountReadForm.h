@@ -18,6 +18,7 @@ class TFieldProps;
 class TImageList;
 class TLineConv;
 class TRichGrid;
+class TfrmSimpleFilter;
 
 // The total of column Col over every record of List but the last: numbers with "," or "." as
 // the decimal point, each optionally followed by a unit, "yyyymmdd" dates by their day number.
@@ -58,6 +59,7 @@ public:
     // (in the order of the field tree's leaves) with its TFilterMan. Made on first use.
     std::unique_ptr<TFieldProps> FieldPropsRoot;
     std::unique_ptr<TLineConv> FilterCriteria;
+    std::unique_ptr<TfrmSimpleFilter> FilterDialog;
 
     // The texts the opener hands over before ShowForm; stored for the window's own operations.
     QString FormCaption;
@@ -79,7 +81,7 @@ public:
     virtual void UpdateSortIndicators(int HeaderRow);
     // The rows of data: neither the blank row of an empty load nor totals rows count.
     virtual int DataRowCount();
-    // Builds the field tree from the header and the criteria list.
+    // Builds the field tree from the header, the criteria list and the filter dialog over them.
     virtual void CreateFilterDialog();
     virtual void BuildFieldProps(TFieldProps* Parent, int FromCol, int ToCol, int Row);
     virtual bool IsFilterColumn(int Col, int Row);
@@ -91,10 +93,6 @@ public:
     // Keeps the records that pass every field's filter and appends the totals row; the list is
     // left alone while no filter is active. True.
     bool ApplyFilterToRows(TDelimitedStringList* List, const QString& TotalsColumns = QString());
-    // The criteria typed into the field tree's leaves (TFieldProps::Criterion) become the active
-    // filter, as the filter dialog's Apply makes them; all empty means no filter. EConvertError,
-    // with the previous filter kept, for a criterion its field's kind cannot read.
-    void ApplyFieldCriteria();
     void SetHeaderSorting(bool On);
 
     // The closing text printed under the table; none.
@@ -107,6 +105,7 @@ public:
     void CreateForm(QWidget* Owner, int Style) override;
     bool Init() override;
     bool Done() override;
+    // F6: the filter dialog; the grid is loaded again when it applied a filter or emptied it.
     bool Filter() override;
     bool Search() override;
     // F9: the grid through the print preview, with the window's named print settings.

@@ -491,6 +491,10 @@ void TPagePrinter::DrawPage(QPainter& Painter, int Number, int DeviceDpiX, int D
     const QPicture& page = Page(Number);
     // A picture replays in its own resolution; the page was recorded in device pixels.
     Painter.save();
+    // A picture leaves out what equals a new painter's state, so the replay starts from one.
+    Painter.setPen(Qt::black);
+    Painter.setBrush(Qt::NoBrush);
+    Painter.setFont(QFont());
     Painter.scale(double(page.logicalDpiX()) / DeviceDpiX, double(page.logicalDpiY()) / DeviceDpiY);
     Painter.drawPicture(0, 0, page);
     Painter.restore();

@@ -23,6 +23,7 @@ public:
         const TMVariables& Answer = Answers[Code];
         for (int I = 0; I < 10; ++I)
             if (!Answer.P[I].isEmpty()) Variables.P[I] = Answer.P[I];
+        if (!Answer.VALUE.isEmpty()) Variables.VALUE = Answer.VALUE;
         return Status;
     }
     QMap<QString, TMVariables> Answers;
@@ -219,4 +220,21 @@ TEST_F(Periods, ReadsPrintOptionsAndTheBlackAndWhiteFlag) {
     EXPECT_FALSE(IsBwPrint(Flag));
     EXPECT_FALSE(Flag);
     EXPECT_EQ(Server.Ran, QStringList({PrintCode, BwCode, BwCode}));
+}
+
+TEST_F(Periods, ReadsAServerSettingOnlyWhenConnected) {
+    const QString Code = "s VALUE=$g(^NAS(\"83\"))";
+    QString Value = "x";
+    EXPECT_FALSE(ReadNasValue("\"83\"", Value));
+    EXPECT_EQ(Value, "");
+    Server.Answers[Code].VALUE = "1";
+    MControl = &Server;
+    EXPECT_FALSE(ReadNasValue("\"83\"", Value)) << "not connected";
+    MConnected = true;
+    EXPECT_TRUE(ReadNasValue("\"83\"", Value));
+    EXPECT_EQ(Value, "1");
+    EXPECT_EQ(Server.Ran.last(), Code);
+    Server.Status = 5;
+    EXPECT_FALSE(ReadNasValue("\"83\"", Value));
+    EXPECT_EQ(Value, "");
 }

@@ -1,6 +1,7 @@
 #include "framework/MAccountReadForm.h"
 
 #include "Components/Filter/FilterEngine.h"
+#include "Components/Filter/SimpleFilterDialog.h"
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/dfsStatusBar/dfsStatusBar.h"
@@ -29,6 +30,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -144,6 +146,25 @@ void ClickHeader(TRichGrid* Grid, int Col) {
     QTest::mouseClick(Grid->viewport(), Qt::LeftButton, {}, HeaderPoint(Grid, Col));
 }
 
+// Answers the filter dialog that opens next: puts Texts into its first inputs (the fields in
+// order) and presses Key in it.
+void AnswerFilterDialog(const QStringList& Texts, Qt::Key Key = Qt::Key_F2) {
+    QTimer::singleShot(0, [Texts, Key] {
+        auto* dialog = qobject_cast<TfrmSimpleFilter*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        // Its keys work once it is the active window.
+        auto leave = qScopeGuard([dialog] { dialog->done(99); });
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        leave.dismiss();
+        for (int i = 0; i < Texts.size(); ++i)
+            if (auto* edit = qobject_cast<QLineEdit*>(dialog->Input(i)); edit) edit->setText(Texts[i]);
+        QTest::keyClick(dialog->Input(0), Key);
+        // A dialog that stays open (a criterion it cannot read) is left with Esc.
+        if (dialog->isVisible()) QTest::keyClick(dialog->Input(0), Qt::Key_Escape);
+    });
+}
+
 class ReadFormTest : public ::testing::Test {
 protected:
     void SetUp() override { Form = Open(); }
@@ -160,6 +181,16 @@ protected:
         form->Grid->setFocus();
         QApplication::processEvents();
         return form;
+    }
+
+    // F6 in the grid, the window active again as the desktop makes it after a dialog; the
+    // dialog gets Texts and applies them.
+    void PressF6(const QStringList& Texts) {
+        Host.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Host));
+        AnswerFilterDialog(Texts);
+        Form->Grid->setFocus();
+        QTest::keyClick(Form->Grid, Qt::Key_F6);
     }
 
     void PressF8() {
@@ -232,8 +263,7 @@ TEST_F(ReadFormTest, LayoutAndActionsOfAListWindow) {
     EXPECT_TRUE(Form->Grid->Options().Contains(goRangeSelect));
     EXPECT_TRUE(Form->actSearch->isEnabled());
     EXPECT_TRUE(Form->actExecute->isEnabled());
-    // Nothing behind it yet: it must not look usable.
-    EXPECT_FALSE(Form->actFilter->isEnabled());
+    EXPECT_TRUE(Form->actFilter->isEnabled());
     EXPECT_TRUE(Form->actPrint->isEnabled());
     EXPECT_TRUE(Form->actFile->isEnabled());
     EXPECT_FALSE(Form->actHide->isEnabled());
@@ -378,8 +408,7 @@ TEST_F(ReadFormTest, F8SortsByEveryKeyColumnAndKeepsTheTotalsRowLast) {
     PressF8();
     EXPECT_EQ(Column(Form->Grid, 0), QStringList({"6", "4", "2", "5", "3", "1"}));
 
-    Form->CreateFilterDialog();
-    Form->FieldPropsRoot->Children(3)->Criterion = QStringLiteral("10:");
+    AnswerFilterDialog({QString(), QString(), QString(), QStringLiteral("10:")});
     EXPECT_TRUE(Form->DoFilter());
     EXPECT_EQ(Column(Form->Grid, 0), QStringList({"6", "4", "5", "3", "1", U("Сума за филтъра")}));
     EXPECT_EQ(Form->Grid->Cells(3, Form->Grid->RowCount() - 1), U("485.25"));
@@ -414,9 +443,7 @@ TEST_F(ReadFormTest, TheFilterKeepsMatchingRowsAndAppendsTheirTotals) {
         {QString(), QString(), false, {"1", "2", "3", "4", "5"}, QString()},
     };
     for (const Case& c : cases) {
-        root->Children(2)->Criterion = c.customer;
-        root->Children(3)->Criterion = c.sum;
-        EXPECT_EQ(Form->DoFilter(), c.active);
+        PressF6({QString(), QString(), c.customer, c.sum});
         EXPECT_EQ(Form->FilterActive, c.active);
         EXPECT_EQ(Form->actFilter->isChecked(), c.active);
         EXPECT_EQ(Column(Form->Grid, 0), c.docnos) << c.customer.toStdString() << " " << c.sum.toStdString();
@@ -428,8 +455,9 @@ TEST_F(ReadFormTest, TheFilterKeepsMatchingRowsAndAppendsTheirTotals) {
         }
     }
     // The filter stays across reloads.
-    root->Children(3)->Criterion = QStringLiteral("100:");
+    AnswerFilterDialog({QString(), QString(), QString(), QStringLiteral("100:")});
     Form->DoFilter();
+    EXPECT_EQ(root->Children(3)->Criterion, QStringLiteral("100:"));
     PressF8();
     EXPECT_EQ(Column(Form->Grid, 0), QStringList({"1", "4", U("Сума за филтъра")}));
     // The totals row is no row of data.
@@ -439,18 +467,39 @@ TEST_F(ReadFormTest, TheFilterKeepsMatchingRowsAndAppendsTheirTotals) {
 TEST_F(ReadFormTest, AnUnreadableCriterionIsReportedAndKeepsThePreviousFilter) {
     AddReceipts();
     PressF8();
-    Form->CreateFilterDialog();
-    Form->FieldPropsRoot->Children(3)->Criterion = QStringLiteral("100:");
+    AnswerFilterDialog({QString(), QString(), QString(), QStringLiteral("100:")});
     Form->DoFilter();
-    Form->FieldPropsRoot->Children(3)->Criterion = QStringLiteral("abc:");
-    // As F6 will run it once the filter dialog is there.
-    Form->actFilter->setEnabled(true);
-    Form->Grid->setFocus();
-    QTest::keyClick(Form->Grid, Qt::Key_F6);
+    PressF6({QString(), QString(), QString(), QStringLiteral("abc:")});
     ASSERT_EQ(Presenter.Messages().size(), 1);
     EXPECT_TRUE(Form->FilterActive);
+    EXPECT_EQ(Form->FilterCriteria->Count(), 4);
     PressF8();
     EXPECT_EQ(Column(Form->Grid, 0), QStringList({"1", "4", U("Сума за филтъра")}));
+}
+
+TEST_F(ReadFormTest, AFilterClearedInTheDialogLeavesTheGridEvenWhenTheDialogIsLeftWithEsc) {
+    AddReceipts();
+    PressF8();
+    AnswerFilterDialog({QString(), QString(), QString(), QStringLiteral("100:")});
+    Form->DoFilter();
+    ASSERT_EQ(Column(Form->Grid, 0), QStringList({"1", "4", U("Сума за филтъра")}));
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<TfrmSimpleFilter*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        EXPECT_EQ(qobject_cast<QLineEdit*>(dialog->Input(3))->text(), QStringLiteral("100:"));
+        QTest::keyClick(dialog->Input(0), Qt::Key_F5);
+        QTest::keyClick(dialog->Input(0), Qt::Key_Escape);
+    });
+    EXPECT_FALSE(Form->DoFilter());
+    EXPECT_FALSE(Form->FilterActive);
+    EXPECT_EQ(Column(Form->Grid, 0), QStringList({"1", "2", "3", "4", "5"}));
+    // Leaving an unchanged dialog with Esc loads nothing.
+    const int loads = Form->Executes;
+    AnswerFilterDialog({}, Qt::Key_Escape);
+    Form->DoFilter();
+    EXPECT_EQ(Form->Executes, loads);
 }
 
 TEST_F(ReadFormTest, AGroupHeadingIsAFilterNodeAndNoSortTarget) {

@@ -22,7 +22,10 @@
 #include "shell/Archive.h"
 #include "shell/Settings.h"
 #include "shell/un_Kasa.h"
+#include "shell/un_Nali4ni_zalozi.h"
+#include "shell/un_Operacii.h"
 #include "shell/un_Prosro4eni_zadyljenia.h"
+#include "shell/un_Zlato.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -134,9 +137,16 @@ const QList<TMenuCommand>& MenuCommands() {
         {QStringLiteral("&Справки"), QStringLiteral("Zadyljenia"), QStringLiteral("Задължения"),
          QKeySequence(), &MakeForm<TfrmProsro4eni_zadyljenia>, QString(), QString(), QString(), QString(),
          QString(), true, true},
+        {QStringLiteral("&Справки"), QStringLiteral("Nali4ni_zalozi"), QStringLiteral("Налични залози"),
+         QKeySequence(), &MakeForm<TfrmNali4ni_zalozi>, QString(), QString(), QString(), QString(), QString(),
+         false, true},
+        {QStringLiteral("&Справки"), QStringLiteral("Operacii"), QStringLiteral("Операции"), QKeySequence(),
+         &MakeForm<TfrmOperacii>, QString(), QString(), QString(), QString(), QString(), true, false},
         {QStringLiteral("&Справки"), QStringLiteral("Kasa_detailed"), QStringLiteral("Каса - детайлна"),
          QKeySequence(), &MakeForm<TfrmKasa_detailed>, QString(), QString(), QString(), QString(), QString(),
          false, false},
+        {QStringLiteral("&Справки"), QStringLiteral("Zlato"), QStringLiteral("Злато"), QKeySequence(),
+         &MakeForm<TfrmZlato>, QString(), QString(), QString(), QString(), QString(), false, false},
         {QStringLiteral("С&ервиз"), QStringLiteral("N7"), QStringLiteral("Архивиране"), QKeySequence(),
          nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
          [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amArchive); }},

@@ -627,7 +627,7 @@ bool TfrmIncomes::Add() {
 bool TfrmIncomes::Save() {
     if (!TMAccountReadForm::Save()) return false;
     if (!SaveQueued(this)) return false;
-    Execute();
+    Reload();
     return true;
 }
 

@@ -308,7 +308,7 @@ bool TfrmOutcomes::Add() {
 bool TfrmOutcomes::Save() {
     if (!TMAccountReadForm::Save()) return false;
     if (!SaveQueued(this)) return false;
-    Execute();
+    Reload();
     return true;
 }
 

@@ -2,9 +2,11 @@
 
 #include "business/unAdminPassword.h"
 #include "business/un_Contracts.h"
+#include "business/un_Incomes.h"
 #include "business/un_Interest_rates.h"
 #include "business/un_Items.h"
 #include "business/un_MPS.h"
+#include "business/un_Outcomes.h"
 #include "business/un_Owners.h"
 #include "business/un_Pogasitelen_plan.h"
 #include "business/un_Simple_Nomenklatura.h"
@@ -112,6 +114,14 @@ const QList<TMenuCommand>& MenuCommands() {
          QKeySequence(Qt::CTRL | Qt::Key_D), &MakeForm<TfrmContracts>, QStringLiteral("Договор за залог"),
          QStringLiteral("Contracts"), QStringLiteral("docno"), QString(), QStringLiteral("договор за злог"),
          true, true},
+        {QStringLiteral("&Документи"), QStringLiteral("Incomes"), QStringLiteral("&Приходен касов ордер"),
+         QKeySequence(Qt::CTRL | Qt::Key_P), &MakeForm<TfrmIncomes>, QStringLiteral("Приходен касов ордер"),
+         QStringLiteral("Incomes"), QStringLiteral("docno"), QString(),
+         QStringLiteral("приходен касов ордер"), true, true},
+        {QStringLiteral("&Документи"), QStringLiteral("Outcomes"), QStringLiteral("&Разходен касов ордер"),
+         QKeySequence(Qt::CTRL | Qt::Key_R), &MakeForm<TfrmOutcomes>, QStringLiteral("Разходен касов ордер"),
+         QStringLiteral("Outcomes"), QStringLiteral("docno"), QString(),
+         QStringLiteral("разходен касов ордер"), true, true},
         // These windows set their own captions and tables.
         {QStringLiteral("&Документи"), QStringLiteral("N_Otkup"), QStringLiteral("Връщане на вещи"),
          QKeySequence(), &MakeSettlementForm<false>, QString(), QString(), QString(), QString(), QString(),

@@ -22,7 +22,9 @@ constexpr int GramDecimals = 3;
 constexpr int ShownPriceDecimals = 4;
 
 // One statement of the report: the column (0-based among the nine after the label) it adds to
-// (Sign 1) or takes from (Sign -1), in grams or in money.
+// (Sign 1) or takes from (Sign -1), in grams or in money. A sale falls in a period by its own
+// date, pledged or bought alike: by the contract's date a pledge sold in the period would vanish
+// from both the stock at the start and the sales.
 struct TGoldSum {
     const char* Sql;
     int Column; // 0-based among the nine columns
@@ -44,11 +46,11 @@ const TGoldSum GoldSums[] = {
      "0 )",
      1, 1, false},
     {"SELECT Sum(Contracts.gramaj) AS SumOfgramaj FROM Contracts INNER JOIN Items_sales ON Contracts.docno = "
-     "Items_sales.contract_n WHERE (((Items_sales.payment_type)=1) AND ((Contracts.date_c)<%d)) HAVING "
+     "Items_sales.contract_n WHERE (((Items_sales.payment_type)=1) AND ((Items_sales.date_d)<%d)) HAVING "
      "(((Sum(Contracts.gramaj))>0))",
      0, -1, true},
     {"SELECT Sum(Items_sales.sum_s) AS SumOfsum_s FROM Contracts INNER JOIN Items_sales ON Contracts.docno = "
-     "Items_sales.contract_n WHERE (((Items_sales.payment_type)=1) AND ((Contracts.date_c)<%d) AND "
+     "Items_sales.contract_n WHERE (((Items_sales.payment_type)=1) AND ((Items_sales.date_d)<%d) AND "
      "((Contracts.gramaj)>0))",
      0, -1, false},
     {"SELECT Sum(Items_purchases.gramaj) AS SumOfgramaj FROM Items_purchases INNER JOIN Items_sales ON "
@@ -82,12 +84,12 @@ const TGoldSum GoldSums[] = {
      "<= %d ) and( gramaj > 0 )",
      3, 1, false},
     {"SELECT Sum(Contracts.gramaj) AS SumOfgramaj FROM Contracts INNER JOIN Items_sales ON Contracts.docno = "
-     "Items_sales.contract_n WHERE (((Items_sales.payment_type)=1) AND ( Contracts.date_c >= %d ) AND ( "
-     "(Contracts.date_c) <= %d ) ) HAVING (((Sum(Contracts.gramaj))>0))",
+     "Items_sales.contract_n WHERE (((Items_sales.payment_type)=1) AND ( Items_sales.date_d >= %d ) AND ( "
+     "(Items_sales.date_d) <= %d ) ) HAVING (((Sum(Contracts.gramaj))>0))",
      4, 1, true},
     {"SELECT Sum(Items_sales.sum_s) AS SumOfsum_s FROM Contracts INNER JOIN Items_sales ON Contracts.docno = "
-     "Items_sales.contract_n WHERE ( Items_sales.payment_type = 1 ) AND ( Contracts.date_c >= %d ) AND ( "
-     "Contracts.date_c <= %d ) AND ( Contracts.gramaj > 0 )",
+     "Items_sales.contract_n WHERE ( Items_sales.payment_type = 1 ) AND ( Items_sales.date_d >= %d ) AND ( "
+     "Items_sales.date_d <= %d ) AND ( Contracts.gramaj > 0 )",
      4, 1, false},
     {"SELECT Sum(Items_purchases.gramaj) AS SumOfgramaj FROM Items_purchases INNER JOIN Items_sales ON "
      "Items_purchases.docno = Items_sales.contract_n WHERE (((Items_sales.payment_type)=2) AND ( "

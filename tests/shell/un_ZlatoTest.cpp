@@ -96,15 +96,19 @@ TEST_F(StockShop, OnHandAreTheOpenPledgesAndTheUnsoldPurchases) {
                                   "25.03.2024"_s}));
 }
 
+// Contract 2, pledged before the period and sold in it, is on hand at the start and sold in it.
 TEST_F(StockShop, GoldOnHandTakenInSoldRedeemedAndRemaining) {
     TDelimitedStringList Rows;
     GoldRows(nullptr, From, To, Rows);
     EXPECT_EQ(Records(Rows),
               (QStringList{
-                  u"Количество@10.000@1.500@8.000@2.500@0.000@1.500@10.000@8.000@2.500"_s,
-                  u"Цена@80.0000@66.6667@100.0000@100.0000@0.0000@120.0000@100.0000@75.0000@68.0000"_s,
-                  u"Стойност@800.00@100.00@800.00@250.00@0.00@180.00@1000.00@600.00@170.00"_s,
+                  u"Количество@14.500@1.500@8.000@2.500@4.500@1.500@10.000@8.000@2.500"_s,
+                  u"Цена@103.4483@66.6667@100.0000@100.0000@155.5556@120.0000@100.0000@75.0000@68.0000"_s,
+                  u"Стойност@1500.00@100.00@800.00@250.00@700.00@180.00@1000.00@600.00@170.00"_s,
               }));
+    // Before the first gold: no grams, so no price either.
+    GoldRows(nullptr, 45000, 45001, Rows);
+    EXPECT_EQ(Rows.Get(1), u"Цена@0.0000@0.0000@0.0000@0.0000@0.0000@0.0000@0.0000@0.0000@0.0000"_s);
 }
 
 // Receipts and payments of 23.02 to 29.02, the last day holding the shop's own order 7.
@@ -198,7 +202,7 @@ TEST_F(StockWindows, GoldRunsOnOpeningAndClearsOnADateChange) {
     EXPECT_EQ(Form->pnlCaption->text(), u"СПРАВКА - ЗЛАТО"_s);
     ASSERT_EQ(Form->Grid->RowCount(), 2 + 3);
     EXPECT_EQ(Form->Grid->Rows(4).join(u'@'),
-              u"Стойност@800.00@100.00@800.00@250.00@0.00@180.00@1000.00@600.00@170.00"_s);
+              u"Стойност@1500.00@100.00@800.00@250.00@700.00@180.00@1000.00@600.00@170.00"_s);
     // The label keeps its text beside the formatted amounts.
     QString Shown;
     GetGridCellText(Form->Grid, 0, 2, Shown);

@@ -25,6 +25,8 @@
 #include "shell/un_Nali4ni_zalozi.h"
 #include "shell/un_Operacii.h"
 #include "shell/un_Prosro4eni_zadyljenia.h"
+#include "shell/un_Registyr_prodazhbi.h"
+#include "shell/un_Registyr_sdelki.h"
 #include "shell/un_Zlato.h"
 
 #include <QActionGroup>
@@ -147,6 +149,13 @@ const QList<TMenuCommand>& MenuCommands() {
          false, false},
         {QStringLiteral("&Справки"), QStringLiteral("Zlato"), QStringLiteral("Злато"), QKeySequence(),
          &MakeForm<TfrmZlato>, QString(), QString(), QString(), QString(), QString(), false, false},
+        {QStringLiteral("&Справки/Наредба за дейността на заложните къщи"),
+         QStringLiteral("N_Registyr_sdelki"), QStringLiteral("Регистър на сключените сделки"), QKeySequence(),
+         &MakeForm<Tfrm_Registyr_sdelki>, QString(), QString(), QString(), QString(), QString(), true, false},
+        {QStringLiteral("&Справки/Наредба за дейността на заложните къщи"),
+         QStringLiteral("N_Registyr_prodazhbi"), QStringLiteral("Регистър на извършените продажби"),
+         QKeySequence(), &MakeForm<Tfrm_Registyr_prodazhbi>, QString(), QString(), QString(), QString(),
+         QString(), true, false},
         {QStringLiteral("С&ервиз"), QStringLiteral("N7"), QStringLiteral("Архивиране"), QKeySequence(),
          nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
          [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amArchive); }},
@@ -172,7 +181,17 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
     QMap<QString, QMenu*> menus;
     for (const TMenuCommand& command : MenuCommands()) {
         QMenu*& menu = menus[command.Menu];
-        if (!menu) menu = menuBar()->addMenu(command.Menu);
+        if (!menu) {
+            // "Menu/Submenu": a submenu at the end of its menu bar entry.
+            const qsizetype slash = command.Menu.indexOf(u'/');
+            if (slash < 0) {
+                menu = menuBar()->addMenu(command.Menu);
+            } else {
+                QMenu*& parent = menus[command.Menu.left(slash)];
+                if (!parent) parent = menuBar()->addMenu(command.Menu.left(slash));
+                menu = parent->addMenu(command.Menu.mid(slash + 1));
+            }
+        }
         QAction* action = menu->addAction(command.Caption);
         action->setObjectName(command.Name);
         action->setShortcut(command.Shortcut);

@@ -13,7 +13,7 @@ class TMAccountForm;
 // One command of the main menu: where it stands, the window it opens and the texts that window
 // is handed.
 struct TMenuCommand {
-    QString Menu;    // the menu bar entry it stands under
+    QString Menu;    // the menu bar entry it stands under, "Entry/Submenu" for a submenu of it
     QString Name;    // the action's object name
     QString Caption; // the menu item
     QKeySequence Shortcut;

@@ -860,7 +860,7 @@ bool TfrmContracts::Add() {
 bool TfrmContracts::Save() {
     if (!TMAccountReadForm::Save()) return false;
     if (!SaveQueued(this)) return false;
-    Execute();
+    Reload();
     return true;
 }
 

@@ -268,6 +268,17 @@ int TMAccountReadForm::DataRowCount() {
     return count;
 }
 
+void TMAccountReadForm::ShowRowCount(bool Loaded) {
+    SetStatusText(Format(QStringLiteral("Общо: %d реда"), {Loaded ? DataRowCount() : 0}));
+}
+
+bool TMAccountReadForm::Reload() {
+    bool loaded = false;
+    auto count = qScopeGuard([&] { ShowRowCount(loaded); });
+    loaded = Execute();
+    return loaded;
+}
+
 bool TMAccountReadForm::DoExecute() {
     Modified = false;
     const int row = Grid->Row();
@@ -282,7 +293,7 @@ bool TMAccountReadForm::DoExecute() {
         Grid->ClearValues();
         Grid->SetRow(std::min(row, Grid->RowCount() - 1));
         Grid->viewport()->update();
-        SetStatusText(Format(QStringLiteral("Общо: %d реда"), {loaded ? DataRowCount() : 0}));
+        ShowRowCount(loaded);
     });
     loaded = TMAccountStatusForm::DoExecute();
     Modified = loaded;

@@ -87,6 +87,10 @@ public:
     virtual void UpdateSortIndicators(int HeaderRow);
     // The rows of data: neither the blank row of an empty load nor totals rows count.
     virtual int DataRowCount();
+    // Reloads the list outside the Execute action (a document window after its save) and shows
+    // the new row count as the action does.
+    bool Reload();
+    void ShowRowCount(bool Loaded);
     // Builds the field tree from the header, the criteria list and the filter dialog over them.
     virtual void CreateFilterDialog();
     virtual void BuildFieldProps(TFieldProps* Parent, int FromCol, int ToCol, int Row);

@@ -330,7 +330,7 @@ bool TfrmProsro4eni_zadyljenia::Execute() {
 bool TfrmProsro4eni_zadyljenia::Save() {
     if (!TMAccountReadForm::Save()) return false;
     if (!SaveQueued(this)) return false;
-    Execute();
+    Reload();
     return true;
 }
 

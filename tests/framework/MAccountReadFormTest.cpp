@@ -341,6 +341,15 @@ TEST_F(ReadFormTest, EnterInTheLastParameterRunsF8) {
     EXPECT_EQ(StatusText(Form), U("Общо: 5 реда"));
 }
 
+TEST_F(ReadFormTest, AReloadAfterASaveCountsTheNewRows) {
+    AddReceipts();
+    PressF8();
+    AddReceipt(6, 45357, U("Петър Петров"), 40);
+    EXPECT_TRUE(Form->Reload());
+    EXPECT_EQ(Form->Grid->RowCount() - Form->Grid->FixedRows(), 6);
+    EXPECT_EQ(StatusText(Form), U("Общо: 6 реда"));
+}
+
 TEST_F(ReadFormTest, AParameterKeepsTheFocusAcrossALoadSoTheKeysGoOnWorking) {
     AddReceipts();
     const int shown = Form->Executes;

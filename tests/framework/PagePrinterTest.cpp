@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
@@ -244,4 +245,29 @@ TEST(PagePrinter, ReplayedPagesMatchDirectDrawing) {
     ASSERT_EQ(a.size(), 4);
     for (int i = 0; i < 4; ++i)
         EXPECT_NEAR(a[i], b[i], 72.0 / 300 / 2 + 1e-6) << i;
+}
+
+TEST(PagePrinter, PagesReplayInTheirOwnColoursWhateverThePainterHeld) {
+    TPdfPrinterScope pdf;
+    TPagePrinter printer;
+    printer.BeginDoc();
+    printer.Canvas()->setPen(Qt::black); // what a new painter has: a picture leaves it out
+    printer.Canvas()->fillRect(QRect(0, 0, 200, 200), Qt::white);
+    printer.Canvas()->drawLine(0, 100, 200, 100);
+    printer.EndDoc();
+    QImage image(300, 300, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(Qt::red);
+    printer.DrawPage(painter, 1, image.logicalDpiX(), image.logicalDpiY());
+    painter.end();
+    bool red = false, dark = false;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            red = red || (c.red() > 200 && c.green() < 100);
+            dark = dark || (c.red() < 100 && c.green() < 100);
+        }
+    EXPECT_FALSE(red);
+    EXPECT_TRUE(dark);
 }

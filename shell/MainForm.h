@@ -4,6 +4,7 @@
 #include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
+#include <QMap>
 
 class QMdiArea;
 class TAboutBox;
@@ -13,7 +14,7 @@ class TMAccountForm;
 // One command of the main menu: where it stands, the window it opens and the texts that window
 // is handed.
 struct TMenuCommand {
-    QString Menu;    // the menu bar entry it stands under, "Entry/Submenu" for a submenu of it
+    QString Menu;    // the menu bar entry it stands under
     QString Name;    // the action's object name
     QString Caption; // the menu item
     QKeySequence Shortcut;
@@ -67,11 +68,15 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
 
 private:
+    void BuildMenu();
+    QMenu* MenuAt(const QString& Path);
+    void TileSubWindows(Qt::Orientation Orientation);
     void FillWindowMenu();
 
     QString FUserName;
     QString FStartError;
     TAboutBox* FAboutBox = nullptr;
     QMdiArea* FMdiArea;
-    QMenu* menuWindows;
+    QMenu* menuWindows = nullptr;
+    QMap<QString, QMenu*> FMenus;
 };

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QRadioButton>
@@ -226,6 +227,7 @@ TEST_F(SaleWindow, PledgedItemIsSoldWithItsReceiptAndPurchasedOneWithout) {
     e.Duration = 30;
     e.Gramaj = 2.5;
     Exec(ContractInsertSql(u"Contracts"_s, e));
+    Exec(PayoutOrderSql(e, u"Мария Колева"_s, u"maria"_s));
     Exec(u"UPDATE Contracts SET for_sale = 1 WHERE docno = 4"_s);
     Exec(
         u"INSERT INTO Items_purchases VALUES (6, 45340, 6, 60, 'Петър', 'Мария', 'maria', 8001011234, 1.25, 0, NULL)"_s);
@@ -246,7 +248,7 @@ TEST_F(SaleWindow, PledgedItemIsSoldWithItsReceiptAndPurchasedOneWithout) {
     EXPECT_TRUE(Previewed.isEmpty());
     Press(Qt::Key_F2);
     EXPECT_TRUE(form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
-    EXPECT_EQ(QueryText(u"SELECT sold, sold_at_date FROM Contracts WHERE docno = 4"_s), u"1@01.03.2024"_s);
+    EXPECT_EQ(QueryText(u"SELECT sold, sold_at_date FROM Contracts WHERE docno = 4"_s), u"True@01.03.2024"_s);
     EXPECT_EQ(QueryText(u"SELECT docno, contract_n, payment_type, sum_o FROM Incomes"_s), u"1@1@4@150"_s);
 
     ASSERT_EQ(form->Grid->RowCount(), 4);
@@ -269,7 +271,7 @@ TEST_F(SaleWindow, PledgedItemIsSoldWithItsReceiptAndPurchasedOneWithout) {
     form->leOwner->setFocus();
     Press(Qt::Key_F4);
     Press(Qt::Key_F2);
-    EXPECT_EQ(QueryText(u"SELECT sold FROM Items_purchases WHERE docno = 6"_s), u"1"_s);
+    EXPECT_EQ(QueryText(u"SELECT sold FROM Items_purchases WHERE docno = 6"_s), u"True"_s);
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), u"1"_s);
     ASSERT_EQ(form->Grid->RowCount(), 5);
     EXPECT_EQ(form->Grid->Cells(17, 3), u"0.00"_s);

@@ -5,6 +5,7 @@
 #include "business/un_Incomes.h"
 #include "business/un_Interest_rates.h"
 #include "business/un_Items.h"
+#include "business/un_Items_purchases.h"
 #include "business/un_MPS.h"
 #include "business/un_Outcomes.h"
 #include "business/un_Owners.h"
@@ -129,6 +130,10 @@ const QList<TMenuCommand>& MenuCommands() {
         {QStringLiteral("&Документи"), QStringLiteral("N4"),
          QStringLiteral("Плащане на дължими лихви и такси"), QKeySequence(), &MakeSettlementForm<true>,
          QString(), QString(), QString(), QString(), QString(), false, true},
+        {QStringLiteral("&Документи"), QStringLiteral("Items_purchases"), QStringLiteral("Покупка на вещи"),
+         QKeySequence(), &MakeForm<TfrmItems_purchases>, QStringLiteral("Покупка на вещи"),
+         QStringLiteral("Items_purchases"), QStringLiteral("docno"), QString(),
+         QStringLiteral("покупка на вещ"), true, true},
         {QStringLiteral("&Справки"), QStringLiteral("Pogasitelen_plan"), QStringLiteral("Погасителен план"),
          QKeySequence(), &MakeForm<TfrmPogasitelen_plan>, QString(), QString(), QString(), QString(),
          QString(), true, false},

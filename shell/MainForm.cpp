@@ -20,6 +20,7 @@
 #include "core/unMessages.h"
 #include "framework/MAccountForm.h"
 #include "framework/MAccountReadForm.h"
+#include "shell/About.h"
 #include "shell/Archive.h"
 #include "shell/Settings.h"
 #include "shell/un_Kasa.h"
@@ -37,6 +38,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <functional>
 
 QString DatabaseFileProblem(const QString& Path) {
     const QFileInfo info(Path);
@@ -78,36 +80,35 @@ bool OperatorsAllowed(QWidget* Owner) {
 
 const QList<TMenuCommand>& MenuCommands() {
     static const QList<TMenuCommand> Commands{
-        // The master-data registers, under a plain menu until the full main menu is built.
-        {QStringLiteral("Регистри"), QStringLiteral("N10"), QStringLiteral("Заемополучатели"),
+        {QStringLiteral("&Номенклатури"), QStringLiteral("N10"), QStringLiteral("Заемополучатели"),
          QKeySequence(Qt::CTRL | Qt::Key_Z), &MakeForm<TfrmOwners>, QStringLiteral("Заемополучатели"),
          QStringLiteral("Owners"), QStringLiteral("EGN"), QStringLiteral("Three_names"),
          QStringLiteral("заемополучател"), false, false},
-        {QStringLiteral("Регистри"), QStringLiteral("FileNewItem"), QStringLiteral("&Типове вещи"),
+        {QStringLiteral("&Номенклатури"), QStringLiteral("FileNewItem"), QStringLiteral("&Типове вещи"),
          QKeySequence(Qt::CTRL | Qt::Key_T), &MakeForm<TfrmSimple_Nomenklatura>,
          QStringLiteral("Типове вещи"), QStringLiteral("Item_types"), QStringLiteral("code_i_t"),
          QStringLiteral("name_i_t"), QStringLiteral("тип вещ"), false, false},
-        {QStringLiteral("Регистри"), QStringLiteral("FileOpenItem"), QStringLiteral("&Вещи"),
+        {QStringLiteral("&Номенклатури"), QStringLiteral("FileOpenItem"), QStringLiteral("&Вещи"),
          QKeySequence(Qt::CTRL | Qt::Key_W), &MakeForm<TfrmItems>, QStringLiteral("Вещи"),
          QStringLiteral("Items"), QStringLiteral("code_i"), QStringLiteral("SN"), QStringLiteral("вещ"),
          false, false},
-        {QStringLiteral("Регистри"), QStringLiteral("N9"), QStringLiteral("Лихвени схеми"),
+        {QStringLiteral("&Номенклатури"), QStringLiteral("N9"), QStringLiteral("Лихвени схеми"),
          QKeySequence(Qt::CTRL | Qt::Key_L), &MakeForm<TfrmInterest_rates>, QStringLiteral("Лихвени схеми"),
          QStringLiteral("Interest_rates"), QStringLiteral("code_mir"), QString(),
          QStringLiteral("лихвена схема"), false, false},
-        {QStringLiteral("Регистри"), QStringLiteral("Users_passwords"), QStringLiteral("Оператори"),
+        {QStringLiteral("&Номенклатури"), QStringLiteral("Users_passwords"), QStringLiteral("Оператори"),
          QKeySequence(), &MakeForm<TfrmUsers_passwords>, QStringLiteral("Оператори"),
          QStringLiteral("Users_passwords"), QStringLiteral("user_name"), QStringLiteral("user_password"),
          QStringLiteral("оператор"), false, false, &OperatorsAllowed},
-        {QStringLiteral("Регистри"), QStringLiteral("N_Taxes"), QStringLiteral("Такси"),
+        {QStringLiteral("&Номенклатури"), QStringLiteral("N_Taxes"), QStringLiteral("Такси"),
          QKeySequence(Qt::CTRL | Qt::Key_K), &MakeForm<TfrmTaxes>, QStringLiteral("Такси"),
          QStringLiteral("Taxes"), QStringLiteral("code_t"), QStringLiteral("name_t"), QStringLiteral("такса"),
          false, false},
-        {QStringLiteral("Регистри"), QStringLiteral("N_Taxes_rates"), QStringLiteral("Размер на такси"),
+        {QStringLiteral("&Номенклатури"), QStringLiteral("N_Taxes_rates"), QStringLiteral("Размер на такси"),
          QKeySequence(), &MakeForm<TfrmTaxes_rates>, QStringLiteral("Размер на такси"),
          QStringLiteral("Taxes_rates"), QStringLiteral("code_MIR"), QString(), QStringLiteral("такса"), false,
          false},
-        {QStringLiteral("Регистри"), QStringLiteral("N_MPS"), QStringLiteral("МПС"),
+        {QStringLiteral("&Номенклатури"), QStringLiteral("N_MPS"), QStringLiteral("МПС"),
          QKeySequence(Qt::CTRL | Qt::Key_M), &MakeForm<Tfrm_MPS>,
          QStringLiteral("МПС (Моторни превозни средства)"), QStringLiteral("MPS"), QStringLiteral("code_MPS"),
          QString(), QStringLiteral("МПС"), false, false},
@@ -174,18 +175,7 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
     setCentralWidget(FMdiArea);
 
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
-    QMap<QString, QMenu*> menus;
-    for (const TMenuCommand& command : MenuCommands()) {
-        QMenu*& menu = menus[command.Menu];
-        if (!menu) menu = menuBar()->addMenu(command.Menu);
-        QAction* action = menu->addAction(command.Caption);
-        action->setObjectName(command.Name);
-        action->setShortcut(command.Shortcut);
-        connect(action, &QAction::triggered, this, [this, &command] { OpenCommand(command); });
-    }
-    menuWindows = menuBar()->addMenu(QStringLiteral("&Прозорци"));
-    menuWindows->setObjectName(QStringLiteral("menuWindows"));
-    connect(menuWindows, &QMenu::aboutToShow, this, &TMainForm::FillWindowMenu);
+    BuildMenu();
 
     // One simple panel that shows the menu hints.
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
@@ -232,22 +222,124 @@ TMAccountForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
         return nullptr;
     }
     TMAccountForm* form = Command.Create(this, TMAccountForm::fsMDIChild);
-    // Only the list windows take the names; the settings window sets its own.
-    if (auto* list = qobject_cast<TMAccountReadForm*>(form)) {
+    // Only the list windows take the names, and only where the command has them: the others
+    // set their own.
+    auto* list = qobject_cast<TMAccountReadForm*>(form);
+    if (list && !Command.FormCaption.isEmpty()) {
         list->SetFormCaption(Command.FormCaption);
         list->SetTableName(Command.TableName);
         list->SetKeyField(Command.KeyField);
         list->SetNameField(Command.NameField);
         list->SetRecordNoun(Command.RecordNoun);
-        if (Command.PassUserName) list->SetUserName(FUserName);
     }
+    if (list && Command.PassUserName) list->SetUserName(FUserName);
     if (Command.Maximised) form->Container()->setWindowState(Qt::WindowMaximized);
     form->ShowForm();
     return form;
 }
 
+QMenu* TMainForm::MenuAt(const QString& Path) {
+    // "&Справки/Хронологични" is a submenu of "&Справки".
+    QMenu* menu = nullptr;
+    QString sofar;
+    for (const QString& part : Path.split(QLatin1Char('/'))) {
+        sofar = sofar.isEmpty() ? part : sofar + QLatin1Char('/') + part;
+        QMenu*& found = FMenus[sofar];
+        if (!found) found = menu ? menu->addMenu(part) : menuBar()->addMenu(part);
+        menu = found;
+    }
+    return menu;
+}
+
+void TMainForm::BuildMenu() {
+    // Further keys of two commands, and the items a separator follows.
+    const QMap<QString, QKeySequence> extraKeys{
+        {QStringLiteral("FileNewItem"), QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {QStringLiteral("FileOpenItem"), QKeySequence(Qt::CTRL | Qt::Key_O)}};
+    const QStringList separatorAfter{QStringLiteral("Users_passwords"), QStringLiteral("N_MPS"),
+                                     QStringLiteral("N4")};
+    const QString masterData = MenuCommands().isEmpty() ? QString() : MenuCommands().first().Menu;
+    for (const TMenuCommand& command : MenuCommands()) {
+        QMenu* menu = MenuAt(command.Menu);
+        QAction* action = menu->addAction(command.Caption);
+        action->setObjectName(command.Name);
+        QList<QKeySequence> keys;
+        if (!command.Shortcut.isEmpty()) keys << command.Shortcut;
+        if (extraKeys.contains(command.Name)) keys << extraKeys[command.Name];
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this, [this, &command] { OpenCommand(command); });
+        if (separatorAfter.contains(command.Name)) menu->addSeparator();
+        if (command.Name == QLatin1String("N_MPS")) {
+            QAction* exit = menu->addAction(QStringLiteral("Изход"));
+            exit->setObjectName(QStringLiteral("FileExitItem"));
+            connect(exit, &QAction::triggered, this, &QWidget::close);
+        }
+    }
+
+    menuWindows = menuBar()->addMenu(QStringLiteral("&Прозорци"));
+    menuWindows->setObjectName(QStringLiteral("menuWindows"));
+    connect(menuWindows, &QMenu::aboutToShow, this, &TMainForm::FillWindowMenu);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Помощ"));
+    QAction* about = help->addAction(QStringLiteral("&За програмата"));
+    about->setObjectName(QStringLiteral("HelpAboutItem"));
+    connect(about, &QAction::triggered, this, [this] {
+        if (FAboutBox) FAboutBox->exec();
+    });
+}
+
+void TMainForm::TileSubWindows(Qt::Orientation Orientation) {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : FMdiArea->subWindowList())
+        if (!window->isHidden() && !window->isMinimized()) windows << window;
+    if (windows.isEmpty()) return;
+    const QRect area = FMdiArea->viewport()->rect();
+    const int n = int(windows.size());
+    for (int i = 0; i < n; ++i) {
+        windows[i]->showNormal();
+        if (Orientation == Qt::Horizontal) {
+            // One above the other, each the full width.
+            const int top = area.height() * i / n, bottom = area.height() * (i + 1) / n;
+            windows[i]->setGeometry(0, top, area.width(), bottom - top);
+        } else {
+            const int left = area.width() * i / n, right = area.width() * (i + 1) / n;
+            windows[i]->setGeometry(left, 0, right - left, area.height());
+        }
+    }
+}
+
 void TMainForm::FillWindowMenu() {
     menuWindows->clear();
+    struct TArrangement {
+        const char* Name;
+        QString Caption;
+        std::function<void()> Run;
+    };
+    const TArrangement arrangements[] = {
+        {"WindowCascade", QStringLiteral("&Cascade"), [this] { FMdiArea->cascadeSubWindows(); }},
+        {"WindowTileHorizontal", QStringLiteral("Tile &Horizontally"),
+         [this] { TileSubWindows(Qt::Horizontal); }},
+        {"WindowTileVertical", QStringLiteral("Tile &Vertically"), [this] { TileSubWindows(Qt::Vertical); }},
+        {"WindowMinimizeAll", QStringLiteral("&Minimize All"),
+         [this] {
+             for (QMdiSubWindow* window : FMdiArea->subWindowList())
+                 if (!window->isHidden()) window->showMinimized();
+         }},
+        {"WindowArrangeAll", QStringLiteral("&Arrange All"),
+         [this] {
+             // Minimised windows line up along the bottom again.
+             for (QMdiSubWindow* window : FMdiArea->subWindowList())
+                 if (window->isMinimized()) window->showMinimized();
+         }},
+    };
+    const bool any = !FMdiArea->subWindowList().isEmpty();
+    for (const TArrangement& a : arrangements) {
+        QAction* action = menuWindows->addAction(a.Caption);
+        action->setObjectName(QString::fromLatin1(a.Name));
+        action->setEnabled(any);
+        connect(action, &QAction::triggered, FMdiArea, a.Run);
+    }
+    menuWindows->addSeparator();
     const QList<QMdiSubWindow*> windows = FMdiArea->subWindowList();
     if (windows.isEmpty()) {
         menuWindows->addAction(QStringLiteral("(няма отворени прозорци)"))->setEnabled(false);

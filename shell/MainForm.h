@@ -4,6 +4,7 @@
 #include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
+#include <QMap>
 
 class QMdiArea;
 class TAboutBox;
@@ -67,11 +68,15 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
 
 private:
+    void BuildMenu();
+    QMenu* MenuAt(const QString& Path);
+    void TileSubWindows(Qt::Orientation Orientation);
     void FillWindowMenu();
 
     QString FUserName;
     QString FStartError;
     TAboutBox* FAboutBox = nullptr;
     QMdiArea* FMdiArea;
-    QMenu* menuWindows;
+    QMenu* menuWindows = nullptr;
+    QMap<QString, QMenu*> FMenus;
 };

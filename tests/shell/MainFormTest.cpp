@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -210,4 +212,45 @@ TEST(MainForm, TheOperatorsRegisterOpensOnlyToTheManagersPassword) {
     EXPECT_EQ(Presenter.Passwords().size(), 3);
     EXPECT_EQ(Form.MdiArea()->subWindowList().size(), 1);
     EXPECT_EQ(Presenter.PendingAnswers(), 0);
+}
+
+TEST(MainForm, TheMenuBarHoldsTheMenusWithTheirSeparatorsExtraKeysAndWindowCommands) {
+    TTempProgramDir Dir;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    QStringList Titles;
+    for (QAction* Menu : Form.menuBar()->actions())
+        Titles << Menu->text();
+    EXPECT_EQ(Titles.first(), QStringLiteral("&Номенклатури"));
+    EXPECT_EQ(Titles.mid(Titles.size() - 2),
+              QStringList({QStringLiteral("&Прозорци"), QStringLiteral("&Помощ")}));
+
+    QMenu* Master = Form.menuBar()->actions().first()->menu();
+    QStringList Items;
+    for (QAction* Item : Master->actions())
+        Items << (Item->isSeparator() ? QStringLiteral("-") : Item->objectName());
+    EXPECT_EQ(Items, QStringList({"N10", "FileNewItem", "FileOpenItem", "N9", "Users_passwords", "-",
+                                  "N_Taxes", "N_Taxes_rates", "N_MPS", "-", "FileExitItem"}));
+    EXPECT_TRUE(
+        Form.findChild<QAction*>("FileNewItem")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_N)));
+    EXPECT_TRUE(
+        Form.findChild<QAction*>("FileOpenItem")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_O)));
+
+    // The same command twice opens two windows; tiling lays them side by side.
+    Form.resize(1000, 700);
+    Form.show();
+    Form.findChild<QAction*>("FileNewItem")->trigger();
+    Form.findChild<QAction*>("FileNewItem")->trigger();
+    QApplication::processEvents();
+    const QList<QMdiSubWindow*> Windows = Form.MdiArea()->subWindowList();
+    ASSERT_EQ(Windows.size(), 2);
+    Form.findChild<QMenu*>("menuWindows")->aboutToShow();
+    Form.findChild<QAction*>("WindowTileVertical")->trigger();
+    EXPECT_EQ(Windows[0]->geometry().top(), Windows[1]->geometry().top());
+    EXPECT_LE(Windows[0]->geometry().right(), Windows[1]->geometry().left());
+    Form.findChild<QAction*>("WindowTileHorizontal")->trigger();
+    EXPECT_EQ(Windows[0]->geometry().left(), Windows[1]->geometry().left());
+    EXPECT_LE(Windows[0]->geometry().bottom(), Windows[1]->geometry().top());
+    EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
 }

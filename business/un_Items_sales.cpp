@@ -269,6 +269,7 @@ TLimitedEdit* NameEdit(QWidget* Parent, const QString& Name) {
     auto* Edit = new TLimitedEdit(Parent);
     Edit->setObjectName(Name);
     Edit->setMaxLength(60);
+    Edit->setMinimumWidth(260);
     return Edit;
 }
 

@@ -10,10 +10,14 @@
 #include "Components/Grids/RichGrid.h"
 #include "Components/dfsStatusBar/dfsStatusBar.h"
 #include "core/uDelimitedStrings.h"
+#include "core/unMessages.h"
 #include "core/unNumbers.h"
+#include "core/unPeriods.h"
 #include "core/unSorter.h"
 #include "core/unStringFuncs.h"
+#include "framework/Application.h"
 #include "framework/Export.h"
+#include "framework/FormHide.h"
 #include "framework/GridPreview.h"
 #include "framework/GridSearch.h"
 
@@ -112,6 +116,7 @@ TMAccountReadForm::TMAccountReadForm(QWidget* Owner) : TMAccountStatusForm(Owner
     actHide->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     actHide->setEnabled(false);
     addAction(actHide);
+    connect(actHide, &QAction::triggered, this, &TMAccountReadForm::HideColumns);
 
     pnlParams = new QFrame(this);
     pnlParams->setObjectName(QStringLiteral("pnlParams"));
@@ -228,10 +233,20 @@ bool TMAccountReadForm::Init() {
     TGridOptions options = Grid->Options();
     options.Include(goRangeSelect);
     Grid->SetOptions(options);
+    // Only a connected M back end can allow the hide-and-sort dialog.
+    QString allowed;
+    if (ReadNasValue(QStringLiteral("\"83\""), allowed)) {
+        actHide->setEnabled(allowed == QLatin1String("1"));
+    } else if (MConnected) {
+        ShowErrorFmt(LoadStr(65191), {QString()});
+        return result;
+    }
+    HideEnabled = actHide->isEnabled();
     return result;
 }
 
 bool TMAccountReadForm::Done() {
+    HideList.reset();
     FilterDialog.reset();
     FilterCriteria.reset();
     FieldPropsRoot.reset();
@@ -288,6 +303,46 @@ bool TMAccountReadForm::DoExecute() {
 void TMAccountReadForm::DisableActions() {
     TMAccountStatusForm::DisableActions();
     actHide->setEnabled(false);
+}
+
+void TMAccountReadForm::RestoreActionStates(TActionStates& States) {
+    TMAccountStatusForm::RestoreActionStates(States);
+    actHide->setEnabled(HideEnabled);
+}
+
+void TMAccountReadForm::HideColumns() {
+    if (FormState.Contains(Creating) || FormState.Contains(Initializing) || FormState.Contains(Busy)) return;
+    actHide->setEnabled(false);
+    auto enable = qScopeGuard([this] { actHide->setEnabled(HideEnabled); });
+    try {
+        if (!HideList) {
+            // Columns hidden by their attributes start hidden in the dialog too.
+            for (int c = 0; c < Grid->ColCount(); ++c) {
+                if (Grid->HasColAttributes(c) && !Grid->ColAttributes(c)->Visible()) {
+                    Grid->ColAttributes(c)->SetAutoResize(false);
+                    Grid->SetColWidths(c, 0);
+                }
+            }
+            HideList = std::make_unique<TDelimitedStringList>(RecordDelimiterChar, FieldDelimiterChar);
+        }
+        std::unique_ptr<TformHide> dialog(::CreateForm<TformHide>(this, fsNormal));
+        auto done = qScopeGuard([&] { dialog->RunDone(); });
+        dialog->SetGrid(Grid);
+        dialog->SetSettings(HideSettings);
+        dialog->SetCriteria(HideList.get());
+        dialog->move(window()->geometry().center() - dialog->rect().center());
+        dialog->ShowModal();
+        if (dialog->Accepted()) {
+            HideSettings = dialog->GetSettings();
+            HideList->Clear();
+            for (int i = 0; i < dialog->Criteria().Count(); ++i)
+                HideList->Add(dialog->Criteria().Get(i));
+        }
+    } catch (...) {
+        HandleCurrentException();
+    }
+    SetStatusText(Format(QStringLiteral("Общо: %d реда"), {DataRowCount()}));
+    SpareCheck();
 }
 
 void TMAccountReadForm::EnableControls(bool Enable) {

@@ -41,7 +41,7 @@ public:
     // The sort-order marks of the header, 10 by 10 pixels: a triangle for the primary key, then
     // the key's rank.
     TImageList* Images;
-    // "Скриване и сортиране" (F11): only a connected M back end would enable it, and none is.
+    // "Скриване и сортиране" (F11): enabled only by a connected M back end whose setting 83 is "1".
     QAction* actHide;
 
     bool HeaderSorting = true;
@@ -60,6 +60,12 @@ public:
     std::unique_ptr<TFieldProps> FieldPropsRoot;
     std::unique_ptr<TLineConv> FilterCriteria;
     std::unique_ptr<TfrmSimpleFilter> FilterDialog;
+    // The hide-and-sort dialog's choices, kept between its openings: the sort directions and
+    // the criteria rows.
+    QString HideSettings;
+    std::unique_ptr<TDelimitedStringList> HideList;
+    // Whether F11 may be used, as Init found it.
+    bool HideEnabled = false;
 
     // The texts the opener hands over before ShowForm; stored for the window's own operations.
     QString FormCaption;
@@ -93,6 +99,8 @@ public:
     virtual void SortGrid(TRichGrid* AGrid);
     // Orders a result list by SortColumns before it is shown; a totals row stays last.
     virtual void SortRows(TDelimitedStringList* List);
+    // Called after the hide-and-sort dialog; its answer is not used.
+    virtual bool SpareCheck() { return true; }
 
     // Keeps the records that pass every field's filter and appends the totals row; the list is
     // left alone while no filter is active. True.
@@ -106,6 +114,9 @@ public:
 
     bool DoExecute() override;
     void DisableActions() override;
+    void RestoreActionStates(TActionStates& States) override;
+    // F11: the hide-and-sort dialog over the grid.
+    void HideColumns();
     void CreateForm(QWidget* Owner, int Style) override;
     bool Init() override;
     bool Done() override;

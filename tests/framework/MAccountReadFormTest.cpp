@@ -9,8 +9,10 @@
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
+#include "core/unPeriods.h"
 #include "core/unRegistry.h"
 #include "framework/Export.h"
+#include "framework/FormHide.h"
 #include "framework/GridPreview.h"
 #include "framework/GridSearch.h"
 #include "framework/PagePrinter.h"
@@ -23,6 +25,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +38,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 static void PrintTo(const QString& S, std::ostream* Out) {
@@ -661,4 +665,110 @@ TEST_F(ReadFormTest, ClosingFreesTheWindowAndItsFilter) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull());
     EXPECT_TRUE(sub.isNull());
+}
+
+namespace {
+
+// A connected M back end that answers the hide-and-sort setting 83.
+class TSettingServer : public TMControl {
+public:
+    int Run(const QString& Code, TMVariables& Variables) override {
+        if (Code != QStringLiteral("s VALUE=$g(^NAS(\"83\"))")) return 1;
+        Variables.VALUE = Setting;
+        return Status;
+    }
+    QString Setting = QStringLiteral("1");
+    int Status = 0;
+};
+
+// Runs Answer on the hide-and-sort dialog once it is shown modally; the window's creation runs
+// the event loop before that.
+void WhenHideDialogShows(std::function<void(TformHide*)> Answer, int Tries = 200) {
+    QTimer::singleShot(10, [Answer, Tries] {
+        if (auto* dialog = qobject_cast<TformHide*>(QApplication::activeModalWidget()))
+            Answer(dialog);
+        else if (Tries > 0)
+            WhenHideDialogShows(Answer, Tries - 1);
+        else
+            ADD_FAILURE() << "no hide-and-sort dialog";
+    });
+}
+
+struct TConnected {
+    explicit TConnected(TMControl* Server) {
+        MControl = Server;
+        MConnected = true;
+    }
+    ~TConnected() {
+        MControl = nullptr;
+        MConnected = false;
+    }
+};
+
+} // namespace
+
+TEST_F(ReadFormTest, OnlyTheBackEndsSettingEnablesHideAndSort) {
+    TSettingServer server;
+    TConnected connected(&server);
+    struct Case {
+        QString setting;
+        int status;
+        bool enabled;
+        int messages;
+    };
+    const Case cases[] = {
+        {QStringLiteral("1"), 0, true, 0}, {QStringLiteral("0"), 0, false, 0}, {QString(), 5, false, 1}};
+    for (const Case& c : cases) {
+        Presenter.Clear();
+        server.Setting = c.setting;
+        server.Status = c.status;
+        TfrmReceiptList* form = Open();
+        EXPECT_EQ(form->actHide->isEnabled(), c.enabled) << c.setting.toStdString();
+        EXPECT_EQ(Presenter.Messages().size(), c.messages);
+        // A load switches it off for its time and gives it back as it was.
+        QTest::keyClick(form->Grid, Qt::Key_F8);
+        EXPECT_EQ(form->actHide->isEnabled(), c.enabled);
+        form->Close();
+    }
+}
+
+TEST_F(ReadFormTest, F11SortsAndFiltersTheGridAndRemembersTheChoice) {
+    TSettingServer server;
+    TConnected connected(&server);
+    AddReceipts();
+    TfrmReceiptList* form = Open();
+    form->Grid->setFocus();
+    QTest::keyClick(form->Grid, Qt::Key_F8);
+    ASSERT_TRUE(form->actHide->isEnabled());
+    QString shownSettings;
+    WhenHideDialogShows([&](TformHide* dialog) {
+        auto leave = qScopeGuard([dialog] { dialog->Close(); });
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        EXPECT_EQ(dialog->ColumnKinds(), QStringLiteral("4304"));
+        dialog->ClickCell(3, dialog->SortRow());
+        dialog->cbSortType->setCurrentIndex(1);
+        dialog->AddCriteriaRow();
+        dialog->RichGrid1->SetCells(2, dialog->FirstCriteriaRow(), U("иван"));
+        QTest::keyClick(dialog->RichGrid1, Qt::Key_F2);
+        EXPECT_FALSE(dialog->isVisible()) << "F2 saves and closes";
+        if (!dialog->isVisible()) leave.dismiss();
+    });
+    QTest::keyClick(form->Grid, Qt::Key_F11);
+    EXPECT_EQ(Column(form->Grid, 0), QStringList({"4", "1", "3"}));
+    EXPECT_EQ(StatusText(form), U("Общо: 3 реда"));
+    EXPECT_EQ(form->HideSettings, QStringLiteral("3332"));
+    ASSERT_EQ(form->HideList->Count(), 1);
+
+    // The next opening shows the choice again; leaving it with Esc changes nothing.
+    WhenHideDialogShows([&](TformHide* dialog) {
+        shownSettings = dialog->GetSettings() + "|" + dialog->RichGrid1->Cells(2, dialog->FirstCriteriaRow());
+        dialog->Close();
+    });
+    form->activateWindow();
+    form->Grid->setFocus();
+    form->actHide->trigger();
+    EXPECT_EQ(shownSettings, U("3332|иван"));
+    EXPECT_EQ(form->HideSettings, QStringLiteral("3332"));
+    EXPECT_TRUE(form->actHide->isEnabled());
 }

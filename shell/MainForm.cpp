@@ -3,6 +3,7 @@
 #include "business/unAdminPassword.h"
 #include "business/un_Contracts.h"
 #include "business/un_Incomes.h"
+#include "business/un_Items_sales.h"
 #include "business/un_Interest_rates.h"
 #include "business/un_Items.h"
 #include "business/un_MPS.h"
@@ -134,6 +135,10 @@ const QList<TMenuCommand>& MenuCommands() {
         {QStringLiteral("&Документи"), QStringLiteral("N4"),
          QStringLiteral("Плащане на дължими лихви и такси"), QKeySequence(), &MakeSettlementForm<true>,
          QString(), QString(), QString(), QString(), QString(), false, true},
+        {QStringLiteral("&Документи"), QStringLiteral("Items_sales"), QStringLiteral("Продажба на вещи"),
+         QKeySequence(), &MakeForm<TfrmItems_sales>, QStringLiteral("Продажба на вещи"),
+         QStringLiteral("Items_sales"), QStringLiteral("docno"), QString(), QStringLiteral("продажба на вещ"),
+         true, true},
         {QStringLiteral("&Справки"), QStringLiteral("Pogasitelen_plan"), QStringLiteral("Погасителен план"),
          QKeySequence(), &MakeForm<TfrmPogasitelen_plan>, QString(), QString(), QString(), QString(),
          QString(), true, false},

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -180,6 +181,7 @@ TformHide::TformHide(QWidget* Owner) : TMAccountEditForm(Owner) {
     RichGrid1->SetDefaultRowHeight(24);
     RichGrid1->SetScrollBars(ssVertical);
     RichGrid1->SetImages(imagesEyes);
+    RichGrid1->DefAttributes()->SetAlignment({caLeft, caCenter});
     RichGrid1->viewport()->installEventFilter(this);
     ClientLayout()->addWidget(RichGrid1, 1);
 
@@ -218,6 +220,7 @@ void TformHide::InitDefaults() {
 
 bool TformHide::Init() {
     const bool Result = TMAccountEditForm::Init();
+    pnlCaption->setText(QStringLiteral("СКРИВАНЕ И СОРТИРАНЕ"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     return Result;
 }
@@ -293,6 +296,7 @@ void TformHide::SetGrid(TRichGrid* Grid) {
         Eye->SetBitmap(Width > 0 ? 0 : 1);
         Eye->SetBitmapDrawMode(bmCenter);
         Eye->SetBitmapAlignment(caCenter);
+        Eye->SetAlignment({caCenter});
         Eye->SetCanEdit(false);
         if (Kind == hkDate) RichGrid1->ColAttributes(C)->SetFormatter(DateFormatter);
     }

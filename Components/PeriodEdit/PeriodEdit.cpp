@@ -14,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -131,6 +132,7 @@ TPeriodDropForm::TPeriodDropForm(QWidget* Parent) : TDropDownForm(Parent) {
     pgPeriodType = new QTabWidget(BasePanel());
     pgPeriodType->setObjectName(QStringLiteral("pgPeriodType"));
     pgPeriodType->setDocumentMode(true);
+    pgPeriodType->tabBar()->setElideMode(Qt::ElideNone);
     BasePanel()->layout()->addWidget(pgPeriodType);
     // The tool bar stays last.
     BasePanel()->layout()->removeWidget(ToolBar());
@@ -247,8 +249,14 @@ void TPeriodDropForm::UpdateMonthsInfo() {
 }
 
 bool TPeriodDropForm::CanDrop() {
-    // As wide as the edit, but never narrower than the pages need.
-    if (EditControl()) resize(std::max(EditControl()->width(), minimumSizeHint().width()), height());
+    // As wide as the edit, but never narrower than the page tabs need.
+    int TabsWidth = 2 * BasePanel()->frameWidth() + 8;
+    for (int I = 0; I < pgPeriodType->count(); ++I)
+        if (pgPeriodType->isTabVisible(I))
+            TabsWidth += pgPeriodType->tabBar()->fontMetrics().horizontalAdvance(
+                             QString(pgPeriodType->tabText(I)).remove(QLatin1Char('&'))) +
+                         24;
+    if (EditControl()) resize(std::max(EditControl()->width(), TabsWidth), height());
     return TDropDownForm::CanDrop();
 }
 

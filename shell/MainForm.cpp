@@ -6,6 +6,7 @@
 #include "business/un_Items_sales.h"
 #include "business/un_Interest_rates.h"
 #include "business/un_Items.h"
+#include "business/un_Items_purchases.h"
 #include "business/un_MPS.h"
 #include "business/un_Outcomes.h"
 #include "business/un_Owners.h"
@@ -131,6 +132,10 @@ const QList<TMenuCommand>& MenuCommands() {
         {QStringLiteral("&Документи"), QStringLiteral("N4"),
          QStringLiteral("Плащане на дължими лихви и такси"), QKeySequence(), &MakeSettlementForm<true>,
          QString(), QString(), QString(), QString(), QString(), false, true},
+        {QStringLiteral("&Документи"), QStringLiteral("Items_purchases"), QStringLiteral("Покупка на вещи"),
+         QKeySequence(), &MakeForm<TfrmItems_purchases>, QStringLiteral("Покупка на вещи"),
+         QStringLiteral("Items_purchases"), QStringLiteral("docno"), QString(),
+         QStringLiteral("покупка на вещ"), true, true},
         {QStringLiteral("&Документи"), QStringLiteral("Items_sales"), QStringLiteral("Продажба на вещи"),
          QKeySequence(), &MakeForm<TfrmItems_sales>, QStringLiteral("Продажба на вещи"),
          QStringLiteral("Items_sales"), QStringLiteral("docno"), QString(), QStringLiteral("продажба на вещ"),

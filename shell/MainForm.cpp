@@ -24,9 +24,13 @@
 #include "shell/About.h"
 #include "shell/Archive.h"
 #include "shell/Settings.h"
+#include "shell/un_Contracts_Spravka.h"
+#include "shell/un_Incomes_spravka.h"
+#include "shell/un_Items_sales_Spravka.h"
 #include "shell/un_Kasa.h"
 #include "shell/un_Nali4ni_zalozi.h"
 #include "shell/un_Operacii.h"
+#include "shell/un_Outcomes_spravka.h"
 #include "shell/un_Prosro4eni_zadyljenia.h"
 #include "shell/un_Zlato.h"
 
@@ -158,6 +162,22 @@ const QList<TMenuCommand>& MenuCommands() {
          false, false},
         {QStringLiteral("&Справки"), QStringLiteral("Zlato"), QStringLiteral("Злато"), QKeySequence(),
          &MakeForm<TfrmZlato>, QString(), QString(), QString(), QString(), QString(), false, false},
+        {QStringLiteral("&Справки/Хронологични"), QStringLiteral("Contracts_spravka"),
+         QStringLiteral("Договори за залог"), QKeySequence(), &MakeForm<TfrmContracts_Spravka>,
+         QStringLiteral("Справка - договори за залог"), QStringLiteral("Contracts"), QStringLiteral("docno"),
+         QString(), QStringLiteral("договор за злог"), true, true},
+        {QStringLiteral("&Справки/Хронологични"), QStringLiteral("Items_sales_spravka"),
+         QStringLiteral("Договори за продажба на вещи"), QKeySequence(), &MakeForm<TfrmItems_sales_Spravka>,
+         QStringLiteral("Справка - договори за продажба на вещи"), QStringLiteral("Items_sales"),
+         QStringLiteral("docno"), QString(), QStringLiteral("продажба на вещ"), true, true},
+        {QStringLiteral("&Справки/Хронологични"), QStringLiteral("Incomes_spravka"),
+         QStringLiteral("Приходни касови ордери"), QKeySequence(), &MakeForm<TfrmIncomes_spravka>,
+         QStringLiteral("Справка - приходни касови ордери"), QStringLiteral("Incomes"),
+         QStringLiteral("docno"), QString(), QStringLiteral("приходен касов ордер"), true, true},
+        {QStringLiteral("&Справки/Хронологични"), QStringLiteral("Outcomes_spravka"),
+         QStringLiteral("Разходни касови ордери"), QKeySequence(), &MakeForm<TfrmOutcomes_spravka>,
+         QStringLiteral("Справка - разходни касови ордери"), QStringLiteral("Outcomes"),
+         QStringLiteral("docno"), QString(), QStringLiteral("разходен касов ордер"), true, true},
         {QStringLiteral("С&ервиз"), QStringLiteral("N7"), QStringLiteral("Архивиране"), QKeySequence(),
          nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
          [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amArchive); }},

@@ -313,11 +313,18 @@ TDateValidator* TMADateEdit::DateValidator() const {
 TDateTime TMADateEdit::Date() {
     const TValidateState State = Validate(text());
     if (State != vsValid && State != vsStillValid) return 0;
-    QString Text = text();
-    Text.replace(QLatin1Char(','), QLatin1Char('.'));
-    const TDateTime Default = LimitDateToPeriod(false, ::Date());
+    const QStringList Parts =
+        QString(text()).replace(QLatin1Char(','), QLatin1Char('.')).split(QLatin1Char('.'));
+    const QDate Default = DateTimeToQDate(LimitDateToPeriod(false, ::Date()));
+    const auto Part = [&Parts](int N) { return N < Parts.size() ? int(StrToIntOrZero(Parts[N])) : 0; };
+    const int Day = Part(0) ? Part(0) : Default.day();
+    const int Month = Part(1) ? Part(1) : Default.month();
+    int Year = Part(2) ? Part(2) : Default.year();
     // A two-digit year is one of this or the last century, not a year of the first.
-    return DotTextToDate(Text, 3, Default);
+    if (Part(2) && Parts[2].size() <= 2) Year += Year < 40 ? 2000 : 1900;
+    // A day the month does not have ("31" in June) makes no date rather than another one.
+    const QDate Result(Year, Month, Day);
+    return Result.isValid() ? QDateToDateTime(Result) : 0;
 }
 
 void TMADateEdit::SetDate(TDateTime Value) {

@@ -750,7 +750,10 @@ TEST_F(ReadFormTest, F11SortsAndFiltersTheGridAndRemembersTheChoice) {
         dialog->cbSortType->setCurrentIndex(1);
         dialog->AddCriteriaRow();
         dialog->RichGrid1->SetCells(2, dialog->FirstCriteriaRow(), U("иван"));
-        QTest::keyClick(dialog->RichGrid1, Qt::Key_F2);
+        // The F2 action itself: on a loaded machine the offscreen platform may hand the
+        // activation back to the list window before a key press arrives.
+        ASSERT_EQ(dialog->actSave->shortcut(), QKeySequence(Qt::Key_F2));
+        dialog->actSave->trigger();
         EXPECT_FALSE(dialog->isVisible()) << "F2 saves and closes";
         if (!dialog->isVisible()) leave.dismiss();
     });

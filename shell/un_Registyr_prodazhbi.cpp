@@ -9,6 +9,7 @@
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
+#include "core/unMessages.h"
 #include "core/unNumbers.h"
 #include "shell/un_Kasa.h"
 
@@ -158,8 +159,9 @@ bool Tfrm_Registyr_prodazhbi::Execute() {
     const TDateTime From = dtp_From->Date(), To = dtp_To->Date();
     if (From <= 0 || To <= 0) return false;
     TDelimitedStringList Rows;
+    bool Complete = true;
     try {
-        SalesRegisterRows(this, int(std::floor(From)), int(std::floor(To)), Rows);
+        Complete = SalesRegisterRows(this, int(std::floor(From)), int(std::floor(To)), Rows);
     } catch (const EDatabaseError& E) {
         PostEventTo(this, new TProgressEvent(0, 100));
         ShowDatabaseError(E.Message(), E.Sql());
@@ -168,6 +170,10 @@ bool Tfrm_Registyr_prodazhbi::Execute() {
     PostEventTo(this, new TProgressEvent(0, 100));
     ApplyFilterToRows(&Rows);
     LoadGridFromList(Grid, &Rows, true);
+    // The lines stop at a sale whose pledge contract cannot be computed; the register must not
+    // pass for complete then.
+    if (!Complete)
+        ShowWarningFmt(u"Регистърът е непълен: за една от продажбите не е намерен договорът за залог."_s);
     return true;
 }
 

@@ -48,6 +48,7 @@ public:
             u"Insert into Items_sales values ( %d, %d, %d, %d, 0, \"\", \"\", \"maria\", %d, False )"_s,
             {DocNo, Day, Contract, Type, EGN}));
     }
+    void RunWindow(bool Incomplete);
     TContractShop Shop;
 };
 
@@ -90,6 +91,14 @@ TEST_F(SalesRegister, FailingStatementThrows) {
 }
 
 TEST_F(SalesRegister, WindowRunsOnF8) {
+    for (const bool Incomplete : {false, true}) {
+        SCOPED_TRACE(Incomplete ? "incomplete" : "complete");
+        if (Incomplete) Sale(4, 45350, 99, 1, 12345); // its contract does not exist
+        RunWindow(Incomplete);
+    }
+}
+
+void SalesRegister::RunWindow(bool Incomplete) {
     TScriptedPresenter Presenter;
     QMainWindow Host;
     Host.setCentralWidget(new QMdiArea(&Host));
@@ -112,5 +121,10 @@ TEST_F(SalesRegister, WindowRunsOnF8) {
     EXPECT_EQ(G->Rows(4).join(u'@'), Expected[1]);
     Form->RunDone();
     delete Form->Container();
-    EXPECT_TRUE(Presenter.Texts().isEmpty());
+    if (Incomplete)
+        EXPECT_EQ(
+            Presenter.Texts(),
+            QStringList{u"Регистърът е непълен: за една от продажбите не е намерен договорът за залог."_s});
+    else
+        EXPECT_TRUE(Presenter.Texts().isEmpty());
 }

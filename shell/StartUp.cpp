@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QScreen>
 #include <QStringList>
 #include <cstdio>
 #include <memory>
@@ -62,6 +63,8 @@ int RunProgram(int argc, char** argv) {
         HandleCurrentException();
         return 1;
     }
+    // The full work area also where no window manager maximises.
+    MainForm->setGeometry(MainForm->screen()->availableGeometry());
     MainForm->showMaximized();
     return app.exec();
 }

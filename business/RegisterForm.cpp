@@ -234,10 +234,14 @@ bool TRegisterForm::LoadRows(const QString& Sql,
     return true;
 }
 
-void TRegisterForm::ProposeNextKey(TFloatEdit* Edit) {
+void ProposeNextKey(QObject* Owner, const QString& TableName, const QString& KeyField, TFloatEdit* Edit) {
     TDelimitedStringList List;
-    RunQuery(this, AdoConnection, MaxKeySql(KeyField, TableName), &List);
+    RunQuery(Owner, AdoConnection, MaxKeySql(KeyField, TableName), &List);
     Edit->SetValue(double(NextKey(List.Count() > 0 ? List.GetField(0, 0) : QString())));
+}
+
+void TRegisterForm::ProposeNextKey(TFloatEdit* Edit) {
+    ::ProposeNextKey(this, TableName, KeyField, Edit);
 }
 
 TFloatEdit* TRegisterForm::NewCodeEdit(const QString& Name, int Width) {

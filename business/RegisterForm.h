@@ -28,6 +28,9 @@ qint64 WholeKey(double Value);
 QString MaxKeySql(const QString& KeyField, const QString& TableName);
 // The highest key of the query result plus 1; an empty table gives 1.
 qint64 NextKey(const QString& MaxKeyText);
+// Puts the table's highest key plus one into Edit: the number proposed for a new record or
+// document.
+void ProposeNextKey(QObject* Owner, const QString& TableName, const QString& KeyField, TFloatEdit* Edit);
 
 // "Шифър ... съществува" and "Наименование ... съществува", each followed by "\n\r".
 QString CodeTakenMessage(const QString& CodeText);

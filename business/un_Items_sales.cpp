@@ -5,6 +5,7 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/RegisterForm.h"
 #include "business/unConsts.h"
 #include "business/unDecimal.h"
 #include "business/unLoanEngine.h"
@@ -455,9 +456,7 @@ bool TfrmItems_sales::Reset() {
     Container()->setWindowTitle(FormCaption);
     pnlCaption->setText(FormCaption.toUpper());
     DoExecute();
-    TDelimitedStringList List;
-    RunQuery(this, AdoConnection, Format(u"Select max( %s ) from %s"_s, {KeyField, TableName}), &List);
-    feDocNo->SetValue(double(StrToIntOrZero(List.GetTextStr()) + 1));
+    ProposeNextKey(this, TableName, KeyField, feDocNo);
     return Result;
 }
 

@@ -3,8 +3,8 @@
 //
 //   build/bin/bench_LoanEngine [--benchmark_filter=...]
 
-#include "business/unConsts.h"
-#include "business/unLoanEngine.h"
+#include "business/engine/unConsts.h"
+#include "business/engine/unLoanEngine.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 

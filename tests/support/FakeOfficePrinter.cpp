@@ -1,6 +1,6 @@
 #include "tests/support/FakeOfficePrinter.h"
 
-#include "framework/Docx.h"
+#include "framework/export/Docx.h"
 
 TFakeOfficePrinter::TFakeOfficePrinter() : FPrevious(SetOfficePrinter(this)) {}
 

@@ -2,7 +2,7 @@
 // Stands in for the document printer in tests: records what would have been printed, with the
 // document's paragraph texts as they were at printing time. Installed for its lifetime.
 
-#include "framework/OfficePrinter.h"
+#include "framework/printing/OfficePrinter.h"
 
 #include <QList>
 #include <QStringList>

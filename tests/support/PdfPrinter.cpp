@@ -1,6 +1,6 @@
 #include "tests/support/PdfPrinter.h"
 
-#include "framework/PagePrinter.h"
+#include "framework/printing/PagePrinter.h"
 
 #include <QPrinter>
 

@@ -1,5 +1,5 @@
 // The one main of every test executable: widget tests run headless.
-#include "framework/Application.h"
+#include "framework/forms/Application.h"
 #include "tests/support/TempRegistry.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,206 @@
+#pragma once
+// The pledge contract window and the plain functions it rests on: the interest band, the amounts
+// due, the validation of an entry, the statements it queues and the contract list.
+
+#include "business/registers/unQueuedChanges.h"
+#include "core/unitTypes.h"
+#include "framework/forms/MAccountReadForm.h"
+
+#include <QString>
+#include <QStringList>
+
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QObject;
+class QPushButton;
+class TDelimitedStringList;
+class TFloatEdit;
+class TLimitedEdit;
+class TListEdit;
+class TRichGrid;
+
+// The figures of a contract as typed: what New validates and queues.
+struct TContractEntry {
+    double DocNo = 0;
+    TDateTime DateC = 0;
+    QString ItemCode;  // leItem's text
+    QString OwnerCode; // leOwner's text, the personal number
+    QString OwnerName;
+    double Sum = 0;
+    double MIR = 0; // monthly percent
+    double Duration = 0;
+    QString Notes;
+    double Gramaj = 0;
+    bool ShortTerm = false;
+    QString VehicleCode; // empty without a vehicle
+    double Dylzhimi_lihvi = 0;
+    double Ednokratni_taxi = 0;
+    double Dnevni_taxi = 0;
+};
+
+// The amounts shown while a contract is typed.
+struct TContractAmounts {
+    double DailyRate = 0;     // percent ÷ 100 ÷ 30, 7 decimals
+    double DailyInterest = 0; // Sum × DailyRate, to the cent
+    double Dylzhimi_lihvi = 0;
+    double Ednokratni_taxi = 0;
+    double Dnevni_taxi = 0;
+    double Total = 0;
+    QString InterestText; // lab_Dylzhimi_lihvi
+    QString OneTimeText;  // lab_Ednokratni_taxi
+    QString DailyText;    // Lab_Dnevni_taksi
+    QString TotalText;    // labTotal
+};
+
+// The interest of the term and its text; the fees and the total are left alone.
+void CalcContractInterest(double Sum, double MIR, double Duration, TContractAmounts& Amounts);
+// Total := Sum + interest + both fees, to the cent, and its text.
+void CalcContractTotal(double Sum, TContractAmounts& Amounts);
+// Interest, the one-time and daily fees of preferential code PrefCode, and the total. A failing
+// fee query leaves with its EDatabaseError, the steps after it not done.
+void CalcContractAmountsDue(QObject* Owner, int PrefCode, double Sum, double MIR, double Duration,
+                            TContractAmounts& Amounts);
+
+// The interest bands of a preferential code, in key order.
+QString InterestBandsSql(int PrefCode);
+// The monthly percent of the last band (code, from, to, monthly fraction) that holds Sum, both
+// limits included; false, MIR untouched, when none does or Sum is not above 0.
+bool InterestBandPercent(const TDelimitedStringList& Bands, double Sum, double& MIR);
+
+// The last day of a term: a contract of 30 days dated the 1st runs to the 30th.
+TDateTime TermEnd(TDateTime DateC, double Duration);
+// The days of the term that ends on DateTo.
+double TermDays(TDateTime DateC, TDateTime DateTo);
+
+// What validation needs besides the entry.
+struct TContractCheck {
+    QStringList GridNumbers; // column 0 of the grid's data rows
+    bool OwnerKnown = false; // the owner's code stands in the owner list
+    bool ItemKnown = false;  // the item's code stands in the item list
+    bool EditingRow = false;
+    bool DocNoStored = false; // a contract with the number is in the database (new contracts)
+    TDateTime Today = 0;
+};
+// The validation messages gathered into one text; empty when the entry may be queued.
+QString ContractValidationText(const TContractEntry& Entry, const TContractCheck& Check);
+// True when a contract numbered DocNo (rounded) is stored.
+bool ContractNumberStored(QObject* Owner, double DocNo);
+
+// The 20-value INSERT of a new contract into Table.
+QString ContractInsertSql(const QString& Table, const TContractEntry& Entry);
+// The UPDATE of the contract whose KeyField is Key.
+QString ContractUpdateSql(const QString& Table, const QString& KeyField, qint64 Key,
+                          const TContractEntry& Entry);
+// The highest number of Table + 1, taken when the statement that holds it runs: numbers of
+// linked orders are settled at Save, inside its transaction, so orders queued together never
+// collide and other windows' saved orders are counted.
+QString NextDocNoSql(const QString& Table);
+// The cash payment order of the loan paid out, type 1, numbered at Save.
+QString PayoutOrderSql(const TContractEntry& Entry, const QString& OperatorName, const QString& UserName);
+// The operator's full name from Users_passwords; "" when the user name stands nowhere.
+QString OperatorFullName(QObject* Owner, const QString& UserName);
+
+// Deleting a saved contract: the DELETE, and the two orders that book the loan back from the
+// contract (type 1, minus Amount) to the owner's expenses (type 3).
+QString ContractDeleteSql(qint64 DocNo);
+QStringList RebookingSql(qint64 DocNo, TDateTime Today, double Amount, const QString& OwnerName,
+                         const QString& OperatorName, const QString& UserName);
+
+// The list query; TodayOnly keeps the contracts dated Today.
+QString ContractListSql(bool TodayOnly, TDateTime Today);
+// Turns the query's rows into the grid's texts: amount, personal number, "да"/"не", total.
+void PrepareContractListRows(TDelimitedStringList& List);
+// The 21 cells of the grid row of a queued contract.
+QStringList ContractGridCells(const TContractEntry& Entry, const QString& ItemName, const QString& ItemSN,
+                              double Total);
+
+// Asks for the manager's password: true when it was typed right; a wrong one is told, a cancel is
+// silent. The password is read again first when its start-up read failed.
+bool AskAdminPassword(QObject* Owner);
+
+// Deletes saved contract DocNo (dated DateText) shown in row Row of Grid, after the manager's
+// password and a question: queues the DELETE and removes the row; then, only after that, offers
+// to book the loan paid out back to the owner's expenses. The contract window and the
+// obligations report use it.
+void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocNo, const QString& DateText,
+                    TQueuedChanges& Changes, TRichGrid* Grid, int Row);
+
+class TfrmContracts : public TMAccountReadForm, public TQueuedChanges {
+    Q_OBJECT
+public:
+    explicit TfrmContracts(QWidget* Owner = nullptr);
+
+    TFloatEdit* feDocNo;
+    TLimitedEdit* edNotes;
+    TListEdit* leItem;
+    QLabel* pnlItem;
+    TListEdit* leOwner;
+    QLabel* pnlOwner;
+    QDateEdit* dtDate_c;
+    TFloatEdit* feSum_c;
+    TFloatEdit* feM_IR;
+    TFloatEdit* feDuration;
+    QDateEdit* dtDate_to;
+    QLabel* pnlSN;
+    QLabel* labTotal;
+    QLabel* labPref_code;
+    QPushButton* btnPrintContract;
+    QToolButton* btnNewOwner;
+    QToolButton* btnNewItem;
+    TFloatEdit* feGramaj;
+    QCheckBox* cb_Short_term;
+    QPushButton* btnPrintLabel;
+    QLabel* lab_Ednokratni_taxi;
+    QLabel* Lab_Dnevni_taksi;
+    QLabel* lab_Dylzhimi_lihvi;
+    TListEdit* code_MPS;
+    QLabel* pnl_Marka;
+    QLabel* pnl_Model;
+    QLabel* pnl_Reg_nomer;
+    QAction* ctrl_F9;
+
+    // Set while one handler changes another control, so that they do not call each other.
+    bool Recalculating = false;
+    // The amounts last computed; New writes them with the contract.
+    double Dylzhimi_lihvi = 0;
+    double Ednokratni_taxi = 0;
+    double Dnevni_taxi = 0;
+
+    bool Init() override;
+    bool Done() override;
+    bool Reset() override;
+    bool Execute() override;
+    bool Add() override;
+    bool Save() override;
+    bool Edit() override;
+    bool Delete() override;
+
+    // Recomputes interest, fees and total from the fields; returns the total.
+    double CalcContractAmountsDue();
+    // Prints the selected saved contract, or its item's label.
+    void PrintContract();
+    void PrintLabel();
+    // Opens the owners or items register to add a missing one; its save refreshes the lookup.
+    void NewOwner();
+    void NewItem();
+
+protected:
+    bool event(QEvent* Event) override;
+
+private:
+    void OwnerChanged();
+    void ItemChanged();
+    void VehicleChanged();
+    void SumChanged();
+    void DurationChanged();
+    void DateToChanged();
+    void DateCChanged();
+    // The monthly percent of the owner's band for the amount.
+    void LookupInterestBand();
+    void SetDateTo(TDateTime Value);
+    int PrefCode() const;
+    TContractEntry CurrentEntry() const;
+    // The selected row's contract number, 0 when the row holds none.
+    qint64 SelectedDocNo() const;
+};

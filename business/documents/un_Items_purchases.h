@@ -1,0 +1,103 @@
+#pragma once
+// The window of items bought outright from a seller, and the plain functions it rests on: the
+// validation of an entry, the statements it queues and the purchase list.
+
+#include "business/registers/unQueuedChanges.h"
+#include "core/unitTypes.h"
+#include "framework/forms/MAccountReadForm.h"
+
+#include <QString>
+#include <QStringList>
+
+class QLabel;
+class QPushButton;
+class QDateEdit;
+class TDelimitedStringList;
+class TFloatEdit;
+class TLimitedEdit;
+class TListEdit;
+
+// A purchase as typed: what New validates and queues.
+struct TPurchaseEntry {
+    double DocNo = 0;
+    TDateTime Date = 0;
+    QString ItemCode;  // leItem's text
+    QString OwnerCode; // leOwner's text, the seller's personal number
+    double Sum = 0;
+    QString Customer; // who handed the goods over
+    QString Supplier; // the pawnshop's employee
+    double Gramaj = 0;
+};
+
+// What validation needs besides the entry.
+struct TPurchaseCheck {
+    QStringList GridNumbers; // column 0 of the grid's data rows
+    bool OwnerKnown = false; // the seller's code stands in the owner list
+    bool ItemKnown = false;  // the item's code stands in the item list
+    bool EditingRow = false;
+    TDateTime Today = 0;
+};
+
+// The validation messages gathered into one text; empty when the entry may be queued.
+QString PurchaseValidationText(const TPurchaseEntry& Entry, const TPurchaseCheck& Check);
+// The 11-value INSERT of a new purchase into Table.
+QString PurchaseInsertSql(const QString& Table, const TPurchaseEntry& Entry, const QString& UserName);
+// The UPDATE of the purchase whose KeyField is Key.
+QString PurchaseUpdateSql(const QString& Table, const QString& KeyField, qint64 Key,
+                          const TPurchaseEntry& Entry, const QString& UserName);
+// The cash payment order (type 4) that pays the seller, numbered when Save runs it.
+QString PurchaseOrderSql(const TPurchaseEntry& Entry, const QString& UserName);
+// True when purchase DocNo is saved.
+bool PurchaseStored(QObject* Owner, qint64 DocNo);
+// The list query: every purchase, in number order.
+QString PurchaseListSql();
+// Turns the query's rows into the grid's texts and appends the totals row of amounts and grams,
+// padded to Columns fields.
+void PreparePurchaseListRows(TDelimitedStringList& List, int Columns);
+// The 14 cells of the grid row of a queued purchase.
+QStringList PurchaseGridCells(const TPurchaseEntry& Entry, const QString& ItemName, const QString& ItemSN,
+                              const QString& OwnerName, const QString& UserName);
+// The contract record of grid row Cells: 14 texts, " " for an empty one, field 8 the pawnshop.
+QStringList PurchaseContractRecord(const QStringList& Cells, const QString& PawnshopName);
+
+class TfrmItems_purchases : public TMAccountReadForm, public TQueuedChanges {
+    Q_OBJECT
+public:
+    explicit TfrmItems_purchases(QWidget* Owner = nullptr);
+
+    TFloatEdit* feDocNo;
+    QDateEdit* dtDate_c;
+    TListEdit* leItem;
+    QLabel* pnlItem;
+    QLabel* pnlSN;
+    TFloatEdit* feSum_c;
+    TListEdit* leOwner;
+    QLabel* pnlOwner;
+    TLimitedEdit* edCustomer_name;
+    TLimitedEdit* edSupplier_name;
+    TFloatEdit* feGramaj;
+    QPushButton* btnPrintOrder;
+    QPushButton* btnPrintLabel;
+    QAction* ctrl_F9;
+
+    bool Init() override;
+    bool Done() override;
+    bool Reset() override;
+    bool Execute() override;
+    bool Add() override;
+    bool Save() override;
+    bool Edit() override;
+    bool Delete() override;
+
+    void PrintContract();
+    void PrintLabel();
+
+private:
+    TPurchaseEntry CurrentEntry() const;
+    qint64 SelectedDocNo() const;
+    // A purchase still waiting for Save is neither edited nor deleted in the grid only: Save would
+    // write it all the same, with its payment order. True, told, for such a row.
+    bool RefuseUnsaved();
+    void OwnerChanged();
+    void ItemChanged();
+};

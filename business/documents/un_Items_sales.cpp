@@ -1,0 +1,629 @@
+#include "business/documents/un_Items_sales.h"
+
+#include "Components/Edits/FloatEdit.h"
+#include "Components/Edits/LimitedEdit.h"
+#include "Components/Grids/GridFuncs.h"
+#include "Components/Grids/RichGrid.h"
+#include "Components/ListEdit/ListEdit.h"
+#include "business/registers/RegisterForm.h"
+#include "business/engine/unConsts.h"
+#include "business/engine/unDecimal.h"
+#include "business/engine/unLoanEngine.h"
+#include "business/registers/unPickLists.h"
+#include "business/documents/un_Contracts.h"
+#include "business/documents/un_Incomes.h"
+#include "business/printing/un_Print_contract_4_purchase_or_sale.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unEvents.h"
+#include "core/unMessages.h"
+#include "core/unNumbers.h"
+#include "core/unPeriods.h"
+#include "core/unRegistry.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHash>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum {
+    scDocNo,
+    scDate,
+    scItemCode,
+    scItemName,
+    scSN,
+    scSum,
+    scCustomer,
+    scSupplier,
+    scUser,
+    scEGN,
+    scNames,
+    scGrams,
+    scType,
+    scTypeText,
+    scOrigin,
+    scOriginDate,
+    scOriginSum,
+    scReceipts,
+    scDifference,
+    scShortTerm,
+    SaleColumns
+};
+
+const QString TotalsCaption = u"¤Общо:"_s;
+
+qint64 Whole(double Value) {
+    return qint64(std::llround(Value));
+}
+
+QString DocNoText(double DocNo) {
+    return FloatToStrDot(-1, DocNo);
+}
+
+qint64 CentsOf(const QString& Text) {
+    return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
+}
+
+QString Money(qint64 Cents) {
+    return ScaledToFixedStr(Cents, AmountDecimals);
+}
+
+// Row index by the first field, for lists read in number order.
+QHash<QString, int> IndexByNumber(const TDelimitedStringList& List) {
+    QHash<QString, int> Index;
+    for (int R = 0; R < List.Count(); ++R)
+        Index.insert(List.GetField(R, 0).trimmed(), R);
+    return Index;
+}
+
+} // namespace
+
+QString SaleTypeText(int SaleType) {
+    switch (SaleType) {
+    case stPledged:
+        return u"заложена вещ"_s;
+    case stPurchased:
+        return u"закупена вещ"_s;
+    default:
+        return QString();
+    }
+}
+
+QString SaleValidationText(const TSaleEntry& Entry, const TSaleCheck& Check) {
+    const QString Sep = u"\n\r"_s;
+    QString Text;
+    if (Entry.DocNo != 0)
+        for (const QString& Cell : Check.GridNumbers)
+            if (Cell.trimmed() == DocNoText(Entry.DocNo))
+                Text +=
+                    Sep + Format(u"Шифър \"%s\" съществува в таблицата с данни!"_s, {DocNoText(Entry.DocNo)});
+    if (Entry.DocNo == 0) Text += Sep + u"Въведете номер на документ"_s;
+    if (StrToIntOrZero(Entry.Owner.trimmed()) == 0) Text += Sep + u"Въведете собственик"_s;
+    if (Entry.Contract.trimmed().isEmpty()) Text += Sep + u"Въведете договор"_s;
+    if (Entry.Sum == 0) Text += Sep + u"Общата сума на документа е нула!"_s;
+    if (Entry.Supplier.trimmed().isEmpty()) Text += Sep + u"Въведете служител"_s;
+    if (!Check.EditingRow && std::floor(Entry.Date) != std::floor(Check.Today))
+        Text += u"Нов договор може да бъде направен само на днешна дата"_s;
+    return Text;
+}
+
+QStringList SaleStatements(const QString& Table, const QString& KeyField, bool EditingRow, qint64 EditingKey,
+                           const TSaleEntry& Entry, const QString& UserName) {
+    const qint64 Day = Whole(std::floor(Entry.Date));
+    const qint64 Origin = StrToIntOrZero(Entry.Contract.trimmed());
+    const qint64 Buyer = StrToIntOrZero(Entry.Owner.trimmed());
+    const double Price = RoundToDigits(AmountDecimals, Entry.Sum);
+    if (EditingRow)
+        return {
+            Format(u"Update %s Set date_d        = %d,       contract_n    = %d,       payment_type  = %d,  "
+                   "     sum_s         = %f,       Customer_name = \"%s\",     Supplier_name = \"%s\",     "
+                   "EGN           = %d,     short_term    = %d  Where ( %s = %d )"_s,
+                   {Table, Day, Origin, Entry.SaleType, Price, SqlText(Entry.Customer),
+                    SqlText(Entry.Supplier), Buyer, Entry.ShortTerm ? 1 : 0, KeyField, EditingKey})};
+    QStringList Statements;
+    Statements +=
+        Format(u"Insert into %s values ( %d, %d, %d, %d, %f, \"%s\", \"%s\", \"%s\", %d, %d )"_s,
+               {Table, Whole(Entry.DocNo), Day, Origin, Entry.SaleType, Price, SqlText(Entry.Customer),
+                SqlText(Entry.Supplier), SqlText(UserName), Buyer, Entry.ShortTerm ? 1 : 0});
+    Statements +=
+        Format(Entry.SaleType == stPledged
+                   ? u"UPDATE Contracts SET sold = True, sold_at_date = %d WHERE docno = %d"_s
+                   : u"UPDATE Items_purchases SET sold = True, sold_at_date = %d WHERE docno = %d"_s,
+               {Day, Origin});
+    // The receipt's number is taken when Save runs, so two windows never hand out the same one.
+    if (!Entry.WithoutReceipt)
+        Statements += Format(u"Insert into %s values ( %s, %d, %d, %d, %f, \"%s\", \"%s\", \"%s\" )"_s,
+                             {u"Incomes"_s, NextDocNoSql(u"Incomes"_s), Day, Whole(Entry.DocNo),
+                              Entry.SaleType == stPledged ? 4 : 5, Price, SqlText(Entry.Customer),
+                              SqlText(Entry.Supplier), SqlText(UserName)});
+    return Statements;
+}
+
+QStringList SaleListSql(bool TodayOnly, TDateTime Today) {
+    const QString Filter =
+        TodayOnly ? u"WHERE "_s + Format(u" ( Items_sales.date_d = %d ) "_s, {Whole(std::floor(Today))})
+                  : QString();
+    return {
+        u"SELECT docno,        date_d,        contract_n,        contract_n,        contract_n,        "
+        u"sum_s,        "
+        "customer_name,        supplier_name,        user_name,        Items_sales.EGN,        "
+        "Owners.three_names,  "
+        "      payment_type,        payment_type,        payment_type,        contract_n,          "
+        "contract_n,     "
+        "     contract_n,          contract_n,          contract_n,          Items_sales.Short_term FROM "
+        "Owners "
+        "INNER JOIN Items_sales ON Owners.EGN = Items_sales.EGN "_s +
+            Filter + u"ORDER BY docno"_s,
+        u"SELECT Contracts.docno,        Contracts.date_c,        Contracts.code_i,        "
+        u"Item_types.Name_i_t,    "
+        "    Items.SN,        Contracts.gramaj,        Contracts.sum_c FROM Owners INNER JOIN ((Item_types "
+        "INNER "
+        "JOIN Items ON Item_types.code_i_t = Items.code_i_t) INNER JOIN Contracts ON Items.code_i = "
+        "Contracts.code_i) ON Owners.EGN = Contracts.EGN WHERE Contracts.Sold = True ORDER BY Contracts.docno"_s,
+        u"SELECT Items_sales.docno, Sum( Incomes.sum_o ) AS SumOfsum_o FROM Items_sales INNER JOIN Incomes "
+        u"ON "
+        "Items_sales.docno = Incomes.contract_n WHERE ( ((Incomes.payment_type)=4) OR  "
+        "((Incomes.payment_type)=5) ) GROUP BY Items_sales.docno ORDER BY Items_sales.docno"_s,
+        u"SELECT Items_purchases.docno,        Items_purchases.date_d,        Items_purchases.code_i,        "
+        "Items.SN,         Item_types.Name_i_t,        Items_purchases.gramaj,        Items_purchases.sum_s "
+        "FROM "
+        "Owners INNER JOIN (     (Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)     "
+        "INNER "
+        "JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)     ON Owners.EGN = "
+        "Items_purchases.EGN "
+        "WHERE Items_purchases.Sold = True ORDER BY Items_purchases.docno"_s};
+}
+
+bool ComposeSaleRows(TDelimitedStringList& Sales, const TDelimitedStringList& Contracts,
+                     const TDelimitedStringList& Receipts, const TDelimitedStringList& Purchases,
+                     const std::function<bool(const QString&, double&)>& Principal) {
+    const QHash<QString, int> ContractRow = IndexByNumber(Contracts);
+    const QHash<QString, int> PurchaseRow = IndexByNumber(Purchases);
+    const QHash<QString, int> ReceiptRow = IndexByNumber(Receipts);
+    bool Complete = true;
+    for (int R = 0; R < Sales.Count() && Complete; ++R) {
+        const int Receipt = ReceiptRow.value(Sales.GetField(R, scDocNo).trimmed(), -1);
+        Sales.SetField(R, scReceipts, Receipt >= 0 ? Money(CentsOf(Receipts.GetField(Receipt, 1))) : u"0"_s);
+        const QString Origin = Sales.GetField(R, scOrigin).trimmed();
+        const int Type = int(StrToIntOrZero(Sales.GetField(R, scType).trimmed()));
+        Sales.SetField(R, scTypeText, SaleTypeText(Type));
+        // The pledged item's origin is the contract (its date from the sold contracts), the
+        // bought item's the purchase; columns 2-4 and 11 carry the item and its grams either way.
+        const TDelimitedStringList& Source = Type == stPledged ? Contracts : Purchases;
+        const int Found = (Type == stPledged ? ContractRow : PurchaseRow).value(Origin, -1);
+        for (int C : {scItemCode, scItemName, scSN, scGrams, scOriginDate, scOriginSum, scDifference})
+            Sales.SetField(R, C, QString());
+        if (Type != stPledged && Type != stPurchased) continue;
+        if (Found >= 0) {
+            Sales.SetField(R, scItemCode, Source.GetField(Found, 2));
+            Sales.SetField(R, scItemName, Source.GetField(Found, Type == stPledged ? 3 : 4));
+            Sales.SetField(R, scSN, Source.GetField(Found, Type == stPledged ? 4 : 3));
+            Sales.SetField(R, scGrams, Source.GetField(Found, 5));
+            Sales.SetField(R, scOriginDate, Source.GetField(Found, 1));
+        }
+        qint64 OriginCents = 0;
+        if (Type == stPledged) {
+            double Value = 0;
+            if (!Principal(Origin, Value)) {
+                Complete = false;
+                break;
+            }
+            OriginCents = RoundDecimal(DecimalOf(Value), AmountDecimals);
+        } else if (Found >= 0) {
+            OriginCents = CentsOf(Purchases.GetField(Found, 6));
+        }
+        Sales.SetField(R, scOriginSum, Money(OriginCents));
+        Sales.SetField(R, scDifference, Money(CentsOf(Sales.GetField(R, scReceipts)) - OriginCents));
+    }
+
+    qint64 Sums[4] = {0, 0, 0, 0};
+    double Grams = 0;
+    for (int R = 0; R < Sales.Count(); ++R) {
+        if (!Sales.GetField(R, scEGN).trimmed().isEmpty()) {
+            QString EGN;
+            FormatEGN(Sales.GetField(R, scEGN).trimmed(), EGN);
+            Sales.SetField(R, scEGN, EGN);
+        }
+        int I = 0;
+        for (int C : {scSum, scOriginSum, scReceipts, scDifference}) {
+            const qint64 Cents = CentsOf(Sales.GetField(R, C));
+            Sales.SetField(R, C, Money(Cents));
+            Sums[I++] += Cents;
+        }
+        const double G = StrToFloatDot(Sales.GetField(R, scGrams), 0);
+        Grams += G;
+        Sales.SetField(R, scGrams, FloatToFixedStr(3, G));
+        Sales.SetField(R, scShortTerm,
+                       Sales.GetField(R, scShortTerm).trimmed() == u"True"_s ? u"да"_s : u"не"_s);
+    }
+    QStringList Totals(SaleColumns);
+    Totals[scDocNo] = TotalsCaption;
+    Totals[scSum] = Money(Sums[0]);
+    Totals[scGrams] = FloatToFixedStr(3, Grams);
+    Totals[scOriginSum] = Money(Sums[1]);
+    Totals[scReceipts] = Money(Sums[2]);
+    Totals[scDifference] = Money(Sums[3]);
+    Sales.Add(Totals.join(FieldDelimiterChar));
+    return Complete;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window
+
+namespace {
+
+const QString NameValidChars = u"A-Z;А-Я;0-9;a-z;а-я;*;-;=;+;[;];.; ;:;/;,;--"_s;
+
+TLimitedEdit* NameEdit(QWidget* Parent, const QString& Name) {
+    auto* Edit = new TLimitedEdit(Parent);
+    Edit->setObjectName(Name);
+    Edit->setMaxLength(60);
+    Edit->setMinimumWidth(260);
+    return Edit;
+}
+
+TFloatEdit* NumberEdit(QWidget* Parent, const QString& Name, int Width) {
+    auto* Edit = new TFloatEdit(Parent);
+    Edit->setObjectName(Name);
+    Edit->SetPrecision(0);
+    Edit->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Edit->setFixedWidth(Width);
+    return Edit;
+}
+
+} // namespace
+
+TfrmItems_sales::TfrmItems_sales(QWidget* Owner) : TMAccountReadForm(Owner) {
+    setObjectName(u"frmItems_sales"_s);
+    QWidget* P = pnlParams;
+    auto* L = new QGridLayout(P);
+    L->setContentsMargins(6, 4, 6, 4);
+    L->setHorizontalSpacing(6);
+    L->setVerticalSpacing(3);
+    feDocNo = NumberEdit(P, u"feDocNo"_s, 80);
+    dtDate_c = new QDateEdit(P);
+    dtDate_c->setObjectName(u"dtDate_c"_s);
+    dtDate_c->setDisplayFormat(u"dd.MM.yyyy"_s);
+    dtDate_c->setCalendarPopup(true);
+    auto* Kind = new QGroupBox(u" Продажба на: "_s, P);
+    Kind->setObjectName(u"rgPayment_type"_s);
+    auto* KindLayout = new QHBoxLayout(Kind);
+    KindLayout->setContentsMargins(6, 2, 6, 2);
+    rbPledged = new QRadioButton(SaleTypeText(stPledged), Kind);
+    rbPurchased = new QRadioButton(SaleTypeText(stPurchased), Kind);
+    rbPledged->setChecked(true);
+    KindLayout->addWidget(rbPledged);
+    KindLayout->addWidget(rbPurchased);
+    pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
+    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
+    pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
+    leContract = NewListEdit(P, u"leContract"_s, pnlItem, 80);
+    pnlSN = NewInfoPanel(P, u"pnlSN"_s, 160);
+    feSum_c = NumberEdit(P, u"feSum_c"_s, 110);
+    edCustomer_name = NameEdit(P, u"edCustomer_name"_s);
+    edSupplier_name = NameEdit(P, u"edSupplier_name"_s);
+    cb_Without_PKO = new QCheckBox(u"без ПКО"_s, P);
+    cb_Without_PKO->setObjectName(u"cb_Without_PKO"_s);
+    cb_Short_term = new QCheckBox(u"Краткосрочен"_s, P);
+    cb_Short_term->setObjectName(u"cb_Short_term"_s);
+    btnPrintOrder = new QPushButton(u"Печат на договор за продажба"_s, P);
+    btnPrintOrder->setObjectName(u"btnPrintOrder"_s);
+    btnPrintOrder->setFocusPolicy(Qt::NoFocus);
+
+    L->addWidget(new QLabel(u"Номер:"_s, P), 0, 0);
+    L->addWidget(feDocNo, 0, 1);
+    L->addWidget(new QLabel(u"Дата:"_s, P), 0, 2);
+    L->addWidget(dtDate_c, 0, 3);
+    L->addWidget(Kind, 0, 4, 2, 2);
+    L->addWidget(new QLabel(u"Купувач:"_s, P), 1, 0);
+    L->addWidget(leOwner, 1, 1);
+    L->addWidget(pnlOwner, 1, 2, 1, 2);
+    L->addWidget(new QLabel(u"Договор:"_s, P), 2, 0);
+    L->addWidget(leContract, 2, 1);
+    L->addWidget(pnlItem, 2, 2, 1, 2);
+    L->addWidget(new QLabel(u"Сериен номер (спецификация):"_s, P), 2, 4);
+    L->addWidget(pnlSN, 2, 5);
+    L->addWidget(new QLabel(u"Сума:"_s, P), 3, 0);
+    L->addWidget(feSum_c, 3, 1);
+    L->addWidget(new QLabel(u"Получил вещта:"_s, P), 3, 2);
+    L->addWidget(edCustomer_name, 3, 3);
+    L->addWidget(cb_Without_PKO, 3, 4);
+    L->addWidget(cb_Short_term, 3, 5);
+    L->addWidget(new QLabel(u"Служител в заложна къща:"_s, P), 4, 2);
+    L->addWidget(edSupplier_name, 4, 3);
+    L->addWidget(btnPrintOrder, 4, 4, 1, 2);
+    L->setColumnStretch(3, 1);
+    L->setColumnStretch(5, 1);
+    P->setFixedHeight(L->sizeHint().height());
+
+    for (QAction* A : {actNew, actEdit, actSave, actDelete})
+        A->setEnabled(true);
+    ctrl_F9 = new QAction(u"Печат на договор за продажба"_s, this);
+    ctrl_F9->setObjectName(u"ctrl_F9"_s);
+    ctrl_F9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
+    ctrl_F9->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    ctrl_F9->setStatusTip(u"Натиснете <CTRL> + <F9> за отпечатване на договор за продажба."_s);
+    addAction(ctrl_F9);
+    connect(ctrl_F9, &QAction::triggered, this, [this] { PrintContract(); });
+    connect(btnPrintOrder, &QPushButton::clicked, this, [this] { PrintContract(); });
+    connect(rbPledged, &QRadioButton::clicked, this, [this] { BuildOriginList(); });
+    connect(rbPurchased, &QRadioButton::clicked, this, [this] { BuildOriginList(); });
+
+    auto ownerChanged = [this](QWidget*) { edCustomer_name->setText(pnlOwner->text()); };
+    leOwner->OnChange = ownerChanged;
+    leOwner->OnFormOk = ownerChanged;
+    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
+    leContract->OnChange = [this](QWidget*) { OriginChanged(false); };
+    leContract->OnFormOk = [this](QWidget*) { OriginChanged(true); };
+    leContract->OnBitButtonClick = [this](QWidget*) { BuildOriginList(); };
+
+    Grid->SetColCount(SaleColumns);
+    Grid->SetFixedRows(2);
+    Grid->SetRowCount(3);
+    Grid->SetFixedCols(0);
+    const char* Headers[SaleColumns][2] = {
+        {"Документ", "номер"},
+        {"", "дата"},
+        {"Вещ", "шифър"},
+        {"", "наименование"},
+        {"", "спецификация"},
+        {"Сума", ""},
+        {"Получил вещта", ""},
+        {"Служител в ЗК", ""},
+        {"Оператор", ""},
+        {"Купувач", "ЕГН"},
+        {"", "Имена"},
+        {"Грамаж", ""},
+        {"Продажба на", "шифър"},
+        {"", "наименование"},
+        {"Документ за произход", "номер"},
+        {"", "дата"},
+        {"", "сума"},
+        {"Сума по", "ПКО"},
+        {"Разлика", ""},
+        {"Кратко-", "срочен"},
+    };
+    const int Widths[SaleColumns] = {60,  80, 60, 140, 140, 90, 160, 160, 90, 100,
+                                     200, 80, 60, 110, 70,  80, 90,  90,  90, 60};
+    for (int C = 0; C < SaleColumns; ++C) {
+        Grid->SetCells(C, 0, QString::fromUtf8(Headers[C][0]));
+        Grid->SetCells(C, 1, QString::fromUtf8(Headers[C][1]));
+        Grid->SetColWidths(C, Widths[C]);
+    }
+    Grid->SetMergeCellsStr(
+        u"0,0,1,0|2,0,4,0|5,0,5,1|6,0,6,1|7,0,7,1|8,0,8,1|9,0,10,0|11,0,11,1|12,0,13,0|14,0,16,0|18,0,18,1|"_s);
+    Grid->SetLeftCol(0);
+    Grid->SetCol(0);
+    Grid->Loaded();
+}
+
+bool TfrmItems_sales::Init() {
+    const bool Result = TMAccountReadForm::Init();
+    SetHeaderSorting(true);
+    StopEditing();
+    dtDate_c->setDate(DateTimeToQDate(Date()));
+    for (int C : {scSum, scOriginSum, scReceipts, scDifference})
+        Grid->ColAttributes(C)->SetFormatter(ValueFormatter);
+    Grid->ColAttributes(scGrams)->SetFormatter(AmountFormatter);
+    for (int C : {scItemCode, scType, scOrigin})
+        Grid->ColAttributes(C)->SetAlignment({caCenter});
+    edCustomer_name->SetValidChars(NameValidChars);
+    edSupplier_name->SetValidChars(NameValidChars);
+    edCustomer_name->setText(ReadRegString(u"frmIncomes_edCustomer_name"_s));
+    edSupplier_name->setText(ReadRegString(u"frmIncomes_edSupplier_name"_s));
+    feSum_c->SetPrecision(AmountDecimals);
+    SetShowProgress(true);
+    try {
+        if (GetOwnersList(this, leOwner)) {
+            const QString LastEGN = ReadRegString(u"Last_EGN"_s).trimmed();
+            if (!LastEGN.isEmpty()) {
+                QString Padded;
+                FormatEGN(LastEGN, Padded);
+                leOwner->setText(Padded);
+            }
+        }
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+    }
+    BuildOriginList();
+    PostEventTo(this, new TProgressEvent(0, 100));
+    PrintSettingsName = u"frmItems_sales_print_settings"_s;
+    return Result;
+}
+
+bool TfrmItems_sales::Done() {
+    PendingSql.clear();
+    if (!leOwner->text().trimmed().isEmpty()) WriteRegString(u"Last_EGN"_s, leOwner->text().trimmed());
+    if (!edSupplier_name->text().trimmed().isEmpty())
+        WriteRegString(u"frmIncomes_edSupplier_name"_s, edSupplier_name->text());
+    return TMAccountReadForm::Done();
+}
+
+bool TfrmItems_sales::Reset() {
+    const bool Result = TMAccountReadForm::Reset();
+    Container()->setWindowTitle(FormCaption);
+    pnlCaption->setText(FormCaption.toUpper());
+    DoExecute();
+    ProposeNextKey(this, TableName, KeyField, feDocNo);
+    return Result;
+}
+
+bool TfrmItems_sales::Execute() {
+    TMAccountReadForm::Execute();
+    const QStringList Sqls = SaleListSql(WorkstationOptionOn(rg_Registry_7), Date());
+    TDelimitedStringList Lists[4];
+    try {
+        for (int I = 0; I < 4; ++I)
+            RunQuery(this, AdoConnection, Sqls[I], &Lists[I]);
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return true;
+    }
+    SetStatusText(u" Извличане на данни от договори за залог и покупка на вещи"_s);
+    const int Rows = Lists[0].Count();
+    int Step = 0;
+    ComposeSaleRows(Lists[0], Lists[1], Lists[2], Lists[3],
+                    [this, Rows, &Step](const QString& DocNo, double& Value) {
+                        PostEventTo(this, new TProgressEvent((++Step) * 100 / (Rows + 1), 100));
+                        QApplication::processEvents();
+                        return GetOutstandingPrincipal(this, DocNo, Value);
+                    });
+    PostEventTo(this, new TProgressEvent(0, 100));
+    SetStatusText(QString());
+    ApplyFilterToRows(&Lists[0]);
+    LoadGridFromList(Grid, &Lists[0], true);
+    return true;
+}
+
+int TfrmItems_sales::SaleType() const {
+    return rbPurchased->isChecked() ? stPurchased : stPledged;
+}
+
+bool TfrmItems_sales::BuildOriginList() {
+    edCustomer_name->setText(pnlOwner->text());
+    try {
+        return ExtractContractsForSale(this, SaleType() == stPledged, leContract);
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
+}
+
+void TfrmItems_sales::OriginChanged(bool Confirmed) {
+    const QString Key = leContract->text().trimmed();
+    if (SaleType() == stPurchased) {
+        pnlSN->setText(ListEditLookup(leContract, 0, 3, Key));
+        pnlItem->setText(ListEditLookup(leContract, 0, 4, Key));
+        return;
+    }
+    pnlSN->setText(ListEditLookup(leContract, 0, 2, Key));
+    if (Confirmed) feSum_c->SetValue(StrToFloatDot(ListEditLookup(leContract, 0, 3, Key), 0));
+}
+
+TSaleEntry TfrmItems_sales::CurrentEntry() const {
+    TSaleEntry E;
+    E.DocNo = feDocNo->Value();
+    E.Date = QDateToDateTime(dtDate_c->date());
+    E.Owner = leOwner->text().trimmed();
+    E.Contract = leContract->text().trimmed();
+    E.SaleType = SaleType();
+    E.Sum = feSum_c->Value();
+    E.Customer = edCustomer_name->text();
+    E.Supplier = edSupplier_name->text();
+    E.ShortTerm = cb_Short_term->isChecked();
+    E.WithoutReceipt = cb_Without_PKO->isChecked();
+    return E;
+}
+
+bool TfrmItems_sales::Add() {
+    if (!TMAccountReadForm::Add()) return false;
+    const TSaleEntry Entry = CurrentEntry();
+    TSaleCheck Check;
+    for (int R = Grid->FixedRows(); R < Grid->RowCount(); ++R)
+        Check.GridNumbers += Grid->Cells(0, R);
+    Check.EditingRow = EditingRow;
+    Check.Today = Date();
+    const QString Messages = SaleValidationText(Entry, Check);
+    if (!Messages.isEmpty()) {
+        ShowErrorFmt(Messages);
+        return false;
+    }
+    Queue(SaleStatements(TableName, KeyField, EditingRow, StrToIntOrZero(EditingKey), Entry, UserName));
+    AppendGridRow(Grid, {DocNoText(Entry.DocNo),
+                         DateToStr(Entry.Date),
+                         QString(),
+                         pnlItem->text(),
+                         pnlSN->text(),
+                         FloatToFixedStr(AmountDecimals, Entry.Sum),
+                         Entry.Customer,
+                         Entry.Supplier,
+                         UserName,
+                         Entry.Owner,
+                         pnlOwner->text(),
+                         QString(),
+                         QString::number(Entry.SaleType),
+                         SaleTypeText(Entry.SaleType),
+                         Entry.Contract,
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         Entry.ShortTerm ? u"да"_s : u"не"_s});
+    feSum_c->SetValue(0);
+    if (!EditingRow) feDocNo->SetValue(feDocNo->Value() + 1);
+    StopEditing();
+    QPalette Palette = pnlCaption->palette();
+    Palette.setColor(QPalette::WindowText, palette().color(QPalette::Button));
+    pnlCaption->setPalette(Palette);
+    return true;
+}
+
+bool TfrmItems_sales::Save() {
+    if (!TMAccountReadForm::Save()) return false;
+    if (!SaveQueued(this)) return false;
+    Reload();
+    BuildOriginList();
+    return true;
+}
+
+bool TfrmItems_sales::Edit() {
+    if (!TMAccountReadForm::Edit()) return false;
+    QStringList Cells;
+    if (!BeginOrderEdit(this, *this, feDocNo, Cells)) return false;
+    TDateTime Day = 0;
+    if (TryStrToDate(Cells.value(scDate), Day)) dtDate_c->setDate(DateTimeToQDate(Day));
+    (StrToIntOrZero(Cells.value(scType).trimmed()) == stPurchased ? rbPurchased : rbPledged)
+        ->setChecked(true);
+    leOwner->setText(Cells.value(scEGN).trimmed());
+    leContract->setText(Cells.value(scOrigin).trimmed());
+    feSum_c->SetValue(StrToFloatDot(Cells.value(scSum), 0));
+    edCustomer_name->setText(Cells.value(scCustomer));
+    edSupplier_name->setText(Cells.value(scSupplier));
+    cb_Short_term->setChecked(Cells.value(scShortTerm).trimmed() == u"да"_s);
+    EndOrderEdit(Grid);
+    return true;
+}
+
+bool TfrmItems_sales::Delete() {
+    if (!TMAccountReadForm::Delete()) return false;
+    return DeleteCashOrder(this, *this);
+}
+
+void TfrmItems_sales::PrintContract() {
+    if (QueuedCount() > 0) {
+        ShowErrorFmt(u"Натиснете бутон \"F2\" (за запис), след това разпечатайте договора."_s);
+        return;
+    }
+    const int Row = Grid->Row();
+    if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return;
+    if (StrToIntOrZero(Grid->Cells(0, Row).trimmed()) == 0) {
+        ShowErrorFmt(u"Избраният ред не е за документ !"_s);
+        return;
+    }
+    QStringList Record;
+    for (int C = 0; C < SaleColumns; ++C) {
+        const QString Text = Grid->Cells(C, Row);
+        Record += Text.isEmpty() ? u" "_s : Text;
+    }
+    QString Shop;
+    try {
+        if (!ReadSettingVA1(this, Shop)) return;
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return;
+    }
+    Record[8] = Shop;
+    FillPrintPurchaseSaleContract(this, Record, false);
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The sales window: a pledged item declared for sale or a bought item is sold to a buyer, the
+// origin document is marked sold and the price is taken in by a cash receipt order.
+
+#include "business/registers/unQueuedChanges.h"
+#include "core/unitTypes.h"
+#include "framework/forms/MAccountReadForm.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class TDelimitedStringList;
+class TFloatEdit;
+class TLimitedEdit;
+class TListEdit;
+
+// Sale types, as stored in Items_sales.payment_type.
+enum { stPledged = 1, stPurchased = 2 };
+
+// A sale as typed.
+struct TSaleEntry {
+    double DocNo = 0;
+    TDateTime Date = 0;
+    QString Owner;    // the buyer's personal number
+    QString Contract; // the origin document's number
+    int SaleType = stPledged;
+    double Sum = 0;
+    QString Customer; // who received the item
+    QString Supplier; // the employee
+    bool ShortTerm = false;
+    bool WithoutReceipt = false;
+};
+
+struct TSaleCheck {
+    QStringList GridNumbers;
+    bool EditingRow = false;
+    TDateTime Today = 0;
+};
+
+// The radio item text of a sale type.
+QString SaleTypeText(int SaleType);
+QString SaleValidationText(const TSaleEntry& Entry, const TSaleCheck& Check);
+// The statements of one sale. A new sale also marks its origin sold and, unless WithoutReceipt,
+// writes the receipt, numbered when Save runs it. Editing only updates the row with EditingKey.
+QStringList SaleStatements(const QString& Table, const QString& KeyField, bool EditingRow, qint64 EditingKey,
+                           const TSaleEntry& Entry, const QString& UserName);
+// The four list queries: sales, sold contracts, receipts per sale, sold purchases.
+QStringList SaleListSql(bool TodayOnly, TDateTime Today);
+// Completes the sales rows from the other three lists and appends the totals row. Principal
+// gives a contract's outstanding principal; the first failure stops the completion. False then.
+bool ComposeSaleRows(TDelimitedStringList& Sales, const TDelimitedStringList& Contracts,
+                     const TDelimitedStringList& Receipts, const TDelimitedStringList& Purchases,
+                     const std::function<bool(const QString&, double&)>& Principal);
+
+class TfrmItems_sales : public TMAccountReadForm, public TQueuedChanges {
+    Q_OBJECT
+public:
+    explicit TfrmItems_sales(QWidget* Owner = nullptr);
+
+    TFloatEdit* feDocNo;
+    QDateEdit* dtDate_c;
+    QRadioButton* rbPledged;
+    QRadioButton* rbPurchased;
+    TListEdit* leOwner;
+    QLabel* pnlOwner;
+    TListEdit* leContract;
+    QLabel* pnlItem;
+    QLabel* pnlSN;
+    TFloatEdit* feSum_c;
+    TLimitedEdit* edCustomer_name;
+    TLimitedEdit* edSupplier_name;
+    QCheckBox* cb_Without_PKO;
+    QCheckBox* cb_Short_term;
+    QPushButton* btnPrintOrder;
+    QAction* ctrl_F9;
+
+    bool Init() override;
+    bool Done() override;
+    bool Reset() override;
+    bool Execute() override;
+    bool Add() override;
+    bool Save() override;
+    bool Edit() override;
+    bool Delete() override;
+
+    // Fills the origin list for the chosen sale type; true when it could.
+    bool BuildOriginList();
+    void PrintContract();
+
+private:
+    int SaleType() const;
+    void OriginChanged(bool Confirmed);
+    TSaleEntry CurrentEntry() const;
+};

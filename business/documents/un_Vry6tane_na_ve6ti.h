@@ -1,0 +1,94 @@
+#pragma once
+// Settling a pledge contract: the return of the pledged item, or the payment of the interest and
+// fees due on it. The window shows what is due today and writes one cash receipt per due amount;
+// the return also marks the contract finished. The plain functions below build the breakdown,
+// check a settlement and build its statements.
+
+#include "core/unitTypes.h"
+#include "framework/forms/MAccountReadForm.h"
+
+#include <QString>
+#include <QStringList>
+
+class QLabel;
+class TDelimitedStringList;
+class TFloatEdit;
+class TListEdit;
+
+// The open contracts of the borrower with personal number EGN: number, item type, serial number,
+// date. Contracts declared for sale only when IncludeForSale.
+QString SettlementContractListSql(qint64 EGN, bool IncludeForSale);
+
+// The day the debt is taken at: today, or with FifteenDaySteps the next multiple of 15 days from
+// the contract's date, so that interest is charged in steps of 15 days.
+TDateTime SettlementAtDate(TDateTime Today, TDateTime ContractDate, bool FifteenDaySteps);
+
+// The breakdown of a debt record (CalculateContractDebt) into rows of payment type, name,
+// accrued, received and due: the principal (not in PaymentMode), the interest, each fee in the
+// order of its payment type, and last the totals row "¤Общо:" with the sums to the cent.
+void BuildSettlementRows(const QString& DebtRow, const TDelimitedStringList& OneTimeFees,
+                         const TDelimitedStringList& DailyFees, bool PaymentMode, TDelimitedStringList& Rows);
+
+// The total due of a breakdown (its totals row), in cents.
+qint64 SettlementDueCents(const TDelimitedStringList& Rows);
+
+// Why the settlement of contract DocNo (0: none chosen) with Paid cannot be made; empty when it
+// can. A payment short of the total due by at most 2.00 is accepted.
+QString SettlementRefusal(qint64 DocNo, bool PaymentMode, double Paid, const TDelimitedStringList& Rows);
+
+// Who a settlement's receipts name.
+struct TSettlementParties {
+    QString OwnerName;    // customer_name
+    QString OperatorName; // supplier_name
+    QString UserName;
+};
+
+// The statements of a settlement: one receipt per row with something due, the interest row
+// taking up the difference between Paid and the total due; for a return, the contract marked
+// finished today. Receipts are numbered when they are written.
+QStringList SettlementSql(qint64 DocNo, bool PaymentMode, double Paid, const TDelimitedStringList& Rows,
+                          TDateTime Today, const TSettlementParties& Parties);
+
+class TfrmVry6tane_na_ve6ti : public TMAccountReadForm {
+    Q_OBJECT
+public:
+    explicit TfrmVry6tane_na_ve6ti(QWidget* Owner = nullptr);
+    ~TfrmVry6tane_na_ve6ti() override;
+
+    TListEdit* leOwner;
+    QLabel* pnlOwner;
+    TListEdit* leContract;
+    QLabel* pnlItem;
+    QLabel* pnlSN;
+    TFloatEdit* feSum_c;
+
+    // False: the return of the item; true: the payment of the interest and fees due only.
+    bool PaymentMode = false;
+    void SetPaymentMode(bool Value);
+
+    // The contract whose breakdown the grid shows; 0 when none.
+    qint64 BreakdownDocNo = 0;
+
+    bool Init() override;
+    bool Done() override;
+    bool Reset() override;
+    bool Execute() override;
+    bool Save() override;
+    QString GetReportTitle() override;
+
+    // The borrower's open contracts into leContract; leContract is emptied.
+    void BuildContractList();
+    // The breakdown of the chosen contract; false when its debt could not be computed.
+    bool BuildBreakdown();
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void OwnerChanged();
+    void ContractChosen();
+    void ClearBreakdown();
+
+    // The breakdown's rows as they were built, the totals row last.
+    std::unique_ptr<TDelimitedStringList> FRows;
+};

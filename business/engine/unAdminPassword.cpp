@@ -1,0 +1,34 @@
+#include "business/engine/unAdminPassword.h"
+
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unMessages.h"
+
+namespace {
+bool PasswordKnown = false;
+}
+
+void LoadAdminPassword(QObject* Owner) {
+    PasswordKnown = false;
+    AdminPassword.clear();
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection, QStringLiteral("SELECT value_VA FROM VA WHERE code_va = 12"), &List);
+    // code_va is the key, so there is at most one record.
+    AdminPassword = List.Count() > 0 ? List.Get(0).trimmed() : QString();
+    PasswordKnown = true;
+}
+
+bool AdminPasswordKnown() {
+    return PasswordKnown;
+}
+
+bool EnsureAdminPassword(QObject* Owner) {
+    if (PasswordKnown) return true;
+    try {
+        LoadAdminPassword(Owner);
+        return true;
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
+}

@@ -1,0 +1,247 @@
+#include "business/printing/unWordTemplates.h"
+
+#include "business/engine/unLoanEngine.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unAmountWords.h"
+#include "core/unDatabase.h"
+#include "core/unFileCopy.h"
+#include "core/unMessages.h"
+#include "core/unNumbers.h"
+#include "core/unRegistry.h"
+#include "framework/export/Docx.h"
+#include "framework/printing/OfficePrinter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString NotFoundText = QStringLiteral("Документ с име \"%s\" не е намерен.");
+
+// Without a vehicle these whole lines of the template are replaced by nothing.
+const char* const VehicleLines[] = {
+    "Марка: marka Модел: model Година на производство: godina Сериен номер: serien_nomer",
+    "Държ. рег. № reg_nomer, № на шасито: shasi_nomer,  № на мотора: motor_nomer",
+    "Полезен товар: polezen_tovar, Брой резервни гуми: rez_gumi Показания на километража: kilometrazh",
+    "drugi_belezi",
+};
+
+// The vehicle placeholders in the order of the MPS query's columns.
+const char* const VehiclePlaceholders[] = {"marka",     "model",       "godina",      "serien_nomer",
+                                           "reg_nomer", "shasi_nomer", "motor_nomer", "polezen_tovar",
+                                           "rez_gumi",  "kilometrazh", "drugi_belezi"};
+
+void AddRecord(TDelimitedStringList& Records, const QString& Name, const QString& Value) {
+    Records.Add(Name + Records.FieldDelimiter() + Value);
+}
+
+QString Amount(double Value) {
+    return FloatToFixedStr(AmountDecimals, RoundToDigits(AmountDecimals, Value));
+}
+
+// Fills the template copy at Path with Records and prints it; a document that cannot be read or
+// printed is told to the operator. Only a missing converter leaves as an exception.
+void FillAndPrint(const QString& Path, const TDelimitedStringList& Records, Qt::CaseSensitivity Cs,
+                  const QString& Printer) {
+    try {
+        DocxTemplateFiller filler(Path);
+        filler.ReplaceRecords(Records, Cs);
+        filler.Save();
+    } catch (const EDocxError&) {
+        ShowErrorFmt(QStringLiteral("Документ с име \"%s\" не може да бъде отворен."), {Path});
+        return;
+    }
+    try {
+        CurrentOfficePrinter().PrintDocument(Path, Printer);
+    } catch (const EOfficeError& e) {
+        if (e.Message() == OfficeMissingText()) throw;
+        ShowErrorFmt(e.Message());
+    }
+}
+
+} // namespace
+
+QString ContractTemplatePath() {
+    return ProgramDir + QStringLiteral("Programs/Dogovor_2009.docx");
+}
+
+QString ContractWorkingCopyPath() {
+    return ProgramDir + QStringLiteral("Programs/Dogovor_2009_4_print.docx");
+}
+
+QString LabelTemplatePath() {
+    return ProgramDir + QStringLiteral("Programs/17x54.docx");
+}
+
+QString LabelPrinterName() {
+    const QString chosen = ReadRegString(QStringLiteral("Label_Printer"));
+    return chosen.isEmpty() ? QStringLiteral("Brother QL-500") : chosen;
+}
+
+bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Records) {
+    Records.Clear();
+    TDelimitedStringList settings;
+    RunQuery(Owner, AdoConnection, QStringLiteral("Select code_VA, value_VA From VA Order By code_VA"),
+             &settings);
+
+    TDelimitedStringList contract;
+    RunQuery(
+        Owner, AdoConnection,
+        Format(QStringLiteral("SELECT date_c,        code_i,        Sum_c,        M_IR,        Duration,     "
+                              "   Notes,        EGN,        gramaj,        Dylzhimi_lihvi,        "
+                              "Ednokratni_taxi,        Dnevni_taxi,        code_mps FROM Contracts WHERE ( "
+                              "docno = %d )"),
+               {DocNo}),
+        &contract);
+    if (contract.Count() == 0) {
+        ShowErrorFmt(QStringLiteral("Договор номер %d не съществува."), {DocNo});
+        return false;
+    }
+    const QString dateText = contract.GetField(0, 0);
+    const QString codeI = contract.GetField(0, 1);
+    const double sum = StrToFloatDot(contract.GetField(0, 2), 0);
+    const double monthlyRate = StrToFloatDot(contract.GetField(0, 3), 0);
+    const int duration = int(StrToIntOrZero(contract.GetField(0, 4)));
+    const QString egn = contract.GetField(0, 6);
+    const double interest = StrToFloatDot(contract.GetField(0, 8), 0);
+    const int codeMps = int(StrToIntOrZero(contract.GetField(0, 11)));
+
+    TDelimitedStringList vehicle;
+    if (codeMps != 0) {
+        RunQuery(
+            Owner, AdoConnection,
+            Format(QStringLiteral("SELECT marka, model, godina, serien_nomer, reg_nomer, shasi_nomer, "
+                                  "motor_nomer, polezen_tovar, rezervni_gumi, kilometrazh, drugi_belezi FROM "
+                                  "MPS WHERE ( code_mps = %d )"),
+                   {codeMps}),
+            &vehicle);
+        if (vehicle.Count() == 0) {
+            ShowErrorFmt(QStringLiteral("МПС номер %d не съществува."), {codeMps});
+            return false;
+        }
+    }
+
+    TDelimitedStringList owner;
+    RunQuery(Owner, AdoConnection,
+             Format(QStringLiteral(
+                        "SELECT   Three_names,   Town,   Address,   pref_code,   lk_nomer,   "
+                        "lk_izdadena_na,   lk_ot_MVR,   Current_address FROM Owners WHERE ( EGN = %d )"),
+                    {StrToIntOrZero(egn)}),
+             &owner);
+    if (owner.Count() == 0) {
+        ShowErrorFmt(QStringLiteral("Не са намерени данни за заемополучател с ЕГН %s."), {egn});
+        return false;
+    }
+    const int prefCode = int(StrToIntOrZero(owner.GetField(0, 3)));
+
+    TDelimitedStringList fees;
+    QString oneTimeText, dailyText;
+    double oneTimeTotal = 0, dailyTotal = 0;
+    if (!CalcOneTimeFees(Owner, prefCode, fees, sum, oneTimeText, oneTimeTotal)) return false;
+    if (!CalcDailyFees(Owner, prefCode, duration, sum, fees, dailyText, dailyTotal)) return false;
+
+    TDelimitedStringList item;
+    RunQuery(Owner, AdoConnection,
+             Format(QStringLiteral(
+                        "SELECT Item_types.Name_i_t,        Items.SN FROM Item_types INNER JOIN Items ON "
+                        "Item_types.code_i_t = Items.code_i_t WHERE ( Items.code_i = %d )"),
+                    {StrToIntOrZero(codeI)}),
+             &item);
+    if (item.Count() == 0) {
+        ShowErrorFmt(QStringLiteral("Не са намерени данни за вещ с шифър %s."), {codeI});
+        return false;
+    }
+
+    AddRecord(Records, QStringLiteral("dog_nomer"), QString::number(DocNo));
+    for (int code = 1; code <= 5; ++code) {
+        const int row = FindRowByIntKey(code, &settings, 0);
+        AddRecord(Records, Format(QStringLiteral("VA(%d)"), {code}),
+                  row >= 0 ? settings.GetField(row, 1) : QString());
+    }
+    AddRecord(Records, QStringLiteral("date_c"), dateText);
+    AddRecord(Records, QStringLiteral("sum_c"), Amount(sum));
+    AddRecord(Records, QStringLiteral("M_IR"), Amount(monthlyRate));
+    AddRecord(Records, QStringLiteral("Duration"), QString::number(duration));
+    AddRecord(Records, QStringLiteral("Notes"), contract.GetField(0, 5));
+    AddRecord(Records, QStringLiteral("EGN"), egn);
+    AddRecord(Records, QStringLiteral("slovom_contract"), AmountToWords(false, sum));
+    AddRecord(Records, QStringLiteral("Dylzhimi_lihvi"), Amount(interest));
+    AddRecord(Records, QStringLiteral("Slovom_Dylzh_lihvi"), AmountToWords(false, interest));
+    TDateTime date = 0;
+    AddRecord(Records, QStringLiteral("Padezh"),
+              TryStrToDate(dateText, date) ? DateToStr(date + duration - 1) : QString());
+    if (codeMps == 0) {
+        for (const char* line : VehicleLines)
+            AddRecord(Records, QString::fromUtf8(line), QString());
+    } else {
+        int col = 0;
+        for (const char* name : VehiclePlaceholders)
+            AddRecord(Records, QString::fromLatin1(name), vehicle.GetField(0, col++));
+    }
+    const QString fixedAddress = owner.GetField(0, 1) + QStringLiteral(", ") + owner.GetField(0, 2);
+    const QString currentAddress = owner.GetField(0, 7);
+    AddRecord(Records, QStringLiteral("Three_names"), owner.GetField(0, 0));
+    AddRecord(Records, QStringLiteral("Fixed_address"), fixedAddress);
+    AddRecord(Records, QStringLiteral("lk_nomer"), owner.GetField(0, 4));
+    AddRecord(Records, QStringLiteral("lk_izdadena_na"), owner.GetField(0, 5));
+    AddRecord(Records, QStringLiteral("lk_ot_MVR"), owner.GetField(0, 6));
+    AddRecord(Records, QStringLiteral("Current_address"),
+              currentAddress.isEmpty() ? fixedAddress : currentAddress);
+    AddRecord(Records, QStringLiteral("Ednokratni_taxi"), oneTimeText);
+    AddRecord(Records, QStringLiteral("Dnevni_taxi"), dailyText);
+    // Summed in whole stotinki, so that the parts add up to the total shown.
+    const double toReturn = RoundToDigits(AmountDecimals, sum) + RoundToDigits(AmountDecimals, interest) +
+                            RoundToDigits(AmountDecimals, oneTimeTotal) +
+                            RoundToDigits(AmountDecimals, dailyTotal);
+    AddRecord(Records, QStringLiteral("suma_za_vry6tane"), Amount(toReturn));
+    AddRecord(Records, QStringLiteral("item_name"), item.GetField(0, 0));
+    AddRecord(Records, QStringLiteral("item_SN"), item.GetField(0, 1));
+    return true;
+}
+
+void PrintContractDocument(QObject* Owner, int DocNo) {
+    const QString workingCopy = ContractWorkingCopyPath();
+    QFile::remove(workingCopy);
+    TFileCopyNew copy;
+    bool copyFailed = false;
+    copy.OnError = [&copyFailed](TFileCopyNew*, const QString&) { copyFailed = true; };
+    // A working copy that could not be deleted is overwritten, never printed as it was.
+    copy.OnOverriding = [](TFileCopyNew*, bool& Overwrite) { Overwrite = true; };
+    copy.SetSourceFile(ContractTemplatePath());
+    copy.SetTargetFile(workingCopy);
+    if (!copy.Execute() || copyFailed) {
+        ShowErrorFmt(QStringLiteral("Грешка при копиране на файловете."));
+        return;
+    }
+    if (!QFileInfo::exists(workingCopy)) {
+        ShowErrorFmt(NotFoundText, {workingCopy});
+        return;
+    }
+    if (!CurrentOfficePrinter().Available()) throw EOfficeError(OfficeMissingText());
+
+    TDelimitedStringList records;
+    if (!BuildContractRecords(Owner, DocNo, records)) return;
+    FillAndPrint(workingCopy, records, Qt::CaseInsensitive, QString());
+}
+
+void PrintItemLabel(const QString& TemplatePath, const QString& DocNo, const QString& ItemName) {
+    if (!QFileInfo::exists(TemplatePath)) {
+        ShowErrorFmt(NotFoundText, {TemplatePath});
+        return;
+    }
+    if (!CurrentOfficePrinter().Available()) throw EOfficeError(OfficeMissingText());
+    // The label is filled in a copy of its own, so the template keeps its placeholders.
+    QTemporaryDir work;
+    const QString copy = QDir(work.path()).filePath(QFileInfo(TemplatePath).fileName());
+    if (!work.isValid() || !QFile::copy(TemplatePath, copy)) {
+        ShowErrorFmt(QStringLiteral("Грешка при копиране на файловете."));
+        return;
+    }
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    TDelimitedStringList records;
+    AddRecord(records, QStringLiteral("dogovor"), DocNo);
+    AddRecord(records, QStringLiteral("item_name"), ItemName);
+    FillAndPrint(copy, records, Qt::CaseSensitive, LabelPrinterName());
+}

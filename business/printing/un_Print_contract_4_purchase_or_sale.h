@@ -1,0 +1,18 @@
+#pragma once
+// The printed contract of a purchase or a sale of an item.
+
+#include "core/unitTypes.h"
+#include "framework/printing/ReportLayout.h"
+
+#include <QStringList>
+
+class QWidget;
+
+// The contract's page with its design captions.
+TReportLayout PurchaseSaleContractLayout();
+// Fills Layout from Record, the selected row of the purchase or sale window with field 8 the
+// pawnshop's name; Printed is the moment the stamp shows.
+void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, bool IsPurchase,
+                                    TDateTime Printed);
+// Fills the contract, stamped now, and previews it.
+void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Record, bool IsPurchase);

@@ -1,0 +1,275 @@
+#include "business/registers/RegisterForm.h"
+
+#include "Components/Edits/FloatEdit.h"
+#include "Components/Grids/GridFuncs.h"
+#include "Components/Grids/RichGrid.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unEvents.h"
+#include "core/unMessages.h"
+#include "core/unNumbers.h"
+
+#include <QAction>
+#include <QLabel>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+const QString RegisterValidChars = u"A-Z;А-Я;0-9;a-z;а-я;*;-;=;+;[;];.; ;:;/;,;--"_s;
+
+qint64 WholeKey(double Value) {
+    return std::llround(Value);
+}
+
+QString MaxKeySql(const QString& KeyField, const QString& TableName) {
+    return Format(u"Select max( %s ) from %s"_s, {KeyField, TableName});
+}
+
+qint64 NextKey(const QString& MaxKeyText) {
+    return WholeKey(StrToFloatDot(MaxKeyText, 0)) + 1;
+}
+
+QString CodeTakenMessage(const QString& CodeText) {
+    return Format(u"Шифър \"%s\" съществува в таблицата с данни!"_s, {CodeText}) + u"\n\r"_s;
+}
+
+QString NameTakenMessage(const QString& Name) {
+    return Format(u"Наименование \"%s\" съществува в таблицата с данни!"_s, {Name}) + u"\n\r"_s;
+}
+
+QString DeleteQuestion(const QString& RecordNoun, const QString& Key, const QString& Name) {
+    return Format(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?"_s, {RecordNoun, Key, Name});
+}
+
+namespace {
+
+// One kind of document or record that refers to a master-data table.
+struct TReference {
+    const char16_t* Table;  // the master-data table
+    const char16_t* Sql;    // the referring numbers, "%d" the key
+    const char16_t* Plural; // what they are, in the message
+};
+
+const TReference References[] = {
+    {u"Item_types", u"Select code_i From Items Where code_i_t = %d Order By code_i", u"вещи"},
+    {u"Items", u"Select docno From Contracts Where code_i = %d Order By docno", u"договори"},
+    {u"Items", u"Select docno From Items_purchases Where code_i = %d Order By docno", u"покупки"},
+    {u"Owners", u"Select docno From Contracts Where EGN = %d Order By docno", u"договори"},
+    {u"Owners", u"Select docno From Items_purchases Where EGN = %d Order By docno", u"покупки"},
+    {u"Owners", u"Select docno From Items_sales Where EGN = %d Order By docno", u"продажби"},
+    // A contract prints its vehicle's data from the register.
+    {u"MPS", u"Select docno From Contracts Where code_mps = %d Order By docno", u"договори"},
+    // A fee's rates are read through the fee; its payments carry the fee's code plus 5.
+    {u"Taxes", u"Select code_MIR From Taxes_rates Where code_t = %d Order By code_MIR", u"размери на такси"},
+    {u"Taxes", u"Select docno From Incomes Where payment_type = %d + 5 Order By docno",
+     u"приходни касови ордери"},
+};
+
+// At most this many numbers are listed per kind.
+constexpr int ListedNumbers = 10;
+
+} // namespace
+
+QString RecordUseText(QObject* Owner, const QString& TableName, qint64 Key) {
+    QStringList Uses;
+    for (const TReference& Ref : References) {
+        if (TableName.compare(QString::fromUtf16(Ref.Table), Qt::CaseInsensitive) != 0) continue;
+        TDelimitedStringList List;
+        RunQuery(Owner, AdoConnection, Format(QString::fromUtf16(Ref.Sql), {Key}), &List);
+        if (List.Count() == 0) continue;
+        QStringList Numbers;
+        for (int i = 0; i < List.Count() && i < ListedNumbers; ++i)
+            Numbers << List.GetField(i, 0);
+        QString Use = QString::fromUtf16(Ref.Plural) + u" № "_s + Numbers.join(u", "_s);
+        if (List.Count() > ListedNumbers) Use += Format(u" и още %d"_s, {List.Count() - ListedNumbers});
+        Uses << Use;
+    }
+    return Uses.join(u"; "_s);
+}
+
+QString RecordInUseMessage(const QString& RecordNoun, const QString& Key, const QString& Name,
+                           const QString& Uses) {
+    return Format(u"Записът не може да бъде изтрит: %s \"%s\" - \"%s\" се използва в %s."_s,
+                  {RecordNoun, Key, Name, Uses});
+}
+
+// ---- the window
+
+TRegisterForm::TRegisterForm(QWidget* Owner) : TMAccountReadForm(Owner) {
+    for (QAction* Action : {actNew, actEdit, actSave, actDelete})
+        Action->setEnabled(true);
+}
+
+bool TRegisterForm::Init() {
+    const bool Result = TMAccountReadForm::Init();
+    SetHeaderSorting(true);
+    PendingSql.clear();
+    StopEditing();
+    return Result;
+}
+
+bool TRegisterForm::Done() {
+    PendingSql.clear();
+    return TMAccountReadForm::Done();
+}
+
+bool TRegisterForm::Reset() {
+    const bool Result = TMAccountReadForm::Reset();
+    setWindowTitle(FormCaption);
+    pnlCaption->setText(FormCaption.toUpper());
+    DoExecute();
+    return Result;
+}
+
+bool TRegisterForm::Save() {
+    if (!TMAccountReadForm::Save()) return false;
+    if (!SaveQueued(this)) return false;
+    DoExecute();
+    if (RefreshKind() != 0) PostEventTo(OpenerHandle, new TRefreshEvent(0, RefreshKind()));
+    return true;
+}
+
+bool TRegisterForm::Add() {
+    if (!TMAccountReadForm::Add()) return false;
+    const QString Messages = ValidateInput();
+    if (!Messages.isEmpty()) {
+        ShowErrorFmt(Messages);
+        return false;
+    }
+    Queue(EntryStatements());
+    PutGridRow(EntryRow());
+    const bool WasEditing = EditingRow;
+    StopEditing();
+    ShowEditing(false);
+    EntryAdded(WasEditing);
+    return true;
+}
+
+bool TRegisterForm::Edit() {
+    if (!TMAccountReadForm::Edit()) return false;
+    if (EditingRow) {
+        ShowErrorFmt(u"Не можете да редактирате два реда едновремнно!"_s);
+        return false;
+    }
+    const int Row = Grid->Row();
+    if (Row < Grid->FixedRows()) return false;
+    const QStringList Cells = Grid->Rows(Row);
+    if (!IsRecordKey(Cells.value(0))) return false;
+    StartEditing(Cells.value(0), KeyEdit());
+    ShowEditing(true);
+    RowToEdits(Cells);
+    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
+    DeleteGridRow(Grid, Row);
+    return true;
+}
+
+bool TRegisterForm::Delete() {
+    if (!TMAccountReadForm::Delete()) return false;
+    const int Row = Grid->Row();
+    if (Row < Grid->FixedRows()) return false;
+    const QStringList Cells = Grid->Rows(Row);
+    if (!IsRecordKey(Cells.value(0))) return false;
+    const QString Uses = RecordUseText(this, TableName, KeyOfCell(Cells.value(0)));
+    if (!Uses.isEmpty()) {
+        ShowErrorFmt(RecordInUseMessage(RecordNoun, Cells.value(0), Cells.value(1), Uses));
+        return false;
+    }
+    if (ConfirmYesNoCancelFmt(DeleteQuestion(RecordNoun, Cells.value(0), Cells.value(1))) != mrYes)
+        return false;
+    Queue({DeleteStatement(Cells.value(0))});
+    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
+    DeleteGridRow(Grid, Row);
+    return true;
+}
+
+bool TRegisterForm::CloseQuery() {
+    if (!TMAccountReadForm::CloseQuery()) return false;
+    if (PendingSql.isEmpty()) return true;
+    switch (ConfirmYesNoCancelFmt(LoadStr(65194))) {
+    case mrYes:
+        return DoSave();
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString TRegisterForm::GetReportTitle() {
+    TMAccountReadForm::GetReportTitle();
+    return FormCaption;
+}
+
+TGridRows TRegisterForm::GridRows() const {
+    TGridRows Rows;
+    for (int r = Grid->FixedRows(); r < Grid->RowCount(); ++r) {
+        const QStringList Cells = Grid->Rows(r);
+        if (std::all_of(Cells.begin(), Cells.end(), [](const QString& C) { return C.trimmed().isEmpty(); }))
+            continue;
+        Rows << Cells;
+    }
+    return Rows;
+}
+
+void TRegisterForm::PutGridRow(const QStringList& Cells) {
+    const int First = Grid->FixedRows();
+    int Row = First;
+    if (!(Grid->RowCount() - First == 1 && Grid->Cells(1, First).trimmed().isEmpty())) {
+        Row = Grid->RowCount();
+        Grid->SetRowCount(Row + 1);
+    }
+    Grid->SetRow(Row);
+    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
+    Grid->SetRows(Row, Cells);
+}
+
+bool TRegisterForm::LoadRows(const QString& Sql,
+                             const std::function<void(TDelimitedStringList&)>& Transform) {
+    TDelimitedStringList List;
+    if (!RunQuery(this, AdoConnection, Sql, &List)) return false;
+    if (Transform) Transform(List);
+    ApplyFilterToRows(&List);
+    SortRows(&List);
+    LoadGridFromList(Grid, &List, true);
+    return true;
+}
+
+void ProposeNextKey(QObject* Owner, const QString& TableName, const QString& KeyField, TFloatEdit* Edit) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection, MaxKeySql(KeyField, TableName), &List);
+    Edit->SetValue(double(NextKey(List.Count() > 0 ? List.GetField(0, 0) : QString())));
+}
+
+void TRegisterForm::ProposeNextKey(TFloatEdit* Edit) {
+    ::ProposeNextKey(this, TableName, KeyField, Edit);
+}
+
+TFloatEdit* TRegisterForm::NewCodeEdit(const QString& Name, int Width) {
+    auto* Edit = new TFloatEdit(pnlParams);
+    Edit->setObjectName(Name);
+    Edit->SetPrecision(0);
+    Edit->setFixedWidth(Width);
+    return Edit;
+}
+
+qint64 TRegisterForm::KeyOfCell(const QString& KeyCell) {
+    return StrToIntOrZero(KeyCell.trimmed());
+}
+
+void TRegisterForm::SetGridColumns(const QStringList& Titles, const QList<int>& Widths) {
+    Grid->SetColCount(int(Titles.size()));
+    Grid->SetFixedCols(0);
+    Grid->SetFixedRows(1);
+    Grid->SetRows(0, Titles);
+    for (int c = 0; c < Titles.size(); ++c)
+        Grid->SetColWidths(c, Widths.value(c, 100));
+    Grid->SetLeftCol(0);
+    Grid->SetCol(0);
+    Grid->Loaded();
+}
+
+void TRegisterForm::ShowEditing(bool On) {
+    QPalette Palette = pnlCaption->palette();
+    Palette.setColor(QPalette::WindowText, On ? QColor(255, 0, 0) : palette().color(QPalette::Button));
+    pnlCaption->setPalette(Palette);
+}

@@ -1,0 +1,115 @@
+#pragma once
+// What every master-data register shares: the entry typed into the parameter panel, New (F4)
+// checks it and queues an INSERT (an UPDATE while a row is edited) and shows the row, Edit (F3)
+// lifts the current row into the edits, Delete (F5) asks and queues a DELETE, Save (F2) writes
+// the queue in one transaction and reloads. Nothing reaches the database before Save.
+//
+// A register supplies its edits and statements through the protected virtuals; its statement
+// building and checks are free functions of its own unit, tested without a window.
+
+#include "business/registers/unQueuedChanges.h"
+#include "framework/forms/MAccountReadForm.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class TDelimitedStringList;
+class TFloatEdit;
+
+// The data rows of a register's grid, cell texts by column.
+using TGridRows = QList<QStringList>;
+
+// A typed code as the whole number the statements carry.
+qint64 WholeKey(double Value);
+// "Select max( key ) from table".
+QString MaxKeySql(const QString& KeyField, const QString& TableName);
+// The highest key of the query result plus 1; an empty table gives 1.
+qint64 NextKey(const QString& MaxKeyText);
+// Puts the table's highest key plus one into Edit: the number proposed for a new record or
+// document.
+void ProposeNextKey(QObject* Owner, const QString& TableName, const QString& KeyField, TFloatEdit* Edit);
+
+// "Шифър ... съществува" and "Наименование ... съществува", each followed by "\n\r".
+QString CodeTakenMessage(const QString& CodeText);
+QString NameTakenMessage(const QString& Name);
+
+// The delete question: noun, key and name of the row.
+QString DeleteQuestion(const QString& RecordNoun, const QString& Key, const QString& Name);
+
+// What still refers to the record Key of TableName: "вещи № 3, 8", "договори № 12; покупки № 4"
+// and so on; empty when nothing does or the table is not one that documents refer to. Deleting
+// such a record would make those documents vanish from every list joined through it.
+QString RecordUseText(QObject* Owner, const QString& TableName, qint64 Key);
+// The refusal shown instead of the delete question.
+QString RecordInUseMessage(const QString& RecordNoun, const QString& Key, const QString& Name,
+                           const QString& Uses);
+
+// The accepted characters of every text edit of the registers: no double quote can be typed.
+extern const QString RegisterValidChars;
+
+class TRegisterForm : public TMAccountReadForm, public TQueuedChanges {
+    Q_OBJECT
+public:
+    explicit TRegisterForm(QWidget* Owner = nullptr);
+
+    // The window that opened the register to add a missing record (the contract window), told
+    // after every successful Save; null otherwise.
+    QPointer<QObject> OpenerHandle;
+    void SetOpenerHandle(QObject* Handle) { OpenerHandle = Handle; }
+
+    bool Init() override;
+    bool Done() override;
+    bool Reset() override;
+    bool Save() override;
+    bool Add() override;
+    bool Edit() override;
+    bool Delete() override;
+    // Queued statements are not dropped silently: the operator may save them, drop them or stay.
+    bool CloseQuery() override;
+    QString GetReportTitle() override;
+
+    // The grid's data rows; an empty grid's single blank row is none.
+    TGridRows GridRows() const;
+    // Shows an entry: reuses the grid's only row when it is blank, else appends a row; the row
+    // becomes current with its attributes reset.
+    void PutGridRow(const QStringList& Cells);
+    // Runs Sql into the grid through the filter; Transform rewrites the rows first.
+    bool LoadRows(const QString& Sql, const std::function<void(TDelimitedStringList&)>& Transform = {});
+    // Puts the table's highest key + 1 into KeyEdit.
+    void ProposeNextKey(TFloatEdit* KeyEdit);
+    // A whole-number edit for the record's code on the parameter panel.
+    TFloatEdit* NewCodeEdit(const QString& Name, int Width);
+
+protected:
+    // Validation messages, each followed by "\n\r"; empty when the entry may be queued.
+    virtual QString ValidateInput() = 0;
+    // Every statement of the entry, built in full before any is queued; EditingKey holds the key
+    // of the lifted row while EditingRow is on.
+    virtual QStringList EntryStatements() = 0;
+    // The grid cells of the entry.
+    virtual QStringList EntryRow() = 0;
+    // After the entry is queued and shown: propose the next key, remember the new record.
+    virtual void EntryAdded(bool WasEditing) {}
+    // The cells of a lifted row into the edits.
+    virtual void RowToEdits(const QStringList& Cells) = 0;
+    // The edit that holds the key; read-only while a row is edited.
+    virtual QWidget* KeyEdit() = 0;
+    virtual QString DeleteStatement(const QString& KeyCell) = 0;
+    // lParam of the refresh message to the opener: 1 an item, 2 an owner, 0 none is sent.
+    virtual int RefreshKind() const { return 0; }
+
+    // Whether a key cell names a stored record, so that Edit and Delete may act on its row: a
+    // non-zero whole number here; registers with a text key say otherwise.
+    virtual bool IsRecordKey(const QString& KeyCell) const { return KeyOfCell(KeyCell) != 0; }
+
+    // The key of a key cell; 0 when it is no whole number (an empty row).
+    static qint64 KeyOfCell(const QString& KeyCell);
+    // One header row of Titles over columns of Widths pixels, no fixed column, the first column in
+    // view and current.
+    void SetGridColumns(const QStringList& Titles, const QList<int>& Widths);
+    // The caption panel's text red while a row is edited.
+    void ShowEditing(bool On);
+};

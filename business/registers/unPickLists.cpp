@@ -1,0 +1,180 @@
+#include "business/registers/unPickLists.h"
+
+#include "Components/Grids/CellAttributes.h"
+#include "Components/Grids/RichGrid.h"
+#include "Components/ListEdit/ListEdit.h"
+#include "business/engine/unConsts.h"
+#include "business/engine/unLoanEngine.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unEvents.h"
+#include "core/unNumbers.h"
+#include "core/unStringFuncs.h"
+#include "framework/forms/MAccountStatusForm.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QScopeGuard>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString PledgedForSaleSql =
+    u"SELECT Contracts.docno,         Item_types.Name_i_t,        Items.SN,        Items.SN,        Items.SN,        Items.SN FROM Owners INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t) INNER JOIN Contracts ON Items.code_i = Contracts.code_i) ON Owners.EGN = Contracts.EGN WHERE ( Contracts.for_sale = True ) and ( Contracts.sold = False ) and ( Contracts.finished = False )ORDER BY Contracts.docno"_s;
+const QString UnsoldPurchasesSql =
+    u"SELECT Items_purchases.docno,        Items_purchases.date_d,        Items_purchases.code_i,        Items.SN,         Item_types.Name_i_t,        Items_purchases.sum_s FROM Owners INNER JOIN (     (Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)     INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)     ON Owners.EGN = Items_purchases.EGN WHERE ( Items_purchases.sold = False ) ORDER BY Items_purchases.docno"_s;
+const QString ItemsSql =
+    u"SELECT Items.code_i,        Item_types.Name_i_t,        Items.SN FROM Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t ORDER BY Item_types.Name_i_t, Items.SN"_s;
+const QString AllPurchasesSql =
+    u"SELECT Items_purchases.docno,        Items_purchases.date_d,        Items_purchases.code_i,        Items.SN,         Item_types.Name_i_t,        Items_purchases.sum_s FROM Owners INNER JOIN (     (Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)     INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)     ON Owners.EGN = Items_purchases.EGN"_s;
+const QString OwnersSql = u"Select EGN, Three_names, pref_code FROM Owners ORDER BY Three_names"_s;
+const QString TaxesSql = u"SELECT code_t,        name_t,        is_once FROM Taxes ORDER BY code_t"_s;
+const QString VehiclesSql = u"SELECT  code_MPS,  marka,  model,  reg_nomer FROM MPS ORDER BY code_MPS"_s;
+const QString PaymentTaxesSql = u"Select code_t, name_t, is_once From Taxes Order By code_t"_s;
+
+const QString PurchasesHeader = u"Договор@Дата@Шифър@Вещ@Тип@Сума"_s;
+
+// Fields of the pledged rows: contract, item type, serial number and the amount owed.
+constexpr int SaleAmountField = 3;
+constexpr int SaleFieldCount = 4;
+// The price of a purchase row.
+constexpr int PurchaseSumField = 5;
+
+void FormatAmountField(TDelimitedStringList& List, int Field) {
+    for (int r = 0; r < List.Count(); ++r)
+        List.SetField(r, Field, FormatAmount(StrToFloatDot(List.GetField(r, Field), 0)));
+}
+
+void AlignColumn(TCustomListEdit* ListEdit, int Col, TCellAlign Align) {
+    ListEdit->Form()->Grid()->ColAttributes(Col)->SetAlignment({Align, caCenter});
+}
+
+bool FillPurchases(TCustomListEdit* ListEdit, TDelimitedStringList& List) {
+    FormatAmountField(List, PurchaseSumField);
+    FillListEdit(ListEdit, PurchasesHeader, List, 0);
+    AlignColumn(ListEdit, 3, caLeft);
+    AlignColumn(ListEdit, 4, caLeft);
+    AlignColumn(ListEdit, PurchaseSumField, caRight);
+    return true;
+}
+
+// What is owed on one contract now, or false when it cannot be computed.
+bool SaleAmount(QObject* Owner, const QString& DocNo, bool TotalDebt, QString& Amount) {
+    if (TotalDebt) {
+        QString Row;
+        TDelimitedStringList OneTimeFees, DailyFees;
+        if (!CalculateContractDebt(Owner, DocNo, Row, Now(), OneTimeFees, DailyFees)) return false;
+        Amount = FormatAmount(StrToFloatDot(GetPiece(Row, FieldDelimiterChar, dfTotalDebt), 0));
+        return true;
+    }
+    double Principal = 0;
+    if (!GetOutstandingPrincipal(Owner, DocNo, Principal)) return false;
+    Amount = FormatAmount(Principal);
+    return true;
+}
+
+// Fills in the amounts of the pledged rows, reporting progress to the owner window.
+void ComputeSaleAmounts(QObject* Owner, TDelimitedStringList& List) {
+    const bool TotalDebt = WorkstationOptionOn(rg_Registry_4);
+    QPointer<QObject> Receiver(Owner);
+    QPointer<TMAccountStatusForm> StatusForm(qobject_cast<TMAccountStatusForm*>(Owner));
+    if (StatusForm)
+        StatusForm->SetStatusText(
+            u" Извличане на договори за залог, за които вещите са обявени за продажба"_s);
+    const auto Done = qScopeGuard([&] {
+        PostEventTo(Receiver, new TProgressEvent(0, 100));
+        if (StatusForm) StatusForm->SetStatusText(QString());
+    });
+    PostEventTo(Receiver, new TProgressEvent(0, 100));
+    const int Count = List.Count();
+    for (int r = 0; r < Count; ++r) {
+        PostEventTo(Receiver, new TProgressEvent(int(std::nearbyint((r + 1) * 100.0 / (Count + 1))), 100));
+        QCoreApplication::processEvents();
+        QString Amount;
+        if (!SaleAmount(Owner, List.GetField(r, 0), TotalDebt, Amount)) break;
+        List.SetField(r, SaleAmountField, Amount);
+    }
+}
+
+} // namespace
+
+bool ExtractContractsForSale(QObject* Owner, bool Pledged, TCustomListEdit* ListEdit) {
+    ListEdit->clear();
+    TDelimitedStringList List;
+    if (!Pledged) {
+        RunQuery(Owner, AdoConnection, UnsoldPurchasesSql, &List);
+        return FillPurchases(ListEdit, List);
+    }
+    RunQuery(Owner, AdoConnection, PledgedForSaleSql, &List);
+    // The query repeats the serial number where the amount goes; a row whose amount is not
+    // computed must show none rather than the serial number as a price.
+    for (int r = 0; r < List.Count(); ++r) {
+        List.SetRowFieldCount(r, SaleFieldCount);
+        List.SetField(r, SaleAmountField, QString());
+    }
+    ComputeSaleAmounts(Owner, List);
+    FillListEdit(ListEdit, u"Договор@Вещ@Сериен номер@Сума"_s, List, 0);
+    AlignColumn(ListEdit, SaleAmountField, caRight);
+    return true;
+}
+
+bool GetItemsList(QObject* Owner, TCustomListEdit* ListEdit) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection, ItemsSql, &List);
+    FillListEdit(ListEdit, u"Шифър@Наименование@сериен номер"_s, List, 0);
+    return true;
+}
+
+bool GetUnsoldPurchasesList(QObject* Owner, TCustomListEdit* ListEdit) {
+    ListEdit->clear();
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection, AllPurchasesSql, &List);
+    return FillPurchases(ListEdit, List);
+}
+
+bool GetOwnersList(QObject* Owner, TCustomListEdit* ListEdit) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection, OwnersSql, &List);
+    for (int r = 0; r < List.Count(); ++r) {
+        QString EGN;
+        FormatEGN(List.GetField(r, 0), EGN);
+        List.SetField(r, 0, EGN);
+    }
+    FillListEdit(ListEdit, u"ЕГН@Собствено, бащино и фамилно име@Преференция"_s, List, 0);
+    return true;
+}
+
+bool GetTaxesList(QObject* Owner, TCustomListEdit* ListEdit) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection, TaxesSql, &List);
+    for (int r = 0; r < List.Count(); ++r)
+        List.SetField(r, 2, List.GetField(r, 2) == u"True" ? u"да"_s : u"не"_s);
+    FillListEdit(ListEdit, u"Шифър@Наименование@Еднократна"_s, List, 0);
+    return true;
+}
+
+bool GetVehiclesList(QObject* Owner, TCustomListEdit* ListEdit) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection, VehiclesSql, &List);
+    FillListEdit(ListEdit, u"Шифър@марка@модел@държ. рег. N:"_s, List, 0);
+    return true;
+}
+
+bool GetPaymentTypesList(QObject* Owner, TCustomListEdit* ListEdit) {
+    TDelimitedStringList List;
+    for (const QString& Row :
+         {u"1@вноска по главница"_s, u"2@вноска по лихва"_s, u"3@вноска на собственик"_s,
+          u"4@приход от продажба на заложена вещ"_s, u"5@приход от продажба на закупена вещ"_s})
+        List.Add(Row);
+    TDelimitedStringList Taxes;
+    RunQuery(Owner, AdoConnection, PaymentTaxesSql, &Taxes);
+    for (int r = 0; r < Taxes.Count(); ++r) {
+        const QString Kind = Taxes.GetField(r, 2) == u"True" ? u"еднократна такса "_s : u"дневна такса "_s;
+        List.Add(Format("%d@%s", {FeePaymentType(int(StrToIntOrZero(Taxes.GetField(r, 0)))),
+                                  Kind + Taxes.GetField(r, 1)}));
+    }
+    FillListEdit(ListEdit, u"Шифър@Наименование"_s, List, 0);
+    return true;
+}

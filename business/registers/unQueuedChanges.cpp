@@ -1,0 +1,40 @@
+#include "business/registers/unQueuedChanges.h"
+
+#include "core/unDatabase.h"
+
+#include <QAbstractSpinBox>
+#include <QLineEdit>
+
+TQueuedChanges::~TQueuedChanges() = default;
+
+void TQueuedChanges::Queue(const QStringList& Statements) {
+    PendingSql += Statements;
+}
+
+void TQueuedChanges::StartEditing(const QString& Key, QWidget* KeyEdit) {
+    if (FKeyEdit && FKeyEdit != KeyEdit) SetKeyEditReadOnly(FKeyEdit, false);
+    EditingRow = true;
+    EditingKey = Key;
+    FKeyEdit = KeyEdit;
+    if (KeyEdit) SetKeyEditReadOnly(KeyEdit, true);
+}
+
+void TQueuedChanges::StopEditing() {
+    EditingRow = false;
+    EditingKey.clear();
+    if (FKeyEdit) SetKeyEditReadOnly(FKeyEdit, false);
+    FKeyEdit.clear();
+}
+
+bool TQueuedChanges::SaveQueued(QObject* Owner) {
+    return RunPendingSql(Owner, PendingSql);
+}
+
+void SetKeyEditReadOnly(QWidget* KeyEdit, bool ReadOnly) {
+    if (auto* edit = qobject_cast<QLineEdit*>(KeyEdit))
+        edit->setReadOnly(ReadOnly);
+    else if (auto* spin = qobject_cast<QAbstractSpinBox*>(KeyEdit))
+        spin->setReadOnly(ReadOnly);
+    else if (KeyEdit)
+        KeyEdit->setEnabled(!ReadOnly);
+}

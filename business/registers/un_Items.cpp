@@ -1,0 +1,137 @@
+#include "business/registers/un_Items.h"
+
+#include "Components/Edits/FloatEdit.h"
+#include "Components/Edits/LimitedEdit.h"
+#include "Components/Grids/RichGrid.h"
+#include "Components/ListEdit/ListEdit.h"
+#include "business/registers/un_Simple_Nomenklatura.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unNumbers.h"
+#include "core/unRegistry.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+using namespace Qt::StringLiterals;
+
+const QString ItemsSelectSql =
+    u"SELECT Items.code_i,        Items.SN,        Item_types.Name_i_t FROM Item_types INNER JOIN Items ON "
+    u"Item_types.code_i_t = Items.code_i_t ORDER BY Items.SN "_s;
+const QString ItemTypesListSql = u"SELECT code_i_t, name_i_t FROM Item_types ORDER BY name_i_t"_s;
+const QString ItemTypesListHeader = u"Шифър@Наименование"_s;
+
+QString ItemInsertSql(const QString& TableName, qint64 Code, const QString& Description, qint64 TypeCode) {
+    return Format(u"Insert into %s values ( %d, \"%s\", %d )"_s,
+                  {TableName, Code, SqlText(Description.trimmed()), TypeCode});
+}
+
+QString ItemUpdateSql(const QString& TableName, const QString& NameField, const QString& Description,
+                      qint64 TypeCode, const QString& KeyField, qint64 Code) {
+    return Format(
+        u"Update %s Set %s = \"%s\", %s = %f Where ( %s = %d )"_s,
+        {TableName, NameField, SqlText(Description), u"code_i_t"_s, double(TypeCode), KeyField, Code});
+}
+
+QString ValidateItemInput(double Code, const QString& Description, qint64 TypeCode, const QString& TypeName,
+                          const TGridRows& Rows) {
+    QString Result;
+    if (Code != 0 && !Description.isEmpty()) {
+        const QString CodeText = FloatToStrDot(-1, Code);
+        for (const QStringList& Row : Rows) {
+            if (Row.value(0) == CodeText) Result += CodeTakenMessage(CodeText);
+            if (Row.value(1) == Description && Row.value(2) == TypeName)
+                Result += NameTakenMessage(Description);
+        }
+    }
+    if (Code == 0) Result += u"Въведете шифър.\n\r"_s;
+    if (Description.isEmpty()) Result += u"Въведете наименование!\n\r"_s;
+    if (TypeCode == 0) Result += u"Въведете тип на вещ\n\r"_s;
+    return Result;
+}
+
+// ---- the window
+
+TfrmItems::TfrmItems(QWidget* Owner) : TRegisterForm(Owner) {
+    setObjectName(u"frmItems"_s);
+    auto* Layout = new QHBoxLayout(pnlParams);
+    Layout->setContentsMargins(8, 4, 8, 4);
+    feShifyr = NewCodeEdit(u"feShifyr"_s, 80);
+    edNaimenovanie = new TLimitedEdit(pnlParams);
+    edNaimenovanie->setObjectName(u"edNaimenovanie"_s);
+    edNaimenovanie->setMaxLength(60);
+    edNaimenovanie->setMinimumWidth(260);
+    pnlType = NewInfoPanel(pnlParams, u"pnlType"_s, 180);
+    leType = NewListEdit(pnlParams, u"leType"_s, pnlType, 70);
+    Layout->addWidget(new QLabel(u"Шифър:"_s, pnlParams));
+    Layout->addWidget(feShifyr);
+    Layout->addSpacing(12);
+    Layout->addWidget(new QLabel(u"Наименование:"_s, pnlParams));
+    Layout->addWidget(edNaimenovanie, 1);
+    Layout->addSpacing(12);
+    Layout->addWidget(new QLabel(u"Тип:"_s, pnlParams));
+    Layout->addWidget(leType);
+    Layout->addWidget(pnlType);
+    Layout->addStretch();
+
+    SetGridColumns({u"Шифър"_s, u"Наименование"_s, u"Тип"_s}, {80, 360, 200});
+}
+
+bool TfrmItems::Init() {
+    const bool Result = TRegisterForm::Init();
+    edNaimenovanie->SetValidChars(RegisterValidChars);
+    TDelimitedStringList Types;
+    RunQuery(this, AdoConnection, ItemTypesListSql, &Types);
+    FillListEdit(leType, ItemTypesListHeader, Types, 0);
+    return Result;
+}
+
+bool TfrmItems::Reset() {
+    const bool Result = TRegisterForm::Reset();
+    ProposeNextKey(feShifyr);
+    return Result;
+}
+
+bool TfrmItems::Execute() {
+    const bool Result = TRegisterForm::Execute();
+    LoadRows(ItemsSelectSql);
+    return Result;
+}
+
+QString TfrmItems::ValidateInput() {
+    return ValidateItemInput(feShifyr->Value(), edNaimenovanie->text(), StrToIntOrZero(leType->text()),
+                             pnlType->text(), GridRows());
+}
+
+QStringList TfrmItems::EntryStatements() {
+    const qint64 TypeCode = StrToIntOrZero(leType->text());
+    if (EditingRow)
+        return {ItemUpdateSql(TableName, NameField, edNaimenovanie->text(), TypeCode, KeyField,
+                              KeyOfCell(EditingKey))};
+    return {ItemInsertSql(TableName, WholeKey(feShifyr->Value()), edNaimenovanie->text(), TypeCode)};
+}
+
+QStringList TfrmItems::EntryRow() {
+    return {FloatToStrDot(-1, feShifyr->Value()), edNaimenovanie->text(), pnlType->text()};
+}
+
+void TfrmItems::EntryAdded(bool WasEditing) {
+    if (WasEditing) return;
+    // The contract window selects the item just added.
+    WriteRegString(u"Last_Item"_s, FloatToStrDot(-1, feShifyr->Value()));
+    feShifyr->SetValue(feShifyr->Value() + 1);
+}
+
+void TfrmItems::RowToEdits(const QStringList& Cells) {
+    feShifyr->SetValue(StrToFloatDot(Cells.value(0), 0));
+    edNaimenovanie->setText(Cells.value(1));
+    leType->setText(ListEditLookup(leType, 1, 0, Cells.value(2)));
+}
+
+QWidget* TfrmItems::KeyEdit() {
+    return feShifyr;
+}
+
+QString TfrmItems::DeleteStatement(const QString& KeyCell) {
+    return SimpleDeleteSql(TableName, KeyField, KeyOfCell(KeyCell));
+}

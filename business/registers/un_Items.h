@@ -1,0 +1,49 @@
+#pragma once
+// The items register: code, description and item type; the contract window opens it too, to add
+// a missing item, and is told when it has saved.
+
+#include "business/registers/RegisterForm.h"
+
+extern const QString ItemsSelectSql;
+extern const QString ItemTypesListSql;
+// The item-type lookup's header.
+extern const QString ItemTypesListHeader;
+
+// The description is stored without leading and trailing blanks.
+QString ItemInsertSql(const QString& TableName, qint64 Code, const QString& Description, qint64 TypeCode);
+QString ItemUpdateSql(const QString& TableName, const QString& NameField, const QString& Description,
+                      qint64 TypeCode, const QString& KeyField, qint64 Code);
+// Rows hold code, description and type name; a description is taken only under the same type.
+QString ValidateItemInput(double Code, const QString& Description, qint64 TypeCode, const QString& TypeName,
+                          const TGridRows& Rows);
+
+class QLabel;
+class TFloatEdit;
+class TLimitedEdit;
+class TListEdit;
+
+class TfrmItems : public TRegisterForm {
+    Q_OBJECT
+public:
+    explicit TfrmItems(QWidget* Owner = nullptr);
+
+    TFloatEdit* feShifyr;
+    TLimitedEdit* edNaimenovanie;
+    TListEdit* leType;
+    // The chosen type's name.
+    QLabel* pnlType;
+
+    bool Init() override;
+    bool Reset() override;
+    bool Execute() override;
+
+protected:
+    QString ValidateInput() override;
+    QStringList EntryStatements() override;
+    QStringList EntryRow() override;
+    void EntryAdded(bool WasEditing) override;
+    void RowToEdits(const QStringList& Cells) override;
+    QWidget* KeyEdit() override;
+    QString DeleteStatement(const QString& KeyCell) override;
+    int RefreshKind() const override { return 1; }
+};

@@ -1,0 +1,115 @@
+#include "business/registers/un_Simple_Nomenklatura.h"
+
+#include "Components/Edits/FloatEdit.h"
+#include "Components/Edits/LimitedEdit.h"
+#include "Components/Grids/RichGrid.h"
+#include "core/unDatabase.h"
+#include "core/unNumbers.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+using namespace Qt::StringLiterals;
+
+QString SimpleSelectSql(const QString& KeyField, const QString& NameField, const QString& TableName) {
+    return Format(u"SELECT %s, %s FROM %s ORDER BY %s"_s, {KeyField, NameField, TableName, KeyField});
+}
+
+QString SimpleInsertSql(const QString& TableName, qint64 Code, const QString& Name) {
+    return Format(u"Insert into %s values ( %d, \"%s\" )"_s, {TableName, Code, SqlText(Name)});
+}
+
+QString SimpleUpdateSql(const QString& TableName, const QString& NameField, const QString& Name,
+                        const QString& KeyField, qint64 Code) {
+    return Format(u"Update %s Set %s = \"%s\" Where ( %s = %d )"_s,
+                  {TableName, NameField, SqlText(Name), KeyField, Code});
+}
+
+QString SimpleDeleteSql(const QString& TableName, const QString& KeyField, qint64 Code) {
+    return Format(u"Delete * from %s Where %s = %d"_s, {TableName, KeyField, Code});
+}
+
+QString ValidateSimpleInput(double Code, const QString& Name, const TGridRows& Rows) {
+    QString Result;
+    if (Code != 0 && !Name.isEmpty()) {
+        const QString CodeText = FloatToStrDot(-1, Code);
+        for (const QStringList& Row : Rows) {
+            if (Row.value(0) == CodeText) Result += CodeTakenMessage(CodeText);
+            if (Row.value(1) == Name) Result += NameTakenMessage(Name);
+        }
+    }
+    if (Code == 0) Result += u"Въведете шифър.\n\r"_s;
+    if (Name.isEmpty()) Result += u"Въведете наименование!\n\r"_s;
+    return Result;
+}
+
+// ---- the window
+
+TfrmSimple_Nomenklatura::TfrmSimple_Nomenklatura(QWidget* Owner) : TRegisterForm(Owner) {
+    setObjectName(u"frmSimple_Nomenklatura"_s);
+    auto* Layout = new QHBoxLayout(pnlParams);
+    Layout->setContentsMargins(8, 4, 8, 4);
+    feShifyr = NewCodeEdit(u"feShifyr"_s, 80);
+    edNaimenovanie = new TLimitedEdit(pnlParams);
+    edNaimenovanie->setObjectName(u"edNaimenovanie"_s);
+    edNaimenovanie->setMaxLength(60);
+    edNaimenovanie->setMinimumWidth(300);
+    Layout->addWidget(new QLabel(u"Шифър:"_s, pnlParams));
+    Layout->addWidget(feShifyr);
+    Layout->addSpacing(12);
+    Layout->addWidget(new QLabel(u"Наименование:"_s, pnlParams));
+    Layout->addWidget(edNaimenovanie, 1);
+    Layout->addStretch();
+
+    SetGridColumns({u"Шифър"_s, u"Наименование"_s}, {80, 400});
+}
+
+bool TfrmSimple_Nomenklatura::Init() {
+    const bool Result = TRegisterForm::Init();
+    edNaimenovanie->SetValidChars(RegisterValidChars);
+    return Result;
+}
+
+bool TfrmSimple_Nomenklatura::Reset() {
+    const bool Result = TRegisterForm::Reset();
+    ProposeNextKey(feShifyr);
+    return Result;
+}
+
+bool TfrmSimple_Nomenklatura::Execute() {
+    const bool Result = TRegisterForm::Execute();
+    LoadRows(SimpleSelectSql(KeyField, NameField, TableName));
+    return Result;
+}
+
+QString TfrmSimple_Nomenklatura::ValidateInput() {
+    return ValidateSimpleInput(feShifyr->Value(), edNaimenovanie->text(), GridRows());
+}
+
+QStringList TfrmSimple_Nomenklatura::EntryStatements() {
+    if (EditingRow)
+        return {
+            SimpleUpdateSql(TableName, NameField, edNaimenovanie->text(), KeyField, KeyOfCell(EditingKey))};
+    return {SimpleInsertSql(TableName, WholeKey(feShifyr->Value()), edNaimenovanie->text())};
+}
+
+QStringList TfrmSimple_Nomenklatura::EntryRow() {
+    return {FloatToStrDot(-1, feShifyr->Value()), edNaimenovanie->text()};
+}
+
+void TfrmSimple_Nomenklatura::EntryAdded(bool WasEditing) {
+    if (!WasEditing) feShifyr->SetValue(feShifyr->Value() + 1);
+}
+
+void TfrmSimple_Nomenklatura::RowToEdits(const QStringList& Cells) {
+    feShifyr->SetValue(StrToFloatDot(Cells.value(0), 0));
+    edNaimenovanie->setText(Cells.value(1));
+}
+
+QWidget* TfrmSimple_Nomenklatura::KeyEdit() {
+    return feShifyr;
+}
+
+QString TfrmSimple_Nomenklatura::DeleteStatement(const QString& KeyCell) {
+    return SimpleDeleteSql(TableName, KeyField, KeyOfCell(KeyCell));
+}

@@ -1,0 +1,217 @@
+#pragma once
+// Printing a list window's grid. The grid is laid out on the page printer either as a picture
+// (graphic mode: the grid painted under a heading block on each page) or as fixed-width text
+// lines for dot-matrix printers (text mode), which are also kept in the printer's code page
+// for sending raw to the printer.
+
+#include "framework/printing/PrintSettings.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class RawPrinterSink;
+class TPagePrinter;
+class TStringGrid;
+class TfmPrintProgress;
+
+// A grid row whose first cell reads this ends its page; its second cell holds the caption and
+// the report title of the pages after it, joined by "@".
+extern const QString PageBreakMarker;
+
+// Text-mode line widths and page length for a sheet of W x H millimetres; FixedChars, when not
+// 0, is both line widths and FixedLines, when not 0, the page length.
+struct TTextModeLayout {
+    int NormalWidth = 80;
+    int CondensedWidth = 136;
+    int LinesPerPage = 62;
+};
+TTextModeLayout TextModeLayout(int WidthMm, int HeightMm, int FixedChars, int FixedLines);
+
+// Everything one composition works from.
+struct TGridPrintJob {
+    TStringGrid* Grid = nullptr;
+    TReportSettings* Setting = nullptr;
+    TPagePrinter* Printer = nullptr;
+    TfmPrintProgress* Progress = nullptr; // may be null
+
+    QString Caption;
+    QString ReportTitle;
+    QString SecondHeading;
+    QString ClosingText;
+    QString PageLineOverride;
+    QString FirmBlockOverride;
+    // The firm's name, number and registration code of the text-mode heading.
+    QString FirmName;
+    QString FirmNumber;
+    QString FirmCode;
+
+    bool TitlesOnFirstPageOnly = false;
+    bool SignatureBlock = false;
+    bool ColorPrinting = true;
+    bool MarkNegative = false;
+    int HeaderShading = 0;
+
+    TTextModeLayout TextLayout;
+    bool VerticalSeparators = true;
+    bool ContinuousPaper = false;
+    // Text mode: the lines as the printer gets them, printer codes included, without line ends.
+    QList<QByteArray> TextLines;
+
+    // The clock of the date lines.
+    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
+};
+
+// Fits rows from FirstRow under HeightLimit pixels, header rows included; FirstRow moves past
+// them. PageBreak tells whether the page ended at a marker row (FirstRow is then that row).
+// False when no rows remain; a row that fits on no page ends the document.
+bool FitGridRows(TStringGrid* Grid, int& FirstRow, int HeightLimit, bool SetHeight, bool& PageBreak);
+
+// Sets a grid up to be painted in the printer's pixels with the table font.
+void PrepareGridForPrint(TGridPrintJob& Job, int TableWidth);
+// Graphic mode.
+void ComposeGridPages(TGridPrintJob& Job);
+// Text mode.
+void ComposeTextPages(TGridPrintJob& Job);
+// Sends pages From..To of the text lines, Copies times each, to Sink; true when all were sent.
+bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, int Copies);
+
+// ---- the preview window
+
+class QAction;
+class QCheckBox;
+class QEventLoop;
+class QLabel;
+class QListWidget;
+class QSpinBox;
+class QToolBar;
+class TImageList;
+class TRichGrid;
+
+// What the print dialog hands back.
+struct TPrintRequest {
+    int Copies = 1;
+    bool Collate = true;
+    bool AllPages = true;
+    int FromPage = 1;
+    int ToPage = 1;
+};
+// Shows the print dialog for PageCount pages; false on Cancel. Tests put their own answer here.
+using TPrintDialogHook = std::function<bool(TPrintRequest& Request, int PageCount)>;
+TPrintDialogHook SetPrintDialogHook(TPrintDialogHook Hook);
+
+class TfmPrintPreview : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the window for Grid and composes its pages (arguments as PrintGrid takes them).
+    TfmPrintPreview(int Orientation, TStringGrid* Grid, const QString& Caption, const QString& ReportTitle,
+                    const QString& SettingsName, int HeaderShading, const QString& PageLine,
+                    const QString& FirmBlock, bool SignatureBlock, bool TitlesOnFirstPageOnly,
+                    bool ShowProgress, const QString& SecondHeading, const QString& ClosingText);
+    ~TfmPrintPreview() override;
+
+    TPagePrinter* PagePrinter;
+    QToolBar* ToolBar;
+    QWidget* ColumnsBar;
+    TRichGrid* ColumnGrid;
+    QSpinBox* udColumns;
+    QWidget* SettingsBar;
+    QListWidget* lbSettings;
+    QCheckBox* cbDefault;
+    QCheckBox* cbSave;
+    QLabel* StatusPanels[4];
+    TImageList* EyeImages;
+    TfmPrintProgress* Progress;
+
+    QAction* acExit;
+    QAction* acPrint;
+    QAction* acPrintSetup;
+    QAction* acFirstPage;
+    QAction* acLastPage;
+    QAction* acPrevPage;
+    QAction* acNextPage;
+    QAction* acZoomPage;
+    QAction* acZoom100;
+    QAction* acZoomPageWidth;
+    QAction* acPortrait;
+    QAction* acLandscape;
+    QAction* acZoomIn;
+    QAction* acZoomOut;
+    QAction* acPanLeft;
+    QAction* acPanRight;
+    QAction* acPanUp;
+    QAction* acPanDown;
+    QAction* acSelectColumns;
+    QAction* acNewSetting;
+    QAction* acEditSetting;
+    QAction* acDeleteSetting;
+    QAction* acApplySetting;
+    QAction* acPrepareDocument;
+
+    TSettings Settings;
+    int CurrentSetting = -1;
+    QString SettingsName;
+    bool TextMode = false;
+    TGridPrintJob Job;
+    // What the last print returned.
+    bool Result = false;
+
+    // Runs the window modally; the print result.
+    bool ShowModalPreview();
+    void SetOrientation(int Orientation);
+    void ApplySetting(int Index, bool Rebuild);
+    void Rebuild(int Orientation);
+    void GoToPage(int Page);
+    // 0..3: 100, 75, 50, 25 per cent; 4 the whole page; 5 the page width.
+    void Zoom(int Mode);
+    void ZoomIn();
+    void ZoomOut();
+    // Prints pages From..To, Copies times; the print result.
+    bool PrintPages(int From, int To, int Copies, bool Collate);
+    // The column chooser's image of column Col: 0 printed, 1 not printed, 2 printed and stretching.
+    int ColumnImage(int Col) const;
+    // A click on the chooser's cell (Col, Row); Right for the right button.
+    void ChooserClick(int Col, int Row, bool Right);
+    // The setting chosen in the list as the current one.
+    int SelectedSetting() const;
+    void SelectSetting(int Index);
+    void NewSetting(const QString& Name);
+    void RenameSetting(const QString& Name);
+    void DeleteSetting();
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    QAction* MakeAction(const char* Name, const QString& Caption, const QKeySequence& Key);
+    void BuildWindow();
+    void BuildChooser();
+    void UpdateChooserImages();
+    void ShowSettingColumns(const TReportSettings& Setting);
+    void Compose();
+    void UpdateStatus();
+    void DefaultClicked(bool Checked);
+    void SettingChosen(int Row);
+    void PrintAction();
+    void PrintSetupAction();
+    void Pan(int DX, int DY);
+
+    TStringGrid* FSource;
+    std::unique_ptr<TStringGrid> FWorkingGrid;
+    QEventLoop* FModalLoop = nullptr;
+    bool FDragging = false;
+    QPoint FLastMouse;
+    bool FUpdatingList = false;
+};
+
+// Prints Grid through the preview window; true when the document was printed.
+bool PrintGrid(int Orientation, TStringGrid* Grid, const QString& Caption, const QString& ReportTitle,
+               const QString& SettingsName, int HeaderShading, const QString& PageLine,
+               const QString& FirmBlock, bool SignatureBlock, bool TitlesOnFirstPageOnly, bool ShowProgress,
+               bool ShowPreview, const QString& SecondHeading, const QString& ClosingText);

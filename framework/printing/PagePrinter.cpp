@@ -1,0 +1,786 @@
+#include "framework/printing/PagePrinter.h"
+
+#include "core/unRegistry.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <QVBoxLayout>
+#include <cmath>
+
+const QString PdfPrinterName = QStringLiteral("PDF");
+const QString NoPrinterText = QStringLiteral("Няма инсталиран принтер!");
+
+// ---- printers
+
+TDeviceCaps DeviceCaps(QPrinter& Printer) {
+    TDeviceCaps caps;
+    caps.DpiX = Printer.logicalDpiX();
+    caps.DpiY = Printer.logicalDpiY();
+    const QRect paper = Printer.paperRect(QPrinter::DevicePixel).toAlignedRect();
+    const QRect page = Printer.pageRect(QPrinter::DevicePixel).toAlignedRect();
+    caps.Physical = paper.size();
+    caps.Offset = page.topLeft() - paper.topLeft();
+    caps.Printable = page.size();
+    return caps;
+}
+
+QSize PaperSizeMm(QPrinter& Printer) {
+    const QRectF full = Printer.pageLayout().fullRect(QPageLayout::Millimeter);
+    return {int(std::lround(full.width())), int(std::lround(full.height()))};
+}
+
+TPrinterProvider& TPrinterProvider::Instance() {
+    static TPrinterProvider provider;
+    return provider;
+}
+
+QStringList TPrinterProvider::Names() const {
+    QStringList names = QPrinterInfo::availablePrinterNames();
+    if (FOfferPdf || ReadRegString(QStringLiteral("Print_PDF")) == QLatin1String("1"))
+        names.append(PdfPrinterName);
+    return names;
+}
+
+int TPrinterProvider::PrinterIndex() {
+    Printer();
+    return int(Names().indexOf(FName));
+}
+
+void TPrinterProvider::SetPrinterIndex(int Index) {
+    const QStringList names = Names();
+    if (Index < 0 || Index >= names.size() || names[Index] == FName) return;
+    FPrinter.reset();
+    FName = names[Index];
+    Printer();
+}
+
+QString TPrinterProvider::PrinterName() {
+    Printer();
+    return FName;
+}
+
+QPrinter* TPrinterProvider::Printer() {
+    const QStringList names = Names();
+    if (FPrinter && names.contains(FName)) return FPrinter.get();
+    FPrinter.reset();
+    FName.clear();
+    if (names.isEmpty()) return nullptr;
+    // The program starts on the desktop's default printer; choosing another one later does not
+    // change the desktop's.
+    const QString preferred = QPrinterInfo::defaultPrinterName();
+    FName = names.contains(preferred) ? preferred : names.first();
+    if (FName == PdfPrinterName) {
+        FPrinter = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+        FPrinter->setOutputFormat(QPrinter::PdfFormat);
+        // 300 dpi: the pages stay light and every measure in pixels is exact enough.
+        FPrinter->setResolution(300);
+        FPrinter->setPageSize(QPageSize(QPageSize::A4));
+    } else {
+        FPrinter = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(FName), QPrinter::HighResolution);
+    }
+    return FPrinter.get();
+}
+
+bool TPrinterProvider::IsPdf() {
+    Printer();
+    return FName == PdfPrinterName;
+}
+
+void TPrinterProvider::PrepareJob(const QString& Title) {
+    QPrinter* printer = Printer();
+    if (!printer) return;
+    printer->setDocName(Title);
+    if (!IsPdf()) return;
+    QString file = FPdfFileName;
+    if (file.isEmpty()) {
+        QString name = Title;
+        name.replace(QLatin1Char('/'), QLatin1Char('_'));
+        name.remove(QStringLiteral("..."));
+        name = name.trimmed();
+        if (name.isEmpty()) name = QStringLiteral("Lendora");
+        file = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                   .filePath(name + QLatin1Char(' ') +
+                             QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) +
+                             QStringLiteral(".pdf"));
+    }
+    printer->setOutputFileName(file);
+}
+
+void TPrinterProvider::Reset() {
+    FPrinter.reset();
+    FName.clear();
+}
+
+// ---- the progress dialog
+
+TPPPrnPrgDlg::TPPPrnPrgDlg(QWidget* Parent) : QDialog(Parent) {
+    setObjectName(QStringLiteral("PPPrnPrgDlg"));
+    setWindowTitle(QStringLiteral("Print Progress"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint);
+    auto* layout = new QVBoxLayout(this);
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblPageNumber = new QLabel(this);
+    lblPageNumber->setObjectName(QStringLiteral("lblPageNumber"));
+    lblPageNumber->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ProgBar = new QProgressBar(this);
+    ProgBar->setObjectName(QStringLiteral("ProgBar"));
+    ProgBar->setRange(0, 1);
+    ProgBar->setValue(0);
+    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setDefault(true);
+    layout->addWidget(lblStatus);
+    layout->addWidget(lblPageNumber);
+    layout->addWidget(ProgBar);
+    layout->addWidget(btnCancel, 0, Qt::AlignHCenter);
+    setFixedWidth(360);
+}
+
+void TPPPrnPrgDlg::ShowCancel(bool Value) {
+    btnCancel->setVisible(Value);
+    btnCancel->setEnabled(Value);
+    if (!Value) setFixedHeight(int(std::lround(HeightWithoutCancel * logicalDpiY() / 96.0)));
+}
+
+void TPPPrnPrgDlg::closeEvent(QCloseEvent* Event) {
+    // Only the end of printing closes it; the close box is the cancel button.
+    if (!FMayClose) {
+        Event->ignore();
+        if (btnCancel->isEnabled()) btnCancel->click();
+        return;
+    }
+    QDialog::closeEvent(Event);
+}
+
+void TPPPrnPrgDlg::keyPressEvent(QKeyEvent* Event) {
+    if (Event->key() == Qt::Key_Escape) {
+        if (btnCancel->isEnabled()) btnCancel->click();
+        return;
+    }
+    QDialog::keyPressEvent(Event);
+}
+
+// ---- the preview surface
+
+class TPagePaintBox : public QWidget {
+public:
+    explicit TPagePaintBox(TPagePrinter* Owner) : QWidget(Owner), FOwner(Owner) {
+        setObjectName(QStringLiteral("PaintBox"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    TPagePrinter* FOwner;
+};
+
+void TPagePaintBox::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Mid));
+    const TDeviceCaps& caps = FOwner->Caps();
+    const double sx = FOwner->ScaleX();
+    const double sy = FOwner->ScaleY();
+    const int edge = FOwner->ShadowOffset() + 1;
+    const QRect page(edge, edge, int(std::lround(caps.Physical.width() * sx)),
+                     int(std::lround(caps.Physical.height() * sy)));
+    const int shadow = FOwner->ShadowOffset();
+    p.fillRect(page.translated(shadow, shadow), palette().color(QPalette::Shadow));
+    p.fillRect(page, Qt::white);
+    auto toScreen = [&](const QRect& device) {
+        return QRect(page.left() + int(std::lround(device.left() * sx)),
+                     page.top() + int(std::lround(device.top() * sy)), int(std::lround(device.width() * sx)),
+                     int(std::lround(device.height() * sy)));
+    };
+    if (FOwner->ShowGutter()) {
+        p.setPen(QPen(Qt::lightGray, 0, Qt::DotLine));
+        p.drawRect(toScreen(QRect(caps.Offset, caps.Printable)));
+    }
+    if (FOwner->ShowMargins()) {
+        p.setPen(QPen(Qt::gray, 0, Qt::DashLine));
+        p.drawRect(toScreen(FOwner->PrintableRect().translated(caps.Offset)));
+    }
+    const int n = FOwner->PageNumber();
+    if (n < 1 || n > FOwner->PageCount() || FOwner->Printing()) return;
+    p.translate(page.left() + caps.Offset.x() * sx, page.top() + caps.Offset.y() * sy);
+    p.scale(sx, sy);
+    p.setClipRect(QRect(QPoint(0, 0), caps.Printable));
+    FOwner->DrawPage(p, n, logicalDpiX(), logicalDpiY());
+}
+
+// ---- the page printer
+
+TPagePrinter::TPagePrinter(QWidget* Parent) : QScrollArea(Parent) {
+    setObjectName(QStringLiteral("PagePrinter"));
+    setAlignment(Qt::AlignCenter);
+    setWidgetResizable(false);
+    FPaintBox = new TPagePaintBox(this);
+    setWidget(FPaintBox);
+    FFont.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
+    FFont.setPointSize(10);
+    QPrinter* printer = TPrinterProvider::Instance().Printer();
+    if (!printer) {
+        // Without any printer the pages are still laid out, on an A4 sheet at 300 dpi.
+        FOwnPrinter = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+        FOwnPrinter->setOutputFormat(QPrinter::PdfFormat);
+        FOwnPrinter->setResolution(300);
+        FOwnPrinter->setPageSize(QPageSize(QPageSize::A4));
+        printer = FOwnPrinter.get();
+    }
+    FPrinter = printer;
+    FPrinter->setPageOrientation(QPageLayout::Portrait);
+    ReadCaps();
+    ResetMargins();
+    SetPageFont(FFont);
+}
+
+TPagePrinter::~TPagePrinter() {
+    if (FCanvas) FCanvas->end();
+    delete FProgress;
+}
+
+void TPagePrinter::SetPrinter(QPrinter* Printer) {
+    CheckNotRecording("printer");
+    if (!Printer || Printer == FPrinter) return;
+    const int orientation = Orientation();
+    FPrinter = Printer;
+    FOwnPrinter.reset();
+    FPrinter->setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    ReadCaps();
+    ResetMargins();
+    QFont font = FFont;
+    font.setPixelSize(-1);
+    font.setPointSizeF(FFont.pixelSize() * 72.0 / std::max(1, FCaps.DpiY));
+    SetPageFont(font);
+}
+
+void TPagePrinter::ReadCaps() {
+    FCaps = DeviceCaps(*FPrinter);
+}
+
+void TPagePrinter::CheckNotRecording(const char* What) const {
+    if (FRecording)
+        throw EPagePrinter(QStringLiteral("Unable to change %1 while printing").arg(QLatin1String(What)));
+}
+
+// ---- units and margins
+
+double TPagePrinter::PixelsToUnitsX(double Pixels) const {
+    const double inches = Pixels / std::max(1, FCaps.DpiX);
+    return FMeasureUnit == muMillimeters ? inches * 25.4 : inches;
+}
+
+double TPagePrinter::PixelsToUnitsY(double Pixels) const {
+    const double inches = Pixels / std::max(1, FCaps.DpiY);
+    return FMeasureUnit == muMillimeters ? inches * 25.4 : inches;
+}
+
+int TPagePrinter::UnitsToPixelsX(double Value) const {
+    if (FMeasureUnit == muMillimeters) Value /= 25.4;
+    return int(std::lround(Value * FCaps.DpiX));
+}
+
+int TPagePrinter::UnitsToPixelsY(double Value) const {
+    if (FMeasureUnit == muMillimeters) Value /= 25.4;
+    return int(std::lround(Value * FCaps.DpiY));
+}
+
+void TPagePrinter::SetMeasureUnit(TMeasureUnit Value) {
+    if (Value == FMeasureUnit) return;
+    const double factor = Value == muMillimeters ? 25.4 : 1 / 25.4;
+    for (double& margin : FMargins)
+        margin *= factor;
+    FMeasureUnit = Value;
+}
+
+void TPagePrinter::SetMargin(int Index, double Value, const char* Name) {
+    if (FRecording)
+        throw EPagePrinter(
+            QStringLiteral("Unable to change %1 margin while printing").arg(QLatin1String(Name)));
+    FMargins[Index] = Value;
+    Relayout();
+}
+
+void TPagePrinter::SetMarginTop(double Value) {
+    SetMargin(0, Value, "top");
+}
+void TPagePrinter::SetMarginBottom(double Value) {
+    SetMargin(1, Value, "bottom");
+}
+void TPagePrinter::SetMarginLeft(double Value) {
+    SetMargin(2, Value, "left");
+}
+void TPagePrinter::SetMarginRight(double Value) {
+    SetMargin(3, Value, "right");
+}
+
+void TPagePrinter::ResetMargins() {
+    FMargins[0] = GutterTop();
+    FMargins[1] = GutterBottom();
+    FMargins[2] = GutterLeft();
+    FMargins[3] = GutterRight();
+    Relayout();
+}
+
+double TPagePrinter::PageWidth() const {
+    return PixelsToUnitsX(FCaps.Physical.width());
+}
+double TPagePrinter::PageHeight() const {
+    return PixelsToUnitsY(FCaps.Physical.height());
+}
+double TPagePrinter::GutterLeft() const {
+    return PixelsToUnitsX(FCaps.Offset.x());
+}
+double TPagePrinter::GutterTop() const {
+    return PixelsToUnitsY(FCaps.Offset.y());
+}
+double TPagePrinter::GutterRight() const {
+    return PixelsToUnitsX(FCaps.Physical.width() - FCaps.Offset.x() - FCaps.Printable.width());
+}
+double TPagePrinter::GutterBottom() const {
+    return PixelsToUnitsY(FCaps.Physical.height() - FCaps.Offset.y() - FCaps.Printable.height());
+}
+double TPagePrinter::PrintableWidth() const {
+    return PageWidth() - MarginLeft() - MarginRight();
+}
+double TPagePrinter::PrintableHeight() const {
+    return PageHeight() - MarginTop() - MarginBottom();
+}
+
+QRect TPagePrinter::PrintableRect() const {
+    const int left = UnitsToPixelsX(MarginLeft());
+    const int top = UnitsToPixelsY(MarginTop());
+    return {left - FCaps.Offset.x(), top - FCaps.Offset.y(),
+            FCaps.Physical.width() - left - UnitsToPixelsX(MarginRight()),
+            FCaps.Physical.height() - top - UnitsToPixelsY(MarginBottom())};
+}
+
+int TPagePrinter::Orientation() const {
+    return FPrinter->pageLayout().orientation() == QPageLayout::Landscape ? 1 : 0;
+}
+
+void TPagePrinter::SetOrientation(int Value) {
+    CheckNotRecording("orientation");
+    if (Value == Orientation()) return;
+    // Each margin keeps its distance from the unprintable edge it lies on.
+    const double keep[4] = {MarginTop() - GutterTop(), MarginBottom() - GutterBottom(),
+                            MarginLeft() - GutterLeft(), MarginRight() - GutterRight()};
+    FPrinter->setPageOrientation(Value == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    ReadCaps();
+    FMargins[0] = GutterTop() + keep[0];
+    FMargins[1] = GutterBottom() + keep[1];
+    FMargins[2] = GutterLeft() + keep[2];
+    FMargins[3] = GutterRight() + keep[3];
+    Relayout();
+}
+
+void TPagePrinter::SetFromPage(int Value) {
+    FFromPage = std::max(0, Value);
+    if (FToPage != 0 && FFromPage > FToPage) FToPage = FFromPage;
+}
+
+void TPagePrinter::SetToPage(int Value) {
+    FToPage = std::max(0, Value);
+    if (FToPage != 0 && FToPage < FFromPage) FFromPage = FToPage;
+}
+
+void TPagePrinter::SetPrintToFile(bool Value) {
+    if (FRecording) throw EPagePrinter(QStringLiteral("Can't change PrintToFile while printing"));
+    FPrintToFile = Value;
+}
+
+void TPagePrinter::SetFileName(const QString& Value) {
+    if (FRecording) throw EPagePrinter(QStringLiteral("Can't change FileName while printing"));
+    FFileName = Value;
+}
+
+// ---- the document
+
+void TPagePrinter::BeginDoc() {
+    if (FRecording) EndDoc();
+    FLineCount = 0;
+    if (FPrintToFile) {
+        FTextFile = std::make_unique<QFile>(FFileName);
+        if (!FTextFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            const QString error = FTextFile->errorString();
+            FTextFile.reset();
+            throw EPagePrinter(QStringLiteral("Unable to open %1: %2").arg(FFileName, error));
+        }
+        FTextOut = std::make_unique<QTextStream>(FTextFile.get());
+        FRecording = true;
+        FPageNumber = 1;
+        FCursorX = FCursorY = 0;
+        return;
+    }
+    FPages.clear();
+    FRecording = true;
+    FPageNumber = 0;
+    StartPage();
+}
+
+void TPagePrinter::StartPage() {
+    FPages.push_back(std::make_unique<QPicture>());
+    FCanvas = std::make_unique<QPainter>(FPages.back().get());
+    FCanvas->setFont(FFont);
+    FCanvas->setPen(Qt::black);
+    ++FPageNumber;
+    FCursorX = FCursorY = 0;
+    if (OnNewPage) OnNewPage();
+}
+
+void TPagePrinter::FinishPage() {
+    if (!FCanvas) return;
+    FCanvas->end();
+    FCanvas.reset();
+}
+
+void TPagePrinter::NewPage() {
+    if (!FRecording) return;
+    if (FTextOut) {
+        *FTextOut << QStringLiteral("\f\r\n");
+        ++FPageNumber;
+        FCursorX = FCursorY = 0;
+        if (OnNewPage) OnNewPage();
+        return;
+    }
+    FinishPage();
+    StartPage();
+}
+
+void TPagePrinter::EndDoc() {
+    if (!FRecording) return;
+    FRecording = false;
+    if (FTextOut) {
+        FTextOut->flush();
+        FTextOut.reset();
+        FTextFile.reset();
+        return;
+    }
+    FinishPage();
+    FPageNumber = FPages.empty() ? 0 : 1;
+    Relayout();
+}
+
+void TPagePrinter::SetPageNumber(int Value) {
+    if (Value < 1 || Value > PageCount()) {
+        if (PageCount() > 0)
+            throw EPagePrinter(QStringLiteral("PageNumber must be between 1 and %1").arg(PageCount()));
+        return;
+    }
+    FPageNumber = Value;
+    FPaintBox->update();
+}
+
+void TPagePrinter::DrawPage(QPainter& Painter, int Number, int DeviceDpiX, int DeviceDpiY) const {
+    const QPicture& page = Page(Number);
+    // A picture replays in its own resolution; the page was recorded in device pixels.
+    Painter.save();
+    // A picture leaves out what equals a new painter's state, so the replay starts from one.
+    Painter.setPen(Qt::black);
+    Painter.setBrush(Qt::NoBrush);
+    Painter.setFont(QFont());
+    Painter.scale(double(page.logicalDpiX()) / DeviceDpiX, double(page.logicalDpiY()) / DeviceDpiY);
+    Painter.drawPicture(0, 0, page);
+    Painter.restore();
+}
+
+// ---- text
+
+void TPagePrinter::SetPageFont(const QFont& Value) {
+    QFont font = Value;
+    if (font.pixelSize() <= 0)
+        font.setPixelSize(std::max(1, int(std::lround(Value.pointSizeF() * FCaps.DpiY / 72.0))));
+    FFont = font;
+    if (FCanvas) FCanvas->setFont(FFont);
+    UpdateLineHeight();
+}
+
+void TPagePrinter::SetLineSpacing(TLineSpacing Value) {
+    FLineSpacing = Value;
+    UpdateLineHeight();
+}
+
+void TPagePrinter::UpdateLineHeight() {
+    const int h = std::abs(FFont.pixelSize());
+    switch (FLineSpacing) {
+    case lsHalfSpace:
+        FLineHeight = h / 2;
+        break;
+    case lsSingleSpace:
+        FLineHeight = h;
+        break;
+    case lsSingleAndAHalf:
+        FLineHeight = h + h / 2;
+        break;
+    case lsDoubleSpace:
+        FLineHeight = 2 * h;
+        break;
+    }
+}
+
+namespace {
+
+QString ExpandTabs(const QString& Text, int TabSize) {
+    if (!Text.contains(QLatin1Char('\t'))) return Text;
+    QString out;
+    for (const QChar c : Text) {
+        if (c == QLatin1Char('\t'))
+            out += QString(TabSize - int(out.size()) % TabSize, QLatin1Char(' '));
+        else
+            out += c;
+    }
+    return out;
+}
+
+// The longest beginning of Text no wider than Width, found by halving; at least one character.
+qsizetype FittingLength(const QFontMetrics& Metrics, const QString& Text, int Width) {
+    qsizetype low = 1, high = Text.size();
+    while (low < high) {
+        const qsizetype mid = (low + high + 1) / 2;
+        if (Metrics.horizontalAdvance(Text.left(mid)) <= Width)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return low;
+}
+
+} // namespace
+
+void TPagePrinter::Write(const QString& Text) {
+    if (!FRecording) return;
+    QString text = ExpandTabs(Text, FTabSize);
+    if (FTextOut) {
+        *FTextOut << text;
+        FCursorX += int(text.size());
+        return;
+    }
+    const QFontMetrics metrics(FFont);
+    const QRect area = PrintableRect();
+    int room = area.width() - FCursorX;
+    if (metrics.horizontalAdvance(text) > room && text.size() > 1) {
+        if (FWordWrap) {
+            // Pieces that fit, broken at blanks where there is one.
+            while (metrics.horizontalAdvance(text) > room && text.size() > 1) {
+                qsizetype length = FittingLength(metrics, text, room);
+                const qsizetype blank = text.lastIndexOf(QLatin1Char(' '), length);
+                if (blank > 0 && length < text.size()) length = blank;
+                Write(text.left(length));
+                NewLine();
+                text = text.mid(length);
+                if (text.startsWith(QLatin1Char(' '))) text.remove(0, 1);
+                room = area.width() - FCursorX;
+            }
+        } else {
+            text = text.left(FittingLength(metrics, text, room));
+        }
+    }
+    if (text.isEmpty()) return;
+    if (FCursorY + FLineHeight > area.height()) NewPage();
+    FCanvas->setFont(FFont);
+    FCanvas->drawText(QPointF(area.left() + FCursorX, area.top() + FCursorY + metrics.ascent()), text);
+    FCursorX += metrics.horizontalAdvance(text);
+}
+
+void TPagePrinter::NewLine() {
+    if (!FRecording) return;
+    if (FTextOut) {
+        *FTextOut << QStringLiteral("\r\n");
+        FCursorX = 0;
+        ++FLineCount;
+        if (OnNewLine) OnNewLine();
+        return;
+    }
+    FCursorX = 0;
+    FCursorY += FLineHeight;
+    if (FCursorY + FLineHeight > PrintableRect().height())
+        NewPage();
+    else
+        ++FLineCount;
+    if (OnNewLine) OnNewLine();
+}
+
+void TPagePrinter::WriteLine(const QString& Text) {
+    Write(Text);
+    NewLine();
+}
+
+// ---- the preview
+
+void TPagePrinter::SetShowMargins(bool Value) {
+    FShowMargins = Value;
+    FPaintBox->update();
+}
+
+void TPagePrinter::SetShowGutter(bool Value) {
+    FShowGutter = Value;
+    FPaintBox->update();
+}
+
+void TPagePrinter::SetShadowOffset(int Value) {
+    FShadowOffset = std::max(0, Value);
+    Relayout();
+}
+
+double TPagePrinter::ScaleX() const {
+    return FZoomPercent / 100.0 * logicalDpiX() / std::max(1, FCaps.DpiX);
+}
+
+double TPagePrinter::ScaleY() const {
+    return FZoomPercent / 100.0 * logicalDpiY() / std::max(1, FCaps.DpiY);
+}
+
+void TPagePrinter::Relayout() {
+    if (FUpdateCount > 0) return;
+    const int edge = (FShadowOffset + 1) * 2;
+    FPaintBox->resize(int(std::lround(FCaps.Physical.width() * ScaleX())) + edge,
+                      int(std::lround(FCaps.Physical.height() * ScaleY())) + edge);
+    FPaintBox->update();
+}
+
+void TPagePrinter::SetZoomPercent(int Value) {
+    Value = std::max(1, Value);
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    const double rx = double(h->value() + h->pageStep() / 2) / std::max(1, h->maximum() + h->pageStep());
+    const double ry = double(v->value() + v->pageStep() / 2) / std::max(1, v->maximum() + v->pageStep());
+    FZoomPercent = Value;
+    Relayout();
+    switch (FZoomLocation) {
+    case zlTopLeft:
+        h->setValue(0);
+        v->setValue(0);
+        break;
+    case zlTopCenter:
+        h->setValue(h->maximum() / 2);
+        v->setValue(0);
+        break;
+    case zlCenter:
+        h->setValue(h->maximum() / 2);
+        v->setValue(v->maximum() / 2);
+        break;
+    case zlSame:
+        h->setValue(int(rx * (h->maximum() + h->pageStep()) - h->pageStep() / 2));
+        v->setValue(int(ry * (v->maximum() + v->pageStep()) - v->pageStep() / 2));
+        break;
+    }
+}
+
+void TPagePrinter::ZoomToPageWidth() {
+    const int room =
+        contentsRect().width() - verticalScrollBar()->sizeHint().width() - (FShadowOffset + 1) * 2;
+    const double ratio = double(FCaps.DpiX) / logicalDpiX();
+    SetZoomPercent(int(room * 100.0 * ratio / std::max(1, FCaps.Physical.width())));
+}
+
+void TPagePrinter::ZoomToPageHeight() {
+    const int room =
+        contentsRect().height() - horizontalScrollBar()->sizeHint().height() - (FShadowOffset + 1) * 2;
+    const double ratio = double(FCaps.DpiY) / logicalDpiY();
+    SetZoomPercent(int(room * 100.0 * ratio / std::max(1, FCaps.Physical.height())));
+}
+
+void TPagePrinter::ZoomToPage() {
+    const double page = double(FCaps.Physical.width()) / std::max(1, FCaps.Physical.height());
+    const double client = double(contentsRect().width()) / std::max(1, contentsRect().height());
+    if (page >= client)
+        ZoomToPageWidth();
+    else
+        ZoomToPageHeight();
+}
+
+void TPagePrinter::BeginUpdate() {
+    ++FUpdateCount;
+}
+
+void TPagePrinter::EndUpdate() {
+    if (FUpdateCount > 0 && --FUpdateCount == 0) Relayout();
+}
+
+// ---- printing
+
+void TPagePrinter::PrintOnePage(QPainter& Painter, int Number, bool Last, int Done, int Total, int From,
+                                int To) {
+    if (FShowProgress && FShowCancel) QCoreApplication::processEvents();
+    if (FCancel) throw ECancelPrinting(QStringLiteral("Printing Cancelled"));
+    if (FShowProgress) {
+        if (!FProgress) {
+            FProgress = new TPPPrnPrgDlg();
+            FProgress->setWindowTitle(FTitle);
+            FProgress->lblStatus->setText(
+                FProgressMessage.isEmpty() ? QStringLiteral("Отпечатване на страниците, моля изчакайте ...")
+                                           : FProgressMessage);
+            FProgress->ProgBar->setRange(0, Total);
+            FProgress->ShowCancel(FShowCancel);
+            connect(FProgress->btnCancel, &QPushButton::clicked, this, [this] { FCancel = true; });
+            FProgress->show();
+        }
+        FProgress->ProgBar->setValue(Done);
+        FProgress->lblPageNumber->setText(QStringLiteral("стр.: %1 / %2").arg(Number).arg(To - From + 1));
+    }
+    DrawPage(Painter, Number, FPrinter->logicalDpiX(), FPrinter->logicalDpiY());
+    if (!Last) FPrinter->newPage();
+}
+
+bool TPagePrinter::Print() {
+    if (FRecording) EndDoc();
+    if (FPages.empty()) return true;
+    const int count = PageCount();
+    const int from = FFromPage == 0 ? 1 : std::min(FFromPage, count);
+    const int to = FToPage == 0 ? count : std::min(FToPage, count);
+    if (FPrinter == TPrinterProvider::Instance().Printer())
+        TPrinterProvider::Instance().PrepareJob(FTitle);
+    else
+        FPrinter->setDocName(FTitle);
+    // Copies and collation are made here; the printer itself prints each page once.
+    FPrinter->setCopyCount(1);
+    FPrinter->setCollateCopies(false);
+    FCancel = false;
+    auto closeProgress = qScopeGuard([this] {
+        if (!FProgress) return;
+        FProgress->FMayClose = true;
+        FProgress->close();
+        delete FProgress;
+        FProgress = nullptr;
+        // The keys go back to the window that printed.
+        if (isVisible()) window()->activateWindow();
+    });
+    QPainter painter;
+    if (!painter.begin(FPrinter)) return false;
+    const int total = FCopies * (to - from + 1);
+    int done = 0;
+    try {
+        if (FCollate) {
+            for (int copy = 1; copy <= FCopies; ++copy)
+                for (int page = from; page <= to; ++page, ++done)
+                    PrintOnePage(painter, page, done == total - 1, done, total, from, to);
+        } else {
+            for (int page = from; page <= to; ++page)
+                for (int copy = 1; copy <= FCopies; ++copy, ++done)
+                    PrintOnePage(painter, page, done == total - 1, done, total, from, to);
+        }
+    } catch (const ECancelPrinting&) {
+        if (FAbortOnCancel) FPrinter->abort();
+        painter.end();
+        throw;
+    }
+    if (FProgress) FProgress->ProgBar->setValue(total);
+    painter.end();
+    return FPrinter->printerState() != QPrinter::Error;
+}

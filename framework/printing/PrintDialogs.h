@@ -1,0 +1,113 @@
+#pragma once
+// The small dialogs of grid printing: the fonts and margins of a print setting with the choice
+// of printer, the name of a setting, and the progress of composing and printing, which for hand
+// fed paper also waits for the operator before each page.
+
+#include "framework/printing/PrintSettings.h"
+
+#include <QDialog>
+#include <QLineEdit>
+
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class TFloatEdit;
+
+class TfmPrintSetup : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfmPrintSetup(QWidget* Parent = nullptr);
+
+    QGroupBox* GroupBox1;
+    QLabel* labelObjects;
+    QListWidget* listObjects;
+    QLabel* panelSample;
+    QPushButton* btnFont;
+    QLabel* labelMargins;
+    TFloatEdit* editMarginTop;
+    TFloatEdit* editMarginBottom;
+    TFloatEdit* editMarginLeft;
+    TFloatEdit* editMarginRight;
+    QGroupBox* GroupBox2;
+    QLabel* panelPrinter;
+    QPushButton* btnPrinter;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+
+    // Loads working copies of the five editable print objects of Setting; ReadOnly leaves
+    // only the printer to choose.
+    void SetupData(const TReportSettings& Setting, const QString& Sample0, const QString& Sample1,
+                   const QString& Sample2, const QString& Sample3, const QString& Sample4, int PrinterIndex,
+                   bool ReadOnly);
+    // Writes the working copies back into Setting; PrinterIndex is the printer chosen.
+    void GetSetupData(TReportSettings& Setting, int& PrinterIndex) const;
+
+    // The print object each entry of listObjects edits.
+    static constexpr int EntryObjects[5] = {poTable, poCaption, poTitle, poSecondHeading, poPageLine};
+    // Tests answer the font and printer dialogs through these; they return false on Cancel.
+    std::function<bool(QFont& Font)> ChooseFont;
+    std::function<bool(int& PrinterIndex)> ChoosePrinter;
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+
+private:
+    void ShowObject(int Entry);
+    void MarginChanged(int Tag, double Value);
+    void FontClicked();
+    void PrinterClicked();
+
+    TPrintObjectData FObjects[5];
+    QString FSamples[5];
+    int FPrinterIndex = -1;
+    bool FLoading = false;
+};
+
+// The name of a new setting, or a setting's new name.
+class TfmPrintSelectName : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfmPrintSelectName(QWidget* Parent = nullptr);
+    QLabel* Label1;
+    QLineEdit* editName;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+};
+
+// Asks for a setting's name; empty when the operator cancelled.
+void SelectSettingName(QString& Name, QWidget* Parent = nullptr);
+
+class TfmPrintProgress : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfmPrintProgress(QWidget* Parent = nullptr);
+
+    QLabel* labelStatus;
+    QLabel* labelPages;
+    QProgressBar* ProgressBar;
+    QPushButton* buttonCancel;
+    QPushButton* buttonOK;
+
+    bool Showing = false;
+    // 0 none yet, 1 cancel, 2 OK.
+    int Answer = 0;
+
+    void SetStatus(const QString& Text);
+    // Both 0 empties the page label.
+    void SetPages(int Page, int Total);
+    void SetMaximum(int N);
+    void ShowOKButton();
+    void HideOKButton();
+    // Asks for the paper of page Page and lets the events run until a button is pressed;
+    // the answer (1 cancel, 2 OK).
+    int WaitForOperator(int Page);
+    // Hides the dialog; only then may it close.
+    void HideProgress();
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+};

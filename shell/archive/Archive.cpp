@@ -1,0 +1,809 @@
+#include "shell/archive/Archive.h"
+
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unEvents.h"
+#include "core/unFileCopy.h"
+#include "core/unMessages.h"
+#include "core/unRegistry.h"
+#include "framework/forms/MAccountForm.h"
+#include "shell/archive/Cabinet.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStorageInfo>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace {
+
+const QString ArchiveFolderName = QStringLiteral("Archive");
+const QString TemporaryFolderName = QStringLiteral("Temporary archive files");
+const QString NameInCabinet = QStringLiteral("lendora.mdb");
+const QString NextFloppyPrompt = QStringLiteral("Моля поставете следващата дискета и натиснете ОК.");
+
+constexpr qint64 ServerVolumeSize = 100000000;
+constexpr qint64 LaterServerVolumeSize = 1000000000;
+
+QString ErrorMessage(int Code) {
+    switch (Code) {
+    case 1:
+        return QStringLiteral("На указаното устройство/път няма намерени валидни архивни копия.");
+    case 2:
+        return QStringLiteral("Грешка при копиране на файловете.");
+    case 3:
+    case 4:
+        return QStringLiteral(
+            "Грешка при създаване на временните файлове. Моля проверете дали имате права за "
+            "запис в директорията от която стартирате счетоводната програма.");
+    case 5:
+        return QStringLiteral("Създаването/възстановяването на архивното копие не е извършено успешно.\r"
+                              "Прекъсване от потребителя.");
+    case 6:
+        return QStringLiteral(
+            "Възстановяването не е извършено успешно.\rГрешка при разархивиране на файловете.");
+    case 7:
+        return QStringLiteral("Архивното копие не е създадено успешно.\rГрешка при архивиране на файловете.");
+    case 8:
+        return QStringLiteral("Не е намерена директорията на програмата.");
+    case 9:
+        return QStringLiteral("Грешка при затварянето на базата!");
+    case 10:
+        return QStringLiteral("Грешка при отварянето на базата!");
+    case 11:
+        return QStringLiteral(
+            "Грешка при създаване на архивното копие. Моля проверете дали имате права за запис "
+            "в директорията от която стартирате счетоводната програма.");
+    case 12:
+        return QStringLiteral("Грешка при определяне на директорията на базата.");
+    case 13:
+        return QStringLiteral("Грешка при установяване поредния номер на дискетата.");
+    case 14:
+        return QStringLiteral("Грешка при четене поредния номер на дискетата.");
+    default:
+        return QString();
+    }
+}
+
+QString WithSlash(const QString& Folder) {
+    return Folder.endsWith(QLatin1Char('/')) ? Folder : Folder + QLatin1Char('/');
+}
+
+// The file Name in Folder whatever the case of its letters; "" when there is none.
+QString FindFileNoCase(const QString& Folder, const QString& Name) {
+    const QDir Dir(Folder);
+    for (const QString& Entry : Dir.entryList(QDir::Files))
+        if (Entry.compare(Name, Qt::CaseInsensitive) == 0) return Dir.filePath(Entry);
+    return QString();
+}
+
+} // namespace
+
+QString ArchiveBaseName(const QDateTime& When) {
+    return When.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+QString ArchiveVolumeName(const QString& BaseName, int Number) {
+    return BaseName + Format(".%d", {Number}) + QStringLiteral(".ldr");
+}
+
+QString FloppyVolumeLabel(int Number, int Count) {
+    return QStringLiteral("LDR#%1-%2").arg(Number).arg(Count);
+}
+
+int VolumeCountFromLabel(const QString& Label) {
+    const int Dash = Label.indexOf(QLatin1Char('-'));
+    bool Ok = false;
+    const int Count = Dash < 0 ? 0 : Label.mid(Dash + 1).trimmed().toInt(&Ok);
+    return Ok && Count > 0 ? Count : 1;
+}
+
+QList<TArchiveRow> FindArchives(const QString& Folder) {
+    QList<TArchiveRow> Rows;
+    const QStringList Names = QDir(Folder).entryList({QStringLiteral("????????-??????.*")}, QDir::Files,
+                                                     QDir::Name | QDir::IgnoreCase);
+    for (const QString& Name : Names) {
+        const QStringList Parts = Name.split(QLatin1Char('.'));
+        if (Parts.size() < 2 || Parts[1] != QLatin1String("1")) continue;
+        const QString Base = Parts[0];
+        const QDate Date = QDate::fromString(Base.left(8), QStringLiteral("yyyyMMdd"));
+        const QTime Time = QTime::fromString(Base.mid(9), QStringLiteral("HHmmss"));
+        if (!Date.isValid() || !Time.isValid()) continue;
+        Rows << TArchiveRow{Date.toString(QStringLiteral("dd.MM.yyyy")),
+                            Time.toString(QStringLiteral("HH:mm:ss"))};
+    }
+    return Rows;
+}
+
+QString ArchiveBaseNameOf(const TArchiveRow& Row) {
+    const QDate Date = QDate::fromString(Row.Date, QStringLiteral("dd.MM.yyyy"));
+    const QTime Time = QTime::fromString(Row.Time, QStringLiteral("HH:mm:ss"));
+    return ArchiveBaseName(QDateTime(Date, Time));
+}
+
+bool DeleteDirectoryTree(const QString& Folder) {
+    QDir Dir(Folder);
+    if (!Dir.exists()) return true;
+    // Write permission first, as read-only entries would otherwise stay.
+    const QFileInfoList Entries =
+        Dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& Entry : Entries) {
+        QFile::setPermissions(Entry.filePath(), Entry.permissions() | QFileDevice::WriteUser);
+        if (Entry.isDir() && !Entry.isSymLink()) {
+            if (!DeleteDirectoryTree(Entry.filePath())) return false;
+        } else if (!QFile::remove(Entry.filePath()))
+            return false;
+    }
+    return Dir.rmdir(Dir.absolutePath());
+}
+
+qint64 FileSizeByName(const QString& Path) {
+    const QFileInfo Info(Path);
+    return Info.isFile() ? Info.size() : 0;
+}
+
+std::optional<QString> ReadFatLabel(const QString& Device) {
+    QProcess Process;
+    Process.start(QStringLiteral("fatlabel"), {Device});
+    if (!Process.waitForFinished(30000) || Process.exitStatus() != QProcess::NormalExit ||
+        Process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromLocal8Bit(Process.readAllStandardOutput()).trimmed();
+}
+
+bool WriteFatLabel(const QString& Device, const QString& Label) {
+    QProcess Process;
+    Process.start(QStringLiteral("fatlabel"), {Device, Label});
+    return Process.waitForFinished(30000) && Process.exitStatus() == QProcess::NormalExit &&
+           Process.exitCode() == 0;
+}
+
+TMountedFloppy::TMountedFloppy(QString MountPoint) : FRoot(WithSlash(std::move(MountPoint))) {}
+
+QString TMountedFloppy::Root() const {
+    return FRoot;
+}
+
+qint64 TMountedFloppy::FreeSpace() const {
+    const QStorageInfo Storage(FRoot);
+    return Storage.isValid() && Storage.isReady() ? Storage.bytesAvailable() : -1;
+}
+
+std::optional<QString> TMountedFloppy::Label() const {
+    const QStorageInfo Storage(FRoot);
+    if (!Storage.isValid() || !Storage.isReady()) return std::nullopt;
+    return ReadFatLabel(QString::fromLocal8Bit(Storage.device()));
+}
+
+bool TMountedFloppy::SetLabel(const QString& Label) {
+    const QStorageInfo Storage(FRoot);
+    return Storage.isValid() && WriteFatLabel(QString::fromLocal8Bit(Storage.device()), Label);
+}
+
+bool TMountedFloppy::Erase() {
+    const QStorageInfo Storage(FRoot);
+    const QByteArray Type = Storage.fileSystemType().toLower();
+    if (!Storage.isValid() || Storage.isRoot() || WithSlash(Storage.rootPath()) != FRoot ||
+        (Type != "vfat" && Type != "msdos"))
+        return false;
+    const QFileInfoList Entries =
+        QDir(FRoot).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& Entry : Entries) {
+        const bool Gone = Entry.isDir() && !Entry.isSymLink() ? DeleteDirectoryTree(Entry.filePath())
+                                                              : QFile::remove(Entry.filePath());
+        if (!Gone) return false;
+    }
+    return true;
+}
+
+QString FloppyMountPoint() {
+    const QString Value = ReadRegString(QStringLiteral("Floppy_Dir"));
+    return Value.isEmpty() ? QStringLiteral("/media/floppy") : Value;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TformArchive::TformArchive(QWidget* Owner, int Mode, std::unique_ptr<TFloppyMedium> Floppy)
+    : QDialog(Owner), FMode(Mode), FFloppy(std::move(Floppy)) {
+    setObjectName(QStringLiteral("formArchive"));
+    setWindowTitle(QStringLiteral("Архивно копие"));
+    if (!FFloppy) FFloppy = std::make_unique<TMountedFloppy>(FloppyMountPoint());
+    FCabinet = new TCabinet(this);
+    FFileCopy = new TFileCopyNew(this);
+    FFileCopy->SetFloppyDir(FFloppy->Root());
+    FFileCopy->SetShowProgressOnMemo(false);
+
+    labelInfo = new QLabel(this);
+    labelInfo->setObjectName(QStringLiteral("labelInfo"));
+    labelInfo->setWordWrap(true);
+    labelInfo->setMinimumHeight(64);
+    labelInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    groupMedium = new QGroupBox(this);
+    groupMedium->setObjectName(QStringLiteral("groupMedium"));
+    radioServer = new QRadioButton(QStringLiteral("Сървър"), groupMedium);
+    radioServer->setObjectName(QStringLiteral("radioServer"));
+    radioFloppy = new QRadioButton(QStringLiteral("Дискети"), groupMedium);
+    radioFloppy->setObjectName(QStringLiteral("radioFloppy"));
+    radioPath = new QRadioButton(QStringLiteral("Друг носител:"), groupMedium);
+    radioPath->setObjectName(QStringLiteral("radioPath"));
+    comboDrive = new QComboBox(groupMedium);
+    comboDrive->setObjectName(QStringLiteral("comboDrive"));
+    comboDrive->addItem(QStringLiteral("A:"));
+    editDirectory = new QLineEdit(QStringLiteral("/tmp"), groupMedium);
+    editDirectory->setObjectName(QStringLiteral("editDirectory"));
+    btnDirectory = new QPushButton(QStringLiteral("..."), groupMedium);
+    btnDirectory->setObjectName(QStringLiteral("btnDirectory"));
+    btnDirectory->setFixedWidth(btnDirectory->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+    labelVolumeSize = new QLabel(QStringLiteral("Макс. размер (байта)"), groupMedium);
+    editVolumeSize = new QLineEdit(QStringLiteral("1400000"), groupMedium);
+    editVolumeSize->setObjectName(QStringLiteral("editVolumeSize"));
+    editVolumeSize->setValidator(new QIntValidator(1, 2000000000, editVolumeSize));
+    editVolumeSize->setAlignment(Qt::AlignRight);
+    labelVolumeSize->setBuddy(editVolumeSize);
+    auto* MediumLayout = new QGridLayout(groupMedium);
+    MediumLayout->addWidget(radioServer, 0, 0);
+    MediumLayout->addWidget(radioFloppy, 1, 0);
+    MediumLayout->addWidget(comboDrive, 1, 1);
+    MediumLayout->addWidget(radioPath, 2, 0);
+    auto* PathRow = new QHBoxLayout;
+    PathRow->addWidget(editDirectory, 1);
+    PathRow->addWidget(btnDirectory);
+    MediumLayout->addLayout(PathRow, 2, 1, 1, 2);
+    MediumLayout->addWidget(labelVolumeSize, 3, 0);
+    MediumLayout->addWidget(editVolumeSize, 3, 1);
+    MediumLayout->setColumnStretch(2, 1);
+
+    panelArchives = new QGroupBox(QStringLiteral("Създадени архиви"), this);
+    panelArchives->setObjectName(QStringLiteral("panelArchives"));
+    listArchives = new QTreeWidget(panelArchives);
+    listArchives->setObjectName(QStringLiteral("listArchives"));
+    listArchives->setHeaderLabels({QStringLiteral("Дата"), QStringLiteral("Час")});
+    listArchives->setColumnWidth(0, 150);
+    listArchives->setColumnWidth(1, 127);
+    listArchives->setRootIsDecorated(false);
+    listArchives->setSelectionMode(QAbstractItemView::SingleSelection);
+    btnRefresh = new QPushButton(QStringLiteral("Опресняване"), panelArchives);
+    btnRefresh->setObjectName(QStringLiteral("btnRefresh"));
+    btnRefresh->setShortcut(QKeySequence(Qt::Key_F5));
+    auto* ArchivesLayout = new QVBoxLayout(panelArchives);
+    ArchivesLayout->addWidget(listArchives);
+    ArchivesLayout->addWidget(btnRefresh, 0, Qt::AlignRight);
+
+    checkDeleteDisk = new QCheckBox(QStringLiteral("Предварително изтриване на дискетата"), this);
+    checkDeleteDisk->setObjectName(QStringLiteral("checkDeleteDisk"));
+    checkDeleteDisk->hide();
+
+    panelProgress = new QWidget(this);
+    panelProgress->setObjectName(QStringLiteral("panelProgress"));
+    labelStatus = new QLabel(panelProgress);
+    labelStatus->setObjectName(QStringLiteral("labelStatus"));
+    progressBar = new QProgressBar(panelProgress);
+    progressBar->setObjectName(QStringLiteral("progressBar"));
+    auto* ProgressLayout = new QVBoxLayout(panelProgress);
+    ProgressLayout->setContentsMargins(0, 0, 0, 0);
+    ProgressLayout->addWidget(labelStatus);
+    ProgressLayout->addWidget(progressBar);
+    panelProgress->hide();
+
+    btnHelp = new QPushButton(QStringLiteral("П&омощ"), this);
+    btnHelp->setObjectName(QStringLiteral("btnHelp"));
+    btnBack = new QPushButton(QStringLiteral("&Назад"), this);
+    btnBack->setObjectName(QStringLiteral("btnBack"));
+    btnNext = new QPushButton(QStringLiteral("&Продължение"), this);
+    btnNext->setObjectName(QStringLiteral("btnNext"));
+    btnCancel = new QPushButton(QStringLiteral("О&тказ"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    for (QPushButton* Button : {btnHelp, btnBack, btnNext, btnCancel})
+        Button->setAutoDefault(false);
+    auto* Buttons = new QHBoxLayout;
+    Buttons->addWidget(btnHelp);
+    Buttons->addStretch(1);
+    Buttons->addWidget(btnBack);
+    Buttons->addWidget(btnNext);
+    Buttons->addSpacing(12);
+    Buttons->addWidget(btnCancel);
+
+    auto* Layout = new QVBoxLayout(this);
+    Layout->addWidget(labelInfo);
+    Layout->addWidget(groupMedium);
+    Layout->addWidget(panelArchives, 1);
+    Layout->addWidget(checkDeleteDisk);
+    Layout->addWidget(panelProgress);
+    Layout->addStretch(0);
+    Layout->addLayout(Buttons);
+    resize(520, 480);
+
+    connect(btnNext, &QPushButton::clicked, this, [this] { MoveToStep(FStep + 1, FStep); });
+    connect(btnBack, &QPushButton::clicked, this, [this] { MoveToStep(FPrevStep, FPrevStep); });
+    connect(btnCancel, &QPushButton::clicked, this, &TformArchive::CancelClick);
+    connect(btnHelp, &QPushButton::clicked, this, [] { ShowHelpKeyword(QStringLiteral("formArchive")); });
+    connect(btnDirectory, &QPushButton::clicked, this, &TformArchive::ChooseDirectory);
+    connect(btnRefresh, &QPushButton::clicked, this, &TformArchive::FillArchiveList);
+    connect(listArchives, &QTreeWidget::itemSelectionChanged, this, &TformArchive::UpdateNextForSelection);
+    for (QRadioButton* Radio : {radioServer, radioFloppy, radioPath})
+        connect(Radio, &QRadioButton::toggled, this, [this](bool On) {
+            if (On) ApplyMedium();
+        });
+
+    FCabinet->OnGetNextCabinet = [this](TCabinet*, TCabParameters& Params, QString& NewCabFileName, qint64,
+                                        bool&) {
+        const int Number = Params.CabinetNumber;
+        Params.DiskName = Format("Disk%d", {Number + 1});
+        const QFileInfo Current(FCabinet->CABFileName);
+        NewCabFileName = Current.path() + QLatin1Char('/') +
+                         Current.fileName().section(QLatin1Char('.'), 0, 0) + Format(".%d", {Number + 1}) +
+                         QStringLiteral(".ldr");
+        Params.MaxCabinetSize = Medium() == 1 ? FVolumeSize : LaterServerVolumeSize;
+        FCabinet->CABFileName = NewCabFileName;
+    };
+    FCabinet->OnFilePlacedEvent = [this](TCabinet*, TCabParameters&, const QString&, qint64, bool, bool&) {
+        ++FVolumeCount;
+    };
+    FCabinet->OnProgress = [this](TCabinet*, qint64 Done, qint64 Total) {
+        progressBar->setMaximum(int(Total / 1024) + 1);
+        progressBar->setValue(int(Done / 1024));
+    };
+    FCabinet->OnError = [this](TCabinet*, int, int) { FCabinetFailed = true; };
+    FFileCopy->OnCopyProgress = [this](TFileCopyNew*, int ReadPercent, int WritePercent) {
+        const int Position = (ReadPercent + WritePercent) / 2;
+        progressBar->setMaximum(100);
+        if (Position > progressBar->value()) {
+            progressBar->setValue(Position);
+            QCoreApplication::processEvents();
+        }
+    };
+    FFileCopy->OnOverriding = [](TFileCopyNew*, bool& Overwrite) { Overwrite = true; };
+    FFileCopy->OnError = [](TFileCopyNew*, const QString&) {};
+
+    FTempFolder = ProgramDir + TemporaryFolderName + QLatin1Char('/');
+    ReadSettings();
+    if (!ProgramDir.isEmpty() && QDir(ProgramDir).exists())
+        MoveToStep(FMode == amRestore ? 0 : 20, 0);
+    else {
+        FStep = 0;
+        Failure(8);
+    }
+}
+
+// A window freed without closing (its owner going) still leaves its choices and no temporary files.
+TformArchive::~TformArchive() {
+    if (FClosed) return;
+    WriteSettings();
+    DeleteDirectoryTree(FTempFolder);
+}
+
+void TformArchive::Execute(QWidget* Owner, int Mode) {
+    TformArchive Form(Owner, Mode);
+    Form.exec();
+}
+
+int TformArchive::Medium() const {
+    if (radioFloppy->isChecked()) return 1;
+    if (radioPath->isChecked()) return 2;
+    return 0;
+}
+
+void TformArchive::ReadSettings() {
+    const bool Floppy = ReadRegString(QStringLiteral("formArchive_radioFloppy")) == QLatin1String("1");
+    const bool Path = ReadRegString(QStringLiteral("formArchive_radioPath")) == QLatin1String("1");
+    const QString Directory = ReadRegString(QStringLiteral("formArchive_editDirectory"));
+    if (!Directory.isEmpty()) editDirectory->setText(Directory);
+    if (ReadRegString(QStringLiteral("formArchive_radioServer")) == QLatin1String("1") || (!Floppy && !Path))
+        radioServer->setChecked(true);
+    else if (Floppy)
+        radioFloppy->setChecked(true);
+    else
+        radioPath->setChecked(true);
+    ApplyMedium();
+}
+
+void TformArchive::WriteSettings() {
+    auto Flag = [](bool On) { return On ? QStringLiteral("1") : QStringLiteral("0"); };
+    WriteRegString(QStringLiteral("formArchive_radioServer"), Flag(radioServer->isChecked()));
+    WriteRegString(QStringLiteral("formArchive_radioFloppy"), Flag(radioFloppy->isChecked()));
+    WriteRegString(QStringLiteral("formArchive_radioPath"), Flag(radioPath->isChecked()));
+    WriteRegString(QStringLiteral("formArchive_editDirectory"), editDirectory->text());
+}
+
+void TformArchive::ApplyMedium() {
+    const int M = Medium();
+    editVolumeSize->setEnabled(M == 1 || M == 2);
+    labelVolumeSize->setEnabled(M == 1 || M == 2);
+    comboDrive->setEnabled(M == 1);
+    editDirectory->setEnabled(M == 2);
+    btnDirectory->setEnabled(M == 2);
+    if (FMode == amRestore && FStep == 0) FillArchiveList();
+}
+
+QString TformArchive::MediumFolder() const {
+    switch (Medium()) {
+    case 1:
+        return FFloppy->Root();
+    case 2:
+        return WithSlash(editDirectory->text());
+    default:
+        return DatabaseDir + ArchiveFolderName + QLatin1Char('/');
+    }
+}
+
+void TformArchive::FillArchiveList() {
+    listArchives->clear();
+    for (const TArchiveRow& Row : FindArchives(MediumFolder()))
+        new QTreeWidgetItem(listArchives, {Row.Date, Row.Time});
+    UpdateNextForSelection();
+}
+
+void TformArchive::UpdateNextForSelection() {
+    if (FStep != 0) return;
+    btnNext->setEnabled(!listArchives->selectedItems().isEmpty());
+    UpdateCancelCaption();
+}
+
+void TformArchive::UpdateCancelCaption() {
+    btnCancel->setText(btnNext->isEnabled() ? QStringLiteral("О&тказ") : QStringLiteral("&Изход"));
+}
+
+void TformArchive::ShowInfo(const QString& Text) {
+    QString Shown = Text;
+    Shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    labelInfo->setText(Shown);
+}
+
+void TformArchive::SetStatus(const QString& Text) {
+    labelStatus->setText(Text);
+    QCoreApplication::processEvents();
+}
+
+void TformArchive::SetBusy(bool Busy) {
+    FBusy = Busy;
+    if (Busy) {
+        btnNext->setEnabled(false);
+        btnBack->setEnabled(false);
+        progressBar->setValue(0);
+        panelProgress->show();
+        UpdateCancelCaption();
+        btnCancel->setText(QStringLiteral("О&тказ"));
+    }
+}
+
+void TformArchive::MoveToStep(int Step, int BackStep) {
+    const int Leaving = FStep;
+    FStep = Step;
+    FPrevStep = BackStep;
+    btnBack->setEnabled(!(Leaving < 1 || Leaving == 20));
+    btnNext->setEnabled(Step < 98 && Step != -1);
+    // The medium is chosen on the first page only; later steps work with that choice.
+    groupMedium->setEnabled(Step == 0 || Step == 20);
+    UpdateCancelCaption();
+    if (btnNext->isEnabled())
+        btnNext->setFocus();
+    else if (btnBack->isEnabled())
+        btnBack->setFocus();
+    else
+        btnCancel->setFocus();
+    RunStep();
+}
+
+void TformArchive::RunStep() {
+    const bool Restore = FMode == amRestore;
+    switch (FStep) {
+    case 0:
+        ShowInfo(
+            QStringLiteral("Този помощник ще ви помогне да възстановите данните от архивно копие. Изберете "
+                           "архива, който желаете за възстановите от списъка."));
+        groupMedium->setTitle(QStringLiteral(" Възстановяване на архивно копие от "));
+        groupMedium->show();
+        panelArchives->show();
+        panelProgress->hide();
+        FillArchiveList();
+        break;
+    case 1:
+    case 21:
+        if (!PrepareTemporaryFolder()) return Failure(3);
+        MoveToStep(Restore ? 2 : 23, Restore ? 0 : 20);
+        break;
+    case 2: {
+        ShowInfo(
+            QStringLiteral("Извършва се четене на данните за архивното копие и възстановяване на данните."));
+        const int Code = RestoreRun();
+        if (Code != 0) return Failure(Code);
+        MoveToStep(98, 0);
+        break;
+    }
+    case 20:
+        groupMedium->setTitle(QStringLiteral(" Създаване на архивно копие на "));
+        ShowInfo(QStringLiteral("Този помощник ще ви помогле да създадете архивно копие на данните."));
+        groupMedium->show();
+        panelArchives->hide();
+        panelProgress->hide();
+        checkDeleteDisk->hide();
+        break;
+    case 23: {
+        ShowInfo(
+            QStringLiteral("Извършва се изтегляне на данните, архивиране и прехвърляне на архивното копие. "
+                           "Моля изчакайте."));
+        const int Code = ArchiveRun();
+        if (Code != 0) return Failure(Code);
+        MoveToStep(Medium() == 1 ? 24 : 99, 20);
+        break;
+    }
+    case 24:
+        ShowInfo(
+            QStringLiteral("Ще се извърши прехвърляне на архивното копие на дискети. Моля, поставете първата "
+                           "дискета и натиснете Продължение.\r\rВНИМАНИЕ: Всички съществуващи файлове на "
+                           "дискетите ще бъдат изтрити!"));
+        panelProgress->hide();
+        checkDeleteDisk->show();
+        break;
+    case 25: {
+        SetStatus(QStringLiteral("Прехвърляне на архивното копие ..."));
+        const int Code = TransferToFloppies();
+        if (Code != 0) return Failure(Code);
+        MoveToStep(99, 20);
+        break;
+    }
+    case 98:
+    case 99:
+        FBusy = false;
+        panelProgress->hide();
+        groupMedium->hide();
+        panelArchives->hide();
+        checkDeleteDisk->hide();
+        ShowInfo(FStep == 98 ? QStringLiteral("Възстановяването на данните е извършено успешно.")
+                             : QStringLiteral("Архивирането на данните е извършено успешно."));
+        btnNext->setEnabled(false);
+        btnBack->setEnabled(false);
+        UpdateCancelCaption();
+        btnCancel->setFocus();
+        break;
+    default:
+        break;
+    }
+}
+
+void TformArchive::Failure(int Code) {
+    FErrorCode = Code;
+    const QString Before = labelInfo->text();
+    FStep = -1;
+    btnNext->setEnabled(false);
+    btnBack->setEnabled(false);
+    FBusy = false;
+    FCancelRequest = false;
+    panelProgress->hide();
+    panelArchives->hide();
+    groupMedium->hide();
+    checkDeleteDisk->hide();
+    ShowInfo(Before + QStringLiteral("\r\r") + ErrorMessage(Code));
+    UpdateCancelCaption();
+    btnCancel->setFocus();
+}
+
+bool TformArchive::PrepareTemporaryFolder() {
+    return DeleteDirectoryTree(FTempFolder) && QDir().mkpath(FTempFolder);
+}
+
+bool TformArchive::CopyFile(const QString& Source, const QString& Target) {
+    FFileCopy->SetSourceFile(Source);
+    FFileCopy->SetTargetFile(Target);
+    progressBar->setMaximum(100);
+    progressBar->setValue(0);
+    return FFileCopy->Execute();
+}
+
+bool TformArchive::ReopenDatabase() {
+    TDelimitedStringList List;
+    try {
+        RunQuery(this, AdoConnection, QStringLiteral("Select code_va from VA"), &List);
+        return true;
+    } catch (const EDatabaseError&) {
+        return false;
+    }
+}
+
+int TformArchive::ArchiveRun() {
+    SetBusy(true);
+    const int M = Medium();
+    QString Target;
+    if (M == 0) {
+        Target = DatabaseDir + ArchiveFolderName + QLatin1Char('/');
+        if (!QDir().mkpath(Target)) return 11;
+    } else
+        Target = M == 1 ? FTempFolder : WithSlash(editDirectory->text());
+    FVolumeSize = M == 1 ? editVolumeSize->text().toLongLong() : ServerVolumeSize;
+    if (FVolumeSize <= 0) FVolumeSize = ServerVolumeSize;
+
+    if (!AdoConnection) return 9;
+    SetStatus(QStringLiteral("Деактивиране на базата ..."));
+    AdoConnection->Close();
+    const QString Live = DatabaseDir + DatabaseFileName;
+    const QString Copy = FTempFolder + NameInCabinet;
+    int Code = 0;
+    if (!QFileInfo::exists(Live)) {
+        ShowErrorFmt(QStringLiteral("Файл %s не същесвува"), {Live});
+        Code = 2;
+    } else {
+        SetStatus(QStringLiteral("Изтегляне на данните ..."));
+        if (!CopyFile(Live, Copy)) Code = 2;
+    }
+    SetStatus(QStringLiteral("Активиране на базата ..."));
+    if (!ReopenDatabase() && Code == 0) Code = 10;
+    if (Code != 0) return Code;
+
+    SetStatus(QStringLiteral("Компресиране на архивното копие ..."));
+    FVolumeCount = 0;
+    FCabinetFailed = false;
+    FBaseName = ArchiveBaseName(QDateTime::currentDateTime());
+    FCabinet->VolumeName = QStringLiteral("Disk1");
+    FCabinet->VolumeSize = FVolumeSize;
+    FCabinet->CompressionType = ctMSZIP;
+    FCabinet->CABFileName = Target + ArchiveVolumeName(FBaseName, 1);
+    FCabinet->SetDestinationPath(Target);
+    bool Ok = FCabinet->StartCompression();
+    const bool Added = Ok && FCabinet->AddFile(Copy, NameInCabinet);
+    // A failed add still flushes and ends, which removes what was written of the set.
+    Ok = FCabinet->FlushCabinet(false) && Added && !FCabinetFailed;
+    FCabinet->EndCompression();
+    if (!Ok) return FCabinet->LastErrorCode() == ceUserAbort ? 5 : 7;
+    return 0;
+}
+
+int TformArchive::TransferToFloppies() {
+    SetBusy(true);
+    FCancelRequest = false;
+    for (int N = 1; N <= FVolumeCount; ++N) {
+        const QString Volume = FTempFolder + ArchiveVolumeName(FBaseName, N);
+        bool Erase = N == 1 && checkDeleteDisk->isChecked();
+        for (;;) {
+            if (Erase) {
+                SetStatus(QStringLiteral("Изтриване на дискетата ..."));
+                FFloppy->Erase();
+            }
+            const qint64 Free = FFloppy->FreeSpace();
+            if (Free < 0) return 2;
+            if (Free > FileSizeByName(Volume)) break;
+            if (ConfirmOkCancelFmt(NextFloppyPrompt) != mrOk) return 2;
+            Erase = true;
+        }
+        SetStatus(QStringLiteral("Прехвърляне на архивното копие ..."));
+        if (!CopyFile(Volume, FFloppy->Root() + ArchiveVolumeName(FBaseName, N))) return 2;
+        if (!FFloppy->SetLabel(FloppyVolumeLabel(N, FVolumeCount))) return 13;
+        if (FCancelRequest) return 5;
+    }
+    return 0;
+}
+
+int TformArchive::CopyFromFloppies(const QString& BaseName) {
+    SetStatus(QStringLiteral("Прехвърляне на архивното копие ..."));
+    FCancelRequest = false;
+    int Count = 1;
+    for (int N = 1; N <= Count; ++N) {
+        const QString Name = ArchiveVolumeName(BaseName, N);
+        QString Path = FindFileNoCase(FFloppy->Root(), Name);
+        while (Path.isEmpty()) {
+            if (ConfirmOkCancelFmt(NextFloppyPrompt) != mrOk) return 1;
+            Path = FindFileNoCase(FFloppy->Root(), Name);
+        }
+        const std::optional<QString> Label = FFloppy->Label();
+        if (!Label) return 14;
+        Count = VolumeCountFromLabel(*Label);
+        if (!CopyFile(Path, FTempFolder + Name)) return 2;
+        if (FCancelRequest) return 5;
+    }
+    return 0;
+}
+
+// The extracted file goes in under a temporary name, is checked on a read-only connection and
+// only then replaces the live file, so a damaged archive never costs the live database.
+int TformArchive::InstallDatabase(const QString& Extracted) {
+    const QString Live = DatabaseDir + DatabaseFileName;
+    const QString Incoming = Live + QStringLiteral(".restore");
+    SetStatus(QStringLiteral("Възстановяване на данните ..."));
+    QFile::remove(Incoming);
+    if (!CopyFile(Extracted, Incoming)) {
+        QFile::remove(Incoming);
+        return 2;
+    }
+    if (!DatabaseFileIsSound(Incoming)) {
+        QFile::remove(Incoming);
+        return 6;
+    }
+    if (!AdoConnection) return 9;
+    SetStatus(QStringLiteral("Деактивиране на базата ..."));
+    AdoConnection->Close();
+    int Code = 0;
+    if (std::rename(QFile::encodeName(Incoming).constData(), QFile::encodeName(Live).constData()) != 0) {
+        QFile::remove(Incoming);
+        Code = 2;
+    } else
+        QFile::remove(Live + QStringLiteral("-journal"));
+    SetStatus(QStringLiteral("Активиране на базата ..."));
+    if (!ReopenDatabase() && Code == 0) Code = 10;
+    return Code;
+}
+
+int TformArchive::RestoreRun() {
+    const QList<QTreeWidgetItem*> Selected = listArchives->selectedItems();
+    if (Selected.isEmpty()) return 1;
+    SetBusy(true);
+    const QString BaseName = ArchiveBaseNameOf({Selected.first()->text(0), Selected.first()->text(1)});
+    QString Source;
+    if (Medium() == 1) {
+        const int Code = CopyFromFloppies(BaseName);
+        if (Code != 0) return Code;
+        Source = FTempFolder;
+    } else
+        Source = MediumFolder();
+
+    SetStatus(QStringLiteral("Възстановяване на данните ..."));
+    SetStatus(QStringLiteral("Декомпресиране на архивното копие ..."));
+    FCabinet->CABFileName = Source + ArchiveVolumeName(BaseName, 1);
+    FCabinet->SetDestinationPath(FTempFolder);
+    FCabinetFailed = false;
+    bool Extracted = false;
+    try {
+        Extracted = FCabinet->ExtractAll();
+    } catch (const Exception&) {
+        Extracted = false;
+    }
+    if (!Extracted) return FCabinet->LastErrorCode() == ceUserAbort ? 5 : 6;
+    const QString Database = FindFileNoCase(FTempFolder, NameInCabinet);
+    if (Database.isEmpty()) return 6;
+    return InstallDatabase(Database);
+}
+
+void TformArchive::CancelClick() {
+    if (!FBusy) {
+        close();
+        return;
+    }
+    if (FCabinet->Busy())
+        FCabinet->Abort();
+    else
+        FCancelRequest = true;
+}
+
+void TformArchive::ChooseDirectory() {
+    const QString Folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Изберете директория ..."),
+                                                             editDirectory->text());
+    if (!Folder.isEmpty()) editDirectory->setText(Folder);
+}
+
+void TformArchive::reject() {
+    CancelClick();
+}
+
+void TformArchive::closeEvent(QCloseEvent* Event) {
+    if (FBusy) {
+        Event->ignore();
+        return;
+    }
+    if (!FClosed) {
+        FClosed = true;
+        WriteSettings();
+        DeleteDirectoryTree(FTempFolder);
+        if (QObject* Owner = parent()) {
+            QEvent Closed(evArchiveClosed);
+            QCoreApplication::sendEvent(Owner, &Closed);
+        }
+    }
+    Event->accept();
+    done(QDialog::Rejected);
+}

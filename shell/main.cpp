@@ -1,5 +1,0 @@
-#include "shell/StartUp.h"
-
-int main(int argc, char** argv) {
-    return RunProgram(argc, argv);
-}

@@ -1,0 +1,23 @@
+#pragma once
+// The items the shop holds now: pledged under contracts neither finished nor sold, and bought
+// and not yet sold.
+
+#include "framework/forms/MAccountReadForm.h"
+
+class TDelimitedStringList;
+
+// One row per item on hand, the pledged ones first: borrower's personal number (10 digits) and
+// names, item code, serial number and type, document number and date, amount, "заложена" or
+// "закупена", due date (pledges only). Progress goes to Owner per purchase. Throws
+// EDatabaseError.
+void PledgesOnHandRows(QObject* Owner, TDelimitedStringList& Rows);
+
+class TfrmNali4ni_zalozi : public TMAccountReadForm {
+    Q_OBJECT
+public:
+    explicit TfrmNali4ni_zalozi(QWidget* Owner = nullptr);
+
+    bool Init() override;
+    bool Execute() override;
+    QString GetReportTitle() override;
+};

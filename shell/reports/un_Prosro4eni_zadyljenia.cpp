@@ -1,0 +1,368 @@
+#include "shell/reports/un_Prosro4eni_zadyljenia.h"
+
+#include "Components/Grids/CellFormatters.h"
+#include "Components/Grids/GridFuncs.h"
+#include "Components/Grids/RichGrid.h"
+#include "Components/ListEdit/ListEdit.h"
+#include "business/engine/unDecimal.h"
+#include "business/engine/unLoanEngine.h"
+#include "business/registers/unPickLists.h"
+#include "business/documents/un_Contracts.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unEvents.h"
+#include "core/unMessages.h"
+#include "core/unNumbers.h"
+#include "core/unRegistry.h"
+
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cmath>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString KindRegistryName = u"frmProsro4eni_zadyljenia_rgType_of_Obligation"_s;
+const QString Yes = u"да"_s;
+const QString No = u"не"_s;
+const QString BaseMergeCells =
+    u"0,0,0,1|1,0,1,1|2,0,3,0|4,0,6,0|7,0,9,0|10,0,10,1|12,0,14,0|15,0,15,1|16,0,17,0|18,0,19,0|20,0,21,0|"
+    "22,0,24,0|"_s;
+const QString KindItems[4] = {u"Всички"_s, u"Просрочени"_s, u"Закрити"_s, u"Налични"_s};
+
+qint64 DayNumber(TDateTime Value) {
+    return qint64(std::floor(Value));
+}
+
+// The columns summed in the totals row: the money of the debt and every fee column.
+bool IsSummed(int Col) {
+    return (Col >= dfPaidOut && Col <= dfTotalDebt) || Col >= DebtFieldCount;
+}
+
+} // namespace
+
+QString ObligationContractsSql(int Kind, const QString& OwnerText, TDateTime AtDate) {
+    QStringList Parts;
+    if (Kind == okOverdue || Kind == okOnHand)
+        Parts << u"( Contracts.Finished = False ) and ( Contracts.Sold = False )"_s;
+    else if (Kind == okClosed)
+        Parts << u"(( Contracts.Finished = True ) OR ( Contracts.Sold = True ))"_s;
+    if (!OwnerText.trimmed().isEmpty())
+        Parts << Format(u"( Contracts.EGN = %d )"_s,
+                        {qint64(std::llround(StrToFloatDot(OwnerText.trimmed(), 0)))});
+    Parts << Format(u"Contracts.date_c <= %d"_s, {DayNumber(AtDate)});
+    return u"SELECT Contracts.docno FROM Contracts WHERE "_s + Parts.join(u" AND "_s) +
+           u" ORDER BY Contracts.docno "_s;
+}
+
+bool KeepObligationRow(int Kind, const TDelimitedStringList& Rows, int Row) {
+    const bool Open = Rows.GetField(Row, dfFinished) == No && Rows.GetField(Row, dfSold) == No;
+    switch (Kind) {
+    case okOverdue:
+        return Open && Rows.GetField(Row, dfOverdue) == Yes;
+    case okOnHand:
+        return Open;
+    default:
+        return true;
+    }
+}
+
+bool BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime AtDate, int Kind,
+                         TDelimitedStringList& Rows) {
+    Rows.Clear();
+    QPointer<QObject> Receiver(Owner);
+    TDelimitedStringList OneTimeFees, DailyFees;
+    const int Count = int(DocNos.size());
+    int ShownPercent = 0;
+    for (int I = 0; I < Count; ++I) {
+        const int Percent = int(std::lround((I + 1) * 100.0 / (Count + 1)));
+        if (Percent > ShownPercent) {
+            ShownPercent = Percent;
+            PostEventTo(Receiver, new TProgressEvent(Percent, 100));
+            QCoreApplication::processEvents();
+        }
+        QString Row;
+        if (!CalculateContractDebt(Owner, DocNos[I], Row, AtDate, OneTimeFees, DailyFees)) return false;
+        const int At = Rows.Add(Row);
+        if (!KeepObligationRow(Kind, Rows, At)) Rows.Delete(At);
+    }
+    return true;
+}
+
+void AppendObligationTotals(TDelimitedStringList& Rows, int ColCount) {
+    std::vector<qint64> Sums(ColCount, 0);
+    for (int R = 0; R < Rows.Count(); ++R)
+        for (int C = 0; C < ColCount; ++C)
+            if (IsSummed(C)) Sums[C] += RoundDecimal(DecimalOrZero(Rows.GetField(R, C)), AmountDecimals);
+    QStringList Fields(ColCount);
+    Fields[0] = MarkerChar + u"Общо:"_s;
+    for (int C = 1; C < ColCount; ++C)
+        if (IsSummed(C)) Fields[C] = ScaledToFixedStr(Sums[C], AmountDecimals);
+    Rows.Add(Fields.join(FieldDelimiterChar));
+}
+
+QString ForSaleSql(qint64 DocNo, TDateTime Today) {
+    return Format(u"Update Contracts   Set for_sale = True,     for_sale_date  = %d  Where ( docno = %d )"_s,
+                  {DayNumber(Today), DocNo});
+}
+
+QString FeeColumnCaption(const QString& CodeT, const QString& NameT, bool Once) {
+    return CodeT + u" - "_s + NameT + (Once ? u" (еднократна такса)"_s : u" (дневна такса)"_s);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window
+
+TfrmProsro4eni_zadyljenia::TfrmProsro4eni_zadyljenia(QWidget* Owner) : TMAccountReadForm(Owner) {
+    setObjectName(u"frmProsro4eni_zadyljenia"_s);
+    QWidget* P = pnlParams;
+    auto* L = new QGridLayout(P);
+    L->setContentsMargins(6, 4, 6, 4);
+    L->setHorizontalSpacing(6);
+    L->setVerticalSpacing(3);
+
+    rgType_of_Obligation = new QGroupBox(u" Видове задължения "_s, P);
+    rgType_of_Obligation->setObjectName(u"rgType_of_Obligation"_s);
+    auto* Kinds = new QHBoxLayout(rgType_of_Obligation);
+    FKinds = new QButtonGroup(rgType_of_Obligation);
+    for (int K = 0; K < 4; ++K) {
+        auto* Button = new QRadioButton(KindItems[K], rgType_of_Obligation);
+        FKinds->addButton(Button, K);
+        Kinds->addWidget(Button);
+    }
+    FKinds->button(okAll)->setChecked(true);
+
+    dtp_To = new QDateEdit(P);
+    dtp_To->setObjectName(u"dtp_To"_s);
+    dtp_To->setDisplayFormat(u"dd.MM.yyyy"_s);
+    dtp_To->setCalendarPopup(true);
+
+    pnlOwner = new QLabel(P);
+    pnlOwner->setObjectName(u"pnlOwner"_s);
+    pnlOwner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnlOwner->setMinimumWidth(260);
+    leOwner = new TListEdit(P);
+    leOwner->setObjectName(u"leOwner"_s);
+    leOwner->SetDescrControl(pnlOwner);
+    leOwner->SetDescrColumn(1);
+    leOwner->setMaxLength(30);
+    leOwner->setFixedWidth(120);
+
+    btnForSale = new QPushButton(u"За продажба"_s, P);
+    btnForSale->setObjectName(u"btnForSale"_s);
+
+    L->addWidget(rgType_of_Obligation, 0, 0, 1, 4);
+    L->addWidget(new QLabel(u"Към дата:"_s, P), 0, 4);
+    L->addWidget(dtp_To, 0, 5);
+    L->addWidget(btnForSale, 0, 6);
+    L->addWidget(new QLabel(u"Заемополучател:"_s, P), 1, 0);
+    L->addWidget(leOwner, 1, 1);
+    L->addWidget(pnlOwner, 1, 2);
+    L->addWidget(
+        new QLabel(u"Ако не е избран заемополучател, извеждат\nсе данни за всички заемополучатели."_s, P), 1,
+        3, 1, 4);
+    L->setColumnStretch(7, 1);
+    P->setFixedHeight(L->sizeHint().height());
+
+    connect(FKinds, &QButtonGroup::idClicked, this, [this](int) { ParametersChanged(); });
+    connect(dtp_To, &QDateEdit::dateChanged, this, [this](QDate) { ParametersChanged(); });
+    leOwner->OnChange = [this](QWidget*) { ParametersChanged(); };
+    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
+    connect(btnForSale, &QPushButton::clicked, this, [this] { DeclareForSale(); });
+
+    actDelete->setEnabled(true);
+    actSave->setEnabled(true);
+
+    Grid->SetColCount(DebtFieldCount);
+    Grid->SetFixedRows(2);
+    Grid->SetRowCount(3);
+    Grid->SetFixedCols(0);
+    const QStringList Row0{u"Договор"_s,
+                           u"Дата"_s,
+                           u"Заемполучател"_s,
+                           QString(),
+                           u"Суми по главницата"_s,
+                           QString(),
+                           QString(),
+                           u"Лихви"_s,
+                           QString(),
+                           QString(),
+                           u"Салдо"_s,
+                           u"Срок на"_s,
+                           u"Последно плащане на лихви"_s,
+                           QString(),
+                           QString(),
+                           u"Просрочен"_s,
+                           u"Откуп"_s,
+                           QString(),
+                           u"За продажба"_s,
+                           QString(),
+                           u"Продадена вещ"_s,
+                           QString(),
+                           u"Вещ"_s,
+                           QString(),
+                           QString(),
+                           u"Следващ"_s};
+    const QStringList Row1{QString(),     QString(),     u"ЕГН"_s,       u"Имена"_s,        u"изплатени"_s,
+                           u"получени"_s, u"дължими"_s,  u"начислени"_s, u"получени"_s,     u"дължими"_s,
+                           QString(),     u"договора"_s, u"дата"_s,      u"сума"_s,         u"брой дни"_s,
+                           QString(),     u"да/не"_s,    u"дата"_s,      u"да/не"_s,        u"дата"_s,
+                           u"да/не"_s,    u"дата"_s,     u"шифър"_s,     u"наименование"_s, u"спецификация"_s,
+                           u"падеж"_s};
+    const int Widths[DebtFieldCount] = {64, 47, 94, 50, 118, 62, 63, 69, 64, 63, 47, 63, 56,
+                                        41, 64, 71, 64, 40,  45, 41, 69, 39, 64, 90, 90, 64};
+    for (int C = 0; C < DebtFieldCount; ++C) {
+        Grid->SetCells(C, 0, Row0[C]);
+        Grid->SetCells(C, 1, Row1[C]);
+        Grid->SetColWidths(C, Widths[C]);
+    }
+    Grid->SetMergeCellsStr(BaseMergeCells);
+    Grid->SetCol(0);
+    Grid->Loaded();
+}
+
+int TfrmProsro4eni_zadyljenia::ObligationKind() const {
+    return std::max(FKinds->checkedId(), 0);
+}
+
+void TfrmProsro4eni_zadyljenia::SetObligationKind(int Kind) {
+    if (QAbstractButton* Button = FKinds->button(Kind)) Button->setChecked(true);
+}
+
+bool TfrmProsro4eni_zadyljenia::Init() {
+    const bool Result = TMAccountReadForm::Init();
+    const QString Caption = u"Задължения"_s;
+    Container()->setWindowTitle(Caption);
+    pnlCaption->setText(Caption.toUpper());
+    for (int C = dfPaidOut; C <= dfTotalDebt; ++C)
+        Grid->ColAttributes(C)->SetFormatter(ValueFormatter);
+    Grid->ColAttributes(dfLastInterestAmount)->SetFormatter(ValueFormatter);
+    for (int C : {int(dfDuration), 14, 15, 16, 17, 18, 19, 20, 21})
+        Grid->ColAttributes(C)->SetAlignment({caCenter});
+    dtp_To->setDate(DateTimeToQDate(Date()));
+    // "Налични" is not brought back: the window reopens on all contracts then.
+    const QString Stored = ReadRegString(KindRegistryName).trimmed();
+    bool IsNumber = false;
+    const int Kind = Stored.toInt(&IsNumber);
+    SetObligationKind(IsNumber && Kind >= okAll && Kind <= okClosed ? Kind : okAll);
+    HeaderSorting = true;
+    SetShowProgress(true);
+    PostEventTo(this, new TProgressEvent(0, 100));
+    PrintSettingsName = u"frmPogasitelen_plan_print_settings"_s;
+    try {
+        if (GetOwnersList(this, leOwner)) leOwner->setText(ReadRegString(u"Last_EGN"_s));
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+    }
+    return Result;
+}
+
+bool TfrmProsro4eni_zadyljenia::Done() {
+    WriteRegString(KindRegistryName, QString::number(ObligationKind()));
+    const QString Owner = leOwner->text().trimmed();
+    if (!Owner.isEmpty()) WriteRegString(u"Last_EGN"_s, Owner);
+    return TMAccountReadForm::Done();
+}
+
+bool TfrmProsro4eni_zadyljenia::Reset() {
+    const bool Result = TMAccountReadForm::Reset();
+    TDelimitedStringList Once, Daily;
+    RunQuery(this, AdoConnection, u"SELECT code_t, name_t From Taxes Where is_once = True ORDER BY code_t"_s,
+             &Once);
+    RunQuery(this, AdoConnection, u"SELECT code_t, name_t From Taxes Where is_once = False ORDER BY code_t"_s,
+             &Daily);
+    QString Merged = BaseMergeCells;
+    Grid->SetMergeCellsStr(QString());
+    Grid->SetColCount(DebtFieldCount + 3 * (Once.Count() + Daily.Count()));
+    int First = DebtFieldCount;
+    for (const auto* Fees : {&Once, &Daily})
+        for (int F = 0; F < Fees->Count(); ++F, First += 3) {
+            Grid->SetCells(First, 0,
+                           FeeColumnCaption(Fees->GetField(F, 0), Fees->GetField(F, 1), Fees == &Once));
+            Grid->SetCells(First + 1, 0, QString());
+            Grid->SetCells(First + 2, 0, QString());
+            Grid->SetCells(First, 1, u"начислени"_s);
+            Grid->SetCells(First + 1, 1, u"получени"_s);
+            Grid->SetCells(First + 2, 1, u"дължими"_s);
+            for (int K = 0; K < 3; ++K) {
+                Grid->SetColWidths(First + K, 90);
+                Grid->ColAttributes(First + K)->SetFormatter(ValueFormatter);
+            }
+            Merged += Format(u"%d,0,%d,0|"_s, {First, First + 2});
+        }
+    Grid->SetMergeCellsStr(Merged);
+    // The columns take the width of their texts when the report is loaded.
+    for (int C = 0; C < Grid->ColCount(); ++C)
+        Grid->ColAttributes(C)->SetAutoResize(true);
+    Grid->Loaded();
+    return Result;
+}
+
+bool TfrmProsro4eni_zadyljenia::Execute() {
+    TMAccountReadForm::Execute();
+    const TDateTime AtDate = QDateToDateTime(dtp_To->date());
+    const int Kind = ObligationKind();
+    TDelimitedStringList Contracts;
+    RunQuery(this, AdoConnection, ObligationContractsSql(Kind, leOwner->text(), AtDate), &Contracts);
+    QStringList DocNos;
+    for (int R = 0; R < Contracts.Count(); ++R)
+        DocNos << Contracts.GetField(R, 0);
+    TDelimitedStringList Rows;
+    const bool Ok = BuildObligationRows(this, DocNos, AtDate, Kind, Rows);
+    AppendObligationTotals(Rows, Grid->ColCount());
+    PostEventTo(this, new TProgressEvent(0, 100));
+    ApplyFilterToRows(&Rows);
+    LoadGridFromList(Grid, &Rows, true);
+    Grid->AutoResizeColumns();
+    return Ok;
+}
+
+bool TfrmProsro4eni_zadyljenia::Save() {
+    if (!TMAccountReadForm::Save()) return false;
+    if (!SaveQueued(this)) return false;
+    Reload();
+    return true;
+}
+
+bool TfrmProsro4eni_zadyljenia::Delete() {
+    if (!TMAccountReadForm::Delete()) return false;
+    const int Row = Grid->Row();
+    if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return false;
+    DeleteContract(this, UserName, Grid->Cells(0, Row), Grid->Cells(1, Row), *this, Grid, Row);
+    return true;
+}
+
+QString TfrmProsro4eni_zadyljenia::GetReportTitle() {
+    return Format(u"видове задължения: \"%s\", към дата %s"_s,
+                  {KindItems[ObligationKind()], DateToStr(QDateToDateTime(dtp_To->date()))});
+}
+
+void TfrmProsro4eni_zadyljenia::DeclareForSale() {
+    const int Row = Grid->Row();
+    if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return;
+    if (Grid->Cells(dfFinished, Row) != No || Grid->Cells(dfForSale, Row) != No ||
+        Grid->Cells(dfSold, Row) != No)
+        return;
+    const QString DocNo = Grid->Cells(dfDocNo, Row);
+    if (ConfirmYesNoCancelFmt(u"Желаете ли да обявите за продажба вещ по договор %s/%s"_s,
+                              {DocNo, Grid->Cells(dfDateC, Row)}) != mrYes)
+        return;
+    const TDateTime Today = Date();
+    Queue({ForSaleSql(StrToIntOrZero(DocNo.trimmed()), Today)});
+    Grid->SetCells(dfForSale, Row, Yes);
+    Grid->SetCells(dfForSaleDate, Row, DateToStr(Today));
+}
+
+void TfrmProsro4eni_zadyljenia::ParametersChanged() {
+    ClearGrid(Grid, 0);
+}

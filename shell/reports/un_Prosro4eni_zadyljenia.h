@@ -1,0 +1,74 @@
+#pragma once
+// The obligations report: the debt at a date of every pledge contract concluded up to it, by
+// kind of obligation and optionally of one borrower. From it items are declared for sale and
+// contracts deleted; both wait in the queue until Save.
+
+#include "business/registers/unQueuedChanges.h"
+#include "core/unitTypes.h"
+#include "framework/forms/MAccountReadForm.h"
+
+#include <QString>
+#include <QStringList>
+
+class QButtonGroup;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class TDelimitedStringList;
+class TListEdit;
+
+// Kinds of obligation, the items of rgType_of_Obligation.
+enum TObligationKind { okAll = 0, okOverdue = 1, okClosed = 2, okOnHand = 3 };
+
+// The contracts of Kind concluded up to AtDate, of borrower OwnerText when it is not empty.
+QString ObligationContractsSql(int Kind, const QString& OwnerText, TDateTime AtDate);
+
+// Whether a debt record belongs under Kind (the query has already narrowed closed and open ones).
+bool KeepObligationRow(int Kind, const TDelimitedStringList& Rows, int Row);
+
+// The debt records of DocNos at AtDate that belong under Kind, into Rows, progress posted to
+// Owner as they are figured. Stops, false, at the first contract the engine cannot figure.
+bool BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime AtDate, int Kind,
+                         TDelimitedStringList& Rows);
+
+// Appends the totals row of ColCount fields: the sums of the money columns and fee columns.
+void AppendObligationTotals(TDelimitedStringList& Rows, int ColCount);
+
+// Declares the item of contract DocNo for sale on day Today.
+QString ForSaleSql(qint64 DocNo, TDateTime Today);
+
+// The caption over the three columns of a fee.
+QString FeeColumnCaption(const QString& CodeT, const QString& NameT, bool Once);
+
+class TfrmProsro4eni_zadyljenia : public TMAccountReadForm, public TQueuedChanges {
+    Q_OBJECT
+public:
+    explicit TfrmProsro4eni_zadyljenia(QWidget* Owner = nullptr);
+
+    QGroupBox* rgType_of_Obligation;
+    QDateEdit* dtp_To;
+    TListEdit* leOwner;
+    QLabel* pnlOwner;
+    QPushButton* btnForSale;
+
+    int ObligationKind() const;
+    void SetObligationKind(int Kind);
+
+    bool Init() override;
+    bool Done() override;
+    bool Reset() override;
+    bool Execute() override;
+    bool Save() override;
+    bool Delete() override;
+    QString GetReportTitle() override;
+
+    // Declares the item of the selected row for sale, after the question.
+    void DeclareForSale();
+
+private:
+    void ParametersChanged();
+
+    QButtonGroup* FKinds;
+    QString FMergeCells;
+};

@@ -1,0 +1,231 @@
+// The purchase window: its plain functions and the window driven as the operator drives it.
+
+#include "business/documents/un_Items_purchases.h"
+
+#include "Components/Edits/FloatEdit.h"
+#include "Components/Edits/LimitedEdit.h"
+#include "Components/Grids/RichGrid.h"
+#include "Components/ListEdit/ListEdit.h"
+#include "core/uDelimitedStrings.h"
+#include "tests/support/ContractShop.h"
+#include "tests/support/DbQuery.h"
+#include "tests/support/PopupUtils.h"
+#include "tests/support/ScriptedPresenter.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << S.toStdString();
+}
+
+namespace {
+
+TPurchaseEntry SampleEntry() {
+    TPurchaseEntry E;
+    E.DocNo = 3;
+    E.Date = TContractShop::Today;
+    E.ItemCode = u"5"_s;
+    E.OwnerCode = u"8001011234"_s;
+    E.Sum = 250.005;
+    E.Customer = u"Иван \"Ванката\""_s;
+    E.Supplier = u"Мария Колева"_s;
+    E.Gramaj = 4.5;
+    return E;
+}
+
+TEST(PurchaseValidation, GathersEveryMessage) {
+    TPurchaseCheck Known;
+    Known.OwnerKnown = Known.ItemKnown = true;
+    Known.Today = TContractShop::Today;
+    struct Case {
+        const char* Name;
+        std::function<void(TPurchaseEntry&, TPurchaseCheck&)> Change;
+        QString Expected;
+    };
+    const QString Sep = u"\n\r"_s;
+    const Case Cases[] = {
+        {"valid", [](TPurchaseEntry&, TPurchaseCheck&) {}, QString()},
+        {"number in grid",
+         [](TPurchaseEntry&, TPurchaseCheck& C) {
+             C.GridNumbers = {u"1"_s, u"3"_s};
+         },
+         Sep + u"Шифър \"3\" съществува в таблицата с данни!"_s},
+        {"no number", [](TPurchaseEntry& E, TPurchaseCheck&) { E.DocNo = 0; },
+         Sep + u"Въведете номер на документ"_s},
+        {"unknown seller", [](TPurchaseEntry&, TPurchaseCheck& C) { C.OwnerKnown = false; },
+         Sep + u"Въведете собственик"_s},
+        {"no amount", [](TPurchaseEntry& E, TPurchaseCheck&) { E.Sum = 0; },
+         Sep + u"Общата сума на документа е нула!"_s},
+        {"blank names",
+         [](TPurchaseEntry& E, TPurchaseCheck&) {
+             E.Customer = u"  "_s;
+             E.Supplier.clear();
+         },
+         Sep + u"Въведете клиент!"_s + Sep + u"Въведете служител"_s},
+        {"no item", [](TPurchaseEntry& E, TPurchaseCheck&) { E.ItemCode.clear(); }, Sep + u"Въведете вещ"_s},
+        {"unknown item", [](TPurchaseEntry&, TPurchaseCheck& C) { C.ItemKnown = false; },
+         Sep + u"Въведете вещ"_s},
+        {"new on another day", [](TPurchaseEntry& E, TPurchaseCheck&) { E.Date -= 1; },
+         u"Нов договор може да бъде направен само на днешна дата"_s},
+        {"edited on another day",
+         [](TPurchaseEntry& E, TPurchaseCheck& C) {
+             E.Date -= 1;
+             C.EditingRow = true;
+         },
+         QString()},
+    };
+    for (const Case& C : Cases) {
+        TPurchaseEntry Entry = SampleEntry();
+        TPurchaseCheck Check = Known;
+        C.Change(Entry, Check);
+        EXPECT_EQ(PurchaseValidationText(Entry, Check), C.Expected) << C.Name;
+    }
+}
+
+TEST(PurchaseStatements, QuoteTextsAndRoundTheAmount) {
+    const TPurchaseEntry E = SampleEntry();
+    EXPECT_EQ(PurchaseInsertSql(u"Items_purchases"_s, E, u"maria"_s),
+              u"Insert into Items_purchases values ( 3, 45352, 5, 250.010000, \"Иван \"\"Ванката\"\"\", "
+              "\"Мария Колева\", \"maria\", 8001011234, 4.500, False, 0 )"_s);
+    EXPECT_EQ(
+        PurchaseUpdateSql(u"Items_purchases"_s, u"docno"_s, 2, E, u"maria"_s),
+        u"Update Items_purchases Set date_d        = 45352,       code_i        = 5,       sum_s         "
+        "= 250.010000,       Customer_name = \"Иван \"\"Ванката\"\"\",     Supplier_name = \"Мария "
+        "Колева\",     user_name     = \"maria\",     EGN           = 8001011234,       gramaj        = "
+        "4.500 Where ( docno = 2 )"_s);
+    // The order's number is settled when Save runs it, so two queued purchases never share one.
+    EXPECT_EQ(
+        PurchaseOrderSql(E, u"maria"_s),
+        u"Insert into Outcomes values ( ( Select IfNull( max( docno ), 0 ) + 1 From Outcomes ), 45352, 3, "
+        "4, 250.010000, \"Иван \"\"Ванката\"\"\", \"Мария Колева\", \"maria\" )"_s);
+}
+
+TEST(PurchaseList, SwapsNameAndSerialAndTotalsExactly) {
+    TDelimitedStringList List;
+    List.Add(u"1@45352@5@SN-1@Злато@100.005@a@b@maria@12345@Мария@1.005@True@45353"_s);
+    List.Add(u"2@45352@6@SN-2@Злато@0.1@a@b@maria@@Петър@1.005@False@0"_s);
+    List.Add(u"3@45352@6@SN-3@Злато@0.2@a@b@maria@8001011234@Иван@0@False@0"_s);
+    PreparePurchaseListRows(List, 14);
+    ASSERT_EQ(List.Count(), 4);
+    EXPECT_EQ(List.Get(0), u"1@45352@5@Злато@SN-1@100.01@a@b@maria@0000012345@Мария@1.005@да@45353"_s);
+    EXPECT_EQ(List.Get(1), u"2@45352@6@Злато@SN-2@0.10@a@b@maria@@Петър@1.005@не@"_s);
+    EXPECT_EQ(List.GetField(2, 9), u"8001011234"_s);
+    // The grams total is the sum of the grams shown, not of grams cut to cents.
+    EXPECT_EQ(List.Get(3), u"¤Общо:@@@@@100.31@@@@@@2.010@@"_s);
+}
+
+TEST(PurchaseList, ContractRecordFillsBlanksAndNamesThePawnshop) {
+    const QStringList Cells{u"4"_s, u"01.03.2024"_s, u"5"_s, u"Злато"_s, u""_s, u"10.00"_s};
+    const QStringList Record = PurchaseContractRecord(Cells, u"Заложна къща"_s);
+    ASSERT_EQ(Record.size(), 14);
+    EXPECT_EQ(Record[4], u" "_s);
+    EXPECT_EQ(Record[8], u"Заложна къща"_s);
+    EXPECT_EQ(Record[13], u" "_s);
+}
+
+class PurchaseWindow : public ::testing::Test {
+public:
+    PurchaseWindow() : Shop(QStringLiteral(LENDORA_SOURCE_DIR)) {
+        Host.setCentralWidget(new QMdiArea(&Host));
+        Host.resize(1280, 860);
+        ShowAndActivate(&Host);
+        Form = CreateForm<TfrmItems_purchases>(&Host, TMAccountForm::fsMDIChild);
+        Form->SetFormCaption(u"Покупка на вещи"_s);
+        Form->SetTableName(u"Items_purchases"_s);
+        Form->SetKeyField(u"docno"_s);
+        Form->SetRecordNoun(u"покупка на вещ"_s);
+        Form->SetUserName(u"maria"_s);
+        Form->ShowForm();
+        QApplication::processEvents();
+    }
+    ~PurchaseWindow() override {
+        Form->RunDone();
+        delete Form->Container();
+    }
+
+    void Type(QWidget* Field, const QString& Text) {
+        Field->setFocus();
+        QApplication::processEvents();
+        if (auto* Line = qobject_cast<QLineEdit*>(Field)) Line->selectAll();
+        TypeText(Field, Text);
+    }
+    void Press(QKeyCombination Key) {
+        QWidget* Focus = QApplication::focusWidget();
+        if (!Focus) ADD_FAILURE() << "no focus";
+        QTest::keyClick(Focus ? Focus : Form->edSupplier_name, Key.key(), Key.keyboardModifiers());
+        QApplication::processEvents();
+    }
+    void Enter(const QString& Item, const QString& Amount) {
+        Type(Form->leOwner, u"8001011234"_s);
+        Type(Form->leItem, Item);
+        Type(Form->feSum_c, Amount);
+        Type(Form->feGramaj, u"2.5"_s);
+        Type(Form->edSupplier_name, u"Мария Колева"_s);
+    }
+
+    TContractShop Shop;
+    TScriptedPresenter Presenter;
+    QMainWindow Host;
+    TfrmItems_purchases* Form = nullptr;
+};
+
+TEST_F(PurchaseWindow, TwoPurchasesAndTheirOrdersAreSavedTogether) {
+    Enter(u"5"_s, u"120"_s);
+    EXPECT_EQ(Form->edCustomer_name->text(), u"Иван Петров Иванов"_s);
+    Press(Qt::Key_F4);
+    Enter(u"6"_s, u"80.5"_s);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(Form->PendingSql.size(), 4) << Presenter.Texts().join(u'|').toStdString();
+    Press(Qt::Key_F2);
+    ASSERT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_EQ(QueryText(u"SELECT docno, code_i, sum_s, gramaj, sold FROM Items_purchases ORDER BY docno"_s),
+              u"1@5@120@2.5@False°2@6@80.5@2.5@False"_s);
+    // Order 7 of another window stands already; each purchase gets its own next number.
+    EXPECT_EQ(QueryText(u"SELECT docno, contract_n, payment_type, sum_o FROM Outcomes WHERE payment_type = 4 "
+                        "ORDER BY docno"_s),
+              u"8@1@4@120°9@2@4@80.5"_s);
+    const int Last = Form->Grid->RowCount() - 1;
+    EXPECT_EQ(Form->Grid->Cells(0, Last), u"Общо:"_s);
+    EXPECT_EQ(Form->Grid->Cells(5, Last), u"200.50"_s);
+    EXPECT_EQ(Form->Grid->Cells(11, Last), u"5.000"_s);
+    EXPECT_EQ(Form->feDocNo->Value(), 3);
+}
+
+TEST_F(PurchaseWindow, AnUnsavedPurchaseIsNeitherEditedNorDeleted) {
+    Enter(u"5"_s, u"120"_s);
+    Press(Qt::Key_F4);
+    Form->Grid->SetRow(2);
+    Press(Qt::Key_F5);
+    Press(Qt::Key_F3);
+    EXPECT_EQ(Form->PendingSql.size(), 2);
+    EXPECT_EQ(
+        Presenter.Texts().count(u"Покупка номер 1 още не е записана. Натиснете бутон \"F2\" (за запис)."_s),
+        2)
+        << Presenter.Texts().join(u'|').toStdString();
+}
+
+TEST_F(PurchaseWindow, EditOfASavedPurchaseQueuesOnlyItsUpdate) {
+    Enter(u"5"_s, u"120"_s);
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    Form->Grid->SetRow(2);
+    Presenter.PlanPassword(u"shef"_s);
+    Press(Qt::Key_F3);
+    ASSERT_TRUE(Form->EditingRow) << Presenter.Texts().join(u'|').toStdString();
+    Type(Form->feSum_c, u"150"_s);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(Form->PendingSql.size(), 1);
+    EXPECT_TRUE(Form->PendingSql[0].startsWith(u"Update Items_purchases"_s));
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT sum_s FROM Items_purchases"_s), u"150"_s);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE payment_type = 4"_s), u"1"_s);
+}
+
+} // namespace

@@ -1,0 +1,287 @@
+// The sales window: its validation, statements and list, and the window driven as the operator
+// drives it, on a small shop.
+
+#include "business/documents/un_Items_sales.h"
+#include "Components/Edits/FloatEdit.h"
+#include "Components/Edits/LimitedEdit.h"
+#include "Components/Grids/RichGrid.h"
+#include "Components/ListEdit/ListEdit.h"
+#include "business/documents/un_Contracts.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unRegistry.h"
+#include "framework/printing/ReportLayout.h"
+#include "tests/support/ContractShop.h"
+#include "tests/support/DbQuery.h"
+#include "tests/support/PopupUtils.h"
+#include "tests/support/ScriptedPresenter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TSaleEntry Sale(int Type) {
+    TSaleEntry E;
+    E.DocNo = 3;
+    E.Date = 45352;
+    E.Owner = u"8001011234"_s;
+    E.Contract = u"4"_s;
+    E.SaleType = Type;
+    E.Sum = 150;
+    E.Customer = u"Иван"_s;
+    E.Supplier = u"Мария"_s;
+    return E;
+}
+
+} // namespace
+
+TEST(ItemSales, Validation) {
+    struct Case {
+        const char* Name;
+        std::function<void(TSaleEntry&, TSaleCheck&)> Change;
+        QString Expected;
+    };
+    const Case Cases[] = {
+        {"valid", [](TSaleEntry&, TSaleCheck&) {}, QString()},
+        {"number in grid",
+         [](TSaleEntry&, TSaleCheck& C) {
+             C.GridNumbers = {u"1"_s, u" 3"_s};
+         },
+         u"\n\rШифър \"3\" съществува в таблицата с данни!"_s},
+        {"no number", [](TSaleEntry& E, TSaleCheck&) { E.DocNo = 0; }, u"\n\rВъведете номер на документ"_s},
+        {"no buyer", [](TSaleEntry& E, TSaleCheck&) { E.Owner = u"0000000000"_s; },
+         u"\n\rВъведете собственик"_s},
+        {"no origin", [](TSaleEntry& E, TSaleCheck&) { E.Contract = u" "_s; }, u"\n\rВъведете договор"_s},
+        {"no amount", [](TSaleEntry& E, TSaleCheck&) { E.Sum = 0; },
+         u"\n\rОбщата сума на документа е нула!"_s},
+        {"no employee", [](TSaleEntry& E, TSaleCheck&) { E.Supplier = u"  "_s; }, u"\n\rВъведете служител"_s},
+        {"new not today", [](TSaleEntry& E, TSaleCheck&) { E.Date = 45351; },
+         u"Нов договор може да бъде направен само на днешна дата"_s},
+        {"edited not today",
+         [](TSaleEntry& E, TSaleCheck& C) {
+             E.Date = 45351;
+             C.EditingRow = true;
+         },
+         QString()},
+    };
+    for (const Case& C : Cases) {
+        TSaleEntry E = Sale(stPledged);
+        TSaleCheck Check;
+        Check.Today = 45352.4;
+        C.Change(E, Check);
+        EXPECT_EQ(SaleValidationText(E, Check), C.Expected) << C.Name;
+    }
+}
+
+TEST(ItemSales, Statements) {
+    TSaleEntry E = Sale(stPurchased);
+    E.ShortTerm = true;
+    const QStringList New = SaleStatements(u"Items_sales"_s, u"docno"_s, false, 0, E, u"maria"_s);
+    ASSERT_EQ(New.size(), 3);
+    EXPECT_EQ(New[0], u"Insert into Items_sales values ( 3, 45352, 4, 2, 150.000000, \"Иван\", \"Мария\", "
+                      "\"maria\", 8001011234, 1 )"_s);
+    EXPECT_EQ(New[1], u"UPDATE Items_purchases SET sold = True, sold_at_date = 45352 WHERE docno = 4"_s);
+    // The receipt takes its number when Save runs.
+    EXPECT_EQ(New[2], u"Insert into Incomes values ( ( Select IfNull( max( docno ), 0 ) + 1 From Incomes ), "
+                      "45352, 3, 5, 150.000000, \"Иван\", \"Мария\", \"maria\" )"_s);
+
+    E = Sale(stPledged);
+    E.WithoutReceipt = true;
+    E.Customer = u"O\"Brien"_s;
+    const QStringList Pledged = SaleStatements(u"Items_sales"_s, u"docno"_s, false, 0, E, u"maria"_s);
+    ASSERT_EQ(Pledged.size(), 2);
+    EXPECT_TRUE(Pledged[0].contains(u"\"O\"\"Brien\""_s)) << Pledged[0].toStdString();
+    EXPECT_EQ(Pledged[1], u"UPDATE Contracts SET sold = True, sold_at_date = 45352 WHERE docno = 4"_s);
+
+    // An edit updates the lifted row only, whatever the number edit holds.
+    E.DocNo = 9;
+    const QStringList Edited = SaleStatements(u"Items_sales"_s, u"docno"_s, true, 3, E, u"maria"_s);
+    ASSERT_EQ(Edited.size(), 1);
+    EXPECT_TRUE(Edited[0].startsWith(u"Update Items_sales Set date_d        = 45352,"_s));
+    EXPECT_TRUE(Edited[0].endsWith(u"Where ( docno = 3 )"_s)) << Edited[0].toStdString();
+
+    EXPECT_TRUE(
+        SaleListSql(true, 45352.7)[0].contains(u"WHERE  ( Items_sales.date_d = 45352 ) ORDER BY docno"_s));
+    EXPECT_TRUE(SaleListSql(false, 45352)[0].endsWith(u"Items_sales.EGN ORDER BY docno"_s));
+}
+
+TEST(ItemSales, ListRowsCompareEachSaleWithItsOriginAndReceipts) {
+    auto Row = [](QStringList Fields) { return Fields.join(FieldDelimiterChar); };
+    TDelimitedStringList Sales, Contracts, Receipts, Purchases;
+    // Sale 1 of contract 4 paid by one receipt, sale 2 of purchase 6 without one.
+    Sales.Add(Row({u"1"_s,     u"01.03.2024"_s, u"4"_s,     u"4"_s,    u"4"_s, u"150"_s, u"Иван"_s,
+                   u"Мария"_s, u"maria"_s,      u"12345"_s, u"Иван"_s, u"1"_s, u"1"_s,   u"1"_s,
+                   u"4"_s,     u"4"_s,          u"4"_s,     u"4"_s,    u"4"_s, u"True"_s}));
+    Sales.Add(Row({u"2"_s,     u"01.03.2024"_s, u"6"_s,          u"6"_s,     u"6"_s, u"80.5"_s, u"Петър"_s,
+                   u"Мария"_s, u"maria"_s,      u"8001011234"_s, u"Петър"_s, u"2"_s, u"2"_s,    u"2"_s,
+                   u"6"_s,     u"6"_s,          u"6"_s,          u"6"_s,     u"6"_s, u"False"_s}));
+    Contracts.Add(Row({u"4"_s, u"01.02.2024"_s, u"5"_s, u"Злато"_s, u"Пръстен 585"_s, u"2.5"_s, u"200"_s}));
+    Receipts.Add(Row({u"1"_s, u"150"_s}));
+    Purchases.Add(Row({u"6"_s, u"15.02.2024"_s, u"6"_s, u"Верижка"_s, u"Злато"_s, u"1.25"_s, u"60"_s}));
+    QStringList Asked;
+    const bool Complete =
+        ComposeSaleRows(Sales, Contracts, Receipts, Purchases, [&Asked](const QString& DocNo, double& Value) {
+            Asked += DocNo;
+            Value = 100;
+            return true;
+        });
+    EXPECT_TRUE(Complete);
+    EXPECT_EQ(Asked, QStringList{u"4"_s});
+    ASSERT_EQ(Sales.Count(), 3);
+    EXPECT_EQ(Sales.Get(0),
+              Row({u"1"_s,          u"01.03.2024"_s, u"5"_s,      u"Злато"_s,        u"Пръстен 585"_s,
+                   u"150.00"_s,     u"Иван"_s,       u"Мария"_s,  u"maria"_s,        u"0000012345"_s,
+                   u"Иван"_s,       u"2.500"_s,      u"1"_s,      u"заложена вещ"_s, u"4"_s,
+                   u"01.02.2024"_s, u"100.00"_s,     u"150.00"_s, u"50.00"_s,        u"да"_s}));
+    EXPECT_EQ(Sales.Get(1),
+              Row({u"2"_s,          u"01.03.2024"_s, u"6"_s,     u"Злато"_s,        u"Верижка"_s,
+                   u"80.50"_s,      u"Петър"_s,      u"Мария"_s, u"maria"_s,        u"8001011234"_s,
+                   u"Петър"_s,      u"1.250"_s,      u"2"_s,     u"закупена вещ"_s, u"6"_s,
+                   u"15.02.2024"_s, u"60.00"_s,      u"0.00"_s,  u"-60.00"_s,       u"не"_s}));
+    EXPECT_EQ(Sales.GetField(2, 0), u"¤Общо:"_s);
+    for (auto [Col, Text] :
+         {std::pair{5, "230.50"}, {11, "3.750"}, {16, "160.00"}, {17, "150.00"}, {18, "-10.00"}})
+        EXPECT_EQ(Sales.GetField(2, Col), QString::fromUtf8(Text)) << Col;
+
+    // A principal that cannot be computed stops the completion; the row is still shown.
+    TDelimitedStringList Again;
+    Again.Add(Sales.Get(0));
+    EXPECT_FALSE(ComposeSaleRows(Again, Contracts, Receipts, Purchases,
+                                 [](const QString&, double&) { return false; }));
+    EXPECT_EQ(Again.Count(), 2);
+}
+
+namespace {
+
+class SaleWindow : public ::testing::Test {
+public:
+    SaleWindow() : Shop(QStringLiteral(LENDORA_SOURCE_DIR)) {
+        Host.setCentralWidget(new QMdiArea(&Host));
+        Host.resize(1280, 860);
+        ShowAndActivate(&Host);
+        SetReportPreviewHook([this](TReportLayout& Report) {
+            Previewed.append(Report.Caption(u"QRLabel2"_s));
+            Previewed.append(Report.Caption(u"QRLabel5"_s));
+            return false;
+        });
+    }
+    ~SaleWindow() override {
+        if (Form) {
+            Form->RunDone();
+            delete Form->Container();
+        }
+        SetReportPreviewHook(nullptr);
+    }
+    TfrmItems_sales* Open() {
+        auto* form = CreateForm<TfrmItems_sales>(&Host, TMAccountForm::fsMDIChild);
+        form->SetFormCaption(u"Продажба на вещи"_s);
+        form->SetTableName(u"Items_sales"_s);
+        form->SetKeyField(u"docno"_s);
+        form->SetRecordNoun(u"продажба на вещ"_s);
+        form->SetUserName(u"maria"_s);
+        form->ShowForm();
+        QApplication::processEvents();
+        Form = form;
+        return form;
+    }
+    void Type(QWidget* Field, const QString& Text) {
+        Field->setFocus();
+        QApplication::processEvents();
+        if (auto* line = qobject_cast<QLineEdit*>(Field)) line->selectAll();
+        TypeText(Field, Text);
+    }
+    void Press(QKeyCombination Key) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus, Key.key(), Key.keyboardModifiers());
+        QApplication::processEvents();
+    }
+
+    TContractShop Shop;
+    TScriptedPresenter Presenter;
+    QMainWindow Host;
+    TfrmItems_sales* Form = nullptr;
+    QStringList Previewed;
+};
+
+} // namespace
+
+TEST_F(SaleWindow, PledgedItemIsSoldWithItsReceiptAndPurchasedOneWithout) {
+    // Contract 4 of 100.00 on item 5, declared for sale; purchase 6 of item 6 for 60.00.
+    TContractEntry e;
+    e.DocNo = 4;
+    e.DateC = TContractShop::Today - 40;
+    e.ItemCode = u"5"_s;
+    e.OwnerCode = u"0000012345"_s;
+    e.Sum = 100;
+    e.MIR = 4;
+    e.Duration = 30;
+    e.Gramaj = 2.5;
+    Exec(ContractInsertSql(u"Contracts"_s, e));
+    Exec(PayoutOrderSql(e, u"Мария Колева"_s, u"maria"_s));
+    Exec(u"UPDATE Contracts SET for_sale = 1 WHERE docno = 4"_s);
+    Exec(
+        u"INSERT INTO Items_purchases VALUES (6, 45340, 6, 60, 'Петър', 'Мария', 'maria', 8001011234, 1.25, 0, NULL)"_s);
+
+    auto* form = Open();
+    EXPECT_EQ(form->feDocNo->Value(), 1);
+    Type(form->leOwner, u"8001011234"_s);
+    EXPECT_EQ(form->edCustomer_name->text(), u"Иван Петров Иванов"_s);
+    Type(form->leContract, u"4"_s);
+    form->leContract->OnFormOk(form->leContract);
+    EXPECT_EQ(form->feSum_c->Value(), 100);
+    Type(form->feSum_c, u"150"_s);
+    Type(form->edSupplier_name, u"Мария Колева"_s);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(form->PendingSql.size(), 3) << Presenter.Texts().join(u'|').toStdString();
+    // Printing waits for Save.
+    form->ctrl_F9->trigger();
+    EXPECT_TRUE(Previewed.isEmpty());
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_EQ(QueryText(u"SELECT sold, sold_at_date FROM Contracts WHERE docno = 4"_s), u"True@01.03.2024"_s);
+    EXPECT_EQ(QueryText(u"SELECT docno, contract_n, payment_type, sum_o FROM Incomes"_s), u"1@1@4@150"_s);
+
+    ASSERT_EQ(form->Grid->RowCount(), 4);
+    EXPECT_EQ(form->Grid->Cells(16, 2), u"100.00"_s);
+    EXPECT_EQ(form->Grid->Cells(17, 2), u"150.00"_s);
+    EXPECT_EQ(form->Grid->Cells(18, 2), u"50.00"_s);
+
+    form->Grid->SetRow(2);
+    form->ctrl_F9->trigger();
+    ASSERT_EQ(Previewed.size(), 2) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_TRUE(Previewed[1].contains(u"Иван Петров Иванов"_s)) << Previewed[1].toStdString();
+
+    // The bought item, without a receipt.
+    form->rbPurchased->click();
+    Type(form->leContract, u"6"_s);
+    form->leContract->OnFormOk(form->leContract);
+    EXPECT_EQ(form->pnlItem->text(), u"Злато"_s);
+    Type(form->feSum_c, u"80"_s);
+    form->cb_Without_PKO->setChecked(true);
+    form->leOwner->setFocus();
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT sold FROM Items_purchases WHERE docno = 6"_s), u"True"_s);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), u"1"_s);
+    ASSERT_EQ(form->Grid->RowCount(), 5);
+    EXPECT_EQ(form->Grid->Cells(17, 3), u"0.00"_s);
+    EXPECT_EQ(form->Grid->Cells(18, 3), u"-60.00"_s);
+
+    // Deleting asks the manager's password first.
+    form->Grid->SetRow(3);
+    Presenter.PlanPassword(u"shef"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F5);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Items_sales"_s), u"1"_s);
+}

@@ -1,0 +1,345 @@
+// Settling a contract: the breakdown, the checks and the receipts, then the window on a small
+// shop driven through its keys.
+
+#include "business/documents/un_Vry6tane_na_ve6ti.h"
+#include "Components/Edits/FloatEdit.h"
+#include "Components/Grids/RichGrid.h"
+#include "Components/ListEdit/ListEdit.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unRegistry.h"
+#include "tests/support/ContractShop.h"
+#include "tests/support/PopupUtils.h"
+#include "tests/support/ScriptedPresenter.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << S.toStdString();
+}
+
+namespace {
+
+// A debt record with the principal and interest fields set, the rest empty.
+QString DebtRow(const QString& PaidOut, const QString& Repaid, const QString& Outstanding,
+                const QString& Accrued, const QString& InterestPaid, const QString& InterestDue) {
+    QStringList F(26);
+    F[0] = u"1"_s;
+    F[4] = PaidOut;
+    F[5] = Repaid;
+    F[6] = Outstanding;
+    F[7] = Accrued;
+    F[8] = InterestPaid;
+    F[9] = InterestDue;
+    return F.join(u'@');
+}
+
+TDelimitedStringList Table(const QString& Text) {
+    TDelimitedStringList List;
+    List.SetTextStr(Text);
+    return List;
+}
+
+// Principal 100.00 with 3.00 interest due, and Fees as the fee rows.
+TDelimitedStringList Breakdown(bool PaymentMode, const QString& Fees = QString()) {
+    TDelimitedStringList Rows;
+    BuildSettlementRows(DebtRow(u"100.00"_s, u"0.00"_s, u"100.00"_s, u"3.00"_s, u"0.00"_s, u"3.00"_s),
+                        Table(Fees), TDelimitedStringList(), PaymentMode, Rows);
+    return Rows;
+}
+
+} // namespace
+
+TEST(SettlementAtDate, InterestInStepsOfFifteenDaysOnlyWithTheOption) {
+    const TDateTime Today = 45352;
+    const struct {
+        int DaysAgo;
+        bool Steps;
+        TDateTime Expected;
+    } Cases[] = {
+        {16, true, 45352 - 16 + 30}, {15, true, Today}, {1, true, 45352 - 1 + 15}, {0, true, Today},
+        {16, false, Today},          {-3, true, Today},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.DaysAgo);
+        EXPECT_EQ(SettlementAtDate(Today + 0.4, Today - C.DaysAgo, C.Steps), C.Expected);
+    }
+}
+
+TEST(BuildSettlementRows, PrincipalInterestFeesByPaymentTypeAndTotals) {
+    // Fee 5 (payment type 10) is listed first but comes after fee 1 (type 6).
+    TDelimitedStringList Rows;
+    BuildSettlementRows(DebtRow(u"100.00"_s, u"20.00"_s, u"80.00"_s, u"3.00"_s, u"1.00"_s, u"2.00"_s),
+                        Table(u"5@Оценка@1.00@0.00@1.00°1@Такса@@0.00@0.00"_s),
+                        Table(u"2@Съхранение@0.30@0.10@0.20"_s), false, Rows);
+    EXPECT_EQ(Rows.GetTextStr(), u"1@главница@100.00@20.00@80.00°2@лихва@3.00@1.00@2.00°6@Такса@@0.00@0.00°"
+                                 "7@Съхранение@0.30@0.10@0.20°10@Оценка@1.00@0.00@1.00°"
+                                 "¤Общо:@@104.300000@21.100000@83.200000"_s);
+    BuildSettlementRows(DebtRow(u"100.00"_s, u"20.00"_s, u"80.00"_s, u"3.00"_s, u"1.00"_s, u"2.00"_s),
+                        TDelimitedStringList(), TDelimitedStringList(), true, Rows);
+    EXPECT_EQ(Rows.GetTextStr(), u"2@лихва@3.00@1.00@2.00°¤Общо:@@3.000000@1.000000@2.000000"_s);
+    EXPECT_EQ(SettlementDueCents(Rows), 200);
+}
+
+TEST(SettlementRefusal, EachCheckInItsOrder) {
+    const TDelimitedStringList Due = Breakdown(false);
+    TDelimitedStringList Nothing;
+    BuildSettlementRows(DebtRow(u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s),
+                        TDelimitedStringList(), TDelimitedStringList(), false, Nothing);
+    const TDelimitedStringList OnlyTotals = Table(u"¤Общо:@@0@0@5"_s);
+    const struct {
+        const char* Name;
+        qint64 DocNo;
+        bool PaymentMode;
+        double Paid;
+        const TDelimitedStringList* Rows;
+        QString Expected;
+    } Cases[] = {
+        {"no contract", 0, false, 103, &Due, u"Изберете договор"_s},
+        {"nothing paid", 1, false, 0, &Due, u"Попълнете сума"_s},
+        {"nothing due", 1, false, 10, &Nothing, u"Няма сума за връщане. Изберете друг договор"_s},
+        {"return without rows", 1, false, 5, &OnlyTotals,
+         u"За избрания договор не се показват суми по главница и лихви"_s},
+        {"short by 2.50", 1, false, 100.50, &Due,
+         u"Върнатата сума е по-малка от главницата плюс лихвите и таксите по договора. Не може да се "
+         u"осществи "
+         "връщане на вещ"_s},
+        {"short by 2.00", 1, false, 101, &Due, QString()},
+        {"paid more", 1, false, 105, &Due, QString()},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        EXPECT_EQ(SettlementRefusal(C.DocNo, C.PaymentMode, C.Paid, *C.Rows), C.Expected);
+    }
+}
+
+TEST(SettlementSql, OneReceiptPerAmountDueTheDifferenceOnTheInterest) {
+    const TSettlementParties Parties{u"Иван \"Ванката\""_s, u"Мария Колева"_s, u"maria"_s};
+    const QString Receipt = u"Insert into Incomes values ( ( Select IfNull( max( docno ), 0 ) + 1 From "
+                            u"Incomes ), 45352, 9, %1, %2, "
+                            "\"Иван \"\"Ванката\"\"\", \"Мария Колева\", \"maria\" )"_s;
+    const QString Finished =
+        u"Update Contracts   Set Finished = True,     At_Date  = 45352  Where ( docno = 9 )"_s;
+    const struct {
+        const char* Name;
+        bool PaymentMode;
+        double Paid;
+        QString Fees;
+        QStringList Expected;
+    } Cases[] = {
+        {"short by 1.00",
+         false,
+         102,
+         QString(),
+         {Receipt.arg(1).arg(u"100.00"_s), Receipt.arg(2).arg(u"2.00"_s), Finished}},
+        {"paid more",
+         false,
+         105,
+         QString(),
+         {Receipt.arg(1).arg(u"100.00"_s), Receipt.arg(2).arg(u"5.00"_s), Finished}},
+        {"a fee with nothing due",
+         false,
+         104.50,
+         u"1@Оценка@1.50@0.00@1.50°2@Такса@0.80@0.80@0.00"_s,
+         {Receipt.arg(1).arg(u"100.00"_s), Receipt.arg(2).arg(u"3.00"_s), Receipt.arg(6).arg(u"1.50"_s),
+          Finished}},
+        {"payment of the interest", true, 3, QString(), {Receipt.arg(2).arg(u"3.00"_s)}},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        EXPECT_EQ(SettlementSql(9, C.PaymentMode, C.Paid, Breakdown(C.PaymentMode, C.Fees), 45352.6, Parties),
+                  C.Expected);
+    }
+}
+
+namespace {
+
+// The shop with three open contracts, paid out on their dates: 1 of Ivan's, 1000.00 of
+// 21.02.2024; 2 of Maria's, 500.00 of 14.02.2024 (16 days before today); 3 of Ivan's, finished.
+class SettlementWindow : public ::testing::Test {
+public:
+    SettlementWindow() : Shop(QStringLiteral(LENDORA_SOURCE_DIR)) {
+        for (
+            const QString& Sql : {
+                u"Insert into Contracts values ( 1, 45343, 5, 1000, 3, 30, \"\", False, 0, False, 0, "
+                u"8001011234, "
+                "False, 0, 0, False, 0, 0, 0, 0 )"_s,
+                u"Insert into Outcomes values ( 8, 45343, 1, 1, 1000, \"Иван Петров Иванов\", \"\", \"maria\" )"_s,
+                u"Insert into Contracts values ( 2, 45336, 6, 500, 4, 30, \"\", False, 0, False, 0, 12345, "
+                u"False, "
+                "0, 0, False, 0, 0, 0, 0 )"_s,
+                u"Insert into Outcomes values ( 9, 45336, 2, 1, 500, \"Мария Георгиева\", \"\", \"maria\" )"_s,
+                u"Insert into Contracts values ( 3, 45300, 6, 200, 6, 30, \"\", True, 45330, False, 0, "
+                "8001011234, False, 0, 0, False, 0, 0, 0, 0 )"_s,
+                u"Insert into Outcomes values ( 10, 45300, 3, 1, 200, \"Иван Петров Иванов\", \"\", \"maria\" )"_s,
+            })
+            EXPECT_TRUE(ExecSQL(nullptr, AdoConnection, Sql)) << Sql.toStdString();
+        Host.setCentralWidget(new QMdiArea(&Host));
+        Host.resize(1000, 700);
+        ShowAndActivate(&Host);
+    }
+    ~SettlementWindow() override {
+        if (Form) {
+            Form->RunDone();
+            delete Form->Container();
+        }
+    }
+
+    void Open(bool PaymentMode) {
+        Form = CreateForm<TfrmVry6tane_na_ve6ti>(&Host, TMAccountForm::fsMDIChild);
+        Form->SetPaymentMode(PaymentMode);
+        Form->SetUserName(u"maria"_s);
+        Form->ShowForm();
+        QApplication::processEvents();
+    }
+    void Type(QWidget* Field, const QString& Text) {
+        Field->setFocus();
+        QApplication::processEvents();
+        if (auto* Line = qobject_cast<QLineEdit*>(Field)) Line->selectAll();
+        TypeText(Field, Text);
+    }
+    // The borrower, then the contract: leaving the borrower lists the contracts.
+    void Choose(const QString& Owner, const QString& Contract) {
+        Type(Form->leOwner, Owner);
+        Type(Form->leContract, Contract);
+    }
+    void Press(Qt::Key Key) {
+        QTest::keyClick(QApplication::focusWidget(), Key);
+        QApplication::processEvents();
+    }
+    QStringList GridRows() const {
+        QStringList Rows;
+        for (int R = Form->Grid->FixedRows(); R < Form->Grid->RowCount(); ++R)
+            Rows += Form->Grid->Rows(R).join(u'|');
+        return Rows;
+    }
+
+    TContractShop Shop;
+    TScriptedPresenter Presenter;
+    QMainWindow Host;
+    TfrmVry6tane_na_ve6ti* Form = nullptr;
+};
+
+} // namespace
+
+// 10 days of 1000.00 at 3 % a month: 1.00 interest and 1.00 storage a day, 1 % valuation once.
+TEST_F(SettlementWindow, ReturnWritesAReceiptPerAmountAndFinishesTheContract) {
+    Open(false);
+    EXPECT_EQ(Form->Container()->windowTitle(), u"Връщане на вещи"_s);
+    Choose(u"8001011234"_s, u"1"_s);
+    EXPECT_EQ(Form->pnlOwner->text(), u"Иван Петров Иванов"_s);
+    EXPECT_EQ(Form->pnlItem->text(), u"Злато"_s);
+    EXPECT_EQ(Form->pnlSN->text(), u"Пръстен 585"_s);
+    EXPECT_EQ(GridRows(), (QStringList{u"1|главница|1000.00|0.00|1000.00"_s, u"2|лихва|10.00|0.00|10.00"_s,
+                                       u"6|Оценка|10.00|0.00|10.00"_s, u"7|Съхранение|10.00|0.00|10.00"_s,
+                                       u"Общо:||1030.000000|0.000000|1030.000000"_s}));
+    EXPECT_EQ(Form->feSum_c->text(), u"1030.00"_s);
+
+    // Short by 1.00: accepted, the interest receipt takes the shortfall.
+    Type(Form->feSum_c, u"1029"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Желаете ли да извършите операция \"връщане на вещ\"?"_s});
+    EXPECT_EQ(
+        QueryText(u"Select docno, date_d, contract_n, payment_type, sum_o, customer_name, supplier_name, "
+                  "user_name From Incomes Order By docno"_s),
+        u"1@01.03.2024@1@1@1000@Иван Петров Иванов@Мария Колева@maria°"
+        "2@01.03.2024@1@2@9@Иван Петров Иванов@Мария Колева@maria°"
+        "3@01.03.2024@1@6@10@Иван Петров Иванов@Мария Колева@maria°"
+        "4@01.03.2024@1@7@10@Иван Петров Иванов@Мария Колева@maria"_s);
+    EXPECT_EQ(QueryText(u"Select Finished, At_Date From Contracts Where docno = 1"_s), u"True@01.03.2024"_s);
+    // The finished contract leaves the list; the window is ready for the next one.
+    EXPECT_TRUE(Form->leContract->text().isEmpty());
+    EXPECT_EQ(Form->feSum_c->Value(), 0);
+    EXPECT_EQ(ListEditLookup(Form->leContract, 0, 0, u"1"_s), QString());
+}
+
+TEST_F(SettlementWindow, RefusalsAndAnUnansweredQuestionWriteNothing) {
+    Open(false);
+    Choose(u"8001011234"_s, u"1"_s);
+    Type(Form->feSum_c, u"1027.50"_s);
+    Press(Qt::Key_F2);
+    Presenter.PlanAnswer(mrNo);
+    Type(Form->feSum_c, u"1030"_s);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(
+        Presenter.Texts(),
+        (QStringList{u"Върнатата сума е по-малка от главницата плюс лихвите и таксите по договора. Не може "
+                     "да се осществи връщане на вещ"_s,
+                     u"Желаете ли да извършите операция \"връщане на вещ\"?"_s}));
+    EXPECT_EQ(QueryText(u"Select Count(*) From Incomes"_s), u"0"_s);
+    EXPECT_EQ(QueryText(u"Select Finished From Contracts Where docno = 1"_s), u"False"_s);
+}
+
+// A receipt that fails takes the others and the contract's mark back with it; the same
+// settlement made again goes through.
+TEST_F(SettlementWindow, AFailedReceiptWritesNothingOfTheSettlement) {
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection,
+                u"CREATE TRIGGER NoFee BEFORE INSERT ON Incomes WHEN NEW.payment_type = 7 BEGIN SELECT "
+                "RAISE(ABORT, 'no storage today'); END"_s));
+    Open(false);
+    Choose(u"8001011234"_s, u"1"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F2);
+    ASSERT_EQ(Presenter.Texts().size(), 2);
+    EXPECT_TRUE(Presenter.Texts()[1].contains(u"no storage today"_s)) << Presenter.Texts()[1].toStdString();
+    EXPECT_EQ(QueryText(u"Select Count(*) From Incomes"_s), u"0"_s);
+    EXPECT_EQ(QueryText(u"Select Finished From Contracts Where docno = 1"_s), u"False"_s);
+
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"DROP TRIGGER NoFee"_s));
+    Presenter.Clear();
+    Choose(u"8001011234"_s, u"1"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"Select Count(*), Sum(sum_o) From Incomes"_s), u"4@1030"_s);
+    EXPECT_EQ(QueryText(u"Select Finished From Contracts Where docno = 1"_s), u"True"_s);
+}
+
+// A number typed past the list names a finished contract or another borrower's: no breakdown.
+TEST_F(SettlementWindow, OnlyAContractOfTheBorrowersListIsSettled) {
+    Open(false);
+    for (const QString& Number : {u"3"_s, u"2"_s}) {
+        SCOPED_TRACE(Number.toStdString());
+        Presenter.Clear();
+        Choose(u"8001011234"_s, Number);
+        EXPECT_EQ(Form->BreakdownDocNo, 0);
+        Type(Form->feSum_c, u"300"_s);
+        Press(Qt::Key_F2);
+        EXPECT_EQ(Presenter.Texts(), QStringList{u"Изберете договор"_s});
+    }
+    EXPECT_EQ(QueryText(u"Select Count(*) From Incomes"_s), u"0"_s);
+}
+
+// 500.00 at 4 % a month: 0.0013333 a day gives 0.67; 17 days to today, 31 with the 15-day steps.
+// Maria's code has no fee bands: her fees show nothing due.
+TEST_F(SettlementWindow, PaymentOfInterestKeepsTheContractOpen) {
+    for (const bool Steps : {false, true}) {
+        SCOPED_TRACE(Steps);
+        WriteRegString(u"rg_Registry_6"_s, Steps ? u"1"_s : u"0"_s);
+        Open(true);
+        EXPECT_EQ(Form->pnlCaption->text(), u"ПЛАЩАНЕ НА ДЪЛЖИМИ ЛИХВИ И ТАКСИ"_s);
+        Choose(u"0000012345"_s, u"2"_s);
+        const QString Due = Steps ? u"20.77"_s : u"11.39"_s;
+        EXPECT_EQ(GridRows(), (QStringList{u"2|лихва|%1|0.00|%1"_s.arg(Due), u"6|Оценка||0.00|0.00"_s,
+                                           u"7|Съхранение|0.00|0.00|0.00"_s,
+                                           u"Общо:||%1|0.000000|%1"_s.arg(Due + u"0000"_s)}));
+        Form->RunDone();
+        delete Form->Container();
+        Form = nullptr;
+    }
+    Open(true);
+    Choose(u"0000012345"_s, u"2"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"Select docno, contract_n, payment_type, sum_o From Incomes"_s), u"1@2@2@20.77"_s);
+    EXPECT_EQ(QueryText(u"Select Finished From Contracts Where docno = 2"_s), u"False"_s);
+    EXPECT_EQ(ReadRegString(u"Last_EGN"_s), u"0000012345"_s);
+}

@@ -1,0 +1,160 @@
+#include "business/printing/un_Print_Order.h"
+
+#include "business/printing/un_Print_contract_4_purchase_or_sale.h"
+#include "core/unNumbers.h"
+#include "framework/printing/PagePrinter.h"
+#include "tests/support/PdfPrinter.h"
+#include "tests/support/PdfTools.h"
+
+#include <QDateTime>
+#include <QPrinter>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList Order(const QString& Direction, const QString& Type, const QString& Contract, const QString& EGN,
+                  const QString& IsMale, const QString& IsMarried) {
+    return {u"12"_s,          u"01.03.2024"_s,  Contract, u"150"_s,  u"15.02.2024"_s,  u"Пръстен 585"_s, EGN,
+            u"SN-7"_s,        u"Иван Петров"_s, IsMale,   IsMarried, u"Лендора ООД"_s, Direction,        Type,
+            u"Мария Колева"_s};
+}
+
+const QMap<int, QString> Fees{{1, u"Оценка"_s}, {2, u"Съхранение"_s}};
+
+QString Filled(const QStringList& Record, const QString& Label) {
+    TReportLayout layout = OrderLayout();
+    FillOrderLayout(layout, Record, Fees);
+    return layout.Caption(Label);
+}
+
+} // namespace
+
+TEST(PrintOrder, Salutation) {
+    const struct {
+        const char16_t* Male;
+        const char16_t* Married;
+        const char16_t* Expected;
+    } cases[] = {{u"True", u"False", u"г-н"},  {u"True", u"True", u"г-н"}, {u"False", u"False", u"г-ца"},
+                 {u"False", u"True", u"г-жа"}, {u" ", u" ", u""},          {u"False", u" ", u""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(OrderSalutation(QString::fromUtf16(c.Male), QString::fromUtf16(c.Married)),
+                  QString::fromUtf16(c.Expected))
+            << QString::fromUtf16(c.Male).toStdString();
+}
+
+TEST(PrintOrder, Captions) {
+    const struct {
+        QStringList Record;
+        const char16_t* Label;
+        const char16_t* Expected;
+    } cases[] = {
+        {Order(u"in"_s, u"2"_s, u"5"_s, u"8001011234"_s, u"True"_s, u"False"_s), u"QRLabel3",
+         u"Днес г-н Иван Петров ЕГН № 8001011234 внесе в касата"},
+        {Order(u"in"_s, u"2"_s, u"5"_s, u"8001011234"_s, u"True"_s, u"False"_s), u"QRLabel5",
+         u"сумата от 150.00 лв. (вноска по лихвите)"},
+        {Order(u"in"_s, u"2"_s, u"5"_s, u"8001011234"_s, u"True"_s, u"False"_s), u"QRLabel2",
+         u"ПРИХОДЕН КАСОВ ОРДЕР № 12 / 01.03.2024"},
+        {Order(u"in"_s, u"2"_s, u"5"_s, u"8001011234"_s, u"True"_s, u"False"_s), u"QRLabel4",
+         u"по договор N: 5 / 15.02.2024, вещ: Пръстен 585 - SN-7"},
+        {Order(u"in"_s, u"3"_s, u"0"_s, u" "_s, u" "_s, u" "_s), u"QRLabel3",
+         u"Днес Иван Петров внесе в касата"},
+        {Order(u"in"_s, u"3"_s, u"0"_s, u" "_s, u" "_s, u" "_s), u"QRLabel4", u"(захранване на касата)"},
+        {Order(u"out"_s, u"3"_s, u"0"_s, u" "_s, u" "_s, u" "_s), u"QRLabel4",
+         u"(инкасо на оборот от касата)"},
+        {Order(u"out"_s, u"3"_s, u"0"_s, u" "_s, u" "_s, u" "_s), u"QRLabel3",
+         u"Да се изплати на Иван Петров"},
+        {Order(u"out"_s, u"1"_s, u"5"_s, u"8001011234"_s, u"False"_s, u"False"_s), u"QRLabel3",
+         u"Да се изплати на г-ца Иван Петров ЕГН № 8001011234"},
+        {Order(u"out"_s, u"1"_s, u"5"_s, u"8001011234"_s, u"False"_s, u"True"_s), u"QRLabel2",
+         u"РАЗХОДЕН КАСОВ ОРДЕР № 12 / 01.03.2024"},
+        {Order(u"out"_s, u"4"_s, u"5"_s, u" "_s, u" "_s, u" "_s), u"QRLabel5",
+         u"сумата от 150.00 лв. (покупка на вещ)"},
+        {Order(u"in"_s, u"7"_s, u"5"_s, u" "_s, u" "_s, u" "_s), u"QRLabel5",
+         u"сумата от 150.00 лв. (такса Съхранение)"},
+        {Order(u"in"_s, u"9"_s, u"5"_s, u" "_s, u" "_s, u" "_s), u"QRLabel5", u"сумата от 150.00 лв."},
+        {Order(u"out"_s, u"2"_s, u"5"_s, u" "_s, u" "_s, u" "_s), u"QRLabel5", u"сумата от 150.00 лв."},
+        {Order(u"in"_s, u"1"_s, u"5"_s, u" "_s, u" "_s, u" "_s), u"QRLabel6",
+         u"словом: сто и петдесет лева и нула стотинки"},
+        {Order(u"in"_s, u"1"_s, u"5"_s, u" "_s, u" "_s, u" "_s), u"QRLabel1", u"ЛЕНДОРА ООД"},
+        {Order(u"in"_s, u"1"_s, u"5"_s, u" "_s, u" "_s, u" "_s), u"QRLabel9", u"/Мария Колева/"},
+        // A short record is read as blanks, not past its end.
+        {QStringList{u"3"_s, u"01.03.2024"_s, u"0"_s, u"20"_s}, u"QRLabel3", u"Днес   внесе в касата"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Filled(c.Record, QString::fromUtf16(c.Label)), QString::fromUtf16(c.Expected))
+            << QString::fromUtf16(c.Label).toStdString() << " " << c.Record.join(u'|').toStdString();
+}
+
+TEST(PrintOrder, PageReadsBackFromThePrinter) {
+    TPdfPrinterScope pdf;
+    TReportLayout layout = OrderLayout();
+    FillOrderLayout(layout, Order(u"in"_s, u"2"_s, u"5"_s, u"8001011234"_s, u"True"_s, u"False"_s), Fees);
+    TPrinterProvider::Instance().PrepareJob(layout.Title);
+    ASSERT_TRUE(layout.Print(*TPrinterProvider::Instance().Printer()));
+    const QString text = PdfPageText(pdf.FileName(), 1).simplified();
+    EXPECT_EQ(PdfPageCount(pdf.FileName()), 1);
+    EXPECT_TRUE(text.contains(u"ПРИХОДЕН КАСОВ ОРДЕР № 12 / 01.03.2024"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"словом: сто и петдесет лева"_s)) << text.toStdString();
+    EXPECT_LT(text.indexOf(u"ЛЕНДОРА ООД"_s), text.indexOf(u"ПРИХОДЕН"_s));
+    EXPECT_LT(text.indexOf(u"внесе в касата"_s), text.indexOf(u"сумата от"_s));
+}
+
+namespace {
+
+QStringList Deal() {
+    return {u"31"_s, u"01.03.2024"_s,   u"x"_s,           u"Пръстен 585"_s, u"SN-7"_s,       u"1250.5"_s,
+            u"x"_s,  u"Мария Колева"_s, u"Лендора ООД"_s, u"8001011234"_s,  u"Иван Петров"_s};
+}
+
+TDateTime Stamp() {
+    return QDateToDateTime(QDate(2024, 3, 1)) + (14 * 3600 + 5 * 60 + 9) / 86400.0;
+}
+
+} // namespace
+
+TEST(PrintPurchaseSaleContract, PartiesFollowTheDirection) {
+    const struct {
+        bool Purchase;
+        const char16_t* Seller;
+        const char16_t* Buyer;
+    } cases[] = {{true, u"между Иван Петров ЕГН:8001011234, наричан накратко ПРОДАВАЧ и",
+                  u"Лендора ООД, наричан накратко КУПУВАЧ. "},
+                 {false, u"между Лендора ООД, наричан накратко ПРОДАВАЧ и",
+                  u"Иван Петров ЕГН:8001011234, наричан накратко КУПУВАЧ. "}};
+    for (const auto& c : cases) {
+        TReportLayout layout = PurchaseSaleContractLayout();
+        FillPurchaseSaleContractLayout(layout, Deal(), c.Purchase, Stamp());
+        EXPECT_EQ(layout.Caption(u"QRLabel4"_s), QString::fromUtf16(c.Seller));
+        EXPECT_EQ(layout.Caption(u"QRLabel5"_s), QString::fromUtf16(c.Buyer));
+        EXPECT_EQ(layout.Caption(u"QRLabel2"_s), u"ДОГОВОР ЗА ПОКУПКО-ПРОДАЖБА  № 31 / 01.03.2024"_s);
+        EXPECT_EQ(layout.Caption(u"QRLabel10"_s),
+                  u"Пръстен 585 SN-7 срещу цена, която КУПУВАЧЪТ се задължава да му "_s);
+        EXPECT_EQ(layout.Caption(u"QRLabel13"_s),
+                  u"За СТОКАТА КУПУВАЧЪТ се задължава да заплати сумата 1250.50 лева."_s);
+        EXPECT_EQ(layout.Caption(u"QRLabel8"_s), u"/Иван Петров/"_s);
+        EXPECT_EQ(layout.Caption(u"QRLabel9"_s), u"/Мария Колева/"_s);
+    }
+}
+
+namespace {
+QDateTime FixedNow() {
+    return QDateTime(QDate(2024, 3, 1), QTime(14, 5, 9));
+}
+} // namespace
+
+TEST(PrintPurchaseSaleContract, PageCarriesTheStampOfTheClock) {
+    SetClock(&FixedNow);
+    TPdfPrinterScope pdf;
+    TReportLayout layout = PurchaseSaleContractLayout();
+    FillPurchaseSaleContractLayout(layout, Deal(), true, Now());
+    SetClock(nullptr);
+    TPrinterProvider::Instance().PrepareJob(layout.Title);
+    ASSERT_TRUE(layout.Print(*TPrinterProvider::Instance().Printer()));
+    const QString text = PdfPageText(pdf.FileName(), 1).simplified();
+    EXPECT_TRUE(text.contains(u"Отпечатано на 01.03.2024 г. 14:05:09 ч."_s)) << text.toStdString();
+    // The words begin with "х", whose glyph the PDF shares with the Latin "x".
+    EXPECT_TRUE(text.contains(u"двеста и петдесет лева и петдесет стотинки."_s)) << text.toStdString();
+    EXPECT_LT(text.indexOf(u"ДЕКЛАРАЦИЯ"_s), text.indexOf(u"Отпечатано"_s));
+}

@@ -1,0 +1,540 @@
+#include "framework/export/Export.h"
+
+#include "Components/Grids/RichGrid.h"
+#include "tests/support/ScriptedPresenter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+#include <zip.h>
+
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << '"' << S.toStdString() << '"';
+}
+
+namespace {
+
+QString U(const char* Text) {
+    return QString::fromUtf8(Text);
+}
+
+QByteArray ReadEntry(const QString& Path, const char* Name) {
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(Path).constData(), ZIP_RDONLY, &error);
+    if (!archive) return {};
+    zip_stat_t stat;
+    QByteArray data;
+    if (zip_stat(archive, Name, 0, &stat) == 0) {
+        data.resize(qsizetype(stat.size));
+        zip_file_t* file = zip_fopen(archive, Name, 0);
+        zip_fread(file, data.data(), stat.size);
+        zip_fclose(file);
+    }
+    zip_discard(archive);
+    return data;
+}
+
+pugi::xml_document Parse(const QByteArray& Xml) {
+    pugi::xml_document doc;
+    doc.load_buffer(Xml.constData(), size_t(Xml.size()));
+    return doc;
+}
+
+QString Text(const pugi::xml_node& Node) {
+    return QString::fromUtf8(Node.text().get());
+}
+
+// Counts the steps and asks to stop at step StopAt (0: never).
+class TCountingProgress : public TExportProgress {
+public:
+    explicit TCountingProgress(int StopAt = 0) : FStopAt(StopAt) {}
+    void Start(const QString& Status, int Total) override {
+        Statuses.append(Status);
+        Totals.append(Total);
+    }
+    bool Step() override { return ++Steps != FStopAt; }
+    QStringList Statuses;
+    QList<int> Totals;
+    int Steps = 0;
+
+private:
+    int FStopAt;
+};
+
+// A list as the list windows show it: a header row, amounts, a personal number with its leading
+// zero, a shaded row and a block of 2 by 3 cells merged.
+//   Номер | Клиент        | Сума   | Бележка
+//   1     | Иван Петров   | 1234.5 | abc
+//   2     | 0123456789    | 1234   | (shaded light blue)
+//   [ merged over columns 0..2, rows 3..4: "Общо" ] | x
+//                                                   | y
+class ExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Dir.isValid());
+        Grid.SetColCount(4);
+        Grid.SetRowCount(5);
+        Grid.SetFixedRows(1);
+        Grid.SetFixedCols(0);
+        Grid.FixedAttributes()->SetAlignment({caCenter});
+        Grid.DefAttributes()->SetAlignment({caLeft, caCenter});
+        const QStringList rows[] = {{U("Номер"), U("Клиент"), U("Сума"), U("Бележка")},
+                                    {U("1"), U("Иван Петров"), U("1234.5"), U("abc")},
+                                    {U("2"), U("0123456789"), U("1234"), U("")},
+                                    {U("Общо"), U(""), U(""), U("x")},
+                                    {U(""), U(""), U(""), U("y")}};
+        for (int r = 0; r < 5; ++r)
+            for (int c = 0; c < 4; ++c)
+                Grid.SetCells(c, r, rows[r][c]);
+        Grid.ColAttributes(2)->SetAlignment({caRight});
+        Grid.RowAttributes(2)->SetBackColor(16314584);
+        Grid.MergeCells({0, 3, 2, 4});
+        Job.Grid = &Grid;
+        Job.Title = U("Приходни ордери");
+        Job.Subtitle = U("за март");
+        Job.Date = QDate(2024, 3, 5);
+        Job.TableFont = QFont(QStringLiteral("Times New Roman"), 8);
+        Job.FirmFont = QFont(QStringLiteral("Times New Roman"), 10);
+        Job.TitleFont = QFont(QStringLiteral("Times New Roman"), 14);
+        Job.SubtitleFont = QFont(QStringLiteral("Times New Roman"), 12);
+    }
+
+    QString Path(const QString& Name) const { return Dir.filePath(Name); }
+    QStringList Files() const { return QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden); }
+
+    QTemporaryDir Dir;
+    TRichGrid Grid;
+    TExportJob Job;
+    TScriptedPresenter Presenter;
+};
+
+} // namespace
+
+TEST(ExportValues, NumbersStringsAndTheirFormats) {
+    struct Case {
+        const char* text;
+        bool number;
+        const char* format;
+    };
+    const Case cases[] = {
+        {"1234.5", true, "#,##0.0\\ _л_в;[Red]-#,##0.0\\ _л_в"},
+        {"1234", true, "#,##0\\ _л_в;[Red]-#,##0\\ _л_в"},
+        {"-12.125", true, "#,##0.000\\ _л_в;[Red]-#,##0.000\\ _л_в"},
+        {"0.50", true, "#,##0.00\\ _л_в;[Red]-#,##0.00\\ _л_в"},
+        {"0", true, "#,##0\\ _л_в;[Red]-#,##0\\ _л_в"},
+        {"abc", false, ""},
+        {"0123456789", false, ""},       // a personal number keeps its zero
+        {"1234567890123456", false, ""}, // more digits than a double holds
+        {"05.03.2024", false, ""},
+        {"1 234.50", false, ""},
+        {"12,50", false, ""},
+        {"1e5", false, ""},
+        {"", false, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsExportNumber(U(c.text)), c.number) << c.text;
+        if (c.number) {
+            EXPECT_EQ(ExportNumberFormat(U(c.text)), U(c.format)) << c.text;
+        }
+    }
+}
+
+TEST(ExportValues, TheFileNameTakesTheKindsExtension) {
+    struct Case {
+        const char* name;
+        int kind;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"/data/Report.old.xls", ekWord, "/data/Report.docx"},
+        {"/data/Report", ekExcel, "/data/Report.xlsx"},
+        {"/opt/lendora-1.2/bin/Приходни ордери.xlsx", ekText, "/opt/lendora-1.2/bin/Приходни ордери.txt"},
+        {"/opt/lendora-1.2/bin/Отчет", ekTextDelimited, "/opt/lendora-1.2/bin/Отчет.txt"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExportFileName(U(c.name), c.kind), U(c.expected)) << c.name;
+    EXPECT_EQ(ExportDateText(QDate(2024, 3, 5)), U("05.03.2024 г."));
+}
+
+TEST_F(ExportTest, TextHoldsEveryCellWithItsDelimiterAndCrLf) {
+    Grid.SetColCount(2);
+    Grid.SetRowCount(2);
+    for (int r = 0; r < 2; ++r) {
+        Grid.SetCells(0, r, U("a"));
+        Grid.SetCells(1, r, U("b"));
+    }
+    struct Case {
+        QString delimiter;
+        QByteArray bytes;
+    };
+    const Case cases[] = {{QStringLiteral(";"), "a;b;\r\na;b;\r\n"},
+                          {QStringLiteral("\t"), "a\tb\t\r\na\tb\t\r\n"}};
+    for (const Case& c : cases) {
+        Job.FileName = Path(QStringLiteral("list.txt"));
+        TCountingProgress progress;
+        EXPECT_EQ(ExportToText(Job, c.delimiter, progress), erDone);
+        QFile file(Job.FileName);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), c.bytes);
+        EXPECT_EQ(progress.Steps, 4);
+        EXPECT_EQ(progress.Totals, QList<int>{4});
+    }
+    // Cyrillic as UTF-8, the stored text rather than a formatted one.
+    Grid.SetCells(0, 1, U("Иван"));
+    TCountingProgress progress;
+    ASSERT_EQ(ExportToText(Job, QStringLiteral(";"), progress), erDone);
+    QFile file(Job.FileName);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("a;b;\r\n") + U("Иван").toUtf8() + ";b;\r\n");
+    EXPECT_TRUE(Presenter.Messages().isEmpty());
+}
+
+TEST_F(ExportTest, CancelLeavesNoFileAndKeepsAnOldOne) {
+    using TExporter = std::function<int(TExportProgress&)>;
+    const std::pair<QString, TExporter> kinds[] = {
+        {QStringLiteral("list.xlsx"), [&](TExportProgress& p) { return ExportToExcel(Job, p); }},
+        {QStringLiteral("list.docx"), [&](TExportProgress& p) { return ExportToWord(Job, p); }},
+        {QStringLiteral("list.txt"),
+         [&](TExportProgress& p) { return ExportToText(Job, QStringLiteral(";"), p); }},
+    };
+    for (const auto& [name, exporter] : kinds) {
+        Job.FileName = Path(name);
+        TCountingProgress stopNew(7);
+        EXPECT_EQ(exporter(stopNew), erCancelled) << name.toStdString();
+        EXPECT_EQ(stopNew.Steps, 7);
+        EXPECT_TRUE(Files().isEmpty()) << Files().join(u' ').toStdString();
+
+        QFile old(Job.FileName);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+        TCountingProgress stopAgain(12);
+        EXPECT_EQ(exporter(stopAgain), erCancelled) << name.toStdString();
+        EXPECT_EQ(Files(), QStringList{name});
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("old"));
+        old.close();
+        old.remove();
+    }
+    EXPECT_TRUE(Presenter.Messages().isEmpty());
+}
+
+TEST_F(ExportTest, AFileThatCannotBeWrittenFails) {
+    const QString missing = Path(QStringLiteral("no/such/folder/list"));
+    TCountingProgress progress;
+    Job.FileName = missing + QStringLiteral(".txt");
+    EXPECT_EQ(ExportToText(Job, QStringLiteral(";"), progress), erFailed);
+    EXPECT_TRUE(Presenter.Messages().isEmpty());
+
+    Job.FileName = missing + QStringLiteral(".xlsx");
+    EXPECT_EQ(ExportToExcel(Job, progress), erFailed);
+    Job.FileName = missing + QStringLiteral(".docx");
+    EXPECT_EQ(ExportToWord(Job, progress), erFailed);
+    ASSERT_EQ(Presenter.Messages().size(), 2);
+    EXPECT_TRUE(Presenter.Texts()[0].startsWith(U("Грешка в комуникацията с MS Excel\rМоля проверете "
+                                                  "инсталацията на MS Office 97\r\r")));
+    EXPECT_TRUE(Presenter.Texts()[1].startsWith(U("Грешка в комуникацията с MS Word\r")));
+    EXPECT_EQ(Presenter.Messages()[0].DlgType, mtError);
+    EXPECT_TRUE(Files().isEmpty());
+}
+
+TEST_F(ExportTest, WorkbookHoldsNumbersAsNumbersMergedBlocksAndFormats) {
+    Job.FileName = Path(QStringLiteral("list.xlsx"));
+    TCountingProgress progress;
+    ASSERT_EQ(ExportToExcel(Job, progress), erDone);
+    EXPECT_EQ(progress.Steps, 20);
+    EXPECT_EQ(progress.Statuses, QStringList({U("Стартиране на MS Excel, моля изчакайте ..."),
+                                              U("Прехвърляне на данните към MS Excel, моля изчакайте ...")}));
+    EXPECT_EQ(Files(), QStringList{QStringLiteral("list.xlsx")});
+
+    const pugi::xml_document sheet = Parse(ReadEntry(Job.FileName, "xl/worksheets/sheet1.xml"));
+    const pugi::xml_document shared = Parse(ReadEntry(Job.FileName, "xl/sharedStrings.xml"));
+    const pugi::xml_document styles = Parse(ReadEntry(Job.FileName, "xl/styles.xml"));
+    QStringList strings;
+    for (const pugi::xpath_node& si : shared.select_nodes("//si/t"))
+        strings.append(Text(si.node()));
+    // Every cell by its reference: a number's value, or "s:" and a string's text.
+    QMap<QString, QString> cells;
+    QMap<QString, int> styleOf;
+    for (const pugi::xpath_node& node : sheet.select_nodes("//sheetData/row/c")) {
+        const pugi::xml_node c = node.node();
+        const QString ref = QString::fromUtf8(c.attribute("r").value());
+        styleOf[ref] = c.attribute("s").as_int();
+        if (!c.child("v")) continue;
+        cells[ref] = QString::fromUtf8(c.attribute("t").value()) == u"s"
+                         ? QStringLiteral("s:") + strings.value(c.child("v").text().as_int())
+                         : Text(c.child("v"));
+    }
+    const std::pair<const char*, const char*> expected[] = {
+        {"B1", "s:Приходни ордери"},
+        {"B2", "s:за март"},
+        {"D1", "s:05.03.2024 г."},
+        {"A4", "s:Номер"},
+        {"A5", "1"},
+        {"C5", "1234.5"},
+        {"D5", "s:abc"},
+        {"B6", "s:0123456789"},
+        {"C6", "1234"},
+        {"A7", "s:Общо"},
+        {"D7", "s:x"},
+        {"D8", "s:y"},
+    };
+    for (const auto& [ref, value] : expected)
+        EXPECT_EQ(cells.value(U(ref)), U(value)) << ref;
+
+    QStringList merges;
+    for (const pugi::xpath_node& node : sheet.select_nodes("//mergeCells/mergeCell"))
+        merges.append(QString::fromUtf8(node.node().attribute("ref").value()));
+    EXPECT_EQ(merges, QStringList({"B1:C1", "B2:C2", "A7:C8"}));
+
+    // The money formats by their codes, and which cells carry them.
+    QMap<int, QString> codes;
+    for (const pugi::xpath_node& node : styles.select_nodes("//numFmts/numFmt"))
+        codes[node.node().attribute("numFmtId").as_int()] =
+            QString::fromUtf8(node.node().attribute("formatCode").value());
+    QList<pugi::xml_node> xfs;
+    for (const pugi::xpath_node& node : styles.select_nodes("//cellXfs/xf"))
+        xfs.append(node.node());
+    auto formatOf = [&](const char* Ref) {
+        return codes.value(xfs.value(styleOf.value(U(Ref))).attribute("numFmtId").as_int());
+    };
+    EXPECT_EQ(formatOf("C5"), U("#,##0.0\\ _л_в;[Red]-#,##0.0\\ _л_в"));
+    EXPECT_EQ(formatOf("C6"), U("#,##0\\ _л_в;[Red]-#,##0\\ _л_в"));
+    EXPECT_EQ(formatOf("D5"), QString());
+    EXPECT_EQ(formatOf("B6"), QString());
+
+    // Fills: the shaded row cyan, the others white; borders medium on the header, thin below.
+    QList<pugi::xml_node> fills;
+    for (const pugi::xpath_node& node : styles.select_nodes("//fills/fill"))
+        fills.append(node.node());
+    QList<pugi::xml_node> borders;
+    for (const pugi::xpath_node& node : styles.select_nodes("//borders/border"))
+        borders.append(node.node());
+    auto fillOf = [&](const char* Ref) {
+        const pugi::xml_node fill =
+            fills.value(xfs.value(styleOf.value(U(Ref))).attribute("fillId").as_int());
+        return QString::fromUtf8(fill.child("patternFill").child("fgColor").attribute("rgb").value());
+    };
+    auto borderOf = [&](const char* Ref) {
+        const pugi::xml_node border =
+            borders.value(xfs.value(styleOf.value(U(Ref))).attribute("borderId").as_int());
+        return QString::fromUtf8(border.child("left").attribute("style").value());
+    };
+    EXPECT_EQ(fillOf("B6"), QStringLiteral("FF00FFFF"));
+    EXPECT_EQ(fillOf("D6"), QStringLiteral("FF00FFFF"));
+    EXPECT_EQ(fillOf("B5"), QStringLiteral("FFFFFFFF"));
+    EXPECT_EQ(borderOf("A4"), QStringLiteral("medium"));
+    EXPECT_EQ(borderOf("B5"), QStringLiteral("thin"));
+    // Equal cells share one format.
+    EXPECT_EQ(styleOf.value(QStringLiteral("B5")), styleOf.value(QStringLiteral("D5")));
+    // Every used column got a width.
+    EXPECT_EQ(sheet.select_nodes("//cols/col").size(), 4u);
+}
+
+TEST_F(ExportTest, OverlappingMergesAreWrittenOnce) {
+    // The grid lets a later merge overlap an earlier one; the workbook may not.
+    Grid.MergeCells({1, 1, 2, 2});
+    Grid.MergeCells({2, 2, 3, 3});
+    Job.FileName = Path(QStringLiteral("list.xlsx"));
+    TCountingProgress progress;
+    ASSERT_EQ(ExportToExcel(Job, progress), erDone);
+    const pugi::xml_document sheet = Parse(ReadEntry(Job.FileName, "xl/worksheets/sheet1.xml"));
+    QList<QRect> blocks;
+    for (const pugi::xpath_node& node : sheet.select_nodes("//mergeCells/mergeCell")) {
+        const QStringList corners = QString::fromUtf8(node.node().attribute("ref").value()).split(u':');
+        auto point = [](const QString& Ref) { return QPoint(Ref[0].unicode() - 'A', Ref.mid(1).toInt()); };
+        blocks.append(QRect(point(corners[0]), point(corners[1])));
+    }
+    ASSERT_GE(blocks.size(), 3);
+    for (int i = 0; i < blocks.size(); ++i)
+        for (int j = i + 1; j < blocks.size(); ++j)
+            EXPECT_FALSE(blocks[i].intersects(blocks[j])) << i << " " << j;
+
+    Job.FileName = Path(QStringLiteral("list.docx"));
+    ASSERT_EQ(ExportToWord(Job, progress), erDone);
+}
+
+TEST_F(ExportTest, DocumentHoldsTheTableWithSpansFillsAndTheHeading) {
+    Job.FileName = Path(QStringLiteral("list.docx"));
+    TCountingProgress progress;
+    ASSERT_EQ(ExportToWord(Job, progress), erDone);
+    EXPECT_EQ(progress.Steps, 20);
+    const pugi::xml_document document = Parse(ReadEntry(Job.FileName, "word/document.xml"));
+    const pugi::xml_document header = Parse(ReadEntry(Job.FileName, "word/header1.xml"));
+
+    // Each row by its cells: text, then "+span", "^" for a block's start, "|" for its continuation
+    // and "#fill".
+    QStringList rows;
+    for (const pugi::xpath_node& tr : document.select_nodes("//w:body/w:tbl/w:tr")) {
+        QStringList cells;
+        for (const pugi::xml_node& tc : tr.node().children("w:tc")) {
+            QString cell;
+            for (const pugi::xpath_node& t : tc.select_nodes(".//w:t"))
+                cell += Text(t.node());
+            const pugi::xml_node props = tc.child("w:tcPr");
+            if (const int span = props.child("w:gridSpan").attribute("w:val").as_int(); span > 1)
+                cell += QStringLiteral("+%1").arg(span);
+            if (const pugi::xml_node merge = props.child("w:vMerge"))
+                cell += QString::fromUtf8(merge.attribute("w:val").value()) == u"restart" ? u'^' : u'|';
+            if (const pugi::xml_node shd = props.child("w:shd"))
+                cell += u'#' + QString::fromUtf8(shd.attribute("w:fill").value());
+            EXPECT_TRUE(props.child("w:tcBorders").child("w:top")) << cell.toStdString();
+            cells.append(cell);
+        }
+        rows.append(cells.join(u','));
+    }
+    EXPECT_EQ(rows,
+              QStringList({U("Номер,Клиент,Сума,Бележка"), U("1,Иван Петров,1234.5,abc"),
+                           U("2#00FFFF,0123456789#00FFFF,1234#00FFFF,#00FFFF"), U("Общо+3^,x"), U("+3|,y")}));
+
+    QStringList headings;
+    for (const pugi::xpath_node& tc : header.select_nodes("//w:tc")) {
+        QString cell;
+        for (const pugi::xpath_node& t : tc.node().select_nodes(".//w:t"))
+            cell += Text(t.node());
+        headings.append(cell);
+    }
+    EXPECT_EQ(headings, QStringList({"", U("Приходни ордери"), U("05.03.2024 г."), "", U("за март"), ""}));
+    // The table font on every run.
+    const pugi::xml_node run = document.select_node("//w:body/w:tbl/w:tr/w:tc/w:p/w:r").node();
+    EXPECT_STREQ(run.child("w:rPr").child("w:rFonts").attribute("w:ascii").value(), "Times New Roman");
+    EXPECT_STREQ(run.child("w:rPr").child("w:sz").attribute("w:val").value(), "16");
+}
+
+namespace {
+
+// The wizard over the test grid, its opener recording what it would show.
+class ExportWizardTest : public ExportTest {
+protected:
+    void SetUp() override {
+        ExportTest::SetUp();
+        Previous = SetExportOpener([this](const QString& File) { Opened.append(File); });
+        Wizard = new TfmExport(nullptr, &Grid, U("Приходни ордери"), U("за март"), U("Приходни ордери"));
+    }
+    void TearDown() override {
+        delete Wizard;
+        SetExportOpener(Previous);
+    }
+
+    TExportOpener Previous;
+    QStringList Opened;
+    TfmExport* Wizard = nullptr;
+};
+
+} // namespace
+
+TEST_F(ExportWizardTest, StartsOnTheFirstPageWithExcelChosen) {
+    EXPECT_EQ(Wizard->windowTitle(), U("Помощник за връзка с външни програми"));
+    EXPECT_EQ(Wizard->Page(), 1);
+    EXPECT_TRUE(Wizard->radioExcel->isChecked());
+    EXPECT_FALSE(Wizard->actPrev->isEnabled());
+    EXPECT_TRUE(Wizard->actNext->isEnabled());
+    EXPECT_EQ(Wizard->editTitle->text(), U("Приходни ордери"));
+    EXPECT_EQ(Wizard->editSubTitle->text(), U("за март"));
+    EXPECT_EQ(Wizard->editFileName->text(),
+              QDir(QCoreApplication::applicationDirPath()).filePath(U("Приходни ордери.xlsx")));
+    EXPECT_EQ(Wizard->TitleFont.family(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(Wizard->TitleFont.pointSize(), 14);
+    EXPECT_EQ(Wizard->TableFont.pointSize(), 8);
+
+    // Each kind brings its extension and its program's name on the second page; only text
+    // offers to open the file afterwards.
+    struct Case {
+        QRadioButton* radio;
+        const char* extension;
+        const char* program;
+        bool offersToOpen;
+    };
+    const Case cases[] = {{Wizard->radioWord, ".docx", "MS Word", false},
+                          {Wizard->radioWordpad, ".txt", "MS Wordpad", true},
+                          {Wizard->radioWordpadDelim, ".txt", "MS Wordpad", true},
+                          {Wizard->radioExcel, ".xlsx", "MS Excel", false}};
+    Wizard->show();
+    for (const Case& c : cases) {
+        c.radio->click();
+        EXPECT_TRUE(Wizard->editFileName->text().endsWith(U("Приходни ордери") + U(c.extension)));
+        Wizard->btnNext->click();
+        EXPECT_EQ(Wizard->Page(), 2);
+        EXPECT_FALSE(Wizard->groupProgram->isVisible());
+        EXPECT_TRUE(Wizard->labelInfo->text().contains(U("ще стартира ") + U(c.program) + U(",")));
+        EXPECT_EQ(Wizard->checkLoadWordpad->isVisible(), c.offersToOpen) << c.program;
+        EXPECT_TRUE(Wizard->actPrev->isEnabled());
+        Wizard->btnPrev->click();
+        EXPECT_EQ(Wizard->Page(), 1);
+        EXPECT_TRUE(Wizard->groupProgram->isVisible());
+    }
+}
+
+TEST_F(ExportWizardTest, ExportsWithTheEditedHeadingAndOpensTheResult) {
+    struct Case {
+        QRadioButton* radio;
+        QString name;
+        bool load;
+        bool opened;
+    };
+    const Case cases[] = {
+        {Wizard->radioExcel, QStringLiteral("out.xlsx"), false, true},
+        {Wizard->radioWord, QStringLiteral("out.docx"), false, true},
+        {Wizard->radioWordpad, QStringLiteral("out.txt"), false, false},
+        {Wizard->radioWordpadDelim, QStringLiteral("out.txt"), true, true},
+    };
+    Wizard->show();
+    Wizard->editTitle->setText(U("Касова книга"));
+    Wizard->editDelim->setText(QStringLiteral("|"));
+    for (const Case& c : cases) {
+        Opened.clear();
+        c.radio->click();
+        Wizard->editFileName->setText(Path(c.name));
+        Wizard->btnNext->click();
+        Wizard->checkLoadWordpad->setChecked(c.load);
+        Wizard->btnNext->click();
+        EXPECT_EQ(Wizard->Page(), 3);
+        EXPECT_EQ(Wizard->LastResult(), erDone);
+        EXPECT_EQ(Wizard->labelInfo->text(), U("  Данните са прехвърлени успешно!"));
+        EXPECT_TRUE(Wizard->actPrev->isEnabled());
+        EXPECT_FALSE(Wizard->actNext->isEnabled());
+        EXPECT_FALSE(Wizard->ProgressBar->isVisible());
+        EXPECT_EQ(Opened, c.opened ? QStringList{Path(c.name)} : QStringList()) << c.name.toStdString();
+        Wizard->btnPrev->click();
+        Wizard->btnPrev->click();
+    }
+    EXPECT_TRUE(QString::fromUtf8(ReadEntry(Path(QStringLiteral("out.xlsx")), "xl/sharedStrings.xml"))
+                    .contains(U("Касова книга")));
+    QFile text(Path(QStringLiteral("out.txt")));
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(text.readLine().startsWith(U("Номер|Клиент|").toUtf8()));
+}
+
+TEST_F(ExportWizardTest, CancelDuringTheExportStopsItAndTheWizardStaysOpen) {
+    Wizard->show();
+    Wizard->editFileName->setText(Path(QStringLiteral("out.xlsx")));
+    Wizard->btnNext->click();
+    bool visibleAfterClose = false;
+    // The export lets the message loop run as it starts; the operator presses Cancel and tries
+    // to close the window meanwhile.
+    QTimer::singleShot(0, Wizard, [&] {
+        Wizard->close();
+        visibleAfterClose = Wizard->isVisible();
+        Wizard->btnCancel->click();
+    });
+    Wizard->btnNext->click();
+    EXPECT_TRUE(visibleAfterClose);
+    EXPECT_EQ(Wizard->LastResult(), erCancelled);
+    EXPECT_EQ(Wizard->labelInfo->text(), U("  Прехвърлянето на данните е прекъснато от потребителя!"));
+    EXPECT_TRUE(Files().isEmpty());
+    EXPECT_TRUE(Opened.isEmpty());
+    // Not running any more, Cancel closes the wizard.
+    Wizard->btnCancel->click();
+    EXPECT_FALSE(Wizard->isVisible());
+}

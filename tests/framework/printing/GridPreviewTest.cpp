@@ -1,0 +1,467 @@
+#include "framework/printing/GridPreview.h"
+
+#include "Components/Grids/GridFuncs.h"
+#include "Components/Grids/RichGrid.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unRegistry.h"
+#include "framework/printing/PagePrinter.h"
+#include "framework/printing/RawPrinter.h"
+#include "tests/support/PdfPrinter.h"
+#include "tests/support/PdfTools.h"
+#include "tests/support/ScriptedPresenter.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+
+#include <QFile>
+#include <QPrinter>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const QDateTime FixedNow(QDate(2024, 3, 5), QTime(14, 7, 9));
+
+// A list grid: one header row, Rows data rows "Ред n" / n, a right-aligned number column.
+std::unique_ptr<TRichGrid> MakeGrid(int Rows) {
+    auto grid = std::make_unique<TRichGrid>();
+    grid->hide();
+    grid->SetColCount(3);
+    grid->SetRowCount(Rows + 1);
+    grid->SetFixedRows(1);
+    grid->SetFixedCols(0);
+    grid->SetRows(0, {"Име", "Сума", "Бележка"});
+    grid->ColAttributes(1)->SetAlignment({caRight});
+    for (int r = 1; r <= Rows; ++r)
+        grid->SetRows(r, {QStringLiteral("Ред %1").arg(r), QString::number(r * 10), QString()});
+    return grid;
+}
+
+TReportSettings BasicSetting(int Columns) {
+    TReportSettings setting;
+    setting.Name = QStringLiteral("Основна настройка");
+    setting.VisibleCols = QList<bool>(Columns, true);
+    setting.AutoResizeCols = QList<bool>(Columns, false);
+    NewPrintObjects(setting);
+    return setting;
+}
+
+// A job on a page printer laid out as the preview lays it out: millimetres, 5 mm inside the
+// printer's edges.
+struct TJobFixture {
+    TPdfPrinterScope Pdf;
+    TPagePrinter Printer;
+    TReportSettings Setting;
+    TGridPrintJob Job;
+    explicit TJobFixture(TStringGrid* Grid, int Orientation = 0) {
+        Printer.SetShowProgress(false);
+        Printer.SetMeasureUnit(muMillimeters);
+        Printer.SetOrientation(Orientation);
+        Printer.SetMarginTop(Printer.MarginTop() + 5);
+        Printer.SetMarginBottom(Printer.MarginBottom() + 5);
+        Printer.SetMarginLeft(Printer.MarginLeft() + 5);
+        Printer.SetMarginRight(Printer.MarginRight() + 5);
+        Setting = BasicSetting(Grid->ColCount());
+        SetPrintObjectPositions(Setting, Printer);
+        Job.Grid = Grid;
+        Job.Setting = &Setting;
+        Job.Printer = &Printer;
+        Job.Now = [] { return FixedNow; };
+        const QSize mm = PaperSizeMm(*Printer.Printer());
+        Job.TextLayout = TextModeLayout(mm.width(), mm.height(), 0, 0);
+    }
+    QStringList PrintedPages() {
+        EXPECT_TRUE(Printer.Print());
+        return PdfPageTexts(Pdf.FileName());
+    }
+};
+
+QByteArray Oem(const QString& Text) {
+    return OemEncoder::Encode(Text);
+}
+
+} // namespace
+
+TEST(GridPreview, TextLinesFollowThePaper) {
+    struct Case {
+        int W, H, FixedChars, FixedLines;
+        int Normal, Condensed, Lines;
+    };
+    const QList<Case> cases = {
+        {210, 297, 0, 0, 80, 128, 62},  // A4 portrait
+        {297, 210, 0, 0, 80, 182, 44},  // A4 landscape
+        {297, 420, 0, 0, 136, 182, 88}, // A3 portrait
+        {210, 297, 96, 0, 96, 96, 62},  // a fixed line width
+        {210, 297, 0, 70, 80, 128, 70}, // a fixed page length
+    };
+    for (const Case& c : cases) {
+        const TTextModeLayout layout = TextModeLayout(c.W, c.H, c.FixedChars, c.FixedLines);
+        EXPECT_EQ(layout.NormalWidth, c.Normal) << c.W << "x" << c.H;
+        EXPECT_EQ(layout.CondensedWidth, c.Condensed) << c.W << "x" << c.H;
+        EXPECT_EQ(layout.LinesPerPage, c.Lines) << c.W << "x" << c.H;
+    }
+}
+
+TEST(GridPreview, OemBytesAreTheShiftedDosCodePage) {
+    struct Case {
+        QString Text;
+        QByteArray Bytes;
+    };
+    const QList<Case> cases = {
+        {"Ab 1", "Ab 1"},
+        {"АБЯабп", "\x80\x81\x9f\xa0\xa1\xaf"},
+        {"рстя", "\xb0\xb1\xb2\xbf"}, // CP866 E0..EF lowered by 48
+        {"№", "\xcc"},
+        {"Ёё", "\xc0\xc1"},
+        {"„€", "??"},
+        {QString::fromUtf8("\xF0\x9F\x98\x80"), "?"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(OemEncoder::Encode(c.Text).toHex(), c.Bytes.toHex()) << c.Text.toStdString();
+}
+
+TEST(GridPreview, RowFittingStopsAtTheLimitAndAtMarkers) {
+    auto grid = MakeGrid(6);
+    for (int r = 0; r < grid->RowCount(); ++r)
+        grid->SetRowHeights(r, 10);
+    grid->SetCells(0, 4, PageBreakMarker);
+    struct Case {
+        int First;
+        int Limit;
+        bool Remain;
+        int Next;
+        bool Break;
+    };
+    const QList<Case> cases = {
+        {1, 100, true, 4, true},   // the marker ends the page
+        {5, 100, false, 7, false}, // to the end
+        {1, 31, true, 3, false},   // header + two rows stay below 31
+        {1, 30, true, 2, false},   // the sum must stay below the limit
+        {1, 10, false, 7, false},  // the header alone fills the page: the document ends
+        {5, 15, false, 7, false},  // a row taller than the room left ends it too
+    };
+    for (const Case& c : cases) {
+        int first = c.First;
+        bool pageBreak = false;
+        EXPECT_EQ(FitGridRows(grid.get(), first, c.Limit, false, pageBreak), c.Remain)
+            << c.First << "/" << c.Limit;
+        EXPECT_EQ(first, c.Next) << c.First << "/" << c.Limit;
+        EXPECT_EQ(pageBreak, c.Break) << c.First << "/" << c.Limit;
+    }
+}
+
+TEST(GridPreview, TextPagesOnA4PortraitAreCondensedLinesWithTheirCodes) {
+    auto grid = MakeGrid(3);
+    grid->SetRowCount(5);
+    grid->SetRows(4, {FilterTotalsText, "60", ""});
+    TJobFixture f(grid.get());
+    f.Job.Caption = QStringLiteral("Каса");
+    f.Job.ReportTitle = QStringLiteral("за март");
+    f.Job.ClosingText = QStringLiteral("Край");
+    ComposeTextPages(f.Job);
+
+    ASSERT_EQ(f.Job.TextLayout.CondensedWidth, 128);
+    ASSERT_EQ(f.Job.TextLayout.LinesPerPage, 62);
+    const QList<QByteArray>& lines = f.Job.TextLines;
+    ASSERT_EQ(lines.size(), 3 + 1 + 1 + 1 + 4 + 1 + 1);
+    const QString now = QStringLiteral("05.03.2024 г. / 14:07:09");
+    const int middle = 128 - 2 * int(now.size());
+    const QString line1 = QString(now.size(), ' ') + QString(middle / 2 - 2, ' ') + "Каса" +
+                          QString(middle - middle / 2 - 2, ' ') + now;
+    EXPECT_EQ(lines[0], EscCondensed + Oem(line1));
+    EXPECT_TRUE(lines[1].startsWith(EscCondensed + Oem("No по НДР: ")));
+    EXPECT_TRUE(lines[1].endsWith(Oem("Стр.: 1 / 1")));
+    EXPECT_EQ(lines[2], Oem("Булстат: "));
+    // Widths: the longest text of each column: 8 ("Бележка" 7, "Сума за филтъра" 15), 4, 7.
+    const QByteArray equals(15 + 4 + 7 + 4, '=');
+    EXPECT_EQ(lines[3], equals);
+    EXPECT_EQ(lines[4], Oem("|Име            |Сума|Бележка|"));
+    EXPECT_EQ(lines[5], QByteArray(30, '-'));
+    EXPECT_EQ(lines[6], Oem("|Ред 1          |  10|       |"));
+    EXPECT_EQ(lines[9], EscDoubleStrikeOn + Oem("|Сума за филтъра|  60|       |") + EscDoubleStrikeOff);
+    EXPECT_EQ(lines[10], equals);
+    EXPECT_EQ(lines[11], Oem(QString(62, ' ') + "Край" + QString(62, ' ')));
+    EXPECT_EQ(f.Printer.PageCount(), 1);
+}
+
+TEST(GridPreview, TextPagesHoldTheirLineCountAndCutWideTables) {
+    auto grid = MakeGrid(120);
+    grid->SetCells(2, 1, QString(200, 'x'));
+    TJobFixture f(grid.get(), 1);
+    ComposeTextPages(f.Job);
+    ASSERT_EQ(f.Job.TextLayout.CondensedWidth, 182);
+    ASSERT_EQ(f.Job.TextLayout.LinesPerPage, 44);
+    // 120 rows at 44 - 6 per page: 4 pages, each but the last exactly one page of lines.
+    EXPECT_EQ(f.Printer.PageCount(), 4);
+    EXPECT_EQ(f.Job.TextLines.size(), 3 * 44 + 6 + (120 - 3 * 38) + 1);
+    EXPECT_TRUE(f.Job.TextLines[44].startsWith(EscCondensed));
+    EXPECT_TRUE(f.Job.TextLines[44 + 1].endsWith(Oem("Стр.: 2 / 4")));
+    for (const QByteArray& line : f.Job.TextLines)
+        EXPECT_LE(line.size(), 182 + EscCondensed.size());
+    EXPECT_EQ(f.Job.TextLines[6].size(), 182);
+}
+
+TEST(GridPreview, RawPagesGoToTheFileAsSlicesWithCopies) {
+    auto grid = MakeGrid(50);
+    TJobFixture f(grid.get());
+    f.Job.TextLayout.LinesPerPage = 20;
+    f.Job.ContinuousPaper = true; // no operator prompts between pages
+    f.Job.TextLines = {"a1", "a2"};
+    for (int i = 3; i <= 45; ++i)
+        f.Job.TextLines << QByteArray("l") + QByteArray::number(i);
+    const QString file = f.Pdf.Dir() + "/port";
+    FileRawPrinterSink sink(file);
+    ASSERT_TRUE(PrintTextPages(f.Job, sink, 2, 3, 2));
+    QByteArray expected;
+    QByteArray page2, page3;
+    for (int i = 20; i < 40; ++i)
+        page2 += f.Job.TextLines[i] + "\r\n";
+    for (int i = 40; i < 45; ++i)
+        page3 += f.Job.TextLines[i] + "\r\n";
+    expected = page2 + page2 + page3 + page3;
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll(), expected);
+}
+
+TEST(GridPreview, GraphicPagesCarryHeadingPageLineAndEveryRow) {
+    auto grid = MakeGrid(150);
+    TJobFixture f(grid.get());
+    f.Job.Caption = QStringLiteral("Договори");
+    f.Job.ReportTitle = QStringLiteral("Всички");
+    ComposeGridPages(f.Job);
+    const int pages = f.Printer.PageCount();
+    ASSERT_GT(pages, 1);
+    const QStringList texts = f.PrintedPages();
+    ASSERT_EQ(texts.size(), pages);
+    int rows = 0;
+    for (int p = 0; p < pages; ++p) {
+        EXPECT_TRUE(texts[p].contains(QStringLiteral("Договори"))) << p;
+        EXPECT_TRUE(texts[p].contains(QStringLiteral("Стр.: %1 / %2").arg(p + 1).arg(pages))) << p;
+        EXPECT_TRUE(texts[p].contains(QStringLiteral("05.03.2024 г. / 14:07:09"))) << p;
+        EXPECT_TRUE(texts[p].contains(QStringLiteral("Бележка"))) << p;
+        rows += int(texts[p].count(QStringLiteral("Ред ")));
+    }
+    EXPECT_EQ(rows, 150);
+    EXPECT_TRUE(texts.last().contains(QStringLiteral("Ред 150")));
+}
+
+TEST(GridPreview, MarkerRowsStartPagesWithTheirOwnTitles) {
+    auto grid = MakeGrid(6);
+    grid->SetRows(3, {PageBreakMarker, "Втори@Подзаглавие 2", ""});
+    grid->SetRows(6, {PageBreakMarker, "Трети", ""});
+    TJobFixture f(grid.get());
+    f.Job.Caption = QStringLiteral("Първи");
+    f.Job.PageLineOverride = QStringLiteral("Вчера");
+    ComposeGridPages(f.Job);
+    const QStringList texts = f.PrintedPages();
+    // The marker as last row leaves one more page with the heading and the header only.
+    ASSERT_EQ(texts.size(), 3);
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Първи")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Ред 2")));
+    EXPECT_FALSE(texts[0].contains(QStringLiteral("PaGe")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("Втори")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("Подзаглавие 2")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("Ред 5")));
+    EXPECT_TRUE(texts[2].contains(QStringLiteral("Трети")));
+    EXPECT_FALSE(texts[2].contains(QStringLiteral("Подзаглавие 2")));
+    EXPECT_TRUE(texts[2].contains(QStringLiteral("Бележка")));
+    for (const QString& text : texts) {
+        EXPECT_TRUE(text.contains(QStringLiteral("Вчера")));
+        EXPECT_FALSE(text.contains(QStringLiteral("2024")));
+    }
+}
+
+TEST(GridPreview, AMarkerAtThePageStartIsSkipped) {
+    auto grid = MakeGrid(4);
+    grid->SetRows(1, {PageBreakMarker, "Нов@", ""});
+    grid->SetRows(2, {PageBreakMarker, "По-нов@Заглавие", ""});
+    TJobFixture f(grid.get());
+    f.Job.Caption = QStringLiteral("Стар");
+    ComposeGridPages(f.Job);
+    const QStringList texts = f.PrintedPages();
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("По-нов")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Ред 4")));
+}
+
+TEST(GridPreview, TitlesOnTheFirstPageOnly) {
+    auto grid = MakeGrid(150);
+    TJobFixture f(grid.get());
+    f.Job.Caption = QStringLiteral("Заглавна");
+    f.Job.TitlesOnFirstPageOnly = true;
+    f.Job.SignatureBlock = true;
+    f.Job.ClosingText = QStringLiteral("Съставил:\r\nПроверил:");
+    ComposeGridPages(f.Job);
+    const QStringList texts = f.PrintedPages();
+    ASSERT_GT(texts.size(), 1);
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Заглавна")));
+    for (int p = 1; p < texts.size(); ++p) {
+        EXPECT_FALSE(texts[p].contains(QStringLiteral("Заглавна"))) << p;
+        EXPECT_TRUE(texts[p].contains(QStringLiteral("Стр.: %1 /").arg(p + 1))) << p;
+    }
+    EXPECT_TRUE(texts.last().contains(QStringLiteral("Проверил:")));
+    EXPECT_TRUE(texts.last().contains(QStringLiteral("Гл. счетоводител:")));
+}
+
+namespace {
+
+// A preview of a three-column grid under the settings value "frmT_print_settings".
+std::unique_ptr<TfmPrintPreview> OpenPreview(TStringGrid* Grid, const QString& Name = "frmT_print_settings") {
+    return std::make_unique<TfmPrintPreview>(0, Grid, "Списък", "Заглавие", Name, 0, QString(), QString(),
+                                             false, false, false, QString(), QString());
+}
+
+const QString Deg(QChar(0x00B0));
+
+} // namespace
+
+TEST(PrintPreview, SettingsAreChosenRenamedAndDeleted) {
+    TPdfPrinterScope pdf;
+    TScriptedPresenter presenter;
+    auto grid = MakeGrid(3);
+    WriteRegString("frmT_print_settings",
+                   "A@@1|1|1@Arial|8|0,0@Portrait@" + Deg + "B@@1|1|1@Arial|8|0,0@Portrait@");
+    auto preview = OpenPreview(grid.get());
+    ASSERT_EQ(preview->lbSettings->count(), 3);
+    EXPECT_EQ(preview->CurrentSetting, 0);
+    EXPECT_TRUE(preview->cbSave->isEnabled());
+
+    // The basic setting: no rename, no delete, no column toggling, its mark stays.
+    preview->SelectSetting(0);
+    EXPECT_FALSE(preview->acEditSetting->isEnabled());
+    EXPECT_FALSE(preview->acDeleteSetting->isEnabled());
+    preview->ChooserClick(2, 0, false);
+    EXPECT_EQ(preview->ColumnImage(2), 0);
+    preview->cbDefault->click();
+    EXPECT_TRUE(preview->cbDefault->isChecked());
+    EXPECT_EQ(DefaultSettingIndex(preview->Settings), 0);
+
+    // A named setting: a left click hides a column, a right click makes a column stretch.
+    preview->SelectSetting(1);
+    preview->ChooserClick(2, 0, false);
+    preview->ChooserClick(1, 0, true);
+    EXPECT_EQ(preview->ColumnImage(2), 1);
+    EXPECT_EQ(preview->ColumnImage(1), 2);
+    preview->ChooserClick(2, 1, true); // the image row and hidden columns do not stretch
+    EXPECT_EQ(preview->ColumnImage(2), 1);
+    preview->cbDefault->click();
+    EXPECT_EQ(DefaultSettingIndex(preview->Settings), 1);
+
+    preview->NewSetting("C");
+    EXPECT_EQ(preview->SelectedSetting(), 3);
+    EXPECT_EQ(preview->Settings[3].VisibleCols, preview->Settings[1].VisibleCols);
+    preview->RenameSetting("Ц");
+    EXPECT_EQ(preview->lbSettings->item(3)->text(), "Ц");
+
+    // Deleting the last one selects the one before it; Cancel keeps it.
+    presenter.PlanAnswer(mrCancel);
+    preview->DeleteSetting();
+    EXPECT_EQ(preview->Settings.size(), 4);
+    presenter.PlanAnswer(mrOk);
+    preview->DeleteSetting();
+    EXPECT_EQ(presenter.Texts().last(), QStringLiteral("Желаете ли да изтриете настройка:\rЦ"));
+    EXPECT_EQ(preview->SelectedSetting(), 2);
+    // Deleting the first named one selects the next, now in its place; the mark returns home.
+    preview->SelectSetting(1);
+    presenter.PlanAnswer(mrOk);
+    preview->DeleteSetting();
+    EXPECT_EQ(preview->lbSettings->currentItem()->text(), "B");
+    EXPECT_EQ(DefaultSettingIndex(preview->Settings), 0);
+    preview->close();
+    EXPECT_EQ(ReadRegString("frmT_print_settings"), "B@@1|1|1@Arial|8|0,0@Portrait@||");
+}
+
+TEST(PrintPreview, WithoutASettingsNameNothingIsSaved) {
+    TPdfPrinterScope pdf;
+    auto grid = MakeGrid(3);
+    auto preview = OpenPreview(grid.get(), QString());
+    EXPECT_FALSE(preview->cbSave->isEnabled());
+    EXPECT_FALSE(preview->cbSave->isChecked());
+    EXPECT_GE(preview->PagePrinter->PageCount(), 1);
+    preview->NewSetting("X");
+    preview->close();
+}
+
+TEST(PrintPreview, ZoomStepsAndPagesStayInRange) {
+    TPdfPrinterScope pdf;
+    auto grid = MakeGrid(200);
+    auto preview = OpenPreview(grid.get());
+    struct Case {
+        int From;
+        bool In;
+        int To;
+    };
+    const QList<Case> cases = {
+        {95, true, 100}, {1000, true, 1000}, {15, false, 10}, {10, false, 10}, {100, false, 90}};
+    for (const Case& c : cases) {
+        preview->PagePrinter->SetZoomPercent(c.From);
+        c.In ? preview->ZoomIn() : preview->ZoomOut();
+        EXPECT_EQ(preview->PagePrinter->ZoomPercent(), c.To) << c.From;
+    }
+    const int pages = preview->PagePrinter->PageCount();
+    ASSERT_GT(pages, 2);
+    preview->GoToPage(2);
+    preview->GoToPage(pages + 1);
+    EXPECT_EQ(preview->PagePrinter->PageNumber(), 2);
+    EXPECT_EQ(preview->StatusPanels[3]->text(), QStringLiteral("2 / %1").arg(pages));
+    EXPECT_TRUE(preview->acPrevPage->isEnabled());
+    preview->GoToPage(pages);
+    EXPECT_FALSE(preview->acNextPage->isEnabled());
+    EXPECT_EQ(preview->StatusPanels[1]->text(), QStringLiteral("210 mm x 297 mm"));
+    preview->Rebuild(1);
+    EXPECT_EQ(preview->StatusPanels[1]->text(), QStringLiteral("297 mm x 210 mm"));
+    EXPECT_FALSE(preview->acLandscape->isEnabled());
+    EXPECT_EQ(preview->Settings[0].Orientation, 1);
+}
+
+TEST(PrintPreview, TheDefaultSettingLeavesItsHiddenColumnOutInBothModes) {
+    for (const QString laser : {"1", "0"}) {
+        TPdfPrinterScope pdf;
+        WriteRegString("Print_Laser", laser);
+        auto grid = MakeGrid(3);
+        grid->SetCells(2, 1, "СКРИТО");
+        WriteRegString("frmT_print_settings", "A@1@1|1|@Arial|8|0,0@Portrait@");
+        auto preview = OpenPreview(grid.get());
+        EXPECT_EQ(preview->TextMode, laser == "0");
+        EXPECT_EQ(preview->CurrentSetting, 1);
+        preview->PagePrinter->SetShowProgress(false);
+        if (preview->TextMode) {
+            EXPECT_EQ(preview->Job.TextLines[4], OemEncoder::Encode("|Име  |Сума|"));
+            // The PDF pseudo-printer takes no raw text: that is reported, not printed.
+            TScriptedPresenter presenter;
+            EXPECT_FALSE(preview->PrintPages(1, 1, 1, true));
+            ASSERT_EQ(presenter.Texts().size(), 1);
+            EXPECT_TRUE(presenter.Texts()[0].startsWith(QStringLiteral("Грешка при печат: ")));
+        } else {
+            ASSERT_TRUE(preview->PrintPages(1, 1, 1, true));
+            const QString page = PdfPageText(pdf.FileName());
+            EXPECT_TRUE(page.contains("Ред 1"));
+            EXPECT_FALSE(page.contains("СКРИТО"));
+        }
+        preview->cbSave->setChecked(false);
+        preview->close();
+        WriteRegString("Print_Laser", "");
+    }
+}
+
+TEST(PrintPreview, NoPrinterIsReported) {
+    TScriptedPresenter presenter;
+    TPrinterProvider::Instance().Reset();
+    if (!TPrinterProvider::Instance().Names().isEmpty()) GTEST_SKIP() << "this machine has printers";
+    auto grid = MakeGrid(1);
+    EXPECT_FALSE(PrintGrid(0, grid.get(), "", "", "", 0, "", "", false, false, false, false, "", ""));
+    EXPECT_EQ(presenter.Texts(), QStringList{NoPrinterText});
+}
+
+TEST(PrintPreview, PrintingWithoutThePreviewPrintsEveryPage) {
+    TPdfPrinterScope pdf;
+    auto grid = MakeGrid(200);
+    EXPECT_TRUE(
+        PrintGrid(0, grid.get(), "Без преглед", "", "", 0, "", "", false, false, false, false, "", ""));
+    const QStringList pages = PdfPageTexts(pdf.FileName());
+    ASSERT_GT(pages.size(), 1);
+    EXPECT_TRUE(pages.last().contains("Ред 200"));
+}

@@ -1,0 +1,256 @@
+#include "shell/app/MainForm.h"
+#include "business/engine/unAdminPassword.h"
+#include "business/documents/un_Vry6tane_na_ve6ti.h"
+#include "core/unDatabase.h"
+#include "framework/forms/MAccountEditForm.h"
+#include "framework/forms/MAccountReadForm.h"
+#include "tests/support/ScriptedPresenter.h"
+#include "tests/support/TempProgramDir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray ReadAll(const QString& Path) {
+    QFile f(Path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+void WriteAll(const QString& Path, const QByteArray& Bytes) {
+    QFile f(Path);
+    f.open(QIODevice::WriteOnly);
+    f.write(Bytes);
+}
+
+} // namespace
+
+TEST(DatabaseFileProblem, NamesAMissingFileAnEmptyFileAndAForeignFileWithoutTouchingThem) {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("Lendora.mdb");
+    EXPECT_TRUE(DatabaseFileProblem(missing).contains(missing));
+    EXPECT_FALSE(QFile::exists(missing));
+
+    const QString empty = dir.filePath("empty.mdb");
+    WriteAll(empty, QByteArray());
+    EXPECT_TRUE(DatabaseFileProblem(empty).contains(QStringLiteral("не е база данни")));
+
+    // An Access file copied from a Windows machine.
+    const QString access = dir.filePath("access.mdb");
+    const QByteArray jet = QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2000, 'x');
+    WriteAll(access, jet);
+    EXPECT_TRUE(DatabaseFileProblem(access).contains(QStringLiteral("не е база данни")));
+    EXPECT_EQ(ReadAll(access), jet);
+}
+
+TEST(MainForm, OpensTheDatabaseAndReadsTheTrimmedManagersPassword) {
+    TTempProgramDir Dir;
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"  tajna \" WHERE code_va = 12"));
+    FreeAdoConnection();
+
+    TMainForm Form(nullptr, Dir.Path());
+    EXPECT_EQ(Form.windowTitle(), QStringLiteral("Заложна къща - Лендора"));
+    EXPECT_TRUE(Form.StartError().isEmpty());
+    EXPECT_NE(Form.MdiArea(), nullptr);
+    EXPECT_TRUE(Form.UserName().isEmpty());
+    EXPECT_EQ(AdminPassword, QStringLiteral("tajna"));
+    EXPECT_TRUE(AdminPasswordKnown());
+}
+
+TEST(MainForm, APasswordOfBlanksCountsAsNone) {
+    TTempProgramDir Dir;
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"   \" WHERE code_va = 12"));
+    FreeAdoConnection();
+    AdminPassword = QStringLiteral("old");
+    TMainForm Form(nullptr, Dir.Path());
+    EXPECT_TRUE(AdminPassword.isEmpty());
+    EXPECT_TRUE(AdminPasswordKnown());
+}
+
+TEST(MainForm, AMissingDatabaseIsReportedAndNotCreated) {
+    QTemporaryDir Dir;
+    TScriptedPresenter Presenter;
+    TMainForm Form(nullptr, Dir.path() + "/");
+    EXPECT_TRUE(Form.StartError().contains(QStringLiteral("Lendora.mdb")));
+    EXPECT_TRUE(Presenter.Messages().isEmpty()); // the caller shows the start error, once
+    EXPECT_FALSE(QFile::exists(Dir.path() + "/db/Lendora.mdb"));
+}
+
+TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSucceeds) {
+    TTempProgramDir Dir;
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "ALTER TABLE VA RENAME TO VA_away"));
+    FreeAdoConnection();
+
+    TScriptedPresenter Presenter;
+    TMainForm Form(nullptr, Dir.Path());
+    EXPECT_EQ(Presenter.Messages().size(), 1); // the failed read is shown once
+    EXPECT_FALSE(AdminPasswordKnown());
+
+    EXPECT_FALSE(EnsureAdminPassword(&Form));
+    EXPECT_EQ(Presenter.Messages().size(), 2);
+
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "ALTER TABLE VA_away RENAME TO VA"));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"x\" WHERE code_va = 12"));
+    EXPECT_TRUE(EnsureAdminPassword(&Form));
+    EXPECT_EQ(AdminPassword, QStringLiteral("x"));
+}
+
+TEST(MainForm, ClosingAsksEachChildWindowAndStaysOpenWhenOneRefuses) {
+    TTempProgramDir Dir;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    auto* Child = CreateForm<TMAccountEditForm>(&Form, 1);
+    Child->ShowForm();
+    Child->Modified = true;
+
+    Presenter.PlanAnswer(mrCancel); // the unsaved-changes question
+    EXPECT_FALSE(Form.close());
+    EXPECT_EQ(Presenter.Messages().size(), 1);
+    EXPECT_FALSE(Child->SubWindow()->isHidden());
+
+    Presenter.PlanAnswer(mrNo);
+    EXPECT_TRUE(Form.close());
+    EXPECT_EQ(Presenter.Messages().size(), 2);
+}
+
+TEST(MainForm, EveryMenuCommandOpensItsWindowWithItsTexts) {
+    TTempProgramDir Dir;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    Form.resize(1000, 700);
+    for (const TMenuCommand& Command : MenuCommands()) {
+        auto* Action = Form.findChild<QAction*>(Command.Name);
+        ASSERT_NE(Action, nullptr) << Command.Name.toStdString();
+        EXPECT_EQ(Action->shortcut(), Command.Shortcut);
+        if (Command.Run) continue; // modal windows, tested on their own
+        Action->trigger();
+        auto* Window = qobject_cast<TMAccountForm*>(Form.MdiArea()->subWindowList().last()->widget());
+        ASSERT_NE(Window, nullptr) << Command.Name.toStdString();
+        EXPECT_EQ(Window->Container()->isMaximized(), Command.Maximised);
+        // The settings window is no list window and takes no names.
+        if (auto* List = qobject_cast<TMAccountReadForm*>(Window)) {
+            EXPECT_EQ(List->FormCaption, Command.FormCaption);
+            EXPECT_EQ(List->TableName, Command.TableName);
+            EXPECT_EQ(List->KeyField, Command.KeyField);
+            EXPECT_EQ(List->NameField, Command.NameField);
+            EXPECT_EQ(List->RecordNoun, Command.RecordNoun);
+        }
+        Window->Close();
+        QApplication::processEvents();
+    }
+    EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+}
+
+// One window class serves the return of items and the payment of interest; the command decides.
+TEST(MainForm, SettlementCommandsOpenTheirMode) {
+    TTempProgramDir Dir;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    Form.SetUserName(QStringLiteral("maria"));
+    const struct {
+        const char* Name;
+        bool PaymentMode;
+        QString Title;
+    } Cases[] = {{"N_Otkup", false, QStringLiteral("Връщане на вещи")},
+                 {"N4", true, QStringLiteral("Плащане на дължими лихви и такси")}};
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Form.findChild<QAction*>(QString::fromLatin1(C.Name))->trigger();
+        auto* Window = qobject_cast<TfrmVry6tane_na_ve6ti*>(Form.MdiArea()->subWindowList().last()->widget());
+        ASSERT_NE(Window, nullptr);
+        EXPECT_EQ(Window->PaymentMode, C.PaymentMode);
+        EXPECT_EQ(Window->Container()->windowTitle(), C.Title);
+        EXPECT_EQ(Window->UserName, QStringLiteral("maria"));
+        Window->Close();
+        QApplication::processEvents();
+    }
+}
+
+TEST(MainForm, TheOperatorsRegisterOpensOnlyToTheManagersPassword) {
+    TTempProgramDir Dir;
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"Tajna\" WHERE code_va = 12"));
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    auto* Action = Form.findChild<QAction*>(QStringLiteral("Users_passwords"));
+    ASSERT_NE(Action, nullptr);
+
+    Presenter.PlanPassword(std::nullopt); // cancelled
+    Action->trigger();
+    Presenter.PlanPassword(QStringLiteral("tajna")); // the case differs
+    Action->trigger();
+    EXPECT_TRUE(Form.MdiArea()->subWindowList().isEmpty());
+    ASSERT_EQ(Presenter.Passwords().size(), 2);
+    EXPECT_EQ(Presenter.Passwords()[0].Caption, QStringLiteral("Въвеждане на парола"));
+    EXPECT_EQ(Presenter.Passwords()[0].Prompt, QStringLiteral("Въведете парола"));
+    EXPECT_EQ(Presenter.Passwords()[0].PasswordChar, QChar(u'*'));
+    EXPECT_EQ(Presenter.Texts(), QStringList({QStringLiteral("Въведената парола е грешна!")}));
+
+    Presenter.PlanPassword(QStringLiteral("Tajna"));
+    Action->trigger();
+    ASSERT_EQ(Form.MdiArea()->subWindowList().size(), 1);
+    auto* Window = qobject_cast<TMAccountReadForm*>(Form.MdiArea()->subWindowList()[0]->widget());
+    ASSERT_NE(Window, nullptr);
+    EXPECT_EQ(Window->TableName, QStringLiteral("Users_passwords"));
+    Window->Close();
+    QApplication::processEvents();
+
+    // Without a manager's password the register opens at once.
+    AdminPassword.clear();
+    Action->trigger();
+    EXPECT_EQ(Presenter.Passwords().size(), 3);
+    EXPECT_EQ(Form.MdiArea()->subWindowList().size(), 1);
+    EXPECT_EQ(Presenter.PendingAnswers(), 0);
+}
+
+TEST(MainForm, TheMenuBarHoldsTheMenusWithTheirSeparatorsExtraKeysAndWindowCommands) {
+    TTempProgramDir Dir;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    QStringList Titles;
+    for (QAction* Menu : Form.menuBar()->actions())
+        Titles << Menu->text();
+    EXPECT_EQ(Titles.first(), QStringLiteral("&Номенклатури"));
+    EXPECT_EQ(Titles.mid(Titles.size() - 2),
+              QStringList({QStringLiteral("&Прозорци"), QStringLiteral("&Помощ")}));
+
+    QMenu* Master = Form.menuBar()->actions().first()->menu();
+    QStringList Items;
+    for (QAction* Item : Master->actions())
+        Items << (Item->isSeparator() ? QStringLiteral("-") : Item->objectName());
+    EXPECT_EQ(Items, QStringList({"N10", "FileNewItem", "FileOpenItem", "N9", "Users_passwords", "-",
+                                  "N_Taxes", "N_Taxes_rates", "N_MPS", "-", "FileExitItem"}));
+    EXPECT_TRUE(
+        Form.findChild<QAction*>("FileNewItem")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_N)));
+    EXPECT_TRUE(
+        Form.findChild<QAction*>("FileOpenItem")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_O)));
+
+    // The same command twice opens two windows; tiling lays them side by side.
+    Form.resize(1000, 700);
+    Form.show();
+    Form.findChild<QAction*>("FileNewItem")->trigger();
+    Form.findChild<QAction*>("FileNewItem")->trigger();
+    QApplication::processEvents();
+    const QList<QMdiSubWindow*> Windows = Form.MdiArea()->subWindowList();
+    ASSERT_EQ(Windows.size(), 2);
+    Form.findChild<QMenu*>("menuWindows")->aboutToShow();
+    Form.findChild<QAction*>("WindowTileVertical")->trigger();
+    EXPECT_EQ(Windows[0]->geometry().top(), Windows[1]->geometry().top());
+    EXPECT_LE(Windows[0]->geometry().right(), Windows[1]->geometry().left());
+    Form.findChild<QAction*>("WindowTileHorizontal")->trigger();
+    EXPECT_EQ(Windows[0]->geometry().left(), Windows[1]->geometry().left());
+    EXPECT_LE(Windows[0]->geometry().bottom(), Windows[1]->geometry().top());
+    EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+}

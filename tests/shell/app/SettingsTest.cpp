@@ -1,0 +1,126 @@
+#include "shell/app/Settings.h"
+
+#include "Components/Edits/LimitedEdit.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unRegistry.h"
+#include "tests/support/DbQuery.h"
+#include "tests/support/PopupUtils.h"
+#include "tests/support/ScriptedPresenter.h"
+#include "tests/support/TempProgramDir.h"
+#include "tests/support/TempRegistry.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+TEST(ShopSettings, StatementsBringTheRowsToTheTexts) {
+    TDelimitedStringList Stored;
+    Stored.SetTextStr(u"1@Лендора°2@София°3@°12@shef"_s);
+    QStringList Texts(ShopSettingCount);
+    Texts[0] = u"Лендора"_s;            // the same: nothing
+    Texts[1] = u"Пловдив \"Център\""_s; // changed, its quotes doubled
+    Texts[2] = QString();               // empty as stored: nothing
+    Texts[8] = u"събота 9-13"_s;
+    const QStringList Expected{
+        u"Update va set value_va = \"Пловдив \"\"Център\"\"\" where code_va = 2"_s,
+        u"Insert into VA values ( 4, \"\" )"_s,
+        u"Insert into VA values ( 5, \"\" )"_s,
+        u"Insert into VA values ( 6, \"\" )"_s,
+        u"Insert into VA values ( 7, \"\" )"_s,
+        u"Insert into VA values ( 8, \"\" )"_s,
+        u"Insert into VA values ( 9, \"събота 9-13\" )"_s,
+    };
+    EXPECT_EQ(ShopSettingsSql(Stored, Texts), Expected);
+    EXPECT_EQ(ShopSettingsSql(TDelimitedStringList(), Texts).size(), ShopSettingCount);
+}
+
+TEST(ShopSettings, OnlyOneIsTheYesItem) {
+    const struct {
+        const char* Stored;
+        int Index;
+    } Cases[] = {{"1", 1}, {" 1 ", 1}, {"0", 0}, {"", 0}, {"да", 0}, {"2", 0}, {"-1", 0}};
+    for (const auto& C : Cases)
+        EXPECT_EQ(OptionItemIndex(QString::fromUtf8(C.Stored)), C.Index) << C.Stored;
+}
+
+namespace {
+
+class SettingsWindow : public ::testing::Test {
+public:
+    SettingsWindow() {
+        Host.setCentralWidget(new QMdiArea(&Host));
+        Host.resize(900, 700);
+        ShowAndActivate(&Host);
+    }
+    TfrmNAS* Open() {
+        auto* Form = CreateForm<TfrmNAS>(&Host, TMAccountForm::fsMDIChild);
+        Form->ShowForm();
+        QApplication::processEvents();
+        return Form;
+    }
+
+    TTempRegistry Registry;
+    TTempProgramDir Dir;
+    TScriptedPresenter Presenter;
+    QMainWindow Host;
+};
+
+} // namespace
+
+TEST_F(SettingsWindow, SavesTheShopDataAndTheOptionsThenCloses) {
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Delete from VA where code_va < 10"_s));
+    WriteRegString(u"rg_Registry_3"_s, u"1"_s);
+    auto* Form = Open();
+    EXPECT_TRUE(Form->Container()->windowTitle().startsWith(u"Настройки за "_s));
+    EXPECT_EQ(Form->OptionIndex(2), 1);
+    EXPECT_EQ(Form->OptionIndex(0), 0);
+    Form->findChild<QGroupBox*>(u"rg_Registry_7"_s)->findChildren<QRadioButton*>()[1]->click();
+    Form->pcMain->setCurrentIndex(1);
+    QApplication::processEvents();
+    Form->edVA[0]->setFocus();
+    TypeText(Form->edVA[0], u"Лендора \"ООД\""_s); // the quotes are refused
+    TypeText(Form->edVA[2], u"1234567890"_s);      // nine characters at most
+    QTest::keyClick(Form->edVA[0], Qt::Key_F2);
+    QApplication::processEvents();
+
+    EXPECT_EQ(QueryText(u"SELECT code_VA, value_VA FROM VA Order By code_VA"_s),
+              u"1@Лендора ООД°2@°3@123456789°4@°5@°6@°7@°8@°9@°12@"_s);
+    EXPECT_EQ(ReadRegString(u"rg_Registry_7"_s), u"1"_s);
+    EXPECT_EQ(ReadRegString(u"rg_Registry_3"_s), u"1"_s);
+    EXPECT_EQ(ReadRegString(u"rg_Registry_1"_s), u"0"_s);
+    EXPECT_TRUE(Host.findChild<QMdiArea*>()->subWindowList().isEmpty());
+    EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+
+    // Nothing changed: the second Save writes nothing, so even a table gone unreadable since the
+    // window opened goes unnoticed.
+    Form = Open();
+    EXPECT_EQ(Form->edVA[0]->text(), u"Лендора ООД"_s);
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Drop table VA"_s));
+    QTest::keyClick(Form->edVA[0], Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_TRUE(Host.findChild<QMdiArea*>()->subWindowList().isEmpty());
+}
+
+TEST_F(SettingsWindow, AFailedSaveKeepsTheWindowAndStillWritesTheOptions) {
+    auto* Form = Open();
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Drop table VA"_s));
+    Form->findChild<QGroupBox*>(u"rg_Registry_1"_s)->findChildren<QRadioButton*>()[1]->click();
+    Form->edVA[4]->setText(u"Петър Петров"_s);
+    QTest::keyClick(Form->edVA[4], Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_EQ(Presenter.Messages().size(), 1);
+    EXPECT_EQ(ReadRegString(u"rg_Registry_1"_s), u"1"_s);
+    ASSERT_EQ(Host.findChild<QMdiArea*>()->subWindowList().size(), 1);
+    EXPECT_EQ(Form->edVA[4]->text(), u"Петър Петров"_s);
+    Form->RunDone();
+    delete Form->Container();
+}

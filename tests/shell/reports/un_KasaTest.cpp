@@ -1,0 +1,168 @@
+// The cash-desk reports: the sums of a period on a small shop, then both windows through F8.
+
+#include "shell/reports/un_Kasa.h"
+#include "Components/Edits/FilteredEdit.h"
+#include "Components/Grids/GridFuncs.h"
+#include "Components/Grids/RichGrid.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unRegistry.h"
+#include "tests/support/ContractShop.h"
+#include "tests/support/PopupUtils.h"
+#include "tests/support/ScriptedPresenter.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << S.toStdString();
+}
+
+namespace {
+
+// The period 23.02.2024 (45345) to 28.02.2024 (45350). Before it: 1000.00 in from the owner and
+// a loan of 600.00 out, so the opening balance is 400.00. After it: 77.00 of principal in and the
+// shop's own 5.00 out (order 7).
+class CashDesk : public ::testing::Test {
+public:
+    static constexpr int From = 45345, To = 45350;
+    CashDesk() : Shop(QStringLiteral(LENDORA_SOURCE_DIR)) {
+        const struct {
+            const char* Table;
+            int DocNo, Day, Type;
+            const char* Sum;
+        } Orders[] = {
+            {"Incomes", 1, 45340, 3, "1000"}, {"Incomes", 2, From, 1, "100"},
+            {"Incomes", 3, 45346, 2, "12.5"}, {"Incomes", 4, To, 3, "200"},
+            {"Incomes", 5, 45347, 6, "10"},   {"Incomes", 6, 45348, 4, "50"},
+            {"Incomes", 8, 45351, 1, "77"},   {"Outcomes", 1, 45341, 1, "600"},
+            {"Outcomes", 2, From, 1, "300"},  {"Outcomes", 3, 45349, 3, "20"},
+            {"Outcomes", 4, To, 4, "40"},
+        };
+        for (const auto& O : Orders)
+            Exec(Format(u"Insert into %s values ( %d, %d, 1, %d, %s, \"\", \"\", \"maria\" )"_s,
+                        {QString::fromLatin1(O.Table), O.DocNo, O.Day, O.Type, QString::fromLatin1(O.Sum)}));
+    }
+    TContractShop Shop;
+};
+
+QStringList Records(const TDelimitedStringList& List) {
+    QStringList Texts;
+    for (int R = 0; R < List.Count(); ++R)
+        Texts += List.Get(R);
+    return Texts;
+}
+
+} // namespace
+
+TEST(CashDeskDates, RegistryDayFallsBackOnAnythingButAWholeNumber) {
+    const struct {
+        const char* Text;
+        int Day;
+    } Cases[] = {{"45352", 45352}, {" 45000 ", 45000}, {"", 7}, {"abc", 7}, {"45352.5", 7}};
+    for (const auto& C : Cases)
+        EXPECT_EQ(RegistryDay(QString::fromLatin1(C.Text), 7), C.Day) << C.Text;
+}
+
+TEST_F(CashDesk, SummaryLineCountsBothEndsOfThePeriod) {
+    // In: owner 200.00, principal 100.00, interest 12.50; out: owner 20.00, loans 300.00.
+    EXPECT_EQ(KasaRow(nullptr, From, To),
+              u"400.00@200.00@100.00@12.50@312.50@20.00@300.00@320.00@-7.50@392.50"_s);
+    // Nothing in the period: the closing balance is the opening one, 1449.50 - 965.00.
+    EXPECT_EQ(KasaRow(nullptr, 45400, 45410), u"484.50@0.00@0.00@0.00@0.00@0.00@0.00@0.00@0.00@484.50"_s);
+}
+
+TEST_F(CashDesk, DetailedRowsTellEveryFeeInCodeOrder) {
+    TDelimitedStringList Rows;
+    KasaDetailedRows(nullptr, From, To, Rows);
+    EXPECT_EQ(Records(Rows), (QStringList{
+                                 u"¤Начално салдо@400.00"_s,
+                                 u"Приходи - главници@100.00"_s,
+                                 u"Приходи - лихви@12.50"_s,
+                                 u"Приходи - собственик@200.00"_s,
+                                 u"Приходи - продажба на заложени вещи@50.00"_s,
+                                 u"Приходи - продажба на закупени вещи@0.00"_s,
+                                 u"Приходи - такса Оценка@10.00"_s,
+                                 u"Приходи - такса Съхранение@0.00"_s,
+                                 u"¤Общо приходи@372.50"_s,
+                                 u"Разходи - по договори за злог@300.00"_s,
+                                 u"Разходи - собственик@20.00"_s,
+                                 u"Разходи - за покупка на вещи@40.00"_s,
+                                 u"¤Общо разходи@360.00"_s,
+                                 u"¤Остатък@412.50"_s,
+                             }));
+}
+
+TEST_F(CashDesk, DetailedRowsFailOnAFailingStatement) {
+    Exec(u"Drop table Taxes"_s);
+    TDelimitedStringList Rows;
+    EXPECT_THROW(KasaDetailedRows(nullptr, From, To, Rows), EDatabaseError);
+}
+
+namespace {
+
+class CashDeskWindow : public CashDesk {
+public:
+    CashDeskWindow() {
+        WriteRegString(u"frmKasa_dtp_From"_s, QString::number(From));
+        WriteRegString(u"frmKasa_dtp_To"_s, u"junk"_s);
+        Host.setCentralWidget(new QMdiArea(&Host));
+        Host.resize(1000, 600);
+        ShowAndActivate(&Host);
+    }
+    template <class F> F* Open() {
+        auto* Form = CreateForm<F>(&Host, TMAccountForm::fsMDIChild);
+        Form->ShowForm();
+        QApplication::processEvents();
+        return Form;
+    }
+    static void Close(TfrmKasa* Form) {
+        Form->RunDone();
+        delete Form->Container();
+    }
+    static void SetDate(TMADateEdit* Edit, int Day) {
+        Edit->setFocus();
+        Edit->SetDate(Day);
+    }
+    TScriptedPresenter Presenter;
+    QMainWindow Host;
+};
+
+} // namespace
+
+TEST_F(CashDeskWindow, SummaryRunsOnOpeningAndAgainOnF8) {
+    auto* Form = Open<TfrmKasa>();
+    EXPECT_EQ(Form->pnlCaption->text(), u"КАСА"_s);
+    // The to-date held no number: today.
+    EXPECT_EQ(Form->dtp_To->Date(), TContractShop::Today);
+    EXPECT_EQ(Form->Grid->Rows(2).join(u'@'),
+              u"400.00@200.00@177.00@12.50@389.50@25.00@300.00@325.00@-12.50@464.50"_s);
+    SetDate(Form->dtp_To, To);
+    EXPECT_EQ(Form->Grid->Rows(2).join(u'@'), u"@@@@@@@@@"_s);
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    EXPECT_EQ(Form->Grid->Rows(2).join(u'@'),
+              u"400.00@200.00@100.00@12.50@312.50@20.00@300.00@320.00@-7.50@392.50"_s);
+    EXPECT_EQ(Form->GetReportTitle(), u"от дата 23.02.2024 до дата 28.02.2024"_s);
+    Close(Form);
+    EXPECT_EQ(ReadRegString(u"frmKasa_dtp_To"_s), QString::number(To));
+    EXPECT_TRUE(Presenter.Texts().isEmpty());
+}
+
+TEST_F(CashDeskWindow, DetailedShowsTotalsRowsInTheirColour) {
+    WriteRegString(u"frmKasa_dtp_To"_s, QString::number(To));
+    auto* Form = Open<TfrmKasa_detailed>();
+    QTest::keyClick(Form->dtp_From, Qt::Key_F8);
+    QApplication::processEvents();
+    TRichGrid* G = Form->Grid;
+    ASSERT_EQ(G->RowCount(), 1 + 14);
+    EXPECT_EQ(G->Rows(7).join(u'@'), u"Приходи - такса Оценка@10.00"_s);
+    EXPECT_EQ(G->Rows(14).join(u'@'), u"Остатък@412.50"_s);
+    EXPECT_EQ(GetGridCellColor(G, 1, 14), TotalsRowColor);
+    EXPECT_NE(GetGridCellColor(G, 1, 12), TotalsRowColor);
+    Close(Form);
+}

@@ -1,0 +1,233 @@
+#include "shell/reports/un_Prosro4eni_zadyljenia.h"
+
+#include "Components/Grids/RichGrid.h"
+#include "business/engine/unLoanEngine.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unEvents.h"
+#include "core/unMessages.h"
+#include "core/unNumbers.h"
+#include "core/unRegistry.h"
+#include "tests/support/ContractShop.h"
+#include "tests/support/PopupUtils.h"
+#include "tests/support/ScriptedPresenter.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int T = TContractShop::Today; // 01.03.2024
+
+// Maria (code 2: 4 % a month, no fee bands) has 1500.00 out on each of her contracts, which
+// makes 2.00 of interest a day:
+//  1  dated T-40: 41 days, 82.00, past its 30 days and so overdue;
+//  2  dated T-10: 11 days, 22.00;
+//  3  dated T-40, returned on T-5;
+//  4  dated T+1, after the at-date;
+//  5  dated T-40, overdue but sold.
+// Ivan has contract 6 of 400.00, dated T-10.
+class Obligations : public ::testing::Test {
+public:
+    Obligations() : Shop(QStringLiteral(LENDORA_SOURCE_DIR)) {
+        Contract(1, T - 40, 12345, 1500);
+        Contract(2, T - 10, 12345, 1500);
+        Contract(3, T - 40, 12345, 1500);
+        Contract(4, T + 1, 12345, 1500);
+        Contract(5, T - 40, 12345, 1500);
+        Contract(6, T - 10, 8001011234, 400);
+        Run(Format(u"Update Contracts Set Finished = True, At_Date = %d Where docno = 3"_s, {T - 5}));
+        Run(Format(u"Insert into Incomes values ( 30, %d, 3, 1, 1500, \"\", \"\", \"maria\" )"_s, {T - 5}));
+        Run(Format(u"Update Contracts Set Sold = True, sold_at_date = %d Where docno = 5"_s, {T - 2}));
+    }
+    void Run(const QString& Sql) { EXPECT_TRUE(ExecSQL(nullptr, AdoConnection, Sql)) << Sql.toStdString(); }
+    void Contract(int DocNo, int Date, qint64 EGN, double Amount) {
+        Run(Format(
+            u"Insert into Contracts values ( %d, %d, 5, %f, 3, 30, \"\", False, 0, False, 0, %d, False, 0, "
+            "0, False, 0, 0, 0, 0 )"_s,
+            {DocNo, Date, Amount, EGN}));
+        Run(Format(u"Insert into Outcomes values ( %d, %d, %d, 1, %f, \"\", \"\", \"maria\" )"_s,
+                   {100 + DocNo, Date, DocNo, Amount}));
+    }
+    QStringList Listed(int Kind, const QString& Owner) {
+        TDelimitedStringList Contracts, Rows;
+        RunQuery(nullptr, AdoConnection, ObligationContractsSql(Kind, Owner, T + 0.5), &Contracts);
+        QStringList DocNos;
+        for (int R = 0; R < Contracts.Count(); ++R)
+            DocNos << Contracts.GetField(R, 0);
+        EXPECT_TRUE(BuildObligationRows(nullptr, DocNos, T + 0.5, Kind, Rows));
+        QStringList Kept;
+        for (int R = 0; R < Rows.Count(); ++R)
+            Kept << Rows.GetField(R, 0);
+        return Kept;
+    }
+
+    TContractShop Shop;
+    TScriptedPresenter Presenter;
+};
+
+// Counts the progress posted to it.
+class TProgressSink : public QObject {
+public:
+    QList<int> Done;
+    bool event(QEvent* E) override {
+        if (E->type() == evProgress) Done << static_cast<TProgressEvent*>(E)->Done;
+        return QObject::event(E);
+    }
+};
+
+} // namespace
+
+TEST_F(Obligations, EachKindListsItsContractsUpToTheAtDate) {
+    const struct {
+        int Kind;
+        const char* Owner;
+        QStringList Expected;
+    } Cases[] = {
+        {okAll, "", {u"1"_s, u"2"_s, u"3"_s, u"5"_s, u"6"_s}},
+        {okOverdue, "", {u"1"_s}},
+        {okClosed, "", {u"3"_s, u"5"_s}},
+        {okOnHand, "", {u"1"_s, u"2"_s, u"6"_s}},
+        {okOnHand, "0000012345", {u"1"_s, u"2"_s}},
+        {okAll, "8001011234", {u"6"_s}},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Kind);
+        SCOPED_TRACE(C.Owner);
+        EXPECT_EQ(Listed(C.Kind, QString::fromLatin1(C.Owner)), C.Expected);
+    }
+}
+
+TEST_F(Obligations, TotalsSumTheMoneyAndFeeColumnsOfTheKeptRows) {
+    TDelimitedStringList Rows;
+    ASSERT_TRUE(BuildObligationRows(nullptr, {u"1"_s, u"2"_s}, T + 0.5, okOnHand, Rows));
+    ASSERT_EQ(Rows.Count(), 2);
+    EXPECT_EQ(Rows.GetField(0, dfInterestAccrued), u"82.00"_s);
+    EXPECT_EQ(Rows.GetField(1, dfInterestAccrued), u"22.00"_s);
+    EXPECT_EQ(Rows.GetField(0, dfOverdue), u"да"_s);
+    const int Cols = DebtFieldCount + 6; // two fees in the shop
+    AppendObligationTotals(Rows, Cols);
+    const QStringList Totals = Rows.Get(2).split(FieldDelimiterChar);
+    ASSERT_EQ(Totals.size(), Cols);
+    EXPECT_EQ(Totals[0], u"¤Общо:"_s);
+    const QStringList Money{u"3000.00"_s, u"0.00"_s,   u"3000.00"_s, u"104.00"_s,
+                            u"0.00"_s,    u"104.00"_s, u"3104.00"_s};
+    EXPECT_EQ(Totals.mid(dfPaidOut, 7), Money);
+    EXPECT_EQ(Totals[dfDuration], QString());
+    EXPECT_EQ(Totals[dfLastInterestAmount], QString());
+    for (int C = DebtFieldCount; C < Cols; ++C)
+        EXPECT_EQ(Totals[C], u"0.00"_s) << C;
+}
+
+TEST_F(Obligations, ProgressGrowsAsContractsAreFiguredAndStopsAtAFailure) {
+    TProgressSink Sink;
+    TDelimitedStringList Rows;
+    ASSERT_TRUE(BuildObligationRows(&Sink, {u"1"_s, u"2"_s, u"6"_s}, T + 0.5, okAll, Rows));
+    QApplication::processEvents();
+    EXPECT_EQ(Sink.Done, (QList<int>{25, 50, 75}));
+    // A contract that does not exist ends the run; nothing after it is figured.
+    EXPECT_FALSE(BuildObligationRows(nullptr, {u"1"_s, u"99"_s, u"2"_s}, T + 0.5, okAll, Rows));
+    EXPECT_EQ(Rows.Count(), 1);
+}
+
+namespace {
+
+class ObligationsWindow : public Obligations {
+public:
+    ObligationsWindow() {
+        Host.setCentralWidget(new QMdiArea(&Host));
+        Host.resize(1200, 700);
+        ShowAndActivate(&Host);
+    }
+    TfrmProsro4eni_zadyljenia* Open() {
+        auto* Form = CreateForm<TfrmProsro4eni_zadyljenia>(&Host, TMAccountForm::fsMDIChild);
+        Form->SetUserName(u"maria"_s);
+        Form->ShowForm();
+        QApplication::processEvents();
+        return Form;
+    }
+    static void Close(TfrmProsro4eni_zadyljenia* Form) {
+        Form->RunDone();
+        delete Form->Container();
+    }
+    static int RowOf(TRichGrid* Grid, const QString& DocNo) {
+        for (int R = Grid->FixedRows(); R < Grid->RowCount(); ++R)
+            if (Grid->Cells(0, R) == DocNo) return R;
+        return -1;
+    }
+
+    QMainWindow Host;
+};
+
+} // namespace
+
+TEST_F(ObligationsWindow, DeclaresAnItemForSaleOnceAndWritesItOnSave) {
+    WriteRegString(u"Last_EGN"_s, QString());
+    auto* Form = Open();
+    EXPECT_EQ(Form->Grid->ColCount(), DebtFieldCount + 6);
+    EXPECT_EQ(Form->Grid->Cells(DebtFieldCount, 0), u"1 - Оценка (еднократна такса)"_s);
+    EXPECT_EQ(Form->Grid->Cells(DebtFieldCount + 3, 0), u"2 - Съхранение (дневна такса)"_s);
+    Form->SetObligationKind(okOnHand);
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    const int Row = RowOf(Form->Grid, u"2"_s);
+    ASSERT_GE(Row, 0);
+    EXPECT_EQ(Form->Grid->Cells(0, Form->Grid->RowCount() - 1), u"Общо:"_s);
+
+    Form->Grid->SetRow(Row);
+    Presenter.PlanAnswer(mrYes);
+    Form->btnForSale->click();
+    EXPECT_EQ(Form->PendingSql, QStringList{ForSaleSql(2, T)});
+    EXPECT_EQ(Form->Grid->Cells(dfForSale, Row), u"да"_s);
+    EXPECT_EQ(Form->Grid->Cells(dfForSaleDate, Row), u"01.03.2024"_s);
+    // Its row says "да" now: no second question, no second statement.
+    Form->btnForSale->click();
+    EXPECT_EQ(Presenter.Messages().size(), 1);
+    EXPECT_EQ(Form->PendingSql.size(), 1);
+
+    QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_EQ(QueryText(u"SELECT for_sale, for_sale_date FROM Contracts WHERE docno = 2"_s),
+              u"True@01.03.2024"_s);
+    EXPECT_EQ(Form->Grid->Cells(dfForSale, RowOf(Form->Grid, u"2"_s)), u"да"_s);
+    Close(Form);
+
+    // "Налични" is not brought back.
+    Form = Open();
+    EXPECT_EQ(Form->ObligationKind(), okAll);
+    Form->SetObligationKind(okClosed);
+    Close(Form);
+    Form = Open();
+    EXPECT_EQ(Form->ObligationKind(), okClosed);
+    Close(Form);
+}
+
+// Delete works on the report's rows as in the contract window: the row goes at once, the
+// contract on Save.
+TEST_F(ObligationsWindow, DeletesTheSelectedContractOnSave) {
+    auto* Form = Open();
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    Form->Grid->SetRow(RowOf(Form->Grid, u"2"_s));
+    Presenter.PlanPassword(u"shef"_s);
+    Presenter.PlanAnswer(mrYes);
+    Presenter.PlanAnswer(mrNo); // the loan is not booked back
+    QTest::keyClick(Form->dtp_To, Qt::Key_F5);
+    EXPECT_EQ(RowOf(Form->Grid, u"2"_s), -1);
+    EXPECT_EQ(Form->PendingSql.size(), 1);
+    QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 2"_s), u"0"_s);
+    EXPECT_EQ(RowOf(Form->Grid, u"2"_s), -1);
+    EXPECT_GE(RowOf(Form->Grid, u"1"_s), 0);
+    Close(Form);
+}

@@ -55,11 +55,11 @@ QString InterestRateInsertSql(const QString& TableName, const TRateBand& Band) {
 
 QString InterestRateUpdateSql(const QString& TableName, const TRateBand& Band, const QString& KeyField,
                               qint64 Code) {
-    return Format(uR"sql(
+    const QString Sql = uR"sql(
         Update %s Set from_value = %f, to_value = %f, MIR = %.4f, pref_code = %d
         Where ( %s = %d )
-    )sql"_s,
-                  {TableName, Band.From, Band.To, Band.Percent / 100, Band.PrefCode, KeyField, Code});
+    )sql"_s;
+    return Format(Sql, {TableName, Band.From, Band.To, Band.Percent / 100, Band.PrefCode, KeyField, Code});
 }
 
 QString InterestRateDeleteSql(const QString& TableName, const QString& KeyField, qint64 Code) {

@@ -23,10 +23,10 @@ QString MpsInsertSql(const QString& TableName, qint64 Code, const QStringList& T
     QList<TVarRec> Args = {TableName, Code};
     for (int i = 0; i < MpsTextFields.size(); ++i)
         Args << SqlText(Texts.value(i).trimmed());
-    return Format(uR"sql(
+    const QString Sql = uR"sql(
         Insert into %s values ( %d, "%s", "%s", "%s", "%s", "%s", "%s", "%s", "%s", "%s", "%s", "%s" )
-    )sql"_s,
-                  Args);
+    )sql"_s;
+    return Format(Sql, Args);
 }
 
 QString MpsUpdateSql(const QString& TableName, const QStringList& Texts, const QString& KeyField,
@@ -35,12 +35,12 @@ QString MpsUpdateSql(const QString& TableName, const QStringList& Texts, const Q
     for (int i = 0; i < MpsTextFields.size(); ++i)
         Args << MpsTextFields[i] << SqlText(Texts.value(i).trimmed());
     Args << KeyField << Code;
-    return Format(uR"sql(
+    const QString Sql = uR"sql(
         Update %s Set %s = "%s",  %s = "%s",     %s = "%s",  %s = "%s", %s = "%s",
                       %s = "%s",  %s = "%s", %s = "%s",    %s = "%s",  %s = "%s", %s = "%s"
         Where ( %s = %d )
-    )sql"_s,
-                  Args);
+    )sql"_s;
+    return Format(Sql, Args);
 }
 
 QString MpsDeleteSql(const QString& TableName, const QString& KeyField, qint64 Code) {

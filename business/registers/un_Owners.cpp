@@ -67,51 +67,51 @@ QStringList OwnerDisplayRow(const TOwnerEntry& Entry) {
 }
 
 QString OwnerInsertSql(const QString& TableName, const TOwnerEntry& Entry) {
-    return Format(uR"sql(
+    const QString Sql = uR"sql(
         Insert into %s values ( %d, "%s", "%s", "%s", "%s", "%s", %s, %s, %d, "%s", "%s", "%s", "%s")
-    )sql"_s,
-                  {TableName, WholeKey(Entry.EGN), SqlText(Entry.Three_names.trimmed()),
-                   SqlText(Entry.town.trimmed()), SqlText(Entry.address.trimmed()),
-                   SqlText(Entry.telephone.trimmed()), SqlText(Entry.GSM.trimmed()), Bool(Entry.is_male),
-                   Bool(Entry.is_married), Entry.pref_code, SqlText(Entry.lk_nomer.trimmed()),
-                   SqlText(Entry.lk_izdadena_na.trimmed()), SqlText(Entry.lk_ot_MVR.trimmed()),
-                   SqlText(Entry.current_address.trimmed())});
+    )sql"_s;
+    return Format(Sql, {TableName, WholeKey(Entry.EGN), SqlText(Entry.Three_names.trimmed()),
+                        SqlText(Entry.town.trimmed()), SqlText(Entry.address.trimmed()),
+                        SqlText(Entry.telephone.trimmed()), SqlText(Entry.GSM.trimmed()), Bool(Entry.is_male),
+                        Bool(Entry.is_married), Entry.pref_code, SqlText(Entry.lk_nomer.trimmed()),
+                        SqlText(Entry.lk_izdadena_na.trimmed()), SqlText(Entry.lk_ot_MVR.trimmed()),
+                        SqlText(Entry.current_address.trimmed())});
 }
 
 QString OwnerUpdateSql(const QString& TableName, const QString& NameField, const QString& KeyField,
                        const TOwnerEntry& Entry, qint64 Key) {
-    return Format(uR"sql(
+    const QString Sql = uR"sql(
         Update %s Set %s = "%s", %s = "%s",     %s = "%s", %s = "%s",     %s = "%s", %s = %s,
                       %s =  %s,  %s = %d,     %s = "%s", %s = "%s",     %s = "%s", %s = "%s"
         Where ( %s = %d )
-    )sql"_s,
-                  {TableName,
-                   NameField,
-                   SqlText(Entry.Three_names),
-                   u"town"_s,
-                   SqlText(Entry.town),
-                   u"address"_s,
-                   SqlText(Entry.address),
-                   u"telephone"_s,
-                   SqlText(Entry.telephone),
-                   u"GSM"_s,
-                   SqlText(Entry.GSM),
-                   u"is_male"_s,
-                   Bool(Entry.is_male),
-                   u"is_married"_s,
-                   Bool(Entry.is_married),
-                   u"pref_code"_s,
-                   Entry.pref_code,
-                   u"lk_nomer"_s,
-                   SqlText(Entry.lk_nomer.trimmed()),
-                   u"lk_izdadena_na"_s,
-                   SqlText(Entry.lk_izdadena_na.trimmed()),
-                   u"lk_ot_MVR"_s,
-                   SqlText(Entry.lk_ot_MVR.trimmed()),
-                   u"current_address"_s,
-                   SqlText(Entry.current_address.trimmed()),
-                   KeyField,
-                   Key});
+    )sql"_s;
+    return Format(Sql, {TableName,
+                        NameField,
+                        SqlText(Entry.Three_names),
+                        u"town"_s,
+                        SqlText(Entry.town),
+                        u"address"_s,
+                        SqlText(Entry.address),
+                        u"telephone"_s,
+                        SqlText(Entry.telephone),
+                        u"GSM"_s,
+                        SqlText(Entry.GSM),
+                        u"is_male"_s,
+                        Bool(Entry.is_male),
+                        u"is_married"_s,
+                        Bool(Entry.is_married),
+                        u"pref_code"_s,
+                        Entry.pref_code,
+                        u"lk_nomer"_s,
+                        SqlText(Entry.lk_nomer.trimmed()),
+                        u"lk_izdadena_na"_s,
+                        SqlText(Entry.lk_izdadena_na.trimmed()),
+                        u"lk_ot_MVR"_s,
+                        SqlText(Entry.lk_ot_MVR.trimmed()),
+                        u"current_address"_s,
+                        SqlText(Entry.current_address.trimmed()),
+                        KeyField,
+                        Key});
 }
 
 QString OwnerDeleteSql(const QString& TableName, const QString& KeyField, double EGN) {

@@ -18,13 +18,13 @@
 using namespace Qt::StringLiterals;
 
 QString TaxRatesSelectSql(qint64 TaxCode) {
-    return Format(uR"sql(
+    const QString Sql = uR"sql(
         SELECT code_MIR, from_value, to_value, [MIR]*100 AS Lihva, pref_code
         FROM Taxes_rates
         Where code_t = %d
         ORDER BY code_MIR
-    )sql"_s,
-                  {TaxCode});
+    )sql"_s;
+    return Format(Sql, {TaxCode});
 }
 
 QString TaxRatesMaxKeySql(const QString& KeyField, const QString& TableName, qint64 TaxCode) {
@@ -39,12 +39,12 @@ QString TaxRateInsertSql(const QString& TableName, const TRateBand& Band, qint64
 
 QString TaxRateUpdateSql(const QString& TableName, const TRateBand& Band, const QString& KeyField,
                          qint64 Code, qint64 TaxCode) {
-    return Format(uR"sql(
+    const QString Sql = uR"sql(
         Update %s Set from_value = %f, to_value = %f, MIR = %.4f, pref_code = %d
         Where ( %s = %d AND code_t = %d )
-    )sql"_s,
-                  {TableName, RoundToDigits(2, Band.From), RoundToDigits(2, Band.To),
-                   RoundToDigits(4, Band.Percent / 100), Band.PrefCode, KeyField, Code, TaxCode});
+    )sql"_s;
+    return Format(Sql, {TableName, RoundToDigits(2, Band.From), RoundToDigits(2, Band.To),
+                        RoundToDigits(4, Band.Percent / 100), Band.PrefCode, KeyField, Code, TaxCode});
 }
 
 QString TaxRateDeleteSql(const QString& TableName, const QString& KeyField, qint64 Code, qint64 TaxCode) {

@@ -6,6 +6,7 @@
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/engine/unLoanEngine.h"
 #include "business/registers/unPickLists.h"
 #include "business/registers/un_Interest_rates.h"
 #include "business/registers/un_Items.h"
@@ -15,8 +16,10 @@
 #include "business/registers/un_Taxes.h"
 #include "business/registers/un_Taxes_rates.h"
 #include "business/registers/un_Users_passwords.h"
+#include "core/uDelimitedStrings.h"
 #include "core/unMessages.h"
 #include "tests/business/registers/RegisterHost.h"
+#include "tests/support/ContractShop.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 #include "tests/support/TempRegistry.h"
@@ -195,18 +198,49 @@ TEST_F(RegisterMistakes, NamesOfBlanksAreRefused) {
 }
 
 // A fee of code -3 would take payment type 2, the interest instalment's: the payment types would
-// list type 2 twice and an interest instalment would count again as a fee payment.
-TEST_F(RegisterMistakes, NoFeeTakesTheInterestInstalmentsPaymentType) {
-    auto* Form = OpenRegister<TfrmTaxes>(Host, u"Такси"_s, u"Taxes"_s, u"code_t"_s, u"name_t"_s, u"такса"_s);
-    Type(Form->code_t, u"-3"_s);
-    Type(Form->name_t, u"Пазене"_s);
-    Press(Form->name_t, Qt::Key_F4);
-    Press(Form->Grid, Qt::Key_F2);
-    EXPECT_EQ(Presenter.Texts(), QStringList{u"Въведете шифър.\n\r"_s});
+// list type 2 twice and an interest instalment would count again as a payment of that fee. The
+// attempt is refused, and the debt of a contract with an interest instalment stays as it was.
+TEST(FeeCodeBelowOne, LeavesTheDebtOfAContractWithAnInterestInstalment) {
+    TContractShop Shop(QStringLiteral(LENDORA_SOURCE_DIR));
+    TScriptedPresenter Presenter;
+    TRegisterHost Host;
+    const int Lent = TContractShop::Today - 20;
+    Exec(Format(u"Insert into Contracts values ( 1, %d, 5, 400, 6, 30, \"\", False, 0, False, 0, 8001011234, "
+                u"False, 0, 0, False, 24, 4, 12, 0 )"_s,
+                {Lent}));
+    Exec(Format(u"Insert into Outcomes values ( 11, %d, 1, 1, 400, \"\", \"\", \"maria\" )"_s, {Lent}));
+    Exec(Format(u"Insert into Incomes values ( 12, %d, 1, 2, 16, \"\", \"\", \"maria\" )"_s, {Lent + 10}));
+    const auto Debt = [] {
+        QString Row;
+        TDelimitedStringList OneTime, Daily;
+        EXPECT_TRUE(CalculateContractDebt(nullptr, u"1"_s, Row, TContractShop::Today, OneTime, Daily));
+        return Row.split(u'@').value(dfTotalDebt);
+    };
+    const QString Before = Debt();
+
+    auto* Fees = OpenRegister<TfrmTaxes>(Host, u"Такси"_s, u"Taxes"_s, u"code_t"_s, u"name_t"_s, u"такса"_s);
+    Type(Fees->code_t, u"-3"_s);
+    Type(Fees->name_t, u"Пазене"_s);
+    Press(Fees->name_t, Qt::Key_F4);
+    Press(Fees->Grid, Qt::Key_F2);
+    auto* Rates = OpenRegister<TfrmTaxes_rates>(Host, u"Размер на такси"_s, u"Taxes_rates"_s, u"code_MIR"_s,
+                                                u""_s, u"такса"_s);
+    Type(Rates->code_t, u"-3"_s);
+    Type(Rates->feFrom_value, u"0"_s);
+    Type(Rates->feTo_value, u"5000"_s);
+    Type(Rates->feMIR, u"3"_s);
+    Press(Rates->feMIR, Qt::Key_F4);
+    Press(Rates->Grid, Qt::Key_F2);
+
+    EXPECT_EQ(Presenter.Texts(), QStringList({u"Въведете шифър.\n\r"_s, u"Въведете такса\n\r"_s}));
     TListEdit Types;
     ASSERT_TRUE(GetPaymentTypesList(nullptr, &Types));
-    EXPECT_EQ(ListEditLookup(&Types, 0, 1, u"2"_s), u"вноска по лихва"_s);
+    QStringList TypeTwo;
+    for (int R = 1; R < Types.Form()->Grid()->RowCount(); ++R)
+        if (Types.Form()->Grid()->Cells(0, R) == u"2"_s) TypeTwo << Types.Form()->Grid()->Cells(1, R);
+    EXPECT_EQ(TypeTwo, QStringList{u"вноска по лихва"_s});
     EXPECT_EQ(QueryText(u"Select Count(*) From Taxes Where code_t + 5 <= 5"_s), u"0"_s);
+    EXPECT_EQ(Debt(), Before);
 }
 
 TEST_F(RegisterMistakes, CodesThatNoListHoldsAreRefused) {

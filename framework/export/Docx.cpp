@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTemporaryFile>
+#include <cmath>
 #include <pugixml.hpp>
 #include <sstream>
 #include <zip.h>
@@ -91,12 +92,12 @@ pugi::xml_document NewPart() {
 
 // Millimetres to twentieths of a point.
 int Twips(double Mm) {
-    return int(Mm * 1440.0 / 25.4 + 0.5);
+    return int(std::lround(Mm * 1440.0 / 25.4));
 }
 
 // Half-points, the unit of w:sz.
 std::string HalfPoints(double Pt) {
-    return std::to_string(int(Pt * 2 + 0.5));
+    return std::to_string(std::lround(Pt * 2));
 }
 
 void AppendRunText(pugi::xml_node Run, const QString& Text) {
@@ -157,7 +158,8 @@ void WriteParagraph(pugi::xml_node Parent, const TDocxParagraph& Paragraph) {
     pugi::xml_node p = Parent.append_child("w:p");
     pugi::xml_node pPr = p.append_child("w:pPr");
     if (Paragraph.SpaceAfter > 0)
-        pPr.append_child("w:spacing").append_attribute("w:after") = int(Paragraph.SpaceAfter * 20 + 0.5);
+        pPr.append_child("w:spacing").append_attribute("w:after") =
+            int(std::lround(Paragraph.SpaceAfter * 20));
     if (Paragraph.IndentLeft > 0)
         pPr.append_child("w:ind").append_attribute("w:left") = Twips(Paragraph.IndentLeft);
     pPr.append_child("w:jc").append_attribute("w:val") = AlignValue(Paragraph.Align);

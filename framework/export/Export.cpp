@@ -889,7 +889,9 @@ TfmExport::TfmExport(QWidget* Owner, TRichGrid* Grid, const QString& Title, cons
     // A push button that follows its action, as the class library's buttons do.
     const std::pair<QPushButton*, QAction*> bound[] = {
         {btnPrev, actPrev}, {btnNext, actNext}, {BitBtn1, actHelp}};
-    for (const auto& [button, action] : bound) {
+    for (const auto& pair : bound) {
+        QPushButton* button = pair.first;
+        QAction* action = pair.second;
         button->setText(action->text());
         connect(button, &QPushButton::clicked, action, &QAction::trigger);
         connect(action, &QAction::changed, button,

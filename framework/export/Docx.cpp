@@ -456,7 +456,7 @@ void TDocxWriter::SaveToFile(const QString& Path) const {
         from = at + mark.size();
     }
     bodyFile.write(text.constData() + from, text.size() - from);
-    if (!bodyFile.flush())
+    if (!bodyFile.flush() || bodyFile.error() != QFileDevice::NoError)
         throw EDocxError(Format("Cannot write the document's body: %s", {bodyFile.errorString()}));
     if (withHeader) {
         pugi::xml_document header = NewPart();

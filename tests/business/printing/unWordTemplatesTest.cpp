@@ -159,8 +159,10 @@ TEST_F(WordTemplates, VehicleAndCurrentAddress) {
 
 // A borrower born in 2000 or later has a personal number that starts with 0.
 TEST_F(WordTemplates, ThePersonalNumberKeepsItsLeadingZero) {
-    ASSERT_TRUE(Exec(u"Insert into Owners values ( 141150013, \"Ана Петрова\", \"София\", \"ул. Роза 3\", "
-                     "\"\", \"\", False, False, 1, \"111\", \"01.02.2022\", \"МВР София\", \"\" )"_s));
+    ASSERT_TRUE(Exec(uR"sql(
+        Insert into Owners values ( 141150013, "Ана Петрова", "София", "ул. Роза 3", "", "", False, False, 1,
+                                    "111", "01.02.2022", "МВР София", "" )
+    )sql"_s));
     AddContract(21, 10, 141150013LL, 0);
     TDelimitedStringList records;
     ASSERT_TRUE(BuildContractRecords(nullptr, 21, records));
@@ -171,7 +173,7 @@ TEST_F(WordTemplates, ThePersonalNumberKeepsItsLeadingZero) {
 // The contract states what was agreed: a reprint after the fee rates changed shows the stored
 // totals; the breakdown by fee appears only while today's rates still give the same total.
 TEST_F(WordTemplates, AReprintShowsTheTotalsAgreed) {
-    ASSERT_TRUE(Exec(u"Update Taxes_rates Set MIR = 0.05 Where code_MIR = 1 and code_t = 1"_s));
+    ASSERT_TRUE(Exec(uR"sql(Update Taxes_rates Set MIR = 0.05 Where code_MIR = 1 and code_t = 1)sql"_s));
     TDelimitedStringList records;
     ASSERT_TRUE(BuildContractRecords(nullptr, 17, records));
     const QStringList text = QStringList(records.GetTextStr().split(RecordDelimiterChar));
@@ -184,7 +186,7 @@ TEST_F(WordTemplates, AReprintShowsTheTotalsAgreed) {
 
 TEST_F(WordTemplates, NotesHoldingPlaceholderWordsArePrintedAsTyped) {
     InstallTemplates();
-    ASSERT_TRUE(Exec(u"Update Contracts Set Notes = \"model и EGN, sum_c\" Where docno = 18"_s));
+    ASSERT_TRUE(Exec(uR"sql(Update Contracts Set Notes = "model и EGN, sum_c" Where docno = 18)sql"_s));
     PrintContractDocument(nullptr, 18);
     ASSERT_EQ(Printer.Jobs.size(), 1);
     const QString text = Joined(Printer.Jobs[0].Paragraphs);
@@ -196,7 +198,7 @@ TEST_F(WordTemplates, NotesHoldingPlaceholderWordsArePrintedAsTyped) {
 
 TEST_F(WordTemplates, PrintingWithoutTheShopsBulstatAsksFirst) {
     InstallTemplates();
-    ASSERT_TRUE(Exec(u"Update VA Set value_VA = \"\" Where code_VA = 3"_s));
+    ASSERT_TRUE(Exec(uR"sql(Update VA Set value_VA = "" Where code_VA = 3)sql"_s));
     Presenter.PlanAnswer(mrNo);
     PrintContractDocument(nullptr, 17);
     EXPECT_TRUE(Printer.Jobs.isEmpty());

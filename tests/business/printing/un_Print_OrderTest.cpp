@@ -230,8 +230,8 @@ TEST_F(FirmDataQuestion, PrintingWithoutTheShopsNameOrBulstatAsksFirst) {
     };
     for (const auto& C : Cases) {
         SCOPED_TRACE(C.Name);
-        Exec(Format(u"Update VA Set value_va = \"%s\" Where code_va = 1"_s, {C.ShopName}));
-        Exec(Format(u"Update VA Set value_va = \"%s\" Where code_va = 3"_s, {C.Bulstat}));
+        Exec(Format(uR"sql(Update VA Set value_va = "%s" Where code_va = 1)sql"_s, {C.ShopName}));
+        Exec(Format(uR"sql(Update VA Set value_va = "%s" Where code_va = 3)sql"_s, {C.Bulstat}));
         for (const bool IsOrder : {true, false}) {
             Presenter.Clear();
             Previewed.clear();

@@ -141,8 +141,8 @@ class RegisterMistakes : public ::testing::Test {
 protected:
     void SetUp() override {
         // Codes 1 stay free, so that the lowest code can be entered in every register.
-        Exec(u"Insert into Item_types values ( 7, \"Злато\" )"_s);
-        Exec(u"Insert into Taxes values ( 7, \"Оценка\", 1 )"_s);
+        Exec(uR"sql(Insert into Item_types values ( 7, "Злато" ))sql"_s);
+        Exec(uR"sql(Insert into Taxes values ( 7, "Оценка", 1 ))sql"_s);
     }
     // Types the entry of Register and presses F4; the messages shown, and what was queued.
     QStringList Enter(TRegisterForm* Form, const TRegisterCase& Register, const QString& Code,
@@ -205,11 +205,13 @@ TEST(FeeCodeBelowOne, LeavesTheDebtOfAContractWithAnInterestInstalment) {
     TScriptedPresenter Presenter;
     TRegisterHost Host;
     const int Lent = TContractShop::Today - 20;
-    Exec(Format(u"Insert into Contracts values ( 1, %d, 5, 400, 6, 30, \"\", False, 0, False, 0, 8001011234, "
-                u"False, 0, 0, False, 24, 4, 12, 0 )"_s,
-                {Lent}));
-    Exec(Format(u"Insert into Outcomes values ( 11, %d, 1, 1, 400, \"\", \"\", \"maria\" )"_s, {Lent}));
-    Exec(Format(u"Insert into Incomes values ( 12, %d, 1, 2, 16, \"\", \"\", \"maria\" )"_s, {Lent + 10}));
+    const QString ContractSql = uR"sql(
+        Insert into Contracts values ( 1, %d, 5, 400, 6, 30, "", False, 0, False, 0, 8001011234,
+                                       False, 0, 0, False, 24, 4, 12, 0 )
+    )sql"_s;
+    Exec(Format(ContractSql, {Lent}));
+    Exec(Format(uR"sql(Insert into Outcomes values ( 11, %d, 1, 1, 400, "", "", "maria" ))sql"_s, {Lent}));
+    Exec(Format(uR"sql(Insert into Incomes values ( 12, %d, 1, 2, 16, "", "", "maria" ))sql"_s, {Lent + 10}));
     const auto Debt = [] {
         QString Row;
         TDelimitedStringList OneTime, Daily;
@@ -239,7 +241,7 @@ TEST(FeeCodeBelowOne, LeavesTheDebtOfAContractWithAnInterestInstalment) {
     for (int R = 1; R < Types.Form()->Grid()->RowCount(); ++R)
         if (Types.Form()->Grid()->Cells(0, R) == u"2"_s) TypeTwo << Types.Form()->Grid()->Cells(1, R);
     EXPECT_EQ(TypeTwo, QStringList{u"вноска по лихва"_s});
-    EXPECT_EQ(QueryText(u"Select Count(*) From Taxes Where code_t + 5 <= 5"_s), u"0"_s);
+    EXPECT_EQ(QueryText(uR"sql(Select Count(*) From Taxes Where code_t + 5 <= 5)sql"_s), u"0"_s);
     EXPECT_EQ(Debt(), Before);
 }
 
@@ -260,7 +262,7 @@ TEST_F(RegisterMistakes, CodesThatNoListHoldsAreRefused) {
     Press(Rates->Grid, Qt::Key_F3);
     EXPECT_EQ(Presenter.Texts(), QStringList({u"Въведете такса\n\r"_s, u"Въведете такса"_s}));
     EXPECT_TRUE(Rates->PendingSql.isEmpty());
-    EXPECT_EQ(QueryText(u"Select Count(*) From Taxes_rates"_s), u"0"_s);
+    EXPECT_EQ(QueryText(uR"sql(Select Count(*) From Taxes_rates)sql"_s), u"0"_s);
 }
 
 // Another window saves a document on the record between F5 and F2: the Save is refused whole and
@@ -276,25 +278,25 @@ TEST_F(RegisterMistakes, ARecordUsedAfterItsDeleteWasQueuedIsKept) {
     };
     const Case Cases[] = {
         {"item", Opener<TfrmItems>(u"Вещи"_s, u"Items"_s, u"code_i"_s, u"SN"_s, u"вещ"_s),
-         u"Insert into Items values ( 3, \"Гривна\", 7 )"_s,
-         u"Insert into Contracts (docno, code_i, EGN) values ( 5, 3, 1 )"_s,
+         uR"sql(Insert into Items values ( 3, "Гривна", 7 ))sql"_s,
+         uR"sql(Insert into Contracts (docno, code_i, EGN) values ( 5, 3, 1 ))sql"_s,
          u"Записът не може да бъде изтрит: вещ \"3\" - \"Гривна\" се използва в договори № 5."_s,
-         u"Select Count(*) From Items"_s},
+         uR"sql(Select Count(*) From Items)sql"_s},
         {"item type",
          Opener<TfrmSimple_Nomenklatura>(u"Типове вещи"_s, u"Item_types"_s, u"code_i_t"_s, u"name_i_t"_s,
                                          u"тип вещ"_s),
-         u"Insert into Item_types values ( 9, \"Сребро\" )"_s,
-         u"Insert into Items values ( 4, \"Лъжица\", 9 )"_s,
+         uR"sql(Insert into Item_types values ( 9, "Сребро" ))sql"_s,
+         uR"sql(Insert into Items values ( 4, "Лъжица", 9 ))sql"_s,
          u"Записът не може да бъде изтрит: тип вещ \"9\" - \"Сребро\" се използва в вещи № 4."_s,
-         u"Select Count(*) From Item_types Where code_i_t = 9"_s},
+         uR"sql(Select Count(*) From Item_types Where code_i_t = 9)sql"_s},
         {"owner",
          Opener<TfrmOwners>(u"Заемополучатели"_s, u"Owners"_s, u"EGN"_s, u"Three_names"_s,
                             u"заемополучател"_s),
-         u"Insert into Owners (EGN, Three_names) values ( 141150013, \"Ана\" )"_s,
-         u"Insert into Items_sales (docno, EGN) values ( 4, 141150013 )"_s,
+         uR"sql(Insert into Owners (EGN, Three_names) values ( 141150013, "Ана" ))sql"_s,
+         uR"sql(Insert into Items_sales (docno, EGN) values ( 4, 141150013 ))sql"_s,
          u"Записът не може да бъде изтрит: заемополучател \"0141150013\" - \"Ана\" се използва в продажби № "
          u"4."_s,
-         u"Select Count(*) From Owners"_s},
+         uR"sql(Select Count(*) From Owners)sql"_s},
     };
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.Name);
@@ -341,7 +343,8 @@ TEST_F(RegisterMistakes, ReloadingWithWorkQueuedAsksFirst) {
     Presenter.PlanAnswer(mrYes);
     Press(Form->Grid, Qt::Key_F8);
     EXPECT_TRUE(Form->PendingSql.isEmpty());
-    EXPECT_EQ(QueryText(u"Select * From Item_types Order By code_i_t"_s), u"7@Злато°8@Сребро°9@Платина"_s);
+    EXPECT_EQ(QueryText(uR"sql(Select * From Item_types Order By code_i_t)sql"_s),
+              u"7@Злато°8@Сребро°9@Платина"_s);
     EXPECT_EQ(Form->GridRows().size(), 3);
 
     // No: the queue is dropped and the stored rows are listed.
@@ -355,7 +358,7 @@ TEST_F(RegisterMistakes, ReloadingWithWorkQueuedAsksFirst) {
 }
 
 TEST_F(RegisterMistakes, SwitchingTheFeeWithRatesQueuedAsksFirst) {
-    Exec(u"Insert into Taxes values ( 8, \"Пазене\", 0 )"_s);
+    Exec(uR"sql(Insert into Taxes values ( 8, "Пазене", 0 ))sql"_s);
     auto* Form = OpenRegister<TfrmTaxes_rates>(Host, u"Размер на такси"_s, u"Taxes_rates"_s, u"code_MIR"_s,
                                                u""_s, u"такса"_s);
     Type(Form->code_t, u"7"_s);
@@ -381,7 +384,8 @@ TEST_F(RegisterMistakes, SwitchingTheFeeWithRatesQueuedAsksFirst) {
     Presenter.PlanAnswer(mrYes);
     Form->code_t->setText(u"8"_s);
     EXPECT_TRUE(Form->PendingSql.isEmpty());
-    EXPECT_EQ(QueryText(u"Select code_MIR, code_t From Taxes_rates Order By code_MIR"_s), u"1@7°2@7"_s);
+    EXPECT_EQ(QueryText(uR"sql(Select code_MIR, code_t From Taxes_rates Order By code_MIR)sql"_s),
+              u"1@7°2@7"_s);
     EXPECT_EQ(Form->code_t->text(), u"8"_s);
     EXPECT_TRUE(Form->GridRows().isEmpty());
     EXPECT_EQ(Form->code_MIR->Value(), 1);
@@ -389,7 +393,7 @@ TEST_F(RegisterMistakes, SwitchingTheFeeWithRatesQueuedAsksFirst) {
 }
 
 TEST_F(RegisterMistakes, ReloadingEndsTheEdit) {
-    Exec(u"Insert into Taxes_rates values ( 1, 7, 0, 500, 0.02, 1 )"_s);
+    Exec(uR"sql(Insert into Taxes_rates values ( 1, 7, 0, 500, 0.02, 1 ))sql"_s);
     auto* Types = OpenRegister<TfrmSimple_Nomenklatura>(Host, u"Типове вещи"_s, u"Item_types"_s,
                                                         u"code_i_t"_s, u"name_i_t"_s, u"тип вещ"_s);
     Types->Grid->SetRow(1);

@@ -211,7 +211,7 @@ TEST_F(PickLists, PledgedItemsShowTheOutstandingPrincipalUnlessTheOptionIsOn) {
 
 TEST_F(PickLists, FinishedContractsAreNotOnSale) {
     SeedSale();
-    Exec(u"Update Contracts Set Finished = True Where docno = 3"_s);
+    Exec(uR"sql(Update Contracts Set Finished = True Where docno = 3)sql"_s);
     TListEdit Edit;
     EXPECT_TRUE(ExtractContractsForSale(nullptr, true, &Edit));
     EXPECT_EQ(Rows(Edit), (QStringList{u"1@Злато@Пръстен 585@800.00"_s, u"2@Злато@Верижка@300.00"_s}));

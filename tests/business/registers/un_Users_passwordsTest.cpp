@@ -171,7 +171,7 @@ TEST_F(OperatorsWindow, TheManagersPasswordIsNotShown) {
 // The settings row is always written on Save, so an empty stored password is one the manager
 // saved: reopening the register takes it, and the one held in memory goes.
 TEST_F(OperatorsWindow, ReopeningAfterAnEmptyPasswordWasSavedClearsTheOneInMemory) {
-    Exec(u"UPDATE VA set value_va = \"\" WHERE code_va = 12"_s);
+    Exec(uR"sql(UPDATE VA set value_va = "" WHERE code_va = 12)sql"_s);
     ASSERT_EQ(AdminPassword, u"tajna"_s);
     Form->Close();
     QApplication::processEvents();

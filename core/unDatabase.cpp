@@ -1290,10 +1290,16 @@ int ExecCounted(TAdoConnection* Connection, const QString& SQL) {
     return sqlite3_changes(State.Db);
 }
 
-bool RunPendingSql(QObject* Owner, QStringList& List) {
+bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Recheck) {
     if (List.isEmpty()) return true;
     try {
         TTransaction Transaction(AdoConnection);
+        // Read under the transaction's write lock: no other process changes what it found
+        // before the batch has run.
+        if (const QString Refusal = Recheck ? Recheck() : QString(); !Refusal.isEmpty()) {
+            ShowErrorFmt(Refusal);
+            return false;
+        }
         for (const QString& SQL : List)
             StateOf(AdoConnection, SQL).Run(SQL, [](auto&&...) {});
         Transaction.Commit();

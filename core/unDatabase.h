@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QObject;
@@ -80,8 +81,9 @@ void ShowDatabaseError(const QString& Message, const QString& SQL);
 
 // Runs the batch in one transaction on AdoConnection. All ran: the list is cleared, true. The
 // first failure rolls everything back, shows the error box for that statement and leaves the
-// list as it was: false.
-bool RunPendingSql(QObject* Owner, QStringList& List);
+// list as it was: false. Recheck, when given, runs inside the transaction before the batch: the
+// refusal it returns is shown as an error and the batch is not run (false).
+bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Recheck = {});
 
 // A transaction on Connection: rolls back when destroyed uncommitted. Transactions do not nest;
 // opening a second one throws EDatabaseError.

@@ -622,7 +622,24 @@ DocxTemplateFiller::DocxTemplateFiller(const QString& Path) : D(std::make_unique
 DocxTemplateFiller::~DocxTemplateFiller() = default;
 
 int DocxTemplateFiller::ReplaceAll(const QString& Name, const QString& Value, Qt::CaseSensitivity Cs) {
-    if (Name.isEmpty()) return 0;
+    return ReplaceInOnePass({{Name, Value}}, Cs);
+}
+
+void DocxTemplateFiller::ReplaceRecords(const TDelimitedStrings& Records, Qt::CaseSensitivity Cs) {
+    QList<QPair<QString, QString>> pairs;
+    for (int i = 0; i < Records.Count(); ++i) {
+        const QString record = Records.Get(i);
+        const int at = int(record.indexOf(Records.FieldDelimiter()));
+        if (at < 0)
+            pairs.append({record, QString()});
+        else
+            pairs.append({record.left(at), record.mid(at + 1)});
+    }
+    ReplaceInOnePass(pairs, Cs);
+}
+
+int DocxTemplateFiller::ReplaceInOnePass(const QList<QPair<QString, QString>>& Pairs,
+                                         Qt::CaseSensitivity Cs) {
     int count = 0;
     for (pugi::xml_node paragraph : D->Paragraphs()) {
         int from = 0;
@@ -632,10 +649,20 @@ int DocxTemplateFiller::ReplaceAll(const QString& Name, const QString& Value, Qt
             QList<TPiece> pieces;
             text.clear();
             D->Collect(paragraph, pieces, text);
-            const int at = int(text.indexOf(Name, from, Cs));
-            if (at < 0) break;
-            D->Replace(pieces, at, at + int(Name.size()), Value);
-            from = at + int(Value.size());
+            // The placeholder that starts first; of two starting together, the one listed first.
+            int at = -1;
+            const QPair<QString, QString>* match = nullptr;
+            for (const auto& pair : Pairs) {
+                if (pair.first.isEmpty()) continue;
+                const int i = int(text.indexOf(pair.first, from, Cs));
+                if (i >= 0 && (at < 0 || i < at)) {
+                    at = i;
+                    match = &pair;
+                }
+            }
+            if (!match) break;
+            D->Replace(pieces, at, at + int(match->first.size()), match->second);
+            from = at + int(match->second.size());
             ++found;
         }
         count += found;
@@ -643,17 +670,6 @@ int DocxTemplateFiller::ReplaceAll(const QString& Name, const QString& Value, Qt
             paragraph.parent().remove_child(paragraph);
     }
     return count;
-}
-
-void DocxTemplateFiller::ReplaceRecords(const TDelimitedStrings& Records, Qt::CaseSensitivity Cs) {
-    for (int i = 0; i < Records.Count(); ++i) {
-        const QString record = Records.Get(i);
-        const int at = int(record.indexOf(Records.FieldDelimiter()));
-        if (at < 0)
-            ReplaceAll(record, QString(), Cs);
-        else
-            ReplaceAll(record.left(at), record.mid(at + 1), Cs);
-    }
 }
 
 QStringList DocxTemplateFiller::ParagraphTexts() const {

@@ -5,6 +5,7 @@
 #include "core/unitTypes.h"
 
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -124,7 +125,10 @@ public:
     // "\n" in Value becomes a line break. A paragraph left without text is removed (a line
     // replaced by nothing leaves no blank line), but not the last one of a table cell.
     int ReplaceAll(const QString& Name, const QString& Value, Qt::CaseSensitivity Cs);
-    // Each record "name@value" (split at its first "@") replaced in order.
+    // Each record "name@value" (split at its first "@") replaced in one pass over each paragraph:
+    // the placeholder found first is replaced and the search goes on after its value, so no
+    // inserted value is searched again. Of two placeholders at the same place, the record listed
+    // first wins.
     void ReplaceRecords(const TDelimitedStrings& Records, Qt::CaseSensitivity Cs);
     // The text of every paragraph of the body in document order; tabs "\t", breaks "\n".
     QStringList ParagraphTexts() const;
@@ -132,6 +136,7 @@ public:
     void Save();
 
 private:
+    int ReplaceInOnePass(const QList<QPair<QString, QString>>& Pairs, Qt::CaseSensitivity Cs);
     struct TData;
     std::unique_ptr<TData> D;
 };

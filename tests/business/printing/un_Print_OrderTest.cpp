@@ -1,10 +1,15 @@
 #include "business/printing/un_Print_Order.h"
 
+#include "business/printing/unFirmData.h"
 #include "business/printing/un_Print_contract_4_purchase_or_sale.h"
+#include "core/unDatabase.h"
 #include "core/unNumbers.h"
 #include "framework/printing/PagePrinter.h"
+#include "tests/support/DbQuery.h"
 #include "tests/support/PdfPrinter.h"
 #include "tests/support/PdfTools.h"
+#include "tests/support/ScriptedPresenter.h"
+#include "tests/support/TempProgramDir.h"
 
 #include <QDateTime>
 #include <QPainter>
@@ -13,6 +18,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -161,6 +167,88 @@ TEST(PrintPurchaseSaleContract, PageCarriesTheStampOfTheClock) {
     // The words begin with "х", whose glyph the PDF shares with the Latin "x".
     EXPECT_TRUE(text.contains(u"двеста и петдесет лева и петдесет стотинки."_s)) << text.toStdString();
     EXPECT_LT(text.indexOf(u"ДЕКЛАРАЦИЯ"_s), text.indexOf(u"Отпечатано"_s));
+}
+
+// A personal number of a borrower born in 2000 or later starts with 0; the printed documents must
+// carry all ten digits, as the screens do.
+TEST(PrintedDocuments, PersonalNumbersKeepTheirLeadingZero) {
+    const auto OrderLabel = [](const QString& Direction, const QString& Label) {
+        return Filled(Order(Direction, u"1"_s, u"5"_s, u"141150013"_s, u"True"_s, u"False"_s), Label);
+    };
+    const auto DealLabel = [](bool Purchase, const QString& Label) {
+        QStringList Record = Deal();
+        Record[9] = u"141150013"_s;
+        TReportLayout layout = PurchaseSaleContractLayout();
+        FillPurchaseSaleContractLayout(layout, Record, Purchase, Stamp());
+        return layout.Caption(Label);
+    };
+    const struct {
+        QString Printed;
+        QString Expected;
+    } Cases[] = {
+        {OrderLabel(u"in"_s, u"QRLabel3"_s), u"Днес г-н Иван Петров ЕГН № 0141150013 внесе в касата"_s},
+        {OrderLabel(u"out"_s, u"QRLabel3"_s), u"Да се изплати на г-н Иван Петров ЕГН № 0141150013"_s},
+        {DealLabel(true, u"QRLabel4"_s), u"между Иван Петров ЕГН:0141150013, наричан накратко ПРОДАВАЧ и"_s},
+        {DealLabel(false, u"QRLabel5"_s), u"Иван Петров ЕГН:0141150013, наричан накратко КУПУВАЧ. "_s},
+    };
+    for (const auto& C : Cases)
+        EXPECT_EQ(C.Printed, C.Expected);
+}
+
+namespace {
+
+// The orders and contracts shown for printing, by title.
+class FirmDataQuestion : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetReportPreviewHook([this](TReportLayout& Report) {
+            Previewed << Report.Title;
+            return false;
+        });
+    }
+    void TearDown() override { SetReportPreviewHook(nullptr); }
+
+    TTempProgramDir Dir;
+    TScriptedPresenter Presenter;
+    QStringList Previewed;
+};
+
+} // namespace
+
+TEST_F(FirmDataQuestion, PrintingWithoutTheShopsNameOrBulstatAsksFirst) {
+    const struct {
+        const char* Name;
+        QString ShopName, Bulstat;
+        std::optional<TModalResult> Answer; // none: no question is expected
+        bool Printed;
+    } Cases[] = {
+        {"nothing entered, not printed", u""_s, u""_s, mrNo, false},
+        {"nothing entered, printed all the same", u""_s, u""_s, mrYes, true},
+        {"no bulstat", u"Лендора ООД"_s, u"  "_s, mrNo, false},
+        {"no name", u""_s, u"123456789"_s, mrNo, false},
+        {"both entered", u"Лендора ООД"_s, u"123456789"_s, std::nullopt, true},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Exec(Format(uR"sql(Update VA Set value_va = "%s" Where code_va = 1)sql"_s, {C.ShopName}));
+        Exec(Format(uR"sql(Update VA Set value_va = "%s" Where code_va = 3)sql"_s, {C.Bulstat}));
+        for (const bool IsOrder : {true, false}) {
+            Presenter.Clear();
+            Previewed.clear();
+            if (C.Answer) Presenter.PlanAnswer(*C.Answer);
+            if (IsOrder)
+                EXPECT_EQ(FillPrintOrder(nullptr, Order(u"in"_s, u"2"_s, u"5"_s, u" "_s, u" "_s, u" "_s)),
+                          C.Printed);
+            else
+                FillPrintPurchaseSaleContract(nullptr, Deal(), true);
+            EXPECT_EQ(Previewed.size(), C.Printed ? 1 : 0);
+            ASSERT_EQ(Presenter.Messages().size(), C.Answer ? 1 : 0);
+            if (C.Answer) {
+                EXPECT_EQ(Presenter.Messages()[0].Text, FirmDataMissingQuestion());
+                EXPECT_TRUE(Presenter.Messages()[0].Text.contains(u"\"Настройки\""_s));
+            }
+        }
+    }
 }
 
 namespace {

@@ -128,18 +128,21 @@ INSTANTIATE_TEST_SUITE_P(
         TReplaceCase{"NoMatch", {"dog_", "nomer"}, "item_name", "x", Qt::CaseInsensitive, 0, "dog_nomer"}),
     [](const ::testing::TestParamInfo<TReplaceCase>& Info) { return std::string(Info.param.Title); });
 
-TEST(Docx, RecordsApplyInOrderAndSplitAtTheFirstDelimiter) {
+TEST(Docx, RecordsFillInOnePassAndSplitAtTheFirstDelimiter) {
     QTemporaryDir dir;
-    const QString path =
-        WriteDocument(dir, {{"A: ", "first"}, {"B: sec", "ond"}, {"Марка: marka Модел: model"}});
+    const QString path = WriteDocument(
+        dir, {{"A: ", "first"}, {"B: sec", "ond"}, {"Марка: marka Модел: model"}, {"model first"}});
     DocxTemplateFiller filler(path);
     TDelimitedStringList records;
-    records.Add(QStringLiteral("first@second"));               // makes a later placeholder
+    records.Add(QStringLiteral("first@second"));               // a value that is another placeholder
     records.Add(QStringLiteral("second@mail@example"));        // "@" inside a value stays
     records.Add(QStringLiteral("Марка: marka Модел: model@")); // a line removed
+    records.Add(QStringLiteral("model@Astra"));
     filler.ReplaceRecords(records, Qt::CaseInsensitive);
+    // An inserted value is never searched again.
     EXPECT_EQ(filler.ParagraphTexts(),
-              (QStringList{QStringLiteral("A: mail@example"), QStringLiteral("B: mail@example")}));
+              (QStringList{QStringLiteral("A: second"), QStringLiteral("B: mail@example"),
+                           QStringLiteral("Astra second")}));
 }
 
 TEST(Docx, OnlyTheTextOfTheBodyCounts) {

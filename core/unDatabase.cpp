@@ -1156,7 +1156,8 @@ void FreeAdoConnection() {
 bool DatabaseFileIsSound(const QString& Path) {
     sqlite3* Db = nullptr;
     bool Sound = false;
-    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
         Configure(Db);
         sqlite3_stmt* Statement = nullptr;
         if (sqlite3_prepare_v2(Db, "PRAGMA quick_check", -1, &Statement, nullptr) == SQLITE_OK &&
@@ -1283,15 +1284,24 @@ bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL) {
     }
 }
 
-bool RunPendingSql(QObject* Owner, QStringList& List) {
+bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check) {
     if (List.isEmpty()) return true;
+    QString Refusal;
     try {
         TTransaction Transaction(AdoConnection);
-        for (const QString& SQL : List)
-            StateOf(AdoConnection, SQL).Run(SQL, [](auto&&...) {});
-        Transaction.Commit();
+        if (Check) Refusal = Check();
+        if (Refusal.isEmpty()) {
+            for (const QString& SQL : List)
+                StateOf(AdoConnection, SQL).Run(SQL, [](auto&&...) {});
+            Transaction.Commit();
+        }
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
+    // Told only after the rollback: no dialog waits while the database is locked.
+    if (!Refusal.isEmpty()) {
+        ShowErrorFmt(Refusal);
         return false;
     }
     List.clear();

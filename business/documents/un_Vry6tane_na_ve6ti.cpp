@@ -4,11 +4,12 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/documents/DocumentForm.h"
+#include "business/documents/unCashOrders.h"
 #include "business/engine/unConsts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/registers/unPickLists.h"
-#include "business/documents/un_Contracts.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -64,26 +65,6 @@ int TotalsRowIndex(const TDelimitedStringList& Rows) {
 }
 
 } // namespace
-
-QString SettlementContractListSql(qint64 EGN, bool IncludeForSale) {
-    QString Filter = Format(u"WHERE ( Contracts.Finished = False) and ( Owners.EGN = %f ) AND ( "
-                            "Contracts.sold = False ) "_s,
-                            {double(EGN)});
-    if (!IncludeForSale) Filter += u" AND ( Contracts.for_sale = False )"_s;
-    return u"SELECT Contracts.docno,         Item_types.Name_i_t,        Items.SN,        Contracts.date_c "
-           u"FROM "
-           "Owners INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t) INNER "
-           "JOIN Contracts ON Items.code_i = Contracts.code_i) ON Owners.EGN = Contracts.EGN "_s +
-           Filter + u"ORDER BY Contracts.docno"_s;
-}
-
-TDateTime SettlementAtDate(TDateTime Today, TDateTime ContractDate, bool FifteenDaySteps) {
-    const qint64 Day = qint64(std::floor(Today));
-    const qint64 Signed = qint64(std::floor(ContractDate));
-    if (!FifteenDaySteps || Signed >= Day) return TDateTime(Day);
-    const qint64 Rest = (Day - Signed) % 15;
-    return TDateTime(Rest == 0 ? Day : Day + 15 - Rest);
-}
 
 void BuildSettlementRows(const QString& DebtRow, const TDelimitedStringList& OneTimeFees,
                          const TDelimitedStringList& DailyFees, bool PaymentMode,
@@ -153,15 +134,15 @@ QStringList SettlementSql(qint64 DocNo, bool PaymentMode, double Paid, const TDe
         // What was paid over or under the total is booked as interest.
         if (Type == ptInInterest) Amount += Difference;
         if (Amount == 0) continue;
-        Statements += Format(u"Insert into %s values ( %s, %d, %d, %d, %.*f, \"%s\", \"%s\", \"%s\" )"_s,
+        Statements += Format(uR"sql(Insert into %s values ( %s, %d, %d, %d, %.*f, "%s", "%s", "%s" ))sql"_s,
                              {u"Incomes"_s, NextDocNoSql(u"Incomes"_s), Day, DocNo, Type, AmountDecimals,
                               double(Amount) / 100.0, SqlText(Parties.OwnerName),
                               SqlText(Parties.OperatorName), SqlText(Parties.UserName)});
     }
     if (!PaymentMode)
-        Statements +=
-            Format(u"Update Contracts   Set Finished = True,     At_Date  = %d  Where ( docno = %d )"_s,
-                   {Day, DocNo});
+        Statements += Format(
+            uR"sql(Update Contracts   Set Finished = True,     At_Date  = %d  Where ( docno = %d ))sql"_s,
+            {Day, DocNo});
     return Statements;
 }
 
@@ -251,8 +232,7 @@ bool TfrmVry6tane_na_ve6ti::Init() {
 }
 
 bool TfrmVry6tane_na_ve6ti::Done() {
-    const QString Owner = leOwner->text().trimmed();
-    if (!Owner.isEmpty()) WriteRegString(u"Last_EGN"_s, Owner);
+    RememberOwner(leOwner);
     return TMAccountReadForm::Done();
 }
 
@@ -312,8 +292,7 @@ void TfrmVry6tane_na_ve6ti::BuildContractList() {
     const qint64 EGN = StrToIntOrZero(Code);
     TDelimitedStringList List;
     try {
-        RunQuery(this, AdoConnection, SettlementContractListSql(EGN, WorkstationOptionOn(rg_Registry_5)),
-                 &List);
+        RunQuery(this, AdoConnection, PayableContractListSql(EGN, WorkstationOptionOn(rg_Registry_5)), &List);
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return;
@@ -363,14 +342,7 @@ bool TfrmVry6tane_na_ve6ti::Save() {
     TSettlementParties Parties;
     Parties.UserName = UserName;
     Parties.OperatorName = OperatorFullName(this, UserName);
-    TDelimitedStringList List;
-    RunQuery(
-        this, AdoConnection,
-        Format(u"SELECT Owners.Three_names FROM Owners INNER JOIN Contracts ON Owners.EGN = Contracts.EGN "
-               "WHERE (((Contracts.docno)= %d ))"_s,
-               {BreakdownDocNo}),
-        &List);
-    Parties.OwnerName = List.GetTextStr();
+    Parties.OwnerName = ContractOwnerName(this, BreakdownDocNo);
 
     QStringList Statements = SettlementSql(BreakdownDocNo, PaymentMode, Paid, *FRows, Date(), Parties);
     // The receipts and the contract's mark go in together or not at all.

@@ -15,6 +15,8 @@
 #include <cmath>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Amounts are held in whole cents and rates in units of 10^-7, so every rounding the engine makes
@@ -445,4 +447,31 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     // The total with the remaining fees, written without trailing zeros.
     SetPiece(Row, FieldDelimiterChar, dfTotalDebt, ScaledToStr(debt + feesRemaining, AmountDecimals));
     return true;
+}
+
+QString InterestBandsSql(int PrefCode) {
+    return Format(
+        uR"sql(Select code_mir, from_value, to_value, mir From Interest_rates Where pref_code = %d Order By code_mir)sql"_s,
+        {PrefCode});
+}
+
+bool InterestBandPercent(const TDelimitedStringList& Bands, double Sum, double& MIR) {
+    bool Found = false;
+    for (int I = 0; I < Bands.Count(); ++I) {
+        const double From = StrToFloatDot(Bands.GetField(I, 1), 0);
+        const double To = StrToFloatDot(Bands.GetField(I, 2), 0);
+        if (Sum > 0 && From <= Sum && To >= Sum) {
+            MIR = RoundToDigits(AmountDecimals, StrToFloatDot(Bands.GetField(I, 3), 0) * 100);
+            Found = true;
+        }
+    }
+    return Found;
+}
+
+TDateTime SettlementAtDate(TDateTime Today, TDateTime ContractDate, bool FifteenDaySteps) {
+    const qint64 Day = qint64(std::floor(Today));
+    const qint64 Signed = qint64(std::floor(ContractDate));
+    if (!FifteenDaySteps || Signed >= Day) return TDateTime(Day);
+    const qint64 Rest = (Day - Signed) % 15;
+    return TDateTime(Rest == 0 ? Day : Day + 15 - Rest);
 }

@@ -25,7 +25,7 @@ void TCashOrderForm::MakeOrderEdits() {
     QWidget* P = pnlParams;
     MakeNumberAndDate();
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
-    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
+    leOwner = NewOwnerEdit(P, pnlOwner);
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
     leContract = NewListEdit(P, u"leContract"_s, pnlItem, 80);
     pnlSN = NewInfoPanel(P, u"pnlSN"_s, 160);
@@ -37,7 +37,6 @@ void TCashOrderForm::MakeOrderEdits() {
     connect(btnPrintOrder, &QPushButton::clicked, this, [this] { PrintDocument(); });
     leOwner->OnChange = [this](QWidget*) { BuildContractList(); };
     leOwner->OnFormOk = [this](QWidget*) { BuildContractList(); };
-    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
 }
 
 void TCashOrderForm::LayOutOrderEdits(QGridLayout* L) {

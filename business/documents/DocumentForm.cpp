@@ -9,6 +9,7 @@
 #include "business/engine/unLoanEngine.h"
 #include "business/printing/unWordTemplates.h"
 #include "business/registers/RegisterForm.h"
+#include "business/registers/unPickLists.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
@@ -52,6 +53,12 @@ int AppendGridRow(TRichGrid* Grid, const QStringList& Cells) {
 
 QString DocumentDeleteSql(const QString& Table, const QString& KeyField, qint64 Number) {
     return Format(uR"sql(Delete * from %s Where %s = %d)sql"_s, {Table, KeyField, Number});
+}
+
+TListEdit* NewOwnerEdit(QWidget* Parent, QLabel* Names) {
+    TListEdit* Edit = NewListEdit(Parent, u"leOwner"_s, Names, 120);
+    Edit->OnBitButtonClick = [Edit](QWidget*) { GetOwnersList(Edit, Edit); };
+    return Edit;
 }
 
 void ShowLastOwner(TListEdit* Owner) {

@@ -19,6 +19,7 @@
 
 class QDateEdit;
 class QGridLayout;
+class QLabel;
 class QPushButton;
 class TFloatEdit;
 class TLimitedEdit;
@@ -32,8 +33,11 @@ QString DocNoValidationText(double DocNo, const QStringList& GridNumbers);
 int AppendGridRow(TRichGrid* Grid, const QStringList& Cells);
 // The DELETE of the document whose KeyField is Number.
 QString DocumentDeleteSql(const QString& Table, const QString& KeyField, qint64 Number);
-// The owner (borrower, seller or buyer) typed last in any document window: shown when a window
-// opens, remembered when it closes.
+// The edit of an owner's (borrower's, seller's or buyer's) personal number, its names shown in
+// Names; its button reloads the owners.
+TListEdit* NewOwnerEdit(QWidget* Parent, QLabel* Names);
+// The owner typed last in any document window: shown when a window opens, remembered when it
+// closes.
 void ShowLastOwner(TListEdit* Owner);
 void RememberOwner(const TListEdit* Owner);
 

@@ -293,7 +293,7 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TDocumentForm(Owner) {
 
     MakeNumberAndDate();
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 220);
-    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
+    leOwner = NewOwnerEdit(P, pnlOwner);
     labPref_code = MakeLabel(P, QString(), "labPref_code");
     btnNewOwner = new QToolButton(P);
     btnNewOwner->setObjectName(u"btnNewOwner"_s);
@@ -397,7 +397,6 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TDocumentForm(Owner) {
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leItem->OnChange = [this](QWidget*) { ItemChanged(); };
     code_MPS->OnChange = [this](QWidget*) { VehicleChanged(); };
-    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
     leItem->OnBitButtonClick = [this](QWidget*) { GetItemsList(this, leItem); };
     code_MPS->OnBitButtonClick = [this](QWidget*) { GetVehiclesList(this, code_MPS); };
     feSum_c->OnChange = [this](QWidget*) { SumChanged(); };

@@ -183,7 +183,7 @@ TfrmItems_purchases::TfrmItems_purchases(QWidget* Owner) : TDocumentForm(Owner) 
     pnlSN = NewInfoPanel(P, u"pnlSN"_s, 200);
     feSum_c = NewNumberEdit(u"feSum_c"_s, AmountDecimals, 110);
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
-    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
+    leOwner = NewOwnerEdit(P, pnlOwner);
     edCustomer_name = NewNameEdit(u"edCustomer_name"_s);
     edSupplier_name = NewNameEdit(u"edSupplier_name"_s);
     feGramaj = NewNumberEdit(u"feGramaj"_s, 3, 110);
@@ -216,7 +216,6 @@ TfrmItems_purchases::TfrmItems_purchases(QWidget* Owner) : TDocumentForm(Owner) 
     connect(btnPrintLabel, &QPushButton::clicked, this, [this] { PrintLabel(); });
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leOwner->OnFormOk = [this](QWidget*) { OwnerChanged(); };
-    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
     leItem->OnChange = [this](QWidget*) { ItemChanged(); };
     leItem->OnFormOk = [this](QWidget*) { ItemChanged(); };
     leItem->OnBitButtonClick = [this](QWidget*) { GetItemsList(this, leItem); };

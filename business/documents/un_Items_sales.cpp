@@ -270,7 +270,7 @@ TfrmItems_sales::TfrmItems_sales(QWidget* Owner) : TDocumentForm(Owner) {
     KindLayout->addWidget(rbPledged);
     KindLayout->addWidget(rbPurchased);
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
-    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
+    leOwner = NewOwnerEdit(P, pnlOwner);
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
     leContract = NewListEdit(P, u"leContract"_s, pnlItem, 80);
     pnlSN = NewInfoPanel(P, u"pnlSN"_s, 160);
@@ -317,7 +317,6 @@ TfrmItems_sales::TfrmItems_sales(QWidget* Owner) : TDocumentForm(Owner) {
     auto ownerChanged = [this](QWidget*) { edCustomer_name->setText(pnlOwner->text()); };
     leOwner->OnChange = ownerChanged;
     leOwner->OnFormOk = ownerChanged;
-    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
     leContract->OnChange = [this](QWidget*) { OriginChanged(false); };
     leContract->OnFormOk = [this](QWidget*) { OriginChanged(true); };
     leContract->OnBitButtonClick = [this](QWidget*) { BuildOriginList(); };

@@ -269,7 +269,7 @@ TfrmPogasitelen_plan::TfrmPogasitelen_plan(QWidget* Owner) : TMAccountReadForm(O
     L->setVerticalSpacing(3);
 
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
-    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
+    leOwner = NewOwnerEdit(P, pnlOwner);
     labPref_code = new QLabel(P);
     labPref_code->setObjectName(u"labPref_code"_s);
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
@@ -300,7 +300,6 @@ TfrmPogasitelen_plan::TfrmPogasitelen_plan(QWidget* Owner) : TMAccountReadForm(O
 
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leOwner->OnFormOk = [this](QWidget*) { BuildContractList(); };
-    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
     leContract->OnChange = [this](QWidget*) { ContractChanged(false); };
     leContract->OnFormOk = [this](QWidget*) { ContractChanged(true); };
     feDuration->OnChange = [this](QWidget*) { ClearGrids(); };

@@ -188,7 +188,7 @@ TfrmVry6tane_na_ve6ti::TfrmVry6tane_na_ve6ti(QWidget* Owner)
     L->setVerticalSpacing(3);
 
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
-    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
+    leOwner = NewOwnerEdit(P, pnlOwner);
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
     leContract = NewListEdit(P, u"leContract"_s, pnlItem, 120);
     pnlSN = NewInfoPanel(P, u"pnlSN"_s, 260);
@@ -217,7 +217,6 @@ TfrmVry6tane_na_ve6ti::TfrmVry6tane_na_ve6ti(QWidget* Owner)
 
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leOwner->OnFormOk = [this](QWidget*) { BuildContractList(); };
-    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
     leOwner->installEventFilter(this);
     leContract->OnChange = [this](QWidget*) { ContractChosen(); };
     leContract->OnFormOk = [this](QWidget*) { ContractChosen(); };

@@ -1290,21 +1290,24 @@ int ExecCounted(TAdoConnection* Connection, const QString& SQL) {
     return sqlite3_changes(State.Db);
 }
 
-bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Recheck) {
+bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check) {
     if (List.isEmpty()) return true;
+    QString Refusal;
     try {
         TTransaction Transaction(AdoConnection);
-        // Read under the transaction's write lock: no other process changes what it found
-        // before the batch has run.
-        if (const QString Refusal = Recheck ? Recheck() : QString(); !Refusal.isEmpty()) {
-            ShowErrorFmt(Refusal);
-            return false;
+        if (Check) Refusal = Check();
+        if (Refusal.isEmpty()) {
+            for (const QString& SQL : List)
+                StateOf(AdoConnection, SQL).Run(SQL, [](auto&&...) {});
+            Transaction.Commit();
         }
-        for (const QString& SQL : List)
-            StateOf(AdoConnection, SQL).Run(SQL, [](auto&&...) {});
-        Transaction.Commit();
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
+    // Told only after the rollback: no dialog waits while the database is locked.
+    if (!Refusal.isEmpty()) {
+        ShowErrorFmt(Refusal);
         return false;
     }
     List.clear();

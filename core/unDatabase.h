@@ -81,9 +81,10 @@ void ShowDatabaseError(const QString& Message, const QString& SQL);
 
 // Runs the batch in one transaction on AdoConnection. All ran: the list is cleared, true. The
 // first failure rolls everything back, shows the error box for that statement and leaves the
-// list as it was: false. Recheck, when given, runs inside the transaction before the batch: the
-// refusal it returns is shown as an error and the batch is not run (false).
-bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Recheck = {});
+// list as it was: false. Check, when given, runs inside the transaction before the batch, so
+// what it reads cannot change until the batch is written; a text from it writes nothing, is
+// shown after the rollback and leaves the list: false.
+bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check = {});
 
 // A transaction on Connection: rolls back when destroyed uncommitted. Transactions do not nest;
 // opening a second one throws EDatabaseError.

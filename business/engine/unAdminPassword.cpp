@@ -4,6 +4,8 @@
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 bool PasswordKnown = false;
 }
@@ -31,4 +33,13 @@ bool EnsureAdminPassword(QObject* Owner) {
         ShowDatabaseError(E.Message(), E.Sql());
         return false;
     }
+}
+
+bool AskAdminPassword(QObject* Owner) {
+    if (!EnsureAdminPassword(Owner)) return false;
+    QString Typed;
+    if (!PasswordDialog(u"Въвеждане на парола"_s, u"Въведете парола"_s, u'*', Typed)) return false;
+    if (Typed == AdminPassword) return true;
+    ShowErrorFmt(u"Въведената парола е грешна!"_s);
+    return false;
 }

@@ -12,3 +12,6 @@ bool AdminPasswordKnown();
 // For an operation the password guards: reads it again when the last read failed. On a second
 // failure shows the error and returns false, so the operation is refused rather than unguarded.
 bool EnsureAdminPassword(QObject* Owner);
+// Asks for the manager's password: true when it was typed right; a wrong one is told, a cancel is
+// silent. The password is read again first when its start-up read failed.
+bool AskAdminPassword(QObject* Owner);

@@ -2,9 +2,9 @@
 
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/RichGrid.h"
+#include "business/documents/unCashOrders.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
-#include "business/documents/un_Incomes.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"

@@ -2,7 +2,7 @@
 
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/RichGrid.h"
-#include "business/documents/un_Incomes.h"
+#include "business/documents/unCashOrders.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unNumbers.h"
 #include "shell/reports/un_Incomes_spravka.h"

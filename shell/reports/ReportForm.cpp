@@ -10,8 +10,13 @@
 #include "core/unNumbers.h"
 #include "core/unRegistry.h"
 
+#include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QStyle>
 #include <cmath>
 #include <vector>
 
@@ -26,8 +31,13 @@ int RegistryDay(const QString& Text, int Default) {
 qint64 QuerySum(QObject* Owner, const QString& Sql, int Digits) {
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection, Sql, &List);
-    if (List.Count() != 1) return 0;
-    return RoundDecimal(DecimalOrZero(List.GetField(0, 0)), Digits);
+    qint64 Sum = 0;
+    for (int R = 0; R < List.Count(); ++R) {
+        const QString Times = List.GetField(R, 1);
+        Sum += RoundDecimal(DecimalOrZero(List.GetField(R, 0)), Digits) *
+               (Times.isEmpty() ? 1 : StrToIntOrZero(Times));
+    }
+    return Sum;
 }
 
 QString RoundedText(const QString& Text, int Digits) {
@@ -72,7 +82,7 @@ TReportForm::TReportForm(QWidget* Owner, const TReportSetup& Setup)
     FitParams();
 }
 
-void TReportForm::SetupColumns(const QList<TReportColumn>& Columns, const QString& Merged, bool AutoResize) {
+void TReportForm::SetupColumns(const QList<TReportColumn>& Columns, const QString& Merged) {
     const int HeaderRows = int(Columns.value(0).Header.size());
     Grid->SetColCount(int(Columns.size()));
     Grid->SetFixedCols(0);
@@ -84,9 +94,38 @@ void TReportForm::SetupColumns(const QList<TReportColumn>& Columns, const QStrin
         Grid->SetColWidths(C, Columns[C].Width);
     }
     if (!Merged.isEmpty()) Grid->SetMergeCellsStr(Merged);
-    Grid->SetAutoResizeCols(AutoResize);
+    Grid->SetAutoResizeCols(true);
+    for (int C = 0; C < Columns.size(); ++C)
+        Grid->ColAttributes(C)->SetAutoResize(true);
     Grid->SetCol(0);
     Grid->Loaded();
+}
+
+void TReportForm::FitColumns() {
+    Grid->AutoResizeColumns();
+    // A header over several columns is measured against them only once they have their widths.
+    QSize Size;
+    for (int R = 0; R < Grid->FixedRows(); ++R)
+        for (int C = 0; C < Grid->ColCount(); ++C)
+            if (Grid->GetMergedCells(C, R).Left == C) Grid->MeasureCell(C, R, Size, false);
+}
+
+void TReportForm::FitWindow() {
+    TFormPlacement Stored;
+    if (LoadFormPlacement(QString::fromLatin1(metaObject()->className()), Stored)) return;
+    QWidget* Frame = Container();
+    int Columns = 0;
+    for (int C = 0; C < Grid->ColCount(); ++C)
+        if (Grid->ColWidths(C) > 0) Columns += Grid->ColWidths(C) + Grid->GridLineWidth();
+    const int ScrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int Chrome = Frame->width() - width() + 2 * Grid->frameWidth() + ScrollBar;
+    const int Rows = (Grid->FixedRows() + 20) * (Grid->DefaultRowHeight() + Grid->GridLineWidth());
+    const int Height = Frame->height() - height() + pnlCaption->sizeHint().height() +
+                       (pnlParams->isHidden() ? 0 : pnlParams->height()) + Rows + 2 * ScrollBar;
+    QSize Room = screen() ? screen()->availableGeometry().size() : QSize(Columns + Chrome, Height);
+    if (QMdiSubWindow* Sub = SubWindow(); Sub && Sub->mdiArea()) Room = Sub->mdiArea()->viewport()->size();
+    Frame->resize(std::min(std::max(Frame->width(), Columns + Chrome), Room.width()),
+                  std::min(std::max(Frame->height(), Height), Room.height()));
 }
 
 void TReportForm::FormatColumns(std::initializer_list<int> Cols, TCellFormatter* Formatter) {
@@ -148,7 +187,9 @@ bool TReportForm::Reset() {
     const QString Caption = FSetup.Caption.isEmpty() ? FormCaption : FSetup.Caption;
     Container()->setWindowTitle(Caption);
     pnlCaption->setText(Caption.toUpper());
+    FitColumns();
     if (FSetup.RunOnOpen) DoExecute();
+    FitWindow();
     return Result;
 }
 
@@ -172,8 +213,8 @@ bool TReportForm::Execute() {
     if (FSetup.Progress) PostEventTo(this, new TProgressEvent(0, 100));
     ApplyFilterToRows(&Rows);
     LoadGridFromList(Grid, &Rows, true);
-    Grid->AutoResizeColumns();
     RowsLoaded();
+    FitColumns();
     return true;
 }
 

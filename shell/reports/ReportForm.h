@@ -1,7 +1,7 @@
 #pragma once
 // The base of the report windows: the caption, the parameter panel with an optional period kept in
-// the registry, the grid's columns, and F8, which runs the report's rows into the grid. A report
-// keeps only its query, its row building and its own columns' formats.
+// the registry, the grid's columns sized to what they show, and F8, which runs the report's rows
+// into the grid. A report keeps only its query, its row building and its own columns' formats.
 
 #include "Components/Grids/CellAttributes.h"
 #include "framework/forms/MAccountReadForm.h"
@@ -18,8 +18,9 @@ class TMADateEdit;
 // A report date kept in the registry as a whole day number; Default when Text is none.
 int RegistryDay(const QString& Text, int Default);
 
-// The sum a statement gives in its only row, rounded to Digits decimals and scaled by 10^Digits;
-// 0 when there is not exactly one row or the sum is empty. Throws EDatabaseError.
+// The sum of the amounts a statement gives, each rounded to Digits decimals as an order shows it,
+// scaled by 10^Digits. A row holds an amount and how many times it counts (once when the row has
+// no second field), so that a statement may group equal amounts. Throws EDatabaseError.
 qint64 QuerySum(QObject* Owner, const QString& Sql, int Digits);
 
 // A stored number rounded to Digits decimals, as shown ("12.5" gives "12.50"); no number gives 0.
@@ -76,9 +77,11 @@ public:
 protected:
     TReportForm(QWidget* Owner, const TReportSetup& Setup);
 
-    // The header rows, the columns and the merged header cells; AutoResize: each load sizes
-    // the columns.
-    void SetupColumns(const QList<TReportColumn>& Columns, const QString& Merged, bool AutoResize = false);
+    // The header rows, the columns and the merged header cells. The widths are where the columns
+    // start: each load sizes them to their contents and headers.
+    void SetupColumns(const QList<TReportColumn>& Columns, const QString& Merged);
+    // Sizes every shown column to its cells and its headers, merged ones included.
+    void FitColumns();
     void FormatColumns(std::initializer_list<int> Cols, TCellFormatter* Formatter);
     void AlignColumns(std::initializer_list<int> Cols, TCellAlignment Alignment);
     // A line of text on the parameter panel, across its columns from Col on.
@@ -91,11 +94,15 @@ protected:
     // The report's rows for the days From to To (0 and 0 in a report over no period), totals
     // rows marked. Throws EDatabaseError.
     virtual void LoadRows(int From, int To, TDelimitedStringList& Rows) = 0;
-    // After the rows stand in the grid.
+    // After the rows stand in the grid, before the columns are sized to them.
     virtual void RowsLoaded() {}
 
     QGridLayout* ParamsLayout;
 
 private:
+    // Opens the window wide and tall enough for its columns and some rows, within the work area,
+    // unless the operator has placed it before.
+    void FitWindow();
+
     TReportSetup FSetup;
 };

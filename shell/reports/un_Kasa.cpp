@@ -28,36 +28,55 @@ const TKasaLine Payments[] = {
 
 QString OpeningSumSql(const QString& Table, int From) {
     return Format(uR"sql(
-        SELECT Sum(%s.sum_o) AS SumOfsum_o
+        SELECT sum_o, Count(*)
         FROM %s
         WHERE date_d < %d
+        GROUP BY sum_o
     )sql"_s,
-                  {Table, Table, From});
+                  {Table, From});
 }
 
-QString PeriodSumSql(const QString& Table, int From, int To, int PaymentType) {
+QString PeriodSumSql(const QString& Table, int From, int To, std::optional<int> PaymentType) {
+    const QString Type = PaymentType ? Format(u"AND payment_type = %d"_s, {*PaymentType}) : QString();
     return Format(uR"sql(
-        SELECT Sum(%s.sum_o) AS SumOfsum_o
+        SELECT sum_o, Count(*)
         FROM %s
-        WHERE ( date_d >= %d AND date_d <= %d AND payment_type = %d )
+        WHERE ( date_d >= %d AND date_d <= %d %s )
+        GROUP BY sum_o
     )sql"_s,
-                  {Table, Table, From, To, PaymentType});
+                  {Table, From, To, Type});
 }
+
+namespace {
+
+// What the drawer held before From and what came in and went out from From to To, every kind of
+// order counted, so that a period closes with what the next one opens with.
+struct TKasaBalance {
+    qint64 Opening, In, Out;
+    qint64 Closing() const { return Opening + In - Out; }
+};
+
+TKasaBalance KasaBalance(QObject* Owner, int From, int To) {
+    const auto Sum = [Owner](const QString& Sql) { return QuerySum(Owner, Sql, AmountDecimals); };
+    const QString In = u"Incomes"_s, Out = u"Outcomes"_s;
+    return {Sum(OpeningSumSql(In, From)) - Sum(OpeningSumSql(Out, From)), Sum(PeriodSumSql(In, From, To)),
+            Sum(PeriodSumSql(Out, From, To))};
+}
+
+} // namespace
 
 QString KasaRow(QObject* Owner, int From, int To) {
     const auto Sum = [Owner](const QString& Sql) { return QuerySum(Owner, Sql, AmountDecimals); };
     const QString In = u"Incomes"_s, Out = u"Outcomes"_s;
-    const qint64 Opening = Sum(OpeningSumSql(In, From)) - Sum(OpeningSumSql(Out, From));
+    const TKasaBalance Balance = KasaBalance(Owner, From, To);
     const qint64 InOwner = Sum(PeriodSumSql(In, From, To, 3));
     const qint64 InPrincipal = Sum(PeriodSumSql(In, From, To, 1));
     const qint64 InInterest = Sum(PeriodSumSql(In, From, To, 2));
     const qint64 OutOwner = Sum(PeriodSumSql(Out, From, To, 3));
     const qint64 OutLoans = Sum(PeriodSumSql(Out, From, To, 1));
-    const qint64 InTotal = InOwner + InPrincipal + InInterest;
-    const qint64 OutTotal = OutOwner + OutLoans;
     QStringList Fields;
-    for (qint64 V : {Opening, InOwner, InPrincipal, InInterest, InTotal, OutOwner, OutLoans, OutTotal,
-                     InInterest - OutOwner, Opening + InTotal - OutTotal})
+    for (qint64 V : {Balance.Opening, InOwner, InPrincipal, InInterest, InOwner + InPrincipal + InInterest,
+                     OutOwner, OutLoans, OutOwner + OutLoans, InInterest - OutOwner, Balance.Closing()})
         Fields += ScaledToFixedStr(V, AmountDecimals);
     return Fields.join(u'@');
 }
@@ -67,21 +86,15 @@ void KasaDetailedRows(QObject* Owner, int From, int To, TDelimitedStringList& Ro
     const auto Add = [&Rows](const QString& Label, qint64 Cents) {
         Rows.Add(Label + u'@' + ScaledToFixedStr(Cents, AmountDecimals));
     };
-    // Adds a line per payment type of Table and gives their total.
     const auto AddLines = [&](const QString& Table, const QList<TKasaLine>& Lines) {
-        qint64 Total = 0;
-        for (const TKasaLine& L : Lines) {
-            const qint64 V = Sum(PeriodSumSql(Table, From, To, L.Type));
-            Add(QString::fromUtf8(L.Label), V);
-            Total += V;
-        }
-        return Total;
+        for (const TKasaLine& L : Lines)
+            Add(QString::fromUtf8(L.Label), Sum(PeriodSumSql(Table, From, To, L.Type)));
     };
     const QString In = u"Incomes"_s, Out = u"Outcomes"_s;
-    const qint64 Opening = Sum(OpeningSumSql(In, From)) - Sum(OpeningSumSql(Out, From));
+    const TKasaBalance Balance = KasaBalance(Owner, From, To);
     Rows.Clear();
-    Add(u"¤Начално салдо"_s, Opening);
-    qint64 InTotal = AddLines(In, QList<TKasaLine>(std::begin(Receipts), std::end(Receipts)));
+    Add(u"¤Начално салдо"_s, Balance.Opening);
+    AddLines(In, QList<TKasaLine>(std::begin(Receipts), std::end(Receipts)));
     TDelimitedStringList Fees;
     RunQuery(Owner, AdoConnection, uR"sql(
         SELECT code_t, name_t, is_once
@@ -89,15 +102,14 @@ void KasaDetailedRows(QObject* Owner, int From, int To, TDelimitedStringList& Ro
         ORDER BY code_t
     )sql"_s,
              &Fees);
-    for (int F = 0; F < Fees.Count(); ++F) {
-        const qint64 V = Sum(PeriodSumSql(In, From, To, int(StrToIntOrZero(Fees.GetField(F, 0))) + 5));
-        Add(u"Приходи - такса "_s + Fees.GetField(F, 1), V);
-        InTotal += V;
-    }
-    Add(u"¤Общо приходи"_s, InTotal);
-    const qint64 OutTotal = AddLines(Out, QList<TKasaLine>(std::begin(Payments), std::end(Payments)));
-    Add(u"¤Общо разходи"_s, OutTotal);
-    Add(u"¤Остатък"_s, Opening + InTotal - OutTotal);
+    for (int F = 0; F < Fees.Count(); ++F)
+        Add(u"Приходи - такса "_s + Fees.GetField(F, 1),
+            Sum(PeriodSumSql(In, From, To, int(StrToIntOrZero(Fees.GetField(F, 0))) + 5)));
+    // The totals count every order, also one of a kind no line names.
+    Add(u"¤Общо приходи"_s, Balance.In);
+    AddLines(Out, QList<TKasaLine>(std::begin(Payments), std::end(Payments)));
+    Add(u"¤Общо разходи"_s, Balance.Out);
+    Add(u"¤Остатък"_s, Balance.Closing());
 }
 
 TfrmKasa::TfrmKasa(QWidget* Owner) : TfrmKasa(Owner, false) {}
@@ -122,7 +134,7 @@ TfrmKasa::TfrmKasa(QWidget* Owner, bool Detailed)
                   {{QString(), u"общо"_s}, 64},
                   {{u"Печалба"_s, u"(лихви-инкасо)"_s}, 90},
                   {{u"Остатък"_s, QString()}, 64}},
-                 u"0,0,0,1|1,0,4,0|5,0,7,0|9,0,9,1|"_s, true);
+                 u"0,0,0,1|1,0,4,0|5,0,7,0|9,0,9,1|"_s);
 }
 
 bool TfrmKasa::Init() {

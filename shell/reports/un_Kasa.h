@@ -6,15 +6,18 @@
 #include "shell/reports/ReportForm.h"
 
 #include <QString>
+#include <optional>
 
 class TDelimitedStringList;
 
-// "Incomes" or "Outcomes" dated before From.
+// The amounts of "Incomes" or "Outcomes" dated before From, for QuerySum.
 QString OpeningSumSql(const QString& Table, int From);
-// "Incomes" or "Outcomes" of one payment type from From to To, both days included.
-QString PeriodSumSql(const QString& Table, int From, int To, int PaymentType);
+// The amounts of "Incomes" or "Outcomes" from From to To, both days included, of one payment type
+// or of all, for QuerySum.
+QString PeriodSumSql(const QString& Table, int From, int To, std::optional<int> PaymentType = {});
 
-// The summary line of the cash desk: ten "@"-separated amounts in money decimals.
+// The summary line of the cash desk: ten "@"-separated amounts in money decimals, the last the
+// closing balance after every order of the period.
 QString KasaRow(QObject* Owner, int From, int To);
 
 // The detailed cash desk: a labelled amount per row, totals rows marked with "¤", one row per fee

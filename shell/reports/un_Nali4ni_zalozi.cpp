@@ -82,7 +82,7 @@ TfrmNali4ni_zalozi::TfrmNali4ni_zalozi(QWidget* Owner)
                   {{u"Сума по"_s, u"договор"_s}, 71},
                   {{u"Вещта е"_s, QString()}, 64},
                   {{u"Дата на"_s, u"падеж"_s}, 64}},
-                 u"0,0,1,0|2,0,4,0|5,0,6,0|8,0,8,1"_s, true);
+                 u"0,0,1,0|2,0,4,0|5,0,6,0|8,0,8,1"_s);
 }
 
 bool TfrmNali4ni_zalozi::Init() {

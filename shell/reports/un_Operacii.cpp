@@ -64,7 +64,7 @@ void OperationsRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows
     RunQuery(Owner, AdoConnection,
              Format(uR"sql(
                  SELECT Incomes.payment_type, Incomes.date_d, Incomes.sum_o, Contracts.Sum_c, Contracts.M_IR,
-                        [date_c]+[Duration] AS Padej, Incomes.user_name, Incomes.contract_n
+                        [date_c]+[Duration]-1 AS Padej, Incomes.user_name, Incomes.contract_n
                  FROM Contracts RIGHT JOIN Incomes ON Contracts.docno = Incomes.contract_n
                  WHERE ( date_d >= %d AND date_d <= %d )
                  ORDER BY Incomes.date_d, Incomes.contract_n
@@ -98,10 +98,12 @@ void OperationsRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows
         default:
             if (Type > 5) Row[0] = u"такса "_s + FeeNames.value(Type - 5) + u" - "_s + Contract;
         }
-        Row[1] = Receipts.GetField(R, 5);
+        // Sales, purchases and the owner's receipts only share their number with a contract.
+        const bool ContractPayment = Type == 1 || Type == 2 || Type > 5;
+        if (ContractPayment) Row[1] = Receipts.GetField(R, 5);
         Row[2] = Date;
-        Row[3] = StrToFloatDot(SumC, 0) != 0 ? SumC : Amount;
-        if (StrToFloatDot(Mir, 0) != 0) Row[4] = Mir;
+        Row[3] = ContractPayment && StrToFloatDot(SumC, 0) != 0 ? SumC : Amount;
+        if (ContractPayment && StrToFloatDot(Mir, 0) != 0) Row[4] = Mir;
         Row[5] = Amount;
         Row[8] = DotDateToYyyymmdd(Date);
         Row[9] = Receipts.GetField(R, 6);
@@ -128,7 +130,7 @@ TfrmOperacii::TfrmOperacii(QWidget* Owner)
                   {{u"Приходи"_s, u"от лихви"_s}, 59},
                   {{u"Дата"_s, u"за сортиране"_s}, 84},
                   {{u"Оператор"_s, QString()}, 65}},
-                 u"0,0,0,1|1,0,1,1|2,0,2,1|5,0,5,1|6,0,6,1|9,0,9,1"_s, true);
+                 u"0,0,0,1|1,0,1,1|2,0,2,1|5,0,5,1|6,0,6,1|9,0,9,1"_s);
 }
 
 bool TfrmOperacii::Init() {

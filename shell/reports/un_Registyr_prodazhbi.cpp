@@ -63,9 +63,10 @@ bool SalesRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& R
         Row[5] = PlaceOfSale;
         const qint64 Price = QuerySum(Owner,
                                       Format(uR"sql(
-            SELECT Sum( sum_o ) AS SumOfsum_o
+            SELECT sum_o, Count(*)
             FROM Incomes
             WHERE contract_n = %d AND payment_type = %d
+            GROUP BY sum_o
         )sql"_s,
                                              {StrToIntOrZero(SaleNo), Pledged ? 4 : 5}),
                                       AmountDecimals);
@@ -81,9 +82,10 @@ bool SalesRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& R
         } else {
             Secured = QuerySum(Owner,
                                Format(uR"sql(
-                SELECT Sum( sum_o ) AS SumOfsum_o
+                SELECT sum_o, Count(*)
                 FROM Outcomes
                 WHERE contract_n = %d AND payment_type = 4
+                GROUP BY sum_o
             )sql"_s,
                                       {StrToIntOrZero(Contract)}),
                                AmountDecimals);

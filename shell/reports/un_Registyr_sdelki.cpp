@@ -60,7 +60,7 @@ void DealsRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& R
         SELECT Outcomes.contract_n, Owners.EGN, Owners.Three_names, [Town] & " " & [Address] AS Full_Address,
                Outcomes.date_d, Outcomes.docno, Outcomes.sum_o, Contracts.Dylzhimi_lihvi,
                Contracts.Ednokratni_taxi, Contracts.Dnevni_taxi, Contracts.Duration,
-               [Contracts]![date_c]+[Contracts]![Duration] AS Padej, Contracts.code_i
+               [Contracts]![date_c]+[Contracts]![Duration]-1 AS Padej, Contracts.code_i
         FROM ( Owners INNER JOIN Contracts ON Owners.EGN = Contracts.EGN )
              INNER JOIN Outcomes ON Contracts.docno = Outcomes.contract_n
         WHERE ( Outcomes.payment_type = 1 AND Outcomes.date_d >= %d AND Outcomes.date_d <= %d )
@@ -74,9 +74,9 @@ void DealsRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& R
         SELECT Incomes.contract_n, Contracts.EGN, Owners.Three_names,
                [Town] & " " & [Address] AS Full_Address, Contracts.date_c, Contracts.date_c,
                Contracts.Sum_c, Contracts.Dylzhimi_lihvi, Contracts.Ednokratni_taxi, Contracts.Dnevni_taxi,
-               Contracts.Duration, [Contracts]![date_c]+[Contracts]![Duration] AS Padej, Contracts.code_i,
+               Contracts.Duration, [Contracts]![date_c]+[Contracts]![Duration]-1 AS Padej, Contracts.code_i,
                Incomes.date_d, Incomes.docno, Incomes.payment_type, Incomes.payment_type, Incomes.sum_o,
-               Contracts.Finished, [Incomes]![date_d]+[Contracts]![Duration] AS Next_Padej
+               Contracts.Finished, [Incomes]![date_d]+[Contracts]![Duration]-1 AS Next_Padej
         FROM Owners INNER JOIN ( Contracts INNER JOIN Incomes ON Contracts.docno = Incomes.contract_n )
              ON Owners.EGN = Contracts.EGN
         WHERE ( Incomes.date_d >= %d AND Incomes.date_d <= %d

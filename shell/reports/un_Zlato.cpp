@@ -16,9 +16,10 @@ constexpr int GramDecimals = 3;
 constexpr int ShownPriceDecimals = 4;
 
 // One statement of the report: the column (0-based among the nine after the label) it adds to
-// (Sign 1) or takes from (Sign -1), in grams or in money. A sale falls in a period by its own
-// date, pledged or bought alike: by the contract's date a pledge sold in the period would vanish
-// from both the stock at the start and the sales.
+// (Sign 1) or takes from (Sign -1), in grams or in money; money counts each document's amount as
+// it shows it. A sale falls in a period by its own date, pledged or bought alike: by the
+// contract's date a pledge sold in the period would vanish from both the stock at the start and
+// the sales.
 struct TGoldSum {
     const char* Sql;
     int Column; // 0-based among the nine columns
@@ -34,9 +35,10 @@ const TGoldSum GoldSums[] = {
     )sql",
      0, 1, true},
     {R"sql(
-        SELECT Sum(Contracts.sum_c) AS SumOfsum_c
+        SELECT Contracts.sum_c, Count(*)
         FROM Contracts
         WHERE ( date_c < %d ) and ( gramaj > 0 )
+        GROUP BY Contracts.sum_c
     )sql",
      0, 1, false},
     {R"sql(
@@ -46,9 +48,10 @@ const TGoldSum GoldSums[] = {
     )sql",
      1, 1, true},
     {R"sql(
-        SELECT Sum(Items_purchases.sum_s) AS SumOfsum_s
+        SELECT Items_purchases.sum_s, Count(*)
         FROM Items_purchases
         WHERE ( date_d < %d ) and ( gramaj > 0 )
+        GROUP BY Items_purchases.sum_s
     )sql",
      1, 1, false},
     {R"sql(
@@ -59,9 +62,10 @@ const TGoldSum GoldSums[] = {
     )sql",
      0, -1, true},
     {R"sql(
-        SELECT Sum(Items_sales.sum_s) AS SumOfsum_s
+        SELECT Items_sales.sum_s, Count(*)
         FROM Contracts INNER JOIN Items_sales ON Contracts.docno = Items_sales.contract_n
         WHERE (((Items_sales.payment_type)=1) AND ((Items_sales.date_d)<%d) AND ((Contracts.gramaj)>0))
+        GROUP BY Items_sales.sum_s
     )sql",
      0, -1, false},
     {R"sql(
@@ -72,9 +76,10 @@ const TGoldSum GoldSums[] = {
     )sql",
      1, -1, true},
     {R"sql(
-        SELECT Sum(Items_sales.sum_s) AS SumOfsum_s
+        SELECT Items_sales.sum_s, Count(*)
         FROM Items_purchases INNER JOIN Items_sales ON Items_purchases.docno = Items_sales.contract_n
         WHERE (((Items_sales.payment_type)=2) AND ((Items_sales.date_d)<%d) AND ((Items_purchases.gramaj)>0))
+        GROUP BY Items_sales.sum_s
     )sql",
      1, -1, false},
     {R"sql(
@@ -84,9 +89,10 @@ const TGoldSum GoldSums[] = {
     )sql",
      0, -1, true},
     {R"sql(
-        SELECT Sum(Contracts.sum_c) AS SumOfsum_c
+        SELECT Contracts.sum_c, Count(*)
         FROM Contracts
         WHERE ( finished = true ) and ( at_date < %d ) and( gramaj > 0 )
+        GROUP BY Contracts.sum_c
     )sql",
      0, -1, false},
     {R"sql(
@@ -96,9 +102,10 @@ const TGoldSum GoldSums[] = {
     )sql",
      2, 1, true},
     {R"sql(
-        SELECT Sum(Contracts.sum_c) AS SumOfsum_c
+        SELECT Contracts.sum_c, Count(*)
         FROM Contracts
         WHERE ( date_c >= %d ) and ( date_c <= %d ) and( gramaj > 0 )
+        GROUP BY Contracts.sum_c
     )sql",
      2, 1, false},
     {R"sql(
@@ -108,9 +115,10 @@ const TGoldSum GoldSums[] = {
     )sql",
      3, 1, true},
     {R"sql(
-        SELECT Sum(Items_purchases.sum_s) AS SumOfsum_s
+        SELECT Items_purchases.sum_s, Count(*)
         FROM Items_purchases
         WHERE ( date_d >= %d ) and ( date_d <= %d ) and( gramaj > 0 )
+        GROUP BY Items_purchases.sum_s
     )sql",
      3, 1, false},
     {R"sql(
@@ -121,10 +129,11 @@ const TGoldSum GoldSums[] = {
     )sql",
      4, 1, true},
     {R"sql(
-        SELECT Sum(Items_sales.sum_s) AS SumOfsum_s
+        SELECT Items_sales.sum_s, Count(*)
         FROM Contracts INNER JOIN Items_sales ON Contracts.docno = Items_sales.contract_n
         WHERE ( Items_sales.payment_type = 1 ) AND ( Items_sales.date_d >= %d ) AND ( Items_sales.date_d <= %d )
           AND ( Contracts.gramaj > 0 )
+        GROUP BY Items_sales.sum_s
     )sql",
      4, 1, false},
     {R"sql(
@@ -135,10 +144,11 @@ const TGoldSum GoldSums[] = {
     )sql",
      5, 1, true},
     {R"sql(
-        SELECT Sum(Items_sales.sum_s) AS SumOfsum_s
+        SELECT Items_sales.sum_s, Count(*)
         FROM Items_purchases INNER JOIN Items_sales ON Items_purchases.docno = Items_sales.contract_n
         WHERE (((Items_sales.payment_type)=2) AND ( Items_sales.date_d >= %d ) AND ( Items_sales.date_d <= %d )
           AND ((Items_purchases.gramaj)>0))
+        GROUP BY Items_sales.sum_s
     )sql",
      5, 1, false},
     {R"sql(
@@ -148,9 +158,10 @@ const TGoldSum GoldSums[] = {
     )sql",
      6, 1, true},
     {R"sql(
-        SELECT Sum(Contracts.sum_c) AS SumOfsum_c
+        SELECT Contracts.sum_c, Count(*)
         FROM Contracts
         WHERE ( finished = true ) and ( at_date >= %d ) and ( at_date <= %d ) and( gramaj > 0 )
+        GROUP BY Contracts.sum_c
     )sql",
      6, 1, false},
 };
@@ -199,9 +210,9 @@ TfrmZlato::TfrmZlato(QWidget* Owner)
                   {{u"Продадено"_s, u"заложено"_s}, 72},
                   {{QString(), u"закупено"_s}, 63},
                   {{u"Откупено"_s, QString()}, 66},
-                  {{u"Остатък"_s, u"закупено"_s}, 66},
-                  {{QString(), u"заложено"_s}, 64}},
-                 u"0,0,0,1|1,0,2,0|3,0,4,0|5,0,6,0|7,0,7,1|8,0,9,0|"_s, true);
+                  {{u"Остатък"_s, u"заложено"_s}, 66},
+                  {{QString(), u"закупено"_s}, 64}},
+                 u"0,0,0,1|1,0,2,0|3,0,4,0|5,0,6,0|7,0,7,1|8,0,9,0|"_s);
     AlignColumns({0}, {caLeft, caCenter});
 }
 

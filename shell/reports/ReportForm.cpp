@@ -218,6 +218,10 @@ bool TReportForm::Execute() {
     return true;
 }
 
+void TReportForm::LoadRows(int From, int To, TDelimitedStringList& Rows) {
+    if (FSetup.Rows) FSetup.Rows(this, From, To, Rows);
+}
+
 QString TReportForm::GetReportTitle() {
     if (!FSetup.PeriodTitle || !dtp_From) return FSetup.Title;
     return Format(u"от дата %s до дата %s"_s, {DateToStr(dtp_From->Date()), DateToStr(dtp_To->Date())});

@@ -41,6 +41,9 @@ struct TReportColumn {
     int Width;
 };
 
+// Builds a report's rows for the days From to To, totals rows marked. Throws EDatabaseError.
+using TReportRows = void (*)(QObject* Owner, int From, int To, TDelimitedStringList& Rows);
+
 // What sets one report window apart from another before it has any rows.
 struct TReportSetup {
     // The window's object name.
@@ -59,6 +62,8 @@ struct TReportSetup {
     // The title printed under the caption; the period when PeriodTitle.
     QString Title{};
     bool PeriodTitle = false;
+    // The rows, where the report needs nothing of its window to build them.
+    TReportRows Rows = nullptr;
 };
 
 class TReportForm : public TMAccountReadForm {
@@ -92,8 +97,8 @@ protected:
     void FitParams();
 
     // The report's rows for the days From to To (0 and 0 in a report over no period), totals
-    // rows marked. Throws EDatabaseError.
-    virtual void LoadRows(int From, int To, TDelimitedStringList& Rows) = 0;
+    // rows marked: those of the setup's row function. Throws EDatabaseError.
+    virtual void LoadRows(int From, int To, TDelimitedStringList& Rows);
     // After the rows stand in the grid, before the columns are sized to them.
     virtual void RowsLoaded() {}
 

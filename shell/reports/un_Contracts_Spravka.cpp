@@ -115,7 +115,8 @@ TfrmContracts_Spravka::TfrmContracts_Spravka(QWidget* Owner)
     : TSpravkaForm(Owner,
                    {.Name = u"frmContracts_Spravka"_s,
                     .DatesKey = u"frmContracts_Spravka"_s,
-                    .PrintSettings = u"frmContracts_print_settings"_s},
+                    .PrintSettings = u"frmContracts_print_settings"_s,
+                    .Rows = ContractsSpravkaRows},
                    u"Печат на договор"_s) {
     SetupColumns({{{u"Договор"_s, u"номер"_s}, 64},
                   {{QString(), u"дата"_s}, 49},
@@ -147,39 +148,10 @@ bool TfrmContracts_Spravka::Init() {
     return Result;
 }
 
-void TfrmContracts_Spravka::LoadRows(int From, int To, TDelimitedStringList& Rows) {
-    ContractsSpravkaRows(this, From, To, Rows);
-}
-
 void TfrmContracts_Spravka::PrintDocument() {
     if (!SelectedIsDocument()) return;
     const QStringList Cells = SelectedCells();
-    TDelimitedStringList Owner, Operator, Premises;
-    QString Shop;
     try {
-        RunQuery(this, AdoConnection,
-                 Format(uR"sql(
-            SELECT *
-            FROM Owners
-            WHERE EGN = %f
-        )sql"_s,
-                        {StrToFloatDot(Cells[9], 0)}),
-                 &Owner);
-        RunQuery(this, AdoConnection,
-                 Format(uR"sql(
-            SELECT three_names
-            FROM users_passwords
-            WHERE ( user_name = "%s" )
-        )sql"_s,
-                        {SqlText(UserName)}),
-                 &Operator);
-        if (!ReadSettingVA1(this, Shop)) return;
-        RunQuery(this, AdoConnection, uR"sql(
-            SELECT value_va
-            FROM va
-            WHERE code_va = 4
-        )sql"_s,
-                 &Premises);
         SetStatusText(u" М о м е н т . . ."_s);
         const auto Clear = qScopeGuard([this] { SetStatusText(QString()); });
         TWaitGuard Wait;

@@ -41,7 +41,4 @@ public:
     explicit TfrmContracts_Spravka(QWidget* Owner = nullptr);
     bool Init() override;
     void PrintDocument() override;
-
-protected:
-    void LoadRows(int From, int To, TDelimitedStringList& Rows) override;
 };

@@ -69,7 +69,8 @@ TfrmIncomes_spravka::TfrmIncomes_spravka(QWidget* Owner)
                    {.Name = u"frmIncomes_Spravka"_s,
                     .DatesKey = u"frmIncomes_Spravka"_s,
                     .Progress = true,
-                    .PrintSettings = u"frmIncomes_print_settings"_s},
+                    .PrintSettings = u"frmIncomes_print_settings"_s,
+                    .Rows = IncomesSpravkaRows},
                    u"Печат на ордер"_s) {
     SetupColumns({{{u"Номер"_s}, 64},
                   {{u"Дата"_s}, 49},
@@ -89,10 +90,6 @@ bool TfrmIncomes_spravka::Init() {
     FormatColumns({3}, ValueFormatter);
     Grid->ColAttributes(8)->SetVisible(false);
     return Result;
-}
-
-void TfrmIncomes_spravka::LoadRows(int From, int To, TDelimitedStringList& Rows) {
-    IncomesSpravkaRows(this, From, To, Rows);
 }
 
 void TfrmIncomes_spravka::PrintDocument() {

@@ -19,7 +19,4 @@ public:
     explicit TfrmIncomes_spravka(QWidget* Owner = nullptr);
     bool Init() override;
     void PrintDocument() override;
-
-protected:
-    void LoadRows(int From, int To, TDelimitedStringList& Rows) override;
 };

@@ -119,7 +119,8 @@ TfrmOperacii::TfrmOperacii(QWidget* Owner)
                           .Caption = u"Операции"_s,
                           .DatesKey = u"frmOperacii"_s,
                           .Progress = true,
-                          .PrintSettings = u"frmOperacii_print_settings"_s}) {
+                          .PrintSettings = u"frmOperacii_print_settings"_s,
+                          .Rows = OperationsRows}) {
     SetupColumns({{{u"Основание"_s, QString()}, 100},
                   {{u"Падеж"_s, QString()}, 50},
                   {{u"Дата"_s, QString()}, 42},
@@ -138,8 +139,4 @@ bool TfrmOperacii::Init() {
     AlignColumns({0}, {caLeft, caCenter});
     FormatColumns({3, 4, 5, 6, 7}, ValueFormatter);
     return Result;
-}
-
-void TfrmOperacii::LoadRows(int From, int To, TDelimitedStringList& Rows) {
-    OperationsRows(this, From, To, Rows);
 }

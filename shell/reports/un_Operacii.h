@@ -15,7 +15,4 @@ class TfrmOperacii : public TReportForm {
 public:
     explicit TfrmOperacii(QWidget* Owner = nullptr);
     bool Init() override;
-
-protected:
-    void LoadRows(int From, int To, TDelimitedStringList& Rows) override;
 };

@@ -48,7 +48,8 @@ TfrmOutcomes_spravka::TfrmOutcomes_spravka(QWidget* Owner)
     : TSpravkaForm(Owner,
                    {.Name = u"frmOutcomes_Spravka"_s,
                     .DatesKey = u"frmOutcomes_Spravka"_s,
-                    .PrintSettings = u"frmOutcomes_print_settings"_s},
+                    .PrintSettings = u"frmOutcomes_print_settings"_s,
+                    .Rows = OutcomesSpravkaRows},
                    u"Печат на ордер"_s) {
     SetupColumns({{{u"Номер"_s}, 64},
                   {{u"Дата"_s}, 49},
@@ -71,10 +72,6 @@ bool TfrmOutcomes_spravka::Init() {
     for (int C : {7, 8})
         Grid->ColAttributes(C)->SetVisible(false);
     return Result;
-}
-
-void TfrmOutcomes_spravka::LoadRows(int From, int To, TDelimitedStringList& Rows) {
-    OutcomesSpravkaRows(this, From, To, Rows);
 }
 
 void TfrmOutcomes_spravka::PrintDocument() {

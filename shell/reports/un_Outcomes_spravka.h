@@ -14,7 +14,4 @@ public:
     explicit TfrmOutcomes_spravka(QWidget* Owner = nullptr);
     bool Init() override;
     void PrintDocument() override;
-
-protected:
-    void LoadRows(int From, int To, TDelimitedStringList& Rows) override;
 };

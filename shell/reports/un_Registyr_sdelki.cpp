@@ -130,7 +130,8 @@ Tfrm_Registyr_sdelki::Tfrm_Registyr_sdelki(QWidget* Owner)
                           .DatesKey = u"frmOperacii"_s,
                           .Progress = true,
                           .PrintSettings = u"frm_Registyr_sdelki_print_settings"_s,
-                          .Title = u"Приложение N: 2 към чл. 10, ал. 1"_s}) {
+                          .Title = u"Приложение N: 2 към чл. 10, ал. 1"_s,
+                          .Rows = DealsRegisterRows}) {
     AddRegisterNotes(u"Приложение N: 2 към чл. 10, ал. 1"_s);
     AddNote(u"Данните са сортирани по: дата, вид ордер (РКО, ПКО), номер на ордер."_s, 3);
     FitParams();
@@ -164,8 +165,4 @@ bool Tfrm_Registyr_sdelki::Init() {
     FormatColumns({6, 7, 8, 9, 17}, ValueFormatter);
     AlignColumns({5, 10, 14, 15}, {caCenter, caCenter});
     return Result;
-}
-
-void Tfrm_Registyr_sdelki::LoadRows(int From, int To, TDelimitedStringList& Rows) {
-    DealsRegisterRows(this, From, To, Rows);
 }

@@ -15,7 +15,4 @@ class Tfrm_Registyr_sdelki : public TReportForm {
 public:
     explicit Tfrm_Registyr_sdelki(QWidget* Owner = nullptr);
     bool Init() override;
-
-protected:
-    void LoadRows(int From, int To, TDelimitedStringList& Rows) override;
 };

@@ -201,7 +201,8 @@ TfrmZlato::TfrmZlato(QWidget* Owner)
                           .DatesKey = u"frmKasa"_s,
                           .RunOnOpen = true,
                           .PrintSettings = u"frmZlato_print_settings"_s,
-                          .PeriodTitle = true}) {
+                          .PeriodTitle = true,
+                          .Rows = GoldRows}) {
     SetupColumns({{{u"Вид"_s, QString()}, 59},
                   {{u"Налично"_s, u"заложено"_s}, 66},
                   {{QString(), u"закупено"_s}, 63},
@@ -214,10 +215,6 @@ TfrmZlato::TfrmZlato(QWidget* Owner)
                   {{QString(), u"закупено"_s}, 64}},
                  u"0,0,0,1|1,0,2,0|3,0,4,0|5,0,6,0|7,0,7,1|8,0,9,0|"_s);
     AlignColumns({0}, {caLeft, caCenter});
-}
-
-void TfrmZlato::LoadRows(int From, int To, TDelimitedStringList& Rows) {
-    GoldRows(this, From, To, Rows);
 }
 
 void TfrmZlato::RowsLoaded() {

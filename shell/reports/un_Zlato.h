@@ -16,6 +16,5 @@ public:
     explicit TfrmZlato(QWidget* Owner = nullptr);
 
 protected:
-    void LoadRows(int From, int To, TDelimitedStringList& Rows) override;
     void RowsLoaded() override;
 };

@@ -119,7 +119,8 @@ TfrmKasa::TfrmKasa(QWidget* Owner, bool Detailed)
                           .Caption = Detailed ? u"Каса - детайлна"_s : u"Каса"_s,
                           .DatesKey = u"frmKasa"_s,
                           .RunOnOpen = true,
-                          .PeriodTitle = true}) {
+                          .PeriodTitle = true}),
+      FDetailed(Detailed) {
     if (Detailed) {
         SetupColumns({{{u"Вид"_s}, 260}, {{u"Сума"_s}, 100}}, QString());
         return;
@@ -139,7 +140,12 @@ TfrmKasa::TfrmKasa(QWidget* Owner, bool Detailed)
 
 bool TfrmKasa::Init() {
     const bool Result = TReportForm::Init();
-    FormatColumns({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, ValueFormatter);
+    if (FDetailed) {
+        AlignColumns({0}, {caLeft, caCenter});
+        FormatColumns({1}, ValueFormatter);
+    } else {
+        FormatColumns({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, ValueFormatter);
+    }
     return Result;
 }
 
@@ -148,13 +154,6 @@ void TfrmKasa::LoadRows(int From, int To, TDelimitedStringList& Rows) {
 }
 
 TfrmKasa_detailed::TfrmKasa_detailed(QWidget* Owner) : TfrmKasa(Owner, true) {}
-
-bool TfrmKasa_detailed::Init() {
-    const bool Result = TReportForm::Init();
-    AlignColumns({0}, {caLeft, caCenter});
-    FormatColumns({1}, ValueFormatter);
-    return Result;
-}
 
 void TfrmKasa_detailed::LoadRows(int From, int To, TDelimitedStringList& Rows) {
     KasaDetailedRows(this, From, To, Rows);

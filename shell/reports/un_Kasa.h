@@ -34,13 +34,15 @@ protected:
     // The detailed report: its caption and its two-column grid instead of the summary line's.
     TfrmKasa(QWidget* Owner, bool Detailed);
     void LoadRows(int From, int To, TDelimitedStringList& Rows) override;
+
+private:
+    bool FDetailed;
 };
 
 class TfrmKasa_detailed : public TfrmKasa {
     Q_OBJECT
 public:
     explicit TfrmKasa_detailed(QWidget* Owner = nullptr);
-    bool Init() override;
 
 protected:
     void LoadRows(int From, int To, TDelimitedStringList& Rows) override;

@@ -82,20 +82,18 @@ TReportForm::TReportForm(QWidget* Owner, const TReportSetup& Setup)
     FitParams();
 }
 
-void TReportForm::SetupColumns(const QList<TReportColumn>& Columns, const QString& Merged) {
-    const int HeaderRows = int(Columns.value(0).Header.size());
-    Grid->SetColCount(int(Columns.size()));
+void TReportForm::SetupColumns(const QList<QStringList>& Headers, const QString& Merged) {
+    const int HeaderRows = int(Headers.value(0).size());
+    Grid->SetColCount(int(Headers.size()));
     Grid->SetFixedCols(0);
     Grid->SetFixedRows(HeaderRows);
     Grid->SetRowCount(HeaderRows + 1);
-    for (int C = 0; C < Columns.size(); ++C) {
+    for (int C = 0; C < Headers.size(); ++C)
         for (int R = 0; R < HeaderRows; ++R)
-            Grid->SetCells(C, R, Columns[C].Header.value(R));
-        Grid->SetColWidths(C, Columns[C].Width);
-    }
+            Grid->SetCells(C, R, Headers[C].value(R));
     if (!Merged.isEmpty()) Grid->SetMergeCellsStr(Merged);
     Grid->SetAutoResizeCols(true);
-    for (int C = 0; C < Columns.size(); ++C)
+    for (int C = 0; C < Headers.size(); ++C)
         Grid->ColAttributes(C)->SetAutoResize(true);
     Grid->SetCol(0);
     Grid->Loaded();

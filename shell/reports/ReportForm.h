@@ -35,12 +35,6 @@ struct TTotalColumn {
 // Appends the "¤Общо:" row of Count fields: the sums of Columns over the rows already in Rows.
 void AppendTotalsRow(TDelimitedStringList& Rows, int Count, std::initializer_list<TTotalColumn> Columns);
 
-// One column of a report grid: its header, a line per header row, and its width.
-struct TReportColumn {
-    QStringList Header;
-    int Width;
-};
-
 // Builds a report's rows for the days From to To, totals rows marked. Throws EDatabaseError.
 using TReportRows = void (*)(QObject* Owner, int From, int To, TDelimitedStringList& Rows);
 
@@ -82,9 +76,9 @@ public:
 protected:
     TReportForm(QWidget* Owner, const TReportSetup& Setup);
 
-    // The header rows, the columns and the merged header cells. The widths are where the columns
-    // start: each load sizes them to their contents and headers.
-    void SetupColumns(const QList<TReportColumn>& Columns, const QString& Merged);
+    // The columns, each by its header (a line per header row), and the merged header cells. The
+    // columns take the width of their headers, and of their contents after each load.
+    void SetupColumns(const QList<QStringList>& Headers, const QString& Merged);
     // Sizes every shown column to its cells and its headers, merged ones included.
     void FitColumns();
     void FormatColumns(std::initializer_list<int> Cols, TCellFormatter* Formatter);

@@ -72,16 +72,16 @@ TfrmIncomes_spravka::TfrmIncomes_spravka(QWidget* Owner)
                     .PrintSettings = u"frmIncomes_print_settings"_s,
                     .Rows = IncomesSpravkaRows},
                    u"Печат на ордер"_s) {
-    SetupColumns({{{u"Номер"_s}, 64},
-                  {{u"Дата"_s}, 49},
-                  {{u"Договор"_s}, 60},
-                  {{u"Сума"_s}, 42},
-                  {{u"ЕГН"_s}, 64},
-                  {{u"Вид"_s}, 35},
-                  {{u"Клиент"_s}, 64},
-                  {{u"Служител"_s}, 65},
-                  {{u"ЗК"_s}, 30},
-                  {{u"Оператор"_s}, 65}},
+    SetupColumns({{u"Номер"_s},
+                  {u"Дата"_s},
+                  {u"Договор"_s},
+                  {u"Сума"_s},
+                  {u"ЕГН"_s},
+                  {u"Вид"_s},
+                  {u"Клиент"_s},
+                  {u"Служител"_s},
+                  {u"ЗК"_s},
+                  {u"Оператор"_s}},
                  QString());
 }
 

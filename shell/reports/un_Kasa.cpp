@@ -122,19 +122,19 @@ TfrmKasa::TfrmKasa(QWidget* Owner, bool Detailed)
                           .PeriodTitle = true}),
       FDetailed(Detailed) {
     if (Detailed) {
-        SetupColumns({{{u"Вид"_s}, 260}, {{u"Сума"_s}, 100}}, QString());
+        SetupColumns({{u"Вид"_s}, {u"Сума"_s}}, QString());
         return;
     }
-    SetupColumns({{{u"Начално"_s, QString()}, 59},
-                  {{u"Приходи"_s, u"от собственик"_s}, 89},
-                  {{QString(), u"по главници"_s}, 78},
-                  {{QString(), u"по лихви"_s}, 60},
-                  {{QString(), u"общо"_s}, 43},
-                  {{u"Разходи"_s, u"инкасо"_s}, 64},
-                  {{QString(), u"по договори"_s}, 78},
-                  {{QString(), u"общо"_s}, 64},
-                  {{u"Печалба"_s, u"(лихви-инкасо)"_s}, 90},
-                  {{u"Остатък"_s, QString()}, 64}},
+    SetupColumns({{u"Начално"_s, QString()},
+                  {u"Приходи"_s, u"от собственик"_s},
+                  {QString(), u"по главници"_s},
+                  {QString(), u"по лихви"_s},
+                  {QString(), u"общо"_s},
+                  {u"Разходи"_s, u"инкасо"_s},
+                  {QString(), u"по договори"_s},
+                  {QString(), u"общо"_s},
+                  {u"Печалба"_s, u"(лихви-инкасо)"_s},
+                  {u"Остатък"_s, QString()}},
                  u"0,0,0,1|1,0,4,0|5,0,7,0|9,0,9,1|"_s);
 }
 

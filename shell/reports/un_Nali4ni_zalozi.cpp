@@ -72,16 +72,16 @@ TfrmNali4ni_zalozi::TfrmNali4ni_zalozi(QWidget* Owner)
                           .Progress = true,
                           .PrintSettings = u"frmNali4ni_zalozi_print_settings"_s}) {
     pnlParams->hide();
-    SetupColumns({{{u"Заемополучател"_s, u"ЕГН"_s}, 100},
-                  {{QString(), u"Имена"_s}, 50},
-                  {{u"Вещ"_s, u"Шифър"_s}, 55},
-                  {{QString(), u"Наименование"_s}, 92},
-                  {{QString(), u"Спецификация"_s}, 91},
-                  {{u"Договор"_s, u"Номер"_s}, 52},
-                  {{QString(), u"Дата"_s}, 42},
-                  {{u"Сума по"_s, u"договор"_s}, 71},
-                  {{u"Вещта е"_s, QString()}, 64},
-                  {{u"Дата на"_s, u"падеж"_s}, 64}},
+    SetupColumns({{u"Заемополучател"_s, u"ЕГН"_s},
+                  {QString(), u"Имена"_s},
+                  {u"Вещ"_s, u"Шифър"_s},
+                  {QString(), u"Наименование"_s},
+                  {QString(), u"Спецификация"_s},
+                  {u"Договор"_s, u"Номер"_s},
+                  {QString(), u"Дата"_s},
+                  {u"Сума по"_s, u"договор"_s},
+                  {u"Вещта е"_s, QString()},
+                  {u"Дата на"_s, u"падеж"_s}},
                  u"0,0,1,0|2,0,4,0|5,0,6,0|8,0,8,1"_s);
 }
 

@@ -121,16 +121,16 @@ TfrmOperacii::TfrmOperacii(QWidget* Owner)
                           .Progress = true,
                           .PrintSettings = u"frmOperacii_print_settings"_s,
                           .Rows = OperationsRows}) {
-    SetupColumns({{{u"Основание"_s, QString()}, 100},
-                  {{u"Падеж"_s, QString()}, 50},
-                  {{u"Дата"_s, QString()}, 42},
-                  {{u"Първ."_s, u"сума"_s}, 46},
-                  {{u"Мес."_s, u"лихвен %"_s}, 62},
-                  {{u"Приходи"_s, QString()}, 59},
-                  {{u"Разходи"_s, QString()}, 58},
-                  {{u"Приходи"_s, u"от лихви"_s}, 59},
-                  {{u"Дата"_s, u"за сортиране"_s}, 84},
-                  {{u"Оператор"_s, QString()}, 65}},
+    SetupColumns({{u"Основание"_s, QString()},
+                  {u"Падеж"_s, QString()},
+                  {u"Дата"_s, QString()},
+                  {u"Първ."_s, u"сума"_s},
+                  {u"Мес."_s, u"лихвен %"_s},
+                  {u"Приходи"_s, QString()},
+                  {u"Разходи"_s, QString()},
+                  {u"Приходи"_s, u"от лихви"_s},
+                  {u"Дата"_s, u"за сортиране"_s},
+                  {u"Оператор"_s, QString()}},
                  u"0,0,0,1|1,0,1,1|2,0,2,1|5,0,5,1|6,0,6,1|9,0,9,1"_s);
 }
 

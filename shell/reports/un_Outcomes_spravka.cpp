@@ -51,17 +51,17 @@ TfrmOutcomes_spravka::TfrmOutcomes_spravka(QWidget* Owner)
                     .PrintSettings = u"frmOutcomes_print_settings"_s,
                     .Rows = OutcomesSpravkaRows},
                    u"Печат на ордер"_s) {
-    SetupColumns({{{u"Номер"_s}, 64},
-                  {{u"Дата"_s}, 49},
-                  {{u"Договор"_s}, 60},
-                  {{u"Сума"_s}, 42},
-                  {{u"ЕГН"_s}, 37},
-                  {{u"Клиент"_s}, 52},
-                  {{u"Служител"_s}, 65},
-                  {{u"ЗК"_s}, 30},
-                  {{u"Изплатена сума"_s}, 99},
-                  {{u"Направление"_s}, 84},
-                  {{u"Оператор"_s}, 65}},
+    SetupColumns({{u"Номер"_s},
+                  {u"Дата"_s},
+                  {u"Договор"_s},
+                  {u"Сума"_s},
+                  {u"ЕГН"_s},
+                  {u"Клиент"_s},
+                  {u"Служител"_s},
+                  {u"ЗК"_s},
+                  {u"Изплатена сума"_s},
+                  {u"Направление"_s},
+                  {u"Оператор"_s}},
                  QString());
 }
 

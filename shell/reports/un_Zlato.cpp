@@ -203,16 +203,16 @@ TfrmZlato::TfrmZlato(QWidget* Owner)
                           .PrintSettings = u"frmZlato_print_settings"_s,
                           .PeriodTitle = true,
                           .Rows = GoldRows}) {
-    SetupColumns({{{u"Вид"_s, QString()}, 59},
-                  {{u"Налично"_s, u"заложено"_s}, 66},
-                  {{QString(), u"закупено"_s}, 63},
-                  {{u"Заприходено"_s, u"заложено"_s}, 82},
-                  {{QString(), u"закупено"_s}, 63},
-                  {{u"Продадено"_s, u"заложено"_s}, 72},
-                  {{QString(), u"закупено"_s}, 63},
-                  {{u"Откупено"_s, QString()}, 66},
-                  {{u"Остатък"_s, u"заложено"_s}, 66},
-                  {{QString(), u"закупено"_s}, 64}},
+    SetupColumns({{u"Вид"_s, QString()},
+                  {u"Налично"_s, u"заложено"_s},
+                  {QString(), u"закупено"_s},
+                  {u"Заприходено"_s, u"заложено"_s},
+                  {QString(), u"закупено"_s},
+                  {u"Продадено"_s, u"заложено"_s},
+                  {QString(), u"закупено"_s},
+                  {u"Откупено"_s, QString()},
+                  {u"Остатък"_s, u"заложено"_s},
+                  {QString(), u"закупено"_s}},
                  u"0,0,0,1|1,0,2,0|3,0,4,0|5,0,6,0|7,0,7,1|8,0,9,0|"_s);
     AlignColumns({0}, {caLeft, caCenter});
 }

@@ -427,7 +427,7 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
                     const auto code = std::find(codes.begin(), codes.end(), rate.CodeT);
                     if (code != codes.end()) amounts[code - codes.begin()] = OneDayFee(rate, principal);
                 }
-                fees = oneDayFees.insert(bal[d], std::move(amounts));
+                fees = oneDayFees.insert(bal[d], amounts);
             }
             for (int r = 0; r < feeCount; ++r)
                 accrued[r] += (*fees)[r];

@@ -64,30 +64,33 @@ void IncomesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringList& 
                          10, 1, Rows);
 }
 
-TfrmIncomes_spravka::TfrmIncomes_spravka(QWidget* Owner)
-    : TSpravkaForm(Owner,
-                   {.Name = u"frmIncomes_Spravka"_s,
-                    .DatesKey = u"frmIncomes_Spravka"_s,
-                    .Progress = true,
-                    .PrintSettings = u"frmIncomes_print_settings"_s,
-                    .Rows = IncomesSpravkaRows},
-                   u"Печат на ордер"_s) {
-    SetupColumns({{u"Номер"_s},
-                  {u"Дата"_s},
-                  {u"Договор"_s},
-                  {u"Сума"_s},
-                  {u"ЕГН"_s},
-                  {u"Вид"_s},
-                  {u"Клиент"_s},
-                  {u"Служител"_s},
-                  {u"ЗК"_s},
-                  {u"Оператор"_s}},
-                 QString());
+TCashOrderSpravkaForm::TCashOrderSpravkaForm(QWidget* Owner, const TReportSetup& Setup,
+                                             const QStringList& OtherColumns)
+    : TSpravkaForm(Owner, Setup, u"Печат на ордер"_s) {
+    QList<QStringList> Headers;
+    for (const QString& Header :
+         QStringList{u"Номер"_s, u"Дата"_s, u"Договор"_s, u"Сума"_s, u"ЕГН"_s} + OtherColumns)
+        Headers += QStringList{Header};
+    SetupColumns(Headers, QString());
 }
 
-bool TfrmIncomes_spravka::Init() {
+bool TCashOrderSpravkaForm::Init() {
     const bool Result = TSpravkaForm::Init();
     FormatColumns({3}, ValueFormatter);
+    return Result;
+}
+
+TfrmIncomes_spravka::TfrmIncomes_spravka(QWidget* Owner)
+    : TCashOrderSpravkaForm(Owner,
+                            {.Name = u"frmIncomes_Spravka"_s,
+                             .DatesKey = u"frmIncomes_Spravka"_s,
+                             .Progress = true,
+                             .PrintSettings = u"frmIncomes_print_settings"_s,
+                             .Rows = IncomesSpravkaRows},
+                            {u"Вид"_s, u"Клиент"_s, u"Служител"_s, u"ЗК"_s, u"Оператор"_s}) {}
+
+bool TfrmIncomes_spravka::Init() {
+    const bool Result = TCashOrderSpravkaForm::Init();
     Grid->ColAttributes(8)->SetVisible(false);
     return Result;
 }

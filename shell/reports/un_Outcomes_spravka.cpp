@@ -45,30 +45,17 @@ void OutcomesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringList&
 }
 
 TfrmOutcomes_spravka::TfrmOutcomes_spravka(QWidget* Owner)
-    : TSpravkaForm(Owner,
-                   {.Name = u"frmOutcomes_Spravka"_s,
-                    .DatesKey = u"frmOutcomes_Spravka"_s,
-                    .PrintSettings = u"frmOutcomes_print_settings"_s,
-                    .Rows = OutcomesSpravkaRows},
-                   u"Печат на ордер"_s) {
-    SetupColumns({{u"Номер"_s},
-                  {u"Дата"_s},
-                  {u"Договор"_s},
-                  {u"Сума"_s},
-                  {u"ЕГН"_s},
-                  {u"Клиент"_s},
-                  {u"Служител"_s},
-                  {u"ЗК"_s},
-                  {u"Изплатена сума"_s},
-                  {u"Направление"_s},
-                  {u"Оператор"_s}},
-                 QString());
-}
+    : TCashOrderSpravkaForm(
+          Owner,
+          {.Name = u"frmOutcomes_Spravka"_s,
+           .DatesKey = u"frmOutcomes_Spravka"_s,
+           .PrintSettings = u"frmOutcomes_print_settings"_s,
+           .Rows = OutcomesSpravkaRows},
+          {u"Клиент"_s, u"Служител"_s, u"ЗК"_s, u"Изплатена сума"_s, u"Направление"_s, u"Оператор"_s}) {}
 
 bool TfrmOutcomes_spravka::Init() {
-    const bool Result = TSpravkaForm::Init();
+    const bool Result = TCashOrderSpravkaForm::Init();
     AlignColumns({2}, {caCenter, caCenter});
-    FormatColumns({3}, ValueFormatter);
     for (int C : {7, 8})
         Grid->ColAttributes(C)->SetVisible(false);
     return Result;

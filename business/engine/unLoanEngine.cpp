@@ -393,9 +393,9 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     // Overdue once the at-date has reached the base date plus the term.
     const qint64 duration = StrToIntOrZero(f[dfDuration]);
     f[dfOverdue] = debt != 0 && (atDay - baseDay) - duration > -1 ? Yes : No;
+    // Due on the last day that is not yet overdue, counted from the same base day.
     if (f[dfFinished] == No && f[dfSold] == No && (hasLastInterest || hasContractDay))
-        f[dfDueDate] =
-            DateToStr(TDateTime(hasLastInterest ? lastInterestDay + duration : contractDay + duration - 1));
+        f[dfDueDate] = DateToStr(TDateTime(baseDay + duration - 1));
 
     qint64 feesRemaining = 0;
     if (hasDays) {

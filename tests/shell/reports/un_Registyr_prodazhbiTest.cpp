@@ -5,6 +5,7 @@
 #include "Components/Grids/RichGrid.h"
 #include "core/uDelimitedStrings.h"
 #include "tests/support/ContractShop.h"
+#include "tests/support/GridFit.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 
@@ -120,6 +121,7 @@ void SalesRegister::RunWindow(bool Incomplete) {
     ASSERT_EQ(G->RowCount(), 3 + 2);
     EXPECT_EQ(G->Rows(3).join(u'@'), Expected[0]);
     EXPECT_EQ(G->Rows(4).join(u'@'), Expected[1]);
+    EXPECT_EQ(CutCells(G), QStringList());
     Form->RunDone();
     delete Form->Container();
     if (Incomplete)

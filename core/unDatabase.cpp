@@ -1156,7 +1156,8 @@ void FreeAdoConnection() {
 bool DatabaseFileIsSound(const QString& Path) {
     sqlite3* Db = nullptr;
     bool Sound = false;
-    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
         Configure(Db);
         sqlite3_stmt* Statement = nullptr;
         if (sqlite3_prepare_v2(Db, "PRAGMA quick_check", -1, &Statement, nullptr) == SQLITE_OK &&
@@ -1167,6 +1168,37 @@ bool DatabaseFileIsSound(const QString& Path) {
         sqlite3_finalize(Statement);
     }
     sqlite3_close(Db);
+    return Sound;
+}
+
+bool CopyDatabaseFile(const QString& Source, const QString& Target) {
+    const bool NewTarget = !QFileInfo::exists(Target);
+    sqlite3* From = nullptr;
+    sqlite3* To = nullptr;
+    bool Copied = false;
+    if (sqlite3_open_v2(QFile::encodeName(Source).constData(), &From, SQLITE_OPEN_READONLY, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_open_v2(QFile::encodeName(Target).constData(), &To,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK) {
+        Configure(From);
+        Configure(To);
+        // The first read of the transaction takes the shared lock that the copy then holds.
+        if (sqlite3_exec(From, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr, nullptr, nullptr) ==
+            SQLITE_OK) {
+            if (sqlite3_backup* Backup = sqlite3_backup_init(To, "main", From, "main")) {
+                const int Rc = sqlite3_backup_step(Backup, -1);
+                Copied = sqlite3_backup_finish(Backup) == SQLITE_OK && Rc == SQLITE_DONE;
+            }
+            sqlite3_exec(From, "COMMIT", nullptr, nullptr, nullptr);
+        }
+    }
+    sqlite3_close(From);
+    sqlite3_close(To);
+    const bool Sound = Copied && DatabaseFileIsSound(Target);
+    if (!Sound && NewTarget) {
+        QFile::remove(Target);
+        QFile::remove(Target + u"-journal"_s);
+    }
     return Sound;
 }
 

@@ -630,22 +630,16 @@ int TformArchive::ArchiveRun() {
     FVolumeSize = M == 1 ? editVolumeSize->text().toLongLong() : ServerVolumeSize;
     if (FVolumeSize <= 0) FVolumeSize = ServerVolumeSize;
 
-    if (!AdoConnection) return 9;
-    SetStatus(QStringLiteral("Деактивиране на базата ..."));
-    AdoConnection->Close();
+    // The online backup reads a consistent state while other workstations (and this program's
+    // own connection) stay open; their commits wait for it.
     const QString Live = DatabaseDir + DatabaseFileName;
     const QString Copy = FTempFolder + NameInCabinet;
-    int Code = 0;
     if (!QFileInfo::exists(Live)) {
         ShowErrorFmt(QStringLiteral("Файл %s не същесвува"), {Live});
-        Code = 2;
-    } else {
-        SetStatus(QStringLiteral("Изтегляне на данните ..."));
-        if (!CopyFile(Live, Copy)) Code = 2;
+        return 2;
     }
-    SetStatus(QStringLiteral("Активиране на базата ..."));
-    if (!ReopenDatabase() && Code == 0) Code = 10;
-    if (Code != 0) return Code;
+    SetStatus(QStringLiteral("Изтегляне на данните ..."));
+    if (!CopyDatabaseFile(Live, Copy)) return 2;
 
     SetStatus(QStringLiteral("Компресиране на архивното копие ..."));
     FVolumeCount = 0;

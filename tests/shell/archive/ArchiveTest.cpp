@@ -1,5 +1,7 @@
 #include "shell/archive/Archive.h"
 
+#include "shell/archive/Cabinet.h"
+
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -22,6 +24,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -79,7 +82,106 @@ private:
     QStringList* FLabels;
 };
 
+// Runs a statement on the file at Path through a connection of its own (the test's tables only).
+void ExecOn(const QString& Path, const char* Sql) {
+    sqlite3* Db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(Path).constData(), &Db), SQLITE_OK);
+    sqlite3_busy_timeout(Db, 5000);
+    char* Error = nullptr;
+    const int Rc = sqlite3_exec(Db, Sql, nullptr, nullptr, &Error);
+    EXPECT_EQ(Rc, SQLITE_OK) << (Error ? Error : "");
+    sqlite3_free(Error);
+    sqlite3_close(Db);
+}
+
+// The answer of "PRAGMA integrity_check" and the row count of Churn in the database at Path.
+QString IntegrityOf(const QString& Path) {
+    TAdoConnection Connection(Path);
+    TDelimitedStringList List;
+    try {
+        RunQuery(nullptr, &Connection, "PRAGMA integrity_check", &List);
+        const QString Check = List.Get(0);
+        RunQuery(nullptr, &Connection, "SELECT count(*) FROM Churn", &List);
+        return Check + " " + List.Get(0);
+    } catch (const EDatabaseError& E) {
+        return E.Message();
+    }
+}
+
+// Extracts the archive whose first volume is FirstVolume into Folder; the database file or "".
+QString ExtractArchive(const QString& FirstVolume, const QString& Folder) {
+    TCabinet Cabinet;
+    Cabinet.CABFileName = FirstVolume;
+    Cabinet.SetDestinationPath(Folder);
+    if (!Cabinet.ExtractAll()) return QString();
+    return Folder + "/lendora.mdb";
+}
+
+constexpr const char* CommitLoopVariable = "LENDORA_COMMIT_LOOP_DB";
+
 } // namespace
+
+// Not a test of its own: the child process of the next test, which commits until it is killed.
+TEST(ArchiveChildProcess, CommitsInALoop) {
+    const QByteArray File = qgetenv(CommitLoopVariable);
+    if (File.isEmpty()) GTEST_SKIP() << "runs only as the child of an archive test";
+    sqlite3* Db = nullptr;
+    ASSERT_EQ(sqlite3_open(File.constData(), &Db), SQLITE_OK);
+    sqlite3_busy_timeout(Db, 5000);
+    for (int I = 0;; ++I) {
+        const QByteArray Sql = QStringLiteral(R"sql(
+            BEGIN IMMEDIATE;
+            DELETE FROM Churn WHERE id % 5 = %1;
+            WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 5 FROM n WHERE i + 5 <= 20000)
+            INSERT INTO Churn SELECT i, hex(randomblob(abs(random()) % 300)) FROM n WHERE i > 0;
+            COMMIT;
+        )sql")
+                                   .arg(I % 5)
+                                   .toUtf8();
+        if (sqlite3_exec(Db, Sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            sqlite3_exec(Db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+}
+
+TEST(ArchiveWizard, AnArchiveTakenWhileAnotherProcessCommitsIsSoundOrRefused) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    ExecOn(Dir.DatabaseFile(), R"sql(
+        CREATE TABLE Churn (id INTEGER PRIMARY KEY, data TEXT);
+        WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000)
+        INSERT INTO Churn SELECT i, hex(randomblob(150)) FROM n;
+    )sql");
+    QProcess Child;
+    QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+    Environment.insert(CommitLoopVariable, Dir.DatabaseFile());
+    Child.setProcessEnvironment(Environment);
+    Child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=ArchiveChildProcess.CommitsInALoop"});
+    ASSERT_TRUE(Child.waitForStarted());
+    QTest::qWait(300);
+
+    int Sound = 0;
+    for (int Run = 0; Run < 4; ++Run) {
+        TformArchive Form(nullptr, TformArchive::amArchive);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        if (Form.Step() != 99) {
+            EXPECT_EQ(Form.Step(), -1);
+            continue;
+        }
+        const QStringList Volumes = QDir(DatabaseDir + "Archive").entryList({"*.1.ldr"}, QDir::Files);
+        ASSERT_EQ(Volumes.size(), 1);
+        QTemporaryDir Out;
+        const QString Extracted = ExtractArchive(DatabaseDir + "Archive/" + Volumes[0], Out.path());
+        ASSERT_FALSE(Extracted.isEmpty());
+        EXPECT_EQ(IntegrityOf(Extracted).toStdString(), "ok 20000") << "archive " << Run;
+        ++Sound;
+        DeleteDirectoryTree(DatabaseDir + "Archive"); // the next one may get the same name
+    }
+    Child.kill();
+    Child.waitForFinished();
+    EXPECT_GE(Sound, 1);
+}
 
 TEST(ArchiveNames, BaseNamesVolumesAndFloppyLabels) {
     EXPECT_EQ(ArchiveBaseName(QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9))), "20240305-070809");

@@ -12,7 +12,7 @@ void LoadAdminPassword(QObject* Owner) {
     PasswordKnown = false;
     AdminPassword.clear();
     TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection, QStringLiteral("SELECT value_VA FROM VA WHERE code_va = 12"), &List);
+    RunQuery(Owner, AdoConnection, QStringLiteral(R"sql(SELECT value_VA FROM VA WHERE code_va = 12)sql"), &List);
     // code_va is the key, so there is at most one record.
     AdminPassword = List.Count() > 0 ? List.Get(0).trimmed() : QString();
     PasswordKnown = true;
@@ -23,7 +23,6 @@ bool AdminPasswordKnown() {
 }
 
 bool EnsureAdminPassword(QObject* Owner) {
-    if (PasswordKnown) return true;
     try {
         LoadAdminPassword(Owner);
         return true;

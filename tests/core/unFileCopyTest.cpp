@@ -1,14 +1,14 @@
 #include "core/unFileCopy.h"
 
+#include "tests/support/FileSizeLimit.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <optional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -54,26 +54,6 @@ bool IsCharacterDevice(const char* Path) {
     struct stat Info;
     return ::stat(Path, &Info) == 0 && S_ISCHR(Info.st_mode);
 }
-
-// Writes past Bytes fail with EFBIG for as long as it lives: a full disk without a device.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t Bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &FSaved);
-        FHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit Limit = FSaved;
-        Limit.rlim_cur = Bytes;
-        ::setrlimit(RLIMIT_FSIZE, &Limit);
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &FSaved);
-        std::signal(SIGXFSZ, FHandler);
-    }
-
-private:
-    rlimit FSaved{};
-    void (*FHandler)(int);
-};
 
 } // namespace
 

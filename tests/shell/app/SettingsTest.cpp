@@ -117,10 +117,71 @@ TEST_F(SettingsWindow, AFailedSaveKeepsTheWindowAndStillWritesTheOptions) {
     Form->edVA[4]->setText(u"Петър Петров"_s);
     QTest::keyClick(Form->edVA[4], Qt::Key_F2);
     QApplication::processEvents();
-    EXPECT_EQ(Presenter.Messages().size(), 1);
+    ASSERT_EQ(Presenter.Messages().size(), 2);
+    EXPECT_EQ(Presenter.Texts()[1], u"Грешка при актуализиране на VA на ред 1."_s);
     EXPECT_EQ(ReadRegString(u"rg_Registry_1"_s), u"1"_s);
     ASSERT_EQ(Host.findChild<QMdiArea*>()->subWindowList().size(), 1);
     EXPECT_EQ(Form->edVA[4]->text(), u"Петър Петров"_s);
     Form->RunDone();
     delete Form->Container();
+}
+
+TEST_F(SettingsWindow, AFailedStatementIsNamedByItsRowAndNothingOfTheSaveStays) {
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Delete from VA where code_va < 10"_s));
+    auto* Form = Open();
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, uR"sql(
+        CREATE TRIGGER NoThirdCode BEFORE INSERT ON VA WHEN NEW.code_VA = 3
+        BEGIN SELECT RAISE(ABORT, 'refused'); END
+    )sql"_s));
+    Form->edVA[0]->setText(u"Лендора"_s);
+    QTest::keyClick(Form->edVA[0], Qt::Key_F2);
+    QApplication::processEvents();
+    ASSERT_EQ(Presenter.Messages().size(), 2) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_TRUE(Presenter.Texts()[0].contains(u"refused"_s));
+    EXPECT_EQ(Presenter.Texts()[1], u"Грешка при актуализиране на VA на ред 3."_s);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM VA WHERE code_va < 10"_s), u"0"_s);
+    EXPECT_EQ(Host.findChild<QMdiArea*>()->subWindowList().size(), 1);
+    Form->RunDone();
+    delete Form->Container();
+}
+
+TEST_F(SettingsWindow, ClosingWithUnsavedChangesAsksFirst) {
+    struct Case {
+        const char* Name;
+        TModalResult Answer;
+        bool StaysOpen;
+        QString Stored;
+    };
+    const Case Cases[] = {
+        {"cancel", mrCancel, true, u""_s},
+        {"no", mrNo, false, u""_s},
+        {"yes", mrYes, false, u"Лендора"_s},
+    };
+    for (const Case& C : Cases) {
+        ASSERT_TRUE(
+            ExecSQL(nullptr, AdoConnection, uR"sql(UPDATE VA SET value_va = "" WHERE code_va = 1)sql"_s));
+        Presenter.Clear();
+        auto* Form = Open();
+        Form->pcMain->setCurrentIndex(1);
+        Form->edVA[0]->setFocus();
+        TypeText(Form->edVA[0], u"Лендора"_s);
+        Presenter.PlanAnswer(C.Answer);
+        QTest::keyClick(Form->edVA[0], Qt::Key_Escape);
+        QApplication::processEvents();
+        ASSERT_EQ(Presenter.Messages().size(), 1) << C.Name;
+        EXPECT_EQ(Presenter.Texts()[0], u"Данните не са записани!\rЖелаете ли да ги запишете?"_s) << C.Name;
+        EXPECT_EQ(Host.findChild<QMdiArea*>()->subWindowList().size(), C.StaysOpen ? 1 : 0) << C.Name;
+        EXPECT_EQ(QueryText(uR"sql(SELECT value_VA FROM VA WHERE code_va = 1)sql"_s), C.Stored) << C.Name;
+        if (C.StaysOpen) {
+            Form->RunDone();
+            delete Form->Container();
+        }
+    }
+    // Nothing typed: no question.
+    Presenter.Clear();
+    auto* Form = Open();
+    QTest::keyClick(Form->edVA[0], Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_TRUE(Presenter.Messages().isEmpty());
+    EXPECT_TRUE(Host.findChild<QMdiArea*>()->subWindowList().isEmpty());
 }

@@ -648,6 +648,7 @@ int TformArchive::ArchiveRun() {
     FBaseName = ArchiveBaseName(QDateTime::currentDateTime());
     FCabinet->VolumeName = QStringLiteral("Disk1");
     FCabinet->VolumeSize = FVolumeSize;
+    FCabinet->FolderThreshold = 10000000;
     FCabinet->CompressionType = ctMSZIP;
     FCabinet->CABFileName = Target + ArchiveVolumeName(FBaseName, 1);
     FCabinet->SetDestinationPath(Target);

@@ -1183,8 +1183,8 @@ bool CopyDatabaseFile(const QString& Source, const QString& Target) {
         Configure(From);
         Configure(To);
         // The first read of the transaction takes the shared lock that the copy then holds.
-        if (sqlite3_exec(From, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr, nullptr, nullptr) ==
-            SQLITE_OK) {
+        if (sqlite3_exec(From, R"sql(BEGIN; SELECT count(*) FROM sqlite_schema;)sql", nullptr, nullptr,
+                         nullptr) == SQLITE_OK) {
             if (sqlite3_backup* Backup = sqlite3_backup_init(To, "main", From, "main")) {
                 const int Rc = sqlite3_backup_step(Backup, -1);
                 Copied = sqlite3_backup_finish(Backup) == SQLITE_OK && Rc == SQLITE_DONE;

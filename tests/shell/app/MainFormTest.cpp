@@ -60,7 +60,8 @@ TEST(DatabaseFileProblem, NamesAMissingFileAnEmptyFileAndAForeignFileWithoutTouc
 
 TEST(MainForm, OpensTheDatabaseAndReadsTheTrimmedManagersPassword) {
     TTempProgramDir Dir;
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"  tajna \" WHERE code_va = 12"));
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection, R"sql(UPDATE VA set value_va = "  tajna " WHERE code_va = 12)sql"));
     FreeAdoConnection();
 
     TMainForm Form(nullptr, Dir.Path());
@@ -74,7 +75,8 @@ TEST(MainForm, OpensTheDatabaseAndReadsTheTrimmedManagersPassword) {
 
 TEST(MainForm, APasswordOfBlanksCountsAsNone) {
     TTempProgramDir Dir;
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"   \" WHERE code_va = 12"));
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection, R"sql(UPDATE VA set value_va = "   " WHERE code_va = 12)sql"));
     FreeAdoConnection();
     AdminPassword = QStringLiteral("old");
     TMainForm Form(nullptr, Dir.Path());
@@ -93,7 +95,7 @@ TEST(MainForm, AMissingDatabaseIsReportedAndNotCreated) {
 
 TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSucceeds) {
     TTempProgramDir Dir;
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "ALTER TABLE VA RENAME TO VA_away"));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA RENAME TO VA_away)sql"));
     FreeAdoConnection();
 
     TScriptedPresenter Presenter;
@@ -104,8 +106,8 @@ TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSuccee
     EXPECT_FALSE(EnsureAdminPassword(&Form));
     EXPECT_EQ(Presenter.Messages().size(), 2);
 
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "ALTER TABLE VA_away RENAME TO VA"));
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"x\" WHERE code_va = 12"));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA_away RENAME TO VA)sql"));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(UPDATE VA set value_va = "x" WHERE code_va = 12)sql"));
     EXPECT_TRUE(EnsureAdminPassword(&Form));
     EXPECT_EQ(AdminPassword, QStringLiteral("x"));
 }
@@ -236,7 +238,8 @@ TEST(MainForm, SettlementCommandsOpenTheirMode) {
 
 TEST(MainForm, TheOperatorsRegisterOpensOnlyToTheManagersPassword) {
     TTempProgramDir Dir;
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"Tajna\" WHERE code_va = 12"));
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection, R"sql(UPDATE VA set value_va = "Tajna" WHERE code_va = 12)sql"));
     FreeAdoConnection();
     TMainForm Form(nullptr, Dir.Path());
     TScriptedPresenter Presenter;

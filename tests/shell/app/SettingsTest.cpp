@@ -30,13 +30,13 @@ TEST(ShopSettings, StatementsBringTheRowsToTheTexts) {
     Texts[2] = QString();               // empty as stored: nothing
     Texts[8] = u"събота 9-13"_s;
     const QStringList Expected{
-        u"Update va set value_va = \"Пловдив \"\"Център\"\"\" where code_va = 2"_s,
-        u"Insert into VA values ( 4, \"\" )"_s,
-        u"Insert into VA values ( 5, \"\" )"_s,
-        u"Insert into VA values ( 6, \"\" )"_s,
-        u"Insert into VA values ( 7, \"\" )"_s,
-        u"Insert into VA values ( 8, \"\" )"_s,
-        u"Insert into VA values ( 9, \"събота 9-13\" )"_s,
+        uR"sql(Update va set value_va = "Пловдив ""Център""" where code_va = 2)sql"_s,
+        uR"sql(Insert into VA values ( 4, "" ))sql"_s,
+        uR"sql(Insert into VA values ( 5, "" ))sql"_s,
+        uR"sql(Insert into VA values ( 6, "" ))sql"_s,
+        uR"sql(Insert into VA values ( 7, "" ))sql"_s,
+        uR"sql(Insert into VA values ( 8, "" ))sql"_s,
+        uR"sql(Insert into VA values ( 9, "събота 9-13" ))sql"_s,
     };
     EXPECT_EQ(ShopSettingsSql(Stored, Texts), Expected);
     EXPECT_EQ(ShopSettingsSql(TDelimitedStringList(), Texts).size(), ShopSettingCount);
@@ -76,7 +76,7 @@ public:
 } // namespace
 
 TEST_F(SettingsWindow, SavesTheShopDataAndTheOptionsThenCloses) {
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Delete from VA where code_va < 10"_s));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, uR"sql(Delete from VA where code_va < 10)sql"_s));
     WriteRegString(u"rg_Registry_3"_s, u"1"_s);
     auto* Form = Open();
     EXPECT_TRUE(Form->Container()->windowTitle().startsWith(u"Настройки за "_s));
@@ -91,7 +91,7 @@ TEST_F(SettingsWindow, SavesTheShopDataAndTheOptionsThenCloses) {
     QTest::keyClick(Form->edVA[0], Qt::Key_F2);
     QApplication::processEvents();
 
-    EXPECT_EQ(QueryText(u"SELECT code_VA, value_VA FROM VA Order By code_VA"_s),
+    EXPECT_EQ(QueryText(uR"sql(SELECT code_VA, value_VA FROM VA Order By code_VA)sql"_s),
               u"1@Лендора ООД°2@°3@123456789°4@°5@°6@°7@°8@°9@°12@"_s);
     EXPECT_EQ(ReadRegString(u"rg_Registry_7"_s), u"1"_s);
     EXPECT_EQ(ReadRegString(u"rg_Registry_3"_s), u"1"_s);
@@ -103,7 +103,7 @@ TEST_F(SettingsWindow, SavesTheShopDataAndTheOptionsThenCloses) {
     // window opened goes unnoticed.
     Form = Open();
     EXPECT_EQ(Form->edVA[0]->text(), u"Лендора ООД"_s);
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Drop table VA"_s));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, uR"sql(Drop table VA)sql"_s));
     QTest::keyClick(Form->edVA[0], Qt::Key_F2);
     QApplication::processEvents();
     EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
@@ -112,7 +112,7 @@ TEST_F(SettingsWindow, SavesTheShopDataAndTheOptionsThenCloses) {
 
 TEST_F(SettingsWindow, AFailedSaveKeepsTheWindowAndStillWritesTheOptions) {
     auto* Form = Open();
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Drop table VA"_s));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, uR"sql(Drop table VA)sql"_s));
     Form->findChild<QGroupBox*>(u"rg_Registry_1"_s)->findChildren<QRadioButton*>()[1]->click();
     Form->edVA[4]->setText(u"Петър Петров"_s);
     QTest::keyClick(Form->edVA[4], Qt::Key_F2);
@@ -127,7 +127,7 @@ TEST_F(SettingsWindow, AFailedSaveKeepsTheWindowAndStillWritesTheOptions) {
 }
 
 TEST_F(SettingsWindow, AFailedStatementIsNamedByItsRowAndNothingOfTheSaveStays) {
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Delete from VA where code_va < 10"_s));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, uR"sql(Delete from VA where code_va < 10)sql"_s));
     auto* Form = Open();
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, uR"sql(
         CREATE TRIGGER NoThirdCode BEFORE INSERT ON VA WHEN NEW.code_VA = 3
@@ -139,7 +139,7 @@ TEST_F(SettingsWindow, AFailedStatementIsNamedByItsRowAndNothingOfTheSaveStays) 
     ASSERT_EQ(Presenter.Messages().size(), 2) << Presenter.Texts().join(u'|').toStdString();
     EXPECT_TRUE(Presenter.Texts()[0].contains(u"refused"_s));
     EXPECT_EQ(Presenter.Texts()[1], u"Грешка при актуализиране на VA на ред 3."_s);
-    EXPECT_EQ(QueryText(u"SELECT count(*) FROM VA WHERE code_va < 10"_s), u"0"_s);
+    EXPECT_EQ(QueryText(uR"sql(SELECT count(*) FROM VA WHERE code_va < 10)sql"_s), u"0"_s);
     EXPECT_EQ(Host.findChild<QMdiArea*>()->subWindowList().size(), 1);
     Form->RunDone();
     delete Form->Container();

@@ -44,13 +44,14 @@ QByteArray ReadFile(const QString& Path) {
 
 int OwnerCount() {
     TDelimitedStringList List;
-    RunQuery(nullptr, AdoConnection, "Select count(*) from Owners", &List);
+    RunQuery(nullptr, AdoConnection, R"sql(Select count(*) from Owners)sql", &List);
     return List.Get(0).toInt();
 }
 
 void AddOwner(int Egn) {
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
-                        Format("INSERT INTO Owners (EGN, Three_names) VALUES (%d, \"Иван Петров\")", {Egn})));
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection,
+                Format(R"sql(INSERT INTO Owners (EGN, Three_names) VALUES (%d, "Иван Петров"))sql", {Egn})));
 }
 
 // A floppy drive in a folder: the capacity bounds the free space, the label is kept in memory.
@@ -102,9 +103,9 @@ QString IntegrityOf(const QString& Path) {
     TAdoConnection Connection(Path);
     TDelimitedStringList List;
     try {
-        RunQuery(nullptr, &Connection, "PRAGMA integrity_check", &List);
+        RunQuery(nullptr, &Connection, R"sql(PRAGMA integrity_check)sql", &List);
         const QString Check = List.Get(0);
-        RunQuery(nullptr, &Connection, "SELECT count(*) FROM Churn", &List);
+        RunQuery(nullptr, &Connection, R"sql(SELECT count(*) FROM Churn)sql", &List);
         return Check + " " + List.Get(0);
     } catch (const EDatabaseError& E) {
         return E.Message();
@@ -261,7 +262,7 @@ TEST(ArchiveRestore, AsksFirstKeepsTheReplacedDatabaseAndPutsTheArchivedPassword
     EXPECT_TRUE(DatabaseFileIsSound(DatabaseDir + Kept[0]));
     TAdoConnection KeptConnection(DatabaseDir + Kept[0]);
     TDelimitedStringList List;
-    RunQuery(nullptr, &KeptConnection, "SELECT count(*) FROM Owners", &List);
+    RunQuery(nullptr, &KeptConnection, R"sql(SELECT count(*) FROM Owners)sql", &List);
     EXPECT_EQ(List.Get(0), "2");
 }
 
@@ -306,8 +307,8 @@ TEST(ArchiveRestore, ARestoreThatCannotFinishWritingLeavesTheLiveDatabaseAsItWas
         INSERT INTO Churn SELECT i, hex(randomblob(200)) FROM n;
     )sql");
     ArchiveToServer();
-    ExecOn(Dir.DatabaseFile(), "DROP TABLE Churn");
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "VACUUM"));
+    ExecOn(Dir.DatabaseFile(), R"sql(DROP TABLE Churn)sql");
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(VACUUM)sql"));
     AddOwner(3);
     AdoConnection->Close();
     const QByteArray Live = ReadFile(Dir.DatabaseFile());
@@ -501,9 +502,9 @@ TEST(ArchiveWizard, ABadArchiveOrALockedDatabaseFailsTheRestoreAndLeavesTheLiveD
         sqlite3* Other = nullptr;
         if (C.Break == Locked) {
             ASSERT_EQ(sqlite3_open(QFile::encodeName(Dir.DatabaseFile()).constData(), &Other), SQLITE_OK);
-            ASSERT_EQ(
-                sqlite3_exec(Other, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr, nullptr, nullptr),
-                SQLITE_OK);
+            ASSERT_EQ(sqlite3_exec(Other, R"sql(BEGIN; SELECT count(*) FROM sqlite_schema;)sql", nullptr,
+                                   nullptr, nullptr),
+                      SQLITE_OK);
         }
         {
             TformArchive Form(nullptr, TformArchive::amRestore);

@@ -1315,6 +1315,12 @@ bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL) {
     }
 }
 
+int ExecCounted(TAdoConnection* Connection, const QString& SQL) {
+    TAdoConnection::TState& State = StateOf(Connection, SQL);
+    State.Run(SQL, [](auto&&...) {});
+    return sqlite3_changes(State.Db);
+}
+
 bool RunPendingSql(QObject* Owner, QStringList& List) {
     if (List.isEmpty()) return true;
     try {

@@ -7,7 +7,11 @@
 #include "tests/support/PdfTools.h"
 
 #include <QDateTime>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -157,4 +161,118 @@ TEST(PrintPurchaseSaleContract, PageCarriesTheStampOfTheClock) {
     // The words begin with "х", whose glyph the PDF shares with the Latin "x".
     EXPECT_TRUE(text.contains(u"двеста и петдесет лева и петдесет стотинки."_s)) << text.toStdString();
     EXPECT_LT(text.indexOf(u"ДЕКЛАРАЦИЯ"_s), text.indexOf(u"Отпечатано"_s));
+}
+
+namespace {
+
+struct TWord {
+    QString Text;
+    QRectF Mm; // from the sheet's corner
+};
+
+// The words of Layout as a page shows them, read back from a PDF of the sheet.
+QList<TWord> PrintedWords(const TReportLayout& Layout) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"page.pdf"_s);
+    {
+        QPdfWriter writer(file);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setResolution(600);
+        QPainter painter(&writer);
+        Layout.Render(painter, writer.resolution(), writer.resolution());
+    }
+    static const QRegularExpression box(
+        uR"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">(.*)</word>)re"_s);
+    QList<TWord> words;
+    for (const QString& line : PdfWordBoxes(file)) {
+        const QRegularExpressionMatch m = box.match(line);
+        if (!m.hasMatch()) continue;
+        const double mm = 25.4 / 72;
+        words.append(
+            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble() * mm, m.captured(2).toDouble() * mm),
+                                   QPointF(m.captured(3).toDouble() * mm, m.captured(4).toDouble() * mm))});
+    }
+    return words;
+}
+
+QString Joined(const QList<TWord>& Words) {
+    QStringList texts;
+    for (const TWord& word : Words)
+        texts.append(word.Text);
+    return texts.join(u' ');
+}
+
+const QString LongItem = u"Гривна жълто злато 585 с дванадесет брилянта и кутия"_s;
+const QString LongName = u"Христо Константинов Александров-Попхристодуловски"_s;
+
+} // namespace
+
+TEST(PrintedLayouts, LongTextsWrapInsideTheMarginsAndPushTheLinesBelowDown) {
+    ASSERT_EQ(LongItem.size(), 52);
+    QStringList deal = Deal();
+    deal[3] = LongItem;
+    deal[5] = u"1234567.89"_s;
+    deal[7] = LongName;
+    deal[10] = LongName;
+    QStringList order = Order(u"out"_s, u"4"_s, u"5"_s, u"8001011234"_s, u"True"_s, u"False"_s);
+    order[ofItemName] = LongItem;
+    order[ofAmount] = u"1234567.89"_s;
+    order[ofNames] = LongName;
+    order[ofEmployee] = LongName;
+    struct Case {
+        const char* Name;
+        TReportLayout Layout;
+        QStringList Phrases; // each read whole, in this order
+    };
+    Case cases[] = {{"purchase",
+                     PurchaseSaleContractLayout(),
+                     {LongItem + u" SN-7 срещу цена"_s, u"осемдесет и девет стотинки."_s,
+                      u"/"_s + LongName + u"/"_s, u"Отпечатано на"_s}},
+                    {"sale", PurchaseSaleContractLayout(), {u"ЕГН:8001011234, наричан накратко КУПУВАЧ."_s}},
+                    {"order",
+                     OrderLayout(),
+                     {u"вещ: "_s + LongItem + u" - SN-7"_s, u"осемдесет и девет стотинки"_s,
+                      u"/"_s + LongName + u"/"_s}}};
+    FillPurchaseSaleContractLayout(cases[0].Layout, deal, true, Stamp());
+    FillPurchaseSaleContractLayout(cases[1].Layout, deal, false, Stamp());
+    FillOrderLayout(cases[2].Layout, order, Fees);
+    for (const Case& c : cases) {
+        const QList<TWord> words = PrintedWords(c.Layout);
+        ASSERT_FALSE(words.isEmpty()) << c.Name;
+        const QRectF body(TReportLayout::MarginMm, TReportLayout::MarginMm,
+                          TReportLayout::PageMm.width() - 2 * TReportLayout::MarginMm,
+                          TReportLayout::PageMm.height() - 2 * TReportLayout::MarginMm);
+        for (const TWord& word : words)
+            EXPECT_TRUE(body.adjusted(-0.2, -0.2, 0.2, 0.2).contains(word.Mm))
+                << c.Name << " " << word.Text.toStdString() << " at " << word.Mm.left() << ".."
+                << word.Mm.right() << " mm";
+        // A line that grows moves the next ones down instead of printing over them.
+        for (int i = 0; i < words.size(); ++i)
+            for (int j = i + 1; j < words.size(); ++j) {
+                const QRectF common = words[i].Mm.intersected(words[j].Mm);
+                EXPECT_TRUE(common.width() < 0.3 || common.height() < 0.3)
+                    << c.Name << " " << words[i].Text.toStdString() << " / " << words[j].Text.toStdString();
+            }
+        // Read without the spaces, as a line may break after a hyphen.
+        const QString text = Joined(words).remove(u' ');
+        qsizetype at = 0;
+        for (const QString& phrase : c.Phrases) {
+            const qsizetype found = text.indexOf(QString(phrase).remove(u' '), at);
+            EXPECT_GE(found, at) << c.Name << " " << phrase.toStdString() << "\n" << text.toStdString();
+            at = std::max(at, found);
+        }
+    }
+}
+
+TEST(PrintedLayouts, EveryBoxLiesInsideTheMargins) {
+    for (const TReportLayout& layout : {OrderLayout(), PurchaseSaleContractLayout()})
+        for (const TReportLabel& label : layout.Labels) {
+            EXPECT_GE(label.RectMm.left(), TReportLayout::MarginMm) << label.Name.toStdString();
+            EXPECT_GE(label.RectMm.top(), TReportLayout::MarginMm) << label.Name.toStdString();
+            EXPECT_LE(label.RectMm.right(), TReportLayout::PageMm.width() - TReportLayout::MarginMm)
+                << label.Name.toStdString();
+            EXPECT_LE(label.RectMm.bottom(), TReportLayout::PageMm.height() - TReportLayout::MarginMm)
+                << label.Name.toStdString();
+        }
 }

@@ -218,3 +218,37 @@ TEST(Docx, BrokenFilesAreRefused) {
 }
 
 } // namespace
+
+TEST(Docx, AStreamedTableKeepsItsPlaceItsRowsAndItsWidths) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.docx"));
+    auto cell = [](const QString& Text) {
+        TDocxCell c;
+        c.Paragraph.Runs.append(TDocxRun{Text});
+        return c;
+    };
+    TDocxWriter writer;
+    writer.AddParagraph({TDocxRun{QStringLiteral("преди")}});
+    writer.BeginTable();
+    // A text that looks like the writer's own mark of where the rows go.
+    writer.AddTableRow({cell(QStringLiteral("<?rows 1?>")), cell(QStringLiteral("a"))});
+    writer.AddTableRow({cell(QStringLiteral("б")), cell(QStringLiteral("в"))});
+    writer.EndTable({20, 30});
+    writer.AddParagraph({TDocxRun{QStringLiteral("след")}});
+    TDocxTable small;
+    small.ColumnWidths = {40};
+    small.Rows = {{cell(QStringLiteral("г"))}};
+    writer.AddTable(small);
+    writer.SaveToFile(path);
+
+    DocxTemplateFiller filler(path);
+    EXPECT_EQ(filler.ParagraphTexts(),
+              QStringList({QStringLiteral("преди"), QStringLiteral("<?rows 1?>"), QStringLiteral("a"),
+                           QStringLiteral("б"), QStringLiteral("в"), QStringLiteral("след"),
+                           QStringLiteral("г"), QString()}));
+    const QByteArray xml = ReadDocumentPart(path);
+    // The widths given at the end head the streamed table: 20 and 30 mm in twentieths of a point.
+    EXPECT_TRUE(
+        xml.contains("<w:tblGrid><w:gridCol w:w=\"1134\"/><w:gridCol w:w=\"1701\"/></w:tblGrid><w:tr>"))
+        << xml.toStdString();
+}

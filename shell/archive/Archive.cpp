@@ -122,7 +122,7 @@ QList<TArchiveRow> FindArchives(const QString& Folder) {
     for (const QString& Name : Names) {
         const QStringList Parts = Name.split(QLatin1Char('.'));
         if (Parts.size() < 2 || Parts[1] != QLatin1String("1")) continue;
-        const QString Base = Parts[0];
+        const QString& Base = Parts[0];
         const QDate Date = QDate::fromString(Base.left(8), QStringLiteral("yyyyMMdd"));
         const QTime Time = QTime::fromString(Base.mid(9), QStringLiteral("HHmmss"));
         if (!Date.isValid() || !Time.isValid()) continue;
@@ -175,7 +175,7 @@ bool WriteFatLabel(const QString& Device, const QString& Label) {
            Process.exitCode() == 0;
 }
 
-TMountedFloppy::TMountedFloppy(QString MountPoint) : FRoot(WithSlash(std::move(MountPoint))) {}
+TMountedFloppy::TMountedFloppy(const QString& MountPoint) : FRoot(WithSlash(MountPoint)) {}
 
 QString TMountedFloppy::Root() const {
     return FRoot;

@@ -71,7 +71,7 @@ public:
 // The floppy mounted at a folder (the workstation value "Floppy_Dir", default "/media/floppy").
 class TMountedFloppy : public TFloppyMedium {
 public:
-    explicit TMountedFloppy(QString MountPoint);
+    explicit TMountedFloppy(const QString& MountPoint);
     QString Root() const override;
     qint64 FreeSpace() const override;
     std::optional<QString> Label() const override;

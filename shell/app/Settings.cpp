@@ -157,6 +157,8 @@ bool TfrmNAS::Init() {
         edVA[I]->SetValidChars(ShopTextChars);
     }
     Execute();
+    // A smaller size kept from an earlier run would squeeze the rows and cut off the last ones.
+    Container()->resize(Container()->size().expandedTo(Container()->sizeHint()));
     return Result;
 }
 

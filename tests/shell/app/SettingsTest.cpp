@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -184,4 +185,21 @@ TEST_F(SettingsWindow, ClosingWithUnsavedChangesAsksFirst) {
     QApplication::processEvents();
     EXPECT_TRUE(Presenter.Messages().isEmpty());
     EXPECT_TRUE(Host.findChild<QMdiArea*>()->subWindowList().isEmpty());
+}
+
+TEST_F(SettingsWindow, IsSizedToItsContentAlsoWhenASmallerSizeWasKept) {
+    SaveFormPlacement(u"TfrmNAS"_s, TFormPlacement{10, 10, 420, 300});
+    auto* Form = Open();
+    Form->pcMain->setCurrentIndex(1);
+    QApplication::processEvents();
+    const QSize Size = Form->Container()->size(), Wanted = Form->Container()->sizeHint();
+    EXPECT_GE(Size.width(), Wanted.width());
+    EXPECT_GE(Size.height(), Wanted.height());
+    for (QLabel* Label : Form->tab_VA->findChildren<QLabel*>())
+        if (Label->text() == u"12. Парола на шефа"_s) {
+            EXPECT_GE(Label->height(), Label->sizeHint().height());
+            EXPECT_LE(Label->geometry().bottom(), Form->tab_VA->height());
+        }
+    Form->RunDone();
+    delete Form->Container();
 }

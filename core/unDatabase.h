@@ -65,6 +65,13 @@ bool CreateDatabaseFile(const QString& Path);
 // the program's own (the schema's collation included).
 bool DatabaseFileIsSound(const QString& Path);
 
+// Copies the database at Source into Target with SQLite's online backup, inside a read
+// transaction on Source, so that another process's commit waits for the copy instead of tearing
+// it. A new Target is created; an existing one is replaced in one transaction of its own, so
+// its other connections see either all of it or none. True when the copy is complete and
+// Target passes "PRAGMA quick_check"; a new Target is removed on failure.
+bool CopyDatabaseFile(const QString& Source, const QString& Target);
+
 // Runs a SELECT into List (rows "°"-separated, fields "@"-separated, double quotes removed,
 // values trimmed). An empty SQL gives an empty list. A failure clears List and throws
 // EDatabaseError with the database's message and SQL as written.

@@ -14,7 +14,8 @@ void LoadAdminPassword(QObject* Owner) {
     PasswordKnown = false;
     AdminPassword.clear();
     TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection, QStringLiteral("SELECT value_VA FROM VA WHERE code_va = 12"), &List);
+    RunQuery(Owner, AdoConnection, QStringLiteral(R"sql(SELECT value_VA FROM VA WHERE code_va = 12)sql"),
+             &List);
     // code_va is the key, so there is at most one record.
     AdminPassword = List.Count() > 0 ? List.Get(0).trimmed() : QString();
     PasswordKnown = true;
@@ -25,7 +26,6 @@ bool AdminPasswordKnown() {
 }
 
 bool EnsureAdminPassword(QObject* Owner) {
-    if (PasswordKnown) return true;
     try {
         LoadAdminPassword(Owner);
         return true;

@@ -13,8 +13,8 @@
 #include "core/unRegistry.h"
 #include "framework/export/Export.h"
 #include "framework/forms/FormHide.h"
-#include "framework/printing/GridPreview.h"
 #include "framework/forms/GridSearch.h"
+#include "framework/printing/GridPreview.h"
 #include "framework/printing/PagePrinter.h"
 #include "tests/framework/forms/FormHost.h"
 #include "tests/support/PdfPrinter.h"
@@ -386,6 +386,24 @@ TEST_F(ReadFormTest, HeaderClicksSortAndMarkTheColumns) {
             EXPECT_EQ(a->BitmapAlignment(), caRight);
         }
     }
+}
+
+TEST_F(ReadFormTest, DatesSortAsDatesAndNamesAsTheDatabaseOrdersThem) {
+    AddReceipt(1, 45323, U("Петров"), 1);
+    AddReceipt(2, 44941, U("иванов"), 2);
+    AddReceipt(3, 44926, U("Борисов"), 3);
+    PressF8();
+    ASSERT_EQ(Column(Form->Grid, 1), QStringList({"01.02.2024", "15.01.2023", "31.12.2022"}));
+    ClickHeader(Form->Grid, 1);
+    EXPECT_EQ(Column(Form->Grid, 1), QStringList({"31.12.2022", "15.01.2023", "01.02.2024"}));
+    ClickHeader(Form->Grid, 1);
+    ClickHeader(Form->Grid, 2);
+    EXPECT_EQ(Column(Form->Grid, 2), QStringList({U("Борисов"), U("иванов"), U("Петров")}));
+    TDelimitedStringList Ordered;
+    ASSERT_TRUE(RunQuery(nullptr, AdoConnection,
+                         QStringLiteral("Select customer_name From Incomes Order by customer_name"),
+                         &Ordered));
+    EXPECT_EQ(Ordered.GetTextStr(), Column(Form->Grid, 2).join(RecordDelimiterChar));
 }
 
 TEST_F(ReadFormTest, OnlyAPressAndReleaseInsideOneHeaderCellIsAClick) {

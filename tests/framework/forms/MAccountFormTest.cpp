@@ -1,4 +1,7 @@
+#include "Components/Edits/FloatEdit.h"
 #include "Components/Grids/StringGrid.h"
+#include "Components/ListEdit/ListEdit.h"
+#include "Components/PeriodEdit/PeriodEdit.h"
 #include "core/unMessages.h"
 #include "core/unRegistry.h"
 #include "core/unWait.h"
@@ -290,6 +293,38 @@ TEST(MAccountForm, CopyAndPasteWorkOnTheFocusedControl) {
     list->setCurrentRow(1);
     PressKey(QKeySequence::Copy);
     EXPECT_EQ(QApplication::clipboard()->text(), "две");
+}
+
+TEST(MAccountForm, ThePasteActionObeysTheEditsTypingRules) {
+    TFormHost host;
+    TCountingForm* form = OpenCountingForm(host);
+    auto* lookup = new TListEdit(form);
+    lookup->SetEditorEnabled(false);
+    auto* period = new TPeriodEdit(form);
+    auto* amount = new TFloatEdit(form);
+    amount->SetValue(5);
+    for (QWidget* edit : std::initializer_list<QWidget*>{lookup, period, amount})
+        form->ClientLayout()->addWidget(edit);
+    QApplication::processEvents();
+    QApplication::clipboard()->setText("1234567890123456");
+    struct Case {
+        QLineEdit* Edit;
+        QString Text; // after the paste
+    };
+    // Typing is off in the lookup and the period; the amount takes 14 characters at most.
+    const Case cases[] = {{lookup, ""}, {period, ""}, {amount, "5.00"}, {form->edNote, "1234567890123456"}};
+    for (const Case& c : cases) {
+        c.Edit->setFocus();
+        c.Edit->selectAll();
+        ASSERT_EQ(QApplication::focusWidget(), c.Edit);
+        form->actPaste->trigger();
+        EXPECT_EQ(c.Edit->text(), c.Text) << c.Edit->metaObject()->className();
+    }
+    QApplication::clipboard()->setText("12.5");
+    amount->setFocus();
+    amount->selectAll();
+    form->actPaste->trigger();
+    EXPECT_EQ(amount->text(), "12.5");
 }
 
 TEST(MAccountForm, CopyTakesAGridsSelectionAndEnterLeavesItsEditorAlone) {

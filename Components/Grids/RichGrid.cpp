@@ -840,11 +840,11 @@ void TRichGrid::Assign(const TRichGrid* Source) {
 void TRichGrid::Loaded() {
     for (int i = 0; i < FRowAttr->Count(); ++i) {
         const TColRowAttributesItem* item = FRowAttr->Items(i);
-        RowAttributes(item->ColRowIndex())->CopyAttributes(item->Attributes());
+        if (item->ColRowIndex() >= 0) RowAttributes(item->ColRowIndex())->CopyAttributes(item->Attributes());
     }
     for (int i = 0; i < FColAttr->Count(); ++i) {
         const TColRowAttributesItem* item = FColAttr->Items(i);
-        ColAttributes(item->ColRowIndex())->CopyAttributes(item->Attributes());
+        if (item->ColRowIndex() >= 0) ColAttributes(item->ColRowIndex())->CopyAttributes(item->Attributes());
     }
     SetMergeCellsStr(FMergeCellsStr);
 }

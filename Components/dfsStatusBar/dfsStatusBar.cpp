@@ -477,7 +477,8 @@ void TdfsStatusBar::DrawPanel(QPainter& Painter, int Index) {
     image.setDevicePixelRatio(devicePixelRatioF());
     const QColor back = palette().color(QPalette::Window);
     image.fill(back);
-    if (panel->Enabled() || panel->IsLockKey()) {
+    // A disabled panel, a lock key too, is only filled.
+    if (panel->Enabled()) {
         QPainter p(&image);
         p.setFont(font());
         const int border = panel->BorderWidth();

@@ -1,5 +1,6 @@
 #include "framework/forms/MAccountReadForm.h"
 
+#include "Components/Edits/FilteredEdit.h"
 #include "Components/Filter/FilterEngine.h"
 #include "Components/Filter/SimpleFilterDialog.h"
 #include "Components/Grids/GridFuncs.h"
@@ -297,6 +298,28 @@ TEST_F(ReadFormTest, F8LoadsTheTableAndCountsItsRows) {
     PressF8();
     EXPECT_EQ(StatusText(Form), U("Общо: 2 реда"));
     EXPECT_EQ(Form->Grid->Row(), 2);
+}
+
+TEST_F(ReadFormTest, F8RefusesADateParameterThatIsEmptyOrMakesNoDate) {
+    auto* date = new TMADateEdit(Form->pnlParams);
+    Form->pnlParams->layout()->addWidget(date);
+    date->show();
+    AddReceipts();
+    const int before = Form->Executes;
+    for (const QString& text : {QStringLiteral("29.02.2026"), QStringLiteral("31.4"), QString()}) {
+        Presenter.Clear();
+        date->setText(text);
+        PressF8();
+        EXPECT_EQ(Form->Executes, before) << text.toStdString();
+        ASSERT_EQ(Presenter.Texts().size(), 1) << text.toStdString();
+        EXPECT_EQ(date->text(), text);
+        EXPECT_TRUE(date->hasFocus());
+    }
+    Presenter.Clear();
+    date->setText(QStringLiteral("01.03.2024"));
+    PressF8();
+    EXPECT_EQ(Form->Executes, before + 1);
+    EXPECT_TRUE(Presenter.Texts().isEmpty());
 }
 
 TEST_F(ReadFormTest, AFailedLoadCountsNothingAndLeavesTheWindowUsable) {

@@ -118,7 +118,7 @@ TEST(MAccountForm, AFailingOperationLeavesTheWindowUsableAndShowsOneErrorBox) {
     for (const KeyCase& c : WorkKeys) {
         TScriptedPresenter presenter;
         form->Work[c.operation] = []() -> bool {
-            throw EDatabaseError("no such table: Owners", "Select * from Owners");
+            throw EDatabaseError("no such table: Owners", R"sql(Select * from Owners)sql");
         };
         PressKey(c.key);
         EXPECT_EQ(form->Calls.value(c.operation), 1) << c.operation;
@@ -129,7 +129,7 @@ TEST(MAccountForm, AFailingOperationLeavesTheWindowUsableAndShowsOneErrorBox) {
             EXPECT_TRUE(a->isEnabled()) << c.operation << " " << a->objectName().toStdString();
         ASSERT_EQ(presenter.Messages().size(), 1) << c.operation;
         EXPECT_TRUE(presenter.Messages()[0].Text.contains("no such table: Owners")) << c.operation;
-        EXPECT_TRUE(presenter.Messages()[0].Text.contains("Select * from Owners")) << c.operation;
+        EXPECT_TRUE(presenter.Messages()[0].Text.contains(R"sql(Select * from Owners)sql")) << c.operation;
 
         // The window works again.
         form->Work.remove(c.operation);

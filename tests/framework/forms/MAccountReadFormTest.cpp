@@ -88,8 +88,12 @@ public:
     int Executes = 0;
     bool EditingDuringLoad = false;
     bool ParamsEnabledDuringLoad = false;
-    QString Sql = QStringLiteral("Select docno, date_d, customer_name, sum_o From Incomes Where docno >= %d "
-                                 "Order by docno");
+    QString Sql = QStringLiteral(R"sql(
+        Select docno, date_d, customer_name, sum_o
+        From Incomes
+        Where docno >= %d
+        Order by docno
+    )sql");
 
     QString GetReportTitle() override { return U("за март 2024"); }
 
@@ -117,8 +121,10 @@ public:
 
 void AddReceipt(int DocNo, int Day, const QString& Customer, double Sum) {
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
-                        Format(QStringLiteral("Insert into Incomes (docno, date_d, customer_name, sum_o) "
-                                              "Values (%d, %d, \"%s\", %f)"),
+                        Format(QStringLiteral(R"sql(
+                            Insert into Incomes (docno, date_d, customer_name, sum_o)
+                            Values (%d, %d, "%s", %f)
+                        )sql"),
                                {DocNo, Day, SqlText(Customer), Sum})));
 }
 
@@ -325,7 +331,7 @@ TEST_F(ReadFormTest, F8RefusesADateParameterThatIsEmptyOrMakesNoDate) {
 TEST_F(ReadFormTest, AFailedLoadCountsNothingAndLeavesTheWindowUsable) {
     AddReceipts();
     PressF8();
-    Form->Sql = QStringLiteral("Select nothing From Nowhere Where docno >= %d");
+    Form->Sql = QStringLiteral(R"sql(Select nothing From Nowhere Where docno >= %d)sql");
     PressF8();
     ASSERT_EQ(Presenter.Messages().size(), 1);
     EXPECT_EQ(StatusText(Form), U("Общо: 0 реда"));
@@ -424,7 +430,7 @@ TEST_F(ReadFormTest, DatesSortAsDatesAndNamesAsTheDatabaseOrdersThem) {
     EXPECT_EQ(Column(Form->Grid, 2), QStringList({U("Борисов"), U("иванов"), U("Петров")}));
     TDelimitedStringList Ordered;
     ASSERT_TRUE(RunQuery(nullptr, AdoConnection,
-                         QStringLiteral("Select customer_name From Incomes Order by customer_name"),
+                         QStringLiteral(R"sql(Select customer_name From Incomes Order by customer_name)sql"),
                          &Ordered));
     EXPECT_EQ(Ordered.GetTextStr(), Column(Form->Grid, 2).join(RecordDelimiterChar));
 }

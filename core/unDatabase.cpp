@@ -1156,7 +1156,8 @@ void FreeAdoConnection() {
 bool DatabaseFileIsSound(const QString& Path) {
     sqlite3* Db = nullptr;
     bool Sound = false;
-    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
         Configure(Db);
         sqlite3_stmt* Statement = nullptr;
         if (sqlite3_prepare_v2(Db, "PRAGMA quick_check", -1, &Statement, nullptr) == SQLITE_OK &&
@@ -1283,10 +1284,22 @@ bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL) {
     }
 }
 
-bool RunPendingSql(QObject* Owner, QStringList& List) {
+int ExecCounted(TAdoConnection* Connection, const QString& SQL) {
+    TAdoConnection::TState& State = StateOf(Connection, SQL);
+    State.Run(SQL, [](auto&&...) {});
+    return sqlite3_changes(State.Db);
+}
+
+bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Recheck) {
     if (List.isEmpty()) return true;
     try {
         TTransaction Transaction(AdoConnection);
+        // Read under the transaction's write lock: no other process changes what it found
+        // before the batch has run.
+        if (const QString Refusal = Recheck ? Recheck() : QString(); !Refusal.isEmpty()) {
+            ShowErrorFmt(Refusal);
+            return false;
+        }
         for (const QString& SQL : List)
             StateOf(AdoConnection, SQL).Run(SQL, [](auto&&...) {});
         Transaction.Commit();

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QObject;
@@ -71,13 +72,18 @@ bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TD
 // Runs any other statement; on failure shows the database error box and returns false.
 bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL);
 
+// Runs any other statement and returns how many rows it changed, so that a conditional UPDATE
+// can tell whether its condition still held. Throws EDatabaseError on failure.
+int ExecCounted(TAdoConnection* Connection, const QString& SQL);
+
 // The database error box: message 65191 with the database's message and the statement below it.
 void ShowDatabaseError(const QString& Message, const QString& SQL);
 
 // Runs the batch in one transaction on AdoConnection. All ran: the list is cleared, true. The
 // first failure rolls everything back, shows the error box for that statement and leaves the
-// list as it was: false.
-bool RunPendingSql(QObject* Owner, QStringList& List);
+// list as it was: false. Recheck, when given, runs inside the transaction before the batch: the
+// refusal it returns is shown as an error and the batch is not run (false).
+bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Recheck = {});
 
 // A transaction on Connection: rolls back when destroyed uncommitted. Transactions do not nest;
 // opening a second one throws EDatabaseError.

@@ -59,6 +59,8 @@ bool SalesRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& R
         Row.resize(RegisterColumns);
         const QString SaleNo = Row[5], Contract = Row[0];
         const bool Pledged = StrToIntOrZero(Row[9]) == 1;
+        // All ten digits, as on every other printed document.
+        FormatEGN(Row[1].trimmed(), Row[1]);
         Row[5] = PlaceOfSale;
         const qint64 Price =
             QuerySum(Owner,

@@ -53,8 +53,8 @@ void TCellAttributes::Changed() {
 
 #define CELL_SETTER(Name, Type, Field, Flag)                                                                 \
     void TCellAttributes::Set##Name(Type Value) {                                                            \
-        if (Field == Value) return;                                                                          \
-        Field = Value;                                                                                       \
+        if ((Field) == Value) return;                                                                        \
+        (Field) = Value;                                                                                     \
         FDefaultAttributes.Exclude(Flag);                                                                    \
         Changed();                                                                                           \
     }

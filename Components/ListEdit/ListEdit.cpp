@@ -249,7 +249,7 @@ TListForm::TListForm(QWidget* Parent) : TDropDownForm(Parent) {
     Layout->insertWidget(1, FGrid, 1);
 
     auto MakeAction = [this](const char* Name, const QString& Caption, const QString& Hint,
-                             QKeySequence Key) {
+                             const QKeySequence& Key) {
         auto* Action = new QAction(Caption, this);
         Action->setObjectName(QString::fromLatin1(Name));
         Action->setToolTip(Hint.isEmpty() ? Caption : Hint);

@@ -43,8 +43,10 @@ bool FirstFieldIs(const QString& Record, QChar Delimiter, const QString& Text) {
 bool LoadGridFromList(TRichGrid* Grid, TDelimitedStringList* List, bool HideWhileFilling) {
     TUpdatesOff off(Grid, HideWhileFilling);
     try {
+        // Measured after filling: the old content's widths would be of no use.
+        const bool Filled = FillGridFromList(Grid, List, false);
         Grid->AutoResizeColumns();
-        return FillGridFromList(Grid, List, false);
+        return Filled;
     } catch (const std::exception&) {
         return false;
     }

@@ -15,7 +15,8 @@ class TDelimitedStringList;
 constexpr TColor TotalsRowColor = 0xF8F0D8;
 
 // Filling.
-// Sizes the auto-resizing columns, then FillGridFromList. False, with nothing thrown, when
+// FillGridFromList, then sizes the auto-resizing columns to the new rows (a sample of them on a
+// big list; painting widens a column for a longer cell). False, with nothing thrown, when
 // anything fails.
 bool LoadGridFromList(TRichGrid* Grid, TDelimitedStringList* List, bool HideWhileFilling);
 // One grid row per record, field j into column j; an empty list leaves one empty data row.

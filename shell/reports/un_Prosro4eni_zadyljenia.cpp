@@ -4,10 +4,10 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/documents/un_Contracts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/registers/unPickLists.h"
-#include "business/documents/un_Contracts.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -77,26 +77,60 @@ bool KeepObligationRow(int Kind, const TDelimitedStringList& Rows, int Row) {
     }
 }
 
-bool BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime AtDate, int Kind,
-                         TDelimitedStringList& Rows) {
+void BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime AtDate, int Kind,
+                         TDelimitedStringList& Rows, QStringList& Skipped) {
     Rows.Clear();
+    Skipped.clear();
     QPointer<QObject> Receiver(Owner);
-    TDelimitedStringList OneTimeFees, DailyFees;
     const int Count = int(DocNos.size());
-    int ShownPercent = 0;
-    for (int I = 0; I < Count; ++I) {
-        const int Percent = int(std::lround((I + 1) * 100.0 / (Count + 1)));
+    std::vector<QString> Figured(Count);
+    std::vector<QString> Failures(Count);
+    int Done = 0, ShownPercent = 0;
+    CalculateContractDebts(Owner, DocNos, AtDate, [&](int Index, const QString& Row, const QString& Failure) {
+        Figured[Index] = Row;
+        Failures[Index] = Failure;
+        const int Percent = int(std::lround(++Done * 100.0 / (Count + 1)));
         if (Percent > ShownPercent) {
             ShownPercent = Percent;
             PostEventTo(Receiver, new TProgressEvent(Percent, 100));
             QCoreApplication::processEvents();
         }
-        QString Row;
-        if (!CalculateContractDebt(Owner, DocNos[I], Row, AtDate, OneTimeFees, DailyFees)) return false;
-        const int At = Rows.Add(Row);
+    });
+    Rows.SetCapacity(Count);
+    for (int I = 0; I < Count; ++I) {
+        if (!Failures[I].isEmpty()) {
+            Skipped << Format(u"договор %s: %s"_s, {DocNos[I], Failures[I]});
+            continue;
+        }
+        const int At = Rows.Add(std::move(Figured[I]));
         if (!KeepObligationRow(Kind, Rows, At)) Rows.Delete(At);
     }
-    return true;
+}
+
+void ReadObligationRows(QObject* Owner, int Kind, const QString& OwnerText, TDateTime AtDate,
+                        TDelimitedStringList& Rows, QStringList& Skipped) {
+    TTransaction Read(AdoConnection, TTransactionKind::Read);
+    TDelimitedStringList Contracts;
+    RunQuery(Owner, AdoConnection, ObligationContractsSql(Kind, OwnerText, AtDate), &Contracts);
+    QStringList DocNos;
+    DocNos.reserve(Contracts.Count());
+    for (int R = 0; R < Contracts.Count(); ++R)
+        DocNos << Contracts.GetField(R, 0);
+    Contracts.Clear();
+    BuildObligationRows(Owner, DocNos, AtDate, Kind, Rows, Skipped);
+}
+
+QString SkippedContractsMessage(const QStringList& Skipped) {
+    if (Skipped.isEmpty()) return QString();
+    const auto Contracts = [](qsizetype N) {
+        return QString::number(N) + (N == 1 ? u" договор"_s : u" договора"_s);
+    };
+    QString Text = u"Справката не включва "_s + Contracts(Skipped.size()) +
+                   u", чието задължение не може да се изчисли:\n"_s +
+                   Skipped.mid(0, MaxSkippedListed).join(u";\n"_s);
+    if (Skipped.size() > MaxSkippedListed)
+        Text += u";\nи още "_s + Contracts(Skipped.size() - MaxSkippedListed);
+    return Text + u'.';
 }
 
 void AppendObligationTotals(TDelimitedStringList& Rows, int ColCount) {
@@ -310,21 +344,17 @@ bool TfrmProsro4eni_zadyljenia::Reset() {
 
 bool TfrmProsro4eni_zadyljenia::Execute() {
     TMAccountReadForm::Execute();
-    const TDateTime AtDate = QDateToDateTime(dtp_To->date());
-    const int Kind = ObligationKind();
-    TDelimitedStringList Contracts;
-    RunQuery(this, AdoConnection, ObligationContractsSql(Kind, leOwner->text(), AtDate), &Contracts);
-    QStringList DocNos;
-    for (int R = 0; R < Contracts.Count(); ++R)
-        DocNos << Contracts.GetField(R, 0);
     TDelimitedStringList Rows;
-    const bool Ok = BuildObligationRows(this, DocNos, AtDate, Kind, Rows);
+    QStringList Skipped;
+    ReadObligationRows(this, ObligationKind(), leOwner->text(), QDateToDateTime(dtp_To->date()), Rows,
+                       Skipped);
     AppendObligationTotals(Rows, Grid->ColCount());
     PostEventTo(this, new TProgressEvent(0, 100));
     ApplyFilterToRows(&Rows);
     LoadGridFromList(Grid, &Rows, true);
     Grid->AutoResizeColumns();
-    return Ok;
+    if (!Skipped.isEmpty()) ShowWarningFmt(SkippedContractsMessage(Skipped));
+    return true;
 }
 
 bool TfrmProsro4eni_zadyljenia::Save() {

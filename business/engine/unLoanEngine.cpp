@@ -412,6 +412,8 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
         for (const TFeeResult& fee : *fees)
             Result.Row += FieldDelimiterChar + fee.Accrued + FieldDelimiterChar + Cents(fee.Paid) +
                           FieldDelimiterChar + Cents(fee.Remaining);
+    // A report keeps a hundred thousand of these: no spare room.
+    Result.Row.squeeze();
     return TDebtFailure::None;
 }
 
@@ -747,4 +749,16 @@ void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime
             }
         }
     }
+}
+
+QString DebtFailuresMessage(const QString& Lead, const QStringList& Failures) {
+    if (Failures.isEmpty()) return QString();
+    const auto contracts = [](qsizetype N) {
+        return QString::number(N) + (N == 1 ? QStringLiteral(" договор") : QStringLiteral(" договора"));
+    };
+    QString text = Format(Lead, {contracts(Failures.size())}) + u'\n' +
+                   Failures.mid(0, MaxNamedFailures).join(QStringLiteral(";\n"));
+    if (Failures.size() > MaxNamedFailures)
+        text += QStringLiteral(";\nи още ") + contracts(Failures.size() - MaxNamedFailures);
+    return text + u'.';
 }

@@ -64,6 +64,12 @@ using TDebtReceiver = std::function<void(int Index, const QString& Row, const QS
 void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime AtDate,
                             const TDebtReceiver& OnDebt);
 
+// What the operator is told of the contracts a batch left out. Lead holds one "%s" for the count
+// ("1 договор", "5 договора"); Failures are lines "договор N: why", of which the first
+// MaxNamedFailures are named and the rest counted. "" when Failures is empty.
+constexpr int MaxNamedFailures = 20;
+QString DebtFailuresMessage(const QString& Lead, const QStringList& Failures);
+
 // Everything paid out on contract DocNo less every principal instalment, whatever their dates.
 // False (Principal 0) for an empty DocNo or one that is not a number.
 bool GetOutstandingPrincipal(QObject* Owner, const QString& DocNo, double& Principal);

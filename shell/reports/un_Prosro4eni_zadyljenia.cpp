@@ -121,16 +121,8 @@ void ReadObligationRows(QObject* Owner, int Kind, const QString& OwnerText, TDat
 }
 
 QString SkippedContractsMessage(const QStringList& Skipped) {
-    if (Skipped.isEmpty()) return QString();
-    const auto Contracts = [](qsizetype N) {
-        return QString::number(N) + (N == 1 ? u" договор"_s : u" договора"_s);
-    };
-    QString Text = u"Справката не включва "_s + Contracts(Skipped.size()) +
-                   u", чието задължение не може да се изчисли:\n"_s +
-                   Skipped.mid(0, MaxSkippedListed).join(u";\n"_s);
-    if (Skipped.size() > MaxSkippedListed)
-        Text += u";\nи още "_s + Contracts(Skipped.size() - MaxSkippedListed);
-    return Text + u'.';
+    return DebtFailuresMessage(u"Справката не включва %s, чието задължение не може да се изчисли:"_s,
+                               Skipped);
 }
 
 void AppendObligationTotals(TDelimitedStringList& Rows, int ColCount) {

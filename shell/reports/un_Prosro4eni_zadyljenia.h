@@ -38,9 +38,7 @@ void BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime At
 void ReadObligationRows(QObject* Owner, int Kind, const QString& OwnerText, TDateTime AtDate,
                         TDelimitedStringList& Rows, QStringList& Skipped);
 
-// What the operator is told about the contracts left out, "" when none. The first
-// MaxSkippedListed are named; the rest are counted.
-constexpr int MaxSkippedListed = 20;
+// What the operator is told about the contracts left out, "" when none.
 QString SkippedContractsMessage(const QStringList& Skipped);
 
 // Appends the totals row of ColCount fields: the sums of the money columns and fee columns.

@@ -155,10 +155,10 @@ TEST(ObligationsMessage, NamesTheFirstContractsLeftOutAndCountsTheRest) {
     } Cases[] = {
         {1, "Справката не включва 1 договор, чието задължение не може да се изчисли:\nдоговор 1: ",
          "договор 1: липсва вещ с шифър 5."},
-        {MaxSkippedListed, "Справката не включва 20 договора,", "договор 20: липсва вещ с шифър 5."},
-        {MaxSkippedListed + 1, "Справката не включва 21 договора,",
+        {MaxNamedFailures, "Справката не включва 20 договора,", "договор 20: липсва вещ с шифър 5."},
+        {MaxNamedFailures + 1, "Справката не включва 21 договора,",
          "договор 20: липсва вещ с шифър 5;\nи още 1 договор."},
-        {MaxSkippedListed + 5, "Справката не включва 25 договора,",
+        {MaxNamedFailures + 5, "Справката не включва 25 договора,",
          "договор 20: липсва вещ с шифър 5;\nи още 5 договора."},
     };
     EXPECT_EQ(SkippedContractsMessage({}), QString());
@@ -167,7 +167,7 @@ TEST(ObligationsMessage, NamesTheFirstContractsLeftOutAndCountsTheRest) {
         const QString Text = SkippedContractsMessage(skipped(C.Count));
         EXPECT_TRUE(Text.startsWith(QString::fromUtf8(C.Start))) << Text.toStdString();
         EXPECT_TRUE(Text.endsWith(QString::fromUtf8(C.End))) << Text.toStdString();
-        EXPECT_EQ(Text.count(u'\n'), std::min(C.Count, MaxSkippedListed + 1)) << Text.toStdString();
+        EXPECT_EQ(Text.count(u'\n'), std::min(C.Count, MaxNamedFailures + 1)) << Text.toStdString();
     }
 }
 

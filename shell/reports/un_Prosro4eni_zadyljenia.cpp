@@ -102,7 +102,7 @@ void BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime At
             Skipped << Format(u"договор %s: %s"_s, {DocNos[I], Failures[I]});
             continue;
         }
-        const int At = Rows.Add(std::move(Figured[I]));
+        const int At = Rows.Add(Figured[I]);
         if (!KeepObligationRow(Kind, Rows, At)) Rows.Delete(At);
     }
 }

@@ -9,12 +9,12 @@
 #include "core/unStringFuncs.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QHash>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -41,6 +41,24 @@ bool DayOf(const QString& Text, qint64& Day) {
     if (!TryStrToDate(Text, d)) return false;
     Day = qint64(std::floor(d));
     return true;
+}
+
+// The same for an order's date, read straight when it has RunQuery's own form; anything else
+// keeps only the characters of a number first.
+bool OrderDayOf(QStringView Text, qint64& Day) {
+    const auto digit = [&](int I) {
+        return Text[I] >= u'0' && Text[I] <= u'9' ? Text[I].unicode() - u'0' : -1;
+    };
+    if (Text.size() == 10 && Text[2] == u'.' && Text[5] == u'.') {
+        const int d[] = {digit(0), digit(1), digit(3), digit(4), digit(6), digit(7), digit(8), digit(9)};
+        if (std::none_of(std::begin(d), std::end(d), [](int V) { return V < 0; })) {
+            const QDate date(d[4] * 1000 + d[5] * 100 + d[6] * 10 + d[7], d[2] * 10 + d[3], d[0] * 10 + d[1]);
+            if (!date.isValid() || date.year() < 1) return false;
+            Day = qint64(std::floor(QDateToDateTime(date)));
+            return true;
+        }
+    }
+    return DayOf(FilterNumberChars(Text.toString()), Day);
 }
 
 // A contract number given as text: only a whole number reaches the statements.
@@ -420,17 +438,40 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
 // ---------------------------------------------------------------------------------------------
 // Reading the contracts First to Last at once.
 
-using TBlock = std::unordered_map<qint64, TContractInputs>;
+// The contracts of a block, in the order of their numbers.
+class TBlock {
+public:
+    // Contracts are added in ascending order.
+    TContractInputs& Add(qint64 Contract) {
+        FNumbers.push_back(Contract);
+        return FInputs.emplace_back();
+    }
+    const TContractInputs* Find(qint64 Contract) const { return const_cast<TBlock*>(this)->Find(Contract); }
+    TContractInputs* Find(qint64 Contract) {
+        const auto at = std::lower_bound(FNumbers.begin(), FNumbers.end(), Contract);
+        return at != FNumbers.end() && *at == Contract ? &FInputs[size_t(at - FNumbers.begin())] : nullptr;
+    }
+    bool Empty() const { return FNumbers.empty(); }
+
+private:
+    std::vector<qint64> FNumbers;
+    std::vector<TContractInputs> FInputs;
+};
 
 // The datable orders of the rows (contract_n, date_d, sum_o), by contract.
 void ReadOrders(const TDelimitedStringList& Rows, TBlock& Block,
                 std::vector<TDayAmount> TContractInputs::*Orders) {
     for (int r = 0; r < Rows.Count(); ++r) {
-        const QStringList row = Rows.Get(r).split(FieldDelimiterChar);
+        const QString record = Rows.Get(r);
+        const qsizetype first = record.indexOf(FieldDelimiterChar);
+        const qsizetype second = record.indexOf(FieldDelimiterChar, first + 1);
+        if (first < 0 || second < 0) continue;
+        const QStringView row(record);
         qint64 day = 0;
-        if (row.size() < 3 || !DayOf(FilterNumberChars(row[1]), day)) continue;
-        const auto inputs = Block.find(StrToIntOrZero(row[0]));
-        if (inputs != Block.end()) (inputs->second.*Orders).push_back({day, CentsOf(row[2])});
+        if (!OrderDayOf(row.mid(first + 1, second - first - 1), day)) continue;
+        if (TContractInputs* inputs = Block.Find(row.left(first).toLongLong()))
+            (inputs->*Orders)
+                .push_back({day, RoundDecimal(DecimalOrZero(row.mid(second + 1)), AmountDecimals)});
     }
 }
 
@@ -456,15 +497,16 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
                                 INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
                     ON Owners.EGN = Contracts.EGN
         WHERE Contracts.docno >= %d AND Contracts.docno <= %d
+        ORDER BY Contracts.docno
     )sql"),
                     {First, Last}),
              &rows);
     for (int r = 0; r < rows.Count(); ++r) {
         QStringList facts = rows.Get(r).split(FieldDelimiterChar);
         if (facts.size() < FactCount) facts.resize(FactCount);
-        block[StrToIntOrZero(facts[fcDocNo])].Facts = std::move(facts);
+        block.Add(StrToIntOrZero(facts[fcDocNo])).Facts = std::move(facts);
     }
-    if (block.empty()) return block;
+    if (block.Empty()) return block;
 
     // The interest instalments, the latest first; the order number breaks ties on one day.
     RunQuery(Owner, AdoConnection,
@@ -481,10 +523,10 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
         const qint64 contract = StrToIntOrZero(rows.GetField(r, 0));
         if (r > 0 && contract == previous) continue;
         previous = contract;
-        const auto inputs = block.find(contract);
-        if (inputs == block.end()) continue;
-        inputs->second.LastInterestDate = rows.GetField(r, 1);
-        inputs->second.LastInterestAmount = rows.GetField(r, 2);
+        TContractInputs* inputs = block.Find(contract);
+        if (!inputs) continue;
+        inputs->LastInterestDate = rows.GetField(r, 1);
+        inputs->LastInterestAmount = rows.GetField(r, 2);
     }
     ReadOrders(rows, block, &TContractInputs::InterestPaid);
 
@@ -520,9 +562,8 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
                         {First, Last, feeTypes, AtDay}),
                  &rows);
         for (int r = 0; r < rows.Count(); ++r) {
-            const auto inputs = block.find(StrToIntOrZero(rows.GetField(r, 0)));
-            if (inputs != block.end())
-                inputs->second.FeesPaid.insert(int(StrToIntOrZero(rows.GetField(r, 1))), rows.GetField(r, 2));
+            if (TContractInputs* inputs = block.Find(StrToIntOrZero(rows.GetField(r, 0))))
+                inputs->FeesPaid.insert(int(StrToIntOrZero(rows.GetField(r, 1))), rows.GetField(r, 2));
         }
     }
     return block;
@@ -664,16 +705,16 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     const qint64 atDay = qint64(std::floor(AtDate));
     const TTariffs tariffs = ReadTariffs(Owner);
     const TBlock block = ReadBlock(Owner, tariffs, contract, contract, atDay);
-    const auto inputs = block.find(contract);
-    if (inputs == block.end()) return false;
+    const TContractInputs* inputs = block.Find(contract);
+    if (!inputs) return false;
     QCoreApplication::processEvents();
 
     TDebtResult debt;
-    const QString& names = inputs->second.Facts[fcThreeNames];
-    switch (ComputeDebt(inputs->second, tariffs, atDay, debt)) {
+    const QString& names = inputs->Facts[fcThreeNames];
+    switch (ComputeDebt(*inputs, tariffs, atDay, debt)) {
     case TDebtFailure::NoPrefCode: {
         QString egn;
-        FormatEGN(inputs->second.Facts[fcEGN], egn);
+        FormatEGN(inputs->Facts[fcEGN], egn);
         ShowErrorFmt(QStringLiteral("За клиент с ЕГН: %s (%s) не е указан префернциялен код."), {egn, names});
         return false;
     }
@@ -723,20 +764,20 @@ void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime
         std::optional<QHash<qint64, QString>> missing;
         for (; k < end; ++k) {
             const auto [contract, index] = contracts[k];
-            const auto inputs = block.find(contract);
-            if (inputs == block.end()) {
+            const TContractInputs* inputs = block.Find(contract);
+            if (!inputs) {
                 if (!missing) missing = MissingFacts(Owner, first, last);
                 OnDebt(index, QString(), missing->value(contract, noContract));
                 continue;
             }
             TDebtResult debt;
-            switch (ComputeDebt(inputs->second, tariffs, atDay, debt)) {
+            switch (ComputeDebt(*inputs, tariffs, atDay, debt)) {
             case TDebtFailure::None:
                 OnDebt(index, debt.Row, QString());
                 break;
             case TDebtFailure::NoPrefCode: {
                 QString egn;
-                FormatEGN(inputs->second.Facts[fcEGN], egn);
+                FormatEGN(inputs->Facts[fcEGN], egn);
                 OnDebt(index, QString(),
                        Format(QStringLiteral("заемополучателят с ЕГН %s няма преференциален код"), {egn}));
                 break;

@@ -127,9 +127,12 @@ QString SkippedContractsMessage(const QStringList& Skipped) {
 
 void AppendObligationTotals(TDelimitedStringList& Rows, int ColCount) {
     std::vector<qint64> Sums(ColCount, 0);
-    for (int R = 0; R < Rows.Count(); ++R)
-        for (int C = 0; C < ColCount; ++C)
-            if (IsSummed(C)) Sums[C] += RoundDecimal(DecimalOrZero(Rows.GetField(R, C)), AmountDecimals);
+    for (int R = 0; R < Rows.Count(); ++R) {
+        const QString Record = Rows.Get(R);
+        const QList<QStringView> Fields = QStringView(Record).split(FieldDelimiterChar);
+        for (int C = 0; C < std::min(ColCount, int(Fields.size())); ++C)
+            if (IsSummed(C)) Sums[C] += RoundDecimal(DecimalOrZero(Fields[C]), AmountDecimals);
+    }
     QStringList Fields(ColCount);
     Fields[0] = MarkerChar + u"Общо:"_s;
     for (int C = 1; C < ColCount; ++C)

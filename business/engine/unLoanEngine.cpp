@@ -131,6 +131,8 @@ void ReadFeeRates(QObject* Owner, TTariffs& Tariffs) {
     )sql"),
              &rows);
     for (int r = 0; r < rows.Count(); ++r) {
+        // A row of no preferential code applies to none, as "pref_code = n" never holds for NULL.
+        if (rows.GetField(r, 0).isEmpty()) continue;
         TFeeRate rate;
         rate.CodeT = int(StrToIntOrZero(rows.GetField(r, 2)));
         rate.Name = rows.GetField(r, 3);
@@ -153,10 +155,11 @@ void ReadInterestBands(QObject* Owner, TTariffs& Tariffs) {
     )sql"),
              &rows);
     for (int r = 0; r < rows.Count(); ++r)
-        Tariffs.Bands[int(StrToIntOrZero(rows.GetField(r, 0)))].push_back(
-            {DecimalOrZero(rows.GetField(r, 1)),
-             DecimalOrZero(rows.GetField(r, 2)),
-             {RoundQuotient(DecimalOrZero(rows.GetField(r, 3)), DaysPerMonth, RateDigits), RateDigits}});
+        if (!rows.GetField(r, 0).isEmpty())
+            Tariffs.Bands[int(StrToIntOrZero(rows.GetField(r, 0)))].push_back(
+                {DecimalOrZero(rows.GetField(r, 1)),
+                 DecimalOrZero(rows.GetField(r, 2)),
+                 {RoundQuotient(DecimalOrZero(rows.GetField(r, 3)), DaysPerMonth, RateDigits), RateDigits}});
 }
 
 TTariffs ReadTariffs(QObject* Owner) {
@@ -293,6 +296,8 @@ TFeeResult FeeResult(const QString& Accrued, const TContractInputs& Inputs, int 
     return fee;
 }
 
+// The debt of one contract at AtDay: the record of TDebtField and the three amounts of each fee.
+// Both the one-contract and the batch computation come here, so they cannot differ.
 TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs, qint64 AtDay,
                          TDebtResult& Result) {
     const QStringList& q = Inputs.Facts;

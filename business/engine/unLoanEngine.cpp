@@ -772,7 +772,12 @@ void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime
             const TContractInputs* inputs = block.Find(contract);
             if (!inputs) {
                 if (!missing) missing = MissingFacts(Owner, first, last);
-                OnDebt(index, QString(), missing->value(contract, noContract));
+                const auto reason = missing->constFind(contract);
+                // The last case is a contract the facts query cannot read for a reason of its own.
+                OnDebt(index, QString(),
+                       reason == missing->constEnd() ? noContract
+                       : reason->isEmpty() ? QStringLiteral("данните на договора не могат да се прочетат")
+                                           : *reason);
                 continue;
             }
             TDebtResult debt;

@@ -26,10 +26,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QResizeEvent>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -110,7 +112,8 @@ void ResizeGrid(TStringGrid* Grid, int Width, int Height) {
 
 } // namespace
 
-bool FitGridRows(TStringGrid* Grid, int& FirstRow, int HeightLimit, bool SetHeight, bool& PageBreak) {
+bool FitGridRows(TStringGrid* Grid, int& FirstRow, int HeightLimit, bool SetHeight, bool& PageBreak,
+                 int* Used) {
     PageBreak = false;
     int sum = 0;
     for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r)
@@ -127,12 +130,15 @@ bool FitGridRows(TStringGrid* Grid, int& FirstRow, int HeightLimit, bool SetHeig
         ++row;
         ++taken;
     }
-    if (SetHeight) ResizeGrid(Grid, Grid->width(), sum);
-    if (taken == 0 && !PageBreak) {
-        // Nothing fits: the document ends rather than giving empty pages without end.
-        FirstRow = Grid->RowCount();
-        return false;
+    if (taken == 0 && !PageBreak && row < Grid->RowCount()) {
+        // A row taller than the page gets a page of its own, cut at the page's foot; the rows
+        // after it still print.
+        sum += Grid->RowHeights(row);
+        ++row;
     }
+    sum = std::min(sum, HeightLimit);
+    if (SetHeight) ResizeGrid(Grid, Grid->width(), sum);
+    if (Used) *Used = sum;
     FirstRow = row;
     return FirstRow < Grid->RowCount();
 }
@@ -235,12 +241,24 @@ private:
     int Y(double Mm) const { return int(std::lround(Mm / 25.4 * DpiY)); }
     QFont Font(int Object) const { return DeviceFont(po[size_t(Object)].Font, DpiY); }
     QString PageLine(int Page) const;
-    // Pages from Row on, by fitting alone.
-    int CountPages(int Row, int Limit);
+    // Where the table starts on a page without the heading.
+    int PlainTop() const;
+    // Pages from Row on, by fitting alone, with a page of their own for the closing text and
+    // the signature block when they need one.
+    int CountPages(int Row, int FirstTop, int LaterTop);
+    // The room the table has below Top, in the grid's own pixels.
+    int Limit(int Top) const { return int((Body.bottom() - Top) / Scale); }
     // Draws the heading; the table starts below it.
     int Heading(int Page);
-    void DrawPageLine(int Page);
+    // Draws the date/page line; its bottom.
+    int DrawPageLine(int Page);
     void PaintGrid(int Top);
+    // Whether the closing text and the signature block each need a new page after a table
+    // ending at TableBottom.
+    bool ClosingNeedsPage(int TableBottom) const;
+    int ClosingBottom(int Top) const;
+    bool SignatureNeedsPage(int Bottom) const;
+    int LineHeight() const { return QFontMetrics(Font(poTitle)).height(); }
 
     TGridPrintJob& J;
     TPagePrinter& P;
@@ -249,11 +267,21 @@ private:
     int DpiY = 300;
     QRect Body;
     int PageCount = 1;
+    // A table wider than the body is drawn smaller, so that no column is lost.
+    double Scale = 1;
 };
 
 QString TGraphicComposer::PageLine(int Page) const {
     if (!J.PageLineOverride.isEmpty()) return J.PageLineOverride;
     return DateTimeText(J) + QLatin1Char('\n') + Format(po[poPageLine].Text, {Page, PageCount});
+}
+
+int TGraphicComposer::PlainTop() const {
+    const QFontMetrics metrics(Font(poPageLine));
+    const QRect line = metrics.boundingRect(
+        QRect(QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), Body.bottom())),
+        Qt::AlignRight | Qt::AlignTop, PageLine(1));
+    return std::max(Y(po[poFirmBlock].Top), line.bottom() + 1);
 }
 
 int TGraphicComposer::Heading(int Page) {
@@ -267,10 +295,10 @@ int TGraphicComposer::Heading(int Page) {
     QRect pageDrawn;
     c.drawText(pageArea, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, pageText, &pageDrawn);
     const QRect lineArea(QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), bottom));
-    const int lineWidth =
-        c.fontMetrics().boundingRect(lineArea, Qt::AlignRight | Qt::AlignTop, PageLine(Page)).width();
+    const QRect lineDrawn =
+        c.fontMetrics().boundingRect(lineArea, Qt::AlignRight | Qt::AlignTop, PageLine(Page));
     const int left = pageDrawn.right() + 1;
-    const int right = X(po[poPageLine].Right) - (Body.left() + lineWidth);
+    const int right = X(po[poPageLine].Right) - (Body.left() + lineDrawn.width());
     int top = Y(po[poCaption].Top);
     auto centred = [&](const QString& Text, int Object) {
         c.setFont(Font(Object));
@@ -282,34 +310,66 @@ int TGraphicComposer::Heading(int Page) {
     centred(J.Caption, poCaption);
     centred(J.ReportTitle, poTitle);
     if (!J.SecondHeading.isEmpty()) centred(J.SecondHeading, poSecondHeading);
-    return std::max(top, pageDrawn.bottom() + 1);
+    // Without a title the page line would be the lowest text of the heading.
+    return std::max({top, pageDrawn.bottom() + 1, lineDrawn.bottom() + 1});
 }
 
-void TGraphicComposer::DrawPageLine(int Page) {
+int TGraphicComposer::DrawPageLine(int Page) {
     QPainter& c = *P.Canvas();
     c.setPen(Qt::black);
     c.setFont(Font(poPageLine));
+    QRect drawn;
     c.drawText(
         QRect(QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), Body.bottom())),
-        Qt::AlignRight | Qt::AlignTop, PageLine(Page));
+        Qt::AlignRight | Qt::AlignTop, PageLine(Page), &drawn);
+    return drawn.bottom() + 1;
 }
 
-int TGraphicComposer::CountPages(int Row, int Limit) {
+bool TGraphicComposer::ClosingNeedsPage(int TableBottom) const {
+    if (J.ClosingText.isEmpty()) return false;
+    const qsizetype lines = J.ClosingText.count(QStringLiteral("\r\n")) + 1;
+    return (lines + 1) * LineHeight() > Body.bottom() - TableBottom;
+}
+
+int TGraphicComposer::ClosingBottom(int Top) const {
+    if (J.ClosingText.isEmpty()) return Top;
+    const qsizetype lines = J.ClosingText.count(QStringLiteral("\r\n")) + 1;
+    return Top + int(lines + 1) * LineHeight();
+}
+
+bool TGraphicComposer::SignatureNeedsPage(int Bottom) const {
+    return J.SignatureBlock && Body.bottom() - Bottom < 4 * LineHeight();
+}
+
+int TGraphicComposer::CountPages(int Row, int FirstTop, int LaterTop) {
     int count = 0;
     bool more = true;
+    int bottom = FirstTop;
     while (more) {
         TakeMarkerRows(J, Row, false);
+        const int top = count == 0 ? FirstTop : LaterTop;
         ++count;
         bool pageBreak = false;
-        more = FitGridRows(J.Grid, Row, Limit, false, pageBreak);
+        int used = 0;
+        more = FitGridRows(J.Grid, Row, Limit(top), false, pageBreak, &used);
+        bottom = top + int(std::ceil(used * Scale));
     }
+    if (ClosingNeedsPage(bottom)) {
+        ++count;
+        bottom = J.TitlesOnFirstPageOnly ? PlainTop() : FirstTop;
+    }
+    if (SignatureNeedsPage(ClosingBottom(bottom))) ++count;
     return count;
 }
 
 void TGraphicComposer::PaintGrid(int Top) {
-    QWidget* view = J.Grid->viewport();
-    view->render(P.Canvas(), QPoint(Body.left(), Top), QRegion(0, 0, J.Grid->width(), J.Grid->height()),
-                 QWidget::DrawChildren);
+    QPainter& c = *P.Canvas();
+    c.save();
+    c.translate(Body.left(), Top);
+    c.scale(Scale, Scale);
+    J.Grid->viewport()->render(&c, QPoint(0, 0), QRegion(0, 0, J.Grid->width(), J.Grid->height()),
+                               QWidget::DrawChildren);
+    c.restore();
 }
 
 void TGraphicComposer::Run() {
@@ -318,6 +378,13 @@ void TGraphicComposer::Run() {
     if (J.Progress) J.Progress->ProgressBar->setValue(0);
     P.BeginDoc();
     PrepareGridForPrint(J, Body.width());
+    int width = 0;
+    for (int c = 0; c < grid->ColCount(); ++c)
+        width += std::max(0, grid->ColWidths(c));
+    if (width > Body.width()) {
+        Scale = double(Body.width()) / width;
+        ResizeGrid(grid, width, grid->height());
+    }
     SetStatus(J, QStringLiteral("Подготовка на страниците, моля изчакайте ..."));
 
     int first = grid->FixedRows();
@@ -329,15 +396,15 @@ void TGraphicComposer::Run() {
         if (page > 1) P.NewPage();
         TakeMarkerRows(J, first, true);
         const bool heading = !(J.TitlesOnFirstPageOnly && page > 1);
-        const int top = heading ? Heading(page) : Y(po[poFirmBlock].Top);
-        if (page == 1) PageCount = CountPages(first, Body.bottom() - top);
+        const int top = heading ? Heading(page) : PlainTop();
+        if (page == 1) PageCount = CountPages(first, top, J.TitlesOnFirstPageOnly ? PlainTop() : top);
         const int pageFirst = first;
         bool pageBreak = false;
-        remain = FitGridRows(grid, first, Body.bottom() - top, true, pageBreak);
+        remain = FitGridRows(grid, first, Limit(top), true, pageBreak);
         DrawPageLine(page);
         grid->SetTopRow(std::min(pageFirst, std::max(grid->FixedRows(), grid->RowCount() - 1)));
         PaintGrid(top);
-        tableBottom = top + grid->height();
+        tableBottom = top + int(std::ceil(grid->height() * Scale));
         StepProgress(J, page, PageCount);
         LetEventsRun();
         if (Cancelled(J)) {
@@ -347,21 +414,19 @@ void TGraphicComposer::Run() {
     }
 
     QPainter* c = P.Canvas();
+    const int lineHeight = LineHeight();
     if (!J.ClosingText.isEmpty()) {
-        const QFont font = Font(poTitle);
-        const int lineHeight = QFontMetrics(font).height();
-        const QStringList lines = J.ClosingText.split(QStringLiteral("\r\n"));
-        if ((lines.size() + 1) * lineHeight > Body.bottom() - tableBottom) {
+        if (ClosingNeedsPage(tableBottom)) {
             P.NewPage();
             ++page;
             c = P.Canvas();
-            tableBottom = J.TitlesOnFirstPageOnly ? Y(po[poFirmBlock].Top) : Heading(page);
+            tableBottom = J.TitlesOnFirstPageOnly ? PlainTop() : Heading(page);
             DrawPageLine(page);
         }
-        c->setFont(font);
+        c->setFont(Font(poTitle));
         c->setPen(Qt::black);
         int y = tableBottom + lineHeight;
-        for (const QString& line : lines) {
+        for (const QString& line : J.ClosingText.split(QStringLiteral("\r\n"))) {
             c->drawText(QRect(Body.left(), y, Body.width(), lineHeight), Qt::AlignHCenter | Qt::AlignTop,
                         line);
             y += lineHeight;
@@ -369,15 +434,15 @@ void TGraphicComposer::Run() {
         tableBottom = y;
     }
     if (J.SignatureBlock) {
-        const QFont font = Font(poTitle);
-        const QFontMetrics metrics(font);
-        const int lineHeight = metrics.height();
-        if (Body.bottom() - tableBottom < 4 * lineHeight) {
+        const QFontMetrics metrics(Font(poTitle));
+        if (SignatureNeedsPage(tableBottom)) {
             P.NewPage();
+            ++page;
             c = P.Canvas();
-            tableBottom = Body.top();
+            tableBottom = PlainTop();
+            DrawPageLine(page);
         }
-        c->setFont(font);
+        c->setFont(Font(poTitle));
         c->setPen(Qt::black);
         const int y = tableBottom + 2 * lineHeight + metrics.ascent();
         const QString chief = QStringLiteral("Гл. счетоводител:");
@@ -387,7 +452,6 @@ void TGraphicComposer::Run() {
         c->drawText(Body.right() - 2 * metrics.horizontalAdvance(chief), y, chief);
     }
     P.EndDoc();
-    if (auto* rich = qobject_cast<TRichGrid*>(grid)) SetGridMarkNegative(rich, true);
 }
 
 // ---- text mode
@@ -604,6 +668,16 @@ void TTextComposer::Run() {
 } // namespace
 
 void ComposeGridPages(TGridPrintJob& Job) {
+    // The working copy shares its number formatters with the list window: whatever ends the
+    // composition, they go back to how the window had them.
+    QList<std::pair<QPointer<TNumberFormatter>, bool>> marks;
+    if (auto* rich = qobject_cast<TRichGrid*>(Job.Grid))
+        for (TNumberFormatter* f : GridNumberFormatters(rich))
+            marks.append({f, f->MarkNegative()});
+    const auto restore = qScopeGuard([&marks] {
+        for (const auto& [formatter, mark] : marks)
+            if (formatter) formatter->SetMarkNegative(mark);
+    });
     TGraphicComposer(Job).Run();
 }
 
@@ -1372,7 +1446,7 @@ void TfmPrintPreview::PrintSetupAction() {
     dialog.GetSetupData(Settings[CurrentSetting], printer);
     TPrinterProvider& provider = TPrinterProvider::Instance();
     provider.SetPrinterIndex(printer);
-    if (provider.Printer()) PagePrinter->SetPrinter(provider.Printer());
+    if (const auto chosen = provider.SharedPrinter()) PagePrinter->SetPrinter(chosen);
     PagePrinter->ResetMargins();
     PagePrinter->SetMarginTop(PagePrinter->MarginTop() + 5);
     PagePrinter->SetMarginBottom(PagePrinter->MarginBottom() + 5);

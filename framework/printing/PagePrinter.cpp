@@ -1,11 +1,13 @@
 #include "framework/printing/PagePrinter.h"
 
+#include "core/unMessages.h"
 #include "core/unRegistry.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,7 +23,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-const QString PdfPrinterName = QStringLiteral("PDF");
+const QString PdfPrinterName = QStringLiteral("PDF файл");
 const QString NoPrinterText = QStringLiteral("Няма инсталиран принтер!");
 
 // ---- printers
@@ -48,11 +50,27 @@ TPrinterProvider& TPrinterProvider::Instance() {
     return provider;
 }
 
+namespace {
+
+bool PdfOffered(bool Forced) {
+    return Forced || ReadRegString(QStringLiteral("Print_PDF")) == QLatin1String("1");
+}
+
+} // namespace
+
 QStringList TPrinterProvider::Names() const {
-    QStringList names = QPrinterInfo::availablePrinterNames();
-    if (FOfferPdf || ReadRegString(QStringLiteral("Print_PDF")) == QLatin1String("1"))
-        names.append(PdfPrinterName);
+    QStringList names;
+    if (FUseSystemQueues) names = QPrinterInfo::availablePrinterNames();
+    if (PdfOffered(FOfferPdf)) names.append(PdfPrinterName);
     return names;
+}
+
+QString TPrinterProvider::NameOf(const QPrinter& Printer) {
+    return Printer.outputFormat() == QPrinter::PdfFormat ? PdfPrinterName : Printer.printerName();
+}
+
+bool TPrinterProvider::Available(const QPrinter& Printer) const {
+    return Names().contains(NameOf(Printer));
 }
 
 int TPrinterProvider::PrinterIndex() {
@@ -74,25 +92,31 @@ QString TPrinterProvider::PrinterName() {
 }
 
 QPrinter* TPrinterProvider::Printer() {
+    return SharedPrinter().get();
+}
+
+std::shared_ptr<QPrinter> TPrinterProvider::SharedPrinter() {
     const QStringList names = Names();
-    if (FPrinter && names.contains(FName)) return FPrinter.get();
+    if (FPrinter && names.contains(FName)) return FPrinter;
+    // A printer that left the list is let go; a page printer that shares it keeps it alive.
+    const QString chosen = FPrinter ? QString() : FName;
     FPrinter.reset();
     FName.clear();
     if (names.isEmpty()) return nullptr;
     // The program starts on the desktop's default printer; choosing another one later does not
     // change the desktop's.
-    const QString preferred = QPrinterInfo::defaultPrinterName();
-    FName = names.contains(preferred) ? preferred : names.first();
+    const QString preferred = FUseSystemQueues ? QPrinterInfo::defaultPrinterName() : QString();
+    FName = names.contains(chosen) ? chosen : names.contains(preferred) ? preferred : names.first();
     if (FName == PdfPrinterName) {
-        FPrinter = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+        FPrinter = std::make_shared<QPrinter>(QPrinter::ScreenResolution);
         FPrinter->setOutputFormat(QPrinter::PdfFormat);
         // 300 dpi: the pages stay light and every measure in pixels is exact enough.
         FPrinter->setResolution(300);
         FPrinter->setPageSize(QPageSize(QPageSize::A4));
     } else {
-        FPrinter = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(FName), QPrinter::HighResolution);
+        FPrinter = std::make_shared<QPrinter>(QPrinterInfo::printerInfo(FName), QPrinter::HighResolution);
     }
-    return FPrinter.get();
+    return FPrinter;
 }
 
 bool TPrinterProvider::IsPdf() {
@@ -117,6 +141,8 @@ void TPrinterProvider::PrepareJob(const QString& Title) {
                              QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) +
                              QStringLiteral(".pdf"));
     }
+    // A fresh account has no documents folder yet.
+    QDir().mkpath(QFileInfo(file).absolutePath());
     printer->setOutputFileName(file);
 }
 
@@ -234,16 +260,14 @@ TPagePrinter::TPagePrinter(QWidget* Parent) : QScrollArea(Parent) {
     setWidget(FPaintBox);
     FFont.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
     FFont.setPointSize(10);
-    QPrinter* printer = TPrinterProvider::Instance().Printer();
-    if (!printer) {
+    FPrinter = TPrinterProvider::Instance().SharedPrinter();
+    if (!FPrinter) {
         // Without any printer the pages are still laid out, on an A4 sheet at 300 dpi.
-        FOwnPrinter = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
-        FOwnPrinter->setOutputFormat(QPrinter::PdfFormat);
-        FOwnPrinter->setResolution(300);
-        FOwnPrinter->setPageSize(QPageSize(QPageSize::A4));
-        printer = FOwnPrinter.get();
+        FPrinter = std::make_shared<QPrinter>(QPrinter::ScreenResolution);
+        FPrinter->setOutputFormat(QPrinter::PdfFormat);
+        FPrinter->setResolution(300);
+        FPrinter->setPageSize(QPageSize(QPageSize::A4));
     }
-    FPrinter = printer;
     FPrinter->setPageOrientation(QPageLayout::Portrait);
     ReadCaps();
     ResetMargins();
@@ -255,12 +279,11 @@ TPagePrinter::~TPagePrinter() {
     delete FProgress;
 }
 
-void TPagePrinter::SetPrinter(QPrinter* Printer) {
+void TPagePrinter::SetPrinter(std::shared_ptr<QPrinter> Printer) {
     CheckNotRecording("printer");
     if (!Printer || Printer == FPrinter) return;
     const int orientation = Orientation();
-    FPrinter = Printer;
-    FOwnPrinter.reset();
+    FPrinter = std::move(Printer);
     FPrinter->setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
     ReadCaps();
     ResetMargins();
@@ -744,8 +767,16 @@ bool TPagePrinter::Print() {
     const int count = PageCount();
     const int from = FFromPage == 0 ? 1 : std::min(FFromPage, count);
     const int to = FToPage == 0 ? count : std::min(FToPage, count);
-    if (FPrinter == TPrinterProvider::Instance().Printer())
-        TPrinterProvider::Instance().PrepareJob(FTitle);
+    TPrinterProvider& provider = TPrinterProvider::Instance();
+    const QString name = TPrinterProvider::NameOf(*FPrinter);
+    if (!provider.Available(*FPrinter)) {
+        // The queue left while the pages were shown (unplugged, dropped, renamed).
+        ShowErrorFmt(name.isEmpty() ? NoPrinterText : QStringLiteral("Принтерът \"%s\" не е наличен!"),
+                     {name});
+        return false;
+    }
+    if (FPrinter.get() == provider.Printer())
+        provider.PrepareJob(FTitle);
     else
         FPrinter->setDocName(FTitle);
     // Copies and collation are made here; the printer itself prints each page once.
@@ -761,8 +792,12 @@ bool TPagePrinter::Print() {
         // The keys go back to the window that printed.
         if (isVisible()) window()->activateWindow();
     });
+    const auto failed = [&name] {
+        ShowErrorFmt(QStringLiteral("Печатът на принтер \"%s\" не успя!"), {name});
+        return false;
+    };
     QPainter painter;
-    if (!painter.begin(FPrinter)) return false;
+    if (!painter.begin(FPrinter.get())) return failed();
     const int total = FCopies * (to - from + 1);
     int done = 0;
     try {
@@ -781,6 +816,6 @@ bool TPagePrinter::Print() {
         throw;
     }
     if (FProgress) FProgress->ProgBar->setValue(total);
-    painter.end();
-    return FPrinter->printerState() != QPrinter::Error;
+    if (!painter.end() || FPrinter->printerState() == QPrinter::Error) return failed();
+    return true;
 }

@@ -25,7 +25,8 @@ class QTextStream;
 
 // ---- printers
 
-// The name of the pseudo-printer that prints to PDF files.
+// The name of the pseudo-printer that prints to PDF files. It holds a blank, which no CUPS
+// queue name may, so a real queue called "PDF" stays a queue.
 extern const QString PdfPrinterName;
 // The text shown when no printer can be had.
 extern const QString NoPrinterText;
@@ -53,10 +54,17 @@ public:
     // Makes printer Index of Names() current; out of range does nothing.
     void SetPrinterIndex(int Index);
     QString PrinterName();
-    // The current printer, made on first use; null when Names() is empty.
+    // The current printer, made on first use; null when Names() is empty. When its queue leaves
+    // the list the provider lets go of it; whoever shares it keeps a working object.
     QPrinter* Printer();
+    std::shared_ptr<QPrinter> SharedPrinter();
+    // Whether Printer is still one of Names() (the PDF pseudo-printer always is while offered).
+    bool Available(const QPrinter& Printer) const;
+    // The name the program shows for Printer.
+    static QString NameOf(const QPrinter& Printer);
     bool IsPdf();
-    // Gets the current printer ready for a job called Title: a PDF job gets its file.
+    // Gets the current printer ready for a job called Title: a PDF job gets its file, and the
+    // file's folder is made when missing.
     void PrepareJob(const QString& Title);
 
     // The PDF pseudo-printer is offered when the workstation value "Print_PDF" is "1", or
@@ -67,10 +75,13 @@ public:
     QString PdfFileName() const { return FPdfFileName; }
     // Drops the current printer, so the next use starts again from the first one.
     void Reset();
+    // Off: the CUPS queues are not offered (tests, unless they run a scheduler of their own).
+    void SetUseSystemQueues(bool Value) { FUseSystemQueues = Value; }
 
 private:
     TPrinterProvider() = default;
-    std::unique_ptr<QPrinter> FPrinter;
+    std::shared_ptr<QPrinter> FPrinter;
+    bool FUseSystemQueues = true;
     QString FName;
     bool FOfferPdf = false;
     QString FPdfFileName;
@@ -114,9 +125,9 @@ public:
     explicit TPagePrinter(QWidget* Parent = nullptr);
     ~TPagePrinter() override;
 
-    QPrinter* Printer() const { return FPrinter; }
+    QPrinter* Printer() const { return FPrinter.get(); }
     // Another printer: the margins start again from its unprintable edges.
-    void SetPrinter(QPrinter* Printer);
+    void SetPrinter(std::shared_ptr<QPrinter> Printer);
 
     TMeasureUnit MeasureUnit() const { return FMeasureUnit; }
     void SetMeasureUnit(TMeasureUnit Value);
@@ -230,7 +241,8 @@ public:
     const TDeviceCaps& Caps() const { return FCaps; }
 
     // ---- printing
-    // Prints FromPage..ToPage; true unless the printer failed. Cancelling throws ECancelPrinting.
+    // Prints FromPage..ToPage; true unless the printer failed, which is reported with the
+    // printer's name. Cancelling throws ECancelPrinting.
     bool Print();
     // What the cancel button does.
     void CancelPrinting() { FCancel = true; }
@@ -252,8 +264,8 @@ private:
     double ScaleX() const;
     double ScaleY() const;
 
-    QPrinter* FPrinter = nullptr;
-    std::unique_ptr<QPrinter> FOwnPrinter;
+    // Shared with the provider, so a queue that vanishes cannot take the object away.
+    std::shared_ptr<QPrinter> FPrinter;
     TDeviceCaps FCaps;
     TMeasureUnit FMeasureUnit = muInches;
     double FMargins[4] = {0, 0, 0, 0}; // top, bottom, left, right

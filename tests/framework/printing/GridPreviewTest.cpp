@@ -5,6 +5,7 @@
 #include "core/uDelimitedStrings.h"
 #include "core/unRegistry.h"
 #include "framework/printing/PagePrinter.h"
+#include "framework/printing/PrintDialogs.h"
 #include "framework/printing/RawPrinter.h"
 #include "tests/support/PdfPrinter.h"
 #include "tests/support/PdfTools.h"
@@ -139,8 +140,9 @@ TEST(GridPreview, RowFittingStopsAtTheLimitAndAtMarkers) {
         {5, 100, false, 7, false}, // to the end
         {1, 31, true, 3, false},   // header + two rows stay below 31
         {1, 30, true, 2, false},   // the sum must stay below the limit
-        {1, 10, false, 7, false},  // the header alone fills the page: the document ends
-        {5, 15, false, 7, false},  // a row taller than the room left ends it too
+        {1, 10, true, 2, false},   // the header alone fills the page: one row, cut, and on
+        {5, 15, true, 6, false},   // a row taller than the room left takes the page alone
+        {6, 15, false, 7, false},  // and the last one ends the document
     };
     for (const Case& c : cases) {
         int first = c.First;
@@ -464,4 +466,158 @@ TEST(PrintPreview, PrintingWithoutThePreviewPrintsEveryPage) {
     const QStringList pages = PdfPageTexts(pdf.FileName());
     ASSERT_GT(pages.size(), 1);
     EXPECT_TRUE(pages.last().contains("Ред 200"));
+}
+
+namespace {
+
+std::unique_ptr<TRichGrid> WideGrid(int Columns, int Rows) {
+    auto grid = std::make_unique<TRichGrid>();
+    grid->hide();
+    grid->SetColCount(Columns);
+    grid->SetRowCount(Rows + 1);
+    grid->SetFixedRows(1);
+    grid->SetFixedCols(0);
+    for (int c = 0; c < Columns; ++c) {
+        grid->SetCells(c, 0, QStringLiteral("K%1").arg(c + 1, 2, 10, QLatin1Char('0')));
+        for (int r = 1; r <= Rows; ++r)
+            grid->SetCells(c, r, QStringLiteral("стойност-%1-%2").arg(c + 1).arg(r));
+    }
+    return grid;
+}
+
+// The rows of a page: how many "Ред" words it carries.
+int RowsOnPage(const QString& Page) {
+    return int(Page.count(QStringLiteral("Ред ")));
+}
+
+} // namespace
+
+TEST(GridPreview, WideTablesKeepEveryColumnOnThePage) {
+    struct Case {
+        int Columns;
+        int Orientation;
+        int FontSize;
+    };
+    const QList<Case> cases = {{30, 1, 8}, {30, 0, 8}, {12, 0, 16}};
+    for (const Case& c : cases) {
+        auto grid = WideGrid(c.Columns, 3);
+        TJobFixture f(grid.get(), c.Orientation);
+        f.Setting.PrintObjects[poTable].Font.SetSize(c.FontSize);
+        f.Job.Caption = QStringLiteral("Широка");
+        ComposeGridPages(f.Job);
+        const QStringList pages = f.PrintedPages();
+        ASSERT_EQ(pages.size(), 1);
+        const QSizeF sheet = f.Printer.Printer()->pageLayout().fullRect(QPageLayout::Point).size();
+        const QList<TPdfWord> words = PdfWords(f.Pdf.FileName());
+        for (int col = 1; col <= c.Columns; ++col) {
+            const QString header = QStringLiteral("K%1").arg(col, 2, 10, QLatin1Char('0'));
+            const auto found =
+                std::find_if(words.begin(), words.end(), [&](const TPdfWord& w) { return w.Text == header; });
+            ASSERT_NE(found, words.end()) << header.toStdString() << " of " << c.Columns;
+            EXPECT_LE(found->Box.right(), sheet.width()) << header.toStdString();
+            EXPECT_TRUE(pages[0].contains(QStringLiteral("стойност-%1-3").arg(col))) << col;
+        }
+        EXPECT_TRUE(pages[0].contains(QStringLiteral("Стр.: 1 / 1")));
+    }
+}
+
+TEST(GridPreview, ThePageLineStaysAboveTheTable) {
+    struct Case {
+        QString Caption;
+        QString Title;
+        bool FirstPageOnly;
+    };
+    const QList<Case> cases = {{"", "", false}, {"Каса", "", true}, {"", "", true}};
+    for (const Case& c : cases) {
+        auto grid = MakeGrid(150);
+        TJobFixture f(grid.get());
+        f.Job.Caption = c.Caption;
+        f.Job.ReportTitle = c.Title;
+        f.Job.TitlesOnFirstPageOnly = c.FirstPageOnly;
+        ComposeGridPages(f.Job);
+        ASSERT_GT(f.PrintedPages().size(), 1);
+        const QList<TPdfWord> words = PdfWords(f.Pdf.FileName());
+        for (int page = 1; page <= 2; ++page) {
+            double lineBottom = -1, tableTop = -1;
+            for (const TPdfWord& w : words) {
+                if (w.Page != page) continue;
+                if (w.Text == QStringLiteral("Стр.:")) lineBottom = w.Box.bottom();
+                if (w.Text == QStringLiteral("Име")) tableTop = w.Box.top();
+            }
+            ASSERT_GE(lineBottom, 0) << page;
+            ASSERT_GE(tableTop, 0) << page;
+            EXPECT_LT(lineBottom, tableTop) << "page " << page << " caption " << c.Caption.toStdString();
+        }
+    }
+}
+
+TEST(GridPreview, ARowTallerThanAPageIsCutOnItsOwnPageAndTheRestFollows) {
+    auto grid = MakeGrid(3);
+    QStringList lines;
+    for (int i = 1; i <= 150; ++i)
+        lines << QStringLiteral("линия %1").arg(i);
+    grid->SetCells(2, 2, lines.join(QLatin1Char('\n')));
+    grid->ColAttributes(2)->SetWordWrap(true);
+    TJobFixture f(grid.get());
+    ComposeGridPages(f.Job);
+    const QStringList pages = f.PrintedPages();
+    ASSERT_EQ(pages.size(), 3);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Ред 1")));
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("линия 1")));
+    EXPECT_FALSE(pages[1].contains(QStringLiteral("линия 150")));
+    EXPECT_TRUE(pages[2].contains(QStringLiteral("Ред 3")));
+    for (int p = 0; p < pages.size(); ++p)
+        EXPECT_TRUE(pages[p].contains(QStringLiteral("Стр.: %1 / 3").arg(p + 1))) << p;
+}
+
+TEST(GridPreview, APageOfItsOwnForTheClosingTextIsCounted) {
+    // As many rows as fill the first page exactly.
+    int perPage = 0;
+    {
+        auto grid = MakeGrid(200);
+        TJobFixture f(grid.get());
+        ComposeGridPages(f.Job);
+        perPage = RowsOnPage(f.PrintedPages()[0]);
+        ASSERT_GT(perPage, 10);
+    }
+    struct Case {
+        QString Closing;
+        bool Signature;
+    };
+    const QList<Case> cases = {{"Съставил:", false}, {"", true}, {"Съставил:\r\nПроверил:", true}};
+    for (const Case& c : cases) {
+        auto grid = MakeGrid(perPage);
+        TJobFixture f(grid.get());
+        f.Job.ClosingText = c.Closing;
+        f.Job.SignatureBlock = c.Signature;
+        ComposeGridPages(f.Job);
+        const QStringList pages = f.PrintedPages();
+        ASSERT_GE(pages.size(), 2) << c.Closing.toStdString();
+        for (int p = 0; p < pages.size(); ++p)
+            EXPECT_TRUE(pages[p].contains(QStringLiteral("Стр.: %1 / %2").arg(p + 1).arg(pages.size())))
+                << p << " " << c.Closing.toStdString() << c.Signature;
+        EXPECT_TRUE(pages.last().contains(c.Signature ? "Ръководител:" : "Съставил:"));
+    }
+}
+
+TEST(GridPreview, TheListWindowKeepsItsRedNegativesWhateverEndsTheComposition) {
+    struct Case {
+        bool Cancel;
+        bool WindowMarks;
+    };
+    for (const Case& c : QList<Case>{{true, true}, {false, true}, {false, false}}) {
+        auto source = MakeGrid(150);
+        source->SetCells(1, 1, "-10");
+        TNumberFormatter numbers;
+        numbers.SetMarkNegative(c.WindowMarks);
+        source->ColAttributes(1)->SetFormatter(&numbers);
+        std::unique_ptr<TStringGrid> copy(CloneGrid(source.get(), false, nullptr));
+        TJobFixture f(copy.get());
+        TfmPrintProgress progress;
+        progress.Answer = c.Cancel ? 1 : 0;
+        f.Job.Progress = &progress;
+        ComposeGridPages(f.Job);
+        EXPECT_EQ(f.Printer.PageCount() == 1, c.Cancel);
+        EXPECT_EQ(numbers.MarkNegative(), c.WindowMarks) << c.Cancel;
+    }
 }

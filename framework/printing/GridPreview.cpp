@@ -877,7 +877,8 @@ TfmPrintPreview::TfmPrintPreview(int Orientation, TStringGrid* Grid, const QStri
     PagePrinter->SetMarginBottom(PagePrinter->MarginBottom() + 5);
     PagePrinter->SetMarginLeft(PagePrinter->MarginLeft() + 5);
     PagePrinter->SetMarginRight(PagePrinter->MarginRight() + 5);
-    SetOrientation(Orientation);
+    // A named default setting brings its own orientation.
+    SetOrientation(CurrentSetting > 0 ? Settings[CurrentSetting].Orientation : Orientation);
     Progress->ProgressBar->setValue(Progress->ProgressBar->value() + 1);
     QCoreApplication::processEvents();
 
@@ -1282,7 +1283,7 @@ void TfmPrintPreview::DefaultClicked(bool Checked) {
 void TfmPrintPreview::NewSetting(const QString& Name) {
     const int from = std::max(0, SelectedSetting());
     TReportSettings s;
-    s.Name = Name;
+    s.Name = CleanSettingName(Name);
     const TReportSettings& chosen = Settings[from];
     s.VisibleCols = chosen.VisibleCols;
     s.AutoResizeCols = chosen.AutoResizeCols;
@@ -1291,15 +1292,15 @@ void TfmPrintPreview::NewSetting(const QString& Name) {
     s.Orientation = chosen.Orientation;
     SetPrintObjectPositions(s, *PagePrinter);
     Settings.append(s);
-    lbSettings->addItem(Name);
+    lbSettings->addItem(s.Name);
     SelectSetting(int(Settings.size()) - 1);
 }
 
 void TfmPrintPreview::RenameSetting(const QString& Name) {
     const int index = SelectedSetting();
     if (index <= 0) return;
-    Settings[index].Name = Name;
-    lbSettings->item(index)->setText(Name);
+    Settings[index].Name = CleanSettingName(Name);
+    lbSettings->item(index)->setText(Settings[index].Name);
 }
 
 void TfmPrintPreview::DeleteSetting() {
@@ -1446,12 +1447,17 @@ void TfmPrintPreview::PrintSetupAction() {
     dialog.GetSetupData(Settings[CurrentSetting], printer);
     TPrinterProvider& provider = TPrinterProvider::Instance();
     provider.SetPrinterIndex(printer);
-    if (const auto chosen = provider.SharedPrinter()) PagePrinter->SetPrinter(chosen);
-    PagePrinter->ResetMargins();
-    PagePrinter->SetMarginTop(PagePrinter->MarginTop() + 5);
-    PagePrinter->SetMarginBottom(PagePrinter->MarginBottom() + 5);
-    PagePrinter->SetMarginLeft(PagePrinter->MarginLeft() + 5);
-    PagePrinter->SetMarginRight(PagePrinter->MarginRight() + 5);
+    const auto chosen = provider.SharedPrinter();
+    if (chosen && chosen.get() != PagePrinter->Printer()) {
+        // Another printer: its own edges, 5 mm inside them.
+        PagePrinter->SetPrinter(chosen);
+        PagePrinter->SetMarginTop(PagePrinter->MarginTop() + 5);
+        PagePrinter->SetMarginBottom(PagePrinter->MarginBottom() + 5);
+        PagePrinter->SetMarginLeft(PagePrinter->MarginLeft() + 5);
+        PagePrinter->SetMarginRight(PagePrinter->MarginRight() + 5);
+    }
+    // The page takes the margins typed for its body; a body with no room leaves them as they were.
+    ApplyBodyMargins(*PagePrinter, Settings[CurrentSetting].PrintObjects[poBody]);
     Rebuild(PagePrinter->Orientation());
 }
 

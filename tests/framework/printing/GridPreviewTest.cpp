@@ -1,5 +1,6 @@
 #include "framework/printing/GridPreview.h"
 
+#include "Components/Edits/FloatEdit.h"
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "core/uDelimitedStrings.h"
@@ -15,6 +16,10 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTest>
+#include <QTimer>
 
 #include <QFile>
 #include <QPrinter>
@@ -620,4 +625,86 @@ TEST(GridPreview, TheListWindowKeepsItsRedNegativesWhateverEndsTheComposition) {
         EXPECT_EQ(f.Printer.PageCount() == 1, c.Cancel);
         EXPECT_EQ(numbers.MarkNegative(), c.WindowMarks) << c.Cancel;
     }
+}
+
+TEST(PrintPreview, ADefaultNamedSettingOpensInItsOwnOrientation) {
+    struct Case {
+        QString Stored;
+        int Asked;
+        int Shown;
+    };
+    const QList<Case> cases = {
+        {"A@1@1|1|1@Arial|8|0,0@Landscape@", 0, 1},
+        {"A@1@1|1|1@Arial|8|0,0@Portrait@", 1, 0},
+        {"A@@1|1|1@Arial|8|0,0@Portrait@", 1, 1}, // not the default: the window's own
+    };
+    for (const Case& c : cases) {
+        TPdfPrinterScope pdf;
+        WriteRegString("frmT_print_settings", c.Stored);
+        const auto clear = qScopeGuard([] { WriteRegString("frmT_print_settings", ""); });
+        auto grid = MakeGrid(3);
+        TfmPrintPreview preview(c.Asked, grid.get(), "Списък", "", "frmT_print_settings", 0, "", "", false,
+                                false, false, "", "");
+        EXPECT_EQ(preview.PagePrinter->Orientation(), c.Shown) << c.Stored.toStdString();
+        EXPECT_EQ(preview.StatusPanels[1]->text(), c.Shown ? "297 mm x 210 mm" : "210 mm x 297 mm");
+        preview.cbSave->setChecked(false);
+    }
+}
+
+TEST(PrintPreview, MarginsTypedInTheSetupAreWhereThePagePrints) {
+    TPdfPrinterScope pdf;
+    auto grid = MakeGrid(3);
+    auto preview = OpenPreview(grid.get(), QString());
+    struct Typed {
+        int Entry;
+        TFloatEdit* TfmPrintSetup::*Edit;
+        QString Value;
+    };
+    // The caption 40 mm down, the page body from 30 mm at the left; then a body with no room.
+    const QList<QList<Typed>> rounds = {
+        {{1, &TfmPrintSetup::editMarginTop, "40"}, {5, &TfmPrintSetup::editMarginLeft, "30"}},
+        {{5, &TfmPrintSetup::editMarginLeft, "-8"}},
+        {{5, &TfmPrintSetup::editMarginRight, "3"}},
+    };
+    for (const QList<Typed>& round : rounds) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TfmPrintSetup*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            for (const Typed& t : round) {
+                dialog->listObjects->setCurrentRow(t.Entry);
+                TFloatEdit* edit = dialog->*t.Edit;
+                ASSERT_TRUE(edit->isEnabled());
+                edit->selectAll();
+                QTest::keyClicks(edit, t.Value);
+                QTest::keyClick(edit, Qt::Key_Tab);
+            }
+            dialog->btnOK->click();
+        });
+        preview->acPrintSetup->trigger();
+    }
+    // Only the first round stands: a negative margin gives the printer's edge, a right edge at
+    // 3 mm leaves no page and is refused.
+    const TReportSettings& s = preview->Settings[preview->CurrentSetting];
+    EXPECT_NEAR(s.PrintObjects[poCaption].Top, 40, 0.01);
+    EXPECT_NEAR(preview->PagePrinter->MarginLeft(), preview->PagePrinter->GutterLeft(), 0.01);
+    preview->acPrintSetup->setEnabled(false);
+    auto pdfPrint = [&] {
+        EXPECT_TRUE(preview->PrintPages(1, 1, 1, true));
+        return PdfWords(pdf.FileName());
+    };
+    // Back to the first round's margins to read them off the sheet.
+    TPrintObjectData body = s.PrintObjects[poBody];
+    body.Left = 30;
+    ASSERT_TRUE(ApplyBodyMargins(*preview->PagePrinter, body));
+    preview->Rebuild(0);
+    // Positions count from the printable part's corner.
+    const double mm = 72 / 25.4;
+    const double top = preview->PagePrinter->GutterTop(), left = preview->PagePrinter->GutterLeft();
+    int found = 0;
+    for (const TPdfWord& w : pdfPrint()) {
+        if (w.Text == QStringLiteral("Списък") && ++found) EXPECT_NEAR(w.Box.top(), (top + 40) * mm, 2 * mm);
+        if (w.Text == QStringLiteral("Име") && ++found) EXPECT_NEAR(w.Box.left(), (left + 30) * mm, 1 * mm);
+    }
+    EXPECT_EQ(found, 2);
+    preview->close();
 }

@@ -1029,6 +1029,7 @@ void TfmPrintPreview::BuildWindow() {
     PagePrinter = new TPagePrinter(this);
     PagePrinter->SetMeasureUnit(muMillimeters);
     PagePrinter->SetShowGutter(true);
+    PagePrinter->SetGradientBackground(false);
     PagePrinter->SetZoomLocation(zlTopCenter);
     PagePrinter->SetShowProgress(true);
     PagePrinter->widget()->installEventFilter(this);

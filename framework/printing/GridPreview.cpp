@@ -205,6 +205,16 @@ void PrepareGridForPrint(TGridPrintJob& Job, int TableWidth) {
         }
         for (int r = 0; r < rich->RowCount(); ++r)
             rich->RowAttributes(r)->SetAutoResize(true);
+        // Cell by cell the grid would refit every row after each change: it does so once, at the end.
+        const bool dynamic = rich->DynamicResize();
+        rich->SetDynamicResize(false);
+        const auto refit = qScopeGuard([rich, dynamic] {
+            rich->SetDynamicResize(dynamic);
+            if (!dynamic) return;
+            rich->FillClientHeight();
+            rich->ClampRows();
+            rich->ClampColumns();
+        });
         rich->AutoResizeColumns();
         rich->FillClientWidth();
         // Rows take the height of their tallest cell in the printer's pixels.

@@ -1156,7 +1156,8 @@ void FreeAdoConnection() {
 bool DatabaseFileIsSound(const QString& Path) {
     sqlite3* Db = nullptr;
     bool Sound = false;
-    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
         Configure(Db);
         sqlite3_stmt* Statement = nullptr;
         if (sqlite3_prepare_v2(Db, "PRAGMA quick_check", -1, &Statement, nullptr) == SQLITE_OK &&
@@ -1281,6 +1282,12 @@ bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL) {
         ShowDatabaseError(E.Message(), SQL);
         return false;
     }
+}
+
+int ExecCounted(TAdoConnection* Connection, const QString& SQL) {
+    TAdoConnection::TState& State = StateOf(Connection, SQL);
+    State.Run(SQL, [](auto&&...) {});
+    return sqlite3_changes(State.Db);
 }
 
 bool RunPendingSql(QObject* Owner, QStringList& List) {

@@ -71,6 +71,10 @@ bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TD
 // Runs any other statement; on failure shows the database error box and returns false.
 bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL);
 
+// Runs any other statement and returns how many rows it changed, so that a conditional UPDATE
+// can tell whether its condition still held. Throws EDatabaseError on failure.
+int ExecCounted(TAdoConnection* Connection, const QString& SQL);
+
 // The database error box: message 65191 with the database's message and the statement below it.
 void ShowDatabaseError(const QString& Message, const QString& SQL);
 

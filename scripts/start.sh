@@ -4,7 +4,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$root/build"
+"$root/scripts/build.sh" "$root/build" lendora
 dist="$root/dist"
 mkdir -p "$dist/bin" "$dist/db" "$dist/Programs"
 install -m 755 "$root/build/bin/lendora" "$dist/bin/lendora"

@@ -4,11 +4,11 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/documents/un_Contracts.h"
 #include "business/engine/unConsts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/registers/unPickLists.h"
-#include "business/documents/un_Contracts.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -126,6 +126,42 @@ qint64 SettlementDueCents(const TDelimitedStringList& Rows) {
     return Totals < 0 ? 0 : CentsOf(Rows.GetField(Totals, colDue));
 }
 
+QList<TSettlementReceipt> SettlementReceipts(double Paid, const TDelimitedStringList& Rows) {
+    QList<TSettlementReceipt> Receipts;
+    for (int R = 0; R < Rows.Count(); ++R)
+        if (!IsTotalsRow(Rows, R))
+            Receipts.append({StrToIntOrZero(Rows.GetField(R, colType)), CentsOf(Rows.GetField(R, colDue))});
+    const auto Interest =
+        std::find_if(Receipts.begin(), Receipts.end(), [](const auto& E) { return E.Type == ptInInterest; });
+    // What was paid over or under the total is booked as interest; a shortfall only as far as the
+    // interest due goes.
+    const qint64 Difference = CentsOf(Paid) - SettlementDueCents(Rows);
+    if (Interest == Receipts.end() || Interest->Cents + Difference < 0) return {};
+    Interest->Cents += Difference;
+
+    // A row paid over before (its due below zero) is set against the interest, the principal and
+    // then the other rows of the same settlement, so that no receipt is below zero.
+    qint64 Credit = 0;
+    for (TSettlementReceipt& E : Receipts)
+        if (E.Cents < 0) {
+            Credit -= E.Cents;
+            E.Cents = 0;
+        }
+    QList<TSettlementReceipt*> Order{&*Interest};
+    for (TSettlementReceipt& E : Receipts)
+        if (E.Type == ptInPrincipal) Order.append(&E);
+    for (TSettlementReceipt& E : Receipts)
+        if (E.Type != ptInPrincipal && E.Type != ptInInterest) Order.append(&E);
+    for (TSettlementReceipt* E : Order) {
+        const qint64 Taken = std::min(Credit, E->Cents);
+        E->Cents -= Taken;
+        Credit -= Taken;
+    }
+    if (Credit > 0) return {};
+    Receipts.removeIf([](const TSettlementReceipt& E) { return E.Cents == 0; });
+    return Receipts;
+}
+
 QString SettlementRefusal(qint64 DocNo, bool PaymentMode, double Paid, const TDelimitedStringList& Rows) {
     if (DocNo == 0) return u"Изберете договор"_s;
     const qint64 PaidCents = CentsOf(Paid);
@@ -135,7 +171,7 @@ QString SettlementRefusal(qint64 DocNo, bool PaymentMode, double Paid, const TDe
     if (!PaymentMode && Rows.Count() < 3)
         return u"За избрания договор не се показват суми по главница и лихви"_s;
     if (PaymentMode && Rows.Count() < 2) return u"За избрания договор не се показват суми по лихви"_s;
-    if (Due > PaidCents + ShortfallAllowed)
+    if (Due > PaidCents + ShortfallAllowed || SettlementReceipts(Paid, Rows).isEmpty())
         return u"Върнатата сума е по-малка от главницата плюс лихвите и таксите по договора. Не може да се "
                "осществи връщане на вещ"_s;
     return QString();
@@ -144,24 +180,17 @@ QString SettlementRefusal(qint64 DocNo, bool PaymentMode, double Paid, const TDe
 QStringList SettlementSql(qint64 DocNo, bool PaymentMode, double Paid, const TDelimitedStringList& Rows,
                           TDateTime Today, const TSettlementParties& Parties) {
     const qint64 Day = qint64(std::floor(Today));
-    const qint64 Difference = CentsOf(Paid) - SettlementDueCents(Rows);
     QStringList Statements;
-    for (int R = 0; R < Rows.Count(); ++R) {
-        if (IsTotalsRow(Rows, R)) continue;
-        const qint64 Type = StrToIntOrZero(Rows.GetField(R, colType));
-        qint64 Amount = CentsOf(Rows.GetField(R, colDue));
-        // What was paid over or under the total is booked as interest.
-        if (Type == ptInInterest) Amount += Difference;
-        if (Amount == 0) continue;
+    for (const TSettlementReceipt& E : SettlementReceipts(Paid, Rows))
         Statements += Format(u"Insert into %s values ( %s, %d, %d, %d, %.*f, \"%s\", \"%s\", \"%s\" )"_s,
-                             {u"Incomes"_s, NextDocNoSql(u"Incomes"_s), Day, DocNo, Type, AmountDecimals,
-                              double(Amount) / 100.0, SqlText(Parties.OwnerName),
+                             {u"Incomes"_s, NextDocNoSql(u"Incomes"_s), Day, DocNo, E.Type, AmountDecimals,
+                              double(E.Cents) / 100.0, SqlText(Parties.OwnerName),
                               SqlText(Parties.OperatorName), SqlText(Parties.UserName)});
-    }
+    // The condition on Finished lets Save see that another window has closed the contract.
     if (!PaymentMode)
-        Statements +=
-            Format(u"Update Contracts   Set Finished = True,     At_Date  = %d  Where ( docno = %d )"_s,
-                   {Day, DocNo});
+        Statements += Format(
+            u"Update Contracts   Set Finished = True,     At_Date  = %d  Where ( docno = %d ) AND ( Finished = False )"_s,
+            {Day, DocNo});
     return Statements;
 }
 
@@ -264,6 +293,8 @@ bool TfrmVry6tane_na_ve6ti::Reset() {
             const QString Last = ReadRegString(u"Last_EGN"_s).trimmed();
             if (!Last.isEmpty()) FormatEGN(Last, Code);
             leOwner->setText(Code);
+            // The remembered borrower's contracts are offered at once, not only after Enter.
+            if (!Code.isEmpty()) BuildContractList();
         }
     } catch (const EDatabaseError& E) {
         // The window still opens; it cannot offer borrowers it could not read.
@@ -340,6 +371,7 @@ bool TfrmVry6tane_na_ve6ti::BuildBreakdown() {
         return false;
     BuildSettlementRows(DebtRow, OneTimeFees, DailyFees, PaymentMode, *FRows);
     BreakdownDocNo = DocNo;
+    FAtDate = AtDate;
     TDelimitedStringList Shown;
     Shown.SetTextStr(FRows->GetTextStr());
     LoadGridFromList(Grid, &Shown, true);
@@ -372,12 +404,44 @@ bool TfrmVry6tane_na_ve6ti::Save() {
         &List);
     Parties.OwnerName = List.GetTextStr();
 
-    QStringList Statements = SettlementSql(BreakdownDocNo, PaymentMode, Paid, *FRows, Date(), Parties);
-    // The receipts and the contract's mark go in together or not at all.
-    const bool Saved = RunPendingSql(this, Statements);
+    const QStringList Statements = SettlementSql(BreakdownDocNo, PaymentMode, Paid, *FRows, Date(), Parties);
+    // The receipts and the contract's mark go in together or not at all, and only while the
+    // contract still owes what the window shows: another window may have settled it meanwhile.
+    bool Saved = false, Changed = false;
+    try {
+        TTransaction Transaction(AdoConnection);
+        Changed = !BreakdownStillHolds();
+        for (int I = 0; I < Statements.size() && !Changed; ++I)
+            Changed = ExecCounted(AdoConnection, Statements[I]) == 0;
+        if (!Changed) {
+            Transaction.Commit();
+            Saved = true;
+        }
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+    }
+    if (Changed) ShowErrorFmt(u"Договорът е променен междувременно. Изберете договора отново."_s);
     BuildContractList();
     feSum_c->SetValue(0);
     return Saved;
+}
+
+bool TfrmVry6tane_na_ve6ti::BreakdownStillHolds() {
+    TDelimitedStringList Open;
+    RunQuery(
+        this, AdoConnection,
+        Format(
+            u"Select docno From Contracts Where ( docno = %d ) AND ( Finished = False ) AND ( sold = False )"_s,
+            {BreakdownDocNo}),
+        &Open);
+    if (Open.Count() == 0) return false;
+    QString DebtRow;
+    TDelimitedStringList OneTimeFees, DailyFees, Now;
+    if (!CalculateContractDebt(this, QString::number(BreakdownDocNo), DebtRow, FAtDate, OneTimeFees,
+                               DailyFees))
+        return false;
+    BuildSettlementRows(DebtRow, OneTimeFees, DailyFees, PaymentMode, Now);
+    return Now.GetTextStr() == FRows->GetTextStr();
 }
 
 bool TfrmVry6tane_na_ve6ti::eventFilter(QObject* Watched, QEvent* Event) {

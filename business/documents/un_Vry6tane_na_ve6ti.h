@@ -32,8 +32,20 @@ void BuildSettlementRows(const QString& DebtRow, const TDelimitedStringList& One
 // The total due of a breakdown (its totals row), in cents.
 qint64 SettlementDueCents(const TDelimitedStringList& Rows);
 
+// One receipt of a settlement: its payment type and amount in cents.
+struct TSettlementReceipt {
+    qint64 Type = 0;
+    qint64 Cents = 0;
+};
+// The receipts of a settlement with Paid, none of them zero or below. The difference between
+// Paid and the total due goes onto the interest; a row paid over before (due below zero) is set
+// against the interest, the principal and then the other rows. Empty when that cannot be done
+// without a receipt below zero: a shortfall beyond the interest due.
+QList<TSettlementReceipt> SettlementReceipts(double Paid, const TDelimitedStringList& Rows);
+
 // Why the settlement of contract DocNo (0: none chosen) with Paid cannot be made; empty when it
-// can. A payment short of the total due by at most 2.00 is accepted.
+// can. A payment short of the total due by at most 2.00, and by no more than the interest due,
+// is accepted.
 QString SettlementRefusal(qint64 DocNo, bool PaymentMode, double Paid, const TDelimitedStringList& Rows);
 
 // Who a settlement's receipts name.
@@ -44,8 +56,9 @@ struct TSettlementParties {
 };
 
 // The statements of a settlement: one receipt per row with something due, the interest row
-// taking up the difference between Paid and the total due; for a return, the contract marked
-// finished today. Receipts are numbered when they are written.
+// taking up the difference between Paid and the total due (SettlementReceipts); for a return,
+// the contract marked finished today, on condition that it is still open. Receipts are numbered
+// when they are written.
 QStringList SettlementSql(qint64 DocNo, bool PaymentMode, double Paid, const TDelimitedStringList& Rows,
                           TDateTime Today, const TSettlementParties& Parties);
 
@@ -88,7 +101,10 @@ private:
     void OwnerChanged();
     void ContractChosen();
     void ClearBreakdown();
+    // True while the contract is still open and its breakdown at the same day is the one shown.
+    bool BreakdownStillHolds();
 
     // The breakdown's rows as they were built, the totals row last.
     std::unique_ptr<TDelimitedStringList> FRows;
+    TDateTime FAtDate = 0; // the day the breakdown was taken at
 };

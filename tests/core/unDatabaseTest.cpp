@@ -359,6 +359,16 @@ TEST_F(DatabaseTest, TransactionsRollBackUnlessCommittedAndDoNotNest) {
     EXPECT_EQ(Pending.size(), 1);
 }
 
+TEST_F(DatabaseTest, CountedStatementTellsWhetherItsConditionStillHeld) {
+    Seed();
+    const QString Finish =
+        u"Update Contracts Set Finished = True Where ( docno = 7 ) AND ( Finished = False )"_s;
+    EXPECT_EQ(ExecCounted(AdoConnection, Finish), 1);
+    EXPECT_EQ(ExecCounted(AdoConnection, Finish), 0); // a second window finds it finished
+    EXPECT_EQ(ExecCounted(AdoConnection, u"Delete from Incomes"_s), 2);
+    EXPECT_THROW(ExecCounted(AdoConnection, u"Update NoSuchTable Set a = 1"_s), EDatabaseError);
+}
+
 TEST_F(DatabaseTest, SchemaRepairAddsShortTermOnceThenReportsTheDuplicate) {
     ASSERT_TRUE(Exec(u"Drop Table Items_sales"_s));
     ASSERT_TRUE(

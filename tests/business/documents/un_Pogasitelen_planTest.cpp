@@ -6,6 +6,7 @@
 #include "Components/ListEdit/ListEdit.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
+#include "core/unRegistry.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -184,4 +185,16 @@ TEST_F(PlanWindow, OnlyAContractOfTheBorrowersListIsPlanned) {
     QApplication::processEvents();
     EXPECT_EQ(Form->Grid->RowCount(), 3);
     EXPECT_TRUE(Presenter.Texts().isEmpty());
+}
+
+// The borrower remembered from the last window has his contracts ready when the window opens.
+TEST_F(PlanWindow, TheRememberedBorrowersContractsAreListedOnOpening) {
+    WriteRegString(u"Last_EGN"_s, u"8001011234"_s);
+    auto* Second = CreateForm<TfrmPogasitelen_plan>(&Host, TMAccountForm::fsMDIChild);
+    Second->ShowForm();
+    QApplication::processEvents();
+    EXPECT_EQ(Second->leOwner->text(), u"8001011234"_s);
+    EXPECT_EQ(ListEditLookup(Second->leContract, 0, 0, u"1"_s), u"1"_s);
+    Second->RunDone();
+    delete Second->Container();
 }

@@ -126,7 +126,7 @@ TEST(SettlementSql, OneReceiptPerAmountDueTheDifferenceOnTheInterest) {
                             u"Incomes ), 45352, 9, %1, %2, "
                             "\"Иван \"\"Ванката\"\"\", \"Мария Колева\", \"maria\" )"_s;
     const QString Finished =
-        u"Update Contracts   Set Finished = True,     At_Date  = 45352  Where ( docno = 9 )"_s;
+        u"Update Contracts   Set Finished = True,     At_Date  = 45352  Where ( docno = 9 ) AND ( Finished = False )"_s;
     const struct {
         const char* Name;
         bool PaymentMode;
@@ -186,17 +186,29 @@ public:
         ShowAndActivate(&Host);
     }
     ~SettlementWindow() override {
-        if (Form) {
-            Form->RunDone();
-            delete Form->Container();
-        }
+        for (TfrmVry6tane_na_ve6ti* F : {Form, Other})
+            if (F) {
+                F->RunDone();
+                delete F->Container();
+            }
     }
 
-    void Open(bool PaymentMode) {
-        Form = CreateForm<TfrmVry6tane_na_ve6ti>(&Host, TMAccountForm::fsMDIChild);
-        Form->SetPaymentMode(PaymentMode);
-        Form->SetUserName(u"maria"_s);
-        Form->ShowForm();
+    TfrmVry6tane_na_ve6ti* NewWindow(bool PaymentMode) {
+        auto* F = CreateForm<TfrmVry6tane_na_ve6ti>(&Host, TMAccountForm::fsMDIChild);
+        F->SetPaymentMode(PaymentMode);
+        F->SetUserName(u"maria"_s);
+        F->ShowForm();
+        QApplication::processEvents();
+        return F;
+    }
+    void Open(bool PaymentMode) { Form = NewWindow(PaymentMode); }
+    // A second window on the same shop, as a second operator would open it; Form stays the one
+    // the keys go to until Switch.
+    void OpenOther(bool PaymentMode) { Other = NewWindow(PaymentMode); }
+    void Switch() { std::swap(Form, Other); }
+    // F2 of Form, whichever window has the focus.
+    void SaveForm() {
+        Form->actSave->trigger();
         QApplication::processEvents();
     }
     void Type(QWidget* Field, const QString& Text) {
@@ -225,6 +237,7 @@ public:
     TScriptedPresenter Presenter;
     QMainWindow Host;
     TfrmVry6tane_na_ve6ti* Form = nullptr;
+    TfrmVry6tane_na_ve6ti* Other = nullptr;
 };
 
 } // namespace
@@ -342,4 +355,107 @@ TEST_F(SettlementWindow, PaymentOfInterestKeepsTheContractOpen) {
     EXPECT_EQ(QueryText(u"Select docno, contract_n, payment_type, sum_o From Incomes"_s), u"1@2@2@20.77"_s);
     EXPECT_EQ(QueryText(u"Select Finished From Contracts Where docno = 2"_s), u"False"_s);
     EXPECT_EQ(ReadRegString(u"Last_EGN"_s), u"0000012345"_s);
+}
+
+// Two windows show the same contract; whatever the first one settles, the second must not settle
+// again from the breakdown it showed before.
+TEST_F(SettlementWindow, ASecondWindowCannotSettleWhatTheFirstSettled) {
+    const QString Refused = u"Договорът е променен междувременно. Изберете договора отново."_s;
+    const struct {
+        const char* Name;
+        bool FirstPays, SecondPays;
+    } Cases[] = {
+        {"returned twice", false, false},
+        {"interest paid after the return", false, true},
+        {"interest paid twice", true, true},
+        {"returned after the interest was paid", true, false},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Delete from Incomes"_s));
+        ASSERT_TRUE(
+            ExecSQL(nullptr, AdoConnection, u"Update Contracts Set Finished = False Where docno = 1"_s));
+        Open(C.FirstPays);
+        Choose(u"8001011234"_s, u"1"_s);
+        OpenOther(C.SecondPays);
+        Switch();
+        Choose(u"8001011234"_s, u"1"_s); // the second window
+        Switch();                        // back to the first
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrYes);
+        SaveForm();
+        const QString AfterFirst = QueryText(u"Select Count(*), Sum(sum_o) From Incomes"_s);
+        const QString FinishedAfterFirst = QueryText(u"Select Finished From Contracts Where docno = 1"_s);
+
+        Switch();
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrYes);
+        SaveForm();
+        EXPECT_EQ(Presenter.Texts().value(Presenter.Texts().size() - 1), Refused);
+        EXPECT_EQ(QueryText(u"Select Count(*), Sum(sum_o) From Incomes"_s), AfterFirst);
+        EXPECT_EQ(QueryText(u"Select Finished From Contracts Where docno = 1"_s), FinishedAfterFirst);
+        // Chosen again, the contract shows what is due now and settles at that.
+        if (FinishedAfterFirst == u"False"_s) {
+            Choose(u"8001011234"_s, u"1"_s);
+            Presenter.Clear();
+            Presenter.PlanAnswer(mrYes);
+            Press(Qt::Key_F2);
+            EXPECT_EQ(Presenter.Texts().size(), 1) << Presenter.Texts().join(u'|').toStdString();
+            EXPECT_EQ(QueryText(u"Select Sum(sum_o) From Incomes"_s), C.SecondPays ? u"30"_s : u"1030"_s);
+        }
+        for (TfrmVry6tane_na_ve6ti* F : {Form, Other}) {
+            F->RunDone();
+            delete F->Container();
+        }
+        Form = Other = nullptr;
+    }
+}
+
+// The borrower remembered from the last settlement has her contracts ready when the window opens.
+TEST_F(SettlementWindow, TheRememberedBorrowersContractsAreListedOnOpening) {
+    WriteRegString(u"Last_EGN"_s, u"0000012345"_s);
+    Open(true);
+    EXPECT_EQ(Form->leOwner->text(), u"0000012345"_s);
+    EXPECT_EQ(ListEditLookup(Form->leContract, 0, 0, u"2"_s), u"2"_s);
+}
+
+TEST(SettlementSql, NoReceiptBelowZero) {
+    const TSettlementParties Parties{u"Иван"_s, u"Мария"_s, u"maria"_s};
+    // Interest 0.05 due and a fee received 9.70 over what accrued: the fee's excess is set against
+    // the interest and then the principal.
+    TDelimitedStringList Rows;
+    BuildSettlementRows(DebtRow(u"100.00"_s, u"0.00"_s, u"100.00"_s, u"0.05"_s, u"0.00"_s, u"0.05"_s),
+                        Table(u"1@Оценка@1.00@10.70@-9.70"_s), TDelimitedStringList(), false, Rows);
+    ASSERT_EQ(SettlementDueCents(Rows), 9035);
+    EXPECT_EQ(SettlementRefusal(9, false, 90.35, Rows), QString());
+    const QStringList Sql = SettlementSql(9, false, 90.35, Rows, 45352, Parties);
+    ASSERT_EQ(Sql.size(), 2); // the principal, less the excess, and the contract's mark
+    EXPECT_TRUE(Sql[0].contains(u", 9, 1, 90.35,"_s)) << Sql[0].toStdString();
+
+    // A shortfall the interest due cannot take is refused, even within 2.00.
+    BuildSettlementRows(DebtRow(u"100.00"_s, u"0.00"_s, u"100.00"_s, u"0.05"_s, u"0.00"_s, u"0.05"_s),
+                        TDelimitedStringList(), TDelimitedStringList(), false, Rows);
+    const QString Short = u"Върнатата сума е по-малка от главницата плюс лихвите и таксите по договора. Не "
+                          u"може да се осществи връщане на вещ"_s;
+    EXPECT_EQ(SettlementRefusal(9, false, 99.99, Rows), Short);
+    EXPECT_EQ(SettlementRefusal(9, false, 100.00, Rows), QString());
+    const QStringList Exact = SettlementSql(9, false, 100.00, Rows, 45352, Parties);
+    ASSERT_EQ(Exact.size(), 2); // no interest receipt of 0.00
+    EXPECT_TRUE(Exact[0].contains(u", 9, 1, 100.00,"_s)) << Exact[0].toStdString();
+}
+
+// A contract declared for sale is settled only where the workstation allows it.
+TEST_F(SettlementWindow, ContractsDeclaredForSaleAreListedOnlyWithTheOption) {
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Update Contracts Set for_sale = True Where docno = 1"_s));
+    for (const bool Allowed : {false, true}) {
+        SCOPED_TRACE(Allowed);
+        WriteRegString(u"rg_Registry_5"_s, Allowed ? u"1"_s : u"0"_s);
+        Open(false);
+        Choose(u"8001011234"_s, u"1"_s);
+        EXPECT_EQ(ListEditLookup(Form->leContract, 0, 0, u"1"_s), Allowed ? u"1"_s : QString());
+        EXPECT_EQ(Form->BreakdownDocNo, Allowed ? 1 : 0);
+        Form->RunDone();
+        delete Form->Container();
+        Form = nullptr;
+    }
 }

@@ -668,12 +668,17 @@ TEST(PrintPreview, MarginsTypedInTheSetupAreWhereThePagePrints) {
     };
     for (const QList<Typed>& round : rounds) {
         QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<TfmPrintSetup*>(QApplication::activeModalWidget());
+            QWidget* modal = QApplication::activeModalWidget();
+            // Whatever fails, the dialog closes: a test never waits for an operator.
+            const auto close = qScopeGuard([modal] {
+                if (modal && modal->isVisible()) modal->close();
+            });
+            auto* dialog = qobject_cast<TfmPrintSetup*>(modal);
             ASSERT_NE(dialog, nullptr);
             for (const Typed& t : round) {
                 dialog->listObjects->setCurrentRow(t.Entry);
                 TFloatEdit* edit = dialog->*t.Edit;
-                ASSERT_TRUE(edit->isEnabled());
+                ASSERT_TRUE(edit->isEnabled()) << t.Entry;
                 edit->selectAll();
                 QTest::keyClicks(edit, t.Value);
                 QTest::keyClick(edit, Qt::Key_Tab);

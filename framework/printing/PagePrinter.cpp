@@ -1047,8 +1047,8 @@ void TPagePrinter::SetZoomPercent(int Value) {
     Value = std::max(1, Value);
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    const double rx = double(h->value() + h->pageStep() / 2) / std::max(1, h->maximum() + h->pageStep());
-    const double ry = double(v->value() + v->pageStep() / 2) / std::max(1, v->maximum() + v->pageStep());
+    const double rx = double(h->value() + h->pageStep() / 2.0) / std::max(1, h->maximum() + h->pageStep());
+    const double ry = double(v->value() + v->pageStep() / 2.0) / std::max(1, v->maximum() + v->pageStep());
     FZoomPercent = Value;
     Relayout();
     switch (FZoomLocation) {
@@ -1065,8 +1065,8 @@ void TPagePrinter::SetZoomPercent(int Value) {
         v->setValue(v->maximum() / 2);
         break;
     case zlSame:
-        h->setValue(int(rx * (h->maximum() + h->pageStep()) - h->pageStep() / 2));
-        v->setValue(int(ry * (v->maximum() + v->pageStep()) - v->pageStep() / 2));
+        h->setValue(int(rx * (h->maximum() + h->pageStep()) - h->pageStep() / 2.0));
+        v->setValue(int(ry * (v->maximum() + v->pageStep()) - v->pageStep() / 2.0));
         break;
     }
 }

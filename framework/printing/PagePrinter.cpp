@@ -75,6 +75,15 @@ bool TPrinterProvider::Available(const QPrinter& Printer) const {
     return Names().contains(NameOf(Printer));
 }
 
+void ShowPrinterMissing(const QPrinter& Printer) {
+    const QString name = TPrinterProvider::NameOf(Printer);
+    ShowErrorFmt(name.isEmpty() ? NoPrinterText : QStringLiteral("Принтерът \"%s\" не е наличен!"), {name});
+}
+
+void ShowPrintFailed(const QPrinter& Printer) {
+    ShowErrorFmt(QStringLiteral("Печатът на принтер \"%s\" не успя!"), {TPrinterProvider::NameOf(Printer)});
+}
+
 int TPrinterProvider::PrinterIndex() {
     Printer();
     return int(Names().indexOf(FName));
@@ -1143,11 +1152,9 @@ bool TPagePrinter::Print() {
     const int from = FFromPage == 0 ? 1 : std::min(FFromPage, count);
     const int to = FToPage == 0 ? count : std::min(FToPage, count);
     TPrinterProvider& provider = TPrinterProvider::Instance();
-    const QString name = TPrinterProvider::NameOf(*FPrinter);
     if (!provider.Available(*FPrinter)) {
         // The queue left while the pages were shown (unplugged, dropped, renamed).
-        ShowErrorFmt(name.isEmpty() ? NoPrinterText : QStringLiteral("Принтерът \"%s\" не е наличен!"),
-                     {name});
+        ShowPrinterMissing(*FPrinter);
         return false;
     }
     if (FPrinter.get() == provider.Printer())
@@ -1167,8 +1174,8 @@ bool TPagePrinter::Print() {
         // The keys go back to the window that printed.
         if (isVisible()) window()->activateWindow();
     });
-    const auto failed = [&name] {
-        ShowErrorFmt(QStringLiteral("Печатът на принтер \"%s\" не успя!"), {name});
+    const auto failed = [this] {
+        ShowPrintFailed(*FPrinter);
         return false;
     };
     QPainter painter;

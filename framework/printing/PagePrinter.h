@@ -32,6 +32,10 @@ extern const QString PdfPrinterName;
 // The text shown when no printer can be had.
 extern const QString NoPrinterText;
 
+// Tell the operator, naming the printer, that it has left the list or that its job failed.
+void ShowPrinterMissing(const QPrinter& Printer);
+void ShowPrintFailed(const QPrinter& Printer);
+
 // What a page printer needs to know of a printer, in device pixels.
 struct TDeviceCaps {
     int DpiX = 0;

@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
+#include <csignal>
 #include <cups/cups.h>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -57,6 +59,8 @@ TPrivateCups::TPrivateCups(const QStringList& Queues, const QString& DefaultQueu
                              "PageLog %1/logs/page_log\n")
                   .arg(root));
     FDaemon.setProcessChannelMode(QProcess::MergedChannels);
+    // A test that crashes takes its scheduler with it.
+    FDaemon.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     FDaemon.start(cupsd, {QStringLiteral("-f"), QStringLiteral("-c"), root + QStringLiteral("/cupsd.conf"),
                           QStringLiteral("-s"), root + QStringLiteral("/cups-files.conf")});
     if (!FDaemon.waitForStarted(5000)) return;

@@ -114,7 +114,7 @@ TfmPrint::TfmPrint(TReportLayout& Report, QPrinter* Printer, QWidget* Owner)
     resize(900, 700);
 
     auto makeAction = [this](const QString& Text, const QString& Hint, const QKeySequence& Key,
-                             std::function<void()> Slot) {
+                             const std::function<void()>& Slot) {
         auto* action = new QAction(Text, this);
         action->setToolTip(Hint);
         action->setStatusTip(Hint);

@@ -47,6 +47,11 @@ CONF
 pid=$!
 trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; rm -rf "$dir"' EXIT
 for _ in $(seq 100); do [ -S "$dir/cups.sock" ] && break; sleep 0.1; done
+if [ ! -S "$dir/cups.sock" ]; then
+    echo "print isolation: cupsd did not start, the suite runs without the check" >&2
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$parallel"
+    exit
+fi
 export CUPS_SERVER="$dir/cups.sock"
 lpadmin -p PDF -v file:///dev/null -E
 lpadmin -p Laser -v file:///dev/null -E

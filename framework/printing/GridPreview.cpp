@@ -1415,8 +1415,13 @@ bool TfmPrintPreview::ShowModalPreview() {
 
 bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate) {
     if (TextMode) {
-        const std::unique_ptr<RawPrinterSink> sink =
-            CreateRawPrinterSink(TPrinterProvider::Instance().PrinterName());
+        // The lines go to the printer the pages were laid out for, never to one that took its place.
+        const QPrinter& printer = *PagePrinter->Printer();
+        if (!TPrinterProvider::Instance().Available(printer)) {
+            ShowPrinterMissing(printer);
+            return false;
+        }
+        const std::unique_ptr<RawPrinterSink> sink = CreateRawPrinterSink(TPrinterProvider::NameOf(printer));
         return PrintTextPages(Job, *sink, From, To, Copies);
     }
     PagePrinter->SetCopies(Copies);

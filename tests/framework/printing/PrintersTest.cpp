@@ -1,4 +1,5 @@
 #include "Components/Grids/RichGrid.h"
+#include "core/unRegistry.h"
 #include "framework/printing/GridPreview.h"
 #include "framework/printing/PagePrinter.h"
 #include "tests/support/PdfPrinter.h"
@@ -38,21 +39,27 @@ void RecordOnePage(TPagePrinter& Printer) {
 } // namespace
 
 TEST(Printers, AQueueThatLeavesDuringThePreviewIsReportedInsteadOfCrashing) {
-    TPrivateCups cups({"Laser", "Other"}, "Laser");
-    REQUIRE_SCHEDULER(cups);
-    TScriptedPresenter presenter;
-    auto grid = SmallGrid();
-    TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
-    ASSERT_EQ(TPrinterProvider::Instance().PrinterName(), "Laser");
-    cups.RemoveQueue("Laser");
-    // The status bar asks for the printer again: the provider finds "Laser" gone.
-    preview.Rebuild(1);
-    preview.Rebuild(0);
-    EXPECT_GE(preview.PagePrinter->PageCount(), 1);
-    preview.PagePrinter->SetShowProgress(false);
-    EXPECT_FALSE(preview.PrintPages(1, 1, 1, true));
-    EXPECT_EQ(presenter.Texts(), QStringList{QStringLiteral("Принтерът \"Laser\" не е наличен!")});
-    EXPECT_TRUE(cups.Jobs().isEmpty());
+    // Graphic pages and raw text lines for dot-matrix printers.
+    for (const QString laser : {"1", "0"}) {
+        TPrivateCups cups({"Laser", "Other"}, "Laser");
+        REQUIRE_SCHEDULER(cups);
+        WriteRegString("Print_Laser", laser);
+        const auto restore = qScopeGuard([] { WriteRegString("Print_Laser", ""); });
+        TScriptedPresenter presenter;
+        auto grid = SmallGrid();
+        TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
+        ASSERT_EQ(preview.TextMode, laser == "0");
+        ASSERT_EQ(TPrinterProvider::Instance().PrinterName(), "Laser");
+        cups.RemoveQueue("Laser");
+        // The status bar asks for the printer again: the provider finds "Laser" gone.
+        preview.Rebuild(1);
+        preview.Rebuild(0);
+        EXPECT_GE(preview.PagePrinter->PageCount(), 1);
+        preview.PagePrinter->SetShowProgress(false);
+        EXPECT_FALSE(preview.PrintPages(1, 1, 1, true));
+        EXPECT_EQ(presenter.Texts(), QStringList{QStringLiteral("Принтерът \"Laser\" не е наличен!")});
+        EXPECT_TRUE(cups.Jobs().isEmpty()) << cups.Jobs().join(' ').toStdString();
+    }
 }
 
 TEST(Printers, ARealQueueCalledPdfIsAQueueNotTheFileWriter) {

@@ -1171,6 +1171,37 @@ bool DatabaseFileIsSound(const QString& Path) {
     return Sound;
 }
 
+bool CopyDatabaseFile(const QString& Source, const QString& Target) {
+    const bool NewTarget = !QFileInfo::exists(Target);
+    sqlite3* From = nullptr;
+    sqlite3* To = nullptr;
+    bool Copied = false;
+    if (sqlite3_open_v2(QFile::encodeName(Source).constData(), &From, SQLITE_OPEN_READONLY, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_open_v2(QFile::encodeName(Target).constData(), &To,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK) {
+        Configure(From);
+        Configure(To);
+        // The first read of the transaction takes the shared lock that the copy then holds.
+        if (sqlite3_exec(From, R"sql(BEGIN; SELECT count(*) FROM sqlite_schema;)sql", nullptr, nullptr,
+                         nullptr) == SQLITE_OK) {
+            if (sqlite3_backup* Backup = sqlite3_backup_init(To, "main", From, "main")) {
+                const int Rc = sqlite3_backup_step(Backup, -1);
+                Copied = sqlite3_backup_finish(Backup) == SQLITE_OK && Rc == SQLITE_DONE;
+            }
+            sqlite3_exec(From, "COMMIT", nullptr, nullptr, nullptr);
+        }
+    }
+    sqlite3_close(From);
+    sqlite3_close(To);
+    const bool Sound = Copied && DatabaseFileIsSound(Target);
+    if (!Sound && NewTarget) {
+        QFile::remove(Target);
+        QFile::remove(Target + u"-journal"_s);
+    }
+    return Sound;
+}
+
 bool CreateDatabaseFile(const QString& Path) {
     if (QFileInfo::exists(Path)) return false;
     QDir().mkpath(QFileInfo(Path).absolutePath());
@@ -1290,15 +1321,24 @@ int ExecCounted(TAdoConnection* Connection, const QString& SQL) {
     return sqlite3_changes(State.Db);
 }
 
-bool RunPendingSql(QObject* Owner, QStringList& List) {
+bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check) {
     if (List.isEmpty()) return true;
+    QString Refusal;
     try {
         TTransaction Transaction(AdoConnection);
-        for (const QString& SQL : List)
-            StateOf(AdoConnection, SQL).Run(SQL, [](auto&&...) {});
-        Transaction.Commit();
+        if (Check) Refusal = Check();
+        if (Refusal.isEmpty()) {
+            for (const QString& SQL : List)
+                StateOf(AdoConnection, SQL).Run(SQL, [](auto&&...) {});
+            Transaction.Commit();
+        }
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
+    // Told only after the rollback: no dialog waits while the database is locked.
+    if (!Refusal.isEmpty()) {
+        ShowErrorFmt(Refusal);
         return false;
     }
     List.clear();

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QObject;
@@ -64,6 +65,13 @@ bool CreateDatabaseFile(const QString& Path);
 // the program's own (the schema's collation included).
 bool DatabaseFileIsSound(const QString& Path);
 
+// Copies the database at Source into Target with SQLite's online backup, inside a read
+// transaction on Source, so that another process's commit waits for the copy instead of tearing
+// it. A new Target is created; an existing one is replaced in one transaction of its own, so
+// its other connections see either all of it or none. True when the copy is complete and
+// Target passes "PRAGMA quick_check"; a new Target is removed on failure.
+bool CopyDatabaseFile(const QString& Source, const QString& Target);
+
 // Runs a SELECT into List (rows "°"-separated, fields "@"-separated, double quotes removed,
 // values trimmed). An empty SQL gives an empty list. A failure clears List and throws
 // EDatabaseError with the database's message and SQL as written.
@@ -80,8 +88,10 @@ void ShowDatabaseError(const QString& Message, const QString& SQL);
 
 // Runs the batch in one transaction on AdoConnection. All ran: the list is cleared, true. The
 // first failure rolls everything back, shows the error box for that statement and leaves the
-// list as it was: false.
-bool RunPendingSql(QObject* Owner, QStringList& List);
+// list as it was: false. Check, when given, runs inside the transaction before the batch, so
+// what it reads cannot change until the batch is written; a text from it writes nothing, is
+// shown after the rollback and leaves the list: false.
+bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check = {});
 
 // A transaction on Connection: rolls back when destroyed uncommitted. Transactions do not nest;
 // opening a second one throws EDatabaseError.

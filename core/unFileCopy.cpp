@@ -3,12 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -22,6 +25,14 @@ public:
     }
     TFileHandle(const TFileHandle&) = delete;
     TFileHandle& operator=(const TFileHandle&) = delete;
+    TFileHandle(TFileHandle&& Other) noexcept : FFd(std::exchange(Other.FFd, -1)) {}
+    TFileHandle& operator=(TFileHandle&& Other) noexcept {
+        if (this != &Other) {
+            Close();
+            FFd = std::exchange(Other.FFd, -1);
+        }
+        return *this;
+    }
     int Fd() const { return FFd; }
     // Closes now and returns the close's own result, which can carry a late write error.
     int Close() {
@@ -62,6 +73,39 @@ bool FolderWithin(const QString& Inner, const QString& Outer) {
     const QString In = QDir::cleanPath(QDir(Inner).absolutePath()) + QLatin1Char('/');
     const QString Out = QDir::cleanPath(QDir(Outer).absolutePath()) + QLatin1Char('/');
     return In.startsWith(Out);
+}
+
+// The file a link points to (through every link), or Target itself; the copy replaces that file
+// and leaves the link.
+QString ResolvedTarget(const QString& Target) {
+    QString Path = Target;
+    for (int Depth = 0; Depth < 40; ++Depth) {
+        const QFileInfo Info(Path);
+        if (!Info.isSymLink()) break;
+        Path = Info.symLinkTarget();
+    }
+    return Path;
+}
+
+// A new file beside Final with a name of its own, with Mode when one is given (else what the
+// umask allows); Temporary gets its name.
+TFileHandle CreateBeside(const QString& Final, int Mode, QString& Temporary) {
+    const QString Folder = FolderPart(Final);
+    const QString Name = NamePart(Final);
+    for (int Attempt = 0; Attempt < 100; ++Attempt) {
+        const QString Candidate = Folder + QLatin1Char('.') + Name + QLatin1Char('.') +
+                                  QString::number(QRandomGenerator::global()->generate(), 36) +
+                                  QStringLiteral(".part");
+        const int Fd =
+            ::open(NativePath(Candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (Fd < 0 && errno == EEXIST) continue;
+        if (Fd < 0) return TFileHandle();
+        if (Mode >= 0) ::fchmod(Fd, mode_t(Mode));
+        Temporary = Candidate;
+        return TFileHandle(Fd);
+    }
+    errno = EEXIST;
+    return TFileHandle();
 }
 
 int Percent(qint64 Done, qint64 Size) {
@@ -130,21 +174,30 @@ bool TFileCopyNew::CopyMatches(const QString& Source, const QString& Target) {
 }
 
 bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
+    const QString OntoItself = QStringLiteral("Cannot copy ") + Source + QStringLiteral(" onto itself");
     if (Source == Target) {
-        ReportError(QStringLiteral("Cannot copy ") + Source + QStringLiteral(" onto itself"));
+        ReportError(OntoItself);
         return false;
     }
     const qint64 Block = IsOnFloppy(Target) ? FloppyBlockSize : BlockSize;
 
-    qint64 Size = 0;
+    struct stat SourceInfo;
     {
         TFileHandle Probe(::open(NativePath(Source).constData(), O_RDONLY | O_CLOEXEC));
-        struct stat Info;
-        if (Probe.Fd() < 0 || ::fstat(Probe.Fd(), &Info) != 0) {
+        if (Probe.Fd() < 0 || ::fstat(Probe.Fd(), &SourceInfo) != 0) {
             ReportError(Source + QStringLiteral(" missing or corrupted or opened for exclusive use"));
             return false;
         }
-        Size = Info.st_size;
+    }
+    const qint64 Size = SourceInfo.st_size;
+
+    // "dir//file", "dir/./file" or a link are the source under another name: writing would
+    // destroy what is being read.
+    struct stat TargetInfo;
+    const bool TargetExists = ::stat(NativePath(Target).constData(), &TargetInfo) == 0;
+    if (TargetExists && TargetInfo.st_dev == SourceInfo.st_dev && TargetInfo.st_ino == SourceInfo.st_ino) {
+        ReportError(OntoItself);
+        return false;
     }
 
     if (QFileInfo::exists(Target)) {
@@ -158,11 +211,23 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
         ReportError(WithErrorCode(QStringLiteral("Error opening ") + Source, errno));
         return false;
     }
-    TFileHandle Out(::open(NativePath(Target).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    // A regular file is written beside itself and renamed over the old one only when all of it
+    // is out, so a failure or a cancel leaves the old file as it was. A device is written in place.
+    const bool InPlace = TargetExists && !S_ISREG(TargetInfo.st_mode);
+    const QString Final = InPlace ? Target : ResolvedTarget(Target);
+    QString Temporary;
+    TFileHandle Out;
+    if (InPlace)
+        Out = TFileHandle(::open(NativePath(Target).constData(), O_WRONLY | O_CLOEXEC));
+    else
+        Out = CreateBeside(Final, TargetExists ? int(TargetInfo.st_mode & 07777) : -1, Temporary);
     if (Out.Fd() < 0) {
         ReportError(WithErrorCode(QStringLiteral("Error creating ") + Target, errno));
         return false;
     }
+    auto Discard = qScopeGuard([&] {
+        if (!Temporary.isEmpty()) ::unlink(NativePath(Temporary).constData());
+    });
 
     std::vector<char> Buffer(static_cast<size_t>(Block));
     qint64 BytesRead = 0;
@@ -197,10 +262,13 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
         Progress(Percent(BytesRead, Size), Percent(BytesWritten, Size));
     }
     In.Close();
-    if (Out.Close() != 0) {
+    // On disk before the rename, so a power cut cannot leave the new name on missing data.
+    if ((!InPlace && ::fsync(Out.Fd()) != 0) || Out.Close() != 0 ||
+        (!InPlace && ::rename(NativePath(Temporary).constData(), NativePath(Final).constData()) != 0)) {
         ReportError(WithErrorCode(QStringLiteral("Error writing ") + Target, errno));
         return false;
     }
+    Temporary.clear();
     Progress(100, 100);
     return true;
 }

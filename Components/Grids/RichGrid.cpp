@@ -481,7 +481,12 @@ void TRichGrid::DrawCell(QPainter& Painter, int ACol, int ARow, const QRect& Rec
     }
     Painter.setFont(CellFont(a));
     Painter.setPen(fontColor);
-    Painter.drawText(T, TextFlags(a), text);
+    int flags = TextFlags(a);
+    // A text wider than its cell is cut on the right, never on the left: a number keeps its
+    // leading digits.
+    if (!(flags & Qt::TextWordWrap) && Painter.fontMetrics().horizontalAdvance(text) > T.width())
+        flags = (flags & ~Qt::AlignHorizontal_Mask) | Qt::AlignLeft;
+    Painter.drawText(T, flags, text);
 }
 
 // ---- measuring and sizing

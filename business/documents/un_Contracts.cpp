@@ -5,12 +5,12 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
-#include "business/registers/RegisterForm.h"
+#include "business/documents/unCashOrders.h"
 #include "business/engine/unAdminPassword.h"
 #include "business/engine/unConsts.h"
 #include "business/engine/unLoanEngine.h"
-#include "business/registers/unPickLists.h"
 #include "business/printing/unWordTemplates.h"
+#include "business/registers/unPickLists.h"
 #include "business/registers/un_Items.h"
 #include "business/registers/un_Owners.h"
 #include "core/uDelimitedStrings.h"
@@ -19,12 +19,11 @@
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
 #include "core/unRegistry.h"
-#include "core/unWait.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -33,7 +32,6 @@
 #include <QScopeGuard>
 #include <QToolButton>
 #include <cmath>
-#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -89,25 +87,6 @@ void CalcContractAmountsDue(QObject* Owner, int PrefCode, double Sum, double MIR
     CalcContractTotal(Sum, Amounts);
 }
 
-QString InterestBandsSql(int PrefCode) {
-    return Format(u"Select code_mir, from_value, to_value, mir From Interest_rates Where pref_code = %d "
-                  "Order By code_mir"_s,
-                  {PrefCode});
-}
-
-bool InterestBandPercent(const TDelimitedStringList& Bands, double Sum, double& MIR) {
-    bool Found = false;
-    for (int I = 0; I < Bands.Count(); ++I) {
-        const double From = StrToFloatDot(Bands.GetField(I, 1), 0);
-        const double To = StrToFloatDot(Bands.GetField(I, 2), 0);
-        if (Sum > 0 && From <= Sum && To >= Sum) {
-            MIR = RoundToDigits(AmountDecimals, StrToFloatDot(Bands.GetField(I, 3), 0) * 100);
-            Found = true;
-        }
-    }
-    return Found;
-}
-
 TDateTime TermEnd(TDateTime DateC, double Duration) {
     return std::floor(DateC) + double(Whole(Duration)) - 1;
 }
@@ -121,14 +100,7 @@ double TermDays(TDateTime DateC, TDateTime DateTo) {
 
 QString ContractValidationText(const TContractEntry& Entry, const TContractCheck& Check) {
     const QString Sep = u"\n\r"_s;
-    QString Text;
-    if (Entry.DocNo != 0) {
-        const QString Number = FloatToStrDot(-1, Entry.DocNo);
-        for (const QString& Cell : Check.GridNumbers)
-            if (Cell == Number)
-                Text += Sep + Format(u"Шифър \"%s\" съществува в таблицата с данни!"_s, {Number});
-    }
-    if (Entry.DocNo == 0) Text += Sep + u"Въведете номер на документ"_s;
+    QString Text = DocNoValidationText(Entry.DocNo, Check.GridNumbers);
     // A code that is in no register would be saved as a contract that no list can show.
     if (StrToFloatDot(Entry.OwnerCode, 0) == 0 || !Check.OwnerKnown) Text += Sep + u"Въведете собственик"_s;
     if (Entry.ItemCode.isEmpty() || !Check.ItemKnown) Text += Sep + u"Въведете вещ"_s;
@@ -149,8 +121,8 @@ QString ContractValidationText(const TContractEntry& Entry, const TContractCheck
 bool ContractNumberStored(QObject* Owner, double DocNo) {
     const qint64 Number = Whole(DocNo);
     TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection, Format(u"SELECT docno FROM Contracts WHERE docno = %d"_s, {Number}),
-             &List);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT docno FROM Contracts WHERE docno = %d)sql"_s, {Number}), &List);
     for (int I = 0; I < List.Count(); ++I)
         if (StrToIntOrZero(List.GetField(I, 0)) == Number) return true;
     return false;
@@ -160,23 +132,19 @@ bool ContractNumberStored(QObject* Owner, double DocNo) {
 // Statements
 
 QString ContractInsertSql(const QString& Table, const TContractEntry& Entry) {
-    return Format(u"Insert into %s values ( %d, %d, %d, %f, %f, %d, \"%s\", %d, %d, False, 0, %d, False, 0, "
-                  "%.3f, %d, %f, %f, %f, %d )"_s,
-                  {Table, Whole(Entry.DocNo), Whole(std::floor(Entry.DateC)), StrToIntOrZero(Entry.ItemCode),
-                   RoundToDigits(AmountDecimals, Entry.Sum), RoundToDigits(2, Entry.MIR),
-                   Whole(Entry.Duration), SqlText(Entry.Notes.trimmed()), 0, 0,
-                   Whole(StrToFloatDot(Entry.OwnerCode, 0)), Entry.Gramaj, Entry.ShortTerm ? 1 : 0,
-                   Entry.Dylzhimi_lihvi, Entry.Ednokratni_taxi, Entry.Dnevni_taxi,
-                   StrToIntOrZero(Entry.VehicleCode)});
+    return Format(
+        uR"sql(Insert into %s values ( %d, %d, %d, %f, %f, %d, "%s", %d, %d, False, 0, %d, False, 0, %.3f, %d, %f, %f, %f, %d ))sql"_s,
+        {Table, Whole(Entry.DocNo), Whole(std::floor(Entry.DateC)), StrToIntOrZero(Entry.ItemCode),
+         RoundToDigits(AmountDecimals, Entry.Sum), RoundToDigits(2, Entry.MIR), Whole(Entry.Duration),
+         SqlText(Entry.Notes.trimmed()), 0, 0, Whole(StrToFloatDot(Entry.OwnerCode, 0)), Entry.Gramaj,
+         Entry.ShortTerm ? 1 : 0, Entry.Dylzhimi_lihvi, Entry.Ednokratni_taxi, Entry.Dnevni_taxi,
+         StrToIntOrZero(Entry.VehicleCode)});
 }
 
 QString ContractUpdateSql(const QString& Table, const QString& KeyField, qint64 Key,
                           const TContractEntry& Entry) {
     return Format(
-        u"Update %s Set date_c   = %d,  code_i   = %f,  Sum_c    = %f,  M_IR     = %f,  Duration = %d,  "
-        "Notes    = \"%s\",  EGN      = %d,    gramaj   = %.3f,  short_term      = %d,  "
-        "Dylzhimi_lihvi  = %f,  Ednokratni_taxi = %f,  Dnevni_taxi     = %f,  code_mps        = %d "
-        "Where ( %s = %d )"_s,
+        uR"sql(Update %s Set date_c   = %d,  code_i   = %f,  Sum_c    = %f,  M_IR     = %f,  Duration = %d,  Notes    = "%s",  EGN      = %d,    gramaj   = %.3f,  short_term      = %d,  Dylzhimi_lihvi  = %f,  Ednokratni_taxi = %f,  Dnevni_taxi     = %f,  code_mps        = %d Where ( %s = %d ))sql"_s,
         {Table, Whole(std::floor(Entry.DateC)), double(StrToIntOrZero(Entry.ItemCode)),
          RoundToDigits(AmountDecimals, Entry.Sum), RoundToDigits(2, Entry.MIR), Whole(Entry.Duration),
          SqlText(Entry.Notes.trimmed()), Whole(StrToFloatDot(Entry.OwnerCode, 0)), Entry.Gramaj,
@@ -184,45 +152,19 @@ QString ContractUpdateSql(const QString& Table, const QString& KeyField, qint64 
          StrToIntOrZero(Entry.VehicleCode), KeyField, Key});
 }
 
-QString NextDocNoSql(const QString& Table) {
-    return Format(u"( Select IfNull( max( docno ), 0 ) + 1 From %s )"_s, {Table});
-}
-
-namespace {
-
-QString OutcomeSql(const QString& Number, TDateTime Date, qint64 ContractNo, int PaymentType, double Amount,
-                   const QString& Customer, const QString& Supplier, const QString& UserName) {
-    return Format(u"Insert into %s values ( %s, %d, %d, %d, %f, \"%s\", \"%s\", \"%s\" )"_s,
-                  {u"Outcomes"_s, Number, Whole(std::floor(Date)), ContractNo, PaymentType,
-                   RoundToDigits(AmountDecimals, Amount), SqlText(Customer), SqlText(Supplier),
-                   SqlText(UserName)});
-}
-
-} // namespace
-
 QString PayoutOrderSql(const TContractEntry& Entry, const QString& OperatorName, const QString& UserName) {
-    return OutcomeSql(NextDocNoSql(u"Outcomes"_s), Entry.DateC, Whole(Entry.DocNo), 1, Entry.Sum,
-                      Entry.OwnerName, OperatorName, UserName);
-}
-
-QString OperatorFullName(QObject* Owner, const QString& UserName) {
-    TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection,
-             Format(u"Select three_names from users_passwords Where ( user_name = \"%s\" )"_s,
-                    {SqlText(UserName)}),
-             &List);
-    return List.GetTextStr();
+    return LinkedOrderSql(u"Outcomes"_s, Entry.DateC, Whole(Entry.DocNo), 1, Entry.Sum, Entry.OwnerName,
+                          OperatorName, UserName);
 }
 
 QString ContractDeleteSql(qint64 DocNo) {
-    return Format(u"Delete * from %s Where %s = %d"_s, {u"Contracts"_s, u"docno"_s, DocNo});
+    return DocumentDeleteSql(u"Contracts"_s, u"docno"_s, DocNo);
 }
 
 QStringList RebookingSql(qint64 DocNo, TDateTime Today, double Amount, const QString& OwnerName,
                          const QString& OperatorName, const QString& UserName) {
-    const QString Next = NextDocNoSql(u"Outcomes"_s);
-    return {OutcomeSql(Next, Today, DocNo, 1, -Amount, OwnerName, OperatorName, UserName),
-            OutcomeSql(Next, Today, 0, 3, Amount, u"Собственик"_s, OperatorName, UserName)};
+    return {LinkedOrderSql(u"Outcomes"_s, Today, DocNo, 1, -Amount, OwnerName, OperatorName, UserName),
+            LinkedOrderSql(u"Outcomes"_s, Today, 0, 3, Amount, u"Собственик"_s, OperatorName, UserName)};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -232,21 +174,17 @@ QString ContractListSql(bool TodayOnly, TDateTime Today) {
     const QString Filter =
         TodayOnly ? u"WHERE "_s + Format(u" ( Contracts.date_c = %d )"_s, {Whole(std::floor(Today))})
                   : QString();
-    return u"SELECT Contracts.docno,        Contracts.date_c,        Contracts.code_i,        "
-           u"Item_types.Name_i_t,"
-           "        Items.SN,        Contracts.Sum_c,        Contracts.M_IR,        Contracts.Duration,      "
-           "  "
-           "Contracts.date_c + Contracts.Duration - 1,        Contracts.EGN,        Owners.Three_names,      "
-           "  "
-           "Contracts.Notes,        Contracts.Finished,        Contracts.At_Date,        Contracts.At_Date,  "
-           "      "
-           "Contracts.gramaj,        Contracts.short_term,        Contracts.Dylzhimi_lihvi,        "
-           "Contracts.Ednokratni_taxi,        Contracts.Dnevni_taxi,        Contracts.code_MPS FROM Owners "
-           "INNER "
-           "JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t) INNER JOIN Contracts "
-           "ON "
-           "Items.code_i = Contracts.code_i) ON Owners.EGN = Contracts.EGN "_s +
-           Filter + u" "_s + u"ORDER BY Contracts.docno"_s;
+    return uR"sql(
+        SELECT Contracts.docno, Contracts.date_c, Contracts.code_i, Item_types.Name_i_t, Items.SN,
+               Contracts.Sum_c, Contracts.M_IR, Contracts.Duration,
+               Contracts.date_c + Contracts.Duration - 1, Contracts.EGN, Owners.Three_names,
+               Contracts.Notes, Contracts.Finished, Contracts.At_Date, Contracts.At_Date,
+               Contracts.gramaj, Contracts.short_term, Contracts.Dylzhimi_lihvi,
+               Contracts.Ednokratni_taxi, Contracts.Dnevni_taxi, Contracts.code_MPS
+          FROM Owners
+               INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                           INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
+               ON Owners.EGN = Contracts.EGN %1 ORDER BY Contracts.docno)sql"_s.arg(Filter);
 }
 
 void PrepareContractListRows(TDelimitedStringList& List) {
@@ -294,16 +232,7 @@ QStringList ContractGridCells(const TContractEntry& Entry, const QString& ItemNa
 }
 
 // ---------------------------------------------------------------------------------------------
-// Password and delete
-
-bool AskAdminPassword(QObject* Owner) {
-    if (!EnsureAdminPassword(Owner)) return false;
-    QString Typed;
-    if (!PasswordDialog(u"Въвеждане на парола"_s, u"Въведете парола"_s, u'*', Typed)) return false;
-    if (Typed == AdminPassword) return true;
-    ShowErrorFmt(u"Въведената парола е грешна!"_s);
-    return false;
-}
+// Delete
 
 void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocNo, const QString& DateText,
                     TQueuedChanges& Changes, TRichGrid* Grid, int Row) {
@@ -311,17 +240,10 @@ void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocN
     if (Number == 0) return;
     if (!AskAdminPassword(Owner)) return;
     const QString OperatorName = OperatorFullName(Owner, UserName);
+    const QString OwnerName = ContractOwnerName(Owner, Number);
     TDelimitedStringList List;
-    RunQuery(
-        Owner, AdoConnection,
-        Format(
-            u"SELECT Owners.Three_names FROM Owners INNER JOIN Contracts ON Owners.EGN = Contracts.EGN WHERE "
-            "(((Contracts.docno)= %d ))"_s,
-            {Number}),
-        &List);
-    const QString OwnerName = List.GetTextStr();
-    RunQuery(Owner, AdoConnection, Format(u"SELECT sum_c FROM Contracts WHERE ( docno = %d )"_s, {Number}),
-             &List);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT sum_c FROM Contracts WHERE ( docno = %d ))sql"_s, {Number}), &List);
     // A contract still waiting for Save is not deleted from the grid only: Save would write it
     // all the same, with its payout.
     if (List.Count() == 0) {
@@ -358,98 +280,45 @@ QLabel* MakeLabel(QWidget* Parent, const QString& Text, const char* Name = nullp
     return Label;
 }
 
-// A panel that shows a looked-up text.
-QLabel* MakePanel(QWidget* Parent, const char* Name, int MinWidth) {
-    auto* Panel = new QLabel(Parent);
-    Panel->setObjectName(QString::fromLatin1(Name));
-    Panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel->setMinimumWidth(MinWidth);
-    return Panel;
-}
-
-TFloatEdit* MakeFloatEdit(QWidget* Parent, const char* Name, int Precision, int Width) {
-    auto* Edit = new TFloatEdit(Parent);
-    Edit->setObjectName(QString::fromLatin1(Name));
-    Edit->SetPrecision(Precision);
-    Edit->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Edit->setFixedWidth(Width);
-    return Edit;
-}
-
-TListEdit* MakeListEdit(QWidget* Parent, const char* Name, QLabel* Descr, int Width) {
-    auto* Edit = new TListEdit(Parent);
-    Edit->setObjectName(QString::fromLatin1(Name));
-    Edit->SetDescrControl(Descr);
-    Edit->SetDescrColumn(1);
-    Edit->setFixedWidth(Width);
-    return Edit;
-}
-
-QDateEdit* MakeDateEdit(QWidget* Parent, const char* Name) {
-    auto* Edit = new QDateEdit(Parent);
-    Edit->setObjectName(QString::fromLatin1(Name));
-    Edit->setDisplayFormat(u"dd.MM.yyyy"_s);
-    Edit->setCalendarPopup(true);
-    return Edit;
-}
-
 TDateTime DateOf(const QDateEdit* Edit) {
     return QDateToDateTime(Edit->date());
 }
 
-// Printing runs from buttons as well as from the action: what stops it is shown here, the way
-// the window shows the failure of any operation.
-void ShowPrintFailure(const std::function<void()>& Print) {
-    try {
-        TWaitGuard Wait;
-        Print();
-    } catch (const EDatabaseError& E) {
-        ShowDatabaseError(E.Message(), E.Sql());
-    } catch (const Exception& E) {
-        ShowErrorBox(E.Message());
-    }
-}
-
 } // namespace
 
-TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
+TfrmContracts::TfrmContracts(QWidget* Owner) : TDocumentForm(Owner) {
     setObjectName(u"frmContracts"_s);
     QWidget* P = pnlParams;
-    auto* L = new QGridLayout(P);
-    L->setContentsMargins(6, 4, 6, 4);
-    L->setHorizontalSpacing(6);
-    L->setVerticalSpacing(3);
+    auto* L = NewParamsLayout();
 
-    feDocNo = MakeFloatEdit(P, "feDocNo", 0, 80);
-    dtDate_c = MakeDateEdit(P, "dtDate_c");
-    pnlOwner = MakePanel(P, "pnlOwner", 220);
-    leOwner = MakeListEdit(P, "leOwner", pnlOwner, 120);
+    MakeNumberAndDate();
+    pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 220);
+    leOwner = NewOwnerEdit(P, pnlOwner);
     labPref_code = MakeLabel(P, QString(), "labPref_code");
     btnNewOwner = new QToolButton(P);
     btnNewOwner->setObjectName(u"btnNewOwner"_s);
     btnNewOwner->setText(u"+"_s);
     btnNewOwner->setToolTip(u"Нов заемополучател"_s);
-    pnlItem = MakePanel(P, "pnlItem", 120);
-    leItem = MakeListEdit(P, "leItem", pnlItem, 120);
+    pnlItem = NewInfoPanel(P, u"pnlItem"_s, 120);
+    leItem = NewListEdit(P, u"leItem"_s, pnlItem, 120);
     btnNewItem = new QToolButton(P);
     btnNewItem->setObjectName(u"btnNewItem"_s);
     btnNewItem->setText(u"+"_s);
     btnNewItem->setToolTip(u"Нова вещ"_s);
-    pnlSN = MakePanel(P, "pnlSN", 160);
-    feGramaj = MakeFloatEdit(P, "feGramaj", 3, 80);
+    pnlSN = NewInfoPanel(P, u"pnlSN"_s, 160);
+    feGramaj = NewNumberEdit(u"feGramaj"_s, 3, 80);
     cb_Short_term = new QCheckBox(u"Краткосрочен"_s, P);
     cb_Short_term->setObjectName(u"cb_Short_term"_s);
-    feSum_c = MakeFloatEdit(P, "feSum_c", AmountDecimals, 100);
-    feM_IR = MakeFloatEdit(P, "feM_IR", 2, 60);
+    feSum_c = NewNumberEdit(u"feSum_c"_s, AmountDecimals, 100);
+    feM_IR = NewNumberEdit(u"feM_IR"_s, 2, 60);
     feM_IR->setReadOnly(true);
-    feDuration = MakeFloatEdit(P, "feDuration", 0, 60);
-    dtDate_to = MakeDateEdit(P, "dtDate_to");
-    pnl_Marka = MakePanel(P, "pnl_Marka", 120);
-    code_MPS = MakeListEdit(P, "code_MPS", pnl_Marka, 80);
-    pnl_Model = MakePanel(P, "pnl_Model", 120);
-    pnl_Reg_nomer = MakePanel(P, "pnl_Reg_nomer", 100);
-    edNotes = new TLimitedEdit(P);
-    edNotes->setObjectName(u"edNotes"_s);
+    feDuration = NewNumberEdit(u"feDuration"_s, 0, 60);
+    dtDate_to = NewDateEdit(u"dtDate_to"_s);
+    pnl_Marka = NewInfoPanel(P, u"pnl_Marka"_s, 120);
+    code_MPS = NewListEdit(P, u"code_MPS"_s, pnl_Marka, 80);
+    pnl_Model = NewInfoPanel(P, u"pnl_Model"_s, 120);
+    pnl_Reg_nomer = NewInfoPanel(P, u"pnl_Reg_nomer"_s, 100);
+    edNotes = NewNameEdit(u"edNotes"_s);
     edNotes->setMaxLength(80);
     lab_Dylzhimi_lihvi = MakeLabel(P, QString(), "lab_Dylzhimi_lihvi");
     lab_Ednokratni_taxi = MakeLabel(P, QString(), "lab_Ednokratni_taxi");
@@ -458,12 +327,9 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     QFont Bold = labTotal->font();
     Bold.setBold(true);
     labTotal->setFont(Bold);
-    btnPrintContract = new QPushButton(u"Печат на договор"_s, P);
-    btnPrintContract->setObjectName(u"btnPrintContract"_s);
-    btnPrintLabel = new QPushButton(u"Печат на етикет"_s, P);
-    btnPrintLabel->setObjectName(u"btnPrintLabel"_s);
-    for (QWidget* W :
-         std::initializer_list<QWidget*>{btnNewOwner, btnNewItem, btnPrintContract, btnPrintLabel})
+    btnPrintContract = NewPrintButton(u"btnPrintContract"_s, u"Печат на договор"_s);
+    btnPrintLabel = NewPrintButton(u"btnPrintLabel"_s, u"Печат на етикет"_s);
+    for (QWidget* W : std::initializer_list<QWidget*>{btnNewOwner, btnNewItem})
         W->setFocusPolicy(Qt::NoFocus);
 
     auto Row = [&](int R, std::initializer_list<std::pair<QWidget*, int>> Cells) {
@@ -522,16 +388,8 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     L->setColumnStretch(7, 1);
     P->setFixedHeight(L->sizeHint().height());
 
-    for (QAction* A : {actNew, actEdit, actSave, actDelete})
-        A->setEnabled(true);
-
-    ctrl_F9 = new QAction(u"Печат на договор"_s, this);
-    ctrl_F9->setObjectName(u"ctrl_F9"_s);
-    ctrl_F9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
-    ctrl_F9->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(ctrl_F9);
-    connect(ctrl_F9, &QAction::triggered, this, [this] { PrintContract(); });
-    connect(btnPrintContract, &QPushButton::clicked, this, [this] { PrintContract(); });
+    ctrl_F9->setText(u"Печат на договор"_s);
+    connect(btnPrintContract, &QPushButton::clicked, this, [this] { PrintDocument(); });
     connect(btnPrintLabel, &QPushButton::clicked, this, [this] { PrintLabel(); });
     connect(btnNewOwner, &QToolButton::clicked, this, [this] { NewOwner(); });
     connect(btnNewItem, &QToolButton::clicked, this, [this] { NewItem(); });
@@ -539,7 +397,6 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leItem->OnChange = [this](QWidget*) { ItemChanged(); };
     code_MPS->OnChange = [this](QWidget*) { VehicleChanged(); };
-    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
     leItem->OnBitButtonClick = [this](QWidget*) { GetItemsList(this, leItem); };
     code_MPS->OnBitButtonClick = [this](QWidget*) { GetVehiclesList(this, code_MPS); };
     feSum_c->OnChange = [this](QWidget*) { SumChanged(); };
@@ -548,79 +405,33 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TMAccountReadForm(Owner) {
     connect(dtDate_to, &QDateEdit::dateChanged, this, [this] { DateToChanged(); });
     connect(dtDate_c, &QDateEdit::dateChanged, this, [this] { DateCChanged(); });
 
-    Grid->SetColCount(21);
-    Grid->SetFixedRows(2);
-    Grid->SetRowCount(3);
-    Grid->SetFixedCols(0);
-    const char* Headers[21][2] = {
-        {"Договор", "номер"},
-        {"", "дата"},
-        {"Вещ", "шифър"},
-        {"", "наименование"},
-        {"", "спецификация"},
-        {"Сума", ""},
-        {"Месечен", "лихвен процент"},
-        {"Срок", "дни"},
-        {"", "до дата"},
-        {"Заемополучател", "ЕГН"},
-        {"", "Собствено, бащино и фамилно име"},
-        {"Пояснения", ""},
-        {"Вещта е", "откупена"},
-        {"", "на дата"},
-        {"Сума за", "връщане"},
-        {"Грамаж", ""},
-        {"Краткосрочен", ""},
-        {"Дължими", "лихви"},
-        {"Еднократни", "такси"},
-        {"Дневни", "такси"},
-        {"Шифър", "на МПС"},
-    };
-    for (int C = 0; C < 21; ++C) {
-        Grid->SetCells(C, 0, QString::fromUtf8(Headers[C][0]));
-        Grid->SetCells(C, 1, QString::fromUtf8(Headers[C][1]));
-    }
     // Each column as wide as its header or a typical value, whichever is wider.
-    const char* Samples[21] = {"000000",
-                               "00.00.0000",
-                               "00000",
-                               "Наименование",
-                               "Спецификация 00",
-                               "000 000.00",
-                               "",
-                               "000",
-                               "00.00.0000",
-                               "0000000000",
-                               "Собствено, бащино и фамилно име",
-                               "Пояснения 0000",
-                               "",
-                               "00.00.0000",
-                               "000 000.00",
-                               "0000.000",
-                               "",
-                               "00 000.00",
-                               "00 000.00",
-                               "00 000.00",
-                               ""};
-    const QFontMetrics Metrics(Grid->font());
-    for (int C = 0; C < 21; ++C) {
-        int Width = std::max(Metrics.horizontalAdvance(QString::fromUtf8(Headers[C][1])),
-                             Metrics.horizontalAdvance(QString::fromUtf8(Samples[C])));
-        if (QString::fromUtf8(Headers[C][1]).isEmpty())
-            Width = std::max(Width, Metrics.horizontalAdvance(QString::fromUtf8(Headers[C][0])));
-        Grid->SetColWidths(C, Width + 12);
-    }
-    Grid->SetMergeCellsStr(
-        u"0,0,1,0|2,0,4,0|5,0,5,1|7,0,8,0|9,0,10,0|11,0,11,1|12,0,13,0|15,0,15,1|16,0,16,1|"_s);
-    Grid->SetLeftCol(0);
-    Grid->SetCol(0);
-    Grid->Loaded();
+    SetGridColumns({{"Договор", "номер", "000000"},
+                    {"", "дата", "00.00.0000"},
+                    {"Вещ", "шифър", "00000"},
+                    {"", "наименование", "Наименование"},
+                    {"", "спецификация", "Спецификация 00"},
+                    {"Сума", "", "000 000.00"},
+                    {"Месечен", "лихвен процент"},
+                    {"Срок", "дни", "000"},
+                    {"", "до дата", "00.00.0000"},
+                    {"Заемополучател", "ЕГН", "0000000000"},
+                    {"", "Собствено, бащино и фамилно име", "Собствено, бащино и фамилно име"},
+                    {"Пояснения", "", "Пояснения 0000"},
+                    {"Вещта е", "откупена"},
+                    {"", "на дата", "00.00.0000"},
+                    {"Сума за", "връщане", "000 000.00"},
+                    {"Грамаж", "", "0000.000"},
+                    {"Краткосрочен", ""},
+                    {"Дължими", "лихви", "00 000.00"},
+                    {"Еднократни", "такси", "00 000.00"},
+                    {"Дневни", "такси", "00 000.00"},
+                    {"Шифър", "на МПС"}},
+                   u"0,0,1,0|2,0,4,0|5,0,5,1|7,0,8,0|9,0,10,0|11,0,11,1|12,0,13,0|15,0,15,1|16,0,16,1|"_s);
 }
 
 bool TfrmContracts::Init() {
-    const bool Result = TMAccountReadForm::Init();
-    SetHeaderSorting(true);
-    edNotes->SetValidChars(u"A-Z;А-Я;0-9;a-z;а-я;*;-;=;+;[;];.; ;:;/;,;--"_s);
-    StopEditing();
+    const bool Result = TDocumentForm::Init();
     try {
         GetOwnersList(this, leOwner);
         GetItemsList(this, leItem);
@@ -640,38 +451,22 @@ bool TfrmContracts::Init() {
     for (int C : {2, 7, 12, 16, 20})
         Grid->ColAttributes(C)->SetAlignment({caCenter});
     labPref_code->clear();
-    const QString LastEGN = ReadRegString(u"Last_EGN"_s).trimmed();
-    if (!LastEGN.isEmpty()) {
-        QString Padded;
-        FormatEGN(LastEGN, Padded);
-        leOwner->setText(Padded);
-    }
+    ShowLastOwner(leOwner);
     leItem->setText(ReadRegString(u"Last_Item"_s));
     feDuration->SetValue(double(StrToIntOrZero(ReadRegString(u"feDuration_Value"_s).trimmed())));
-    feSum_c->SetPrecision(AmountDecimals);
     PrintSettingsName = u"frmContracts_print_settings"_s;
     return Result;
 }
 
 bool TfrmContracts::Done() {
-    if (!leOwner->text().trimmed().isEmpty()) WriteRegString(u"Last_EGN"_s, leOwner->text().trimmed());
+    RememberOwner(leOwner);
     if (!leItem->text().trimmed().isEmpty()) WriteRegString(u"Last_Item"_s, leItem->text().trimmed());
     WriteRegString(u"feDuration_Value"_s, QString::number(qint64(std::trunc(feDuration->Value()))));
-    PendingSql.clear();
-    return TMAccountReadForm::Done();
-}
-
-bool TfrmContracts::Reset() {
-    const bool Result = TMAccountReadForm::Reset();
-    Container()->setWindowTitle(FormCaption);
-    pnlCaption->setText(FormCaption.toUpper());
-    DoExecute();
-    ProposeNextKey(this, TableName, KeyField, feDocNo);
-    return Result;
+    return TDocumentForm::Done();
 }
 
 bool TfrmContracts::Execute() {
-    TMAccountReadForm::Execute();
+    TDocumentForm::Execute();
     TDelimitedStringList List;
     RunQuery(this, AdoConnection, ContractListSql(WorkstationOptionOn(rg_Registry_1), Date()), &List);
     PrepareContractListRows(List);
@@ -807,85 +602,34 @@ TContractEntry TfrmContracts::CurrentEntry() const {
     return E;
 }
 
-bool TfrmContracts::Add() {
-    if (!TMAccountReadForm::Add()) return false;
+QString TfrmContracts::ValidateEntry() {
     const TContractEntry Entry = CurrentEntry();
     TContractCheck Check;
-    for (int R = Grid->FixedRows(); R < Grid->RowCount(); ++R)
-        Check.GridNumbers += Grid->Cells(0, R);
+    Check.GridNumbers = GridNumbers();
     Check.OwnerKnown = !Entry.OwnerName.isEmpty();
     Check.ItemKnown = !ListEditLookup(leItem, 0, 0, Entry.ItemCode).isEmpty();
     Check.EditingRow = EditingRow;
     Check.Today = Date();
     if (!EditingRow && Entry.DocNo != 0) Check.DocNoStored = ContractNumberStored(this, Entry.DocNo);
-    const QString Messages = ContractValidationText(Entry, Check);
-    if (!Messages.isEmpty()) {
-        ShowErrorFmt(Messages);
-        return false;
-    }
+    return ContractValidationText(Entry, Check);
+}
 
-    // Every statement is built before any is queued: a failing query queues nothing.
-    QStringList Statements;
-    if (EditingRow)
-        Statements += ContractUpdateSql(TableName, KeyField, StrToIntOrZero(EditingKey), Entry);
-    else
-        Statements += ContractInsertSql(TableName, Entry);
-    const QString OperatorName = OperatorFullName(this, UserName);
-    if (!EditingRow) Statements += PayoutOrderSql(Entry, OperatorName, UserName);
-    Queue(Statements);
+QStringList TfrmContracts::EntryStatements() {
+    const TContractEntry Entry = CurrentEntry();
+    if (EditingRow) return {ContractUpdateSql(TableName, KeyField, StrToIntOrZero(EditingKey), Entry)};
+    // The loan is paid out by an order queued with the contract.
+    return {ContractInsertSql(TableName, Entry),
+            PayoutOrderSql(Entry, OperatorFullName(this, UserName), UserName)};
+}
 
-    int Row = Grid->RowCount() - 1;
-    if (!(Row == Grid->FixedRows() && Grid->Cells(1, Row).trimmed().isEmpty())) {
-        Grid->SetRowCount(Grid->RowCount() + 1);
-        Row = Grid->RowCount() - 1;
-    }
-    Grid->SetRow(Row);
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
+QStringList TfrmContracts::EntryRow() {
+    const TContractEntry Entry = CurrentEntry();
     const double Total = CalcContractAmountsDue();
-    const QStringList Cells =
-        ContractGridCells(Entry, ListEditLookup(leItem, 0, 1, Entry.ItemCode), pnlSN->text(), Total);
-    for (int C = 0; C < Cells.size(); ++C)
-        Grid->SetCells(C, Row, Cells[C]);
-
-    feSum_c->SetValue(0);
-    if (!EditingRow) feDocNo->SetValue(feDocNo->Value() + 1);
-    StopEditing();
-    QPalette Palette = pnlCaption->palette();
-    Palette.setColor(QPalette::WindowText, palette().color(QPalette::Button));
-    pnlCaption->setPalette(Palette);
-    return true;
+    return ContractGridCells(Entry, ListEditLookup(leItem, 0, 1, Entry.ItemCode), pnlSN->text(), Total);
 }
 
-bool TfrmContracts::Save() {
-    if (!TMAccountReadForm::Save()) return false;
-    if (!SaveQueued(this)) return false;
-    Reload();
-    return true;
-}
-
-qint64 TfrmContracts::SelectedDocNo() const {
-    const int Row = Grid->Row();
-    if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return 0;
-    return StrToIntOrZero(Grid->Cells(0, Row).trimmed());
-}
-
-bool TfrmContracts::Edit() {
-    if (!TMAccountReadForm::Edit()) return false;
-    if (EditingRow) {
-        ShowErrorFmt(u"Не можете да редактирате два реда едновремнно!"_s);
-        return false;
-    }
-    if (!AskAdminPassword(this)) return false;
-    if (SelectedDocNo() == 0) return false;
-    const int Row = Grid->Row();
-    const QStringList Cells = Grid->Rows(Row);
-    auto Cell = [&](int C) { return C < Cells.size() ? Cells[C] : QString(); };
-    StartEditing(Cell(0).trimmed(), feDocNo);
-    QPalette Palette = pnlCaption->palette();
-    Palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    pnlCaption->setPalette(Palette);
-
-    feDocNo->SetValue(StrToFloatDot(Cell(0), 0));
+void TfrmContracts::RowToEdits(const QStringList& Cells) {
+    auto Cell = [&](int C) { return Cells.value(C); };
     TDateTime DateC = 0;
     if (TryStrToDate(Cell(1), DateC)) {
         Recalculating = true;
@@ -908,46 +652,22 @@ bool TfrmContracts::Edit() {
     feGramaj->SetValue(StrToFloatDot(Cell(15), 0));
     cb_Short_term->setChecked(Cell(16) == u"да"_s);
     code_MPS->setText(Cell(20));
-
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
-    DeleteGridRow(Grid, Row);
-    return true;
 }
 
-bool TfrmContracts::Delete() {
-    if (!TMAccountReadForm::Delete()) return false;
-    const int Row = Grid->Row();
-    if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return false;
+bool TfrmContracts::DeleteDocument(int Row) {
     DeleteContract(this, UserName, Grid->Cells(0, Row), Grid->Cells(1, Row), *this, Grid, Row);
     return true;
 }
 
 // ---- printing and the registers
 
-void TfrmContracts::PrintContract() {
-    if (!PendingSql.isEmpty()) {
-        ShowErrorFmt(u"Натиснете бутон \"F2\" (за запис), след това разпечатайте договора."_s);
-        return;
-    }
-    const qint64 DocNo = SelectedDocNo();
-    if (DocNo == 0) {
-        ShowErrorFmt(u"Избраният ред не е за документ !"_s);
-        return;
-    }
+void TfrmContracts::PrintDocument() {
+    if (RefusePrintBeforeSave()) return;
+    const qint64 DocNo = DocumentToPrint();
+    if (DocNo == 0) return;
     SetStatusText(u" М о м е н т . . ."_s);
     const auto Clear = qScopeGuard([this] { SetStatusText(QString()); });
-    ShowPrintFailure([&] { PrintContractDocument(this, int(DocNo)); });
-}
-
-void TfrmContracts::PrintLabel() {
-    // A label of an empty row would carry no contract number.
-    if (SelectedDocNo() == 0) {
-        ShowErrorFmt(u"Избраният ред не е за документ !"_s);
-        return;
-    }
-    const int Row = Grid->Row();
-    ShowPrintFailure(
-        [&] { PrintItemLabel(LabelTemplatePath(), Grid->Cells(0, Row).trimmed(), Grid->Cells(3, Row)); });
+    RunPrint([&] { PrintContractDocument(this, int(DocNo)); });
 }
 
 namespace {

@@ -2,23 +2,20 @@
 // The pledge contract window and the plain functions it rests on: the interest band, the amounts
 // due, the validation of an entry, the statements it queues and the contract list.
 
-#include "business/registers/unQueuedChanges.h"
+#include "business/documents/DocumentForm.h"
 #include "core/unitTypes.h"
-#include "framework/forms/MAccountReadForm.h"
 
 #include <QString>
 #include <QStringList>
 
 class QCheckBox;
-class QDateEdit;
 class QLabel;
 class QObject;
 class QPushButton;
+class QToolButton;
 class TDelimitedStringList;
-class TFloatEdit;
 class TLimitedEdit;
 class TListEdit;
-class TRichGrid;
 
 // The figures of a contract as typed: what New validates and queues.
 struct TContractEntry {
@@ -62,12 +59,6 @@ void CalcContractTotal(double Sum, TContractAmounts& Amounts);
 void CalcContractAmountsDue(QObject* Owner, int PrefCode, double Sum, double MIR, double Duration,
                             TContractAmounts& Amounts);
 
-// The interest bands of a preferential code, in key order.
-QString InterestBandsSql(int PrefCode);
-// The monthly percent of the last band (code, from, to, monthly fraction) that holds Sum, both
-// limits included; false, MIR untouched, when none does or Sum is not above 0.
-bool InterestBandPercent(const TDelimitedStringList& Bands, double Sum, double& MIR);
-
 // The last day of a term: a contract of 30 days dated the 1st runs to the 30th.
 TDateTime TermEnd(TDateTime DateC, double Duration);
 // The days of the term that ends on DateTo.
@@ -92,14 +83,8 @@ QString ContractInsertSql(const QString& Table, const TContractEntry& Entry);
 // The UPDATE of the contract whose KeyField is Key.
 QString ContractUpdateSql(const QString& Table, const QString& KeyField, qint64 Key,
                           const TContractEntry& Entry);
-// The highest number of Table + 1, taken when the statement that holds it runs: numbers of
-// linked orders are settled at Save, inside its transaction, so orders queued together never
-// collide and other windows' saved orders are counted.
-QString NextDocNoSql(const QString& Table);
 // The cash payment order of the loan paid out, type 1, numbered at Save.
 QString PayoutOrderSql(const TContractEntry& Entry, const QString& OperatorName, const QString& UserName);
-// The operator's full name from Users_passwords; "" when the user name stands nowhere.
-QString OperatorFullName(QObject* Owner, const QString& UserName);
 
 // Deleting a saved contract: the DELETE, and the two orders that book the loan back from the
 // contract (type 1, minus Amount) to the owner's expenses (type 3).
@@ -115,10 +100,6 @@ void PrepareContractListRows(TDelimitedStringList& List);
 QStringList ContractGridCells(const TContractEntry& Entry, const QString& ItemName, const QString& ItemSN,
                               double Total);
 
-// Asks for the manager's password: true when it was typed right; a wrong one is told, a cancel is
-// silent. The password is read again first when its start-up read failed.
-bool AskAdminPassword(QObject* Owner);
-
 // Deletes saved contract DocNo (dated DateText) shown in row Row of Grid, after the manager's
 // password and a question: queues the DELETE and removes the row; then, only after that, offers
 // to book the loan paid out back to the owner's expenses. The contract window and the
@@ -126,19 +107,16 @@ bool AskAdminPassword(QObject* Owner);
 void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocNo, const QString& DateText,
                     TQueuedChanges& Changes, TRichGrid* Grid, int Row);
 
-class TfrmContracts : public TMAccountReadForm, public TQueuedChanges {
+class TfrmContracts : public TDocumentForm {
     Q_OBJECT
 public:
     explicit TfrmContracts(QWidget* Owner = nullptr);
 
-    TFloatEdit* feDocNo;
     TLimitedEdit* edNotes;
     TListEdit* leItem;
     QLabel* pnlItem;
     TListEdit* leOwner;
     QLabel* pnlOwner;
-    QDateEdit* dtDate_c;
-    TFloatEdit* feSum_c;
     TFloatEdit* feM_IR;
     TFloatEdit* feDuration;
     QDateEdit* dtDate_to;
@@ -158,7 +136,6 @@ public:
     QLabel* pnl_Marka;
     QLabel* pnl_Model;
     QLabel* pnl_Reg_nomer;
-    QAction* ctrl_F9;
 
     // Set while one handler changes another control, so that they do not call each other.
     bool Recalculating = false;
@@ -169,24 +146,24 @@ public:
 
     bool Init() override;
     bool Done() override;
-    bool Reset() override;
     bool Execute() override;
-    bool Add() override;
-    bool Save() override;
-    bool Edit() override;
-    bool Delete() override;
 
     // Recomputes interest, fees and total from the fields; returns the total.
     double CalcContractAmountsDue();
-    // Prints the selected saved contract, or its item's label.
-    void PrintContract();
-    void PrintLabel();
     // Opens the owners or items register to add a missing one; its save refreshes the lookup.
     void NewOwner();
     void NewItem();
 
 protected:
     bool event(QEvent* Event) override;
+    QString ValidateEntry() override;
+    QStringList EntryStatements() override;
+    QStringList EntryRow() override;
+    void RowToEdits(const QStringList& Cells) override;
+    // Prints the selected saved contract.
+    void PrintDocument() override;
+    // The contract's own delete, shared with the obligations report.
+    bool DeleteDocument(int Row) override;
 
 private:
     void OwnerChanged();
@@ -201,6 +178,4 @@ private:
     void SetDateTo(TDateTime Value);
     int PrefCode() const;
     TContractEntry CurrentEntry() const;
-    // The selected row's contract number, 0 when the row holds none.
-    qint64 SelectedDocNo() const;
 };

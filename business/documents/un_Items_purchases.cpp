@@ -5,28 +5,23 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
-#include "business/registers/RegisterForm.h"
+#include "business/documents/unCashOrders.h"
 #include "business/engine/unConsts.h"
 #include "business/engine/unLoanEngine.h"
-#include "business/registers/unPickLists.h"
-#include "business/printing/unWordTemplates.h"
-#include "business/documents/un_Contracts.h"
-#include "business/documents/un_Incomes.h"
 #include "business/printing/un_Print_contract_4_purchase_or_sale.h"
+#include "business/registers/unPickLists.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
 #include "core/unRegistry.h"
-#include "core/unWait.h"
 
+#include <QAction>
 #include <QDateEdit>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <cmath>
-#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -54,25 +49,6 @@ qint64 Whole(double Value) {
     return qint64(std::llround(RoundToDigits(0, Value)));
 }
 
-TLimitedEdit* NameEdit(QWidget* Parent, const QString& Name) {
-    auto* Edit = new TLimitedEdit(Parent);
-    Edit->setObjectName(Name);
-    Edit->setMaxLength(60);
-    return Edit;
-}
-
-// Printing runs from a button as well as from the action: what stops it is shown here.
-void ShowPrintFailure(const std::function<void()>& Print) {
-    try {
-        TWaitGuard Wait;
-        Print();
-    } catch (const EDatabaseError& E) {
-        ShowDatabaseError(E.Message(), E.Sql());
-    } catch (const Exception& E) {
-        ShowErrorBox(E.Message());
-    }
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -80,14 +56,7 @@ void ShowPrintFailure(const std::function<void()>& Print) {
 
 QString PurchaseValidationText(const TPurchaseEntry& Entry, const TPurchaseCheck& Check) {
     const QString Sep = u"\n\r"_s;
-    QString Text;
-    if (Entry.DocNo != 0) {
-        const QString Number = FloatToStrDot(-1, Entry.DocNo);
-        for (const QString& Cell : Check.GridNumbers)
-            if (Cell.trimmed() == Number)
-                Text += Sep + Format(u"Шифър \"%s\" съществува в таблицата с данни!"_s, {Number});
-    }
-    if (Entry.DocNo == 0) Text += Sep + u"Въведете номер на документ"_s;
+    QString Text = DocNoValidationText(Entry.DocNo, Check.GridNumbers);
     // A seller or an item in no register would be saved as a purchase that the list never shows.
     if (StrToFloatDot(Entry.OwnerCode, 0) == 0 || !Check.OwnerKnown) Text += Sep + u"Въведете собственик"_s;
     if (Entry.Sum == 0) Text += Sep + u"Общата сума на документа е нула!"_s;
@@ -100,35 +69,31 @@ QString PurchaseValidationText(const TPurchaseEntry& Entry, const TPurchaseCheck
 }
 
 QString PurchaseInsertSql(const QString& Table, const TPurchaseEntry& Entry, const QString& UserName) {
-    return Format(u"Insert into %s values ( %d, %d, %d, %f, \"%s\", \"%s\", \"%s\", %d, %.3f, False, 0 )"_s,
-                  {Table, Whole(Entry.DocNo), Whole(std::floor(Entry.Date)),
-                   StrToIntOrZero(Entry.ItemCode.trimmed()), RoundToDigits(AmountDecimals, Entry.Sum),
-                   SqlText(Entry.Customer), SqlText(Entry.Supplier), SqlText(UserName),
-                   Whole(StrToFloatDot(Entry.OwnerCode.trimmed(), 0)), Entry.Gramaj});
+    return Format(
+        uR"sql(Insert into %s values ( %d, %d, %d, %f, "%s", "%s", "%s", %d, %.3f, False, 0 ))sql"_s,
+        {Table, Whole(Entry.DocNo), Whole(std::floor(Entry.Date)), StrToIntOrZero(Entry.ItemCode.trimmed()),
+         RoundToDigits(AmountDecimals, Entry.Sum), SqlText(Entry.Customer), SqlText(Entry.Supplier),
+         SqlText(UserName), Whole(StrToFloatDot(Entry.OwnerCode.trimmed(), 0)), Entry.Gramaj});
 }
 
 QString PurchaseUpdateSql(const QString& Table, const QString& KeyField, qint64 Key,
                           const TPurchaseEntry& Entry, const QString& UserName) {
     return Format(
-        u"Update %s Set date_d        = %d,       code_i        = %d,       sum_s         = %f,       "
-        "Customer_name = \"%s\",     Supplier_name = \"%s\",     user_name     = \"%s\",     EGN           = "
-        "%d,       gramaj        = %.3f Where ( %s = %d )"_s,
+        uR"sql(Update %s Set date_d        = %d,       code_i        = %d,       sum_s         = %f,       Customer_name = "%s",     Supplier_name = "%s",     user_name     = "%s",     EGN           = %d,       gramaj        = %.3f Where ( %s = %d ))sql"_s,
         {Table, Whole(std::floor(Entry.Date)), StrToIntOrZero(Entry.ItemCode.trimmed()),
          RoundToDigits(AmountDecimals, Entry.Sum), SqlText(Entry.Customer), SqlText(Entry.Supplier),
          SqlText(UserName), Whole(StrToFloatDot(Entry.OwnerCode.trimmed(), 0)), Entry.Gramaj, KeyField, Key});
 }
 
 QString PurchaseOrderSql(const TPurchaseEntry& Entry, const QString& UserName) {
-    return Format(u"Insert into Outcomes values ( %s, %d, %d, %d, %f, \"%s\", \"%s\", \"%s\" )"_s,
-                  {NextDocNoSql(u"Outcomes"_s), Whole(std::floor(Entry.Date)), Whole(Entry.DocNo), 4,
-                   RoundToDigits(AmountDecimals, Entry.Sum), SqlText(Entry.Customer), SqlText(Entry.Supplier),
-                   SqlText(UserName)});
+    return LinkedOrderSql(u"Outcomes"_s, Entry.Date, Whole(Entry.DocNo), 4, Entry.Sum, Entry.Customer,
+                          Entry.Supplier, UserName);
 }
 
 bool PurchaseStored(QObject* Owner, qint64 DocNo) {
     TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection, Format(u"SELECT docno FROM Items_purchases WHERE docno = %d"_s, {DocNo}),
-             &List);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT docno FROM Items_purchases WHERE docno = %d)sql"_s, {DocNo}), &List);
     return List.Count() > 0;
 }
 
@@ -136,16 +101,17 @@ bool PurchaseStored(QObject* Owner, qint64 DocNo) {
 // The list
 
 QString PurchaseListSql() {
-    return u"SELECT Items_purchases.docno,        Items_purchases.date_d,        Items_purchases.code_i,     "
-           u"   "
-           "Items.SN,         Item_types.Name_i_t,        Items_purchases.sum_s,        "
-           "Items_purchases.customer_name,        Items_purchases.supplier_name,        "
-           "Items_purchases.user_name,        Items_purchases.EGN,        Owners.Three_names,        "
-           "Items_purchases.gramaj,        Items_purchases.sold,        Items_purchases.sold_at_date FROM "
-           "Owners "
-           "INNER JOIN (     (Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)     INNER "
-           "JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)     ON Owners.EGN = "
-           "Items_purchases.EGN Order By Items_purchases.docno"_s;
+    return uR"sql(
+        SELECT Items_purchases.docno, Items_purchases.date_d, Items_purchases.code_i, Items.SN,
+               Item_types.Name_i_t, Items_purchases.sum_s, Items_purchases.customer_name,
+               Items_purchases.supplier_name, Items_purchases.user_name, Items_purchases.EGN,
+               Owners.Three_names, Items_purchases.gramaj, Items_purchases.sold,
+               Items_purchases.sold_at_date
+          FROM Owners
+               INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                           INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)
+               ON Owners.EGN = Items_purchases.EGN
+         Order By Items_purchases.docno)sql"_s;
 }
 
 void PreparePurchaseListRows(TDelimitedStringList& List, int Columns) {
@@ -207,49 +173,24 @@ QStringList PurchaseContractRecord(const QStringList& Cells, const QString& Pawn
 // ---------------------------------------------------------------------------------------------
 // The window
 
-TfrmItems_purchases::TfrmItems_purchases(QWidget* Owner) : TMAccountReadForm(Owner) {
+TfrmItems_purchases::TfrmItems_purchases(QWidget* Owner) : TDocumentForm(Owner) {
     setObjectName(u"frmItems_purchases"_s);
     QWidget* P = pnlParams;
-    auto* L = new QGridLayout(P);
-    L->setContentsMargins(6, 4, 6, 4);
-    L->setHorizontalSpacing(6);
-    L->setVerticalSpacing(3);
-    feDocNo = new TFloatEdit(P);
-    feDocNo->setObjectName(u"feDocNo"_s);
-    feDocNo->SetPrecision(0);
-    feDocNo->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    feDocNo->setFixedWidth(80);
-    dtDate_c = new QDateEdit(P);
-    dtDate_c->setObjectName(u"dtDate_c"_s);
-    dtDate_c->setDisplayFormat(u"dd.MM.yyyy"_s);
-    dtDate_c->setCalendarPopup(true);
+    auto* L = NewParamsLayout();
+    MakeNumberAndDate();
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
     leItem = NewListEdit(P, u"leItem"_s, pnlItem, 80);
     pnlSN = NewInfoPanel(P, u"pnlSN"_s, 200);
-    feSum_c = new TFloatEdit(P);
-    feSum_c->setObjectName(u"feSum_c"_s);
-    feSum_c->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    feSum_c->setFixedWidth(110);
+    feSum_c = NewNumberEdit(u"feSum_c"_s, AmountDecimals, 110);
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
-    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
-    edCustomer_name = NameEdit(P, u"edCustomer_name"_s);
-    edSupplier_name = NameEdit(P, u"edSupplier_name"_s);
-    feGramaj = new TFloatEdit(P);
-    feGramaj->setObjectName(u"feGramaj"_s);
-    feGramaj->SetPrecision(3);
-    feGramaj->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    feGramaj->setFixedWidth(110);
-    btnPrintOrder = new QPushButton(u"Печат на договор"_s, P);
-    btnPrintOrder->setObjectName(u"btnPrintOrder"_s);
-    btnPrintOrder->setFocusPolicy(Qt::NoFocus);
-    btnPrintLabel = new QPushButton(u"Печат на етикет"_s, P);
-    btnPrintLabel->setObjectName(u"btnPrintLabel"_s);
-    btnPrintLabel->setFocusPolicy(Qt::NoFocus);
+    leOwner = NewOwnerEdit(P, pnlOwner);
+    edCustomer_name = NewNameEdit(u"edCustomer_name"_s);
+    edSupplier_name = NewNameEdit(u"edSupplier_name"_s);
+    feGramaj = NewNumberEdit(u"feGramaj"_s, 3, 110);
+    btnPrintOrder = NewPrintButton(u"btnPrintOrder"_s, u"Печат на договор"_s);
+    btnPrintLabel = NewPrintButton(u"btnPrintLabel"_s, u"Печат на етикет"_s);
 
-    L->addWidget(new QLabel(u"Номер:"_s, P), 0, 0);
-    L->addWidget(feDocNo, 0, 1);
-    L->addWidget(new QLabel(u"Дата:"_s, P), 0, 2);
-    L->addWidget(dtDate_c, 0, 3);
+    LayOutNumberAndDate(L, 0);
     L->addWidget(new QLabel(u"Вещ:"_s, P), 1, 0);
     L->addWidget(leItem, 1, 1);
     L->addWidget(pnlItem, 1, 2, 1, 2);
@@ -270,86 +211,41 @@ TfrmItems_purchases::TfrmItems_purchases(QWidget* Owner) : TMAccountReadForm(Own
     L->setColumnStretch(5, 1);
     P->setFixedHeight(L->sizeHint().height());
 
-    for (QAction* A : {actNew, actEdit, actSave, actDelete})
-        A->setEnabled(true);
-    ctrl_F9 = new QAction(u"Натиснете <CTRL> + <F9> за отпечатване на договор за покупка."_s, this);
-    ctrl_F9->setObjectName(u"ctrl_F9"_s);
-    ctrl_F9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
-    ctrl_F9->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(ctrl_F9);
-    connect(ctrl_F9, &QAction::triggered, this, [this] { PrintContract(); });
-    connect(btnPrintOrder, &QPushButton::clicked, this, [this] { PrintContract(); });
+    ctrl_F9->setText(u"Натиснете <CTRL> + <F9> за отпечатване на договор за покупка."_s);
+    connect(btnPrintOrder, &QPushButton::clicked, this, [this] { PrintDocument(); });
     connect(btnPrintLabel, &QPushButton::clicked, this, [this] { PrintLabel(); });
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leOwner->OnFormOk = [this](QWidget*) { OwnerChanged(); };
-    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
     leItem->OnChange = [this](QWidget*) { ItemChanged(); };
     leItem->OnFormOk = [this](QWidget*) { ItemChanged(); };
     leItem->OnBitButtonClick = [this](QWidget*) { GetItemsList(this, leItem); };
 
-    Grid->SetColCount(PurchaseColumns);
-    Grid->SetFixedRows(2);
-    Grid->SetRowCount(3);
-    Grid->SetFixedCols(0);
-    const char* Headers[PurchaseColumns][2] = {
-        {"Документ", "номер"},
-        {"", "дата"},
-        {"Вещ", "шифър"},
-        {"", "наименование"},
-        {"", "спецификация"},
-        {"Сума", ""},
-        {"Предал стоката", ""},
-        {"Служител в ЗК", ""},
-        {"Оператор", ""},
-        {"Продавач", "ЕГН"},
-        {"", "Имена"},
-        {"Грамаж", ""},
-        {"Вещта е продадена", "да/не"},
-        {"", "дата"},
-    };
-    const char* Samples[PurchaseColumns] = {"000000",
-                                            "00.00.0000",
-                                            "00000",
-                                            "Наименование",
-                                            "Спецификация 00",
-                                            "000 000.00",
-                                            "Предал стоката 0000",
-                                            "Служител 0000",
-                                            "Оператор",
-                                            "0000000000",
-                                            "Собствено, бащино и фамилно",
-                                            "0000.000",
-                                            "да/не",
-                                            "00.00.0000"};
-    const QFontMetrics Metrics(Grid->font());
-    for (int C = 0; C < PurchaseColumns; ++C) {
-        Grid->SetCells(C, 0, QString::fromUtf8(Headers[C][0]));
-        Grid->SetCells(C, 1, QString::fromUtf8(Headers[C][1]));
-        const int Width = std::max(Metrics.horizontalAdvance(QString::fromUtf8(Headers[C][1])),
-                                   Metrics.horizontalAdvance(QString::fromUtf8(Samples[C])));
-        Grid->SetColWidths(C, Width + 12);
-    }
-    Grid->SetMergeCellsStr(
-        u"0,0,1,0|2,0,4,0|5,0,5,1|6,0,6,1|7,0,7,1|8,0,8,1|9,0,10,0|11,0,11,1|12,0,13,0|"_s);
-    Grid->SetLeftCol(0);
-    Grid->SetCol(0);
-    Grid->Loaded();
+    SetGridColumns({{"Документ", "номер", "000000"},
+                    {"", "дата", "00.00.0000"},
+                    {"Вещ", "шифър", "00000"},
+                    {"", "наименование", "Наименование"},
+                    {"", "спецификация", "Спецификация 00"},
+                    {"Сума", "", "000 000.00"},
+                    {"Предал стоката", "", "Предал стоката 0000"},
+                    {"Служител в ЗК", "", "Служител 0000"},
+                    {"Оператор", "", "Оператор"},
+                    {"Продавач", "ЕГН", "0000000000"},
+                    {"", "Имена", "Собствено, бащино и фамилно"},
+                    {"Грамаж", "", "0000.000"},
+                    {"Вещта е продадена", "да/не", "да/не"},
+                    {"", "дата", "00.00.0000"}},
+                   u"0,0,1,0|2,0,4,0|5,0,5,1|6,0,6,1|7,0,7,1|8,0,8,1|9,0,10,0|11,0,11,1|12,0,13,0|"_s);
 }
 
 bool TfrmItems_purchases::Init() {
-    const bool Result = TMAccountReadForm::Init();
-    SetHeaderSorting(true);
-    StopEditing();
+    const bool Result = TDocumentForm::Init();
     dtDate_c->setDate(DateTimeToQDate(Date()));
     Grid->ColAttributes(pcSum)->SetFormatter(ValueFormatter);
     Grid->ColAttributes(pcGramaj)->SetFormatter(AmountFormatter);
     Grid->ColAttributes(pcItem)->SetAlignment({caCenter});
-    for (TLimitedEdit* Edit : {edCustomer_name, edSupplier_name})
-        Edit->SetValidChars(u"A-Z;А-Я;0-9;a-z;а-я;*;-;=;+;[;];.; ;:;/;,;--"_s);
     // The purchase and the receipt windows share the names typed last.
     edSupplier_name->setText(ReadRegString(u"frmIncomes_edSupplier_name"_s));
     edCustomer_name->setText(ReadRegString(u"frmIncomes_edCustomer_name"_s));
-    feSum_c->SetPrecision(AmountDecimals);
     try {
         GetOwnersList(this, leOwner);
         GetItemsList(this, leItem);
@@ -358,37 +254,22 @@ bool TfrmItems_purchases::Init() {
         ShowDatabaseError(E.Message(), E.Sql());
         return Result;
     }
-    const QString LastEGN = ReadRegString(u"Last_EGN"_s).trimmed();
-    if (!LastEGN.isEmpty()) {
-        QString Padded;
-        FormatEGN(LastEGN, Padded);
-        leOwner->setText(Padded);
-    }
+    ShowLastOwner(leOwner);
     leItem->setText(ReadRegString(u"Last_Item"_s));
     PrintSettingsName = u"frmItems_purchases_print_settings"_s;
     return Result;
 }
 
 bool TfrmItems_purchases::Done() {
-    PendingSql.clear();
-    if (!leOwner->text().trimmed().isEmpty()) WriteRegString(u"Last_EGN"_s, leOwner->text().trimmed());
+    RememberOwner(leOwner);
     if (!leItem->text().trimmed().isEmpty()) WriteRegString(u"Last_Item"_s, leItem->text().trimmed());
     if (!edSupplier_name->text().trimmed().isEmpty())
         WriteRegString(u"frmIncomes_edSupplier_name"_s, edSupplier_name->text());
-    return TMAccountReadForm::Done();
-}
-
-bool TfrmItems_purchases::Reset() {
-    const bool Result = TMAccountReadForm::Reset();
-    Container()->setWindowTitle(FormCaption);
-    pnlCaption->setText(FormCaption.toUpper());
-    DoExecute();
-    ProposeNextKey(this, TableName, KeyField, feDocNo);
-    return Result;
+    return TDocumentForm::Done();
 }
 
 bool TfrmItems_purchases::Execute() {
-    TMAccountReadForm::Execute();
+    TDocumentForm::Execute();
     TDelimitedStringList List;
     RunQuery(this, AdoConnection, PurchaseListSql(), &List);
     PreparePurchaseListRows(List, Grid->ColCount());
@@ -419,65 +300,41 @@ TPurchaseEntry TfrmItems_purchases::CurrentEntry() const {
     return E;
 }
 
-bool TfrmItems_purchases::Add() {
-    if (!TMAccountReadForm::Add()) return false;
+QString TfrmItems_purchases::ValidateEntry() {
     const TPurchaseEntry Entry = CurrentEntry();
     QString OwnerCode;
     FormatEGN(Entry.OwnerCode, OwnerCode);
-    const QString OwnerName = ListEditLookup(leOwner, 0, 1, OwnerCode);
     TPurchaseCheck Check;
-    for (int R = Grid->FixedRows(); R < Grid->RowCount(); ++R)
-        Check.GridNumbers += Grid->Cells(0, R);
-    Check.OwnerKnown = !OwnerName.isEmpty();
+    Check.GridNumbers = GridNumbers();
+    Check.OwnerKnown = !ListEditLookup(leOwner, 0, 1, OwnerCode).isEmpty();
     Check.ItemKnown = !ListEditLookup(leItem, 0, 0, Entry.ItemCode).isEmpty();
     Check.EditingRow = EditingRow;
     Check.Today = Date();
-    const QString Messages = PurchaseValidationText(Entry, Check);
-    if (!Messages.isEmpty()) {
-        ShowErrorFmt(Messages);
-        return false;
-    }
+    return PurchaseValidationText(Entry, Check);
+}
+
+QStringList TfrmItems_purchases::EntryStatements() {
+    const TPurchaseEntry Entry = CurrentEntry();
     // The purchase and the order that pays for it are queued together: Save writes both or neither.
     if (EditingRow)
-        Queue({PurchaseUpdateSql(TableName, KeyField, StrToIntOrZero(EditingKey), Entry, UserName)});
-    else
-        Queue({PurchaseInsertSql(TableName, Entry, UserName), PurchaseOrderSql(Entry, UserName)});
-    AppendGridRow(Grid, PurchaseGridCells(Entry, ListEditLookup(leItem, 0, 1, Entry.ItemCode), pnlSN->text(),
-                                          OwnerName, UserName));
-    feSum_c->SetValue(0);
-    if (!EditingRow) feDocNo->SetValue(feDocNo->Value() + 1);
-    StopEditing();
-    QPalette Palette = pnlCaption->palette();
-    Palette.setColor(QPalette::WindowText, palette().color(QPalette::Button));
-    pnlCaption->setPalette(Palette);
-    return true;
+        return {PurchaseUpdateSql(TableName, KeyField, StrToIntOrZero(EditingKey), Entry, UserName)};
+    return {PurchaseInsertSql(TableName, Entry, UserName), PurchaseOrderSql(Entry, UserName)};
 }
 
-bool TfrmItems_purchases::Save() {
-    if (!TMAccountReadForm::Save()) return false;
-    if (!SaveQueued(this)) return false;
-    Reload();
-    return true;
+QStringList TfrmItems_purchases::EntryRow() {
+    const TPurchaseEntry Entry = CurrentEntry();
+    QString OwnerCode;
+    FormatEGN(Entry.OwnerCode, OwnerCode);
+    return PurchaseGridCells(Entry, ListEditLookup(leItem, 0, 1, Entry.ItemCode), pnlSN->text(),
+                             ListEditLookup(leOwner, 0, 1, OwnerCode), UserName);
 }
 
-qint64 TfrmItems_purchases::SelectedDocNo() const {
-    const int Row = Grid->Row();
-    if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return 0;
-    return StrToIntOrZero(Grid->Cells(pcDocNo, Row).trimmed());
+QString TfrmItems_purchases::UnsavedDocumentText(qint64 Number) {
+    if (PurchaseStored(this, Number)) return QString();
+    return Format(u"Покупка номер %d още не е записана. Натиснете бутон \"F2\" (за запис)."_s, {Number});
 }
 
-bool TfrmItems_purchases::RefuseUnsaved() {
-    const qint64 Number = SelectedDocNo();
-    if (Number == 0 || PurchaseStored(this, Number)) return false;
-    ShowErrorFmt(u"Покупка номер %d още не е записана. Натиснете бутон \"F2\" (за запис)."_s, {Number});
-    return true;
-}
-
-bool TfrmItems_purchases::Edit() {
-    if (!TMAccountReadForm::Edit()) return false;
-    if (!EditingRow && RefuseUnsaved()) return false;
-    QStringList Cells;
-    if (!BeginOrderEdit(this, *this, feDocNo, Cells)) return false;
+void TfrmItems_purchases::RowToEdits(const QStringList& Cells) {
     TDateTime Day = 0;
     if (TryStrToDate(Cells.value(pcDate), Day)) dtDate_c->setDate(DateTimeToQDate(Day));
     leItem->setText(Cells.value(pcItem).trimmed());
@@ -487,42 +344,14 @@ bool TfrmItems_purchases::Edit() {
     edCustomer_name->setText(Cells.value(pcCustomer));
     edSupplier_name->setText(Cells.value(pcSupplier));
     feGramaj->SetValue(StrToFloatDot(Cells.value(pcGramaj), 0));
-    EndOrderEdit(Grid);
-    return true;
 }
 
-bool TfrmItems_purchases::Delete() {
-    if (!TMAccountReadForm::Delete()) return false;
-    if (RefuseUnsaved()) return false;
-    return DeleteCashOrder(this, *this);
-}
-
-void TfrmItems_purchases::PrintContract() {
-    if (!PendingSql.isEmpty()) {
-        ShowErrorFmt(u"Натиснете бутон \"F2\" (за запис), след това разпечатайте договора."_s);
-        return;
-    }
-    if (SelectedDocNo() == 0) {
-        ShowErrorFmt(u"Избраният ред не е за документ !"_s);
-        return;
-    }
+void TfrmItems_purchases::PrintDocument() {
+    if (RefusePrintBeforeSave() || DocumentToPrint() == 0) return;
     const QStringList Cells = Grid->Rows(Grid->Row());
-    ShowPrintFailure([&] {
+    RunPrint([&] {
         QString Pawnshop;
         if (!ReadSettingVA1(this, Pawnshop)) return;
         FillPrintPurchaseSaleContract(this, PurchaseContractRecord(Cells, Pawnshop), true);
-    });
-}
-
-void TfrmItems_purchases::PrintLabel() {
-    // A label of an empty row would carry no document number.
-    if (SelectedDocNo() == 0) {
-        ShowErrorFmt(u"Избраният ред не е за документ !"_s);
-        return;
-    }
-    const int Row = Grid->Row();
-    ShowPrintFailure([&] {
-        PrintItemLabel(LabelTemplatePath(), Grid->Cells(pcDocNo, Row).trimmed(),
-                       Grid->Cells(pcItemName, Row));
     });
 }

@@ -2,16 +2,14 @@
 // The window of items bought outright from a seller, and the plain functions it rests on: the
 // validation of an entry, the statements it queues and the purchase list.
 
-#include "business/registers/unQueuedChanges.h"
+#include "business/documents/DocumentForm.h"
 #include "core/unitTypes.h"
-#include "framework/forms/MAccountReadForm.h"
 
 #include <QString>
 #include <QStringList>
 
 class QLabel;
 class QPushButton;
-class QDateEdit;
 class TDelimitedStringList;
 class TFloatEdit;
 class TLimitedEdit;
@@ -60,17 +58,14 @@ QStringList PurchaseGridCells(const TPurchaseEntry& Entry, const QString& ItemNa
 // The contract record of grid row Cells: 14 texts, " " for an empty one, field 8 the pawnshop.
 QStringList PurchaseContractRecord(const QStringList& Cells, const QString& PawnshopName);
 
-class TfrmItems_purchases : public TMAccountReadForm, public TQueuedChanges {
+class TfrmItems_purchases : public TDocumentForm {
     Q_OBJECT
 public:
     explicit TfrmItems_purchases(QWidget* Owner = nullptr);
 
-    TFloatEdit* feDocNo;
-    QDateEdit* dtDate_c;
     TListEdit* leItem;
     QLabel* pnlItem;
     QLabel* pnlSN;
-    TFloatEdit* feSum_c;
     TListEdit* leOwner;
     QLabel* pnlOwner;
     TLimitedEdit* edCustomer_name;
@@ -78,26 +73,24 @@ public:
     TFloatEdit* feGramaj;
     QPushButton* btnPrintOrder;
     QPushButton* btnPrintLabel;
-    QAction* ctrl_F9;
 
     bool Init() override;
     bool Done() override;
-    bool Reset() override;
     bool Execute() override;
-    bool Add() override;
-    bool Save() override;
-    bool Edit() override;
-    bool Delete() override;
 
-    void PrintContract();
-    void PrintLabel();
+protected:
+    QString ValidateEntry() override;
+    QStringList EntryStatements() override;
+    QStringList EntryRow() override;
+    void RowToEdits(const QStringList& Cells) override;
+    // The purchase contract of the selected saved purchase.
+    void PrintDocument() override;
+    // A purchase still waiting for Save is neither edited nor deleted in the grid only: Save would
+    // write it all the same, with its payment order.
+    QString UnsavedDocumentText(qint64 Number) override;
 
 private:
     TPurchaseEntry CurrentEntry() const;
-    qint64 SelectedDocNo() const;
-    // A purchase still waiting for Save is neither edited nor deleted in the grid only: Save would
-    // write it all the same, with its payment order. True, told, for such a row.
-    bool RefuseUnsaved();
     void OwnerChanged();
     void ItemChanged();
 };

@@ -5,14 +5,12 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
-#include "business/registers/RegisterForm.h"
+#include "business/documents/unCashOrders.h"
 #include "business/engine/unConsts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
-#include "business/registers/unPickLists.h"
-#include "business/documents/un_Contracts.h"
-#include "business/documents/un_Incomes.h"
 #include "business/printing/un_Print_contract_4_purchase_or_sale.h"
+#include "business/registers/unPickLists.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -21,6 +19,7 @@
 #include "core/unPeriods.h"
 #include "core/unRegistry.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -68,10 +67,6 @@ qint64 Whole(double Value) {
     return qint64(std::llround(Value));
 }
 
-QString DocNoText(double DocNo) {
-    return FloatToStrDot(-1, DocNo);
-}
-
 qint64 CentsOf(const QString& Text) {
     return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
 }
@@ -103,13 +98,7 @@ QString SaleTypeText(int SaleType) {
 
 QString SaleValidationText(const TSaleEntry& Entry, const TSaleCheck& Check) {
     const QString Sep = u"\n\r"_s;
-    QString Text;
-    if (Entry.DocNo != 0)
-        for (const QString& Cell : Check.GridNumbers)
-            if (Cell.trimmed() == DocNoText(Entry.DocNo))
-                Text +=
-                    Sep + Format(u"Шифър \"%s\" съществува в таблицата с данни!"_s, {DocNoText(Entry.DocNo)});
-    if (Entry.DocNo == 0) Text += Sep + u"Въведете номер на документ"_s;
+    QString Text = DocNoValidationText(Entry.DocNo, Check.GridNumbers);
     if (StrToIntOrZero(Entry.Owner.trimmed()) == 0) Text += Sep + u"Въведете собственик"_s;
     if (Entry.Contract.trimmed().isEmpty()) Text += Sep + u"Въведете договор"_s;
     if (Entry.Sum == 0) Text += Sep + u"Общата сума на документа е нула!"_s;
@@ -126,64 +115,68 @@ QStringList SaleStatements(const QString& Table, const QString& KeyField, bool E
     const qint64 Buyer = StrToIntOrZero(Entry.Owner.trimmed());
     const double Price = RoundToDigits(AmountDecimals, Entry.Sum);
     if (EditingRow)
-        return {
-            Format(u"Update %s Set date_d        = %d,       contract_n    = %d,       payment_type  = %d,  "
-                   "     sum_s         = %f,       Customer_name = \"%s\",     Supplier_name = \"%s\",     "
-                   "EGN           = %d,     short_term    = %d  Where ( %s = %d )"_s,
-                   {Table, Day, Origin, Entry.SaleType, Price, SqlText(Entry.Customer),
-                    SqlText(Entry.Supplier), Buyer, Entry.ShortTerm ? 1 : 0, KeyField, EditingKey})};
+        return {Format(uR"sql(Update %s Set date_d        = %d,
+                                    contract_n    = %d,
+                                    payment_type  = %d,
+                                    sum_s         = %f,
+                                    Customer_name = "%s",
+                                    Supplier_name = "%s",
+                                    EGN           = %d,
+                                    short_term    = %d
+                              Where ( %s = %d ))sql"_s,
+                       {Table, Day, Origin, Entry.SaleType, Price, SqlText(Entry.Customer),
+                        SqlText(Entry.Supplier), Buyer, Entry.ShortTerm ? 1 : 0, KeyField, EditingKey})};
     QStringList Statements;
     Statements +=
-        Format(u"Insert into %s values ( %d, %d, %d, %d, %f, \"%s\", \"%s\", \"%s\", %d, %d )"_s,
+        Format(uR"sql(Insert into %s values ( %d, %d, %d, %d, %f, "%s", "%s", "%s", %d, %d ))sql"_s,
                {Table, Whole(Entry.DocNo), Day, Origin, Entry.SaleType, Price, SqlText(Entry.Customer),
                 SqlText(Entry.Supplier), SqlText(UserName), Buyer, Entry.ShortTerm ? 1 : 0});
     Statements +=
         Format(Entry.SaleType == stPledged
-                   ? u"UPDATE Contracts SET sold = True, sold_at_date = %d WHERE docno = %d"_s
-                   : u"UPDATE Items_purchases SET sold = True, sold_at_date = %d WHERE docno = %d"_s,
+                   ? uR"sql(UPDATE Contracts SET sold = True, sold_at_date = %d WHERE docno = %d)sql"_s
+                   : uR"sql(UPDATE Items_purchases SET sold = True, sold_at_date = %d WHERE docno = %d)sql"_s,
                {Day, Origin});
     // The receipt's number is taken when Save runs, so two windows never hand out the same one.
     if (!Entry.WithoutReceipt)
-        Statements += Format(u"Insert into %s values ( %s, %d, %d, %d, %f, \"%s\", \"%s\", \"%s\" )"_s,
-                             {u"Incomes"_s, NextDocNoSql(u"Incomes"_s), Day, Whole(Entry.DocNo),
-                              Entry.SaleType == stPledged ? 4 : 5, Price, SqlText(Entry.Customer),
-                              SqlText(Entry.Supplier), SqlText(UserName)});
+        Statements +=
+            LinkedOrderSql(u"Incomes"_s, Entry.Date, Whole(Entry.DocNo), Entry.SaleType == stPledged ? 4 : 5,
+                           Price, Entry.Customer, Entry.Supplier, UserName);
     return Statements;
 }
 
 QStringList SaleListSql(bool TodayOnly, TDateTime Today) {
     const QString Filter =
-        TodayOnly ? u"WHERE "_s + Format(u" ( Items_sales.date_d = %d ) "_s, {Whole(std::floor(Today))})
-                  : QString();
-    return {
-        u"SELECT docno,        date_d,        contract_n,        contract_n,        contract_n,        "
-        u"sum_s,        "
-        "customer_name,        supplier_name,        user_name,        Items_sales.EGN,        "
-        "Owners.three_names,  "
-        "      payment_type,        payment_type,        payment_type,        contract_n,          "
-        "contract_n,     "
-        "     contract_n,          contract_n,          contract_n,          Items_sales.Short_term FROM "
-        "Owners "
-        "INNER JOIN Items_sales ON Owners.EGN = Items_sales.EGN "_s +
-            Filter + u"ORDER BY docno"_s,
-        u"SELECT Contracts.docno,        Contracts.date_c,        Contracts.code_i,        "
-        u"Item_types.Name_i_t,    "
-        "    Items.SN,        Contracts.gramaj,        Contracts.sum_c FROM Owners INNER JOIN ((Item_types "
-        "INNER "
-        "JOIN Items ON Item_types.code_i_t = Items.code_i_t) INNER JOIN Contracts ON Items.code_i = "
-        "Contracts.code_i) ON Owners.EGN = Contracts.EGN WHERE Contracts.Sold = True ORDER BY Contracts.docno"_s,
-        u"SELECT Items_sales.docno, Sum( Incomes.sum_o ) AS SumOfsum_o FROM Items_sales INNER JOIN Incomes "
-        u"ON "
-        "Items_sales.docno = Incomes.contract_n WHERE ( ((Incomes.payment_type)=4) OR  "
-        "((Incomes.payment_type)=5) ) GROUP BY Items_sales.docno ORDER BY Items_sales.docno"_s,
-        u"SELECT Items_purchases.docno,        Items_purchases.date_d,        Items_purchases.code_i,        "
-        "Items.SN,         Item_types.Name_i_t,        Items_purchases.gramaj,        Items_purchases.sum_s "
-        "FROM "
-        "Owners INNER JOIN (     (Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)     "
-        "INNER "
-        "JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)     ON Owners.EGN = "
-        "Items_purchases.EGN "
-        "WHERE Items_purchases.Sold = True ORDER BY Items_purchases.docno"_s};
+        TodayOnly ? Format(u"WHERE  ( Items_sales.date_d = %d ) "_s, {Whole(std::floor(Today))}) : QString();
+    return {uR"sql(
+        SELECT docno, date_d, contract_n, contract_n, contract_n, sum_s, customer_name, supplier_name,
+               user_name, Items_sales.EGN, Owners.three_names, payment_type, payment_type, payment_type,
+               contract_n, contract_n, contract_n, contract_n, contract_n, Items_sales.Short_term
+          FROM Owners INNER JOIN Items_sales ON Owners.EGN = Items_sales.EGN %1ORDER BY docno)sql"_s.arg(
+                Filter),
+            uR"sql(
+        SELECT Contracts.docno, Contracts.date_c, Contracts.code_i, Item_types.Name_i_t, Items.SN,
+               Contracts.gramaj, Contracts.sum_c
+          FROM Owners
+               INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                           INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
+               ON Owners.EGN = Contracts.EGN
+         WHERE Contracts.Sold = True
+         ORDER BY Contracts.docno)sql"_s,
+            uR"sql(
+        SELECT Items_sales.docno, Sum( Incomes.sum_o ) AS SumOfsum_o
+          FROM Items_sales INNER JOIN Incomes ON Items_sales.docno = Incomes.contract_n
+         WHERE ( ((Incomes.payment_type)=4) OR ((Incomes.payment_type)=5) )
+         GROUP BY Items_sales.docno
+         ORDER BY Items_sales.docno)sql"_s,
+            uR"sql(
+        SELECT Items_purchases.docno, Items_purchases.date_d, Items_purchases.code_i, Items.SN,
+               Item_types.Name_i_t, Items_purchases.gramaj, Items_purchases.sum_s
+          FROM Owners
+               INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                           INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)
+               ON Owners.EGN = Items_purchases.EGN
+         WHERE Items_purchases.Sold = True
+         ORDER BY Items_purchases.docno)sql"_s};
 }
 
 bool ComposeSaleRows(TDelimitedStringList& Sales, const TDelimitedStringList& Contracts,
@@ -262,41 +255,11 @@ bool ComposeSaleRows(TDelimitedStringList& Sales, const TDelimitedStringList& Co
 // ---------------------------------------------------------------------------------------------
 // The window
 
-namespace {
-
-const QString NameValidChars = u"A-Z;А-Я;0-9;a-z;а-я;*;-;=;+;[;];.; ;:;/;,;--"_s;
-
-TLimitedEdit* NameEdit(QWidget* Parent, const QString& Name) {
-    auto* Edit = new TLimitedEdit(Parent);
-    Edit->setObjectName(Name);
-    Edit->setMaxLength(60);
-    Edit->setMinimumWidth(260);
-    return Edit;
-}
-
-TFloatEdit* NumberEdit(QWidget* Parent, const QString& Name, int Width) {
-    auto* Edit = new TFloatEdit(Parent);
-    Edit->setObjectName(Name);
-    Edit->SetPrecision(0);
-    Edit->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Edit->setFixedWidth(Width);
-    return Edit;
-}
-
-} // namespace
-
-TfrmItems_sales::TfrmItems_sales(QWidget* Owner) : TMAccountReadForm(Owner) {
+TfrmItems_sales::TfrmItems_sales(QWidget* Owner) : TDocumentForm(Owner) {
     setObjectName(u"frmItems_sales"_s);
     QWidget* P = pnlParams;
-    auto* L = new QGridLayout(P);
-    L->setContentsMargins(6, 4, 6, 4);
-    L->setHorizontalSpacing(6);
-    L->setVerticalSpacing(3);
-    feDocNo = NumberEdit(P, u"feDocNo"_s, 80);
-    dtDate_c = new QDateEdit(P);
-    dtDate_c->setObjectName(u"dtDate_c"_s);
-    dtDate_c->setDisplayFormat(u"dd.MM.yyyy"_s);
-    dtDate_c->setCalendarPopup(true);
+    auto* L = NewParamsLayout();
+    MakeNumberAndDate();
     auto* Kind = new QGroupBox(u" Продажба на: "_s, P);
     Kind->setObjectName(u"rgPayment_type"_s);
     auto* KindLayout = new QHBoxLayout(Kind);
@@ -307,25 +270,22 @@ TfrmItems_sales::TfrmItems_sales(QWidget* Owner) : TMAccountReadForm(Owner) {
     KindLayout->addWidget(rbPledged);
     KindLayout->addWidget(rbPurchased);
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
-    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
+    leOwner = NewOwnerEdit(P, pnlOwner);
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
     leContract = NewListEdit(P, u"leContract"_s, pnlItem, 80);
     pnlSN = NewInfoPanel(P, u"pnlSN"_s, 160);
-    feSum_c = NumberEdit(P, u"feSum_c"_s, 110);
-    edCustomer_name = NameEdit(P, u"edCustomer_name"_s);
-    edSupplier_name = NameEdit(P, u"edSupplier_name"_s);
+    feSum_c = NewNumberEdit(u"feSum_c"_s, AmountDecimals, 110);
+    edCustomer_name = NewNameEdit(u"edCustomer_name"_s);
+    edSupplier_name = NewNameEdit(u"edSupplier_name"_s);
+    for (TLimitedEdit* Edit : {edCustomer_name, edSupplier_name})
+        Edit->setMinimumWidth(260);
     cb_Without_PKO = new QCheckBox(u"без ПКО"_s, P);
     cb_Without_PKO->setObjectName(u"cb_Without_PKO"_s);
     cb_Short_term = new QCheckBox(u"Краткосрочен"_s, P);
     cb_Short_term->setObjectName(u"cb_Short_term"_s);
-    btnPrintOrder = new QPushButton(u"Печат на договор за продажба"_s, P);
-    btnPrintOrder->setObjectName(u"btnPrintOrder"_s);
-    btnPrintOrder->setFocusPolicy(Qt::NoFocus);
+    btnPrintOrder = NewPrintButton(u"btnPrintOrder"_s, u"Печат на договор за продажба"_s);
 
-    L->addWidget(new QLabel(u"Номер:"_s, P), 0, 0);
-    L->addWidget(feDocNo, 0, 1);
-    L->addWidget(new QLabel(u"Дата:"_s, P), 0, 2);
-    L->addWidget(dtDate_c, 0, 3);
+    LayOutNumberAndDate(L, 0);
     L->addWidget(Kind, 0, 4, 2, 2);
     L->addWidget(new QLabel(u"Купувач:"_s, P), 1, 0);
     L->addWidget(leOwner, 1, 1);
@@ -348,92 +308,56 @@ TfrmItems_sales::TfrmItems_sales(QWidget* Owner) : TMAccountReadForm(Owner) {
     L->setColumnStretch(5, 1);
     P->setFixedHeight(L->sizeHint().height());
 
-    for (QAction* A : {actNew, actEdit, actSave, actDelete})
-        A->setEnabled(true);
-    ctrl_F9 = new QAction(u"Печат на договор за продажба"_s, this);
-    ctrl_F9->setObjectName(u"ctrl_F9"_s);
-    ctrl_F9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
-    ctrl_F9->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    ctrl_F9->setText(u"Печат на договор за продажба"_s);
     ctrl_F9->setStatusTip(u"Натиснете <CTRL> + <F9> за отпечатване на договор за продажба."_s);
-    addAction(ctrl_F9);
-    connect(ctrl_F9, &QAction::triggered, this, [this] { PrintContract(); });
-    connect(btnPrintOrder, &QPushButton::clicked, this, [this] { PrintContract(); });
+    connect(btnPrintOrder, &QPushButton::clicked, this, [this] { PrintDocument(); });
     connect(rbPledged, &QRadioButton::clicked, this, [this] { BuildOriginList(); });
     connect(rbPurchased, &QRadioButton::clicked, this, [this] { BuildOriginList(); });
 
     auto ownerChanged = [this](QWidget*) { edCustomer_name->setText(pnlOwner->text()); };
     leOwner->OnChange = ownerChanged;
     leOwner->OnFormOk = ownerChanged;
-    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
     leContract->OnChange = [this](QWidget*) { OriginChanged(false); };
     leContract->OnFormOk = [this](QWidget*) { OriginChanged(true); };
     leContract->OnBitButtonClick = [this](QWidget*) { BuildOriginList(); };
 
-    Grid->SetColCount(SaleColumns);
-    Grid->SetFixedRows(2);
-    Grid->SetRowCount(3);
-    Grid->SetFixedCols(0);
-    const char* Headers[SaleColumns][2] = {
-        {"Документ", "номер"},
-        {"", "дата"},
-        {"Вещ", "шифър"},
-        {"", "наименование"},
-        {"", "спецификация"},
-        {"Сума", ""},
-        {"Получил вещта", ""},
-        {"Служител в ЗК", ""},
-        {"Оператор", ""},
-        {"Купувач", "ЕГН"},
-        {"", "Имена"},
-        {"Грамаж", ""},
-        {"Продажба на", "шифър"},
-        {"", "наименование"},
-        {"Документ за произход", "номер"},
-        {"", "дата"},
-        {"", "сума"},
-        {"Сума по", "ПКО"},
-        {"Разлика", ""},
-        {"Кратко-", "срочен"},
-    };
-    const int Widths[SaleColumns] = {60,  80, 60, 140, 140, 90, 160, 160, 90, 100,
-                                     200, 80, 60, 110, 70,  80, 90,  90,  90, 60};
-    for (int C = 0; C < SaleColumns; ++C) {
-        Grid->SetCells(C, 0, QString::fromUtf8(Headers[C][0]));
-        Grid->SetCells(C, 1, QString::fromUtf8(Headers[C][1]));
-        Grid->SetColWidths(C, Widths[C]);
-    }
-    Grid->SetMergeCellsStr(
+    SetGridColumns(
+        {{"Документ", "номер", "", 60},
+         {"", "дата", "", 80},
+         {"Вещ", "шифър", "", 60},
+         {"", "наименование", "", 140},
+         {"", "спецификация", "", 140},
+         {"Сума", "", "", 90},
+         {"Получил вещта", "", "", 160},
+         {"Служител в ЗК", "", "", 160},
+         {"Оператор", "", "", 90},
+         {"Купувач", "ЕГН", "", 100},
+         {"", "Имена", "", 200},
+         {"Грамаж", "", "", 80},
+         {"Продажба на", "шифър", "", 60},
+         {"", "наименование", "", 110},
+         {"Документ за произход", "номер", "", 70},
+         {"", "дата", "", 80},
+         {"", "сума", "", 90},
+         {"Сума по", "ПКО", "", 90},
+         {"Разлика", "", "", 90},
+         {"Кратко-", "срочен", "", 60}},
         u"0,0,1,0|2,0,4,0|5,0,5,1|6,0,6,1|7,0,7,1|8,0,8,1|9,0,10,0|11,0,11,1|12,0,13,0|14,0,16,0|18,0,18,1|"_s);
-    Grid->SetLeftCol(0);
-    Grid->SetCol(0);
-    Grid->Loaded();
 }
 
 bool TfrmItems_sales::Init() {
-    const bool Result = TMAccountReadForm::Init();
-    SetHeaderSorting(true);
-    StopEditing();
+    const bool Result = TDocumentForm::Init();
     dtDate_c->setDate(DateTimeToQDate(Date()));
     for (int C : {scSum, scOriginSum, scReceipts, scDifference})
         Grid->ColAttributes(C)->SetFormatter(ValueFormatter);
     Grid->ColAttributes(scGrams)->SetFormatter(AmountFormatter);
     for (int C : {scItemCode, scType, scOrigin})
         Grid->ColAttributes(C)->SetAlignment({caCenter});
-    edCustomer_name->SetValidChars(NameValidChars);
-    edSupplier_name->SetValidChars(NameValidChars);
     edCustomer_name->setText(ReadRegString(u"frmIncomes_edCustomer_name"_s));
     edSupplier_name->setText(ReadRegString(u"frmIncomes_edSupplier_name"_s));
-    feSum_c->SetPrecision(AmountDecimals);
     SetShowProgress(true);
     try {
-        if (GetOwnersList(this, leOwner)) {
-            const QString LastEGN = ReadRegString(u"Last_EGN"_s).trimmed();
-            if (!LastEGN.isEmpty()) {
-                QString Padded;
-                FormatEGN(LastEGN, Padded);
-                leOwner->setText(Padded);
-            }
-        }
+        if (GetOwnersList(this, leOwner)) ShowLastOwner(leOwner);
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
     }
@@ -444,24 +368,14 @@ bool TfrmItems_sales::Init() {
 }
 
 bool TfrmItems_sales::Done() {
-    PendingSql.clear();
-    if (!leOwner->text().trimmed().isEmpty()) WriteRegString(u"Last_EGN"_s, leOwner->text().trimmed());
+    RememberOwner(leOwner);
     if (!edSupplier_name->text().trimmed().isEmpty())
         WriteRegString(u"frmIncomes_edSupplier_name"_s, edSupplier_name->text());
-    return TMAccountReadForm::Done();
-}
-
-bool TfrmItems_sales::Reset() {
-    const bool Result = TMAccountReadForm::Reset();
-    Container()->setWindowTitle(FormCaption);
-    pnlCaption->setText(FormCaption.toUpper());
-    DoExecute();
-    ProposeNextKey(this, TableName, KeyField, feDocNo);
-    return Result;
+    return TDocumentForm::Done();
 }
 
 bool TfrmItems_sales::Execute() {
-    TMAccountReadForm::Execute();
+    TDocumentForm::Execute();
     const QStringList Sqls = SaleListSql(WorkstationOptionOn(rg_Registry_7), Date());
     TDelimitedStringList Lists[4];
     try {
@@ -527,61 +441,48 @@ TSaleEntry TfrmItems_sales::CurrentEntry() const {
     return E;
 }
 
-bool TfrmItems_sales::Add() {
-    if (!TMAccountReadForm::Add()) return false;
-    const TSaleEntry Entry = CurrentEntry();
+QString TfrmItems_sales::ValidateEntry() {
     TSaleCheck Check;
-    for (int R = Grid->FixedRows(); R < Grid->RowCount(); ++R)
-        Check.GridNumbers += Grid->Cells(0, R);
+    Check.GridNumbers = GridNumbers();
     Check.EditingRow = EditingRow;
     Check.Today = Date();
-    const QString Messages = SaleValidationText(Entry, Check);
-    if (!Messages.isEmpty()) {
-        ShowErrorFmt(Messages);
-        return false;
-    }
-    Queue(SaleStatements(TableName, KeyField, EditingRow, StrToIntOrZero(EditingKey), Entry, UserName));
-    AppendGridRow(Grid, {DocNoText(Entry.DocNo),
-                         DateToStr(Entry.Date),
-                         QString(),
-                         pnlItem->text(),
-                         pnlSN->text(),
-                         FloatToFixedStr(AmountDecimals, Entry.Sum),
-                         Entry.Customer,
-                         Entry.Supplier,
-                         UserName,
-                         Entry.Owner,
-                         pnlOwner->text(),
-                         QString(),
-                         QString::number(Entry.SaleType),
-                         SaleTypeText(Entry.SaleType),
-                         Entry.Contract,
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         Entry.ShortTerm ? u"да"_s : u"не"_s});
-    feSum_c->SetValue(0);
-    if (!EditingRow) feDocNo->SetValue(feDocNo->Value() + 1);
-    StopEditing();
-    QPalette Palette = pnlCaption->palette();
-    Palette.setColor(QPalette::WindowText, palette().color(QPalette::Button));
-    pnlCaption->setPalette(Palette);
-    return true;
+    return SaleValidationText(CurrentEntry(), Check);
 }
 
-bool TfrmItems_sales::Save() {
-    if (!TMAccountReadForm::Save()) return false;
-    if (!SaveQueued(this)) return false;
-    Reload();
+QStringList TfrmItems_sales::EntryStatements() {
+    return SaleStatements(TableName, KeyField, EditingRow, StrToIntOrZero(EditingKey), CurrentEntry(),
+                          UserName);
+}
+
+QStringList TfrmItems_sales::EntryRow() {
+    const TSaleEntry Entry = CurrentEntry();
+    return {FloatToStrDot(-1, Entry.DocNo),
+            DateToStr(Entry.Date),
+            QString(),
+            pnlItem->text(),
+            pnlSN->text(),
+            FloatToFixedStr(AmountDecimals, Entry.Sum),
+            Entry.Customer,
+            Entry.Supplier,
+            UserName,
+            Entry.Owner,
+            pnlOwner->text(),
+            QString(),
+            QString::number(Entry.SaleType),
+            SaleTypeText(Entry.SaleType),
+            Entry.Contract,
+            QString(),
+            QString(),
+            QString(),
+            QString(),
+            Entry.ShortTerm ? u"да"_s : u"не"_s};
+}
+
+void TfrmItems_sales::Saved() {
     BuildOriginList();
-    return true;
 }
 
-bool TfrmItems_sales::Edit() {
-    if (!TMAccountReadForm::Edit()) return false;
-    QStringList Cells;
-    if (!BeginOrderEdit(this, *this, feDocNo, Cells)) return false;
+void TfrmItems_sales::RowToEdits(const QStringList& Cells) {
     TDateTime Day = 0;
     if (TryStrToDate(Cells.value(scDate), Day)) dtDate_c->setDate(DateTimeToQDate(Day));
     (StrToIntOrZero(Cells.value(scType).trimmed()) == stPurchased ? rbPurchased : rbPledged)
@@ -592,38 +493,20 @@ bool TfrmItems_sales::Edit() {
     edCustomer_name->setText(Cells.value(scCustomer));
     edSupplier_name->setText(Cells.value(scSupplier));
     cb_Short_term->setChecked(Cells.value(scShortTerm).trimmed() == u"да"_s);
-    EndOrderEdit(Grid);
-    return true;
 }
 
-bool TfrmItems_sales::Delete() {
-    if (!TMAccountReadForm::Delete()) return false;
-    return DeleteCashOrder(this, *this);
-}
-
-void TfrmItems_sales::PrintContract() {
-    if (QueuedCount() > 0) {
-        ShowErrorFmt(u"Натиснете бутон \"F2\" (за запис), след това разпечатайте договора."_s);
-        return;
-    }
-    const int Row = Grid->Row();
-    if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return;
-    if (StrToIntOrZero(Grid->Cells(0, Row).trimmed()) == 0) {
-        ShowErrorFmt(u"Избраният ред не е за документ !"_s);
-        return;
-    }
-    QStringList Record;
-    for (int C = 0; C < SaleColumns; ++C) {
-        const QString Text = Grid->Cells(C, Row);
-        Record += Text.isEmpty() ? u" "_s : Text;
-    }
-    QString Shop;
-    try {
+void TfrmItems_sales::PrintDocument() {
+    if (RefusePrintBeforeSave() || DocumentToPrint() == 0) return;
+    const QStringList Cells = Grid->Rows(Grid->Row());
+    RunPrint([&] {
+        QString Shop;
         if (!ReadSettingVA1(this, Shop)) return;
-    } catch (const EDatabaseError& E) {
-        ShowDatabaseError(E.Message(), E.Sql());
-        return;
-    }
-    Record[8] = Shop;
-    FillPrintPurchaseSaleContract(this, Record, false);
+        QStringList Record;
+        for (int C = 0; C < SaleColumns; ++C) {
+            const QString Text = Cells.value(C);
+            Record += Text.isEmpty() ? u" "_s : Text;
+        }
+        Record[scUser] = Shop;
+        FillPrintPurchaseSaleContract(this, Record, false);
+    });
 }

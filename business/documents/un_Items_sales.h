@@ -2,21 +2,18 @@
 // The sales window: a pledged item declared for sale or a bought item is sold to a buyer, the
 // origin document is marked sold and the price is taken in by a cash receipt order.
 
-#include "business/registers/unQueuedChanges.h"
+#include "business/documents/DocumentForm.h"
 #include "core/unitTypes.h"
-#include "framework/forms/MAccountReadForm.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 class QCheckBox;
-class QDateEdit;
 class QLabel;
 class QPushButton;
 class QRadioButton;
 class TDelimitedStringList;
-class TFloatEdit;
 class TLimitedEdit;
 class TListEdit;
 
@@ -58,13 +55,11 @@ bool ComposeSaleRows(TDelimitedStringList& Sales, const TDelimitedStringList& Co
                      const TDelimitedStringList& Receipts, const TDelimitedStringList& Purchases,
                      const std::function<bool(const QString&, double&)>& Principal);
 
-class TfrmItems_sales : public TMAccountReadForm, public TQueuedChanges {
+class TfrmItems_sales : public TDocumentForm {
     Q_OBJECT
 public:
     explicit TfrmItems_sales(QWidget* Owner = nullptr);
 
-    TFloatEdit* feDocNo;
-    QDateEdit* dtDate_c;
     QRadioButton* rbPledged;
     QRadioButton* rbPurchased;
     TListEdit* leOwner;
@@ -72,26 +67,28 @@ public:
     TListEdit* leContract;
     QLabel* pnlItem;
     QLabel* pnlSN;
-    TFloatEdit* feSum_c;
     TLimitedEdit* edCustomer_name;
     TLimitedEdit* edSupplier_name;
     QCheckBox* cb_Without_PKO;
     QCheckBox* cb_Short_term;
     QPushButton* btnPrintOrder;
-    QAction* ctrl_F9;
 
     bool Init() override;
     bool Done() override;
-    bool Reset() override;
     bool Execute() override;
-    bool Add() override;
-    bool Save() override;
-    bool Edit() override;
-    bool Delete() override;
 
     // Fills the origin list for the chosen sale type; true when it could.
     bool BuildOriginList();
-    void PrintContract();
+
+protected:
+    QString ValidateEntry() override;
+    QStringList EntryStatements() override;
+    QStringList EntryRow() override;
+    void RowToEdits(const QStringList& Cells) override;
+    // The sale contract of the selected saved sale.
+    void PrintDocument() override;
+    // What is sold is no longer offered.
+    void Saved() override;
 
 private:
     int SaleType() const;

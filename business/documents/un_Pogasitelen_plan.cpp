@@ -5,11 +5,11 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/documents/DocumentForm.h"
 #include "business/engine/unConsts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/registers/unPickLists.h"
-#include "business/documents/un_Contracts.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -53,20 +53,25 @@ int DayCount(const TDelimitedStringList& Rows) {
 }
 
 QString SumReceivedSql(qint64 DocNo, int PaymentType) {
-    return Format(
-        u"SELECT Sum( sum_o ) AS SumOfsum_o FROM Incomes WHERE ( contract_n = %d ) AND ( payment_type = %d )"_s,
-        {DocNo, PaymentType});
+    return Format(uR"sql(
+        SELECT Sum( sum_o ) AS SumOfsum_o
+          FROM Incomes
+         WHERE ( contract_n = %d ) AND ( payment_type = %d ))sql"_s,
+                  {DocNo, PaymentType});
 }
 
 } // namespace
 
 QString PlanContractListSql(qint64 EGN) {
-    return Format(
-        u"SELECT Contracts.docno,         Item_types.Name_i_t,        Items.SN,        Contracts.duration "
-        "FROM Owners INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t) "
-        "INNER JOIN Contracts ON Items.code_i = Contracts.code_i) ON Owners.EGN = Contracts.EGN WHERE "
-        "(Owners.EGN = %f ) ORDER BY Contracts.docno"_s,
-        {double(EGN)});
+    return Format(uR"sql(
+        SELECT Contracts.docno, Item_types.Name_i_t, Items.SN, Contracts.duration
+          FROM Owners
+               INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                           INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
+               ON Owners.EGN = Contracts.EGN
+         WHERE (Owners.EGN = %f )
+         ORDER BY Contracts.docno)sql"_s,
+                  {double(EGN)});
 }
 
 void PlanDayRows(TDateTime DateC, int Days, TDelimitedStringList& Rows) {
@@ -264,7 +269,7 @@ TfrmPogasitelen_plan::TfrmPogasitelen_plan(QWidget* Owner) : TMAccountReadForm(O
     L->setVerticalSpacing(3);
 
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
-    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
+    leOwner = NewOwnerEdit(P, pnlOwner);
     labPref_code = new QLabel(P);
     labPref_code->setObjectName(u"labPref_code"_s);
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
@@ -295,7 +300,6 @@ TfrmPogasitelen_plan::TfrmPogasitelen_plan(QWidget* Owner) : TMAccountReadForm(O
 
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leOwner->OnFormOk = [this](QWidget*) { BuildContractList(); };
-    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
     leContract->OnChange = [this](QWidget*) { ContractChanged(false); };
     leContract->OnFormOk = [this](QWidget*) { ContractChanged(true); };
     feDuration->OnChange = [this](QWidget*) { ClearGrids(); };
@@ -397,12 +401,7 @@ bool TfrmPogasitelen_plan::Init() {
         ShowDatabaseError(E.Message(), E.Sql());
         return Result;
     }
-    const QString Last = ReadRegString(u"Last_EGN"_s).trimmed();
-    if (!Last.isEmpty()) {
-        QString Code;
-        FormatEGN(Last, Code);
-        leOwner->setText(Code);
-    }
+    ShowLastOwner(leOwner);
     PrintSettingsName = u"frmPogasitelen_plan_print_settings"_s;
     for (int C = 2; C <= 4; ++C)
         Grid_Ednokratni_taxi->ColAttributes(C)->SetFormatter(ValueFormatter);
@@ -412,8 +411,7 @@ bool TfrmPogasitelen_plan::Init() {
 }
 
 bool TfrmPogasitelen_plan::Done() {
-    const QString Owner = leOwner->text().trimmed();
-    if (!Owner.isEmpty()) WriteRegString(u"Last_EGN"_s, Owner);
+    RememberOwner(leOwner);
     return TMAccountReadForm::Done();
 }
 
@@ -463,8 +461,8 @@ bool TfrmPogasitelen_plan::Execute() {
     if (ListEditLookup(leContract, 0, 0, Text).isEmpty()) return false;
     const qint64 DocNo = StrToIntOrZero(Text);
     TDelimitedStringList List;
-    RunQuery(this, AdoConnection, Format(u"SELECT date_c FROM Contracts WHERE docno = %f"_s, {double(DocNo)}),
-             &List);
+    RunQuery(this, AdoConnection,
+             Format(uR"sql(SELECT date_c FROM Contracts WHERE docno = %f)sql"_s, {double(DocNo)}), &List);
     if (List.Count() != 1) return false;
     TDateTime DateC = 0;
     if (!TryStrToDate(List.GetField(0, 0), DateC)) return false;
@@ -473,19 +471,21 @@ bool TfrmPogasitelen_plan::Execute() {
     TDelimitedStringList Rows;
     PlanDayRows(DateC, Days, Rows);
     const struct {
-        const char* Sql;
+        const char16_t* Sql;
         int Col;
         const char* Message;
     } Payments[] = {
-        {"Select date_d, sum_o From Outcomes Where ( contract_n = %f and payment_type = 1 )", pcPayout,
-         "Плащане на дата %s, сума %s не може да бъде отразено в погасителния план."},
-        {"Select date_d, sum_o From Incomes Where ( contract_n = %f and payment_type = 1 )", pcPrincipal,
+        {uR"sql(Select date_d, sum_o From Outcomes Where ( contract_n = %f and payment_type = 1 ))sql",
+         pcPayout, "Плащане на дата %s, сума %s не може да бъде отразено в погасителния план."},
+        {uR"sql(Select date_d, sum_o From Incomes Where ( contract_n = %f and payment_type = 1 ))sql",
+         pcPrincipal,
          "Вноска по главницата на дата %s, сума %s не може да бъде отразено в погасителния план."},
-        {"Select date_d, sum_o From Incomes Where ( contract_n = %f and payment_type = 2 )", pcInterestPaid,
+        {uR"sql(Select date_d, sum_o From Incomes Where ( contract_n = %f and payment_type = 2 ))sql",
+         pcInterestPaid,
          "Вноска по лихвите на дата %s, сума %s не може да бъде отразено в погасителния план."},
     };
     for (const auto& Payment : Payments) {
-        RunQuery(this, AdoConnection, Format(QString::fromUtf8(Payment.Sql), {double(DocNo)}), &List);
+        RunQuery(this, AdoConnection, Format(QString::fromUtf16(Payment.Sql), {double(DocNo)}), &List);
         for (const QString& Message :
              AddPlanPayments(Rows, List, Payment.Col, QString::fromUtf8(Payment.Message)))
             ShowErrorFmt(Message);

@@ -4,7 +4,8 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
-#include "business/documents/un_Contracts.h"
+#include "business/documents/DocumentForm.h"
+#include "business/documents/unCashOrders.h"
 #include "business/engine/unConsts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
@@ -64,26 +65,6 @@ int TotalsRowIndex(const TDelimitedStringList& Rows) {
 }
 
 } // namespace
-
-QString SettlementContractListSql(qint64 EGN, bool IncludeForSale) {
-    QString Filter = Format(u"WHERE ( Contracts.Finished = False) and ( Owners.EGN = %f ) AND ( "
-                            "Contracts.sold = False ) "_s,
-                            {double(EGN)});
-    if (!IncludeForSale) Filter += u" AND ( Contracts.for_sale = False )"_s;
-    return u"SELECT Contracts.docno,         Item_types.Name_i_t,        Items.SN,        Contracts.date_c "
-           u"FROM "
-           "Owners INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t) INNER "
-           "JOIN Contracts ON Items.code_i = Contracts.code_i) ON Owners.EGN = Contracts.EGN "_s +
-           Filter + u"ORDER BY Contracts.docno"_s;
-}
-
-TDateTime SettlementAtDate(TDateTime Today, TDateTime ContractDate, bool FifteenDaySteps) {
-    const qint64 Day = qint64(std::floor(Today));
-    const qint64 Signed = qint64(std::floor(ContractDate));
-    if (!FifteenDaySteps || Signed >= Day) return TDateTime(Day);
-    const qint64 Rest = (Day - Signed) % 15;
-    return TDateTime(Rest == 0 ? Day : Day + 15 - Rest);
-}
 
 void BuildSettlementRows(const QString& DebtRow, const TDelimitedStringList& OneTimeFees,
                          const TDelimitedStringList& DailyFees, bool PaymentMode,
@@ -182,14 +163,14 @@ QStringList SettlementSql(qint64 DocNo, bool PaymentMode, double Paid, const TDe
     const qint64 Day = qint64(std::floor(Today));
     QStringList Statements;
     for (const TSettlementReceipt& E : SettlementReceipts(Paid, Rows))
-        Statements += Format(u"Insert into %s values ( %s, %d, %d, %d, %.*f, \"%s\", \"%s\", \"%s\" )"_s,
+        Statements += Format(uR"sql(Insert into %s values ( %s, %d, %d, %d, %.*f, "%s", "%s", "%s" ))sql"_s,
                              {u"Incomes"_s, NextDocNoSql(u"Incomes"_s), Day, DocNo, E.Type, AmountDecimals,
                               double(E.Cents) / 100.0, SqlText(Parties.OwnerName),
                               SqlText(Parties.OperatorName), SqlText(Parties.UserName)});
     // The condition on Finished lets Save see that another window has closed the contract.
     if (!PaymentMode)
         Statements += Format(
-            u"Update Contracts   Set Finished = True,     At_Date  = %d  Where ( docno = %d ) AND ( Finished = False )"_s,
+            uR"sql(Update Contracts   Set Finished = True,     At_Date  = %d  Where ( docno = %d ) AND ( Finished = False ))sql"_s,
             {Day, DocNo});
     return Statements;
 }
@@ -207,7 +188,7 @@ TfrmVry6tane_na_ve6ti::TfrmVry6tane_na_ve6ti(QWidget* Owner)
     L->setVerticalSpacing(3);
 
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
-    leOwner = NewListEdit(P, u"leOwner"_s, pnlOwner, 120);
+    leOwner = NewOwnerEdit(P, pnlOwner);
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
     leContract = NewListEdit(P, u"leContract"_s, pnlItem, 120);
     pnlSN = NewInfoPanel(P, u"pnlSN"_s, 260);
@@ -236,7 +217,6 @@ TfrmVry6tane_na_ve6ti::TfrmVry6tane_na_ve6ti(QWidget* Owner)
 
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leOwner->OnFormOk = [this](QWidget*) { BuildContractList(); };
-    leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
     leOwner->installEventFilter(this);
     leContract->OnChange = [this](QWidget*) { ContractChosen(); };
     leContract->OnFormOk = [this](QWidget*) { ContractChosen(); };
@@ -280,8 +260,7 @@ bool TfrmVry6tane_na_ve6ti::Init() {
 }
 
 bool TfrmVry6tane_na_ve6ti::Done() {
-    const QString Owner = leOwner->text().trimmed();
-    if (!Owner.isEmpty()) WriteRegString(u"Last_EGN"_s, Owner);
+    RememberOwner(leOwner);
     return TMAccountReadForm::Done();
 }
 
@@ -343,8 +322,7 @@ void TfrmVry6tane_na_ve6ti::BuildContractList() {
     const qint64 EGN = StrToIntOrZero(Code);
     TDelimitedStringList List;
     try {
-        RunQuery(this, AdoConnection, SettlementContractListSql(EGN, WorkstationOptionOn(rg_Registry_5)),
-                 &List);
+        RunQuery(this, AdoConnection, PayableContractListSql(EGN, WorkstationOptionOn(rg_Registry_5)), &List);
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return;
@@ -395,14 +373,7 @@ bool TfrmVry6tane_na_ve6ti::Save() {
     TSettlementParties Parties;
     Parties.UserName = UserName;
     Parties.OperatorName = OperatorFullName(this, UserName);
-    TDelimitedStringList List;
-    RunQuery(
-        this, AdoConnection,
-        Format(u"SELECT Owners.Three_names FROM Owners INNER JOIN Contracts ON Owners.EGN = Contracts.EGN "
-               "WHERE (((Contracts.docno)= %d ))"_s,
-               {BreakdownDocNo}),
-        &List);
-    Parties.OwnerName = List.GetTextStr();
+    Parties.OwnerName = ContractOwnerName(this, BreakdownDocNo);
 
     const QStringList Statements = SettlementSql(BreakdownDocNo, PaymentMode, Paid, *FRows, Date(), Parties);
     // The receipts and the contract's mark go in together or not at all, and only while the
@@ -431,7 +402,7 @@ bool TfrmVry6tane_na_ve6ti::BreakdownStillHolds() {
     RunQuery(
         this, AdoConnection,
         Format(
-            u"Select docno From Contracts Where ( docno = %d ) AND ( Finished = False ) AND ( sold = False )"_s,
+            uR"sql(Select docno From Contracts Where ( docno = %d ) AND ( Finished = False ) AND ( sold = False ))sql"_s,
             {BreakdownDocNo}),
         &Open);
     if (Open.Count() == 0) return false;

@@ -15,14 +15,6 @@ class TDelimitedStringList;
 class TFloatEdit;
 class TListEdit;
 
-// The open contracts of the borrower with personal number EGN: number, item type, serial number,
-// date. Contracts declared for sale only when IncludeForSale.
-QString SettlementContractListSql(qint64 EGN, bool IncludeForSale);
-
-// The day the debt is taken at: today, or with FifteenDaySteps the next multiple of 15 days from
-// the contract's date, so that interest is charged in steps of 15 days.
-TDateTime SettlementAtDate(TDateTime Today, TDateTime ContractDate, bool FifteenDaySteps);
-
 // The breakdown of a debt record (CalculateContractDebt) into rows of payment type, name,
 // accrued, received and due: the principal (not in PaymentMode), the interest, each fee in the
 // order of its payment type, and last the totals row "¤Общо:" with the sums to the cent.

@@ -4,6 +4,8 @@
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 bool PasswordKnown = false;
 }
@@ -12,7 +14,8 @@ void LoadAdminPassword(QObject* Owner) {
     PasswordKnown = false;
     AdminPassword.clear();
     TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection, QStringLiteral("SELECT value_VA FROM VA WHERE code_va = 12"), &List);
+    RunQuery(Owner, AdoConnection, QStringLiteral(R"sql(SELECT value_VA FROM VA WHERE code_va = 12)sql"),
+             &List);
     // code_va is the key, so there is at most one record.
     AdminPassword = List.Count() > 0 ? List.Get(0).trimmed() : QString();
     PasswordKnown = true;
@@ -23,7 +26,6 @@ bool AdminPasswordKnown() {
 }
 
 bool EnsureAdminPassword(QObject* Owner) {
-    if (PasswordKnown) return true;
     try {
         LoadAdminPassword(Owner);
         return true;
@@ -31,4 +33,13 @@ bool EnsureAdminPassword(QObject* Owner) {
         ShowDatabaseError(E.Message(), E.Sql());
         return false;
     }
+}
+
+bool AskAdminPassword(QObject* Owner) {
+    if (!EnsureAdminPassword(Owner)) return false;
+    QString Typed;
+    if (!PasswordDialog(u"Въвеждане на парола"_s, u"Въведете парола"_s, u'*', Typed)) return false;
+    if (Typed == AdminPassword) return true;
+    ShowErrorFmt(u"Въведената парола е грешна!"_s);
+    return false;
 }

@@ -15,6 +15,8 @@
 #include <cmath>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Amounts are held in whole cents and rates in units of 10^-7, so every rounding the engine makes
@@ -62,22 +64,17 @@ struct TFeeRate {
 // The rate rows of the fees of one kind whose band strictly holds Amount, in the order that
 // decides which of two matching rows of a fee is kept.
 std::vector<TFeeRate> MatchingFeeRates(QObject* Owner, int PrefCode, bool IsOnce, const TDecimal& Amount) {
-    const QString sql =
-        IsOnce ? QStringLiteral("SELECT Taxes.code_t, Taxes.name_t, Taxes_rates.MIR FROM Taxes INNER "
-                                "JOIN Taxes_rates ON Taxes.code_t = Taxes_rates.code_t WHERE "
-                                "(((Taxes_rates.pref_code) = %d ) AND        ((Taxes.is_once)= True "
-                                ") AND        ((Taxes_rates.from_value) < %.2f ) AND        "
-                                "((Taxes_rates.to_value) > %.2f )) ORDER BY Taxes.code_t, "
-                                "Taxes_rates.code_MIR")
-               : QStringLiteral("SELECT Taxes.code_t, Taxes.name_t, Taxes_rates.MIR FROM Taxes INNER "
-                                "JOIN Taxes_rates ON Taxes.code_t = Taxes_rates.code_t WHERE "
-                                "(((Taxes_rates.pref_code) = %d ) AND        ((Taxes.is_once) = "
-                                "False ) AND        ((Taxes_rates.from_value) < %.2f ) AND        "
-                                "((Taxes_rates.to_value) > %.2f )) ORDER BY Taxes.code_t, "
-                                "Taxes_rates.code_MIR");
     const double band = BandAmount(Amount);
     TDelimitedStringList rows;
-    RunQuery(Owner, AdoConnection, Format(sql, {PrefCode, band, band}), &rows);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT Taxes.code_t, Taxes.name_t, Taxes_rates.MIR
+          FROM Taxes INNER JOIN Taxes_rates ON Taxes.code_t = Taxes_rates.code_t
+         WHERE (((Taxes_rates.pref_code) = %d ) AND ((Taxes.is_once) = %s )
+                AND ((Taxes_rates.from_value) < %.2f ) AND ((Taxes_rates.to_value) > %.2f ))
+         ORDER BY Taxes.code_t, Taxes_rates.code_MIR)sql"_s,
+                    {PrefCode, IsOnce ? u"True"_s : u"False"_s, band, band}),
+             &rows);
     std::vector<TFeeRate> rates;
     rates.reserve(rows.Count());
     for (int r = 0; r < rows.Count(); ++r)
@@ -89,9 +86,8 @@ std::vector<TFeeRate> MatchingFeeRates(QObject* Owner, int PrefCode, bool IsOnce
 // Fees gets every fee of one kind, ordered by code_t, with an empty third field.
 void LoadFeeList(QObject* Owner, bool IsOnce, TDelimitedStringList& Fees) {
     RunQuery(Owner, AdoConnection,
-             IsOnce
-                 ? QStringLiteral("SELECT code_t, name_t From Taxes Where is_once = True ORDER BY code_t")
-                 : QStringLiteral("SELECT code_t, name_t From Taxes Where is_once = False ORDER BY code_t"),
+             Format(uR"sql(SELECT code_t, name_t From Taxes Where is_once = %s ORDER BY code_t)sql"_s,
+                    {IsOnce ? u"True"_s : u"False"_s}),
              &Fees);
     Fees.SetFieldCount(3);
 }
@@ -137,12 +133,10 @@ qint64 DailyFeesCents(QObject* Owner, int PrefCode, int Days, const TDecimal& Am
 // of what remains, in cents.
 qint64 AddFeePayments(QObject* Owner, qint64 Contract, qint64 AtDay, TDelimitedStringList& Fees,
                       bool IsOnce) {
-    const QString sql =
-        IsOnce
-            ? QStringLiteral("SELECT Sum( sum_o ) AS SumOfsum_o FROM Incomes WHERE ( contract_n = %d ) AND ( "
-                             "payment_type = %d ) AND ( date_d <= %d )")
-            : QStringLiteral("SELECT Sum( sum_o ) AS SumOfsum_o FROM Incomes WHERE ( contract_n = %d ) AND ( "
-                             "payment_type = %d ) and ( date_d <= %d )");
+    const QString sql = uR"sql(
+        SELECT Sum( sum_o ) AS SumOfsum_o
+          FROM Incomes
+         WHERE ( contract_n = %d ) AND ( payment_type = %d ) AND ( date_d <= %d ))sql"_s;
     qint64 remaining = 0;
     TDelimitedStringList paid;
     Fees.SetFieldCount(5);
@@ -202,7 +196,7 @@ bool ReadSettingVA1(QObject* Owner, QString& Value) {
     Value.clear();
     TDelimitedStringList list;
     const bool ran =
-        RunQuery(Owner, AdoConnection, QStringLiteral("Select value_va From va where code_va = 1"), &list);
+        RunQuery(Owner, AdoConnection, uR"sql(Select value_va From va where code_va = 1)sql"_s, &list);
     if (ran) Value = list.GetTextStr();
     return ran;
 }
@@ -212,20 +206,23 @@ bool GetOutstandingPrincipal(QObject* Owner, const QString& DocNo, double& Princ
     qint64 contract = 0;
     if (!ContractNumber(DocNo, contract)) return false;
     TDelimitedStringList list;
-    RunQuery(
-        Owner, AdoConnection,
-        Format(
-            "SELECT Sum(Outcomes.sum_o) AS SumOfsum_o FROM Outcomes GROUP BY Outcomes.contract_n, "
-            "Outcomes.payment_type HAVING ( ( Outcomes.contract_n = %d ) AND ( Outcomes.payment_type = 1 ) )",
-            {contract}),
-        &list);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT Sum(Outcomes.sum_o) AS SumOfsum_o
+          FROM Outcomes
+         GROUP BY Outcomes.contract_n, Outcomes.payment_type
+        HAVING ( ( Outcomes.contract_n = %d ) AND ( Outcomes.payment_type = 1 ) ))sql"_s,
+                    {contract}),
+             &list);
     qint64 cents = CentsOf(list.GetTextStr());
-    RunQuery(
-        Owner, AdoConnection,
-        Format("SELECT Sum( sum_o ) AS SumOfsum_o FROM Incomes GROUP BY contract_n, payment_type HAVING ( ( "
-               "contract_n = %d ) AND ( payment_type = 1 ) )",
-               {contract}),
-        &list);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT Sum( sum_o ) AS SumOfsum_o
+          FROM Incomes
+         GROUP BY contract_n, payment_type
+        HAVING ( ( contract_n = %d ) AND ( payment_type = 1 ) ))sql"_s,
+                    {contract}),
+             &list);
     cents -= CentsOf(list.GetTextStr());
     Principal = double(cents) / 100.0;
     return true;
@@ -244,18 +241,18 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
 
     // The contract's facts.
     TDelimitedStringList q;
-    RunQuery(
-        Owner, AdoConnection,
-        Format(
-            "SELECT Contracts.docno,        Contracts.date_c,        Contracts.EGN,        "
-            "Owners.Three_names,         Contracts.duration,         Contracts.finished,         "
-            "Contracts.at_date,          Contracts.for_sale,         Contracts.for_sale_date,        "
-            "Contracts.sold,         Contracts.sold_at_date,        Contracts.code_i,        "
-            "Item_types.Name_i_t,        Items.SN FROM Owners INNER JOIN ((Item_types INNER JOIN Items ON "
-            "Item_types.code_i_t = Items.code_i_t) INNER JOIN Contracts ON Items.code_i = Contracts.code_i) "
-            "ON Owners.EGN = Contracts.EGN Where Contracts.docno = %d",
-            {contract}),
-        &q);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT Contracts.docno, Contracts.date_c, Contracts.EGN, Owners.Three_names, Contracts.duration,
+               Contracts.finished, Contracts.at_date, Contracts.for_sale, Contracts.for_sale_date,
+               Contracts.sold, Contracts.sold_at_date, Contracts.code_i, Item_types.Name_i_t, Items.SN
+          FROM Owners
+               INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                           INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
+               ON Owners.EGN = Contracts.EGN
+         Where Contracts.docno = %d)sql"_s,
+                    {contract}),
+             &q);
     if (q.Count() == 0) return false;
 
     QStringList f(DebtFieldCount);
@@ -282,12 +279,14 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     // The interest instalments: the latest one, whatever its date, and below the interest paid
     // by day. The order number breaks ties on one day.
     TDelimitedStringList interestPaid;
-    RunQuery(
-        Owner, AdoConnection,
-        Format("SELECT Incomes.date_d,        Incomes.sum_o FROM Incomes WHERE (((Incomes.contract_n)= %f ) "
-               "AND ((Incomes.payment_type)=2)) ORDER BY Incomes.date_d DESC, Incomes.docno DESC",
-               {contractAsFloat}),
-        &interestPaid);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT Incomes.date_d, Incomes.sum_o
+          FROM Incomes
+         WHERE (((Incomes.contract_n)= %f ) AND ((Incomes.payment_type)=2))
+         ORDER BY Incomes.date_d DESC, Incomes.docno DESC)sql"_s,
+                    {contractAsFloat}),
+             &interestPaid);
     if (interestPaid.Count() > 0) {
         f[dfLastInterestDate] = interestPaid.GetField(0, 0);
         f[dfLastInterestAmount] = interestPaid.GetField(0, 1);
@@ -322,15 +321,19 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
                 Sum += amount;
             }
         };
-        RunQuery(Owner, AdoConnection,
-                 Format("Select date_d, sum_o From Outcomes Where ( contract_n = %f and payment_type = 1 )",
-                        {contractAsFloat}),
-                 &q);
+        RunQuery(
+            Owner, AdoConnection,
+            Format(
+                uR"sql(Select date_d, sum_o From Outcomes Where ( contract_n = %f and payment_type = 1 ))sql"_s,
+                {contractAsFloat}),
+            &q);
         byDay(q, &pay, sumPay);
-        RunQuery(Owner, AdoConnection,
-                 Format("Select date_d, sum_o From Incomes Where ( contract_n = %f and payment_type = 1 )",
-                        {contractAsFloat}),
-                 &q);
+        RunQuery(
+            Owner, AdoConnection,
+            Format(
+                uR"sql(Select date_d, sum_o From Incomes Where ( contract_n = %f and payment_type = 1 ))sql"_s,
+                {contractAsFloat}),
+            &q);
         byDay(q, &prin, sumPrin);
         byDay(interestPaid, nullptr, sumIntPaid);
 
@@ -339,21 +342,17 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
         for (qint64 i = 1; i < days; ++i)
             bal[i] = bal[i - 1] + pay[i] - prin[i - 1];
 
-        RunQuery(Owner, AdoConnection,
-                 Format("Select pref_code from Owners where egn = %f", {StrToFloatDot(f[dfEGN], 0)}), &q);
+        RunQuery(
+            Owner, AdoConnection,
+            Format(uR"sql(Select pref_code from Owners where egn = %f)sql"_s, {StrToFloatDot(f[dfEGN], 0)}),
+            &q);
         prefCode = int(StrToIntOrZero(q.GetTextStr()));
         if (prefCode == 0) {
             ShowErrorFmt(QStringLiteral("За клиент с ЕГН: %s (%s) не е указан префернциялен код."),
                          {f[dfEGN], f[dfThreeNames]});
             return false;
         }
-        RunQuery(
-            Owner, AdoConnection,
-            Format(
-                "Select code_mir, from_value, to_value, mir From Interest_rates Where pref_code = %d Order "
-                "By code_mir",
-                {prefCode}),
-            &q);
+        RunQuery(Owner, AdoConnection, InterestBandsSql(prefCode), &q);
         if (q.Count() == 0) {
             ShowErrorFmt(QStringLiteral("Не е зададена лихвена схема за клиент %s с префернциялен код %d."),
                          {f[dfThreeNames], prefCode});
@@ -394,9 +393,9 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     // Overdue once the at-date has reached the base date plus the term.
     const qint64 duration = StrToIntOrZero(f[dfDuration]);
     f[dfOverdue] = debt != 0 && (atDay - baseDay) - duration > -1 ? Yes : No;
+    // Due on the last day that is not yet overdue, counted from the same base day.
     if (f[dfFinished] == No && f[dfSold] == No && (hasLastInterest || hasContractDay))
-        f[dfDueDate] =
-            DateToStr(TDateTime(hasLastInterest ? lastInterestDay + duration : contractDay + duration - 1));
+        f[dfDueDate] = DateToStr(TDateTime(baseDay + duration - 1));
 
     qint64 feesRemaining = 0;
     if (hasDays) {
@@ -427,7 +426,7 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
                     const auto code = std::find(codes.begin(), codes.end(), rate.CodeT);
                     if (code != codes.end()) amounts[code - codes.begin()] = OneDayFee(rate, principal);
                 }
-                fees = oneDayFees.insert(bal[d], std::move(amounts));
+                fees = oneDayFees.insert(bal[d], amounts);
             }
             for (int r = 0; r < feeCount; ++r)
                 accrued[r] += (*fees)[r];
@@ -445,4 +444,31 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     // The total with the remaining fees, written without trailing zeros.
     SetPiece(Row, FieldDelimiterChar, dfTotalDebt, ScaledToStr(debt + feesRemaining, AmountDecimals));
     return true;
+}
+
+QString InterestBandsSql(int PrefCode) {
+    return Format(
+        uR"sql(Select code_mir, from_value, to_value, mir From Interest_rates Where pref_code = %d Order By code_mir)sql"_s,
+        {PrefCode});
+}
+
+bool InterestBandPercent(const TDelimitedStringList& Bands, double Sum, double& MIR) {
+    bool Found = false;
+    for (int I = 0; I < Bands.Count(); ++I) {
+        const double From = StrToFloatDot(Bands.GetField(I, 1), 0);
+        const double To = StrToFloatDot(Bands.GetField(I, 2), 0);
+        if (Sum > 0 && From <= Sum && To >= Sum) {
+            MIR = RoundToDigits(AmountDecimals, StrToFloatDot(Bands.GetField(I, 3), 0) * 100);
+            Found = true;
+        }
+    }
+    return Found;
+}
+
+TDateTime SettlementAtDate(TDateTime Today, TDateTime ContractDate, bool FifteenDaySteps) {
+    const qint64 Day = qint64(std::floor(Today));
+    const qint64 Signed = qint64(std::floor(ContractDate));
+    if (!FifteenDaySteps || Signed >= Day) return TDateTime(Day);
+    const qint64 Rest = (Day - Signed) % 15;
+    return TDateTime(Rest == 0 ? Day : Day + 15 - Rest);
 }

@@ -69,3 +69,13 @@ void FormatEGN(const QString& EGN, QString& Result);
 
 // The pawnshop's name (settings code 1); "" when it is not set.
 bool ReadSettingVA1(QObject* Owner, QString& Value);
+
+// The interest bands of a preferential code, in key order.
+QString InterestBandsSql(int PrefCode);
+// The monthly percent of the last band (code, from, to, monthly fraction) that holds Sum, both
+// limits included; false, MIR untouched, when none does or Sum is not above 0.
+bool InterestBandPercent(const TDelimitedStringList& Bands, double Sum, double& MIR);
+
+// The day the debt is taken at: today, or with FifteenDaySteps the next multiple of 15 days from
+// the contract's date, so that interest is charged in steps of 15 days.
+TDateTime SettlementAtDate(TDateTime Today, TDateTime ContractDate, bool FifteenDaySteps);

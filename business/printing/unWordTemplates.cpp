@@ -1,6 +1,7 @@
 #include "business/printing/unWordTemplates.h"
 
 #include "business/engine/unLoanEngine.h"
+#include "business/printing/unFirmData.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unAmountWords.h"
 #include "core/unDatabase.h"
@@ -15,6 +16,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -39,6 +42,14 @@ void AddRecord(TDelimitedStringList& Records, const QString& Name, const QString
 
 QString Amount(double Value) {
     return FloatToFixedStr(AmountDecimals, RoundToDigits(AmountDecimals, Value));
+}
+
+// The text of a fee total stored with the contract: the calculator's breakdown while today's rates
+// give the same total, else the stored total alone; nothing for no fee.
+QString FeeText(double Stored, double Computed, const QString& Breakdown) {
+    if (Amount(Stored) == Amount(Computed)) return Breakdown;
+    if (RoundToDigits(AmountDecimals, Stored) == 0) return QString();
+    return Amount(Stored) + QStringLiteral(" лв.");
 }
 
 // Fills the template copy at Path with Records and prints it; a document that cannot be read or
@@ -83,18 +94,17 @@ QString LabelPrinterName() {
 bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Records) {
     Records.Clear();
     TDelimitedStringList settings;
-    RunQuery(Owner, AdoConnection, QStringLiteral("Select code_VA, value_VA From VA Order By code_VA"),
+    RunQuery(Owner, AdoConnection, uR"sql(Select code_VA, value_VA From VA Order By code_VA)sql"_s,
              &settings);
 
     TDelimitedStringList contract;
-    RunQuery(
-        Owner, AdoConnection,
-        Format(QStringLiteral("SELECT date_c,        code_i,        Sum_c,        M_IR,        Duration,     "
-                              "   Notes,        EGN,        gramaj,        Dylzhimi_lihvi,        "
-                              "Ednokratni_taxi,        Dnevni_taxi,        code_mps FROM Contracts WHERE ( "
-                              "docno = %d )"),
-               {DocNo}),
-        &contract);
+    const QString contractSql = uR"sql(
+        SELECT date_c, code_i, Sum_c, M_IR, Duration, Notes, EGN, gramaj,
+               Dylzhimi_lihvi, Ednokratni_taxi, Dnevni_taxi, code_mps
+        FROM Contracts
+        WHERE ( docno = %d )
+    )sql"_s;
+    RunQuery(Owner, AdoConnection, Format(contractSql, {DocNo}), &contract);
     if (contract.Count() == 0) {
         ShowErrorFmt(QStringLiteral("Договор номер %d не съществува."), {DocNo});
         return false;
@@ -106,17 +116,20 @@ bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Recor
     const int duration = int(StrToIntOrZero(contract.GetField(0, 4)));
     const QString egn = contract.GetField(0, 6);
     const double interest = StrToFloatDot(contract.GetField(0, 8), 0);
+    // The fees agreed when the contract was made; the rates may have changed since.
+    const double storedOneTime = StrToFloatDot(contract.GetField(0, 9), 0);
+    const double storedDaily = StrToFloatDot(contract.GetField(0, 10), 0);
     const int codeMps = int(StrToIntOrZero(contract.GetField(0, 11)));
 
     TDelimitedStringList vehicle;
     if (codeMps != 0) {
-        RunQuery(
-            Owner, AdoConnection,
-            Format(QStringLiteral("SELECT marka, model, godina, serien_nomer, reg_nomer, shasi_nomer, "
-                                  "motor_nomer, polezen_tovar, rezervni_gumi, kilometrazh, drugi_belezi FROM "
-                                  "MPS WHERE ( code_mps = %d )"),
-                   {codeMps}),
-            &vehicle);
+        const QString vehicleSql = uR"sql(
+            SELECT marka, model, godina, serien_nomer, reg_nomer, shasi_nomer, motor_nomer,
+                   polezen_tovar, rezervni_gumi, kilometrazh, drugi_belezi
+            FROM MPS
+            WHERE ( code_mps = %d )
+        )sql"_s;
+        RunQuery(Owner, AdoConnection, Format(vehicleSql, {codeMps}), &vehicle);
         if (vehicle.Count() == 0) {
             ShowErrorFmt(QStringLiteral("МПС номер %d не съществува."), {codeMps});
             return false;
@@ -124,12 +137,12 @@ bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Recor
     }
 
     TDelimitedStringList owner;
-    RunQuery(Owner, AdoConnection,
-             Format(QStringLiteral(
-                        "SELECT   Three_names,   Town,   Address,   pref_code,   lk_nomer,   "
-                        "lk_izdadena_na,   lk_ot_MVR,   Current_address FROM Owners WHERE ( EGN = %d )"),
-                    {StrToIntOrZero(egn)}),
-             &owner);
+    const QString ownerSql = uR"sql(
+        SELECT Three_names, Town, Address, pref_code, lk_nomer, lk_izdadena_na, lk_ot_MVR, Current_address
+        FROM Owners
+        WHERE ( EGN = %d )
+    )sql"_s;
+    RunQuery(Owner, AdoConnection, Format(ownerSql, {StrToIntOrZero(egn)}), &owner);
     if (owner.Count() == 0) {
         ShowErrorFmt(QStringLiteral("Не са намерени данни за заемополучател с ЕГН %s."), {egn});
         return false;
@@ -143,12 +156,12 @@ bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Recor
     if (!CalcDailyFees(Owner, prefCode, duration, sum, fees, dailyText, dailyTotal)) return false;
 
     TDelimitedStringList item;
-    RunQuery(Owner, AdoConnection,
-             Format(QStringLiteral(
-                        "SELECT Item_types.Name_i_t,        Items.SN FROM Item_types INNER JOIN Items ON "
-                        "Item_types.code_i_t = Items.code_i_t WHERE ( Items.code_i = %d )"),
-                    {StrToIntOrZero(codeI)}),
-             &item);
+    const QString itemSql = uR"sql(
+        SELECT Item_types.Name_i_t, Items.SN
+        FROM Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t
+        WHERE ( Items.code_i = %d )
+    )sql"_s;
+    RunQuery(Owner, AdoConnection, Format(itemSql, {StrToIntOrZero(codeI)}), &item);
     if (item.Count() == 0) {
         ShowErrorFmt(QStringLiteral("Не са намерени данни за вещ с шифър %s."), {codeI});
         return false;
@@ -165,7 +178,9 @@ bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Recor
     AddRecord(Records, QStringLiteral("M_IR"), Amount(monthlyRate));
     AddRecord(Records, QStringLiteral("Duration"), QString::number(duration));
     AddRecord(Records, QStringLiteral("Notes"), contract.GetField(0, 5));
-    AddRecord(Records, QStringLiteral("EGN"), egn);
+    QString printedEgn;
+    FormatEGN(egn, printedEgn);
+    AddRecord(Records, QStringLiteral("EGN"), printedEgn);
     AddRecord(Records, QStringLiteral("slovom_contract"), AmountToWords(false, sum));
     AddRecord(Records, QStringLiteral("Dylzhimi_lihvi"), Amount(interest));
     AddRecord(Records, QStringLiteral("Slovom_Dylzh_lihvi"), AmountToWords(false, interest));
@@ -189,12 +204,12 @@ bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Recor
     AddRecord(Records, QStringLiteral("lk_ot_MVR"), owner.GetField(0, 6));
     AddRecord(Records, QStringLiteral("Current_address"),
               currentAddress.isEmpty() ? fixedAddress : currentAddress);
-    AddRecord(Records, QStringLiteral("Ednokratni_taxi"), oneTimeText);
-    AddRecord(Records, QStringLiteral("Dnevni_taxi"), dailyText);
+    AddRecord(Records, QStringLiteral("Ednokratni_taxi"), FeeText(storedOneTime, oneTimeTotal, oneTimeText));
+    AddRecord(Records, QStringLiteral("Dnevni_taxi"), FeeText(storedDaily, dailyTotal, dailyText));
     // Summed in whole stotinki, so that the parts add up to the total shown.
     const double toReturn = RoundToDigits(AmountDecimals, sum) + RoundToDigits(AmountDecimals, interest) +
-                            RoundToDigits(AmountDecimals, oneTimeTotal) +
-                            RoundToDigits(AmountDecimals, dailyTotal);
+                            RoundToDigits(AmountDecimals, storedOneTime) +
+                            RoundToDigits(AmountDecimals, storedDaily);
     AddRecord(Records, QStringLiteral("suma_za_vry6tane"), Amount(toReturn));
     AddRecord(Records, QStringLiteral("item_name"), item.GetField(0, 0));
     AddRecord(Records, QStringLiteral("item_SN"), item.GetField(0, 1));
@@ -202,6 +217,7 @@ bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Recor
 }
 
 void PrintContractDocument(QObject* Owner, int DocNo) {
+    if (!ConfirmFirmDataForPrinting(Owner)) return;
     const QString workingCopy = ContractWorkingCopyPath();
     QFile::remove(workingCopy);
     TFileCopyNew copy;

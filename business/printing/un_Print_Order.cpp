@@ -1,5 +1,7 @@
 #include "business/printing/un_Print_Order.h"
 
+#include "business/engine/unLoanEngine.h"
+#include "business/printing/unFirmData.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unAmountWords.h"
 #include "core/unDatabase.h"
@@ -84,6 +86,7 @@ void FillOrderLayout(TReportLayout& Layout, QStringList Record, const QMap<int, 
     Record[ofAmount] = FloatToFixedStr(2, amount);
     const bool out = Record[ofDirection] == u"out"_s;
     const bool hasEGN = !Record[ofEGN].trimmed().isEmpty();
+    if (hasEGN) FormatEGN(Record[ofEGN].trimmed(), Record[ofEGN]);
     const QString salutation = OrderSalutation(Record[ofIsMale], Record[ofIsMarried]);
 
     Layout.SetCaption(u"QRLabel1"_s, Record[ofShopName].toUpper());
@@ -117,7 +120,8 @@ void FillOrderLayout(TReportLayout& Layout, QStringList Record, const QMap<int, 
 bool FillPrintOrder(QWidget* Owner, const QStringList& Record) {
     TDelimitedStringList fees;
     try {
-        RunQuery(Owner, AdoConnection, u"Select code_t, name_t from taxes order by code_t"_s, &fees);
+        if (!ConfirmFirmDataForPrinting(Owner)) return false;
+        RunQuery(Owner, AdoConnection, uR"sql(Select code_t, name_t from taxes order by code_t)sql"_s, &fees);
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return false;

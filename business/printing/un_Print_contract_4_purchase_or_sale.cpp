@@ -1,6 +1,9 @@
 #include "business/printing/un_Print_contract_4_purchase_or_sale.h"
 
+#include "business/engine/unLoanEngine.h"
+#include "business/printing/unFirmData.h"
 #include "core/unAmountWords.h"
+#include "core/unDatabase.h"
 #include "core/unNumbers.h"
 
 #include <QDateTime>
@@ -90,7 +93,9 @@ void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, b
                       Format(Layout.Caption(u"QRLabel10"_s), {Record[cfItemName] + u' ' + Record[cfSN]}));
     Layout.SetCaption(u"QRLabel13"_s, Format(Layout.Caption(u"QRLabel13"_s), {FloatToFixedStr(2, amount)}));
     Layout.SetCaption(u"QRLabel14"_s, Format(Layout.Caption(u"QRLabel14"_s), {AmountToWords(false, amount)}));
-    const QString person = Record[cfNames] + u" ЕГН:"_s + Record[cfEGN];
+    QString egn = Record[cfEGN].trimmed();
+    if (!egn.isEmpty()) FormatEGN(egn, egn);
+    const QString person = Record[cfNames] + u" ЕГН:"_s + egn;
     Layout.SetCaption(u"QRLabel4"_s,
                       Format(Layout.Caption(u"QRLabel4"_s), {IsPurchase ? person : Record[cfShopName]}));
     Layout.SetCaption(u"QRLabel5"_s,
@@ -103,6 +108,12 @@ void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, b
 }
 
 void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Record, bool IsPurchase) {
+    try {
+        if (!ConfirmFirmDataForPrinting(Owner)) return;
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return;
+    }
     TReportLayout layout = PurchaseSaleContractLayout();
     FillPurchaseSaleContractLayout(layout, Record, IsPurchase, Now());
     PreviewReport(layout, Owner);

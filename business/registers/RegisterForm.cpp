@@ -21,8 +21,12 @@ qint64 WholeKey(double Value) {
     return std::llround(Value);
 }
 
+bool IsRegisterCode(double Value) {
+    return Value >= 1 && Value <= double(MaxRegisterCode);
+}
+
 QString MaxKeySql(const QString& KeyField, const QString& TableName) {
-    return Format(u"Select max( %s ) from %s"_s, {KeyField, TableName});
+    return Format(uR"sql(Select max( %s ) from %s)sql"_s, {KeyField, TableName});
 }
 
 qint64 NextKey(const QString& MaxKeyText) {
@@ -50,20 +54,23 @@ struct TReference {
     const char16_t* Plural; // what they are, in the message
 };
 
+// clang-format off
 const TReference References[] = {
-    {u"Item_types", u"Select code_i From Items Where code_i_t = %d Order By code_i", u"вещи"},
-    {u"Items", u"Select docno From Contracts Where code_i = %d Order By docno", u"договори"},
-    {u"Items", u"Select docno From Items_purchases Where code_i = %d Order By docno", u"покупки"},
-    {u"Owners", u"Select docno From Contracts Where EGN = %d Order By docno", u"договори"},
-    {u"Owners", u"Select docno From Items_purchases Where EGN = %d Order By docno", u"покупки"},
-    {u"Owners", u"Select docno From Items_sales Where EGN = %d Order By docno", u"продажби"},
+    {u"Item_types", uR"sql(Select code_i From Items Where code_i_t = %d Order By code_i)sql", u"вещи"},
+    {u"Items", uR"sql(Select docno From Contracts Where code_i = %d Order By docno)sql", u"договори"},
+    {u"Items", uR"sql(Select docno From Items_purchases Where code_i = %d Order By docno)sql", u"покупки"},
+    {u"Owners", uR"sql(Select docno From Contracts Where EGN = %d Order By docno)sql", u"договори"},
+    {u"Owners", uR"sql(Select docno From Items_purchases Where EGN = %d Order By docno)sql", u"покупки"},
+    {u"Owners", uR"sql(Select docno From Items_sales Where EGN = %d Order By docno)sql", u"продажби"},
     // A contract prints its vehicle's data from the register.
-    {u"MPS", u"Select docno From Contracts Where code_mps = %d Order By docno", u"договори"},
+    {u"MPS", uR"sql(Select docno From Contracts Where code_mps = %d Order By docno)sql", u"договори"},
     // A fee's rates are read through the fee; its payments carry the fee's code plus 5.
-    {u"Taxes", u"Select code_MIR From Taxes_rates Where code_t = %d Order By code_MIR", u"размери на такси"},
-    {u"Taxes", u"Select docno From Incomes Where payment_type = %d + 5 Order By docno",
+    {u"Taxes", uR"sql(Select code_MIR From Taxes_rates Where code_t = %d Order By code_MIR)sql",
+     u"размери на такси"},
+    {u"Taxes", uR"sql(Select docno From Incomes Where payment_type = %d + 5 Order By docno)sql",
      u"приходни касови ордери"},
 };
+// clang-format on
 
 // At most this many numbers are listed per kind.
 constexpr int ListedNumbers = 10;
@@ -103,14 +110,40 @@ TRegisterForm::TRegisterForm(QWidget* Owner) : TMAccountReadForm(Owner) {
 bool TRegisterForm::Init() {
     const bool Result = TMAccountReadForm::Init();
     SetHeaderSorting(true);
-    PendingSql.clear();
+    DropQueue();
     StopEditing();
     return Result;
 }
 
 bool TRegisterForm::Done() {
-    PendingSql.clear();
+    DropQueue();
     return TMAccountReadForm::Done();
+}
+
+void TRegisterForm::DropQueue() {
+    PendingSql.clear();
+    FQueuedDeletes.clear();
+}
+
+bool TRegisterForm::DoExecute() {
+    if (!PendingSql.isEmpty()) {
+        const TModalResult Answer = ConfirmYesNoCancelFmt(LoadStr(65194));
+        // A successful Save reloads the rows itself.
+        if (Answer == mrYes) return DoSave();
+        if (Answer != mrNo) return false;
+        DropQueue();
+    }
+    StopEditing();
+    ShowEditing(false);
+    return TMAccountReadForm::DoExecute();
+}
+
+QString TRegisterForm::QueuedDeletesInUse() {
+    for (const QStringList& Cells : FQueuedDeletes) {
+        const QString Uses = RecordUseText(this, TableName, KeyOfCell(Cells.value(0)));
+        if (!Uses.isEmpty()) return RecordInUseMessage(RecordNoun, Cells.value(0), Cells.value(1), Uses);
+    }
+    return QString();
 }
 
 bool TRegisterForm::Reset() {
@@ -123,7 +156,8 @@ bool TRegisterForm::Reset() {
 
 bool TRegisterForm::Save() {
     if (!TMAccountReadForm::Save()) return false;
-    if (!SaveQueued(this)) return false;
+    if (!SaveQueued(this, [this] { return QueuedDeletesInUse(); })) return false;
+    FQueuedDeletes.clear();
     DoExecute();
     if (RefreshKind() != 0) PostEventTo(OpenerHandle, new TRefreshEvent(0, RefreshKind()));
     return true;
@@ -177,6 +211,7 @@ bool TRegisterForm::Delete() {
     if (ConfirmYesNoCancelFmt(DeleteQuestion(RecordNoun, Cells.value(0), Cells.value(1))) != mrYes)
         return false;
     Queue({DeleteStatement(Cells.value(0))});
+    FQueuedDeletes << Cells.mid(0, 2);
     Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;

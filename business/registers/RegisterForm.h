@@ -24,6 +24,10 @@ using TGridRows = QList<QStringList>;
 
 // A typed code as the whole number the statements carry.
 qint64 WholeKey(double Value);
+// The codes a register accepts: 1 to nine digits. Codes travel through the documents as 32-bit
+// numbers, and a fee's code + 5 (its payment type) must stay one; 0 and below mean "none".
+constexpr qint64 MaxRegisterCode = 999999999;
+bool IsRegisterCode(double Value);
 // "Select max( key ) from table".
 QString MaxKeySql(const QString& KeyField, const QString& TableName);
 // The highest key of the query result plus 1; an empty table gives 1.
@@ -63,6 +67,12 @@ public:
     bool Init() override;
     bool Done() override;
     bool Reset() override;
+    // F8, and every reload: with statements queued it asks first, since the reloaded grid would no
+    // longer show them (Yes saves, No drops them, Cancel keeps everything as it is). A row being
+    // edited comes back from the database and is no longer edited.
+    bool DoExecute() override;
+    // Refused whole, keeping the queue, when a record whose delete is queued has come into use
+    // since (another window saved a document on it).
     bool Save() override;
     bool Add() override;
     bool Edit() override;
@@ -112,4 +122,12 @@ protected:
     void SetGridColumns(const QStringList& Titles, const QList<int>& Widths);
     // The caption panel's text red while a row is edited.
     void ShowEditing(bool On);
+    // Empties the queue without saving it.
+    void DropQueue();
+
+private:
+    // The key and name cells of each row whose delete is queued.
+    QList<QStringList> FQueuedDeletes;
+    // The refusal for the first queued delete whose record is in use now; empty when none is.
+    QString QueuedDeletesInUse();
 };

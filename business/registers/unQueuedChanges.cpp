@@ -26,8 +26,8 @@ void TQueuedChanges::StopEditing() {
     FKeyEdit.clear();
 }
 
-bool TQueuedChanges::SaveQueued(QObject* Owner) {
-    return RunPendingSql(Owner, PendingSql);
+bool TQueuedChanges::SaveQueued(QObject* Owner, const std::function<QString()>& Check) {
+    return RunPendingSql(Owner, PendingSql, Check);
 }
 
 void SetKeyEditReadOnly(QWidget* KeyEdit, bool ReadOnly) {

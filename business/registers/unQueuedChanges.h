@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QObject;
 class QWidget;
@@ -47,8 +48,9 @@ public:
 
     // Runs the queue in one transaction on the shared connection. All ran: the queue is empty,
     // true. The first failure rolls everything back, shows the database error once and leaves the
-    // queue as it was: false.
-    bool SaveQueued(QObject* Owner);
+    // queue as it was: false. Check runs inside the transaction first; a text from it refuses
+    // the Save, as RunPendingSql says.
+    bool SaveQueued(QObject* Owner, const std::function<QString()>& Check = {});
 
 private:
     QPointer<QWidget> FKeyEdit;

@@ -13,11 +13,12 @@
 
 using namespace Qt::StringLiterals;
 
-const QString InterestRatesSelectSql =
-    u"SELECT Interest_rates.code_MIR,        Interest_rates.from_value,        Interest_rates.to_value,      "
-    u"  "
-    u"[MIR]*100 AS Lihva,        Interest_rates.pref_code FROM Interest_rates ORDER BY "
-    u"Interest_rates.code_MIR"_s;
+const QString InterestRatesSelectSql = uR"sql(
+    SELECT Interest_rates.code_MIR, Interest_rates.from_value, Interest_rates.to_value,
+           [MIR]*100 AS Lihva, Interest_rates.pref_code
+    FROM Interest_rates
+    ORDER BY Interest_rates.code_MIR
+)sql"_s;
 
 void FormatBandRows(TDelimitedStringList& List) {
     for (int r = 0; r < List.Count(); ++r)
@@ -37,29 +38,32 @@ QString BandLimitsMessage(const TRateBand& Band) {
 
 QString ValidateBandInput(const TRateBand& Band, const TGridRows& Rows) {
     QString Result;
-    if (Band.Code != 0) {
+    const bool CodeGiven = IsRegisterCode(Band.Code);
+    if (CodeGiven) {
         const QString CodeText = FloatToStrDot(-1, Band.Code);
         for (const QStringList& Row : Rows)
             if (Row.value(0) == CodeText) Result += CodeTakenMessage(CodeText);
     }
-    if (Band.Code == 0) Result += u"Въведете шифър.\n\r"_s;
+    if (!CodeGiven) Result += u"Въведете шифър.\n\r"_s;
     return Result + BandLimitsMessage(Band);
 }
 
 QString InterestRateInsertSql(const QString& TableName, const TRateBand& Band) {
-    return Format(u"Insert into %s values ( %d, %f, %f, %.4f, %d )"_s,
+    return Format(uR"sql(Insert into %s values ( %d, %f, %f, %.4f, %d ))sql"_s,
                   {TableName, WholeKey(Band.Code), Band.From, Band.To, Band.Percent / 100, Band.PrefCode});
 }
 
 QString InterestRateUpdateSql(const QString& TableName, const TRateBand& Band, const QString& KeyField,
                               qint64 Code) {
-    return Format(
-        u"Update %s Set from_value = %f, to_value = %f, MIR = %.4f, pref_code = %d Where ( %s = %d )"_s,
-        {TableName, Band.From, Band.To, Band.Percent / 100, Band.PrefCode, KeyField, Code});
+    const QString Sql = uR"sql(
+        Update %s Set from_value = %f, to_value = %f, MIR = %.4f, pref_code = %d
+        Where ( %s = %d )
+    )sql"_s;
+    return Format(Sql, {TableName, Band.From, Band.To, Band.Percent / 100, Band.PrefCode, KeyField, Code});
 }
 
 QString InterestRateDeleteSql(const QString& TableName, const QString& KeyField, qint64 Code) {
-    return Format(u"Delete * from %s Where %s = %d"_s, {TableName, KeyField, Code});
+    return Format(uR"sql(Delete * from %s Where %s = %d)sql"_s, {TableName, KeyField, Code});
 }
 
 // ---- the edits and grid of both rate registers

@@ -15,28 +15,32 @@
 
 using namespace Qt::StringLiterals;
 
-const QString ItemsSelectSql =
-    u"SELECT Items.code_i,        Items.SN,        Item_types.Name_i_t FROM Item_types INNER JOIN Items ON "
-    u"Item_types.code_i_t = Items.code_i_t ORDER BY Items.SN "_s;
-const QString ItemTypesListSql = u"SELECT code_i_t, name_i_t FROM Item_types ORDER BY name_i_t"_s;
+const QString ItemsSelectSql = uR"sql(
+    SELECT Items.code_i, Items.SN, Item_types.Name_i_t
+    FROM Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t
+    ORDER BY Items.SN
+)sql"_s;
+const QString ItemTypesListSql = uR"sql(SELECT code_i_t, name_i_t FROM Item_types ORDER BY name_i_t)sql"_s;
 const QString ItemTypesListHeader = u"Шифър@Наименование"_s;
 
 QString ItemInsertSql(const QString& TableName, qint64 Code, const QString& Description, qint64 TypeCode) {
-    return Format(u"Insert into %s values ( %d, \"%s\", %d )"_s,
+    return Format(uR"sql(Insert into %s values ( %d, "%s", %d ))sql"_s,
                   {TableName, Code, SqlText(Description.trimmed()), TypeCode});
 }
 
 QString ItemUpdateSql(const QString& TableName, const QString& NameField, const QString& Description,
                       qint64 TypeCode, const QString& KeyField, qint64 Code) {
     return Format(
-        u"Update %s Set %s = \"%s\", %s = %f Where ( %s = %d )"_s,
+        uR"sql(Update %s Set %s = "%s", %s = %f Where ( %s = %d ))sql"_s,
         {TableName, NameField, SqlText(Description), u"code_i_t"_s, double(TypeCode), KeyField, Code});
 }
 
 QString ValidateItemInput(double Code, const QString& Description, qint64 TypeCode, const QString& TypeName,
                           const TGridRows& Rows) {
     QString Result;
-    if (Code != 0 && !Description.isEmpty()) {
+    const bool CodeGiven = IsRegisterCode(Code);
+    const bool DescriptionGiven = !Description.trimmed().isEmpty();
+    if (CodeGiven && DescriptionGiven) {
         const QString CodeText = FloatToStrDot(-1, Code);
         for (const QStringList& Row : Rows) {
             if (Row.value(0) == CodeText) Result += CodeTakenMessage(CodeText);
@@ -44,8 +48,8 @@ QString ValidateItemInput(double Code, const QString& Description, qint64 TypeCo
                 Result += NameTakenMessage(Description);
         }
     }
-    if (Code == 0) Result += u"Въведете шифър.\n\r"_s;
-    if (Description.isEmpty()) Result += u"Въведете наименование!\n\r"_s;
+    if (!CodeGiven) Result += u"Въведете шифър.\n\r"_s;
+    if (!DescriptionGiven) Result += u"Въведете наименование!\n\r"_s;
     if (TypeCode == 0) Result += u"Въведете тип на вещ\n\r"_s;
     return Result;
 }
@@ -98,13 +102,19 @@ bool TfrmItems::Execute() {
     return Result;
 }
 
+qint64 TfrmItems::TypeCode() const {
+    // A code no type has would store an item that no list shows.
+    const QString Code = leType->text().trimmed();
+    return ListEditLookup(leType, 0, 0, Code).isEmpty() ? 0 : StrToIntOrZero(Code);
+}
+
 QString TfrmItems::ValidateInput() {
-    return ValidateItemInput(feShifyr->Value(), edNaimenovanie->text(), StrToIntOrZero(leType->text()),
-                             pnlType->text(), GridRows());
+    return ValidateItemInput(feShifyr->Value(), edNaimenovanie->text(), TypeCode(), pnlType->text(),
+                             GridRows());
 }
 
 QStringList TfrmItems::EntryStatements() {
-    const qint64 TypeCode = StrToIntOrZero(leType->text());
+    const qint64 TypeCode = this->TypeCode();
     if (EditingRow)
         return {ItemUpdateSql(TableName, NameField, edNaimenovanie->text(), TypeCode, KeyField,
                               KeyOfCell(EditingKey))};

@@ -37,6 +37,9 @@ public:
     bool Reset() override;
     bool Execute() override;
 
+    // The chosen type's code; 0 when none is chosen or the typed code is no type's.
+    qint64 TypeCode() const;
+
 protected:
     QString ValidateInput() override;
     QStringList EntryStatements() override;

@@ -16,17 +16,17 @@ const QStringList MpsTextFields = {u"marka"_s,         u"model"_s,       u"godin
                                    u"rezervni_gumi"_s, u"kilometrazh"_s, u"drugi_belezi"_s};
 
 QString MpsSelectSql(const QString& TableName, const QString& KeyField) {
-    return Format(u"Select * From %s Order By %s"_s, {TableName, KeyField});
+    return Format(uR"sql(Select * From %s Order By %s)sql"_s, {TableName, KeyField});
 }
 
 QString MpsInsertSql(const QString& TableName, qint64 Code, const QStringList& Texts) {
     QList<TVarRec> Args = {TableName, Code};
     for (int i = 0; i < MpsTextFields.size(); ++i)
         Args << SqlText(Texts.value(i).trimmed());
-    return Format(
-        u"Insert into %s values ( %d, \"%s\", \"%s\", \"%s\", \"%s\", \"%s\", \"%s\", \"%s\", \"%s\", "
-        u"\"%s\", \"%s\", \"%s\" )"_s,
-        Args);
+    const QString Sql = uR"sql(
+        Insert into %s values ( %d, "%s", "%s", "%s", "%s", "%s", "%s", "%s", "%s", "%s", "%s", "%s" )
+    )sql"_s;
+    return Format(Sql, Args);
 }
 
 QString MpsUpdateSql(const QString& TableName, const QStringList& Texts, const QString& KeyField,
@@ -35,25 +35,27 @@ QString MpsUpdateSql(const QString& TableName, const QStringList& Texts, const Q
     for (int i = 0; i < MpsTextFields.size(); ++i)
         Args << MpsTextFields[i] << SqlText(Texts.value(i).trimmed());
     Args << KeyField << Code;
-    return Format(
-        u"Update %s Set %s = \"%s\",  %s = \"%s\",     %s = \"%s\",  %s = \"%s\", %s = \"%s\",    "
-        u"%s = \"%s\",  %s = \"%s\", %s = \"%s\",    %s = \"%s\",  %s = \"%s\", %s = \"%s\" Where ( "
-        u"%s = %d )"_s,
-        Args);
+    const QString Sql = uR"sql(
+        Update %s Set %s = "%s",  %s = "%s",     %s = "%s",  %s = "%s", %s = "%s",
+                      %s = "%s",  %s = "%s", %s = "%s",    %s = "%s",  %s = "%s", %s = "%s"
+        Where ( %s = %d )
+    )sql"_s;
+    return Format(Sql, Args);
 }
 
 QString MpsDeleteSql(const QString& TableName, const QString& KeyField, qint64 Code) {
-    return Format(u"Delete From %s Where %s = %d"_s, {TableName, KeyField, Code});
+    return Format(uR"sql(Delete From %s Where %s = %d)sql"_s, {TableName, KeyField, Code});
 }
 
 QString ValidateMpsInput(double Code, const QStringList& Texts, const TGridRows& Rows) {
     QString Result;
-    if (Code != 0) {
+    const bool CodeGiven = IsRegisterCode(Code);
+    if (CodeGiven) {
         const QString CodeText = FloatToStrDot(-1, Code);
         for (const QStringList& Row : Rows)
             if (Row.value(0) == CodeText) Result += CodeTakenMessage(CodeText);
     }
-    if (Code == 0) Result += u"Въведете шифър.\n\r"_s;
+    if (!CodeGiven) Result += u"Въведете шифър.\n\r"_s;
     for (int i = 0; i < MpsTextFields.size(); ++i)
         if (Texts.value(i).trimmed().isEmpty()) {
             Result += u"Моля въведете всички полета\n\r"_s;

@@ -26,6 +26,10 @@ QString Bool(bool Value) {
 
 } // namespace
 
+bool IsPersonalNumber(double EGN) {
+    return EGN >= 1 && EGN <= double(MaxPersonalNumber);
+}
+
 QString OwnerKeyText(double EGN) {
     QString Result;
     FormatEGN(QString::number(WholeKey(EGN)), Result);
@@ -33,7 +37,7 @@ QString OwnerKeyText(double EGN) {
 }
 
 QString OwnersSelectSql(const QString& NameField) {
-    return u"SELECT * FROM Owners ORDER BY "_s + NameField;
+    return uR"sql(SELECT * FROM Owners ORDER BY )sql"_s + NameField;
 }
 
 void FormatOwnerRows(TDelimitedStringList& List) {
@@ -63,66 +67,70 @@ QStringList OwnerDisplayRow(const TOwnerEntry& Entry) {
 }
 
 QString OwnerInsertSql(const QString& TableName, const TOwnerEntry& Entry) {
-    return Format(u"Insert into %s values ( %d, \"%s\", \"%s\", \"%s\", \"%s\", \"%s\", %s, %s, %d, \"%s\", "
-                  u"\"%s\", \"%s\", \"%s\")"_s,
-                  {TableName, WholeKey(Entry.EGN), SqlText(Entry.Three_names.trimmed()),
-                   SqlText(Entry.town.trimmed()), SqlText(Entry.address.trimmed()),
-                   SqlText(Entry.telephone.trimmed()), SqlText(Entry.GSM.trimmed()), Bool(Entry.is_male),
-                   Bool(Entry.is_married), Entry.pref_code, SqlText(Entry.lk_nomer.trimmed()),
-                   SqlText(Entry.lk_izdadena_na.trimmed()), SqlText(Entry.lk_ot_MVR.trimmed()),
-                   SqlText(Entry.current_address.trimmed())});
+    const QString Sql = uR"sql(
+        Insert into %s values ( %d, "%s", "%s", "%s", "%s", "%s", %s, %s, %d, "%s", "%s", "%s", "%s")
+    )sql"_s;
+    return Format(Sql, {TableName, WholeKey(Entry.EGN), SqlText(Entry.Three_names.trimmed()),
+                        SqlText(Entry.town.trimmed()), SqlText(Entry.address.trimmed()),
+                        SqlText(Entry.telephone.trimmed()), SqlText(Entry.GSM.trimmed()), Bool(Entry.is_male),
+                        Bool(Entry.is_married), Entry.pref_code, SqlText(Entry.lk_nomer.trimmed()),
+                        SqlText(Entry.lk_izdadena_na.trimmed()), SqlText(Entry.lk_ot_MVR.trimmed()),
+                        SqlText(Entry.current_address.trimmed())});
 }
 
 QString OwnerUpdateSql(const QString& TableName, const QString& NameField, const QString& KeyField,
                        const TOwnerEntry& Entry, qint64 Key) {
-    return Format(
-        u"Update %s Set %s = \"%s\", %s = \"%s\",     %s = \"%s\", %s = \"%s\",     %s = \"%s\", "
-        u"%s = %s,     %s =  %s,  %s = %d,     %s = \"%s\", %s = \"%s\",     %s = \"%s\", %s = \"%s\"  "
-        u"Where ( %s = %d )"_s,
-        {TableName,
-         NameField,
-         SqlText(Entry.Three_names),
-         u"town"_s,
-         SqlText(Entry.town),
-         u"address"_s,
-         SqlText(Entry.address),
-         u"telephone"_s,
-         SqlText(Entry.telephone),
-         u"GSM"_s,
-         SqlText(Entry.GSM),
-         u"is_male"_s,
-         Bool(Entry.is_male),
-         u"is_married"_s,
-         Bool(Entry.is_married),
-         u"pref_code"_s,
-         Entry.pref_code,
-         u"lk_nomer"_s,
-         SqlText(Entry.lk_nomer.trimmed()),
-         u"lk_izdadena_na"_s,
-         SqlText(Entry.lk_izdadena_na.trimmed()),
-         u"lk_ot_MVR"_s,
-         SqlText(Entry.lk_ot_MVR.trimmed()),
-         u"current_address"_s,
-         SqlText(Entry.current_address.trimmed()),
-         KeyField,
-         Key});
+    const QString Sql = uR"sql(
+        Update %s Set %s = "%s", %s = "%s",     %s = "%s", %s = "%s",     %s = "%s", %s = %s,
+                      %s =  %s,  %s = %d,     %s = "%s", %s = "%s",     %s = "%s", %s = "%s"
+        Where ( %s = %d )
+    )sql"_s;
+    return Format(Sql, {TableName,
+                        NameField,
+                        SqlText(Entry.Three_names),
+                        u"town"_s,
+                        SqlText(Entry.town),
+                        u"address"_s,
+                        SqlText(Entry.address),
+                        u"telephone"_s,
+                        SqlText(Entry.telephone),
+                        u"GSM"_s,
+                        SqlText(Entry.GSM),
+                        u"is_male"_s,
+                        Bool(Entry.is_male),
+                        u"is_married"_s,
+                        Bool(Entry.is_married),
+                        u"pref_code"_s,
+                        Entry.pref_code,
+                        u"lk_nomer"_s,
+                        SqlText(Entry.lk_nomer.trimmed()),
+                        u"lk_izdadena_na"_s,
+                        SqlText(Entry.lk_izdadena_na.trimmed()),
+                        u"lk_ot_MVR"_s,
+                        SqlText(Entry.lk_ot_MVR.trimmed()),
+                        u"current_address"_s,
+                        SqlText(Entry.current_address.trimmed()),
+                        KeyField,
+                        Key});
 }
 
 QString OwnerDeleteSql(const QString& TableName, const QString& KeyField, double EGN) {
-    return Format(u"Delete * from %s Where %s = %f"_s, {TableName, KeyField, EGN});
+    return Format(uR"sql(Delete * from %s Where %s = %f)sql"_s, {TableName, KeyField, EGN});
 }
 
 QString ValidateOwnerInput(const TOwnerEntry& Entry, const TGridRows& Rows) {
     QString Result;
-    if (Entry.EGN != 0 && !Entry.Three_names.isEmpty()) {
+    const bool NumberGiven = IsPersonalNumber(Entry.EGN);
+    const bool NameGiven = !Entry.Three_names.trimmed().isEmpty();
+    if (NumberGiven && NameGiven) {
         const QString KeyText = OwnerKeyText(Entry.EGN);
         for (const QStringList& Row : Rows) {
             if (Row.value(0) == KeyText) Result += CodeTakenMessage(KeyText);
             if (Row.value(1) == Entry.Three_names) Result += NameTakenMessage(Entry.Three_names);
         }
     }
-    if (Entry.EGN == 0) Result += u"Въведете ЕГН\n\r"_s;
-    if (Entry.Three_names.isEmpty()) Result += u"Въведете наименование!\n\r"_s;
+    if (!NumberGiven) Result += u"Въведете ЕГН\n\r"_s;
+    if (!NameGiven) Result += u"Въведете наименование!\n\r"_s;
     if (Entry.lk_nomer.trimmed().isEmpty() || Entry.lk_izdadena_na.trimmed().isEmpty() ||
         Entry.lk_ot_MVR.trimmed().isEmpty())
         Result += u"Въведете данни за лична карта\n\r"_s;

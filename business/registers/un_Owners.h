@@ -23,6 +23,10 @@ struct TOwnerEntry {
     QString current_address;
 };
 
+// A personal number has ten digits at most; 0 and below are none.
+constexpr qint64 MaxPersonalNumber = 9999999999;
+bool IsPersonalNumber(double EGN);
+
 // The personal number as the grid shows it: the whole number left-padded with "0" to 10 digits.
 QString OwnerKeyText(double EGN);
 

@@ -12,34 +12,37 @@
 using namespace Qt::StringLiterals;
 
 QString SimpleSelectSql(const QString& KeyField, const QString& NameField, const QString& TableName) {
-    return Format(u"SELECT %s, %s FROM %s ORDER BY %s"_s, {KeyField, NameField, TableName, KeyField});
+    return Format(uR"sql(SELECT %s, %s FROM %s ORDER BY %s)sql"_s,
+                  {KeyField, NameField, TableName, KeyField});
 }
 
 QString SimpleInsertSql(const QString& TableName, qint64 Code, const QString& Name) {
-    return Format(u"Insert into %s values ( %d, \"%s\" )"_s, {TableName, Code, SqlText(Name)});
+    return Format(uR"sql(Insert into %s values ( %d, "%s" ))sql"_s, {TableName, Code, SqlText(Name)});
 }
 
 QString SimpleUpdateSql(const QString& TableName, const QString& NameField, const QString& Name,
                         const QString& KeyField, qint64 Code) {
-    return Format(u"Update %s Set %s = \"%s\" Where ( %s = %d )"_s,
+    return Format(uR"sql(Update %s Set %s = "%s" Where ( %s = %d ))sql"_s,
                   {TableName, NameField, SqlText(Name), KeyField, Code});
 }
 
 QString SimpleDeleteSql(const QString& TableName, const QString& KeyField, qint64 Code) {
-    return Format(u"Delete * from %s Where %s = %d"_s, {TableName, KeyField, Code});
+    return Format(uR"sql(Delete * from %s Where %s = %d)sql"_s, {TableName, KeyField, Code});
 }
 
 QString ValidateSimpleInput(double Code, const QString& Name, const TGridRows& Rows) {
     QString Result;
-    if (Code != 0 && !Name.isEmpty()) {
+    const bool CodeGiven = IsRegisterCode(Code);
+    const bool NameGiven = !Name.trimmed().isEmpty();
+    if (CodeGiven && NameGiven) {
         const QString CodeText = FloatToStrDot(-1, Code);
         for (const QStringList& Row : Rows) {
             if (Row.value(0) == CodeText) Result += CodeTakenMessage(CodeText);
             if (Row.value(1) == Name) Result += NameTakenMessage(Name);
         }
     }
-    if (Code == 0) Result += u"Въведете шифър.\n\r"_s;
-    if (Name.isEmpty()) Result += u"Въведете наименование!\n\r"_s;
+    if (!CodeGiven) Result += u"Въведете шифър.\n\r"_s;
+    if (!NameGiven) Result += u"Въведете наименование!\n\r"_s;
     return Result;
 }
 

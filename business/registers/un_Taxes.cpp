@@ -24,7 +24,7 @@ QString YesNo(bool Value) {
 } // namespace
 
 QString TaxesSelectSql(const QString& KeyField, const QString& NameField, const QString& TableName) {
-    return Format(u"Select %s, %s, is_once, %s + 5 AS code_4_PKO From %s Order By %s"_s,
+    return Format(uR"sql(Select %s, %s, is_once, %s + 5 AS code_4_PKO From %s Order By %s)sql"_s,
                   {KeyField, NameField, KeyField, TableName, KeyField});
 }
 
@@ -38,18 +38,18 @@ QStringList TaxDisplayRow(qint64 Code, const QString& Name, bool IsOnce) {
 }
 
 QString TaxInsertSql(const QString& TableName, qint64 Code, const QString& Name, bool IsOnce) {
-    return Format(u"Insert into %s values ( %d, \"%s\", %d )"_s,
+    return Format(uR"sql(Insert into %s values ( %d, "%s", %d ))sql"_s,
                   {TableName, Code, SqlText(Name), IsOnce ? 1 : 0});
 }
 
 QString TaxUpdateSql(const QString& TableName, const QString& NameField, const QString& Name, bool IsOnce,
                      const QString& KeyField, qint64 Code) {
-    return Format(u"Update %s Set %s = \"%s\", %s = %d Where ( %s = %d )"_s,
+    return Format(uR"sql(Update %s Set %s = "%s", %s = %d Where ( %s = %d ))sql"_s,
                   {TableName, NameField, SqlText(Name), u"is_once"_s, IsOnce ? 1 : 0, KeyField, Code});
 }
 
 QString TaxDeleteSql(const QString& TableName, const QString& KeyField, qint64 Code) {
-    return Format(u"Delete From %s Where %s = %d"_s, {TableName, KeyField, Code});
+    return Format(uR"sql(Delete From %s Where %s = %d)sql"_s, {TableName, KeyField, Code});
 }
 
 // ---- the window

@@ -18,31 +18,38 @@
 using namespace Qt::StringLiterals;
 
 QString TaxRatesSelectSql(qint64 TaxCode) {
-    return Format(u"SELECT code_MIR,        from_value,        to_value,        [MIR]*100 AS Lihva,        "
-                  u"pref_code FROM Taxes_rates Where code_t = %d ORDER BY code_MIR"_s,
-                  {TaxCode});
+    const QString Sql = uR"sql(
+        SELECT code_MIR, from_value, to_value, [MIR]*100 AS Lihva, pref_code
+        FROM Taxes_rates
+        Where code_t = %d
+        ORDER BY code_MIR
+    )sql"_s;
+    return Format(Sql, {TaxCode});
 }
 
 QString TaxRatesMaxKeySql(const QString& KeyField, const QString& TableName, qint64 TaxCode) {
-    return Format(u"Select max( %s ) from %s Where code_t = %d"_s, {KeyField, TableName, TaxCode});
+    return Format(uR"sql(Select max( %s ) from %s Where code_t = %d)sql"_s, {KeyField, TableName, TaxCode});
 }
 
 QString TaxRateInsertSql(const QString& TableName, const TRateBand& Band, qint64 TaxCode) {
-    return Format(u"Insert into %s values ( %d, %d, %f, %f, %.4f, %d )"_s,
+    return Format(uR"sql(Insert into %s values ( %d, %d, %f, %f, %.4f, %d ))sql"_s,
                   {TableName, WholeKey(Band.Code), TaxCode, RoundToDigits(2, Band.From),
                    RoundToDigits(2, Band.To), RoundToDigits(4, Band.Percent / 100), Band.PrefCode});
 }
 
 QString TaxRateUpdateSql(const QString& TableName, const TRateBand& Band, const QString& KeyField,
                          qint64 Code, qint64 TaxCode) {
-    return Format(u"Update %s Set from_value = %f, to_value = %f, MIR = %.4f, pref_code = %d Where ( %s = %d "
-                  u"AND code_t = %d )"_s,
-                  {TableName, RoundToDigits(2, Band.From), RoundToDigits(2, Band.To),
-                   RoundToDigits(4, Band.Percent / 100), Band.PrefCode, KeyField, Code, TaxCode});
+    const QString Sql = uR"sql(
+        Update %s Set from_value = %f, to_value = %f, MIR = %.4f, pref_code = %d
+        Where ( %s = %d AND code_t = %d )
+    )sql"_s;
+    return Format(Sql, {TableName, RoundToDigits(2, Band.From), RoundToDigits(2, Band.To),
+                        RoundToDigits(4, Band.Percent / 100), Band.PrefCode, KeyField, Code, TaxCode});
 }
 
 QString TaxRateDeleteSql(const QString& TableName, const QString& KeyField, qint64 Code, qint64 TaxCode) {
-    return Format(u"Delete From %s Where %s = %d and code_t = %d"_s, {TableName, KeyField, Code, TaxCode});
+    return Format(uR"sql(Delete From %s Where %s = %d and code_t = %d)sql"_s,
+                  {TableName, KeyField, Code, TaxCode});
 }
 
 QString ValidateTaxRateInput(const TRateBand& Band, qint64 TaxCode, const TGridRows& Rows) {
@@ -88,7 +95,9 @@ TBandEdits TfrmTaxes_rates::Edits() const {
 }
 
 qint64 TfrmTaxes_rates::TaxCode() const {
-    return StrToIntOrZero(code_t->text());
+    // Rates saved under a code no fee has would lie hidden until a fee of that code is made.
+    const QString Code = code_t->text().trimmed();
+    return ListEditLookup(code_t, 0, 0, Code).isEmpty() ? 0 : StrToIntOrZero(Code);
 }
 
 bool TfrmTaxes_rates::Init() {
@@ -118,6 +127,9 @@ bool TfrmTaxes_rates::Reset() {
 
 bool TfrmTaxes_rates::Execute() {
     const bool Result = TRegisterForm::Execute();
+    // No rate is lifted any more: the fee may be chosen again.
+    SetKeyEditReadOnly(code_t, false);
+    FListedTax = code_t->text();
     const qint64 Tax = TaxCode();
     LoadRows(TaxRatesSelectSql(Tax), FormatBandRows);
     TDelimitedStringList List;
@@ -127,7 +139,15 @@ bool TfrmTaxes_rates::Execute() {
 }
 
 void TfrmTaxes_rates::TaxChanged() {
-    if (!FSettingTax) DoExecute();
+    if (FSettingTax) return;
+    DoExecute();
+    // The operator kept the queued rates (or their Save failed): they belong to the fee listed,
+    // which comes back into the lookup.
+    if (!PendingSql.isEmpty() && code_t->text() != FListedTax) {
+        FSettingTax = true;
+        code_t->setText(FListedTax);
+        FSettingTax = false;
+    }
 }
 
 bool TfrmTaxes_rates::Edit() {

@@ -35,7 +35,7 @@ public:
     // The chosen fee's name.
     QLabel* pnl_Tax;
 
-    // The code of the chosen fee; 0 when none is.
+    // The code of the chosen fee; 0 when none is chosen or the typed code is no fee's.
     qint64 TaxCode() const;
 
     bool Init() override;
@@ -56,6 +56,8 @@ protected:
 private:
     TBandEdits Edits() const;
     void TaxChanged();
-    // Set while Reset puts the remembered fee into the lookup, which reloads the rows itself.
+    // Set while the lookup's text is put back or restored, which must not reload the rows.
     bool FSettingTax = false;
+    // The lookup's text when the rows were last loaded.
+    QString FListedTax;
 };

@@ -14,25 +14,27 @@
 
 using namespace Qt::StringLiterals;
 
-const QString UsersSelectSql =
-    u"SELECT Users_passwords.user_name,        Users_passwords.user_password,        "
-    u"Users_passwords.three_names FROM Users_passwords ORDER BY Users_passwords.user_name"_s;
+const QString UsersSelectSql = uR"sql(
+    SELECT Users_passwords.user_name, Users_passwords.user_password, Users_passwords.three_names
+    FROM Users_passwords
+    ORDER BY Users_passwords.user_name
+)sql"_s;
 
 QString UserInsertSql(const QString& TableName, const QString& UserName, const QString& Password,
                       const QString& ThreeNames) {
-    return Format(u"Insert into %s values ( \"%s\", \"%s\", \"%s\" )"_s,
+    return Format(uR"sql(Insert into %s values ( "%s", "%s", "%s" ))sql"_s,
                   {TableName, SqlText(UserName), SqlText(Password), SqlText(ThreeNames)});
 }
 
 QString UserUpdateSql(const QString& TableName, const QString& NameField, const QString& Password,
                       const QString& ThreeNames, const QString& KeyField, const QString& UserName) {
-    return Format(u"Update %s Set %s = \"%s\", %s = \"%s\" Where ( %s = \"%s\" )"_s,
+    return Format(uR"sql(Update %s Set %s = "%s", %s = "%s" Where ( %s = "%s" ))sql"_s,
                   {TableName, NameField, SqlText(Password), u"three_names"_s, SqlText(ThreeNames), KeyField,
                    SqlText(UserName)});
 }
 
 QString UserDeleteSql(const QString& TableName, const QString& KeyField, const QString& UserName) {
-    return Format(u"Delete * from %s Where %s = \"%s\""_s, {TableName, KeyField, SqlText(UserName)});
+    return Format(uR"sql(Delete * from %s Where %s = "%s")sql"_s, {TableName, KeyField, SqlText(UserName)});
 }
 
 QString ValidateUserInput(const QString& UserName, const QString& Password, const QString& ThreeNames,
@@ -54,8 +56,8 @@ QString ValidateUserInput(const QString& UserName, const QString& Password, cons
 
 QString ManagerPasswordSql(const QString& Password, bool RowExists) {
     if (RowExists)
-        return Format(u"UPDATE VA set value_va = \"%s\" WHERE code_va = 12"_s, {SqlText(Password)});
-    return Format(u"Insert into VA values ( 12, \"%s\" )"_s, {SqlText(Password)});
+        return Format(uR"sql(UPDATE VA set value_va = "%s" WHERE code_va = 12)sql"_s, {SqlText(Password)});
+    return Format(uR"sql(Insert into VA values ( 12, "%s" ))sql"_s, {SqlText(Password)});
 }
 
 // ---- the window
@@ -84,6 +86,8 @@ TfrmUsers_passwords::TfrmUsers_passwords(QWidget* Owner) : TRegisterForm(Owner) 
     Layout->addSpacing(8);
     // The settings column holds at most 50 characters.
     ed_VA_12 = Add(u"ed_VA_12"_s, u"Парола на шефа:"_s, 50, 100);
+    // Operators may stand beside the manager while the register is open.
+    ed_VA_12->setEchoMode(QLineEdit::Password);
 
     SetGridColumns({u"Потребител"_s, u"Парола"_s, u"Имена"_s}, {120, 120, 300});
 }
@@ -126,7 +130,7 @@ bool TfrmUsers_passwords::Execute() {
 bool TfrmUsers_passwords::Save() {
     const QString Password = ed_VA_12->text().trimmed();
     TDelimitedStringList List;
-    RunQuery(this, AdoConnection, u"SELECT Count(*) FROM VA WHERE code_va = 12"_s, &List);
+    RunQuery(this, AdoConnection, uR"sql(SELECT Count(*) FROM VA WHERE code_va = 12)sql"_s, &List);
     const QString Statement = ManagerPasswordSql(Password, StrToIntOrZero(List.GetField(0, 0)) > 0);
     Queue({Statement});
     // Saved: the queue is empty and the new password is the one in force. Not saved: the queue is

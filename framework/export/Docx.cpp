@@ -3,6 +3,8 @@
 #include "core/uDelimitedStrings.h"
 
 #include <QFile>
+#include <QTemporaryFile>
+#include <cmath>
 #include <pugixml.hpp>
 #include <sstream>
 #include <zip.h>
@@ -43,23 +45,28 @@ QByteArray ReadZipEntry(const QString& Path, const char* Name) {
     return data;
 }
 
-// Writes the parts into the archive at Path; New starts an empty archive in place of any file.
-void WriteZipEntries(const QString& Path, const QList<QPair<QString, QByteArray>>& Parts, bool New) {
+// Writes the parts into the archive at Path, each given as data or (FileParts) as the file that
+// holds it; New starts an empty archive in place of any file.
+void WriteZipEntries(const QString& Path, const QList<QPair<QString, QByteArray>>& Parts, bool New,
+                     const QList<QPair<QString, QString>>& FileParts = {}) {
     int error = 0;
     zip_t* archive =
         zip_open(QFile::encodeName(Path).constData(), New ? ZIP_CREATE | ZIP_TRUNCATE : 0, &error);
     if (!archive) throw EDocxError(Format("Cannot open \"%s\" for writing", {Path}));
-    for (const auto& part : Parts) {
-        // The data must outlive zip_close, which is where libzip reads it.
-        zip_source_t* source =
-            zip_source_buffer(archive, part.second.constData(), zip_uint64_t(part.second.size()), 0);
-        if (!source || zip_file_add(archive, part.first.toUtf8().constData(), source,
+    auto add = [&](const QString& Name, zip_source_t* Source) {
+        if (!Source || zip_file_add(archive, Name.toUtf8().constData(), Source,
                                     ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
-            if (source) zip_source_free(source);
+            if (Source) zip_source_free(Source);
             zip_discard(archive);
-            throw EDocxError(Format("Cannot write %s into \"%s\"", {part.first, Path}));
+            throw EDocxError(Format("Cannot write %s into \"%s\"", {Name, Path}));
         }
-    }
+    };
+    // Data and files must outlive zip_close, which is where libzip reads them.
+    for (const auto& part : Parts)
+        add(part.first,
+            zip_source_buffer(archive, part.second.constData(), zip_uint64_t(part.second.size()), 0));
+    for (const auto& part : FileParts)
+        add(part.first, zip_source_file(archive, QFile::encodeName(part.second).constData(), 0, 0));
     if (zip_close(archive) != 0) {
         const QString reason = FromUtf8(zip_strerror(archive));
         zip_discard(archive);
@@ -85,12 +92,12 @@ pugi::xml_document NewPart() {
 
 // Millimetres to twentieths of a point.
 int Twips(double Mm) {
-    return int(Mm * 1440.0 / 25.4 + 0.5);
+    return int(std::lround(Mm * 1440.0 / 25.4));
 }
 
 // Half-points, the unit of w:sz.
 std::string HalfPoints(double Pt) {
-    return std::to_string(int(Pt * 2 + 0.5));
+    return std::to_string(std::lround(Pt * 2));
 }
 
 void AppendRunText(pugi::xml_node Run, const QString& Text) {
@@ -151,7 +158,8 @@ void WriteParagraph(pugi::xml_node Parent, const TDocxParagraph& Paragraph) {
     pugi::xml_node p = Parent.append_child("w:p");
     pugi::xml_node pPr = p.append_child("w:pPr");
     if (Paragraph.SpaceAfter > 0)
-        pPr.append_child("w:spacing").append_attribute("w:after") = int(Paragraph.SpaceAfter * 20 + 0.5);
+        pPr.append_child("w:spacing").append_attribute("w:after") =
+            int(std::lround(Paragraph.SpaceAfter * 20));
     if (Paragraph.IndentLeft > 0)
         pPr.append_child("w:ind").append_attribute("w:left") = Twips(Paragraph.IndentLeft);
     pPr.append_child("w:jc").append_attribute("w:val") = AlignValue(Paragraph.Align);
@@ -180,11 +188,12 @@ void WriteParagraph(pugi::xml_node Parent, const TDocxParagraph& Paragraph) {
     }
 }
 
-void WriteTable(pugi::xml_node Parent, const TDocxTable& Table) {
+// The table element with its properties and column grid, without rows.
+pugi::xml_node WriteTableStart(pugi::xml_node Parent, const QList<double>& ColumnWidths) {
     pugi::xml_node tbl = Parent.append_child("w:tbl");
     pugi::xml_node tblPr = tbl.append_child("w:tblPr");
     int total = 0;
-    for (double width : Table.ColumnWidths)
+    for (double width : ColumnWidths)
         total += Twips(width);
     pugi::xml_node tblW = tblPr.append_child("w:tblW");
     tblW.append_attribute("w:w") = total;
@@ -197,60 +206,120 @@ void WriteTable(pugi::xml_node Parent, const TDocxTable& Table) {
         margin.append_attribute("w:type") = "dxa";
     }
     pugi::xml_node grid = tbl.append_child("w:tblGrid");
-    for (double width : Table.ColumnWidths)
+    for (double width : ColumnWidths)
         grid.append_child("w:gridCol").append_attribute("w:w") = Twips(width);
-    for (const QList<TDocxCell>& row : Table.Rows) {
-        pugi::xml_node tr = tbl.append_child("w:tr");
-        int column = 0;
-        for (const TDocxCell& cell : row) {
-            pugi::xml_node tc = tr.append_child("w:tc");
-            pugi::xml_node tcPr = tc.append_child("w:tcPr");
+    return tbl;
+}
+
+// One row. Without ColumnWidths (a streamed table, whose widths come last) the cells carry no
+// width of their own and take the table's grid.
+void WriteTableRow(pugi::xml_node Table, const QList<TDocxCell>& Row, const QList<double>& ColumnWidths) {
+    pugi::xml_node tr = Table.append_child("w:tr");
+    int column = 0;
+    for (const TDocxCell& cell : Row) {
+        pugi::xml_node tc = tr.append_child("w:tc");
+        pugi::xml_node tcPr = tc.append_child("w:tcPr");
+        if (!ColumnWidths.isEmpty()) {
             int width = 0;
-            for (int i = column; i < column + cell.GridSpan && i < Table.ColumnWidths.size(); ++i)
-                width += Twips(Table.ColumnWidths[i]);
-            column += cell.GridSpan;
+            for (int i = column; i < column + cell.GridSpan && i < ColumnWidths.size(); ++i)
+                width += Twips(ColumnWidths[i]);
             pugi::xml_node tcW = tcPr.append_child("w:tcW");
             tcW.append_attribute("w:w") = width;
             tcW.append_attribute("w:type") = "dxa";
-            if (cell.GridSpan > 1) tcPr.append_child("w:gridSpan").append_attribute("w:val") = cell.GridSpan;
-            if (cell.VMerge == dmRestart)
-                tcPr.append_child("w:vMerge").append_attribute("w:val") = "restart";
-            else if (cell.VMerge == dmContinue)
-                tcPr.append_child("w:vMerge");
-            if (cell.Borders) {
-                pugi::xml_node borders = tcPr.append_child("w:tcBorders");
-                for (const char* side : {"w:top", "w:left", "w:bottom", "w:right"}) {
-                    pugi::xml_node line = borders.append_child(side);
-                    line.append_attribute("w:val") = "single";
-                    line.append_attribute("w:sz") = 4;
-                    line.append_attribute("w:space") = 0;
-                    line.append_attribute("w:color") = "000000";
-                }
-            }
-            if (!cell.Fill.isEmpty()) {
-                pugi::xml_node shd = tcPr.append_child("w:shd");
-                shd.append_attribute("w:val") = "clear";
-                shd.append_attribute("w:color") = "auto";
-                shd.append_attribute("w:fill") = Utf8(cell.Fill).c_str();
-            }
-            tcPr.append_child("w:vAlign").append_attribute("w:val") = VAlignValue(cell.VAlign);
-            WriteParagraph(tc, cell.Paragraph);
         }
+        column += cell.GridSpan;
+        if (cell.GridSpan > 1) tcPr.append_child("w:gridSpan").append_attribute("w:val") = cell.GridSpan;
+        if (cell.VMerge == dmRestart)
+            tcPr.append_child("w:vMerge").append_attribute("w:val") = "restart";
+        else if (cell.VMerge == dmContinue)
+            tcPr.append_child("w:vMerge");
+        if (cell.Borders) {
+            pugi::xml_node borders = tcPr.append_child("w:tcBorders");
+            for (const char* side : {"w:top", "w:left", "w:bottom", "w:right"}) {
+                pugi::xml_node line = borders.append_child(side);
+                line.append_attribute("w:val") = "single";
+                line.append_attribute("w:sz") = 4;
+                line.append_attribute("w:space") = 0;
+                line.append_attribute("w:color") = "000000";
+            }
+        }
+        if (!cell.Fill.isEmpty()) {
+            pugi::xml_node shd = tcPr.append_child("w:shd");
+            shd.append_attribute("w:val") = "clear";
+            shd.append_attribute("w:color") = "auto";
+            shd.append_attribute("w:fill") = Utf8(cell.Fill).c_str();
+        }
+        tcPr.append_child("w:vAlign").append_attribute("w:val") = VAlignValue(cell.VAlign);
+        WriteParagraph(tc, cell.Paragraph);
     }
 }
 
+// Where the rows of streamed table N go in a serialized part. Text cannot hold it: "<" in text
+// is always escaped.
+QByteArray RowsMark(int N) {
+    return "<?rows " + QByteArray::number(N) + "?>";
+}
+
 template <class TBlocks> void WriteBlocks(pugi::xml_node Parent, const TBlocks& Blocks) {
-    for (const auto& block : Blocks) {
-        if (block.IsTable)
-            WriteTable(Parent, block.Table);
-        else
+    for (int i = 0; i < Blocks.size(); ++i) {
+        const auto& block = Blocks[i];
+        if (!block.IsTable) {
             WriteParagraph(Parent, block.Paragraph);
+            continue;
+        }
+        pugi::xml_node table = WriteTableStart(Parent, block.Table.ColumnWidths);
+        if (block.Streamed) {
+            pugi::xml_node mark = table.append_child(pugi::node_pi);
+            mark.set_name("rows");
+            mark.set_value(std::to_string(i).c_str());
+        }
+        for (const QList<TDocxCell>& row : block.Table.Rows)
+            WriteTableRow(table, row, block.Table.ColumnWidths);
     }
     // Word wants a paragraph after a table that ends a body or a header.
     if (Blocks.isEmpty() || Blocks.last().IsTable) WriteParagraph(Parent, TDocxParagraph());
 }
 
 } // namespace
+
+// The rows of streamed tables, serialized one after another into a temporary file.
+struct TDocxWriter::TRowStore {
+    QTemporaryFile File;
+    pugi::xml_document Scratch;
+};
+
+TDocxWriter::TDocxWriter() = default;
+TDocxWriter::~TDocxWriter() = default;
+
+void TDocxWriter::BeginTable() {
+    if (!FRows) {
+        FRows = std::make_unique<TRowStore>();
+        if (!FRows->File.open())
+            throw EDocxError(QStringLiteral("Cannot create a file for the table's rows"));
+    }
+    TBlock block;
+    block.IsTable = true;
+    block.Streamed = true;
+    block.RowsFrom = block.RowsTo = FRows->File.pos();
+    FBody.append(block);
+}
+
+void TDocxWriter::AddTableRow(const QList<TDocxCell>& Row) {
+    FRows->Scratch.reset();
+    WriteTableRow(FRows->Scratch, Row, {});
+    std::ostringstream out;
+    FRows->Scratch.first_child().print(out, "", pugi::format_raw, pugi::encoding_utf8);
+    const std::string text = out.str();
+    if (FRows->File.write(text.data(), qint64(text.size())) != qint64(text.size()))
+        throw EDocxError(Format("Cannot store the table's rows: %s", {FRows->File.errorString()}));
+    FBody.last().RowsTo = FRows->File.pos();
+}
+
+void TDocxWriter::EndTable(const QList<double>& ColumnWidths) {
+    FBody.last().Table.ColumnWidths = ColumnWidths;
+    if (!FRows->File.flush())
+        throw EDocxError(Format("Cannot store the table's rows: %s", {FRows->File.errorString()}));
+}
 
 void TDocxWriter::SetPage(double WidthMm, double HeightMm, double MarginMm) {
     FPageWidth = WidthMm;
@@ -366,8 +435,29 @@ void TDocxWriter::SaveToFile(const QString& Path) const {
         {QStringLiteral("[Content_Types].xml"), fromText(contentTypes)},
         {QStringLiteral("_rels/.rels"), fromText(packageRels)},
         {QStringLiteral("word/_rels/document.xml.rels"), fromText(documentRels)},
-        {QStringLiteral("word/styles.xml"), Serialize(styles)},
-        {QStringLiteral("word/document.xml"), Serialize(document)}};
+        {QStringLiteral("word/styles.xml"), Serialize(styles)}};
+    // The body goes through a file of its own, the streamed rows copied in at their marks.
+    QTemporaryFile bodyFile;
+    if (!bodyFile.open()) throw EDocxError(QStringLiteral("Cannot create a file for the document's body"));
+    const QByteArray text = Serialize(document);
+    qsizetype from = 0;
+    for (int i = 0; i < FBody.size(); ++i) {
+        if (!FBody[i].Streamed) continue;
+        const QByteArray mark = RowsMark(i);
+        const qsizetype at = text.indexOf(mark, from);
+        bodyFile.write(text.constData() + from, at - from);
+        FRows->File.seek(FBody[i].RowsFrom);
+        QByteArray chunk;
+        for (qint64 left = FBody[i].RowsTo - FBody[i].RowsFrom; left > 0; left -= chunk.size()) {
+            chunk = FRows->File.read(std::min<qint64>(left, 1 << 20));
+            if (chunk.isEmpty()) throw EDocxError(QStringLiteral("Cannot read back the table's rows"));
+            bodyFile.write(chunk);
+        }
+        from = at + mark.size();
+    }
+    bodyFile.write(text.constData() + from, text.size() - from);
+    if (!bodyFile.flush() || bodyFile.error() != QFileDevice::NoError)
+        throw EDocxError(Format("Cannot write the document's body: %s", {bodyFile.errorString()}));
     if (withHeader) {
         pugi::xml_document header = NewPart();
         pugi::xml_node hdr = header.append_child("w:hdr");
@@ -376,7 +466,7 @@ void TDocxWriter::SaveToFile(const QString& Path) const {
         WriteBlocks(hdr, FHeader);
         parts.append({QStringLiteral("word/header1.xml"), Serialize(header)});
     }
-    WriteZipEntries(Path, parts, true);
+    WriteZipEntries(Path, parts, true, {{QStringLiteral("word/document.xml"), bodyFile.fileName()}});
 }
 
 // ---- filler ----
@@ -532,7 +622,24 @@ DocxTemplateFiller::DocxTemplateFiller(const QString& Path) : D(std::make_unique
 DocxTemplateFiller::~DocxTemplateFiller() = default;
 
 int DocxTemplateFiller::ReplaceAll(const QString& Name, const QString& Value, Qt::CaseSensitivity Cs) {
-    if (Name.isEmpty()) return 0;
+    return ReplaceInOnePass({{Name, Value}}, Cs);
+}
+
+void DocxTemplateFiller::ReplaceRecords(const TDelimitedStrings& Records, Qt::CaseSensitivity Cs) {
+    QList<QPair<QString, QString>> pairs;
+    for (int i = 0; i < Records.Count(); ++i) {
+        const QString record = Records.Get(i);
+        const int at = int(record.indexOf(Records.FieldDelimiter()));
+        if (at < 0)
+            pairs.append({record, QString()});
+        else
+            pairs.append({record.left(at), record.mid(at + 1)});
+    }
+    ReplaceInOnePass(pairs, Cs);
+}
+
+int DocxTemplateFiller::ReplaceInOnePass(const QList<QPair<QString, QString>>& Pairs,
+                                         Qt::CaseSensitivity Cs) {
     int count = 0;
     for (pugi::xml_node paragraph : D->Paragraphs()) {
         int from = 0;
@@ -542,10 +649,20 @@ int DocxTemplateFiller::ReplaceAll(const QString& Name, const QString& Value, Qt
             QList<TPiece> pieces;
             text.clear();
             D->Collect(paragraph, pieces, text);
-            const int at = int(text.indexOf(Name, from, Cs));
-            if (at < 0) break;
-            D->Replace(pieces, at, at + int(Name.size()), Value);
-            from = at + int(Value.size());
+            // The placeholder that starts first; of two starting together, the one listed first.
+            int at = -1;
+            const QPair<QString, QString>* match = nullptr;
+            for (const auto& pair : Pairs) {
+                if (pair.first.isEmpty()) continue;
+                const int i = int(text.indexOf(pair.first, from, Cs));
+                if (i >= 0 && (at < 0 || i < at)) {
+                    at = i;
+                    match = &pair;
+                }
+            }
+            if (!match) break;
+            D->Replace(pieces, at, at + int(match->first.size()), match->second);
+            from = at + int(match->second.size());
             ++found;
         }
         count += found;
@@ -553,17 +670,6 @@ int DocxTemplateFiller::ReplaceAll(const QString& Name, const QString& Value, Qt
             paragraph.parent().remove_child(paragraph);
     }
     return count;
-}
-
-void DocxTemplateFiller::ReplaceRecords(const TDelimitedStrings& Records, Qt::CaseSensitivity Cs) {
-    for (int i = 0; i < Records.Count(); ++i) {
-        const QString record = Records.Get(i);
-        const int at = int(record.indexOf(Records.FieldDelimiter()));
-        if (at < 0)
-            ReplaceAll(record, QString(), Cs);
-        else
-            ReplaceAll(record.left(at), record.mid(at + 1), Cs);
-    }
 }
 
 QStringList DocxTemplateFiller::ParagraphTexts() const {

@@ -5,6 +5,7 @@
 #include "core/unitTypes.h"
 
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -61,9 +62,16 @@ struct TDocxTable {
 // Where a paragraph or table goes: the body, or the page header of every page.
 enum TDocxPart { dpBody, dpHeader };
 
-// Writes a document of paragraphs and tables on one page size, in one font.
+// Writes a document of paragraphs and tables on one page size, in one font. A body table may be
+// streamed: its rows go to a file of the writer's as they are added, so that a table of any
+// length holds one row in memory.
 class TDocxWriter {
 public:
+    TDocxWriter();
+    ~TDocxWriter();
+    TDocxWriter(const TDocxWriter&) = delete;
+    TDocxWriter& operator=(const TDocxWriter&) = delete;
+
     // Page size and margins in millimetres; A4 portrait with 20 mm margins until set.
     void SetPage(double WidthMm, double HeightMm, double MarginMm);
     void SetFont(const QString& Family, double SizePt);
@@ -71,6 +79,11 @@ public:
     TDocxParagraph& AddParagraph(const QList<TDocxRun>& Runs = {}, TDocxAlign Align = daLeft,
                                  TDocxPart Part = dpBody);
     void AddTable(const TDocxTable& Table, TDocxPart Part = dpBody);
+    // A streamed body table: BeginTable, its rows from the top, then EndTable with the column
+    // widths, which may depend on every row. EDocxError when the rows cannot be stored.
+    void BeginTable();
+    void AddTableRow(const QList<TDocxCell>& Row);
+    void EndTable(const QList<double>& ColumnWidths);
     // Writes the file, replacing one that exists; EDocxError on failure.
     void SaveToFile(const QString& Path) const;
 
@@ -79,7 +92,12 @@ private:
         bool IsTable = false;
         TDocxParagraph Paragraph;
         TDocxTable Table;
+        // A streamed table: its rows are this range of FRows, Table holds only the widths.
+        bool Streamed = false;
+        qint64 RowsFrom = 0;
+        qint64 RowsTo = 0;
     };
+    struct TRowStore;
     QList<TBlock>& Blocks(TDocxPart Part) { return Part == dpHeader ? FHeader : FBody; }
     QList<TBlock> FBody;
     QList<TBlock> FHeader;
@@ -88,6 +106,7 @@ private:
     double FMargin = 20;
     QString FFont = QStringLiteral("Times New Roman");
     double FFontSize = 12;
+    std::unique_ptr<TRowStore> FRows;
 };
 
 // Fills the placeholders of one .docx in place. Only the document body is searched; within each
@@ -106,7 +125,10 @@ public:
     // "\n" in Value becomes a line break. A paragraph left without text is removed (a line
     // replaced by nothing leaves no blank line), but not the last one of a table cell.
     int ReplaceAll(const QString& Name, const QString& Value, Qt::CaseSensitivity Cs);
-    // Each record "name@value" (split at its first "@") replaced in order.
+    // Each record "name@value" (split at its first "@") replaced in one pass over each paragraph:
+    // the placeholder found first is replaced and the search goes on after its value, so no
+    // inserted value is searched again. Of two placeholders at the same place, the record listed
+    // first wins.
     void ReplaceRecords(const TDelimitedStrings& Records, Qt::CaseSensitivity Cs);
     // The text of every paragraph of the body in document order; tabs "\t", breaks "\n".
     QStringList ParagraphTexts() const;
@@ -114,6 +136,7 @@ public:
     void Save();
 
 private:
+    int ReplaceInOnePass(const QList<QPair<QString, QString>>& Pairs, Qt::CaseSensitivity Cs);
     struct TData;
     std::unique_ptr<TData> D;
 };

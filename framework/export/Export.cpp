@@ -1,5 +1,6 @@
 #include "framework/export/Export.h"
 
+#include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/RichGrid.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
@@ -33,7 +34,6 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QStyle>
 #include <QTimer>
@@ -44,6 +44,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <sys/stat.h>
 #include <vector>
 #include <xlsxwriter.h>
 
@@ -68,8 +69,10 @@ void OpenExported(const QString& File) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(File));
 }
 
-// A file written under a name of its own beside Target. Commit moves it over Target; otherwise
-// it is removed, so the target stays as it was.
+// A file written under a name of its own beside Target. Commit moves it over Target with an
+// existing target's permissions; otherwise it is removed, so the target stays as it was. Only a
+// regular file can be replaced: renaming over a link, a pipe, a device or a folder would put the
+// export in its place instead of writing through it.
 class TFileBeside {
 public:
     explicit TFileBeside(const QString& Target) : FTarget(Target) {
@@ -86,9 +89,25 @@ public:
     TFileBeside& operator=(const TFileBeside&) = delete;
 
     const QString& Path() const { return FPath; }
+    // Why the target cannot be replaced, for the operator; empty when it can.
+    QString Refusal() const {
+        struct stat target;
+        if (lstat(QFile::encodeName(FTarget).constData(), &target) != 0 || S_ISREG(target.st_mode))
+            return QString();
+        return Format(QStringLiteral("\"%s\" не е обикновен файл и не може да бъде заменен."), {FTarget});
+    }
     // False with Error set when the file cannot take the target's place.
     bool Commit(QString& Error) {
-        if (std::rename(QFile::encodeName(FPath).constData(), QFile::encodeName(FTarget).constData()) != 0) {
+        Error = Refusal();
+        if (!Error.isEmpty()) return false;
+        const QByteArray path = QFile::encodeName(FPath);
+        const QByteArray target = QFile::encodeName(FTarget);
+        struct stat old;
+        if (stat(target.constData(), &old) == 0 && chmod(path.constData(), old.st_mode & 07777) != 0) {
+            Error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        if (std::rename(path.constData(), target.constData()) != 0) {
             Error = QString::fromLocal8Bit(std::strerror(errno));
             return false;
         }
@@ -108,6 +127,7 @@ struct TCellData {
     TColor BackColor = clWindow;
     TCellAlignment Alignment;
     bool WordWrap = false;
+    bool Amount = false; // a data cell under a number formatter
 };
 
 TCellData ReadCell(TRichGrid* Grid, int Col, int Row) {
@@ -117,7 +137,15 @@ TCellData ReadCell(TRichGrid* Grid, int Col, int Row) {
     data.BackColor = attributes.BackColor();
     data.Alignment = attributes.Alignment();
     data.WordWrap = attributes.WordWrap();
+    data.Amount = Col >= Grid->FixedCols() && Row >= Grid->FixedRows() &&
+                  qobject_cast<const TNumberFormatter*>(attributes.Formatter());
     return data;
+}
+
+// Whether a number carries the money format: amounts are what a number formatter shows or what
+// has decimals; row numbers and personal numbers are neither.
+bool IsMoney(const TCellData& Cell) {
+    return IsExportNumber(Cell.Text) && (Cell.Amount || Cell.Text.contains(QLatin1Char('.')));
 }
 
 // Which merged block each cell is written with. The grid lets merges overlap; a file cannot,
@@ -420,6 +448,7 @@ int ExportToExcel(const TExportJob& Job, TExportProgress& Progress) {
     const int rows = grid->RowCount();
     TFileBeside file(Job.FileName);
     try {
+        if (const QString refusal = file.Refusal(); !refusal.isEmpty()) throw TExcelFailure(refusal);
         std::unique_ptr<lxw_workbook, TWorkbookDiscard> workbook(
             workbook_new(QFile::encodeName(file.Path()).constData()));
         if (!workbook) throw TExcelFailure(QString::fromUtf8(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED)));
@@ -470,11 +499,12 @@ int ExportToExcel(const TExportJob& Job, TExportProgress& Progress) {
                 if (const std::optional<TGridRect> block = plan.Take(c, r)) {
                     const TCellData cell = ReadCell(grid, block->Left, block->Top);
                     const bool number = IsExportNumber(cell.Text);
+                    const bool money = IsMoney(cell);
                     const bool fixed = block->Top < grid->FixedRows() || block->Left < grid->FixedCols();
                     lxw_format* format = formats.Get(
                         efTable, ExcelHAlign(cell.Alignment), ExcelVAlign(cell.Alignment), cell.WordWrap,
                         ExcelColorIndex(cell.BackColor), fixed ? LXW_BORDER_MEDIUM : LXW_BORDER_THIN,
-                        number ? ExportNumberFormat(cell.Text) : QString());
+                        money ? ExportNumberFormat(cell.Text) : QString());
                     const lxw_row_t row = lxw_row_t(block->Top + TopRow);
                     const lxw_col_t col = lxw_col_t(block->Left);
                     if (!IsSingle(*block))
@@ -487,16 +517,22 @@ int ExportToExcel(const TExportJob& Job, TExportProgress& Progress) {
                     else if (IsSingle(*block))
                         Check(worksheet_write_blank(sheet, row, col, format));
                     if (block->Left == block->Right)
-                        measure(block->Left, Job.TableFont, number ? ShownNumber(cell.Text) : cell.Text);
+                        measure(block->Left, Job.TableFont, money ? ShownNumber(cell.Text) : cell.Text);
                 }
                 if (!Progress.Step()) return erCancelled;
             }
         }
         const double zero = TextWidthPt(QFont(QStringLiteral("Calibri"), 11), QStringLiteral("0"));
-        for (size_t c = 0; c < widths.size(); ++c)
-            if (widths[c] > 0)
-                Check(
-                    worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c] / zero + 1.5, nullptr));
+        // A column the list hides stays hidden, with the width it would have when shown.
+        lxw_row_col_options hidden{};
+        hidden.hidden = 1;
+        for (size_t c = 0; c < widths.size(); ++c) {
+            const bool hide = int(c) < cols && grid->ColWidths(int(c)) <= 0;
+            if (widths[c] > 0 || hide)
+                Check(worksheet_set_column_opt(sheet, lxw_col_t(c), lxw_col_t(c),
+                                               widths[c] > 0 ? widths[c] / zero + 1.5 : LXW_DEF_COL_WIDTH,
+                                               nullptr, hide ? &hidden : nullptr));
+        }
         Check(workbook_close(workbook.release()));
         QString error;
         if (!file.Commit(error)) throw TExcelFailure(error);
@@ -514,70 +550,72 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
     TRichGrid* grid = Job.Grid;
     const int cols = grid->ColCount();
     const int rows = grid->RowCount();
-    TDocxWriter writer;
-    writer.SetFont(Job.TableFont.family(), Job.TableFont.pointSizeF());
-
-    // The page header: firm, title and date on the first row, the subtitle under the title.
-    TDocxTable heading;
-    heading.ColumnWidths = {WordTextWidth / 4, WordTextWidth / 2, WordTextWidth / 4};
-    heading.Rows = {{WordHeadingCell(Job.FirmText.section(QLatin1Char('\r'), 0, 0), Job.FirmFont, daLeft),
-                     WordHeadingCell(Job.Title, Job.TitleFont, daCenter),
-                     WordHeadingCell(ExportDateText(Job.Date), Job.FirmFont, daRight)},
-                    {WordHeadingCell(QString(), Job.FirmFont, daLeft),
-                     WordHeadingCell(Job.Subtitle, Job.SubtitleFont, daCenter),
-                     WordHeadingCell(QString(), Job.FirmFont, daRight)}};
-    writer.AddTable(heading, dpHeader);
-
-    Progress.Start(LoadStr(65136) + pleaseWait, cols * rows);
-    TDocxTable table;
-    // Widths in points until the end; each column as wide as its widest cell of its own.
-    QList<double> widths(cols, 0);
-    TMergePlan plan(grid);
-    for (int r = 0; r < rows; ++r) {
-        QList<TDocxCell> row;
-        for (int c = 0; c < cols; ++c) {
-            if (const std::optional<TGridRect> block = plan.Take(c, r)) {
-                const TCellData data = ReadCell(grid, block->Left, block->Top);
-                TDocxCell cell;
-                if (!data.Text.isEmpty()) cell.Paragraph.Runs.append(WordRun(data.Text, Job.TableFont));
-                cell.Paragraph.Align = WordAlign(data.Alignment);
-                cell.VAlign = WordVAlign(data.Alignment);
-                cell.Fill = WordFill(WordColorIndex(data.BackColor));
-                cell.Borders = true;
-                cell.GridSpan = block->Right - block->Left + 1;
-                if (block->Bottom > block->Top) cell.VMerge = dmRestart;
-                row.append(cell);
-                if (block->Left == block->Right)
-                    widths[c] = std::max(widths[c], TextWidthPt(Job.TableFont, data.Text));
-            } else if (const std::optional<TGridRect> over = plan.BlockOf(c, r);
-                       over && over->Left == c && over->Top < r) {
-                // The row's part of a block that began above: an empty cell continuing it.
-                TDocxCell cell;
-                const TCellData data = ReadCell(grid, over->Left, over->Top);
-                cell.Fill = WordFill(WordColorIndex(data.BackColor));
-                cell.Borders = true;
-                cell.GridSpan = over->Right - over->Left + 1;
-                cell.VMerge = dmContinue;
-                row.append(cell);
-            }
-            if (!Progress.Step()) return erCancelled;
-        }
-        table.Rows.append(row);
-    }
-    // Points to millimetres with a cell's margins; narrowed together to fit the page.
-    double total = 0;
-    for (double& width : widths) {
-        width = std::max(width * 25.4 / 72 + 4, 6.0);
-        total += width;
-    }
-    if (total > WordTextWidth)
-        for (double& width : widths)
-            width *= WordTextWidth / total;
-    table.ColumnWidths = widths;
-    writer.AddTable(table);
-
     TFileBeside file(Job.FileName);
     try {
+        if (const QString refusal = file.Refusal(); !refusal.isEmpty()) throw EDocxError(refusal);
+        TDocxWriter writer;
+        writer.SetFont(Job.TableFont.family(), Job.TableFont.pointSizeF());
+
+        // The page header: firm, title and date on the first row, the subtitle under the title.
+        TDocxTable heading;
+        heading.ColumnWidths = {WordTextWidth / 4, WordTextWidth / 2, WordTextWidth / 4};
+        heading.Rows = {{WordHeadingCell(Job.FirmText.section(QLatin1Char('\r'), 0, 0), Job.FirmFont, daLeft),
+                         WordHeadingCell(Job.Title, Job.TitleFont, daCenter),
+                         WordHeadingCell(ExportDateText(Job.Date), Job.FirmFont, daRight)},
+                        {WordHeadingCell(QString(), Job.FirmFont, daLeft),
+                         WordHeadingCell(Job.Subtitle, Job.SubtitleFont, daCenter),
+                         WordHeadingCell(QString(), Job.FirmFont, daRight)}};
+        writer.AddTable(heading, dpHeader);
+
+        Progress.Start(LoadStr(65136) + pleaseWait, cols * rows);
+        // The rows go out one by one; the widths, in points until the end, are each column's
+        // widest cell of its own.
+        writer.BeginTable();
+        QList<double> widths(cols, 0);
+        TMergePlan plan(grid);
+        QList<TDocxCell> row;
+        for (int r = 0; r < rows; ++r) {
+            row.clear();
+            for (int c = 0; c < cols; ++c) {
+                if (const std::optional<TGridRect> block = plan.Take(c, r)) {
+                    const TCellData data = ReadCell(grid, block->Left, block->Top);
+                    TDocxCell cell;
+                    if (!data.Text.isEmpty()) cell.Paragraph.Runs.append(WordRun(data.Text, Job.TableFont));
+                    cell.Paragraph.Align = WordAlign(data.Alignment);
+                    cell.VAlign = WordVAlign(data.Alignment);
+                    cell.Fill = WordFill(WordColorIndex(data.BackColor));
+                    cell.Borders = true;
+                    cell.GridSpan = block->Right - block->Left + 1;
+                    if (block->Bottom > block->Top) cell.VMerge = dmRestart;
+                    row.append(cell);
+                    if (block->Left == block->Right)
+                        widths[c] = std::max(widths[c], TextWidthPt(Job.TableFont, data.Text));
+                } else if (const std::optional<TGridRect> over = plan.BlockOf(c, r);
+                           over && over->Left == c && over->Top < r) {
+                    // The row's part of a block that began above: an empty cell continuing it.
+                    TDocxCell cell;
+                    const TCellData data = ReadCell(grid, over->Left, over->Top);
+                    cell.Fill = WordFill(WordColorIndex(data.BackColor));
+                    cell.Borders = true;
+                    cell.GridSpan = over->Right - over->Left + 1;
+                    cell.VMerge = dmContinue;
+                    row.append(cell);
+                }
+                if (!Progress.Step()) return erCancelled;
+            }
+            writer.AddTableRow(row);
+        }
+        // Points to millimetres with a cell's margins; narrowed together to fit the page.
+        double total = 0;
+        for (double& width : widths) {
+            width = std::max(width * 25.4 / 72 + 4, 6.0);
+            total += width;
+        }
+        if (total > WordTextWidth)
+            for (double& width : widths)
+                width *= WordTextWidth / total;
+        writer.EndTable(widths);
+
         writer.SaveToFile(file.Path());
         QString error;
         if (!file.Commit(error)) throw EDocxError(error);
@@ -589,13 +627,17 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
 }
 
 int ExportToText(const TExportJob& Job, const QString& Delimiter, TExportProgress& Progress) {
+    // Without a delimiter the cells would run together.
+    if (Delimiter.isEmpty()) return erFailed;
     TWaitGuard wait;
     TRichGrid* grid = Job.Grid;
     const int cols = grid->ColCount();
     const int rows = grid->RowCount();
     Progress.Start(LoadStr(65137) + LoadStr(65138), cols * rows);
     // Written aside and put in place only when complete: a stopped export leaves the old file.
-    QSaveFile file(Job.FileName);
+    TFileBeside beside(Job.FileName);
+    if (!beside.Refusal().isEmpty()) return erFailed;
+    QFile file(beside.Path());
     if (!file.open(QIODevice::WriteOnly)) return erFailed;
     const QByteArray delimiter = Delimiter.toUtf8();
     QByteArray line;
@@ -604,15 +646,14 @@ int ExportToText(const TExportJob& Job, const QString& Delimiter, TExportProgres
         for (int c = 0; c < cols; ++c) {
             line += grid->Cells(c, r).toUtf8();
             line += delimiter;
-            if (!Progress.Step()) {
-                file.cancelWriting();
-                return erCancelled;
-            }
+            if (!Progress.Step()) return erCancelled;
         }
         line += "\r\n";
-        file.write(line);
+        if (file.write(line) != line.size()) return erFailed;
     }
-    return file.commit() ? erDone : erFailed;
+    file.close();
+    QString error;
+    return file.error() == QFile::NoError && beside.Commit(error) ? erDone : erFailed;
 }
 
 // ---- the wizard
@@ -848,14 +889,24 @@ TfmExport::TfmExport(QWidget* Owner, TRichGrid* Grid, const QString& Title, cons
     // A push button that follows its action, as the class library's buttons do.
     const std::pair<QPushButton*, QAction*> bound[] = {
         {btnPrev, actPrev}, {btnNext, actNext}, {BitBtn1, actHelp}};
-    for (const auto& [button, action] : bound) {
+    for (const auto& pair : bound) {
+        QPushButton* button = pair.first;
+        QAction* action = pair.second;
         button->setText(action->text());
         connect(button, &QPushButton::clicked, action, &QAction::trigger);
         connect(action, &QAction::changed, button,
                 [button, action] { button->setEnabled(action->isEnabled()); });
     }
     connect(actPrev, &QAction::triggered, this, [this] { ShowPage(FPage - 1); });
-    connect(actNext, &QAction::triggered, this, [this] { ShowPage(FPage + 1); });
+    connect(actNext, &QAction::triggered, this, [this] {
+        // Without a delimiter the cells of the text would run together.
+        if (FPage == 1 && FKind == ekTextDelimited && editDelim->text().isEmpty()) {
+            ShowWarningFmt(QStringLiteral("Въведете символ за разделител!"));
+            editDelim->setFocus();
+            return;
+        }
+        ShowPage(FPage + 1);
+    });
     connect(actHelp, &QAction::triggered, this, [this] {
         const QString file = ProgramDir + QStringLiteral("help/") + objectName() + QStringLiteral(".html");
         if (QFileInfo::exists(file)) QDesktopServices::openUrl(QUrl::fromLocalFile(file));

@@ -51,12 +51,18 @@ public:
 };
 
 // Each writes the whole grid, cell by cell from (0, 0), fixed cells included, into a file of
-// its own beside Job.FileName that replaces Job.FileName only when complete; a cancelled or
-// failed export leaves the folder as it was. They return a TExportResult. The workbook and
-// document writers show their failure to the operator; the text writer fails silently.
+// its own beside Job.FileName that replaces Job.FileName only when complete, with the old
+// file's permissions; a cancelled or failed export leaves the folder as it was, and a target
+// that is no regular file (a link, a pipe, a device, a folder) fails. They return a
+// TExportResult. The workbook and document writers show their failure to the operator; the
+// text writer fails silently.
+// The workbook gives the money format to amounts only (under a number formatter, or with
+// decimals) and hides the columns the grid hides.
 int ExportToExcel(const TExportJob& Job, TExportProgress& Progress);
+// The document's table is written row by row, so a long list takes little memory.
 int ExportToWord(const TExportJob& Job, TExportProgress& Progress);
-// Each cell's stored text followed by Delimiter, each row ended by CR LF, in UTF-8.
+// Each cell's stored text followed by Delimiter, each row ended by CR LF, in UTF-8. An empty
+// Delimiter fails.
 int ExportToText(const TExportJob& Job, const QString& Delimiter, TExportProgress& Progress);
 
 // Whether a cell's text goes into the workbook as a number: "." as the decimal point, no

@@ -17,6 +17,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QStatusBar>
+#include <QTextLayout>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <cmath>
@@ -51,6 +52,13 @@ void TReportLayout::SetCaption(const QString& Name, const QString& Value) {
 void TReportLayout::Render(QPainter& Painter, int DpiX, int DpiY) const {
     auto toX = [DpiX](double Mm) { return Mm * DpiX / 25.4; };
     auto toY = [DpiY](double Mm) { return Mm * DpiY / 25.4; };
+    // A label whose text needs more lines than its box holds grows downwards, and every label
+    // that starts below its box moves down as much; labels side by side move together.
+    struct TPlaced {
+        double Bottom; // of the box as designed
+        double Moved;  // how far this label and the ones below it move
+    };
+    QList<TPlaced> placed;
     Painter.save();
     Painter.setPen(Qt::black);
     for (const TReportLabel& label : Labels) {
@@ -58,10 +66,34 @@ void TReportLayout::Render(QPainter& Painter, int DpiX, int DpiY) const {
         // Sizes in device pixels, so the page looks the same at every resolution.
         font.setPixelSize(qMax(1, int(std::lround(label.FontPt * DpiY / 72.0))));
         font.setBold(label.Bold);
-        Painter.setFont(font);
-        const QRectF rect(toX(label.RectMm.left()), toY(label.RectMm.top()), toX(label.RectMm.width()),
-                          toY(label.RectMm.height()));
-        Painter.drawText(rect, int(label.Align), label.Caption);
+        // Broken at spaces; a word wider than the box is broken where the box ends.
+        QTextLayout text(label.Caption, font, Painter.device());
+        QTextOption option(label.Align & Qt::AlignHorizontal_Mask);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        text.setTextOption(option);
+        const double width = toX(label.RectMm.width());
+        double height = 0;
+        text.beginLayout();
+        for (QTextLine line = text.createLine(); line.isValid(); line = text.createLine()) {
+            line.setLineWidth(width);
+            line.setPosition(QPointF(0, height));
+            height += line.height();
+        }
+        text.endLayout();
+
+        const double top = toY(label.RectMm.top());
+        const double boxHeight = toY(label.RectMm.height());
+        double moved = 0;
+        for (const TPlaced& above : placed)
+            if (above.Bottom <= top + 0.5) moved = std::max(moved, above.Moved);
+        const double grown = std::max(0.0, height - boxHeight);
+        double y = top + moved;
+        if (grown == 0 && (label.Align & Qt::AlignVCenter))
+            y += (boxHeight - height) / 2;
+        else if (grown == 0 && (label.Align & Qt::AlignBottom))
+            y += boxHeight - height;
+        text.draw(&Painter, QPointF(toX(label.RectMm.left()), y));
+        placed.append({top + boxHeight, moved + grown});
     }
     Painter.restore();
 }

@@ -1,6 +1,8 @@
 #include "shell/app/About.h"
 
+#include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
+#include "core/unMessages.h"
 #include "core/unSchema.h"
 #include "shell/app/HostAddress.h"
 
@@ -8,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 TAboutBox::TAboutBox(QWidget* Parent) : QDialog(Parent) {
@@ -75,10 +78,39 @@ void TAboutBox::showEvent(QShowEvent* Event) {
     btnOK->setFocus();
 }
 
+namespace {
+
+// True when the column that an "ALTER TABLE t ADD COLUMN c" statement adds is there already.
+bool ColumnAlreadyAdded(QObject* Owner, const QString& Sql) {
+    static const QRegularExpression AddColumn(
+        QStringLiteral(R"re(^\s*ALTER\s+TABLE\s+(\w+)\s+ADD\s+COLUMN\s+(\w+))re"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch Match = AddColumn.match(Sql);
+    if (!Match.hasMatch()) return false;
+    TDelimitedStringList List;
+    try {
+        RunQuery(Owner, AdoConnection,
+                 Format(QStringLiteral(R"sql(SELECT %s FROM %s WHERE 1 = 0)sql"),
+                        {Match.captured(2), Match.captured(1)}),
+                 &List);
+        return true;
+    } catch (const EDatabaseError&) {
+        return false;
+    }
+}
+
+} // namespace
+
+// Only what the database lacks is run, so a second FIX tells the operator there is nothing to do
+// instead of showing the database's refusal.
 void TAboutBox::btnFixClick() {
     QStringList lines;
     GetSchemaUpgradeStatements(lines);
+    QStringList missing;
     for (const QString& sql : lines)
+        if (!ColumnAlreadyAdded(this, sql)) missing << sql;
+    if (missing.isEmpty()) ShowMessageEx(QStringLiteral("Базата данни вече е актуализирана."));
+    for (const QString& sql : missing)
         if (!ExecSQL(this, AdoConnection, sql)) break;
     accept();
 }

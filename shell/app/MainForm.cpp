@@ -1,29 +1,29 @@
 #include "shell/app/MainForm.h"
 
-#include "business/engine/unAdminPassword.h"
 #include "business/documents/un_Contracts.h"
 #include "business/documents/un_Incomes.h"
+#include "business/documents/un_Items_purchases.h"
 #include "business/documents/un_Items_sales.h"
+#include "business/documents/un_Outcomes.h"
+#include "business/documents/un_Pogasitelen_plan.h"
+#include "business/documents/un_Vry6tane_na_ve6ti.h"
+#include "business/engine/unAdminPassword.h"
 #include "business/registers/un_Interest_rates.h"
 #include "business/registers/un_Items.h"
-#include "business/documents/un_Items_purchases.h"
 #include "business/registers/un_MPS.h"
-#include "business/documents/un_Outcomes.h"
 #include "business/registers/un_Owners.h"
-#include "business/documents/un_Pogasitelen_plan.h"
 #include "business/registers/un_Simple_Nomenklatura.h"
 #include "business/registers/un_Taxes.h"
 #include "business/registers/un_Taxes_rates.h"
 #include "business/registers/un_Users_passwords.h"
-#include "business/documents/un_Vry6tane_na_ve6ti.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
 #include "core/unMessages.h"
 #include "framework/forms/MAccountForm.h"
 #include "framework/forms/MAccountReadForm.h"
 #include "shell/app/About.h"
-#include "shell/archive/Archive.h"
 #include "shell/app/Settings.h"
+#include "shell/archive/Archive.h"
 #include "shell/reports/un_Contracts_Spravka.h"
 #include "shell/reports/un_Incomes_spravka.h"
 #include "shell/reports/un_Items_sales_Spravka.h"
@@ -192,7 +192,12 @@ const QList<TMenuCommand>& MenuCommands() {
          [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amArchive); }},
         {QStringLiteral("С&ервиз"), QStringLiteral("N11"), QStringLiteral("Възстановяване"), QKeySequence(),
          nullptr, QString(), QString(), QString(), QString(), QString(), false, false, nullptr,
-         [](QWidget* Owner) { TformArchive::Execute(Owner, TformArchive::amRestore); }},
+         [](QWidget* Owner) {
+             // The windows show rows of the database being replaced: they close first.
+             auto* Main = qobject_cast<TMainForm*>(Owner);
+             TformArchive::Execute(Owner, TformArchive::amRestore,
+                                   [Main] { return !Main || Main->CloseChildWindows(); });
+         }},
         {QStringLiteral("С&ервиз"), QStringLiteral("NAS"), QStringLiteral("Настройки"), QKeySequence(),
          &MakeForm<TfrmNAS>, QString(), QString(), QString(), QString(), QString(), false, false},
     };
@@ -237,13 +242,18 @@ TMainForm::~TMainForm() {
     FreeAdoConnection();
 }
 
-void TMainForm::closeEvent(QCloseEvent* Event) {
+bool TMainForm::CloseChildWindows() {
     FMdiArea->closeAllSubWindows();
     for (const QMdiSubWindow* Window : FMdiArea->subWindowList())
-        if (!Window->isHidden()) {
-            Event->ignore();
-            return;
-        }
+        if (!Window->isHidden()) return false;
+    return true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event) {
+    if (!CloseChildWindows()) {
+        Event->ignore();
+        return;
+    }
     for (TMAccountForm* Form : findChildren<TMAccountForm*>())
         Form->RunDone();
     QMainWindow::closeEvent(Event);

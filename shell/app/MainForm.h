@@ -62,6 +62,9 @@ public:
     // texts and shows it; null when the command's guard keeps it closed.
     TMAccountForm* OpenCommand(const TMenuCommand& Command);
 
+    // Closes every child window, each with its own close rules; false when one stays open.
+    bool CloseChildWindows();
+
 protected:
     // Closes the child windows first, each with its own close rules; one that refuses keeps the
     // program running. Windows still alive then finish their work (placement, last inputs).

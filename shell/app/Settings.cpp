@@ -3,6 +3,7 @@
 #include "Components/Edits/LimitedEdit.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
+#include "core/unMessages.h"
 #include "core/unNumbers.h"
 #include "core/unRegistry.h"
 #include "shell/app/HostAddress.h"
@@ -59,9 +60,9 @@ QStringList ShopSettingsSql(const TDelimitedStringList& Stored, const QStringLis
         const QString& Text = Texts[Code - 1];
         const int Row = FindRowByIntKey(Code, &Stored, 0);
         if (Row < 0)
-            Statements << Format(u"Insert into VA values ( %d, \"%s\" )"_s, {Code, SqlText(Text)});
+            Statements << Format(uR"sql(Insert into VA values ( %d, "%s" ))sql"_s, {Code, SqlText(Text)});
         else if (Stored.GetField(Row, 1) != Text)
-            Statements << Format(u"Update va set value_va = \"%s\" where code_va = %d"_s,
+            Statements << Format(uR"sql(Update va set value_va = "%s" where code_va = %d)sql"_s,
                                  {SqlText(Text), Code});
     }
     return Statements;
@@ -92,6 +93,7 @@ TfrmNAS::TfrmNAS(QWidget* Owner) : TMAccountForm(Owner), FSettings(new TDelimite
             Row->addWidget(Button);
         }
         Row->addStretch(1);
+        connect(FGroups[I], &QButtonGroup::idClicked, this, [this] { Modified = true; });
         rgRegistry[I] = Box;
         Options->addWidget(Box);
     }
@@ -105,6 +107,7 @@ TfrmNAS::TfrmNAS(QWidget* Owner) : TMAccountForm(Owner), FSettings(new TDelimite
     for (int I = 0; I < ShopSettingCount; ++I) {
         edVA[I] = new TLimitedEdit(tab_VA);
         edVA[I]->setObjectName(u"ed_VA_%1"_s.arg(I + 1));
+        connect(edVA[I], &QLineEdit::textEdited, this, [this] { Modified = true; });
         auto* Label = new QLabel(QString::fromUtf8(ShopFields[I].Label), tab_VA);
         Label->setBuddy(edVA[I]);
         if (I == 3) {
@@ -154,6 +157,8 @@ bool TfrmNAS::Init() {
         edVA[I]->SetValidChars(ShopTextChars);
     }
     Execute();
+    // A smaller size kept from an earlier run would squeeze the rows and cut off the last ones.
+    Container()->resize(Container()->size().expandedTo(Container()->sizeHint()));
     return Result;
 }
 
@@ -169,7 +174,8 @@ bool TfrmNAS::Execute() {
     for (int I = 0; I < WorkstationOptionCount; ++I)
         SetOptionIndex(I, OptionItemIndex(ReadRegString(OptionName(I))));
     try {
-        RunQuery(this, AdoConnection, u"SELECT code_VA, value_VA FROM VA Order By code_VA"_s, FSettings);
+        RunQuery(this, AdoConnection, uR"sql(SELECT code_VA, value_VA FROM VA Order By code_VA)sql"_s,
+                 FSettings);
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return false;
@@ -178,6 +184,7 @@ bool TfrmNAS::Execute() {
         const int Row = FindRowByIntKey(I + 1, FSettings, 0);
         edVA[I]->setText(Row < 0 ? QString() : FSettings->GetField(Row, 1));
     }
+    Modified = false;
     return true;
 }
 
@@ -186,11 +193,36 @@ bool TfrmNAS::Save() {
     QStringList Texts;
     for (const TLimitedEdit* Edit : edVA)
         Texts << Edit->text();
-    QStringList Statements = ShopSettingsSql(*FSettings, Texts);
-    const bool Ok = RunPendingSql(this, Statements);
+    const QStringList Statements = ShopSettingsSql(*FSettings, Texts);
+    // One transaction: a statement that fails is named by its position and none of the others stays.
+    bool Ok = true;
+    try {
+        TTransaction Transaction;
+        for (int I = 0; I < Statements.size() && Ok; ++I)
+            if (!ExecSQL(this, AdoConnection, Statements[I])) {
+                ShowErrorFmt(LoadStr(65090), {u"VA"_s, I + 1});
+                Ok = false;
+            }
+        if (Ok) Transaction.Commit();
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        Ok = false;
+    }
+    // The options belong to this workstation, not to the database: written whatever happened above.
     for (int I = 0; I < WorkstationOptionCount; ++I)
         WriteRegString(OptionName(I), QString::number(std::max(OptionIndex(I), 0)));
-    // A failed Save keeps the window open with what was typed, so it can be saved again.
-    CloseAfterSave = Ok;
+    if (Ok) Modified = false;
+    // A failed Save keeps the window open with what was typed, so it can be saved again. While
+    // the close question saves, the closing itself is already under way.
+    CloseAfterSave = Ok && !FClosing;
     return Ok;
+}
+
+bool TfrmNAS::CloseQuery() {
+    if (!TMAccountForm::CloseQuery()) return false;
+    if (!Modified) return true;
+    FClosing = true;
+    const int Answer = QuerySaveChanges();
+    FClosing = false;
+    return Answer != mrCancel;
 }

@@ -45,8 +45,10 @@ public:
     bool Reset() override;
     bool Execute() override;
     bool Save() override;
+    bool CloseQuery() override;
 
 private:
+    bool FClosing = false;
     QButtonGroup* FGroups[WorkstationOptionCount];
     TDelimitedStringList* FSettings;
 };

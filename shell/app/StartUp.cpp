@@ -12,8 +12,12 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QStringList>
+#include <QTranslator>
 #include <cstdio>
 #include <memory>
 
@@ -36,12 +40,27 @@ int CreateDatabase(int argc, char** argv) {
 
 } // namespace
 
+void SetUpApplication(QApplication& App) {
+    App.setApplicationName(QStringLiteral("Лендора"));
+    // Without the translation installed Qt's texts stay English; the program works all the same.
+    auto* translator = new QTranslator(&App);
+    if (translator->load(QLocale(QLocale::Bulgarian, QLocale::Bulgaria), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+    QIcon icon;
+    for (const int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/lendora-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+}
+
 int RunProgram(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (QByteArray(argv[i]) == "--create-database") return CreateDatabase(argc, argv);
 
     TApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Лендора"));
+    SetUpApplication(app);
     RegisterEventTypes();
 
     std::unique_ptr<TMainForm> MainForm;

@@ -122,7 +122,7 @@ QList<TArchiveRow> FindArchives(const QString& Folder) {
     for (const QString& Name : Names) {
         const QStringList Parts = Name.split(QLatin1Char('.'));
         if (Parts.size() < 2 || Parts[1] != QLatin1String("1")) continue;
-        const QString Base = Parts[0];
+        const QString& Base = Parts[0];
         const QDate Date = QDate::fromString(Base.left(8), QStringLiteral("yyyyMMdd"));
         const QTime Time = QTime::fromString(Base.mid(9), QStringLiteral("HHmmss"));
         if (!Date.isValid() || !Time.isValid()) continue;
@@ -175,7 +175,7 @@ bool WriteFatLabel(const QString& Device, const QString& Label) {
            Process.exitCode() == 0;
 }
 
-TMountedFloppy::TMountedFloppy(QString MountPoint) : FRoot(WithSlash(std::move(MountPoint))) {}
+TMountedFloppy::TMountedFloppy(const QString& MountPoint) : FRoot(WithSlash(MountPoint)) {}
 
 QString TMountedFloppy::Root() const {
     return FRoot;
@@ -390,8 +390,9 @@ TformArchive::~TformArchive() {
     DeleteDirectoryTree(FTempFolder);
 }
 
-void TformArchive::Execute(QWidget* Owner, int Mode) {
+void TformArchive::Execute(QWidget* Owner, int Mode, std::function<bool()> OnReplacing) {
     TformArchive Form(Owner, Mode);
+    Form.OnReplacing = std::move(OnReplacing);
     Form.exec();
 }
 
@@ -611,7 +612,7 @@ bool TformArchive::CopyFile(const QString& Source, const QString& Target) {
 bool TformArchive::ReopenDatabase() {
     TDelimitedStringList List;
     try {
-        RunQuery(this, AdoConnection, QStringLiteral("Select code_va from VA"), &List);
+        RunQuery(this, AdoConnection, QStringLiteral(R"sql(Select code_va from VA)sql"), &List);
         return true;
     } catch (const EDatabaseError&) {
         return false;
@@ -630,22 +631,16 @@ int TformArchive::ArchiveRun() {
     FVolumeSize = M == 1 ? editVolumeSize->text().toLongLong() : ServerVolumeSize;
     if (FVolumeSize <= 0) FVolumeSize = ServerVolumeSize;
 
-    if (!AdoConnection) return 9;
-    SetStatus(QStringLiteral("Деактивиране на базата ..."));
-    AdoConnection->Close();
+    // The online backup reads a consistent state while other workstations (and this program's
+    // own connection) stay open; their commits wait for it.
     const QString Live = DatabaseDir + DatabaseFileName;
     const QString Copy = FTempFolder + NameInCabinet;
-    int Code = 0;
     if (!QFileInfo::exists(Live)) {
         ShowErrorFmt(QStringLiteral("Файл %s не същесвува"), {Live});
-        Code = 2;
-    } else {
-        SetStatus(QStringLiteral("Изтегляне на данните ..."));
-        if (!CopyFile(Live, Copy)) Code = 2;
+        return 2;
     }
-    SetStatus(QStringLiteral("Активиране на базата ..."));
-    if (!ReopenDatabase() && Code == 0) Code = 10;
-    if (Code != 0) return Code;
+    SetStatus(QStringLiteral("Изтегляне на данните ..."));
+    if (!CopyDatabaseFile(Live, Copy)) return 2;
 
     SetStatus(QStringLiteral("Компресиране на архивното копие ..."));
     FVolumeCount = 0;
@@ -653,6 +648,7 @@ int TformArchive::ArchiveRun() {
     FBaseName = ArchiveBaseName(QDateTime::currentDateTime());
     FCabinet->VolumeName = QStringLiteral("Disk1");
     FCabinet->VolumeSize = FVolumeSize;
+    FCabinet->FolderThreshold = 10000000;
     FCabinet->CompressionType = ctMSZIP;
     FCabinet->CABFileName = Target + ArchiveVolumeName(FBaseName, 1);
     FCabinet->SetDestinationPath(Target);
@@ -710,33 +706,44 @@ int TformArchive::CopyFromFloppies(const QString& BaseName) {
     return 0;
 }
 
-// The extracted file goes in under a temporary name, is checked on a read-only connection and
-// only then replaces the live file, so a damaged archive never costs the live database.
-int TformArchive::InstallDatabase(const QString& Extracted) {
+// The name under which the live database is kept when a restore replaces it: the database's
+// name with the time of the restore, in the database folder; never one that exists.
+namespace {
+QString KeptDatabaseName(const QDateTime& When) {
+    const QFileInfo Live(DatabaseFileName);
+    QString Name;
+    for (int N = 1;; ++N) {
+        Name = DatabaseDir + Live.completeBaseName() + QLatin1Char('-') + ArchiveBaseName(When) +
+               (N > 1 ? QStringLiteral("-%1").arg(N) : QString()) + QLatin1Char('.') + Live.suffix();
+        if (!QFileInfo::exists(Name)) return Name;
+    }
+}
+} // namespace
+
+// Nothing is replaced unless the archived database passes the check, the operator agrees and
+// the windows showing the current rows are closed. The current database is kept first; the
+// archived one then goes in through the online backup, in one transaction, so a failure part-way
+// (a full disk, another workstation's lock) leaves the live file as it was.
+int TformArchive::InstallDatabase(const QString& Extracted, const QString& ArchiveWhen) {
     const QString Live = DatabaseDir + DatabaseFileName;
-    const QString Incoming = Live + QStringLiteral(".restore");
+    if (!DatabaseFileIsSound(Extracted)) return 6;
+    if (ConfirmYesNoFmt(QStringLiteral("Текущите данни ще бъдат заменени с данните от архива от %s.\r"
+                                       "Желаете ли да продължите?"),
+                        {ArchiveWhen}) != mrYes)
+        return 5;
+    if (OnReplacing && !OnReplacing()) return 9;
     SetStatus(QStringLiteral("Възстановяване на данните ..."));
-    QFile::remove(Incoming);
-    if (!CopyFile(Extracted, Incoming)) {
-        QFile::remove(Incoming);
+    const QString Kept = KeptDatabaseName(QDateTime::currentDateTime());
+    if (!CopyDatabaseFile(Live, Kept)) return 2;
+    if (!CopyDatabaseFile(Extracted, Live)) {
+        QFile::remove(Kept); // the live file is still that database
         return 2;
     }
-    if (!DatabaseFileIsSound(Incoming)) {
-        QFile::remove(Incoming);
-        return 6;
-    }
-    if (!AdoConnection) return 9;
-    SetStatus(QStringLiteral("Деактивиране на базата ..."));
-    AdoConnection->Close();
-    int Code = 0;
-    if (std::rename(QFile::encodeName(Incoming).constData(), QFile::encodeName(Live).constData()) != 0) {
-        QFile::remove(Incoming);
-        Code = 2;
-    } else
-        QFile::remove(Live + QStringLiteral("-journal"));
+    // Statements and the catalog of the replaced database go; what was read from it is read again.
     SetStatus(QStringLiteral("Активиране на базата ..."));
-    if (!ReopenDatabase() && Code == 0) Code = 10;
-    return Code;
+    if (AdoConnection) AdoConnection->Close();
+    if (!ReopenDatabase()) return 10;
+    return 0;
 }
 
 int TformArchive::RestoreRun() {
@@ -766,7 +773,8 @@ int TformArchive::RestoreRun() {
     if (!Extracted) return FCabinet->LastErrorCode() == ceUserAbort ? 5 : 6;
     const QString Database = FindFileNoCase(FTempFolder, NameInCabinet);
     if (Database.isEmpty()) return 6;
-    return InstallDatabase(Database);
+    return InstallDatabase(Database,
+                           Selected.first()->text(0) + QLatin1Char(' ') + Selected.first()->text(1));
 }
 
 void TformArchive::CancelClick() {

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -70,7 +71,7 @@ public:
 // The floppy mounted at a folder (the workstation value "Floppy_Dir", default "/media/floppy").
 class TMountedFloppy : public TFloppyMedium {
 public:
-    explicit TMountedFloppy(QString MountPoint);
+    explicit TMountedFloppy(const QString& MountPoint);
     QString Root() const override;
     qint64 FreeSpace() const override;
     std::optional<QString> Label() const override;
@@ -101,8 +102,12 @@ public:
     // 0 server, 1 floppies, 2 another folder.
     int Medium() const;
 
-    // Runs the wizard modally until it closes.
-    static void Execute(QWidget* Owner, int Mode);
+    // Runs the wizard modally until it closes. OnReplacing: see below.
+    static void Execute(QWidget* Owner, int Mode, std::function<bool()> OnReplacing = nullptr);
+
+    // Asked once the operator has agreed to a restore, before the live database is touched:
+    // closes the windows that show its rows; false (a window stayed open) stops the restore.
+    std::function<bool()> OnReplacing;
 
     QLabel* labelInfo;
     QGroupBox* groupMedium;
@@ -148,7 +153,7 @@ private:
     int TransferToFloppies();
     int RestoreRun();
     int CopyFromFloppies(const QString& BaseName);
-    int InstallDatabase(const QString& Extracted);
+    int InstallDatabase(const QString& Extracted, const QString& ArchiveWhen);
     bool CopyFile(const QString& Source, const QString& Target);
     bool ReopenDatabase();
     void CancelClick();

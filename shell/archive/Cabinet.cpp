@@ -154,6 +154,11 @@ public:
     ~TWriter() { DropData(); }
 
     bool AddFile(const QString& Source, const QString& Name);
+    // Ends the current folder: its last block is written and the next file starts a new one.
+    bool FlushFolder() {
+        FFolderClosed = true;
+        return FFolders.empty() || EmitBlock();
+    }
     bool FlushCabinet(bool GetNextCab);
     void DropData();
     // Deletes every volume written for this set.
@@ -166,14 +171,9 @@ private:
     TPlan Plan(const TPosition& Start, qint64 MaxSize, bool HasNext, int NextNamesSize) const;
     qint64 HeaderSizeOf(const std::vector<TPiece>& Pieces, const std::vector<size_t>& Folders, bool HasNext,
                         int NextNamesSize) const;
-    // The uncompressed part of a folder that the pieces of one cabinet touch.
-    struct TRange {
-        qint64 From = -1;
-        qint64 To = -1;
-        bool HoldsLast = false;
-    };
-    TRange RangeOf(size_t FolderIndex, const std::vector<TPiece>& Pieces) const;
-    bool Listed(const TFileEntry& File, const TFolder& Folder, const TRange& Range) const;
+    // The uncompressed bytes of a folder that blocks completed in earlier cabinets hold.
+    qint64 DoneBefore(size_t FolderIndex, const std::vector<TPiece>& Pieces) const;
+    bool Listed(const TFileEntry& File, size_t FolderIndex, const std::vector<TPiece>& Pieces) const;
     quint16 FolderIndexOf(const TFileEntry& File, size_t FolderIndex, size_t LocalIndex,
                           const std::vector<TPiece>& Pieces) const;
     bool WriteCabinet(const TPlan& Plan, bool HasNext, const QByteArray& NextName,
@@ -186,6 +186,7 @@ private:
     QByteArray FPending; // uncompressed bytes of the block being filled
     std::unique_ptr<QFile> FTemp;
     bool FHasPrev = false;
+    bool FFolderClosed = true;
     QByteArray FPrevName, FPrevDisk;
     QStringList FWritten;
     z_stream FStream{};
@@ -283,11 +284,18 @@ bool TCabinet::TWriter::EmitBlock() {
     return !FOwner->KeepResponsive() || FOwner->Fail(ceUserAbort, 0);
 }
 
-// Every file gets a folder of its own: a folder that goes on in the next volume may hold only the
-// file that crosses the boundary, or libmspack drops the files that begin after it.
+// A file goes on in the current folder until that folder is flushed or its data passes the folder
+// threshold; its blocks then run on across the file boundary.
 bool TCabinet::TWriter::AddFile(const QString& Source, const QString& Name) {
     if (!OpenTemp()) return false;
-    FFolders.emplace_back();
+    const qint64 InFolder = FFolders.empty() ? 0 : FFolders.back().UncompressedSize + FPending.size();
+    const qint64 Incoming = QFileInfo(Source).size();
+    if (FFolders.empty() || FFolderClosed || InFolder >= FOwner->FolderThreshold ||
+        InFolder + Incoming > qint64(MaxBlocksPerFolder) * BlockSize) {
+        if (!FlushFolder()) return false;
+        FFolders.emplace_back();
+        FFolderClosed = false;
+    }
 
     const QFileInfo Info(Source);
     quint16 Date = 0, Time = 0, Attribs = 0;
@@ -329,7 +337,6 @@ bool TCabinet::TWriter::AddFile(const QString& Source, const QString& Name) {
         if (FPending.size() == BlockSize && !EmitBlock()) return false;
     }
     if (Done != Total) return FOwner->Fail(ceReadSource, 0);
-    if (!EmitBlock()) return false;
     FFolders.back().Files.push_back({Stored, Start, Total, Date, Time, Attribs, Name});
     return true;
 }
@@ -338,45 +345,43 @@ bool TCabinet::TWriter::NoFoldersPending() const {
     return FFolders.empty();
 }
 
-TCabinet::TWriter::TRange TCabinet::TWriter::RangeOf(size_t FolderIndex,
-                                                     const std::vector<TPiece>& Pieces) const {
-    const TFolder& Folder = FFolders[FolderIndex];
-    TRange Range;
-    for (const TPiece& Piece : Pieces) {
-        if (Piece.Folder != FolderIndex) continue;
-        const TBlock& Block = Folder.Blocks[Piece.Block];
-        if (Range.From < 0) Range.From = Block.UncompressedStart;
-        Range.To = Block.UncompressedStart + Block.UncompressedSize;
-        if (Piece.Completes && Piece.Block + 1 == Folder.Blocks.size()) Range.HoldsLast = true;
-    }
-    return Range;
+qint64 TCabinet::TWriter::DoneBefore(size_t FolderIndex, const std::vector<TPiece>& Pieces) const {
+    for (const TPiece& Piece : Pieces)
+        if (Piece.Folder == FolderIndex) return FFolders[FolderIndex].Blocks[Piece.Block].UncompressedStart;
+    return 0; // a folder of empty files only
 }
 
-// A file is listed in every cabinet that holds a byte of a block it overlaps; an empty file
-// counts as one byte at its offset, and one at the very end of its folder goes with the last block.
-bool TCabinet::TWriter::Listed(const TFileEntry& File, const TFolder& Folder, const TRange& Range) const {
-    if (Folder.Blocks.empty()) return true; // only empty files: listed where the folder is
-    if (Range.From < 0) return false;
-    const qint64 End = std::max(File.Offset + File.Length, File.Offset + 1);
-    if (File.Offset < Range.To && End > Range.From) return true;
-    return Range.HoldsLast && File.Offset == Folder.Total();
+namespace {
+// An empty file counts as one byte at its offset.
+qint64 EndOf(qint64 Offset, qint64 Length) {
+    return std::max(Offset + Length, Offset + 1);
+}
+} // namespace
+
+// A cabinet lists every file of a folder that earlier cabinets have not finished, also the files
+// that begin in later cabinets: a reader joining the volumes keeps the file list of the earlier
+// one and drops the files of the folder's continuation, so both must list the same files.
+bool TCabinet::TWriter::Listed(const TFileEntry& File, size_t FolderIndex,
+                               const std::vector<TPiece>& Pieces) const {
+    return EndOf(File.Offset, File.Length) > DoneBefore(FolderIndex, Pieces);
 }
 
-// The folder index written for File: continuation marks where the file overlaps the block split
-// at the start or the end of this cabinet.
+// Continued from the previous cabinet: every file listed in a folder that began there. Continued in
+// the next: every file that the blocks completed here do not finish.
 quint16 TCabinet::TWriter::FolderIndexOf(const TFileEntry& File, size_t FolderIndex, size_t LocalIndex,
                                          const std::vector<TPiece>& Pieces) const {
     const TFolder& Folder = FFolders[FolderIndex];
-    auto Overlaps = [&](const TPiece& Piece) {
-        const TBlock& Block = Folder.Blocks[Piece.Block];
-        const qint64 End = std::max(File.Offset + File.Length, File.Offset + 1);
-        return File.Offset < Block.UncompressedStart + Block.UncompressedSize &&
-               End > Block.UncompressedStart;
-    };
-    const bool FromPrev = !Pieces.empty() && Pieces.front().Folder == FolderIndex &&
-                          Pieces.front().Offset > 0 && Overlaps(Pieces.front());
-    const bool ToNext = !Pieces.empty() && Pieces.back().Folder == FolderIndex && !Pieces.back().Completes &&
-                        Overlaps(Pieces.back());
+    const TPiece* First = nullptr;
+    const TPiece* Last = nullptr;
+    for (const TPiece& Piece : Pieces)
+        if (Piece.Folder == FolderIndex) {
+            if (!First) First = &Piece;
+            Last = &Piece;
+        }
+    const bool FromPrev = First && (First->Block > 0 || First->Offset > 0);
+    bool ToNext = false;
+    if (Last && !Last->Completes)
+        ToNext = EndOf(File.Offset, File.Length) > Folder.Blocks[Last->Block].UncompressedStart;
     if (FromPrev && ToNext) return ContinuedPrevAndNext;
     if (FromPrev) return ContinuedFromPrev;
     if (ToNext) return ContinuedToNext;
@@ -388,11 +393,9 @@ qint64 TCabinet::TWriter::HeaderSizeOf(const std::vector<TPiece>& Pieces, const 
     qint64 Size = HeaderSize + qint64(Folders.size()) * FolderEntrySize;
     if (FHasPrev) Size += FPrevName.size() + 1 + FPrevDisk.size() + 1;
     if (HasNext) Size += NextNamesSize;
-    for (size_t F : Folders) {
-        const TRange Range = RangeOf(F, Pieces);
+    for (size_t F : Folders)
         for (const TFileEntry& File : FFolders[F].Files)
-            if (Listed(File, FFolders[F], Range)) Size += FileEntryFixedSize + File.Name.size() + 1;
-    }
+            if (Listed(File, F, Pieces)) Size += FileEntryFixedSize + File.Name.size() + 1;
     return Size;
 }
 
@@ -465,9 +468,8 @@ bool TCabinet::TWriter::WriteCabinet(const TPlan& Plan, bool HasNext, const QByt
     std::vector<TListed> Files;
     for (size_t L = 0; L < Plan.Folders.size(); ++L) {
         const size_t F = Plan.Folders[L];
-        const TRange Range = RangeOf(F, Plan.Pieces);
         for (const TFileEntry& File : FFolders[F].Files)
-            if (Listed(File, FFolders[F], Range)) {
+            if (Listed(File, F, Plan.Pieces)) {
                 const quint16 Index = FolderIndexOf(File, F, L, Plan.Pieces);
                 Files.push_back({&File, Index, Index == ContinuedFromPrev || Index == ContinuedPrevAndNext});
             }
@@ -574,6 +576,7 @@ bool TCabinet::TWriter::WriteCabinet(const TPlan& Plan, bool HasNext, const QByt
 }
 
 bool TCabinet::TWriter::FlushCabinet(bool GetNextCab) {
+    if (!FlushFolder()) return false;
     TPosition At;
     while (!NoFoldersPending() && At.Folder < FFolders.size()) {
         TPlan Whole = Plan(At, FCab.MaxCabinetSize, false, 0);
@@ -968,6 +971,14 @@ bool TCabinet::FlushCabinet(bool GetNextCab) {
     }
     // No half set is left behind.
     FWriter->DeleteVolumes();
+    FWriter->DropData();
+    return false;
+}
+
+bool TCabinet::FlushFolder() {
+    if (!FWriter) throw ECabinetError(QStringLiteral("Compression was not started"));
+    TBusy Busy(FBusy, FAbort);
+    if (FWriter->FlushFolder()) return true;
     FWriter->DropData();
     return false;
 }

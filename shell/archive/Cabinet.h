@@ -19,6 +19,10 @@ using TAddFileOptions = TSet<TAddFileOption, 1>;
 
 enum TCompressionType { ctNone, ctMSZIP };
 
+// The processor the reader was once told to assume; kept for callers that set it, without
+// meaning here.
+enum TCpuType { cptAuto, cpt80286, cpt80386 };
+
 // What happens to one file of the cabinet on extraction.
 enum TFileCopyAction { fcaAbort, fcaSkip, fcaCopy, fcaDefaultCopy };
 
@@ -98,6 +102,9 @@ public:
     QString CABFileName;
     QString VolumeName = QStringLiteral("Disk1");
     qint64 VolumeSize = 0x7FFFFFFF;
+    // A file added once the current folder holds this many bytes starts a new folder.
+    qint64 FolderThreshold = 0x7FFFFFFF;
+    TCpuType CpuType = cptAuto;
     int SetID = 0;
     bool FailOnIncompressible = false;
     // Attributes and DOS date and time are read when adding and restored when extracting.
@@ -110,10 +117,12 @@ public:
 
     // Starts a new set, ending one that was being written (its unflushed data is dropped).
     bool StartCompression();
-    // Compresses Source into the set under the name NameInCabinet, in a folder of its own (a
-    // folder that crosses volumes must hold only one file for the readers). Throws ECabinetError while
-    // another operation runs or before StartCompression.
+    // Compresses Source into the set under the name NameInCabinet, in the current folder (see
+    // FolderThreshold and FlushFolder). Throws ECabinetError while another operation runs or
+    // before StartCompression.
     bool AddFile(const QString& Source, const QString& NameInCabinet);
+    // Ends the current folder; the next file added starts a new one.
+    bool FlushFolder();
     // Writes the cabinets of what was added. GetNextCab: the set goes on in a new cabinet.
     bool FlushCabinet(bool GetNextCab);
     bool EndCompression();

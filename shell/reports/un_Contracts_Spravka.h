@@ -2,12 +2,10 @@
 // The chronological list of a period's pledge contracts, with the amount each was to bring back
 // and a reprint of the selected contract. The other chronological lists share its window shape.
 
-#include "framework/forms/MAccountReadForm.h"
+#include "shell/reports/ReportForm.h"
 
-class QGridLayout;
 class QPushButton;
 class TDelimitedStringList;
-class TMADateEdit;
 
 // The contracts dated From to To (whole day numbers), 17 fields a row in number order, the
 // "¤Общо:" row last. Throws EDatabaseError.
@@ -18,34 +16,23 @@ void ContractsSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringList
 double ContractReturnAmount(const QString& SumC, const QString& MIR, const QString& Duration,
                             const QString& OneTimeFees, const QString& DailyFees);
 
-// A chronological list: the period's pickers kept in the registry under Prefix, a button and
-// Ctrl+F9 that reprint the selected row's document, the list loaded by F8 only.
-class TSpravkaForm : public TMAccountReadForm {
+// A chronological list: the period's pickers kept in the registry under the window's name, a button
+// and Ctrl+F9 that reprint the selected row's document, the list loaded by F8 only.
+class TSpravkaForm : public TReportForm {
     Q_OBJECT
 public:
-    TMADateEdit* dtp_From;
-    TMADateEdit* dtp_To;
     QPushButton* btnPrint;
     QAction* ctrl_F9;
 
-    bool Init() override;
-    bool Done() override;
-    bool Reset() override;
-    bool Execute() override;
     // Reprints the document of the selected row.
     virtual void PrintDocument() = 0;
 
 protected:
-    TSpravkaForm(QWidget* Owner, const QString& Prefix, const QString& PrintCaption);
-    // The grid's columns, header rows, captions (one list per header row), widths and merges.
-    void SetupGrid(const QList<QStringList>& Headers, const QList<int>& Widths, const QString& Merged);
-    virtual void LoadRows(int From, int To, TDelimitedStringList& Rows) = 0;
+    TSpravkaForm(QWidget* Owner, const TReportSetup& Setup, const QString& PrintCaption);
     // The selected row's cells.
     QStringList SelectedCells() const;
     // False with the error shown when the selected row is the totals row.
     bool SelectedIsDocument() const;
-
-    QString FPrefix;
 };
 
 class TfrmContracts_Spravka : public TSpravkaForm {
@@ -54,7 +41,4 @@ public:
     explicit TfrmContracts_Spravka(QWidget* Owner = nullptr);
     bool Init() override;
     void PrintDocument() override;
-
-protected:
-    void LoadRows(int From, int To, TDelimitedStringList& Rows) override;
 };

@@ -2,12 +2,11 @@
 
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/RichGrid.h"
+#include "business/documents/unCashOrders.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
-#include "business/documents/un_Incomes.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
-#include "core/unEvents.h"
 #include "core/unNumbers.h"
 #include "core/unPeriods.h"
 
@@ -23,7 +22,7 @@ void CashOrderSpravkaRows(QObject* Owner, const QStringList& Statements, int Col
             QStringList Row(Columns);
             for (int C = 0; C < Columns; ++C)
                 Row[C] = List.GetField(R, C);
-            Row[3] = ScaledToFixedStr(RoundDecimal(DecimalOrZero(Row[3]), 2), 2);
+            Row[3] = RoundedText(Row[3], 2);
             if (S == NoPersonStatement)
                 Row[4].clear();
             else if (!Row[4].isEmpty())
@@ -32,60 +31,68 @@ void CashOrderSpravkaRows(QObject* Owner, const QStringList& Statements, int Col
         }
     }
     SortDelimitedList(Rows, 0);
-    qint64 Total = 0;
-    for (int R = 0; R < Rows.Count(); ++R)
-        Total += RoundDecimal(DecimalOrZero(Rows.GetField(R, 3)), 2);
-    QStringList Last(Columns);
-    Last[0] = u"¤Общо:"_s;
-    Last[3] = ScaledToFixedStr(Total, 2);
-    Rows.Add(Last.join(u'@'));
+    AppendTotalsRow(Rows, Columns, {{3, 2}});
 }
 
 void IncomesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows) {
-    const QString Where = Format(u"WHERE ( Incomes.date_d >= %d AND Incomes.date_d <= %d )"_s, {From, To});
-    CashOrderSpravkaRows(
-        Owner,
-        {u"SELECT Incomes.docno,        Incomes.date_d,        Incomes.contract_n,        Incomes.sum_o,     "
-         u"   "
-         "Contracts.EGN,        Incomes.payment_type,        Incomes.customer_name,        "
-         "Incomes.supplier_name,        Incomes.user_name,        Incomes.user_name FROM Contracts RIGHT "
-         "JOIN "
-         "Incomes ON Contracts.docno = Incomes.contract_n "_s +
-             Where +
-             u" AND ( Incomes.payment_type = 1 OR Incomes.payment_type = 2 OR Incomes.payment_type > 5 )"_s,
-         u"SELECT docno,             date_d,            contract_n,        sum_o,             sum_o,        "
-         "payment_type,        customer_name,        supplier_name,        user_name,        user_name FROM "
-         "Incomes "_s +
-             Where + u" AND (((Incomes.payment_type)=3))"_s,
-         u"SELECT Incomes.docno,        Incomes.date_d,        Incomes.contract_n,        Incomes.sum_o,     "
-         u"   "
-         "Items_sales.EGN,        Incomes.payment_type,        Incomes.customer_name,        "
-         "Incomes.supplier_name,        Incomes.user_name,        Incomes.user_name FROM Items_sales RIGHT "
-         "JOIN "
-         "Incomes ON Items_sales.docno = Incomes.contract_n "_s +
-             Where + u" AND ( ((Incomes.payment_type)=4) OR ((Incomes.payment_type)=5) )"_s},
-        10, 1, Rows);
+    CashOrderSpravkaRows(Owner,
+                         {Format(uR"sql(
+        SELECT Incomes.docno, Incomes.date_d, Incomes.contract_n, Incomes.sum_o, Contracts.EGN,
+               Incomes.payment_type, Incomes.customer_name, Incomes.supplier_name, Incomes.user_name,
+               Incomes.user_name
+        FROM Contracts RIGHT JOIN Incomes ON Contracts.docno = Incomes.contract_n
+        WHERE ( Incomes.date_d >= %d AND Incomes.date_d <= %d )
+          AND ( Incomes.payment_type = 1 OR Incomes.payment_type = 2 OR Incomes.payment_type > 5 )
+    )sql"_s,
+                                 {From, To}),
+                          Format(uR"sql(
+        SELECT docno, date_d, contract_n, sum_o, sum_o, payment_type, customer_name, supplier_name,
+               user_name, user_name
+        FROM Incomes
+        WHERE ( Incomes.date_d >= %d AND Incomes.date_d <= %d ) AND (((Incomes.payment_type)=3))
+    )sql"_s,
+                                 {From, To}),
+                          Format(uR"sql(
+        SELECT Incomes.docno, Incomes.date_d, Incomes.contract_n, Incomes.sum_o, Items_sales.EGN,
+               Incomes.payment_type, Incomes.customer_name, Incomes.supplier_name, Incomes.user_name,
+               Incomes.user_name
+        FROM Items_sales RIGHT JOIN Incomes ON Items_sales.docno = Incomes.contract_n
+        WHERE ( Incomes.date_d >= %d AND Incomes.date_d <= %d )
+          AND ( ((Incomes.payment_type)=4) OR ((Incomes.payment_type)=5) )
+    )sql"_s,
+                                 {From, To})},
+                         10, 1, Rows);
 }
 
-TfrmIncomes_spravka::TfrmIncomes_spravka(QWidget* Owner)
-    : TSpravkaForm(Owner, u"frmIncomes_Spravka"_s, u"Печат на ордер"_s) {
-    SetupGrid({{u"Номер"_s, u"Дата"_s, u"Договор"_s, u"Сума"_s, u"ЕГН"_s, u"Вид"_s, u"Клиент"_s,
-                u"Служител"_s, u"ЗК"_s, u"Оператор"_s}},
-              {64, 49, 60, 42, 64, 35, 64, 65, 30, 65}, QString());
+TCashOrderSpravkaForm::TCashOrderSpravkaForm(QWidget* Owner, const TReportSetup& Setup,
+                                             const QStringList& OtherColumns)
+    : TSpravkaForm(Owner, Setup, u"Печат на ордер"_s) {
+    QList<QStringList> Headers;
+    for (const QString& Header :
+         QStringList{u"Номер"_s, u"Дата"_s, u"Договор"_s, u"Сума"_s, u"ЕГН"_s} + OtherColumns)
+        Headers += QStringList{Header};
+    SetupColumns(Headers, QString());
 }
 
-bool TfrmIncomes_spravka::Init() {
+bool TCashOrderSpravkaForm::Init() {
     const bool Result = TSpravkaForm::Init();
-    Grid->ColAttributes(3)->SetFormatter(ValueFormatter);
-    Grid->ColAttributes(8)->SetVisible(false);
-    SetShowProgress(true);
-    PostEventTo(this, new TProgressEvent(0, 100));
-    PrintSettingsName = u"frmIncomes_print_settings"_s;
+    FormatColumns({3}, ValueFormatter);
     return Result;
 }
 
-void TfrmIncomes_spravka::LoadRows(int From, int To, TDelimitedStringList& Rows) {
-    IncomesSpravkaRows(this, From, To, Rows);
+TfrmIncomes_spravka::TfrmIncomes_spravka(QWidget* Owner)
+    : TCashOrderSpravkaForm(Owner,
+                            {.Name = u"frmIncomes_Spravka"_s,
+                             .DatesKey = u"frmIncomes_Spravka"_s,
+                             .Progress = true,
+                             .PrintSettings = u"frmIncomes_print_settings"_s,
+                             .Rows = IncomesSpravkaRows},
+                            {u"Вид"_s, u"Клиент"_s, u"Служител"_s, u"ЗК"_s, u"Оператор"_s}) {}
+
+bool TfrmIncomes_spravka::Init() {
+    const bool Result = TCashOrderSpravkaForm::Init();
+    Grid->ColAttributes(8)->SetVisible(false);
+    return Result;
 }
 
 void TfrmIncomes_spravka::PrintDocument() {

@@ -13,13 +13,21 @@ void CashOrderSpravkaRows(QObject* Owner, const QStringList& Statements, int Col
 // Throws EDatabaseError.
 void IncomesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows);
 
-class TfrmIncomes_spravka : public TSpravkaForm {
+// A chronological list of cash orders: number, date, contract, amount and personal number first,
+// then OtherColumns, and a reprint of the selected order.
+class TCashOrderSpravkaForm : public TSpravkaForm {
+    Q_OBJECT
+public:
+    bool Init() override;
+
+protected:
+    TCashOrderSpravkaForm(QWidget* Owner, const TReportSetup& Setup, const QStringList& OtherColumns);
+};
+
+class TfrmIncomes_spravka : public TCashOrderSpravkaForm {
     Q_OBJECT
 public:
     explicit TfrmIncomes_spravka(QWidget* Owner = nullptr);
     bool Init() override;
     void PrintDocument() override;
-
-protected:
-    void LoadRows(int From, int To, TDelimitedStringList& Rows) override;
 };

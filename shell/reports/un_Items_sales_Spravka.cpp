@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -20,7 +21,7 @@ namespace {
 constexpr int SaleColumns = 20;
 
 QString Fixed2(const QString& Text) {
-    return ScaledToFixedStr(RoundDecimal(DecimalOrZero(Text), 2), 2);
+    return RoundedText(Text, 2);
 }
 
 // The rows of List by the number in their first field; the first row of a number wins.
@@ -37,43 +38,49 @@ void ItemsSalesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringLis
                            const std::function<void()>& Step) {
     Rows.Clear();
     TDelimitedStringList Sales, Pledged, Receipts, Bought;
-    RunQuery(
-        Owner, AdoConnection,
-        u"SELECT docno,        date_d,        contract_n,        contract_n,        contract_n,        "
-        "sum_s,        customer_name,        supplier_name,        user_name,        user_name,        "
-        "Items_sales.EGN,        Owners.three_names,        payment_type,        payment_type,        "
-        "payment_type,        contract_n,          contract_n,          contract_n,          contract_n,   "
-        "       contract_n    FROM Owners INNER JOIN Items_sales ON Owners.EGN = Items_sales.EGN "_s +
-            Format(u"WHERE ( Items_sales.date_d >= %d AND Items_sales.date_d <= %d )"_s, {From, To}) +
-            u" ORDER BY docno"_s,
-        &Sales);
-    RunQuery(
-        Owner, AdoConnection,
-        u"SELECT Contracts.docno,        Contracts.date_c,        Contracts.code_i,        "
-        "Item_types.Name_i_t,        Items.SN,        Contracts.gramaj,        Contracts.sum_c FROM Owners "
-        "INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t) INNER JOIN "
-        "Contracts ON Items.code_i = Contracts.code_i) ON Owners.EGN = Contracts.EGN WHERE Contracts.Sold = "
-        "True ORDER BY Contracts.docno"_s,
-        &Pledged);
-    RunQuery(
-        Owner, AdoConnection,
-        u"SELECT Items_sales.docno, Incomes.sum_o FROM Items_sales INNER JOIN Incomes ON Items_sales.docno = "
-        "Incomes.contract_n WHERE ( ((Incomes.payment_type)=4) OR  ((Incomes.payment_type)=5) ) GROUP BY "
-        "Items_sales.docno, Incomes.sum_o ORDER BY Items_sales.docno"_s,
-        &Receipts);
-    RunQuery(
-        Owner, AdoConnection,
-        u"SELECT Items_purchases.docno,        Items_purchases.date_d,        Items_purchases.code_i,        "
-        "Items.SN,         Item_types.Name_i_t,        Items_purchases.gramaj,        Items_purchases.sum_s "
-        "FROM Owners INNER JOIN (     (Item_types INNER JOIN Items ON Item_types.code_i_t = "
-        "Items.code_i_t)     INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)     ON "
-        "Owners.EGN = Items_purchases.EGN WHERE Items_purchases.Sold = True"_s,
-        &Bought);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT docno, date_d, contract_n, contract_n, contract_n, sum_s, customer_name, supplier_name,
+               user_name, user_name, Items_sales.EGN, Owners.three_names, payment_type, payment_type,
+               payment_type, contract_n, contract_n, contract_n, contract_n, contract_n
+        FROM Owners INNER JOIN Items_sales ON Owners.EGN = Items_sales.EGN
+        WHERE ( Items_sales.date_d >= %d AND Items_sales.date_d <= %d )
+        ORDER BY docno
+    )sql"_s,
+                    {From, To}),
+             &Sales);
+    RunQuery(Owner, AdoConnection, uR"sql(
+        SELECT Contracts.docno, Contracts.date_c, Contracts.code_i, Item_types.Name_i_t, Items.SN,
+               Contracts.gramaj, Contracts.sum_c
+        FROM Owners
+             INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                         INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
+             ON Owners.EGN = Contracts.EGN
+        WHERE Contracts.Sold = True
+        ORDER BY Contracts.docno
+    )sql"_s,
+             &Pledged);
+    RunQuery(Owner, AdoConnection, uR"sql(
+        SELECT Items_sales.docno, Incomes.sum_o
+        FROM Items_sales INNER JOIN Incomes ON Items_sales.docno = Incomes.contract_n
+        WHERE ( ((Incomes.payment_type)=4) OR ((Incomes.payment_type)=5) )
+        GROUP BY Items_sales.docno, Incomes.sum_o
+        ORDER BY Items_sales.docno
+    )sql"_s,
+             &Receipts);
+    RunQuery(Owner, AdoConnection, uR"sql(
+        SELECT Items_purchases.docno, Items_purchases.date_d, Items_purchases.code_i, Items.SN,
+               Item_types.Name_i_t, Items_purchases.gramaj, Items_purchases.sum_s
+        FROM Owners
+             INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                         INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)
+             ON Owners.EGN = Items_purchases.EGN
+        WHERE Items_purchases.Sold = True
+    )sql"_s,
+             &Bought);
     const QHash<qint64, int> PledgedAt = ByNumber(Pledged), ReceiptAt = ByNumber(Receipts),
                              BoughtAt = ByNumber(Bought);
 
-    qint64 Totals[5] = {0, 0, 0, 0, 0};
-    const int TotalCols[5] = {5, 12, 17, 18, 19};
     for (int R = 0; R < Sales.Count(); ++R) {
         if (Step) Step();
         QStringList Row(SaleColumns);
@@ -87,16 +94,17 @@ void ItemsSalesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringLis
         // found leaves them empty rather than showing a number as a weight or an amount.
         for (int C : {2, 3, 4, 12, 16, 17})
             Row[C].clear();
+        // The item's code, its two names, weight and date, as the origin's query gives them.
+        const auto FromOrigin = [&Row](const TDelimitedStringList& List, int P) {
+            static constexpr std::pair<int, int> Fields[] = {{2, 2}, {3, 3}, {4, 4}, {12, 5}, {16, 1}};
+            for (auto [To, From] : Fields)
+                Row[To] = List.GetField(P, From);
+        };
         const qint64 Type = StrToIntOrZero(Row[13]);
         if (Type == 1) {
             Row[14] = u"заложена вещ"_s;
             if (PledgedAt.contains(Origin)) {
-                const int P = PledgedAt[Origin];
-                Row[2] = Pledged.GetField(P, 2);
-                Row[3] = Pledged.GetField(P, 3);
-                Row[4] = Pledged.GetField(P, 4);
-                Row[12] = Pledged.GetField(P, 5);
-                Row[16] = Pledged.GetField(P, 1);
+                FromOrigin(Pledged, PledgedAt[Origin]);
                 double Principal = 0;
                 GetOutstandingPrincipal(Owner, Row[15], Principal);
                 Row[17] = FloatToStrDot(-1, Principal);
@@ -104,57 +112,45 @@ void ItemsSalesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringLis
         } else if (Type == 2) {
             Row[14] = u"закупена вещ"_s;
             if (BoughtAt.contains(Origin)) {
-                const int P = BoughtAt[Origin];
-                Row[2] = Bought.GetField(P, 2);
-                Row[3] = Bought.GetField(P, 3);
-                Row[4] = Bought.GetField(P, 4);
-                Row[12] = Bought.GetField(P, 5);
-                Row[16] = Bought.GetField(P, 1);
-                Row[17] = Bought.GetField(P, 6);
+                FromOrigin(Bought, BoughtAt[Origin]);
+                Row[17] = Bought.GetField(BoughtAt[Origin], 6);
             }
         }
         if (!Row[12].isEmpty()) Row[12] = ScaledToFixedStr(RoundDecimal(DecimalOrZero(Row[12]), 3), 3);
         if (!Row[17].isEmpty()) Row[17] = Fixed2(Row[17]);
         Row[19] = Fixed2(SubNumStr(Row[18], Row[17].isEmpty() ? u"0"_s : Row[17]));
-        for (int K = 0; K < 5; ++K)
-            Totals[K] += RoundDecimal(DecimalOrZero(Row[TotalCols[K]]), 2);
         Rows.Add(Row.join(u'@'));
     }
-    QStringList Total(SaleColumns);
-    Total[0] = u"¤Общо:"_s;
-    for (int K = 0; K < 5; ++K)
-        Total[TotalCols[K]] = ScaledToFixedStr(Totals[K], 2);
-    Rows.Add(Total.join(u'@'));
+    AppendTotalsRow(Rows, SaleColumns, {{5, 2}, {12, 2}, {17, 2}, {18, 2}, {19, 2}});
 }
 
 TfrmItems_sales_Spravka::TfrmItems_sales_Spravka(QWidget* Owner)
-    : TSpravkaForm(Owner, u"frmItems_sales_Spravka"_s, u"Печат на договор за продажба"_s) {
-    SetupGrid(
-        {{u"Документ"_s,     QString(),        u"Вещ"_s,           QString(),
-          QString(),         u"Сума"_s,        u"Получил вещта"_s, u"Служител в ЗК"_s,
-          u"Заложна къща"_s, u"Оператор"_s,    u"Купувач"_s,       QString(),
-          u"Грамаж"_s,       u"Продажба на"_s, QString(),          u"Документ за произход"_s,
-          QString(),         QString(),        u"Сума по"_s,       u"Разлика"_s},
-         {u"номер"_s, u"дата"_s,  u"шифър"_s, u"наименование"_s, u"спецификация"_s,
-          QString(),  QString(),  QString(),  QString(),         QString(),
-          u"ЕГН"_s,   u"Имена"_s, QString(),  u"шифър"_s,        u"наименование"_s,
-          u"номер"_s, u"дата"_s,  u"сума"_s,  u"ПКО"_s,          QString()}},
-        {67, 49, 60, 90, 90, 64, 97, 152, 92, 65, 57, 50, 65, 51, 90, 58, 39, 41, 57, 64},
-        u"0,0,1,0|2,0,4,0|5,0,5,1|6,0,6,1|7,0,7,1|8,0,8,1|9,0,9,1|10,0,11,0|12,0,12,1|13,0,14,0|15,0,17,0|"
-        "19,0,19,1|"_s);
+    : TSpravkaForm(Owner,
+                   {.Name = u"frmItems_sales_Spravka"_s,
+                    .DatesKey = u"frmItems_sales_Spravka"_s,
+                    .Progress = true,
+                    .PrintSettings = u"frmItems_sales_print_settings"_s},
+                   u"Печат на договор за продажба"_s) {
+    SetupColumns({{u"Документ"_s, u"номер"_s},     {QString(), u"дата"_s},
+                  {u"Вещ"_s, u"шифър"_s},          {QString(), u"наименование"_s},
+                  {QString(), u"спецификация"_s},  {u"Сума"_s, QString()},
+                  {u"Получил вещта"_s, QString()}, {u"Служител в ЗК"_s, QString()},
+                  {u"Заложна къща"_s, QString()},  {u"Оператор"_s, QString()},
+                  {u"Купувач"_s, u"ЕГН"_s},        {QString(), u"Имена"_s},
+                  {u"Грамаж"_s, QString()},        {u"Продажба на"_s, u"шифър"_s},
+                  {QString(), u"наименование"_s},  {u"Документ за произход"_s, u"номер"_s},
+                  {QString(), u"дата"_s},          {QString(), u"сума"_s},
+                  {u"Сума по"_s, u"ПКО"_s},        {u"Разлика"_s, QString()}},
+                 u"0,0,1,0|2,0,4,0|5,0,5,1|6,0,6,1|7,0,7,1|8,0,8,1|9,0,9,1|10,0,11,0|12,0,12,1|13,0,14,0|"
+                 "15,0,17,0|19,0,19,1|"_s);
 }
 
 bool TfrmItems_sales_Spravka::Init() {
     const bool Result = TSpravkaForm::Init();
-    for (int C : {5, 17, 18, 19})
-        Grid->ColAttributes(C)->SetFormatter(ValueFormatter);
-    Grid->ColAttributes(12)->SetFormatter(AmountFormatter);
-    for (int C : {2, 13, 15})
-        Grid->ColAttributes(C)->SetAlignment({caCenter, caCenter});
+    FormatColumns({5, 17, 18, 19}, ValueFormatter);
+    FormatColumns({12}, AmountFormatter);
+    AlignColumns({2, 13, 15}, {caCenter, caCenter});
     Grid->ColAttributes(8)->SetVisible(false);
-    SetShowProgress(true);
-    PostEventTo(this, new TProgressEvent(0, 100));
-    PrintSettingsName = u"frmItems_sales_print_settings"_s;
     return Result;
 }
 

@@ -2,7 +2,7 @@
 // The items the shop holds now: pledged under contracts neither finished nor sold, and bought
 // and not yet sold.
 
-#include "framework/forms/MAccountReadForm.h"
+#include "shell/reports/ReportForm.h"
 
 class TDelimitedStringList;
 
@@ -12,12 +12,12 @@ class TDelimitedStringList;
 // EDatabaseError.
 void PledgesOnHandRows(QObject* Owner, TDelimitedStringList& Rows);
 
-class TfrmNali4ni_zalozi : public TMAccountReadForm {
+class TfrmNali4ni_zalozi : public TReportForm {
     Q_OBJECT
 public:
     explicit TfrmNali4ni_zalozi(QWidget* Owner = nullptr);
-
     bool Init() override;
-    bool Execute() override;
-    QString GetReportTitle() override;
+
+protected:
+    void LoadRows(int From, int To, TDelimitedStringList& Rows) override;
 };

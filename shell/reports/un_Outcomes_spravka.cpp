@@ -2,7 +2,7 @@
 
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/RichGrid.h"
-#include "business/documents/un_Incomes.h"
+#include "business/documents/unCashOrders.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unNumbers.h"
 #include "shell/reports/un_Incomes_spravka.h"
@@ -10,28 +10,31 @@
 using namespace Qt::StringLiterals;
 
 void OutcomesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows) {
-    const QString Where = Format(u"WHERE ( Outcomes.date_d >= %d AND Outcomes.date_d <= %d )"_s, {From, To});
-    CashOrderSpravkaRows(
-        Owner,
-        {u"SELECT Outcomes.docno,        Outcomes.date_d,        Outcomes.contract_n,        Outcomes.sum_o, "
-         u"    "
-         "   Contracts.EGN,        Outcomes.customer_name,        Outcomes.supplier_name,        "
-         "Outcomes.user_name,        Outcomes.payment_type,        Outcomes.payment_type,        "
-         "Outcomes.user_name FROM Contracts RIGHT JOIN Outcomes ON Contracts.docno = Outcomes.contract_n "_s +
-             Where + u" AND (((Outcomes.payment_type)=1))"_s,
-         u"SELECT docno,             date_d,            contract_n,        sum_o,             sum_o,        "
-         "customer_name,        supplier_name,        user_name,        payment_type,        payment_type,   "
-         "     "
-         "user_name FROM Outcomes "_s +
-             Where + u" AND (((Outcomes.payment_type)=3))"_s,
-         u"SELECT Outcomes.docno,        Outcomes.date_d,        Outcomes.contract_n,        Outcomes.sum_o, "
-         u"    "
-         "   Items_purchases.EGN,        Outcomes.customer_name,        Outcomes.supplier_name,        "
-         "Outcomes.user_name,        Outcomes.payment_type,        Outcomes.payment_type,        "
-         "Outcomes.user_name FROM Items_purchases RIGHT JOIN Outcomes ON Items_purchases.docno = "
-         "Outcomes.contract_n "_s +
-             Where + u" AND (((Outcomes.payment_type)=4))"_s},
-        11, 1, Rows);
+    CashOrderSpravkaRows(Owner,
+                         {Format(uR"sql(
+        SELECT Outcomes.docno, Outcomes.date_d, Outcomes.contract_n, Outcomes.sum_o, Contracts.EGN,
+               Outcomes.customer_name, Outcomes.supplier_name, Outcomes.user_name, Outcomes.payment_type,
+               Outcomes.payment_type, Outcomes.user_name
+        FROM Contracts RIGHT JOIN Outcomes ON Contracts.docno = Outcomes.contract_n
+        WHERE ( Outcomes.date_d >= %d AND Outcomes.date_d <= %d ) AND (((Outcomes.payment_type)=1))
+    )sql"_s,
+                                 {From, To}),
+                          Format(uR"sql(
+        SELECT docno, date_d, contract_n, sum_o, sum_o, customer_name, supplier_name, user_name,
+               payment_type, payment_type, user_name
+        FROM Outcomes
+        WHERE ( Outcomes.date_d >= %d AND Outcomes.date_d <= %d ) AND (((Outcomes.payment_type)=3))
+    )sql"_s,
+                                 {From, To}),
+                          Format(uR"sql(
+        SELECT Outcomes.docno, Outcomes.date_d, Outcomes.contract_n, Outcomes.sum_o, Items_purchases.EGN,
+               Outcomes.customer_name, Outcomes.supplier_name, Outcomes.user_name, Outcomes.payment_type,
+               Outcomes.payment_type, Outcomes.user_name
+        FROM Items_purchases RIGHT JOIN Outcomes ON Items_purchases.docno = Outcomes.contract_n
+        WHERE ( Outcomes.date_d >= %d AND Outcomes.date_d <= %d ) AND (((Outcomes.payment_type)=4))
+    )sql"_s,
+                                 {From, To})},
+                         11, 1, Rows);
     for (int R = 0; R + 1 < Rows.Count(); ++R) {
         const qint64 Type = StrToIntOrZero(Rows.GetField(R, 9));
         Rows.SetField(R, 9,
@@ -42,24 +45,20 @@ void OutcomesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringList&
 }
 
 TfrmOutcomes_spravka::TfrmOutcomes_spravka(QWidget* Owner)
-    : TSpravkaForm(Owner, u"frmOutcomes_Spravka"_s, u"Печат на ордер"_s) {
-    SetupGrid({{u"Номер"_s, u"Дата"_s, u"Договор"_s, u"Сума"_s, u"ЕГН"_s, u"Клиент"_s, u"Служител"_s, u"ЗК"_s,
-                u"Изплатена сума"_s, u"Направление"_s, u"Оператор"_s}},
-              {64, 49, 60, 42, 37, 52, 65, 30, 99, 84, 65}, QString());
-}
+    : TCashOrderSpravkaForm(
+          Owner,
+          {.Name = u"frmOutcomes_Spravka"_s,
+           .DatesKey = u"frmOutcomes_Spravka"_s,
+           .PrintSettings = u"frmOutcomes_print_settings"_s,
+           .Rows = OutcomesSpravkaRows},
+          {u"Клиент"_s, u"Служител"_s, u"ЗК"_s, u"Изплатена сума"_s, u"Направление"_s, u"Оператор"_s}) {}
 
 bool TfrmOutcomes_spravka::Init() {
-    const bool Result = TSpravkaForm::Init();
-    Grid->ColAttributes(2)->SetAlignment({caCenter, caCenter});
-    Grid->ColAttributes(3)->SetFormatter(ValueFormatter);
+    const bool Result = TCashOrderSpravkaForm::Init();
+    AlignColumns({2}, {caCenter, caCenter});
     for (int C : {7, 8})
         Grid->ColAttributes(C)->SetVisible(false);
-    PrintSettingsName = u"frmOutcomes_print_settings"_s;
     return Result;
-}
-
-void TfrmOutcomes_spravka::LoadRows(int From, int To, TDelimitedStringList& Rows) {
-    OutcomesSpravkaRows(this, From, To, Rows);
 }
 
 void TfrmOutcomes_spravka::PrintDocument() {

@@ -4,10 +4,10 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/documents/un_Contracts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/registers/unPickLists.h"
-#include "business/documents/un_Contracts.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -61,8 +61,13 @@ QString ObligationContractsSql(int Kind, const QString& OwnerText, TDateTime AtD
         Parts << Format(u"( Contracts.EGN = %d )"_s,
                         {qint64(std::llround(StrToFloatDot(OwnerText.trimmed(), 0)))});
     Parts << Format(u"Contracts.date_c <= %d"_s, {DayNumber(AtDate)});
-    return u"SELECT Contracts.docno FROM Contracts WHERE "_s + Parts.join(u" AND "_s) +
-           u" ORDER BY Contracts.docno "_s;
+    return Format(uR"sql(
+        SELECT Contracts.docno
+        FROM Contracts
+        WHERE %s
+        ORDER BY Contracts.docno
+    )sql"_s,
+                  {Parts.join(u" AND "_s)});
 }
 
 bool KeepObligationRow(int Kind, const TDelimitedStringList& Rows, int Row) {
@@ -112,7 +117,11 @@ void AppendObligationTotals(TDelimitedStringList& Rows, int ColCount) {
 }
 
 QString ForSaleSql(qint64 DocNo, TDateTime Today) {
-    return Format(u"Update Contracts   Set for_sale = True,     for_sale_date  = %d  Where ( docno = %d )"_s,
+    return Format(uR"sql(
+        UPDATE Contracts
+        SET for_sale = True, for_sale_date = %d
+        WHERE ( docno = %d )
+    )sql"_s,
                   {DayNumber(Today), DocNo});
 }
 
@@ -123,12 +132,14 @@ QString FeeColumnCaption(const QString& CodeT, const QString& NameT, bool Once) 
 // ---------------------------------------------------------------------------------------------
 // The window
 
-TfrmProsro4eni_zadyljenia::TfrmProsro4eni_zadyljenia(QWidget* Owner) : TMAccountReadForm(Owner) {
-    setObjectName(u"frmProsro4eni_zadyljenia"_s);
+TfrmProsro4eni_zadyljenia::TfrmProsro4eni_zadyljenia(QWidget* Owner)
+    : TReportForm(Owner, {.Name = u"frmProsro4eni_zadyljenia"_s,
+                          .Caption = u"Задължения"_s,
+                          .Period = false,
+                          .Progress = true,
+                          .PrintSettings = u"frmPogasitelen_plan_print_settings"_s}) {
     QWidget* P = pnlParams;
-    auto* L = new QGridLayout(P);
-    L->setContentsMargins(6, 4, 6, 4);
-    L->setHorizontalSpacing(6);
+    QGridLayout* L = ParamsLayout;
     L->setVerticalSpacing(3);
 
     rgType_of_Obligation = new QGroupBox(u" Видове задължения "_s, P);
@@ -172,7 +183,7 @@ TfrmProsro4eni_zadyljenia::TfrmProsro4eni_zadyljenia(QWidget* Owner) : TMAccount
         new QLabel(u"Ако не е избран заемополучател, извеждат\nсе данни за всички заемополучатели."_s, P), 1,
         3, 1, 4);
     L->setColumnStretch(7, 1);
-    P->setFixedHeight(L->sizeHint().height());
+    FitParams();
 
     connect(FKinds, &QButtonGroup::idClicked, this, [this](int) { ParametersChanged(); });
     connect(dtp_To, &QDateEdit::dateChanged, this, [this](QDate) { ParametersChanged(); });
@@ -183,52 +194,33 @@ TfrmProsro4eni_zadyljenia::TfrmProsro4eni_zadyljenia(QWidget* Owner) : TMAccount
     actDelete->setEnabled(true);
     actSave->setEnabled(true);
 
-    Grid->SetColCount(DebtFieldCount);
-    Grid->SetFixedRows(2);
-    Grid->SetRowCount(3);
-    Grid->SetFixedCols(0);
-    const QStringList Row0{u"Договор"_s,
-                           u"Дата"_s,
-                           u"Заемполучател"_s,
-                           QString(),
-                           u"Суми по главницата"_s,
-                           QString(),
-                           QString(),
-                           u"Лихви"_s,
-                           QString(),
-                           QString(),
-                           u"Салдо"_s,
-                           u"Срок на"_s,
-                           u"Последно плащане на лихви"_s,
-                           QString(),
-                           QString(),
-                           u"Просрочен"_s,
-                           u"Откуп"_s,
-                           QString(),
-                           u"За продажба"_s,
-                           QString(),
-                           u"Продадена вещ"_s,
-                           QString(),
-                           u"Вещ"_s,
-                           QString(),
-                           QString(),
-                           u"Следващ"_s};
-    const QStringList Row1{QString(),     QString(),     u"ЕГН"_s,       u"Имена"_s,        u"изплатени"_s,
-                           u"получени"_s, u"дължими"_s,  u"начислени"_s, u"получени"_s,     u"дължими"_s,
-                           QString(),     u"договора"_s, u"дата"_s,      u"сума"_s,         u"брой дни"_s,
-                           QString(),     u"да/не"_s,    u"дата"_s,      u"да/не"_s,        u"дата"_s,
-                           u"да/не"_s,    u"дата"_s,     u"шифър"_s,     u"наименование"_s, u"спецификация"_s,
-                           u"падеж"_s};
-    const int Widths[DebtFieldCount] = {64, 47, 94, 50, 118, 62, 63, 69, 64, 63, 47, 63, 56,
-                                        41, 64, 71, 64, 40,  45, 41, 69, 39, 64, 90, 90, 64};
-    for (int C = 0; C < DebtFieldCount; ++C) {
-        Grid->SetCells(C, 0, Row0[C]);
-        Grid->SetCells(C, 1, Row1[C]);
-        Grid->SetColWidths(C, Widths[C]);
-    }
-    Grid->SetMergeCellsStr(BaseMergeCells);
-    Grid->SetCol(0);
-    Grid->Loaded();
+    SetupColumns({{u"Договор"_s, QString()},
+                  {u"Дата"_s, QString()},
+                  {u"Заемполучател"_s, u"ЕГН"_s},
+                  {QString(), u"Имена"_s},
+                  {u"Суми по главницата"_s, u"изплатени"_s},
+                  {QString(), u"получени"_s},
+                  {QString(), u"дължими"_s},
+                  {u"Лихви"_s, u"начислени"_s},
+                  {QString(), u"получени"_s},
+                  {QString(), u"дължими"_s},
+                  {u"Салдо"_s, QString()},
+                  {u"Срок на"_s, u"договора"_s},
+                  {u"Последно плащане на лихви"_s, u"дата"_s},
+                  {QString(), u"сума"_s},
+                  {QString(), u"брой дни"_s},
+                  {u"Просрочен"_s, QString()},
+                  {u"Откуп"_s, u"да/не"_s},
+                  {QString(), u"дата"_s},
+                  {u"За продажба"_s, u"да/не"_s},
+                  {QString(), u"дата"_s},
+                  {u"Продадена вещ"_s, u"да/не"_s},
+                  {QString(), u"дата"_s},
+                  {u"Вещ"_s, u"шифър"_s},
+                  {QString(), u"наименование"_s},
+                  {QString(), u"спецификация"_s},
+                  {u"Следващ"_s, u"падеж"_s}},
+                 BaseMergeCells);
 }
 
 int TfrmProsro4eni_zadyljenia::ObligationKind() const {
@@ -240,10 +232,7 @@ void TfrmProsro4eni_zadyljenia::SetObligationKind(int Kind) {
 }
 
 bool TfrmProsro4eni_zadyljenia::Init() {
-    const bool Result = TMAccountReadForm::Init();
-    const QString Caption = u"Задължения"_s;
-    Container()->setWindowTitle(Caption);
-    pnlCaption->setText(Caption.toUpper());
+    const bool Result = TReportForm::Init();
     for (int C = dfPaidOut; C <= dfTotalDebt; ++C)
         Grid->ColAttributes(C)->SetFormatter(ValueFormatter);
     Grid->ColAttributes(dfLastInterestAmount)->SetFormatter(ValueFormatter);
@@ -255,10 +244,6 @@ bool TfrmProsro4eni_zadyljenia::Init() {
     bool IsNumber = false;
     const int Kind = Stored.toInt(&IsNumber);
     SetObligationKind(IsNumber && Kind >= okAll && Kind <= okClosed ? Kind : okAll);
-    HeaderSorting = true;
-    SetShowProgress(true);
-    PostEventTo(this, new TProgressEvent(0, 100));
-    PrintSettingsName = u"frmPogasitelen_plan_print_settings"_s;
     try {
         if (GetOwnersList(this, leOwner)) leOwner->setText(ReadRegString(u"Last_EGN"_s));
     } catch (const EDatabaseError& E) {
@@ -271,16 +256,22 @@ bool TfrmProsro4eni_zadyljenia::Done() {
     WriteRegString(KindRegistryName, QString::number(ObligationKind()));
     const QString Owner = leOwner->text().trimmed();
     if (!Owner.isEmpty()) WriteRegString(u"Last_EGN"_s, Owner);
-    return TMAccountReadForm::Done();
+    return TReportForm::Done();
 }
 
 bool TfrmProsro4eni_zadyljenia::Reset() {
-    const bool Result = TMAccountReadForm::Reset();
+    const bool Result = TReportForm::Reset();
     TDelimitedStringList Once, Daily;
-    RunQuery(this, AdoConnection, u"SELECT code_t, name_t From Taxes Where is_once = True ORDER BY code_t"_s,
-             &Once);
-    RunQuery(this, AdoConnection, u"SELECT code_t, name_t From Taxes Where is_once = False ORDER BY code_t"_s,
-             &Daily);
+    for (auto [Fees, IsOnce] : {std::pair{&Once, u"True"_s}, std::pair{&Daily, u"False"_s}})
+        RunQuery(this, AdoConnection,
+                 Format(uR"sql(
+            SELECT code_t, name_t
+            FROM Taxes
+            WHERE is_once = %s
+            ORDER BY code_t
+        )sql"_s,
+                        {IsOnce}),
+                 Fees);
     QString Merged = BaseMergeCells;
     Grid->SetMergeCellsStr(QString());
     Grid->SetColCount(DebtFieldCount + 3 * (Once.Count() + Daily.Count()));
@@ -308,8 +299,7 @@ bool TfrmProsro4eni_zadyljenia::Reset() {
     return Result;
 }
 
-bool TfrmProsro4eni_zadyljenia::Execute() {
-    TMAccountReadForm::Execute();
+void TfrmProsro4eni_zadyljenia::LoadRows(int, int, TDelimitedStringList& Rows) {
     const TDateTime AtDate = QDateToDateTime(dtp_To->date());
     const int Kind = ObligationKind();
     TDelimitedStringList Contracts;
@@ -317,25 +307,25 @@ bool TfrmProsro4eni_zadyljenia::Execute() {
     QStringList DocNos;
     for (int R = 0; R < Contracts.Count(); ++R)
         DocNos << Contracts.GetField(R, 0);
-    TDelimitedStringList Rows;
-    const bool Ok = BuildObligationRows(this, DocNos, AtDate, Kind, Rows);
+    FComplete = BuildObligationRows(this, DocNos, AtDate, Kind, Rows);
     AppendObligationTotals(Rows, Grid->ColCount());
-    PostEventTo(this, new TProgressEvent(0, 100));
-    ApplyFilterToRows(&Rows);
-    LoadGridFromList(Grid, &Rows, true);
-    Grid->AutoResizeColumns();
-    return Ok;
+}
+
+bool TfrmProsro4eni_zadyljenia::Execute() {
+    FComplete = true;
+    const bool Loaded = TReportForm::Execute();
+    return Loaded && FComplete;
 }
 
 bool TfrmProsro4eni_zadyljenia::Save() {
-    if (!TMAccountReadForm::Save()) return false;
+    if (!TReportForm::Save()) return false;
     if (!SaveQueued(this)) return false;
     Reload();
     return true;
 }
 
 bool TfrmProsro4eni_zadyljenia::Delete() {
-    if (!TMAccountReadForm::Delete()) return false;
+    if (!TReportForm::Delete()) return false;
     const int Row = Grid->Row();
     if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return false;
     DeleteContract(this, UserName, Grid->Cells(0, Row), Grid->Cells(1, Row), *this, Grid, Row);

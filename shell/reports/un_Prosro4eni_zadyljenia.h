@@ -5,7 +5,7 @@
 
 #include "business/registers/unQueuedChanges.h"
 #include "core/unitTypes.h"
-#include "framework/forms/MAccountReadForm.h"
+#include "shell/reports/ReportForm.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,12 +41,13 @@ QString ForSaleSql(qint64 DocNo, TDateTime Today);
 // The caption over the three columns of a fee.
 QString FeeColumnCaption(const QString& CodeT, const QString& NameT, bool Once);
 
-class TfrmProsro4eni_zadyljenia : public TMAccountReadForm, public TQueuedChanges {
+class TfrmProsro4eni_zadyljenia : public TReportForm, public TQueuedChanges {
     Q_OBJECT
 public:
     explicit TfrmProsro4eni_zadyljenia(QWidget* Owner = nullptr);
 
     QGroupBox* rgType_of_Obligation;
+    // The at-date; the report runs over no period.
     QDateEdit* dtp_To;
     TListEdit* leOwner;
     QLabel* pnlOwner;
@@ -66,9 +67,14 @@ public:
     // Declares the item of the selected row for sale, after the question.
     void DeclareForSale();
 
+protected:
+    void LoadRows(int From, int To, TDelimitedStringList& Rows) override;
+
 private:
     void ParametersChanged();
 
     QButtonGroup* FKinds;
     QString FMergeCells;
+    // Whether the last load figured every contract.
+    bool FComplete = true;
 };

@@ -1,9 +1,15 @@
 #include "core/unFileCopy.h"
 
+#include "tests/support/FileSizeLimit.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -37,6 +43,16 @@ QByteArray Pattern(qint64 Size) {
 
 void AllowOverwrite(TFileCopyNew& Copy) {
     Copy.OnOverriding = [](TFileCopyNew*, bool& Overwrite) { Overwrite = true; };
+}
+
+// The files of Folder, to see that no temporary copy is left behind.
+QStringList FilesIn(const QString& Folder) {
+    return QDir(Folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+bool IsCharacterDevice(const char* Path) {
+    struct stat Info;
+    return ::stat(Path, &Info) == 0 && S_ISCHR(Info.st_mode);
 }
 
 } // namespace
@@ -124,7 +140,6 @@ TEST(FileCopy, ReportsEveryFailureWithItsSystemErrorNumber) {
         {Dir.filePath("none"), Dir.filePath("t"),
          Dir.filePath("none") + " missing or corrupted or opened for exclusive use"},
         {Dir.path(), Dir.filePath("t2"), "Error reading " + Dir.path() + "\rErrorCode: 21"},
-        {Plain, "/dev/full", "Error writing /dev/full\rErrorCode: 28"},
         {Plain, Plain + "/under", "Error creating " + Plain + "/under\rErrorCode: 20"},
     };
     for (const Case& C : Cases) {
@@ -143,21 +158,98 @@ TEST(FileCopy, ReportsEveryFailureWithItsSystemErrorNumber) {
     }
 }
 
-TEST(FileCopy, StopsWhenCanceledDuringTheCopy) {
+TEST(FileCopy, RefusesTheSameFileReachedByAnotherName) {
     QTemporaryDir Dir;
-    WriteFile(Dir.filePath("big"), Pattern(3 * TFileCopyNew::BlockSize));
+    const QString Plain = Dir.filePath("plain");
+    WriteFile(Plain, "data");
+    ASSERT_TRUE(QFile::link(Plain, Dir.filePath("link")));
+    QDir().mkpath(Dir.filePath("sub"));
+    for (const QString& Other : {Dir.path() + "//plain", Dir.path() + "/./plain",
+                                 Dir.filePath("sub/../plain"), Dir.filePath("link")}) {
+        TFileCopyNew Copy;
+        TCopyRun Run(Copy);
+        AllowOverwrite(Copy);
+        Copy.SetSourceFile(Plain);
+        Copy.SetTargetFile(Other);
+        EXPECT_FALSE(Copy.Execute()) << Other.toStdString();
+        EXPECT_EQ(Run.Errors, QStringList{"Cannot copy " + Plain + " onto itself"}) << Other.toStdString();
+        EXPECT_EQ(ReadFile(Plain), "data") << Other.toStdString();
+    }
+}
+
+TEST(FileCopy, AFailedOrCanceledCopyLeavesTheOldTargetAsItWas) {
+    QTemporaryDir Dir;
+    const QString Source = Dir.filePath("big"), Target = Dir.filePath("copy");
+    WriteFile(Source, Pattern(3 * TFileCopyNew::BlockSize));
+    struct Case {
+        const char* Name;
+        bool Cancel;
+        QString Error;
+    };
+    const Case Cases[] = {
+        {"canceled", true, "Canceled"},
+        {"disk full", false, "Error writing " + Target + "\rErrorCode: " + QString::number(EFBIG)},
+    };
+    for (const Case& C : Cases) {
+        WriteFile(Target, "old contents");
+        TFileCopyNew Copy;
+        TCopyRun Run(Copy);
+        AllowOverwrite(Copy);
+        if (C.Cancel) Copy.OnCopyProgress = [](TFileCopyNew* Sender, int, int) { Sender->Cancel(); };
+        Copy.SetSourceFile(Source);
+        Copy.SetTargetFile(Target);
+        {
+            std::optional<TFileSizeLimit> Full;
+            if (!C.Cancel) Full.emplace(TFileCopyNew::BlockSize + 100);
+            EXPECT_FALSE(Copy.Execute()) << C.Name;
+        }
+        EXPECT_EQ(Run.Errors, QStringList{C.Error}) << C.Name;
+        EXPECT_EQ(ReadFile(Target), "old contents") << C.Name;
+        EXPECT_EQ(FilesIn(Dir.path()), QStringList({"big", "copy"})) << C.Name;
+    }
+    // A copy that is not replacing anything leaves nothing either; a new run starts uncanceled.
+    QFile::remove(Target);
+    TFileCopyNew Copy;
+    Copy.OnCopyProgress = [](TFileCopyNew* Sender, int, int) { Sender->Cancel(); };
+    Copy.SetSourceFile(Source);
+    Copy.SetTargetFile(Target);
+    EXPECT_FALSE(Copy.Execute());
+    EXPECT_EQ(FilesIn(Dir.path()), QStringList{"big"});
+    Copy.OnCopyProgress = nullptr;
+    EXPECT_TRUE(Copy.Execute());
+    EXPECT_EQ(ReadFile(Target), ReadFile(Source));
+}
+
+TEST(FileCopy, ReplacesTheFileALinkPointsToAndKeepsItsPermissions) {
+    QTemporaryDir Dir;
+    WriteFile(Dir.filePath("new"), "new");
+    WriteFile(Dir.filePath("real"), "old");
+    QFile::setPermissions(Dir.filePath("real"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    ASSERT_TRUE(QFile::link(Dir.filePath("real"), Dir.filePath("link")));
+    TFileCopyNew Copy;
+    AllowOverwrite(Copy);
+    Copy.SetSourceFile(Dir.filePath("new"));
+    Copy.SetTargetFile(Dir.filePath("link"));
+    ASSERT_TRUE(Copy.Execute());
+    EXPECT_TRUE(QFileInfo(Dir.filePath("link")).isSymLink());
+    EXPECT_EQ(ReadFile(Dir.filePath("real")), "new");
+    const QFileDevice::Permissions OwnerGroupOther(0x7077);
+    EXPECT_EQ(QFile::permissions(Dir.filePath("real")) & OwnerGroupOther,
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST(FileCopy, WritesIntoADeviceInPlace) {
+    if (!IsCharacterDevice("/dev/full")) GTEST_SKIP() << "no /dev/full on this machine";
+    QTemporaryDir Dir;
+    WriteFile(Dir.filePath("plain"), "data");
     TFileCopyNew Copy;
     TCopyRun Run(Copy);
-    Copy.OnCopyProgress = [](TFileCopyNew* Sender, int, int) { Sender->Cancel(); };
-    Copy.SetSourceFile(Dir.filePath("big"));
-    Copy.SetTargetFile(Dir.filePath("copy"));
-    EXPECT_FALSE(Copy.Execute());
-    EXPECT_EQ(Run.Errors, QStringList{"Canceled"});
-    EXPECT_EQ(QFileInfo(Dir.filePath("copy")).size(), TFileCopyNew::BlockSize);
-    // A new run starts uncanceled.
-    Copy.OnCopyProgress = nullptr;
     AllowOverwrite(Copy);
-    EXPECT_TRUE(Copy.Execute());
+    Copy.SetSourceFile(Dir.filePath("plain"));
+    Copy.SetTargetFile("/dev/full");
+    EXPECT_FALSE(Copy.Execute());
+    EXPECT_EQ(Run.Errors, QStringList{"Error writing /dev/full\rErrorCode: 28"});
+    EXPECT_TRUE(IsCharacterDevice("/dev/full"));
 }
 
 TEST(FileCopy, CopiesTheMatchesOfAMaskWithProgressLines) {

@@ -221,6 +221,25 @@ TEST(RichGridPainting, AutoResizingColumnsGrowToTheirPaintedText) {
     EXPECT_EQ(p.Grid.ReadColAttributes(2)->RequiredSize(), required);
 }
 
+// A number wider than its cell keeps its leading digits: 1500.00 must not read as 500.00.
+TEST(RichGridPainting, ATooWideNumberIsCutOnTheRightNotTheLeft) {
+    TPaintedGrid p;
+    const QString number = QStringLiteral("1234567890123456");
+    p.Grid.ColAttributes(2)->SetAlignment({caLeft, caCenter});
+    p.Grid.ColAttributes(3)->SetAlignment({caRight, caCenter});
+    p.Grid.SetCells(3, 1, number); // right-aligned, too wide
+    p.Grid.SetCells(2, 1, number); // left-aligned, the same text
+    ASSERT_GT(QFontMetrics(p.Grid.font()).horizontalAdvance(number), p.Grid.ColWidths(3));
+    const QImage image = p.Shot();
+    const QRect left = p.Grid.CellRect(2, 1), right = p.Grid.CellRect(3, 1);
+    int differing = 0;
+    for (int y = 2; y < left.height() - 2; ++y)
+        for (int x = 2; x < left.width() - 2; ++x)
+            differing += image.pixel(left.left() + x, left.top() + y) !=
+                         image.pixel(right.left() + x, right.top() + y);
+    EXPECT_EQ(differing, 0);
+}
+
 TEST(RichGridPainting, ImagesShowOnlyWhenTheCellDrawsThem) {
     TPaintedGrid p;
     TImageList images(nullptr, 8, 8);

@@ -1,5 +1,7 @@
 #include "business/documents/un_Contracts.h"
 
+#include "business/documents/unCashOrders.h"
+#include "business/engine/unLoanEngine.h"
 #include "business/registers/unQueuedChanges.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"

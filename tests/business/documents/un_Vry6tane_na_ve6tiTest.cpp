@@ -5,6 +5,7 @@
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/engine/unLoanEngine.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unRegistry.h"

@@ -197,7 +197,8 @@ TEST_F(LoanEngine, ComputesHandCheckedContracts) {
           {13, "20"},
           {14, "19"},
           {15, u"не"_s},
-          {25, Day(D + 40)}}},
+          // Due on the last day that is not overdue, as without an interest payment.
+          {25, Day(D + 39)}}},
         {"the day before the term ends after an interest payment", 3, D + 39, {{14, "29"}, {15, u"не"_s}}},
         {"the term ends after an interest payment", 3, D + 40, {{14, "30"}, {15, u"да"_s}}},
         {"principal instalment into the lower band",
@@ -256,7 +257,7 @@ TEST_F(LoanEngine, ComputesHandCheckedContracts) {
           {12, Day(D + 15)},
           {13, "10"},
           {14, "-6"},
-          {25, Day(D + 45)}}},
+          {25, Day(D + 44)}}},
     };
     for (const Case& c : cases) {
         const auto debt = Debt(QString::number(c.DocNo), c.AtDate);

@@ -1,5 +1,6 @@
 #include "business/printing/unWordTemplates.h"
 
+#include "business/printing/unFirmData.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unNumbers.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -153,6 +155,58 @@ TEST_F(WordTemplates, VehicleAndCurrentAddress) {
           u"Current_address@Варна, ул. Лилия 8"_s})
         EXPECT_TRUE(text.contains(record)) << record.toStdString();
     EXPECT_EQ(text.indexOf(u"marka@Opel"_s), text.indexOf(u"Padezh@30.03.2024"_s) + 1);
+}
+
+// A borrower born in 2000 or later has a personal number that starts with 0.
+TEST_F(WordTemplates, ThePersonalNumberKeepsItsLeadingZero) {
+    ASSERT_TRUE(Exec(uR"sql(
+        Insert into Owners values ( 141150013, "Ана Петрова", "София", "ул. Роза 3", "", "", False, False, 1,
+                                    "111", "01.02.2022", "МВР София", "" )
+    )sql"_s));
+    AddContract(21, 10, 141150013LL, 0);
+    TDelimitedStringList records;
+    ASSERT_TRUE(BuildContractRecords(nullptr, 21, records));
+    EXPECT_TRUE(records.GetTextStr().split(RecordDelimiterChar).contains(u"EGN@0141150013"_s));
+    EXPECT_TRUE(records.GetTextStr().split(RecordDelimiterChar).contains(u"Three_names@Ана Петрова"_s));
+}
+
+// The contract states what was agreed: a reprint after the fee rates changed shows the stored
+// totals; the breakdown by fee appears only while today's rates still give the same total.
+TEST_F(WordTemplates, AReprintShowsTheTotalsAgreed) {
+    ASSERT_TRUE(Exec(uR"sql(Update Taxes_rates Set MIR = 0.05 Where code_MIR = 1 and code_t = 1)sql"_s));
+    TDelimitedStringList records;
+    ASSERT_TRUE(BuildContractRecords(nullptr, 17, records));
+    const QStringList text = QStringList(records.GetTextStr().split(RecordDelimiterChar));
+    EXPECT_TRUE(text.contains(u"suma_za_vry6tane@161.10"_s)) << text.join(u'|').toStdString();
+    EXPECT_TRUE(text.contains(u"Ednokratni_taxi@3.00 лв."_s)) << text.join(u'|').toStdString();
+    const QStringList daily = text.filter(QRegularExpression(u"^Dnevni_taxi@"_s));
+    ASSERT_EQ(daily.size(), 1);
+    EXPECT_TRUE(daily[0].startsWith(u"Dnevni_taxi@0.60 лв. (в т.ч. Съхранение"_s)) << daily[0].toStdString();
+}
+
+TEST_F(WordTemplates, NotesHoldingPlaceholderWordsArePrintedAsTyped) {
+    InstallTemplates();
+    ASSERT_TRUE(Exec(uR"sql(Update Contracts Set Notes = "model и EGN, sum_c" Where docno = 18)sql"_s));
+    PrintContractDocument(nullptr, 18);
+    ASSERT_EQ(Printer.Jobs.size(), 1);
+    const QString text = Joined(Printer.Jobs[0].Paragraphs);
+    EXPECT_TRUE(text.contains(u"model и EGN, sum_c"_s)) << text.toStdString();
+    // The template's own placeholder words are still replaced.
+    EXPECT_TRUE(text.contains(u"Astra"_s));
+    EXPECT_TRUE(text.contains(u"7502023344"_s));
+}
+
+TEST_F(WordTemplates, PrintingWithoutTheShopsBulstatAsksFirst) {
+    InstallTemplates();
+    ASSERT_TRUE(Exec(uR"sql(Update VA Set value_VA = "" Where code_VA = 3)sql"_s));
+    Presenter.PlanAnswer(mrNo);
+    PrintContractDocument(nullptr, 17);
+    EXPECT_TRUE(Printer.Jobs.isEmpty());
+    EXPECT_EQ(Presenter.Texts(), QStringList{FirmDataMissingQuestion()});
+    Presenter.PlanAnswer(mrYes);
+    PrintContractDocument(nullptr, 17);
+    EXPECT_EQ(Printer.Jobs.size(), 1);
+    EXPECT_EQ(Presenter.Texts().size(), 2);
 }
 
 TEST_F(WordTemplates, MissingRowsStopWithTheirMessage) {

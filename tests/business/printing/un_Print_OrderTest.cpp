@@ -1,14 +1,24 @@
 #include "business/printing/un_Print_Order.h"
 
+#include "business/printing/unFirmData.h"
 #include "business/printing/un_Print_contract_4_purchase_or_sale.h"
+#include "core/unDatabase.h"
 #include "core/unNumbers.h"
 #include "framework/printing/PagePrinter.h"
+#include "tests/support/DbQuery.h"
 #include "tests/support/PdfPrinter.h"
 #include "tests/support/PdfTools.h"
+#include "tests/support/ScriptedPresenter.h"
+#include "tests/support/TempProgramDir.h"
 
 #include <QDateTime>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -157,4 +167,200 @@ TEST(PrintPurchaseSaleContract, PageCarriesTheStampOfTheClock) {
     // The words begin with "х", whose glyph the PDF shares with the Latin "x".
     EXPECT_TRUE(text.contains(u"двеста и петдесет лева и петдесет стотинки."_s)) << text.toStdString();
     EXPECT_LT(text.indexOf(u"ДЕКЛАРАЦИЯ"_s), text.indexOf(u"Отпечатано"_s));
+}
+
+// A personal number of a borrower born in 2000 or later starts with 0; the printed documents must
+// carry all ten digits, as the screens do.
+TEST(PrintedDocuments, PersonalNumbersKeepTheirLeadingZero) {
+    const auto OrderLabel = [](const QString& Direction, const QString& Label) {
+        return Filled(Order(Direction, u"1"_s, u"5"_s, u"141150013"_s, u"True"_s, u"False"_s), Label);
+    };
+    const auto DealLabel = [](bool Purchase, const QString& Label) {
+        QStringList Record = Deal();
+        Record[9] = u"141150013"_s;
+        TReportLayout layout = PurchaseSaleContractLayout();
+        FillPurchaseSaleContractLayout(layout, Record, Purchase, Stamp());
+        return layout.Caption(Label);
+    };
+    const struct {
+        QString Printed;
+        QString Expected;
+    } Cases[] = {
+        {OrderLabel(u"in"_s, u"QRLabel3"_s), u"Днес г-н Иван Петров ЕГН № 0141150013 внесе в касата"_s},
+        {OrderLabel(u"out"_s, u"QRLabel3"_s), u"Да се изплати на г-н Иван Петров ЕГН № 0141150013"_s},
+        {DealLabel(true, u"QRLabel4"_s), u"между Иван Петров ЕГН:0141150013, наричан накратко ПРОДАВАЧ и"_s},
+        {DealLabel(false, u"QRLabel5"_s), u"Иван Петров ЕГН:0141150013, наричан накратко КУПУВАЧ. "_s},
+    };
+    for (const auto& C : Cases)
+        EXPECT_EQ(C.Printed, C.Expected);
+}
+
+namespace {
+
+// The orders and contracts shown for printing, by title.
+class FirmDataQuestion : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetReportPreviewHook([this](TReportLayout& Report) {
+            Previewed << Report.Title;
+            return false;
+        });
+    }
+    void TearDown() override { SetReportPreviewHook(nullptr); }
+
+    TTempProgramDir Dir;
+    TScriptedPresenter Presenter;
+    QStringList Previewed;
+};
+
+} // namespace
+
+TEST_F(FirmDataQuestion, PrintingWithoutTheShopsNameOrBulstatAsksFirst) {
+    const struct {
+        const char* Name;
+        QString ShopName, Bulstat;
+        std::optional<TModalResult> Answer; // none: no question is expected
+        bool Printed;
+    } Cases[] = {
+        {"nothing entered, not printed", u""_s, u""_s, mrNo, false},
+        {"nothing entered, printed all the same", u""_s, u""_s, mrYes, true},
+        {"no bulstat", u"Лендора ООД"_s, u"  "_s, mrNo, false},
+        {"no name", u""_s, u"123456789"_s, mrNo, false},
+        {"both entered", u"Лендора ООД"_s, u"123456789"_s, std::nullopt, true},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Exec(Format(uR"sql(Update VA Set value_va = "%s" Where code_va = 1)sql"_s, {C.ShopName}));
+        Exec(Format(uR"sql(Update VA Set value_va = "%s" Where code_va = 3)sql"_s, {C.Bulstat}));
+        for (const bool IsOrder : {true, false}) {
+            Presenter.Clear();
+            Previewed.clear();
+            if (C.Answer) Presenter.PlanAnswer(*C.Answer);
+            if (IsOrder)
+                EXPECT_EQ(FillPrintOrder(nullptr, Order(u"in"_s, u"2"_s, u"5"_s, u" "_s, u" "_s, u" "_s)),
+                          C.Printed);
+            else
+                FillPrintPurchaseSaleContract(nullptr, Deal(), true);
+            EXPECT_EQ(Previewed.size(), C.Printed ? 1 : 0);
+            ASSERT_EQ(Presenter.Messages().size(), C.Answer ? 1 : 0);
+            if (C.Answer) {
+                EXPECT_EQ(Presenter.Messages()[0].Text, FirmDataMissingQuestion());
+                EXPECT_TRUE(Presenter.Messages()[0].Text.contains(u"\"Настройки\""_s));
+            }
+        }
+    }
+}
+
+namespace {
+
+struct TWord {
+    QString Text;
+    QRectF Mm; // from the sheet's corner
+};
+
+// The words of Layout as a page shows them, read back from a PDF of the sheet.
+QList<TWord> PrintedWords(const TReportLayout& Layout) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"page.pdf"_s);
+    {
+        QPdfWriter writer(file);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setResolution(600);
+        QPainter painter(&writer);
+        Layout.Render(painter, writer.resolution(), writer.resolution());
+    }
+    static const QRegularExpression box(
+        uR"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">(.*)</word>)re"_s);
+    QList<TWord> words;
+    for (const QString& line : PdfWordBoxes(file)) {
+        const QRegularExpressionMatch m = box.match(line);
+        if (!m.hasMatch()) continue;
+        const double mm = 25.4 / 72;
+        words.append(
+            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble() * mm, m.captured(2).toDouble() * mm),
+                                   QPointF(m.captured(3).toDouble() * mm, m.captured(4).toDouble() * mm))});
+    }
+    return words;
+}
+
+QString Joined(const QList<TWord>& Words) {
+    QStringList texts;
+    for (const TWord& word : Words)
+        texts.append(word.Text);
+    return texts.join(u' ');
+}
+
+const QString LongItem = u"Гривна жълто злато 585 с дванадесет брилянта и кутия"_s;
+const QString LongName = u"Христо Константинов Александров-Попхристодуловски"_s;
+
+} // namespace
+
+TEST(PrintedLayouts, LongTextsWrapInsideTheMarginsAndPushTheLinesBelowDown) {
+    ASSERT_EQ(LongItem.size(), 52);
+    QStringList deal = Deal();
+    deal[3] = LongItem;
+    deal[5] = u"1234567.89"_s;
+    deal[7] = LongName;
+    deal[10] = LongName;
+    QStringList order = Order(u"out"_s, u"4"_s, u"5"_s, u"8001011234"_s, u"True"_s, u"False"_s);
+    order[ofItemName] = LongItem;
+    order[ofAmount] = u"1234567.89"_s;
+    order[ofNames] = LongName;
+    order[ofEmployee] = LongName;
+    struct Case {
+        const char* Name;
+        TReportLayout Layout;
+        QStringList Phrases; // each read whole, in this order
+    };
+    Case cases[] = {{"purchase",
+                     PurchaseSaleContractLayout(),
+                     {LongItem + u" SN-7 срещу цена"_s, u"осемдесет и девет стотинки."_s,
+                      u"/"_s + LongName + u"/"_s, u"Отпечатано на"_s}},
+                    {"sale", PurchaseSaleContractLayout(), {u"ЕГН:8001011234, наричан накратко КУПУВАЧ."_s}},
+                    {"order",
+                     OrderLayout(),
+                     {u"вещ: "_s + LongItem + u" - SN-7"_s, u"осемдесет и девет стотинки"_s,
+                      u"/"_s + LongName + u"/"_s}}};
+    FillPurchaseSaleContractLayout(cases[0].Layout, deal, true, Stamp());
+    FillPurchaseSaleContractLayout(cases[1].Layout, deal, false, Stamp());
+    FillOrderLayout(cases[2].Layout, order, Fees);
+    for (const Case& c : cases) {
+        const QList<TWord> words = PrintedWords(c.Layout);
+        ASSERT_FALSE(words.isEmpty()) << c.Name;
+        const QRectF body(TReportLayout::MarginMm, TReportLayout::MarginMm,
+                          TReportLayout::PageMm.width() - 2 * TReportLayout::MarginMm,
+                          TReportLayout::PageMm.height() - 2 * TReportLayout::MarginMm);
+        for (const TWord& word : words)
+            EXPECT_TRUE(body.adjusted(-0.2, -0.2, 0.2, 0.2).contains(word.Mm))
+                << c.Name << " " << word.Text.toStdString() << " at " << word.Mm.left() << ".."
+                << word.Mm.right() << " mm";
+        // A line that grows moves the next ones down instead of printing over them.
+        for (int i = 0; i < words.size(); ++i)
+            for (int j = i + 1; j < words.size(); ++j) {
+                const QRectF common = words[i].Mm.intersected(words[j].Mm);
+                EXPECT_TRUE(common.width() < 0.3 || common.height() < 0.3)
+                    << c.Name << " " << words[i].Text.toStdString() << " / " << words[j].Text.toStdString();
+            }
+        // Read without the spaces, as a line may break after a hyphen.
+        const QString text = Joined(words).remove(u' ');
+        qsizetype at = 0;
+        for (const QString& phrase : c.Phrases) {
+            const qsizetype found = text.indexOf(QString(phrase).remove(u' '), at);
+            EXPECT_GE(found, at) << c.Name << " " << phrase.toStdString() << "\n" << text.toStdString();
+            at = std::max(at, found);
+        }
+    }
+}
+
+TEST(PrintedLayouts, EveryBoxLiesInsideTheMargins) {
+    for (const TReportLayout& layout : {OrderLayout(), PurchaseSaleContractLayout()})
+        for (const TReportLabel& label : layout.Labels) {
+            EXPECT_GE(label.RectMm.left(), TReportLayout::MarginMm) << label.Name.toStdString();
+            EXPECT_GE(label.RectMm.top(), TReportLayout::MarginMm) << label.Name.toStdString();
+            EXPECT_LE(label.RectMm.right(), TReportLayout::PageMm.width() - TReportLayout::MarginMm)
+                << label.Name.toStdString();
+            EXPECT_LE(label.RectMm.bottom(), TReportLayout::PageMm.height() - TReportLayout::MarginMm)
+                << label.Name.toStdString();
+        }
 }

@@ -209,6 +209,14 @@ TEST_F(PickLists, PledgedItemsShowTheOutstandingPrincipalUnlessTheOptionIsOn) {
     EXPECT_TRUE(FPresenter.Messages().isEmpty());
 }
 
+TEST_F(PickLists, FinishedContractsAreNotOnSale) {
+    SeedSale();
+    Exec(uR"sql(Update Contracts Set Finished = True Where docno = 3)sql"_s);
+    TListEdit Edit;
+    EXPECT_TRUE(ExtractContractsForSale(nullptr, true, &Edit));
+    EXPECT_EQ(Rows(Edit), (QStringList{u"1@Злато@Пръстен 585@800.00"_s, u"2@Злато@Верижка@300.00"_s}));
+}
+
 TEST_F(PickLists, AFailedDebtLeavesThatRowAndTheRestWithoutAnAmount) {
     SeedSale();
     WriteRegString(rg_Registry_4, u"1"_s);

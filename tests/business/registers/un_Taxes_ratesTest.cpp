@@ -29,17 +29,20 @@ TEST(TaxRatesRegister, StatementsNameTheFeeAndRoundBeforeWriting) {
         QString Expected;
     };
     const Case Cases[] = {
-        {TaxRatesSelectSql(4), u"SELECT code_MIR,        from_value,        to_value,        [MIR]*100 AS "
-                               u"Lihva,        pref_code FROM "
-                               u"Taxes_rates Where code_t = 4 ORDER BY code_MIR"_s},
+        {TaxRatesSelectSql(4), uR"sql(
+        SELECT code_MIR, from_value, to_value, [MIR]*100 AS Lihva, pref_code
+        FROM Taxes_rates
+        Where code_t = 4
+        ORDER BY code_MIR
+    )sql"_s},
         {TaxRatesMaxKeySql(u"code_MIR"_s, u"Taxes_rates"_s, 4),
          u"Select max( code_MIR ) from Taxes_rates Where code_t = 4"_s},
         {TaxRateInsertSql(u"Taxes_rates"_s, Band, 4),
          u"Insert into Taxes_rates values ( 2, 4, 100.000000, 200.000000, 0.0123, 3 )"_s},
-        {TaxRateUpdateSql(u"Taxes_rates"_s, Band, u"code_MIR"_s, 2, 4),
-         u"Update Taxes_rates Set from_value = 100.000000, to_value = 200.000000, MIR = 0.0123, pref_code = "
-         u"3 "
-         u"Where ( code_MIR = 2 AND code_t = 4 )"_s},
+        {TaxRateUpdateSql(u"Taxes_rates"_s, Band, u"code_MIR"_s, 2, 4), uR"sql(
+        Update Taxes_rates Set from_value = 100.000000, to_value = 200.000000, MIR = 0.0123, pref_code = 3
+        Where ( code_MIR = 2 AND code_t = 4 )
+    )sql"_s},
         {TaxRateDeleteSql(u"Taxes_rates"_s, u"code_MIR"_s, 2, 4),
          u"Delete From Taxes_rates Where code_MIR = 2 and code_t = 4"_s},
     };
@@ -122,9 +125,11 @@ TEST_F(TaxRatesWindow, AnEditedRateKeepsItsFeeAndDeleteNamesTheFee) {
     Type(Form->feMIR, u"2.5"_s);
     Form->sePref_code->setValue(2);
     Press(Form->feMIR, Qt::Key_F4);
-    EXPECT_EQ(Form->PendingSql, QStringList({u"Update Taxes_rates Set from_value = 0.000000, to_value = "
-                                             u"500.000000, MIR = 0.0250, pref_code = 2 Where ( code_MIR = 1 "
-                                             u"AND code_t = 1 )"_s}));
+    ASSERT_EQ(Form->PendingSql.size(), 1);
+    EXPECT_EQ(
+        Form->PendingSql[0].simplified(),
+        u"Update Taxes_rates Set from_value = 0.000000, to_value = 500.000000, MIR = 0.0250, pref_code = 2 "
+        u"Where ( code_MIR = 1 AND code_t = 1 )"_s);
     EXPECT_FALSE(Form->code_t->isReadOnly());
 
     Presenter.PlanAnswer(mrYes);

@@ -158,3 +158,28 @@ TEST_F(OperatorsWindow, AMissingSettingsRowIsAddedSoThePasswordLastsBeyondTheRun
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(OperatorsWindow, TheManagersPasswordIsNotShown) {
+    EXPECT_EQ(Form->ed_VA_12->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(Form->ed_VA_12->text(), u"tajna"_s);
+    // The operators' own passwords stay readable in the grid.
+    EXPECT_EQ(Form->Grid->Rows(1).value(1), u"p1"_s);
+}
+
+// The settings row is always written on Save, so an empty stored password is one the manager
+// saved: reopening the register takes it, and the one held in memory goes.
+TEST_F(OperatorsWindow, ReopeningAfterAnEmptyPasswordWasSavedClearsTheOneInMemory) {
+    Exec(uR"sql(UPDATE VA set value_va = "" WHERE code_va = 12)sql"_s);
+    ASSERT_EQ(AdminPassword, u"tajna"_s);
+    Form->Close();
+    QApplication::processEvents();
+    Form = OpenRegister<TfrmUsers_passwords>(Host, u"Оператори"_s, u"Users_passwords"_s, u"user_name"_s,
+                                             u"user_password"_s, u"оператор"_s);
+    EXPECT_TRUE(AdminPassword.isEmpty());
+    EXPECT_TRUE(Form->ed_VA_12->text().isEmpty());
+    EXPECT_TRUE(Presenter.Messages().isEmpty());
+}
+
+} // namespace

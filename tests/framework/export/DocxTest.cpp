@@ -128,18 +128,21 @@ INSTANTIATE_TEST_SUITE_P(
         TReplaceCase{"NoMatch", {"dog_", "nomer"}, "item_name", "x", Qt::CaseInsensitive, 0, "dog_nomer"}),
     [](const ::testing::TestParamInfo<TReplaceCase>& Info) { return std::string(Info.param.Title); });
 
-TEST(Docx, RecordsApplyInOrderAndSplitAtTheFirstDelimiter) {
+TEST(Docx, RecordsFillInOnePassAndSplitAtTheFirstDelimiter) {
     QTemporaryDir dir;
-    const QString path =
-        WriteDocument(dir, {{"A: ", "first"}, {"B: sec", "ond"}, {"Марка: marka Модел: model"}});
+    const QString path = WriteDocument(
+        dir, {{"A: ", "first"}, {"B: sec", "ond"}, {"Марка: marka Модел: model"}, {"model first"}});
     DocxTemplateFiller filler(path);
     TDelimitedStringList records;
-    records.Add(QStringLiteral("first@second"));               // makes a later placeholder
+    records.Add(QStringLiteral("first@second"));               // a value that is another placeholder
     records.Add(QStringLiteral("second@mail@example"));        // "@" inside a value stays
     records.Add(QStringLiteral("Марка: marka Модел: model@")); // a line removed
+    records.Add(QStringLiteral("model@Astra"));
     filler.ReplaceRecords(records, Qt::CaseInsensitive);
+    // An inserted value is never searched again.
     EXPECT_EQ(filler.ParagraphTexts(),
-              (QStringList{QStringLiteral("A: mail@example"), QStringLiteral("B: mail@example")}));
+              (QStringList{QStringLiteral("A: second"), QStringLiteral("B: mail@example"),
+                           QStringLiteral("Astra second")}));
 }
 
 TEST(Docx, OnlyTheTextOfTheBodyCounts) {
@@ -218,3 +221,37 @@ TEST(Docx, BrokenFilesAreRefused) {
 }
 
 } // namespace
+
+TEST(Docx, AStreamedTableKeepsItsPlaceItsRowsAndItsWidths) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.docx"));
+    auto cell = [](const QString& Text) {
+        TDocxCell c;
+        c.Paragraph.Runs.append(TDocxRun{Text});
+        return c;
+    };
+    TDocxWriter writer;
+    writer.AddParagraph({TDocxRun{QStringLiteral("преди")}});
+    writer.BeginTable();
+    // A text that looks like the writer's own mark of where the rows go.
+    writer.AddTableRow({cell(QStringLiteral("<?rows 1?>")), cell(QStringLiteral("a"))});
+    writer.AddTableRow({cell(QStringLiteral("б")), cell(QStringLiteral("в"))});
+    writer.EndTable({20, 30});
+    writer.AddParagraph({TDocxRun{QStringLiteral("след")}});
+    TDocxTable small;
+    small.ColumnWidths = {40};
+    small.Rows = {{cell(QStringLiteral("г"))}};
+    writer.AddTable(small);
+    writer.SaveToFile(path);
+
+    DocxTemplateFiller filler(path);
+    EXPECT_EQ(filler.ParagraphTexts(),
+              QStringList({QStringLiteral("преди"), QStringLiteral("<?rows 1?>"), QStringLiteral("a"),
+                           QStringLiteral("б"), QStringLiteral("в"), QStringLiteral("след"),
+                           QStringLiteral("г"), QString()}));
+    const QByteArray xml = ReadDocumentPart(path);
+    // The widths given at the end head the streamed table: 20 and 30 mm in twentieths of a point.
+    EXPECT_TRUE(
+        xml.contains("<w:tblGrid><w:gridCol w:w=\"1134\"/><w:gridCol w:w=\"1701\"/></w:tblGrid><w:tr>"))
+        << xml.toStdString();
+}

@@ -1,5 +1,6 @@
 #include "framework/export/Export.h"
 
+#include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/RichGrid.h"
 #include "tests/support/ScriptedPresenter.h"
 
@@ -17,6 +18,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
 
 static void PrintTo(const QString& S, std::ostream* Out) {
@@ -310,7 +313,7 @@ TEST_F(ExportTest, WorkbookHoldsNumbersAsNumbersMergedBlocksAndFormats) {
         return codes.value(xfs.value(styleOf.value(U(Ref))).attribute("numFmtId").as_int());
     };
     EXPECT_EQ(formatOf("C5"), U("#,##0.0\\ _л_в;[Red]-#,##0.0\\ _л_в"));
-    EXPECT_EQ(formatOf("C6"), U("#,##0\\ _л_в;[Red]-#,##0\\ _л_в"));
+    EXPECT_EQ(formatOf("C6"), QString());
     EXPECT_EQ(formatOf("D5"), QString());
     EXPECT_EQ(formatOf("B6"), QString());
 
@@ -414,6 +417,178 @@ TEST_F(ExportTest, DocumentHoldsTheTableWithSpansFillsAndTheHeading) {
 
 namespace {
 
+// An exported workbook's sheet read back: each cell's value ("s:" and the text for a string)
+// and number format code by reference, and the hidden columns counted from 1.
+struct TSheet {
+    QMap<QString, QString> Values;
+    QMap<QString, QString> Formats;
+    QList<int> HiddenColumns;
+};
+
+TSheet ReadSheet(const QString& File) {
+    const pugi::xml_document sheet = Parse(ReadEntry(File, "xl/worksheets/sheet1.xml"));
+    const pugi::xml_document shared = Parse(ReadEntry(File, "xl/sharedStrings.xml"));
+    const pugi::xml_document styles = Parse(ReadEntry(File, "xl/styles.xml"));
+    QStringList strings;
+    for (const pugi::xpath_node& si : shared.select_nodes("//si/t"))
+        strings.append(Text(si.node()));
+    QMap<int, QString> codes;
+    for (const pugi::xpath_node& node : styles.select_nodes("//numFmts/numFmt"))
+        codes[node.node().attribute("numFmtId").as_int()] =
+            QString::fromUtf8(node.node().attribute("formatCode").value());
+    QList<pugi::xml_node> xfs;
+    for (const pugi::xpath_node& node : styles.select_nodes("//cellXfs/xf"))
+        xfs.append(node.node());
+    TSheet result;
+    for (const pugi::xpath_node& node : sheet.select_nodes("//sheetData/row/c")) {
+        const pugi::xml_node c = node.node();
+        const QString ref = QString::fromUtf8(c.attribute("r").value());
+        result.Formats[ref] =
+            codes.value(xfs.value(c.attribute("s").as_int()).attribute("numFmtId").as_int());
+        if (c.child("v"))
+            result.Values[ref] = QString::fromUtf8(c.attribute("t").value()) == u"s"
+                                     ? QStringLiteral("s:") + strings.value(c.child("v").text().as_int())
+                                     : Text(c.child("v"));
+    }
+    for (const pugi::xpath_node& node : sheet.select_nodes("//cols/col"))
+        if (node.node().attribute("hidden").as_bool())
+            for (int col = node.node().attribute("min").as_int();
+                 col <= node.node().attribute("max").as_int(); ++col)
+                result.HiddenColumns.append(col);
+    return result;
+}
+
+} // namespace
+
+TEST_F(ExportTest, WorkbookGivesTheMoneyFormatOnlyToAmounts) {
+    // A row number, a personal number, an integer amount under a number formatter, an amount
+    // with decimals under none, a text.
+    TNumberFormatter amounts;
+    Grid.SetColCount(5);
+    Grid.SetRowCount(2);
+    const QStringList row = {U("7"), U("8001011234"), U("1234"), U("12.50"), U("abc")};
+    for (int c = 0; c < 5; ++c)
+        Grid.SetCells(c, 1, row[c]);
+    Grid.ColAttributes(2)->SetFormatter(&amounts);
+    Job.FileName = Path(QStringLiteral("list.xlsx"));
+    TCountingProgress progress;
+    ASSERT_EQ(ExportToExcel(Job, progress), erDone);
+    const TSheet sheet = ReadSheet(Job.FileName);
+    struct Case {
+        const char* ref;
+        const char* value;
+        const char* format;
+    };
+    const Case cases[] = {
+        {"A5", "7", ""},
+        {"B5", "8001011234", ""},
+        {"C5", "1234", "#,##0\\ _л_в;[Red]-#,##0\\ _л_в"},
+        {"D5", "12.5", "#,##0.00\\ _л_в;[Red]-#,##0.00\\ _л_в"},
+        {"E5", "s:abc", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(sheet.Values.value(U(c.ref)), U(c.value)) << c.ref;
+        EXPECT_EQ(sheet.Formats.value(U(c.ref)), U(c.format)) << c.ref;
+    }
+}
+
+TEST_F(ExportTest, HiddenColumnsAreHiddenInTheWorkbook) {
+    Grid.ColAttributes(1)->SetVisible(false);
+    Grid.SetColWidths(3, 0);
+    Job.FileName = Path(QStringLiteral("list.xlsx"));
+    TCountingProgress progress;
+    ASSERT_EQ(ExportToExcel(Job, progress), erDone);
+    const TSheet sheet = ReadSheet(Job.FileName);
+    EXPECT_EQ(sheet.HiddenColumns, QList<int>({2, 4}));
+    // Hidden, not dropped: the operator can show them again.
+    EXPECT_EQ(sheet.Values.value(QStringLiteral("B5")), U("s:Иван Петров"));
+    EXPECT_EQ(sheet.Values.value(QStringLiteral("D5")), U("s:abc"));
+}
+
+TEST_F(ExportTest, AnEmptyDelimiterIsRefused) {
+    Job.FileName = Path(QStringLiteral("list.txt"));
+    TCountingProgress progress;
+    EXPECT_EQ(ExportToText(Job, QString(), progress), erFailed);
+    EXPECT_EQ(progress.Steps, 0);
+    EXPECT_TRUE(Files().isEmpty());
+}
+
+namespace {
+
+using TExporter = std::function<int(const TExportJob&, TExportProgress&)>;
+
+const std::pair<const char*, TExporter> Exporters[] = {
+    {"list.xlsx", [](const TExportJob& J, TExportProgress& P) { return ExportToExcel(J, P); }},
+    {"list.docx", [](const TExportJob& J, TExportProgress& P) { return ExportToWord(J, P); }},
+    {"list.txt",
+     [](const TExportJob& J, TExportProgress& P) { return ExportToText(J, QStringLiteral(";"), P); }},
+};
+
+} // namespace
+
+TEST_F(ExportTest, ATargetThatIsNoRegularFileIsRefused) {
+    const QString fifo = Path(QStringLiteral("pipe"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString kept = Path(QStringLiteral("kept.txt"));
+    QFile keptFile(kept);
+    ASSERT_TRUE(keptFile.open(QIODevice::WriteOnly));
+    keptFile.write("kept");
+    keptFile.close();
+    const QString link = Path(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(kept, link));
+    const QString folder = Path(QStringLiteral("folder"));
+    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("folder")));
+    for (const auto& [name, exporter] : Exporters) {
+        for (const QString& target : {fifo, link, folder}) {
+            Presenter.Clear();
+            Job.FileName = target;
+            TCountingProgress progress;
+            EXPECT_EQ(exporter(Job, progress), erFailed) << name << " " << target.toStdString();
+            // The workbook and the document say why; the text export fails in silence.
+            EXPECT_EQ(Presenter.Messages().size(), QString::fromLatin1(name).endsWith(u".txt") ? 0 : 1)
+                << name << " " << target.toStdString();
+        }
+        EXPECT_TRUE(QFileInfo(fifo).isFile() == false && QFileInfo::exists(fifo));
+        EXPECT_TRUE(QFileInfo(link).isSymLink()) << name;
+        EXPECT_TRUE(QFileInfo(folder).isDir()) << name;
+        ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
+        EXPECT_EQ(keptFile.readAll(), QByteArray("kept")) << name;
+        keptFile.close();
+    }
+    // Nothing was left beside them.
+    EXPECT_EQ(
+        QDir(Dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({QStringLiteral("folder"), QStringLiteral("kept.txt"), QStringLiteral("link"),
+                     QStringLiteral("pipe")}));
+    struct stat info;
+    ASSERT_EQ(lstat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST_F(ExportTest, AnExistingFileKeepsItsPermissions) {
+    for (const auto& [name, exporter] : Exporters) {
+        for (const QFile::Permissions permissions :
+             {QFile::ReadOwner | QFile::WriteOwner, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                        QFile::WriteGroup | QFile::ReadOther}) {
+            Job.FileName = Path(QString::fromLatin1(name));
+            QFile old(Job.FileName);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.close();
+            ASSERT_TRUE(old.setPermissions(permissions));
+            TCountingProgress progress;
+            ASSERT_EQ(exporter(Job, progress), erDone) << name;
+            struct stat info;
+            ASSERT_EQ(stat(QFile::encodeName(Job.FileName).constData(), &info), 0);
+            EXPECT_EQ(info.st_mode & 0777,
+                      permissions == (QFile::ReadOwner | QFile::WriteOwner) ? 0600u : 0664u)
+                << name;
+            EXPECT_GT(QFileInfo(Job.FileName).size(), 0) << name;
+        }
+    }
+}
+
+namespace {
+
 // The wizard over the test grid, its opener recording what it would show.
 class ExportWizardTest : public ExportTest {
 protected:
@@ -460,6 +635,7 @@ TEST_F(ExportWizardTest, StartsOnTheFirstPageWithExcelChosen) {
                           {Wizard->radioWordpad, ".txt", "MS Wordpad", true},
                           {Wizard->radioWordpadDelim, ".txt", "MS Wordpad", true},
                           {Wizard->radioExcel, ".xlsx", "MS Excel", false}};
+    Wizard->editDelim->setText(QStringLiteral(";"));
     Wizard->show();
     for (const Case& c : cases) {
         c.radio->click();
@@ -537,4 +713,28 @@ TEST_F(ExportWizardTest, CancelDuringTheExportStopsItAndTheWizardStaysOpen) {
     // Not running any more, Cancel closes the wizard.
     Wizard->btnCancel->click();
     EXPECT_FALSE(Wizard->isVisible());
+}
+
+TEST_F(ExportWizardTest, AnEmptyDelimiterKeepsTheWizardOnTheFirstPage) {
+    Wizard->show();
+    Wizard->radioWordpadDelim->click();
+    Wizard->editFileName->setText(Path(QStringLiteral("out.txt")));
+    for (const QString& delimiter : {QString(), QStringLiteral(";")}) {
+        Presenter.Clear();
+        Wizard->editDelim->setText(delimiter);
+        Wizard->btnNext->click();
+        if (delimiter.isEmpty()) {
+            EXPECT_EQ(Wizard->Page(), 1);
+            EXPECT_EQ(Presenter.Texts(), QStringList{U("Въведете символ за разделител!")});
+        } else {
+            EXPECT_EQ(Wizard->Page(), 2);
+            EXPECT_TRUE(Presenter.Messages().isEmpty());
+        }
+    }
+    // A tab needs no delimiter of its own.
+    Wizard->btnPrev->click();
+    Wizard->editDelim->clear();
+    Wizard->radioWordpad->click();
+    Wizard->btnNext->click();
+    EXPECT_EQ(Wizard->Page(), 2);
 }

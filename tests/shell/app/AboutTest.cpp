@@ -17,25 +17,26 @@ TEST(TAboutBox, ShowsTheWorkstationAddressWhenItOpens) {
     EXPECT_EQ(box.labIPAddress->text(), GetLocalIPAddress());
 }
 
-TEST(TAboutBox, FixAddsTheMissingColumnOnceAndReportsTheDatabaseErrorOnASecondRun) {
+TEST(TAboutBox, FixAddsTheMissingColumnOnceAndSaysSoInBulgarianOnASecondRun) {
     TTempProgramDir dir;
     TScriptedPresenter presenter;
     // An older database: sales without the short-term mark.
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "ALTER TABLE Items_sales DROP COLUMN short_term"));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE Items_sales DROP COLUMN short_term)sql"));
     ASSERT_TRUE(
         ExecSQL(nullptr, AdoConnection,
-                "INSERT INTO Items_sales VALUES (1, 45381, 7, 4, 120.5, \"\", \"\", \"\", 8001011234)"));
+                R"sql(INSERT INTO Items_sales VALUES (1, 45381, 7, 4, 120.5, "", "", "", 8001011234))sql"));
 
     TAboutBox box;
     box.btnFix->click();
     EXPECT_EQ(box.result(), QDialog::Accepted);
     EXPECT_TRUE(presenter.Messages().isEmpty());
     TDelimitedStringList rows;
-    RunQuery(nullptr, AdoConnection, "Select docno, short_term From Items_sales", &rows);
+    RunQuery(nullptr, AdoConnection, R"sql(Select docno, short_term From Items_sales)sql", &rows);
     EXPECT_EQ(rows.GetText(), "1@False");
 
     box.btnFix->click();
     EXPECT_EQ(box.result(), QDialog::Accepted);
-    ASSERT_EQ(presenter.Messages().size(), 1);
-    EXPECT_TRUE(presenter.Messages()[0].Text.contains("duplicate column name: short_term"));
+    EXPECT_EQ(presenter.Texts(), QStringList{"Базата данни вече е актуализирана."});
+    RunQuery(nullptr, AdoConnection, R"sql(Select docno, short_term From Items_sales)sql", &rows);
+    EXPECT_EQ(rows.GetText(), "1@False");
 }

@@ -1,11 +1,14 @@
 #include "shell/app/MainForm.h"
-#include "business/engine/unAdminPassword.h"
 #include "business/documents/un_Vry6tane_na_ve6ti.h"
+#include "business/engine/unAdminPassword.h"
+#include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "framework/forms/MAccountEditForm.h"
 #include "framework/forms/MAccountReadForm.h"
+#include "shell/archive/Archive.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
+#include "tests/support/TempRegistry.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,7 +17,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,7 +60,8 @@ TEST(DatabaseFileProblem, NamesAMissingFileAnEmptyFileAndAForeignFileWithoutTouc
 
 TEST(MainForm, OpensTheDatabaseAndReadsTheTrimmedManagersPassword) {
     TTempProgramDir Dir;
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"  tajna \" WHERE code_va = 12"));
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection, R"sql(UPDATE VA set value_va = "  tajna " WHERE code_va = 12)sql"));
     FreeAdoConnection();
 
     TMainForm Form(nullptr, Dir.Path());
@@ -67,7 +75,8 @@ TEST(MainForm, OpensTheDatabaseAndReadsTheTrimmedManagersPassword) {
 
 TEST(MainForm, APasswordOfBlanksCountsAsNone) {
     TTempProgramDir Dir;
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"   \" WHERE code_va = 12"));
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection, R"sql(UPDATE VA set value_va = "   " WHERE code_va = 12)sql"));
     FreeAdoConnection();
     AdminPassword = QStringLiteral("old");
     TMainForm Form(nullptr, Dir.Path());
@@ -86,7 +95,7 @@ TEST(MainForm, AMissingDatabaseIsReportedAndNotCreated) {
 
 TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSucceeds) {
     TTempProgramDir Dir;
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "ALTER TABLE VA RENAME TO VA_away"));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA RENAME TO VA_away)sql"));
     FreeAdoConnection();
 
     TScriptedPresenter Presenter;
@@ -97,8 +106,8 @@ TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSuccee
     EXPECT_FALSE(EnsureAdminPassword(&Form));
     EXPECT_EQ(Presenter.Messages().size(), 2);
 
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "ALTER TABLE VA_away RENAME TO VA"));
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"x\" WHERE code_va = 12"));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA_away RENAME TO VA)sql"));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(UPDATE VA set value_va = "x" WHERE code_va = 12)sql"));
     EXPECT_TRUE(EnsureAdminPassword(&Form));
     EXPECT_EQ(AdminPassword, QStringLiteral("x"));
 }
@@ -120,6 +129,56 @@ TEST(MainForm, ClosingAsksEachChildWindowAndStaysOpenWhenOneRefuses) {
     Presenter.PlanAnswer(mrNo);
     EXPECT_TRUE(Form.close());
     EXPECT_EQ(Presenter.Messages().size(), 2);
+}
+
+TEST(MainForm, ARestoreClosesTheOpenWindowsFirstAndStopsWhenOneStaysOpen) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    {
+        TformArchive Archive(nullptr, TformArchive::amArchive);
+        QTest::mouseClick(Archive.btnNext, Qt::LeftButton);
+        ASSERT_EQ(Archive.Step(), 99);
+    }
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection, R"sql(INSERT INTO Owners (EGN, Three_names) VALUES (1, "Иван"))sql"));
+    auto OwnerCount = [] {
+        TDelimitedStringList List;
+        RunQuery(nullptr, AdoConnection, R"sql(SELECT count(*) FROM Owners)sql", &List);
+        return List.Get(0).toInt();
+    };
+    // Runs the menu's restore of the one archive; the wizard's error code.
+    auto RestoreFromMenu = [&] {
+        int Error = -2;
+        QTimer::singleShot(0, [&] {
+            auto* Wizard = qobject_cast<TformArchive*>(QApplication::activeModalWidget());
+            ASSERT_NE(Wizard, nullptr);
+            Wizard->listArchives->topLevelItem(0)->setSelected(true);
+            QTest::mouseClick(Wizard->btnNext, Qt::LeftButton);
+            Error = Wizard->Step() == 98 ? 0 : Wizard->ErrorCode();
+            Wizard->close();
+        });
+        Form.findChild<QAction*>("N11")->trigger();
+        return Error;
+    };
+    auto* Child = CreateForm<TMAccountEditForm>(&Form, 1);
+    Child->ShowForm();
+    Child->Modified = true;
+
+    Presenter.PlanAnswer(mrYes);    // replace the current data
+    Presenter.PlanAnswer(mrCancel); // the child's unsaved-changes question
+    EXPECT_EQ(RestoreFromMenu(), 9);
+    EXPECT_FALSE(Child->SubWindow()->isHidden());
+    EXPECT_EQ(OwnerCount(), 1);
+
+    Presenter.PlanAnswer(mrYes);
+    Presenter.PlanAnswer(mrNo);
+    EXPECT_EQ(RestoreFromMenu(), 0);
+    for (const QMdiSubWindow* Window : Form.MdiArea()->subWindowList())
+        EXPECT_TRUE(Window->isHidden());
+    EXPECT_EQ(OwnerCount(), 0);
 }
 
 TEST(MainForm, EveryMenuCommandOpensItsWindowWithItsTexts) {
@@ -179,7 +238,8 @@ TEST(MainForm, SettlementCommandsOpenTheirMode) {
 
 TEST(MainForm, TheOperatorsRegisterOpensOnlyToTheManagersPassword) {
     TTempProgramDir Dir;
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, "UPDATE VA set value_va = \"Tajna\" WHERE code_va = 12"));
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection, R"sql(UPDATE VA set value_va = "Tajna" WHERE code_va = 12)sql"));
     FreeAdoConnection();
     TMainForm Form(nullptr, Dir.Path());
     TScriptedPresenter Presenter;
@@ -207,7 +267,7 @@ TEST(MainForm, TheOperatorsRegisterOpensOnlyToTheManagersPassword) {
     QApplication::processEvents();
 
     // Without a manager's password the register opens at once.
-    AdminPassword.clear();
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(UPDATE VA SET value_va = "" WHERE code_va = 12)sql"));
     Action->trigger();
     EXPECT_EQ(Presenter.Passwords().size(), 3);
     EXPECT_EQ(Form.MdiArea()->subWindowList().size(), 1);

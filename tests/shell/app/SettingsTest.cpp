@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -30,13 +31,13 @@ TEST(ShopSettings, StatementsBringTheRowsToTheTexts) {
     Texts[2] = QString();               // empty as stored: nothing
     Texts[8] = u"събота 9-13"_s;
     const QStringList Expected{
-        u"Update va set value_va = \"Пловдив \"\"Център\"\"\" where code_va = 2"_s,
-        u"Insert into VA values ( 4, \"\" )"_s,
-        u"Insert into VA values ( 5, \"\" )"_s,
-        u"Insert into VA values ( 6, \"\" )"_s,
-        u"Insert into VA values ( 7, \"\" )"_s,
-        u"Insert into VA values ( 8, \"\" )"_s,
-        u"Insert into VA values ( 9, \"събота 9-13\" )"_s,
+        uR"sql(Update va set value_va = "Пловдив ""Център""" where code_va = 2)sql"_s,
+        uR"sql(Insert into VA values ( 4, "" ))sql"_s,
+        uR"sql(Insert into VA values ( 5, "" ))sql"_s,
+        uR"sql(Insert into VA values ( 6, "" ))sql"_s,
+        uR"sql(Insert into VA values ( 7, "" ))sql"_s,
+        uR"sql(Insert into VA values ( 8, "" ))sql"_s,
+        uR"sql(Insert into VA values ( 9, "събота 9-13" ))sql"_s,
     };
     EXPECT_EQ(ShopSettingsSql(Stored, Texts), Expected);
     EXPECT_EQ(ShopSettingsSql(TDelimitedStringList(), Texts).size(), ShopSettingCount);
@@ -76,7 +77,7 @@ public:
 } // namespace
 
 TEST_F(SettingsWindow, SavesTheShopDataAndTheOptionsThenCloses) {
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Delete from VA where code_va < 10"_s));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, uR"sql(Delete from VA where code_va < 10)sql"_s));
     WriteRegString(u"rg_Registry_3"_s, u"1"_s);
     auto* Form = Open();
     EXPECT_TRUE(Form->Container()->windowTitle().startsWith(u"Настройки за "_s));
@@ -91,7 +92,7 @@ TEST_F(SettingsWindow, SavesTheShopDataAndTheOptionsThenCloses) {
     QTest::keyClick(Form->edVA[0], Qt::Key_F2);
     QApplication::processEvents();
 
-    EXPECT_EQ(QueryText(u"SELECT code_VA, value_VA FROM VA Order By code_VA"_s),
+    EXPECT_EQ(QueryText(uR"sql(SELECT code_VA, value_VA FROM VA Order By code_VA)sql"_s),
               u"1@Лендора ООД°2@°3@123456789°4@°5@°6@°7@°8@°9@°12@"_s);
     EXPECT_EQ(ReadRegString(u"rg_Registry_7"_s), u"1"_s);
     EXPECT_EQ(ReadRegString(u"rg_Registry_3"_s), u"1"_s);
@@ -103,7 +104,7 @@ TEST_F(SettingsWindow, SavesTheShopDataAndTheOptionsThenCloses) {
     // window opened goes unnoticed.
     Form = Open();
     EXPECT_EQ(Form->edVA[0]->text(), u"Лендора ООД"_s);
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Drop table VA"_s));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, uR"sql(Drop table VA)sql"_s));
     QTest::keyClick(Form->edVA[0], Qt::Key_F2);
     QApplication::processEvents();
     EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
@@ -112,15 +113,93 @@ TEST_F(SettingsWindow, SavesTheShopDataAndTheOptionsThenCloses) {
 
 TEST_F(SettingsWindow, AFailedSaveKeepsTheWindowAndStillWritesTheOptions) {
     auto* Form = Open();
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Drop table VA"_s));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, uR"sql(Drop table VA)sql"_s));
     Form->findChild<QGroupBox*>(u"rg_Registry_1"_s)->findChildren<QRadioButton*>()[1]->click();
     Form->edVA[4]->setText(u"Петър Петров"_s);
     QTest::keyClick(Form->edVA[4], Qt::Key_F2);
     QApplication::processEvents();
-    EXPECT_EQ(Presenter.Messages().size(), 1);
+    ASSERT_EQ(Presenter.Messages().size(), 2);
+    EXPECT_EQ(Presenter.Texts()[1], u"Грешка при актуализиране на VA на ред 1."_s);
     EXPECT_EQ(ReadRegString(u"rg_Registry_1"_s), u"1"_s);
     ASSERT_EQ(Host.findChild<QMdiArea*>()->subWindowList().size(), 1);
     EXPECT_EQ(Form->edVA[4]->text(), u"Петър Петров"_s);
+    Form->RunDone();
+    delete Form->Container();
+}
+
+TEST_F(SettingsWindow, AFailedStatementIsNamedByItsRowAndNothingOfTheSaveStays) {
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, uR"sql(Delete from VA where code_va < 10)sql"_s));
+    auto* Form = Open();
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, uR"sql(
+        CREATE TRIGGER NoThirdCode BEFORE INSERT ON VA WHEN NEW.code_VA = 3
+        BEGIN SELECT RAISE(ABORT, 'refused'); END
+    )sql"_s));
+    Form->edVA[0]->setText(u"Лендора"_s);
+    QTest::keyClick(Form->edVA[0], Qt::Key_F2);
+    QApplication::processEvents();
+    ASSERT_EQ(Presenter.Messages().size(), 2) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_TRUE(Presenter.Texts()[0].contains(u"refused"_s));
+    EXPECT_EQ(Presenter.Texts()[1], u"Грешка при актуализиране на VA на ред 3."_s);
+    EXPECT_EQ(QueryText(uR"sql(SELECT count(*) FROM VA WHERE code_va < 10)sql"_s), u"0"_s);
+    EXPECT_EQ(Host.findChild<QMdiArea*>()->subWindowList().size(), 1);
+    Form->RunDone();
+    delete Form->Container();
+}
+
+TEST_F(SettingsWindow, ClosingWithUnsavedChangesAsksFirst) {
+    struct Case {
+        const char* Name;
+        TModalResult Answer;
+        bool StaysOpen;
+        QString Stored;
+    };
+    const Case Cases[] = {
+        {"cancel", mrCancel, true, u""_s},
+        {"no", mrNo, false, u""_s},
+        {"yes", mrYes, false, u"Лендора"_s},
+    };
+    for (const Case& C : Cases) {
+        ASSERT_TRUE(
+            ExecSQL(nullptr, AdoConnection, uR"sql(UPDATE VA SET value_va = "" WHERE code_va = 1)sql"_s));
+        Presenter.Clear();
+        auto* Form = Open();
+        Form->pcMain->setCurrentIndex(1);
+        Form->edVA[0]->setFocus();
+        TypeText(Form->edVA[0], u"Лендора"_s);
+        Presenter.PlanAnswer(C.Answer);
+        QTest::keyClick(Form->edVA[0], Qt::Key_Escape);
+        QApplication::processEvents();
+        ASSERT_EQ(Presenter.Messages().size(), 1) << C.Name;
+        EXPECT_EQ(Presenter.Texts()[0], u"Данните не са записани!\rЖелаете ли да ги запишете?"_s) << C.Name;
+        EXPECT_EQ(Host.findChild<QMdiArea*>()->subWindowList().size(), C.StaysOpen ? 1 : 0) << C.Name;
+        EXPECT_EQ(QueryText(uR"sql(SELECT value_VA FROM VA WHERE code_va = 1)sql"_s), C.Stored) << C.Name;
+        if (C.StaysOpen) {
+            Form->RunDone();
+            delete Form->Container();
+        }
+    }
+    // Nothing typed: no question.
+    Presenter.Clear();
+    auto* Form = Open();
+    QTest::keyClick(Form->edVA[0], Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_TRUE(Presenter.Messages().isEmpty());
+    EXPECT_TRUE(Host.findChild<QMdiArea*>()->subWindowList().isEmpty());
+}
+
+TEST_F(SettingsWindow, IsSizedToItsContentAlsoWhenASmallerSizeWasKept) {
+    SaveFormPlacement(u"TfrmNAS"_s, TFormPlacement{10, 10, 420, 300});
+    auto* Form = Open();
+    Form->pcMain->setCurrentIndex(1);
+    QApplication::processEvents();
+    const QSize Size = Form->Container()->size(), Wanted = Form->Container()->sizeHint();
+    EXPECT_GE(Size.width(), Wanted.width());
+    EXPECT_GE(Size.height(), Wanted.height());
+    for (QLabel* Label : Form->tab_VA->findChildren<QLabel*>())
+        if (Label->text() == u"12. Парола на шефа"_s) {
+            EXPECT_GE(Label->height(), Label->sizeHint().height());
+            EXPECT_LE(Label->geometry().bottom(), Form->tab_VA->height());
+        }
     Form->RunDone();
     delete Form->Container();
 }

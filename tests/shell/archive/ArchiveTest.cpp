@@ -1,9 +1,13 @@
 #include "shell/archive/Archive.h"
 
+#include "shell/archive/Cabinet.h"
+
+#include "business/engine/unAdminPassword.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
 #include "core/unRegistry.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 #include "tests/support/TempRegistry.h"
@@ -20,8 +24,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -38,13 +44,14 @@ QByteArray ReadFile(const QString& Path) {
 
 int OwnerCount() {
     TDelimitedStringList List;
-    RunQuery(nullptr, AdoConnection, "Select count(*) from Owners", &List);
+    RunQuery(nullptr, AdoConnection, R"sql(Select count(*) from Owners)sql", &List);
     return List.Get(0).toInt();
 }
 
 void AddOwner(int Egn) {
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
-                        Format("INSERT INTO Owners (EGN, Three_names) VALUES (%d, \"Иван Петров\")", {Egn})));
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection,
+                Format(R"sql(INSERT INTO Owners (EGN, Three_names) VALUES (%d, "Иван Петров"))sql", {Egn})));
 }
 
 // A floppy drive in a folder: the capacity bounds the free space, the label is kept in memory.
@@ -79,7 +86,259 @@ private:
     QStringList* FLabels;
 };
 
+// Runs a statement on the file at Path through a connection of its own (the test's tables only).
+void ExecOn(const QString& Path, const char* Sql) {
+    sqlite3* Db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(Path).constData(), &Db), SQLITE_OK);
+    sqlite3_busy_timeout(Db, 5000);
+    char* Error = nullptr;
+    const int Rc = sqlite3_exec(Db, Sql, nullptr, nullptr, &Error);
+    EXPECT_EQ(Rc, SQLITE_OK) << (Error ? Error : "");
+    sqlite3_free(Error);
+    sqlite3_close(Db);
+}
+
+// The answer of "PRAGMA integrity_check" and the row count of Churn in the database at Path.
+QString IntegrityOf(const QString& Path) {
+    TAdoConnection Connection(Path);
+    TDelimitedStringList List;
+    try {
+        RunQuery(nullptr, &Connection, R"sql(PRAGMA integrity_check)sql", &List);
+        const QString Check = List.Get(0);
+        RunQuery(nullptr, &Connection, R"sql(SELECT count(*) FROM Churn)sql", &List);
+        return Check + " " + List.Get(0);
+    } catch (const EDatabaseError& E) {
+        return E.Message();
+    }
+}
+
+// Extracts the archive whose first volume is FirstVolume into Folder; the database file or "".
+QString ExtractArchive(const QString& FirstVolume, const QString& Folder) {
+    TCabinet Cabinet;
+    Cabinet.CABFileName = FirstVolume;
+    Cabinet.SetDestinationPath(Folder);
+    if (!Cabinet.ExtractAll()) return QString();
+    return Folder + "/lendora.mdb";
+}
+
+void SetPassword(const QString& Password) {
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                        Format(R"sql(UPDATE VA SET value_va = "%s" WHERE code_va = 12)sql", {Password})));
+}
+
+void ArchiveToServer() {
+    TformArchive Form(nullptr, TformArchive::amArchive);
+    QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+    ASSERT_EQ(Form.Step(), 99) << Form.labelInfo->text().toStdString();
+}
+
+// Restores the first archive of the server folder; the wizard's error code, 0 when it succeeded.
+int RestoreFirstArchive(std::function<bool()> OnReplacing = nullptr) {
+    TformArchive Form(nullptr, TformArchive::amRestore);
+    if (OnReplacing) Form.OnReplacing = std::move(OnReplacing);
+    if (Form.listArchives->topLevelItemCount() == 0) return -1;
+    Form.listArchives->topLevelItem(0)->setSelected(true);
+    QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+    return Form.Step() == 98 ? 0 : Form.ErrorCode();
+}
+
+// The copies of replaced databases kept in the database folder.
+QStringList KeptDatabases() {
+    return QDir(DatabaseDir).entryList({"Lendora-*.mdb"}, QDir::Files, QDir::Name);
+}
+
+// Answers the restore's question with Yes and fills the disk at that moment.
+class TDiskFullOnYes : public TScriptedPresenter {
+public:
+    explicit TDiskFullOnYes(rlim_t Room) : FRoom(Room) {}
+    TModalResult Present(const TMessageRequest& Request) override {
+        TScriptedPresenter::Present(Request);
+        Limit.emplace(FRoom);
+        return mrYes;
+    }
+    std::optional<TFileSizeLimit> Limit;
+
+private:
+    rlim_t FRoom;
+};
+
+constexpr const char* CommitLoopVariable = "LENDORA_COMMIT_LOOP_DB";
+
 } // namespace
+
+// Not a test of its own: the child process of the next test, which commits until it is killed.
+TEST(ArchiveChildProcess, CommitsInALoop) {
+    const QByteArray File = qgetenv(CommitLoopVariable);
+    if (File.isEmpty()) GTEST_SKIP() << "runs only as the child of an archive test";
+    sqlite3* Db = nullptr;
+    ASSERT_EQ(sqlite3_open(File.constData(), &Db), SQLITE_OK);
+    sqlite3_busy_timeout(Db, 5000);
+    for (int I = 0;; ++I) {
+        const QByteArray Sql = QStringLiteral(R"sql(
+            BEGIN IMMEDIATE;
+            DELETE FROM Churn WHERE id % 5 = %1;
+            WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 5 FROM n WHERE i + 5 <= 20000)
+            INSERT INTO Churn SELECT i, hex(randomblob(abs(random()) % 300)) FROM n WHERE i > 0;
+            COMMIT;
+        )sql")
+                                   .arg(I % 5)
+                                   .toUtf8();
+        if (sqlite3_exec(Db, Sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            sqlite3_exec(Db, "ROLLBACK", nullptr, nullptr, nullptr);
+        QThread::msleep(2); // a busy workstation, not a lock that is never let go
+    }
+}
+
+TEST(ArchiveWizard, AnArchiveTakenWhileAnotherProcessCommitsIsSoundOrRefused) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    ExecOn(Dir.DatabaseFile(), R"sql(
+        CREATE TABLE Churn (id INTEGER PRIMARY KEY, data TEXT);
+        WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000)
+        INSERT INTO Churn SELECT i, hex(randomblob(150)) FROM n;
+    )sql");
+    QProcess Child;
+    QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+    Environment.insert(CommitLoopVariable, Dir.DatabaseFile());
+    Child.setProcessEnvironment(Environment);
+    Child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=ArchiveChildProcess.CommitsInALoop"});
+    ASSERT_TRUE(Child.waitForStarted());
+    QTest::qWait(300);
+
+    int Sound = 0;
+    for (int Run = 0; Run < 4; ++Run) {
+        TformArchive Form(nullptr, TformArchive::amArchive);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        if (Form.Step() != 99) {
+            EXPECT_EQ(Form.Step(), -1);
+            continue;
+        }
+        const QStringList Volumes = QDir(DatabaseDir + "Archive").entryList({"*.1.ldr"}, QDir::Files);
+        ASSERT_EQ(Volumes.size(), 1);
+        QTemporaryDir Out;
+        const QString Extracted = ExtractArchive(DatabaseDir + "Archive/" + Volumes[0], Out.path());
+        ASSERT_FALSE(Extracted.isEmpty());
+        EXPECT_EQ(IntegrityOf(Extracted).toStdString(), "ok 20000") << "archive " << Run;
+        ++Sound;
+        DeleteDirectoryTree(DatabaseDir + "Archive"); // the next one may get the same name
+    }
+    Child.kill();
+    Child.waitForFinished();
+    EXPECT_GE(Sound, 1);
+}
+
+TEST(ArchiveRestore, AsksFirstKeepsTheReplacedDatabaseAndPutsTheArchivedPasswordInForce) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    SetPassword("old");
+    AddOwner(1);
+    ArchiveToServer();
+    SetPassword("new");
+    AddOwner(2);
+    LoadAdminPassword(nullptr); // as the main window does at start
+    const QString Archived = QDir(DatabaseDir + "Archive").entryList(QDir::Files).value(0);
+    const QString When =
+        QDateTime::fromString(Archived.left(15), "yyyyMMdd-HHmmss").toString("dd.MM.yyyy HH:mm:ss");
+
+    Presenter.PlanAnswer(mrNo);
+    EXPECT_EQ(RestoreFirstArchive(), 5);
+    ASSERT_EQ(Presenter.Messages().size(), 1);
+    EXPECT_EQ(Presenter.Messages()[0].Buttons, (TMsgDlgButtons{mbYes, mbNo}));
+    EXPECT_TRUE(Presenter.Texts()[0].contains(When)) << Presenter.Texts()[0].toStdString();
+    EXPECT_EQ(OwnerCount(), 2);
+    EXPECT_TRUE(KeptDatabases().isEmpty());
+
+    Presenter.PlanAnswer(mrYes);
+    EXPECT_EQ(RestoreFirstArchive(), 0);
+    EXPECT_EQ(OwnerCount(), 1);
+    ASSERT_TRUE(EnsureAdminPassword(nullptr));
+    EXPECT_EQ(AdminPassword, "old");
+    // The replaced database stays beside the live one, whole.
+    const QStringList Kept = KeptDatabases();
+    ASSERT_EQ(Kept.size(), 1);
+    EXPECT_TRUE(DatabaseFileIsSound(DatabaseDir + Kept[0]));
+    TAdoConnection KeptConnection(DatabaseDir + Kept[0]);
+    TDelimitedStringList List;
+    RunQuery(nullptr, &KeptConnection, R"sql(SELECT count(*) FROM Owners)sql", &List);
+    EXPECT_EQ(List.Get(0), "2");
+}
+
+TEST(ArchiveRestore, AnArchivedDatabaseThatFailsTheCheckNeverReachesTheLiveOne) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    AddOwner(1);
+    // An archive made properly of a damaged database file.
+    QTemporaryDir Work;
+    const QString Damaged = Work.filePath("lendora.mdb");
+    ASSERT_TRUE(QFile::copy(Dir.DatabaseFile(), Damaged));
+    {
+        QFile F(Damaged);
+        ASSERT_TRUE(F.open(QIODevice::ReadWrite));
+        ASSERT_GT(F.size(), 5 * 4096);
+        F.seek(2 * 4096);
+        F.write(QByteArray(3 * 4096, char(0x5A)));
+    }
+    QDir().mkpath(DatabaseDir + "Archive");
+    TCabinet Cabinet;
+    Cabinet.CABFileName = DatabaseDir + "Archive/20240101-120000.1.ldr";
+    ASSERT_TRUE(Cabinet.StartCompression());
+    ASSERT_TRUE(Cabinet.AddFile(Damaged, "lendora.mdb"));
+    ASSERT_TRUE(Cabinet.FlushCabinet(false));
+    Cabinet.EndCompression();
+    AdoConnection->Close();
+    const QByteArray Live = ReadFile(Dir.DatabaseFile());
+
+    Presenter.PlanAnswer(mrYes);
+    EXPECT_EQ(RestoreFirstArchive(), 6);
+    EXPECT_EQ(ReadFile(Dir.DatabaseFile()), Live);
+    EXPECT_EQ(OwnerCount(), 1);
+}
+
+TEST(ArchiveRestore, ARestoreThatCannotFinishWritingLeavesTheLiveDatabaseAsItWas) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    ExecOn(Dir.DatabaseFile(), R"sql(
+        CREATE TABLE Churn (id INTEGER PRIMARY KEY, data TEXT);
+        WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)
+        INSERT INTO Churn SELECT i, hex(randomblob(200)) FROM n;
+    )sql");
+    ArchiveToServer();
+    ExecOn(Dir.DatabaseFile(), R"sql(DROP TABLE Churn)sql");
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(VACUUM)sql"));
+    AddOwner(3);
+    AdoConnection->Close();
+    const QByteArray Live = ReadFile(Dir.DatabaseFile());
+    {
+        TDiskFullOnYes Presenter(Live.size() + 4096);
+        EXPECT_EQ(RestoreFirstArchive(), 2);
+    }
+    EXPECT_EQ(ReadFile(Dir.DatabaseFile()), Live);
+    EXPECT_TRUE(DatabaseFileIsSound(Dir.DatabaseFile()));
+    EXPECT_EQ(OwnerCount(), 1);
+}
+
+TEST(ArchiveRestore, WindowsThatWillNotCloseStopTheRestoreBeforeAnythingIsReplaced) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    ArchiveToServer();
+    AddOwner(4);
+    int Asked = 0;
+    Presenter.PlanAnswer(mrYes);
+    EXPECT_EQ(RestoreFirstArchive([&] { return ++Asked, false; }), 9);
+    EXPECT_EQ(Asked, 1);
+    EXPECT_EQ(OwnerCount(), 1);
+    EXPECT_TRUE(KeptDatabases().isEmpty());
+
+    Presenter.PlanAnswer(mrYes);
+    EXPECT_EQ(RestoreFirstArchive([&] { return ++Asked, true; }), 0);
+    EXPECT_EQ(Asked, 2);
+    EXPECT_EQ(OwnerCount(), 0);
+}
 
 TEST(ArchiveNames, BaseNamesVolumesAndFloppyLabels) {
     EXPECT_EQ(ArchiveBaseName(QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9))), "20240305-070809");
@@ -178,35 +437,106 @@ TEST(ArchiveWizard, ArchivesToTheServerAndRestoresTheChosenArchive) {
     ASSERT_EQ(Form->listArchives->topLevelItemCount(), 1);
     Form->listArchives->topLevelItem(0)->setSelected(true);
     EXPECT_TRUE(Form->btnNext->isEnabled());
+    Presenter.PlanAnswer(mrYes); // replace the current data
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     EXPECT_EQ(Form->Step(), 98) << Form->labelInfo->text().toStdString();
     EXPECT_EQ(Form->labelInfo->text(), "Възстановяването на данните е извършено успешно.");
     EXPECT_EQ(OwnerCount(), 1);
     EXPECT_FALSE(QFile::exists(DatabaseDir + DatabaseFileName + ".restore"));
     delete Form;
-    EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join('|').toStdString();
+    EXPECT_EQ(Presenter.Messages().size(), 1) << Presenter.Texts().join('|').toStdString();
 }
 
-TEST(ArchiveWizard, ADamagedArchiveFailsTheRestoreAndLeavesTheLiveDatabaseUntouched) {
+TEST(ArchiveWizard, ABadArchiveOrALockedDatabaseFailsTheRestoreAndLeavesTheLiveDatabaseUntouched) {
+    enum TBreak { Garbage, Foreign, Truncated, MissingVolume, Locked };
+    struct Case {
+        const char* Name;
+        TBreak Break;
+        int Error;
+    };
+    const Case Cases[] = {
+        {"damaged", Garbage, 6},
+        {"foreign", Foreign, 6},
+        {"truncated", Truncated, 6},
+        {"missing volume", MissingVolume, 6},
+        {"locked by another workstation", Locked, 2},
+    };
+    for (const Case& C : Cases) {
+        TTempProgramDir Dir;
+        TTempRegistry Registry;
+        TScriptedPresenter Presenter;
+        const QString Archive = DatabaseDir + "Archive/";
+        QDir().mkpath(Archive);
+        if (C.Break == Garbage || C.Break == Foreign) {
+            Touch(Archive + "20240101-120000.1.ldr",
+                  C.Break == Garbage ? QByteArray("MSCF but not really a cabinet")
+                                     : QByteArray("PK\x03\x04", 4) + QByteArray(5000, 'z'));
+        } else {
+            // A set of several volumes.
+            ExecOn(Dir.DatabaseFile(), R"sql(
+                CREATE TABLE Churn (id INTEGER PRIMARY KEY, data TEXT);
+                WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)
+                INSERT INTO Churn SELECT i, hex(randomblob(100)) FROM n;
+            )sql");
+            TCabinet Cabinet;
+            Cabinet.VolumeSize = C.Break == MissingVolume ? 3000 : 100000000;
+            Cabinet.CABFileName = Archive + ArchiveVolumeName("20240101-120000", 1);
+            Cabinet.OnGetNextCabinet = [&](TCabinet*, TCabParameters& Next, QString& Name, qint64, bool&) {
+                Name = Archive + ArchiveVolumeName("20240101-120000", Next.CabinetNumber + 1);
+            };
+            ASSERT_TRUE(Cabinet.StartCompression());
+            ASSERT_TRUE(Cabinet.AddFile(Dir.DatabaseFile(), "lendora.mdb"));
+            ASSERT_TRUE(Cabinet.FlushCabinet(false));
+            Cabinet.EndCompression();
+            const QStringList Volumes = QDir(Archive).entryList(QDir::Files, QDir::Name);
+            if (C.Break == MissingVolume) {
+                ASSERT_GE(Volumes.size(), 3) << C.Name;
+                QFile::remove(Archive + Volumes[1]);
+            } else if (C.Break == Truncated) {
+                QFile::resize(Archive + Volumes[0], QFileInfo(Archive + Volumes[0]).size() / 2);
+            }
+        }
+        AddOwner(7);
+        AdoConnection->Close();
+        const QByteArray Live = ReadFile(Dir.DatabaseFile());
+        sqlite3* Other = nullptr;
+        if (C.Break == Locked) {
+            ASSERT_EQ(sqlite3_open(QFile::encodeName(Dir.DatabaseFile()).constData(), &Other), SQLITE_OK);
+            ASSERT_EQ(sqlite3_exec(Other, R"sql(BEGIN; SELECT count(*) FROM sqlite_schema;)sql", nullptr,
+                                   nullptr, nullptr),
+                      SQLITE_OK);
+        }
+        {
+            TformArchive Form(nullptr, TformArchive::amRestore);
+            Form.radioPath->setChecked(C.Break != Garbage && C.Break != Foreign);
+            Form.editDirectory->setText(Archive);
+            Form.FillArchiveList();
+            ASSERT_EQ(Form.listArchives->topLevelItemCount(), 1) << C.Name;
+            Form.listArchives->topLevelItem(0)->setSelected(true);
+            Presenter.PlanAnswer(mrYes);
+            QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+            EXPECT_EQ(Form.Step(), -1) << C.Name;
+            EXPECT_EQ(Form.ErrorCode(), C.Error) << C.Name;
+            EXPECT_EQ(Form.btnCancel->text(), "&Изход");
+        }
+        sqlite3_close(Other);
+        EXPECT_EQ(ReadFile(Dir.DatabaseFile()), Live) << C.Name;
+        EXPECT_EQ(OwnerCount(), 1) << C.Name;
+    }
+}
+
+TEST(ArchiveWizard, AFullDiskFailsTheArchiveWithACopyErrorAndLeavesNoVolume) {
     TTempProgramDir Dir;
     TTempRegistry Registry;
     TScriptedPresenter Presenter;
-    AddOwner(7);
-    AdoConnection->Close();
-    const QByteArray Live = ReadFile(Dir.DatabaseFile());
-    QDir().mkpath(DatabaseDir + "Archive");
-    Touch(DatabaseDir + "Archive/20240101-120000.1.ldr", "MSCF but not really a cabinet");
-
+    AddOwner(1);
+    TformArchive Form(nullptr, TformArchive::amArchive);
     {
-        TformArchive Form(nullptr, TformArchive::amRestore);
-        Form.listArchives->topLevelItem(0)->setSelected(true);
+        TFileSizeLimit Full(QFileInfo(Dir.DatabaseFile()).size() / 2);
         QTest::mouseClick(Form.btnNext, Qt::LeftButton);
-        EXPECT_EQ(Form.Step(), -1);
-        EXPECT_EQ(Form.ErrorCode(), 6);
-        EXPECT_TRUE(Form.labelInfo->text().endsWith("Грешка при разархивиране на файловете."));
-        EXPECT_EQ(Form.btnCancel->text(), "&Изход");
     }
-    EXPECT_EQ(ReadFile(Dir.DatabaseFile()), Live);
+    EXPECT_EQ(Form.ErrorCode(), 2);
+    EXPECT_TRUE(QDir(DatabaseDir + "Archive").entryList(QDir::Files).isEmpty());
     EXPECT_EQ(OwnerCount(), 1);
 }
 
@@ -262,6 +592,7 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
                             std::make_unique<TFakeFloppy>(Floppy.path() + "/", Capacity, &Labels));
     ASSERT_EQ(Form->listArchives->topLevelItemCount(), 1);
     Form->listArchives->topLevelItem(0)->setSelected(true);
+    Presenter.PlanAnswer(mrYes);
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     EXPECT_EQ(Form->Step(), 98) << Form->labelInfo->text().toStdString();
     EXPECT_EQ(OwnerCount(), Before - 1);

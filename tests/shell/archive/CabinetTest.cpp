@@ -342,3 +342,68 @@ TEST(Cabinet, FileSupportCarriesTheFileDateAndTime) {
     EXPECT_EQ(Seen, QList<int>({4, DosDate(When), DosTime(When)}));
     EXPECT_EQ(QFileInfo(Dir.filePath("out/lendora.mdb")).lastModified(), When);
 }
+
+// Files share a folder until it is flushed or its data passes the threshold; the sets, in one
+// volume or in several, are read back whole by cabextract, 7-Zip and our own reader.
+TEST(Cabinet, FilesShareFoldersByTheThresholdAndTheFlushAndEveryReaderTakesTheSet) {
+    ASSERT_TRUE(Have("cabextract") && Have("7zz")) << "cabextract and 7zz are needed";
+    struct Case {
+        const char* Name;
+        qint64 Threshold;
+        int FlushAfter; // the index of the file after which the folder is flushed, -1 none
+        int Folders;    // in a set of one volume
+    };
+    const Case Cases[] = {
+        {"one folder", 0x7FFFFFFF, -1, 1},
+        {"flushed after the second file", 0x7FFFFFFF, 1, 2},
+        {"threshold passed after the second file", 1000, -1, 2},
+        {"flushed before the threshold", 1000, 0, 3},
+        {"a folder per file", 0, -1, 5},
+    };
+    for (const qint64 VolumeSize : {qint64(100000000), qint64(15000)}) {
+        for (const Case& C : Cases) {
+            SCOPED_TRACE(QStringLiteral("%1, volume %2").arg(C.Name).arg(VolumeSize).toStdString());
+            QTemporaryDir Dir;
+            QDir().mkpath(Dir.filePath("set"));
+            const int FileSize = VolumeSize > 15000 ? 600 : 9000;
+            QList<QByteArray> Contents;
+            TSetWriter Set(Dir.filePath("set"), VolumeSize);
+            Set.Cabinet.FolderThreshold = C.Threshold;
+            ASSERT_TRUE(Set.Cabinet.StartCompression());
+            for (int I = 0; I < 5; ++I) {
+                Contents << (I == 3 ? QByteArray() : Random(FileSize + I));
+                WriteFile(Dir.filePath(QStringLiteral("f%1").arg(I)), Contents.last());
+                ASSERT_TRUE(Set.Cabinet.AddFile(Dir.filePath(QStringLiteral("f%1").arg(I)),
+                                                QStringLiteral("f%1.bin").arg(I)));
+                if (I == C.FlushAfter) ASSERT_TRUE(Set.Cabinet.FlushFolder());
+            }
+            ASSERT_TRUE(Set.Cabinet.FlushCabinet(false));
+            Set.Cabinet.EndCompression();
+
+            const QString First = Dir.filePath("set/set.1.ldr");
+            const QByteArray Head = ReadFile(First);
+            if (VolumeSize > 15000)
+                EXPECT_EQ(quint8(Head[26]) | quint8(Head[27]) << 8, C.Folders);
+            else
+                EXPECT_GT(VolumesIn(Dir.filePath("set")).size(), 2);
+            QString Output;
+            EXPECT_EQ(RunTool("cabextract", {"-t", First}, &Output), 0) << Output.toStdString();
+            EXPECT_FALSE(Output.contains("WARNING")) << Output.toStdString();
+            EXPECT_EQ(RunTool("cabextract", {"-q", "-d", Dir.filePath("cx"), First}, &Output), 0);
+            EXPECT_EQ(RunTool("7zz", {"t", First}, &Output), 0) << Output.toStdString();
+            EXPECT_EQ(RunTool("7zz", {"x", "-y", "-o" + Dir.filePath("7z"), First}, &Output), 0);
+            TCabinet Reader;
+            Reader.CpuType = cpt80386; // kept, without meaning here
+            Reader.CABFileName = First;
+            Reader.SetDestinationPath(Dir.filePath("ours"));
+            EXPECT_TRUE(Reader.ExtractAll()) << Reader.LastErrorCode();
+            EXPECT_EQ(Reader.CpuType, cpt80386);
+            for (int I = 0; I < Contents.size(); ++I) {
+                const QString Name = QStringLiteral("/f%1.bin").arg(I);
+                EXPECT_EQ(ReadFile(Dir.filePath("cx") + Name), Contents[I]) << I;
+                EXPECT_EQ(ReadFile(Dir.filePath("7z") + Name), Contents[I]) << I;
+                EXPECT_EQ(ReadFile(Dir.filePath("ours") + Name), Contents[I]) << I;
+            }
+        }
+    }
+}

@@ -10,6 +10,7 @@
 #include "shell/reports/un_Items_sales_Spravka.h"
 #include "shell/reports/un_Outcomes_spravka.h"
 #include "tests/support/ContractShop.h"
+#include "tests/support/GridFit.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 
@@ -226,4 +227,22 @@ TEST_F(ChronicleWindows, CashOrdersLoadOnF8) {
     EXPECT_EQ(Out->Grid->Cells(9, 2), u"за нов залог"_s);
     Close(Out);
     EXPECT_TRUE(Presenter.Texts().isEmpty());
+}
+
+// After F8 every list shows its amounts, numbers, dates and headers whole.
+TEST_F(ChronicleWindows, ListsShowEveryCellWhole) {
+    // Amounts as long as a shop's yearly totals make them.
+    Exec(u"Update Contracts Set Sum_c = 123456.78 Where docno = 1"_s);
+    Exec(u"Update Incomes Set sum_o = 98765.43 Where docno = 30"_s);
+    Exec(u"Update Outcomes Set sum_o = 87654.32 Where docno = 40"_s);
+    const auto Check = [this](TMAccountReadForm* Form) {
+        PressF8(Form->Grid);
+        EXPECT_GT(Form->Grid->RowCount(), Form->Grid->FixedRows() + 1);
+        EXPECT_EQ(CutCells(Form->Grid), QStringList()) << Form->objectName().toStdString();
+        Close(Form);
+    };
+    Check(Open<TfrmContracts_Spravka>(u"Справка - договори за залог"_s));
+    Check(Open<TfrmItems_sales_Spravka>(u"Справка - договори за продажба на вещи"_s));
+    Check(Open<TfrmIncomes_spravka>(u"Справка - приходни касови ордери"_s));
+    Check(Open<TfrmOutcomes_spravka>(u"Справка - разходни касови ордери"_s));
 }

@@ -6,6 +6,8 @@
 #include "Components/Grids/RichGrid.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unRegistry.h"
+#include "shell/reports/un_Incomes_spravka.h"
+#include "shell/reports/un_Outcomes_spravka.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -69,9 +71,10 @@ TEST(CashDeskDates, RegistryDayFallsBackOnAnythingButAWholeNumber) {
 }
 
 TEST_F(CashDesk, SummaryLineCountsBothEndsOfThePeriod) {
-    // In: owner 200.00, principal 100.00, interest 12.50; out: owner 20.00, loans 300.00.
+    // In: owner 200.00, principal 100.00, interest 12.50; out: owner 20.00, loans 300.00. The
+    // closing balance also counts the fee (10.00), the sale (50.00) and the purchase (40.00).
     EXPECT_EQ(KasaRow(nullptr, From, To),
-              u"400.00@200.00@100.00@12.50@312.50@20.00@300.00@320.00@-7.50@392.50"_s);
+              u"400.00@200.00@100.00@12.50@312.50@20.00@300.00@320.00@-7.50@412.50"_s);
     // Nothing in the period: the closing balance is the opening one, 1449.50 - 965.00.
     EXPECT_EQ(KasaRow(nullptr, 45400, 45410), u"484.50@0.00@0.00@0.00@0.00@0.00@0.00@0.00@0.00@484.50"_s);
 }
@@ -95,6 +98,54 @@ TEST_F(CashDesk, DetailedRowsTellEveryFeeInCodeOrder) {
                                  u"¤Общо разходи@360.00"_s,
                                  u"¤Остатък@412.50"_s,
                              }));
+}
+
+// The closing balance is what the drawer holds: the next period opens with it, whatever the
+// orders were for, a fee that is in no list of fees included.
+TEST_F(CashDesk, ClosingIsTheNextPeriodsOpeningAndTheDetailedClosing) {
+    Exec(u"Insert into Incomes values ( 9, 45346, 1, 9, 7.25, \"\", \"\", \"maria\" )"_s);
+    const struct {
+        int From, To;
+    } Periods[] = {{From, To}, {From, From}, {45341, 45349}, {45351, 45351}, {45000, 45001}};
+    for (const auto& P : Periods) {
+        const QStringList Summary = KasaRow(nullptr, P.From, P.To).split(u'@');
+        const QString NextOpening = KasaRow(nullptr, P.To + 1, P.To + 1).split(u'@').first();
+        TDelimitedStringList Detailed;
+        KasaDetailedRows(nullptr, P.From, P.To, Detailed);
+        EXPECT_EQ(Summary.last(), NextOpening) << P.From << "-" << P.To;
+        EXPECT_EQ(Detailed.Get(Detailed.Count() - 1), u"¤Остатък@"_s + NextOpening) << P.From << "-" << P.To;
+    }
+}
+
+// An amount stored with a third decimal counts as each order shows it, in the cash desk as in the
+// lists of orders.
+TEST_F(CashDesk, StoredThirdDecimalsRoundPerOrderInEveryReport) {
+    for (const QString& Sql : {
+             u"Insert into Incomes values ( 20, 45346, 1, 1, 10.005, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Incomes values ( 21, 45347, 1, 1, 20.005, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Incomes values ( 22, 45347, 1, 2, 0.004, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Outcomes values ( 20, 45346, 1, 3, 1.115, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Outcomes values ( 21, 45347, 1, 3, 2.225, \"\", \"\", \"maria\" )"_s,
+             // Before the period: the opening balance rounds per order too.
+             u"Insert into Incomes values ( 23, 45300, 1, 3, 0.005, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Incomes values ( 24, 45301, 1, 3, 0.005, \"\", \"\", \"maria\" )"_s,
+         })
+        Exec(Sql);
+    TDelimitedStringList Detailed, In, Out;
+    KasaDetailedRows(nullptr, From, To, Detailed);
+    IncomesSpravkaRows(nullptr, From, To, In);
+    OutcomesSpravkaRows(nullptr, From, To, Out);
+    const auto Line = [&Detailed](const QString& Label) {
+        for (int R = 0; R < Detailed.Count(); ++R)
+            if (Detailed.GetField(R, 0) == Label) return Detailed.GetField(R, 1);
+        return QString();
+    };
+    EXPECT_EQ(Line(u"¤Начално салдо"_s), u"400.02"_s);
+    EXPECT_EQ(Line(u"Приходи - главници"_s), u"130.02"_s);
+    EXPECT_EQ(Line(u"¤Общо приходи"_s), In.GetField(In.Count() - 1, 3));
+    EXPECT_EQ(Line(u"¤Общо разходи"_s), Out.GetField(Out.Count() - 1, 3));
+    EXPECT_EQ(Line(u"¤Общо разходи"_s), u"363.35"_s);
+    EXPECT_EQ(KasaRow(nullptr, From, To).split(u'@').value(2), u"130.02"_s);
 }
 
 TEST_F(CashDesk, DetailedRowsFailOnAFailingStatement) {
@@ -140,13 +191,13 @@ TEST_F(CashDeskWindow, SummaryRunsOnOpeningAndAgainOnF8) {
     // The to-date held no number: today.
     EXPECT_EQ(Form->dtp_To->Date(), TContractShop::Today);
     EXPECT_EQ(Form->Grid->Rows(2).join(u'@'),
-              u"400.00@200.00@177.00@12.50@389.50@25.00@300.00@325.00@-12.50@464.50"_s);
+              u"400.00@200.00@177.00@12.50@389.50@25.00@300.00@325.00@-12.50@484.50"_s);
     SetDate(Form->dtp_To, To);
     EXPECT_EQ(Form->Grid->Rows(2).join(u'@'), u"@@@@@@@@@"_s);
     QTest::keyClick(Form->dtp_To, Qt::Key_F8);
     QApplication::processEvents();
     EXPECT_EQ(Form->Grid->Rows(2).join(u'@'),
-              u"400.00@200.00@100.00@12.50@312.50@20.00@300.00@320.00@-7.50@392.50"_s);
+              u"400.00@200.00@100.00@12.50@312.50@20.00@300.00@320.00@-7.50@412.50"_s);
     EXPECT_EQ(Form->GetReportTitle(), u"от дата 23.02.2024 до дата 28.02.2024"_s);
     Close(Form);
     EXPECT_EQ(ReadRegString(u"frmKasa_dtp_To"_s), QString::number(To));

@@ -8,6 +8,7 @@
 #include "core/unRegistry.h"
 #include "shell/app/MainForm.h"
 #include "tests/support/ContractShop.h"
+#include "tests/support/GridFit.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 
@@ -28,7 +29,8 @@ static void PrintTo(const QString& S, std::ostream* Out) {
 namespace {
 
 // The period 23.02.2024 (45345) to 28.02.2024 (45350). Contract 1 (Мария, item 5, 30 days, due
-// 24.03.2024) is open; contract 2 (Иван, item 6, 10 days, due 05.03.2024) is finished.
+// 23.03.2024) is open; contract 2 (Иван, item 6, 10 days, due 04.03.2024) is finished. A due date
+// is the last day before the contract is overdue.
 class DealsRegister : public ::testing::Test {
 public:
     static constexpr int From = 45345, To = 45350;
@@ -61,9 +63,9 @@ public:
 };
 
 const QString Maria = u"1@0000012345@Мария Георгиева@Пловдив ул. Главна 2"_s;
-const QString MariasLoan = u"500.00@20.00@5.00@15.00@30@24.03.2024@Злато - Пръстен 585"_s;
+const QString MariasLoan = u"500.00@20.00@5.00@15.00@30@23.03.2024@Злато - Пръстен 585"_s;
 const QString Ivan = u"2@8001011234@Иван Петров Иванов@София ул. Витоша 1"_s;
-const QString IvansLoan = u"300.00@12.50@3.00@9.00@10@05.03.2024@Злато - Верижка"_s;
+const QString IvansLoan = u"300.00@12.50@3.00@9.00@10@04.03.2024@Злато - Верижка"_s;
 
 QStringList Records(const TDelimitedStringList& List) {
     QStringList Texts;
@@ -86,7 +88,7 @@ TEST_F(DealsRegister, LinesComeInDateKindAndOrderNumberOrder) {
                   // Receipt 8 before receipt 10 of the same day; only the open contract's interest
                   // extends its term.
                   Maria + u"@23.02.2024@@"_s + MariasLoan +
-                      u"@25.02.2024@8@2@лихва@20.00@платена лихва@26.03.2024@"_s,
+                      u"@25.02.2024@8@2@лихва@20.00@платена лихва@25.03.2024@"_s,
                   Ivan + u"@24.02.2024@@"_s + IvansLoan + u"@25.02.2024@10@2@лихва@12.50@@@"_s,
                   Maria + u"@23.02.2024@@"_s + MariasLoan + u"@26.02.2024@11@1@главница@100.00@@@"_s,
               }));
@@ -139,6 +141,7 @@ TEST_F(DealsRegister, WindowRunsOnF8WithTheJournalsDates) {
     TRichGrid* G = Form->Grid;
     ASSERT_EQ(G->RowCount(), 3 + 6);
     EXPECT_EQ(G->Rows(3).join(u'@'), Maria + u"@23.02.2024@9@"_s + MariasLoan + u"@@@@@@@@"_s);
+    EXPECT_EQ(CutCells(G), QStringList());
     Form->dtp_To->setFocus();
     Form->dtp_To->SetDate(From);
     Form->RunDone();

@@ -10,6 +10,7 @@
 #include "shell/reports/un_Nali4ni_zalozi.h"
 #include "shell/reports/un_Operacii.h"
 #include "tests/support/ContractShop.h"
+#include "tests/support/GridFit.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 
@@ -128,12 +129,35 @@ TEST_F(StockShop, JournalDescribesEveryOrderAndTotalsTheMoney) {
               (QStringList{
                   u"вноска по главница - 99@@23.02.2024@40.00@@40.00@@@20240223@ivan"_s,
                   u"нов залог - 3@@24.02.2024@800.00@@@800.00@@20240224@maria"_s,
-                  u"вноска по лихва - 3@25.03.2024@25.02.2024@800.00@3.00@12.50@@12.50@20240225@maria"_s,
-                  u"такса Оценка - 3@25.03.2024@26.02.2024@800.00@3.00@10.00@@@20240226@maria"_s,
-                  u"такса  - 3@25.03.2024@27.02.2024@800.00@3.00@1.00@@@20240227@maria"_s,
+                  // Due on the last day before the contract is overdue, as on the contract itself.
+                  u"вноска по лихва - 3@24.03.2024@25.02.2024@800.00@3.00@12.50@@12.50@20240225@maria"_s,
+                  u"такса Оценка - 3@24.03.2024@26.02.2024@800.00@3.00@10.00@@@20240226@maria"_s,
+                  u"такса  - 3@24.03.2024@27.02.2024@800.00@3.00@1.00@@@20240227@maria"_s,
                   u"???@@28.02.2024@5.00@@@5.00@@20240228@maria"_s,
                   u"разходи собственик@@29.02.2024@5.00@@@5.00@@20240229@maria"_s,
                   u"¤Общо:@@@@@63.50@810.00@12.50@@"_s,
+              }));
+}
+
+// Sales, purchases and owner receipts only share their number with a pledge contract: they carry
+// no amount, rate or due date of it.
+TEST_F(StockShop, JournalGivesPledgeDataToContractPaymentsOnly) {
+    for (const QString& Sql : {
+             u"Insert into Incomes values ( 30, 45347, 3, 4, 450, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Incomes values ( 31, 45348, 3, 5, 180, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Incomes values ( 32, 45349, 3, 3, 70, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Incomes values ( 33, 45350, 3, 1, 100, \"\", \"\", \"maria\" )"_s,
+         })
+        Exec(Sql);
+    TDelimitedStringList Rows;
+    OperationsRows(nullptr, From, To, Rows);
+    EXPECT_EQ(Records(Rows),
+              (QStringList{
+                  u"продажба на заложена вещ - 3@@25.02.2024@450.00@@450.00@@@20240225@maria"_s,
+                  u"продажба на закупена вещ - 3@@26.02.2024@180.00@@180.00@@@20240226@maria"_s,
+                  u"вноска на собственик@@27.02.2024@70.00@@70.00@@@20240227@maria"_s,
+                  u"вноска по главница - 3@24.03.2024@28.02.2024@800.00@3.00@100.00@@@20240228@maria"_s,
+                  u"¤Общо:@@@@@800.00@0.00@0.00@@"_s,
               }));
 }
 
@@ -195,6 +219,33 @@ TEST_F(StockWindows, JournalThroughF8KeepsItsOwnDates) {
     Close(Form);
     EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_To"_s), u"45351"_s);
     EXPECT_EQ(ReadRegString(u"frmKasa_dtp_To"_s), QString::number(To));
+}
+
+// The remainder's pair reads as every other pair: pledged, then bought.
+TEST_F(StockWindows, GoldHeadersNameEachPairAndFitTheirColumns) {
+    auto* Form = Open<TfrmZlato>();
+    QStringList Second;
+    for (int C = 1; C < Form->Grid->ColCount(); ++C)
+        Second += Form->Grid->Cells(C, 1);
+    EXPECT_EQ(Second, (QStringList{u"заложено"_s, u"закупено"_s, u"заложено"_s, u"закупено"_s, u"заложено"_s,
+                                   u"закупено"_s, QString(), u"заложено"_s, u"закупено"_s}));
+    EXPECT_EQ(CutCells(Form->Grid), QStringList());
+    Close(Form);
+}
+
+// The window opens wide enough for its columns, within the work area.
+TEST_F(StockWindows, PledgesOnHandOpenShowingTheirColumns) {
+    auto* Form = Open<TfrmNali4ni_zalozi>();
+    int Columns = 0;
+    for (int C = 0; C < Form->Grid->ColCount(); ++C)
+        Columns += Form->Grid->ColWidths(C);
+    const int Area = Host.centralWidget()->width();
+    EXPECT_GE(Form->Grid->viewport()->width(), std::min(Columns, Area - 60)) << Columns;
+    EXPECT_LE(Form->Container()->width(), Area);
+    EXPECT_GE(Form->Grid->viewport()->height(), 8 * Form->Grid->DefaultRowHeight());
+    PressF8(Form->Grid);
+    EXPECT_EQ(CutCells(Form->Grid), QStringList());
+    Close(Form);
 }
 
 TEST_F(StockWindows, GoldRunsOnOpeningAndClearsOnADateChange) {

@@ -1,0 +1,57 @@
+#pragma once
+// What the cash receipt and cash payment windows share: the owner, contract, amount and names of
+// an order, its validation and statements, and its printing. Each window adds its choice of the
+// payment type, its contract lists and its grid.
+
+#include "business/documents/DocumentForm.h"
+#include "business/documents/unCashOrders.h"
+
+class QGridLayout;
+class QLabel;
+class QPushButton;
+
+// Where a cash order window's grid shows the fields of an order; Kind is the payment window's
+// radio item text, -1 where the grid has none.
+struct TCashOrderColumns {
+    int DocNo, Date, Contract, Sum, EGN, Type, Customer, Supplier, Kind;
+};
+
+class TCashOrderForm : public TDocumentForm {
+    Q_OBJECT
+public:
+    TListEdit* leOwner = nullptr;
+    QLabel* pnlOwner = nullptr;
+    TListEdit* leContract = nullptr;
+    QLabel* pnlItem = nullptr;
+    QLabel* pnlSN = nullptr;
+    TLimitedEdit* edCustomer_name = nullptr;
+    TLimitedEdit* edSupplier_name = nullptr;
+    QPushButton* btnPrintOrder = nullptr;
+
+    // Rebuilds the contract list for the owner and the payment type; true when it could.
+    virtual bool BuildContractList() = 0;
+
+protected:
+    // Receipt: the receipt window, over Incomes; else the payment window, over Outcomes.
+    TCashOrderForm(QWidget* Owner, bool Receipt, const TCashOrderColumns& Columns);
+
+    // Makes the number, date, owner, contract, amount, names and print button, in this tab order.
+    void MakeOrderEdits();
+    // Lays them out on L: the number and date at the end of row 0, whose columns 0-3 the window's
+    // payment type takes, the rest in rows 1-4.
+    void LayOutOrderEdits(QGridLayout* L);
+
+    // The payment type as chosen.
+    virtual int PaymentType() const = 0;
+    TCashOrderEntry CurrentEntry() const;
+    QString ValidateEntry() override;
+    QStringList EntryStatements() override;
+    QStringList EntryRow() override;
+    // The selected row's order, previewed.
+    void PrintDocument() override;
+
+    const TCashOrderColumns Columns;
+
+private:
+    const bool FReceipt;
+};

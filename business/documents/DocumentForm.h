@@ -1,0 +1,141 @@
+#pragma once
+// What every document window shares (pledge contracts, cash receipts and payments, purchases,
+// sales): the document typed into the parameter panel, New (F4) validates it, queues its
+// statements (with its linked orders) and shows its row; Edit (F3) and Delete (F5) of a saved
+// document ask the manager's password first, the caption turning red while a row is edited; Save
+// (F2) writes the queue in one transaction and reloads; Ctrl+F9 prints the selected document.
+// Nothing reaches the database before Save.
+//
+// A window makes its number, date and amount edits with the builders, in the order its tab
+// order wants, and fills in the protected hooks; its validation, statements and list queries are
+// free functions of its own unit, tested without a window.
+
+#include "business/registers/unQueuedChanges.h"
+#include "framework/forms/MAccountReadForm.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QDateEdit;
+class QGridLayout;
+class QLabel;
+class QPushButton;
+class TFloatEdit;
+class TLimitedEdit;
+class TListEdit;
+class TRichGrid;
+
+// The messages about a document's number, each after "\n\r": one for every grid row that shows
+// the number already, and "Въведете номер на документ" when it is 0.
+QString DocNoValidationText(double DocNo, const QStringList& GridNumbers);
+// Appends a row of Cells to Grid (into the blank row of an empty list); the row.
+int AppendGridRow(TRichGrid* Grid, const QStringList& Cells);
+// The DELETE of the document whose KeyField is Number.
+QString DocumentDeleteSql(const QString& Table, const QString& KeyField, qint64 Number);
+// The edit of an owner's (borrower's, seller's or buyer's) personal number, its names shown in
+// Names; its button reloads the owners.
+TListEdit* NewOwnerEdit(QWidget* Parent, QLabel* Names);
+// The owner typed last in any document window: shown when a window opens, remembered when it
+// closes.
+void ShowLastOwner(TListEdit* Owner);
+void RememberOwner(const TListEdit* Owner);
+
+// A grid column under two header rows: its upper and lower caption, and how wide it is: Width
+// pixels, or without one as wide as a typical value (Sample) or its caption, whichever is wider.
+struct TDocumentColumn {
+    const char* Upper;
+    const char* Lower;
+    const char* Sample = "";
+    int Width = 0;
+};
+
+class TDocumentForm : public TMAccountReadForm, public TQueuedChanges {
+    Q_OBJECT
+public:
+    explicit TDocumentForm(QWidget* Owner = nullptr);
+
+    // The document's number, date and amount; the window makes them with the builders.
+    TFloatEdit* feDocNo = nullptr;
+    QDateEdit* dtDate_c = nullptr;
+    TFloatEdit* feSum_c = nullptr;
+    // Ctrl+F9: PrintDocument. The window gives it its text.
+    QAction* ctrl_F9;
+
+    bool Init() override;
+    bool Done() override;
+    // Caption, list, and the table's next number proposed.
+    bool Reset() override;
+    bool Add() override;
+    bool Save() override;
+    bool Edit() override;
+    bool Delete() override;
+
+    // The number of the selected row's document; 0 when the row holds none.
+    qint64 SelectedDocNo() const;
+    // Column 0 of every data row, as validation compares a new number with them.
+    QStringList GridNumbers() const;
+    // The item label of the selected document: its number and the item's name in column 3.
+    void PrintLabel();
+
+protected:
+    // The grid layout of the parameter panel, spaced as every document's.
+    QGridLayout* NewParamsLayout();
+    // feDocNo and dtDate_c, made where the window's tab order wants them, and laid out with
+    // their captions in row 0 from Column on.
+    void MakeNumberAndDate();
+    void LayOutNumberAndDate(QGridLayout* L, int Column);
+    // A print button on the parameter panel; it takes no focus from the edits.
+    QPushButton* NewPrintButton(const QString& Name, const QString& Text);
+    // Edits on the parameter panel: a right-aligned number, a day, a name of up to 60 characters
+    // without double quotes.
+    TFloatEdit* NewNumberEdit(const QString& Name, int Precision, int Width);
+    QDateEdit* NewDateEdit(const QString& Name);
+    TLimitedEdit* NewNameEdit(const QString& Name);
+
+    // New: the validation messages gathered into one text, empty when the entry may be queued.
+    virtual QString ValidateEntry() = 0;
+    // New: every statement of the entry and its linked orders, built in full before any is
+    // queued; an UPDATE of EditingKey while EditingRow is on.
+    virtual QStringList EntryStatements() = 0;
+    // New: the grid cells of the entry, after its statements are queued.
+    virtual QStringList EntryRow() = 0;
+    // Edit: the cells of the lifted row into the edits (the number is in feDocNo already).
+    virtual void RowToEdits(const QStringList& Cells) = 0;
+    // Ctrl+F9 and the window's print button.
+    virtual void PrintDocument() = 0;
+
+    // Edit and Delete: the refusal for document Number when it must be saved first; "" lets the
+    // row be changed.
+    virtual QString UnsavedDocumentText(qint64 Number);
+    // Delete on grid row Row, a data row: after the password and the question, queues
+    // DeleteStatements and removes the row. True when it queued.
+    virtual bool DeleteDocument(int Row);
+    virtual QStringList DeleteStatements(qint64 Number);
+    // Save: runs inside the transaction before the queue, so what it reads no other window can
+    // change until the queue is written. A text refuses the Save: nothing is written, the text is
+    // shown and the queue kept.
+    virtual QString CheckInsideSave();
+    // After a Save that wrote the queue and reloaded the list.
+    virtual void Saved();
+
+    // One header row of Titles over columns of Widths pixels, no fixed column.
+    void SetGridColumns(const QStringList& Titles, const QList<int>& Widths);
+    // Two header rows over Columns, no fixed column; Merges joins header cells as
+    // SetMergeCellsStr takes them.
+    void SetGridColumns(const QList<TDocumentColumn>& Columns, const QString& Merges);
+    // The caption red while a row is edited.
+    void ShowEditing(bool On);
+    // Printing a contract of a queued document is refused with the hint to save first: true then.
+    bool RefusePrintBeforeSave();
+    // The selected document's number; 0, told, when the row holds none.
+    qint64 DocumentToPrint();
+    // The cells Columns of the selected row; none when the row has no number cell.
+    QStringList SelectedCells(const QList<int>& Columns) const;
+    // Runs Print under the wait cursor and shows what stops it: printing runs from buttons as
+    // well as from the action.
+    void RunPrint(const std::function<void()>& Print);
+
+private:
+    bool RefuseUnsaved(qint64 Number);
+};

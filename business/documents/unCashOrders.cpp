@@ -1,0 +1,368 @@
+#include "business/documents/unCashOrders.h"
+
+#include "Components/Grids/GridFuncs.h"
+#include "business/documents/DocumentForm.h"
+#include "business/engine/unConsts.h"
+#include "business/engine/unLoanEngine.h"
+#include "business/printing/un_Print_Order.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unMessages.h"
+#include "core/unNumbers.h"
+#include "core/unPeriods.h"
+#include "framework/forms/MAccountReadForm.h"
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+qint64 Whole(double Value) {
+    return qint64(std::llround(Value));
+}
+
+qint64 Day(TDateTime Date) {
+    return Whole(std::floor(Date));
+}
+
+// The order checks both windows make first: the number and the amount.
+void NumberAndSumCheck(const TCashOrderEntry& Entry, const TCashOrderCheck& Check, QString& Text) {
+    Text += DocNoValidationText(Entry.DocNo, Check.GridNumbers);
+    if (Entry.Sum == 0) Text += u"\n\r"_s + u"Общата сума на документа е нула!"_s;
+}
+
+// Only the orders dated Today, ahead of each query's own condition.
+QString TodayCondition(const QString& Table, bool TodayOnly, TDateTime Today) {
+    return TodayOnly ? Format(u"( %s.date_d = %d ) AND "_s, {Table, Day(Today)}) : QString();
+}
+
+// An order with its number given as SQL: a literal, or the next number taken at Save.
+QString OrderInsertSql(const QString& Table, const QString& Number, TDateTime Date, qint64 Document,
+                       int PaymentType, double Amount, const QString& Customer, const QString& Supplier,
+                       const QString& UserName) {
+    return Format(uR"sql(Insert into %s values ( %s, %d, %d, %d, %f, "%s", "%s", "%s" ))sql"_s,
+                  {Table, Number, Day(Date), Document, PaymentType, RoundToDigits(AmountDecimals, Amount),
+                   SqlText(Customer), SqlText(Supplier), SqlText(UserName)});
+}
+
+} // namespace
+
+QString IncomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck& Check) {
+    const QString Sep = u"\n\r"_s;
+    QString Text;
+    NumberAndSumCheck(Entry, Check, Text);
+    if (Entry.Supplier.trimmed().isEmpty()) Text += Sep + u"Въведете служител"_s;
+    const bool hasOwner = !Entry.Owner.trimmed().isEmpty();
+    const bool hasContract = !Entry.Contract.trimmed().isEmpty();
+    if (hasOwner && !hasContract)
+        Text += Sep + u"Избрали сте заемоплоучател, но не сте попълнили номер на договор."_s;
+    if (IsContractPaymentType(Entry.PaymentType) && (!hasOwner || !hasContract))
+        Text +=
+            Sep +
+            u"Избрали сте избрали сте приход от клиент, а не сте поплълнили данни за клиента и договора."_s;
+    if (Entry.PaymentType == 3 && (hasOwner || hasContract))
+        Text += Sep + u"Избрали сте вноска на собственик, а сте поплълнили данни за клиента и договора."_s;
+    if (!Check.EditingRow) {
+        if (std::floor(Entry.Date) != std::floor(Check.Today))
+            Text += u"Нов ордер може да бъде направен само на днешна дата"_s;
+        if (Check.DocNoStored)
+            Text += Format(u"ПКО номер \"%d\" съществува в базата данни. Изберете друг номер на ПКО."_s,
+                           {Whole(Entry.DocNo)});
+    }
+    return Text;
+}
+
+QString OutcomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck& Check) {
+    const QString Sep = u"\n\r"_s;
+    QString Text;
+    NumberAndSumCheck(Entry, Check, Text);
+    if (Entry.Customer.trimmed().isEmpty()) Text += Sep + u"Въведете клиент!"_s;
+    if (Entry.Supplier.trimmed().isEmpty()) Text += Sep + u"Въведете служител"_s;
+    if (!Entry.Owner.trimmed().isEmpty() && Entry.Contract.trimmed().isEmpty())
+        Text += Sep + u"Избрали сте заемоплоучател, но не сте попълнили номер на договор."_s;
+    if (!Check.EditingRow) {
+        if (std::floor(Entry.Date) != std::floor(Check.Today))
+            Text += u"Нов ордер може да бъде направен само на днешна дата"_s;
+        if (Check.DocNoStored)
+            Text += Format(u"РКО номер \"%d\" съществува в базата данни. Изберете друг номер на РКО."_s,
+                           {Whole(Entry.DocNo)});
+    }
+    return Text;
+}
+
+QString IncomeInsertSql(const QString& Table, const TCashOrderEntry& Entry, const QString& UserName) {
+    return Format(uR"sql(Insert into %s values ( %d, %d, %d, %d, %.*f, "%s", "%s", "%s" ))sql"_s,
+                  {Table, Whole(Entry.DocNo), Day(Entry.Date), StrToIntOrZero(Entry.Contract.trimmed()),
+                   Entry.PaymentType, AmountDecimals, RoundToDigits(AmountDecimals, Entry.Sum),
+                   SqlText(Entry.Customer), SqlText(Entry.Supplier), SqlText(UserName)});
+}
+
+QString IncomeUpdateSql(const QString& Table, const QString& KeyField, qint64 Key,
+                        const TCashOrderEntry& Entry) {
+    return Format(uR"sql(
+        Update %s
+           Set date_d        = %d,
+               contract_n    = %d,
+               payment_type  = %d,
+               sum_o         = %.*f,
+               Customer_name = "%s",
+               Supplier_name = "%s"
+         Where ( %s = %d ))sql"_s,
+                  {Table, Day(Entry.Date), StrToIntOrZero(Entry.Contract.trimmed()), Entry.PaymentType,
+                   AmountDecimals, RoundToDigits(AmountDecimals, Entry.Sum), SqlText(Entry.Customer),
+                   SqlText(Entry.Supplier), KeyField, Key});
+}
+
+QString OutcomeInsertSql(const QString& Table, const TCashOrderEntry& Entry, const QString& UserName) {
+    return OrderInsertSql(Table, QString::number(Whole(Entry.DocNo)), Entry.Date,
+                          StrToIntOrZero(Entry.Contract.trimmed()), Entry.PaymentType, Entry.Sum,
+                          Entry.Customer, Entry.Supplier, UserName);
+}
+
+QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 Key,
+                         const TCashOrderEntry& Entry) {
+    return Format(uR"sql(
+        Update %s
+           Set date_d        = %d,
+               contract_n    = %d,
+               payment_type  = %d,
+               sum_o         = %f,
+               Customer_name = "%s",
+               Supplier_name = "%s"
+         Where ( %s = %d ))sql"_s,
+                  {Table, Day(Entry.Date), StrToIntOrZero(Entry.Contract.trimmed()), Entry.PaymentType,
+                   RoundToDigits(AmountDecimals, Entry.Sum), SqlText(Entry.Customer), SqlText(Entry.Supplier),
+                   KeyField, Key});
+}
+
+bool CashOrderNumberStored(QObject* Owner, const QString& Table, double DocNo) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT docno FROM %s WHERE docno = %d)sql"_s, {Table, Whole(DocNo)}), &List);
+    return List.Count() > 0;
+}
+
+QString NextDocNoSql(const QString& Table) {
+    return Format(uR"sql(( Select IfNull( max( docno ), 0 ) + 1 From %s ))sql"_s, {Table});
+}
+
+QString LinkedOrderSql(const QString& Table, TDateTime Date, qint64 Document, int PaymentType, double Amount,
+                       const QString& Customer, const QString& Supplier, const QString& UserName) {
+    return OrderInsertSql(Table, NextDocNoSql(Table), Date, Document, PaymentType, Amount, Customer, Supplier,
+                          UserName);
+}
+
+QString PayableContractListSql(qint64 EGN, bool IncludeForSale) {
+    // Contracts declared for sale are paid only where the workstation allows it.
+    const QString ForSale = IncludeForSale ? QString() : u"AND ( Contracts.for_sale = False )"_s;
+    return Format(uR"sql(
+        SELECT Contracts.docno, Item_types.Name_i_t, Items.SN, Contracts.date_c
+          FROM Owners
+               INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                           INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
+               ON Owners.EGN = Contracts.EGN
+         WHERE ( Contracts.Finished = False) and ( Owners.EGN = %f ) AND ( Contracts.sold = False ) %s
+         ORDER BY Contracts.docno)sql"_s,
+                  {double(EGN), ForSale});
+}
+
+QString ContractOwnerName(QObject* Owner, qint64 DocNo) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT Owners.Three_names
+          FROM Owners INNER JOIN Contracts ON Owners.EGN = Contracts.EGN
+         WHERE (((Contracts.docno)= %d )))sql"_s,
+                    {DocNo}),
+             &List);
+    return List.GetTextStr();
+}
+
+QString OperatorFullName(QObject* Owner, const QString& UserName) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(Select three_names from users_passwords Where ( user_name = "%s" ))sql"_s,
+                    {SqlText(UserName)}),
+             &List);
+    return List.GetTextStr();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The lists
+
+QStringList IncomeListSql(bool TodayOnly, TDateTime Today) {
+    const QString Filter = TodayCondition(u"Incomes"_s, TodayOnly, Today);
+    return {uR"sql(
+        SELECT Incomes.docno, Incomes.date_d, Incomes.contract_n, Incomes.sum_o, Contracts.EGN,
+               Incomes.payment_type, Incomes.customer_name, Incomes.supplier_name, Incomes.user_name
+          FROM Contracts RIGHT JOIN Incomes ON Contracts.docno = Incomes.contract_n
+         WHERE %1( Incomes.payment_type = 1 OR Incomes.payment_type = 2 OR Incomes.payment_type > 5 ))sql"_s
+                .arg(Filter),
+            uR"sql(
+        SELECT docno, date_d, contract_n, sum_o, sum_o,
+               payment_type, customer_name, supplier_name, user_name
+          FROM Incomes
+         WHERE %1(((Incomes.payment_type)=3)))sql"_s.arg(Filter),
+            uR"sql(
+        SELECT Incomes.docno, Incomes.date_d, Incomes.contract_n, Incomes.sum_o, Items_sales.EGN,
+               Incomes.payment_type, Incomes.customer_name, Incomes.supplier_name, Incomes.user_name
+          FROM Items_sales RIGHT JOIN Incomes ON Items_sales.docno = Incomes.contract_n
+         WHERE %1( ((Incomes.payment_type)=4) OR ((Incomes.payment_type)=5) ))sql"_s.arg(Filter)};
+}
+
+QStringList OutcomeListSql(bool TodayOnly, TDateTime Today) {
+    const QString Filter = TodayCondition(u"Outcomes"_s, TodayOnly, Today);
+    return {uR"sql(
+        SELECT Outcomes.docno, Outcomes.date_d, Outcomes.contract_n, Outcomes.sum_o, Contracts.EGN,
+               Outcomes.customer_name, Outcomes.supplier_name, Outcomes.payment_type,
+               Outcomes.payment_type, Outcomes.user_name
+          FROM Contracts RIGHT JOIN Outcomes ON Contracts.docno = Outcomes.contract_n WHERE %1(((Outcomes.payment_type)=1)))sql"_s
+                .arg(Filter),
+            uR"sql(
+        SELECT docno, date_d, contract_n, sum_o, sum_o,
+               customer_name, supplier_name, payment_type, payment_type, user_name
+          FROM Outcomes WHERE %1(((Outcomes.payment_type)=3)))sql"_s.arg(Filter),
+            uR"sql(
+        SELECT Outcomes.docno, Outcomes.date_d, Outcomes.contract_n, Outcomes.sum_o, Items_purchases.EGN,
+               Outcomes.customer_name, Outcomes.supplier_name, Outcomes.payment_type,
+               Outcomes.payment_type, Outcomes.user_name
+          FROM Items_purchases RIGHT JOIN Outcomes ON Items_purchases.docno = Outcomes.contract_n WHERE %1(((Outcomes.payment_type)=4)))sql"_s
+                .arg(Filter)};
+}
+
+QString OutcomeKindText(int Type) {
+    switch (Type) {
+    case 1:
+        return u"за нов залог"_s;
+    case 3:
+        return u"на собственик"_s;
+    case 4:
+        return u"при покупка"_s;
+    default:
+        return QString();
+    }
+}
+
+void LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Payments) {
+    TDelimitedStringList List;
+    try {
+        for (int i = 0; i < Sqls.size(); ++i) {
+            TDelimitedStringList Part;
+            RunQuery(Form, AdoConnection, Sqls[i], &Part);
+            // The owner's payments have no owner.
+            if (i == 1)
+                for (int r = 0; r < Part.Count(); ++r)
+                    Part.SetField(r, 4, QString());
+            for (int r = 0; r < Part.Count(); ++r)
+                List.Add(Part.Get(r));
+        }
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return;
+    }
+    SortDelimitedList(List, 0);
+    for (int r = 0; r < List.Count(); ++r) {
+        List.SetField(r, 3, FloatToFixedStr(AmountDecimals, StrToFloatDot(List.GetField(r, 3), 0)));
+        if (!List.GetField(r, 4).isEmpty()) {
+            QString egn;
+            FormatEGN(List.GetField(r, 4), egn);
+            List.SetField(r, 4, egn);
+        }
+        if (Payments) List.SetField(r, 8, OutcomeKindText(int(StrToIntOrZero(List.GetField(r, 7)))));
+    }
+    Form->ApplyFilterToRows(&List);
+    LoadGridFromList(Form->Grid, &List, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The printed order
+
+QString OrderDocumentSql(bool Receipt, int PaymentType, qint64 Contract) {
+    const double key = double(Contract);
+    if ((Receipt && IsContractPaymentType(PaymentType)) || (!Receipt && PaymentType == 1))
+        return Format(uR"sql(
+            SELECT Contracts.docno, Contracts.date_c, Item_types.Name_i_t, Owners.EGN, Items.SN,
+                   Owners.Three_names, Owners.Is_Male, Owners.Is_Married
+              FROM Owners
+                   INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                               INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
+                   ON Owners.EGN = Contracts.EGN
+             WHERE (((Contracts.docno)= %f )))sql"_s,
+                      {key});
+    if (Receipt && PaymentType == 5)
+        return Format(uR"sql(
+            SELECT Items_sales.docno, Items_sales.date_d, Item_types.Name_i_t, Owners.EGN, Items.SN,
+                   Owners.Three_names, Owners.Is_Male, Owners.Is_Married
+              FROM Owners
+                   INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                               INNER JOIN (Items_purchases INNER JOIN Items_sales
+                                           ON Items_purchases.docno = Items_sales.contract_n)
+                               ON Items.code_i = Items_purchases.code_i)
+                   ON Owners.EGN = Items_sales.EGN
+             WHERE ( ((Items_sales.docno)= %f ) AND ((Items_sales.payment_type)=2) ))sql"_s,
+                      {key});
+    if (Receipt && PaymentType == 4)
+        return Format(uR"sql(
+            SELECT Items_sales.docno, Items_sales.date_d, Item_types.Name_i_t, Owners.EGN, Items.SN,
+                   Owners.Three_names, Owners.Is_Male, Owners.Is_Married
+              FROM Owners
+                   INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                               INNER JOIN (Contracts INNER JOIN Items_sales
+                                           ON Contracts.docno = Items_sales.contract_n)
+                               ON Items.code_i = Contracts.code_i)
+                   ON Owners.EGN = Items_sales.EGN
+             WHERE ( ((Items_sales.docno)= %f ) AND ((Items_sales.payment_type)=1) ))sql"_s,
+                      {key});
+    if (!Receipt && PaymentType == 4)
+        return Format(uR"sql(
+            SELECT Items_purchases.docno, Items_purchases.date_d, Item_types.Name_i_t, Owners.EGN, Items.SN,
+                   Owners.Three_names, Owners.Is_Male, Owners.Is_Married
+              FROM Owners
+                   INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                               INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)
+                   ON Owners.EGN = Items_purchases.EGN
+             WHERE (((Items_purchases.docno)= %f )))sql"_s,
+                      {key});
+    return QString();
+}
+
+bool PrintCashOrder(QWidget* Owner, bool Receipt, const QStringList& Cells) {
+    auto cell = [&Cells](int C) {
+        const QString text = C < Cells.size() ? Cells[C] : QString();
+        return text.isEmpty() ? u" "_s : text;
+    };
+    QStringList record;
+    for (int i = 0; i < OrderFieldCount; ++i)
+        record.append(u" "_s);
+    for (int i = 0; i < 4; ++i)
+        record[i] = cell(i);
+    const int type = int(StrToIntOrZero(cell(5).trimmed()));
+    const qint64 contract = StrToIntOrZero(record[ofContract].trimmed());
+    try {
+        if (contract != 0) {
+            const QString sql = OrderDocumentSql(Receipt, type, contract);
+            if (!sql.isEmpty()) {
+                TDelimitedStringList list;
+                RunQuery(Owner, AdoConnection, sql, &list);
+                if (list.Count() == 1)
+                    for (int i = 0; i < 7; ++i) {
+                        const QString value = list.GetField(0, i + 1);
+                        record[ofDocDate + i] = value.isEmpty() ? u" "_s : value;
+                    }
+            }
+        }
+        // Payments name only whom the order was made out to.
+        if (!cell(4).trimmed().isEmpty() || !Receipt) record[ofNames] = cell(4);
+        QString shop;
+        if (!ReadSettingVA1(Owner, shop)) return false;
+        record[ofShopName] = shop;
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
+    record[ofDirection] = Receipt ? u"in"_s : u"out"_s;
+    record[ofPaymentType] = cell(5);
+    record[ofEmployee] = cell(6);
+    return FillPrintOrder(Owner, record);
+}

@@ -1,0 +1,97 @@
+// What every report window shares: the totals row, the rounding of stored amounts, and a period
+// that F8 reads back from edits the operator may have emptied.
+
+#include "shell/reports/ReportForm.h"
+#include "Components/Edits/FilteredEdit.h"
+#include "Components/Grids/RichGrid.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unRegistry.h"
+#include "shell/reports/un_Operacii.h"
+#include "tests/support/ContractShop.h"
+#include "tests/support/PopupUtils.h"
+#include "tests/support/ScriptedPresenter.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << S.toStdString();
+}
+
+TEST(ReportRounding, StoredAmountsRoundHalfAwayFromZeroExactly) {
+    const struct {
+        const char* Stored;
+        int Digits;
+        const char* Shown;
+    } Cases[] = {
+        // Binary floating point holds 1.005 as 1.00499…; the stored text is what counts.
+        {"1.005", 2, "1.01"},
+        {"-1.005", 2, "-1.01"},
+        {"2.675", 2, "2.68"},
+        {"12.5", 2, "12.50"},
+        {"0.0049", 2, "0.00"},
+        {"1.5", 3, "1.500"},
+        {"123456789.995", 2, "123456790.00"},
+        {"", 2, "0.00"},
+        {"abc", 2, "0.00"},
+        {" 7 ", 0, "7"},
+    };
+    for (const auto& C : Cases)
+        EXPECT_EQ(RoundedText(QString::fromLatin1(C.Stored), C.Digits), QString::fromLatin1(C.Shown))
+            << C.Stored;
+}
+
+TEST(ReportTotals, SumTheShownAmountsOfEveryRowInTheirColumns) {
+    TDelimitedStringList Rows;
+    for (const QString& Row : {u"a@1.005@2.5@x"_s, u"b@@-0.5@y"_s, u"c@2.004@no number@z"_s})
+        Rows.Add(Row);
+    AppendTotalsRow(Rows, 4, {{1, 2}, {2, 3}});
+    ASSERT_EQ(Rows.Count(), 4);
+    // 1.01 + 0 + 2.00: each amount as shown, not the stored 3.009 rounded at the end.
+    EXPECT_EQ(Rows.Get(3), u"¤Общо:@3.01@2.000@"_s);
+    // An empty list still has its totals row.
+    TDelimitedStringList None;
+    AppendTotalsRow(None, 3, {{2, 2}});
+    EXPECT_EQ(None.Get(0), u"¤Общо:@@0.00"_s);
+}
+
+namespace {
+
+class ReportWindow : public ::testing::Test {
+public:
+    ReportWindow() : Shop(QStringLiteral(LENDORA_SOURCE_DIR)) {
+        Host.setCentralWidget(new QMdiArea(&Host));
+        Host.resize(1000, 600);
+        ShowAndActivate(&Host);
+    }
+    TContractShop Shop;
+    TScriptedPresenter Presenter;
+    QMainWindow Host;
+};
+
+} // namespace
+
+TEST_F(ReportWindow, AnEmptiedDateLoadsNothingAndKeepsTheLastRealDate) {
+    WriteRegString(u"frmOperacii_dtp_From"_s, u"45300"_s);
+    WriteRegString(u"frmOperacii_dtp_To"_s, u"45310"_s);
+    auto* Form = CreateForm<TfrmOperacii>(&Host, TMAccountForm::fsMDIChild);
+    Form->ShowForm();
+    QApplication::processEvents();
+    EXPECT_EQ(Form->dtp_From->Date(), 45300);
+    Form->dtp_To->setFocus();
+    Form->dtp_To->clear();
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    // Nothing loaded: not even a totals row for a period with no end.
+    EXPECT_EQ(Form->Grid->RowCount(), Form->Grid->FixedRows() + 1);
+    EXPECT_EQ(Form->Grid->Cells(0, Form->Grid->FixedRows()), QString());
+    Form->RunDone();
+    delete Form->Container();
+    EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_To"_s), u"45310"_s);
+    EXPECT_TRUE(Presenter.Texts().isEmpty());
+}

@@ -6,6 +6,8 @@
 #include "Components/Grids/CellAttributes.h"
 #include "Components/Grids/StringGrid.h"
 
+#include <QList>
+
 class TRichGrid;
 class TDelimitedStrings;
 class TDelimitedStringList;
@@ -56,6 +58,8 @@ TColor GetGridCellColor(TStringGrid* Grid, int ACol, int ARow);
 void SetGridCellBitmap(TStringGrid* Grid, int ACol, int ARow, int ImageIndex);
 TCellAlignment GetGridCellAlignment(TStringGrid* Grid, int ACol, int ARow);
 void GetGridMergedCells(TStringGrid* Grid, int ACol, int ARow, TGridRect& Rect);
+// The number formatters in effect on the data cells of Grid.
+QList<TNumberFormatter*> GridNumberFormatters(TRichGrid* Grid);
 void SetGridMarkNegative(TRichGrid* Grid, bool Value);
 void HideGridSelection(TStringGrid* Grid);
 

@@ -677,8 +677,8 @@ TEST_F(ReadFormTest, F9PrintsTheGridThroughThePreviewWithTheWindowsDefaultSettin
     QTest::keyClick(Form->Grid, Qt::Key_F9);
     SetPrintDialogHook(previous);
     EXPECT_EQ(setting, U("Без клиенти"));
-    // The window asks for landscape; the setting's own orientation is used only when applied.
-    EXPECT_EQ(orientation, 1);
+    // The window asks for landscape; the operator's default setting keeps its portrait.
+    EXPECT_EQ(orientation, 0);
     const QStringList pages = PdfPageTexts(pdf.FileName());
     ASSERT_EQ(pages.size(), 2); // two copies of one page
     EXPECT_TRUE(pages[0].contains(U("за март 2024")));

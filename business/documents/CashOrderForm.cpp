@@ -20,6 +20,14 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+QString ChangedMeanwhile() {
+    return u"Договорът е променен междувременно. Изберете договора отново."_s;
+}
+
+} // namespace
+
 TCashOrderForm::TCashOrderForm(QWidget* Owner, bool Receipt, const TCashOrderColumns& Columns)
     : TDocumentForm(Owner), Columns(Columns), FReceipt(Receipt) {
     ctrl_F9->setText(u"Печат на ордер"_s);
@@ -159,23 +167,22 @@ void TCashOrderForm::PrintDocument() {
 QString TCashOrderForm::CheckInsideSave() {
     // Another window may have settled, sold or deleted the contract since the receipt was queued,
     // or taken principal it owed.
-    const QString Changed = u"Договорът е променен междувременно. Изберете договора отново."_s;
     QHash<qint64, double> Principal;
     for (const QString& Sql : PendingSql) {
         const auto Receipt = FContractReceipts.constFind(Sql);
         if (Receipt == FContractReceipts.cend()) continue;
         const qint64 Contract = StrToIntOrZero(Receipt->Contract);
-        if (!ContractOpen(this, Contract)) return Changed;
+        if (!ContractOpen(this, Contract)) return ChangedMeanwhile();
         if (Receipt->PaymentType == 1) Principal[Contract] += Receipt->Sum;
     }
     for (auto Paid = Principal.cbegin(); Paid != Principal.cend(); ++Paid) {
         QString Debt;
         TDelimitedStringList OneTime, Daily, Row;
         if (!CalculateContractDebt(this, QString::number(Paid.key()), Debt, Date(), OneTime, Daily))
-            return Changed;
+            return ChangedMeanwhile();
         Row.SetTextStr(Debt);
         const double Owed = StrToFloatDot(Row.GetField(0, dfPrincipalOutstanding), 0);
-        if (std::llround(Paid.value() * 100) > std::llround(Owed * 100)) return Changed;
+        if (std::llround(Paid.value() * 100) > std::llround(Owed * 100)) return ChangedMeanwhile();
     }
     return QString();
 }

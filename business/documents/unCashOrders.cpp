@@ -57,12 +57,8 @@ QString IncomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck
     const bool hasContract = !Entry.Contract.trimmed().isEmpty();
     if (hasOwner && !hasContract)
         Text += Sep + u"Избрали сте заемоплоучател, но не сте попълнили номер на договор."_s;
-    if (IsContractPaymentType(Entry.PaymentType) && (!hasOwner || !hasContract))
-        Text +=
-            Sep +
-            u"Избрали сте избрали сте приход от клиент, а не сте поплълнили данни за клиента и договора."_s;
-    // A contract of another borrower, finished, sold or missing takes no payment.
-    if (IsContractPaymentType(Entry.PaymentType) && hasOwner && hasContract && !Check.ContractListed)
+    // A contract of another borrower, finished, sold or missing takes no payment either.
+    if (IsContractPaymentType(Entry.PaymentType) && (!hasOwner || !hasContract || !Check.ContractListed))
         Text +=
             Sep +
             u"Избрали сте избрали сте приход от клиент, а не сте поплълнили данни за клиента и договора."_s;

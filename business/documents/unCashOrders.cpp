@@ -57,10 +57,15 @@ QString IncomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck
     const bool hasContract = !Entry.Contract.trimmed().isEmpty();
     if (hasOwner && !hasContract)
         Text += Sep + u"Избрали сте заемоплоучател, но не сте попълнили номер на договор."_s;
-    if (IsContractPaymentType(Entry.PaymentType) && (!hasOwner || !hasContract))
+    // A contract of another borrower, finished, sold or missing takes no payment either.
+    if (IsContractPaymentType(Entry.PaymentType) && (!hasOwner || !hasContract || !Check.ContractListed))
         Text +=
             Sep +
             u"Избрали сте избрали сте приход от клиент, а не сте поплълнили данни за клиента и договора."_s;
+    if (Entry.PaymentType == 1 && Check.PrincipalLimit >= 0 &&
+        Whole(Entry.Sum * 100) > Whole(Check.PrincipalLimit * 100))
+        Text += Sep + Format(u"Вноската по главницата надвишава остатъка по договора (%s)."_s,
+                             {FloatToFixedStr(AmountDecimals, Check.PrincipalLimit)});
     if (Entry.PaymentType == 3 && (hasOwner || hasContract))
         Text += Sep + u"Избрали сте вноска на собственик, а сте поплълнили данни за клиента и договора."_s;
     if (!Check.EditingRow) {
@@ -134,6 +139,18 @@ QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 K
                   {Table, Day(Entry.Date), StrToIntOrZero(Entry.Contract.trimmed()), Entry.PaymentType,
                    RoundToDigits(AmountDecimals, Entry.Sum), SqlText(Entry.Customer), SqlText(Entry.Supplier),
                    KeyField, Key});
+}
+
+bool ContractOpen(QObject* Owner, qint64 DocNo) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT docno
+          FROM Contracts
+         WHERE ( docno = %d ) AND ( Finished = False ) AND ( sold = False ))sql"_s,
+                    {DocNo}),
+             &List);
+    return List.Count() > 0;
 }
 
 bool CashOrderNumberStored(QObject* Owner, const QString& Table, double DocNo) {

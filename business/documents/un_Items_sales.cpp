@@ -518,7 +518,7 @@ QString TfrmItems_sales::ValidateEntry() {
 QStringList TfrmItems_sales::EntryStatements() {
     const TSaleEntry Entry = CurrentEntry();
     const qint64 Key = StrToIntOrZero(EditingKey);
-    const QStringList Statements = SaleStatements(TableName, KeyField, EditingRow, Key, Entry, UserName);
+    QStringList Statements = SaleStatements(TableName, KeyField, EditingRow, Key, Entry, UserName);
     if (EditingRow)
         FGuarded.insert(Statements[0], Format(u"Продажба %d е изтрита междувременно."_s, {Key}));
     else
@@ -610,10 +610,17 @@ void TfrmItems_sales::Saved() {
 void TfrmItems_sales::RowToEdits(const QStringList& Cells) {
     TDateTime Day = 0;
     if (TryStrToDate(Cells.value(scDate), Day)) dtDate_c->setDate(DateTimeToQDate(Day));
-    (StrToIntOrZero(Cells.value(scType).trimmed()) == stPurchased ? rbPurchased : rbPledged)
-        ->setChecked(true);
+    const int Kind = StrToIntOrZero(Cells.value(scType).trimmed()) == stPurchased ? stPurchased : stPledged;
+    // The offered list follows the kind, for the sales typed after this edit.
+    if (Kind != SaleType()) {
+        (Kind == stPurchased ? rbPurchased : rbPledged)->setChecked(true);
+        BuildOriginList();
+    }
     leOwner->setText(Cells.value(scEGN).trimmed());
     leContract->setText(Cells.value(scOrigin).trimmed());
+    // Sold already, the origin is in no list: its item comes from the row.
+    pnlItem->setText(Cells.value(scItemName));
+    pnlSN->setText(Cells.value(scSN));
     feSum_c->SetValue(StrToFloatDot(Cells.value(scSum), 0));
     edCustomer_name->setText(Cells.value(scCustomer));
     edSupplier_name->setText(Cells.value(scSupplier));

@@ -170,6 +170,19 @@ QString LinkedOrderSql(const QString& Table, TDateTime Date, qint64 Document, in
                           UserName);
 }
 
+QString LinkedOrderUpdateSql(const QString& Table, qint64 Document, int PaymentType, TDateTime Date,
+                             double Amount, const QString& Customer, const QString& Supplier) {
+    return Format(uR"sql(
+        UPDATE %s
+           SET date_d        = %d,
+               sum_o         = %f,
+               Customer_name = "%s",
+               Supplier_name = "%s"
+         WHERE ( contract_n = %d ) AND ( payment_type = %d ))sql"_s,
+                  {Table, Day(Date), RoundToDigits(AmountDecimals, Amount), SqlText(Customer),
+                   SqlText(Supplier), Document, PaymentType});
+}
+
 QString PayableContractListSql(qint64 EGN, bool IncludeForSale) {
     // Contracts declared for sale are paid only where the workstation allows it.
     const QString ForSale = IncludeForSale ? QString() : u"AND ( Contracts.for_sale = False )"_s;

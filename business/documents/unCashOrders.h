@@ -61,6 +61,10 @@ QString NextDocNoSql(const QString& Table);
 // Document is the contract, purchase or sale it belongs to.
 QString LinkedOrderSql(const QString& Table, TDateTime Date, qint64 Document, int PaymentType, double Amount,
                        const QString& Customer, const QString& Supplier, const QString& UserName);
+// Moves the orders of type PaymentType that Document wrote beside itself to its edited date,
+// amount and names.
+QString LinkedOrderUpdateSql(const QString& Table, qint64 Document, int PaymentType, TDateTime Date,
+                             double Amount, const QString& Customer, const QString& Supplier);
 // The open, unsold contracts of the borrower with personal number EGN: number, item type, serial
 // number, date. Contracts declared for sale only when IncludeForSale.
 QString PayableContractListSql(qint64 EGN, bool IncludeForSale);

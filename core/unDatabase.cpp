@@ -1010,8 +1010,7 @@ void TAdoConnection::TState::LoadCatalog() {
     TCatalog Fresh;
     TStatement S;
     const QString Sql =
-        u"SELECT m.name, p.name, p.type FROM sqlite_schema AS m, pragma_table_info(m.name) AS p "
-        u"WHERE m.type IN ('table', 'view')"_s;
+        uR"sql(SELECT m.name, p.name, p.type FROM sqlite_schema AS m, pragma_table_info(m.name) AS p WHERE m.type IN ('table', 'view'))sql"_s;
     Prepare(Db, Sql, Sql, S);
     StepAll(Db, S.Get(), Sql, [&] {
         auto Text = [&](int Col) {

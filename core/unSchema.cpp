@@ -2,6 +2,8 @@
 
 #include "core/unitTypes.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The indexes serve the loan engine's per-contract lookups by (contract_n, payment_type) and the
@@ -72,7 +74,7 @@ QString SchemaScript() {
 QStringList InitialSettingsRows() {
     QStringList Rows;
     for (int Code : SettingsCodes)
-        Rows << Format("Insert into VA values ( %d, \"\" )", {Code});
+        Rows << Format(uR"sql(Insert into VA values ( %d, "" ))sql"_s, {Code});
     return Rows;
 }
 

@@ -672,7 +672,7 @@ bool ReadSettingVA1(QObject* Owner, QString& Value) {
     Value.clear();
     TDelimitedStringList list;
     const bool ran =
-        RunQuery(Owner, AdoConnection, QStringLiteral("Select value_va From va where code_va = 1"), &list);
+        RunQuery(Owner, AdoConnection, uR"sql(Select value_va From va where code_va = 1)sql"_s, &list);
     if (ran) Value = list.GetTextStr();
     return ran;
 }
@@ -682,20 +682,23 @@ bool GetOutstandingPrincipal(QObject* Owner, const QString& DocNo, double& Princ
     qint64 contract = 0;
     if (!ContractNumber(DocNo, contract)) return false;
     TDelimitedStringList list;
-    RunQuery(
-        Owner, AdoConnection,
-        Format(
-            "SELECT Sum(Outcomes.sum_o) AS SumOfsum_o FROM Outcomes GROUP BY Outcomes.contract_n, "
-            "Outcomes.payment_type HAVING ( ( Outcomes.contract_n = %d ) AND ( Outcomes.payment_type = 1 ) )",
-            {contract}),
-        &list);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+            SELECT Sum(Outcomes.sum_o) AS SumOfsum_o
+              FROM Outcomes
+             GROUP BY Outcomes.contract_n, Outcomes.payment_type
+            HAVING ( ( Outcomes.contract_n = %d ) AND ( Outcomes.payment_type = 1 ) ))sql"_s,
+                    {contract}),
+             &list);
     qint64 cents = CentsOf(list.GetTextStr());
-    RunQuery(
-        Owner, AdoConnection,
-        Format("SELECT Sum( sum_o ) AS SumOfsum_o FROM Incomes GROUP BY contract_n, payment_type HAVING ( ( "
-               "contract_n = %d ) AND ( payment_type = 1 ) )",
-               {contract}),
-        &list);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+            SELECT Sum( sum_o ) AS SumOfsum_o
+              FROM Incomes
+             GROUP BY contract_n, payment_type
+            HAVING ( ( contract_n = %d ) AND ( payment_type = 1 ) ))sql"_s,
+                    {contract}),
+             &list);
     cents -= CentsOf(list.GetTextStr());
     Principal = double(cents) / 100.0;
     return true;

@@ -22,18 +22,38 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString PledgedForSaleSql =
-    u"SELECT Contracts.docno,         Item_types.Name_i_t,        Items.SN,        Items.SN,        Items.SN,        Items.SN FROM Owners INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t) INNER JOIN Contracts ON Items.code_i = Contracts.code_i) ON Owners.EGN = Contracts.EGN WHERE ( Contracts.for_sale = True ) and ( Contracts.sold = False ) and ( Contracts.finished = False )ORDER BY Contracts.docno"_s;
-const QString UnsoldPurchasesSql =
-    u"SELECT Items_purchases.docno,        Items_purchases.date_d,        Items_purchases.code_i,        Items.SN,         Item_types.Name_i_t,        Items_purchases.sum_s FROM Owners INNER JOIN (     (Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)     INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)     ON Owners.EGN = Items_purchases.EGN WHERE ( Items_purchases.sold = False ) ORDER BY Items_purchases.docno"_s;
-const QString ItemsSql =
-    u"SELECT Items.code_i,        Item_types.Name_i_t,        Items.SN FROM Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t ORDER BY Item_types.Name_i_t, Items.SN"_s;
-const QString AllPurchasesSql =
-    u"SELECT Items_purchases.docno,        Items_purchases.date_d,        Items_purchases.code_i,        Items.SN,         Item_types.Name_i_t,        Items_purchases.sum_s FROM Owners INNER JOIN (     (Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)     INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)     ON Owners.EGN = Items_purchases.EGN"_s;
-const QString OwnersSql = u"Select EGN, Three_names, pref_code FROM Owners ORDER BY Three_names"_s;
-const QString TaxesSql = u"SELECT code_t,        name_t,        is_once FROM Taxes ORDER BY code_t"_s;
-const QString VehiclesSql = u"SELECT  code_MPS,  marka,  model,  reg_nomer FROM MPS ORDER BY code_MPS"_s;
-const QString PaymentTaxesSql = u"Select code_t, name_t, is_once From Taxes Order By code_t"_s;
+const QString PledgedForSaleSql = uR"sql(
+    SELECT Contracts.docno, Item_types.Name_i_t, Items.SN, Items.SN, Items.SN, Items.SN
+      FROM Owners
+           INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                       INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
+           ON Owners.EGN = Contracts.EGN
+     WHERE ( Contracts.for_sale = True ) and ( Contracts.sold = False ) and ( Contracts.finished = False )
+     ORDER BY Contracts.docno)sql"_s;
+const QString UnsoldPurchasesSql = uR"sql(
+    SELECT Items_purchases.docno, Items_purchases.date_d, Items_purchases.code_i, Items.SN,
+           Item_types.Name_i_t, Items_purchases.sum_s
+      FROM Owners
+           INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                       INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)
+           ON Owners.EGN = Items_purchases.EGN
+     WHERE ( Items_purchases.sold = False )
+     ORDER BY Items_purchases.docno)sql"_s;
+const QString ItemsSql = uR"sql(
+    SELECT Items.code_i, Item_types.Name_i_t, Items.SN
+      FROM Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t
+     ORDER BY Item_types.Name_i_t, Items.SN)sql"_s;
+const QString AllPurchasesSql = uR"sql(
+    SELECT Items_purchases.docno, Items_purchases.date_d, Items_purchases.code_i, Items.SN,
+           Item_types.Name_i_t, Items_purchases.sum_s
+      FROM Owners
+           INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                       INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)
+           ON Owners.EGN = Items_purchases.EGN)sql"_s;
+const QString OwnersSql = uR"sql(Select EGN, Three_names, pref_code FROM Owners ORDER BY Three_names)sql"_s;
+const QString TaxesSql = uR"sql(SELECT code_t, name_t, is_once FROM Taxes ORDER BY code_t)sql"_s;
+const QString VehiclesSql = uR"sql(SELECT code_MPS, marka, model, reg_nomer FROM MPS ORDER BY code_MPS)sql"_s;
+const QString PaymentTaxesSql = uR"sql(Select code_t, name_t, is_once From Taxes Order By code_t)sql"_s;
 
 const QString PurchasesHeader = u"Договор@Дата@Шифър@Вещ@Тип@Сума"_s;
 

@@ -11,19 +11,22 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 bool HasOperators(QObject* Owner) {
     TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection, QStringLiteral("Select count(*) from Users_passwords"), &List);
+    RunQuery(Owner, AdoConnection, uR"sql(Select count(*) from Users_passwords)sql"_s, &List);
     return List.Count() > 0 && List.GetField(0, 0).toLongLong() > 0;
 }
 
 QString CheckOperator(QObject* Owner, const QString& UserName, const QString& Password) {
     if (UserName.trimmed().isEmpty()) return QString();
     TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection,
-             Format("Select user_name, user_password from Users_passwords Where ( user_name = \"%s\" )",
-                    {SqlText(UserName.trimmed())}),
-             &List);
+    RunQuery(
+        Owner, AdoConnection,
+        Format(uR"sql(Select user_name, user_password from Users_passwords Where ( user_name = "%s" ))sql"_s,
+               {SqlText(UserName.trimmed())}),
+        &List);
     // The query trims and drops double quotes from what it returns; compare the typed password
     // the same way.
     QString typed = Password;

@@ -399,19 +399,3 @@ TEST_F(DocumentQueue, EscWithQueuedDocumentsAsksWhetherToSave) {
         EXPECT_TRUE(Closed());
     }
 }
-
-// Yes whose Save fails keeps the window open with its queue: nothing is lost on the way out.
-TEST_F(DocumentQueue, EscWhoseSaveFailsKeepsTheWindowOpen) {
-    const TQueueCase C = QueueCases()[0];
-    Open(C);
-    Add(C);
-    // A statement that cannot run stands in for whatever makes a Save fail.
-    Form->PendingSql += u"Insert into No_such_table values ( 1 )"_s;
-    Presenter.Clear();
-    Presenter.PlanAnswer(mrYes);
-    Press(Qt::Key_Escape);
-    ASSERT_FALSE(Closed());
-    EXPECT_EQ(Form->PendingSql.size(), 3);
-    EXPECT_EQ(Presenter.Texts().value(0), LoadStr(65194));
-    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts"_s), u"0"_s);
-}

@@ -239,35 +239,6 @@ TEST_F(ContractWindow, DeleteAsksAboutTheRebookingOnlyAfterAConfirmedDelete) {
         u"9@1@1@-1000@Иван Петров Иванов°10@0@3@1000@Собственик"_s);
 }
 
-// A contract typed by mistake is taken out of the queue before Save: no payout to book back, and
-// its number is not lost. Edit would leave its payout behind, so it waits for Save.
-TEST_F(ContractWindow, AContractWaitingForSaveIsDroppedFromTheQueueByDelete) {
-    Enter(u"8001011234"_s, u"1000"_s);
-    Press(Qt::Key_F4);
-    Enter(u"0000012345"_s, u"200"_s);
-    Press(Qt::Key_F4);
-    Form->Grid->SetRow(2);
-    Form->Grid->setFocus();
-    Press(Qt::Key_F3);
-    EXPECT_EQ(Presenter.Texts(),
-              QStringList{u"Документ номер 1 още не е записан. Натиснете бутон \"F2\" (за запис)."_s});
-    EXPECT_FALSE(Form->EditingRow);
-
-    Presenter.Clear();
-    Presenter.PlanAnswer(mrYes);
-    Press(Qt::Key_F5);
-    EXPECT_EQ(Presenter.Texts(),
-              QStringList{u"Желаете ли да изтриете договор за злог: \"1\" - \"01.03.2024\"?"_s});
-    EXPECT_TRUE(Presenter.Passwords().isEmpty());
-    ASSERT_EQ(Form->PendingSql.size(), 2);
-    EXPECT_TRUE(Form->PendingSql[0].contains(u"values ( 2,"_s)) << Form->PendingSql[0].toStdString();
-    EXPECT_EQ(Form->Grid->Cells(0, 2), u"2"_s);
-    Press(Qt::Key_F2);
-    EXPECT_EQ(QueryText(u"Select docno, EGN, Sum_c From Contracts"_s), u"2@12345@200"_s);
-    EXPECT_EQ(QueryText(u"Select docno, contract_n, sum_o From Outcomes Where payment_type = 1"_s),
-              u"8@2@200"_s);
-}
-
 // Whatever a contract has been paid, redeemed or sold with is in the books: its delete is
 // refused, naming what holds it, before the manager is asked for anything.
 TEST_F(ContractWindow, DeleteOfAContractInTheBooksIsRefusedNamingWhatHoldsIt) {

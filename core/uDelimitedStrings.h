@@ -21,8 +21,10 @@ class TStringGrid;
     };
 LENDORA_TABLE_EXCEPTION(ECannotChangeGridColumnsForSingleRow)
 LENDORA_TABLE_EXCEPTION(ECannotCallThisMethodOnAttachedGrid)
+LENDORA_TABLE_EXCEPTION(ECannotCallThisMethodWithoutAttachedGrid)
 LENDORA_TABLE_EXCEPTION(ERecordDelimiterFoundInAlreadySeparatedString)
 LENDORA_TABLE_EXCEPTION(EExtraRecordDelimiterFoundInAlreadySeparatedString)
+LENDORA_TABLE_EXCEPTION(EExtraFieldDelimiterFoundInAlreadySeparatedString)
 LENDORA_TABLE_EXCEPTION(EAddStringsFailed)
 #undef LENDORA_TABLE_EXCEPTION
 

@@ -1345,8 +1345,9 @@ bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QStrin
     return true;
 }
 
-TTransaction::TTransaction(TAdoConnection* Connection) : FConnection(nullptr) {
-    const QString Begin = u"BEGIN IMMEDIATE"_s;
+TTransaction::TTransaction(TAdoConnection* Connection, TTransactionKind Kind)
+    : FConnection(nullptr), FKind(Kind) {
+    const QString Begin = Kind == TTransactionKind::Read ? u"BEGIN"_s : u"BEGIN IMMEDIATE"_s;
     TAdoConnection::TState& State = StateOf(Connection, Begin);
     if (State.Transaction) throw EDatabaseError(u"A transaction is already open"_s, Begin);
     State.Run(Begin, [](auto&&...) {});
@@ -1359,6 +1360,8 @@ TTransaction::~TTransaction() {
     TAdoConnection::TState& State = FConnection->State();
     State.Transaction = nullptr;
     if (!State.Db || sqlite3_get_autocommit(State.Db)) return;
+    if (FKind == TTransactionKind::Read) sqlite3_exec(State.Db, "COMMIT", nullptr, nullptr, nullptr);
+    if (sqlite3_get_autocommit(State.Db)) return;
     sqlite3_exec(State.Db, "ROLLBACK", nullptr, nullptr, nullptr);
     // A rolled-back ALTER or CREATE must not linger in the catalog.
     try {

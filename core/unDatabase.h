@@ -94,10 +94,15 @@ void ShowDatabaseError(const QString& Message, const QString& SQL);
 bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check = {});
 
 // A transaction on Connection: rolls back when destroyed uncommitted. Transactions do not nest;
-// opening a second one throws EDatabaseError.
+// opening a second one throws EDatabaseError. A read transaction takes no write lock: its
+// statements see one state of the file and take SQLite's shared lock once; destroyed, it commits,
+// so that nothing another window wrote on the connection meanwhile is lost.
+enum class TTransactionKind { Write, Read };
+
 class TTransaction {
 public:
-    explicit TTransaction(TAdoConnection* Connection = AdoConnection);
+    explicit TTransaction(TAdoConnection* Connection = AdoConnection,
+                          TTransactionKind Kind = TTransactionKind::Write);
     ~TTransaction();
     TTransaction(const TTransaction&) = delete;
     TTransaction& operator=(const TTransaction&) = delete;
@@ -107,6 +112,7 @@ public:
 private:
     friend class TAdoConnection;
     TAdoConnection* FConnection;
+    TTransactionKind FKind;
 };
 
 // A text value for a "%s" position of a statement: each double quote doubled.

@@ -323,9 +323,31 @@ TMessagePresenter* SetMessagePresenter(TMessagePresenter* Presenter) {
     return old;
 }
 
-TMessageForm::TMessageForm(const QString& Msg, TMsgDlgType DlgType, const TMsgDlgButtons& Buttons,
+namespace {
+
+// The texts break lines with "\r", "\n", "\r\n" or "\n\r"; each is one line break on screen.
+QString ScreenLines(const QString& Text) {
+    QString Lines;
+    Lines.reserve(Text.size());
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const QChar C = Text[I];
+        if (C != u'\r' && C != u'\n') {
+            Lines += C;
+            continue;
+        }
+        Lines += u'\n';
+        const QChar Pair = C == u'\r' ? u'\n' : u'\r';
+        if (I + 1 < Text.size() && Text[I + 1] == Pair) ++I;
+    }
+    return Lines;
+}
+
+} // namespace
+
+TMessageForm::TMessageForm(const QString& Text, TMsgDlgType DlgType, const TMsgDlgButtons& Buttons,
                            TMsgDlgBtn DefaultButton, TMsgDlgBtn CancelButton, bool ShowIcon, QWidget* Parent)
     : QDialog(Parent), FCancelButton(CancelButton) {
+    const QString Msg = ScreenLines(Text);
     setObjectName(u"MessageForm"_s);
     setWindowTitle(DialogCaption(DlgType));
     setFont(QApplication::font("QMessageBox"));
@@ -351,6 +373,14 @@ TMessageForm::TMessageForm(const QString& Msg, TMsgDlgType DlgType, const TMsgDl
         Image->setObjectName(u"Image"_s);
         Image->setPixmap(style()->standardIcon(icon).pixmap(32, 32));
         Image->setGeometry(hMargin, vMargin, 32, 32);
+        iconWidth = 32 + hSpacing;
+        iconHeight = 32;
+    } else if (!ShowIcon) {
+        // Where no icon shows, a search picture stands for the searching animation.
+        Animate = new QLabel(this);
+        Animate->setObjectName(u"Animate"_s);
+        Animate->setPixmap(style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(32, 32));
+        Animate->setGeometry(hMargin, vMargin, 32, 32);
         iconWidth = 32 + hSpacing;
         iconHeight = 32;
     }

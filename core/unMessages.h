@@ -91,15 +91,17 @@ TMessagePresenter& MessagePresenter();
 // Installs Presenter (nullptr = the dialogs again); returns the one it replaces.
 TMessagePresenter* SetMessagePresenter(TMessagePresenter* Presenter);
 
-// The message dialog, built in code: icon at the left, word-wrapped text, one centred row of
-// buttons in the caller's order. Esc and the close box answer with the cancel button's result.
+// The message dialog, built in code: icon at the left, word-wrapped text (a lone "\r" breaks the
+// line as "\n" does), one centred row of buttons in the caller's order. Esc and the close box answer with the
+// cancel button's result.
 class TMessageForm : public QDialog {
     Q_OBJECT
 public:
     TMessageForm(const QString& Msg, TMsgDlgType DlgType, const TMsgDlgButtons& Buttons,
                  TMsgDlgBtn DefaultButton, TMsgDlgBtn CancelButton, bool ShowIcon, QWidget* Parent = nullptr);
 
-    QLabel* Image = nullptr; // null when the icon is not shown
+    QLabel* Image = nullptr;   // null when the icon is not shown
+    QLabel* Animate = nullptr; // in the icon's place when the icon is not shown
     QLabel* lbMessage = nullptr;
     QPushButton* Button(TMsgDlgBtn Kind) const;
 

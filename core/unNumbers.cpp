@@ -4,8 +4,10 @@
 
 #include <QByteArray>
 #include <QTime>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <vector>
 
 int AmountDecimals = 2;
 
@@ -260,6 +262,8 @@ QString DotDateToYyyymmdd(const QString& Text) {
     const QChar dot = QLatin1Char('.');
     const QString day = GetPiece(clean, dot, 0), month = GetPiece(clean, dot, 1);
     const QString year = GetPiece(clean, dot, 2);
+    // A year outside 1..9999 would make a text of another length.
+    if (!year.isEmpty() && (year.size() > 4 || IntOrZero(year) < 1)) return QString();
     const auto twoDigits = [](const QString& s) { return s.size() == 1 ? QStringLiteral("0") + s : s; };
     return year + twoDigits(month) + twoDigits(day);
 }
@@ -299,7 +303,7 @@ TDateTime DotTextToDate(const QString& Text, int Mode, TDateTime Default) {
     if (month == 0) month = fallback.month();
     if (day == 0) day = fallback.day();
     const QDate date(year, month, day);
-    return date.isValid() ? QDateToDateTime(date) : Default;
+    return date.isValid() && year >= 1 && year <= 9999 ? QDateToDateTime(date) : Default;
 }
 
 // ---- Masks
@@ -332,37 +336,49 @@ bool IsMaskDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// Mask (normalised) against Text from positions Ti and Mi: 1 match, -1 the text ended where the
-// mask still wanted a character of some kind, 0 no match.
-int MatchFrom(const QString& Text, qsizetype Ti, const QString& Mask, qsizetype Mi) {
-    while (Mi < Mask.size()) {
+// Mask (normalised) against Text: 1 match, -1 the text ended where the mask still wanted a
+// character of some kind, 0 no match. Where a "*" or "+" could take runs of any length, the best
+// outcome over every run counts (a match before a text that ran out before no match). Each
+// (text position, mask position) pair is judged once, from the end of the mask backwards, so the
+// time grows with the text's length times the mask's, however many "*" the mask holds.
+int MatchFrom(const QString& Text, const QString& Mask) {
+    // Ranks: 2 match, 1 the text ran out, 0 no match.
+    const qsizetype N = Text.size(), M = Mask.size();
+    std::vector<char> Next(size_t(N) + 1), Cur(size_t(N) + 1);
+    // Best[Ti]: the best rank of the rest of the mask from any text position at or after Ti.
+    std::vector<char> Best(size_t(N) + 2, 0);
+    for (qsizetype Ti = 0; Ti <= N; ++Ti)
+        Next[size_t(Ti)] = Ti == N ? 2 : 0;
+    for (qsizetype Mi = M - 1; Mi >= 0; --Mi) {
+        Best[size_t(N) + 1] = 0;
+        for (qsizetype Ti = N; Ti >= 0; --Ti)
+            Best[size_t(Ti)] = std::max(Next[size_t(Ti)], Best[size_t(Ti) + 1]);
         const QChar m = Mask.at(Mi);
-        if (m == QLatin1Char('*') || m == QLatin1Char('+')) {
-            if (m == QLatin1Char('+')) {
-                if (Ti >= Text.size()) return -1;
-                ++Ti;
+        for (qsizetype Ti = 0; Ti <= N; ++Ti) {
+            char& R = Cur[size_t(Ti)];
+            if (m == QLatin1Char('*') || m == QLatin1Char('+')) {
+                const bool plus = m == QLatin1Char('+');
+                if (plus && Ti >= N)
+                    R = 1;
+                else
+                    R = Mi == M - 1 ? 2 : Best[size_t(Ti + (plus ? 1 : 0))];
+                continue;
             }
-            if (Mi == Mask.size() - 1) return 1;
-            int result = 0;
-            for (qsizetype p = Ti; p <= Text.size(); ++p) {
-                const int r = MatchFrom(Text, p, Mask, Mi + 1);
-                if (r == 1) return 1;
-                if (r == -1) result = -1;
+            const bool wildcard = m == QLatin1Char('?') || m == QLatin1Char('@') || m == QLatin1Char('#');
+            if (Ti >= N) {
+                R = wildcard ? 1 : 0;
+                continue;
             }
-            return result;
+            const QChar t = Text.at(Ti);
+            const bool fits = m == QLatin1Char('?')   ? true
+                              : m == QLatin1Char('@') ? IsMaskLetter(t)
+                              : m == QLatin1Char('#') ? IsMaskDigit(t)
+                                                      : t == m;
+            R = fits ? Next[size_t(Ti) + 1] : 0;
         }
-        const bool wildcard = m == QLatin1Char('?') || m == QLatin1Char('@') || m == QLatin1Char('#');
-        if (Ti >= Text.size()) return wildcard ? -1 : 0;
-        const QChar t = Text.at(Ti);
-        const bool fits = m == QLatin1Char('?')   ? true
-                          : m == QLatin1Char('@') ? IsMaskLetter(t)
-                          : m == QLatin1Char('#') ? IsMaskDigit(t)
-                                                  : t == m;
-        if (!fits) return 0;
-        ++Ti;
-        ++Mi;
+        std::swap(Next, Cur);
     }
-    return Ti == Text.size() ? 1 : 0;
+    return Next[0] == 2 ? 1 : Next[0] == 1 ? -1 : 0;
 }
 
 bool AltMaskIsWellFormed(const QString& Mask) {
@@ -405,7 +421,7 @@ int MatchMask(const QString& Text, const QString& Mask) {
     const QString mask = NormalizeMask(Mask);
     if (mask.isEmpty() || mask == QLatin1String("*")) return 1;
     if (Text.isEmpty()) return -1;
-    return MatchFrom(Text, 0, mask, 0);
+    return MatchFrom(Text, mask);
 }
 
 int MatchAltMask(const QString& Text, const QString& Mask) {

@@ -61,14 +61,15 @@ QString DateToYyyymmdd(TDateTime Value);
 TDateTime DateFromYyyymmdd(const QString& Text);
 // DateFromYyyymmdd shown as "dd.mm.yyyy".
 QString FormatYyyymmdd(const QString& Text);
-// "d.m.yyyy" to "yyyymmdd": day and month get a leading zero, the year is taken as written.
+// "d.m.yyyy" to "yyyymmdd": day and month get a leading zero, the year is taken as written; ""
+// for a year outside 1..9999.
 QString DotDateToYyyymmdd(const QString& Text);
 // Layout 1: "ddmmyyyy", Layout 2: "yyyymmdd". False for another layout, a year below 1900 or
 // parts that make no valid date.
 bool TryDigitsToDate(const QString& Text, int Layout, TDateTime& Value);
 // Up to three "."-separated numbers. Mode 1: day.month.year; 2: year.month.day; 3: as 1 with a
 // year below 40 in 2000.. and 40..99 in 1900..; other modes give Default. A missing or zero part
-// comes from Default; a text that makes no valid date gives Default.
+// comes from Default; a text that makes no valid date, or a year outside 1..9999, gives Default.
 TDateTime DotTextToDate(const QString& Text, int Mode, TDateTime Default);
 
 // Masks: "?" any character, "@" a letter (Latin or Cyrillic), "#" a digit, "*" any run,

@@ -224,6 +224,18 @@ bool ReadNasValue(const QString& Subscript, QString& Value) {
     return true;
 }
 
+bool ReadFkoRecord(TLineConv& List) {
+    TMVariables V;
+    if (!RunM(QStringLiteral(
+                  R"m(S P2=^FKO S P3=$O(^FKO(P2,"")) S P1=^FKO(P2,P3) S $P(P1,"@",3)=P3 S P1=P2_"@"_P1)m"),
+              V))
+        return false;
+    List.SetDelimiter(QStringLiteral("@"));
+    List.SetLine(V.P[1]);
+    List.SetItemCount(31);
+    return true;
+}
+
 bool ReadPrintSettings(TLineConv& List) {
     // Its one caller asks only when the control exists; the connected flag is not consulted.
     if (!MControl) return false;

@@ -67,6 +67,9 @@ bool IsBwPrint(bool& Flag);
 // The server setting ^NAS(Subscript) (Subscript written as M code, "\"83\"" for setting 83); false
 // and Value empty without an answer.
 bool ReadNasValue(const QString& Subscript, QString& Value);
+// The first record of the server's ^FKO table, its key first, as 31 items; false without an
+// answer, List untouched.
+bool ReadFkoRecord(TLineConv& List);
 // The eight print options of the server's print settings; false without an answer, List untouched.
 bool ReadPrintSettings(TLineConv& List);
 

@@ -5,6 +5,7 @@
 #include "core/unStringFuncs.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QEvent>
 #include <QObject>
 #include <algorithm>
@@ -13,9 +14,34 @@
 #include <cmath>
 #include <limits>
 
+namespace {
+
+// "d.m.yyyy" (one or two digits for day and month) as yyyymmdd; 0 when the text is no such date.
+int DotDateNumber(QStringView Text) {
+    int Parts[3] = {0, 0, 0};
+    int Digits[3] = {0, 0, 0};
+    int Part = 0;
+    for (const QChar C : Text) {
+        if (C == QLatin1Char('.')) {
+            if (++Part > 2) return 0;
+        } else if (C.isDigit() && C.unicode() < 128) {
+            Parts[Part] = Parts[Part] * 10 + (C.unicode() - '0');
+            ++Digits[Part];
+        } else {
+            return 0;
+        }
+    }
+    if (Part != 2 || Digits[0] < 1 || Digits[0] > 2 || Digits[1] < 1 || Digits[1] > 2 || Digits[2] != 4)
+        return 0;
+    if (!QDate::isValid(Parts[2], Parts[1], Parts[0])) return 0;
+    return Parts[2] * 10000 + Parts[1] * 100 + Parts[0];
+}
+
+} // namespace
+
 TSortKeyField MakeSortKeyField(const QString& Text, bool UpperCase) {
     TSortKeyField Field;
-    Field.Text = UpperCase ? Text.toUpper() : Text;
+    Field.Text = UpperCase ? Text.toCaseFolded() : Text;
     // Only a text that starts like a number is worth converting.
     const QChar First = Text.isEmpty() ? QChar() : Text.front();
     if (First.isDigit() || First == QLatin1Char('-') || First == QLatin1Char('+') ||
@@ -23,12 +49,18 @@ TSortKeyField MakeSortKeyField(const QString& Text, bool UpperCase) {
         const double Value = StrToFloatDot(Text, std::numeric_limits<double>::quiet_NaN());
         Field.IsNumber = !std::isnan(Value);
         Field.Number = Field.IsNumber ? Value : 0;
+        if (!Field.IsNumber && First.isDigit()) {
+            const int Date = DotDateNumber(Text);
+            Field.IsDate = Date > 0;
+            Field.Number = Date;
+        }
     }
     return Field;
 }
 
 int CompareKeyFields(const TSortKeyField& A, const TSortKeyField& B) {
-    if (A.IsNumber && B.IsNumber) return A.Number < B.Number ? -1 : A.Number > B.Number ? 1 : 0;
+    if ((A.IsNumber && B.IsNumber) || (A.IsDate && B.IsDate))
+        return A.Number < B.Number ? -1 : A.Number > B.Number ? 1 : 0;
     const int C = A.Text.compare(B.Text);
     return C < 0 ? -1 : C > 0 ? 1 : 0;
 }
@@ -319,6 +351,8 @@ void SortTableRows(TDelimitedStrings& List, const QList<int>& KeyColumns, bool D
     TDelimitedStringsSorter Sorter(&List);
     Sorter.SetKeyColumns(KeyColumns);
     Sorter.Descending = Descending;
+    // The operator's sort: numbers as numbers, dates as dates, texts in the database's order.
+    Sorter.TypedKeys = true;
     Sorter.SortRange(0, High);
     Sorter.WaitFor();
 }

@@ -24,14 +24,17 @@
 class QObject;
 class TDelimitedStrings;
 
-// One field of a sort key: compared as a number when both sides read as numbers, else as text.
+// One field of a sort key: compared as a number when both sides read as numbers, as a date
+// when both are "d.m.yyyy" dates, else as text.
 struct TSortKeyField {
     QString Text;
-    double Number = 0;
+    double Number = 0; // the number, or a date as yyyymmdd
     bool IsNumber = false;
+    bool IsDate = false;
 };
 
-// A key field from its text; UpperCase folds the text for a case-blind comparison.
+// A key field from its text; UpperCase folds the text's case as the database's text collation
+// does, so that a case-blind sort gives the database's order.
 TSortKeyField MakeSortKeyField(const QString& Text, bool UpperCase);
 // -1, 0 or 1.
 int CompareKeyFields(const TSortKeyField& A, const TSortKeyField& B);
@@ -106,7 +109,7 @@ public:
 
     TNotifyEvent OnStartSorting;
     TNotifyEvent OnEndSorting;
-    // Only with TypedKeys: texts are compared as they are instead of upper-cased.
+    // Only with TypedKeys: texts are compared as they are instead of case-folded.
     bool CaseSensitive = false;
     bool Descending = false;
     bool TypedKeys = false;
@@ -191,7 +194,8 @@ private:
 // True for the first field of a totals row: "Сума за филтъра" or a text starting with "¤".
 bool IsTotalsRecord(const QString& FirstField);
 
-// Sorts the records of List by KeyColumns on a sorter and returns when they are sorted; a last
-// record that is a totals row stays last. Nothing happens without key columns or with fewer
-// than two records.
+// Sorts the records of List by KeyColumns on a sorter and returns when they are sorted: numbers
+// as numbers, "d.m.yyyy" dates as dates, texts case-blind in the database's order. A last record
+// that is a totals row stays last. Nothing happens without key columns or with fewer than two
+// records.
 void SortTableRows(TDelimitedStrings& List, const QList<int>& KeyColumns, bool Descending);

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test.
+# Sets up, builds and runs every test, proving that none reaches a printer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" "$root/build"
-cd "$root/build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)"
+"$root/scripts/print-isolation.sh"

@@ -1,6 +1,7 @@
 #include "Components/Edits/FilteredEdit.h"
 
 #include "Components/Grids/Graphics.h"
+#include "core/unMessages.h"
 #include "core/unNumbers.h"
 #include "core/unPeriods.h"
 
@@ -9,6 +10,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTimer>
+#include <utility>
 
 // ---------------------------------------------------------------------------------------------
 // TCustomValidator
@@ -109,7 +112,7 @@ TValidateState TDateValidator::CheckFormat(const QString& Text) const {
             return vsInvalid;
         // A single "0" is the start of a month typed with a leading zero.
         if (Parts[1] == u"0") return vsStillValid;
-        return Month >= 1 && Month <= 12 ? vsStillValid : vsInvalid;
+        return DayFitsMonth(Day, Month) ? vsStillValid : vsInvalid;
     case 2: {
         if (!ReadPart(Parts[0], 2, Day) || !ReadPart(Parts[1], 2, Month) || !DayFitsMonth(Day, Month))
             return vsInvalid;
@@ -327,6 +330,17 @@ TDateTime TMADateEdit::Date() {
     return Result.isValid() ? QDateToDateTime(Result) : 0;
 }
 
+TDateTime TMADateEdit::CheckedDate() {
+    if (const TDateTime Value = Date(); Value != 0) return Value;
+    if (text().trimmed().isEmpty())
+        ShowErrorFmt(QStringLiteral("Въведете дата!"));
+    else
+        ShowErrorFmt(QStringLiteral("Невалидна дата \"%s\" !"), {text()});
+    setFocus();
+    selectAll();
+    return 0;
+}
+
 void TMADateEdit::SetDate(TDateTime Value) {
     setText(DateToStr(Value));
 }
@@ -355,8 +369,27 @@ void TMADateEdit::focusOutEvent(QFocusEvent* Event) {
     if (text().contains(QLatin1Char(',')))
         setText(QString(text()).replace(QLatin1Char(','), QLatin1Char('.')));
     if (ValidateOnExit) {
-        // Only a date can be completed; an empty or invalid text stays as it is.
-        if (const TDateTime Value = Date(); Value != 0) SetDate(Value);
+        // Only a date can be completed. A text that makes no date stays as it is, and the
+        // operator is told and brought back, unless the whole window lost the focus.
+        if (const TDateTime Value = Date(); Value != 0)
+            SetDate(Value);
+        else if (!text().trimmed().isEmpty() && Event->reason() != Qt::ActiveWindowFocusReason &&
+                 Event->reason() != Qt::PopupFocusReason && isVisible())
+            QTimer::singleShot(0, this, [this] {
+                if (isVisible() && !text().trimmed().isEmpty() && Date() == 0) CheckedDate();
+            });
     }
     TFilteredEdit::focusOutEvent(Event);
+}
+
+void TMADateEdit::focusInEvent(QFocusEvent* Event) {
+    FClickedIn = Event->reason() == Qt::MouseFocusReason;
+    TFilteredEdit::focusInEvent(Event);
+}
+
+void TMADateEdit::mouseReleaseEvent(QMouseEvent* Event) {
+    TFilteredEdit::mouseReleaseEvent(Event);
+    // Clicked into, the edit takes typed digits as a new date, as when tabbed into; a drag
+    // keeps the part it selected.
+    if (std::exchange(FClickedIn, false) && !hasSelectedText()) selectAll();
 }

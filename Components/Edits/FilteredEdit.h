@@ -126,6 +126,9 @@ public:
     // The typed date, its missing parts taken from today (moved into the accounting period);
     // 0 when the text is empty or invalid.
     TDateTime Date();
+    // Date(), or 0 after an error message that says the text is empty or makes no date; the
+    // edit then has the focus. For windows that need a date before they run.
+    TDateTime CheckedDate();
     // Writes "dd.mm.yyyy".
     void SetDate(TDateTime Value);
     TDateTime FromDate() const;
@@ -138,5 +141,10 @@ public:
     void CharHook(QChar& Key) override;
 
 protected:
+    void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+
+private:
+    bool FClickedIn = false;
 };

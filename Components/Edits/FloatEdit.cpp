@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <algorithm>
+#include <utility>
 
 void TFloatEditNegativeAttrs::SetMarkNegative(bool Value) {
     if (FMarkNegative == Value) return;
@@ -36,9 +38,12 @@ bool TryStrictStrToFloat(const QString& Text, double& Value) {
     return Ok;
 }
 
+// No maxLength: the line edit would cut a pasted number to another number; the edit refuses
+// an overlong change whole instead and cuts only texts set from code.
 TFloatEdit::TFloatEdit(QWidget* Parent) : QLineEdit(Parent), FNegativeAttrs(this) {
-    setMaxLength(FloatEditMaxLength);
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Emitted before textChanged, for the operator's changes only (typing, paste, cut, insert).
+    connect(this, &QLineEdit::textEdited, this, [this] { FEdited = true; });
     connect(this, &QLineEdit::textChanged, this, &TFloatEdit::TextChanged);
 }
 
@@ -55,9 +60,10 @@ void TFloatEdit::SetValue(double New) {
         const auto Reset = qScopeGuard([this] { FSettingValue = false; });
         const bool WasModified = isModified();
         FValue = New;
-        if (!FParsing) setText(RoundToStr(FPrecision, New));
-        if (FRejecting) setText(FloatToStrDot(-1, New));
+        if (!FParsing) setText(RoundToStr(FPrecision, New).left(FloatEditMaxLength));
+        if (FRejecting) setText(FloatToStrDot(-1, New).left(FloatEditMaxLength));
         setModified(WasModified);
+        FLastGoodText = text();
     }
     UpdateColor();
     if (Value() != Old && OnChange) OnChange(this);
@@ -134,7 +140,22 @@ void TFloatEdit::focusOutEvent(QFocusEvent* Event) {
 }
 
 void TFloatEdit::TextChanged(const QString& Text) {
-    if (FSettingValue) return;
+    const bool Edited = std::exchange(FEdited, false);
+    if (FSettingValue || FRestoring) return;
+    if (Edited && !IsAcceptableEdit(Text)) {
+        // The text as it was, the caret where the change began.
+        const int Caret = std::max(0, cursorPosition() - int(Text.size() - FLastGoodText.size()));
+        FRestoring = true;
+        setText(FLastGoodText);
+        FRestoring = false;
+        setCursorPosition(std::min(Caret, int(FLastGoodText.size())));
+        return;
+    }
+    if (Text.size() > FloatEditMaxLength) {
+        setText(Text.left(FloatEditMaxLength));
+        return;
+    }
+    FLastGoodText = Text;
     if (Text.isEmpty()) {
         // An emptied edit holds 0; whoever follows the value hears of it.
         const double Old = Value();
@@ -161,6 +182,16 @@ void TFloatEdit::TextChanged(const QString& Text) {
         SetValue(Value());
     }
     setCursorPosition(Caret);
+}
+
+bool TFloatEdit::IsAcceptableEdit(const QString& Text) const {
+    if (Text.size() > FloatEditMaxLength) return false;
+    QString Number = Text;
+    Number.remove(u'\r').remove(u'\n').replace(u',', u'.');
+    Number = Number.trimmed();
+    if (Number.isEmpty() || Number == u"-" || Number == u"+") return true;
+    double Parsed = 0;
+    return TryStrictStrToFloat(Number, Parsed);
 }
 
 QString FloatEditToFixedStr(const TFloatEdit* Edit) {

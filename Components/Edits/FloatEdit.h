@@ -72,6 +72,9 @@ protected:
 
 private:
     void TextChanged(const QString& Text);
+    // Whether the operator's change may stand: a number (or the start of one) of at most
+    // FloatEditMaxLength characters.
+    bool IsAcceptableEdit(const QString& Text) const;
 
     TValueConstraints FValueConstraints;
     TFloatEditNegativeAttrs FNegativeAttrs;
@@ -83,6 +86,9 @@ private:
     bool FSettingValue = false;
     bool FParsing = false;
     bool FRejecting = false;
+    bool FEdited = false;
+    bool FRestoring = false;
+    QString FLastGoodText;
 };
 
 // The edit's value with exactly the edit's decimals.

@@ -17,6 +17,12 @@
 
 namespace {
 
+// A field's full name without the window's caption in front.
+QString FieldLabel(const QString& Name) {
+    const int Dash = int(Name.indexOf(QStringLiteral(" - ")));
+    return Dash >= 0 ? Name.mid(Dash + 3) : Name;
+}
+
 constexpr int ButtonsHeight = 34;
 constexpr int MaxClientHeight = 480;
 constexpr int MaxClientWidth = 640;
@@ -106,11 +112,8 @@ void TfrmSimpleFilter::Layout() {
 
     // The root's name, the window's caption, is left out of the labels.
     QStringList Labels;
-    for (int I = 0; I < Count; ++I) {
-        const QString Name = FFields.Get(I);
-        const int Dash = int(Name.indexOf(QStringLiteral(" - ")));
-        Labels.append(Dash >= 0 ? Name.mid(Dash + 3) : Name);
-    }
+    for (int I = 0; I < Count; ++I)
+        Labels.append(FieldLabel(FFields.Get(I)));
     QList<int> Widths(FColumns, 0);
     for (int I = 0; I < Count; ++I)
         Widths[I % FColumns] = std::max(Widths[I % FColumns], Metrics.horizontalAdvance(Labels[I]));
@@ -160,12 +163,14 @@ void TfrmSimpleFilter::Apply() {
     // Built aside, so that a criterion that cannot be read leaves the previous filter whole.
     TLineConv Result;
     bool Any = false;
+    QString Text;
+    int I = 0;
     try {
-        for (int I = 0; I < FFields.Count(); ++I) {
+        for (; I < FFields.Count(); ++I) {
             auto* Field = static_cast<TFieldProps*>(FFields.GetObject(I));
             const int Kind = FilterKindOfFieldType(Field->FieldType);
             QWidget* Input = FInputs.value(I);
-            QString Text;
+            Text.clear();
             if (auto* Combo = qobject_cast<QComboBox*>(Input)) {
                 if (Combo->currentIndex() < 0) {
                     Result.Add(QString());
@@ -181,8 +186,10 @@ void TfrmSimpleFilter::Apply() {
             Result.AddObject(Text, new TFilterMan(Text, Kind));
             Any = Any || !Text.trimmed().isEmpty();
         }
-    } catch (const Exception& E) {
-        ShowErrorBox(E.Message());
+    } catch (const Exception&) {
+        // The engine's own text is for the log, not for the operator.
+        ShowErrorBox(Format(QStringLiteral("Критерият \"%s\" за \"%s\" не може да бъде разчетен!"),
+                            {Text, FieldLabel(FFields.Get(I))}));
         return;
     }
     FCriteria->Clear();

@@ -53,8 +53,8 @@ void TCellAttributes::Changed() {
 
 #define CELL_SETTER(Name, Type, Field, Flag)                                                                 \
     void TCellAttributes::Set##Name(Type Value) {                                                            \
-        if (Field == Value) return;                                                                          \
-        Field = Value;                                                                                       \
+        if ((Field) == Value) return;                                                                        \
+        (Field) = Value;                                                                                     \
         FDefaultAttributes.Exclude(Flag);                                                                    \
         Changed();                                                                                           \
     }
@@ -491,9 +491,10 @@ TColRowAttributesItem::TColRowAttributesItem(TColRowCollection* Collection)
     FAttributes->OnChange = [this](TCellAttributes*, int, int) { CopyToGrid(); };
 }
 
+// An index below 0 names no column or row: the item then applies to nothing.
 void TColRowAttributesItem::CopyToGrid() {
     TRichGrid* grid = FCollection->Grid();
-    if (!grid) return;
+    if (!grid || FColRowIndex < 0) return;
     if (FCollection->Kind() == crkCol)
         grid->ColAttributes(FColRowIndex)->CopyAttributes(FAttributes.get());
     else
@@ -519,13 +520,13 @@ void TColRowAttributesItem::SetColRowIndex(int Value) {
 
 QStringList TColRowAttributesItem::Cells() const {
     TRichGrid* grid = FCollection->Grid();
-    if (!grid) return {};
+    if (!grid || FColRowIndex < 0) return {};
     return FCollection->Kind() == crkCol ? grid->Cols(FColRowIndex) : grid->Rows(FColRowIndex);
 }
 
 void TColRowAttributesItem::SetCells(const QStringList& Value) {
     TRichGrid* grid = FCollection->Grid();
-    if (!grid) return;
+    if (!grid || FColRowIndex < 0) return;
     if (FCollection->Kind() == crkCol)
         grid->SetCols(FColRowIndex, Value);
     else

@@ -43,8 +43,10 @@ bool FirstFieldIs(const QString& Record, QChar Delimiter, const QString& Text) {
 bool LoadGridFromList(TRichGrid* Grid, TDelimitedStringList* List, bool HideWhileFilling) {
     TUpdatesOff off(Grid, HideWhileFilling);
     try {
+        // Measured after filling: the old content's widths would be of no use.
+        const bool Filled = FillGridFromList(Grid, List, false);
         Grid->AutoResizeColumns();
-        return FillGridFromList(Grid, List, false);
+        return Filled;
     } catch (const std::exception&) {
         return false;
     }
@@ -269,7 +271,7 @@ void GetGridMergedCells(TStringGrid* Grid, int ACol, int ARow, TGridRect& Rect) 
         Rect = adv->FindMergedBlock(ACol, ARow);
 }
 
-void SetGridMarkNegative(TRichGrid* Grid, bool Value) {
+QList<TNumberFormatter*> GridNumberFormatters(TRichGrid* Grid) {
     // The formatter in effect on each data cell, found through the layers without running
     // any formatter: a large list would otherwise format every cell once.
     auto own = [](const TCellAttributes* a, TCellFormatter*& f) {
@@ -288,7 +290,11 @@ void SetGridMarkNegative(TRichGrid* Grid, bool Value) {
             }
             if (auto* n = qobject_cast<TNumberFormatter*>(f)) found.insert(n);
         }
-    for (TNumberFormatter* f : found)
+    return found.values();
+}
+
+void SetGridMarkNegative(TRichGrid* Grid, bool Value) {
+    for (TNumberFormatter* f : GridNumberFormatters(Grid))
         f->SetMarkNegative(Value);
 }
 

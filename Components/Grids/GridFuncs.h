@@ -6,6 +6,8 @@
 #include "Components/Grids/CellAttributes.h"
 #include "Components/Grids/StringGrid.h"
 
+#include <QList>
+
 class TRichGrid;
 class TDelimitedStrings;
 class TDelimitedStringList;
@@ -15,7 +17,8 @@ class TDelimitedStringList;
 constexpr TColor TotalsRowColor = 0xF8F0D8;
 
 // Filling.
-// Sizes the auto-resizing columns, then FillGridFromList. False, with nothing thrown, when
+// FillGridFromList, then sizes the auto-resizing columns to the new rows (a sample of them on a
+// big list; painting widens a column for a longer cell). False, with nothing thrown, when
 // anything fails.
 bool LoadGridFromList(TRichGrid* Grid, TDelimitedStringList* List, bool HideWhileFilling);
 // One grid row per record, field j into column j; an empty list leaves one empty data row.
@@ -55,6 +58,8 @@ TColor GetGridCellColor(TStringGrid* Grid, int ACol, int ARow);
 void SetGridCellBitmap(TStringGrid* Grid, int ACol, int ARow, int ImageIndex);
 TCellAlignment GetGridCellAlignment(TStringGrid* Grid, int ACol, int ARow);
 void GetGridMergedCells(TStringGrid* Grid, int ACol, int ARow, TGridRect& Rect);
+// The number formatters in effect on the data cells of Grid.
+QList<TNumberFormatter*> GridNumberFormatters(TRichGrid* Grid);
 void SetGridMarkNegative(TRichGrid* Grid, bool Value);
 void HideGridSelection(TStringGrid* Grid);
 

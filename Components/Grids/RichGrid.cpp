@@ -42,6 +42,7 @@ void TRichGrid::SetRowCount(int Value) {
     Value = std::max(Value, 1);
     if (Value < RowCount()) {
         ClearRowsAttributes(Value, RowCount() - 1, caRowAttributes | caCellAttributes);
+        RowSetsChanged();
         FValues.erase(FValues.lower_bound({Value, 0}), FValues.end());
     }
     TStringGrid::SetRowCount(Value);
@@ -75,7 +76,11 @@ TColRowAttributes* TRichGrid::RowAttributes(int ARow) {
         slot = std::make_unique<TColRowAttributes>(this, ARow, crkRow);
         slot->CopyAttributes(ARow < FixedRows() ? FFixedAttributes.get() : FDefAttributes.get());
         slot->SetDefaultAttributes(AllDefaultAttributes());
-        slot->OnChange = [this](TCellAttributes*, int, int r) { InvalidateRow(r); };
+        slot->OnChange = [this](TCellAttributes*, int, int r) {
+            RowSetsChanged();
+            InvalidateRow(r);
+        };
+        RowSetsChanged();
     }
     return slot.get();
 }
@@ -195,6 +200,7 @@ void TRichGrid::ClearAttributes(TGridRect Rect, int Flags) {
     if (Flags & caRowAttributes)
         for (int r = Rect.Top; r <= Rect.Bottom && size_t(r) < FRowAttrs.size(); ++r)
             FRowAttrs[size_t(r)].reset();
+    RowSetsChanged();
     if (Flags & caCellAttributes) {
         auto it = FCellAttrs.lower_bound({Rect.Top, Rect.Left});
         const auto end = FCellAttrs.upper_bound({Rect.Bottom, Rect.Right});
@@ -220,6 +226,7 @@ void TRichGrid::ClearColsAttributes(int FromCol, int ToCol, int Flags) {
 void TRichGrid::FreeColRowAttributes(TColRowKind Kind, int Index) {
     auto& list = Kind == crkRow ? FRowAttrs : FColAttrs;
     if (Index >= 0 && size_t(Index) < list.size()) list[size_t(Index)].reset();
+    RowSetsChanged();
     InvalidateGrid();
 }
 
@@ -541,9 +548,21 @@ QSize TRichGrid::AutoResizeColumn(int ACol, QPaintDevice* Canvas, bool MeasureOn
     if (col->AutoResize() && ColVisible(ACol)) {
         SetColWidths(ACol, 1);
         FRequiredColWidths[size_t(ACol)] = 0;
-        for (int r = 0; r < RowCount(); ++r) {
+        auto measure = [&](int r) {
             QSize size;
             MeasureCell(ACol, r, size, MeasureOnly, Canvas);
+        };
+        for (int r = 0; r < FixedRows(); ++r)
+            measure(r);
+        const int data = RowCount() - FixedRows();
+        const int step = std::max(1, (data + MeasuredRowsSample - 1) / MeasuredRowsSample);
+        for (int r = FixedRows(); r < RowCount(); r += step)
+            measure(r);
+        if (step > 1) {
+            const int last = std::min(RowCount(), TopRow() + VisibleRowCount() + 1);
+            for (int r = TopRow(); r < last; ++r)
+                measure(r);
+            measure(RowCount() - 1); // a totals row is often the widest
         }
     }
     return QSize(ColWidths(ACol), 0);
@@ -604,8 +623,17 @@ int TRichGrid::RowHeightForFilling(int ARow) {
     return h;
 }
 
+bool TRichGrid::AnyRowFillsClient() {
+    if (!FFillRowsKnown) {
+        FAnyRowFills = std::any_of(FRowAttrs.begin(), FRowAttrs.end(),
+                                   [](const auto& a) { return a && a->ResizeToFillClient(); });
+        FFillRowsKnown = true;
+    }
+    return FAnyRowFills;
+}
+
 void TRichGrid::FillClientHeight() {
-    if (FInRowResize) return;
+    if (FInRowResize || (!FResizeRowsToFillClient && !AnyRowFillsClient())) return;
     FInRowResize = true;
     std::vector<std::pair<int, int>> fill; // (row, required height)
     int required = 0;
@@ -647,14 +675,16 @@ void TRichGrid::ClampColumns() {
 }
 
 void TRichGrid::ClampRows() {
-    // Rows without an own set have the limits 0 and 65535, which never clamp.
-    for (size_t r = 0; r < FRowAttrs.size() && r < size_t(RowCount()); ++r) {
-        if (!FRowAttrs[r] || !RowVisible(int(r))) continue;
-        const int max = FRowAttrs[r]->MaxSize();
-        const int min = FRowAttrs[r]->MinSize();
-        if (RowHeights(int(r)) > max) SetRowHeights(int(r), max);
-        if (RowHeights(int(r)) < min) SetRowHeights(int(r), min);
-    }
+    for (size_t r = 0; r < FRowAttrs.size() && r < size_t(RowCount()); ++r)
+        ClampRow(int(r));
+}
+
+// Rows without an own set have the limits 0 and 65535, which never clamp.
+void TRichGrid::ClampRow(int ARow) {
+    if (!HasRowAttributes(ARow) || !RowVisible(ARow)) return;
+    const TColRowAttributes* a = FRowAttrs[size_t(ARow)].get();
+    if (RowHeights(ARow) > a->MaxSize()) SetRowHeights(ARow, a->MaxSize());
+    if (RowHeights(ARow) < a->MinSize()) SetRowHeights(ARow, a->MinSize());
 }
 
 void TRichGrid::ColWidthsChanged() {
@@ -671,7 +701,10 @@ void TRichGrid::RowHeightsChanged() {
     if (!FDynamicResize || FInRowResize) return;
     FillClientHeight();
     FInRowResize = true;
-    ClampRows();
+    if (SizedRow() >= 0)
+        ClampRow(SizedRow());
+    else
+        ClampRows();
     FInRowResize = false;
 }
 
@@ -799,6 +832,7 @@ void TRichGrid::Assign(const TRichGrid* Source) {
     FColAttrs.clear();
     FRowAttrs.clear();
     FCellAttrs.clear();
+    RowSetsChanged();
     for (size_t c = 0; c < Source->FColAttrs.size(); ++c)
         if (Source->FColAttrs[c]) ColAttributes(int(c))->Assign(Source->FColAttrs[c].get());
     for (size_t r = 0; r < Source->FRowAttrs.size(); ++r)
@@ -811,11 +845,11 @@ void TRichGrid::Assign(const TRichGrid* Source) {
 void TRichGrid::Loaded() {
     for (int i = 0; i < FRowAttr->Count(); ++i) {
         const TColRowAttributesItem* item = FRowAttr->Items(i);
-        RowAttributes(item->ColRowIndex())->CopyAttributes(item->Attributes());
+        if (item->ColRowIndex() >= 0) RowAttributes(item->ColRowIndex())->CopyAttributes(item->Attributes());
     }
     for (int i = 0; i < FColAttr->Count(); ++i) {
         const TColRowAttributesItem* item = FColAttr->Items(i);
-        ColAttributes(item->ColRowIndex())->CopyAttributes(item->Attributes());
+        if (item->ColRowIndex() >= 0) ColAttributes(item->ColRowIndex())->CopyAttributes(item->Attributes());
     }
     SetMergeCellsStr(FMergeCellsStr);
 }

@@ -89,6 +89,9 @@ public:
     void FillClientHeight();
     void ClampColumns();
     void ClampRows();
+    // At most this many data rows are measured when columns size to their content, spread over
+    // the grid, besides the fixed rows and the rows in view; painting widens for the rest.
+    static constexpr int MeasuredRowsSample = 1000;
 
     TRichGridOptions RichOptions() const { return FRichOptions; }
     void SetRichOptions(TRichGridOptions Value);
@@ -132,6 +135,11 @@ private:
     bool ColVisible(int ACol) const { return ColWidths(ACol) > 0; }
     bool RowVisible(int ARow) const { return RowHeights(ARow) > 0; }
     int RowHeightForFilling(int ARow);
+    void ClampRow(int ARow);
+    // Whether any row takes a share of the client height; counted again only after a row set
+    // changed, so that sizing one row does not walk them all.
+    bool AnyRowFillsClient();
+    void RowSetsChanged() { FFillRowsKnown = false; }
     QFont CellFont(const TCellAttributes& Attributes) const;
     void RepaintCol(int ACol);
 
@@ -157,5 +165,7 @@ private:
     bool FDynamicResize = true;
     bool FInColResize = false;
     bool FInRowResize = false;
+    bool FFillRowsKnown = false;
+    bool FAnyRowFills = false;
     QPointer<TImageList> FImages;
 };

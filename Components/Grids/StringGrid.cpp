@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <utility>
 
 namespace {
 // Stands between stored fields; never shown, so any character will do.
@@ -174,6 +175,10 @@ void TStringGrid::SetColWidths(int ACol, int Value) {
     Value = std::max(Value, 0);
     if (FColWidths[size_t(ACol)] == Value) return;
     FColWidths[size_t(ACol)] = Value;
+    if (FSizingDepth > 0) {
+        FColsSized = true;
+        return;
+    }
     UpdateScrollBars();
     InvalidateGrid();
     ColWidthsChanged();
@@ -188,9 +193,24 @@ void TStringGrid::SetRowHeights(int ARow, int Value) {
     Value = std::max(Value, 0);
     if (FRowHeights[size_t(ARow)] == Value) return;
     FRowHeights[size_t(ARow)] = Value;
+    if (FSizingDepth > 0) {
+        FRowsSized = true;
+        return;
+    }
     UpdateScrollBars();
     InvalidateGrid();
+    const int Outer = FSizedRow;
+    FSizedRow = ARow;
     RowHeightsChanged();
+    FSizedRow = Outer;
+}
+
+void TStringGrid::EndSizing() {
+    if (FSizingDepth == 0 || --FSizingDepth > 0) return;
+    UpdateScrollBars();
+    InvalidateGrid();
+    if (std::exchange(FColsSized, false)) ColWidthsChanged();
+    if (std::exchange(FRowsSized, false)) RowHeightsChanged();
 }
 
 void TStringGrid::SetDefaultColWidth(int Value) {

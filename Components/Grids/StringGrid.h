@@ -66,6 +66,11 @@ public:
     void SetColWidths(int ACol, int Value);
     int RowHeights(int ARow) const;
     void SetRowHeights(int ARow, int Value);
+    // Widths and heights set between BeginSizing and the last EndSizing update the scroll bars
+    // and run the size hooks once, at that EndSizing, so that hiding rows one by one stays
+    // linear. TGridSizing pairs them.
+    void BeginSizing() { ++FSizingDepth; }
+    void EndSizing();
     int DefaultColWidth() const { return FDefaultColWidth; }
     // Gives every column this width.
     void SetDefaultColWidth(int Value);
@@ -137,6 +142,8 @@ protected:
     bool MouseSelecting() const { return FMouseDown; }
     int FixedColsWidth() const;
     int FixedRowsHeight() const;
+    // The one row whose height the running RowHeightsChanged is about; -1 when several changed.
+    int SizedRow() const { return FSizedRow; }
 
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
@@ -190,7 +197,22 @@ private:
     int FSizingStartX = 0;
     int FSizingStartWidth = 0;
     bool FUpdatingBars = false;
+    int FSizingDepth = 0;
+    bool FColsSized = false;
+    bool FRowsSized = false;
+    int FSizedRow = -1;
     bool FEditorMode = false;
     QString FEditorOriginal;
     QLineEdit* FEditor = nullptr;
+};
+
+class TGridSizing {
+public:
+    explicit TGridSizing(TStringGrid* Grid) : FGrid(Grid) { FGrid->BeginSizing(); }
+    ~TGridSizing() { FGrid->EndSizing(); }
+    TGridSizing(const TGridSizing&) = delete;
+    TGridSizing& operator=(const TGridSizing&) = delete;
+
+private:
+    TStringGrid* FGrid;
 };

@@ -249,7 +249,7 @@ TListForm::TListForm(QWidget* Parent) : TDropDownForm(Parent) {
     Layout->insertWidget(1, FGrid, 1);
 
     auto MakeAction = [this](const char* Name, const QString& Caption, const QString& Hint,
-                             QKeySequence Key) {
+                             const QKeySequence& Key) {
         auto* Action = new QAction(Caption, this);
         Action->setObjectName(QString::fromLatin1(Name));
         Action->setToolTip(Hint.isEmpty() ? Caption : Hint);
@@ -460,17 +460,20 @@ void TListForm::RefreshExecute() {
         FillGrid();
 }
 
+// An empty text shows every row again: a cleared filter must not leave rows out of reach.
 void TListForm::Search() {
     const QString Text = FeditSearch->text();
-    if (Text.isEmpty()) return;
     TWaitGuard Wait(QStringLiteral("Филтриране на данните ..."));
     const TFilterMan Filter(Text, fmkText);
     const int Col = FGrid->Col();
     FGrid->hide();
-    for (int r = 1; r < FGrid->RowCount(); ++r) {
-        const bool Passes = Filter.Matches(FGrid->Cells(Col, r));
-        FGrid->SetRowHeights(r, Passes ? FGrid->DefaultRowHeight() : 0);
-        if (r % 100 == 0) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    {
+        TGridSizing Sizing(FGrid);
+        for (int r = 1; r < FGrid->RowCount(); ++r) {
+            const bool Passes = Text.isEmpty() || Filter.Matches(FGrid->Cells(Col, r));
+            FGrid->SetRowHeights(r, Passes ? FGrid->DefaultRowHeight() : 0);
+            if (r % 100 == 0) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
     }
     ShowRowIfHidden();
     PlaceUnderControl();
@@ -641,6 +644,8 @@ bool FillListForm(TListForm* Form, const QString& HeaderText, const TDelimitedSt
     Grid->FixedAttributes()->SetBackColor(ListFixedColor);
     Grid->SetColCount(Cols);
     Grid->ClearRow(1);
+    // New rows show, whatever the filter row hid before.
+    Grid->SetDefaultRowHeight(Grid->DefaultRowHeight());
     for (int c = 0; c < Cols; ++c) {
         Grid->SetCells(c, 0, Titles[c]);
         Grid->ColAttributes(c)->SetAutoResize(true);

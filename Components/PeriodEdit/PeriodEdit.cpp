@@ -73,8 +73,12 @@ QIcon CalendarIcon() {
 } // namespace
 
 bool IsWellFormedPeriod(const QString& Period) {
-    return Period.size() >= 3 && Period[0] >= QLatin1Char('1') && Period[0] <= QLatin1Char('6') &&
-           Period[1] == At;
+    if (Period.size() < 3 || Period[0] < QLatin1Char('1') || Period[0] > QLatin1Char('6') || Period[1] != At)
+        return false;
+    // A range's dates must exist: read otherwise, they would turn into today.
+    TDateTime D = 0;
+    return Period[0] != QLatin1Char('5') ||
+           (TryDigitsToDate(GetPiece(Period, At, 1), 2, D) && TryDigitsToDate(GetPiece(Period, At, 2), 2, D));
 }
 
 QString DefaultPeriodText(TPeriodType Type) {
@@ -260,10 +264,14 @@ bool TPeriodDropForm::CanDrop() {
     return TDropDownForm::CanDrop();
 }
 
+// A range needs two real dates: an empty or impossible one is refused, never replaced.
 bool TPeriodDropForm::CanOk() {
-    const TDateTime From = dateFrom->Date() != 0 ? dateFrom->Date() : dateFrom->ToDate();
-    const TDateTime To = dateTo->Date() != 0 ? dateTo->Date() : dateTo->ToDate();
-    if (pgPeriodType->currentWidget() == tabRange && To < From) {
+    if (pgPeriodType->currentWidget() != tabRange) return true;
+    const TDateTime From = dateFrom->CheckedDate();
+    if (From == 0) return false;
+    const TDateTime To = dateTo->CheckedDate();
+    if (To == 0) return false;
+    if (To < From) {
         ShowErrorFmt(QStringLiteral("Началната дата (%s) не може да е по-голяма от крайната (%s) !"),
                      {dateFrom->text(), dateTo->text()});
         return false;
@@ -283,9 +291,8 @@ void TPeriodDropForm::DoOk() {
         else
             FPeriod = QStringLiteral("6@%1@%2").arg(Rows.first() + 1).arg(Rows.last() + 1);
     } else if (pgPeriodType->currentWidget() == tabRange) {
-        const TDateTime From = dateFrom->Date() != 0 ? dateFrom->Date() : dateFrom->ToDate();
-        const TDateTime To = dateTo->Date() != 0 ? dateTo->Date() : dateTo->ToDate();
-        FPeriod = QStringLiteral("5@") + DateToYyyymmdd(From) + At + DateToYyyymmdd(To);
+        FPeriod =
+            QStringLiteral("5@") + DateToYyyymmdd(dateFrom->Date()) + At + DateToYyyymmdd(dateTo->Date());
     }
     TDropDownForm::DoOk();
 }

@@ -15,7 +15,7 @@ class TMADateEdit;
 enum TPeriodType { ptMonth, ptQuarter, ptHalfYear, ptMonthWAccumulate, ptRange, ptMonthRange };
 using TPeriodTypes = TSet<TPeriodType, 6>;
 
-// At least three characters, a kind "1".."6", then "@".
+// At least three characters, a kind "1".."6", then "@"; a range ("5") with two dates that exist.
 bool IsWellFormedPeriod(const QString& Period);
 // The period a kind offers first: "1@1", "2@1", "3@1", "4@1", the current month as a range, "6@1@1".
 QString DefaultPeriodText(TPeriodType Type);

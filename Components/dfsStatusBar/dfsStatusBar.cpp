@@ -257,9 +257,9 @@ QString TdfsStatusPanel::GaugeText() const {
 
 QString TdfsStatusPanel::DateTimeText(const QDateTime& Moment) const {
     const QLocale locale;
-    const QString date =
+    QString date =
         Moment.date().toString(FDateFormat.isEmpty() ? locale.dateFormat(QLocale::ShortFormat) : FDateFormat);
-    const QString time =
+    QString time =
         Moment.time().toString(FTimeFormat.isEmpty() ? locale.timeFormat(QLocale::LongFormat) : FTimeFormat);
     switch (FPanelType) {
     case sptDate:
@@ -477,7 +477,8 @@ void TdfsStatusBar::DrawPanel(QPainter& Painter, int Index) {
     image.setDevicePixelRatio(devicePixelRatioF());
     const QColor back = palette().color(QPalette::Window);
     image.fill(back);
-    if (panel->Enabled() || panel->IsLockKey()) {
+    // A disabled panel, a lock key too, is only filled.
+    if (panel->Enabled()) {
         QPainter p(&image);
         p.setFont(font());
         const int border = panel->BorderWidth();
@@ -533,14 +534,12 @@ void TdfsStatusBar::DrawText(QPainter& Painter, TdfsStatusPanel* Panel, const QR
                              const QString& Text, const QColor& Color) {
     QRect r = Rect;
     int align = Qt::AlignVCenter | Qt::TextSingleLine;
-    if (Panel->AutoFit())
+    if (Panel->AutoFit() || (Panel->Alignment() & Qt::AlignHCenter && !(Panel->Alignment() & Qt::AlignRight)))
         align |= Qt::AlignHCenter;
     else if (Panel->Alignment() & Qt::AlignRight) {
         align |= Qt::AlignRight;
         r.setRight(r.right() - 1);
-    } else if (Panel->Alignment() & Qt::AlignHCenter)
-        align |= Qt::AlignHCenter;
-    else
+    } else
         align |= Qt::AlignLeft;
     QString shown = Text;
     if (Panel->PanelType() == sptEllipsisText)

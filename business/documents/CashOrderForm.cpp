@@ -4,7 +4,10 @@
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/ListEdit/ListEdit.h"
 #include "business/engine/unConsts.h"
+#include "business/engine/unLoanEngine.h"
 #include "business/registers/unPickLists.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unMessages.h"
 #include "core/unNumbers.h"
 
 #include <QAction>
@@ -13,8 +16,17 @@
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+QString ChangedMeanwhile() {
+    return u"Договорът е променен междувременно. Изберете договора отново."_s;
+}
+
+} // namespace
 
 TCashOrderForm::TCashOrderForm(QWidget* Owner, bool Receipt, const TCashOrderColumns& Columns)
     : TDocumentForm(Owner), Columns(Columns), FReceipt(Receipt) {
@@ -76,6 +88,24 @@ TCashOrderEntry TCashOrderForm::CurrentEntry() const {
     return E;
 }
 
+bool TCashOrderForm::Add() {
+    const double Sum = feSum_c->Value();
+    if (Sum < 0 && ValidateEntry().isEmpty() &&
+        ConfirmYesNoFmt(u"Сумата на ордера е отрицателна (%s). Желаете ли да запишете корекция?"_s,
+                        {FloatToFixedStr(AmountDecimals, Sum)}) != mrYes)
+        return false;
+    return TDocumentForm::Add();
+}
+
+QString TCashOrderForm::ContractOfCell(const QString& Cell) {
+    const QString Contract = Cell.trimmed();
+    return StrToIntOrZero(Contract) == 0 ? QString() : Contract;
+}
+
+bool TCashOrderForm::KeepsLiftedContract(const TCashOrderEntry& Entry) const {
+    return EditingRow && Entry.Contract == Lifted.Contract && Entry.Owner == Lifted.Owner;
+}
+
 QString TCashOrderForm::ValidateEntry() {
     const TCashOrderEntry Entry = CurrentEntry();
     TCashOrderCheck Check;
@@ -84,15 +114,29 @@ QString TCashOrderForm::ValidateEntry() {
     Check.Today = Date();
     if (!EditingRow && Entry.DocNo != 0)
         Check.DocNoStored = CashOrderNumberStored(this, FReceipt ? u"Incomes"_s : u"Outcomes"_s, Entry.DocNo);
+    if (FReceipt && IsContractPaymentType(Entry.PaymentType) && !Entry.Contract.isEmpty()) {
+        // The contract list holds the borrower's open contracts, column 3 what each still owes of
+        // the chosen type; an edited receipt may keep its own contract, which may be closed by now.
+        const bool Listed = !ListEditLookup(leContract, 0, 0, Entry.Contract).isEmpty();
+        Check.ContractListed = Listed || KeepsLiftedContract(Entry);
+        if (Listed && Entry.PaymentType == 1) {
+            Check.PrincipalLimit = StrToFloatDot(ListEditLookup(leContract, 0, 3, Entry.Contract), 0);
+            if (KeepsLiftedContract(Entry) && Lifted.PaymentType == 1) Check.PrincipalLimit += Lifted.Sum;
+        }
+    }
     return FReceipt ? IncomeValidationText(Entry, Check) : OutcomeValidationText(Entry, Check);
 }
 
 QStringList TCashOrderForm::EntryStatements() {
     const TCashOrderEntry Entry = CurrentEntry();
     const qint64 Key = StrToIntOrZero(EditingKey);
-    if (FReceipt)
-        return {EditingRow ? IncomeUpdateSql(TableName, KeyField, Key, Entry)
-                           : IncomeInsertSql(TableName, Entry, UserName)};
+    if (FReceipt) {
+        const QString Sql = EditingRow ? IncomeUpdateSql(TableName, KeyField, Key, Entry)
+                                       : IncomeInsertSql(TableName, Entry, UserName);
+        if (IsContractPaymentType(Entry.PaymentType) && !KeepsLiftedContract(Entry))
+            FContractReceipts.insert(Sql, Entry);
+        return {Sql};
+    }
     return {EditingRow ? OutcomeUpdateSql(TableName, KeyField, Key, Entry)
                        : OutcomeInsertSql(TableName, Entry, UserName)};
 }
@@ -118,4 +162,31 @@ void TCashOrderForm::PrintDocument() {
     const QStringList Cells = SelectedCells({Columns.DocNo, Columns.Date, Columns.Contract, Columns.Sum,
                                              Columns.Customer, Columns.Type, Columns.Supplier});
     if (!Cells.isEmpty()) PrintCashOrder(this, FReceipt, Cells);
+}
+
+QString TCashOrderForm::CheckInsideSave() {
+    // Another window may have settled, sold or deleted the contract since the receipt was queued,
+    // or taken principal it owed.
+    QHash<qint64, double> Principal;
+    for (const QString& Sql : PendingSql) {
+        const auto Receipt = FContractReceipts.constFind(Sql);
+        if (Receipt == FContractReceipts.cend()) continue;
+        const qint64 Contract = StrToIntOrZero(Receipt->Contract);
+        if (!ContractOpen(this, Contract)) return ChangedMeanwhile();
+        if (Receipt->PaymentType == 1) Principal[Contract] += Receipt->Sum;
+    }
+    for (auto Paid = Principal.cbegin(); Paid != Principal.cend(); ++Paid) {
+        QString Debt;
+        TDelimitedStringList OneTime, Daily, Row;
+        if (!CalculateContractDebt(this, QString::number(Paid.key()), Debt, Date(), OneTime, Daily))
+            return ChangedMeanwhile();
+        Row.SetTextStr(Debt);
+        const double Owed = StrToFloatDot(Row.GetField(0, dfPrincipalOutstanding), 0);
+        if (std::llround(Paid.value() * 100) > std::llround(Owed * 100)) return ChangedMeanwhile();
+    }
+    return QString();
+}
+
+void TCashOrderForm::Saved() {
+    FContractReceipts.clear();
 }

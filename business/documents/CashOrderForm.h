@@ -6,6 +6,8 @@
 #include "business/documents/DocumentForm.h"
 #include "business/documents/unCashOrders.h"
 
+#include <QHash>
+
 class QGridLayout;
 class QLabel;
 class QPushButton;
@@ -30,6 +32,8 @@ public:
 
     // Rebuilds the contract list for the owner and the payment type; true when it could.
     virtual bool BuildContractList() = 0;
+    // A negative amount is a correction: queued only when the operator confirms it.
+    bool Add() override;
 
 protected:
     // Receipt: the receipt window, over Incomes; else the payment window, over Outcomes.
@@ -49,9 +53,23 @@ protected:
     QStringList EntryRow() override;
     // The selected row's order, previewed.
     void PrintDocument() override;
+    // Receipts: every contract paid by a queued receipt must still be open when Save writes it,
+    // and still owe the principal the queue pays.
+    QString CheckInsideSave() override;
+    void Saved() override;
+
+    // The contract cell of a grid row as the contract edit takes it: orders without one show 0.
+    static QString ContractOfCell(const QString& Cell);
 
     const TCashOrderColumns Columns;
+    // The order as Edit lifted it from its row (RowToEdits sets it).
+    TCashOrderEntry Lifted;
 
 private:
+    // True while editing an order whose owner and contract are those of Entry.
+    bool KeepsLiftedContract(const TCashOrderEntry& Entry) const;
+
     const bool FReceipt;
+    // The receipt each queued statement writes on a contract, checked at Save.
+    QHash<QString, TCashOrderEntry> FContractReceipts;
 };

@@ -245,9 +245,11 @@ bool TDocumentForm::Save() {
     // A refused or failed Save leaves the queue as it was queued, whatever the check rewrote.
     const QStringList Queued = PendingSql;
     QStringList Moved;
+    // The window's check finds its statements by their text: it sees them before any is renumbered.
     const bool Written = SaveQueued(this, [&] {
-        Moved = RenumberTakenNumbers();
-        return CheckInsideSave();
+        const QString Refusal = CheckInsideSave();
+        if (Refusal.isEmpty()) Moved = RenumberTakenNumbers();
+        return Refusal;
     });
     if (!Written) {
         PendingSql = Queued;

@@ -130,7 +130,8 @@ protected:
     virtual QStringList DeleteStatements(qint64 Number);
     // Save: runs inside the transaction before the queue, so what it reads no other window can
     // change until the queue is written. A text refuses the Save: nothing is written, the text is
-    // shown and the queue kept.
+    // shown and the queue kept. It sees the statements as queued; taken numbers are replaced after
+    // it.
     virtual QString CheckInsideSave();
     // After a Save that wrote the queue and reloaded the list.
     virtual void Saved();

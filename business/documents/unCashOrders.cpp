@@ -57,10 +57,15 @@ QString IncomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck
     const bool hasContract = !Entry.Contract.trimmed().isEmpty();
     if (hasOwner && !hasContract)
         Text += Sep + u"Избрали сте заемоплоучател, но не сте попълнили номер на договор."_s;
-    if (IsContractPaymentType(Entry.PaymentType) && (!hasOwner || !hasContract))
+    // A contract of another borrower, finished, sold or missing takes no payment either.
+    if (IsContractPaymentType(Entry.PaymentType) && (!hasOwner || !hasContract || !Check.ContractListed))
         Text +=
             Sep +
             u"Избрали сте избрали сте приход от клиент, а не сте поплълнили данни за клиента и договора."_s;
+    if (Entry.PaymentType == 1 && Check.PrincipalLimit >= 0 &&
+        Whole(Entry.Sum * 100) > Whole(Check.PrincipalLimit * 100))
+        Text += Sep + Format(u"Вноската по главницата надвишава остатъка по договора (%s)."_s,
+                             {FloatToFixedStr(AmountDecimals, Check.PrincipalLimit)});
     if (Entry.PaymentType == 3 && (hasOwner || hasContract))
         Text += Sep + u"Избрали сте вноска на собственик, а сте поплълнили данни за клиента и договора."_s;
     if (!Check.EditingRow) {
@@ -136,6 +141,18 @@ QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 K
                    KeyField, Key});
 }
 
+bool ContractOpen(QObject* Owner, qint64 DocNo) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT docno
+          FROM Contracts
+         WHERE ( docno = %d ) AND ( Finished = False ) AND ( sold = False ))sql"_s,
+                    {DocNo}),
+             &List);
+    return List.Count() > 0;
+}
+
 bool CashOrderNumberStored(QObject* Owner, const QString& Table, double DocNo) {
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection,
@@ -151,6 +168,19 @@ QString LinkedOrderSql(const QString& Table, TDateTime Date, qint64 Document, in
                        const QString& Customer, const QString& Supplier, const QString& UserName) {
     return OrderInsertSql(Table, NextDocNoSql(Table), Date, Document, PaymentType, Amount, Customer, Supplier,
                           UserName);
+}
+
+QString LinkedOrderUpdateSql(const QString& Table, qint64 Document, int PaymentType, TDateTime Date,
+                             double Amount, const QString& Customer, const QString& Supplier) {
+    return Format(uR"sql(
+        UPDATE %s
+           SET date_d        = %d,
+               sum_o         = %f,
+               Customer_name = "%s",
+               Supplier_name = "%s"
+         WHERE ( contract_n = %d ) AND ( payment_type = %d ))sql"_s,
+                  {Table, Day(Date), RoundToDigits(AmountDecimals, Amount), SqlText(Customer),
+                   SqlText(Supplier), Document, PaymentType});
 }
 
 QString PayableContractListSql(qint64 EGN, bool IncludeForSale) {

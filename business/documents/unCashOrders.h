@@ -29,6 +29,10 @@ struct TCashOrderCheck {
     bool EditingRow = false;
     bool DocNoStored = false; // an order with the number is saved (new orders)
     TDateTime Today = 0;
+    // Receipts on a contract: whether the contract is among the borrower's open ones (or is the
+    // edited receipt's own), and the most its principal may still take; below 0 for no limit.
+    bool ContractListed = true;
+    double PrincipalLimit = -1;
 };
 
 // True for the types of a payment on a contract: principal, interest and the fees.
@@ -44,6 +48,8 @@ QString IncomeUpdateSql(const QString& Table, const QString& KeyField, qint64 Ke
 QString OutcomeInsertSql(const QString& Table, const TCashOrderEntry& Entry, const QString& UserName);
 QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 Key,
                          const TCashOrderEntry& Entry);
+// True while contract DocNo exists and is neither finished nor sold.
+bool ContractOpen(QObject* Owner, qint64 DocNo);
 // True when an order numbered DocNo is saved in Table.
 bool CashOrderNumberStored(QObject* Owner, const QString& Table, double DocNo);
 
@@ -55,6 +61,10 @@ QString NextDocNoSql(const QString& Table);
 // Document is the contract, purchase or sale it belongs to.
 QString LinkedOrderSql(const QString& Table, TDateTime Date, qint64 Document, int PaymentType, double Amount,
                        const QString& Customer, const QString& Supplier, const QString& UserName);
+// Moves the orders of type PaymentType that Document wrote beside itself to its edited date,
+// amount and names.
+QString LinkedOrderUpdateSql(const QString& Table, qint64 Document, int PaymentType, TDateTime Date,
+                             double Amount, const QString& Customer, const QString& Supplier);
 // The open, unsold contracts of the borrower with personal number EGN: number, item type, serial
 // number, date. Contracts declared for sale only when IncludeForSale.
 QString PayableContractListSql(qint64 EGN, bool IncludeForSale);

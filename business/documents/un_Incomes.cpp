@@ -199,8 +199,9 @@ void TfrmIncomes::RowToEdits(const QStringList& Cells) {
     if (TryStrToDate(Cells.value(icDate), day)) dtDate_c->setDate(DateTimeToQDate(day));
     lePayment_type->setText(Cells.value(icType).trimmed());
     leOwner->setText(Cells.value(icEGN).trimmed());
-    leContract->setText(Cells.value(icContract).trimmed());
+    leContract->setText(ContractOfCell(Cells.value(icContract)));
     feSum_c->SetValue(StrToFloatDot(Cells.value(icSum), 0));
     edCustomer_name->setText(Cells.value(icCustomer));
     edSupplier_name->setText(Cells.value(icSupplier));
+    Lifted = CurrentEntry();
 }

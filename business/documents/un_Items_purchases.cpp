@@ -60,6 +60,7 @@ QString PurchaseValidationText(const TPurchaseEntry& Entry, const TPurchaseCheck
     // A seller or an item in no register would be saved as a purchase that the list never shows.
     if (StrToFloatDot(Entry.OwnerCode, 0) == 0 || !Check.OwnerKnown) Text += Sep + u"Въведете собственик"_s;
     if (Entry.Sum == 0) Text += Sep + u"Общата сума на документа е нула!"_s;
+    if (Entry.Sum < 0) Text += Sep + u"Сумата на документа не може да бъде отрицателна!"_s;
     if (Entry.Customer.trimmed().isEmpty()) Text += Sep + u"Въведете клиент!"_s;
     if (Entry.Supplier.trimmed().isEmpty()) Text += Sep + u"Въведете служител"_s;
     if (Entry.ItemCode.trimmed().isEmpty() || !Check.ItemKnown) Text += Sep + u"Въведете вещ"_s;
@@ -88,6 +89,10 @@ QString PurchaseUpdateSql(const QString& Table, const QString& KeyField, qint64 
 QString PurchaseOrderSql(const TPurchaseEntry& Entry, const QString& UserName) {
     return LinkedOrderSql(u"Outcomes"_s, Entry.Date, Whole(Entry.DocNo), 4, Entry.Sum, Entry.Customer,
                           Entry.Supplier, UserName);
+}
+
+QString PurchaseOrderUpdateSql(qint64 Key, const TPurchaseEntry& Entry) {
+    return LinkedOrderUpdateSql(u"Outcomes"_s, Key, 4, Entry.Date, Entry.Sum, Entry.Customer, Entry.Supplier);
 }
 
 bool PurchaseStored(QObject* Owner, qint64 DocNo) {
@@ -316,8 +321,11 @@ QString TfrmItems_purchases::ValidateEntry() {
 QStringList TfrmItems_purchases::EntryStatements() {
     const TPurchaseEntry Entry = CurrentEntry();
     // The purchase and the order that pays for it are queued together: Save writes both or neither.
-    if (EditingRow)
-        return {PurchaseUpdateSql(TableName, KeyField, StrToIntOrZero(EditingKey), Entry, UserName)};
+    if (EditingRow) {
+        const qint64 Key = StrToIntOrZero(EditingKey);
+        return {PurchaseUpdateSql(TableName, KeyField, Key, Entry, UserName),
+                PurchaseOrderUpdateSql(Key, Entry)};
+    }
     return {PurchaseInsertSql(TableName, Entry, UserName), PurchaseOrderSql(Entry, UserName)};
 }
 

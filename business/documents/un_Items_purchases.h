@@ -45,6 +45,8 @@ QString PurchaseUpdateSql(const QString& Table, const QString& KeyField, qint64 
                           const TPurchaseEntry& Entry, const QString& UserName);
 // The cash payment order (type 4) that pays the seller, numbered when Save runs it.
 QString PurchaseOrderSql(const TPurchaseEntry& Entry, const QString& UserName);
+// The payment order of saved purchase Key moved to the edited date, price and names.
+QString PurchaseOrderUpdateSql(qint64 Key, const TPurchaseEntry& Entry);
 // True when purchase DocNo is saved.
 bool PurchaseStored(QObject* Owner, qint64 DocNo);
 // The list query: every purchase, in number order.

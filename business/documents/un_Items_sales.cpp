@@ -6,6 +6,7 @@
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
 #include "business/documents/unCashOrders.h"
+#include "business/engine/unAdminPassword.h"
 #include "business/engine/unConsts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
@@ -99,13 +100,38 @@ QString SaleTypeText(int SaleType) {
 QString SaleValidationText(const TSaleEntry& Entry, const TSaleCheck& Check) {
     const QString Sep = u"\n\r"_s;
     QString Text = DocNoValidationText(Entry.DocNo, Check.GridNumbers);
-    if (StrToIntOrZero(Entry.Owner.trimmed()) == 0) Text += Sep + u"Въведете собственик"_s;
-    if (Entry.Contract.trimmed().isEmpty()) Text += Sep + u"Въведете договор"_s;
+    // A buyer in no register would hide the sale from the list while its receipt stays.
+    if (StrToIntOrZero(Entry.Owner.trimmed()) == 0 || !Check.OwnerKnown)
+        Text += Sep + u"Въведете собственик"_s;
+    if (Entry.Contract.trimmed().isEmpty() || (!Check.EditingRow && !Check.OriginKnown))
+        Text += Sep + u"Въведете договор"_s;
     if (Entry.Sum == 0) Text += Sep + u"Общата сума на документа е нула!"_s;
+    if (Entry.Sum < 0) Text += Sep + u"Сумата на документа не може да бъде отрицателна!"_s;
     if (Entry.Supplier.trimmed().isEmpty()) Text += Sep + u"Въведете служител"_s;
     if (!Check.EditingRow && std::floor(Entry.Date) != std::floor(Check.Today))
         Text += u"Нов договор може да бъде направен само на днешна дата"_s;
     return Text;
+}
+
+QString SaleMarkSql(int SaleType, qint64 Origin, TDateTime Date) {
+    const qint64 Day = Whole(std::floor(Date));
+    if (SaleType == stPledged)
+        return Format(uR"sql(
+        UPDATE Contracts
+           SET sold = True, sold_at_date = %d
+         WHERE ( docno = %d ) AND ( sold = False ) AND ( for_sale = True ) AND ( Finished = False ))sql"_s,
+                      {Day, Origin});
+    return Format(uR"sql(
+        UPDATE Items_purchases
+           SET sold = True, sold_at_date = %d
+         WHERE ( docno = %d ) AND ( sold = False ))sql"_s,
+                  {Day, Origin});
+}
+
+QString OriginGoneText(int SaleType, qint64 Origin) {
+    return Format(SaleType == stPledged ? u"Договор %d вече не се предлага за продажба. Изберете отново."_s
+                                        : u"Покупка %d вече не се предлага за продажба. Изберете отново."_s,
+                  {Origin});
 }
 
 QStringList SaleStatements(const QString& Table, const QString& KeyField, bool EditingRow, qint64 EditingKey,
@@ -114,34 +140,64 @@ QStringList SaleStatements(const QString& Table, const QString& KeyField, bool E
     const qint64 Origin = StrToIntOrZero(Entry.Contract.trimmed());
     const qint64 Buyer = StrToIntOrZero(Entry.Owner.trimmed());
     const double Price = RoundToDigits(AmountDecimals, Entry.Sum);
+    const int ReceiptType = Entry.SaleType == stPledged ? 4 : 5;
     if (EditingRow)
-        return {Format(uR"sql(Update %s Set date_d        = %d,
-                                    contract_n    = %d,
-                                    payment_type  = %d,
-                                    sum_s         = %f,
-                                    Customer_name = "%s",
-                                    Supplier_name = "%s",
-                                    EGN           = %d,
-                                    short_term    = %d
-                              Where ( %s = %d ))sql"_s,
-                       {Table, Day, Origin, Entry.SaleType, Price, SqlText(Entry.Customer),
-                        SqlText(Entry.Supplier), Buyer, Entry.ShortTerm ? 1 : 0, KeyField, EditingKey})};
+        return {Format(uR"sql(
+        Update %s
+           Set date_d        = %d,
+               sum_s         = %f,
+               Customer_name = "%s",
+               Supplier_name = "%s",
+               EGN           = %d,
+               short_term    = %d
+         Where ( %s = %d ))sql"_s,
+                       {Table, Day, Price, SqlText(Entry.Customer), SqlText(Entry.Supplier), Buyer,
+                        Entry.ShortTerm ? 1 : 0, KeyField, EditingKey}),
+                LinkedOrderUpdateSql(u"Incomes"_s, EditingKey, ReceiptType, Entry.Date, Price, Entry.Customer,
+                                     Entry.Supplier),
+                Format(uR"sql(UPDATE %s SET sold_at_date = %d WHERE ( docno = %d ) AND ( sold = True ))sql"_s,
+                       {Entry.SaleType == stPledged ? u"Contracts"_s : u"Items_purchases"_s, Day, Origin})};
     QStringList Statements;
     Statements +=
         Format(uR"sql(Insert into %s values ( %d, %d, %d, %d, %f, "%s", "%s", "%s", %d, %d ))sql"_s,
                {Table, Whole(Entry.DocNo), Day, Origin, Entry.SaleType, Price, SqlText(Entry.Customer),
                 SqlText(Entry.Supplier), SqlText(UserName), Buyer, Entry.ShortTerm ? 1 : 0});
-    Statements +=
-        Format(Entry.SaleType == stPledged
-                   ? uR"sql(UPDATE Contracts SET sold = True, sold_at_date = %d WHERE docno = %d)sql"_s
-                   : uR"sql(UPDATE Items_purchases SET sold = True, sold_at_date = %d WHERE docno = %d)sql"_s,
-               {Day, Origin});
+    Statements += SaleMarkSql(Entry.SaleType, Origin, Entry.Date);
     // The receipt's number is taken when Save runs, so two windows never hand out the same one.
     if (!Entry.WithoutReceipt)
-        Statements +=
-            LinkedOrderSql(u"Incomes"_s, Entry.Date, Whole(Entry.DocNo), Entry.SaleType == stPledged ? 4 : 5,
-                           Price, Entry.Customer, Entry.Supplier, UserName);
+        Statements += LinkedOrderSql(u"Incomes"_s, Entry.Date, Whole(Entry.DocNo), ReceiptType, Price,
+                                     Entry.Customer, Entry.Supplier, UserName);
     return Statements;
+}
+
+QStringList SaleDeleteStatements(const QString& Table, const QString& KeyField, qint64 Sale, int SaleType,
+                                 qint64 Origin) {
+    return {Format(uR"sql(
+        UPDATE %s
+           SET sold = False, sold_at_date = 0
+         WHERE ( docno = %d ) AND ( sold = True )
+           AND EXISTS ( SELECT docno FROM %s
+                         WHERE ( %s = %d ) AND ( contract_n = %d ) AND ( payment_type = %d ) ))sql"_s,
+                   {SaleType == stPledged ? u"Contracts"_s : u"Items_purchases"_s, Origin, Table, KeyField,
+                    Sale, Origin, SaleType}),
+            Format(uR"sql(DELETE FROM Incomes WHERE ( contract_n = %d ) AND ( payment_type = %d ))sql"_s,
+                   {Sale, SaleType == stPledged ? 4 : 5}),
+            DocumentDeleteSql(Table, KeyField, Sale)};
+}
+
+QStringList SaleReceiptNumbers(QObject* Owner, qint64 Sale, int SaleType) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT docno FROM Incomes
+         WHERE ( contract_n = %d ) AND ( payment_type = %d )
+         ORDER BY docno)sql"_s,
+                    {Sale, SaleType == stPledged ? 4 : 5}),
+             &List);
+    QStringList Numbers;
+    for (int R = 0; R < List.Count(); ++R)
+        Numbers += List.GetField(R, 0).trimmed();
+    return Numbers;
 }
 
 QStringList SaleListSql(bool TodayOnly, TDateTime Today) {
@@ -442,16 +498,84 @@ TSaleEntry TfrmItems_sales::CurrentEntry() const {
 }
 
 QString TfrmItems_sales::ValidateEntry() {
+    const TSaleEntry Entry = CurrentEntry();
+    QString Buyer;
+    FormatEGN(Entry.Owner, Buyer);
     TSaleCheck Check;
     Check.GridNumbers = GridNumbers();
+    Check.OwnerKnown = !ListEditLookup(leOwner, 0, 1, Buyer).isEmpty();
+    // Offered, and not queued in this window already: the list shows it until Save.
+    Check.OriginKnown = !ListEditLookup(leContract, 0, 0, Entry.Contract).isEmpty();
+    for (int R = Grid->FixedRows(); R < Grid->RowCount() && Check.OriginKnown; ++R)
+        if (Grid->Cells(scOrigin, R).trimmed() == Entry.Contract &&
+            StrToIntOrZero(Grid->Cells(scType, R).trimmed()) == Entry.SaleType)
+            Check.OriginKnown = false;
     Check.EditingRow = EditingRow;
     Check.Today = Date();
-    return SaleValidationText(CurrentEntry(), Check);
+    return SaleValidationText(Entry, Check);
 }
 
 QStringList TfrmItems_sales::EntryStatements() {
-    return SaleStatements(TableName, KeyField, EditingRow, StrToIntOrZero(EditingKey), CurrentEntry(),
-                          UserName);
+    const TSaleEntry Entry = CurrentEntry();
+    const qint64 Key = StrToIntOrZero(EditingKey);
+    QStringList Statements = SaleStatements(TableName, KeyField, EditingRow, Key, Entry, UserName);
+    if (EditingRow)
+        FGuarded.insert(Statements[0], Format(u"Продажба %d е изтрита междувременно."_s, {Key}));
+    else
+        FGuarded.insert(Statements[1], OriginGoneText(Entry.SaleType, StrToIntOrZero(Entry.Contract)));
+    return Statements;
+}
+
+bool TfrmItems_sales::Add() {
+    if (!TDocumentForm::Add()) return false;
+    LockOrigin(false);
+    return true;
+}
+
+QString TfrmItems_sales::CheckInsideSave() {
+    for (const QString& SQL : PendingSql) {
+        const auto Guard = FGuarded.constFind(SQL);
+        if (Guard != FGuarded.cend() && ExecCounted(AdoConnection, SQL) == 0) return Guard.value();
+    }
+    return QString();
+}
+
+QString TfrmItems_sales::UnsavedDocumentText(qint64 Number) {
+    if (CashOrderNumberStored(this, TableName, double(Number))) return QString();
+    return Format(u"Продажба номер %d още не е записана. Натиснете бутон \"F2\" (за запис)."_s, {Number});
+}
+
+bool TfrmItems_sales::DeleteDocument(int Row) {
+    const qint64 Number = StrToIntOrZero(Grid->Cells(scDocNo, Row).trimmed());
+    if (Number == 0) return false;
+    const QString Unsaved = UnsavedDocumentText(Number);
+    if (!Unsaved.isEmpty()) {
+        ShowErrorFmt(Unsaved);
+        return false;
+    }
+    if (!AskAdminPassword(this)) return false;
+    const int Type = int(StrToIntOrZero(Grid->Cells(scType, Row).trimmed()));
+    const qint64 Origin = StrToIntOrZero(Grid->Cells(scOrigin, Row).trimmed());
+    const QStringList Receipts = SaleReceiptNumbers(this, Number, Type);
+    const QString Receipt =
+        Receipts.isEmpty()
+            ? QString()
+            : Format(u"\nЗаедно с нея се изтрива приходен касов ордер номер %s."_s, {Receipts.join(u", "_s)});
+    if (ConfirmYesNoFmt(
+            u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?%s\nВещта отново ще се предлага за продажба."_s,
+            {RecordNoun, Grid->Cells(scDocNo, Row), Grid->Cells(scDate, Row), Receipt}) != mrYes)
+        return false;
+    const QStringList Statements = SaleDeleteStatements(TableName, KeyField, Number, Type, Origin);
+    FGuarded.insert(Statements[0], Format(u"Продажба %d е изтрита или променена междувременно."_s, {Number}));
+    Queue(Statements);
+    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
+    DeleteGridRow(Grid, Row);
+    return true;
+}
+
+void TfrmItems_sales::LockOrigin(bool Locked) {
+    for (QWidget* Edit : std::initializer_list<QWidget*>{leContract, rbPledged, rbPurchased})
+        Edit->setEnabled(!Locked);
 }
 
 QStringList TfrmItems_sales::EntryRow() {
@@ -479,20 +603,29 @@ QStringList TfrmItems_sales::EntryRow() {
 }
 
 void TfrmItems_sales::Saved() {
+    FGuarded.clear();
     BuildOriginList();
 }
 
 void TfrmItems_sales::RowToEdits(const QStringList& Cells) {
     TDateTime Day = 0;
     if (TryStrToDate(Cells.value(scDate), Day)) dtDate_c->setDate(DateTimeToQDate(Day));
-    (StrToIntOrZero(Cells.value(scType).trimmed()) == stPurchased ? rbPurchased : rbPledged)
-        ->setChecked(true);
+    const int Kind = StrToIntOrZero(Cells.value(scType).trimmed()) == stPurchased ? stPurchased : stPledged;
+    // The offered list follows the kind, for the sales typed after this edit.
+    if (Kind != SaleType()) {
+        (Kind == stPurchased ? rbPurchased : rbPledged)->setChecked(true);
+        BuildOriginList();
+    }
     leOwner->setText(Cells.value(scEGN).trimmed());
     leContract->setText(Cells.value(scOrigin).trimmed());
+    // Sold already, the origin is in no list: its item comes from the row.
+    pnlItem->setText(Cells.value(scItemName));
+    pnlSN->setText(Cells.value(scSN));
     feSum_c->SetValue(StrToFloatDot(Cells.value(scSum), 0));
     edCustomer_name->setText(Cells.value(scCustomer));
     edSupplier_name->setText(Cells.value(scSupplier));
     cb_Short_term->setChecked(Cells.value(scShortTerm).trimmed() == u"да"_s);
+    LockOrigin(true);
 }
 
 void TfrmItems_sales::PrintDocument() {

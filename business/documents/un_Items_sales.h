@@ -5,6 +5,7 @@
 #include "business/documents/DocumentForm.h"
 #include "core/unitTypes.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -36,17 +37,31 @@ struct TSaleEntry {
 
 struct TSaleCheck {
     QStringList GridNumbers;
-    bool EditingRow = false;
+    bool OwnerKnown = false;  // the buyer stands in the owner list
+    bool OriginKnown = false; // the origin stands in the list of what is offered for sale
+    bool EditingRow = false;  // an edit keeps its origin, sold already
     TDateTime Today = 0;
 };
 
 // The radio item text of a sale type.
 QString SaleTypeText(int SaleType);
 QString SaleValidationText(const TSaleEntry& Entry, const TSaleCheck& Check);
-// The statements of one sale. A new sale also marks its origin sold and, unless WithoutReceipt,
-// writes the receipt, numbered when Save runs it. Editing only updates the row with EditingKey.
+// The statements of one sale. A new sale also marks its origin sold (SaleMarkSql) and, unless
+// WithoutReceipt, writes the receipt, numbered when Save runs it. An edit updates the row with
+// EditingKey, its receipt and its origin's sold date; origin and kind stay as they were.
 QStringList SaleStatements(const QString& Table, const QString& KeyField, bool EditingRow, qint64 EditingKey,
                            const TSaleEntry& Entry, const QString& UserName);
+// Marks origin Origin of kind SaleType sold on Date, only while it is still offered for sale: the
+// statement changes no row when it is sold, returned or no longer declared for sale meanwhile.
+QString SaleMarkSql(int SaleType, qint64 Origin, TDateTime Date);
+// The statements that delete saved sale Sale of Origin: the origin offered again (only while
+// the sale still stands, else the statement changes no row), the sale's receipt, the sale.
+QStringList SaleDeleteStatements(const QString& Table, const QString& KeyField, qint64 Sale, int SaleType,
+                                 qint64 Origin);
+// What Save tells when the origin is no longer offered for sale.
+QString OriginGoneText(int SaleType, qint64 Origin);
+// The numbers of the receipts of sale Sale.
+QStringList SaleReceiptNumbers(QObject* Owner, qint64 Sale, int SaleType);
 // The four list queries: sales, sold contracts, receipts per sale, sold purchases.
 QStringList SaleListSql(bool TodayOnly, TDateTime Today);
 // Completes the sales rows from the other three lists and appends the totals row. Principal
@@ -76,6 +91,7 @@ public:
     bool Init() override;
     bool Done() override;
     bool Execute() override;
+    bool Add() override;
 
     // Fills the origin list for the chosen sale type; true when it could.
     bool BuildOriginList();
@@ -89,9 +105,23 @@ protected:
     void PrintDocument() override;
     // What is sold is no longer offered.
     void Saved() override;
+    // A sale waiting for Save is neither edited nor deleted: Save would write it all the same.
+    QString UnsavedDocumentText(qint64 Number) override;
+    // Asks naming the receipt that goes with the sale, then queues SaleDeleteStatements.
+    bool DeleteDocument(int Row) override;
+    // Runs the queued statements that must change a row, in queue order; the first that changes
+    // none refuses the Save.
+    QString CheckInsideSave() override;
 
 private:
     int SaleType() const;
     void OriginChanged(bool Confirmed);
     TSaleEntry CurrentEntry() const;
+    // An edit keeps the sale's origin and kind.
+    void LockOrigin(bool Locked);
+
+    // The queued statements that must change a row, each with what Save tells when it changes
+    // none. The batch runs them again after the check: by then each changes nothing or repeats
+    // the change of the check, as they run in the same order.
+    QHash<QString, QString> FGuarded;
 };

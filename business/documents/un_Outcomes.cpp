@@ -185,5 +185,6 @@ void TfrmOutcomes::RowToEdits(const QStringList& Cells) {
     BuildContractList();
     // The owner's names fill the customer on the way; the order's own customer stays.
     edCustomer_name->setText(Cells.value(ocCustomer));
-    leContract->setText(Cells.value(ocContract).trimmed());
+    leContract->setText(ContractOfCell(Cells.value(ocContract)));
+    Lifted = CurrentEntry();
 }

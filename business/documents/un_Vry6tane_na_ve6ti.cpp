@@ -398,14 +398,7 @@ bool TfrmVry6tane_na_ve6ti::Save() {
 }
 
 bool TfrmVry6tane_na_ve6ti::BreakdownStillHolds() {
-    TDelimitedStringList Open;
-    RunQuery(
-        this, AdoConnection,
-        Format(
-            uR"sql(Select docno From Contracts Where ( docno = %d ) AND ( Finished = False ) AND ( sold = False ))sql"_s,
-            {BreakdownDocNo}),
-        &Open);
-    if (Open.Count() == 0) return false;
+    if (!ContractOpen(this, BreakdownDocNo)) return false;
     QString DebtRow;
     TDelimitedStringList OneTimeFees, DailyFees, Now;
     if (!CalculateContractDebt(this, QString::number(BreakdownDocNo), DebtRow, FAtDate, OneTimeFees,

@@ -9,10 +9,12 @@
 #include "core/unStringFuncs.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QHash>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -35,17 +37,30 @@ qint64 CentsOf(const QString& Text) {
     return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
 }
 
-// The band limit of a fee query: the amount as it will be compared, with two decimals.
-double BandAmount(const TDecimal& Amount) {
-    return double(RoundDecimal(Amount, 2)) / 100.0;
-}
-
 // A date column as RunQuery renders it ("dd.mm.yyyy"), as a day number.
 bool DayOf(const QString& Text, qint64& Day) {
     TDateTime d = 0;
     if (!TryStrToDate(Text, d)) return false;
     Day = qint64(std::floor(d));
     return true;
+}
+
+// The same for an order's date, read straight when it has RunQuery's own form; anything else
+// keeps only the characters of a number first.
+bool OrderDayOf(QStringView Text, qint64& Day) {
+    const auto digit = [&](int I) {
+        return Text[I] >= u'0' && Text[I] <= u'9' ? Text[I].unicode() - u'0' : -1;
+    };
+    if (Text.size() == 10 && Text[2] == u'.' && Text[5] == u'.') {
+        const int d[] = {digit(0), digit(1), digit(3), digit(4), digit(6), digit(7), digit(8), digit(9)};
+        if (std::none_of(std::begin(d), std::end(d), [](int V) { return V < 0; })) {
+            const QDate date(d[4] * 1000 + d[5] * 100 + d[6] * 10 + d[7], d[2] * 10 + d[3], d[0] * 10 + d[1]);
+            if (!date.isValid() || date.year() < 1) return false;
+            Day = qint64(std::floor(QDateToDateTime(date)));
+            return true;
+        }
+    }
+    return DayOf(FilterNumberChars(Text.toString()), Day);
 }
 
 // A contract number given as text: only a whole number reaches the statements.
@@ -55,41 +70,133 @@ bool ContractNumber(const QString& DocNo, qint64& Number) {
     return ok;
 }
 
+// A rate row of a fee: the fee's code and name, the rate, its daily part and its band. A limit
+// that is not a number holds no amount, as NULL compares with nothing.
 struct TFeeRate {
     int CodeT = 0;
     QString Name;
     TDecimal Mir;
+    TDecimal DailyRate;
+    TDecimal From;
+    TDecimal To;
+    bool Limited = false;
 };
 
-// The rate rows of the fees of one kind whose band strictly holds Amount, in the order that
-// decides which of two matching rows of a fee is kept.
-std::vector<TFeeRate> MatchingFeeRates(QObject* Owner, int PrefCode, bool IsOnce, const TDecimal& Amount) {
-    const double band = BandAmount(Amount);
+struct TInterestBand {
+    TDecimal From;
+    TDecimal To;
+    TDecimal DailyRate;
+};
+
+// Every fee of one kind, ordered by code_t: its code (field 0) and name (field 1).
+struct TFeeList {
+    QList<int> Codes;
+    QStringList CodeTexts;
+    QStringList Names;
+};
+
+// The tariffs of the shop: fees, fee rates and interest bands, by preferential code. The rate
+// rows of each code and kind keep the order that decides which of two matching rows counts.
+struct TTariffs {
+    TFeeList OnceFees;
+    TFeeList DailyFees;
+    QHash<int, std::vector<TFeeRate>> OnceRates;
+    QHash<int, std::vector<TFeeRate>> DailyRates;
+    QHash<int, std::vector<TInterestBand>> Bands;
+};
+
+TFeeList ReadFeeList(QObject* Owner, bool IsOnce) {
     TDelimitedStringList rows;
     RunQuery(Owner, AdoConnection,
-             Format(uR"sql(
-        SELECT Taxes.code_t, Taxes.name_t, Taxes_rates.MIR
-          FROM Taxes INNER JOIN Taxes_rates ON Taxes.code_t = Taxes_rates.code_t
-         WHERE (((Taxes_rates.pref_code) = %d ) AND ((Taxes.is_once) = %s )
-                AND ((Taxes_rates.from_value) < %.2f ) AND ((Taxes_rates.to_value) > %.2f ))
-         ORDER BY Taxes.code_t, Taxes_rates.code_MIR)sql"_s,
-                    {PrefCode, IsOnce ? u"True"_s : u"False"_s, band, band}),
+             IsOnce ? QStringLiteral(
+                          R"sql(SELECT code_t, name_t From Taxes Where is_once = True ORDER BY code_t)sql")
+                    : QStringLiteral(
+                          R"sql(SELECT code_t, name_t From Taxes Where is_once = False ORDER BY code_t)sql"),
              &rows);
-    std::vector<TFeeRate> rates;
-    rates.reserve(rows.Count());
-    for (int r = 0; r < rows.Count(); ++r)
-        rates.push_back({int(StrToIntOrZero(rows.GetField(r, 0))), rows.GetField(r, 1),
-                         DecimalOrZero(rows.GetField(r, 2))});
-    return rates;
+    TFeeList list;
+    for (int r = 0; r < rows.Count(); ++r) {
+        list.CodeTexts << rows.GetField(r, 0);
+        list.Codes << int(StrToIntOrZero(list.CodeTexts.last()));
+        list.Names << rows.GetField(r, 1);
+    }
+    return list;
 }
 
-// Fees gets every fee of one kind, ordered by code_t, with an empty third field.
-void LoadFeeList(QObject* Owner, bool IsOnce, TDelimitedStringList& Fees) {
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(SELECT code_t, name_t From Taxes Where is_once = %s ORDER BY code_t)sql"_s,
-                    {IsOnce ? u"True"_s : u"False"_s}),
-             &Fees);
-    Fees.SetFieldCount(3);
+// The rate rows of both kinds of fee, by preferential code.
+void ReadFeeRates(QObject* Owner, TTariffs& Tariffs) {
+    TDelimitedStringList rows;
+    RunQuery(Owner, AdoConnection, QStringLiteral(R"sql(
+        SELECT Taxes_rates.pref_code, Taxes.is_once, Taxes.code_t, Taxes.name_t, Taxes_rates.MIR,
+               Taxes_rates.from_value, Taxes_rates.to_value
+        FROM Taxes INNER JOIN Taxes_rates ON Taxes.code_t = Taxes_rates.code_t
+        ORDER BY Taxes.code_t, Taxes_rates.code_MIR
+    )sql"),
+             &rows);
+    for (int r = 0; r < rows.Count(); ++r) {
+        // A row of no preferential code applies to none, as "pref_code = n" never holds for NULL.
+        if (rows.GetField(r, 0).isEmpty()) continue;
+        TFeeRate rate;
+        rate.CodeT = int(StrToIntOrZero(rows.GetField(r, 2)));
+        rate.Name = rows.GetField(r, 3);
+        rate.Mir = DecimalOrZero(rows.GetField(r, 4));
+        rate.DailyRate = {RoundQuotient(rate.Mir, DaysPerMonth, RateDigits), RateDigits};
+        rate.Limited =
+            ParseDecimal(rows.GetField(r, 5), rate.From) && ParseDecimal(rows.GetField(r, 6), rate.To);
+        const int prefCode = int(StrToIntOrZero(rows.GetField(r, 0)));
+        auto& rates = rows.GetField(r, 1) == QLatin1String("True") ? Tariffs.OnceRates : Tariffs.DailyRates;
+        rates[prefCode].push_back(std::move(rate));
+    }
+}
+
+void ReadInterestBands(QObject* Owner, TTariffs& Tariffs) {
+    TDelimitedStringList rows;
+    RunQuery(Owner, AdoConnection, QStringLiteral(R"sql(
+        SELECT pref_code, from_value, to_value, mir
+        FROM Interest_rates
+        ORDER BY pref_code, code_mir
+    )sql"),
+             &rows);
+    for (int r = 0; r < rows.Count(); ++r)
+        if (!rows.GetField(r, 0).isEmpty())
+            Tariffs.Bands[int(StrToIntOrZero(rows.GetField(r, 0)))].push_back(
+                {DecimalOrZero(rows.GetField(r, 1)),
+                 DecimalOrZero(rows.GetField(r, 2)),
+                 {RoundQuotient(DecimalOrZero(rows.GetField(r, 3)), DaysPerMonth, RateDigits), RateDigits}});
+}
+
+TTariffs ReadTariffs(QObject* Owner) {
+    TTariffs tariffs;
+    tariffs.OnceFees = ReadFeeList(Owner, true);
+    tariffs.DailyFees = ReadFeeList(Owner, false);
+    ReadFeeRates(Owner, tariffs);
+    ReadInterestBands(Owner, tariffs);
+    return tariffs;
+}
+
+// Whether the band of a fee rate holds Amount: both limits excluded, the amount taken with two
+// decimals.
+bool HoldsAmount(const TFeeRate& Rate, const TDecimal& Amount) {
+    const TDecimal band{RoundDecimal(Amount, 2), 2};
+    return Rate.Limited && CompareDecimal(Rate.From, band) < 0 && CompareDecimal(Rate.To, band) > 0;
+}
+
+const std::vector<TFeeRate>& RatesOf(const TTariffs& Tariffs, bool IsOnce, int PrefCode) {
+    static const std::vector<TFeeRate> none;
+    const auto& byCode = IsOnce ? Tariffs.OnceRates : Tariffs.DailyRates;
+    const auto rates = byCode.constFind(PrefCode);
+    return rates == byCode.constEnd() ? none : *rates;
+}
+
+// One day of a daily fee: the monthly rate over 30 days to 7 decimals, times Amount.
+qint64 OneDayFee(const TFeeRate& Rate, const TDecimal& Amount) {
+    return RoundProduct(Rate.DailyRate, Amount, AmountDecimals);
+}
+
+// A fee list as the calculators give it: code_t, name_t and an empty amount.
+void FillFeeList(const TFeeList& List, TDelimitedStringList& Fees) {
+    Fees.Clear();
+    for (int r = 0; r < List.Codes.size(); ++r)
+        Fees.Add(List.CodeTexts[r] + FieldDelimiterChar + List.Names[r] + FieldDelimiterChar);
 }
 
 void AppendFeeText(QString& Text, const QString& Item) {
@@ -101,278 +208,166 @@ void WrapFeeText(QString& Text, qint64 TotalCents) {
     if (!Text.isEmpty()) Text = Cents(TotalCents) + QStringLiteral(" лв. (в т.ч. ") + Text + u')';
 }
 
-// One day of a daily fee: the monthly rate over 30 days to 7 decimals, times Amount.
-qint64 OneDayFee(const TFeeRate& Rate, const TDecimal& Amount) {
-    const TDecimal dailyRate{RoundQuotient(Rate.Mir, DaysPerMonth, RateDigits), RateDigits};
-    return RoundProduct(dailyRate, Amount, AmountDecimals);
-}
+// ---------------------------------------------------------------------------------------------
+// The debt of a contract, computed in memory from what is read about it.
 
-// The daily fees of Amount over Days days, amounts in cents.
-qint64 DailyFeesCents(QObject* Owner, int PrefCode, int Days, const TDecimal& Amount,
-                      TDelimitedStringList& Fees, QString& Text) {
-    Fees.Clear();
-    Text.clear();
-    LoadFeeList(Owner, false, Fees);
-    qint64 total = 0;
-    for (const TFeeRate& rate : MatchingFeeRates(Owner, PrefCode, false, Amount)) {
-        const qint64 daily = OneDayFee(rate, Amount);
-        const qint64 fee = Days * daily;
-        const int row = FindRowByIntKey(rate.CodeT, &Fees, 0);
-        if (row >= 0) Fees.SetField(row, 2, Cents(fee));
-        if (daily != 0) {
-            AppendFeeText(Text, rate.Name + u' ' + Cents(fee) + QStringLiteral(" лв. (") + Cents(daily) +
-                                    QStringLiteral("лв./ден)"));
-            total += fee;
-        }
-    }
-    WrapFeeText(Text, total);
-    return total;
-}
-
-// Field 3 and 4 of each fee record: paid up to the at-date and what remains; returns the sum
-// of what remains, in cents.
-qint64 AddFeePayments(QObject* Owner, qint64 Contract, qint64 AtDay, TDelimitedStringList& Fees,
-                      bool IsOnce) {
-    const QString sql = uR"sql(
-        SELECT Sum( sum_o ) AS SumOfsum_o
-          FROM Incomes
-         WHERE ( contract_n = %d ) AND ( payment_type = %d ) AND ( date_d <= %d ))sql"_s;
-    qint64 remaining = 0;
-    TDelimitedStringList paid;
-    Fees.SetFieldCount(5);
-    for (int r = 0; r < Fees.Count(); ++r) {
-        const int codeT = int(StrToIntOrZero(Fees.GetField(r, 0)));
-        RunQuery(Owner, AdoConnection, Format(sql, {Contract, FeePaymentType(codeT), AtDay}), &paid);
-        const qint64 paidCents = CentsOf(paid.GetTextStr());
-        const qint64 rest = CentsOf(Fees.GetField(r, 2)) - paidCents;
-        Fees.SetField(r, 3, Cents(paidCents));
-        Fees.SetField(r, 4, Cents(rest));
-        remaining += rest;
-    }
-    return remaining;
-}
-
-struct TInterestBand {
-    TDecimal From;
-    TDecimal To;
-    TDecimal DailyRate;
+struct TDayAmount {
+    qint64 Day;
+    qint64 Cents;
 };
 
-} // namespace
+// What is read about one contract: the columns of its facts, its orders and fee payments.
+struct TContractInputs {
+    QStringList Facts;
+    // The latest interest instalment, whatever its date.
+    QString LastInterestDate;
+    QString LastInterestAmount;
+    // The orders whose date can be read.
+    std::vector<TDayAmount> PaidOut;
+    std::vector<TDayAmount> Repaid;
+    std::vector<TDayAmount> InterestPaid;
+    // The fee payments up to the at-date, summed by payment type.
+    QHash<int, QString> FeesPaid;
+};
 
-bool CalcOneTimeFees(QObject* Owner, int PrefCode, TDelimitedStringList& Fees, double Amount, QString& Text,
-                     double& Total) {
-    Fees.Clear();
-    Text.clear();
-    Total = 0;
-    LoadFeeList(Owner, true, Fees);
-    const TDecimal amount = DecimalOf(Amount);
-    qint64 total = 0;
-    for (const TFeeRate& rate : MatchingFeeRates(Owner, PrefCode, true, amount)) {
-        const qint64 fee = RoundProduct(rate.Mir, amount, AmountDecimals);
-        const int row = FindRowByIntKey(rate.CodeT, &Fees, 0);
-        if (row >= 0) Fees.SetField(row, 2, Cents(fee));
-        if (fee != 0) {
-            AppendFeeText(Text, rate.Name + u' ' + Cents(fee) + QStringLiteral(" лв."));
-            total += fee;
-        }
+// Columns of the facts query.
+enum {
+    fcDocNo,
+    fcDateC,
+    fcEGN,
+    fcThreeNames,
+    fcDuration,
+    fcFinished,
+    fcAtDate,
+    fcForSale,
+    fcForSaleDate,
+    fcSold,
+    fcSoldDate,
+    fcCodeI,
+    fcItemTypeName,
+    fcItemSN,
+    fcPrefCode,
+    FactCount
+};
+
+enum class TDebtFailure { None, NoPrefCode, NoBands };
+
+// One fee of the result: what accrued (empty for a one-time fee no band of which matches), what
+// was paid and what remains.
+struct TFeeResult {
+    QString Accrued;
+    qint64 Paid = 0;
+    qint64 Remaining = 0;
+};
+
+struct TDebtResult {
+    QString Row;
+    std::vector<TFeeResult> OnceFees;
+    std::vector<TFeeResult> DailyFees;
+    int PrefCode = 0;
+};
+
+// A run of days on which the borrower holds one principal.
+struct TBalanceRun {
+    qint64 Days;
+    qint64 Balance;
+};
+
+// The principal day by day, as runs: a payout counts from its own day, a principal instalment
+// lowers the balance from the next. Index 0 is the contract's day.
+std::vector<TBalanceRun> BalanceRuns(qint64 Days, std::vector<std::pair<qint64, qint64>>& Changes) {
+    std::sort(Changes.begin(), Changes.end());
+    std::vector<TBalanceRun> runs;
+    qint64 balance = 0;
+    size_t k = 0;
+    for (qint64 at = 0; at < Days;) {
+        while (k < Changes.size() && Changes[k].first == at)
+            balance += Changes[k++].second;
+        const qint64 next = k < Changes.size() ? Changes[k].first : Days;
+        runs.push_back({next - at, balance});
+        at = next;
     }
-    WrapFeeText(Text, total);
-    Total = double(total) / 100.0;
-    return true;
+    return runs;
 }
 
-bool CalcDailyFees(QObject* Owner, int PrefCode, int Days, double Amount, TDelimitedStringList& Fees,
-                   QString& Text, double& Total) {
-    Total = double(DailyFeesCents(Owner, PrefCode, Days, DecimalOf(Amount), Fees, Text)) / 100.0;
-    return true;
+TFeeResult FeeResult(const QString& Accrued, const TContractInputs& Inputs, int CodeT) {
+    TFeeResult fee;
+    fee.Accrued = Accrued;
+    fee.Paid = CentsOf(Inputs.FeesPaid.value(FeePaymentType(CodeT)));
+    fee.Remaining = CentsOf(Accrued) - fee.Paid;
+    return fee;
 }
 
-void FormatEGN(const QString& EGN, QString& Result) {
-    Result = PadLeft(EGN, u'0', 10);
-}
-
-bool ReadSettingVA1(QObject* Owner, QString& Value) {
-    Value.clear();
-    TDelimitedStringList list;
-    const bool ran =
-        RunQuery(Owner, AdoConnection, uR"sql(Select value_va From va where code_va = 1)sql"_s, &list);
-    if (ran) Value = list.GetTextStr();
-    return ran;
-}
-
-bool GetOutstandingPrincipal(QObject* Owner, const QString& DocNo, double& Principal) {
-    Principal = 0;
-    qint64 contract = 0;
-    if (!ContractNumber(DocNo, contract)) return false;
-    TDelimitedStringList list;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(
-        SELECT Sum(Outcomes.sum_o) AS SumOfsum_o
-          FROM Outcomes
-         GROUP BY Outcomes.contract_n, Outcomes.payment_type
-        HAVING ( ( Outcomes.contract_n = %d ) AND ( Outcomes.payment_type = 1 ) ))sql"_s,
-                    {contract}),
-             &list);
-    qint64 cents = CentsOf(list.GetTextStr());
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(
-        SELECT Sum( sum_o ) AS SumOfsum_o
-          FROM Incomes
-         GROUP BY contract_n, payment_type
-        HAVING ( ( contract_n = %d ) AND ( payment_type = 1 ) ))sql"_s,
-                    {contract}),
-             &list);
-    cents -= CentsOf(list.GetTextStr());
-    Principal = double(cents) / 100.0;
-    return true;
-}
-
-bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
-                           TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees) {
-    if (DocNo.isEmpty()) return false;
-    Row.clear();
-    OneTimeFees.Clear();
-    DailyFees.Clear();
-    qint64 contract = 0;
-    if (!ContractNumber(DocNo, contract)) return false;
-    const qint64 atDay = qint64(std::floor(AtDate));
-    const double contractAsFloat = double(contract);
-
-    // The contract's facts.
-    TDelimitedStringList q;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(
-        SELECT Contracts.docno, Contracts.date_c, Contracts.EGN, Owners.Three_names, Contracts.duration,
-               Contracts.finished, Contracts.at_date, Contracts.for_sale, Contracts.for_sale_date,
-               Contracts.sold, Contracts.sold_at_date, Contracts.code_i, Item_types.Name_i_t, Items.SN
-          FROM Owners
-               INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
-                           INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
-               ON Owners.EGN = Contracts.EGN
-         Where Contracts.docno = %d)sql"_s,
-                    {contract}),
-             &q);
-    if (q.Count() == 0) return false;
-
+// The debt of one contract at AtDay: the record of TDebtField and the three amounts of each fee.
+// Both the one-contract and the batch computation come here, so they cannot differ.
+TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs, qint64 AtDay,
+                         TDebtResult& Result) {
+    const QStringList& q = Inputs.Facts;
     QStringList f(DebtFieldCount);
-    f[dfDocNo] = q.GetField(0, 0);
-    f[dfDateC] = q.GetField(0, 1);
-    const QString egn = q.GetField(0, 2);
-    FormatEGN(egn, f[dfEGN]);
-    f[dfThreeNames] = q.GetField(0, 3);
-    f[dfDuration] = q.GetField(0, 4);
+    f[dfDocNo] = q[fcDocNo];
+    f[dfDateC] = q[fcDateC];
+    FormatEGN(q[fcEGN], f[dfEGN]);
+    f[dfThreeNames] = q[fcThreeNames];
+    f[dfDuration] = q[fcDuration];
     const auto flag = [&](int Col, int Field) {
         f[Field] = No;
-        if (q.GetField(0, Col) == QLatin1String("True")) {
+        if (q[Col] == QLatin1String("True")) {
             f[Field] = Yes;
-            f[Field + 1] = q.GetField(0, Col + 1);
+            f[Field + 1] = q[Col + 1];
         }
     };
-    flag(5, dfFinished);
-    flag(7, dfForSale);
-    flag(9, dfSold);
-    f[dfCodeI] = q.GetField(0, 11);
-    f[dfItemTypeName] = q.GetField(0, 12);
-    f[dfItemSN] = q.GetField(0, 13);
+    flag(fcFinished, dfFinished);
+    flag(fcForSale, dfForSale);
+    flag(fcSold, dfSold);
+    f[dfCodeI] = q[fcCodeI];
+    f[dfItemTypeName] = q[fcItemTypeName];
+    f[dfItemSN] = q[fcItemSN];
+    f[dfLastInterestDate] = Inputs.LastInterestDate;
+    f[dfLastInterestAmount] = Inputs.LastInterestAmount;
 
-    // The interest instalments: the latest one, whatever its date, and below the interest paid
-    // by day. The order number breaks ties on one day.
-    TDelimitedStringList interestPaid;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(
-        SELECT Incomes.date_d, Incomes.sum_o
-          FROM Incomes
-         WHERE (((Incomes.contract_n)= %f ) AND ((Incomes.payment_type)=2))
-         ORDER BY Incomes.date_d DESC, Incomes.docno DESC)sql"_s,
-                    {contractAsFloat}),
-             &interestPaid);
-    if (interestPaid.Count() > 0) {
-        f[dfLastInterestDate] = interestPaid.GetField(0, 0);
-        f[dfLastInterestAmount] = interestPaid.GetField(0, 1);
-    }
     qint64 contractDay = 0;
     const bool hasContractDay = DayOf(f[dfDateC], contractDay);
     qint64 lastInterestDay = 0;
     const bool hasLastInterest =
         !f[dfLastInterestDate].isEmpty() && DayOf(f[dfLastInterestDate], lastInterestDay);
     const qint64 baseDay = hasLastInterest ? lastInterestDay : contractDay;
-    f[dfDaysFromBase] = QString::number(atDay - baseDay);
-
-    QCoreApplication::processEvents();
+    f[dfDaysFromBase] = QString::number(AtDay - baseDay);
 
     // A contract not yet signed at the at-date owes nothing and has no fees.
-    const bool hasDays = hasContractDay && contractDay <= atDay;
-    const qint64 days = hasDays ? atDay - contractDay + 1 : 0;
-    std::vector<qint64> pay(days), prin(days), bal(days);
+    const bool hasDays = hasContractDay && contractDay <= AtDay;
+    const qint64 days = hasDays ? AtDay - contractDay + 1 : 0;
     qint64 sumPay = 0, sumPrin = 0, sumInt = 0, sumIntPaid = 0;
-    int prefCode = 0;
+    std::vector<TBalanceRun> runs;
+    Result.PrefCode = 0;
 
     if (hasDays) {
         // Orders dated outside the contract's days are left out.
-        const auto byDay = [&](const TDelimitedStringList& Rows, std::vector<qint64>* Days, qint64& Sum) {
-            for (int r = 0; r < Rows.Count(); ++r) {
-                qint64 day = 0;
-                if (!DayOf(FilterNumberChars(Rows.GetField(r, 0)), day)) continue;
-                const qint64 i = day - contractDay;
+        std::vector<std::pair<qint64, qint64>> changes;
+        const auto byDay = [&](const std::vector<TDayAmount>& Orders, int Shift, int Sign, qint64& Sum) {
+            for (const TDayAmount& order : Orders) {
+                const qint64 i = order.Day - contractDay;
                 if (i < 0 || i >= days) continue;
-                const qint64 amount = CentsOf(Rows.GetField(r, 1));
-                if (Days) (*Days)[i] += amount;
-                Sum += amount;
+                Sum += order.Cents;
+                if (Sign != 0 && i + Shift < days) changes.emplace_back(i + Shift, Sign * order.Cents);
             }
         };
-        RunQuery(
-            Owner, AdoConnection,
-            Format(
-                uR"sql(Select date_d, sum_o From Outcomes Where ( contract_n = %f and payment_type = 1 ))sql"_s,
-                {contractAsFloat}),
-            &q);
-        byDay(q, &pay, sumPay);
-        RunQuery(
-            Owner, AdoConnection,
-            Format(
-                uR"sql(Select date_d, sum_o From Incomes Where ( contract_n = %f and payment_type = 1 ))sql"_s,
-                {contractAsFloat}),
-            &q);
-        byDay(q, &prin, sumPrin);
-        byDay(interestPaid, nullptr, sumIntPaid);
+        byDay(Inputs.PaidOut, 0, 1, sumPay);
+        byDay(Inputs.Repaid, 1, -1, sumPrin);
+        byDay(Inputs.InterestPaid, 0, 0, sumIntPaid);
+        runs = BalanceRuns(days, changes);
 
-        // A payout counts from its own day; a principal instalment lowers the balance from the next.
-        bal[0] = pay[0];
-        for (qint64 i = 1; i < days; ++i)
-            bal[i] = bal[i - 1] + pay[i] - prin[i - 1];
-
-        RunQuery(
-            Owner, AdoConnection,
-            Format(uR"sql(Select pref_code from Owners where egn = %f)sql"_s, {StrToFloatDot(f[dfEGN], 0)}),
-            &q);
-        prefCode = int(StrToIntOrZero(q.GetTextStr()));
-        if (prefCode == 0) {
-            ShowErrorFmt(QStringLiteral("За клиент с ЕГН: %s (%s) не е указан префернциялен код."),
-                         {f[dfEGN], f[dfThreeNames]});
-            return false;
-        }
-        RunQuery(Owner, AdoConnection, InterestBandsSql(prefCode), &q);
-        if (q.Count() == 0) {
-            ShowErrorFmt(QStringLiteral("Не е зададена лихвена схема за клиент %s с префернциялен код %d."),
-                         {f[dfThreeNames], prefCode});
-            return false;
-        }
-        std::vector<TInterestBand> bands;
-        bands.reserve(q.Count());
-        for (int r = 0; r < q.Count(); ++r)
-            bands.push_back(
-                {DecimalOrZero(q.GetField(r, 1)),
-                 DecimalOrZero(q.GetField(r, 2)),
-                 {RoundQuotient(DecimalOrZero(q.GetField(r, 3)), DaysPerMonth, RateDigits), RateDigits}});
+        Result.PrefCode = int(StrToIntOrZero(q[fcPrefCode]));
+        if (Result.PrefCode == 0) return TDebtFailure::NoPrefCode;
+        const auto bands = Tariffs.Bands.constFind(Result.PrefCode);
+        if (bands == Tariffs.Bands.constEnd() || bands->empty()) return TDebtFailure::NoBands;
 
         // Both band limits belong to the band; of several matching bands the last one counts.
-        for (qint64 i = 0; i < days; ++i) {
-            if (bal[i] <= 0) continue;
-            const TDecimal balance{bal[i], AmountDecimals};
-            for (auto band = bands.rbegin(); band != bands.rend(); ++band) {
+        for (const TBalanceRun& run : runs) {
+            if (run.Balance <= 0) continue;
+            const TDecimal balance{run.Balance, AmountDecimals};
+            for (auto band = bands->rbegin(); band != bands->rend(); ++band) {
                 if (CompareDecimal(band->From, balance) <= 0 && CompareDecimal(band->To, balance) >= 0) {
-                    sumInt += RoundProduct(balance, band->DailyRate, AmountDecimals);
+                    sumInt += run.Days * RoundProduct(balance, band->DailyRate, AmountDecimals);
                     break;
                 }
             }
@@ -388,62 +383,437 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     f[dfInterestAccrued] = Cents(sumInt);
     f[dfInterestPaid] = Cents(sumIntPaid);
     f[dfInterestDue] = Cents(interestDue);
-    f[dfTotalDebt] = Cents(debt);
 
     // Overdue once the at-date has reached the base date plus the term.
     const qint64 duration = StrToIntOrZero(f[dfDuration]);
-    f[dfOverdue] = debt != 0 && (atDay - baseDay) - duration > -1 ? Yes : No;
+    f[dfOverdue] = debt != 0 && (AtDay - baseDay) - duration > -1 ? Yes : No;
     // Due on the last day that is not yet overdue, counted from the same base day.
     if (f[dfFinished] == No && f[dfSold] == No && (hasLastInterest || hasContractDay))
         f[dfDueDate] = DateToStr(TDateTime(baseDay + duration - 1));
 
+    Result.OnceFees.clear();
+    Result.DailyFees.clear();
     qint64 feesRemaining = 0;
     if (hasDays) {
-        const TDecimal firstPrincipal{bal[0], AmountDecimals};
-        double total = 0;
-        QString text;
-        if (!CalcOneTimeFees(Owner, prefCode, OneTimeFees, double(bal[0]) / 100.0, text, total)) return false;
-        feesRemaining += AddFeePayments(Owner, contract, atDay, OneTimeFees, true);
-
-        // Each day's one-day fee on that day's principal. The principal changes seldom, so the
-        // fees are looked up once per principal; the fee list itself stays as it was read first.
-        DailyFeesCents(Owner, prefCode, 1, firstPrincipal, DailyFees, text);
-        const int feeCount = DailyFees.Count();
-        std::vector<int> codes(feeCount);
-        std::vector<qint64> firstDayFees(feeCount);
-        for (int r = 0; r < feeCount; ++r) {
-            codes[r] = int(StrToIntOrZero(DailyFees.GetField(r, 0)));
-            firstDayFees[r] = CentsOf(DailyFees.GetField(r, 2));
+        // The one-time fees of the first day's principal; of two matching rows of a fee the later
+        // one counts.
+        const TDecimal firstPrincipal{runs.front().Balance, AmountDecimals};
+        const QList<int>& onceCodes = Tariffs.OnceFees.Codes;
+        QStringList onceAccrued(onceCodes.size());
+        for (const TFeeRate& rate : RatesOf(Tariffs, true, Result.PrefCode)) {
+            if (!HoldsAmount(rate, firstPrincipal)) continue;
+            const int r = int(onceCodes.indexOf(rate.CodeT));
+            if (r >= 0) onceAccrued[r] = Cents(RoundProduct(rate.Mir, firstPrincipal, AmountDecimals));
         }
-        QHash<qint64, std::vector<qint64>> oneDayFees{{bal[0], firstDayFees}};
-        std::vector<qint64> accrued(feeCount, 0);
-        for (qint64 d = 0; d < days; ++d) {
-            auto fees = oneDayFees.constFind(bal[d]);
-            if (fees == oneDayFees.constEnd()) {
-                const TDecimal principal{bal[d], AmountDecimals};
-                std::vector<qint64> amounts(feeCount, 0);
-                for (const TFeeRate& rate : MatchingFeeRates(Owner, prefCode, false, principal)) {
-                    const auto code = std::find(codes.begin(), codes.end(), rate.CodeT);
-                    if (code != codes.end()) amounts[code - codes.begin()] = OneDayFee(rate, principal);
-                }
-                fees = oneDayFees.insert(bal[d], amounts);
+        for (int r = 0; r < onceCodes.size(); ++r)
+            Result.OnceFees.push_back(FeeResult(onceAccrued[r], Inputs, onceCodes[r]));
+
+        // Each day's one-day fee on that day's principal, a run of days at a time.
+        const QList<int>& dailyCodes = Tariffs.DailyFees.Codes;
+        const std::vector<TFeeRate>& dailyRates = RatesOf(Tariffs, false, Result.PrefCode);
+        std::vector<qint64> accrued(dailyCodes.size(), 0), oneDay(dailyCodes.size());
+        for (const TBalanceRun& run : runs) {
+            const TDecimal balance{run.Balance, AmountDecimals};
+            std::fill(oneDay.begin(), oneDay.end(), 0);
+            for (const TFeeRate& rate : dailyRates) {
+                if (!HoldsAmount(rate, balance)) continue;
+                const int r = int(dailyCodes.indexOf(rate.CodeT));
+                if (r >= 0) oneDay[r] = OneDayFee(rate, balance);
             }
-            for (int r = 0; r < feeCount; ++r)
-                accrued[r] += (*fees)[r];
+            for (size_t r = 0; r < oneDay.size(); ++r)
+                accrued[r] += run.Days * oneDay[r];
         }
-        for (int r = 0; r < DailyFees.Count(); ++r)
-            DailyFees.SetField(r, 2, Cents(accrued[r]));
-        feesRemaining += AddFeePayments(Owner, contract, atDay, DailyFees, false);
+        for (int r = 0; r < dailyCodes.size(); ++r)
+            Result.DailyFees.push_back(FeeResult(Cents(accrued[r]), Inputs, dailyCodes[r]));
+        for (const auto* fees : {&Result.OnceFees, &Result.DailyFees})
+            for (const TFeeResult& fee : *fees)
+                feesRemaining += fee.Remaining;
     }
-
-    Row = f.join(FieldDelimiterChar);
-    for (const TDelimitedStringList* fees : {&OneTimeFees, &DailyFees})
-        for (int r = 0; r < fees->Count(); ++r)
-            for (int c = 2; c <= 4; ++c)
-                Row += FieldDelimiterChar + fees->GetField(r, c);
     // The total with the remaining fees, written without trailing zeros.
-    SetPiece(Row, FieldDelimiterChar, dfTotalDebt, ScaledToStr(debt + feesRemaining, AmountDecimals));
+    f[dfTotalDebt] = ScaledToStr(debt + feesRemaining, AmountDecimals);
+
+    Result.Row = f.join(FieldDelimiterChar);
+    for (const auto* fees : {&Result.OnceFees, &Result.DailyFees})
+        for (const TFeeResult& fee : *fees)
+            Result.Row += FieldDelimiterChar + fee.Accrued + FieldDelimiterChar + Cents(fee.Paid) +
+                          FieldDelimiterChar + Cents(fee.Remaining);
+    // A report keeps a hundred thousand of these: no spare room.
+    Result.Row.squeeze();
+    return TDebtFailure::None;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading the contracts First to Last at once.
+
+// The contracts of a block, in the order of their numbers.
+class TBlock {
+public:
+    // Contracts are added in ascending order.
+    TContractInputs& Add(qint64 Contract) {
+        FNumbers.push_back(Contract);
+        return FInputs.emplace_back();
+    }
+    const TContractInputs* Find(qint64 Contract) const { return const_cast<TBlock*>(this)->Find(Contract); }
+    TContractInputs* Find(qint64 Contract) {
+        const auto at = std::lower_bound(FNumbers.begin(), FNumbers.end(), Contract);
+        return at != FNumbers.end() && *at == Contract ? &FInputs[size_t(at - FNumbers.begin())] : nullptr;
+    }
+    bool Empty() const { return FNumbers.empty(); }
+
+private:
+    std::vector<qint64> FNumbers;
+    std::vector<TContractInputs> FInputs;
+};
+
+// The datable orders of the rows (contract_n, date_d, sum_o), by contract.
+void ReadOrders(const TDelimitedStringList& Rows, TBlock& Block,
+                std::vector<TDayAmount> TContractInputs::*Orders) {
+    for (int r = 0; r < Rows.Count(); ++r) {
+        const QString record = Rows.Get(r);
+        const qsizetype first = record.indexOf(FieldDelimiterChar);
+        const qsizetype second = record.indexOf(FieldDelimiterChar, first + 1);
+        if (first < 0 || second < 0) continue;
+        const QStringView row(record);
+        qint64 day = 0;
+        if (!OrderDayOf(row.mid(first + 1, second - first - 1), day)) continue;
+        if (TContractInputs* inputs = Block.Find(row.left(first).toLongLong()))
+            (inputs->*Orders)
+                .push_back({day, RoundDecimal(DecimalOrZero(row.mid(second + 1)), AmountDecimals)});
+    }
+}
+
+// The fee payment types of the shop, as a list for "IN ( … )".
+QString FeePaymentTypes(const TTariffs& Tariffs) {
+    QStringList types;
+    for (const TFeeList* list : {&Tariffs.OnceFees, &Tariffs.DailyFees})
+        for (int code : list->Codes)
+            types << QString::number(FeePaymentType(code));
+    return types.join(QStringLiteral(", "));
+}
+
+TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 Last, qint64 AtDay) {
+    TBlock block;
+    TDelimitedStringList rows;
+    RunQuery(Owner, AdoConnection,
+             Format(QStringLiteral(R"sql(
+        SELECT Contracts.docno, Contracts.date_c, Contracts.EGN, Owners.Three_names, Contracts.duration,
+               Contracts.finished, Contracts.at_date, Contracts.for_sale, Contracts.for_sale_date,
+               Contracts.sold, Contracts.sold_at_date, Contracts.code_i, Item_types.Name_i_t, Items.SN,
+               Owners.pref_code
+        FROM Owners INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
+                                INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
+                    ON Owners.EGN = Contracts.EGN
+        WHERE Contracts.docno >= %d AND Contracts.docno <= %d
+        ORDER BY Contracts.docno
+    )sql"),
+                    {First, Last}),
+             &rows);
+    for (int r = 0; r < rows.Count(); ++r) {
+        QStringList facts = rows.Get(r).split(FieldDelimiterChar);
+        if (facts.size() < FactCount) facts.resize(FactCount);
+        block.Add(StrToIntOrZero(facts[fcDocNo])).Facts = std::move(facts);
+    }
+    if (block.Empty()) return block;
+
+    // The interest instalments, the latest first; the order number breaks ties on one day.
+    RunQuery(Owner, AdoConnection,
+             Format(QStringLiteral(R"sql(
+        SELECT contract_n, date_d, sum_o
+        FROM Incomes
+        WHERE contract_n >= %d AND contract_n <= %d AND payment_type = 2
+        ORDER BY contract_n, date_d DESC, docno DESC
+    )sql"),
+                    {First, Last}),
+             &rows);
+    qint64 previous = 0;
+    for (int r = 0; r < rows.Count(); ++r) {
+        const qint64 contract = StrToIntOrZero(rows.GetField(r, 0));
+        if (r > 0 && contract == previous) continue;
+        previous = contract;
+        TContractInputs* inputs = block.Find(contract);
+        if (!inputs) continue;
+        inputs->LastInterestDate = rows.GetField(r, 1);
+        inputs->LastInterestAmount = rows.GetField(r, 2);
+    }
+    ReadOrders(rows, block, &TContractInputs::InterestPaid);
+
+    RunQuery(Owner, AdoConnection,
+             Format(QStringLiteral(R"sql(
+        SELECT contract_n, date_d, sum_o
+        FROM Outcomes
+        WHERE contract_n >= %d AND contract_n <= %d AND payment_type = 1
+    )sql"),
+                    {First, Last}),
+             &rows);
+    ReadOrders(rows, block, &TContractInputs::PaidOut);
+    RunQuery(Owner, AdoConnection,
+             Format(QStringLiteral(R"sql(
+        SELECT contract_n, date_d, sum_o
+        FROM Incomes
+        WHERE contract_n >= %d AND contract_n <= %d AND payment_type = 1
+    )sql"),
+                    {First, Last}),
+             &rows);
+    ReadOrders(rows, block, &TContractInputs::Repaid);
+
+    const QString feeTypes = FeePaymentTypes(Tariffs);
+    if (!feeTypes.isEmpty()) {
+        // Summed by the database, as each contract's own sum would be.
+        RunQuery(Owner, AdoConnection,
+                 Format(QStringLiteral(R"sql(
+            SELECT contract_n, payment_type, Sum( sum_o )
+            FROM Incomes
+            WHERE contract_n >= %d AND contract_n <= %d AND payment_type IN ( %s ) AND date_d <= %d
+            GROUP BY contract_n, payment_type
+        )sql"),
+                        {First, Last, feeTypes, AtDay}),
+                 &rows);
+        for (int r = 0; r < rows.Count(); ++r) {
+            if (TContractInputs* inputs = block.Find(StrToIntOrZero(rows.GetField(r, 0))))
+                inputs->FeesPaid.insert(int(StrToIntOrZero(rows.GetField(r, 1))), rows.GetField(r, 2));
+        }
+    }
+    return block;
+}
+
+// Why the contracts of First to Last that the facts query left out are left out, by contract.
+QHash<qint64, QString> MissingFacts(QObject* Owner, qint64 First, qint64 Last) {
+    TDelimitedStringList rows;
+    RunQuery(Owner, AdoConnection,
+             Format(QStringLiteral(R"sql(
+        SELECT Contracts.docno, Contracts.code_i, Items.code_i, Items.code_i_t, Item_types.code_i_t,
+               Contracts.EGN, Owners.EGN
+        FROM ((Contracts LEFT JOIN Items ON Items.code_i = Contracts.code_i)
+              LEFT JOIN Item_types ON Item_types.code_i_t = Items.code_i_t)
+             LEFT JOIN Owners ON Owners.EGN = Contracts.EGN
+        WHERE Contracts.docno >= %d AND Contracts.docno <= %d
+    )sql"),
+                    {First, Last}),
+             &rows);
+    QHash<qint64, QString> reasons;
+    for (int r = 0; r < rows.Count(); ++r) {
+        const QStringList row = rows.Get(r).split(FieldDelimiterChar);
+        QStringList missing;
+        if (row.value(2).isEmpty())
+            missing << Format(QStringLiteral("липсва вещ с шифър %s"), {row.value(1)});
+        else if (row.value(4).isEmpty())
+            missing << Format(QStringLiteral("липсва вид на вещ с шифър %s"), {row.value(3)});
+        if (row.value(6).isEmpty()) {
+            QString egn;
+            FormatEGN(row.value(5), egn);
+            missing << Format(QStringLiteral("липсва заемополучател с ЕГН %s"), {egn});
+        }
+        reasons.insert(StrToIntOrZero(row.value(0)), missing.join(QStringLiteral(", ")));
+    }
+    return reasons;
+}
+
+// A block holds at most this many contracts, whose numbers lie within this span.
+constexpr size_t BlockContracts = 2000;
+constexpr qint64 BlockSpan = 4000;
+
+} // namespace
+
+bool CalcOneTimeFees(QObject* Owner, int PrefCode, TDelimitedStringList& Fees, double Amount, QString& Text,
+                     double& Total) {
+    Text.clear();
+    TTariffs tariffs;
+    tariffs.OnceFees = ReadFeeList(Owner, true);
+    ReadFeeRates(Owner, tariffs);
+    FillFeeList(tariffs.OnceFees, Fees);
+    const TDecimal amount = DecimalOf(Amount);
+    qint64 total = 0;
+    for (const TFeeRate& rate : RatesOf(tariffs, true, PrefCode)) {
+        if (!HoldsAmount(rate, amount)) continue;
+        const qint64 fee = RoundProduct(rate.Mir, amount, AmountDecimals);
+        const int row = int(tariffs.OnceFees.Codes.indexOf(rate.CodeT));
+        if (row >= 0) Fees.SetField(row, 2, Cents(fee));
+        if (fee != 0) {
+            AppendFeeText(Text, rate.Name + u' ' + Cents(fee) + QStringLiteral(" лв."));
+            total += fee;
+        }
+    }
+    WrapFeeText(Text, total);
+    Total = double(total) / 100.0;
     return true;
+}
+
+bool CalcDailyFees(QObject* Owner, int PrefCode, int Days, double Amount, TDelimitedStringList& Fees,
+                   QString& Text, double& Total) {
+    Text.clear();
+    TTariffs tariffs;
+    tariffs.DailyFees = ReadFeeList(Owner, false);
+    ReadFeeRates(Owner, tariffs);
+    FillFeeList(tariffs.DailyFees, Fees);
+    const TDecimal amount = DecimalOf(Amount);
+    qint64 total = 0;
+    for (const TFeeRate& rate : RatesOf(tariffs, false, PrefCode)) {
+        if (!HoldsAmount(rate, amount)) continue;
+        const qint64 daily = OneDayFee(rate, amount);
+        const qint64 fee = Days * daily;
+        const int row = int(tariffs.DailyFees.Codes.indexOf(rate.CodeT));
+        if (row >= 0) Fees.SetField(row, 2, Cents(fee));
+        if (daily != 0) {
+            AppendFeeText(Text, rate.Name + u' ' + Cents(fee) + QStringLiteral(" лв. (") + Cents(daily) +
+                                    QStringLiteral("лв./ден)"));
+            total += fee;
+        }
+    }
+    WrapFeeText(Text, total);
+    Total = double(total) / 100.0;
+    return true;
+}
+
+void FormatEGN(const QString& EGN, QString& Result) {
+    Result = PadLeft(EGN, u'0', 10);
+}
+
+bool ReadSettingVA1(QObject* Owner, QString& Value) {
+    Value.clear();
+    TDelimitedStringList list;
+    const bool ran =
+        RunQuery(Owner, AdoConnection, QStringLiteral("Select value_va From va where code_va = 1"), &list);
+    if (ran) Value = list.GetTextStr();
+    return ran;
+}
+
+bool GetOutstandingPrincipal(QObject* Owner, const QString& DocNo, double& Principal) {
+    Principal = 0;
+    qint64 contract = 0;
+    if (!ContractNumber(DocNo, contract)) return false;
+    TDelimitedStringList list;
+    RunQuery(
+        Owner, AdoConnection,
+        Format(
+            "SELECT Sum(Outcomes.sum_o) AS SumOfsum_o FROM Outcomes GROUP BY Outcomes.contract_n, "
+            "Outcomes.payment_type HAVING ( ( Outcomes.contract_n = %d ) AND ( Outcomes.payment_type = 1 ) )",
+            {contract}),
+        &list);
+    qint64 cents = CentsOf(list.GetTextStr());
+    RunQuery(
+        Owner, AdoConnection,
+        Format("SELECT Sum( sum_o ) AS SumOfsum_o FROM Incomes GROUP BY contract_n, payment_type HAVING ( ( "
+               "contract_n = %d ) AND ( payment_type = 1 ) )",
+               {contract}),
+        &list);
+    cents -= CentsOf(list.GetTextStr());
+    Principal = double(cents) / 100.0;
+    return true;
+}
+
+bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
+                           TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees) {
+    if (DocNo.isEmpty()) return false;
+    Row.clear();
+    OneTimeFees.Clear();
+    DailyFees.Clear();
+    qint64 contract = 0;
+    if (!ContractNumber(DocNo, contract)) return false;
+    const qint64 atDay = qint64(std::floor(AtDate));
+    const TTariffs tariffs = ReadTariffs(Owner);
+    const TBlock block = ReadBlock(Owner, tariffs, contract, contract, atDay);
+    const TContractInputs* inputs = block.Find(contract);
+    if (!inputs) return false;
+    QCoreApplication::processEvents();
+
+    TDebtResult debt;
+    const QString& names = inputs->Facts[fcThreeNames];
+    switch (ComputeDebt(*inputs, tariffs, atDay, debt)) {
+    case TDebtFailure::NoPrefCode: {
+        QString egn;
+        FormatEGN(inputs->Facts[fcEGN], egn);
+        ShowErrorFmt(QStringLiteral("За клиент с ЕГН: %s (%s) не е указан префернциялен код."), {egn, names});
+        return false;
+    }
+    case TDebtFailure::NoBands:
+        ShowErrorFmt(QStringLiteral("Не е зададена лихвена схема за клиент %s с префернциялен код %d."),
+                     {names, debt.PrefCode});
+        return false;
+    case TDebtFailure::None:
+        break;
+    }
+    const auto fill = [](const TFeeList& List, const std::vector<TFeeResult>& Fees,
+                         TDelimitedStringList& Out) {
+        for (size_t r = 0; r < Fees.size(); ++r)
+            Out.Add(QStringList{List.CodeTexts[r], List.Names[r], Fees[r].Accrued, Cents(Fees[r].Paid),
+                                Cents(Fees[r].Remaining)}
+                        .join(FieldDelimiterChar));
+    };
+    fill(tariffs.OnceFees, debt.OnceFees, OneTimeFees);
+    fill(tariffs.DailyFees, debt.DailyFees, DailyFees);
+    Row = std::move(debt.Row);
+    return true;
+}
+
+void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime AtDate,
+                            const TDebtReceiver& OnDebt) {
+    const qint64 atDay = qint64(std::floor(AtDate));
+    const QString noContract = QStringLiteral("договорът не съществува");
+    std::vector<std::pair<qint64, int>> contracts;
+    contracts.reserve(DocNos.size());
+    for (int i = 0; i < DocNos.size(); ++i) {
+        qint64 contract = 0;
+        if (ContractNumber(DocNos[i], contract))
+            contracts.emplace_back(contract, i);
+        else
+            OnDebt(i, QString(), noContract);
+    }
+    if (contracts.empty()) return;
+    std::sort(contracts.begin(), contracts.end());
+    const TTariffs tariffs = ReadTariffs(Owner);
+    for (size_t k = 0; k < contracts.size();) {
+        const qint64 first = contracts[k].first;
+        size_t end = k;
+        while (end < contracts.size() && end - k < BlockContracts && contracts[end].first - first < BlockSpan)
+            ++end;
+        const qint64 last = contracts[end - 1].first;
+        const TBlock block = ReadBlock(Owner, tariffs, first, last, atDay);
+        std::optional<QHash<qint64, QString>> missing;
+        for (; k < end; ++k) {
+            const auto [contract, index] = contracts[k];
+            const TContractInputs* inputs = block.Find(contract);
+            if (!inputs) {
+                if (!missing) missing = MissingFacts(Owner, first, last);
+                const auto reason = missing->constFind(contract);
+                // The last case is a contract the facts query cannot read for a reason of its own.
+                OnDebt(index, QString(),
+                       reason == missing->constEnd() ? noContract
+                       : reason->isEmpty() ? QStringLiteral("данните на договора не могат да се прочетат")
+                                           : *reason);
+                continue;
+            }
+            TDebtResult debt;
+            switch (ComputeDebt(*inputs, tariffs, atDay, debt)) {
+            case TDebtFailure::None:
+                OnDebt(index, debt.Row, QString());
+                break;
+            case TDebtFailure::NoPrefCode: {
+                QString egn;
+                FormatEGN(inputs->Facts[fcEGN], egn);
+                OnDebt(index, QString(),
+                       Format(QStringLiteral("заемополучателят с ЕГН %s няма преференциален код"), {egn}));
+                break;
+            }
+            case TDebtFailure::NoBands:
+                OnDebt(
+                    index, QString(),
+                    Format(QStringLiteral("няма лихвена схема за преференциален код %d"), {debt.PrefCode}));
+                break;
+            }
+        }
+    }
+}
+
+QString DebtFailuresMessage(const QString& Lead, const QStringList& Failures) {
+    if (Failures.isEmpty()) return QString();
+    const auto contracts = [](qsizetype N) {
+        return QString::number(N) + (N == 1 ? QStringLiteral(" договор") : QStringLiteral(" договора"));
+    };
+    QString text = Format(Lead, {contracts(Failures.size())}) + u'\n' +
+                   Failures.mid(0, MaxNamedFailures).join(QStringLiteral(";\n"));
+    if (Failures.size() > MaxNamedFailures)
+        text += QStringLiteral(";\nи още ") + contracts(Failures.size() - MaxNamedFailures);
+    return text + u'.';
 }
 
 QString InterestBandsSql(int PrefCode) {

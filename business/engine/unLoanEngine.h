@@ -6,6 +6,8 @@
 #include "core/unitTypes.h"
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 class QObject;
 class TDelimitedStringList;
@@ -49,6 +51,24 @@ enum TDebtField {
 // A contract dated after AtDate has nothing accrued yet: zero sums and no fees.
 bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
                            TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees);
+
+// Called once for each contract of a batch: Index is its place in the list given, Row its record as
+// CalculateContractDebt gives it, or empty with Failure saying in the operator's words why the
+// debt cannot be computed (a missing item or borrower, no preferential code, no interest bands).
+using TDebtReceiver = std::function<void(int Index, const QString& Row, const QString& Failure)>;
+
+// The debts of the contracts DocNos at AtDate, each the record CalculateContractDebt gives, read a
+// block of contracts at a time with a few statements each and computed in memory. Contracts come
+// in ascending order of number; no message is shown. Run it inside a read transaction, so that
+// every block sees the same state of the shop.
+void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime AtDate,
+                            const TDebtReceiver& OnDebt);
+
+// What the operator is told of the contracts a batch left out. Lead holds one "%s" for the count
+// ("1 договор", "5 договора"); Failures are lines "договор N: why", of which the first
+// MaxNamedFailures are named and the rest counted. "" when Failures is empty.
+constexpr int MaxNamedFailures = 20;
+QString DebtFailuresMessage(const QString& Lead, const QStringList& Failures);
 
 // Everything paid out on contract DocNo less every principal instalment, whatever their dates.
 // False (Principal 0) for an empty DocNo or one that is not a number.

@@ -8,6 +8,7 @@
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
+#include "core/unMessages.h"
 #include "core/unNumbers.h"
 #include "core/unStringFuncs.h"
 #include "framework/forms/MAccountStatusForm.h"
@@ -60,22 +61,9 @@ bool FillPurchases(TCustomListEdit* ListEdit, TDelimitedStringList& List) {
     return true;
 }
 
-// What is owed on one contract now, or false when it cannot be computed.
-bool SaleAmount(QObject* Owner, const QString& DocNo, bool TotalDebt, QString& Amount) {
-    if (TotalDebt) {
-        QString Row;
-        TDelimitedStringList OneTimeFees, DailyFees;
-        if (!CalculateContractDebt(Owner, DocNo, Row, Now(), OneTimeFees, DailyFees)) return false;
-        Amount = FormatAmount(StrToFloatDot(GetPiece(Row, FieldDelimiterChar, dfTotalDebt), 0));
-        return true;
-    }
-    double Principal = 0;
-    if (!GetOutstandingPrincipal(Owner, DocNo, Principal)) return false;
-    Amount = FormatAmount(Principal);
-    return true;
-}
-
-// Fills in the amounts of the pledged rows, reporting progress to the owner window.
+// Fills in the amounts of the pledged rows, reporting progress to the owner window: the
+// outstanding principal, or with the workstation option the whole debt. A contract whose debt
+// cannot be computed keeps an empty amount and is named in one message at the end.
 void ComputeSaleAmounts(QObject* Owner, TDelimitedStringList& List) {
     const bool TotalDebt = WorkstationOptionOn(rg_Registry_4);
     QPointer<QObject> Receiver(Owner);
@@ -89,13 +77,40 @@ void ComputeSaleAmounts(QObject* Owner, TDelimitedStringList& List) {
     });
     PostEventTo(Receiver, new TProgressEvent(0, 100));
     const int Count = List.Count();
-    for (int r = 0; r < Count; ++r) {
-        PostEventTo(Receiver, new TProgressEvent(int(std::nearbyint((r + 1) * 100.0 / (Count + 1))), 100));
+    int Figured = 0;
+    const auto Progress = [&] {
+        PostEventTo(Receiver, new TProgressEvent(int(std::nearbyint(++Figured * 100.0 / (Count + 1))), 100));
         QCoreApplication::processEvents();
-        QString Amount;
-        if (!SaleAmount(Owner, List.GetField(r, 0), TotalDebt, Amount)) break;
-        List.SetField(r, SaleAmountField, Amount);
+    };
+    if (!TotalDebt) {
+        for (int r = 0; r < Count; ++r) {
+            Progress();
+            double Principal = 0;
+            if (GetOutstandingPrincipal(Owner, List.GetField(r, 0), Principal))
+                List.SetField(r, SaleAmountField, FormatAmount(Principal));
+        }
+        return;
     }
+    QStringList DocNos;
+    for (int r = 0; r < Count; ++r)
+        DocNos << List.GetField(r, 0);
+    QStringList Failures;
+    {
+        TTransaction Read(AdoConnection, TTransactionKind::Read);
+        CalculateContractDebts(
+            Owner, DocNos, Now(), [&](int Index, const QString& Row, const QString& Failure) {
+                Progress();
+                if (Failure.isEmpty())
+                    List.SetField(
+                        Index, SaleAmountField,
+                        FormatAmount(StrToFloatDot(GetPiece(Row, FieldDelimiterChar, dfTotalDebt), 0)));
+                else
+                    Failures << Format(u"договор %s: %s"_s, {DocNos[Index], Failure});
+            });
+    }
+    if (!Failures.isEmpty())
+        ShowWarningFmt(DebtFailuresMessage(
+            u"Сумата не е показана за %s, чието задължение не може да се изчисли:"_s, Failures));
 }
 
 } // namespace

@@ -928,6 +928,15 @@ void TMAccountForm::CopyControlText(QPoint Point) {
 void TMAccountForm::PasteControlText(QPoint Point) {
     QWidget* control = ControlAt(Point);
     if (!control) return;
+    // An edit pastes as its own Ctrl+V does, so that its rules for typing hold (a lookup that
+    // takes no typing, a number that would grow too long).
+    if (qobject_cast<QLineEdit*>(control)) {
+        // Straight to the edit: sent through the application, the key would come back to this
+        // action as its shortcut.
+        QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+        static_cast<QObject*>(control)->event(&paste);
+        return;
+    }
     SetControlText(control, Point, QApplication::clipboard()->text());
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "Components/Edits/FilteredEdit.h"
 #include "Components/Filter/FilterEngine.h"
 #include "Components/Filter/SimpleFilterDialog.h"
 #include "Components/Grids/CellFormatters.h"
@@ -15,11 +16,11 @@
 #include "core/unPeriods.h"
 #include "core/unSorter.h"
 #include "core/unStringFuncs.h"
-#include "framework/forms/Application.h"
 #include "framework/export/Export.h"
+#include "framework/forms/Application.h"
 #include "framework/forms/FormHide.h"
-#include "framework/printing/GridPreview.h"
 #include "framework/forms/GridSearch.h"
+#include "framework/printing/GridPreview.h"
 
 #include <QAction>
 #include <QDate>
@@ -280,6 +281,10 @@ bool TMAccountReadForm::Reload() {
 }
 
 bool TMAccountReadForm::DoExecute() {
+    // A list must not run for a date the operator did not give: an empty date parameter, or one
+    // that makes no date, is refused with a message and gets the focus.
+    for (TMADateEdit* date : pnlParams->findChildren<TMADateEdit*>())
+        if (date->isVisibleTo(pnlParams) && date->isEnabled() && date->CheckedDate() == 0) return false;
     Modified = false;
     const int row = Grid->Row();
     if (Grid->RowCount() > Grid->FixedRows())

@@ -26,10 +26,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QResizeEvent>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -110,7 +112,8 @@ void ResizeGrid(TStringGrid* Grid, int Width, int Height) {
 
 } // namespace
 
-bool FitGridRows(TStringGrid* Grid, int& FirstRow, int HeightLimit, bool SetHeight, bool& PageBreak) {
+bool FitGridRows(TStringGrid* Grid, int& FirstRow, int HeightLimit, bool SetHeight, bool& PageBreak,
+                 int* Used) {
     PageBreak = false;
     int sum = 0;
     for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r)
@@ -127,12 +130,15 @@ bool FitGridRows(TStringGrid* Grid, int& FirstRow, int HeightLimit, bool SetHeig
         ++row;
         ++taken;
     }
-    if (SetHeight) ResizeGrid(Grid, Grid->width(), sum);
-    if (taken == 0 && !PageBreak) {
-        // Nothing fits: the document ends rather than giving empty pages without end.
-        FirstRow = Grid->RowCount();
-        return false;
+    if (taken == 0 && !PageBreak && row < Grid->RowCount()) {
+        // A row taller than the page gets a page of its own, cut at the page's foot; the rows
+        // after it still print.
+        sum += Grid->RowHeights(row);
+        ++row;
     }
+    sum = std::min(sum, HeightLimit);
+    if (SetHeight) ResizeGrid(Grid, Grid->width(), sum);
+    if (Used) *Used = sum;
     FirstRow = row;
     return FirstRow < Grid->RowCount();
 }
@@ -199,6 +205,16 @@ void PrepareGridForPrint(TGridPrintJob& Job, int TableWidth) {
         }
         for (int r = 0; r < rich->RowCount(); ++r)
             rich->RowAttributes(r)->SetAutoResize(true);
+        // Cell by cell the grid would refit every row after each change: it does so once, at the end.
+        const bool dynamic = rich->DynamicResize();
+        rich->SetDynamicResize(false);
+        const auto refit = qScopeGuard([rich, dynamic] {
+            rich->SetDynamicResize(dynamic);
+            if (!dynamic) return;
+            rich->FillClientHeight();
+            rich->ClampRows();
+            rich->ClampColumns();
+        });
         rich->AutoResizeColumns();
         rich->FillClientWidth();
         // Rows take the height of their tallest cell in the printer's pixels.
@@ -235,12 +251,24 @@ private:
     int Y(double Mm) const { return int(std::lround(Mm / 25.4 * DpiY)); }
     QFont Font(int Object) const { return DeviceFont(po[size_t(Object)].Font, DpiY); }
     QString PageLine(int Page) const;
-    // Pages from Row on, by fitting alone.
-    int CountPages(int Row, int Limit);
+    // Where the table starts on a page without the heading.
+    int PlainTop() const;
+    // Pages from Row on, by fitting alone, with a page of their own for the closing text and
+    // the signature block when they need one.
+    int CountPages(int Row, int FirstTop, int LaterTop);
+    // The room the table has below Top, in the grid's own pixels.
+    int Limit(int Top) const { return int((Body.bottom() - Top) / Scale); }
     // Draws the heading; the table starts below it.
     int Heading(int Page);
-    void DrawPageLine(int Page);
+    // Draws the date/page line; its bottom.
+    int DrawPageLine(int Page);
     void PaintGrid(int Top);
+    // Whether the closing text and the signature block each need a new page after a table
+    // ending at TableBottom.
+    bool ClosingNeedsPage(int TableBottom) const;
+    int ClosingBottom(int Top) const;
+    bool SignatureNeedsPage(int Bottom) const;
+    int LineHeight() const { return QFontMetrics(Font(poTitle)).height(); }
 
     TGridPrintJob& J;
     TPagePrinter& P;
@@ -249,11 +277,21 @@ private:
     int DpiY = 300;
     QRect Body;
     int PageCount = 1;
+    // A table wider than the body is drawn smaller, so that no column is lost.
+    double Scale = 1;
 };
 
 QString TGraphicComposer::PageLine(int Page) const {
     if (!J.PageLineOverride.isEmpty()) return J.PageLineOverride;
     return DateTimeText(J) + QLatin1Char('\n') + Format(po[poPageLine].Text, {Page, PageCount});
+}
+
+int TGraphicComposer::PlainTop() const {
+    const QFontMetrics metrics(Font(poPageLine));
+    const QRect line = metrics.boundingRect(
+        QRect(QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), Body.bottom())),
+        Qt::AlignRight | Qt::AlignTop, PageLine(1));
+    return std::max(Y(po[poFirmBlock].Top), line.bottom() + 1);
 }
 
 int TGraphicComposer::Heading(int Page) {
@@ -267,10 +305,10 @@ int TGraphicComposer::Heading(int Page) {
     QRect pageDrawn;
     c.drawText(pageArea, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, pageText, &pageDrawn);
     const QRect lineArea(QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), bottom));
-    const int lineWidth =
-        c.fontMetrics().boundingRect(lineArea, Qt::AlignRight | Qt::AlignTop, PageLine(Page)).width();
+    const QRect lineDrawn =
+        c.fontMetrics().boundingRect(lineArea, Qt::AlignRight | Qt::AlignTop, PageLine(Page));
     const int left = pageDrawn.right() + 1;
-    const int right = X(po[poPageLine].Right) - (Body.left() + lineWidth);
+    const int right = X(po[poPageLine].Right) - (Body.left() + lineDrawn.width());
     int top = Y(po[poCaption].Top);
     auto centred = [&](const QString& Text, int Object) {
         c.setFont(Font(Object));
@@ -282,34 +320,66 @@ int TGraphicComposer::Heading(int Page) {
     centred(J.Caption, poCaption);
     centred(J.ReportTitle, poTitle);
     if (!J.SecondHeading.isEmpty()) centred(J.SecondHeading, poSecondHeading);
-    return std::max(top, pageDrawn.bottom() + 1);
+    // Without a title the page line would be the lowest text of the heading.
+    return std::max({top, pageDrawn.bottom() + 1, lineDrawn.bottom() + 1});
 }
 
-void TGraphicComposer::DrawPageLine(int Page) {
+int TGraphicComposer::DrawPageLine(int Page) {
     QPainter& c = *P.Canvas();
     c.setPen(Qt::black);
     c.setFont(Font(poPageLine));
+    QRect drawn;
     c.drawText(
         QRect(QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), Body.bottom())),
-        Qt::AlignRight | Qt::AlignTop, PageLine(Page));
+        Qt::AlignRight | Qt::AlignTop, PageLine(Page), &drawn);
+    return drawn.bottom() + 1;
 }
 
-int TGraphicComposer::CountPages(int Row, int Limit) {
+bool TGraphicComposer::ClosingNeedsPage(int TableBottom) const {
+    if (J.ClosingText.isEmpty()) return false;
+    const qsizetype lines = J.ClosingText.count(QStringLiteral("\r\n")) + 1;
+    return (lines + 1) * LineHeight() > Body.bottom() - TableBottom;
+}
+
+int TGraphicComposer::ClosingBottom(int Top) const {
+    if (J.ClosingText.isEmpty()) return Top;
+    const qsizetype lines = J.ClosingText.count(QStringLiteral("\r\n")) + 1;
+    return Top + int(lines + 1) * LineHeight();
+}
+
+bool TGraphicComposer::SignatureNeedsPage(int Bottom) const {
+    return J.SignatureBlock && Body.bottom() - Bottom < 4 * LineHeight();
+}
+
+int TGraphicComposer::CountPages(int Row, int FirstTop, int LaterTop) {
     int count = 0;
     bool more = true;
+    int bottom = FirstTop;
     while (more) {
         TakeMarkerRows(J, Row, false);
+        const int top = count == 0 ? FirstTop : LaterTop;
         ++count;
         bool pageBreak = false;
-        more = FitGridRows(J.Grid, Row, Limit, false, pageBreak);
+        int used = 0;
+        more = FitGridRows(J.Grid, Row, Limit(top), false, pageBreak, &used);
+        bottom = top + int(std::ceil(used * Scale));
     }
+    if (ClosingNeedsPage(bottom)) {
+        ++count;
+        bottom = J.TitlesOnFirstPageOnly ? PlainTop() : FirstTop;
+    }
+    if (SignatureNeedsPage(ClosingBottom(bottom))) ++count;
     return count;
 }
 
 void TGraphicComposer::PaintGrid(int Top) {
-    QWidget* view = J.Grid->viewport();
-    view->render(P.Canvas(), QPoint(Body.left(), Top), QRegion(0, 0, J.Grid->width(), J.Grid->height()),
-                 QWidget::DrawChildren);
+    QPainter& c = *P.Canvas();
+    c.save();
+    c.translate(Body.left(), Top);
+    c.scale(Scale, Scale);
+    J.Grid->viewport()->render(&c, QPoint(0, 0), QRegion(0, 0, J.Grid->width(), J.Grid->height()),
+                               QWidget::DrawChildren);
+    c.restore();
 }
 
 void TGraphicComposer::Run() {
@@ -318,6 +388,13 @@ void TGraphicComposer::Run() {
     if (J.Progress) J.Progress->ProgressBar->setValue(0);
     P.BeginDoc();
     PrepareGridForPrint(J, Body.width());
+    int width = 0;
+    for (int c = 0; c < grid->ColCount(); ++c)
+        width += std::max(0, grid->ColWidths(c));
+    if (width > Body.width()) {
+        Scale = double(Body.width()) / width;
+        ResizeGrid(grid, width, grid->height());
+    }
     SetStatus(J, QStringLiteral("Подготовка на страниците, моля изчакайте ..."));
 
     int first = grid->FixedRows();
@@ -329,15 +406,15 @@ void TGraphicComposer::Run() {
         if (page > 1) P.NewPage();
         TakeMarkerRows(J, first, true);
         const bool heading = !(J.TitlesOnFirstPageOnly && page > 1);
-        const int top = heading ? Heading(page) : Y(po[poFirmBlock].Top);
-        if (page == 1) PageCount = CountPages(first, Body.bottom() - top);
+        const int top = heading ? Heading(page) : PlainTop();
+        if (page == 1) PageCount = CountPages(first, top, J.TitlesOnFirstPageOnly ? PlainTop() : top);
         const int pageFirst = first;
         bool pageBreak = false;
-        remain = FitGridRows(grid, first, Body.bottom() - top, true, pageBreak);
+        remain = FitGridRows(grid, first, Limit(top), true, pageBreak);
         DrawPageLine(page);
         grid->SetTopRow(std::min(pageFirst, std::max(grid->FixedRows(), grid->RowCount() - 1)));
         PaintGrid(top);
-        tableBottom = top + grid->height();
+        tableBottom = top + int(std::ceil(grid->height() * Scale));
         StepProgress(J, page, PageCount);
         LetEventsRun();
         if (Cancelled(J)) {
@@ -347,21 +424,19 @@ void TGraphicComposer::Run() {
     }
 
     QPainter* c = P.Canvas();
+    const int lineHeight = LineHeight();
     if (!J.ClosingText.isEmpty()) {
-        const QFont font = Font(poTitle);
-        const int lineHeight = QFontMetrics(font).height();
-        const QStringList lines = J.ClosingText.split(QStringLiteral("\r\n"));
-        if ((lines.size() + 1) * lineHeight > Body.bottom() - tableBottom) {
+        if (ClosingNeedsPage(tableBottom)) {
             P.NewPage();
             ++page;
             c = P.Canvas();
-            tableBottom = J.TitlesOnFirstPageOnly ? Y(po[poFirmBlock].Top) : Heading(page);
+            tableBottom = J.TitlesOnFirstPageOnly ? PlainTop() : Heading(page);
             DrawPageLine(page);
         }
-        c->setFont(font);
+        c->setFont(Font(poTitle));
         c->setPen(Qt::black);
         int y = tableBottom + lineHeight;
-        for (const QString& line : lines) {
+        for (const QString& line : J.ClosingText.split(QStringLiteral("\r\n"))) {
             c->drawText(QRect(Body.left(), y, Body.width(), lineHeight), Qt::AlignHCenter | Qt::AlignTop,
                         line);
             y += lineHeight;
@@ -369,15 +444,15 @@ void TGraphicComposer::Run() {
         tableBottom = y;
     }
     if (J.SignatureBlock) {
-        const QFont font = Font(poTitle);
-        const QFontMetrics metrics(font);
-        const int lineHeight = metrics.height();
-        if (Body.bottom() - tableBottom < 4 * lineHeight) {
+        const QFontMetrics metrics(Font(poTitle));
+        if (SignatureNeedsPage(tableBottom)) {
             P.NewPage();
+            ++page;
             c = P.Canvas();
-            tableBottom = Body.top();
+            tableBottom = PlainTop();
+            DrawPageLine(page);
         }
-        c->setFont(font);
+        c->setFont(Font(poTitle));
         c->setPen(Qt::black);
         const int y = tableBottom + 2 * lineHeight + metrics.ascent();
         const QString chief = QStringLiteral("Гл. счетоводител:");
@@ -387,7 +462,6 @@ void TGraphicComposer::Run() {
         c->drawText(Body.right() - 2 * metrics.horizontalAdvance(chief), y, chief);
     }
     P.EndDoc();
-    if (auto* rich = qobject_cast<TRichGrid*>(grid)) SetGridMarkNegative(rich, true);
 }
 
 // ---- text mode
@@ -604,6 +678,16 @@ void TTextComposer::Run() {
 } // namespace
 
 void ComposeGridPages(TGridPrintJob& Job) {
+    // The working copy shares its number formatters with the list window: whatever ends the
+    // composition, they go back to how the window had them.
+    QList<std::pair<QPointer<TNumberFormatter>, bool>> marks;
+    if (auto* rich = qobject_cast<TRichGrid*>(Job.Grid))
+        for (TNumberFormatter* f : GridNumberFormatters(rich))
+            marks.append({f, f->MarkNegative()});
+    const auto restore = qScopeGuard([&marks] {
+        for (const auto& [formatter, mark] : marks)
+            if (formatter) formatter->SetMarkNegative(mark);
+    });
     TGraphicComposer(Job).Run();
 }
 
@@ -803,7 +887,8 @@ TfmPrintPreview::TfmPrintPreview(int Orientation, TStringGrid* Grid, const QStri
     PagePrinter->SetMarginBottom(PagePrinter->MarginBottom() + 5);
     PagePrinter->SetMarginLeft(PagePrinter->MarginLeft() + 5);
     PagePrinter->SetMarginRight(PagePrinter->MarginRight() + 5);
-    SetOrientation(Orientation);
+    // A named default setting brings its own orientation.
+    SetOrientation(CurrentSetting > 0 ? Settings[CurrentSetting].Orientation : Orientation);
     Progress->ProgressBar->setValue(Progress->ProgressBar->value() + 1);
     QCoreApplication::processEvents();
 
@@ -954,6 +1039,7 @@ void TfmPrintPreview::BuildWindow() {
     PagePrinter = new TPagePrinter(this);
     PagePrinter->SetMeasureUnit(muMillimeters);
     PagePrinter->SetShowGutter(true);
+    PagePrinter->SetGradientBackground(false);
     PagePrinter->SetZoomLocation(zlTopCenter);
     PagePrinter->SetShowProgress(true);
     PagePrinter->widget()->installEventFilter(this);
@@ -1208,7 +1294,7 @@ void TfmPrintPreview::DefaultClicked(bool Checked) {
 void TfmPrintPreview::NewSetting(const QString& Name) {
     const int from = std::max(0, SelectedSetting());
     TReportSettings s;
-    s.Name = Name;
+    s.Name = CleanSettingName(Name);
     const TReportSettings& chosen = Settings[from];
     s.VisibleCols = chosen.VisibleCols;
     s.AutoResizeCols = chosen.AutoResizeCols;
@@ -1217,15 +1303,15 @@ void TfmPrintPreview::NewSetting(const QString& Name) {
     s.Orientation = chosen.Orientation;
     SetPrintObjectPositions(s, *PagePrinter);
     Settings.append(s);
-    lbSettings->addItem(Name);
+    lbSettings->addItem(s.Name);
     SelectSetting(int(Settings.size()) - 1);
 }
 
 void TfmPrintPreview::RenameSetting(const QString& Name) {
     const int index = SelectedSetting();
     if (index <= 0) return;
-    Settings[index].Name = Name;
-    lbSettings->item(index)->setText(Name);
+    Settings[index].Name = CleanSettingName(Name);
+    lbSettings->item(index)->setText(Settings[index].Name);
 }
 
 void TfmPrintPreview::DeleteSetting() {
@@ -1329,8 +1415,13 @@ bool TfmPrintPreview::ShowModalPreview() {
 
 bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate) {
     if (TextMode) {
-        const std::unique_ptr<RawPrinterSink> sink =
-            CreateRawPrinterSink(TPrinterProvider::Instance().PrinterName());
+        // The lines go to the printer the pages were laid out for, never to one that took its place.
+        const QPrinter& printer = *PagePrinter->Printer();
+        if (!TPrinterProvider::Instance().Available(printer)) {
+            ShowPrinterMissing(printer);
+            return false;
+        }
+        const std::unique_ptr<RawPrinterSink> sink = CreateRawPrinterSink(TPrinterProvider::NameOf(printer));
         return PrintTextPages(Job, *sink, From, To, Copies);
     }
     PagePrinter->SetCopies(Copies);
@@ -1372,12 +1463,17 @@ void TfmPrintPreview::PrintSetupAction() {
     dialog.GetSetupData(Settings[CurrentSetting], printer);
     TPrinterProvider& provider = TPrinterProvider::Instance();
     provider.SetPrinterIndex(printer);
-    if (provider.Printer()) PagePrinter->SetPrinter(provider.Printer());
-    PagePrinter->ResetMargins();
-    PagePrinter->SetMarginTop(PagePrinter->MarginTop() + 5);
-    PagePrinter->SetMarginBottom(PagePrinter->MarginBottom() + 5);
-    PagePrinter->SetMarginLeft(PagePrinter->MarginLeft() + 5);
-    PagePrinter->SetMarginRight(PagePrinter->MarginRight() + 5);
+    const auto chosen = provider.SharedPrinter();
+    if (chosen && chosen.get() != PagePrinter->Printer()) {
+        // Another printer: its own edges, 5 mm inside them.
+        PagePrinter->SetPrinter(chosen);
+        PagePrinter->SetMarginTop(PagePrinter->MarginTop() + 5);
+        PagePrinter->SetMarginBottom(PagePrinter->MarginBottom() + 5);
+        PagePrinter->SetMarginLeft(PagePrinter->MarginLeft() + 5);
+        PagePrinter->SetMarginRight(PagePrinter->MarginRight() + 5);
+    }
+    // The page takes the margins typed for its body; a body with no room leaves them as they were.
+    ApplyBodyMargins(*PagePrinter, Settings[CurrentSetting].PrintObjects[poBody]);
     Rebuild(PagePrinter->Orientation());
 }
 

@@ -68,8 +68,10 @@ struct TGridPrintJob {
 
 // Fits rows from FirstRow under HeightLimit pixels, header rows included; FirstRow moves past
 // them. PageBreak tells whether the page ended at a marker row (FirstRow is then that row).
-// False when no rows remain; a row that fits on no page ends the document.
-bool FitGridRows(TStringGrid* Grid, int& FirstRow, int HeightLimit, bool SetHeight, bool& PageBreak);
+// False when no rows remain. A row that fits on no page takes a page alone, cut at its foot.
+// Used, when given, gets the height the page's table takes.
+bool FitGridRows(TStringGrid* Grid, int& FirstRow, int HeightLimit, bool SetHeight, bool& PageBreak,
+                 int* Used = nullptr);
 
 // Sets a grid up to be painted in the printer's pixels with the table font.
 void PrepareGridForPrint(TGridPrintJob& Job, int TableWidth);

@@ -65,7 +65,7 @@ QString LibreOfficePrinter::ConvertToPdf(const QString& File, const QString& Out
     if (soffice.isEmpty()) throw EOfficeError(OfficeMissingText());
     QTemporaryDir profile;
     if (!profile.isValid()) throw EOfficeError(QStringLiteral("Не може да бъде създадена временна папка."));
-    const QString pdf = QDir(OutDir).filePath(QFileInfo(File).completeBaseName() + QStringLiteral(".pdf"));
+    QString pdf = QDir(OutDir).filePath(QFileInfo(File).completeBaseName() + QStringLiteral(".pdf"));
     QFile::remove(pdf);
 
     QProcess process;
@@ -103,7 +103,7 @@ void LibreOfficePrinter::PrintDocument(const QString& File, const QString& Print
     TWaitGuard wait;
     QTemporaryDir work;
     if (!work.isValid()) throw EOfficeError(QStringLiteral("Не може да бъде създадена временна папка."));
-    const QString pdf = ConvertToPdf(File, work.path());
+    QString pdf = ConvertToPdf(File, work.path());
     const int job = cupsPrintFile(queue.toUtf8().constData(), QFile::encodeName(pdf).constData(),
                                   QFileInfo(File).fileName().toUtf8().constData(), 0, nullptr);
     if (job == 0)

@@ -1,14 +1,18 @@
 #include "framework/printing/PagePrinter.h"
 
+#include "core/unMessages.h"
 #include "core/unRegistry.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLinearGradient>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -21,7 +25,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-const QString PdfPrinterName = QStringLiteral("PDF");
+const QString PdfPrinterName = QStringLiteral("PDF файл");
 const QString NoPrinterText = QStringLiteral("Няма инсталиран принтер!");
 
 // ---- printers
@@ -48,11 +52,36 @@ TPrinterProvider& TPrinterProvider::Instance() {
     return provider;
 }
 
+namespace {
+
+bool PdfOffered(bool Forced) {
+    return Forced || ReadRegString(QStringLiteral("Print_PDF")) == QLatin1String("1");
+}
+
+} // namespace
+
 QStringList TPrinterProvider::Names() const {
-    QStringList names = QPrinterInfo::availablePrinterNames();
-    if (FOfferPdf || ReadRegString(QStringLiteral("Print_PDF")) == QLatin1String("1"))
-        names.append(PdfPrinterName);
+    QStringList names;
+    if (FUseSystemQueues) names = QPrinterInfo::availablePrinterNames();
+    if (PdfOffered(FOfferPdf)) names.append(PdfPrinterName);
     return names;
+}
+
+QString TPrinterProvider::NameOf(const QPrinter& Printer) {
+    return Printer.outputFormat() == QPrinter::PdfFormat ? PdfPrinterName : Printer.printerName();
+}
+
+bool TPrinterProvider::Available(const QPrinter& Printer) const {
+    return Names().contains(NameOf(Printer));
+}
+
+void ShowPrinterMissing(const QPrinter& Printer) {
+    const QString name = TPrinterProvider::NameOf(Printer);
+    ShowErrorFmt(name.isEmpty() ? NoPrinterText : QStringLiteral("Принтерът \"%s\" не е наличен!"), {name});
+}
+
+void ShowPrintFailed(const QPrinter& Printer) {
+    ShowErrorFmt(QStringLiteral("Печатът на принтер \"%s\" не успя!"), {TPrinterProvider::NameOf(Printer)});
 }
 
 int TPrinterProvider::PrinterIndex() {
@@ -74,25 +103,31 @@ QString TPrinterProvider::PrinterName() {
 }
 
 QPrinter* TPrinterProvider::Printer() {
+    return SharedPrinter().get();
+}
+
+std::shared_ptr<QPrinter> TPrinterProvider::SharedPrinter() {
     const QStringList names = Names();
-    if (FPrinter && names.contains(FName)) return FPrinter.get();
+    if (FPrinter && names.contains(FName)) return FPrinter;
+    // A printer that left the list is let go; a page printer that shares it keeps it alive.
+    const QString chosen = FPrinter ? QString() : FName;
     FPrinter.reset();
     FName.clear();
     if (names.isEmpty()) return nullptr;
     // The program starts on the desktop's default printer; choosing another one later does not
     // change the desktop's.
-    const QString preferred = QPrinterInfo::defaultPrinterName();
-    FName = names.contains(preferred) ? preferred : names.first();
+    const QString preferred = FUseSystemQueues ? QPrinterInfo::defaultPrinterName() : QString();
+    FName = names.contains(chosen) ? chosen : names.contains(preferred) ? preferred : names.first();
     if (FName == PdfPrinterName) {
-        FPrinter = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+        FPrinter = std::make_shared<QPrinter>(QPrinter::ScreenResolution);
         FPrinter->setOutputFormat(QPrinter::PdfFormat);
         // 300 dpi: the pages stay light and every measure in pixels is exact enough.
         FPrinter->setResolution(300);
         FPrinter->setPageSize(QPageSize(QPageSize::A4));
     } else {
-        FPrinter = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(FName), QPrinter::HighResolution);
+        FPrinter = std::make_shared<QPrinter>(QPrinterInfo::printerInfo(FName), QPrinter::HighResolution);
     }
-    return FPrinter.get();
+    return FPrinter;
 }
 
 bool TPrinterProvider::IsPdf() {
@@ -117,12 +152,158 @@ void TPrinterProvider::PrepareJob(const QString& Title) {
                              QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) +
                              QStringLiteral(".pdf"));
     }
+    // A fresh account has no documents folder yet.
+    QDir().mkpath(QFileInfo(file).absolutePath());
     printer->setOutputFileName(file);
 }
 
 void TPrinterProvider::Reset() {
     FPrinter.reset();
     FName.clear();
+}
+
+// ---- table lines, headers and footers
+
+QList<TColumnFormat> ParseColumnFormats(const QString& Format, QChar Separator, double DefaultWidth) {
+    QList<TColumnFormat> columns;
+    if (Format.isEmpty()) return columns;
+    for (QString spec : Format.split(Separator)) {
+        spec = spec.trimmed();
+        TColumnFormat column;
+        column.Width = DefaultWidth;
+        if (spec.startsWith(QLatin1Char('^')))
+            column.Align = Qt::AlignHCenter;
+        else if (spec.startsWith(QLatin1Char('>')))
+            column.Align = Qt::AlignRight;
+        if (spec.startsWith(QLatin1Char('<')) || spec.startsWith(QLatin1Char('^')) ||
+            spec.startsWith(QLatin1Char('>')))
+            spec.remove(0, 1);
+        bool ok = false;
+        const double width = spec.toDouble(&ok);
+        if (ok) column.Width = width;
+        column.Lines = column.Width >= 0;
+        column.Width = std::abs(column.Width);
+        columns.append(column);
+    }
+    return columns;
+}
+
+QString ScaleColumnFormats(const QString& Format, QChar Separator, double Factor) {
+    if (Format.isEmpty()) return Format;
+    QStringList specs;
+    for (const TColumnFormat& c : ParseColumnFormats(Format, Separator, 0)) {
+        const QChar align = c.Align == Qt::AlignHCenter ? QLatin1Char('^')
+                            : c.Align == Qt::AlignRight ? QLatin1Char('>')
+                                                        : QLatin1Char('<');
+        specs << align + QString::number((c.Lines ? 1 : -1) * c.Width * Factor, 'g', 8);
+    }
+    return specs.join(Separator);
+}
+
+namespace {
+
+QString ShortDate(const QDateTime& Now) {
+    return Now.toString(QStringLiteral("dd.MM.yyyy"));
+}
+QString LongDate(const QDateTime& Now) {
+    return QLocale(QLocale::Bulgarian).toString(Now.date(), QStringLiteral("d MMMM yyyy 'г.'"));
+}
+QString ShortTime(const QDateTime& Now) {
+    return Now.toString(QStringLiteral("HH:mm"));
+}
+QString LongTime(const QDateTime& Now) {
+    return Now.toString(QStringLiteral("HH:mm:ss"));
+}
+
+} // namespace
+
+QString ReplacePageTokens(const QString& Text, int Page, const QString& Title, int Line,
+                          const QDateTime& Now) {
+    if (!Text.contains(QStringLiteral("{$"))) return Text;
+    QString out = Text;
+    out.replace(QStringLiteral("{$PAGE}"), QString::number(Page));
+    out.replace(QStringLiteral("{$TITLE}"), Title);
+    out.replace(QStringLiteral("{$DATE}"), ShortDate(Now));
+    out.replace(QStringLiteral("{$TIME}"), LongTime(Now));
+    out.replace(QStringLiteral("{$LINE}"), QString::number(Line));
+    return out;
+}
+
+TFriendlyText ParseFriendlyText(const QString& Friendly, QChar Separator, double Width,
+                                const QString& FileName, const QDateTime& Now) {
+    struct TPart {
+        QChar Align;
+        QString Text;
+    };
+    QList<TPart> parts;
+    auto current = [&parts]() -> TPart& {
+        if (parts.isEmpty()) parts.append({QLatin1Char('<'), QString()});
+        return parts.last();
+    };
+    for (qsizetype i = 0; i < Friendly.size(); ++i) {
+        const QChar c = Friendly[i];
+        if (c != QLatin1Char('&') || i + 1 >= Friendly.size()) {
+            current().Text += c;
+            continue;
+        }
+        const QChar code = Friendly[++i];
+        switch (code.unicode()) {
+        case 'l':
+        case 'c':
+        case 'r': {
+            const QChar align = code == QLatin1Char('l')   ? QLatin1Char('<')
+                                : code == QLatin1Char('c') ? QLatin1Char('^')
+                                                           : QLatin1Char('>');
+            // Text before the first code is a left part of its own.
+            if (!parts.isEmpty() && parts.size() == 1 && parts[0].Text.isEmpty())
+                parts[0].Align = align;
+            else
+                parts.append({align, QString()});
+            break;
+        }
+        case 'p':
+            current().Text += QStringLiteral("{$PAGE}");
+            break;
+        case 'i':
+            current().Text += QStringLiteral("{$TITLE}");
+            break;
+        case 'd':
+            current().Text += QStringLiteral("{$DATE}");
+            break;
+        case 'T':
+            current().Text += QStringLiteral("{$TIME}");
+            break;
+        case 'D':
+            current().Text += LongDate(Now);
+            break;
+        case 't':
+            current().Text += ShortTime(Now);
+            break;
+        case 'f':
+            current().Text += QFileInfo(FileName).fileName();
+            break;
+        case 'F':
+            current().Text += FileName;
+            break;
+        case '&':
+            current().Text += QLatin1Char('&');
+            break;
+        default:
+            current().Text += c;
+            current().Text += code;
+        }
+    }
+    TFriendlyText result;
+    if (parts.isEmpty()) return result;
+    QStringList texts, formats;
+    const double share = Width / double(parts.size());
+    for (const TPart& part : parts) {
+        texts << part.Text;
+        formats << part.Align + QString::number(share, 'g', 8);
+    }
+    result.Text = texts.join(Separator);
+    result.Format = formats.join(Separator);
+    return result;
 }
 
 // ---- the progress dialog
@@ -193,7 +374,15 @@ private:
 
 void TPagePaintBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), palette().color(QPalette::Mid));
+    const QColor back = palette().color(QPalette::Mid);
+    if (FOwner->GradientBackground()) {
+        QLinearGradient gradient(0, 0, 0, height());
+        gradient.setColorAt(0, back.lighter(140));
+        gradient.setColorAt(1, back.darker(130));
+        p.fillRect(rect(), gradient);
+    } else {
+        p.fillRect(rect(), back);
+    }
     const TDeviceCaps& caps = FOwner->Caps();
     const double sx = FOwner->ScaleX();
     const double sy = FOwner->ScaleY();
@@ -201,7 +390,7 @@ void TPagePaintBox::paintEvent(QPaintEvent*) {
     const QRect page(edge, edge, int(std::lround(caps.Physical.width() * sx)),
                      int(std::lround(caps.Physical.height() * sy)));
     const int shadow = FOwner->ShadowOffset();
-    p.fillRect(page.translated(shadow, shadow), palette().color(QPalette::Shadow));
+    p.fillRect(page.translated(shadow, shadow), FOwner->ShadowColor());
     p.fillRect(page, Qt::white);
     auto toScreen = [&](const QRect& device) {
         return QRect(page.left() + int(std::lround(device.left() * sx)),
@@ -234,16 +423,15 @@ TPagePrinter::TPagePrinter(QWidget* Parent) : QScrollArea(Parent) {
     setWidget(FPaintBox);
     FFont.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
     FFont.setPointSize(10);
-    QPrinter* printer = TPrinterProvider::Instance().Printer();
-    if (!printer) {
+    FShadowColor = palette().color(QPalette::Dark);
+    FPrinter = TPrinterProvider::Instance().SharedPrinter();
+    if (!FPrinter) {
         // Without any printer the pages are still laid out, on an A4 sheet at 300 dpi.
-        FOwnPrinter = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
-        FOwnPrinter->setOutputFormat(QPrinter::PdfFormat);
-        FOwnPrinter->setResolution(300);
-        FOwnPrinter->setPageSize(QPageSize(QPageSize::A4));
-        printer = FOwnPrinter.get();
+        FPrinter = std::make_shared<QPrinter>(QPrinter::ScreenResolution);
+        FPrinter->setOutputFormat(QPrinter::PdfFormat);
+        FPrinter->setResolution(300);
+        FPrinter->setPageSize(QPageSize(QPageSize::A4));
     }
-    FPrinter = printer;
     FPrinter->setPageOrientation(QPageLayout::Portrait);
     ReadCaps();
     ResetMargins();
@@ -255,12 +443,11 @@ TPagePrinter::~TPagePrinter() {
     delete FProgress;
 }
 
-void TPagePrinter::SetPrinter(QPrinter* Printer) {
+void TPagePrinter::SetPrinter(std::shared_ptr<QPrinter> Printer) {
     CheckNotRecording("printer");
     if (!Printer || Printer == FPrinter) return;
     const int orientation = Orientation();
-    FPrinter = Printer;
-    FOwnPrinter.reset();
+    FPrinter = std::move(Printer);
     FPrinter->setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
     ReadCaps();
     ResetMargins();
@@ -306,6 +493,10 @@ void TPagePrinter::SetMeasureUnit(TMeasureUnit Value) {
     const double factor = Value == muMillimeters ? 25.4 : 1 / 25.4;
     for (double& margin : FMargins)
         margin *= factor;
+    FPageBorderOffset *= factor;
+    FDefaultColWidth *= factor;
+    for (QString* format : {&FTableFormat, &FHeaderFormat, &FFooterFormat})
+        *format = ScaleColumnFormats(*format, FTokenSeparator, factor);
     FMeasureUnit = Value;
 }
 
@@ -440,8 +631,36 @@ void TPagePrinter::StartPage() {
     FCanvas->setFont(FFont);
     FCanvas->setPen(Qt::black);
     ++FPageNumber;
-    FCursorX = FCursorY = 0;
+    FCursorX = 0;
+    DrawHeaderFooterAndBorders();
+    FCursorY = FHeaderHeight;
     if (OnNewPage) OnNewPage();
+}
+
+void TPagePrinter::DrawHeaderFooterAndBorders() {
+    FHeaderHeight = FFooterHeight = 0;
+    if (!FHeader.isEmpty()) FHeaderHeight = DrawRow(FHeader, FHeaderFormat, HeaderFont(), 0, false, true);
+    const QRect area = PrintableRect();
+    if (!FFooter.isEmpty()) {
+        FFooterHeight = DrawRow(FFooter, FFooterFormat, FooterFont(), 0, false, false);
+        DrawRow(FFooter, FFooterFormat, FooterFont(), area.height() - FFooterHeight, false, true);
+    }
+    if (FPageBorders == 0) return;
+    FCanvas->save();
+    // Two pixels at 300 dots per inch.
+    FCanvas->setPen(QPen(Qt::black, std::max(1, int(std::lround(2.0 * FCaps.DpiX / 300)))));
+    const int dx = UnitsToPixelsX(FPageBorderOffset);
+    const int dy = UnitsToPixelsY(FPageBorderOffset);
+    const QRect r = area.adjusted(-dx, -dy, dx, dy);
+    if (FPageBorders & pbTop) FCanvas->drawLine(r.left(), r.top(), r.right(), r.top());
+    if (FPageBorders & pbBottom) FCanvas->drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+    if (FPageBorders & pbLeft) FCanvas->drawLine(r.left(), r.top(), r.left(), r.bottom());
+    if (FPageBorders & pbRight) FCanvas->drawLine(r.right(), r.top(), r.right(), r.bottom());
+    FCanvas->restore();
+}
+
+int TPagePrinter::TextBottom() const {
+    return PrintableRect().height() - FFooterHeight;
 }
 
 void TPagePrinter::FinishPage() {
@@ -592,7 +811,7 @@ void TPagePrinter::Write(const QString& Text) {
         }
     }
     if (text.isEmpty()) return;
-    if (FCursorY + FLineHeight > area.height()) NewPage();
+    if (FCursorY + FLineHeight > TextBottom()) NewPage();
     FCanvas->setFont(FFont);
     FCanvas->drawText(QPointF(area.left() + FCursorX, area.top() + FCursorY + metrics.ascent()), text);
     FCursorX += metrics.horizontalAdvance(text);
@@ -609,7 +828,7 @@ void TPagePrinter::NewLine() {
     }
     FCursorX = 0;
     FCursorY += FLineHeight;
-    if (FCursorY + FLineHeight > PrintableRect().height())
+    if (FCursorY + FLineHeight > TextBottom())
         NewPage();
     else
         ++FLineCount;
@@ -619,6 +838,185 @@ void TPagePrinter::NewLine() {
 void TPagePrinter::WriteLine(const QString& Text) {
     Write(Text);
     NewLine();
+}
+
+QFont TPagePrinter::DeviceFont(const QFont& Font) const {
+    if (Font.pixelSize() > 0) return Font;
+    QFont font = Font;
+    font.setPixelSize(std::max(1, int(std::lround(Font.pointSizeF() * FCaps.DpiY / 72.0))));
+    return font;
+}
+
+int TPagePrinter::LineHeightOf(const QFont& Font) const {
+    // Rows of cells hold whole glyphs: the font's full height, not its size.
+    const int h = QFontMetrics(DeviceFont(Font)).height();
+    switch (FLineSpacing) {
+    case lsHalfSpace:
+        return h / 2;
+    case lsSingleAndAHalf:
+        return h + h / 2;
+    case lsDoubleSpace:
+        return 2 * h;
+    default:
+        return h;
+    }
+}
+
+QList<int> TPagePrinter::ColumnWidths(const QList<TColumnFormat>& Formats) const {
+    QList<int> widths;
+    int fixed = 0, shared = 0;
+    for (const TColumnFormat& f : Formats) {
+        widths << (f.Width > 0 ? UnitsToPixelsX(f.Width) : 0);
+        fixed += widths.last();
+        shared += f.Width > 0 ? 0 : 1;
+    }
+    // Columns without a width share what the others leave of the line.
+    const int share = shared > 0 ? std::max(0, PrintableRect().width() - fixed) / shared : 0;
+    for (int& w : widths)
+        if (w == 0) w = share;
+    return widths;
+}
+
+namespace {
+
+QList<TColumnFormat> FormatsFor(const QStringList& Cells, const QString& Format, QChar Separator,
+                                double Default) {
+    QList<TColumnFormat> formats = ParseColumnFormats(Format, Separator, Default);
+    while (formats.size() < Cells.size())
+        formats.append({Qt::AlignLeft, Default, true});
+    return formats.mid(0, Cells.size());
+}
+
+// The lines of Text inside Width: wrapped at blanks, or cut to what fits.
+QStringList FitCell(const QFontMetrics& Metrics, QString Text, int Width, bool Wrap) {
+    QStringList lines;
+    while (Metrics.horizontalAdvance(Text) > Width && Text.size() > 1) {
+        qsizetype length = FittingLength(Metrics, Text, Width);
+        if (!Wrap) return {Text.left(length)};
+        const qsizetype blank = Text.lastIndexOf(QLatin1Char(' '), length);
+        if (blank > 0) length = blank;
+        lines << Text.left(length);
+        Text = Text.mid(length);
+        if (Text.startsWith(QLatin1Char(' '))) Text.remove(0, 1);
+    }
+    lines << Text;
+    return lines;
+}
+
+} // namespace
+
+int TPagePrinter::DrawRow(const QString& Line, const QString& Format, const QFont& Font, int Top, bool Grid,
+                          bool Draw) {
+    const QStringList cells = Line.split(FTokenSeparator);
+    const QList<TColumnFormat> formats = FormatsFor(cells, Format, FTokenSeparator, FDefaultColWidth);
+    const QList<int> widths = ColumnWidths(formats);
+    const QFont font = DeviceFont(Font);
+    const QFontMetrics metrics(font);
+    const int lineHeight = LineHeightOf(font);
+    const int pad = std::max(1, int(std::lround(FCaps.DpiX / 100.0)));
+    QList<QStringList> texts;
+    qsizetype lines = 1;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        const QString text =
+            ReplacePageTokens(ExpandTabs(cells[i], FTabSize), FPageNumber, FTitle, FLineCount, Now());
+        texts << FitCell(metrics, text, std::max(1, widths[i] - 2 * pad), FWordWrap);
+        lines = std::max(lines, texts.last().size());
+    }
+    const int height = int(lines) * lineHeight;
+    if (!Draw) return height;
+    const QRect area = PrintableRect();
+    FCanvas->save();
+    FCanvas->setFont(font);
+    FCanvas->setPen(QPen(Qt::black, std::max(1, int(std::lround(FCaps.DpiX / 300.0)))));
+    int x = area.left();
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        const QRect cell(x, area.top() + Top, widths[i], height);
+        for (qsizetype k = 0; k < texts[i].size(); ++k)
+            FCanvas->drawText(QRect(cell.left() + pad, cell.top() + int(k) * lineHeight,
+                                    cell.width() - 2 * pad, lineHeight),
+                              formats[i].Align | Qt::AlignVCenter, texts[i][k]);
+        if (Grid && formats[i].Lines) FCanvas->drawRect(cell);
+        x += widths[i];
+    }
+    FCanvas->restore();
+    return height;
+}
+
+QString TPagePrinter::RowText(const QString& Line, const QString& Format) {
+    const QStringList cells = Line.split(FTokenSeparator);
+    const QList<TColumnFormat> formats = FormatsFor(cells, Format, FTokenSeparator, FDefaultColWidth);
+    const QList<int> widths = ColumnWidths(formats);
+    const int charWidth = std::max(1, QFontMetrics(FFont).averageCharWidth());
+    QString row;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        // A file has no lines: the cells are padded with blanks to their width in characters.
+        const int n = std::max(1, int(std::lround(double(widths[i]) / charWidth)));
+        const QString text = ReplacePageTokens(cells[i], FPageNumber, FTitle, FLineCount, Now()).left(n);
+        if (formats[i].Align == Qt::AlignRight)
+            row += text.rightJustified(n);
+        else if (formats[i].Align == Qt::AlignHCenter)
+            row += (QString((n - int(text.size())) / 2, QLatin1Char(' ')) + text).leftJustified(n);
+        else
+            row += text.leftJustified(n);
+    }
+    return row;
+}
+
+void TPagePrinter::WriteTableLine(const QString& Line) {
+    if (!FRecording) return;
+    if (FTextOut) {
+        *FTextOut << RowText(Line, FTableFormat) << QStringLiteral("\r\n");
+        FCursorX = 0;
+        ++FLineCount;
+        if (OnNewLine) OnNewLine();
+        return;
+    }
+    if (FCursorX > 0) NewLine();
+    const int height = DrawRow(Line, FTableFormat, FFont, FCursorY, FTableGrid, false);
+    // A row taller than the page is cut at its foot rather than moved on for ever.
+    if (FCursorY + height > TextBottom() && FCursorY > FHeaderHeight) NewPage();
+    DrawRow(Line, FTableFormat, FFont, FCursorY, FTableGrid, true);
+    FCursorX = 0;
+    FCursorY += height;
+    if (FCursorY + FLineHeight > TextBottom())
+        NewPage();
+    else
+        ++FLineCount;
+    if (OnNewLine) OnNewLine();
+}
+
+void TPagePrinter::SetFriendlyHeader(const QString& Value) {
+    FFriendlyHeader = Value;
+    const TFriendlyText text = ParseFriendlyText(Value, FTokenSeparator, PrintableWidth(), FFileName, Now());
+    FHeader = text.Text;
+    FHeaderFormat = text.Format;
+}
+
+void TPagePrinter::SetFriendlyFooter(const QString& Value) {
+    FFriendlyFooter = Value;
+    const TFriendlyText text = ParseFriendlyText(Value, FTokenSeparator, PrintableWidth(), FFileName, Now());
+    FFooter = text.Text;
+    FFooterFormat = text.Format;
+}
+
+void TPagePrinter::SetHeaderFont(const QFont& Value) {
+    FHeaderFont = Value;
+    FAutoHeaderFont = false;
+}
+
+void TPagePrinter::SetFooterFont(const QFont& Value) {
+    FFooterFont = Value;
+    FAutoFooterFont = false;
+}
+
+void TPagePrinter::SetGradientBackground(bool Value) {
+    FGradientBackground = Value;
+    FPaintBox->update();
+}
+
+void TPagePrinter::SetShadowColor(const QColor& Value) {
+    FShadowColor = Value;
+    FPaintBox->update();
 }
 
 // ---- the preview
@@ -658,8 +1056,8 @@ void TPagePrinter::SetZoomPercent(int Value) {
     Value = std::max(1, Value);
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    const double rx = double(h->value() + h->pageStep() / 2) / std::max(1, h->maximum() + h->pageStep());
-    const double ry = double(v->value() + v->pageStep() / 2) / std::max(1, v->maximum() + v->pageStep());
+    const double rx = double(h->value() + h->pageStep() / 2.0) / std::max(1, h->maximum() + h->pageStep());
+    const double ry = double(v->value() + v->pageStep() / 2.0) / std::max(1, v->maximum() + v->pageStep());
     FZoomPercent = Value;
     Relayout();
     switch (FZoomLocation) {
@@ -676,8 +1074,8 @@ void TPagePrinter::SetZoomPercent(int Value) {
         v->setValue(v->maximum() / 2);
         break;
     case zlSame:
-        h->setValue(int(rx * (h->maximum() + h->pageStep()) - h->pageStep() / 2));
-        v->setValue(int(ry * (v->maximum() + v->pageStep()) - v->pageStep() / 2));
+        h->setValue(int(rx * (h->maximum() + h->pageStep()) - h->pageStep() / 2.0));
+        v->setValue(int(ry * (v->maximum() + v->pageStep()) - v->pageStep() / 2.0));
         break;
     }
 }
@@ -740,12 +1138,27 @@ void TPagePrinter::PrintOnePage(QPainter& Painter, int Number, bool Last, int Do
 
 bool TPagePrinter::Print() {
     if (FRecording) EndDoc();
+    if (FPages.empty() && !FLines.isEmpty()) {
+        BeginDoc();
+        for (const QString& line : FLines)
+            if (!FTableFormat.isEmpty() && line.contains(FTokenSeparator))
+                WriteTableLine(line);
+            else
+                WriteLine(line);
+        EndDoc();
+    }
     if (FPages.empty()) return true;
     const int count = PageCount();
     const int from = FFromPage == 0 ? 1 : std::min(FFromPage, count);
     const int to = FToPage == 0 ? count : std::min(FToPage, count);
-    if (FPrinter == TPrinterProvider::Instance().Printer())
-        TPrinterProvider::Instance().PrepareJob(FTitle);
+    TPrinterProvider& provider = TPrinterProvider::Instance();
+    if (!provider.Available(*FPrinter)) {
+        // The queue left while the pages were shown (unplugged, dropped, renamed).
+        ShowPrinterMissing(*FPrinter);
+        return false;
+    }
+    if (FPrinter.get() == provider.Printer())
+        provider.PrepareJob(FTitle);
     else
         FPrinter->setDocName(FTitle);
     // Copies and collation are made here; the printer itself prints each page once.
@@ -761,8 +1174,12 @@ bool TPagePrinter::Print() {
         // The keys go back to the window that printed.
         if (isVisible()) window()->activateWindow();
     });
+    const auto failed = [this] {
+        ShowPrintFailed(*FPrinter);
+        return false;
+    };
     QPainter painter;
-    if (!painter.begin(FPrinter)) return false;
+    if (!painter.begin(FPrinter.get())) return failed();
     const int total = FCopies * (to - from + 1);
     int done = 0;
     try {
@@ -781,6 +1198,6 @@ bool TPagePrinter::Print() {
         throw;
     }
     if (FProgress) FProgress->ProgBar->setValue(total);
-    painter.end();
-    return FPrinter->printerState() != QPrinter::Error;
+    if (!painter.end() || FPrinter->printerState() == QPrinter::Error) return failed();
+    return true;
 }

@@ -7,6 +7,7 @@
 
 #include "core/unitTypes.h"
 
+#include <QDateTime>
 #include <QDialog>
 #include <QFont>
 #include <QPicture>
@@ -25,10 +26,15 @@ class QTextStream;
 
 // ---- printers
 
-// The name of the pseudo-printer that prints to PDF files.
+// The name of the pseudo-printer that prints to PDF files. It holds a blank, which no CUPS
+// queue name may, so a real queue called "PDF" stays a queue.
 extern const QString PdfPrinterName;
 // The text shown when no printer can be had.
 extern const QString NoPrinterText;
+
+// Tell the operator, naming the printer, that it has left the list or that its job failed.
+void ShowPrinterMissing(const QPrinter& Printer);
+void ShowPrintFailed(const QPrinter& Printer);
 
 // What a page printer needs to know of a printer, in device pixels.
 struct TDeviceCaps {
@@ -53,10 +59,17 @@ public:
     // Makes printer Index of Names() current; out of range does nothing.
     void SetPrinterIndex(int Index);
     QString PrinterName();
-    // The current printer, made on first use; null when Names() is empty.
+    // The current printer, made on first use; null when Names() is empty. When its queue leaves
+    // the list the provider lets go of it; whoever shares it keeps a working object.
     QPrinter* Printer();
+    std::shared_ptr<QPrinter> SharedPrinter();
+    // Whether Printer is still one of Names() (the PDF pseudo-printer always is while offered).
+    bool Available(const QPrinter& Printer) const;
+    // The name the program shows for Printer.
+    static QString NameOf(const QPrinter& Printer);
     bool IsPdf();
-    // Gets the current printer ready for a job called Title: a PDF job gets its file.
+    // Gets the current printer ready for a job called Title: a PDF job gets its file, and the
+    // file's folder is made when missing.
     void PrepareJob(const QString& Title);
 
     // The PDF pseudo-printer is offered when the workstation value "Print_PDF" is "1", or
@@ -67,10 +80,13 @@ public:
     QString PdfFileName() const { return FPdfFileName; }
     // Drops the current printer, so the next use starts again from the first one.
     void Reset();
+    // Off: the CUPS queues are not offered (tests, unless they run a scheduler of their own).
+    void SetUseSystemQueues(bool Value) { FUseSystemQueues = Value; }
 
 private:
     TPrinterProvider() = default;
-    std::unique_ptr<QPrinter> FPrinter;
+    std::shared_ptr<QPrinter> FPrinter;
+    bool FUseSystemQueues = true;
     QString FName;
     bool FOfferPdf = false;
     QString FPdfFileName;
@@ -107,6 +123,34 @@ enum TZoomLocation { zlTopLeft, zlTopCenter, zlCenter, zlSame };
 
 class TPagePaintBox;
 
+// ---- table lines, headers and footers
+
+// One column of a table line's layout: an alignment character ("<" left, "^" centred, ">"
+// right) and a width in the page printer's unit. A negative width draws no cell lines; a width
+// of 0 takes a share of what the other columns leave of the line.
+struct TColumnFormat {
+    Qt::Alignment Align = Qt::AlignLeft;
+    double Width = 0;
+    bool Lines = true;
+};
+// The columns of Format, joined by Separator; an empty one is left-aligned at DefaultWidth.
+QList<TColumnFormat> ParseColumnFormats(const QString& Format, QChar Separator, double DefaultWidth);
+// Format with every width multiplied by Factor (another unit).
+QString ScaleColumnFormats(const QString& Format, QChar Separator, double Factor);
+// Text with "{$PAGE}", "{$TITLE}", "{$DATE}", "{$TIME}" and "{$LINE}" replaced.
+QString ReplacePageTokens(const QString& Text, int Page, const QString& Title, int Line,
+                          const QDateTime& Now);
+// A header or footer written with "&" codes, as a text of cells and their layout: each part
+// gets Width divided by the number of parts.
+struct TFriendlyText {
+    QString Text;
+    QString Format;
+};
+TFriendlyText ParseFriendlyText(const QString& Friendly, QChar Separator, double Width,
+                                const QString& FileName, const QDateTime& Now);
+
+enum TPageBorder { pbTop = 1, pbBottom = 2, pbLeft = 4, pbRight = 8 };
+
 class TPagePrinter : public QScrollArea {
     Q_OBJECT
 public:
@@ -114,9 +158,9 @@ public:
     explicit TPagePrinter(QWidget* Parent = nullptr);
     ~TPagePrinter() override;
 
-    QPrinter* Printer() const { return FPrinter; }
+    QPrinter* Printer() const { return FPrinter.get(); }
     // Another printer: the margins start again from its unprintable edges.
-    void SetPrinter(QPrinter* Printer);
+    void SetPrinter(std::shared_ptr<QPrinter> Printer);
 
     TMeasureUnit MeasureUnit() const { return FMeasureUnit; }
     void SetMeasureUnit(TMeasureUnit Value);
@@ -135,6 +179,53 @@ public:
     QFont PageFont() const { return FFont; }
     void SetPageFont(const QFont& Value);
 
+    // Table lines: cells split at TokenSeparator, laid out by TableFormat (see TColumnFormat).
+    QChar TokenSeparator() const { return FTokenSeparator; }
+    void SetTokenSeparator(QChar Value) { FTokenSeparator = Value; }
+    QString TableFormat() const { return FTableFormat; }
+    void SetTableFormat(const QString& Value) { FTableFormat = Value; }
+    bool TableGrid() const { return FTableGrid; }
+    void SetTableGrid(bool Value) { FTableGrid = Value; }
+    double DefaultColWidth() const { return FDefaultColWidth; }
+    void SetDefaultColWidth(double Value) { FDefaultColWidth = Value; }
+    // Drawn at the top and the foot of every page, laid out as table lines.
+    QString Header() const { return FHeader; }
+    void SetHeader(const QString& Value) { FHeader = Value; }
+    QString Footer() const { return FFooter; }
+    void SetFooter(const QString& Value) { FFooter = Value; }
+    QString HeaderFormat() const { return FHeaderFormat; }
+    void SetHeaderFormat(const QString& Value) { FHeaderFormat = Value; }
+    QString FooterFormat() const { return FFooterFormat; }
+    void SetFooterFormat(const QString& Value) { FFooterFormat = Value; }
+    // Sets the header (footer) and its layout from "&" codes.
+    QString FriendlyHeader() const { return FFriendlyHeader; }
+    void SetFriendlyHeader(const QString& Value);
+    QString FriendlyFooter() const { return FFriendlyFooter; }
+    void SetFriendlyFooter(const QString& Value);
+    // A font of their own, or the page font while automatic.
+    QFont HeaderFont() const { return FAutoHeaderFont ? FFont : FHeaderFont; }
+    void SetHeaderFont(const QFont& Value);
+    QFont FooterFont() const { return FAutoFooterFont ? FFont : FFooterFont; }
+    void SetFooterFont(const QFont& Value);
+    bool AutoHeaderFont() const { return FAutoHeaderFont; }
+    void SetAutoHeaderFont(bool Value) { FAutoHeaderFont = Value; }
+    bool AutoFooterFont() const { return FAutoFooterFont; }
+    void SetAutoFooterFont(bool Value) { FAutoFooterFont = Value; }
+    // Lines round the printable part, PageBorderOffset outside it; TPageBorder flags.
+    int PageBorders() const { return FPageBorders; }
+    void SetPageBorders(int Value) { FPageBorders = Value; }
+    double PageBorderOffset() const { return FPageBorderOffset; }
+    void SetPageBorderOffset(double Value) { FPageBorderOffset = Value; }
+    // Text printed as a whole by Print when nothing was recorded.
+    QStringList Lines() const { return FLines; }
+    void SetLines(const QStringList& Value) { FLines = Value; }
+    // The clock of the date and time tokens.
+    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
+
+    bool GradientBackground() const { return FGradientBackground; }
+    void SetGradientBackground(bool Value);
+    QColor ShadowColor() const { return FShadowColor; }
+    void SetShadowColor(const QColor& Value);
     bool ShowMargins() const { return FShowMargins; }
     void SetShowMargins(bool Value);
     bool ShowGutter() const { return FShowGutter; }
@@ -199,6 +290,8 @@ public:
     void Write(const QString& Text);
     void NewLine();
     void WriteLine(const QString& Text);
+    // One row of cells split at TokenSeparator and laid out by TableFormat; then a new line.
+    void WriteTableLine(const QString& Line);
     int LineHeight() const { return FLineHeight; }
     int LineCount() const { return FLineCount; }
     QPoint TextCursor() const { return {FCursorX, FCursorY}; }
@@ -230,7 +323,8 @@ public:
     const TDeviceCaps& Caps() const { return FCaps; }
 
     // ---- printing
-    // Prints FromPage..ToPage; true unless the printer failed. Cancelling throws ECancelPrinting.
+    // Prints FromPage..ToPage; true unless the printer failed, which is reported with the
+    // printer's name. Cancelling throws ECancelPrinting.
     bool Print();
     // What the cancel button does.
     void CancelPrinting() { FCancel = true; }
@@ -245,6 +339,16 @@ private:
     double PixelsToUnitsY(double Pixels) const;
     void StartPage();
     void FinishPage();
+    // Font in the printer's pixels.
+    QFont DeviceFont(const QFont& Font) const;
+    int LineHeightOf(const QFont& Font) const;
+    // Draws (or with Draw false only measures) one row of Cells at Top; its height.
+    int DrawRow(const QString& Line, const QString& Format, const QFont& Font, int Top, bool Grid, bool Draw);
+    QString RowText(const QString& Line, const QString& Format);
+    QList<int> ColumnWidths(const QList<TColumnFormat>& Formats) const;
+    void DrawHeaderFooterAndBorders();
+    // The text lines run from the header's foot to the footer's top.
+    int TextBottom() const;
     void UpdateLineHeight();
     void Relayout();
     void PrintOnePage(QPainter& Painter, int Number, bool Last, int Done, int Total, int From, int To);
@@ -252,8 +356,8 @@ private:
     double ScaleX() const;
     double ScaleY() const;
 
-    QPrinter* FPrinter = nullptr;
-    std::unique_ptr<QPrinter> FOwnPrinter;
+    // Shared with the provider, so a queue that vanishes cannot take the object away.
+    std::shared_ptr<QPrinter> FPrinter;
     TDeviceCaps FCaps;
     TMeasureUnit FMeasureUnit = muInches;
     double FMargins[4] = {0, 0, 0, 0}; // top, bottom, left, right
@@ -262,6 +366,27 @@ private:
     int FTabSize = 8;
     bool FWordWrap = true;
     QFont FFont;
+    QChar FTokenSeparator = QLatin1Char('|');
+    QString FTableFormat;
+    bool FTableGrid = false;
+    double FDefaultColWidth = 0;
+    QString FHeader;
+    QString FFooter;
+    QString FHeaderFormat;
+    QString FFooterFormat;
+    QString FFriendlyHeader;
+    QString FFriendlyFooter;
+    QFont FHeaderFont;
+    QFont FFooterFont;
+    bool FAutoHeaderFont = true;
+    bool FAutoFooterFont = true;
+    int FPageBorders = 0;
+    double FPageBorderOffset = 0;
+    QStringList FLines;
+    int FHeaderHeight = 0;
+    int FFooterHeight = 0;
+    bool FGradientBackground = true;
+    QColor FShadowColor;
     bool FShowMargins = true;
     bool FShowGutter = false;
     int FShadowOffset = 5;

@@ -114,15 +114,15 @@ void TfmPrintSetup::SetupData(const TReportSettings& Setting, const QString& Sam
                               const QString& Sample2, const QString& Sample3, const QString& Sample4,
                               int PrinterIndex, bool ReadOnly) {
     FLoading = true;
-    const QString samples[5] = {Sample0, Sample1, Sample2, Sample3, Sample4};
-    for (int i = 0; i < 5; ++i) {
+    const QString samples[EntryCount] = {Sample0, Sample1, Sample2, Sample3, Sample4, QString()};
+    for (int i = 0; i < EntryCount; ++i) {
         FObjects[i] = Setting.PrintObjects[size_t(EntryObjects[i])];
         FSamples[i] = samples[i];
     }
     listObjects->clear();
     listObjects->addItems({QStringLiteral("Таблица"), QStringLiteral("Заглавие"),
                            QStringLiteral("Подзаглавие"), QStringLiteral("Филтър"),
-                           QStringLiteral("Системна информация")});
+                           QStringLiteral("Системна информация"), QStringLiteral("Страница")});
     FPrinterIndex = PrinterIndex;
     panelPrinter->setText(TPrinterProvider::Instance().Names().value(PrinterIndex));
     for (TFloatEdit* edit : {editMarginTop, editMarginBottom, editMarginLeft, editMarginRight})
@@ -133,7 +133,7 @@ void TfmPrintSetup::SetupData(const TReportSettings& Setting, const QString& Sam
 }
 
 void TfmPrintSetup::GetSetupData(TReportSettings& Setting, int& PrinterIndex) const {
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < EntryCount; ++i) {
         TPrintObjectData& target = Setting.PrintObjects[size_t(EntryObjects[i])];
         const TFont keep = target.Font;
         target = FObjects[i];
@@ -154,10 +154,10 @@ void TfmPrintSetup::showEvent(QShowEvent* Event) {
 }
 
 void TfmPrintSetup::ShowObject(int Entry) {
-    if (Entry < 0 || Entry >= 5) return;
+    if (Entry < 0 || Entry >= EntryCount) return;
     FLoading = true;
     const TPrintObjectData& object = FObjects[Entry];
-    const bool groupEnabled = btnFont->isEnabled() || listObjects->isEnabled();
+    const bool groupEnabled = listObjects->isEnabled();
     const std::pair<TFloatEdit*, double> margins[4] = {{editMarginTop, object.Top},
                                                        {editMarginBottom, object.Bottom},
                                                        {editMarginLeft, object.Left},
@@ -169,6 +169,7 @@ void TfmPrintSetup::ShowObject(int Entry) {
         edit->SetValue(has ? value : 0);
     }
     panelSample->setVisible(object.HasFont);
+    btnFont->setEnabled(object.HasFont && groupEnabled);
     if (object.HasFont) panelSample->setFont(object.Font.Font());
     panelSample->setText(FSamples[Entry].isEmpty() ? QStringLiteral("Пример") : FSamples[Entry]);
     FLoading = false;
@@ -176,7 +177,7 @@ void TfmPrintSetup::ShowObject(int Entry) {
 
 void TfmPrintSetup::MarginChanged(int Tag, double Value) {
     const int entry = listObjects->currentRow();
-    if (FLoading || entry < 0 || entry >= 5) return;
+    if (FLoading || entry < 0 || entry >= EntryCount) return;
     TPrintObjectData& object = FObjects[entry];
     switch (Tag) {
     case 1:
@@ -196,7 +197,7 @@ void TfmPrintSetup::MarginChanged(int Tag, double Value) {
 
 void TfmPrintSetup::FontClicked() {
     const int entry = listObjects->currentRow();
-    if (entry < 0 || entry >= 5) return;
+    if (entry < 0 || entry >= EntryCount || !FObjects[entry].HasFont) return;
     btnFont->setEnabled(false);
     QFont font = FObjects[entry].Font.Font();
     if (ChooseFont(font)) {
@@ -220,16 +221,19 @@ void TfmPrintSetup::PrinterClicked() {
 
 namespace {
 
-// The characters that separate the stored settings never reach a name.
+// The characters that separate the stored settings never reach a name, whether typed, pasted
+// or dropped.
 class TNameEdit : public QLineEdit {
 public:
-    using QLineEdit::QLineEdit;
-
-protected:
-    void keyPressEvent(QKeyEvent* Event) override {
-        static const QString refused = QStringLiteral(",@|~\u00B0");
-        if (Event->text().size() == 1 && refused.contains(Event->text())) return;
-        QLineEdit::keyPressEvent(Event);
+    explicit TNameEdit(QWidget* Parent) : QLineEdit(Parent) {
+        connect(this, &QLineEdit::textChanged, this, [this](const QString& Text) {
+            const QString clean = CleanSettingName(Text);
+            if (clean == Text) return;
+            const int cursor = cursorPosition() - int(Text.left(cursorPosition()).size() -
+                                                      CleanSettingName(Text.left(cursorPosition())).size());
+            setText(clean);
+            setCursorPosition(cursor);
+        });
     }
 };
 

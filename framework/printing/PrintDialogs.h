@@ -44,8 +44,11 @@ public:
     // Writes the working copies back into Setting; PrinterIndex is the printer chosen.
     void GetSetupData(TReportSettings& Setting, int& PrinterIndex) const;
 
-    // The print object each entry of listObjects edits.
-    static constexpr int EntryObjects[5] = {poTable, poCaption, poTitle, poSecondHeading, poPageLine};
+    // The print object each entry of listObjects edits; the last one is the page body, whose
+    // margins become the page's.
+    static constexpr int EntryCount = 6;
+    static constexpr int EntryObjects[EntryCount] = {poTable,         poCaption,  poTitle,
+                                                     poSecondHeading, poPageLine, poBody};
     // Tests answer the font and printer dialogs through these; they return false on Cancel.
     std::function<bool(QFont& Font)> ChooseFont;
     std::function<bool(int& PrinterIndex)> ChoosePrinter;
@@ -59,8 +62,8 @@ private:
     void FontClicked();
     void PrinterClicked();
 
-    TPrintObjectData FObjects[5];
-    QString FSamples[5];
+    TPrintObjectData FObjects[EntryCount];
+    QString FSamples[EntryCount];
     int FPrinterIndex = -1;
     bool FLoading = false;
 };

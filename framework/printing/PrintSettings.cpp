@@ -18,6 +18,8 @@ void NewPrintObjects(TReportSettings& Setting) {
         object.Font = TFont(font, clBlack);
         object.Font.SetCharset(204);
     }
+    // The body is a place on the page, not a text.
+    Setting.PrintObjects[poBody].HasFont = false;
     Setting.PrintObjects[poPageLine].Text = QStringLiteral("Стр.: %d / %d");
     Setting.PrintObjects[poFirmBlock].Text = QStringLiteral("%s\r№ по НДР: %s\rБулстат: %s");
 }
@@ -26,10 +28,23 @@ void SetPrintObjectPositions(TReportSettings& Setting, const TPagePrinter& Print
     const double mm = Printer.MeasureUnit() == muMillimeters ? 1 : 25.4;
     auto& po = Setting.PrintObjects;
     TPrintObjectData& body = po[poBody];
+    const TPrintObjectData old = body;
+    const bool placed = old.Left != -1;
     body.Left = (Printer.MarginLeft() - Printer.GutterLeft()) * mm;
     body.Right = (Printer.PageWidth() - Printer.GutterLeft() - Printer.MarginRight()) * mm;
     body.Top = (Printer.MarginTop() - Printer.GutterTop()) * mm;
     body.Bottom = (Printer.PageHeight() - Printer.GutterTop() - Printer.MarginBottom()) * mm;
+    if (placed && po[poFirmBlock].Left != -1) {
+        // Each edge moves with the body's edge it is measured from.
+        for (TPrintObjectData& object : po) {
+            if (&object == &body) continue;
+            if (object.Left != -1) object.Left += body.Left - old.Left;
+            if (object.Right != -1) object.Right += body.Right - old.Right;
+            if (object.Top != -1) object.Top += body.Top - old.Top;
+            if (object.Bottom != -1) object.Bottom += body.Bottom - old.Bottom;
+        }
+        return;
+    }
     po[poFirmBlock].Left = body.Left + 5;
     po[poFirmBlock].Top = body.Top;
     po[poPageLine].Right = body.Right - 5;
@@ -37,6 +52,32 @@ void SetPrintObjectPositions(TReportSettings& Setting, const TPagePrinter& Print
     po[poCaption].Top = body.Top;
     po[poCaption].Left = 5;
     po[poCaption].Right = 5;
+}
+
+bool ApplyBodyMargins(TPagePrinter& Printer, const TPrintObjectData& Body) {
+    const double unit = Printer.MeasureUnit() == muMillimeters ? 1 : 1 / 25.4;
+    const double left = std::max(Printer.GutterLeft(), Printer.GutterLeft() + Body.Left * unit);
+    const double top = std::max(Printer.GutterTop(), Printer.GutterTop() + Body.Top * unit);
+    const double right =
+        std::max(Printer.GutterRight(), Printer.PageWidth() - Printer.GutterLeft() - Body.Right * unit);
+    const double bottom =
+        std::max(Printer.GutterBottom(), Printer.PageHeight() - Printer.GutterTop() - Body.Bottom * unit);
+    // A body of less than a centimetre each way is a slip of the keys, not a page.
+    const double least = 10 * unit;
+    if (Printer.PageWidth() - left - right < least || Printer.PageHeight() - top - bottom < least)
+        return false;
+    Printer.SetMarginLeft(left);
+    Printer.SetMarginTop(top);
+    Printer.SetMarginRight(right);
+    Printer.SetMarginBottom(bottom);
+    return true;
+}
+
+QString CleanSettingName(const QString& Name) {
+    QString clean = Name;
+    for (const QChar c : QStringLiteral(",@|~\u00B0"))
+        clean.remove(c);
+    return clean;
 }
 
 QFont DeviceFont(const TFont& Font, int DpiY) {
@@ -124,7 +165,8 @@ QString SettingsText(const TSettings& Settings) {
             font.Name() + QLatin1Char('|') + QString::number(font.Size()) + QLatin1Char('|') +
             (style.Contains(fsBold) ? QLatin1Char('1') : QLatin1Char('0')) + QLatin1Char(',') +
             (style.Contains(fsItalic) ? QLatin1Char('1') : QLatin1Char('0'));
-        records << QStringList{s.Name,
+        // The name edit strips the separators; a name from elsewhere must not break the text.
+        records << QStringList{CleanSettingName(s.Name),
                                s.IsDefault ? QStringLiteral("1") : QString(),
                                FlagsText(s.VisibleCols),
                                fontText,

@@ -53,8 +53,15 @@ using TSettings = QList<TReportSettings>;
 
 // The print objects of a new setting: fonts, sizes and texts, no positions.
 void NewPrintObjects(TReportSettings& Setting);
-// Places the print objects from the page printer's margins.
+// Places the page body inside the page printer's margins. The other objects keep where they
+// stand from the body (the operator may have moved them); unplaced ones take their usual place.
 void SetPrintObjectPositions(TReportSettings& Setting, const TPagePrinter& Printer);
+// Sets the page printer's margins so that the page body lies where Body says (millimetres from
+// the printable part's corner), never inside the unprintable edges. False, and nothing changed,
+// when the body would have no room left.
+bool ApplyBodyMargins(TPagePrinter& Printer, const TPrintObjectData& Body);
+// A setting's name without the characters that separate the stored settings.
+QString CleanSettingName(const QString& Name);
 // Font as it is drawn on a device of DpiY pixels per inch.
 QFont DeviceFont(const TFont& Font, int DpiY);
 

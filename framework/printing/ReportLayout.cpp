@@ -298,11 +298,20 @@ void TfmPrint::PrintReport() {
         return;
     }
     if (AskPrinter && !AskPrinter(FPrinter)) return;
+    if (!TPrinterProvider::Instance().Available(*FPrinter)) {
+        ShowPrinterMissing(*FPrinter);
+        return;
+    }
     acExit->setEnabled(false);
     acPrint->setEnabled(false);
     Preview->print();
-    Printed = true;
-    if (AfterPrint) AfterPrint();
+    const bool ok = FPrinter->printerState() != QPrinter::Error;
+    if (ok) {
+        Printed = true;
+        if (AfterPrint) AfterPrint();
+    } else {
+        ShowPrintFailed(*FPrinter);
+    }
     acExit->setEnabled(true);
     acPrint->setEnabled(true);
 }
@@ -316,9 +325,10 @@ bool PreviewReport(TReportLayout& Report, QWidget* Owner) {
     if (PreviewHook()) return PreviewHook()(Report);
     if (!Owner) Owner = qobject_cast<QWidget*>(ApplicationMainWindow());
     TPrinterProvider& provider = TPrinterProvider::Instance();
-    QPrinter* printer = provider.Printer();
+    // Held here, so a queue that leaves while the preview is open cannot take the printer away.
+    const std::shared_ptr<QPrinter> printer = provider.SharedPrinter();
     if (printer) provider.PrepareJob(Report.Title);
-    TfmPrint form(Report, printer, Owner);
+    TfmPrint form(Report, printer.get(), Owner);
     form.PreparePages();
     form.exec();
     return form.Printed;

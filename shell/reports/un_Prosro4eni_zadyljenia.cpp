@@ -82,33 +82,62 @@ bool KeepObligationRow(int Kind, const TDelimitedStringList& Rows, int Row) {
     }
 }
 
-bool BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime AtDate, int Kind,
-                         TDelimitedStringList& Rows) {
+void BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime AtDate, int Kind,
+                         TDelimitedStringList& Rows, QStringList& Skipped) {
     Rows.Clear();
+    Skipped.clear();
     QPointer<QObject> Receiver(Owner);
-    TDelimitedStringList OneTimeFees, DailyFees;
     const int Count = int(DocNos.size());
-    int ShownPercent = 0;
-    for (int I = 0; I < Count; ++I) {
-        const int Percent = int(std::lround((I + 1) * 100.0 / (Count + 1)));
+    std::vector<QString> Figured(Count);
+    std::vector<QString> Failures(Count);
+    int Done = 0, ShownPercent = 0;
+    CalculateContractDebts(Owner, DocNos, AtDate, [&](int Index, const QString& Row, const QString& Failure) {
+        Figured[Index] = Row;
+        Failures[Index] = Failure;
+        const int Percent = int(std::lround(++Done * 100.0 / (Count + 1)));
         if (Percent > ShownPercent) {
             ShownPercent = Percent;
             PostEventTo(Receiver, new TProgressEvent(Percent, 100));
             QCoreApplication::processEvents();
         }
-        QString Row;
-        if (!CalculateContractDebt(Owner, DocNos[I], Row, AtDate, OneTimeFees, DailyFees)) return false;
-        const int At = Rows.Add(Row);
+    });
+    Rows.SetCapacity(Count);
+    for (int I = 0; I < Count; ++I) {
+        if (!Failures[I].isEmpty()) {
+            Skipped << Format(u"договор %s: %s"_s, {DocNos[I], Failures[I]});
+            continue;
+        }
+        const int At = Rows.Add(Figured[I]);
         if (!KeepObligationRow(Kind, Rows, At)) Rows.Delete(At);
     }
-    return true;
+}
+
+void ReadObligationRows(QObject* Owner, int Kind, const QString& OwnerText, TDateTime AtDate,
+                        TDelimitedStringList& Rows, QStringList& Skipped) {
+    TTransaction Read(AdoConnection, TTransactionKind::Read);
+    TDelimitedStringList Contracts;
+    RunQuery(Owner, AdoConnection, ObligationContractsSql(Kind, OwnerText, AtDate), &Contracts);
+    QStringList DocNos;
+    DocNos.reserve(Contracts.Count());
+    for (int R = 0; R < Contracts.Count(); ++R)
+        DocNos << Contracts.GetField(R, 0);
+    Contracts.Clear();
+    BuildObligationRows(Owner, DocNos, AtDate, Kind, Rows, Skipped);
+}
+
+QString SkippedContractsMessage(const QStringList& Skipped) {
+    return DebtFailuresMessage(u"Справката не включва %s, чието задължение не може да се изчисли:"_s,
+                               Skipped);
 }
 
 void AppendObligationTotals(TDelimitedStringList& Rows, int ColCount) {
     std::vector<qint64> Sums(ColCount, 0);
-    for (int R = 0; R < Rows.Count(); ++R)
-        for (int C = 0; C < ColCount; ++C)
-            if (IsSummed(C)) Sums[C] += RoundDecimal(DecimalOrZero(Rows.GetField(R, C)), AmountDecimals);
+    for (int R = 0; R < Rows.Count(); ++R) {
+        const QString Record = Rows.Get(R);
+        const QList<QStringView> Fields = QStringView(Record).split(FieldDelimiterChar);
+        for (int C = 0; C < std::min(ColCount, int(Fields.size())); ++C)
+            if (IsSummed(C)) Sums[C] += RoundDecimal(DecimalOrZero(Fields[C]), AmountDecimals);
+    }
     QStringList Fields(ColCount);
     Fields[0] = MarkerChar + u"Общо:"_s;
     for (int C = 1; C < ColCount; ++C)
@@ -300,21 +329,17 @@ bool TfrmProsro4eni_zadyljenia::Reset() {
 }
 
 void TfrmProsro4eni_zadyljenia::LoadRows(int, int, TDelimitedStringList& Rows) {
-    const TDateTime AtDate = QDateToDateTime(dtp_To->date());
-    const int Kind = ObligationKind();
-    TDelimitedStringList Contracts;
-    RunQuery(this, AdoConnection, ObligationContractsSql(Kind, leOwner->text(), AtDate), &Contracts);
-    QStringList DocNos;
-    for (int R = 0; R < Contracts.Count(); ++R)
-        DocNos << Contracts.GetField(R, 0);
-    FComplete = BuildObligationRows(this, DocNos, AtDate, Kind, Rows);
+    ReadObligationRows(this, ObligationKind(), leOwner->text(), QDateToDateTime(dtp_To->date()), Rows,
+                       FSkipped);
     AppendObligationTotals(Rows, Grid->ColCount());
 }
 
 bool TfrmProsro4eni_zadyljenia::Execute() {
-    FComplete = true;
+    FSkipped.clear();
     const bool Loaded = TReportForm::Execute();
-    return Loaded && FComplete;
+    // Told after the rows are shown, so the operator sees what the report does hold.
+    if (!FSkipped.isEmpty()) ShowWarningFmt(SkippedContractsMessage(FSkipped));
+    return Loaded;
 }
 
 bool TfrmProsro4eni_zadyljenia::Save() {

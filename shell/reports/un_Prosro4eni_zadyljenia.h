@@ -27,10 +27,19 @@ QString ObligationContractsSql(int Kind, const QString& OwnerText, TDateTime AtD
 // Whether a debt record belongs under Kind (the query has already narrowed closed and open ones).
 bool KeepObligationRow(int Kind, const TDelimitedStringList& Rows, int Row);
 
-// The debt records of DocNos at AtDate that belong under Kind, into Rows, progress posted to
-// Owner as they are figured. Stops, false, at the first contract the engine cannot figure.
-bool BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime AtDate, int Kind,
-                         TDelimitedStringList& Rows);
+// The debt records of DocNos at AtDate that belong under Kind, into Rows in the order of DocNos,
+// progress posted to Owner as they are figured. A contract whose debt cannot be computed is left
+// out, and Skipped gets "договор N: why" for it.
+void BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime AtDate, int Kind,
+                         TDelimitedStringList& Rows, QStringList& Skipped);
+
+// The report in one read transaction, so that the list of contracts and every debt see one state
+// of the shop: the contracts of ObligationContractsSql and their rows, as BuildObligationRows.
+void ReadObligationRows(QObject* Owner, int Kind, const QString& OwnerText, TDateTime AtDate,
+                        TDelimitedStringList& Rows, QStringList& Skipped);
+
+// What the operator is told about the contracts left out, "" when none.
+QString SkippedContractsMessage(const QStringList& Skipped);
 
 // Appends the totals row of ColCount fields: the sums of the money columns and fee columns.
 void AppendObligationTotals(TDelimitedStringList& Rows, int ColCount);
@@ -75,6 +84,6 @@ private:
 
     QButtonGroup* FKinds;
     QString FMergeCells;
-    // Whether the last load figured every contract.
-    bool FComplete = true;
+    // The contracts the last load could not figure, each with its reason.
+    QStringList FSkipped;
 };

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -357,6 +358,28 @@ TEST_F(DatabaseTest, TransactionsRollBackUnlessCommittedAndDoNotNest) {
     QStringList Pending = {u"Delete from Taxes"_s};
     EXPECT_FALSE(RunPendingSql(nullptr, Pending));
     EXPECT_EQ(Pending.size(), 1);
+}
+
+// A report reads one state of the shop: another program cannot commit under it, and what a window
+// of this program wrote meanwhile is kept when the report ends.
+TEST_F(DatabaseTest, ReadTransactionSeesOneStateAndKeepsWhatTheConnectionWrote) {
+    sqlite3* Other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(AdoConnection->FileName()).constData(), &Other,
+                              SQLITE_OPEN_READWRITE, nullptr),
+              SQLITE_OK);
+    {
+        TTransaction Read(AdoConnection, TTransactionKind::Read);
+        EXPECT_THROW(TTransaction Second, EDatabaseError);
+        EXPECT_EQ(Query(u"Select Count(*) From Taxes"_s), u"0"_s);
+        EXPECT_EQ(sqlite3_exec(Other, "Insert into Taxes values ( 2, 'b', 1 )", nullptr, nullptr, nullptr),
+                  SQLITE_BUSY);
+        EXPECT_EQ(Query(u"Select Count(*) From Taxes"_s), u"0"_s);
+        ASSERT_TRUE(Exec(u"Insert into Taxes values ( 1, \"a\", 1 )"_s));
+    }
+    EXPECT_EQ(sqlite3_exec(Other, "Insert into Taxes values ( 2, 'b', 1 )", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(Other);
+    EXPECT_EQ(Query(u"Select code_t From Taxes Order By code_t"_s), u"1°2"_s);
 }
 
 TEST_F(DatabaseTest, CountedStatementTellsWhetherItsConditionStillHeld) {

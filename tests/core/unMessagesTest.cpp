@@ -178,6 +178,38 @@ TEST(MessageDialogs, LongTextWrapsWithinHalfTheScreen) {
     EXPECT_GT(form.Button(mbOK)->y(), form.lbMessage->geometry().bottom());
 }
 
+TEST(MessageDialogs, ACarriageReturnBreaksTheLineAsALineFeedDoes) {
+    struct Case {
+        QString Text;
+        QString Shown;
+    };
+    const Case Cases[] = {
+        {LoadStr(65194), u"Данните не са записани!\nЖелаете ли да ги запишете?"_s},
+        {u"a\r\rВНИМАНИЕ: b"_s, u"a\n\nВНИМАНИЕ: b"_s},
+        {u"a\r\nb"_s, u"a\nb"_s},
+        {u"a\n\rb"_s, u"a\nb"_s},
+        {u"a\nb\r"_s, u"a\nb\n"_s},
+    };
+    for (const Case& C : Cases) {
+        TMessageForm Form(C.Text, mtConfirmation, {mbYes, mbNo}, mbNo, mbNo, true);
+        EXPECT_EQ(Form.lbMessage->text(), C.Shown);
+        const int Lines = int(C.Shown.count(u'\n')) + 1;
+        EXPECT_GE(Form.lbMessage->height(), Form.fontMetrics().lineSpacing() * Lines)
+            << C.Shown.toStdString();
+        EXPECT_GT(Form.Button(mbYes)->y(), Form.lbMessage->geometry().bottom());
+    }
+}
+
+TEST(MessageDialogs, WithoutTheIconTheAnimationStandsInItsPlace) {
+    TMessageForm WithIcon(u"x"_s, mtInformation, {mbOK}, mbOK, mbOK, true);
+    EXPECT_NE(WithIcon.Image, nullptr);
+    EXPECT_EQ(WithIcon.Animate, nullptr);
+    TMessageForm WithoutIcon(u"x"_s, mtInformation, {mbOK}, mbOK, mbOK, false);
+    EXPECT_EQ(WithoutIcon.Image, nullptr);
+    ASSERT_NE(WithoutIcon.Animate, nullptr);
+    EXPECT_LT(WithoutIcon.Animate->geometry().right(), WithoutIcon.lbMessage->x());
+}
+
 TEST(MessageFunctions, FormatTheirTextBeforeShowingIt) {
     TScriptedPresenter presenter;
     ShowErrorFmt(LoadStr(65115), {u"А1"_s});

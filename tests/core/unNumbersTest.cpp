@@ -160,6 +160,11 @@ TEST(Dates, YyyymmddTextsLowerTheDayToTheMonth) {
     EXPECT_EQ(FormatYyyymmdd("20240231"), "29.02.2024");
     EXPECT_EQ(DotDateToYyyymmdd("1.2.2009"), "20090201");
     EXPECT_EQ(DotDateToYyyymmdd(" 15.11.2009 "), "20091115");
+    // Years outside 1..9999 would make no eight-digit text.
+    EXPECT_EQ(DotDateToYyyymmdd("1.2.9999"), "99990201");
+    EXPECT_EQ(DotDateToYyyymmdd("1.2.10000"), "");
+    EXPECT_EQ(DotDateToYyyymmdd("1.2.0"), "");
+    EXPECT_EQ(DotDateToYyyymmdd("1.2.-5"), "");
 }
 
 TEST(Dates, DigitsAndDottedTextsToDates) {
@@ -189,6 +194,10 @@ TEST(Dates, DigitsAndDottedTextsToDates) {
         {"31.2.2007", 1, def},
         {"5.3.2007", 4, def},
         {"x.3", 1, Day(2024, 3, 15)},
+        {"5.3.9999", 1, Day(9999, 3, 5)},
+        {"5.3.10000", 1, def},
+        {"5.3.-1", 1, def},
+        {"10000.3.5", 2, def},
     };
     for (const Case& c : cases)
         EXPECT_EQ(DotTextToDate(c.text, c.mode, def), c.expected) << c.text.toStdString();
@@ -228,6 +237,33 @@ TEST(Masks, NormaliseAndMatch) {
             << c.text.toStdString() << " ~ " << c.mask.toStdString();
 }
 
+TEST(Masks, StarsAndPlusesKeepTheirResultsWhateverTheirNumber) {
+    struct Case {
+        QString text, mask;
+        int expected;
+    };
+    const Case cases[] = {
+        {"abcabc", "*a*c", 1},
+        {"abcab", "*a*c", 0},
+        {"ab", "*a*c", 0},
+        {"ab", "*a+c", 0},
+        {"axbxc", "a*b*c", 1},
+        {"axbx", "a*b*#", -1},
+        {"a1b2c3", "*#*#*#", 1},
+        {"a1b2c", "*#*#*#", -1},
+        {"abc", "*x*", 0},
+        {"abc", "+b+", 1},
+        {"ab", "+b+", -1},
+        {"b", "+b", 0},
+        {QString(60, u'a'), "*a*a*a*a*a*a*a*b", 0},
+        {QString(60, u'a') + u'b', "*a*a*a*a*a*a*a*b", 1},
+        {QString(60, u'a'), "*a*a*a*a*a*a*a*#", -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MatchMask(c.text, c.mask), c.expected)
+            << c.text.toStdString() << " ~ " << c.mask.toStdString();
+}
+
 TEST(Masks, AlternativeGroups) {
     struct Case {
         QString text, mask;
@@ -244,8 +280,9 @@ TEST(Masks, AlternativeGroups) {
 }
 
 TEST(StrToFloatDot, ReadsPlainDecimalsExactlyAsTheGeneralConversion) {
-    const char* texts[] = {"0.1",  "2.675", "-0.125", "9007199254740993", "123456789012.345678",
-                           "0012", "-0",    "1.005",  "0.30000000000000004", "5e3", ".5", "5.", "+1"};
+    const char* texts[] = {"0.1",  "2.675", "-0.125", "9007199254740993",    "123456789012.345678",
+                           "0012", "-0",    "1.005",  "0.30000000000000004", "5e3",
+                           ".5",   "5.",    "+1"};
     for (const char* t : texts) {
         const double expected = QString::fromLatin1(t).toDouble();
         EXPECT_EQ(StrToFloatDot(QString::fromLatin1(t), -1), expected) << t;

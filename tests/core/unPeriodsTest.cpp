@@ -238,3 +238,30 @@ TEST_F(Periods, ReadsAServerSettingOnlyWhenConnected) {
     EXPECT_FALSE(ReadNasValue("\"83\"", Value));
     EXPECT_EQ(Value, "");
 }
+
+TEST_F(Periods, ReadsTheFkoRecordIntoThirtyOneItems) {
+    const QString Code =
+        "S P2=^FKO S P3=$O(^FKO(P2,\"\")) S P1=^FKO(P2,P3) S $P(P1,\"@\",3)=P3 S P1=P2_\"@\"_P1";
+    TLineConv Record;
+    Record.SetLine("keep");
+    EXPECT_FALSE(ReadFkoRecord(Record));
+    EXPECT_EQ(Record.GetLine(), "keep");
+    Server.Answers[Code].P[1] = "2024@Фирма@@3";
+    MControl = &Server;
+    EXPECT_FALSE(ReadFkoRecord(Record)) << "not connected";
+    MConnected = true;
+    ASSERT_TRUE(ReadFkoRecord(Record));
+    EXPECT_EQ(Server.Ran.last(), Code);
+    EXPECT_EQ(Record.Count(), 31);
+    EXPECT_EQ(Record.Get(0), "2024");
+    EXPECT_EQ(Record.Get(1), "Фирма");
+    EXPECT_EQ(Record.Get(3), "3");
+    EXPECT_EQ(Record.Get(30), "");
+    Server.Answers[Code].P[1] = QStringList(40, "x").join('@');
+    ASSERT_TRUE(ReadFkoRecord(Record));
+    EXPECT_EQ(Record.Count(), 31);
+    Server.Status = 2;
+    Record.SetLine("keep");
+    EXPECT_FALSE(ReadFkoRecord(Record));
+    EXPECT_EQ(Record.GetLine(), "keep");
+}

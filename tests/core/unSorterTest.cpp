@@ -57,13 +57,19 @@ TEST(Sorter, ComparesKeyFieldsAsNumbersWhenBothReadAsNumbers) {
         {{"3-1"}, {"10"}, 1},  // not numbers: compared as text
         {{"12.5.1"}, {"2"}, -1},
         {{"-"}, {"-1"}, -1},
+        {{"01.02.2024"}, {"15.01.2023"}, 1}, // dates as dates
+        {{"31.12.2022"}, {"1.1.2023"}, -1},
+        {{"01.02.2024"}, {"1.2.2024"}, 0},
+        {{"31.02.2024"}, {"15.01.2023"}, 1}, // no such day: compared as text
     };
     for (const Case& C : Cases)
         EXPECT_EQ(CompareTexts(C.A, C.B), C.Expected)
             << C.A.join('|').toStdString() << " vs " << C.B.join('|').toStdString();
     // Case folding is asked for by the caller.
     EXPECT_EQ(CompareKeyFields(MakeSortKeyField("abc", true), MakeSortKeyField("ABC", true)), 0);
-    EXPECT_EQ(CompareKeyFields(MakeSortKeyField("ябълка", true), MakeSortKeyField("ЯБЪЛКА", false)), 0);
+    EXPECT_EQ(CompareKeyFields(MakeSortKeyField("ябълка", false), MakeSortKeyField("ЯБЪЛКА", true)), 0);
+    // Folded as the database folds: "_" sorts before letters of either case.
+    EXPECT_EQ(CompareKeyFields(MakeSortKeyField("_x", true), MakeSortKeyField("a", true)), -1);
 }
 
 TEST(Sorter, EveryAlgorithmSortsCompoundKeysBothWays) {

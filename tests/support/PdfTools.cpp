@@ -44,3 +44,21 @@ QStringList PdfWordBoxes(const QString& File) {
         if (line.trimmed().startsWith(QStringLiteral("<word"))) words << line.trimmed();
     return words;
 }
+
+QList<TPdfWord> PdfWords(const QString& File) {
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">(.*)</word>"));
+    QList<TPdfWord> words;
+    int page = 0;
+    for (const QString& line :
+         Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), File, QStringLiteral("-")})
+             .split(QLatin1Char('\n'))) {
+        if (line.trimmed().startsWith(QStringLiteral("<page"))) ++page;
+        const QRegularExpressionMatch m = word.match(line);
+        if (!m.hasMatch()) continue;
+        const double x1 = m.captured(1).toDouble(), y1 = m.captured(2).toDouble();
+        words.append({page, m.captured(5).replace(QStringLiteral("&amp;"), QStringLiteral("&")),
+                      QRectF(QPointF(x1, y1), QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    }
+    return words;
+}

@@ -1,6 +1,8 @@
 #pragma once
 // Reading back what the PDF pseudo-printer wrote, through poppler's tools.
 
+#include <QList>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -12,3 +14,11 @@ QString PdfPageText(const QString& File, int Page = 0);
 QStringList PdfPageTexts(const QString& File);
 // The word boxes of every page as pdftotext -bbox writes them, one "<word ...>" line each.
 QStringList PdfWordBoxes(const QString& File);
+
+// One word of a page with its box in points from the page's top left corner.
+struct TPdfWord {
+    int Page = 0; // from 1
+    QString Text;
+    QRectF Box;
+};
+QList<TPdfWord> PdfWords(const QString& File);

@@ -3,6 +3,7 @@
 #include "Components/Grids/Graphics.h"
 #include "core/unNumbers.h"
 #include "tests/support/PopupUtils.h"
+#include "tests/support/ScriptedPresenter.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -44,6 +45,9 @@ TEST_F(FilteredEditTest, DateTextsAreJudgedAsTheyAreTyped) {
         {u"3.00"_s, vsInvalid, vsInvalid},
         {u"31.12."_s, vsStillValid, vsStillValid},
         {u"31.04."_s, vsInvalid, vsInvalid},
+        {u"31.04"_s, vsInvalid, vsInvalid},
+        {u"30.02"_s, vsInvalid, vsInvalid},
+        {u"29.02"_s, vsStillValid, vsStillValid},
         {u"29.02."_s, vsStillValid, vsStillValid},
         {u"29.02.2024"_s, vsValid, vsValid},
         {u"29.02.2023"_s, vsInvalid, vsInvalid},
@@ -171,8 +175,7 @@ TEST_F(FilteredEditTest, LeavingTheEditCompletesAPartialDate) {
                           {u"5.3"_s, u"05.03.2024"_s},
                           {u"1,1,24"_s, u"01.01.2024"_s},
                           {u"1.1.1999"_s, u"01.01.1999"_s},
-                          {u""_s, u""_s},
-                          {u"45"_s, u"45"_s}};
+                          {u""_s, u""_s}};
     for (const Case& C : Cases) {
         Edit->setText(C.Typed);
         Edit->setFocus();
@@ -185,4 +188,72 @@ TEST_F(FilteredEditTest, LeavingTheEditCompletesAPartialDate) {
     Other->setFocus();
     EXPECT_EQ(Edit->text(), u"7"_s);
     EXPECT_EQ(Edit->Date(), QDateToDateTime(QDate(2024, 6, 7)));
+}
+
+TEST_F(FilteredEditTest, LeavingWithATextThatMakesNoDateKeepsItAndSaysSo) {
+    QWidget Window;
+    auto* Layout = new QVBoxLayout(&Window);
+    auto* Edit = new TMADateEdit(&Window);
+    auto* Other = new QLineEdit(&Window);
+    Layout->addWidget(Edit);
+    Layout->addWidget(Other);
+    ASSERT_TRUE(ShowAndActivate(&Window));
+    // June has no 31st; 2026 no 29 February; a text set from code may be anything.
+    for (const QString& Text : {u"31"_s, u"29.02.26"_s, u"45"_s, u"31.02.2024"_s}) {
+        TScriptedPresenter Presenter;
+        Edit->setText(Text);
+        Edit->setFocus();
+        QTest::keyClick(Edit, Qt::Key_Tab);
+        QApplication::processEvents();
+        EXPECT_EQ(Edit->text(), Text);
+        ASSERT_EQ(Presenter.Texts().size(), 1) << Text.toStdString();
+        EXPECT_EQ(Presenter.Texts()[0], u"Невалидна дата \"%1\" !"_s.arg(Text));
+        EXPECT_TRUE(Edit->hasFocus()) << Text.toStdString();
+        EXPECT_EQ(Edit->Date(), 0);
+    }
+    TScriptedPresenter Presenter;
+    Edit->setText(u"5.3"_s);
+    QTest::keyClick(Edit, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(Edit->text(), u"05.03.2024"_s);
+    EXPECT_TRUE(Presenter.Texts().isEmpty());
+}
+
+TEST_F(FilteredEditTest, CheckedDateRefusesAnEmptyOrImpossibleDateWithAMessage) {
+    TMADateEdit Edit;
+    struct Case {
+        QString Text;
+        TDateTime Date;
+        QString Message;
+    };
+    const Case Cases[] = {{u"1.3.2024"_s, QDateToDateTime(QDate(2024, 3, 1)), QString()},
+                          {u""_s, 0, u"Въведете дата!"_s},
+                          {u"31.6"_s, 0, u"Невалидна дата \"31.6\" !"_s},
+                          {u"32.13.2026"_s, 0, u"Невалидна дата \"32.13.2026\" !"_s}};
+    for (const Case& C : Cases) {
+        TScriptedPresenter Presenter;
+        Edit.setText(C.Text);
+        EXPECT_EQ(Edit.CheckedDate(), C.Date) << C.Text.toStdString();
+        EXPECT_EQ(Presenter.Texts(), C.Message.isEmpty() ? QStringList() : QStringList{C.Message});
+        EXPECT_EQ(Edit.text(), C.Text);
+    }
+}
+
+TEST_F(FilteredEditTest, DigitsTypedAfterAClickIntoTheEditEnterANewDate) {
+    QWidget Window;
+    auto* Layout = new QVBoxLayout(&Window);
+    auto* Other = new QLineEdit(&Window);
+    auto* Edit = new TMADateEdit(&Window);
+    Layout->addWidget(Other);
+    Layout->addWidget(Edit);
+    ASSERT_TRUE(ShowAndActivate(&Window));
+    Edit->setText(u"07.06.2024"_s);
+    Other->setFocus();
+    QTest::mouseClick(Edit, Qt::LeftButton, {}, QPoint(Edit->width() / 3, Edit->height() / 2));
+    ASSERT_TRUE(Edit->hasFocus());
+    TypeText(Edit, u"15.03.2023"_s);
+    EXPECT_EQ(Edit->text(), u"15.03.2023"_s);
+    // A second click inside the focused edit only moves the caret.
+    QTest::mouseClick(Edit, Qt::LeftButton, {}, QPoint(2, Edit->height() / 2));
+    EXPECT_FALSE(Edit->hasSelectedText());
 }

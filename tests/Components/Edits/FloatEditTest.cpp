@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFocusEvent>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -64,6 +65,45 @@ TEST(FloatEdit, LettersAreUndoneWithTheCaretKept) {
     QApplication::clipboard()->setText(u"abc"_s);
     Edit.paste();
     EXPECT_EQ(Edit.text(), u"12"_s);
+}
+
+TEST(FloatEdit, ARefusedChangeLeavesTheTextAsItWas) {
+    struct Case {
+        const char* Name;
+        QString Before;
+        std::function<void(TFloatEdit&)> Change;
+        QString After;
+    };
+    const auto Paste = [](const QString& Text) {
+        return [Text](TFloatEdit& Edit) {
+            QApplication::clipboard()->setText(Text);
+            Edit.selectAll();
+            QTest::keyClick(&Edit, Qt::Key_V, Qt::ControlModifier);
+        };
+    };
+    const Case Cases[] = {
+        {"a letter after three decimals", u"12.345"_s,
+         [](TFloatEdit& Edit) { QTest::keyClicks(&Edit, u"a"_s); }, u"12.345"_s},
+        {"a 16-digit paste", u"7"_s, Paste(u"1234567890123456"_s), u"7"_s},
+        {"a 15-character paste", u"7"_s, Paste(u"12345678901.345"_s), u"7"_s},
+        {"a 14-character paste", u"7"_s, Paste(u"1234567890.345"_s), u"1234567890.345"_s},
+        {"an insert of a long number", u"7"_s,
+         [](TFloatEdit& Edit) {
+             Edit.selectAll();
+             Edit.insert(u"98765432109876543"_s);
+         },
+         u"7"_s},
+    };
+    for (const Case& C : Cases) {
+        TFloatEdit Edit;
+        Edit.setFocus();
+        QTest::keyClicks(&Edit, C.Before);
+        ASSERT_EQ(Edit.text(), C.Before) << C.Name;
+        const double Before = Edit.Value();
+        C.Change(Edit);
+        EXPECT_EQ(Edit.text(), C.After) << C.Name;
+        if (C.After == C.Before) EXPECT_DOUBLE_EQ(Edit.Value(), Before) << C.Name;
+    }
 }
 
 TEST(FloatEdit, BlanksAndEnterAreRefused) {

@@ -209,3 +209,22 @@ TEST(RichGridValues, ClearingDropsOnlyTheNamedValues) {
     EXPECT_FALSE(grid.Values(4, 0).isValid());
     EXPECT_FALSE(grid.Values(99, 99).isValid());
 }
+
+TEST(ColRowAttributesItem, AnIndexBelowZeroAppliesToNoColumnAndDoesNotCrash) {
+    TRichGrid Grid;
+    Grid.SetColCount(4);
+    TColRowAttributesItem* Item = Grid.ColAttr()->Add();
+    Item->SetColRowIndex(2);
+    Item->Attributes()->SetBackColor(clRed);
+    Grid.Loaded();
+    ASSERT_TRUE(Grid.HasColAttributes(2));
+    Item->SetColRowIndex(-1);
+    EXPECT_FALSE(Grid.HasColAttributes(2));
+    Item->Attributes()->SetBackColor(clBlue);
+    Grid.Loaded();
+    for (int C = 0; C < Grid.ColCount(); ++C)
+        EXPECT_NE(Grid.ReadColAttributes(C)->BackColor(), clBlue) << C;
+    EXPECT_TRUE(Item->Cells().isEmpty());
+    Item->SetColRowIndex(1);
+    EXPECT_EQ(Grid.ReadColAttributes(1)->BackColor(), clBlue);
+}

@@ -53,6 +53,27 @@ TEST(LoadGridFromList, FillsRowsFieldByFieldAndColoursTotals) {
     EXPECT_EQ(grid.Rows(1), (QStringList{"", "", ""}));
 }
 
+TEST(LoadGridFromList, SizesColumnsToTheNewRowsNotTheOldOnes) {
+    TRichGrid grid;
+    Prepare(grid);
+    grid.ColAttributes(2)->SetAutoResize(true);
+    TDelimitedStringList wide, narrow;
+    wide.Add(U("Иван@1@") + QString(80, u'Ш'));
+    narrow.Add(U("Иван@1@ок"));
+    LoadGridFromList(&grid, &wide, true);
+    const int wideWidth = grid.ColWidths(2);
+    EXPECT_GT(wideWidth, grid.fontMetrics().horizontalAdvance(QString(80, u'Ш')));
+    LoadGridFromList(&grid, &narrow, true);
+    EXPECT_LT(grid.ColWidths(2), wideWidth / 4);
+    // On a big list a sample is measured, the last row and the rows in view among it.
+    TDelimitedStringList big;
+    for (int i = 0; i < 5000; ++i)
+        big.Add(U("Иван@1@ок"));
+    big.Add(U("¤Общо@1@") + QString(40, u'Ш'));
+    LoadGridFromList(&grid, &big, true);
+    EXPECT_GT(grid.ColWidths(2), grid.fontMetrics().horizontalAdvance(QString(40, u'Ш')));
+}
+
 TEST(ColorTotalsRows, FixedColumnsKeepTheFixedColourUnderARowColour) {
     TRichGrid grid;
     grid.SetColCount(3);

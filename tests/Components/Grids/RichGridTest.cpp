@@ -5,6 +5,7 @@
 #include "core/uDelimitedStrings.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -122,6 +123,34 @@ TEST(RichGrid, FillColumnsShareTheFreeClientWidth) {
     EXPECT_EQ(grid.viewport()->width(), 301);
     EXPECT_EQ(grid.ColWidths(2), 100);
     EXPECT_EQ(grid.ColWidths(3), 101);
+}
+
+TEST(RichGrid, RowsSizedInABatchSettleOnceAtItsEnd) {
+    TRichGrid grid;
+    grid.SetColCount(2);
+    grid.SetRowCount(202);
+    grid.SetDefaultRowHeight(20);
+    grid.SetScrollBars(ssVertical);
+    grid.RowAttributes(201)->SetMaxSize(30);
+    grid.show();
+    grid.resize(200, 10 * 20 + grid.height() - grid.viewport()->height());
+    QApplication::processEvents();
+    const int rangeBefore = grid.verticalScrollBar()->maximum();
+    {
+        TGridSizing sizing(&grid);
+        for (int r = 1; r < 201; ++r)
+            grid.SetRowHeights(r, 0);
+        grid.SetRowHeights(201, 50);
+        // Inside the batch nothing settles yet.
+        EXPECT_EQ(grid.verticalScrollBar()->maximum(), rangeBefore);
+        EXPECT_EQ(grid.RowHeights(201), 50);
+    }
+    // At its end the scroll range and the row limits follow.
+    EXPECT_EQ(grid.RowHeights(201), 30);
+    EXPECT_LT(grid.verticalScrollBar()->maximum(), rangeBefore);
+    // A single row is limited at once, without a batch.
+    grid.SetRowHeights(201, 45);
+    EXPECT_EQ(grid.RowHeights(201), 30);
 }
 
 TEST(RichGrid, AssignCopiesTextsSetsAndMerges) {

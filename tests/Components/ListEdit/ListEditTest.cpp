@@ -375,11 +375,11 @@ TEST(ListForm, FilterRowHidesRowsThatFailTheCriterion) {
     // The current row is one that shows.
     EXPECT_GT(w.Grid()->RowHeights(w.Grid()->Row()), 0);
 
-    // The filter row off leaves the rows as they are; switching the search bar on puts it off.
+    // Switching the search bar on puts the filter row off, which shows every row again.
     QTest::keyClick(w.Grid(), Qt::Key_F7);
     EXPECT_FALSE(Form->FilterMode());
     EXPECT_TRUE(Form->SearchMode());
-    EXPECT_EQ(w.VisibleNames().size(), 3);
+    EXPECT_EQ(w.VisibleNames().size(), 6);
 }
 
 TEST(ListForm, RefreshFiltersAPlainListAndRefillsAFilledOne) {
@@ -463,4 +463,51 @@ TEST(ListEdit, FreesItsListWithIt) {
         ASSERT_TRUE(Form);
     }
     EXPECT_TRUE(Form.isNull());
+}
+
+TEST(ListForm, RowsTheFilterHidComeBack) {
+    // Cleared by switching the filter row off, by F8 with an empty text, and by a refill.
+    for (const char* How : {"filter off", "F8 with no text", "refill"}) {
+        TLookupWindow w(1, 0);
+        ASSERT_TRUE(ShowAndActivate(&w.Window));
+        w.Edit->DropDown();
+        TListForm* Form = w.Form();
+        QTest::keyClick(w.Grid(), Qt::Key_F6);
+        TypeText(Form->editSearch(), u"~Мар"_s);
+        QTest::keyClick(Form->editSearch(), Qt::Key_Return, Qt::ControlModifier);
+        ASSERT_EQ(w.VisibleNames(), QStringList{u"Мария Стоянова"_s}) << How;
+        const QString H(QString::fromLatin1(How));
+        if (H == u"filter off"_s) {
+            QTest::keyClick(w.Grid(), Qt::Key_F6);
+        } else if (H == u"F8 with no text"_s) {
+            Form->editSearch()->clear();
+            QTest::keyClick(w.Grid(), Qt::Key_F8);
+        } else {
+            ClickOutsidePopup(Form);
+            FillListEdit(w.Edit, Header, MakeList(Owners), 0);
+        }
+        EXPECT_EQ(w.VisibleNames().size(), 6) << How;
+    }
+}
+
+TEST(ListEdit, EnterPicksTheRowTheTypedTextStandsForAfterARefill) {
+    TLookupWindow w(1, 0);
+    ASSERT_TRUE(ShowAndActivate(&w.Window));
+    w.Edit->DropDown();
+    TListForm* Form = w.Form();
+    QTest::keyClick(w.Grid(), Qt::Key_F6);
+    TypeText(Form->editSearch(), u"Xyz"_s);
+    QTest::keyClick(Form->editSearch(), Qt::Key_Return, Qt::ControlModifier);
+    ClickOutsidePopup(Form);
+    FillListEdit(w.Edit, u"Код@Име"_s, MakeList(u"3@Abc°9@Xyz"_s), 1);
+    w.Edit->SetSuggestText(true);
+    w.Edit->setFocus();
+    TypeText(w.Edit, u"Ab"_s);
+    ASSERT_EQ(w.Edit->text(), u"Abc"_s);
+    w.Edit->DropDown();
+    ASSERT_TRUE(Form->isVisible());
+    EXPECT_GT(w.Grid()->RowHeights(w.Grid()->Row()), 0);
+    QTest::keyClick(w.Grid(), Qt::Key_Return);
+    EXPECT_EQ(w.Edit->text(), u"Abc"_s);
+    EXPECT_EQ(w.Descr->text(), u"3"_s);
 }

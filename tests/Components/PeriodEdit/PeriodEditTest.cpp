@@ -193,6 +193,39 @@ TEST_F(PeriodEditTest, ARangeEndingBeforeItStartsIsRefusedAndTheFormStaysOpen) {
     EXPECT_EQ(Cancels, 1);
 }
 
+TEST_F(PeriodEditTest, ARangeWithAnEmptyOrImpossibleDateIsRefusedAndNeverReplaced) {
+    int Oks = 0;
+    Edit->OnFormOk = [&](QWidget*) { ++Oks; };
+    Edit->SetPeriod(u"5@20240110@20240120"_s);
+    struct Case {
+        QString From, To, Message;
+    };
+    const Case Cases[] = {
+        {u""_s, u""_s, u"Въведете дата!"_s},
+        {u"10.01.2024"_s, u""_s, u"Въведете дата!"_s},
+        {u"32.13.2026"_s, u"15.01.2026"_s, u"Невалидна дата \"32.13.2026\" !"_s},
+        {u"10.01.2024"_s, u"31.04.2024"_s, u"Невалидна дата \"31.04.2024\" !"_s},
+    };
+    TPeriodDropForm* Form = Drop();
+    for (const Case& C : Cases) {
+        Presenter.Clear();
+        Form->dateFrom->setText(C.From);
+        Form->dateTo->setText(C.To);
+        Form->actOk()->trigger();
+        EXPECT_EQ(Presenter.Texts(), QStringList{C.Message}) << C.From.toStdString() << C.To.toStdString();
+        EXPECT_TRUE(Form->isVisible());
+        EXPECT_EQ(Form->dateFrom->text(), C.From);
+        EXPECT_EQ(Form->dateTo->text(), C.To);
+        EXPECT_EQ(Edit->Period(), u"5@20240110@20240120"_s);
+    }
+    EXPECT_EQ(Oks, 0);
+    // A stored range whose dates cannot exist is no period.
+    Form->actCancel()->trigger();
+    Edit->SetPeriod(u"5@20261332@20260115"_s);
+    EXPECT_EQ(Edit->Period(), u""_s);
+    EXPECT_EQ(Edit->text(), u""_s);
+}
+
 TEST_F(PeriodEditTest, PeriodsBecomeDateCriteria) {
     struct Case {
         QString Period, Criterion;

@@ -63,6 +63,29 @@ TEST(dfsStatusBar, GaugeFillsItsShareOfTheInnerWidthRoundedToAPixel) {
     EXPECT_EQ(image.pixelColor(inner.left() + 36, y), window);
 }
 
+TEST(dfsStatusBar, ADisabledPanelIsOnlyFilled) {
+    // Whatever its type: a lock key, a text and a gauge.
+    for (TdfsStatusPanelType type : {sptCapsLock, sptNormal, sptGauge}) {
+        TdfsStatusBar bar;
+        bar.resize(300, 19);
+        TdfsStatusPanel* panel = bar.Panels()->Add();
+        panel->SetPanelType(type);
+        panel->SetAutoFit(false);
+        panel->SetWidth(100);
+        panel->SetText("WWWWWWWW");
+        panel->GaugeAttrs()->SetPosition(50);
+        panel->SetEnabled(false);
+        const QImage image = bar.grab().toImage();
+        const QRect inner = bar.InnerRect(0);
+        const QColor window = bar.palette().color(QPalette::Window);
+        int others = 0;
+        for (int x = inner.left(); x <= inner.right(); ++x)
+            for (int y = inner.top(); y <= inner.bottom(); ++y)
+                others += image.pixelColor(x, y) != window;
+        EXPECT_EQ(others, 0) << type;
+    }
+}
+
 TEST(dfsStatusBar, SpeedBelowOneKeepsThePreviousSpeed) {
     GaugeBar b;
     b.gauge->GaugeAttrs()->SetSpeed(7);

@@ -218,7 +218,9 @@ TEST_F(DocumentWindows, SavedDocumentsAreEditedAndDeletedOnlyBehindTheManagersPa
         Presenter.Clear();
         Form->feDocNo->setFocus();
         Press(Qt::Key_F4);
-        ASSERT_EQ(Form->PendingSql.size(), 1) << Presenter.Texts().join(u'|').toStdString();
+        // A purchase or sale moves its linked order along.
+        const qsizetype Edited = Form->PendingSql.size();
+        ASSERT_GE(Edited, 1) << Presenter.Texts().join(u'|').toStdString();
         EXPECT_TRUE(Form->PendingSql[0].trimmed().startsWith(u"Update "_s, Qt::CaseInsensitive));
         EXPECT_TRUE(Form->PendingSql[0].endsWith(u"Where ( docno = 3 )"_s))
             << Form->PendingSql[0].toStdString();
@@ -236,14 +238,14 @@ TEST_F(DocumentWindows, SavedDocumentsAreEditedAndDeletedOnlyBehindTheManagersPa
         Presenter.PlanPassword(u"shef"_s);
         Presenter.PlanAnswer(mrNo);
         Press(Qt::Key_F5);
-        EXPECT_EQ(Form->PendingSql.size(), 1);
+        EXPECT_EQ(Form->PendingSql.size(), Edited);
         ASSERT_GE(RowOf(u"3"_s), 0);
         Presenter.PlanPassword(u"shef"_s);
         Presenter.PlanAnswer(mrYes);
         if (C.AsksToRebook) Presenter.PlanAnswer(mrNo);
         Press(Qt::Key_F5);
         EXPECT_EQ(Presenter.PendingAnswers(), 0);
-        EXPECT_EQ(Form->PendingSql.size(), 2);
+        EXPECT_GT(Form->PendingSql.size(), Edited);
         EXPECT_EQ(RowOf(u"3"_s), -1);
         Press(Qt::Key_F2);
         EXPECT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();

@@ -399,3 +399,29 @@ TEST_F(DocumentQueue, EscWithQueuedDocumentsAsksWhetherToSave) {
         EXPECT_TRUE(Closed());
     }
 }
+
+// The window's own check inside Save sees its documents as they were queued: a receipt whose
+// number was taken and whose contract was redeemed meanwhile is still refused, not renumbered and
+// written.
+TEST_F(DocumentQueue, TheWindowsOwnCheckStillStopsARenumberedDocument) {
+    Exec(ContractInsertSql(u"Contracts"_s, ContractNo(1)));
+    Exec(PayoutOrderSql(ContractNo(1), u"Мария Колева"_s, u"maria"_s));
+    const TQueueCase C = QueueCases()[1];
+    Open(C);
+    auto* Receipts = static_cast<TfrmIncomes*>(Form.data());
+    Type(Receipts->lePayment_type, u"2"_s);
+    Type(Receipts->leOwner, u"8001011234"_s);
+    Type(Receipts->leContract, u"1"_s);
+    Receipts->leContract->OnFormOk(Receipts->leContract);
+    Type(Receipts->edSupplier_name, u"Мария Колева"_s);
+    const auto Number = qint64(Form->feDocNo->Value());
+    Press(Qt::Key_F4);
+    ASSERT_EQ(Form->PendingSql.size(), 1) << Presenter.Texts().join(u'|').toStdString();
+    C.TakeNumber(Number);
+    Exec(u"Update Contracts Set Finished = True, At_Date = 45352 Where docno = 1"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Form->PendingSql.size(), 1);
+    EXPECT_EQ(Presenter.Texts().size(), 1);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes WHERE contract_n = 1"_s), u"0"_s);
+}

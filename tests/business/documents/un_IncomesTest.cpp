@@ -6,9 +6,9 @@
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
-#include "business/engine/unLoanEngine.h"
 #include "business/documents/un_Contracts.h"
 #include "business/documents/un_Outcomes.h"
+#include "business/engine/unLoanEngine.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unNumbers.h"
@@ -19,6 +19,7 @@
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDateEdit>
@@ -182,13 +183,14 @@ public:
         QApplication::processEvents();
     }
     // Contract 1 of Ivan's for 1000.00 on item 5, dated DaysAgo days before today, paid out.
-    void SeedContract(int DaysAgo) {
+    void SeedContract(int DaysAgo) { SeedContract(1, u"8001011234"_s, DaysAgo); }
+    void SeedContract(int DocNo, const QString& Owner, int DaysAgo) {
         TContractEntry e;
-        e.DocNo = 1;
+        e.DocNo = DocNo;
         e.DateC = TContractShop::Today - DaysAgo;
         e.ItemCode = u"5"_s;
-        e.OwnerCode = u"8001011234"_s;
-        e.OwnerName = u"Иван Петров Иванов"_s;
+        e.OwnerCode = Owner;
+        e.OwnerName = Owner == u"8001011234"_s ? u"Иван Петров Иванов"_s : u"Мария Георгиева"_s;
         e.Sum = 1000;
         e.MIR = 3;
         e.Duration = 30;
@@ -316,4 +318,334 @@ TEST_F(CashOrderWindow, PaymentToTheOwnerIsSavedEditedAndDeleted) {
     Press(Qt::Key_F5);
     Press(Qt::Key_F2);
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE docno = 8"_s), u"0"_s);
+}
+
+namespace {
+
+const QString Ivan = u"8001011234"_s;
+const QString Maria = u"0000012345"_s;
+
+// A receipt typed as the operator types it: type, borrower, contract (confirmed, so the amount
+// due is proposed), then the amount when one is given and the employee.
+void TypeReceipt(CashOrderWindow& W, TfrmIncomes* Form, const QString& PaymentType, const QString& Owner,
+                 const QString& Contract, const QString& Sum = QString()) {
+    W.Type(Form->lePayment_type, PaymentType);
+    if (!Owner.isEmpty()) W.Type(Form->leOwner, Owner);
+    if (!Contract.isEmpty()) {
+        W.Type(Form->leContract, Contract);
+        Form->leContract->OnFormOk(Form->leContract);
+    }
+    if (!Sum.isEmpty()) W.Type(Form->feSum_c, Sum);
+    W.Type(Form->edSupplier_name, u"Мария Колева"_s);
+}
+
+} // namespace
+
+TEST_F(CashOrderWindow, ReceiptProposesWhatTheContractOwesForEachType) {
+    SeedContract(20);
+    // A sale of a bought item, as the sales list of type 5 offers it.
+    Exec(
+        uR"sql(Insert into Items_purchases values ( 2, 45340, 6, 80, "Иван", "Мария", "maria", 8001011234, 0, True, 45352 ))sql"_s);
+    Exec(
+        uR"sql(Insert into Items_sales values ( 4, 45352, 2, 2, 120, "Мария", "Мария", "maria", 12345, False ))sql"_s);
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    const struct {
+        const char16_t* Type;
+        const char16_t* Contract;
+        double Proposed; // the amount the window proposes; -1 when it proposes none
+        const char16_t* Item;
+    } cases[] = {
+        {u"1", u"1", 1000.00, u"Злато"}, // the outstanding principal
+        {u"2", u"1", 21.00, u"Злато"},   // the interest for 21 days (both ends) at 3 % a month
+        {u"6", u"1", 10.00, u"Злато"},   // the one-time fee: 1 % of the loan
+        {u"7", u"1", 21.00, u"Злато"},   // the daily fee: 3 % a month for 21 days
+        {u"5", u"4", -1, u"Злато"},      // a sale: its amount is typed, not proposed
+    };
+    for (const auto& c : cases) {
+        const QString type = QString::fromUtf16(c.Type);
+        form->feSum_c->SetValue(-1);
+        TypeReceipt(*this, form, type, type == u"5"_s ? QString() : Ivan, QString::fromUtf16(c.Contract));
+        EXPECT_NEAR(form->feSum_c->Value(), c.Proposed, 0.005) << "type " << type.toStdString();
+        EXPECT_EQ(form->pnlItem->text(), QString::fromUtf16(c.Item)) << "type " << type.toStdString();
+    }
+    EXPECT_EQ(form->pnlSN->text(), u"Верижка"_s);
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+}
+
+TEST_F(CashOrderWindow, ReceiptAgainstAContractOutsideTheBorrowersOpenListIsRefused) {
+    SeedContract(1, Ivan, 20);
+    SeedContract(2, Maria, 20);
+    SeedContract(3, Ivan, 40);
+    Exec(u"Update Contracts Set Finished = True, At_Date = 45350 Where docno = 3"_s);
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    const QString wrongContract = u"приход от клиент, а не сте поплълнили данни за клиента и договора."_s;
+    const struct {
+        const char16_t* Type;
+        const char16_t* Contract;
+        const char16_t* Sum;
+        QString Message; // empty when the receipt is queued
+    } cases[] = {
+        {u"2", u"2", u"10", wrongContract},  // Maria's contract under Ivan
+        {u"2", u"3", u"10", wrongContract},  // finished
+        {u"6", u"99", u"10", wrongContract}, // no such contract
+        {u"1", u"1", u"1000.01", u"Вноската по главницата надвишава остатъка по договора (1000.00)."_s},
+        {u"1", u"1", u"1000", QString()},
+    };
+    for (const auto& c : cases) {
+        Presenter.Clear();
+        TypeReceipt(*this, form, QString::fromUtf16(c.Type), Ivan, QString::fromUtf16(c.Contract),
+                    QString::fromUtf16(c.Sum));
+        ASSERT_EQ(form->leContract->text(), QString::fromUtf16(c.Contract));
+        Press(Qt::Key_F4);
+        if (c.Message.isEmpty()) {
+            EXPECT_EQ(form->PendingSql.size(), 1) << Presenter.Texts().join(u'|').toStdString();
+        } else {
+            EXPECT_TRUE(form->PendingSql.isEmpty()) << QString::fromUtf16(c.Contract).toStdString();
+            ASSERT_EQ(Presenter.Texts().size(), 1);
+            EXPECT_TRUE(Presenter.Texts()[0].contains(c.Message)) << Presenter.Texts()[0].toStdString();
+        }
+    }
+}
+
+TEST_F(CashOrderWindow, ReceiptOnAContractSettledMeanwhileKeepsItsQueue) {
+    SeedContract(20);
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    TypeReceipt(*this, form, u"2"_s, Ivan, u"1"_s);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(form->PendingSql.size(), 1) << Presenter.Texts().join(u'|').toStdString();
+    // The return window settles the contract before this one saves.
+    Exec(
+        u"Update Contracts Set Finished = True, At_Date = 45352 Where ( docno = 1 ) AND ( Finished = False )"_s);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(form->PendingSql.size(), 1);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), u"0"_s);
+    ASSERT_FALSE(Presenter.Texts().isEmpty());
+    EXPECT_EQ(Presenter.Texts().last(), u"Договорът е променен междувременно. Изберете договора отново."_s);
+    // Reopened, the same queue goes in.
+    Exec(u"Update Contracts Set Finished = False Where docno = 1"_s);
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(form->PendingSql.isEmpty());
+    EXPECT_EQ(QueryText(u"SELECT contract_n, payment_type FROM Incomes"_s), u"1@2"_s);
+}
+
+TEST_F(CashOrderWindow, RememberedBorrowerHasHisContractsOfferedOnOpening) {
+    SeedContract(20);
+    WriteRegString(u"Last_EGN"_s, Ivan);
+    WriteRegString(u"Last_Payment_type"_s, u"2"_s);
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    EXPECT_EQ(form->leOwner->text(), Ivan);
+    EXPECT_EQ(ListEditLookup(form->leContract, 0, 0, u"1"_s), u"1"_s);
+    EXPECT_EQ(ListEditLookup(form->leContract, 0, 3, u"1"_s), u"21.00"_s);
+    EXPECT_EQ(form->pnlOwner->text(), u"Иван Петров Иванов"_s);
+    EXPECT_EQ(form->edCustomer_name->text(), u"Иван Петров Иванов"_s);
+    // Confirming the contract proposes the interest due without Enter in the borrower.
+    Type(form->leContract, u"1"_s);
+    form->leContract->OnFormOk(form->leContract);
+    EXPECT_DOUBLE_EQ(form->feSum_c->Value(), 21.00);
+}
+
+TEST_F(CashOrderWindow, NegativeReceiptIsACorrectionTheOperatorConfirms) {
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    TypeReceipt(*this, form, u"3"_s, QString(), QString(), u"-20"_s);
+    Type(form->edCustomer_name, u"Собственик"_s);
+    for (TModalResult answer : {mrNo, mrYes}) {
+        Presenter.Clear();
+        Presenter.PlanAnswer(answer);
+        Press(Qt::Key_F4);
+        ASSERT_EQ(Presenter.Messages().size(), 1);
+        EXPECT_EQ(Presenter.Messages()[0].Buttons, TMsgDlgButtons({mbYes, mbNo}));
+        EXPECT_EQ(Presenter.Messages()[0].Text,
+                  u"Сумата на ордера е отрицателна (-20.00). Желаете ли да запишете корекция?"_s);
+        EXPECT_EQ(form->PendingSql.size(), answer == mrYes ? 1 : 0);
+    }
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT payment_type, sum_o FROM Incomes"_s), u"3@-20"_s);
+}
+
+TEST_F(CashOrderWindow, NegativePaymentIsACorrectionTheOperatorConfirms) {
+    auto* form = Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
+    form->leOwner->setText(QString());
+    Type(form->edCustomer_name, u"Собственик"_s);
+    Type(form->edSupplier_name, u"Мария Колева"_s);
+    Type(form->feSum_c, u"-5"_s);
+    for (TModalResult answer : {mrNo, mrYes}) {
+        Presenter.Clear();
+        Presenter.PlanAnswer(answer);
+        Press(Qt::Key_F4);
+        ASSERT_EQ(Presenter.Messages().size(), 1);
+        EXPECT_TRUE(Presenter.Messages()[0].Text.startsWith(u"Сумата на ордера е отрицателна (-5.00)."_s));
+        EXPECT_EQ(form->PendingSql.size(), answer == mrYes ? 1 : 0);
+    }
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT payment_type, sum_o FROM Outcomes WHERE docno = 8"_s), u"3@-5"_s);
+}
+
+TEST_F(CashOrderWindow, EditedReceiptKeepsItsOwnerTypeAndContract) {
+    SeedContract(20);
+    Exec(
+        uR"sql(Insert into Incomes values ( 1, 45352, 1, 1, 1000, "Иван Петров Иванов", "Мария Колева", "maria" ))sql"_s);
+    Exec(
+        uR"sql(Insert into Incomes values ( 2, 45352, 0, 3, 50, "Собственик", "Мария Колева", "maria" ))sql"_s);
+    Exec(
+        uR"sql(Insert into Incomes values ( 3, 45352, 1, 7, 20, "Иван Петров Иванов", "Мария Колева", "maria" ))sql"_s);
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    const struct {
+        int Row;
+        const char16_t* Type;
+        const char16_t* Owner;
+        const char16_t* Contract;
+        const char16_t* Sum; // the new amount
+        const char16_t* Stored;
+    } cases[] = {
+        // The whole principal is paid already: its own receipt may still be corrected up to it.
+        {1, u"1", u"8001011234", u"1", u"1000", u"1@1@1000"},
+        {2, u"3", u"", u"", u"55", u"0@3@55"},
+        {3, u"7", u"8001011234", u"1", u"15", u"1@7@15"},
+    };
+    for (const auto& c : cases) {
+        Presenter.Clear();
+        form->Grid->SetRow(c.Row);
+        const QString docNo = form->Grid->Cells(0, c.Row);
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        ASSERT_TRUE(form->EditingRow);
+        EXPECT_EQ(form->lePayment_type->text(), QString::fromUtf16(c.Type));
+        EXPECT_EQ(form->leOwner->text(), QString::fromUtf16(c.Owner));
+        EXPECT_EQ(form->leContract->text(), QString::fromUtf16(c.Contract));
+        Type(form->feSum_c, QString::fromUtf16(c.Sum));
+        Press(Qt::Key_F4);
+        ASSERT_FALSE(form->EditingRow) << Presenter.Texts().join(u'|').toStdString();
+        Press(Qt::Key_F2);
+        EXPECT_EQ(QueryText(u"SELECT contract_n, payment_type, sum_o FROM Incomes WHERE docno = "_s + docNo),
+                  QString::fromUtf16(c.Stored));
+        EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    }
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), u"3"_s);
+}
+
+TEST_F(CashOrderWindow, EditedPaymentKeepsItsKindOwnerAndContract) {
+    SeedContract(20); // its payout is payment 8, of type 1
+    Exec(
+        uR"sql(Insert into Items_purchases values ( 2, 45352, 6, 80, "Иван", "Мария", "maria", 8001011234, 0, False, 0 ))sql"_s);
+    Exec(
+        uR"sql(Insert into Outcomes values ( 9, 45352, 2, 4, 80, "Иван Петров Иванов", "Мария Колева", "maria" ))sql"_s);
+    auto* form = Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
+    const struct {
+        const char16_t* DocNo;
+        int Item;
+        const char16_t* Owner;
+        const char16_t* Contract;
+        const char16_t* Stored;
+    } cases[] = {
+        {u"7", 1, u"", u"", u"0@3@6"},
+        {u"8", 0, u"8001011234", u"1", u"1@1@6"},
+        {u"9", 2, u"8001011234", u"2", u"2@4@6"},
+    };
+    for (const auto& c : cases) {
+        Presenter.Clear();
+        const QString docNo = QString::fromUtf16(c.DocNo);
+        int row = -1;
+        for (int r = form->Grid->FixedRows(); r < form->Grid->RowCount(); ++r)
+            if (form->Grid->Cells(0, r) == docNo) row = r;
+        ASSERT_GE(row, 0) << docNo.toStdString();
+        form->Grid->SetRow(row);
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        ASSERT_TRUE(form->EditingRow);
+        EXPECT_EQ(form->PaymentItem(), c.Item);
+        EXPECT_EQ(form->leOwner->text(), QString::fromUtf16(c.Owner));
+        EXPECT_EQ(form->leContract->text(), QString::fromUtf16(c.Contract));
+        Type(form->feSum_c, u"6"_s);
+        Type(form->edSupplier_name, u"Мария Колева"_s);
+        Press(Qt::Key_F4);
+        Press(Qt::Key_F2);
+        EXPECT_EQ(QueryText(u"SELECT contract_n, payment_type, sum_o FROM Outcomes WHERE docno = "_s + docNo),
+                  QString::fromUtf16(c.Stored));
+        EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    }
+}
+
+TEST_F(CashOrderWindow, PaymentForANewPledgeOffersOnlyOpenContracts) {
+    SeedContract(1, Ivan, 20);
+    SeedContract(2, Maria, 20);
+    SeedContract(3, Ivan, 40);
+    Exec(u"Update Contracts Set Finished = True, At_Date = 45350 Where docno = 3"_s);
+    auto* form = Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
+    form->PaymentTypeItems->button(0)->click();
+    Type(form->leOwner, Ivan);
+    EXPECT_EQ(ListEditLookup(form->leContract, 0, 0, u"1"_s), u"1"_s);
+    EXPECT_EQ(ListEditLookup(form->leContract, 0, 0, u"2"_s), QString());
+    EXPECT_EQ(ListEditLookup(form->leContract, 0, 0, u"3"_s), QString());
+}
+
+TEST_F(CashOrderWindow, ReceiptOfEachTypePrintsWhatItWasFor) {
+    SeedContract(20);
+    Exec(
+        uR"sql(Insert into Items_purchases values ( 2, 45340, 6, 80, "Иван", "Мария", "maria", 8001011234, 0, True, 45352 ))sql"_s);
+    Exec(
+        uR"sql(Insert into Items_sales values ( 4, 45352, 1, 1, 150, "Мария", "Мария", "maria", 12345, False ))sql"_s);
+    Exec(
+        uR"sql(Insert into Items_sales values ( 5, 45352, 2, 2, 120, "Мария", "Мария", "maria", 12345, False ))sql"_s);
+    const char* receipts[] = {
+        R"sql(Insert into Incomes values ( 1, 45352, 1, 1, 100, "Иван Петров Иванов", "Мария Колева", "maria" ))sql",
+        R"sql(Insert into Incomes values ( 2, 45352, 1, 2, 20, "Иван Петров Иванов", "Мария Колева", "maria" ))sql",
+        R"sql(Insert into Incomes values ( 3, 45352, 0, 3, 50, "Собственик", "Мария Колева", "maria" ))sql",
+        R"sql(Insert into Incomes values ( 4, 45352, 4, 4, 150, "Мария Георгиева", "Мария Колева", "maria" ))sql",
+        R"sql(Insert into Incomes values ( 5, 45352, 5, 5, 120, "Мария Георгиева", "Мария Колева", "maria" ))sql",
+        R"sql(Insert into Incomes values ( 6, 45352, 1, 6, 10, "Иван Петров Иванов", "Мария Колева", "maria" ))sql",
+        R"sql(Insert into Incomes values ( 7, 45352, 1, 7, 20, "Иван Петров Иванов", "Мария Колева", "maria" ))sql",
+    };
+    for (const char* sql : receipts)
+        Exec(QString::fromUtf8(sql));
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    const struct {
+        const char16_t* Document; // what the order was made out against
+        const char16_t* Amount;
+    } lines[] = {
+        {u"по договор N: 1 / 10.02.2024, вещ: Злато - Пръстен 585",
+         u"сумата от 100.00 лв. (вноска по главницата)"},
+        {u"по договор N: 1 / 10.02.2024, вещ: Злато - Пръстен 585",
+         u"сумата от 20.00 лв. (вноска по лихвите)"},
+        {u"(захранване на касата)", u"сумата от 50.00 лв."},
+        {u"по договор N: 4 / 01.03.2024, вещ: Злато - Пръстен 585",
+         u"сумата от 150.00 лв. (приход от продажба на заложена вещ)"},
+        {u"по договор N: 5 / 01.03.2024, вещ: Злато - Верижка",
+         u"сумата от 120.00 лв. (приход от продажба на закупена вещ)"},
+        {u"по договор N: 1 / 10.02.2024, вещ: Злато - Пръстен 585", u"сумата от 10.00 лв. (такса Оценка)"},
+        {u"по договор N: 1 / 10.02.2024, вещ: Злато - Пръстен 585",
+         u"сумата от 20.00 лв. (такса Съхранение)"},
+    };
+    ASSERT_EQ(form->Grid->RowCount(), 8);
+    for (int i = 0; i < 7; ++i) {
+        Previewed.clear();
+        form->Grid->SetRow(i + 1);
+        form->ctrl_F9->trigger();
+        ASSERT_EQ(Previewed.size(), 4) << Presenter.Texts().join(u'|').toStdString();
+        EXPECT_EQ(Previewed[0], Format(u"ПРИХОДЕН КАСОВ ОРДЕР № %d / 01.03.2024"_s, {i + 1}));
+        EXPECT_EQ(Previewed[2], QString::fromUtf16(lines[i].Document)) << i + 1;
+        EXPECT_EQ(Previewed[3], QString::fromUtf16(lines[i].Amount)) << i + 1;
+    }
+}
+
+TEST_F(CashOrderWindow, PrincipalTakenMeanwhileByAnotherWindowKeepsTheQueue) {
+    SeedContract(20);
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    TypeReceipt(*this, form, u"1"_s, Ivan, u"1"_s, u"600"_s);
+    Press(Qt::Key_F4);
+    TypeReceipt(*this, form, u"1"_s, Ivan, u"1"_s, u"300"_s);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(form->PendingSql.size(), 2) << Presenter.Texts().join(u'|').toStdString();
+    // Another receipt window saves 200.00 of the principal first: 900.00 no longer fits.
+    Exec(
+        uR"sql(Insert into Incomes values ( 50, 45352, 1, 1, 200, "Иван Петров Иванов", "Мария Колева", "maria" ))sql"_s);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(form->PendingSql.size(), 2);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), u"1"_s);
+    ASSERT_FALSE(Presenter.Texts().isEmpty());
+    EXPECT_EQ(Presenter.Texts().last(), u"Договорът е променен междувременно. Изберете договора отново."_s);
+    // With room for both, the same queue goes in.
+    Exec(u"Update Incomes Set sum_o = 100 Where docno = 50"_s);
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(form->PendingSql.isEmpty());
+    EXPECT_EQ(QueryText(u"SELECT sum(sum_o) FROM Incomes WHERE payment_type = 1"_s), u"1000"_s);
 }

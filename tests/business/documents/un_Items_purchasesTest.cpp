@@ -13,6 +13,7 @@
 #include "tests/support/ScriptedPresenter.h"
 
 #include <QApplication>
+#include <QDateEdit>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -211,7 +212,7 @@ TEST_F(PurchaseWindow, AnUnsavedPurchaseIsNeitherEditedNorDeleted) {
         << Presenter.Texts().join(u'|').toStdString();
 }
 
-TEST_F(PurchaseWindow, EditOfASavedPurchaseQueuesOnlyItsUpdate) {
+TEST_F(PurchaseWindow, EditOfASavedPurchaseMovesItsPaymentOrderAlong) {
     Enter(u"5"_s, u"120"_s);
     Press(Qt::Key_F4);
     Press(Qt::Key_F2);
@@ -220,12 +221,32 @@ TEST_F(PurchaseWindow, EditOfASavedPurchaseQueuesOnlyItsUpdate) {
     Press(Qt::Key_F3);
     ASSERT_TRUE(Form->EditingRow) << Presenter.Texts().join(u'|').toStdString();
     Type(Form->feSum_c, u"150"_s);
+    Form->dtDate_c->setDate(Form->dtDate_c->date().addDays(-1));
     Press(Qt::Key_F4);
-    ASSERT_EQ(Form->PendingSql.size(), 1);
-    EXPECT_TRUE(Form->PendingSql[0].startsWith(u"Update Items_purchases"_s));
     Press(Qt::Key_F2);
-    EXPECT_EQ(QueryText(u"SELECT sum_s FROM Items_purchases"_s), u"150"_s);
-    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE payment_type = 4"_s), u"1"_s);
+    ASSERT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_EQ(QueryText(u"SELECT sum_s, date_d FROM Items_purchases"_s), u"150@29.02.2024"_s);
+    EXPECT_EQ(QueryText(u"SELECT docno, sum_o, date_d FROM Outcomes WHERE payment_type = 4"_s),
+              u"8@150@29.02.2024"_s);
+    // Another window's order stays as it was.
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes"_s), u"2"_s);
+}
+
+TEST_F(PurchaseWindow, APriceOfZeroOrLessIsRefused) {
+    const std::pair<const char*, const char*> Cases[] = {
+        {"0", "Общата сума на документа е нула!"},
+        {"-150", "Сумата на документа не може да бъде отрицателна!"},
+    };
+    for (auto [Price, Expected] : Cases) {
+        Presenter.Clear();
+        Enter(u"5"_s, QString::fromUtf8(Price));
+        Press(Qt::Key_F4);
+        EXPECT_TRUE(Form->PendingSql.isEmpty()) << Price;
+        EXPECT_TRUE(Presenter.Texts().join(u'|').contains(QString::fromUtf8(Expected)))
+            << Price << ": " << Presenter.Texts().join(u'|').toStdString();
+    }
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE payment_type = 4"_s), u"0"_s);
 }
 
 } // namespace

@@ -27,6 +27,10 @@
 
 using namespace Qt::StringLiterals;
 
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << S.toStdString();
+}
+
 namespace {
 
 TSaleEntry Sale(int Type) {
@@ -61,8 +65,20 @@ TEST(ItemSales, Validation) {
         {"no buyer", [](TSaleEntry& E, TSaleCheck&) { E.Owner = u"0000000000"_s; },
          u"\n\rВъведете собственик"_s},
         {"no origin", [](TSaleEntry& E, TSaleCheck&) { E.Contract = u" "_s; }, u"\n\rВъведете договор"_s},
+        {"buyer in no register", [](TSaleEntry&, TSaleCheck& C) { C.OwnerKnown = false; },
+         u"\n\rВъведете собственик"_s},
+        {"origin not offered", [](TSaleEntry&, TSaleCheck& C) { C.OriginKnown = false; },
+         u"\n\rВъведете договор"_s},
+        {"edit keeps its sold origin",
+         [](TSaleEntry&, TSaleCheck& C) {
+             C.OriginKnown = false;
+             C.EditingRow = true;
+         },
+         QString()},
         {"no amount", [](TSaleEntry& E, TSaleCheck&) { E.Sum = 0; },
          u"\n\rОбщата сума на документа е нула!"_s},
+        {"negative amount", [](TSaleEntry& E, TSaleCheck&) { E.Sum = -0.01; },
+         u"\n\rСумата на документа не може да бъде отрицателна!"_s},
         {"no employee", [](TSaleEntry& E, TSaleCheck&) { E.Supplier = u"  "_s; }, u"\n\rВъведете служител"_s},
         {"new not today", [](TSaleEntry& E, TSaleCheck&) { E.Date = 45351; },
          u"Нов договор може да бъде направен само на днешна дата"_s},
@@ -76,6 +92,7 @@ TEST(ItemSales, Validation) {
     for (const Case& C : Cases) {
         TSaleEntry E = Sale(stPledged);
         TSaleCheck Check;
+        Check.OwnerKnown = Check.OriginKnown = true;
         Check.Today = 45352.4;
         C.Change(E, Check);
         EXPECT_EQ(SaleValidationText(E, Check), C.Expected) << C.Name;
@@ -89,7 +106,10 @@ TEST(ItemSales, Statements) {
     ASSERT_EQ(New.size(), 3);
     EXPECT_EQ(New[0], u"Insert into Items_sales values ( 3, 45352, 4, 2, 150.000000, \"Иван\", \"Мария\", "
                       "\"maria\", 8001011234, 1 )"_s);
-    EXPECT_EQ(New[1], u"UPDATE Items_purchases SET sold = True, sold_at_date = 45352 WHERE docno = 4"_s);
+    // The mark holds only while the item is still offered.
+    EXPECT_EQ(New[1].simplified(),
+              u"UPDATE Items_purchases SET sold = True, sold_at_date = 45352 WHERE ( docno = 4 ) "
+              "AND ( sold = False )"_s);
     // The receipt takes its number when Save runs.
     EXPECT_EQ(New[2], u"Insert into Incomes values ( ( Select IfNull( max( docno ), 0 ) + 1 From Incomes ), "
                       "45352, 3, 5, 150.000000, \"Иван\", \"Мария\", \"maria\" )"_s);
@@ -100,14 +120,20 @@ TEST(ItemSales, Statements) {
     const QStringList Pledged = SaleStatements(u"Items_sales"_s, u"docno"_s, false, 0, E, u"maria"_s);
     ASSERT_EQ(Pledged.size(), 2);
     EXPECT_TRUE(Pledged[0].contains(u"\"O\"\"Brien\""_s)) << Pledged[0].toStdString();
-    EXPECT_EQ(Pledged[1], u"UPDATE Contracts SET sold = True, sold_at_date = 45352 WHERE docno = 4"_s);
+    EXPECT_EQ(Pledged[1].simplified(),
+              u"UPDATE Contracts SET sold = True, sold_at_date = 45352 WHERE ( docno = 4 ) "
+              "AND ( sold = False ) AND ( for_sale = True ) AND ( Finished = False )"_s);
 
-    // An edit updates the lifted row only, whatever the number edit holds.
+    // An edit updates the lifted row, whatever the number edit holds, and its receipt; origin and
+    // kind are not written.
     E.DocNo = 9;
     const QStringList Edited = SaleStatements(u"Items_sales"_s, u"docno"_s, true, 3, E, u"maria"_s);
-    ASSERT_EQ(Edited.size(), 1);
-    EXPECT_TRUE(Edited[0].startsWith(u"Update Items_sales Set date_d        = 45352,"_s));
+    ASSERT_EQ(Edited.size(), 3);
+    EXPECT_TRUE(Edited[0].simplified().startsWith(u"Update Items_sales Set date_d = 45352,"_s));
+    EXPECT_FALSE(Edited[0].contains(u"contract_n"_s) || Edited[0].contains(u"payment_type"_s));
     EXPECT_TRUE(Edited[0].endsWith(u"Where ( docno = 3 )"_s)) << Edited[0].toStdString();
+    EXPECT_TRUE(Edited[1].endsWith(u"WHERE ( contract_n = 3 ) AND ( payment_type = 4 )"_s))
+        << Edited[1].toStdString();
 
     EXPECT_TRUE(
         SaleListSql(true, 45352.7)[0].contains(u"WHERE  ( Items_sales.date_d = 45352 ) ORDER BY docno"_s));
@@ -175,9 +201,9 @@ public:
         });
     }
     ~SaleWindow() override {
-        if (Form) {
-            Form->RunDone();
-            delete Form->Container();
+        for (TfrmItems_sales* Each : Forms) {
+            Each->RunDone();
+            delete Each->Container();
         }
         SetReportPreviewHook(nullptr);
     }
@@ -190,7 +216,7 @@ public:
         form->SetUserName(u"maria"_s);
         form->ShowForm();
         QApplication::processEvents();
-        Form = form;
+        Forms += form;
         return form;
     }
     void Type(QWidget* Field, const QString& Text) {
@@ -206,32 +232,55 @@ public:
         QApplication::processEvents();
     }
 
+    // Contract 4 of 100.00 on item 5, declared for sale; purchase 6 of item 6 for 60.00, unsold.
+    // With Others: contract 8 on item 6, open but not for sale, and purchase 9, sold already.
+    void Stock(bool Others = false) {
+        TContractEntry e;
+        e.DocNo = 4;
+        e.DateC = TContractShop::Today - 40;
+        e.ItemCode = u"5"_s;
+        e.OwnerCode = u"0000012345"_s;
+        e.Sum = 100;
+        e.MIR = 4;
+        e.Duration = 30;
+        e.Gramaj = 2.5;
+        Exec(ContractInsertSql(u"Contracts"_s, e));
+        Exec(PayoutOrderSql(e, u"Мария Колева"_s, u"maria"_s));
+        Exec(u"UPDATE Contracts SET for_sale = 1 WHERE docno = 4"_s);
+        Exec(u"INSERT INTO Items_purchases VALUES (6, 45340, 6, 60, 'Петър', 'Мария', 'maria', 8001011234, "
+             "1.25, 0, NULL)"_s);
+        if (!Others) return;
+        e.DocNo = 8;
+        e.ItemCode = u"6"_s;
+        Exec(ContractInsertSql(u"Contracts"_s, e));
+        Exec(u"INSERT INTO Items_purchases VALUES (9, 45340, 5, 70, 'Петър', 'Мария', 'maria', 8001011234, "
+             "1, 1, 45345)"_s);
+    }
+    // Types a sale of Origin for Price to buyer 8001011234 and presses F4.
+    void Queue(TfrmItems_sales* F, int Kind, const QString& Origin, const QString& Price,
+               const QString& Buyer = u"8001011234"_s) {
+        if ((Kind == stPurchased) != F->rbPurchased->isChecked())
+            (Kind == stPurchased ? F->rbPurchased : F->rbPledged)->click();
+        Type(F->leOwner, Buyer);
+        Type(F->leContract, Origin);
+        F->leContract->OnFormOk(F->leContract);
+        Type(F->feSum_c, Price);
+        Type(F->edSupplier_name, u"Мария Колева"_s);
+        Press(Qt::Key_F4);
+    }
+    QString Told() const { return Presenter.Texts().join(u'|'); }
+
     TContractShop Shop;
     TScriptedPresenter Presenter;
     QMainWindow Host;
-    TfrmItems_sales* Form = nullptr;
+    QList<TfrmItems_sales*> Forms;
     QStringList Previewed;
 };
 
 } // namespace
 
 TEST_F(SaleWindow, PledgedItemIsSoldWithItsReceiptAndPurchasedOneWithout) {
-    // Contract 4 of 100.00 on item 5, declared for sale; purchase 6 of item 6 for 60.00.
-    TContractEntry e;
-    e.DocNo = 4;
-    e.DateC = TContractShop::Today - 40;
-    e.ItemCode = u"5"_s;
-    e.OwnerCode = u"0000012345"_s;
-    e.Sum = 100;
-    e.MIR = 4;
-    e.Duration = 30;
-    e.Gramaj = 2.5;
-    Exec(ContractInsertSql(u"Contracts"_s, e));
-    Exec(PayoutOrderSql(e, u"Мария Колева"_s, u"maria"_s));
-    Exec(u"UPDATE Contracts SET for_sale = 1 WHERE docno = 4"_s);
-    Exec(
-        u"INSERT INTO Items_purchases VALUES (6, 45340, 6, 60, 'Петър', 'Мария', 'maria', 8001011234, 1.25, 0, NULL)"_s);
-
+    Stock();
     auto* form = Open();
     EXPECT_EQ(form->feDocNo->Value(), 1);
     Type(form->leOwner, u"8001011234"_s);
@@ -284,4 +333,168 @@ TEST_F(SaleWindow, PledgedItemIsSoldWithItsReceiptAndPurchasedOneWithout) {
     Press(Qt::Key_F5);
     Press(Qt::Key_F2);
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Items_sales"_s), u"1"_s);
+}
+
+TEST_F(SaleWindow, NewRefusesWhatIsNotOfferedAndPricesOfZeroOrLess) {
+    Stock(true);
+    auto* form = Open();
+    struct Case {
+        const char* Name;
+        int Kind;
+        const char* Origin;
+        const char* Price;
+        const char* Buyer;
+        const char* Expected;
+    };
+    const Case Cases[] = {
+        {"open loan not for sale", stPledged, "8", "150", "8001011234", "Въведете договор"},
+        {"no such contract", stPledged, "99", "150", "8001011234", "Въведете договор"},
+        {"purchase sold already", stPurchased, "9", "150", "8001011234", "Въведете договор"},
+        {"purchase number as contract", stPledged, "6", "150", "8001011234", "Въведете договор"},
+        {"buyer in no register", stPledged, "4", "150", "1234567890", "Въведете собственик"},
+        {"zero price", stPledged, "4", "0", "8001011234", "Общата сума на документа е нула!"},
+        {"negative price", stPurchased, "6", "-5", "8001011234",
+         "Сумата на документа не може да бъде отрицателна!"},
+    };
+    for (const Case& C : Cases) {
+        Presenter.Clear();
+        Queue(form, C.Kind, QString::fromUtf8(C.Origin), QString::fromUtf8(C.Price),
+              QString::fromUtf8(C.Buyer));
+        EXPECT_TRUE(form->PendingSql.isEmpty()) << C.Name;
+        EXPECT_TRUE(Told().contains(QString::fromUtf8(C.Expected))) << C.Name << ": " << Told().toStdString();
+    }
+    // The same item twice in one window: the second is no longer offered.
+    Queue(form, stPledged, u"4"_s, u"150"_s);
+    ASSERT_EQ(form->PendingSql.size(), 3) << Told().toStdString();
+    Presenter.Clear();
+    Queue(form, stPledged, u"4"_s, u"160"_s);
+    EXPECT_EQ(form->PendingSql.size(), 3);
+    EXPECT_TRUE(Told().contains(u"Въведете договор"_s)) << Told().toStdString();
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Items_sales"_s), u"0"_s);
+}
+
+TEST_F(SaleWindow, AnItemSoldOrChangedMeanwhileFailsTheWholeSave) {
+    struct Case {
+        const char* Name;
+        int Kind;
+        const char* Origin;
+        const char* Meanwhile; // what another window writes between F4 and F2
+        const char* Expected;
+    };
+    const Case Cases[] = {
+        {"contract returned", stPledged, "4", "UPDATE Contracts SET finished = 1 WHERE docno = 4",
+         "Договор 4 вече не се предлага за продажба."},
+        {"no longer for sale", stPledged, "4", "UPDATE Contracts SET for_sale = 0 WHERE docno = 4",
+         "Договор 4 вече не се предлага за продажба."},
+        {"purchase sold", stPurchased, "6", "UPDATE Items_purchases SET sold = 1 WHERE docno = 6",
+         "Покупка 6 вече не се предлага за продажба."},
+    };
+    Stock();
+    auto* form = Open();
+    for (const Case& C : Cases) {
+        Presenter.Clear();
+        Queue(form, C.Kind, QString::fromUtf8(C.Origin), u"150"_s);
+        ASSERT_EQ(form->PendingSql.size(), 3) << C.Name << ": " << Told().toStdString();
+        Exec(QString::fromUtf8(C.Meanwhile));
+        Press(Qt::Key_F2);
+        EXPECT_EQ(form->PendingSql.size(), 3) << C.Name;
+        EXPECT_TRUE(Told().contains(QString::fromUtf8(C.Expected))) << C.Name << ": " << Told().toStdString();
+        EXPECT_EQ(QueryText(u"SELECT count(*) FROM Items_sales"_s), u"0"_s) << C.Name;
+        EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), u"0"_s) << C.Name;
+        form->PendingSql.clear();
+        form->Reload();
+    }
+}
+
+TEST_F(SaleWindow, TwoWindowsSellingOneItemWriteOneSale) {
+    Stock();
+    auto* first = Open();
+    auto* second = Open();
+    Queue(first, stPledged, u"4"_s, u"150"_s);
+    // Its own number, so that only the item is shared.
+    Type(second->feDocNo, u"2"_s);
+    Queue(second, stPledged, u"4"_s, u"170"_s);
+    ASSERT_EQ(second->PendingSql.size(), 3) << Told().toStdString();
+    first->Grid->setFocus();
+    Press(Qt::Key_F2);
+    ASSERT_TRUE(first->PendingSql.isEmpty()) << Told().toStdString();
+    second->Grid->setFocus();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(second->PendingSql.size(), 3);
+    EXPECT_TRUE(Told().contains(u"Договор 4 вече не се предлага за продажба."_s)) << Told().toStdString();
+    EXPECT_EQ(QueryText(u"SELECT docno, sum_s FROM Items_sales"_s), u"1@150"_s);
+    EXPECT_EQ(QueryText(u"SELECT contract_n, sum_o FROM Incomes"_s), u"1@150"_s);
+}
+
+TEST_F(SaleWindow, DeletingASaleOffersItsItemAgainAndRemovesItsReceipt) {
+    Stock();
+    auto* form = Open();
+    Queue(form, stPledged, u"4"_s, u"150"_s);
+    Queue(form, stPurchased, u"6"_s, u"80"_s);
+    // Not saved yet: nothing to delete.
+    form->Grid->SetRow(2);
+    Press(Qt::Key_F5);
+    EXPECT_EQ(form->PendingSql.size(), 6);
+    EXPECT_TRUE(Told().contains(u"Продажба номер 1 още не е записана. Натиснете бутон \"F2\" (за запис)."_s))
+        << Told().toStdString();
+    Press(Qt::Key_F2);
+    ASSERT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
+    ASSERT_EQ(QueryText(u"SELECT docno, contract_n FROM Incomes ORDER BY docno"_s), u"1@1°2@2"_s);
+
+    for (int Sale : {1, 2}) {
+        form->Grid->SetRow(2);
+        ASSERT_EQ(form->Grid->Cells(0, 2).trimmed(), QString::number(Sale));
+        Presenter.Clear();
+        Presenter.PlanPassword(u"shef"_s);
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F5);
+        EXPECT_TRUE(Told().contains(Format(u"приходен касов ордер номер %d"_s, {Sale})))
+            << Told().toStdString();
+        Press(Qt::Key_F2);
+        ASSERT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
+    }
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Items_sales"_s), u"0"_s);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), u"0"_s);
+    for (const char* Origin : {"Contracts WHERE docno = 4", "Items_purchases WHERE docno = 6"})
+        EXPECT_EQ(QueryText(u"SELECT sold, sold_at_date = 0 FROM "_s + QString::fromUtf8(Origin)),
+                  u"False@1"_s)
+            << Origin;
+    // Both are offered again.
+    Queue(form, stPledged, u"4"_s, u"150"_s);
+    Queue(form, stPurchased, u"6"_s, u"80"_s);
+    EXPECT_EQ(form->PendingSql.size(), 6) << Told().toStdString();
+}
+
+TEST_F(SaleWindow, EditKeepsOriginAndKindAndMovesTheReceipt) {
+    Stock();
+    auto* form = Open();
+    Queue(form, stPledged, u"4"_s, u"150"_s);
+    Press(Qt::Key_F2);
+    // Lifted while bought items are offered: the pledged sale brings the contracts back.
+    form->rbPurchased->click();
+    form->Grid->SetRow(2);
+    Presenter.PlanPassword(u"shef"_s);
+    Press(Qt::Key_F3);
+    ASSERT_TRUE(form->EditingRow) << Told().toStdString();
+    EXPECT_TRUE(form->rbPledged->isChecked());
+    EXPECT_FALSE(form->leContract->isEnabled());
+    EXPECT_FALSE(form->rbPurchased->isEnabled());
+    // A negative price is refused while editing too.
+    Type(form->feSum_c, u"-1"_s);
+    Press(Qt::Key_F4);
+    EXPECT_TRUE(form->PendingSql.isEmpty());
+    Type(form->feSum_c, u"175"_s);
+    Press(Qt::Key_F4);
+    const qsizetype Edited = form->PendingSql.size();
+    ASSERT_GT(Edited, 0) << Told().toStdString();
+    EXPECT_TRUE(form->leContract->isEnabled());
+    // Purchase 6 is no contract.
+    Presenter.Clear();
+    Type(form->feDocNo, u"2"_s);
+    Queue(form, stPledged, u"6"_s, u"80"_s);
+    EXPECT_EQ(form->PendingSql.size(), Edited);
+    EXPECT_TRUE(Told().contains(u"Въведете договор"_s)) << Told().toStdString();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT contract_n, payment_type, sum_s FROM Items_sales"_s), u"4@1@175"_s);
+    EXPECT_EQ(QueryText(u"SELECT contract_n, payment_type, sum_o FROM Incomes"_s), u"1@4@175"_s);
 }

@@ -473,3 +473,43 @@ TEST(LoanEngineTexts, WorkstationOptionIsOnOnlyForOne) {
     EXPECT_FALSE(WorkstationOptionOn(rg_Registry_7));
     SetRegistryFile(QString());
 }
+
+TEST_F(LoanEngine, BatchSaysWhyAContractCannotBeComputed) {
+    TScriptedPresenter presenter;
+    Exec(u"Insert into Items values ( 2, \"Гривна\", 7 )"_s); // a type that does not exist
+    Contract(1, D, 12345);
+    Exec(u"Update Contracts Set code_i = 99 Where docno = 1"_s);
+    Contract(2, D, 12345);
+    Exec(u"Update Contracts Set code_i = 2 Where docno = 2"_s);
+    Contract(3, D, 777); // no such borrower
+    Contract(4, D, 222);
+    Contract(5, D, 444);
+    Contract(6, D + 5, 222); // not yet signed: nothing to compute, so nothing is missing
+    Contract(7, D, 777);
+    Exec(u"Update Contracts Set code_i = 99 Where docno = 7"_s);
+    PayOut(D, 4, 100);
+    PayOut(D, 5, 100);
+    const QStringList docNos{"5", "abc", "1", "2", "3", "4", "6", "8", "7"};
+    const QStringList expected{
+        u"няма лихвена схема за преференциален код 4"_s,
+        u"договорът не съществува"_s,
+        u"липсва вещ с шифър 99"_s,
+        u"липсва вид на вещ с шифър 7"_s,
+        u"липсва заемополучател с ЕГН 0000000777"_s,
+        u"заемополучателят с ЕГН 0000000222 няма преференциален код"_s,
+        QString(),
+        u"договорът не съществува"_s,
+        u"липсва вещ с шифър 99, липсва заемополучател с ЕГН 0000000777"_s,
+    };
+    QStringList failures(docNos.size(), u"not called"_s);
+    QList<int> order;
+    CalculateContractDebts(nullptr, docNos, D, [&](int Index, const QString& Row, const QString& Failure) {
+        failures[Index] = Failure;
+        order << Index;
+        EXPECT_EQ(Row.isEmpty(), !Failure.isEmpty()) << Index;
+    });
+    EXPECT_EQ(failures, expected);
+    // The one that is not a number first, then by number.
+    EXPECT_EQ(order, (QList<int>{1, 2, 3, 4, 5, 0, 6, 8, 7}));
+    EXPECT_TRUE(presenter.Texts().isEmpty());
+}

@@ -217,14 +217,20 @@ TEST_F(PickLists, FinishedContractsAreNotOnSale) {
     EXPECT_EQ(Rows(Edit), (QStringList{u"1@Злато@Пръстен 585@800.00"_s, u"2@Злато@Верижка@300.00"_s}));
 }
 
-TEST_F(PickLists, AFailedDebtLeavesThatRowAndTheRestWithoutAnAmount) {
+// Contract 2's borrower has no preferential code: its row stays without an amount, the rows after
+// it get theirs, and one message says which contract and why.
+TEST_F(PickLists, AFailedDebtLeavesOnlyThatRowWithoutAnAmountAndIsNamed) {
     SeedSale();
     WriteRegString(rg_Registry_4, u"1"_s);
-    QString Row;
-    TDelimitedStringList OneTime, Daily;
-    ASSERT_TRUE(CalculateContractDebt(nullptr, u"1"_s, Row, Now(), OneTime, Daily));
-    const QString Total = FormatAmount(StrToFloatDot(GetPiece(Row, FieldDelimiterChar, dfTotalDebt), 0));
-    ASSERT_NE(Total, u"800.00"_s);
+    QStringList Totals;
+    for (const QString& DocNo : {u"1"_s, u"3"_s}) {
+        QString Row;
+        TDelimitedStringList OneTime, Daily;
+        ASSERT_TRUE(CalculateContractDebt(nullptr, DocNo, Row, Now(), OneTime, Daily));
+        Totals << FormatAmount(StrToFloatDot(GetPiece(Row, FieldDelimiterChar, dfTotalDebt), 0));
+    }
+    ASSERT_NE(Totals[0], u"800.00"_s);
+    ASSERT_NE(Totals[1], u"500.00"_s);
 
     TMAccountStatusForm Form;
     TProgressRecorder Recorder(&Form);
@@ -233,11 +239,12 @@ TEST_F(PickLists, AFailedDebtLeavesThatRowAndTheRestWithoutAnAmount) {
     QCoreApplication::sendPostedEvents(&Form);
 
     // No serial number stands in for a missing amount.
-    EXPECT_EQ(Rows(Edit), (QStringList{u"1@Злато@Пръстен 585@"_s + Total, u"2@Злато@Верижка@"_s,
-                                       u"3@Часовник@Омега@"_s}));
-    EXPECT_EQ(FPresenter.Messages().size(), 1);
-    // Contract 2 stops the computation: progress for the first two rows, then back to 0.
-    EXPECT_EQ(Recorder.Done, (QList<int>{0, 25, 50, 0}));
+    EXPECT_EQ(Rows(Edit), (QStringList{u"1@Злато@Пръстен 585@"_s + Totals[0], u"2@Злато@Верижка@"_s,
+                                       u"3@Часовник@Омега@"_s + Totals[1]}));
+    EXPECT_EQ(FPresenter.Texts(),
+              QStringList{u"Сумата не е показана за 1 договор, чието задължение не може да се изчисли:\n"
+                          "договор 2: заемополучателят с ЕГН 0000000222 няма преференциален код."_s});
+    EXPECT_EQ(Recorder.Done, (QList<int>{0, 25, 50, 75, 0}));
     EXPECT_EQ(Recorder.StatusTexts.value(1),
               u" Извличане на договори за залог, за които вещите са обявени за продажба"_s);
     EXPECT_EQ(Form.StatusBar->Panels()->Items(0)->Text(), u""_s);

@@ -126,6 +126,21 @@ TEST(HideCriteria, LaterKeysOrderOnlyTheRecordsEarlierKeysCannotTellApart) {
     EXPECT_EQ(Records, QStringList({u"a@10@z"_s, u"a@2@v"_s, u"a@2@x"_s, u"b@1@w"_s, u"b@1@y"_s}));
 }
 
+TEST(HideCriteria, DatesSortAsDatesAndTextsFoldTheirCase) {
+    TDelimitedStringList List;
+    for (const char* Record : {"01.02.2024@Петров", "15.01.2023@иванов", "31.12.2022@Борисов"})
+        List.Add(QString::fromUtf8(Record));
+    auto Sorted = [&](int Col) {
+        SortRecordsByKeys(List, {{Col, true}});
+        QStringList Fields;
+        for (int I = 0; I < List.Count(); ++I)
+            Fields << List.GetField(I, Col);
+        return Fields;
+    };
+    EXPECT_EQ(Sorted(0), QStringList({u"31.12.2022"_s, u"15.01.2023"_s, u"01.02.2024"_s}));
+    EXPECT_EQ(Sorted(1), QStringList({u"Борисов"_s, u"иванов"_s, u"Петров"_s}));
+}
+
 TEST_F(FormHideTest, CopiesTheHeaderAndKnowsTheKindOfEveryColumn) {
     TRichGrid* Grid = Dialog->RichGrid1;
     EXPECT_EQ(Dialog->ColumnKinds(), u"430420"_s);

@@ -1,4 +1,7 @@
+#include "Components/Edits/FloatEdit.h"
 #include "Components/Grids/StringGrid.h"
+#include "Components/ListEdit/ListEdit.h"
+#include "Components/PeriodEdit/PeriodEdit.h"
 #include "core/unMessages.h"
 #include "core/unRegistry.h"
 #include "core/unWait.h"
@@ -115,7 +118,7 @@ TEST(MAccountForm, AFailingOperationLeavesTheWindowUsableAndShowsOneErrorBox) {
     for (const KeyCase& c : WorkKeys) {
         TScriptedPresenter presenter;
         form->Work[c.operation] = []() -> bool {
-            throw EDatabaseError("no such table: Owners", "Select * from Owners");
+            throw EDatabaseError("no such table: Owners", R"sql(Select * from Owners)sql");
         };
         PressKey(c.key);
         EXPECT_EQ(form->Calls.value(c.operation), 1) << c.operation;
@@ -126,7 +129,7 @@ TEST(MAccountForm, AFailingOperationLeavesTheWindowUsableAndShowsOneErrorBox) {
             EXPECT_TRUE(a->isEnabled()) << c.operation << " " << a->objectName().toStdString();
         ASSERT_EQ(presenter.Messages().size(), 1) << c.operation;
         EXPECT_TRUE(presenter.Messages()[0].Text.contains("no such table: Owners")) << c.operation;
-        EXPECT_TRUE(presenter.Messages()[0].Text.contains("Select * from Owners")) << c.operation;
+        EXPECT_TRUE(presenter.Messages()[0].Text.contains(R"sql(Select * from Owners)sql")) << c.operation;
 
         // The window works again.
         form->Work.remove(c.operation);
@@ -290,6 +293,38 @@ TEST(MAccountForm, CopyAndPasteWorkOnTheFocusedControl) {
     list->setCurrentRow(1);
     PressKey(QKeySequence::Copy);
     EXPECT_EQ(QApplication::clipboard()->text(), "две");
+}
+
+TEST(MAccountForm, ThePasteActionObeysTheEditsTypingRules) {
+    TFormHost host;
+    TCountingForm* form = OpenCountingForm(host);
+    auto* lookup = new TListEdit(form);
+    lookup->SetEditorEnabled(false);
+    auto* period = new TPeriodEdit(form);
+    auto* amount = new TFloatEdit(form);
+    amount->SetValue(5);
+    for (QWidget* edit : std::initializer_list<QWidget*>{lookup, period, amount})
+        form->ClientLayout()->addWidget(edit);
+    QApplication::processEvents();
+    QApplication::clipboard()->setText("1234567890123456");
+    struct Case {
+        QLineEdit* Edit;
+        QString Text; // after the paste
+    };
+    // Typing is off in the lookup and the period; the amount takes 14 characters at most.
+    const Case cases[] = {{lookup, ""}, {period, ""}, {amount, "5.00"}, {form->edNote, "1234567890123456"}};
+    for (const Case& c : cases) {
+        c.Edit->setFocus();
+        c.Edit->selectAll();
+        ASSERT_EQ(QApplication::focusWidget(), c.Edit);
+        form->actPaste->trigger();
+        EXPECT_EQ(c.Edit->text(), c.Text) << c.Edit->metaObject()->className();
+    }
+    QApplication::clipboard()->setText("12.5");
+    amount->setFocus();
+    amount->selectAll();
+    form->actPaste->trigger();
+    EXPECT_EQ(amount->text(), "12.5");
 }
 
 TEST(MAccountForm, CopyTakesAGridsSelectionAndEnterLeavesItsEditorAlone) {

@@ -1,5 +1,6 @@
 #include "framework/forms/MAccountReadForm.h"
 
+#include "Components/Edits/FilteredEdit.h"
 #include "Components/Filter/FilterEngine.h"
 #include "Components/Filter/SimpleFilterDialog.h"
 #include "Components/Grids/GridFuncs.h"
@@ -13,8 +14,8 @@
 #include "core/unRegistry.h"
 #include "framework/export/Export.h"
 #include "framework/forms/FormHide.h"
-#include "framework/printing/GridPreview.h"
 #include "framework/forms/GridSearch.h"
+#include "framework/printing/GridPreview.h"
 #include "framework/printing/PagePrinter.h"
 #include "tests/framework/forms/FormHost.h"
 #include "tests/support/PdfPrinter.h"
@@ -87,8 +88,12 @@ public:
     int Executes = 0;
     bool EditingDuringLoad = false;
     bool ParamsEnabledDuringLoad = false;
-    QString Sql = QStringLiteral("Select docno, date_d, customer_name, sum_o From Incomes Where docno >= %d "
-                                 "Order by docno");
+    QString Sql = QStringLiteral(R"sql(
+        Select docno, date_d, customer_name, sum_o
+        From Incomes
+        Where docno >= %d
+        Order by docno
+    )sql");
 
     QString GetReportTitle() override { return U("за март 2024"); }
 
@@ -116,8 +121,10 @@ public:
 
 void AddReceipt(int DocNo, int Day, const QString& Customer, double Sum) {
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
-                        Format(QStringLiteral("Insert into Incomes (docno, date_d, customer_name, sum_o) "
-                                              "Values (%d, %d, \"%s\", %f)"),
+                        Format(QStringLiteral(R"sql(
+                            Insert into Incomes (docno, date_d, customer_name, sum_o)
+                            Values (%d, %d, "%s", %f)
+                        )sql"),
                                {DocNo, Day, SqlText(Customer), Sum})));
 }
 
@@ -299,10 +306,32 @@ TEST_F(ReadFormTest, F8LoadsTheTableAndCountsItsRows) {
     EXPECT_EQ(Form->Grid->Row(), 2);
 }
 
+TEST_F(ReadFormTest, F8RefusesADateParameterThatIsEmptyOrMakesNoDate) {
+    auto* date = new TMADateEdit(Form->pnlParams);
+    Form->pnlParams->layout()->addWidget(date);
+    date->show();
+    AddReceipts();
+    const int before = Form->Executes;
+    for (const QString& text : {QStringLiteral("29.02.2026"), QStringLiteral("31.4"), QString()}) {
+        Presenter.Clear();
+        date->setText(text);
+        PressF8();
+        EXPECT_EQ(Form->Executes, before) << text.toStdString();
+        ASSERT_EQ(Presenter.Texts().size(), 1) << text.toStdString();
+        EXPECT_EQ(date->text(), text);
+        EXPECT_TRUE(date->hasFocus());
+    }
+    Presenter.Clear();
+    date->setText(QStringLiteral("01.03.2024"));
+    PressF8();
+    EXPECT_EQ(Form->Executes, before + 1);
+    EXPECT_TRUE(Presenter.Texts().isEmpty());
+}
+
 TEST_F(ReadFormTest, AFailedLoadCountsNothingAndLeavesTheWindowUsable) {
     AddReceipts();
     PressF8();
-    Form->Sql = QStringLiteral("Select nothing From Nowhere Where docno >= %d");
+    Form->Sql = QStringLiteral(R"sql(Select nothing From Nowhere Where docno >= %d)sql");
     PressF8();
     ASSERT_EQ(Presenter.Messages().size(), 1);
     EXPECT_EQ(StatusText(Form), U("Общо: 0 реда"));
@@ -386,6 +415,24 @@ TEST_F(ReadFormTest, HeaderClicksSortAndMarkTheColumns) {
             EXPECT_EQ(a->BitmapAlignment(), caRight);
         }
     }
+}
+
+TEST_F(ReadFormTest, DatesSortAsDatesAndNamesAsTheDatabaseOrdersThem) {
+    AddReceipt(1, 45323, U("Петров"), 1);
+    AddReceipt(2, 44941, U("иванов"), 2);
+    AddReceipt(3, 44926, U("Борисов"), 3);
+    PressF8();
+    ASSERT_EQ(Column(Form->Grid, 1), QStringList({"01.02.2024", "15.01.2023", "31.12.2022"}));
+    ClickHeader(Form->Grid, 1);
+    EXPECT_EQ(Column(Form->Grid, 1), QStringList({"31.12.2022", "15.01.2023", "01.02.2024"}));
+    ClickHeader(Form->Grid, 1);
+    ClickHeader(Form->Grid, 2);
+    EXPECT_EQ(Column(Form->Grid, 2), QStringList({U("Борисов"), U("иванов"), U("Петров")}));
+    TDelimitedStringList Ordered;
+    ASSERT_TRUE(RunQuery(nullptr, AdoConnection,
+                         QStringLiteral(R"sql(Select customer_name From Incomes Order by customer_name)sql"),
+                         &Ordered));
+    EXPECT_EQ(Ordered.GetTextStr(), Column(Form->Grid, 2).join(RecordDelimiterChar));
 }
 
 TEST_F(ReadFormTest, OnlyAPressAndReleaseInsideOneHeaderCellIsAClick) {
@@ -630,8 +677,8 @@ TEST_F(ReadFormTest, F9PrintsTheGridThroughThePreviewWithTheWindowsDefaultSettin
     QTest::keyClick(Form->Grid, Qt::Key_F9);
     SetPrintDialogHook(previous);
     EXPECT_EQ(setting, U("Без клиенти"));
-    // The window asks for landscape; the setting's own orientation is used only when applied.
-    EXPECT_EQ(orientation, 1);
+    // The window asks for landscape; the operator's default setting keeps its portrait.
+    EXPECT_EQ(orientation, 0);
     const QStringList pages = PdfPageTexts(pdf.FileName());
     ASSERT_EQ(pages.size(), 2); // two copies of one page
     EXPECT_TRUE(pages[0].contains(U("за март 2024")));

@@ -1,10 +1,12 @@
 #include "framework/printing/GridPreview.h"
 
+#include "Components/Edits/FloatEdit.h"
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unRegistry.h"
 #include "framework/printing/PagePrinter.h"
+#include "framework/printing/PrintDialogs.h"
 #include "framework/printing/RawPrinter.h"
 #include "tests/support/PdfPrinter.h"
 #include "tests/support/PdfTools.h"
@@ -14,6 +16,10 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTest>
+#include <QTimer>
 
 #include <QFile>
 #include <QPrinter>
@@ -139,8 +145,9 @@ TEST(GridPreview, RowFittingStopsAtTheLimitAndAtMarkers) {
         {5, 100, false, 7, false}, // to the end
         {1, 31, true, 3, false},   // header + two rows stay below 31
         {1, 30, true, 2, false},   // the sum must stay below the limit
-        {1, 10, false, 7, false},  // the header alone fills the page: the document ends
-        {5, 15, false, 7, false},  // a row taller than the room left ends it too
+        {1, 10, true, 2, false},   // the header alone fills the page: one row, cut, and on
+        {5, 15, true, 6, false},   // a row taller than the room left takes the page alone
+        {6, 15, false, 7, false},  // and the last one ends the document
     };
     for (const Case& c : cases) {
         int first = c.First;
@@ -464,4 +471,245 @@ TEST(PrintPreview, PrintingWithoutThePreviewPrintsEveryPage) {
     const QStringList pages = PdfPageTexts(pdf.FileName());
     ASSERT_GT(pages.size(), 1);
     EXPECT_TRUE(pages.last().contains("Ред 200"));
+}
+
+namespace {
+
+std::unique_ptr<TRichGrid> WideGrid(int Columns, int Rows) {
+    auto grid = std::make_unique<TRichGrid>();
+    grid->hide();
+    grid->SetColCount(Columns);
+    grid->SetRowCount(Rows + 1);
+    grid->SetFixedRows(1);
+    grid->SetFixedCols(0);
+    for (int c = 0; c < Columns; ++c) {
+        grid->SetCells(c, 0, QStringLiteral("K%1").arg(c + 1, 2, 10, QLatin1Char('0')));
+        for (int r = 1; r <= Rows; ++r)
+            grid->SetCells(c, r, QStringLiteral("стойност-%1-%2").arg(c + 1).arg(r));
+    }
+    return grid;
+}
+
+// The rows of a page: how many "Ред" words it carries.
+int RowsOnPage(const QString& Page) {
+    return int(Page.count(QStringLiteral("Ред ")));
+}
+
+} // namespace
+
+TEST(GridPreview, WideTablesKeepEveryColumnOnThePage) {
+    struct Case {
+        int Columns;
+        int Orientation;
+        int FontSize;
+    };
+    const QList<Case> cases = {{30, 1, 8}, {30, 0, 8}, {12, 0, 16}};
+    for (const Case& c : cases) {
+        auto grid = WideGrid(c.Columns, 3);
+        TJobFixture f(grid.get(), c.Orientation);
+        f.Setting.PrintObjects[poTable].Font.SetSize(c.FontSize);
+        f.Job.Caption = QStringLiteral("Широка");
+        ComposeGridPages(f.Job);
+        const QStringList pages = f.PrintedPages();
+        ASSERT_EQ(pages.size(), 1);
+        const QSizeF sheet = f.Printer.Printer()->pageLayout().fullRect(QPageLayout::Point).size();
+        const QList<TPdfWord> words = PdfWords(f.Pdf.FileName());
+        for (int col = 1; col <= c.Columns; ++col) {
+            const QString header = QStringLiteral("K%1").arg(col, 2, 10, QLatin1Char('0'));
+            const auto found =
+                std::find_if(words.begin(), words.end(), [&](const TPdfWord& w) { return w.Text == header; });
+            ASSERT_NE(found, words.end()) << header.toStdString() << " of " << c.Columns;
+            EXPECT_LE(found->Box.right(), sheet.width()) << header.toStdString();
+            EXPECT_TRUE(pages[0].contains(QStringLiteral("стойност-%1-3").arg(col))) << col;
+        }
+        EXPECT_TRUE(pages[0].contains(QStringLiteral("Стр.: 1 / 1")));
+    }
+}
+
+TEST(GridPreview, ThePageLineStaysAboveTheTable) {
+    struct Case {
+        QString Caption;
+        QString Title;
+        bool FirstPageOnly;
+    };
+    const QList<Case> cases = {{"", "", false}, {"Каса", "", true}, {"", "", true}};
+    for (const Case& c : cases) {
+        auto grid = MakeGrid(150);
+        TJobFixture f(grid.get());
+        f.Job.Caption = c.Caption;
+        f.Job.ReportTitle = c.Title;
+        f.Job.TitlesOnFirstPageOnly = c.FirstPageOnly;
+        ComposeGridPages(f.Job);
+        ASSERT_GT(f.PrintedPages().size(), 1);
+        const QList<TPdfWord> words = PdfWords(f.Pdf.FileName());
+        for (int page = 1; page <= 2; ++page) {
+            double lineBottom = -1, tableTop = -1;
+            for (const TPdfWord& w : words) {
+                if (w.Page != page) continue;
+                if (w.Text == QStringLiteral("Стр.:")) lineBottom = w.Box.bottom();
+                if (w.Text == QStringLiteral("Име")) tableTop = w.Box.top();
+            }
+            ASSERT_GE(lineBottom, 0) << page;
+            ASSERT_GE(tableTop, 0) << page;
+            EXPECT_LT(lineBottom, tableTop) << "page " << page << " caption " << c.Caption.toStdString();
+        }
+    }
+}
+
+TEST(GridPreview, ARowTallerThanAPageIsCutOnItsOwnPageAndTheRestFollows) {
+    auto grid = MakeGrid(3);
+    QStringList lines;
+    for (int i = 1; i <= 150; ++i)
+        lines << QStringLiteral("линия %1").arg(i);
+    grid->SetCells(2, 2, lines.join(QLatin1Char('\n')));
+    grid->ColAttributes(2)->SetWordWrap(true);
+    TJobFixture f(grid.get());
+    ComposeGridPages(f.Job);
+    const QStringList pages = f.PrintedPages();
+    ASSERT_EQ(pages.size(), 3);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Ред 1")));
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("линия 1")));
+    EXPECT_FALSE(pages[1].contains(QStringLiteral("линия 150")));
+    EXPECT_TRUE(pages[2].contains(QStringLiteral("Ред 3")));
+    for (int p = 0; p < pages.size(); ++p)
+        EXPECT_TRUE(pages[p].contains(QStringLiteral("Стр.: %1 / 3").arg(p + 1))) << p;
+}
+
+TEST(GridPreview, APageOfItsOwnForTheClosingTextIsCounted) {
+    // As many rows as fill the first page exactly.
+    int perPage = 0;
+    {
+        auto grid = MakeGrid(200);
+        TJobFixture f(grid.get());
+        ComposeGridPages(f.Job);
+        perPage = RowsOnPage(f.PrintedPages()[0]);
+        ASSERT_GT(perPage, 10);
+    }
+    struct Case {
+        QString Closing;
+        bool Signature;
+    };
+    const QList<Case> cases = {{"Съставил:", false}, {"", true}, {"Съставил:\r\nПроверил:", true}};
+    for (const Case& c : cases) {
+        auto grid = MakeGrid(perPage);
+        TJobFixture f(grid.get());
+        f.Job.ClosingText = c.Closing;
+        f.Job.SignatureBlock = c.Signature;
+        ComposeGridPages(f.Job);
+        const QStringList pages = f.PrintedPages();
+        ASSERT_GE(pages.size(), 2) << c.Closing.toStdString();
+        for (int p = 0; p < pages.size(); ++p)
+            EXPECT_TRUE(pages[p].contains(QStringLiteral("Стр.: %1 / %2").arg(p + 1).arg(pages.size())))
+                << p << " " << c.Closing.toStdString() << c.Signature;
+        EXPECT_TRUE(pages.last().contains(c.Signature ? "Ръководител:" : "Съставил:"));
+    }
+}
+
+TEST(GridPreview, TheListWindowKeepsItsRedNegativesWhateverEndsTheComposition) {
+    struct Case {
+        bool Cancel;
+        bool WindowMarks;
+    };
+    for (const Case& c : QList<Case>{{true, true}, {false, true}, {false, false}}) {
+        auto source = MakeGrid(150);
+        source->SetCells(1, 1, "-10");
+        TNumberFormatter numbers;
+        numbers.SetMarkNegative(c.WindowMarks);
+        source->ColAttributes(1)->SetFormatter(&numbers);
+        std::unique_ptr<TStringGrid> copy(CloneGrid(source.get(), false, nullptr));
+        TJobFixture f(copy.get());
+        TfmPrintProgress progress;
+        progress.Answer = c.Cancel ? 1 : 0;
+        f.Job.Progress = &progress;
+        ComposeGridPages(f.Job);
+        EXPECT_EQ(f.Printer.PageCount() == 1, c.Cancel);
+        EXPECT_EQ(numbers.MarkNegative(), c.WindowMarks) << c.Cancel;
+    }
+}
+
+TEST(PrintPreview, ADefaultNamedSettingOpensInItsOwnOrientation) {
+    struct Case {
+        QString Stored;
+        int Asked;
+        int Shown;
+    };
+    const QList<Case> cases = {
+        {"A@1@1|1|1@Arial|8|0,0@Landscape@", 0, 1},
+        {"A@1@1|1|1@Arial|8|0,0@Portrait@", 1, 0},
+        {"A@@1|1|1@Arial|8|0,0@Portrait@", 1, 1}, // not the default: the window's own
+    };
+    for (const Case& c : cases) {
+        TPdfPrinterScope pdf;
+        WriteRegString("frmT_print_settings", c.Stored);
+        const auto clear = qScopeGuard([] { WriteRegString("frmT_print_settings", ""); });
+        auto grid = MakeGrid(3);
+        TfmPrintPreview preview(c.Asked, grid.get(), "Списък", "", "frmT_print_settings", 0, "", "", false,
+                                false, false, "", "");
+        EXPECT_EQ(preview.PagePrinter->Orientation(), c.Shown) << c.Stored.toStdString();
+        EXPECT_EQ(preview.StatusPanels[1]->text(), c.Shown ? "297 mm x 210 mm" : "210 mm x 297 mm");
+        preview.cbSave->setChecked(false);
+    }
+}
+
+TEST(PrintPreview, MarginsTypedInTheSetupAreWhereThePagePrints) {
+    TPdfPrinterScope pdf;
+    auto grid = MakeGrid(3);
+    auto preview = OpenPreview(grid.get(), QString());
+    struct Typed {
+        int Entry;
+        TFloatEdit* TfmPrintSetup::*Edit;
+        QString Value;
+    };
+    // The caption 40 mm down, the page body from 30 mm at the left; then a body with no room.
+    const QList<QList<Typed>> rounds = {
+        {{1, &TfmPrintSetup::editMarginTop, "40"}, {5, &TfmPrintSetup::editMarginLeft, "30"}},
+        {{5, &TfmPrintSetup::editMarginLeft, "-8"}},
+        {{5, &TfmPrintSetup::editMarginRight, "3"}},
+    };
+    for (const QList<Typed>& round : rounds) {
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            // Whatever fails, the dialog closes: a test never waits for an operator.
+            const auto close = qScopeGuard([modal] {
+                if (modal && modal->isVisible()) modal->close();
+            });
+            auto* dialog = qobject_cast<TfmPrintSetup*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            for (const Typed& t : round) {
+                dialog->listObjects->setCurrentRow(t.Entry);
+                TFloatEdit* edit = dialog->*t.Edit;
+                ASSERT_TRUE(edit->isEnabled()) << t.Entry;
+                edit->selectAll();
+                QTest::keyClicks(edit, t.Value);
+                QTest::keyClick(edit, Qt::Key_Tab);
+            }
+            dialog->btnOK->click();
+        });
+        preview->acPrintSetup->trigger();
+    }
+    // Only the first round stands: a negative margin gives the printer's edge, a right edge at
+    // 3 mm leaves no page and is refused.
+    const TReportSettings& s = preview->Settings[preview->CurrentSetting];
+    EXPECT_NEAR(s.PrintObjects[poCaption].Top, 40, 0.01);
+    EXPECT_NEAR(preview->PagePrinter->MarginLeft(), preview->PagePrinter->GutterLeft(), 0.01);
+    preview->acPrintSetup->setEnabled(false);
+    auto pdfPrint = [&] {
+        EXPECT_TRUE(preview->PrintPages(1, 1, 1, true));
+        return PdfWords(pdf.FileName());
+    };
+    // Back to the first round's margins to read them off the sheet.
+    TPrintObjectData body = s.PrintObjects[poBody];
+    body.Left = 30;
+    ASSERT_TRUE(ApplyBodyMargins(*preview->PagePrinter, body));
+    preview->Rebuild(0);
+    // Positions count from the printable part's corner.
+    const double mm = 72 / 25.4;
+    const double top = preview->PagePrinter->GutterTop(), left = preview->PagePrinter->GutterLeft();
+    int found = 0;
+    for (const TPdfWord& w : pdfPrint()) {
+        if (w.Text == QStringLiteral("Списък") && ++found) EXPECT_NEAR(w.Box.top(), (top + 40) * mm, 2 * mm);
+        if (w.Text == QStringLiteral("Име") && ++found) EXPECT_NEAR(w.Box.left(), (left + 30) * mm, 1 * mm);
+    }
+    EXPECT_EQ(found, 2);
+    preview->close();
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QImage>
+#include <QMap>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
@@ -270,4 +271,217 @@ TEST(PagePrinter, PagesReplayInTheirOwnColoursWhateverThePainterHeld) {
         }
     EXPECT_FALSE(red);
     EXPECT_TRUE(dark);
+}
+
+namespace {
+
+const QDateTime Noon(QDate(2024, 3, 5), QTime(12, 4, 9));
+
+} // namespace
+
+TEST(PagePrinter, ColumnLayoutsReadAlignmentWidthAndLines) {
+    struct Case {
+        QString Format;
+        QList<TColumnFormat> Columns;
+    };
+    const QList<Case> cases = {
+        {"<20|^30.5|>-10||x",
+         {{Qt::AlignLeft, 20, true},
+          {Qt::AlignHCenter, 30.5, true},
+          {Qt::AlignRight, 10, false},
+          {Qt::AlignLeft, 15, true},
+          {Qt::AlignLeft, 15, true}}},
+        {"7", {{Qt::AlignLeft, 7, true}}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        const QList<TColumnFormat> columns = ParseColumnFormats(c.Format, '|', 15);
+        ASSERT_EQ(columns.size(), c.Columns.size()) << c.Format.toStdString();
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            EXPECT_EQ(columns[i].Align, c.Columns[i].Align) << c.Format.toStdString() << i;
+            EXPECT_EQ(columns[i].Width, c.Columns[i].Width) << c.Format.toStdString() << i;
+            EXPECT_EQ(columns[i].Lines, c.Columns[i].Lines) << c.Format.toStdString() << i;
+        }
+    }
+    EXPECT_EQ(ScaleColumnFormats("<1;>-2;^0.5", ';', 25.4), "<25.4;>-50.8;^12.7");
+}
+
+TEST(PagePrinter, TokensAndFriendlyCodesBecomeTexts) {
+    EXPECT_EQ(ReplacePageTokens("{$PAGE}/{$TITLE}/{$DATE}/{$TIME}/{$LINE}/{$X}", 3, "Отчет", 17, Noon),
+              "3/Отчет/05.03.2024/12:04:09/17/{$X}");
+    struct Case {
+        QString Friendly;
+        QString Text;
+        QString Format;
+    };
+    const QList<Case> cases = {
+        {"&lЛяво&cСтр. &p&rФайл &f && &i", "Ляво;Стр. {$PAGE};Файл отчет.txt & {$TITLE}", "<60;^60;>60"},
+        {"Само текст", "Само текст", "<180"},
+        {"Преди&rСлед", "Преди;След", "<90;>90"},
+        {"&c&d &T|&D &t &F", "{$DATE} {$TIME}|5 март 2024 г. 12:04 /tmp/отчет.txt", "^180"},
+        {"&x&", "&x&", "<180"},
+    };
+    for (const Case& c : cases) {
+        const TFriendlyText text = ParseFriendlyText(c.Friendly, ';', 180, "/tmp/отчет.txt", Noon);
+        EXPECT_EQ(text.Text, c.Text) << c.Friendly.toStdString();
+        EXPECT_EQ(text.Format, c.Format) << c.Friendly.toStdString();
+    }
+}
+
+TEST(PagePrinter, HeadersFootersAndTableLinesOnPrintedPages) {
+    TPdfPrinterScope pdf;
+    TPagePrinter printer;
+    printer.SetShowProgress(false);
+    printer.SetMeasureUnit(muMillimeters);
+    printer.Now = [] { return Noon; };
+    printer.SetTitle("Отчет");
+    printer.SetFriendlyHeader("&lЛяво&cЗаглавие: &i&rСтр. &p");
+    QFont big(QStringLiteral("Liberation Sans"));
+    big.setPointSize(20);
+    printer.SetHeaderFont(big);
+    printer.SetFooter("Редове {$LINE}|{$DATE}");
+    printer.SetFooterFormat("<60|>0");
+    printer.SetTableFormat("<30|>20|^-25");
+    printer.SetTableGrid(true);
+    printer.BeginDoc();
+    for (int i = 1; i <= 120; ++i)
+        printer.WriteTableLine(QStringLiteral("ред%1|%2|ц").arg(i).arg(i * 10));
+    printer.EndDoc();
+    ASSERT_GE(printer.PageCount(), 2);
+    ASSERT_TRUE(printer.Print());
+    const QList<TPdfWord> words = PdfWords(pdf.FileName());
+    const double mm = 72 / 25.4;
+    const double left = printer.MarginLeft() * mm;
+    for (int page = 1; page <= printer.PageCount(); ++page) {
+        QMap<QString, QRectF> box;
+        double tableTop = 1e9, tableBottom = 0;
+        for (const TPdfWord& w : words) {
+            if (w.Page != page) continue;
+            box.insert(w.Text, w.Box);
+            if (w.Text.startsWith("ред")) {
+                tableTop = std::min(tableTop, w.Box.top());
+                tableBottom = std::max(tableBottom, w.Box.bottom());
+                // The second column is right-aligned at 50 mm from the margin.
+                EXPECT_NEAR(w.Box.left(), left, 2 * mm) << w.Text.toStdString();
+            }
+        }
+        ASSERT_TRUE(box.contains("Ляво")) << page;
+        EXPECT_TRUE(box.contains("Отчет")) << page;
+        ASSERT_TRUE(box.contains(QString::number(page))) << page;
+        ASSERT_TRUE(box.contains("05.03.2024")) << page;
+        EXPECT_LT(box["Ляво"].bottom(), tableTop) << page;
+        EXPECT_GT(box["05.03.2024"].top(), tableBottom) << page;
+        // The header's own font: twice the page font.
+        EXPECT_GT(box["Ляво"].height(), 1.5 * box["Редове"].height()) << page;
+        EXPECT_NEAR(box["05.03.2024"].right(), (printer.PageWidth() - printer.MarginRight()) * mm, 2 * mm);
+    }
+    for (const TPdfWord& w : words)
+        if (w.Text == "10") EXPECT_NEAR(w.Box.right(), left + 50 * mm, 2 * mm);
+}
+
+TEST(PagePrinter, BordersAndCellLinesAreDrawnWhereAsked) {
+    TPdfPrinterScope pdf;
+    TPagePrinter printer;
+    printer.SetMeasureUnit(muMillimeters);
+    printer.SetMarginLeft(30);
+    printer.SetMarginTop(30);
+    printer.SetPageBorders(pbTop | pbLeft);
+    printer.SetPageBorderOffset(10);
+    printer.SetTableFormat("<40|-40");
+    printer.SetTableGrid(true);
+    printer.BeginDoc();
+    printer.WriteTableLine("a|b");
+    printer.EndDoc();
+    // The page at one pixel per millimetre of the sheet.
+    const TDeviceCaps& caps = printer.Caps();
+    QImage image(210, 297, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(25.4 / caps.DpiX, 25.4 / caps.DpiY);
+    painter.translate(caps.Offset);
+    printer.DrawPage(painter, 1, image.logicalDpiX(), image.logicalDpiY());
+    painter.end();
+    // A line of 2 printer pixels greys the millimetre it crosses.
+    auto dark = [&](int X, int Y) {
+        int least = 255;
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                least = std::min(least, qGray(image.pixel(X + dx, Y + dy)));
+        return least < 250;
+    };
+    struct Case {
+        int X, Y;
+        bool Dark;
+    };
+    const QList<Case> cases = {
+        {100, 20, true},   // the top border, 10 mm above the margin
+        {20, 100, true},   // the left border
+        {190, 100, false}, // no right border
+        {100, 287, false}, // no bottom border
+        {50, 30, true},    // the first cell's top line
+        {85, 30, false},   // the second cell has none
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dark(c.X, c.Y), c.Dark) << c.X << "," << c.Y;
+}
+
+TEST(PagePrinter, UnitsConvertWidthsOffsetsAndLayouts) {
+    TPdfPrinterScope pdf;
+    TPagePrinter printer;
+    printer.SetDefaultColWidth(1);
+    printer.SetPageBorderOffset(0.5);
+    printer.SetTableFormat("<1|>-2");
+    printer.SetFriendlyHeader("&lА&rБ");
+    const double inches = printer.PrintableWidth();
+    printer.SetMeasureUnit(muMillimeters);
+    EXPECT_DOUBLE_EQ(printer.DefaultColWidth(), 25.4);
+    EXPECT_DOUBLE_EQ(printer.PageBorderOffset(), 12.7);
+    EXPECT_EQ(printer.TableFormat(), "<25.4|>-50.8");
+    const QList<TColumnFormat> header = ParseColumnFormats(printer.HeaderFormat(), '|', 0);
+    ASSERT_EQ(header.size(), 2);
+    EXPECT_NEAR(header[1].Width, inches * 25.4 / 2, 1e-4);
+}
+
+TEST(PagePrinter, LinesPrintAsAWholeAndTablesPadInAFile) {
+    TPdfPrinterScope pdf;
+    {
+        TPagePrinter printer;
+        printer.SetShowProgress(false);
+        printer.SetTableFormat("<2|>2");
+        printer.SetLines({"първи ред", "ляво|дясно"});
+        ASSERT_TRUE(printer.Print());
+        const QString text = PdfPageText(pdf.FileName());
+        EXPECT_TRUE(text.contains("първи ред"));
+        EXPECT_TRUE(text.contains("дясно"));
+    }
+    TPagePrinter printer;
+    const QString file = pdf.Dir() + "/table.txt";
+    printer.SetFileName(file);
+    printer.SetPrintToFile(true);
+    printer.SetTableFormat("<0.5|>0.5|^0.5");
+    printer.SetLines({"a|b|c"});
+    ASSERT_TRUE(printer.Print());
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString line = QString::fromUtf8(f.readAll()).chopped(2);
+    const qsizetype n = line.size() / 3;
+    ASSERT_GT(n, 2);
+    EXPECT_EQ(line, QString("a").leftJustified(n) + QString("b").rightJustified(n) +
+                        (QString((n - 1) / 2, ' ') + "c").leftJustified(n));
+}
+
+TEST(PagePrinter, ThePreviewPaintsItsBackgroundAndShadowAsSet) {
+    TPdfPrinterScope pdf;
+    TPagePrinter printer;
+    printer.resize(400, 600);
+    printer.SetZoomPercent(10);
+    printer.SetShadowColor(QColor(200, 0, 0));
+    for (const bool gradient : {true, false}) {
+        printer.SetGradientBackground(gradient);
+        const QImage image = printer.widget()->grab().toImage();
+        const int last = image.height() - 1;
+        // The background beside the page, top and foot; the shadow below the page's corner.
+        EXPECT_EQ(image.pixel(image.width() - 1, 0) != image.pixel(image.width() - 1, last), gradient);
+        EXPECT_EQ(QColor(image.pixel(image.width() - 3, last - 2)), QColor(200, 0, 0)) << gradient;
+    }
 }

@@ -3,9 +3,11 @@
 #include "Components/Edits/FloatEdit.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -17,7 +19,7 @@ TEST(PrintDialogs, ObjectsWithoutMarginsShowDisabledZeros) {
     TfmPrintSetup dialog;
     dialog.SetupData(setting, "", "Заглавие", "", "", "", -1, false);
     dialog.show();
-    ASSERT_EQ(dialog.listObjects->count(), 5);
+    ASSERT_EQ(dialog.listObjects->count(), 6);
     EXPECT_EQ(dialog.listObjects->currentRow(), 0);
     // "Таблица" has no margins at all.
     for (TFloatEdit* edit :
@@ -90,6 +92,30 @@ TEST(PrintDialogs, SettingNamesRefuseTheSeparatorsAndCancelGivesNothing) {
         QString name = "old";
         SelectSettingName(name);
         EXPECT_EQ(name, c.Name) << c.Typed.toStdString();
+    }
+}
+
+TEST(PrintDialogs, PastedSeparatorsNeverReachASettingName) {
+    QClipboard* clipboard = QApplication::clipboard();
+    const QString kept = clipboard->text();
+    const auto restore = qScopeGuard([&] { clipboard->setText(kept); });
+    struct Case {
+        QString Typed;
+        QString Pasted;
+        QString Name;
+    };
+    const QList<Case> cases = {
+        {"", QStringLiteral("Месечен@отчет|x"), QStringLiteral("Месеченотчетx")},
+        {"ab", QStringLiteral("°,~"), "ab"},
+        {"a", QStringLiteral("1@2"), "a12"},
+    };
+    for (const Case& c : cases) {
+        TfmPrintSelectName dialog;
+        QTest::keyClicks(dialog.editName, c.Typed);
+        clipboard->setText(c.Pasted);
+        QTest::keySequence(dialog.editName, QKeySequence::Paste);
+        EXPECT_EQ(dialog.editName->text(), c.Name) << c.Pasted.toStdString();
+        EXPECT_EQ(dialog.editName->cursorPosition(), c.Name.size());
     }
 }
 

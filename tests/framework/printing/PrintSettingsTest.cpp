@@ -139,3 +139,31 @@ TEST(PrintSettings, NewSettingsGetTheirFontsAndTexts) {
     EXPECT_EQ(s.PrintObjects[poTable].Left, -1);
     EXPECT_EQ(s.PrintObjects[poFirmBlock].Text, QStringLiteral("%s\r№ по НДР: %s\rБулстат: %s"));
 }
+
+TEST(PrintSettings, SeparatorsInANameCannotBreakTheStoredText) {
+    auto grid = GridOf(3);
+    TSettings settings = ReadSettings(grid.get(), QString(), 0);
+    for (const QString& name : {QStringLiteral("Месечен@отчет|x"), QStringLiteral("a,b~c") + Deg + "d"}) {
+        TReportSettings s;
+        s.Name = name;
+        s.VisibleCols = {true, false, true};
+        s.AutoResizeCols = {false, true, false};
+        NewPrintObjects(s);
+        s.PrintObjects[poTable].Font.SetSize(11);
+        s.Orientation = 0;
+        settings.append(s);
+    }
+    SetDefault(settings, 1, true);
+    TSettings read = ReadSettings(grid.get(), QString(), 1);
+    ReadSettingsText(read, SettingsText(settings));
+    ASSERT_EQ(read.size(), 3);
+    const QStringList names = {QStringLiteral("Месеченотчетx"), QStringLiteral("abcd")};
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_EQ(read[i].Name, names[i - 1]);
+        EXPECT_EQ(read[i].IsDefault, i == 1);
+        EXPECT_EQ(read[i].VisibleCols, QList<bool>({true, false, true}));
+        EXPECT_EQ(read[i].AutoResizeCols, QList<bool>({false, true, false}));
+        EXPECT_EQ(read[i].PrintObjects[poTable].Font.Size(), 11);
+        EXPECT_EQ(read[i].Orientation, 0);
+    }
+}

@@ -5,12 +5,17 @@
 #include "framework/printing/PagePrinter.h"
 #include "tests/support/PdfPrinter.h"
 #include "tests/support/PdfTools.h"
+#include "tests/support/PrivateCups.h"
+#include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempRegistry.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -130,4 +135,45 @@ TEST_F(TfmPrintTest, InitialFolderIsKeptUnchanged) {
     WriteRegString(QStringLiteral("QRP_Files_InitDir"), QStringLiteral("/tmp/отчети"));
     { TfmPrint form(Layout, nullptr); }
     EXPECT_EQ(ReadRegString(QStringLiteral("QRP_Files_InitDir")), QStringLiteral("/tmp/отчети"));
+}
+
+TEST(TfmPrintFailures, AGoneQueueOrAFailedJobIsReportedNotPrinted) {
+    TPrivateCups cups({"Laser"}, "Laser");
+    if (!cups.Running()) GTEST_SKIP() << "cupsd is not installed";
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath("file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    TPrinterProvider& provider = TPrinterProvider::Instance();
+    provider.SetOfferPdf(true);
+    const auto restore = qScopeGuard([&] {
+        provider.SetOfferPdf(false);
+        provider.SetPdfFileName(QString());
+        provider.Reset();
+    });
+    struct Case {
+        QString Printer;
+        QStringList Messages;
+    };
+    const QList<Case> cases = {
+        {"Laser", {QStringLiteral("Принтерът \"Laser\" не е наличен!")}},
+        {PdfPrinterName, {QStringLiteral("Печатът на принтер \"%1\" не успя!").arg(PdfPrinterName)}},
+    };
+    for (const Case& c : cases) {
+        TScriptedPresenter presenter;
+        provider.SetPrinterIndex(int(provider.Names().indexOf(c.Printer)));
+        provider.SetPdfFileName(dir.filePath("file/job.pdf"));
+        TReportLayout layout = TwoLabels();
+        const std::shared_ptr<QPrinter> printer = provider.SharedPrinter();
+        ASSERT_EQ(TPrinterProvider::NameOf(*printer), c.Printer);
+        provider.PrepareJob(layout.Title);
+        TfmPrint form(layout, printer.get());
+        form.AskPrinter = [](QPrinter*) { return true; };
+        form.PreparePages();
+        if (c.Printer == "Laser") cups.RemoveQueue("Laser");
+        form.PrintReport();
+        EXPECT_FALSE(form.Printed) << c.Printer.toStdString();
+        EXPECT_EQ(presenter.Texts(), c.Messages);
+    }
+    EXPECT_TRUE(cups.Jobs().isEmpty());
 }

@@ -76,7 +76,7 @@ public:
 
 } // namespace
 
-TEST_F(ReportWindow, AnEmptiedDateLoadsNothingAndKeepsTheLastRealDate) {
+TEST_F(ReportWindow, AnEmptiedDateIsRefusedLoadsNothingAndKeepsTheLastRealDate) {
     WriteRegString(u"frmOperacii_dtp_From"_s, u"45300"_s);
     WriteRegString(u"frmOperacii_dtp_To"_s, u"45310"_s);
     auto* Form = CreateForm<TfrmOperacii>(&Host, TMAccountForm::fsMDIChild);
@@ -93,5 +93,5 @@ TEST_F(ReportWindow, AnEmptiedDateLoadsNothingAndKeepsTheLastRealDate) {
     Form->RunDone();
     delete Form->Container();
     EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_To"_s), u"45310"_s);
-    EXPECT_TRUE(Presenter.Texts().isEmpty());
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Въведете дата!"_s});
 }

@@ -1,6 +1,7 @@
 #include "shell/reports/un_Prosro4eni_zadyljenia.h"
 
 #include "Components/Grids/RichGrid.h"
+#include "Components/dfsStatusBar/dfsStatusBar.h"
 #include "business/engine/unLoanEngine.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
@@ -58,12 +59,10 @@ public:
                    {100 + DocNo, Date, DocNo, Amount}));
     }
     QStringList Listed(int Kind, const QString& Owner) {
-        TDelimitedStringList Contracts, Rows;
-        RunQuery(nullptr, AdoConnection, ObligationContractsSql(Kind, Owner, T + 0.5), &Contracts);
-        QStringList DocNos;
-        for (int R = 0; R < Contracts.Count(); ++R)
-            DocNos << Contracts.GetField(R, 0);
-        EXPECT_TRUE(BuildObligationRows(nullptr, DocNos, T + 0.5, Kind, Rows));
+        TDelimitedStringList Rows;
+        QStringList Skipped;
+        ReadObligationRows(nullptr, Kind, Owner, T + 0.5, Rows, Skipped);
+        EXPECT_TRUE(Skipped.isEmpty());
         QStringList Kept;
         for (int R = 0; R < Rows.Count(); ++R)
             Kept << Rows.GetField(R, 0);
@@ -108,7 +107,8 @@ TEST_F(Obligations, EachKindListsItsContractsUpToTheAtDate) {
 
 TEST_F(Obligations, TotalsSumTheMoneyAndFeeColumnsOfTheKeptRows) {
     TDelimitedStringList Rows;
-    ASSERT_TRUE(BuildObligationRows(nullptr, {u"1"_s, u"2"_s}, T + 0.5, okOnHand, Rows));
+    QStringList Skipped;
+    BuildObligationRows(nullptr, {u"1"_s, u"2"_s}, T + 0.5, okOnHand, Rows, Skipped);
     ASSERT_EQ(Rows.Count(), 2);
     EXPECT_EQ(Rows.GetField(0, dfInterestAccrued), u"82.00"_s);
     EXPECT_EQ(Rows.GetField(1, dfInterestAccrued), u"22.00"_s);
@@ -127,15 +127,48 @@ TEST_F(Obligations, TotalsSumTheMoneyAndFeeColumnsOfTheKeptRows) {
         EXPECT_EQ(Totals[C], u"0.00"_s) << C;
 }
 
-TEST_F(Obligations, ProgressGrowsAsContractsAreFiguredAndStopsAtAFailure) {
+TEST_F(Obligations, ProgressGrowsAsContractsAreFiguredAndGoesOnPastAFailure) {
     TProgressSink Sink;
     TDelimitedStringList Rows;
-    ASSERT_TRUE(BuildObligationRows(&Sink, {u"1"_s, u"2"_s, u"6"_s}, T + 0.5, okAll, Rows));
+    QStringList Skipped;
+    BuildObligationRows(&Sink, {u"1"_s, u"2"_s, u"6"_s}, T + 0.5, okAll, Rows, Skipped);
     QApplication::processEvents();
     EXPECT_EQ(Sink.Done, (QList<int>{25, 50, 75}));
-    // A contract that does not exist ends the run; nothing after it is figured.
-    EXPECT_FALSE(BuildObligationRows(nullptr, {u"1"_s, u"99"_s, u"2"_s}, T + 0.5, okAll, Rows));
-    EXPECT_EQ(Rows.Count(), 1);
+    // A contract that does not exist is left out and named; the ones after it are figured.
+    BuildObligationRows(nullptr, {u"1"_s, u"99"_s, u"2"_s}, T + 0.5, okAll, Rows, Skipped);
+    EXPECT_EQ(Rows.Count(), 2);
+    EXPECT_EQ(Rows.GetField(1, dfDocNo), u"2"_s);
+    EXPECT_EQ(Skipped, QStringList{u"договор 99: договорът не съществува"_s});
+}
+
+TEST(ObligationsMessage, NamesTheFirstContractsLeftOutAndCountsTheRest) {
+    const auto skipped = [](int N) {
+        QStringList List;
+        for (int I = 1; I <= N; ++I)
+            List << Format(u"договор %d: липсва вещ с шифър 5"_s, {I});
+        return List;
+    };
+    const struct {
+        int Count;
+        const char* Start;
+        const char* End;
+    } Cases[] = {
+        {1, "Справката не включва 1 договор, чието задължение не може да се изчисли:\nдоговор 1: ",
+         "договор 1: липсва вещ с шифър 5."},
+        {MaxNamedFailures, "Справката не включва 20 договора,", "договор 20: липсва вещ с шифър 5."},
+        {MaxNamedFailures + 1, "Справката не включва 21 договора,",
+         "договор 20: липсва вещ с шифър 5;\nи още 1 договор."},
+        {MaxNamedFailures + 5, "Справката не включва 25 договора,",
+         "договор 20: липсва вещ с шифър 5;\nи още 5 договора."},
+    };
+    EXPECT_EQ(SkippedContractsMessage({}), QString());
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Count);
+        const QString Text = SkippedContractsMessage(skipped(C.Count));
+        EXPECT_TRUE(Text.startsWith(QString::fromUtf8(C.Start))) << Text.toStdString();
+        EXPECT_TRUE(Text.endsWith(QString::fromUtf8(C.End))) << Text.toStdString();
+        EXPECT_EQ(Text.count(u'\n'), std::min(C.Count, MaxNamedFailures + 1)) << Text.toStdString();
+    }
 }
 
 namespace {
@@ -252,5 +285,36 @@ TEST_F(ObligationsWindow, AContractPaidOnAfterItsDeleteIsKeptOnSave) {
               QStringList{u"Договор номер 2 не може да бъде изтрит: приходни касови ордери № 31."_s});
     EXPECT_EQ(Form->PendingSql.size(), 1);
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 2"_s), u"1"_s);
+    Close(Form);
+}
+
+// A contract whose item record is gone and one whose borrower has no preferential code cannot be
+// figured: F8 leaves them out, lists every other contract, the later ones too, with true totals, counts the
+// rows it shows and tells the operator which two were left out and why.
+TEST_F(ObligationsWindow, LeavesOutContractsItCannotFigureAndSaysWhich) {
+    Run(Format(u"Insert into Contracts values ( 7, %d, 99, 700, 3, 30, \"\", False, 0, False, 0, 12345, "
+               "False, 0, 0, False, 0, 0, 0, 0 )"_s,
+               {T - 10}));
+    Run(Format(u"Insert into Outcomes values ( 107, %d, 7, 1, 700, \"\", \"\", \"maria\" )"_s, {T - 10}));
+    Run(u"Insert into Owners values ( 222, \"Без Код\", \"София\", \"\", \"\", \"\", True, False, 0, \"\", "
+        "\"\", \"\", \"\" )"_s);
+    Contract(8, T - 10, 222, 300);
+    Contract(9, T - 10, 8001011234, 200);
+
+    auto* Form = Open();
+    Form->SetObligationKind(okAll);
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    QStringList Listed;
+    for (int R = Form->Grid->FixedRows(); R < Form->Grid->RowCount(); ++R)
+        Listed << Form->Grid->Cells(0, R);
+    EXPECT_EQ(Listed, (QStringList{u"1"_s, u"2"_s, u"3"_s, u"5"_s, u"6"_s, u"9"_s, u"Общо:"_s}));
+    // 1500.00 out on 1, 2 and 5, 400.00 on 6 and 200.00 on 9; 3 is repaid.
+    EXPECT_EQ(Form->Grid->Cells(dfPrincipalOutstanding, Form->Grid->RowCount() - 1), u"5100.00"_s);
+    EXPECT_EQ(Form->StatusBar->Panels()->Items(0)->Text(), u"Общо: 6 реда"_s);
+    EXPECT_EQ(Presenter.Texts(),
+              QStringList{u"Справката не включва 2 договора, чието задължение не може да се изчисли:\n"
+                          "договор 7: липсва вещ с шифър 99;\n"
+                          "договор 8: заемополучателят с ЕГН 0000000222 няма преференциален код."_s});
     Close(Form);
 }

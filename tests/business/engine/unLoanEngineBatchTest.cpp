@@ -1,0 +1,146 @@
+// The batch computation against the one-contract computation on a generated shop that holds the
+// cases where the two could drift apart: blocks and gaps in the numbering, overlapping and open
+// bands, fees with NULL limits, third decimals, orders outside the days, ties on one day.
+
+#include "business/engine/unLoanEngine.h"
+
+#include "business/engine/unConsts.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unNumbers.h"
+#include "core/unStringFuncs.h"
+#include "tests/support/ScriptedPresenter.h"
+#include "tests/support/TempProgramDir.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int AtDay = 45500;
+
+void Exec(const QString& Sql) {
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, Sql)) << Sql.toStdString();
+}
+
+class GeneratedShop {
+public:
+    explicit GeneratedShop(int Contracts) {
+        std::mt19937 random(20240301);
+        const auto below = [&](int N) { return int(random() % unsigned(N)); };
+        // An amount in cents, now and then with a third decimal.
+        const auto amount = [&](int Most) {
+            const double cents = 100 + below(Most * 100);
+            return below(7) == 0 ? cents / 100.0 + 0.005 : cents / 100.0;
+        };
+        TTransaction transaction;
+        Exec(u"Insert into Item_types values ( 1, \"Злато\" )"_s);
+        Exec(u"Insert into Item_types values ( 2, \"Техника\" )"_s);
+        for (int i = 1; i <= 300; ++i)
+            Exec(Format("Insert into Items values ( %d, \"Вещ %d\", %d )", {i, i, i == 300 ? 9 : 1 + i % 2}));
+        // Codes 1 to 4 have bands, 5 has none; every 40th borrower has no code at all.
+        for (int i = 1; i <= 200; ++i)
+            Exec(Format("Insert into Owners values ( %d, \"Собственик %d\", \"\", \"\", \"\", \"\", True, "
+                        "False, %d, \"\", \"\", \"\", \"\" )",
+                        {1000 + i, i, i % 40 == 0 ? 0 : 1 + i % 5}));
+        for (const char* band : {"1, 0, 500, 0.06, 1", "2, 500, 2000, 0.03, 1", "3, 1500, 100000, 0.025, 1",
+                                 "4, 0, 100000, 0.05, 2", "5, 0, 1000, 0.045, 3",
+                                 "6, 1000.5, 50000, 0.035, 3", "7, 100, 5000, 0.04, 4"})
+            Exec(Format("Insert into Interest_rates values ( %s )", {QString::fromLatin1(band)}));
+        Exec(u"Insert into Taxes values ( 1, \"Оценка\", True )"_s);
+        Exec(u"Insert into Taxes values ( 2, \"Съхранение\", False )"_s);
+        Exec(u"Insert into Taxes values ( 3, \"Охрана\", False )"_s);
+        Exec(u"Insert into Taxes values ( 4, \"Застраховка\", True )"_s);
+        for (const char* rate :
+             {"1, 1, 0, 1000, 0.01, 1", "2, 1, 800, 5000, 0.015, 1", "3, 2, 0, 600, 0.03, 1",
+              "4, 2, 600, 100000, 0.02, 1", "5, 3, 0, 100000, 0.0111, 2", "6, 4, 250, 2500, 0.005, 2",
+              "7, 2, 0, 100000, 0.035, 3", "8, 1, NULL, 900, 0.02, 3", "9, 3, 300, NULL, 0.01, 4",
+              "10, 4, 0, 100000, 0.0175, 4"})
+            Exec(Format("Insert into Taxes_rates values ( %s )", {QString::fromLatin1(rate)}));
+
+        int docNo = 0, outcomeNo = 0, incomeNo = 0;
+        for (int c = 0; c < Contracts; ++c) {
+            // Mostly close numbers, now and then a gap wider than a block.
+            docNo += below(50) == 0 ? 5000 + below(3000) : 1 + below(3);
+            DocNos << QString::number(docNo);
+            const int date = below(30) == 0 ? AtDay + 1 + below(10) : AtDay - below(400);
+            const int item = below(100) == 0 ? 999 : 1 + below(300);
+            const qint64 owner = below(150) == 0 ? 5000 : 1001 + below(200);
+            const bool finished = below(5) == 0, sold = !finished && below(8) == 0;
+            Exec(Format(
+                "Insert into Contracts values ( %d, %d, %d, %f, %f, %d, \"\", %s, %d, %s, %d, %d, %s, "
+                "%d, 0, False, 0, 0, 0, 0 )",
+                {docNo, date, item, 0.0, 3.0, below(3) == 0 ? 60 : 30, finished ? "True" : "False", date + 20,
+                 below(6) == 0 ? "True" : "False", date + 35, owner, sold ? "True" : "False", date + 40}));
+            const auto payOut = [&](int Day, double Sum) {
+                Exec(Format("Insert into Outcomes values ( %d, %d, %d, 1, %.3f, \"\", \"\", \"\" )",
+                            {++outcomeNo, Day, docNo, Sum}));
+            };
+            const auto receive = [&](int Day, int Type, double Sum) {
+                Exec(Format("Insert into Incomes values ( %d, %d, %d, %d, %.3f, \"\", \"\", \"\" )",
+                            {++incomeNo, Day, docNo, Type, Sum}));
+            };
+            if (below(25) != 0) payOut(date, amount(3000));
+            if (below(6) == 0) payOut(date + below(200) - 20, amount(800));
+            for (int i = below(3); i > 0; --i)
+                receive(date + below(420) - 10, ptInPrincipal, amount(900));
+            for (int i = below(4); i > 0; --i) {
+                const int day = date + below(420);
+                receive(day, ptInInterest, amount(90));
+                if (below(4) == 0) receive(day, ptInInterest, amount(40)); // a tie on one day
+            }
+            for (int i = below(4); i > 0; --i)
+                receive(date + below(420), FeePaymentType(1 + below(4)), amount(20));
+        }
+        transaction.Commit();
+    }
+
+    QStringList DocNos;
+};
+
+} // namespace
+
+TEST(LoanEngineBatch, GivesTheRecordOfEachContractAsComputedAlone) {
+    TTempProgramDir dir;
+    const GeneratedShop shop(3000);
+    TScriptedPresenter presenter; // the one-contract path tells of borrowers without a code
+    QStringList docNos = shop.DocNos;
+    std::reverse(docNos.begin(), docNos.end());
+    docNos << u"999999"_s;
+
+    QStringList rows(docNos.size()), failures(docNos.size());
+    int calls = 0;
+    CalculateContractDebts(nullptr, docNos, AtDay + 0.5,
+                           [&](int Index, const QString& Row, const QString& Failure) {
+                               rows[Index] = Row;
+                               failures[Index] = Failure;
+                               ++calls;
+                           });
+    EXPECT_EQ(calls, docNos.size());
+
+    int computed = 0, left = 0, withFees = 0;
+    for (int i = 0; i < docNos.size(); ++i) {
+        QString row;
+        TDelimitedStringList oneTime, daily;
+        const bool ok = CalculateContractDebt(nullptr, docNos[i], row, AtDay + 0.5, oneTime, daily);
+        EXPECT_EQ(ok, failures[i].isEmpty()) << docNos[i].toStdString() << ": " << failures[i].toStdString();
+        if (!ok) {
+            ++left;
+            EXPECT_TRUE(rows[i].isEmpty());
+            continue;
+        }
+        ++computed;
+        withFees += PieceCount(row, FieldDelimiterChar) > DebtFieldCount;
+        const QStringList expected = row.split(FieldDelimiterChar), got = rows[i].split(FieldDelimiterChar);
+        ASSERT_EQ(got.size(), expected.size()) << docNos[i].toStdString();
+        for (int f = 0; f < expected.size(); ++f)
+            EXPECT_EQ(got[f], expected[f]) << "contract " << docNos[i].toStdString() << ", field " << f;
+    }
+    // The shop holds enough of each kind for the comparison to mean something.
+    EXPECT_GT(computed, 2000);
+    EXPECT_GT(left, 50);
+    EXPECT_GT(withFees, 2000);
+}

@@ -1,0 +1,132 @@
+#include "Components/Grids/RichGrid.h"
+#include "core/unRegistry.h"
+#include "framework/printing/GridPreview.h"
+#include "framework/printing/PagePrinter.h"
+#include "tests/support/PdfPrinter.h"
+#include "tests/support/PrivateCups.h"
+#include "tests/support/ScriptedPresenter.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QScopeGuard>
+#include <gtest/gtest.h>
+
+namespace {
+
+#define REQUIRE_SCHEDULER(cups)                                                                              \
+    if (!(cups).Running()) GTEST_SKIP() << "cupsd is not installed"
+
+std::unique_ptr<TRichGrid> SmallGrid() {
+    auto grid = std::make_unique<TRichGrid>();
+    grid->hide();
+    grid->SetColCount(2);
+    grid->SetRowCount(3);
+    grid->SetFixedRows(1);
+    grid->SetFixedCols(0);
+    grid->SetRows(0, {"Име", "Сума"});
+    grid->SetRows(1, {"Ред 1", "10"});
+    grid->SetRows(2, {"Ред 2", "20"});
+    return grid;
+}
+
+void RecordOnePage(TPagePrinter& Printer) {
+    Printer.SetShowProgress(false);
+    Printer.BeginDoc();
+    Printer.WriteLine(QStringLiteral("страница"));
+    Printer.EndDoc();
+}
+
+} // namespace
+
+TEST(Printers, AQueueThatLeavesDuringThePreviewIsReportedInsteadOfCrashing) {
+    // Graphic pages and raw text lines for dot-matrix printers.
+    for (const QString laser : {"1", "0"}) {
+        TPrivateCups cups({"Laser", "Other"}, "Laser");
+        REQUIRE_SCHEDULER(cups);
+        WriteRegString("Print_Laser", laser);
+        const auto restore = qScopeGuard([] { WriteRegString("Print_Laser", ""); });
+        TScriptedPresenter presenter;
+        auto grid = SmallGrid();
+        TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
+        ASSERT_EQ(preview.TextMode, laser == "0");
+        ASSERT_EQ(TPrinterProvider::Instance().PrinterName(), "Laser");
+        cups.RemoveQueue("Laser");
+        // The status bar asks for the printer again: the provider finds "Laser" gone.
+        preview.Rebuild(1);
+        preview.Rebuild(0);
+        EXPECT_GE(preview.PagePrinter->PageCount(), 1);
+        preview.PagePrinter->SetShowProgress(false);
+        EXPECT_FALSE(preview.PrintPages(1, 1, 1, true));
+        EXPECT_EQ(presenter.Texts(), QStringList{QStringLiteral("Принтерът \"Laser\" не е наличен!")});
+        EXPECT_TRUE(cups.Jobs().isEmpty()) << cups.Jobs().join(' ').toStdString();
+    }
+}
+
+TEST(Printers, ARealQueueCalledPdfIsAQueueNotTheFileWriter) {
+    TPrivateCups cups({"PDF"}, "PDF");
+    REQUIRE_SCHEDULER(cups);
+    QTemporaryDir dir;
+    TPrinterProvider& provider = TPrinterProvider::Instance();
+    provider.SetOfferPdf(true);
+    provider.SetPdfFileName(dir.filePath("file.pdf"));
+    const auto restore = qScopeGuard([&] {
+        provider.SetOfferPdf(false);
+        provider.SetPdfFileName(QString());
+        provider.Reset();
+    });
+    ASSERT_EQ(provider.Names().size(), 2);
+    EXPECT_NE(provider.Names()[0], provider.Names()[1]);
+    EXPECT_EQ(provider.PrinterName(), "PDF");
+    EXPECT_FALSE(provider.IsPdf());
+    TPagePrinter printer;
+    RecordOnePage(printer);
+    ASSERT_TRUE(printer.Print());
+    EXPECT_EQ(cups.Jobs(), QStringList{"PDF-1"});
+    EXPECT_FALSE(QFile::exists(dir.filePath("file.pdf")));
+}
+
+TEST(Printers, ThePdfScopeNeverReachesTheDefaultQueue) {
+    TPrivateCups cups({"Laser"}, "Laser");
+    REQUIRE_SCHEDULER(cups);
+    TPdfPrinterScope pdf;
+    EXPECT_TRUE(TPrinterProvider::Instance().IsPdf());
+    TPagePrinter printer;
+    RecordOnePage(printer);
+    ASSERT_TRUE(printer.Print());
+    EXPECT_TRUE(QFile::exists(pdf.FileName()));
+    EXPECT_TRUE(cups.Jobs().isEmpty());
+}
+
+TEST(Printers, PdfJobsMakeTheirFolderAndFailuresNameThePrinter) {
+    TPdfPrinterScope pdf;
+    QFile blocker(pdf.Dir() + "/file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    struct Case {
+        QString File;
+        bool Printed;
+        QStringList Messages;
+    };
+    const QList<Case> cases = {
+        {pdf.Dir() + "/new/folder/job.pdf", true, {}},
+        {pdf.Dir() + "/file/job.pdf",
+         false,
+         {QStringLiteral("Печатът на принтер \"%1\" не успя!").arg(PdfPrinterName)}},
+    };
+    for (const Case& c : cases) {
+        TScriptedPresenter presenter;
+        TPrinterProvider::Instance().SetPdfFileName(c.File);
+        TPagePrinter printer;
+        RecordOnePage(printer);
+        EXPECT_EQ(printer.Print(), c.Printed) << c.File.toStdString();
+        EXPECT_EQ(QFile::exists(c.File), c.Printed) << c.File.toStdString();
+        EXPECT_EQ(presenter.Texts(), c.Messages) << c.File.toStdString();
+    }
+}
+
+TEST(Printers, TestsSeeNoQueueOfTheMachine) {
+    TPrinterProvider::Instance().Reset();
+    EXPECT_TRUE(TPrinterProvider::Instance().Names().isEmpty());
+    EXPECT_EQ(TPrinterProvider::Instance().Printer(), nullptr);
+    EXPECT_TRUE(qgetenv("CUPS_SERVER").endsWith("no-scheduler.sock"));
+}

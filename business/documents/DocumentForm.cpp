@@ -247,7 +247,7 @@ bool TDocumentForm::Save() {
     QStringList Moved;
     // The window's check finds its statements by their text: it sees them before any is renumbered.
     const bool Written = SaveQueued(this, [&] {
-        const QString Refusal = CheckInsideSave();
+        QString Refusal = CheckInsideSave();
         if (Refusal.isEmpty()) Moved = RenumberTakenNumbers();
         return Refusal;
     });

@@ -10,6 +10,7 @@
 #include "business/printing/unWordTemplates.h"
 #include "business/registers/RegisterForm.h"
 #include "business/registers/unPickLists.h"
+#include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
@@ -22,6 +23,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -49,6 +51,68 @@ int AppendGridRow(TRichGrid* Grid, const QStringList& Cells) {
     for (int C = 0; C < Cells.size(); ++C)
         Grid->SetCells(C, Row, Cells[C]);
     return Row;
+}
+
+namespace {
+
+// Where each value of "Insert into Table values ( ... )" stands in Sql, texts and bracketed
+// queries kept whole; none for any other statement.
+struct TInsertValues {
+    QString Table;
+    QList<std::pair<qsizetype, qsizetype>> Spans; // start, end
+};
+
+TInsertValues InsertValues(const QString& Sql) {
+    static const QRegularExpression Head(uR"(^\s*insert\s+into\s+(\w+)\s+values\s*\()"_s,
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch Match = Head.match(Sql);
+    if (!Match.hasMatch()) return {};
+    TInsertValues Values{Match.captured(1), {}};
+    qsizetype Start = Match.capturedEnd();
+    int Depth = 0;
+    bool Quoted = false; // a doubled quote inside a text turns it off and on again
+    for (qsizetype I = Start; I < Sql.size(); ++I) {
+        const QChar C = Sql[I];
+        if (C == u'"') Quoted = !Quoted;
+        if (Quoted || C == u'"') continue;
+        if (C == u'(') ++Depth;
+        if (C == u')' && Depth > 0) {
+            --Depth;
+            continue;
+        }
+        if (Depth == 0 && (C == u',' || C == u')')) {
+            Values.Spans.append({Start, I});
+            Start = I + 1;
+            if (C == u')') break;
+        }
+    }
+    return Values;
+}
+
+} // namespace
+
+QStringList RenumberedDocumentSql(const QStringList& Statements, const QString& Table, qint64 From,
+                                  qint64 To) {
+    const QString Old = QString::number(From);
+    QStringList Result;
+    for (QString Sql : Statements) {
+        const TInsertValues Values = InsertValues(Sql);
+        auto Value = [&](int I) {
+            const auto [Start, End] = Values.Spans[I];
+            return QStringView(Sql).mid(Start, End - Start).trimmed();
+        };
+        int At = -1;
+        if (!Values.Spans.isEmpty() && Values.Table.compare(Table, Qt::CaseInsensitive) == 0)
+            At = 0;
+        else if (Values.Spans.size() > 2 && Value(0).startsWith(u'('))
+            At = 2;
+        if (At >= 0 && Value(At) == Old) {
+            const qsizetype Start = Sql.indexOf(Old, Values.Spans[At].first);
+            Sql.replace(Start, Old.size(), QString::number(To));
+        }
+        Result << Sql;
+    }
+    return Result;
 }
 
 QString DocumentDeleteSql(const QString& Table, const QString& KeyField, qint64 Number) {
@@ -145,6 +209,7 @@ bool TDocumentForm::Init() {
 
 bool TDocumentForm::Done() {
     PendingSql.clear();
+    FNewDocuments.clear();
     return TMAccountReadForm::Done();
 }
 
@@ -164,7 +229,9 @@ bool TDocumentForm::Add() {
         ShowErrorFmt(Messages);
         return false;
     }
-    Queue(EntryStatements());
+    const QStringList Statements = EntryStatements();
+    Queue(Statements);
+    if (!EditingRow) FNewDocuments.append({WholeKey(feDocNo->Value()), Statements});
     AppendGridRow(Grid, EntryRow());
     feSum_c->SetValue(0);
     if (!EditingRow) feDocNo->SetValue(feDocNo->Value() + 1);
@@ -175,10 +242,78 @@ bool TDocumentForm::Add() {
 
 bool TDocumentForm::Save() {
     if (!TMAccountReadForm::Save()) return false;
-    if (!SaveQueued(this, [this] { return CheckInsideSave(); })) return false;
+    // A refused or failed Save leaves the queue as it was queued, whatever the check rewrote.
+    const QStringList Queued = PendingSql;
+    QStringList Moved;
+    // The window's check finds its statements by their text: it sees them before any is renumbered.
+    const bool Written = SaveQueued(this, [&] {
+        QString Refusal = CheckInsideSave();
+        if (Refusal.isEmpty()) Moved = RenumberTakenNumbers();
+        return Refusal;
+    });
+    if (!Written) {
+        PendingSql = Queued;
+        return false;
+    }
+    FNewDocuments.clear();
     Reload();
+    if (!Moved.isEmpty()) {
+        if (!EditingRow) ProposeNextKey(this, TableName, KeyField, feDocNo);
+        ShowMessageEx(Moved.join(u'\n'));
+    }
     Saved();
     return true;
+}
+
+QStringList TDocumentForm::RenumberTakenNumbers() {
+    QStringList Moved;
+    qint64 Next = 0;
+    for (const TQueuedDocument& Document : FNewDocuments) {
+        TDelimitedStringList Found;
+        RunQuery(this, AdoConnection,
+                 Format(uR"sql(SELECT %s FROM %s WHERE %s = %d)sql"_s,
+                        {KeyField, TableName, KeyField, Document.Number}),
+                 &Found);
+        if (Found.Count() == 0) continue;
+        const qsizetype At = QueuedAt(Document.Statements);
+        if (At < 0) continue;
+        if (Next == 0) {
+            // Past every saved number and every number this window still has queued.
+            TDelimitedStringList Max;
+            RunQuery(this, AdoConnection, MaxKeySql(KeyField, TableName), &Max);
+            Next = NextKey(Max.Count() > 0 ? Max.GetField(0, 0) : QString());
+            for (const TQueuedDocument& Other : FNewDocuments)
+                Next = std::max(Next, Other.Number + 1);
+        }
+        const QStringList Statements =
+            RenumberedDocumentSql(Document.Statements, TableName, Document.Number, Next);
+        // A statement that does not carry the number its way keeps the clash, which Save reports.
+        if (Statements == Document.Statements) continue;
+        for (qsizetype I = 0; I < Statements.size(); ++I)
+            PendingSql[At + I] = Statements[I];
+        Moved << Format(u"Номер %d е бил зает междувременно. Записан е с номер %d."_s,
+                        {Document.Number, Next});
+        ++Next;
+    }
+    return Moved;
+}
+
+qsizetype TDocumentForm::QueuedAt(const QStringList& Statements) const {
+    if (Statements.isEmpty()) return -1;
+    for (qsizetype At = PendingSql.indexOf(Statements[0]); At >= 0;
+         At = PendingSql.indexOf(Statements[0], At + 1))
+        if (PendingSql.mid(At, Statements.size()) == Statements) return At;
+    return -1;
+}
+
+bool TDocumentForm::QueuedAsNew(qint64 Number) const {
+    return std::any_of(FNewDocuments.begin(), FNewDocuments.end(),
+                       [Number](const TQueuedDocument& Document) { return Document.Number == Number; });
+}
+
+bool TDocumentForm::CloseQuery() {
+    if (!TMAccountReadForm::CloseQuery()) return false;
+    return MayClose([this] { return DoSave(); });
 }
 
 QString TDocumentForm::CheckInsideSave() {
@@ -194,7 +329,13 @@ bool TDocumentForm::Edit() {
         return false;
     }
     const qint64 Number = SelectedDocNo();
-    if (Number == 0 || RefuseUnsaved(Number) || !AskAdminPassword(this)) return false;
+    if (Number == 0 || RefuseUnsaved(Number)) return false;
+    // Its update would go to a row that is not written yet, and miss it once Save renumbers it.
+    if (QueuedAsNew(Number)) {
+        ShowErrorFmt(u"Документ номер %d още не е записан. Натиснете бутон \"F2\" (за запис)."_s, {Number});
+        return false;
+    }
+    if (!AskAdminPassword(this)) return false;
     const int Row = Grid->Row();
     const QStringList Cells = Grid->Rows(Row);
     StartEditing(Cells.value(0).trimmed(), feDocNo);
@@ -210,16 +351,36 @@ bool TDocumentForm::Delete() {
     if (!TMAccountReadForm::Delete()) return false;
     const int Row = Grid->Row();
     if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return false;
+    const qint64 Number = StrToIntOrZero(Grid->Cells(0, Row).trimmed());
+    if (Number != 0 && QueuedAsNew(Number)) return DropQueuedDocument(Row, Number);
     return DeleteDocument(Row);
+}
+
+bool TDocumentForm::ConfirmDelete(int Row) {
+    return ConfirmYesNoFmt(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?"_s,
+                           {RecordNoun, Grid->Cells(0, Row), Grid->Cells(1, Row)}) == mrYes;
 }
 
 bool TDocumentForm::DeleteDocument(int Row) {
     const qint64 Number = StrToIntOrZero(Grid->Cells(0, Row).trimmed());
     if (Number == 0 || RefuseUnsaved(Number) || !AskAdminPassword(this)) return false;
-    if (ConfirmYesNoFmt(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?"_s,
-                        {RecordNoun, Grid->Cells(0, Row), Grid->Cells(1, Row)}) != mrYes)
-        return false;
+    if (!ConfirmDelete(Row)) return false;
     Queue(DeleteStatements(Number));
+    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
+    DeleteGridRow(Grid, Row);
+    return true;
+}
+
+// Nothing of it is in the books yet, so no password guards it: what the operator typed leaves the
+// queue, and its number is free again.
+bool TDocumentForm::DropQueuedDocument(int Row, qint64 Number) {
+    if (RefuseUnsaved(Number) || !ConfirmDelete(Row)) return false;
+    const auto Document = std::find_if(FNewDocuments.begin(), FNewDocuments.end(),
+                                       [Number](const TQueuedDocument& D) { return D.Number == Number; });
+    const qsizetype At = QueuedAt(Document->Statements);
+    if (At < 0) return false;
+    PendingSql.remove(At, Document->Statements.size());
+    FNewDocuments.erase(Document);
     Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;

@@ -6,6 +6,10 @@
 // (F2) writes the queue in one transaction and reloads; Ctrl+F9 prints the selected document.
 // Nothing reaches the database before Save.
 //
+// A new document stays the window's own until Save: Delete takes it back out of the queue, and
+// Save gives it the next free number when another window has saved one under its number
+// meanwhile. Closing with anything queued asks whether to save it.
+//
 // A window makes its number, date and amount edits with the builders, in the order its tab
 // order wants, and fills in the protected hooks; its validation, statements and list queries are
 // free functions of its own unit, tested without a window.
@@ -13,6 +17,7 @@
 #include "business/registers/unQueuedChanges.h"
 #include "framework/forms/MAccountReadForm.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -31,6 +36,11 @@ class TRichGrid;
 QString DocNoValidationText(double DocNo, const QStringList& GridNumbers);
 // Appends a row of Cells to Grid (into the blank row of an empty list); the row.
 int AppendGridRow(TRichGrid* Grid, const QStringList& Cells);
+// The statements of a new document of Table moved from number From to To: its own row (the first
+// value of its INSERT into Table) and the orders queued beside it (an INSERT whose number is a
+// query names its document third). Other statements and values stay as they are.
+QStringList RenumberedDocumentSql(const QStringList& Statements, const QString& Table, qint64 From,
+                                  qint64 To);
 // The DELETE of the document whose KeyField is Number.
 QString DocumentDeleteSql(const QString& Table, const QString& KeyField, qint64 Number);
 // The edit of an owner's (borrower's, seller's or buyer's) personal number, its names shown in
@@ -70,6 +80,12 @@ public:
     bool Save() override;
     bool Edit() override;
     bool Delete() override;
+    // With statements queued: message 65194; Yes saves (and a failed Save keeps the window
+    // open), No drops them, Cancel stays.
+    bool CloseQuery() override;
+
+    // True while document Number is queued as new: typed, not yet saved.
+    bool QueuedAsNew(qint64 Number) const;
 
     // The number of the selected row's document; 0 when the row holds none.
     qint64 SelectedDocNo() const;
@@ -114,7 +130,8 @@ protected:
     virtual QStringList DeleteStatements(qint64 Number);
     // Save: runs inside the transaction before the queue, so what it reads no other window can
     // change until the queue is written. A text refuses the Save: nothing is written, the text is
-    // shown and the queue kept.
+    // shown and the queue kept. It sees the statements as queued; taken numbers are replaced after
+    // it.
     virtual QString CheckInsideSave();
     // After a Save that wrote the queue and reloaded the list.
     virtual void Saved();
@@ -137,5 +154,20 @@ protected:
     void RunPrint(const std::function<void()>& Print);
 
 private:
+    // A new document queued since the last Save: its number and every statement it queued.
+    struct TQueuedDocument {
+        qint64 Number = 0;
+        QStringList Statements;
+    };
+    QList<TQueuedDocument> FNewDocuments;
+
     bool RefuseUnsaved(qint64 Number);
+    bool ConfirmDelete(int Row);
+    // Delete of a queued new document on grid row Row: its statements leave the queue.
+    bool DropQueuedDocument(int Row, qint64 Number);
+    // Where Statements stand together in PendingSql; -1 when they do not.
+    qsizetype QueuedAt(const QStringList& Statements) const;
+    // Inside Save's transaction: the queued new documents whose numbers are saved by now get the
+    // next free ones in PendingSql; what was moved, one line each.
+    QStringList RenumberTakenNumbers();
 };

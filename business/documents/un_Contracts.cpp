@@ -10,6 +10,7 @@
 #include "business/engine/unConsts.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/printing/unWordTemplates.h"
+#include "business/registers/RegisterForm.h"
 #include "business/registers/unPickLists.h"
 #include "business/registers/un_Items.h"
 #include "business/registers/un_Owners.h"
@@ -29,6 +30,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QToolButton>
 #include <cmath>
@@ -234,13 +236,61 @@ QStringList ContractGridCells(const TContractEntry& Entry, const QString& ItemNa
 // ---------------------------------------------------------------------------------------------
 // Delete
 
+QString ContractUseText(QObject* Owner, qint64 DocNo) {
+    TDelimitedStringList State;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT Finished, Sold FROM Contracts WHERE docno = %d)sql"_s, {DocNo}), &State);
+    // A sale of a pledged item names the contract; the receipt of a sale names the sale.
+    TDelimitedStringList Sales;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT docno
+          FROM Items_sales
+         WHERE ( contract_n = %d ) AND ( payment_type = 1 )
+         ORDER BY docno)sql"_s,
+                    {DocNo}),
+             &Sales);
+    TDelimitedStringList Receipts;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT docno
+          FROM Incomes
+         WHERE ( contract_n = %d ) AND ( payment_type = 1 OR payment_type = 2 OR payment_type > 5 )
+         ORDER BY docno)sql"_s,
+                    {DocNo}),
+             &Receipts);
+    QStringList Uses;
+    if (State.GetField(0, 0) == u"True"_s) Uses << u"вещта е откупена"_s;
+    if (Sales.Count() > 0)
+        Uses << NumbersUseText(u"продажби"_s, Sales);
+    else if (State.GetField(0, 1) == u"True"_s)
+        Uses << u"вещта е продадена"_s;
+    if (Receipts.Count() > 0) Uses << NumbersUseText(u"приходни касови ордери"_s, Receipts);
+    return Uses.join(u"; "_s);
+}
+
+QString ContractInUseMessage(qint64 DocNo, const QString& Uses) {
+    return Format(u"Договор номер %d не може да бъде изтрит: %s."_s, {DocNo, Uses});
+}
+
+QString QueuedContractDeletesInUse(QObject* Owner, const QStringList& Pending) {
+    static const QRegularExpression LastNumber(uR"((\d+)\s*$)"_s);
+    for (const QString& Sql : Pending) {
+        const qint64 DocNo = LastNumber.match(Sql).captured(1).toLongLong();
+        if (DocNo == 0 || Sql != ContractDeleteSql(DocNo)) continue;
+        // Deleted by another window: its loan must not be booked back twice.
+        if (!ContractNumberStored(Owner, double(DocNo)))
+            return Format(u"Договор номер %d вече е изтрит."_s, {DocNo});
+        const QString Uses = ContractUseText(Owner, DocNo);
+        if (!Uses.isEmpty()) return ContractInUseMessage(DocNo, Uses);
+    }
+    return QString();
+}
+
 void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocNo, const QString& DateText,
                     TQueuedChanges& Changes, TRichGrid* Grid, int Row) {
     const qint64 Number = StrToIntOrZero(DocNo.trimmed());
     if (Number == 0) return;
-    if (!AskAdminPassword(Owner)) return;
-    const QString OperatorName = OperatorFullName(Owner, UserName);
-    const QString OwnerName = ContractOwnerName(Owner, Number);
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection,
              Format(uR"sql(SELECT sum_c FROM Contracts WHERE ( docno = %d ))sql"_s, {Number}), &List);
@@ -250,6 +300,16 @@ void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocN
         ShowErrorFmt(u"Договор номер %d още не е записан. Натиснете бутон \"F2\" (за запис)."_s, {Number});
         return;
     }
+    // Only a contract made by mistake, with nothing but its payout, may go: receipts, a sale or a
+    // redemption would be left pointing at nothing, and the loan of a sold item booked back.
+    const QString Uses = ContractUseText(Owner, Number);
+    if (!Uses.isEmpty()) {
+        ShowErrorFmt(ContractInUseMessage(Number, Uses));
+        return;
+    }
+    if (!AskAdminPassword(Owner)) return;
+    const QString OperatorName = OperatorFullName(Owner, UserName);
+    const QString OwnerName = ContractOwnerName(Owner, Number);
     const double Amount = RoundToDigits(AmountDecimals, StrToFloatDot(List.GetTextStr(), 0));
 
     if (ConfirmYesNoFmt(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?"_s, {u"договор"_s, DocNo, DateText}) !=
@@ -331,6 +391,12 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TDocumentForm(Owner) {
     btnPrintLabel = NewPrintButton(u"btnPrintLabel"_s, u"Печат на етикет"_s);
     for (QWidget* W : std::initializer_list<QWidget*>{btnNewOwner, btnNewItem})
         W->setFocusPolicy(Qt::NoFocus);
+    // A contract is typed in the order it is read out: who, what, how much, at what rate, for how
+    // long; the rest after.
+    const QList<QWidget*> TabOrder{feDocNo,    dtDate_c,  leOwner,  leItem,   feSum_c,       feM_IR,
+                                   feDuration, dtDate_to, code_MPS, feGramaj, cb_Short_term, edNotes};
+    for (qsizetype I = 1; I < TabOrder.size(); ++I)
+        setTabOrder(TabOrder[I - 1], TabOrder[I]);
 
     auto Row = [&](int R, std::initializer_list<std::pair<QWidget*, int>> Cells) {
         int C = 0;
@@ -652,11 +718,27 @@ void TfrmContracts::RowToEdits(const QStringList& Cells) {
     feGramaj->SetValue(StrToFloatDot(Cell(15), 0));
     cb_Short_term->setChecked(Cell(16) == u"да"_s);
     code_MPS->setText(Cell(20));
+    LockLoanFigures(true);
 }
 
 bool TfrmContracts::DeleteDocument(int Row) {
     DeleteContract(this, UserName, Grid->Cells(0, Row), Grid->Cells(1, Row), *this, Grid, Row);
     return true;
+}
+
+QString TfrmContracts::CheckInsideSave() {
+    return QueuedContractDeletesInUse(this, PendingSql);
+}
+
+bool TfrmContracts::Add() {
+    const bool Added = TDocumentForm::Add();
+    LockLoanFigures(EditingRow);
+    return Added;
+}
+
+void TfrmContracts::LockLoanFigures(bool On) {
+    feSum_c->setReadOnly(On);
+    dtDate_c->setReadOnly(On);
 }
 
 // ---- printing and the registers

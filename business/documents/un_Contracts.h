@@ -100,10 +100,21 @@ void PrepareContractListRows(TDelimitedStringList& List);
 QStringList ContractGridCells(const TContractEntry& Entry, const QString& ItemName, const QString& ItemSN,
                               double Total);
 
-// Deletes saved contract DocNo (dated DateText) shown in row Row of Grid, after the manager's
-// password and a question: queues the DELETE and removes the row; then, only after that, offers
-// to book the loan paid out back to the owner's expenses. The contract window and the
-// obligations report use it.
+// What keeps saved contract DocNo in the books: redeemed, sold, its sales and its receipts of
+// principal, interest and fees ("вещта е откупена; приходни касови ордери № 4, 5"); "" when it
+// has nothing but its payout.
+QString ContractUseText(QObject* Owner, qint64 DocNo);
+// The refusal to delete contract DocNo, naming Uses.
+QString ContractInUseMessage(qint64 DocNo, const QString& Uses);
+// For the check inside Save: the refusal for the first contract whose DELETE stands in Pending
+// and which has come into the books or been deleted since; "" when none has.
+QString QueuedContractDeletesInUse(QObject* Owner, const QStringList& Pending);
+
+// Deletes saved contract DocNo (dated DateText) shown in row Row of Grid. A contract in the
+// books is refused, naming what holds it; any other after the manager's password and a question:
+// queues the DELETE and removes the row; then, only after that, offers to book the loan paid out
+// back to the owner's expenses. The contract window and the obligations report use it, and
+// re-check the queued deletes with QueuedContractDeletesInUse inside their Save.
 void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocNo, const QString& DateText,
                     TQueuedChanges& Changes, TRichGrid* Grid, int Row);
 
@@ -147,6 +158,7 @@ public:
     bool Init() override;
     bool Done() override;
     bool Execute() override;
+    bool Add() override;
 
     // Recomputes interest, fees and total from the fields; returns the total.
     double CalcContractAmountsDue();
@@ -164,6 +176,8 @@ protected:
     void PrintDocument() override;
     // The contract's own delete, shared with the obligations report.
     bool DeleteDocument(int Row) override;
+    // A contract whose delete is queued may have been paid on, sold or redeemed since.
+    QString CheckInsideSave() override;
 
 private:
     void OwnerChanged();
@@ -176,6 +190,9 @@ private:
     // The monthly percent of the owner's band for the amount.
     void LookupInterestBand();
     void SetDateTo(TDateTime Value);
+    // The date and amount of a saved contract are those its payout was made with: fixed while it
+    // is edited.
+    void LockLoanFigures(bool On);
     int PrefCode() const;
     TContractEntry CurrentEntry() const;
 };

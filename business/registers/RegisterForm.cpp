@@ -83,15 +83,18 @@ QString RecordUseText(QObject* Owner, const QString& TableName, qint64 Key) {
         if (TableName.compare(QString::fromUtf16(Ref.Table), Qt::CaseInsensitive) != 0) continue;
         TDelimitedStringList List;
         RunQuery(Owner, AdoConnection, Format(QString::fromUtf16(Ref.Sql), {Key}), &List);
-        if (List.Count() == 0) continue;
-        QStringList Numbers;
-        for (int i = 0; i < List.Count() && i < ListedNumbers; ++i)
-            Numbers << List.GetField(i, 0);
-        QString Use = QString::fromUtf16(Ref.Plural) + u" № "_s + Numbers.join(u", "_s);
-        if (List.Count() > ListedNumbers) Use += Format(u" и още %d"_s, {List.Count() - ListedNumbers});
-        Uses << Use;
+        if (List.Count() > 0) Uses << NumbersUseText(QString::fromUtf16(Ref.Plural), List);
     }
     return Uses.join(u"; "_s);
+}
+
+QString NumbersUseText(const QString& Plural, const TDelimitedStringList& List) {
+    QStringList Numbers;
+    for (int i = 0; i < List.Count() && i < ListedNumbers; ++i)
+        Numbers << List.GetField(i, 0);
+    QString Use = Plural + u" № "_s + Numbers.join(u", "_s);
+    if (List.Count() > ListedNumbers) Use += Format(u" и още %d"_s, {List.Count() - ListedNumbers});
+    return Use;
 }
 
 QString RecordInUseMessage(const QString& RecordNoun, const QString& Key, const QString& Name,
@@ -219,15 +222,7 @@ bool TRegisterForm::Delete() {
 
 bool TRegisterForm::CloseQuery() {
     if (!TMAccountReadForm::CloseQuery()) return false;
-    if (PendingSql.isEmpty()) return true;
-    switch (ConfirmYesNoCancelFmt(LoadStr(65194))) {
-    case mrYes:
-        return DoSave();
-    case mrNo:
-        return true;
-    default:
-        return false;
-    }
+    return MayClose([this] { return DoSave(); });
 }
 
 QString TRegisterForm::GetReportTitle() {

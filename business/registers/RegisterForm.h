@@ -43,6 +43,8 @@ QString NameTakenMessage(const QString& Name);
 // The delete question: noun, key and name of the row.
 QString DeleteQuestion(const QString& RecordNoun, const QString& Key, const QString& Name);
 
+// "Plural № 3, 8": the numbers in column 0 of List, at most ten of them, then "и още N".
+QString NumbersUseText(const QString& Plural, const TDelimitedStringList& List);
 // What still refers to the record Key of TableName: "вещи № 3, 8", "договори № 12; покупки № 4"
 // and so on; empty when nothing does or the table is not one that documents refer to. Deleting
 // such a record would make those documents vanish from every list joined through it.

@@ -1,6 +1,7 @@
 #include "business/registers/unQueuedChanges.h"
 
 #include "core/unDatabase.h"
+#include "core/unMessages.h"
 
 #include <QAbstractSpinBox>
 #include <QLineEdit>
@@ -28,6 +29,18 @@ void TQueuedChanges::StopEditing() {
 
 bool TQueuedChanges::SaveQueued(QObject* Owner, const std::function<QString()>& Check) {
     return RunPendingSql(Owner, PendingSql, Check);
+}
+
+bool TQueuedChanges::MayClose(const std::function<bool()>& Save) const {
+    if (PendingSql.isEmpty()) return true;
+    switch (ConfirmYesNoCancelFmt(LoadStr(65194))) {
+    case mrYes:
+        return Save();
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void SetKeyEditReadOnly(QWidget* KeyEdit, bool ReadOnly) {

@@ -15,7 +15,7 @@
 //  - A successful New: StopEditing().
 //  - Save: the inherited Save, then SaveQueued(this); reload the list (and notify an opener) only
 //    when it returned true.
-//  - Closing: QueuedCount() tells whether there is anything unsaved.
+//  - Closing: CloseQuery returns MayClose(the window's save).
 
 #include <QPointer>
 #include <QString>
@@ -51,6 +51,11 @@ public:
     // queue as it was: false. Check runs inside the transaction first; a text from it refuses
     // the Save, as RunPendingSql says.
     bool SaveQueued(QObject* Owner, const std::function<QString()>& Check = {});
+
+    // Closing the window: with statements queued, asks message 65194; Yes runs Save and lets the
+    // window close only when it saved, No lets it close (the queue goes with it), Cancel keeps it
+    // open. Nothing queued: true, nothing asked.
+    bool MayClose(const std::function<bool()>& Save) const;
 
 private:
     QPointer<QWidget> FKeyEdit;

@@ -344,7 +344,7 @@ bool TfrmProsro4eni_zadyljenia::Execute() {
 
 bool TfrmProsro4eni_zadyljenia::Save() {
     if (!TReportForm::Save()) return false;
-    if (!SaveQueued(this)) return false;
+    if (!SaveQueued(this, [this] { return QueuedContractDeletesInUse(this, PendingSql); })) return false;
     Reload();
     return true;
 }

@@ -22,6 +22,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolButton>
 #include <functional>
@@ -45,21 +46,26 @@ public:
     }
     ~ContractWindow() override { Close(); }
 
-    void Open() {
-        Form = CreateForm<TfrmContracts>(&Host, TMAccountForm::fsMDIChild);
-        Form->SetFormCaption(u"Договор за залог"_s);
-        Form->SetTableName(u"Contracts"_s);
-        Form->SetKeyField(u"docno"_s);
-        Form->SetRecordNoun(u"договор за злог"_s);
-        Form->SetUserName(u"maria"_s);
-        Form->ShowForm();
+    void Open() { Form = OpenWindow(); }
+    TfrmContracts* OpenWindow() {
+        auto* Window = CreateForm<TfrmContracts>(&Host, TMAccountForm::fsMDIChild);
+        Window->SetFormCaption(u"Договор за залог"_s);
+        Window->SetTableName(u"Contracts"_s);
+        Window->SetKeyField(u"docno"_s);
+        Window->SetRecordNoun(u"договор за злог"_s);
+        Window->SetUserName(u"maria"_s);
+        Window->ShowForm();
         QApplication::processEvents();
+        return Window;
     }
     void Close() {
-        if (!Form) return;
-        Form->RunDone();
-        delete Form->Container();
+        CloseWindow(Form);
         Form = nullptr;
+    }
+    static void CloseWindow(TfrmContracts* Window) {
+        if (!Window) return;
+        Window->RunDone();
+        delete Window->Container();
     }
 
     void Type(QWidget* Field, const QString& Text) {
@@ -75,13 +81,14 @@ public:
         QTest::keyClick(Focus ? Focus : Form->edNotes, Key.key(), Key.keyboardModifiers());
         QApplication::processEvents();
     }
-    // A contract of Ivan's on item 5: amount, 30 days.
-    void Enter(const QString& Owner, const QString& Amount) {
-        Type(Form->leOwner, Owner);
-        Type(Form->leItem, u"5"_s);
-        Type(Form->feSum_c, Amount);
-        Type(Form->feDuration, u"30"_s);
-        Form->edNotes->setFocus();
+    // A contract of Owner's on item 5: amount, 30 days; in Window, the test's window by default.
+    void Enter(const QString& Owner, const QString& Amount, TfrmContracts* Window = nullptr) {
+        if (!Window) Window = Form;
+        Type(Window->leOwner, Owner);
+        Type(Window->leItem, u"5"_s);
+        Type(Window->feSum_c, Amount);
+        Type(Window->feDuration, u"30"_s);
+        Window->edNotes->setFocus();
     }
     // A saved contract of 1000.00 in row 2.
     void SaveOne() {
@@ -232,16 +239,194 @@ TEST_F(ContractWindow, DeleteAsksAboutTheRebookingOnlyAfterAConfirmedDelete) {
         u"9@1@1@-1000@Иван Петров Иванов°10@0@3@1000@Собственик"_s);
 }
 
-TEST_F(ContractWindow, AContractWaitingForSaveIsNotDeleted) {
+// Whatever a contract has been paid, redeemed or sold with is in the books: its delete is
+// refused, naming what holds it, before the manager is asked for anything.
+TEST_F(ContractWindow, DeleteOfAContractInTheBooksIsRefusedNamingWhatHoldsIt) {
+    const struct {
+        const char* Name;
+        QStringList Seed;
+        QString Refusal; // empty: the delete goes on to the password and the question
+    } Cases[] = {
+        {"principal and interest paid",
+         {u"Insert into Incomes values ( 4, 45352, 1, 1, 100, \"\", \"\", \"\" )"_s,
+          u"Insert into Incomes values ( 5, 45352, 1, 2, 30, \"\", \"\", \"\" )"_s},
+         u"приходни касови ордери № 4, 5"_s},
+        {"a fee paid",
+         {u"Insert into Incomes values ( 6, 45352, 1, 7, 10, \"\", \"\", \"\" )"_s},
+         u"приходни касови ордери № 6"_s},
+        {"sold",
+         {u"Insert into Items_sales values ( 2, 45352, 1, 1, 1500, \"\", \"\", \"\", 12345, 0 )"_s,
+          u"Update Contracts Set Sold = True, sold_at_date = 45352 Where docno = 1"_s},
+         u"продажби № 2"_s},
+        {"redeemed",
+         {u"Update Contracts Set Finished = True, At_Date = 45352 Where docno = 1"_s},
+         u"вещта е откупена"_s},
+        {"marked sold without its sale",
+         {u"Update Contracts Set Sold = True Where docno = 1"_s},
+         u"вещта е продадена"_s},
+        // Receipts of a sale carry the sale's number, and an owner's deposit none: neither is the
+        // contract's.
+        {"a sale's receipt numbered like the contract",
+         {u"Insert into Incomes values ( 4, 45352, 1, 4, 1500, \"\", \"\", \"\" )"_s,
+          u"Insert into Incomes values ( 5, 45352, 0, 3, 50, \"\", \"\", \"\" )"_s},
+         QString()},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Close();
+        for (const QString& Table : {u"Contracts"_s, u"Incomes"_s, u"Items_sales"_s})
+            Exec(u"Delete from %1"_s.arg(Table));
+        Exec(u"Delete from Outcomes Where docno > 7"_s);
+        Open();
+        SaveOne();
+        for (const QString& Sql : C.Seed)
+            Exec(Sql);
+        Presenter.Clear();
+        Form->Grid->setFocus();
+        if (C.Refusal.isEmpty()) {
+            Presenter.PlanPassword(u"shef"_s);
+            Presenter.PlanAnswer(mrNo);
+        }
+        Press(Qt::Key_F5);
+        if (C.Refusal.isEmpty()) {
+            EXPECT_EQ(Presenter.Texts(),
+                      QStringList{u"Желаете ли да изтриете договор: \"1\" - \"01.03.2024\"?"_s});
+        } else {
+            EXPECT_EQ(Presenter.Texts(),
+                      QStringList{u"Договор номер 1 не може да бъде изтрит: "_s + C.Refusal + u"."_s});
+            EXPECT_TRUE(Presenter.Passwords().isEmpty());
+        }
+        EXPECT_TRUE(Form->PendingSql.isEmpty());
+        EXPECT_EQ(Form->Grid->Cells(0, 2), u"1"_s);
+    }
+}
+
+// What another window saves between F5 and F2 still stops the delete at F2: a receipt on the
+// contract, or the same delete with its loan booked back. Nothing is written, the queue waits.
+TEST_F(ContractWindow, WhatAnotherWindowSavedAfterTheDeleteStopsItAtSave) {
+    const struct {
+        const char* Name;
+        std::function<void(ContractWindow&)> Meanwhile;
+        QString Refusal;
+        QString Orders; // the numbers of Outcomes afterwards
+    } Cases[] = {
+        {"a receipt",
+         [](ContractWindow&) {
+             Exec(u"Insert into Incomes values ( 4, 45352, 1, 2, 30, \"\", \"\", \"\" )"_s);
+         },
+         u"Договор номер 1 не може да бъде изтрит: приходни касови ордери № 4."_s, u"7°8"_s},
+        {"the same delete",
+         [](ContractWindow& T) {
+             TfrmContracts* Second = T.OpenWindow();
+             const auto CloseSecond = qScopeGuard([Second] { CloseWindow(Second); });
+             Second->Grid->SetRow(2);
+             Second->Grid->setFocus();
+             T.Presenter.PlanPassword(u"shef"_s);
+             T.Presenter.PlanAnswer(mrYes);
+             T.Presenter.PlanAnswer(mrYes);
+             T.Press(Qt::Key_F5);
+             T.Press(Qt::Key_F2);
+             ASSERT_TRUE(Second->PendingSql.isEmpty());
+         },
+         u"Договор номер 1 вече е изтрит."_s, u"7°8°9°10"_s},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Close();
+        Exec(u"Delete from Contracts"_s);
+        Exec(u"Delete from Incomes"_s);
+        Exec(u"Delete from Outcomes Where docno > 7"_s);
+        Open();
+        SaveOne();
+        Presenter.Clear();
+        Presenter.PlanPassword(u"shef"_s);
+        Presenter.PlanAnswer(mrYes);
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F5);
+        ASSERT_EQ(Form->PendingSql.size(), 3);
+        C.Meanwhile(*this);
+        Form->Grid->setFocus();
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_EQ(Presenter.Texts(), QStringList{C.Refusal});
+        EXPECT_EQ(Form->PendingSql.size(), 3);
+        EXPECT_EQ(QueryText(u"Select docno From Outcomes Order By docno"_s), C.Orders);
+    }
+}
+
+// A contract's date and amount are those its payout was made with: an edit keeps both, so the
+// loan stays in the debt and in the cash desk at the amount handed over.
+TEST_F(ContractWindow, EditKeepsTheDateAndAmountThePayoutWasMadeWith) {
+    SaveOne();
+    Presenter.PlanPassword(u"shef"_s);
+    Press(Qt::Key_F3);
+    ASSERT_TRUE(Form->EditingRow);
+    Type(Form->feSum_c, u"1200"_s);
+    Form->dtDate_c->setFocus();
+    QTest::keyClick(Form->dtDate_c, Qt::Key_Up);
+    Type(Form->feDuration, u"45"_s);
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    ASSERT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_EQ(QueryText(u"Select date_c, Sum_c, Duration From Contracts"_s), u"01.03.2024@1000@45"_s);
+    EXPECT_EQ(QueryText(u"Select date_d, contract_n, sum_o From Outcomes Where payment_type = 1"_s),
+              u"01.03.2024@1@1000"_s);
+    // The next contract is typed freely again.
+    Type(Form->feSum_c, u"300"_s);
+    EXPECT_EQ(Form->feSum_c->Value(), 300);
+    Form->dtDate_c->setFocus();
+    QTest::keyClick(Form->dtDate_c, Qt::Key_Up);
+    EXPECT_NE(Form->dtDate_c->date(), QDate(2024, 3, 1));
+}
+
+// The operator types a contract in the order of the form: who, what, how much, at what rate, for
+// how long; the rest after.
+TEST_F(ContractWindow, TabFollowsNumberDateBorrowerItemAmountRateTermThenTheRest) {
+    const QStringList Expected{u"feDocNo"_s,  u"dtDate_c"_s, u"leOwner"_s,       u"leItem"_s,
+                               u"feSum_c"_s,  u"feM_IR"_s,   u"feDuration"_s,    u"dtDate_to"_s,
+                               u"code_MPS"_s, u"feGramaj"_s, u"cb_Short_term"_s, u"edNotes"_s};
+    // The field that holds the focus: a date edit moves through its sections before it lets go.
+    auto Field = [this] {
+        QWidget* W = QApplication::focusWidget();
+        while (W && W->parentWidget() != Form->pnlParams)
+            W = W->parentWidget();
+        return W ? W->objectName() : QString();
+    };
+    Form->feDocNo->setFocus();
+    QApplication::processEvents();
+    QStringList Seen{Field()};
+    for (int I = 0; I < 60 && Seen.size() < Expected.size(); ++I) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QApplication::processEvents();
+        if (Field() != Seen.last()) Seen << Field();
+    }
+    EXPECT_EQ(Seen, Expected);
+}
+
+// Two windows propose the same next number; the one saved second takes the next free one, its
+// payout with it, and says so.
+TEST_F(ContractWindow, ANumberTakenByASecondWindowIsReplacedAtSave) {
     Enter(u"8001011234"_s, u"1000"_s);
     Press(Qt::Key_F4);
-    Form->Grid->SetRow(2);
-    Presenter.PlanPassword(u"shef"_s);
-    Press(Qt::Key_F5);
-    EXPECT_EQ(Presenter.Texts().join(u'|'),
-              u"Договор номер 1 още не е записан. Натиснете бутон \"F2\" (за запис)."_s);
-    EXPECT_EQ(Form->PendingSql.size(), 2);
-    EXPECT_EQ(Form->Grid->Cells(0, 2), u"1"_s);
+    TfrmContracts* Second = OpenWindow();
+    const auto CloseSecond = qScopeGuard([Second] { CloseWindow(Second); });
+    EXPECT_EQ(Second->feDocNo->Value(), 1);
+    Enter(u"0000012345"_s, u"200"_s, Second);
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    ASSERT_TRUE(Second->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+
+    Form->edNotes->setFocus();
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Номер 1 е бил зает междувременно. Записан е с номер 2."_s});
+    EXPECT_EQ(QueryText(u"Select docno, EGN, Sum_c From Contracts Order By docno"_s),
+              u"1@12345@200°2@8001011234@1000"_s);
+    EXPECT_EQ(QueryText(u"Select docno, contract_n, sum_o From Outcomes Where payment_type = 1 "
+                        "Order By docno"_s),
+              u"8@1@200°9@2@1000"_s);
+    EXPECT_EQ(Form->feDocNo->Value(), 3);
 }
 
 TEST_F(ContractWindow, EditLiftsTheSavedContractAndNewUpdatesItWithoutAPayout) {
@@ -261,7 +446,7 @@ TEST_F(ContractWindow, EditLiftsTheSavedContractAndNewUpdatesItWithoutAPayout) {
     Press(Qt::Key_F3);
     EXPECT_EQ(Presenter.Texts(), QStringList{u"Не можете да редактирате два реда едновремнно!"_s});
 
-    Type(Form->feSum_c, u"1200"_s);
+    Type(Form->feDuration, u"40"_s);
     Press(Qt::Key_F4);
     ASSERT_EQ(Form->PendingSql.size(), 1);
     EXPECT_TRUE(Form->PendingSql[0].startsWith(u"Update Contracts Set"_s));
@@ -270,8 +455,8 @@ TEST_F(ContractWindow, EditLiftsTheSavedContractAndNewUpdatesItWithoutAPayout) {
     EXPECT_FALSE(Form->feDocNo->isReadOnly());
     EXPECT_EQ(Form->feDocNo->text(), u"1"_s);
     Press(Qt::Key_F2);
-    EXPECT_EQ(QueryText(u"Select docno, Sum_c, Dylzhimi_lihvi, Ednokratni_taxi From Contracts"_s),
-              u"1@1200@36@12"_s);
+    EXPECT_EQ(QueryText(u"Select docno, Duration, Dylzhimi_lihvi, Dnevni_taxi From Contracts"_s),
+              u"1@40@40@40"_s);
     EXPECT_EQ(QueryText(u"Select count(*) From Outcomes"_s), u"2"_s);
 }
 

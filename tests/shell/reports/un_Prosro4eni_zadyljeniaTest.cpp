@@ -265,6 +265,29 @@ TEST_F(ObligationsWindow, DeletesTheSelectedContractOnSave) {
     Close(Form);
 }
 
+// A receipt saved on the contract between F5 and F2 keeps it: the report's Save checks again, as
+// the contract window's does, and writes nothing.
+TEST_F(ObligationsWindow, AContractPaidOnAfterItsDeleteIsKeptOnSave) {
+    auto* Form = Open();
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    Form->Grid->SetRow(RowOf(Form->Grid, u"2"_s));
+    Presenter.PlanPassword(u"shef"_s);
+    Presenter.PlanAnswer(mrYes);
+    Presenter.PlanAnswer(mrNo);
+    QTest::keyClick(Form->dtp_To, Qt::Key_F5);
+    ASSERT_EQ(Form->PendingSql.size(), 1);
+    Run(Format(u"Insert into Incomes values ( 31, %d, 2, 2, 22, \"\", \"\", \"maria\" )"_s, {T}));
+    Presenter.Clear();
+    QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_EQ(Presenter.Texts(),
+              QStringList{u"Договор номер 2 не може да бъде изтрит: приходни касови ордери № 31."_s});
+    EXPECT_EQ(Form->PendingSql.size(), 1);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 2"_s), u"1"_s);
+    Close(Form);
+}
+
 // A contract whose item record is gone and one whose borrower has no preferential code cannot be
 // figured: F8 leaves them out, lists every other contract, the later ones too, with true totals, counts the
 // rows it shows and tells the operator which two were left out and why.

@@ -1,0 +1,427 @@
+// The queue of every document window as operators meet it: a number another window took before
+// F2, a row deleted before it was saved, Esc with documents waiting.
+
+#include "business/documents/DocumentForm.h"
+
+#include "Components/Edits/FloatEdit.h"
+#include "Components/Edits/LimitedEdit.h"
+#include "Components/Grids/RichGrid.h"
+#include "Components/ListEdit/ListEdit.h"
+#include "business/documents/unCashOrders.h"
+#include "business/documents/un_Contracts.h"
+#include "business/documents/un_Incomes.h"
+#include "business/documents/un_Items_purchases.h"
+#include "business/documents/un_Outcomes.h"
+#include "core/unDatabase.h"
+#include "core/unMessages.h"
+#include "tests/support/ContractShop.h"
+#include "tests/support/DbQuery.h"
+#include "tests/support/PopupUtils.h"
+#include "tests/support/ScriptedPresenter.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPointer>
+#include <QTest>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << S.toStdString();
+}
+
+namespace {
+
+TContractEntry ContractNo(double DocNo) {
+    TContractEntry E;
+    E.DocNo = DocNo;
+    E.DateC = TContractShop::Today;
+    E.ItemCode = u"5"_s;
+    E.OwnerCode = u"8001011234"_s;
+    E.OwnerName = u"Иван Петров Иванов"_s;
+    E.Sum = 1000;
+    E.MIR = 3;
+    E.Duration = 30;
+    return E;
+}
+
+// An order whose own number and contract are both 5: only the number may move.
+TCashOrderEntry OrderNo(double DocNo) {
+    TCashOrderEntry E;
+    E.DocNo = DocNo;
+    E.Date = TContractShop::Today;
+    E.Owner = u"8001011234"_s;
+    E.Contract = u"5"_s;
+    E.PaymentType = 2;
+    E.Sum = 30;
+    E.Customer = u"Иван ( 5, \"5\" )"_s;
+    E.Supplier = u"Мария"_s;
+    return E;
+}
+
+TPurchaseEntry PurchaseNo(double DocNo) {
+    TPurchaseEntry E;
+    E.DocNo = DocNo;
+    E.Date = TContractShop::Today;
+    E.ItemCode = u"5"_s;
+    E.OwnerCode = u"5"_s;
+    E.Sum = 5;
+    E.Customer = u"Петър"_s;
+    E.Supplier = u"Мария"_s;
+    return E;
+}
+
+} // namespace
+
+// A document renumbered at Save carries its new number wherever it carried the old one as its own:
+// its row and the orders it wrote beside itself, and nowhere else.
+TEST(DocumentRenumbering, MovesTheOwnNumberAndTheLinkedOrdersOnly) {
+    const struct {
+        const char* Name;
+        QString Table;
+        QStringList At5;
+        QStringList At9;
+    } Cases[] = {
+        {"contract and its payout",
+         u"Contracts"_s,
+         {ContractInsertSql(u"Contracts"_s, ContractNo(5)), PayoutOrderSql(ContractNo(5), u"М"_s, u"m"_s)},
+         {ContractInsertSql(u"Contracts"_s, ContractNo(9)), PayoutOrderSql(ContractNo(9), u"М"_s, u"m"_s)}},
+        {"receipt on contract 5",
+         u"Incomes"_s,
+         {IncomeInsertSql(u"Incomes"_s, OrderNo(5), u"m"_s)},
+         {IncomeInsertSql(u"Incomes"_s, OrderNo(9), u"m"_s)}},
+        {"payment on contract 5",
+         u"Outcomes"_s,
+         {OutcomeInsertSql(u"Outcomes"_s, OrderNo(5), u"m"_s)},
+         {OutcomeInsertSql(u"Outcomes"_s, OrderNo(9), u"m"_s)}},
+        {"purchase from owner 5 and its payment",
+         u"Items_purchases"_s,
+         {PurchaseInsertSql(u"Items_purchases"_s, PurchaseNo(5), u"m"_s),
+          PurchaseOrderSql(PurchaseNo(5), u"m"_s)},
+         {PurchaseInsertSql(u"Items_purchases"_s, PurchaseNo(9), u"m"_s),
+          PurchaseOrderSql(PurchaseNo(9), u"m"_s)}},
+        // Statements about other records keep their 5s.
+        {"a mark on contract 5",
+         u"Items_sales"_s,
+         {u"UPDATE Contracts SET sold = True, sold_at_date = 5 WHERE docno = 5"_s,
+          u"Insert into Outcomes values ( 5, 45352, 5, 3, 5.000000, \"\", \"\", \"\" )"_s},
+         {u"UPDATE Contracts SET sold = True, sold_at_date = 5 WHERE docno = 5"_s,
+          u"Insert into Outcomes values ( 5, 45352, 5, 3, 5.000000, \"\", \"\", \"\" )"_s}},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        EXPECT_EQ(RenumberedDocumentSql(C.At5, C.Table, 5, 9), C.At9);
+    }
+}
+
+namespace {
+
+// One kind of document window, how a new document is typed into it and how its saved documents
+// and their linked orders read back.
+struct TQueueCase {
+    const char* Name;
+    std::function<TDocumentForm*(QWidget*)> Make;
+    QString Caption;
+    QString Table;
+    QString Noun;
+    // Types a valid new document; the focus stays in the window.
+    std::function<void(TDocumentForm*)> Enter;
+    // Saves document Number as another window would.
+    std::function<void(qint64 Number)> TakeNumber;
+    // The window's own saved documents, with their linked orders' document numbers where they
+    // have one.
+    QString SavedSql;
+    // Deleting a queued document takes it out of the queue (else the window asks for Save first).
+    bool DropsUnsaved;
+};
+
+template <class F> std::function<TDocumentForm*(QWidget*)> Maker() {
+    return [](QWidget* Host) { return CreateForm<F>(Host, TMAccountForm::fsMDIChild); };
+}
+
+void Type(QWidget* Field, const QString& Text) {
+    Field->setFocus();
+    QApplication::processEvents();
+    if (auto* Line = qobject_cast<QLineEdit*>(Field)) Line->selectAll();
+    TypeText(Field, Text);
+}
+
+QList<TQueueCase> QueueCases() {
+    return {
+        {"contract", Maker<TfrmContracts>(), u"Договор за залог"_s, u"Contracts"_s, u"договор за злог"_s,
+         [](TDocumentForm* Form) {
+             auto* F = static_cast<TfrmContracts*>(Form);
+             Type(F->leOwner, u"8001011234"_s);
+             Type(F->leItem, u"5"_s);
+             Type(F->feSum_c, u"1000"_s);
+             Type(F->feDuration, u"30"_s);
+             F->edNotes->setFocus();
+         },
+         [](qint64 Number) {
+             TContractEntry Other = ContractNo(double(Number));
+             Other.Sum = 999;
+             Exec(ContractInsertSql(u"Contracts"_s, Other));
+         },
+         u"SELECT docno, ( SELECT max( contract_n ) FROM Outcomes WHERE contract_n = Contracts.docno ) "
+         "FROM Contracts WHERE Sum_c = 1000 ORDER BY docno"_s,
+         true},
+        {"receipt", Maker<TfrmIncomes>(), u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s,
+         [](TDocumentForm* Form) {
+             auto* F = static_cast<TfrmIncomes*>(Form);
+             Type(F->lePayment_type, u"3"_s);
+             Type(F->edCustomer_name, u"Собственик"_s);
+             Type(F->edSupplier_name, u"Мария Колева"_s);
+             Type(F->feSum_c, u"50"_s);
+         },
+         [](qint64 Number) {
+             Exec(
+                 u"Insert into Incomes values ( %1, 45352, 0, 3, 1, \"другият\", \"\", \"\" )"_s.arg(Number));
+         },
+         u"SELECT docno FROM Incomes WHERE customer_name = \"Собственик\" ORDER BY docno"_s, true},
+        {"payment", Maker<TfrmOutcomes>(), u"Разходен касов ордер"_s, u"Outcomes"_s,
+         u"разходен касов ордер"_s,
+         [](TDocumentForm* Form) {
+             auto* F = static_cast<TfrmOutcomes*>(Form);
+             F->leOwner->setText(QString());
+             F->SetPaymentItem(1);
+             Type(F->edCustomer_name, u"Собственик"_s);
+             Type(F->edSupplier_name, u"Мария Колева"_s);
+             Type(F->feSum_c, u"70"_s);
+         },
+         [](qint64 Number) {
+             Exec(u"Insert into Outcomes values ( %1, 45352, 0, 3, 1, \"другият\", \"\", \"\" )"_s.arg(
+                 Number));
+         },
+         u"SELECT docno FROM Outcomes WHERE customer_name = \"Собственик\" AND sum_o = 70 ORDER BY docno"_s,
+         true},
+        {"purchase", Maker<TfrmItems_purchases>(), u"Покупка на вещи"_s, u"Items_purchases"_s,
+         u"покупка на вещ"_s,
+         [](TDocumentForm* Form) {
+             auto* F = static_cast<TfrmItems_purchases*>(Form);
+             Type(F->leOwner, u"8001011234"_s);
+             Type(F->leItem, u"5"_s);
+             Type(F->feSum_c, u"120"_s);
+             Type(F->feGramaj, u"2.5"_s);
+             Type(F->edSupplier_name, u"Мария Колева"_s);
+         },
+         [](qint64 Number) {
+             Exec(PurchaseInsertSql(u"Items_purchases"_s, PurchaseNo(double(Number)), u"m"_s));
+         },
+         u"SELECT docno, ( SELECT max( contract_n ) FROM Outcomes WHERE payment_type = 4 AND contract_n = "
+         "Items_purchases.docno ) FROM Items_purchases WHERE sum_s = 120 ORDER BY docno"_s,
+         false},
+    };
+}
+
+class DocumentQueue : public ::testing::Test {
+public:
+    DocumentQueue() : Shop(QStringLiteral(LENDORA_SOURCE_DIR)) {
+        Host.setCentralWidget(new QMdiArea(&Host));
+        Host.resize(1280, 860);
+        ShowAndActivate(&Host);
+    }
+    ~DocumentQueue() override { Close(); }
+
+    void Open(const TQueueCase& C) {
+        Close();
+        Form = C.Make(&Host);
+        Form->SetFormCaption(C.Caption);
+        Form->SetTableName(C.Table);
+        Form->SetKeyField(u"docno"_s);
+        Form->SetRecordNoun(C.Noun);
+        Form->SetUserName(u"maria"_s);
+        Form->ShowForm();
+        QApplication::processEvents();
+    }
+    // A window that closed itself is gone once deferred deletes run.
+    void Close() {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (!Form) return;
+        Form->RunDone();
+        delete Form->Container();
+        Form = nullptr;
+    }
+    bool Closed() {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return Form.isNull();
+    }
+    // Types a document and queues it with F4; its number.
+    qint64 Add(const TQueueCase& C) {
+        const auto Number = qint64(Form->feDocNo->Value());
+        C.Enter(Form);
+        Press(Qt::Key_F4);
+        return Number;
+    }
+    void Press(QKeyCombination Key) {
+        QWidget* Focus = QApplication::focusWidget();
+        if (!Focus) ADD_FAILURE() << "no focus";
+        QTest::keyClick(Focus ? Focus : Form.data(), Key.key(), Key.keyboardModifiers());
+        QApplication::processEvents();
+    }
+    int RowOf(qint64 Number) const {
+        for (int R = Form->Grid->FixedRows(); R < Form->Grid->RowCount(); ++R)
+            if (Form->Grid->Cells(0, R).trimmed() == QString::number(Number)) return R;
+        return -1;
+    }
+    void SelectRow(qint64 Number) {
+        const int Row = RowOf(Number);
+        ASSERT_GE(Row, 0);
+        Form->Grid->SetRow(Row);
+        Form->Grid->setFocus();
+    }
+    // The window's saved documents, each with its linked order's document number.
+    static QString Saved(const TQueueCase& C) { return QueryText(C.SavedSql); }
+    static QString Numbers(const TQueueCase& C, std::initializer_list<qint64> Docs) {
+        QStringList Rows;
+        const bool Linked = C.SavedSql.contains(u"contract_n"_s);
+        for (qint64 N : Docs)
+            Rows << (Linked ? u"%1@%1"_s.arg(N) : QString::number(N));
+        return Rows.join(u"°"_s);
+    }
+
+    TContractShop Shop;
+    TScriptedPresenter Presenter;
+    QMainWindow Host;
+    QPointer<TDocumentForm> Form;
+};
+
+} // namespace
+
+// Another window saved a document under the number this window proposed: Save takes the next
+// free number, moves the document's linked orders with it and tells the numbers used.
+TEST_F(DocumentQueue, ANumberTakenMeanwhileIsReplacedInsideTheSave) {
+    for (const TQueueCase& C : QueueCases()) {
+        SCOPED_TRACE(C.Name);
+        Open(C);
+        const qint64 First = Add(C);
+        const qint64 Second = Add(C);
+        ASSERT_EQ(Second, First + 1) << Presenter.Texts().join(u'|').toStdString();
+        C.TakeNumber(First);
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_TRUE(Form->PendingSql.isEmpty());
+        EXPECT_EQ(Presenter.Texts(),
+                  QStringList{u"Номер %1 е бил зает междувременно. Записан е с номер %2."_s.arg(First).arg(
+                      Second + 1)});
+        EXPECT_EQ(Saved(C), Numbers(C, {Second, Second + 1}));
+        EXPECT_GE(RowOf(Second + 1), 0);
+        EXPECT_EQ(qint64(Form->feDocNo->Value()), Second + 2);
+
+        // Numbers still free are kept, and nothing is told.
+        Presenter.Clear();
+        const qint64 Third = Add(C);
+        Press(Qt::Key_F2);
+        EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+        EXPECT_EQ(Saved(C), Numbers(C, {Second, Second + 1, Third}));
+    }
+}
+
+// A document deleted before Save leaves the queue with everything it queued: nothing of it is
+// written and its number stays free. Edit would queue an update of a row not yet written.
+TEST_F(DocumentQueue, DeletingAnUnsavedDocumentDropsItFromTheQueue) {
+    for (const TQueueCase& C : QueueCases()) {
+        if (!C.DropsUnsaved) continue;
+        SCOPED_TRACE(C.Name);
+        Open(C);
+        const qint64 First = Add(C);
+        const int QueuedPerDocument = int(Form->PendingSql.size());
+        const qint64 Second = Add(C);
+        const QStringList SecondsStatements = Form->PendingSql.mid(QueuedPerDocument);
+
+        SelectRow(First);
+        Presenter.Clear();
+        Press(Qt::Key_F3);
+        EXPECT_EQ(Presenter.Texts(),
+                  QStringList{u"Документ номер %1 още не е записан. Натиснете бутон \"F2\" (за запис)."_s.arg(
+                      First)});
+        EXPECT_FALSE(Form->EditingRow);
+
+        // Declined: all stays.
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrNo);
+        Press(Qt::Key_F5);
+        EXPECT_EQ(
+            Presenter.Texts(),
+            QStringList{u"Желаете ли да изтриете %1: \"%2\" - \"01.03.2024\"?"_s.arg(C.Noun).arg(First)});
+        EXPECT_EQ(Form->PendingSql.size(), 2 * QueuedPerDocument);
+
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F5);
+        EXPECT_TRUE(Presenter.Passwords().isEmpty());
+        EXPECT_EQ(Form->PendingSql, SecondsStatements);
+        EXPECT_EQ(RowOf(First), -1);
+        Press(Qt::Key_F2);
+        EXPECT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+        EXPECT_EQ(Saved(C), Numbers(C, {Second}));
+        EXPECT_EQ(QueryText(u"SELECT count(*) FROM %1 WHERE docno = %2"_s.arg(C.Table).arg(First)), u"0"_s);
+    }
+}
+
+// Esc with documents queued asks as every register does: Cancel stays, No drops them, Yes saves
+// them and closes. Nothing queued, nothing asked.
+TEST_F(DocumentQueue, EscWithQueuedDocumentsAsksWhetherToSave) {
+    const QString Question = LoadStr(65194);
+    for (const TQueueCase& C : QueueCases()) {
+        SCOPED_TRACE(C.Name);
+        Open(C);
+        const QString Before = Saved(C);
+        Add(C);
+        ASSERT_FALSE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrCancel);
+        Press(Qt::Key_Escape);
+        EXPECT_EQ(Presenter.Texts(), QStringList{Question});
+        ASSERT_FALSE(Closed());
+        EXPECT_FALSE(Form->PendingSql.isEmpty());
+
+        Presenter.PlanAnswer(mrNo);
+        Press(Qt::Key_Escape);
+        EXPECT_TRUE(Closed());
+        EXPECT_EQ(Saved(C), Before);
+
+        Open(C);
+        const qint64 Number = Add(C);
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_Escape);
+        EXPECT_EQ(Presenter.Texts(), QStringList{Question});
+        EXPECT_TRUE(Closed());
+        EXPECT_EQ(QueryText(u"SELECT count(*) FROM %1 WHERE docno = %2"_s.arg(C.Table).arg(Number)), u"1"_s);
+
+        Open(C);
+        Presenter.Clear();
+        Form->feDocNo->setFocus();
+        Press(Qt::Key_Escape);
+        EXPECT_TRUE(Presenter.Texts().isEmpty());
+        EXPECT_TRUE(Closed());
+    }
+}
+
+// The window's own check inside Save sees its documents as they were queued: a receipt whose
+// number was taken and whose contract was redeemed meanwhile is still refused, not renumbered and
+// written.
+TEST_F(DocumentQueue, TheWindowsOwnCheckStillStopsARenumberedDocument) {
+    Exec(ContractInsertSql(u"Contracts"_s, ContractNo(1)));
+    Exec(PayoutOrderSql(ContractNo(1), u"Мария Колева"_s, u"maria"_s));
+    const TQueueCase C = QueueCases()[1];
+    Open(C);
+    auto* Receipts = static_cast<TfrmIncomes*>(Form.data());
+    Type(Receipts->lePayment_type, u"2"_s);
+    Type(Receipts->leOwner, u"8001011234"_s);
+    Type(Receipts->leContract, u"1"_s);
+    Receipts->leContract->OnFormOk(Receipts->leContract);
+    Type(Receipts->edSupplier_name, u"Мария Колева"_s);
+    const auto Number = qint64(Form->feDocNo->Value());
+    Press(Qt::Key_F4);
+    ASSERT_EQ(Form->PendingSql.size(), 1) << Presenter.Texts().join(u'|').toStdString();
+    C.TakeNumber(Number);
+    Exec(u"Update Contracts Set Finished = True, At_Date = 45352 Where docno = 1"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Form->PendingSql.size(), 1);
+    EXPECT_EQ(Presenter.Texts().size(), 1);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes WHERE contract_n = 1"_s), u"0"_s);
+}

@@ -248,6 +248,7 @@ bool TDocumentForm::Save() {
     // The window's check finds its statements by their text: it sees them before any is renumbered.
     const bool Written = SaveQueued(this, [&] {
         QString Refusal = CheckInsideSave();
+        if (Refusal.isEmpty()) Refusal = RunGuards();
         if (Refusal.isEmpty()) Moved = RenumberTakenNumbers();
         return Refusal;
     });
@@ -256,6 +257,7 @@ bool TDocumentForm::Save() {
         return false;
     }
     FNewDocuments.clear();
+    FGuarded.clear();
     Reload();
     if (!Moved.isEmpty()) {
         if (!EditingRow) ProposeNextKey(this, TableName, KeyField, feDocNo);
@@ -356,15 +358,19 @@ bool TDocumentForm::Delete() {
     return DeleteDocument(Row);
 }
 
-bool TDocumentForm::ConfirmDelete(int Row) {
-    return ConfirmYesNoFmt(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?"_s,
-                           {RecordNoun, Grid->Cells(0, Row), Grid->Cells(1, Row)}) == mrYes;
+bool TDocumentForm::ConfirmDelete(int Row, const QString& Note) {
+    return ConfirmYesNoFmt(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?%s"_s,
+                           {RecordNoun, Grid->Cells(0, Row), Grid->Cells(1, Row), Note}) == mrYes;
 }
 
 bool TDocumentForm::DeleteDocument(int Row) {
     const qint64 Number = StrToIntOrZero(Grid->Cells(0, Row).trimmed());
-    if (Number == 0 || RefuseUnsaved(Number) || !AskAdminPassword(this)) return false;
-    if (!ConfirmDelete(Row)) return false;
+    if (Number == 0 || RefuseUnsaved(Number)) return false;
+    if (const QString Refusal = DeleteRefusal(Number); !Refusal.isEmpty()) {
+        ShowErrorFmt(Refusal);
+        return false;
+    }
+    if (!AskAdminPassword(this) || !ConfirmDelete(Row, DeleteNote(Number))) return false;
     Queue(DeleteStatements(Number));
     Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
@@ -388,6 +394,26 @@ bool TDocumentForm::DropQueuedDocument(int Row, qint64 Number) {
 
 QStringList TDocumentForm::DeleteStatements(qint64 Number) {
     return {DocumentDeleteSql(TableName, KeyField, Number)};
+}
+
+QString TDocumentForm::DeleteRefusal(qint64) {
+    return QString();
+}
+
+QString TDocumentForm::DeleteNote(qint64) {
+    return QString();
+}
+
+void TDocumentForm::Guard(const QString& Statement, const QString& Refusal) {
+    FGuarded.insert(Statement, Refusal);
+}
+
+QString TDocumentForm::RunGuards() {
+    for (const QString& SQL : PendingSql) {
+        const auto Refusal = FGuarded.constFind(SQL);
+        if (Refusal != FGuarded.cend() && ExecCounted(AdoConnection, SQL) == 0) return Refusal.value();
+    }
+    return QString();
 }
 
 QString TDocumentForm::UnsavedDocumentText(qint64) {

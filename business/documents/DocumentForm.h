@@ -17,6 +17,7 @@
 #include "business/registers/unQueuedChanges.h"
 #include "framework/forms/MAccountReadForm.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -124,10 +125,19 @@ protected:
     // Edit and Delete: the refusal for document Number when it must be saved first; "" lets the
     // row be changed.
     virtual QString UnsavedDocumentText(qint64 Number);
-    // Delete on grid row Row, a data row: after the password and the question, queues
-    // DeleteStatements and removes the row. True when it queued.
+    // Delete on grid row Row, a data row: unless DeleteRefusal has a text, after the password and
+    // the question (with DeleteNote below it), queues DeleteStatements and removes the row. True
+    // when it queued.
     virtual bool DeleteDocument(int Row);
     virtual QStringList DeleteStatements(qint64 Number);
+    // Why saved document Number may not be deleted; "" when it may.
+    virtual QString DeleteRefusal(qint64 Number);
+    // What the delete question adds about document Number: what goes with it.
+    virtual QString DeleteNote(qint64 Number);
+    // Marks Statement, queued with it, as one whose condition must still hold when Save runs: Save
+    // runs it first inside its transaction, and when it changes no row, Refusal refuses the Save.
+    // The queue runs it again afterwards, so it must change nothing the second time.
+    void Guard(const QString& Statement, const QString& Refusal);
     // Save: runs inside the transaction before the queue, so what it reads no other window can
     // change until the queue is written. A text refuses the Save: nothing is written, the text is
     // shown and the queue kept. It sees the statements as queued; taken numbers are replaced after
@@ -160,9 +170,14 @@ private:
         QStringList Statements;
     };
     QList<TQueuedDocument> FNewDocuments;
+    // Guarded statements and the refusal of each.
+    QHash<QString, QString> FGuarded;
 
     bool RefuseUnsaved(qint64 Number);
-    bool ConfirmDelete(int Row);
+    // Inside Save's transaction: runs the guarded statements of the queue; the refusal of the
+    // first that changed no row.
+    QString RunGuards();
+    bool ConfirmDelete(int Row, const QString& Note = QString());
     // Delete of a queued new document on grid row Row: its statements leave the queue.
     bool DropQueuedDocument(int Row, qint64 Number);
     // Where Statements stand together in PendingSql; -1 when they do not.

@@ -183,6 +183,21 @@ QString LinkedOrderUpdateSql(const QString& Table, qint64 Document, int PaymentT
                    SqlText(Supplier), Document, PaymentType});
 }
 
+QStringList LinkedOrderNumbers(QObject* Owner, const QString& Table, qint64 Document, int PaymentType) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT docno FROM %s
+         WHERE ( contract_n = %d ) AND ( payment_type = %d )
+         ORDER BY docno)sql"_s,
+                    {Table, Document, PaymentType}),
+             &List);
+    QStringList Numbers;
+    for (int R = 0; R < List.Count(); ++R)
+        Numbers += List.GetField(R, 0).trimmed();
+    return Numbers;
+}
+
 QString PayableContractListSql(qint64 EGN, bool IncludeForSale) {
     // Contracts declared for sale are paid only where the workstation allows it.
     const QString ForSale = IncludeForSale ? QString() : u"AND ( Contracts.for_sale = False )"_s;

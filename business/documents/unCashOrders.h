@@ -65,6 +65,8 @@ QString LinkedOrderSql(const QString& Table, TDateTime Date, qint64 Document, in
 // amount and names.
 QString LinkedOrderUpdateSql(const QString& Table, qint64 Document, int PaymentType, TDateTime Date,
                              double Amount, const QString& Customer, const QString& Supplier);
+// The numbers of the orders of type PaymentType in Table that Document wrote beside itself.
+QStringList LinkedOrderNumbers(QObject* Owner, const QString& Table, qint64 Document, int PaymentType);
 // The open, unsold contracts of the borrower with personal number EGN: number, item type, serial
 // number, date. Contracts declared for sale only when IncludeForSale.
 QString PayableContractListSql(qint64 EGN, bool IncludeForSale);

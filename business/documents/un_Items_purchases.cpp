@@ -9,6 +9,7 @@
 #include "business/engine/unConsts.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/printing/un_Print_contract_4_purchase_or_sale.h"
+#include "business/registers/RegisterForm.h"
 #include "business/registers/unPickLists.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
@@ -93,6 +94,37 @@ QString PurchaseOrderSql(const TPurchaseEntry& Entry, const QString& UserName) {
 
 QString PurchaseOrderUpdateSql(qint64 Key, const TPurchaseEntry& Entry) {
     return LinkedOrderUpdateSql(u"Outcomes"_s, Key, 4, Entry.Date, Entry.Sum, Entry.Customer, Entry.Supplier);
+}
+
+QStringList PurchaseDeleteStatements(qint64 Purchase) {
+    return {Format(uR"sql(
+        DELETE FROM Items_purchases
+         WHERE ( docno = %d ) AND ( sold = False )
+           AND NOT EXISTS ( SELECT docno FROM Items_sales WHERE ( contract_n = %d ) AND ( payment_type = 2 ) ))sql"_s,
+                   {Purchase, Purchase}),
+            Format(uR"sql(DELETE FROM Outcomes WHERE ( contract_n = %d ) AND ( payment_type = 4 ))sql"_s,
+                   {Purchase})};
+}
+
+QString PurchaseDeleteRefusal(QObject* Owner, qint64 Purchase) {
+    TDelimitedStringList Sold, Sales;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT docno FROM Items_purchases WHERE ( docno = %d ) AND ( sold = True ))sql"_s,
+                    {Purchase}),
+             &Sold);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT docno FROM Items_sales
+         WHERE ( contract_n = %d ) AND ( payment_type = 2 )
+         ORDER BY docno)sql"_s,
+                    {Purchase}),
+             &Sales);
+    if (Sales.Count() > 0)
+        return Format(u"Покупка номер %d не може да бъде изтрита: %s."_s,
+                      {Purchase, NumbersUseText(u"продажби"_s, Sales)});
+    if (Sold.Count() > 0)
+        return Format(u"Покупка номер %d не може да бъде изтрита: вещта е продадена."_s, {Purchase});
+    return QString();
 }
 
 bool PurchaseStored(QObject* Owner, qint64 DocNo) {
@@ -335,6 +367,22 @@ QStringList TfrmItems_purchases::EntryRow() {
     FormatEGN(Entry.OwnerCode, OwnerCode);
     return PurchaseGridCells(Entry, ListEditLookup(leItem, 0, 1, Entry.ItemCode), pnlSN->text(),
                              ListEditLookup(leOwner, 0, 1, OwnerCode), UserName);
+}
+
+QString TfrmItems_purchases::DeleteRefusal(qint64 Number) {
+    return PurchaseDeleteRefusal(this, Number);
+}
+
+QString TfrmItems_purchases::DeleteNote(qint64 Number) {
+    const QStringList Orders = LinkedOrderNumbers(this, u"Outcomes"_s, Number, 4);
+    if (Orders.isEmpty()) return QString();
+    return Format(u"\nЗаедно с нея се изтрива разходен касов ордер номер %s."_s, {Orders.join(u", "_s)});
+}
+
+QStringList TfrmItems_purchases::DeleteStatements(qint64 Number) {
+    const QStringList Statements = PurchaseDeleteStatements(Number);
+    Guard(Statements[0], Format(u"Покупка номер %d е продадена или изтрита междувременно."_s, {Number}));
+    return Statements;
 }
 
 QString TfrmItems_purchases::UnsavedDocumentText(qint64 Number) {

@@ -47,6 +47,11 @@ QString PurchaseUpdateSql(const QString& Table, const QString& KeyField, qint64 
 QString PurchaseOrderSql(const TPurchaseEntry& Entry, const QString& UserName);
 // The payment order of saved purchase Key moved to the edited date, price and names.
 QString PurchaseOrderUpdateSql(qint64 Key, const TPurchaseEntry& Entry);
+// The statements that delete saved purchase Purchase: the purchase itself while it is neither
+// sold nor sold by any sale (else it changes no row), then the payment order that paid for it.
+QStringList PurchaseDeleteStatements(qint64 Purchase);
+// Why saved purchase Purchase may not be deleted: its item is sold; "" when it may.
+QString PurchaseDeleteRefusal(QObject* Owner, qint64 Purchase);
 // True when purchase DocNo is saved.
 bool PurchaseStored(QObject* Owner, qint64 DocNo);
 // The list query: every purchase, in number order.
@@ -90,6 +95,10 @@ protected:
     // A purchase still waiting for Save is neither edited nor deleted in the grid only: Save would
     // write it all the same, with its payment order.
     QString UnsavedDocumentText(qint64 Number) override;
+    // A sold purchase stays: the sale rests on it. Otherwise its payment order goes with it.
+    QString DeleteRefusal(qint64 Number) override;
+    QString DeleteNote(qint64 Number) override;
+    QStringList DeleteStatements(qint64 Number) override;
 
 private:
     TPurchaseEntry CurrentEntry() const;

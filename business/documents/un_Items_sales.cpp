@@ -185,21 +185,6 @@ QStringList SaleDeleteStatements(const QString& Table, const QString& KeyField, 
             DocumentDeleteSql(Table, KeyField, Sale)};
 }
 
-QStringList SaleReceiptNumbers(QObject* Owner, qint64 Sale, int SaleType) {
-    TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(
-        SELECT docno FROM Incomes
-         WHERE ( contract_n = %d ) AND ( payment_type = %d )
-         ORDER BY docno)sql"_s,
-                    {Sale, SaleType == stPledged ? 4 : 5}),
-             &List);
-    QStringList Numbers;
-    for (int R = 0; R < List.Count(); ++R)
-        Numbers += List.GetField(R, 0).trimmed();
-    return Numbers;
-}
-
 QStringList SaleListSql(bool TodayOnly, TDateTime Today) {
     const QString Filter =
         TodayOnly ? Format(u"WHERE  ( Items_sales.date_d = %d ) "_s, {Whole(std::floor(Today))}) : QString();
@@ -520,9 +505,9 @@ QStringList TfrmItems_sales::EntryStatements() {
     const qint64 Key = StrToIntOrZero(EditingKey);
     QStringList Statements = SaleStatements(TableName, KeyField, EditingRow, Key, Entry, UserName);
     if (EditingRow)
-        FGuarded.insert(Statements[0], Format(u"Продажба %d е изтрита междувременно."_s, {Key}));
+        Guard(Statements[0], Format(u"Продажба %d е изтрита междувременно."_s, {Key}));
     else
-        FGuarded.insert(Statements[1], OriginGoneText(Entry.SaleType, StrToIntOrZero(Entry.Contract)));
+        Guard(Statements[1], OriginGoneText(Entry.SaleType, StrToIntOrZero(Entry.Contract)));
     return Statements;
 }
 
@@ -530,14 +515,6 @@ bool TfrmItems_sales::Add() {
     if (!TDocumentForm::Add()) return false;
     LockOrigin(false);
     return true;
-}
-
-QString TfrmItems_sales::CheckInsideSave() {
-    for (const QString& SQL : PendingSql) {
-        const auto Guard = FGuarded.constFind(SQL);
-        if (Guard != FGuarded.cend() && ExecCounted(AdoConnection, SQL) == 0) return Guard.value();
-    }
-    return QString();
 }
 
 QString TfrmItems_sales::UnsavedDocumentText(qint64 Number) {
@@ -556,7 +533,7 @@ bool TfrmItems_sales::DeleteDocument(int Row) {
     if (!AskAdminPassword(this)) return false;
     const int Type = int(StrToIntOrZero(Grid->Cells(scType, Row).trimmed()));
     const qint64 Origin = StrToIntOrZero(Grid->Cells(scOrigin, Row).trimmed());
-    const QStringList Receipts = SaleReceiptNumbers(this, Number, Type);
+    const QStringList Receipts = LinkedOrderNumbers(this, u"Incomes"_s, Number, Type == stPledged ? 4 : 5);
     const QString Receipt =
         Receipts.isEmpty()
             ? QString()
@@ -566,7 +543,7 @@ bool TfrmItems_sales::DeleteDocument(int Row) {
             {RecordNoun, Grid->Cells(scDocNo, Row), Grid->Cells(scDate, Row), Receipt}) != mrYes)
         return false;
     const QStringList Statements = SaleDeleteStatements(TableName, KeyField, Number, Type, Origin);
-    FGuarded.insert(Statements[0], Format(u"Продажба %d е изтрита или променена междувременно."_s, {Number}));
+    Guard(Statements[0], Format(u"Продажба %d е изтрита или променена междувременно."_s, {Number}));
     Queue(Statements);
     Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
@@ -603,7 +580,6 @@ QStringList TfrmItems_sales::EntryRow() {
 }
 
 void TfrmItems_sales::Saved() {
-    FGuarded.clear();
     BuildOriginList();
 }
 

@@ -5,7 +5,6 @@
 #include "business/documents/DocumentForm.h"
 #include "core/unitTypes.h"
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -60,8 +59,6 @@ QStringList SaleDeleteStatements(const QString& Table, const QString& KeyField, 
                                  qint64 Origin);
 // What Save tells when the origin is no longer offered for sale.
 QString OriginGoneText(int SaleType, qint64 Origin);
-// The numbers of the receipts of sale Sale.
-QStringList SaleReceiptNumbers(QObject* Owner, qint64 Sale, int SaleType);
 // The four list queries: sales, sold contracts, receipts per sale, sold purchases.
 QStringList SaleListSql(bool TodayOnly, TDateTime Today);
 // Completes the sales rows from the other three lists and appends the totals row. Principal
@@ -109,9 +106,6 @@ protected:
     QString UnsavedDocumentText(qint64 Number) override;
     // Asks naming the receipt that goes with the sale, then queues SaleDeleteStatements.
     bool DeleteDocument(int Row) override;
-    // Runs the queued statements that must change a row, in queue order; the first that changes
-    // none refuses the Save.
-    QString CheckInsideSave() override;
 
 private:
     int SaleType() const;
@@ -119,9 +113,4 @@ private:
     TSaleEntry CurrentEntry() const;
     // An edit keeps the sale's origin and kind.
     void LockOrigin(bool Locked);
-
-    // The queued statements that must change a row, each with what Save tells when it changes
-    // none. The batch runs them again after the check: by then each changes nothing or repeats
-    // the change of the check, as they run in the same order.
-    QHash<QString, QString> FGuarded;
 };

@@ -7,6 +7,7 @@
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
 #include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
@@ -230,6 +231,59 @@ TEST_F(PurchaseWindow, EditOfASavedPurchaseMovesItsPaymentOrderAlong) {
               u"8@150@29.02.2024"_s);
     // Another window's order stays as it was.
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes"_s), u"2"_s);
+}
+
+// A purchase goes with the payment order that paid for it; a sold one stays, even when it is sold
+// between F5 and F2.
+TEST_F(PurchaseWindow, DeletingAPurchaseTakesItsPaymentOrderAndNeverASoldOne) {
+    Enter(u"5"_s, u"120"_s);
+    Press(Qt::Key_F4);
+    Enter(u"6"_s, u"80.5"_s);
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    ASSERT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    const auto Select = [&](const QString& Number) {
+        for (int R = Form->Grid->FixedRows(); R < Form->Grid->RowCount(); ++R)
+            if (Form->Grid->Cells(0, R).trimmed() == Number) {
+                Form->Grid->SetRow(R);
+                Form->Grid->setFocus();
+                return;
+            }
+        ADD_FAILURE() << "no row " << Number.toStdString();
+    };
+    ASSERT_TRUE(
+        ExecSQL(nullptr, AdoConnection,
+                uR"sql(Update Items_purchases Set sold = True, sold_at_date = 45352 Where docno = 2)sql"_s));
+    Select(u"2"_s);
+    Press(Qt::Key_F5);
+    EXPECT_EQ(Presenter.Texts(),
+              QStringList{u"Покупка номер 2 не може да бъде изтрита: вещта е продадена."_s});
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+
+    Presenter.Clear();
+    Select(u"1"_s);
+    Presenter.PlanPassword(u"shef"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F5);
+    ASSERT_EQ(Presenter.Texts().size(), 1);
+    EXPECT_TRUE(Presenter.Texts()[0].contains(u"разходен касов ордер номер 8"_s))
+        << Presenter.Texts()[0].toStdString();
+    // Another window sells it meanwhile: nothing is deleted and the queue waits.
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                        uR"sql(Update Items_purchases Set sold = True Where docno = 1)sql"_s));
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Покупка номер 1 е продадена или изтрита междувременно."_s});
+    EXPECT_FALSE(Form->PendingSql.isEmpty());
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Items_purchases WHERE docno = 1"_s), u"1"_s);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE docno = 8"_s), u"1"_s);
+
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                        uR"sql(Update Items_purchases Set sold = False Where docno = 1)sql"_s));
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_EQ(QueryText(u"SELECT docno FROM Items_purchases"_s), u"2"_s);
+    EXPECT_EQ(QueryText(u"SELECT docno FROM Outcomes ORDER BY docno"_s), u"7°9"_s);
 }
 
 TEST_F(PurchaseWindow, APriceOfZeroOrLessIsRefused) {

@@ -370,8 +370,8 @@ bool TDocumentForm::DeleteDocument(int Row) {
         ShowErrorFmt(Refusal);
         return false;
     }
-    if (!AskAdminPassword(this) || !ConfirmDelete(Row, DeleteNote(Number))) return false;
-    Queue(DeleteStatements(Number));
+    if (!AskAdminPassword(this) || !ConfirmDelete(Row, DeleteNote(Row, Number))) return false;
+    Queue(DeleteStatements(Row, Number));
     Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;
@@ -392,7 +392,7 @@ bool TDocumentForm::DropQueuedDocument(int Row, qint64 Number) {
     return true;
 }
 
-QStringList TDocumentForm::DeleteStatements(qint64 Number) {
+QStringList TDocumentForm::DeleteStatements(int, qint64 Number) {
     return {DocumentDeleteSql(TableName, KeyField, Number)};
 }
 
@@ -400,7 +400,7 @@ QString TDocumentForm::DeleteRefusal(qint64) {
     return QString();
 }
 
-QString TDocumentForm::DeleteNote(qint64) {
+QString TDocumentForm::DeleteNote(int, qint64) {
     return QString();
 }
 

@@ -129,11 +129,12 @@ protected:
     // the question (with DeleteNote below it), queues DeleteStatements and removes the row. True
     // when it queued.
     virtual bool DeleteDocument(int Row);
-    virtual QStringList DeleteStatements(qint64 Number);
+    // The statements that delete document Number, shown on grid row Row.
+    virtual QStringList DeleteStatements(int Row, qint64 Number);
     // Why saved document Number may not be deleted; "" when it may.
     virtual QString DeleteRefusal(qint64 Number);
-    // What the delete question adds about document Number: what goes with it.
-    virtual QString DeleteNote(qint64 Number);
+    // What the delete question adds about document Number on grid row Row: what goes with it.
+    virtual QString DeleteNote(int Row, qint64 Number);
     // Marks Statement, queued with it, as one whose condition must still hold when Save runs: Save
     // runs it first inside its transaction, and when it changes no row, Refusal refuses the Save.
     // The queue runs it again afterwards, so it must change nothing the second time.

@@ -373,13 +373,13 @@ QString TfrmItems_purchases::DeleteRefusal(qint64 Number) {
     return PurchaseDeleteRefusal(this, Number);
 }
 
-QString TfrmItems_purchases::DeleteNote(qint64 Number) {
+QString TfrmItems_purchases::DeleteNote(int, qint64 Number) {
     const QStringList Orders = LinkedOrderNumbers(this, u"Outcomes"_s, Number, 4);
     if (Orders.isEmpty()) return QString();
     return Format(u"\nЗаедно с нея се изтрива разходен касов ордер номер %s."_s, {Orders.join(u", "_s)});
 }
 
-QStringList TfrmItems_purchases::DeleteStatements(qint64 Number) {
+QStringList TfrmItems_purchases::DeleteStatements(int, qint64 Number) {
     const QStringList Statements = PurchaseDeleteStatements(Number);
     Guard(Statements[0], Format(u"Покупка номер %d е продадена или изтрита междувременно."_s, {Number}));
     return Statements;

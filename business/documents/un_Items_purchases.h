@@ -97,8 +97,8 @@ protected:
     QString UnsavedDocumentText(qint64 Number) override;
     // A sold purchase stays: the sale rests on it. Otherwise its payment order goes with it.
     QString DeleteRefusal(qint64 Number) override;
-    QString DeleteNote(qint64 Number) override;
-    QStringList DeleteStatements(qint64 Number) override;
+    QString DeleteNote(int Row, qint64 Number) override;
+    QStringList DeleteStatements(int Row, qint64 Number) override;
 
 private:
     TPurchaseEntry CurrentEntry() const;

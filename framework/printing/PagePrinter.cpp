@@ -826,8 +826,12 @@ void TPagePrinter::NewLine() {
         if (OnNewLine) OnNewLine();
         return;
     }
+    MoveDown(FLineHeight);
+}
+
+void TPagePrinter::MoveDown(int Height) {
     FCursorX = 0;
-    FCursorY += FLineHeight;
+    FCursorY += Height;
     if (FCursorY + FLineHeight > TextBottom())
         NewPage();
     else
@@ -965,10 +969,8 @@ QString TPagePrinter::RowText(const QString& Line, const QString& Format) {
 void TPagePrinter::WriteTableLine(const QString& Line) {
     if (!FRecording) return;
     if (FTextOut) {
-        *FTextOut << RowText(Line, FTableFormat) << QStringLiteral("\r\n");
-        FCursorX = 0;
-        ++FLineCount;
-        if (OnNewLine) OnNewLine();
+        *FTextOut << RowText(Line, FTableFormat);
+        NewLine();
         return;
     }
     if (FCursorX > 0) NewLine();
@@ -976,13 +978,7 @@ void TPagePrinter::WriteTableLine(const QString& Line) {
     // A row taller than the page is cut at its foot rather than moved on for ever.
     if (FCursorY + height > TextBottom() && FCursorY > FHeaderHeight) NewPage();
     DrawRow(Line, FTableFormat, FFont, FCursorY, FTableGrid, true);
-    FCursorX = 0;
-    FCursorY += height;
-    if (FCursorY + FLineHeight > TextBottom())
-        NewPage();
-    else
-        ++FLineCount;
-    if (OnNewLine) OnNewLine();
+    MoveDown(height);
 }
 
 void TPagePrinter::SetFriendlyHeader(const QString& Value) {

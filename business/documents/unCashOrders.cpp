@@ -153,6 +153,10 @@ bool ContractOpen(QObject* Owner, qint64 DocNo) {
     return List.Count() > 0;
 }
 
+QString ContractChangedText() {
+    return u"Договорът е променен междувременно. Изберете договора отново."_s;
+}
+
 bool CashOrderNumberStored(QObject* Owner, const QString& Table, double DocNo) {
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection,

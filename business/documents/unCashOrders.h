@@ -50,6 +50,8 @@ QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 K
                          const TCashOrderEntry& Entry);
 // True while contract DocNo exists and is neither finished nor sold.
 bool ContractOpen(QObject* Owner, qint64 DocNo);
+// The refusal of a Save that finds the contract it pays settled, sold or paid meanwhile.
+QString ContractChangedText();
 // True when an order numbered DocNo is saved in Table.
 bool CashOrderNumberStored(QObject* Owner, const QString& Table, double DocNo);
 

@@ -167,7 +167,7 @@ QStringList SettlementSql(qint64 DocNo, bool PaymentMode, double Paid, const TDe
                              {u"Incomes"_s, NextDocNoSql(u"Incomes"_s), Day, DocNo, E.Type, AmountDecimals,
                               double(E.Cents) / 100.0, SqlText(Parties.OwnerName),
                               SqlText(Parties.OperatorName), SqlText(Parties.UserName)});
-    // The condition on Finished lets Save see that another window has closed the contract.
+    // The condition on Finished keeps the date of a contract another window closed first.
     if (!PaymentMode)
         Statements += Format(
             uR"sql(Update Contracts   Set Finished = True,     At_Date  = %d  Where ( docno = %d ) AND ( Finished = False ))sql"_s,
@@ -375,23 +375,11 @@ bool TfrmVry6tane_na_ve6ti::Save() {
     Parties.OperatorName = OperatorFullName(this, UserName);
     Parties.OwnerName = ContractOwnerName(this, BreakdownDocNo);
 
-    const QStringList Statements = SettlementSql(BreakdownDocNo, PaymentMode, Paid, *FRows, Date(), Parties);
+    QStringList Statements = SettlementSql(BreakdownDocNo, PaymentMode, Paid, *FRows, Date(), Parties);
     // The receipts and the contract's mark go in together or not at all, and only while the
     // contract still owes what the window shows: another window may have settled it meanwhile.
-    bool Saved = false, Changed = false;
-    try {
-        TTransaction Transaction(AdoConnection);
-        Changed = !BreakdownStillHolds();
-        for (int I = 0; I < Statements.size() && !Changed; ++I)
-            Changed = ExecCounted(AdoConnection, Statements[I]) == 0;
-        if (!Changed) {
-            Transaction.Commit();
-            Saved = true;
-        }
-    } catch (const EDatabaseError& E) {
-        ShowDatabaseError(E.Message(), E.Sql());
-    }
-    if (Changed) ShowErrorFmt(u"Договорът е променен междувременно. Изберете договора отново."_s);
+    const bool Saved = RunPendingSql(
+        this, Statements, [this] { return BreakdownStillHolds() ? QString() : ContractChangedText(); });
     BuildContractList();
     feSum_c->SetValue(0);
     return Saved;

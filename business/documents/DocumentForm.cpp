@@ -479,12 +479,6 @@ void TDocumentForm::SetGridColumns(const QList<TDocumentColumn>& Columns, const 
     Grid->Loaded();
 }
 
-void TDocumentForm::ShowEditing(bool On) {
-    QPalette Palette = pnlCaption->palette();
-    Palette.setColor(QPalette::WindowText, On ? QColor(255, 0, 0) : palette().color(QPalette::Button));
-    pnlCaption->setPalette(Palette);
-}
-
 bool TDocumentForm::RefusePrintBeforeSave() {
     if (QueuedCount() == 0) return false;
     ShowErrorFmt(u"Натиснете бутон \"F2\" (за запис), след това разпечатайте договора."_s);

@@ -152,8 +152,6 @@ protected:
     // Two header rows over Columns, no fixed column; Merges joins header cells as
     // SetMergeCellsStr takes them.
     void SetGridColumns(const QList<TDocumentColumn>& Columns, const QString& Merges);
-    // The caption red while a row is edited.
-    void ShowEditing(bool On);
     // Printing a contract of a queued document is refused with the hint to save first: true then.
     bool RefusePrintBeforeSave();
     // The selected document's number; 0, told, when the row holds none.

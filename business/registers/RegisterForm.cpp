@@ -297,9 +297,3 @@ void TRegisterForm::SetGridColumns(const QStringList& Titles, const QList<int>& 
     Grid->SetCol(0);
     Grid->Loaded();
 }
-
-void TRegisterForm::ShowEditing(bool On) {
-    QPalette Palette = pnlCaption->palette();
-    Palette.setColor(QPalette::WindowText, On ? QColor(255, 0, 0) : palette().color(QPalette::Button));
-    pnlCaption->setPalette(Palette);
-}

@@ -215,8 +215,7 @@ bool TDocumentForm::Done() {
 
 bool TDocumentForm::Reset() {
     const bool Result = TMAccountReadForm::Reset();
-    Container()->setWindowTitle(FormCaption);
-    pnlCaption->setText(FormCaption.toUpper());
+    ShowCaption(FormCaption);
     DoExecute();
     ProposeNextKey(this, TableName, KeyField, feDocNo);
     return Result;

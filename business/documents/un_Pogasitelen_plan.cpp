@@ -386,9 +386,7 @@ void TfrmPogasitelen_plan::SetDailyFeeLayout(const TDelimitedStringList* Fees) {
 
 bool TfrmPogasitelen_plan::Init() {
     const bool Result = TMAccountReadForm::Init();
-    const QString Caption = u"Погасителен план"_s;
-    Container()->setWindowTitle(Caption);
-    pnlCaption->setText(Caption.toUpper());
+    ShowCaption(u"Погасителен план"_s);
     for (int C = pcBalance; C < PlanColumns; ++C)
         Grid->ColAttributes(C)->SetFormatter(ValueFormatter);
     // The daily rate keeps its seven decimals.

@@ -279,9 +279,7 @@ bool TfrmVry6tane_na_ve6ti::Reset() {
         // The window still opens; it cannot offer borrowers it could not read.
         ShowDatabaseError(E.Message(), E.Sql());
     }
-    const QString Caption = PaymentMode ? u"Плащане на дължими лихви и такси"_s : u"Връщане на вещи"_s;
-    Container()->setWindowTitle(Caption);
-    pnlCaption->setText(Caption.toUpper());
+    ShowCaption(PaymentMode ? u"Плащане на дължими лихви и такси"_s : u"Връщане на вещи"_s);
     return Result;
 }
 

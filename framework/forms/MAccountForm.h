@@ -202,6 +202,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* Event) override;
 
     void SetFormStyle(int Style);
+    // The window's title and, in capitals, the caption panel's text.
+    void ShowCaption(const QString& Caption);
     // The caption's text red while a row is edited, in its usual colour otherwise.
     void ShowEditing(bool On);
     // The control that copy and paste work on: at Point, or the focused one when Point is negative.

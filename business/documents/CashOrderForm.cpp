@@ -105,7 +105,7 @@ QString TCashOrderForm::ValidateEntry() {
     Check.EditingRow = EditingRow;
     Check.Today = Date();
     if (!EditingRow && Entry.DocNo != 0)
-        Check.DocNoStored = CashOrderNumberStored(this, FReceipt ? u"Incomes"_s : u"Outcomes"_s, Entry.DocNo);
+        Check.DocNoStored = DocumentNumberStored(this, FReceipt ? u"Incomes"_s : u"Outcomes"_s, Entry.DocNo);
     if (FReceipt && IsContractPaymentType(Entry.PaymentType) && !Entry.Contract.isEmpty()) {
         // The contract list holds the borrower's open contracts, column 3 what each still owes of
         // the chosen type; an edited receipt may keep its own contract, which may be closed by now.

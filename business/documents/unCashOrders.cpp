@@ -157,7 +157,7 @@ QString ContractChangedText() {
     return u"Договорът е променен междувременно. Изберете договора отново."_s;
 }
 
-bool CashOrderNumberStored(QObject* Owner, const QString& Table, double DocNo) {
+bool DocumentNumberStored(QObject* Owner, const QString& Table, double DocNo) {
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection,
              Format(uR"sql(SELECT docno FROM %s WHERE docno = %d)sql"_s, {Table, Whole(DocNo)}), &List);

@@ -127,13 +127,6 @@ QString PurchaseDeleteRefusal(QObject* Owner, qint64 Purchase) {
     return QString();
 }
 
-bool PurchaseStored(QObject* Owner, qint64 DocNo) {
-    TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(SELECT docno FROM Items_purchases WHERE docno = %d)sql"_s, {DocNo}), &List);
-    return List.Count() > 0;
-}
-
 // ---------------------------------------------------------------------------------------------
 // The list
 
@@ -386,7 +379,7 @@ QStringList TfrmItems_purchases::DeleteStatements(int, qint64 Number) {
 }
 
 QString TfrmItems_purchases::UnsavedDocumentText(qint64 Number) {
-    if (PurchaseStored(this, Number)) return QString();
+    if (DocumentNumberStored(this, TableName, double(Number))) return QString();
     return Format(u"Покупка номер %d още не е записана. Натиснете бутон \"F2\" (за запис)."_s, {Number});
 }
 

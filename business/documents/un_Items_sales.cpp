@@ -518,7 +518,7 @@ bool TfrmItems_sales::Add() {
 }
 
 QString TfrmItems_sales::UnsavedDocumentText(qint64 Number) {
-    if (CashOrderNumberStored(this, TableName, double(Number))) return QString();
+    if (DocumentNumberStored(this, TableName, double(Number))) return QString();
     return Format(u"Продажба номер %d още не е записана. Натиснете бутон \"F2\" (за запис)."_s, {Number});
 }
 

@@ -68,14 +68,6 @@ qint64 Whole(double Value) {
     return qint64(std::llround(Value));
 }
 
-qint64 CentsOf(const QString& Text) {
-    return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
-}
-
-QString Money(qint64 Cents) {
-    return ScaledToFixedStr(Cents, AmountDecimals);
-}
-
 // Row index by the first field, for lists read in number order.
 QHash<QString, int> IndexByNumber(const TDelimitedStringList& List) {
     QHash<QString, int> Index;

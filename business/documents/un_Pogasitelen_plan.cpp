@@ -38,14 +38,6 @@ constexpr int PlanRateDigits = 9;
 constexpr int ShownRateDigits = 7;
 constexpr int DecimalsOfMir = 5;
 
-qint64 CentsOf(const QString& Text) {
-    return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
-}
-
-QString Money(qint64 Cents) {
-    return ScaledToFixedStr(Cents, AmountDecimals);
-}
-
 // The day rows of the schedule: every row but the totals row at the end.
 int DayCount(const TDelimitedStringList& Rows) {
     return Rows.Count() > 0 && Rows.GetField(Rows.Count() - 1, pcDate) == TotalsCaption ? Rows.Count() - 1

@@ -41,10 +41,6 @@ const QString TotalsCaption = u"¤Общо:"_s;
 // A short payment is accepted up to this many cents.
 constexpr qint64 ShortfallAllowed = 200;
 
-qint64 CentsOf(const QString& Text) {
-    return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
-}
-
 qint64 CentsOf(double Value) {
     return RoundDecimal(DecimalOf(Value), AmountDecimals);
 }

@@ -373,7 +373,7 @@ QString TfrmItems_purchases::DeleteNote(int, qint64 Number) {
 }
 
 QStringList TfrmItems_purchases::DeleteStatements(int, qint64 Number) {
-    const QStringList Statements = PurchaseDeleteStatements(Number);
+    QStringList Statements = PurchaseDeleteStatements(Number);
     Guard(Statements[0], Format(u"Покупка номер %d е продадена или изтрита междувременно."_s, {Number}));
     return Statements;
 }

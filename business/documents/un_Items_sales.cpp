@@ -527,7 +527,7 @@ QString TfrmItems_sales::DeleteNote(int Row, qint64 Number) {
 QStringList TfrmItems_sales::DeleteStatements(int Row, qint64 Number) {
     const int Type = int(StrToIntOrZero(Grid->Cells(scType, Row).trimmed()));
     const qint64 Origin = StrToIntOrZero(Grid->Cells(scOrigin, Row).trimmed());
-    const QStringList Statements = SaleDeleteStatements(TableName, KeyField, Number, Type, Origin);
+    QStringList Statements = SaleDeleteStatements(TableName, KeyField, Number, Type, Origin);
     Guard(Statements[0], Format(u"Продажба %d е изтрита или променена междувременно."_s, {Number}));
     return Statements;
 }

@@ -325,10 +325,7 @@ void TDocumentForm::Saved() {}
 
 bool TDocumentForm::Edit() {
     if (!TMAccountReadForm::Edit()) return false;
-    if (EditingRow) {
-        ShowErrorFmt(u"Не можете да редактирате два реда едновремнно!"_s);
-        return false;
-    }
+    if (RefuseSecondEdit()) return false;
     const qint64 Number = SelectedDocNo();
     if (Number == 0 || RefuseUnsaved(Number)) return false;
     // Its update would go to a row that is not written yet, and miss it once Save renumbers it.

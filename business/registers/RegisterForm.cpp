@@ -184,10 +184,7 @@ bool TRegisterForm::Add() {
 
 bool TRegisterForm::Edit() {
     if (!TMAccountReadForm::Edit()) return false;
-    if (EditingRow) {
-        ShowErrorFmt(u"Не можете да редактирате два реда едновремнно!"_s);
-        return false;
-    }
+    if (RefuseSecondEdit()) return false;
     const int Row = Grid->Row();
     if (Row < Grid->FixedRows()) return false;
     const QStringList Cells = Grid->Rows(Row);

@@ -340,7 +340,6 @@ bool TDocumentForm::Edit() {
     ShowEditing(true);
     feDocNo->SetValue(StrToFloatDot(Cells.value(0), 0));
     RowToEdits(Cells);
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;
 }
@@ -368,7 +367,6 @@ bool TDocumentForm::DeleteDocument(int Row) {
     }
     if (!AskAdminPassword(this) || !ConfirmDelete(Row, DeleteNote(Row, Number))) return false;
     Queue(DeleteStatements(Row, Number));
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;
 }
@@ -383,7 +381,6 @@ bool TDocumentForm::DropQueuedDocument(int Row, qint64 Number) {
     if (At < 0) return false;
     PendingSql.remove(At, Document->Statements.size());
     FNewDocuments.erase(Document);
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;
 }

@@ -192,7 +192,6 @@ bool TRegisterForm::Edit() {
     StartEditing(Cells.value(0), KeyEdit());
     ShowEditing(true);
     RowToEdits(Cells);
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;
 }
@@ -212,7 +211,6 @@ bool TRegisterForm::Delete() {
         return false;
     Queue({DeleteStatement(Cells.value(0))});
     FQueuedDeletes << Cells.mid(0, 2);
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;
 }

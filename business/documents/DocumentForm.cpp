@@ -140,11 +140,7 @@ void RememberOwner(const TListEdit* Owner) {
 TDocumentForm::TDocumentForm(QWidget* Owner) : TMAccountReadForm(Owner) {
     for (QAction* A : {actNew, actEdit, actSave, actDelete})
         A->setEnabled(true);
-    ctrl_F9 = new QAction(this);
-    ctrl_F9->setObjectName(u"ctrl_F9"_s);
-    ctrl_F9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
-    ctrl_F9->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(ctrl_F9);
+    ctrl_F9 = MakeAction("ctrl_F9", QString(), QString(), QKeySequence(Qt::CTRL | Qt::Key_F9), true);
     connect(ctrl_F9, &QAction::triggered, this, [this] { PrintDocument(); });
 }
 

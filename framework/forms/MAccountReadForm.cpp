@@ -111,12 +111,7 @@ TMAccountReadForm::TMAccountReadForm(QWidget* Owner) : TMAccountStatusForm(Owner
     resize(545, 304);
     setMinimumWidth(545);
 
-    actHide = new QAction(QStringLiteral("Скриване и сортиране"), this);
-    actHide->setObjectName(QStringLiteral("actHide"));
-    actHide->setShortcut(Qt::Key_F11);
-    actHide->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    actHide->setEnabled(false);
-    addAction(actHide);
+    actHide = MakeAction("actHide", QStringLiteral("Скриване и сортиране"), QString(), Qt::Key_F11, false);
     connect(actHide, &QAction::triggered, this, &TMAccountReadForm::HideColumns);
 
     pnlParams = new QFrame(this);

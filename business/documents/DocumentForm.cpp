@@ -144,14 +144,6 @@ TDocumentForm::TDocumentForm(QWidget* Owner) : TMAccountReadForm(Owner) {
     connect(ctrl_F9, &QAction::triggered, this, [this] { PrintDocument(); });
 }
 
-QGridLayout* TDocumentForm::NewParamsLayout() {
-    auto* L = new QGridLayout(pnlParams);
-    L->setContentsMargins(6, 4, 6, 4);
-    L->setHorizontalSpacing(6);
-    L->setVerticalSpacing(3);
-    return L;
-}
-
 void TDocumentForm::MakeNumberAndDate() {
     feDocNo = NewNumberEdit(u"feDocNo"_s, 0, 80);
     dtDate_c = NewDateEdit(u"dtDate_c"_s);
@@ -169,15 +161,6 @@ QPushButton* TDocumentForm::NewPrintButton(const QString& Name, const QString& T
     Button->setObjectName(Name);
     Button->setFocusPolicy(Qt::NoFocus);
     return Button;
-}
-
-TFloatEdit* TDocumentForm::NewNumberEdit(const QString& Name, int Precision, int Width) {
-    auto* Edit = new TFloatEdit(pnlParams);
-    Edit->setObjectName(Name);
-    Edit->SetPrecision(Precision);
-    Edit->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Edit->setFixedWidth(Width);
-    return Edit;
 }
 
 QDateEdit* TDocumentForm::NewDateEdit(const QString& Name) {

@@ -96,17 +96,14 @@ public:
     void PrintLabel();
 
 protected:
-    // The grid layout of the parameter panel, spaced as every document's.
-    QGridLayout* NewParamsLayout();
     // feDocNo and dtDate_c, made where the window's tab order wants them, and laid out with
     // their captions in row 0 from Column on.
     void MakeNumberAndDate();
     void LayOutNumberAndDate(QGridLayout* L, int Column);
     // A print button on the parameter panel; it takes no focus from the edits.
     QPushButton* NewPrintButton(const QString& Name, const QString& Text);
-    // Edits on the parameter panel: a right-aligned number, a day, a name of up to 60 characters
-    // without double quotes.
-    TFloatEdit* NewNumberEdit(const QString& Name, int Precision, int Width);
+    // Edits on the parameter panel beside the read form's number edit: a day, a name of up to 60
+    // characters without double quotes.
     QDateEdit* NewDateEdit(const QString& Name);
     TLimitedEdit* NewNameEdit(const QString& Name);
 

@@ -255,10 +255,7 @@ void SetHeaderRow(TRichGrid* G, int Row, const QStringList& Texts) {
 TfrmPogasitelen_plan::TfrmPogasitelen_plan(QWidget* Owner) : TMAccountReadForm(Owner) {
     setObjectName(u"frmPogasitelen_plan"_s);
     QWidget* P = pnlParams;
-    auto* L = new QGridLayout(P);
-    L->setContentsMargins(6, 4, 6, 4);
-    L->setHorizontalSpacing(6);
-    L->setVerticalSpacing(3);
+    auto* L = NewParamsLayout();
 
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
     leOwner = NewOwnerEdit(P, pnlOwner);
@@ -267,11 +264,7 @@ TfrmPogasitelen_plan::TfrmPogasitelen_plan(QWidget* Owner) : TMAccountReadForm(O
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
     leContract = NewListEdit(P, u"leContract"_s, pnlItem, 120);
     pnlSN = NewInfoPanel(P, u"pnlSN"_s, 200);
-    feDuration = new TFloatEdit(P);
-    feDuration->setObjectName(u"feDuration"_s);
-    feDuration->SetPrecision(0);
-    feDuration->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    feDuration->setFixedWidth(80);
+    feDuration = NewNumberEdit(u"feDuration"_s, 0, 80);
 
     L->addWidget(new QLabel(u"Заемополучател:"_s, P), 0, 0);
     L->addWidget(leOwner, 0, 1);

@@ -178,21 +178,14 @@ TfrmVry6tane_na_ve6ti::TfrmVry6tane_na_ve6ti(QWidget* Owner)
     : TMAccountReadForm(Owner), FRows(std::make_unique<TDelimitedStringList>()) {
     setObjectName(u"frmVry6tane_na_ve6ti"_s);
     QWidget* P = pnlParams;
-    auto* L = new QGridLayout(P);
-    L->setContentsMargins(6, 4, 6, 4);
-    L->setHorizontalSpacing(6);
-    L->setVerticalSpacing(3);
+    auto* L = NewParamsLayout();
 
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
     leOwner = NewOwnerEdit(P, pnlOwner);
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
     leContract = NewListEdit(P, u"leContract"_s, pnlItem, 120);
     pnlSN = NewInfoPanel(P, u"pnlSN"_s, 260);
-    feSum_c = new TFloatEdit(P);
-    feSum_c->setObjectName(u"feSum_c"_s);
-    feSum_c->SetPrecision(AmountDecimals);
-    feSum_c->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    feSum_c->setFixedWidth(120);
+    feSum_c = NewNumberEdit(u"feSum_c"_s, AmountDecimals, 120);
 
     L->addWidget(new QLabel(u"Заемополучател:"_s, P), 0, 0);
     L->addWidget(leOwner, 0, 1);

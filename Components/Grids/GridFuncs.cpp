@@ -117,6 +117,7 @@ void ClearGrid(TStringGrid* Grid, int Mode) {
 void DeleteGridRow(TStringGrid* Grid, int ARow) {
     auto* rich = qobject_cast<TRichGrid*>(Grid);
     if (!rich || ARow < 0 || ARow >= rich->RowCount()) return;
+    rich->ClearRowsAttributes(ARow, ARow, caRowAttributes | caCellAttributes);
     rich->ClearRow(ARow);
     for (int r = ARow + 1; r < rich->RowCount(); ++r) {
         rich->ClearRowsAttributes(r - 1, r - 1, caRowAttributes | caCellAttributes);

@@ -32,7 +32,8 @@ void ColorTotalsRows(TRichGrid* Grid);
 
 // Clearing. Mode 0: one empty data row; mode 1: the data cells emptied.
 void ClearGrid(TStringGrid* Grid, int Mode);
-// Moves the rows below ARow up (their texts and row attributes); keeps one data row.
+// Moves the rows below ARow up (their texts and row attributes); keeps one data row. Nothing of
+// ARow's colours stays behind.
 void DeleteGridRow(TStringGrid* Grid, int ARow);
 
 // Searching.

@@ -4,6 +4,7 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "core/uDelimitedStrings.h"
+#include "core/unNumbers.h"
 #include "core/unStringFuncs.h"
 #include "core/unWait.h"
 
@@ -676,6 +677,11 @@ QString ListEditLookup(TCustomListEdit* Edit, int KeyCol, int ResultCol, const Q
     for (int r = Grid->FixedRows(); r < Grid->RowCount(); ++r)
         if (Grid->Cells(KeyCol, r) == Key) return Grid->Cells(ResultCol, r);
     return QString();
+}
+
+qint64 ListedCode(TCustomListEdit* Edit) {
+    const QString Code = Edit->text().trimmed();
+    return ListEditLookup(Edit, 0, 0, Code).isEmpty() ? 0 : StrToIntOrZero(Code);
 }
 
 QString ListEditFindValue(TCustomListEdit* Edit, int KeyCol, int ResultCol, const QString& Key) {

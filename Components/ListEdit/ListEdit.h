@@ -213,6 +213,8 @@ bool FillListEdit(TCustomListEdit* Edit, const QString& HeaderText, const TDelim
 bool FillListForm(TListForm* Form, const QString& HeaderText, const TDelimitedStringList& List);
 // The cell in ResultCol of the first data row whose KeyCol cell equals Key exactly; "" when none.
 QString ListEditLookup(TCustomListEdit* Edit, int KeyCol, int ResultCol, const QString& Key);
+// The whole number typed in Edit when column 0 of its list holds it; 0 when the list does not.
+qint64 ListedCode(TCustomListEdit* Edit);
 // The cell in ResultCol of the row whose KeyCol cell begins with Key (case aside) or equals it;
 // "" when none.
 QString ListEditFindValue(TCustomListEdit* Edit, int KeyCol, int ResultCol, const QString& Key);

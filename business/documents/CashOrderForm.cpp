@@ -20,14 +20,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QString ChangedMeanwhile() {
-    return u"Договорът е променен междувременно. Изберете договора отново."_s;
-}
-
-} // namespace
-
 TCashOrderForm::TCashOrderForm(QWidget* Owner, bool Receipt, const TCashOrderColumns& Columns)
     : TDocumentForm(Owner), Columns(Columns), FReceipt(Receipt) {
     ctrl_F9->setText(u"Печат на ордер"_s);
@@ -113,7 +105,7 @@ QString TCashOrderForm::ValidateEntry() {
     Check.EditingRow = EditingRow;
     Check.Today = Date();
     if (!EditingRow && Entry.DocNo != 0)
-        Check.DocNoStored = CashOrderNumberStored(this, FReceipt ? u"Incomes"_s : u"Outcomes"_s, Entry.DocNo);
+        Check.DocNoStored = DocumentNumberStored(this, FReceipt ? u"Incomes"_s : u"Outcomes"_s, Entry.DocNo);
     if (FReceipt && IsContractPaymentType(Entry.PaymentType) && !Entry.Contract.isEmpty()) {
         // The contract list holds the borrower's open contracts, column 3 what each still owes of
         // the chosen type; an edited receipt may keep its own contract, which may be closed by now.
@@ -172,17 +164,17 @@ QString TCashOrderForm::CheckInsideSave() {
         const auto Receipt = FContractReceipts.constFind(Sql);
         if (Receipt == FContractReceipts.cend()) continue;
         const qint64 Contract = StrToIntOrZero(Receipt->Contract);
-        if (!ContractOpen(this, Contract)) return ChangedMeanwhile();
+        if (!ContractOpen(this, Contract)) return ContractChangedText();
         if (Receipt->PaymentType == 1) Principal[Contract] += Receipt->Sum;
     }
     for (auto Paid = Principal.cbegin(); Paid != Principal.cend(); ++Paid) {
         QString Debt;
         TDelimitedStringList OneTime, Daily, Row;
         if (!CalculateContractDebt(this, QString::number(Paid.key()), Debt, Date(), OneTime, Daily))
-            return ChangedMeanwhile();
+            return ContractChangedText();
         Row.SetTextStr(Debt);
         const double Owed = StrToFloatDot(Row.GetField(0, dfPrincipalOutstanding), 0);
-        if (std::llround(Paid.value() * 100) > std::llround(Owed * 100)) return ChangedMeanwhile();
+        if (std::llround(Paid.value() * 100) > std::llround(Owed * 100)) return ContractChangedText();
     }
     return QString();
 }

@@ -140,20 +140,8 @@ void RememberOwner(const TListEdit* Owner) {
 TDocumentForm::TDocumentForm(QWidget* Owner) : TMAccountReadForm(Owner) {
     for (QAction* A : {actNew, actEdit, actSave, actDelete})
         A->setEnabled(true);
-    ctrl_F9 = new QAction(this);
-    ctrl_F9->setObjectName(u"ctrl_F9"_s);
-    ctrl_F9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
-    ctrl_F9->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(ctrl_F9);
+    ctrl_F9 = MakeAction("ctrl_F9", QString(), QString(), QKeySequence(Qt::CTRL | Qt::Key_F9), true);
     connect(ctrl_F9, &QAction::triggered, this, [this] { PrintDocument(); });
-}
-
-QGridLayout* TDocumentForm::NewParamsLayout() {
-    auto* L = new QGridLayout(pnlParams);
-    L->setContentsMargins(6, 4, 6, 4);
-    L->setHorizontalSpacing(6);
-    L->setVerticalSpacing(3);
-    return L;
 }
 
 void TDocumentForm::MakeNumberAndDate() {
@@ -173,15 +161,6 @@ QPushButton* TDocumentForm::NewPrintButton(const QString& Name, const QString& T
     Button->setObjectName(Name);
     Button->setFocusPolicy(Qt::NoFocus);
     return Button;
-}
-
-TFloatEdit* TDocumentForm::NewNumberEdit(const QString& Name, int Precision, int Width) {
-    auto* Edit = new TFloatEdit(pnlParams);
-    Edit->setObjectName(Name);
-    Edit->SetPrecision(Precision);
-    Edit->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Edit->setFixedWidth(Width);
-    return Edit;
 }
 
 QDateEdit* TDocumentForm::NewDateEdit(const QString& Name) {
@@ -215,8 +194,7 @@ bool TDocumentForm::Done() {
 
 bool TDocumentForm::Reset() {
     const bool Result = TMAccountReadForm::Reset();
-    Container()->setWindowTitle(FormCaption);
-    pnlCaption->setText(FormCaption.toUpper());
+    ShowCaption(FormCaption);
     DoExecute();
     ProposeNextKey(this, TableName, KeyField, feDocNo);
     return Result;
@@ -326,10 +304,7 @@ void TDocumentForm::Saved() {}
 
 bool TDocumentForm::Edit() {
     if (!TMAccountReadForm::Edit()) return false;
-    if (EditingRow) {
-        ShowErrorFmt(u"Не можете да редактирате два реда едновремнно!"_s);
-        return false;
-    }
+    if (RefuseSecondEdit()) return false;
     const qint64 Number = SelectedDocNo();
     if (Number == 0 || RefuseUnsaved(Number)) return false;
     // Its update would go to a row that is not written yet, and miss it once Save renumbers it.
@@ -344,7 +319,6 @@ bool TDocumentForm::Edit() {
     ShowEditing(true);
     feDocNo->SetValue(StrToFloatDot(Cells.value(0), 0));
     RowToEdits(Cells);
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;
 }
@@ -370,9 +344,8 @@ bool TDocumentForm::DeleteDocument(int Row) {
         ShowErrorFmt(Refusal);
         return false;
     }
-    if (!AskAdminPassword(this) || !ConfirmDelete(Row, DeleteNote(Number))) return false;
-    Queue(DeleteStatements(Number));
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
+    if (!AskAdminPassword(this) || !ConfirmDelete(Row, DeleteNote(Row, Number))) return false;
+    Queue(DeleteStatements(Row, Number));
     DeleteGridRow(Grid, Row);
     return true;
 }
@@ -387,12 +360,11 @@ bool TDocumentForm::DropQueuedDocument(int Row, qint64 Number) {
     if (At < 0) return false;
     PendingSql.remove(At, Document->Statements.size());
     FNewDocuments.erase(Document);
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;
 }
 
-QStringList TDocumentForm::DeleteStatements(qint64 Number) {
+QStringList TDocumentForm::DeleteStatements(int, qint64 Number) {
     return {DocumentDeleteSql(TableName, KeyField, Number)};
 }
 
@@ -400,7 +372,7 @@ QString TDocumentForm::DeleteRefusal(qint64) {
     return QString();
 }
 
-QString TDocumentForm::DeleteNote(qint64) {
+QString TDocumentForm::DeleteNote(int, qint64) {
     return QString();
 }
 
@@ -477,12 +449,6 @@ void TDocumentForm::SetGridColumns(const QList<TDocumentColumn>& Columns, const 
     Grid->SetLeftCol(0);
     Grid->SetCol(0);
     Grid->Loaded();
-}
-
-void TDocumentForm::ShowEditing(bool On) {
-    QPalette Palette = pnlCaption->palette();
-    Palette.setColor(QPalette::WindowText, On ? QColor(255, 0, 0) : palette().color(QPalette::Button));
-    pnlCaption->setPalette(Palette);
 }
 
 bool TDocumentForm::RefusePrintBeforeSave() {

@@ -96,17 +96,14 @@ public:
     void PrintLabel();
 
 protected:
-    // The grid layout of the parameter panel, spaced as every document's.
-    QGridLayout* NewParamsLayout();
     // feDocNo and dtDate_c, made where the window's tab order wants them, and laid out with
     // their captions in row 0 from Column on.
     void MakeNumberAndDate();
     void LayOutNumberAndDate(QGridLayout* L, int Column);
     // A print button on the parameter panel; it takes no focus from the edits.
     QPushButton* NewPrintButton(const QString& Name, const QString& Text);
-    // Edits on the parameter panel: a right-aligned number, a day, a name of up to 60 characters
-    // without double quotes.
-    TFloatEdit* NewNumberEdit(const QString& Name, int Precision, int Width);
+    // Edits on the parameter panel beside the read form's number edit: a day, a name of up to 60
+    // characters without double quotes.
     QDateEdit* NewDateEdit(const QString& Name);
     TLimitedEdit* NewNameEdit(const QString& Name);
 
@@ -129,11 +126,12 @@ protected:
     // the question (with DeleteNote below it), queues DeleteStatements and removes the row. True
     // when it queued.
     virtual bool DeleteDocument(int Row);
-    virtual QStringList DeleteStatements(qint64 Number);
+    // The statements that delete document Number, shown on grid row Row.
+    virtual QStringList DeleteStatements(int Row, qint64 Number);
     // Why saved document Number may not be deleted; "" when it may.
     virtual QString DeleteRefusal(qint64 Number);
-    // What the delete question adds about document Number: what goes with it.
-    virtual QString DeleteNote(qint64 Number);
+    // What the delete question adds about document Number on grid row Row: what goes with it.
+    virtual QString DeleteNote(int Row, qint64 Number);
     // Marks Statement, queued with it, as one whose condition must still hold when Save runs: Save
     // runs it first inside its transaction, and when it changes no row, Refusal refuses the Save.
     // The queue runs it again afterwards, so it must change nothing the second time.
@@ -151,8 +149,6 @@ protected:
     // Two header rows over Columns, no fixed column; Merges joins header cells as
     // SetMergeCellsStr takes them.
     void SetGridColumns(const QList<TDocumentColumn>& Columns, const QString& Merges);
-    // The caption red while a row is edited.
-    void ShowEditing(bool On);
     // Printing a contract of a queued document is refused with the hint to save first: true then.
     bool RefusePrintBeforeSave();
     // The selected document's number; 0, told, when the row holds none.

@@ -32,6 +32,16 @@ void NumberAndSumCheck(const TCashOrderEntry& Entry, const TCashOrderCheck& Chec
     if (Entry.Sum == 0) Text += u"\n\r"_s + u"Общата сума на документа е нула!"_s;
 }
 
+// The checks of a new order both windows make last: today's date, and a number no saved order has
+// (Stored names the number).
+void NewOrderCheck(const TCashOrderEntry& Entry, const TCashOrderCheck& Check, const QString& Stored,
+                   QString& Text) {
+    if (Check.EditingRow) return;
+    if (std::floor(Entry.Date) != std::floor(Check.Today))
+        Text += u"Нов ордер може да бъде направен само на днешна дата"_s;
+    if (Check.DocNoStored) Text += Format(Stored, {Whole(Entry.DocNo)});
+}
+
 // Only the orders dated Today, ahead of each query's own condition.
 QString TodayCondition(const QString& Table, bool TodayOnly, TDateTime Today) {
     return TodayOnly ? Format(u"( %s.date_d = %d ) AND "_s, {Table, Day(Today)}) : QString();
@@ -68,13 +78,8 @@ QString IncomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck
                              {FloatToFixedStr(AmountDecimals, Check.PrincipalLimit)});
     if (Entry.PaymentType == 3 && (hasOwner || hasContract))
         Text += Sep + u"Избрали сте вноска на собственик, а сте поплълнили данни за клиента и договора."_s;
-    if (!Check.EditingRow) {
-        if (std::floor(Entry.Date) != std::floor(Check.Today))
-            Text += u"Нов ордер може да бъде направен само на днешна дата"_s;
-        if (Check.DocNoStored)
-            Text += Format(u"ПКО номер \"%d\" съществува в базата данни. Изберете друг номер на ПКО."_s,
-                           {Whole(Entry.DocNo)});
-    }
+    NewOrderCheck(Entry, Check, u"ПКО номер \"%d\" съществува в базата данни. Изберете друг номер на ПКО."_s,
+                  Text);
     return Text;
 }
 
@@ -86,13 +91,8 @@ QString OutcomeValidationText(const TCashOrderEntry& Entry, const TCashOrderChec
     if (Entry.Supplier.trimmed().isEmpty()) Text += Sep + u"Въведете служител"_s;
     if (!Entry.Owner.trimmed().isEmpty() && Entry.Contract.trimmed().isEmpty())
         Text += Sep + u"Избрали сте заемоплоучател, но не сте попълнили номер на договор."_s;
-    if (!Check.EditingRow) {
-        if (std::floor(Entry.Date) != std::floor(Check.Today))
-            Text += u"Нов ордер може да бъде направен само на днешна дата"_s;
-        if (Check.DocNoStored)
-            Text += Format(u"РКО номер \"%d\" съществува в базата данни. Изберете друг номер на РКО."_s,
-                           {Whole(Entry.DocNo)});
-    }
+    NewOrderCheck(Entry, Check, u"РКО номер \"%d\" съществува в базата данни. Изберете друг номер на РКО."_s,
+                  Text);
     return Text;
 }
 
@@ -153,7 +153,11 @@ bool ContractOpen(QObject* Owner, qint64 DocNo) {
     return List.Count() > 0;
 }
 
-bool CashOrderNumberStored(QObject* Owner, const QString& Table, double DocNo) {
+QString ContractChangedText() {
+    return u"Договорът е променен междувременно. Изберете договора отново."_s;
+}
+
+bool DocumentNumberStored(QObject* Owner, const QString& Table, double DocNo) {
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection,
              Format(uR"sql(SELECT docno FROM %s WHERE docno = %d)sql"_s, {Table, Whole(DocNo)}), &List);

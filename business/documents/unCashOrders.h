@@ -50,8 +50,10 @@ QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 K
                          const TCashOrderEntry& Entry);
 // True while contract DocNo exists and is neither finished nor sold.
 bool ContractOpen(QObject* Owner, qint64 DocNo);
-// True when an order numbered DocNo is saved in Table.
-bool CashOrderNumberStored(QObject* Owner, const QString& Table, double DocNo);
+// The refusal of a Save that finds the contract it pays settled, sold or paid meanwhile.
+QString ContractChangedText();
+// True when a document numbered DocNo is saved in Table.
+bool DocumentNumberStored(QObject* Owner, const QString& Table, double DocNo);
 
 // The highest number of Table + 1, taken when the statement that holds it runs: numbers of
 // linked orders are settled at Save, inside its transaction, so orders queued together never

@@ -323,10 +323,7 @@ void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocN
                         {Amount}) == mrYes)
         Statements += RebookingSql(Number, Date(), Amount, OwnerName, OperatorName, UserName);
     Changes.Queue(Statements);
-    if (Grid && Row >= Grid->FixedRows() && Row < Grid->RowCount()) {
-        Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
-        DeleteGridRow(Grid, Row);
-    }
+    if (Grid && Row >= Grid->FixedRows() && Row < Grid->RowCount()) DeleteGridRow(Grid, Row);
 }
 
 // ---------------------------------------------------------------------------------------------

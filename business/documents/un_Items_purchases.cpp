@@ -127,13 +127,6 @@ QString PurchaseDeleteRefusal(QObject* Owner, qint64 Purchase) {
     return QString();
 }
 
-bool PurchaseStored(QObject* Owner, qint64 DocNo) {
-    TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(SELECT docno FROM Items_purchases WHERE docno = %d)sql"_s, {DocNo}), &List);
-    return List.Count() > 0;
-}
-
 // ---------------------------------------------------------------------------------------------
 // The list
 
@@ -373,20 +366,20 @@ QString TfrmItems_purchases::DeleteRefusal(qint64 Number) {
     return PurchaseDeleteRefusal(this, Number);
 }
 
-QString TfrmItems_purchases::DeleteNote(qint64 Number) {
+QString TfrmItems_purchases::DeleteNote(int, qint64 Number) {
     const QStringList Orders = LinkedOrderNumbers(this, u"Outcomes"_s, Number, 4);
     if (Orders.isEmpty()) return QString();
     return Format(u"\nЗаедно с нея се изтрива разходен касов ордер номер %s."_s, {Orders.join(u", "_s)});
 }
 
-QStringList TfrmItems_purchases::DeleteStatements(qint64 Number) {
-    const QStringList Statements = PurchaseDeleteStatements(Number);
+QStringList TfrmItems_purchases::DeleteStatements(int, qint64 Number) {
+    QStringList Statements = PurchaseDeleteStatements(Number);
     Guard(Statements[0], Format(u"Покупка номер %d е продадена или изтрита междувременно."_s, {Number}));
     return Statements;
 }
 
 QString TfrmItems_purchases::UnsavedDocumentText(qint64 Number) {
-    if (PurchaseStored(this, Number)) return QString();
+    if (DocumentNumberStored(this, TableName, double(Number))) return QString();
     return Format(u"Покупка номер %d още не е записана. Натиснете бутон \"F2\" (за запис)."_s, {Number});
 }
 

@@ -52,8 +52,6 @@ QString PurchaseOrderUpdateSql(qint64 Key, const TPurchaseEntry& Entry);
 QStringList PurchaseDeleteStatements(qint64 Purchase);
 // Why saved purchase Purchase may not be deleted: its item is sold; "" when it may.
 QString PurchaseDeleteRefusal(QObject* Owner, qint64 Purchase);
-// True when purchase DocNo is saved.
-bool PurchaseStored(QObject* Owner, qint64 DocNo);
 // The list query: every purchase, in number order.
 QString PurchaseListSql();
 // Turns the query's rows into the grid's texts and appends the totals row of amounts and grams,
@@ -97,8 +95,8 @@ protected:
     QString UnsavedDocumentText(qint64 Number) override;
     // A sold purchase stays: the sale rests on it. Otherwise its payment order goes with it.
     QString DeleteRefusal(qint64 Number) override;
-    QString DeleteNote(qint64 Number) override;
-    QStringList DeleteStatements(qint64 Number) override;
+    QString DeleteNote(int Row, qint64 Number) override;
+    QStringList DeleteStatements(int Row, qint64 Number) override;
 
 private:
     TPurchaseEntry CurrentEntry() const;

@@ -68,14 +68,6 @@ qint64 Whole(double Value) {
     return qint64(std::llround(Value));
 }
 
-qint64 CentsOf(const QString& Text) {
-    return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
-}
-
-QString Money(qint64 Cents) {
-    return ScaledToFixedStr(Cents, AmountDecimals);
-}
-
 // Row index by the first field, for lists read in number order.
 QHash<QString, int> IndexByNumber(const TDelimitedStringList& List) {
     QHash<QString, int> Index;
@@ -518,36 +510,26 @@ bool TfrmItems_sales::Add() {
 }
 
 QString TfrmItems_sales::UnsavedDocumentText(qint64 Number) {
-    if (CashOrderNumberStored(this, TableName, double(Number))) return QString();
+    if (DocumentNumberStored(this, TableName, double(Number))) return QString();
     return Format(u"Продажба номер %d още не е записана. Натиснете бутон \"F2\" (за запис)."_s, {Number});
 }
 
-bool TfrmItems_sales::DeleteDocument(int Row) {
-    const qint64 Number = StrToIntOrZero(Grid->Cells(scDocNo, Row).trimmed());
-    if (Number == 0) return false;
-    const QString Unsaved = UnsavedDocumentText(Number);
-    if (!Unsaved.isEmpty()) {
-        ShowErrorFmt(Unsaved);
-        return false;
-    }
-    if (!AskAdminPassword(this)) return false;
+QString TfrmItems_sales::DeleteNote(int Row, qint64 Number) {
     const int Type = int(StrToIntOrZero(Grid->Cells(scType, Row).trimmed()));
-    const qint64 Origin = StrToIntOrZero(Grid->Cells(scOrigin, Row).trimmed());
     const QStringList Receipts = LinkedOrderNumbers(this, u"Incomes"_s, Number, Type == stPledged ? 4 : 5);
     const QString Receipt =
         Receipts.isEmpty()
             ? QString()
             : Format(u"\nЗаедно с нея се изтрива приходен касов ордер номер %s."_s, {Receipts.join(u", "_s)});
-    if (ConfirmYesNoFmt(
-            u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?%s\nВещта отново ще се предлага за продажба."_s,
-            {RecordNoun, Grid->Cells(scDocNo, Row), Grid->Cells(scDate, Row), Receipt}) != mrYes)
-        return false;
-    const QStringList Statements = SaleDeleteStatements(TableName, KeyField, Number, Type, Origin);
+    return Receipt + u"\nВещта отново ще се предлага за продажба."_s;
+}
+
+QStringList TfrmItems_sales::DeleteStatements(int Row, qint64 Number) {
+    const int Type = int(StrToIntOrZero(Grid->Cells(scType, Row).trimmed()));
+    const qint64 Origin = StrToIntOrZero(Grid->Cells(scOrigin, Row).trimmed());
+    QStringList Statements = SaleDeleteStatements(TableName, KeyField, Number, Type, Origin);
     Guard(Statements[0], Format(u"Продажба %d е изтрита или променена междувременно."_s, {Number}));
-    Queue(Statements);
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
-    DeleteGridRow(Grid, Row);
-    return true;
+    return Statements;
 }
 
 void TfrmItems_sales::LockOrigin(bool Locked) {

@@ -104,8 +104,9 @@ protected:
     void Saved() override;
     // A sale waiting for Save is neither edited nor deleted: Save would write it all the same.
     QString UnsavedDocumentText(qint64 Number) override;
-    // Asks naming the receipt that goes with the sale, then queues SaleDeleteStatements.
-    bool DeleteDocument(int Row) override;
+    // The receipt that goes with the sale, and that its item is offered again.
+    QString DeleteNote(int Row, qint64 Number) override;
+    QStringList DeleteStatements(int Row, qint64 Number) override;
 
 private:
     int SaleType() const;

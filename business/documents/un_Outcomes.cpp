@@ -59,9 +59,8 @@ TfrmOutcomes::TfrmOutcomes(QWidget* Owner)
     PaymentTypeItems = new QButtonGroup(this);
     auto* box = new QHBoxLayout(rgPayment_type);
     box->setContentsMargins(6, 2, 6, 2);
-    const QString items[3] = {u"за нов залог"_s, u"на собственик"_s, u"при покупка"_s};
     for (int i = 0; i < 3; ++i) {
-        auto* radio = new QRadioButton(items[i], rgPayment_type);
+        auto* radio = new QRadioButton(OutcomeKindText(ItemTypes[i]), rgPayment_type);
         PaymentTypeItems->addButton(radio, i);
         box->addWidget(radio);
     }

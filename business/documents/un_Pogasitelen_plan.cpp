@@ -38,14 +38,6 @@ constexpr int PlanRateDigits = 9;
 constexpr int ShownRateDigits = 7;
 constexpr int DecimalsOfMir = 5;
 
-qint64 CentsOf(const QString& Text) {
-    return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
-}
-
-QString Money(qint64 Cents) {
-    return ScaledToFixedStr(Cents, AmountDecimals);
-}
-
 // The day rows of the schedule: every row but the totals row at the end.
 int DayCount(const TDelimitedStringList& Rows) {
     return Rows.Count() > 0 && Rows.GetField(Rows.Count() - 1, pcDate) == TotalsCaption ? Rows.Count() - 1
@@ -263,10 +255,7 @@ void SetHeaderRow(TRichGrid* G, int Row, const QStringList& Texts) {
 TfrmPogasitelen_plan::TfrmPogasitelen_plan(QWidget* Owner) : TMAccountReadForm(Owner) {
     setObjectName(u"frmPogasitelen_plan"_s);
     QWidget* P = pnlParams;
-    auto* L = new QGridLayout(P);
-    L->setContentsMargins(6, 4, 6, 4);
-    L->setHorizontalSpacing(6);
-    L->setVerticalSpacing(3);
+    auto* L = NewParamsLayout();
 
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
     leOwner = NewOwnerEdit(P, pnlOwner);
@@ -275,11 +264,7 @@ TfrmPogasitelen_plan::TfrmPogasitelen_plan(QWidget* Owner) : TMAccountReadForm(O
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
     leContract = NewListEdit(P, u"leContract"_s, pnlItem, 120);
     pnlSN = NewInfoPanel(P, u"pnlSN"_s, 200);
-    feDuration = new TFloatEdit(P);
-    feDuration->setObjectName(u"feDuration"_s);
-    feDuration->SetPrecision(0);
-    feDuration->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    feDuration->setFixedWidth(80);
+    feDuration = NewNumberEdit(u"feDuration"_s, 0, 80);
 
     L->addWidget(new QLabel(u"Заемополучател:"_s, P), 0, 0);
     L->addWidget(leOwner, 0, 1);
@@ -386,9 +371,7 @@ void TfrmPogasitelen_plan::SetDailyFeeLayout(const TDelimitedStringList* Fees) {
 
 bool TfrmPogasitelen_plan::Init() {
     const bool Result = TMAccountReadForm::Init();
-    const QString Caption = u"Погасителен план"_s;
-    Container()->setWindowTitle(Caption);
-    pnlCaption->setText(Caption.toUpper());
+    ShowCaption(u"Погасителен план"_s);
     for (int C = pcBalance; C < PlanColumns; ++C)
         Grid->ColAttributes(C)->SetFormatter(ValueFormatter);
     // The daily rate keeps its seven decimals.

@@ -41,10 +41,6 @@ const QString TotalsCaption = u"¤Общо:"_s;
 // A short payment is accepted up to this many cents.
 constexpr qint64 ShortfallAllowed = 200;
 
-qint64 CentsOf(const QString& Text) {
-    return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
-}
-
 qint64 CentsOf(double Value) {
     return RoundDecimal(DecimalOf(Value), AmountDecimals);
 }
@@ -167,7 +163,7 @@ QStringList SettlementSql(qint64 DocNo, bool PaymentMode, double Paid, const TDe
                              {u"Incomes"_s, NextDocNoSql(u"Incomes"_s), Day, DocNo, E.Type, AmountDecimals,
                               double(E.Cents) / 100.0, SqlText(Parties.OwnerName),
                               SqlText(Parties.OperatorName), SqlText(Parties.UserName)});
-    // The condition on Finished lets Save see that another window has closed the contract.
+    // The condition on Finished keeps the date of a contract another window closed first.
     if (!PaymentMode)
         Statements += Format(
             uR"sql(Update Contracts   Set Finished = True,     At_Date  = %d  Where ( docno = %d ) AND ( Finished = False ))sql"_s,
@@ -182,21 +178,14 @@ TfrmVry6tane_na_ve6ti::TfrmVry6tane_na_ve6ti(QWidget* Owner)
     : TMAccountReadForm(Owner), FRows(std::make_unique<TDelimitedStringList>()) {
     setObjectName(u"frmVry6tane_na_ve6ti"_s);
     QWidget* P = pnlParams;
-    auto* L = new QGridLayout(P);
-    L->setContentsMargins(6, 4, 6, 4);
-    L->setHorizontalSpacing(6);
-    L->setVerticalSpacing(3);
+    auto* L = NewParamsLayout();
 
     pnlOwner = NewInfoPanel(P, u"pnlOwner"_s, 260);
     leOwner = NewOwnerEdit(P, pnlOwner);
     pnlItem = NewInfoPanel(P, u"pnlItem"_s, 160);
     leContract = NewListEdit(P, u"leContract"_s, pnlItem, 120);
     pnlSN = NewInfoPanel(P, u"pnlSN"_s, 260);
-    feSum_c = new TFloatEdit(P);
-    feSum_c->setObjectName(u"feSum_c"_s);
-    feSum_c->SetPrecision(AmountDecimals);
-    feSum_c->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    feSum_c->setFixedWidth(120);
+    feSum_c = NewNumberEdit(u"feSum_c"_s, AmountDecimals, 120);
 
     L->addWidget(new QLabel(u"Заемополучател:"_s, P), 0, 0);
     L->addWidget(leOwner, 0, 1);
@@ -279,9 +268,7 @@ bool TfrmVry6tane_na_ve6ti::Reset() {
         // The window still opens; it cannot offer borrowers it could not read.
         ShowDatabaseError(E.Message(), E.Sql());
     }
-    const QString Caption = PaymentMode ? u"Плащане на дължими лихви и такси"_s : u"Връщане на вещи"_s;
-    Container()->setWindowTitle(Caption);
-    pnlCaption->setText(Caption.toUpper());
+    ShowCaption(PaymentMode ? u"Плащане на дължими лихви и такси"_s : u"Връщане на вещи"_s);
     return Result;
 }
 
@@ -375,23 +362,11 @@ bool TfrmVry6tane_na_ve6ti::Save() {
     Parties.OperatorName = OperatorFullName(this, UserName);
     Parties.OwnerName = ContractOwnerName(this, BreakdownDocNo);
 
-    const QStringList Statements = SettlementSql(BreakdownDocNo, PaymentMode, Paid, *FRows, Date(), Parties);
+    QStringList Statements = SettlementSql(BreakdownDocNo, PaymentMode, Paid, *FRows, Date(), Parties);
     // The receipts and the contract's mark go in together or not at all, and only while the
     // contract still owes what the window shows: another window may have settled it meanwhile.
-    bool Saved = false, Changed = false;
-    try {
-        TTransaction Transaction(AdoConnection);
-        Changed = !BreakdownStillHolds();
-        for (int I = 0; I < Statements.size() && !Changed; ++I)
-            Changed = ExecCounted(AdoConnection, Statements[I]) == 0;
-        if (!Changed) {
-            Transaction.Commit();
-            Saved = true;
-        }
-    } catch (const EDatabaseError& E) {
-        ShowDatabaseError(E.Message(), E.Sql());
-    }
-    if (Changed) ShowErrorFmt(u"Договорът е променен междувременно. Изберете договора отново."_s);
+    const bool Saved = RunPendingSql(
+        this, Statements, [this] { return BreakdownStillHolds() ? QString() : ContractChangedText(); });
     BuildContractList();
     feSum_c->SetValue(0);
     return Saved;

@@ -1,5 +1,7 @@
 #include "business/engine/unDecimal.h"
 
+#include "core/unNumbers.h"
+
 #include <limits>
 
 namespace {
@@ -153,4 +155,12 @@ QString ScaledToStr(qint64 Units, int Digits) {
         if (s.endsWith(u'.')) s.chop(1);
     }
     return s;
+}
+
+qint64 CentsOf(const QString& Text) {
+    return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
+}
+
+QString Money(qint64 Cents) {
+    return ScaledToFixedStr(Cents, AmountDecimals);
 }

@@ -31,3 +31,8 @@ int CompareDecimal(const TDecimal& A, const TDecimal& B);
 QString ScaledToFixedStr(qint64 Units, int Digits);
 // The same without trailing zeros: (1230, 2) gives "12.3", (1200, 2) gives "12".
 QString ScaledToStr(qint64 Units, int Digits);
+
+// An amount's text in units of its last shown decimal (AmountDecimals); 0 when it is no number.
+qint64 CentsOf(const QString& Text);
+// Those units as the amount's text, with AmountDecimals decimals.
+QString Money(qint64 Cents);

@@ -29,14 +29,6 @@ constexpr qint64 DaysPerMonth = 30;
 const QString Yes = QStringLiteral("да");
 const QString No = QStringLiteral("не");
 
-QString Cents(qint64 Value) {
-    return ScaledToFixedStr(Value, AmountDecimals);
-}
-
-qint64 CentsOf(const QString& Text) {
-    return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
-}
-
 // A date column as RunQuery renders it ("dd.mm.yyyy"), as a day number.
 bool DayOf(const QString& Text, qint64& Day) {
     TDateTime d = 0;
@@ -205,7 +197,7 @@ void AppendFeeText(QString& Text, const QString& Item) {
 }
 
 void WrapFeeText(QString& Text, qint64 TotalCents) {
-    if (!Text.isEmpty()) Text = Cents(TotalCents) + QStringLiteral(" лв. (в т.ч. ") + Text + u')';
+    if (!Text.isEmpty()) Text = Money(TotalCents) + QStringLiteral(" лв. (в т.ч. ") + Text + u')';
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -377,12 +369,12 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
     const qint64 principal = sumPay - sumPrin;
     const qint64 interestDue = sumInt - sumIntPaid;
     const qint64 debt = principal + interestDue;
-    f[dfPaidOut] = Cents(sumPay);
-    f[dfPrincipalRepaid] = Cents(sumPrin);
-    f[dfPrincipalOutstanding] = Cents(principal);
-    f[dfInterestAccrued] = Cents(sumInt);
-    f[dfInterestPaid] = Cents(sumIntPaid);
-    f[dfInterestDue] = Cents(interestDue);
+    f[dfPaidOut] = Money(sumPay);
+    f[dfPrincipalRepaid] = Money(sumPrin);
+    f[dfPrincipalOutstanding] = Money(principal);
+    f[dfInterestAccrued] = Money(sumInt);
+    f[dfInterestPaid] = Money(sumIntPaid);
+    f[dfInterestDue] = Money(interestDue);
 
     // Overdue once the at-date has reached the base date plus the term.
     const qint64 duration = StrToIntOrZero(f[dfDuration]);
@@ -403,7 +395,7 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
         for (const TFeeRate& rate : RatesOf(Tariffs, true, Result.PrefCode)) {
             if (!HoldsAmount(rate, firstPrincipal)) continue;
             const int r = int(onceCodes.indexOf(rate.CodeT));
-            if (r >= 0) onceAccrued[r] = Cents(RoundProduct(rate.Mir, firstPrincipal, AmountDecimals));
+            if (r >= 0) onceAccrued[r] = Money(RoundProduct(rate.Mir, firstPrincipal, AmountDecimals));
         }
         for (int r = 0; r < onceCodes.size(); ++r)
             Result.OnceFees.push_back(FeeResult(onceAccrued[r], Inputs, onceCodes[r]));
@@ -424,7 +416,7 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
                 accrued[r] += run.Days * oneDay[r];
         }
         for (int r = 0; r < dailyCodes.size(); ++r)
-            Result.DailyFees.push_back(FeeResult(Cents(accrued[r]), Inputs, dailyCodes[r]));
+            Result.DailyFees.push_back(FeeResult(Money(accrued[r]), Inputs, dailyCodes[r]));
         for (const auto* fees : {&Result.OnceFees, &Result.DailyFees})
             for (const TFeeResult& fee : *fees)
                 feesRemaining += fee.Remaining;
@@ -435,8 +427,8 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
     Result.Row = f.join(FieldDelimiterChar);
     for (const auto* fees : {&Result.OnceFees, &Result.DailyFees})
         for (const TFeeResult& fee : *fees)
-            Result.Row += FieldDelimiterChar + fee.Accrued + FieldDelimiterChar + Cents(fee.Paid) +
-                          FieldDelimiterChar + Cents(fee.Remaining);
+            Result.Row += FieldDelimiterChar + fee.Accrued + FieldDelimiterChar + Money(fee.Paid) +
+                          FieldDelimiterChar + Money(fee.Remaining);
     // A report keeps a hundred thousand of these: no spare room.
     Result.Row.squeeze();
     return TDebtFailure::None;
@@ -627,9 +619,9 @@ bool CalcOneTimeFees(QObject* Owner, int PrefCode, TDelimitedStringList& Fees, d
         if (!HoldsAmount(rate, amount)) continue;
         const qint64 fee = RoundProduct(rate.Mir, amount, AmountDecimals);
         const int row = int(tariffs.OnceFees.Codes.indexOf(rate.CodeT));
-        if (row >= 0) Fees.SetField(row, 2, Cents(fee));
+        if (row >= 0) Fees.SetField(row, 2, Money(fee));
         if (fee != 0) {
-            AppendFeeText(Text, rate.Name + u' ' + Cents(fee) + QStringLiteral(" лв."));
+            AppendFeeText(Text, rate.Name + u' ' + Money(fee) + QStringLiteral(" лв."));
             total += fee;
         }
     }
@@ -652,9 +644,9 @@ bool CalcDailyFees(QObject* Owner, int PrefCode, int Days, double Amount, TDelim
         const qint64 daily = OneDayFee(rate, amount);
         const qint64 fee = Days * daily;
         const int row = int(tariffs.DailyFees.Codes.indexOf(rate.CodeT));
-        if (row >= 0) Fees.SetField(row, 2, Cents(fee));
+        if (row >= 0) Fees.SetField(row, 2, Money(fee));
         if (daily != 0) {
-            AppendFeeText(Text, rate.Name + u' ' + Cents(fee) + QStringLiteral(" лв. (") + Cents(daily) +
+            AppendFeeText(Text, rate.Name + u' ' + Money(fee) + QStringLiteral(" лв. (") + Money(daily) +
                                     QStringLiteral("лв./ден)"));
             total += fee;
         }
@@ -738,8 +730,8 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     const auto fill = [](const TFeeList& List, const std::vector<TFeeResult>& Fees,
                          TDelimitedStringList& Out) {
         for (size_t r = 0; r < Fees.size(); ++r)
-            Out.Add(QStringList{List.CodeTexts[r], List.Names[r], Fees[r].Accrued, Cents(Fees[r].Paid),
-                                Cents(Fees[r].Remaining)}
+            Out.Add(QStringList{List.CodeTexts[r], List.Names[r], Fees[r].Accrued, Money(Fees[r].Paid),
+                                Money(Fees[r].Remaining)}
                         .join(FieldDelimiterChar));
     };
     fill(tariffs.OnceFees, debt.OnceFees, OneTimeFees);

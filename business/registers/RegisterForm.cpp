@@ -184,10 +184,7 @@ bool TRegisterForm::Add() {
 
 bool TRegisterForm::Edit() {
     if (!TMAccountReadForm::Edit()) return false;
-    if (EditingRow) {
-        ShowErrorFmt(u"Не можете да редактирате два реда едновремнно!"_s);
-        return false;
-    }
+    if (RefuseSecondEdit()) return false;
     const int Row = Grid->Row();
     if (Row < Grid->FixedRows()) return false;
     const QStringList Cells = Grid->Rows(Row);
@@ -195,7 +192,6 @@ bool TRegisterForm::Edit() {
     StartEditing(Cells.value(0), KeyEdit());
     ShowEditing(true);
     RowToEdits(Cells);
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;
 }
@@ -215,7 +211,6 @@ bool TRegisterForm::Delete() {
         return false;
     Queue({DeleteStatement(Cells.value(0))});
     FQueuedDeletes << Cells.mid(0, 2);
-    Grid->ClearRowsAttributes(Row, Row, caRowAttributes | caCellAttributes);
     DeleteGridRow(Grid, Row);
     return true;
 }
@@ -296,10 +291,4 @@ void TRegisterForm::SetGridColumns(const QStringList& Titles, const QList<int>& 
     Grid->SetLeftCol(0);
     Grid->SetCol(0);
     Grid->Loaded();
-}
-
-void TRegisterForm::ShowEditing(bool On) {
-    QPalette Palette = pnlCaption->palette();
-    Palette.setColor(QPalette::WindowText, On ? QColor(255, 0, 0) : palette().color(QPalette::Button));
-    pnlCaption->setPalette(Palette);
 }

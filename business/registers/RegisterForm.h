@@ -122,8 +122,6 @@ protected:
     // One header row of Titles over columns of Widths pixels, no fixed column, the first column in
     // view and current.
     void SetGridColumns(const QStringList& Titles, const QList<int>& Widths);
-    // The caption panel's text red while a row is edited.
-    void ShowEditing(bool On);
     // Empties the queue without saving it.
     void DropQueue();
 

@@ -53,7 +53,6 @@ const QString AllPurchasesSql = uR"sql(
 const QString OwnersSql = uR"sql(Select EGN, Three_names, pref_code FROM Owners ORDER BY Three_names)sql"_s;
 const QString TaxesSql = uR"sql(SELECT code_t, name_t, is_once FROM Taxes ORDER BY code_t)sql"_s;
 const QString VehiclesSql = uR"sql(SELECT code_MPS, marka, model, reg_nomer FROM MPS ORDER BY code_MPS)sql"_s;
-const QString PaymentTaxesSql = uR"sql(Select code_t, name_t, is_once From Taxes Order By code_t)sql"_s;
 
 const QString PurchasesHeader = u"Договор@Дата@Шифър@Вещ@Тип@Сума"_s;
 
@@ -204,7 +203,7 @@ bool GetPaymentTypesList(QObject* Owner, TCustomListEdit* ListEdit) {
           u"4@приход от продажба на заложена вещ"_s, u"5@приход от продажба на закупена вещ"_s})
         List.Add(Row);
     TDelimitedStringList Taxes;
-    RunQuery(Owner, AdoConnection, PaymentTaxesSql, &Taxes);
+    RunQuery(Owner, AdoConnection, TaxesSql, &Taxes);
     for (int r = 0; r < Taxes.Count(); ++r) {
         const QString Kind = Taxes.GetField(r, 2) == u"True" ? u"еднократна такса "_s : u"дневна такса "_s;
         List.Add(Format("%d@%s", {FeePaymentType(int(StrToIntOrZero(Taxes.GetField(r, 0)))),

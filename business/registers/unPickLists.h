@@ -9,8 +9,8 @@ class TCustomListEdit;
 
 // The item list of the sale window. Pledged: the pledge contracts declared for sale and not sold
 // or finished, with what is owed on each (the total debt with fees when the workstation option
-// rg_Registry_4 is on, else the outstanding principal). The amounts stop at the first contract
-// whose debt cannot be computed; that row and the rows after it carry an empty amount. Not
+// rg_Registry_4 is on, else the outstanding principal). A contract whose amount cannot be computed
+// shows none; with the total debt, those contracts are named in one warning at the end. Not
 // pledged: the unsold purchases with their price. The edit's text is cleared first.
 bool ExtractContractsForSale(QObject* Owner, bool Pledged, TCustomListEdit* ListEdit);
 

@@ -27,6 +27,12 @@ void TQueuedChanges::StopEditing() {
     FKeyEdit.clear();
 }
 
+bool TQueuedChanges::RefuseSecondEdit() const {
+    if (!EditingRow) return false;
+    ShowErrorFmt(QStringLiteral("Не можете да редактирате два реда едновремнно!"));
+    return true;
+}
+
 bool TQueuedChanges::SaveQueued(QObject* Owner, const std::function<QString()>& Check) {
     return RunPendingSql(Owner, PendingSql, Check);
 }

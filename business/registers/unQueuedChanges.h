@@ -45,6 +45,8 @@ public:
     void StartEditing(const QString& Key, QWidget* KeyEdit);
     // Ends editing and gives the key edit back to the operator.
     void StopEditing();
+    // Edit while a row is edited already: tells the operator so and is true.
+    bool RefuseSecondEdit() const;
 
     // Runs the queue in one transaction on the shared connection. All ran: the queue is empty,
     // true. The first failure rolls everything back, shows the database error once and leaves the

@@ -104,8 +104,7 @@ bool TfrmItems::Execute() {
 
 qint64 TfrmItems::TypeCode() const {
     // A code no type has would store an item that no list shows.
-    const QString Code = leType->text().trimmed();
-    return ListEditLookup(leType, 0, 0, Code).isEmpty() ? 0 : StrToIntOrZero(Code);
+    return ListedCode(leType);
 }
 
 QString TfrmItems::ValidateInput() {

@@ -96,8 +96,7 @@ TBandEdits TfrmTaxes_rates::Edits() const {
 
 qint64 TfrmTaxes_rates::TaxCode() const {
     // Rates saved under a code no fee has would lie hidden until a fee of that code is made.
-    const QString Code = code_t->text().trimmed();
-    return ListEditLookup(code_t, 0, 0, Code).isEmpty() ? 0 : StrToIntOrZero(Code);
+    return ListedCode(code_t);
 }
 
 bool TfrmTaxes_rates::Init() {

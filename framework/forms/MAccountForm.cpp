@@ -391,6 +391,17 @@ void TMAccountForm::CreateForm(QWidget* Owner, int Style) {
     Init();
 }
 
+void TMAccountForm::ShowCaption(const QString& Caption) {
+    Container()->setWindowTitle(Caption);
+    pnlCaption->setText(Caption.toUpper());
+}
+
+void TMAccountForm::ShowEditing(bool On) {
+    QPalette Palette = pnlCaption->palette();
+    Palette.setColor(QPalette::WindowText, On ? QColor(255, 0, 0) : palette().color(QPalette::Button));
+    pnlCaption->setPalette(Palette);
+}
+
 void TMAccountForm::SetFormStyle(int Style) {
     QMdiArea* area = Style == fsMDIChild ? FindMdiArea(FOwner) : nullptr;
     QMdiSubWindow* current = SubWindow();

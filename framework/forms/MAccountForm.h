@@ -202,12 +202,17 @@ protected:
     void contextMenuEvent(QContextMenuEvent* Event) override;
 
     void SetFormStyle(int Style);
+    // The window's title and, in capitals, the caption panel's text.
+    void ShowCaption(const QString& Caption);
+    // The caption's text red while a row is edited, in its usual colour otherwise.
+    void ShowEditing(bool On);
     // The control that copy and paste work on: at Point, or the focused one when Point is negative.
     QWidget* ControlAt(QPoint Point) const;
-
-private:
+    // An action of this window on Key, which fires only while the window has the focus.
     QAction* MakeAction(const char* Name, const QString& Caption, const QString& Hint,
                         const QKeySequence& Key, bool Enabled);
+
+private:
     QToolButton* MakeSpeedButton(const char* Name, QAction* Action, const QString& Key);
     // The common frame of the work actions: refused while creating, initialising or busy; the
     // action is off and the form busy while Work runs, and a failure is shown once afterwards.

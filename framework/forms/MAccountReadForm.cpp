@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "Components/Edits/FilteredEdit.h"
+#include "Components/Edits/FloatEdit.h"
 #include "Components/Filter/FilterEngine.h"
 #include "Components/Filter/SimpleFilterDialog.h"
 #include "Components/Grids/CellFormatters.h"
@@ -25,6 +26,7 @@
 #include <QAction>
 #include <QDate>
 #include <QFrame>
+#include <QGridLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -111,12 +113,7 @@ TMAccountReadForm::TMAccountReadForm(QWidget* Owner) : TMAccountStatusForm(Owner
     resize(545, 304);
     setMinimumWidth(545);
 
-    actHide = new QAction(QStringLiteral("Скриване и сортиране"), this);
-    actHide->setObjectName(QStringLiteral("actHide"));
-    actHide->setShortcut(Qt::Key_F11);
-    actHide->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    actHide->setEnabled(false);
-    addAction(actHide);
+    actHide = MakeAction("actHide", QStringLiteral("Скриване и сортиране"), QString(), Qt::Key_F11, false);
     connect(actHide, &QAction::triggered, this, &TMAccountReadForm::HideColumns);
 
     pnlParams = new QFrame(this);
@@ -159,6 +156,23 @@ TMAccountReadForm::TMAccountReadForm(QWidget* Owner) : TMAccountStatusForm(Owner
 }
 
 TMAccountReadForm::~TMAccountReadForm() = default;
+
+QGridLayout* TMAccountReadForm::NewParamsLayout() {
+    auto* L = new QGridLayout(pnlParams);
+    L->setContentsMargins(6, 4, 6, 4);
+    L->setHorizontalSpacing(6);
+    L->setVerticalSpacing(3);
+    return L;
+}
+
+TFloatEdit* TMAccountReadForm::NewNumberEdit(const QString& Name, int Precision, int Width) {
+    auto* Edit = new TFloatEdit(pnlParams);
+    Edit->setObjectName(Name);
+    Edit->SetPrecision(Precision);
+    Edit->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Edit->setFixedWidth(Width);
+    return Edit;
+}
 
 void TMAccountReadForm::MakeSortImages() {
     const QColor mark(0x40, 0x40, 0x40);

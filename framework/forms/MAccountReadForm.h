@@ -12,9 +12,11 @@
 #include <memory>
 
 class QFrame;
+class QGridLayout;
 class TDelimitedStrings;
 class TDelimitedStringList;
 class TFieldProps;
+class TFloatEdit;
 class TImageList;
 class TLineConv;
 class TRichGrid;
@@ -132,6 +134,10 @@ public:
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+    // The grid layout of the parameter panel, spaced as every document's.
+    QGridLayout* NewParamsLayout();
+    // A right-aligned number edit on the parameter panel.
+    TFloatEdit* NewNumberEdit(const QString& Name, int Precision, int Width);
 
 private:
     void MakeSortImages();

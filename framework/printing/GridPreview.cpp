@@ -251,6 +251,10 @@ private:
     int Y(double Mm) const { return int(std::lround(Mm / 25.4 * DpiY)); }
     QFont Font(int Object) const { return DeviceFont(po[size_t(Object)].Font, DpiY); }
     QString PageLine(int Page) const;
+    // Where the date/page line is drawn, right-aligned from its top.
+    QRect PageLineArea() const {
+        return {QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), Body.bottom())};
+    }
     // Where the table starts on a page without the heading.
     int PlainTop() const;
     // Pages from Row on, by fitting alone, with a page of their own for the closing text and
@@ -266,6 +270,8 @@ private:
     // Whether the closing text and the signature block each need a new page after a table
     // ending at TableBottom.
     bool ClosingNeedsPage(int TableBottom) const;
+    // The closing text's height with its blank line above; 0 without one.
+    int ClosingHeight() const;
     int ClosingBottom(int Top) const;
     bool SignatureNeedsPage(int Bottom) const;
     int LineHeight() const { return QFontMetrics(Font(poTitle)).height(); }
@@ -288,9 +294,7 @@ QString TGraphicComposer::PageLine(int Page) const {
 
 int TGraphicComposer::PlainTop() const {
     const QFontMetrics metrics(Font(poPageLine));
-    const QRect line = metrics.boundingRect(
-        QRect(QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), Body.bottom())),
-        Qt::AlignRight | Qt::AlignTop, PageLine(1));
+    const QRect line = metrics.boundingRect(PageLineArea(), Qt::AlignRight | Qt::AlignTop, PageLine(1));
     return std::max(Y(po[poFirmBlock].Top), line.bottom() + 1);
 }
 
@@ -304,9 +308,8 @@ int TGraphicComposer::Heading(int Page) {
                          QPoint(Body.right(), bottom));
     QRect pageDrawn;
     c.drawText(pageArea, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, pageText, &pageDrawn);
-    const QRect lineArea(QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), bottom));
     const QRect lineDrawn =
-        c.fontMetrics().boundingRect(lineArea, Qt::AlignRight | Qt::AlignTop, PageLine(Page));
+        c.fontMetrics().boundingRect(PageLineArea(), Qt::AlignRight | Qt::AlignTop, PageLine(Page));
     const int left = pageDrawn.right() + 1;
     const int right = X(po[poPageLine].Right) - (Body.left() + lineDrawn.width());
     int top = Y(po[poCaption].Top);
@@ -329,22 +332,23 @@ int TGraphicComposer::DrawPageLine(int Page) {
     c.setPen(Qt::black);
     c.setFont(Font(poPageLine));
     QRect drawn;
-    c.drawText(
-        QRect(QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), Body.bottom())),
-        Qt::AlignRight | Qt::AlignTop, PageLine(Page), &drawn);
+    c.drawText(PageLineArea(), Qt::AlignRight | Qt::AlignTop, PageLine(Page), &drawn);
     return drawn.bottom() + 1;
 }
 
-bool TGraphicComposer::ClosingNeedsPage(int TableBottom) const {
-    if (J.ClosingText.isEmpty()) return false;
+int TGraphicComposer::ClosingHeight() const {
+    if (J.ClosingText.isEmpty()) return 0;
+    // A blank line above its lines.
     const qsizetype lines = J.ClosingText.count(QStringLiteral("\r\n")) + 1;
-    return (lines + 1) * LineHeight() > Body.bottom() - TableBottom;
+    return int(lines + 1) * LineHeight();
+}
+
+bool TGraphicComposer::ClosingNeedsPage(int TableBottom) const {
+    return !J.ClosingText.isEmpty() && ClosingHeight() > Body.bottom() - TableBottom;
 }
 
 int TGraphicComposer::ClosingBottom(int Top) const {
-    if (J.ClosingText.isEmpty()) return Top;
-    const qsizetype lines = J.ClosingText.count(QStringLiteral("\r\n")) + 1;
-    return Top + int(lines + 1) * LineHeight();
+    return Top + ClosingHeight();
 }
 
 bool TGraphicComposer::SignatureNeedsPage(int Bottom) const {

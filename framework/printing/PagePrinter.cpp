@@ -58,6 +58,15 @@ bool PdfOffered(bool Forced) {
     return Forced || ReadRegString(QStringLiteral("Print_PDF")) == QLatin1String("1");
 }
 
+// An A4 PDF at 300 dpi: the pages stay light and every measure in pixels is exact enough.
+std::shared_ptr<QPrinter> NewPdfPrinter() {
+    auto printer = std::make_shared<QPrinter>(QPrinter::ScreenResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setResolution(300);
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    return printer;
+}
+
 } // namespace
 
 QStringList TPrinterProvider::Names() const {
@@ -118,15 +127,10 @@ std::shared_ptr<QPrinter> TPrinterProvider::SharedPrinter() {
     // change the desktop's.
     const QString preferred = FUseSystemQueues ? QPrinterInfo::defaultPrinterName() : QString();
     FName = names.contains(chosen) ? chosen : names.contains(preferred) ? preferred : names.first();
-    if (FName == PdfPrinterName) {
-        FPrinter = std::make_shared<QPrinter>(QPrinter::ScreenResolution);
-        FPrinter->setOutputFormat(QPrinter::PdfFormat);
-        // 300 dpi: the pages stay light and every measure in pixels is exact enough.
-        FPrinter->setResolution(300);
-        FPrinter->setPageSize(QPageSize(QPageSize::A4));
-    } else {
+    if (FName == PdfPrinterName)
+        FPrinter = NewPdfPrinter();
+    else
         FPrinter = std::make_shared<QPrinter>(QPrinterInfo::printerInfo(FName), QPrinter::HighResolution);
-    }
     return FPrinter;
 }
 
@@ -425,13 +429,8 @@ TPagePrinter::TPagePrinter(QWidget* Parent) : QScrollArea(Parent) {
     FFont.setPointSize(10);
     FShadowColor = palette().color(QPalette::Dark);
     FPrinter = TPrinterProvider::Instance().SharedPrinter();
-    if (!FPrinter) {
-        // Without any printer the pages are still laid out, on an A4 sheet at 300 dpi.
-        FPrinter = std::make_shared<QPrinter>(QPrinter::ScreenResolution);
-        FPrinter->setOutputFormat(QPrinter::PdfFormat);
-        FPrinter->setResolution(300);
-        FPrinter->setPageSize(QPageSize(QPageSize::A4));
-    }
+    // Without any printer the pages are still laid out, on an A4 sheet at 300 dpi.
+    if (!FPrinter) FPrinter = NewPdfPrinter();
     FPrinter->setPageOrientation(QPageLayout::Portrait);
     ReadCaps();
     ResetMargins();
@@ -826,8 +825,12 @@ void TPagePrinter::NewLine() {
         if (OnNewLine) OnNewLine();
         return;
     }
+    MoveDown(FLineHeight);
+}
+
+void TPagePrinter::MoveDown(int Height) {
     FCursorX = 0;
-    FCursorY += FLineHeight;
+    FCursorY += Height;
     if (FCursorY + FLineHeight > TextBottom())
         NewPage();
     else
@@ -965,10 +968,8 @@ QString TPagePrinter::RowText(const QString& Line, const QString& Format) {
 void TPagePrinter::WriteTableLine(const QString& Line) {
     if (!FRecording) return;
     if (FTextOut) {
-        *FTextOut << RowText(Line, FTableFormat) << QStringLiteral("\r\n");
-        FCursorX = 0;
-        ++FLineCount;
-        if (OnNewLine) OnNewLine();
+        *FTextOut << RowText(Line, FTableFormat);
+        NewLine();
         return;
     }
     if (FCursorX > 0) NewLine();
@@ -976,13 +977,7 @@ void TPagePrinter::WriteTableLine(const QString& Line) {
     // A row taller than the page is cut at its foot rather than moved on for ever.
     if (FCursorY + height > TextBottom() && FCursorY > FHeaderHeight) NewPage();
     DrawRow(Line, FTableFormat, FFont, FCursorY, FTableGrid, true);
-    FCursorX = 0;
-    FCursorY += height;
-    if (FCursorY + FLineHeight > TextBottom())
-        NewPage();
-    else
-        ++FLineCount;
-    if (OnNewLine) OnNewLine();
+    MoveDown(height);
 }
 
 void TPagePrinter::SetFriendlyHeader(const QString& Value) {

@@ -349,6 +349,8 @@ private:
     void DrawHeaderFooterAndBorders();
     // The text lines run from the header's foot to the footer's top.
     int TextBottom() const;
+    // The cursor Height lower at the line's start; a new page when no further line fits.
+    void MoveDown(int Height);
     void UpdateLineHeight();
     void Relayout();
     void PrintOnePage(QPainter& Painter, int Number, bool Last, int Done, int Total, int From, int To);

@@ -148,8 +148,7 @@ bool TfrmNAS::Init() {
     const bool Result = TMAccountForm::Init();
     // The address is looked up once: a slow name service should not hold up every Save.
     const QString Caption = u"Настройки за "_s + GetLocalIPAddress();
-    Container()->setWindowTitle(Caption);
-    pnlCaption->setText(Caption.toUpper());
+    ShowCaption(Caption);
     CloseAfterSave = true;
     pcMain->setCurrentIndex(0);
     for (int I = 0; I < ShopSettingCount; ++I) {

@@ -182,9 +182,7 @@ bool TReportForm::Done() {
 
 bool TReportForm::Reset() {
     const bool Result = TMAccountReadForm::Reset();
-    const QString Caption = FSetup.Caption.isEmpty() ? FormCaption : FSetup.Caption;
-    Container()->setWindowTitle(Caption);
-    pnlCaption->setText(Caption.toUpper());
+    ShowCaption(FSetup.Caption.isEmpty() ? FormCaption : FSetup.Caption);
     FitColumns();
     if (FSetup.RunOnOpen) DoExecute();
     FitWindow();

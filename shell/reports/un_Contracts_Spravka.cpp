@@ -82,11 +82,7 @@ TSpravkaForm::TSpravkaForm(QWidget* Owner, const TReportSetup& Setup, const QStr
     ParamsLayout->addWidget(btnPrint, 0, 5);
     FitParams();
 
-    ctrl_F9 = new QAction(PrintCaption, this);
-    ctrl_F9->setObjectName(u"ctrl_F9"_s);
-    ctrl_F9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
-    ctrl_F9->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(ctrl_F9);
+    ctrl_F9 = MakeAction("ctrl_F9", PrintCaption, QString(), QKeySequence(Qt::CTRL | Qt::Key_F9), true);
     connect(ctrl_F9, &QAction::triggered, this, [this] { PrintDocument(); });
     connect(btnPrint, &QPushButton::clicked, this, [this] { PrintDocument(); });
 }

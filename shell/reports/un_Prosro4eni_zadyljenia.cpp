@@ -4,6 +4,7 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/documents/DocumentForm.h"
 #include "business/documents/un_Contracts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
@@ -283,8 +284,7 @@ bool TfrmProsro4eni_zadyljenia::Init() {
 
 bool TfrmProsro4eni_zadyljenia::Done() {
     WriteRegString(KindRegistryName, QString::number(ObligationKind()));
-    const QString Owner = leOwner->text().trimmed();
-    if (!Owner.isEmpty()) WriteRegString(u"Last_EGN"_s, Owner);
+    RememberOwner(leOwner);
     return TReportForm::Done();
 }
 

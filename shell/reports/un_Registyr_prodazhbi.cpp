@@ -19,10 +19,6 @@ namespace {
 
 constexpr int RegisterColumns = 12;
 
-QString Money(qint64 Cents) {
-    return ScaledToFixedStr(Cents, AmountDecimals);
-}
-
 } // namespace
 
 bool SalesRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows) {

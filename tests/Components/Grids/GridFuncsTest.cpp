@@ -153,6 +153,25 @@ TEST(DeleteGridRow, MovesRowsUpAndKeepsOneDataRow) {
     EXPECT_EQ(grid.Rows(1), (QStringList{"", "", ""}));
 }
 
+// A coloured row that is deleted leaves its colour neither on the blank row kept nor on a row
+// added later where it stood.
+TEST(DeleteGridRow, LeavesNoColourOfTheDeletedRow) {
+    for (const int Rows : {1, 2}) {
+        SCOPED_TRACE(Rows);
+        TRichGrid grid;
+        Prepare(grid);
+        TDelimitedStringList list;
+        for (int r = 0; r < Rows; ++r)
+            list.Add(QStringLiteral("x@%1").arg(r));
+        FillGridFromList(&grid, &list, false);
+        const TColor plain = grid.EffectiveCellAttributes(0, 1)->BackColor();
+        grid.RowAttributes(Rows)->SetBackColor(clRed);
+        DeleteGridRow(&grid, Rows);
+        grid.SetRowCount(Rows + 1);
+        EXPECT_EQ(grid.EffectiveCellAttributes(0, Rows)->BackColor(), plain);
+    }
+}
+
 TEST(ClearGrid, ModeZeroLeavesOneEmptyRowAndModeOneEmptiesDataCells) {
     TRichGrid grid;
     Prepare(grid);

@@ -1,12 +1,15 @@
-// Sorting a 500,000-row result table by two key columns (an amount and a Cyrillic name) through
-// TDelimitedStringsSorter, against the floor of sorting the same keys, already extracted into a
-// vector, with a plain comparison; and a two-criterion filter over the same table.
-// Goal: the sorter within 3 times the floor.
+// Sorting a result table through TDelimitedStringsSorter by its number column, with the numbers
+// arriving in five shapes (random, sorted, two ascending runs as when numbering restarts each
+// year, organ pipe, all equal), at 10,000 and 100,000 rows. Each is set against its floor,
+// std::stable_sort of the same keys already extracted into a vector, and against the sorter's
+// own time on random order. Goal: every shape within 3 times random order.
+// Also: the hide-and-sort dialog's two-key sort and a two-criterion filter over 500,000 rows.
 
 #include "Components/Filter/FilterEngine.h"
 #include "bench/BenchTimes.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unSorter.h"
+#include "framework/forms/FormHide.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -16,82 +19,119 @@
 
 namespace {
 
-constexpr int RowCount = 500000;
+enum TShape { shRandom, shSorted, shTwoRuns, shOrganPipe, shAllEqual, ShapeCount };
+const char* const ShapeNames[ShapeCount] = {"random", "sorted", "two runs", "organ pipe", "all equal"};
 
-QString MakeTable() {
-    const QStringList Names = {"Иванов",   "Петров",  "Георгиев", "Димитров", "Николов",  "Стоянов",
-                               "Христов",  "Тодоров", "Илиев",    "Василев",  "Атанасов", "Ангелов",
-                               "Йорданов", "Колев",   "Маринов",  "Попов",    "Русев",    "Цветков"};
-    std::mt19937 Random(42);
-    std::uniform_int_distribution<int> Name(0, int(Names.size()) - 1), Cents(1, 2000000), Suffix(1, 999);
-    QStringList Records;
-    Records.reserve(RowCount);
-    for (int I = 0; I < RowCount; ++I) {
-        const QString Amount = QString::number(Cents(Random) / 100.0, 'f', 2);
-        Records << QStringLiteral("%1@%2 %3@%4@София@бележка")
-                       .arg(I)
-                       .arg(Names[Name(Random)])
-                       .arg(Suffix(Random))
-                       .arg(Amount);
+const QStringList& Names() {
+    static const QStringList List = {"Иванов",   "Петров",  "Георгиев", "Димитров", "Николов",  "Стоянов",
+                                     "Христов",  "Тодоров", "Илиев",    "Василев",  "Атанасов", "Ангелов",
+                                     "Йорданов", "Колев",   "Маринов",  "Попов",    "Русев",    "Цветков"};
+    return List;
+}
+
+std::vector<int> Numbers(TShape Shape, int Rows) {
+    std::vector<int> Result(size_t(Rows), 0);
+    const int Half = Rows / 2;
+    for (int I = 0; I < Rows; ++I) {
+        switch (Shape) {
+        case shRandom:
+        case shSorted:
+            Result[size_t(I)] = I + 1;
+            break;
+        case shTwoRuns:
+            Result[size_t(I)] = I < Half ? I + 1 : I - Half + 1;
+            break;
+        case shOrganPipe:
+            Result[size_t(I)] = I < Half ? I + 1 : Rows - I;
+            break;
+        default:
+            Result[size_t(I)] = 7;
+            break;
+        }
     }
+    if (Shape == shRandom) std::shuffle(Result.begin(), Result.end(), std::mt19937(42));
+    return Result;
+}
+
+QString MakeTable(const std::vector<int>& Keys) {
+    std::mt19937 Random(42);
+    std::uniform_int_distribution<int> Name(0, int(Names().size()) - 1), Cents(1, 2000000), Day(1, 28);
+    QStringList Records;
+    Records.reserve(qsizetype(Keys.size()));
+    for (const int Key : Keys)
+        Records << QStringLiteral("%1@%2.03.2026@%3@%4@София@бележка")
+                       .arg(Key)
+                       .arg(Day(Random), 2, 10, QLatin1Char('0'))
+                       .arg(Names()[Name(Random)])
+                       .arg(QString::number(Cents(Random) / 100.0, 'f', 2));
     return Records.join(RecordDelimiterChar);
 }
 
-const QString& Table() {
-    static const QString Text = MakeTable();
-    return Text;
-}
-
-void BM_DelimitedStringsSorter(benchmark::State& State) {
+void BM_Sorter(benchmark::State& State) {
+    const auto Shape = TShape(State.range(0));
+    const QString Text = MakeTable(Numbers(Shape, int(State.range(1))));
     TDelimitedStringList List;
     for (auto _ : State) {
         State.PauseTiming();
-        List.SetTextStr(Table());
+        List.SetTextStr(Text);
         State.ResumeTiming();
-        TDelimitedStringsSorter Sorter(&List);
-        Sorter.SetKeyColumns({2, 1});
-        Sorter.SortRange(0, List.Count() - 1);
-        Sorter.WaitFor();
+        SortTableRows(List, {0}, false);
     }
-    State.counters["rows"] = List.Count();
+    State.SetLabel(ShapeNames[Shape]);
 }
 
-void BM_PreExtractedKeysFloor(benchmark::State& State) {
-    TDelimitedStringList List;
-    List.SetTextStr(Table());
-    std::vector<std::pair<double, QString>> Master;
-    Master.reserve(size_t(List.Count()));
-    for (int I = 0; I < List.Count(); ++I)
-        Master.emplace_back(List.GetField(I, 2).toDouble(), List.GetField(I, 1));
+void BM_StableSortFloor(benchmark::State& State) {
+    const auto Shape = TShape(State.range(0));
+    std::vector<std::pair<double, int>> Master;
+    for (const int Key : Numbers(Shape, int(State.range(1))))
+        Master.emplace_back(Key, int(Master.size()));
     for (auto _ : State) {
         State.PauseTiming();
         auto Keys = Master;
         State.ResumeTiming();
-        std::sort(Keys.begin(), Keys.end(), [](const auto& A, const auto& B) {
-            if (A.first != B.first) return A.first < B.first;
-            return A.second.compare(B.second) < 0;
-        });
+        std::stable_sort(Keys.begin(), Keys.end(),
+                         [](const auto& A, const auto& B) { return A.first < B.first; });
         benchmark::DoNotOptimize(Keys.data());
+    }
+    State.SetLabel(ShapeNames[Shape]);
+}
+
+// The dialog's sort: date descending, then number ascending.
+void BM_HideDialogTwoKeys(benchmark::State& State) {
+    const QString Text = MakeTable(Numbers(shTwoRuns, int(State.range(0))));
+    TDelimitedStringList List;
+    for (auto _ : State) {
+        State.PauseTiming();
+        List.SetTextStr(Text);
+        State.ResumeTiming();
+        SortRecordsByKeys(List, {{1, false}, {0, true}});
     }
 }
 
 void BM_TwoCriterionFilter(benchmark::State& State) {
     TDelimitedStringList List;
-    List.SetTextStr(Table());
+    List.SetTextStr(MakeTable(Numbers(shRandom, 500000)));
     const TFilterMan Amount(QStringLiteral("100:5000"), fmkNumber);
     const TFilterMan Name(QString::fromUtf8("~ив;~п"), fmkText);
     int Passed = 0;
     for (auto _ : State) {
         Passed = 0;
         for (int I = 0; I < List.Count(); ++I)
-            if (Amount.Matches(List.GetField(I, 2)) && Name.Matches(List.GetField(I, 1))) ++Passed;
+            if (Amount.Matches(List.GetField(I, 3)) && Name.Matches(List.GetField(I, 2))) ++Passed;
         benchmark::DoNotOptimize(Passed);
     }
     State.counters["passed"] = Passed;
 }
 
-BENCHMARK(BM_DelimitedStringsSorter)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_PreExtractedKeysFloor)->Unit(benchmark::kMillisecond)->Iterations(3);
+void ShapeArguments(benchmark::internal::Benchmark* B) {
+    for (const int Rows : {10000, 100000})
+        for (int Shape = 0; Shape < ShapeCount; ++Shape)
+            B->Args({Shape, Rows});
+}
+
+BENCHMARK(BM_Sorter)->Apply(ShapeArguments)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_StableSortFloor)->Apply(ShapeArguments)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_HideDialogTwoKeys)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_TwoCriterionFilter)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
@@ -100,16 +140,33 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication App(argc, argv);
     benchmark::Initialize(&argc, argv);
-    TTimesReporter Reporter;
+    TTimesReporter Reporter(TTimesReporter::ByFullName);
     benchmark::RunSpecifiedBenchmarks(&Reporter);
-    const double Sorter = Reporter.Times["BM_DelimitedStringsSorter"];
-    const double Floor = Reporter.Times["BM_PreExtractedKeysFloor"];
-    if (Sorter > 0 && Floor > 0)
-        std::printf("Sorter %.1f ms, pre-extracted keys %.1f ms: ratio %.2f (goal <= 3)\n", Sorter, Floor,
-                    Sorter / Floor);
-    if (Reporter.Times.count("BM_TwoCriterionFilter"))
-        std::printf("Two-criterion filter over %d rows: %.1f ms\n", RowCount,
-                    Reporter.Times["BM_TwoCriterionFilter"]);
+    const auto Time = [&](const std::string& Name) {
+        const auto Found = Reporter.Times.find(Name);
+        return Found == Reporter.Times.end() ? 0.0 : Found->second;
+    };
+    for (const int Rows : {10000, 100000}) {
+        const auto Name = [&](const char* Function, int Shape) {
+            return std::string(Function) + "/" + std::to_string(Shape) + "/" + std::to_string(Rows) +
+                   "/iterations:3";
+        };
+        const double Random = Time(Name("BM_Sorter", shRandom));
+        for (int Shape = 0; Shape < ShapeCount; ++Shape) {
+            const double Sorter = Time(Name("BM_Sorter", Shape));
+            const double Floor = Time(Name("BM_StableSortFloor", Shape));
+            if (Sorter <= 0 || Floor <= 0 || Random <= 0) continue;
+            std::printf("%7d rows, %-10s: sorter %8.1f ms, std::stable_sort %6.2f ms (ratio %5.1f), "
+                        "%.2f x random order (goal <= 3)\n",
+                        Rows, ShapeNames[Shape], Sorter, Floor, Sorter / Floor, Sorter / Random);
+        }
+        const double TwoKeys = Time("BM_HideDialogTwoKeys/" + std::to_string(Rows) + "/iterations:3");
+        if (TwoKeys > 0 && Random > 0)
+            std::printf("%7d rows, hide-and-sort two keys: %.1f ms, %.2f x one key in random order\n", Rows,
+                        TwoKeys, TwoKeys / Random);
+    }
+    if (const double Filter = Time("BM_TwoCriterionFilter/iterations:3"); Filter > 0)
+        std::printf("Two-criterion filter over 500000 rows: %.1f ms\n", Filter);
     benchmark::Shutdown();
     return 0;
 }

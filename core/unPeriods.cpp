@@ -117,34 +117,12 @@ QString PeriodToText(const QString& Period, int Language, bool WithYear) {
 }
 
 void SortDelimitedList(TDelimitedStrings& List, int Col) {
-    const int Count = List.Count();
-    if (Count < 2) return;
-    struct TKey {
-        QString Upper;
-        double Number;
-    };
-    std::vector<QString> Records(static_cast<size_t>(Count));
-    std::vector<TKey> Keys(static_cast<size_t>(Count));
-    for (int I = 0; I < Count; ++I) {
-        Records[size_t(I)] = List.Get(I);
-        const QString Field = GetPiece(Records[size_t(I)], List.FieldDelimiter(), Col);
-        Keys[size_t(I)] = {Field.toUpper(), StrToFloatDot(Field, 0)};
-    }
-    // Zero and texts that are no numbers compare as texts, so the comparison is no strict order.
-    const auto Compare = [&](int A, int B) {
-        const TKey& KA = Keys[size_t(A)];
-        const TKey& KB = Keys[size_t(B)];
-        if (KA.Number != 0 && KB.Number != 0)
-            return KA.Number < KB.Number ? -1 : KA.Number > KB.Number ? 1 : 0;
-        const int C = KA.Upper.compare(KB.Upper);
-        return C < 0 ? -1 : C > 0 ? 1 : 0;
-    };
-    std::vector<int> Order(static_cast<size_t>(Count));
-    for (int I = 0; I < Count; ++I)
-        Order[size_t(I)] = I;
-    QuickSortOrder(Order, 0, Count - 1, Compare);
-    for (int I = 0; I < Count; ++I)
-        if (Order[size_t(I)] != I) List.Put(I, Records[size_t(Order[size_t(I)])]);
+    if (List.Count() < 2) return;
+    TDelimitedStringsSorter Sorter(&List);
+    Sorter.SetKeyColumns({Col});
+    Sorter.TypedKeys = true;
+    Sorter.SortRange(0, List.Count() - 1);
+    Sorter.WaitFor();
 }
 
 bool MatchAccountMask(const QString& Mask, const QString& Account) {

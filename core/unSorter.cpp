@@ -58,11 +58,26 @@ TSortKeyField MakeSortKeyField(const QString& Text, bool UpperCase) {
     return Field;
 }
 
-int CompareKeyFields(const TSortKeyField& A, const TSortKeyField& B) {
-    if ((A.IsNumber && B.IsNumber) || (A.IsDate && B.IsDate))
-        return A.Number < B.Number ? -1 : A.Number > B.Number ? 1 : 0;
+namespace {
+
+// Blanks, numbers, dates, texts: the kinds in their order.
+int KindRank(const TSortKeyField& F) {
+    if (F.IsNumber) return 1;
+    if (F.IsDate) return 2;
+    return F.Text.isEmpty() ? 0 : 3;
+}
+
+int CompareFields(const TSortKeyField& A, const TSortKeyField& B, int RankA, int RankB) {
+    if (RankA != RankB) return RankA < RankB ? -1 : 1;
+    if (RankA == 1 || RankA == 2) return A.Number < B.Number ? -1 : A.Number > B.Number ? 1 : 0;
     const int C = A.Text.compare(B.Text);
     return C < 0 ? -1 : C > 0 ? 1 : 0;
+}
+
+} // namespace
+
+int CompareKeyFields(const TSortKeyField& A, const TSortKeyField& B) {
+    return CompareFields(A, B, KindRank(A), KindRank(B));
 }
 
 int CompareKeys(const TSortKeyField* A, const TSortKeyField* B, int FieldCount) {
@@ -182,12 +197,12 @@ void TBaseSorter::DrainQueue() {
 
 namespace {
 
-// What the sort moves: the key's number and its first field's number, cached so that most
-// comparisons need not look at the key fields at all.
+// What the sort moves: the item's place in the key table and its first field's kind and
+// number, cached so that most comparisons need not look at the key fields at all.
 struct TSortEntry {
     double First;
     int Key;
-    bool FirstIsNumber;
+    int FirstRank;
 };
 
 } // namespace
@@ -217,20 +232,25 @@ void TBaseSorter::Execute() {
 
     std::vector<TSortEntry> Order(size_t(std::max(Count, 0)));
     for (int I = 0; I < Count; ++I) {
-        const TSortKeyField* Fields = Keys.data() + size_t(I) * FieldCount;
-        Order[size_t(I)] = {FieldCount > 0 ? Fields->Number : 0, I, FieldCount > 0 && Fields->IsNumber};
+        const TSortKeyField* First = Keys.data() + size_t(I) * FieldCount;
+        Order[size_t(I)] = {FieldCount > 0 ? First->Number : 0, I, FieldCount > 0 ? KindRank(*First) : 0};
     }
-    const int Direction = Descending ? -1 : 1;
+    std::vector<int> Directions(size_t(std::max(FieldCount, 1)), Descending ? -1 : 1);
+    for (int F = 0; F < FieldCount && F < FieldDescending.size(); ++F)
+        Directions[size_t(F)] = FieldDescending[F] ? -1 : 1;
     const auto Compare = [&](const TSortEntry& A, const TSortEntry& B) {
-        // Quicksort meets its pivot item in every partition; that needs no look at the fields.
         if (FieldCount == 0 || A.Key == B.Key) return 0;
         const TSortKeyField* KA = Keys.data() + size_t(A.Key) * FieldCount;
         const TSortKeyField* KB = Keys.data() + size_t(B.Key) * FieldCount;
-        if (A.FirstIsNumber && B.FirstIsNumber) {
-            if (A.First != B.First) return A.First < B.First ? -Direction : Direction;
-            return Direction * CompareKeys(KA + 1, KB + 1, FieldCount - 1);
+        int F = 0;
+        // Two numbers or two dates in the first field are told apart by the cached values.
+        if (A.FirstRank == B.FirstRank && (A.FirstRank == 1 || A.FirstRank == 2)) {
+            if (A.First != B.First) return A.First < B.First ? -Directions[0] : Directions[0];
+            F = 1;
         }
-        return Direction * CompareKeys(KA, KB, FieldCount);
+        for (; F < FieldCount; ++F)
+            if (const int C = CompareKeyFields(KA[F], KB[F])) return C * Directions[size_t(F)];
+        return 0;
     };
     switch (Algorithm) {
     case saBubbleSort:
@@ -240,7 +260,7 @@ void TBaseSorter::Execute() {
         SelectionSortOrder(Order, 0, Count - 1, Compare);
         break;
     default:
-        QuickSortOrder(Order, 0, Count - 1, Compare);
+        MergeSortOrder(Order, 0, Count - 1, Compare);
         break;
     }
     Keys.clear();
@@ -345,12 +365,17 @@ bool IsTotalsRecord(const QString& FirstField) {
 }
 
 void SortTableRows(TDelimitedStrings& List, const QList<int>& KeyColumns, bool Descending) {
+    SortTableRows(List, KeyColumns, QList<bool>(KeyColumns.size(), Descending));
+}
+
+void SortTableRows(TDelimitedStrings& List, const QList<int>& KeyColumns, const QList<bool>& Descending) {
     if (KeyColumns.isEmpty() || List.Count() < 2) return;
     int High = List.Count() - 1;
     if (IsTotalsRecord(GetPiece(List.Get(High), List.FieldDelimiter(), 0))) --High;
+    if (High < 1) return;
     TDelimitedStringsSorter Sorter(&List);
     Sorter.SetKeyColumns(KeyColumns);
-    Sorter.Descending = Descending;
+    Sorter.FieldDescending = Descending;
     // The operator's sort: numbers as numbers, dates as dates, texts in the database's order.
     Sorter.TypedKeys = true;
     Sorter.SortRange(0, High);

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -24,8 +25,9 @@
 class QObject;
 class TDelimitedStrings;
 
-// One field of a sort key: compared as a number when both sides read as numbers, as a date
-// when both are "d.m.yyyy" dates, else as text.
+// One field of a sort key. Fields fall into four kinds, ordered blanks, numbers, "d.m.yyyy"
+// dates, other texts; within a kind numbers and dates compare by value, texts as texts. That is
+// one total order, so a sort gives the same rows in the same order however they arrived.
 struct TSortKeyField {
     QString Text;
     double Number = 0; // the number, or a date as yyyymmdd
@@ -41,36 +43,19 @@ int CompareKeyFields(const TSortKeyField& A, const TSortKeyField& B);
 // Field by field in priority order; the first difference decides. -1, 0 or 1.
 int CompareKeys(const TSortKeyField* A, const TSortKeyField* B, int FieldCount);
 
+// 0 keeps its old name; it runs MergeSortOrder.
 enum TSortAlgorithm { saQuickSort = 0, saBubbleSort = 1, saSelectionSort = 2 };
 
 // The sorts work on Order[Low..High], the items' keys or stand-ins for them; Compare(A, B) gives
-// -1, 0 or 1 with the direction already applied. They are written over index bounds because the
-// comparison mixes numbers and texts and is no strict weak order, which std::sort requires.
+// -1, 0 or 1 with the direction already applied.
+
+// The default sort: a merge sort, so O(n log n) whatever order the items arrive in, and stable,
+// so items of equal keys keep the order they had.
 template <class T, class TCompare>
-void QuickSortOrder(std::vector<T>& Order, int L, int R, TCompare Compare) {
-    while (L < R) {
-        const T Pivot = Order[size_t(L + (R - L) / 2)];
-        int I = L, J = R;
-        do {
-            while (I < R && Compare(Order[size_t(I)], Pivot) < 0)
-                ++I;
-            while (J > L && Compare(Pivot, Order[size_t(J)]) < 0)
-                --J;
-            if (I <= J) {
-                if (I < J) std::swap(Order[size_t(I)], Order[size_t(J)]);
-                ++I;
-                --J;
-            }
-        } while (I <= J);
-        // Recurse into the smaller part so that the depth stays logarithmic.
-        if (J - L < R - I) {
-            if (L < J) QuickSortOrder(Order, L, J, Compare);
-            L = I;
-        } else {
-            if (I < R) QuickSortOrder(Order, I, R, Compare);
-            R = J;
-        }
-    }
+void MergeSortOrder(std::vector<T>& Order, int Low, int High, TCompare Compare) {
+    if (High <= Low) return;
+    std::stable_sort(Order.begin() + Low, Order.begin() + High + 1,
+                     [&](const T& A, const T& B) { return Compare(A, B) < 0; });
 }
 
 template <class T, class TCompare>
@@ -113,6 +98,9 @@ public:
     bool CaseSensitive = false;
     bool Descending = false;
     bool TypedKeys = false;
+    // Per key field, in priority order: true sorts that field descending. Fields it does not
+    // name follow Descending.
+    QList<bool> FieldDescending;
     int Algorithm = saQuickSort;
     int LowIndex = 0;
     int HighIndex = -1;
@@ -199,3 +187,5 @@ bool IsTotalsRecord(const QString& FirstField);
 // that is a totals row stays last. Nothing happens without key columns or with fewer than two
 // records.
 void SortTableRows(TDelimitedStrings& List, const QList<int>& KeyColumns, bool Descending);
+// The same with a direction per key column, all keys in one pass.
+void SortTableRows(TDelimitedStrings& List, const QList<int>& KeyColumns, const QList<bool>& Descending);

@@ -103,35 +103,13 @@ bool HideCriterionMatches(const QString& Criterion, const QString& Field, QChar 
 }
 
 void SortRecordsByKeys(TDelimitedStrings& List, const QList<std::pair<int, bool>>& Keys) {
-    if (Keys.isEmpty() || List.Count() < 2) return;
-    SortTableRows(List, {Keys[0].first}, !Keys[0].second);
-    const QChar Delimiter = List.FieldDelimiter();
-    for (int K = 1; K < Keys.size(); ++K) {
-        // The runs of records that the keys so far cannot tell apart.
-        const auto SameSoFar = [&](int A, int B) {
-            for (int E = 0; E < K; ++E) {
-                const int Col = Keys[E].first;
-                if (CompareKeyFields(MakeSortKeyField(GetPiece(List.Get(A), Delimiter, Col), true),
-                                     MakeSortKeyField(GetPiece(List.Get(B), Delimiter, Col), true)) != 0)
-                    return false;
-            }
-            return true;
-        };
-        for (int I = 0; I < List.Count();) {
-            int J = I + 1;
-            while (J < List.Count() && SameSoFar(I, J))
-                ++J;
-            if (J - I > 1) {
-                TDelimitedStringList Run(List.RecordDelimiter(), Delimiter);
-                for (int R = I; R < J; ++R)
-                    Run.Add(List.Get(R));
-                SortTableRows(Run, {Keys[K].first}, !Keys[K].second);
-                for (int R = I; R < J; ++R)
-                    List.Put(R, Run.Get(R - I));
-            }
-            I = J;
-        }
+    QList<int> Columns;
+    QList<bool> Descending;
+    for (const auto& [Column, Ascending] : Keys) {
+        Columns << Column;
+        Descending << !Ascending;
     }
+    SortTableRows(List, Columns, Descending);
 }
 
 TformHide::TformHide(QWidget* Owner) : TMAccountEditForm(Owner) {

@@ -32,8 +32,8 @@ constexpr QChar hkNumber = u'4';
 // dates, texts without regard to case (a plain text is sought within the field). A period text
 // of a date column stands for its dates.
 bool HideCriterionMatches(const QString& Criterion, const QString& Field, QChar Kind);
-// Sorts the records by the first key, then every run of records equal in the keys so far by
-// the next; each key is a column and whether it runs ascending.
+// Sorts the records by the keys in priority order, in one pass; each key is a column and whether
+// it runs ascending. Records equal in every key keep their order.
 void SortRecordsByKeys(TDelimitedStrings& List, const QList<std::pair<int, bool>>& Keys);
 
 class TformHide : public TMAccountEditForm {

@@ -46,17 +46,19 @@ TEST(Sorter, ComparesKeyFieldsAsNumbersWhenBothReadAsNumbers) {
         {{"2.5"}, {"10"}, -1}, // "." is the decimal point
         {{"-3"}, {"2"}, -1},
         {{"abc"}, {"abd"}, -1},
-        {{"a"}, {"1"}, 1}, // mixed: compared as text
-        {{""}, {"0"}, -1}, // an empty field is text, not zero
+        {{"a"}, {"1"}, 1}, // blanks, numbers, dates, texts: the kinds in that order
+        {{""}, {"0"}, -1}, // an empty field is a blank, not zero
+        {{""}, {"a"}, -1},
+        {{"01.01.2000"}, {"99999999"}, 1},
         {{"Б"}, {"А"}, 1},
         {{"1", "b"}, {"1", "a"}, 1},   // the last key column decides when the others tie
         {{"", "2"}, {"", "10"}, -1},   // an empty leading field shifts nothing
         {{"9", "z"}, {"10", "a"}, -1}, // the first difference decides
         {{"x", "1"}, {"x", "1"}, 0},
         {{"1e3"}, {"999"}, 1}, // any form the number conversion reads
-        {{"3-1"}, {"10"}, 1},  // not numbers: compared as text
-        {{"12.5.1"}, {"2"}, -1},
-        {{"-"}, {"-1"}, -1},
+        {{"3-1"}, {"10"}, 1},  // a text after any number, whatever its characters
+        {{"12.5.1"}, {"2"}, 1},
+        {{"-"}, {"-1"}, 1},
         {{"01.02.2024"}, {"15.01.2023"}, 1}, // dates as dates
         {{"31.12.2022"}, {"1.1.2023"}, -1},
         {{"01.02.2024"}, {"1.2.2024"}, 0},
@@ -218,26 +220,50 @@ TEST(Sorter, SortTableRowsKeepsOnlyATotalsRowLast) {
     EXPECT_EQ(Records(*List), QStringList({"2@a", "1@b"}));
 }
 
-TEST(Sorter, EndsWithAPermutationWhenTheKeysHaveNoOrder) {
-    std::mt19937 Random(7);
-    // "9" < "10" as numbers, "10" < "5a" < "9" as texts: no order exists, the sorts must still end.
-    const QStringList Pool = {"1", "2", "10", "a", "B", "", "1.5", "-4", "zz", "2", "5a", "9"};
-    std::vector<TSortKeyField> Keys;
-    for (int I = 0; I < 400; ++I)
-        Keys.push_back(MakeSortKeyField(Pool[int(Random() % Pool.size())], false));
-    const auto Compare = [&](int A, int B) { return CompareKeyFields(Keys[size_t(A)], Keys[size_t(B)]); };
-    for (int Algorithm : {saQuickSort, saBubbleSort, saSelectionSort}) {
-        std::vector<int> Order(Keys.size());
-        for (size_t I = 0; I < Order.size(); ++I)
-            Order[I] = int(I);
-        const int High = int(Order.size()) - 1;
-        if (Algorithm == saQuickSort) QuickSortOrder(Order, 0, High, Compare);
-        if (Algorithm == saBubbleSort) BubbleSortOrder(Order, 0, High, Compare);
-        if (Algorithm == saSelectionSort) SelectionSortOrder(Order, 0, High, Compare);
-        std::vector<int> Sorted = Order;
-        std::sort(Sorted.begin(), Sorted.end());
-        for (size_t I = 0; I < Sorted.size(); ++I)
-            ASSERT_EQ(Sorted[I], int(I)) << "algorithm " << Algorithm;
+TEST(Sorter, GivesOneStableOrderHoweverTheRowsArrive) {
+    // Six keys of every kind, two of them equal: every arrival order gives the same keys in the
+    // same order, and the two equal rows keep the order they arrived in, both ways.
+    const QStringList Keys = {"10", "9", "ябълка", "", "01.02.2024", "9"};
+    const QStringList Ascending = {"", "9", "9", "10", "01.02.2024", "ябълка"};
+    std::vector<int> Arrival = {0, 1, 2, 3, 4, 5};
+    int Orders = 0;
+    do {
+        for (bool Descending : {false, true}) {
+            TDelimitedStringList List;
+            for (int I : Arrival)
+                List.Add(Keys[I] + "@" + QString::number(I));
+            SortTableRows(List, {0}, Descending);
+            QStringList Sorted, Nines;
+            for (int I = 0; I < List.Count(); ++I) {
+                Sorted << List.GetField(I, 0);
+                if (List.GetField(I, 0) == "9") Nines << List.GetField(I, 1);
+            }
+            QStringList Expected = Ascending;
+            if (Descending) std::reverse(Expected.begin(), Expected.end());
+            ASSERT_EQ(Sorted, Expected);
+            const bool OneFirst =
+                std::find(Arrival.begin(), Arrival.end(), 1) < std::find(Arrival.begin(), Arrival.end(), 5);
+            ASSERT_EQ(Nines, OneFirst ? QStringList({"1", "5"}) : QStringList({"5", "1"}));
+        }
+        ++Orders;
+    } while (std::next_permutation(Arrival.begin(), Arrival.end()));
+    EXPECT_EQ(Orders, 720);
+
+    // Contracts of a few dates, numbered in two yearly runs: sorted by date, every date's
+    // contracts keep their numbering.
+    TDelimitedStringList List;
+    std::mt19937 Random(11);
+    for (int Run = 0; Run < 2; ++Run)
+        for (int Number = 1; Number <= 1500; ++Number)
+            List.Add(QStringLiteral("%1.0%2.2026@%3@%4")
+                         .arg(10 + int(Random() % 5))
+                         .arg(Run + 1)
+                         .arg(Number)
+                         .arg(Run));
+    SortTableRows(List, {0}, true);
+    for (int I = 1; I < List.Count(); ++I) {
+        if (List.GetField(I, 0) != List.GetField(I - 1, 0)) continue;
+        ASSERT_LT(List.GetField(I - 1, 1).toInt(), List.GetField(I, 1).toInt()) << "row " << I;
     }
 }
 

@@ -282,7 +282,7 @@ QString TCashOrderForm::RecheckQueued(const TQueuedOrder& Order) {
 QString TCashOrderForm::CheckInsideSave() {
     QSet<QString> Paid;
     for (const TQueuedOrder& Order : QueuedOrders()) {
-        if (const QString Refusal = RecheckQueued(Order); !Refusal.isEmpty()) return Refusal;
+        if (QString Refusal = RecheckQueued(Order); !Refusal.isEmpty()) return Refusal;
         if (FReceipt && !Order.Delete && PrincipalOf(Order.Entry, Order.Edit, Order.Lifted) > 0)
             Paid.insert(Order.Entry.Contract.trimmed());
     }
@@ -318,7 +318,7 @@ QString TCashOrderForm::DeleteRefusal(qint64 Number) {
 }
 
 QStringList TCashOrderForm::DeleteStatements(int Row, qint64 Number) {
-    const QStringList Statements = TDocumentForm::DeleteStatements(Row, Number);
+    QStringList Statements = TDocumentForm::DeleteStatements(Row, Number);
     TQueuedOrder Order;
     Order.Delete = true;
     if (ReadStoredOrder(this, TableName, Number, Order.Entry))

@@ -197,15 +197,8 @@ QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 K
 }
 
 bool ContractOpen(QObject* Owner, qint64 DocNo) {
-    TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(
-        SELECT docno
-          FROM Contracts
-         WHERE ( docno = %d ) AND ( Finished = False ) AND ( sold = False ))sql"_s,
-                    {DocNo}),
-             &List);
-    return List.Count() > 0;
+    const TContractState State = ReadContractState(Owner, DocNo);
+    return State.Stored && !State.Finished && !State.Sold;
 }
 
 TContractState ReadContractState(QObject* Owner, qint64 DocNo) {

@@ -801,16 +801,27 @@ TEST_F(CashOrderWindow, EditedReceiptIsCheckedAsANewOneAndARedeemedContractKeeps
     EXPECT_EQ(QueryText(u"SELECT date_d, contract_n, payment_type, sum_o, customer_name FROM Incomes"_s),
               u"25.02.2024@2@1@1000@Мария Г.°25.02.2024@2@2@48@Клиент°10.02.2024@1@1@500@Иван Петров Иванов°"
               "29.02.2024@1@1@100@Клиент"_s);
-    // Principal 4 raised, and contract 1 redeemed by another window before the Save.
+    // Principal 4 raised, then receipt 3 deleted; each time another window redeems contract 1
+    // before the Save.
+    auto redeemAndSave = [&](const QString& Refusal) {
+        Exec(u"Update Contracts Set Finished = True, At_Date = 45352 Where docno = 1"_s);
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_EQ(Told(), u"Договор номер 1 е откупен: "_s + Refusal);
+        Exec(u"Update Contracts Set Finished = False Where docno = 1"_s);
+    };
     Lift(u"4"_s);
     Type(form->feSum_c, u"150"_s);
     Press(Qt::Key_F4);
-    Exec(u"Update Contracts Set Finished = True, At_Date = 45352 Where docno = 1"_s);
-    Presenter.Clear();
+    redeemAndSave(u"сумата, видът и датата на ордерите по него не се променят."_s);
+    EXPECT_EQ(QueryText(u"SELECT sum(sum_o) FROM Incomes WHERE contract_n = 1"_s), u"600"_s);
     Press(Qt::Key_F2);
-    EXPECT_EQ(Told(),
-              u"Договор номер 1 е откупен: сумата, видът и датата на ордерите по него не се променят."_s);
-    EXPECT_EQ(QueryText(u"SELECT sum_o FROM Incomes WHERE docno = 4"_s), u"100"_s);
+    ASSERT_TRUE(SelectOrder(u"3"_s));
+    Presenter.PlanPassword(u"shef"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F5);
+    redeemAndSave(u"ордерите по него не могат да бъдат изтрити."_s);
+    EXPECT_EQ(QueryText(u"SELECT sum(sum_o) FROM Incomes WHERE contract_n = 1"_s), u"650"_s);
 }
 
 TEST_F(CashOrderWindow, ReceiptTypeAndSaleComeFromTheirListsAndASecondSaleReceiptIsAsked) {

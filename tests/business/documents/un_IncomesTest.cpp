@@ -33,10 +33,6 @@
 
 using namespace Qt::StringLiterals;
 
-static void PrintTo(const QString& S, std::ostream* Out) {
-    *Out << S.toStdString();
-}
-
 namespace {
 
 TCashOrderEntry Order(int Type, const QString& Owner, const QString& Contract) {

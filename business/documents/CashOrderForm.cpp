@@ -15,6 +15,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 
@@ -81,12 +82,53 @@ TCashOrderEntry TCashOrderForm::CurrentEntry() const {
 }
 
 bool TCashOrderForm::Add() {
-    const double Sum = feSum_c->Value();
-    if (Sum < 0 && ValidateEntry().isEmpty() &&
-        ConfirmYesNoFmt(u"Сумата на ордера е отрицателна (%s). Желаете ли да запишете корекция?"_s,
-                        {FloatToFixedStr(AmountDecimals, Sum)}) != mrYes)
-        return false;
+    // The questions are about an order that may be queued.
+    if (ValidateEntry().isEmpty()) {
+        const TCashOrderEntry Entry = CurrentEntry();
+        if (Entry.Sum < 0 &&
+            ConfirmYesNoFmt(u"Сумата на ордера е отрицателна (%s). Желаете ли да запишете корекция?"_s,
+                            {FloatToFixedStr(AmountDecimals, Entry.Sum)}) != mrYes)
+            return false;
+        if (FReceipt && (Entry.PaymentType == 4 || Entry.PaymentType == 5) && !SameDocument(Entry)) {
+            const QString Sale = Entry.Contract.trimmed();
+            QStringList Receipts =
+                LinkedOrderNumbers(this, u"Incomes"_s, StrToIntOrZero(Sale), Entry.PaymentType) +
+                QueuedNumbers(Entry.PaymentType, Sale);
+            if (EditingRow) Receipts.removeAll(EditingKey.trimmed());
+            if (!Receipts.isEmpty() &&
+                ConfirmYesNoFmt(
+                    u"Продажба номер %s вече има приходен касов ордер (%s). Желаете ли да запишете "
+                    "още един?"_s,
+                    {Sale, Receipts.join(u", "_s)}) != mrYes)
+                return false;
+        }
+    }
     return TDocumentForm::Add();
+}
+
+bool TCashOrderForm::Edit() {
+    if (!FReceipt && !EditingRow) {
+        const qint64 Number = SelectedDocNo();
+        const QString Contract = Number == 0 ? QString() : PayoutContract(this, Number);
+        if (!Contract.isEmpty()) {
+            ShowErrorFmt(PayoutRefusal(Number, Contract));
+            return false;
+        }
+    }
+    return TDocumentForm::Edit();
+}
+
+bool TCashOrderForm::Delete() {
+    const qint64 Number = SelectedDocNo();
+    const bool Queued = Number != 0 && QueuedAsNew(Number);
+    if (!TDocumentForm::Delete()) return false;
+    if (Queued && !EditingRow && !QueuedAsNew(Number) && Number < std::llround(feDocNo->Value()))
+        feDocNo->SetValue(double(Number));
+    return true;
+}
+
+bool TCashOrderForm::PaymentTypeListed() const {
+    return true;
 }
 
 QString TCashOrderForm::ContractOfCell(const QString& Cell) {
@@ -94,8 +136,44 @@ QString TCashOrderForm::ContractOfCell(const QString& Cell) {
     return StrToIntOrZero(Contract) == 0 ? QString() : Contract;
 }
 
-bool TCashOrderForm::KeepsLiftedContract(const TCashOrderEntry& Entry) const {
-    return EditingRow && Entry.Contract == Lifted.Contract && Entry.Owner == Lifted.Owner;
+bool TCashOrderForm::SameDocument(const TCashOrderEntry& Entry) const {
+    return EditingRow && !OtherDocument(Entry, Lifted);
+}
+
+namespace {
+
+// What a queued order adds to its contract's principal: a same-order edit only the difference.
+double PrincipalOf(const TCashOrderEntry& Entry, bool Edit, const TCashOrderEntry& Lifted) {
+    if (Entry.PaymentType != 1) return 0;
+    if (Edit && !OtherDocument(Entry, Lifted)) return Entry.Sum - Lifted.Sum;
+    return Entry.Sum;
+}
+
+} // namespace
+
+QList<TCashOrderForm::TQueuedOrder> TCashOrderForm::QueuedOrders() const {
+    QList<TQueuedOrder> Orders;
+    for (const QString& Sql : PendingSql)
+        if (const auto Order = FQueued.constFind(Sql); Order != FQueued.cend()) Orders << *Order;
+    return Orders;
+}
+
+QStringList TCashOrderForm::QueuedNumbers(int PaymentType, const QString& Contract) const {
+    QStringList Numbers;
+    for (const TQueuedOrder& Order : QueuedOrders())
+        if (!Order.Delete && Order.Entry.PaymentType == PaymentType &&
+            Order.Entry.Contract.trimmed() == Contract &&
+            (!Order.Edit || OtherDocument(Order.Entry, Order.Lifted)))
+            Numbers << FloatToStrDot(-1, Order.Entry.DocNo);
+    return Numbers;
+}
+
+double TCashOrderForm::QueuedPrincipal(const QString& Contract) const {
+    double Sum = 0;
+    for (const TQueuedOrder& Order : QueuedOrders())
+        if (!Order.Delete && Order.Entry.Contract.trimmed() == Contract)
+            Sum += PrincipalOf(Order.Entry, Order.Edit, Order.Lifted);
+    return Sum;
 }
 
 QString TCashOrderForm::ValidateEntry() {
@@ -104,33 +182,52 @@ QString TCashOrderForm::ValidateEntry() {
     Check.GridNumbers = GridNumbers();
     Check.EditingRow = EditingRow;
     Check.Today = Date();
+    Check.SameDocument = SameDocument(Entry);
+    if (EditingRow) Check.Lifted = Lifted;
     if (!EditingRow && Entry.DocNo != 0)
         Check.DocNoStored = DocumentNumberStored(this, FReceipt ? u"Incomes"_s : u"Outcomes"_s, Entry.DocNo);
-    if (FReceipt && IsContractPaymentType(Entry.PaymentType) && !Entry.Contract.isEmpty()) {
-        // The contract list holds the borrower's open contracts, column 3 what each still owes of
-        // the chosen type; an edited receipt may keep its own contract, which may be closed by now.
-        const bool Listed = !ListEditLookup(leContract, 0, 0, Entry.Contract).isEmpty();
-        Check.ContractListed = Listed || KeepsLiftedContract(Entry);
+    const QString Contract = Entry.Contract.trimmed();
+    const qint64 ContractNo = StrToIntOrZero(Contract);
+    if (IsOrderOnContract(FReceipt, Entry.PaymentType) && ContractNo != 0)
+        Check.Contract = ReadContractState(this, ContractNo);
+    if (!FReceipt) {
+        if (Entry.PaymentType == 1 && ContractNo != 0 && !Check.SameDocument)
+            Check.Payouts =
+                LinkedOrderNumbers(this, u"Outcomes"_s, ContractNo, 1) + QueuedNumbers(1, Contract);
+        return OutcomeValidationText(Entry, Check);
+    }
+    if (EditingRow && IsContractPaymentType(Lifted.PaymentType))
+        Check.LiftedContract = ReadContractState(this, StrToIntOrZero(Lifted.Contract.trimmed()));
+    Check.TypeListed = PaymentTypeListed();
+    // The contract list holds the borrower's open contracts, column 3 what each still owes of the
+    // chosen type, or the sales of the chosen kind; an edit that keeps its order's contract or
+    // sale may find it closed or gone by now.
+    const bool Listed = !Contract.isEmpty() && !ListEditLookup(leContract, 0, 0, Contract).isEmpty();
+    if (IsContractPaymentType(Entry.PaymentType) && !Contract.isEmpty()) {
+        Check.ContractListed = Listed || Check.SameDocument;
         if (Listed && Entry.PaymentType == 1) {
-            Check.PrincipalLimit = StrToFloatDot(ListEditLookup(leContract, 0, 3, Entry.Contract), 0);
-            if (KeepsLiftedContract(Entry) && Lifted.PaymentType == 1) Check.PrincipalLimit += Lifted.Sum;
+            double Limit =
+                StrToFloatDot(ListEditLookup(leContract, 0, 3, Contract), 0) - QueuedPrincipal(Contract);
+            if (Check.SameDocument) Limit += Lifted.Sum;
+            Check.PrincipalLimit = std::max(Limit, 0.0);
         }
     }
-    return FReceipt ? IncomeValidationText(Entry, Check) : OutcomeValidationText(Entry, Check);
+    if (Entry.PaymentType == 4 || Entry.PaymentType == 5) Check.SaleListed = Listed || Check.SameDocument;
+    return IncomeValidationText(Entry, Check);
 }
 
 QStringList TCashOrderForm::EntryStatements() {
     const TCashOrderEntry Entry = CurrentEntry();
     const qint64 Key = StrToIntOrZero(EditingKey);
-    if (FReceipt) {
-        const QString Sql = EditingRow ? IncomeUpdateSql(TableName, KeyField, Key, Entry)
-                                       : IncomeInsertSql(TableName, Entry, UserName);
-        if (IsContractPaymentType(Entry.PaymentType) && !KeepsLiftedContract(Entry))
-            FContractReceipts.insert(Sql, Entry);
-        return {Sql};
-    }
-    return {EditingRow ? OutcomeUpdateSql(TableName, KeyField, Key, Entry)
-                       : OutcomeInsertSql(TableName, Entry, UserName)};
+    QString Sql;
+    if (FReceipt)
+        Sql = EditingRow ? IncomeUpdateSql(TableName, KeyField, Key, Entry)
+                         : IncomeInsertSql(TableName, Entry, UserName);
+    else
+        Sql = EditingRow ? OutcomeUpdateSql(TableName, KeyField, Key, Entry)
+                         : OutcomeInsertSql(TableName, Entry, UserName);
+    FQueued.insert(Sql, {Entry, EditingRow, EditingRow ? Lifted : TCashOrderEntry(), false});
+    return {Sql};
 }
 
 QStringList TCashOrderForm::EntryRow() {
@@ -156,29 +253,76 @@ void TCashOrderForm::PrintDocument() {
     if (!Cells.isEmpty()) PrintCashOrder(this, FReceipt, Cells);
 }
 
-QString TCashOrderForm::CheckInsideSave() {
-    // Another window may have settled, sold or deleted the contract since the receipt was queued,
-    // or taken principal it owed.
-    QHash<qint64, double> Principal;
-    for (const QString& Sql : PendingSql) {
-        const auto Receipt = FContractReceipts.constFind(Sql);
-        if (Receipt == FContractReceipts.cend()) continue;
-        const qint64 Contract = StrToIntOrZero(Receipt->Contract);
-        if (!ContractOpen(this, Contract)) return ContractChangedText();
-        if (Receipt->PaymentType == 1) Principal[Contract] += Receipt->Sum;
+QString TCashOrderForm::RecheckQueued(const TQueuedOrder& Order) {
+    const TCashOrderEntry& Entry = Order.Entry;
+    const QString Contract = Entry.Contract.trimmed();
+    const qint64 ContractNo = StrToIntOrZero(Contract);
+    const bool New = !Order.Delete && (!Order.Edit || OtherDocument(Entry, Order.Lifted));
+    if (FReceipt) {
+        // Another window may have redeemed or sold the contract of a receipt changed or deleted here.
+        const TCashOrderEntry& Old = Order.Delete ? Entry : Order.Lifted;
+        if ((Order.Delete || (Order.Edit && OrderMoneyChanged(Entry, Old))) &&
+            IsContractPaymentType(Old.PaymentType)) {
+            const qint64 OldContract = StrToIntOrZero(Old.Contract.trimmed());
+            const TContractState State = ReadContractState(this, OldContract);
+            if (State.Finished || State.Sold) return ClosedContractText(OldContract, State, Order.Delete);
+        }
+        // Or settled, sold or deleted the contract a receipt pays.
+        if (New && IsContractPaymentType(Entry.PaymentType) && !ContractOpen(this, ContractNo))
+            return ContractChangedText();
+        return QString();
     }
-    for (auto Paid = Principal.cbegin(); Paid != Principal.cend(); ++Paid) {
+    // Or saved the contract a payment pays out, with its payout.
+    if (!New || Entry.PaymentType != 1) return QString();
+    if (!ReadContractState(this, ContractNo).Stored) return NoContractText(Contract);
+    const QStringList Payouts = LinkedOrderNumbers(this, u"Outcomes"_s, ContractNo, 1);
+    return Payouts.isEmpty() ? QString() : PayoutTakenText(Contract, Payouts);
+}
+
+QString TCashOrderForm::CheckInsideSave() {
+    QSet<QString> Paid;
+    for (const TQueuedOrder& Order : QueuedOrders()) {
+        if (QString Refusal = RecheckQueued(Order); !Refusal.isEmpty()) return Refusal;
+        if (FReceipt && !Order.Delete && PrincipalOf(Order.Entry, Order.Edit, Order.Lifted) > 0)
+            Paid.insert(Order.Entry.Contract.trimmed());
+    }
+    // The principal the queue pays on each contract must still be owed.
+    for (const QString& Contract : Paid) {
         QString Debt;
         TDelimitedStringList OneTime, Daily, Row;
-        if (!CalculateContractDebt(this, QString::number(Paid.key()), Debt, Date(), OneTime, Daily))
+        if (!CalculateContractDebt(this, Contract, Debt, Date(), OneTime, Daily))
             return ContractChangedText();
         Row.SetTextStr(Debt);
         const double Owed = StrToFloatDot(Row.GetField(0, dfPrincipalOutstanding), 0);
-        if (std::llround(Paid.value() * 100) > std::llround(Owed * 100)) return ContractChangedText();
+        if (std::llround(QueuedPrincipal(Contract) * 100) > std::llround(Owed * 100))
+            return ContractChangedText();
     }
     return QString();
 }
 
 void TCashOrderForm::Saved() {
-    FContractReceipts.clear();
+    FQueued.clear();
+}
+
+QString TCashOrderForm::DeleteRefusal(qint64 Number) {
+    if (!FReceipt) {
+        const QString Contract = PayoutContract(this, Number);
+        return Contract.isEmpty() ? QString() : PayoutRefusal(Number, Contract);
+    }
+    TCashOrderEntry Stored;
+    if (!ReadStoredOrder(this, TableName, Number, Stored) || !IsContractPaymentType(Stored.PaymentType))
+        return QString();
+    const qint64 Contract = StrToIntOrZero(Stored.Contract);
+    const TContractState State = ReadContractState(this, Contract);
+    return State.Finished || State.Sold ? ClosedContractText(Contract, State, true) : QString();
+}
+
+QStringList TCashOrderForm::DeleteStatements(int Row, qint64 Number) {
+    QStringList Statements = TDocumentForm::DeleteStatements(Row, Number);
+    TQueuedOrder Order;
+    Order.Delete = true;
+    if (ReadStoredOrder(this, TableName, Number, Order.Entry))
+        for (const QString& Sql : Statements)
+            FQueued.insert(Sql, Order);
+    return Statements;
 }

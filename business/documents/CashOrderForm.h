@@ -32,8 +32,13 @@ public:
 
     // Rebuilds the contract list for the owner and the payment type; true when it could.
     virtual bool BuildContractList() = 0;
-    // A negative amount is a correction: queued only when the operator confirms it.
+    // A negative amount is a correction, and a second receipt for one sale a choice: each queued
+    // only when the operator confirms it.
     bool Add() override;
+    // A contract's payout is the contract window's: it is not lifted here.
+    bool Edit() override;
+    // A dropped new order gives its number back to the number edit.
+    bool Delete() override;
 
 protected:
     // Receipt: the receipt window, over Incomes; else the payment window, over Outcomes.
@@ -45,8 +50,9 @@ protected:
     // payment type takes, the rest in rows 1-4.
     void LayOutOrderEdits(QGridLayout* L);
 
-    // The payment type as chosen.
+    // The payment type as chosen, and whether it stands in the window's list of types.
     virtual int PaymentType() const = 0;
+    virtual bool PaymentTypeListed() const;
     TCashOrderEntry CurrentEntry() const;
     QString ValidateEntry() override;
     QStringList EntryStatements() override;
@@ -54,9 +60,14 @@ protected:
     // The selected row's order, previewed.
     void PrintDocument() override;
     // Receipts: every contract paid by a queued receipt must still be open when Save writes it,
-    // and still owe the principal the queue pays.
+    // and still owe the principal the queue pays; a receipt changed or deleted on a contract must
+    // find it neither redeemed nor sold. Payments: a contract paid out by the queue must still
+    // be there, without a payout.
     QString CheckInsideSave() override;
     void Saved() override;
+    // Payments: the payout of a contract. Receipts: a receipt on a redeemed or sold contract.
+    QString DeleteRefusal(qint64 Number) override;
+    QStringList DeleteStatements(int Row, qint64 Number) override;
 
     // The contract cell of a grid row as the contract edit takes it: orders without one show 0.
     static QString ContractOfCell(const QString& Cell);
@@ -66,10 +77,25 @@ protected:
     TCashOrderEntry Lifted;
 
 private:
-    // True while editing an order whose owner and contract are those of Entry.
-    bool KeepsLiftedContract(const TCashOrderEntry& Entry) const;
+    // An order this window queued: as typed, or as stored for a delete; Lifted for edits.
+    struct TQueuedOrder {
+        TCashOrderEntry Entry;
+        bool Edit = false;
+        TCashOrderEntry Lifted;
+        bool Delete = false;
+    };
+    // The orders of the queue, in its order.
+    QList<TQueuedOrder> QueuedOrders() const;
+    // The new orders of the queue of PaymentType on Contract, other than the edited one.
+    QStringList QueuedNumbers(int PaymentType, const QString& Contract) const;
+    // The queued principal of Contract, net of the edited receipts' old amounts.
+    double QueuedPrincipal(const QString& Contract) const;
+    // Whether an edit keeps the lifted order's type, owner and contract.
+    bool SameDocument(const TCashOrderEntry& Entry) const;
+    // Inside Save: the refusal of queued Order, "" when it may be written.
+    QString RecheckQueued(const TQueuedOrder& Order);
 
     const bool FReceipt;
-    // The receipt each queued statement writes on a contract, checked at Save.
-    QHash<QString, TCashOrderEntry> FContractReceipts;
+    // The order each queued statement of this window writes, checked at Save.
+    QHash<QString, TQueuedOrder> FQueued;
 };

@@ -37,6 +37,8 @@ QString DocNoValidationText(double DocNo, const QStringList& GridNumbers) {
             if (Cell.trimmed() == Number)
                 Text += Sep + Format(u"Шифър \"%s\" съществува в таблицата с данни!"_s, {Number});
     if (DocNo == 0) Text += Sep + u"Въведете номер на документ"_s;
+    // Wider numbers would not survive every way a number travels.
+    if (DocNo != 0 && !IsRegisterCode(DocNo)) Text += Sep + u"Номерът на документа е от 1 до 999 999 999."_s;
     return Text;
 }
 

@@ -2,6 +2,7 @@
 
 #include "Components/Grids/GridFuncs.h"
 #include "business/documents/DocumentForm.h"
+#include "business/documents/un_Items_sales.h"
 #include "business/engine/unConsts.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/printing/un_Print_Order.h"
@@ -42,6 +43,24 @@ void NewOrderCheck(const TCashOrderEntry& Entry, const TCashOrderCheck& Check, c
     if (Check.DocNoStored) Text += Format(Stored, {Whole(Entry.DocNo)});
 }
 
+// The dates an edited order may not take: after today, before its contract, after the
+// contract's redemption.
+void EditedOrderDateCheck(const TCashOrderEntry& Entry, const TCashOrderCheck& Check, QString& Text) {
+    if (!Check.EditingRow) return;
+    const QString Sep = u"\n\r"_s;
+    const qint64 Date = Day(Entry.Date);
+    if (Date > Day(Check.Today)) Text += Sep + u"Датата на ордера е след днешната."_s;
+    const TContractState& Contract = Check.Contract;
+    if (!Contract.Stored) return;
+    const QString Number = Entry.Contract.trimmed();
+    if (Date < Day(Contract.Date))
+        Text += Sep + Format(u"Датата на ордера е преди датата на договор номер %s (%s)."_s,
+                             {Number, DateToStr(Contract.Date)});
+    if (Contract.Finished && Date > Day(Contract.RedeemedAt))
+        Text += Sep + Format(u"Датата на ордера е след откупуването на договор номер %s (%s)."_s,
+                             {Number, DateToStr(Contract.RedeemedAt)});
+}
+
 // Only the orders dated Today, ahead of each query's own condition.
 QString TodayCondition(const QString& Table, bool TodayOnly, TDateTime Today) {
     return TodayOnly ? Format(u"( %s.date_d = %d ) AND "_s, {Table, Day(Today)}) : QString();
@@ -57,6 +76,16 @@ QString OrderInsertSql(const QString& Table, const QString& Number, TDateTime Da
 }
 
 } // namespace
+
+bool OtherDocument(const TCashOrderEntry& Entry, const TCashOrderEntry& Lifted) {
+    return Entry.PaymentType != Lifted.PaymentType || Entry.Owner.trimmed() != Lifted.Owner.trimmed() ||
+           Entry.Contract.trimmed() != Lifted.Contract.trimmed();
+}
+
+bool OrderMoneyChanged(const TCashOrderEntry& Entry, const TCashOrderEntry& Lifted) {
+    return OtherDocument(Entry, Lifted) || Whole(Entry.Sum * 100) != Whole(Lifted.Sum * 100) ||
+           Day(Entry.Date) != Day(Lifted.Date);
+}
 
 QString IncomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck& Check) {
     const QString Sep = u"\n\r"_s;
@@ -78,6 +107,18 @@ QString IncomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck
                              {FloatToFixedStr(AmountDecimals, Check.PrincipalLimit)});
     if (Entry.PaymentType == 3 && (hasOwner || hasContract))
         Text += Sep + u"Избрали сте вноска на собственик, а сте поплълнили данни за клиента и договора."_s;
+    if (!Check.TypeListed) Text += Sep + u"Въведете вид на ПКО"_s;
+    if ((Entry.PaymentType == 4 || Entry.PaymentType == 5) && !Check.SaleListed)
+        Text += Sep + (hasContract ? Format(u"Няма продажба на %s с номер \"%s\"."_s,
+                                            {SaleTypeText(Entry.PaymentType == 4 ? stPledged : stPurchased),
+                                             Entry.Contract.trimmed()})
+                                   : u"Въведете номер на продажба"_s);
+    // What a redeemed or sold contract was paid stays as it was booked.
+    const TContractState& Closed = Check.LiftedContract;
+    if (Check.EditingRow && IsContractPaymentType(Check.Lifted.PaymentType) &&
+        (Closed.Finished || Closed.Sold) && OrderMoneyChanged(Entry, Check.Lifted))
+        Text += Sep + ClosedContractText(StrToIntOrZero(Check.Lifted.Contract.trimmed()), Closed, false);
+    EditedOrderDateCheck(Entry, Check, Text);
     NewOrderCheck(Entry, Check, u"ПКО номер \"%d\" съществува в базата данни. Изберете друг номер на ПКО."_s,
                   Text);
     return Text;
@@ -89,8 +130,22 @@ QString OutcomeValidationText(const TCashOrderEntry& Entry, const TCashOrderChec
     NumberAndSumCheck(Entry, Check, Text);
     if (Entry.Customer.trimmed().isEmpty()) Text += Sep + u"Въведете клиент!"_s;
     if (Entry.Supplier.trimmed().isEmpty()) Text += Sep + u"Въведете служител"_s;
-    if (!Entry.Owner.trimmed().isEmpty() && Entry.Contract.trimmed().isEmpty())
+    const bool hasOwner = !Entry.Owner.trimmed().isEmpty();
+    const QString Contract = Entry.Contract.trimmed();
+    if (hasOwner && Contract.isEmpty())
         Text += Sep + u"Избрали сте заемоплоучател, но не сте попълнили номер на договор."_s;
+    // A loan is paid out by its contract alone; the edit of an order that keeps its contract (the
+    // booking back of a deleted one) is the operator's.
+    if (Entry.PaymentType == 1 && !Check.SameDocument) {
+        if (Contract.isEmpty()) {
+            if (!hasOwner) Text += Sep + u"Въведете номер на договор"_s;
+        } else if (!Check.Contract.Stored) {
+            Text += Sep + NoContractText(Contract);
+        } else if (!Check.Payouts.isEmpty()) {
+            Text += Sep + PayoutTakenText(Contract, Check.Payouts);
+        }
+    }
+    EditedOrderDateCheck(Entry, Check, Text);
     NewOrderCheck(Entry, Check, u"РКО номер \"%d\" съществува в базата данни. Изберете друг номер на РКО."_s,
                   Text);
     return Text;
@@ -142,19 +197,78 @@ QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 K
 }
 
 bool ContractOpen(QObject* Owner, qint64 DocNo) {
+    const TContractState State = ReadContractState(Owner, DocNo);
+    return State.Stored && !State.Finished && !State.Sold;
+}
+
+TContractState ReadContractState(QObject* Owner, qint64 DocNo) {
     TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(
-        SELECT docno
-          FROM Contracts
-         WHERE ( docno = %d ) AND ( Finished = False ) AND ( sold = False ))sql"_s,
-                    {DocNo}),
-             &List);
-    return List.Count() > 0;
+    RunQuery(
+        Owner, AdoConnection,
+        Format(uR"sql(SELECT Finished, Sold, date_c, At_Date FROM Contracts WHERE docno = %d)sql"_s, {DocNo}),
+        &List);
+    TContractState State;
+    if (List.Count() == 0) return State;
+    State.Stored = true;
+    State.Finished = List.GetField(0, 0) == u"True"_s;
+    State.Sold = List.GetField(0, 1) == u"True"_s;
+    TryStrToDate(List.GetField(0, 2), State.Date);
+    TryStrToDate(List.GetField(0, 3), State.RedeemedAt);
+    return State;
 }
 
 QString ContractChangedText() {
     return u"Договорът е променен междувременно. Изберете договора отново."_s;
+}
+
+QString ClosedContractText(qint64 DocNo, const TContractState& State, bool Delete) {
+    const QString Closed = State.Finished ? u"откупен"_s : u"продаден"_s;
+    return Format(
+        Delete ? u"Договор номер %d е %s: ордерите по него не могат да бъдат изтрити."_s
+               : u"Договор номер %d е %s: сумата, видът и датата на ордерите по него не се променят."_s,
+        {DocNo, Closed});
+}
+
+QString PayoutTakenText(const QString& DocNo, const QStringList& Payouts) {
+    return Format(u"По договор номер %s вече е изплатен заем (разходен касов ордер номер %s)."_s,
+                  {DocNo, Payouts.join(u", "_s)});
+}
+
+QString NoContractText(const QString& DocNo) {
+    return Format(u"Няма договор с номер \"%s\"."_s, {DocNo});
+}
+
+QString PayoutContract(QObject* Owner, qint64 OrderNo) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT Outcomes.contract_n
+          FROM Outcomes INNER JOIN Contracts ON Contracts.docno = Outcomes.contract_n
+         WHERE ( Outcomes.docno = %d ) AND ( Outcomes.payment_type = 1 ))sql"_s,
+                    {OrderNo}),
+             &List);
+    return List.Count() > 0 ? List.GetField(0, 0).trimmed() : QString();
+}
+
+QString PayoutRefusal(qint64 OrderNo, const QString& Contract) {
+    return Format(u"Разходен касов ордер номер %d е изплащането по договор номер %s. То се записва и променя "
+                  "само от договора."_s,
+                  {OrderNo, Contract});
+}
+
+bool ReadStoredOrder(QObject* Owner, const QString& Table, qint64 DocNo, TCashOrderEntry& Order) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT contract_n, payment_type, sum_o, date_d FROM %s WHERE docno = %d)sql"_s,
+                    {Table, DocNo}),
+             &List);
+    if (List.Count() == 0) return false;
+    Order.DocNo = double(DocNo);
+    Order.Contract = List.GetField(0, 0).trimmed();
+    Order.PaymentType = int(StrToIntOrZero(List.GetField(0, 1)));
+    Order.Sum = StrToFloatDot(List.GetField(0, 2), 0);
+    TryStrToDate(List.GetField(0, 3), Order.Date);
+    return true;
 }
 
 bool DocumentNumberStored(QObject* Owner, const QString& Table, double DocNo) {

@@ -24,21 +24,51 @@ struct TCashOrderEntry {
     QString Supplier; // the employee
 };
 
+// A pledge contract as the order checks see it.
+struct TContractState {
+    bool Stored = false;
+    bool Finished = false; // redeemed
+    bool Sold = false;
+    TDateTime Date = 0;
+    TDateTime RedeemedAt = 0;
+};
+
 struct TCashOrderCheck {
     QStringList GridNumbers;
     bool EditingRow = false;
     bool DocNoStored = false; // an order with the number is saved (new orders)
     TDateTime Today = 0;
-    // Receipts on a contract: whether the contract is among the borrower's open ones (or is the
-    // edited receipt's own), and the most its principal may still take; below 0 for no limit.
+    // An edit that keeps the type, owner and contract of the order as lifted; any other edit is
+    // checked as a new order.
+    bool SameDocument = false;
+    TCashOrderEntry Lifted;
+    // Receipts: the type stands in the payment-type list. Receipts on a contract: whether the
+    // contract is among the borrower's open ones, and the most its principal may still take;
+    // below 0 for no limit. Sale receipts: the sale is in the list of its kind.
+    bool TypeListed = true;
     bool ContractListed = true;
     double PrincipalLimit = -1;
+    bool SaleListed = true;
+    // The contract the order pays or pays out, and the lifted receipt's own.
+    TContractState Contract;
+    TContractState LiftedContract;
+    // Payments for a new pledge: the numbers of the orders that paid the contract out already.
+    QStringList Payouts;
 };
 
 // True for the types of a payment on a contract: principal, interest and the fees.
 inline bool IsContractPaymentType(int Type) {
     return Type == 1 || Type == 2 || Type > 5;
 }
+// True for an order that pays on a pledge contract (Receipt) or pays one out.
+inline bool IsOrderOnContract(bool Receipt, int Type) {
+    return Receipt ? IsContractPaymentType(Type) : Type == 1;
+}
+// True when Entry differs from Lifted in type, owner or contract.
+bool OtherDocument(const TCashOrderEntry& Entry, const TCashOrderEntry& Lifted);
+// True when Entry differs from Lifted in what the books count: type, amount, date, owner or
+// contract.
+bool OrderMoneyChanged(const TCashOrderEntry& Entry, const TCashOrderEntry& Lifted);
 
 QString IncomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck& Check);
 QString OutcomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck& Check);
@@ -50,8 +80,20 @@ QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 K
                          const TCashOrderEntry& Entry);
 // True while contract DocNo exists and is neither finished nor sold.
 bool ContractOpen(QObject* Owner, qint64 DocNo);
+TContractState ReadContractState(QObject* Owner, qint64 DocNo);
 // The refusal of a Save that finds the contract it pays settled, sold or paid meanwhile.
 QString ContractChangedText();
+// The refusal to change (Delete: to delete) a receipt on contract DocNo, redeemed or sold.
+QString ClosedContractText(qint64 DocNo, const TContractState& State, bool Delete);
+// The refusal of a second payout for contract DocNo, paid out by the orders Payouts.
+QString PayoutTakenText(const QString& DocNo, const QStringList& Payouts);
+QString NoContractText(const QString& DocNo);
+// The contract that saved payment OrderNo pays out, "" when it is not a contract's payout; the
+// contract window alone writes and changes those.
+QString PayoutContract(QObject* Owner, qint64 OrderNo);
+QString PayoutRefusal(qint64 OrderNo, const QString& Contract);
+// The saved order DocNo of Table (its contract, type, amount and date); false when there is none.
+bool ReadStoredOrder(QObject* Owner, const QString& Table, qint64 DocNo, TCashOrderEntry& Order);
 // True when a document numbered DocNo is saved in Table.
 bool DocumentNumberStored(QObject* Owner, const QString& Table, double DocNo);
 

@@ -294,10 +294,9 @@ void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocN
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection,
              Format(uR"sql(SELECT sum_c FROM Contracts WHERE ( docno = %d ))sql"_s, {Number}), &List);
-    // A contract still waiting for Save is not deleted from the grid only: Save would write it
-    // all the same, with its payout.
+    // A contract this window still has queued never comes here: the row is another window's loss.
     if (List.Count() == 0) {
-        ShowErrorFmt(u"Договор номер %d още не е записан. Натиснете бутон \"F2\" (за запис)."_s, {Number});
+        ShowErrorFmt(u"Договор номер %d е изтрит междувременно."_s, {Number});
         return;
     }
     // Only a contract made by mistake, with nothing but its payout, may go: receipts, a sale or a

@@ -194,6 +194,11 @@ int TfrmIncomes::PaymentType() const {
     return int(StrToIntOrZero(PaymentTypeText())) & 0xFF;
 }
 
+bool TfrmIncomes::PaymentTypeListed() const {
+    const QString Type = PaymentTypeText();
+    return !Type.isEmpty() && !ListEditLookup(lePayment_type, 0, 0, Type).isEmpty();
+}
+
 void TfrmIncomes::RowToEdits(const QStringList& Cells) {
     TDateTime day = 0;
     if (TryStrToDate(Cells.value(icDate), day)) dtDate_c->setDate(DateTimeToQDate(day));

@@ -19,6 +19,7 @@ public:
 
 protected:
     int PaymentType() const override;
+    bool PaymentTypeListed() const override;
     void RowToEdits(const QStringList& Cells) override;
 
 private:

@@ -95,8 +95,13 @@ QString SaleValidationText(const TSaleEntry& Entry, const TSaleCheck& Check) {
     // A buyer in no register would hide the sale from the list while its receipt stays.
     if (StrToIntOrZero(Entry.Owner.trimmed()) == 0 || !Check.OwnerKnown)
         Text += Sep + u"Въведете собственик"_s;
-    if (Entry.Contract.trimmed().isEmpty() || (!Check.EditingRow && !Check.OriginKnown))
+    if (Entry.Contract.trimmed().isEmpty())
         Text += Sep + u"Въведете договор"_s;
+    else if (!Check.EditingRow && !Check.OriginKnown)
+        Text +=
+            Sep + Format(Entry.SaleType == stPledged ? u"Договор номер \"%s\" не се предлага за продажба."_s
+                                                     : u"Покупка номер \"%s\" не се предлага за продажба."_s,
+                         {Entry.Contract.trimmed()});
     if (Entry.Sum == 0) Text += Sep + u"Общата сума на документа е нула!"_s;
     if (Entry.Sum < 0) Text += Sep + u"Сумата на документа не може да бъде отрицателна!"_s;
     if (Entry.Supplier.trimmed().isEmpty()) Text += Sep + u"Въведете служител"_s;

@@ -36,6 +36,11 @@ TEST(DocumentNumber, ATakenOrMissingNumberIsToldOncePerGridRow) {
         QString Expected;
     } Cases[] = {
         {0, {u"0"_s, QString()}, u"\n\rВъведете номер на документ"_s},
+        // Numbers are kept to the codes' range, so none is cut to 32 bits on its way.
+        {999999999, {}, QString()},
+        {1000000000, {}, u"\n\rНомерът на документа е от 1 до 999 999 999."_s},
+        {4294967297, {u"1"_s}, u"\n\rНомерът на документа е от 1 до 999 999 999."_s},
+        {-1, {}, u"\n\rНомерът на документа е от 1 до 999 999 999."_s},
         {5, {u"6"_s, u"15"_s, u"Сума за филтъра"_s}, QString()},
         // Cells come padded from some lists.
         {5, {u" 5 "_s}, u"\n\rШифър \"5\" съществува в таблицата с данни!"_s},

@@ -354,6 +354,16 @@ TEST_F(ContractWindow, WhatAnotherWindowSavedAfterTheDeleteStopsItAtSave) {
     }
 }
 
+TEST_F(ContractWindow, DeleteOfAContractDeletedElsewhereSaysSo) {
+    SaveOne();
+    Exec(u"Delete from Contracts"_s);
+    Form->Grid->setFocus();
+    Presenter.Clear();
+    Press(Qt::Key_F5);
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Договор номер 1 е изтрит междувременно."_s});
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+}
+
 // A contract's date and amount are those its payout was made with: an edit keeps both, so the
 // loan stays in the debt and in the cash desk at the amount handed over.
 TEST_F(ContractWindow, EditKeepsTheDateAndAmountThePayoutWasMadeWith) {

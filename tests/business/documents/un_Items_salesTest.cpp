@@ -68,7 +68,7 @@ TEST(ItemSales, Validation) {
         {"buyer in no register", [](TSaleEntry&, TSaleCheck& C) { C.OwnerKnown = false; },
          u"\n\rВъведете собственик"_s},
         {"origin not offered", [](TSaleEntry&, TSaleCheck& C) { C.OriginKnown = false; },
-         u"\n\rВъведете договор"_s},
+         u"\n\rДоговор номер \"4\" не се предлага за продажба."_s},
         {"edit keeps its sold origin",
          [](TSaleEntry&, TSaleCheck& C) {
              C.OriginKnown = false;
@@ -347,10 +347,10 @@ TEST_F(SaleWindow, NewRefusesWhatIsNotOfferedAndPricesOfZeroOrLess) {
         const char* Expected;
     };
     const Case Cases[] = {
-        {"open loan not for sale", stPledged, "8", "150", "8001011234", "Въведете договор"},
-        {"no such contract", stPledged, "99", "150", "8001011234", "Въведете договор"},
-        {"purchase sold already", stPurchased, "9", "150", "8001011234", "Въведете договор"},
-        {"purchase number as contract", stPledged, "6", "150", "8001011234", "Въведете договор"},
+        {"open loan not for sale", stPledged, "8", "150", "8001011234", "не се предлага за продажба."},
+        {"no such contract", stPledged, "99", "150", "8001011234", "не се предлага за продажба."},
+        {"purchase sold already", stPurchased, "9", "150", "8001011234", "не се предлага за продажба."},
+        {"purchase number as contract", stPledged, "6", "150", "8001011234", "не се предлага за продажба."},
         {"buyer in no register", stPledged, "4", "150", "1234567890", "Въведете собственик"},
         {"zero price", stPledged, "4", "0", "8001011234", "Общата сума на документа е нула!"},
         {"negative price", stPurchased, "6", "-5", "8001011234",
@@ -369,7 +369,8 @@ TEST_F(SaleWindow, NewRefusesWhatIsNotOfferedAndPricesOfZeroOrLess) {
     Presenter.Clear();
     Queue(form, stPledged, u"4"_s, u"160"_s);
     EXPECT_EQ(form->PendingSql.size(), 3);
-    EXPECT_TRUE(Told().contains(u"Въведете договор"_s)) << Told().toStdString();
+    EXPECT_TRUE(Told().contains(u"Договор номер \"4\" не се предлага за продажба."_s))
+        << Told().toStdString();
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Items_sales"_s), u"0"_s);
 }
 
@@ -493,7 +494,8 @@ TEST_F(SaleWindow, EditKeepsOriginAndKindAndMovesTheReceipt) {
     Type(form->feDocNo, u"2"_s);
     Queue(form, stPledged, u"6"_s, u"80"_s);
     EXPECT_EQ(form->PendingSql.size(), Edited);
-    EXPECT_TRUE(Told().contains(u"Въведете договор"_s)) << Told().toStdString();
+    EXPECT_TRUE(Told().contains(u"Договор номер \"6\" не се предлага за продажба."_s))
+        << Told().toStdString();
     Press(Qt::Key_F2);
     EXPECT_EQ(QueryText(u"SELECT contract_n, payment_type, sum_s FROM Items_sales"_s), u"4@1@175"_s);
     EXPECT_EQ(QueryText(u"SELECT contract_n, payment_type, sum_o FROM Incomes"_s), u"1@4@175"_s);

@@ -241,8 +241,9 @@ private:
         return {QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), Body.bottom())};
     }
     int PlainTop() const;
-    // Draws the heading on C, or only measures it without one; the table starts below it.
-    int Heading(QPainter* C, int Page, int Titles) const;
+    // Draws the heading of a page of Band (-1 none) on C, or only measures it without one; the
+    // table starts below it.
+    int Heading(QPainter* C, int Page, int Titles, int Band) const;
     void DrawTable(QPainter& C, const TPage& Page) const;
     void DrawCell(QPainter& C, const QRect& Cell, int Col, int Row, bool Bold, bool Wrap, int Skip) const;
     int TitleLineHeight() const { return QFontMetrics(Font(poTitle)).height(); }
@@ -520,13 +521,13 @@ int TGridPages::PlainTop() const {
     return std::max(Y(po[poFirmBlock].Top), line.bottom() + 1);
 }
 
-int TGridPages::Heading(QPainter* C, int Page, int Titles) const {
+int TGridPages::Heading(QPainter* C, int Page, int Titles, int Band) const {
     const int bottom = Body.bottom();
     const QFontMetrics lineMetrics(Font(poPageLine));
     QString pageText = Format(QStringLiteral("Стр. %d"), {Page});
-    if (Bands.size() > 1 && Page <= Count() && Pages[size_t(Page - 1)].Band >= 0)
-        pageText += Format(QStringLiteral(", колони %d от %d"),
-                           {Pages[size_t(Page - 1)].Band + 1, int(Bands.size())});
+    // Pages of one row range follow each other, one per band.
+    if (Bands.size() > 1 && Band >= 0)
+        pageText += Format(QStringLiteral(", колони %d от %d"), {Band + 1, int(Bands.size())});
     const QRect pageArea(QPoint(X(po[poFirmBlock].Left), Y(po[poFirmBlock].Top)),
                          QPoint(Body.right(), bottom));
     const QRect pageDrawn =
@@ -581,7 +582,6 @@ bool TGridPages::Build(TGridPrintJob& Job) {
     int titles = -1;
     int bottom = Body.top();
     bool more = true;
-    int ranges = 0;
     while (more) {
         while (skip == 0 && IsMarkerRow(Grid, row))
             titles = row++;
@@ -589,7 +589,7 @@ bool TGridPages::Build(TGridPrintJob& Job) {
         TPage page;
         page.Titles = titles;
         page.Heading = !(TitlesOnFirstPageOnly && number > 1);
-        page.Top = page.Heading ? Heading(nullptr, number, titles) : PlainTop();
+        page.Top = page.Heading ? Heading(nullptr, number, titles, 0) : PlainTop();
         const int room = Body.bottom() - page.Top - header;
         int used = 0;
         while (row < rows && !IsMarkerRow(Grid, row)) {
@@ -621,7 +621,6 @@ bool TGridPages::Build(TGridPrintJob& Job) {
         }
         bottom = page.Top + header + used;
         more = row < rows;
-        ++ranges;
         StepProgress(Job, Count(), Count());
         LetEventsRun();
         if (Cancelled(Job)) return false;
@@ -633,7 +632,7 @@ bool TGridPages::Build(TGridPrintJob& Job) {
             TPage page;
             page.Titles = titles;
             page.Heading = !TitlesOnFirstPageOnly;
-            page.Top = page.Heading ? Heading(nullptr, Count() + 1, titles) : PlainTop();
+            page.Top = page.Heading ? Heading(nullptr, Count() + 1, titles, -1) : PlainTop();
             Pages.push_back(page);
             bottom = page.Top;
         }
@@ -723,7 +722,7 @@ void TGridPages::DrawTable(QPainter& C, const TPage& Page) const {
 
 void TGridPages::Draw(QPainter& C, int Number) const {
     const TPage& page = Pages[size_t(Number - 1)];
-    if (page.Heading) Heading(&C, Number, page.Titles);
+    if (page.Heading) Heading(&C, Number, page.Titles, page.Band);
     C.setPen(Qt::black);
     C.setFont(Font(poPageLine));
     C.drawText(PageLineArea(), Qt::AlignRight | Qt::AlignTop, PageLine(Number));
@@ -783,7 +782,8 @@ private:
     int BandWidth(int Band) const;
     QString RowLine(int Row, int Band);
     void Line(const QString& Shown, const QByteArray& Before = {}, const QByteArray& After = {});
-    void PageHeading(int Line, int Page);
+    // Line Index (0..2) of the heading of page Page.
+    void PageHeading(int Index, int Page);
     QList<QList<TItem>> Layout();
 
     TGridPrintJob& J;
@@ -909,24 +909,23 @@ void TTextComposer::Line(const QString& Shown, const QByteArray& Before, const Q
     J.TextLines << Before + OemEncoder::Encode(Shown) + After;
 }
 
-void TTextComposer::PageHeading(int Line, int Page) {
+void TTextComposer::PageHeading(int Index, int Page) {
     const int L = J.TextLayout.CondensedWidth;
     const QString now = DateTimeText(J);
     const int S = int(std::max(J.FirmName.size(), now.size()));
     const int middle = L - 2 * S;
-    if (Line == 0) {
-        TTextComposer::Line(
-            (J.FirmName.leftJustified(S) + Centred(J.Caption, middle) + now.rightJustified(S)).left(L),
-            EscCondensed);
-    } else if (Line == 1) {
+    if (Index == 0) {
+        Line((J.FirmName.leftJustified(S) + Centred(J.Caption, middle) + now.rightJustified(S)).left(L),
+             EscCondensed);
+    } else if (Index == 1) {
         const QString pages =
             J.ContinuousPaper ? QString() : Format(QStringLiteral("Стр.: %d / %d"), {Page, PageCount});
-        TTextComposer::Line((Format(QStringLiteral("No по НДР: %s"), {J.FirmNumber}).leftJustified(S) +
-                             Centred(J.ReportTitle, middle) + pages.rightJustified(S))
-                                .left(L),
-                            EscCondensed);
+        Line((Format(QStringLiteral("No по НДР: %s"), {J.FirmNumber}).leftJustified(S) +
+              Centred(J.ReportTitle, middle) + pages.rightJustified(S))
+                 .left(L),
+             EscCondensed);
     } else {
-        TTextComposer::Line(Format(QStringLiteral("Булстат: %s"), {J.FirmCode}));
+        Line(Format(QStringLiteral("Булстат: %s"), {J.FirmCode}));
     }
 }
 

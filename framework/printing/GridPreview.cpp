@@ -188,6 +188,65 @@ int LineCount(const QString& Text, double Width, const TCharWidths& W) {
     return std::max(1, lines);
 }
 
+// For each of the Printed columns, the last of them under the same header block.
+QList<int> HeaderBlockEnds(TStringGrid* Grid, const QList<int>& Printed) {
+    QList<int> ends;
+    for (int k = 0; k < Printed.size(); ++k) {
+        ends << k;
+        for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r) {
+            TGridRect block;
+            GetGridMergedCells(Grid, Printed[k], r, block);
+            while (ends[k] + 1 < Printed.size() && Printed[ends[k] + 1] <= block.Right)
+                ++ends[k];
+        }
+    }
+    return ends;
+}
+
+// Splits columns 0..n-1 of Widths (in any unit, each with its separator) into bands no wider than
+// Room, Lead being what a line takes before its first column. Every band is led by the key
+// columns: the leading ones, a report's number, date and name, at most three and the rest of a
+// header block they start (BlockEnd: the last column of each one's block), within a third of
+// Room. A column wider than a band can hold is given that width. One band when all fit.
+QList<QList<int>> ColumnBands(QList<int>& Widths, int Room, int Lead, const QList<int>& BlockEnd) {
+    const int n = int(Widths.size());
+    QList<int> all(n);
+    std::iota(all.begin(), all.end(), 0);
+    if (Lead + std::accumulate(Widths.begin(), Widths.end(), 0) <= Room) return {all};
+    QList<int> keys;
+    int keyWidth = Lead;
+    for (int k = 0; k < std::min(3, n - 1); ++k) {
+        if (keyWidth + Widths[k] > Room / 3) break;
+        keys << k;
+        keyWidth += Widths[k];
+    }
+    if (!keys.isEmpty() && BlockEnd[keys.last()] < n - 1) {
+        int rest = 0;
+        for (int k = keys.last() + 1; k <= BlockEnd[keys.last()]; ++k)
+            rest += Widths[k];
+        if (keyWidth + rest <= Room / 3) {
+            for (int k = keys.last() + 1, end = BlockEnd[keys.last()]; k <= end; ++k)
+                keys << k;
+            keyWidth += rest;
+        }
+    }
+    QList<QList<int>> bands;
+    QList<int> band = keys;
+    int used = keyWidth;
+    for (int k = int(keys.size()); k < n; ++k) {
+        Widths[k] = std::min(Widths[k], Room - keyWidth);
+        if (used + Widths[k] > Room && band.size() > keys.size()) {
+            bands << band;
+            band = keys;
+            used = keyWidth;
+        }
+        band << k;
+        used += Widths[k];
+    }
+    bands << band;
+    return bands;
+}
+
 // A grid laid out on pages: its printed columns measured once and split into bands that fit
 // the page's width, each led by the key columns; its rows cut into ranges that fit the page's
 // height. A page is a band of a row range, drawn from the grid's cells when it is wanted.
@@ -233,6 +292,7 @@ private:
     };
     QList<TSpan> Spans(const QList<int>& Band, int Row) const;
     int SpanWidth(const QList<int>& Band, const TSpan& Span) const;
+    // The header rows' height in the band that needs most.
     int HeaderHeight() const;
     int RowHeight(int Lines) const { return Lines * LineHeight + 2 * PadY; }
     std::pair<QString, QString> TitlesOf(int Marker) const;
@@ -261,8 +321,9 @@ private:
     int LineHeight = 1, PadX = 1, PadY = 1;
     bool HasMerges = true;
     QList<TColumn> Columns;
-    QList<QList<int>> Bands;   // indexes into Columns, key columns first
-    std::vector<int> RowLines; // per grid row
+    QList<QList<int>> Bands;       // indexes into Columns, key columns first
+    std::vector<int> RowLines;     // per data row
+    QList<QList<int>> HeaderLines; // per band, per header row
     std::vector<TPage> Pages;
 };
 
@@ -360,8 +421,8 @@ void TGridPages::MeasureColumns(TGridPrintJob& Job) {
     QList<double> natural(printed.size()), comfortable(printed.size());
     for (int k = 0; k < printed.size(); ++k) {
         const TCellAlignment align = GetGridCellAlignment(Grid, printed[k], std::min(fixed, rows - 1));
-        const bool text = !align.Contains(caRight) && !align.Contains(caCenter);
-        Columns << TColumn{printed[k], 0, text && m[k].Blanks && m[k].Data > wrapWidth};
+        const bool textColumn = !align.Contains(caRight) && !align.Contains(caCenter);
+        Columns << TColumn{printed[k], 0, textColumn && m[k].Blanks && m[k].Data > wrapWidth};
         const double data = Columns[k].Wrap ? std::max(wrapWidth, m[k].HeaderWord) : m[k].Data;
         natural[k] = std::max(data, m[k].HeaderWord);
         comfortable[k] = std::max(data, m[k].Header);
@@ -381,10 +442,10 @@ void TGridPages::MeasureColumns(TGridPrintJob& Job) {
         for (const int k : inside)
             if (need > have) natural[k] += (need - have) / inside.size();
     }
-    double total = 0, totalComfortable = 0;
+    double totalNatural = 0, totalComfortable = 0;
     for (int k = 0; k < printed.size(); ++k) {
         comfortable[k] = std::max(comfortable[k], natural[k]);
-        total += natural[k];
+        totalNatural += natural[k];
         totalComfortable += comfortable[k];
     }
     // Headers keep to one line when the page has room for it.
@@ -392,14 +453,40 @@ void TGridPages::MeasureColumns(TGridPrintJob& Job) {
     const int room = Body.width();
     const double pads = 2.0 * padX * printed.size();
     const QList<double>& chosen = totalComfortable + pads <= room ? comfortable : natural;
-    total = std::accumulate(chosen.begin(), chosen.end(), 0.0);
+    const double total = totalComfortable + pads <= room ? totalComfortable : totalNatural;
+
+    const QList<int> blockEnd = HeaderBlockEnds(Grid, printed);
+    // The pixel size of the type at Scale, and the columns' widths in it.
+    const auto sizeAt = [&](double Scale) { return std::max(1, int(std::lround(base.pixelSize() * Scale))); };
+    const auto widthsAt = [&](double Scale) {
+        const double exact = double(sizeAt(Scale)) / base.pixelSize();
+        const int padX = std::max(1, int(std::lround(DpiX / 72.0 * exact)));
+        QList<int> widths;
+        for (const double w : chosen)
+            // A little over the sum of the characters, for what kerning adds.
+            widths << int(std::ceil(w * exact * 1.02)) + 2 * padX + 1;
+        return widths;
+    };
 
     // Smaller type while the table is too wide, never below the readable size; what still does
-    // not fit goes on further pages.
+    // not fit goes on further pages, in the largest type that needs no more of them.
+    const double smallest = ReadablePoints / points;
     double scale = total + pads > room ? std::max(0.0, (room - pads) / std::max(1.0, total)) : 1.0;
-    scale = std::max(std::min(scale, 1.0), ReadablePoints / points);
+    scale = std::max(std::min(scale, 1.0), smallest);
+    QList<int> widths = widthsAt(scale);
+    Bands = ColumnBands(widths, room, 0, blockEnd);
+    for (double larger = 1.0; Bands.size() > 1 && larger > scale; larger -= 0.05) {
+        QList<int> tried = widthsAt(larger);
+        const QList<QList<int>> bands = ColumnBands(tried, room, 0, blockEnd);
+        if (bands.size() <= Bands.size()) {
+            scale = larger;
+            widths = tried;
+            Bands = bands;
+            break;
+        }
+    }
     Table = base;
-    Table.setPixelSize(std::max(1, int(std::lround(base.pixelSize() * scale))));
+    Table.setPixelSize(sizeAt(scale));
     TableBold = Table;
     TableBold.setBold(true);
     scale = double(Table.pixelSize()) / base.pixelSize();
@@ -408,55 +495,26 @@ void TGridPages::MeasureColumns(TGridPrintJob& Job) {
     LineHeight = QFontMetrics(Table).height();
     PadX = std::max(1, int(std::lround(DpiX / 72.0 * scale)));
     PadY = std::max(1, int(std::lround(DpiY / 144.0 * scale)));
+    const QList<int> full = widthsAt(scale);
     int width = 0;
     for (int k = 0; k < printed.size(); ++k) {
-        // A little over the sum of the characters, for what kerning adds.
-        Columns[k].Width = int(std::ceil(chosen[k] * scale * 1.02)) + 2 * PadX + 1;
-        width += Columns[k].Width;
+        Columns[k].Width = widths[k];
+        // Wider than a band can be: it wraps instead.
+        if (widths[k] < full[k]) Columns[k].Wrap = true;
+        width += widths[k];
     }
-
-    Bands.clear();
-    QList<int> all(printed.size());
-    std::iota(all.begin(), all.end(), 0);
-    if (width <= room) {
+    if (Bands.size() == 1) {
         // One band: the filling columns share what the others leave of the page.
         QList<int> filling;
         for (int k = 0; k < printed.size(); ++k)
             if (GetGridColumnFillClient(Grid, printed[k])) filling << k;
-        int left = room - width;
+        int left = std::max(0, room - width);
         for (int i = 0; i < filling.size(); ++i) {
             const int share = left / int(filling.size() - i);
             Columns[filling[i]].Width += share;
             left -= share;
         }
-        Bands << all;
-        return;
     }
-    // Key columns: the leading ones (number, date, name), at most three, within a third of the page.
-    QList<int> keys;
-    int keyWidth = 0;
-    for (int k = 0; k < std::min<qsizetype>(3, printed.size() - 1); ++k) {
-        if (keyWidth + Columns[k].Width > room / 3) break;
-        keys << k;
-        keyWidth += Columns[k].Width;
-    }
-    QList<int> band = keys;
-    int used = keyWidth;
-    for (int k = int(keys.size()); k < printed.size(); ++k) {
-        if (Columns[k].Width > room - keyWidth) {
-            // Wider than a band can be: it wraps instead.
-            Columns[k].Width = room - keyWidth;
-            Columns[k].Wrap = true;
-        }
-        if (used + Columns[k].Width > room && band.size() > keys.size()) {
-            Bands << band;
-            band = keys;
-            used = keyWidth;
-        }
-        band << k;
-        used += Columns[k].Width;
-    }
-    Bands << band;
 }
 
 void TGridPages::MeasureRows() {
@@ -482,24 +540,32 @@ void TGridPages::MeasureRows() {
         }
         RowLines[size_t(r)] = lines;
     }
-    // Header rows: their lines in the narrowest band they are printed in.
-    for (int r = 0; r < fixed && r < rows; ++r) {
-        int lines = 1;
-        for (const QList<int>& band : Bands)
+    // Header rows, band by band: a block split between bands is narrower in each.
+    HeaderLines.clear();
+    for (const QList<int>& band : Bands) {
+        QList<int> bandLines;
+        for (int r = 0; r < fixed && r < rows; ++r) {
+            int lines = 1;
             for (const TSpan& span : Spans(band, r)) {
                 if (span.Covered) continue;
                 GetGridCellText(Grid, span.Col, span.Row, text);
                 lines = std::max(lines, LineCount(text, SpanWidth(band, span) - 2 * PadX - 1, *Widths));
             }
-        RowLines[size_t(r)] = lines;
+            bandLines << lines;
+        }
+        HeaderLines << bandLines;
     }
 }
 
 int TGridPages::HeaderHeight() const {
-    int height = 0;
-    for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r)
-        height += RowHeight(RowLines[size_t(r)]);
-    return height;
+    int highest = 0;
+    for (const QList<int>& lines : HeaderLines) {
+        int height = 0;
+        for (const int l : lines)
+            height += RowHeight(l);
+        highest = std::max(highest, height);
+    }
+    return highest;
 }
 
 std::pair<QString, QString> TGridPages::TitlesOf(int Marker) const {
@@ -693,7 +759,7 @@ void TGridPages::DrawTable(QPainter& C, const TPage& Page) const {
     QList<int> tops;
     for (int r = 0; r < fixed; ++r) {
         tops << y;
-        y += RowHeight(RowLines[size_t(r)]);
+        y += RowHeight(HeaderLines[Page.Band][r]);
     }
     tops << y;
     for (int r = 0; r < fixed; ++r)
@@ -848,30 +914,18 @@ void TTextComposer::ColumnWidths() {
         Bands << printed;
         return;
     }
-    // Further bands, each led by the key columns: the leading ones, at most three, within a
-    // third of the line.
-    QList<int> keys;
-    int keyWidth = bar;
-    for (int i = 0; i < std::min<qsizetype>(3, printed.size() - 1); ++i) {
-        if (keyWidth + Widths[printed[i]] + bar > L / 3) break;
-        keys << printed[i];
-        keyWidth += Widths[printed[i]] + bar;
-    }
-    QList<int> band = keys;
-    int used = keyWidth;
-    for (qsizetype i = keys.size(); i < printed.size(); ++i) {
-        const int c = printed[i];
-        // What no band can hold is cut at the line's end.
-        Widths[c] = std::min(Widths[c], L - keyWidth - bar);
-        if (used + Widths[c] + bar > L && band.size() > keys.size()) {
-            Bands << band;
-            band = keys;
-            used = keyWidth;
+    // Further bands, each led by the key columns; what no band can hold is cut at the line's end.
+    QList<int> widths;
+    for (const int c : printed)
+        widths << Widths[c] + bar;
+    for (const QList<int>& band : ColumnBands(widths, L, bar, HeaderBlockEnds(Grid, printed))) {
+        QList<int> columns;
+        for (const int k : band) {
+            columns << printed[k];
+            Widths[printed[k]] = widths[k] - bar;
         }
-        band << c;
-        used += Widths[c] + bar;
+        Bands << columns;
     }
-    Bands << band;
 }
 
 int TTextComposer::BandWidth(int Band) const {

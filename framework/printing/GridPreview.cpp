@@ -173,7 +173,8 @@ template <typename F> void ForEachLine(const QString& Text, double Width, const 
                 used += w;
                 ++i;
             }
-            const qsizetype end = i < n && blank > start ? blank : i;
+            // Back to the last blank, unless the line ends just before one.
+            const qsizetype end = i < n && part[i] != QLatin1Char(' ') && blank > start ? blank : i;
             Line(part.mid(start, end - start));
             start = end;
             while (start < n && part[start] == QLatin1Char(' '))
@@ -393,6 +394,8 @@ void TGridPages::MeasureColumns(TGridPrintJob& Job) {
     QList<TGridRect> blocks;
     QString text;
     for (int r = 0; r < rows; ++r) {
+        // The progress dialog stays live through a big grid.
+        if (r % 4096 == 4095) LetEventsRun();
         if (IsMarkerRow(Grid, r)) continue;
         const bool header = r < fixed;
         const TCharWidths& cw = !header && IsTotalsRow(Grid, r) ? wb : w;
@@ -523,6 +526,7 @@ void TGridPages::MeasureRows() {
     RowLines.assign(size_t(rows), 1);
     QString text;
     for (int r = fixed; r < rows; ++r) {
+        if (r % 4096 == 4095) LetEventsRun();
         if (IsMarkerRow(Grid, r)) continue;
         const TCharWidths& cw = IsTotalsRow(Grid, r) ? *BoldWidths : *Widths;
         int lines = 1;

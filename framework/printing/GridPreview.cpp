@@ -30,6 +30,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QResizeEvent>
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -38,7 +39,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <array>
 #include <cmath>
+#include <numeric>
 
 const QString PageBreakMarker = QStringLiteral("-=: PaGe BrEaK :=-");
 
@@ -83,389 +86,736 @@ void StepProgress(const TGridPrintJob& Job, int Page, int Total) {
     Job.Progress->SetPages(Page, Total);
 }
 
+QString DateTimeText(const QDateTime& When) {
+    return When.toString(QStringLiteral("dd.MM.yyyy' г. / 'HH:mm:ss"));
+}
+
 QString DateTimeText(const TGridPrintJob& Job) {
-    return Job.Now().toString(QStringLiteral("dd.MM.yyyy' г. / 'HH:mm:ss"));
-}
-
-// Marker rows at the start of a page give the pages from here on their caption and title.
-void TakeMarkerRows(TGridPrintJob& Job, int& Row, bool Apply) {
-    while (IsMarkerRow(Job.Grid, Row)) {
-        if (Apply) {
-            const QString texts = Job.Grid->Cells(1, Row);
-            Job.Caption = GetPiece(texts, QLatin1Char('@'), 0);
-            Job.ReportTitle =
-                texts.contains(QLatin1Char('@')) ? GetPiece(texts, QLatin1Char('@'), 1) : QString();
-        }
-        ++Row;
-    }
-}
-
-void ResizeGrid(TStringGrid* Grid, int Width, int Height) {
-    const QSize old = Grid->size();
-    Grid->resize(Width, Height);
-    // A hidden grid gets its resize only when shown; its viewport must follow now.
-    if (!Grid->isVisible()) {
-        QResizeEvent event(Grid->size(), old);
-        QCoreApplication::sendEvent(Grid, &event);
-    }
+    return DateTimeText(Job.Now());
 }
 
 } // namespace
 
-bool FitGridRows(TStringGrid* Grid, int& FirstRow, int HeightLimit, bool SetHeight, bool& PageBreak,
-                 int* Used) {
-    PageBreak = false;
-    int sum = 0;
-    for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r)
-        sum += Grid->RowHeights(r);
-    int row = std::max(FirstRow, Grid->FixedRows());
-    int taken = 0;
-    while (row < Grid->RowCount()) {
-        if (IsMarkerRow(Grid, row)) {
-            PageBreak = true;
-            break;
-        }
-        if (sum + Grid->RowHeights(row) >= HeightLimit) break;
-        sum += Grid->RowHeights(row);
-        ++row;
-        ++taken;
-    }
-    if (taken == 0 && !PageBreak && row < Grid->RowCount()) {
-        // A row taller than the page gets a page of its own, cut at the page's foot; the rows
-        // after it still print.
-        sum += Grid->RowHeights(row);
-        ++row;
-    }
-    sum = std::min(sum, HeightLimit);
-    if (SetHeight) ResizeGrid(Grid, Grid->width(), sum);
-    if (Used) *Used = sum;
-    FirstRow = row;
-    return FirstRow < Grid->RowCount();
-}
-
 // ---- graphic mode
-
-void PrepareGridForPrint(TGridPrintJob& Job, int TableWidth) {
-    TStringGrid* grid = Job.Grid;
-    const TDeviceCaps& caps = Job.Printer->Caps();
-    const TFont& tableFont = Job.Setting->PrintObjects[poTable].Font;
-    const QFont font = DeviceFont(tableFont, caps.DpiY);
-    grid->setFrameShape(QFrame::NoFrame);
-    grid->SetScrollBars(ssNone);
-    grid->setFont(font);
-    grid->SetFixedCols(0);
-    grid->SetColor(clWhite);
-    TGridOptions options = grid->Options();
-    options.Exclude(goRangeSelect);
-    grid->SetOptions(options);
-    HideGridSelection(grid);
-    const double points = std::max(1, tableFont.Size());
-    const int marginX = int(std::lround(caps.DpiX / points / 5));
-    const int marginY = int(std::lround(marginX / (double(caps.DpiX) / caps.DpiY)));
-    if (auto* rich = qobject_cast<TRichGrid*>(grid)) {
-        for (TCellAttributes* a : {rich->DefAttributes(), rich->FixedAttributes()}) {
-            a->SetLeftMargin(marginX);
-            a->SetRightMargin(marginX);
-            a->SetTopMargin(marginY);
-            a->SetBottomMargin(marginY);
-            a->SetBackColor(clWhite);
-            a->SetBorderColor(clBlack);
-            a->SetCell3DEffect(bvNone);
-            a->SetHideSelection(true);
-        }
-        // Both shadings print white; the header text is black.
-        rich->FixedAttributes()->SetForeColor(clBlack);
-        rich->DefAttributes()->SetForeColor(clBlack);
-        SetGridMarkNegative(rich, Job.MarkNegative);
-        if (Job.ColorPrinting) {
-            for (int r = 0; r < rich->RowCount(); ++r) {
-                if (rich->HasRowAttributes(r)) rich->RowAttributes(r)->SetBackColor(clWhite);
-                for (int c = 0; c < rich->ColCount(); ++c)
-                    if (rich->HasCellAttributes(c, r)) rich->CellAttributes(c, r)->SetBackColor(clWhite);
-            }
-        }
-    } else if (auto* adv = qobject_cast<TAdvStringGrid*>(grid)) {
-        adv->SetCell3DEffect(0);
-        adv->SetGridLineColor(clBlack);
-        adv->SetDefaultColor(false, clWhite);
-        adv->SetDefaultColor(true, clWhite);
-        adv->SetDefaultFontColor(true, clBlack);
-        adv->SetDefaultFontColor(false, clBlack);
-        adv->SetOverwriteCellColors(true);
-        for (int c = 0; c < adv->ColCount(); ++c)
-            adv->SetColColor(c, clWhite);
-    }
-
-    grid->SetTopRow(grid->FixedRows());
-    ResizeGrid(grid, TableWidth, std::max(1, grid->height()));
-    if (auto* rich = qobject_cast<TRichGrid*>(grid)) {
-        for (int c = 0; c < rich->ColCount(); ++c) {
-            TColRowAttributes* a = rich->ColAttributes(c);
-            if (a->Visible()) a->SetAutoResize(!a->ResizeToFillClient());
-        }
-        for (int r = 0; r < rich->RowCount(); ++r)
-            rich->RowAttributes(r)->SetAutoResize(true);
-        // Cell by cell the grid would refit every row after each change: it does so once, at the end.
-        const bool dynamic = rich->DynamicResize();
-        rich->SetDynamicResize(false);
-        const auto refit = qScopeGuard([rich, dynamic] {
-            rich->SetDynamicResize(dynamic);
-            if (!dynamic) return;
-            rich->FillClientHeight();
-            rich->ClampRows();
-            rich->ClampColumns();
-        });
-        rich->AutoResizeColumns();
-        rich->FillClientWidth();
-        // Rows take the height of their tallest cell in the printer's pixels.
-        for (int r = 0; r < rich->RowCount(); ++r) {
-            if (rich->RowHeights(r) <= 0) continue;
-            rich->SetRowHeights(r, 1);
-            for (int c = 0; c < rich->ColCount(); ++c) {
-                QSize size;
-                rich->MeasureCell(c, r, size, false);
-            }
-        }
-    } else if (auto* adv = qobject_cast<TAdvStringGrid*>(grid)) {
-        adv->SetDefaultRowHeight();
-        adv->AutoSize();
-        adv->FillClientWidth();
-    }
-}
 
 namespace {
 
-class TGraphicComposer {
+// No text of a printed grid is set smaller than this, however wide the grid.
+constexpr double ReadablePoints = 6;
+// A text column wider than this many characters wraps its texts and grows its rows instead.
+constexpr int WrapChars = 30;
+
+// A totals row is coloured as one; the filter's totals row is known by its text.
+bool IsTotalsRow(TStringGrid* Grid, int Row) {
+    if (Grid->Cells(0, Row) == FilterTotalsText) return true;
+    if (auto* rich = qobject_cast<TRichGrid*>(Grid))
+        return rich->EffectiveCellAttributes(0, Row)->BackColor() == TotalsRowColor;
+    return GetGridCellColor(Grid, 0, Row) == TotalsRowColor;
+}
+
+// The widths of the characters of one font, each measured once: a text's width is then a sum,
+// cheap enough for every cell of a big report.
+class TCharWidths {
 public:
-    explicit TGraphicComposer(TGridPrintJob& Job) : J(Job), P(*Job.Printer), po(Job.Setting->PrintObjects) {
-        const TDeviceCaps& caps = P.Caps();
-        DpiX = caps.DpiX;
-        DpiY = caps.DpiY;
-        Body = QRect(X(po[poBody].Left), Y(po[poBody].Top), X(po[poBody].Right) - X(po[poBody].Left),
-                     Y(po[poBody].Bottom) - Y(po[poBody].Top));
+    explicit TCharWidths(const QFont& Font) : FMetrics(Font) { FTable.fill(-1); }
+    double Of(QChar C) const {
+        const char16_t u = C.unicode();
+        if (u >= FTable.size()) return FMetrics.horizontalAdvance(C);
+        float& width = FTable[u];
+        if (width < 0) width = float(FMetrics.horizontalAdvance(C));
+        return width;
     }
-    void Run();
+    double Of(QStringView Text) const {
+        double width = 0;
+        for (const QChar c : Text)
+            width += Of(c);
+        return width;
+    }
+    // The widest line of a text of several lines.
+    double Widest(const QString& Text) const {
+        double widest = 0;
+        for (const QStringView line : QStringView(Text).split(QLatin1Char('\n')))
+            widest = std::max(widest, Of(line));
+        return widest;
+    }
+    // The widest word: what a wrapped text cannot go below.
+    double WidestWord(const QString& Text) const {
+        double widest = 0;
+        for (const QStringView word : QStringView(Text).split(QRegularExpression(QStringLiteral("\\s+"))))
+            widest = std::max(widest, Of(word));
+        return widest;
+    }
 
 private:
+    QFontMetricsF FMetrics;
+    mutable std::array<float, 0x500> FTable;
+};
+
+// Calls Line for each line of Text broken to Width: at its line ends, then at blanks, and a word
+// wider than the line at any character.
+template <typename F> void ForEachLine(const QString& Text, double Width, const TCharWidths& W, F&& Line) {
+    for (QStringView part : QStringView(Text).split(QLatin1Char('\n'))) {
+        if (part.endsWith(QLatin1Char('\r'))) part.chop(1);
+        if (part.isEmpty()) {
+            Line(part);
+            continue;
+        }
+        qsizetype start = 0;
+        const qsizetype n = part.size();
+        while (start < n) {
+            double used = 0;
+            qsizetype i = start;
+            qsizetype blank = -1;
+            while (i < n) {
+                const double w = W.Of(part[i]);
+                if (used + w > Width && i > start) break;
+                if (part[i] == QLatin1Char(' ')) blank = i;
+                used += w;
+                ++i;
+            }
+            // Back to the last blank, unless the line ends just before one.
+            const qsizetype end = i < n && part[i] != QLatin1Char(' ') && blank > start ? blank : i;
+            Line(part.mid(start, end - start));
+            start = end;
+            while (start < n && part[start] == QLatin1Char(' '))
+                ++start;
+        }
+    }
+}
+
+int LineCount(const QString& Text, double Width, const TCharWidths& W) {
+    int lines = 0;
+    ForEachLine(Text, Width, W, [&lines](QStringView) { ++lines; });
+    return std::max(1, lines);
+}
+
+// For each of the Printed columns, the last of them under the same header block.
+QList<int> HeaderBlockEnds(TStringGrid* Grid, const QList<int>& Printed) {
+    QList<int> ends;
+    for (int k = 0; k < Printed.size(); ++k) {
+        ends << k;
+        for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r) {
+            TGridRect block;
+            GetGridMergedCells(Grid, Printed[k], r, block);
+            while (ends[k] + 1 < Printed.size() && Printed[ends[k] + 1] <= block.Right)
+                ++ends[k];
+        }
+    }
+    return ends;
+}
+
+// Splits columns 0..n-1 of Widths (in any unit, each with its separator) into bands no wider than
+// Room, Lead being what a line takes before its first column. Every band is led by the key
+// columns: the leading ones, a report's number, date and name, at most three and the rest of a
+// header block they start (BlockEnd: the last column of each one's block), within a third of
+// Room. A column wider than a band can hold is given that width. One band when all fit.
+QList<QList<int>> ColumnBands(QList<int>& Widths, int Room, int Lead, const QList<int>& BlockEnd) {
+    const int n = int(Widths.size());
+    QList<int> all(n);
+    std::iota(all.begin(), all.end(), 0);
+    if (Lead + std::accumulate(Widths.begin(), Widths.end(), 0) <= Room) return {all};
+    QList<int> keys;
+    int keyWidth = Lead;
+    for (int k = 0; k < std::min(3, n - 1); ++k) {
+        if (keyWidth + Widths[k] > Room / 3) break;
+        keys << k;
+        keyWidth += Widths[k];
+    }
+    if (!keys.isEmpty() && BlockEnd[keys.last()] < n - 1) {
+        int rest = 0;
+        for (int k = keys.last() + 1; k <= BlockEnd[keys.last()]; ++k)
+            rest += Widths[k];
+        if (keyWidth + rest <= Room / 3) {
+            for (int k = keys.last() + 1, end = BlockEnd[keys.last()]; k <= end; ++k)
+                keys << k;
+            keyWidth += rest;
+        }
+    }
+    QList<QList<int>> bands;
+    QList<int> band = keys;
+    int used = keyWidth;
+    for (int k = int(keys.size()); k < n; ++k) {
+        Widths[k] = std::min(Widths[k], Room - keyWidth);
+        if (used + Widths[k] > Room && band.size() > keys.size()) {
+            bands << band;
+            band = keys;
+            used = keyWidth;
+        }
+        band << k;
+        used += Widths[k];
+    }
+    bands << band;
+    return bands;
+}
+
+// A grid laid out on pages: its printed columns measured once and split into bands that fit
+// the page's width, each led by the key columns; its rows cut into ranges that fit the page's
+// height. A page is a band of a row range, drawn from the grid's cells when it is wanted.
+class TGridPages {
+public:
+    explicit TGridPages(TGridPrintJob& Job);
+    // False when the operator cancelled; the pages mapped so far stay.
+    bool Build(TGridPrintJob& Job);
+    int Count() const { return int(Pages.size()); }
+    void Draw(QPainter& C, int Number) const;
+
+private:
+    struct TColumn {
+        int Col = 0;
+        int Width = 0; // in printer pixels, the cell's margins included
+        bool Wrap = false;
+    };
+    struct TPage {
+        int Band = -1; // -1: no table on the page
+        int Top = 0;   // where the table, or the closing text, starts
+        int First = -1, Skip = 0;
+        int Last = -1, UpTo = -1; // UpTo: the lines shown of the last row, -1 all of them
+        int Titles = -1;          // the marker row whose caption and title the page carries
+        bool Heading = true;
+        int ClosingTop = -1;
+        int SignatureTop = -1;
+    };
+
     int X(double Mm) const { return int(std::lround(Mm / 25.4 * DpiX)); }
     int Y(double Mm) const { return int(std::lround(Mm / 25.4 * DpiY)); }
     QFont Font(int Object) const { return DeviceFont(po[size_t(Object)].Font, DpiY); }
+    bool IsPrinted(const TGridPrintJob& Job, int Col) const;
+    void MeasureColumns(TGridPrintJob& Job);
+    void MeasureRows();
+    // The columns' cells in the band at Row: (first column index, how many band columns, text
+    // cell) for each block of merged cells or single cell.
+    struct TSpan {
+        int From = 0;
+        int Count = 1;
+        int Col = 0;
+        int Row = 0;
+        bool Covered = false; // the top of the block is an earlier row
+    };
+    QList<TSpan> Spans(const QList<int>& Band, int Row) const;
+    int SpanWidth(const QList<int>& Band, const TSpan& Span) const;
+    // The header rows' height in the band that needs most.
+    int HeaderHeight() const;
+    int RowHeight(int Lines) const { return Lines * LineHeight + 2 * PadY; }
+    std::pair<QString, QString> TitlesOf(int Marker) const;
     QString PageLine(int Page) const;
-    // Where the date/page line is drawn, right-aligned from its top.
     QRect PageLineArea() const {
         return {QPoint(Body.left(), Y(po[poPageLine].Top)), QPoint(X(po[poPageLine].Right), Body.bottom())};
     }
-    // Where the table starts on a page without the heading.
     int PlainTop() const;
-    // Pages from Row on, by fitting alone, with a page of their own for the closing text and
-    // the signature block when they need one.
-    int CountPages(int Row, int FirstTop, int LaterTop);
-    // The room the table has below Top, in the grid's own pixels.
-    int Limit(int Top) const { return int((Body.bottom() - Top) / Scale); }
-    // Draws the heading; the table starts below it.
-    int Heading(int Page);
-    // Draws the date/page line; its bottom.
-    int DrawPageLine(int Page);
-    void PaintGrid(int Top);
-    // Whether the closing text and the signature block each need a new page after a table
-    // ending at TableBottom.
-    bool ClosingNeedsPage(int TableBottom) const;
-    // The closing text's height with its blank line above; 0 without one.
+    // Draws the heading of a page of Band (-1 none) on C, or only measures it without one; the
+    // table starts below it.
+    int Heading(QPainter* C, int Page, int Titles, int Band) const;
+    void DrawTable(QPainter& C, const TPage& Page) const;
+    void DrawCell(QPainter& C, const QRect& Cell, int Col, int Row, bool Bold, bool Wrap, int Skip) const;
+    int TitleLineHeight() const { return QFontMetrics(Font(poTitle)).height(); }
     int ClosingHeight() const;
-    int ClosingBottom(int Top) const;
-    bool SignatureNeedsPage(int Bottom) const;
-    int LineHeight() const { return QFontMetrics(Font(poTitle)).height(); }
 
-    TGridPrintJob& J;
-    TPagePrinter& P;
-    const std::array<TPrintObjectData, PrintObjectCount>& po;
-    int DpiX = 300;
-    int DpiY = 300;
+    TStringGrid* Grid;
+    std::array<TPrintObjectData, PrintObjectCount> po;
+    QString Caption, ReportTitle, SecondHeading, ClosingText, PageLineOverride;
+    bool TitlesOnFirstPageOnly = false, SignatureBlock = false, MarkNegative = false;
+    QDateTime Stamp;
+    int DpiX = 300, DpiY = 300;
     QRect Body;
-    int PageCount = 1;
-    // A table wider than the body is drawn smaller, so that no column is lost.
-    double Scale = 1;
+    QFont Table, TableBold;
+    std::unique_ptr<TCharWidths> Widths, BoldWidths;
+    int LineHeight = 1, PadX = 1, PadY = 1;
+    bool HasMerges = true;
+    QList<TColumn> Columns;
+    QList<QList<int>> Bands;       // indexes into Columns, key columns first
+    std::vector<int> RowLines;     // per data row
+    QList<QList<int>> HeaderLines; // per band, per header row
+    std::vector<TPage> Pages;
 };
 
-QString TGraphicComposer::PageLine(int Page) const {
-    if (!J.PageLineOverride.isEmpty()) return J.PageLineOverride;
-    return DateTimeText(J) + QLatin1Char('\n') + Format(po[poPageLine].Text, {Page, PageCount});
+TGridPages::TGridPages(TGridPrintJob& Job)
+    : Grid(Job.Grid), po(Job.Setting->PrintObjects), Caption(Job.Caption), ReportTitle(Job.ReportTitle),
+      SecondHeading(Job.SecondHeading), ClosingText(Job.ClosingText), PageLineOverride(Job.PageLineOverride),
+      TitlesOnFirstPageOnly(Job.TitlesOnFirstPageOnly), SignatureBlock(Job.SignatureBlock),
+      MarkNegative(Job.MarkNegative), Stamp(Job.Now()) {
+    const TDeviceCaps& caps = Job.Printer->Caps();
+    DpiX = caps.DpiX;
+    DpiY = caps.DpiY;
+    Body = QRect(X(po[poBody].Left), Y(po[poBody].Top), X(po[poBody].Right) - X(po[poBody].Left),
+                 Y(po[poBody].Bottom) - Y(po[poBody].Top));
+    if (auto* rich = qobject_cast<TRichGrid*>(Grid)) HasMerges = !rich->MergeCellsStr().isEmpty();
 }
 
-int TGraphicComposer::PlainTop() const {
+bool TGridPages::IsPrinted(const TGridPrintJob& Job, int Col) const {
+    if (!Job.Setting->VisibleCols.value(Col, true)) return false;
+    if (auto* adv = qobject_cast<TAdvStringGrid*>(Grid)) return !adv->ColumnHidden(Col);
+    return Grid->ColWidths(Col) > 0;
+}
+
+QList<TGridPages::TSpan> TGridPages::Spans(const QList<int>& Band, int Row) const {
+    QList<TSpan> spans;
+    for (int i = 0; i < Band.size(); ++i) {
+        const int col = Columns[Band[i]].Col;
+        TGridRect block{col, Row, col, Row};
+        if (HasMerges) GetGridMergedCells(Grid, col, Row, block);
+        TSpan span{i, 1, block.Left, block.Top, block.Top < Row};
+        if (block.Right > block.Left)
+            while (span.From + span.Count < Band.size() &&
+                   Columns[Band[span.From + span.Count]].Col <= block.Right &&
+                   Columns[Band[span.From + span.Count]].Col > col)
+                ++span.Count;
+        i += span.Count - 1;
+        spans << span;
+    }
+    return spans;
+}
+
+int TGridPages::SpanWidth(const QList<int>& Band, const TSpan& Span) const {
+    int width = 0;
+    for (int k = Span.From; k < Span.From + Span.Count; ++k)
+        width += Columns[Band[k]].Width;
+    return width;
+}
+
+void TGridPages::MeasureColumns(TGridPrintJob& Job) {
+    const TFont& tableFont = po[poTable].Font;
+    const double points = tableFont.Font().pointSizeF() > 0 ? tableFont.Font().pointSizeF() : 8;
+    const QFont base = DeviceFont(tableFont, DpiY);
+    QFont baseBold = base;
+    baseBold.setBold(true);
+    const TCharWidths w(base), wb(baseBold);
+    const int fixed = Grid->FixedRows();
+    const int rows = Grid->RowCount();
+
+    // Each printed column's widest data text and header word, in the table font as chosen.
+    struct TMeasure {
+        double Data = 0, HeaderWord = 0, Header = 0;
+        bool Blanks = false;
+    };
+    QList<int> printed;
+    for (int c = 0; c < Grid->ColCount(); ++c)
+        if (IsPrinted(Job, c)) printed << c;
+    QList<TMeasure> m(printed.size());
+    QList<TGridRect> blocks;
+    QString text;
+    for (int r = 0; r < rows; ++r) {
+        // The progress dialog stays live through a big grid.
+        if (r % 4096 == 4095) LetEventsRun();
+        if (IsMarkerRow(Grid, r)) continue;
+        const bool header = r < fixed;
+        const TCharWidths& cw = !header && IsTotalsRow(Grid, r) ? wb : w;
+        for (int k = 0; k < printed.size(); ++k) {
+            const int c = printed[k];
+            if (HasMerges) {
+                TGridRect block{c, r, c, r};
+                GetGridMergedCells(Grid, c, r, block);
+                if (block.Right > block.Left) {
+                    // A merged text spreads over its whole block, below.
+                    if (block.Left == c && block.Top == r) blocks << block;
+                    continue;
+                }
+            }
+            GetGridCellText(Grid, c, r, text);
+            if (header) {
+                m[k].HeaderWord = std::max(m[k].HeaderWord, w.WidestWord(text));
+                m[k].Header = std::max(m[k].Header, w.Widest(text));
+            } else {
+                m[k].Data = std::max(m[k].Data, cw.Widest(text));
+                m[k].Blanks = m[k].Blanks || text.contains(QLatin1Char(' '));
+            }
+        }
+    }
+    const double wrapWidth = WrapChars * w.Of(QChar(0x043E)); // Cyrillic "о", an average letter
+    QList<double> natural(printed.size()), comfortable(printed.size());
+    for (int k = 0; k < printed.size(); ++k) {
+        const TCellAlignment align = GetGridCellAlignment(Grid, printed[k], std::min(fixed, rows - 1));
+        const bool textColumn = !align.Contains(caRight) && !align.Contains(caCenter);
+        Columns << TColumn{printed[k], 0, textColumn && m[k].Blanks && m[k].Data > wrapWidth};
+        const double data = Columns[k].Wrap ? std::max(wrapWidth, m[k].HeaderWord) : m[k].Data;
+        natural[k] = std::max(data, m[k].HeaderWord);
+        comfortable[k] = std::max(data, m[k].Header);
+    }
+    for (const TGridRect& block : blocks) {
+        QString blockText;
+        GetGridCellText(Grid, block.Left, block.Top, blockText);
+        QList<int> inside;
+        double have = 0;
+        for (int k = 0; k < printed.size(); ++k)
+            if (printed[k] >= block.Left && printed[k] <= block.Right) {
+                inside << k;
+                have += natural[k];
+            }
+        const double need = (block.Top < fixed ? w.WidestWord(blockText) : w.Widest(blockText)) -
+                            2.0 * (inside.size() - 1) * DpiX / 72;
+        for (const int k : inside)
+            if (need > have) natural[k] += (need - have) / inside.size();
+    }
+    double totalNatural = 0, totalComfortable = 0;
+    for (int k = 0; k < printed.size(); ++k) {
+        comfortable[k] = std::max(comfortable[k], natural[k]);
+        totalNatural += natural[k];
+        totalComfortable += comfortable[k];
+    }
+    // Headers keep to one line when the page has room for it.
+    const int padX = std::max(1, int(std::lround(DpiX / 72.0)));
+    const int room = Body.width();
+    const double pads = 2.0 * padX * printed.size();
+    const QList<double>& chosen = totalComfortable + pads <= room ? comfortable : natural;
+    const double total = totalComfortable + pads <= room ? totalComfortable : totalNatural;
+
+    const QList<int> blockEnd = HeaderBlockEnds(Grid, printed);
+    // The pixel size of the type at Scale, and the columns' widths in it.
+    const auto sizeAt = [&](double Scale) { return std::max(1, int(std::lround(base.pixelSize() * Scale))); };
+    const auto widthsAt = [&](double Scale) {
+        const double exact = double(sizeAt(Scale)) / base.pixelSize();
+        const int padX = std::max(1, int(std::lround(DpiX / 72.0 * exact)));
+        QList<int> widths;
+        for (const double w : chosen)
+            // A little over the sum of the characters, for what kerning adds.
+            widths << int(std::ceil(w * exact * 1.02)) + 2 * padX + 1;
+        return widths;
+    };
+
+    // Smaller type while the table is too wide, never below the readable size; what still does
+    // not fit goes on further pages, in the largest type that needs no more of them.
+    const double smallest = ReadablePoints / points;
+    double scale = total + pads > room ? std::max(0.0, (room - pads) / std::max(1.0, total)) : 1.0;
+    scale = std::max(std::min(scale, 1.0), smallest);
+    QList<int> widths = widthsAt(scale);
+    Bands = ColumnBands(widths, room, 0, blockEnd);
+    for (double larger = 1.0; Bands.size() > 1 && larger > scale; larger -= 0.05) {
+        QList<int> tried = widthsAt(larger);
+        const QList<QList<int>> bands = ColumnBands(tried, room, 0, blockEnd);
+        if (bands.size() <= Bands.size()) {
+            scale = larger;
+            widths = tried;
+            Bands = bands;
+            break;
+        }
+    }
+    Table = base;
+    Table.setPixelSize(sizeAt(scale));
+    TableBold = Table;
+    TableBold.setBold(true);
+    scale = double(Table.pixelSize()) / base.pixelSize();
+    Widths = std::make_unique<TCharWidths>(Table);
+    BoldWidths = std::make_unique<TCharWidths>(TableBold);
+    LineHeight = QFontMetrics(Table).height();
+    PadX = std::max(1, int(std::lround(DpiX / 72.0 * scale)));
+    PadY = std::max(1, int(std::lround(DpiY / 144.0 * scale)));
+    const QList<int> full = widthsAt(scale);
+    int width = 0;
+    for (int k = 0; k < printed.size(); ++k) {
+        Columns[k].Width = widths[k];
+        // Wider than a band can be: it wraps instead.
+        if (widths[k] < full[k]) Columns[k].Wrap = true;
+        width += widths[k];
+    }
+    if (Bands.size() == 1) {
+        // One band: the filling columns share what the others leave of the page.
+        QList<int> filling;
+        for (int k = 0; k < printed.size(); ++k)
+            if (GetGridColumnFillClient(Grid, printed[k])) filling << k;
+        int left = std::max(0, room - width);
+        for (int i = 0; i < filling.size(); ++i) {
+            const int share = left / int(filling.size() - i);
+            Columns[filling[i]].Width += share;
+            left -= share;
+        }
+    }
+}
+
+void TGridPages::MeasureRows() {
+    const int rows = Grid->RowCount();
+    const int fixed = Grid->FixedRows();
+    RowLines.assign(size_t(rows), 1);
+    QString text;
+    for (int r = fixed; r < rows; ++r) {
+        if (r % 4096 == 4095) LetEventsRun();
+        if (IsMarkerRow(Grid, r)) continue;
+        const TCharWidths& cw = IsTotalsRow(Grid, r) ? *BoldWidths : *Widths;
+        int lines = 1;
+        for (const TColumn& column : Columns) {
+            if (HasMerges) {
+                TGridRect block{column.Col, r, column.Col, r};
+                GetGridMergedCells(Grid, column.Col, r, block);
+                if (block.Right > block.Left) continue; // one line across its block
+            }
+            GetGridCellText(Grid, column.Col, r, text);
+            if (column.Wrap)
+                lines = std::max(lines, LineCount(text, column.Width - 2 * PadX - 1, cw));
+            else if (text.contains(QLatin1Char('\n')))
+                lines = std::max(lines, int(text.count(QLatin1Char('\n'))) + 1);
+        }
+        RowLines[size_t(r)] = lines;
+    }
+    // Header rows, band by band: a block split between bands is narrower in each.
+    HeaderLines.clear();
+    for (const QList<int>& band : Bands) {
+        QList<int> bandLines;
+        for (int r = 0; r < fixed && r < rows; ++r) {
+            int lines = 1;
+            for (const TSpan& span : Spans(band, r)) {
+                if (span.Covered) continue;
+                GetGridCellText(Grid, span.Col, span.Row, text);
+                lines = std::max(lines, LineCount(text, SpanWidth(band, span) - 2 * PadX - 1, *Widths));
+            }
+            bandLines << lines;
+        }
+        HeaderLines << bandLines;
+    }
+}
+
+int TGridPages::HeaderHeight() const {
+    int highest = 0;
+    for (const QList<int>& lines : HeaderLines) {
+        int height = 0;
+        for (const int l : lines)
+            height += RowHeight(l);
+        highest = std::max(highest, height);
+    }
+    return highest;
+}
+
+std::pair<QString, QString> TGridPages::TitlesOf(int Marker) const {
+    if (Marker < 0) return {Caption, ReportTitle};
+    const QString texts = Grid->Cells(1, Marker);
+    return {GetPiece(texts, QLatin1Char('@'), 0),
+            texts.contains(QLatin1Char('@')) ? GetPiece(texts, QLatin1Char('@'), 1) : QString()};
+}
+
+QString TGridPages::PageLine(int Page) const {
+    if (!PageLineOverride.isEmpty()) return PageLineOverride;
+    return DateTimeText(Stamp) + QLatin1Char('\n') +
+           Format(po[poPageLine].Text, {Page, std::max(Page, Count())});
+}
+
+int TGridPages::PlainTop() const {
     const QFontMetrics metrics(Font(poPageLine));
     const QRect line = metrics.boundingRect(PageLineArea(), Qt::AlignRight | Qt::AlignTop, PageLine(1));
     return std::max(Y(po[poFirmBlock].Top), line.bottom() + 1);
 }
 
-int TGraphicComposer::Heading(int Page) {
-    QPainter& c = *P.Canvas();
+int TGridPages::Heading(QPainter* C, int Page, int Titles, int Band) const {
     const int bottom = Body.bottom();
-    c.setPen(Qt::black);
-    c.setFont(Font(poPageLine));
-    const QString pageText = Format(QStringLiteral("Стр. %d"), {Page});
+    const QFontMetrics lineMetrics(Font(poPageLine));
+    QString pageText = Format(QStringLiteral("Стр. %d"), {Page});
+    // Pages of one row range follow each other, one per band.
+    if (Bands.size() > 1 && Band >= 0)
+        pageText += Format(QStringLiteral(", колони %d от %d"), {Band + 1, int(Bands.size())});
     const QRect pageArea(QPoint(X(po[poFirmBlock].Left), Y(po[poFirmBlock].Top)),
                          QPoint(Body.right(), bottom));
-    QRect pageDrawn;
-    c.drawText(pageArea, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, pageText, &pageDrawn);
+    const QRect pageDrawn =
+        lineMetrics.boundingRect(pageArea, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, pageText);
     const QRect lineDrawn =
-        c.fontMetrics().boundingRect(PageLineArea(), Qt::AlignRight | Qt::AlignTop, PageLine(Page));
+        lineMetrics.boundingRect(PageLineArea(), Qt::AlignRight | Qt::AlignTop, PageLine(Page));
+    if (C) {
+        C->setPen(Qt::black);
+        C->setFont(Font(poPageLine));
+        C->drawText(pageArea, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, pageText);
+    }
     const int left = pageDrawn.right() + 1;
     const int right = X(po[poPageLine].Right) - (Body.left() + lineDrawn.width());
     int top = Y(po[poCaption].Top);
     auto centred = [&](const QString& Text, int Object) {
-        c.setFont(Font(Object));
-        QRect drawn;
-        c.drawText(QRect(QPoint(left, top), QPoint(std::max(left, right), bottom)),
-                   Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, Text, &drawn);
-        top = Text.isEmpty() ? top : drawn.bottom() + 1;
+        if (Text.isEmpty()) return;
+        const QRect area(QPoint(left, top), QPoint(std::max(left, right), bottom));
+        const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+        const QFont font = Font(Object);
+        if (C) {
+            C->setFont(font);
+            C->drawText(area, flags, Text);
+        }
+        top = QFontMetrics(font).boundingRect(area, flags, Text).bottom() + 1;
     };
-    centred(J.Caption, poCaption);
-    centred(J.ReportTitle, poTitle);
-    if (!J.SecondHeading.isEmpty()) centred(J.SecondHeading, poSecondHeading);
+    const auto [caption, title] = TitlesOf(Titles);
+    centred(caption, poCaption);
+    centred(title, poTitle);
+    centred(SecondHeading, poSecondHeading);
     // Without a title the page line would be the lowest text of the heading.
     return std::max({top, pageDrawn.bottom() + 1, lineDrawn.bottom() + 1});
 }
 
-int TGraphicComposer::DrawPageLine(int Page) {
-    QPainter& c = *P.Canvas();
-    c.setPen(Qt::black);
-    c.setFont(Font(poPageLine));
-    QRect drawn;
-    c.drawText(PageLineArea(), Qt::AlignRight | Qt::AlignTop, PageLine(Page), &drawn);
-    return drawn.bottom() + 1;
-}
-
-int TGraphicComposer::ClosingHeight() const {
-    if (J.ClosingText.isEmpty()) return 0;
+int TGridPages::ClosingHeight() const {
+    if (ClosingText.isEmpty()) return 0;
     // A blank line above its lines.
-    const qsizetype lines = J.ClosingText.count(QStringLiteral("\r\n")) + 1;
-    return int(lines + 1) * LineHeight();
+    const qsizetype lines = ClosingText.count(QStringLiteral("\r\n")) + 1;
+    return int(lines + 1) * TitleLineHeight();
 }
 
-bool TGraphicComposer::ClosingNeedsPage(int TableBottom) const {
-    return !J.ClosingText.isEmpty() && ClosingHeight() > Body.bottom() - TableBottom;
-}
+bool TGridPages::Build(TGridPrintJob& Job) {
+    SetStatus(Job, QStringLiteral("Подготовка на данните, моля изчакайте ..."));
+    if (Job.Progress) Job.Progress->ProgressBar->setValue(0);
+    MeasureColumns(Job);
+    MeasureRows();
+    SetStatus(Job, QStringLiteral("Подготовка на страниците, моля изчакайте ..."));
 
-int TGraphicComposer::ClosingBottom(int Top) const {
-    return Top + ClosingHeight();
-}
-
-bool TGraphicComposer::SignatureNeedsPage(int Bottom) const {
-    return J.SignatureBlock && Body.bottom() - Bottom < 4 * LineHeight();
-}
-
-int TGraphicComposer::CountPages(int Row, int FirstTop, int LaterTop) {
-    int count = 0;
+    const int rows = Grid->RowCount();
+    const int header = HeaderHeight();
+    int row = Grid->FixedRows();
+    int skip = 0;
+    int titles = -1;
+    int bottom = Body.top();
     bool more = true;
-    int bottom = FirstTop;
     while (more) {
-        TakeMarkerRows(J, Row, false);
-        const int top = count == 0 ? FirstTop : LaterTop;
-        ++count;
-        bool pageBreak = false;
+        while (skip == 0 && IsMarkerRow(Grid, row))
+            titles = row++;
+        const int number = Count() + 1;
+        TPage page;
+        page.Titles = titles;
+        page.Heading = !(TitlesOnFirstPageOnly && number > 1);
+        page.Top = page.Heading ? Heading(nullptr, number, titles, 0) : PlainTop();
+        const int room = Body.bottom() - page.Top - header;
         int used = 0;
-        more = FitGridRows(J.Grid, Row, Limit(top), false, pageBreak, &used);
-        bottom = top + int(std::ceil(used * Scale));
-    }
-    if (ClosingNeedsPage(bottom)) {
-        ++count;
-        bottom = J.TitlesOnFirstPageOnly ? PlainTop() : FirstTop;
-    }
-    if (SignatureNeedsPage(ClosingBottom(bottom))) ++count;
-    return count;
-}
-
-void TGraphicComposer::PaintGrid(int Top) {
-    QPainter& c = *P.Canvas();
-    c.save();
-    c.translate(Body.left(), Top);
-    c.scale(Scale, Scale);
-    J.Grid->viewport()->render(&c, QPoint(0, 0), QRegion(0, 0, J.Grid->width(), J.Grid->height()),
-                               QWidget::DrawChildren);
-    c.restore();
-}
-
-void TGraphicComposer::Run() {
-    TStringGrid* grid = J.Grid;
-    SetStatus(J, QStringLiteral("Подготовка на данните, моля изчакайте ..."));
-    if (J.Progress) J.Progress->ProgressBar->setValue(0);
-    P.BeginDoc();
-    PrepareGridForPrint(J, Body.width());
-    int width = 0;
-    for (int c = 0; c < grid->ColCount(); ++c)
-        width += std::max(0, grid->ColWidths(c));
-    if (width > Body.width()) {
-        Scale = double(Body.width()) / width;
-        ResizeGrid(grid, width, grid->height());
-    }
-    SetStatus(J, QStringLiteral("Подготовка на страниците, моля изчакайте ..."));
-
-    int first = grid->FixedRows();
-    int page = 0;
-    bool remain = true;
-    int tableBottom = Body.top();
-    while (remain) {
-        ++page;
-        if (page > 1) P.NewPage();
-        TakeMarkerRows(J, first, true);
-        const bool heading = !(J.TitlesOnFirstPageOnly && page > 1);
-        const int top = heading ? Heading(page) : PlainTop();
-        if (page == 1) PageCount = CountPages(first, top, J.TitlesOnFirstPageOnly ? PlainTop() : top);
-        const int pageFirst = first;
-        bool pageBreak = false;
-        remain = FitGridRows(grid, first, Limit(top), true, pageBreak);
-        DrawPageLine(page);
-        grid->SetTopRow(std::min(pageFirst, std::max(grid->FixedRows(), grid->RowCount() - 1)));
-        PaintGrid(top);
-        tableBottom = top + int(std::ceil(grid->height() * Scale));
-        StepProgress(J, page, PageCount);
+        while (row < rows && !IsMarkerRow(Grid, row)) {
+            const int lines = RowLines[size_t(row)] - skip;
+            if (used + RowHeight(lines) <= room) {
+                if (page.First < 0) page = {page.Band, page.Top, row, skip, row, -1, titles, page.Heading};
+                page.Last = row;
+                used += RowHeight(lines);
+                ++row;
+                skip = 0;
+                continue;
+            }
+            // A row taller than what is left of the page starts here when it is taller than a
+            // whole page, and goes on on the next one.
+            const int fits = (room - used - 2 * PadY) / LineHeight;
+            const bool tall = RowHeight(lines) > Body.bottom() - PlainTop() - header;
+            if (used > 0 && (!tall || fits < 1)) break;
+            const int take = std::max(1, fits);
+            if (page.First < 0) page = {page.Band, page.Top, row, skip, row, -1, titles, page.Heading};
+            page.Last = row;
+            page.UpTo = skip + take;
+            used += RowHeight(take);
+            skip += take;
+            break;
+        }
+        for (int b = 0; b < Bands.size(); ++b) {
+            page.Band = b;
+            Pages.push_back(page);
+        }
+        bottom = page.Top + header + used;
+        more = row < rows;
+        StepProgress(Job, Count(), Count());
         LetEventsRun();
-        if (Cancelled(J)) {
-            P.EndDoc();
-            return;
-        }
+        if (Cancelled(Job)) return false;
     }
 
-    QPainter* c = P.Canvas();
-    const int lineHeight = LineHeight();
-    if (!J.ClosingText.isEmpty()) {
-        if (ClosingNeedsPage(tableBottom)) {
-            P.NewPage();
-            ++page;
-            c = P.Canvas();
-            tableBottom = J.TitlesOnFirstPageOnly ? PlainTop() : Heading(page);
-            DrawPageLine(page);
+    // The closing text and the signature block, on pages of their own when the last one is full.
+    if (!ClosingText.isEmpty()) {
+        if (ClosingHeight() > Body.bottom() - bottom) {
+            TPage page;
+            page.Titles = titles;
+            page.Heading = !TitlesOnFirstPageOnly;
+            page.Top = page.Heading ? Heading(nullptr, Count() + 1, titles, -1) : PlainTop();
+            Pages.push_back(page);
+            bottom = page.Top;
         }
-        c->setFont(Font(poTitle));
-        c->setPen(Qt::black);
-        int y = tableBottom + lineHeight;
-        for (const QString& line : J.ClosingText.split(QStringLiteral("\r\n"))) {
-            c->drawText(QRect(Body.left(), y, Body.width(), lineHeight), Qt::AlignHCenter | Qt::AlignTop,
-                        line);
+        Pages.back().ClosingTop = bottom;
+        bottom += ClosingHeight();
+    }
+    if (SignatureBlock) {
+        if (Body.bottom() - bottom < 4 * TitleLineHeight()) {
+            TPage page;
+            page.Titles = titles;
+            page.Heading = false;
+            page.Top = PlainTop();
+            Pages.push_back(page);
+            bottom = page.Top;
+        }
+        Pages.back().SignatureTop = bottom;
+    }
+    return true;
+}
+
+void TGridPages::DrawCell(QPainter& C, const QRect& Cell, int Col, int Row, bool Bold, bool Wrap,
+                          int Skip) const {
+    C.setPen(QPen(Qt::black, 0));
+    C.drawRect(Cell);
+    QString text;
+    GetGridCellText(Grid, Col, Row, text);
+    if (text.isEmpty()) return;
+    const TCellAlignment align = GetGridCellAlignment(Grid, Col, Row);
+    const Qt::Alignment flags = align.Contains(caRight)                               ? Qt::AlignRight
+                                : align.Contains(caCenter) && !align.Contains(caLeft) ? Qt::AlignHCenter
+                                                                                      : Qt::AlignLeft;
+    if (MarkNegative && text.startsWith(QLatin1Char('-'))) C.setPen(Qt::red);
+    C.setFont(Bold ? TableBold : Table);
+    C.save();
+    C.setClipRect(Cell.adjusted(1, 1, 0, 0), Qt::IntersectClip);
+    const int width = Cell.width() - 2 * PadX;
+    int y = Cell.top() + PadY - Skip * LineHeight;
+    const auto line = [&](QStringView Line) {
+        if (y >= Cell.top() && y + LineHeight <= Cell.bottom() + 1)
+            C.drawText(QRect(Cell.left() + PadX, y, width, LineHeight), int(flags | Qt::AlignTop),
+                       Line.toString());
+        y += LineHeight;
+    };
+    ForEachLine(text, Wrap ? width - 1 : 1e9, Bold ? *BoldWidths : *Widths, line);
+    C.restore();
+}
+
+void TGridPages::DrawTable(QPainter& C, const TPage& Page) const {
+    const QList<int>& band = Bands[Page.Band];
+    QList<int> lefts;
+    int x = Body.left();
+    for (const int k : band) {
+        lefts << x;
+        x += Columns[k].Width;
+    }
+    int y = Page.Top;
+    const int fixed = std::min(Grid->FixedRows(), Grid->RowCount());
+    QList<int> tops;
+    for (int r = 0; r < fixed; ++r) {
+        tops << y;
+        y += RowHeight(HeaderLines[Page.Band][r]);
+    }
+    tops << y;
+    for (int r = 0; r < fixed; ++r)
+        for (const TSpan& span : Spans(band, r)) {
+            if (span.Covered) continue;
+            // A block merged down the header rows takes their height.
+            TGridRect block{span.Col, r, span.Col, r};
+            if (HasMerges) GetGridMergedCells(Grid, span.Col, r, block);
+            const int down = std::min(fixed, std::max(r, block.Bottom) + 1);
+            const QRect cell(lefts[span.From], tops[r], SpanWidth(band, span), tops[down] - tops[r]);
+            DrawCell(C, cell, span.Col, span.Row, false, true, 0);
+        }
+    for (int r = Page.First; Page.First >= 0 && r <= Page.Last; ++r) {
+        const int skip = r == Page.First ? Page.Skip : 0;
+        const int upTo = r == Page.Last && Page.UpTo >= 0 ? Page.UpTo : RowLines[size_t(r)];
+        const int height = RowHeight(upTo - skip);
+        const bool bold = IsTotalsRow(Grid, r);
+        for (const TSpan& span : Spans(band, r)) {
+            const bool wrap = span.Count > 1 || Columns[band[span.From]].Wrap;
+            DrawCell(C, QRect(lefts[span.From], y, SpanWidth(band, span), height), span.Col,
+                     span.Covered ? r : span.Row, bold, wrap, skip);
+        }
+        y += height;
+    }
+}
+
+void TGridPages::Draw(QPainter& C, int Number) const {
+    const TPage& page = Pages[size_t(Number - 1)];
+    if (page.Heading) Heading(&C, Number, page.Titles, page.Band);
+    C.setPen(Qt::black);
+    C.setFont(Font(poPageLine));
+    C.drawText(PageLineArea(), Qt::AlignRight | Qt::AlignTop, PageLine(Number));
+    if (page.Band >= 0) DrawTable(C, page);
+    const int lineHeight = TitleLineHeight();
+    C.setPen(Qt::black);
+    C.setFont(Font(poTitle));
+    if (page.ClosingTop >= 0) {
+        int y = page.ClosingTop + lineHeight;
+        for (const QString& line : ClosingText.split(QStringLiteral("\r\n"))) {
+            C.drawText(QRect(Body.left(), y, Body.width(), lineHeight), Qt::AlignHCenter | Qt::AlignTop,
+                       line);
             y += lineHeight;
         }
-        tableBottom = y;
     }
-    if (J.SignatureBlock) {
+    if (page.SignatureTop >= 0) {
         const QFontMetrics metrics(Font(poTitle));
-        if (SignatureNeedsPage(tableBottom)) {
-            P.NewPage();
-            ++page;
-            c = P.Canvas();
-            tableBottom = PlainTop();
-            DrawPageLine(page);
-        }
-        c->setFont(Font(poTitle));
-        c->setPen(Qt::black);
-        const int y = tableBottom + 2 * lineHeight + metrics.ascent();
+        const int y = page.SignatureTop + 2 * lineHeight + metrics.ascent();
         const QString chief = QStringLiteral("Гл. счетоводител:");
-        c->drawText(Body.left(), y,
-                    QStringLiteral("Дата: ") + J.Now().toString(QStringLiteral("dd.MM.yyyy")));
-        c->drawText(Body.left() + Body.width() / 2, y, QStringLiteral("Ръководител:"));
-        c->drawText(Body.right() - 2 * metrics.horizontalAdvance(chief), y, chief);
+        C.drawText(Body.left(), y, QStringLiteral("Дата: ") + Stamp.toString(QStringLiteral("dd.MM.yyyy")));
+        C.drawText(Body.left() + Body.width() / 2, y, QStringLiteral("Ръководител:"));
+        C.drawText(Body.right() - 2 * metrics.horizontalAdvance(chief), y, chief);
     }
-    P.EndDoc();
 }
 
 // ---- text mode
@@ -484,31 +834,33 @@ QString Aligned(const QString& Text, int Width, TCellAlignment Alignment) {
     return Text.leftJustified(Width, QLatin1Char(' '), true);
 }
 
-// A totals row is coloured as one; the filter's totals row is known by its text.
-bool IsTotalsRow(TStringGrid* Grid, int Row) {
-    if (Grid->Cells(0, Row) == FilterTotalsText) return true;
-    if (auto* rich = qobject_cast<TRichGrid*>(Grid))
-        return rich->EffectiveCellAttributes(0, Row)->BackColor() == TotalsRowColor;
-    return GetGridCellColor(Grid, 0, Row) == TotalsRowColor;
-}
-
 class TTextComposer {
 public:
     explicit TTextComposer(TGridPrintJob& Job) : J(Job), P(*Job.Printer), Grid(Job.Grid) {}
     void Run();
 
 private:
+    // One line of a page: a heading line, a rule, a header or data row of a band, a closing line.
+    enum TKind { tkHeading, tkEquals, tkDashes, tkRow, tkClosing };
+    struct TItem {
+        TKind Kind;
+        int Index = 0; // heading line, grid row or closing line
+        int Band = 0;
+    };
     bool Printed(int Col) const { return Col < J.Setting->VisibleCols.size() && J.Setting->VisibleCols[Col]; }
     void ColumnWidths();
-    QString RowLine(int Row);
+    int BandWidth(int Band) const;
+    QString RowLine(int Row, int Band);
     void Line(const QString& Shown, const QByteArray& Before = {}, const QByteArray& After = {});
-    void PageHeading();
+    // Line Index (0..2) of the heading of page Page.
+    void PageHeading(int Index, int Page);
+    QList<QList<TItem>> Layout();
 
     TGridPrintJob& J;
     TPagePrinter& P;
     TStringGrid* Grid;
     QList<int> Widths;
-    int TableWidth = 0;
+    QList<QList<int>> Bands; // printed columns, key columns first
     int PageCount = 1;
     QFont Normal;
     QFont Bold;
@@ -516,56 +868,92 @@ private:
 
 void TTextComposer::ColumnWidths() {
     const int L = J.TextLayout.CondensedWidth;
+    const int bar = J.VerticalSeparators ? 1 : 0;
     Widths = QList<int>(Grid->ColCount(), 0);
-    int total = 0;
-    int printed = 0;
-    for (int c = 0; c < Grid->ColCount(); ++c) {
-        if (!Printed(c)) continue;
-        ++printed;
-        for (int r = 0; r < Grid->RowCount(); ++r) {
+    QList<int> printed;
+    for (int c = 0; c < Grid->ColCount(); ++c)
+        if (Printed(c)) printed << c;
+    // A merged text is spread over its whole block, not charged to its first column.
+    QList<std::pair<TGridRect, int>> blocks;
+    for (int r = 0; r < Grid->RowCount(); ++r)
+        for (const int c : printed) {
+            TGridRect block;
+            GetGridMergedCells(Grid, c, r, block);
             QString text;
             GetGridCellText(Grid, c, r, text);
+            if (block.Right > block.Left) {
+                if (block.Left == c && block.Top == r) blocks.append({block, int(text.size())});
+                continue;
+            }
             Widths[c] = std::max(Widths[c], int(text.size()));
         }
-        total += Widths[c];
+    for (const auto& [block, length] : blocks) {
+        QList<int> inside;
+        for (const int c : printed)
+            if (c >= block.Left && c <= block.Right) inside << c;
+        int have = int(inside.size() - 1) * bar;
+        for (const int c : inside)
+            have += Widths[c];
+        for (int i = 0; i < inside.size() && length > have; ++i) {
+            const int share = (length - have + int(inside.size()) - i - 1) / (int(inside.size()) - i);
+            Widths[inside[i]] += share;
+            have += share;
+        }
     }
-    if (J.VerticalSeparators) total += printed + 1;
-    total = std::min(total, L);
-    QList<int> stretching;
-    for (int c = 0; c < Grid->ColCount() && c < J.Setting->AutoResizeCols.size(); ++c)
-        if (J.Setting->AutoResizeCols[c]) stretching << c;
-    int running = total;
-    for (const int c : stretching) {
-        const int share = (L - running) / int(stretching.size());
-        Widths[c] += share;
-        running += share;
+    int total = bar;
+    for (const int c : printed)
+        total += Widths[c] + bar;
+    Bands.clear();
+    if (total <= L) {
+        // One band: the stretching columns share what the others leave of the line.
+        QList<int> stretching;
+        for (int c = 0; c < Grid->ColCount() && c < J.Setting->AutoResizeCols.size(); ++c)
+            if (J.Setting->AutoResizeCols[c]) stretching << c;
+        int running = total;
+        for (const int c : stretching) {
+            const int share = (L - running) / int(stretching.size());
+            Widths[c] += share;
+            running += share;
+        }
+        Bands << printed;
+        return;
     }
-    TableWidth = 0;
-    for (int c = 0; c < Grid->ColCount(); ++c)
-        if (Printed(c)) TableWidth += Widths[c];
-    if (J.VerticalSeparators) TableWidth += printed + 1;
-    TableWidth = std::min(TableWidth, L);
+    // Further bands, each led by the key columns; what no band can hold is cut at the line's end.
+    QList<int> widths;
+    for (const int c : printed)
+        widths << Widths[c] + bar;
+    for (const QList<int>& band : ColumnBands(widths, L, bar, HeaderBlockEnds(Grid, printed))) {
+        QList<int> columns;
+        for (const int k : band) {
+            columns << printed[k];
+            Widths[printed[k]] = widths[k] - bar;
+        }
+        Bands << columns;
+    }
 }
 
-QString TTextComposer::RowLine(int Row) {
+int TTextComposer::BandWidth(int Band) const {
+    const int bar = J.VerticalSeparators ? 1 : 0;
+    int width = bar;
+    for (const int c : Bands[Band])
+        width += Widths[c] + bar;
+    return std::min(width, J.TextLayout.CondensedWidth);
+}
+
+QString TTextComposer::RowLine(int Row, int Band) {
     const QString bar = J.VerticalSeparators ? QStringLiteral("|") : QString();
+    const QList<int>& columns = Bands[Band];
     QString line = bar;
-    for (int c = 0; c < Grid->ColCount(); ++c) {
-        if (!Printed(c)) continue;
+    for (int i = 0; i < columns.size(); ++i) {
+        const int c = columns[i];
         TGridRect block;
         GetGridMergedCells(Grid, c, Row, block);
-        bool written = false;
-        for (int k = block.Left; k < c; ++k)
-            written = written || Printed(k);
-        if (written) continue;
-        int width = 0;
-        int columns = 0;
-        for (int k = c; k <= std::max(c, block.Right) && k < Grid->ColCount(); ++k) {
-            if (!Printed(k)) continue;
-            width += Widths[k];
-            ++columns;
-        }
-        if (J.VerticalSeparators) width += columns - 1;
+        // A merged block is written once, across its columns in the band.
+        if (i > 0 && block.Right > block.Left && columns[i - 1] >= block.Left && columns[i - 1] < c) continue;
+        int width = Widths[c];
+        int next = i + 1;
+        for (; next < columns.size() && columns[next] > c && columns[next] <= block.Right; ++next)
+            width += Widths[columns[next]] + int(bar.size());
         QString text;
         GetGridCellText(Grid, block.Left, block.Top, text);
         text.remove(QLatin1Char('\n')).replace(QLatin1Char('\r'), QLatin1Char(' '));
@@ -575,23 +963,97 @@ QString TTextComposer::RowLine(int Row) {
 }
 
 void TTextComposer::Line(const QString& Shown, const QByteArray& Before, const QByteArray& After) {
-    P.WriteLine(Shown);
+    P.Write(Shown);
     J.TextLines << Before + OemEncoder::Encode(Shown) + After;
 }
 
-void TTextComposer::PageHeading() {
+void TTextComposer::PageHeading(int Index, int Page) {
     const int L = J.TextLayout.CondensedWidth;
     const QString now = DateTimeText(J);
     const int S = int(std::max(J.FirmName.size(), now.size()));
     const int middle = L - 2 * S;
-    const QString line1 = J.FirmName.leftJustified(S) + Centred(J.Caption, middle) + now.rightJustified(S);
-    const QString pages =
-        J.ContinuousPaper ? QString() : Format(QStringLiteral("Стр.: %d / %d"), {P.PageNumber(), PageCount});
-    const QString line2 = Format(QStringLiteral("No по НДР: %s"), {J.FirmNumber}).leftJustified(S) +
-                          Centred(J.ReportTitle, middle) + pages.rightJustified(S);
-    Line(line1.left(L), EscCondensed);
-    Line(line2.left(L), EscCondensed);
-    Line(Format(QStringLiteral("Булстат: %s"), {J.FirmCode}));
+    if (Index == 0) {
+        Line((J.FirmName.leftJustified(S) + Centred(J.Caption, middle) + now.rightJustified(S)).left(L),
+             EscCondensed);
+    } else if (Index == 1) {
+        const QString pages =
+            J.ContinuousPaper ? QString() : Format(QStringLiteral("Стр.: %d / %d"), {Page, PageCount});
+        Line((Format(QStringLiteral("No по НДР: %s"), {J.FirmNumber}).leftJustified(S) +
+              Centred(J.ReportTitle, middle) + pages.rightJustified(S))
+                 .left(L),
+             EscCondensed);
+    } else {
+        Line(Format(QStringLiteral("Булстат: %s"), {J.FirmCode}));
+    }
+}
+
+// Every page's lines, worked out before any is written, so that the page count is exact: the
+// closing rule and the closing text count too.
+QList<QList<TTextComposer::TItem>> TTextComposer::Layout() {
+    const int lines = std::max(1, J.TextLayout.LinesPerPage);
+    const int headerRows = Grid->FixedRows();
+    const int firstRow = headerRows;
+    const int rows = Grid->RowCount() - firstRow;
+    const QStringList closing =
+        J.ClosingText.isEmpty() ? QStringList() : J.ClosingText.split(QStringLiteral("\r\n"));
+    QList<QList<TItem>> pages;
+    auto top = [&](QList<TItem>& Page, int Band) {
+        for (int k = 0; k < 3; ++k)
+            Page << TItem{tkHeading, k, Band};
+        Page << TItem{tkEquals, 0, Band};
+        for (int r = 0; r < headerRows; ++r)
+            Page << TItem{tkRow, r, Band};
+        Page << TItem{tkDashes, 0, Band};
+    };
+    if (J.ContinuousPaper) {
+        // One stream: the heading once, the bands one after the other, cut into pages.
+        QList<TItem> stream;
+        for (int b = 0; b < Bands.size(); ++b) {
+            if (b == 0) {
+                top(stream, b);
+            } else {
+                stream << TItem{tkEquals, 0, b};
+                for (int r = 0; r < headerRows; ++r)
+                    stream << TItem{tkRow, r, b};
+                stream << TItem{tkDashes, 0, b};
+            }
+            for (int r = 0; r < rows; ++r)
+                stream << TItem{tkRow, firstRow + r, b};
+            stream << TItem{tkEquals, 0, b};
+        }
+        for (int k = 0; k < closing.size(); ++k)
+            stream << TItem{tkClosing, k, 0};
+        for (qsizetype i = 0; i < stream.size(); i += lines)
+            pages << stream.mid(i, lines);
+        return pages;
+    }
+    const int perPage = std::max(1, lines - 5 - headerRows);
+    int from = 0;
+    for (bool last = false; !last;) {
+        const int take = std::min(perPage, rows - from);
+        // The closing rule goes with the last rows, on a page of its own when they fill theirs.
+        last = from + take >= rows && take < perPage;
+        for (int b = 0; b < Bands.size(); ++b) {
+            QList<TItem> page;
+            top(page, b);
+            for (int r = 0; r < take; ++r)
+                page << TItem{tkRow, firstRow + from + r, b};
+            if (last) page << TItem{tkEquals, 0, b};
+            pages << page;
+        }
+        from += take;
+    }
+    for (int k = 0; k < closing.size(); ++k) {
+        if (pages.last().size() >= lines) {
+            QList<TItem> page;
+            for (int h = 0; h < 3; ++h)
+                page << TItem{tkHeading, h, 0};
+            page << TItem{tkEquals, 0, 0};
+            pages << page;
+        }
+        pages.last() << TItem{tkClosing, k, 0};
+    }
+    return pages;
 }
 
 void TTextComposer::Run() {
@@ -614,67 +1076,49 @@ void TTextComposer::Run() {
     P.SetPageFont(Normal);
 
     ColumnWidths();
-    const int headerRows = Grid->FixedRows();
-    const int rows = Grid->RowCount();
-    if (J.ContinuousPaper)
-        PageCount = (rows + 5 + lines - 1) / lines;
-    else {
-        const int perPage = std::max(1, lines - 3 - headerRows - 2);
-        PageCount = std::max(1, (rows - headerRows + perPage - 1) / perPage);
-    }
-    const QString equals(TableWidth, QLatin1Char('='));
-    const QString dashes(TableWidth, QLatin1Char('-'));
+    const QList<QList<TItem>> pages = Layout();
+    PageCount = int(pages.size());
     const int L = J.TextLayout.CondensedWidth;
-    int lastPage = 0;
-    int counter = 0;
-    auto pageStart = [&] {
-        if (P.PageNumber() == lastPage) return true;
-        lastPage = P.PageNumber();
-        StepProgress(J, lastPage, PageCount);
+    const QStringList closing = J.ClosingText.split(QStringLiteral("\r\n"));
+    for (int p = 0; p < pages.size(); ++p) {
+        StepProgress(J, p + 1, PageCount);
         LetEventsRun();
-        if (Cancelled(J)) return false;
-        counter = 0;
-        if (lastPage == 1 || !J.ContinuousPaper) {
-            PageHeading();
-            Line(equals);
-            for (int r = 0; r < headerRows; ++r)
-                Line(RowLine(r).left(L));
-            Line(dashes);
-            counter = headerRows + 5;
+        if (Cancelled(J)) break;
+        if (p > 0) {
+            // Raw printing cuts the lines into pages by their count: a short page is filled up.
+            while (J.TextLines.size() % lines != 0)
+                J.TextLines << QByteArray();
+            P.NewPage();
         }
-        return true;
-    };
-    for (int r = headerRows; r < rows; ++r) {
-        if (!pageStart()) {
-            P.EndDoc();
-            return;
+        const QList<TItem>& page = pages[p];
+        for (int i = 0; i < page.size(); ++i) {
+            const TItem& item = page[i];
+            switch (item.Kind) {
+            case tkHeading:
+                PageHeading(item.Index, p + 1);
+                break;
+            case tkEquals:
+                Line(QString(BandWidth(item.Band), QLatin1Char('=')));
+                break;
+            case tkDashes:
+                Line(QString(BandWidth(item.Band), QLatin1Char('-')));
+                break;
+            case tkRow:
+                if (item.Index >= Grid->FixedRows() && IsTotalsRow(Grid, item.Index)) {
+                    P.SetPageFont(Bold);
+                    Line(RowLine(item.Index, item.Band).left(L), EscDoubleStrikeOn, EscDoubleStrikeOff);
+                    P.SetPageFont(Normal);
+                } else {
+                    Line(RowLine(item.Index, item.Band).left(L));
+                }
+                break;
+            case tkClosing:
+                Line(Centred(closing[item.Index], L));
+                break;
+            }
+            // The page's last line leaves the cursor on the page: the next page starts above.
+            if (i + 1 < page.size()) P.NewLine();
         }
-        const QString line = RowLine(r).left(L);
-        const int page = P.PageNumber();
-        if (IsTotalsRow(Grid, r)) {
-            P.SetPageFont(Bold);
-            Line(line, EscDoubleStrikeOn, EscDoubleStrikeOff);
-            P.SetPageFont(Normal);
-        } else {
-            Line(line);
-        }
-        // The page printer may have started the next page by itself as the line filled this one.
-        if (++counter >= lines && P.PageNumber() == page) P.NewPage();
-    }
-    if (!pageStart()) {
-        P.EndDoc();
-        return;
-    }
-    Line(equals);
-    if (!J.ClosingText.isEmpty()) {
-        // A closing text that begins a page of its own gets the page's heading first.
-        if (P.PageNumber() != lastPage && !J.ContinuousPaper) {
-            lastPage = P.PageNumber();
-            PageHeading();
-            Line(equals);
-        }
-        for (const QString& text : J.ClosingText.split(QStringLiteral("\r\n")))
-            Line(Centred(text, L));
     }
     P.EndDoc();
 }
@@ -682,17 +1126,11 @@ void TTextComposer::Run() {
 } // namespace
 
 void ComposeGridPages(TGridPrintJob& Job) {
-    // The working copy shares its number formatters with the list window: whatever ends the
-    // composition, they go back to how the window had them.
-    QList<std::pair<QPointer<TNumberFormatter>, bool>> marks;
-    if (auto* rich = qobject_cast<TRichGrid*>(Job.Grid))
-        for (TNumberFormatter* f : GridNumberFormatters(rich))
-            marks.append({f, f->MarkNegative()});
-    const auto restore = qScopeGuard([&marks] {
-        for (const auto& [formatter, mark] : marks)
-            if (formatter) formatter->SetMarkNegative(mark);
-    });
-    TGraphicComposer(Job).Run();
+    auto pages = std::make_shared<TGridPages>(Job);
+    pages->Build(Job);
+    // Pages are drawn from the grid when shown or printed; only their map is kept.
+    Job.Printer->SetDrawnPages(pages->Count(),
+                               [pages](QPainter& Canvas, int Number) { pages->Draw(Canvas, Number); });
 }
 
 void ComposeTextPages(TGridPrintJob& Job) {

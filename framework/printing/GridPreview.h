@@ -66,18 +66,11 @@ struct TGridPrintJob {
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
 };
 
-// Fits rows from FirstRow under HeightLimit pixels, header rows included; FirstRow moves past
-// them. PageBreak tells whether the page ended at a marker row (FirstRow is then that row).
-// False when no rows remain. A row that fits on no page takes a page alone, cut at its foot.
-// Used, when given, gets the height the page's table takes.
-bool FitGridRows(TStringGrid* Grid, int& FirstRow, int HeightLimit, bool SetHeight, bool& PageBreak,
-                 int* Used = nullptr);
-
-// Sets a grid up to be painted in the printer's pixels with the table font.
-void PrepareGridForPrint(TGridPrintJob& Job, int TableWidth);
-// Graphic mode.
+// Graphic mode: the grid's printed columns in bands that fit the page at a readable size, each
+// band led by the key columns, its rows in ranges that fit the page; the pages are drawn when
+// shown or printed.
 void ComposeGridPages(TGridPrintJob& Job);
-// Text mode.
+// Text mode: the same bands in characters.
 void ComposeTextPages(TGridPrintJob& Job);
 // Sends pages From..To of the text lines, Copies times each, to Sink; true when all were sent.
 bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, int Copies);

@@ -619,6 +619,9 @@ void TPagePrinter::BeginDoc() {
         return;
     }
     FPages.clear();
+    FDrawer = nullptr;
+    FDrawnCount = 0;
+    FShown.clear();
     FRecording = true;
     FPageNumber = 0;
     StartPage();
@@ -705,8 +708,33 @@ void TPagePrinter::SetPageNumber(int Value) {
     FPaintBox->update();
 }
 
+void TPagePrinter::SetDrawnPages(int Count, TPageDrawer Draw) {
+    if (FRecording) EndDoc();
+    FPages.clear();
+    FShown.clear();
+    FDrawer = std::move(Draw);
+    FDrawnCount = FDrawer ? std::max(0, Count) : 0;
+    FPageNumber = FDrawnCount > 0 ? 1 : 0;
+    Relayout();
+}
+
+const QPicture& TPagePrinter::ShownPage(int Number) const {
+    for (const auto& [number, picture] : FShown)
+        if (number == Number) return *picture;
+    constexpr size_t kept = 4;
+    if (FShown.size() >= kept) FShown.erase(FShown.begin());
+    auto picture = std::make_shared<QPicture>();
+    {
+        QPainter canvas(picture.get());
+        canvas.setPen(Qt::black);
+        FDrawer(canvas, Number);
+    }
+    FShown.emplace_back(Number, picture);
+    return *picture;
+}
+
 void TPagePrinter::DrawPage(QPainter& Painter, int Number, int DeviceDpiX, int DeviceDpiY) const {
-    const QPicture& page = Page(Number);
+    const QPicture& page = FDrawer ? ShownPage(Number) : *FPages[size_t(Number - 1)];
     // A picture replays in its own resolution; the page was recorded in device pixels.
     Painter.save();
     // A picture leaves out what equals a new painter's state, so the replay starts from one.
@@ -1127,13 +1155,22 @@ void TPagePrinter::PrintOnePage(QPainter& Painter, int Number, bool Last, int Do
         FProgress->ProgBar->setValue(Done);
         FProgress->lblPageNumber->setText(QStringLiteral("стр.: %1 / %2").arg(Number).arg(To - From + 1));
     }
-    DrawPage(Painter, Number, FPrinter->logicalDpiX(), FPrinter->logicalDpiY());
+    if (FDrawer) {
+        // Straight onto the printer: nothing of the document is kept.
+        Painter.save();
+        Painter.setPen(Qt::black);
+        Painter.setBrush(Qt::NoBrush);
+        FDrawer(Painter, Number);
+        Painter.restore();
+    } else {
+        DrawPage(Painter, Number, FPrinter->logicalDpiX(), FPrinter->logicalDpiY());
+    }
     if (!Last) FPrinter->newPage();
 }
 
 bool TPagePrinter::Print() {
     if (FRecording) EndDoc();
-    if (FPages.empty() && !FLines.isEmpty()) {
+    if (PageCount() == 0 && !FLines.isEmpty()) {
         BeginDoc();
         for (const QString& line : FLines)
             if (!FTableFormat.isEmpty() && line.contains(FTokenSeparator))
@@ -1142,8 +1179,8 @@ bool TPagePrinter::Print() {
                 WriteLine(line);
         EndDoc();
     }
-    if (FPages.empty()) return true;
     const int count = PageCount();
+    if (count == 0) return true;
     const int from = FFromPage == 0 ? 1 : std::min(FFromPage, count);
     const int to = FToPage == 0 ? count : std::min(FToPage, count);
     TPrinterProvider& provider = TPrinterProvider::Instance();

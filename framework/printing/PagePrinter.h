@@ -281,10 +281,15 @@ public:
     int PageNumber() const { return FPageNumber; }
     // EPagePrinter unless 1 <= Value <= PageCount (no page shown without pages).
     void SetPageNumber(int Value);
-    int PageCount() const { return int(FPages.size()); }
-    const QPicture& Page(int Number) const { return *FPages[size_t(Number - 1)]; }
-    // Replays page Number on Painter, whose device has DeviceDpiX by DeviceDpiY pixels per inch.
+    int PageCount() const { return FDrawer ? FDrawnCount : int(FPages.size()); }
+    // Draws page Number on Painter, whose device has DeviceDpiX by DeviceDpiY pixels per inch.
     void DrawPage(QPainter& Painter, int Number, int DeviceDpiX, int DeviceDpiY) const;
+
+    // Pages drawn when they are wanted instead of recorded: Draw paints page Number (from 1) on
+    // a canvas in printer pixels from the printable part's top left corner. A big document
+    // then costs the few pages shown, not all of them; the next BeginDoc ends it.
+    using TPageDrawer = std::function<void(QPainter& Canvas, int Number)>;
+    void SetDrawnPages(int Count, TPageDrawer Draw);
 
     // ---- text
     void Write(const QString& Text);
@@ -407,6 +412,11 @@ private:
     bool FAbortOnCancel = true;
 
     std::vector<std::unique_ptr<QPicture>> FPages;
+    TPageDrawer FDrawer;
+    int FDrawnCount = 0;
+    // The last drawn pages shown, so that scrolling the preview does not draw them again.
+    mutable std::vector<std::pair<int, std::shared_ptr<QPicture>>> FShown;
+    const QPicture& ShownPage(int Number) const;
     std::unique_ptr<QPainter> FCanvas;
     std::unique_ptr<QFile> FTextFile;
     std::unique_ptr<QTextStream> FTextOut;

@@ -67,6 +67,38 @@ TEST(PagePrinter, CopiesAndCollationGiveThePageOrder) {
     }
 }
 
+TEST(PagePrinter, DrawnPagesAreDrawnOnlyWhenShownOrPrinted) {
+    TPdfPrinterScope pdf;
+    TPagePrinter printer;
+    printer.SetShowProgress(false);
+    RecordMarkedPages(printer, 2);
+    QList<int> drawn;
+    printer.SetDrawnPages(10000, [&drawn](QPainter& Canvas, int Number) {
+        drawn << Number;
+        Canvas.drawText(100, 100, QStringLiteral("PAGE%1").arg(Number));
+    });
+    EXPECT_EQ(printer.PageCount(), 10000);
+    EXPECT_EQ(printer.PageNumber(), 1);
+    // Showing pages draws them once each, however often they are painted.
+    printer.resize(400, 600);
+    for (const int page : {1, 5000, 1, 5000}) {
+        printer.SetPageNumber(page);
+        printer.widget()->grab();
+    }
+    EXPECT_EQ(drawn, (QList<int>{1, 5000}));
+    drawn.clear();
+    printer.SetCopies(2);
+    printer.SetFromPage(9999);
+    printer.SetToPage(10000);
+    ASSERT_TRUE(printer.Print());
+    EXPECT_EQ(PrintedMarkers(pdf.FileName()),
+              (QStringList{"PAGE9999", "PAGE10000", "PAGE9999", "PAGE10000"}));
+    EXPECT_EQ(drawn.size(), 4);
+    // A recorded document takes the drawn one's place.
+    RecordMarkedPages(printer, 3);
+    EXPECT_EQ(printer.PageCount(), 3);
+}
+
 TEST(PagePrinter, PageRangeLimitsFollowEachOther) {
     TPdfPrinterScope pdf;
     TPagePrinter printer;

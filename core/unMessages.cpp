@@ -462,7 +462,8 @@ void ShowMessageEx(const QString& Msg) {
 }
 
 void ShowMessagePosEx(const QString& Msg, int X, int Y) {
-    MessageDlgPosEx(Msg, mtCustom, {mbOK}, mbOK, mbOK, false, X, Y);
+    // The custom type has no icon of its own; leaving ShowIcon off would bring the animation.
+    MessageDlgPosEx(Msg, mtCustom, {mbOK}, mbOK, mbOK, true, X, Y);
 }
 
 void ShowErrorFmt(const QString& Msg, std::initializer_list<TVarRec> Args) {
@@ -508,7 +509,6 @@ void ShowErrorBox(const QString& Msg) {
     r.Buttons = {mbOK};
     r.DefaultButton = mbOK;
     r.CancelButton = mbOK;
-    r.ShowIcon = false;
     MessagePresenter().Present(r);
 }
 

@@ -447,6 +447,18 @@ void TDocumentForm::SetGridColumns(const QList<TDocumentColumn>& Columns, const 
         }
         Grid->SetColWidths(C, Width);
     }
+    // An upper title over several columns must fit them all; the block's last column makes room.
+    for (const QString& Block : Merges.split(u'|', Qt::SkipEmptyParts)) {
+        const QStringList Corners = Block.split(u',');
+        if (Corners.size() != 4 || Corners[1].toInt() != 0) continue;
+        const int First = Corners[0].toInt(), Last = Corners[2].toInt();
+        if (First < 0 || Last >= Columns.size() || Last < First) continue;
+        int Width = 0;
+        for (int C = First; C <= Last; ++C)
+            Width += Grid->ColWidths(C);
+        const int Needed = Metrics.horizontalAdvance(QString::fromUtf8(Columns[First].Upper)) + 12;
+        if (Needed > Width) Grid->SetColWidths(Last, Grid->ColWidths(Last) + Needed - Width);
+    }
     Grid->SetMergeCellsStr(Merges);
     Grid->SetLeftCol(0);
     Grid->SetCol(0);

@@ -733,6 +733,18 @@ bool TfrmContracts::Add() {
 }
 
 void TfrmContracts::LockLoanFigures(bool On) {
+    // The payout of a saved contract is a cash order already handed over: its amount and date
+    // stay, and the fields show it.
+    const QString Why = On ? u"Сумата и датата на записан договор не се променят: разходният ордер за "
+                             u"изплащането му вече е издаден."_s
+                           : QString();
+    for (QWidget* Edit : {static_cast<QWidget*>(feSum_c), static_cast<QWidget*>(dtDate_c)}) {
+        QPalette Colours = Edit->palette();
+        Colours.setColor(QPalette::Base, On ? Colours.color(QPalette::Window)
+                                            : QApplication::palette(Edit).color(QPalette::Base));
+        Edit->setPalette(Colours);
+        Edit->setToolTip(Why);
+    }
     feSum_c->setReadOnly(On);
     dtDate_c->setReadOnly(On);
 }

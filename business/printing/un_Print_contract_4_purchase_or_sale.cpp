@@ -2,6 +2,7 @@
 
 #include "business/engine/unLoanEngine.h"
 #include "business/printing/unFirmData.h"
+#include "core/uDelimitedStrings.h"
 #include "core/unAmountWords.h"
 #include "core/unDatabase.h"
 #include "core/unNumbers.h"
@@ -81,7 +82,7 @@ TReportLayout PurchaseSaleContractLayout() {
 }
 
 void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, bool IsPurchase,
-                                    TDateTime Printed) {
+                                    TDateTime Printed, bool PersonIsFemale) {
     while (Record.size() < ContractFieldCount)
         Record.append(u" "_s);
     const double amount = StrToFloatDot(QString(Record[cfAmount]).replace(u',', u'.').trimmed(), 0);
@@ -96,6 +97,9 @@ void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, b
     QString egn = Record[cfEGN].trimmed();
     if (!egn.isEmpty()) FormatEGN(egn, egn);
     const QString person = Record[cfNames] + u" ЕГН:"_s + egn;
+    const QString personLabel = IsPurchase ? u"QRLabel4"_s : u"QRLabel5"_s;
+    if (PersonIsFemale)
+        Layout.SetCaption(personLabel, Layout.Caption(personLabel).replace(u"наричан "_s, u"наричана "_s));
     Layout.SetCaption(u"QRLabel4"_s,
                       Format(Layout.Caption(u"QRLabel4"_s), {IsPurchase ? person : Record[cfShopName]}));
     Layout.SetCaption(u"QRLabel5"_s,
@@ -108,13 +112,21 @@ void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, b
 }
 
 void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Record, bool IsPurchase) {
+    bool female = false;
     try {
         if (!ConfirmFirmDataForPrinting(Owner)) return;
+        if (const qint64 egn = Record.value(cfEGN).trimmed().toLongLong(); egn > 0) {
+            TDelimitedStringList owner;
+            RunQuery(Owner, AdoConnection,
+                     Format(uR"sql(Select is_male From Owners Where EGN = %s)sql"_s, {QString::number(egn)}),
+                     &owner);
+            female = owner.Count() > 0 && owner.GetField(0, 0) == u"False"_s;
+        }
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return;
     }
     TReportLayout layout = PurchaseSaleContractLayout();
-    FillPurchaseSaleContractLayout(layout, Record, IsPurchase, Now());
+    FillPurchaseSaleContractLayout(layout, Record, IsPurchase, Now(), female);
     PreviewReport(layout, Owner);
 }

@@ -11,8 +11,10 @@ class QWidget;
 // The contract's page with its design captions.
 TReportLayout PurchaseSaleContractLayout();
 // Fills Layout from Record, the selected row of the purchase or sale window with field 8 the
-// pawnshop's name; Printed is the moment the stamp shows.
+// pawnshop's name; Printed is the moment the stamp shows. PersonIsFemale words the seller or
+// buyer who is a person in the feminine.
 void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, bool IsPurchase,
-                                    TDateTime Printed);
-// Fills the contract, stamped now, and previews it.
+                                    TDateTime Printed, bool PersonIsFemale = false);
+// Fills the contract, stamped now, and previews it; the person's gender comes from the owners
+// register.
 void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Record, bool IsPurchase);

@@ -33,7 +33,7 @@ TAboutBox::TAboutBox(QWidget* Parent) : QDialog(Parent) {
     layout->addWidget(version);
 
     auto* addressRow = new QHBoxLayout();
-    addressRow->addWidget(new QLabel(QStringLiteral("IPAddress:"), this));
+    addressRow->addWidget(new QLabel(QStringLiteral("IP адрес:"), this));
     labIPAddress = new QLabel(this);
     labIPAddress->setObjectName(QStringLiteral("labIPAddress"));
     labIPAddress->setTextInteractionFlags(Qt::TextSelectableByMouse);

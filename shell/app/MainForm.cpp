@@ -23,6 +23,7 @@
 #include "framework/forms/MAccountReadForm.h"
 #include "shell/app/About.h"
 #include "shell/app/Settings.h"
+#include "shell/app/SignIn.h"
 #include "shell/archive/Archive.h"
 #include "shell/reports/un_Contracts_Spravka.h"
 #include "shell/reports/un_Incomes_spravka.h"
@@ -40,11 +41,13 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <functional>
 
 QString DatabaseFileProblem(const QString& Path) {
@@ -204,6 +207,11 @@ const QList<TMenuCommand>& MenuCommands() {
     return Commands;
 }
 
+namespace {
+// Marks the windows that take the signed-in operator's name.
+constexpr char PassUserNameProperty[] = "lendoraPassUserName";
+} // namespace
+
 TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindow(Parent) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Заложна къща - Лендора"));
@@ -216,9 +224,13 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
     BuildMenu();
 
-    // One simple panel that shows the menu hints.
+    // One simple panel that shows the menu hints, and the signed-in operator at the right.
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setSizeGripEnabled(true);
+    labOperator = new QLabel(statusBar());
+    labOperator->setObjectName(QStringLiteral("labOperator"));
+    statusBar()->addPermanentWidget(labOperator);
+    connect(FMdiArea, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
 
     SetApplicationMainWindow(this);
 
@@ -259,8 +271,38 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
     QMainWindow::closeEvent(Event);
 }
 
+void TMainForm::SetUserName(const QString& Value) {
+    FUserName = Value;
+    labOperator->setText(Value.isEmpty() ? QString() : QStringLiteral("Оператор: ") + Value);
+    for (QMdiSubWindow* Window : FMdiArea->subWindowList())
+        if (auto* List = qobject_cast<TMAccountReadForm*>(Window->widget());
+            List && List->property(PassUserNameProperty).toBool())
+            List->SetUserName(Value);
+}
+
+bool TMainForm::EnsureSignedIn() {
+    if (!FUserName.isEmpty() || !HasOperators(this)) return true;
+    FSigningIn = true;
+    QString Name;
+    const bool Signed = SignIn(this, Name, false);
+    FSigningIn = false;
+    if (Signed) SetUserName(Name);
+    return Signed && !Name.isEmpty();
+}
+
+// A window opened before the first operator was saved asks for the sign-in when it is next used.
+void TMainForm::SubWindowActivated(QMdiSubWindow* Window) {
+    if (!Window || FSigningIn || !FUserName.isEmpty()) return;
+    auto* List = qobject_cast<TMAccountReadForm*>(Window->widget());
+    if (!List || !List->property(PassUserNameProperty).toBool()) return;
+    if (EnsureSignedIn()) return;
+    // Not signed in: the window may not be used, it closes (after this signal has been served).
+    QTimer::singleShot(0, Window, [Window] { Window->close(); });
+}
+
 TMAccountForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
     if (Command.Allowed && !Command.Allowed(this)) return nullptr;
+    if (Command.PassUserName && !EnsureSignedIn()) return nullptr;
     if (Command.Run) {
         Command.Run(this);
         return nullptr;
@@ -276,7 +318,10 @@ TMAccountForm* TMainForm::OpenCommand(const TMenuCommand& Command) {
         list->SetNameField(Command.NameField);
         list->SetRecordNoun(Command.RecordNoun);
     }
-    if (list && Command.PassUserName) list->SetUserName(FUserName);
+    if (list && Command.PassUserName) {
+        list->SetUserName(FUserName);
+        list->setProperty(PassUserNameProperty, true);
+    }
     if (Command.Maximised) form->Container()->setWindowState(Qt::WindowMaximized);
     form->ShowForm();
     return form;
@@ -360,16 +405,16 @@ void TMainForm::FillWindowMenu() {
         std::function<void()> Run;
     };
     const TArrangement arrangements[] = {
-        {"WindowCascade", QStringLiteral("&Cascade"), [this] { FMdiArea->cascadeSubWindows(); }},
-        {"WindowTileHorizontal", QStringLiteral("Tile &Horizontally"),
+        {"WindowCascade", QStringLiteral("&Каскадно"), [this] { FMdiArea->cascadeSubWindows(); }},
+        {"WindowTileHorizontal", QStringLiteral("Един под &друг"),
          [this] { TileSubWindows(Qt::Horizontal); }},
-        {"WindowTileVertical", QStringLiteral("Tile &Vertically"), [this] { TileSubWindows(Qt::Vertical); }},
-        {"WindowMinimizeAll", QStringLiteral("&Minimize All"),
+        {"WindowTileVertical", QStringLiteral("Един до д&руг"), [this] { TileSubWindows(Qt::Vertical); }},
+        {"WindowMinimizeAll", QStringLiteral("&Минимизиране на всички"),
          [this] {
              for (QMdiSubWindow* window : FMdiArea->subWindowList())
                  if (!window->isHidden()) window->showMinimized();
          }},
-        {"WindowArrangeAll", QStringLiteral("&Arrange All"),
+        {"WindowArrangeAll", QStringLiteral("&Подреждане на иконите"),
          [this] {
              // Minimised windows line up along the bottom again.
              for (QMdiSubWindow* window : FMdiArea->subWindowList())

@@ -7,6 +7,8 @@
 #include <QMap>
 
 class QMdiArea;
+class QMdiSubWindow;
+class QLabel;
 class TAboutBox;
 class QMenu;
 class TMAccountForm;
@@ -52,9 +54,13 @@ public:
     const QString& StartError() const { return FStartError; }
 
     QMdiArea* MdiArea() const { return FMdiArea; }
-    // The signed-in operator, handed to the document and report windows.
+    // The signed-in operator, handed to the document and report windows and shown in the status
+    // bar; setting it hands it to the open windows that take it too.
     const QString& UserName() const { return FUserName; }
-    void SetUserName(const QString& Value) { FUserName = Value; }
+    void SetUserName(const QString& Value);
+    // Once the operators register holds an operator, nobody works in a document or report window
+    // unsigned: asks for the sign-in when no operator is signed in. False when it was refused.
+    bool EnsureSignedIn();
     // The one about box, shown by the menu command "&За програмата".
     TAboutBox* AboutBox() const { return FAboutBox; }
     void SetAboutBox(TAboutBox* Box) { FAboutBox = Box; }
@@ -75,8 +81,11 @@ private:
     QMenu* MenuAt(const QString& Path);
     void TileSubWindows(Qt::Orientation Orientation);
     void FillWindowMenu();
+    void SubWindowActivated(QMdiSubWindow* Window);
 
     QString FUserName;
+    QLabel* labOperator;
+    bool FSigningIn = false;
     QString FStartError;
     TAboutBox* FAboutBox = nullptr;
     QMdiArea* FMdiArea;

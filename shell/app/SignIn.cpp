@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -36,7 +37,7 @@ QString CheckOperator(QObject* Owner, const QString& UserName, const QString& Pa
     return QString();
 }
 
-TSignInDialog::TSignInDialog(QWidget* Parent) : QDialog(Parent) {
+TSignInDialog::TSignInDialog(QWidget* Parent, bool AtStart) : QDialog(Parent), FAtStart(AtStart) {
     setObjectName(QStringLiteral("TSignInDialog"));
     setWindowTitle(QStringLiteral("Вход в програмата"));
     edUserName = new QLineEdit(this);
@@ -47,6 +48,7 @@ TSignInDialog::TSignInDialog(QWidget* Parent) : QDialog(Parent) {
     labError = new QLabel(this);
     labError->setObjectName(QStringLiteral("labError"));
     labError->setStyleSheet(QStringLiteral("color: #b00000"));
+    labError->setWordWrap(true);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Потребител:"), edUserName);
@@ -75,7 +77,9 @@ void TSignInDialog::accept() {
     }
     ++FFailedTries;
     if (FFailedTries >= MaxTries) {
-        ShowErrorFmt(QStringLiteral("Грешен потребител или парола.\n\rПрограмата ще бъде затворена."));
+        ShowErrorFmt(FAtStart
+                         ? QStringLiteral("Грешен потребител или парола.\n\rПрограмата ще бъде затворена.")
+                         : QStringLiteral("Грешен потребител или парола."));
         QDialog::reject();
         return;
     }
@@ -87,10 +91,16 @@ void TSignInDialog::accept() {
     edPassword->setFocus();
 }
 
-bool SignIn(QWidget* Parent, QString& UserName) {
+bool SignIn(QWidget* Parent, QString& UserName, bool AtStart) {
     UserName.clear();
     if (!HasOperators(Parent)) return true;
-    TSignInDialog Dialog(Parent);
+    TSignInDialog Dialog(Parent, AtStart);
+    Dialog.adjustSize();
+    if (const QScreen* Screen = Dialog.screen()) {
+        QRect Frame = Dialog.frameGeometry();
+        Frame.moveCenter(Screen->availableGeometry().center());
+        Dialog.move(Frame.topLeft());
+    }
     if (Dialog.exec() != QDialog::Accepted) return false;
     UserName = Dialog.UserName();
     return true;

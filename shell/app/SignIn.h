@@ -17,7 +17,8 @@ class TSignInDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int MaxTries = 3;
-    explicit TSignInDialog(QWidget* Parent = nullptr);
+    // AtStart: failing it ends the program, and the last refusal says so.
+    explicit TSignInDialog(QWidget* Parent = nullptr, bool AtStart = true);
     // The signed-in operator's user name, once accepted.
     QString UserName() const { return FUserName; }
     int FailedTries() const { return FFailedTries; }
@@ -29,8 +30,10 @@ private:
     QLabel* labError;
     QString FUserName;
     int FFailedTries = 0;
+    bool FAtStart;
 };
 
-// Runs the sign-in. True with UserName set (empty while there are no operators); false when the
-// operator cancelled or failed three times, and the program then ends.
-bool SignIn(QWidget* Parent, QString& UserName);
+// Runs the sign-in, centred on the screen. True with UserName set (empty while there are no
+// operators); false when the operator cancelled or failed three times: at start the program then
+// ends, later the window that asked stays closed.
+bool SignIn(QWidget* Parent, QString& UserName, bool AtStart = true);

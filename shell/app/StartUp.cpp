@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QHash>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -38,10 +39,39 @@ int CreateDatabase(int argc, char** argv) {
     }
 }
 
+// Qt's texts that its Bulgarian translation leaves in English: the print dialog's page range and
+// duplex options and the printer properties' tabs.
+class TMissingQtTexts : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    QString translate(const char*, const char* SourceText, const char*, int) const override {
+        static const QHash<QByteArray, QString> Texts = {
+            {"Pages", QStringLiteral("Страници")},
+            {"Double Sided Printing", QStringLiteral("Двустранен печат")},
+            {"Off", QStringLiteral("Изключен")},
+            {"Long side binding", QStringLiteral("Подвързване по дългата страна")},
+            {"Short side binding", QStringLiteral("Подвързване по късата страна")},
+            {"Specify pages or ranges separated by commas. Ranges are specified by two numbers separated by "
+             "a "
+             "hyphen. E.g: 3,5-7,9 prints pages 3, 5, 6, 7 and 9.",
+             QStringLiteral("Страници или обхвати, разделени със запетаи; обхватът е два номера с тире между "
+                            "тях. Например 3,5-7,9 отпечатва страници 3, 5, 6, 7 и 9.")},
+            {"Advanced", QStringLiteral("Допълнителни")},
+            {"Page", QStringLiteral("Страница")},
+            {"Job Options", QStringLiteral("Настройки на заданието")},
+        };
+        return Texts.value(QByteArray(SourceText));
+    }
+    bool isEmpty() const override { return false; }
+};
+
 } // namespace
 
 void SetUpApplication(QApplication& App) {
     App.setApplicationName(QStringLiteral("Лендора"));
+    // Month and day names, in calendars and wherever Qt writes a date, in Bulgarian. Numbers are
+    // unaffected: the program writes them itself, always with ".".
+    QLocale::setDefault(QLocale(QLocale::Bulgarian, QLocale::Bulgaria));
     // Without the translation installed Qt's texts stay English; the program works all the same.
     auto* translator = new QTranslator(&App);
     if (translator->load(QLocale(QLocale::Bulgarian, QLocale::Bulgaria), QStringLiteral("qtbase"),
@@ -49,6 +79,8 @@ void SetUpApplication(QApplication& App) {
         QCoreApplication::installTranslator(translator);
     else
         delete translator;
+    // Installed last, so asked first.
+    QCoreApplication::installTranslator(new TMissingQtTexts(&App));
     QIcon icon;
     for (const int size : {16, 32, 48, 256})
         icon.addFile(QStringLiteral(":/icons/lendora-%1.png").arg(size), QSize(size, size));

@@ -22,6 +22,7 @@ struct TSeen {
     QStringList Captions;
     QString Default;
     bool HasIcon = false;
+    bool HasAnimation = false;
 };
 
 // Runs Act on the modal dialog as soon as Show has opened it, and records what it showed.
@@ -38,6 +39,7 @@ template <class Show> auto Answer(std::function<void(QWidget*)> Act, TSeen& Seen
             if (b->isDefault()) Seen.Default = b->objectName();
         }
         Seen.HasIcon = dlg->findChild<QLabel*>(u"Image"_s) != nullptr;
+        Seen.HasAnimation = dlg->findChild<QLabel*>(u"Animate"_s) != nullptr;
         Act(dlg);
     });
     return show();
@@ -165,6 +167,8 @@ TEST(MessageDialogs, ErrorsAndTheBareBoxShowOneOkButton) {
         EXPECT_EQ(seen.Buttons, QStringList{"OK"}) << c.name;
         EXPECT_EQ(seen.Default, u"OK"_s) << c.name;
         EXPECT_EQ(seen.HasIcon, c.icon) << c.name;
+        // The searching animation belongs to callers that ask for it, never to these.
+        EXPECT_FALSE(seen.HasAnimation) << c.name;
     }
 }
 

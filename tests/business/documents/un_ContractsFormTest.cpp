@@ -446,6 +446,12 @@ TEST_F(ContractWindow, EditLiftsTheSavedContractAndNewUpdatesItWithoutAPayout) {
     EXPECT_TRUE(Form->EditingRow);
     EXPECT_TRUE(Form->feDocNo->isReadOnly());
     EXPECT_EQ(Form->feSum_c->text(), u"1000.00"_s);
+    // The locked loan figures look locked and say why.
+    const QColor Normal = Form->feDuration->palette().color(QPalette::Base);
+    for (QWidget* Locked : {static_cast<QWidget*>(Form->feSum_c), static_cast<QWidget*>(Form->dtDate_c)}) {
+        EXPECT_NE(Locked->palette().color(QPalette::Base), Normal) << Locked->objectName().toStdString();
+        EXPECT_FALSE(Locked->toolTip().isEmpty()) << Locked->objectName().toStdString();
+    }
     EXPECT_EQ(Form->leOwner->text(), u"8001011234"_s);
     EXPECT_EQ(Form->feM_IR->text(), u"3.00"_s);
     EXPECT_EQ(Form->dtDate_to->date(), QDate(2024, 3, 30));
@@ -463,6 +469,8 @@ TEST_F(ContractWindow, EditLiftsTheSavedContractAndNewUpdatesItWithoutAPayout) {
     EXPECT_TRUE(Form->PendingSql[0].endsWith(u"Where ( docno = 1 )"_s));
     EXPECT_FALSE(Form->EditingRow);
     EXPECT_FALSE(Form->feDocNo->isReadOnly());
+    EXPECT_EQ(Form->feSum_c->palette().color(QPalette::Base), Normal);
+    EXPECT_TRUE(Form->feSum_c->toolTip().isEmpty());
     EXPECT_EQ(Form->feDocNo->text(), u"1"_s);
     Press(Qt::Key_F2);
     EXPECT_EQ(QueryText(u"Select docno, Duration, Dylzhimi_lihvi, Dnevni_taxi From Contracts"_s),

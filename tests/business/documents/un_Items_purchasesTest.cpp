@@ -304,3 +304,16 @@ TEST_F(PurchaseWindow, APriceOfZeroOrLessIsRefused) {
 }
 
 } // namespace
+
+// Every title of the two header rows is shown whole, also one written over several columns: the
+// cell's margins and lines take 8 pixels beside the text.
+TEST_F(PurchaseWindow, HeaderTitlesFitTheirColumns) {
+    const QFontMetrics Metrics(Form->Grid->font());
+    for (int Row = 0; Row < 2; ++Row)
+        for (int C = 0; C < Form->Grid->ColCount(); ++C) {
+            const QString Title = Form->Grid->Cells(C, Row);
+            if (Title.isEmpty()) continue;
+            EXPECT_GE(Form->Grid->GetMergedCellRect(C, Row).width(), Metrics.horizontalAdvance(Title) + 8)
+                << Title.toStdString();
+        }
+}

@@ -145,6 +145,13 @@ TEST(PrintPurchaseSaleContract, PartiesFollowTheDirection) {
                   u"За СТОКАТА КУПУВАЧЪТ се задължава да заплати сумата 1250.50 лева."_s);
         EXPECT_EQ(layout.Caption(u"QRLabel8"_s), u"/Иван Петров/"_s);
         EXPECT_EQ(layout.Caption(u"QRLabel9"_s), u"/Мария Колева/"_s);
+        // A woman is "наричана"; the shop's wording stays.
+        TReportLayout female = PurchaseSaleContractLayout();
+        FillPurchaseSaleContractLayout(female, Deal(), c.Purchase, Stamp(), true);
+        const QString Person = female.Caption(c.Purchase ? u"QRLabel4"_s : u"QRLabel5"_s);
+        const QString Shop = female.Caption(c.Purchase ? u"QRLabel5"_s : u"QRLabel4"_s);
+        EXPECT_TRUE(Person.contains(u"ЕГН:8001011234, наричана накратко"_s)) << Person.toStdString();
+        EXPECT_TRUE(Shop.contains(u"Лендора ООД, наричан накратко"_s)) << Shop.toStdString();
     }
 }
 

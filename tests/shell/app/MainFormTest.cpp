@@ -6,6 +6,7 @@
 #include "framework/forms/MAccountEditForm.h"
 #include "framework/forms/MAccountReadForm.h"
 #include "shell/archive/Archive.h"
+#include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 #include "tests/support/TempRegistry.h"
@@ -13,6 +14,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -23,6 +26,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -313,4 +318,73 @@ TEST(MainForm, TheMenuBarHoldsTheMenusWithTheirSeparatorsExtraKeysAndWindowComma
     EXPECT_EQ(Windows[0]->geometry().left(), Windows[1]->geometry().left());
     EXPECT_LE(Windows[0]->geometry().bottom(), Windows[1]->geometry().top());
     EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+}
+
+// The first operator is saved while the program runs unsigned: the windows opened before then
+// ask for the sign-in when they are used again, later ones before they open; a refused sign-in
+// keeps the window closed, and the signed-in operator stands in the status bar.
+TEST(MainForm, OnceAnOperatorExistsNoDocumentWindowWorksUnsigned) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    Form.resize(1000, 700);
+    ASSERT_TRUE(ShowAndActivate(&Form));
+    const auto Open = [&](const char* Name) {
+        const int Before = int(Form.MdiArea()->subWindowList().size());
+        Form.findChild<QAction*>(Name)->trigger();
+        QApplication::processEvents();
+        return int(Form.MdiArea()->subWindowList().size()) > Before ? Form.MdiArea()->subWindowList().last()
+                                                                    : nullptr;
+    };
+    const auto SignInAs = [](const QString& User, const QString& Password) {
+        WhenModalShown("TSignInDialog", [=](QWidget* Dialog) {
+            Dialog->findChild<QLineEdit*>("edUserName")->setText(User);
+            Dialog->findChild<QLineEdit*>("edPassword")->setText(Password);
+            Dialog->findChild<QPushButton*>("OK")->click();
+        });
+    };
+    auto* Operator = Form.findChild<QLabel*>("labOperator");
+    ASSERT_NE(Operator, nullptr);
+
+    // No operator yet: the contract window opens unsigned.
+    QMdiSubWindow* Contracts = Open("N4");
+    ASSERT_NE(Contracts, nullptr);
+    auto* ContractList = qobject_cast<TMAccountReadForm*>(Contracts->widget());
+    EXPECT_TRUE(ContractList->UserName.isEmpty());
+    QMdiSubWindow* Receipts = Open("Incomes");
+    ASSERT_NE(Receipts, nullptr);
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                        uR"sql(Insert into Users_passwords values ( "ivan", "pass", "Иван Петров" ))sql"_s));
+
+    // Back to the contract window: the sign-in comes first; a cancel closes the window, and the
+    // receipt window, active next, asks in its turn.
+    WhenModalShown("TSignInDialog", [&](QWidget* Dialog) {
+        Dialog->findChild<QPushButton*>("Cancel")->click();
+        SignInAs("IVAN", "pass");
+    });
+    Form.MdiArea()->setActiveSubWindow(Contracts);
+    for (int I = 0; I < 200 && Form.UserName().isEmpty(); ++I)
+        QTest::qWait(10);
+    QApplication::processEvents();
+    EXPECT_FALSE(Form.MdiArea()->subWindowList().contains(Contracts));
+    ASSERT_TRUE(Form.MdiArea()->subWindowList().contains(Receipts));
+    EXPECT_EQ(Form.UserName(), "ivan");
+    EXPECT_EQ(qobject_cast<TMAccountReadForm*>(Receipts->widget())->UserName, "ivan");
+    EXPECT_TRUE(Operator->text().contains("ivan")) << Operator->text().toStdString();
+
+    // Signed in once is enough: later windows open with the name.
+    QMdiSubWindow* Outcomes = Open("Outcomes");
+    ASSERT_NE(Outcomes, nullptr);
+    EXPECT_EQ(qobject_cast<TMAccountReadForm*>(Outcomes->widget())->UserName, "ivan");
+
+    // Refused before opening: nothing opens and nobody is signed in.
+    Form.CloseChildWindows();
+    Form.SetUserName(QString());
+    WhenModalShown("TSignInDialog",
+                   [](QWidget* Dialog) { Dialog->findChild<QPushButton*>("Cancel")->click(); });
+    EXPECT_EQ(Open("N_Otkup"), nullptr);
+    EXPECT_TRUE(Form.UserName().isEmpty());
+    Form.CloseChildWindows();
 }

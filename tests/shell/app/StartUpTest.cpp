@@ -22,15 +22,18 @@ protected:
         FName = QApplication::applicationName();
         FIcon = QApplication::windowIcon();
         FTranslators = qApp->findChildren<QTranslator*>();
+        FLocale = QLocale();
     }
     void TearDown() override {
         for (QTranslator* translator : qApp->findChildren<QTranslator*>())
             if (!FTranslators.contains(translator)) delete translator;
         QApplication::setWindowIcon(FIcon);
         QApplication::setApplicationName(FName);
+        QLocale::setDefault(FLocale);
     }
 
 private:
+    QLocale FLocale;
     QString FName;
     QIcon FIcon;
     QList<QTranslator*> FTranslators;

@@ -1628,7 +1628,7 @@ void TfmPrintPreview::Rebuild(int Orientation) {
     }
     Compose();
     if (page >= 1 && page <= PagePrinter->PageCount()) PagePrinter->SetPageNumber(page);
-    Zoom(4);
+    Zoom(5);
     Progress->HideProgress();
     if (CurrentSetting >= 0) Settings[CurrentSetting].Orientation = PagePrinter->Orientation();
     GoToPage(PagePrinter->PageNumber());
@@ -1833,7 +1833,7 @@ void TfmPrintPreview::showEvent(QShowEvent* Event) {
     QWidget::showEvent(Event);
     QCoreApplication::processEvents();
     if (PagePrinter->PageCount() > 0) GoToPage(1);
-    Zoom(4);
+    Zoom(5);
     FDragging = false;
 }
 

@@ -462,6 +462,16 @@ TEST(PrintPreview, ZoomStepsAndPagesStayInRange) {
     TPdfPrinterScope pdf;
     auto grid = MakeGrid(200);
     auto preview = OpenPreview(grid.get());
+    // It opens at the page's width, not as a thumbnail of the whole page.
+    preview->resize(1000, 700);
+    preview->show();
+    QApplication::processEvents();
+    const int Opened = preview->PagePrinter->ZoomPercent();
+    preview->PagePrinter->ZoomToPageWidth();
+    EXPECT_EQ(Opened, preview->PagePrinter->ZoomPercent());
+    preview->PagePrinter->ZoomToPage();
+    EXPECT_LT(preview->PagePrinter->ZoomPercent(), Opened);
+    preview->hide();
     struct Case {
         int From;
         bool In;

@@ -168,10 +168,11 @@ QString TCashOrderForm::CheckInsideSave() {
         if (Receipt->PaymentType == 1) Principal[Contract] += Receipt->Sum;
     }
     for (auto Paid = Principal.cbegin(); Paid != Principal.cend(); ++Paid) {
-        QString Debt;
+        QString Debt, Failure;
         TDelimitedStringList OneTime, Daily, Row;
-        if (!CalculateContractDebt(this, QString::number(Paid.key()), Debt, Date(), OneTime, Daily))
-            return ContractChangedText();
+        // Quietly: a message box here would hold the write lock until the operator answers it.
+        if (!ContractDebtQuietly(this, QString::number(Paid.key()), Debt, Date(), OneTime, Daily, Failure))
+            return Failure.isEmpty() ? ContractChangedText() : Failure;
         Row.SetTextStr(Debt);
         const double Owed = StrToFloatDot(Row.GetField(0, dfPrincipalOutstanding), 0);
         if (std::llround(Paid.value() * 100) > std::llround(Owed * 100)) return ContractChangedText();

@@ -179,6 +179,10 @@ protected:
     void RunPrint(const std::function<void()>& Print);
 
 private:
+    // Statements are queued as parts of documents only, so that dropping and renumbering a
+    // document takes all of it.
+    using TQueuedChanges::Queue;
+
     enum class TChange { New, Edited, Deleted };
     // A document queued since the last Save.
     struct TQueuedDocument {

@@ -367,7 +367,7 @@ bool TfrmVry6tane_na_ve6ti::Save() {
     // contract still owes what the window shows: another window may have settled it meanwhile.
     bool Refused = false;
     const bool Saved = RunPendingSql(this, Statements, [&] {
-        const QString Refusal = BreakdownRefusal();
+        QString Refusal = BreakdownRefusal();
         Refused = !Refusal.isEmpty();
         return Refusal;
     });

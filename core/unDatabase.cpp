@@ -868,6 +868,17 @@ QString ErrorText(sqlite3* Db) {
     return QString::fromUtf8(sqlite3_errmsg(Db));
 }
 
+// Another workstation held the write lock past the busy timeout.
+class EDatabaseBusy : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
+[[noreturn]] void ThrowError(sqlite3* Db, const QString& Written) {
+    if ((sqlite3_errcode(Db) & 0xff) == SQLITE_BUSY) throw EDatabaseBusy(ErrorText(Db), Written);
+    throw EDatabaseError(ErrorText(Db), Written);
+}
+
 void Configure(sqlite3* Db) {
     // Double quotes are never identifiers here: a literal the rewriter missed fails loudly
     // instead of silently reading a column of the same name.
@@ -905,7 +916,7 @@ void Prepare(sqlite3* Db, const QString& Sql, const QString& Written, TStatement
     const QByteArray Utf8 = Sql.toUtf8();
     const char* Tail = nullptr;
     if (sqlite3_prepare_v2(Db, Utf8.constData(), int(Utf8.size()), Statement.Out(), &Tail) != SQLITE_OK)
-        throw EDatabaseError(ErrorText(Db), Written);
+        ThrowError(Db, Written);
     // A ";" that escaped its quotes must not smuggle in a second statement.
     if (!OnlyBlanksAndSemicolons(Tail))
         throw EDatabaseError(u"Unable to execute multiple statements at a time"_s, Written);
@@ -921,7 +932,7 @@ template <class F> void StepAll(sqlite3* Db, sqlite3_stmt* S, const QString& Wri
         else if (Rc == SQLITE_DONE)
             return;
         else
-            throw EDatabaseError(ErrorText(Db), Written);
+            ThrowError(Db, Written);
     }
 }
 
@@ -1324,6 +1335,11 @@ bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QStrin
     if (List.isEmpty()) return true;
     QString Refusal;
     try {
+        // Another window of this program is inside its own Save: its transaction is not this one.
+        if (AdoConnection && AdoConnection->State().Transaction) {
+            ShowErrorFmt(u"Друг прозорец на програмата записва в момента. Опитайте отново."_s);
+            return false;
+        }
         TTransaction Transaction(AdoConnection);
         if (Check) Refusal = Check();
         if (Refusal.isEmpty()) {
@@ -1331,6 +1347,9 @@ bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QStrin
                 StateOf(AdoConnection, SQL).Run(SQL, [](auto&&...) {});
             Transaction.Commit();
         }
+    } catch (const EDatabaseBusy&) {
+        ShowErrorFmt(u"Базата данни е заета от друго работно място. Опитайте отново."_s);
+        return false;
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return false;

@@ -288,10 +288,11 @@ QString TCashOrderForm::CheckInsideSave() {
     }
     // The principal the queue pays on each contract must still be owed.
     for (const QString& Contract : Paid) {
-        QString Debt;
+        QString Debt, Failure;
         TDelimitedStringList OneTime, Daily, Row;
-        if (!CalculateContractDebt(this, Contract, Debt, Date(), OneTime, Daily))
-            return ContractChangedText();
+        // Quietly: a message box here would hold the write lock until the operator answers it.
+        if (!ContractDebtQuietly(this, Contract, Debt, Date(), OneTime, Daily, Failure))
+            return Failure.isEmpty() ? ContractChangedText() : Failure;
         Row.SetTextStr(Debt);
         const double Owed = StrToFloatDot(Row.GetField(0, dfPrincipalOutstanding), 0);
         if (std::llround(QueuedPrincipal(Contract) * 100) > std::llround(Owed * 100))

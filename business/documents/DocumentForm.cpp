@@ -5,6 +5,7 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/documents/unCashOrders.h"
 #include "business/engine/unAdminPassword.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/printing/unWordTemplates.h"
@@ -189,8 +190,7 @@ bool TDocumentForm::Init() {
 }
 
 bool TDocumentForm::Done() {
-    PendingSql.clear();
-    FNewDocuments.clear();
+    DropQueue();
     return TMAccountReadForm::Done();
 }
 
@@ -202,6 +202,42 @@ bool TDocumentForm::Reset() {
     return Result;
 }
 
+bool TDocumentForm::DoExecute() {
+    if (!PendingSql.isEmpty()) {
+        const TModalResult Answer = ConfirmYesNoCancelFmt(LoadStr(65194));
+        // A successful Save reloads the rows itself.
+        if (Answer == mrYes) return DoSave();
+        if (Answer != mrNo) return false;
+        DropQueue();
+    }
+    return TMAccountReadForm::DoExecute();
+}
+
+void TDocumentForm::DropQueue() {
+    FDocuments.clear();
+    FGuarded.clear();
+    PendingSql.clear();
+}
+
+void TDocumentForm::QueueDocument(TQueuedDocument Document) {
+    for (int I = 0; I < Document.Statements.size(); ++I)
+        if (const auto Refusal = FGuarded.constFind(Document.Statements[I]); Refusal != FGuarded.cend())
+            Document.Guards.insert(I, Refusal.value());
+    FGuarded.clear();
+    // Another window may delete the edited document before Save: its update would then change
+    // nothing, without a word.
+    if (Document.Change == TChange::Edited && !Document.Statements.isEmpty() && !Document.Guards.contains(0))
+        Document.Guards.insert(0, GoneText(Document.Number));
+    Queue(Document.Statements);
+    FDocuments.append(Document);
+}
+
+void TDocumentForm::RequeueDocuments() {
+    PendingSql.clear();
+    for (const TQueuedDocument& Document : FDocuments)
+        Queue(Document.Statements);
+}
+
 bool TDocumentForm::Add() {
     if (!TMAccountReadForm::Add()) return false;
     const QString Messages = ValidateEntry();
@@ -209,9 +245,17 @@ bool TDocumentForm::Add() {
         ShowErrorFmt(Messages);
         return false;
     }
-    const QStringList Statements = EntryStatements();
-    Queue(Statements);
-    if (!EditingRow) FNewDocuments.append({WholeKey(feDocNo->Value()), Statements});
+    FGuarded.clear();
+    TQueuedDocument Document;
+    Document.Statements = EntryStatements();
+    if (EditingRow) {
+        Document.Change = TChange::Edited;
+        Document.Number = StrToIntOrZero(EditingKey);
+        Document.Row = FLiftedRow;
+    } else {
+        Document.Number = WholeKey(feDocNo->Value());
+    }
+    QueueDocument(Document);
     AppendGridRow(Grid, EntryRow());
     feSum_c->SetValue(0);
     if (!EditingRow) feDocNo->SetValue(feDocNo->Value() + 1);
@@ -223,20 +267,24 @@ bool TDocumentForm::Add() {
 bool TDocumentForm::Save() {
     if (!TMAccountReadForm::Save()) return false;
     // A refused or failed Save leaves the queue as it was queued, whatever the check rewrote.
-    const QStringList Queued = PendingSql;
+    const QList<TQueuedDocument> Queued = FDocuments;
     QStringList Moved;
+    int Refused = -1;
     // The window's check finds its statements by their text: it sees them before any is renumbered.
     const bool Written = SaveQueued(this, [&] {
         QString Refusal = CheckInsideSave();
-        if (Refusal.isEmpty()) Refusal = RunGuards();
+        if (Refusal.isEmpty()) Refusal = RecheckDocuments(Refused);
         if (Refusal.isEmpty()) Moved = RenumberTakenNumbers();
         return Refusal;
     });
     if (!Written) {
-        PendingSql = Queued;
+        FDocuments = Queued;
+        RequeueDocuments();
+        // The document refused goes, so that it blocks nothing typed beside it.
+        if (Refused >= 0) DropDocument(Refused);
         return false;
     }
-    FNewDocuments.clear();
+    FDocuments.clear();
     FGuarded.clear();
     Reload();
     if (!Moved.isEmpty()) {
@@ -247,50 +295,92 @@ bool TDocumentForm::Save() {
     return true;
 }
 
+QString TDocumentForm::RecheckDocuments(int& Refused) {
+    for (int I = 0; I < FDocuments.size(); ++I) {
+        const TQueuedDocument& Document = FDocuments[I];
+        QString Refusal;
+        // What let F5 queue the delete must still hold.
+        if (Document.Change == TChange::Deleted) Refusal = DeleteRefusal(Document.Number);
+        for (auto Guard = Document.Guards.cbegin(); Refusal.isEmpty() && Guard != Document.Guards.cend();
+             ++Guard)
+            if (ExecCounted(AdoConnection, Document.Statements[Guard.key()]) == 0) Refusal = Guard.value();
+        if (Refusal.isEmpty()) continue;
+        Refused = I;
+        return Refusal + u'\n' + DroppedText(Document, FDocuments.size() > 1);
+    }
+    return QString();
+}
+
+QString TDocumentForm::DroppedText(const TQueuedDocument& Document, bool OthersRemain) const {
+    QString Text;
+    switch (Document.Change) {
+    case TChange::New:
+        Text = Format(u"%s не е записан%s."_s, {DocumentName(Document.Number), NounEnding()});
+        break;
+    case TChange::Edited:
+        Text = Format(u"Редакцията на %s номер %d е отменена."_s, {DocumentNoun(), Document.Number});
+        break;
+    case TChange::Deleted:
+        Text = Format(u"Изтриването на %s номер %d е отменено."_s, {DocumentNoun(), Document.Number});
+        break;
+    }
+    if (OthersRemain) Text += u" Останалото може да бъде записано с F2."_s;
+    return Text;
+}
+
+void TDocumentForm::DropDocument(int Index) {
+    const TQueuedDocument Document = FDocuments.takeAt(Index);
+    RequeueDocuments();
+    if (Document.Change != TChange::Deleted)
+        if (const int Row = GridRowOf(Document.Number); Row >= 0) DeleteGridRow(Grid, Row);
+    if (Document.Change != TChange::New && !Document.Row.isEmpty() &&
+        DocumentNumberStored(this, TableName, double(Document.Number)))
+        AppendGridRow(Grid, Document.Row);
+}
+
+int TDocumentForm::GridRowOf(qint64 Number) const {
+    const QString Cell = QString::number(Number);
+    for (int R = Grid->RowCount() - 1; R >= Grid->FixedRows(); --R)
+        if (Grid->Cells(0, R).trimmed() == Cell) return R;
+    return -1;
+}
+
 QStringList TDocumentForm::RenumberTakenNumbers() {
     QStringList Moved;
     qint64 Next = 0;
-    for (const TQueuedDocument& Document : FNewDocuments) {
+    for (TQueuedDocument& Document : FDocuments) {
+        if (Document.Change != TChange::New) continue;
         TDelimitedStringList Found;
         RunQuery(this, AdoConnection,
                  Format(uR"sql(SELECT %s FROM %s WHERE %s = %d)sql"_s,
                         {KeyField, TableName, KeyField, Document.Number}),
                  &Found);
         if (Found.Count() == 0) continue;
-        const qsizetype At = QueuedAt(Document.Statements);
-        if (At < 0) continue;
         if (Next == 0) {
             // Past every saved number and every number this window still has queued.
             TDelimitedStringList Max;
             RunQuery(this, AdoConnection, MaxKeySql(KeyField, TableName), &Max);
             Next = NextKey(Max.Count() > 0 ? Max.GetField(0, 0) : QString());
-            for (const TQueuedDocument& Other : FNewDocuments)
+            for (const TQueuedDocument& Other : FDocuments)
                 Next = std::max(Next, Other.Number + 1);
         }
         const QStringList Statements =
             RenumberedDocumentSql(Document.Statements, TableName, Document.Number, Next);
         // A statement that does not carry the number its way keeps the clash, which Save reports.
         if (Statements == Document.Statements) continue;
-        for (qsizetype I = 0; I < Statements.size(); ++I)
-            PendingSql[At + I] = Statements[I];
         Moved << Format(u"Номер %d е бил зает междувременно. Записан е с номер %d."_s,
                         {Document.Number, Next});
-        ++Next;
+        Document.Statements = Statements;
+        Document.Number = Next++;
     }
+    RequeueDocuments();
     return Moved;
 }
 
-qsizetype TDocumentForm::QueuedAt(const QStringList& Statements) const {
-    if (Statements.isEmpty()) return -1;
-    for (qsizetype At = PendingSql.indexOf(Statements[0]); At >= 0;
-         At = PendingSql.indexOf(Statements[0], At + 1))
-        if (PendingSql.mid(At, Statements.size()) == Statements) return At;
-    return -1;
-}
-
 bool TDocumentForm::QueuedAsNew(qint64 Number) const {
-    return std::any_of(FNewDocuments.begin(), FNewDocuments.end(),
-                       [Number](const TQueuedDocument& Document) { return Document.Number == Number; });
+    return std::any_of(FDocuments.begin(), FDocuments.end(), [Number](const TQueuedDocument& Document) {
+        return Document.Change == TChange::New && Document.Number == Number;
+    });
 }
 
 bool TDocumentForm::CloseQuery() {
@@ -311,7 +401,7 @@ bool TDocumentForm::Edit() {
     if (Number == 0 || RefuseUnsaved(Number)) return false;
     // Its update would go to a row that is not written yet, and miss it once Save renumbers it.
     if (QueuedAsNew(Number)) {
-        ShowErrorFmt(u"Документ номер %d още не е записан. Натиснете бутон \"F2\" (за запис)."_s, {Number});
+        ShowErrorFmt(NotSavedText(Number));
         return false;
     }
     if (!AskAdminPassword(this)) return false;
@@ -319,6 +409,7 @@ bool TDocumentForm::Edit() {
     const QStringList Cells = Grid->Rows(Row);
     StartEditing(Cells.value(0).trimmed(), feDocNo);
     ShowEditing(true);
+    FLiftedRow = Cells;
     feDocNo->SetValue(StrToFloatDot(Cells.value(0), 0));
     RowToEdits(Cells);
     DeleteGridRow(Grid, Row);
@@ -336,7 +427,7 @@ bool TDocumentForm::Delete() {
 
 bool TDocumentForm::ConfirmDelete(int Row, const QString& Note) {
     return ConfirmYesNoFmt(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?%s"_s,
-                           {RecordNoun, Grid->Cells(0, Row), Grid->Cells(1, Row), Note}) == mrYes;
+                           {DocumentNoun(), Grid->Cells(0, Row), Grid->Cells(1, Row), Note}) == mrYes;
 }
 
 bool TDocumentForm::DeleteDocument(int Row) {
@@ -347,7 +438,14 @@ bool TDocumentForm::DeleteDocument(int Row) {
         return false;
     }
     if (!AskAdminPassword(this) || !ConfirmDelete(Row, DeleteNote(Row, Number))) return false;
-    Queue(DeleteStatements(Row, Number));
+    TQueuedDocument Document;
+    Document.Change = TChange::Deleted;
+    Document.Number = Number;
+    Document.Row = Grid->Rows(Row);
+    FGuarded.clear();
+    Document.Statements = DeleteStatements(Row, Number);
+    if (Document.Statements.isEmpty()) return false;
+    QueueDocument(Document);
     DeleteGridRow(Grid, Row);
     return true;
 }
@@ -356,12 +454,13 @@ bool TDocumentForm::DeleteDocument(int Row) {
 // queue, and its number is free again.
 bool TDocumentForm::DropQueuedDocument(int Row, qint64 Number) {
     if (RefuseUnsaved(Number) || !ConfirmDelete(Row)) return false;
-    const auto Document = std::find_if(FNewDocuments.begin(), FNewDocuments.end(),
-                                       [Number](const TQueuedDocument& D) { return D.Number == Number; });
-    const qsizetype At = QueuedAt(Document->Statements);
-    if (At < 0) return false;
-    PendingSql.remove(At, Document->Statements.size());
-    FNewDocuments.erase(Document);
+    const auto Document =
+        std::find_if(FDocuments.begin(), FDocuments.end(), [Number](const TQueuedDocument& D) {
+            return D.Change == TChange::New && D.Number == Number;
+        });
+    if (Document == FDocuments.end()) return false;
+    FDocuments.erase(Document);
+    RequeueDocuments();
     DeleteGridRow(Grid, Row);
     return true;
 }
@@ -382,16 +481,32 @@ void TDocumentForm::Guard(const QString& Statement, const QString& Refusal) {
     FGuarded.insert(Statement, Refusal);
 }
 
-QString TDocumentForm::RunGuards() {
-    for (const QString& SQL : PendingSql) {
-        const auto Refusal = FGuarded.constFind(SQL);
-        if (Refusal != FGuarded.cend() && ExecCounted(AdoConnection, SQL) == 0) return Refusal.value();
-    }
+QString TDocumentForm::UnsavedDocumentText(qint64) {
     return QString();
 }
 
-QString TDocumentForm::UnsavedDocumentText(qint64) {
-    return QString();
+QString TDocumentForm::DocumentNoun() const {
+    return RecordNoun;
+}
+
+QString TDocumentForm::DocumentName(qint64 Number) const {
+    const QString Noun = DocumentNoun();
+    return Noun.left(1).toUpper() + Noun.mid(1) + u" номер "_s + QString::number(Number);
+}
+
+// The nouns of these windows are feminine exactly when their first word ends in "а" ("покупка на
+// вещ", "продажба на вещ"; "договор", "приходен касов ордер" are not).
+QString TDocumentForm::NounEnding() const {
+    return DocumentNoun().section(u' ', 0, 0).endsWith(u'а') ? u"а"_s : QString();
+}
+
+QString TDocumentForm::NotSavedText(qint64 Number) const {
+    return Format(u"%s още не е записан%s. Натиснете бутон \"F2\" (за запис)."_s,
+                  {DocumentName(Number), NounEnding()});
+}
+
+QString TDocumentForm::GoneText(qint64 Number) const {
+    return Format(u"%s е изтрит%s междувременно."_s, {DocumentName(Number), NounEnding()});
 }
 
 bool TDocumentForm::RefuseUnsaved(qint64 Number) {
@@ -411,6 +526,9 @@ QStringList TDocumentForm::GridNumbers() const {
     QStringList Numbers;
     for (int R = Grid->FixedRows(); R < Grid->RowCount(); ++R)
         Numbers += Grid->Cells(0, R);
+    for (const TQueuedDocument& Document : FDocuments)
+        if (Document.Change != TChange::Deleted && GridRowOf(Document.Number) < 0)
+            Numbers += QString::number(Document.Number);
     return Numbers;
 }
 

@@ -6,9 +6,11 @@
 // (F2) writes the queue in one transaction and reloads; Ctrl+F9 prints the selected document.
 // Nothing reaches the database before Save.
 //
-// A new document stays the window's own until Save: Delete takes it back out of the queue, and
-// Save gives it the next free number when another window has saved one under its number
-// meanwhile. Closing with anything queued asks whether to save it.
+// The queue holds documents: each new, edited or deleted document with its number and every
+// statement it queued. A new document stays the window's own until Save: Delete takes it back out
+// of the queue, and Save gives it the next free number when another window has saved one under
+// its number meanwhile. When Save refuses because of one document, that document leaves the queue
+// and the rest can be saved. Closing, F8 or a filter with anything queued asks whether to save it.
 //
 // A window makes its number, date and amount edits with the builders, in the order its tab
 // order wants, and fills in the protected hooks; its validation, statements and list queries are
@@ -19,6 +21,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -84,13 +87,17 @@ public:
     // With statements queued: message 65194; Yes saves (and a failed Save keeps the window
     // open), No drops them, Cancel stays.
     bool CloseQuery() override;
+    // F8 and the filter: with statements queued, the same question first; Yes saves (a saved
+    // queue reloads the list), No drops the queue and reloads, Cancel keeps all as it is.
+    bool DoExecute() override;
 
     // True while document Number is queued as new: typed, not yet saved.
     bool QueuedAsNew(qint64 Number) const;
 
     // The number of the selected row's document; 0 when the row holds none.
     qint64 SelectedDocNo() const;
-    // Column 0 of every data row, as validation compares a new number with them.
+    // Column 0 of every data row, and the numbers of queued documents no row shows, as validation
+    // compares a new number with them.
     QStringList GridNumbers() const;
     // The item label of the selected document: its number and the item's name in column 3.
     void PrintLabel();
@@ -122,24 +129,36 @@ protected:
     // Edit and Delete: the refusal for document Number when it must be saved first; "" lets the
     // row be changed.
     virtual QString UnsavedDocumentText(qint64 Number);
+    // The noun messages name the documents with; RecordNoun unless the window has a shorter one.
+    virtual QString DocumentNoun() const;
+    // "Покупка на вещ номер 5": document Number as messages name it.
+    QString DocumentName(qint64 Number) const;
+    // "а" when the noun is feminine, so that the words after it agree; else "".
+    QString NounEnding() const;
+    // Document Number is queued, not written: save it first.
+    QString NotSavedText(qint64 Number) const;
+    // Document Number is no longer in the books.
+    QString GoneText(qint64 Number) const;
     // Delete on grid row Row, a data row: unless DeleteRefusal has a text, after the password and
     // the question (with DeleteNote below it), queues DeleteStatements and removes the row. True
     // when it queued.
-    virtual bool DeleteDocument(int Row);
-    // The statements that delete document Number, shown on grid row Row.
+    bool DeleteDocument(int Row);
+    // The statements that delete document Number, shown on grid row Row, after the question.
     virtual QStringList DeleteStatements(int Row, qint64 Number);
-    // Why saved document Number may not be deleted; "" when it may.
+    // Why saved document Number may not be deleted; "" when it may. Asked again inside Save, so
+    // it must show nothing.
     virtual QString DeleteRefusal(qint64 Number);
     // What the delete question adds about document Number on grid row Row: what goes with it.
     virtual QString DeleteNote(int Row, qint64 Number);
-    // Marks Statement, queued with it, as one whose condition must still hold when Save runs: Save
-    // runs it first inside its transaction, and when it changes no row, Refusal refuses the Save.
-    // The queue runs it again afterwards, so it must change nothing the second time.
+    // Marks Statement of the document being queued as one whose condition must still hold when
+    // Save runs: Save runs it first inside its transaction, and when it changes no row, Refusal
+    // refuses the document. The queue runs it again afterwards, so it must change nothing the
+    // second time. The base guards the UPDATE of every edit itself, refused with GoneText.
     void Guard(const QString& Statement, const QString& Refusal);
     // Save: runs inside the transaction before the queue, so what it reads no other window can
-    // change until the queue is written. A text refuses the Save: nothing is written, the text is
-    // shown and the queue kept. It sees the statements as queued; taken numbers are replaced after
-    // it.
+    // change until the queue is written; it must show nothing. A text refuses the whole Save:
+    // nothing is written, the text is shown and the queue kept. It sees the statements as queued;
+    // taken numbers are replaced after it.
     virtual QString CheckInsideSave();
     // After a Save that wrote the queue and reloaded the list.
     virtual void Saved();
@@ -160,25 +179,47 @@ protected:
     void RunPrint(const std::function<void()>& Print);
 
 private:
-    // A new document queued since the last Save: its number and every statement it queued.
+    // Statements are queued as parts of documents only, so that dropping and renumbering a
+    // document takes all of it.
+    using TQueuedChanges::Queue;
+
+    enum class TChange { New, Edited, Deleted };
+    // A document queued since the last Save.
     struct TQueuedDocument {
+        TChange Change = TChange::New;
         qint64 Number = 0;
         QStringList Statements;
+        // The statements, by place, whose condition must still hold at Save, and their refusals.
+        QMap<int, QString> Guards;
+        // The row Edit lifted or Delete removed, as it was.
+        QStringList Row;
     };
-    QList<TQueuedDocument> FNewDocuments;
-    // Guarded statements and the refusal of each.
+    QList<TQueuedDocument> FDocuments;
+    // What Guard marked, until the document it belongs to is queued.
     QHash<QString, QString> FGuarded;
+    // The row the running edit lifted.
+    QStringList FLiftedRow;
 
+    // Appends Document, with what Guard marked of its statements, to the queue.
+    void QueueDocument(TQueuedDocument Document);
+    // PendingSql := the statements of the queued documents, in their order.
+    void RequeueDocuments();
+    void DropQueue();
     bool RefuseUnsaved(qint64 Number);
-    // Inside Save's transaction: runs the guarded statements of the queue; the refusal of the
-    // first that changed no row.
-    QString RunGuards();
+    // Inside Save's transaction: the queued deletes asked again, the guarded statements run; the
+    // refusal of the first document that fails, Refused its place.
+    QString RecheckDocuments(int& Refused);
+    // What the operator is told of a document taken out of the queue.
+    QString DroppedText(const TQueuedDocument& Document, bool OthersRemain) const;
+    // Takes document Index out of the queue: its row goes, and the row it lifted or removed comes
+    // back while the document is still in the books.
+    void DropDocument(int Index);
+    // The last data row showing document Number; -1 when none does.
+    int GridRowOf(qint64 Number) const;
     bool ConfirmDelete(int Row, const QString& Note = QString());
     // Delete of a queued new document on grid row Row: its statements leave the queue.
     bool DropQueuedDocument(int Row, qint64 Number);
-    // Where Statements stand together in PendingSql; -1 when they do not.
-    qsizetype QueuedAt(const QStringList& Statements) const;
     // Inside Save's transaction: the queued new documents whose numbers are saved by now get the
-    // next free ones in PendingSql; what was moved, one line each.
+    // next free ones; what was moved, one line each.
     QStringList RenumberTakenNumbers();
 };

@@ -287,15 +287,29 @@ QString QueuedContractDeletesInUse(QObject* Owner, const QStringList& Pending) {
     return QString();
 }
 
+QStringList ContractDeleteStatements(QWidget* Owner, const QString& UserName, qint64 DocNo) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT sum_c FROM Contracts WHERE ( docno = %d ))sql"_s, {DocNo}), &List);
+    const QString OperatorName = OperatorFullName(Owner, UserName);
+    const QString OwnerName = ContractOwnerName(Owner, DocNo);
+    const double Amount = RoundToDigits(AmountDecimals, StrToFloatDot(List.GetTextStr(), 0));
+    QStringList Statements{ContractDeleteSql(DocNo)};
+    // The loan stays paid out unless it is booked back; there is nothing to book for a contract
+    // that is kept.
+    if (ConfirmYesNoFmt(u"Желаете ли да се прхвърлят %.2f лв от разход \"по договор\" към разход \"на "
+                        "собственик\"?"_s,
+                        {Amount}) == mrYes)
+        Statements += RebookingSql(DocNo, Date(), Amount, OwnerName, OperatorName, UserName);
+    return Statements;
+}
+
 void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocNo, const QString& DateText,
                     TQueuedChanges& Changes, TRichGrid* Grid, int Row) {
     const qint64 Number = StrToIntOrZero(DocNo.trimmed());
     if (Number == 0) return;
-    TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(SELECT sum_c FROM Contracts WHERE ( docno = %d ))sql"_s, {Number}), &List);
-    // A contract this window still has queued never comes here: the row is another window's loss.
-    if (List.Count() == 0) {
+    // The grid shows only saved contracts here: a row without its contract is another window's loss.
+    if (!ContractNumberStored(Owner, double(Number))) {
         ShowErrorFmt(u"Договор номер %d е изтрит междувременно."_s, {Number});
         return;
     }
@@ -307,21 +321,10 @@ void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocN
         return;
     }
     if (!AskAdminPassword(Owner)) return;
-    const QString OperatorName = OperatorFullName(Owner, UserName);
-    const QString OwnerName = ContractOwnerName(Owner, Number);
-    const double Amount = RoundToDigits(AmountDecimals, StrToFloatDot(List.GetTextStr(), 0));
-
     if (ConfirmYesNoFmt(u"Желаете ли да изтриете %s: \"%s\" - \"%s\"?"_s, {u"договор"_s, DocNo, DateText}) !=
         mrYes)
         return;
-    QStringList Statements{ContractDeleteSql(Number)};
-    // The loan stays paid out unless it is booked back; there is nothing to book for a contract
-    // that is kept.
-    if (ConfirmYesNoFmt(u"Желаете ли да се прхвърлят %.2f лв от разход \"по договор\" към разход \"на "
-                        "собственик\"?"_s,
-                        {Amount}) == mrYes)
-        Statements += RebookingSql(Number, Date(), Amount, OwnerName, OperatorName, UserName);
-    Changes.Queue(Statements);
+    Changes.Queue(ContractDeleteStatements(Owner, UserName, Number));
     if (Grid && Row >= Grid->FixedRows() && Row < Grid->RowCount()) DeleteGridRow(Grid, Row);
 }
 
@@ -717,13 +720,21 @@ void TfrmContracts::RowToEdits(const QStringList& Cells) {
     LockLoanFigures(true);
 }
 
-bool TfrmContracts::DeleteDocument(int Row) {
-    DeleteContract(this, UserName, Grid->Cells(0, Row), Grid->Cells(1, Row), *this, Grid, Row);
-    return true;
+QString TfrmContracts::DocumentNoun() const {
+    return u"договор"_s;
 }
 
-QString TfrmContracts::CheckInsideSave() {
-    return QueuedContractDeletesInUse(this, PendingSql);
+// Only a contract made by mistake, with nothing but its payout, may go: receipts, a sale or a
+// redemption would be left pointing at nothing, and the loan of a sold item booked back.
+QString TfrmContracts::DeleteRefusal(qint64 Number) {
+    // Deleted by another window: its loan must not be booked back twice.
+    if (!ContractNumberStored(this, double(Number))) return GoneText(Number);
+    const QString Uses = ContractUseText(this, Number);
+    return Uses.isEmpty() ? QString() : ContractInUseMessage(Number, Uses);
+}
+
+QStringList TfrmContracts::DeleteStatements(int, qint64 Number) {
+    return ContractDeleteStatements(this, UserName, Number);
 }
 
 bool TfrmContracts::Add() {

@@ -109,12 +109,15 @@ QString ContractInUseMessage(qint64 DocNo, const QString& Uses);
 // For the check inside Save: the refusal for the first contract whose DELETE stands in Pending
 // and which has come into the books or been deleted since; "" when none has.
 QString QueuedContractDeletesInUse(QObject* Owner, const QStringList& Pending);
+// The statements that delete saved contract DocNo, after the question whether to book the loan
+// paid out back to the owner's expenses (the two orders of RebookingSql on Yes).
+QStringList ContractDeleteStatements(QWidget* Owner, const QString& UserName, qint64 DocNo);
 
 // Deletes saved contract DocNo (dated DateText) shown in row Row of Grid. A contract in the
 // books is refused, naming what holds it; any other after the manager's password and a question:
-// queues the DELETE and removes the row; then, only after that, offers to book the loan paid out
-// back to the owner's expenses. The contract window and the obligations report use it, and
-// re-check the queued deletes with QueuedContractDeletesInUse inside their Save.
+// queues ContractDeleteStatements and removes the row. The obligations report uses it, and
+// re-checks the queued deletes with QueuedContractDeletesInUse inside its Save; the contract
+// window does the same through the document window's delete.
 void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocNo, const QString& DateText,
                     TQueuedChanges& Changes, TRichGrid* Grid, int Row);
 
@@ -174,10 +177,10 @@ protected:
     void RowToEdits(const QStringList& Cells) override;
     // Prints the selected saved contract.
     void PrintDocument() override;
-    // The contract's own delete, shared with the obligations report.
-    bool DeleteDocument(int Row) override;
-    // A contract whose delete is queued may have been paid on, sold or redeemed since.
-    QString CheckInsideSave() override;
+    QString DocumentNoun() const override;
+    // A contract in the books, or deleted by another window, is not deleted.
+    QString DeleteRefusal(qint64 Number) override;
+    QStringList DeleteStatements(int Row, qint64 Number) override;
 
 private:
     void OwnerChanged();

@@ -380,7 +380,7 @@ QStringList TfrmItems_purchases::DeleteStatements(int, qint64 Number) {
 
 QString TfrmItems_purchases::UnsavedDocumentText(qint64 Number) {
     if (DocumentNumberStored(this, TableName, double(Number))) return QString();
-    return Format(u"Покупка номер %d още не е записана. Натиснете бутон \"F2\" (за запис)."_s, {Number});
+    return NotSavedText(Number);
 }
 
 void TfrmItems_purchases::RowToEdits(const QStringList& Cells) {

@@ -516,7 +516,7 @@ bool TfrmItems_sales::Add() {
 
 QString TfrmItems_sales::UnsavedDocumentText(qint64 Number) {
     if (DocumentNumberStored(this, TableName, double(Number))) return QString();
-    return Format(u"Продажба номер %d още не е записана. Натиснете бутон \"F2\" (за запис)."_s, {Number});
+    return NotSavedText(Number);
 }
 
 QString TfrmItems_sales::DeleteNote(int Row, qint64 Number) {

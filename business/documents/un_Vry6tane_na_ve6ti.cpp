@@ -365,22 +365,30 @@ bool TfrmVry6tane_na_ve6ti::Save() {
     QStringList Statements = SettlementSql(BreakdownDocNo, PaymentMode, Paid, *FRows, Date(), Parties);
     // The receipts and the contract's mark go in together or not at all, and only while the
     // contract still owes what the window shows: another window may have settled it meanwhile.
-    const bool Saved = RunPendingSql(
-        this, Statements, [this] { return BreakdownStillHolds() ? QString() : ContractChangedText(); });
+    bool Refused = false;
+    const bool Saved = RunPendingSql(this, Statements, [&] {
+        QString Refusal = BreakdownRefusal();
+        Refused = !Refusal.isEmpty();
+        return Refusal;
+    });
+    // A Save that could not write (another workstation writing) keeps the contract and the amount
+    // for the next F2; a contract changed meanwhile must be chosen again.
+    if (!Saved && !Refused) return false;
     BuildContractList();
     feSum_c->SetValue(0);
     return Saved;
 }
 
-bool TfrmVry6tane_na_ve6ti::BreakdownStillHolds() {
-    if (!ContractOpen(this, BreakdownDocNo)) return false;
-    QString DebtRow;
+QString TfrmVry6tane_na_ve6ti::BreakdownRefusal() {
+    if (!ContractOpen(this, BreakdownDocNo)) return ContractChangedText();
+    QString DebtRow, Failure;
     TDelimitedStringList OneTimeFees, DailyFees, Now;
-    if (!CalculateContractDebt(this, QString::number(BreakdownDocNo), DebtRow, FAtDate, OneTimeFees,
-                               DailyFees))
-        return false;
+    // Quietly: a message box here would hold the write lock until the operator answers it.
+    if (!ContractDebtQuietly(this, QString::number(BreakdownDocNo), DebtRow, FAtDate, OneTimeFees, DailyFees,
+                             Failure))
+        return Failure.isEmpty() ? ContractChangedText() : Failure;
     BuildSettlementRows(DebtRow, OneTimeFees, DailyFees, PaymentMode, Now);
-    return Now.GetTextStr() == FRows->GetTextStr();
+    return Now.GetTextStr() == FRows->GetTextStr() ? QString() : ContractChangedText();
 }
 
 bool TfrmVry6tane_na_ve6ti::eventFilter(QObject* Watched, QEvent* Event) {

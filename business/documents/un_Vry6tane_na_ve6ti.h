@@ -93,8 +93,9 @@ private:
     void OwnerChanged();
     void ContractChosen();
     void ClearBreakdown();
-    // True while the contract is still open and its breakdown at the same day is the one shown.
-    bool BreakdownStillHolds();
+    // Inside Save: "" while the contract is still open and its breakdown at the same day is the
+    // one shown, else why the settlement cannot be written.
+    QString BreakdownRefusal();
 
     // The breakdown's rows as they were built, the totals row last.
     std::unique_ptr<TDelimitedStringList> FRows;

@@ -696,8 +696,10 @@ bool GetOutstandingPrincipal(QObject* Owner, const QString& DocNo, double& Princ
     return true;
 }
 
-bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
-                           TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees) {
+bool ContractDebtQuietly(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
+                         TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees,
+                         QString& Failure) {
+    Failure.clear();
     if (DocNo.isEmpty()) return false;
     Row.clear();
     OneTimeFees.Clear();
@@ -709,7 +711,6 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     const TBlock block = ReadBlock(Owner, tariffs, contract, contract, atDay);
     const TContractInputs* inputs = block.Find(contract);
     if (!inputs) return false;
-    QCoreApplication::processEvents();
 
     TDebtResult debt;
     const QString& names = inputs->Facts[fcThreeNames];
@@ -717,12 +718,13 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     case TDebtFailure::NoPrefCode: {
         QString egn;
         FormatEGN(inputs->Facts[fcEGN], egn);
-        ShowErrorFmt(QStringLiteral("За клиент с ЕГН: %s (%s) не е указан префернциялен код."), {egn, names});
+        Failure =
+            Format(QStringLiteral("За клиент с ЕГН: %s (%s) не е указан префернциялен код."), {egn, names});
         return false;
     }
     case TDebtFailure::NoBands:
-        ShowErrorFmt(QStringLiteral("Не е зададена лихвена схема за клиент %s с префернциялен код %d."),
-                     {names, debt.PrefCode});
+        Failure = Format(QStringLiteral("Не е зададена лихвена схема за клиент %s с префернциялен код %d."),
+                         {names, debt.PrefCode});
         return false;
     case TDebtFailure::None:
         break;
@@ -738,6 +740,15 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
     fill(tariffs.DailyFees, debt.DailyFees, DailyFees);
     Row = std::move(debt.Row);
     return true;
+}
+
+bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
+                           TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees) {
+    QString Failure;
+    const bool Computed = ContractDebtQuietly(Owner, DocNo, Row, AtDate, OneTimeFees, DailyFees, Failure);
+    QCoreApplication::processEvents();
+    if (!Failure.isEmpty()) ShowErrorFmt(Failure);
+    return Computed;
 }
 
 void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime AtDate,

@@ -51,6 +51,11 @@ enum TDebtField {
 // A contract dated after AtDate has nothing accrued yet: zero sums and no fees.
 bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
                            TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees);
+// The same without a word and without running the event loop, for checks inside a write
+// transaction: Failure gets the message instead ("" for a contract that does not exist).
+bool ContractDebtQuietly(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
+                         TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees,
+                         QString& Failure);
 
 // Called once for each contract of a batch: Index is its place in the list given, Row its record as
 // CalculateContractDebt gives it, or empty with Failure saying in the operator's words why the

@@ -18,6 +18,7 @@
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
+#include "tests/support/WriteLock.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -137,6 +138,18 @@ struct TQueueCase {
     // Deleting a queued document takes it out of the queue (else the window asks for Save first).
     bool DropsUnsaved;
 };
+
+// The document's name as the window's messages give it.
+// The contract window names its documents shorter than its menu does.
+QString NounOf(const TQueueCase& C) {
+    return C.Table == u"Contracts"_s ? u"договор"_s : C.Noun;
+}
+QString Named(const TQueueCase& C, qint64 Number) {
+    return NounOf(C).left(1).toUpper() + NounOf(C).mid(1) + u" номер "_s + QString::number(Number);
+}
+QString Ending(const TQueueCase& C) {
+    return NounOf(C).section(u' ', 0, 0).endsWith(u'а') ? u"а"_s : QString();
+}
 
 template <class F> std::function<TDocumentForm*(QWidget*)> Maker() {
     return [](QWidget* Host) { return CreateForm<F>(Host, TMAccountForm::fsMDIChild); };
@@ -335,8 +348,8 @@ TEST_F(DocumentQueue, DeletingAnUnsavedDocumentDropsItFromTheQueue) {
         Presenter.Clear();
         Press(Qt::Key_F3);
         EXPECT_EQ(Presenter.Texts(),
-                  QStringList{u"Документ номер %1 още не е записан. Натиснете бутон \"F2\" (за запис)."_s.arg(
-                      First)});
+                  QStringList{u"%1 още не е записан%2. Натиснете бутон \"F2\" (за запис)."_s.arg(
+                      Named(C, First), Ending(C))});
         EXPECT_FALSE(Form->EditingRow);
 
         // Declined: all stays.
@@ -345,7 +358,7 @@ TEST_F(DocumentQueue, DeletingAnUnsavedDocumentDropsItFromTheQueue) {
         Press(Qt::Key_F5);
         EXPECT_EQ(
             Presenter.Texts(),
-            QStringList{u"Желаете ли да изтриете %1: \"%2\" - \"01.03.2024\"?"_s.arg(C.Noun).arg(First)});
+            QStringList{u"Желаете ли да изтриете %1: \"%2\" - \"01.03.2024\"?"_s.arg(NounOf(C)).arg(First)});
         EXPECT_EQ(Form->PendingSql.size(), 2 * QueuedPerDocument);
 
         Presenter.PlanAnswer(mrYes);
@@ -424,4 +437,126 @@ TEST_F(DocumentQueue, TheWindowsOwnCheckStillStopsARenumberedDocument) {
     EXPECT_EQ(Form->PendingSql.size(), 1);
     EXPECT_EQ(Presenter.Texts().size(), 1);
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes WHERE contract_n = 1"_s), u"0"_s);
+}
+
+// F8 with documents queued asks as Esc does: Cancel keeps them shown and queued, Yes saves them
+// (a Save that cannot run keeps them), No drops them before the list is reloaded, so that typed
+// again they are written once.
+TEST_F(DocumentQueue, F8WithDocumentsQueuedAsksBeforeReloading) {
+    const QString Question = LoadStr(65194);
+    for (const TQueueCase& C : QueueCases()) {
+        SCOPED_TRACE(C.Name);
+        Open(C);
+        const QString Before = Saved(C);
+        const qint64 First = Add(C);
+        const qint64 Second = Add(C);
+        const QStringList Queued = Form->PendingSql;
+        ASSERT_FALSE(Queued.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrCancel);
+        Press(Qt::Key_F8);
+        EXPECT_EQ(Presenter.Texts(), QStringList{Question});
+        EXPECT_EQ(Form->PendingSql, Queued);
+        EXPECT_GE(RowOf(First), 0);
+
+        {
+            // Another window of this program is in the middle of its Save.
+            TTransaction Running;
+            Presenter.Clear();
+            Presenter.PlanAnswer(mrYes);
+            Press(Qt::Key_F8);
+        }
+        EXPECT_EQ(
+            Presenter.Texts(),
+            (QStringList{Question, u"Друг прозорец на програмата записва в момента. Опитайте отново."_s}));
+        EXPECT_EQ(Form->PendingSql, Queued);
+        EXPECT_GE(RowOf(Second), 0);
+        EXPECT_EQ(Saved(C), Before);
+
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrNo);
+        Press(Qt::Key_F8);
+        EXPECT_EQ(Presenter.Texts(), QStringList{Question});
+        EXPECT_TRUE(Form->PendingSql.isEmpty());
+        EXPECT_EQ(RowOf(First), -1);
+        EXPECT_EQ(RowOf(Second), -1);
+        EXPECT_EQ(Saved(C), Before);
+
+        const qint64 Again = Add(C);
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F8);
+        EXPECT_EQ(Presenter.Texts(), QStringList{Question});
+        EXPECT_TRUE(Form->PendingSql.isEmpty());
+        EXPECT_GE(RowOf(Again), 0);
+        EXPECT_EQ(QueryText(u"SELECT count(*) FROM %1 WHERE docno = %2"_s.arg(C.Table).arg(Again)), u"1"_s);
+        Presenter.Clear();
+        Press(Qt::Key_F8);
+        EXPECT_TRUE(Presenter.Texts().isEmpty());
+    }
+}
+
+// An edit of a document that another window deleted meanwhile writes nothing: Save names it,
+// takes the edit out and the documents queued beside it are saved with the next F2.
+TEST_F(DocumentQueue, AnEditOfADocumentDeletedMeanwhileIsTakenOutOfTheQueue) {
+    for (const TQueueCase& C : QueueCases()) {
+        SCOPED_TRACE(C.Name);
+        Open(C);
+        const qint64 Edited = Add(C);
+        Press(Qt::Key_F2);
+        ASSERT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+        SelectRow(Edited);
+        Presenter.Clear();
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        ASSERT_TRUE(Form->EditingRow) << Presenter.Texts().join(u'|').toStdString();
+        Form->feDocNo->setFocus();
+        Press(Qt::Key_F4);
+        ASSERT_FALSE(Form->EditingRow) << Presenter.Texts().join(u'|').toStdString();
+        const QStringList EditQueued = Form->PendingSql;
+        Form->feDocNo->SetValue(double(Edited + 1));
+        const qint64 New = Add(C);
+        const QStringList NewQueued = Form->PendingSql.mid(EditQueued.size());
+        Exec(u"Delete from %1 Where docno = %2"_s.arg(C.Table).arg(Edited));
+
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_EQ(
+            Presenter.Texts(),
+            QStringList{u"%1 е изтрит%2 междувременно.\nРедакцията на %3 номер %4 е отменена. "
+                        "Останалото може да бъде записано с F2."_s.arg(Named(C, Edited), Ending(C), NounOf(C))
+                            .arg(Edited)});
+        EXPECT_EQ(Form->PendingSql, NewQueued);
+        EXPECT_EQ(RowOf(Edited), -1);
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+        EXPECT_EQ(
+            QueryText(u"SELECT docno FROM %1 WHERE docno IN ( %2, %3 )"_s.arg(C.Table).arg(Edited).arg(New)),
+            QString::number(New));
+    }
+}
+
+// The re-check of a receipt inside Save computes without a word: what stops it is told after
+// the rollback, never while this program holds the write lock.
+TEST_F(DocumentQueue, NoMessageIsShownWhileTheWriteLockIsHeld) {
+    Exec(ContractInsertSql(u"Contracts"_s, ContractNo(1)));
+    Exec(PayoutOrderSql(ContractNo(1), u"Мария Колева"_s, u"maria"_s));
+    Open(QueueCases()[1]);
+    auto* Receipts = static_cast<TfrmIncomes*>(Form.data());
+    Type(Receipts->lePayment_type, u"1"_s);
+    Type(Receipts->leOwner, u"8001011234"_s);
+    Type(Receipts->leContract, u"1"_s);
+    Receipts->leContract->OnFormOk(Receipts->leContract);
+    Type(Receipts->feSum_c, u"100"_s);
+    Type(Receipts->edSupplier_name, u"Мария Колева"_s);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(Form->PendingSql.size(), 1) << Presenter.Texts().join(u'|').toStdString();
+    Exec(u"Delete from Interest_rates Where pref_code = 1"_s);
+
+    TLockWatchingPresenter Watch;
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Watch.ShownUnderLock, 0);
+    EXPECT_EQ(Watch.Texts().size(), 1) << Watch.Texts().join(u'|').toStdString();
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), u"0"_s);
 }

@@ -394,16 +394,19 @@ TEST_F(SaleWindow, AnItemSoldOrChangedMeanwhileFailsTheWholeSave) {
     auto* form = Open();
     for (const Case& C : Cases) {
         Presenter.Clear();
+        const auto Number = qint64(form->feDocNo->Value());
         Queue(form, C.Kind, QString::fromUtf8(C.Origin), u"150"_s);
         ASSERT_EQ(form->PendingSql.size(), 3) << C.Name << ": " << Told().toStdString();
         Exec(QString::fromUtf8(C.Meanwhile));
         Press(Qt::Key_F2);
-        EXPECT_EQ(form->PendingSql.size(), 3) << C.Name;
-        EXPECT_TRUE(Told().contains(QString::fromUtf8(C.Expected))) << C.Name << ": " << Told().toStdString();
+        // The refused sale leaves the queue and the grid: it blocks nothing typed after it.
+        EXPECT_TRUE(form->PendingSql.isEmpty()) << C.Name;
+        EXPECT_EQ(form->Grid->Cells(0, form->Grid->FixedRows()).trimmed(), QString()) << C.Name;
+        EXPECT_EQ(Told(), QString::fromUtf8(C.Expected) +
+                              u" Изберете отново.\nПродажба на вещ номер %1 не е записана."_s.arg(Number))
+            << C.Name << ": " << Told().toStdString();
         EXPECT_EQ(QueryText(u"SELECT count(*) FROM Items_sales"_s), u"0"_s) << C.Name;
         EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), u"0"_s) << C.Name;
-        form->PendingSql.clear();
-        form->Reload();
     }
 }
 
@@ -421,7 +424,7 @@ TEST_F(SaleWindow, TwoWindowsSellingOneItemWriteOneSale) {
     ASSERT_TRUE(first->PendingSql.isEmpty()) << Told().toStdString();
     second->Grid->setFocus();
     Press(Qt::Key_F2);
-    EXPECT_EQ(second->PendingSql.size(), 3);
+    EXPECT_TRUE(second->PendingSql.isEmpty());
     EXPECT_TRUE(Told().contains(u"Договор 4 вече не се предлага за продажба."_s)) << Told().toStdString();
     EXPECT_EQ(QueryText(u"SELECT docno, sum_s FROM Items_sales"_s), u"1@150"_s);
     EXPECT_EQ(QueryText(u"SELECT contract_n, sum_o FROM Incomes"_s), u"1@150"_s);
@@ -436,7 +439,8 @@ TEST_F(SaleWindow, DeletingASaleOffersItsItemAgainAndRemovesItsReceipt) {
     form->Grid->SetRow(2);
     Press(Qt::Key_F5);
     EXPECT_EQ(form->PendingSql.size(), 6);
-    EXPECT_TRUE(Told().contains(u"Продажба номер 1 още не е записана. Натиснете бутон \"F2\" (за запис)."_s))
+    EXPECT_TRUE(
+        Told().contains(u"Продажба на вещ номер 1 още не е записана. Натиснете бутон \"F2\" (за запис)."_s))
         << Told().toStdString();
     Press(Qt::Key_F2);
     ASSERT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
@@ -499,4 +503,27 @@ TEST_F(SaleWindow, EditKeepsOriginAndKindAndMovesTheReceipt) {
     Press(Qt::Key_F2);
     EXPECT_EQ(QueryText(u"SELECT contract_n, payment_type, sum_s FROM Items_sales"_s), u"4@1@175"_s);
     EXPECT_EQ(QueryText(u"SELECT contract_n, payment_type, sum_o FROM Incomes"_s), u"1@4@175"_s);
+}
+
+// F8 with a sale queued asks first: Cancel keeps it, No drops it and its item is still offered,
+// so that typed again it is sold once.
+TEST_F(SaleWindow, F8WithASaleQueuedAsksBeforeReloading) {
+    Stock();
+    auto* form = Open();
+    Queue(form, stPurchased, u"6"_s, u"80"_s);
+    ASSERT_EQ(form->PendingSql.size(), 3) << Told().toStdString();
+    Presenter.Clear();
+    Presenter.PlanAnswer(mrCancel);
+    Press(Qt::Key_F8);
+    EXPECT_EQ(form->PendingSql.size(), 3);
+    Presenter.PlanAnswer(mrNo);
+    Press(Qt::Key_F8);
+    EXPECT_EQ(Presenter.Texts(), (QStringList{LoadStr(65194), LoadStr(65194)}));
+    EXPECT_TRUE(form->PendingSql.isEmpty());
+    Queue(form, stPurchased, u"6"_s, u"80"_s);
+    ASSERT_EQ(form->PendingSql.size(), 3) << Told().toStdString();
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F8);
+    EXPECT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
+    EXPECT_EQ(QueryText(u"SELECT count(*), min( contract_n ) FROM Items_sales"_s), u"1@6"_s);
 }

@@ -12,6 +12,7 @@
 #include "tests/support/ContractShop.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
+#include "tests/support/WriteLock.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -459,4 +460,32 @@ TEST_F(SettlementWindow, ContractsDeclaredForSaleAreListedOnlyWithTheOption) {
         delete Form->Container();
         Form = nullptr;
     }
+}
+
+// Another workstation writing: Save says so in Bulgarian and the chosen contract and amount stay
+// for the next F2. What the re-check inside Save finds is told after the rollback, never while
+// this program holds the write lock.
+TEST_F(SettlementWindow, ABusyDatabaseKeepsTheChosenContractAndAmount) {
+    const QString Question = u"Желаете ли да извършите операция \"връщане на вещ\"?"_s;
+    Open(false);
+    Choose(u"8001011234"_s, u"1"_s);
+    Type(Form->feSum_c, u"1030"_s);
+    {
+        TOtherWorkstationLock Other;
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F2);
+    }
+    EXPECT_EQ(Presenter.Texts(),
+              (QStringList{Question, u"Базата данни е заета от друго работно място. Опитайте отново."_s}));
+    EXPECT_EQ(Form->leContract->text(), u"1"_s);
+    EXPECT_EQ(Form->feSum_c->Value(), 1030);
+    EXPECT_EQ(QueryText(u"Select Count(*) From Incomes"_s), u"0"_s);
+
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Delete from Interest_rates Where pref_code = 1"_s));
+    TLockWatchingPresenter Watch;
+    Watch.PlanAnswer(mrYes);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Watch.ShownUnderLock, 0);
+    EXPECT_EQ(Watch.Texts().size(), 2) << Watch.Texts().join(u'|').toStdString();
+    EXPECT_EQ(QueryText(u"Select Count(*) From Incomes"_s), u"0"_s);
 }

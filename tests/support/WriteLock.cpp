@@ -1,0 +1,41 @@
+#include "tests/support/WriteLock.h"
+
+#include "core/unDatabase.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+sqlite3* OpenOwn() {
+    sqlite3* Db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(AdoConnection->FileName()).constData(), &Db, SQLITE_OPEN_READWRITE,
+                        nullptr) != SQLITE_OK)
+        ADD_FAILURE() << "cannot open " << AdoConnection->FileName().toStdString();
+    return Db;
+}
+
+} // namespace
+
+TOtherWorkstationLock::TOtherWorkstationLock() : FDb(OpenOwn()) {
+    EXPECT_EQ(sqlite3_exec(FDb, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+}
+
+TOtherWorkstationLock::~TOtherWorkstationLock() {
+    sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(FDb);
+}
+
+bool WriteLockHeld() {
+    sqlite3* Db = OpenOwn();
+    const bool Held = sqlite3_exec(Db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_BUSY;
+    sqlite3_exec(Db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(Db);
+    return Held;
+}
+
+TModalResult TLockWatchingPresenter::Present(const TMessageRequest& Request) {
+    if (WriteLockHeld()) ++ShownUnderLock;
+    return TScriptedPresenter::Present(Request);
+}

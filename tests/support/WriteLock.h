@@ -1,0 +1,30 @@
+#pragma once
+// Another workstation on the test database (AdoConnection's file), and a look at whether anyone
+// holds its write lock.
+
+#include "tests/support/ScriptedPresenter.h"
+
+struct sqlite3;
+
+// A connection of its own holding the write lock from construction to destruction, as another
+// workstation's Save would.
+class TOtherWorkstationLock {
+public:
+    TOtherWorkstationLock();
+    ~TOtherWorkstationLock();
+    TOtherWorkstationLock(const TOtherWorkstationLock&) = delete;
+    TOtherWorkstationLock& operator=(const TOtherWorkstationLock&) = delete;
+
+private:
+    sqlite3* FDb = nullptr;
+};
+
+// True when some connection holds the write lock: asked on a connection that does not wait.
+bool WriteLockHeld();
+
+// Answers as the scripted presenter and counts the messages shown while the write lock is held.
+class TLockWatchingPresenter : public TScriptedPresenter {
+public:
+    TModalResult Present(const TMessageRequest& Request) override;
+    int ShownUnderLock = 0;
+};

@@ -106,6 +106,10 @@ QString TfrmIncomes::PaymentTypeText() const {
     return lePayment_type->text().trimmed();
 }
 
+void TfrmIncomes::AlignAmountColumn(int Column) {
+    if (TListForm* Form = leContract->Form()) Form->Grid()->ColAttributes(Column)->SetAlignment({caRight});
+}
+
 bool TfrmIncomes::BuildContractList() {
     edCustomer_name->setText(pnlOwner->text());
     leContract->clear();
@@ -146,6 +150,7 @@ bool TfrmIncomes::BuildContractList() {
             }
             PostEventTo(this, new TProgressEvent(0, 100));
             FillListEdit(leContract, u"Договор@Вещ@Сериен номер@"_s + Pnl_Payment_type->text(), List, 0);
+            AlignAmountColumn(3);
         } else if (type == 4 || type == 5) {
             // The sales of pledged items (4) or of bought ones (5).
             RunQuery(this, AdoConnection,
@@ -167,6 +172,7 @@ bool TfrmIncomes::BuildContractList() {
             for (int r = 0; r < List.Count(); ++r)
                 List.SetField(r, 5, FloatToFixedStr(AmountDecimals, StrToFloatDot(List.GetField(r, 5), 0)));
             FillListEdit(leContract, u"Договор@Дата@Шифър@Вещ@Тип@Сума"_s, List, 0);
+            AlignAmountColumn(5);
         }
     } catch (const EDatabaseError& E) {
         PostEventTo(this, new TProgressEvent(0, 100));

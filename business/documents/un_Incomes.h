@@ -15,6 +15,8 @@ public:
     bool Done() override;
     bool Execute() override;
 
+    // Amounts in the contract list stand right-aligned, as in every grid of the program.
+    void AlignAmountColumn(int Column);
     bool BuildContractList() override;
 
 protected:

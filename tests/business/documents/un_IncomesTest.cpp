@@ -456,6 +456,10 @@ TEST_F(CashOrderWindow, RememberedBorrowerHasHisContractsOfferedOnOpening) {
     EXPECT_EQ(form->leOwner->text(), Ivan);
     EXPECT_EQ(ListEditLookup(form->leContract, 0, 0, u"1"_s), u"1"_s);
     EXPECT_EQ(ListEditLookup(form->leContract, 0, 3, u"1"_s), u"21.00"_s);
+    // Amounts stand right-aligned, the others as they are.
+    TRichGrid* List = form->leContract->Form()->Grid();
+    EXPECT_TRUE(List->ColAttributes(3)->Alignment().Contains(caRight));
+    EXPECT_FALSE(List->ColAttributes(1)->Alignment().Contains(caRight));
     EXPECT_EQ(form->pnlOwner->text(), u"Иван Петров Иванов"_s);
     EXPECT_EQ(form->edCustomer_name->text(), u"Иван Петров Иванов"_s);
     // Confirming the contract proposes the interest due without Enter in the borrower.

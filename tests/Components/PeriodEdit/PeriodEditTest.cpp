@@ -226,6 +226,19 @@ TEST_F(PeriodEditTest, ARangeWithAnEmptyOrImpossibleDateIsRefusedAndNeverReplace
     EXPECT_EQ(Edit->text(), u""_s);
 }
 
+TEST_F(PeriodEditTest, AnIncompleteYearTypedIntoTheRangeIsRefusedAndThePeriodStays) {
+    Edit->SetPeriod(u"5@20240110@20240120"_s);
+    TPeriodDropForm* Form = Drop();
+    Form->dateFrom->setFocus();
+    Form->dateFrom->selectAll();
+    QTest::keyClicks(Form->dateFrom, u"1.1.202"_s);
+    Form->actOk()->trigger();
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Невалидна дата \"1.1.202\" !"_s});
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Form->dateFrom->text(), u"1.1.202"_s);
+    EXPECT_EQ(Edit->Period(), u"5@20240110@20240120"_s);
+}
+
 TEST_F(PeriodEditTest, PeriodsBecomeDateCriteria) {
     struct Case {
         QString Period, Criterion;

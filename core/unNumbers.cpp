@@ -249,6 +249,10 @@ QString DateToStr(TDateTime Value) {
     return CalendarDay(Value, Day) ? FormatDate(Day) : QString();
 }
 
+int TwoDigitYearToFull(int Year) {
+    return Year + (Year < 40 ? 2000 : 1900);
+}
+
 bool ReadDotDate(QStringView Text, const TDotDateRules& Rules, TDateTime& Value) {
     TDatePart Parts[3];
     Text = Text.trimmed();
@@ -276,7 +280,7 @@ bool ReadDotDate(QStringView Text, const TDotDateRules& Rules, TDateTime& Value)
         !Take(YearPart, 4, Fallback.year(), Year))
         return false;
     if (Rules.CenturyPivot && YearPart.Digits == 2)
-        Year += Year < 40 ? 2000 : 1900;
+        Year = TwoDigitYearToFull(Year);
     else if (Rules.CenturyPivot && YearPart.Digits != 0 && YearPart.Digits != 4)
         return false;
     if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1) return false;

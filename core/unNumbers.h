@@ -53,6 +53,9 @@ TDateTime QDateToDateTime(const QDate& Value);
 // "dd.mm.yyyy"; "" for a day outside the years 1..9999.
 QString DateToStr(TDateTime Value);
 
+// The year a two-digit year stands for: below 40 in 2000..2039, from 40 on in 1940..1999.
+int TwoDigitYearToFull(int Year);
+
 // What a part left out of a "d.m.y" text means ("5", "5.3" and "5.3." leave parts out; a part
 // typed as 0 is typed, and makes no date).
 enum TMissingDatePart { mdRefused, mdFromDefault };
@@ -62,8 +65,8 @@ struct TDotDateRules {
     TMissingDatePart Missing = mdRefused;
     // Where missing parts come from.
     TDateTime Default = 0;
-    // A year of two digits below 40 is 20xx, from 40 on 19xx; a year of one or three digits is
-    // not finished. Off: a year of one to four digits is taken as written.
+    // A year of two digits is read by TwoDigitYearToFull; one of one or three digits is not
+    // finished. Off: a year of one to four digits is taken as written.
     bool CenturyPivot = true;
     // "y.m.d" instead of "d.m.y".
     bool YearFirst = false;

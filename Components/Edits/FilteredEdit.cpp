@@ -117,11 +117,10 @@ TValidateState TDateValidator::CheckFormat(const QString& Text) const {
     const QStringList Parts = DateParts(Text);
     const QDate Min = DateTimeToQDate(MinDate), Max = DateTimeToQDate(MaxDate);
     auto Years = PartValues(Parts, 2, 4);
-    // Two digits are a year already, by the century pivot of every date reader.
+    // Two digits are a year already, as every date reader takes them.
     if (Parts.size() == 3 && Parts[2].size() == 2) {
-        TDateTime Read = 0;
-        if (ReadDotDate(QStringLiteral("1.1.") + Parts[2], TDotDateRules(), Read))
-            Years.append({DateTimeToQDate(Read).year(), DateTimeToQDate(Read).year()});
+        const int Year = TwoDigitYearToFull(Parts[2].toInt());
+        Years.append({Year, Year});
     }
     // Whether some date the text can still become lies within the range.
     const auto Reachable = [&] {

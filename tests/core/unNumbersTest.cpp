@@ -187,23 +187,13 @@ TEST(Dates, OneReaderForEveryDayMonthYearText) {
         // Two digits are the last year of one century and the first of the other.
         {"1.2.39", Strict, Day(2039, 2, 1)},
         {"1.2.40", Strict, Day(1940, 2, 1)},
-        {"1.2.00", Strict, Day(2000, 2, 1)},
         {"1.2.202", Strict, 0},
-        {"1.2.2", Strict, 0},
         {"1.2.202", AsWritten, Day(202, 2, 1)},
-        {"1.2.0000", Strict, 0},
-        {"5.3", Strict, 0},
         {"5", Completing, Day(2026, 12, 5)},
         {"5.3.", Completing, Day(2026, 3, 5)},
         {"31.0", Completing, 0},
-        {"0.3.2026", Completing, 0},
         {"31.04", Completing, 0},
-        {"31.02.2026", Strict, 0},
-        {"32.13.2026", Strict, 0},
         {"31.04.2026", Criterion, Day(2026, 4, 30)},
-        {"29.2.24", Criterion, Day(2024, 2, 29)},
-        {"1.2.2024.5", Strict, 0},
-        {"1.x.2024", Strict, 0},
         {"2024.2.1", YearFirst, Day(2024, 2, 1)},
     };
     for (const Case& C : Cases) {

@@ -488,7 +488,9 @@ TEST(ListForm, RowsTheFilterHidComeBack) {
         }
         EXPECT_EQ(w.VisibleNames().size(), 6) << How;
         // The filter row does not claim a filter that no longer holds.
-        if (H == u"refill"_s) EXPECT_EQ(Form->editSearch()->text(), u""_s);
+        if (H == u"refill"_s) {
+            EXPECT_EQ(Form->editSearch()->text(), u""_s);
+        }
     }
 }
 

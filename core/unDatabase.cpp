@@ -738,11 +738,11 @@ void AppendInteger(QString& Row, qint64 V) {
     Row.append(QLatin1StringView(Buf, R.ptr - Buf));
 }
 
-// Day number -> "dd.mm.yyyy"; false for a number no calendar holds.
+// Day number -> "dd.mm.yyyy"; false for a day outside the years 1..9999.
 bool AppendDate(QString& Row, double Days) {
-    if (!std::isfinite(Days) || std::fabs(Days) > 2.9e6) return false;
+    if (!std::isfinite(Days) || std::fabs(Days) > 3e6) return false;
     const QDate D = QDate(1899, 12, 30).addDays(qint64(std::floor(Days)));
-    if (!D.isValid()) return false;
+    if (!D.isValid() || D.year() < 1 || D.year() > 9999) return false;
     auto Two = [&](int N) {
         Row += QChar(u'0' + N / 10);
         Row += QChar(u'0' + N % 10);

@@ -192,8 +192,33 @@ int IntOrZero(const QString& Text) {
     return ok ? v : 0;
 }
 
+// The calendar day of Value; false for a day outside the years 1..9999.
+bool CalendarDay(TDateTime Value, QDate& Day) {
+    if (!std::isfinite(Value) || std::fabs(Value) > 4e6) return false;
+    Day = DateTimeToQDate(Value);
+    return Day.isValid() && Day.year() >= 1 && Day.year() <= 9999;
+}
+
 QString FormatDate(const QDate& Date) {
     return QString::asprintf("%02d.%02d.%04d", Date.day(), Date.month(), Date.year());
+}
+
+// One part of a "d.m.y" text: its number and how many digits it had (0: left out).
+struct TDatePart {
+    int Value = 0;
+    int Digits = 0;
+};
+
+bool ReadDatePart(QStringView Text, TDatePart& Part) {
+    Text = Text.trimmed();
+    if (Text.size() > 4) return false;
+    Part = {};
+    for (const QChar C : Text) {
+        if (C < QLatin1Char('0') || C > QLatin1Char('9')) return false;
+        Part.Value = Part.Value * 10 + (C.unicode() - u'0');
+    }
+    Part.Digits = int(Text.size());
+    return true;
 }
 
 } // namespace
@@ -220,18 +245,56 @@ TDateTime QDateToDateTime(const QDate& Value) {
 }
 
 QString DateToStr(TDateTime Value) {
-    return FormatDate(DateTimeToQDate(Value));
+    QDate Day;
+    return CalendarDay(Value, Day) ? FormatDate(Day) : QString();
+}
+
+int TwoDigitYearToFull(int Year) {
+    return Year + (Year < 40 ? 2000 : 1900);
+}
+
+bool ReadDotDate(QStringView Text, const TDotDateRules& Rules, TDateTime& Value) {
+    TDatePart Parts[3];
+    Text = Text.trimmed();
+    for (qsizetype Start = 0, Count = 0;; ++Count) {
+        const qsizetype Dot = Text.indexOf(QLatin1Char('.'), Start);
+        if (Count == 3 || !ReadDatePart(Text.mid(Start, Dot < 0 ? -1 : Dot - Start), Parts[Count]))
+            return false;
+        if (Dot < 0) break;
+        Start = Dot + 1;
+    }
+    const TDatePart& DayPart = Parts[Rules.YearFirst ? 2 : 0];
+    const TDatePart& MonthPart = Parts[1];
+    const TDatePart& YearPart = Parts[Rules.YearFirst ? 0 : 2];
+    const QDate Fallback = DateTimeToQDate(Rules.Default);
+    const auto Take = [&Rules](const TDatePart& Part, int Width, int Missing, int& Out) {
+        if (Part.Digits == 0) {
+            Out = Missing;
+            return Rules.Missing == mdFromDefault;
+        }
+        Out = Part.Value;
+        return Part.Digits <= Width;
+    };
+    int Day = 0, Month = 0, Year = 0;
+    if (!Take(DayPart, 2, Fallback.day(), Day) || !Take(MonthPart, 2, Fallback.month(), Month) ||
+        !Take(YearPart, 4, Fallback.year(), Year))
+        return false;
+    if (Rules.CenturyPivot && YearPart.Digits == 2)
+        Year = TwoDigitYearToFull(Year);
+    else if (Rules.CenturyPivot && YearPart.Digits != 0 && YearPart.Digits != 4)
+        return false;
+    if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1) return false;
+    const int Last = QDate(Year, Month, 1).daysInMonth();
+    if (Day > Last) {
+        if (!Rules.LowerDayToMonthEnd || MonthPart.Digits == 0) return false;
+        Day = Last;
+    }
+    Value = QDateToDateTime(QDate(Year, Month, Day));
+    return true;
 }
 
 bool TryStrToDate(const QString& Text, TDateTime& Value) {
-    const QStringList parts = Trim(Text).split(QLatin1Char('.'));
-    if (parts.size() != 3 || parts[0].size() > 2 || parts[1].size() > 2 || parts[2].size() < 3 ||
-        parts[2].size() > 4)
-        return false;
-    const QDate date(DigitsToInt(parts[2]), DigitsToInt(parts[1]), DigitsToInt(parts[0]));
-    if (!date.isValid() || date.year() < 1) return false;
-    Value = QDateToDateTime(date);
-    return true;
+    return ReadDotDate(Text, TDotDateRules(), Value);
 }
 
 TDateTime StrToDateOr(const QString& Text, TDateTime Default) {
@@ -240,8 +303,9 @@ TDateTime StrToDateOr(const QString& Text, TDateTime Default) {
 }
 
 QString DateToYyyymmdd(TDateTime Value) {
-    const QDate date = DateTimeToQDate(Value);
-    return QString::asprintf("%04d%02d%02d", date.year(), date.month(), date.day());
+    QDate Day;
+    return CalendarDay(Value, Day) ? QString::asprintf("%04d%02d%02d", Day.year(), Day.month(), Day.day())
+                                   : QString();
 }
 
 TDateTime DateFromYyyymmdd(const QString& Text) {
@@ -258,14 +322,8 @@ QString FormatYyyymmdd(const QString& Text) {
 }
 
 QString DotDateToYyyymmdd(const QString& Text) {
-    const QString clean = FilterNumberChars(Text);
-    const QChar dot = QLatin1Char('.');
-    const QString day = GetPiece(clean, dot, 0), month = GetPiece(clean, dot, 1);
-    const QString year = GetPiece(clean, dot, 2);
-    // A year outside 1..9999 would make a text of another length.
-    if (!year.isEmpty() && (year.size() > 4 || IntOrZero(year) < 1)) return QString();
-    const auto twoDigits = [](const QString& s) { return s.size() == 1 ? QStringLiteral("0") + s : s; };
-    return year + twoDigits(month) + twoDigits(day);
+    TDateTime Day = 0;
+    return ReadDotDate(FilterNumberChars(Text), TDotDateRules(), Day) ? DateToYyyymmdd(Day) : QString();
 }
 
 bool TryDigitsToDate(const QString& Text, int Layout, TDateTime& Value) {
@@ -289,21 +347,11 @@ bool TryDigitsToDate(const QString& Text, int Layout, TDateTime& Value) {
 
 TDateTime DotTextToDate(const QString& Text, int Mode, TDateTime Default) {
     if (Mode < 1 || Mode > 3) return Default;
-    const QChar dot = QLatin1Char('.');
-    const int a = IntOrZero(GetPiece(Text, dot, 0)), b = IntOrZero(GetPiece(Text, dot, 1));
-    const int c = IntOrZero(GetPiece(Text, dot, 2));
-    int day = Mode == 2 ? c : a, month = b, year = Mode == 2 ? a : c;
-    const QDate fallback = DateTimeToQDate(Default);
-    if (year == 0)
-        year = fallback.year();
-    else if (Mode == 3 && year > 0 && year < 40)
-        year += 2000;
-    else if (Mode == 3 && year >= 40 && year < 100)
-        year += 1900;
-    if (month == 0) month = fallback.month();
-    if (day == 0) day = fallback.day();
-    const QDate date(year, month, day);
-    return date.isValid() && year >= 1 && year <= 9999 ? QDateToDateTime(date) : Default;
+    TDotDateRules Rules{mdFromDefault, Default};
+    Rules.CenturyPivot = Mode == 3;
+    Rules.YearFirst = Mode == 2;
+    TDateTime Value = 0;
+    return ReadDotDate(Text, Rules, Value) ? Value : Default;
 }
 
 // ---- Masks

@@ -50,26 +50,53 @@ TDateTime Date();
 TDateTime Now();
 QDate DateTimeToQDate(TDateTime Value);
 TDateTime QDateToDateTime(const QDate& Value);
-// "dd.mm.yyyy".
+// "dd.mm.yyyy"; "" for a day outside the years 1..9999.
 QString DateToStr(TDateTime Value);
-// Reads "d.m.yyyy" (day, month and a year of 3 or 4 digits); false when it is no valid date.
+
+// The year a two-digit year stands for: below 40 in 2000..2039, from 40 on in 1940..1999.
+int TwoDigitYearToFull(int Year);
+
+// What a part left out of a "d.m.y" text means ("5", "5.3" and "5.3." leave parts out; a part
+// typed as 0 is typed, and makes no date).
+enum TMissingDatePart { mdRefused, mdFromDefault };
+
+// How ReadDotDate reads a text. Every date the program reads as "d.m.y" is read by it.
+struct TDotDateRules {
+    TMissingDatePart Missing = mdRefused;
+    // Where missing parts come from.
+    TDateTime Default = 0;
+    // A year of two digits is read by TwoDigitYearToFull; one of one or three digits is not
+    // finished. Off: a year of one to four digits is taken as written.
+    bool CenturyPivot = true;
+    // "y.m.d" instead of "d.m.y".
+    bool YearFirst = false;
+    // A day beyond the end of a typed month is that month's last day ("31.02" in a criterion).
+    bool LowerDayToMonthEnd = false;
+};
+
+// Up to three "."-separated parts of one or two digits (the year up to four); blanks around the
+// text and its parts do not count. False for anything else, for a year outside 1..9999 and for
+// parts that make no date.
+bool ReadDotDate(QStringView Text, const TDotDateRules& Rules, TDateTime& Value);
+// Reads "d.m.y" with every part given; false when it is no valid date.
 bool TryStrToDate(const QString& Text, TDateTime& Value);
 TDateTime StrToDateOr(const QString& Text, TDateTime Default);
 
+// "yyyymmdd"; "" for a day outside the years 1..9999.
 QString DateToYyyymmdd(TDateTime Value);
 // The date of "yyyymmdd", the day lowered to the month's length; Now() when Text is no such date.
 TDateTime DateFromYyyymmdd(const QString& Text);
 // DateFromYyyymmdd shown as "dd.mm.yyyy".
 QString FormatYyyymmdd(const QString& Text);
-// "d.m.yyyy" to "yyyymmdd": day and month get a leading zero, the year is taken as written; ""
-// for a year outside 1..9999.
+// "d.m.y" (characters other than digits, "-" and "." dropped first) to "yyyymmdd"; "" when it is
+// no date.
 QString DotDateToYyyymmdd(const QString& Text);
 // Layout 1: "ddmmyyyy", Layout 2: "yyyymmdd". False for another layout, a year below 1900 or
 // parts that make no valid date.
 bool TryDigitsToDate(const QString& Text, int Layout, TDateTime& Value);
-// Up to three "."-separated numbers. Mode 1: day.month.year; 2: year.month.day; 3: as 1 with a
-// year below 40 in 2000.. and 40..99 in 1900..; other modes give Default. A missing or zero part
-// comes from Default; a text that makes no valid date, or a year outside 1..9999, gives Default.
+// Up to three "."-separated numbers. Mode 1: day.month.year, the year as written; 2:
+// year.month.day; 3: as 1 with a two-digit year in 2000..2039 or 1940..1999; other modes give
+// Default. A missing part comes from Default; a text that makes no date gives Default.
 TDateTime DotTextToDate(const QString& Text, int Mode, TDateTime Default);
 
 // Masks: "?" any character, "@" a letter (Latin or Cyrillic), "#" a digit, "*" any run,

@@ -16,25 +16,12 @@
 
 namespace {
 
-// "d.m.yyyy" (one or two digits for day and month) as yyyymmdd; 0 when the text is no such date.
+// A "d.m.y" date as yyyymmdd; 0 when the text is no such date.
 int DotDateNumber(QStringView Text) {
-    int Parts[3] = {0, 0, 0};
-    int Digits[3] = {0, 0, 0};
-    int Part = 0;
-    for (const QChar C : Text) {
-        if (C == QLatin1Char('.')) {
-            if (++Part > 2) return 0;
-        } else if (C.isDigit() && C.unicode() < 128) {
-            Parts[Part] = Parts[Part] * 10 + (C.unicode() - '0');
-            ++Digits[Part];
-        } else {
-            return 0;
-        }
-    }
-    if (Part != 2 || Digits[0] < 1 || Digits[0] > 2 || Digits[1] < 1 || Digits[1] > 2 || Digits[2] != 4)
-        return 0;
-    if (!QDate::isValid(Parts[2], Parts[1], Parts[0])) return 0;
-    return Parts[2] * 10000 + Parts[1] * 100 + Parts[0];
+    TDateTime Day = 0;
+    if (!ReadDotDate(Text, TDotDateRules(), Day)) return 0;
+    const QDate Date = DateTimeToQDate(Day);
+    return Date.year() * 10000 + Date.month() * 100 + Date.day();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "Components/Edits/FilteredEdit.h"
 
+#include "Components/Edits/ButtonEdit.h"
 #include "Components/Grids/Graphics.h"
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
@@ -54,6 +55,10 @@ bool TCustomValidator::IsStillValid(const QString& Text) const {
     return State == vsNone || State == vsValid || State == vsStillValid;
 }
 
+bool TCustomValidator::CanBeTyped(const QString& Text) const {
+    return IsStillValid(Text);
+}
+
 TValidateState TCustomValidator::Validate(const QString& Text) const {
     if (Text.isEmpty()) return vsNone;
     if (MaxLength > 0 && Text.size() > MaxLength) return vsInvalid;
@@ -70,17 +75,23 @@ QString TCustomValidator::GetStateMessage(const QString&) const {
 
 namespace {
 
-// A part of a typed date: 1 to MaxLength digits.
-bool ReadPart(const QString& Text, int MaxLength, int& Value) {
-    if (Text.isEmpty() || Text.size() > MaxLength) return false;
-    bool Ok = false;
-    Value = Text.toInt(&Ok);
-    return Ok;
+// The parts of a typed date, "," read as ".".
+QStringList DateParts(const QString& Text) {
+    return QString(Text).replace(QLatin1Char(','), QLatin1Char('.')).split(QLatin1Char('.'));
 }
 
-// Whether Day can be a day of Month in some year (29 February counts).
-bool DayFitsMonth(int Day, int Month) {
-    return Month >= 1 && Month <= 12 && Day >= 1 && Day <= QDate(2000, Month, 1).daysInMonth();
+// The values a part of a typed date can still take, as ranges: its own and, while it is the
+// part being typed, every value it grows into within Width digits. A part not typed yet can be
+// anything of Width digits.
+QList<std::pair<int, int>> PartValues(const QStringList& Parts, int N, int Width) {
+    if (N >= Parts.size()) return {{0, Width == 4 ? 9999 : 99}};
+    const QString& Part = Parts[N];
+    const int Typed = Part.toInt();
+    QList<std::pair<int, int>> Values{{Typed, Typed}};
+    if (N == Parts.size() - 1)
+        for (int Extra = 1, Scale = 10; Extra <= Width - Part.size(); ++Extra, Scale *= 10)
+            Values.append({Typed * Scale, Typed * Scale + Scale - 1});
+    return Values;
 }
 
 } // namespace
@@ -91,42 +102,42 @@ TDateValidator::TDateValidator(QObject* Parent) : TCustomValidator(Parent) {
     MaxDate = QDateToDateTime(QDate(DateTimeToQDate(::Date()).year(), 12, 31));
 }
 
+bool TDateValidator::CanBeTyped(const QString& Text) const {
+    if (!CheckValidChars(Text) || !CheckInvalidChars(Text)) return false;
+    const QStringList Parts = DateParts(Text);
+    if (Parts.size() > 3) return false;
+    const int Widths[] = {2, 2, 4};
+    for (int N = 0; N < Parts.size(); ++N)
+        if (Parts[N].size() > Widths[N] || (Parts[N].isEmpty() && N < Parts.size() - 1)) return false;
+    return true;
+}
+
 TValidateState TDateValidator::CheckFormat(const QString& Text) const {
-    const QString T = QString(Text).replace(QLatin1Char(','), QLatin1Char('.'));
-    const QStringList Parts = T.split(QLatin1Char('.'));
-    const int Dots = int(Parts.size()) - 1;
-    int Day = 0, Month = 0, Year = 0;
-    const int MiddleYear = (DateTimeToQDate(MinDate).year() + DateTimeToQDate(MaxDate).year()) / 2;
-    // A day and month in the middle year, the day lowered to that month's length.
-    const auto InRangeInMiddleYear = [&] {
-        const QDate First(MiddleYear, Month, 1);
-        const TDateTime D = QDateToDateTime(QDate(MiddleYear, Month, std::min(Day, First.daysInMonth())));
-        return D >= MinDate && D <= MaxDate;
+    if (!CanBeTyped(Text)) return vsInvalid;
+    const QStringList Parts = DateParts(Text);
+    const QDate Min = DateTimeToQDate(MinDate), Max = DateTimeToQDate(MaxDate);
+    auto Years = PartValues(Parts, 2, 4);
+    // Two digits are a year already, as every date reader takes them.
+    if (Parts.size() == 3 && Parts[2].size() == 2) {
+        const int Year = TwoDigitYearToFull(Parts[2].toInt());
+        Years.append({Year, Year});
+    }
+    // Whether some date the text can still become lies within the range.
+    const auto Reachable = [&] {
+        for (const auto& [DayFrom, DayTo] : PartValues(Parts, 0, 2))
+            for (int Day = std::max(DayFrom, 1); Day <= std::min(DayTo, 31); ++Day)
+                for (const auto& [MonthFrom, MonthTo] : PartValues(Parts, 1, 2))
+                    for (int Month = std::max(MonthFrom, 1); Month <= std::min(MonthTo, 12); ++Month)
+                        for (const auto& [YearFrom, YearTo] : Years)
+                            for (int Year = std::max(YearFrom, Min.year());
+                                 Year <= std::min(YearTo, Max.year()); ++Year)
+                                if (QDate::isValid(Year, Month, Day) && QDate(Year, Month, Day) >= Min &&
+                                    QDate(Year, Month, Day) <= Max)
+                                    return true;
+        return false;
     };
-    switch (Dots) {
-    case 0:
-        return T.size() < 3 && ReadPart(T, 2, Day) && Day < 32 ? vsStillValid : vsInvalid;
-    case 1:
-        if (Parts[1].isEmpty()) return ReadPart(Parts[0], 2, Day) && Day <= 31 ? vsStillValid : vsInvalid;
-        if (!ReadPart(Parts[0], 2, Day) || !ReadPart(Parts[1], 2, Month) || Day < 1 || Day > 31)
-            return vsInvalid;
-        // A single "0" is the start of a month typed with a leading zero.
-        if (Parts[1] == u"0") return vsStillValid;
-        return DayFitsMonth(Day, Month) ? vsStillValid : vsInvalid;
-    case 2: {
-        if (!ReadPart(Parts[0], 2, Day) || !ReadPart(Parts[1], 2, Month) || !DayFitsMonth(Day, Month))
-            return vsInvalid;
-        if (Parts[2].isEmpty()) return InRangeInMiddleYear() ? vsStillValid : vsInvalid;
-        if (!ReadPart(Parts[2], 4, Year)) return vsInvalid;
-        if (Parts[2].size() < 4) return InRangeInMiddleYear() ? vsStillValid : vsInvalid;
-        const QDate D(Year, Month, Day);
-        if (!D.isValid()) return vsInvalid;
-        const TDateTime Value = QDateToDateTime(D);
-        return Value >= MinDate && Value <= MaxDate ? vsValid : vsInvalid;
-    }
-    default:
-        return vsInvalid;
-    }
+    if (!Reachable()) return vsInvalid;
+    return Parts.size() == 3 && Parts[2].size() == 4 ? vsValid : vsStillValid;
 }
 
 QString TDateValidator::GetStateMessage(const QString& Text) const {
@@ -199,7 +210,36 @@ void TCustomFilteredEdit::TakeSnapshot() {
 }
 
 void TCustomFilteredEdit::CheckEdit() {
-    if (FRestoring || IsDataValid()) return;
+    if (FRestoring) return;
+    if (!FValidatorOff && FValidator) {
+        const QString Text = text();
+        QString Kept;
+        int Caret = cursorPosition();
+        for (qsizetype I = 0; I < Text.size(); ++I) {
+            const QString One(Text[I]);
+            if (FValidator->CheckValidChars(One) && FValidator->CheckInvalidChars(One))
+                Kept += Text[I];
+            else if (I < cursorPosition())
+                --Caret;
+        }
+        if (!FValidator->CanBeTyped(Kept)) {
+            Restore();
+            ErrorBeep();
+            return;
+        }
+        if (Kept != Text) {
+            FRestoring = true;
+            setText(Kept);
+            setCursorPosition(Caret);
+            FRestoring = false;
+            ErrorBeep();
+        }
+    }
+    IsDataValid();
+    UpdateColors();
+}
+
+void TCustomFilteredEdit::Restore() {
     FRestoring = true;
     setText(FSnapshot.Text);
     if (FSnapshot.SelStart >= 0) {
@@ -272,6 +312,7 @@ void TCustomFilteredEdit::keyPressEvent(QKeyEvent* Event) {
         const QString One(Key);
         if (Key.isNull() || (!FValidatorOff && FValidator &&
                              (!FValidator->CheckValidChars(One) || !FValidator->CheckInvalidChars(One)))) {
+            ErrorBeep();
             Event->accept();
             return;
         }
@@ -314,20 +355,11 @@ TDateValidator* TMADateEdit::DateValidator() const {
 }
 
 TDateTime TMADateEdit::Date() {
-    const TValidateState State = Validate(text());
-    if (State != vsValid && State != vsStillValid) return 0;
-    const QStringList Parts =
-        QString(text()).replace(QLatin1Char(','), QLatin1Char('.')).split(QLatin1Char('.'));
-    const QDate Default = DateTimeToQDate(LimitDateToPeriod(false, ::Date()));
-    const auto Part = [&Parts](int N) { return N < Parts.size() ? int(StrToIntOrZero(Parts[N])) : 0; };
-    const int Day = Part(0) ? Part(0) : Default.day();
-    const int Month = Part(1) ? Part(1) : Default.month();
-    int Year = Part(2) ? Part(2) : Default.year();
-    // A two-digit year is one of this or the last century, not a year of the first.
-    if (Part(2) && Parts[2].size() <= 2) Year += Year < 40 ? 2000 : 1900;
-    // A day the month does not have ("31" in June) makes no date rather than another one.
-    const QDate Result(Year, Month, Day);
-    return Result.isValid() ? QDateToDateTime(Result) : 0;
+    const QString Text = QString(text()).replace(QLatin1Char(','), QLatin1Char('.'));
+    const TDotDateRules Rules{mdFromDefault, LimitDateToPeriod(false, ::Date())};
+    TDateTime Value = 0;
+    if (Text.trimmed().isEmpty() || !ReadDotDate(Text, Rules, Value)) return 0;
+    return Value >= FromDate() && Value <= ToDate() ? Value : 0;
 }
 
 TDateTime TMADateEdit::CheckedDate() {

@@ -36,13 +36,17 @@ public:
     virtual QString UnformatText(const QString& Text) const { return Text; }
     bool IsValid(const QString& Text) const;
     bool IsStillValid(const QString& Text) const;
+    // Whether an edit keeps Text as the operator typed it; a change to a text it cannot keep is
+    // refused. Here: a text that is still valid.
+    virtual bool CanBeTyped(const QString& Text) const;
     virtual TValidateState Validate(const QString& Text) const;
     // What the state of Text means, for an info panel.
     virtual QString GetStateMessage(const QString& Text) const;
 };
 
-// Dates "d.m.yyyy" ("," counts as ".") between MinDate and MaxDate; a date whose year is not
-// typed in full yet is judged in the year halfway between the two.
+// Dates "d.m.yyyy" ("," counts as ".") between MinDate and MaxDate. A text that can still grow
+// into such a date is still valid. Any text of date shape (up to three parts, of at most two,
+// two and four digits) can be typed, an impossible one too: it shows as invalid.
 class TDateValidator : public TCustomValidator {
     Q_OBJECT
 public:
@@ -54,6 +58,7 @@ public:
 
     TValidateState CheckFormat(const QString& Text) const override;
     QString GetStateMessage(const QString& Text) const override;
+    bool CanBeTyped(const QString& Text) const override;
 };
 
 class TCustomFilteredEdit : public QLineEdit {
@@ -97,8 +102,10 @@ private:
         int SelLength = 0;
     };
     void TakeSnapshot();
-    // A change by the operator: kept when valid, else the text before it comes back.
+    // A change by the operator: characters the validator never takes are dropped; a text the
+    // validator cannot keep brings the text before it back. Either refusal beeps.
     void CheckEdit();
+    void Restore();
     void TextChanged();
     void UpdateColors();
 
@@ -124,7 +131,7 @@ public:
 
     TDateValidator* DateValidator() const;
     // The typed date, its missing parts taken from today (moved into the accounting period);
-    // 0 when the text is empty or invalid.
+    // 0 when the text is empty, makes no date or lies outside FromDate..ToDate.
     TDateTime Date();
     // Date(), or 0 after an error message that says the text is empty or makes no date; the
     // edit then has the focus. For windows that need a date before they run.

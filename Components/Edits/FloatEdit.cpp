@@ -149,6 +149,7 @@ void TFloatEdit::TextChanged(const QString& Text) {
         setText(FLastGoodText);
         FRestoring = false;
         setCursorPosition(std::min(Caret, int(FLastGoodText.size())));
+        ErrorBeep();
         return;
     }
     if (Text.size() > FloatEditMaxLength) {
@@ -190,6 +191,8 @@ bool TFloatEdit::IsAcceptableEdit(const QString& Text) const {
     Number.remove(u'\r').remove(u'\n').replace(u',', u'.');
     Number = Number.trimmed();
     if (Number.isEmpty() || Number == u"-" || Number == u"+") return true;
+    // "1e20" is a number of 21 digits, too long for the edit like any other.
+    if (Number.contains(u'e', Qt::CaseInsensitive)) return false;
     double Parsed = 0;
     return TryStrictStrToFloat(Number, Parsed);
 }

@@ -73,7 +73,7 @@ protected:
 private:
     void TextChanged(const QString& Text);
     // Whether the operator's change may stand: a number (or the start of one) of at most
-    // FloatEditMaxLength characters.
+    // FloatEditMaxLength characters, without an exponent. A refused change beeps.
     bool IsAcceptableEdit(const QString& Text) const;
 
     TValueConstraints FValueConstraints;

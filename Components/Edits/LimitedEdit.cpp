@@ -99,6 +99,7 @@ void TLimitedEdit::keyPressEvent(QKeyEvent* Event) {
         if ((c >= 'a' && c <= 'z') || c >= 224) Key = Key.toUpper();
     }
     if (!IsValidChar(Key)) {
+        ErrorBeep();
         Event->accept();
         return;
     }
@@ -120,18 +121,21 @@ void TLimitedEdit::TextChanged(const QString& Text) {
         if (OnChange) OnChange(this);
         return;
     }
-    if (Edited) {
-        // The caret goes back to where the refused change began.
-        const int Caret = cursorPosition() - (Text.size() - FLastGoodText.size());
-        PutText(FLastGoodText, qBound(0, Caret, int(FLastGoodText.size())));
-        return;
-    }
+    // The characters of the set stay: those of a paste as if typed, the others refused with a
+    // beep; a text set from code is only cleaned.
     QString Clean;
-    for (QChar Ch : Text)
-        if (IsValidChar(Ch)) Clean += Ch;
+    int Caret = cursorPosition();
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        if (IsValidChar(Text[I]))
+            Clean += Text[I];
+        else if (I < cursorPosition())
+            --Caret;
+    }
+    if (Edited) ErrorBeep();
+    const bool Changed = Clean != FLastGoodText;
     FLastGoodText = Clean;
-    PutText(Clean, Clean.size());
-    if (OnChange) OnChange(this);
+    PutText(Clean, Edited ? Caret : int(Clean.size()));
+    if (OnChange && (Changed || !Edited)) OnChange(this);
 }
 
 void TLimitedEdit::PutText(const QString& Text, int Caret) {

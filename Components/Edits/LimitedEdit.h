@@ -1,6 +1,7 @@
 #pragma once
 // An edit that takes only the characters of a set given as a short text ("0-9", "A-Z;а-я;--").
-// Characters outside the set can be neither typed nor pasted; a text set from code loses them.
+// Characters outside the set are dropped, typed or pasted, with a beep (the rest of a paste
+// stays); a text set from code loses them silently.
 // The windows use it so that no double quote ever reaches a statement.
 
 #include "Components/Edits/ButtonEdit.h"

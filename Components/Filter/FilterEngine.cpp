@@ -317,19 +317,14 @@ void TDateFilter::Clear() {
 }
 
 TDateTime TDateFilter::ReadDate(const QString& Text) const {
-    const QStringList Pieces = Text.split(QLatin1Char('.'));
-    if (Pieces.size() > 3) return FReference;
-    const QDate Today = DateTimeToQDate(FReference);
-    const qint64 Day = StrToIntOrZero(Pieces[0]);
-    const qint64 Month = Pieces.size() >= 2 ? StrToIntOrZero(Pieces[1]) : Today.month();
-    const qint64 Year = Pieces.size() == 3 ? StrToIntOrZero(Pieces[2]) : Today.year();
-    if (Month >= 1 && Month <= 12 && Day >= 1 && Year >= 1 && Year <= 9999) {
-        const int Last = QDate(int(Year), int(Month), 1).daysInMonth();
-        // A typed month takes the day down to its last day; a day alone must fit the month.
-        if (Pieces.size() >= 2 || Day <= Last)
-            return QDateToDateTime(QDate(int(Year), int(Month), int(std::min<qint64>(Day, Last))));
-    }
-    throw EConvertError(Format("'%s' is not a valid date", {Text}));
+    // Four parts or more stand for the reference moment itself.
+    if (Text.count(QLatin1Char('.')) > 2) return FReference;
+    // Parts left out come from the reference day; a typed month takes the day down to its last.
+    TDotDateRules Rules{mdFromDefault, FReference};
+    Rules.LowerDayToMonthEnd = true;
+    TDateTime Value = 0;
+    if (!ReadDotDate(Text, Rules, Value)) throw EConvertError(Format("'%s' is not a valid date", {Text}));
+    return Value;
 }
 
 bool TDateFilter::Matches(const QString& Value) const {

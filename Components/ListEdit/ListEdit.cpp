@@ -401,6 +401,16 @@ void TListForm::PlaceUnderControl() {
     TDropDownForm::PlaceUnderControl();
 }
 
+bool TListForm::CanOk() {
+    if (IsDataRow(FGrid, FGrid->Row()) && FGrid->RowHeights(FGrid->Row()) > 0) return true;
+    ErrorBeep();
+    return false;
+}
+
+void TListForm::RowsRefilled() {
+    if (IsPlainListForm() && FilterMode()) SetFilterMode(false);
+}
+
 void TListForm::DoOk() {
     const int Row = FGrid->Row();
     if (FListEdit) {
@@ -668,6 +678,7 @@ bool FillListForm(TListForm* Form, const QString& HeaderText, const TDelimitedSt
         Result = true;
     }
     Form->SetFilled(Result);
+    Form->RowsRefilled();
     return Result;
 }
 

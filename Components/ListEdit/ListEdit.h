@@ -144,9 +144,13 @@ public:
     TFillGridEvent OnFillGrid;
 
     void PlaceUnderControl() override;
+    // Only a row that shows can be picked: with every row filtered out, OK beeps and stays.
+    bool CanOk() override;
     void DoOk() override;
     void DoCancel() override;
     bool CanDrop() override;
+    // A refill of a plain list shows every row: the filter row goes off and loses its text.
+    void RowsRefilled();
 
     virtual int GetToolbarsHeight();
     virtual int GetExtraWidth() { return 0; }

@@ -37,22 +37,13 @@ bool DayOf(const QString& Text, qint64& Day) {
     return true;
 }
 
-// The same for an order's date, read straight when it has RunQuery's own form; anything else
-// keeps only the characters of a number first.
+// The same for an order's date; a text of another form keeps only the characters of a number
+// first.
 bool OrderDayOf(QStringView Text, qint64& Day) {
-    const auto digit = [&](int I) {
-        return Text[I] >= u'0' && Text[I] <= u'9' ? Text[I].unicode() - u'0' : -1;
-    };
-    if (Text.size() == 10 && Text[2] == u'.' && Text[5] == u'.') {
-        const int d[] = {digit(0), digit(1), digit(3), digit(4), digit(6), digit(7), digit(8), digit(9)};
-        if (std::none_of(std::begin(d), std::end(d), [](int V) { return V < 0; })) {
-            const QDate date(d[4] * 1000 + d[5] * 100 + d[6] * 10 + d[7], d[2] * 10 + d[3], d[0] * 10 + d[1]);
-            if (!date.isValid() || date.year() < 1) return false;
-            Day = qint64(std::floor(QDateToDateTime(date)));
-            return true;
-        }
-    }
-    return DayOf(FilterNumberChars(Text.toString()), Day);
+    TDateTime d = 0;
+    if (!ReadDotDate(Text, TDotDateRules(), d)) return DayOf(FilterNumberChars(Text.toString()), Day);
+    Day = qint64(std::floor(d));
+    return true;
 }
 
 // A contract number given as text: only a whole number reaches the statements.

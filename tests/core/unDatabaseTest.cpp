@@ -164,6 +164,9 @@ TEST_F(DatabaseTest, ValuesComeBackInTheirTextForms) {
          u"Contracts.docno = Incomes.contract_n"_s,
          u"19.04.2024"_s},
         {u"SELECT [Contracts.date_c]+[Contracts.Duration]-1 AS Padej FROM Contracts"_s, u"30.03.2024"_s},
+        // A day of no four-digit year stays a number.
+        {u"SELECT date_c + 2913093, date_c + 2913094, date_c - 738965, date_c - 738966 FROM Contracts"_s,
+         u"31.12.9999@2958466@01.01.0001@-693594"_s},
         {u"SELECT Incomes.docno, Contracts.EGN, [date_c]+[Duration] AS Padej, Incomes.date_d - "
          u"Contracts.date_c "
          u"FROM Contracts RIGHT JOIN Incomes ON Contracts.docno = Incomes.contract_n ORDER BY Incomes.docno"_s,

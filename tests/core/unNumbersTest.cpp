@@ -138,7 +138,7 @@ TEST(Dates, DayNumbersAndDayMonthYearTexts) {
     TDateTime read = 0;
     EXPECT_TRUE(TryStrToDate("7.12.2026", read));
     EXPECT_EQ(read, 46363);
-    for (const char* bad : {"", "31.02.2024", "1.2.26", "a.b.cccc", "1.2.2024.5", "1.13.2024"})
+    for (const char* bad : {"", "31.02.2024", "1.2.202", "a.b.cccc", "1.2.2024.5", "1.13.2024"})
         EXPECT_FALSE(TryStrToDate(bad, read)) << bad;
     EXPECT_EQ(StrToDateOr("x", 5), 5);
     EXPECT_EQ(DateTimeToQDate(46363.99), QDate(2026, 12, 7));
@@ -167,6 +167,55 @@ TEST(Dates, YyyymmddTextsLowerTheDayToTheMonth) {
     EXPECT_EQ(DotDateToYyyymmdd("1.2.-5"), "");
 }
 
+TEST(Dates, OneReaderForEveryDayMonthYearText) {
+    const TDateTime Today = Day(2026, 12, 7);
+    const TDotDateRules Strict;
+    const TDotDateRules Completing{mdFromDefault, Today};
+    TDotDateRules AsWritten;
+    AsWritten.CenturyPivot = false;
+    TDotDateRules YearFirst;
+    YearFirst.YearFirst = true;
+    TDotDateRules Criterion{mdFromDefault, Today};
+    Criterion.LowerDayToMonthEnd = true;
+    struct Case {
+        const char* Text;
+        const TDotDateRules& Rules;
+        TDateTime Expected; // 0: refused
+    };
+    const Case Cases[] = {
+        {" 07.12.2026 ", Strict, Today},
+        // Two digits are the last year of one century and the first of the other.
+        {"1.2.39", Strict, Day(2039, 2, 1)},
+        {"1.2.40", Strict, Day(1940, 2, 1)},
+        {"1.2.202", Strict, 0},
+        {"1.2.202", AsWritten, Day(202, 2, 1)},
+        {"5", Completing, Day(2026, 12, 5)},
+        {"5.3.", Completing, Day(2026, 3, 5)},
+        {"31.0", Completing, 0},
+        {"31.04", Completing, 0},
+        {"31.04.2026", Criterion, Day(2026, 4, 30)},
+        {"2024.2.1", YearFirst, Day(2024, 2, 1)},
+    };
+    for (const Case& C : Cases) {
+        TDateTime Read = 0;
+        EXPECT_EQ(ReadDotDate(QString::fromLatin1(C.Text), C.Rules, Read), C.Expected != 0) << C.Text;
+        EXPECT_EQ(Read, C.Expected) << C.Text;
+    }
+    // The callers read with it.
+    TDateTime Read = 0;
+    EXPECT_TRUE(TryStrToDate("1.2.26", Read));
+    EXPECT_EQ(Read, Day(2026, 2, 1));
+    EXPECT_EQ(DotDateToYyyymmdd("31.02.2009"), "");
+    EXPECT_EQ(DotDateToYyyymmdd("1.2.26"), "20260201");
+    // Writers refuse the days no four-digit year holds.
+    EXPECT_EQ(DateToStr(Day(9999, 12, 31)), "31.12.9999");
+    EXPECT_EQ(DateToYyyymmdd(Day(1, 1, 1)), "00010101");
+    for (const TDateTime Out : {Day(9999, 12, 31) + 1, Day(1, 1, 1) - 1, 1e300, double(NAN)}) {
+        EXPECT_EQ(DateToStr(Out), "") << Out;
+        EXPECT_EQ(DateToYyyymmdd(Out), "") << Out;
+    }
+}
+
 TEST(Dates, DigitsAndDottedTextsToDates) {
     TDateTime d = 0;
     EXPECT_TRUE(TryDigitsToDate("05032007", 1, d));
@@ -193,7 +242,8 @@ TEST(Dates, DigitsAndDottedTextsToDates) {
         {"", 1, Day(2024, 6, 15)},
         {"31.2.2007", 1, def},
         {"5.3.2007", 4, def},
-        {"x.3", 1, Day(2024, 3, 15)},
+        {"x.3", 1, def},
+        {"0.3", 1, def},
         {"5.3.9999", 1, Day(9999, 3, 5)},
         {"5.3.10000", 1, def},
         {"5.3.-1", 1, def},

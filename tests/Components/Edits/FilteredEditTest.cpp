@@ -90,47 +90,98 @@ TEST_F(FilteredEditTest, ValidatorCharactersLengthAndMask) {
     EXPECT_FALSE(V.IsValid(u"12-3"_s));
 }
 
-TEST_F(FilteredEditTest, TypingThatWouldMakeTheDateInvalidIsRefused) {
+TEST_F(FilteredEditTest, OnlyKeysThatCanBePartOfNoDateAreRefusedAndEachRefusalBeeps) {
     TMADateEdit Edit;
+    QLabel Info;
+    Edit.SetInfoPanel(&Info);
     Edit.show();
     Edit.setFocus();
+    TBeepCounter Beeps;
     struct Step {
         QString Keys;
         QString Text;
+        int Beeps;
     };
-    // "," becomes "."; letters and a third dot are refused; so is a day of 32.
-    const Step Steps[] = {{u"3"_s, u"3"_s},
-                          {u"a"_s, u"3"_s},
-                          {u"5"_s, u"3"_s},
-                          {u","_s, u"3."_s},
-                          {u"02.2024"_s, u"3.02.2024"_s},
-                          {u"."_s, u"3.02.2024"_s}};
+    // "," becomes "."; a letter, a third dot and a day of three digits are refused. A day of
+    // 35 is no date, but it is what was typed: it stays, in red.
+    const Step Steps[] = {{u"3"_s, u"3"_s, 0},          {u"a"_s, u"3"_s, 1},
+                          {u"5"_s, u"35"_s, 1},         {u"1"_s, u"35"_s, 2},
+                          {u","_s, u"35."_s, 2},        {u"02.2024"_s, u"35.02.2024"_s, 2},
+                          {u"."_s, u"35.02.2024"_s, 3}, {u"2"_s, u"35.02.2024"_s, 4}};
     for (const Step& S : Steps) {
         TypeText(&Edit, S.Keys);
         EXPECT_EQ(Edit.text(), S.Text) << S.Keys.toStdString();
+        EXPECT_EQ(Beeps.Count(), S.Beeps) << S.Keys.toStdString();
     }
-    EXPECT_EQ(Edit.DataState(), vsValid);
-    // A deletion that leaves an invalid text is refused and the caret stays.
+    EXPECT_EQ(Edit.DataState(), vsInvalid);
+    EXPECT_EQ(Info.text(), u"Невалидна дата."_s);
+    // A deletion that leaves no date shape is refused and the caret stays.
     Edit.setText(u"12.3.2024"_s);
     Edit.setCursorPosition(1);
     QTest::keyClick(&Edit, Qt::Key_Delete);
     EXPECT_EQ(Edit.text(), u"1.3.2024"_s);
     Edit.setCursorPosition(2);
     QTest::keyClick(&Edit, Qt::Key_Backspace);
-    EXPECT_EQ(Edit.text(), u"1.3.2024"_s) << "\"13.2024\" is no date";
-    // Pasting an invalid text restores the text and its selection.
-    QApplication::clipboard()->setText(u"99"_s);
+    EXPECT_EQ(Edit.text(), u"1.3.2024"_s) << "\"13.2024\" has a month of four digits";
+    EXPECT_EQ(Beeps.Count(), 5);
+    // A paste keeps the characters a date can hold, as typing them would, and beeps for the rest.
+    QApplication::clipboard()->setText(u" 28"_s);
     Edit.setSelection(0, 1);
     QTest::keyClick(&Edit, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(Edit.text(), u"1.3.2024"_s);
-    EXPECT_EQ(Edit.selectedText(), u"1"_s);
-    QApplication::clipboard()->setText(u"28"_s);
+    EXPECT_EQ(Edit.text(), u"28.3.2024"_s);
+    EXPECT_EQ(Edit.cursorPosition(), 2);
+    EXPECT_EQ(Beeps.Count(), 6);
+    QApplication::clipboard()->setText(u"123"_s);
+    Edit.setSelection(0, 2);
     QTest::keyClick(&Edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(Edit.text(), u"28.3.2024"_s);
+    EXPECT_EQ(Edit.selectedText(), u"28"_s);
     // A read-only edit takes nothing.
     Edit.setReadOnly(true);
     TypeText(&Edit, u"1"_s);
     EXPECT_EQ(Edit.text(), u"28.3.2024"_s);
+}
+
+// Keys typed one by one, in a month of 31 days and in one of 30: the edit holds what was typed,
+// an impossible or incomplete date (a part typed as 0 too) is refused on leaving, a date is
+// completed and written out.
+TEST_F(FilteredEditTest, TypedDatesStayAsTypedAndTheImpossibleOnesAreRefusedInAnyMonth) {
+    for (const TClockFunc Clock : {TClockFunc([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); }),
+                                   TClockFunc([] { return QDateTime(QDate(2026, 6, 10), QTime(9, 0)); })}) {
+        SetClock(Clock);
+        QWidget Window;
+        auto* Layout = new QVBoxLayout(&Window);
+        auto* Edit = new TMADateEdit(&Window);
+        Layout->addWidget(Edit);
+        Layout->addWidget(new QLineEdit(&Window));
+        ASSERT_TRUE(ShowAndActivate(&Window));
+        const QString Month = Clock().date().toString(u".MM.yyyy"_s);
+        // Typed, and the text after leaving; none when it is refused.
+        const std::pair<QString, QString> Cases[] = {{u"31.04"_s, {}},
+                                                     {u"30.02"_s, {}},
+                                                     {u"31.06.2026"_s, {}},
+                                                     {u"15.03.202"_s, {}},
+                                                     {u"32.13.2026"_s, {}},
+                                                     {u"5.0"_s, {}},
+                                                     {u"0.5.2026"_s, {}},
+                                                     {u"31.12.3000"_s, {}},
+                                                     {u"5"_s, u"05"_s + Month},
+                                                     {u"29.02.24"_s, u"29.02.2024"_s},
+                                                     {u"1.1.3000"_s, u"01.01.3000"_s}};
+        for (const auto& [Typed, Left] : Cases) {
+            TScriptedPresenter Presenter;
+            Edit->setFocus();
+            Edit->selectAll();
+            QTest::keyClicks(Edit, Typed);
+            QTest::keyClick(Edit, Qt::Key_Tab);
+            QApplication::processEvents();
+            EXPECT_EQ(Edit->text(), Left.isNull() ? Typed : Left)
+                << Typed.toStdString() << Month.toStdString();
+            EXPECT_EQ(Presenter.Texts(),
+                      Left.isNull() ? QStringList{u"Невалидна дата \"%1\" !"_s.arg(Typed)} : QStringList());
+            EXPECT_EQ(Edit->hasFocus(), Left.isNull());
+        }
+    }
 }
 
 TEST_F(FilteredEditTest, TheTextIsColouredByItsStateAndTheInfoPanelExplainsIt) {

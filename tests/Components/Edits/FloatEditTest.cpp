@@ -1,4 +1,5 @@
 #include "Components/Edits/FloatEdit.h"
+#include "tests/support/PopupUtils.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -87,6 +88,9 @@ TEST(FloatEdit, ARefusedChangeLeavesTheTextAsItWas) {
         {"a 16-digit paste", u"7"_s, Paste(u"1234567890123456"_s), u"7"_s},
         {"a 15-character paste", u"7"_s, Paste(u"12345678901.345"_s), u"7"_s},
         {"a 14-character paste", u"7"_s, Paste(u"1234567890.345"_s), u"1234567890.345"_s},
+        // An exponent is a number of as many digits as it says.
+        {"an exponent paste", u"7"_s, Paste(u"1e20"_s), u"7"_s},
+        {"a small exponent paste", u"7"_s, Paste(u"2E3"_s), u"7"_s},
         {"an insert of a long number", u"7"_s,
          [](TFloatEdit& Edit) {
              Edit.selectAll();
@@ -100,8 +104,10 @@ TEST(FloatEdit, ARefusedChangeLeavesTheTextAsItWas) {
         QTest::keyClicks(&Edit, C.Before);
         ASSERT_EQ(Edit.text(), C.Before) << C.Name;
         const double Before = Edit.Value();
+        TBeepCounter Beeps;
         C.Change(Edit);
         EXPECT_EQ(Edit.text(), C.After) << C.Name;
+        EXPECT_EQ(Beeps.Count(), C.After == C.Before ? 1 : 0) << C.Name;
         if (C.After == C.Before) EXPECT_DOUBLE_EQ(Edit.Value(), Before) << C.Name;
     }
 }

@@ -1,4 +1,5 @@
 #include "Components/Edits/LimitedEdit.h"
+#include "tests/support/PopupUtils.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -88,28 +89,31 @@ TEST(LimitedEdit, UpperCaseTurnsLatinAndCyrillicLetters) {
     EXPECT_EQ(Edit.text(), u"AB1ЖЯ"_s);
 }
 
-TEST(LimitedEdit, PastingARefusedTextLeavesTheTextAsItWas) {
+TEST(LimitedEdit, APasteEntersTheAllowedCharactersAndBeepsForTheOthers) {
     TLimitedEdit Edit;
-    Edit.SetValidChars(u"0-9"_s);
-    QTest::keyClicks(&Edit, u"45"_s);
-    Edit.setCursorPosition(1);
+    Edit.SetValidChars(RegisterChars);
+    TypeChars(&Edit, u"Иван"_s);
     int Changes = 0;
     Edit.OnChange = [&](QWidget*) { ++Changes; };
-
-    QApplication::clipboard()->setText(u"12a"_s);
+    TBeepCounter Beeps;
+    QApplication::clipboard()->setText(u" \"Петров\" (Пешо)"_s);
     Edit.paste();
-    EXPECT_EQ(Edit.text(), u"45"_s);
-    EXPECT_EQ(Edit.cursorPosition(), 1);
-    EXPECT_EQ(Changes, 0);
-    // Undo cannot bring the refused text back either.
+    EXPECT_EQ(Edit.text(), u"Иван Петров Пешо"_s);
+    EXPECT_EQ(Edit.cursorPosition(), 16);
+    EXPECT_EQ(Changes, 1);
+    EXPECT_EQ(Beeps.Count(), 1);
+    // Undo cannot bring the refused characters back.
     Edit.undo();
     EXPECT_TRUE(Edit.IsValidText(Edit.text()));
-
-    QApplication::clipboard()->setText(u"12"_s);
+    // A refused key beeps as well; a clean paste does not.
+    TypeChars(&Edit, u"\""_s);
+    EXPECT_EQ(Beeps.Count(), 2);
+    Edit.setText(u"45"_s);
     Edit.setCursorPosition(1);
+    QApplication::clipboard()->setText(u"12"_s);
     Edit.paste();
     EXPECT_EQ(Edit.text(), u"4125"_s);
-    EXPECT_EQ(Changes, 1);
+    EXPECT_EQ(Beeps.Count(), 2);
 }
 
 TEST(LimitedEdit, TextSetFromCodeLosesCharactersOutsideTheSet) {

@@ -108,6 +108,8 @@ TEST_F(FilterEngine, MatchesDateColumnsAgainstTheClock) {
                                {"01.02:15.02", "20240216", false},
                                {"15.02", "20240215", true},
                                {"31.02", "20240229", true},
+                               {"1.2.24", "20240201", true},
+                               {"1.2.40", "19400201", true},
                                {"10", "20240610", true},
                                {"'10", "20240610", false},
                                {"'10", "20240611", true},
@@ -121,7 +123,7 @@ TEST_F(FilterEngine, MatchesDateColumnsAgainstTheClock) {
 }
 
 TEST_F(FilterEngine, RefusesDatesThatDoNotExist) {
-    for (const char* Bad : {"31", "0.5", "5.13", "31.04.", "1.1.0", "x"})
+    for (const char* Bad : {"31", "0.5", "5.13", "31.04.0", "1.1.0", "1.1.202", "x"})
         EXPECT_THROW(TFilterMan(Bad, fmkDate), EConvertError) << Bad;
     // Four pieces or more stand for the moment the filter was made.
     const TDateFilter Many("1.2.3.4", true);

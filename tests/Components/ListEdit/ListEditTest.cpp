@@ -487,7 +487,33 @@ TEST(ListForm, RowsTheFilterHidComeBack) {
             FillListEdit(w.Edit, Header, MakeList(Owners), 0);
         }
         EXPECT_EQ(w.VisibleNames().size(), 6) << How;
+        // The filter row does not claim a filter that no longer holds.
+        if (H == u"refill"_s) {
+            EXPECT_EQ(Form->editSearch()->text(), u""_s);
+        }
     }
+}
+
+TEST(ListForm, WhenTheFilterHidesEveryRowEnterAndOkPickNothing) {
+    TLookupWindow w(1, 0);
+    ASSERT_TRUE(ShowAndActivate(&w.Window));
+    w.Edit->setText(u"Abc"_s);
+    w.Edit->DropDown();
+    TListForm* Form = w.Form();
+    QTest::keyClick(w.Grid(), Qt::Key_Down);
+    ASSERT_EQ(w.Grid()->Cells(1, w.Grid()->Row()), u"Abd"_s);
+    QTest::keyClick(w.Grid(), Qt::Key_F6);
+    TypeText(Form->editSearch(), u"~Яяя"_s);
+    QTest::keyClick(Form->editSearch(), Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_TRUE(w.VisibleNames().isEmpty());
+    TBeepCounter Beeps;
+    QTest::keyClick(w.Grid(), Qt::Key_Return);
+    Form->actOk()->trigger();
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(w.Edit->text(), u"Abc"_s);
+    EXPECT_EQ(w.Descr->text(), u"3"_s);
+    EXPECT_EQ(w.Oks, 0);
+    EXPECT_EQ(Beeps.Count(), 2);
 }
 
 TEST(ListEdit, EnterPicksTheRowTheTypedTextStandsForAfterARefill) {

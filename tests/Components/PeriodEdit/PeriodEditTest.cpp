@@ -205,12 +205,15 @@ TEST_F(PeriodEditTest, ARangeWithAnEmptyOrImpossibleDateIsRefusedAndNeverReplace
         {u"10.01.2024"_s, u""_s, u"Въведете дата!"_s},
         {u"32.13.2026"_s, u"15.01.2026"_s, u"Невалидна дата \"32.13.2026\" !"_s},
         {u"10.01.2024"_s, u"31.04.2024"_s, u"Невалидна дата \"31.04.2024\" !"_s},
+        {u"1.1.202"_s, u"15.01.2024"_s, u"Невалидна дата \"1.1.202\" !"_s},
     };
     TPeriodDropForm* Form = Drop();
     for (const Case& C : Cases) {
         Presenter.Clear();
-        Form->dateFrom->setText(C.From);
-        Form->dateTo->setText(C.To);
+        for (auto [Edit, Text] : {std::pair{Form->dateFrom, C.From}, std::pair{Form->dateTo, C.To}}) {
+            Edit->clear();
+            QTest::keyClicks(Edit, Text);
+        }
         Form->actOk()->trigger();
         EXPECT_EQ(Presenter.Texts(), QStringList{C.Message}) << C.From.toStdString() << C.To.toStdString();
         EXPECT_TRUE(Form->isVisible());

@@ -5,6 +5,7 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "core/uDelimitedStrings.h"
+#include "core/unNumbers.h"
 #include "core/unRegistry.h"
 #include "shell/reports/un_Incomes_spravka.h"
 #include "shell/reports/un_Outcomes_spravka.h"
@@ -216,4 +217,36 @@ TEST_F(CashDeskWindow, DetailedShowsTotalsRowsInTheirColour) {
     EXPECT_EQ(GetGridCellColor(G, 1, 14), TotalsRowColor);
     EXPECT_NE(GetGridCellColor(G, 1, 12), TotalsRowColor);
     Close(Form);
+}
+
+// Typed key by key, in a month of 31 days and in one of 30: an impossible date of the period is
+// refused on leaving and at F8, the report does not run and the stored period stays.
+TEST_F(CashDeskWindow, AnImpossibleTypedDateRunsNothingAndIsNotRemembered) {
+    WriteRegString(u"frmKasa_dtp_To"_s, QString::number(To));
+    for (const TClockFunc Clock : {TClockFunc([] { return QDateTime(QDate(2026, 12, 7), QTime(10, 0)); }),
+                                   TClockFunc([] { return QDateTime(QDate(2026, 6, 10), QTime(10, 0)); })}) {
+        SetClock(Clock);
+        auto* Form = Open<TfrmKasa>();
+        const std::tuple<TMADateEdit*, QString, Qt::Key> Cases[] = {
+            {Form->dtp_From, u"32.13.2026"_s, Qt::Key_F8},
+            {Form->dtp_To, u"31.04.2026"_s, Qt::Key_Tab},
+            {Form->dtp_To, u"31.02.2026"_s, Qt::Key_F8}};
+        for (const auto& [Edit, Typed, Key] : Cases) {
+            SetDate(Form->dtp_From, From);
+            SetDate(Form->dtp_To, To);
+            QApplication::processEvents();
+            Presenter.Clear();
+            Edit->setFocus();
+            Edit->selectAll();
+            QTest::keyClicks(Edit, Typed);
+            QTest::keyClick(Edit, Key);
+            QApplication::processEvents();
+            EXPECT_EQ(Edit->text(), Typed);
+            EXPECT_EQ(Presenter.Texts(), QStringList{u"Невалидна дата \"%1\" !"_s.arg(Typed)});
+            EXPECT_EQ(Form->Grid->Rows(2).join(u'@'), u"@@@@@@@@@"_s) << Typed.toStdString();
+        }
+        Close(Form);
+        EXPECT_EQ(ReadRegString(u"frmKasa_dtp_From"_s), QString::number(From));
+        EXPECT_EQ(ReadRegString(u"frmKasa_dtp_To"_s), QString::number(To));
+    }
 }

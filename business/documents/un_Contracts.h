@@ -106,6 +106,13 @@ QStringList ContractGridCells(const TContractEntry& Entry, const QString& ItemNa
 QString ContractUseText(QObject* Owner, qint64 DocNo);
 // The refusal to delete contract DocNo, naming Uses.
 QString ContractInUseMessage(qint64 DocNo, const QString& Uses);
+// True when Entry gives saved contract DocNo another borrower or item than it has.
+bool ContractMoved(QObject* Owner, qint64 DocNo, const TContractEntry& Entry);
+// The refusal to give contract DocNo another borrower or item, naming Uses.
+QString ContractMoveMessage(qint64 DocNo, const QString& Uses);
+// For the check inside Save: changes contract DocNo's row (and nothing in it) while it still has
+// the borrower and item of Entry or nothing holds it, else no row.
+QString ContractStillMovableSql(qint64 DocNo, const TContractEntry& Entry);
 // For the check inside Save: the refusal for the first contract whose DELETE stands in Pending
 // and which has come into the books or been deleted since; "" when none has.
 QString QueuedContractDeletesInUse(QObject* Owner, const QStringList& Pending);

@@ -107,14 +107,24 @@ void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, b
     Layout.SetCaption(u"QRLabel28"_s, u"Отпечатано на "_s + stamp.toString(u"dd.MM.yyyy г. hh:mm:ss ч."_s));
 }
 
-void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Record, bool IsPurchase) {
+QStringList PurchaseSaleContractRecord(QStringList Cells, const QString& ShopName) {
+    while (Cells.size() < ContractFieldCount)
+        Cells.append(QString());
+    for (QString& Cell : Cells)
+        if (Cell.isEmpty()) Cell = u" "_s;
+    Cells[cfShopName] = ShopName;
+    return Cells;
+}
+
+void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Cells, bool IsPurchase) {
+    QString Shop;
     try {
-        if (!ConfirmFirmDataForPrinting(Owner)) return;
+        if (!ReadSettingVA1(Owner, Shop) || !ConfirmFirmDataForPrinting(Owner)) return;
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return;
     }
     TReportLayout layout = PurchaseSaleContractLayout();
-    FillPurchaseSaleContractLayout(layout, Record, IsPurchase, Now());
+    FillPurchaseSaleContractLayout(layout, PurchaseSaleContractRecord(Cells, Shop), IsPurchase, Now());
     PreviewReport(layout, Owner);
 }

@@ -202,7 +202,8 @@ QList<TQueueCase> QueueCases() {
          [](TDocumentForm* Form) {
              auto* F = static_cast<TfrmItems_purchases*>(Form);
              Type(F->leOwner, u"8001011234"_s);
-             Type(F->leItem, u"5"_s);
+             // Not item 5, which the contract cases pledge.
+             Type(F->leItem, u"6"_s);
              Type(F->feSum_c, u"120"_s);
              Type(F->feGramaj, u"2.5"_s);
              Type(F->edSupplier_name, u"Мария Колева"_s);

@@ -7,6 +7,7 @@
 #include "Components/ListEdit/ListEdit.h"
 #include "business/documents/unCashOrders.h"
 #include "business/engine/unConsts.h"
+#include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/printing/un_Print_contract_4_purchase_or_sale.h"
 #include "business/registers/RegisterForm.h"
@@ -128,10 +129,6 @@ QString PurchaseSoldText(QObject* Owner, qint64 Purchase) {
     return QString();
 }
 
-qint64 Cents(double Value) {
-    return std::llround(RoundToDigits(AmountDecimals, Value) * 100.0);
-}
-
 } // namespace
 
 QString PurchaseDeleteRefusal(QObject* Owner, qint64 Purchase) {
@@ -147,7 +144,8 @@ QString PurchaseEditRefusal(QObject* Owner, qint64 Purchase, const TPurchaseEntr
              &Stored);
     if (Stored.Count() == 0) return QString();
     if (StrToIntOrZero(Stored.GetField(0, 0).trimmed()) == StrToIntOrZero(Entry.ItemCode.trimmed()) &&
-        Cents(StrToFloatDot(Stored.GetField(0, 1), 0)) == Cents(Entry.Sum))
+        RoundDecimal(DecimalOrZero(Stored.GetField(0, 1)), AmountDecimals) ==
+            RoundDecimal(DecimalOf(Entry.Sum), AmountDecimals))
         return QString();
     const QString Sold = PurchaseSoldText(Owner, Purchase);
     if (Sold.isEmpty()) return QString();
@@ -384,7 +382,8 @@ bool TfrmItems_purchases::Add() {
         if (!Question.isEmpty() && ConfirmYesNoFmt(Question) != mrYes) return false;
     }
     QString Correct;
-    if (EditingRow && Cents(Entry.Sum) != Cents(StrToFloatDot(FLifted.value(pcSum), 0))) {
+    if (EditingRow && RoundDecimal(DecimalOf(Entry.Sum), AmountDecimals) !=
+                          RoundDecimal(DecimalOrZero(FLifted.value(pcSum)), AmountDecimals)) {
         const qint64 Key = StrToIntOrZero(EditingKey);
         QStringList Others = LinkedOrderNumbers(this, u"Outcomes"_s, Key, 4);
         Others.removeAll(QString::number(FOwnOrder));

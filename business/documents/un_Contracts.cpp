@@ -779,6 +779,19 @@ bool TfrmContracts::Add() {
     return Added;
 }
 
+bool TfrmContracts::CloseQuery() {
+    if (!EditingRow) return TDocumentForm::CloseQuery();
+    if (IsAppBusy()) return false;
+    switch (ConfirmYesNoCancelFmt(LoadStr(65194))) {
+    case mrYes:
+        return DoAdd() && DoSave();
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TfrmContracts::LockLoanFigures(bool On) {
     feSum_c->setReadOnly(On);
     dtDate_c->setReadOnly(On);

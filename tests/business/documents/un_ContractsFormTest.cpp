@@ -9,6 +9,7 @@
 #include "business/registers/un_Owners.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
+#include "core/unMessages.h"
 #include "core/unRegistry.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/FakeOfficePrinter.h"
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
@@ -416,6 +418,31 @@ TEST_F(ContractWindow, AContractInTheBooksKeepsItsBorrowerAndItem) {
               QStringList{u"Договор номер 2 е платен, откупен, продаден или изтрит междувременно."_s});
     EXPECT_EQ(QueryText(u"Select EGN, code_i, Notes From Contracts Order By docno"_s),
               u"8001011234@5@Поправка°8001011234@5@"_s);
+}
+
+// Esc while a lifted contract is edited asks as with work queued: Cancel stays, No drops the edit,
+// Yes writes it and closes.
+TEST_F(ContractWindow, EscWhileAContractIsEditedAsksWhetherToSave) {
+    SaveOne();
+    for (TModalResult Answer : {mrNo, mrYes}) {
+        if (!Form) Open();
+        Form->Grid->SetRow(2);
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        Type(Form->feDuration, u"45"_s);
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrCancel);
+        Presenter.PlanAnswer(Answer);
+        const QPointer<TfrmContracts> Window = Form;
+        for (bool Closes : {false, true}) {
+            Press(Qt::Key_Escape);
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            ASSERT_EQ(Window.isNull(), Closes);
+        }
+        Form = nullptr;
+        EXPECT_EQ(Presenter.Texts(), QStringList(2, LoadStr(65194)));
+        EXPECT_EQ(QueryText(u"Select Duration From Contracts"_s), Answer == mrYes ? u"45"_s : u"30"_s);
+    }
 }
 
 // The operator types a contract in the order of the form: who, what, how much, at what rate, for

@@ -107,15 +107,6 @@ void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, b
     Layout.SetCaption(u"QRLabel28"_s, u"Отпечатано на "_s + stamp.toString(u"dd.MM.yyyy г. hh:mm:ss ч."_s));
 }
 
-QStringList PurchaseSaleContractRecord(QStringList Cells, const QString& ShopName) {
-    while (Cells.size() < ContractFieldCount)
-        Cells.append(QString());
-    for (QString& Cell : Cells)
-        if (Cell.isEmpty()) Cell = u" "_s;
-    Cells[cfShopName] = ShopName;
-    return Cells;
-}
-
 void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Cells, bool IsPurchase) {
     QString Shop;
     try {
@@ -124,7 +115,14 @@ void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Cells, boo
         ShowDatabaseError(E.Message(), E.Sql());
         return;
     }
+    // The row's blanks print as a blank, and the pawnshop stands in place of the operator.
+    QStringList Record = Cells;
+    for (QString& Cell : Record)
+        if (Cell.isEmpty()) Cell = u" "_s;
+    while (Record.size() <= cfShopName)
+        Record.append(u" "_s);
+    Record[cfShopName] = Shop;
     TReportLayout layout = PurchaseSaleContractLayout();
-    FillPurchaseSaleContractLayout(layout, PurchaseSaleContractRecord(Cells, Shop), IsPurchase, Now());
+    FillPurchaseSaleContractLayout(layout, Record, IsPurchase, Now());
     PreviewReport(layout, Owner);
 }

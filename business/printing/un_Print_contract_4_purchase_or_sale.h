@@ -14,9 +14,6 @@ TReportLayout PurchaseSaleContractLayout();
 // pawnshop's name; Printed is the moment the stamp shows.
 void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, bool IsPurchase,
                                     TDateTime Printed);
-// The record of the contract of Cells, a purchase or sale row: empty cells print as a blank,
-// field 8 as the pawnshop ShopName.
-QStringList PurchaseSaleContractRecord(QStringList Cells, const QString& ShopName);
 // Previews the contract of Cells, the purchase or sale row of a window, stamped now and naming the
 // pawnshop of the settings; nothing is printed when they cannot be read.
 void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Cells, bool IsPurchase);

@@ -197,7 +197,7 @@ public:
         ShowAndActivate(&Host);
         SetReportPreviewHook([this](TReportLayout& Report) {
             Previewed.append(Report.Caption(u"QRLabel2"_s));
-            Previewed.append(Report.Caption(u"QRLabel5"_s));
+            Previewed.append(Report.Caption(u"QRLabel5"_s) + u'|' + Report.Caption(u"QRLabel1"_s));
             return false;
         });
     }
@@ -310,6 +310,7 @@ TEST_F(SaleWindow, PledgedItemIsSoldWithItsReceiptAndPurchasedOneWithout) {
     form->ctrl_F9->trigger();
     ASSERT_EQ(Previewed.size(), 2) << Presenter.Texts().join(u'|').toStdString();
     EXPECT_TRUE(Previewed[1].contains(u"Иван Петров Иванов"_s)) << Previewed[1].toStdString();
+    EXPECT_TRUE(Previewed[1].endsWith(u"|ЛЕНДОРА ООД"_s)) << Previewed[1].toStdString();
 
     // The bought item, without a receipt.
     form->rbPurchased->click();

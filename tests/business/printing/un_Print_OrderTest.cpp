@@ -169,17 +169,6 @@ TEST(PrintPurchaseSaleContract, PageCarriesTheStampOfTheClock) {
     EXPECT_LT(text.indexOf(u"ДЕКЛАРАЦИЯ"_s), text.indexOf(u"Отпечатано"_s));
 }
 
-// A purchase or sale row prints its blanks as a blank and the pawnshop in place of the operator.
-TEST(PrintPurchaseSaleContract, RecordFillsBlanksAndNamesThePawnshop) {
-    QStringList Row(20);
-    Row[0] = u"4"_s;
-    Row[8] = u"maria"_s;
-    const QStringList Record = PurchaseSaleContractRecord(Row, u"Заложна къща"_s);
-    EXPECT_EQ(Record.mid(0, 5), (QStringList{u"4"_s, u" "_s, u" "_s, u" "_s, u" "_s}));
-    EXPECT_EQ(Record[8], u"Заложна къща"_s);
-    EXPECT_EQ(Record[19], u" "_s);
-}
-
 // A personal number of a borrower born in 2000 or later starts with 0; the printed documents must
 // carry all ten digits, as the screens do.
 TEST(PrintedDocuments, PersonalNumbersKeepTheirLeadingZero) {

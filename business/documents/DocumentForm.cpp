@@ -301,9 +301,15 @@ QString TDocumentForm::RecheckDocuments(int& Refused) {
         QString Refusal;
         // What let F5 queue the delete must still hold.
         if (Document.Change == TChange::Deleted) Refusal = DeleteRefusal(Document.Number);
-        for (auto Guard = Document.Guards.cbegin(); Refusal.isEmpty() && Guard != Document.Guards.cend();
-             ++Guard)
-            if (ExecCounted(AdoConnection, Document.Statements[Guard.key()]) == 0) Refusal = Guard.value();
+        // The window's own guards see the document as it stood before the change; the edit's own
+        // update, guarded against a document deleted meanwhile, runs last.
+        QList<int> Order = Document.Guards.keys();
+        if (Order.removeOne(0)) Order.append(0);
+        for (const int Statement : Order) {
+            if (!Refusal.isEmpty()) break;
+            if (ExecCounted(AdoConnection, Document.Statements[Statement]) == 0)
+                Refusal = Document.Guards.value(Statement);
+        }
         if (Refusal.isEmpty()) continue;
         Refused = I;
         return Refusal + u'\n' + DroppedText(Document, FDocuments.size() > 1);

@@ -288,17 +288,33 @@ QString LinkedOrderSql(const QString& Table, TDateTime Date, qint64 Document, in
                           UserName);
 }
 
-QString LinkedOrderUpdateSql(const QString& Table, qint64 Document, int PaymentType, TDateTime Date,
-                             double Amount, const QString& Customer, const QString& Supplier) {
+QString LinkedOrderUpdateSql(const QString& Table, qint64 OrderNo, qint64 Document, int PaymentType,
+                             TDateTime Date, double Amount, const QString& Customer,
+                             const QString& Supplier) {
     return Format(uR"sql(
         UPDATE %s
            SET date_d        = %d,
                sum_o         = %f,
                Customer_name = "%s",
                Supplier_name = "%s"
-         WHERE ( contract_n = %d ) AND ( payment_type = %d ))sql"_s,
+         WHERE ( docno = %d ) AND ( contract_n = %d ) AND ( payment_type = %d ))sql"_s,
                   {Table, Day(Date), RoundToDigits(AmountDecimals, Amount), SqlText(Customer),
-                   SqlText(Supplier), Document, PaymentType});
+                   SqlText(Supplier), OrderNo, Document, PaymentType});
+}
+
+qint64 OwnOrderNumber(QObject* Owner, const QString& Table, const QString& DocumentTable, qint64 Document,
+                      int PaymentType) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT Orders.docno
+          FROM %s AS Orders INNER JOIN %s AS Documents ON Orders.contract_n = Documents.docno
+         WHERE ( Documents.docno = %d ) AND ( Orders.payment_type = %d )
+           AND ( Orders.date_d = Documents.date_d ) AND ( Abs( Orders.sum_o - Documents.sum_s ) < 0.005 )
+         ORDER BY Orders.docno)sql"_s,
+                    {Table, DocumentTable, Document, PaymentType}),
+             &List);
+    return List.Count() > 0 ? StrToIntOrZero(List.GetField(0, 0).trimmed()) : 0;
 }
 
 QStringList LinkedOrderNumbers(QObject* Owner, const QString& Table, qint64 Document, int PaymentType) {
@@ -314,6 +330,12 @@ QStringList LinkedOrderNumbers(QObject* Owner, const QString& Table, qint64 Docu
     for (int R = 0; R < List.Count(); ++R)
         Numbers += List.GetField(R, 0).trimmed();
     return Numbers;
+}
+
+QString OrdersToCorrectText(const QString& Document, const QString& OrdersText, const QStringList& Numbers) {
+    if (Numbers.isEmpty()) return QString();
+    return Format(u"Цената на %s е променена. Коригирайте и %s № %s, които също са към нея."_s,
+                  {Document, OrdersText, Numbers.join(u", "_s)});
 }
 
 QString PayableContractListSql(qint64 EGN, bool IncludeForSale) {

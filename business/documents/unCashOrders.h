@@ -105,12 +105,20 @@ QString NextDocNoSql(const QString& Table);
 // Document is the contract, purchase or sale it belongs to.
 QString LinkedOrderSql(const QString& Table, TDateTime Date, qint64 Document, int PaymentType, double Amount,
                        const QString& Customer, const QString& Supplier, const QString& UserName);
-// Moves the orders of type PaymentType that Document wrote beside itself to its edited date,
-// amount and names.
-QString LinkedOrderUpdateSql(const QString& Table, qint64 Document, int PaymentType, TDateTime Date,
-                             double Amount, const QString& Customer, const QString& Supplier);
+// Moves order OrderNo of type PaymentType that Document wrote beside itself to the document's
+// edited date, amount and names.
+QString LinkedOrderUpdateSql(const QString& Table, qint64 OrderNo, qint64 Document, int PaymentType,
+                             TDateTime Date, double Amount, const QString& Customer, const QString& Supplier);
+// The order of type PaymentType in Table that document Document of DocumentTable (a sale or a
+// purchase, its price in sum_s) wrote beside itself: the first naming it with the document's date
+// and price, which its edits keep equal. 0 when it wrote none, or the order was changed on its own.
+qint64 OwnOrderNumber(QObject* Owner, const QString& Table, const QString& DocumentTable, qint64 Document,
+                      int PaymentType);
 // The numbers of the orders of type PaymentType in Table that Document wrote beside itself.
 QStringList LinkedOrderNumbers(QObject* Owner, const QString& Table, qint64 Document, int PaymentType);
+// Told when the price of Document ("покупка номер 1") changes while orders Numbers of another
+// window (OrdersText: "разходни касови ордери") name it too: they stay as typed. "" without them.
+QString OrdersToCorrectText(const QString& Document, const QString& OrdersText, const QStringList& Numbers);
 // The open, unsold contracts of the borrower with personal number EGN: number, item type, serial
 // number, date. Contracts declared for sale only when IncludeForSale.
 QString PayableContractListSql(qint64 EGN, bool IncludeForSale);

@@ -273,6 +273,37 @@ QString ContractInUseMessage(qint64 DocNo, const QString& Uses) {
     return Format(u"Договор номер %d не може да бъде изтрит: %s."_s, {DocNo, Uses});
 }
 
+bool ContractMoved(QObject* Owner, qint64 DocNo, const TContractEntry& Entry) {
+    TDelimitedStringList Stored;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT EGN, code_i FROM Contracts WHERE ( docno = %d ))sql"_s, {DocNo}), &Stored);
+    return Stored.Count() > 0 &&
+           (Whole(StrToFloatDot(Stored.GetField(0, 0), 0)) != Whole(StrToFloatDot(Entry.OwnerCode, 0)) ||
+            StrToIntOrZero(Stored.GetField(0, 1).trimmed()) != StrToIntOrZero(Entry.ItemCode));
+}
+
+QString ContractMoveMessage(qint64 DocNo, const QString& Uses) {
+    return Format(u"Заемополучателят и вещта на договор номер %d не могат да бъдат променени: %s."_s,
+                  {DocNo, Uses});
+}
+
+QString ContractStillMovableSql(qint64 DocNo, const TContractEntry& Entry) {
+    // Held as ContractUseText finds it held: redeemed, sold, or paid on.
+    return Format(
+        uR"sql(
+        UPDATE Contracts
+           SET docno = docno
+         WHERE ( docno = %d )
+           AND ( ( ( EGN = %d ) AND ( code_i = %d ) )
+              OR ( ( Finished = False ) AND ( Sold = False )
+                   AND NOT EXISTS ( SELECT docno FROM Items_sales
+                                     WHERE ( contract_n = %d ) AND ( payment_type = 1 ) )
+                   AND NOT EXISTS ( SELECT docno FROM Incomes
+                                     WHERE ( contract_n = %d )
+                                       AND ( payment_type = 1 OR payment_type = 2 OR payment_type > 5 ) ) ) ))sql"_s,
+        {DocNo, Whole(StrToFloatDot(Entry.OwnerCode, 0)), StrToIntOrZero(Entry.ItemCode), DocNo, DocNo});
+}
+
 QString QueuedContractDeletesInUse(QObject* Owner, const QStringList& Pending) {
     static const QRegularExpression LastNumber(uR"((\d+)\s*$)"_s);
     for (const QString& Sql : Pending) {
@@ -676,12 +707,27 @@ QString TfrmContracts::ValidateEntry() {
     Check.EditingRow = EditingRow;
     Check.Today = Date();
     if (!EditingRow && Entry.DocNo != 0) Check.DocNoStored = ContractNumberStored(this, Entry.DocNo);
-    return ContractValidationText(Entry, Check);
+    QString Text = ContractValidationText(Entry, Check);
+    // Its receipts, redemption or sale stay with the borrower and item they were made for.
+    if (const qint64 Key = StrToIntOrZero(EditingKey); EditingRow && ContractMoved(this, Key, Entry))
+        if (const QString Uses = ContractUseText(this, Key); !Uses.isEmpty())
+            Text += u"\n\r"_s + ContractMoveMessage(Key, Uses);
+    return Text;
 }
 
 QStringList TfrmContracts::EntryStatements() {
     const TContractEntry Entry = CurrentEntry();
-    if (EditingRow) return {ContractUpdateSql(TableName, KeyField, StrToIntOrZero(EditingKey), Entry)};
+    if (EditingRow) {
+        const qint64 Key = StrToIntOrZero(EditingKey);
+        if (!ContractMoved(this, Key, Entry)) return {ContractUpdateSql(TableName, KeyField, Key, Entry)};
+        // A receipt saved meanwhile by another window keeps the borrower and item it was paid for.
+        // Checked before the queue runs; run again after the update, it still finds the row.
+        QStringList Statements{ContractUpdateSql(TableName, KeyField, Key, Entry),
+                               ContractStillMovableSql(Key, Entry)};
+        Guard(Statements[1],
+              Format(u"Договор номер %d е платен, откупен, продаден или изтрит междувременно."_s, {Key}));
+        return Statements;
+    }
     // The loan is paid out by an order queued with the contract.
     return {ContractInsertSql(TableName, Entry),
             PayoutOrderSql(Entry, OperatorFullName(this, UserName), UserName)};
@@ -741,6 +787,19 @@ bool TfrmContracts::Add() {
     const bool Added = TDocumentForm::Add();
     LockLoanFigures(EditingRow);
     return Added;
+}
+
+bool TfrmContracts::CloseQuery() {
+    if (!EditingRow) return TDocumentForm::CloseQuery();
+    if (IsAppBusy()) return false;
+    switch (ConfirmYesNoCancelFmt(LoadStr(65194))) {
+    case mrYes:
+        return DoAdd() && DoSave();
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TfrmContracts::LockLoanFigures(bool On) {

@@ -106,6 +106,13 @@ QStringList ContractGridCells(const TContractEntry& Entry, const QString& ItemNa
 QString ContractUseText(QObject* Owner, qint64 DocNo);
 // The refusal to delete contract DocNo, naming Uses.
 QString ContractInUseMessage(qint64 DocNo, const QString& Uses);
+// True when Entry gives saved contract DocNo another borrower or item than it has.
+bool ContractMoved(QObject* Owner, qint64 DocNo, const TContractEntry& Entry);
+// The refusal to give contract DocNo another borrower or item, naming Uses.
+QString ContractMoveMessage(qint64 DocNo, const QString& Uses);
+// For the check inside Save: changes contract DocNo's row (and nothing in it) while it still has
+// the borrower and item of Entry or nothing holds it, else no row.
+QString ContractStillMovableSql(qint64 DocNo, const TContractEntry& Entry);
 // For the check inside Save: the refusal for the first contract whose DELETE stands in Pending
 // and which has come into the books or been deleted since; "" when none has.
 QString QueuedContractDeletesInUse(QObject* Owner, const QStringList& Pending);
@@ -162,6 +169,9 @@ public:
     bool Done() override;
     bool Execute() override;
     bool Add() override;
+    // A contract lifted by F3 is work in progress as well: message 65194 is asked for it too, and
+    // Yes queues it as New does before saving.
+    bool CloseQuery() override;
 
     // Recomputes interest, fees and total from the fields; returns the total.
     double CalcContractAmountsDue();

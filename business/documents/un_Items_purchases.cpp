@@ -7,6 +7,7 @@
 #include "Components/ListEdit/ListEdit.h"
 #include "business/documents/unCashOrders.h"
 #include "business/engine/unConsts.h"
+#include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/printing/un_Print_contract_4_purchase_or_sale.h"
 #include "business/registers/RegisterForm.h"
@@ -92,8 +93,9 @@ QString PurchaseOrderSql(const TPurchaseEntry& Entry, const QString& UserName) {
                           Entry.Supplier, UserName);
 }
 
-QString PurchaseOrderUpdateSql(qint64 Key, const TPurchaseEntry& Entry) {
-    return LinkedOrderUpdateSql(u"Outcomes"_s, Key, 4, Entry.Date, Entry.Sum, Entry.Customer, Entry.Supplier);
+QString PurchaseOrderUpdateSql(qint64 Key, qint64 OrderNo, const TPurchaseEntry& Entry) {
+    return LinkedOrderUpdateSql(u"Outcomes"_s, OrderNo, Key, 4, Entry.Date, Entry.Sum, Entry.Customer,
+                                Entry.Supplier);
 }
 
 QStringList PurchaseDeleteStatements(qint64 Purchase) {
@@ -106,7 +108,10 @@ QStringList PurchaseDeleteStatements(qint64 Purchase) {
                    {Purchase})};
 }
 
-QString PurchaseDeleteRefusal(QObject* Owner, qint64 Purchase) {
+namespace {
+
+// What sold purchase Purchase: its sales ("продажби № 3"), or only its mark; "" while unsold.
+QString PurchaseSoldText(QObject* Owner, qint64 Purchase) {
     TDelimitedStringList Sold, Sales;
     RunQuery(Owner, AdoConnection,
              Format(uR"sql(SELECT docno FROM Items_purchases WHERE ( docno = %d ) AND ( sold = True ))sql"_s,
@@ -119,12 +124,61 @@ QString PurchaseDeleteRefusal(QObject* Owner, qint64 Purchase) {
          ORDER BY docno)sql"_s,
                     {Purchase}),
              &Sales);
-    if (Sales.Count() > 0)
-        return Format(u"Покупка номер %d не може да бъде изтрита: %s."_s,
-                      {Purchase, NumbersUseText(u"продажби"_s, Sales)});
-    if (Sold.Count() > 0)
-        return Format(u"Покупка номер %d не може да бъде изтрита: вещта е продадена."_s, {Purchase});
+    if (Sales.Count() > 0) return NumbersUseText(u"продажби"_s, Sales);
+    if (Sold.Count() > 0) return u"вещта е продадена"_s;
     return QString();
+}
+
+} // namespace
+
+QString PurchaseDeleteRefusal(QObject* Owner, qint64 Purchase) {
+    const QString Sold = PurchaseSoldText(Owner, Purchase);
+    if (Sold.isEmpty()) return QString();
+    return Format(u"Покупка номер %d не може да бъде изтрита: %s."_s, {Purchase, Sold});
+}
+
+QString PurchaseEditRefusal(QObject* Owner, qint64 Purchase, const TPurchaseEntry& Entry) {
+    TDelimitedStringList Stored;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT code_i, sum_s FROM Items_purchases WHERE ( docno = %d ))sql"_s, {Purchase}),
+             &Stored);
+    if (Stored.Count() == 0) return QString();
+    if (StrToIntOrZero(Stored.GetField(0, 0).trimmed()) == StrToIntOrZero(Entry.ItemCode.trimmed()) &&
+        RoundDecimal(DecimalOrZero(Stored.GetField(0, 1)), AmountDecimals) ==
+            RoundDecimal(DecimalOf(Entry.Sum), AmountDecimals))
+        return QString();
+    const QString Sold = PurchaseSoldText(Owner, Purchase);
+    if (Sold.isEmpty()) return QString();
+    return Format(u"Вещта и цената на покупка номер %d не могат да бъдат променени: %s."_s, {Purchase, Sold});
+}
+
+QString PurchaseStillEditableSql(qint64 Purchase, const TPurchaseEntry& Entry) {
+    return Format(uR"sql(
+        UPDATE Items_purchases
+           SET docno = docno
+         WHERE ( docno = %d )
+           AND ( ( ( code_i = %d ) AND ( Abs( sum_s - %f ) < 0.005 ) )
+              OR ( ( sold = False )
+                   AND NOT EXISTS ( SELECT docno FROM Items_sales
+                                     WHERE ( contract_n = %d ) AND ( payment_type = 2 ) ) ) ))sql"_s,
+                  {Purchase, StrToIntOrZero(Entry.ItemCode.trimmed()),
+                   RoundToDigits(AmountDecimals, Entry.Sum), Purchase});
+}
+
+QString PledgedItemQuestion(QObject* Owner, const QString& ItemCode) {
+    TDelimitedStringList Pledges;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT docno FROM Contracts
+         WHERE ( code_i = %d ) AND ( Finished = False ) AND ( Sold = False )
+         ORDER BY docno)sql"_s,
+                    {StrToIntOrZero(ItemCode.trimmed())}),
+             &Pledges);
+    if (Pledges.Count() == 0) return QString();
+    return Format(u"Вещ %s е в залог по %s. Желаете ли да я закупите?"_s,
+                  {ItemCode.trimmed(), NumbersUseText(Pledges.Count() == 1 ? u"неприключен договор"_s
+                                                                           : u"неприключени договори"_s,
+                                                      Pledges)});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -188,16 +242,6 @@ QStringList PurchaseGridCells(const TPurchaseEntry& Entry, const QString& ItemNa
             FloatToFixedStr(3, Entry.Gramaj),
             QString(),
             QString()};
-}
-
-QStringList PurchaseContractRecord(const QStringList& Cells, const QString& PawnshopName) {
-    QStringList Record;
-    for (int C = 0; C < PurchaseColumns; ++C) {
-        const QString Cell = Cells.value(C);
-        Record += Cell.isEmpty() ? u" "_s : Cell;
-    }
-    Record[pcUser] = PawnshopName;
-    return Record;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -330,6 +374,27 @@ TPurchaseEntry TfrmItems_purchases::CurrentEntry() const {
     return E;
 }
 
+bool TfrmItems_purchases::Add() {
+    const TPurchaseEntry Entry = CurrentEntry();
+    // Asked only of an entry that may be queued, and of an edit only when it buys another item.
+    if ((!EditingRow || Entry.ItemCode != FLifted.value(pcItem).trimmed()) && ValidateEntry().isEmpty()) {
+        const QString Question = PledgedItemQuestion(this, Entry.ItemCode);
+        if (!Question.isEmpty() && ConfirmYesNoFmt(Question) != mrYes) return false;
+    }
+    QString Correct;
+    if (EditingRow && RoundDecimal(DecimalOf(Entry.Sum), AmountDecimals) !=
+                          RoundDecimal(DecimalOrZero(FLifted.value(pcSum)), AmountDecimals)) {
+        const qint64 Key = StrToIntOrZero(EditingKey);
+        QStringList Others = LinkedOrderNumbers(this, u"Outcomes"_s, Key, 4);
+        Others.removeAll(QString::number(FOwnOrder));
+        Correct =
+            OrdersToCorrectText(Format(u"покупка номер %d"_s, {Key}), u"разходни касови ордери"_s, Others);
+    }
+    if (!TDocumentForm::Add()) return false;
+    if (!Correct.isEmpty()) ShowMessageEx(Correct);
+    return true;
+}
+
 QString TfrmItems_purchases::ValidateEntry() {
     const TPurchaseEntry Entry = CurrentEntry();
     QString OwnerCode;
@@ -340,7 +405,12 @@ QString TfrmItems_purchases::ValidateEntry() {
     Check.ItemKnown = !ListEditLookup(leItem, 0, 0, Entry.ItemCode).isEmpty();
     Check.EditingRow = EditingRow;
     Check.Today = Date();
-    return PurchaseValidationText(Entry, Check);
+    QString Text = PurchaseValidationText(Entry, Check);
+    if (EditingRow)
+        if (const QString Refusal = PurchaseEditRefusal(this, StrToIntOrZero(EditingKey), Entry);
+            !Refusal.isEmpty())
+            Text += u"\n\r"_s + Refusal;
+    return Text;
 }
 
 QStringList TfrmItems_purchases::EntryStatements() {
@@ -348,8 +418,13 @@ QStringList TfrmItems_purchases::EntryStatements() {
     // The purchase and the order that pays for it are queued together: Save writes both or neither.
     if (EditingRow) {
         const qint64 Key = StrToIntOrZero(EditingKey);
-        return {PurchaseUpdateSql(TableName, KeyField, Key, Entry, UserName),
-                PurchaseOrderUpdateSql(Key, Entry)};
+        // A sale saved meanwhile by another window keeps the item and price it sold.
+        // Checked before the queue runs; run again after the update, it still finds the row.
+        QStringList Statements{PurchaseUpdateSql(TableName, KeyField, Key, Entry, UserName),
+                               PurchaseStillEditableSql(Key, Entry)};
+        Guard(Statements[1], Format(u"Покупка номер %d е продадена или изтрита междувременно."_s, {Key}));
+        if (FOwnOrder != 0) Statements += PurchaseOrderUpdateSql(Key, FOwnOrder, Entry);
+        return Statements;
     }
     return {PurchaseInsertSql(TableName, Entry, UserName), PurchaseOrderSql(Entry, UserName)};
 }
@@ -384,6 +459,9 @@ QString TfrmItems_purchases::UnsavedDocumentText(qint64 Number) {
 }
 
 void TfrmItems_purchases::RowToEdits(const QStringList& Cells) {
+    FLifted = Cells;
+    FOwnOrder =
+        OwnOrderNumber(this, u"Outcomes"_s, TableName, StrToIntOrZero(Cells.value(pcDocNo).trimmed()), 4);
     TDateTime Day = 0;
     if (TryStrToDate(Cells.value(pcDate), Day)) dtDate_c->setDate(DateTimeToQDate(Day));
     leItem->setText(Cells.value(pcItem).trimmed());
@@ -398,9 +476,5 @@ void TfrmItems_purchases::RowToEdits(const QStringList& Cells) {
 void TfrmItems_purchases::PrintDocument() {
     if (RefusePrintBeforeSave() || DocumentToPrint() == 0) return;
     const QStringList Cells = Grid->Rows(Grid->Row());
-    RunPrint([&] {
-        QString Pawnshop;
-        if (!ReadSettingVA1(this, Pawnshop)) return;
-        FillPrintPurchaseSaleContract(this, PurchaseContractRecord(Cells, Pawnshop), true);
-    });
+    RunPrint([&] { FillPrintPurchaseSaleContract(this, Cells, true); });
 }

@@ -45,13 +45,23 @@ QString PurchaseUpdateSql(const QString& Table, const QString& KeyField, qint64 
                           const TPurchaseEntry& Entry, const QString& UserName);
 // The cash payment order (type 4) that pays the seller, numbered when Save runs it.
 QString PurchaseOrderSql(const TPurchaseEntry& Entry, const QString& UserName);
-// The payment order of saved purchase Key moved to the edited date, price and names.
-QString PurchaseOrderUpdateSql(qint64 Key, const TPurchaseEntry& Entry);
+// Payment order OrderNo, the one saved purchase Key wrote beside itself, moved to the edited
+// date, price and names.
+QString PurchaseOrderUpdateSql(qint64 Key, qint64 OrderNo, const TPurchaseEntry& Entry);
 // The statements that delete saved purchase Purchase: the purchase itself while it is neither
 // sold nor sold by any sale (else it changes no row), then the payment order that paid for it.
 QStringList PurchaseDeleteStatements(qint64 Purchase);
 // Why saved purchase Purchase may not be deleted: its item is sold; "" when it may.
 QString PurchaseDeleteRefusal(QObject* Owner, qint64 Purchase);
+// Why saved purchase Purchase may not take the item and price of Entry: it is sold and they differ
+// from the stored ones; "" when it may.
+QString PurchaseEditRefusal(QObject* Owner, qint64 Purchase, const TPurchaseEntry& Entry);
+// For the check inside Save: changes purchase Purchase's row (and nothing in it) while it still has
+// the item and price of Entry or is unsold, else no row.
+QString PurchaseStillEditableSql(qint64 Purchase, const TPurchaseEntry& Entry);
+// The question before buying item ItemCode while open pledges hold it, naming them; "" when none
+// does.
+QString PledgedItemQuestion(QObject* Owner, const QString& ItemCode);
 // The list query: every purchase, in number order.
 QString PurchaseListSql();
 // Turns the query's rows into the grid's texts and appends the totals row of amounts and grams,
@@ -60,8 +70,6 @@ void PreparePurchaseListRows(TDelimitedStringList& List, int Columns);
 // The 14 cells of the grid row of a queued purchase.
 QStringList PurchaseGridCells(const TPurchaseEntry& Entry, const QString& ItemName, const QString& ItemSN,
                               const QString& OwnerName, const QString& UserName);
-// The contract record of grid row Cells: 14 texts, " " for an empty one, field 8 the pawnshop.
-QStringList PurchaseContractRecord(const QStringList& Cells, const QString& PawnshopName);
 
 class TfrmItems_purchases : public TDocumentForm {
     Q_OBJECT
@@ -82,6 +90,9 @@ public:
     bool Init() override;
     bool Done() override;
     bool Execute() override;
+    // An item under an open pledge is bought only after a question; a new price of an edited
+    // purchase names the payment window's orders on it, which stay as they are.
+    bool Add() override;
 
 protected:
     QString ValidateEntry() override;
@@ -102,4 +113,9 @@ private:
     TPurchaseEntry CurrentEntry() const;
     void OwnerChanged();
     void ItemChanged();
+
+    // The grid cells of the purchase lifted for editing, and the number of the payment order it
+    // wrote beside itself (0 when none): the edit moves that order alone.
+    QStringList FLifted;
+    qint64 FOwnOrder = 0;
 };

@@ -132,14 +132,14 @@ QString OriginGoneText(int SaleType, qint64 Origin) {
 }
 
 QStringList SaleStatements(const QString& Table, const QString& KeyField, bool EditingRow, qint64 EditingKey,
-                           const TSaleEntry& Entry, const QString& UserName) {
+                           qint64 OwnReceipt, const TSaleEntry& Entry, const QString& UserName) {
     const qint64 Day = Whole(std::floor(Entry.Date));
     const qint64 Origin = StrToIntOrZero(Entry.Contract.trimmed());
     const qint64 Buyer = StrToIntOrZero(Entry.Owner.trimmed());
     const double Price = RoundToDigits(AmountDecimals, Entry.Sum);
     const int ReceiptType = Entry.SaleType == stPledged ? 4 : 5;
-    if (EditingRow)
-        return {Format(uR"sql(
+    if (EditingRow) {
+        QStringList Statements{Format(uR"sql(
         Update %s
            Set date_d        = %d,
                sum_s         = %f,
@@ -148,12 +148,16 @@ QStringList SaleStatements(const QString& Table, const QString& KeyField, bool E
                EGN           = %d,
                short_term    = %d
          Where ( %s = %d ))sql"_s,
-                       {Table, Day, Price, SqlText(Entry.Customer), SqlText(Entry.Supplier), Buyer,
-                        Entry.ShortTerm ? 1 : 0, KeyField, EditingKey}),
-                LinkedOrderUpdateSql(u"Incomes"_s, EditingKey, ReceiptType, Entry.Date, Price, Entry.Customer,
-                                     Entry.Supplier),
-                Format(uR"sql(UPDATE %s SET sold_at_date = %d WHERE ( docno = %d ) AND ( sold = True ))sql"_s,
-                       {Entry.SaleType == stPledged ? u"Contracts"_s : u"Items_purchases"_s, Day, Origin})};
+                                      {Table, Day, Price, SqlText(Entry.Customer), SqlText(Entry.Supplier),
+                                       Buyer, Entry.ShortTerm ? 1 : 0, KeyField, EditingKey})};
+        if (OwnReceipt != 0)
+            Statements += LinkedOrderUpdateSql(u"Incomes"_s, OwnReceipt, EditingKey, ReceiptType, Entry.Date,
+                                               Price, Entry.Customer, Entry.Supplier);
+        Statements +=
+            Format(uR"sql(UPDATE %s SET sold_at_date = %d WHERE ( docno = %d ) AND ( sold = True ))sql"_s,
+                   {Entry.SaleType == stPledged ? u"Contracts"_s : u"Items_purchases"_s, Day, Origin});
+        return Statements;
+    }
     QStringList Statements;
     Statements +=
         Format(uR"sql(Insert into %s values ( %d, %d, %d, %d, %f, "%s", "%s", "%s", %d, %d ))sql"_s,
@@ -500,7 +504,8 @@ QString TfrmItems_sales::ValidateEntry() {
 QStringList TfrmItems_sales::EntryStatements() {
     const TSaleEntry Entry = CurrentEntry();
     const qint64 Key = StrToIntOrZero(EditingKey);
-    QStringList Statements = SaleStatements(TableName, KeyField, EditingRow, Key, Entry, UserName);
+    QStringList Statements =
+        SaleStatements(TableName, KeyField, EditingRow, Key, FOwnReceipt, Entry, UserName);
     if (EditingRow)
         Guard(Statements[0], Format(u"Продажба %d е изтрита междувременно."_s, {Key}));
     else
@@ -509,8 +514,19 @@ QStringList TfrmItems_sales::EntryStatements() {
 }
 
 bool TfrmItems_sales::Add() {
+    const TSaleEntry Entry = CurrentEntry();
+    QString Correct;
+    if (EditingRow &&
+        RoundToDigits(AmountDecimals, Entry.Sum) != RoundToDigits(AmountDecimals, FLiftedPrice)) {
+        const qint64 Key = StrToIntOrZero(EditingKey);
+        QStringList Others = LinkedOrderNumbers(this, u"Incomes"_s, Key, Entry.SaleType == stPledged ? 4 : 5);
+        Others.removeAll(QString::number(FOwnReceipt));
+        Correct =
+            OrdersToCorrectText(Format(u"продажба номер %d"_s, {Key}), u"приходни касови ордери"_s, Others);
+    }
     if (!TDocumentForm::Add()) return false;
     LockOrigin(false);
+    if (!Correct.isEmpty()) ShowMessageEx(Correct);
     return true;
 }
 
@@ -588,21 +604,14 @@ void TfrmItems_sales::RowToEdits(const QStringList& Cells) {
     edCustomer_name->setText(Cells.value(scCustomer));
     edSupplier_name->setText(Cells.value(scSupplier));
     cb_Short_term->setChecked(Cells.value(scShortTerm).trimmed() == u"да"_s);
+    FLiftedPrice = StrToFloatDot(Cells.value(scSum), 0);
+    FOwnReceipt = OwnOrderNumber(this, u"Incomes"_s, TableName,
+                                 StrToIntOrZero(Cells.value(scDocNo).trimmed()), Kind == stPledged ? 4 : 5);
     LockOrigin(true);
 }
 
 void TfrmItems_sales::PrintDocument() {
     if (RefusePrintBeforeSave() || DocumentToPrint() == 0) return;
     const QStringList Cells = Grid->Rows(Grid->Row());
-    RunPrint([&] {
-        QString Shop;
-        if (!ReadSettingVA1(this, Shop)) return;
-        QStringList Record;
-        for (int C = 0; C < SaleColumns; ++C) {
-            const QString Text = Cells.value(C);
-            Record += Text.isEmpty() ? u" "_s : Text;
-        }
-        Record[scUser] = Shop;
-        FillPrintPurchaseSaleContract(this, Record, false);
-    });
+    RunPrint([&] { FillPrintPurchaseSaleContract(this, Cells, false); });
 }

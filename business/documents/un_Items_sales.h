@@ -47,9 +47,10 @@ QString SaleTypeText(int SaleType);
 QString SaleValidationText(const TSaleEntry& Entry, const TSaleCheck& Check);
 // The statements of one sale. A new sale also marks its origin sold (SaleMarkSql) and, unless
 // WithoutReceipt, writes the receipt, numbered when Save runs it. An edit updates the row with
-// EditingKey, its receipt and its origin's sold date; origin and kind stay as they were.
+// EditingKey, receipt OwnReceipt (the one the sale wrote beside itself; none when 0) and its
+// origin's sold date; origin and kind stay as they were.
 QStringList SaleStatements(const QString& Table, const QString& KeyField, bool EditingRow, qint64 EditingKey,
-                           const TSaleEntry& Entry, const QString& UserName);
+                           qint64 OwnReceipt, const TSaleEntry& Entry, const QString& UserName);
 // Marks origin Origin of kind SaleType sold on Date, only while it is still offered for sale: the
 // statement changes no row when it is sold, returned or no longer declared for sale meanwhile.
 QString SaleMarkSql(int SaleType, qint64 Origin, TDateTime Date);
@@ -88,6 +89,8 @@ public:
     bool Init() override;
     bool Done() override;
     bool Execute() override;
+    // A new price of an edited sale names the receipt window's receipts on it, which stay as they
+    // are.
     bool Add() override;
 
     // Fills the origin list for the chosen sale type; true when it could.
@@ -114,4 +117,9 @@ private:
     TSaleEntry CurrentEntry() const;
     // An edit keeps the sale's origin and kind.
     void LockOrigin(bool Locked);
+
+    // The price of the sale lifted for editing, and the number of the receipt it wrote beside
+    // itself (0 when none): the edit moves that receipt alone.
+    double FLiftedPrice = 0;
+    qint64 FOwnReceipt = 0;
 };

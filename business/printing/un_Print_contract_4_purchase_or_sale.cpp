@@ -111,11 +111,12 @@ void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, b
     Layout.SetCaption(u"QRLabel28"_s, u"Отпечатано на "_s + stamp.toString(u"dd.MM.yyyy г. hh:mm:ss ч."_s));
 }
 
-void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Record, bool IsPurchase) {
+void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Cells, bool IsPurchase) {
+    QString Shop;
     bool female = false;
     try {
-        if (!ConfirmFirmDataForPrinting(Owner)) return;
-        if (const qint64 egn = Record.value(cfEGN).trimmed().toLongLong(); egn > 0) {
+        if (!ReadSettingVA1(Owner, Shop) || !ConfirmFirmDataForPrinting(Owner)) return;
+        if (const qint64 egn = Cells.value(cfEGN).trimmed().toLongLong(); egn > 0) {
             TDelimitedStringList owner;
             RunQuery(Owner, AdoConnection,
                      Format(uR"sql(Select is_male From Owners Where EGN = %s)sql"_s, {QString::number(egn)}),
@@ -126,6 +127,13 @@ void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Record, bo
         ShowDatabaseError(E.Message(), E.Sql());
         return;
     }
+    // The row's blanks print as a blank, and the pawnshop stands in place of the operator.
+    QStringList Record = Cells;
+    for (QString& Cell : Record)
+        if (Cell.isEmpty()) Cell = u" "_s;
+    while (Record.size() <= cfShopName)
+        Record.append(u" "_s);
+    Record[cfShopName] = Shop;
     TReportLayout layout = PurchaseSaleContractLayout();
     FillPurchaseSaleContractLayout(layout, Record, IsPurchase, Now(), female);
     PreviewReport(layout, Owner);

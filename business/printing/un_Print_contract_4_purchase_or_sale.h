@@ -15,6 +15,7 @@ TReportLayout PurchaseSaleContractLayout();
 // buyer who is a person in the feminine.
 void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, bool IsPurchase,
                                     TDateTime Printed, bool PersonIsFemale = false);
-// Fills the contract, stamped now, and previews it; the person's gender comes from the owners
-// register.
-void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Record, bool IsPurchase);
+// Previews the contract of Cells, the purchase or sale row of a window, stamped now and naming the
+// pawnshop of the settings; nothing is printed when they cannot be read. The person's gender
+// comes from the owners register.
+void FillPrintPurchaseSaleContract(QWidget* Owner, const QStringList& Cells, bool IsPurchase);

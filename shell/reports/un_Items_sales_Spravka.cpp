@@ -162,16 +162,5 @@ void TfrmItems_sales_Spravka::LoadRows(int From, int To, TDelimitedStringList& R
 
 void TfrmItems_sales_Spravka::PrintDocument() {
     if (!SelectedIsDocument()) return;
-    QStringList Record = SelectedCells();
-    for (QString& Cell : Record)
-        if (Cell.isEmpty()) Cell = u" "_s;
-    QString Shop;
-    try {
-        if (!ReadSettingVA1(this, Shop)) return;
-    } catch (const EDatabaseError& E) {
-        ShowDatabaseError(E.Message(), E.Sql());
-        return;
-    }
-    Record[8] = Shop;
-    FillPrintPurchaseSaleContract(this, Record, false);
+    FillPrintPurchaseSaleContract(this, SelectedCells(), false);
 }

@@ -357,6 +357,11 @@ bool TfrmProsro4eni_zadyljenia::Delete() {
     return true;
 }
 
+bool TfrmProsro4eni_zadyljenia::CloseQuery() {
+    if (!TReportForm::CloseQuery()) return false;
+    return MayClose([this] { return DoSave(); });
+}
+
 QString TfrmProsro4eni_zadyljenia::GetReportTitle() {
     return Format(u"видове задължения: \"%s\", към дата %s"_s,
                   {KindItems[ObligationKind()], DateToStr(QDateToDateTime(dtp_To->date()))});

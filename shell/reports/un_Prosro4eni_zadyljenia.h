@@ -71,6 +71,9 @@ public:
     bool Execute() override;
     bool Save() override;
     bool Delete() override;
+    // With declarations or deletes queued: message 65194; Yes saves (a failed Save keeps the
+    // window open), No drops them, Cancel stays.
+    bool CloseQuery() override;
     QString GetReportTitle() override;
 
     // Declares the item of the selected row for sale, after the question.

@@ -114,7 +114,7 @@ void SeedDocuments() {
     Sale.Customer = u"Петър"_s;
     Sale.Supplier = u"Мария Колева"_s;
     Sale.WithoutReceipt = true;
-    for (const QString& Sql : SaleStatements(u"Items_sales"_s, u"docno"_s, false, 0, Sale, u"maria"_s))
+    for (const QString& Sql : SaleStatements(u"Items_sales"_s, u"docno"_s, false, 0, 0, Sale, u"maria"_s))
         Exec(Sql);
 }
 

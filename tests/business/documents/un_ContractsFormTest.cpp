@@ -9,6 +9,7 @@
 #include "business/registers/un_Owners.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
+#include "core/unMessages.h"
 #include "core/unRegistry.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/FakeOfficePrinter.h"
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
@@ -392,6 +394,72 @@ TEST_F(ContractWindow, EditKeepsTheDateAndAmountThePayoutWasMadeWith) {
     Form->dtDate_c->setFocus();
     QTest::keyClick(Form->dtDate_c, Qt::Key_Up);
     EXPECT_NE(Form->dtDate_c->date(), QDate(2024, 3, 1));
+}
+
+// A contract in the books keeps its borrower and item, naming what holds it; its notes may be
+// mended. A receipt booked by another window between F4 and F2 stops the move at Save.
+TEST_F(ContractWindow, AContractInTheBooksKeepsItsBorrowerAndItem) {
+    Enter(u"8001011234"_s, u"1000"_s);
+    Press(Qt::Key_F4);
+    SaveOne();
+    Exec(u"Insert into Incomes values ( 4, 45352, 1, 2, 30, \"\", \"\", \"\" )"_s);
+    Exec(u"Insert into Incomes values ( 5, 45352, 1, 7, 10, \"\", \"\", \"\" )"_s);
+    Exec(u"Update Contracts Set Finished = True, At_Date = 45352 Where docno = 1"_s);
+    Presenter.PlanPassword(u"shef"_s);
+    Press(Qt::Key_F3);
+    for (auto [Owner, Item] : {std::pair{u"0000012345"_s, u"5"_s}, std::pair{u"8001011234"_s, u"6"_s}}) {
+        Type(Form->leOwner, Owner);
+        Type(Form->leItem, Item);
+        Press(Qt::Key_F4);
+    }
+    EXPECT_EQ(Presenter.Texts()
+                  .filter(u"Заемополучателят и вещта на договор номер 1 не могат да бъдат променени: вещта е "
+                          "откупена; приходни касови ордери № 4, 5."_s)
+                  .size(),
+              2);
+    Type(Form->leItem, u"5"_s);
+    Type(Form->edNotes, u"Поправка"_s);
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    Form->Grid->SetRow(3);
+    Presenter.PlanPassword(u"shef"_s);
+    Press(Qt::Key_F3);
+    Type(Form->leOwner, u"0000012345"_s);
+    Press(Qt::Key_F4);
+    Exec(u"Insert into Incomes values ( 6, 45352, 2, 2, 30, \"\", \"\", \"\" )"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    ASSERT_EQ(Presenter.Texts().size(), 1);
+    EXPECT_TRUE(Presenter.Texts()[0].startsWith(
+        u"Договор номер 2 е платен, откупен, продаден или изтрит междувременно.\n"_s))
+        << Presenter.Texts()[0].toStdString();
+    EXPECT_EQ(QueryText(u"Select EGN, code_i, Notes From Contracts Order By docno"_s),
+              u"8001011234@5@Поправка°8001011234@5@"_s);
+}
+
+// Esc while a lifted contract is edited asks as with work queued: Cancel stays, No drops the edit,
+// Yes writes it and closes.
+TEST_F(ContractWindow, EscWhileAContractIsEditedAsksWhetherToSave) {
+    SaveOne();
+    for (TModalResult Answer : {mrNo, mrYes}) {
+        if (!Form) Open();
+        Form->Grid->SetRow(2);
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        Type(Form->feDuration, u"45"_s);
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrCancel);
+        Presenter.PlanAnswer(Answer);
+        const QPointer<TfrmContracts> Window = Form;
+        for (bool Closes : {false, true}) {
+            Press(Qt::Key_Escape);
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            ASSERT_EQ(Window.isNull(), Closes);
+        }
+        Form = nullptr;
+        EXPECT_EQ(Presenter.Texts(), QStringList(2, LoadStr(65194)));
+        EXPECT_EQ(QueryText(u"Select Duration From Contracts"_s), Answer == mrYes ? u"45"_s : u"30"_s);
+    }
 }
 
 // The operator types a contract in the order of the form: who, what, how much, at what rate, for

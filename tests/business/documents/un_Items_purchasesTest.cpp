@@ -123,15 +123,6 @@ TEST(PurchaseList, SwapsNameAndSerialAndTotalsExactly) {
     EXPECT_EQ(List.Get(3), u"¤Общо:@@@@@100.31@@@@@@2.010@@"_s);
 }
 
-TEST(PurchaseList, ContractRecordFillsBlanksAndNamesThePawnshop) {
-    const QStringList Cells{u"4"_s, u"01.03.2024"_s, u"5"_s, u"Злато"_s, u""_s, u"10.00"_s};
-    const QStringList Record = PurchaseContractRecord(Cells, u"Заложна къща"_s);
-    ASSERT_EQ(Record.size(), 14);
-    EXPECT_EQ(Record[4], u" "_s);
-    EXPECT_EQ(Record[8], u"Заложна къща"_s);
-    EXPECT_EQ(Record[13], u" "_s);
-}
-
 class PurchaseWindow : public ::testing::Test {
 public:
     PurchaseWindow() : Shop(QStringLiteral(LENDORA_SOURCE_DIR)) {
@@ -323,3 +314,100 @@ TEST_F(PurchaseWindow, HeaderTitlesFitTheirColumns) {
                 << Title.toStdString();
         }
 }
+
+namespace {
+
+// Purchases 1 (item 5, 150.00) and 2 (item 6, 90.00) with their orders 8 and 9; the payment window
+// wrote orders 10 (20.00) and 11 (5.50) on purchase 1.
+class PurchaseBooks : public PurchaseWindow {
+public:
+    PurchaseBooks() {
+        for (auto [Item, Price] : {std::pair{u"5"_s, u"150"_s}, std::pair{u"6"_s, u"90"_s}}) {
+            Enter(Item, Price);
+            Press(Qt::Key_F4);
+        }
+        Press(Qt::Key_F2);
+        Exec(u"Insert into Outcomes values ( 10, 45352, 1, 4, 20, \"Петър\", \"\", \"\" )"_s);
+        Exec(u"Insert into Outcomes values ( 11, 45351, 1, 4, 5.5, \"Петър\", \"\", \"\" )"_s);
+    }
+    void Lift(int Row) {
+        Form->Grid->SetRow(Row);
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        ASSERT_TRUE(Form->EditingRow) << Presenter.Texts().join(u'|').toStdString();
+    }
+};
+
+// An edit moves only the purchase's own order; a new price names the others to correct.
+TEST_F(PurchaseBooks, EditMovesOnlyThePurchasesOwnOrder) {
+    for (auto [Field, Text] : {std::pair<QWidget*, QString>{Form->edCustomer_name, u"Иван Иванов"_s},
+                               std::pair<QWidget*, QString>{Form->feSum_c, u"160"_s}}) {
+        Lift(2);
+        Type(Field, Text);
+        Press(Qt::Key_F4);
+        Press(Qt::Key_F2);
+    }
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Цената на покупка номер 1 е променена. Коригирайте и разходни "
+                                             "касови ордери № 10, 11, които също са към нея."_s});
+    EXPECT_EQ(
+        QueryText(
+            u"SELECT docno, sum_o, customer_name FROM Outcomes WHERE payment_type = 4 ORDER BY docno"_s),
+        u"8@160@Иван Иванов°9@90@Иван Петров Иванов°10@20@Петър°11@5.5@Петър"_s);
+}
+
+// A sold purchase keeps its item and price, naming its sale; its names may be mended. Sold by
+// another window between F4 and F2, a re-priced purchase is refused at Save.
+TEST_F(PurchaseBooks, ASoldPurchaseKeepsItsItemAndPrice) {
+    Exec(u"Insert into Items_sales values ( 3, 45352, 1, 2, 200, \"\", \"\", \"\", 12345, 0 )"_s);
+    Lift(2);
+    for (auto [Item, Price] : {std::pair{u"5"_s, u"170"_s}, std::pair{u"6"_s, u"150"_s}}) {
+        Type(Form->leItem, Item);
+        Type(Form->feSum_c, Price);
+        Press(Qt::Key_F4);
+    }
+    EXPECT_EQ(Presenter.Texts()
+                  .filter(u"Вещта и цената на покупка номер 1 не могат да бъдат променени: продажби № 3."_s)
+                  .size(),
+              2);
+    Type(Form->leItem, u"5"_s);
+    Type(Form->edSupplier_name, u"Петя Колева"_s);
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    Lift(3);
+    Type(Form->feSum_c, u"95"_s);
+    Press(Qt::Key_F4);
+    Exec(u"Update Items_purchases Set sold = True Where docno = 2"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    ASSERT_EQ(Presenter.Texts().size(), 1);
+    EXPECT_TRUE(
+        Presenter.Texts()[0].startsWith(u"Покупка номер 2 е продадена или изтрита междувременно.\n"_s))
+        << Presenter.Texts()[0].toStdString();
+    EXPECT_EQ(QueryText(u"SELECT code_i, sum_s, supplier_name FROM Items_purchases ORDER BY docno"_s),
+              u"5@150@Петя Колева°6@90@Мария Колева"_s);
+}
+
+// Buying an item held by open pledges asks first, naming them; No queues nothing. A redeemed pledge
+// asks nothing.
+TEST_F(PurchaseWindow, BuyingAnItemUnderAnOpenPledgeAsksFirst) {
+    const int Pledges[][3] = {{4, 5, 0}, {9, 5, 0}, {12, 6, 1}};
+    for (const auto& P : Pledges)
+        Exec(
+            Format(u"Insert into Contracts values ( %d, 45340, %d, 100, 3, 30, \"\", %d, 0, False, 0, 12345, "
+                   "False, 0, 0, False, 0, 0, 0, 0 )"_s,
+                   {P[0], P[1], P[2]}));
+    for (TModalResult Answer : {mrNo, mrYes}) {
+        Enter(u"5"_s, u"120"_s);
+        Presenter.PlanAnswer(Answer);
+        Press(Qt::Key_F4);
+        EXPECT_EQ(Form->PendingSql.size(), Answer == mrYes ? 2 : 0);
+    }
+    Enter(u"6"_s, u"80"_s);
+    Press(Qt::Key_F4);
+    EXPECT_EQ(Form->PendingSql.size(), 4);
+    EXPECT_EQ(
+        Presenter.Texts(),
+        QStringList(2, u"Вещ 5 е в залог по неприключени договори № 4, 9. Желаете ли да я закупите?"_s));
+}
+
+} // namespace

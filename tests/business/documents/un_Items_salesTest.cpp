@@ -102,7 +102,7 @@ TEST(ItemSales, Validation) {
 TEST(ItemSales, Statements) {
     TSaleEntry E = Sale(stPurchased);
     E.ShortTerm = true;
-    const QStringList New = SaleStatements(u"Items_sales"_s, u"docno"_s, false, 0, E, u"maria"_s);
+    const QStringList New = SaleStatements(u"Items_sales"_s, u"docno"_s, false, 0, 0, E, u"maria"_s);
     ASSERT_EQ(New.size(), 3);
     EXPECT_EQ(New[0], u"Insert into Items_sales values ( 3, 45352, 4, 2, 150.000000, \"Иван\", \"Мария\", "
                       "\"maria\", 8001011234, 1 )"_s);
@@ -117,23 +117,24 @@ TEST(ItemSales, Statements) {
     E = Sale(stPledged);
     E.WithoutReceipt = true;
     E.Customer = u"O\"Brien"_s;
-    const QStringList Pledged = SaleStatements(u"Items_sales"_s, u"docno"_s, false, 0, E, u"maria"_s);
+    const QStringList Pledged = SaleStatements(u"Items_sales"_s, u"docno"_s, false, 0, 0, E, u"maria"_s);
     ASSERT_EQ(Pledged.size(), 2);
     EXPECT_TRUE(Pledged[0].contains(u"\"O\"\"Brien\""_s)) << Pledged[0].toStdString();
     EXPECT_EQ(Pledged[1].simplified(),
               u"UPDATE Contracts SET sold = True, sold_at_date = 45352 WHERE ( docno = 4 ) "
               "AND ( sold = False ) AND ( for_sale = True ) AND ( Finished = False )"_s);
 
-    // An edit updates the lifted row, whatever the number edit holds, and its receipt; origin and
-    // kind are not written.
+    // An edit updates the lifted row, whatever the number edit holds, and its own receipt; origin
+    // and kind are not written.
     E.DocNo = 9;
-    const QStringList Edited = SaleStatements(u"Items_sales"_s, u"docno"_s, true, 3, E, u"maria"_s);
+    const QStringList Edited = SaleStatements(u"Items_sales"_s, u"docno"_s, true, 3, 7, E, u"maria"_s);
     ASSERT_EQ(Edited.size(), 3);
     EXPECT_TRUE(Edited[0].simplified().startsWith(u"Update Items_sales Set date_d = 45352,"_s));
     EXPECT_FALSE(Edited[0].contains(u"contract_n"_s) || Edited[0].contains(u"payment_type"_s));
     EXPECT_TRUE(Edited[0].endsWith(u"Where ( docno = 3 )"_s)) << Edited[0].toStdString();
-    EXPECT_TRUE(Edited[1].endsWith(u"WHERE ( contract_n = 3 ) AND ( payment_type = 4 )"_s))
+    EXPECT_TRUE(Edited[1].endsWith(u"WHERE ( docno = 7 ) AND ( contract_n = 3 ) AND ( payment_type = 4 )"_s))
         << Edited[1].toStdString();
+    EXPECT_EQ(SaleStatements(u"Items_sales"_s, u"docno"_s, true, 3, 0, E, u"maria"_s).size(), 2);
 
     EXPECT_TRUE(
         SaleListSql(true, 45352.7)[0].contains(u"WHERE  ( Items_sales.date_d = 45352 ) ORDER BY docno"_s));
@@ -196,7 +197,7 @@ public:
         ShowAndActivate(&Host);
         SetReportPreviewHook([this](TReportLayout& Report) {
             Previewed.append(Report.Caption(u"QRLabel2"_s));
-            Previewed.append(Report.Caption(u"QRLabel5"_s));
+            Previewed.append(Report.Caption(u"QRLabel5"_s) + u'|' + Report.Caption(u"QRLabel1"_s));
             return false;
         });
     }
@@ -309,6 +310,7 @@ TEST_F(SaleWindow, PledgedItemIsSoldWithItsReceiptAndPurchasedOneWithout) {
     form->ctrl_F9->trigger();
     ASSERT_EQ(Previewed.size(), 2) << Presenter.Texts().join(u'|').toStdString();
     EXPECT_TRUE(Previewed[1].contains(u"Иван Петров Иванов"_s)) << Previewed[1].toStdString();
+    EXPECT_TRUE(Previewed[1].endsWith(u"|ЛЕНДОРА ООД"_s)) << Previewed[1].toStdString();
 
     // The bought item, without a receipt.
     form->rbPurchased->click();
@@ -526,4 +528,33 @@ TEST_F(SaleWindow, F8WithASaleQueuedAsksBeforeReloading) {
     Press(Qt::Key_F8);
     EXPECT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
     EXPECT_EQ(QueryText(u"SELECT count(*), min( contract_n ) FROM Items_sales"_s), u"1@6"_s);
+}
+
+// An edit moves only the sale's own receipt. A sale taken "без ПКО" and paid by two receipts of the
+// receipt window keeps both as typed, and a new price names them.
+TEST_F(SaleWindow, EditMovesOnlyTheSalesOwnReceipt) {
+    Stock();
+    auto* form = Open();
+    Queue(form, stPurchased, u"6"_s, u"80"_s);
+    form->cb_Without_PKO->setChecked(true);
+    Queue(form, stPledged, u"4"_s, u"500"_s);
+    Press(Qt::Key_F2);
+    Exec(u"Insert into Incomes values ( 2, 45352, 1, 5, 20, \"Петър\", \"\", \"\" )"_s);
+    Exec(u"Insert into Incomes values ( 3, 45352, 2, 4, 300, \"Петър\", \"\", \"\" )"_s);
+    Exec(u"Insert into Incomes values ( 4, 45351, 2, 4, 200, \"Петър\", \"\", \"\" )"_s);
+    for (auto [Row, Price] : {std::pair{2, u"80"_s}, std::pair{3, u"550"_s}}) {
+        form->Grid->SetRow(Row);
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        Type(form->edCustomer_name, u"Иван Иванов"_s);
+        Type(form->feSum_c, Price);
+        Press(Qt::Key_F4);
+        Press(Qt::Key_F2);
+    }
+    EXPECT_EQ(Told(), u"Цената на продажба номер 2 е променена. Коригирайте и приходни касови ордери № 3, 4, "
+                      "които също са към нея."_s);
+    EXPECT_EQ(QueryText(u"SELECT docno, contract_n, sum_o, customer_name FROM Incomes ORDER BY docno"_s),
+              u"1@1@80@Иван Иванов°2@1@20@Петър°3@2@300@Петър°4@2@200@Петър"_s);
+    EXPECT_EQ(QueryText(u"SELECT sum_s, customer_name FROM Items_sales ORDER BY docno"_s),
+              u"80@Иван Иванов°550@Иван Иванов"_s);
 }

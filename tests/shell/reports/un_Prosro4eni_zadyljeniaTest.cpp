@@ -17,6 +17,7 @@
 #include <QDateEdit>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -317,4 +318,27 @@ TEST_F(ObligationsWindow, LeavesOutContractsItCannotFigureAndSaysWhich) {
                           "договор 7: липсва вещ с шифър 99;\n"
                           "договор 8: заемополучателят с ЕГН 0000000222 няма преференциален код."_s});
     Close(Form);
+}
+
+// Esc with a declaration queued asks as the document windows do: Cancel stays, No drops it, Yes
+// writes it and closes.
+TEST_F(ObligationsWindow, EscWithADeclarationQueuedAsksWhetherToSave) {
+    for (TModalResult Answer : {mrNo, mrYes}) {
+        QPointer<TfrmProsro4eni_zadyljenia> Form = Open();
+        QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+        Form->Grid->SetRow(RowOf(Form->Grid, u"2"_s));
+        Presenter.PlanAnswer(mrYes);
+        Form->btnForSale->click();
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrCancel);
+        Presenter.PlanAnswer(Answer);
+        for (bool Closes : {false, true}) {
+            QTest::keyClick(Form->Grid, Qt::Key_Escape);
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            ASSERT_EQ(Form.isNull(), Closes);
+        }
+        EXPECT_EQ(Presenter.Texts(), QStringList(2, LoadStr(65194)));
+        EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 2"_s),
+                  Answer == mrYes ? u"True"_s : u"False"_s);
+    }
 }

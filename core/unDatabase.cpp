@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
@@ -1163,25 +1164,93 @@ void FreeAdoConnection() {
     AdoConnection = nullptr;
 }
 
-bool DatabaseFileIsSound(const QString& Path) {
+namespace {
+
+enum class TCheck { Sound, Unsound, Busy };
+
+TCheck QuickCheck(const QString& Path) {
     sqlite3* Db = nullptr;
-    bool Sound = false;
+    TCheck Result = TCheck::Unsound;
     if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) ==
         SQLITE_OK) {
         Configure(Db);
         sqlite3_stmt* Statement = nullptr;
-        if (sqlite3_prepare_v2(Db, "PRAGMA quick_check", -1, &Statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(Statement) == SQLITE_ROW) {
+        int Rc = sqlite3_prepare_v2(Db, "PRAGMA quick_check", -1, &Statement, nullptr);
+        if (Rc == SQLITE_OK) Rc = sqlite3_step(Statement);
+        if (Rc == SQLITE_ROW) {
             const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(Statement, 0));
-            Sound = Text && qstrcmp(Text, "ok") == 0;
-        }
+            if (Text && qstrcmp(Text, "ok") == 0) Result = TCheck::Sound;
+        } else if ((Rc & 0xFF) == SQLITE_BUSY || (Rc & 0xFF) == SQLITE_LOCKED)
+            Result = TCheck::Busy;
         sqlite3_finalize(Statement);
     }
     sqlite3_close(Db);
-    return Sound;
+    return Result;
 }
 
-bool CopyDatabaseFile(const QString& Source, const QString& Target) {
+// Table name to its column names, all in lower case.
+using TColumns = QHash<QString, QSet<QString>>;
+
+TColumns ColumnsOf(sqlite3* Db) {
+    TColumns Columns;
+    sqlite3_stmt* Statement = nullptr;
+    if (sqlite3_prepare_v2(Db,
+                           R"sql(SELECT m.name, p.name FROM sqlite_schema AS m, pragma_table_info(m.name) AS p
+                                 WHERE m.type = 'table')sql",
+                           -1, &Statement, nullptr) == SQLITE_OK)
+        while (sqlite3_step(Statement) == SQLITE_ROW) {
+            auto Text = [&](int Col) {
+                return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(Statement, Col)))
+                    .toLower();
+            };
+            Columns[Text(0)].insert(Text(1));
+        }
+    sqlite3_finalize(Statement);
+    return Columns;
+}
+
+} // namespace
+
+bool DatabaseFileIsSound(const QString& Path) {
+    return QuickCheck(Path) == TCheck::Sound;
+}
+
+bool IsProgramDatabase(const QString& Path) {
+    sqlite3* Schema = nullptr;
+    sqlite3_open_v2(":memory:", &Schema, SQLITE_OPEN_READWRITE, nullptr);
+    Configure(Schema);
+    sqlite3_exec(Schema, SchemaScript().toUtf8().constData(), nullptr, nullptr, nullptr);
+    const TColumns Wanted = ColumnsOf(Schema);
+    sqlite3_close(Schema);
+
+    sqlite3* Db = nullptr;
+    TColumns Found;
+    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        Configure(Db);
+        Found = ColumnsOf(Db);
+    }
+    sqlite3_close(Db);
+
+    QStringList Upgrades;
+    GetSchemaUpgradeStatements(Upgrades);
+    QSet<QString> Repairable;
+    for (const QString& Sql : Upgrades) {
+        QString Table, Column;
+        if (AddedColumn(Sql, Table, Column)) Repairable.insert(Table.toLower() + u'.' + Column.toLower());
+    }
+    if (Wanted.isEmpty()) return false;
+    for (auto It = Wanted.cbegin(); It != Wanted.cend(); ++It) {
+        if (!Found.contains(It.key())) return false;
+        for (const QString& Column : It.value())
+            if (!Found[It.key()].contains(Column) && !Repairable.contains(It.key() + u'.' + Column))
+                return false;
+    }
+    return true;
+}
+
+TCopyOutcome CopyDatabaseFile(const QString& Source, const QString& Target,
+                              const std::function<void()>& OnCopied) {
     const bool NewTarget = !QFileInfo::exists(Target);
     sqlite3* From = nullptr;
     sqlite3* To = nullptr;
@@ -1204,12 +1273,21 @@ bool CopyDatabaseFile(const QString& Source, const QString& Target) {
     }
     sqlite3_close(From);
     sqlite3_close(To);
-    const bool Sound = Copied && DatabaseFileIsSound(Target);
-    if (!Sound && NewTarget) {
+    TCheck Check = TCheck::Unsound;
+    if (Copied) {
+        if (OnCopied) OnCopied();
+        // Another workstation may hold its write lock longer than one busy wait.
+        Check = QuickCheck(Target);
+        for (int Retry = 0; Retry < 2 && Check == TCheck::Busy; ++Retry)
+            Check = QuickCheck(Target);
+    }
+    if (Check == TCheck::Sound) return coCopiedSound;
+    if (NewTarget) {
         QFile::remove(Target);
         QFile::remove(Target + u"-journal"_s);
+        return coNotCopied;
     }
-    return Sound;
+    return Copied ? coCopiedUnverified : coNotCopied;
 }
 
 bool CreateDatabaseFile(const QString& Path) {

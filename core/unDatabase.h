@@ -64,13 +64,25 @@ bool CreateDatabaseFile(const QString& Path);
 // True when the file at Path passes "PRAGMA quick_check" on a read-only connection configured as
 // the program's own (the schema's collation included).
 bool DatabaseFileIsSound(const QString& Path);
+// True when the database at Path has every table of the schema with all its columns, looked for
+// as the repair of the about box looks for them: a column that an upgrade statement adds may be
+// missing, since the repair adds it.
+bool IsProgramDatabase(const QString& Path);
 
+// What a database copy achieved.
+enum TCopyOutcome {
+    coNotCopied,        // Target is as it was (a new Target is gone)
+    coCopiedUnverified, // Target holds the copy, but its check failed or could not run
+    coCopiedSound,      // Target holds the copy and passed the check
+};
 // Copies the database at Source into Target with SQLite's online backup, inside a read
 // transaction on Source, so that another process's commit waits for the copy instead of tearing
 // it. A new Target is created; an existing one is replaced in one transaction of its own, so
-// its other connections see either all of it or none. True when the copy is complete and
-// Target passes "PRAGMA quick_check"; a new Target is removed on failure.
-bool CopyDatabaseFile(const QString& Source, const QString& Target);
+// its other connections see either all of it or none. OnCopied, when given, runs once the copy
+// is in Target, before Target's "PRAGMA quick_check"; a check that another connection's lock
+// keeps from running is tried again a few times. A new Target that is not sound is removed.
+TCopyOutcome CopyDatabaseFile(const QString& Source, const QString& Target,
+                              const std::function<void()>& OnCopied = {});
 
 // Runs a SELECT into List (rows "°"-separated, fields "@"-separated, double quotes removed,
 // values trimmed). An empty SQL gives an empty list. A failure clears List and throws

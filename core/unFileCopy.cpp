@@ -1,5 +1,7 @@
 #include "core/unFileCopy.h"
 
+#include "core/unStringFuncs.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -68,13 +70,6 @@ QRegularExpression MaskExpression(QString Mask) {
     return QRegularExpression::fromWildcard(Mask, Qt::CaseInsensitive);
 }
 
-// True when Inner is Outer itself or a folder below it.
-bool FolderWithin(const QString& Inner, const QString& Outer) {
-    const QString In = QDir::cleanPath(QDir(Inner).absolutePath()) + QLatin1Char('/');
-    const QString Out = QDir::cleanPath(QDir(Outer).absolutePath()) + QLatin1Char('/');
-    return In.startsWith(Out);
-}
-
 // The file a link points to (through every link), or Target itself; the copy replaces that file
 // and leaves the link.
 QString ResolvedTarget(const QString& Target) {
@@ -108,11 +103,27 @@ TFileHandle CreateBeside(const QString& Final, int Mode, QString& Temporary) {
     return TFileHandle();
 }
 
+// Reads the open file Fd to its end; false (errno set) when a read fails.
+bool ReadableWhole(int Fd) {
+    std::vector<char> Buffer(1 << 16);
+    for (;;) {
+        const ssize_t Got = ::read(Fd, Buffer.data(), Buffer.size());
+        if (Got == 0) return true;
+        if (Got < 0 && errno != EINTR) return false;
+    }
+}
+
 int Percent(qint64 Done, qint64 Size) {
     return Size > 0 ? int(qMin<qint64>(Done * 100 / Size, 100)) : 100;
 }
 
 } // namespace
+
+bool FolderWithin(const QString& Inner, const QString& Outer) {
+    const QString In = QDir::cleanPath(QDir(Inner).absolutePath()) + QLatin1Char('/');
+    const QString Out = QDir::cleanPath(QDir(Outer).absolutePath()) + QLatin1Char('/');
+    return In.startsWith(Out);
+}
 
 TFileCopyNew::TFileCopyNew(QObject* Owner) : QObject(Owner) {}
 
@@ -139,8 +150,7 @@ bool TFileCopyNew::CopyPath(const QString& Source, const QString& Target) {
 
 bool TFileCopyNew::CopyMatches(const QString& Source, const QString& Target) {
     const QString SourceFolder = FolderPart(Source);
-    QString TargetFolder = FolderPart(Target);
-    if (!TargetFolder.endsWith(QLatin1Char('/'))) TargetFolder += QLatin1Char('/');
+    const QString TargetFolder = EnsureTrailing(FolderPart(Target), QStringLiteral("/"));
     const QString Mask = NamePart(Source);
     const QRegularExpression Matcher = MaskExpression(Mask);
 
@@ -200,6 +210,12 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
         return false;
     }
 
+    // Opening a pipe for writing waits for a reader that may never come.
+    if (TargetExists && (S_ISFIFO(TargetInfo.st_mode) || S_ISSOCK(TargetInfo.st_mode))) {
+        ReportError(QStringLiteral("Cannot copy onto ") + Target + QStringLiteral(", it is not a file"));
+        return false;
+    }
+
     if (QFileInfo::exists(Target)) {
         bool Overwrite = false;
         if (OnOverriding) OnOverriding(this, Overwrite);
@@ -213,7 +229,7 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
     }
     // A regular file is written beside itself and renamed over the old one only when all of it
     // is out, so a failure or a cancel leaves the old file as it was. A device is written in place.
-    const bool InPlace = TargetExists && !S_ISREG(TargetInfo.st_mode);
+    bool InPlace = TargetExists && !S_ISREG(TargetInfo.st_mode);
     const QString Final = InPlace ? Target : ResolvedTarget(Target);
     QString Temporary;
     TFileHandle Out;
@@ -221,6 +237,17 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
         Out = TFileHandle(::open(NativePath(Target).constData(), O_WRONLY | O_CLOEXEC));
     else
         Out = CreateBeside(Final, TargetExists ? int(TargetInfo.st_mode & 07777) : -1, Temporary);
+    // A folder that takes no new file may still let its file be rewritten: in place, once the
+    // source has been read whole, so that a source that cannot be read leaves the target alone.
+    if (Out.Fd() < 0 && !InPlace) {
+        if (!ReadableWhole(In.Fd()) || ::lseek(In.Fd(), 0, SEEK_SET) != 0) {
+            ReportError(WithErrorCode(QStringLiteral("Error reading ") + Source, errno));
+            return false;
+        }
+        InPlace = true;
+        Out = TFileHandle(
+            ::open(NativePath(Final).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    }
     if (Out.Fd() < 0) {
         ReportError(WithErrorCode(QStringLiteral("Error creating ") + Target, errno));
         return false;

@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <functional>
 
+// True when the folder Inner is Outer itself or a folder below it.
+bool FolderWithin(const QString& Inner, const QString& Outer);
+
 class TFileCopyNew : public QObject {
     Q_OBJECT
 public:

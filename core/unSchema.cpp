@@ -2,6 +2,8 @@
 
 #include "core/unitTypes.h"
 
+#include <QRegularExpression>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -81,4 +83,14 @@ QStringList InitialSettingsRows() {
 void GetSchemaUpgradeStatements(QStringList& Lines) {
     Lines.clear();
     Lines << QStringLiteral("ALTER table Items_sales ADD column short_term BIT");
+}
+
+bool AddedColumn(const QString& Sql, QString& Table, QString& Column) {
+    static const QRegularExpression AddColumn(uR"re(^\s*ALTER\s+TABLE\s+(\w+)\s+ADD\s+COLUMN\s+(\w+))re"_s,
+                                              QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch Match = AddColumn.match(Sql);
+    if (!Match.hasMatch()) return false;
+    Table = Match.captured(1);
+    Column = Match.captured(2);
+    return true;
 }

@@ -11,3 +11,5 @@ QString SchemaScript();
 QStringList InitialSettingsRows();
 // The statements that bring an older database up to date: clears Lines first.
 void GetSchemaUpgradeStatements(QStringList& Lines);
+// Table and Column of an "ALTER TABLE t ADD COLUMN c" statement; false for any other statement.
+bool AddedColumn(const QString& Sql, QString& Table, QString& Column);

@@ -103,6 +103,11 @@ QString RecordInUseMessage(const QString& RecordNoun, const QString& Key, const 
                   {RecordNoun, Key, Name, Uses});
 }
 
+QString LookupGoneMessage(const TLookupReference& Reference) {
+    return Format(u"Записът не може да бъде съхранен: %s \"%d\" вече не съществува."_s,
+                  {Reference.Noun, Reference.Code});
+}
+
 // ---- the window
 
 TRegisterForm::TRegisterForm(QWidget* Owner) : TMAccountReadForm(Owner) {
@@ -126,6 +131,7 @@ bool TRegisterForm::Done() {
 void TRegisterForm::DropQueue() {
     PendingSql.clear();
     FQueuedDeletes.clear();
+    FQueuedReferences.clear();
 }
 
 bool TRegisterForm::DoExecute() {
@@ -149,6 +155,18 @@ QString TRegisterForm::QueuedDeletesInUse() {
     return QString();
 }
 
+QString TRegisterForm::QueuedReferencesGone() {
+    for (const TLookupReference& Reference : FQueuedReferences) {
+        TDelimitedStringList List;
+        RunQuery(this, AdoConnection,
+                 Format(uR"sql(Select count(*) from %s Where %s = %d)sql"_s,
+                        {Reference.Table, Reference.KeyField, Reference.Code}),
+                 &List);
+        if (List.Get(0).toInt() == 0) return LookupGoneMessage(Reference);
+    }
+    return QString();
+}
+
 bool TRegisterForm::Reset() {
     const bool Result = TMAccountReadForm::Reset();
     setWindowTitle(FormCaption);
@@ -159,8 +177,13 @@ bool TRegisterForm::Reset() {
 
 bool TRegisterForm::Save() {
     if (!TMAccountReadForm::Save()) return false;
-    if (!SaveQueued(this, [this] { return QueuedDeletesInUse(); })) return false;
+    const auto Check = [this] {
+        const QString InUse = QueuedDeletesInUse();
+        return InUse.isEmpty() ? QueuedReferencesGone() : InUse;
+    };
+    if (!SaveQueued(this, Check)) return false;
     FQueuedDeletes.clear();
+    FQueuedReferences.clear();
     DoExecute();
     if (RefreshKind() != 0) PostEventTo(OpenerHandle, new TRefreshEvent(0, RefreshKind()));
     return true;
@@ -173,7 +196,9 @@ bool TRegisterForm::Add() {
         ShowErrorFmt(Messages);
         return false;
     }
+    const QList<TLookupReference> References = EntryReferences();
     Queue(EntryStatements());
+    FQueuedReferences += References;
     PutGridRow(EntryRow());
     const bool WasEditing = EditingRow;
     StopEditing();

@@ -53,6 +53,16 @@ QString RecordUseText(QObject* Owner, const QString& TableName, qint64 Key);
 QString RecordInUseMessage(const QString& RecordNoun, const QString& Key, const QString& Name,
                            const QString& Uses);
 
+// A record of another register that an entry refers to, named by Noun in messages.
+struct TLookupReference {
+    QString Table;
+    QString KeyField;
+    qint64 Code;
+    QString Noun;
+};
+// The refusal of a Save whose entry refers to a record deleted since it was queued.
+QString LookupGoneMessage(const TLookupReference& Reference);
+
 // The accepted characters of every text edit of the registers: no double quote can be typed.
 extern const QString RegisterValidChars;
 
@@ -74,7 +84,8 @@ public:
     // edited comes back from the database and is no longer edited.
     bool DoExecute() override;
     // Refused whole, keeping the queue, when a record whose delete is queued has come into use
-    // since (another window saved a document on it).
+    // since (another window saved a document on it), or a record that a queued entry refers to
+    // has gone since (another window deleted it).
     bool Save() override;
     bool Add() override;
     bool Edit() override;
@@ -112,6 +123,8 @@ protected:
     virtual QString DeleteStatement(const QString& KeyCell) = 0;
     // lParam of the refresh message to the opener: 1 an item, 2 an owner, 0 none is sent.
     virtual int RefreshKind() const { return 0; }
+    // The records of other registers the entry refers to; Save checks they still exist.
+    virtual QList<TLookupReference> EntryReferences() { return {}; }
 
     // Whether a key cell names a stored record, so that Edit and Delete may act on its row: a
     // non-zero whole number here; registers with a text key say otherwise.
@@ -130,4 +143,8 @@ private:
     QList<QStringList> FQueuedDeletes;
     // The refusal for the first queued delete whose record is in use now; empty when none is.
     QString QueuedDeletesInUse();
+    // What the queued entries refer to.
+    QList<TLookupReference> FQueuedReferences;
+    // The refusal for the first of them that no longer exists; empty when all do.
+    QString QueuedReferencesGone();
 };

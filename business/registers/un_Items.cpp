@@ -44,8 +44,8 @@ QString ValidateItemInput(double Code, const QString& Description, qint64 TypeCo
         const QString CodeText = FloatToStrDot(-1, Code);
         for (const QStringList& Row : Rows) {
             if (Row.value(0) == CodeText) Result += CodeTakenMessage(CodeText);
-            if (Row.value(1) == Description && Row.value(2) == TypeName)
-                Result += NameTakenMessage(Description);
+            if (Row.value(1).trimmed() == Description.trimmed() && Row.value(2) == TypeName)
+                Result += NameTakenMessage(Description.trimmed());
         }
     }
     if (!CodeGiven) Result += u"Въведете шифър.\n\r"_s;
@@ -135,6 +135,10 @@ void TfrmItems::RowToEdits(const QStringList& Cells) {
     feShifyr->SetValue(StrToFloatDot(Cells.value(0), 0));
     edNaimenovanie->setText(Cells.value(1));
     leType->setText(ListEditLookup(leType, 1, 0, Cells.value(2)));
+}
+
+QList<TLookupReference> TfrmItems::EntryReferences() {
+    return {{u"Item_types"_s, u"code_i_t"_s, TypeCode(), u"тип вещ"_s}};
 }
 
 QWidget* TfrmItems::KeyEdit() {

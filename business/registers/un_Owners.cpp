@@ -126,7 +126,8 @@ QString ValidateOwnerInput(const TOwnerEntry& Entry, const TGridRows& Rows) {
         const QString KeyText = OwnerKeyText(Entry.EGN);
         for (const QStringList& Row : Rows) {
             if (Row.value(0) == KeyText) Result += CodeTakenMessage(KeyText);
-            if (Row.value(1) == Entry.Three_names) Result += NameTakenMessage(Entry.Three_names);
+            if (Row.value(1).trimmed() == Entry.Three_names.trimmed())
+                Result += NameTakenMessage(Entry.Three_names.trimmed());
         }
     }
     if (!NumberGiven) Result += u"Въведете ЕГН\n\r"_s;

@@ -38,7 +38,7 @@ QString ValidateSimpleInput(double Code, const QString& Name, const TGridRows& R
         const QString CodeText = FloatToStrDot(-1, Code);
         for (const QStringList& Row : Rows) {
             if (Row.value(0) == CodeText) Result += CodeTakenMessage(CodeText);
-            if (Row.value(1) == Name) Result += NameTakenMessage(Name);
+            if (Row.value(1).trimmed() == Name.trimmed()) Result += NameTakenMessage(Name.trimmed());
         }
     }
     if (!CodeGiven) Result += u"Въведете шифър.\n\r"_s;

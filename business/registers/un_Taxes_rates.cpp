@@ -185,6 +185,10 @@ void TfrmTaxes_rates::RowToEdits(const QStringList& Cells) {
     Edits().SetBand(Cells);
 }
 
+QList<TLookupReference> TfrmTaxes_rates::EntryReferences() {
+    return {{u"Taxes"_s, u"code_t"_s, TaxCode(), u"такса"_s}};
+}
+
 QWidget* TfrmTaxes_rates::KeyEdit() {
     return code_MIR;
 }

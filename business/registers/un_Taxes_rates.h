@@ -50,6 +50,7 @@ protected:
     QStringList EntryRow() override;
     void EntryAdded(bool WasEditing) override;
     void RowToEdits(const QStringList& Cells) override;
+    QList<TLookupReference> EntryReferences() override;
     QWidget* KeyEdit() override;
     QString DeleteStatement(const QString& KeyCell) override;
 

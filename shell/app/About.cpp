@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 TAboutBox::TAboutBox(QWidget* Parent) : QDialog(Parent) {
@@ -82,17 +81,13 @@ namespace {
 
 // True when the column that an "ALTER TABLE t ADD COLUMN c" statement adds is there already.
 bool ColumnAlreadyAdded(QObject* Owner, const QString& Sql) {
-    static const QRegularExpression AddColumn(
-        QStringLiteral(R"re(^\s*ALTER\s+TABLE\s+(\w+)\s+ADD\s+COLUMN\s+(\w+))re"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch Match = AddColumn.match(Sql);
-    if (!Match.hasMatch()) return false;
+    QString Table;
+    QString Column;
+    if (!AddedColumn(Sql, Table, Column)) return false;
     TDelimitedStringList List;
     try {
         RunQuery(Owner, AdoConnection,
-                 Format(QStringLiteral(R"sql(SELECT %s FROM %s WHERE 1 = 0)sql"),
-                        {Match.captured(2), Match.captured(1)}),
-                 &List);
+                 Format(QStringLiteral(R"sql(SELECT %s FROM %s WHERE 1 = 0)sql"), {Column, Table}), &List);
         return true;
     } catch (const EDatabaseError&) {
         return false;

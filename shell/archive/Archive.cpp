@@ -6,6 +6,7 @@
 #include "core/unFileCopy.h"
 #include "core/unMessages.h"
 #include "core/unRegistry.h"
+#include "core/unStringFuncs.h"
 #include "framework/forms/MAccountForm.h"
 #include "shell/archive/Cabinet.h"
 
@@ -37,6 +38,8 @@ namespace {
 const QString ArchiveFolderName = QStringLiteral("Archive");
 const QString TemporaryFolderName = QStringLiteral("Temporary archive files");
 const QString NameInCabinet = QStringLiteral("lendora.mdb");
+// A kept copy is written under its name with this added, and renamed when it is whole.
+const QString PartSuffix = QStringLiteral(".part");
 const QString NextFloppyPrompt = QStringLiteral("Моля поставете следващата дискета и натиснете ОК.");
 
 constexpr qint64 ServerVolumeSize = 100000000;
@@ -77,21 +80,15 @@ QString ErrorMessage(int Code) {
         return QStringLiteral("Грешка при установяване поредния номер на дискетата.");
     case 14:
         return QStringLiteral("Грешка при четене поредния номер на дискетата.");
+    case 15:
+        return QStringLiteral("Възстановяването не е извършено успешно.\rФайловете в архива са по-големи от "
+                              "свободното място на диска или от допустимия размер на базата данни.");
+    case 16:
+        return QStringLiteral("Архивното копие не може да бъде създадено във временната директория на "
+                              "помощника. Моля изберете друга директория.");
     default:
         return QString();
     }
-}
-
-QString WithSlash(const QString& Folder) {
-    return Folder.endsWith(QLatin1Char('/')) ? Folder : Folder + QLatin1Char('/');
-}
-
-// The file Name in Folder whatever the case of its letters; "" when there is none.
-QString FindFileNoCase(const QString& Folder, const QString& Name) {
-    const QDir Dir(Folder);
-    for (const QString& Entry : Dir.entryList(QDir::Files))
-        if (Entry.compare(Name, Qt::CaseInsensitive) == 0) return Dir.filePath(Entry);
-    return QString();
 }
 
 } // namespace
@@ -159,6 +156,14 @@ qint64 FileSizeByName(const QString& Path) {
     return Info.isFile() ? Info.size() : 0;
 }
 
+bool ExtractionFits(qint64 Declared, qint64 LiveSize, qint64 FreeForExtraction, qint64 FreeForDatabase,
+                    bool OneDisk) {
+    if (Declared < 0 || Declared > MaxArchivedDatabaseSize) return false;
+    const qint64 BesideDatabase = 2 * LiveSize + qMax<qint64>(0, Declared - LiveSize);
+    if (OneDisk) return Declared + BesideDatabase <= FreeForExtraction;
+    return Declared <= FreeForExtraction && BesideDatabase <= FreeForDatabase;
+}
+
 std::optional<QString> ReadFatLabel(const QString& Device) {
     QProcess Process;
     Process.start(QStringLiteral("fatlabel"), {Device});
@@ -175,7 +180,8 @@ bool WriteFatLabel(const QString& Device, const QString& Label) {
            Process.exitCode() == 0;
 }
 
-TMountedFloppy::TMountedFloppy(const QString& MountPoint) : FRoot(WithSlash(MountPoint)) {}
+TMountedFloppy::TMountedFloppy(const QString& MountPoint)
+    : FRoot(EnsureTrailing(MountPoint, QStringLiteral("/"))) {}
 
 QString TMountedFloppy::Root() const {
     return FRoot;
@@ -200,7 +206,8 @@ bool TMountedFloppy::SetLabel(const QString& Label) {
 bool TMountedFloppy::Erase() {
     const QStorageInfo Storage(FRoot);
     const QByteArray Type = Storage.fileSystemType().toLower();
-    if (!Storage.isValid() || Storage.isRoot() || WithSlash(Storage.rootPath()) != FRoot ||
+    if (!Storage.isValid() || Storage.isRoot() ||
+        EnsureTrailing(Storage.rootPath(), QStringLiteral("/")) != FRoot ||
         (Type != "vfat" && Type != "msdos"))
         return false;
     const QFileInfoList Entries =
@@ -374,6 +381,7 @@ TformArchive::TformArchive(QWidget* Owner, int Mode, std::unique_ptr<TFloppyMedi
     FFileCopy->OnError = [](TFileCopyNew*, const QString&) {};
 
     FTempFolder = ProgramDir + TemporaryFolderName + QLatin1Char('/');
+    if (!ProgramDir.isEmpty()) RemoveStaleWorkFiles();
     ReadSettings();
     if (!ProgramDir.isEmpty() && QDir(ProgramDir).exists())
         MoveToStep(FMode == amRestore ? 0 : 20, 0);
@@ -439,7 +447,7 @@ QString TformArchive::MediumFolder() const {
     case 1:
         return FFloppy->Root();
     case 2:
-        return WithSlash(editDirectory->text());
+        return EnsureTrailing(editDirectory->text(), QStringLiteral("/"));
     default:
         return DatabaseDir + ArchiveFolderName + QLatin1Char('/');
     }
@@ -518,6 +526,8 @@ void TformArchive::RunStep() {
         break;
     case 1:
     case 21:
+        // The temporary folder goes when the wizard closes, and an archive in it with it.
+        if (!Restore && Medium() == 2 && FolderWithin(editDirectory->text(), FTempFolder)) return Failure(16);
         if (!PrepareTemporaryFolder()) return Failure(3);
         MoveToStep(Restore ? 2 : 23, Restore ? 0 : 20);
         break;
@@ -525,6 +535,8 @@ void TformArchive::RunStep() {
         ShowInfo(
             QStringLiteral("Извършва се четене на данните за архивното копие и възстановяване на данните."));
         const int Code = RestoreRun();
+        // The extracted database (with the operators' passwords) goes at once, whatever happened.
+        DeleteDirectoryTree(FTempFolder);
         if (Code != 0) return Failure(Code);
         MoveToStep(98, 0);
         break;
@@ -568,8 +580,15 @@ void TformArchive::RunStep() {
         groupMedium->hide();
         panelArchives->hide();
         checkDeleteDisk->hide();
-        ShowInfo(FStep == 98 ? QStringLiteral("Възстановяването на данните е извършено успешно.")
-                             : QStringLiteral("Архивирането на данните е извършено успешно."));
+        if (FStep == 99)
+            ShowInfo(QStringLiteral("Архивирането на данните е извършено успешно."));
+        else if (FUncheckedKept.isEmpty())
+            ShowInfo(QStringLiteral("Възстановяването на данните е извършено успешно."));
+        else
+            ShowInfo(Format(QStringLiteral("Данните от архива са възстановени, но базата не можа да бъде "
+                                           "проверена и отворена отново.\rПредишните данни са запазени във "
+                                           "файл %s."),
+                            {FUncheckedKept}));
         btnNext->setEnabled(false);
         btnBack->setEnabled(false);
         UpdateCancelCaption();
@@ -592,9 +611,26 @@ void TformArchive::Failure(int Code) {
     panelArchives->hide();
     groupMedium->hide();
     checkDeleteDisk->hide();
-    ShowInfo(Before + QStringLiteral("\r\r") + ErrorMessage(Code));
+    QString Message = ErrorMessage(Code);
+    // Every way a restore is cancelled comes before the live database is touched.
+    if (Code == 5 && FMode == amRestore) Message += QStringLiteral("\rТекущите данни не са променени.");
+    ShowInfo(Before + QStringLiteral("\r\r") + Message);
     UpdateCancelCaption();
     btnCancel->setFocus();
+}
+
+// What a run that was killed left behind: the temporary folder with its clear copy of the
+// database and half-written volumes, a kept copy still under its temporary name, and an empty
+// file under a kept name from before kept copies were renamed into place.
+void TformArchive::RemoveStaleWorkFiles() {
+    DeleteDirectoryTree(FTempFolder);
+    const QFileInfo Live(DatabaseFileName);
+    const QString Kept = Live.completeBaseName() + QStringLiteral("-*.") + Live.suffix();
+    const QFileInfoList Files =
+        QDir(DatabaseDir).entryInfoList({Kept, Kept + PartSuffix + QLatin1Char('*')}, QDir::Files);
+    for (const QFileInfo& File : Files)
+        if (File.size() == 0 || !File.fileName().endsWith(QLatin1Char('.') + Live.suffix()))
+            QFile::remove(File.filePath());
 }
 
 bool TformArchive::PrepareTemporaryFolder() {
@@ -609,14 +645,17 @@ bool TformArchive::CopyFile(const QString& Source, const QString& Target) {
     return FFileCopy->Execute();
 }
 
+// Another workstation may hold its write lock longer than one busy wait: a few are tried.
 bool TformArchive::ReopenDatabase() {
-    TDelimitedStringList List;
-    try {
-        RunQuery(this, AdoConnection, QStringLiteral(R"sql(Select code_va from VA)sql"), &List);
-        return true;
-    } catch (const EDatabaseError&) {
-        return false;
+    for (int Attempt = 0; Attempt < 3; ++Attempt) {
+        TDelimitedStringList List;
+        try {
+            RunQuery(this, AdoConnection, QStringLiteral(R"sql(Select code_va from VA)sql"), &List);
+            return true;
+        } catch (const EDatabaseError&) {
+        }
     }
+    return false;
 }
 
 int TformArchive::ArchiveRun() {
@@ -627,7 +666,7 @@ int TformArchive::ArchiveRun() {
         Target = DatabaseDir + ArchiveFolderName + QLatin1Char('/');
         if (!QDir().mkpath(Target)) return 11;
     } else
-        Target = M == 1 ? FTempFolder : WithSlash(editDirectory->text());
+        Target = M == 1 ? FTempFolder : EnsureTrailing(editDirectory->text(), QStringLiteral("/"));
     FVolumeSize = M == 1 ? editVolumeSize->text().toLongLong() : ServerVolumeSize;
     if (FVolumeSize <= 0) FVolumeSize = ServerVolumeSize;
 
@@ -640,7 +679,7 @@ int TformArchive::ArchiveRun() {
         return 2;
     }
     SetStatus(QStringLiteral("Изтегляне на данните ..."));
-    if (!CopyDatabaseFile(Live, Copy)) return 2;
+    if (CopyDatabaseFile(Live, Copy) != coCopiedSound) return 2;
 
     SetStatus(QStringLiteral("Компресиране на архивното копие ..."));
     FVolumeCount = 0;
@@ -657,6 +696,7 @@ int TformArchive::ArchiveRun() {
     // A failed add still flushes and ends, which removes what was written of the set.
     Ok = FCabinet->FlushCabinet(false) && Added && !FCabinetFailed;
     FCabinet->EndCompression();
+    QFile::remove(Copy); // a clear copy of the database, passwords included
     if (!Ok) return FCabinet->LastErrorCode() == ceUserAbort ? 5 : 7;
     return 0;
 }
@@ -720,29 +760,33 @@ QString KeptDatabaseName(const QDateTime& When) {
 }
 } // namespace
 
-// Nothing is replaced unless the archived database passes the check, the operator agrees and
-// the windows showing the current rows are closed. The current database is kept first; the
-// archived one then goes in through the online backup, in one transaction, so a failure part-way
-// (a full disk, another workstation's lock) leaves the live file as it was.
+// Nothing is replaced unless the archived database passes the check, is this program's, the
+// operator agrees and the windows showing the current rows are closed. The current database is
+// kept first; the archived one then goes in through the online backup, in one transaction, so a
+// failure part-way (a full disk, another workstation's lock) leaves the live file as it was. Once
+// that may have begun the kept copy stays: the live file may hold the archive.
 int TformArchive::InstallDatabase(const QString& Extracted, const QString& ArchiveWhen) {
     const QString Live = DatabaseDir + DatabaseFileName;
-    if (!DatabaseFileIsSound(Extracted)) return 6;
+    if (!DatabaseFileIsSound(Extracted) || !IsProgramDatabase(Extracted)) return 6;
     if (ConfirmYesNoFmt(QStringLiteral("Текущите данни ще бъдат заменени с данните от архива от %s.\r"
                                        "Желаете ли да продължите?"),
                         {ArchiveWhen}) != mrYes)
         return 5;
-    if (OnReplacing && !OnReplacing()) return 9;
+    // A window kept open by the operator (work not saved) is a cancel.
+    if (OnReplacing && !OnReplacing()) return 5;
     SetStatus(QStringLiteral("Възстановяване на данните ..."));
     const QString Kept = KeptDatabaseName(QDateTime::currentDateTime());
-    if (!CopyDatabaseFile(Live, Kept)) return 2;
-    if (!CopyDatabaseFile(Extracted, Live)) {
-        QFile::remove(Kept); // the live file is still that database
+    if (CopyDatabaseFile(Live, Kept + PartSuffix) != coCopiedSound ||
+        !QFile::rename(Kept + PartSuffix, Kept)) {
+        QFile::remove(Kept + PartSuffix);
         return 2;
     }
+    const TCopyOutcome Outcome =
+        CopyDatabaseFile(Extracted, Live, [this] { SetStatus(QStringLiteral("Активиране на базата ...")); });
+    if (Outcome == coNotCopied) return 2;
     // Statements and the catalog of the replaced database go; what was read from it is read again.
-    SetStatus(QStringLiteral("Активиране на базата ..."));
     if (AdoConnection) AdoConnection->Close();
-    if (!ReopenDatabase()) return 10;
+    if (Outcome != coCopiedSound || !ReopenDatabase()) FUncheckedKept = Kept;
     return 0;
 }
 
@@ -764,12 +808,30 @@ int TformArchive::RestoreRun() {
     FCabinet->CABFileName = Source + ArchiveVolumeName(BaseName, 1);
     FCabinet->SetDestinationPath(FTempFolder);
     FCabinetFailed = false;
+    // The sizes the cabinet declares are weighed before anything is written: a cabinet of a few
+    // kilobytes can unpack into gigabytes and fill the disk the live database needs.
+    const QStorageInfo ExtractionDisk(FTempFolder);
+    const QStorageInfo DatabaseDisk(DatabaseDir);
+    const qint64 LiveSize = FileSizeByName(DatabaseDir + DatabaseFileName);
+    qint64 Declared = 0;
+    bool TooLarge = false;
+    FCabinet->OnCopyFile = [&](TCabinet*, const QString&, qint64 Size, quint16, quint16, quint16,
+                               TFileCopyAction& Action, QString&) {
+        Declared += Size;
+        if (ExtractionFits(Declared, LiveSize, ExtractionDisk.bytesAvailable(), DatabaseDisk.bytesAvailable(),
+                           ExtractionDisk.device() == DatabaseDisk.device()))
+            return;
+        TooLarge = true;
+        Action = fcaAbort;
+    };
     bool Extracted = false;
     try {
         Extracted = FCabinet->ExtractAll();
     } catch (const Exception&) {
         Extracted = false;
     }
+    FCabinet->OnCopyFile = nullptr;
+    if (TooLarge) return 15;
     if (!Extracted) return FCabinet->LastErrorCode() == ceUserAbort ? 5 : 6;
     const QString Database = FindFileNoCase(FTempFolder, NameInCabinet);
     if (Database.isEmpty()) return 6;

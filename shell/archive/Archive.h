@@ -50,6 +50,14 @@ bool DeleteDirectoryTree(const QString& Folder);
 // The size of the file Path, 0 when there is none.
 qint64 FileSizeByName(const QString& Path);
 
+// The largest database an archive may hold: the file limit of the format the data began in.
+constexpr qint64 MaxArchivedDatabaseSize = 2147483647;
+// Whether a restore of Declared bytes fits: the extraction folder's disk takes the extracted
+// files; the database's disk a kept copy of the live database (LiveSize), the journal of its
+// replaced pages and its growth; on one disk all of it.
+bool ExtractionFits(qint64 Declared, qint64 LiveSize, qint64 FreeForExtraction, qint64 FreeForDatabase,
+                    bool OneDisk);
+
 // FAT volume labels of a device or image file, through dosfstools' fatlabel.
 std::optional<QString> ReadFatLabel(const QString& Device);
 bool WriteFatLabel(const QString& Device, const QString& Label);
@@ -148,6 +156,7 @@ private:
     void SetStatus(const QString& Text);
     void ShowInfo(const QString& Text);
     QString MediumFolder() const;
+    void RemoveStaleWorkFiles();
     bool PrepareTemporaryFolder();
     int ArchiveRun();
     int TransferToFloppies();
@@ -173,6 +182,9 @@ private:
     int FVolumeCount = 0;
     qint64 FVolumeSize = 0;
     QString FTempFolder;
+    // The kept copy of the replaced database when the restored one could not be checked and
+    // opened again.
+    QString FUncheckedKept;
     std::unique_ptr<TFloppyMedium> FFloppy;
     TCabinet* FCabinet;
     TFileCopyNew* FFileCopy;

@@ -1,5 +1,7 @@
 #include "shell/archive/Cabinet.h"
 
+#include "core/unStringFuncs.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -619,6 +621,13 @@ bool TCabinet::TWriter::FlushCabinet(bool GetNextCab) {
     return true;
 }
 
+QString FindFileNoCase(const QString& Folder, const QString& Name) {
+    const QDir Dir(Folder);
+    for (const QString& Entry : Dir.entryList(QDir::Files))
+        if (Entry.compare(Name, Qt::CaseInsensitive) == 0) return Dir.filePath(Entry);
+    return QString();
+}
+
 // ---------------------------------------------------------------------------------------------
 // The reader: libmspack opens the first volume and appends the next ones; its file system lets
 // the event loop run and fails every call once Abort was asked for.
@@ -627,6 +636,7 @@ namespace {
 
 struct TMsFile {
     FILE* Handle;
+    bool Writing;
 };
 
 // A name from the cabinet as a relative path below the destination; "" when it could leave it.
@@ -653,6 +663,9 @@ public:
     bool ExtractAll();
 
     static TCabinet* Current;
+    // Set when a file written for the extraction failed to close: its buffered tail, and with it
+    // the file, is lost.
+    static bool CloseFailed;
 
 private:
     static mspack_file* Open(mspack_system* Self, const char* Name, int Mode);
@@ -668,7 +681,6 @@ private:
 
     bool Fail(int Code, int Type) { return FOwner->Fail(Code, Type); }
     int ErrorCodeOf(int MsError) const;
-    QString FindVolume(const QString& Folder, const QString& Name) const;
     QStringList ContinuedNames(const QString& Path) const;
 
     TCabinet* FOwner;
@@ -683,6 +695,7 @@ private:
 };
 
 TCabinet* TCabinet::TReader::Current = nullptr;
+bool TCabinet::TReader::CloseFailed = false;
 
 TCabinet::TReader::TReader(TCabinet* Owner) : FOwner(Owner) {
     FSystem = {&Open, &Close, &Read, &Write, &Seek, &Tell, &Message, &Alloc, &Free, &Copy, nullptr};
@@ -701,14 +714,14 @@ mspack_file* TCabinet::TReader::Open(mspack_system*, const char* Name, int Mode)
                                                        : "ab";
     FILE* Handle = std::fopen(Name, How);
     if (!Handle) return nullptr;
-    auto* File = new TMsFile{Handle};
+    auto* File = new TMsFile{Handle, Mode != MSPACK_SYS_OPEN_READ};
     return reinterpret_cast<mspack_file*>(File);
 }
 
 void TCabinet::TReader::Close(mspack_file* File) {
     auto* F = reinterpret_cast<TMsFile*>(File);
     if (!F) return;
-    std::fclose(F->Handle);
+    if (std::fclose(F->Handle) != 0 && F->Writing) CloseFailed = true;
     delete F;
 }
 
@@ -724,7 +737,8 @@ int TCabinet::TReader::Write(mspack_file* File, void* Buffer, int Bytes) {
     if (Current && !Current->FAbort) Current->KeepResponsive();
     if (Current && Current->FAbort) return -1;
     auto* F = reinterpret_cast<TMsFile*>(File);
-    return int(std::fwrite(Buffer, 1, size_t(Bytes), F->Handle));
+    const size_t Put = std::fwrite(Buffer, 1, size_t(Bytes), F->Handle);
+    return Put == size_t(Bytes) ? int(Put) : -1;
 }
 
 int TCabinet::TReader::Seek(mspack_file* File, off_t Offset, int Mode) {
@@ -751,14 +765,6 @@ int TCabinet::TReader::ErrorCodeOf(int MsError) const {
     default:
         return ceCorruptCabinet;
     }
-}
-
-// The volume Name in Folder, whatever the case of its letters; "" when there is none.
-QString TCabinet::TReader::FindVolume(const QString& Folder, const QString& Name) const {
-    const QDir Dir(Folder);
-    for (const QString& Entry : Dir.entryList(QDir::Files))
-        if (Entry.compare(Name, Qt::CaseInsensitive) == 0) return Dir.filePath(Entry);
-    return QString();
 }
 
 // The names of the files that began in an earlier volume than the cabinet at Path.
@@ -788,7 +794,7 @@ bool TCabinet::TReader::ExtractAll() {
     if (!FDecompressor) return Fail(ceCorruptCabinet, ENOMEM);
     const QFileInfo First(FOwner->CABFileName);
     QString Folder = First.path() + QLatin1Char('/');
-    const QString FirstPath = FindVolume(Folder, First.fileName());
+    const QString FirstPath = FindFileNoCase(Folder, First.fileName());
     if (FirstPath.isEmpty()) return Fail(ceCabinetNotFound, ENOENT);
     mscabd_cabinet* Cab = FDecompressor->open(FDecompressor, Keep(FirstPath));
     if (!Cab) return Fail(ErrorCodeOf(FDecompressor->last_error(FDecompressor)), 0);
@@ -820,15 +826,14 @@ bool TCabinet::TReader::ExtractAll() {
     for (mscabd_cabinet* Last = Cab; Last->flags & MSCAB_HDR_NEXTCAB;) {
         const QString NextName = QString::fromUtf8(Last->nextname ? Last->nextname : "");
         const QString NextDisk = QString::fromUtf8(Last->nextinfo ? Last->nextinfo : "");
-        QString Path = FindVolume(Folder, NextName);
+        QString Path = FindFileNoCase(Folder, NextName);
         while (Path.isEmpty()) {
             if (!FOwner->OnNextCabinet) return Fail(ceCabinetNotFound, ENOENT);
             QString Asked = Folder;
             FOwner->OnNextCabinet(FOwner, NextName, NextDisk, Asked, ceCabinetNotFound, Abort);
             if (Abort) return Fail(ceUserAbort, 0);
-            if (!Asked.endsWith(QLatin1Char('/'))) Asked += QLatin1Char('/');
-            Folder = Asked;
-            Path = FindVolume(Folder, NextName);
+            Folder = EnsureTrailing(Asked, QStringLiteral("/"));
+            Path = FindFileNoCase(Folder, NextName);
         }
         mscabd_cabinet* Next = FDecompressor->open(FDecompressor, Keep(Path));
         if (!Next) return Fail(ErrorCodeOf(FDecompressor->last_error(FDecompressor)), 0);
@@ -862,10 +867,12 @@ bool TCabinet::TReader::ExtractAll() {
         if (Action == fcaSkip) continue;
         if (Action == fcaDefaultCopy || Target.isEmpty()) Target = FOwner->FDestinationPath + Relative;
         QDir().mkpath(QFileInfo(Target).path());
+        CloseFailed = false;
         const int Result = FDecompressor->extract(FDecompressor, File, QFile::encodeName(Target).constData());
-        if (Result != MSPACK_ERR_OK) {
+        if (Result != MSPACK_ERR_OK || CloseFailed) {
+            const int Error = errno;
             QFile::remove(Target);
-            return Fail(ErrorCodeOf(Result), 0);
+            return Result != MSPACK_ERR_OK ? Fail(ErrorCodeOf(Result), 0) : Fail(ceTargetFile, Error);
         }
         const bool Execute = Attribs & AttribExecute;
         if (FOwner->OnCloseCopiedFile) {
@@ -915,8 +922,7 @@ TCabinet::TCabinet(QObject* Owner) : QObject(Owner) {}
 TCabinet::~TCabinet() = default;
 
 void TCabinet::SetDestinationPath(const QString& Value) {
-    FDestinationPath = Value;
-    if (!FDestinationPath.endsWith(QLatin1Char('/'))) FDestinationPath += QLatin1Char('/');
+    FDestinationPath = EnsureTrailing(Value, QStringLiteral("/"));
 }
 
 bool TCabinet::Fail(int Code, int Type) {

@@ -170,6 +170,10 @@ private:
     int FErrorType = 0;
 };
 
+// The file Name in Folder whatever the case of its letters (names on a floppy may come in
+// capitals); "" when there is none.
+QString FindFileNoCase(const QString& Folder, const QString& Name);
+
 // DOS date and time of a local date-time, and back; 0 for dates before 1980.
 quint16 DosDate(const QDateTime& Value);
 quint16 DosTime(const QDateTime& Value);

@@ -415,6 +415,20 @@ TEST_F(DatabaseTest, SchemaRepairAddsShortTermOnceThenReportsTheDuplicate) {
     EXPECT_TRUE(Presenter.Messages()[0].Text.contains(u"duplicate column name: short_term"_s));
 }
 
+// An older database that lacks what the repair adds is still the program's; one missing any other
+// column or table is not.
+TEST_F(DatabaseTest, TheProgramsDatabaseIsKnownByItsTablesAndColumns) {
+    EXPECT_TRUE(IsProgramDatabase(Dir.DatabaseFile()));
+    ASSERT_TRUE(Exec(u"ALTER TABLE Items_sales DROP COLUMN short_term"_s));
+    EXPECT_TRUE(IsProgramDatabase(Dir.DatabaseFile()));
+    ASSERT_TRUE(Exec(u"ALTER TABLE Owners DROP COLUMN current_address"_s));
+    EXPECT_FALSE(IsProgramDatabase(Dir.DatabaseFile()));
+    ASSERT_TRUE(Exec(u"ALTER TABLE Owners ADD COLUMN current_address TEXT"_s));
+    ASSERT_TRUE(Exec(u"Drop Table VA"_s));
+    EXPECT_FALSE(IsProgramDatabase(Dir.DatabaseFile()));
+    EXPECT_FALSE(IsProgramDatabase(Dir.Path() + u"missing.mdb"_s));
+}
+
 // Statements of one shape share a prepared statement, the numbers they compare with bound anew.
 TEST_F(DatabaseTest, ReusedStatementsTakeEachCallsOwnNumbers) {
     Seed();

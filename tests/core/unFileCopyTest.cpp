@@ -8,8 +8,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -325,4 +327,36 @@ TEST(FileCopy, ReportsProgressLinesWithoutAMemoAsErrors) {
     Run.Errors.clear();
     EXPECT_TRUE(Copy.Execute());
     EXPECT_TRUE(Run.Errors.isEmpty());
+}
+
+// A pipe or socket would block the copy (or swallow it); a target whose folder takes no new file
+// (here: a name too long for a temporary one beside it) is written in place.
+TEST(FileCopy, RefusesAPipeTargetAndWritesInPlaceWhenNoTemporaryFileCanBeMade) {
+    QTemporaryDir Dir;
+    WriteFile(Dir.filePath("small"), "data");
+    WriteFile(Dir.filePath("plain"), Pattern(70000));
+    TFileCopyNew Copy;
+    TCopyRun Run(Copy);
+    AllowOverwrite(Copy);
+    Copy.SetSourceFile(Dir.filePath("small"));
+
+    const QString Fifo = Dir.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Fifo).constData(), 0600), 0);
+    // A reader, so that writing could not block whatever the copy does.
+    const int Reader = ::open(QFile::encodeName(Fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(Reader, 0);
+    Copy.SetTargetFile(Fifo);
+    EXPECT_FALSE(Copy.Execute());
+    ::close(Reader);
+    EXPECT_EQ(Run.Errors, QStringList{"Cannot copy onto " + Fifo + ", it is not a file"});
+
+    Run.Errors.clear();
+    Copy.SetSourceFile(Dir.filePath("plain"));
+    const QString Long = Dir.filePath(QString(250, 'n'));
+    WriteFile(Long, "old");
+    Copy.SetTargetFile(Long);
+    EXPECT_TRUE(Copy.Execute()) << Run.Errors.join('|').toStdString();
+    EXPECT_EQ(ReadFile(Long), Pattern(70000));
+    EXPECT_TRUE(Run.Errors.isEmpty());
+    EXPECT_EQ(FilesIn(Dir.path()).size(), 3); // no temporary file left beside
 }

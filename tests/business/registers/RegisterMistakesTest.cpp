@@ -422,3 +422,51 @@ TEST_F(RegisterMistakes, ReloadingEndsTheEdit) {
 }
 
 } // namespace
+
+// Another window deletes the type (the fee) between F4 and F2: the Save is refused whole and the
+// queue stays, so that no item (no rate) is stored under a code that no list shows.
+TEST_F(RegisterMistakes, AnEntryWhoseLookupWasDeletedMeanwhileIsNotStored) {
+    Exec(uR"sql(Insert into Item_types values ( 9, "Сребро" ))sql"_s);
+    Exec(uR"sql(Insert into Taxes values ( 9, "Пазене", 0 ))sql"_s);
+    auto* Items = OpenRegister<TfrmItems>(Host, u"Вещи"_s, u"Items"_s, u"code_i"_s, u"SN"_s, u"вещ"_s);
+    Type(Items->edNaimenovanie, u"Лъжица"_s);
+    Items->leType->setText(u"9"_s);
+    Press(Items->Grid, Qt::Key_F4);
+    auto* Rates = OpenRegister<TfrmTaxes_rates>(Host, u"Размер на такси"_s, u"Taxes_rates"_s, u"code_MIR"_s,
+                                                u""_s, u"такса"_s);
+    Rates->code_t->setText(u"9"_s);
+    TypeBand(Rates->feFrom_value, Rates->feTo_value, Rates->feMIR);
+    Press(Rates->Grid, Qt::Key_F4);
+    ASSERT_EQ(Items->PendingSql.size(), 1);
+    ASSERT_EQ(Rates->PendingSql.size(), 1);
+    ASSERT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+
+    Exec(uR"sql(Delete from Item_types Where code_i_t = 9)sql"_s);
+    Exec(uR"sql(Delete from Taxes Where code_t = 9)sql"_s);
+    Press(Items->Grid, Qt::Key_F2);
+    Press(Rates->Grid, Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts(),
+              QStringList({u"Записът не може да бъде съхранен: тип вещ \"9\" вече не съществува."_s,
+                           u"Записът не може да бъде съхранен: такса \"9\" вече не съществува."_s}));
+    EXPECT_EQ(Items->PendingSql.size(), 1);
+    EXPECT_EQ(Rates->PendingSql.size(), 1);
+    EXPECT_EQ(QueryText(uR"sql(Select Count(*) From Items)sql"_s), u"0"_s);
+    EXPECT_EQ(QueryText(uR"sql(Select Count(*) From Taxes_rates)sql"_s), u"0"_s);
+    Items->PendingSql.clear();
+    Rates->PendingSql.clear();
+}
+
+// Names are stored without their outer blanks, so a name that differs only by them is the same.
+TEST_F(RegisterMistakes, NamesDifferingOnlyByOuterBlanksAreDuplicates) {
+    for (const TRegisterCase& Register : Registers()) {
+        if (Register.NameMessage != u"Въведете наименование!\n\r"_s) continue;
+        SCOPED_TRACE(Register.Name);
+        TRegisterForm* Form = Register.Open(Host);
+        EXPECT_TRUE(Enter(Form, Register, u"5"_s, u"Проба "_s).isEmpty());
+        EXPECT_EQ(Enter(Form, Register, u"6"_s, u"Проба  "_s), QStringList{NameTakenMessage(u"Проба"_s)});
+        EXPECT_EQ(Form->PendingSql.size(), 1);
+        Form->PendingSql.clear();
+        Form->Close();
+        QApplication::processEvents();
+    }
+}

@@ -25,9 +25,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QtEndian>
+#include <future>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <thread>
 
 namespace {
 
@@ -133,13 +137,47 @@ void ArchiveToServer() {
 }
 
 // Restores the first archive of the server folder; the wizard's error code, 0 when it succeeded.
-int RestoreFirstArchive(std::function<bool()> OnReplacing = nullptr) {
+// Info gets the text the wizard ends with.
+int RestoreFirstArchive(std::function<bool()> OnReplacing = nullptr, QString* Info = nullptr) {
     TformArchive Form(nullptr, TformArchive::amRestore);
     if (OnReplacing) Form.OnReplacing = std::move(OnReplacing);
     if (Form.listArchives->topLevelItemCount() == 0) return -1;
     Form.listArchives->topLevelItem(0)->setSelected(true);
     QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+    if (Info) *Info = Form.labelInfo->text();
     return Form.Step() == 98 ? 0 : Form.ErrorCode();
+}
+
+// Packs the file Source as "lendora.mdb" into the one-volume archive FirstVolume.
+void ArchiveFileAs(const QString& Source, const QString& FirstVolume) {
+    QDir().mkpath(QFileInfo(FirstVolume).path());
+    TCabinet Cabinet;
+    Cabinet.CABFileName = FirstVolume;
+    ASSERT_TRUE(Cabinet.StartCompression());
+    ASSERT_TRUE(Cabinet.AddFile(Source, "lendora.mdb"));
+    ASSERT_TRUE(Cabinet.FlushCabinet(false));
+    Cabinet.EndCompression();
+}
+
+QString TemporaryFolder() {
+    return ProgramDir + "Temporary archive files";
+}
+
+// Another workstation holding an exclusive lock on the database at Path for HoldMs or until
+// Release, from a connection and thread of its own; returns once the lock is held.
+std::thread LockFor(const QString& Path, int HoldMs, std::shared_future<void> Release) {
+    std::promise<void> Held;
+    std::future<void> Ready = Held.get_future();
+    std::thread Other([File = QFile::encodeName(Path), HoldMs, Release, Held = std::move(Held)]() mutable {
+        sqlite3* Db = nullptr;
+        sqlite3_open(File.constData(), &Db);
+        EXPECT_EQ(sqlite3_exec(Db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        Held.set_value();
+        Release.wait_for(std::chrono::milliseconds(HoldMs));
+        sqlite3_close(Db);
+    });
+    Ready.wait();
+    return Other;
 }
 
 // The copies of replaced databases kept in the database folder.
@@ -329,8 +367,11 @@ TEST(ArchiveRestore, WindowsThatWillNotCloseStopTheRestoreBeforeAnythingIsReplac
     AddOwner(4);
     int Asked = 0;
     Presenter.PlanAnswer(mrYes);
-    EXPECT_EQ(RestoreFirstArchive([&] { return ++Asked, false; }), 9);
+    QString Info;
+    EXPECT_EQ(RestoreFirstArchive([&] { return ++Asked, false; }, &Info), 5);
     EXPECT_EQ(Asked, 1);
+    EXPECT_TRUE(Info.endsWith("Прекъсване от потребителя.\nТекущите данни не са променени."))
+        << Info.toStdString();
     EXPECT_EQ(OwnerCount(), 1);
     EXPECT_TRUE(KeptDatabases().isEmpty());
 
@@ -654,4 +695,123 @@ TEST(ArchiveWizard, ClosingWritesTheChoicesAndTellsTheOwner) {
     EXPECT_TRUE(Again.radioPath->isChecked());
     EXPECT_EQ(Again.editDirectory->text(), "/srv/backup");
     EXPECT_EQ(Again.groupMedium->title(), " Възстановяване на архивно копие от ");
+}
+
+// The install has committed when another workstation locks the database: the check waits and
+// tries again; when it still cannot run, the operator is told the archive was restored and where
+// the previous data are. The previous data are kept whatever happens.
+TEST(ArchiveRestore, ALockRightAfterTheInstallNeverCostsThePreviousDataAndIsReportedAsItHappened) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    AddOwner(1);
+    ArchiveToServer();
+    struct Case {
+        int Egn;
+        int HoldMs; // past one busy wait; past the wizard's end
+        bool Checked;
+    };
+    for (const Case& C : {Case{10, 6500, true}, Case{11, 60000, false}}) {
+        AddOwner(C.Egn);
+        const int Before = OwnerCount();
+        const QStringList KeptBefore = KeptDatabases();
+        std::thread Other;
+        std::promise<void> Release;
+        TformArchive Form(nullptr, TformArchive::amRestore);
+        Form.listArchives->topLevelItem(0)->setSelected(true);
+        // The status the wizard shows once the archive is in the live file.
+        auto* Watch = new QTimer(&Form);
+        QObject::connect(Watch, &QTimer::timeout, [&] {
+            if (Form.labelStatus->text() != "Активиране на базата ...") return;
+            Watch->stop();
+            Other = LockFor(Dir.DatabaseFile(), C.HoldMs, Release.get_future().share());
+        });
+        Watch->start(0);
+        Presenter.PlanAnswer(mrYes);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        Release.set_value();
+        if (Other.joinable()) Other.join();
+        QStringList Kept = KeptDatabases();
+        for (const QString& Name : KeptBefore)
+            Kept.removeAll(Name);
+        ASSERT_EQ(Kept.size(), 1);
+        TAdoConnection KeptConnection(DatabaseDir + Kept[0]);
+        TDelimitedStringList List;
+        RunQuery(nullptr, &KeptConnection, R"sql(SELECT count(*) FROM Owners)sql", &List);
+        EXPECT_EQ(List.Get(0).toInt(), Before);
+        EXPECT_EQ(Form.Step(), 98);
+        EXPECT_EQ(Form.labelInfo->text(),
+                  C.Checked
+                      ? QString("Възстановяването на данните е извършено успешно.")
+                      : "Данните от архива са възстановени, но базата не можа да бъде проверена и отворена "
+                        "отново.\nПредишните данни са запазени във файл " +
+                            DatabaseDir + Kept[0] + ".");
+        EXPECT_EQ(OwnerCount(), 1);
+        EXPECT_TRUE(QDir(DatabaseDir).entryList({"*.part*"}, QDir::Files).isEmpty());
+    }
+}
+
+// Another SQLite file, or sizes beyond any database of this program: refused before the question,
+// with nothing extracted left behind.
+TEST(ArchiveRestore, ArchivesThatCannotBeThisProgramsDatabaseAreRefusedBeforeTheQuestion) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    QTemporaryDir Work;
+    const QString Foreign = Work.filePath("lendora.mdb");
+    ExecOn(Foreign, R"sql(CREATE TABLE Owners (EGN INTEGER); CREATE TABLE Notes (x TEXT);)sql");
+    ArchiveFileAs(Foreign, DatabaseDir + "Archive/20240101-120000.1.ldr");
+    const QString Oversized = DatabaseDir + "Archive/20240102-120000.1.ldr";
+    ArchiveFileAs(Dir.DatabaseFile(), Oversized);
+    QByteArray Cabinet = ReadFile(Oversized);
+    qToLittleEndian<quint32>(0xC0000000u,
+                             Cabinet.data() + qFromLittleEndian<quint32>(Cabinet.constData() + 16));
+    Touch(Oversized, Cabinet);
+    AddOwner(1);
+    AdoConnection->Close();
+    const QByteArray Live = ReadFile(Dir.DatabaseFile());
+    for (const int Error : {6, 15}) {
+        TformArchive Form(nullptr, TformArchive::amRestore);
+        Form.listArchives->topLevelItem(Error == 6 ? 0 : 1)->setSelected(true);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        EXPECT_EQ(Form.ErrorCode(), Error);
+        EXPECT_TRUE(Presenter.Messages().isEmpty());
+        EXPECT_TRUE(QDir(TemporaryFolder()).entryList(QDir::Files).isEmpty());
+        EXPECT_EQ(ReadFile(Dir.DatabaseFile()), Live);
+    }
+}
+
+TEST(ArchiveRestore, TheRoomNeededCountsTheExtractionTheKeptCopyTheJournalAndTheGrowth) {
+    // Declared, live size, free for the extraction, free beside the database, one disk.
+    EXPECT_TRUE(ExtractionFits(10, 8, 10, 18, false));
+    EXPECT_FALSE(ExtractionFits(10, 8, 9, 18, false) || ExtractionFits(10, 8, 10, 17, false));
+    EXPECT_TRUE(ExtractionFits(10, 8, 28, 28, true) && ExtractionFits(2, 8, 18, 18, true));
+    EXPECT_FALSE(ExtractionFits(10, 8, 27, 27, true));
+    EXPECT_FALSE(ExtractionFits(MaxArchivedDatabaseSize + 1, 0, 1LL << 50, 1LL << 50, true));
+}
+
+// The temporary folder goes when the wizard closes; what a killed run left there, and beside the
+// database, goes when the wizard starts.
+TEST(ArchiveWizard, TheTemporaryFolderTakesNoArchiveAndWorkFilesOfAKilledRunGo) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    for (const QString& Folder : {TemporaryFolder(), TemporaryFolder() + "/inner/"}) {
+        TformArchive Form(nullptr, TformArchive::amArchive);
+        Form.radioPath->setChecked(true);
+        Form.editDirectory->setText(Folder);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        EXPECT_EQ(Form.ErrorCode(), 16) << Folder.toStdString();
+    }
+    const QString Temp = TemporaryFolder() + "/";
+    QDir().mkpath(Temp);
+    Touch(Temp + "lendora.mdb");
+    Touch(DatabaseDir + "Lendora-20240101-120000.mdb", "");
+    Touch(DatabaseDir + "Lendora-20240101-120001.mdb.part");
+    Touch(DatabaseDir + "Lendora-20240101-120001.mdb.part-journal");
+    Touch(DatabaseDir + "Lendora-20231231-235959.mdb", "kept");
+    TformArchive Form(nullptr, TformArchive::amRestore);
+    EXPECT_FALSE(QFileInfo::exists(Temp));
+    EXPECT_EQ(QDir(DatabaseDir).entryList(QDir::Files, QDir::Name),
+              QStringList({"Lendora-20231231-235959.mdb", "Lendora.mdb"}));
 }

@@ -1,5 +1,7 @@
 #include "shell/archive/Cabinet.h"
 
+#include "tests/support/FileSizeLimit.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -406,4 +408,22 @@ TEST(Cabinet, FilesShareFoldersByTheThresholdAndTheFlushAndEveryReaderTakesTheSe
             }
         }
     }
+}
+
+// The bytes of a small file sit in the stream's buffer until it is closed: a full disk shows only
+// then, and the extraction must fail instead of leaving a cut file as done.
+TEST(Cabinet, AWriteThatFailsOnlyAtCloseFailsTheExtraction) {
+    QTemporaryDir Dir;
+    WriteFile(Dir.filePath("db"), Random(3000));
+    TSetWriter Set(Dir.path(), 100000000);
+    ASSERT_TRUE(Set.Write({{Dir.filePath("db"), "lendora.mdb"}}));
+    TCabinet Reader;
+    Reader.CABFileName = Dir.filePath("set.1.ldr");
+    Reader.SetDestinationPath(Dir.filePath("out"));
+    {
+        TFileSizeLimit Full(1000);
+        EXPECT_FALSE(Reader.ExtractAll());
+    }
+    EXPECT_EQ(Reader.LastErrorCode(), ceTargetFile);
+    EXPECT_FALSE(QFile::exists(Dir.filePath("out/lendora.mdb")));
 }

@@ -54,7 +54,9 @@ constexpr qint64 ContractDueDay(qint64 BaseDay, qint64 Duration) {
 // DailyFees receive one record per fee of that kind (code_t, name_t, accrued, paid, remaining).
 // False with an empty Row for an empty DocNo or a contract that does not exist, and after showing
 // the message for a borrower without a preferential code or a code without interest bands.
-// A contract dated after AtDate has nothing accrued yet: zero sums and no fees.
+// A contract dated after AtDate has nothing accrued yet: zero sums and no fees. The latest interest
+// payment (fields 12 and 13), and with it the days, the overdue flag and the due date, is the
+// latest one made on or before AtDate.
 bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
                            TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees);
 

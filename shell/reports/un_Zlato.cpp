@@ -21,9 +21,9 @@ constexpr int SoldPledgedCost = 9, SoldBoughtCost = 10, GoldSumCount = 11;
 
 // One statement of the report: the column (0-based among the nine after the label, or one of the
 // two sold-at-cost sums) it adds to (Sign 1) or takes from (Sign -1), in grams or in money; money
-// counts each document's amount as it shows it. A sale falls in a period by its own date, pledged or bought
-// alike: by the contract's date a pledge sold in the period would vanish from both the stock at the start and
-// the sales.
+// counts each document's amount as it shows it. A sale falls in a period by its own date, pledged
+// or bought alike: by the contract's date a pledge sold in the period would vanish from both the
+// stock at the start and the sales.
 struct TGoldSum {
     const char* Sql;
     int Column;

@@ -171,6 +171,12 @@ QStringList SettlementSql(qint64 DocNo, bool PaymentMode, double Paid, const TDe
     return Statements;
 }
 
+QString SettlementReceiptsText(const QStringList& Numbers) {
+    return Numbers.size() == 1
+               ? Format(u"Записан е приходен касов ордер № %s."_s, {Numbers.first()})
+               : Format(u"Записани са приходни касови ордери № %s."_s, {Numbers.join(u", "_s)});
+}
+
 // ---------------------------------------------------------------------------------------------
 // The window
 
@@ -365,17 +371,43 @@ bool TfrmVry6tane_na_ve6ti::Save() {
     QStringList Statements = SettlementSql(BreakdownDocNo, PaymentMode, Paid, *FRows, Date(), Parties);
     // The receipts and the contract's mark go in together or not at all, and only while the
     // contract still owes what the window shows: another window may have settled it meanwhile.
+    // The last receipt number before them is read inside the same write, so that every receipt
+    // above it on this contract is one of ours.
+    QString LastBefore;
+    const qint64 DocNo = BreakdownDocNo;
     bool Refused = false;
     const bool Saved = RunPendingSql(this, Statements, [&] {
         QString Refusal = BreakdownRefusal();
         Refused = !Refusal.isEmpty();
-        return Refusal;
+        if (Refused) return Refusal;
+        TDelimitedStringList Last;
+        RunQuery(this, AdoConnection, uR"sql(SELECT Max(docno) FROM Incomes)sql"_s, &Last);
+        LastBefore = Last.GetTextStr();
+        return QString();
     });
     // A Save that could not write (another workstation writing) keeps the contract and the amount
     // for the next F2; a contract changed meanwhile must be chosen again.
     if (!Saved && !Refused) return false;
     BuildContractList();
     feSum_c->SetValue(0);
+    if (Saved) {
+        TDelimitedStringList Written;
+        try {
+            RunQuery(
+                this, AdoConnection,
+                Format(
+                    uR"sql(SELECT docno FROM Incomes WHERE docno > %d AND contract_n = %d ORDER BY docno)sql"_s,
+                    {StrToIntOrZero(LastBefore), DocNo}),
+                &Written);
+        } catch (const EDatabaseError& E) {
+            ShowDatabaseError(E.Message(), E.Sql());
+            return Saved;
+        }
+        QStringList Numbers;
+        for (int R = 0; R < Written.Count(); ++R)
+            Numbers << Written.GetField(R, 0);
+        ShowMessageEx(SettlementReceiptsText(Numbers));
+    }
     return Saved;
 }
 

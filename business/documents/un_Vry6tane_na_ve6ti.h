@@ -54,6 +54,9 @@ struct TSettlementParties {
 QStringList SettlementSql(qint64 DocNo, bool PaymentMode, double Paid, const TDelimitedStringList& Rows,
                           TDateTime Today, const TSettlementParties& Parties);
 
+// What the operator is told after a settlement: the numbers of the receipts it wrote.
+QString SettlementReceiptsText(const QStringList& Numbers);
+
 class TfrmVry6tane_na_ve6ti : public TMAccountReadForm {
     Q_OBJECT
 public:

@@ -202,7 +202,8 @@ struct TDayAmount {
 // What is read about one contract: the columns of its facts, its orders and fee payments.
 struct TContractInputs {
     QStringList Facts;
-    // The latest interest instalment, whatever its date.
+    // The latest interest instalment up to the at-date: a debt at a past date knows nothing of
+    // what was paid after it.
     QString LastInterestDate;
     QString LastInterestAmount;
     // The orders whose date can be read.
@@ -370,9 +371,8 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
     // Overdue once the at-date has reached the base date plus the term.
     const qint64 duration = StrToIntOrZero(f[dfDuration]);
     f[dfOverdue] = debt != 0 && (AtDay - baseDay) - duration > -1 ? Yes : No;
-    // Due on the last day that is not yet overdue, counted from the same base day.
     if (f[dfFinished] == No && f[dfSold] == No && (hasLastInterest || hasContractDay))
-        f[dfDueDate] = DateToStr(TDateTime(baseDay + duration - 1));
+        f[dfDueDate] = DateToStr(TDateTime(ContractDueDay(baseDay, duration)));
 
     Result.OnceFees.clear();
     Result.DailyFees.clear();
@@ -498,7 +498,8 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
     }
     if (block.Empty()) return block;
 
-    // The interest instalments, the latest first; the order number breaks ties on one day.
+    // The interest instalments, the latest first; the order number breaks ties on one day. The
+    // latest one up to the at-date renews the contract.
     RunQuery(Owner, AdoConnection,
              Format(QStringLiteral(R"sql(
         SELECT contract_n, date_d, sum_o
@@ -508,13 +509,11 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
     )sql"),
                     {First, Last}),
              &rows);
-    qint64 previous = 0;
     for (int r = 0; r < rows.Count(); ++r) {
-        const qint64 contract = StrToIntOrZero(rows.GetField(r, 0));
-        if (r > 0 && contract == previous) continue;
-        previous = contract;
-        TContractInputs* inputs = block.Find(contract);
-        if (!inputs) continue;
+        TContractInputs* inputs = block.Find(StrToIntOrZero(rows.GetField(r, 0)));
+        qint64 day = 0;
+        if (!inputs || !inputs->LastInterestDate.isEmpty()) continue;
+        if (!OrderDayOf(rows.GetField(r, 1), day) || day > AtDay) continue;
         inputs->LastInterestDate = rows.GetField(r, 1);
         inputs->LastInterestAmount = rows.GetField(r, 2);
     }

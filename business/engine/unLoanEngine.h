@@ -44,11 +44,19 @@ enum TDebtField {
     DebtFieldCount = 26
 };
 
+// The day a contract falls due: the last day of its term that is not yet overdue, the term counted
+// from BaseDay, its latest interest payment up to the day asked about or else its own date.
+constexpr qint64 ContractDueDay(qint64 BaseDay, qint64 Duration) {
+    return BaseDay + Duration - 1;
+}
+
 // The debt of contract DocNo at AtDate (its whole day). Row receives the record; OneTimeFees and
 // DailyFees receive one record per fee of that kind (code_t, name_t, accrued, paid, remaining).
 // False with an empty Row for an empty DocNo or a contract that does not exist, and after showing
 // the message for a borrower without a preferential code or a code without interest bands.
-// A contract dated after AtDate has nothing accrued yet: zero sums and no fees.
+// A contract dated after AtDate has nothing accrued yet: zero sums and no fees. The latest interest
+// payment (fields 12 and 13), and with it the days, the overdue flag and the due date, is the
+// latest one made on or before AtDate.
 bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
                            TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees);
 // The same without a word and without running the event loop, for checks inside a write

@@ -283,8 +283,17 @@ int TMAccountReadForm::DataRowCount() {
     return count;
 }
 
+namespace {
+
+// "Общо: 1 ред", "Общо: 2 реда": a count of one takes the singular.
+QString RowCountText(int Count) {
+    return Format(Count == 1 ? QStringLiteral("Общо: %d ред") : QStringLiteral("Общо: %d реда"), {Count});
+}
+
+} // namespace
+
 void TMAccountReadForm::ShowRowCount(bool Loaded) {
-    SetStatusText(Format(QStringLiteral("Общо: %d реда"), {Loaded ? DataRowCount() : 0}));
+    SetStatusText(RowCountText(Loaded ? DataRowCount() : 0));
 }
 
 bool TMAccountReadForm::Reload() {
@@ -360,7 +369,7 @@ void TMAccountReadForm::HideColumns() {
     } catch (...) {
         HandleCurrentException();
     }
-    SetStatusText(Format(QStringLiteral("Общо: %d реда"), {DataRowCount()}));
+    SetStatusText(RowCountText(DataRowCount()));
     SpareCheck();
 }
 

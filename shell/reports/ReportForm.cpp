@@ -1,12 +1,14 @@
 #include "shell/reports/ReportForm.h"
 
 #include "Components/Edits/FilteredEdit.h"
+#include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "business/engine/unDecimal.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
+#include "core/unMessages.h"
 #include "core/unNumbers.h"
 #include "core/unRegistry.h"
 
@@ -62,6 +64,10 @@ void AppendTotalsRow(TDelimitedStringList& Rows, int Count, std::initializer_lis
 TReportForm::TReportForm(QWidget* Owner, const TReportSetup& Setup)
     : TMAccountReadForm(Owner), FSetup(Setup) {
     setObjectName(Setup.Name);
+    ValueOrTextFormatter = new TFloatFormatter(this, AmountDecimals);
+    ValueOrTextFormatter->SetMarkNegative(true);
+    ValueOrTextFormatter->NegativeAttr()->SetForeColor(clRed);
+    ValueOrTextFormatter->SetZeroOnNoValue(false);
     ParamsLayout = new QGridLayout(pnlParams);
     ParamsLayout->setContentsMargins(6, 4, 6, 4);
     ParamsLayout->setHorizontalSpacing(6);
@@ -76,7 +82,7 @@ TReportForm::TReportForm(QWidget* Owner, const TReportSetup& Setup)
         ParamsLayout->addWidget(new QLabel(Label, pnlParams), 0, Col++);
         ParamsLayout->addWidget(Edit, 0, Col++);
         // Rows of another period must not pass for this one's.
-        connect(Edit, &QLineEdit::textChanged, this, [this] { ClearGrid(Grid, 0); });
+        connect(Edit, &QLineEdit::textChanged, this, [this] { ClearRows(); });
     }
     ParamsLayout->setColumnStretch(4, 1);
     FitParams();
@@ -151,6 +157,11 @@ void TReportForm::FitParams() {
     pnlParams->setFixedHeight(ParamsLayout->sizeHint().height());
 }
 
+void TReportForm::ClearRows() {
+    ClearGrid(Grid, 0);
+    SetStatusText(QString());
+}
+
 bool TReportForm::Init() {
     const bool Result = TMAccountReadForm::Init();
     SetHeaderSorting(true);
@@ -187,6 +198,21 @@ bool TReportForm::Reset() {
     if (FSetup.RunOnOpen) DoExecute();
     FitWindow();
     return Result;
+}
+
+bool TReportForm::DoExecute() {
+    // A period that ends before it starts is refused before anything is cleared or run, as the
+    // period drop-down refuses it.
+    if (dtp_From) {
+        const TDateTime F = dtp_From->Date(), T = dtp_To->Date();
+        if (F > 0 && T > 0 && std::floor(T) < std::floor(F)) {
+            ShowErrorFmt(u"Началната дата (%s) не може да е по-голяма от крайната (%s) !"_s,
+                         {dtp_From->text(), dtp_To->text()});
+            dtp_From->setFocus();
+            return false;
+        }
+    }
+    return TMAccountReadForm::DoExecute();
 }
 
 bool TReportForm::Execute() {

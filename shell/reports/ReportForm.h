@@ -13,6 +13,7 @@
 class QGridLayout;
 class TCellFormatter;
 class TDelimitedStringList;
+class TFloatFormatter;
 class TMADateEdit;
 
 // A report date kept in the registry as a whole day number; Default when Text is none.
@@ -70,6 +71,7 @@ public:
     bool Init() override;
     bool Done() override;
     bool Reset() override;
+    bool DoExecute() override;
     bool Execute() override;
     QString GetReportTitle() override;
 
@@ -89,6 +91,8 @@ protected:
     void AddRegisterNotes(const QString& Appendix);
     // Fits the parameter panel's height to what stands on it.
     void FitParams();
+    // Empties the grid and its row count: the rows no longer answer the parameters.
+    void ClearRows();
 
     // The report's rows for the days From to To (0 and 0 in a report over no period), totals
     // rows marked: those of the setup's row function. Throws EDatabaseError.
@@ -97,6 +101,9 @@ protected:
     virtual void RowsLoaded() {}
 
     QGridLayout* ParamsLayout;
+    // Amounts in money decimals, as ValueFormatter, but a cell without a number keeps its text:
+    // a blank stays blank, a word stays the word.
+    TFloatFormatter* ValueOrTextFormatter;
 
 private:
     // Opens the window wide and tall enough for its columns and some rows, within the work area,

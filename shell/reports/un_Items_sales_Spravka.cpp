@@ -69,8 +69,8 @@ void ItemsSalesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringLis
     )sql"_s,
              &Receipts);
     RunQuery(Owner, AdoConnection, uR"sql(
-        SELECT Items_purchases.docno, Items_purchases.date_d, Items_purchases.code_i, Items.SN,
-               Item_types.Name_i_t, Items_purchases.gramaj, Items_purchases.sum_s
+        SELECT Items_purchases.docno, Items_purchases.date_d, Items_purchases.code_i, Item_types.Name_i_t,
+               Items.SN, Items_purchases.gramaj, Items_purchases.sum_s
         FROM Owners
              INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
                          INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)
@@ -94,7 +94,8 @@ void ItemsSalesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringLis
         // found leaves them empty rather than showing a number as a weight or an amount.
         for (int C : {2, 3, 4, 12, 16, 17})
             Row[C].clear();
-        // The item's code, its two names, weight and date, as the origin's query gives them.
+        // The item's code, its kind and its own name, weight and date, as the origin's query gives
+        // them: the same columns for a pledged and a bought item.
         const auto FromOrigin = [&Row](const TDelimitedStringList& List, int P) {
             static constexpr std::pair<int, int> Fields[] = {{2, 2}, {3, 3}, {4, 4}, {12, 5}, {16, 1}};
             for (auto [To, From] : Fields)
@@ -121,7 +122,7 @@ void ItemsSalesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringLis
         Row[19] = Fixed2(SubNumStr(Row[18], Row[17].isEmpty() ? u"0"_s : Row[17]));
         Rows.Add(Row.join(u'@'));
     }
-    AppendTotalsRow(Rows, SaleColumns, {{5, 2}, {12, 2}, {17, 2}, {18, 2}, {19, 2}});
+    AppendTotalsRow(Rows, SaleColumns, {{5, 2}, {12, 3}, {17, 2}, {18, 2}, {19, 2}});
 }
 
 TfrmItems_sales_Spravka::TfrmItems_sales_Spravka(QWidget* Owner)

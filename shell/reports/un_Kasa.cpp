@@ -74,9 +74,12 @@ QString KasaRow(QObject* Owner, int From, int To) {
     const qint64 InInterest = Sum(PeriodSumSql(In, From, To, 2));
     const qint64 OutOwner = Sum(PeriodSumSql(Out, From, To, 3));
     const qint64 OutLoans = Sum(PeriodSumSql(Out, From, To, 1));
+    // Fees, sales and purchases count in the balance: their own columns make each side add up.
+    const qint64 InOther = Balance.In - InOwner - InPrincipal - InInterest;
+    const qint64 OutOther = Balance.Out - OutOwner - OutLoans;
     QStringList Fields;
-    for (qint64 V : {Balance.Opening, InOwner, InPrincipal, InInterest, InOwner + InPrincipal + InInterest,
-                     OutOwner, OutLoans, OutOwner + OutLoans, InInterest - OutOwner, Balance.Closing()})
+    for (qint64 V : {Balance.Opening, InOwner, InPrincipal, InInterest, InOther, Balance.In, OutOwner,
+                     OutLoans, OutOther, Balance.Out, InInterest - OutOwner, Balance.Closing()})
         Fields += ScaledToFixedStr(V, AmountDecimals);
     return Fields.join(u'@');
 }
@@ -129,13 +132,15 @@ TfrmKasa::TfrmKasa(QWidget* Owner, bool Detailed)
                   {u"Приходи"_s, u"от собственик"_s},
                   {QString(), u"по главници"_s},
                   {QString(), u"по лихви"_s},
+                  {QString(), u"други"_s},
                   {QString(), u"общо"_s},
                   {u"Разходи"_s, u"инкасо"_s},
                   {QString(), u"по договори"_s},
+                  {QString(), u"други"_s},
                   {QString(), u"общо"_s},
                   {u"Печалба"_s, u"(лихви-инкасо)"_s},
                   {u"Остатък"_s, QString()}},
-                 u"0,0,0,1|1,0,4,0|5,0,7,0|9,0,9,1|"_s);
+                 u"0,0,0,1|1,0,5,0|6,0,9,0|11,0,11,1|"_s);
 }
 
 bool TfrmKasa::Init() {
@@ -144,7 +149,7 @@ bool TfrmKasa::Init() {
         AlignColumns({0}, {caLeft, caCenter});
         FormatColumns({1}, ValueFormatter);
     } else {
-        FormatColumns({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, ValueFormatter);
+        FormatColumns({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, ValueFormatter);
     }
     return Result;
 }

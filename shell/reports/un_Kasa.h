@@ -16,8 +16,10 @@ QString OpeningSumSql(const QString& Table, int From);
 // or of all, for QuerySum.
 QString PeriodSumSql(const QString& Table, int From, int To, std::optional<int> PaymentType = {});
 
-// The summary line of the cash desk: ten "@"-separated amounts in money decimals, the last the
-// closing balance after every order of the period.
+// The summary line of the cash desk: twelve "@"-separated amounts in money decimals. The receipts
+// (owner, principal, interest, other, total) and the payments (owner, loans, other, total) count
+// every order of the period, so the opening plus the receipts less the payments is the last, the
+// closing balance.
 QString KasaRow(QObject* Owner, int From, int To);
 
 // The detailed cash desk: a labelled amount per row, totals rows marked with "¤", one row per fee

@@ -5,6 +5,7 @@
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
+#include "core/unNumbers.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -15,19 +16,30 @@ using namespace Qt::StringLiterals;
 
 void PledgesOnHandRows(QObject* Owner, TDelimitedStringList& Rows) {
     Rows.Clear();
-    RunQuery(Owner, AdoConnection, uR"sql(
+    // The term runs from the latest interest payment made by today, else from the contract's date.
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
         SELECT Contracts.EGN, Owners.Three_names, Contracts.code_i, Items.SN, Item_types.Name_i_t,
-               Contracts.docno, Contracts.date_c, Contracts.Sum_c, Contracts.Sum_c,
-               [Contracts.date_c]+[Contracts.Duration]-1 AS Padej
+               Contracts.docno, Contracts.date_c, Contracts.Sum_c, Contracts.Duration,
+               Coalesce(( SELECT Max(Paid.date_d) FROM Incomes AS Paid
+                          WHERE Paid.contract_n = Contracts.docno AND Paid.payment_type = 2
+                                AND Paid.date_d <= %d ), Contracts.date_c) AS Base_day
         FROM Owners
              INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
                          INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
              ON Owners.EGN = Contracts.EGN
         WHERE ( Contracts.Finished = False) AND ( Contracts.sold = False )
     )sql"_s,
+                    {qint64(std::floor(Date()))}),
              &Rows);
-    for (int R = 0; R < Rows.Count(); ++R)
+    for (int R = 0; R < Rows.Count(); ++R) {
+        const QString Base = Rows.GetField(R, 9);
+        Rows.SetField(R, 9,
+                      Base.isEmpty() ? QString()
+                                     : DateToStr(TDateTime(ContractDueDay(
+                                           StrToIntOrZero(Base), StrToIntOrZero(Rows.GetField(R, 8))))));
         Rows.SetField(R, 8, u"заложена"_s);
+    }
 
     TDelimitedStringList Sold;
     RunQuery(Owner, AdoConnection, uR"sql(

@@ -8,8 +8,8 @@ class TDelimitedStringList;
 
 // One row per item on hand, the pledged ones first: borrower's personal number (10 digits) and
 // names, item code, serial number and type, document number and date, amount, "заложена" or
-// "закупена", due date (pledges only). Progress goes to Owner per purchase. Throws
-// EDatabaseError.
+// "закупена", due date (pledges only, renewed by the latest interest payment made by today, as the
+// obligations report has it). Progress goes to Owner per purchase. Throws EDatabaseError.
 void PledgesOnHandRows(QObject* Owner, TDelimitedStringList& Rows);
 
 class TfrmNali4ni_zalozi : public TReportForm {

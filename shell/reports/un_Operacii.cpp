@@ -3,6 +3,7 @@
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/RichGrid.h"
 #include "business/engine/unDecimal.h"
+#include "business/engine/unLoanEngine.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unNumbers.h"
@@ -64,7 +65,10 @@ void OperationsRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows
     RunQuery(Owner, AdoConnection,
              Format(uR"sql(
                  SELECT Incomes.payment_type, Incomes.date_d, Incomes.sum_o, Contracts.Sum_c, Contracts.M_IR,
-                        [date_c]+[Duration]-1 AS Padej, Incomes.user_name, Incomes.contract_n
+                        Coalesce(( SELECT Max(Paid.date_d) FROM Incomes AS Paid
+                                   WHERE Paid.contract_n = Incomes.contract_n AND Paid.payment_type = 2
+                                         AND Paid.date_d <= Incomes.date_d ), Contracts.date_c) AS Base_day,
+                        Incomes.user_name, Incomes.contract_n, Contracts.Duration
                  FROM Contracts RIGHT JOIN Incomes ON Contracts.docno = Incomes.contract_n
                  WHERE ( date_d >= %d AND date_d <= %d )
                  ORDER BY Incomes.date_d, Incomes.contract_n
@@ -100,7 +104,10 @@ void OperationsRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows
         }
         // Sales, purchases and the owner's receipts only share their number with a contract.
         const bool ContractPayment = Type == 1 || Type == 2 || Type > 5;
-        if (ContractPayment) Row[1] = Receipts.GetField(R, 5);
+        // Due as the contract stood on the order's day: renewed by the interest paid up to then.
+        const QString Base = Receipts.GetField(R, 5), Duration = Receipts.GetField(R, 8);
+        if (ContractPayment && !Base.isEmpty() && !Duration.isEmpty())
+            Row[1] = DateToStr(TDateTime(ContractDueDay(StrToIntOrZero(Base), StrToIntOrZero(Duration))));
         Row[2] = Date;
         Row[3] = ContractPayment && StrToFloatDot(SumC, 0) != 0 ? SumC : Amount;
         if (ContractPayment && StrToFloatDot(Mir, 0) != 0) Row[4] = Mir;

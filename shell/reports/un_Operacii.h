@@ -7,7 +7,8 @@
 class TDelimitedStringList;
 
 // The journal of the days From to To, ten fields a row, sorted by the "yyyymmdd" date in field 8,
-// the "¤Общо:" row last. Throws EDatabaseError.
+// the "¤Общо:" row last. A contract's receipt shows the contract's due date as it stood on the
+// receipt's day, renewed by the interest paid up to then. Throws EDatabaseError.
 void OperationsRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows);
 
 class TfrmOperacii : public TReportForm {

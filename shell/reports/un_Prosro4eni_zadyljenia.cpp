@@ -384,5 +384,5 @@ void TfrmProsro4eni_zadyljenia::DeclareForSale() {
 }
 
 void TfrmProsro4eni_zadyljenia::ParametersChanged() {
-    ClearGrid(Grid, 0);
+    ClearRows();
 }

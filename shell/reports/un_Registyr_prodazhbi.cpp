@@ -18,11 +18,13 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int RegisterColumns = 12;
+const QString NotComputed = u"не е изчислено"_s;
 
 } // namespace
 
-bool SalesRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows) {
+void SalesRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows, QStringList& Failures) {
     Rows.Clear();
+    Failures.clear();
     TDelimitedStringList Place, Sales;
     RunQuery(Owner, AdoConnection, uR"sql(
         SELECT value_VA
@@ -71,12 +73,22 @@ bool SalesRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& R
         Row[8] = Money(Price);
         qint64 Secured = 0;
         if (Pledged) {
-            QString Debt;
-            TDelimitedStringList OneTime, Daily;
-            if (!CalculateContractDebt(Owner, Contract, Debt, StrToDateOr(Row[4], 0), OneTime, Daily))
-                return false;
-            Secured = RoundDecimal(DecimalOrZero(Debt.split(u'@').value(dfTotalDebt)), AmountDecimals);
             Row[11] = u"заложена вещ"_s;
+            QString Debt, Failure;
+            CalculateContractDebts(Owner, {Contract}, StrToDateOr(Row[4], 0),
+                                   [&](int, const QString& Figured, const QString& Why) {
+                                       Debt = Figured;
+                                       Failure = Why;
+                                   });
+            if (!Failure.isEmpty()) {
+                // The line stays, so that the register still lists every sale.
+                Failures << Format(u"продажба %s, договор %s: %s"_s, {SaleNo, Contract, Failure});
+                Row[9] = NotComputed;
+                Row[10].clear();
+                Rows.Add(Row.join(u'@'));
+                continue;
+            }
+            Secured = RoundDecimal(DecimalOrZero(Debt.split(u'@').value(dfTotalDebt)), AmountDecimals);
         } else {
             Secured = QuerySum(Owner,
                                Format(uR"sql(
@@ -93,7 +105,6 @@ bool SalesRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& R
         Row[10] = Money(Price - Secured);
         Rows.Add(Row.join(u'@'));
     }
-    return true;
 }
 
 Tfrm_Registyr_prodazhbi::Tfrm_Registyr_prodazhbi(QWidget* Owner)
@@ -120,18 +131,18 @@ Tfrm_Registyr_prodazhbi::Tfrm_Registyr_prodazhbi(QWidget* Owner)
 
 bool Tfrm_Registyr_prodazhbi::Init() {
     const bool Result = TReportForm::Init();
-    FormatColumns({8, 9, 10}, ValueFormatter);
+    FormatColumns({8}, ValueFormatter);
+    // A secured obligation that could not be computed reads as such, not as 0.00.
+    FormatColumns({9, 10}, ValueOrTextFormatter);
     AlignColumns({0, 6}, {caCenter, caCenter});
     return Result;
 }
 
 void Tfrm_Registyr_prodazhbi::LoadRows(int From, int To, TDelimitedStringList& Rows) {
-    FComplete = SalesRegisterRows(this, From, To, Rows);
+    SalesRegisterRows(this, From, To, Rows, FFailures);
 }
 
 void Tfrm_Registyr_prodazhbi::RowsLoaded() {
-    // The lines stop at a sale whose pledge contract cannot be computed; the register must not
-    // pass for complete then.
-    if (!FComplete)
-        ShowWarningFmt(u"Регистърът е непълен: за една от продажбите не е намерен договорът за залог."_s);
+    if (!FFailures.isEmpty())
+        ShowWarningFmt(DebtFailuresMessage(u"Обезпеченото задължение не е изчислено по %s:"_s, FFailures));
 }

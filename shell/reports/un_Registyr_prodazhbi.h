@@ -4,12 +4,14 @@
 
 #include "shell/reports/ReportForm.h"
 
+#include <QStringList>
+
 class TDelimitedStringList;
 
 // The register's lines for the days From to To, 12 fields a line, in sale-number order. A sale
-// whose contract's debt cannot be worked out ends the list there and makes the result false.
-// Throws EDatabaseError.
-bool SalesRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows);
+// whose pledge's debt cannot be computed keeps its line with "не е изчислено" for the obligation
+// and no remainder, and Failures gets "продажба N, договор M: why" for it. Throws EDatabaseError.
+void SalesRegisterRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows, QStringList& Failures);
 
 class Tfrm_Registyr_prodazhbi : public TReportForm {
     Q_OBJECT
@@ -22,5 +24,6 @@ protected:
     void RowsLoaded() override;
 
 private:
-    bool FComplete = true;
+    // The sales of the last load whose obligation could not be computed, each with its reason.
+    QStringList FFailures;
 };

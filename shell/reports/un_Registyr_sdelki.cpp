@@ -162,7 +162,9 @@ Tfrm_Registyr_sdelki::Tfrm_Registyr_sdelki(QWidget* Owner)
 
 bool Tfrm_Registyr_sdelki::Init() {
     const bool Result = TReportForm::Init();
-    FormatColumns({6, 7, 8, 9, 17}, ValueFormatter);
+    FormatColumns({6, 7, 8, 9}, ValueFormatter);
+    // A payout line executes nothing: its amount cell stays blank.
+    FormatColumns({17}, ValueOrTextFormatter);
     AlignColumns({5, 10, 14, 15}, {caCenter, caCenter});
     return Result;
 }

@@ -15,14 +15,18 @@ namespace {
 constexpr int GramDecimals = 3;
 constexpr int ShownPriceDecimals = 4;
 
-// One statement of the report: the column (0-based among the nine after the label) it adds to
-// (Sign 1) or takes from (Sign -1), in grams or in money; money counts each document's amount as
-// it shows it. A sale falls in a period by its own date, pledged or bought alike: by the
-// contract's date a pledge sold in the period would vanish from both the stock at the start and
-// the sales.
+// Stock is valued at cost: the loan of a pledge, the price paid for a bought item. What the
+// items sold in the period cost is kept apart from what they sold for, which the sold columns show.
+constexpr int SoldPledgedCost = 9, SoldBoughtCost = 10, GoldSumCount = 11;
+
+// One statement of the report: the column (0-based among the nine after the label, or one of the
+// two sold-at-cost sums) it adds to (Sign 1) or takes from (Sign -1), in grams or in money; money
+// counts each document's amount as it shows it. A sale falls in a period by its own date, pledged
+// or bought alike: by the contract's date a pledge sold in the period would vanish from both the
+// stock at the start and the sales.
 struct TGoldSum {
     const char* Sql;
-    int Column; // 0-based among the nine columns
+    int Column;
     int Sign;
     bool Grams;
 };
@@ -62,10 +66,10 @@ const TGoldSum GoldSums[] = {
     )sql",
      0, -1, true},
     {R"sql(
-        SELECT Items_sales.sum_s, Count(*)
+        SELECT Contracts.sum_c, Count(*)
         FROM Contracts INNER JOIN Items_sales ON Contracts.docno = Items_sales.contract_n
         WHERE (((Items_sales.payment_type)=1) AND ((Items_sales.date_d)<%d) AND ((Contracts.gramaj)>0))
-        GROUP BY Items_sales.sum_s
+        GROUP BY Contracts.sum_c
     )sql",
      0, -1, false},
     {R"sql(
@@ -76,10 +80,10 @@ const TGoldSum GoldSums[] = {
     )sql",
      1, -1, true},
     {R"sql(
-        SELECT Items_sales.sum_s, Count(*)
+        SELECT Items_purchases.sum_s, Count(*)
         FROM Items_purchases INNER JOIN Items_sales ON Items_purchases.docno = Items_sales.contract_n
         WHERE (((Items_sales.payment_type)=2) AND ((Items_sales.date_d)<%d) AND ((Items_purchases.gramaj)>0))
-        GROUP BY Items_sales.sum_s
+        GROUP BY Items_purchases.sum_s
     )sql",
      1, -1, false},
     {R"sql(
@@ -164,6 +168,23 @@ const TGoldSum GoldSums[] = {
         GROUP BY Contracts.sum_c
     )sql",
      6, 1, false},
+    // What the items sold in the period cost, which leaves the stock.
+    {R"sql(
+        SELECT Contracts.sum_c, Count(*)
+        FROM Contracts INNER JOIN Items_sales ON Contracts.docno = Items_sales.contract_n
+        WHERE ( Items_sales.payment_type = 1 ) AND ( Items_sales.date_d >= %d ) AND ( Items_sales.date_d <= %d )
+          AND ( Contracts.gramaj > 0 )
+        GROUP BY Contracts.sum_c
+    )sql",
+     SoldPledgedCost, 1, false},
+    {R"sql(
+        SELECT Items_purchases.sum_s, Count(*)
+        FROM Items_purchases INNER JOIN Items_sales ON Items_purchases.docno = Items_sales.contract_n
+        WHERE ( Items_sales.payment_type = 2 ) AND ( Items_sales.date_d >= %d ) AND ( Items_sales.date_d <= %d )
+          AND ( Items_purchases.gramaj > 0 )
+        GROUP BY Items_purchases.sum_s
+    )sql",
+     SoldBoughtCost, 1, false},
 };
 
 } // namespace
@@ -171,17 +192,17 @@ const TGoldSum GoldSums[] = {
 void GoldRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows) {
     Rows.Clear();
     // Grams in thousandths, money in the money decimals; columns as shown, 0-based.
-    qint64 Grams[9] = {}, Money[9] = {};
+    qint64 Grams[GoldSumCount] = {}, Money[GoldSumCount] = {};
     for (const TGoldSum& S : GoldSums) {
         const QString Sql = QString::fromUtf8(S.Sql);
         const QString Bound = Sql.count(u"%d"_s) == 2 ? Format(Sql, {From, To}) : Format(Sql, {From});
         const qint64 V = QuerySum(Owner, Bound, S.Grams ? GramDecimals : AmountDecimals);
         (S.Grams ? Grams : Money)[S.Column] += S.Sign * V;
     }
-    for (qint64* A : {Grams, Money}) {
-        A[7] = A[0] + A[2] - A[4] - A[6];
-        A[8] = A[1] + A[3] - A[5];
-    }
+    Grams[7] = Grams[0] + Grams[2] - Grams[4] - Grams[6];
+    Grams[8] = Grams[1] + Grams[3] - Grams[5];
+    Money[7] = Money[0] + Money[2] - Money[SoldPledgedCost] - Money[6];
+    Money[8] = Money[1] + Money[3] - Money[SoldBoughtCost];
     QStringList Amount{u"Количество"_s}, Price{u"Цена"_s}, Value{u"Стойност"_s};
     for (int C = 0; C < 9; ++C) {
         Amount += ScaledToFixedStr(Grams[C], GramDecimals);

@@ -6,8 +6,9 @@
 
 class TDelimitedStringList;
 
-// The rows "Количество", "Цена" and "Стойност" of the days From to To, ten fields each. Throws
-// EDatabaseError.
+// The rows "Количество", "Цена" and "Стойност" of the days From to To, ten fields each. Stock on
+// hand and remaining is valued at cost (the loans, the purchase prices), the sold columns at what
+// the sales brought in. Throws EDatabaseError.
 void GoldRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows);
 
 class TfrmZlato : public TReportForm {

@@ -149,6 +149,9 @@ TEST_F(LoanEngine, ComputesHandCheckedContracts) {
     PayOut(D - 1, 9, 500);
     PayOut(D, 9, 1000);
     Receive(D + 15, 9, ptInInterest, 10);
+    Contract(10, D, 333); // overdue, then renewed by a late interest payment
+    PayOut(D, 10, 1000);
+    Receive(D + 35, 10, ptInInterest, 62);
 
     struct Case {
         const char* What;
@@ -247,17 +250,26 @@ TEST_F(LoanEngine, ComputesHandCheckedContracts) {
           {20, u"да"_s},
           {21, Day(D + 40)},
           {25, ""}}},
-        {"orders outside the days count only as the latest interest payment",
+        // At a past date the debt is what it was then: an interest payment made later neither
+        // counts nor moves the base date, the due date or the overdue flag.
+        {"an interest payment after the at-date",
          9,
          D + 9,
          {{4, "1000.00"},
           {7, "20.00"},
           {8, "0.00"},
           {10, "1020"},
-          {12, Day(D + 15)},
-          {13, "10"},
-          {14, "-6"},
-          {25, Day(D + 44)}}},
+          {12, ""},
+          {13, ""},
+          {14, "9"},
+          {25, Day(D + 29)}}},
+        {"overdue at a date before a later interest payment",
+         10,
+         D + 32,
+         {{8, "0.00"}, {12, ""}, {14, "32"}, {15, u"да"_s}, {25, Day(D + 29)}}},
+        {"renewed by that payment", 10, D + 35, {{8, "62.00"}, {14, "0"}, {15, u"не"_s}, {25, Day(D + 64)}}},
+        {"an interest payment on the at-date itself", 9, D + 15, {{12, Day(D + 15)}, {13, "10"}, {14, "0"}}},
+        {"before the only interest payment, past the term", 3, D + 9, {{12, ""}, {14, "9"}, {15, u"не"_s}}},
     };
     for (const Case& c : cases) {
         const auto debt = Debt(QString::number(c.DocNo), c.AtDate);

@@ -4,6 +4,7 @@
 #include "shell/reports/ReportForm.h"
 #include "Components/Edits/FilteredEdit.h"
 #include "Components/Grids/RichGrid.h"
+#include "Components/dfsStatusBar/dfsStatusBar.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unRegistry.h"
 #include "shell/reports/un_Operacii.h"
@@ -94,4 +95,36 @@ TEST_F(ReportWindow, AnEmptiedDateIsRefusedLoadsNothingAndKeepsTheLastRealDate) 
     delete Form->Container();
     EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_To"_s), u"45310"_s);
     EXPECT_EQ(Presenter.Texts(), QStringList{u"Въведете дата!"_s});
+}
+
+// A period that ends before it starts is refused as the period drop-down refuses it, and nothing
+// runs; a period of one day, the order on both its edges, runs. The row count reads as Bulgarian
+// counts ("1 ред", "2 реда") and goes with the rows when a new date clears them.
+TEST_F(ReportWindow, APeriodEndingBeforeItStartsIsRefusedAndOneDayRuns) {
+    Exec(u"Insert into Outcomes values ( 50, 45310, 0, 3, 12.5, \"\", \"\", \"maria\" )"_s);
+    WriteRegString(u"frmOperacii_dtp_From"_s, u"45310"_s);
+    WriteRegString(u"frmOperacii_dtp_To"_s, u"45310"_s);
+    auto* Form = CreateForm<TfrmOperacii>(&Host, TMAccountForm::fsMDIChild);
+    Form->ShowForm();
+    QApplication::processEvents();
+    const auto Status = [Form] { return Form->StatusBar->Panels()->Items(0)->Text(); };
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    ASSERT_EQ(Form->Grid->RowCount(), Form->Grid->FixedRows() + 2);
+    EXPECT_EQ(Form->Grid->Cells(6, Form->Grid->FixedRows() + 1), u"12.50"_s);
+    EXPECT_EQ(Status(), u"Общо: 1 ред"_s);
+
+    Form->dtp_From->setFocus();
+    Form->dtp_From->SetDate(45311);
+    EXPECT_EQ(Status(), QString());
+    QTest::keyClick(Form->dtp_From, Qt::Key_F8);
+    QApplication::processEvents();
+    EXPECT_EQ(
+        Presenter.Texts(),
+        QStringList{u"Началната дата (20.01.2024) не може да е по-голяма от крайната (19.01.2024) !"_s});
+    EXPECT_EQ(Form->Grid->RowCount(), Form->Grid->FixedRows() + 1);
+    EXPECT_EQ(Form->Grid->Cells(0, Form->Grid->FixedRows()), QString());
+    EXPECT_EQ(Status(), QString());
+    Form->RunDone();
+    delete Form->Container();
 }

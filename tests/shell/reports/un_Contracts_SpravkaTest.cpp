@@ -3,6 +3,7 @@
 
 #include "shell/reports/un_Contracts_Spravka.h"
 #include "Components/Edits/FilteredEdit.h"
+#include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unRegistry.h"
@@ -117,9 +118,10 @@ TEST_F(Chronicle, SalesWithTheirOriginAndTheCashTaken) {
             u"1@25.02.2024@6@Злато@Верижка@400.00@Купувач А@Петя@maria@maria@0000012345@Мария Георгиева@"
             "2.500@1@заложена вещ@2@24.02.2024@333.33@400.00@66.67"_s,
             // No receipt: nothing taken, the whole origin amount short.
-            u"2@26.02.2024@5@Пръстен 585@Злато@180.00@@@maria@maria@8001011234@Иван Петров Иванов@1.500@2@"
+            // The kind of item, then the item itself, for a bought item as for a pledged one.
+            u"2@26.02.2024@5@Злато@Пръстен 585@180.00@@@maria@maria@8001011234@Иван Петров Иванов@1.500@2@"
             "закупена вещ@1@16.02.2024@150.00@0@-150.00"_s,
-            u"¤Общо:@@@@@580.00@@@@@@@4.00@@@@@483.33@400.00@-83.33"_s,
+            u"¤Общо:@@@@@580.00@@@@@@@4.000@@@@@483.33@400.00@-83.33"_s,
         }));
     // A sale whose contract is not marked sold shows no origin figures instead of its numbers.
     Exec(u"Update Contracts Set Sold = False Where docno = 2"_s);
@@ -204,10 +206,22 @@ TEST_F(ChronicleWindows, ContractsLoadOnF8AndRefuseToReprintTheTotals) {
     EXPECT_EQ(ReadRegString(u"frmContracts_Spravka_dtp_From"_s), QString::number(From + 1));
 }
 
+// The gram total is the sum of the weights as the rows show them, to the thousandth.
 TEST_F(ChronicleWindows, SalesLoadOnF8) {
+    Exec(u"Update Contracts Set gramaj = 2.456 Where docno = 2"_s);
+    Exec(u"Update Items_purchases Set gramaj = 1.005 Where docno = 1"_s);
     auto* Form = Open<TfrmItems_sales_Spravka>(u"Справка - договори за продажба на вещи"_s);
     PressF8(Form->Grid);
     ASSERT_EQ(Form->Grid->RowCount(), 2 + 3);
+    const auto Shown = [Form](int C, int R) {
+        QString Text;
+        GetGridCellText(Form->Grid, C, R, Text);
+        return Text;
+    };
+    EXPECT_EQ((QStringList{Shown(3, 2), Shown(4, 2), Shown(3, 3), Shown(4, 3)}),
+              (QStringList{u"Злато"_s, u"Верижка"_s, u"Злато"_s, u"Пръстен 585"_s}));
+    EXPECT_EQ((QStringList{Shown(12, 2), Shown(12, 3), Shown(12, 4)}),
+              (QStringList{u"2.456"_s, u"1.005"_s, u"3.461"_s}));
     EXPECT_EQ(Form->Grid->Cells(19, 3), u"-150.00"_s);
     Form->Grid->SetRow(4);
     QTest::keyClick(Form->Grid, Qt::Key_F9, Qt::ControlModifier);

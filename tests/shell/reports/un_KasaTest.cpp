@@ -17,6 +17,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QTest>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -71,13 +72,27 @@ TEST(CashDeskDates, RegistryDayFallsBackOnAnythingButAWholeNumber) {
         EXPECT_EQ(RegistryDay(QString::fromLatin1(C.Text), 7), C.Day) << C.Text;
 }
 
+// Every summary line adds up as it reads: the receipts and the payments each sum to their total,
+// and the opening plus the receipts less the payments is the closing balance.
+static void ExpectAddsUp(const QString& Line) {
+    const QStringList F = Line.split(u'@');
+    ASSERT_EQ(F.size(), 12) << Line.toStdString();
+    const auto C = [&F](int I) { return qint64(std::llround(F[I].toDouble() * 100)); };
+    EXPECT_EQ(C(1) + C(2) + C(3) + C(4), C(5)) << Line.toStdString();
+    EXPECT_EQ(C(6) + C(7) + C(8), C(9)) << Line.toStdString();
+    EXPECT_EQ(C(0) + C(5) - C(9), C(11)) << Line.toStdString();
+}
+
 TEST_F(CashDesk, SummaryLineCountsBothEndsOfThePeriod) {
-    // In: owner 200.00, principal 100.00, interest 12.50; out: owner 20.00, loans 300.00. The
-    // closing balance also counts the fee (10.00), the sale (50.00) and the purchase (40.00).
+    // In: owner 200.00, principal 100.00, interest 12.50, other 60.00 (the fee of 10.00 and the
+    // sale of 50.00); out: owner 20.00, loans 300.00, other 40.00 (the purchase).
     EXPECT_EQ(KasaRow(nullptr, From, To),
-              u"400.00@200.00@100.00@12.50@312.50@20.00@300.00@320.00@-7.50@412.50"_s);
+              u"400.00@200.00@100.00@12.50@60.00@372.50@20.00@300.00@40.00@360.00@-7.50@412.50"_s);
     // Nothing in the period: the closing balance is the opening one, 1449.50 - 965.00.
-    EXPECT_EQ(KasaRow(nullptr, 45400, 45410), u"484.50@0.00@0.00@0.00@0.00@0.00@0.00@0.00@0.00@484.50"_s);
+    EXPECT_EQ(KasaRow(nullptr, 45400, 45410),
+              u"484.50@0.00@0.00@0.00@0.00@0.00@0.00@0.00@0.00@0.00@0.00@484.50"_s);
+    for (const auto& [F, T] : {std::pair{From, To}, {From, From}, {To, To}, {45340, 45351}})
+        ExpectAddsUp(KasaRow(nullptr, F, T));
 }
 
 TEST_F(CashDesk, DetailedRowsTellEveryFeeInCodeOrder) {
@@ -192,13 +207,23 @@ TEST_F(CashDeskWindow, SummaryRunsOnOpeningAndAgainOnF8) {
     // The to-date held no number: today.
     EXPECT_EQ(Form->dtp_To->Date(), TContractShop::Today);
     EXPECT_EQ(Form->Grid->Rows(2).join(u'@'),
-              u"400.00@200.00@177.00@12.50@389.50@25.00@300.00@325.00@-12.50@484.50"_s);
+              u"400.00@200.00@177.00@12.50@60.00@449.50@25.00@300.00@40.00@365.00@-12.50@484.50"_s);
+    EXPECT_EQ(Form->Grid->Cells(4, 1), u"други"_s);
+    EXPECT_EQ(Form->Grid->Cells(8, 1), u"други"_s);
     SetDate(Form->dtp_To, To);
-    EXPECT_EQ(Form->Grid->Rows(2).join(u'@'), u"@@@@@@@@@"_s);
+    EXPECT_EQ(Form->Grid->Rows(2).join(u'@'), u"@@@@@@@@@@@"_s);
     QTest::keyClick(Form->dtp_To, Qt::Key_F8);
     QApplication::processEvents();
-    EXPECT_EQ(Form->Grid->Rows(2).join(u'@'),
-              u"400.00@200.00@100.00@12.50@312.50@20.00@300.00@320.00@-7.50@412.50"_s);
+    // What the operator reads adds up.
+    QStringList Shown;
+    for (int C = 0; C < Form->Grid->ColCount(); ++C) {
+        QString Text;
+        GetGridCellText(Form->Grid, C, 2, Text);
+        Shown << Text;
+    }
+    EXPECT_EQ(Shown.join(u'@'),
+              u"400.00@200.00@100.00@12.50@60.00@372.50@20.00@300.00@40.00@360.00@-7.50@412.50"_s);
+    ExpectAddsUp(Shown.join(u'@'));
     EXPECT_EQ(Form->GetReportTitle(), u"от дата 23.02.2024 до дата 28.02.2024"_s);
     Close(Form);
     EXPECT_EQ(ReadRegString(u"frmKasa_dtp_To"_s), QString::number(To));
@@ -243,7 +268,7 @@ TEST_F(CashDeskWindow, AnImpossibleTypedDateRunsNothingAndIsNotRemembered) {
             QApplication::processEvents();
             EXPECT_EQ(Edit->text(), Typed);
             EXPECT_EQ(Presenter.Texts(), QStringList{u"Невалидна дата \"%1\" !"_s.arg(Typed)});
-            EXPECT_EQ(Form->Grid->Rows(2).join(u'@'), u"@@@@@@@@@"_s) << Typed.toStdString();
+            EXPECT_EQ(Form->Grid->Rows(2).join(QString()), QString()) << Typed.toStdString();
         }
         Close(Form);
         EXPECT_EQ(ReadRegString(u"frmKasa_dtp_From"_s), QString::number(From));

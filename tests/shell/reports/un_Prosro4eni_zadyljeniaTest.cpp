@@ -2,6 +2,7 @@
 
 #include "Components/Grids/RichGrid.h"
 #include "Components/dfsStatusBar/dfsStatusBar.h"
+#include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPointer>
@@ -341,4 +343,43 @@ TEST_F(ObligationsWindow, EscWithADeclarationQueuedAsksWhetherToSave) {
         EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 2"_s),
                   Answer == mrYes ? u"True"_s : u"False"_s);
     }
+}
+
+// At a past date the report shows each contract as it stood then: an interest payment made after
+// the at-date neither renews the contract nor hides that it was overdue; one made on the at-date
+// itself counts. Clearing the grid by a new date clears its row count too.
+TEST_F(ObligationsWindow, APastAtDateTakesOnlyTheInterestPaidByThen) {
+    const int At = T - 5;
+    Run(Format(u"Insert into Incomes values ( 31, %d, 1, 2, 60, \"\", \"\", \"maria\" )"_s, {T - 2}));
+    Run(Format(u"Insert into Incomes values ( 32, %d, 2, 2, 10, \"\", \"\", \"maria\" )"_s, {At}));
+    auto* Form = Open();
+    Form->dtp_To->setDate(DateTimeToQDate(At));
+    Form->SetObligationKind(okOverdue);
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    TRichGrid* G = Form->Grid;
+    // Contract 1 has run 35 days of its 30 by then; the payment of T-2 is still to come.
+    ASSERT_EQ(RowOf(G, u"1"_s), G->FixedRows());
+    const int One = G->FixedRows();
+    EXPECT_EQ(G->Cells(dfLastInterestDate, One), QString());
+    EXPECT_EQ(G->Cells(dfDaysFromBase, One), QString::number(At - (T - 40)));
+    EXPECT_EQ(G->Cells(dfOverdue, One), u"да"_s);
+    EXPECT_EQ(G->Cells(dfDueDate, One), DateToStr(T - 40 + 29));
+    // 1500.00 at 4 % a month is 2.00 a day, over the 36 days up to the at-date, nothing paid.
+    EXPECT_EQ(G->Cells(dfInterestDue, One), Money(36 * 200));
+    EXPECT_EQ(Form->StatusBar->Panels()->Items(0)->Text(), u"Общо: 1 ред"_s);
+
+    Form->rgType_of_Obligation->findChildren<QRadioButton*>().at(okOnHand)->click();
+    EXPECT_EQ(Form->ObligationKind(), okOnHand);
+    EXPECT_EQ(Form->StatusBar->Panels()->Items(0)->Text(), QString());
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    const int Two = RowOf(G, u"2"_s);
+    ASSERT_GE(Two, 0);
+    EXPECT_EQ(G->Cells(dfLastInterestDate, Two), DateToStr(At));
+    EXPECT_EQ(G->Cells(dfLastInterestAmount, Two), u"10"_s);
+    EXPECT_EQ(G->Cells(dfDaysFromBase, Two), u"0"_s);
+    EXPECT_EQ(G->Cells(dfDueDate, Two), DateToStr(At + 29));
+    EXPECT_EQ(G->Cells(dfInterestPaid, Two), u"10.00"_s);
+    Close(Form);
 }

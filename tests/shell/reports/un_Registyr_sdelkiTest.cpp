@@ -2,6 +2,7 @@
 
 #include "shell/reports/un_Registyr_sdelki.h"
 #include "Components/Edits/FilteredEdit.h"
+#include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
@@ -141,6 +142,17 @@ TEST_F(DealsRegister, WindowRunsOnF8WithTheJournalsDates) {
     TRichGrid* G = Form->Grid;
     ASSERT_EQ(G->RowCount(), 3 + 6);
     EXPECT_EQ(G->Rows(3).join(u'@'), Maria + u"@23.02.2024@9@"_s + MariasLoan + u"@@@@@@@@"_s);
+    // A payout line has nothing under the execution of the obligation, not even 0.00; a receipt
+    // line shows its amount.
+    QString Shown;
+    GetGridCellText(G, 17, 3, Shown);
+    EXPECT_EQ(Shown, QString());
+    for (int R = 4; R < G->RowCount(); ++R)
+        if (!G->Cells(13, R).isEmpty()) {
+            GetGridCellText(G, 17, R, Shown);
+            EXPECT_EQ(Shown, RoundedText(G->Cells(17, R), 2)) << R;
+            EXPECT_FALSE(Shown.isEmpty()) << R;
+        }
     EXPECT_EQ(CutCells(G), QStringList());
     Form->dtp_To->setFocus();
     Form->dtp_To->SetDate(From);

@@ -5,7 +5,9 @@
 #include "Components/Edits/FilteredEdit.h"
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
+#include "Components/dfsStatusBar/dfsStatusBar.h"
 #include "core/uDelimitedStrings.h"
+#include "core/unNumbers.h"
 #include "core/unRegistry.h"
 #include "shell/reports/un_Nali4ni_zalozi.h"
 #include "shell/reports/un_Operacii.h"
@@ -98,15 +100,25 @@ TEST_F(StockShop, OnHandAreTheOpenPledgesAndTheUnsoldPurchases) {
 }
 
 // Contract 2, pledged before the period and sold in it, is on hand at the start and sold in it.
+// Stock is valued at what it cost (the loan, the purchase price), whatever it later sold for; the
+// sales show what they brought in.
 TEST_F(StockShop, GoldOnHandTakenInSoldRedeemedAndRemaining) {
     TDelimitedStringList Rows;
     GoldRows(nullptr, From, To, Rows);
+    // Pledged on hand: 1 and 2 (1000.00 + 500.00); bought on hand: 2 (150.00), 1 being sold before.
+    // Remaining pledged: 1500 + 800 - 500 (contract 2's loan) - 1000; bought: 150 + 250 - 150.
     EXPECT_EQ(Records(Rows),
               (QStringList{
                   u"Количество@14.500@1.500@8.000@2.500@4.500@1.500@10.000@8.000@2.500"_s,
-                  u"Цена@103.4483@66.6667@100.0000@100.0000@155.5556@120.0000@100.0000@75.0000@68.0000"_s,
-                  u"Стойност@1500.00@100.00@800.00@250.00@700.00@180.00@1000.00@600.00@170.00"_s,
+                  u"Цена@103.4483@100.0000@100.0000@100.0000@155.5556@120.0000@100.0000@100.0000@100.0000"_s,
+                  u"Стойност@1500.00@150.00@800.00@250.00@700.00@180.00@1000.00@800.00@250.00"_s,
               }));
+    // The day purchase 1 (5 g, 400.00) sold for 450.00: none of it remains, worth nothing.
+    GoldRows(nullptr, 45343, 45343, Rows);
+    const QStringList Grams = Rows.Get(0).split(u'@'), Value = Rows.Get(2).split(u'@');
+    EXPECT_EQ((QStringList{Grams[2], Grams[6], Grams[9]}), (QStringList{u"5.000"_s, u"5.000"_s, u"0.000"_s}));
+    EXPECT_EQ((QStringList{Value[2], Value[6], Value[9]}),
+              (QStringList{u"400.00"_s, u"450.00"_s, u"0.00"_s}));
     // Before the first gold: no grams, so no price either.
     GoldRows(nullptr, 45000, 45001, Rows);
     EXPECT_EQ(Rows.Get(1), u"Цена@0.0000@0.0000@0.0000@0.0000@0.0000@0.0000@0.0000@0.0000@0.0000"_s);
@@ -129,10 +141,11 @@ TEST_F(StockShop, JournalDescribesEveryOrderAndTotalsTheMoney) {
               (QStringList{
                   u"вноска по главница - 99@@23.02.2024@40.00@@40.00@@@20240223@ivan"_s,
                   u"нов залог - 3@@24.02.2024@800.00@@@800.00@@20240224@maria"_s,
-                  // Due on the last day before the contract is overdue, as on the contract itself.
-                  u"вноска по лихва - 3@24.03.2024@25.02.2024@800.00@3.00@12.50@@12.50@20240225@maria"_s,
-                  u"такса Оценка - 3@24.03.2024@26.02.2024@800.00@3.00@10.00@@@20240226@maria"_s,
-                  u"такса  - 3@24.03.2024@27.02.2024@800.00@3.00@1.00@@@20240227@maria"_s,
+                  // Due as the contract stood on the order's day: the interest paid that day
+                  // renews it to 25.02 + 30 - 1, for that order and the later ones.
+                  u"вноска по лихва - 3@25.03.2024@25.02.2024@800.00@3.00@12.50@@12.50@20240225@maria"_s,
+                  u"такса Оценка - 3@25.03.2024@26.02.2024@800.00@3.00@10.00@@@20240226@maria"_s,
+                  u"такса  - 3@25.03.2024@27.02.2024@800.00@3.00@1.00@@@20240227@maria"_s,
                   u"???@@28.02.2024@5.00@@@5.00@@20240228@maria"_s,
                   u"разходи собственик@@29.02.2024@5.00@@@5.00@@20240229@maria"_s,
                   u"¤Общо:@@@@@63.50@810.00@12.50@@"_s,
@@ -194,12 +207,23 @@ public:
 
 } // namespace
 
+// A contract renewed by an interest payment is due as the obligations report has it: 30 days
+// from the payment, counted to the last day not yet overdue; a payment dated after today does not
+// count yet. The journal shows each order's due date as of that order's day.
 TEST_F(StockWindows, PledgesOnHandThroughF8) {
+    const int Paid = 45350, Later = TContractShop::Today + 1;
+    Exec(Format(u"Insert into Incomes values ( 40, %d, 3, 2, 16, \"\", \"\", \"maria\" )"_s, {Paid}));
+    Exec(Format(u"Insert into Incomes values ( 41, %d, 3, 2, 16, \"\", \"\", \"maria\" )"_s, {Later}));
     auto* Form = Open<TfrmNali4ni_zalozi>();
     EXPECT_EQ(Form->pnlCaption->text(), u"НАЛИЧНИ ЗАЛОЗИ"_s);
     EXPECT_EQ(Form->Grid->RowCount(), 3);
     PressF8(Form->Grid);
     ASSERT_EQ(Form->Grid->RowCount(), 2 + 3);
+    for (int R = 2; R < 4; ++R) {
+        const int Signed = Form->Grid->Cells(5, R) == u"3"_s ? 45346 : 45347;
+        const int Base = Signed == 45346 ? Paid : Signed;
+        EXPECT_EQ(Form->Grid->Cells(9, R), DateToStr(Base + 30 - 1)) << R;
+    }
     EXPECT_EQ(Form->Grid->Cells(8, 4), u"закупена"_s);
     QString Shown;
     GetGridCellText(Form->Grid, 7, 4, Shown);
@@ -215,6 +239,14 @@ TEST_F(StockWindows, JournalThroughF8KeepsItsOwnDates) {
     ASSERT_EQ(Form->Grid->RowCount(), 2 + 1);
     EXPECT_EQ(Form->Grid->Cells(0, 2), u"Общо:"_s);
     EXPECT_EQ(GetGridCellColor(Form->Grid, 5, 2), TotalsRowColor);
+    // A fee before the interest payment is due by the contract's own date; the payment renews it.
+    Exec(u"Insert into Incomes values ( 42, 45349, 3, 6, 8, \"\", \"\", \"maria\" )"_s);
+    Exec(u"Insert into Incomes values ( 40, 45350, 3, 2, 16, \"\", \"\", \"maria\" )"_s);
+    PressF8(Form->dtp_From);
+    ASSERT_EQ(Form->Grid->RowCount(), 2 + 3);
+    EXPECT_EQ(Form->Grid->Cells(1, 2), DateToStr(45346 + 30 - 1));
+    EXPECT_EQ(Form->Grid->Cells(1, 3), DateToStr(45350 + 30 - 1));
+    EXPECT_EQ(Form->StatusBar->Panels()->Items(0)->Text(), u"Общо: 2 реда"_s);
     Form->dtp_To->SetDate(45351);
     Close(Form);
     EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_To"_s), u"45351"_s);
@@ -253,7 +285,7 @@ TEST_F(StockWindows, GoldRunsOnOpeningAndClearsOnADateChange) {
     EXPECT_EQ(Form->pnlCaption->text(), u"СПРАВКА - ЗЛАТО"_s);
     ASSERT_EQ(Form->Grid->RowCount(), 2 + 3);
     EXPECT_EQ(Form->Grid->Rows(4).join(u'@'),
-              u"Стойност@1500.00@100.00@800.00@250.00@700.00@180.00@1000.00@600.00@170.00"_s);
+              u"Стойност@1500.00@150.00@800.00@250.00@700.00@180.00@1000.00@800.00@250.00"_s);
     // The label keeps its text beside the formatted amounts.
     QString Shown;
     GetGridCellText(Form->Grid, 0, 2, Shown);

@@ -543,6 +543,38 @@ void TRichGrid::MeasureCell(int ACol, int ARow, QSize& Size, bool MeasureOnly, Q
     Size = QSize(w, h);
 }
 
+namespace {
+
+// The length of a text's longest line.
+qsizetype LongestLineLength(const QString& Text) {
+    qsizetype longest = 0;
+    qsizetype start = 0;
+    for (qsizetype end = Text.indexOf(QLatin1Char('\n')); end >= 0;
+         start = end + 1, end = Text.indexOf(QLatin1Char('\n'), start))
+        longest = std::max(longest, end - start);
+    return std::max(longest, Text.size() - start);
+}
+
+} // namespace
+
+std::vector<int> TRichGrid::LongestRows(int ACol) const {
+    // (length, row), the shortest first, at most MeasuredLongestRows of them.
+    std::vector<std::pair<qsizetype, int>> longest;
+    longest.reserve(MeasuredLongestRows + 1);
+    for (int r = FixedRows(); r < RowCount(); ++r) {
+        const qsizetype length = LongestLineLength(Cells(ACol, r));
+        if (int(longest.size()) == MeasuredLongestRows && length <= longest.front().first) continue;
+        longest.insert(std::upper_bound(longest.begin(), longest.end(), std::pair{length, -1},
+                                        [](const auto& a, const auto& b) { return a.first < b.first; }),
+                       {length, r});
+        if (int(longest.size()) > MeasuredLongestRows) longest.erase(longest.begin());
+    }
+    std::vector<int> rows;
+    for (const auto& entry : longest)
+        rows.push_back(entry.second);
+    return rows;
+}
+
 QSize TRichGrid::AutoResizeColumn(int ACol, QPaintDevice* Canvas, bool MeasureOnly) {
     const TColRowAttributes* col = ReadColAttributes(ACol);
     if (col->AutoResize() && ColVisible(ACol)) {
@@ -554,16 +586,9 @@ QSize TRichGrid::AutoResizeColumn(int ACol, QPaintDevice* Canvas, bool MeasureOn
         };
         for (int r = 0; r < FixedRows(); ++r)
             measure(r);
-        const int data = RowCount() - FixedRows();
-        const int step = std::max(1, (data + MeasuredRowsSample - 1) / MeasuredRowsSample);
-        for (int r = FixedRows(); r < RowCount(); r += step)
+        for (const int r : LongestRows(ACol))
             measure(r);
-        if (step > 1) {
-            const int last = std::min(RowCount(), TopRow() + VisibleRowCount() + 1);
-            for (int r = TopRow(); r < last; ++r)
-                measure(r);
-            measure(RowCount() - 1); // a totals row is often the widest
-        }
+        if (RowCount() > FixedRows()) measure(RowCount() - 1); // a totals row may set its own font
     }
     return QSize(ColWidths(ACol), 0);
 }

@@ -1,6 +1,7 @@
 #include "shell/reports/ReportForm.h"
 
 #include "Components/Edits/FilteredEdit.h"
+#include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "business/engine/unDecimal.h"
@@ -65,6 +66,10 @@ TReportForm::TReportForm(QWidget* Owner, const TReportSetup& Setup)
     ParamsLayout = new QGridLayout(pnlParams);
     ParamsLayout->setContentsMargins(6, 4, 6, 4);
     ParamsLayout->setHorizontalSpacing(6);
+    // A report writes every zero it means; a field it leaves empty (a rate where there is no
+    // contract, a totals cell under a column that is not summed) stays blank.
+    for (TFloatFormatter* Formatter : {ValueFormatter, AmountFormatter, PriceFormatter, CurrencyFormatter})
+        Formatter->SetZeroOnNoValue(false);
     if (!Setup.Period) return;
     dtp_From = new TMADateEdit(pnlParams);
     dtp_From->setObjectName(u"dtp_From"_s);

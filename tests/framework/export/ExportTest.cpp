@@ -2,6 +2,8 @@
 
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/RichGrid.h"
+#include "framework/forms/Application.h"
+#include "tests/support/DesktopLocale.h"
 #include "tests/support/ScriptedPresenter.h"
 
 #include <QApplication>
@@ -489,6 +491,34 @@ TEST_F(ExportTest, WorkbookGivesTheMoneyFormatOnlyToAmounts) {
     for (const Case& c : cases) {
         EXPECT_EQ(sheet.Values.value(U(c.ref)), U(c.value)) << c.ref;
         EXPECT_EQ(sheet.Formats.value(U(c.ref)), U(c.format)) << c.ref;
+    }
+}
+
+TEST_F(ExportTest, WorkbookReadsBackUnderACommaDesktop) {
+    Grid.SetCells(2, 1, QStringLiteral("1234.56"));
+    for (const char* desktopName : {"bg_BG", "de_DE"}) {
+        const TDesktopLocale desktop(QString::fromLatin1(desktopName));
+        if (!desktop.Missing().isEmpty()) GTEST_SKIP() << desktop.Missing().toStdString();
+        // As the program starts on such a desktop.
+        KeepNumbersInCLocale();
+        Job.FileName = Path(QStringLiteral("list.xlsx"));
+        TCountingProgress progress;
+        ASSERT_EQ(ExportToExcel(Job, progress), erDone);
+        EXPECT_EQ(ReadSheet(Job.FileName).Values.value(QStringLiteral("C5")), QStringLiteral("1234.56"));
+        // Every number of the sheet, widths included, is one a spreadsheet program reads.
+        const pugi::xml_document sheet = Parse(ReadEntry(Job.FileName, "xl/worksheets/sheet1.xml"));
+        int numbers = 0;
+        for (const char* query :
+             {"//sheetData/row/c/v", "//cols/col/@width", "//sheetFormatPr/@defaultRowHeight"})
+            for (const pugi::xpath_node& node : sheet.select_nodes(query)) {
+                const QString text =
+                    QString::fromUtf8(node.node() ? node.node().text().get() : node.attribute().value());
+                bool ok = false;
+                text.toDouble(&ok);
+                EXPECT_TRUE(ok) << desktopName << " " << query << " " << text.toStdString();
+                ++numbers;
+            }
+        EXPECT_GT(numbers, 10) << desktopName;
     }
 }
 

@@ -1,0 +1,22 @@
+#pragma once
+// A desktop locale such as bg_BG for the life of the object, as the desktop would hand it to the
+// program: LC_ALL set from it. The locale is compiled into a folder of the test's own when the
+// machine has its source but not the compiled locale; the previous locale comes back afterwards.
+
+#include <QString>
+#include <string>
+
+class TDesktopLocale {
+public:
+    explicit TDesktopLocale(const QString& Name);
+    ~TDesktopLocale();
+    TDesktopLocale(const TDesktopLocale&) = delete;
+    TDesktopLocale& operator=(const TDesktopLocale&) = delete;
+    // Empty when the locale is in force; otherwise why it could not be had.
+    const QString& Missing() const { return FMissing; }
+
+private:
+    std::string FPrevious;
+    QString FMissing;
+    bool FSetPath = false;
+};

@@ -4,6 +4,7 @@
 #include "Components/Grids/RichGrid.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
+#include "core/unRegistry.h"
 #include "core/unWait.h"
 #include "core/unitTypes.h"
 #include "framework/export/Docx.h"
@@ -35,6 +36,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -69,6 +71,37 @@ void OpenExported(const QString& File) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(File));
 }
 
+// Why a file could not be written, for the operator, from the system's error number.
+QString SystemReason(int Error) {
+    switch (Error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Дискът е пълен.");
+    case EFBIG:
+        return QStringLiteral("Файлът е по-голям, отколкото носителят позволява.");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Няма право на запис в папката.");
+    case EROFS:
+        return QStringLiteral("Носителят е само за четене.");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("Папката не съществува.");
+    case EIO:
+        return QStringLiteral("Грешка при четене или запис на носителя.");
+    case ENOMEM:
+        return QStringLiteral("Няма достатъчно памет.");
+    case 0:
+        return QStringLiteral("Записът не завърши.");
+    default:
+        return Format(QStringLiteral("Системна грешка %d."), {Error});
+    }
+}
+
+void ShowExportFailure(const QString& File, const QString& Reason) {
+    ShowErrorFmt(LoadStr(65180), {File, Reason});
+}
+
 // A file written under a name of its own beside Target. Commit moves it over Target with an
 // existing target's permissions; otherwise it is removed, so the target stays as it was. Only a
 // regular file can be replaced: renaming over a link, a pipe, a device or a folder would put the
@@ -89,8 +122,11 @@ public:
     TFileBeside& operator=(const TFileBeside&) = delete;
 
     const QString& Path() const { return FPath; }
-    // Why the target cannot be replaced, for the operator; empty when it can.
+    // Why the target cannot be written or replaced, for the operator; empty when it can.
     QString Refusal() const {
+        const QString folder = QFileInfo(FTarget).absolutePath();
+        if (!QFileInfo(folder).isDir())
+            return Format(QStringLiteral("Папката \"%s\" не съществува."), {folder});
         struct stat target;
         if (lstat(QFile::encodeName(FTarget).constData(), &target) != 0 || S_ISREG(target.st_mode))
             return QString();
@@ -104,11 +140,11 @@ public:
         const QByteArray target = QFile::encodeName(FTarget);
         struct stat old;
         if (stat(target.constData(), &old) == 0 && chmod(path.constData(), old.st_mode & 07777) != 0) {
-            Error = QString::fromLocal8Bit(std::strerror(errno));
+            Error = SystemReason(errno);
             return false;
         }
         if (std::rename(path.constData(), target.constData()) != 0) {
-            Error = QString::fromLocal8Bit(std::strerror(errno));
+            Error = SystemReason(errno);
             return false;
         }
         FCommitted = true;
@@ -315,8 +351,22 @@ public:
     QString Reason;
 };
 
+// The library's own texts are English: the operator gets the reason in Bulgarian.
+QString ExcelReason(lxw_error Error) {
+    switch (Error) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return SystemReason(ENOMEM);
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
+        return QStringLiteral("Клетка съдържа повече от 32 767 знака.");
+    case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE:
+        return QStringLiteral("Списъкът има повече редове или колони, отколкото побира работен лист.");
+    default:
+        return SystemReason(errno);
+    }
+}
+
 void Check(lxw_error Error) {
-    if (Error != LXW_NO_ERROR) throw TExcelFailure(QString::fromUtf8(lxw_strerror(Error)));
+    if (Error != LXW_NO_ERROR) throw TExcelFailure(ExcelReason(Error));
 }
 
 // ---- document
@@ -451,9 +501,9 @@ int ExportToExcel(const TExportJob& Job, TExportProgress& Progress) {
         if (const QString refusal = file.Refusal(); !refusal.isEmpty()) throw TExcelFailure(refusal);
         std::unique_ptr<lxw_workbook, TWorkbookDiscard> workbook(
             workbook_new(QFile::encodeName(file.Path()).constData()));
-        if (!workbook) throw TExcelFailure(QString::fromUtf8(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED)));
+        if (!workbook) throw TExcelFailure(SystemReason(errno));
         lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
-        if (!sheet) throw TExcelFailure(QString::fromUtf8(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED)));
+        if (!sheet) throw TExcelFailure(SystemReason(ENOMEM));
         TXlsxFormats formats(workbook.get(), Job);
         // Column widths as Excel's AutoFit finds them: the widest cell of its own in each
         // column, in widths of "0" of the sheet's standard font.
@@ -538,7 +588,7 @@ int ExportToExcel(const TExportJob& Job, TExportProgress& Progress) {
         if (!file.Commit(error)) throw TExcelFailure(error);
         return erDone;
     } catch (const TExcelFailure& failure) {
-        ShowErrorFmt(LoadStr(65181) + LoadStr(65180), {failure.Reason});
+        ShowExportFailure(Job.FileName, failure.Reason);
         return erFailed;
     }
 }
@@ -552,7 +602,10 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
     const int rows = grid->RowCount();
     TFileBeside file(Job.FileName);
     try {
-        if (const QString refusal = file.Refusal(); !refusal.isEmpty()) throw EDocxError(refusal);
+        if (const QString refusal = file.Refusal(); !refusal.isEmpty()) {
+            ShowExportFailure(Job.FileName, refusal);
+            return erFailed;
+        }
         TDocxWriter writer;
         writer.SetFont(Job.TableFont.family(), Job.TableFont.pointSizeF());
 
@@ -618,9 +671,13 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
 
         writer.SaveToFile(file.Path());
         QString error;
-        if (!file.Commit(error)) throw EDocxError(error);
-    } catch (const Exception& failure) {
-        ShowErrorFmt(LoadStr(65182) + LoadStr(65180), {failure.Message()});
+        if (!file.Commit(error)) {
+            ShowExportFailure(Job.FileName, error);
+            return erFailed;
+        }
+    } catch (const Exception&) {
+        // The writer's texts are English and for the log: the system's error says why.
+        ShowExportFailure(Job.FileName, SystemReason(errno));
         return erFailed;
     }
     return erDone;
@@ -636,9 +693,13 @@ int ExportToText(const TExportJob& Job, const QString& Delimiter, TExportProgres
     Progress.Start(LoadStr(65137) + LoadStr(65138), cols * rows);
     // Written aside and put in place only when complete: a stopped export leaves the old file.
     TFileBeside beside(Job.FileName);
-    if (!beside.Refusal().isEmpty()) return erFailed;
+    auto fail = [&](const QString& Reason) {
+        ShowExportFailure(Job.FileName, Reason);
+        return erFailed;
+    };
+    if (const QString refusal = beside.Refusal(); !refusal.isEmpty()) return fail(refusal);
     QFile file(beside.Path());
-    if (!file.open(QIODevice::WriteOnly)) return erFailed;
+    if (!file.open(QIODevice::WriteOnly)) return fail(SystemReason(errno));
     const QByteArray delimiter = Delimiter.toUtf8();
     QByteArray line;
     for (int r = 0; r < rows; ++r) {
@@ -649,11 +710,14 @@ int ExportToText(const TExportJob& Job, const QString& Delimiter, TExportProgres
             if (!Progress.Step()) return erCancelled;
         }
         line += "\r\n";
-        if (file.write(line) != line.size()) return erFailed;
+        if (file.write(line) != line.size()) return fail(SystemReason(errno));
     }
+    if (!file.flush()) return fail(SystemReason(errno));
     file.close();
+    if (file.error() != QFile::NoError) return fail(SystemReason(errno));
     QString error;
-    return file.error() == QFile::NoError && beside.Commit(error) ? erDone : erFailed;
+    if (!beside.Commit(error)) return fail(error);
+    return erDone;
 }
 
 // ---- the wizard
@@ -683,6 +747,18 @@ QPixmap WizardPicture() {
     const QPointF arrow[] = {{48, 92}, {66, 92}, {66, 84}, {78, 100}, {66, 116}, {66, 108}, {48, 108}};
     painter.drawPolygon(arrow, 7);
     return picture;
+}
+
+// The registry value of the folder the last export went to.
+const QString LastFolderValue = QStringLiteral("Last_Export_Folder");
+
+// Where a new export is proposed: the folder of the last one, else the user's documents, else the
+// home folder; never a folder that is gone.
+QString ProposedFolder() {
+    for (const QString& folder : {ReadRegString(LastFolderValue),
+                                  QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)})
+        if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
+    return QDir::homePath();
 }
 
 // A bold "A" for the font buttons.
@@ -957,7 +1033,7 @@ TfmExport::TfmExport(QWidget* Owner, TRichGrid* Grid, const QString& Title, cons
     // A caption is no path: a slash in it would name a folder.
     QString name = FileName;
     name.replace(QLatin1Char('/'), QLatin1Char('-'));
-    editFileName->setText(QDir(QCoreApplication::applicationDirPath()).filePath(name));
+    editFileName->setText(QDir(ProposedFolder()).filePath(name));
 
     setFixedSize(520, 360);
     ShowPage(1);
@@ -1041,7 +1117,10 @@ void TfmExport::RunExport() {
         break;
     }
     const int texts[] = {0, 65153, 65152, 65183};
-    labelInfo->setText(LoadStr(texts[FLastResult]).replace(u'\r', u'\n'));
+    const QString outcome = FLastResult == erCancelled ? LoadStr(texts[FLastResult])
+                                                       : Format(LoadStr(texts[FLastResult]), {job.FileName});
+    labelInfo->setText(QString(outcome).replace(u'\r', u'\n'));
+    if (FLastResult == erDone) WriteRegString(LastFolderValue, QFileInfo(job.FileName).absolutePath());
     if (FLastResult == erDone && (FKind <= ekWord || checkLoadWordpad->isChecked()))
         OpenExported(job.FileName);
 }

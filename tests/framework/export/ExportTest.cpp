@@ -4,6 +4,7 @@
 #include "Components/Grids/RichGrid.h"
 #include "framework/forms/Application.h"
 #include "tests/support/DesktopLocale.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScriptedPresenter.h"
 
 #include <QApplication>
@@ -16,9 +17,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <optional>
 #include <pugixml.hpp>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -233,25 +237,6 @@ TEST_F(ExportTest, CancelLeavesNoFileAndKeepsAnOldOne) {
         old.remove();
     }
     EXPECT_TRUE(Presenter.Messages().isEmpty());
-}
-
-TEST_F(ExportTest, AFileThatCannotBeWrittenFails) {
-    const QString missing = Path(QStringLiteral("no/such/folder/list"));
-    TCountingProgress progress;
-    Job.FileName = missing + QStringLiteral(".txt");
-    EXPECT_EQ(ExportToText(Job, QStringLiteral(";"), progress), erFailed);
-    EXPECT_TRUE(Presenter.Messages().isEmpty());
-
-    Job.FileName = missing + QStringLiteral(".xlsx");
-    EXPECT_EQ(ExportToExcel(Job, progress), erFailed);
-    Job.FileName = missing + QStringLiteral(".docx");
-    EXPECT_EQ(ExportToWord(Job, progress), erFailed);
-    ASSERT_EQ(Presenter.Messages().size(), 2);
-    EXPECT_TRUE(Presenter.Texts()[0].startsWith(U("Грешка в комуникацията с MS Excel\rМоля проверете "
-                                                  "инсталацията на MS Office 97\r\r")));
-    EXPECT_TRUE(Presenter.Texts()[1].startsWith(U("Грешка в комуникацията с MS Word\r")));
-    EXPECT_EQ(Presenter.Messages()[0].DlgType, mtError);
-    EXPECT_TRUE(Files().isEmpty());
 }
 
 TEST_F(ExportTest, WorkbookHoldsNumbersAsNumbersMergedBlocksAndFormats) {
@@ -556,6 +541,56 @@ const std::pair<const char*, TExporter> Exporters[] = {
 
 } // namespace
 
+// A missing folder, a full disk and a folder in the file's place: each export fails, leaves
+// nothing behind and tells the operator in Bulgarian which file was not written and why.
+TEST_F(ExportTest, AFailedExportSaysWhichFileAndWhyInBulgarian) {
+    for (int r = 1; r < Grid.RowCount(); ++r)
+        Grid.SetCells(3, r, QString(400, QLatin1Char('x')));
+    const QString missingFolder = Path(QStringLiteral("no/such"));
+    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("taken.xlsx")));
+    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("taken.docx")));
+    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("taken.txt")));
+    for (const auto& [name, exporter] : Exporters) {
+        const QString extension = QFileInfo(QString::fromLatin1(name)).suffix();
+        struct Case {
+            QString file;
+            QString reason; // the reason's text, or its start
+            bool fullDisk;
+        };
+        const Case cases[] = {
+            {missingFolder + QStringLiteral("/list.") + extension,
+             U("Папката \"") + missingFolder + U("\" не съществува."), false},
+            {Path(QStringLiteral("full.") + extension),
+             U("Файлът е по-голям, отколкото носителят позволява."), true},
+            {Path(QStringLiteral("taken.") + extension),
+             U("\"") + Path(QStringLiteral("taken.") + extension) + U("\" не е обикновен файл"), false},
+        };
+        for (const Case& c : cases) {
+            Presenter.Clear();
+            Job.FileName = c.file;
+            TCountingProgress progress;
+            int result = 0;
+            {
+                std::optional<TFileSizeLimit> full;
+                if (c.fullDisk) full.emplace(200);
+                result = exporter(Job, progress);
+            }
+            EXPECT_EQ(result, erFailed) << c.file.toStdString();
+            ASSERT_EQ(Presenter.Messages().size(), 1) << c.file.toStdString();
+            EXPECT_EQ(Presenter.Messages()[0].DlgType, mtError);
+            const QString text = Presenter.Texts()[0];
+            const QString head = U("Файлът \"") + c.file + U("\" не е записан:\r");
+            EXPECT_TRUE(text.startsWith(head + c.reason)) << text.toStdString();
+            // Nothing of a library's English: only the names are in Latin letters.
+            QString words = text;
+            words.remove(c.file).remove(missingFolder).remove(Dir.path());
+            EXPECT_FALSE(words.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
+                << text.toStdString();
+        }
+    }
+    EXPECT_EQ(Files(), QStringList());
+}
+
 TEST_F(ExportTest, ATargetThatIsNoRegularFileIsRefused) {
     const QString fifo = Path(QStringLiteral("pipe"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -574,9 +609,7 @@ TEST_F(ExportTest, ATargetThatIsNoRegularFileIsRefused) {
             Job.FileName = target;
             TCountingProgress progress;
             EXPECT_EQ(exporter(Job, progress), erFailed) << name << " " << target.toStdString();
-            // The workbook and the document say why; the text export fails in silence.
-            EXPECT_EQ(Presenter.Messages().size(), QString::fromLatin1(name).endsWith(u".txt") ? 0 : 1)
-                << name << " " << target.toStdString();
+            EXPECT_EQ(Presenter.Messages().size(), 1) << name << " " << target.toStdString();
         }
         EXPECT_TRUE(QFileInfo(fifo).isFile() == false && QFileInfo::exists(fifo));
         EXPECT_TRUE(QFileInfo(link).isSymLink()) << name;
@@ -619,11 +652,31 @@ TEST_F(ExportTest, AnExistingFileKeepsItsPermissions) {
 
 namespace {
 
+// A home folder of the test's own, so that the user's documents folder is a known one.
+class THomeGuard {
+public:
+    explicit THomeGuard(const QString& Home) {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
+            FSaved.append({name, qgetenv(name)});
+        qputenv("HOME", QFile::encodeName(Home));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(Home + QStringLiteral("/.config")));
+    }
+    ~THomeGuard() {
+        for (const auto& [name, value] : FSaved)
+            qputenv(name, value);
+    }
+
+private:
+    QList<std::pair<const char*, QByteArray>> FSaved;
+};
+
 // The wizard over the test grid, its opener recording what it would show.
 class ExportWizardTest : public ExportTest {
 protected:
     void SetUp() override {
         ExportTest::SetUp();
+        ASSERT_TRUE(QDir(Dir.path()).mkpath(QStringLiteral("home/Documents")));
+        Home.emplace(Path(QStringLiteral("home")));
         Previous = SetExportOpener([this](const QString& File) { Opened.append(File); });
         Wizard = new TfmExport(nullptr, &Grid, U("Приходни ордери"), U("за март"), U("Приходни ордери"));
     }
@@ -632,6 +685,7 @@ protected:
         SetExportOpener(Previous);
     }
 
+    std::optional<THomeGuard> Home;
     TExportOpener Previous;
     QStringList Opened;
     TfmExport* Wizard = nullptr;
@@ -647,8 +701,8 @@ TEST_F(ExportWizardTest, StartsOnTheFirstPageWithExcelChosen) {
     EXPECT_TRUE(Wizard->actNext->isEnabled());
     EXPECT_EQ(Wizard->editTitle->text(), U("Приходни ордери"));
     EXPECT_EQ(Wizard->editSubTitle->text(), U("за март"));
-    EXPECT_EQ(Wizard->editFileName->text(),
-              QDir(QCoreApplication::applicationDirPath()).filePath(U("Приходни ордери.xlsx")));
+    // Not the program's own folder: the user's documents.
+    EXPECT_EQ(Wizard->editFileName->text(), Path(U("home/Documents/Приходни ордери.xlsx")));
     EXPECT_EQ(Wizard->TitleFont.family(), QStringLiteral("Times New Roman"));
     EXPECT_EQ(Wizard->TitleFont.pointSize(), 14);
     EXPECT_EQ(Wizard->TableFont.pointSize(), 8);
@@ -707,7 +761,8 @@ TEST_F(ExportWizardTest, ExportsWithTheEditedHeadingAndOpensTheResult) {
         Wizard->btnNext->click();
         EXPECT_EQ(Wizard->Page(), 3);
         EXPECT_EQ(Wizard->LastResult(), erDone);
-        EXPECT_EQ(Wizard->labelInfo->text(), U("  Данните са прехвърлени успешно!"));
+        EXPECT_EQ(Wizard->labelInfo->text(),
+                  U("  Данните са прехвърлени успешно във файла\n  \"") + Path(c.name) + U("\"."));
         EXPECT_TRUE(Wizard->actPrev->isEnabled());
         EXPECT_FALSE(Wizard->actNext->isEnabled());
         EXPECT_FALSE(Wizard->ProgressBar->isVisible());
@@ -767,4 +822,36 @@ TEST_F(ExportWizardTest, AnEmptyDelimiterKeepsTheWizardOnTheFirstPage) {
     Wizard->radioWordpad->click();
     Wizard->btnNext->click();
     EXPECT_EQ(Wizard->Page(), 2);
+}
+
+// The next export is proposed in the folder the last one went to; without one, in the user's
+// documents, or the home folder when there are none. A failed export names its file on the page.
+TEST_F(ExportWizardTest, TheFolderProposedIsTheLastOneUsedOrTheDocuments) {
+    Wizard->show();
+    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("reports")));
+    Wizard->editFileName->setText(Path(QStringLiteral("reports/out.xlsx")));
+    Wizard->btnNext->click();
+    Wizard->btnNext->click();
+    ASSERT_EQ(Wizard->LastResult(), erDone);
+    TfmExport next(nullptr, &Grid, U("Каса"), QString(), U("Каса"));
+    EXPECT_EQ(next.editFileName->text(), Path(U("reports/Каса.xlsx")));
+
+    // A failure keeps the folder proposed before it.
+    next.editFileName->setText(Path(QStringLiteral("gone/out.xlsx")));
+    next.show();
+    next.btnNext->click();
+    next.btnNext->click();
+    ASSERT_EQ(next.LastResult(), erFailed);
+    EXPECT_EQ(next.labelInfo->text(), U("  Данните не са прехвърлени успешно!\n  Файлът \"") +
+                                          Path(QStringLiteral("gone/out.xlsx")) + U("\" не е записан."));
+    EXPECT_EQ(TfmExport(nullptr, &Grid, U("Каса"), QString(), U("Каса")).editFileName->text(),
+              Path(U("reports/Каса.xlsx")));
+
+    // A last folder that is gone gives way to the documents, and those to the home folder.
+    ASSERT_TRUE(QDir(Path(QStringLiteral("reports"))).removeRecursively());
+    EXPECT_EQ(TfmExport(nullptr, &Grid, U("Каса"), QString(), U("Каса")).editFileName->text(),
+              Path(U("home/Documents/Каса.xlsx")));
+    ASSERT_TRUE(QDir(Path(QStringLiteral("home/Documents"))).removeRecursively());
+    EXPECT_EQ(TfmExport(nullptr, &Grid, U("Каса"), QString(), U("Каса")).editFileName->text(),
+              Path(U("home/Каса.xlsx")));
 }

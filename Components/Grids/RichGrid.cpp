@@ -2,6 +2,7 @@
 
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/ImageList.h"
+#include "core/unStringFuncs.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -542,20 +543,6 @@ void TRichGrid::MeasureCell(int ACol, int ARow, QSize& Size, bool MeasureOnly, Q
     }
     Size = QSize(w, h);
 }
-
-namespace {
-
-// The length of a text's longest line.
-qsizetype LongestLineLength(const QString& Text) {
-    qsizetype longest = 0;
-    qsizetype start = 0;
-    for (qsizetype end = Text.indexOf(QLatin1Char('\n')); end >= 0;
-         start = end + 1, end = Text.indexOf(QLatin1Char('\n'), start))
-        longest = std::max(longest, end - start);
-    return std::max(longest, Text.size() - start);
-}
-
-} // namespace
 
 std::vector<int> TRichGrid::LongestRows(int ACol) const {
     // (length, row), the shortest first, at most MeasuredLongestRows of them.

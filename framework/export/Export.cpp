@@ -5,6 +5,7 @@
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 #include "core/unRegistry.h"
+#include "core/unStringFuncs.h"
 #include "core/unWait.h"
 #include "core/unitTypes.h"
 #include "framework/export/Docx.h"
@@ -54,6 +55,8 @@ namespace {
 
 const char* const ProgramNames[] = {"", "MS Excel", "MS Word", "MS Wordpad", "MS Wordpad"};
 const char* const Extensions[] = {"", ".xlsx", ".docx", ".txt", ".txt"};
+// Past this many rows the wizard advises a workbook instead of a document.
+constexpr int WordRowsAdvised = 5000;
 
 // The two light blues of the grids' shaded rows; the workbook and the document shade them.
 constexpr TColor LightBlue1 = 15852465;
@@ -229,6 +232,31 @@ private:
 bool IsSingle(const TGridRect& Block) {
     return Block.Left == Block.Right && Block.Top == Block.Bottom;
 }
+
+bool IsHiddenColumn(TRichGrid* Grid, int Col) {
+    return Grid->ColWidths(Col) <= 0;
+}
+
+// The longest text of each column by its longest line: lengths are cheap, so a column's width is
+// measured once, from that text, instead of from every cell.
+class TLongestTexts {
+public:
+    explicit TLongestTexts(int Count) : FTexts(size_t(Count)), FLengths(size_t(Count), -1) {}
+    int Count() const { return int(FTexts.size()); }
+    void Offer(int Col, const QString& Text) {
+        const qsizetype length = LongestLineLength(Text);
+        if (length <= FLengths[size_t(Col)]) return;
+        FLengths[size_t(Col)] = length;
+        FTexts[size_t(Col)] = Text;
+    }
+    // Empty for a column that has no text of its own.
+    const QString& Text(int Col) const { return FTexts[size_t(Col)]; }
+    bool Has(int Col) const { return FLengths[size_t(Col)] >= 0; }
+
+private:
+    std::vector<QString> FTexts;
+    std::vector<qsizetype> FLengths;
+};
 
 // A text's width in points in Font, as any page would set it.
 double TextWidthPt(const QFont& Font, const QString& Text) {
@@ -446,8 +474,16 @@ TDocxVAlign WordVAlign(TCellAlignment Alignment) {
     return dvTop;
 }
 
-// A4 portrait with the writer's 20 mm margins.
-constexpr double WordTextWidth = 210 - 2 * 20;
+// A4 with the writer's 20 mm margins: the text's width across a portrait and a landscape page.
+constexpr double WordMargin = 20;
+constexpr double WordPortraitWidth = 210 - 2 * WordMargin;
+constexpr double WordLandscapeWidth = 297 - 2 * WordMargin;
+
+// Numbers, personal numbers, dates and times: broken across lines they read as two values.
+bool IsNumberText(const QString& Text) {
+    static const QRegularExpression number(QStringLiteral("^[-+]?[0-9][0-9 .,:/-]*$"));
+    return number.match(Text).hasMatch();
+}
 
 } // namespace
 
@@ -506,11 +542,13 @@ int ExportToExcel(const TExportJob& Job, TExportProgress& Progress) {
         if (!sheet) throw TExcelFailure(SystemReason(ENOMEM));
         TXlsxFormats formats(workbook.get(), Job);
         // Column widths as Excel's AutoFit finds them: the widest cell of its own in each
-        // column, in widths of "0" of the sheet's standard font.
+        // column, in widths of "0" of the sheet's standard font. The table's cells are measured
+        // once per column, by their longest text.
         std::vector<double> widths(size_t(std::max(cols, 3)), 0);
         auto measure = [&](int Col, const QFont& Font, const QString& Text) {
             widths[size_t(Col)] = std::max(widths[size_t(Col)], TextWidthPt(Font, Text));
         };
+        TLongestTexts longest(cols);
 
         // Heading: the firm block's first two lines, the title and subtitle centred over the
         // middle columns, the date at the right; one empty row below.
@@ -567,17 +605,19 @@ int ExportToExcel(const TExportJob& Job, TExportProgress& Progress) {
                     else if (IsSingle(*block))
                         Check(worksheet_write_blank(sheet, row, col, format));
                     if (block->Left == block->Right)
-                        measure(block->Left, Job.TableFont, money ? ShownNumber(cell.Text) : cell.Text);
+                        longest.Offer(block->Left, money ? ShownNumber(cell.Text) : cell.Text);
                 }
                 if (!Progress.Step()) return erCancelled;
             }
         }
+        for (int c = 0; c < cols; ++c)
+            if (longest.Has(c)) measure(c, Job.TableFont, longest.Text(c));
         const double zero = TextWidthPt(QFont(QStringLiteral("Calibri"), 11), QStringLiteral("0"));
         // A column the list hides stays hidden, with the width it would have when shown.
         lxw_row_col_options hidden{};
         hidden.hidden = 1;
         for (size_t c = 0; c < widths.size(); ++c) {
-            const bool hide = int(c) < cols && grid->ColWidths(int(c)) <= 0;
+            const bool hide = int(c) < cols && IsHiddenColumn(grid, int(c));
             if (widths[c] > 0 || hide)
                 Check(worksheet_set_column_opt(sheet, lxw_col_t(c), lxw_col_t(c),
                                                widths[c] > 0 ? widths[c] / zero + 1.5 : LXW_DEF_COL_WIDTH,
@@ -609,48 +649,48 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
         TDocxWriter writer;
         writer.SetFont(Job.TableFont.family(), Job.TableFont.pointSizeF());
 
-        // The page header: firm, title and date on the first row, the subtitle under the title.
-        TDocxTable heading;
-        heading.ColumnWidths = {WordTextWidth / 4, WordTextWidth / 2, WordTextWidth / 4};
-        heading.Rows = {{WordHeadingCell(Job.FirmText.section(QLatin1Char('\r'), 0, 0), Job.FirmFont, daLeft),
-                         WordHeadingCell(Job.Title, Job.TitleFont, daCenter),
-                         WordHeadingCell(ExportDateText(Job.Date), Job.FirmFont, daRight)},
-                        {WordHeadingCell(QString(), Job.FirmFont, daLeft),
-                         WordHeadingCell(Job.Subtitle, Job.SubtitleFont, daCenter),
-                         WordHeadingCell(QString(), Job.FirmFont, daRight)}};
-        writer.AddTable(heading, dpHeader);
+        // The columns the list hides stay out; a block over one spans only the shown ones.
+        std::vector<int> shownBefore(size_t(cols) + 1, 0);
+        for (int c = 0; c < cols; ++c)
+            shownBefore[size_t(c) + 1] = shownBefore[size_t(c)] + (IsHiddenColumn(grid, c) ? 0 : 1);
+        const auto shownIn = [&](const TGridRect& Block) {
+            return shownBefore[size_t(Block.Right) + 1] - shownBefore[size_t(Block.Left)];
+        };
 
         Progress.Start(LoadStr(65136) + pleaseWait, cols * rows);
-        // The rows go out one by one; the widths, in points until the end, are each column's
-        // widest cell of its own.
+        // The rows go out one by one; each shown column's width comes from its longest text of
+        // its own, measured once at the end.
         writer.BeginTable();
-        QList<double> widths(cols, 0);
+        TLongestTexts longest(shownBefore[size_t(cols)]);
         TMergePlan plan(grid);
         QList<TDocxCell> row;
         for (int r = 0; r < rows; ++r) {
             row.clear();
             for (int c = 0; c < cols; ++c) {
                 if (const std::optional<TGridRect> block = plan.Take(c, r)) {
-                    const TCellData data = ReadCell(grid, block->Left, block->Top);
-                    TDocxCell cell;
-                    if (!data.Text.isEmpty()) cell.Paragraph.Runs.append(WordRun(data.Text, Job.TableFont));
-                    cell.Paragraph.Align = WordAlign(data.Alignment);
-                    cell.VAlign = WordVAlign(data.Alignment);
-                    cell.Fill = WordFill(WordColorIndex(data.BackColor));
-                    cell.Borders = true;
-                    cell.GridSpan = block->Right - block->Left + 1;
-                    if (block->Bottom > block->Top) cell.VMerge = dmRestart;
-                    row.append(cell);
-                    if (block->Left == block->Right)
-                        widths[c] = std::max(widths[c], TextWidthPt(Job.TableFont, data.Text));
+                    if (shownIn(*block) > 0) {
+                        const TCellData data = ReadCell(grid, block->Left, block->Top);
+                        TDocxCell cell;
+                        if (!data.Text.isEmpty())
+                            cell.Paragraph.Runs.append(WordRun(data.Text, Job.TableFont));
+                        cell.Paragraph.Align = WordAlign(data.Alignment);
+                        cell.VAlign = WordVAlign(data.Alignment);
+                        cell.Fill = WordFill(WordColorIndex(data.BackColor));
+                        cell.Borders = true;
+                        cell.NoWrap = IsNumberText(data.Text);
+                        cell.GridSpan = shownIn(*block);
+                        if (block->Bottom > block->Top) cell.VMerge = dmRestart;
+                        row.append(cell);
+                        if (block->Left == block->Right) longest.Offer(shownBefore[size_t(c)], data.Text);
+                    }
                 } else if (const std::optional<TGridRect> over = plan.BlockOf(c, r);
-                           over && over->Left == c && over->Top < r) {
+                           over && over->Left == c && over->Top < r && shownIn(*over) > 0) {
                     // The row's part of a block that began above: an empty cell continuing it.
                     TDocxCell cell;
                     const TCellData data = ReadCell(grid, over->Left, over->Top);
                     cell.Fill = WordFill(WordColorIndex(data.BackColor));
                     cell.Borders = true;
-                    cell.GridSpan = over->Right - over->Left + 1;
+                    cell.GridSpan = shownIn(*over);
                     cell.VMerge = dmContinue;
                     row.append(cell);
                 }
@@ -658,16 +698,33 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
             }
             writer.AddTableRow(row);
         }
-        // Points to millimetres with a cell's margins; narrowed together to fit the page.
+        // Points to millimetres with a cell's margins. A table wider than a portrait page turns
+        // the page; one wider than that too is narrowed to fit.
+        QList<double> widths;
         double total = 0;
-        for (double& width : widths) {
-            width = std::max(width * 25.4 / 72 + 4, 6.0);
-            total += width;
+        for (int c = 0; c < longest.Count(); ++c) {
+            widths.append(std::max(TextWidthPt(Job.TableFont, longest.Text(c)) * 25.4 / 72 + 4, 6.0));
+            total += widths.last();
         }
-        if (total > WordTextWidth)
+        const bool landscape = total > WordPortraitWidth;
+        const double textWidth = landscape ? WordLandscapeWidth : WordPortraitWidth;
+        if (landscape) writer.SetPage(297, 210, WordMargin);
+        if (total > textWidth)
             for (double& width : widths)
-                width *= WordTextWidth / total;
+                width *= textWidth / total;
         writer.EndTable(widths);
+
+        // The page header across the page: firm, title and date on the first row, the subtitle
+        // under the title.
+        TDocxTable heading;
+        heading.ColumnWidths = {textWidth / 4, textWidth / 2, textWidth / 4};
+        heading.Rows = {{WordHeadingCell(Job.FirmText.section(QLatin1Char('\r'), 0, 0), Job.FirmFont, daLeft),
+                         WordHeadingCell(Job.Title, Job.TitleFont, daCenter),
+                         WordHeadingCell(ExportDateText(Job.Date), Job.FirmFont, daRight)},
+                        {WordHeadingCell(QString(), Job.FirmFont, daLeft),
+                         WordHeadingCell(Job.Subtitle, Job.SubtitleFont, daCenter),
+                         WordHeadingCell(QString(), Job.FirmFont, daRight)}};
+        writer.AddTable(heading, dpHeader);
 
         writer.SaveToFile(file.Path());
         QString error;
@@ -1067,8 +1124,15 @@ void TfmExport::ShowPage(int Page) {
     lbStatus->setVisible(running);
     Animation->setVisible(running);
     if (Page == 2) {
-        labelInfo->setText(
-            Format(LoadStr(65154), {QString::fromLatin1(ProgramNames[FKind])}).replace(u'\r', u'\n'));
+        QString info = Format(LoadStr(65154), {QString::fromLatin1(ProgramNames[FKind])});
+        // A document of so many rows is slow to write and to open; a workbook takes it easily.
+        if (const int rows = FGrid->RowCount() - FGrid->FixedRows();
+            FKind == ekWord && rows > WordRowsAdvised)
+            info +=
+                Format(QStringLiteral("\r\r  Списъкът има %.0n реда: за толкова дълъг списък по-подходяща е "
+                                      "работната книга (MS Excel)."),
+                       {double(rows)});
+        labelInfo->setText(info.replace(u'\r', u'\n'));
         if (checkLoadWordpad->isVisible()) checkLoadWordpad->setFocus();
     }
     if (Page == 3) RunExport();

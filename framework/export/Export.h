@@ -58,7 +58,9 @@ public:
 // The workbook gives the money format to amounts only (under a number formatter, or with
 // decimals) and hides the columns the grid hides.
 int ExportToExcel(const TExportJob& Job, TExportProgress& Progress);
-// The document's table is written row by row, so a long list takes little memory.
+// The document's table is written row by row, so a long list takes little memory. It leaves the
+// columns the grid hides out, keeps numbers and dates on one line and turns the page to landscape
+// when the table is wider than a portrait page.
 int ExportToWord(const TExportJob& Job, TExportProgress& Progress);
 // Each cell's stored text followed by Delimiter, each row ended by CR LF, in UTF-8. An empty
 // Delimiter fails.

@@ -402,6 +402,50 @@ TEST_F(ExportTest, DocumentHoldsTheTableWithSpansFillsAndTheHeading) {
     EXPECT_STREQ(run.child("w:rPr").child("w:sz").attribute("w:val").value(), "16");
 }
 
+// A list wider than a portrait page turns the document to landscape; a narrow one stays portrait.
+// Numbers, personal numbers and dates never break across lines, and what the list hides is left
+// out, even from a merged block over it.
+TEST_F(ExportTest, DocumentTurnsForWideListsKeepsNumbersWholeAndLeavesHiddenColumnsOut) {
+    Grid.ColAttributes(1)->SetVisible(false); // under the merged "Общо" as well
+    struct Case {
+        int notes; // characters in the note column
+        bool landscape;
+    };
+    for (const Case c : {Case{10, false}, Case{260, true}}) {
+        Grid.SetCells(3, 1, QString(c.notes, QLatin1Char('n')));
+        Job.FileName = Path(QStringLiteral("list.docx"));
+        TCountingProgress progress;
+        ASSERT_EQ(ExportToWord(Job, progress), erDone);
+        const pugi::xml_document document = Parse(ReadEntry(Job.FileName, "word/document.xml"));
+        const pugi::xml_node size = document.select_node("//w:sectPr/w:pgSz").node();
+        EXPECT_EQ(size.attribute("w:w").as_int() > size.attribute("w:h").as_int(), c.landscape) << c.notes;
+        EXPECT_EQ(QString::fromUtf8(size.attribute("w:orient").value()) == u"landscape", c.landscape);
+        EXPECT_EQ(document.select_nodes("//w:body/w:tbl/w:tblGrid/w:gridCol").size(), 3u);
+        QStringList texts;
+        QStringList whole;
+        for (const pugi::xpath_node& tc : document.select_nodes("//w:body/w:tbl/w:tr/w:tc")) {
+            QString text;
+            for (const pugi::xpath_node& t : tc.node().select_nodes(".//w:t"))
+                text += Text(t.node());
+            if (const int span = tc.node().child("w:tcPr").child("w:gridSpan").attribute("w:val").as_int();
+                span > 1)
+                text += QStringLiteral("+%1").arg(span);
+            texts.append(text);
+            if (tc.node().child("w:tcPr").child("w:noWrap")) whole.append(text);
+        }
+        EXPECT_FALSE(texts.contains(U("Клиент")));
+        EXPECT_FALSE(texts.contains(U("Иван Петров")));
+        EXPECT_TRUE(texts.contains(U("Общо+2"))) << texts.join(u',').toStdString();
+        EXPECT_EQ(whole, QStringList({U("1"), U("1234.5"), U("2"), U("1234")}));
+        // The page header spans the page's own width.
+        const pugi::xml_document header = Parse(ReadEntry(Job.FileName, "word/header1.xml"));
+        int headerWidth = 0;
+        for (const pugi::xpath_node& col : header.select_nodes("//w:tblGrid/w:gridCol"))
+            headerWidth += col.node().attribute("w:w").as_int();
+        EXPECT_NEAR(headerWidth, size.attribute("w:w").as_int() - 2 * 1134, 10) << c.notes;
+    }
+}
+
 namespace {
 
 // An exported workbook's sheet read back: each cell's value ("s:" and the text for a string)
@@ -854,4 +898,25 @@ TEST_F(ExportWizardTest, TheFolderProposedIsTheLastOneUsedOrTheDocuments) {
     ASSERT_TRUE(QDir(Path(QStringLiteral("home/Documents"))).removeRecursively());
     EXPECT_EQ(TfmExport(nullptr, &Grid, U("Каса"), QString(), U("Каса")).editFileName->text(),
               Path(U("home/Каса.xlsx")));
+}
+
+// A long list is better off in a workbook: past 5,000 rows the Word page says so, at 5,000 it
+// does not, and the workbook is never discouraged.
+TEST_F(ExportWizardTest, AListOfManyThousandRowsIsSteeredToTheWorkbook) {
+    const QString advice = U("по-подходяща е работната книга (MS Excel)");
+    Wizard->show();
+    for (const int rows : {5000, 5001}) {
+        Grid.SetRowCount(Grid.FixedRows() + rows);
+        for (QRadioButton* radio : {Wizard->radioWord, Wizard->radioExcel}) {
+            radio->click();
+            Wizard->btnNext->click();
+            const QString info = Wizard->labelInfo->text();
+            EXPECT_EQ(info.contains(advice), rows > 5000 && radio == Wizard->radioWord)
+                << rows << " " << info.toStdString();
+            if (info.contains(advice)) {
+                EXPECT_TRUE(info.contains(U("5 001 реда"))) << info.toStdString();
+            }
+            Wizard->btnPrev->click();
+        }
+    }
 }

@@ -557,6 +557,7 @@ std::vector<int> TRichGrid::LongestRows(int ACol) const {
         if (int(longest.size()) > MeasuredLongestRows) longest.erase(longest.begin());
     }
     std::vector<int> rows;
+    rows.reserve(longest.size());
     for (const auto& entry : longest)
         rows.push_back(entry.second);
     return rows;

@@ -213,7 +213,8 @@ bool TReportForm::Execute() {
     }
     if (FSetup.Progress) PostEventTo(this, new TProgressEvent(0, 100));
     ApplyFilterToRows(&Rows);
-    LoadGridFromList(Grid, &Rows, true);
+    // Sized once, by FitColumns, after the report has given its rows their formats.
+    FillGridFromList(Grid, &Rows, true);
     RowsLoaded();
     FitColumns();
     return true;

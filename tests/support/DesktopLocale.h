@@ -1,7 +1,7 @@
 #pragma once
-// A desktop locale such as bg_BG for the life of the object, as the desktop would hand it to the
-// program: LC_ALL set from it. The locale is compiled into a folder of the test's own when the
-// machine has its source but not the compiled locale; the previous locale comes back afterwards.
+// A desktop locale such as bg_BG in force (LC_ALL) for the life of the object, as the desktop
+// hands it to the program. Compiled into a folder of the test's own when the machine has only its
+// source; the previous locale comes back afterwards.
 
 #include <QString>
 #include <string>
@@ -18,5 +18,4 @@ public:
 private:
     std::string FPrevious;
     QString FMissing;
-    bool FSetPath = false;
 };

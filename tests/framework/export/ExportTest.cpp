@@ -17,8 +17,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -419,30 +417,18 @@ TEST_F(ExportTest, DocumentTurnsForWideListsKeepsNumbersWholeAndLeavesHiddenColu
         const pugi::xml_document document = Parse(ReadEntry(Job.FileName, "word/document.xml"));
         const pugi::xml_node size = document.select_node("//w:sectPr/w:pgSz").node();
         EXPECT_EQ(size.attribute("w:w").as_int() > size.attribute("w:h").as_int(), c.landscape) << c.notes;
-        EXPECT_EQ(QString::fromUtf8(size.attribute("w:orient").value()) == u"landscape", c.landscape);
         EXPECT_EQ(document.select_nodes("//w:body/w:tbl/w:tblGrid/w:gridCol").size(), 3u);
-        QStringList texts;
-        QStringList whole;
+        QStringList texts, whole;
         for (const pugi::xpath_node& tc : document.select_nodes("//w:body/w:tbl/w:tr/w:tc")) {
-            QString text;
-            for (const pugi::xpath_node& t : tc.node().select_nodes(".//w:t"))
-                text += Text(t.node());
-            if (const int span = tc.node().child("w:tcPr").child("w:gridSpan").attribute("w:val").as_int();
-                span > 1)
-                text += QStringLiteral("+%1").arg(span);
-            texts.append(text);
-            if (tc.node().child("w:tcPr").child("w:noWrap")) whole.append(text);
+            const pugi::xml_node props = tc.node().child("w:tcPr");
+            const int span = props.child("w:gridSpan").attribute("w:val").as_int();
+            texts.append(Text(tc.node().child("w:p").child("w:r").child("w:t")) +
+                         (span > 1 ? QStringLiteral("+%1").arg(span) : QString()));
+            if (props.child("w:noWrap")) whole.append(texts.last());
         }
-        EXPECT_FALSE(texts.contains(U("Клиент")));
-        EXPECT_FALSE(texts.contains(U("Иван Петров")));
-        EXPECT_TRUE(texts.contains(U("Общо+2"))) << texts.join(u',').toStdString();
+        EXPECT_EQ(texts.mid(0, 6).join(u','), U("Номер,Сума,Бележка,1,1234.5,") + Grid.Cells(3, 1));
+        EXPECT_EQ(texts.value(9), U("Общо+2"));
         EXPECT_EQ(whole, QStringList({U("1"), U("1234.5"), U("2"), U("1234")}));
-        // The page header spans the page's own width.
-        const pugi::xml_document header = Parse(ReadEntry(Job.FileName, "word/header1.xml"));
-        int headerWidth = 0;
-        for (const pugi::xpath_node& col : header.select_nodes("//w:tblGrid/w:gridCol"))
-            headerWidth += col.node().attribute("w:w").as_int();
-        EXPECT_NEAR(headerWidth, size.attribute("w:w").as_int() - 2 * 1134, 10) << c.notes;
     }
 }
 
@@ -523,32 +509,24 @@ TEST_F(ExportTest, WorkbookGivesTheMoneyFormatOnlyToAmounts) {
     }
 }
 
-TEST_F(ExportTest, WorkbookReadsBackUnderACommaDesktop) {
+// Started on a Bulgarian desktop, the program still writes every number of the sheet, widths
+// included, with the point a spreadsheet program reads.
+TEST_F(ExportTest, WorkbookReadsBackUnderABulgarianDesktop) {
+    const TDesktopLocale desktop(QStringLiteral("bg_BG"));
+    if (!desktop.Missing().isEmpty()) GTEST_SKIP() << desktop.Missing().toStdString();
+    KeepNumbersInCLocale(); // as the program starts
     Grid.SetCells(2, 1, QStringLiteral("1234.56"));
-    for (const char* desktopName : {"bg_BG", "de_DE"}) {
-        const TDesktopLocale desktop(QString::fromLatin1(desktopName));
-        if (!desktop.Missing().isEmpty()) GTEST_SKIP() << desktop.Missing().toStdString();
-        // As the program starts on such a desktop.
-        KeepNumbersInCLocale();
-        Job.FileName = Path(QStringLiteral("list.xlsx"));
-        TCountingProgress progress;
-        ASSERT_EQ(ExportToExcel(Job, progress), erDone);
-        EXPECT_EQ(ReadSheet(Job.FileName).Values.value(QStringLiteral("C5")), QStringLiteral("1234.56"));
-        // Every number of the sheet, widths included, is one a spreadsheet program reads.
-        const pugi::xml_document sheet = Parse(ReadEntry(Job.FileName, "xl/worksheets/sheet1.xml"));
-        int numbers = 0;
-        for (const char* query :
-             {"//sheetData/row/c/v", "//cols/col/@width", "//sheetFormatPr/@defaultRowHeight"})
-            for (const pugi::xpath_node& node : sheet.select_nodes(query)) {
-                const QString text =
-                    QString::fromUtf8(node.node() ? node.node().text().get() : node.attribute().value());
-                bool ok = false;
-                text.toDouble(&ok);
-                EXPECT_TRUE(ok) << desktopName << " " << query << " " << text.toStdString();
-                ++numbers;
-            }
-        EXPECT_GT(numbers, 10) << desktopName;
-    }
+    Job.FileName = Path(QStringLiteral("list.xlsx"));
+    TCountingProgress progress;
+    ASSERT_EQ(ExportToExcel(Job, progress), erDone);
+    const pugi::xml_document sheet = Parse(ReadEntry(Job.FileName, "xl/worksheets/sheet1.xml"));
+    QStringList numbers;
+    for (const pugi::xpath_node& node : sheet.select_nodes("//sheetData/row/c/v | //cols/col/@width"))
+        numbers.append(QString::fromUtf8(node.node() ? node.node().text().get() : node.attribute().value()));
+    ASSERT_GT(numbers.size(), 10);
+    EXPECT_TRUE(numbers.contains(QStringLiteral("1234.56")));
+    for (const QString& number : numbers)
+        EXPECT_FALSE(number.contains(u',')) << number.toStdString();
 }
 
 TEST_F(ExportTest, HiddenColumnsAreHiddenInTheWorkbook) {
@@ -585,30 +563,22 @@ const std::pair<const char*, TExporter> Exporters[] = {
 
 } // namespace
 
-// A missing folder, a full disk and a folder in the file's place: each export fails, leaves
-// nothing behind and tells the operator in Bulgarian which file was not written and why.
+// A missing folder and a full disk: each export fails, leaves nothing behind and tells the operator
+// in Bulgarian which file was not written and why.
 TEST_F(ExportTest, AFailedExportSaysWhichFileAndWhyInBulgarian) {
     for (int r = 1; r < Grid.RowCount(); ++r)
         Grid.SetCells(3, r, QString(400, QLatin1Char('x')));
     const QString missingFolder = Path(QStringLiteral("no/such"));
-    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("taken.xlsx")));
-    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("taken.docx")));
-    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("taken.txt")));
     for (const auto& [name, exporter] : Exporters) {
         const QString extension = QFileInfo(QString::fromLatin1(name)).suffix();
         struct Case {
-            QString file;
-            QString reason; // the reason's text, or its start
+            QString file, reason;
             bool fullDisk;
         };
-        const Case cases[] = {
-            {missingFolder + QStringLiteral("/list.") + extension,
-             U("Папката \"") + missingFolder + U("\" не съществува."), false},
-            {Path(QStringLiteral("full.") + extension),
-             U("Файлът е по-голям, отколкото носителят позволява."), true},
-            {Path(QStringLiteral("taken.") + extension),
-             U("\"") + Path(QStringLiteral("taken.") + extension) + U("\" не е обикновен файл"), false},
-        };
+        const Case cases[] = {{missingFolder + QStringLiteral("/list.") + extension,
+                               U("Папката \"") + missingFolder + U("\" не съществува."), false},
+                              {Path(QStringLiteral("full.") + extension),
+                               U("Файлът е по-голям, отколкото носителят позволява."), true}};
         for (const Case& c : cases) {
             Presenter.Clear();
             Job.FileName = c.file;
@@ -622,14 +592,8 @@ TEST_F(ExportTest, AFailedExportSaysWhichFileAndWhyInBulgarian) {
             EXPECT_EQ(result, erFailed) << c.file.toStdString();
             ASSERT_EQ(Presenter.Messages().size(), 1) << c.file.toStdString();
             EXPECT_EQ(Presenter.Messages()[0].DlgType, mtError);
-            const QString text = Presenter.Texts()[0];
-            const QString head = U("Файлът \"") + c.file + U("\" не е записан:\r");
-            EXPECT_TRUE(text.startsWith(head + c.reason)) << text.toStdString();
-            // Nothing of a library's English: only the names are in Latin letters.
-            QString words = text;
-            words.remove(c.file).remove(missingFolder).remove(Dir.path());
-            EXPECT_FALSE(words.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
-                << text.toStdString();
+            // The whole text: nothing of a library's English is added.
+            EXPECT_EQ(Presenter.Texts()[0], U("Файлът \"") + c.file + U("\" не е записан:\r") + c.reason);
         }
     }
     EXPECT_EQ(Files(), QStringList());
@@ -696,40 +660,27 @@ TEST_F(ExportTest, AnExistingFileKeepsItsPermissions) {
 
 namespace {
 
-// A home folder of the test's own, so that the user's documents folder is a known one.
-class THomeGuard {
-public:
-    explicit THomeGuard(const QString& Home) {
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
-            FSaved.append({name, qgetenv(name)});
-        qputenv("HOME", QFile::encodeName(Home));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(Home + QStringLiteral("/.config")));
-    }
-    ~THomeGuard() {
-        for (const auto& [name, value] : FSaved)
-            qputenv(name, value);
-    }
-
-private:
-    QList<std::pair<const char*, QByteArray>> FSaved;
-};
-
 // The wizard over the test grid, its opener recording what it would show.
 class ExportWizardTest : public ExportTest {
 protected:
     void SetUp() override {
         ExportTest::SetUp();
+        // A home of the test's own, so that the user's documents are a known folder.
         ASSERT_TRUE(QDir(Dir.path()).mkpath(QStringLiteral("home/Documents")));
-        Home.emplace(Path(QStringLiteral("home")));
+        qputenv("HOME", QFile::encodeName(Path(QStringLiteral("home"))));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(Path(QStringLiteral("home/.config"))));
         Previous = SetExportOpener([this](const QString& File) { Opened.append(File); });
         Wizard = new TfmExport(nullptr, &Grid, U("Приходни ордери"), U("за март"), U("Приходни ордери"));
     }
     void TearDown() override {
         delete Wizard;
         SetExportOpener(Previous);
+        qputenv("HOME", SavedHome);
+        qputenv("XDG_CONFIG_HOME", SavedConfig);
     }
 
-    std::optional<THomeGuard> Home;
+    const QByteArray SavedHome = qgetenv("HOME");
+    const QByteArray SavedConfig = qgetenv("XDG_CONFIG_HOME");
     TExportOpener Previous;
     QStringList Opened;
     TfmExport* Wizard = nullptr;
@@ -877,27 +828,22 @@ TEST_F(ExportWizardTest, TheFolderProposedIsTheLastOneUsedOrTheDocuments) {
     Wizard->btnNext->click();
     Wizard->btnNext->click();
     ASSERT_EQ(Wizard->LastResult(), erDone);
-    TfmExport next(nullptr, &Grid, U("Каса"), QString(), U("Каса"));
-    EXPECT_EQ(next.editFileName->text(), Path(U("reports/Каса.xlsx")));
-
     // A failure keeps the folder proposed before it.
-    next.editFileName->setText(Path(QStringLiteral("gone/out.xlsx")));
-    next.show();
-    next.btnNext->click();
-    next.btnNext->click();
-    ASSERT_EQ(next.LastResult(), erFailed);
-    EXPECT_EQ(next.labelInfo->text(), U("  Данните не са прехвърлени успешно!\n  Файлът \"") +
-                                          Path(QStringLiteral("gone/out.xlsx")) + U("\" не е записан."));
-    EXPECT_EQ(TfmExport(nullptr, &Grid, U("Каса"), QString(), U("Каса")).editFileName->text(),
-              Path(U("reports/Каса.xlsx")));
-
+    Wizard->editFileName->setText(Path(QStringLiteral("gone/out.xlsx")));
+    Wizard->btnPrev->click();
+    Wizard->btnNext->click();
+    ASSERT_EQ(Wizard->LastResult(), erFailed);
+    EXPECT_EQ(Wizard->labelInfo->text(), U("  Данните не са прехвърлени успешно!\n  Файлът \"") +
+                                             Path(QStringLiteral("gone/out.xlsx")) + U("\" не е записан."));
+    auto proposed = [this] {
+        return TfmExport(nullptr, &Grid, U("Каса"), {}, U("Каса")).editFileName->text();
+    };
+    EXPECT_EQ(proposed(), Path(U("reports/Каса.xlsx")));
     // A last folder that is gone gives way to the documents, and those to the home folder.
     ASSERT_TRUE(QDir(Path(QStringLiteral("reports"))).removeRecursively());
-    EXPECT_EQ(TfmExport(nullptr, &Grid, U("Каса"), QString(), U("Каса")).editFileName->text(),
-              Path(U("home/Documents/Каса.xlsx")));
+    EXPECT_EQ(proposed(), Path(U("home/Documents/Каса.xlsx")));
     ASSERT_TRUE(QDir(Path(QStringLiteral("home/Documents"))).removeRecursively());
-    EXPECT_EQ(TfmExport(nullptr, &Grid, U("Каса"), QString(), U("Каса")).editFileName->text(),
-              Path(U("home/Каса.xlsx")));
+    EXPECT_EQ(proposed(), Path(U("home/Каса.xlsx")));
 }
 
 // A long list is better off in a workbook: past 5,000 rows the Word page says so, at 5,000 it

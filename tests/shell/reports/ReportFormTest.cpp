@@ -122,19 +122,13 @@ TEST_F(ReportWindow, TheJournalShowsRatesAndTotalsOnlyWhereThereAreSome) {
     QTest::keyClick(Form->dtp_From, Qt::Key_F8);
     QApplication::processEvents();
     TRichGrid* G = Form->Grid;
-    QMap<QString, QString> Rates;
+    QStringList Rates;
     for (int R = G->FixedRows(); R < G->RowCount() - 1; ++R)
-        Rates.insert(G->Cells(0, R), G->GetDisplayText(4, R));
-    const QMap<QString, QString> Expected{
-        {u"нов залог - 2"_s, u""_s},
-        {u"покупка на вещ - 1"_s, u""_s},
-        {u"продажба на заложена вещ - 2"_s, u""_s},
-        {u"вноска по лихва - 2"_s, u"4.50"_s},
-        {u"вноска по главница - 1"_s, u"3.00"_s},
-        {u"вноска на собственик"_s, u""_s},
-        {u"разходи собственик"_s, u""_s},
-    };
-    EXPECT_EQ(Rates, Expected) << QStringList(Rates.keys()).join(u'|').toStdString();
+        Rates += G->Cells(0, R) + u'=' + G->GetDisplayText(4, R);
+    Rates.sort();
+    EXPECT_EQ(Rates.join(u'|').toStdString(),
+              "вноска на собственик=|вноска по главница - 1=3.00|вноска по лихва - 2=4.50|нов залог - 2=|"
+              "покупка на вещ - 1=|продажба на заложена вещ - 2=|разходи собственик=");
     QStringList Totals;
     for (int C = 0; C < 8; ++C)
         Totals += G->GetDisplayText(C, G->RowCount() - 1);

@@ -219,3 +219,12 @@ int ComparePrefix(const QString& A, const QString& B, bool IgnoreCase) {
 int CompareSuffix(const QString& A, const QString& B, bool IgnoreCase) {
     return CompareOrdinal(A, PadLeftBlanks(B, int(A.size())).right(A.size()), IgnoreCase);
 }
+
+qsizetype LongestLineLength(const QString& Text) {
+    qsizetype longest = 0;
+    qsizetype start = 0;
+    for (qsizetype end = Text.indexOf(QLatin1Char('\n')); end >= 0;
+         start = end + 1, end = Text.indexOf(QLatin1Char('\n'), start))
+        longest = std::max(longest, end - start);
+    return std::max(longest, Text.size() - start);
+}

@@ -2,6 +2,7 @@
 
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/ImageList.h"
+#include "core/unStringFuncs.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -543,6 +544,25 @@ void TRichGrid::MeasureCell(int ACol, int ARow, QSize& Size, bool MeasureOnly, Q
     Size = QSize(w, h);
 }
 
+std::vector<int> TRichGrid::LongestRows(int ACol) const {
+    // (length, row), the shortest first, at most MeasuredLongestRows of them.
+    std::vector<std::pair<qsizetype, int>> longest;
+    longest.reserve(MeasuredLongestRows + 1);
+    for (int r = FixedRows(); r < RowCount(); ++r) {
+        const qsizetype length = LongestLineLength(Cells(ACol, r));
+        if (int(longest.size()) == MeasuredLongestRows && length <= longest.front().first) continue;
+        longest.insert(std::upper_bound(longest.begin(), longest.end(), std::pair{length, -1},
+                                        [](const auto& a, const auto& b) { return a.first < b.first; }),
+                       {length, r});
+        if (int(longest.size()) > MeasuredLongestRows) longest.erase(longest.begin());
+    }
+    std::vector<int> rows;
+    rows.reserve(longest.size());
+    for (const auto& entry : longest)
+        rows.push_back(entry.second);
+    return rows;
+}
+
 QSize TRichGrid::AutoResizeColumn(int ACol, QPaintDevice* Canvas, bool MeasureOnly) {
     const TColRowAttributes* col = ReadColAttributes(ACol);
     if (col->AutoResize() && ColVisible(ACol)) {
@@ -554,16 +574,9 @@ QSize TRichGrid::AutoResizeColumn(int ACol, QPaintDevice* Canvas, bool MeasureOn
         };
         for (int r = 0; r < FixedRows(); ++r)
             measure(r);
-        const int data = RowCount() - FixedRows();
-        const int step = std::max(1, (data + MeasuredRowsSample - 1) / MeasuredRowsSample);
-        for (int r = FixedRows(); r < RowCount(); r += step)
+        for (const int r : LongestRows(ACol))
             measure(r);
-        if (step > 1) {
-            const int last = std::min(RowCount(), TopRow() + VisibleRowCount() + 1);
-            for (int r = TopRow(); r < last; ++r)
-                measure(r);
-            measure(RowCount() - 1); // a totals row is often the widest
-        }
+        if (RowCount() > FixedRows()) measure(RowCount() - 1); // a totals row may set its own font
     }
     return QSize(ColWidths(ACol), 0);
 }

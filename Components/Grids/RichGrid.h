@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 enum TRichGridOption { rgoMergeAttr };
 using TRichGridOptions = TSet<TRichGridOption, 1>;
@@ -89,9 +90,13 @@ public:
     void FillClientHeight();
     void ClampColumns();
     void ClampRows();
-    // At most this many data rows are measured when columns size to their content, spread over
-    // the grid, besides the fixed rows and the rows in view; painting widens for the rest.
-    static constexpr int MeasuredRowsSample = 1000;
+    // When a column sizes to its content, the data rows whose text has the longest line are
+    // found by length over the whole column (lengths are cheap) and only this many of them are
+    // measured, besides the fixed rows and the last row: of equally long texts in a proportional
+    // font one may still be the wider.
+    static constexpr int MeasuredLongestRows = 8;
+    // The data rows of ACol measured for its width: those with the longest lines.
+    std::vector<int> LongestRows(int ACol) const;
 
     TRichGridOptions RichOptions() const { return FRichOptions; }
     void SetRichOptions(TRichGridOptions Value);

@@ -11,6 +11,7 @@
 #include "core/unRegistry.h"
 #include "framework/export/Docx.h"
 #include "framework/printing/OfficePrinter.h"
+#include "framework/printing/PagePrinter.h"
 
 #include <QDir>
 #include <QFile>
@@ -239,7 +240,8 @@ void PrintContractDocument(QObject* Owner, int DocNo) {
 
     TDelimitedStringList records;
     if (!BuildContractRecords(Owner, DocNo, records)) return;
-    FillAndPrint(workingCopy, records, Qt::CaseInsensitive, QString());
+    // The printer chosen in the program, the PDF output among them; not the desktop's default.
+    FillAndPrint(workingCopy, records, Qt::CaseInsensitive, TPrinterProvider::Instance().PrinterName());
 }
 
 void PrintItemLabel(const QString& TemplatePath, const QString& DocNo, const QString& ItemName) {

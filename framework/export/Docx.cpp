@@ -249,6 +249,7 @@ void WriteTableRow(pugi::xml_node Table, const QList<TDocxCell>& Row, const QLis
             shd.append_attribute("w:color") = "auto";
             shd.append_attribute("w:fill") = Utf8(cell.Fill).c_str();
         }
+        if (cell.NoWrap) tcPr.append_child("w:noWrap");
         tcPr.append_child("w:vAlign").append_attribute("w:val") = VAlignValue(cell.VAlign);
         WriteParagraph(tc, cell.Paragraph);
     }

@@ -50,6 +50,7 @@ struct TDocxCell {
     TDocxVAlign VAlign = dvTop;
     QString Fill;         // background "RRGGBB"; empty: none
     bool Borders = false; // a single line on all four sides
+    bool NoWrap = false;  // the text stays on one line, the column widening for it
 };
 
 // A table on a grid of columns; a row lists its cells from the left, a cell spanning several

@@ -4,6 +4,8 @@
 #include "Components/Grids/RichGrid.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
+#include "core/unRegistry.h"
+#include "core/unStringFuncs.h"
 #include "core/unWait.h"
 #include "core/unitTypes.h"
 #include "framework/export/Docx.h"
@@ -35,6 +37,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -52,6 +55,8 @@ namespace {
 
 const char* const ProgramNames[] = {"", "MS Excel", "MS Word", "MS Wordpad", "MS Wordpad"};
 const char* const Extensions[] = {"", ".xlsx", ".docx", ".txt", ".txt"};
+// Past this many rows the wizard advises a workbook instead of a document.
+constexpr int WordRowsAdvised = 5000;
 
 // The two light blues of the grids' shaded rows; the workbook and the document shade them.
 constexpr TColor LightBlue1 = 15852465;
@@ -67,6 +72,37 @@ void OpenExported(const QString& File) {
         Opener()(File);
     else
         QDesktopServices::openUrl(QUrl::fromLocalFile(File));
+}
+
+// Why a file could not be written, for the operator, from the system's error number.
+QString SystemReason(int Error) {
+    switch (Error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Дискът е пълен.");
+    case EFBIG:
+        return QStringLiteral("Файлът е по-голям, отколкото носителят позволява.");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Няма право на запис в папката.");
+    case EROFS:
+        return QStringLiteral("Носителят е само за четене.");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("Папката не съществува.");
+    case EIO:
+        return QStringLiteral("Грешка при четене или запис на носителя.");
+    case ENOMEM:
+        return QStringLiteral("Няма достатъчно памет.");
+    case 0:
+        return QStringLiteral("Записът не завърши.");
+    default:
+        return Format(QStringLiteral("Системна грешка %d."), {Error});
+    }
+}
+
+void ShowExportFailure(const QString& File, const QString& Reason) {
+    ShowErrorFmt(LoadStr(65180), {File, Reason});
 }
 
 // A file written under a name of its own beside Target. Commit moves it over Target with an
@@ -89,8 +125,11 @@ public:
     TFileBeside& operator=(const TFileBeside&) = delete;
 
     const QString& Path() const { return FPath; }
-    // Why the target cannot be replaced, for the operator; empty when it can.
+    // Why the target cannot be written or replaced, for the operator; empty when it can.
     QString Refusal() const {
+        const QString folder = QFileInfo(FTarget).absolutePath();
+        if (!QFileInfo(folder).isDir())
+            return Format(QStringLiteral("Папката \"%s\" не съществува."), {folder});
         struct stat target;
         if (lstat(QFile::encodeName(FTarget).constData(), &target) != 0 || S_ISREG(target.st_mode))
             return QString();
@@ -104,11 +143,11 @@ public:
         const QByteArray target = QFile::encodeName(FTarget);
         struct stat old;
         if (stat(target.constData(), &old) == 0 && chmod(path.constData(), old.st_mode & 07777) != 0) {
-            Error = QString::fromLocal8Bit(std::strerror(errno));
+            Error = SystemReason(errno);
             return false;
         }
         if (std::rename(path.constData(), target.constData()) != 0) {
-            Error = QString::fromLocal8Bit(std::strerror(errno));
+            Error = SystemReason(errno);
             return false;
         }
         FCommitted = true;
@@ -193,6 +232,31 @@ private:
 bool IsSingle(const TGridRect& Block) {
     return Block.Left == Block.Right && Block.Top == Block.Bottom;
 }
+
+bool IsHiddenColumn(TRichGrid* Grid, int Col) {
+    return Grid->ColWidths(Col) <= 0;
+}
+
+// The longest text of each column by its longest line: lengths are cheap, so a column's width is
+// measured once, from that text, instead of from every cell.
+class TLongestTexts {
+public:
+    explicit TLongestTexts(int Count) : FTexts(size_t(Count)), FLengths(size_t(Count), -1) {}
+    int Count() const { return int(FTexts.size()); }
+    void Offer(int Col, const QString& Text) {
+        const qsizetype length = LongestLineLength(Text);
+        if (length <= FLengths[size_t(Col)]) return;
+        FLengths[size_t(Col)] = length;
+        FTexts[size_t(Col)] = Text;
+    }
+    // Empty for a column that has no text of its own.
+    const QString& Text(int Col) const { return FTexts[size_t(Col)]; }
+    bool Has(int Col) const { return FLengths[size_t(Col)] >= 0; }
+
+private:
+    std::vector<QString> FTexts;
+    std::vector<qsizetype> FLengths;
+};
 
 // A text's width in points in Font, as any page would set it.
 double TextWidthPt(const QFont& Font, const QString& Text) {
@@ -315,8 +379,22 @@ public:
     QString Reason;
 };
 
+// The library's own texts are English: the operator gets the reason in Bulgarian.
+QString ExcelReason(lxw_error Error) {
+    switch (Error) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return SystemReason(ENOMEM);
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
+        return QStringLiteral("Клетка съдържа повече от 32 767 знака.");
+    case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE:
+        return QStringLiteral("Списъкът има повече редове или колони, отколкото побира работен лист.");
+    default:
+        return SystemReason(errno);
+    }
+}
+
 void Check(lxw_error Error) {
-    if (Error != LXW_NO_ERROR) throw TExcelFailure(QString::fromUtf8(lxw_strerror(Error)));
+    if (Error != LXW_NO_ERROR) throw TExcelFailure(ExcelReason(Error));
 }
 
 // ---- document
@@ -396,8 +474,16 @@ TDocxVAlign WordVAlign(TCellAlignment Alignment) {
     return dvTop;
 }
 
-// A4 portrait with the writer's 20 mm margins.
-constexpr double WordTextWidth = 210 - 2 * 20;
+// A4 with the writer's 20 mm margins: the text's width across a portrait and a landscape page.
+constexpr double WordMargin = 20;
+constexpr double WordPortraitWidth = 210 - 2 * WordMargin;
+constexpr double WordLandscapeWidth = 297 - 2 * WordMargin;
+
+// Numbers, personal numbers, dates and times: broken across lines they read as two values.
+bool IsNumberText(const QString& Text) {
+    static const QRegularExpression number(QStringLiteral("^[-+]?[0-9][0-9 .,:/-]*$"));
+    return number.match(Text).hasMatch();
+}
 
 } // namespace
 
@@ -451,16 +537,18 @@ int ExportToExcel(const TExportJob& Job, TExportProgress& Progress) {
         if (const QString refusal = file.Refusal(); !refusal.isEmpty()) throw TExcelFailure(refusal);
         std::unique_ptr<lxw_workbook, TWorkbookDiscard> workbook(
             workbook_new(QFile::encodeName(file.Path()).constData()));
-        if (!workbook) throw TExcelFailure(QString::fromUtf8(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED)));
+        if (!workbook) throw TExcelFailure(SystemReason(errno));
         lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
-        if (!sheet) throw TExcelFailure(QString::fromUtf8(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED)));
+        if (!sheet) throw TExcelFailure(SystemReason(ENOMEM));
         TXlsxFormats formats(workbook.get(), Job);
         // Column widths as Excel's AutoFit finds them: the widest cell of its own in each
-        // column, in widths of "0" of the sheet's standard font.
+        // column, in widths of "0" of the sheet's standard font. The table's cells are measured
+        // once per column, by their longest text.
         std::vector<double> widths(size_t(std::max(cols, 3)), 0);
         auto measure = [&](int Col, const QFont& Font, const QString& Text) {
             widths[size_t(Col)] = std::max(widths[size_t(Col)], TextWidthPt(Font, Text));
         };
+        TLongestTexts longest(cols);
 
         // Heading: the firm block's first two lines, the title and subtitle centred over the
         // middle columns, the date at the right; one empty row below.
@@ -517,17 +605,19 @@ int ExportToExcel(const TExportJob& Job, TExportProgress& Progress) {
                     else if (IsSingle(*block))
                         Check(worksheet_write_blank(sheet, row, col, format));
                     if (block->Left == block->Right)
-                        measure(block->Left, Job.TableFont, money ? ShownNumber(cell.Text) : cell.Text);
+                        longest.Offer(block->Left, money ? ShownNumber(cell.Text) : cell.Text);
                 }
                 if (!Progress.Step()) return erCancelled;
             }
         }
+        for (int c = 0; c < cols; ++c)
+            if (longest.Has(c)) measure(c, Job.TableFont, longest.Text(c));
         const double zero = TextWidthPt(QFont(QStringLiteral("Calibri"), 11), QStringLiteral("0"));
         // A column the list hides stays hidden, with the width it would have when shown.
         lxw_row_col_options hidden{};
         hidden.hidden = 1;
         for (size_t c = 0; c < widths.size(); ++c) {
-            const bool hide = int(c) < cols && grid->ColWidths(int(c)) <= 0;
+            const bool hide = int(c) < cols && IsHiddenColumn(grid, int(c));
             if (widths[c] > 0 || hide)
                 Check(worksheet_set_column_opt(sheet, lxw_col_t(c), lxw_col_t(c),
                                                widths[c] > 0 ? widths[c] / zero + 1.5 : LXW_DEF_COL_WIDTH,
@@ -538,7 +628,7 @@ int ExportToExcel(const TExportJob& Job, TExportProgress& Progress) {
         if (!file.Commit(error)) throw TExcelFailure(error);
         return erDone;
     } catch (const TExcelFailure& failure) {
-        ShowErrorFmt(LoadStr(65181) + LoadStr(65180), {failure.Reason});
+        ShowExportFailure(Job.FileName, failure.Reason);
         return erFailed;
     }
 }
@@ -552,13 +642,82 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
     const int rows = grid->RowCount();
     TFileBeside file(Job.FileName);
     try {
-        if (const QString refusal = file.Refusal(); !refusal.isEmpty()) throw EDocxError(refusal);
+        if (const QString refusal = file.Refusal(); !refusal.isEmpty()) {
+            ShowExportFailure(Job.FileName, refusal);
+            return erFailed;
+        }
         TDocxWriter writer;
         writer.SetFont(Job.TableFont.family(), Job.TableFont.pointSizeF());
 
-        // The page header: firm, title and date on the first row, the subtitle under the title.
+        // The columns the list hides stay out; a block over one spans only the shown ones.
+        std::vector<int> shownBefore(size_t(cols) + 1, 0);
+        for (int c = 0; c < cols; ++c)
+            shownBefore[size_t(c) + 1] = shownBefore[size_t(c)] + (IsHiddenColumn(grid, c) ? 0 : 1);
+        const auto shownIn = [&](const TGridRect& Block) {
+            return shownBefore[size_t(Block.Right) + 1] - shownBefore[size_t(Block.Left)];
+        };
+
+        Progress.Start(LoadStr(65136) + pleaseWait, cols * rows);
+        // The rows go out one by one; each shown column's width comes from its longest text of
+        // its own, measured once at the end.
+        writer.BeginTable();
+        TLongestTexts longest(shownBefore[size_t(cols)]);
+        TMergePlan plan(grid);
+        QList<TDocxCell> row;
+        for (int r = 0; r < rows; ++r) {
+            row.clear();
+            for (int c = 0; c < cols; ++c) {
+                if (const std::optional<TGridRect> block = plan.Take(c, r)) {
+                    if (shownIn(*block) > 0) {
+                        const TCellData data = ReadCell(grid, block->Left, block->Top);
+                        TDocxCell cell;
+                        if (!data.Text.isEmpty())
+                            cell.Paragraph.Runs.append(WordRun(data.Text, Job.TableFont));
+                        cell.Paragraph.Align = WordAlign(data.Alignment);
+                        cell.VAlign = WordVAlign(data.Alignment);
+                        cell.Fill = WordFill(WordColorIndex(data.BackColor));
+                        cell.Borders = true;
+                        cell.NoWrap = IsNumberText(data.Text);
+                        cell.GridSpan = shownIn(*block);
+                        if (block->Bottom > block->Top) cell.VMerge = dmRestart;
+                        row.append(cell);
+                        if (block->Left == block->Right) longest.Offer(shownBefore[size_t(c)], data.Text);
+                    }
+                } else if (const std::optional<TGridRect> over = plan.BlockOf(c, r);
+                           over && over->Left == c && over->Top < r && shownIn(*over) > 0) {
+                    // The row's part of a block that began above: an empty cell continuing it.
+                    TDocxCell cell;
+                    const TCellData data = ReadCell(grid, over->Left, over->Top);
+                    cell.Fill = WordFill(WordColorIndex(data.BackColor));
+                    cell.Borders = true;
+                    cell.GridSpan = shownIn(*over);
+                    cell.VMerge = dmContinue;
+                    row.append(cell);
+                }
+                if (!Progress.Step()) return erCancelled;
+            }
+            writer.AddTableRow(row);
+        }
+        // Points to millimetres with a cell's margins. A table wider than a portrait page turns
+        // the page; one wider than that too is narrowed to fit.
+        QList<double> widths;
+        double total = 0;
+        for (int c = 0; c < longest.Count(); ++c) {
+            widths.append(std::max(TextWidthPt(Job.TableFont, longest.Text(c)) * 25.4 / 72 + 4, 6.0));
+            total += widths.last();
+        }
+        const bool landscape = total > WordPortraitWidth;
+        const double textWidth = landscape ? WordLandscapeWidth : WordPortraitWidth;
+        if (landscape) writer.SetPage(297, 210, WordMargin);
+        if (total > textWidth)
+            for (double& width : widths)
+                width *= textWidth / total;
+        writer.EndTable(widths);
+
+        // The page header across the page: firm, title and date on the first row, the subtitle
+        // under the title.
         TDocxTable heading;
-        heading.ColumnWidths = {WordTextWidth / 4, WordTextWidth / 2, WordTextWidth / 4};
+        heading.ColumnWidths = {textWidth / 4, textWidth / 2, textWidth / 4};
         heading.Rows = {{WordHeadingCell(Job.FirmText.section(QLatin1Char('\r'), 0, 0), Job.FirmFont, daLeft),
                          WordHeadingCell(Job.Title, Job.TitleFont, daCenter),
                          WordHeadingCell(ExportDateText(Job.Date), Job.FirmFont, daRight)},
@@ -567,60 +726,15 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
                          WordHeadingCell(QString(), Job.FirmFont, daRight)}};
         writer.AddTable(heading, dpHeader);
 
-        Progress.Start(LoadStr(65136) + pleaseWait, cols * rows);
-        // The rows go out one by one; the widths, in points until the end, are each column's
-        // widest cell of its own.
-        writer.BeginTable();
-        QList<double> widths(cols, 0);
-        TMergePlan plan(grid);
-        QList<TDocxCell> row;
-        for (int r = 0; r < rows; ++r) {
-            row.clear();
-            for (int c = 0; c < cols; ++c) {
-                if (const std::optional<TGridRect> block = plan.Take(c, r)) {
-                    const TCellData data = ReadCell(grid, block->Left, block->Top);
-                    TDocxCell cell;
-                    if (!data.Text.isEmpty()) cell.Paragraph.Runs.append(WordRun(data.Text, Job.TableFont));
-                    cell.Paragraph.Align = WordAlign(data.Alignment);
-                    cell.VAlign = WordVAlign(data.Alignment);
-                    cell.Fill = WordFill(WordColorIndex(data.BackColor));
-                    cell.Borders = true;
-                    cell.GridSpan = block->Right - block->Left + 1;
-                    if (block->Bottom > block->Top) cell.VMerge = dmRestart;
-                    row.append(cell);
-                    if (block->Left == block->Right)
-                        widths[c] = std::max(widths[c], TextWidthPt(Job.TableFont, data.Text));
-                } else if (const std::optional<TGridRect> over = plan.BlockOf(c, r);
-                           over && over->Left == c && over->Top < r) {
-                    // The row's part of a block that began above: an empty cell continuing it.
-                    TDocxCell cell;
-                    const TCellData data = ReadCell(grid, over->Left, over->Top);
-                    cell.Fill = WordFill(WordColorIndex(data.BackColor));
-                    cell.Borders = true;
-                    cell.GridSpan = over->Right - over->Left + 1;
-                    cell.VMerge = dmContinue;
-                    row.append(cell);
-                }
-                if (!Progress.Step()) return erCancelled;
-            }
-            writer.AddTableRow(row);
-        }
-        // Points to millimetres with a cell's margins; narrowed together to fit the page.
-        double total = 0;
-        for (double& width : widths) {
-            width = std::max(width * 25.4 / 72 + 4, 6.0);
-            total += width;
-        }
-        if (total > WordTextWidth)
-            for (double& width : widths)
-                width *= WordTextWidth / total;
-        writer.EndTable(widths);
-
         writer.SaveToFile(file.Path());
         QString error;
-        if (!file.Commit(error)) throw EDocxError(error);
-    } catch (const Exception& failure) {
-        ShowErrorFmt(LoadStr(65182) + LoadStr(65180), {failure.Message()});
+        if (!file.Commit(error)) {
+            ShowExportFailure(Job.FileName, error);
+            return erFailed;
+        }
+    } catch (const Exception&) {
+        // The writer's texts are English and for the log: the system's error says why.
+        ShowExportFailure(Job.FileName, SystemReason(errno));
         return erFailed;
     }
     return erDone;
@@ -636,9 +750,13 @@ int ExportToText(const TExportJob& Job, const QString& Delimiter, TExportProgres
     Progress.Start(LoadStr(65137) + LoadStr(65138), cols * rows);
     // Written aside and put in place only when complete: a stopped export leaves the old file.
     TFileBeside beside(Job.FileName);
-    if (!beside.Refusal().isEmpty()) return erFailed;
+    auto fail = [&](const QString& Reason) {
+        ShowExportFailure(Job.FileName, Reason);
+        return erFailed;
+    };
+    if (const QString refusal = beside.Refusal(); !refusal.isEmpty()) return fail(refusal);
     QFile file(beside.Path());
-    if (!file.open(QIODevice::WriteOnly)) return erFailed;
+    if (!file.open(QIODevice::WriteOnly)) return fail(SystemReason(errno));
     const QByteArray delimiter = Delimiter.toUtf8();
     QByteArray line;
     for (int r = 0; r < rows; ++r) {
@@ -649,11 +767,14 @@ int ExportToText(const TExportJob& Job, const QString& Delimiter, TExportProgres
             if (!Progress.Step()) return erCancelled;
         }
         line += "\r\n";
-        if (file.write(line) != line.size()) return erFailed;
+        if (file.write(line) != line.size()) return fail(SystemReason(errno));
     }
+    if (!file.flush()) return fail(SystemReason(errno));
     file.close();
+    if (file.error() != QFile::NoError) return fail(SystemReason(errno));
     QString error;
-    return file.error() == QFile::NoError && beside.Commit(error) ? erDone : erFailed;
+    if (!beside.Commit(error)) return fail(error);
+    return erDone;
 }
 
 // ---- the wizard
@@ -683,6 +804,18 @@ QPixmap WizardPicture() {
     const QPointF arrow[] = {{48, 92}, {66, 92}, {66, 84}, {78, 100}, {66, 116}, {66, 108}, {48, 108}};
     painter.drawPolygon(arrow, 7);
     return picture;
+}
+
+// The registry value of the folder the last export went to.
+const QString LastFolderValue = QStringLiteral("Last_Export_Folder");
+
+// Where a new export is proposed: the folder of the last one, else the user's documents, else the
+// home folder; never a folder that is gone.
+QString ProposedFolder() {
+    for (const QString& folder : {ReadRegString(LastFolderValue),
+                                  QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)})
+        if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
+    return QDir::homePath();
 }
 
 // A bold "A" for the font buttons.
@@ -957,7 +1090,7 @@ TfmExport::TfmExport(QWidget* Owner, TRichGrid* Grid, const QString& Title, cons
     // A caption is no path: a slash in it would name a folder.
     QString name = FileName;
     name.replace(QLatin1Char('/'), QLatin1Char('-'));
-    editFileName->setText(QDir(QCoreApplication::applicationDirPath()).filePath(name));
+    editFileName->setText(QDir(ProposedFolder()).filePath(name));
 
     setFixedSize(520, 360);
     ShowPage(1);
@@ -991,8 +1124,15 @@ void TfmExport::ShowPage(int Page) {
     lbStatus->setVisible(running);
     Animation->setVisible(running);
     if (Page == 2) {
-        labelInfo->setText(
-            Format(LoadStr(65154), {QString::fromLatin1(ProgramNames[FKind])}).replace(u'\r', u'\n'));
+        QString info = Format(LoadStr(65154), {QString::fromLatin1(ProgramNames[FKind])});
+        // A document of so many rows is slow to write and to open; a workbook takes it easily.
+        if (const int rows = FGrid->RowCount() - FGrid->FixedRows();
+            FKind == ekWord && rows > WordRowsAdvised)
+            info +=
+                Format(QStringLiteral("\r\r  Списъкът има %.0n реда: за толкова дълъг списък по-подходяща е "
+                                      "работната книга (MS Excel)."),
+                       {double(rows)});
+        labelInfo->setText(info.replace(u'\r', u'\n'));
         if (checkLoadWordpad->isVisible()) checkLoadWordpad->setFocus();
     }
     if (Page == 3) RunExport();
@@ -1041,7 +1181,10 @@ void TfmExport::RunExport() {
         break;
     }
     const int texts[] = {0, 65153, 65152, 65183};
-    labelInfo->setText(LoadStr(texts[FLastResult]).replace(u'\r', u'\n'));
+    const QString outcome = FLastResult == erCancelled ? LoadStr(texts[FLastResult])
+                                                       : Format(LoadStr(texts[FLastResult]), {job.FileName});
+    labelInfo->setText(QString(outcome).replace(u'\r', u'\n'));
+    if (FLastResult == erDone) WriteRegString(LastFolderValue, QFileInfo(job.FileName).absolutePath());
     if (FLastResult == erDone && (FKind <= ekWord || checkLoadWordpad->isChecked()))
         OpenExported(job.FileName);
 }

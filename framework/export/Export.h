@@ -54,12 +54,13 @@ public:
 // its own beside Job.FileName that replaces Job.FileName only when complete, with the old
 // file's permissions; a cancelled or failed export leaves the folder as it was, and a target
 // that is no regular file (a link, a pipe, a device, a folder) fails. They return a
-// TExportResult. The workbook and document writers show their failure to the operator; the
-// text writer fails silently.
+// TExportResult. A failure is shown to the operator with the file's name and the reason.
 // The workbook gives the money format to amounts only (under a number formatter, or with
 // decimals) and hides the columns the grid hides.
 int ExportToExcel(const TExportJob& Job, TExportProgress& Progress);
-// The document's table is written row by row, so a long list takes little memory.
+// The document's table is written row by row, so a long list takes little memory. It leaves the
+// columns the grid hides out, keeps numbers and dates on one line and turns the page to landscape
+// when the table is wider than a portrait page.
 int ExportToWord(const TExportJob& Job, TExportProgress& Progress);
 // Each cell's stored text followed by Delimiter, each row ended by CR LF, in UTF-8. An empty
 // Delimiter fails.

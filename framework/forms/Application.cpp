@@ -3,7 +3,15 @@
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+#include <clocale>
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    KeepNumbersInCLocale();
+}
+
+void KeepNumbersInCLocale() {
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 bool TApplication::notify(QObject* Receiver, QEvent* Event) {
     try {

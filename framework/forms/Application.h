@@ -12,6 +12,11 @@ public:
     bool notify(QObject* Receiver, QEvent* Event) override;
 };
 
+// Numbers written into files (a workbook's values and widths) and printed through the C library
+// keep "." as the decimal point whatever the desktop's locale: the numeric locale of the whole
+// process goes back to "C" after the application object has taken the desktop's.
+void KeepNumbersInCLocale();
+
 // The application's error display: a database error in the database error box, any other
 // failure in the plain error box.
 void ShowException(const std::exception& E);

@@ -1690,7 +1690,9 @@ void TfmPrintPreview::Pan(int DX, int DY) {
 }
 
 void TfmPrintPreview::UpdateStatus() {
-    StatusPanels[0]->setText(TPrinterProvider::Instance().PrinterName());
+    // The printer the pages were laid out for, which is the one Print uses.
+    const QPrinter* printer = PagePrinter->Printer();
+    StatusPanels[0]->setText(printer ? TPrinterProvider::NameOf(*printer) : QString());
     StatusPanels[1]->setText(
         Format(QStringLiteral("%d mm x %d mm"),
                {int(std::lround(PagePrinter->PageWidth())), int(std::lround(PagePrinter->PageHeight()))}));
@@ -1878,6 +1880,15 @@ bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate) {
 }
 
 void TfmPrintPreview::PrintAction() {
+    // Told before the dialog, which would offer whatever printer took this one's place.
+    const QPrinter* printer = PagePrinter->Printer();
+    if (!printer || !TPrinterProvider::Instance().Available(*printer)) {
+        if (printer)
+            ShowPrinterMissing(*printer);
+        else
+            ShowErrorFmt(NoPrinterText);
+        return;
+    }
     const int count = PagePrinter->PageCount();
     TPrintRequest request;
     request.Copies = PagePrinter->Copies();

@@ -1,10 +1,12 @@
 #include "framework/printing/OfficePrinter.h"
 
 #include "core/unWait.h"
+#include "framework/printing/PagePrinter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -88,6 +90,10 @@ QString LibreOfficePrinter::ConvertToPdf(const QString& File, const QString& Out
 
 void LibreOfficePrinter::PrintDocument(const QString& File, const QString& Printer) {
     if (!Available()) throw EOfficeError(OfficeMissingText());
+    if (Printer == PdfPrinterName) {
+        PrintToPdfOutput(File);
+        return;
+    }
     // The printer is checked first, so that a missing one is told before the slow conversion.
     QString defaultQueue;
     const QList<TPrinterQueue> queues = ListQueues(defaultQueue);
@@ -109,6 +115,20 @@ void LibreOfficePrinter::PrintDocument(const QString& File, const QString& Print
     if (job == 0)
         throw EOfficeError(Format("Грешка при печат на принтер \"%s\": %s",
                                   {queue, QString::fromUtf8(cupsLastErrorString())}));
+}
+
+void LibreOfficePrinter::PrintToPdfOutput(const QString& File) const {
+    TPrinterProvider& provider = TPrinterProvider::Instance();
+    if (!provider.IsPdf()) throw EOfficeError(PrinterMissingText(PdfPrinterName));
+    provider.PrepareJob(QFileInfo(File).completeBaseName());
+    const QString target = provider.Printer()->outputFileName();
+    TWaitGuard wait;
+    QTemporaryDir work;
+    if (!work.isValid()) throw EOfficeError(QStringLiteral("Не може да бъде създадена временна папка."));
+    const QString pdf = ConvertToPdf(File, work.path());
+    QFile::remove(target);
+    if (!QFile::copy(pdf, target))
+        throw EOfficeError(Format("Файлът \"%s\" не може да бъде записан.", {target}));
 }
 
 namespace {

@@ -34,8 +34,8 @@ public:
     // False when documents cannot be converted on this computer.
     virtual bool Available() const = 0;
     // Prints the .docx File on the printer called Printer (matched as MatchPrinterQueue does);
-    // an empty Printer prints on the default printer. EOfficeError on failure, with
-    // OfficeMissingText() when Available() is false.
+    // an empty Printer prints on the default printer, PdfPrinterName into the PDF output. EOfficeError on
+    // failure, with OfficeMissingText() when Available() is false.
     virtual void PrintDocument(const QString& File, const QString& Printer) = 0;
 };
 
@@ -47,6 +47,8 @@ public:
     // has a profile of its own: two conversions on one profile fail, and the operator's own
     // LibreOffice must not be touched. EOfficeError on failure.
     QString ConvertToPdf(const QString& File, const QString& OutDir) const;
+    // Converts File into the file the PDF pseudo-printer writes its next job to.
+    void PrintToPdfOutput(const QString& File) const;
 
     int TimeoutMs = 180000;
 };

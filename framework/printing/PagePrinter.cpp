@@ -86,7 +86,11 @@ bool TPrinterProvider::Available(const QPrinter& Printer) const {
 
 void ShowPrinterMissing(const QPrinter& Printer) {
     const QString name = TPrinterProvider::NameOf(Printer);
-    ShowErrorFmt(name.isEmpty() ? NoPrinterText : QStringLiteral("Принтерът \"%s\" не е наличен!"), {name});
+    // With none left the operator needs to install one, not to look for this one.
+    if (name.isEmpty() || TPrinterProvider::Instance().Names().isEmpty())
+        ShowErrorFmt(NoPrinterText);
+    else
+        ShowErrorFmt(QStringLiteral("Принтерът \"%s\" не е наличен!"), {name});
 }
 
 void ShowPrintFailed(const QPrinter& Printer) {

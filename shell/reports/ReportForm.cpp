@@ -71,6 +71,10 @@ TReportForm::TReportForm(QWidget* Owner, const TReportSetup& Setup)
     ParamsLayout = new QGridLayout(pnlParams);
     ParamsLayout->setContentsMargins(6, 4, 6, 4);
     ParamsLayout->setHorizontalSpacing(6);
+    // A report writes every zero it means; a field it leaves empty (a rate where there is no
+    // contract, a totals cell under a column that is not summed) stays blank.
+    for (TFloatFormatter* Formatter : {ValueFormatter, AmountFormatter, PriceFormatter, CurrencyFormatter})
+        Formatter->SetZeroOnNoValue(false);
     if (!Setup.Period) return;
     dtp_From = new TMADateEdit(pnlParams);
     dtp_From->setObjectName(u"dtp_From"_s);
@@ -234,7 +238,8 @@ bool TReportForm::Execute() {
     }
     if (FSetup.Progress) PostEventTo(this, new TProgressEvent(0, 100));
     ApplyFilterToRows(&Rows);
-    LoadGridFromList(Grid, &Rows, true);
+    // Sized once, by FitColumns, after the report has given its rows their formats.
+    FillGridFromList(Grid, &Rows, true);
     RowsLoaded();
     FitColumns();
     return true;

@@ -310,3 +310,28 @@ TEST(RichGridEditing, TheEditorOpensOnlyOnEditableCells) {
     QTest::keyClick(&p.Grid, Qt::Key_F2);
     EXPECT_TRUE(p.Grid.EditorMode());
 }
+
+// A long note far down a long list still fits its column: no row is left unmeasured, and a
+// multi-line text counts by its longest line.
+TEST(RichGridSizing, AColumnFitsItsLongestTextWhereverItStands) {
+    TRichGrid grid;
+    grid.SetColCount(3);
+    grid.SetFixedRows(1);
+    grid.SetFixedCols(0);
+    for (int c = 0; c < 3; ++c)
+        grid.ColAttributes(c)->SetAutoResize(true);
+    const QString note = QString::fromUtf8("Пръстен с три камъка, надраскан отстрани, без гравюра и кутия");
+    const QString lines = QString::fromUtf8("къс ред\nмного по-дълъг втори ред на описа, който решава");
+    TDelimitedStringList list;
+    for (int r = 1; r <= 5000; ++r)
+        list.Add(QStringLiteral("%1@%2@%3")
+                     .arg(r)
+                     .arg(r == 2347 ? note : u"кратко"_qs)
+                     .arg(r == 3001 ? lines : u"x"_qs));
+    ASSERT_TRUE(LoadGridFromList(&grid, &list, false));
+    const QFontMetrics fm(grid.font());
+    EXPECT_GE(grid.ColWidths(1), fm.horizontalAdvance(note));
+    EXPECT_GE(grid.ColWidths(2), fm.horizontalAdvance(lines.section(u'\n', 1)));
+    EXPECT_GE(grid.ColWidths(0), fm.horizontalAdvance(QStringLiteral("5000")));
+    EXPECT_LT(grid.ColWidths(0), fm.horizontalAdvance(note) / 3);
+}

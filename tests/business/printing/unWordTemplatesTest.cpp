@@ -6,7 +6,10 @@
 #include "core/unNumbers.h"
 #include "core/unRegistry.h"
 #include "framework/export/Docx.h"
+#include "framework/printing/PagePrinter.h"
 #include "tests/support/FakeOfficePrinter.h"
+#include "tests/support/PdfPrinter.h"
+#include "tests/support/PrivateCups.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 
@@ -14,6 +17,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -296,6 +300,26 @@ TEST_F(WordTemplates, TemplateRemovedAfterAPrintStopsTheNext) {
     EXPECT_EQ(Presenter.Texts(), QStringList{u"Грешка при копиране на файловете."_s});
 }
 
+// The contract goes where the program prints, never to the desktop's default: to the PDF output
+// when that is chosen, else to the queue chosen in the program.
+TEST_F(WordTemplates, TheContractGoesToThePrinterChosenInTheProgram) {
+    InstallTemplates();
+    {
+        TPdfPrinterScope pdf;
+        PrintContractDocument(nullptr, 17);
+        ASSERT_EQ(Printer.Jobs.size(), 1);
+        EXPECT_EQ(Printer.Jobs.takeFirst().Printer, PdfPrinterName);
+    }
+    TPrivateCups cups({u"Laser"_s, u"Other"_s}, u"Laser"_s);
+    if (!cups.Running()) GTEST_SKIP() << "cupsd is not installed";
+    TPrinterProvider& provider = TPrinterProvider::Instance();
+    provider.SetPrinterIndex(int(provider.Names().indexOf(u"Other"_s)));
+    PrintContractDocument(nullptr, 18);
+    ASSERT_EQ(Printer.Jobs.size(), 1);
+    EXPECT_EQ(Printer.Jobs[0].Printer, u"Other"_s);
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+}
+
 TEST_F(WordTemplates, LabelGoesToTheLabelPrinter) {
     InstallTemplates();
     PrintItemLabel(LabelTemplatePath(), u"17"_s, u"Пръстен злато"_s);
@@ -363,6 +387,20 @@ TEST_F(OfficeConversion, ShippedContractReadsRight) {
         EXPECT_TRUE(contract.contains(expected)) << expected.toStdString() << "\n" << contract.toStdString();
     const QString label = PdfText(QDir(out.path()).filePath(u"17x54.pdf"_s));
     EXPECT_EQ(label, u"Договор № 17 Пръстен злато"_s);
+}
+
+// The real converter's way to the PDF output: the contract lands in the file the PDF printer
+// writes, with its text.
+TEST_F(OfficeConversion, TheContractPrintsIntoThePdfOutput) {
+    if (QStandardPaths::findExecutable(u"soffice"_s).isEmpty()) GTEST_SKIP() << "soffice is absent";
+    InstallTemplates();
+    TPdfPrinterScope pdf;
+    LibreOfficePrinter office;
+    const OfficePrinter* fake = SetOfficePrinter(&office);
+    const auto restore = qScopeGuard([fake] { SetOfficePrinter(const_cast<OfficePrinter*>(fake)); });
+    PrintContractDocument(nullptr, 17);
+    ASSERT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_TRUE(PdfText(pdf.FileName()).contains(u"Иван Петров Иванов, ЕГН 8001011234"_s));
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/RichGrid.h"
+#include "framework/forms/Application.h"
+#include "tests/support/DesktopLocale.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScriptedPresenter.h"
 
 #include <QApplication>
@@ -17,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <optional>
 #include <pugixml.hpp>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -233,25 +237,6 @@ TEST_F(ExportTest, CancelLeavesNoFileAndKeepsAnOldOne) {
     EXPECT_TRUE(Presenter.Messages().isEmpty());
 }
 
-TEST_F(ExportTest, AFileThatCannotBeWrittenFails) {
-    const QString missing = Path(QStringLiteral("no/such/folder/list"));
-    TCountingProgress progress;
-    Job.FileName = missing + QStringLiteral(".txt");
-    EXPECT_EQ(ExportToText(Job, QStringLiteral(";"), progress), erFailed);
-    EXPECT_TRUE(Presenter.Messages().isEmpty());
-
-    Job.FileName = missing + QStringLiteral(".xlsx");
-    EXPECT_EQ(ExportToExcel(Job, progress), erFailed);
-    Job.FileName = missing + QStringLiteral(".docx");
-    EXPECT_EQ(ExportToWord(Job, progress), erFailed);
-    ASSERT_EQ(Presenter.Messages().size(), 2);
-    EXPECT_TRUE(Presenter.Texts()[0].startsWith(U("Грешка в комуникацията с MS Excel\rМоля проверете "
-                                                  "инсталацията на MS Office 97\r\r")));
-    EXPECT_TRUE(Presenter.Texts()[1].startsWith(U("Грешка в комуникацията с MS Word\r")));
-    EXPECT_EQ(Presenter.Messages()[0].DlgType, mtError);
-    EXPECT_TRUE(Files().isEmpty());
-}
-
 TEST_F(ExportTest, WorkbookHoldsNumbersAsNumbersMergedBlocksAndFormats) {
     Job.FileName = Path(QStringLiteral("list.xlsx"));
     TCountingProgress progress;
@@ -415,6 +400,38 @@ TEST_F(ExportTest, DocumentHoldsTheTableWithSpansFillsAndTheHeading) {
     EXPECT_STREQ(run.child("w:rPr").child("w:sz").attribute("w:val").value(), "16");
 }
 
+// A list wider than a portrait page turns the document to landscape; a narrow one stays portrait.
+// Numbers, personal numbers and dates never break across lines, and what the list hides is left
+// out, even from a merged block over it.
+TEST_F(ExportTest, DocumentTurnsForWideListsKeepsNumbersWholeAndLeavesHiddenColumnsOut) {
+    Grid.ColAttributes(1)->SetVisible(false); // under the merged "Общо" as well
+    struct Case {
+        int notes; // characters in the note column
+        bool landscape;
+    };
+    for (const Case c : {Case{10, false}, Case{260, true}}) {
+        Grid.SetCells(3, 1, QString(c.notes, QLatin1Char('n')));
+        Job.FileName = Path(QStringLiteral("list.docx"));
+        TCountingProgress progress;
+        ASSERT_EQ(ExportToWord(Job, progress), erDone);
+        const pugi::xml_document document = Parse(ReadEntry(Job.FileName, "word/document.xml"));
+        const pugi::xml_node size = document.select_node("//w:sectPr/w:pgSz").node();
+        EXPECT_EQ(size.attribute("w:w").as_int() > size.attribute("w:h").as_int(), c.landscape) << c.notes;
+        EXPECT_EQ(document.select_nodes("//w:body/w:tbl/w:tblGrid/w:gridCol").size(), 3u);
+        QStringList texts, whole;
+        for (const pugi::xpath_node& tc : document.select_nodes("//w:body/w:tbl/w:tr/w:tc")) {
+            const pugi::xml_node props = tc.node().child("w:tcPr");
+            const int span = props.child("w:gridSpan").attribute("w:val").as_int();
+            texts.append(Text(tc.node().child("w:p").child("w:r").child("w:t")) +
+                         (span > 1 ? QStringLiteral("+%1").arg(span) : QString()));
+            if (props.child("w:noWrap")) whole.append(texts.last());
+        }
+        EXPECT_EQ(texts.mid(0, 6).join(u','), U("Номер,Сума,Бележка,1,1234.5,") + Grid.Cells(3, 1));
+        EXPECT_EQ(texts.value(9), U("Общо+2"));
+        EXPECT_EQ(whole, QStringList({U("1"), U("1234.5"), U("2"), U("1234")}));
+    }
+}
+
 namespace {
 
 // An exported workbook's sheet read back: each cell's value ("s:" and the text for a string)
@@ -492,6 +509,26 @@ TEST_F(ExportTest, WorkbookGivesTheMoneyFormatOnlyToAmounts) {
     }
 }
 
+// Started on a Bulgarian desktop, the program still writes every number of the sheet, widths
+// included, with the point a spreadsheet program reads.
+TEST_F(ExportTest, WorkbookReadsBackUnderABulgarianDesktop) {
+    const TDesktopLocale desktop(QStringLiteral("bg_BG"));
+    if (!desktop.Missing().isEmpty()) GTEST_SKIP() << desktop.Missing().toStdString();
+    KeepNumbersInCLocale(); // as the program starts
+    Grid.SetCells(2, 1, QStringLiteral("1234.56"));
+    Job.FileName = Path(QStringLiteral("list.xlsx"));
+    TCountingProgress progress;
+    ASSERT_EQ(ExportToExcel(Job, progress), erDone);
+    const pugi::xml_document sheet = Parse(ReadEntry(Job.FileName, "xl/worksheets/sheet1.xml"));
+    QStringList numbers;
+    for (const pugi::xpath_node& node : sheet.select_nodes("//sheetData/row/c/v | //cols/col/@width"))
+        numbers.append(QString::fromUtf8(node.node() ? node.node().text().get() : node.attribute().value()));
+    ASSERT_GT(numbers.size(), 10);
+    EXPECT_TRUE(numbers.contains(QStringLiteral("1234.56")));
+    for (const QString& number : numbers)
+        EXPECT_FALSE(number.contains(u',')) << number.toStdString();
+}
+
 TEST_F(ExportTest, HiddenColumnsAreHiddenInTheWorkbook) {
     Grid.ColAttributes(1)->SetVisible(false);
     Grid.SetColWidths(3, 0);
@@ -526,6 +563,42 @@ const std::pair<const char*, TExporter> Exporters[] = {
 
 } // namespace
 
+// A missing folder and a full disk: each export fails, leaves nothing behind and tells the operator
+// in Bulgarian which file was not written and why.
+TEST_F(ExportTest, AFailedExportSaysWhichFileAndWhyInBulgarian) {
+    for (int r = 1; r < Grid.RowCount(); ++r)
+        Grid.SetCells(3, r, QString(400, QLatin1Char('x')));
+    const QString missingFolder = Path(QStringLiteral("no/such"));
+    for (const auto& [name, exporter] : Exporters) {
+        const QString extension = QFileInfo(QString::fromLatin1(name)).suffix();
+        struct Case {
+            QString file, reason;
+            bool fullDisk;
+        };
+        const Case cases[] = {{missingFolder + QStringLiteral("/list.") + extension,
+                               U("Папката \"") + missingFolder + U("\" не съществува."), false},
+                              {Path(QStringLiteral("full.") + extension),
+                               U("Файлът е по-голям, отколкото носителят позволява."), true}};
+        for (const Case& c : cases) {
+            Presenter.Clear();
+            Job.FileName = c.file;
+            TCountingProgress progress;
+            int result = 0;
+            {
+                std::optional<TFileSizeLimit> full;
+                if (c.fullDisk) full.emplace(200);
+                result = exporter(Job, progress);
+            }
+            EXPECT_EQ(result, erFailed) << c.file.toStdString();
+            ASSERT_EQ(Presenter.Messages().size(), 1) << c.file.toStdString();
+            EXPECT_EQ(Presenter.Messages()[0].DlgType, mtError);
+            // The whole text: nothing of a library's English is added.
+            EXPECT_EQ(Presenter.Texts()[0], U("Файлът \"") + c.file + U("\" не е записан:\r") + c.reason);
+        }
+    }
+    EXPECT_EQ(Files(), QStringList());
+}
+
 TEST_F(ExportTest, ATargetThatIsNoRegularFileIsRefused) {
     const QString fifo = Path(QStringLiteral("pipe"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -544,9 +617,7 @@ TEST_F(ExportTest, ATargetThatIsNoRegularFileIsRefused) {
             Job.FileName = target;
             TCountingProgress progress;
             EXPECT_EQ(exporter(Job, progress), erFailed) << name << " " << target.toStdString();
-            // The workbook and the document say why; the text export fails in silence.
-            EXPECT_EQ(Presenter.Messages().size(), QString::fromLatin1(name).endsWith(u".txt") ? 0 : 1)
-                << name << " " << target.toStdString();
+            EXPECT_EQ(Presenter.Messages().size(), 1) << name << " " << target.toStdString();
         }
         EXPECT_TRUE(QFileInfo(fifo).isFile() == false && QFileInfo::exists(fifo));
         EXPECT_TRUE(QFileInfo(link).isSymLink()) << name;
@@ -594,14 +665,22 @@ class ExportWizardTest : public ExportTest {
 protected:
     void SetUp() override {
         ExportTest::SetUp();
+        // A home of the test's own, so that the user's documents are a known folder.
+        ASSERT_TRUE(QDir(Dir.path()).mkpath(QStringLiteral("home/Documents")));
+        qputenv("HOME", QFile::encodeName(Path(QStringLiteral("home"))));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(Path(QStringLiteral("home/.config"))));
         Previous = SetExportOpener([this](const QString& File) { Opened.append(File); });
         Wizard = new TfmExport(nullptr, &Grid, U("Приходни ордери"), U("за март"), U("Приходни ордери"));
     }
     void TearDown() override {
         delete Wizard;
         SetExportOpener(Previous);
+        qputenv("HOME", SavedHome);
+        qputenv("XDG_CONFIG_HOME", SavedConfig);
     }
 
+    const QByteArray SavedHome = qgetenv("HOME");
+    const QByteArray SavedConfig = qgetenv("XDG_CONFIG_HOME");
     TExportOpener Previous;
     QStringList Opened;
     TfmExport* Wizard = nullptr;
@@ -617,8 +696,8 @@ TEST_F(ExportWizardTest, StartsOnTheFirstPageWithExcelChosen) {
     EXPECT_TRUE(Wizard->actNext->isEnabled());
     EXPECT_EQ(Wizard->editTitle->text(), U("Приходни ордери"));
     EXPECT_EQ(Wizard->editSubTitle->text(), U("за март"));
-    EXPECT_EQ(Wizard->editFileName->text(),
-              QDir(QCoreApplication::applicationDirPath()).filePath(U("Приходни ордери.xlsx")));
+    // Not the program's own folder: the user's documents.
+    EXPECT_EQ(Wizard->editFileName->text(), Path(U("home/Documents/Приходни ордери.xlsx")));
     EXPECT_EQ(Wizard->TitleFont.family(), QStringLiteral("Times New Roman"));
     EXPECT_EQ(Wizard->TitleFont.pointSize(), 14);
     EXPECT_EQ(Wizard->TableFont.pointSize(), 8);
@@ -677,7 +756,8 @@ TEST_F(ExportWizardTest, ExportsWithTheEditedHeadingAndOpensTheResult) {
         Wizard->btnNext->click();
         EXPECT_EQ(Wizard->Page(), 3);
         EXPECT_EQ(Wizard->LastResult(), erDone);
-        EXPECT_EQ(Wizard->labelInfo->text(), U("  Данните са прехвърлени успешно!"));
+        EXPECT_EQ(Wizard->labelInfo->text(),
+                  U("  Данните са прехвърлени успешно във файла\n  \"") + Path(c.name) + U("\"."));
         EXPECT_TRUE(Wizard->actPrev->isEnabled());
         EXPECT_FALSE(Wizard->actNext->isEnabled());
         EXPECT_FALSE(Wizard->ProgressBar->isVisible());
@@ -737,4 +817,52 @@ TEST_F(ExportWizardTest, AnEmptyDelimiterKeepsTheWizardOnTheFirstPage) {
     Wizard->radioWordpad->click();
     Wizard->btnNext->click();
     EXPECT_EQ(Wizard->Page(), 2);
+}
+
+// The next export is proposed in the folder the last one went to; without one, in the user's
+// documents, or the home folder when there are none. A failed export names its file on the page.
+TEST_F(ExportWizardTest, TheFolderProposedIsTheLastOneUsedOrTheDocuments) {
+    Wizard->show();
+    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("reports")));
+    Wizard->editFileName->setText(Path(QStringLiteral("reports/out.xlsx")));
+    Wizard->btnNext->click();
+    Wizard->btnNext->click();
+    ASSERT_EQ(Wizard->LastResult(), erDone);
+    // A failure keeps the folder proposed before it.
+    Wizard->editFileName->setText(Path(QStringLiteral("gone/out.xlsx")));
+    Wizard->btnPrev->click();
+    Wizard->btnNext->click();
+    ASSERT_EQ(Wizard->LastResult(), erFailed);
+    EXPECT_EQ(Wizard->labelInfo->text(), U("  Данните не са прехвърлени успешно!\n  Файлът \"") +
+                                             Path(QStringLiteral("gone/out.xlsx")) + U("\" не е записан."));
+    auto proposed = [this] {
+        return TfmExport(nullptr, &Grid, U("Каса"), {}, U("Каса")).editFileName->text();
+    };
+    EXPECT_EQ(proposed(), Path(U("reports/Каса.xlsx")));
+    // A last folder that is gone gives way to the documents, and those to the home folder.
+    ASSERT_TRUE(QDir(Path(QStringLiteral("reports"))).removeRecursively());
+    EXPECT_EQ(proposed(), Path(U("home/Documents/Каса.xlsx")));
+    ASSERT_TRUE(QDir(Path(QStringLiteral("home/Documents"))).removeRecursively());
+    EXPECT_EQ(proposed(), Path(U("home/Каса.xlsx")));
+}
+
+// A long list is better off in a workbook: past 5,000 rows the Word page says so, at 5,000 it
+// does not, and the workbook is never discouraged.
+TEST_F(ExportWizardTest, AListOfManyThousandRowsIsSteeredToTheWorkbook) {
+    const QString advice = U("по-подходяща е работната книга (MS Excel)");
+    Wizard->show();
+    for (const int rows : {5000, 5001}) {
+        Grid.SetRowCount(Grid.FixedRows() + rows);
+        for (QRadioButton* radio : {Wizard->radioWord, Wizard->radioExcel}) {
+            radio->click();
+            Wizard->btnNext->click();
+            const QString info = Wizard->labelInfo->text();
+            EXPECT_EQ(info.contains(advice), rows > 5000 && radio == Wizard->radioWord)
+                << rows << " " << info.toStdString();
+            if (info.contains(advice)) {
+                EXPECT_TRUE(info.contains(U("5 001 реда"))) << info.toStdString();
+            }
+            Wizard->btnPrev->click();
+        }
+    }
 }

@@ -6,7 +6,9 @@
 #include "tests/support/PrivateCups.h"
 #include "tests/support/ScriptedPresenter.h"
 
+#include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QPrinter>
 #include <QScopeGuard>
 #include <gtest/gtest.h>
@@ -60,6 +62,35 @@ TEST(Printers, AQueueThatLeavesDuringThePreviewIsReportedInsteadOfCrashing) {
         EXPECT_EQ(presenter.Texts(), QStringList{QStringLiteral("Принтерът \"Laser\" не е наличен!")});
         EXPECT_TRUE(cups.Jobs().isEmpty()) << cups.Jobs().join(' ').toStdString();
     }
+}
+
+// One of two queues leaves, then the other: the status bar keeps naming the printer the pages
+// were laid out for, and Print says which printer is gone, then that none is left, before any
+// print dialog opens.
+TEST(Printers, PrintNamesThePrinterOfThePagesAndSaysWhenNoneIsLeft) {
+    TPrivateCups cups({"Laser", "Other"}, "Laser");
+    REQUIRE_SCHEDULER(cups);
+    TScriptedPresenter presenter;
+    int dialogs = 0;
+    const TPrintDialogHook previous = SetPrintDialogHook([&dialogs](TPrintRequest&, int) {
+        ++dialogs;
+        return true;
+    });
+    const auto restore = qScopeGuard([&previous] { SetPrintDialogHook(previous); });
+    auto grid = SmallGrid();
+    TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
+    preview.PagePrinter->SetShowProgress(false);
+    ASSERT_EQ(preview.StatusPanels[0]->text(), "Laser");
+    cups.RemoveQueue("Laser");
+    preview.Rebuild(0);
+    EXPECT_EQ(preview.StatusPanels[0]->text(), "Laser");
+    preview.acPrint->trigger();
+    cups.RemoveQueue("Other");
+    preview.acPrint->trigger();
+    EXPECT_EQ(presenter.Texts(),
+              QStringList({QStringLiteral("Принтерът \"Laser\" не е наличен!"), NoPrinterText}));
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(cups.Jobs().isEmpty()) << cups.Jobs().join(' ').toStdString();
 }
 
 TEST(Printers, ARealQueueCalledPdfIsAQueueNotTheFileWriter) {

@@ -9,6 +9,7 @@
 #include "core/unRegistry.h"
 #include "shell/reports/un_Operacii.h"
 #include "tests/support/ContractShop.h"
+#include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 
@@ -125,6 +126,44 @@ TEST_F(ReportWindow, APeriodEndingBeforeItStartsIsRefusedAndOneDayRuns) {
     EXPECT_EQ(Form->Grid->RowCount(), Form->Grid->FixedRows() + 1);
     EXPECT_EQ(Form->Grid->Cells(0, Form->Grid->FixedRows()), QString());
     EXPECT_EQ(Status(), QString());
+}
+
+// The journal over a loan, a purchase, the shop's own expense, a principal and an interest payment, a sale
+// and an owner's receipt: only payments on a contract carry its monthly rate, and the totals row shows sums
+// only under the summed columns; everything else stays blank rather than reading 0.00.
+TEST_F(ReportWindow, TheJournalShowsRatesAndTotalsOnlyWhereThereAreSome) {
+    for (const QString& Sql : {
+             u"Insert into Contracts values ( 1, 45345, 5, 1000, 3, 30, \"\", False, 0, False, 0, "
+             "12345, False, 0, 10, False, 0, 0, 0, 0 )"_s,
+             u"Insert into Contracts values ( 2, 45346, 6, 333.33, 4.5, 10, \"\", False, 0, False, 0, "
+             "8001011234, True, 45347, 2.5, True, 0, 0, 0, 0 )"_s,
+             u"Insert into Outcomes values ( 40, 45346, 2, 1, 333.33, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Outcomes values ( 41, 45349, 1, 4, 150, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Incomes values ( 30, 45347, 2, 4, 400, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Incomes values ( 31, 45346, 2, 2, 12.5, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Incomes values ( 32, 45348, 1, 1, 100, \"\", \"\", \"maria\" )"_s,
+             u"Insert into Incomes values ( 9, 45348, 0, 3, 50, \"\", \"\", \"ivan\" )"_s,
+         })
+        Exec(Sql);
+    WriteRegString(u"frmOperacii_dtp_From"_s, u"45345"_s);
+    WriteRegString(u"frmOperacii_dtp_To"_s, u"45351"_s);
+    auto* Form = CreateForm<TfrmOperacii>(&Host, TMAccountForm::fsMDIChild);
+    Form->ShowForm();
+    QApplication::processEvents();
+    QTest::keyClick(Form->dtp_From, Qt::Key_F8);
+    QApplication::processEvents();
+    TRichGrid* G = Form->Grid;
+    QStringList Rates;
+    for (int R = G->FixedRows(); R < G->RowCount() - 1; ++R)
+        Rates += G->Cells(0, R) + u'=' + G->GetDisplayText(4, R);
+    Rates.sort();
+    EXPECT_EQ(Rates.join(u'|').toStdString(),
+              "вноска на собственик=|вноска по главница - 1=3.00|вноска по лихва - 2=4.50|нов залог - 2=|"
+              "покупка на вещ - 1=|продажба на заложена вещ - 2=|разходи собственик=");
+    QStringList Totals;
+    for (int C = 0; C < 8; ++C)
+        Totals += G->GetDisplayText(C, G->RowCount() - 1);
+    EXPECT_EQ(Totals.join(u'|').toStdString(), "Общо:|||||562.50|488.33|12.50");
     Form->RunDone();
     delete Form->Container();
 }

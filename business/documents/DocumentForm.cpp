@@ -391,7 +391,17 @@ bool TDocumentForm::QueuedAsNew(qint64 Number) const {
 
 bool TDocumentForm::CloseQuery() {
     if (!TMAccountReadForm::CloseQuery()) return false;
-    return MayClose([this] { return DoSave(); });
+    if (!EditingRow) return MayClose([this] { return DoSave(); });
+    // A lifted document is work as much as a queued one: Yes queues it and saves.
+    if (IsAppBusy()) return false;
+    switch (ConfirmYesNoCancelFmt(LoadStr(65194))) {
+    case mrYes:
+        return DoAdd() && DoSave();
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QString TDocumentForm::CheckInsideSave() {

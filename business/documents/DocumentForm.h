@@ -84,8 +84,8 @@ public:
     bool Save() override;
     bool Edit() override;
     bool Delete() override;
-    // With statements queued: message 65194; Yes saves (and a failed Save keeps the window
-    // open), No drops them, Cancel stays.
+    // With statements queued or a document lifted by F3: message 65194; Yes saves (a lifted
+    // document queued first; a failed Save keeps the window open), No drops them, Cancel stays.
     bool CloseQuery() override;
     // F8 and the filter: with statements queued, the same question first; Yes saves (a saved
     // queue reloads the list), No drops the queue and reloads, Cancel keeps all as it is.

@@ -789,19 +789,6 @@ bool TfrmContracts::Add() {
     return Added;
 }
 
-bool TfrmContracts::CloseQuery() {
-    if (!EditingRow) return TDocumentForm::CloseQuery();
-    if (IsAppBusy()) return false;
-    switch (ConfirmYesNoCancelFmt(LoadStr(65194))) {
-    case mrYes:
-        return DoAdd() && DoSave();
-    case mrNo:
-        return true;
-    default:
-        return false;
-    }
-}
-
 void TfrmContracts::LockLoanFigures(bool On) {
     // The payout of a saved contract is a cash order already handed over: its amount and date
     // stay, and the fields show it.

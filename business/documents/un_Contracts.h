@@ -169,9 +169,6 @@ public:
     bool Done() override;
     bool Execute() override;
     bool Add() override;
-    // A contract lifted by F3 is work in progress as well: message 65194 is asked for it too, and
-    // Yes queues it as New does before saving.
-    bool CloseQuery() override;
 
     // Recomputes interest, fees and total from the fields; returns the total.
     double CalcContractAmountsDue();

@@ -411,3 +411,19 @@ TEST_F(PurchaseWindow, BuyingAnItemUnderAnOpenPledgeAsksFirst) {
 }
 
 } // namespace
+
+// Closing while a purchase is lifted by F3 asks as with work queued: Cancel stays in the edit, Yes
+// queues the edit and saves it.
+TEST_F(PurchaseBooks, ClosingWithALiftedPurchaseAsksWhetherToSave) {
+    Lift(3);
+    Type(Form->edSupplier_name, u"Петя Колева"_s);
+    Presenter.Clear();
+    Presenter.PlanAnswer(mrCancel);
+    EXPECT_FALSE(Form->CloseQuery());
+    EXPECT_TRUE(Form->EditingRow);
+    Presenter.PlanAnswer(mrYes);
+    EXPECT_TRUE(Form->CloseQuery());
+    EXPECT_EQ(Presenter.Texts(), QStringList(2, LoadStr(65194)));
+    EXPECT_EQ(QueryText(u"SELECT supplier_name FROM Items_purchases ORDER BY docno"_s),
+              u"Мария Колева°Петя Колева"_s);
+}

@@ -1,12 +1,18 @@
 #include "shell/app/SignIn.h"
 #include "core/unDatabase.h"
+#include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 class SignInTest : public ::testing::Test {
 protected:
@@ -76,4 +82,33 @@ TEST_F(SignInTest, TheRightPasswordSignsIn) {
     Dialog.accept();
     EXPECT_EQ(Dialog.result(), int(QDialog::Accepted));
     EXPECT_EQ(Dialog.UserName(), "ivan");
+}
+
+// The dialog stands in the middle of the screen and a refusal shows whole ("… Остават 2 опита.").
+TEST_F(SignInTest, TheDialogIsCentredAndItsRefusalShowsWhole) {
+    AddOperator("ivan", "pass", "Ivan");
+    QPoint Centre, ScreenCentre;
+    bool Whole = false;
+    WhenModalShown("TSignInDialog", [&](QWidget* Dialog) {
+        Centre = Dialog->frameGeometry().center();
+        ScreenCentre = Dialog->screen()->availableGeometry().center();
+        Dialog->findChild<QLineEdit*>("edUserName")->setText("ivan");
+        Dialog->findChild<QLineEdit*>("edPassword")->setText("wrong");
+        Dialog->findChild<QPushButton*>("OK")->click();
+        QApplication::processEvents();
+        auto* Error = Dialog->findChild<QLabel*>("labError");
+        const int Needed =
+            Error->wordWrap()
+                ? Error->heightForWidth(Error->width())
+                : Error->fontMetrics().height() *
+                      (Error->fontMetrics().horizontalAdvance(Error->text()) > Error->width() ? 2 : 1);
+        Whole =
+            Error->text().endsWith(u"Остават 2 опита."_s) && Error->height() >= Needed &&
+            (Error->wordWrap() || Error->fontMetrics().horizontalAdvance(Error->text()) <= Error->width());
+        Dialog->findChild<QPushButton*>("Cancel")->click();
+    });
+    QString User;
+    EXPECT_FALSE(SignIn(nullptr, User));
+    EXPECT_TRUE(Whole);
+    EXPECT_LE((Centre - ScreenCentre).manhattanLength(), 4);
 }

@@ -293,7 +293,7 @@ public:
     int Checks = 0;
 
 protected:
-    QString CheckInsideSave() override {
+    QString CheckInsideSave(int&) override {
         ++Checks;
         Exec(u"Insert into Outcomes values ( 99, 45352, 0, 3, 1, \"\", \"\", \"\" )"_s);
         return Refusal;

@@ -407,7 +407,7 @@ QString OutcomeKindText(int Type) {
     }
 }
 
-void LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Payments) {
+bool LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Payments) {
     TDelimitedStringList List;
     try {
         for (int i = 0; i < Sqls.size(); ++i) {
@@ -422,7 +422,7 @@ void LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Pa
         }
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
-        return;
+        return false;
     }
     SortDelimitedList(List, 0);
     for (int r = 0; r < List.Count(); ++r) {
@@ -436,6 +436,7 @@ void LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Pa
     }
     Form->ApplyFilterToRows(&List);
     LoadGridFromList(Form->Grid, &List, true);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -533,7 +533,12 @@ bool TfrmContracts::Done() {
 bool TfrmContracts::Execute() {
     TDocumentForm::Execute();
     TDelimitedStringList List;
-    RunQuery(this, AdoConnection, ContractListSql(WorkstationOptionOn(rg_Registry_1), Date()), &List);
+    try {
+        RunQuery(this, AdoConnection, ContractListSql(WorkstationOptionOn(rg_Registry_1), Date()), &List);
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
     PrepareContractListRows(List);
     SortRows(&List);
     ApplyFilterToRows(&List);

@@ -265,7 +265,7 @@ bool TDocumentForm::Add() {
         Document.Number = StrToIntOrZero(EditingKey);
         Document.Row = FLiftedRow;
     } else {
-        Document.Number = WholeKey(feDocNo->Value());
+        Document.Number = Whole(feDocNo->Value());
     }
     QueueDocument(Document);
     AppendGridRow(Grid, EntryRow());

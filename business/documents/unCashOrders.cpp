@@ -19,10 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-qint64 Whole(double Value) {
-    return qint64(std::llround(Value));
-}
-
 qint64 Day(TDateTime Date) {
     return Whole(std::floor(Date));
 }

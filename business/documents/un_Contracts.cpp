@@ -44,10 +44,6 @@ qint64 Cents(double Value) {
     return qint64(std::llround(RoundToDigits(2, Value) * 100.0));
 }
 
-qint64 Whole(double Value) {
-    return qint64(std::llround(RoundToDigits(0, Value)));
-}
-
 QString YesNo(bool Value) {
     return Value ? u"да"_s : u"не"_s;
 }

@@ -46,10 +46,6 @@ enum {
     PurchaseColumns
 };
 
-qint64 Whole(double Value) {
-    return qint64(std::llround(RoundToDigits(0, Value)));
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------

@@ -64,10 +64,6 @@ enum {
 
 const QString TotalsCaption = u"¤Общо:"_s;
 
-qint64 Whole(double Value) {
-    return qint64(std::llround(Value));
-}
-
 // Row index by the first field, for lists read in number order.
 QHash<QString, int> IndexByNumber(const TDelimitedStringList& List) {
     QHash<QString, int> Index;

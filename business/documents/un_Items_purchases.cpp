@@ -297,7 +297,12 @@ bool TfrmItems_purchases::Done() {
 bool TfrmItems_purchases::Execute() {
     TDocumentForm::Execute();
     TDelimitedStringList List;
-    RunQuery(this, AdoConnection, PurchaseListSql(), &List);
+    try {
+        RunQuery(this, AdoConnection, PurchaseListSql(), &List);
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
     PreparePurchaseListRows(List, Grid->ColCount());
     SortRows(&List);
     ApplyFilterToRows(&List);

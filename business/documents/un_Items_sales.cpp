@@ -417,7 +417,7 @@ bool TfrmItems_sales::Execute() {
             RunQuery(this, AdoConnection, Sqls[I], &Lists[I]);
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
-        return true;
+        return false;
     }
     SetStatusText(u" Извличане на данни от договори за залог и покупка на вещи"_s);
     const int Rows = Lists[0].Count();

@@ -596,12 +596,3 @@ TEST_F(ContractWindow, TermFollowsWhicheverDateOrDurationChangedLast) {
 }
 
 } // namespace
-
-TEST_F(ContractWindow, AListThatCannotBeReadSaysSoAndCountsAsNotLoaded) {
-    SaveOne();
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"DROP TABLE Item_types"_s));
-    Presenter.Clear();
-    EXPECT_FALSE(Form->DoExecute());
-    EXPECT_TRUE(Presenter.Texts().join(u'|').contains(u"Item_types"_s))
-        << Presenter.Texts().join(u'|').toStdString();
-}

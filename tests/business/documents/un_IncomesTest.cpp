@@ -939,22 +939,3 @@ TEST_F(CashOrderWindow, PrincipalQueuedEarlierCountsAgainstTheDebtAtNew) {
     Press(Qt::Key_F2);
     EXPECT_EQ(QueryText(u"SELECT sum(sum_o) FROM Incomes WHERE contract_n = 1"_s), u"1000"_s);
 }
-
-TEST_F(CashOrderWindow, AListThatCannotBeReadSaysSoAndCountsAsNotLoaded) {
-    SeedContract(20);
-    auto* receipts = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
-    ASSERT_TRUE(receipts->DoExecute());
-    // The sales the receipts list joins, and the purchases the payments list joins, are gone.
-    Exec(u"DROP TABLE Items_sales"_s);
-    Exec(u"DROP TABLE Items_purchases"_s);
-    Presenter.Clear();
-    EXPECT_FALSE(receipts->DoExecute());
-    EXPECT_TRUE(Told().contains(u"Items_sales"_s)) << Told().toStdString();
-    receipts->RunDone();
-    delete receipts->Container();
-    Form = nullptr;
-    auto* payments = Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
-    Presenter.Clear();
-    EXPECT_FALSE(payments->DoExecute());
-    EXPECT_TRUE(Told().contains(u"Items_purchases"_s)) << Told().toStdString();
-}

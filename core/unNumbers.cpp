@@ -166,6 +166,10 @@ qint64 StrToIntOrZero(const QString& Text) {
     return ok ? v : 0;
 }
 
+qint64 Whole(double Value) {
+    return std::llround(RoundToDigits(0, Value));
+}
+
 // ---- Dates
 
 namespace {

@@ -39,6 +39,9 @@ int CountDecimals(const QString& Text);
 QString FilterNumberChars(const QString& Text);
 // The whole number in Text, 0 when Text is not one.
 qint64 StrToIntOrZero(const QString& Text);
+// Value rounded half away from zero to a whole number, as RoundToDigits(0, Value) reads it
+// (2.4999999999999996 gives 3): document numbers, codes, days, durations and cents.
+qint64 Whole(double Value);
 
 // Dates: TDateTime day 0 is 30.12.1899, the time of day is the fraction.
 // The source of the current time; null restores the system clock. Tests set their own.

@@ -14,8 +14,8 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMap>
 #include <QPushButton>
-#include <QSet>
 #include <algorithm>
 #include <cmath>
 
@@ -153,9 +153,16 @@ double PrincipalOf(const TCashOrderEntry& Entry, bool Edit, const TCashOrderEntr
 
 QList<TCashOrderForm::TQueuedOrder> TCashOrderForm::QueuedOrders() const {
     QList<TQueuedOrder> Orders;
-    for (const QString& Sql : PendingSql)
-        if (const auto Order = FQueued.constFind(Sql); Order != FQueued.cend()) Orders << *Order;
+    for (int Key : QueuedKeys())
+        if (const auto Order = FQueued.constFind(Key); Order != FQueued.cend()) Orders << *Order;
     return Orders;
+}
+
+void TCashOrderForm::NoteQueuing(TQueuedOrder Order) {
+    const QList<int> Keys = QueuedKeys();
+    FQueued.removeIf([&Keys](const auto& Queued) { return !Keys.contains(Queued.key()); });
+    Order.Key = QueuingKey();
+    FQueued.insert(Order.Key, Order);
 }
 
 QStringList TCashOrderForm::QueuedNumbers(int PaymentType, const QString& Contract) const {
@@ -226,7 +233,7 @@ QStringList TCashOrderForm::EntryStatements() {
     else
         Sql = EditingRow ? OutcomeUpdateSql(TableName, KeyField, Key, Entry)
                          : OutcomeInsertSql(TableName, Entry, UserName);
-    FQueued.insert(Sql, {Entry, EditingRow, EditingRow ? Lifted : TCashOrderEntry(), false});
+    NoteQueuing({0, Entry, EditingRow, EditingRow ? Lifted : TCashOrderEntry(), false});
     return {Sql};
 }
 
@@ -279,24 +286,29 @@ QString TCashOrderForm::RecheckQueued(const TQueuedOrder& Order) {
     return Payouts.isEmpty() ? QString() : PayoutTakenText(Contract, Payouts);
 }
 
-QString TCashOrderForm::CheckInsideSave() {
-    QSet<QString> Paid;
+QString TCashOrderForm::CheckInsideSave(int& Refused) {
+    // Of the principal paid on each contract, the last order that adds to it: the one to drop
+    // when the contract no longer owes what the queue pays.
+    QMap<QString, int> LastPaying;
     for (const TQueuedOrder& Order : QueuedOrders()) {
-        if (QString Refusal = RecheckQueued(Order); !Refusal.isEmpty()) return Refusal;
+        if (QString Refusal = RecheckQueued(Order); !Refusal.isEmpty()) {
+            Refused = Order.Key;
+            return Refusal;
+        }
         if (FReceipt && !Order.Delete && PrincipalOf(Order.Entry, Order.Edit, Order.Lifted) > 0)
-            Paid.insert(Order.Entry.Contract.trimmed());
+            LastPaying.insert(Order.Entry.Contract.trimmed(), Order.Key);
     }
-    // The principal the queue pays on each contract must still be owed.
-    for (const QString& Contract : Paid) {
+    for (auto Paying = LastPaying.cbegin(); Paying != LastPaying.cend(); ++Paying) {
+        const QString& Contract = Paying.key();
         QString Debt, Failure;
         TDelimitedStringList OneTime, Daily, Row;
         // Quietly: a message box here would hold the write lock until the operator answers it.
-        if (!ContractDebtQuietly(this, Contract, Debt, Date(), OneTime, Daily, Failure))
-            return Failure.isEmpty() ? ContractChangedText() : Failure;
+        const bool Computed = ContractDebtQuietly(this, Contract, Debt, Date(), OneTime, Daily, Failure);
         Row.SetTextStr(Debt);
         const double Owed = StrToFloatDot(Row.GetField(0, dfPrincipalOutstanding), 0);
-        if (std::llround(QueuedPrincipal(Contract) * 100) > std::llround(Owed * 100))
-            return ContractChangedText();
+        if (Computed && std::llround(QueuedPrincipal(Contract) * 100) <= std::llround(Owed * 100)) continue;
+        Refused = Paying.value();
+        return Computed || Failure.isEmpty() ? ContractChangedText() : Failure;
     }
     return QString();
 }
@@ -322,8 +334,6 @@ QStringList TCashOrderForm::DeleteStatements(int Row, qint64 Number) {
     QStringList Statements = TDocumentForm::DeleteStatements(Row, Number);
     TQueuedOrder Order;
     Order.Delete = true;
-    if (ReadStoredOrder(this, TableName, Number, Order.Entry))
-        for (const QString& Sql : Statements)
-            FQueued.insert(Sql, Order);
+    if (ReadStoredOrder(this, TableName, Number, Order.Entry)) NoteQueuing(Order);
     return Statements;
 }

@@ -62,8 +62,9 @@ protected:
     // Receipts: every contract paid by a queued receipt must still be open when Save writes it,
     // and still owe the principal the queue pays; a receipt changed or deleted on a contract must
     // find it neither redeemed nor sold. Payments: a contract paid out by the queue must still
-    // be there, without a payout.
-    QString CheckInsideSave() override;
+    // be there, without a payout. The order refused leaves the queue; of orders that together pay
+    // more principal than is owed, the last.
+    QString CheckInsideSave(int& Refused) override;
     void Saved() override;
     // Payments: the payout of a contract. Receipts: a receipt on a redeemed or sold contract.
     QString DeleteRefusal(qint64 Number) override;
@@ -79,6 +80,7 @@ protected:
 private:
     // An order this window queued: as typed, or as stored for a delete; Lifted for edits.
     struct TQueuedOrder {
+        int Key = 0; // the queued document's
         TCashOrderEntry Entry;
         bool Edit = false;
         TCashOrderEntry Lifted;
@@ -94,8 +96,10 @@ private:
     bool SameDocument(const TCashOrderEntry& Entry) const;
     // Inside Save: the refusal of queued Order, "" when it may be written.
     QString RecheckQueued(const TQueuedOrder& Order);
+    // Keeps Order for the document being queued now; forgets the orders that left the queue.
+    void NoteQueuing(TQueuedOrder Order);
 
     const bool FReceipt;
-    // The order each queued statement of this window writes, checked at Save.
-    QHash<QString, TQueuedOrder> FQueued;
+    // The order of each queued document by its key, checked at Save.
+    QHash<int, TQueuedOrder> FQueued;
 };

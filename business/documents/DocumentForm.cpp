@@ -228,8 +228,20 @@ void TDocumentForm::QueueDocument(TQueuedDocument Document) {
     // nothing, without a word.
     if (Document.Change == TChange::Edited && !Document.Statements.isEmpty() && !Document.Guards.contains(0))
         Document.Guards.insert(0, GoneText(Document.Number));
+    Document.Key = FNextKey++;
     Queue(Document.Statements);
     FDocuments.append(Document);
+}
+
+int TDocumentForm::QueuingKey() const {
+    return FNextKey;
+}
+
+QList<int> TDocumentForm::QueuedKeys() const {
+    QList<int> Keys;
+    for (const TQueuedDocument& Document : FDocuments)
+        Keys << Document.Key;
+    return Keys;
 }
 
 void TDocumentForm::RequeueDocuments() {
@@ -253,7 +265,7 @@ bool TDocumentForm::Add() {
         Document.Number = StrToIntOrZero(EditingKey);
         Document.Row = FLiftedRow;
     } else {
-        Document.Number = WholeKey(feDocNo->Value());
+        Document.Number = Whole(feDocNo->Value());
     }
     QueueDocument(Document);
     AppendGridRow(Grid, EntryRow());
@@ -272,7 +284,12 @@ bool TDocumentForm::Save() {
     int Refused = -1;
     // The window's check finds its statements by their text: it sees them before any is renumbered.
     const bool Written = SaveQueued(this, [&] {
-        QString Refusal = CheckInsideSave();
+        int Key = -1;
+        QString Refusal = CheckInsideSave(Key);
+        if (!Refusal.isEmpty()) {
+            Refused = int(QueuedKeys().indexOf(Key));
+            if (Refused >= 0) Refusal += u'\n' + DroppedText(FDocuments[Refused], FDocuments.size() > 1);
+        }
         if (Refusal.isEmpty()) Refusal = RecheckDocuments(Refused);
         if (Refusal.isEmpty()) Moved = RenumberTakenNumbers();
         return Refusal;
@@ -404,7 +421,7 @@ bool TDocumentForm::CloseQuery() {
     }
 }
 
-QString TDocumentForm::CheckInsideSave() {
+QString TDocumentForm::CheckInsideSave(int&) {
     return QString();
 }
 

@@ -155,11 +155,17 @@ protected:
     // refuses the document. The queue runs it again afterwards, so it must change nothing the
     // second time. The base guards the UPDATE of every edit itself, refused with GoneText.
     void Guard(const QString& Statement, const QString& Refusal);
+    // Every queued document carries a key of its own while the window is open, so that a window
+    // keeps what it knows of a document beside the queue: the key of the document being queued
+    // now (in EntryStatements and DeleteStatements), and the keys of the queue in its order.
+    int QueuingKey() const;
+    QList<int> QueuedKeys() const;
     // Save: runs inside the transaction before the queue, so what it reads no other window can
-    // change until the queue is written; it must show nothing. A text refuses the whole Save:
-    // nothing is written, the text is shown and the queue kept. It sees the statements as queued;
-    // taken numbers are replaced after it.
-    virtual QString CheckInsideSave();
+    // change until the queue is written; it must show nothing. A text refuses the Save: nothing
+    // is written and the text is shown. When one document is to blame, Refused is set to its key:
+    // that document leaves the queue and the rest can be saved; otherwise the queue is kept. It
+    // sees the statements as queued; taken numbers are replaced after it.
+    virtual QString CheckInsideSave(int& Refused);
     // After a Save that wrote the queue and reloaded the list.
     virtual void Saved();
 
@@ -187,6 +193,7 @@ private:
     // A document queued since the last Save.
     struct TQueuedDocument {
         TChange Change = TChange::New;
+        int Key = 0;
         qint64 Number = 0;
         QStringList Statements;
         // The statements, by place, whose condition must still hold at Save, and their refusals.
@@ -199,6 +206,7 @@ private:
     QHash<QString, QString> FGuarded;
     // The row the running edit lifted.
     QStringList FLiftedRow;
+    int FNextKey = 1;
 
     // Appends Document, with what Guard marked of its statements, to the queue.
     void QueueDocument(TQueuedDocument Document);

@@ -19,10 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-qint64 Whole(double Value) {
-    return qint64(std::llround(Value));
-}
-
 qint64 Day(TDateTime Date) {
     return Whole(std::floor(Date));
 }
@@ -429,7 +425,7 @@ QString OutcomeKindText(int Type) {
     }
 }
 
-void LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Payments) {
+bool LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Payments) {
     TDelimitedStringList List;
     try {
         for (int i = 0; i < Sqls.size(); ++i) {
@@ -444,7 +440,7 @@ void LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Pa
         }
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
-        return;
+        return false;
     }
     SortDelimitedList(List, 0);
     for (int r = 0; r < List.Count(); ++r) {
@@ -458,6 +454,7 @@ void LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Pa
     }
     Form->ApplyFilterToRows(&List);
     LoadGridFromList(Form->Grid, &List, true);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -134,8 +134,9 @@ QStringList OutcomeListSql(bool TodayOnly, TDateTime Today);
 // The payment window's radio item of types 1, 3 and 4; "" for any other type.
 QString OutcomeKindText(int Type);
 // Runs the three list queries, joins and sorts them and loads the grid; Payments also writes
-// the type's radio item text into column 8. A failing query leaves the grid as it was.
-void LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Payments);
+// the type's radio item text into column 8. A failing query is shown and leaves the grid as it
+// was: false.
+bool LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Payments);
 
 // The order record's fields 4-10 from the document query, when it finds exactly one row; the
 // query that suits the direction and payment type, "" when none does.

@@ -44,10 +44,6 @@ qint64 Cents(double Value) {
     return qint64(std::llround(RoundToDigits(2, Value) * 100.0));
 }
 
-qint64 Whole(double Value) {
-    return qint64(std::llround(RoundToDigits(0, Value)));
-}
-
 QString YesNo(bool Value) {
     return Value ? u"да"_s : u"не"_s;
 }
@@ -564,7 +560,12 @@ bool TfrmContracts::Done() {
 bool TfrmContracts::Execute() {
     TDocumentForm::Execute();
     TDelimitedStringList List;
-    RunQuery(this, AdoConnection, ContractListSql(WorkstationOptionOn(rg_Registry_1), Date()), &List);
+    try {
+        RunQuery(this, AdoConnection, ContractListSql(WorkstationOptionOn(rg_Registry_1), Date()), &List);
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
     PrepareContractListRows(List);
     SortRows(&List);
     ApplyFilterToRows(&List);

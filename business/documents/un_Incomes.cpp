@@ -97,9 +97,10 @@ bool TfrmIncomes::Done() {
 
 bool TfrmIncomes::Execute() {
     TCashOrderForm::Execute();
-    LoadCashOrderList(this, IncomeListSql(WorkstationOptionOn(rg_Registry_2), Date()), false);
+    const bool Loaded =
+        LoadCashOrderList(this, IncomeListSql(WorkstationOptionOn(rg_Registry_2), Date()), false);
     BuildContractList();
-    return true;
+    return Loaded;
 }
 
 QString TfrmIncomes::PaymentTypeText() const {

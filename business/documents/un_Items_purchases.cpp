@@ -47,10 +47,6 @@ enum {
     PurchaseColumns
 };
 
-qint64 Whole(double Value) {
-    return qint64(std::llround(RoundToDigits(0, Value)));
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -345,7 +341,12 @@ bool TfrmItems_purchases::Done() {
 bool TfrmItems_purchases::Execute() {
     TDocumentForm::Execute();
     TDelimitedStringList List;
-    RunQuery(this, AdoConnection, PurchaseListSql(), &List);
+    try {
+        RunQuery(this, AdoConnection, PurchaseListSql(), &List);
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
     PreparePurchaseListRows(List, Grid->ColCount());
     SortRows(&List);
     ApplyFilterToRows(&List);

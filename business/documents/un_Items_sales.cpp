@@ -64,10 +64,6 @@ enum {
 
 const QString TotalsCaption = u"¤Общо:"_s;
 
-qint64 Whole(double Value) {
-    return qint64(std::llround(Value));
-}
-
 // Row index by the first field, for lists read in number order.
 QHash<QString, int> IndexByNumber(const TDelimitedStringList& List) {
     QHash<QString, int> Index;
@@ -425,7 +421,7 @@ bool TfrmItems_sales::Execute() {
             RunQuery(this, AdoConnection, Sqls[I], &Lists[I]);
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
-        return true;
+        return false;
     }
     SetStatusText(u" Извличане на данни от договори за залог и покупка на вещи"_s);
     const int Rows = Lists[0].Count();

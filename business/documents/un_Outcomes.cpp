@@ -107,8 +107,7 @@ bool TfrmOutcomes::Done() {
 
 bool TfrmOutcomes::Execute() {
     TCashOrderForm::Execute();
-    LoadCashOrderList(this, OutcomeListSql(WorkstationOptionOn(rg_Registry_3), Date()), true);
-    return true;
+    return LoadCashOrderList(this, OutcomeListSql(WorkstationOptionOn(rg_Registry_3), Date()), true);
 }
 
 int TfrmOutcomes::PaymentItem() const {

@@ -11,15 +11,10 @@
 
 #include <QAction>
 #include <QLabel>
-#include <cmath>
 
 using namespace Qt::StringLiterals;
 
 const QString RegisterValidChars = u"A-Z;А-Я;0-9;a-z;а-я;*;-;=;+;[;];.; ;:;/;,;--"_s;
-
-qint64 WholeKey(double Value) {
-    return std::llround(Value);
-}
 
 bool IsRegisterCode(double Value) {
     return Value >= 1 && Value <= double(MaxRegisterCode);
@@ -30,7 +25,7 @@ QString MaxKeySql(const QString& KeyField, const QString& TableName) {
 }
 
 qint64 NextKey(const QString& MaxKeyText) {
-    return WholeKey(StrToFloatDot(MaxKeyText, 0)) + 1;
+    return Whole(StrToFloatDot(MaxKeyText, 0)) + 1;
 }
 
 QString CodeTakenMessage(const QString& CodeText) {

@@ -22,8 +22,6 @@ class TFloatEdit;
 // The data rows of a register's grid, cell texts by column.
 using TGridRows = QList<QStringList>;
 
-// A typed code as the whole number the statements carry.
-qint64 WholeKey(double Value);
 // The codes a register accepts: 1 to nine digits. Codes travel through the documents as 32-bit
 // numbers, and a fee's code + 5 (its payment type) must stay one; 0 and below mean "none".
 constexpr qint64 MaxRegisterCode = 999999999;

@@ -50,7 +50,7 @@ QString ValidateBandInput(const TRateBand& Band, const TGridRows& Rows) {
 
 QString InterestRateInsertSql(const QString& TableName, const TRateBand& Band) {
     return Format(uR"sql(Insert into %s values ( %d, %f, %f, %.4f, %d ))sql"_s,
-                  {TableName, WholeKey(Band.Code), Band.From, Band.To, Band.Percent / 100, Band.PrefCode});
+                  {TableName, Whole(Band.Code), Band.From, Band.To, Band.Percent / 100, Band.PrefCode});
 }
 
 QString InterestRateUpdateSql(const QString& TableName, const TRateBand& Band, const QString& KeyField,

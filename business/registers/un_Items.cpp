@@ -117,7 +117,7 @@ QStringList TfrmItems::EntryStatements() {
     if (EditingRow)
         return {ItemUpdateSql(TableName, NameField, edNaimenovanie->text(), TypeCode, KeyField,
                               KeyOfCell(EditingKey))};
-    return {ItemInsertSql(TableName, WholeKey(feShifyr->Value()), edNaimenovanie->text(), TypeCode)};
+    return {ItemInsertSql(TableName, Whole(feShifyr->Value()), edNaimenovanie->text(), TypeCode)};
 }
 
 QStringList TfrmItems::EntryRow() {

@@ -137,7 +137,7 @@ QString Tfrm_MPS::ValidateInput() {
 
 QStringList Tfrm_MPS::EntryStatements() {
     if (EditingRow) return {MpsUpdateSql(TableName, Texts(), KeyField, KeyOfCell(EditingKey))};
-    return {MpsInsertSql(TableName, WholeKey(code_mps->Value()), Texts())};
+    return {MpsInsertSql(TableName, Whole(code_mps->Value()), Texts())};
 }
 
 QStringList Tfrm_MPS::EntryRow() {

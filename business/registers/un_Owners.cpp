@@ -32,7 +32,7 @@ bool IsPersonalNumber(double EGN) {
 
 QString OwnerKeyText(double EGN) {
     QString Result;
-    FormatEGN(QString::number(WholeKey(EGN)), Result);
+    FormatEGN(QString::number(Whole(EGN)), Result);
     return Result;
 }
 
@@ -70,7 +70,7 @@ QString OwnerInsertSql(const QString& TableName, const TOwnerEntry& Entry) {
     const QString Sql = uR"sql(
         Insert into %s values ( %d, "%s", "%s", "%s", "%s", "%s", %s, %s, %d, "%s", "%s", "%s", "%s")
     )sql"_s;
-    return Format(Sql, {TableName, WholeKey(Entry.EGN), SqlText(Entry.Three_names.trimmed()),
+    return Format(Sql, {TableName, Whole(Entry.EGN), SqlText(Entry.Three_names.trimmed()),
                         SqlText(Entry.town.trimmed()), SqlText(Entry.address.trimmed()),
                         SqlText(Entry.telephone.trimmed()), SqlText(Entry.GSM.trimmed()), Bool(Entry.is_male),
                         Bool(Entry.is_married), Entry.pref_code, SqlText(Entry.lk_nomer.trimmed()),
@@ -285,7 +285,7 @@ QStringList TfrmOwners::EntryRow() {
 
 void TfrmOwners::EntryAdded(bool WasEditing) {
     // The contract window selects the borrower just added.
-    if (!WasEditing) WriteRegString(u"Last_EGN"_s, QString::number(WholeKey(feEGN->Value())));
+    if (!WasEditing) WriteRegString(u"Last_EGN"_s, QString::number(Whole(feEGN->Value())));
 }
 
 void TfrmOwners::RowToEdits(const QStringList& Cells) {

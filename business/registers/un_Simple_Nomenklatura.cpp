@@ -93,7 +93,7 @@ QStringList TfrmSimple_Nomenklatura::EntryStatements() {
     if (EditingRow)
         return {
             SimpleUpdateSql(TableName, NameField, edNaimenovanie->text(), KeyField, KeyOfCell(EditingKey))};
-    return {SimpleInsertSql(TableName, WholeKey(feShifyr->Value()), edNaimenovanie->text())};
+    return {SimpleInsertSql(TableName, Whole(feShifyr->Value()), edNaimenovanie->text())};
 }
 
 QStringList TfrmSimple_Nomenklatura::EntryRow() {

@@ -106,11 +106,11 @@ QStringList TfrmTaxes::EntryStatements() {
     if (EditingRow)
         return {TaxUpdateSql(TableName, NameField, name_t->text(), is_once->isChecked(), KeyField,
                              KeyOfCell(EditingKey))};
-    return {TaxInsertSql(TableName, WholeKey(code_t->Value()), name_t->text(), is_once->isChecked())};
+    return {TaxInsertSql(TableName, Whole(code_t->Value()), name_t->text(), is_once->isChecked())};
 }
 
 QStringList TfrmTaxes::EntryRow() {
-    return TaxDisplayRow(WholeKey(code_t->Value()), name_t->text(), is_once->isChecked());
+    return TaxDisplayRow(Whole(code_t->Value()), name_t->text(), is_once->isChecked());
 }
 
 void TfrmTaxes::EntryAdded(bool WasEditing) {

@@ -33,7 +33,7 @@ QString TaxRatesMaxKeySql(const QString& KeyField, const QString& TableName, qin
 
 QString TaxRateInsertSql(const QString& TableName, const TRateBand& Band, qint64 TaxCode) {
     return Format(uR"sql(Insert into %s values ( %d, %d, %f, %f, %.4f, %d ))sql"_s,
-                  {TableName, WholeKey(Band.Code), TaxCode, RoundToDigits(2, Band.From),
+                  {TableName, Whole(Band.Code), TaxCode, RoundToDigits(2, Band.From),
                    RoundToDigits(2, Band.To), RoundToDigits(4, Band.Percent / 100), Band.PrefCode});
 }
 

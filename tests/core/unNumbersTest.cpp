@@ -118,6 +118,15 @@ TEST_P(Numbers, ReadingNumberTexts) {
     EXPECT_EQ(StrToIntOrZero("99999999999999999999"), 0);
 }
 
+TEST(Whole, RoundsHalfAwayFromZeroOnTheDecimalValueWithoutNarrowing) {
+    EXPECT_EQ(Whole(2.5), 3);
+    EXPECT_EQ(Whole(-2.5), -3);
+    EXPECT_EQ(Whole(2.4999999999999996), 3); // 2.5 as typed
+    EXPECT_EQ(Whole(1.005 * 100), 101);      // cents of 1.005
+    EXPECT_EQ(Whole(4294967297.0), Q_INT64_C(4294967297));
+    EXPECT_EQ(Whole(999999999.0), 999999999);
+}
+
 TEST(Dates, DayNumbersAndDayMonthYearTexts) {
     struct Case {
         int day;

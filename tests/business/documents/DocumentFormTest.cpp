@@ -293,7 +293,7 @@ public:
     int Checks = 0;
 
 protected:
-    QString CheckInsideSave() override {
+    QString CheckInsideSave(int&) override {
         ++Checks;
         Exec(u"Insert into Outcomes values ( 99, 45352, 0, 3, 1, \"\", \"\", \"\" )"_s);
         return Refusal;
@@ -332,4 +332,34 @@ TEST_F(DocumentWindows, ARefusalFromTheCheckInsideSaveWritesNothingAndKeepsTheQu
     // An empty queue has nothing to check.
     Press(Qt::Key_F2);
     EXPECT_EQ(Payments->Checks, 2);
+}
+
+TEST_F(DocumentWindows, AListThatCannotBeReadIsShownAsTheDatabasesErrorAndCountsAsNotLoaded) {
+    SeedDocuments();
+    const TWindowCase Cases[] = {
+        {"contract", Maker<TfrmContracts>(), u"Договор за залог"_s, u"Contracts"_s, u"договор за злог"_s,
+         true},
+        {"receipt", Maker<TfrmIncomes>(), u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s,
+         false},
+        {"payment", Maker<TfrmOutcomes>(), u"Разходен касов ордер"_s, u"Outcomes"_s,
+         u"разходен касов ордер"_s, false},
+        {"purchase", Maker<TfrmItems_purchases>(), u"Покупка на вещи"_s, u"Items_purchases"_s,
+         u"покупка на вещ"_s, false},
+        {"sale", Maker<TfrmItems_sales>(), u"Продажба на вещи"_s, u"Items_sales"_s, u"продажба на вещ"_s,
+         false},
+    };
+    for (const TWindowCase& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Open<TDocumentForm>(C.Make, C.Caption, C.Table, C.Noun);
+        ASSERT_GE(RowOf(u"3"_s), 0);
+        // The window's table is out of reach while it reloads.
+        Exec(u"ALTER TABLE %1 RENAME TO Hidden"_s.arg(C.Table));
+        Presenter.Clear();
+        EXPECT_FALSE(Form->DoExecute());
+        EXPECT_TRUE(Presenter.Texts().join(u'|').contains(C.Table))
+            << Presenter.Texts().join(u'|').toStdString();
+        Exec(u"ALTER TABLE Hidden RENAME TO %1"_s.arg(C.Table));
+        EXPECT_TRUE(Form->DoExecute());
+        EXPECT_GE(RowOf(u"3"_s), 0);
+    }
 }

@@ -6,6 +6,7 @@
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
+#include "core/unNumbers.h"
 #include "tests/business/registers/RegisterHost.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -31,9 +32,9 @@ TEST(SimpleRegister, StatementsCarryTheKeyAsAWholeNumberAndQuoteTheName) {
     const Case Cases[] = {
         {SimpleSelectSql(u"code_i_t"_s, u"name_i_t"_s, u"Item_types"_s),
          u"SELECT code_i_t, name_i_t FROM Item_types ORDER BY code_i_t"_s},
-        {SimpleInsertSql(u"Item_types"_s, WholeKey(7), u"Злато \"585\""_s),
+        {SimpleInsertSql(u"Item_types"_s, Whole(7), u"Злато \"585\""_s),
          u"Insert into Item_types values ( 7, \"Злато \"\"585\"\"\" )"_s},
-        {SimpleUpdateSql(u"Item_types"_s, u"name_i_t"_s, u"Сребро"_s, u"code_i_t"_s, WholeKey(2.0)),
+        {SimpleUpdateSql(u"Item_types"_s, u"name_i_t"_s, u"Сребро"_s, u"code_i_t"_s, Whole(2.0)),
          u"Update Item_types Set name_i_t = \"Сребро\" Where ( code_i_t = 2 )"_s},
         {SimpleDeleteSql(u"Item_types"_s, u"code_i_t"_s, 3),
          u"Delete * from Item_types Where code_i_t = 3"_s},

@@ -203,13 +203,8 @@ bool TDocumentForm::Reset() {
 }
 
 bool TDocumentForm::DoExecute() {
-    if (!PendingSql.isEmpty()) {
-        const TModalResult Answer = ConfirmYesNoCancelFmt(LoadStr(65194));
-        // A successful Save reloads the rows itself.
-        if (Answer == mrYes) return DoSave();
-        if (Answer != mrNo) return false;
-        DropQueue();
-    }
+    if (const auto Answered = AskBeforeReload([this] { return DoSave(); }, [this] { DropQueue(); }))
+        return *Answered;
     return TMAccountReadForm::DoExecute();
 }
 

@@ -130,13 +130,8 @@ void TRegisterForm::DropQueue() {
 }
 
 bool TRegisterForm::DoExecute() {
-    if (!PendingSql.isEmpty()) {
-        const TModalResult Answer = ConfirmYesNoCancelFmt(LoadStr(65194));
-        // A successful Save reloads the rows itself.
-        if (Answer == mrYes) return DoSave();
-        if (Answer != mrNo) return false;
-        DropQueue();
-    }
+    if (const auto Answered = AskBeforeReload([this] { return DoSave(); }, [this] { DropQueue(); }))
+        return *Answered;
     StopEditing();
     ShowEditing(false);
     return TMAccountReadForm::DoExecute();

@@ -49,6 +49,16 @@ bool TQueuedChanges::MayClose(const std::function<bool()>& Save) const {
     }
 }
 
+std::optional<bool> TQueuedChanges::AskBeforeReload(const std::function<bool()>& Save,
+                                                    const std::function<void()>& Drop) {
+    if (PendingSql.isEmpty()) return std::nullopt;
+    const TModalResult Answer = ConfirmYesNoCancelFmt(LoadStr(65194));
+    if (Answer == mrYes) return Save();
+    if (Answer != mrNo) return false;
+    Drop();
+    return std::nullopt;
+}
+
 void SetKeyEditReadOnly(QWidget* KeyEdit, bool ReadOnly) {
     if (auto* edit = qobject_cast<QLineEdit*>(KeyEdit))
         edit->setReadOnly(ReadOnly);

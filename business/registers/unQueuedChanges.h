@@ -21,6 +21,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QObject;
 class QWidget;
@@ -58,6 +59,10 @@ public:
     // window close only when it saved, No lets it close (the queue goes with it), Cancel keeps it
     // open. Nothing queued: true, nothing asked.
     bool MayClose(const std::function<bool()>& Save) const;
+    // F8 or a filter with statements queued: the same question. Yes runs Save (a saved queue
+    // reloads the list itself), No runs Drop, Cancel keeps everything. Empty when the caller
+    // goes on to reload; otherwise what its reload returns.
+    std::optional<bool> AskBeforeReload(const std::function<bool()>& Save, const std::function<void()>& Drop);
 
 private:
     QPointer<QWidget> FKeyEdit;

@@ -342,6 +342,12 @@ bool TfrmProsro4eni_zadyljenia::Execute() {
     return Loaded;
 }
 
+bool TfrmProsro4eni_zadyljenia::DoExecute() {
+    if (const auto Answered = AskBeforeReload([this] { return DoSave(); }, [this] { PendingSql.clear(); }))
+        return *Answered;
+    return TReportForm::DoExecute();
+}
+
 bool TfrmProsro4eni_zadyljenia::Save() {
     if (!TReportForm::Save()) return false;
     if (!SaveQueued(this, [this] { return QueuedContractDeletesInUse(this, PendingSql); })) return false;

@@ -69,6 +69,9 @@ public:
     bool Done() override;
     bool Reset() override;
     bool Execute() override;
+    // F8 with declarations or deletes queued: the same question first, as the reloaded rows
+    // would show a queued delete's contract to delete again.
+    bool DoExecute() override;
     bool Save() override;
     bool Delete() override;
     // With declarations or deletes queued: message 65194; Yes saves (a failed Save keeps the

@@ -291,6 +291,54 @@ TEST_F(ObligationsWindow, AContractPaidOnAfterItsDeleteIsKeptOnSave) {
     Close(Form);
 }
 
+// F8 with a delete queued asks first: Cancel keeps the row away and the delete queued; No drops
+// it and shows the contract again; Yes with a Save that is refused keeps all; Yes saves the
+// contract's delete and its booking back once.
+TEST_F(ObligationsWindow, F8WithADeleteQueuedAsksWhetherToSave) {
+    auto* Form = Open();
+    auto deleteTwo = [&] {
+        QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+        QApplication::processEvents();
+        Form->Grid->SetRow(RowOf(Form->Grid, u"2"_s));
+        Presenter.PlanPassword(u"shef"_s);
+        Presenter.PlanAnswer(mrYes);
+        Presenter.PlanAnswer(mrYes); // the loan is booked back
+        QTest::keyClick(Form->dtp_To, Qt::Key_F5);
+        ASSERT_EQ(RowOf(Form->Grid, u"2"_s), -1);
+        Presenter.Clear();
+    };
+    auto f8 = [&](TModalResult Answer) {
+        Presenter.PlanAnswer(Answer);
+        QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+        QApplication::processEvents();
+    };
+    deleteTwo();
+    f8(mrCancel);
+    EXPECT_EQ(Form->PendingSql.size(), 3);
+    EXPECT_EQ(RowOf(Form->Grid, u"2"_s), -1);
+    f8(mrNo);
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_GE(RowOf(Form->Grid, u"2"_s), 0);
+    EXPECT_EQ(Presenter.Texts(), QStringList(2, LoadStr(65194)));
+
+    deleteTwo();
+    Run(Format(u"Insert into Incomes values ( 31, %d, 2, 2, 22, \"\", \"\", \"maria\" )"_s, {T}));
+    f8(mrYes);
+    EXPECT_EQ(Form->PendingSql.size(), 3);
+    EXPECT_EQ(RowOf(Form->Grid, u"2"_s), -1);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 2"_s), u"1"_s);
+    Run(u"Delete from Incomes where docno = 31"_s);
+    Presenter.Clear();
+    f8(mrYes);
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_EQ(Presenter.Texts(), QStringList{LoadStr(65194)});
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 2"_s), u"0"_s);
+    EXPECT_EQ(QueryText(u"SELECT count(*), sum(sum_o) FROM Outcomes WHERE contract_n = 2"_s), u"2@0"_s);
+    EXPECT_EQ(RowOf(Form->Grid, u"2"_s), -1);
+    EXPECT_GE(RowOf(Form->Grid, u"1"_s), 0);
+    Close(Form);
+}
+
 // A contract whose item record is gone and one whose borrower has no preferential code cannot be
 // figured: F8 leaves them out, lists every other contract, the later ones too, with true totals, counts the
 // rows it shows and tells the operator which two were left out and why.

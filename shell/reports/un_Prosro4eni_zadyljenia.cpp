@@ -343,14 +343,37 @@ bool TfrmProsro4eni_zadyljenia::Execute() {
 }
 
 bool TfrmProsro4eni_zadyljenia::DoExecute() {
-    if (const auto Answered = AskBeforeReload([this] { return DoSave(); }, [this] { PendingSql.clear(); }))
-        return *Answered;
+    const auto Drop = [this] {
+        PendingSql.clear();
+        FDeletes.clear();
+    };
+    if (const auto Answered = AskBeforeReload([this] { return DoSave(); }, Drop)) return *Answered;
     return TReportForm::DoExecute();
 }
 
 bool TfrmProsro4eni_zadyljenia::Save() {
     if (!TReportForm::Save()) return false;
-    if (!SaveQueued(this, [this] { return QueuedContractDeletesInUse(this, PendingSql); })) return false;
+    int Refused = -1;
+    const bool Written = SaveQueued(this, [this, &Refused] {
+        for (int I = 0; I < FDeletes.size(); ++I)
+            if (const QString Refusal = QueuedContractDeletesInUse(this, FDeletes[I].Statements);
+                !Refusal.isEmpty()) {
+                Refused = I;
+                QString Text = Format(u"%s\nИзтриването на договор номер %d е отменено."_s,
+                                      {Refusal, FDeletes[I].Number});
+                if (PendingSql.size() > FDeletes[I].Statements.size())
+                    Text += u" Останалото може да бъде записано с F2."_s;
+                return Text;
+            }
+        return QString();
+    });
+    if (!Written) {
+        if (Refused >= 0)
+            for (const QString& Sql : FDeletes.takeAt(Refused).Statements)
+                PendingSql.removeOne(Sql);
+        return false;
+    }
+    FDeletes.clear();
     Reload();
     return true;
 }
@@ -359,7 +382,10 @@ bool TfrmProsro4eni_zadyljenia::Delete() {
     if (!TReportForm::Delete()) return false;
     const int Row = Grid->Row();
     if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return false;
+    const qint64 Before = PendingSql.size();
+    const qint64 Number = StrToIntOrZero(Grid->Cells(0, Row).trimmed());
     DeleteContract(this, UserName, Grid->Cells(0, Row), Grid->Cells(1, Row), *this, Grid, Row);
+    if (PendingSql.size() > Before) FDeletes.append({Number, PendingSql.mid(Before)});
     return true;
 }
 

@@ -72,6 +72,7 @@ public:
     // F8 with declarations or deletes queued: the same question first, as the reloaded rows
     // would show a queued delete's contract to delete again.
     bool DoExecute() override;
+    // A delete refused inside Save leaves the queue, so that it blocks nothing queued beside it.
     bool Save() override;
     bool Delete() override;
     // With declarations or deletes queued: message 65194; Yes saves (a failed Save keeps the
@@ -92,4 +93,10 @@ private:
     QString FMergeCells;
     // The contracts the last load could not figure, each with its reason.
     QStringList FSkipped;
+    // Each contract delete queued: its number and the statements it queued.
+    struct TQueuedDelete {
+        qint64 Number = 0;
+        QStringList Statements;
+    };
+    QList<TQueuedDelete> FDeletes;
 };

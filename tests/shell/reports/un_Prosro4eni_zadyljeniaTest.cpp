@@ -304,6 +304,34 @@ TEST_F(ObligationsWindow, AContractPaidOnAfterItsDeleteIsKeptOnSave) {
     Close(Form);
 }
 
+// A contract redeemed by another window between the declaration and F2 is not declared: its
+// declaration leaves the queue, the other one is saved with the next F2.
+TEST_F(ObligationsWindow, AContractRedeemedAfterItsDeclarationIsNotDeclared) {
+    auto* Form = Open();
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    for (const QString& DocNo : {u"2"_s, u"1"_s}) {
+        Form->Grid->SetRow(RowOf(Form->Grid, DocNo));
+        Presenter.PlanAnswer(mrYes);
+        Form->btnForSale->click();
+    }
+    ASSERT_EQ(Form->PendingSql.size(), 2);
+    Run(Format(u"Update Contracts Set Finished = True, At_Date = %d Where docno = 2"_s, {T}));
+    Presenter.Clear();
+    QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_EQ(
+        Presenter.Texts(),
+        QStringList{u"Договор номер 2 е откупен, продаден или изтрит междувременно.\nОбявяването за "
+                    "продажба на договор номер 2 е отменено. Останалото може да бъде записано с F2."_s});
+    EXPECT_EQ(Form->PendingSql, QStringList{ForSaleSql(1, T)});
+    QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 1"_s), u"True"_s);
+    EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 2"_s), u"False"_s);
+    Close(Form);
+}
+
 // F8 with a delete queued asks first: Cancel keeps the row away and the delete queued; No drops
 // it and shows the contract again; Yes with a Save that is refused writes nothing; Yes saves the
 // contract's delete and its booking back once.

@@ -277,6 +277,10 @@ QString TCashOrderForm::RecheckQueued(const TQueuedOrder& Order) {
         // Or settled, sold or deleted the contract a receipt pays.
         if (New && IsContractPaymentType(Entry.PaymentType) && !ContractOpen(this, ContractNo))
             return ContractChangedText();
+        // Or deleted the sale a receipt is for, with the receipts it had.
+        if (New && (Entry.PaymentType == 4 || Entry.PaymentType == 5) &&
+            !DocumentNumberStored(this, u"Items_sales"_s, double(ContractNo)))
+            return Format(u"Продажба %d е изтрита междувременно."_s, {ContractNo});
         return QString();
     }
     // Or saved the contract a payment pays out, with its payout.

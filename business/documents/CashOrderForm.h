@@ -60,10 +60,10 @@ protected:
     // The selected row's order, previewed.
     void PrintDocument() override;
     // Receipts: every contract paid by a queued receipt must still be open when Save writes it,
-    // and still owe the principal the queue pays; a receipt changed or deleted on a contract must
-    // find it neither redeemed nor sold. Payments: a contract paid out by the queue must still
-    // be there, without a payout. The order refused leaves the queue; of orders that together pay
-    // more principal than is owed, the last.
+    // and still owe the principal the queue pays, and every sale paid must still be there; a
+    // receipt changed or deleted on a contract must find it neither redeemed nor sold. Payments: a contract
+    // paid out by the queue must still be there, without a payout. The order refused leaves the queue; of
+    // orders that together pay more principal than is owed, the last.
     QString CheckInsideSave(int& Refused) override;
     void Saved() override;
     // Payments: the payout of a contract. Receipts: a receipt on a redeemed or sold contract.

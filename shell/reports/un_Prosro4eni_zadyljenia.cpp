@@ -5,6 +5,7 @@
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
 #include "business/documents/DocumentForm.h"
+#include "business/documents/unCashOrders.h"
 #include "business/documents/un_Contracts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
@@ -342,9 +343,39 @@ bool TfrmProsro4eni_zadyljenia::Execute() {
     return Loaded;
 }
 
+bool TfrmProsro4eni_zadyljenia::DoExecute() {
+    const auto Drop = [this] {
+        PendingSql.clear();
+        FQueued.clear();
+    };
+    if (const auto Answered = AskBeforeReload([this] { return DoSave(); }, Drop)) return *Answered;
+    return TReportForm::DoExecute();
+}
+
 bool TfrmProsro4eni_zadyljenia::Save() {
     if (!TReportForm::Save()) return false;
-    if (!SaveQueued(this, [this] { return QueuedContractDeletesInUse(this, PendingSql); })) return false;
+    int Refused = -1;
+    const bool Written = SaveQueued(this, [this, &Refused] {
+        for (int I = 0; I < FQueued.size(); ++I)
+            if (const QString Refusal = RecheckQueued(FQueued[I]); !Refusal.isEmpty()) {
+                Refused = I;
+                QString Text = Format(FQueued[I].Delete
+                                          ? u"%s\nИзтриването на договор номер %d е отменено."_s
+                                          : u"%s\nОбявяването за продажба на договор номер %d е отменено."_s,
+                                      {Refusal, FQueued[I].Number});
+                if (PendingSql.size() > FQueued[I].Statements.size())
+                    Text += u" Останалото може да бъде записано с F2."_s;
+                return Text;
+            }
+        return QString();
+    });
+    if (!Written) {
+        if (Refused >= 0)
+            for (const QString& Sql : FQueued.takeAt(Refused).Statements)
+                PendingSql.removeOne(Sql);
+        return false;
+    }
+    FQueued.clear();
     Reload();
     return true;
 }
@@ -353,8 +384,18 @@ bool TfrmProsro4eni_zadyljenia::Delete() {
     if (!TReportForm::Delete()) return false;
     const int Row = Grid->Row();
     if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return false;
+    const qint64 Before = PendingSql.size();
+    const qint64 Number = StrToIntOrZero(Grid->Cells(0, Row).trimmed());
     DeleteContract(this, UserName, Grid->Cells(0, Row), Grid->Cells(1, Row), *this, Grid, Row);
+    if (PendingSql.size() > Before) FQueued.append({Number, PendingSql.mid(Before), true});
     return true;
+}
+
+QString TfrmProsro4eni_zadyljenia::RecheckQueued(const TQueuedContract& Contract) {
+    if (Contract.Delete) return QueuedContractDeletesInUse(this, Contract.Statements);
+    // Another window may have redeemed, sold or deleted it since it was declared.
+    if (ContractOpen(this, Contract.Number)) return QString();
+    return Format(u"Договор номер %d е откупен, продаден или изтрит междувременно."_s, {Contract.Number});
 }
 
 bool TfrmProsro4eni_zadyljenia::CloseQuery() {
@@ -378,7 +419,9 @@ void TfrmProsro4eni_zadyljenia::DeclareForSale() {
                               {DocNo, Grid->Cells(dfDateC, Row)}) != mrYes)
         return;
     const TDateTime Today = Date();
-    Queue({ForSaleSql(StrToIntOrZero(DocNo.trimmed()), Today)});
+    const qint64 Number = StrToIntOrZero(DocNo.trimmed());
+    Queue({ForSaleSql(Number, Today)});
+    FQueued.append({Number, {ForSaleSql(Number, Today)}, false});
     Grid->SetCells(dfForSale, Row, Yes);
     Grid->SetCells(dfForSaleDate, Row, DateToStr(Today));
 }

@@ -69,6 +69,11 @@ public:
     bool Done() override;
     bool Reset() override;
     bool Execute() override;
+    // F8 with declarations or deletes queued: the same question first, as the reloaded rows
+    // would show a queued delete's contract to delete again.
+    bool DoExecute() override;
+    // A delete or declaration refused inside Save leaves the queue, so that it blocks nothing
+    // queued beside it.
     bool Save() override;
     bool Delete() override;
     // With declarations or deletes queued: message 65194; Yes saves (a failed Save keeps the
@@ -89,4 +94,13 @@ private:
     QString FMergeCells;
     // The contracts the last load could not figure, each with its reason.
     QStringList FSkipped;
+    // Each contract delete or declaration queued: its number and the statements it queued.
+    struct TQueuedContract {
+        qint64 Number = 0;
+        QStringList Statements;
+        bool Delete = false;
+    };
+    QList<TQueuedContract> FQueued;
+    // Inside Save: why queued Contract may not be written; "" when it may.
+    QString RecheckQueued(const TQueuedContract& Contract);
 };

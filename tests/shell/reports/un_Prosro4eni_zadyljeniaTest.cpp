@@ -269,7 +269,8 @@ TEST_F(ObligationsWindow, DeletesTheSelectedContractOnSave) {
 }
 
 // A receipt saved on the contract between F5 and F2 keeps it: the report's Save checks again, as
-// the contract window's does, and writes nothing.
+// the contract window's does, writes nothing and takes that delete out of the queue, so that the
+// declaration queued beside it is saved with the next F2.
 TEST_F(ObligationsWindow, AContractPaidOnAfterItsDeleteIsKeptOnSave) {
     auto* Form = Open();
     QTest::keyClick(Form->dtp_To, Qt::Key_F8);
@@ -277,17 +278,104 @@ TEST_F(ObligationsWindow, AContractPaidOnAfterItsDeleteIsKeptOnSave) {
     Form->Grid->SetRow(RowOf(Form->Grid, u"2"_s));
     Presenter.PlanPassword(u"shef"_s);
     Presenter.PlanAnswer(mrYes);
-    Presenter.PlanAnswer(mrNo);
+    Presenter.PlanAnswer(mrYes);
     QTest::keyClick(Form->dtp_To, Qt::Key_F5);
-    ASSERT_EQ(Form->PendingSql.size(), 1);
+    Form->Grid->SetRow(RowOf(Form->Grid, u"1"_s));
+    Presenter.PlanAnswer(mrYes);
+    Form->btnForSale->click();
+    ASSERT_EQ(Form->PendingSql.size(), 4);
     Run(Format(u"Insert into Incomes values ( 31, %d, 2, 2, 22, \"\", \"\", \"maria\" )"_s, {T}));
     Presenter.Clear();
     QTest::keyClick(Form->dtp_To, Qt::Key_F2);
     QApplication::processEvents();
-    EXPECT_EQ(Presenter.Texts(),
-              QStringList{u"Договор номер 2 не може да бъде изтрит: приходни касови ордери № 31."_s});
-    EXPECT_EQ(Form->PendingSql.size(), 1);
+    EXPECT_EQ(
+        Presenter.Texts(),
+        QStringList{u"Договор номер 2 не може да бъде изтрит: приходни касови ордери № 31.\n"
+                    "Изтриването на договор номер 2 е отменено. Останалото може да бъде записано с F2."_s});
+    EXPECT_EQ(Form->PendingSql, QStringList{ForSaleSql(1, T)});
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 2"_s), u"1"_s);
+    QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 1"_s), u"True"_s);
+    EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 2"_s), u"False"_s);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE contract_n = 2"_s), u"1"_s);
+    EXPECT_GE(RowOf(Form->Grid, u"2"_s), 0);
+    Close(Form);
+}
+
+// A contract redeemed by another window between the declaration and F2 is not declared: its
+// declaration leaves the queue, the other one is saved with the next F2.
+TEST_F(ObligationsWindow, AContractRedeemedAfterItsDeclarationIsNotDeclared) {
+    auto* Form = Open();
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    for (const QString& DocNo : {u"2"_s, u"1"_s}) {
+        Form->Grid->SetRow(RowOf(Form->Grid, DocNo));
+        Presenter.PlanAnswer(mrYes);
+        Form->btnForSale->click();
+    }
+    ASSERT_EQ(Form->PendingSql.size(), 2);
+    Run(Format(u"Update Contracts Set Finished = True, At_Date = %d Where docno = 2"_s, {T}));
+    Presenter.Clear();
+    QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_EQ(
+        Presenter.Texts(),
+        QStringList{u"Договор номер 2 е откупен, продаден или изтрит междувременно.\nОбявяването за "
+                    "продажба на договор номер 2 е отменено. Останалото може да бъде записано с F2."_s});
+    EXPECT_EQ(Form->PendingSql, QStringList{ForSaleSql(1, T)});
+    QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 1"_s), u"True"_s);
+    EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 2"_s), u"False"_s);
+    Close(Form);
+}
+
+// F8 with a delete queued asks first: Cancel keeps the row away and the delete queued; No drops
+// it and shows the contract again; Yes with a Save that is refused writes nothing; Yes saves the
+// contract's delete and its booking back once.
+TEST_F(ObligationsWindow, F8WithADeleteQueuedAsksWhetherToSave) {
+    auto* Form = Open();
+    auto deleteTwo = [&] {
+        QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+        QApplication::processEvents();
+        Form->Grid->SetRow(RowOf(Form->Grid, u"2"_s));
+        Presenter.PlanPassword(u"shef"_s);
+        Presenter.PlanAnswer(mrYes);
+        Presenter.PlanAnswer(mrYes); // the loan is booked back
+        QTest::keyClick(Form->dtp_To, Qt::Key_F5);
+        ASSERT_EQ(RowOf(Form->Grid, u"2"_s), -1);
+        Presenter.Clear();
+    };
+    auto f8 = [&](TModalResult Answer) {
+        Presenter.PlanAnswer(Answer);
+        QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+        QApplication::processEvents();
+    };
+    deleteTwo();
+    f8(mrCancel);
+    EXPECT_EQ(Form->PendingSql.size(), 3);
+    EXPECT_EQ(RowOf(Form->Grid, u"2"_s), -1);
+    f8(mrNo);
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_GE(RowOf(Form->Grid, u"2"_s), 0);
+    EXPECT_EQ(Presenter.Texts(), QStringList(2, LoadStr(65194)));
+
+    deleteTwo();
+    Run(Format(u"Insert into Incomes values ( 31, %d, 2, 2, 22, \"\", \"\", \"maria\" )"_s, {T}));
+    f8(mrYes);
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 2"_s), u"1"_s);
+    Run(u"Delete from Incomes where docno = 31"_s);
+    deleteTwo();
+    f8(mrYes);
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_EQ(Presenter.Texts(), QStringList{LoadStr(65194)});
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 2"_s), u"0"_s);
+    EXPECT_EQ(QueryText(u"SELECT count(*), sum(sum_o) FROM Outcomes WHERE contract_n = 2"_s), u"2@0"_s);
+    EXPECT_EQ(RowOf(Form->Grid, u"2"_s), -1);
+    EXPECT_GE(RowOf(Form->Grid, u"1"_s), 0);
     Close(Form);
 }
 

@@ -734,7 +734,8 @@ int TformArchive::CopyFromFloppies(const QString& BaseName) {
         const QString Name = ArchiveVolumeName(BaseName, N);
         QString Path = FindFileNoCase(FFloppy->Root(), Name);
         while (Path.isEmpty()) {
-            if (ConfirmOkCancelFmt(NextFloppyPrompt) != mrOk) return 1;
+            // The operator's cancel: nothing has been touched yet.
+            if (ConfirmOkCancelFmt(NextFloppyPrompt) != mrOk) return 5;
             Path = FindFileNoCase(FFloppy->Root(), Name);
         }
         const std::optional<QString> Label = FFloppy->Label();

@@ -675,6 +675,22 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
     EXPECT_EQ(Form->ErrorCode(), 14);
     delete Form;
     EXPECT_EQ(OwnerCount(), Before - 1);
+
+    // The operator has no second disk and cancels: nothing was changed, and the wizard says so.
+    Labels = QStringList{QStringLiteral("LDR#1-%1").arg(Count)};
+    QFile::remove(Floppy.filePath(Volumes[1]));
+    Presenter.Clear();
+    Presenter.PlanAnswer(mrCancel);
+    Form = new TformArchive(nullptr, TformArchive::amRestore,
+                            std::make_unique<TFakeFloppy>(Floppy.path() + "/", Capacity, &Labels));
+    Form->listArchives->topLevelItem(0)->setSelected(true);
+    QTest::mouseClick(Form->btnNext, Qt::LeftButton);
+    EXPECT_EQ(Form->ErrorCode(), 5);
+    EXPECT_TRUE(Form->labelInfo->text().endsWith("Текущите данни не са променени."))
+        << Form->labelInfo->text().toStdString();
+    EXPECT_TRUE(QDir(TempFolder).entryList(QDir::Files).isEmpty());
+    delete Form;
+    EXPECT_EQ(OwnerCount(), Before - 1);
 }
 
 TEST(ArchiveWizard, AMissingDatabaseFailsTheArchiveWithACopyError) {

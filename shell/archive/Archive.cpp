@@ -734,7 +734,8 @@ int TformArchive::CopyFromFloppies(const QString& BaseName) {
         const QString Name = ArchiveVolumeName(BaseName, N);
         QString Path = FindFileNoCase(FFloppy->Root(), Name);
         while (Path.isEmpty()) {
-            if (ConfirmOkCancelFmt(NextFloppyPrompt) != mrOk) return 1;
+            // The operator's cancel: nothing has been touched yet.
+            if (ConfirmOkCancelFmt(NextFloppyPrompt) != mrOk) return 5;
             Path = FindFileNoCase(FFloppy->Root(), Name);
         }
         const std::optional<QString> Label = FFloppy->Label();
@@ -747,7 +748,8 @@ int TformArchive::CopyFromFloppies(const QString& BaseName) {
 }
 
 // The name under which the live database is kept when a restore replaces it: the database's
-// name with the time of the restore, in the database folder; never one that exists.
+// name with the time of the restore, in the database folder; never one that exists, nor one
+// that another workstation restoring in the same second is still writing.
 namespace {
 QString KeptDatabaseName(const QDateTime& When) {
     const QFileInfo Live(DatabaseFileName);
@@ -755,7 +757,7 @@ QString KeptDatabaseName(const QDateTime& When) {
     for (int N = 1;; ++N) {
         Name = DatabaseDir + Live.completeBaseName() + QLatin1Char('-') + ArchiveBaseName(When) +
                (N > 1 ? QStringLiteral("-%1").arg(N) : QString()) + QLatin1Char('.') + Live.suffix();
-        if (!QFileInfo::exists(Name)) return Name;
+        if (!QFileInfo::exists(Name) && !QFileInfo::exists(Name + PartSuffix)) return Name;
     }
 }
 } // namespace

@@ -381,6 +381,33 @@ TEST(ArchiveRestore, WindowsThatWillNotCloseStopTheRestoreBeforeAnythingIsReplac
     EXPECT_EQ(OwnerCount(), 0);
 }
 
+// Another workstation restoring in the same seconds is still writing its kept copy: that name is
+// taken, and its work file is left alone.
+TEST(ArchiveRestore, AKeptCopyBeingWrittenByAnotherWorkstationKeepsItsName) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    ArchiveToServer();
+    AddOwner(7);
+    QStringList Others;
+    const auto OtherIsWriting = [&] {
+        const QDateTime Now = QDateTime::currentDateTime();
+        for (int Second = 0; Second < 3; ++Second) {
+            Others << DatabaseDir + "Lendora-" + ArchiveBaseName(Now.addSecs(Second)) + ".mdb.part";
+            Touch(Others.last(), "other");
+        }
+        return true;
+    };
+    Presenter.PlanAnswer(mrYes);
+    EXPECT_EQ(RestoreFirstArchive(OtherIsWriting), 0);
+    EXPECT_EQ(OwnerCount(), 0);
+    for (const QString& Other : Others)
+        EXPECT_EQ(ReadFile(Other), "other") << Other.toStdString();
+    const QStringList Kept = KeptDatabases();
+    ASSERT_EQ(Kept.size(), 1);
+    EXPECT_TRUE(DatabaseFileIsSound(DatabaseDir + Kept[0]));
+}
+
 TEST(ArchiveNames, BaseNamesVolumesAndFloppyLabels) {
     EXPECT_EQ(ArchiveBaseName(QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9))), "20240305-070809");
     EXPECT_EQ(ArchiveVolumeName("20240305-070809", 1), "20240305-070809.1.ldr");
@@ -646,6 +673,22 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
     Form->listArchives->topLevelItem(0)->setSelected(true);
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     EXPECT_EQ(Form->ErrorCode(), 14);
+    delete Form;
+    EXPECT_EQ(OwnerCount(), Before - 1);
+
+    // The operator has no second disk and cancels: nothing was changed, and the wizard says so.
+    Labels = QStringList{QStringLiteral("LDR#1-%1").arg(Count)};
+    QFile::remove(Floppy.filePath(Volumes[1]));
+    Presenter.Clear();
+    Presenter.PlanAnswer(mrCancel);
+    Form = new TformArchive(nullptr, TformArchive::amRestore,
+                            std::make_unique<TFakeFloppy>(Floppy.path() + "/", Capacity, &Labels));
+    Form->listArchives->topLevelItem(0)->setSelected(true);
+    QTest::mouseClick(Form->btnNext, Qt::LeftButton);
+    EXPECT_EQ(Form->ErrorCode(), 5);
+    EXPECT_TRUE(Form->labelInfo->text().endsWith("Текущите данни не са променени."))
+        << Form->labelInfo->text().toStdString();
+    EXPECT_TRUE(QDir(TempFolder).entryList(QDir::Files).isEmpty());
     delete Form;
     EXPECT_EQ(OwnerCount(), Before - 1);
 }

@@ -424,7 +424,9 @@ void TGridPages::MeasureColumns(TGridPrintJob& Job) {
     QList<double> natural(printed.size()), comfortable(printed.size());
     for (int k = 0; k < printed.size(); ++k) {
         const TCellAlignment align = GetGridCellAlignment(Grid, printed[k], std::min(fixed, rows - 1));
-        const bool textColumn = !align.Contains(caRight) && !align.Contains(caCenter);
+        // caCenter beside caLeft centres vertically only: such a column is a text column still.
+        const bool textColumn =
+            !align.Contains(caRight) && !(align.Contains(caCenter) && !align.Contains(caLeft));
         Columns << TColumn{printed[k], 0, textColumn && m[k].Blanks && m[k].Data > wrapWidth};
         const double data = Columns[k].Wrap ? std::max(wrapWidth, m[k].HeaderWord) : m[k].Data;
         natural[k] = std::max(data, m[k].HeaderWord);
@@ -478,6 +480,13 @@ void TGridPages::MeasureColumns(TGridPrintJob& Job) {
     scale = std::max(std::min(scale, 1.0), smallest);
     QList<int> widths = widthsAt(scale);
     Bands = ColumnBands(widths, room, 0, blockEnd);
+    // The estimate leaves out what rounding and kerning add to each column: smaller still while
+    // that spills columns onto further pages.
+    while (Bands.size() > 1 && scale > smallest) {
+        scale = std::max(smallest, scale - 0.02);
+        widths = widthsAt(scale);
+        Bands = ColumnBands(widths, room, 0, blockEnd);
+    }
     for (double larger = 1.0; Bands.size() > 1 && larger > scale; larger -= 0.05) {
         QList<int> tried = widthsAt(larger);
         const QList<QList<int>> bands = ColumnBands(tried, room, 0, blockEnd);

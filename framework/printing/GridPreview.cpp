@@ -1494,6 +1494,7 @@ void TfmPrintPreview::BuildWindow() {
     PagePrinter->SetZoomLocation(zlTopCenter);
     PagePrinter->SetShowProgress(true);
     PagePrinter->widget()->installEventFilter(this);
+    PagePrinter->installEventFilter(this);
     layout->addWidget(PagePrinter, 1);
 
     auto* status = new QStatusBar(this);
@@ -1658,6 +1659,7 @@ void TfmPrintPreview::GoToPage(int Page) {
 }
 
 void TfmPrintPreview::Zoom(int Mode) {
+    FZoomMode = Mode;
     switch (Mode) {
     case 0:
     case 1:
@@ -1677,6 +1679,7 @@ void TfmPrintPreview::Zoom(int Mode) {
 
 void TfmPrintPreview::ZoomIn() {
     const int zoom = std::min(1000, (PagePrinter->ZoomPercent() + 10) / 10 * 10);
+    FZoomMode = -1;
     PagePrinter->SetZoomLocation(zlSame);
     PagePrinter->SetZoomPercent(zoom);
     PagePrinter->SetZoomLocation(zlTopCenter);
@@ -1685,6 +1688,7 @@ void TfmPrintPreview::ZoomIn() {
 
 void TfmPrintPreview::ZoomOut() {
     const int zoom = std::max(10, (PagePrinter->ZoomPercent() - 10 + 9) / 10 * 10);
+    FZoomMode = -1;
     PagePrinter->SetZoomLocation(zlSame);
     PagePrinter->SetZoomPercent(zoom);
     PagePrinter->SetZoomLocation(zlTopCenter);
@@ -1812,6 +1816,9 @@ bool TfmPrintPreview::eventFilter(QObject* Watched, QEvent* Event) {
         int col = -1, row = -1;
         ColumnGrid->MouseToCell(mouse->position().toPoint().x(), mouse->position().toPoint().y(), col, row);
         ChooserClick(col, row, mouse->button() == Qt::RightButton);
+    } else if (Watched == PagePrinter && Event->type() == QEvent::Resize) {
+        // The whole page or its width stays so when the window is maximized or resized.
+        if (FZoomMode == 4 || FZoomMode == 5) Zoom(FZoomMode);
     } else if (Watched == PagePrinter->widget()) {
         auto* mouse = static_cast<QMouseEvent*>(Event);
         switch (Event->type()) {

@@ -424,7 +424,9 @@ void TGridPages::MeasureColumns(TGridPrintJob& Job) {
     QList<double> natural(printed.size()), comfortable(printed.size());
     for (int k = 0; k < printed.size(); ++k) {
         const TCellAlignment align = GetGridCellAlignment(Grid, printed[k], std::min(fixed, rows - 1));
-        const bool textColumn = !align.Contains(caRight) && !align.Contains(caCenter);
+        // caCenter beside caLeft centres vertically only: such a column is a text column still.
+        const bool textColumn =
+            !align.Contains(caRight) && !(align.Contains(caCenter) && !align.Contains(caLeft));
         Columns << TColumn{printed[k], 0, textColumn && m[k].Blanks && m[k].Data > wrapWidth};
         const double data = Columns[k].Wrap ? std::max(wrapWidth, m[k].HeaderWord) : m[k].Data;
         natural[k] = std::max(data, m[k].HeaderWord);
@@ -478,6 +480,13 @@ void TGridPages::MeasureColumns(TGridPrintJob& Job) {
     scale = std::max(std::min(scale, 1.0), smallest);
     QList<int> widths = widthsAt(scale);
     Bands = ColumnBands(widths, room, 0, blockEnd);
+    // The estimate leaves out what rounding and kerning add to each column: smaller still while
+    // that spills columns onto further pages.
+    while (Bands.size() > 1 && scale > smallest) {
+        scale = std::max(smallest, scale - 0.02);
+        widths = widthsAt(scale);
+        Bands = ColumnBands(widths, room, 0, blockEnd);
+    }
     for (double larger = 1.0; Bands.size() > 1 && larger > scale; larger -= 0.05) {
         QList<int> tried = widthsAt(larger);
         const QList<QList<int>> bands = ColumnBands(tried, room, 0, blockEnd);
@@ -1485,6 +1494,7 @@ void TfmPrintPreview::BuildWindow() {
     PagePrinter->SetZoomLocation(zlTopCenter);
     PagePrinter->SetShowProgress(true);
     PagePrinter->widget()->installEventFilter(this);
+    PagePrinter->installEventFilter(this);
     layout->addWidget(PagePrinter, 1);
 
     auto* status = new QStatusBar(this);
@@ -1649,6 +1659,7 @@ void TfmPrintPreview::GoToPage(int Page) {
 }
 
 void TfmPrintPreview::Zoom(int Mode) {
+    FZoomMode = Mode;
     switch (Mode) {
     case 0:
     case 1:
@@ -1668,6 +1679,7 @@ void TfmPrintPreview::Zoom(int Mode) {
 
 void TfmPrintPreview::ZoomIn() {
     const int zoom = std::min(1000, (PagePrinter->ZoomPercent() + 10) / 10 * 10);
+    FZoomMode = -1;
     PagePrinter->SetZoomLocation(zlSame);
     PagePrinter->SetZoomPercent(zoom);
     PagePrinter->SetZoomLocation(zlTopCenter);
@@ -1676,6 +1688,7 @@ void TfmPrintPreview::ZoomIn() {
 
 void TfmPrintPreview::ZoomOut() {
     const int zoom = std::max(10, (PagePrinter->ZoomPercent() - 10 + 9) / 10 * 10);
+    FZoomMode = -1;
     PagePrinter->SetZoomLocation(zlSame);
     PagePrinter->SetZoomPercent(zoom);
     PagePrinter->SetZoomLocation(zlTopCenter);
@@ -1803,6 +1816,9 @@ bool TfmPrintPreview::eventFilter(QObject* Watched, QEvent* Event) {
         int col = -1, row = -1;
         ColumnGrid->MouseToCell(mouse->position().toPoint().x(), mouse->position().toPoint().y(), col, row);
         ChooserClick(col, row, mouse->button() == Qt::RightButton);
+    } else if (Watched == PagePrinter && Event->type() == QEvent::Resize) {
+        // The whole page or its width stays so when the window is maximized or resized.
+        if (FZoomMode == 4 || FZoomMode == 5) Zoom(FZoomMode);
     } else if (Watched == PagePrinter->widget()) {
         auto* mouse = static_cast<QMouseEvent*>(Event);
         switch (Event->type()) {

@@ -203,6 +203,8 @@ private:
     bool FDragging = false;
     QPoint FLastMouse;
     bool FUpdatingList = false;
+    // The Zoom mode last chosen; -1 after a step in or out.
+    int FZoomMode = -1;
 };
 
 // Prints Grid through the preview window; true when the document was printed.

@@ -10,6 +10,7 @@
 #include "framework/printing/RawPrinter.h"
 #include "tests/support/PdfPrinter.h"
 #include "tests/support/PdfTools.h"
+#include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 
 #include <QAction>
@@ -456,6 +457,35 @@ TEST(PrintPreview, WithoutASettingsNameNothingIsSaved) {
     EXPECT_GE(preview->PagePrinter->PageCount(), 1);
     preview->NewSetting("X");
     preview->close();
+}
+
+// F9 of a list window: the preview comes up maximized, showing the page at its width and
+// naming the printer the pages were laid out for; it keeps to the width when resized.
+TEST(PrintPreview, TheModalPreviewOpensAtThePageWidthOfItsShownSize) {
+    TPdfPrinterScope pdf;
+    auto grid = MakeGrid(20);
+    int opened = -1, width = -1, resized = -1, widthResized = -2;
+    QString printer;
+    WhenModalShown("TfmPrintPreview", [&](QWidget* Window) {
+        auto* preview = static_cast<TfmPrintPreview*>(Window);
+        QApplication::processEvents();
+        opened = preview->PagePrinter->ZoomPercent();
+        printer = preview->StatusPanels[0]->text();
+        preview->PagePrinter->ZoomToPageWidth();
+        width = preview->PagePrinter->ZoomPercent();
+        preview->Zoom(5);
+        preview->resize(preview->width() / 2, preview->height());
+        QApplication::processEvents();
+        resized = preview->PagePrinter->ZoomPercent();
+        preview->PagePrinter->ZoomToPageWidth();
+        widthResized = preview->PagePrinter->ZoomPercent();
+        QTest::keyClick(preview, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(PrintGrid(1, grid.get(), "Списък", "", "", 0, "", "", false, false, false, true, "", ""));
+    EXPECT_EQ(opened, width);
+    EXPECT_EQ(resized, widthResized);
+    EXPECT_LT(widthResized, width);
+    EXPECT_EQ(printer, TPrinterProvider::NameOf(*TPrinterProvider::Instance().Printer()));
 }
 
 TEST(PrintPreview, ZoomStepsAndPagesStayInRange) {

@@ -7,9 +7,12 @@
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unRegistry.h"
+#include "framework/printing/GridPreview.h"
 #include "shell/app/MainForm.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/GridFit.h"
+#include "tests/support/PdfPrinter.h"
+#include "tests/support/PdfTools.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 
@@ -159,5 +162,55 @@ TEST_F(DealsRegister, WindowRunsOnF8WithTheJournalsDates) {
     Form->RunDone();
     delete Form->Container();
     EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_To"_s), QString::number(From));
+    EXPECT_TRUE(Presenter.Texts().isEmpty());
+}
+
+// A long address is wrapped within its column on paper: the register keeps a type above the
+// smallest readable one, on one page, every column printed.
+TEST_F(DealsRegister, F9WrapsALongAddressRatherThanShrinkingTheRegister) {
+    Exec(u"Update Owners Set Address = \"ул. Дълга улица с номер, вход, етаж и апартамент 12345 в самия край "
+         u"на града\" "
+         "Where EGN = 12345"_s);
+    WriteRegString(u"frmOperacii_dtp_From"_s, QString::number(From));
+    WriteRegString(u"frmOperacii_dtp_To"_s, QString::number(To));
+    TScriptedPresenter Presenter;
+    TPdfPrinterScope Pdf;
+    QMainWindow Host;
+    Host.setCentralWidget(new QMdiArea(&Host));
+    Host.resize(1200, 600);
+    ShowAndActivate(&Host);
+    auto* Form = CreateForm<Tfrm_Registyr_sdelki>(&Host, TMAccountForm::fsMDIChild);
+    Form->ShowForm();
+    QApplication::processEvents();
+    QTest::keyClick(Form->dtp_From, Qt::Key_F8);
+    QApplication::processEvents();
+    const TPrintDialogHook Previous = SetPrintDialogHook([](TPrintRequest&, int) { return true; });
+    WhenModalShown("TfmPrintPreview", [](QWidget* Preview) {
+        QTest::keyClick(Preview, Qt::Key_F9);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Preview->isActiveWindow(); }));
+        QTest::keyClick(Preview, Qt::Key_Escape);
+    });
+    QTest::keyClick(Form->Grid, Qt::Key_F9);
+    SetPrintDialogHook(Previous);
+    Form->RunDone();
+    delete Form->Container();
+
+    const QStringList Pages = PdfPageTexts(Pdf.FileName());
+    EXPECT_EQ(Pages.size(), 1);
+    for (int P = 0; P < Pages.size(); ++P)
+        EXPECT_TRUE(Pages[P].contains(u"Стр.: %1 / %2"_s.arg(P + 1).arg(Pages.size()))) << P;
+    EXPECT_TRUE(Pages.join(u'\n').contains(u"Удължаване срока на"_s));
+    double PageLine = 0, Smallest = 1000, Street = -1, Town = -1;
+    for (const TPdfWord& W : PdfWords(Pdf.FileName())) {
+        if (W.Text == u"Стр.:"_s) PageLine = W.Box.height();
+        Smallest = std::min(Smallest, W.Box.height());
+        if (W.Text == u"Дълга"_s && Street < 0) Street = W.Box.top();
+        if (W.Text == u"града"_s && Town < 0) Town = W.Box.top();
+    }
+    ASSERT_GT(PageLine, 0);
+    ASSERT_GE(Street, 0);
+    // The address goes on below its first line; the page line is set at 10 points.
+    EXPECT_GT(Town, Street + 0.5 * Smallest);
+    EXPECT_GT(Smallest, 0.65 * PageLine);
     EXPECT_TRUE(Presenter.Texts().isEmpty());
 }

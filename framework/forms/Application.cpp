@@ -37,6 +37,6 @@ void HandleCurrentException() {
     } catch (const std::exception& e) {
         ShowException(e);
     } catch (...) {
-        ShowErrorBox(QStringLiteral("Unknown error"));
+        ShowErrorBox(QStringLiteral("Неочаквана грешка в програмата."));
     }
 }

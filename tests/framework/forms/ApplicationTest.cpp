@@ -36,6 +36,7 @@ TEST(TApplication, ShowsWhatAnEventHandlerLetsOutAndCarriesOn) {
          {"'abc' is not a valid floating point value"},
          mtCustom},
         {"library", [] { throw std::runtime_error("bad"); }, {"bad"}, mtCustom},
+        {"unknown", [] { throw 42; }, {"Неочаквана грешка в програмата."}, mtCustom},
     };
     for (const Case& c : cases) {
         TScriptedPresenter presenter;

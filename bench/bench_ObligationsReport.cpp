@@ -6,6 +6,7 @@
 //
 //   build/bin/bench_ObligationsReport [--benchmark_filter=...]
 
+#include "Components/Edits/FilteredEdit.h"
 #include "Components/Grids/RichGrid.h"
 #include "bench/BenchShop.h"
 #include "core/uDelimitedStrings.h"
@@ -16,7 +17,6 @@
 #include "shell/reports/un_Prosro4eni_zadyljenia.h"
 
 #include <QApplication>
-#include <QDateEdit>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMainWindow>
@@ -85,7 +85,7 @@ void BM_ObligationsF8(benchmark::State& State) {
         host.show();
         auto* form = CreateForm<TfrmProsro4eni_zadyljenia>(&host, TMAccountForm::fsMDIChild);
         form->ShowForm();
-        form->dtp_To->setDate(DateTimeToQDate(bench::AtDay));
+        form->dtp_To->SetDate(bench::AtDay);
         QApplication::processEvents();
         figures.FloorMs = FloorMs(); // also brings the file into the cache for both
 

@@ -86,17 +86,28 @@ QString KasaRow(QObject* Owner, int From, int To) {
 
 void KasaDetailedRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows) {
     const auto Sum = [Owner](const QString& Sql) { return QuerySum(Owner, Sql, AmountDecimals); };
-    const auto Add = [&Rows](const QString& Label, qint64 Cents) {
+    // What the lines since the last total have shown.
+    qint64 Shown = 0;
+    const auto Add = [&Rows, &Shown](const QString& Label, qint64 Cents) {
         Rows.Add(Label + u'@' + ScaledToFixedStr(Cents, AmountDecimals));
+        Shown += Cents;
     };
     const auto AddLines = [&](const QString& Table, const QList<TKasaLine>& Lines) {
         for (const TKasaLine& L : Lines)
             Add(QString::fromUtf8(L.Label), Sum(PeriodSumSql(Table, From, To, L.Type)));
     };
+    // The totals count every order, also one of a kind no line names: those get a line of their
+    // own, so that the lines add up to the total.
+    const auto AddTotal = [&](const QString& Other, const QString& Label, qint64 Cents) {
+        if (Cents != Shown) Add(Other, Cents - Shown);
+        Add(Label, Cents);
+        Shown = 0;
+    };
     const QString In = u"Incomes"_s, Out = u"Outcomes"_s;
     const TKasaBalance Balance = KasaBalance(Owner, From, To);
     Rows.Clear();
     Add(u"¤Начално салдо"_s, Balance.Opening);
+    Shown = 0;
     AddLines(In, QList<TKasaLine>(std::begin(Receipts), std::end(Receipts)));
     TDelimitedStringList Fees;
     RunQuery(Owner, AdoConnection, uR"sql(
@@ -108,10 +119,9 @@ void KasaDetailedRows(QObject* Owner, int From, int To, TDelimitedStringList& Ro
     for (int F = 0; F < Fees.Count(); ++F)
         Add(u"Приходи - такса "_s + Fees.GetField(F, 1),
             Sum(PeriodSumSql(In, From, To, int(StrToIntOrZero(Fees.GetField(F, 0))) + 5)));
-    // The totals count every order, also one of a kind no line names.
-    Add(u"¤Общо приходи"_s, Balance.In);
+    AddTotal(u"Приходи - други"_s, u"¤Общо приходи"_s, Balance.In);
     AddLines(Out, QList<TKasaLine>(std::begin(Payments), std::end(Payments)));
-    Add(u"¤Общо разходи"_s, Balance.Out);
+    AddTotal(u"Разходи - други"_s, u"¤Общо разходи"_s, Balance.Out);
     Add(u"¤Остатък"_s, Balance.Closing());
 }
 

@@ -1,5 +1,6 @@
 #include "shell/reports/un_Prosro4eni_zadyljenia.h"
 
+#include "Components/Edits/FilteredEdit.h"
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
@@ -19,7 +20,6 @@
 
 #include <QButtonGroup>
 #include <QCoreApplication>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -184,10 +184,10 @@ TfrmProsro4eni_zadyljenia::TfrmProsro4eni_zadyljenia(QWidget* Owner)
     }
     FKinds->button(okAll)->setChecked(true);
 
-    dtp_To = new QDateEdit(P);
+    // Typed as the report periods are: what is typed stays, a text that makes no date is refused.
+    dtp_To = new TMADateEdit(P);
     dtp_To->setObjectName(u"dtp_To"_s);
-    dtp_To->setDisplayFormat(u"dd.MM.yyyy"_s);
-    dtp_To->setCalendarPopup(true);
+    dtp_To->setFixedWidth(100);
 
     pnlOwner = new QLabel(P);
     pnlOwner->setObjectName(u"pnlOwner"_s);
@@ -217,7 +217,7 @@ TfrmProsro4eni_zadyljenia::TfrmProsro4eni_zadyljenia(QWidget* Owner)
     FitParams();
 
     connect(FKinds, &QButtonGroup::idClicked, this, [this](int) { ParametersChanged(); });
-    connect(dtp_To, &QDateEdit::dateChanged, this, [this](QDate) { ParametersChanged(); });
+    connect(dtp_To, &QLineEdit::textChanged, this, [this] { ParametersChanged(); });
     leOwner->OnChange = [this](QWidget*) { ParametersChanged(); };
     leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
     connect(btnForSale, &QPushButton::clicked, this, [this] { DeclareForSale(); });
@@ -269,7 +269,7 @@ bool TfrmProsro4eni_zadyljenia::Init() {
     Grid->ColAttributes(dfLastInterestAmount)->SetFormatter(ValueFormatter);
     for (int C : {int(dfDuration), 14, 15, 16, 17, 18, 19, 20, 21})
         Grid->ColAttributes(C)->SetAlignment({caCenter});
-    dtp_To->setDate(DateTimeToQDate(Date()));
+    dtp_To->SetDate(Date());
     // "Налични" is not brought back: the window reopens on all contracts then.
     const QString Stored = ReadRegString(KindRegistryName).trimmed();
     bool IsNumber = false;
@@ -330,8 +330,7 @@ bool TfrmProsro4eni_zadyljenia::Reset() {
 }
 
 void TfrmProsro4eni_zadyljenia::LoadRows(int, int, TDelimitedStringList& Rows) {
-    ReadObligationRows(this, ObligationKind(), leOwner->text(), QDateToDateTime(dtp_To->date()), Rows,
-                       FSkipped);
+    ReadObligationRows(this, ObligationKind(), leOwner->text(), dtp_To->Date(), Rows, FSkipped);
     AppendObligationTotals(Rows, Grid->ColCount());
 }
 
@@ -405,7 +404,7 @@ bool TfrmProsro4eni_zadyljenia::CloseQuery() {
 
 QString TfrmProsro4eni_zadyljenia::GetReportTitle() {
     return Format(u"видове задължения: \"%s\", към дата %s"_s,
-                  {KindItems[ObligationKind()], DateToStr(QDateToDateTime(dtp_To->date()))});
+                  {KindItems[ObligationKind()], DateToStr(dtp_To->Date())});
 }
 
 void TfrmProsro4eni_zadyljenia::DeclareForSale() {

@@ -11,7 +11,6 @@
 #include <QStringList>
 
 class QButtonGroup;
-class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -57,7 +56,7 @@ public:
 
     QGroupBox* rgType_of_Obligation;
     // The at-date; the report runs over no period.
-    QDateEdit* dtp_To;
+    TMADateEdit* dtp_To;
     TListEdit* leOwner;
     QLabel* pnlOwner;
     QPushButton* btnForSale;

@@ -295,6 +295,19 @@ TEST_F(CashOrderWindow, ReceiptOfTheOwnerWithABorrowerIsRefusedAndWithoutOneSave
     EXPECT_EQ(Previewed[2], u"(захранване на касата)"_s);
 }
 
+// A date typed with its dots, as written on paper, is the date the order holds.
+TEST_F(CashOrderWindow, ADateTypedWithItsDotsIsTheDateTyped) {
+    auto* form = Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
+    for (const QString& Typed : {u"15.02.2024"_s, u"1.3.2024"_s, u"29.02.2024"_s, u"3.01.2024"_s}) {
+        form->feDocNo->setFocus();
+        Press(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), form->dtDate_c);
+        QTest::keyClicks(form->dtDate_c, Typed);
+        Press(Qt::Key_Tab);
+        EXPECT_EQ(form->dtDate_c->date(), QDate::fromString(Typed, u"d.M.yyyy"_s)) << Typed.toStdString();
+    }
+}
+
 TEST_F(CashOrderWindow, PaymentToTheOwnerIsSavedEditedAndDeleted) {
     auto* form = Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
     EXPECT_EQ(form->PaymentItem(), 1);

@@ -19,6 +19,7 @@
 #include <QTest>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -241,6 +242,33 @@ TEST_F(CashDeskWindow, DetailedShowsTotalsRowsInTheirColour) {
     EXPECT_EQ(G->Rows(14).join(u'@'), u"Остатък@412.50"_s);
     EXPECT_EQ(GetGridCellColor(G, 1, 14), TotalsRowColor);
     EXPECT_NE(GetGridCellColor(G, 1, 12), TotalsRowColor);
+    Close(Form);
+}
+
+// A receipt of a fee no longer listed and a payment of no kind the report names stand on lines of
+// their own: what the operator reads adds up to each total.
+TEST_F(CashDeskWindow, DetailedLinesAddUpToTheirTotalsWithKindsNoLineNames) {
+    Exec(u"Insert into Incomes values ( 9, 45346, 1, 9, 7.25, \"\", \"\", \"maria\" )"_s);
+    Exec(u"Insert into Outcomes values ( 9, 45347, 1, 2, 3.5, \"\", \"\", \"maria\" )"_s);
+    WriteRegString(u"frmKasa_dtp_To"_s, QString::number(To));
+    auto* Form = Open<TfrmKasa_detailed>();
+    QStringList Shown;
+    for (int R = Form->Grid->FixedRows(); R < Form->Grid->RowCount(); ++R) {
+        QString Amount;
+        GetGridCellText(Form->Grid, 1, R, Amount);
+        Shown << Form->Grid->Cells(0, R) + u'@' + Amount;
+    }
+    EXPECT_TRUE(Shown.contains(u"Приходи - други@7.25"_s)) << Shown.join(u'|').toStdString();
+    EXPECT_TRUE(Shown.contains(u"Разходи - други@3.50"_s)) << Shown.join(u'|').toStdString();
+    // Each total is the sum of the lines since the opening balance or the previous total.
+    qint64 Lines = 0;
+    for (const QString& Line : Shown.mid(1, Shown.size() - 2)) {
+        const qint64 Cents = std::llround(Line.section(u'@', 1).toDouble() * 100);
+        if (!Line.startsWith(u"Общо"_s))
+            Lines += Cents;
+        else
+            EXPECT_EQ(std::exchange(Lines, 0), Cents) << Line.toStdString();
+    }
     Close(Form);
 }
 

@@ -1,5 +1,6 @@
 #include "shell/reports/un_Prosro4eni_zadyljenia.h"
 
+#include "Components/Edits/FilteredEdit.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/dfsStatusBar/dfsStatusBar.h"
 #include "business/engine/unDecimal.h"
@@ -15,7 +16,6 @@
 #include "tests/support/ScriptedPresenter.h"
 
 #include <QApplication>
-#include <QDateEdit>
 #include <QGroupBox>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -441,7 +441,7 @@ TEST_F(ObligationsWindow, APastAtDateTakesOnlyTheInterestPaidByThen) {
     Run(Format(u"Insert into Incomes values ( 31, %d, 1, 2, 60, \"\", \"\", \"maria\" )"_s, {T - 2}));
     Run(Format(u"Insert into Incomes values ( 32, %d, 2, 2, 10, \"\", \"\", \"maria\" )"_s, {At}));
     auto* Form = Open();
-    Form->dtp_To->setDate(DateTimeToQDate(At));
+    Form->dtp_To->SetDate(At);
     Form->SetObligationKind(okOverdue);
     QTest::keyClick(Form->dtp_To, Qt::Key_F8);
     QApplication::processEvents();
@@ -469,5 +469,28 @@ TEST_F(ObligationsWindow, APastAtDateTakesOnlyTheInterestPaidByThen) {
     EXPECT_EQ(G->Cells(dfDaysFromBase, Two), u"0"_s);
     EXPECT_EQ(G->Cells(dfDueDate, Two), DateToStr(At + 29));
     EXPECT_EQ(G->Cells(dfInterestPaid, Two), u"10.00"_s);
+    Close(Form);
+}
+
+// An at-date typed as no date stays as typed, is refused by name at F8 and runs nothing.
+TEST_F(ObligationsWindow, AnImpossibleAtDateIsRefusedAsTypedAndNothingRuns) {
+    auto* Form = Open();
+    for (const QString& Typed :
+         {u"32.13.2026"_s, u"31.04.2026"_s, u"29.02.2025"_s, u"1.1.202"_s, u"0.0.0"_s}) {
+        QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+        QApplication::processEvents();
+        ASSERT_GE(RowOf(Form->Grid, u"Общо:"_s), 0);
+        Presenter.Clear();
+        Form->dtp_To->setFocus();
+        Form->dtp_To->selectAll();
+        QTest::keyClicks(Form->dtp_To, Typed);
+        QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+        QApplication::processEvents();
+        EXPECT_EQ(Form->dtp_To->text(), Typed);
+        EXPECT_EQ(Presenter.Texts(), QStringList{u"Невалидна дата \"%1\" !"_s.arg(Typed)});
+        EXPECT_EQ(RowOf(Form->Grid, u"Общо:"_s), -1) << Typed.toStdString();
+        Form->dtp_To->selectAll();
+        QTest::keyClicks(Form->dtp_To, DateToStr(T));
+    }
     Close(Form);
 }

@@ -68,6 +68,8 @@ class TDocumentForm : public TMAccountReadForm, public TQueuedChanges {
     Q_OBJECT
 public:
     explicit TDocumentForm(QWidget* Owner = nullptr);
+    // Drops every queued document unwritten, as No to the close question does.
+    void DropQueue();
 
     // The document's number, date and amount; the window makes them with the builders.
     TFloatEdit* feDocNo = nullptr;
@@ -212,7 +214,6 @@ private:
     void QueueDocument(TQueuedDocument Document);
     // PendingSql := the statements of the queued documents, in their order.
     void RequeueDocuments();
-    void DropQueue();
     bool RefuseUnsaved(qint64 Number);
     // Inside Save's transaction: the queued deletes asked again, the guarded statements run; the
     // refusal of the first document that fails, Refused its place.

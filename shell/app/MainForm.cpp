@@ -1,5 +1,6 @@
 #include "shell/app/MainForm.h"
 
+#include "business/documents/DocumentForm.h"
 #include "business/documents/un_Contracts.h"
 #include "business/documents/un_Incomes.h"
 #include "business/documents/un_Items_purchases.h"
@@ -296,7 +297,13 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* Window) {
     auto* List = qobject_cast<TMAccountReadForm*>(Window->widget());
     if (!List || !List->property(PassUserNameProperty).toBool()) return;
     if (EnsureSignedIn()) return;
-    // Not signed in: the window may not be used, it closes (after this signal has been served).
+    // Not signed in: the window may not be used and nothing it queued is written without an
+    // operator; it closes (after this signal has been served).
+    if (auto* Documents = qobject_cast<TDocumentForm*>(List); Documents && Documents->QueuedCount() > 0) {
+        ShowErrorFmt(QStringLiteral(
+            "Без вход в програмата документите не се записват: незаписаните документи отпадат."));
+        Documents->DropQueue();
+    }
     QTimer::singleShot(0, Window, [Window] { Window->close(); });
 }
 

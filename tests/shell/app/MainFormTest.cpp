@@ -1,4 +1,5 @@
 #include "shell/app/MainForm.h"
+#include "business/documents/DocumentForm.h"
 #include "business/documents/un_Vry6tane_na_ve6ti.h"
 #include "business/engine/unAdminPassword.h"
 #include "core/uDelimitedStrings.h"
@@ -6,6 +7,7 @@
 #include "framework/forms/MAccountEditForm.h"
 #include "framework/forms/MAccountReadForm.h"
 #include "shell/archive/Archive.h"
+#include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
@@ -349,15 +351,29 @@ TEST(MainForm, OnceAnOperatorExistsNoDocumentWindowWorksUnsigned) {
     auto* Operator = Form.findChild<QLabel*>("labOperator");
     ASSERT_NE(Operator, nullptr);
 
-    // No operator yet: the contract window opens unsigned.
-    QMdiSubWindow* Contracts = Open("N4");
+    // No operator yet: the payment window opens unsigned and a payment to the owner is queued.
+    QMdiSubWindow* Contracts = Open("Outcomes");
     ASSERT_NE(Contracts, nullptr);
     auto* ContractList = qobject_cast<TMAccountReadForm*>(Contracts->widget());
     EXPECT_TRUE(ContractList->UserName.isEmpty());
+    ContractList->findChild<QLineEdit*>("leOwner")->clear();
+    for (const auto& [Field, Text] :
+         {std::pair{"edCustomer_name", u"Собственик"_s}, std::pair{"edSupplier_name", u"Мария Колева"_s},
+          std::pair{"feSum_c", u"70"_s}}) {
+        auto* Edit = ContractList->findChild<QLineEdit*>(Field);
+        Edit->setFocus();
+        Edit->selectAll();
+        TypeText(Edit, Text);
+    }
+    for (QAction* Action : ContractList->findChildren<QAction*>())
+        if (Action->shortcut() == QKeySequence(Qt::Key_F4)) Action->trigger();
+    ASSERT_EQ(qobject_cast<TDocumentForm*>(ContractList)->QueuedCount(), 1)
+        << Presenter.Texts().join(u'|').toStdString();
     QMdiSubWindow* Receipts = Open("Incomes");
     ASSERT_NE(Receipts, nullptr);
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
                         uR"sql(Insert into Users_passwords values ( "ivan", "pass", "Иван Петров" ))sql"_s));
+    Presenter.Clear();
 
     // Back to the contract window: the sign-in comes first; a cancel closes the window, and the
     // receipt window, active next, asks in its turn.
@@ -370,6 +386,11 @@ TEST(MainForm, OnceAnOperatorExistsNoDocumentWindowWorksUnsigned) {
         QTest::qWait(10);
     QApplication::processEvents();
     EXPECT_FALSE(Form.MdiArea()->subWindowList().contains(Contracts));
+    // Its payment is not written without an operator, and the operator is told so.
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE payment_type = 3"_s), u"0"_s);
+    EXPECT_EQ(
+        Presenter.Texts(),
+        QStringList{u"Без вход в програмата документите не се записват: незаписаните документи отпадат."_s});
     ASSERT_TRUE(Form.MdiArea()->subWindowList().contains(Receipts));
     EXPECT_EQ(Form.UserName(), "ivan");
     EXPECT_EQ(qobject_cast<TMAccountReadForm*>(Receipts->widget())->UserName, "ivan");

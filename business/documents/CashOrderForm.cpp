@@ -1,5 +1,6 @@
 #include "business/documents/CashOrderForm.h"
 
+#include "Components/Edits/DocumentDateEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/ListEdit/ListEdit.h"
@@ -11,7 +12,6 @@
 #include "core/unNumbers.h"
 
 #include <QAction>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMap>

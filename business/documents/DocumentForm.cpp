@@ -1,5 +1,6 @@
 #include "business/documents/DocumentForm.h"
 
+#include "Components/Edits/DocumentDateEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/GridFuncs.h"
@@ -19,41 +20,14 @@
 #include "core/unWait.h"
 
 #include <QAction>
-#include <QDateEdit>
 #include <QFontMetrics>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// A date edit moves on to the next part by itself once a part is full; the dot typed after it
-// would move on once more and leave that part as it was ("15.02.2024" giving 15.03.2024). A dot
-// typed where the previous one already stands is dropped.
-class TTypedDotFilter : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* Watched, QEvent* Event) override {
-        if (Event->type() != QEvent::KeyPress) return false;
-        const QString Typed = static_cast<QKeyEvent*>(Event)->text();
-        if (Typed != u"."_s && Typed != u","_s) return false;
-        auto* Edit = static_cast<QDateEdit*>(Watched);
-        const QLineEdit* Line = Edit->findChild<QLineEdit*>();
-        const int Start = Line ? int(Line->selectionStart()) : -1;
-        return Start > 0 && Line->text().at(Start - 1) == u'.' &&
-               Line->selectedText() == Edit->sectionText(Edit->currentSection());
-    }
-};
-
-} // namespace
 
 QString DocNoValidationText(double DocNo, const QStringList& GridNumbers) {
     const QString Sep = u"\n\r"_s;
@@ -192,12 +166,10 @@ QPushButton* TDocumentForm::NewPrintButton(const QString& Name, const QString& T
     return Button;
 }
 
-QDateEdit* TDocumentForm::NewDateEdit(const QString& Name) {
-    auto* Edit = new QDateEdit(pnlParams);
+TDocumentDateEdit* TDocumentForm::NewDateEdit(const QString& Name) {
+    auto* Edit = new TDocumentDateEdit(pnlParams);
     Edit->setObjectName(Name);
-    Edit->setDisplayFormat(u"dd.MM.yyyy"_s);
-    Edit->setCalendarPopup(true);
-    Edit->installEventFilter(new TTypedDotFilter(Edit));
+    Edit->setDate(DateTimeToQDate(Date()));
     return Edit;
 }
 
@@ -274,6 +246,9 @@ void TDocumentForm::RequeueDocuments() {
 
 bool TDocumentForm::Add() {
     if (!TMAccountReadForm::Add()) return false;
+    // A typed date is taken only once it is read: one that makes no date queues nothing.
+    for (TDocumentDateEdit* Day : pnlParams->findChildren<TDocumentDateEdit*>())
+        if (Day->isVisibleTo(pnlParams) && !Day->CheckedDate().isValid()) return false;
     const QString Messages = ValidateEntry();
     if (!Messages.isEmpty()) {
         ShowErrorFmt(Messages);

@@ -26,10 +26,10 @@
 #include <QStringList>
 #include <functional>
 
-class QDateEdit;
 class QGridLayout;
 class QLabel;
 class QPushButton;
+class TDocumentDateEdit;
 class TFloatEdit;
 class TLimitedEdit;
 class TListEdit;
@@ -73,7 +73,7 @@ public:
 
     // The document's number, date and amount; the window makes them with the builders.
     TFloatEdit* feDocNo = nullptr;
-    QDateEdit* dtDate_c = nullptr;
+    TDocumentDateEdit* dtDate_c = nullptr;
     TFloatEdit* feSum_c = nullptr;
     // Ctrl+F9: PrintDocument. The window gives it its text.
     QAction* ctrl_F9;
@@ -113,7 +113,7 @@ protected:
     QPushButton* NewPrintButton(const QString& Name, const QString& Text);
     // Edits on the parameter panel beside the read form's number edit: a day, a name of up to 60
     // characters without double quotes.
-    QDateEdit* NewDateEdit(const QString& Name);
+    TDocumentDateEdit* NewDateEdit(const QString& Name);
     TLimitedEdit* NewNameEdit(const QString& Name);
 
     // New: the validation messages gathered into one text, empty when the entry may be queued.

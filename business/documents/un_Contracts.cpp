@@ -1,5 +1,6 @@
 #include "business/documents/un_Contracts.h"
 
+#include "Components/Edits/DocumentDateEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/GridFuncs.h"
@@ -24,7 +25,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -366,7 +366,7 @@ QLabel* MakeLabel(QWidget* Parent, const QString& Text, const char* Name = nullp
     return Label;
 }
 
-TDateTime DateOf(const QDateEdit* Edit) {
+TDateTime DateOf(const TDocumentDateEdit* Edit) {
     return QDateToDateTime(Edit->date());
 }
 
@@ -494,8 +494,8 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TDocumentForm(Owner) {
     feSum_c->OnChange = [this](QWidget*) { SumChanged(); };
     feM_IR->OnChange = [this](QWidget*) { CalcContractAmountsDue(); };
     feDuration->OnChange = [this](QWidget*) { DurationChanged(); };
-    connect(dtDate_to, &QDateEdit::dateChanged, this, [this] { DateToChanged(); });
-    connect(dtDate_c, &QDateEdit::dateChanged, this, [this] { DateCChanged(); });
+    connect(dtDate_to, &TDocumentDateEdit::dateChanged, this, [this] { DateToChanged(); });
+    connect(dtDate_c, &TDocumentDateEdit::dateChanged, this, [this] { DateCChanged(); });
 
     // Each column as wide as its header or a typical value, whichever is wider.
     SetGridColumns({{"Договор", "номер", "000000"},

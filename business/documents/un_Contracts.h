@@ -140,7 +140,7 @@ public:
     QLabel* pnlOwner;
     TFloatEdit* feM_IR;
     TFloatEdit* feDuration;
-    QDateEdit* dtDate_to;
+    TDocumentDateEdit* dtDate_to;
     QLabel* pnlSN;
     QLabel* labTotal;
     QLabel* labPref_code;

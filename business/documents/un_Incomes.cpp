@@ -1,5 +1,6 @@
 #include "business/documents/un_Incomes.h"
 
+#include "Components/Edits/DocumentDateEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/GridFuncs.h"
@@ -18,7 +19,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>

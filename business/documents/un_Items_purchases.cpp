@@ -1,5 +1,6 @@
 #include "business/documents/un_Items_purchases.h"
 
+#include "Components/Edits/DocumentDateEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/GridFuncs.h"
@@ -19,7 +20,6 @@
 #include "core/unRegistry.h"
 
 #include <QAction>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>

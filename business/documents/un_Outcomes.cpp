@@ -1,5 +1,6 @@
 #include "business/documents/un_Outcomes.h"
 
+#include "Components/Edits/DocumentDateEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/GridFuncs.h"
@@ -16,7 +17,6 @@
 
 #include <QAction>
 #include <QButtonGroup>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -2,6 +2,8 @@
 // operator drives it, on a small shop.
 
 #include "business/documents/un_Incomes.h"
+#include "Components/Edits/DocumentDateEdit.h"
+#include "Components/Edits/FilteredEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/RichGrid.h"
@@ -22,11 +24,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QDateEdit>
+#include <QCalendarWidget>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QTableView>
 #include <QTest>
+#include <QToolButton>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -301,11 +305,68 @@ TEST_F(CashOrderWindow, ADateTypedWithItsDotsIsTheDateTyped) {
     for (const QString& Typed : {u"15.02.2024"_s, u"1.3.2024"_s, u"29.02.2024"_s, u"3.01.2024"_s}) {
         form->feDocNo->setFocus();
         Press(Qt::Key_Tab);
-        ASSERT_EQ(QApplication::focusWidget(), form->dtDate_c);
-        QTest::keyClicks(form->dtDate_c, Typed);
+        ASSERT_EQ(QApplication::focusWidget(), form->dtDate_c->Edit());
+        QTest::keyClicks(form->dtDate_c->Edit(), Typed);
         Press(Qt::Key_Tab);
         EXPECT_EQ(form->dtDate_c->date(), QDate::fromString(Typed, u"d.M.yyyy"_s)) << Typed.toStdString();
     }
+}
+
+// A date the calendar has no day for is refused as typed, on leaving the field and at F4; the
+// text stays as the operator typed it and nothing is queued.
+TEST_F(CashOrderWindow, AnImpossibleDateTypedIsRefusedAsTypedAndNothingIsQueued) {
+    auto* form = Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
+    form->leOwner->setText(QString());
+    Type(form->edCustomer_name, u"Собственик"_s);
+    Type(form->edSupplier_name, u"Мария Колева"_s);
+    Type(form->feSum_c, u"70"_s);
+    const auto InDate = [form] { return form->dtDate_c->isAncestorOf(QApplication::focusWidget()); };
+    const auto TypeDate = [&](const QString& Typed) {
+        form->feDocNo->setFocus();
+        Press(Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), Typed);
+    };
+    for (const QString& Typed : {u"31.04.2026"_s, u"29.02.2025"_s, u"1.1.202"_s, u"32.13.2026"_s}) {
+        const QString Refusal = u"Невалидна дата \"%1\" !"_s.arg(Typed);
+        Presenter.Clear();
+        TypeDate(Typed);
+        Press(Qt::Key_Tab);
+        QApplication::processEvents();
+        EXPECT_EQ(Told(), Refusal) << Told().toStdString();
+        EXPECT_TRUE(InDate()) << Typed.toStdString();
+        EXPECT_EQ(form->dtDate_c->text(), Typed);
+        Presenter.Clear();
+        Press(Qt::Key_F4);
+        EXPECT_EQ(Told(), Refusal) << Told().toStdString();
+        EXPECT_TRUE(InDate()) << Typed.toStdString();
+        EXPECT_EQ(form->dtDate_c->text(), Typed);
+        EXPECT_TRUE(form->PendingSql.isEmpty()) << Typed.toStdString();
+        EXPECT_EQ(form->dtDate_c->date(), QDate(2024, 3, 1));
+        form->dtDate_c->setDate(QDate(2024, 3, 1));
+    }
+    // A key that can be part of no date is refused with a beep.
+    {
+        TBeepCounter Beeps;
+        TypeDate(u"15x"_s);
+        EXPECT_EQ(Beeps.Count(), 1);
+        EXPECT_EQ(form->dtDate_c->text(), u"15"_s);
+    }
+    // A real date typed is the order's date.
+    Presenter.Clear();
+    TypeDate(u"1.3.2024"_s);
+    Press(Qt::Key_F4);
+    EXPECT_EQ(Told(), QString());
+    EXPECT_EQ(form->dtDate_c->date(), QDate(2024, 3, 1));
+    EXPECT_FALSE(form->PendingSql.isEmpty());
+    // The calendar writes the day picked into the field.
+    form->dtDate_c->findChild<QToolButton*>()->click();
+    auto* Calendar = QApplication::activePopupWidget()->findChild<QCalendarWidget*>();
+    ASSERT_NE(Calendar, nullptr);
+    Calendar->setSelectedDate(QDate(2024, 2, 28));
+    QTest::keyClick(Calendar->findChild<QTableView*>(), Qt::Key_Return);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(form->dtDate_c->text(), u"28.02.2024"_s);
+    EXPECT_EQ(form->dtDate_c->date(), QDate(2024, 2, 28));
 }
 
 TEST_F(CashOrderWindow, PaymentToTheOwnerIsSavedEditedAndDeleted) {

@@ -2,6 +2,7 @@
 
 #include "business/documents/un_Items_purchases.h"
 
+#include "Components/Edits/DocumentDateEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/RichGrid.h"
@@ -14,7 +15,6 @@
 #include "tests/support/ScriptedPresenter.h"
 
 #include <QApplication>
-#include <QDateEdit>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>

@@ -2,6 +2,7 @@
 // from the main menu, pick the borrower and the item, type the amount and the term, F4, F2, and
 // print the contract.
 
+#include "Components/Edits/DocumentDateEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/RichGrid.h"
@@ -18,7 +19,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDateEdit>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>

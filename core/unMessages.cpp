@@ -200,19 +200,6 @@ QStyle::StandardPixmap IconOf(TMsgDlgType type) {
     return QStyle::SP_CustomBase;
 }
 
-void PlaceOnScreen(QWidget* w, int x, int y) {
-    if (x < 0 && y < 0) {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            QRect r = w->frameGeometry();
-            r.moveCenter(screen->availableGeometry().center());
-            w->move(r.topLeft());
-        }
-        return;
-    }
-    w->move(x >= 0 ? x : w->x(), y >= 0 ? y : w->y());
-}
-
 class TDialogPresenter : public TMessagePresenter {
 public:
     TModalResult Present(const TMessageRequest& r) override {
@@ -308,6 +295,19 @@ QString DialogCaption(TMsgDlgType DlgType) {
         break;
     }
     return QGuiApplication::applicationDisplayName();
+}
+
+void PlaceOnScreen(QWidget* w, int x, int y) {
+    if (x < 0 && y < 0) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect r = w->frameGeometry();
+            r.moveCenter(screen->availableGeometry().center());
+            w->move(r.topLeft());
+        }
+        return;
+    }
+    w->move(x >= 0 ? x : w->x(), y >= 0 ? y : w->y());
 }
 
 TMessagePresenter& MessagePresenter() {

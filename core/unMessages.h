@@ -86,6 +86,9 @@ public:
     virtual bool AskPassword(const TPasswordRequest& Request, QString& Value) = 0;
 };
 
+// Moves Window to X, Y; centred on the screen when both are negative, as every message is.
+void PlaceOnScreen(QWidget* Window, int X, int Y);
+
 // The presenter in use: the installed one, else the dialog presenter.
 TMessagePresenter& MessagePresenter();
 // Installs Presenter (nullptr = the dialogs again); returns the one it replaces.

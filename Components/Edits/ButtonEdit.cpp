@@ -60,6 +60,18 @@ std::function<void()> SetBeepHandler(std::function<void()> Handler) {
     return Previous;
 }
 
+QString KeepAllowedChars(const QString& Text, int& Caret, const std::function<bool(QChar)>& Allowed) {
+    QString Kept;
+    const int Before = Caret;
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        if (Allowed(Text[I]))
+            Kept += Text[I];
+        else if (I < Before)
+            --Caret;
+    }
+    return Kept;
+}
+
 // ---------------------------------------------------------------------------------------------
 // TSpinButton
 

@@ -27,6 +27,10 @@ using TControlEvent = std::function<void(QWidget* Sender)>;
 void ErrorBeep();
 std::function<void()> SetBeepHandler(std::function<void()> Handler);
 
+// Text without the characters Allowed refuses; Caret, a place in Text, moves left by those
+// dropped before it.
+QString KeepAllowedChars(const QString& Text, int& Caret, const std::function<bool(QChar)>& Allowed);
+
 // The one printable character a key press types; none for keys that type nothing (arrows,
 // Ctrl+V, ...). The edits that filter what is typed test this character.
 QChar TypedChar(const QKeyEvent* Event);

@@ -213,15 +213,11 @@ void TCustomFilteredEdit::CheckEdit() {
     if (FRestoring) return;
     if (!FValidatorOff && FValidator) {
         const QString Text = text();
-        QString Kept;
         int Caret = cursorPosition();
-        for (qsizetype I = 0; I < Text.size(); ++I) {
-            const QString One(Text[I]);
-            if (FValidator->CheckValidChars(One) && FValidator->CheckInvalidChars(One))
-                Kept += Text[I];
-            else if (I < cursorPosition())
-                --Caret;
-        }
+        const QString Kept = KeepAllowedChars(Text, Caret, [this](QChar Char) {
+            const QString One(Char);
+            return FValidator->CheckValidChars(One) && FValidator->CheckInvalidChars(One);
+        });
         if (!FValidator->CanBeTyped(Kept)) {
             Restore();
             ErrorBeep();

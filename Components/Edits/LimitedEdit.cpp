@@ -123,14 +123,8 @@ void TLimitedEdit::TextChanged(const QString& Text) {
     }
     // The characters of the set stay: those of a paste as if typed, the others refused with a
     // beep; a text set from code is only cleaned.
-    QString Clean;
     int Caret = cursorPosition();
-    for (qsizetype I = 0; I < Text.size(); ++I) {
-        if (IsValidChar(Text[I]))
-            Clean += Text[I];
-        else if (I < cursorPosition())
-            --Caret;
-    }
+    const QString Clean = KeepAllowedChars(Text, Caret, [this](QChar Char) { return IsValidChar(Char); });
     if (Edited) ErrorBeep();
     const bool Changed = Clean != FLastGoodText;
     FLastGoodText = Clean;

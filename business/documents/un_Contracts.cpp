@@ -117,13 +117,7 @@ QString ContractValidationText(const TContractEntry& Entry, const TContractCheck
 }
 
 bool ContractNumberStored(QObject* Owner, double DocNo) {
-    const qint64 Number = Whole(DocNo);
-    TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(SELECT docno FROM Contracts WHERE docno = %d)sql"_s, {Number}), &List);
-    for (int I = 0; I < List.Count(); ++I)
-        if (StrToIntOrZero(List.GetField(I, 0)) == Number) return true;
-    return false;
+    return DocumentNumberStored(Owner, u"Contracts"_s, DocNo);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -96,11 +95,7 @@ bool SignIn(QWidget* Parent, QString& UserName, bool AtStart) {
     if (!HasOperators(Parent)) return true;
     TSignInDialog Dialog(Parent, AtStart);
     Dialog.adjustSize();
-    if (const QScreen* Screen = Dialog.screen()) {
-        QRect Frame = Dialog.frameGeometry();
-        Frame.moveCenter(Screen->availableGeometry().center());
-        Dialog.move(Frame.topLeft());
-    }
+    PlaceOnScreen(&Dialog, -1, -1);
     if (Dialog.exec() != QDialog::Accepted) return false;
     UserName = Dialog.UserName();
     return true;

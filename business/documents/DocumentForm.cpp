@@ -511,10 +511,6 @@ void TDocumentForm::Guard(const QString& Statement, const QString& Refusal) {
     FGuarded.insert(Statement, Refusal);
 }
 
-QString TDocumentForm::UnsavedDocumentText(qint64) {
-    return QString();
-}
-
 QString TDocumentForm::DocumentNoun() const {
     return RecordNoun;
 }
@@ -540,9 +536,8 @@ QString TDocumentForm::GoneText(qint64 Number) const {
 }
 
 bool TDocumentForm::RefuseUnsaved(qint64 Number) {
-    const QString Text = UnsavedDocumentText(Number);
-    if (Text.isEmpty()) return false;
-    ShowErrorFmt(Text);
+    if (!RefusesUnsavedDocuments || DocumentNumberStored(this, TableName, double(Number))) return false;
+    ShowErrorFmt(NotSavedText(Number));
     return true;
 }
 

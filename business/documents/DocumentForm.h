@@ -128,9 +128,9 @@ protected:
     // Ctrl+F9 and the window's print button.
     virtual void PrintDocument() = 0;
 
-    // Edit and Delete: the refusal for document Number when it must be saved first; "" lets the
-    // row be changed.
-    virtual QString UnsavedDocumentText(qint64 Number);
+    // Edit and Delete refuse a document not saved yet (Save would write it all the same) when set;
+    // otherwise an unsaved row can be changed.
+    bool RefusesUnsavedDocuments = false;
     // The noun messages name the documents with; RecordNoun unless the window has a shorter one.
     virtual QString DocumentNoun() const;
     // "Покупка на вещ номер 5": document Number as messages name it.

@@ -328,10 +328,14 @@ QStringList LinkedOrderNumbers(QObject* Owner, const QString& Table, qint64 Docu
     return Numbers;
 }
 
-QString OrdersToCorrectText(const QString& Document, const QString& OrdersText, const QStringList& Numbers) {
+QString OrdersToCorrectText(QObject* Owner, const QString& Table, int PaymentType, qint64 Document,
+                            qint64 OwnOrder, const QString& Noun) {
+    QStringList Numbers = LinkedOrderNumbers(Owner, Table, Document, PaymentType);
+    Numbers.removeAll(QString::number(OwnOrder));
     if (Numbers.isEmpty()) return QString();
-    return Format(u"Цената на %s е променена. Коригирайте и %s № %s, които също са към нея."_s,
-                  {Document, OrdersText, Numbers.join(u", "_s)});
+    const QString Orders = Table == u"Incomes"_s ? u"приходни касови ордери"_s : u"разходни касови ордери"_s;
+    return Format(u"Цената на %s номер %d е променена. Коригирайте и %s № %s, които също са към нея."_s,
+                  {Noun, Document, Orders, Numbers.join(u", "_s)});
 }
 
 QString PayableContractListSql(qint64 EGN, bool IncludeForSale) {

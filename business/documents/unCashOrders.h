@@ -116,9 +116,10 @@ qint64 OwnOrderNumber(QObject* Owner, const QString& Table, const QString& Docum
                       int PaymentType);
 // The numbers of the orders of type PaymentType in Table that Document wrote beside itself.
 QStringList LinkedOrderNumbers(QObject* Owner, const QString& Table, qint64 Document, int PaymentType);
-// Told when the price of Document ("покупка номер 1") changes while orders Numbers of another
-// window (OrdersText: "разходни касови ордери") name it too: they stay as typed. "" without them.
-QString OrdersToCorrectText(const QString& Document, const QString& OrdersText, const QStringList& Numbers);
+// Told when the price of Document (Noun: "покупка") changes while orders of PaymentType in Table
+// other than its own OwnOrder name it too: they stay as typed. "" without them.
+QString OrdersToCorrectText(QObject* Owner, const QString& Table, int PaymentType, qint64 Document,
+                            qint64 OwnOrder, const QString& Noun);
 // The open, unsold contracts of the borrower with personal number EGN: number, item type, serial
 // number, date. Contracts declared for sale only when IncludeForSale.
 QString PayableContractListSql(qint64 EGN, bool IncludeForSale);

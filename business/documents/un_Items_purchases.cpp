@@ -244,6 +244,8 @@ QStringList PurchaseGridCells(const TPurchaseEntry& Entry, const QString& ItemNa
 // The window
 
 TfrmItems_purchases::TfrmItems_purchases(QWidget* Owner) : TDocumentForm(Owner) {
+    // Save would write a queued purchase all the same, with its payment order.
+    RefusesUnsavedDocuments = true;
     setObjectName(u"frmItems_purchases"_s);
     QWidget* P = pnlParams;
     auto* L = NewParamsLayout();
@@ -384,13 +386,9 @@ bool TfrmItems_purchases::Add() {
     }
     QString Correct;
     if (EditingRow && RoundDecimal(DecimalOf(Entry.Sum), AmountDecimals) !=
-                          RoundDecimal(DecimalOrZero(FLifted.value(pcSum)), AmountDecimals)) {
-        const qint64 Key = StrToIntOrZero(EditingKey);
-        QStringList Others = LinkedOrderNumbers(this, u"Outcomes"_s, Key, 4);
-        Others.removeAll(QString::number(FOwnOrder));
+                          RoundDecimal(DecimalOrZero(FLifted.value(pcSum)), AmountDecimals))
         Correct =
-            OrdersToCorrectText(Format(u"покупка номер %d"_s, {Key}), u"разходни касови ордери"_s, Others);
-    }
+            OrdersToCorrectText(this, u"Outcomes"_s, 4, StrToIntOrZero(EditingKey), FOwnOrder, u"покупка"_s);
     if (!TDocumentForm::Add()) return false;
     if (!Correct.isEmpty()) ShowMessageEx(Correct);
     return true;
@@ -452,11 +450,6 @@ QStringList TfrmItems_purchases::DeleteStatements(int, qint64 Number) {
     QStringList Statements = PurchaseDeleteStatements(Number);
     Guard(Statements[0], Format(u"Покупка номер %d е продадена или изтрита междувременно."_s, {Number}));
     return Statements;
-}
-
-QString TfrmItems_purchases::UnsavedDocumentText(qint64 Number) {
-    if (DocumentNumberStored(this, TableName, double(Number))) return QString();
-    return NotSavedText(Number);
 }
 
 void TfrmItems_purchases::RowToEdits(const QStringList& Cells) {

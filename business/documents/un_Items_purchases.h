@@ -101,9 +101,6 @@ protected:
     void RowToEdits(const QStringList& Cells) override;
     // The purchase contract of the selected saved purchase.
     void PrintDocument() override;
-    // A purchase still waiting for Save is neither edited nor deleted in the grid only: Save would
-    // write it all the same, with its payment order.
-    QString UnsavedDocumentText(qint64 Number) override;
     // A sold purchase stays: the sale rests on it. Otherwise its payment order goes with it.
     QString DeleteRefusal(qint64 Number) override;
     QString DeleteNote(int Row, qint64 Number) override;

@@ -294,6 +294,8 @@ bool ComposeSaleRows(TDelimitedStringList& Sales, const TDelimitedStringList& Co
 // The window
 
 TfrmItems_sales::TfrmItems_sales(QWidget* Owner) : TDocumentForm(Owner) {
+    // Save would write a queued sale all the same, with its receipt.
+    RefusesUnsavedDocuments = true;
     setObjectName(u"frmItems_sales"_s);
     QWidget* P = pnlParams;
     auto* L = NewParamsLayout();
@@ -512,23 +514,13 @@ QStringList TfrmItems_sales::EntryStatements() {
 bool TfrmItems_sales::Add() {
     const TSaleEntry Entry = CurrentEntry();
     QString Correct;
-    if (EditingRow &&
-        RoundToDigits(AmountDecimals, Entry.Sum) != RoundToDigits(AmountDecimals, FLiftedPrice)) {
-        const qint64 Key = StrToIntOrZero(EditingKey);
-        QStringList Others = LinkedOrderNumbers(this, u"Incomes"_s, Key, Entry.SaleType == stPledged ? 4 : 5);
-        Others.removeAll(QString::number(FOwnReceipt));
-        Correct =
-            OrdersToCorrectText(Format(u"продажба номер %d"_s, {Key}), u"приходни касови ордери"_s, Others);
-    }
+    if (EditingRow && RoundToDigits(AmountDecimals, Entry.Sum) != RoundToDigits(AmountDecimals, FLiftedPrice))
+        Correct = OrdersToCorrectText(this, u"Incomes"_s, Entry.SaleType == stPledged ? 4 : 5,
+                                      StrToIntOrZero(EditingKey), FOwnReceipt, u"продажба"_s);
     if (!TDocumentForm::Add()) return false;
     LockOrigin(false);
     if (!Correct.isEmpty()) ShowMessageEx(Correct);
     return true;
-}
-
-QString TfrmItems_sales::UnsavedDocumentText(qint64 Number) {
-    if (DocumentNumberStored(this, TableName, double(Number))) return QString();
-    return NotSavedText(Number);
 }
 
 QString TfrmItems_sales::DeleteNote(int Row, qint64 Number) {

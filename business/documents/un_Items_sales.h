@@ -105,8 +105,6 @@ protected:
     void PrintDocument() override;
     // What is sold is no longer offered.
     void Saved() override;
-    // A sale waiting for Save is neither edited nor deleted: Save would write it all the same.
-    QString UnsavedDocumentText(qint64 Number) override;
     // The receipt that goes with the sale, and that its item is offered again.
     QString DeleteNote(int Row, qint64 Number) override;
     QStringList DeleteStatements(int Row, qint64 Number) override;

@@ -390,7 +390,7 @@ TDropDownForm::TDropDownForm(QWidget* Parent) : QFrame(Parent, Qt::Popup) {
     PanelLayout->addWidget(FToolBar);
 
     // The form is a window of its own while it is open, so its keys belong to that window.
-    auto MakeAction = [this](const char* Name, const QString& Caption, QList<QKeySequence> Keys) {
+    auto MakeAction = [this](const char* Name, const QString& Caption, const QList<QKeySequence>& Keys) {
         auto* Action = new QAction(Caption, this);
         Action->setObjectName(QString::fromLatin1(Name));
         Action->setShortcuts(Keys);

@@ -126,6 +126,11 @@ TEST_F(ReportWindow, APeriodEndingBeforeItStartsIsRefusedAndOneDayRuns) {
     EXPECT_EQ(Form->Grid->RowCount(), Form->Grid->FixedRows() + 1);
     EXPECT_EQ(Form->Grid->Cells(0, Form->Grid->FixedRows()), QString());
     EXPECT_EQ(Status(), QString());
+    // The refused period is not the one the next opening proposes: the one-day period that ran is.
+    Form->RunDone();
+    delete Form->Container();
+    EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_From"_s), u"45310"_s);
+    EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_To"_s), u"45310"_s);
 }
 
 // The journal over a loan, a purchase, the shop's own expense, a principal and an interest payment, a sale

@@ -140,9 +140,18 @@ TEST(LimitedEdit, APasteLongerThanTheRoomLeftKeepsTheAllowedCharactersThatFit) {
     EXPECT_EQ(Edit.text(), u"12ab345678"_s);
     EXPECT_EQ(Edit.cursorPosition(), 4);
     EXPECT_EQ(Beeps.Count(), 3);
+    // Full, a key typed at the start goes, and the text stays whole.
+    Edit.setCursorPosition(0);
+    TypeChars(&Edit, u"x"_s);
+    EXPECT_EQ(Edit.text(), u"12ab345678"_s);
+    EXPECT_EQ(Beeps.Count(), 4);
     Edit.setText(u"абвгдежзийклм"_s);
     EXPECT_EQ(Edit.text(), u"абвгдежзий"_s);
-    EXPECT_EQ(Beeps.Count(), 3);
+    // Typed up to the limit itself, nothing is refused.
+    Edit.clear();
+    TypeChars(&Edit, u"0123456789"_s);
+    EXPECT_EQ(Edit.text(), u"0123456789"_s);
+    EXPECT_EQ(Beeps.Count(), 4);
 }
 
 TEST(LimitedEdit, TextSetFromCodeLosesCharactersOutsideTheSet) {

@@ -68,11 +68,13 @@ void TDocumentDateEdit::DropDown() {
     Calendar->setDateRange(DateTimeToQDate(FEdit->FromDate()), DateTimeToQDate(FEdit->ToDate()));
     const TDateTime Typed = FEdit->Date();
     Calendar->setSelectedDate(Typed != 0 ? DateTimeToQDate(Typed) : FDate);
+    // The focus comes back before the date is taken, so that a window refusing the new date can
+    // send the focus where the fault is.
     const auto Pick = [this, Popup](QDate Day) {
         Popup->close();
-        setDate(Day);
         FEdit->setFocus(Qt::PopupFocusReason);
-        FEdit->selectAll();
+        setDate(Day);
+        if (FEdit->hasFocus()) FEdit->selectAll();
     };
     connect(Calendar, &QCalendarWidget::clicked, Popup, Pick);
     connect(Calendar, &QCalendarWidget::activated, Popup, Pick);

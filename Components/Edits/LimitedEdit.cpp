@@ -112,19 +112,34 @@ void TLimitedEdit::keyPressEvent(QKeyEvent* Event) {
     }
 }
 
+void TLimitedEdit::setMaxLength(int Value) {
+    FMaxLength = qMax(0, Value);
+    if (text().size() > FMaxLength) setText(text().left(FMaxLength));
+}
+
 void TLimitedEdit::TextChanged(const QString& Text) {
     const bool Edited = FEdited;
     FEdited = false;
     if (FUpdating) return;
-    if (IsValidText(Text)) {
+    if (IsValidText(Text) && Text.size() <= FMaxLength) {
         FLastGoodText = Text;
         if (OnChange) OnChange(this);
         return;
     }
     // The characters of the set stay: those of a paste as if typed, the others refused with a
-    // beep; a text set from code is only cleaned.
+    // beep; a text set from code is only cleaned. Then what does not fit goes: the last
+    // characters entered before the caret, or the end of a text set from code.
     int Caret = cursorPosition();
-    const QString Clean = KeepAllowedChars(Text, Caret, [this](QChar Char) { return IsValidChar(Char); });
+    QString Clean = KeepAllowedChars(Text, Caret, [this](QChar Char) { return IsValidChar(Char); });
+    if (const int Excess = int(Clean.size()) - FMaxLength; Excess > 0) {
+        if (Edited && Caret >= Excess) {
+            Clean.remove(Caret - Excess, Excess);
+            Caret -= Excess;
+        } else {
+            Clean.truncate(FMaxLength);
+            Caret = qMin(Caret, FMaxLength);
+        }
+    }
     if (Edited) ErrorBeep();
     const bool Changed = Clean != FLastGoodText;
     FLastGoodText = Clean;

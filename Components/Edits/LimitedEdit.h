@@ -28,6 +28,10 @@ public:
     // Takes the new set and checks the present text again: a text with other characters is
     // emptied.
     void SetValidChars(const QString& Value);
+    // The edit's own length limit: QLineEdit would cut a paste to the room left before the
+    // characters outside the set are dropped, losing allowed ones without a word.
+    int maxLength() const { return FMaxLength; }
+    void setMaxLength(int Value);
     TEditCharCase CharCase() const { return FCharCase; }
     void SetCharCase(TEditCharCase Value) { FCharCase = Value; }
 
@@ -49,6 +53,7 @@ private:
     QString FValidChars;
     std::bitset<256> FCharSet;
     QString FLastGoodText;
+    int FMaxLength = 32767;
     TEditCharCase FCharCase = ecNormal;
     bool FUpdating = false;
     bool FEdited = false;

@@ -658,6 +658,12 @@ void TfrmContracts::DateToChanged() {
     {
         Recalculating = true;
         const auto Done = qScopeGuard([this] { Recalculating = false; });
+        // The term counts from the date the operator sees: one that makes no date is refused,
+        // the focus on it, and the due date goes back to the term it had.
+        if (!dtDate_c->CheckedDate().isValid()) {
+            dtDate_to->setDate(DateTimeToQDate(TermEnd(DateOf(dtDate_c), feDuration->Value())));
+            return;
+        }
         feDuration->SetValue(TermDays(DateOf(dtDate_c), DateOf(dtDate_to)));
     }
     CalcContractAmountsDue();

@@ -139,7 +139,8 @@ bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Recor
 
     TDelimitedStringList owner;
     const QString ownerSql = uR"sql(
-        SELECT Three_names, Town, Address, pref_code, lk_nomer, lk_izdadena_na, lk_ot_MVR, Current_address
+        SELECT Three_names, Town, Address, pref_code, lk_nomer, lk_izdadena_na, lk_ot_MVR, Current_address,
+               is_male
         FROM Owners
         WHERE ( EGN = %d )
     )sql"_s;
@@ -214,6 +215,12 @@ bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Recor
     AddRecord(Records, QStringLiteral("suma_za_vry6tane"), Amount(toReturn));
     AddRecord(Records, QStringLiteral("item_name"), item.GetField(0, 0));
     AddRecord(Records, QStringLiteral("item_SN"), item.GetField(0, 1));
+    // The template speaks of the borrower as of a man; a woman is spoken of as one.
+    if (owner.GetField(0, 8) == QStringLiteral("False")) {
+        AddRecord(Records, QStringLiteral("наричан по-долу"), QStringLiteral("наричана по-долу"));
+        AddRecord(Records, QStringLiteral("вещта е негова собственост"),
+                  QStringLiteral("вещта е нейна собственост"));
+    }
     return true;
 }
 

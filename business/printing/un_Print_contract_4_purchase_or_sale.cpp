@@ -90,6 +90,9 @@ void FillPurchaseSaleContractLayout(TReportLayout& Layout, QStringList Record, b
     Layout.SetCaption(u"QRLabel2"_s,
                       Format(u"ДОГОВОР ЗА ПОКУПКО-ПРОДАЖБА  № %s / %s"_s, {Record[cfDocNo], Record[cfDate]}));
     Layout.SetCaption(u"QRLabel3"_s, Format(Layout.Caption(u"QRLabel3"_s), {Record[cfDate]}));
+    // The buyer pays the seller: "му" for a man or the shop, "ѝ" for a woman who sells to the shop.
+    if (PersonIsFemale && IsPurchase)
+        Layout.SetCaption(u"QRLabel10"_s, Layout.Caption(u"QRLabel10"_s).replace(u"да му "_s, u"да ѝ "_s));
     Layout.SetCaption(u"QRLabel10"_s,
                       Format(Layout.Caption(u"QRLabel10"_s), {Record[cfItemName] + u' ' + Record[cfSN]}));
     Layout.SetCaption(u"QRLabel13"_s, Format(Layout.Caption(u"QRLabel13"_s), {FloatToFixedStr(2, amount)}));

@@ -9,6 +9,7 @@
 #include "core/unWait.h"
 #include "core/unitTypes.h"
 #include "framework/export/Docx.h"
+#include "framework/printing/PrintDialogs.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -1076,6 +1077,7 @@ TfmExport::TfmExport(QWidget* Owner, TRichGrid* Grid, const QString& Title, cons
     FontDialog = new QFontDialog(this);
     FontDialog->setObjectName(QStringLiteral("FontDialog"));
     FontDialog->setOption(QFontDialog::DontUseNativeDialog);
+    UseBulgarianFontStyles(FontDialog);
 
     for (QFont* font : {&FirmFont, &TitleFont, &SubtitleFont, &TableFont})
         *font = QFont(QStringLiteral("Times New Roman"));

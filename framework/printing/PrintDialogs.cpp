@@ -12,9 +12,11 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 
 // ---- print setup
 
@@ -95,8 +97,11 @@ TfmPrintSetup::TfmPrintSetup(QWidget* Parent) : QDialog(Parent) {
     connect(btnPrinter, &QPushButton::clicked, this, [this] { PrinterClicked(); });
     ChooseFont = [this](QFont& Font) {
         bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, Font, this);
-        if (ok) Font = chosen;
+        QFontDialog Dialog(Font, this);
+        Dialog.setOption(QFontDialog::DontUseNativeDialog);
+        UseBulgarianFontStyles(&Dialog);
+        ok = Dialog.exec() == QDialog::Accepted;
+        if (ok) Font = Dialog.selectedFont();
         return ok;
     };
     ChoosePrinter = [this](int& Index) {
@@ -356,4 +361,69 @@ int TfmPrintProgress::WaitForOperator(int Page) {
     while (Answer == 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return Answer;
+}
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class TFontStyleDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& Value, const QLocale& Locale) const override {
+        return FontStyleText(QStyledItemDelegate::displayText(Value, Locale));
+    }
+};
+
+} // namespace
+
+QString FontStyleText(const QString& Style) {
+    static const QHash<QString, QString> Words = {
+        {u"regular"_s, u"обикновен"_s},
+        {u"normal"_s, u"обикновен"_s},
+        {u"roman"_s, u"обикновен"_s},
+        {u"book"_s, u"обикновен"_s},
+        {u"bold"_s, u"получер"_s},
+        {u"italic"_s, u"курсив"_s},
+        {u"oblique"_s, u"наклонен"_s},
+        {u"condensed"_s, u"сбит"_s},
+        {u"semicondensed"_s, u"полусбит"_s},
+        {u"expanded"_s, u"разреден"_s},
+        {u"light"_s, u"светъл"_s},
+        {u"extralight"_s, u"много светъл"_s},
+        {u"ultralight"_s, u"много светъл"_s},
+        {u"thin"_s, u"тънък"_s},
+        {u"medium"_s, u"среден"_s},
+        {u"semibold"_s, u"полуполучер"_s},
+        {u"demibold"_s, u"полуполучер"_s},
+        {u"extrabold"_s, u"много получер"_s},
+        {u"ultrabold"_s, u"много получер"_s},
+        {u"black"_s, u"черен"_s},
+        {u"heavy"_s, u"черен"_s},
+    };
+    QStringList Parts = Style.split(u' ', Qt::SkipEmptyParts);
+    for (QString& Part : Parts)
+        Part = Words.value(Part.toLower(), Part);
+    QString Text = Parts.join(u' ');
+    if (!Text.isEmpty()) Text[0] = Text[0].toUpper();
+    return Text;
+}
+
+void UseBulgarianFontStyles(QFontDialog* Dialog) {
+    // The dialog's second list holds the styles; the read-only edit above it repeats the one
+    // chosen. The font itself is still chosen by the style's own name.
+    const QList<QListView*> Lists = Dialog->findChildren<QListView*>();
+    if (Lists.size() < 2) return;
+    Lists[1]->setItemDelegate(new TFontStyleDelegate(Lists[1]));
+    QList<QLineEdit*> Shown;
+    for (QLineEdit* Edit : Dialog->findChildren<QLineEdit*>())
+        if (Edit->isReadOnly()) Shown.append(Edit);
+    if (Shown.size() < 2) return;
+    QLineEdit* StyleEdit = Shown[1];
+    const auto Show = [StyleEdit](const QString& Text) {
+        const QString Bulgarian = FontStyleText(Text);
+        if (Bulgarian != Text) StyleEdit->setText(Bulgarian);
+    };
+    QObject::connect(StyleEdit, &QLineEdit::textChanged, StyleEdit, Show);
+    Show(StyleEdit->text());
 }

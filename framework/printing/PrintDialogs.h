@@ -114,3 +114,11 @@ protected:
     void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
 };
+
+class QFontDialog;
+
+// A font's style name ("Bold", "Condensed Bold Oblique") as the operator reads it in Bulgarian;
+// the names come from the font files, in English. A word it does not know stays as it is.
+QString FontStyleText(const QString& Style);
+// Shows Dialog's list of styles, and the style chosen above it, in Bulgarian.
+void UseBulgarianFontStyles(QFontDialog* Dialog);

@@ -187,8 +187,11 @@ bool TReportForm::Init() {
 }
 
 bool TReportForm::Done() {
-    // An emptied edit would come back as 30.12.1899; the last real date stays instead.
-    if (dtp_From && !FSetup.DatesKey.isEmpty())
+    // An emptied edit would come back as 30.12.1899; the last real date stays instead. A period
+    // that ends before it starts never ran, so the last one stays as well.
+    const bool Reversed = dtp_From && dtp_From->Date() > 0 && dtp_To->Date() > 0 &&
+                          std::floor(dtp_To->Date()) < std::floor(dtp_From->Date());
+    if (dtp_From && !FSetup.DatesKey.isEmpty() && !Reversed)
         for (auto [Suffix, Edit] : {std::pair{u"_dtp_From"_s, dtp_From}, std::pair{u"_dtp_To"_s, dtp_To}})
             if (const TDateTime D = Edit->Date(); D > 0)
                 WriteRegString(FSetup.DatesKey + Suffix, QString::number(qint64(std::floor(D))));

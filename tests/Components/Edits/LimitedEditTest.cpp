@@ -116,6 +116,44 @@ TEST(LimitedEdit, APasteEntersTheAllowedCharactersAndBeepsForTheOthers) {
     EXPECT_EQ(Beeps.Count(), 2);
 }
 
+// The room left is counted after the refused characters are dropped: none that fits is lost, and
+// what does not fit beeps, typed or pasted; a text from code is only cut.
+TEST(LimitedEdit, APasteLongerThanTheRoomLeftKeepsTheAllowedCharactersThatFit) {
+    TLimitedEdit Edit;
+    Edit.SetValidChars(RegisterChars);
+    Edit.setMaxLength(10);
+    TypeChars(&Edit, u"Иван"_s);
+    TBeepCounter Beeps;
+    QApplication::clipboard()->setText(u" \"Петров\" (Пешо)"_s);
+    Edit.paste();
+    EXPECT_EQ(Edit.text(), u"Иван Петро"_s);
+    EXPECT_EQ(Edit.cursorPosition(), 10);
+    EXPECT_EQ(Beeps.Count(), 1);
+    TypeChars(&Edit, u"в"_s);
+    EXPECT_EQ(Edit.text(), u"Иван Петро"_s);
+    EXPECT_EQ(Beeps.Count(), 2);
+    // In the middle, the pasted characters that fit stay where they were put.
+    Edit.setText(u"12345678"_s);
+    Edit.setCursorPosition(2);
+    QApplication::clipboard()->setText(u"abc"_s);
+    Edit.paste();
+    EXPECT_EQ(Edit.text(), u"12ab345678"_s);
+    EXPECT_EQ(Edit.cursorPosition(), 4);
+    EXPECT_EQ(Beeps.Count(), 3);
+    // Full, a key typed at the start goes, and the text stays whole.
+    Edit.setCursorPosition(0);
+    TypeChars(&Edit, u"x"_s);
+    EXPECT_EQ(Edit.text(), u"12ab345678"_s);
+    EXPECT_EQ(Beeps.Count(), 4);
+    Edit.setText(u"абвгдежзийклм"_s);
+    EXPECT_EQ(Edit.text(), u"абвгдежзий"_s);
+    // Typed up to the limit itself, nothing is refused.
+    Edit.clear();
+    TypeChars(&Edit, u"0123456789"_s);
+    EXPECT_EQ(Edit.text(), u"0123456789"_s);
+    EXPECT_EQ(Beeps.Count(), 4);
+}
+
 TEST(LimitedEdit, TextSetFromCodeLosesCharactersOutsideTheSet) {
     TLimitedEdit Edit;
     Edit.SetValidChars(u"0-9"_s);

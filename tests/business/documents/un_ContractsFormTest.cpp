@@ -19,6 +19,7 @@
 #include "tests/support/ScriptedPresenter.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMainWindow>
@@ -652,6 +653,42 @@ TEST_F(ContractWindow, NewOwnerButtonOpensTheOwnersRegisterWhoseSaveFillsTheOwne
     ASSERT_NE(Items, nullptr);
     EXPECT_EQ(Items->KeyField, u"code_i"_s);
     EXPECT_EQ(Items->OpenerHandle, Form);
+}
+
+// "Падеж" picked from its calendar while "Дата" holds what makes no date: the date is refused with
+// the focus on it, and the term is not worked out from the last date that field showed. A date
+// typed and not yet left is the one the term counts from.
+TEST_F(ContractWindow, TheDueDatePickedBesideAnImpossibleDateLeavesTheFocusOnTheDate) {
+    Type(Form->feDuration, u"30"_s);
+    ASSERT_EQ(Form->dtDate_to->date(), QDate(2024, 3, 30));
+    const auto Pick = [this](QDate Day) {
+        Form->dtDate_to->findChild<QToolButton*>()->click();
+        QApplication::processEvents();
+        auto* Calendar = qobject_cast<QCalendarWidget*>(
+            QApplication::activePopupWidget()
+                ? QApplication::activePopupWidget()->findChild<QCalendarWidget*>()
+                : nullptr);
+        ASSERT_NE(Calendar, nullptr);
+        Calendar->setSelectedDate(Day);
+        emit Calendar->activated(Day);
+        QApplication::processEvents();
+    };
+    Type(Form->dtDate_c->Edit(), u"31.02.2024"_s);
+    Pick(QDate(2024, 3, 20));
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Невалидна дата \"31.02.2024\" !"_s});
+    EXPECT_EQ(QApplication::focusWidget(), Form->dtDate_c->Edit());
+    EXPECT_EQ(Form->dtDate_c->text(), u"31.02.2024"_s);
+    EXPECT_EQ(Form->feDuration->text(), u"30"_s);
+    EXPECT_EQ(Form->dtDate_to->date(), QDate(2024, 3, 30));
+
+    Presenter.Clear();
+    Type(Form->dtDate_c->Edit(), u"5.3.2024"_s);
+    Pick(QDate(2024, 3, 20));
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_EQ(Form->dtDate_c->date(), QDate(2024, 3, 5));
+    EXPECT_EQ(Form->dtDate_to->date(), QDate(2024, 3, 20));
+    EXPECT_EQ(Form->feDuration->text(), u"16"_s);
+    EXPECT_EQ(QApplication::focusWidget(), Form->dtDate_to->Edit());
 }
 
 TEST_F(ContractWindow, TermFollowsWhicheverDateOrDurationChangedLast) {

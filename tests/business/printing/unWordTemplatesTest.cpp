@@ -188,6 +188,22 @@ TEST_F(WordTemplates, AReprintShowsTheTotalsAgreed) {
     EXPECT_TRUE(daily[0].startsWith(u"Dnevni_taxi@0.60 лв. (в т.ч. Съхранение"_s)) << daily[0].toStdString();
 }
 
+// The contract of a woman speaks of her as of one; the shop's own words and a man's contract stay.
+TEST_F(WordTemplates, TheContractFollowsTheBorrowersGender) {
+    InstallTemplates();
+    PrintContractDocument(nullptr, 17);
+    PrintContractDocument(nullptr, 18);
+    ASSERT_EQ(Printer.Jobs.size(), 2);
+    const QString man = Joined(Printer.Jobs[0].Paragraphs), woman = Joined(Printer.Jobs[1].Paragraphs);
+    for (const QString& text : {man, woman})
+        EXPECT_TRUE(text.contains(u"наричано по-долу ЗАЕМОДАТЕЛ"_s)) << text.toStdString();
+    EXPECT_TRUE(man.contains(u"наричан по-долу ЗАЕМОПОЛУЧАТЕЛ"_s)) << man.toStdString();
+    EXPECT_TRUE(man.contains(u"вещта е негова собственост"_s));
+    EXPECT_TRUE(woman.contains(u"наричана по-долу ЗАЕМОПОЛУЧАТЕЛ"_s)) << woman.toStdString();
+    EXPECT_TRUE(woman.contains(u"вещта е нейна собственост"_s));
+    EXPECT_FALSE(woman.contains(u"негова"_s));
+}
+
 TEST_F(WordTemplates, NotesHoldingPlaceholderWordsArePrintedAsTyped) {
     InstallTemplates();
     ASSERT_TRUE(Exec(uR"sql(Update Contracts Set Notes = "model и EGN, sum_c" Where docno = 18)sql"_s));

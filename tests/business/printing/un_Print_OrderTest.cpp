@@ -152,6 +152,10 @@ TEST(PrintPurchaseSaleContract, PartiesFollowTheDirection) {
         const QString Shop = female.Caption(c.Purchase ? u"QRLabel5"_s : u"QRLabel4"_s);
         EXPECT_TRUE(Person.contains(u"ЕГН:8001011234, наричана накратко"_s)) << Person.toStdString();
         EXPECT_TRUE(Shop.contains(u"Лендора ООД, наричан накратко"_s)) << Shop.toStdString();
+        // The shop pays a woman who sells to it; a buyer pays the shop.
+        EXPECT_EQ(female.Caption(u"QRLabel10"_s),
+                  c.Purchase ? u"Пръстен 585 SN-7 срещу цена, която КУПУВАЧЪТ се задължава да ѝ "_s
+                             : u"Пръстен 585 SN-7 срещу цена, която КУПУВАЧЪТ се задължава да му "_s);
     }
 }
 

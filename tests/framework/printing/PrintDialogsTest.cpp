@@ -4,10 +4,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDialog>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -151,4 +155,53 @@ TEST(PrintDialogs, WaitingForTheOperatorEndsOnlyOnAButton) {
     EXPECT_EQ(progress.labelPages->text(), QString());
     progress.SetPages(2, 7);
     EXPECT_EQ(progress.labelPages->text(), QStringLiteral("стр.: 2 / 7"));
+}
+
+// The font dialog of the print setup names its styles in Bulgarian, and the style picked by its
+// Bulgarian name is the font chosen.
+TEST(PrintDialogs, TheFontDialogNamesItsStylesInBulgarian) {
+    const struct {
+        const char16_t* Style;
+        const char16_t* Shown;
+    } Cases[] = {{u"Bold", u"Получер"},
+                 {u"Italic", u"Курсив"},
+                 {u"Roman", u"Обикновен"},
+                 {u"Condensed Bold Oblique", u"Сбит получер наклонен"},
+                 {u"ExtraLight", u"Много светъл"},
+                 {u"Retina", u"Retina"},
+                 {u"", u""}};
+    for (const auto& C : Cases)
+        EXPECT_EQ(FontStyleText(QString::fromUtf16(C.Style)), QString::fromUtf16(C.Shown));
+
+    TReportSettings setting;
+    NewPrintObjects(setting);
+    TfmPrintSetup dialog;
+    dialog.SetupData(setting, "", "", "", "", "", 0, false);
+    dialog.show();
+    QStringList Shown;
+    QString Edit;
+    QTimer::singleShot(0, [&] {
+        auto* Fonts = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(Fonts, nullptr);
+        Fonts->setCurrentFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+        QListView* Styles = Fonts->findChildren<QListView*>().value(1);
+        ASSERT_NE(Styles, nullptr);
+        for (int Row = 0; Row < Styles->model()->rowCount(); ++Row) {
+            const QModelIndex Index = Styles->model()->index(Row, 0);
+            Shown << static_cast<QStyledItemDelegate*>(Styles->itemDelegate())
+                         ->displayText(Index.data(), QLocale());
+            if (Shown.last() == QStringLiteral("Получер")) Styles->setCurrentIndex(Index);
+        }
+        for (QLineEdit* Line : Fonts->findChildren<QLineEdit*>())
+            if (Line->isReadOnly() && Line->text() != QStringLiteral("DejaVu Sans")) Edit = Line->text();
+        Fonts->accept();
+    });
+    dialog.btnFont->click();
+    EXPECT_TRUE(Shown.contains(QStringLiteral("Получер"))) << Shown.join(u',').toStdString();
+    for (const QString& Style : Shown)
+        EXPECT_FALSE(Style.contains(QRegularExpression(QStringLiteral("[A-Za-z]")))) << Style.toStdString();
+    EXPECT_EQ(Edit, QStringLiteral("Получер"));
+    int printer = -1;
+    dialog.GetSetupData(setting, printer);
+    EXPECT_TRUE(setting.PrintObjects[poTable].Font.Font().bold());
 }

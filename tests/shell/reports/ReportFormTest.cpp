@@ -85,6 +85,7 @@ TEST_F(ReportWindow, AnEmptiedDateIsRefusedLoadsNothingAndKeepsTheLastRealDate) 
     Form->ShowForm();
     QApplication::processEvents();
     EXPECT_EQ(Form->dtp_From->Date(), 45300);
+    Form->dtp_From->SetDate(45301);
     Form->dtp_To->setFocus();
     Form->dtp_To->clear();
     QTest::keyClick(Form->dtp_To, Qt::Key_F8);
@@ -95,6 +96,7 @@ TEST_F(ReportWindow, AnEmptiedDateIsRefusedLoadsNothingAndKeepsTheLastRealDate) 
     Form->RunDone();
     delete Form->Container();
     EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_To"_s), u"45310"_s);
+    EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_From"_s), u"45301"_s);
     EXPECT_EQ(Presenter.Texts(), QStringList{u"Въведете дата!"_s});
 }
 
@@ -126,6 +128,20 @@ TEST_F(ReportWindow, APeriodEndingBeforeItStartsIsRefusedAndOneDayRuns) {
     EXPECT_EQ(Form->Grid->RowCount(), Form->Grid->FixedRows() + 1);
     EXPECT_EQ(Form->Grid->Cells(0, Form->Grid->FixedRows()), QString());
     EXPECT_EQ(Status(), QString());
+    // The refused period is not the one the next opening proposes: the one-day period that ran is,
+    // and a later one-day period is remembered in its turn.
+    Form->RunDone();
+    delete Form->Container();
+    EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_From"_s), u"45310"_s);
+    EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_To"_s), u"45310"_s);
+    Form = CreateForm<TfrmOperacii>(&Host, TMAccountForm::fsMDIChild);
+    Form->ShowForm();
+    Form->dtp_To->SetDate(45312);
+    Form->dtp_From->SetDate(45312);
+    Form->RunDone();
+    delete Form->Container();
+    EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_From"_s), u"45312"_s);
+    EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_To"_s), u"45312"_s);
 }
 
 // The journal over a loan, a purchase, the shop's own expense, a principal and an interest payment, a sale

@@ -169,7 +169,8 @@ QString TRegisterForm::QueuedNamesTaken() {
     for (const TNameClaim& Claim : FQueuedNames) {
         TDelimitedStringList List;
         RunQuery(this, AdoConnection, NameCountSql(TableName, NameField, Claim), &List);
-        if (List.Get(0).toInt() > 1) return NameTakenMessage(Claim.Name);
+        if (List.Get(0).toInt() > 1)
+            return Claim.Message.isEmpty() ? NameTakenMessage(Claim.Name) : Claim.Message;
     }
     return QString();
 }

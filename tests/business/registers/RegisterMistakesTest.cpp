@@ -516,6 +516,23 @@ TEST_F(RegisterMistakes, TwoWindowsDoNotStoreOneName) {
     EXPECT_EQ(QueryText(uR"sql(Select Count(*) From Owners Where trim(Three_names) = "Иван Петров")sql"_s),
               u"1"_s);
     Before->PendingSql.clear();
+
+    // Two operators may not share a password either.
+    Presenter.Clear();
+    QList<TfrmUsers_passwords*> Users;
+    for (const QString& User : {u"ivan"_s, u"maria"_s}) {
+        Users << OpenRegister<TfrmUsers_passwords>(Host, u"Оператори"_s, u"Users_passwords"_s, u"user_name"_s,
+                                                   u"user_password"_s, u"оператор"_s);
+        Type(Users.last()->ed_user_name, User);
+        Type(Users.last()->ed_user_password, u"p1"_s);
+        Type(Users.last()->ed_three_names, User);
+        Press(Users.last()->Grid, Qt::Key_F4);
+    }
+    for (TfrmUsers_passwords* Form : Users)
+        Press(Form->Grid, Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts(), QStringList{PasswordTakenMessage(u"p1"_s)});
+    EXPECT_EQ(QueryText(uR"sql(Select user_name From Users_passwords)sql"_s), u"ivan"_s);
+    Users.last()->PendingSql.clear();
 }
 
 // Namesakes from older data: the name message is said once, not once per namesake row; an item

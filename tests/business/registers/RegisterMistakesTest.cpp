@@ -560,17 +560,21 @@ TEST_F(RegisterMistakes, NamesakesAreNamedOnceAndAnEditKeepsTheRowsType) {
     Press(Items->Grid, Qt::Key_F4);
     EXPECT_EQ(Presenter.Texts(), QStringList{NameTakenMessage(u"Пръстен"_s)});
 
-    // Only one item of type 8 left under that description; edited twice with nothing changed.
+    // Only one item of type 8 left under that description, and one of another type; the first is
+    // edited twice with nothing changed.
     Presenter.Clear();
     Exec(uR"sql(Delete from Items Where code_i <> 1)sql"_s);
+    Exec(uR"sql(Insert into Item_types values ( 9, "Сребро" ))sql"_s);
+    Exec(uR"sql(Insert into Items values ( 4, "Пръстен", 9 ))sql"_s);
     Press(Items->Grid, Qt::Key_F8);
     for (int Round = 0; Round < 2; ++Round) {
-        Items->Grid->SetRow(1);
+        for (int Row = 1; Row < Items->Grid->RowCount(); ++Row)
+            if (Items->Grid->Cells(0, Row) == u"1"_s) Items->Grid->SetRow(Row);
         Press(Items->Grid, Qt::Key_F3);
         EXPECT_EQ(Items->leType->text(), u"8"_s) << Round;
         Press(Items->Grid, Qt::Key_F4);
     }
     Press(Items->Grid, Qt::Key_F2);
     EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
-    EXPECT_EQ(QueryText(uR"sql(Select code_i_t From Items)sql"_s), u"8"_s);
+    EXPECT_EQ(QueryText(uR"sql(Select code_i_t From Items Order By code_i)sql"_s), u"8°9"_s);
 }

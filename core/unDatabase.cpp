@@ -1409,7 +1409,8 @@ int ExecCounted(TAdoConnection* Connection, const QString& SQL) {
     return sqlite3_changes(State.Db);
 }
 
-bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check) {
+bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check,
+                   const std::function<QString()>& CheckAfter) {
     if (List.isEmpty()) return true;
     QString Refusal;
     try {
@@ -1423,7 +1424,8 @@ bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QStrin
         if (Refusal.isEmpty()) {
             for (const QString& SQL : List)
                 StateOf(AdoConnection, SQL).Run(SQL, [](auto&&...) {});
-            Transaction.Commit();
+            if (CheckAfter) Refusal = CheckAfter();
+            if (Refusal.isEmpty()) Transaction.Commit();
         }
     } catch (const EDatabaseBusy&) {
         ShowErrorFmt(u"Базата данни е заета от друго работно място. Опитайте отново."_s);

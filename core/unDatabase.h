@@ -102,8 +102,10 @@ void ShowDatabaseError(const QString& Message, const QString& SQL);
 // first failure rolls everything back, shows the error box for that statement and leaves the
 // list as it was: false. Check, when given, runs inside the transaction before the batch, so
 // what it reads cannot change until the batch is written; a text from it writes nothing, is
-// shown after the rollback and leaves the list: false.
-bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check = {});
+// shown after the rollback and leaves the list: false. CheckAfter runs the same way after the
+// batch, before the commit: it sees what the batch wrote beside what others wrote before.
+bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check = {},
+                   const std::function<QString()>& CheckAfter = {});
 
 // A transaction on Connection: rolls back when destroyed uncommitted. Transactions do not nest;
 // opening a second one throws EDatabaseError. A read transaction takes no write lock: its

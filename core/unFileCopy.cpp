@@ -103,6 +103,11 @@ TFileHandle CreateBeside(const QString& Final, int Mode, QString& Temporary) {
     return TFileHandle();
 }
 
+// The errors of creating a file where the folder itself takes no new one.
+bool FolderRefusesNewFiles(int Error) {
+    return Error == EACCES || Error == EPERM || Error == EROFS;
+}
+
 // Reads the open file Fd to its end; false (errno set) when a read fails.
 bool ReadableWhole(int Fd) {
     std::vector<char> Buffer(1 << 16);
@@ -239,7 +244,9 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
         Out = CreateBeside(Final, TargetExists ? int(TargetInfo.st_mode & 07777) : -1, Temporary);
     // A folder that takes no new file may still let its file be rewritten: in place, once the
     // source has been read whole, so that a source that cannot be read leaves the target alone.
-    if (Out.Fd() < 0 && !InPlace) {
+    // Only there: any other failure (a name too long, no inode, a full disk) would leave the
+    // target cut short by the same cause, so it keeps the target as it was.
+    if (Out.Fd() < 0 && !InPlace && FolderRefusesNewFiles(errno)) {
         if (!ReadableWhole(In.Fd()) || ::lseek(In.Fd(), 0, SEEK_SET) != 0) {
             ReportError(WithErrorCode(QStringLiteral("Error reading ") + Source, errno));
             return false;

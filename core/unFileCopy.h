@@ -36,7 +36,9 @@ public:
     void SetFloppyDir(const QString& Value) { FFloppyDir = Value; }
     bool Busy() const { return FBusy; }
 
-    // Copies SourceFile to TargetFile; false when anything was not copied.
+    // Copies SourceFile to TargetFile; false when anything was not copied. An existing file is
+    // replaced whole (written beside it, then renamed over it); only where its folder takes no new
+    // file is it rewritten in place. Any other failure leaves it as it was.
     bool Execute();
     // Stops a running copy at the next block with the error "Canceled".
     void Cancel() { FCanceled = true; }

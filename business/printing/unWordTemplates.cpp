@@ -53,9 +53,9 @@ QString FeeText(double Stored, double Computed, const QString& Breakdown) {
     return Amount(Stored) + QStringLiteral(" лв.");
 }
 
-// Fills the template copy at Path with Records and prints it; a document that cannot be read or
-// printed is told to the operator. Only a missing converter leaves as an exception.
-void FillAndPrint(const QString& Path, const TDelimitedStringList& Records, Qt::CaseSensitivity Cs,
+// Fills the template copy at Path with Records and prints it; false after telling the operator
+// when the document cannot be read or printed. Only a missing converter leaves as an exception.
+bool FillAndPrint(const QString& Path, const TDelimitedStringList& Records, Qt::CaseSensitivity Cs,
                   const QString& Printer) {
     try {
         DocxTemplateFiller filler(Path);
@@ -63,14 +63,26 @@ void FillAndPrint(const QString& Path, const TDelimitedStringList& Records, Qt::
         filler.Save();
     } catch (const EDocxError&) {
         ShowErrorFmt(QStringLiteral("Документ с име \"%s\" не може да бъде отворен."), {Path});
-        return;
+        return false;
     }
     try {
         CurrentOfficePrinter().PrintDocument(Path, Printer);
     } catch (const EOfficeError& e) {
         if (e.Message() == OfficeMissingText()) throw;
         ShowErrorFmt(e.Message());
+        return false;
     }
+    return true;
+}
+
+// Copies Source onto Target with the file-copy component, replacing what is there; false when
+// the copy reported an error.
+bool CopyReplacing(const QString& Source, const QString& Target) {
+    TFileCopyNew copy;
+    copy.OnOverriding = [](TFileCopyNew*, bool& Overwrite) { Overwrite = true; };
+    copy.SetSourceFile(Source);
+    copy.SetTargetFile(Target);
+    return copy.Execute();
 }
 
 } // namespace
@@ -226,21 +238,12 @@ bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Recor
 
 void PrintContractDocument(QObject* Owner, int DocNo) {
     if (!ConfirmFirmDataForPrinting(Owner)) return;
-    const QString workingCopy = ContractWorkingCopyPath();
-    QFile::remove(workingCopy);
-    TFileCopyNew copy;
-    bool copyFailed = false;
-    copy.OnError = [&copyFailed](TFileCopyNew*, const QString&) { copyFailed = true; };
-    // A working copy that could not be deleted is overwritten, never printed as it was.
-    copy.OnOverriding = [](TFileCopyNew*, bool& Overwrite) { Overwrite = true; };
-    copy.SetSourceFile(ContractTemplatePath());
-    copy.SetTargetFile(workingCopy);
-    if (!copy.Execute() || copyFailed) {
+    // Each print fills a copy of its own: workstations share the program folder, and one that
+    // prints meanwhile would fill the very file this one's converter is about to read.
+    QTemporaryDir work;
+    const QString workingCopy = QDir(work.path()).filePath(QFileInfo(ContractWorkingCopyPath()).fileName());
+    if (!work.isValid() || !CopyReplacing(ContractTemplatePath(), workingCopy)) {
         ShowErrorFmt(QStringLiteral("Грешка при копиране на файловете."));
-        return;
-    }
-    if (!QFileInfo::exists(workingCopy)) {
-        ShowErrorFmt(NotFoundText, {workingCopy});
         return;
     }
     if (!CurrentOfficePrinter().Available()) throw EOfficeError(OfficeMissingText());
@@ -248,7 +251,12 @@ void PrintContractDocument(QObject* Owner, int DocNo) {
     TDelimitedStringList records;
     if (!BuildContractRecords(Owner, DocNo, records)) return;
     // The printer chosen in the program, the PDF output among them; not the desktop's default.
-    FillAndPrint(workingCopy, records, Qt::CaseInsensitive, TPrinterProvider::Instance().PrinterName());
+    if (!FillAndPrint(workingCopy, records, Qt::CaseInsensitive, TPrinterProvider::Instance().PrinterName()))
+        return;
+    // The contract last printed stays in the program folder for the operator, written last and
+    // whole (the copy replaces it by a rename). The print itself is done, so a copy that cannot
+    // be kept is not worth a message.
+    CopyReplacing(workingCopy, ContractWorkingCopyPath());
 }
 
 void PrintItemLabel(const QString& TemplatePath, const QString& DocNo, const QString& ItemName) {

@@ -8,8 +8,8 @@
 class QObject;
 class TDelimitedStringList;
 
-// The contract template, its working copy (kept with the last printed contract) and the label
-// template, under ProgramDir.
+// The contract template, the copy of the contract last printed on any workstation (never the
+// file a print fills) and the label template, under ProgramDir.
 QString ContractTemplatePath();
 QString ContractWorkingCopyPath();
 QString LabelTemplatePath();
@@ -22,8 +22,8 @@ QString LabelPrinterName();
 // calculator fails; a failing query raises its EDatabaseError.
 bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Records);
 
-// Copies the contract template onto the working copy, fills it with contract DocNo and prints it
-// on the default printer.
+// Copies the contract template into a folder of this print's own, fills it with contract DocNo,
+// prints it on the printer chosen in the program and then keeps it as ContractWorkingCopyPath().
 void PrintContractDocument(QObject* Owner, int DocNo);
 
 // Prints the label of contract DocNo's item from TemplatePath on the label printer; the template

@@ -98,6 +98,13 @@ QString RecordInUseMessage(const QString& RecordNoun, const QString& Key, const 
                   {RecordNoun, Key, Name, Uses});
 }
 
+QString NameCountSql(const QString& TableName, const QString& NameField, const TNameClaim& Claim) {
+    QString Sql = Format(uR"sql(Select count(*) From %s Where trim(%s) = "%s")sql"_s,
+                         {TableName, NameField, SqlText(Claim.Name)});
+    if (!Claim.Scope.isEmpty()) Sql += u" And "_s + Claim.Scope;
+    return Sql;
+}
+
 QString LookupGoneMessage(const TLookupReference& Reference) {
     return Format(u"Записът не може да бъде съхранен: %s \"%d\" вече не съществува."_s,
                   {Reference.Noun, Reference.Code});
@@ -127,6 +134,7 @@ void TRegisterForm::DropQueue() {
     PendingSql.clear();
     FQueuedDeletes.clear();
     FQueuedReferences.clear();
+    FQueuedNames.clear();
 }
 
 bool TRegisterForm::DoExecute() {
@@ -157,6 +165,16 @@ QString TRegisterForm::QueuedReferencesGone() {
     return QString();
 }
 
+QString TRegisterForm::QueuedNamesTaken() {
+    for (const TNameClaim& Claim : FQueuedNames) {
+        TDelimitedStringList List;
+        RunQuery(this, AdoConnection, NameCountSql(TableName, NameField, Claim), &List);
+        if (List.Get(0).toInt() > 1)
+            return Claim.Message.isEmpty() ? NameTakenMessage(Claim.Name) : Claim.Message;
+    }
+    return QString();
+}
+
 bool TRegisterForm::Reset() {
     const bool Result = TMAccountReadForm::Reset();
     setWindowTitle(FormCaption);
@@ -171,9 +189,10 @@ bool TRegisterForm::Save() {
         const QString InUse = QueuedDeletesInUse();
         return InUse.isEmpty() ? QueuedReferencesGone() : InUse;
     };
-    if (!SaveQueued(this, Check)) return false;
+    if (!SaveQueued(this, Check, [this] { return QueuedNamesTaken(); })) return false;
     FQueuedDeletes.clear();
     FQueuedReferences.clear();
+    FQueuedNames.clear();
     DoExecute();
     if (RefreshKind() != 0) PostEventTo(OpenerHandle, new TRefreshEvent(0, RefreshKind()));
     return true;
@@ -187,8 +206,10 @@ bool TRegisterForm::Add() {
         return false;
     }
     const QList<TLookupReference> References = EntryReferences();
+    const std::optional<TNameClaim> Name = EntryName();
     Queue(EntryStatements());
     FQueuedReferences += References;
+    if (Name) FQueuedNames << *Name;
     PutGridRow(EntryRow());
     const bool WasEditing = EditingRow;
     StopEditing();

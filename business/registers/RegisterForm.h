@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class TDelimitedStringList;
 class TFloatEdit;
@@ -60,6 +61,17 @@ struct TLookupReference {
 };
 // The refusal of a Save whose entry refers to a record deleted since it was queued.
 QString LookupGoneMessage(const TLookupReference& Reference);
+
+// A name an entry gives its record: no other record of the table may hold it, once both are
+// trimmed; Scope, when given, is a condition that narrows "other" (an item's type).
+struct TNameClaim {
+    QString Name;
+    QString Scope;
+    // The refusal; empty: NameTakenMessage(Name).
+    QString Message;
+};
+// "Select count(*)" of the records of TableName whose trimmed NameField is Claim's name.
+QString NameCountSql(const QString& TableName, const QString& NameField, const TNameClaim& Claim);
 
 // The accepted characters of every text edit of the registers: no double quote can be typed.
 extern const QString RegisterValidChars;
@@ -123,6 +135,9 @@ protected:
     virtual int RefreshKind() const { return 0; }
     // The records of other registers the entry refers to; Save checks they still exist.
     virtual QList<TLookupReference> EntryReferences() { return {}; }
+    // The trimmed name the entry stores in NameField; Save refuses it when another window or
+    // workstation stored it meanwhile. None for registers without names.
+    virtual std::optional<TNameClaim> EntryName() { return std::nullopt; }
 
     // Whether a key cell names a stored record, so that Edit and Delete may act on its row: a
     // non-zero whole number here; registers with a text key say otherwise.
@@ -145,4 +160,8 @@ private:
     QList<TLookupReference> FQueuedReferences;
     // The refusal for the first of them that no longer exists; empty when all do.
     QString QueuedReferencesGone();
+    // The names the queued entries store.
+    QList<TNameClaim> FQueuedNames;
+    // After the queue ran: the refusal for the first of them that two records now hold.
+    QString QueuedNamesTaken();
 };

@@ -33,8 +33,9 @@ bool TQueuedChanges::RefuseSecondEdit() const {
     return true;
 }
 
-bool TQueuedChanges::SaveQueued(QObject* Owner, const std::function<QString()>& Check) {
-    return RunPendingSql(Owner, PendingSql, Check);
+bool TQueuedChanges::SaveQueued(QObject* Owner, const std::function<QString()>& Check,
+                                const std::function<QString()>& CheckAfter) {
+    return RunPendingSql(Owner, PendingSql, Check, CheckAfter);
 }
 
 bool TQueuedChanges::MayClose(const std::function<bool()>& Save) const {

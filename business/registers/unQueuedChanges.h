@@ -52,8 +52,9 @@ public:
     // Runs the queue in one transaction on the shared connection. All ran: the queue is empty,
     // true. The first failure rolls everything back, shows the database error once and leaves the
     // queue as it was: false. Check runs inside the transaction first; a text from it refuses
-    // the Save, as RunPendingSql says.
-    bool SaveQueued(QObject* Owner, const std::function<QString()>& Check = {});
+    // the Save, as RunPendingSql says; so does CheckAfter, run after the queue before the commit.
+    bool SaveQueued(QObject* Owner, const std::function<QString()>& Check = {},
+                    const std::function<QString()>& CheckAfter = {});
 
     // Closing the window: with statements queued, asks message 65194; Yes runs Save and lets the
     // window close only when it saved, No lets it close (the queue goes with it), Cancel keeps it

@@ -16,7 +16,7 @@
 using namespace Qt::StringLiterals;
 
 const QString ItemsSelectSql = uR"sql(
-    SELECT Items.code_i, Items.SN, Item_types.Name_i_t
+    SELECT Items.code_i, Items.SN, Item_types.Name_i_t, Items.code_i_t
     FROM Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t
     ORDER BY Items.SN
 )sql"_s;
@@ -30,9 +30,9 @@ QString ItemInsertSql(const QString& TableName, qint64 Code, const QString& Desc
 
 QString ItemUpdateSql(const QString& TableName, const QString& NameField, const QString& Description,
                       qint64 TypeCode, const QString& KeyField, qint64 Code) {
-    return Format(
-        uR"sql(Update %s Set %s = "%s", %s = %f Where ( %s = %d ))sql"_s,
-        {TableName, NameField, SqlText(Description), u"code_i_t"_s, double(TypeCode), KeyField, Code});
+    return Format(uR"sql(Update %s Set %s = "%s", %s = %f Where ( %s = %d ))sql"_s,
+                  {TableName, NameField, SqlText(Description.trimmed()), u"code_i_t"_s, double(TypeCode),
+                   KeyField, Code});
 }
 
 QString ValidateItemInput(double Code, const QString& Description, qint64 TypeCode, const QString& TypeName,
@@ -42,11 +42,14 @@ QString ValidateItemInput(double Code, const QString& Description, qint64 TypeCo
     const bool DescriptionGiven = !Description.trimmed().isEmpty();
     if (CodeGiven && DescriptionGiven) {
         const QString CodeText = FloatToStrDot(-1, Code);
-        for (const QStringList& Row : Rows) {
-            if (Row.value(0) == CodeText) Result += CodeTakenMessage(CodeText);
-            if (Row.value(1).trimmed() == Description.trimmed() && Row.value(2) == TypeName)
-                Result += NameTakenMessage(Description.trimmed());
-        }
+        // Each message once, however many rows share the code or the description.
+        const auto Taken = [&Rows](auto Matches) { return std::any_of(Rows.begin(), Rows.end(), Matches); };
+        if (Taken([&](const QStringList& Row) { return Row.value(0) == CodeText; }))
+            Result += CodeTakenMessage(CodeText);
+        if (Taken([&](const QStringList& Row) {
+                return Row.value(1).trimmed() == Description.trimmed() && Row.value(2) == TypeName;
+            }))
+            Result += NameTakenMessage(Description.trimmed());
     }
     if (!CodeGiven) Result += u"Въведете шифър.\n\r"_s;
     if (!DescriptionGiven) Result += u"Въведете наименование!\n\r"_s;
@@ -98,7 +101,13 @@ bool TfrmItems::Reset() {
 
 bool TfrmItems::Execute() {
     const bool Result = TRegisterForm::Execute();
-    LoadRows(ItemsSelectSql);
+    FRowTypes.clear();
+    LoadRows(ItemsSelectSql, [this](TDelimitedStringList& List) {
+        for (int Row = 0; Row < List.Count(); ++Row) {
+            FRowTypes.insert(StrToIntOrZero(List.GetField(Row, 0)), StrToIntOrZero(List.GetField(Row, 3)));
+            List.SetRowFieldCount(Row, 3);
+        }
+    });
     return Result;
 }
 
@@ -121,10 +130,15 @@ QStringList TfrmItems::EntryStatements() {
 }
 
 QStringList TfrmItems::EntryRow() {
-    return {FloatToStrDot(-1, feShifyr->Value()), edNaimenovanie->text(), pnlType->text()};
+    return {FloatToStrDot(-1, feShifyr->Value()), edNaimenovanie->text().trimmed(), pnlType->text()};
+}
+
+std::optional<TNameClaim> TfrmItems::EntryName() {
+    return TNameClaim{edNaimenovanie->text().trimmed(), Format(u"code_i_t = %d"_s, {TypeCode()})};
 }
 
 void TfrmItems::EntryAdded(bool WasEditing) {
+    FRowTypes.insert(Whole(feShifyr->Value()), TypeCode());
     if (WasEditing) return;
     // The contract window selects the item just added.
     WriteRegString(u"Last_Item"_s, FloatToStrDot(-1, feShifyr->Value()));
@@ -134,7 +148,10 @@ void TfrmItems::EntryAdded(bool WasEditing) {
 void TfrmItems::RowToEdits(const QStringList& Cells) {
     feShifyr->SetValue(StrToFloatDot(Cells.value(0), 0));
     edNaimenovanie->setText(Cells.value(1));
-    leType->setText(ListEditLookup(leType, 1, 0, Cells.value(2)));
+    // By the row's own type code: two types may share a name, and the first would win.
+    const auto Type = FRowTypes.constFind(KeyOfCell(Cells.value(0)));
+    leType->setText(Type != FRowTypes.constEnd() ? QString::number(*Type)
+                                                 : ListEditLookup(leType, 1, 0, Cells.value(2)));
 }
 
 QList<TLookupReference> TfrmItems::EntryReferences() {

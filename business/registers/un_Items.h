@@ -4,12 +4,15 @@
 
 #include "business/registers/RegisterForm.h"
 
+#include <QHash>
+
+// Code, description, type name and type code.
 extern const QString ItemsSelectSql;
 extern const QString ItemTypesListSql;
 // The item-type lookup's header.
 extern const QString ItemTypesListHeader;
 
-// The description is stored without leading and trailing blanks.
+// The description is stored without leading and trailing blanks, by both statements.
 QString ItemInsertSql(const QString& TableName, qint64 Code, const QString& Description, qint64 TypeCode);
 QString ItemUpdateSql(const QString& TableName, const QString& NameField, const QString& Description,
                       qint64 TypeCode, const QString& KeyField, qint64 Code);
@@ -44,10 +47,15 @@ protected:
     QString ValidateInput() override;
     QStringList EntryStatements() override;
     QStringList EntryRow() override;
+    std::optional<TNameClaim> EntryName() override;
     void EntryAdded(bool WasEditing) override;
     void RowToEdits(const QStringList& Cells) override;
     QList<TLookupReference> EntryReferences() override;
     QWidget* KeyEdit() override;
     QString DeleteStatement(const QString& KeyCell) override;
     int RefreshKind() const override { return 1; }
+
+private:
+    // The type code of each listed item by its code, so that Edit keeps the row's own type.
+    QHash<qint64, qint64> FRowTypes;
 };

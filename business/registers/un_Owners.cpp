@@ -87,15 +87,15 @@ QString OwnerUpdateSql(const QString& TableName, const QString& NameField, const
     )sql"_s;
     return Format(Sql, {TableName,
                         NameField,
-                        SqlText(Entry.Three_names),
+                        SqlText(Entry.Three_names.trimmed()),
                         u"town"_s,
-                        SqlText(Entry.town),
+                        SqlText(Entry.town.trimmed()),
                         u"address"_s,
-                        SqlText(Entry.address),
+                        SqlText(Entry.address.trimmed()),
                         u"telephone"_s,
-                        SqlText(Entry.telephone),
+                        SqlText(Entry.telephone.trimmed()),
                         u"GSM"_s,
-                        SqlText(Entry.GSM),
+                        SqlText(Entry.GSM.trimmed()),
                         u"is_male"_s,
                         Bool(Entry.is_male),
                         u"is_married"_s,
@@ -124,11 +124,14 @@ QString ValidateOwnerInput(const TOwnerEntry& Entry, const TGridRows& Rows) {
     const bool NameGiven = !Entry.Three_names.trimmed().isEmpty();
     if (NumberGiven && NameGiven) {
         const QString KeyText = OwnerKeyText(Entry.EGN);
-        for (const QStringList& Row : Rows) {
-            if (Row.value(0) == KeyText) Result += CodeTakenMessage(KeyText);
-            if (Row.value(1).trimmed() == Entry.Three_names.trimmed())
-                Result += NameTakenMessage(Entry.Three_names.trimmed());
-        }
+        // Each message once, however many namesakes the register holds.
+        const auto Taken = [&Rows](auto Matches) { return std::any_of(Rows.begin(), Rows.end(), Matches); };
+        if (Taken([&](const QStringList& Row) { return Row.value(0) == KeyText; }))
+            Result += CodeTakenMessage(KeyText);
+        if (Taken([&](const QStringList& Row) {
+                return Row.value(1).trimmed() == Entry.Three_names.trimmed();
+            }))
+            Result += NameTakenMessage(Entry.Three_names.trimmed());
     }
     if (!NumberGiven) Result += u"Въведете ЕГН\n\r"_s;
     if (!NameGiven) Result += u"Въведете наименование!\n\r"_s;
@@ -138,15 +141,11 @@ QString ValidateOwnerInput(const TOwnerEntry& Entry, const TGridRows& Rows) {
     return Result;
 }
 
-TOwnerEntry OwnerAsStored(const TOwnerEntry& Entry, bool Editing) {
+TOwnerEntry OwnerAsStored(const TOwnerEntry& Entry) {
     TOwnerEntry Result = Entry;
-    if (!Editing) {
-        for (QString* Text :
-             {&Result.Three_names, &Result.town, &Result.address, &Result.telephone, &Result.GSM})
-            *Text = Text->trimmed();
-    }
     for (QString* Text :
-         {&Result.lk_nomer, &Result.lk_izdadena_na, &Result.lk_ot_MVR, &Result.current_address})
+         {&Result.Three_names, &Result.town, &Result.address, &Result.telephone, &Result.GSM,
+          &Result.lk_nomer, &Result.lk_izdadena_na, &Result.lk_ot_MVR, &Result.current_address})
         *Text = Text->trimmed();
     return Result;
 }
@@ -280,7 +279,11 @@ QStringList TfrmOwners::EntryStatements() {
 }
 
 QStringList TfrmOwners::EntryRow() {
-    return OwnerDisplayRow(OwnerAsStored(Entry(), EditingRow));
+    return OwnerDisplayRow(OwnerAsStored(Entry()));
+}
+
+std::optional<TNameClaim> TfrmOwners::EntryName() {
+    return TNameClaim{edThree_names->text().trimmed(), {}};
 }
 
 void TfrmOwners::EntryAdded(bool WasEditing) {

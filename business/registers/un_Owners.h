@@ -37,14 +37,13 @@ void FormatOwnerRows(TDelimitedStringList& List);
 QStringList OwnerDisplayRow(const TOwnerEntry& Entry);
 // Every text trimmed.
 QString OwnerInsertSql(const QString& TableName, const TOwnerEntry& Entry);
-// The row with personal number Key; the first five texts as typed, the last four trimmed.
+// The row with personal number Key; every text trimmed.
 QString OwnerUpdateSql(const QString& TableName, const QString& NameField, const QString& KeyField,
                        const TOwnerEntry& Entry, qint64 Key);
 QString OwnerDeleteSql(const QString& TableName, const QString& KeyField, double EGN);
 QString ValidateOwnerInput(const TOwnerEntry& Entry, const TGridRows& Rows);
-// The entry as its statement stores it: every text trimmed for a new borrower, only the last four
-// for an edited one.
-TOwnerEntry OwnerAsStored(const TOwnerEntry& Entry, bool Editing);
+// The entry as its statements store it: every text trimmed.
+TOwnerEntry OwnerAsStored(const TOwnerEntry& Entry);
 
 class QGroupBox;
 class QRadioButton;
@@ -85,6 +84,7 @@ protected:
     QString ValidateInput() override;
     QStringList EntryStatements() override;
     QStringList EntryRow() override;
+    std::optional<TNameClaim> EntryName() override;
     void EntryAdded(bool WasEditing) override;
     void RowToEdits(const QStringList& Cells) override;
     QWidget* KeyEdit() override;

@@ -17,13 +17,14 @@ QString SimpleSelectSql(const QString& KeyField, const QString& NameField, const
 }
 
 QString SimpleInsertSql(const QString& TableName, qint64 Code, const QString& Name) {
-    return Format(uR"sql(Insert into %s values ( %d, "%s" ))sql"_s, {TableName, Code, SqlText(Name)});
+    return Format(uR"sql(Insert into %s values ( %d, "%s" ))sql"_s,
+                  {TableName, Code, SqlText(Name.trimmed())});
 }
 
 QString SimpleUpdateSql(const QString& TableName, const QString& NameField, const QString& Name,
                         const QString& KeyField, qint64 Code) {
     return Format(uR"sql(Update %s Set %s = "%s" Where ( %s = %d ))sql"_s,
-                  {TableName, NameField, SqlText(Name), KeyField, Code});
+                  {TableName, NameField, SqlText(Name.trimmed()), KeyField, Code});
 }
 
 QString SimpleDeleteSql(const QString& TableName, const QString& KeyField, qint64 Code) {
@@ -36,10 +37,12 @@ QString ValidateSimpleInput(double Code, const QString& Name, const TGridRows& R
     const bool NameGiven = !Name.trimmed().isEmpty();
     if (CodeGiven && NameGiven) {
         const QString CodeText = FloatToStrDot(-1, Code);
-        for (const QStringList& Row : Rows) {
-            if (Row.value(0) == CodeText) Result += CodeTakenMessage(CodeText);
-            if (Row.value(1).trimmed() == Name.trimmed()) Result += NameTakenMessage(Name.trimmed());
-        }
+        // Each message once, however many rows share the code or the name.
+        const auto Taken = [&Rows](auto Matches) { return std::any_of(Rows.begin(), Rows.end(), Matches); };
+        if (Taken([&](const QStringList& Row) { return Row.value(0) == CodeText; }))
+            Result += CodeTakenMessage(CodeText);
+        if (Taken([&](const QStringList& Row) { return Row.value(1).trimmed() == Name.trimmed(); }))
+            Result += NameTakenMessage(Name.trimmed());
     }
     if (!CodeGiven) Result += u"Въведете шифър.\n\r"_s;
     if (!NameGiven) Result += u"Въведете наименование!\n\r"_s;
@@ -97,7 +100,11 @@ QStringList TfrmSimple_Nomenklatura::EntryStatements() {
 }
 
 QStringList TfrmSimple_Nomenklatura::EntryRow() {
-    return {FloatToStrDot(-1, feShifyr->Value()), edNaimenovanie->text()};
+    return {FloatToStrDot(-1, feShifyr->Value()), edNaimenovanie->text().trimmed()};
+}
+
+std::optional<TNameClaim> TfrmSimple_Nomenklatura::EntryName() {
+    return TNameClaim{edNaimenovanie->text().trimmed(), {}};
 }
 
 void TfrmSimple_Nomenklatura::EntryAdded(bool WasEditing) {

@@ -6,6 +6,7 @@
 #include "business/registers/RegisterForm.h"
 
 QString SimpleSelectSql(const QString& KeyField, const QString& NameField, const QString& TableName);
+// The name is stored trimmed.
 QString SimpleInsertSql(const QString& TableName, qint64 Code, const QString& Name);
 QString SimpleUpdateSql(const QString& TableName, const QString& NameField, const QString& Name,
                         const QString& KeyField, qint64 Code);
@@ -33,6 +34,7 @@ protected:
     QString ValidateInput() override;
     QStringList EntryStatements() override;
     QStringList EntryRow() override;
+    std::optional<TNameClaim> EntryName() override;
     void EntryAdded(bool WasEditing) override;
     void RowToEdits(const QStringList& Cells) override;
     QWidget* KeyEdit() override;

@@ -39,13 +39,14 @@ QStringList TaxDisplayRow(qint64 Code, const QString& Name, bool IsOnce) {
 
 QString TaxInsertSql(const QString& TableName, qint64 Code, const QString& Name, bool IsOnce) {
     return Format(uR"sql(Insert into %s values ( %d, "%s", %d ))sql"_s,
-                  {TableName, Code, SqlText(Name), IsOnce ? 1 : 0});
+                  {TableName, Code, SqlText(Name.trimmed()), IsOnce ? 1 : 0});
 }
 
 QString TaxUpdateSql(const QString& TableName, const QString& NameField, const QString& Name, bool IsOnce,
                      const QString& KeyField, qint64 Code) {
-    return Format(uR"sql(Update %s Set %s = "%s", %s = %d Where ( %s = %d ))sql"_s,
-                  {TableName, NameField, SqlText(Name), u"is_once"_s, IsOnce ? 1 : 0, KeyField, Code});
+    return Format(
+        uR"sql(Update %s Set %s = "%s", %s = %d Where ( %s = %d ))sql"_s,
+        {TableName, NameField, SqlText(Name.trimmed()), u"is_once"_s, IsOnce ? 1 : 0, KeyField, Code});
 }
 
 QString TaxDeleteSql(const QString& TableName, const QString& KeyField, qint64 Code) {
@@ -110,7 +111,11 @@ QStringList TfrmTaxes::EntryStatements() {
 }
 
 QStringList TfrmTaxes::EntryRow() {
-    return TaxDisplayRow(Whole(code_t->Value()), name_t->text(), is_once->isChecked());
+    return TaxDisplayRow(Whole(code_t->Value()), name_t->text().trimmed(), is_once->isChecked());
+}
+
+std::optional<TNameClaim> TfrmTaxes::EntryName() {
+    return TNameClaim{name_t->text().trimmed(), {}};
 }
 
 void TfrmTaxes::EntryAdded(bool WasEditing) {

@@ -11,6 +11,7 @@ QString TaxesSelectSql(const QString& KeyField, const QString& NameField, const 
 void FormatTaxRows(TDelimitedStringList& List);
 // Code, name, "да"/"не" and the receipt payment type.
 QStringList TaxDisplayRow(qint64 Code, const QString& Name, bool IsOnce);
+// The name is stored trimmed.
 QString TaxInsertSql(const QString& TableName, qint64 Code, const QString& Name, bool IsOnce);
 QString TaxUpdateSql(const QString& TableName, const QString& NameField, const QString& Name, bool IsOnce,
                      const QString& KeyField, qint64 Code);
@@ -38,6 +39,7 @@ protected:
     QString ValidateInput() override;
     QStringList EntryStatements() override;
     QStringList EntryRow() override;
+    std::optional<TNameClaim> EntryName() override;
     void EntryAdded(bool WasEditing) override;
     void RowToEdits(const QStringList& Cells) override;
     QWidget* KeyEdit() override;

@@ -37,16 +37,22 @@ QString UserDeleteSql(const QString& TableName, const QString& KeyField, const Q
     return Format(uR"sql(Delete * from %s Where %s = "%s")sql"_s, {TableName, KeyField, SqlText(UserName)});
 }
 
+QString PasswordTakenMessage(const QString& Password) {
+    return Format(u"Парола %s съществува в базата данни\n\r"_s, {Password});
+}
+
 QString ValidateUserInput(const QString& UserName, const QString& Password, const QString& ThreeNames,
                           const TGridRows& Rows) {
     QString Result;
     if (!UserName.isEmpty() && !Password.isEmpty()) {
-        for (const QStringList& Row : Rows) {
-            if (Row.value(0).compare(UserName, Qt::CaseInsensitive) == 0)
-                Result += Format(u"Потребител %s съществува в базата данни\n\r"_s, {UserName});
-            if (Row.value(1) == Password)
-                Result += Format(u"Парола %s съществува в базата данни\n\r"_s, {Password});
-        }
+        // Each message once, however many rows share the name or the password.
+        const auto Taken = [&Rows](auto Matches) { return std::any_of(Rows.begin(), Rows.end(), Matches); };
+        if (Taken([&](const QStringList& Row) {
+                return Row.value(0).compare(UserName, Qt::CaseInsensitive) == 0;
+            }))
+            Result += Format(u"Потребител %s съществува в базата данни\n\r"_s, {UserName});
+        if (Taken([&](const QStringList& Row) { return Row.value(1) == Password; }))
+            Result += PasswordTakenMessage(Password);
     }
     if (UserName.trimmed().isEmpty()) Result += u"Въведете потребител\n\r"_s;
     if (Password.trimmed().isEmpty()) Result += u"Въведете парола\n\r"_s;
@@ -159,6 +165,12 @@ QStringList TfrmUsers_passwords::EntryStatements() {
 
 QStringList TfrmUsers_passwords::EntryRow() {
     return {TypedUserName(), ed_user_password->text(), ed_three_names->text()};
+}
+
+// Two operators may not share a password, also when two windows store them at once.
+std::optional<TNameClaim> TfrmUsers_passwords::EntryName() {
+    const QString Password = ed_user_password->text();
+    return TNameClaim{Password.trimmed(), {}, PasswordTakenMessage(Password)};
 }
 
 void TfrmUsers_passwords::RowToEdits(const QStringList& Cells) {

@@ -15,6 +15,8 @@ QString UserDeleteSql(const QString& TableName, const QString& KeyField, const Q
 // as the database's key compares them; passwords exactly.
 QString ValidateUserInput(const QString& UserName, const QString& Password, const QString& ThreeNames,
                           const TGridRows& Rows);
+// "Парола ... съществува в базата данни", followed by "\n\r".
+QString PasswordTakenMessage(const QString& Password);
 // Writes the manager's password into settings row 12; RowExists false adds the row.
 QString ManagerPasswordSql(const QString& Password, bool RowExists);
 
@@ -42,6 +44,7 @@ protected:
     QString ValidateInput() override;
     QStringList EntryStatements() override;
     QStringList EntryRow() override;
+    std::optional<TNameClaim> EntryName() override;
     void RowToEdits(const QStringList& Cells) override;
     QWidget* KeyEdit() override;
     QString DeleteStatement(const QString& KeyCell) override;

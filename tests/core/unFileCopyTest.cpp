@@ -9,8 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <functional>
 #include <optional>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -329,12 +333,10 @@ TEST(FileCopy, ReportsProgressLinesWithoutAMemoAsErrors) {
     EXPECT_TRUE(Run.Errors.isEmpty());
 }
 
-// A pipe or socket would block the copy (or swallow it); a target whose folder takes no new file
-// (here: a name too long for a temporary one beside it) is written in place.
-TEST(FileCopy, RefusesAPipeTargetAndWritesInPlaceWhenNoTemporaryFileCanBeMade) {
+// A pipe or socket would block the copy (or swallow it).
+TEST(FileCopy, RefusesAPipeTarget) {
     QTemporaryDir Dir;
     WriteFile(Dir.filePath("small"), "data");
-    WriteFile(Dir.filePath("plain"), Pattern(70000));
     TFileCopyNew Copy;
     TCopyRun Run(Copy);
     AllowOverwrite(Copy);
@@ -349,14 +351,111 @@ TEST(FileCopy, RefusesAPipeTargetAndWritesInPlaceWhenNoTemporaryFileCanBeMade) {
     EXPECT_FALSE(Copy.Execute());
     ::close(Reader);
     EXPECT_EQ(Run.Errors, QStringList{"Cannot copy onto " + Fifo + ", it is not a file"});
+}
 
-    Run.Errors.clear();
-    Copy.SetSourceFile(Dir.filePath("plain"));
+namespace {
+
+// The exit status of Body run in a child process; 125 when the child could not be set up.
+int RunInChild(const std::function<int()>& Setup, const std::function<int()>& Body) {
+    const pid_t Child = ::fork();
+    if (Child < 0) return 125;
+    if (Child == 0) ::_exit(Setup() != 0 ? 125 : Body());
+    int Status = 0;
+    while (::waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(Status) ? WEXITSTATUS(Status) : 126;
+}
+
+bool WriteProcFile(const char* Path, const QByteArray& Text) {
+    const int Fd = ::open(Path, O_WRONLY);
+    const bool Ok = Fd >= 0 && ::write(Fd, Text.constData(), size_t(Text.size())) == Text.size();
+    if (Fd >= 0) ::close(Fd);
+    return Ok;
+}
+
+// Folder permissions hold for this process: root gives up its override in a user namespace that
+// does not know it.
+int WithoutOverride() {
+    return ::geteuid() == 0 ? ::unshare(CLONE_NEWUSER) : 0;
+}
+
+// A small disk of its own at Folder: 16 KiB and two inodes (the folder and one file).
+int WithSmallDisk(const QString& Folder) {
+    const QByteArray Uid = QByteArray::number(::geteuid()), Gid = QByteArray::number(::getegid());
+    if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return -1;
+    if (!WriteProcFile("/proc/self/setgroups", "deny") ||
+        !WriteProcFile("/proc/self/uid_map", "0 " + Uid + " 1") ||
+        !WriteProcFile("/proc/self/gid_map", "0 " + Gid + " 1"))
+        return -1;
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return -1;
+    return ::mount("none", QFile::encodeName(Folder).constData(), "tmpfs", 0, "size=16k,nr_inodes=2");
+}
+
+} // namespace
+
+// Where the temporary file beside the target cannot be made, the target is rewritten in place
+// only when its folder takes no new file (then all of it: a shorter source leaves no old tail);
+// any other cause leaves the target as it was and says why.
+TEST(FileCopy, RewritesInPlaceOnlyWhereTheFolderTakesNoNewFile) {
+    QTemporaryDir Dir;
+    const QByteArray Old = Pattern(70000);
+    const QString Big = Dir.filePath("big"), Short = Dir.filePath("short");
+    WriteFile(Big, Pattern(3 * TFileCopyNew::BlockSize));
+    WriteFile(Short, "new contents");
+
+    // A name too long for its temporary twin.
     const QString Long = Dir.filePath(QString(250, 'n'));
-    WriteFile(Long, "old");
+    WriteFile(Long, Old);
+    TFileCopyNew Copy;
+    TCopyRun Run(Copy);
+    AllowOverwrite(Copy);
+    Copy.SetSourceFile(Short);
     Copy.SetTargetFile(Long);
-    EXPECT_TRUE(Copy.Execute()) << Run.Errors.join('|').toStdString();
-    EXPECT_EQ(ReadFile(Long), Pattern(70000));
-    EXPECT_TRUE(Run.Errors.isEmpty());
-    EXPECT_EQ(FilesIn(Dir.path()).size(), 3); // no temporary file left beside
+    EXPECT_FALSE(Copy.Execute());
+    EXPECT_EQ(Run.Errors,
+              QStringList{"Error creating " + Long + "\rErrorCode: " + QString::number(ENAMETOOLONG)});
+    EXPECT_EQ(ReadFile(Long), Old);
+
+    // A folder that refuses new files: the target is rewritten, and nothing is left beside it.
+    const QString Locked = Dir.filePath("locked");
+    ASSERT_TRUE(QDir().mkdir(Locked));
+    const QString Target = Locked + "/target";
+    WriteFile(Target, Old);
+    ASSERT_EQ(::chmod(QFile::encodeName(Locked).constData(), 0555), 0);
+    const int Rewritten = RunInChild(WithoutOverride, [&] {
+        TFileCopyNew Copy;
+        AllowOverwrite(Copy);
+        Copy.SetSourceFile(Short);
+        Copy.SetTargetFile(Target);
+        return Copy.Execute() ? 0 : 1;
+    });
+    ::chmod(QFile::encodeName(Locked).constData(), 0755);
+    if (Rewritten == 125) GTEST_SKIP() << "no user namespace for a folder that refuses root";
+    EXPECT_EQ(Rewritten, 0);
+    EXPECT_EQ(ReadFile(Target), "new contents");
+    EXPECT_EQ(FilesIn(Locked), QStringList{"target"});
+
+    // No inode left, and too little room for the source: the target keeps every byte.
+    const QString Disk = Dir.filePath("disk");
+    ASSERT_TRUE(QDir().mkdir(Disk));
+    const int Kept = RunInChild(
+        [&] { return WithSmallDisk(Disk); },
+        [&] {
+            const QString OnDisk = Disk + "/target";
+            QFile Out(OnDisk);
+            if (!Out.open(QIODevice::WriteOnly) || Out.write(Old.left(8000)) != 8000) return 2;
+            Out.close();
+            TFileCopyNew Copy;
+            QStringList Errors;
+            Copy.OnError = [&Errors](TFileCopyNew*, const QString& Text) { Errors << Text; };
+            AllowOverwrite(Copy);
+            Copy.SetSourceFile(Big);
+            Copy.SetTargetFile(OnDisk);
+            if (Copy.Execute()) return 3;
+            if (Errors != QStringList{"Error creating " + OnDisk + "\rErrorCode: " + QString::number(ENOSPC)})
+                return 4;
+            return ReadFile(OnDisk) == Old.left(8000) ? 0 : 5;
+        });
+    if (Kept == 125) GTEST_SKIP() << "no small disk can be mounted here";
+    EXPECT_EQ(Kept, 0);
 }

@@ -12,6 +12,7 @@ void TFakeOfficePrinter::PrintDocument(const QString& File, const QString& Print
     if (!Installed) throw EOfficeError(OfficeMissingText());
     if (!Queues.isEmpty() && !Printer.isEmpty() && MatchPrinterQueue(Queues, Printer).isEmpty())
         throw EOfficeError(PrinterMissingText(Printer));
+    if (BeforeReading) BeforeReading(File);
     Jobs.append({File, Printer, DocxTemplateFiller(File).ParagraphTexts()});
     if (!PdfFolder.isEmpty()) LibreOfficePrinter().ConvertToPdf(File, PdfFolder);
 }

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 class TFakeOfficePrinter : public OfficePrinter {
 public:
@@ -27,6 +28,8 @@ public:
     bool Installed = true;
     // Queues that exist; empty: every printer exists.
     QList<TPrinterQueue> Queues;
+    // Called with each document before it is read: another workstation's act at that moment.
+    std::function<void(const QString& File)> BeforeReading;
     // When set, each document is also converted into this folder with LibreOffice.
     QString PdfFolder;
     QList<TJob> Jobs;

@@ -21,6 +21,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -263,7 +264,9 @@ TEST_F(WordTemplates, ShippedContractIsFilledEverywhere) {
         PrintContractDocument(nullptr, docNo);
         ASSERT_EQ(Printer.Jobs.size(), 1);
         const TFakeOfficePrinter::TJob job = Printer.Jobs.takeFirst();
-        EXPECT_EQ(job.File, ContractWorkingCopyPath());
+        // Filled in a folder of this print's own, under the working copy's name.
+        EXPECT_FALSE(job.File.startsWith(Program.Path()));
+        EXPECT_EQ(QFileInfo(job.File).fileName(), QFileInfo(ContractWorkingCopyPath()).fileName());
         EXPECT_EQ(job.Printer, QString());
         const QString text = Joined(job.Paragraphs);
         for (const QString& name : ContractPlaceholders)
@@ -279,6 +282,31 @@ TEST_F(WordTemplates, ShippedContractIsFilledEverywhere) {
         EXPECT_EQ(DocxTemplateFiller(ContractWorkingCopyPath()).ParagraphTexts(), job.Paragraphs);
         EXPECT_EQ(Joined(DocxTemplateFiller(ContractTemplatePath()).ParagraphTexts()), templateBefore);
     }
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+}
+
+// Another workstation prints contract 18 from the same program folder just as this one's
+// converter is about to read contract 17: each prints its own, and the copy kept in the program
+// folder is the contract finished last.
+TEST_F(WordTemplates, TwoWorkstationsPrintingTogetherEachPrintTheirOwnContract) {
+    InstallTemplates();
+    bool otherPrinted = false;
+    Printer.BeforeReading = [&](const QString&) {
+        if (std::exchange(otherPrinted, true)) return;
+        PrintContractDocument(nullptr, 18);
+    };
+    PrintContractDocument(nullptr, 17);
+    ASSERT_EQ(Printer.Jobs.size(), 2);
+    const QString other = Joined(Printer.Jobs[0].Paragraphs), own = Joined(Printer.Jobs[1].Paragraphs);
+    EXPECT_TRUE(other.contains(u"Петя Стоянова"_s));
+    EXPECT_TRUE(own.contains(u"Иван Петров Иванов"_s));
+    EXPECT_FALSE(own.contains(u"Петя Стоянова"_s));
+    EXPECT_FALSE(own.contains(u"987654321"_s));
+    EXPECT_NE(Printer.Jobs[0].File, Printer.Jobs[1].File);
+    EXPECT_EQ(DocxTemplateFiller(ContractWorkingCopyPath()).ParagraphTexts(), Printer.Jobs[1].Paragraphs);
+    // Nothing but the templates and the kept copy is left in the program folder.
+    EXPECT_EQ(QDir(Program.Path() + u"Programs"_s).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              QStringList({u"17x54.docx"_s, u"Dogovor_2009.docx"_s, u"Dogovor_2009_4_print.docx"_s}));
     EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
 }
 

@@ -470,3 +470,111 @@ TEST_F(RegisterMistakes, NamesDifferingOnlyByOuterBlanksAreDuplicates) {
         QApplication::processEvents();
     }
 }
+
+// Two windows of one register each queue the same name, one of them with outer blanks (or the
+// stored one has them from an older version): the second Save is refused whole and keeps its
+// queue, and the name is stored once, trimmed.
+TEST_F(RegisterMistakes, TwoWindowsDoNotStoreOneName) {
+    const QList<TRegisterCase> All = Registers();
+    const TRegisterCase* OwnersCase = nullptr;
+    for (const TRegisterCase& Register : All) {
+        if (Register.NameMessage != u"Въведете наименование!\n\r"_s) continue;
+        if (Register.CodeMessage == u"Въведете ЕГН\n\r"_s) OwnersCase = &Register;
+        SCOPED_TRACE(Register.Name);
+        Presenter.Clear();
+        TRegisterForm* First = Register.Open(Host);
+        TRegisterForm* Second = Register.Open(Host);
+        EXPECT_TRUE(Enter(First, Register, u"5"_s, u" Сребро "_s).isEmpty());
+        EXPECT_TRUE(Enter(Second, Register, u"6"_s, u"Сребро"_s).isEmpty());
+        Press(First->Grid, Qt::Key_F2);
+        EXPECT_TRUE(First->PendingSql.isEmpty());
+        Press(Second->Grid, Qt::Key_F2);
+        EXPECT_EQ(Presenter.Texts(), QStringList{NameTakenMessage(u"Сребро"_s)});
+        EXPECT_EQ(Second->PendingSql.size(), 1);
+        const QString Table = First->TableName, Name = First->NameField, Key = First->KeyField;
+        EXPECT_EQ(QueryText(Format(u"Select %s & \"|\" From %s Where %s = 5"_s, {Name, Table, Key})),
+                  u"Сребро|"_s);
+        EXPECT_EQ(QueryText(Format(u"Select Count(*) From %s Where trim(%s) = \"Сребро\""_s, {Table, Name})),
+                  u"1"_s);
+        Second->PendingSql.clear();
+        for (TRegisterForm* Form : {First, Second})
+            Form->Close();
+        QApplication::processEvents();
+    }
+    // A borrower stored with outer blanks: the same name typed is refused at F4 in a window that
+    // lists it, and at Save in one opened before it was stored.
+    ASSERT_NE(OwnersCase, nullptr);
+    Presenter.Clear();
+    TRegisterForm* Before = OwnersCase->Open(Host);
+    Exec(uR"sql(Insert into Owners (EGN, Three_names) values ( 7, "  Иван Петров " ))sql"_s);
+    TRegisterForm* After = OwnersCase->Open(Host);
+    EXPECT_EQ(Enter(After, *OwnersCase, u"8"_s, u"Иван Петров"_s),
+              QStringList{NameTakenMessage(u"Иван Петров"_s)});
+    EXPECT_TRUE(Enter(Before, *OwnersCase, u"9"_s, u"Иван Петров"_s).isEmpty());
+    Press(Before->Grid, Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts(), QStringList{NameTakenMessage(u"Иван Петров"_s)});
+    EXPECT_EQ(QueryText(uR"sql(Select Count(*) From Owners Where trim(Three_names) = "Иван Петров")sql"_s),
+              u"1"_s);
+    Before->PendingSql.clear();
+
+    // Two operators may not share a password either.
+    Presenter.Clear();
+    QList<TfrmUsers_passwords*> Users;
+    for (const QString& User : {u"ivan"_s, u"maria"_s}) {
+        Users << OpenRegister<TfrmUsers_passwords>(Host, u"Оператори"_s, u"Users_passwords"_s, u"user_name"_s,
+                                                   u"user_password"_s, u"оператор"_s);
+        Type(Users.last()->ed_user_name, User);
+        Type(Users.last()->ed_user_password, u"p1"_s);
+        Type(Users.last()->ed_three_names, User);
+        Press(Users.last()->Grid, Qt::Key_F4);
+    }
+    for (TfrmUsers_passwords* Form : Users)
+        Press(Form->Grid, Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts(), QStringList{PasswordTakenMessage(u"p1"_s)});
+    EXPECT_EQ(QueryText(uR"sql(Select user_name From Users_passwords)sql"_s), u"ivan"_s);
+    Users.last()->PendingSql.clear();
+}
+
+// Namesakes from older data: the name message is said once, not once per namesake row; an item
+// whose type shares its name with another type keeps its own type through an edit, also when it
+// is edited again before Save.
+TEST_F(RegisterMistakes, NamesakesAreNamedOnceAndAnEditKeepsTheRowsType) {
+    Exec(uR"sql(Insert into Item_types values ( 8, "Злато" ))sql"_s);
+    for (int Code : {1, 2, 3})
+        Exec(Format(uR"sql(Insert into Items values ( %d, "Пръстен", 8 ))sql"_s, {Code}));
+    for (int Code : {11, 12, 13})
+        Exec(Format(uR"sql(Insert into Owners (EGN, Three_names, lk_nomer, lk_izdadena_na, lk_ot_MVR)
+                           values ( %d, "Иван Петров", "1", "1", "МВР" ))sql"_s,
+                    {Code}));
+    auto* Owners = OpenRegister<TfrmOwners>(Host, u"Заемополучатели"_s, u"Owners"_s, u"EGN"_s,
+                                            u"Three_names"_s, u"заемополучател"_s);
+    Owners->Grid->SetRow(1);
+    Press(Owners->Grid, Qt::Key_F3);
+    Press(Owners->Grid, Qt::Key_F4);
+    EXPECT_EQ(Presenter.Texts(), QStringList{NameTakenMessage(u"Иван Петров"_s)});
+
+    Presenter.Clear();
+    auto* Items = OpenRegister<TfrmItems>(Host, u"Вещи"_s, u"Items"_s, u"code_i"_s, u"SN"_s, u"вещ"_s);
+    Items->Grid->SetRow(1);
+    Press(Items->Grid, Qt::Key_F3);
+    Press(Items->Grid, Qt::Key_F4);
+    EXPECT_EQ(Presenter.Texts(), QStringList{NameTakenMessage(u"Пръстен"_s)});
+
+    // Only one item of type 8 left under that description, and one of another type; the first is
+    // edited twice with nothing changed.
+    Presenter.Clear();
+    Exec(uR"sql(Delete from Items Where code_i <> 1)sql"_s);
+    Exec(uR"sql(Insert into Item_types values ( 9, "Сребро" ))sql"_s);
+    Exec(uR"sql(Insert into Items values ( 4, "Пръстен", 9 ))sql"_s);
+    Press(Items->Grid, Qt::Key_F8);
+    for (int Round = 0; Round < 2; ++Round) {
+        for (int Row = 1; Row < Items->Grid->RowCount(); ++Row)
+            if (Items->Grid->Cells(0, Row) == u"1"_s) Items->Grid->SetRow(Row);
+        Press(Items->Grid, Qt::Key_F3);
+        EXPECT_EQ(Items->leType->text(), u"8"_s) << Round;
+        Press(Items->Grid, Qt::Key_F4);
+    }
+    Press(Items->Grid, Qt::Key_F2);
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_EQ(QueryText(uR"sql(Select code_i_t From Items Order By code_i)sql"_s), u"8°9"_s);
+}

@@ -121,6 +121,9 @@ TEST_F(InterestRatesWindow, BandsAreAddedEditedAndDeletedAsPercents) {
     EXPECT_EQ(Form->PendingSql[0].simplified(),
               u"Update Interest_rates Set from_value = 500.010000, to_value = 2000.000000, MIR = 0.0275, "
               u"pref_code = 2 Where ( code_mir = 2 )"_s);
+    // The edited band's code stays in the edit, given back to the operator; no next code is proposed.
+    EXPECT_EQ(Form->feShifyr->Value(), 2);
+    EXPECT_FALSE(Form->feShifyr->isReadOnly());
 
     Form->Grid->SetRow(1);
     Presenter.PlanAnswer(mrYes);

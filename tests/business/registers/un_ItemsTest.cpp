@@ -22,11 +22,11 @@ static void PrintTo(const QString& S, std::ostream* Out) {
 
 namespace {
 
-TEST(ItemsRegister, InsertTrimsTheDescriptionAndUpdateKeepsItAsTyped) {
+TEST(ItemsRegister, BothStatementsTrimTheDescription) {
     EXPECT_EQ(ItemInsertSql(u"Items"_s, 4, u"  Пръстен \"Б\" "_s, 2),
               u"Insert into Items values ( 4, \"Пръстен \"\"Б\"\"\", 2 )"_s);
     EXPECT_EQ(ItemUpdateSql(u"Items"_s, u"SN"_s, u" Гривна "_s, 3, u"code_i"_s, 4),
-              u"Update Items Set SN = \" Гривна \", code_i_t = 3.000000 Where ( code_i = 4 )"_s);
+              u"Update Items Set SN = \"Гривна\", code_i_t = 3.000000 Where ( code_i = 4 )"_s);
 }
 
 TEST(ItemsRegister, ADescriptionIsTakenOnlyUnderTheSameType) {
@@ -76,7 +76,7 @@ TEST_F(ItemsWindow, AddedItemIsRememberedSavedAndReportedToTheOpener) {
     EXPECT_EQ(Form->PendingSql, QStringList({u"Insert into Items values ( 1, \"Пръстен\", 1 )"_s}));
     EXPECT_EQ(ReadRegString(u"Last_Item"_s), u"1"_s);
     EXPECT_EQ(Form->feShifyr->Value(), 2);
-    EXPECT_EQ(Form->Grid->Rows(1), QStringList({u"1"_s, u" Пръстен "_s, u"Злато"_s}));
+    EXPECT_EQ(Form->Grid->Rows(1), QStringList({u"1"_s, u"Пръстен"_s, u"Злато"_s}));
 
     Press(Form->Grid, Qt::Key_F2);
     QApplication::processEvents();
@@ -84,7 +84,7 @@ TEST_F(ItemsWindow, AddedItemIsRememberedSavedAndReportedToTheOpener) {
     EXPECT_EQ(Host.Refreshes, QList<int>({1}));
     EXPECT_EQ(Form->Grid->Rows(1), QStringList({u"1"_s, u"Пръстен"_s, u"Злато"_s}));
 
-    // Edit finds the type's code by its name; the update keeps the description as typed.
+    // Edit takes the row's type; the update trims the description too.
     Form->Grid->SetRow(1);
     Press(Form->Grid, Qt::Key_F3);
     EXPECT_EQ(Form->leType->text(), u"1"_s);
@@ -92,11 +92,11 @@ TEST_F(ItemsWindow, AddedItemIsRememberedSavedAndReportedToTheOpener) {
     AddEntry(u"Пръстен "_s, u"2"_s);
     EXPECT_EQ(
         Form->PendingSql,
-        QStringList({u"Update Items Set SN = \"Пръстен \", code_i_t = 2.000000 Where ( code_i = 1 )"_s}));
+        QStringList({u"Update Items Set SN = \"Пръстен\", code_i_t = 2.000000 Where ( code_i = 1 )"_s}));
     EXPECT_EQ(ReadRegString(u"Last_Item"_s), u"1"_s);
     Press(Form->Grid, Qt::Key_F2);
     QApplication::processEvents();
-    EXPECT_EQ(QueryText(u"Select SN & \"|\", code_i_t From Items"_s), u"Пръстен |@2"_s);
+    EXPECT_EQ(QueryText(u"Select SN & \"|\", code_i_t From Items"_s), u"Пръстен|@2"_s);
     EXPECT_EQ(Host.Refreshes, QList<int>({1, 1}));
     EXPECT_TRUE(Presenter.Messages().isEmpty());
 }

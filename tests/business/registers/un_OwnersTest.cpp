@@ -48,7 +48,7 @@ TEST(OwnersRegister, StatementsWriteThePersonalNumberWholeAndTheFlagsAsWords) {
         Insert into Owners values ( 501011234, "Мария Иванова", "София", "ул. Шипка 1", "02/123", "0888", False, True, 2, "123", "01.02.2020", "МВР София", "същия")
     )sql"_s);
     EXPECT_EQ(OwnerUpdateSql(u"Owners"_s, u"Three_names"_s, u"EGN"_s, Maria(), 501011234), uR"sql(
-        Update Owners Set Three_names = " Мария Иванова ", town = "София ",     address = "ул. Шипка 1", telephone = "02/123",     GSM = "0888", is_male = False,
+        Update Owners Set Three_names = "Мария Иванова", town = "София",     address = "ул. Шипка 1", telephone = "02/123",     GSM = "0888", is_male = False,
                       is_married =  True,  pref_code = 2,     lk_nomer = "123", lk_izdadena_na = "01.02.2020",     lk_ot_MVR = "МВР София", current_address = "същия"
         Where ( EGN = 501011234 )
     )sql"_s);

@@ -55,8 +55,9 @@ TEST(SimpleRegister, ValidationGathersEveryMessage) {
     const Case Cases[] = {
         {3, u"Платина"_s, u""_s},
         {1, u"Платина"_s, u"Шифър \"1\" съществува в таблицата с данни!\n\r"_s},
+        // Each once, the code first, whatever the rows' order.
         {2, u"Злато"_s,
-         u"Наименование \"Злато\" съществува в таблицата с данни!\n\rШифър \"2\" съществува в таблицата с "
+         u"Шифър \"2\" съществува в таблицата с данни!\n\rНаименование \"Злато\" съществува в таблицата с "
          u"данни!\n\r"_s},
         // A name differing in case only is another name here; the database key is the last guard.
         {3, u"злато"_s, u""_s},

@@ -161,19 +161,23 @@ QString FeeColumnCaption(const QString& CodeT, const QString& NameT, bool Once) 
     return CodeT + u" - "_s + NameT + (Once ? u" (еднократна такса)"_s : u" (дневна такса)"_s);
 }
 
-QString ContractAsShownSql(const QStringList& Cells) {
+bool ContractAsShown(QObject* Owner, const QStringList& Cells) {
     TDateTime DateC = 0;
     TryStrToDate(Cells.value(dfDateC), DateC);
-    return Format(uR"sql(
+    TDelimitedStringList Stored;
+    RunQuery(
+        Owner, AdoConnection,
+        Format(uR"sql(
         SELECT docno FROM Contracts
          WHERE ( docno = %d ) AND ( date_c = %d ) AND ( EGN = %d ) AND ( code_i = %d )
            AND ( Abs( IfNull( ( SELECT Sum( sum_o ) FROM Outcomes
                                  WHERE ( contract_n = %d ) AND ( payment_type = 1 ) ), 0 ) - %f ) < 0.005 )
     )sql"_s,
-                  {StrToIntOrZero(Cells.value(dfDocNo).trimmed()), DayNumber(DateC),
-                   Whole(StrToFloatDot(Cells.value(dfEGN), 0)),
-                   StrToIntOrZero(Cells.value(dfCodeI).trimmed()),
-                   StrToIntOrZero(Cells.value(dfDocNo).trimmed()), StrToFloatDot(Cells.value(dfPaidOut), 0)});
+               {StrToIntOrZero(Cells.value(dfDocNo).trimmed()), DayNumber(DateC),
+                Whole(StrToFloatDot(Cells.value(dfEGN), 0)), StrToIntOrZero(Cells.value(dfCodeI).trimmed()),
+                StrToIntOrZero(Cells.value(dfDocNo).trimmed()), StrToFloatDot(Cells.value(dfPaidOut), 0)}),
+        &Stored);
+    return Stored.Count() > 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -414,14 +418,12 @@ bool TfrmProsro4eni_zadyljenia::Delete() {
 }
 
 QString TfrmProsro4eni_zadyljenia::RecheckQueued(const TQueuedContract& Contract) {
-    const QString Gone =
+    QString Gone =
         Contract.Delete
             ? Format(u"Договор номер %d е изтрит междувременно."_s, {Contract.Number})
             : Format(u"Договор номер %d е откупен, продаден или изтрит междувременно."_s, {Contract.Number});
     // Another window may have deleted it, and a new contract taken its number, since it was shown.
-    TDelimitedStringList Stored;
-    RunQuery(this, AdoConnection, ContractAsShownSql(Contract.Row), &Stored);
-    if (Stored.Count() == 0) return Gone;
+    if (!ContractAsShown(this, Contract.Row)) return Gone;
     if (Contract.Delete) {
         const QString Uses = ContractUseText(this, Contract.Number);
         return Uses.isEmpty() ? QString() : ContractInUseMessage(Contract.Number, Uses);
@@ -439,9 +441,7 @@ void TfrmProsro4eni_zadyljenia::ShowUnqueued(const TQueuedContract& Contract) {
                 Grid->SetRows(R, Contract.Row);
         return;
     }
-    TDelimitedStringList Stored;
-    RunQuery(this, AdoConnection, ContractAsShownSql(Contract.Row), &Stored);
-    if (Stored.Count() == 0) return;
+    if (!ContractAsShown(this, Contract.Row)) return;
     // Back in its place by number, above the totals row, which moves down with its colour.
     int At = Grid->FixedRows();
     while (At < Totals && StrToIntOrZero(Grid->Cells(dfDocNo, At).trimmed()) < Contract.Number)

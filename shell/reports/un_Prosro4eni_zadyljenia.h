@@ -49,9 +49,9 @@ QString ForSaleSql(qint64 DocNo, TDateTime Today);
 // The caption over the three columns of a fee.
 QString FeeColumnCaption(const QString& CodeT, const QString& NameT, bool Once);
 
-// Gives a row when the contract of report row Cells is stored as the row showed it: its number,
-// date, borrower, item and the loan paid out on it. Another contract that took its number does not.
-QString ContractAsShownSql(const QStringList& Cells);
+// True when the contract of report row Cells is stored as the row showed it: its number, date,
+// borrower, item and the loan paid out on it. Another contract that took its number is not.
+bool ContractAsShown(QObject* Owner, const QStringList& Cells);
 
 class TfrmProsro4eni_zadyljenia : public TReportForm, public TQueuedChanges {
     Q_OBJECT

@@ -30,7 +30,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QToolButton>
 #include <cmath>
@@ -742,7 +741,7 @@ QString TfrmContracts::ValidateEntry() {
 QStringList TfrmContracts::EntryStatements() {
     const TContractEntry Entry = CurrentEntry();
     FQueuedContracts.insert(QueuingKey(),
-                            {EditingRow ? StrToIntOrZero(EditingKey) : Whole(Entry.DocNo),
+                            {!EditingRow, EditingRow ? StrToIntOrZero(EditingKey) : Whole(Entry.DocNo),
                              Whole(StrToFloatDot(Entry.OwnerCode, 0)), StrToIntOrZero(Entry.ItemCode),
                              StrToIntOrZero(Entry.VehicleCode)});
     if (EditingRow) {
@@ -844,8 +843,9 @@ bool TfrmContracts::NumberTaken(qint64 Number) {
 QList<qint64> TfrmContracts::QueuedContractsOn(const QString& ItemCode) const {
     QList<qint64> Numbers;
     for (const int Key : QueuedKeys())
-        if (const auto Contract = FQueuedContracts.constFind(Key);
-            Contract != FQueuedContracts.cend() && Contract->Item == StrToIntOrZero(ItemCode))
+        if (const auto Contract = FQueuedContracts.constFind(Key); Contract != FQueuedContracts.cend() &&
+                                                                   Contract->New &&
+                                                                   Contract->Item == StrToIntOrZero(ItemCode))
             Numbers << Contract->Number;
     return Numbers;
 }

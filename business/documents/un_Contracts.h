@@ -214,11 +214,12 @@ private:
     void LockLoanFigures(bool On);
     int PrefCode() const;
     TContractEntry CurrentEntry() const;
-    // The contracts queued on item ItemCode, new or edited, not saved yet.
+    // The new contracts queued on item ItemCode, not saved yet.
     QList<qint64> QueuedContractsOn(const QString& ItemCode) const;
 
     // What each queued contract refers to, by its queue key.
     struct TQueuedContract {
+        bool New = false;
         qint64 Number = 0;
         qint64 Owner = 0;
         qint64 Item = 0;

@@ -728,8 +728,7 @@ TEST_F(ContractWindow, ASecondPledgeOfAPledgedItemAsksFirst) {
     for (const char* Seed : {"4, False, False", "8, False, True", "9, True, False"}) {
         const QStringList F = QString::fromLatin1(Seed).split(u", "_s);
         Exec(u"Insert into Contracts values ( %1, 45300, 5, 100, 3, 30, \"\", %2, 0, False, 0, 8001011234, "
-             u"%3, "
-             "0, 0, 0, 0, 0, 0, 0 )"_s.arg(F[0], F[1], F[2]));
+             "%3, 0, 0, 0, 0, 0, 0, 0 )"_s.arg(F[0], F[1], F[2]));
         Exec(u"Insert into Outcomes values ( 1%1, 45300, %1, 1, 100, \"\", \"\", \"maria\" )"_s.arg(F[0]));
     }
     Close();

@@ -414,11 +414,14 @@ TEST_F(ObligationsWindow, TheRowsAndTotalsShowWhatTheQueueHolds) {
     };
     ASSERT_EQ(Totals(), u"Общо: 6400.00 4900.00"_s);
     G->SetRow(RowOf(G, u"2"_s));
-    Presenter.PlanPassword(u"shef"_s);
-    Presenter.PlanAnswer(mrYes);
-    Presenter.PlanAnswer(mrNo);
-    QTest::keyClick(Form->dtp_To, Qt::Key_F5);
-    EXPECT_EQ(Totals(), u"Общо: 4900.00 3400.00"_s);
+    for (const TModalResult Answer : {mrNo, mrYes}) {
+        Presenter.PlanPassword(u"shef"_s);
+        Presenter.PlanAnswer(Answer);
+        if (Answer == mrYes) Presenter.PlanAnswer(mrNo); // the loan is not booked back
+        QTest::keyClick(Form->dtp_To, Qt::Key_F5);
+        // A declined delete queues nothing and leaves the totals.
+        EXPECT_EQ(Totals(), Answer == mrNo ? u"Общо: 6400.00 4900.00"_s : u"Общо: 4900.00 3400.00"_s);
+    }
     G->SetRow(RowOf(G, u"1"_s));
     const QString DeclaredOn = G->Cells(dfForSaleDate, G->Row());
     Presenter.PlanAnswer(mrYes);

@@ -197,7 +197,7 @@ bool TDocumentForm::Reset() {
     const bool Result = TMAccountReadForm::Reset();
     ShowCaption(FormCaption);
     DoExecute();
-    ProposeNextKey(this, TableName, KeyField, feDocNo);
+    feDocNo->SetValue(double(NextFreeNumber()));
     return Result;
 }
 
@@ -302,7 +302,7 @@ bool TDocumentForm::Save() {
     FGuarded.clear();
     Reload();
     if (!Moved.isEmpty()) {
-        if (!EditingRow) ProposeNextKey(this, TableName, KeyField, feDocNo);
+        if (!EditingRow) feDocNo->SetValue(double(NextFreeNumber()));
         ShowMessageEx(Moved.join(u'\n'));
     }
     Saved();
@@ -369,18 +369,10 @@ QStringList TDocumentForm::RenumberTakenNumbers() {
     QStringList Moved;
     qint64 Next = 0;
     for (TQueuedDocument& Document : FDocuments) {
-        if (Document.Change != TChange::New) continue;
-        TDelimitedStringList Found;
-        RunQuery(this, AdoConnection,
-                 Format(uR"sql(SELECT %s FROM %s WHERE %s = %d)sql"_s,
-                        {KeyField, TableName, KeyField, Document.Number}),
-                 &Found);
-        if (Found.Count() == 0) continue;
+        if (Document.Change != TChange::New || !NumberTaken(Document.Number)) continue;
         if (Next == 0) {
             // Past every saved number and every number this window still has queued.
-            TDelimitedStringList Max;
-            RunQuery(this, AdoConnection, MaxKeySql(KeyField, TableName), &Max);
-            Next = NextKey(Max.Count() > 0 ? Max.GetField(0, 0) : QString());
+            Next = NextFreeNumber();
             for (const TQueuedDocument& Other : FDocuments)
                 Next = std::max(Next, Other.Number + 1);
         }
@@ -423,6 +415,20 @@ QString TDocumentForm::CheckInsideSave(int&) {
 }
 
 void TDocumentForm::Saved() {}
+
+qint64 TDocumentForm::NextFreeNumber() {
+    TDelimitedStringList Max;
+    RunQuery(this, AdoConnection, MaxKeySql(KeyField, TableName), &Max);
+    return NextKey(Max.Count() > 0 ? Max.GetField(0, 0) : QString());
+}
+
+bool TDocumentForm::NumberTaken(qint64 Number) {
+    TDelimitedStringList Found;
+    RunQuery(this, AdoConnection,
+             Format(uR"sql(SELECT %s FROM %s WHERE %s = %d)sql"_s, {KeyField, TableName, KeyField, Number}),
+             &Found);
+    return Found.Count() > 0;
+}
 
 bool TDocumentForm::Edit() {
     if (!TMAccountReadForm::Edit()) return false;

@@ -170,6 +170,11 @@ protected:
     virtual QString CheckInsideSave(int& Refused);
     // After a Save that wrote the queue and reloaded the list.
     virtual void Saved();
+    // The number proposed for the next new document: past every saved one. A window whose numbers
+    // stay taken after their document is deleted looks further.
+    virtual qint64 NextFreeNumber();
+    // True when a new document may not be saved as Number: a saved document has it.
+    virtual bool NumberTaken(qint64 Number);
 
     // One header row of Titles over columns of Widths pixels, no fixed column.
     void SetGridColumns(const QStringList& Titles, const QList<int>& Widths);

@@ -6,6 +6,7 @@
 #include "business/engine/unConsts.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/printing/un_Print_Order.h"
+#include "business/registers/RegisterForm.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
@@ -13,6 +14,7 @@
 #include "core/unPeriods.h"
 #include "framework/forms/MAccountReadForm.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -211,6 +213,32 @@ TContractState ReadContractState(QObject* Owner, qint64 DocNo) {
     TryStrToDate(List.GetField(0, 2), State.Date);
     TryStrToDate(List.GetField(0, 3), State.RedeemedAt);
     return State;
+}
+
+QString PledgedItemQuestion(QObject* Owner, const QString& ItemCode, const QString& Question,
+                            const QList<qint64>& Queued) {
+    TDelimitedStringList Pledges;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT docno FROM Contracts
+         WHERE ( code_i = %d ) AND ( Finished = False ) AND ( Sold = False )
+         ORDER BY docno)sql"_s,
+                    {StrToIntOrZero(ItemCode.trimmed())}),
+             &Pledges);
+    QList<qint64> Numbers = Queued;
+    for (int R = 0; R < Pledges.Count(); ++R)
+        Numbers << StrToIntOrZero(Pledges.GetField(R, 0));
+    std::sort(Numbers.begin(), Numbers.end());
+    Numbers.erase(std::unique(Numbers.begin(), Numbers.end()), Numbers.end());
+    if (Numbers.isEmpty()) return QString();
+    TDelimitedStringList Named;
+    for (const qint64 Number : Numbers)
+        Named.Add(QString::number(Number));
+    return Format(
+        u"Вещ %s е в залог по %s. %s"_s,
+        {ItemCode.trimmed(),
+         NumbersUseText(Numbers.size() == 1 ? u"неприключен договор"_s : u"неприключени договори"_s, Named),
+         Question});
 }
 
 QString ContractChangedText() {

@@ -81,6 +81,10 @@ QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 K
 // True while contract DocNo exists and is neither finished nor sold.
 bool ContractOpen(QObject* Owner, qint64 DocNo);
 TContractState ReadContractState(QObject* Owner, qint64 DocNo);
+// "Вещ 5 е в залог по неприключен договор № 4. " and Question, naming the open contracts on item
+// ItemCode, saved ones and Queued (a window's own, not saved yet); "" when none holds it.
+QString PledgedItemQuestion(QObject* Owner, const QString& ItemCode, const QString& Question,
+                            const QList<qint64>& Queued = {});
 // The refusal of a Save that finds the contract it pays settled, sold or paid meanwhile.
 QString ContractChangedText();
 // The refusal to change (Delete: to delete) a receipt on contract DocNo, redeemed or sold.

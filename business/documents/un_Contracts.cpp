@@ -30,7 +30,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QToolButton>
 #include <cmath>
@@ -46,6 +45,14 @@ qint64 Cents(double Value) {
 
 QString YesNo(bool Value) {
     return Value ? u"да"_s : u"не"_s;
+}
+
+bool RecordStored(QObject* Owner, const QString& Table, const QString& KeyField, qint64 Key) {
+    TDelimitedStringList Found;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT %s FROM %s WHERE ( %s = %d ))sql"_s, {KeyField, Table, KeyField, Key}),
+             &Found);
+    return Found.Count() > 0;
 }
 
 } // namespace
@@ -105,11 +112,19 @@ QString ContractValidationText(const TContractEntry& Entry, const TContractCheck
     if (Entry.Sum <= 0) Text += Sep + u"Общата сума на документа е нула!"_s;
     if (Entry.MIR <= 0) Text += Sep + u"Въведете месечен лихвен процент"_s;
     if (Entry.Duration <= 0) Text += Sep + u"Въведете срoк на договора"_s;
+    // A vehicle in no register could not be printed, and one registered later would become the pledge.
+    if (!Entry.VehicleCode.trimmed().isEmpty() && !Check.VehicleKnown)
+        Text += Sep + Format(u"МПС номер %s не съществува."_s, {Entry.VehicleCode.trimmed()});
     if (!Check.EditingRow) {
         if (Check.DocNoStored)
             Text +=
                 Format(u"Договор номер \"%d\" съществува в базата данни. Изберете друг номер на договор."_s,
                        {Whole(Entry.DocNo)});
+        else if (Check.DocNoPayout != 0)
+            Text +=
+                Format(u"Договор номер \"%d\" е изтрит, но разходен касов ордер номер %d за изплащането по "
+                       u"него остава. Изберете друг номер на договор."_s,
+                       {Whole(Entry.DocNo), Check.DocNoPayout});
         if (std::floor(Entry.DateC) != std::floor(Check.Today))
             Text += u"Нов залог може да бъде направен само на днешна дата"_s;
     }
@@ -118,6 +133,29 @@ QString ContractValidationText(const TContractEntry& Entry, const TContractCheck
 
 bool ContractNumberStored(QObject* Owner, double DocNo) {
     return DocumentNumberStored(Owner, u"Contracts"_s, DocNo);
+}
+
+qint64 ContractPayoutOrder(QObject* Owner, qint64 DocNo) {
+    TDelimitedStringList Orders;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT docno FROM Outcomes
+         WHERE ( contract_n = %d ) AND ( payment_type = 1 )
+         ORDER BY docno)sql"_s,
+                    {DocNo}),
+             &Orders);
+    return Orders.Count() > 0 ? StrToIntOrZero(Orders.GetField(0, 0)) : 0;
+}
+
+qint64 NextContractNumber(QObject* Owner) {
+    TDelimitedStringList Max;
+    RunQuery(Owner, AdoConnection, uR"sql(
+        SELECT max( n ) FROM (
+            SELECT max( docno ) AS n FROM Contracts
+            UNION ALL
+            SELECT max( contract_n ) AS n FROM Outcomes WHERE ( payment_type = 1 ) ))sql"_s,
+             &Max);
+    return NextKey(Max.Count() > 0 ? Max.GetField(0, 0) : QString());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -292,20 +330,6 @@ QString ContractStillMovableSql(qint64 DocNo, const TContractEntry& Entry) {
                                      WHERE ( contract_n = %d )
                                        AND ( payment_type = 1 OR payment_type = 2 OR payment_type > 5 ) ) ) ))sql"_s,
         {DocNo, Whole(StrToFloatDot(Entry.OwnerCode, 0)), StrToIntOrZero(Entry.ItemCode), DocNo, DocNo});
-}
-
-QString QueuedContractDeletesInUse(QObject* Owner, const QStringList& Pending) {
-    static const QRegularExpression LastNumber(uR"((\d+)\s*$)"_s);
-    for (const QString& Sql : Pending) {
-        const qint64 DocNo = LastNumber.match(Sql).captured(1).toLongLong();
-        if (DocNo == 0 || Sql != ContractDeleteSql(DocNo)) continue;
-        // Deleted by another window: its loan must not be booked back twice.
-        if (!ContractNumberStored(Owner, double(DocNo)))
-            return Format(u"Договор номер %d вече е изтрит."_s, {DocNo});
-        const QString Uses = ContractUseText(Owner, DocNo);
-        if (!Uses.isEmpty()) return ContractInUseMessage(DocNo, Uses);
-    }
-    return QString();
 }
 
 QStringList ContractDeleteStatements(QWidget* Owner, const QString& UserName, qint64 DocNo) {
@@ -705,9 +729,13 @@ QString TfrmContracts::ValidateEntry() {
     Check.GridNumbers = GridNumbers();
     Check.OwnerKnown = !Entry.OwnerName.isEmpty();
     Check.ItemKnown = !ListEditLookup(leItem, 0, 0, Entry.ItemCode).isEmpty();
+    Check.VehicleKnown = !ListEditLookup(code_MPS, 0, 0, Entry.VehicleCode).isEmpty();
     Check.EditingRow = EditingRow;
     Check.Today = Date();
-    if (!EditingRow && Entry.DocNo != 0) Check.DocNoStored = ContractNumberStored(this, Entry.DocNo);
+    if (!EditingRow && Entry.DocNo != 0) {
+        Check.DocNoStored = ContractNumberStored(this, Entry.DocNo);
+        if (!Check.DocNoStored) Check.DocNoPayout = ContractPayoutOrder(this, Whole(Entry.DocNo));
+    }
     QString Text = ContractValidationText(Entry, Check);
     // Its receipts, redemption or sale stay with the borrower and item they were made for.
     if (const qint64 Key = StrToIntOrZero(EditingKey); EditingRow && ContractMoved(this, Key, Entry))
@@ -718,6 +746,10 @@ QString TfrmContracts::ValidateEntry() {
 
 QStringList TfrmContracts::EntryStatements() {
     const TContractEntry Entry = CurrentEntry();
+    FQueuedContracts.insert(QueuingKey(),
+                            {!EditingRow, EditingRow ? StrToIntOrZero(EditingKey) : Whole(Entry.DocNo),
+                             Whole(StrToFloatDot(Entry.OwnerCode, 0)), StrToIntOrZero(Entry.ItemCode),
+                             StrToIntOrZero(Entry.VehicleCode)});
     if (EditingRow) {
         const qint64 Key = StrToIntOrZero(EditingKey);
         if (!ContractMoved(this, Key, Entry)) return {ContractUpdateSql(TableName, KeyField, Key, Entry)};
@@ -750,6 +782,7 @@ void TfrmContracts::RowToEdits(const QStringList& Cells) {
     }
     leOwner->setText(Cell(9));
     leItem->setText(Cell(2));
+    FLiftedItem = Cell(2).trimmed();
     feSum_c->SetValue(StrToFloatDot(Cell(5), 0));
     feM_IR->SetValue(StrToFloatDot(Cell(6), 0));
     {
@@ -784,7 +817,53 @@ QStringList TfrmContracts::DeleteStatements(int, qint64 Number) {
     return ContractDeleteStatements(this, UserName, Number);
 }
 
+QString TfrmContracts::CheckInsideSave(int& Refused) {
+    // A register's delete sees only saved contracts: what is queued here may have lost its record.
+    for (const int Key : QueuedKeys()) {
+        const auto Contract = FQueuedContracts.constFind(Key);
+        if (Contract == FQueuedContracts.cend()) continue;
+        QString Gone;
+        QString EGN;
+        FormatEGN(QString::number(Contract->Owner), EGN);
+        if (!RecordStored(this, u"Owners"_s, u"EGN"_s, Contract->Owner))
+            Gone = Format(u"Заемополучател с ЕГН %s не съществува."_s, {EGN});
+        else if (!RecordStored(this, u"Items"_s, u"code_i"_s, Contract->Item))
+            Gone = Format(u"Вещ с шифър %d не съществува."_s, {Contract->Item});
+        else if (Contract->Vehicle != 0 && !RecordStored(this, u"MPS"_s, u"code_MPS"_s, Contract->Vehicle))
+            Gone = Format(u"МПС номер %d не съществува."_s, {Contract->Vehicle});
+        if (Gone.isEmpty()) continue;
+        Refused = Key;
+        return Gone;
+    }
+    return QString();
+}
+
+qint64 TfrmContracts::NextFreeNumber() {
+    return NextContractNumber(this);
+}
+
+bool TfrmContracts::NumberTaken(qint64 Number) {
+    return ContractNumberStored(this, double(Number)) || ContractPayoutOrder(this, Number) != 0;
+}
+
+QList<qint64> TfrmContracts::QueuedContractsOn(const QString& ItemCode) const {
+    QList<qint64> Numbers;
+    for (const int Key : QueuedKeys())
+        if (const auto Contract = FQueuedContracts.constFind(Key); Contract != FQueuedContracts.cend() &&
+                                                                   Contract->New &&
+                                                                   Contract->Item == StrToIntOrZero(ItemCode))
+            Numbers << Contract->Number;
+    return Numbers;
+}
+
 bool TfrmContracts::Add() {
+    const TContractEntry Entry = CurrentEntry();
+    // Asked only of an entry that may be queued, and of an edit only when it pledges another item.
+    if ((!EditingRow || Entry.ItemCode != FLiftedItem) && ValidateEntry().isEmpty()) {
+        const QString Question = PledgedItemQuestion(
+            this, Entry.ItemCode, u"Желаете ли да я заложите отново?"_s, QueuedContractsOn(Entry.ItemCode));
+        if (!Question.isEmpty() && ConfirmYesNoFmt(Question) != mrYes) return false;
+    }
     const bool Added = TDocumentForm::Add();
     LockLoanFigures(EditingRow);
     return Added;

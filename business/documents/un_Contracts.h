@@ -70,13 +70,20 @@ struct TContractCheck {
     bool OwnerKnown = false; // the owner's code stands in the owner list
     bool ItemKnown = false;  // the item's code stands in the item list
     bool EditingRow = false;
-    bool DocNoStored = false; // a contract with the number is in the database (new contracts)
+    bool DocNoStored = false;  // a contract with the number is in the database (new contracts)
+    qint64 DocNoPayout = 0;    // a payout order that still names the number of a deleted contract
+    bool VehicleKnown = false; // the vehicle's code stands in the vehicle list
     TDateTime Today = 0;
 };
 // The validation messages gathered into one text; empty when the entry may be queued.
 QString ContractValidationText(const TContractEntry& Entry, const TContractCheck& Check);
 // True when a contract numbered DocNo (rounded) is stored.
 bool ContractNumberStored(QObject* Owner, double DocNo);
+// The first payout order (type 1) that names contract DocNo; 0 when none does. Its number is not
+// free while one does, even with the contract deleted: a new contract would take over its loan.
+qint64 ContractPayoutOrder(QObject* Owner, qint64 DocNo);
+// The number proposed for a new contract: past every contract and every payout's contract.
+qint64 NextContractNumber(QObject* Owner);
 
 // The 20-value INSERT of a new contract into Table.
 QString ContractInsertSql(const QString& Table, const TContractEntry& Entry);
@@ -113,9 +120,6 @@ QString ContractMoveMessage(qint64 DocNo, const QString& Uses);
 // For the check inside Save: changes contract DocNo's row (and nothing in it) while it still has
 // the borrower and item of Entry or nothing holds it, else no row.
 QString ContractStillMovableSql(qint64 DocNo, const TContractEntry& Entry);
-// For the check inside Save: the refusal for the first contract whose DELETE stands in Pending
-// and which has come into the books or been deleted since; "" when none has.
-QString QueuedContractDeletesInUse(QObject* Owner, const QStringList& Pending);
 // The statements that delete saved contract DocNo, after the question whether to book the loan
 // paid out back to the owner's expenses (the two orders of RebookingSql on Yes).
 QStringList ContractDeleteStatements(QWidget* Owner, const QString& UserName, qint64 DocNo);
@@ -123,8 +127,8 @@ QStringList ContractDeleteStatements(QWidget* Owner, const QString& UserName, qi
 // Deletes saved contract DocNo (dated DateText) shown in row Row of Grid. A contract in the
 // books is refused, naming what holds it; any other after the manager's password and a question:
 // queues ContractDeleteStatements and removes the row. The obligations report uses it, and
-// re-checks the queued deletes with QueuedContractDeletesInUse inside its Save; the contract
-// window does the same through the document window's delete.
+// re-checks the queued deletes with ContractUseText inside its Save; the contract window does the
+// same through the document window's delete.
 void DeleteContract(QWidget* Owner, const QString& UserName, const QString& DocNo, const QString& DateText,
                     TQueuedChanges& Changes, TRichGrid* Grid, int Row);
 
@@ -188,6 +192,11 @@ protected:
     // A contract in the books, or deleted by another window, is not deleted.
     QString DeleteRefusal(qint64 Number) override;
     QStringList DeleteStatements(int Row, qint64 Number) override;
+    // The borrower, item and vehicle of every queued contract still in their registers.
+    QString CheckInsideSave(int& Refused) override;
+    qint64 NextFreeNumber() override;
+    // A number a payout still names is taken as well.
+    bool NumberTaken(qint64 Number) override;
 
 private:
     void OwnerChanged();
@@ -205,4 +214,18 @@ private:
     void LockLoanFigures(bool On);
     int PrefCode() const;
     TContractEntry CurrentEntry() const;
+    // The new contracts queued on item ItemCode, not saved yet.
+    QList<qint64> QueuedContractsOn(const QString& ItemCode) const;
+
+    // What each queued contract refers to, by its queue key.
+    struct TQueuedContract {
+        bool New = false;
+        qint64 Number = 0;
+        qint64 Owner = 0;
+        qint64 Item = 0;
+        qint64 Vehicle = 0;
+    };
+    QHash<int, TQueuedContract> FQueuedContracts;
+    // The item of the contract Edit lifted.
+    QString FLiftedItem;
 };

@@ -161,22 +161,6 @@ QString PurchaseStillEditableSql(qint64 Purchase, const TPurchaseEntry& Entry) {
                    RoundToDigits(AmountDecimals, Entry.Sum), Purchase});
 }
 
-QString PledgedItemQuestion(QObject* Owner, const QString& ItemCode) {
-    TDelimitedStringList Pledges;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(
-        SELECT docno FROM Contracts
-         WHERE ( code_i = %d ) AND ( Finished = False ) AND ( Sold = False )
-         ORDER BY docno)sql"_s,
-                    {StrToIntOrZero(ItemCode.trimmed())}),
-             &Pledges);
-    if (Pledges.Count() == 0) return QString();
-    return Format(u"Вещ %s е в залог по %s. Желаете ли да я закупите?"_s,
-                  {ItemCode.trimmed(), NumbersUseText(Pledges.Count() == 1 ? u"неприключен договор"_s
-                                                                           : u"неприключени договори"_s,
-                                                      Pledges)});
-}
-
 // ---------------------------------------------------------------------------------------------
 // The list
 
@@ -381,7 +365,7 @@ bool TfrmItems_purchases::Add() {
     const TPurchaseEntry Entry = CurrentEntry();
     // Asked only of an entry that may be queued, and of an edit only when it buys another item.
     if ((!EditingRow || Entry.ItemCode != FLifted.value(pcItem).trimmed()) && ValidateEntry().isEmpty()) {
-        const QString Question = PledgedItemQuestion(this, Entry.ItemCode);
+        const QString Question = PledgedItemQuestion(this, Entry.ItemCode, u"Желаете ли да я закупите?"_s);
         if (!Question.isEmpty() && ConfirmYesNoFmt(Question) != mrYes) return false;
     }
     QString Correct;

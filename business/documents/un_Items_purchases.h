@@ -59,9 +59,6 @@ QString PurchaseEditRefusal(QObject* Owner, qint64 Purchase, const TPurchaseEntr
 // For the check inside Save: changes purchase Purchase's row (and nothing in it) while it still has
 // the item and price of Entry or is unsold, else no row.
 QString PurchaseStillEditableSql(qint64 Purchase, const TPurchaseEntry& Entry);
-// The question before buying item ItemCode while open pledges hold it, naming them; "" when none
-// does.
-QString PledgedItemQuestion(QObject* Owner, const QString& ItemCode);
 // The list query: every purchase, in number order.
 QString PurchaseListSql();
 // Turns the query's rows into the grid's texts and appends the totals row of amounts and grams,

@@ -37,6 +37,7 @@ namespace {
 const QString KindRegistryName = u"frmProsro4eni_zadyljenia_rgType_of_Obligation"_s;
 const QString Yes = u"да"_s;
 const QString No = u"не"_s;
+const QString TotalsText = u"Общо:"_s;
 const QString BaseMergeCells =
     u"0,0,0,1|1,0,1,1|2,0,3,0|4,0,6,0|7,0,9,0|10,0,10,1|12,0,14,0|15,0,15,1|16,0,17,0|18,0,19,0|20,0,21,0|"
     "22,0,24,0|"_s;
@@ -141,7 +142,7 @@ void AppendObligationTotals(TDelimitedStringList& Rows, int ColCount) {
             if (IsSummed(C)) Sums[C] += RoundDecimal(DecimalOrZero(Fields[C]), AmountDecimals);
     }
     QStringList Fields(ColCount);
-    Fields[0] = MarkerChar + u"Общо:"_s;
+    Fields[0] = MarkerChar + TotalsText;
     for (int C = 1; C < ColCount; ++C)
         if (IsSummed(C)) Fields[C] = ScaledToFixedStr(Sums[C], AmountDecimals);
     Rows.Add(Fields.join(FieldDelimiterChar));
@@ -158,6 +159,25 @@ QString ForSaleSql(qint64 DocNo, TDateTime Today) {
 
 QString FeeColumnCaption(const QString& CodeT, const QString& NameT, bool Once) {
     return CodeT + u" - "_s + NameT + (Once ? u" (еднократна такса)"_s : u" (дневна такса)"_s);
+}
+
+bool ContractAsShown(QObject* Owner, const QStringList& Cells) {
+    TDateTime DateC = 0;
+    TryStrToDate(Cells.value(dfDateC), DateC);
+    TDelimitedStringList Stored;
+    RunQuery(
+        Owner, AdoConnection,
+        Format(uR"sql(
+        SELECT docno FROM Contracts
+         WHERE ( docno = %d ) AND ( date_c = %d ) AND ( EGN = %d ) AND ( code_i = %d )
+           AND ( Abs( IfNull( ( SELECT Sum( sum_o ) FROM Outcomes
+                                 WHERE ( contract_n = %d ) AND ( payment_type = 1 ) ), 0 ) - %f ) < 0.005 )
+    )sql"_s,
+               {StrToIntOrZero(Cells.value(dfDocNo).trimmed()), DayNumber(DateC),
+                Whole(StrToFloatDot(Cells.value(dfEGN), 0)), StrToIntOrZero(Cells.value(dfCodeI).trimmed()),
+                StrToIntOrZero(Cells.value(dfDocNo).trimmed()), StrToFloatDot(Cells.value(dfPaidOut), 0)}),
+        &Stored);
+    return Stored.Count() > 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -369,9 +389,12 @@ bool TfrmProsro4eni_zadyljenia::Save() {
         return QString();
     });
     if (!Written) {
-        if (Refused >= 0)
-            for (const QString& Sql : FQueued.takeAt(Refused).Statements)
+        if (Refused >= 0) {
+            const TQueuedContract Contract = FQueued.takeAt(Refused);
+            for (const QString& Sql : Contract.Statements)
                 PendingSql.removeOne(Sql);
+            ShowUnqueued(Contract);
+        }
         return false;
     }
     FQueued.clear();
@@ -385,16 +408,69 @@ bool TfrmProsro4eni_zadyljenia::Delete() {
     if (Row < Grid->FixedRows() || Row >= Grid->RowCount()) return false;
     const qint64 Before = PendingSql.size();
     const qint64 Number = StrToIntOrZero(Grid->Cells(0, Row).trimmed());
+    const QStringList Shown = Grid->Rows(Row);
     DeleteContract(this, UserName, Grid->Cells(0, Row), Grid->Cells(1, Row), *this, Grid, Row);
-    if (PendingSql.size() > Before) FQueued.append({Number, PendingSql.mid(Before), true});
+    if (PendingSql.size() > Before) {
+        FQueued.append({Number, PendingSql.mid(Before), true, Shown});
+        ShowTotals();
+    }
     return true;
 }
 
 QString TfrmProsro4eni_zadyljenia::RecheckQueued(const TQueuedContract& Contract) {
-    if (Contract.Delete) return QueuedContractDeletesInUse(this, Contract.Statements);
-    // Another window may have redeemed, sold or deleted it since it was declared.
-    if (ContractOpen(this, Contract.Number)) return QString();
-    return Format(u"Договор номер %d е откупен, продаден или изтрит междувременно."_s, {Contract.Number});
+    QString Gone =
+        Contract.Delete
+            ? Format(u"Договор номер %d е изтрит междувременно."_s, {Contract.Number})
+            : Format(u"Договор номер %d е откупен, продаден или изтрит междувременно."_s, {Contract.Number});
+    // Another window may have deleted it, and a new contract taken its number, since it was shown.
+    if (!ContractAsShown(this, Contract.Row)) return Gone;
+    if (Contract.Delete) {
+        const QString Uses = ContractUseText(this, Contract.Number);
+        return Uses.isEmpty() ? QString() : ContractInUseMessage(Contract.Number, Uses);
+    }
+    // Another window may have redeemed or sold it since it was declared.
+    return ContractOpen(this, Contract.Number) ? QString() : Gone;
+}
+
+void TfrmProsro4eni_zadyljenia::ShowUnqueued(const TQueuedContract& Contract) {
+    const int Totals = TotalsRow();
+    if (Totals < 0) return;
+    if (!Contract.Delete) {
+        for (int R = Grid->FixedRows(); R < Totals; ++R)
+            if (StrToIntOrZero(Grid->Cells(dfDocNo, R).trimmed()) == Contract.Number)
+                Grid->SetRows(R, Contract.Row);
+        return;
+    }
+    if (!ContractAsShown(this, Contract.Row)) return;
+    // Back in its place by number, above the totals row, which moves down with its colour.
+    int At = Grid->FixedRows();
+    while (At < Totals && StrToIntOrZero(Grid->Cells(dfDocNo, At).trimmed()) < Contract.Number)
+        ++At;
+    Grid->SetRowCount(Grid->RowCount() + 1);
+    for (int R = Grid->RowCount() - 1; R > At; --R)
+        Grid->SetRows(R, Grid->Rows(R - 1));
+    Grid->SetRows(At, Contract.Row);
+    Grid->SetCells(0, Totals + 1, MarkerChar + Grid->Cells(0, Totals + 1));
+    ColorTotalsRows(Grid);
+    ShowTotals();
+}
+
+int TfrmProsro4eni_zadyljenia::TotalsRow() const {
+    for (int R = Grid->RowCount() - 1; R >= Grid->FixedRows(); --R)
+        if (Grid->Cells(dfDocNo, R) == TotalsText) return R;
+    return -1;
+}
+
+void TfrmProsro4eni_zadyljenia::ShowTotals() {
+    const int Totals = TotalsRow();
+    if (Totals < 0) return;
+    TDelimitedStringList Rows;
+    for (int R = Grid->FixedRows(); R < Totals; ++R)
+        if (!Grid->Cells(dfDocNo, R).trimmed().isEmpty()) Rows.Add(Grid->Rows(R).join(FieldDelimiterChar));
+    AppendObligationTotals(Rows, Grid->ColCount());
+    const QStringList Sums = Rows.Get(Rows.Count() - 1).split(FieldDelimiterChar);
+    for (int C = 1; C < Sums.size(); ++C)
+        Grid->SetCells(C, Totals, Sums[C]);
 }
 
 bool TfrmProsro4eni_zadyljenia::CloseQuery() {
@@ -420,7 +496,7 @@ void TfrmProsro4eni_zadyljenia::DeclareForSale() {
     const TDateTime Today = Date();
     const qint64 Number = StrToIntOrZero(DocNo.trimmed());
     Queue({ForSaleSql(Number, Today)});
-    FQueued.append({Number, {ForSaleSql(Number, Today)}, false});
+    FQueued.append({Number, {ForSaleSql(Number, Today)}, false, Grid->Rows(Row)});
     Grid->SetCells(dfForSale, Row, Yes);
     Grid->SetCells(dfForSaleDate, Row, DateToStr(Today));
 }

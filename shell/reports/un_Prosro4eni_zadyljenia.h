@@ -49,6 +49,10 @@ QString ForSaleSql(qint64 DocNo, TDateTime Today);
 // The caption over the three columns of a fee.
 QString FeeColumnCaption(const QString& CodeT, const QString& NameT, bool Once);
 
+// True when the contract of report row Cells is stored as the row showed it: its number, date,
+// borrower, item and the loan paid out on it. Another contract that took its number is not.
+bool ContractAsShown(QObject* Owner, const QStringList& Cells);
+
 class TfrmProsro4eni_zadyljenia : public TReportForm, public TQueuedChanges {
     Q_OBJECT
 public:
@@ -93,13 +97,22 @@ private:
     QString FMergeCells;
     // The contracts the last load could not figure, each with its reason.
     QStringList FSkipped;
-    // Each contract delete or declaration queued: its number and the statements it queued.
+    // Each contract delete or declaration queued: its number, the statements it queued and its
+    // row as the report showed it then.
     struct TQueuedContract {
         qint64 Number = 0;
         QStringList Statements;
         bool Delete = false;
+        QStringList Row;
     };
     QList<TQueuedContract> FQueued;
     // Inside Save: why queued Contract may not be written; "" when it may.
     QString RecheckQueued(const TQueuedContract& Contract);
+    // A change refused at Save leaves the queue: its contract's row shows again as it was, while the
+    // contract is still the one it showed.
+    void ShowUnqueued(const TQueuedContract& Contract);
+    // The totals row, -1 when the grid holds none.
+    int TotalsRow() const;
+    // The totals row summed again over the rows shown.
+    void ShowTotals();
 };

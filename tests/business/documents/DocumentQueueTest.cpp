@@ -12,6 +12,7 @@
 #include "business/documents/un_Incomes.h"
 #include "business/documents/un_Items_purchases.h"
 #include "business/documents/un_Outcomes.h"
+#include "business/registers/unPickLists.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 #include "tests/support/ContractShop.h"
@@ -167,8 +168,12 @@ QList<TQueueCase> QueueCases() {
         {"contract", Maker<TfrmContracts>(), u"Договор за залог"_s, u"Contracts"_s, u"договор за злог"_s,
          [](TDocumentForm* Form) {
              auto* F = static_cast<TfrmContracts*>(Form);
+             // An item of its own: a second pledge of one item asks first.
+             const QString Item = QueryText(u"SELECT max( code_i ) + 1 FROM Items"_s);
+             Exec(u"Insert into Items values ( %1, \"Гривна\", 1 )"_s.arg(Item));
+             GetItemsList(F, F->leItem);
              Type(F->leOwner, u"8001011234"_s);
-             Type(F->leItem, u"5"_s);
+             Type(F->leItem, Item);
              Type(F->feSum_c, u"1000"_s);
              Type(F->feDuration, u"30"_s);
              F->edNotes->setFocus();

@@ -13,7 +13,9 @@
 #include "core/unEvents.h"
 #include "core/unMessages.h"
 #include "core/unRegistry.h"
+#include "tests/support/Books.h"
 #include "tests/support/ContractShop.h"
+#include "tests/support/DbQuery.h"
 #include "tests/support/FakeOfficePrinter.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -191,13 +193,18 @@ TEST_F(ContractWindow, NumberAlreadyInTheGridIsRefused) {
     EXPECT_EQ(Presenter.Texts(), QStringList{u"\n\rШифър \"1\" съществува в таблицата с данни!"_s});
 }
 
-// Each payout order is numbered when Save runs, so both contracts save.
+// Each payout order is numbered when Save runs, so both contracts save. The second pledge of the
+// item queued first is asked about.
 TEST_F(ContractWindow, TwoContractsAddedBeforeOneSaveBothSave) {
     Enter(u"8001011234"_s, u"1000"_s);
     Press(Qt::Key_F4);
     Enter(u"0000012345"_s, u"200"_s);
+    Presenter.PlanAnswer(mrYes);
     Press(Qt::Key_F4);
     ASSERT_EQ(Form->PendingSql.size(), 4);
+    EXPECT_EQ(Presenter.Texts(),
+              QStringList{u"Вещ 5 е в залог по неприключен договор № 1. Желаете ли да я заложите отново?"_s});
+    Presenter.Clear();
     Press(Qt::Key_F2);
     EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
     EXPECT_EQ(QueryText(u"Select docno, EGN, Sum_c, M_IR From Contracts Order By docno"_s),
@@ -402,6 +409,7 @@ TEST_F(ContractWindow, EditKeepsTheDateAndAmountThePayoutWasMadeWith) {
 TEST_F(ContractWindow, AContractInTheBooksKeepsItsBorrowerAndItem) {
     Enter(u"8001011234"_s, u"1000"_s);
     Press(Qt::Key_F4);
+    Presenter.PlanAnswer(mrYes); // item 5 again
     SaveOne();
     Exec(u"Insert into Incomes values ( 4, 45352, 1, 2, 30, \"\", \"\", \"\" )"_s);
     Exec(u"Insert into Incomes values ( 5, 45352, 1, 7, 10, \"\", \"\", \"\" )"_s);
@@ -590,6 +598,7 @@ TEST_F(ContractWindow, TodayOnlyOptionHidesEarlierContracts) {
         ExecSQL(nullptr, AdoConnection,
                 u"Insert into Contracts values ( 4, 45300, 5, 10, 3, 30, \"\", 0, 0, False, 0, 8001011234, "
                 "False, 0, 0, 0, 0, 0, 0, 0 )"_s));
+    Presenter.PlanAnswer(mrYes); // item 5 of contract 4
     SaveOne();
     EXPECT_EQ(Form->Grid->RowCount(), 4);
     WriteRegString(u"rg_Registry_1"_s, u"1"_s);
@@ -698,6 +707,227 @@ TEST_F(ContractWindow, TermFollowsWhicheverDateOrDurationChangedLast) {
     EXPECT_EQ(Form->feDuration->text(), u"10"_s);
     Form->dtDate_c->setDate(QDate(2024, 3, 5));
     EXPECT_EQ(Form->dtDate_to->date(), QDate(2024, 3, 14));
+}
+
+// A deleted contract's payout stays in the cash desk under its number, booked back or not: the
+// number is not offered again, is refused at New, and a number that another workstation's deleted
+// contract left to a payout while this window waited is moved on at Save.
+TEST_F(ContractWindow, ANumberAPayoutStillNamesIsNotGivenToANewContract) {
+    SaveOne();
+    Enter(u"0000012345"_s, u"300"_s);
+    Type(Form->leItem, u"6"_s);
+    Form->edNotes->setFocus();
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    // Contract 2 goes with its payout as it was, contract 1 with its payout booked back.
+    for (const auto& [Row, Rebook] : {std::pair{3, mrNo}, std::pair{2, mrYes}}) {
+        Form->Grid->SetRow(Row);
+        Form->Grid->setFocus();
+        Presenter.PlanPassword(u"shef"_s);
+        Presenter.PlanAnswer(mrYes);
+        Presenter.PlanAnswer(Rebook);
+        Press(Qt::Key_F5);
+    }
+    Press(Qt::Key_F2);
+    ASSERT_EQ(QueryText(u"Select count(*) From Contracts"_s), u"0"_s);
+    Close();
+    Open();
+    EXPECT_EQ(Form->feDocNo->Value(), 3);
+    for (const auto& [Number, Payout] : {std::pair{1, 8}, std::pair{2, 9}}) {
+        Presenter.Clear();
+        Type(Form->feDocNo, QString::number(Number));
+        Enter(u"8001011234"_s, u"1000"_s);
+        Press(Qt::Key_F4);
+        EXPECT_EQ(
+            Presenter.Texts(),
+            QStringList{u"Договор номер \"%1\" е изтрит, но разходен касов ордер номер %2 за изплащането по "
+                        "него остава. Изберете друг номер на договор."_s.arg(Number)
+                            .arg(Payout)});
+        EXPECT_TRUE(Form->PendingSql.isEmpty());
+    }
+    Type(Form->feDocNo, u"3"_s);
+    Enter(u"8001011234"_s, u"1000"_s);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(Form->PendingSql.size(), 2);
+    Exec(u"Insert into Outcomes values ( 20, 45352, 3, 1, 700, \"Мария Георгиева\", \"\", \"maria\" )"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Номер 3 е бил зает междувременно. Записан е с номер 4."_s});
+    EXPECT_EQ(QueryText(u"Select docno, Sum_c From Contracts"_s), u"4@1000"_s);
+    EXPECT_EQ(Form->feDocNo->Value(), 5);
+    EXPECT_EQ(ContractBooksFaults(), QString());
+}
+
+// A second pledge of an item still pledged asks first, naming the open contracts saved or queued in
+// the window; No keeps it out. Redeemed and sold contracts on the item are not named, and an edit
+// is asked only when it pledges another item.
+TEST_F(ContractWindow, ASecondPledgeOfAPledgedItemAsksFirst) {
+    for (const char* Seed : {"4, False, False", "8, False, True", "9, True, False"}) {
+        const QStringList F = QString::fromLatin1(Seed).split(u", "_s);
+        Exec(u"Insert into Contracts values ( %1, 45300, 5, 100, 3, 30, \"\", %2, 0, False, 0, 8001011234, "
+             "%3, 0, 0, 0, 0, 0, 0, 0 )"_s.arg(F[0], F[1], F[2]));
+        Exec(u"Insert into Outcomes values ( 1%1, 45300, %1, 1, 100, \"\", \"\", \"maria\" )"_s.arg(F[0]));
+    }
+    Close();
+    Open();
+    ASSERT_EQ(Form->feDocNo->Value(), 10);
+    const auto Question = [](const QString& Contracts) {
+        return QStringList{u"Вещ 5 е в залог по %1. Желаете ли да я заложите отново?"_s.arg(Contracts)};
+    };
+    const auto AddAnswering = [this](TModalResult Answer) {
+        Presenter.Clear();
+        Presenter.PlanAnswer(Answer);
+        Press(Qt::Key_F4);
+    };
+    Enter(u"8001011234"_s, u"1000"_s);
+    AddAnswering(mrNo);
+    EXPECT_EQ(Presenter.Texts(), Question(u"неприключен договор № 4"_s));
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_EQ(Form->feDocNo->Value(), 10);
+    AddAnswering(mrYes);
+    EXPECT_EQ(Form->PendingSql.size(), 2);
+    Enter(u"0000012345"_s, u"200"_s);
+    AddAnswering(mrNo);
+    EXPECT_EQ(Presenter.Texts(), Question(u"неприключени договори № 4, 10"_s));
+    EXPECT_EQ(Form->PendingSql.size(), 2);
+    Type(Form->leItem, u"6"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F4);
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    Press(Qt::Key_F2);
+    ASSERT_TRUE(Form->PendingSql.isEmpty());
+
+    // Contract 11 moved onto item 5 is asked about; redeemed contract 9 mended on its own item is
+    // not, nor named after.
+    Form->Grid->SetRow(6);
+    Presenter.PlanPassword(u"shef"_s);
+    Press(Qt::Key_F3);
+    ASSERT_EQ(Form->EditingKey, u"11"_s);
+    Type(Form->leItem, u"5"_s);
+    AddAnswering(mrNo);
+    EXPECT_EQ(Presenter.Texts(), Question(u"неприключени договори № 4, 10"_s));
+    EXPECT_TRUE(Form->EditingRow);
+    Type(Form->leItem, u"6"_s);
+    Type(Form->edNotes, u"Верижка"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F4);
+    Form->Grid->SetRow(4);
+    Presenter.PlanPassword(u"shef"_s);
+    Press(Qt::Key_F3);
+    ASSERT_EQ(Form->EditingKey, u"9"_s);
+    Type(Form->edNotes, u"Пръстен"_s);
+    Press(Qt::Key_F4);
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    Type(Form->feDocNo, u"12"_s);
+    Form->dtDate_c->setDate(QDate(2024, 3, 1));
+    Enter(u"8001011234"_s, u"1000"_s);
+    AddAnswering(mrNo);
+    EXPECT_EQ(Presenter.Texts(), Question(u"неприключени договори № 4, 10"_s));
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"Select docno, code_i, Notes From Contracts Where docno > 8 Order By docno"_s),
+              u"9@5@Пръстен°10@5@°11@6@Верижка"_s);
+    EXPECT_EQ(ContractBooksFaults(), QString());
+}
+
+// A borrower, item or vehicle must be in its register: a vehicle in none is refused at New, and
+// one deleted by another window before Save refuses the contract there.
+TEST_F(ContractWindow, AContractsBorrowerItemAndVehicleMustBeRegistered) {
+    Enter(u"8001011234"_s, u"1000"_s);
+    Type(Form->code_MPS, u"999"_s);
+    Form->edNotes->setFocus();
+    Press(Qt::Key_F4);
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"\n\rМПС номер 999 не съществува."_s});
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    const struct {
+        const char* Name;
+        QString Delete;
+        QString Restore;
+        QString Refusal;
+    } Cases[] = {
+        {"vehicle", u"Delete from MPS"_s,
+         u"Insert into MPS values ( 3, \"Лада\", \"Нива\", \"1990\", \"S1\", \"CA1234AB\", \"SH1\", \"M1\", "
+         "\"400\", \"1\", \"120000\", \"няма\" )"_s,
+         u"МПС номер 3 не съществува."_s},
+        {"item", u"Delete from Items Where code_i = 5"_s,
+         u"Insert into Items values ( 5, \"Пръстен 585\", 1 )"_s, u"Вещ с шифър 5 не съществува."_s},
+        {"borrower", u"Delete from Owners Where EGN = 12345"_s,
+         u"Insert into Owners values ( 12345, \"Мария Георгиева\", \"Пловдив\", \"ул. Главна 2\", \"\", "
+         u"\"\", "
+         "False, True, 2, \"111222333\", \"05.05.2021\", \"МВР Пловдив\", \"\" )"_s,
+         u"Заемополучател с ЕГН 0000012345 не съществува."_s},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Enter(u"0000012345"_s, u"1000"_s);
+        Type(Form->code_MPS, u"3"_s);
+        Form->edNotes->setFocus();
+        Press(Qt::Key_F4);
+        ASSERT_EQ(Form->PendingSql.size(), 2);
+        Exec(C.Delete);
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_EQ(Presenter.Texts(), QStringList{C.Refusal + u"\nДоговор номер 1 не е записан."_s});
+        EXPECT_TRUE(Form->PendingSql.isEmpty());
+        EXPECT_EQ(QueryText(u"Select count(*) From Contracts"_s), u"0"_s);
+        Exec(C.Restore);
+        Type(Form->feDocNo, u"1"_s);
+    }
+    Enter(u"0000012345"_s, u"1000"_s);
+    Type(Form->code_MPS, u"3"_s);
+    Form->edNotes->setFocus();
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"Select docno, code_mps From Contracts"_s), u"1@3"_s);
+    EXPECT_EQ(ContractBooksFaults(), QString());
+}
+
+// Both limits of a band hold its amounts, and of two bands sharing a limit the later one counts: a
+// loan on the last band's upper limit is lent at its rate, a cent more has none.
+TEST_F(ContractWindow, ALoanOnABandsLimitTakesThatBandsRate) {
+    Type(Form->leOwner, u"8001011234"_s);
+    const struct {
+        const char* Amount;
+        const char* Rate;
+    } Cases[] = {{"499.99", "6.00"}, {"500", "3.00"}, {"5000", "3.00"}, {"5000.01", "0.00"}};
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Amount);
+        Type(Form->feSum_c, QString::fromLatin1(C.Amount));
+        EXPECT_EQ(Form->feM_IR->text(), QString::fromLatin1(C.Rate));
+    }
+    Enter(u"8001011234"_s, u"5000"_s);
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"Select Sum_c, M_IR From Contracts"_s), u"5000@3"_s);
+    EXPECT_EQ(ContractBooksFaults(), QString());
+}
+
+// Principal and fee receipts saved by another window between F4 and F2 keep the borrower the
+// contract was paid for, as interest does; a sale's receipt numbered like the contract does not.
+TEST_F(ContractWindow, AReceiptOnTheContractSavedMeanwhileStopsItsMove) {
+    SaveOne();
+    const struct {
+        int Type;
+        bool Refused;
+    } Cases[] = {{1, true}, {6, true}, {4, false}};
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Type);
+        Form->Grid->SetRow(2);
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        Type(Form->leOwner, u"0000012345"_s);
+        Form->edNotes->setFocus();
+        Press(Qt::Key_F4);
+        ASSERT_EQ(Form->PendingSql.size(), 2);
+        Exec(u"Insert into Incomes values ( 4, 45352, 1, %1, 30, \"\", \"\", \"\" )"_s.arg(C.Type));
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_EQ(Presenter.Texts().size(), C.Refused ? 1 : 0);
+        EXPECT_EQ(QueryText(u"Select EGN From Contracts"_s), C.Refused ? u"8001011234"_s : u"12345"_s);
+        EXPECT_EQ(ContractBooksFaults(), QString());
+        Exec(u"Delete from Incomes"_s);
+        Exec(u"Update Contracts Set EGN = 8001011234"_s);
+        Form->ExecuteQuiet();
+    }
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "shell/reports/un_Prosro4eni_zadyljenia.h"
 
 #include "Components/Edits/FilteredEdit.h"
+#include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/dfsStatusBar/dfsStatusBar.h"
+#include "business/documents/un_Contracts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "core/uDelimitedStrings.h"
@@ -11,6 +13,7 @@
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
 #include "core/unRegistry.h"
+#include "tests/support/Books.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -330,6 +333,130 @@ TEST_F(ObligationsWindow, AContractRedeemedAfterItsDeclarationIsNotDeclared) {
     EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 1"_s), u"True"_s);
     EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 2"_s), u"False"_s);
     Close(Form);
+}
+
+// A queued delete or declaration carries its contract as the row showed it: when the contract of
+// that number is no longer the one shown (another date, borrower, item or loan, or none), Save
+// refuses the change, even with nothing else queued, and writes nothing.
+TEST_F(ObligationsWindow, AQueuedChangeIsRefusedWhenItsNumberHoldsAnotherContract) {
+    const struct {
+        const char* Name;
+        bool Delete;
+        QString Meanwhile;
+    } Cases[] = {
+        {"another date", true, Format(u"Update Contracts Set date_c = %d Where docno = 2"_s, {T - 9})},
+        {"another borrower", false, u"Update Contracts Set EGN = 8001011234 Where docno = 2"_s},
+        {"another item", true, u"Update Contracts Set code_i = 6 Where docno = 2"_s},
+        {"another loan", false, u"Update Outcomes Set sum_o = 1000 Where contract_n = 2"_s},
+        {"no contract", true, u"Delete from Contracts Where docno = 2"_s},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        auto* Form = Open();
+        QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+        QApplication::processEvents();
+        Form->Grid->SetRow(RowOf(Form->Grid, u"2"_s));
+        Presenter.Clear();
+        if (C.Delete) {
+            Presenter.PlanPassword(u"shef"_s);
+            Presenter.PlanAnswer(mrYes);
+            Presenter.PlanAnswer(mrYes);
+            QTest::keyClick(Form->dtp_To, Qt::Key_F5);
+        } else {
+            Presenter.PlanAnswer(mrYes);
+            Form->btnForSale->click();
+        }
+        ASSERT_EQ(Form->PendingSql.size(), C.Delete ? 3 : 1);
+        const QString Before = QueryText(u"SELECT * FROM Contracts ORDER BY docno"_s);
+        Run(C.Meanwhile);
+        const QString Changed = QueryText(u"SELECT * FROM Contracts ORDER BY docno"_s);
+        const QString Orders = QueryText(u"SELECT count(*) FROM Outcomes"_s);
+        Presenter.Clear();
+        QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+        QApplication::processEvents();
+        EXPECT_EQ(Presenter.Texts(),
+                  QStringList{C.Delete
+                                  ? u"Договор номер 2 е изтрит междувременно.\nИзтриването на договор номер "
+                                    "2 е отменено."_s
+                                  : u"Договор номер 2 е откупен, продаден или изтрит междувременно.\n"
+                                    "Обявяването за продажба на договор номер 2 е отменено."_s});
+        EXPECT_TRUE(Form->PendingSql.isEmpty());
+        EXPECT_EQ(QueryText(u"SELECT * FROM Contracts ORDER BY docno"_s), Changed);
+        EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes"_s), Orders);
+        // A refused declaration's row no longer says it is declared.
+        if (!C.Delete) EXPECT_EQ(Form->Grid->Cells(dfForSale, RowOf(Form->Grid, u"2"_s)), u"не"_s);
+        Close(Form);
+        Run(u"Delete from Contracts Where docno = 2"_s);
+        Run(u"Delete from Outcomes Where docno = 102"_s);
+        Contract(2, T - 10, 12345, 1500);
+        ASSERT_EQ(QueryText(u"SELECT * FROM Contracts ORDER BY docno"_s), Before);
+    }
+}
+
+// The grid shows what the queue holds: a queued delete's row leaves the totals at once; refused at
+// Save, the delete's row comes back in its place with the totals, and a refused declaration's row
+// shows the contract undeclared. A deleted contract's number stays taken by its payout.
+TEST_F(ObligationsWindow, TheRowsAndTotalsShowWhatTheQueueHolds) {
+    auto* Form = Open();
+    TRichGrid* G = Form->Grid;
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    const auto Totals = [G] {
+        const int Last = G->RowCount() - 1;
+        return G->Cells(0, Last) + u' ' + G->Cells(dfPaidOut, Last) + u' ' +
+               G->Cells(dfPrincipalOutstanding, Last);
+    };
+    const auto Listed = [G] {
+        QStringList Numbers;
+        for (int R = G->FixedRows(); R < G->RowCount(); ++R)
+            Numbers << G->Cells(0, R);
+        return Numbers.join(u' ');
+    };
+    ASSERT_EQ(Totals(), u"Общо: 6400.00 4900.00"_s);
+    G->SetRow(RowOf(G, u"2"_s));
+    for (const TModalResult Answer : {mrNo, mrYes}) {
+        Presenter.PlanPassword(u"shef"_s);
+        Presenter.PlanAnswer(Answer);
+        if (Answer == mrYes) Presenter.PlanAnswer(mrNo); // the loan is not booked back
+        QTest::keyClick(Form->dtp_To, Qt::Key_F5);
+        // A declined delete queues nothing and leaves the totals.
+        EXPECT_EQ(Totals(), Answer == mrNo ? u"Общо: 6400.00 4900.00"_s : u"Общо: 4900.00 3400.00"_s);
+    }
+    G->SetRow(RowOf(G, u"1"_s));
+    const QString DeclaredOn = G->Cells(dfForSaleDate, G->Row());
+    Presenter.PlanAnswer(mrYes);
+    Form->btnForSale->click();
+    ASSERT_EQ(Form->PendingSql.size(), 2);
+    Run(Format(u"Insert into Incomes values ( 31, %d, 2, 2, 22, \"\", \"\", \"maria\" )"_s, {T}));
+    Run(Format(u"Update Contracts Set Finished = True, At_Date = %d Where docno = 1"_s, {T}));
+    for (const QString& Refused : {u"Изтриването"_s, u"Обявяването за продажба"_s}) {
+        Presenter.Clear();
+        QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+        QApplication::processEvents();
+        ASSERT_EQ(Presenter.Texts().size(), 1);
+        EXPECT_TRUE(Presenter.Texts()[0].contains(Refused)) << Presenter.Texts()[0].toStdString();
+    }
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_EQ(Listed(), u"1 2 3 5 6 Общо:"_s);
+    EXPECT_EQ(Totals(), u"Общо: 6400.00 4900.00"_s);
+    EXPECT_EQ(G->ReadRowAttributes(G->RowCount() - 1)->BackColor(), TotalsRowColor);
+    EXPECT_EQ(G->ReadRowAttributes(RowOf(G, u"6"_s))->BackColor(), clWindow);
+    const int One = RowOf(G, u"1"_s);
+    EXPECT_EQ(G->Cells(dfForSale, One), u"не"_s);
+    EXPECT_EQ(G->Cells(dfForSaleDate, One), DeclaredOn);
+
+    G->SetRow(RowOf(G, u"6"_s));
+    Presenter.PlanPassword(u"shef"_s);
+    Presenter.PlanAnswer(mrYes);
+    Presenter.PlanAnswer(mrNo);
+    QTest::keyClick(Form->dtp_To, Qt::Key_F5);
+    QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_EQ(QueryText(u"SELECT max( docno ) FROM Contracts"_s), u"5"_s);
+    EXPECT_EQ(NextContractNumber(nullptr), 7);
+    Close(Form);
+    Run(u"Delete from Incomes Where docno = 31"_s);
+    EXPECT_EQ(ContractBooksFaults(), QString());
 }
 
 // F8 with a delete queued asks first: Cancel keeps the row away and the delete queued; No drops

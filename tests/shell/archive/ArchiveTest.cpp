@@ -1151,3 +1151,34 @@ TEST(ArchiveRestore, OnlyTheDatabaseEntryOfACabinetIsWrittenAndTheReasonOfARefus
         EXPECT_TRUE(QDir(TemporaryFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     }
 }
+
+// Each run starts in an empty folder of its own; when none can be made (a file stands where the
+// temporary folder goes) the run fails with error 3 and no other folder is emptied instead.
+TEST(ArchiveWizard, EachRunStartsInAnEmptyFolderOfItsOwnOrFailsWithoutTouchingAnotherFolder) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    {
+        TformArchive Form(nullptr, TformArchive::amArchive);
+        ASSERT_EQ(RunFolders().size(), 1);
+        const QString Stale = RunFolders()[0] + "stale.txt";
+        Touch(Stale);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        EXPECT_EQ(Form.Step(), 99);
+        EXPECT_FALSE(QFileInfo::exists(Stale));
+    }
+    ASSERT_TRUE(QDir(TemporaryFolder()).removeRecursively());
+    Touch(TemporaryFolder());
+    QTemporaryDir Current;
+    Touch(Current.filePath("keep"));
+    const QString Before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(Current.path()));
+    {
+        TformArchive Form(nullptr, TformArchive::amArchive);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        EXPECT_EQ(Form.ErrorCode(), 3);
+    }
+    QDir::setCurrent(Before);
+    EXPECT_TRUE(QFileInfo::exists(Current.filePath("keep")));
+    EXPECT_EQ(QDir(DatabaseDir + "Archive").entryList(QDir::Files).size(), 1);
+}

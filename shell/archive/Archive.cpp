@@ -274,9 +274,17 @@ TRunFolder::TRunFolder(const QString& Root) {
         const int Handle = ::mkstemps(Name.data(), int(LockSuffix.size()));
         if (Handle < 0) continue;
         const QString LockPath = QFile::decodeName(Name);
-        // Another run taking this new file for a left-over one removes it before we lock it.
-        if (::flock(Handle, LOCK_EX | LOCK_NB) != 0 || !IsFileAt(Handle, LockPath) ||
-            !QDir().mkdir(FolderOfLock(LockPath))) {
+        // Workstations signed in as other users must be able to take the lock of a run that ended.
+        ::fchmod(Handle, 0644);
+        // Another run that took this new file for a left-over one removes it: a new name is tried.
+        // A file system without locks leaves the folder to its owner alone.
+        const bool Taken = ::flock(Handle, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        if (Taken || !IsFileAt(Handle, LockPath)) {
+            ::close(Handle);
+            continue;
+        }
+        if (!QDir().mkdir(FolderOfLock(LockPath))) {
+            QFile::remove(LockPath);
             ::close(Handle);
             continue;
         }

@@ -962,6 +962,8 @@ TEST(ArchiveWizard, TheTemporaryFolderTakesNoArchiveAndOnlyWorkFilesOfRunsThatEn
                                  "Lendora-20240101-120001.mdb.part-journal", "Lendora.mdb"};
     auto Other = std::make_unique<TRunFolder>(TemporaryFolder());
     ASSERT_FALSE(Other->Path().isEmpty());
+    // Another user's workstation can take the lock once the run has ended.
+    EXPECT_TRUE(QFileInfo(Other->Path().chopped(1) + ".lock").permissions() & QFileDevice::ReadOther);
     Touch(Other->Path() + "lendora.mdb", "other");
     {
         TformArchive Form(nullptr, TformArchive::amRestore);

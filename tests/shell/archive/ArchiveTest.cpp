@@ -1131,6 +1131,18 @@ TEST(ArchiveRestore, OnlyTheDatabaseEntryOfACabinetIsWrittenAndTheReasonOfARefus
             ASSERT_TRUE(Cabinet.AddFile(Dir.DatabaseFile(), "lendora.mdb"));
         ASSERT_TRUE(Cabinet.FlushCabinet(false));
         Cabinet.EndCompression();
+        if (C.DatabaseEntries == 2) {
+            // The second database entry declares more than any disk holds: refused before it is weighed.
+            QByteArray Bytes = ReadFile(Cabinet.CABFileName);
+            qint64 At = qFromLittleEndian<quint32>(Bytes.constData() + 16), Last = 0;
+            for (int I = qFromLittleEndian<quint16>(Bytes.constData() + 28); I > 0; --I) {
+                const qint64 NameEnd = Bytes.indexOf('\0', At + 16);
+                if (Bytes.mid(At + 16, NameEnd - At - 16) == "lendora.mdb") Last = At;
+                At = NameEnd + 1;
+            }
+            qToLittleEndian<quint32>(0xC0000000u, Bytes.data() + Last);
+            Touch(Cabinet.CABFileName, Bytes);
+        }
         AddOwner(20 + C.DatabaseEntries);
         const int Before = OwnerCount();
 

@@ -31,7 +31,15 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <QCryptographicHash>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -86,6 +94,11 @@ QString ErrorMessage(int Code) {
     case 16:
         return QStringLiteral("Архивното копие не може да бъде създадено във временната директория на "
                               "помощника. Моля изберете друга директория.");
+    case 17:
+        return QStringLiteral("Възстановяването не е извършено успешно.\rРазархивираният файл на базата е "
+                              "променен след проверката му.\rТекущите данни не са променени.");
+    case 18:
+        return QStringLiteral("Архивното копие не може да бъде прехвърлено на дискети.");
     default:
         return QString();
     }
@@ -223,6 +236,122 @@ bool TMountedFloppy::Erase() {
 QString FloppyMountPoint() {
     const QString Value = ReadRegString(QStringLiteral("Floppy_Dir"));
     return Value.isEmpty() ? QStringLiteral("/media/floppy") : Value;
+}
+
+namespace {
+
+const QString RunPrefix = QStringLiteral("run-");
+const QString LockSuffix = QStringLiteral(".lock");
+
+// Whether the open file Handle is still the file at Path: a run that finds its lock file
+// replaced or removed by then must not work beside it.
+bool IsFileAt(int Handle, const QString& Path) {
+    struct stat Open, Named;
+    return ::fstat(Handle, &Open) == 0 && ::stat(QFile::encodeName(Path).constData(), &Named) == 0 &&
+           Open.st_dev == Named.st_dev && Open.st_ino == Named.st_ino;
+}
+
+// Opens the lock file at Path and takes its lock when nobody holds it: the handle, -1 otherwise.
+int TakeFreeLock(const QString& Path) {
+    const int Handle = ::open(QFile::encodeName(Path).constData(), O_RDONLY | O_CLOEXEC);
+    if (Handle < 0) return -1;
+    if (::flock(Handle, LOCK_EX | LOCK_NB) == 0 && IsFileAt(Handle, Path)) return Handle;
+    ::close(Handle);
+    return -1;
+}
+
+QString FolderOfLock(const QString& LockPath) {
+    return LockPath.left(LockPath.size() - LockSuffix.size());
+}
+
+} // namespace
+
+TRunFolder::TRunFolder(const QString& Root) {
+    const QString Folder = EnsureTrailing(Root, QStringLiteral("/"));
+    for (int Attempt = 0; Attempt < 10 && FLock < 0; ++Attempt) {
+        if (!QDir().mkpath(Folder)) return;
+        QByteArray Name = QFile::encodeName(Folder + RunPrefix + QStringLiteral("XXXXXX") + LockSuffix);
+        const int Handle = ::mkstemps(Name.data(), int(LockSuffix.size()));
+        if (Handle < 0) continue;
+        const QString LockPath = QFile::decodeName(Name);
+        // Workstations signed in as other users must be able to take the lock of a run that ended.
+        ::fchmod(Handle, 0644);
+        // Another run that took this new file for a left-over one removes it: a new name is tried.
+        // A file system without locks leaves the folder to its owner alone.
+        const bool Taken = ::flock(Handle, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        if (Taken || !IsFileAt(Handle, LockPath)) {
+            ::close(Handle);
+            continue;
+        }
+        if (!QDir().mkdir(FolderOfLock(LockPath))) {
+            QFile::remove(LockPath);
+            ::close(Handle);
+            continue;
+        }
+        FLock = Handle;
+        FLockPath = LockPath;
+        FPath = FolderOfLock(LockPath) + QLatin1Char('/');
+    }
+}
+
+TRunFolder::~TRunFolder() {
+    if (FLock < 0) return;
+    DeleteDirectoryTree(FPath);
+    QFile::remove(FLockPath);
+    ::close(FLock);
+}
+
+void TRunFolder::RemoveLeftOver(const QString& Root) {
+    const QDir Dir(Root);
+    if (!Dir.exists()) return;
+    // A lock file comes before its folder and goes after it: a folder without one is left over.
+    for (const QFileInfo& Lock :
+         Dir.entryInfoList({RunPrefix + QLatin1Char('*') + LockSuffix}, QDir::Files)) {
+        const int Handle = TakeFreeLock(Lock.filePath());
+        if (Handle < 0) continue;
+        DeleteDirectoryTree(FolderOfLock(Lock.filePath()));
+        QFile::remove(Lock.filePath());
+        ::close(Handle);
+    }
+    const QFileInfoList Entries =
+        Dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& Entry : Entries) {
+        if (Entry.fileName().endsWith(LockSuffix)) continue;
+        if (Entry.fileName().startsWith(RunPrefix) && QFileInfo::exists(Entry.filePath() + LockSuffix))
+            continue;
+        if (Entry.isDir() && !Entry.isSymLink())
+            DeleteDirectoryTree(Entry.filePath());
+        else
+            QFile::remove(Entry.filePath());
+    }
+}
+
+bool TRunFolder::AnyRunning(const QString& Root) {
+    for (const QFileInfo& Lock :
+         QDir(Root).entryInfoList({RunPrefix + QLatin1Char('*') + LockSuffix}, QDir::Files)) {
+        const int Handle = TakeFreeLock(Lock.filePath());
+        if (Handle < 0) return true;
+        ::close(Handle);
+    }
+    return false;
+}
+
+QString CanonicalPath(const QString& Path) {
+    QFileInfo Info(QDir::cleanPath(QDir(Path).absolutePath()));
+    QString Rest;
+    while (!Info.exists() && !Info.isRoot()) {
+        Rest = QLatin1Char('/') + Info.fileName() + Rest;
+        Info = QFileInfo(Info.path());
+    }
+    return QDir::cleanPath(Info.canonicalFilePath() + Rest);
+}
+
+QByteArray FileFingerprint(const QString& Path) {
+    QFile File(Path);
+    if (!File.open(QIODevice::ReadOnly)) return QByteArray();
+    QCryptographicHash Hash(QCryptographicHash::Sha256);
+    if (!Hash.addData(&File)) return QByteArray();
+    return QByteArray::number(File.size()) + ':' + Hash.result().toHex();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -380,8 +509,11 @@ TformArchive::TformArchive(QWidget* Owner, int Mode, std::unique_ptr<TFloppyMedi
     FFileCopy->OnOverriding = [](TFileCopyNew*, bool& Overwrite) { Overwrite = true; };
     FFileCopy->OnError = [](TFileCopyNew*, const QString&) {};
 
-    FTempFolder = ProgramDir + TemporaryFolderName + QLatin1Char('/');
-    if (!ProgramDir.isEmpty()) RemoveStaleWorkFiles();
+    if (!ProgramDir.isEmpty()) {
+        RemoveStaleWorkFiles();
+        FRun = std::make_unique<TRunFolder>(TemporaryRoot());
+        FTempFolder = FRun->Path();
+    }
     ReadSettings();
     if (!ProgramDir.isEmpty() && QDir(ProgramDir).exists())
         MoveToStep(FMode == amRestore ? 0 : 20, 0);
@@ -395,7 +527,6 @@ TformArchive::TformArchive(QWidget* Owner, int Mode, std::unique_ptr<TFloppyMedi
 TformArchive::~TformArchive() {
     if (FClosed) return;
     WriteSettings();
-    DeleteDirectoryTree(FTempFolder);
 }
 
 void TformArchive::Execute(QWidget* Owner, int Mode, std::function<bool()> OnReplacing) {
@@ -526,8 +657,11 @@ void TformArchive::RunStep() {
         break;
     case 1:
     case 21:
-        // The temporary folder goes when the wizard closes, and an archive in it with it.
-        if (!Restore && Medium() == 2 && FolderWithin(editDirectory->text(), FTempFolder)) return Failure(16);
+        // The temporary folder goes when the wizard closes, and an archive in it with it; a link
+        // leads there as well as the folder's own name.
+        if (!Restore && Medium() != 1 &&
+            FolderWithin(CanonicalPath(ArchiveTargetFolder()), CanonicalPath(TemporaryRoot())))
+            return Failure(16);
         if (!PrepareTemporaryFolder()) return Failure(3);
         MoveToStep(Restore ? 2 : 23, Restore ? 0 : 20);
         break;
@@ -537,7 +671,13 @@ void TformArchive::RunStep() {
         const int Code = RestoreRun();
         // The extracted database (with the operators' passwords) goes at once, whatever happened.
         DeleteDirectoryTree(FTempFolder);
-        if (Code != 0) return Failure(Code);
+        if (Code != 0) {
+            if (!FKept.isEmpty())
+                FFailureDetail +=
+                    (FFailureDetail.isEmpty() ? QString() : QStringLiteral("\r")) +
+                    Format(QStringLiteral("Предишните данни са запазени във файл %s."), {FKept});
+            return Failure(Code);
+        }
         MoveToStep(98, 0);
         break;
     }
@@ -581,14 +721,19 @@ void TformArchive::RunStep() {
         panelArchives->hide();
         checkDeleteDisk->hide();
         if (FStep == 99)
-            ShowInfo(QStringLiteral("Архивирането на данните е извършено успешно."));
-        else if (FUncheckedKept.isEmpty())
+            ShowInfo(QStringLiteral("Архивирането на данните е извършено успешно.\r") + ArchivePlace());
+        else if (FInstalledChecked && FReopened)
             ShowInfo(QStringLiteral("Възстановяването на данните е извършено успешно."));
         else
-            ShowInfo(Format(QStringLiteral("Данните от архива са възстановени, но базата не можа да бъде "
-                                           "проверена и отворена отново.\rПредишните данни са запазени във "
-                                           "файл %s."),
-                            {FUncheckedKept}));
+            ShowInfo(
+                Format(QStringLiteral("Данните от архива са възстановени, но базата не можа да бъде %s.\r"
+                                      "Предишните данни са запазени във файл %s."),
+                       {!FReopened && !FInstalledChecked ? QStringLiteral("проверена и отворена отново")
+                        : FReopened ? QStringLiteral("проверена след копирането; отварянето ѝ отново "
+                                                     "е успешно")
+                                    : QStringLiteral("отворена отново; проверката ѝ след копирането е "
+                                                     "успешна"),
+                        FKept}));
         btnNext->setEnabled(false);
         btnBack->setEnabled(false);
         UpdateCancelCaption();
@@ -614,6 +759,8 @@ void TformArchive::Failure(int Code) {
     QString Message = ErrorMessage(Code);
     // Every way a restore is cancelled comes before the live database is touched.
     if (Code == 5 && FMode == amRestore) Message += QStringLiteral("\rТекущите данни не са променени.");
+    if (!FFailureDetail.isEmpty()) Message += QLatin1Char('\r') + FFailureDetail;
+    FFailureDetail.clear();
     ShowInfo(Before + QStringLiteral("\r\r") + Message);
     UpdateCancelCaption();
     btnCancel->setFocus();
@@ -623,7 +770,9 @@ void TformArchive::Failure(int Code) {
 // database and half-written volumes, a kept copy still under its temporary name, and an empty
 // file under a kept name from before kept copies were renamed into place.
 void TformArchive::RemoveStaleWorkFiles() {
-    DeleteDirectoryTree(FTempFolder);
+    TRunFolder::RemoveLeftOver(TemporaryRoot());
+    // A kept copy under its temporary name may be one that another workstation's run is writing.
+    if (TRunFolder::AnyRunning(TemporaryRoot())) return;
     const QFileInfo Live(DatabaseFileName);
     const QString Kept = Live.completeBaseName() + QStringLiteral("-*.") + Live.suffix();
     const QFileInfoList Files =
@@ -634,7 +783,35 @@ void TformArchive::RemoveStaleWorkFiles() {
 }
 
 bool TformArchive::PrepareTemporaryFolder() {
-    return DeleteDirectoryTree(FTempFolder) && QDir().mkpath(FTempFolder);
+    return !FTempFolder.isEmpty() && DeleteDirectoryTree(FTempFolder) && QDir().mkpath(FTempFolder);
+}
+
+QString TformArchive::TemporaryRoot() const {
+    return ProgramDir + TemporaryFolderName + QLatin1Char('/');
+}
+
+QString TformArchive::ArchiveTargetFolder() const {
+    switch (Medium()) {
+    case 0:
+        return DatabaseDir + ArchiveFolderName + QLatin1Char('/');
+    case 2:
+        return EnsureTrailing(editDirectory->text(), QStringLiteral("/"));
+    default:
+        return QString();
+    }
+}
+
+// Where the archive just made went: the folder and its volumes, or the disks.
+QString TformArchive::ArchivePlace() const {
+    const QString First = ArchiveVolumeName(FBaseName, 1);
+    if (Medium() == 1)
+        return Format(QStringLiteral("Архивното копие %s е записано на %d %s."),
+                      {FBaseName, FVolumeCount,
+                       FVolumeCount == 1 ? QStringLiteral("дискета") : QStringLiteral("дискети")});
+    const QString Files =
+        FVolumeCount > 1 ? First + QStringLiteral(" … ") + ArchiveVolumeName(FBaseName, FVolumeCount) : First;
+    return Format(QStringLiteral("Архивното копие е записано в папка %s: %s."),
+                  {QDir::toNativeSeparators(QDir::cleanPath(ArchiveTargetFolder())), Files});
 }
 
 bool TformArchive::CopyFile(const QString& Source, const QString& Target) {
@@ -661,12 +838,8 @@ bool TformArchive::ReopenDatabase() {
 int TformArchive::ArchiveRun() {
     SetBusy(true);
     const int M = Medium();
-    QString Target;
-    if (M == 0) {
-        Target = DatabaseDir + ArchiveFolderName + QLatin1Char('/');
-        if (!QDir().mkpath(Target)) return 11;
-    } else
-        Target = M == 1 ? FTempFolder : EnsureTrailing(editDirectory->text(), QStringLiteral("/"));
+    const QString Target = M == 1 ? FTempFolder : ArchiveTargetFolder();
+    if (M == 0 && !QDir().mkpath(Target)) return 11;
     FVolumeSize = M == 1 ? editVolumeSize->text().toLongLong() : ServerVolumeSize;
     if (FVolumeSize <= 0) FVolumeSize = ServerVolumeSize;
 
@@ -706,15 +879,33 @@ int TformArchive::TransferToFloppies() {
     FCancelRequest = false;
     for (int N = 1; N <= FVolumeCount; ++N) {
         const QString Volume = FTempFolder + ArchiveVolumeName(FBaseName, N);
+        const qint64 Size = FileSizeByName(Volume);
         bool Erase = N == 1 && checkDeleteDisk->isChecked();
         for (;;) {
             if (Erase) {
+                // OK with the disk just written still in the drive must not wipe it.
+                if (const int Earlier = EarlierVolumeOnDisk(N)) {
+                    if (ConfirmOkCancelFmt(QStringLiteral("Дискетата в устройството съдържа част %d от това "
+                                                          "архивно копие.\r") +
+                                               NextFloppyPrompt,
+                                           {Earlier}) != mrOk)
+                        return 2;
+                    continue;
+                }
                 SetStatus(QStringLiteral("Изтриване на дискетата ..."));
                 FFloppy->Erase();
             }
             const qint64 Free = FFloppy->FreeSpace();
             if (Free < 0) return 2;
-            if (Free > FileSizeByName(Volume)) break;
+            if (Free > Size) break;
+            // No other disk of this kind would take it either.
+            if (FloppyIsEmpty()) {
+                FFailureDetail = Format(QStringLiteral("Част %d от архивното копие е %d байта, а празната "
+                                                       "дискета побира %d байта. Моля задайте по-малък "
+                                                       "максимален размер."),
+                                        {N, Size, Free});
+                return 18;
+            }
             if (ConfirmOkCancelFmt(NextFloppyPrompt) != mrOk) return 2;
             Erase = true;
         }
@@ -724,6 +915,18 @@ int TformArchive::TransferToFloppies() {
         if (FCancelRequest) return 5;
     }
     return 0;
+}
+
+int TformArchive::EarlierVolumeOnDisk(int Number) const {
+    for (int Earlier = Number - 1; Earlier >= 1; --Earlier)
+        if (!FindFileNoCase(FFloppy->Root(), ArchiveVolumeName(FBaseName, Earlier)).isEmpty()) return Earlier;
+    return 0;
+}
+
+bool TformArchive::FloppyIsEmpty() const {
+    return QDir(FFloppy->Root())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+        .isEmpty();
 }
 
 int TformArchive::CopyFromFloppies(const QString& BaseName) {
@@ -769,7 +972,8 @@ QString KeptDatabaseName(const QDateTime& When) {
 // that may have begun the kept copy stays: the live file may hold the archive.
 int TformArchive::InstallDatabase(const QString& Extracted, const QString& ArchiveWhen) {
     const QString Live = DatabaseDir + DatabaseFileName;
-    if (!DatabaseFileIsSound(Extracted) || !IsProgramDatabase(Extracted)) return 6;
+    const QByteArray Checked = FileFingerprint(Extracted);
+    if (Checked.isEmpty() || !DatabaseFileIsSound(Extracted) || !IsProgramDatabase(Extracted)) return 6;
     if (ConfirmYesNoFmt(QStringLiteral("Текущите данни ще бъдат заменени с данните от архива от %s.\r"
                                        "Желаете ли да продължите?"),
                         {ArchiveWhen}) != mrYes)
@@ -783,12 +987,21 @@ int TformArchive::InstallDatabase(const QString& Extracted, const QString& Archi
         QFile::remove(Kept + PartSuffix);
         return 2;
     }
+    FKept = Kept;
+    // The question and the windows let other work run: what goes in must be what was checked.
+    if (FileFingerprint(Extracted) != Checked) {
+        QFile::remove(Kept);
+        FKept.clear();
+        return 17;
+    }
     const TCopyOutcome Outcome =
-        CopyDatabaseFile(Extracted, Live, [this] { SetStatus(QStringLiteral("Активиране на базата ...")); });
+        CopyDatabaseFile(Extracted, Live, [this] { SetStatus(QStringLiteral("Проверка на базата ...")); });
     if (Outcome == coNotCopied) return 2;
+    FInstalledChecked = Outcome == coCopiedSound;
     // Statements and the catalog of the replaced database go; what was read from it is read again.
+    SetStatus(QStringLiteral("Активиране на базата ..."));
     if (AdoConnection) AdoConnection->Close();
-    if (Outcome != coCopiedSound || !ReopenDatabase()) FUncheckedKept = Kept;
+    FReopened = ReopenDatabase();
     return 0;
 }
 
@@ -817,8 +1030,19 @@ int TformArchive::RestoreRun() {
     const qint64 LiveSize = FileSizeByName(DatabaseDir + DatabaseFileName);
     qint64 Declared = 0;
     bool TooLarge = false;
-    FCabinet->OnCopyFile = [&](TCabinet*, const QString&, qint64 Size, quint16, quint16, quint16,
+    int DatabaseEntries = 0;
+    FCabinet->OnCopyFile = [&](TCabinet*, const QString& Name, qint64 Size, quint16, quint16, quint16,
                                TFileCopyAction& Action, QString&) {
+        // Only the database is written: an archive of this program holds nothing else, and many
+        // small entries in folders of their own would fill the disk the live database needs.
+        if (Name.compare(NameInCabinet, Qt::CaseInsensitive) != 0) {
+            Action = fcaSkip;
+            return;
+        }
+        if (++DatabaseEntries > 1) {
+            Action = fcaAbort;
+            return;
+        }
         Declared += Size;
         if (ExtractionFits(Declared, LiveSize, ExtractionDisk.bytesAvailable(), DatabaseDisk.bytesAvailable(),
                            ExtractionDisk.device() == DatabaseDisk.device()))
@@ -834,6 +1058,13 @@ int TformArchive::RestoreRun() {
     }
     FCabinet->OnCopyFile = nullptr;
     if (TooLarge) return 15;
+    if (DatabaseEntries != 1 && (Extracted || DatabaseEntries > 1)) {
+        FFailureDetail =
+            DatabaseEntries == 0
+                ? Format(QStringLiteral("Архивът не съдържа файла на базата %s."), {NameInCabinet})
+                : Format(QStringLiteral("Архивът съдържа повече от един файл %s."), {NameInCabinet});
+        return 6;
+    }
     if (!Extracted) return FCabinet->LastErrorCode() == ceUserAbort ? 5 : 6;
     const QString Database = FindFileNoCase(FTempFolder, NameInCabinet);
     if (Database.isEmpty()) return 6;
@@ -870,7 +1101,8 @@ void TformArchive::closeEvent(QCloseEvent* Event) {
     if (!FClosed) {
         FClosed = true;
         WriteSettings();
-        DeleteDirectoryTree(FTempFolder);
+        FRun.reset();
+        FTempFolder.clear();
         if (QObject* Owner = parent()) {
             QEvent Closed(evArchiveClosed);
             QCoreApplication::sendEvent(Owner, &Closed);

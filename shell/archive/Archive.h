@@ -58,6 +58,38 @@ constexpr qint64 MaxArchivedDatabaseSize = 2147483647;
 bool ExtractionFits(qint64 Declared, qint64 LiveSize, qint64 FreeForExtraction, qint64 FreeForDatabase,
                     bool OneDisk);
 
+// The work folder of one wizard run inside the shared temporary folder Root. Several workstations
+// run the program from one folder: each run holds a lock on a file of its own beside its folder
+// for as long as it lives, and only folders whose lock nobody holds are removed as left over.
+class TRunFolder {
+public:
+    // Makes a folder of its own under Root; Path() is "" when it cannot.
+    explicit TRunFolder(const QString& Root);
+    // Removes the folder, then lets go of its lock.
+    ~TRunFolder();
+    TRunFolder(const TRunFolder&) = delete;
+    TRunFolder& operator=(const TRunFolder&) = delete;
+    // The folder, with a trailing "/".
+    QString Path() const { return FPath; }
+
+    // Removes what runs that no longer hold their lock left under Root, and the loose files of
+    // the single shared folder earlier versions worked in.
+    static void RemoveLeftOver(const QString& Root);
+    // Whether some run under Root still holds its lock.
+    static bool AnyRunning(const QString& Root);
+
+private:
+    QString FPath;
+    QString FLockPath;
+    int FLock = -1;
+};
+
+// The path with its links resolved as far as it exists, the part that does not exist appended.
+QString CanonicalPath(const QString& Path);
+
+// The size and checksum of a file: what the restore checked must be what it installs.
+QByteArray FileFingerprint(const QString& Path);
+
 // FAT volume labels of a device or image file, through dosfstools' fatlabel.
 std::optional<QString> ReadFatLabel(const QString& Device);
 bool WriteFatLabel(const QString& Device, const QString& Label);
@@ -156,12 +188,19 @@ private:
     void SetStatus(const QString& Text);
     void ShowInfo(const QString& Text);
     QString MediumFolder() const;
+    QString TemporaryRoot() const;
+    // The archive's place on the server or the operator's folder: "" for floppies.
+    QString ArchiveTargetFolder() const;
+    QString ArchivePlace() const;
     void RemoveStaleWorkFiles();
     bool PrepareTemporaryFolder();
     int ArchiveRun();
     int TransferToFloppies();
     int RestoreRun();
     int CopyFromFloppies(const QString& BaseName);
+    // The earlier volume of this set that the disk in the drive holds, 0 when it holds none.
+    int EarlierVolumeOnDisk(int Number) const;
+    bool FloppyIsEmpty() const;
     int InstallDatabase(const QString& Extracted, const QString& ArchiveWhen);
     bool CopyFile(const QString& Source, const QString& Target);
     bool ReopenDatabase();
@@ -181,10 +220,16 @@ private:
     QString FBaseName;
     int FVolumeCount = 0;
     qint64 FVolumeSize = 0;
+    // This run's own folder inside the shared temporary folder.
+    std::unique_ptr<TRunFolder> FRun;
     QString FTempFolder;
-    // The kept copy of the replaced database when the restored one could not be checked and
-    // opened again.
-    QString FUncheckedKept;
+    // The kept copy of the replaced database once one has been made.
+    QString FKept;
+    // What the restore could not do once the archive was in the live file.
+    bool FInstalledChecked = true;
+    bool FReopened = true;
+    // A line that names the cause or the data kept, added to the message of a failure.
+    QString FFailureDetail;
     std::unique_ptr<TFloppyMedium> FFloppy;
     TCabinet* FCabinet;
     TFileCopyNew* FFileCopy;

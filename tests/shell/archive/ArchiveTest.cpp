@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -58,36 +59,38 @@ void AddOwner(int Egn) {
                 Format(R"sql(INSERT INTO Owners (EGN, Three_names) VALUES (%d, "Иван Петров"))sql", {Egn})));
 }
 
-// A floppy drive in a folder: the capacity bounds the free space, the label is kept in memory.
+// Floppy disks as folders, one in the drive at a time (*Drive names its folder): the capacity
+// bounds the free space; each disk's label is kept in memory, by folder.
+using TLabels = QMap<QString, QString>;
 class TFakeFloppy : public TFloppyMedium {
 public:
-    TFakeFloppy(QString Root, qint64 Capacity, QStringList* Labels)
-        : FRoot(std::move(Root)), FCapacity(Capacity), FLabels(Labels) {}
-    QString Root() const override { return FRoot; }
+    TFakeFloppy(const QString* Drive, qint64 Capacity, TLabels* Labels)
+        : FDrive(Drive), FCapacity(Capacity), FLabels(Labels) {}
+    QString Root() const override { return *FDrive; }
     qint64 FreeSpace() const override {
         qint64 Used = 0;
-        for (const QFileInfo& F : QDir(FRoot).entryInfoList(QDir::Files))
+        for (const QFileInfo& F : QDir(*FDrive).entryInfoList(QDir::Files))
             Used += F.size();
         return FCapacity - Used;
     }
     std::optional<QString> Label() const override {
-        if (FLabels->isEmpty()) return std::nullopt;
-        return FLabels->last();
+        if (!FLabels->contains(*FDrive)) return std::nullopt;
+        return FLabels->value(*FDrive);
     }
     bool SetLabel(const QString& Label) override {
-        *FLabels << Label;
+        (*FLabels)[*FDrive] = Label;
         return true;
     }
     bool Erase() override {
-        for (const QString& Name : QDir(FRoot).entryList(QDir::Files))
-            QFile::remove(FRoot + Name);
+        for (const QString& Name : QDir(*FDrive).entryList(QDir::Files))
+            QFile::remove(*FDrive + Name);
         return true;
     }
 
 private:
-    QString FRoot;
+    const QString* FDrive;
     qint64 FCapacity;
-    QStringList* FLabels;
+    TLabels* FLabels;
 };
 
 // Runs a statement on the file at Path through a connection of its own (the test's tables only).
@@ -162,6 +165,37 @@ void ArchiveFileAs(const QString& Source, const QString& FirstVolume) {
 QString TemporaryFolder() {
     return ProgramDir + "Temporary archive files";
 }
+
+// The folders of the runs now working in the temporary folder, with a trailing "/".
+QStringList RunFolders() {
+    QStringList Folders;
+    for (const QString& Name : QDir(TemporaryFolder()).entryList({"run-*"}, QDir::Dirs))
+        Folders << TemporaryFolder() + "/" + Name + "/";
+    return Folders;
+}
+
+// Every file below Folder, at any depth.
+QStringList FilesUnder(const QString& Folder) {
+    QStringList Files;
+    for (QDirIterator It(Folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); It.hasNext();)
+        Files << It.next();
+    return Files;
+}
+
+// Answers every message with the planned answers; before answering the first, plays what
+// another workstation (or the operator at the drive) does at that moment.
+class TActOnMessage : public TScriptedPresenter {
+public:
+    QList<std::function<void()>> Acts;
+    TModalResult Present(const TMessageRequest& Request) override {
+        const int Index = FAsked++;
+        if (Index < Acts.size() && Acts[Index]) Acts[Index]();
+        return TScriptedPresenter::Present(Request);
+    }
+
+private:
+    int FAsked = 0;
+};
 
 // Another workstation holding an exclusive lock on the database at Path for HoldMs or until
 // Release, from a connection and thread of its own; returns once the lock is held.
@@ -350,10 +384,16 @@ TEST(ArchiveRestore, ARestoreThatCannotFinishWritingLeavesTheLiveDatabaseAsItWas
     AddOwner(3);
     AdoConnection->Close();
     const QByteArray Live = ReadFile(Dir.DatabaseFile());
+    QString Info;
     {
         TDiskFullOnYes Presenter(Live.size() + 4096);
-        EXPECT_EQ(RestoreFirstArchive(), 2);
+        EXPECT_EQ(RestoreFirstArchive(nullptr, &Info), 2);
     }
+    // The copy of the data kept before the install began is named.
+    ASSERT_EQ(KeptDatabases().size(), 1);
+    EXPECT_TRUE(Info.endsWith("Грешка при копиране на файловете.\nПредишните данни са запазени във файл " +
+                              DatabaseDir + KeptDatabases()[0] + "."))
+        << Info.toStdString();
     EXPECT_EQ(ReadFile(Dir.DatabaseFile()), Live);
     EXPECT_TRUE(DatabaseFileIsSound(Dir.DatabaseFile()));
     EXPECT_EQ(OwnerCount(), 1);
@@ -488,9 +528,13 @@ TEST(ArchiveWizard, ArchivesToTheServerAndRestoresTheChosenArchive) {
         EXPECT_EQ(Form.btnCancel->text(), "О&тказ");
         QTest::mouseClick(Form.btnNext, Qt::LeftButton);
         EXPECT_EQ(Form.Step(), 99) << Form.labelInfo->text().toStdString();
-        EXPECT_EQ(Form.labelInfo->text(), "Архивирането на данните е извършено успешно.");
         EXPECT_FALSE(Form.btnNext->isEnabled());
         EXPECT_EQ(Form.btnCancel->text(), "&Изход");
+        const QStringList Volumes = QDir(DatabaseDir + "Archive").entryList(QDir::Files);
+        ASSERT_EQ(Volumes.size(), 1);
+        EXPECT_EQ(Form.labelInfo->text(), "Архивирането на данните е извършено успешно.\nАрхивното копие е "
+                                          "записано в папка " +
+                                              DatabaseDir + "Archive: " + Volumes[0] + ".");
     }
     const QStringList Volumes = QDir(DatabaseDir + "Archive").entryList(QDir::Files);
     ASSERT_EQ(Volumes.size(), 1);
@@ -608,56 +652,81 @@ TEST(ArchiveWizard, AFullDiskFailsTheArchiveWithACopyErrorAndLeavesNoVolume) {
     EXPECT_EQ(OwnerCount(), 1);
 }
 
+// The operator swaps the disks at each prompt, but once presses OK with the disk just written
+// still in, and once puts an earlier disk of the set back: neither is erased, the prompt comes
+// again, and each disk ends with its own volume and label.
 TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
     TTempProgramDir Dir;
     TTempRegistry Registry;
-    TScriptedPresenter Presenter;
+    TActOnMessage Presenter;
     AddOwner(1);
-    QTemporaryDir Floppy;
-    QStringList Labels;
+    QTemporaryDir Floppies;
+    auto Disk = [&](int N) { return Floppies.filePath(QString::number(N)) + "/"; };
+    for (int N = 1; N <= 20; ++N)
+        QDir().mkpath(Disk(N));
+    QString Drive = Disk(1);
+    TLabels Labels;
     const qint64 Capacity = 1200;
     WriteRegString("formArchive_radioFloppy", "1");
 
     auto* Form = new TformArchive(nullptr, TformArchive::amArchive,
-                                  std::make_unique<TFakeFloppy>(Floppy.path() + "/", Capacity, &Labels));
+                                  std::make_unique<TFakeFloppy>(&Drive, Capacity, &Labels));
     EXPECT_EQ(Form->Medium(), 1);
     Form->editVolumeSize->setText("800");
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     ASSERT_EQ(Form->Step(), 24) << Form->labelInfo->text().toStdString();
     EXPECT_TRUE(Form->checkDeleteDisk->isVisibleTo(Form));
     EXPECT_FALSE(Form->groupMedium->isEnabled());
-    Touch(Floppy.filePath("old.txt"));
+    Touch(Disk(1) + "old.txt");
     Form->checkDeleteDisk->setChecked(true);
-    for (int I = 0; I < 50; ++I)
-        Presenter.PlanAnswer(mrOk); // the next disk is in
+    int Next = 2;
+    Presenter.Acts = {[] {}, [&] { Drive = Disk(Next++); }, [&] { Drive = Disk(1); }};
+    for (int I = 0; I < 20; ++I)
+        Presenter.Acts << [&] { Drive = Disk(Next++); };
+    for (int I = 0; I < 23; ++I)
+        Presenter.PlanAnswer(mrOk);
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     ASSERT_EQ(Form->Step(), 99) << Form->labelInfo->text().toStdString();
-    const int Count = Labels.size();
-    ASSERT_GE(Count, 2);
-    EXPECT_EQ(Labels.first(), QStringLiteral("LDR#1-%1").arg(Count));
-    EXPECT_EQ(Labels.last(), QStringLiteral("LDR#%1-%1").arg(Count));
-    ASSERT_EQ(Presenter.Messages().size(), Count - 1);
-    EXPECT_EQ(Presenter.Texts().first(), "Моля поставете следващата дискета и натиснете ОК.");
-    EXPECT_FALSE(QFile::exists(Floppy.filePath("old.txt")));
-    const QString TempFolder = ProgramDir + "Temporary archive files";
+    const int Count = Next - 1;
+    ASSERT_GE(Count, 3);
+    ASSERT_EQ(RunFolders().size(), 1);
+    const QString TempFolder = RunFolders()[0];
     QStringList Volumes = QDir(TempFolder).entryList({"*.ldr"}, QDir::Files, QDir::Name);
     ASSERT_EQ(Volumes.size(), Count);
-    for (const QString& Volume : Volumes)
-        EXPECT_LE(QFileInfo(TempFolder + "/" + Volume).size(), 800);
+    const QString Base = Volumes[0].section('.', 0, 0);
+    EXPECT_EQ(Form->labelInfo->text(), "Архивирането на данните е извършено успешно.\nАрхивното копие " +
+                                           Base + " е записано на " + QString::number(Count) + " дискети.");
+    for (int N = 1; N <= Count; ++N) {
+        EXPECT_EQ(QDir(Disk(N)).entryList(QDir::Files), QStringList{ArchiveVolumeName(Base, N)}) << N;
+        EXPECT_EQ(Labels.value(Disk(N)), QStringLiteral("LDR#%1-%2").arg(N).arg(Count));
+        EXPECT_EQ(ReadFile(Disk(N) + ArchiveVolumeName(Base, N)),
+                  ReadFile(TempFolder + ArchiveVolumeName(Base, N)));
+        EXPECT_LE(QFileInfo(TempFolder + ArchiveVolumeName(Base, N)).size(), 800);
+    }
+    const QString Next1 = "Моля поставете следващата дискета и натиснете ОК.";
+    const QString Again = "Дискетата в устройството съдържа част 1 от това архивно копие.\r" + Next1;
+    QStringList Asked = {Next1, Again, Next1, Again};
+    while (Asked.size() < Count + 1)
+        Asked << Next1;
+    EXPECT_EQ(Presenter.Texts(), Asked);
+    Presenter.Acts.clear();
     // All volumes on one fake disk for the restore, with the first disk's label.
+    QTemporaryDir Floppy;
     for (const QString& Volume : Volumes)
-        QFile::copy(TempFolder + "/" + Volume, Floppy.filePath(Volume));
+        QFile::copy(TempFolder + Volume, Floppy.filePath(Volume));
     delete Form;
-    EXPECT_FALSE(QFileInfo::exists(TempFolder)); // closing removes the temporary files
+    // Closing removes the run's temporary files.
+    EXPECT_TRUE(QDir(TemporaryFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     EXPECT_EQ(ReadRegString("formArchive_radioFloppy"), "1");
     EXPECT_EQ(ReadRegString("formArchive_radioServer"), "0");
+    Drive = Floppy.path() + "/";
 
     AddOwner(5);
     const int Before = OwnerCount();
     Presenter.Clear();
-    Labels = QStringList{QStringLiteral("LDR#1-%1").arg(Count)};
+    Labels = {{Drive, QStringLiteral("LDR#1-%1").arg(Count)}};
     Form = new TformArchive(nullptr, TformArchive::amRestore,
-                            std::make_unique<TFakeFloppy>(Floppy.path() + "/", Capacity, &Labels));
+                            std::make_unique<TFakeFloppy>(&Drive, Capacity, &Labels));
     ASSERT_EQ(Form->listArchives->topLevelItemCount(), 1);
     Form->listArchives->topLevelItem(0)->setSelected(true);
     Presenter.PlanAnswer(mrYes);
@@ -669,7 +738,7 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
     // A first disk whose label cannot be read.
     Labels.clear();
     Form = new TformArchive(nullptr, TformArchive::amRestore,
-                            std::make_unique<TFakeFloppy>(Floppy.path() + "/", Capacity, &Labels));
+                            std::make_unique<TFakeFloppy>(&Drive, Capacity, &Labels));
     Form->listArchives->topLevelItem(0)->setSelected(true);
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     EXPECT_EQ(Form->ErrorCode(), 14);
@@ -677,18 +746,18 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
     EXPECT_EQ(OwnerCount(), Before - 1);
 
     // The operator has no second disk and cancels: nothing was changed, and the wizard says so.
-    Labels = QStringList{QStringLiteral("LDR#1-%1").arg(Count)};
+    Labels = {{Drive, QStringLiteral("LDR#1-%1").arg(Count)}};
     QFile::remove(Floppy.filePath(Volumes[1]));
     Presenter.Clear();
     Presenter.PlanAnswer(mrCancel);
     Form = new TformArchive(nullptr, TformArchive::amRestore,
-                            std::make_unique<TFakeFloppy>(Floppy.path() + "/", Capacity, &Labels));
+                            std::make_unique<TFakeFloppy>(&Drive, Capacity, &Labels));
     Form->listArchives->topLevelItem(0)->setSelected(true);
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     EXPECT_EQ(Form->ErrorCode(), 5);
     EXPECT_TRUE(Form->labelInfo->text().endsWith("Текущите данни не са променени."))
         << Form->labelInfo->text().toStdString();
-    EXPECT_TRUE(QDir(TempFolder).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(FilesUnder(TemporaryFolder()).filter(".ldr").isEmpty());
     delete Form;
     EXPECT_EQ(OwnerCount(), Before - 1);
 }
@@ -740,40 +809,57 @@ TEST(ArchiveWizard, ClosingWritesTheChoicesAndTellsTheOwner) {
     EXPECT_EQ(Again.groupMedium->title(), " Възстановяване на архивно копие от ");
 }
 
-// The install has committed when another workstation locks the database: the check waits and
-// tries again; when it still cannot run, the operator is told the archive was restored and where
-// the previous data are. The previous data are kept whatever happens.
+// The install has committed when another workstation locks the database: the check after the
+// copy and the reopen wait and try again; what still could not run is said as it happened, with
+// where the previous data are, and never as a plain success. The previous data are kept whatever
+// happens.
 TEST(ArchiveRestore, ALockRightAfterTheInstallNeverCostsThePreviousDataAndIsReportedAsItHappened) {
     TTempProgramDir Dir;
     TTempRegistry Registry;
     TScriptedPresenter Presenter;
     AddOwner(1);
     ArchiveToServer();
+    const QString Check = "Проверка на базата ...";
+    const QString Reopen = "Активиране на базата ...";
     struct Case {
         int Egn;
-        int HoldMs; // past one busy wait; past the wizard's end
-        bool Checked;
+        QString LockAt;
+        QString ReleaseAt; // "": at HoldMs
+        int HoldMs;
+        QString Info; // "": a plain success
     };
-    for (const Case& C : {Case{10, 6500, true}, Case{11, 60000, false}}) {
+    const QString Unchecked = "Данните от архива са възстановени, но базата не можа да бъде ";
+    for (const Case& C :
+         {Case{10, Reopen, "", 6500, ""},
+          Case{11, Check, Reopen, 60000,
+               Unchecked + "проверена след копирането; отварянето ѝ отново е успешно."},
+          Case{12, Reopen, "", 60000, Unchecked + "отворена отново; проверката ѝ след копирането е успешна."},
+          Case{13, Check, "", 60000, Unchecked + "проверена и отворена отново."}}) {
         AddOwner(C.Egn);
         const int Before = OwnerCount();
         const QStringList KeptBefore = KeptDatabases();
         std::thread Other;
         std::promise<void> Release;
+        bool Released = false;
         TformArchive Form(nullptr, TformArchive::amRestore);
         Form.listArchives->topLevelItem(0)->setSelected(true);
-        // The status the wizard shows once the archive is in the live file.
+        // The statuses the wizard shows once the archive is in the live file.
         auto* Watch = new QTimer(&Form);
         QObject::connect(Watch, &QTimer::timeout, [&] {
-            if (Form.labelStatus->text() != "Активиране на базата ...") return;
-            Watch->stop();
-            Other = LockFor(Dir.DatabaseFile(), C.HoldMs, Release.get_future().share());
+            const QString Status = Form.labelStatus->text();
+            if (!Other.joinable() && Status == C.LockAt)
+                Other = LockFor(Dir.DatabaseFile(), C.HoldMs, Release.get_future().share());
+            else if (Other.joinable() && !Released && Status == C.ReleaseAt) {
+                Released = true;
+                Release.set_value();
+            }
         });
         Watch->start(0);
         Presenter.PlanAnswer(mrYes);
         QTest::mouseClick(Form.btnNext, Qt::LeftButton);
-        Release.set_value();
-        if (Other.joinable()) Other.join();
+        if (!Released) Release.set_value();
+        ASSERT_TRUE(Other.joinable());
+        Other.join();
         QStringList Kept = KeptDatabases();
         for (const QString& Name : KeptBefore)
             Kept.removeAll(Name);
@@ -784,11 +870,10 @@ TEST(ArchiveRestore, ALockRightAfterTheInstallNeverCostsThePreviousDataAndIsRepo
         EXPECT_EQ(List.Get(0).toInt(), Before);
         EXPECT_EQ(Form.Step(), 98);
         EXPECT_EQ(Form.labelInfo->text(),
-                  C.Checked
+                  C.Info.isEmpty()
                       ? QString("Възстановяването на данните е извършено успешно.")
-                      : "Данните от архива са възстановени, но базата не можа да бъде проверена и отворена "
-                        "отново.\nПредишните данни са запазени във файл " +
-                            DatabaseDir + Kept[0] + ".");
+                      : C.Info + "\nПредишните данни са запазени във файл " + DatabaseDir + Kept[0] + ".")
+            << C.Egn;
         EXPECT_EQ(OwnerCount(), 1);
         EXPECT_TRUE(QDir(DatabaseDir).entryList({"*.part*"}, QDir::Files).isEmpty());
     }
@@ -819,7 +904,7 @@ TEST(ArchiveRestore, ArchivesThatCannotBeThisProgramsDatabaseAreRefusedBeforeThe
         QTest::mouseClick(Form.btnNext, Qt::LeftButton);
         EXPECT_EQ(Form.ErrorCode(), Error);
         EXPECT_TRUE(Presenter.Messages().isEmpty());
-        EXPECT_TRUE(QDir(TemporaryFolder()).entryList(QDir::Files).isEmpty());
+        EXPECT_TRUE(FilesUnder(TemporaryFolder()).filter(".mdb").isEmpty());
         EXPECT_EQ(ReadFile(Dir.DatabaseFile()), Live);
     }
 }
@@ -833,28 +918,281 @@ TEST(ArchiveRestore, TheRoomNeededCountsTheExtractionTheKeptCopyTheJournalAndThe
     EXPECT_FALSE(ExtractionFits(MaxArchivedDatabaseSize + 1, 0, 1LL << 50, 1LL << 50, true));
 }
 
-// The temporary folder goes when the wizard closes; what a killed run left there, and beside the
-// database, goes when the wizard starts.
-TEST(ArchiveWizard, TheTemporaryFolderTakesNoArchiveAndWorkFilesOfAKilledRunGo) {
+// The temporary folder goes when the wizard closes, so no archive goes there, by its name or by a
+// link; what a killed run left there, and beside the database, goes when the wizard starts, while
+// what a running workstation works on stays.
+TEST(ArchiveWizard, TheTemporaryFolderTakesNoArchiveAndOnlyWorkFilesOfRunsThatEndedGo) {
     TTempProgramDir Dir;
     TTempRegistry Registry;
     TScriptedPresenter Presenter;
-    for (const QString& Folder : {TemporaryFolder(), TemporaryFolder() + "/inner/"}) {
+    QDir().mkpath(TemporaryFolder());
+    QTemporaryDir Links;
+    ASSERT_TRUE(QFile::link(TemporaryFolder(), Links.filePath("temp")));
+    ASSERT_TRUE(QFile::link(TemporaryFolder(), DatabaseDir + "Archive"));
+    for (const QString& Folder : {TemporaryFolder(), TemporaryFolder() + "/inner/", Links.filePath("temp"),
+                                  Links.filePath("temp") + "/new/", QString()}) {
         TformArchive Form(nullptr, TformArchive::amArchive);
-        Form.radioPath->setChecked(true);
+        // "": the server's folder, a link here.
+        (Folder.isEmpty() ? Form.radioServer : Form.radioPath)->setChecked(true);
         Form.editDirectory->setText(Folder);
         QTest::mouseClick(Form.btnNext, Qt::LeftButton);
         EXPECT_EQ(Form.ErrorCode(), 16) << Folder.toStdString();
     }
+    QFile::remove(DatabaseDir + "Archive");
+    {
+        TformArchive Form(nullptr, TformArchive::amArchive);
+        Form.radioPath->setChecked(true);
+        Form.editDirectory->setText(Links.path());
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        EXPECT_EQ(Form.Step(), 99) << Form.labelInfo->text().toStdString();
+    }
+
     const QString Temp = TemporaryFolder() + "/";
-    QDir().mkpath(Temp);
-    Touch(Temp + "lendora.mdb");
+    Touch(Temp + "lendora.mdb"); // the one shared folder of earlier versions
+    QDir().mkpath(Temp + "run-killed");
+    Touch(Temp + "run-killed/lendora.mdb");
+    Touch(Temp + "run-killed.lock");
+    QDir().mkpath(Temp + "run-ending"); // its lock already gone
     Touch(DatabaseDir + "Lendora-20240101-120000.mdb", "");
     Touch(DatabaseDir + "Lendora-20240101-120001.mdb.part");
     Touch(DatabaseDir + "Lendora-20240101-120001.mdb.part-journal");
     Touch(DatabaseDir + "Lendora-20231231-235959.mdb", "kept");
+    const QStringList AllKept = {"Lendora-20231231-235959.mdb", "Lendora-20240101-120000.mdb",
+                                 "Lendora-20240101-120001.mdb.part",
+                                 "Lendora-20240101-120001.mdb.part-journal", "Lendora.mdb"};
+    auto Other = std::make_unique<TRunFolder>(TemporaryFolder());
+    ASSERT_FALSE(Other->Path().isEmpty());
+    // Another user's workstation can take the lock once the run has ended.
+    EXPECT_TRUE(QFileInfo(Other->Path().chopped(1) + ".lock").permissions() & QFileDevice::ReadOther);
+    Touch(Other->Path() + "lendora.mdb", "other");
+    {
+        TformArchive Form(nullptr, TformArchive::amRestore);
+        EXPECT_TRUE(RunFolders().contains(Other->Path()));
+        EXPECT_EQ(RunFolders().size(), 2);
+        EXPECT_EQ(ReadFile(Other->Path() + "lendora.mdb"), "other");
+        EXPECT_FALSE(QFileInfo::exists(Temp + "lendora.mdb"));
+        EXPECT_FALSE(QFileInfo::exists(Temp + "run-killed"));
+        EXPECT_FALSE(QFileInfo::exists(Temp + "run-killed.lock"));
+        EXPECT_FALSE(QFileInfo::exists(Temp + "run-ending"));
+        // The other run may be writing a kept copy.
+        EXPECT_EQ(QDir(DatabaseDir).entryList(QDir::Files, QDir::Name), AllKept);
+    }
+    Other.reset();
     TformArchive Form(nullptr, TformArchive::amRestore);
-    EXPECT_FALSE(QFileInfo::exists(Temp));
+    EXPECT_EQ(RunFolders().size(), 1);
     EXPECT_EQ(QDir(DatabaseDir).entryList(QDir::Files, QDir::Name),
               QStringList({"Lendora-20231231-235959.mdb", "Lendora.mdb"}));
+}
+
+// Workstations A and B run the wizard from one program folder. While A's operator reads the
+// restore question, B opens its wizard, makes an archive, or restores another one; or something
+// replaces the file A checked. A installs the archive it checked, or nothing.
+TEST(ArchiveRestore, EachWorkstationRestoresTheArchiveItCheckedWhateverTheOtherDoesMeanwhile) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    AddOwner(1);
+    ArchiveToServer(); // A's archive: one owner
+    AddOwner(2);
+    AddOwner(3);
+    QTemporaryDir Work;
+    const QString Other = Work.filePath("other.mdb");
+    ASSERT_EQ(CopyDatabaseFile(Dir.DatabaseFile(), Other), coCopiedSound); // three owners
+    const QString OtherFolder = Work.filePath("c/");
+    ArchiveFileAs(Other, OtherFolder + "20240101-120000.1.ldr");
+
+    enum TAct { Opens, Archives, Restores, ReplacesTheCheckedFile };
+    struct Case {
+        const char* Name;
+        TAct Act;
+        int Error;
+    };
+    for (const Case& C : {Case{"B opens its wizard", Opens, 0}, Case{"B makes an archive", Archives, 0},
+                          Case{"B restores another archive", Restores, 0},
+                          Case{"the checked file is replaced", ReplacesTheCheckedFile, 17}}) {
+        AddOwner(10 + C.Act);
+        const int Before = OwnerCount();
+        const QStringList KeptBefore = KeptDatabases();
+        TActOnMessage Presenter;
+        int OtherStep = 0;
+        Presenter.Acts << [&] {
+            ASSERT_EQ(RunFolders().size(), 1);
+            if (C.Act == ReplacesTheCheckedFile) {
+                const QString Checked = RunFolders()[0] + "lendora.mdb";
+                ASSERT_TRUE(QFile::remove(Checked));
+                ASSERT_TRUE(QFile::copy(Other, Checked));
+                return;
+            }
+            TformArchive B(nullptr, C.Act == Restores ? TformArchive::amRestore : TformArchive::amArchive);
+            if (C.Act == Archives) {
+                B.radioPath->setChecked(true);
+                B.editDirectory->setText(Work.path());
+                QTest::mouseClick(B.btnNext, Qt::LeftButton);
+            } else if (C.Act == Restores) {
+                B.radioPath->setChecked(true);
+                B.editDirectory->setText(OtherFolder);
+                B.FillArchiveList();
+                ASSERT_EQ(B.listArchives->topLevelItemCount(), 1);
+                B.listArchives->topLevelItem(0)->setSelected(true);
+                QTest::mouseClick(B.btnNext, Qt::LeftButton);
+            }
+            OtherStep = B.Step();
+        };
+        Presenter.PlanAnswer(mrYes);
+        Presenter.PlanAnswer(mrYes);
+        QString Info;
+        EXPECT_EQ(RestoreFirstArchive(nullptr, &Info), C.Error) << C.Name << ": " << Info.toStdString();
+        EXPECT_EQ(OtherStep, C.Act == Opens      ? 20
+                             : C.Act == Archives ? 99
+                             : C.Act == Restores ? 98
+                                                 : 0)
+            << C.Name;
+        QStringList Kept = KeptDatabases();
+        for (const QString& Name : KeptBefore)
+            Kept.removeAll(Name);
+        if (C.Error == 0) {
+            EXPECT_EQ(OwnerCount(), 1) << C.Name;
+            EXPECT_EQ(Info, "Възстановяването на данните е извършено успешно.") << C.Name;
+        } else {
+            EXPECT_EQ(OwnerCount(), Before) << C.Name;
+            EXPECT_TRUE(Kept.isEmpty()) << C.Name;
+            EXPECT_TRUE(Info.endsWith("Разархивираният файл на базата е променен след проверката му.\n"
+                                      "Текущите данни не са променени."))
+                << Info.toStdString();
+        }
+        EXPECT_TRUE(QDir(TemporaryFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty())
+            << C.Name;
+    }
+}
+
+// A volume that no empty disk takes is said with both sizes, before any disk is erased or a
+// second one asked for in vain; a disk with files on it is asked to be swapped first.
+TEST(ArchiveWizard, AVolumeLargerThanAnEmptyDiskStopsTheTransferAndSaysBothSizes) {
+    for (const bool OldFiles : {false, true}) {
+        TTempProgramDir Dir;
+        TTempRegistry Registry;
+        TScriptedPresenter Presenter;
+        for (int I = 0; I < 5; ++I)
+            Presenter.PlanAnswer(mrOk);
+        Presenter.PlanAnswer(mrCancel);
+        QTemporaryDir Floppy;
+        const QString Drive = Floppy.path() + "/";
+        if (OldFiles) Touch(Drive + "old.txt", QByteArray(100, 'o'));
+        TLabels Labels;
+        WriteRegString("formArchive_radioFloppy", "1");
+        TformArchive Form(nullptr, TformArchive::amArchive,
+                          std::make_unique<TFakeFloppy>(&Drive, 500, &Labels));
+        Form.editVolumeSize->setText("800");
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        ASSERT_EQ(Form.Step(), 24);
+        const QString First = QDir(RunFolders().value(0)).entryList({"*.1.ldr"}, QDir::Files).value(0);
+        const qint64 Size = QFileInfo(RunFolders().value(0) + First).size();
+        ASSERT_GT(Size, 500);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        EXPECT_EQ(Form.ErrorCode(), 18);
+        EXPECT_TRUE(Form.labelInfo->text().endsWith(
+            "Архивното копие не може да бъде прехвърлено на дискети.\nЧаст 1 от архивното копие е " +
+            QString::number(Size) +
+            " байта, а празната дискета побира 500 байта. Моля задайте по-малък "
+            "максимален размер."))
+            << Form.labelInfo->text().toStdString();
+        EXPECT_EQ(Presenter.Messages().size(), OldFiles ? 1 : 0);
+        EXPECT_TRUE(Labels.isEmpty());
+        EXPECT_TRUE(QDir(Drive).entryList(QDir::Files).isEmpty());
+    }
+}
+
+// A cabinet of many one-byte entries, each in a folder of its own, would fill the disk the live
+// database needs with files and folders: only the database entry is written, and a cabinet
+// without one, or with two, is refused with the reason.
+TEST(ArchiveRestore, OnlyTheDatabaseEntryOfACabinetIsWrittenAndTheReasonOfARefusalIsNamed) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    QTemporaryDir Work;
+    const QString Tiny = Work.filePath("tiny");
+    Touch(Tiny, "x");
+    struct Case {
+        int DatabaseEntries;
+        int Error;
+        QString Reason;
+    };
+    for (const Case& C : {Case{1, 0, ""}, Case{0, 6, "Архивът не съдържа файла на базата lendora.mdb."},
+                          Case{2, 6, "Архивът съдържа повече от един файл lendora.mdb."}}) {
+        const QString Archive = DatabaseDir + "Archive/";
+        DeleteDirectoryTree(Archive);
+        QDir().mkpath(Archive);
+        TCabinet Cabinet;
+        Cabinet.CABFileName = Archive + "20240101-120000.1.ldr";
+        ASSERT_TRUE(Cabinet.StartCompression());
+        for (int I = 0; I < 2000; ++I) {
+            ASSERT_TRUE(Cabinet.AddFile(Tiny, QStringLiteral("f%1\\x").arg(I)));
+            ASSERT_TRUE(Cabinet.FlushFolder());
+        }
+        for (int I = 0; I < C.DatabaseEntries; ++I)
+            ASSERT_TRUE(Cabinet.AddFile(Dir.DatabaseFile(), "lendora.mdb"));
+        ASSERT_TRUE(Cabinet.FlushCabinet(false));
+        Cabinet.EndCompression();
+        if (C.DatabaseEntries == 2) {
+            // The second database entry declares more than any disk holds: refused before it is weighed.
+            QByteArray Bytes = ReadFile(Cabinet.CABFileName);
+            qint64 At = qFromLittleEndian<quint32>(Bytes.constData() + 16), Last = 0;
+            for (int I = qFromLittleEndian<quint16>(Bytes.constData() + 28); I > 0; --I) {
+                const qint64 NameEnd = Bytes.indexOf('\0', At + 16);
+                if (Bytes.mid(At + 16, NameEnd - At - 16) == "lendora.mdb") Last = At;
+                At = NameEnd + 1;
+            }
+            qToLittleEndian<quint32>(0xC0000000u, Bytes.data() + Last);
+            Touch(Cabinet.CABFileName, Bytes);
+        }
+        AddOwner(20 + C.DatabaseEntries);
+        const int Before = OwnerCount();
+
+        TActOnMessage Presenter;
+        QStringList Extracted;
+        Presenter.Acts << [&] { Extracted = FilesUnder(RunFolders().value(0)); };
+        Presenter.PlanAnswer(mrYes);
+        QString Info;
+        EXPECT_EQ(RestoreFirstArchive(nullptr, &Info), C.Error) << Info.toStdString();
+        if (C.Error == 0) {
+            ASSERT_EQ(Extracted.size(), 1);
+            EXPECT_TRUE(Extracted[0].endsWith("/lendora.mdb"));
+            EXPECT_EQ(OwnerCount(), Before - 1);
+        } else {
+            EXPECT_TRUE(Info.endsWith("Грешка при разархивиране на файловете.\n" + C.Reason))
+                << Info.toStdString();
+            EXPECT_TRUE(Presenter.Messages().isEmpty());
+            EXPECT_EQ(OwnerCount(), Before);
+        }
+        EXPECT_TRUE(QDir(TemporaryFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    }
+}
+
+// Each run starts in an empty folder of its own; when none can be made (a file stands where the
+// temporary folder goes) the run fails with error 3 and no other folder is emptied instead.
+TEST(ArchiveWizard, EachRunStartsInAnEmptyFolderOfItsOwnOrFailsWithoutTouchingAnotherFolder) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    {
+        TformArchive Form(nullptr, TformArchive::amArchive);
+        ASSERT_EQ(RunFolders().size(), 1);
+        const QString Stale = RunFolders()[0] + "stale.txt";
+        Touch(Stale);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        EXPECT_EQ(Form.Step(), 99);
+        EXPECT_FALSE(QFileInfo::exists(Stale));
+    }
+    ASSERT_TRUE(QDir(TemporaryFolder()).removeRecursively());
+    Touch(TemporaryFolder());
+    QTemporaryDir Current;
+    Touch(Current.filePath("keep"));
+    const QString Before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(Current.path()));
+    {
+        TformArchive Form(nullptr, TformArchive::amArchive);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        EXPECT_EQ(Form.ErrorCode(), 3);
+    }
+    QDir::setCurrent(Before);
+    EXPECT_TRUE(QFileInfo::exists(Current.filePath("keep")));
+    EXPECT_EQ(QDir(DatabaseDir + "Archive").entryList(QDir::Files).size(), 1);
 }

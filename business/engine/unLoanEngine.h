@@ -56,7 +56,8 @@ constexpr qint64 ContractDueDay(qint64 BaseDay, qint64 Duration) {
 // the message for a borrower without a preferential code or a code without interest bands.
 // A contract dated after AtDate has nothing accrued yet: zero sums and no fees. The latest interest
 // payment (fields 12 and 13), and with it the days, the overdue flag and the due date, is the
-// latest one made on or before AtDate.
+// latest one made on or before AtDate; likewise a redemption or sale (fields 16 and 20) dated
+// after AtDate reads "не", and the due date is then given.
 bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
                            TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees);
 // The same without a word and without running the event loop, for checks inside a write
@@ -72,8 +73,9 @@ using TDebtReceiver = std::function<void(int Index, const QString& Row, const QS
 
 // The debts of the contracts DocNos at AtDate, each the record CalculateContractDebt gives, read a
 // block of contracts at a time with a few statements each and computed in memory. Contracts come
-// in ascending order of number; no message is shown. Run it inside a read transaction, so that
-// every block sees the same state of the shop.
+// in ascending order of number; no message is shown. Each block is read in a read transaction of
+// its own (or in the caller's transaction, when one is open), and OnDebt is called outside it, so
+// that it may let the event loop run: every contract is figured from one state of the shop.
 void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime AtDate,
                             const TDebtReceiver& OnDebt);
 

@@ -114,19 +114,14 @@ void ComputeSaleAmounts(QObject* Owner, TDelimitedStringList& List) {
     for (int r = 0; r < Count; ++r)
         DocNos << List.GetField(r, 0);
     QStringList Failures;
-    {
-        TTransaction Read(AdoConnection, TTransactionKind::Read);
-        CalculateContractDebts(
-            Owner, DocNos, Now(), [&](int Index, const QString& Row, const QString& Failure) {
-                Progress();
-                if (Failure.isEmpty())
-                    List.SetField(
-                        Index, SaleAmountField,
-                        FormatAmount(StrToFloatDot(GetPiece(Row, FieldDelimiterChar, dfTotalDebt), 0)));
-                else
-                    Failures << Format(u"договор %s: %s"_s, {DocNos[Index], Failure});
-            });
-    }
+    CalculateContractDebts(Owner, DocNos, Now(), [&](int Index, const QString& Row, const QString& Failure) {
+        Progress();
+        if (Failure.isEmpty())
+            List.SetField(Index, SaleAmountField,
+                          FormatAmount(StrToFloatDot(GetPiece(Row, FieldDelimiterChar, dfTotalDebt), 0)));
+        else
+            Failures << Format(u"договор %s: %s"_s, {DocNos[Index], Failure});
+    });
     if (!Failures.isEmpty())
         ShowWarningFmt(DebtFailuresMessage(
             u"Сумата не е показана за %s, чието задължение не може да се изчисли:"_s, Failures));

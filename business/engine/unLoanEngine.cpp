@@ -688,6 +688,27 @@ bool GetOutstandingPrincipal(QObject* Owner, const QString& DocNo, double& Princ
     return true;
 }
 
+QHash<qint64, qint64> OutstandingPrincipals(QObject* Owner, const QString& ContractsSql) {
+    QHash<qint64, qint64> principals;
+    TDelimitedStringList sums;
+    for (const auto& [table, sign] :
+         {std::pair{QStringLiteral("Outcomes"), 1}, std::pair{QStringLiteral("Incomes"), -1}}) {
+        // Each contract's sum is rounded by itself, as the one-contract statement rounds it.
+        RunQuery(Owner, AdoConnection,
+                 Format(QStringLiteral(R"sql(
+            SELECT contract_n, Sum( sum_o )
+            FROM %s
+            WHERE payment_type = 1 AND contract_n IN ( %s )
+            GROUP BY contract_n
+        )sql"),
+                        {table, ContractsSql}),
+                 &sums);
+        for (int r = 0; r < sums.Count(); ++r)
+            principals[StrToIntOrZero(sums.GetField(r, 0))] += sign * CentsOf(sums.GetField(r, 1));
+    }
+    return principals;
+}
+
 bool ContractDebtQuietly(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
                          TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees,
                          QString& Failure) {

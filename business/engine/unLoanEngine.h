@@ -5,6 +5,7 @@
 
 #include "core/unitTypes.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -88,6 +89,11 @@ QString DebtFailuresMessage(const QString& Lead, const QStringList& Failures);
 // Everything paid out on contract DocNo less every principal instalment, whatever their dates.
 // False (Principal 0) for an empty DocNo or one that is not a number.
 bool GetOutstandingPrincipal(QObject* Owner, const QString& DocNo, double& Principal);
+
+// The outstanding principal, as GetOutstandingPrincipal gives it, of each contract that
+// ContractsSql (a SELECT of contract numbers) lists and that has orders, in cents by contract: two
+// grouped statements however many contracts there are.
+QHash<qint64, qint64> OutstandingPrincipals(QObject* Owner, const QString& ContractsSql);
 
 // The one-time fees of Amount for preferential code PrefCode: Fees gets (code_t, name_t, fee) per
 // one-time fee, the fee empty when no band of it matches; Text the wording shown on the contract,

@@ -102,11 +102,16 @@ void ComputeSaleAmounts(QObject* Owner, TDelimitedStringList& List) {
         QCoreApplication::processEvents();
     };
     if (!TotalDebt) {
+        // Two grouped statements for the whole list, not two for each of its contracts.
+        const QHash<qint64, qint64> Principals = OutstandingPrincipals(Owner, uR"sql(
+            SELECT docno FROM Contracts
+            WHERE ( for_sale = True ) and ( sold = False ) and ( finished = False )
+        )sql"_s);
         for (int r = 0; r < Count; ++r) {
-            Progress();
-            double Principal = 0;
-            if (GetOutstandingPrincipal(Owner, List.GetField(r, 0), Principal))
-                List.SetField(r, SaleAmountField, FormatAmount(Principal));
+            bool IsNumber = false;
+            const qint64 Contract = List.GetField(r, 0).trimmed().toLongLong(&IsNumber);
+            if (IsNumber)
+                List.SetField(r, SaleAmountField, FormatAmount(double(Principals.value(Contract)) / 100.0));
         }
         return;
     }

@@ -447,14 +447,18 @@ bool LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Pa
         return false;
     }
     SortDelimitedList(List, 0);
+    // Each record is split and joined once: a big shop's list holds half a million of them.
     for (int r = 0; r < List.Count(); ++r) {
-        List.SetField(r, 3, FloatToFixedStr(AmountDecimals, StrToFloatDot(List.GetField(r, 3), 0)));
-        if (!List.GetField(r, 4).isEmpty()) {
+        QStringList Fields = List.Get(r).split(FieldDelimiterChar);
+        if (Fields.size() < 9) Fields.resize(9);
+        Fields[3] = FloatToFixedStr(AmountDecimals, StrToFloatDot(Fields[3], 0));
+        if (!Fields[4].isEmpty()) {
             QString egn;
-            FormatEGN(List.GetField(r, 4), egn);
-            List.SetField(r, 4, egn);
+            FormatEGN(Fields[4], egn);
+            Fields[4] = egn;
         }
-        if (Payments) List.SetField(r, 8, OutcomeKindText(int(StrToIntOrZero(List.GetField(r, 7)))));
+        if (Payments) Fields[8] = OutcomeKindText(int(StrToIntOrZero(Fields[7])));
+        List.Put(r, Fields.join(FieldDelimiterChar));
     }
     Form->ApplyFilterToRows(&List);
     LoadGridFromList(Form->Grid, &List, true);

@@ -1414,9 +1414,12 @@ bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QStrin
     if (List.isEmpty()) return true;
     QString Refusal;
     try {
-        // Another window of this program is inside its own Save: its transaction is not this one.
-        if (AdoConnection && AdoConnection->State().Transaction) {
-            ShowErrorFmt(u"Друг прозорец на програмата записва в момента. Опитайте отново."_s);
+        // Another window of this program is inside its own Save or read: its transaction is not
+        // this one.
+        if (const TTransaction* Open = OpenTransaction()) {
+            ShowErrorFmt(Open->Kind() == TTransactionKind::Read
+                             ? u"Друг прозорец на програмата чете данни в момента. Опитайте отново."_s
+                             : u"Друг прозорец на програмата записва в момента. Опитайте отново."_s);
             return false;
         }
         TTransaction Transaction(AdoConnection);
@@ -1441,6 +1444,10 @@ bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QStrin
     }
     List.clear();
     return true;
+}
+
+const TTransaction* OpenTransaction(TAdoConnection* Connection) {
+    return Connection ? Connection->State().Transaction : nullptr;
 }
 
 TTransaction::TTransaction(TAdoConnection* Connection, TTransactionKind Kind)

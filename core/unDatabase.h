@@ -122,12 +122,16 @@ public:
     TTransaction& operator=(const TTransaction&) = delete;
     // Throws EDatabaseError when the commit fails; the transaction is then rolled back.
     void Commit();
+    TTransactionKind Kind() const { return FKind; }
 
 private:
     friend class TAdoConnection;
     TAdoConnection* FConnection;
     TTransactionKind FKind;
 };
+
+// The transaction open on Connection, null when none is.
+const TTransaction* OpenTransaction(TAdoConnection* Connection = AdoConnection);
 
 // A text value for a "%s" position of a statement: each double quote doubled.
 QString SqlText(const QString& Value);

@@ -409,7 +409,7 @@ QStringList IncomeListSql(bool TodayOnly, TDateTime Today) {
     return {uR"sql(
         SELECT Incomes.docno, Incomes.date_d, Incomes.contract_n, Incomes.sum_o, Contracts.EGN,
                Incomes.payment_type, Incomes.customer_name, Incomes.supplier_name, Incomes.user_name
-          FROM Contracts RIGHT JOIN Incomes ON Contracts.docno = Incomes.contract_n
+          FROM Incomes LEFT JOIN Contracts ON Contracts.docno = Incomes.contract_n
          WHERE %1( Incomes.payment_type = 1 OR Incomes.payment_type = 2 OR Incomes.payment_type > 5 ))sql"_s
                 .arg(Filter),
             uR"sql(
@@ -420,7 +420,7 @@ QStringList IncomeListSql(bool TodayOnly, TDateTime Today) {
             uR"sql(
         SELECT Incomes.docno, Incomes.date_d, Incomes.contract_n, Incomes.sum_o, Items_sales.EGN,
                Incomes.payment_type, Incomes.customer_name, Incomes.supplier_name, Incomes.user_name
-          FROM Items_sales RIGHT JOIN Incomes ON Items_sales.docno = Incomes.contract_n
+          FROM Incomes LEFT JOIN Items_sales ON Items_sales.docno = Incomes.contract_n
          WHERE %1( ((Incomes.payment_type)=4) OR ((Incomes.payment_type)=5) ))sql"_s.arg(Filter)};
 }
 
@@ -430,7 +430,7 @@ QStringList OutcomeListSql(bool TodayOnly, TDateTime Today) {
         SELECT Outcomes.docno, Outcomes.date_d, Outcomes.contract_n, Outcomes.sum_o, Contracts.EGN,
                Outcomes.customer_name, Outcomes.supplier_name, Outcomes.payment_type,
                Outcomes.payment_type, Outcomes.user_name
-          FROM Contracts RIGHT JOIN Outcomes ON Contracts.docno = Outcomes.contract_n WHERE %1(((Outcomes.payment_type)=1)))sql"_s
+          FROM Outcomes LEFT JOIN Contracts ON Contracts.docno = Outcomes.contract_n WHERE %1(((Outcomes.payment_type)=1)))sql"_s
                 .arg(Filter),
             uR"sql(
         SELECT docno, date_d, contract_n, sum_o, sum_o,
@@ -440,7 +440,7 @@ QStringList OutcomeListSql(bool TodayOnly, TDateTime Today) {
         SELECT Outcomes.docno, Outcomes.date_d, Outcomes.contract_n, Outcomes.sum_o, Items_purchases.EGN,
                Outcomes.customer_name, Outcomes.supplier_name, Outcomes.payment_type,
                Outcomes.payment_type, Outcomes.user_name
-          FROM Items_purchases RIGHT JOIN Outcomes ON Items_purchases.docno = Outcomes.contract_n WHERE %1(((Outcomes.payment_type)=4)))sql"_s
+          FROM Outcomes LEFT JOIN Items_purchases ON Items_purchases.docno = Outcomes.contract_n WHERE %1(((Outcomes.payment_type)=4)))sql"_s
                 .arg(Filter)};
 }
 
@@ -475,14 +475,18 @@ bool LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Pa
         return false;
     }
     SortDelimitedList(List, 0);
+    // Each record is split and joined once: a big shop's list holds half a million of them.
     for (int r = 0; r < List.Count(); ++r) {
-        List.SetField(r, 3, FloatToFixedStr(AmountDecimals, StrToFloatDot(List.GetField(r, 3), 0)));
-        if (!List.GetField(r, 4).isEmpty()) {
+        QStringList Fields = List.Get(r).split(FieldDelimiterChar);
+        if (Fields.size() < 9) Fields.resize(9);
+        Fields[3] = FloatToFixedStr(AmountDecimals, StrToFloatDot(Fields[3], 0));
+        if (!Fields[4].isEmpty()) {
             QString egn;
-            FormatEGN(List.GetField(r, 4), egn);
-            List.SetField(r, 4, egn);
+            FormatEGN(Fields[4], egn);
+            Fields[4] = egn;
         }
-        if (Payments) List.SetField(r, 8, OutcomeKindText(int(StrToIntOrZero(List.GetField(r, 7)))));
+        if (Payments) Fields[8] = OutcomeKindText(int(StrToIntOrZero(Fields[7])));
+        List.Put(r, Fields.join(FieldDelimiterChar));
     }
     Form->ApplyFilterToRows(&List);
     LoadGridFromList(Form->Grid, &List, true);

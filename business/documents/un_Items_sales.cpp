@@ -182,6 +182,9 @@ QStringList SaleDeleteStatements(const QString& Table, const QString& KeyField, 
             DocumentDeleteSql(Table, KeyField, Sale)};
 }
 
+// The contracts whose pledged items were sold: their principals are read in one pass.
+static const QString SoldPledgesSql = uR"sql(SELECT contract_n FROM Items_sales WHERE payment_type = 1)sql"_s;
+
 QStringList SaleListSql(bool TodayOnly, TDateTime Today) {
     const QString Filter =
         TodayOnly ? Format(u"WHERE  ( Items_sales.date_d = %d ) "_s, {Whole(std::floor(Today))}) : QString();
@@ -418,21 +421,22 @@ bool TfrmItems_sales::Execute() {
     TDocumentForm::Execute();
     const QStringList Sqls = SaleListSql(WorkstationOptionOn(rg_Registry_7), Date());
     TDelimitedStringList Lists[4];
+    QHash<qint64, qint64> Principals;
     try {
         for (int I = 0; I < 4; ++I)
             RunQuery(this, AdoConnection, Sqls[I], &Lists[I]);
+        Principals = OutstandingPrincipals(this, SoldPledgesSql);
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return false;
     }
     SetStatusText(u" Извличане на данни от договори за залог и покупка на вещи"_s);
-    const int Rows = Lists[0].Count();
-    int Step = 0;
     ComposeSaleRows(Lists[0], Lists[1], Lists[2], Lists[3],
-                    [this, Rows, &Step](const QString& DocNo, double& Value) {
-                        PostEventTo(this, new TProgressEvent((++Step) * 100 / (Rows + 1), 100));
-                        QApplication::processEvents();
-                        return GetOutstandingPrincipal(this, DocNo, Value);
+                    [&Principals](const QString& DocNo, double& Value) {
+                        bool IsNumber = false;
+                        const qint64 Contract = DocNo.trimmed().toLongLong(&IsNumber);
+                        Value = IsNumber ? double(Principals.value(Contract)) / 100.0 : 0;
+                        return IsNumber;
                     });
     PostEventTo(this, new TProgressEvent(0, 100));
     SetStatusText(QString());

@@ -293,16 +293,18 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
     FormatEGN(q[fcEGN], f[dfEGN]);
     f[dfThreeNames] = q[fcThreeNames];
     f[dfDuration] = q[fcDuration];
-    const auto flag = [&](int Col, int Field) {
+    // A redemption or sale dated after the at-date had not happened then; one of no readable date
+    // counts as it is stored.
+    const auto flag = [&](int Col, int Field, bool ByDate) {
         f[Field] = No;
-        if (q[Col] == QLatin1String("True")) {
-            f[Field] = Yes;
-            f[Field + 1] = q[Col + 1];
-        }
+        qint64 day = 0;
+        if (q[Col] != QLatin1String("True") || (ByDate && DayOf(q[Col + 1], day) && day > AtDay)) return;
+        f[Field] = Yes;
+        f[Field + 1] = q[Col + 1];
     };
-    flag(fcFinished, dfFinished);
-    flag(fcForSale, dfForSale);
-    flag(fcSold, dfSold);
+    flag(fcFinished, dfFinished, true);
+    flag(fcForSale, dfForSale, false);
+    flag(fcSold, dfSold, true);
     f[dfCodeI] = q[fcCodeI];
     f[dfItemTypeName] = q[fcItemTypeName];
     f[dfItemSN] = q[fcItemSN];
@@ -686,6 +688,27 @@ bool GetOutstandingPrincipal(QObject* Owner, const QString& DocNo, double& Princ
     return true;
 }
 
+QHash<qint64, qint64> OutstandingPrincipals(QObject* Owner, const QString& ContractsSql) {
+    QHash<qint64, qint64> principals;
+    TDelimitedStringList sums;
+    for (const auto& [table, sign] :
+         {std::pair{QStringLiteral("Outcomes"), 1}, std::pair{QStringLiteral("Incomes"), -1}}) {
+        // Each contract's sum is rounded by itself, as the one-contract statement rounds it.
+        RunQuery(Owner, AdoConnection,
+                 Format(QStringLiteral(R"sql(
+            SELECT contract_n, Sum( sum_o )
+            FROM %s
+            WHERE payment_type = 1 AND contract_n IN ( %s )
+            GROUP BY contract_n
+        )sql"),
+                        {table, ContractsSql}),
+                 &sums);
+        for (int r = 0; r < sums.Count(); ++r)
+            principals[StrToIntOrZero(sums.GetField(r, 0))] += sign * CentsOf(sums.GetField(r, 1));
+    }
+    return principals;
+}
+
 bool ContractDebtQuietly(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
                          TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees,
                          QString& Failure) {
@@ -756,47 +779,67 @@ void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime
     }
     if (contracts.empty()) return;
     std::sort(contracts.begin(), contracts.end());
-    const TTariffs tariffs = ReadTariffs(Owner);
+    std::optional<TTariffs> tariffs;
+    // What one block gives, handed to the receiver once the block's transaction has ended.
+    struct TFigured {
+        int Index;
+        QString Row;
+        QString Failure;
+    };
+    std::vector<TFigured> figured;
     for (size_t k = 0; k < contracts.size();) {
         const qint64 first = contracts[k].first;
         size_t end = k;
         while (end < contracts.size() && end - k < BlockContracts && contracts[end].first - first < BlockSpan)
             ++end;
         const qint64 last = contracts[end - 1].first;
-        const TBlock block = ReadBlock(Owner, tariffs, first, last, atDay);
-        std::optional<QHash<qint64, QString>> missing;
-        for (; k < end; ++k) {
-            const auto [contract, index] = contracts[k];
-            const TContractInputs* inputs = block.Find(contract);
-            if (!inputs) {
-                if (!missing) missing = MissingFacts(Owner, first, last);
-                const auto reason = missing->constFind(contract);
-                // The last case is a contract the facts query cannot read for a reason of its own.
-                OnDebt(index, QString(),
-                       reason == missing->constEnd() ? noContract
-                       : reason->isEmpty() ? QStringLiteral("данните на договора не могат да се прочетат")
-                                           : *reason);
-                continue;
-            }
-            TDebtResult debt;
-            switch (ComputeDebt(*inputs, tariffs, atDay, debt)) {
-            case TDebtFailure::None:
-                OnDebt(index, debt.Row, QString());
-                break;
-            case TDebtFailure::NoPrefCode: {
-                QString egn;
-                FormatEGN(inputs->Facts[fcEGN], egn);
-                OnDebt(index, QString(),
-                       Format(QStringLiteral("заемополучателят с ЕГН %s няма преференциален код"), {egn}));
-                break;
-            }
-            case TDebtFailure::NoBands:
-                OnDebt(
-                    index, QString(),
-                    Format(QStringLiteral("няма лихвена схема за преференциален код %d"), {debt.PrefCode}));
-                break;
+        figured.clear();
+        {
+            // Each block is read in a short transaction of its own and nothing in it lets the event
+            // loop run: another window or workstation waits for one block at most.
+            std::optional<TTransaction> read;
+            if (!OpenTransaction()) read.emplace(AdoConnection, TTransactionKind::Read);
+            if (!tariffs) tariffs = ReadTariffs(Owner);
+            const TBlock block = ReadBlock(Owner, *tariffs, first, last, atDay);
+            std::optional<QHash<qint64, QString>> missing;
+            for (size_t c = k; c < end; ++c) {
+                const auto [contract, index] = contracts[c];
+                const TContractInputs* inputs = block.Find(contract);
+                if (!inputs) {
+                    if (!missing) missing = MissingFacts(Owner, first, last);
+                    const auto reason = missing->constFind(contract);
+                    // The last case is a contract the facts query cannot read for a reason of its own.
+                    figured.push_back({index, QString(),
+                                       reason == missing->constEnd() ? noContract
+                                       : reason->isEmpty()
+                                           ? QStringLiteral("данните на договора не могат да се прочетат")
+                                           : *reason});
+                    continue;
+                }
+                TDebtResult debt;
+                switch (ComputeDebt(*inputs, *tariffs, atDay, debt)) {
+                case TDebtFailure::None:
+                    figured.push_back({index, std::move(debt.Row), QString()});
+                    break;
+                case TDebtFailure::NoPrefCode: {
+                    QString egn;
+                    FormatEGN(inputs->Facts[fcEGN], egn);
+                    figured.push_back(
+                        {index, QString(),
+                         Format(QStringLiteral("заемополучателят с ЕГН %s няма преференциален код"), {egn})});
+                    break;
+                }
+                case TDebtFailure::NoBands:
+                    figured.push_back({index, QString(),
+                                       Format(QStringLiteral("няма лихвена схема за преференциален код %d"),
+                                              {debt.PrefCode})});
+                    break;
+                }
             }
         }
+        k = end;
+        for (const TFigured& one : figured)
+            OnDebt(one.Index, one.Row, one.Failure);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/unitTypes.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -56,7 +57,8 @@ constexpr qint64 ContractDueDay(qint64 BaseDay, qint64 Duration) {
 // the message for a borrower without a preferential code or a code without interest bands.
 // A contract dated after AtDate has nothing accrued yet: zero sums and no fees. The latest interest
 // payment (fields 12 and 13), and with it the days, the overdue flag and the due date, is the
-// latest one made on or before AtDate.
+// latest one made on or before AtDate; likewise a redemption or sale (fields 16 and 20) dated
+// after AtDate reads "не", and the due date is then given.
 bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
                            TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees);
 // The same without a word and without running the event loop, for checks inside a write
@@ -72,8 +74,9 @@ using TDebtReceiver = std::function<void(int Index, const QString& Row, const QS
 
 // The debts of the contracts DocNos at AtDate, each the record CalculateContractDebt gives, read a
 // block of contracts at a time with a few statements each and computed in memory. Contracts come
-// in ascending order of number; no message is shown. Run it inside a read transaction, so that
-// every block sees the same state of the shop.
+// in ascending order of number; no message is shown. Each block is read in a read transaction of
+// its own (or in the caller's transaction, when one is open), and OnDebt is called outside it, so
+// that it may let the event loop run: every contract is figured from one state of the shop.
 void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime AtDate,
                             const TDebtReceiver& OnDebt);
 
@@ -86,6 +89,11 @@ QString DebtFailuresMessage(const QString& Lead, const QStringList& Failures);
 // Everything paid out on contract DocNo less every principal instalment, whatever their dates.
 // False (Principal 0) for an empty DocNo or one that is not a number.
 bool GetOutstandingPrincipal(QObject* Owner, const QString& DocNo, double& Principal);
+
+// The outstanding principal, as GetOutstandingPrincipal gives it, of each contract that
+// ContractsSql (a SELECT of contract numbers) lists and that has orders, in cents by contract: two
+// grouped statements however many contracts there are.
+QHash<qint64, qint64> OutstandingPrincipals(QObject* Owner, const QString& ContractsSql);
 
 // The one-time fees of Amount for preferential code PrefCode: Fees gets (code_t, name_t, fee) per
 // one-time fee, the fee empty when no band of it matches; Text the wording shown on the contract,

@@ -102,11 +102,16 @@ void ComputeSaleAmounts(QObject* Owner, TDelimitedStringList& List) {
         QCoreApplication::processEvents();
     };
     if (!TotalDebt) {
+        // Two grouped statements for the whole list, not two for each of its contracts.
+        const QHash<qint64, qint64> Principals = OutstandingPrincipals(Owner, uR"sql(
+            SELECT docno FROM Contracts
+            WHERE ( for_sale = True ) and ( sold = False ) and ( finished = False )
+        )sql"_s);
         for (int r = 0; r < Count; ++r) {
-            Progress();
-            double Principal = 0;
-            if (GetOutstandingPrincipal(Owner, List.GetField(r, 0), Principal))
-                List.SetField(r, SaleAmountField, FormatAmount(Principal));
+            bool IsNumber = false;
+            const qint64 Contract = List.GetField(r, 0).trimmed().toLongLong(&IsNumber);
+            if (IsNumber)
+                List.SetField(r, SaleAmountField, FormatAmount(double(Principals.value(Contract)) / 100.0));
         }
         return;
     }
@@ -114,19 +119,14 @@ void ComputeSaleAmounts(QObject* Owner, TDelimitedStringList& List) {
     for (int r = 0; r < Count; ++r)
         DocNos << List.GetField(r, 0);
     QStringList Failures;
-    {
-        TTransaction Read(AdoConnection, TTransactionKind::Read);
-        CalculateContractDebts(
-            Owner, DocNos, Now(), [&](int Index, const QString& Row, const QString& Failure) {
-                Progress();
-                if (Failure.isEmpty())
-                    List.SetField(
-                        Index, SaleAmountField,
-                        FormatAmount(StrToFloatDot(GetPiece(Row, FieldDelimiterChar, dfTotalDebt), 0)));
-                else
-                    Failures << Format(u"договор %s: %s"_s, {DocNos[Index], Failure});
-            });
-    }
+    CalculateContractDebts(Owner, DocNos, Now(), [&](int Index, const QString& Row, const QString& Failure) {
+        Progress();
+        if (Failure.isEmpty())
+            List.SetField(Index, SaleAmountField,
+                          FormatAmount(StrToFloatDot(GetPiece(Row, FieldDelimiterChar, dfTotalDebt), 0)));
+        else
+            Failures << Format(u"договор %s: %s"_s, {DocNos[Index], Failure});
+    });
     if (!Failures.isEmpty())
         ShowWarningFmt(DebtFailuresMessage(
             u"Сумата не е показана за %s, чието задължение не може да се изчисли:"_s, Failures));

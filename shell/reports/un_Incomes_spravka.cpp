@@ -40,7 +40,7 @@ void IncomesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringList& 
         SELECT Incomes.docno, Incomes.date_d, Incomes.contract_n, Incomes.sum_o, Contracts.EGN,
                Incomes.payment_type, Incomes.customer_name, Incomes.supplier_name, Incomes.user_name,
                Incomes.user_name
-        FROM Contracts RIGHT JOIN Incomes ON Contracts.docno = Incomes.contract_n
+        FROM Incomes LEFT JOIN Contracts ON Contracts.docno = Incomes.contract_n
         WHERE ( Incomes.date_d >= %d AND Incomes.date_d <= %d )
           AND ( Incomes.payment_type = 1 OR Incomes.payment_type = 2 OR Incomes.payment_type > 5 )
     )sql"_s,
@@ -56,7 +56,7 @@ void IncomesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringList& 
         SELECT Incomes.docno, Incomes.date_d, Incomes.contract_n, Incomes.sum_o, Items_sales.EGN,
                Incomes.payment_type, Incomes.customer_name, Incomes.supplier_name, Incomes.user_name,
                Incomes.user_name
-        FROM Items_sales RIGHT JOIN Incomes ON Items_sales.docno = Incomes.contract_n
+        FROM Incomes LEFT JOIN Items_sales ON Items_sales.docno = Incomes.contract_n
         WHERE ( Incomes.date_d >= %d AND Incomes.date_d <= %d )
           AND ( ((Incomes.payment_type)=4) OR ((Incomes.payment_type)=5) )
     )sql"_s,

@@ -69,7 +69,7 @@ void OperationsRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows
                                    WHERE Paid.contract_n = Incomes.contract_n AND Paid.payment_type = 2
                                          AND Paid.date_d <= Incomes.date_d ), Contracts.date_c) AS Base_day,
                         Incomes.user_name, Incomes.contract_n, Contracts.Duration
-                 FROM Contracts RIGHT JOIN Incomes ON Contracts.docno = Incomes.contract_n
+                 FROM Incomes LEFT JOIN Contracts ON Contracts.docno = Incomes.contract_n
                  WHERE ( date_d >= %d AND date_d <= %d )
                  ORDER BY Incomes.date_d, Incomes.contract_n
              )sql"_s,

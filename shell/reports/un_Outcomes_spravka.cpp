@@ -15,7 +15,7 @@ void OutcomesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringList&
         SELECT Outcomes.docno, Outcomes.date_d, Outcomes.contract_n, Outcomes.sum_o, Contracts.EGN,
                Outcomes.customer_name, Outcomes.supplier_name, Outcomes.user_name, Outcomes.payment_type,
                Outcomes.payment_type, Outcomes.user_name
-        FROM Contracts RIGHT JOIN Outcomes ON Contracts.docno = Outcomes.contract_n
+        FROM Outcomes LEFT JOIN Contracts ON Contracts.docno = Outcomes.contract_n
         WHERE ( Outcomes.date_d >= %d AND Outcomes.date_d <= %d ) AND (((Outcomes.payment_type)=1))
     )sql"_s,
                                  {From, To}),
@@ -30,7 +30,7 @@ void OutcomesSpravkaRows(QObject* Owner, int From, int To, TDelimitedStringList&
         SELECT Outcomes.docno, Outcomes.date_d, Outcomes.contract_n, Outcomes.sum_o, Items_purchases.EGN,
                Outcomes.customer_name, Outcomes.supplier_name, Outcomes.user_name, Outcomes.payment_type,
                Outcomes.payment_type, Outcomes.user_name
-        FROM Items_purchases RIGHT JOIN Outcomes ON Items_purchases.docno = Outcomes.contract_n
+        FROM Outcomes LEFT JOIN Items_purchases ON Items_purchases.docno = Outcomes.contract_n
         WHERE ( Outcomes.date_d >= %d AND Outcomes.date_d <= %d ) AND (((Outcomes.payment_type)=4))
     )sql"_s,
                                  {From, To})},

@@ -56,14 +56,20 @@ bool IsSummed(int Col) {
 
 QString ObligationContractsSql(int Kind, const QString& OwnerText, TDateTime AtDate) {
     QStringList Parts;
+    const qint64 AtDay = DayNumber(AtDate);
+    // Open at the at-date: not redeemed or sold, or only after it. Closed ones are told by their
+    // rows, which say the same of every date.
     if (Kind == okOverdue || Kind == okOnHand)
-        Parts << u"( Contracts.Finished = False ) and ( Contracts.Sold = False )"_s;
-    else if (Kind == okClosed)
-        Parts << u"(( Contracts.Finished = True ) OR ( Contracts.Sold = True ))"_s;
+        Parts << Format(uR"sql(
+            ( ( Contracts.Finished = False ) OR ( Contracts.at_date >= %d ) )
+            AND ( ( Contracts.Sold = False ) OR ( Contracts.sold_at_date >= %d ) )
+        )sql"_s,
+                        {AtDay + 1, AtDay + 1})
+                     .trimmed();
     if (!OwnerText.trimmed().isEmpty())
         Parts << Format(u"( Contracts.EGN = %d )"_s,
                         {qint64(std::llround(StrToFloatDot(OwnerText.trimmed(), 0)))});
-    Parts << Format(u"Contracts.date_c <= %d"_s, {DayNumber(AtDate)});
+    Parts << Format(u"Contracts.date_c <= %d"_s, {AtDay});
     return Format(uR"sql(
         SELECT Contracts.docno
         FROM Contracts
@@ -80,6 +86,8 @@ bool KeepObligationRow(int Kind, const TDelimitedStringList& Rows, int Row) {
         return Open && Rows.GetField(Row, dfOverdue) == Yes;
     case okOnHand:
         return Open;
+    case okClosed:
+        return !Open;
     default:
         return true;
     }
@@ -117,7 +125,6 @@ void BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime At
 
 void ReadObligationRows(QObject* Owner, int Kind, const QString& OwnerText, TDateTime AtDate,
                         TDelimitedStringList& Rows, QStringList& Skipped) {
-    TTransaction Read(AdoConnection, TTransactionKind::Read);
     TDelimitedStringList Contracts;
     RunQuery(Owner, AdoConnection, ObligationContractsSql(Kind, OwnerText, AtDate), &Contracts);
     QStringList DocNos;

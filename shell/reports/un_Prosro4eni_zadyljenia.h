@@ -23,7 +23,7 @@ enum TObligationKind { okAll = 0, okOverdue = 1, okClosed = 2, okOnHand = 3 };
 // The contracts of Kind concluded up to AtDate, of borrower OwnerText when it is not empty.
 QString ObligationContractsSql(int Kind, const QString& OwnerText, TDateTime AtDate);
 
-// Whether a debt record belongs under Kind (the query has already narrowed closed and open ones).
+// Whether a debt record belongs under Kind, by its redemption and sale flags at its at-date.
 bool KeepObligationRow(int Kind, const TDelimitedStringList& Rows, int Row);
 
 // The debt records of DocNos at AtDate that belong under Kind, into Rows in the order of DocNos,
@@ -32,8 +32,9 @@ bool KeepObligationRow(int Kind, const TDelimitedStringList& Rows, int Row);
 void BuildObligationRows(QObject* Owner, const QStringList& DocNos, TDateTime AtDate, int Kind,
                          TDelimitedStringList& Rows, QStringList& Skipped);
 
-// The report in one read transaction, so that the list of contracts and every debt see one state
-// of the shop: the contracts of ObligationContractsSql and their rows, as BuildObligationRows.
+// The report: the contracts of ObligationContractsSql and their rows, as BuildObligationRows. No
+// transaction stays open while the event loop runs; a contract that is gone by the time its debt
+// is read is left out and named.
 void ReadObligationRows(QObject* Owner, int Kind, const QString& OwnerText, TDateTime AtDate,
                         TDelimitedStringList& Rows, QStringList& Skipped);
 

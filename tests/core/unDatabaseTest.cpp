@@ -356,11 +356,20 @@ TEST_F(DatabaseTest, TransactionsRollBackUnlessCommittedAndDoNotNest) {
         Transaction.Commit();
     }
     EXPECT_EQ(Query(u"Select Count(*) From Taxes"_s), u"1"_s);
-    // A batch inside an open transaction is refused with the error box.
-    TTransaction Transaction;
+    // A batch inside an open transaction is refused, naming what the other one does.
     QStringList Pending = {u"Delete from Taxes"_s};
-    EXPECT_FALSE(RunPendingSql(nullptr, Pending));
-    EXPECT_EQ(Pending.size(), 1);
+    for (const auto Kind : {TTransactionKind::Write, TTransactionKind::Read}) {
+        Presenter.Clear();
+        TTransaction Transaction(AdoConnection, Kind);
+        EXPECT_EQ(OpenTransaction(), &Transaction);
+        EXPECT_FALSE(RunPendingSql(nullptr, Pending));
+        EXPECT_EQ(Pending.size(), 1);
+        EXPECT_EQ(Presenter.Texts(),
+                  QStringList{Kind == TTransactionKind::Read
+                                  ? u"Друг прозорец на програмата чете данни в момента. Опитайте отново."_s
+                                  : u"Друг прозорец на програмата записва в момента. Опитайте отново."_s});
+    }
+    EXPECT_EQ(OpenTransaction(), nullptr);
 }
 
 // A report reads one state of the shop: another program cannot commit under it, and what a window

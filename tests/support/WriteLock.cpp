@@ -35,6 +35,16 @@ bool WriteLockHeld() {
     return Held;
 }
 
+bool OtherWorkstationSaves(const char* Sql) {
+    sqlite3* Db = OpenOwn();
+    bool Saved = sqlite3_exec(Db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK &&
+                 sqlite3_exec(Db, Sql, nullptr, nullptr, nullptr) == SQLITE_OK &&
+                 sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!Saved) sqlite3_exec(Db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(Db);
+    return Saved;
+}
+
 TModalResult TLockWatchingPresenter::Present(const TMessageRequest& Request) {
     if (WriteLockHeld()) ++ShownUnderLock;
     return TScriptedPresenter::Present(Request);

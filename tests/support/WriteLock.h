@@ -22,6 +22,10 @@ private:
 // True when some connection holds the write lock: asked on a connection that does not wait.
 bool WriteLockHeld();
 
+// Another workstation's Save of Sql on a connection of its own that does not wait for a lock: true
+// when it was committed.
+bool OtherWorkstationSaves(const char* Sql);
+
 // Answers as the scripted presenter and counts the messages shown while the write lock is held.
 class TLockWatchingPresenter : public TScriptedPresenter {
 public:

@@ -1039,3 +1039,45 @@ TEST_F(CashOrderWindow, ReceiptForASaleDeletedMeanwhileLeavesTheQueue) {
     Press(Qt::Key_F2);
     EXPECT_EQ(QueryText(u"SELECT docno, payment_type, sum_o FROM Incomes"_s), u"2@3@70"_s);
 }
+
+// The lists take every order of their types, each with the personal number of its contract, sale
+// or purchase, and keep an order whose document is gone, without one.
+TEST_F(CashOrderWindow, EachListShowsItsOrdersWithTheirDocumentsOwners) {
+    SeedContract(1, u"8001011234"_s, 20); // payout 8
+    const int T = TContractShop::Today;
+    for (
+        const QString& Sql : {
+            u"Insert into Items_purchases values ( 1, %1, 6, 150, \"\", \"\", \"maria\", 12345, 0, False, 0 )"_s,
+            u"Insert into Items_sales values ( 5, %1, 1, 2, 90, \"\", \"\", \"maria\", 12345, False )"_s,
+            u"Insert into Outcomes values ( 20, %1, 1, 4, 150, \"\", \"\", \"maria\" )"_s,
+            u"Insert into Outcomes values ( 21, %1, 99, 4, 10, \"\", \"\", \"maria\" )"_s,
+            u"Insert into Outcomes values ( 22, %1, 1, 2, 10, \"\", \"\", \"maria\" )"_s,
+            u"Insert into Outcomes values ( 23, %1, 77, 1, 10, \"\", \"\", \"maria\" )"_s,
+            u"Insert into Incomes values ( 30, %1, 1, 1, 100, \"\", \"\", \"maria\" )"_s,
+            u"Insert into Incomes values ( 31, %1, 1, 2, 20.5, \"\", \"\", \"maria\" )"_s,
+            u"Insert into Incomes values ( 32, %1, 1, 6, 3, \"\", \"\", \"maria\" )"_s,
+            u"Insert into Incomes values ( 33, %1, 1, 3, 40, \"\", \"\", \"maria\" )"_s,
+            u"Insert into Incomes values ( 34, %1, 5, 5, 90, \"\", \"\", \"maria\" )"_s,
+            u"Insert into Incomes values ( 35, %1, 77, 4, 50, \"\", \"\", \"maria\" )"_s,
+            u"Insert into Incomes values ( 36, %1, 88, 2, 5, \"\", \"\", \"maria\" )"_s,
+        })
+        Exec(Sql.arg(T));
+    const auto Listed = [this](int Col) {
+        QStringList Rows;
+        for (int R = Form->Grid->FixedRows(); R < Form->Grid->RowCount(); ++R)
+            Rows << Form->Grid->Cells(0, R).trimmed() + u'@' + Form->Grid->Cells(4, R) + u'@' +
+                        Form->Grid->Cells(Col, R);
+        return Rows;
+    };
+    Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    EXPECT_EQ(Listed(3),
+              (QStringList{u"30@8001011234@100.00"_s, u"31@8001011234@20.50"_s, u"32@8001011234@3.00"_s,
+                           u"33@@40.00"_s, u"34@0000012345@90.00"_s, u"35@@50.00"_s, u"36@@5.00"_s}));
+    Form->RunDone();
+    delete Form->Container();
+    Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
+    EXPECT_EQ(Listed(8),
+              (QStringList{u"7@@на собственик"_s, u"8@8001011234@за нов залог"_s,
+                           u"20@0000012345@при покупка"_s, u"21@@при покупка"_s, u"23@@за нов залог"_s}));
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Told().toStdString();
+}

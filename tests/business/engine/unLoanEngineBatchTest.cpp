@@ -144,3 +144,25 @@ TEST(LoanEngineBatch, GivesTheRecordOfEachContractAsComputedAlone) {
     EXPECT_GT(left, 50);
     EXPECT_GT(withFees, 2000);
 }
+
+// The receiver runs with no transaction open, so it may let the event loop run; inside a
+// transaction of the caller's the batch reads in it and sees what it wrote.
+TEST(LoanEngineBatch, HandsOverOutsideItsTransactionAndReadsInTheCallers) {
+    TTempProgramDir dir;
+    const GeneratedShop shop(60);
+    QString docNo;
+    CalculateContractDebts(nullptr, shop.DocNos, AtDay + 0.5,
+                           [&](int Index, const QString&, const QString& Failure) {
+                               EXPECT_EQ(OpenTransaction(), nullptr);
+                               if (docNo.isEmpty() && Failure.isEmpty()) docNo = shop.DocNos[Index];
+                           });
+    ASSERT_FALSE(docNo.isEmpty());
+    TTransaction write;
+    Exec(Format(u"Update Contracts Set Finished = True, At_Date = %d Where docno = %s"_s, {AtDay, docNo}));
+    QString row;
+    CalculateContractDebts(nullptr, {docNo}, AtDay + 0.5, [&](int, const QString& Row, const QString&) {
+        EXPECT_EQ(OpenTransaction(), &write);
+        row = Row;
+    });
+    EXPECT_EQ(GetPiece(row, FieldDelimiterChar, dfFinished), u"да"_s);
+}

@@ -385,6 +385,14 @@ TEST_F(LoanEngine, OutstandingPrincipalTakesEveryPaymentWhateverItsDate) {
         EXPECT_EQ(GetOutstandingPrincipal(nullptr, c.DocNo, principal), c.Ok) << c.DocNo;
         EXPECT_EQ(principal, c.Principal) << c.DocNo;
     }
+    // Many contracts at once give the same, only for the contracts asked about: contract 2 is
+    // repaid in full, 3 only paid out, 4 is not asked about.
+    PayOut(D, 2, 300);
+    Receive(D + 9, 2, ptInPrincipal, 300);
+    PayOut(D, 3, 200.5);
+    PayOut(D, 4, 100);
+    EXPECT_EQ(OutstandingPrincipals(nullptr, u"SELECT 1 UNION SELECT 2 UNION SELECT 3 UNION SELECT 999"_s),
+              (QHash<qint64, qint64>{{1, 79975}, {2, 0}, {3, 20050}}));
 }
 
 // A fee band holds neither of its limits, and the amount is compared with two decimals.

@@ -15,13 +15,16 @@
 #include "core/unRegistry.h"
 #include "tests/support/Books.h"
 #include "tests/support/ContractShop.h"
+#include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
+#include "tests/support/WriteLock.h"
 
 #include <QApplication>
 #include <QGroupBox>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -77,6 +80,21 @@ public:
 
     TContractShop Shop;
     TScriptedPresenter Presenter;
+};
+
+// Runs a function on every event a watched object receives, before the object does.
+class TEventHook : public QObject {
+public:
+    TEventHook(QObject* Watched, std::function<void(QEvent*)> OnEvent) : FOnEvent(std::move(OnEvent)) {
+        Watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* E) override {
+        FOnEvent(E);
+        return false;
+    }
+
+private:
+    std::function<void(QEvent*)> FOnEvent;
 };
 
 // Counts the progress posted to it.
@@ -582,7 +600,13 @@ TEST_F(ObligationsWindow, APastAtDateTakesOnlyTheInterestPaidByThen) {
     EXPECT_EQ(G->Cells(dfDueDate, One), DateToStr(T - 40 + 29));
     // 1500.00 at 4 % a month is 2.00 a day, over the 36 days up to the at-date, nothing paid.
     EXPECT_EQ(G->Cells(dfInterestDue, One), Money(36 * 200));
-    EXPECT_EQ(Form->StatusBar->Panels()->Items(0)->Text(), u"Общо: 1 ред"_s);
+    // Contract 5 was sold only on T-2: overdue and unsold then, with its due date.
+    const int Five = RowOf(G, u"5"_s);
+    ASSERT_EQ(Five, One + 1);
+    EXPECT_EQ(G->Cells(dfSold, Five), u"не"_s);
+    EXPECT_EQ(G->Cells(dfSoldDate, Five), QString());
+    EXPECT_EQ(G->Cells(dfDueDate, Five), DateToStr(T - 40 + 29));
+    EXPECT_EQ(Form->StatusBar->Panels()->Items(0)->Text(), u"Общо: 2 реда"_s);
 
     Form->rgType_of_Obligation->findChildren<QRadioButton*>().at(okOnHand)->click();
     EXPECT_EQ(Form->ObligationKind(), okOnHand);
@@ -597,6 +621,136 @@ TEST_F(ObligationsWindow, APastAtDateTakesOnlyTheInterestPaidByThen) {
     EXPECT_EQ(G->Cells(dfDueDate, Two), DateToStr(At + 29));
     EXPECT_EQ(G->Cells(dfInterestPaid, Two), u"10.00"_s);
     Close(Form);
+}
+
+// A generated shop at a past at-date: whether each contract was open, closed or overdue then is
+// told by the dates of its redemption, sale and interest payments up to that day, whatever
+// happened after it. The expected sets are asked of the database directly.
+TEST_F(ObligationsWindow, APastAtDateListsEachContractAsItStoodThen) {
+    const int At = T - 30;
+    int Order = 200;
+    const auto Receipt = [&](int DocNo, int Day, int Type, int Sum) {
+        Run(Format(u"Insert into Incomes values ( %d, %d, %d, %d, %d, \"\", \"\", \"maria\" )"_s,
+                   {++Order, Day, DocNo, Type, Sum}));
+    };
+    for (int C = 100; C < 172; ++C) {
+        const int Day = At - 90 + (C * 13) % 80, Sum = 300 + (C * 37) % 900, Step = (C / 6) % 10;
+        Contract(C, Day, C % 2 ? 12345 : 8001011234, Sum);
+        switch (C % 6) {
+        case 1: // redeemed from five days before the at-date to four after it, the day itself among them
+            Run(Format(u"Update Contracts Set Finished = True, At_Date = %d Where docno = %d"_s,
+                       {At - 5 + Step, C}));
+            Receipt(C, At - 5 + Step, 1, Sum);
+            break;
+        case 2: // sold likewise
+            Run(Format(u"Update Contracts Set Sold = True, sold_at_date = %d Where docno = %d"_s,
+                       {At - 4 + Step, C}));
+            break;
+        case 3: // interest paid in its term, and again after the at-date
+            Receipt(C, Day + 20, 2, 20);
+            Receipt(C, At + 3, 2, 20);
+            break;
+        case 4: // interest paid around the day its term would run out
+            Receipt(C, At - 35 + Step, 2, 15);
+            break;
+        case 5: // renewed, then redeemed long after the at-date
+            Receipt(C, Day + 25, 2, 10);
+            Run(Format(u"Update Contracts Set Finished = True, At_Date = %d Where docno = %d"_s,
+                       {At + 30, C}));
+            break;
+        }
+    }
+    const QString OpenThen = Format(uR"sql(
+        date_c <= %d AND NOT ( Finished = True AND at_date <= %d ) AND NOT ( Sold = True AND sold_at_date <= %d )
+    )sql"_s,
+                                    {At, At, At});
+    const QString Expected[4] = {
+        Format(u"SELECT docno FROM Contracts WHERE date_c <= %d ORDER BY docno"_s, {At}),
+        Format(uR"sql(
+            SELECT docno FROM Contracts
+            WHERE %s AND %d - Coalesce(( SELECT Max(date_d) FROM Incomes
+                                         WHERE contract_n = Contracts.docno AND payment_type = 2
+                                               AND date_d <= %d ), date_c) >= duration
+            ORDER BY docno
+        )sql"_s,
+               {OpenThen, At, At}),
+        Format(uR"sql(
+            SELECT docno FROM Contracts
+            WHERE date_c <= %d AND ( ( Finished = True AND at_date <= %d ) OR ( Sold = True AND sold_at_date <= %d ) )
+            ORDER BY docno
+        )sql"_s,
+               {At, At, At}),
+        Format(u"SELECT docno FROM Contracts WHERE %s ORDER BY docno"_s, {OpenThen}),
+    };
+    auto* Form = Open();
+    Form->dtp_To->SetDate(At);
+    for (int Kind : {okAll, okOverdue, okClosed, okOnHand}) {
+        SCOPED_TRACE(Kind);
+        Form->SetObligationKind(Kind);
+        QTest::keyClick(Form->Grid, Qt::Key_F8);
+        QApplication::processEvents();
+        QStringList Listed;
+        for (int R = Form->Grid->FixedRows(); R < Form->Grid->RowCount(); ++R)
+            if (Form->Grid->Cells(0, R) != u"Общо:"_s) Listed << Form->Grid->Cells(0, R);
+        const QStringList Wanted = QueryText(Expected[Kind]).split(u'°', Qt::SkipEmptyParts);
+        EXPECT_GT(Wanted.size(), 5);
+        EXPECT_EQ(Listed, Wanted);
+        // Each row says what it was then: no redemption or sale after the at-date, and a due date
+        // for every open contract.
+        for (int R = Form->Grid->FixedRows(); R < Form->Grid->RowCount() - 1; ++R) {
+            const bool Closed =
+                Form->Grid->Cells(dfFinished, R) == u"да"_s || Form->Grid->Cells(dfSold, R) == u"да"_s;
+            for (int Col : {int(dfFinishedDate), int(dfSoldDate)})
+                EXPECT_LE(StrToDateOr(Form->Grid->Cells(Col, R), 0), At) << R;
+            EXPECT_EQ(Form->Grid->Cells(dfDueDate, R).isEmpty(), Closed) << R;
+        }
+    }
+    EXPECT_TRUE(Presenter.Texts().isEmpty());
+    Close(Form);
+}
+
+// While a report is being built the program stays usable: once the event loop runs, another
+// window saves, a second report loads and another workstation saves at once, as no read
+// transaction is held meanwhile. Contract 9000 lies in a block of its own, read after them.
+TEST_F(ObligationsWindow, WhileAReportLoadsOthersSaveAndLoad) {
+    Contract(9000, T - 10, 8001011234, 700);
+    auto* Other = Open();
+    Other->SetObligationKind(okOnHand);
+    QTest::keyClick(Other->Grid, Qt::Key_F8);
+    QApplication::processEvents();
+    Other->Grid->SetRow(RowOf(Other->Grid, u"2"_s));
+    Presenter.PlanAnswer(mrYes);
+    Other->btnForSale->click();
+    ASSERT_EQ(Other->PendingSql.size(), 1);
+    Presenter.Clear();
+
+    auto* Form = Open();
+    bool Ran = false, Saved = false;
+    QStringList OtherRows;
+    TEventHook Hook(Form, [&](QEvent* E) {
+        if (Ran || E->type() != evProgress || static_cast<TProgressEvent*>(E)->Done == 0) return;
+        Ran = true;
+        Saved = OtherWorkstationSaves("UPDATE Contracts SET Duration = 31 WHERE docno = 9000");
+        // The other window's F2 writes its declaration and loads its rows again.
+        Other->SubWindow()->mdiArea()->setActiveSubWindow(Other->SubWindow());
+        QTest::keyClick(Other->Grid, Qt::Key_F2);
+        QApplication::processEvents();
+        for (int R = Other->Grid->FixedRows(); R < Other->Grid->RowCount(); ++R)
+            OtherRows << Other->Grid->Cells(0, R);
+    });
+    QTest::keyClick(Form->Grid, Qt::Key_F8);
+    QApplication::processEvents();
+    EXPECT_TRUE(Ran);
+    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Other->PendingSql.isEmpty());
+    EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 2"_s), u"True"_s);
+    EXPECT_EQ(OtherRows, (QStringList{u"1"_s, u"2"_s, u"6"_s, u"9000"_s, u"Общо:"_s}));
+    EXPECT_EQ(Presenter.Texts(), QStringList());
+    // The report itself is whole, contract 9000 read as the other workstation left it.
+    EXPECT_EQ(RowOf(Form->Grid, u"Общо:"_s), Form->Grid->FixedRows() + 6);
+    EXPECT_EQ(Form->Grid->Cells(dfDuration, RowOf(Form->Grid, u"9000"_s)), u"31"_s);
+    Close(Form);
+    Close(Other);
 }
 
 // An at-date typed as no date stays as typed, is refused by name at F8 and runs nothing.

@@ -209,11 +209,12 @@ public:
 
 // A contract renewed by an interest payment is due as the obligations report has it: 30 days
 // from the payment, counted to the last day not yet overdue; a payment dated after today does not
-// count yet. The journal shows each order's due date as of that order's day.
+// count yet, one made today does. The journal shows each order's due date as of that order's day.
 TEST_F(StockWindows, PledgesOnHandThroughF8) {
-    const int Paid = 45350, Later = TContractShop::Today + 1;
+    const int Paid = 45350, Today = TContractShop::Today, Later = Today + 1;
     Exec(Format(u"Insert into Incomes values ( 40, %d, 3, 2, 16, \"\", \"\", \"maria\" )"_s, {Paid}));
     Exec(Format(u"Insert into Incomes values ( 41, %d, 3, 2, 16, \"\", \"\", \"maria\" )"_s, {Later}));
+    Exec(Format(u"Insert into Incomes values ( 42, %d, 4, 2, 9, \"\", \"\", \"maria\" )"_s, {Today}));
     auto* Form = Open<TfrmNali4ni_zalozi>();
     EXPECT_EQ(Form->pnlCaption->text(), u"НАЛИЧНИ ЗАЛОЗИ"_s);
     EXPECT_EQ(Form->Grid->RowCount(), 3);
@@ -221,7 +222,7 @@ TEST_F(StockWindows, PledgesOnHandThroughF8) {
     ASSERT_EQ(Form->Grid->RowCount(), 2 + 3);
     for (int R = 2; R < 4; ++R) {
         const int Signed = Form->Grid->Cells(5, R) == u"3"_s ? 45346 : 45347;
-        const int Base = Signed == 45346 ? Paid : Signed;
+        const int Base = Signed == 45346 ? Paid : Today;
         EXPECT_EQ(Form->Grid->Cells(9, R), DateToStr(Base + 30 - 1)) << R;
     }
     EXPECT_EQ(Form->Grid->Cells(8, 4), u"закупена"_s);

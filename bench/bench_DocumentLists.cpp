@@ -1,0 +1,141 @@
+// The lists of the document windows in a big shop: opening each window (which loads its list), F8,
+// and the reload that follows every Save (F2), beside the plain read of the same rows by their own
+// statements. Goals at 100,000 contracts: a window open within 2 s, a reload within 1 s. Also the
+// receipt list's statement joined from the contracts' side (RIGHT JOIN) against the orders' side.
+// The program exits with 1 when a goal is missed.
+//
+//   build/bin/bench_DocumentLists [contracts, default 100000]
+
+#include "Components/Grids/RichGrid.h"
+#include "bench/BenchShop.h"
+#include "business/documents/unCashOrders.h"
+#include "business/documents/un_Contracts.h"
+#include "business/documents/un_Incomes.h"
+#include "business/documents/un_Items_sales.h"
+#include "business/documents/un_Outcomes.h"
+#include "core/uDelimitedStrings.h"
+#include "core/unDatabase.h"
+#include "core/unRegistry.h"
+#include "framework/forms/MAccountForm.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+double Ms(const std::function<void()>& Run) {
+    QElapsedTimer timer;
+    timer.start();
+    Run();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+// One pledged sale for every sixth contract, with its receipt.
+void AddSales(int N) {
+    TTransaction transaction;
+    for (int c = 6, sale = 0; c <= N; c += 6) {
+        ++sale;
+        bench::Exec(Format("Update Contracts Set Sold = True, sold_at_date = %d Where docno = %d",
+                           {bench::AtDay - 5, c}));
+        bench::Exec(
+            Format("Insert into Items_sales values ( %d, %d, %d, 1, 900, \"\", \"\", \"\", %d, False )",
+                   {sale, bench::AtDay - 5, c, 7000000000LL + 1 + c % (N / 2)}));
+        bench::Exec(Format("Insert into Incomes values ( %d, %d, %d, 4, 900, \"\", \"\", \"\" )",
+                           {10000000 + sale, bench::AtDay - 5, sale}));
+    }
+    transaction.Commit();
+}
+
+double ReadMs(const QStringList& Sqls) {
+    return Ms([&] {
+        for (const QString& sql : Sqls) {
+            TDelimitedStringList rows;
+            try {
+                RunQuery(nullptr, AdoConnection, sql, &rows);
+            } catch (const EDatabaseError& E) {
+                std::printf("%s\n%s\n", qPrintable(E.Message()), qPrintable(E.Sql()));
+                std::exit(2);
+            }
+        }
+    });
+}
+
+struct TFigures {
+    const char* Name;
+    double OpenMs, F8Ms, ReloadMs, ReadMs;
+    int Rows;
+};
+
+// Table: the window's table, as the main window hands it over.
+template <class F>
+TFigures Measure(const char* Name, const QString& Table, QWidget* Host, const QStringList& PlainRead) {
+    TFigures figures{Name, 0, 0, 0, ReadMs(PlainRead), 0};
+    F* form = nullptr;
+    figures.OpenMs = Ms([&] {
+        form = CreateForm<F>(Host, TMAccountForm::fsMDIChild);
+        form->SetTableName(Table);
+        form->SetKeyField(QStringLiteral("docno"));
+        form->ShowForm();
+        QApplication::processEvents();
+    });
+    figures.F8Ms = Ms([&] { form->actExecute->trigger(); });
+    figures.ReloadMs = Ms([&] { form->Reload(); });
+    figures.Rows = form->Grid->RowCount() - form->Grid->FixedRows();
+    form->RunDone();
+    delete form->Container();
+    return figures;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int n = argc > 1 ? std::atoi(argv[1]) : 100000;
+    QTemporaryDir dir;
+    SetRegistryFile(dir.filePath(QStringLiteral("Kovo_Lab.ini")));
+    CreateDatabaseFile(dir.filePath(QStringLiteral("db/Lendora.mdb")));
+    CreateAdoConnection(nullptr, dir.path() + u'/');
+    bench::MakeShop(n);
+    AddSales(n);
+
+    QMainWindow host;
+    host.setCentralWidget(new QMdiArea(&host));
+    host.resize(1200, 700);
+    host.show();
+    const TFigures all[] = {
+        Measure<TfrmIncomes>("receipts", QStringLiteral("Incomes"), &host,
+                             IncomeListSql(false, bench::AtDay)),
+        Measure<TfrmOutcomes>("payments", QStringLiteral("Outcomes"), &host,
+                              OutcomeListSql(false, bench::AtDay)),
+        Measure<TfrmContracts>("contracts", QStringLiteral("Contracts"), &host,
+                               {ContractListSql(false, bench::AtDay)}),
+        Measure<TfrmItems_sales>("sales", QStringLiteral("Items_sales"), &host,
+                                 SaleListSql(false, bench::AtDay)),
+    };
+    bool met = true;
+    std::printf("N = %d contracts\n", n);
+    for (const TFigures& f : all) {
+        const bool ok = f.OpenMs <= 2000 && f.ReloadMs <= 1000;
+        met = met && ok;
+        std::printf(
+            "%-9s open %6.0f ms (goal <= 2000), F8 %6.0f ms, reload after F2 %6.0f ms (goal <= 1000); "
+            "plain read %6.0f ms: open / read %.1f, reload / read %.1f; %d rows%s\n",
+            f.Name, f.OpenMs, f.F8Ms, f.ReloadMs, f.ReadMs, f.OpenMs / f.ReadMs, f.ReloadMs / f.ReadMs,
+            f.Rows, ok ? "" : "  MISSED");
+    }
+    const QString receipts = IncomeListSql(false, bench::AtDay).first();
+    QString rightJoin = receipts;
+    rightJoin.replace(QStringLiteral("FROM Incomes LEFT JOIN Contracts"),
+                      QStringLiteral("FROM Contracts RIGHT JOIN Incomes"));
+    std::printf("receipt list statement: orders' side %.0f ms, contracts' side (RIGHT JOIN) %.0f ms\n",
+                ReadMs({receipts}), ReadMs({rightJoin}));
+    FreeAdoConnection();
+    SetRegistryFile(QString());
+    return met ? 0 : 1;
+}

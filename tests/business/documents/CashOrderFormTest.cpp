@@ -142,6 +142,27 @@ QString OwnReceipt(int Order, int Sale) {
 
 } // namespace
 
+// A purchase's payment is checked against the list only when the window says the purchase is not in
+// it; the check of any other kind of payment leaves it alone.
+TEST(CashOrderChecks, APurchasePaymentIsRefusedOnlyOffTheList) {
+    TCashOrderEntry Entry;
+    Entry.DocNo = 8;
+    Entry.Date = TContractShop::Today;
+    Entry.Contract = u"2"_s;
+    Entry.PaymentType = 4;
+    Entry.Sum = 15;
+    Entry.Customer = u"Иван"_s;
+    Entry.Supplier = u"Мария"_s;
+    TCashOrderCheck Check;
+    Check.Today = TContractShop::Today;
+    EXPECT_EQ(OutcomeValidationText(Entry, Check), QString());
+    Check.PurchaseListed = false;
+    EXPECT_EQ(OutcomeValidationText(Entry, Check).trimmed(), u"Няма покупка с номер \"2\"."_s);
+    Entry.PaymentType = 3;
+    Entry.Contract.clear();
+    EXPECT_EQ(OutcomeValidationText(Entry, Check), QString());
+}
+
 // The order a purchase or a sale wrote beside itself is neither lifted nor deleted in a cash window,
 // and no password is asked for it; another order on the same document at the same price on another
 // day is the operator's to correct and to delete.

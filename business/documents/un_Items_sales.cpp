@@ -114,6 +114,17 @@ QString SaleValidationText(const TSaleEntry& Entry, const TSaleCheck& Check) {
     return Text;
 }
 
+QString SaleAfterOriginSql(qint64 Sale, const TSaleEntry& Entry) {
+    return Format(uR"sql(
+        UPDATE Items_sales
+           SET docno = docno
+         WHERE ( docno = %d ) AND ( %d >= ( SELECT %s FROM %s WHERE docno = %d ) ))sql"_s,
+                  {Sale, Whole(std::floor(Entry.Date)),
+                   Entry.SaleType == stPledged ? u"date_c"_s : u"date_d"_s,
+                   Entry.SaleType == stPledged ? u"Contracts"_s : u"Items_purchases"_s,
+                   StrToIntOrZero(Entry.Contract.trimmed())});
+}
+
 TDateTime SaleOriginDate(QObject* Owner, int SaleType, qint64 Origin) {
     TDelimitedStringList Found;
     RunQuery(Owner, AdoConnection,
@@ -527,9 +538,14 @@ QStringList TfrmItems_sales::EntryStatements() {
     const qint64 Key = StrToIntOrZero(EditingKey);
     QStringList Statements =
         SaleStatements(TableName, KeyField, EditingRow, Key, FOwnReceipt, Entry, UserName);
-    if (EditingRow)
+    if (EditingRow) {
         Guard(Statements[0], Format(u"Продажба %d е изтрита междувременно."_s, {Key}));
-    else
+        // Another window may have moved the origin past the sale's new date meanwhile.
+        Statements += SaleAfterOriginSql(Key, Entry);
+        Guard(Statements.last(),
+              Format(u"Датата на продажбата е преди датата на %s номер %s."_s,
+                     {Entry.SaleType == stPledged ? u"договор"_s : u"покупка"_s, Entry.Contract.trimmed()}));
+    } else
         Guard(Statements[1], OriginGoneText(Entry.SaleType, StrToIntOrZero(Entry.Contract)));
     return Statements;
 }

@@ -55,6 +55,9 @@ QStringList SaleStatements(const QString& Table, const QString& KeyField, bool E
 // The date of origin Origin of kind SaleType: the pledge contract's or the purchase's; 0 when there
 // is none.
 TDateTime SaleOriginDate(QObject* Owner, int SaleType, qint64 Origin);
+// For the check inside Save of an edit: changes sale Sale's row (and nothing in it) while Entry's
+// date is not before its origin's, else no row.
+QString SaleAfterOriginSql(qint64 Sale, const TSaleEntry& Entry);
 // Marks origin Origin of kind SaleType sold on Date, only while it is still offered for sale: the
 // statement changes no row when it is sold, returned or no longer declared for sale meanwhile.
 QString SaleMarkSql(int SaleType, qint64 Origin, TDateTime Date);

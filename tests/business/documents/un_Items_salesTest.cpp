@@ -588,6 +588,7 @@ TEST_F(SaleWindow, AnEditedSaleStaysBetweenItsOriginAndToday) {
         {2, 45312, QString()},
         {3, 45329, BeforePurchase},
         {3, 45330, QString()},
+        {3, 45340, QString()},
     };
     for (const auto& c : cases) {
         Presenter.Clear();
@@ -603,11 +604,24 @@ TEST_F(SaleWindow, AnEditedSaleStaysBetweenItsOriginAndToday) {
         EXPECT_EQ(Told().trimmed(), c.Told) << c.Day;
         if (c.Told.isEmpty()) Press(Qt::Key_F2);
     }
+    // The purchase window moves purchase 4 to 14.02, before its sale of 18.02, while the sale is
+    // queued for 11.02.
+    form->Grid->SetRow(3);
+    Presenter.PlanPassword(u"shef"_s);
+    Press(Qt::Key_F3);
+    form->dtDate_c->setDate(DateTimeToQDate(45333));
+    Press(Qt::Key_F4);
+    ASSERT_EQ(Told(), QString());
+    Exec(u"UPDATE Items_purchases SET date_d = 45336 WHERE docno = 4"_s);
+    Exec(u"UPDATE Outcomes SET date_d = 45336 WHERE docno = 20"_s);
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(Told().startsWith(u"Датата на продажбата е преди датата на покупка номер 4.\n"_s))
+        << Told().toStdString();
     EXPECT_EQ(QueryText(u"SELECT docno, date_d FROM Items_sales ORDER BY docno"_s),
-              u"1@21.01.2024°2@08.02.2024"_s);
+              u"1@21.01.2024°2@18.02.2024"_s);
     EXPECT_EQ(QueryText(u"SELECT sold_at_date FROM Contracts WHERE docno = 4"_s), u"21.01.2024"_s);
-    EXPECT_EQ(QueryText(u"SELECT sold_at_date FROM Items_purchases WHERE docno = 4"_s), u"08.02.2024"_s);
+    EXPECT_EQ(QueryText(u"SELECT sold_at_date FROM Items_purchases WHERE docno = 4"_s), u"18.02.2024"_s);
     EXPECT_EQ(QueryText(u"SELECT contract_n, payment_type, date_d FROM Incomes ORDER BY docno"_s),
-              u"1@4@21.01.2024°2@5@08.02.2024"_s);
+              u"1@4@21.01.2024°2@5@18.02.2024"_s);
     ExpectTradeBooksHold(TContractShop::Today);
 }

@@ -89,17 +89,22 @@ bool TCashOrderForm::Add() {
             ConfirmYesNoFmt(u"Сумата на ордера е отрицателна (%s). Желаете ли да запишете корекция?"_s,
                             {FloatToFixedStr(AmountDecimals, Entry.Sum)}) != mrYes)
             return false;
-        if (FReceipt && (Entry.PaymentType == 4 || Entry.PaymentType == 5) && !SameDocument(Entry)) {
-            const QString Sale = Entry.Contract.trimmed();
-            QStringList Receipts =
-                LinkedOrderNumbers(this, u"Incomes"_s, StrToIntOrZero(Sale), Entry.PaymentType) +
-                QueuedNumbers(Entry.PaymentType, Sale);
-            if (EditingRow) Receipts.removeAll(EditingKey.trimmed());
-            if (!Receipts.isEmpty() &&
-                ConfirmYesNoFmt(
-                    u"Продажба номер %s вече има приходен касов ордер (%s). Желаете ли да запишете "
-                    "още един?"_s,
-                    {Sale, Receipts.join(u", "_s)}) != mrYes)
+        // A sale is taken in, a purchase paid, by one order as a rule.
+        const bool ForDocument =
+            FReceipt ? Entry.PaymentType == 4 || Entry.PaymentType == 5 : Entry.PaymentType == 4;
+        if (ForDocument && !SameDocument(Entry)) {
+            const QString Document = Entry.Contract.trimmed();
+            QStringList Orders =
+                LinkedOrderNumbers(this, OrdersTable(), StrToIntOrZero(Document), Entry.PaymentType) +
+                QueuedNumbers(Entry.PaymentType, Document);
+            if (EditingRow) Orders.removeAll(EditingKey.trimmed());
+            if (!Orders.isEmpty() &&
+                ConfirmYesNoFmt(FReceipt
+                                    ? u"Продажба номер %s вече има приходен касов ордер (%s). Желаете ли "
+                                      "да запишете още един?"_s
+                                    : u"Покупка номер %s вече има разходен касов ордер (%s). Желаете ли "
+                                      "да запишете още един?"_s,
+                                {Document, Orders.join(u", "_s)}) != mrYes)
                 return false;
         }
     }
@@ -107,15 +112,19 @@ bool TCashOrderForm::Add() {
 }
 
 bool TCashOrderForm::Edit() {
-    if (!FReceipt && !EditingRow) {
+    if (!EditingRow) {
         const qint64 Number = SelectedDocNo();
-        const QString Contract = Number == 0 ? QString() : PayoutContract(this, Number);
-        if (!Contract.isEmpty()) {
-            ShowErrorFmt(PayoutRefusal(Number, Contract));
+        const QString Refusal = Number == 0 ? QString() : OwnOrderRefusal(this, OrdersTable(), Number);
+        if (!Refusal.isEmpty()) {
+            ShowErrorFmt(Refusal);
             return false;
         }
     }
     return TDocumentForm::Edit();
+}
+
+QString TCashOrderForm::OrdersTable() const {
+    return FReceipt ? u"Incomes"_s : u"Outcomes"_s;
 }
 
 bool TCashOrderForm::Delete() {
@@ -201,6 +210,11 @@ QString TCashOrderForm::ValidateEntry() {
         if (Entry.PaymentType == 1 && ContractNo != 0 && !Check.SameDocument)
             Check.Payouts =
                 LinkedOrderNumbers(this, u"Outcomes"_s, ContractNo, 1) + QueuedNumbers(1, Contract);
+        // The list holds every purchase; an edit that keeps its purchase may find it gone by now.
+        if (Entry.PaymentType == 4)
+            Check.PurchaseListed =
+                Check.SameDocument ||
+                (!Contract.isEmpty() && !ListEditLookup(leContract, 0, 0, Contract).isEmpty());
         return OutcomeValidationText(Entry, Check);
     }
     if (EditingRow && IsContractPaymentType(Lifted.PaymentType))
@@ -283,6 +297,10 @@ QString TCashOrderForm::RecheckQueued(const TQueuedOrder& Order) {
             return Format(u"Продажба %d е изтрита междувременно."_s, {ContractNo});
         return QString();
     }
+    // Or deleted the purchase a payment is for, with the payments it had.
+    if (New && Entry.PaymentType == 4 &&
+        !DocumentNumberStored(this, u"Items_purchases"_s, double(ContractNo)))
+        return Format(u"Покупка %d е изтрита междувременно."_s, {ContractNo});
     // Or saved the contract a payment pays out, with its payout.
     if (!New || Entry.PaymentType != 1) return QString();
     if (!ReadContractState(this, ContractNo).Stored) return NoContractText(Contract);
@@ -322,10 +340,7 @@ void TCashOrderForm::Saved() {
 }
 
 QString TCashOrderForm::DeleteRefusal(qint64 Number) {
-    if (!FReceipt) {
-        const QString Contract = PayoutContract(this, Number);
-        return Contract.isEmpty() ? QString() : PayoutRefusal(Number, Contract);
-    }
+    if (QString Own = OwnOrderRefusal(this, OrdersTable(), Number); !Own.isEmpty() || !FReceipt) return Own;
     TCashOrderEntry Stored;
     if (!ReadStoredOrder(this, TableName, Number, Stored) || !IsContractPaymentType(Stored.PaymentType))
         return QString();

@@ -35,7 +35,8 @@ public:
     // A negative amount is a correction, and a second receipt for one sale a choice: each queued
     // only when the operator confirms it.
     bool Add() override;
-    // A contract's payout is the contract window's: it is not lifted here.
+    // A contract's payout, and the order a purchase or a sale wrote beside itself, are their
+    // document's: they are not lifted here.
     bool Edit() override;
     // A dropped new order gives its number back to the number edit.
     bool Delete() override;
@@ -66,7 +67,8 @@ protected:
     // orders that together pay more principal than is owed, the last.
     QString CheckInsideSave(int& Refused) override;
     void Saved() override;
-    // Payments: the payout of a contract. Receipts: a receipt on a redeemed or sold contract.
+    // A document's own order (a contract's payout, a purchase's payment, a sale's receipt), and a
+    // receipt on a redeemed or sold contract.
     QString DeleteRefusal(qint64 Number) override;
     QStringList DeleteStatements(int Row, qint64 Number) override;
 
@@ -78,6 +80,8 @@ protected:
     TCashOrderEntry Lifted;
 
 private:
+    // Incomes or Outcomes, as the statements name it.
+    QString OrdersTable() const;
     // An order this window queued: as typed, or as stored for a delete; Lifted for edits.
     struct TQueuedOrder {
         int Key = 0; // the queued document's

@@ -647,10 +647,11 @@ void TDocumentForm::RunPrint(const std::function<void()>& Print) {
     }
 }
 
-void TDocumentForm::PrintLabel() {
+void TDocumentForm::PrintLabel(TLabelDocument Document) {
     // A label of an empty row would carry no document number.
     if (DocumentToPrint() == 0) return;
     const int Row = Grid->Row();
-    RunPrint(
-        [&] { PrintItemLabel(LabelTemplatePath(), Grid->Cells(0, Row).trimmed(), Grid->Cells(3, Row)); });
+    RunPrint([&] {
+        PrintItemLabel(LabelTemplatePath(), Grid->Cells(0, Row).trimmed(), Grid->Cells(3, Row), Document);
+    });
 }

@@ -16,6 +16,7 @@
 // order wants, and fills in the protected hooks; its validation, statements and list queries are
 // free functions of its own unit, tested without a window.
 
+#include "business/printing/unWordTemplates.h"
 #include "business/registers/unQueuedChanges.h"
 #include "framework/forms/MAccountReadForm.h"
 
@@ -102,7 +103,7 @@ public:
     // compares a new number with them.
     QStringList GridNumbers() const;
     // The item label of the selected document: its number and the item's name in column 3.
-    void PrintLabel();
+    void PrintLabel(TLabelDocument Document = TLabelDocument::Contract);
 
 protected:
     // feDocNo and dtDate_c, made where the window's tab order wants them, and laid out with

@@ -143,6 +143,10 @@ QString OutcomeValidationText(const TCashOrderEntry& Entry, const TCashOrderChec
             Text += Sep + PayoutTakenText(Contract, Check.Payouts);
         }
     }
+    // A purchase's payment names a purchase in the books.
+    if (Entry.PaymentType == 4 && !Check.PurchaseListed)
+        Text += Sep + (Contract.isEmpty() ? u"Въведете номер на покупка"_s
+                                          : Format(u"Няма покупка с номер \"%s\"."_s, {Contract}));
     EditedOrderDateCheck(Entry, Check, Text);
     NewOrderCheck(Entry, Check, u"РКО номер \"%d\" съществува в базата данни. Изберете друг номер на РКО."_s,
                   Text);
@@ -278,6 +282,27 @@ QString PayoutRefusal(qint64 OrderNo, const QString& Contract) {
     return Format(u"Разходен касов ордер номер %d е изплащането по договор номер %s. То се записва и променя "
                   "само от договора."_s,
                   {OrderNo, Contract});
+}
+
+QString OwnOrderRefusal(QObject* Owner, const QString& Table, qint64 OrderNo) {
+    const bool Receipt = Table == u"Incomes"_s;
+    if (!Receipt)
+        if (const QString Contract = PayoutContract(Owner, OrderNo); !Contract.isEmpty())
+            return PayoutRefusal(OrderNo, Contract);
+    TCashOrderEntry Order;
+    if (!ReadStoredOrder(Owner, Table, OrderNo, Order)) return QString();
+    const int Type = Order.PaymentType;
+    if (Receipt ? Type != 4 && Type != 5 : Type != 4) return QString();
+    const qint64 Document = StrToIntOrZero(Order.Contract);
+    if (OwnOrderNumber(Owner, Table, Receipt ? u"Items_sales"_s : u"Items_purchases"_s, Document, Type) !=
+        OrderNo)
+        return QString();
+    return Format(
+        Receipt ? u"Приходен касов ордер номер %d е постъплението от продажба номер %d. То се записва и "
+                  "променя само от продажбата."_s
+                : u"Разходен касов ордер номер %d е плащането на покупка номер %d. То се записва и "
+                  "променя само от покупката."_s,
+        {OrderNo, Document});
 }
 
 bool ReadStoredOrder(QObject* Owner, const QString& Table, qint64 DocNo, TCashOrderEntry& Order) {

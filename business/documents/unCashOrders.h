@@ -54,6 +54,8 @@ struct TCashOrderCheck {
     TContractState LiftedContract;
     // Payments for a new pledge: the numbers of the orders that paid the contract out already.
     QStringList Payouts;
+    // Payments for a purchase: the purchase is in the window's list.
+    bool PurchaseListed = true;
 };
 
 // True for the types of a payment on a contract: principal, interest and the fees.
@@ -96,6 +98,10 @@ QString NoContractText(const QString& DocNo);
 // contract window alone writes and changes those.
 QString PayoutContract(QObject* Owner, qint64 OrderNo);
 QString PayoutRefusal(qint64 OrderNo, const QString& Contract);
+// Why saved order OrderNo of Table (Incomes or Outcomes) is not changed from a cash window: it is
+// a contract's payout, or the order a purchase or a sale wrote beside itself, and it moves and goes
+// with its document alone. "" for any other order.
+QString OwnOrderRefusal(QObject* Owner, const QString& Table, qint64 OrderNo);
 // The saved order DocNo of Table (its contract, type, amount and date); false when there is none.
 bool ReadStoredOrder(QObject* Owner, const QString& Table, qint64 DocNo, TCashOrderEntry& Order);
 // True when a document numbered DocNo is saved in Table.

@@ -79,7 +79,8 @@ bool TfrmIncomes::Init() {
     Grid->ColAttributes(icSum)->SetFormatter(ValueFormatter);
     edCustomer_name->setText(ReadRegString(u"frmIncomes_edCustomer_name"_s));
     edSupplier_name->setText(ReadRegString(u"frmIncomes_edSupplier_name"_s));
-    ShowLastOwner(leOwner);
+    // An owner's deposit takes no borrower.
+    if (PaymentTypeText() != u"3"_s) ShowLastOwner(leOwner);
     SetShowProgress(true);
     PostEventTo(this, new TProgressEvent(0, 100));
     PrintSettingsName = u"frmIncomes_print_settings"_s;

@@ -64,6 +64,13 @@ QString PurchaseValidationText(const TPurchaseEntry& Entry, const TPurchaseCheck
     if (Entry.ItemCode.trimmed().isEmpty() || !Check.ItemKnown) Text += Sep + u"Въведете вещ"_s;
     if (!Check.EditingRow && std::floor(Entry.Date) != std::floor(Check.Today))
         Text += u"Нов договор може да бъде направен само на днешна дата"_s;
+    // An edit moves the payment order along: neither may be dated in the future, nor the item
+    // bought after it was sold.
+    if (Check.EditingRow && std::floor(Entry.Date) > std::floor(Check.Today))
+        Text += Sep + u"Датата на покупката е след днешната."_s;
+    if (Check.EditingRow && Check.FirstSale != 0 && std::floor(Entry.Date) > std::floor(Check.FirstSale))
+        Text += Sep + Format(u"Датата на покупката е след продажбата на вещта (%s)."_s,
+                             {DateToStr(Check.FirstSale)});
     return Text;
 }
 
@@ -156,9 +163,25 @@ QString PurchaseStillEditableSql(qint64 Purchase, const TPurchaseEntry& Entry) {
            AND ( ( ( code_i = %d ) AND ( Abs( sum_s - %f ) < 0.005 ) )
               OR ( ( sold = False )
                    AND NOT EXISTS ( SELECT docno FROM Items_sales
-                                     WHERE ( contract_n = %d ) AND ( payment_type = 2 ) ) ) ))sql"_s,
+                                     WHERE ( contract_n = %d ) AND ( payment_type = 2 ) ) ) )
+           AND NOT EXISTS ( SELECT docno FROM Items_sales
+                             WHERE ( contract_n = %d ) AND ( payment_type = 2 ) AND ( date_d < %d ) ))sql"_s,
                   {Purchase, StrToIntOrZero(Entry.ItemCode.trimmed()),
-                   RoundToDigits(AmountDecimals, Entry.Sum), Purchase});
+                   RoundToDigits(AmountDecimals, Entry.Sum), Purchase, Purchase,
+                   Whole(std::floor(Entry.Date))});
+}
+
+TDateTime PurchaseFirstSale(QObject* Owner, qint64 Purchase) {
+    TDelimitedStringList First;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT Min( date_d ) FROM Items_sales
+         WHERE ( contract_n = %d ) AND ( payment_type = 2 ))sql"_s,
+                    {Purchase}),
+             &First);
+    TDateTime Day = 0;
+    if (First.Count() == 0 || !TryStrToDate(First.GetField(0, 0), Day)) return 0;
+    return Day;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -269,7 +292,7 @@ TfrmItems_purchases::TfrmItems_purchases(QWidget* Owner) : TDocumentForm(Owner) 
 
     ctrl_F9->setText(u"Натиснете <CTRL> + <F9> за отпечатване на договор за покупка."_s);
     connect(btnPrintOrder, &QPushButton::clicked, this, [this] { PrintDocument(); });
-    connect(btnPrintLabel, &QPushButton::clicked, this, [this] { PrintLabel(); });
+    connect(btnPrintLabel, &QPushButton::clicked, this, [this] { PrintLabel(TLabelDocument::Purchase); });
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leOwner->OnFormOk = [this](QWidget*) { OwnerChanged(); };
     leItem->OnChange = [this](QWidget*) { ItemChanged(); };
@@ -388,6 +411,7 @@ QString TfrmItems_purchases::ValidateEntry() {
     Check.ItemKnown = !ListEditLookup(leItem, 0, 0, Entry.ItemCode).isEmpty();
     Check.EditingRow = EditingRow;
     Check.Today = Date();
+    if (EditingRow) Check.FirstSale = PurchaseFirstSale(this, StrToIntOrZero(EditingKey));
     QString Text = PurchaseValidationText(Entry, Check);
     if (EditingRow)
         if (const QString Refusal = PurchaseEditRefusal(this, StrToIntOrZero(EditingKey), Entry);

@@ -34,6 +34,8 @@ struct TPurchaseCheck {
     bool ItemKnown = false;  // the item's code stands in the item list
     bool EditingRow = false;
     TDateTime Today = 0;
+    // An edit: the day of the purchase's first sale, 0 while it has none.
+    TDateTime FirstSale = 0;
 };
 
 // The validation messages gathered into one text; empty when the entry may be queued.
@@ -53,11 +55,13 @@ QString PurchaseOrderUpdateSql(qint64 Key, qint64 OrderNo, const TPurchaseEntry&
 QStringList PurchaseDeleteStatements(qint64 Purchase);
 // Why saved purchase Purchase may not be deleted: its item is sold; "" when it may.
 QString PurchaseDeleteRefusal(QObject* Owner, qint64 Purchase);
+// The day of the first sale of purchase Purchase; 0 while it has none.
+TDateTime PurchaseFirstSale(QObject* Owner, qint64 Purchase);
 // Why saved purchase Purchase may not take the item and price of Entry: it is sold and they differ
 // from the stored ones; "" when it may.
 QString PurchaseEditRefusal(QObject* Owner, qint64 Purchase, const TPurchaseEntry& Entry);
 // For the check inside Save: changes purchase Purchase's row (and nothing in it) while it still has
-// the item and price of Entry or is unsold, else no row.
+// the item and price of Entry or is unsold, and no sale of it is dated before Entry, else no row.
 QString PurchaseStillEditableSql(qint64 Purchase, const TPurchaseEntry& Entry);
 // The list query: every purchase, in number order.
 QString PurchaseListSql();

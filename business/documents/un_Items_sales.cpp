@@ -103,7 +103,39 @@ QString SaleValidationText(const TSaleEntry& Entry, const TSaleCheck& Check) {
     if (Entry.Supplier.trimmed().isEmpty()) Text += Sep + u"Въведете служител"_s;
     if (!Check.EditingRow && std::floor(Entry.Date) != std::floor(Check.Today))
         Text += u"Нов договор може да бъде направен само на днешна дата"_s;
+    // An edit moves the receipt and the origin's sold date along: none of them may be dated in the
+    // future, nor an item sold before it was pawned or bought.
+    if (Check.EditingRow && std::floor(Entry.Date) > std::floor(Check.Today))
+        Text += Sep + u"Датата на продажбата е след днешната."_s;
+    if (Check.OriginDate != 0 && std::floor(Entry.Date) < std::floor(Check.OriginDate))
+        Text += Sep + Format(u"Датата на продажбата е преди датата на %s номер %s (%s)."_s,
+                             {Entry.SaleType == stPledged ? u"договор"_s : u"покупка"_s,
+                              Entry.Contract.trimmed(), DateToStr(Check.OriginDate)});
     return Text;
+}
+
+QString SaleAfterOriginSql(qint64 Sale, const TSaleEntry& Entry) {
+    return Format(uR"sql(
+        UPDATE Items_sales
+           SET docno = docno
+         WHERE ( docno = %d ) AND ( %d >= ( SELECT %s FROM %s WHERE docno = %d ) ))sql"_s,
+                  {Sale, Whole(std::floor(Entry.Date)),
+                   Entry.SaleType == stPledged ? u"date_c"_s : u"date_d"_s,
+                   Entry.SaleType == stPledged ? u"Contracts"_s : u"Items_purchases"_s,
+                   StrToIntOrZero(Entry.Contract.trimmed())});
+}
+
+TDateTime SaleOriginDate(QObject* Owner, int SaleType, qint64 Origin) {
+    TDelimitedStringList Found;
+    RunQuery(Owner, AdoConnection,
+             Format(SaleType == stPledged
+                        ? uR"sql(SELECT date_c FROM Contracts WHERE ( docno = %d ))sql"_s
+                        : uR"sql(SELECT date_d FROM Items_purchases WHERE ( docno = %d ))sql"_s,
+                    {Origin}),
+             &Found);
+    TDateTime Day = 0;
+    if (Found.Count() == 0 || !TryStrToDate(Found.GetField(0, 0), Day)) return 0;
+    return Day;
 }
 
 QString SaleMarkSql(int SaleType, qint64 Origin, TDateTime Date) {
@@ -500,6 +532,8 @@ QString TfrmItems_sales::ValidateEntry() {
             Check.OriginKnown = false;
     Check.EditingRow = EditingRow;
     Check.Today = Date();
+    const qint64 Origin = StrToIntOrZero(Entry.Contract.trimmed());
+    if (Origin != 0) Check.OriginDate = SaleOriginDate(this, Entry.SaleType, Origin);
     return SaleValidationText(Entry, Check);
 }
 
@@ -508,9 +542,14 @@ QStringList TfrmItems_sales::EntryStatements() {
     const qint64 Key = StrToIntOrZero(EditingKey);
     QStringList Statements =
         SaleStatements(TableName, KeyField, EditingRow, Key, FOwnReceipt, Entry, UserName);
-    if (EditingRow)
+    if (EditingRow) {
         Guard(Statements[0], Format(u"Продажба %d е изтрита междувременно."_s, {Key}));
-    else
+        // Another window may have moved the origin past the sale's new date meanwhile.
+        Statements += SaleAfterOriginSql(Key, Entry);
+        Guard(Statements.last(),
+              Format(u"Датата на продажбата е преди датата на %s номер %s."_s,
+                     {Entry.SaleType == stPledged ? u"договор"_s : u"покупка"_s, Entry.Contract.trimmed()}));
+    } else
         Guard(Statements[1], OriginGoneText(Entry.SaleType, StrToIntOrZero(Entry.Contract)));
     return Statements;
 }

@@ -40,6 +40,7 @@ struct TSaleCheck {
     bool OriginKnown = false; // the origin stands in the list of what is offered for sale
     bool EditingRow = false;  // an edit keeps its origin, sold already
     TDateTime Today = 0;
+    TDateTime OriginDate = 0; // the origin document's date; 0 when it is in the books no more
 };
 
 // The radio item text of a sale type.
@@ -51,6 +52,12 @@ QString SaleValidationText(const TSaleEntry& Entry, const TSaleCheck& Check);
 // origin's sold date; origin and kind stay as they were.
 QStringList SaleStatements(const QString& Table, const QString& KeyField, bool EditingRow, qint64 EditingKey,
                            qint64 OwnReceipt, const TSaleEntry& Entry, const QString& UserName);
+// The date of origin Origin of kind SaleType: the pledge contract's or the purchase's; 0 when there
+// is none.
+TDateTime SaleOriginDate(QObject* Owner, int SaleType, qint64 Origin);
+// For the check inside Save of an edit: changes sale Sale's row (and nothing in it) while Entry's
+// date is not before its origin's, else no row.
+QString SaleAfterOriginSql(qint64 Sale, const TSaleEntry& Entry);
 // Marks origin Origin of kind SaleType sold on Date, only while it is still offered for sale: the
 // statement changes no row when it is sold, returned or no longer declared for sale meanwhile.
 QString SaleMarkSql(int SaleType, qint64 Origin, TDateTime Date);

@@ -68,7 +68,13 @@ TfrmOutcomes::TfrmOutcomes(QWidget* Owner)
     L->addWidget(rgPayment_type, 0, 0, 1, 4);
     LayOutOrderEdits(L);
 
-    connect(PaymentTypeItems, &QButtonGroup::idClicked, this, [this] { BuildContractList(); });
+    connect(PaymentTypeItems, &QButtonGroup::idClicked, this, [this] {
+        // A borrower left from another kind would refuse a payment that takes none.
+        if (PaymentItem() == 1 && !leOwner->text().isEmpty())
+            leOwner->clear();
+        else
+            BuildContractList();
+    });
     leContract->OnChange = [this](QWidget*) { ContractChanged(); };
     leContract->OnFormOk = [this](QWidget*) { ContractChanged(); };
 
@@ -91,7 +97,8 @@ bool TfrmOutcomes::Init() {
     Grid->ColAttributes(ocType)->SetAlignment({caCenter});
     edCustomer_name->setText(ReadRegString(u"frmOutcomes_edCustomer_name"_s));
     edSupplier_name->setText(ReadRegString(u"frmOutcomes_edSupplier_name"_s));
-    ShowLastOwner(leOwner);
+    // The window opens on a payment to the owner, which takes no borrower: the one remembered is
+    // not shown.
     PrintSettingsName = u"frmOutcomes_print_settings"_s;
     return Result;
 }

@@ -259,7 +259,8 @@ void PrintContractDocument(QObject* Owner, int DocNo) {
     CopyReplacing(workingCopy, ContractWorkingCopyPath());
 }
 
-void PrintItemLabel(const QString& TemplatePath, const QString& DocNo, const QString& ItemName) {
+void PrintItemLabel(const QString& TemplatePath, const QString& DocNo, const QString& ItemName,
+                    TLabelDocument Document) {
     if (!QFileInfo::exists(TemplatePath)) {
         ShowErrorFmt(NotFoundText, {TemplatePath});
         return;
@@ -274,6 +275,9 @@ void PrintItemLabel(const QString& TemplatePath, const QString& DocNo, const QSt
     }
     QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
     TDelimitedStringList records;
+    // A bought item is no pledge: its label must not read as another customer's contract. Replaced
+    // first, so that an item name with the word keeps it.
+    if (Document == TLabelDocument::Purchase) AddRecord(records, u"Договор"_s, u"Покупка"_s);
     AddRecord(records, QStringLiteral("dogovor"), DocNo);
     AddRecord(records, QStringLiteral("item_name"), ItemName);
     FillAndPrint(copy, records, Qt::CaseSensitive, LabelPrinterName());

@@ -26,6 +26,10 @@ bool BuildContractRecords(QObject* Owner, int DocNo, TDelimitedStringList& Recor
 // prints it on the printer chosen in the program and then keeps it as ContractWorkingCopyPath().
 void PrintContractDocument(QObject* Owner, int DocNo);
 
-// Prints the label of contract DocNo's item from TemplatePath on the label printer; the template
-// itself is left unchanged.
-void PrintItemLabel(const QString& TemplatePath, const QString& DocNo, const QString& ItemName);
+// The document a label is stuck on the item for: a pledge contract, or a purchase.
+enum class TLabelDocument { Contract, Purchase };
+
+// Prints the label of document DocNo's item from TemplatePath on the label printer; the template
+// itself is left unchanged. The template names a contract; a purchase's label names the purchase.
+void PrintItemLabel(const QString& TemplatePath, const QString& DocNo, const QString& ItemName,
+                    TLabelDocument Document = TLabelDocument::Contract);

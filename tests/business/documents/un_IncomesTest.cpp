@@ -625,8 +625,11 @@ TEST_F(CashOrderWindow, EditedPaymentKeepsItsKindOwnerAndContract) {
     Exec(ContractDeleteSql(1));
     Exec(
         uR"sql(Insert into Items_purchases values ( 2, 45352, 6, 80, "Иван", "Мария", "maria", 8001011234, 0, False, 0 ))sql"_s);
+    // A payment of this window on purchase 2, beside the purchase's own order 10.
     Exec(
-        uR"sql(Insert into Outcomes values ( 9, 45352, 2, 4, 80, "Иван Петров Иванов", "Мария Колева", "maria" ))sql"_s);
+        uR"sql(Insert into Outcomes values ( 9, 45352, 2, 4, 50, "Иван Петров Иванов", "Мария Колева", "maria" ))sql"_s);
+    Exec(
+        uR"sql(Insert into Outcomes values ( 10, 45352, 2, 4, 80, "Иван Петров Иванов", "Мария Колева", "maria" ))sql"_s);
     auto* form = Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
     const struct {
         const char16_t* DocNo;

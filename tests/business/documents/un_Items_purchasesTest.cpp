@@ -9,15 +9,19 @@
 #include "Components/ListEdit/ListEdit.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
+#include "core/unNumbers.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
+#include "tests/support/FakeOfficePrinter.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
+#include "tests/support/TradeBooks.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -426,4 +430,63 @@ TEST_F(PurchaseBooks, ClosingWithALiftedPurchaseAsksWhetherToSave) {
     EXPECT_EQ(Presenter.Texts(), QStringList(2, LoadStr(65194)));
     EXPECT_EQ(QueryText(u"SELECT supplier_name FROM Items_purchases ORDER BY docno"_s),
               u"Мария Колева°Петя Колева"_s);
+}
+
+// A bought item's label names its purchase, not the pledge contract of the same number.
+TEST_F(PurchaseBooks, TheLabelNamesThePurchase) {
+    TFakeOfficePrinter Printer;
+    Form->Grid->SetRow(2);
+    Form->btnPrintLabel->click();
+    ASSERT_EQ(Printer.Jobs.size(), 1) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_EQ(Printer.Jobs[0].Paragraphs, (QStringList{u"Покупка № 1"_s, u"Злато"_s}));
+}
+
+// An edited purchase, and the order it moves, are dated no later than today, and a sold one no
+// later than its sale, also when another workstation moves the sale before Save. Order 5 of the
+// payment window on purchase 1, at its price a day earlier, is not its own.
+TEST_F(PurchaseBooks, AnEditedPurchaseIsDatedNeitherInTheFutureNorAfterItsSale) {
+    Exec(u"Insert into Outcomes values ( 5, 45351, 1, 4, 150, \"Петър\", \"\", \"\" )"_s);
+    Lift(2);
+    Form->dtDate_c->setDate(DateTimeToQDate(TContractShop::Today + 1));
+    Press(Qt::Key_F4);
+    EXPECT_TRUE(Presenter.Texts().join(u'|').contains(u"Датата на покупката е след днешната."_s));
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    Form->dtDate_c->setDate(DateTimeToQDate(TContractShop::Today - 1));
+    Type(Form->feSum_c, u"160"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Цената на покупка номер 1 е променена. Коригирайте и разходни "
+                                             "касови ордери № 5, 10, 11, които също са към нея."_s});
+    EXPECT_EQ(QueryText(u"SELECT docno, date_d, sum_o FROM Outcomes WHERE contract_n = 1 AND docno < 10 "
+                        "ORDER BY docno"_s),
+              u"5@29.02.2024@150°8@29.02.2024@160"_s);
+
+    // Purchase 2, bought on 10.02, is sold on 15.02.
+    Exec(u"Update Items_purchases Set date_d = 45332, sold = True, sold_at_date = 45337 Where docno = 2"_s);
+    Exec(u"Update Outcomes Set date_d = 45332 Where docno = 9"_s);
+    Exec(u"Insert into Items_sales values ( 3, 45337, 2, 2, 200, \"\", \"\", \"\", 12345, 0 )"_s);
+    Press(Qt::Key_F8);
+    Lift(3);
+    for (int Day : {45338, 45337}) {
+        Presenter.Clear();
+        Form->dtDate_c->setDate(DateTimeToQDate(Day));
+        Press(Qt::Key_F4);
+        EXPECT_EQ(Form->PendingSql.isEmpty(), Day == 45338) << Day;
+        EXPECT_EQ(Presenter.Texts().join(u'|').contains(
+                      u"Датата на покупката е след продажбата на вещта (15.02.2024)."_s),
+                  Day == 45338)
+            << Presenter.Texts().join(u'|').toStdString();
+    }
+    // The sale window moves the sale a day earlier meanwhile.
+    Exec(u"Update Items_sales Set date_d = 45336 Where docno = 3"_s);
+    Exec(u"Update Items_purchases Set sold_at_date = 45336 Where docno = 2"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    ASSERT_EQ(Presenter.Texts().size(), 1);
+    EXPECT_TRUE(
+        Presenter.Texts()[0].startsWith(u"Покупка номер 2 е продадена или изтрита междувременно.\n"_s))
+        << Presenter.Texts()[0].toStdString();
+    EXPECT_EQ(QueryText(u"SELECT date_d FROM Items_purchases WHERE docno = 2"_s), u"10.02.2024"_s);
+    ExpectTradeBooksHold(TContractShop::Today);
 }

@@ -2,6 +2,7 @@
 // drives it, on a small shop.
 
 #include "business/documents/un_Items_sales.h"
+#include "Components/Edits/DocumentDateEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/RichGrid.h"
@@ -9,12 +10,14 @@
 #include "business/documents/un_Contracts.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
+#include "core/unNumbers.h"
 #include "core/unRegistry.h"
 #include "framework/printing/ReportLayout.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
+#include "tests/support/TradeBooks.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -557,4 +560,68 @@ TEST_F(SaleWindow, EditMovesOnlyTheSalesOwnReceipt) {
               u"1@1@80@Иван Иванов°2@1@20@Петър°3@2@300@Петър°4@2@200@Петър"_s);
     EXPECT_EQ(QueryText(u"SELECT sum_s, customer_name FROM Items_sales ORDER BY docno"_s),
               u"80@Иван Иванов°550@Иван Иванов"_s);
+}
+
+// An edited sale, with the receipt and the sold date it moves, stays between its origin's date and
+// today: a pledged item's sale after its contract's date, a bought one's after its purchase's, each
+// landing on its own origin where a contract and a purchase share the number 4.
+TEST_F(SaleWindow, AnEditedSaleStaysBetweenItsOriginAndToday) {
+    Stock();
+    Exec(u"INSERT INTO Items_purchases VALUES (4, 45330, 5, 70, 'Петър', 'Мария', 'maria', 8001011234, "
+         "1, 0, NULL)"_s);
+    Exec(u"INSERT INTO Outcomes VALUES (20, 45330, 4, 4, 70, 'Петър', 'Мария', 'maria')"_s);
+    Exec(u"INSERT INTO Outcomes VALUES (21, 45340, 6, 4, 60, 'Петър', 'Мария', 'maria')"_s);
+    auto* form = Open();
+    Queue(form, stPledged, u"4"_s, u"150"_s);
+    Queue(form, stPurchased, u"4"_s, u"90"_s);
+    Press(Qt::Key_F2);
+    ASSERT_EQ(QueryText(u"SELECT count(*) FROM Items_sales"_s), u"2"_s) << Told().toStdString();
+    const QString Future = u"Датата на продажбата е след днешната."_s;
+    const QString BeforeContract = u"Датата на продажбата е преди датата на договор номер 4 (21.01.2024)."_s;
+    const QString BeforePurchase = u"Датата на продажбата е преди датата на покупка номер 4 (08.02.2024)."_s;
+    const struct {
+        int Row, Day;
+        QString Told; // empty when the edit is queued
+    } cases[] = {
+        {2, TContractShop::Today + 1, Future},
+        {2, 45311, BeforeContract},
+        {2, 45312, QString()},
+        {3, 45329, BeforePurchase},
+        {3, 45330, QString()},
+        {3, 45340, QString()},
+    };
+    for (const auto& c : cases) {
+        Presenter.Clear();
+        if (!form->EditingRow) {
+            form->Grid->SetRow(c.Row);
+            Presenter.PlanPassword(u"shef"_s);
+            Press(Qt::Key_F3);
+            ASSERT_TRUE(form->EditingRow) << Told().toStdString();
+        }
+        form->dtDate_c->setDate(DateTimeToQDate(c.Day));
+        Press(Qt::Key_F4);
+        EXPECT_EQ(form->EditingRow, !c.Told.isEmpty()) << c.Day;
+        EXPECT_EQ(Told().trimmed(), c.Told) << c.Day;
+        if (c.Told.isEmpty()) Press(Qt::Key_F2);
+    }
+    // The purchase window moves purchase 4 to 14.02, before its sale of 18.02, while the sale is
+    // queued for 11.02.
+    form->Grid->SetRow(3);
+    Presenter.PlanPassword(u"shef"_s);
+    Press(Qt::Key_F3);
+    form->dtDate_c->setDate(DateTimeToQDate(45333));
+    Press(Qt::Key_F4);
+    ASSERT_EQ(Told(), QString());
+    Exec(u"UPDATE Items_purchases SET date_d = 45336 WHERE docno = 4"_s);
+    Exec(u"UPDATE Outcomes SET date_d = 45336 WHERE docno = 20"_s);
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(Told().startsWith(u"Датата на продажбата е преди датата на покупка номер 4.\n"_s))
+        << Told().toStdString();
+    EXPECT_EQ(QueryText(u"SELECT docno, date_d FROM Items_sales ORDER BY docno"_s),
+              u"1@21.01.2024°2@18.02.2024"_s);
+    EXPECT_EQ(QueryText(u"SELECT sold_at_date FROM Contracts WHERE docno = 4"_s), u"21.01.2024"_s);
+    EXPECT_EQ(QueryText(u"SELECT sold_at_date FROM Items_purchases WHERE docno = 4"_s), u"18.02.2024"_s);
+    EXPECT_EQ(QueryText(u"SELECT contract_n, payment_type, date_d FROM Incomes ORDER BY docno"_s),
+              u"1@4@21.01.2024°2@5@18.02.2024"_s);
+    ExpectTradeBooksHold(TContractShop::Today);
 }

@@ -230,6 +230,7 @@ void TDocumentForm::EndEditing() {
     StopEditing();
     ShowEditing(false);
     FLiftedRow.clear();
+    feDocNo->SetValue(FNumberBeforeEdit);
 }
 
 void TDocumentForm::DropQueue() {
@@ -313,7 +314,8 @@ bool TDocumentForm::Add() {
     QueueDocument(Document);
     AppendGridRow(Grid, EntryRow());
     feSum_c->SetValue(0);
-    if (!EditingRow) feDocNo->SetValue(feDocNo->Value() + 1);
+    // After an edit the number edit proposes again what it did before the lift.
+    feDocNo->SetValue(EditingRow ? FNumberBeforeEdit : feDocNo->Value() + 1);
     StopEditing();
     ShowEditing(false);
     return true;
@@ -421,6 +423,9 @@ int TDocumentForm::GridRowOf(qint64 Number) const {
 QStringList TDocumentForm::RenumberTakenNumbers() {
     QStringList Moved;
     qint64 Next = 0;
+    // Once one document has moved, the ones typed after it follow it, so that the numbers keep
+    // the order they were typed in.
+    qint64 Last = 0;
     for (TQueuedDocument& Document : FDocuments) {
         if (Document.Change != TChange::New) continue;
         TDelimitedStringList Found;
@@ -428,7 +433,11 @@ QStringList TDocumentForm::RenumberTakenNumbers() {
                  Format(uR"sql(SELECT %s FROM %s WHERE %s = %d)sql"_s,
                         {KeyField, TableName, KeyField, Document.Number}),
                  &Found);
-        if (Found.Count() == 0) continue;
+        const bool Taken = Found.Count() > 0;
+        if (!Taken && (Next == 0 || Document.Number > Last)) {
+            Last = Document.Number;
+            continue;
+        }
         if (Next == 0) {
             // Past every saved number and every number this window still has queued.
             TDelimitedStringList Max;
@@ -441,10 +450,12 @@ QStringList TDocumentForm::RenumberTakenNumbers() {
             RenumberedDocumentSql(Document.Statements, TableName, Document.Number, Next);
         // A statement that does not carry the number its way keeps the clash, which Save reports.
         if (Statements == Document.Statements) continue;
-        Moved << Format(u"Номер %d е бил зает междувременно. Записан е с номер %d."_s,
+        Moved << Format(Taken ? u"Номер %d е бил зает междувременно. Записан е с номер %d."_s
+                              : u"Номер %d е записан с номер %d, след въведения преди него."_s,
                         {Document.Number, Next});
         Document.Statements = Statements;
         Document.Number = Next++;
+        Last = Document.Number;
     }
     RequeueDocuments();
     return Moved;
@@ -493,6 +504,7 @@ bool TDocumentForm::Edit() {
     StartEditing(Cells.value(0).trimmed(), feDocNo);
     ShowEditing(true);
     FLiftedRow = Cells;
+    FNumberBeforeEdit = feDocNo->Value();
     feDocNo->SetValue(StrToFloatDot(Cells.value(0), 0));
     RowToEdits(Cells);
     DeleteGridRow(Grid, Row);

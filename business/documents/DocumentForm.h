@@ -214,8 +214,9 @@ private:
     QList<TQueuedDocument> FDocuments;
     // What Guard marked, until the document it belongs to is queued.
     QHash<QString, QString> FGuarded;
-    // The row the running edit lifted.
+    // The row the running edit lifted, and the number the number edit proposed before it.
     QStringList FLiftedRow;
+    double FNumberBeforeEdit = 0;
     int FNextKey = 1;
 
     // Appends Document, with what Guard marked of its statements, to the queue.

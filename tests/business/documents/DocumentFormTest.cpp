@@ -396,6 +396,7 @@ TEST_F(DocumentWindows, AReloadWithALiftedDocumentAsksFirstAndLeavesNoEditBehind
             Presenter.Clear();
         };
         ASSERT_GE(RowOf(u"3"_s), 0);
+        const double Proposed = Form->feDocNo->Value();
         Lift();
 
         // Cancel keeps the edit and the list as they are.
@@ -412,6 +413,7 @@ TEST_F(DocumentWindows, AReloadWithALiftedDocumentAsksFirstAndLeavesNoEditBehind
         EXPECT_EQ(Presenter.Texts(), QStringList{Question});
         EXPECT_FALSE(Form->EditingRow);
         EXPECT_FALSE(Form->feDocNo->isReadOnly());
+        EXPECT_EQ(Form->feDocNo->Value(), Proposed);
         EXPECT_FALSE(CaptionRed());
         EXPECT_TRUE(Form->PendingSql.isEmpty());
         EXPECT_GE(RowOf(u"3"_s), 0);
@@ -422,6 +424,8 @@ TEST_F(DocumentWindows, AReloadWithALiftedDocumentAsksFirstAndLeavesNoEditBehind
         Press(Qt::Key_F8);
         EXPECT_EQ(Presenter.Texts(), QStringList{Question}) << Presenter.Texts().join(u'|').toStdString();
         EXPECT_FALSE(Form->EditingRow);
+        // The number edit proposes again what it did before the lift.
+        EXPECT_EQ(Form->feDocNo->Value(), Proposed);
         EXPECT_TRUE(Form->PendingSql.isEmpty());
         EXPECT_GE(RowOf(u"3"_s), 0);
         EXPECT_EQ(QueryText(u"SELECT count(*) FROM %1 WHERE docno = 3"_s.arg(C.Table)), u"1"_s);

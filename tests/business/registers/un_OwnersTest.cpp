@@ -116,6 +116,7 @@ protected:
 TEST_F(OwnersWindow, BorrowerIsAddedSavedEditedAndReportedToTheOpener) {
     Form->SetOpenerHandle(&Host);
     EXPECT_EQ(Form->feEGN->Value(), 0); // the personal number is typed, never proposed
+    EXPECT_EQ(Form->feEGN->text(), u"0"_s);
     TypeOwner(u"501011234"_s, u"Мария Иванова"_s);
     // Left, the number shows its ten digits, as the lists do.
     EXPECT_EQ(Form->feEGN->text(), u"0501011234"_s);

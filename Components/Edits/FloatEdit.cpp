@@ -60,7 +60,11 @@ void TFloatEdit::SetValue(double New) {
         const auto Reset = qScopeGuard([this] { FSettingValue = false; });
         const bool WasModified = isModified();
         FValue = New;
-        if (!FParsing) setText(RoundToStr(FPrecision, New).left(FloatEditMaxLength));
+        if (!FParsing) {
+            QString Text = RoundToStr(FPrecision, New);
+            if (New > 0) Text = Text.rightJustified(FLeadingZeros, u'0');
+            setText(Text.left(FloatEditMaxLength));
+        }
         if (FRejecting) setText(FloatToStrDot(-1, New).left(FloatEditMaxLength));
         setModified(WasModified);
         FLastGoodText = text();
@@ -83,6 +87,11 @@ void TFloatEdit::SetValueConstraints(TValueConstraints Value) {
     if (FValueConstraints == Value) return;
     FValueConstraints = Value;
     SetValue(this->Value());
+}
+
+void TFloatEdit::SetLeadingZeros(int Digits) {
+    FLeadingZeros = Digits;
+    SetValue(Value());
 }
 
 void TFloatEdit::SetPrecision(int Value) {

@@ -58,6 +58,9 @@ public:
     void SetNegativeAttrs(const TFloatEditNegativeAttrs& Value) { FNegativeAttrs.Assign(Value); }
     bool AutoSelect() const { return FAutoSelect; }
     void SetAutoSelect(bool Value) { FAutoSelect = Value; }
+    // A value above 0 with fewer digits is shown with leading zeros (a personal number); 0 pads
+    // nothing.
+    void SetLeadingZeros(int Digits);
 
     // After each change of Value.
     TControlEvent OnChange;
@@ -83,6 +86,7 @@ private:
     double FMaxValue = 0;
     int FPrecision = 2;
     bool FAutoSelect = true;
+    int FLeadingZeros = 0;
     bool FSettingValue = false;
     bool FParsing = false;
     bool FRejecting = false;

@@ -330,6 +330,7 @@ bool TListForm::IsPlainListForm() const {
 
 void TListForm::SetFilled(bool Value) {
     FFilled = Value;
+    FColumnsMeasured = false;
     auto* Edit = qobject_cast<TListEdit*>(FListEdit.data());
     if (!Value && Edit && !Edit->EditorEnabled()) Edit->clear();
     UpdateActions();
@@ -363,7 +364,9 @@ int TListForm::GetToolbarsHeight() {
 }
 
 void TListForm::PlaceUnderControl() {
-    if (IsPlainListForm()) {
+    // Measured once per fill: the longest text of a big list takes a scan of every row.
+    if (IsPlainListForm() && !FColumnsMeasured) {
+        FColumnsMeasured = true;
         const bool Visible = !FGrid->isHidden();
         FGrid->hide();
         FGrid->AutoResizeColumns();

@@ -143,6 +143,7 @@ public:
 
     TFillGridEvent OnFillGrid;
 
+    // Sizes the list to its columns, measured once per fill, and places it under the edit.
     void PlaceUnderControl() override;
     // Only a row that shows can be picked: with every row filtered out, OK beeps and stays.
     bool CanOk() override;
@@ -197,6 +198,8 @@ private:
     QString FStatusMessage;
     QString FFilter;
     bool FFilled = false;
+    // Whether the columns' widths were measured since the list was last filled.
+    bool FColumnsMeasured = false;
     QString FTypedPrefix;
     QString FSavedSearchText;
     QString FSavedFilterText;

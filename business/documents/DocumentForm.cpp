@@ -12,6 +12,7 @@
 #include "business/printing/unWordTemplates.h"
 #include "business/registers/RegisterForm.h"
 #include "business/registers/unPickLists.h"
+#include "business/registers/un_Users_passwords.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
@@ -25,9 +26,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
+
+std::function<bool()> SignInBeforeSave;
 
 QString DocNoValidationText(double DocNo, const QStringList& GridNumbers) {
     const QString Sep = u"\n\r"_s;
@@ -202,9 +206,31 @@ bool TDocumentForm::Reset() {
 }
 
 bool TDocumentForm::DoExecute() {
-    if (const auto Answered = AskBeforeReload([this] { return DoSave(); }, [this] { DropQueue(); }))
-        return *Answered;
-    return TMAccountReadForm::DoExecute();
+    if (!EditingRow) {
+        if (const auto Answered = AskBeforeReload([this] { return DoSave(); }, [this] { DropQueue(); }))
+            return *Answered;
+        return TMAccountReadForm::DoExecute();
+    }
+    // The reload would show the lifted row again under an edit that could no longer be queued:
+    // the edit is finished or given up first, as on closing.
+    if (IsAppBusy()) return false;
+    switch (ConfirmYesNoCancelFmt(LoadStr(65194))) {
+    case mrYes:
+        return DoAdd() && DoSave();
+    case mrNo:
+        EndEditing();
+        DropQueue();
+        return TMAccountReadForm::DoExecute();
+    default:
+        return false;
+    }
+}
+
+void TDocumentForm::EndEditing() {
+    StopEditing();
+    ShowEditing(false);
+    FLiftedRow.clear();
+    feDocNo->SetValue(FNumberBeforeEdit);
 }
 
 void TDocumentForm::DropQueue() {
@@ -223,7 +249,7 @@ void TDocumentForm::QueueDocument(TQueuedDocument Document) {
     if (Document.Change == TChange::Edited && !Document.Statements.isEmpty() && !Document.Guards.contains(0))
         Document.Guards.insert(0, GoneText(Document.Number));
     Document.Key = FNextKey++;
-    Queue(Document.Statements);
+    Queue(SignedStatements(Document.Statements));
     FDocuments.append(Document);
 }
 
@@ -241,7 +267,28 @@ QList<int> TDocumentForm::QueuedKeys() const {
 void TDocumentForm::RequeueDocuments() {
     PendingSql.clear();
     for (const TQueuedDocument& Document : FDocuments)
-        Queue(Document.Statements);
+        Queue(SignedStatements(Document.Statements));
+}
+
+QStringList TDocumentForm::UnsignedStatements(const std::function<QStringList()>& Build) {
+    const QString Signed = UserName;
+    UserName = OperatorMark;
+    const auto Back = qScopeGuard([&] { UserName = Signed; });
+    return Build();
+}
+
+QStringList TDocumentForm::SignedStatements(const QStringList& Statements) {
+    QString FullName;
+    bool FullNameRead = false;
+    QStringList Signed;
+    for (const QString& Sql : Statements) {
+        if (!FullNameRead && Sql.contains(OperatorNameMark)) {
+            FullName = OperatorFullName(this, UserName);
+            FullNameRead = true;
+        }
+        Signed << SignedSql(Sql, UserName, FullName);
+    }
+    return Signed;
 }
 
 bool TDocumentForm::Add() {
@@ -256,7 +303,7 @@ bool TDocumentForm::Add() {
     }
     FGuarded.clear();
     TQueuedDocument Document;
-    Document.Statements = EntryStatements();
+    Document.Statements = UnsignedStatements([this] { return EntryStatements(); });
     if (EditingRow) {
         Document.Change = TChange::Edited;
         Document.Number = StrToIntOrZero(EditingKey);
@@ -267,7 +314,8 @@ bool TDocumentForm::Add() {
     QueueDocument(Document);
     AppendGridRow(Grid, EntryRow());
     feSum_c->SetValue(0);
-    if (!EditingRow) feDocNo->SetValue(feDocNo->Value() + 1);
+    // After an edit the number edit proposes again what it did before the lift.
+    feDocNo->SetValue(EditingRow ? FNumberBeforeEdit : feDocNo->Value() + 1);
     StopEditing();
     ShowEditing(false);
     return true;
@@ -275,12 +323,16 @@ bool TDocumentForm::Add() {
 
 bool TDocumentForm::Save() {
     if (!TMAccountReadForm::Save()) return false;
+    if (QueuedCount() > 0 && !UnsignedWriteRefusal(this, UserName).isEmpty() && SignInBeforeSave)
+        SignInBeforeSave();
     // A refused or failed Save leaves the queue as it was queued, whatever the check rewrote.
     const QList<TQueuedDocument> Queued = FDocuments;
     QStringList Moved;
     int Refused = -1;
     // The window's check finds its statements by their text: it sees them before any is renumbered.
     const bool Written = SaveQueued(this, [&] {
+        // Asked again here: another workstation may have saved the first operator meanwhile.
+        if (QString Refusal = UnsignedWriteRefusal(this, UserName); !Refusal.isEmpty()) return Refusal;
         int Key = -1;
         QString Refusal = CheckInsideSave(Key);
         if (!Refusal.isEmpty()) {
@@ -301,6 +353,9 @@ bool TDocumentForm::Save() {
     FDocuments.clear();
     FGuarded.clear();
     Reload();
+    // A document still lifted stays out of the list until its edit is queued.
+    if (EditingRow)
+        if (const int Row = GridRowOf(StrToIntOrZero(EditingKey)); Row >= 0) DeleteGridRow(Grid, Row);
     if (!Moved.isEmpty()) {
         if (!EditingRow) feDocNo->SetValue(double(NextFreeNumber()));
         ShowMessageEx(Moved.join(u'\n'));
@@ -321,7 +376,7 @@ QString TDocumentForm::RecheckDocuments(int& Refused) {
         if (Order.removeOne(0)) Order.append(0);
         for (const int Statement : Order) {
             if (!Refusal.isEmpty()) break;
-            if (ExecCounted(AdoConnection, Document.Statements[Statement]) == 0)
+            if (ExecCounted(AdoConnection, SignedStatements({Document.Statements[Statement]}).value(0)) == 0)
                 Refusal = Document.Guards.value(Statement);
         }
         if (Refusal.isEmpty()) continue;
@@ -368,8 +423,16 @@ int TDocumentForm::GridRowOf(qint64 Number) const {
 QStringList TDocumentForm::RenumberTakenNumbers() {
     QStringList Moved;
     qint64 Next = 0;
+    // Once one document has moved, the ones typed after it follow it, so that the numbers keep
+    // the order they were typed in.
+    qint64 Last = 0;
     for (TQueuedDocument& Document : FDocuments) {
-        if (Document.Change != TChange::New || !NumberTaken(Document.Number)) continue;
+        if (Document.Change != TChange::New) continue;
+        const bool Taken = NumberTaken(Document.Number);
+        if (!Taken && (Next == 0 || Document.Number > Last)) {
+            Last = Document.Number;
+            continue;
+        }
         if (Next == 0) {
             // Past every saved number and every number this window still has queued.
             Next = NextFreeNumber();
@@ -380,10 +443,12 @@ QStringList TDocumentForm::RenumberTakenNumbers() {
             RenumberedDocumentSql(Document.Statements, TableName, Document.Number, Next);
         // A statement that does not carry the number its way keeps the clash, which Save reports.
         if (Statements == Document.Statements) continue;
-        Moved << Format(u"Номер %d е бил зает междувременно. Записан е с номер %d."_s,
+        Moved << Format(Taken ? u"Номер %d е бил зает междувременно. Записан е с номер %d."_s
+                              : u"Номер %d е записан с номер %d, след въведения преди него."_s,
                         {Document.Number, Next});
         Document.Statements = Statements;
         Document.Number = Next++;
+        Last = Document.Number;
     }
     RequeueDocuments();
     return Moved;
@@ -446,6 +511,7 @@ bool TDocumentForm::Edit() {
     StartEditing(Cells.value(0).trimmed(), feDocNo);
     ShowEditing(true);
     FLiftedRow = Cells;
+    FNumberBeforeEdit = feDocNo->Value();
     feDocNo->SetValue(StrToFloatDot(Cells.value(0), 0));
     RowToEdits(Cells);
     DeleteGridRow(Grid, Row);
@@ -479,7 +545,7 @@ bool TDocumentForm::DeleteDocument(int Row) {
     Document.Number = Number;
     Document.Row = Grid->Rows(Row);
     FGuarded.clear();
-    Document.Statements = DeleteStatements(Row, Number);
+    Document.Statements = UnsignedStatements([&] { return DeleteStatements(Row, Number); });
     if (Document.Statements.isEmpty()) return false;
     QueueDocument(Document);
     DeleteGridRow(Grid, Row);

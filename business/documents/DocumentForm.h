@@ -10,7 +10,9 @@
 // statement it queued. A new document stays the window's own until Save: Delete takes it back out
 // of the queue, and Save gives it the next free number when another window has saved one under
 // its number meanwhile. When Save refuses because of one document, that document leaves the queue
-// and the rest can be saved. Closing, F8 or a filter with anything queued asks whether to save it.
+// and the rest can be saved. Closing, F8 or a filter with anything queued or a document lifted
+// asks whether to save it. The operator signed in when Save writes signs every queued document;
+// once the operators register holds anyone, nothing is written unsigned.
 //
 // A window makes its number, date and amount edits with the builders, in the order its tab
 // order wants, and fills in the protected hooks; its validation, statements and list queries are
@@ -48,6 +50,11 @@ QStringList RenumberedDocumentSql(const QStringList& Statements, const QString& 
                                   qint64 To);
 // The DELETE of the document whose KeyField is Number.
 QString DocumentDeleteSql(const QString& Table, const QString& KeyField, qint64 Number);
+// Asks for the sign-in when a document window is to save while nobody is signed in and the
+// operators register holds someone; the windows then carry the name. The main window sets it;
+// without it, or when the operator does not sign in, Save refuses and says why.
+extern std::function<bool()> SignInBeforeSave;
+
 // The edit of an owner's (borrower's, seller's or buyer's) personal number, its names shown in
 // Names; its button reloads the owners.
 TListEdit* NewOwnerEdit(QWidget* Parent, QLabel* Names);
@@ -90,8 +97,9 @@ public:
     // With statements queued or a document lifted by F3: message 65194; Yes saves (a lifted
     // document queued first; a failed Save keeps the window open), No drops them, Cancel stays.
     bool CloseQuery() override;
-    // F8 and the filter: with statements queued, the same question first; Yes saves (a saved
-    // queue reloads the list), No drops the queue and reloads, Cancel keeps all as it is.
+    // F8 and the filter: with statements queued or a document lifted, the same question first; Yes
+    // saves (the lifted document queued first; a saved queue reloads the list), No ends the edit,
+    // drops the queue and reloads, Cancel keeps all as it is.
     bool DoExecute() override;
 
     // True while document Number is queued as new: typed, not yet saved.
@@ -212,15 +220,23 @@ private:
     QList<TQueuedDocument> FDocuments;
     // What Guard marked, until the document it belongs to is queued.
     QHash<QString, QString> FGuarded;
-    // The row the running edit lifted.
+    // The row the running edit lifted, and the number the number edit proposed before it.
     QStringList FLiftedRow;
+    double FNumberBeforeEdit = 0;
     int FNextKey = 1;
 
     // Appends Document, with what Guard marked of its statements, to the queue.
     void QueueDocument(TQueuedDocument Document);
-    // PendingSql := the statements of the queued documents, in their order.
+    // PendingSql := the statements of the queued documents, in their order, signed by the
+    // operator signed in now.
     void RequeueDocuments();
+    // The statements Build makes, with the operator's marks in place of the user name: the
+    // operator signs them when Save writes them.
+    QStringList UnsignedStatements(const std::function<QStringList()>& Build);
+    QStringList SignedStatements(const QStringList& Statements);
     bool RefuseUnsaved(qint64 Number);
+    // Gives up the running edit: the number edit back to the operator, the caption plain.
+    void EndEditing();
     // Inside Save's transaction: the queued deletes asked again, the guarded statements run; the
     // refusal of the first document that fails, Refused its place.
     QString RecheckDocuments(int& Refused);

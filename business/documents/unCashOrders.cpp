@@ -417,7 +417,16 @@ QString ContractOwnerName(QObject* Owner, qint64 DocNo) {
     return List.GetTextStr();
 }
 
+// Control characters, which no edit lets an operator type.
+const QString OperatorMark = u"\u0001operator\u0001"_s;
+const QString OperatorNameMark = u"\u0001operator name\u0001"_s;
+
+QString SignedSql(QString Sql, const QString& UserName, const QString& FullName) {
+    return Sql.replace(OperatorMark, SqlText(UserName)).replace(OperatorNameMark, SqlText(FullName));
+}
+
 QString OperatorFullName(QObject* Owner, const QString& UserName) {
+    if (UserName == OperatorMark) return OperatorNameMark;
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection,
              Format(uR"sql(Select three_names from users_passwords Where ( user_name = "%s" ))sql"_s,

@@ -138,6 +138,13 @@ QString ContractOwnerName(QObject* Owner, qint64 DocNo);
 // The operator's full name from Users_passwords, as orders name the employee; "" when the user
 // name stands nowhere.
 QString OperatorFullName(QObject* Owner, const QString& UserName);
+// A queued statement carries these in place of the operator's user name and full name, so that a
+// document is signed by whoever is signed in when Save writes it. OperatorFullName of
+// OperatorMark is OperatorNameMark.
+extern const QString OperatorMark;
+extern const QString OperatorNameMark;
+// Sql with the marks replaced by UserName and FullName, quoted as texts are.
+QString SignedSql(QString Sql, const QString& UserName, const QString& FullName);
 
 // The three list queries; TodayOnly keeps the orders dated Today.
 QStringList IncomeListSql(bool TodayOnly, TDateTime Today);

@@ -182,6 +182,8 @@ TfrmOwners::TfrmOwners(QWidget* Owner) : TRegisterForm(Owner) {
     Layout->setContentsMargins(8, 4, 8, 4);
     Layout->setVerticalSpacing(3);
     feEGN = NewCodeEdit(u"feEGN"_s, 100);
+    // As every list shows it: ten digits, a leading zero kept.
+    feEGN->SetLeadingZeros(10);
     edThree_names = MakeEdit(pnlParams, "edThree_names");
     edTown = MakeEdit(pnlParams, "edTown");
     edAddress = MakeEdit(pnlParams, "edAddress");

@@ -20,6 +20,18 @@ const QString UsersSelectSql = uR"sql(
     ORDER BY Users_passwords.user_name
 )sql"_s;
 
+bool HasOperators(QObject* Owner) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection, uR"sql(Select count(*) from Users_passwords)sql"_s, &List);
+    return List.Count() > 0 && List.GetField(0, 0).toLongLong() > 0;
+}
+
+QString UnsignedWriteRefusal(QObject* Owner, const QString& UserName) {
+    if (!UserName.isEmpty() || !HasOperators(Owner)) return QString();
+    return u"Документите се записват от оператор, а в програмата не е влязъл никой. Влезте в "
+           "програмата и натиснете бутон \"F2\" (за запис) отново."_s;
+}
+
 QString UserInsertSql(const QString& TableName, const QString& UserName, const QString& Password,
                       const QString& ThreeNames) {
     return Format(uR"sql(Insert into %s values ( "%s", "%s", "%s" ))sql"_s,

@@ -6,6 +6,12 @@
 
 extern const QString UsersSelectSql;
 
+// True when the operators register holds at least one operator.
+bool HasOperators(QObject* Owner);
+// Why a document may not be written by UserName: "" when an operator is signed in, or when the
+// register holds none yet.
+QString UnsignedWriteRefusal(QObject* Owner, const QString& UserName);
+
 QString UserInsertSql(const QString& TableName, const QString& UserName, const QString& Password,
                       const QString& ThreeNames);
 QString UserUpdateSql(const QString& TableName, const QString& NameField, const QString& Password,

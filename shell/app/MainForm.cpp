@@ -216,6 +216,8 @@ constexpr char PassUserNameProperty[] = "lendoraPassUserName";
 TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindow(Parent) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Заложна къща - Лендора"));
+    // A document window about to save unsigned asks for the sign-in here.
+    SignInBeforeSave = [this] { return !FSigningIn && EnsureSignedIn(); };
     FMdiArea = new QMdiArea(this);
     FMdiArea->setObjectName(QStringLiteral("MdiArea"));
     FMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -251,6 +253,7 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
 }
 
 TMainForm::~TMainForm() {
+    SignInBeforeSave = nullptr;
     if (ApplicationMainWindow() == this) SetApplicationMainWindow(nullptr);
     FreeAdoConnection();
 }
@@ -299,10 +302,15 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* Window) {
     if (EnsureSignedIn()) return;
     // Not signed in: the window may not be used and nothing it queued is written without an
     // operator; it closes (after this signal has been served).
-    if (auto* Documents = qobject_cast<TDocumentForm*>(List); Documents && Documents->QueuedCount() > 0) {
+    auto* Documents = qobject_cast<TDocumentForm*>(List);
+    auto* Queue = dynamic_cast<TQueuedChanges*>(List);
+    if (Queue && Queue->QueuedCount() > 0) {
         ShowErrorFmt(QStringLiteral(
             "Без вход в програмата документите не се записват: незаписаните документи отпадат."));
-        Documents->DropQueue();
+        if (Documents)
+            Documents->DropQueue();
+        else
+            Queue->PendingSql.clear();
     }
     QTimer::singleShot(0, Window, [Window] { Window->close(); });
 }

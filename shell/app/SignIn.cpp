@@ -13,12 +13,6 @@
 
 using namespace Qt::StringLiterals;
 
-bool HasOperators(QObject* Owner) {
-    TDelimitedStringList List;
-    RunQuery(Owner, AdoConnection, uR"sql(Select count(*) from Users_passwords)sql"_s, &List);
-    return List.Count() > 0 && List.GetField(0, 0).toLongLong() > 0;
-}
-
 QString CheckOperator(QObject* Owner, const QString& UserName, const QString& Password) {
     if (UserName.trimmed().isEmpty()) return QString();
     TDelimitedStringList List;

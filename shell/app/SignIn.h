@@ -1,14 +1,14 @@
 #pragma once
 // The operator's sign-in at start-up, against the operators register.
 
+#include "business/registers/un_Users_passwords.h"
+
 #include <QDialog>
 #include <QString>
 
 class QLineEdit;
 class QLabel;
 
-// True when the operators register holds at least one operator.
-bool HasOperators(QObject* Owner);
 // The stored spelling of UserName when its password matches exactly, else an empty text.
 // User names compare without regard to case, passwords exactly.
 QString CheckOperator(QObject* Owner, const QString& UserName, const QString& Password);

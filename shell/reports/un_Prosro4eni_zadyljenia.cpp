@@ -11,6 +11,7 @@
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/registers/unPickLists.h"
+#include "business/registers/un_Users_passwords.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -382,6 +383,7 @@ bool TfrmProsro4eni_zadyljenia::Save() {
     if (!TReportForm::Save()) return false;
     int Refused = -1;
     const bool Written = SaveQueued(this, [this, &Refused] {
+        if (QString Refusal = UnsignedWriteRefusal(this, UserName); !Refusal.isEmpty()) return Refusal;
         for (int I = 0; I < FQueued.size(); ++I)
             if (const QString Refusal = RecheckQueued(FQueued[I]); !Refusal.isEmpty()) {
                 Refused = I;

@@ -537,3 +537,23 @@ TEST(ListEdit, EnterPicksTheRowTheTypedTextStandsForAfterARefill) {
     EXPECT_EQ(w.Edit->text(), u"Abc"_s);
     EXPECT_EQ(w.Descr->text(), u"3"_s);
 }
+
+// The drop-down fits its columns as the list was last filled: a refill with a longer name widens
+// it, a refill with shorter ones narrows it again.
+TEST(ListEdit, TheDropDownFitsTheColumnsOfTheLastFill) {
+    TLookupWindow w;
+    ASSERT_TRUE(ShowAndActivate(&w.Window));
+    const auto DroppedWidth = [&] {
+        w.Edit->DropDown();
+        const int Width = w.Form()->width();
+        w.Form()->DoCancel();
+        return Width;
+    };
+    const int Short = DroppedWidth();
+    EXPECT_EQ(DroppedWidth(), Short);
+    ASSERT_TRUE(FillListEdit(w.Edit, Header,
+                             MakeList(Owners + u"°6@Мария Стоянова Петрова-Георгиева Христова@София"_s), 0));
+    EXPECT_GT(DroppedWidth(), Short + 50);
+    ASSERT_TRUE(FillListEdit(w.Edit, Header, MakeList(Owners), 0));
+    EXPECT_EQ(DroppedWidth(), Short);
+}

@@ -8,12 +8,14 @@
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/documents/unCashOrders.h"
 #include "business/documents/un_Contracts.h"
 #include "business/documents/un_Incomes.h"
 #include "business/documents/un_Items_purchases.h"
 #include "business/documents/un_Items_sales.h"
 #include "business/documents/un_Outcomes.h"
 #include "core/unDatabase.h"
+#include "core/unMessages.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
@@ -23,6 +25,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QScopeGuard>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -362,4 +365,161 @@ TEST_F(DocumentWindows, AListThatCannotBeReadIsShownAsTheDatabasesErrorAndCounts
         EXPECT_TRUE(Form->DoExecute());
         EXPECT_GE(RowOf(u"3"_s), 0);
     }
+}
+
+// A document lifted by F3 is work as much as a queued one: F8 and the filter ask as closing does,
+// and whatever the answer the window is never left in an edit it cannot finish.
+TEST_F(DocumentWindows, AReloadWithALiftedDocumentAsksFirstAndLeavesNoEditBehind) {
+    SeedDocuments();
+    const TWindowCase Cases[] = {
+        {"contract", Maker<TfrmContracts>(), u"Договор за залог"_s, u"Contracts"_s, u"договор за злог"_s,
+         true},
+        {"receipt", Maker<TfrmIncomes>(), u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s,
+         false},
+        {"payment", Maker<TfrmOutcomes>(), u"Разходен касов ордер"_s, u"Outcomes"_s,
+         u"разходен касов ордер"_s, false},
+        {"purchase", Maker<TfrmItems_purchases>(), u"Покупка на вещи"_s, u"Items_purchases"_s,
+         u"покупка на вещ"_s, false},
+        {"sale", Maker<TfrmItems_sales>(), u"Продажба на вещи"_s, u"Items_sales"_s, u"продажба на вещ"_s,
+         false},
+    };
+    const QString Question = LoadStr(65194);
+    for (const TWindowCase& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Open<TDocumentForm>(C.Make, C.Caption, C.Table, C.Noun);
+        const auto Lift = [&] {
+            Form->Grid->SetRow(RowOf(u"3"_s));
+            Form->Grid->setFocus();
+            Presenter.PlanPassword(u"shef"_s);
+            Press(Qt::Key_F3);
+            ASSERT_TRUE(Form->EditingRow);
+            Presenter.Clear();
+        };
+        ASSERT_GE(RowOf(u"3"_s), 0);
+        const double Proposed = Form->feDocNo->Value();
+        Lift();
+
+        // Cancel keeps the edit and the list as they are.
+        Presenter.PlanAnswer(mrCancel);
+        Press(Qt::Key_F8);
+        EXPECT_EQ(Presenter.Texts(), QStringList{Question});
+        EXPECT_TRUE(Form->EditingRow);
+        EXPECT_EQ(RowOf(u"3"_s), -1);
+
+        // No gives the edit up: the row is back and can be lifted again.
+        Presenter.Clear();
+        Presenter.PlanAnswer(mrNo);
+        Press(Qt::Key_F8);
+        EXPECT_EQ(Presenter.Texts(), QStringList{Question});
+        EXPECT_FALSE(Form->EditingRow);
+        EXPECT_FALSE(Form->feDocNo->isReadOnly());
+        EXPECT_EQ(Form->feDocNo->Value(), Proposed);
+        EXPECT_FALSE(CaptionRed());
+        EXPECT_TRUE(Form->PendingSql.isEmpty());
+        EXPECT_GE(RowOf(u"3"_s), 0);
+        Lift();
+
+        // Yes queues the edit and saves it.
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F8);
+        EXPECT_EQ(Presenter.Texts(), QStringList{Question}) << Presenter.Texts().join(u'|').toStdString();
+        EXPECT_FALSE(Form->EditingRow);
+        // The number edit proposes again what it did before the lift.
+        EXPECT_EQ(Form->feDocNo->Value(), Proposed);
+        EXPECT_TRUE(Form->PendingSql.isEmpty());
+        EXPECT_GE(RowOf(u"3"_s), 0);
+        EXPECT_EQ(QueryText(u"SELECT count(*) FROM %1 WHERE docno = 3"_s.arg(C.Table)), u"1"_s);
+
+        // F2 with nothing else queued keeps the lifted row out of the reloaded list, still lifted.
+        Lift();
+        Press(Qt::Key_F2);
+        EXPECT_TRUE(Form->EditingRow);
+        EXPECT_EQ(RowOf(u"3"_s), -1);
+        Presenter.PlanAnswer(mrNo);
+        Press(Qt::Key_F8);
+        EXPECT_FALSE(Form->EditingRow);
+        EXPECT_GE(RowOf(u"3"_s), 0);
+        // Nothing is asked once nothing is lifted or queued.
+        Presenter.Clear();
+        Press(Qt::Key_F8);
+        EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    }
+}
+
+// The operator is taken when Save writes, not when F4 queued: a payment queued before anyone was
+// signed in is signed by whoever signs in; once an operator exists, nothing is written unsigned.
+TEST_F(DocumentWindows, ADocumentIsSignedByTheOperatorSignedInWhenSaveWritesIt) {
+    auto* Payments = Open<TfrmOutcomes>(Maker<TfrmOutcomes>(), u"Разходен касов ордер"_s, u"Outcomes"_s,
+                                        u"разходен касов ордер"_s);
+    Payments->SetUserName(QString());
+    const auto QueuePayment = [&](double Sum) {
+        Payments->leOwner->setText(QString());
+        Payments->SetPaymentItem(1);
+        Payments->edCustomer_name->setText(u"Собственик"_s);
+        Payments->edSupplier_name->setText(u"Мария Колева"_s);
+        Payments->feSum_c->SetValue(Sum);
+        Payments->feSum_c->setFocus();
+        Press(Qt::Key_F4);
+    };
+    int SignIns = 0;
+    QString SignsInAs;
+    SignInBeforeSave = [&] {
+        ++SignIns;
+        Payments->SetUserName(SignsInAs);
+        return !SignsInAs.isEmpty();
+    };
+    const auto Back = qScopeGuard([] { SignInBeforeSave = nullptr; });
+    QueuePayment(70);
+    ASSERT_EQ(Payments->PendingSql.size(), 1) << Presenter.Texts().join(u'|').toStdString();
+
+    // The register holds an operator and none signs in: refused, saying why, the queue kept.
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(SignIns, 1);
+    ASSERT_EQ(Presenter.Texts().size(), 1);
+    EXPECT_TRUE(Presenter.Texts()[0].startsWith(u"Документите се записват от оператор"_s))
+        << Presenter.Texts()[0].toStdString();
+    EXPECT_EQ(Payments->PendingSql.size(), 1);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE sum_o = 70"_s), u"0"_s);
+    // Without the main window to ask, the refusal alone.
+    SignInBeforeSave = nullptr;
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE sum_o = 70"_s), u"0"_s);
+
+    // Signing in at Save signs what was queued unsigned.
+    SignInBeforeSave = [&] {
+        ++SignIns;
+        Payments->SetUserName(u"maria"_s);
+        return true;
+    };
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(SignIns, 2);
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_EQ(QueryText(u"SELECT user_name FROM Outcomes WHERE sum_o = 70"_s), u"maria"_s);
+
+    // Queued under one operator, saved under the next: the one signed in at Save signs it, and no
+    // sign-in is asked of a signed window.
+    QueuePayment(80);
+    Exec(u"Insert into Users_passwords values ( \"ivan\", \"pass\", \"Иван Петров\" )"_s);
+    Payments->SetUserName(u"ivan"_s);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(SignIns, 2);
+    EXPECT_EQ(QueryText(u"SELECT user_name FROM Outcomes WHERE sum_o = 80"_s), u"ivan"_s);
+
+    // With no operator in the register, an unsigned window still writes.
+    Exec(u"DELETE FROM Users_passwords"_s);
+    Payments->SetUserName(QString());
+    QueuePayment(90);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(SignIns, 2);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE sum_o = 90"_s), u"1"_s);
+}
+
+TEST(OperatorMarks, AreReplacedByTheOperatorQuotedAsTextsAre) {
+    EXPECT_EQ(OperatorFullName(nullptr, OperatorMark), OperatorNameMark);
+    const QString Sql =
+        u"Insert into Outcomes values ( 1, \"%1\", \"%2\", \"%1\" )"_s.arg(OperatorNameMark, OperatorMark);
+    EXPECT_EQ(SignedSql(Sql, u"o\"k"_s, u"Иван Петров"_s),
+              u"Insert into Outcomes values ( 1, \"Иван Петров\", \"o\"\"k\", \"Иван Петров\" )"_s);
 }

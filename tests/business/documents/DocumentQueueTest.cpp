@@ -310,7 +310,8 @@ public:
 } // namespace
 
 // Another window saved a document under the number this window proposed: Save takes the next
-// free number, moves the document's linked orders with it and tells the numbers used.
+// free number, moves the document's linked orders with it and tells the numbers used; the
+// documents typed after it follow it, so that the numbers keep the typing order.
 TEST_F(DocumentQueue, ANumberTakenMeanwhileIsReplacedInsideTheSave) {
     for (const TQueueCase& C : QueueCases()) {
         SCOPED_TRACE(C.Name);
@@ -323,18 +324,25 @@ TEST_F(DocumentQueue, ANumberTakenMeanwhileIsReplacedInsideTheSave) {
         Press(Qt::Key_F2);
         EXPECT_TRUE(Form->PendingSql.isEmpty());
         EXPECT_EQ(Presenter.Texts(),
-                  QStringList{u"Номер %1 е бил зает междувременно. Записан е с номер %2."_s.arg(First).arg(
-                      Second + 1)});
-        EXPECT_EQ(Saved(C), Numbers(C, {Second, Second + 1}));
-        EXPECT_GE(RowOf(Second + 1), 0);
-        EXPECT_EQ(qint64(Form->feDocNo->Value()), Second + 2);
+                  QStringList{u"Номер %1 е бил зает междувременно. Записан е с номер %2.\n"
+                              u"Номер %3 е записан с номер %4, след въведения преди него."_s.arg(First)
+                                  .arg(Second + 1)
+                                  .arg(Second)
+                                  .arg(Second + 2)});
+        EXPECT_EQ(Saved(C), Numbers(C, {Second + 1, Second + 2}));
+        EXPECT_GE(RowOf(Second + 2), 0);
+        EXPECT_EQ(qint64(Form->feDocNo->Value()), Second + 3);
 
-        // Numbers still free are kept, and nothing is told.
+        // Numbers still free are kept, and nothing is told, though typed out of order.
         Presenter.Clear();
+        const qint64 Fourth = Second + 4;
+        Form->feDocNo->SetValue(double(Fourth));
+        ASSERT_EQ(Add(C), Fourth);
+        Form->feDocNo->SetValue(double(Fourth - 1));
         const qint64 Third = Add(C);
         Press(Qt::Key_F2);
         EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
-        EXPECT_EQ(Saved(C), Numbers(C, {Second, Second + 1, Third}));
+        EXPECT_EQ(Saved(C), Numbers(C, {Second + 1, Second + 2, Third, Fourth}));
     }
 }
 

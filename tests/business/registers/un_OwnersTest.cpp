@@ -116,7 +116,10 @@ protected:
 TEST_F(OwnersWindow, BorrowerIsAddedSavedEditedAndReportedToTheOpener) {
     Form->SetOpenerHandle(&Host);
     EXPECT_EQ(Form->feEGN->Value(), 0); // the personal number is typed, never proposed
+    EXPECT_EQ(Form->feEGN->text(), u"0"_s);
     TypeOwner(u"501011234"_s, u"Мария Иванова"_s);
+    // Left, the number shows its ten digits, as the lists do.
+    EXPECT_EQ(Form->feEGN->text(), u"0501011234"_s);
     Form->rbFemale->setChecked(true);
     Form->rbMarried->setChecked(true);
     Form->sePref_code->setValue(3);
@@ -142,6 +145,7 @@ TEST_F(OwnersWindow, BorrowerIsAddedSavedEditedAndReportedToTheOpener) {
     Press(Form->Grid, Qt::Key_F3);
     EXPECT_TRUE(Form->feEGN->isReadOnly());
     EXPECT_EQ(Form->feEGN->Value(), 501011234);
+    EXPECT_EQ(Form->feEGN->text(), u"0501011234"_s);
     EXPECT_TRUE(Form->rbFemale->isChecked());
     EXPECT_EQ(Form->rgIs_Married->title(), u"Омъжена"_s);
     EXPECT_EQ(Form->sePref_code->value(), 3);

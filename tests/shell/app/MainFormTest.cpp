@@ -410,3 +410,88 @@ TEST(MainForm, OnceAnOperatorExistsNoDocumentWindowWorksUnsigned) {
     EXPECT_TRUE(Form.UserName().isEmpty());
     Form.CloseChildWindows();
 }
+
+// Another workstation saves the first operator while a window stays active here: its F2 asks for
+// the sign-in and writes the payment signed. The obligations window, refused the sign-in when it
+// is used again, writes nothing it queued.
+TEST(MainForm, AWindowLeftActiveAsksForTheSignInAtSaveAndNothingIsWrittenUnsigned) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    Form.resize(1000, 700);
+    ASSERT_TRUE(ShowAndActivate(&Form));
+    const auto Open = [&](const char* Name) {
+        Form.findChild<QAction*>(Name)->trigger();
+        QApplication::processEvents();
+        return Form.MdiArea()->subWindowList().last();
+    };
+    const auto Press = [](QWidget* Window, Qt::Key Key) {
+        for (QAction* Action : Window->findChildren<QAction*>())
+            if (Action->shortcut() == QKeySequence(Key)) Action->trigger();
+        QApplication::processEvents();
+    };
+    QMdiSubWindow* Obligations = Open("Zadyljenia");
+    auto* Queue = dynamic_cast<TQueuedChanges*>(Obligations->widget());
+    ASSERT_NE(Queue, nullptr);
+    Queue->Queue({uR"sql(Insert into Outcomes values ( 50, 45351, 0, 3, 5, "Собственик", "", "" ))sql"_s});
+    QMdiSubWindow* Payments = Open("Outcomes");
+    auto* Payment = Payments->widget();
+    Payment->findChild<QLineEdit*>("leOwner")->clear();
+    for (const auto& [Field, Text] :
+         {std::pair{"edCustomer_name", u"Собственик"_s}, std::pair{"edSupplier_name", u"Мария Колева"_s},
+          std::pair{"feSum_c", u"70"_s}}) {
+        auto* Edit = Payment->findChild<QLineEdit*>(Field);
+        Edit->setFocus();
+        Edit->selectAll();
+        TypeText(Edit, Text);
+    }
+    Press(Payment, Qt::Key_F4);
+    ASSERT_EQ(qobject_cast<TDocumentForm*>(Payment)->QueuedCount(), 1)
+        << Presenter.Texts().join(u'|').toStdString();
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                        uR"sql(Insert into Users_passwords values ( "ivan", "pass", "Иван Петров" ))sql"_s));
+
+    WhenModalShown("TSignInDialog", [](QWidget* Dialog) {
+        Dialog->findChild<QLineEdit*>("edUserName")->setText(u"ivan"_s);
+        Dialog->findChild<QLineEdit*>("edPassword")->setText(u"pass"_s);
+        Dialog->findChild<QPushButton*>("OK")->click();
+    });
+    Press(Payment, Qt::Key_F2);
+    EXPECT_EQ(Form.UserName(), u"ivan"_s);
+    EXPECT_EQ(QueryText(u"SELECT user_name FROM Outcomes WHERE sum_o = 70"_s), u"ivan"_s)
+        << Presenter.Texts().join(u'|').toStdString();
+
+    // Signed out again (as after a refused sign-in), the obligations window drops its queue.
+    QMdiSubWindow* Receipts = Open("Incomes");
+    Form.SetUserName(QString());
+    Presenter.Clear();
+    const auto SignInAsIvan = [](QWidget* Dialog) {
+        Dialog->findChild<QLineEdit*>("edUserName")->setText(u"ivan"_s);
+        Dialog->findChild<QLineEdit*>("edPassword")->setText(u"pass"_s);
+        Dialog->findChild<QPushButton*>("OK")->click();
+    };
+    // The window active next, with nothing queued, asks in its turn and closes unsigned without a
+    // word; the last one signs in.
+    WhenModalShown("TSignInDialog", [&](QWidget* Dialog) {
+        Dialog->findChild<QPushButton*>("Cancel")->click();
+        WhenModalShown("TSignInDialog", [&](QWidget* Dialog) {
+            Dialog->findChild<QPushButton*>("Cancel")->click();
+            WhenModalShown("TSignInDialog", SignInAsIvan);
+        });
+    });
+    Form.MdiArea()->setActiveSubWindow(Obligations);
+    for (int I = 0; I < 300 && Form.UserName().isEmpty(); ++I)
+        QTest::qWait(10);
+    QApplication::processEvents();
+    EXPECT_FALSE(Form.MdiArea()->subWindowList().contains(Obligations));
+    EXPECT_EQ(Form.MdiArea()->subWindowList().size(), 1);
+    EXPECT_TRUE(Form.MdiArea()->subWindowList().contains(Receipts) ||
+                Form.MdiArea()->subWindowList().contains(Payments));
+    EXPECT_EQ(
+        Presenter.Texts(),
+        QStringList{u"Без вход в програмата документите не се записват: незаписаните документи отпадат."_s});
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE docno = 50"_s), u"0"_s);
+    Form.CloseChildWindows();
+}

@@ -102,7 +102,8 @@ void ShowDatabaseError(const QString& Message, const QString& SQL);
 // first failure rolls everything back, shows the error box for that statement and leaves the
 // list as it was: false. Check, when given, runs inside the transaction before the batch, so
 // what it reads cannot change until the batch is written; a text from it writes nothing, is
-// shown after the rollback and leaves the list: false.
+// shown after the rollback and leaves the list: false. Any other exception writes nothing either:
+// after the rollback the operator is told in Bulgarian that the write was interrupted.
 bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check = {});
 
 // A transaction on Connection: rolls back when destroyed uncommitted. Transactions do not nest;

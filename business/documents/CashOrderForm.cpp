@@ -232,13 +232,18 @@ QString TCashOrderForm::ValidateEntry() {
             OwedOnContract(this, ContractNo, Entry.PaymentType, ReceiptAtDate(State.Date), Owed,
                            Check.DebtFailure)) {
             // What the queue holds of the type counts as received already; the lifted receipt is
-            // counted in the books, and its edit replaces it.
+            // counted in the books, and its edit replaces it: it may always stay as it was.
             const TReceiptKind Kind{ContractNo, Entry.PaymentType};
+            const bool Replaces = EditingRow && KindOf(Lifted) == Kind;
             double Queued = QueuedAmount(ContractNo, Entry.PaymentType);
-            if (EditingRow && KindOf(Lifted) == Kind) Queued -= Lifted.Sum;
+            if (Replaces) Queued -= Lifted.Sum;
             Check.AmountsKnown = true;
             Check.Owed = Owed - Queued;
             Check.Received = ReceivedOnContract(this, ContractNo, Entry.PaymentType) + Queued;
+            if (Replaces) {
+                Check.Owed = std::max(Check.Owed, Lifted.Sum);
+                Check.Received = std::max(Check.Received, -Lifted.Sum);
+            }
         }
     }
     // The sales list holds the sales of the chosen kind; an edit that keeps its sale may find it

@@ -335,7 +335,7 @@ QString TCashOrderForm::CheckInsideSave(int& Refused) {
             const TReceiptKind Kind = KindOf(*Entry);
             if (!IsContractPaymentType(Kind.second) || Kind.first == 0) continue;
             const double Amount = AmountOf(Order.Entry, Order.Edit, Order.Lifted, Order.Delete, Kind);
-            auto& Last = Changed.insert(Kind, Changed.value(Kind, {-1, -1})).value();
+            auto& Last = Changed[Kind];
             if (Amount > 0) Last.first = Order.Key;
             if (Amount < 0) Last.second = Order.Key;
         }

@@ -1196,16 +1196,27 @@ TEST_F(CashOrderWindow, AFeeOrInterestReceiptAboveWhatIsOwedIsRefused) {
     EXPECT_EQ(Told(), u"Договорът е променен междувременно. Изберете договора отново.\nПриходен касов ордер "
                       "номер 3 не е записан. Останалото може да бъде записано с F2."_s);
     Press(Qt::Key_F2);
-    // Its 6.00 receipt raised takes at most the 3.99 left beside it.
+    // 3.99 of the fee is left: a new receipt takes it, and beside it receipt 2 may keep its 6.00
+    // but not rise. Another 0.01 taken meanwhile drops the receipt that pays over, not the edit.
+    TypeReceipt(*this, form, u"6"_s, Ivan, u"1"_s, u"3.99"_s);
+    Press(Qt::Key_F4);
     Lift(u"2"_s);
     Presenter.Clear();
-    Type(form->feSum_c, u"10"_s);
+    Type(form->feSum_c, u"6.01"_s);
     Press(Qt::Key_F4);
-    EXPECT_EQ(Told().trimmed(), Fee.arg(u"9.99"_s));
-    Type(form->feSum_c, u"9.99"_s);
+    EXPECT_EQ(Told().trimmed(), Fee.arg(u"6.00"_s));
+    Type(form->feSum_c, u"6"_s);
+    Type(form->edCustomer_name, u"Иван И."_s);
     Press(Qt::Key_F4);
+    ASSERT_EQ(form->PendingSql.size(), 2);
+    Exec(u"Insert into Incomes values ( 60, 45352, 1, 6, 0.01, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Told(), u"Договорът е променен междувременно. Изберете договора отново.\nПриходен касов ордер "
+                      "номер 4 не е записан. Останалото може да бъде записано с F2."_s);
     Press(Qt::Key_F2);
     EXPECT_EQ(QueryText(u"SELECT payment_type, sum(sum_o) FROM Incomes GROUP BY payment_type"_s),
-              u"2@21°6@10"_s);
+              u"2@21°6@6.02"_s);
+    EXPECT_EQ(QueryText(u"SELECT customer_name FROM Incomes WHERE docno = 2"_s), u"Иван И."_s);
     ExpectBooksHold();
 }

@@ -1436,6 +1436,11 @@ bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QStrin
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return false;
+    } catch (...) {
+        // Whatever else stopped the check or the batch, the operator is told in his words; the
+        // transaction is rolled back by now.
+        ShowErrorFmt(u"Записът е прекъснат от неочаквана грешка. Нищо не е записано."_s);
+        return false;
     }
     // Told only after the rollback: no dialog waits while the database is locked.
     if (!Refusal.isEmpty()) {

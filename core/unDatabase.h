@@ -103,7 +103,9 @@ void ShowDatabaseError(const QString& Message, const QString& SQL);
 // list as it was: false. Check, when given, runs inside the transaction before the batch, so
 // what it reads cannot change until the batch is written; a text from it writes nothing, is
 // shown after the rollback and leaves the list: false. CheckAfter runs the same way after the
-// batch, before the commit: it sees what the batch wrote beside what others wrote before.
+// batch, before the commit: it sees what the batch wrote beside what others wrote before. Any
+// other exception writes nothing either: after the rollback the operator is told in Bulgarian
+// that the write was interrupted.
 bool RunPendingSql(QObject* Owner, QStringList& List, const std::function<QString()>& Check = {},
                    const std::function<QString()>& CheckAfter = {});
 

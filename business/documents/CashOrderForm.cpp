@@ -151,11 +151,26 @@ bool TCashOrderForm::SameDocument(const TCashOrderEntry& Entry) const {
 
 namespace {
 
-// What a queued order adds to its contract's principal: a same-order edit only the difference.
-double PrincipalOf(const TCashOrderEntry& Entry, bool Edit, const TCashOrderEntry& Lifted) {
-    if (Entry.PaymentType != 1) return 0;
-    if (Edit && !OtherDocument(Entry, Lifted)) return Entry.Sum - Lifted.Sum;
-    return Entry.Sum;
+// A contract's receipts of one type.
+using TReceiptKind = std::pair<qint64, int>;
+
+TReceiptKind KindOf(const TCashOrderEntry& Entry) {
+    return {StrToIntOrZero(Entry.Contract.trimmed()), Entry.PaymentType};
+}
+
+// What a queued order adds to what the receipts of Kind took: a new receipt its amount, a deleted
+// one less its amount, an edit the new amount less the lifted one.
+double AmountOf(const TCashOrderEntry& Entry, bool Edit, const TCashOrderEntry& Lifted, bool Delete,
+                const TReceiptKind& Kind) {
+    if (Delete) return KindOf(Entry) == Kind ? -Entry.Sum : 0;
+    double Sum = KindOf(Entry) == Kind ? Entry.Sum : 0;
+    if (Edit && KindOf(Lifted) == Kind) Sum -= Lifted.Sum;
+    return Sum;
+}
+
+// The day the debt of a contract of Date is taken at for a receipt: as its list takes it.
+TDateTime ReceiptAtDate(TDateTime ContractDate) {
+    return SettlementAtDate(Date(), ContractDate, WorkstationOptionOn(rg_Registry_6));
 }
 
 } // namespace
@@ -184,11 +199,10 @@ QStringList TCashOrderForm::QueuedNumbers(int PaymentType, const QString& Contra
     return Numbers;
 }
 
-double TCashOrderForm::QueuedPrincipal(const QString& Contract) const {
+double TCashOrderForm::QueuedAmount(qint64 Contract, int PaymentType) const {
     double Sum = 0;
     for (const TQueuedOrder& Order : QueuedOrders())
-        if (!Order.Delete && Order.Entry.Contract.trimmed() == Contract)
-            Sum += PrincipalOf(Order.Entry, Order.Edit, Order.Lifted);
+        Sum += AmountOf(Order.Entry, Order.Edit, Order.Lifted, Order.Delete, {Contract, PaymentType});
     return Sum;
 }
 
@@ -220,19 +234,35 @@ QString TCashOrderForm::ValidateEntry() {
     if (EditingRow && IsContractPaymentType(Lifted.PaymentType))
         Check.LiftedContract = ReadContractState(this, StrToIntOrZero(Lifted.Contract.trimmed()));
     Check.TypeListed = PaymentTypeListed();
-    // The contract list holds the borrower's open contracts, column 3 what each still owes of the
-    // chosen type, or the sales of the chosen kind; an edit that keeps its order's contract or
-    // sale may find it closed or gone by now.
-    const bool Listed = !Contract.isEmpty() && !ListEditLookup(leContract, 0, 0, Contract).isEmpty();
+    // An edit that keeps its order's contract may find it closed by now: what it may change of it
+    // is the closed contract's rule.
+    const TContractState& State = Check.Contract;
     if (IsContractPaymentType(Entry.PaymentType) && !Contract.isEmpty()) {
-        Check.ContractListed = Listed || Check.SameDocument;
-        if (Listed && Entry.PaymentType == 1) {
-            double Limit =
-                StrToFloatDot(ListEditLookup(leContract, 0, 3, Contract), 0) - QueuedPrincipal(Contract);
-            if (Check.SameDocument) Limit += Lifted.Sum;
-            Check.PrincipalLimit = std::max(Limit, 0.0);
+        if (!Check.SameDocument)
+            Check.ContractRefusal =
+                ReceiptContractRefusal(Contract, Entry.Owner, State, WorkstationOptionOn(rg_Registry_5));
+        double Owed = 0;
+        if (Check.ContractRefusal.isEmpty() && State.Stored && !State.Finished && !State.Sold &&
+            OwedOnContract(this, ContractNo, Entry.PaymentType, ReceiptAtDate(State.Date), Owed,
+                           Check.DebtFailure)) {
+            // What the queue holds of the type counts as received already; the lifted receipt is
+            // counted in the books, and its edit replaces it: it may always stay as it was.
+            const TReceiptKind Kind{ContractNo, Entry.PaymentType};
+            const bool Replaces = EditingRow && KindOf(Lifted) == Kind;
+            double Queued = QueuedAmount(ContractNo, Entry.PaymentType);
+            if (Replaces) Queued -= Lifted.Sum;
+            Check.AmountsKnown = true;
+            Check.Owed = Owed - Queued;
+            Check.Received = ReceivedOnContract(this, ContractNo, Entry.PaymentType) + Queued;
+            if (Replaces) {
+                Check.Owed = std::max(Check.Owed, Lifted.Sum);
+                Check.Received = std::max(Check.Received, -Lifted.Sum);
+            }
         }
     }
+    // The sales list holds the sales of the chosen kind; an edit that keeps its sale may find it
+    // gone by now.
+    const bool Listed = !Contract.isEmpty() && !ListEditLookup(leContract, 0, 0, Contract).isEmpty();
     if (Entry.PaymentType == 4 || Entry.PaymentType == 5) Check.SaleListed = Listed || Check.SameDocument;
     return IncomeValidationText(Entry, Check);
 }
@@ -309,27 +339,41 @@ QString TCashOrderForm::RecheckQueued(const TQueuedOrder& Order) {
 }
 
 QString TCashOrderForm::CheckInsideSave(int& Refused) {
-    // Of the principal paid on each contract, the last order that adds to it: the one to drop
-    // when the contract no longer owes what the queue pays.
-    QMap<QString, int> LastPaying;
+    // Of each contract's receipts of a type that the queue changes, the last order that adds to
+    // them and the last that takes from them: the one to drop when the contract no longer owes
+    // what the queue pays, or no longer holds what a correction takes back.
+    QMap<TReceiptKind, std::pair<int, int>> Changed;
     for (const TQueuedOrder& Order : QueuedOrders()) {
         if (QString Refusal = RecheckQueued(Order); !Refusal.isEmpty()) {
             Refused = Order.Key;
             return Refusal;
         }
-        if (FReceipt && !Order.Delete && PrincipalOf(Order.Entry, Order.Edit, Order.Lifted) > 0)
-            LastPaying.insert(Order.Entry.Contract.trimmed(), Order.Key);
+        if (!FReceipt) continue;
+        for (const TCashOrderEntry* Entry : {&Order.Entry, &Order.Lifted}) {
+            const TReceiptKind Kind = KindOf(*Entry);
+            if (!IsContractPaymentType(Kind.second) || Kind.first == 0) continue;
+            const double Amount = AmountOf(Order.Entry, Order.Edit, Order.Lifted, Order.Delete, Kind);
+            auto& Last = Changed[Kind];
+            if (Amount > 0) Last.first = Order.Key;
+            if (Amount < 0) Last.second = Order.Key;
+        }
     }
-    for (auto Paying = LastPaying.cbegin(); Paying != LastPaying.cend(); ++Paying) {
-        const QString& Contract = Paying.key();
-        QString Debt, Failure;
-        TDelimitedStringList OneTime, Daily, Row;
+    for (auto Kind = Changed.cbegin(); Kind != Changed.cend(); ++Kind) {
+        const auto [Contract, Type] = Kind.key();
+        const qint64 Queued = std::llround(QueuedAmount(Contract, Type) * 100);
+        if (Queued < 0) {
+            if (-Queued <= std::llround(ReceivedOnContract(this, Contract, Type) * 100)) continue;
+            Refused = Kind.value().second;
+            return ContractChangedText();
+        }
+        if (Queued == 0) continue;
+        double Owed = 0;
+        QString Failure;
         // Quietly: a message box here would hold the write lock until the operator answers it.
-        const bool Computed = ContractDebtQuietly(this, Contract, Debt, Date(), OneTime, Daily, Failure);
-        Row.SetTextStr(Debt);
-        const double Owed = StrToFloatDot(Row.GetField(0, dfPrincipalOutstanding), 0);
-        if (Computed && std::llround(QueuedPrincipal(Contract) * 100) <= std::llround(Owed * 100)) continue;
-        Refused = Paying.value();
+        const bool Computed = OwedOnContract(
+            this, Contract, Type, ReceiptAtDate(ReadContractState(this, Contract).Date), Owed, Failure);
+        if (Computed && Queued <= std::llround(Owed * 100)) continue;
+        Refused = Kind.value().first;
         return Computed || Failure.isEmpty() ? ContractChangedText() : Failure;
     }
     return QString();

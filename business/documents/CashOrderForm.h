@@ -61,10 +61,11 @@ protected:
     // The selected row's order, previewed.
     void PrintDocument() override;
     // Receipts: every contract paid by a queued receipt must still be open when Save writes it,
-    // and still owe the principal the queue pays, and every sale paid must still be there; a
-    // receipt changed or deleted on a contract must find it neither redeemed nor sold. Payments: a contract
-    // paid out by the queue must still be there, without a payout. The order refused leaves the queue; of
-    // orders that together pay more principal than is owed, the last.
+    // still owe of each type what the queue pays of it, and still hold what its corrections take
+    // back; every sale paid must still be there; a receipt changed or deleted on a contract must
+    // find it neither redeemed nor sold. Payments: a contract paid out by the queue must still be
+    // there, without a payout. The order refused leaves the queue; of orders that together pay
+    // more than is owed, or take back more than was received, the last.
     QString CheckInsideSave(int& Refused) override;
     void Saved() override;
     // A document's own order (a contract's payout, a purchase's payment, a sale's receipt), and a
@@ -94,8 +95,9 @@ private:
     QList<TQueuedOrder> QueuedOrders() const;
     // The new orders of the queue of PaymentType on Contract, other than the edited one.
     QStringList QueuedNumbers(int PaymentType, const QString& Contract) const;
-    // The queued principal of Contract, net of the edited receipts' old amounts.
-    double QueuedPrincipal(const QString& Contract) const;
+    // What the queue adds to the receipts of PaymentType on Contract: its new receipts, less the
+    // deleted ones and the edited ones' old amounts.
+    double QueuedAmount(qint64 Contract, int PaymentType) const;
     // Whether an edit keeps the lifted order's type, owner and contract.
     bool SameDocument(const TCashOrderEntry& Entry) const;
     // Inside Save: the refusal of queued Order, "" when it may be written.

@@ -12,6 +12,7 @@
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
 #include "core/unPeriods.h"
+#include "core/unStringFuncs.h"
 #include "framework/forms/MAccountReadForm.h"
 
 #include <algorithm>
@@ -94,15 +95,20 @@ QString IncomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck
     const bool hasContract = !Entry.Contract.trimmed().isEmpty();
     if (hasOwner && !hasContract)
         Text += Sep + u"Избрали сте заемоплоучател, но не сте попълнили номер на договор."_s;
-    // A contract of another borrower, finished, sold or missing takes no payment either.
-    if (IsContractPaymentType(Entry.PaymentType) && (!hasOwner || !hasContract || !Check.ContractListed))
-        Text +=
-            Sep +
-            u"Избрали сте избрали сте приход от клиент, а не сте поплълнили данни за клиента и договора."_s;
-    if (Entry.PaymentType == 1 && Check.PrincipalLimit >= 0 &&
-        Whole(Entry.Sum * 100) > Whole(Check.PrincipalLimit * 100))
-        Text += Sep + Format(u"Вноската по главницата надвишава остатъка по договора (%s)."_s,
-                             {FloatToFixedStr(AmountDecimals, Check.PrincipalLimit)});
+    if (IsContractPaymentType(Entry.PaymentType)) {
+        // Both filled: the contract itself says why it takes nothing.
+        if (!hasOwner || !hasContract)
+            Text += Sep + u"Избрали сте избрали сте приход от клиент, а не сте поплълнили данни за клиента и "
+                          "договора."_s;
+        else if (!Check.ContractRefusal.isEmpty())
+            Text += Sep + Check.ContractRefusal;
+        if (!Check.DebtFailure.isEmpty()) Text += Sep + Check.DebtFailure;
+        if (Check.AmountsKnown) {
+            const QString Refusal =
+                ReceiptAmountRefusal(Entry.PaymentType, Entry.Sum, Check.Owed, Check.Received);
+            if (!Refusal.isEmpty()) Text += Sep + Refusal;
+        }
+    }
     if (Entry.PaymentType == 3 && (hasOwner || hasContract))
         Text += Sep + u"Избрали сте вноска на собственик, а сте поплълнили данни за клиента и договора."_s;
     if (!Check.TypeListed) Text += Sep + u"Въведете вид на ПКО"_s;
@@ -198,6 +204,73 @@ QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 K
                    KeyField, Key});
 }
 
+QString ReceiptContractRefusal(const QString& Contract, const QString& Owner, const TContractState& State,
+                               bool IncludeForSale) {
+    if (!State.Stored) return NoContractText(Contract);
+    QString EGN;
+    FormatEGN(Owner.trimmed(), EGN);
+    if (State.EGN != StrToIntOrZero(EGN))
+        return Format(u"Договор номер %s е на друг заемополучател."_s, {Contract});
+    if (State.Finished) return Format(u"Договор номер %s е откупен."_s, {Contract});
+    if (State.Sold) return Format(u"Договор номер %s е продаден."_s, {Contract});
+    if (State.ForSale && !IncludeForSale)
+        return Format(u"Договор номер %s е обявен за продажба."_s, {Contract});
+    return QString();
+}
+
+double OwedOfType(const QString& DebtRow, const TDelimitedStringList& OneTimeFees,
+                  const TDelimitedStringList& DailyFees, int Type) {
+    if (Type == ptInPrincipal || Type == ptInInterest)
+        return StrToFloatDot(GetPiece(DebtRow, FieldDelimiterChar,
+                                      Type == ptInPrincipal ? dfPrincipalOutstanding : dfInterestDue),
+                             0);
+    // A fee's payment type is its code plus 5; the daily fees are looked up first.
+    const QString Code = QString::number(Type - FeePaymentType(0));
+    for (const TDelimitedStringList* Fees : {&DailyFees, &OneTimeFees})
+        if (const int Row = FindRowByField(Code, Fees, 0); Row >= 0)
+            return StrToFloatDot(Fees->GetField(Row, 4), 0);
+    return 0;
+}
+
+bool OwedOnContract(QObject* Owner, qint64 Contract, int Type, TDateTime AtDate, double& Owed,
+                    QString& Failure) {
+    Owed = 0;
+    QString Row;
+    TDelimitedStringList OneTime, Daily;
+    if (!ContractDebtQuietly(Owner, QString::number(Contract), Row, AtDate, OneTime, Daily, Failure))
+        return false;
+    Owed = OwedOfType(Row, OneTime, Daily, Type);
+    return true;
+}
+
+double ReceivedOnContract(QObject* Owner, qint64 Contract, int Type) {
+    TDelimitedStringList List;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT Sum( sum_o ) FROM Incomes
+         WHERE ( contract_n = %d ) AND ( payment_type = %d ))sql"_s,
+                    {Contract, Type}),
+             &List);
+    return RoundToDigits(AmountDecimals, StrToFloatDot(List.GetTextStr(), 0));
+}
+
+QString ReceiptAmountRefusal(int Type, double Sum, double Owed, double Received) {
+    const qint64 Cents = std::llround(Sum * 100);
+    if (Cents > 0 && Cents > std::llround(Owed * 100)) {
+        const QString Left = FloatToFixedStr(AmountDecimals, std::max(Owed, 0.0));
+        if (Type == ptInPrincipal)
+            return Format(u"Вноската по главницата надвишава остатъка по договора (%s)."_s, {Left});
+        if (Type == ptInInterest)
+            return Format(u"Вноската по лихвата надвишава дължимата лихва по договора (%s)."_s, {Left});
+        return Format(u"Вноската по таксата надвишава дължимата такса по договора (%s)."_s, {Left});
+    }
+    // A correction takes back at most what was received, so that it never raises the debt.
+    if (Cents < 0 && -Cents > std::llround(Received * 100))
+        return Format(u"Корекцията надвишава полученото по договора с този вид ПКО (%s)."_s,
+                      {FloatToFixedStr(AmountDecimals, std::max(Received, 0.0))});
+    return QString();
+}
+
 bool ContractOpen(QObject* Owner, qint64 DocNo) {
     const TContractState State = ReadContractState(Owner, DocNo);
     return State.Stored && !State.Finished && !State.Sold;
@@ -207,7 +280,9 @@ TContractState ReadContractState(QObject* Owner, qint64 DocNo) {
     TDelimitedStringList List;
     RunQuery(
         Owner, AdoConnection,
-        Format(uR"sql(SELECT Finished, Sold, date_c, At_Date FROM Contracts WHERE docno = %d)sql"_s, {DocNo}),
+        Format(
+            uR"sql(SELECT Finished, Sold, date_c, At_Date, for_sale, EGN FROM Contracts WHERE docno = %d)sql"_s,
+            {DocNo}),
         &List);
     TContractState State;
     if (List.Count() == 0) return State;
@@ -216,6 +291,8 @@ TContractState ReadContractState(QObject* Owner, qint64 DocNo) {
     State.Sold = List.GetField(0, 1) == u"True"_s;
     TryStrToDate(List.GetField(0, 2), State.Date);
     TryStrToDate(List.GetField(0, 3), State.RedeemedAt);
+    State.ForSale = List.GetField(0, 4) == u"True"_s;
+    State.EGN = StrToIntOrZero(List.GetField(0, 5));
     return State;
 }
 

@@ -10,6 +10,7 @@
 
 class QObject;
 class QWidget;
+class TDelimitedStringList;
 class TMAccountReadForm;
 
 // A cash order as typed.
@@ -29,8 +30,10 @@ struct TContractState {
     bool Stored = false;
     bool Finished = false; // redeemed
     bool Sold = false;
+    bool ForSale = false;
     TDateTime Date = 0;
     TDateTime RedeemedAt = 0;
+    qint64 EGN = 0; // the borrower's personal number
 };
 
 struct TCashOrderCheck {
@@ -42,12 +45,17 @@ struct TCashOrderCheck {
     // checked as a new order.
     bool SameDocument = false;
     TCashOrderEntry Lifted;
-    // Receipts: the type stands in the payment-type list. Receipts on a contract: whether the
-    // contract is among the borrower's open ones, and the most its principal may still take;
-    // below 0 for no limit. Sale receipts: the sale is in the list of its kind.
+    // Receipts: the type stands in the payment-type list. Receipts on a contract: why the
+    // contract takes none (ReceiptContractRefusal), "" when it does; what its type is still owed
+    // and what receipts of the type took, each counting what the queue holds already, when
+    // AmountsKnown; DebtFailure, why the debt cannot be computed. Sale receipts: the sale is in
+    // the list of its kind.
     bool TypeListed = true;
-    bool ContractListed = true;
-    double PrincipalLimit = -1;
+    QString ContractRefusal;
+    bool AmountsKnown = false;
+    double Owed = 0;
+    double Received = 0;
+    QString DebtFailure;
     bool SaleListed = true;
     // The contract the order pays or pays out, and the lifted receipt's own.
     TContractState Contract;
@@ -80,6 +88,25 @@ QString IncomeUpdateSql(const QString& Table, const QString& KeyField, qint64 Ke
 QString OutcomeInsertSql(const QString& Table, const TCashOrderEntry& Entry, const QString& UserName);
 QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 Key,
                          const TCashOrderEntry& Entry);
+// Why a new receipt on contract Contract of the borrower with personal number Owner cannot be
+// taken: the contract is missing, another borrower's, redeemed, sold, or declared for sale where
+// the workstation takes nothing on those (IncludeForSale off). "" when it can.
+QString ReceiptContractRefusal(const QString& Contract, const QString& Owner, const TContractState& State,
+                               bool IncludeForSale);
+// What a contract owes of receipt type Type by its debt record and fee lists: the outstanding
+// principal, the interest due, or the remaining amount of the fee (0 for a fee it does not have).
+double OwedOfType(const QString& DebtRow, const TDelimitedStringList& OneTimeFees,
+                  const TDelimitedStringList& DailyFees, int Type);
+// The same read from the books at AtDate, quietly (inside a write it must show nothing): false
+// with Failure saying why the debt cannot be computed, "" for a contract that is gone.
+bool OwedOnContract(QObject* Owner, qint64 Contract, int Type, TDateTime AtDate, double& Owed,
+                    QString& Failure);
+// What the receipts of Type on Contract took, corrections deducted, whatever their dates.
+double ReceivedOnContract(QObject* Owner, qint64 Contract, int Type);
+// Why Sum of receipt type Type cannot be taken on a contract that is owed Owed and received
+// Received of that type: above what is owed, or a correction taking back more than was received.
+// "" when it can.
+QString ReceiptAmountRefusal(int Type, double Sum, double Owed, double Received);
 // True while contract DocNo exists and is neither finished nor sold.
 bool ContractOpen(QObject* Owner, qint64 DocNo);
 TContractState ReadContractState(QObject* Owner, qint64 DocNo);

@@ -134,21 +134,7 @@ bool TfrmIncomes::BuildContractList() {
                 QString debt;
                 TDelimitedStringList oneTime, daily;
                 if (!CalculateContractDebt(this, List.GetField(r, 0), debt, at, oneTime, daily)) break;
-                TDelimitedStringList row;
-                row.SetTextStr(debt);
-                double value = 0;
-                if (type == 1)
-                    value = StrToFloatDot(row.GetField(0, dfPrincipalOutstanding), 0);
-                else if (type == 2)
-                    value = StrToFloatDot(row.GetField(0, dfInterestDue), 0);
-                else {
-                    const QString code = QString::number(type - 5);
-                    int found = FindRowByField(code, &daily, 0);
-                    const TDelimitedStringList& fees = found >= 0 ? daily : oneTime;
-                    if (found < 0) found = FindRowByField(code, &oneTime, 0);
-                    value = found >= 0 ? StrToFloatDot(fees.GetField(found, 4), 0) : 0;
-                }
-                List.SetField(r, 3, FloatToFixedStr(AmountDecimals, value));
+                List.SetField(r, 3, FloatToFixedStr(AmountDecimals, OwedOfType(debt, oneTime, daily, type)));
             }
             PostEventTo(this, new TProgressEvent(0, 100));
             FillListEdit(leContract, u"Договор@Вещ@Сериен номер@"_s + Pnl_Payment_type->text(), List, 0);

@@ -67,11 +67,14 @@ void BuildSettlementRows(const QString& DebtRow, const TDelimitedStringList& One
                          TDelimitedStringList& Rows) {
     Rows.Clear();
     const auto Field = [&](int N) { return GetPiece(DebtRow, FieldDelimiterChar, N); };
+    // Interest or a fee paid over owes nothing: its excess stays with it, never taken off another
+    // row, so a returned item has its whole principal repaid.
+    const auto Owed = [](const QString& Due) { return CentsOf(Due) < 0 ? Money(0) : Due; };
     if (!PaymentMode)
         Rows.Add(Row5(QString::number(ptInPrincipal), u"главница"_s, Field(dfPaidOut),
                       Field(dfPrincipalRepaid), Field(dfPrincipalOutstanding)));
     Rows.Add(Row5(QString::number(ptInInterest), u"лихва"_s, Field(dfInterestAccrued), Field(dfInterestPaid),
-                  Field(dfInterestDue)));
+                  Owed(Field(dfInterestDue))));
 
     // The fees by their payment type, as numbers: type 10 comes after type 6.
     struct TFeeRow {
@@ -83,7 +86,7 @@ void BuildSettlementRows(const QString& DebtRow, const TDelimitedStringList& One
         for (int R = 0; R < List->Count(); ++R) {
             const int Type = FeePaymentType(int(StrToIntOrZero(List->GetField(R, 0))));
             Fees.append({Type, Row5(QString::number(Type), List->GetField(R, 1), List->GetField(R, 2),
-                                    List->GetField(R, 3), List->GetField(R, 4))});
+                                    List->GetField(R, 3), Owed(List->GetField(R, 4)))});
         }
     std::stable_sort(Fees.begin(), Fees.end(),
                      [](const TFeeRow& A, const TFeeRow& B) { return A.Type < B.Type; });
@@ -116,8 +119,9 @@ QList<TSettlementReceipt> SettlementReceipts(double Paid, const TDelimitedString
     if (Interest == Receipts.end() || Interest->Cents + Difference < 0) return {};
     Interest->Cents += Difference;
 
-    // A row paid over before (its due below zero) is set against the interest, the principal and
-    // then the other rows of the same settlement, so that no receipt is below zero.
+    // A row paid over before (its due below zero) is set against the interest and then the fees
+    // of the same settlement, so that no receipt is below zero; never against the principal, which
+    // a return repays in full.
     qint64 Credit = 0;
     for (TSettlementReceipt& E : Receipts)
         if (E.Cents < 0) {
@@ -125,8 +129,6 @@ QList<TSettlementReceipt> SettlementReceipts(double Paid, const TDelimitedString
             E.Cents = 0;
         }
     QList<TSettlementReceipt*> Order{&*Interest};
-    for (TSettlementReceipt& E : Receipts)
-        if (E.Type == ptInPrincipal) Order.append(&E);
     for (TSettlementReceipt& E : Receipts)
         if (E.Type != ptInPrincipal && E.Type != ptInInterest) Order.append(&E);
     for (TSettlementReceipt* E : Order) {
@@ -148,6 +150,10 @@ QString SettlementRefusal(qint64 DocNo, bool PaymentMode, double Paid, const TDe
     if (!PaymentMode && Rows.Count() < 3)
         return u"За избрания договор не се показват суми по главница и лихви"_s;
     if (PaymentMode && Rows.Count() < 2) return u"За избрания договор не се показват суми по лихви"_s;
+    // Interest and fees are taken up to what is owed: an excess would stay on the open contract as
+    // a credit.
+    if (PaymentMode && PaidCents > Due)
+        return Format(u"Платената сума надвишава дължимите лихви и такси по договора (%s)."_s, {Money(Due)});
     if (Due > PaidCents + ShortfallAllowed || SettlementReceipts(Paid, Rows).isEmpty())
         return u"Върнатата сума е по-малка от главницата плюс лихвите и таксите по договора. Не може да се "
                "осществи връщане на вещ"_s;

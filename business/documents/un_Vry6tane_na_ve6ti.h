@@ -17,7 +17,8 @@ class TListEdit;
 
 // The breakdown of a debt record (CalculateContractDebt) into rows of payment type, name,
 // accrued, received and due: the principal (not in PaymentMode), the interest, each fee in the
-// order of its payment type, and last the totals row "¤Общо:" with the sums to the cent.
+// order of its payment type, and last the totals row "¤Общо:" with the sums to the cent. Interest
+// or a fee received over what accrued is due 0.00: its excess is set off against nothing else.
 void BuildSettlementRows(const QString& DebtRow, const TDelimitedStringList& OneTimeFees,
                          const TDelimitedStringList& DailyFees, bool PaymentMode, TDelimitedStringList& Rows);
 
@@ -31,13 +32,13 @@ struct TSettlementReceipt {
 };
 // The receipts of a settlement with Paid, none of them zero or below. The difference between
 // Paid and the total due goes onto the interest; a row paid over before (due below zero) is set
-// against the interest, the principal and then the other rows. Empty when that cannot be done
+// against the interest and then the fees, never the principal. Empty when that cannot be done
 // without a receipt below zero: a shortfall beyond the interest due.
 QList<TSettlementReceipt> SettlementReceipts(double Paid, const TDelimitedStringList& Rows);
 
 // Why the settlement of contract DocNo (0: none chosen) with Paid cannot be made; empty when it
 // can. A payment short of the total due by at most 2.00, and by no more than the interest due,
-// is accepted.
+// is accepted; the payment of interest and fees takes no more than is due.
 QString SettlementRefusal(qint64 DocNo, bool PaymentMode, double Paid, const TDelimitedStringList& Rows);
 
 // Who a settlement's receipts name.

@@ -7,8 +7,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
@@ -339,6 +341,35 @@ TEST_F(DatabaseTest, FailedBatchWritesNothingAndKeepsItsStatements) {
     EXPECT_TRUE(Pending.isEmpty());
     EXPECT_EQ(Query(u"Select Count(*) From Incomes"_s), u"1"_s);
     EXPECT_EQ(Query(u"Select Count(*) From Outcomes"_s), u"1"_s);
+}
+
+// Whatever else stops a Save's check or its batch, what the check wrote is rolled back and the
+// operator is told in Bulgarian, never the failure's own text.
+TEST_F(DatabaseTest, AnyOtherFailureOfABatchWritesNothingAndIsToldInBulgarian) {
+    const std::function<void()> Failures[] = {
+        [] { throw EStringListError(u"List index out of bounds"_s); },
+        [] { throw std::runtime_error("vector::_M_range_check"); },
+        [] { throw 7; },
+    };
+    for (const auto& Fail : Failures) {
+        Presenter.Clear();
+        QStringList Pending = {
+            u"Insert into Incomes values ( 1, 45391, 7, 2, 1.00, \"\", \"\", \"ivan\" )"_s};
+        const QStringList Queued = Pending;
+        EXPECT_FALSE(RunPendingSql(nullptr, Pending, [&] {
+            Exec(u"Insert into Outcomes values ( 1, 45391, 7, 1, 100.000000, \"\", \"\", \"ivan\" )"_s);
+            Fail();
+            return QString();
+        }));
+        EXPECT_EQ(Pending, Queued);
+        EXPECT_EQ(Presenter.Texts(),
+                  QStringList{u"Записът е прекъснат от неочаквана грешка. Нищо не е записано."_s});
+        EXPECT_EQ(Query(u"Select Count(*) From Outcomes"_s), u"0"_s);
+        EXPECT_EQ(Query(u"Select Count(*) From Incomes"_s), u"0"_s);
+    }
+    // The connection is free for the next Save.
+    QStringList Pending = {u"Insert into Incomes values ( 1, 45391, 7, 2, 1.00, \"\", \"\", \"ivan\" )"_s};
+    EXPECT_TRUE(RunPendingSql(nullptr, Pending));
 }
 
 TEST_F(DatabaseTest, TransactionsRollBackUnlessCommittedAndDoNotNest) {

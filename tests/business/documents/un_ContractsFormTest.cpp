@@ -827,7 +827,8 @@ TEST_F(ContractWindow, ASecondPledgeOfAPledgedItemAsksFirst) {
     Press(Qt::Key_F2);
     EXPECT_EQ(QueryText(u"Select docno, code_i, Notes From Contracts Where docno > 8 Order By docno"_s),
               u"9@5@Пръстен°10@5@°11@6@Верижка"_s);
-    EXPECT_EQ(ContractBooksFaults(), QString());
+    // The shop's redeemed contracts are written without the receipts that redeemed them.
+    EXPECT_EQ(ContractBooksFaults(false), QString());
 }
 
 // A borrower, item or vehicle must be in its register: a vehicle in none is refused at New, and

@@ -16,6 +16,7 @@
 #include "core/unNumbers.h"
 #include "core/unRegistry.h"
 #include "framework/printing/ReportLayout.h"
+#include "tests/support/Books.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
@@ -65,6 +66,7 @@ TEST(CashOrders, ValidationOfAReceipt) {
         {Order(3, QString(), QString()), u""},
         {Order(3, u"8001011234"_s, u"1"_s), u"Избрали сте вноска на собственик"},
         {Order(1, QString(), QString()), u"приход от клиент, а не сте поплълнили"},
+        {Order(2, QString(), u"1"_s), u"приход от клиент, а не сте поплълнили"},
         {Order(2, u"8001011234"_s, QString()),
          u"Избрали сте заемоплоучател, но не сте попълнили номер на договор."},
         {[] {
@@ -97,6 +99,8 @@ TEST(CashOrders, ValidationOfAReceipt) {
     TCashOrderCheck stored = check;
     stored.DocNoStored = true;
     stored.GridNumbers = {u"8"_s};
+    // A correction of nothing is refused as nothing, whatever was received.
+    EXPECT_EQ(ReceiptAmountRefusal(2, 0, 0, -5), QString());
     const QString text = IncomeValidationText(Order(3, {}, {}), stored);
     EXPECT_TRUE(text.contains(u"Шифър \"8\" съществува в таблицата с данни!"_s));
     EXPECT_TRUE(text.endsWith(u"ПКО номер \"8\" съществува в базата данни. Изберете друг номер на ПКО."_s));
@@ -466,22 +470,30 @@ TEST_F(CashOrderWindow, ReceiptProposesWhatTheContractOwesForEachType) {
     EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
 }
 
+// A contract the borrower's list leaves out is refused naming why; with both fields filled the
+// operator is never told to fill them.
 TEST_F(CashOrderWindow, ReceiptAgainstAContractOutsideTheBorrowersOpenListIsRefused) {
     SeedContract(1, Ivan, 20);
     SeedContract(2, Maria, 20);
     SeedContract(3, Ivan, 40);
+    SeedContract(4, Ivan, 30);
+    SeedContract(5, Ivan, 25);
     Exec(u"Update Contracts Set Finished = True, At_Date = 45350 Where docno = 3"_s);
+    Exec(u"Insert into Incomes values ( 40, 45350, 3, 1, 1000, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
+    Exec(u"Update Contracts Set Sold = True, sold_at_date = 45351 Where docno = 4"_s);
+    Exec(u"Update Contracts Set for_sale = True, for_sale_date = 45351 Where docno = 5"_s);
     auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
-    const QString wrongContract = u"приход от клиент, а не сте поплълнили данни за клиента и договора."_s;
     const struct {
         const char16_t* Type;
         const char16_t* Contract;
         const char16_t* Sum;
         QString Message; // empty when the receipt is queued
     } cases[] = {
-        {u"2", u"2", u"10", wrongContract},  // Maria's contract under Ivan
-        {u"2", u"3", u"10", wrongContract},  // finished
-        {u"6", u"99", u"10", wrongContract}, // no such contract
+        {u"2", u"2", u"10", u"Договор номер 2 е на друг заемополучател."_s},
+        {u"2", u"3", u"10", u"Договор номер 3 е откупен."_s},
+        {u"7", u"4", u"10", u"Договор номер 4 е продаден."_s},
+        {u"1", u"5", u"10", u"Договор номер 5 е обявен за продажба."_s},
+        {u"6", u"99", u"10", u"Няма договор с номер \"99\"."_s},
         {u"1", u"1", u"1000.01", u"Вноската по главницата надвишава остатъка по договора (1000.00)."_s},
         {u"1", u"1", u"1000", QString()},
     };
@@ -495,10 +507,19 @@ TEST_F(CashOrderWindow, ReceiptAgainstAContractOutsideTheBorrowersOpenListIsRefu
             EXPECT_EQ(form->PendingSql.size(), 1) << Presenter.Texts().join(u'|').toStdString();
         } else {
             EXPECT_TRUE(form->PendingSql.isEmpty()) << QString::fromUtf16(c.Contract).toStdString();
-            ASSERT_EQ(Presenter.Texts().size(), 1);
-            EXPECT_TRUE(Presenter.Texts()[0].contains(c.Message)) << Presenter.Texts()[0].toStdString();
+            EXPECT_EQ(Told().trimmed(), c.Message);
         }
     }
+    // Where the workstation takes payments on contracts declared for sale, contract 5 takes one.
+    WriteRegString(u"rg_Registry_5"_s, u"1"_s);
+    Presenter.Clear();
+    TypeReceipt(*this, form, u"1"_s, Ivan, u"5"_s, u"10"_s);
+    Press(Qt::Key_F4);
+    EXPECT_EQ(form->PendingSql.size(), 2) << Told().toStdString();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT contract_n, sum(sum_o) FROM Incomes GROUP BY contract_n"_s),
+              u"1@1000°3@1000°5@10"_s);
+    ExpectBooksHold();
 }
 
 TEST_F(CashOrderWindow, ReceiptOnAContractSettledMeanwhileLeavesTheQueue) {
@@ -921,29 +942,34 @@ TEST_F(CashOrderWindow, EditedReceiptIsCheckedAsANewOneAndARedeemedContractKeeps
     EXPECT_EQ(QueryText(u"SELECT date_d, contract_n, payment_type, sum_o, customer_name FROM Incomes"_s),
               u"25.02.2024@2@1@1000@Мария Г.°25.02.2024@2@2@48@Клиент°10.02.2024@1@1@500@Иван Петров Иванов°"
               "29.02.2024@1@1@100@Клиент"_s);
-    // Principal 4 raised, then receipt 3 deleted; each time another window redeems contract 1
-    // before the Save.
-    auto redeemAndSave = [&](const QString& Refusal) {
-        Exec(u"Update Contracts Set Finished = True, At_Date = 45352 Where docno = 1"_s);
-        Presenter.Clear();
-        Press(Qt::Key_F2);
-        EXPECT_EQ(Told(), u"Договор номер 1 е откупен: "_s + Refusal);
-        Exec(u"Update Contracts Set Finished = False Where docno = 1"_s);
-        EXPECT_TRUE(form->PendingSql.isEmpty());
-    };
-    Lift(u"4"_s);
-    Type(form->feSum_c, u"150"_s);
-    Press(Qt::Key_F4);
-    redeemAndSave(u"сумата, видът и датата на ордерите по него не се променят.\nРедакцията на приходен "
-                  "касов ордер номер 4 е отменена."_s);
-    ASSERT_TRUE(SelectOrder(u"3"_s));
-    Presenter.PlanPassword(u"shef"_s);
-    Presenter.PlanAnswer(mrYes);
-    Press(Qt::Key_F5);
-    redeemAndSave(u"ордерите по него не могат да бъдат изтрити.\nИзтриването на приходен касов ордер номер "
-                  "3 е отменено."_s);
-    EXPECT_TRUE(SelectOrder(u"3"_s));
+    // Principal 4 raised, then receipt 3 deleted; each time another window redeems or sells
+    // contract 1 before the Save.
+    for (const auto& [Column, Word] :
+         {std::pair{"Finished", u"откупен"_s}, std::pair{"Sold", u"продаден"_s}}) {
+        auto closeAndSave = [&](const QString& Refusal) {
+            Exec(u"Update Contracts Set %1 = True, At_Date = 45352 Where docno = 1"_s.arg(
+                QLatin1String(Column)));
+            Presenter.Clear();
+            Press(Qt::Key_F2);
+            EXPECT_EQ(Told(), u"Договор номер 1 е "_s + Word + u": "_s + Refusal);
+            Exec(u"Update Contracts Set %1 = False Where docno = 1"_s.arg(QLatin1String(Column)));
+            EXPECT_TRUE(form->PendingSql.isEmpty());
+        };
+        Lift(u"4"_s);
+        Type(form->feSum_c, u"150"_s);
+        Press(Qt::Key_F4);
+        closeAndSave(u"сумата, видът и датата на ордерите по него не се променят.\nРедакцията на приходен "
+                     "касов ордер номер 4 е отменена."_s);
+        ASSERT_TRUE(SelectOrder(u"3"_s));
+        Presenter.PlanPassword(u"shef"_s);
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F5);
+        closeAndSave(u"ордерите по него не могат да бъдат изтрити.\nИзтриването на приходен касов ордер "
+                     "номер 3 е отменено."_s);
+        EXPECT_TRUE(SelectOrder(u"3"_s));
+    }
     EXPECT_EQ(QueryText(u"SELECT sum(sum_o) FROM Incomes WHERE contract_n = 1"_s), u"600"_s);
+    ExpectBooksHold();
 }
 
 TEST_F(CashOrderWindow, ReceiptTypeAndSaleComeFromTheirListsAndASecondSaleReceiptIsAsked) {
@@ -1026,21 +1052,177 @@ TEST_F(CashOrderWindow, PrincipalQueuedEarlierCountsAgainstTheDebtAtNew) {
 TEST_F(CashOrderWindow, ReceiptForASaleDeletedMeanwhileLeavesTheQueue) {
     SeedContract(20);
     Exec(u"Insert into Items_sales values ( 4, 45352, 1, 1, 150, \"М\", \"М\", \"maria\", 12345, False )"_s);
+    // A bought item's sale beside it.
+    Exec(
+        uR"sql(Insert into Items_purchases values ( 2, 45340, 6, 80, "Иван", "Мария", "maria", 8001011234, 0, True, 45352 ))sql"_s);
+    Exec(u"Insert into Items_sales values ( 5, 45352, 2, 2, 120, \"М\", \"М\", \"maria\", 12345, False )"_s);
     auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
     TypeReceipt(*this, form, u"4"_s, QString(), u"4"_s, u"150"_s);
+    Type(form->edCustomer_name, u"М"_s);
+    Press(Qt::Key_F4);
+    TypeReceipt(*this, form, u"5"_s, QString(), u"5"_s, u"120"_s);
     Type(form->edCustomer_name, u"М"_s);
     Press(Qt::Key_F4);
     TypeReceipt(*this, form, u"3"_s, QString(), QString(), u"70"_s);
     Type(form->edCustomer_name, u"Собственик"_s);
     Press(Qt::Key_F4);
-    ASSERT_EQ(form->PendingSql.size(), 2) << Told().toStdString();
-    Exec(u"Delete from Items_sales where docno = 4"_s);
+    ASSERT_EQ(form->PendingSql.size(), 3) << Told().toStdString();
+    Exec(u"Delete from Items_sales where docno = 4 OR docno = 5"_s);
+    for (const QString& Refused : {u"Продажба 4 е изтрита междувременно.\nПриходен касов ордер номер 1"_s,
+                                   u"Продажба 5 е изтрита междувременно.\nПриходен касов ордер номер 2"_s}) {
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_EQ(Told(), Refused + u" не е записан. Останалото може да бъде записано с F2."_s);
+    }
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT docno, payment_type, sum_o FROM Incomes"_s), u"3@3@70"_s);
+    ExpectBooksHold();
+}
+
+// Another workstation changes the borrower's preferential code to one without an interest
+// scheme: the receipts whose debt can no longer be computed leave the queue one by one, each with
+// the engine's own reason, and the rest is saved.
+TEST_F(CashOrderWindow, AReceiptWhoseDebtCannotBeComputedAtSaveLeavesTheQueueWithTheReason) {
+    SeedContract(20);
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    TypeReceipt(*this, form, u"1"_s, Ivan, u"1"_s, u"100"_s);
+    Press(Qt::Key_F4);
+    TypeReceipt(*this, form, u"2"_s, Ivan, u"1"_s, u"21"_s);
+    Press(Qt::Key_F4);
+    TypeReceipt(*this, form, u"3"_s, QString(), QString(), u"70"_s);
+    Type(form->edCustomer_name, u"Собственик"_s);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(form->PendingSql.size(), 3) << Told().toStdString();
+    Exec(u"Update Owners Set pref_code = 3 Where EGN = 8001011234"_s);
+    const QString Reason =
+        u"Не е зададена лихвена схема за клиент Иван Петров Иванов с префернциялен код 3.\n"_s;
+    for (const QString& Number : {u"1"_s, u"2"_s}) {
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_EQ(Told(), Reason + u"Приходен касов ордер номер "_s + Number +
+                              u" не е записан. Останалото може да бъде записано с F2."_s);
+    }
     Presenter.Clear();
     Press(Qt::Key_F2);
-    EXPECT_EQ(Told(), u"Продажба 4 е изтрита междувременно.\nПриходен касов ордер номер 1 не е записан. "
-                      "Останалото може да бъде записано с F2."_s);
+    EXPECT_EQ(Told(), QString());
+    EXPECT_EQ(QueryText(u"SELECT docno, payment_type, sum_o FROM Incomes"_s), u"3@3@70"_s);
+    ExpectBooksHold();
+}
+
+// A correction takes back at most what the contract's receipts of its type took, counting what
+// the queue holds; another workstation's correction saved meanwhile, or a delete queued beside
+// one, cannot take it below nothing either.
+TEST_F(CashOrderWindow, ACorrectionTakesBackAtMostWhatWasReceived) {
+    SeedContract(20);
+    Exec(u"Insert into Incomes values ( 1, 45350, 1, 1, 300, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
+    Exec(u"Insert into Incomes values ( 2, 45350, 1, 2, 15, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    const QString TooMuch = u"Корекцията надвишава полученото по договора с този вид ПКО (%1)."_s;
+    const struct {
+        const char16_t* Type;
+        const char16_t* Sum;
+        QString Told; // the refusal; empty when the correction is asked and confirmed
+        int Queued;
+    } cases[] = {
+        {u"1", u"-500", TooMuch.arg(u"300.00"_s), 0},
+        {u"1", u"-300", QString(), 1},
+        {u"1", u"-0.01", TooMuch.arg(u"0.00"_s), 1},
+        {u"2", u"-40", TooMuch.arg(u"15.00"_s), 1},
+        {u"2", u"-15", QString(), 2},
+        {u"6", u"-5", TooMuch.arg(u"0.00"_s), 2},
+    };
+    for (const auto& c : cases) {
+        Presenter.Clear();
+        if (c.Told.isEmpty()) Presenter.PlanAnswer(mrYes);
+        TypeReceipt(*this, form, QString::fromUtf16(c.Type), Ivan, u"1"_s, QString::fromUtf16(c.Sum));
+        Press(Qt::Key_F4);
+        EXPECT_EQ(form->PendingSql.size(), c.Queued) << Told().toStdString();
+        if (!c.Told.isEmpty()) EXPECT_EQ(Told().trimmed(), c.Told);
+    }
+    // Another workstation takes 100.00 of the principal back first: 300.00 no longer can be.
+    Exec(u"Insert into Incomes values ( 50, 45352, 1, 1, -100, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
+    const QString Changed = u"Договорът е променен междувременно. Изберете договора отново.\n"_s;
+    Presenter.Clear();
     Press(Qt::Key_F2);
-    EXPECT_EQ(QueryText(u"SELECT docno, payment_type, sum_o FROM Incomes"_s), u"2@3@70"_s);
+    EXPECT_EQ(Told(), Changed +
+                          u"Приходен касов ордер номер 3 не е записан. Останалото може да бъде записано "
+                          "с F2."_s);
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(form->PendingSql.isEmpty());
+    // Deleting the 300.00 received would leave the other workstation's correction taking back
+    // what nothing paid.
+    ASSERT_TRUE(SelectOrder(u"1"_s));
+    Presenter.PlanPassword(u"shef"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F5);
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Told(), Changed + u"Изтриването на приходен касов ордер номер 1 е отменено."_s);
+    EXPECT_EQ(QueryText(u"SELECT payment_type, sum(sum_o) FROM Incomes GROUP BY payment_type"_s),
+              u"1@200°2@0"_s);
+    ExpectBooksHold();
+}
+
+// Interest and fees are taken up to what the contract owes of them, as principal is: at F4,
+// counting the queue and the edited receipt, and again at Save.
+TEST_F(CashOrderWindow, AFeeOrInterestReceiptAboveWhatIsOwedIsRefused) {
+    SeedContract(20); // owes 21.00 interest, 10.00 "Оценка" (6) and 21.00 "Съхранение" (7)
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    const QString Interest = u"Вноската по лихвата надвишава дължимата лихва по договора (%1)."_s;
+    const QString Fee = u"Вноската по таксата надвишава дължимата такса по договора (%1)."_s;
+    const struct {
+        const char16_t* Type;
+        const char16_t* Sum;
+        QString Told; // empty when queued
+    } cases[] = {
+        {u"2", u"21.01", Interest.arg(u"21.00"_s)},
+        {u"2", u"21", QString()},
+        {u"2", u"0.01", Interest.arg(u"0.00"_s)},
+        {u"6", u"10.01", Fee.arg(u"10.00"_s)},
+        {u"6", u"6", QString()},
+        {u"6", u"4.01", Fee.arg(u"4.00"_s)},
+        {u"7", u"21.01", Fee.arg(u"21.00"_s)},
+        {u"6", u"4", QString()},
+    };
+    int Queued = 0;
+    for (const auto& c : cases) {
+        Presenter.Clear();
+        TypeReceipt(*this, form, QString::fromUtf16(c.Type), Ivan, u"1"_s, QString::fromUtf16(c.Sum));
+        Press(Qt::Key_F4);
+        if (c.Told.isEmpty()) ++Queued;
+        EXPECT_EQ(form->PendingSql.size(), Queued) << Told().toStdString();
+        EXPECT_EQ(Told().trimmed(), c.Told);
+    }
+    // Another workstation takes 0.01 of the valuation fee first: the last fee receipt goes.
+    Exec(u"Insert into Incomes values ( 50, 45352, 1, 6, 0.01, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Told(), u"Договорът е променен междувременно. Изберете договора отново.\nПриходен касов ордер "
+                      "номер 3 не е записан. Останалото може да бъде записано с F2."_s);
+    Press(Qt::Key_F2);
+    // 3.99 of the fee is left: a new receipt takes it, and beside it receipt 2 may keep its 6.00
+    // but not rise. Another 0.01 taken meanwhile drops the receipt that pays over, not the edit.
+    TypeReceipt(*this, form, u"6"_s, Ivan, u"1"_s, u"3.99"_s);
+    Press(Qt::Key_F4);
+    Lift(u"2"_s);
+    Presenter.Clear();
+    Type(form->feSum_c, u"6.01"_s);
+    Press(Qt::Key_F4);
+    EXPECT_EQ(Told().trimmed(), Fee.arg(u"6.00"_s));
+    Type(form->feSum_c, u"6"_s);
+    Type(form->edCustomer_name, u"Иван И."_s);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(form->PendingSql.size(), 2);
+    Exec(u"Insert into Incomes values ( 60, 45352, 1, 6, 0.01, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Told(), u"Договорът е променен междувременно. Изберете договора отново.\nПриходен касов ордер "
+                      "номер 4 не е записан. Останалото може да бъде записано с F2."_s);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT payment_type, sum(sum_o) FROM Incomes GROUP BY payment_type"_s),
+              u"2@21°6@6.02"_s);
+    EXPECT_EQ(QueryText(u"SELECT customer_name FROM Incomes WHERE docno = 2"_s), u"Иван И."_s);
+    ExpectBooksHold();
 }
 
 // The lists take every order of their types, each with the personal number of its contract, sale

@@ -15,7 +15,7 @@
 #include "tests/support/FakeOfficePrinter.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
-#include "tests/support/TradeBooks.h"
+#include "tests/support/Books.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -9,6 +9,7 @@
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unRegistry.h"
+#include "tests/support/Books.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -433,27 +434,110 @@ TEST_F(SettlementWindow, TheRememberedBorrowersContractsAreListedOnOpening) {
 
 TEST(SettlementSql, NoReceiptBelowZero) {
     const TSettlementParties Parties{u"Иван"_s, u"Мария"_s, u"maria"_s};
-    // Interest 0.05 due and a fee received 9.70 over what accrued: the fee's excess is set against
-    // the interest and then the principal.
+    // Interest 0.05 due and a fee received 9.70 over what accrued: the fee owes nothing, and its
+    // excess is not taken off the principal.
     TDelimitedStringList Rows;
     BuildSettlementRows(DebtRow(u"100.00"_s, u"0.00"_s, u"100.00"_s, u"0.05"_s, u"0.00"_s, u"0.05"_s),
                         Table(u"1@Оценка@1.00@10.70@-9.70"_s), TDelimitedStringList(), false, Rows);
-    ASSERT_EQ(SettlementDueCents(Rows), 9035);
-    EXPECT_EQ(SettlementRefusal(9, false, 90.35, Rows), QString());
-    const QStringList Sql = SettlementSql(9, false, 90.35, Rows, 45352, Parties);
-    ASSERT_EQ(Sql.size(), 2); // the principal, less the excess, and the contract's mark
-    EXPECT_TRUE(Sql[0].contains(u", 9, 1, 90.35,"_s)) << Sql[0].toStdString();
+    EXPECT_EQ(Rows.Get(2), u"6@Оценка@1.00@10.70@0.00"_s);
+    ASSERT_EQ(SettlementDueCents(Rows), 10005);
+    const QString Short = u"Върнатата сума е по-малка от главницата плюс лихвите и таксите по договора. Не "
+                          u"може да се осществи връщане на вещ"_s;
+    EXPECT_EQ(SettlementRefusal(9, false, 100.05, Rows), QString());
+    const QStringList Sql = SettlementSql(9, false, 100.05, Rows, 45352, Parties);
+    ASSERT_EQ(Sql.size(), 3); // the whole principal, the interest and the contract's mark
+    EXPECT_TRUE(Sql[0].contains(u", 9, 1, 100.00,"_s)) << Sql[0].toStdString();
+    EXPECT_TRUE(Sql[1].contains(u", 9, 2, 0.05,"_s)) << Sql[1].toStdString();
+    // Interest received over what accrued owes nothing either.
+    BuildSettlementRows(DebtRow(u"100.00"_s, u"0.00"_s, u"100.00"_s, u"3.00"_s, u"5.00"_s, u"-2.00"_s),
+                        TDelimitedStringList(), TDelimitedStringList(), true, Rows);
+    EXPECT_EQ(Rows.GetTextStr(), u"2@лихва@3.00@5.00@0.00°¤Общо:@@3.000000@5.000000@0.000000"_s);
+
+    // A row below zero given as it is: its excess goes onto the interest and then the fees, never
+    // the principal; what they cannot take refuses the settlement.
+    Rows = Table(u"1@главница@100@0@100°2@лихва@1@0@0.05°6@Оценка@1@10.70@-9.70°"
+                 "7@Съхранение@20@0@20°¤Общо:@@@@110.35"_s);
+    const QList<TSettlementReceipt> Receipts = SettlementReceipts(110.35, Rows);
+    ASSERT_EQ(Receipts.size(), 2);
+    EXPECT_EQ(Receipts[0].Type, 1);
+    EXPECT_EQ(Receipts[0].Cents, 10000);
+    EXPECT_EQ(Receipts[1].Type, 7);
+    EXPECT_EQ(Receipts[1].Cents, 1035);
+    Rows = Table(u"1@главница@100@0@100°2@лихва@1@0@0.05°6@Оценка@1@10.70@-9.70°¤Общо:@@@@90.35"_s);
+    EXPECT_TRUE(SettlementReceipts(90.35, Rows).isEmpty());
+    EXPECT_EQ(SettlementRefusal(9, false, 90.35, Rows), Short);
 
     // A shortfall the interest due cannot take is refused, even within 2.00.
     BuildSettlementRows(DebtRow(u"100.00"_s, u"0.00"_s, u"100.00"_s, u"0.05"_s, u"0.00"_s, u"0.05"_s),
                         TDelimitedStringList(), TDelimitedStringList(), false, Rows);
-    const QString Short = u"Върнатата сума е по-малка от главницата плюс лихвите и таксите по договора. Не "
-                          u"може да се осществи връщане на вещ"_s;
     EXPECT_EQ(SettlementRefusal(9, false, 99.99, Rows), Short);
     EXPECT_EQ(SettlementRefusal(9, false, 100.00, Rows), QString());
     const QStringList Exact = SettlementSql(9, false, 100.00, Rows, 45352, Parties);
     ASSERT_EQ(Exact.size(), 2); // no interest receipt of 0.00
     EXPECT_TRUE(Exact[0].contains(u", 9, 1, 100.00,"_s)) << Exact[0].toStdString();
+}
+
+namespace {
+
+// Contract 3, finished in the fixture, with its principal repaid as a return repays it.
+void RepayFinishedContract() {
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                        u"Insert into Incomes values ( 10, 45330, 3, 1, 200, \"\", \"\", \"maria\" )"_s));
+}
+
+} // namespace
+
+// A fee paid over before the mend (18.23 of 10.00) while the interest is paid up: the return
+// repays the whole principal, and the payment of interest takes no more than is due.
+TEST_F(SettlementWindow, AnOverpaidFeeIsNeverSetOffAgainstThePrincipal) {
+    RepayFinishedContract();
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                        u"Insert into Incomes values ( 20, 45350, 1, 6, 18.23, \"\", \"\", \"maria\" )"_s));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                        u"Insert into Incomes values ( 21, 45350, 1, 2, 10, \"\", \"\", \"maria\" )"_s));
+    Open(false);
+    Choose(u"8001011234"_s, u"1"_s);
+    EXPECT_EQ(GridRows(), (QStringList{u"1|главница|1000.00|0.00|1000.00"_s, u"2|лихва|10.00|10.00|0.00"_s,
+                                       u"6|Оценка|10.00|18.23|0.00"_s, u"7|Съхранение|10.00|0.00|10.00"_s,
+                                       u"Общо:||1030.000000|28.230000|1010.000000"_s}));
+    EXPECT_EQ(Form->feSum_c->text(), u"1010.00"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts().value(1), u"Записани са приходни касови ордери № 22, 23."_s);
+    EXPECT_EQ(QueryText(u"Select payment_type, sum_o From Incomes Where docno > 21 Order By docno"_s),
+              u"1@1000°7@10"_s);
+    ExpectBooksHold();
+
+    // Maria's contract 2 owes 11.39 interest: 11.40 would leave a credit on the open contract.
+    Form->RunDone();
+    delete Form->Container();
+    Open(true);
+    Choose(u"0000012345"_s, u"2"_s);
+    Presenter.Clear();
+    Type(Form->feSum_c, u"11.40"_s);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts(),
+              QStringList{u"Платената сума надвишава дължимите лихви и такси по договора (11.39)."_s});
+    Presenter.PlanAnswer(mrYes);
+    Type(Form->feSum_c, u"11.39"_s);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"Select payment_type, sum_o From Incomes Where contract_n = 2"_s), u"2@11.39"_s);
+    ExpectBooksHold();
+}
+
+// A receipt of the same contract saved just before the settlement is not among those the
+// settlement names.
+TEST_F(SettlementWindow, TheSettlementNamesOnlyItsOwnReceipts) {
+    RepayFinishedContract();
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                        u"Insert into Incomes values ( 30, 45352, 1, 6, 10, \"\", \"\", \"maria\" )"_s));
+    Open(false);
+    Choose(u"8001011234"_s, u"1"_s);
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts().value(1), u"Записани са приходни касови ордери № 31, 32, 33."_s);
+    EXPECT_EQ(QueryText(u"Select Count(*), Sum(sum_o) From Incomes Where contract_n = 1"_s), u"4@1030"_s);
+    ExpectBooksHold();
 }
 
 // A contract declared for sale is settled only where the workstation allows it.

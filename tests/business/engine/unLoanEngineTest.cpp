@@ -269,6 +269,12 @@ TEST_F(LoanEngine, ComputesHandCheckedContracts) {
          {{8, "0.00"}, {12, ""}, {14, "32"}, {15, u"да"_s}, {25, Day(D + 29)}}},
         {"renewed by that payment", 10, D + 35, {{8, "62.00"}, {14, "0"}, {15, u"не"_s}, {25, Day(D + 64)}}},
         {"an interest payment on the at-date itself", 9, D + 15, {{12, Day(D + 15)}, {13, "10"}, {14, "0"}}},
+        // An order of the day after the at-date is not in the debt yet.
+        {"an interest payment the day after the at-date",
+         9,
+         D + 14,
+         {{8, "0.00"}, {12, ""}, {13, ""}, {14, "14"}}},
+        {"a principal instalment the day after the at-date", 4, D + 3, {{5, "0.00"}, {6, "1000.00"}}},
         {"before the only interest payment, past the term", 3, D + 9, {{12, ""}, {14, "9"}, {15, u"не"_s}}},
     };
     for (const Case& c : cases) {
@@ -311,6 +317,9 @@ TEST_F(LoanEngine, AccruesAndSubtractsFees) {
     EXPECT_EQ(debt->FieldCount(), DebtFieldCount + 9);
     EXPECT_EQ(debt->OneTime.GetTextStr(), u"1@Оценка@8.00@8.00@0.00"_s);
     EXPECT_EQ(debt->Daily.GetTextStr(), u"2@Съхранение@2.80@1.00@1.80°3@Охрана@0.00@0.00@0.00"_s);
+    // The fee payment of D + 12 counts from its own day on.
+    EXPECT_EQ(Debt("1", D + 11)->Daily.GetField(0, 3), u"1.00"_s);
+    EXPECT_EQ(Debt("1", D + 12)->Daily.GetField(0, 3), u"6.00"_s);
 }
 
 TEST_F(LoanEngine, MissingContractGivesFalseAndAnEmptyRecord) {

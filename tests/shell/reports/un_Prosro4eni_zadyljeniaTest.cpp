@@ -474,7 +474,8 @@ TEST_F(ObligationsWindow, TheRowsAndTotalsShowWhatTheQueueHolds) {
     EXPECT_EQ(NextContractNumber(nullptr), 7);
     Close(Form);
     Run(u"Delete from Incomes Where docno = 31"_s);
-    EXPECT_EQ(ContractBooksFaults(), QString());
+    // The shop's redeemed contracts are written without the receipts that redeemed them.
+    EXPECT_EQ(ContractBooksFaults(false), QString());
 }
 
 // F8 with a delete queued asks first: Cancel keeps the row away and the delete queued; No drops

@@ -98,6 +98,59 @@ QString DateTimeText(const TGridPrintJob& Job) {
 
 // ---- graphic mode
 
+QList<int> HeaderBlockEnds(TStringGrid* Grid, const QList<int>& Printed) {
+    QList<int> ends;
+    for (int k = 0; k < Printed.size(); ++k) {
+        ends << k;
+        for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r) {
+            TGridRect block;
+            GetGridMergedCells(Grid, Printed[k], r, block);
+            while (ends[k] + 1 < Printed.size() && Printed[ends[k] + 1] <= block.Right)
+                ++ends[k];
+        }
+    }
+    return ends;
+}
+
+QList<QList<int>> ColumnBands(QList<int>& Widths, int Room, int Lead, const QList<int>& BlockEnd) {
+    const int n = int(Widths.size());
+    QList<int> all(n);
+    std::iota(all.begin(), all.end(), 0);
+    if (Lead + std::accumulate(Widths.begin(), Widths.end(), 0) <= Room) return {all};
+    QList<int> keys;
+    int keyWidth = Lead;
+    for (int k = 0; k < std::min(3, n - 1); ++k) {
+        if (keyWidth + Widths[k] > Room / 3) break;
+        keys << k;
+        keyWidth += Widths[k];
+    }
+    if (!keys.isEmpty() && BlockEnd[keys.last()] < n - 1) {
+        int rest = 0;
+        for (int k = keys.last() + 1; k <= BlockEnd[keys.last()]; ++k)
+            rest += Widths[k];
+        if (keyWidth + rest <= Room / 3) {
+            for (int k = keys.last() + 1, end = BlockEnd[keys.last()]; k <= end; ++k)
+                keys << k;
+            keyWidth += rest;
+        }
+    }
+    QList<QList<int>> bands;
+    QList<int> band = keys;
+    int used = keyWidth;
+    for (int k = int(keys.size()); k < n; ++k) {
+        Widths[k] = std::min(Widths[k], Room - keyWidth);
+        if (used + Widths[k] > Room && band.size() > keys.size()) {
+            bands << band;
+            band = keys;
+            used = keyWidth;
+        }
+        band << k;
+        used += Widths[k];
+    }
+    bands << band;
+    return bands;
+}
+
 namespace {
 
 // No text of a printed grid is set smaller than this, however wide the grid.
@@ -187,65 +240,6 @@ int LineCount(const QString& Text, double Width, const TCharWidths& W) {
     int lines = 0;
     ForEachLine(Text, Width, W, [&lines](QStringView) { ++lines; });
     return std::max(1, lines);
-}
-
-// For each of the Printed columns, the last of them under the same header block.
-QList<int> HeaderBlockEnds(TStringGrid* Grid, const QList<int>& Printed) {
-    QList<int> ends;
-    for (int k = 0; k < Printed.size(); ++k) {
-        ends << k;
-        for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r) {
-            TGridRect block;
-            GetGridMergedCells(Grid, Printed[k], r, block);
-            while (ends[k] + 1 < Printed.size() && Printed[ends[k] + 1] <= block.Right)
-                ++ends[k];
-        }
-    }
-    return ends;
-}
-
-// Splits columns 0..n-1 of Widths (in any unit, each with its separator) into bands no wider than
-// Room, Lead being what a line takes before its first column. Every band is led by the key
-// columns: the leading ones, a report's number, date and name, at most three and the rest of a
-// header block they start (BlockEnd: the last column of each one's block), within a third of
-// Room. A column wider than a band can hold is given that width. One band when all fit.
-QList<QList<int>> ColumnBands(QList<int>& Widths, int Room, int Lead, const QList<int>& BlockEnd) {
-    const int n = int(Widths.size());
-    QList<int> all(n);
-    std::iota(all.begin(), all.end(), 0);
-    if (Lead + std::accumulate(Widths.begin(), Widths.end(), 0) <= Room) return {all};
-    QList<int> keys;
-    int keyWidth = Lead;
-    for (int k = 0; k < std::min(3, n - 1); ++k) {
-        if (keyWidth + Widths[k] > Room / 3) break;
-        keys << k;
-        keyWidth += Widths[k];
-    }
-    if (!keys.isEmpty() && BlockEnd[keys.last()] < n - 1) {
-        int rest = 0;
-        for (int k = keys.last() + 1; k <= BlockEnd[keys.last()]; ++k)
-            rest += Widths[k];
-        if (keyWidth + rest <= Room / 3) {
-            for (int k = keys.last() + 1, end = BlockEnd[keys.last()]; k <= end; ++k)
-                keys << k;
-            keyWidth += rest;
-        }
-    }
-    QList<QList<int>> bands;
-    QList<int> band = keys;
-    int used = keyWidth;
-    for (int k = int(keys.size()); k < n; ++k) {
-        Widths[k] = std::min(Widths[k], Room - keyWidth);
-        if (used + Widths[k] > Room && band.size() > keys.size()) {
-            bands << band;
-            band = keys;
-            used = keyWidth;
-        }
-        band << k;
-        used += Widths[k];
-    }
-    bands << band;
-    return bands;
 }
 
 // A grid laid out on pages: its printed columns measured once and split into bands that fit

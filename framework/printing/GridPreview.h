@@ -32,6 +32,16 @@ struct TTextModeLayout {
 };
 TTextModeLayout TextModeLayout(int WidthMm, int HeightMm, int FixedChars, int FixedLines);
 
+// For each of the Printed columns of Grid, the index in Printed of the last one under the same
+// header block.
+QList<int> HeaderBlockEnds(TStringGrid* Grid, const QList<int>& Printed);
+// Splits columns 0..n-1 of Widths (in any unit, each with its separator) into bands no wider than
+// Room, Lead being what a line takes before its first column. Every band is led by the key
+// columns: the leading ones, a report's number, date and name, at most three and the rest of a
+// header block they start (BlockEnd: the last column of each one's block), within a third of
+// Room. A column wider than a band can hold is given that width. One band when all fit.
+QList<QList<int>> ColumnBands(QList<int>& Widths, int Room, int Lead, const QList<int>& BlockEnd);
+
 // Everything one composition works from.
 struct TGridPrintJob {
     TStringGrid* Grid = nullptr;

@@ -44,6 +44,7 @@
 #include <numeric>
 
 const QString PageBreakMarker = QStringLiteral("-=: PaGe BrEaK :=-");
+const QString IncompleteMark = QStringLiteral(" (непълен)");
 
 TTextModeLayout TextModeLayout(int WidthMm, int HeightMm, int FixedChars, int FixedLines) {
     TTextModeLayout layout;
@@ -248,7 +249,8 @@ int LineCount(const QString& Text, double Width, const TCharWidths& W) {
 class TGridPages {
 public:
     explicit TGridPages(TGridPrintJob& Job);
-    // False when the operator cancelled; the pages mapped so far stay.
+    // False when the operator cancelled; the pages mapped so far stay, their page line marked
+    // incomplete.
     bool Build(TGridPrintJob& Job);
     int Count() const { return int(Pages.size()); }
     void Draw(QPainter& C, int Number) const;
@@ -320,6 +322,7 @@ private:
     std::vector<int> RowLines;     // per data row
     QList<QList<int>> HeaderLines; // per band, per header row
     std::vector<TPage> Pages;
+    bool Incomplete = false;
 };
 
 TGridPages::TGridPages(TGridPrintJob& Job)
@@ -583,9 +586,11 @@ std::pair<QString, QString> TGridPages::TitlesOf(int Marker) const {
 }
 
 QString TGridPages::PageLine(int Page) const {
-    if (!PageLineOverride.isEmpty()) return PageLineOverride;
+    // A document cut short by Cancel must not pass for the whole one.
+    const QString cut = Incomplete ? IncompleteMark : QString();
+    if (!PageLineOverride.isEmpty()) return PageLineOverride + cut;
     return DateTimeText(Stamp) + QLatin1Char('\n') +
-           Format(po[poPageLine].Text, {Page, std::max(Page, Count())});
+           Format(po[poPageLine].Text, {Page, std::max(Page, Count())}) + cut;
 }
 
 int TGridPages::PlainTop() const {
@@ -696,7 +701,10 @@ bool TGridPages::Build(TGridPrintJob& Job) {
         more = row < rows;
         StepProgress(Job, Count(), Count());
         LetEventsRun();
-        if (Cancelled(Job)) return false;
+        if (Cancelled(Job)) {
+            Incomplete = true;
+            return false;
+        }
     }
 
     // The closing text and the signature block, on pages of their own when the last one is full.
@@ -840,7 +848,9 @@ QString Aligned(const QString& Text, int Width, TCellAlignment Alignment) {
 class TTextComposer {
 public:
     explicit TTextComposer(TGridPrintJob& Job) : J(Job), P(*Job.Printer), Grid(Job.Grid) {}
-    void Run();
+    // False when the operator cancelled: the pages written so far stay, each counting the
+    // whole document's pages.
+    bool Run();
 
 private:
     // One line of a page: a heading line, a rule, a header or data row of a band, a closing line.
@@ -1059,7 +1069,7 @@ QList<QList<TTextComposer::TItem>> TTextComposer::Layout() {
     return pages;
 }
 
-void TTextComposer::Run() {
+bool TTextComposer::Run() {
     J.TextLines.clear();
     P.BeginDoc();
     P.SetWordWrap(false);
@@ -1083,10 +1093,14 @@ void TTextComposer::Run() {
     PageCount = int(pages.size());
     const int L = J.TextLayout.CondensedWidth;
     const QStringList closing = J.ClosingText.split(QStringLiteral("\r\n"));
+    bool complete = true;
     for (int p = 0; p < pages.size(); ++p) {
         StepProgress(J, p + 1, PageCount);
         LetEventsRun();
-        if (Cancelled(J)) break;
+        if (Cancelled(J)) {
+            complete = false;
+            break;
+        }
         if (p > 0) {
             // Raw printing cuts the lines into pages by their count: a short page is filled up.
             while (J.TextLines.size() % lines != 0)
@@ -1124,20 +1138,22 @@ void TTextComposer::Run() {
         }
     }
     P.EndDoc();
+    return complete;
 }
 
 } // namespace
 
-void ComposeGridPages(TGridPrintJob& Job) {
+bool ComposeGridPages(TGridPrintJob& Job) {
     auto pages = std::make_shared<TGridPages>(Job);
-    pages->Build(Job);
+    const bool complete = pages->Build(Job);
     // Pages are drawn from the grid when shown or printed; only their map is kept.
     Job.Printer->SetDrawnPages(pages->Count(),
                                [pages](QPainter& Canvas, int Number) { pages->Draw(Canvas, Number); });
+    return complete;
 }
 
-void ComposeTextPages(TGridPrintJob& Job) {
-    TTextComposer(Job).Run();
+bool ComposeTextPages(TGridPrintJob& Job) {
+    return TTextComposer(Job).Run();
 }
 
 bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, int Copies) {
@@ -1581,10 +1597,7 @@ void TfmPrintPreview::ShowSettingColumns(const TReportSettings& Setting) {
 void TfmPrintPreview::Compose() {
     acPrepareDocument->setEnabled(false);
     if (CurrentSetting >= 0) Job.Setting = &Settings[CurrentSetting];
-    if (TextMode)
-        ComposeTextPages(Job);
-    else
-        ComposeGridPages(Job);
+    FIncomplete = !(TextMode ? ComposeTextPages(Job) : ComposeGridPages(Job));
     acPrepareDocument->setEnabled(true);
 }
 
@@ -1705,7 +1718,8 @@ void TfmPrintPreview::UpdateStatus() {
                {int(std::lround(PagePrinter->PageWidth())), int(std::lround(PagePrinter->PageHeight()))}));
     StatusPanels[2]->setText(Format(QStringLiteral("%d %%"), {PagePrinter->ZoomPercent()}));
     StatusPanels[3]->setText(
-        Format(QStringLiteral("%d / %d"), {PagePrinter->PageNumber(), PagePrinter->PageCount()}));
+        Format(QStringLiteral("%d / %d"), {PagePrinter->PageNumber(), PagePrinter->PageCount()}) +
+        (FIncomplete ? IncompleteMark : QString()));
 }
 
 // ---- settings

@@ -22,6 +22,8 @@ class TfmPrintProgress;
 // A grid row whose first cell reads this ends its page; its second cell holds the caption and
 // the report title of the pages after it, joined by "@".
 extern const QString PageBreakMarker;
+// Follows the page line of a document whose composition was cancelled.
+extern const QString IncompleteMark;
 
 // Text-mode line widths and page length for a sheet of W x H millimetres; FixedChars, when not
 // 0, is both line widths and FixedLines, when not 0, the page length.
@@ -78,10 +80,12 @@ struct TGridPrintJob {
 
 // Graphic mode: the grid's printed columns in bands that fit the page at a readable size, each
 // band led by the key columns, its rows in ranges that fit the page; the pages are drawn when
-// shown or printed.
-void ComposeGridPages(TGridPrintJob& Job);
-// Text mode: the same bands in characters.
-void ComposeTextPages(TGridPrintJob& Job);
+// shown or printed. False when the operator cancelled: the pages so far stay, their page line
+// marked incomplete.
+bool ComposeGridPages(TGridPrintJob& Job);
+// Text mode: the same bands in characters; every page is mapped first, so a cancelled document's
+// pages count the whole one's. False when the operator cancelled.
+bool ComposeTextPages(TGridPrintJob& Job);
 // Sends pages From..To of the text lines, Copies times each, to Sink; true when all were sent.
 bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, int Copies);
 
@@ -215,6 +219,8 @@ private:
     bool FUpdatingList = false;
     // The Zoom mode last chosen; -1 after a step in or out.
     int FZoomMode = -1;
+    // The composition was cancelled: the pages shown are not the whole document.
+    bool FIncomplete = false;
 };
 
 // Prints Grid through the preview window; true when the document was printed.

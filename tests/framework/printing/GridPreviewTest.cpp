@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -822,4 +823,53 @@ TEST(PrintPreview, MarginsTypedInTheSetupAreWhereThePagePrints) {
     }
     EXPECT_EQ(found, 2);
     preview->close();
+}
+
+// Cancel pressed in the progress dialog while the pages are laid out: the pages kept say on every
+// page line, and the preview's page count, that they are not the whole document; laid out again
+// to the end, they say nothing of the kind. Text mode maps every page first, so its cut pages
+// count the whole document's pages.
+TEST(PrintPreview, PagesCutShortByCancelSayTheyAreIncomplete) {
+    for (const QString laser : {"1", "0"}) {
+        TPdfPrinterScope pdf;
+        WriteRegString("Print_Laser", laser);
+        const auto clear = qScopeGuard([] { WriteRegString("Print_Laser", ""); });
+        auto grid = MakeGrid(600);
+        auto preview = OpenPreview(grid.get(), QString());
+        preview->PagePrinter->SetShowProgress(false);
+        const int whole = preview->PagePrinter->PageCount();
+        ASSERT_GT(whole, 6);
+        int cancelAt = 3;
+        QObject::connect(preview->Progress->ProgressBar, &QProgressBar::valueChanged, [&](int Value) {
+            if (Value == cancelAt) QTest::mouseClick(preview->Progress->buttonCancel, Qt::LeftButton);
+        });
+        preview->Rebuild(0);
+        // Text mode steps before it writes a page, graphic mode after it has mapped one.
+        const int kept = preview->TextMode ? 2 : 3;
+        EXPECT_EQ(preview->PagePrinter->PageCount(), kept) << laser.toStdString();
+        EXPECT_EQ(preview->StatusPanels[3]->text(), QStringLiteral("1 / %1 (непълен)").arg(kept));
+        if (!preview->TextMode) {
+            ASSERT_TRUE(preview->PrintPages(1, 3, 1, true));
+            const QStringList pages = PdfPageTexts(pdf.FileName());
+            ASSERT_EQ(pages.size(), 3);
+            for (int p = 0; p < 3; ++p)
+                EXPECT_TRUE(pages[p].contains(QStringLiteral("Стр.: %1 / 3 (непълен)").arg(p + 1))) << p;
+        } else {
+            EXPECT_EQ(preview->Job.TextLines[1].right(9),
+                      Oem(QStringLiteral("Стр.: 1 / %1").arg(whole)).right(9));
+        }
+
+        cancelAt = -1;
+        preview->Rebuild(0);
+        EXPECT_EQ(preview->PagePrinter->PageCount(), whole);
+        EXPECT_EQ(preview->StatusPanels[3]->text(), QStringLiteral("1 / %1").arg(whole));
+        if (!preview->TextMode) {
+            QFile::remove(pdf.FileName());
+            ASSERT_TRUE(preview->PrintPages(2, 2, 1, true));
+            const QString page = PdfPageText(pdf.FileName());
+            EXPECT_TRUE(page.contains(QStringLiteral("Стр.: 2 / %1").arg(whole)));
+            EXPECT_FALSE(page.contains("непълен"));
+        }
+        preview->close();
+    }
 }

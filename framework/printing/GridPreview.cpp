@@ -1207,17 +1207,29 @@ bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, 
 
 namespace {
 
+// Print to file chosen in the dialog on a queue: the file goes into Request, and the printer
+// stays the queue the pages were laid out for, so no later print finds it turned into a file.
+void TakePrintToFile(QPrinter& Printer, bool WasFile, const QString& Queue, TPrintRequest& Request) {
+    if (WasFile || Printer.outputFormat() != QPrinter::PdfFormat) return;
+    Request.FileName = Printer.outputFileName();
+    Printer.setOutputFileName(QString());
+    Printer.setPrinterName(Queue);
+}
+
 bool ShowPrintDialog(TPrintRequest& Request, int PageCount) {
     QPrinter* printer = TPrinterProvider::Instance().Printer();
     if (!printer) return false;
     printer->setCopyCount(Request.Copies);
     printer->setCollateCopies(Request.Collate);
     printer->setFromTo(Request.FromPage, Request.ToPage);
+    const bool wasFile = printer->outputFormat() == QPrinter::PdfFormat;
+    const QString queue = printer->printerName();
     QPrintDialog dialog(printer);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
                       QAbstractPrintDialog::PrintCollateCopies);
     dialog.setMinMax(1, PageCount);
     if (dialog.exec() != QDialog::Accepted) return false;
+    TakePrintToFile(*printer, wasFile, queue, Request);
     Request.Copies = std::max(1, printer->copyCount());
     Request.Collate = printer->collateCopies();
     Request.AllPages = dialog.printRange() != QAbstractPrintDialog::PageRange;
@@ -1881,8 +1893,9 @@ bool TfmPrintPreview::ShowModalPreview() {
     return Result;
 }
 
-bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate) {
-    if (TextMode) {
+bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate, const QString& FileName) {
+    // A file takes the pages as shown, in either mode.
+    if (TextMode && FileName.isEmpty()) {
         // The lines go to the printer the pages were laid out for, never to one that took its place.
         const QPrinter& printer = *PagePrinter->Printer();
         if (!TPrinterProvider::Instance().Available(printer)) {
@@ -1896,6 +1909,8 @@ bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate) {
     PagePrinter->SetCollate(Collate);
     PagePrinter->SetFromPage(From);
     PagePrinter->SetToPage(To);
+    PagePrinter->SetOutputPdf(FileName);
+    const auto toPrinter = qScopeGuard([this] { PagePrinter->SetOutputPdf(QString()); });
     try {
         return PagePrinter->Print();
     } catch (const ECancelPrinting&) {
@@ -1923,7 +1938,7 @@ void TfmPrintPreview::PrintAction() {
     if (!PrintDialog(request, count)) return;
     const int from = request.AllPages ? 1 : std::clamp(request.FromPage, 1, std::max(1, count));
     const int to = request.AllPages ? count : std::clamp(request.ToPage, from, std::max(1, count));
-    Result = PrintPages(from, to, request.Copies, request.Collate);
+    Result = PrintPages(from, to, request.Copies, request.Collate, request.FileName);
 }
 
 void TfmPrintPreview::PrintSetupAction() {

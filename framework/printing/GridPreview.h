@@ -108,6 +108,8 @@ struct TPrintRequest {
     bool AllPages = true;
     int FromPage = 1;
     int ToPage = 1;
+    // Print to file: the PDF file to write instead of printing; empty: the printer.
+    QString FileName;
 };
 // Shows the print dialog for PageCount pages; false on Cancel. Tests put their own answer here.
 using TPrintDialogHook = std::function<bool(TPrintRequest& Request, int PageCount)>;
@@ -179,8 +181,9 @@ public:
     void Zoom(int Mode);
     void ZoomIn();
     void ZoomOut();
-    // Prints pages From..To, Copies times; the print result.
-    bool PrintPages(int From, int To, int Copies, bool Collate);
+    // Prints pages From..To, Copies times, or writes them into the PDF file FileName; the print
+    // result.
+    bool PrintPages(int From, int To, int Copies, bool Collate, const QString& FileName = QString());
     // The column chooser's image of column Col: 0 printed, 1 not printed, 2 printed and stretching.
     int ColumnImage(int Col) const;
     // A click on the chooser's cell (Col, Row); Right for the right button.

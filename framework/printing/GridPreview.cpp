@@ -859,11 +859,19 @@ private:
         TKind Kind;
         int Index = 0; // heading line, grid row or closing line
         int Band = 0;
+        int Line = 0; // of a header row's lines
     };
     bool Printed(int Col) const { return Col < J.Setting->VisibleCols.size() && J.Setting->VisibleCols[Col]; }
     void ColumnWidths();
     int BandWidth(int Band) const;
-    QString RowLine(int Row, int Band);
+    // A cell's text as the printer can hold it, on one line.
+    QString Text(int Col, int Row) const;
+    // The lines of grid row Row in band Band. A header row's texts wrap at blanks within their
+    // columns, so a caption over columns of two bands reads whole in each; a data row is one
+    // line, its texts cut at their columns' widths.
+    QStringList RowLines(int Row, int Band) const;
+    // The lines the header rows take in Band.
+    int HeaderLines(int Band) const;
     void Line(const QString& Shown, const QByteArray& Before = {}, const QByteArray& After = {});
     // Line Index (0..2) of the heading of page Page.
     void PageHeading(int Index, int Page);
@@ -892,8 +900,7 @@ void TTextComposer::ColumnWidths() {
         for (const int c : printed) {
             TGridRect block;
             GetGridMergedCells(Grid, c, r, block);
-            QString text;
-            GetGridCellText(Grid, c, r, text);
+            const QString text = Text(c, r);
             if (block.Right > block.Left) {
                 if (block.Left == c && block.Top == r) blocks.append({block, int(text.size())});
                 continue;
@@ -953,10 +960,43 @@ int TTextComposer::BandWidth(int Band) const {
     return std::min(width, J.TextLayout.CondensedWidth);
 }
 
-QString TTextComposer::RowLine(int Row, int Band) {
+QString TTextComposer::Text(int Col, int Row) const {
+    QString text;
+    GetGridCellText(Grid, Col, Row, text);
+    return DotMatrixText(text.remove(QLatin1Char('\n')).replace(QLatin1Char('\r'), QLatin1Char(' ')));
+}
+
+namespace {
+
+// Text in pieces of at most Width characters, broken at blanks, a word longer than that at any
+// character.
+QStringList Wrapped(const QString& Text, int Width) {
+    if (Width <= 0 || Text.size() <= Width) return {Text};
+    QStringList pieces;
+    QStringView rest(Text);
+    while (rest.size() > Width) {
+        qsizetype end = rest.left(Width + 1).lastIndexOf(QLatin1Char(' '));
+        if (end <= 0) end = Width;
+        pieces << rest.left(end).trimmed().toString();
+        rest = rest.mid(end).trimmed();
+    }
+    if (!rest.isEmpty()) pieces << rest.toString();
+    return pieces;
+}
+
+} // namespace
+
+QStringList TTextComposer::RowLines(int Row, int Band) const {
+    const bool wrap = Row < Grid->FixedRows();
     const QString bar = J.VerticalSeparators ? QStringLiteral("|") : QString();
     const QList<int>& columns = Bands[Band];
-    QString line = bar;
+    struct TCell {
+        QStringList Pieces;
+        int Width;
+        TCellAlignment Alignment;
+    };
+    QList<TCell> cells;
+    qsizetype count = 1;
     for (int i = 0; i < columns.size(); ++i) {
         const int c = columns[i];
         TGridRect block;
@@ -964,15 +1004,29 @@ QString TTextComposer::RowLine(int Row, int Band) {
         // A merged block is written once, across its columns in the band.
         if (i > 0 && block.Right > block.Left && columns[i - 1] >= block.Left && columns[i - 1] < c) continue;
         int width = Widths[c];
-        int next = i + 1;
-        for (; next < columns.size() && columns[next] > c && columns[next] <= block.Right; ++next)
+        for (int next = i + 1; next < columns.size() && columns[next] > c && columns[next] <= block.Right;
+             ++next)
             width += Widths[columns[next]] + int(bar.size());
-        QString text;
-        GetGridCellText(Grid, block.Left, block.Top, text);
-        text.remove(QLatin1Char('\n')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-        line += Aligned(text, width, GetGridCellAlignment(Grid, block.Left, block.Top)) + bar;
+        const QString text = Text(block.Left, block.Top);
+        cells << TCell{wrap ? Wrapped(text, width) : QStringList{text}, width,
+                       GetGridCellAlignment(Grid, block.Left, block.Top)};
+        count = std::max(count, cells.last().Pieces.size());
     }
-    return line;
+    QStringList lines;
+    for (qsizetype k = 0; k < count; ++k) {
+        QString line = bar;
+        for (const TCell& cell : cells)
+            line += Aligned(cell.Pieces.value(k), cell.Width, cell.Alignment) + bar;
+        lines << line;
+    }
+    return lines;
+}
+
+int TTextComposer::HeaderLines(int Band) const {
+    int lines = 0;
+    for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r)
+        lines += int(RowLines(r, Band).size());
+    return lines;
 }
 
 void TTextComposer::Line(const QString& Shown, const QByteArray& Before, const QByteArray& After) {
@@ -986,17 +1040,19 @@ void TTextComposer::PageHeading(int Index, int Page) {
     const int S = int(std::max(J.FirmName.size(), now.size()));
     const int middle = L - 2 * S;
     if (Index == 0) {
-        Line((J.FirmName.leftJustified(S) + Centred(J.Caption, middle) + now.rightJustified(S)).left(L),
+        Line((DotMatrixText(J.FirmName).leftJustified(S) + Centred(DotMatrixText(J.Caption), middle) +
+              now.rightJustified(S))
+                 .left(L),
              EscCondensed);
     } else if (Index == 1) {
         const QString pages =
             J.ContinuousPaper ? QString() : Format(QStringLiteral("Стр.: %d / %d"), {Page, PageCount});
-        Line((Format(QStringLiteral("No по НДР: %s"), {J.FirmNumber}).leftJustified(S) +
-              Centred(J.ReportTitle, middle) + pages.rightJustified(S))
+        Line((DotMatrixText(Format(QStringLiteral("No по НДР: %s"), {J.FirmNumber})).leftJustified(S) +
+              Centred(DotMatrixText(J.ReportTitle), middle) + pages.rightJustified(S))
                  .left(L),
              EscCondensed);
     } else {
-        Line(Format(QStringLiteral("Булстат: %s"), {J.FirmCode}));
+        Line(DotMatrixText(Format(QStringLiteral("Булстат: %s"), {J.FirmCode})));
     }
 }
 
@@ -1010,12 +1066,16 @@ QList<QList<TTextComposer::TItem>> TTextComposer::Layout() {
     const QStringList closing =
         J.ClosingText.isEmpty() ? QStringList() : J.ClosingText.split(QStringLiteral("\r\n"));
     QList<QList<TItem>> pages;
+    auto header = [&](QList<TItem>& Page, int Band) {
+        for (int r = 0; r < headerRows; ++r)
+            for (int k = 0, n = int(RowLines(r, Band).size()); k < n; ++k)
+                Page << TItem{tkRow, r, Band, k};
+    };
     auto top = [&](QList<TItem>& Page, int Band) {
         for (int k = 0; k < 3; ++k)
             Page << TItem{tkHeading, k, Band};
         Page << TItem{tkEquals, 0, Band};
-        for (int r = 0; r < headerRows; ++r)
-            Page << TItem{tkRow, r, Band};
+        header(Page, Band);
         Page << TItem{tkDashes, 0, Band};
     };
     if (J.ContinuousPaper) {
@@ -1026,8 +1086,7 @@ QList<QList<TTextComposer::TItem>> TTextComposer::Layout() {
                 top(stream, b);
             } else {
                 stream << TItem{tkEquals, 0, b};
-                for (int r = 0; r < headerRows; ++r)
-                    stream << TItem{tkRow, r, b};
+                header(stream, b);
                 stream << TItem{tkDashes, 0, b};
             }
             for (int r = 0; r < rows; ++r)
@@ -1040,7 +1099,11 @@ QList<QList<TTextComposer::TItem>> TTextComposer::Layout() {
             pages << stream.mid(i, lines);
         return pages;
     }
-    const int perPage = std::max(1, lines - 5 - headerRows);
+    // Every band of a page holds the same rows: the one whose header takes most lines decides.
+    int headerLines = 0;
+    for (int b = 0; b < Bands.size(); ++b)
+        headerLines = std::max(headerLines, HeaderLines(b));
+    const int perPage = std::max(1, lines - 5 - headerLines);
     int from = 0;
     for (bool last = false; !last;) {
         const int take = std::min(perPage, rows - from);
@@ -1123,14 +1186,14 @@ bool TTextComposer::Run() {
             case tkRow:
                 if (item.Index >= Grid->FixedRows() && IsTotalsRow(Grid, item.Index)) {
                     P.SetPageFont(Bold);
-                    Line(RowLine(item.Index, item.Band).left(L), EscDoubleStrikeOn, EscDoubleStrikeOff);
+                    Line(RowLines(item.Index, item.Band)[0].left(L), EscDoubleStrikeOn, EscDoubleStrikeOff);
                     P.SetPageFont(Normal);
                 } else {
-                    Line(RowLine(item.Index, item.Band).left(L));
+                    Line(RowLines(item.Index, item.Band).value(item.Line).left(L));
                 }
                 break;
             case tkClosing:
-                Line(Centred(closing[item.Index], L));
+                Line(Centred(DotMatrixText(closing[item.Index]), L));
                 break;
             }
             // The page's last line leaves the cursor on the page: the next page starts above.

@@ -333,6 +333,50 @@ TEST(GridPreview, TextHeadersWrapAcrossBandsAndTheCodePageHoldsEveryCharacter) {
     EXPECT_TRUE(all.contains(Oem("Елка")) && all.contains(Oem("Петр")) && all.contains(Oem("еж")));
 }
 
+// Text bands: the key columns take the rest of the header block they start, so every band
+// repeats the whole block; a caption whose part in a band is an empty column leaves that part
+// blank.
+TEST(GridPreview, TextBandsRepeatTheKeyBlockAndLeaveEmptyPartsBlank) {
+    auto keys = std::make_unique<TRichGrid>();
+    keys->hide();
+    keys->SetColCount(8);
+    keys->SetRowCount(3);
+    keys->SetFixedRows(2);
+    keys->SetFixedCols(0);
+    keys->SetRows(0, {"Договор"});
+    keys->MergeCells({0, 0, 3, 0});
+    keys->SetRows(1, {"№", "Дата", "Име", "Тел", "A", "B", "C", "D"});
+    keys->SetRows(2, {"1", "01.02.2024", "Ана", "088", QString(25, 'a'), QString(25, 'b'), QString(25, 'c'),
+                      QString(25, 'd')});
+    TJobFixture f(keys.get());
+    f.Job.TextLayout.CondensedWidth = 90;
+    ComposeTextPages(f.Job);
+    const QList<QList<QByteArray>> pages = TextPages(f.Job);
+    ASSERT_EQ(pages.size(), 2);
+    for (const QList<QByteArray>& page : pages)
+        EXPECT_TRUE(page.join('\n').contains(Oem("\n|1 |01.02.2024|Ана|088|")))
+            << page.join('\n').toStdString();
+
+    // The note fills the first band; the empty column of its block opens the second.
+    auto empty = std::make_unique<TRichGrid>();
+    empty->hide();
+    empty->SetColCount(5);
+    empty->SetRowCount(3);
+    empty->SetFixedRows(2);
+    empty->SetFixedCols(0);
+    empty->SetRows(0, {"", "", "Данни"});
+    empty->MergeCells({2, 0, 3, 0});
+    empty->SetRows(1, {"№", "Име", "Бележка", "", "Сума"});
+    empty->SetRows(2, {"1", "Ана", QString(200, 'x'), "", "10"});
+    TJobFixture g(empty.get());
+    g.Job.TextLayout.CondensedWidth = 60;
+    ComposeTextPages(g.Job);
+    const QList<QList<QByteArray>> split = TextPages(g.Job);
+    ASSERT_EQ(split.size(), 2);
+    EXPECT_EQ(split[1][4], Oem("|  |   ||    |"));
+    EXPECT_EQ(split[1][7], Oem("|1 |Ана||10  |"));
+}
+
 TEST(GridPreview, RawPagesGoToTheFileAsSlicesWithCopies) {
     auto grid = MakeGrid(50);
     TJobFixture f(grid.get());

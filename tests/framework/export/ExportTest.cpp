@@ -554,6 +554,24 @@ TEST_F(ExportTest, DocumentColumnsKeepDatesAndNumbersWholeAndContinueInBands) {
         }
         EXPECT_EQ(headers.size(), cols) << c.name;
     }
+
+    // The portrait page's width itself: a table exactly as wide stays portrait, a point wider
+    // turns.
+    Grid.SetColCount(1);
+    Grid.SetRowCount(1);
+    const auto natural = [&](const QString& Text) { return NeededMm(Job.TableFont, Text) + 2; };
+    QString text;
+    while (natural(text + u'.') <= 210 - 40)
+        text += u'.';
+    for (const bool wider : {false, true}) {
+        Grid.SetCells(0, 0, wider ? text + u'.' : text);
+        Job.FileName = Path(QStringLiteral("edge.docx"));
+        TCountingProgress progress;
+        ASSERT_EQ(ExportToWord(Job, progress), erDone);
+        const pugi::xml_document document = Parse(ReadEntry(Job.FileName, "word/document.xml"));
+        const pugi::xml_node size = document.select_node("//w:sectPr/w:pgSz").node();
+        EXPECT_EQ(size.attribute("w:w").as_int() > size.attribute("w:h").as_int(), wider);
+    }
 }
 
 namespace {

@@ -190,14 +190,13 @@ QByteArray FileBytes(const QString& Path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Answers the print dialog when it opens: print to File (a PDF), or to the queue it offers
-// first when File is empty.
-void AnswerPrintDialog(const QString& File) {
-    WhenModalShown("QPrintDialog", [File](QWidget* Dialog) {
+// Answers the print dialog when it opens: print to File (a PDF), or to Queue when File is empty.
+void AnswerPrintDialog(const QString& File, const QString& Queue = QString()) {
+    WhenModalShown("QPrintDialog", [File, Queue](QWidget* Dialog) {
         auto* printers = Dialog->findChild<QComboBox*>("printers");
         ASSERT_NE(printers, nullptr);
         // Print to file is the dialog's last entry.
-        printers->setCurrentIndex(File.isEmpty() ? 0 : printers->count() - 1);
+        printers->setCurrentIndex(File.isEmpty() ? printers->findText(Queue) : printers->count() - 1);
         if (!File.isEmpty()) {
             auto* name = Dialog->findChild<QLineEdit*>("filename");
             ASSERT_NE(name, nullptr);
@@ -241,11 +240,11 @@ TEST(Printers, CancelWhilePrintingToThePdfOutputLeavesNoPartOfIt) {
 
 // Print to file chosen in the print dialog writes the pages into that file, though the
 // workstation offers no PDF printer; the preview's printer stays the queue, so the next Print
-// shows the dialog again and prints on the queue.
+// shows the dialog again and prints on the queue chosen there.
 TEST(Printers, PrintToFileFromTheDialogWritesTheFileAndKeepsTheQueue) {
     // Graphic pages, and text pages for dot-matrix printers, which a file takes as shown.
     for (const QString laser : {"1", "0"}) {
-        TPrivateCups cups({"Laser"}, "Laser");
+        TPrivateCups cups({"Laser", "Other"}, "Laser");
         REQUIRE_SCHEDULER(cups);
         WriteRegString("Print_Laser", laser);
         const auto restore = qScopeGuard([] { WriteRegString("Print_Laser", ""); });
@@ -280,9 +279,9 @@ TEST(Printers, PrintToFileFromTheDialogWritesTheFileAndKeepsTheQueue) {
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"списък.pdf"});
         // Raw text would wait for the operator to load each page.
         if (preview.TextMode) continue;
-        AnswerPrintDialog(QString());
+        AnswerPrintDialog(QString(), "Other");
         preview.acPrint->trigger();
         EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
-        EXPECT_EQ(cups.Jobs(), QStringList{"Laser-1"});
+        EXPECT_EQ(cups.Jobs(), QStringList{"Other-1"});
     }
 }

@@ -9,6 +9,7 @@
 #include "core/unWait.h"
 #include "core/unitTypes.h"
 #include "framework/export/Docx.h"
+#include "framework/printing/GridPreview.h"
 #include "framework/printing/PrintDialogs.h"
 
 #include <QAction>
@@ -486,6 +487,45 @@ bool IsNumberText(const QString& Text) {
     return number.match(Text).hasMatch();
 }
 
+// The width in millimetres of a document's table column for Text in Font, with the cell's
+// margins; never narrower than a few characters.
+double WordCellWidth(const QFont& Font, const QString& Text) {
+    return std::max(TextWidthPt(Font, Text) * 25.4 / 72 + 4, 6.0);
+}
+
+// The longest word of Text: a wrapped text cannot go below it without breaking it.
+QString LongestWord(const QString& Text) {
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    QString longest;
+    for (const QString& word : Text.split(blanks))
+        if (word.size() > longest.size()) longest = word;
+    return longest;
+}
+
+// A column of a document's table: the width its longest text takes on one line, and the least
+// it can be given: its numbers and dates whole and no word of its texts broken.
+struct TWordColumn {
+    double Natural = 0;
+    double Least = 0;
+};
+
+// The widths of Columns within Room: each its natural width when all fit; otherwise the columns
+// with room to give up give it in proportion, none below its least.
+QList<double> FitWordColumns(const QList<TWordColumn>& Columns, double Room) {
+    double natural = 0, spare = 0;
+    for (const TWordColumn& column : Columns) {
+        natural += column.Natural;
+        spare += column.Natural - column.Least;
+    }
+    const double excess = natural - Room;
+    QList<double> widths;
+    for (const TWordColumn& column : Columns)
+        widths.append(excess <= 0       ? column.Natural
+                      : excess >= spare ? column.Least
+                                        : column.Natural - (column.Natural - column.Least) * excess / spare);
+    return widths;
+}
+
 } // namespace
 
 // ---- the writers
@@ -650,70 +690,109 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
         TDocxWriter writer;
         writer.SetFont(Job.TableFont.family(), Job.TableFont.pointSizeF());
 
-        // The columns the list hides stay out; a block over one spans only the shown ones.
-        std::vector<int> shownBefore(size_t(cols) + 1, 0);
+        // The columns the list hides stay out.
+        QList<int> shown;
         for (int c = 0; c < cols; ++c)
-            shownBefore[size_t(c) + 1] = shownBefore[size_t(c)] + (IsHiddenColumn(grid, c) ? 0 : 1);
-        const auto shownIn = [&](const TGridRect& Block) {
-            return shownBefore[size_t(Block.Right) + 1] - shownBefore[size_t(Block.Left)];
-        };
+            if (!IsHiddenColumn(grid, c)) shown << c;
 
+        // First each shown column is measured by its own cells, as the widths depend on every row.
         Progress.Start(LoadStr(65136) + pleaseWait, cols * rows);
-        // The rows go out one by one; each shown column's width comes from its longest text of
-        // its own, measured once at the end.
-        writer.BeginTable();
-        TLongestTexts longest(shownBefore[size_t(cols)]);
-        TMergePlan plan(grid);
-        QList<TDocxCell> row;
-        for (int r = 0; r < rows; ++r) {
-            row.clear();
-            for (int c = 0; c < cols; ++c) {
-                if (const std::optional<TGridRect> block = plan.Take(c, r)) {
-                    if (shownIn(*block) > 0) {
-                        const TCellData data = ReadCell(grid, block->Left, block->Top);
-                        TDocxCell cell;
-                        if (!data.Text.isEmpty())
-                            cell.Paragraph.Runs.append(WordRun(data.Text, Job.TableFont));
-                        cell.Paragraph.Align = WordAlign(data.Alignment);
-                        cell.VAlign = WordVAlign(data.Alignment);
-                        cell.Fill = WordFill(WordColorIndex(data.BackColor));
-                        cell.Borders = true;
-                        cell.NoWrap = IsNumberText(data.Text);
-                        cell.GridSpan = shownIn(*block);
-                        if (block->Bottom > block->Top) cell.VMerge = dmRestart;
-                        row.append(cell);
-                        if (block->Left == block->Right) longest.Offer(shownBefore[size_t(c)], data.Text);
+        TLongestTexts whole(cols), wrapped(cols), words(cols);
+        {
+            TMergePlan plan(grid);
+            for (int r = 0; r < rows; ++r)
+                for (int c = 0; c < cols; ++c) {
+                    if (const std::optional<TGridRect> block = plan.Take(c, r);
+                        block && block->Left == block->Right && !IsHiddenColumn(grid, c)) {
+                        const QString text = ReadCell(grid, block->Left, block->Top).Text;
+                        if (IsNumberText(text)) {
+                            whole.Offer(c, text);
+                        } else {
+                            wrapped.Offer(c, text);
+                            words.Offer(c, LongestWord(text));
+                        }
                     }
-                } else if (const std::optional<TGridRect> over = plan.BlockOf(c, r);
-                           over && over->Left == c && over->Top < r && shownIn(*over) > 0) {
-                    // The row's part of a block that began above: an empty cell continuing it.
-                    TDocxCell cell;
-                    const TCellData data = ReadCell(grid, over->Left, over->Top);
-                    cell.Fill = WordFill(WordColorIndex(data.BackColor));
-                    cell.Borders = true;
-                    cell.GridSpan = shownIn(*over);
-                    cell.VMerge = dmContinue;
-                    row.append(cell);
+                    if (!Progress.Step()) return erCancelled;
                 }
-                if (!Progress.Step()) return erCancelled;
-            }
-            writer.AddTableRow(row);
         }
-        // Points to millimetres with a cell's margins. A table wider than a portrait page turns
-        // the page; one wider than that too is narrowed to fit.
-        QList<double> widths;
-        double total = 0;
-        for (int c = 0; c < longest.Count(); ++c) {
-            widths.append(std::max(TextWidthPt(Job.TableFont, longest.Text(c)) * 25.4 / 72 + 4, 6.0));
-            total += widths.last();
+        QList<TWordColumn> measured;
+        for (const int c : shown) {
+            const double least = std::max(WordCellWidth(Job.TableFont, whole.Text(c)),
+                                          WordCellWidth(Job.TableFont, words.Text(c)));
+            measured.append({std::max(least, WordCellWidth(Job.TableFont, wrapped.Text(c))), least});
         }
-        const bool landscape = total > WordPortraitWidth;
+        // A table wider than a portrait page turns the page. When even what the columns cannot
+        // give up is wider than that, the table continues in bands, each led by the key columns.
+        double natural = 0;
+        for (const TWordColumn& column : measured)
+            natural += column.Natural;
+        const bool landscape = natural > WordPortraitWidth;
         const double textWidth = landscape ? WordLandscapeWidth : WordPortraitWidth;
         if (landscape) writer.SetPage(297, 210, WordMargin);
-        if (total > textWidth)
-            for (double& width : widths)
-                width *= textWidth / total;
-        writer.EndTable(widths);
+        QList<int> tenths;
+        for (const TWordColumn& column : measured)
+            tenths.append(int(std::ceil(column.Least * 10)));
+        const QList<QList<int>> bands =
+            ColumnBands(tenths, int(textWidth * 10), 0, HeaderBlockEnds(grid, shown));
+        for (int k = 0; k < measured.size(); ++k)
+            measured[k].Least = std::min(measured[k].Least, tenths[k] / 10.0);
+
+        Progress.Start(LoadStr(65136) + pleaseWait, cols * rows * int(bands.size()));
+        for (const QList<int>& band : bands) {
+            // A block over columns of several bands spans only this band's in each.
+            std::vector<int> inBefore(size_t(cols) + 1, 0);
+            std::vector<bool> inBand(size_t(cols), false);
+            QList<TWordColumn> columns;
+            for (const int k : band) {
+                inBand[size_t(shown[k])] = true;
+                columns.append(measured[k]);
+            }
+            for (int c = 0; c < cols; ++c)
+                inBefore[size_t(c) + 1] = inBefore[size_t(c)] + (inBand[size_t(c)] ? 1 : 0);
+            const auto spanIn = [&](const TGridRect& Block) {
+                return inBefore[size_t(Block.Right) + 1] - inBefore[size_t(Block.Left)];
+            };
+            // The rows go out one by one; the widths are known, but the writer takes them last.
+            writer.BeginTable();
+            TMergePlan plan(grid);
+            QList<TDocxCell> row;
+            for (int r = 0; r < rows; ++r) {
+                row.clear();
+                for (int c = 0; c < cols; ++c) {
+                    if (const std::optional<TGridRect> block = plan.Take(c, r)) {
+                        if (spanIn(*block) > 0) {
+                            const TCellData data = ReadCell(grid, block->Left, block->Top);
+                            TDocxCell cell;
+                            if (!data.Text.isEmpty())
+                                cell.Paragraph.Runs.append(WordRun(data.Text, Job.TableFont));
+                            cell.Paragraph.Align = WordAlign(data.Alignment);
+                            cell.VAlign = WordVAlign(data.Alignment);
+                            cell.Fill = WordFill(WordColorIndex(data.BackColor));
+                            cell.Borders = true;
+                            cell.NoWrap = IsNumberText(data.Text);
+                            cell.GridSpan = spanIn(*block);
+                            if (block->Bottom > block->Top) cell.VMerge = dmRestart;
+                            row.append(cell);
+                        }
+                    } else if (const std::optional<TGridRect> over = plan.BlockOf(c, r);
+                               over && over->Left == c && over->Top < r && spanIn(*over) > 0) {
+                        // The row's part of a block that began above: an empty cell continuing it.
+                        TDocxCell cell;
+                        const TCellData data = ReadCell(grid, over->Left, over->Top);
+                        cell.Fill = WordFill(WordColorIndex(data.BackColor));
+                        cell.Borders = true;
+                        cell.GridSpan = spanIn(*over);
+                        cell.VMerge = dmContinue;
+                        row.append(cell);
+                    }
+                    if (!Progress.Step()) return erCancelled;
+                }
+                writer.AddTableRow(row);
+            }
+            writer.EndTable(FitWordColumns(columns, textWidth));
+            // An empty paragraph keeps two bands apart.
+            if (&band != &bands.last()) writer.AddParagraph();
+        }
 
         // The page header across the page: firm, title and date on the first row, the subtitle
         // under the title.

@@ -59,8 +59,10 @@ public:
 // decimals) and hides the columns the grid hides.
 int ExportToExcel(const TExportJob& Job, TExportProgress& Progress);
 // The document's table is written row by row, so a long list takes little memory. It leaves the
-// columns the grid hides out, keeps numbers and dates on one line and turns the page to landscape
-// when the table is wider than a portrait page.
+// columns the grid hides out and turns the page to landscape when the table is wider than a
+// portrait page. Numbers and dates keep the width they need on one line and no word is broken:
+// only wrapping texts give up room, and a table that still does not fit continues in bands,
+// each led by the key columns.
 int ExportToWord(const TExportJob& Job, TExportProgress& Progress);
 // Each cell's stored text followed by Delimiter, each row ended by CR LF, in UTF-8. An empty
 // Delimiter fails.

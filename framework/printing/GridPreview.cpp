@@ -44,6 +44,7 @@
 #include <numeric>
 
 const QString PageBreakMarker = QStringLiteral("-=: PaGe BrEaK :=-");
+const QString IncompleteMark = QStringLiteral(" (непълен)");
 
 TTextModeLayout TextModeLayout(int WidthMm, int HeightMm, int FixedChars, int FixedLines) {
     TTextModeLayout layout;
@@ -97,6 +98,59 @@ QString DateTimeText(const TGridPrintJob& Job) {
 } // namespace
 
 // ---- graphic mode
+
+QList<int> HeaderBlockEnds(TStringGrid* Grid, const QList<int>& Printed) {
+    QList<int> ends;
+    for (int k = 0; k < Printed.size(); ++k) {
+        ends << k;
+        for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r) {
+            TGridRect block;
+            GetGridMergedCells(Grid, Printed[k], r, block);
+            while (ends[k] + 1 < Printed.size() && Printed[ends[k] + 1] <= block.Right)
+                ++ends[k];
+        }
+    }
+    return ends;
+}
+
+QList<QList<int>> ColumnBands(QList<int>& Widths, int Room, int Lead, const QList<int>& BlockEnd) {
+    const int n = int(Widths.size());
+    QList<int> all(n);
+    std::iota(all.begin(), all.end(), 0);
+    if (Lead + std::accumulate(Widths.begin(), Widths.end(), 0) <= Room) return {all};
+    QList<int> keys;
+    int keyWidth = Lead;
+    for (int k = 0; k < std::min(3, n - 1); ++k) {
+        if (keyWidth + Widths[k] > Room / 3) break;
+        keys << k;
+        keyWidth += Widths[k];
+    }
+    if (!keys.isEmpty() && BlockEnd[keys.last()] < n - 1) {
+        int rest = 0;
+        for (int k = keys.last() + 1; k <= BlockEnd[keys.last()]; ++k)
+            rest += Widths[k];
+        if (keyWidth + rest <= Room / 3) {
+            for (int k = keys.last() + 1, end = BlockEnd[keys.last()]; k <= end; ++k)
+                keys << k;
+            keyWidth += rest;
+        }
+    }
+    QList<QList<int>> bands;
+    QList<int> band = keys;
+    int used = keyWidth;
+    for (int k = int(keys.size()); k < n; ++k) {
+        Widths[k] = std::min(Widths[k], Room - keyWidth);
+        if (used + Widths[k] > Room && band.size() > keys.size()) {
+            bands << band;
+            band = keys;
+            used = keyWidth;
+        }
+        band << k;
+        used += Widths[k];
+    }
+    bands << band;
+    return bands;
+}
 
 namespace {
 
@@ -189,72 +243,14 @@ int LineCount(const QString& Text, double Width, const TCharWidths& W) {
     return std::max(1, lines);
 }
 
-// For each of the Printed columns, the last of them under the same header block.
-QList<int> HeaderBlockEnds(TStringGrid* Grid, const QList<int>& Printed) {
-    QList<int> ends;
-    for (int k = 0; k < Printed.size(); ++k) {
-        ends << k;
-        for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r) {
-            TGridRect block;
-            GetGridMergedCells(Grid, Printed[k], r, block);
-            while (ends[k] + 1 < Printed.size() && Printed[ends[k] + 1] <= block.Right)
-                ++ends[k];
-        }
-    }
-    return ends;
-}
-
-// Splits columns 0..n-1 of Widths (in any unit, each with its separator) into bands no wider than
-// Room, Lead being what a line takes before its first column. Every band is led by the key
-// columns: the leading ones, a report's number, date and name, at most three and the rest of a
-// header block they start (BlockEnd: the last column of each one's block), within a third of
-// Room. A column wider than a band can hold is given that width. One band when all fit.
-QList<QList<int>> ColumnBands(QList<int>& Widths, int Room, int Lead, const QList<int>& BlockEnd) {
-    const int n = int(Widths.size());
-    QList<int> all(n);
-    std::iota(all.begin(), all.end(), 0);
-    if (Lead + std::accumulate(Widths.begin(), Widths.end(), 0) <= Room) return {all};
-    QList<int> keys;
-    int keyWidth = Lead;
-    for (int k = 0; k < std::min(3, n - 1); ++k) {
-        if (keyWidth + Widths[k] > Room / 3) break;
-        keys << k;
-        keyWidth += Widths[k];
-    }
-    if (!keys.isEmpty() && BlockEnd[keys.last()] < n - 1) {
-        int rest = 0;
-        for (int k = keys.last() + 1; k <= BlockEnd[keys.last()]; ++k)
-            rest += Widths[k];
-        if (keyWidth + rest <= Room / 3) {
-            for (int k = keys.last() + 1, end = BlockEnd[keys.last()]; k <= end; ++k)
-                keys << k;
-            keyWidth += rest;
-        }
-    }
-    QList<QList<int>> bands;
-    QList<int> band = keys;
-    int used = keyWidth;
-    for (int k = int(keys.size()); k < n; ++k) {
-        Widths[k] = std::min(Widths[k], Room - keyWidth);
-        if (used + Widths[k] > Room && band.size() > keys.size()) {
-            bands << band;
-            band = keys;
-            used = keyWidth;
-        }
-        band << k;
-        used += Widths[k];
-    }
-    bands << band;
-    return bands;
-}
-
 // A grid laid out on pages: its printed columns measured once and split into bands that fit
 // the page's width, each led by the key columns; its rows cut into ranges that fit the page's
 // height. A page is a band of a row range, drawn from the grid's cells when it is wanted.
 class TGridPages {
 public:
     explicit TGridPages(TGridPrintJob& Job);
-    // False when the operator cancelled; the pages mapped so far stay.
+    // False when the operator cancelled; the pages mapped so far stay, their page line marked
+    // incomplete.
     bool Build(TGridPrintJob& Job);
     int Count() const { return int(Pages.size()); }
     void Draw(QPainter& C, int Number) const;
@@ -326,6 +322,7 @@ private:
     std::vector<int> RowLines;     // per data row
     QList<QList<int>> HeaderLines; // per band, per header row
     std::vector<TPage> Pages;
+    bool Incomplete = false;
 };
 
 TGridPages::TGridPages(TGridPrintJob& Job)
@@ -589,9 +586,11 @@ std::pair<QString, QString> TGridPages::TitlesOf(int Marker) const {
 }
 
 QString TGridPages::PageLine(int Page) const {
-    if (!PageLineOverride.isEmpty()) return PageLineOverride;
+    // A document cut short by Cancel must not pass for the whole one.
+    const QString cut = Incomplete ? IncompleteMark : QString();
+    if (!PageLineOverride.isEmpty()) return PageLineOverride + cut;
     return DateTimeText(Stamp) + QLatin1Char('\n') +
-           Format(po[poPageLine].Text, {Page, std::max(Page, Count())});
+           Format(po[poPageLine].Text, {Page, std::max(Page, Count())}) + cut;
 }
 
 int TGridPages::PlainTop() const {
@@ -702,7 +701,10 @@ bool TGridPages::Build(TGridPrintJob& Job) {
         more = row < rows;
         StepProgress(Job, Count(), Count());
         LetEventsRun();
-        if (Cancelled(Job)) return false;
+        if (Cancelled(Job)) {
+            Incomplete = true;
+            return false;
+        }
     }
 
     // The closing text and the signature block, on pages of their own when the last one is full.
@@ -846,7 +848,9 @@ QString Aligned(const QString& Text, int Width, TCellAlignment Alignment) {
 class TTextComposer {
 public:
     explicit TTextComposer(TGridPrintJob& Job) : J(Job), P(*Job.Printer), Grid(Job.Grid) {}
-    void Run();
+    // False when the operator cancelled: the pages written so far stay, each counting the
+    // whole document's pages.
+    bool Run();
 
 private:
     // One line of a page: a heading line, a rule, a header or data row of a band, a closing line.
@@ -855,11 +859,19 @@ private:
         TKind Kind;
         int Index = 0; // heading line, grid row or closing line
         int Band = 0;
+        int Line = 0; // of a header row's lines
     };
     bool Printed(int Col) const { return Col < J.Setting->VisibleCols.size() && J.Setting->VisibleCols[Col]; }
     void ColumnWidths();
     int BandWidth(int Band) const;
-    QString RowLine(int Row, int Band);
+    // A cell's text as the printer can hold it, on one line.
+    QString Text(int Col, int Row) const;
+    // The lines of grid row Row in band Band. A header row's texts wrap at blanks within their
+    // columns, so a caption over columns of two bands reads whole in each; a data row is one
+    // line, its texts cut at their columns' widths.
+    QStringList RowLines(int Row, int Band) const;
+    // The lines the header rows take in Band.
+    int HeaderLines(int Band) const;
     void Line(const QString& Shown, const QByteArray& Before = {}, const QByteArray& After = {});
     // Line Index (0..2) of the heading of page Page.
     void PageHeading(int Index, int Page);
@@ -888,8 +900,7 @@ void TTextComposer::ColumnWidths() {
         for (const int c : printed) {
             TGridRect block;
             GetGridMergedCells(Grid, c, r, block);
-            QString text;
-            GetGridCellText(Grid, c, r, text);
+            const QString text = Text(c, r);
             if (block.Right > block.Left) {
                 if (block.Left == c && block.Top == r) blocks.append({block, int(text.size())});
                 continue;
@@ -949,10 +960,43 @@ int TTextComposer::BandWidth(int Band) const {
     return std::min(width, J.TextLayout.CondensedWidth);
 }
 
-QString TTextComposer::RowLine(int Row, int Band) {
+QString TTextComposer::Text(int Col, int Row) const {
+    QString text;
+    GetGridCellText(Grid, Col, Row, text);
+    return DotMatrixText(text.remove(QLatin1Char('\n')).replace(QLatin1Char('\r'), QLatin1Char(' ')));
+}
+
+namespace {
+
+// Text in pieces of at most Width characters, broken at blanks, a word longer than that at any
+// character.
+QStringList Wrapped(const QString& Text, int Width) {
+    if (Width <= 0 || Text.size() <= Width) return {Text};
+    QStringList pieces;
+    QStringView rest(Text);
+    while (rest.size() > Width) {
+        qsizetype end = rest.left(Width + 1).lastIndexOf(QLatin1Char(' '));
+        if (end <= 0) end = Width;
+        pieces << rest.left(end).trimmed().toString();
+        rest = rest.mid(end).trimmed();
+    }
+    if (!rest.isEmpty()) pieces << rest.toString();
+    return pieces;
+}
+
+} // namespace
+
+QStringList TTextComposer::RowLines(int Row, int Band) const {
+    const bool wrap = Row < Grid->FixedRows();
     const QString bar = J.VerticalSeparators ? QStringLiteral("|") : QString();
     const QList<int>& columns = Bands[Band];
-    QString line = bar;
+    struct TCell {
+        QStringList Pieces;
+        int Width;
+        TCellAlignment Alignment;
+    };
+    QList<TCell> cells;
+    qsizetype count = 1;
     for (int i = 0; i < columns.size(); ++i) {
         const int c = columns[i];
         TGridRect block;
@@ -960,15 +1004,29 @@ QString TTextComposer::RowLine(int Row, int Band) {
         // A merged block is written once, across its columns in the band.
         if (i > 0 && block.Right > block.Left && columns[i - 1] >= block.Left && columns[i - 1] < c) continue;
         int width = Widths[c];
-        int next = i + 1;
-        for (; next < columns.size() && columns[next] > c && columns[next] <= block.Right; ++next)
+        for (int next = i + 1; next < columns.size() && columns[next] > c && columns[next] <= block.Right;
+             ++next)
             width += Widths[columns[next]] + int(bar.size());
-        QString text;
-        GetGridCellText(Grid, block.Left, block.Top, text);
-        text.remove(QLatin1Char('\n')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-        line += Aligned(text, width, GetGridCellAlignment(Grid, block.Left, block.Top)) + bar;
+        const QString text = Text(block.Left, block.Top);
+        cells << TCell{wrap ? Wrapped(text, width) : QStringList{text}, width,
+                       GetGridCellAlignment(Grid, block.Left, block.Top)};
+        count = std::max(count, cells.last().Pieces.size());
     }
-    return line;
+    QStringList lines;
+    for (qsizetype k = 0; k < count; ++k) {
+        QString line = bar;
+        for (const TCell& cell : cells)
+            line += Aligned(cell.Pieces.value(k), cell.Width, cell.Alignment) + bar;
+        lines << line;
+    }
+    return lines;
+}
+
+int TTextComposer::HeaderLines(int Band) const {
+    int lines = 0;
+    for (int r = 0; r < Grid->FixedRows() && r < Grid->RowCount(); ++r)
+        lines += int(RowLines(r, Band).size());
+    return lines;
 }
 
 void TTextComposer::Line(const QString& Shown, const QByteArray& Before, const QByteArray& After) {
@@ -982,17 +1040,19 @@ void TTextComposer::PageHeading(int Index, int Page) {
     const int S = int(std::max(J.FirmName.size(), now.size()));
     const int middle = L - 2 * S;
     if (Index == 0) {
-        Line((J.FirmName.leftJustified(S) + Centred(J.Caption, middle) + now.rightJustified(S)).left(L),
+        Line((DotMatrixText(J.FirmName).leftJustified(S) + Centred(DotMatrixText(J.Caption), middle) +
+              now.rightJustified(S))
+                 .left(L),
              EscCondensed);
     } else if (Index == 1) {
         const QString pages =
             J.ContinuousPaper ? QString() : Format(QStringLiteral("Стр.: %d / %d"), {Page, PageCount});
-        Line((Format(QStringLiteral("No по НДР: %s"), {J.FirmNumber}).leftJustified(S) +
-              Centred(J.ReportTitle, middle) + pages.rightJustified(S))
+        Line((DotMatrixText(Format(QStringLiteral("No по НДР: %s"), {J.FirmNumber})).leftJustified(S) +
+              Centred(DotMatrixText(J.ReportTitle), middle) + pages.rightJustified(S))
                  .left(L),
              EscCondensed);
     } else {
-        Line(Format(QStringLiteral("Булстат: %s"), {J.FirmCode}));
+        Line(DotMatrixText(Format(QStringLiteral("Булстат: %s"), {J.FirmCode})));
     }
 }
 
@@ -1006,12 +1066,16 @@ QList<QList<TTextComposer::TItem>> TTextComposer::Layout() {
     const QStringList closing =
         J.ClosingText.isEmpty() ? QStringList() : J.ClosingText.split(QStringLiteral("\r\n"));
     QList<QList<TItem>> pages;
+    auto header = [&](QList<TItem>& Page, int Band) {
+        for (int r = 0; r < headerRows; ++r)
+            for (int k = 0, n = int(RowLines(r, Band).size()); k < n; ++k)
+                Page << TItem{tkRow, r, Band, k};
+    };
     auto top = [&](QList<TItem>& Page, int Band) {
         for (int k = 0; k < 3; ++k)
             Page << TItem{tkHeading, k, Band};
         Page << TItem{tkEquals, 0, Band};
-        for (int r = 0; r < headerRows; ++r)
-            Page << TItem{tkRow, r, Band};
+        header(Page, Band);
         Page << TItem{tkDashes, 0, Band};
     };
     if (J.ContinuousPaper) {
@@ -1022,8 +1086,7 @@ QList<QList<TTextComposer::TItem>> TTextComposer::Layout() {
                 top(stream, b);
             } else {
                 stream << TItem{tkEquals, 0, b};
-                for (int r = 0; r < headerRows; ++r)
-                    stream << TItem{tkRow, r, b};
+                header(stream, b);
                 stream << TItem{tkDashes, 0, b};
             }
             for (int r = 0; r < rows; ++r)
@@ -1036,7 +1099,11 @@ QList<QList<TTextComposer::TItem>> TTextComposer::Layout() {
             pages << stream.mid(i, lines);
         return pages;
     }
-    const int perPage = std::max(1, lines - 5 - headerRows);
+    // Every band of a page holds the same rows: the one whose header takes most lines decides.
+    int headerLines = 0;
+    for (int b = 0; b < Bands.size(); ++b)
+        headerLines = std::max(headerLines, HeaderLines(b));
+    const int perPage = std::max(1, lines - 5 - headerLines);
     int from = 0;
     for (bool last = false; !last;) {
         const int take = std::min(perPage, rows - from);
@@ -1065,7 +1132,7 @@ QList<QList<TTextComposer::TItem>> TTextComposer::Layout() {
     return pages;
 }
 
-void TTextComposer::Run() {
+bool TTextComposer::Run() {
     J.TextLines.clear();
     P.BeginDoc();
     P.SetWordWrap(false);
@@ -1089,10 +1156,14 @@ void TTextComposer::Run() {
     PageCount = int(pages.size());
     const int L = J.TextLayout.CondensedWidth;
     const QStringList closing = J.ClosingText.split(QStringLiteral("\r\n"));
+    bool complete = true;
     for (int p = 0; p < pages.size(); ++p) {
         StepProgress(J, p + 1, PageCount);
         LetEventsRun();
-        if (Cancelled(J)) break;
+        if (Cancelled(J)) {
+            complete = false;
+            break;
+        }
         if (p > 0) {
             // Raw printing cuts the lines into pages by their count: a short page is filled up.
             while (J.TextLines.size() % lines != 0)
@@ -1115,14 +1186,14 @@ void TTextComposer::Run() {
             case tkRow:
                 if (item.Index >= Grid->FixedRows() && IsTotalsRow(Grid, item.Index)) {
                     P.SetPageFont(Bold);
-                    Line(RowLine(item.Index, item.Band).left(L), EscDoubleStrikeOn, EscDoubleStrikeOff);
+                    Line(RowLines(item.Index, item.Band)[0].left(L), EscDoubleStrikeOn, EscDoubleStrikeOff);
                     P.SetPageFont(Normal);
                 } else {
-                    Line(RowLine(item.Index, item.Band).left(L));
+                    Line(RowLines(item.Index, item.Band).value(item.Line).left(L));
                 }
                 break;
             case tkClosing:
-                Line(Centred(closing[item.Index], L));
+                Line(Centred(DotMatrixText(closing[item.Index]), L));
                 break;
             }
             // The page's last line leaves the cursor on the page: the next page starts above.
@@ -1130,20 +1201,22 @@ void TTextComposer::Run() {
         }
     }
     P.EndDoc();
+    return complete;
 }
 
 } // namespace
 
-void ComposeGridPages(TGridPrintJob& Job) {
+bool ComposeGridPages(TGridPrintJob& Job) {
     auto pages = std::make_shared<TGridPages>(Job);
-    pages->Build(Job);
+    const bool complete = pages->Build(Job);
     // Pages are drawn from the grid when shown or printed; only their map is kept.
     Job.Printer->SetDrawnPages(pages->Count(),
                                [pages](QPainter& Canvas, int Number) { pages->Draw(Canvas, Number); });
+    return complete;
 }
 
-void ComposeTextPages(TGridPrintJob& Job) {
-    TTextComposer(Job).Run();
+bool ComposeTextPages(TGridPrintJob& Job) {
+    return TTextComposer(Job).Run();
 }
 
 bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, int Copies) {
@@ -1197,17 +1270,29 @@ bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, 
 
 namespace {
 
+// Print to file chosen in the dialog on a queue: the file goes into Request, and the printer
+// stays the queue the pages were laid out for, so no later print finds it turned into a file.
+void TakePrintToFile(QPrinter& Printer, bool WasFile, const QString& Queue, TPrintRequest& Request) {
+    if (WasFile || Printer.outputFormat() != QPrinter::PdfFormat) return;
+    Request.FileName = Printer.outputFileName();
+    Printer.setOutputFileName(QString());
+    Printer.setPrinterName(Queue);
+}
+
 bool ShowPrintDialog(TPrintRequest& Request, int PageCount) {
     QPrinter* printer = TPrinterProvider::Instance().Printer();
     if (!printer) return false;
     printer->setCopyCount(Request.Copies);
     printer->setCollateCopies(Request.Collate);
     printer->setFromTo(Request.FromPage, Request.ToPage);
+    const bool wasFile = printer->outputFormat() == QPrinter::PdfFormat;
+    const QString queue = printer->printerName();
     QPrintDialog dialog(printer);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
                       QAbstractPrintDialog::PrintCollateCopies);
     dialog.setMinMax(1, PageCount);
     if (dialog.exec() != QDialog::Accepted) return false;
+    TakePrintToFile(*printer, wasFile, queue, Request);
     Request.Copies = std::max(1, printer->copyCount());
     Request.Collate = printer->collateCopies();
     Request.AllPages = dialog.printRange() != QAbstractPrintDialog::PageRange;
@@ -1587,10 +1672,7 @@ void TfmPrintPreview::ShowSettingColumns(const TReportSettings& Setting) {
 void TfmPrintPreview::Compose() {
     acPrepareDocument->setEnabled(false);
     if (CurrentSetting >= 0) Job.Setting = &Settings[CurrentSetting];
-    if (TextMode)
-        ComposeTextPages(Job);
-    else
-        ComposeGridPages(Job);
+    FIncomplete = !(TextMode ? ComposeTextPages(Job) : ComposeGridPages(Job));
     acPrepareDocument->setEnabled(true);
 }
 
@@ -1711,7 +1793,8 @@ void TfmPrintPreview::UpdateStatus() {
                {int(std::lround(PagePrinter->PageWidth())), int(std::lround(PagePrinter->PageHeight()))}));
     StatusPanels[2]->setText(Format(QStringLiteral("%d %%"), {PagePrinter->ZoomPercent()}));
     StatusPanels[3]->setText(
-        Format(QStringLiteral("%d / %d"), {PagePrinter->PageNumber(), PagePrinter->PageCount()}));
+        Format(QStringLiteral("%d / %d"), {PagePrinter->PageNumber(), PagePrinter->PageCount()}) +
+        (FIncomplete ? IncompleteMark : QString()));
 }
 
 // ---- settings
@@ -1873,8 +1956,9 @@ bool TfmPrintPreview::ShowModalPreview() {
     return Result;
 }
 
-bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate) {
-    if (TextMode) {
+bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate, const QString& FileName) {
+    // A file takes the pages as shown, in either mode.
+    if (TextMode && FileName.isEmpty()) {
         // The lines go to the printer the pages were laid out for, never to one that took its place.
         const QPrinter& printer = *PagePrinter->Printer();
         if (!TPrinterProvider::Instance().Available(printer)) {
@@ -1888,6 +1972,8 @@ bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate) {
     PagePrinter->SetCollate(Collate);
     PagePrinter->SetFromPage(From);
     PagePrinter->SetToPage(To);
+    PagePrinter->SetOutputPdf(FileName);
+    const auto toPrinter = qScopeGuard([this] { PagePrinter->SetOutputPdf(QString()); });
     try {
         return PagePrinter->Print();
     } catch (const ECancelPrinting&) {
@@ -1915,7 +2001,7 @@ void TfmPrintPreview::PrintAction() {
     if (!PrintDialog(request, count)) return;
     const int from = request.AllPages ? 1 : std::clamp(request.FromPage, 1, std::max(1, count));
     const int to = request.AllPages ? count : std::clamp(request.ToPage, from, std::max(1, count));
-    Result = PrintPages(from, to, request.Copies, request.Collate);
+    Result = PrintPages(from, to, request.Copies, request.Collate, request.FileName);
 }
 
 void TfmPrintPreview::PrintSetupAction() {

@@ -22,6 +22,8 @@ class TfmPrintProgress;
 // A grid row whose first cell reads this ends its page; its second cell holds the caption and
 // the report title of the pages after it, joined by "@".
 extern const QString PageBreakMarker;
+// Follows the page line of a document whose composition was cancelled.
+extern const QString IncompleteMark;
 
 // Text-mode line widths and page length for a sheet of W x H millimetres; FixedChars, when not
 // 0, is both line widths and FixedLines, when not 0, the page length.
@@ -31,6 +33,16 @@ struct TTextModeLayout {
     int LinesPerPage = 62;
 };
 TTextModeLayout TextModeLayout(int WidthMm, int HeightMm, int FixedChars, int FixedLines);
+
+// For each of the Printed columns of Grid, the index in Printed of the last one under the same
+// header block.
+QList<int> HeaderBlockEnds(TStringGrid* Grid, const QList<int>& Printed);
+// Splits columns 0..n-1 of Widths (in any unit, each with its separator) into bands no wider than
+// Room, Lead being what a line takes before its first column. Every band is led by the key
+// columns: the leading ones, a report's number, date and name, at most three and the rest of a
+// header block they start (BlockEnd: the last column of each one's block), within a third of
+// Room. A column wider than a band can hold is given that width. One band when all fit.
+QList<QList<int>> ColumnBands(QList<int>& Widths, int Room, int Lead, const QList<int>& BlockEnd);
 
 // Everything one composition works from.
 struct TGridPrintJob {
@@ -68,10 +80,12 @@ struct TGridPrintJob {
 
 // Graphic mode: the grid's printed columns in bands that fit the page at a readable size, each
 // band led by the key columns, its rows in ranges that fit the page; the pages are drawn when
-// shown or printed.
-void ComposeGridPages(TGridPrintJob& Job);
-// Text mode: the same bands in characters.
-void ComposeTextPages(TGridPrintJob& Job);
+// shown or printed. False when the operator cancelled: the pages so far stay, their page line
+// marked incomplete.
+bool ComposeGridPages(TGridPrintJob& Job);
+// Text mode: the same bands in characters; every page is mapped first, so a cancelled document's
+// pages count the whole one's. False when the operator cancelled.
+bool ComposeTextPages(TGridPrintJob& Job);
 // Sends pages From..To of the text lines, Copies times each, to Sink; true when all were sent.
 bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, int Copies);
 
@@ -94,6 +108,8 @@ struct TPrintRequest {
     bool AllPages = true;
     int FromPage = 1;
     int ToPage = 1;
+    // Print to file: the PDF file to write instead of printing; empty: the printer.
+    QString FileName;
 };
 // Shows the print dialog for PageCount pages; false on Cancel. Tests put their own answer here.
 using TPrintDialogHook = std::function<bool(TPrintRequest& Request, int PageCount)>;
@@ -165,8 +181,9 @@ public:
     void Zoom(int Mode);
     void ZoomIn();
     void ZoomOut();
-    // Prints pages From..To, Copies times; the print result.
-    bool PrintPages(int From, int To, int Copies, bool Collate);
+    // Prints pages From..To, Copies times, or writes them into the PDF file FileName; the print
+    // result.
+    bool PrintPages(int From, int To, int Copies, bool Collate, const QString& FileName = QString());
     // The column chooser's image of column Col: 0 printed, 1 not printed, 2 printed and stretching.
     int ColumnImage(int Col) const;
     // A click on the chooser's cell (Col, Row); Right for the right button.
@@ -205,6 +222,8 @@ private:
     bool FUpdatingList = false;
     // The Zoom mode last chosen; -1 after a step in or out.
     int FZoomMode = -1;
+    // The composition was cancelled: the pages shown are not the whole document.
+    bool FIncomplete = false;
 };
 
 // Prints Grid through the preview window; true when the document was printed.

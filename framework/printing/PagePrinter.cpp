@@ -21,6 +21,7 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTextStream>
 #include <QVBoxLayout>
 #include <cmath>
@@ -1140,8 +1141,8 @@ void TPagePrinter::EndUpdate() {
 
 // ---- printing
 
-void TPagePrinter::PrintOnePage(QPainter& Painter, int Number, bool Last, int Done, int Total, int From,
-                                int To) {
+void TPagePrinter::PrintOnePage(QPrinter& Target, QPainter& Painter, int Number, bool Last, int Done,
+                                int Total, int From, int To) {
     if (FShowProgress && FShowCancel) QCoreApplication::processEvents();
     if (FCancel) throw ECancelPrinting(QStringLiteral("Printing Cancelled"));
     if (FShowProgress) {
@@ -1167,9 +1168,9 @@ void TPagePrinter::PrintOnePage(QPainter& Painter, int Number, bool Last, int Do
         FDrawer(Painter, Number);
         Painter.restore();
     } else {
-        DrawPage(Painter, Number, FPrinter->logicalDpiX(), FPrinter->logicalDpiY());
+        DrawPage(Painter, Number, Target.logicalDpiX(), Target.logicalDpiY());
     }
-    if (!Last) FPrinter->newPage();
+    if (!Last) Target.newPage();
 }
 
 bool TPagePrinter::Print() {
@@ -1188,18 +1189,29 @@ bool TPagePrinter::Print() {
     const int from = FFromPage == 0 ? 1 : std::min(FFromPage, count);
     const int to = FToPage == 0 ? count : std::min(FToPage, count);
     TPrinterProvider& provider = TPrinterProvider::Instance();
-    if (!provider.Available(*FPrinter)) {
+    // A file asked for in the print dialog: a PDF printer laid out as the pages' own printer.
+    std::unique_ptr<QPrinter> toFile;
+    if (!FOutputPdf.isEmpty()) {
+        toFile = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        toFile->setOutputFormat(QPrinter::PdfFormat);
+        toFile->setResolution(FPrinter->resolution());
+        toFile->setFullPage(FPrinter->fullPage());
+        toFile->setPageLayout(FPrinter->pageLayout());
+        toFile->setOutputFileName(FOutputPdf);
+        toFile->setDocName(FTitle);
+    } else if (!provider.Available(*FPrinter)) {
         // The queue left while the pages were shown (unplugged, dropped, renamed).
         ShowPrinterMissing(*FPrinter);
         return false;
-    }
-    if (FPrinter.get() == provider.Printer())
+    } else if (FPrinter.get() == provider.Printer()) {
         provider.PrepareJob(FTitle);
-    else
+    } else {
         FPrinter->setDocName(FTitle);
+    }
+    QPrinter& target = toFile ? *toFile : *FPrinter;
     // Copies and collation are made here; the printer itself prints each page once.
-    FPrinter->setCopyCount(1);
-    FPrinter->setCollateCopies(false);
+    target.setCopyCount(1);
+    target.setCollateCopies(false);
     FCancel = false;
     auto closeProgress = qScopeGuard([this] {
         if (!FProgress) return;
@@ -1210,30 +1222,54 @@ bool TPagePrinter::Print() {
         // The keys go back to the window that printed.
         if (isVisible()) window()->activateWindow();
     });
-    const auto failed = [this] {
-        ShowPrintFailed(*FPrinter);
+    const auto failed = [&target] {
+        ShowPrintFailed(target);
         return false;
     };
+    // A PDF is written under a name of its own beside the file and takes the file's name only
+    // when complete: a cancelled or failed job leaves no part of a document, and an older file
+    // of that name stays.
+    const QString pdf = target.outputFormat() == QPrinter::PdfFormat ? target.outputFileName() : QString();
+    std::unique_ptr<QTemporaryFile> aside;
+    if (!pdf.isEmpty()) {
+        const QFileInfo info(pdf);
+        aside = std::make_unique<QTemporaryFile>(
+            info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".XXXXXX.part")));
+        if (!aside->open()) return failed();
+        aside->close();
+        target.setOutputFileName(aside->fileName());
+    }
+    const auto restoreName = qScopeGuard([&] {
+        if (aside) target.setOutputFileName(pdf);
+    });
     QPainter painter;
-    if (!painter.begin(FPrinter.get())) return failed();
+    if (!painter.begin(&target)) return failed();
     const int total = FCopies * (to - from + 1);
     int done = 0;
     try {
         if (FCollate) {
             for (int copy = 1; copy <= FCopies; ++copy)
                 for (int page = from; page <= to; ++page, ++done)
-                    PrintOnePage(painter, page, done == total - 1, done, total, from, to);
+                    PrintOnePage(target, painter, page, done == total - 1, done, total, from, to);
         } else {
             for (int page = from; page <= to; ++page)
                 for (int copy = 1; copy <= FCopies; ++copy, ++done)
-                    PrintOnePage(painter, page, done == total - 1, done, total, from, to);
+                    PrintOnePage(target, painter, page, done == total - 1, done, total, from, to);
         }
     } catch (const ECancelPrinting&) {
-        if (FAbortOnCancel) FPrinter->abort();
+        if (FAbortOnCancel) target.abort();
         painter.end();
         throw;
     }
     if (FProgress) FProgress->ProgBar->setValue(total);
-    if (!painter.end() || FPrinter->printerState() == QPrinter::Error) return failed();
+    if (!painter.end() || target.printerState() == QPrinter::Error) return failed();
+    if (aside) {
+        aside->setPermissions(QFile::exists(pdf) ? QFile::permissions(pdf)
+                                                 : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                       QFile::ReadOther);
+        QFile::remove(pdf);
+        if (!aside->rename(pdf)) return failed();
+        aside->setAutoRemove(false);
+    }
     return true;
 }

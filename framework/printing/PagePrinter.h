@@ -265,6 +265,10 @@ public:
     // Cancelling also throws the printer's job away instead of ending it.
     bool AbortOnCancel() const { return FAbortOnCancel; }
     void SetAbortOnCancel(bool Value) { FAbortOnCancel = Value; }
+    // Print writes the pages into this PDF file, laid out as for the printer, instead of
+    // printing them; empty: the printer.
+    QString OutputPdf() const { return FOutputPdf; }
+    void SetOutputPdf(const QString& Value) { FOutputPdf = Value; }
 
     std::function<void()> OnNewLine;
     std::function<void()> OnNewPage;
@@ -358,7 +362,8 @@ private:
     void MoveDown(int Height);
     void UpdateLineHeight();
     void Relayout();
-    void PrintOnePage(QPainter& Painter, int Number, bool Last, int Done, int Total, int From, int To);
+    void PrintOnePage(QPrinter& Target, QPainter& Painter, int Number, bool Last, int Done, int Total,
+                      int From, int To);
     // Screen pixels per printer pixel at the current zoom.
     double ScaleX() const;
     double ScaleY() const;
@@ -410,6 +415,7 @@ private:
     bool FShowCancel = true;
     QString FProgressMessage;
     bool FAbortOnCancel = true;
+    QString FOutputPdf;
 
     std::vector<std::unique_ptr<QPicture>> FPages;
     TPageDrawer FDrawer;

@@ -11,7 +11,13 @@ const QByteArray EscDoubleStrikeOn("\x1bG");
 const QByteArray EscDoubleStrikeOff("\x1bH");
 const QByteArray EscCondensed("\x1b\x0f");
 
-QByteArray OemEncoder::Encode(const QString& Text) {
+QString DotMatrixText(const QString& Text) {
+    QString text = Text;
+    return text.replace(u'№', QStringLiteral("No")).replace(u'Ё', u'Е').replace(u'ё', u'е');
+}
+
+QByteArray OemEncoder::Encode(const QString& Plain) {
+    const QString Text = DotMatrixText(Plain);
     // Qt's encoder writes DEL for a character it lacks and only flags the error, so each
     // character is encoded alone and checked.
     static QHash<char16_t, char> cache;

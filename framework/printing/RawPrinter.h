@@ -13,8 +13,13 @@ extern const QByteArray EscDoubleStrikeOn;  // ESC "G"
 extern const QByteArray EscDoubleStrikeOff; // ESC "H"
 extern const QByteArray EscCondensed;       // ESC SI
 
+// Text as the printers' code page can hold it: "№" becomes "No", "Ё" and "ё" become "Е" and "е",
+// which the code page would put on its frame-drawing characters.
+QString DotMatrixText(const QString& Text);
+
 // The printers' code page: CP866 with every byte from 224 up lowered by 48, which puts the
-// Cyrillic letters where the printers' own table has them. A character CP866 lacks is "?".
+// Cyrillic letters where the printers' own table has them. The text is taken as DotMatrixText
+// gives it; a character CP866 lacks is "?".
 class OemEncoder {
 public:
     static QByteArray Encode(const QString& Text);

@@ -11,12 +11,15 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -357,7 +360,8 @@ TEST_F(ExportTest, DocumentHoldsTheTableWithSpansFillsAndTheHeading) {
     Job.FileName = Path(QStringLiteral("list.docx"));
     TCountingProgress progress;
     ASSERT_EQ(ExportToWord(Job, progress), erDone);
-    EXPECT_EQ(progress.Steps, 20);
+    // Each cell once to measure the columns, once to write them.
+    EXPECT_EQ(progress.Steps, 40);
     const pugi::xml_document document = Parse(ReadEntry(Job.FileName, "word/document.xml"));
     const pugi::xml_document header = Parse(ReadEntry(Job.FileName, "word/header1.xml"));
 
@@ -429,6 +433,144 @@ TEST_F(ExportTest, DocumentTurnsForWideListsKeepsNumbersWholeAndLeavesHiddenColu
         EXPECT_EQ(texts.mid(0, 6).join(u','), U("Номер,Сума,Бележка,1,1234.5,") + Grid.Cells(3, 1));
         EXPECT_EQ(texts.value(9), U("Общо+2"));
         EXPECT_EQ(whole, QStringList({U("1"), U("1234.5"), U("2"), U("1234")}));
+    }
+}
+
+namespace {
+
+// A document's body tables read back: per table the header texts of its columns and their
+// widths in millimetres, and per column the widest text it holds.
+struct TWordTable {
+    QStringList Headers;
+    QList<double> Widths;
+    QStringList Widest;
+};
+
+QList<TWordTable> ReadWordTables(const QString& File) {
+    const pugi::xml_document document = Parse(ReadEntry(File, "word/document.xml"));
+    QList<TWordTable> tables;
+    for (const pugi::xpath_node& tbl : document.select_nodes("//w:body/w:tbl")) {
+        TWordTable table;
+        for (const pugi::xml_node& col : tbl.node().child("w:tblGrid").children("w:gridCol"))
+            table.Widths.append(col.attribute("w:w").as_double() / 1440 * 25.4);
+        table.Widest = QStringList(table.Widths.size(), QString());
+        bool header = true;
+        for (const pugi::xml_node& tr : tbl.node().children("w:tr")) {
+            int col = 0;
+            for (const pugi::xml_node& tc : tr.children("w:tc")) {
+                QString text;
+                for (const pugi::xpath_node& t : tc.select_nodes(".//w:t"))
+                    text += Text(t.node());
+                if (header) table.Headers.append(text);
+                if (col < table.Widest.size() && text.size() > table.Widest[col].size())
+                    table.Widest[col] = text;
+                col += std::max(1, tc.child("w:tcPr").child("w:gridSpan").attribute("w:val").as_int());
+            }
+            header = false;
+        }
+        tables.append(table);
+    }
+    return tables;
+}
+
+// What a text takes in a cell, in millimetres: its width in Font and the cell's margins.
+double NeededMm(const QFont& Font, const QString& Text) {
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(2835);
+    device.setDotsPerMeterY(2835);
+    return QFontMetricsF(Font, &device).horizontalAdvance(Text) * 25.4 / 72 + 2;
+}
+
+} // namespace
+
+// A list wider than a landscape page: its dates and personal numbers keep the width their text
+// needs and only the notes, which wrap, give up room, none below its longest word. A list
+// between a portrait and a landscape page turns landscape with every column whole. A list whose
+// dates alone are wider than the page continues in bands, each led by the key columns and none
+// wider than the page.
+TEST_F(ExportTest, DocumentColumnsKeepDatesAndNumbersWholeAndContinueInBands) {
+    const QString date = U("02.01.2023"), egn = U("5705228058");
+    const QString note = U("Златен пръстен с камък проба 585 ") + U("Разтегателен ") + QString(10, u'ж');
+    struct Case {
+        const char* name;
+        int dates;     // date columns after the number and the personal number
+        int notes;     // note columns
+        int noteWords; // times the note's words are repeated
+        bool landscape;
+        bool bands;
+    };
+    const Case cases[] = {
+        {"narrow", 1, 1, 1, false, false},
+        {"between the pages", 1, 2, 1, true, false},
+        {"wider than landscape", 2, 4, 4, true, false},
+        {"dates alone too wide", 24, 1, 1, true, true},
+    };
+    for (const Case& c : cases) {
+        const int cols = 2 + c.dates + c.notes;
+        Grid.SetMergeCellsStr(QString());
+        Grid.SetColCount(cols);
+        Grid.SetRowCount(3);
+        for (int r = 1; r < 3; ++r) {
+            Grid.SetCells(0, r, QString::number(r));
+            Grid.SetCells(1, r, egn);
+            for (int k = 0; k < c.dates; ++k)
+                Grid.SetCells(2 + k, r, date);
+            for (int k = 0; k < c.notes; ++k)
+                Grid.SetCells(2 + c.dates + k, r, QStringList(c.noteWords, note).join(u' '));
+        }
+        for (int k = 0; k < cols; ++k)
+            Grid.SetCells(k, 0, k == 0 ? U("№") : k == 1 ? U("ЕГН") : U("Колона %1").arg(k));
+        Job.FileName = Path(QStringLiteral("wide.docx"));
+        TCountingProgress progress;
+        ASSERT_EQ(ExportToWord(Job, progress), erDone) << c.name;
+        const pugi::xml_document document = Parse(ReadEntry(Job.FileName, "word/document.xml"));
+        const pugi::xml_node size = document.select_node("//w:sectPr/w:pgSz").node();
+        EXPECT_EQ(size.attribute("w:w").as_int() > size.attribute("w:h").as_int(), c.landscape) << c.name;
+        const double room = c.landscape ? 297 - 40 : 210 - 40;
+
+        const QList<TWordTable> tables = ReadWordTables(Job.FileName);
+        ASSERT_EQ(tables.size() > 1, c.bands) << c.name;
+        QSet<QString> headers;
+        for (const TWordTable& table : tables) {
+            // Each band starts with the key columns: the number, the personal number and a date.
+            EXPECT_EQ(table.Headers.mid(0, 3), QStringList({U("№"), U("ЕГН"), U("Колона 2")})) << c.name;
+            for (const QString& header : table.Headers)
+                headers.insert(header);
+            double total = 0;
+            for (int k = 0; k < table.Widths.size(); ++k) {
+                total += table.Widths[k];
+                const QString& text = table.Widest[k];
+                // A text that wraps keeps its longest word whole; the others stay on one line.
+                const QString needed = text.contains(u' ') ? QString(10, u'ж') : text;
+                EXPECT_GE(table.Widths[k], NeededMm(Job.TableFont, needed))
+                    << c.name << " column " << k << " " << text.toStdString();
+            }
+            EXPECT_LE(total, room + 0.1) << c.name;
+            if (!c.bands && c.noteWords == 1) {
+                // What fits is not narrowed: every column holds its longest text on one line.
+                for (int k = 0; k < table.Widths.size(); ++k)
+                    EXPECT_GE(table.Widths[k], NeededMm(Job.TableFont, table.Widest[k])) << c.name;
+            }
+        }
+        EXPECT_EQ(headers.size(), cols) << c.name;
+    }
+
+    // The portrait page's width itself: a table exactly as wide stays portrait, a point wider
+    // turns.
+    Grid.SetColCount(1);
+    Grid.SetRowCount(1);
+    const auto natural = [&](const QString& Text) { return NeededMm(Job.TableFont, Text) + 2; };
+    QString text;
+    while (natural(text + u'.') <= 210 - 40)
+        text += u'.';
+    for (const bool wider : {false, true}) {
+        Grid.SetCells(0, 0, wider ? text + u'.' : text);
+        Job.FileName = Path(QStringLiteral("edge.docx"));
+        TCountingProgress progress;
+        ASSERT_EQ(ExportToWord(Job, progress), erDone);
+        const pugi::xml_document document = Parse(ReadEntry(Job.FileName, "word/document.xml"));
+        const pugi::xml_node size = document.select_node("//w:sectPr/w:pgSz").node();
+        EXPECT_EQ(size.attribute("w:w").as_int() > size.attribute("w:h").as_int(), wider);
     }
 }
 

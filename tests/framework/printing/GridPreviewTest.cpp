@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -157,8 +158,9 @@ TEST(GridPreview, OemBytesAreTheShiftedDosCodePage) {
         {"Ab 1", "Ab 1"},
         {"АБЯабп", "\x80\x81\x9f\xa0\xa1\xaf"},
         {"рстя", "\xb0\xb1\xb2\xbf"}, // CP866 E0..EF lowered by 48
-        {"№", "\xcc"},
-        {"Ёё", "\xc0\xc1"},
+        // Kept off the frame-drawing characters the code page has for them.
+        {"№ 5", "No 5"},
+        {"Ёё", "\x85\xa5"},
         {"„€", "??"},
         {QString::fromUtf8("\xF0\x9F\x98\x80"), "?"},
     };
@@ -241,7 +243,7 @@ TEST(GridPreview, TextPagesLoseNoColumnAndCountEveryPage) {
     for (int p = 0; p < pages.size(); ++p) {
         EXPECT_TRUE(pages[p][1].endsWith(Oem(QStringLiteral("Стр.: %1 / %2").arg(p + 1).arg(pages.size()))))
             << p;
-        EXPECT_TRUE(pages[p][5].startsWith(Oem("|Номер|"))) << p;
+        EXPECT_TRUE(pages[p].join().contains(Oem("|Номер|"))) << p;
         EXPECT_TRUE(pages[p].join().contains(Oem("|Ред 10"))) << p;
         all += pages[p].join('\n');
     }
@@ -273,6 +275,106 @@ TEST(GridPreview, TextPagesLoseNoColumnAndCountEveryPage) {
     for (int p = 0; p < 3; ++p)
         EXPECT_TRUE(exactPages[p][1].endsWith(Oem(QStringLiteral("Стр.: %1 / 3").arg(p + 1)))) << p;
     EXPECT_EQ(exactPages[2].last(), QByteArray(exactPages[2][3].size(), '='));
+}
+
+// On a narrow line a caption merged over columns of two bands wraps within each band's part,
+// every word whole; "№" and "Ё/ё" reach the printer as "No" and "Е/е", never as the code page's
+// frame-drawing bytes; a column wider than a band is narrowed to the band.
+TEST(GridPreview, TextHeadersWrapAcrossBandsAndTheCodePageHoldsEveryCharacter) {
+    auto grid = std::make_unique<TRichGrid>();
+    grid->hide();
+    grid->SetColCount(6);
+    grid->SetRowCount(4);
+    grid->SetFixedRows(2);
+    grid->SetFixedCols(0);
+    grid->SetRows(0, {"", "", "Данни за издаване на документа", "", "", ""});
+    grid->MergeCells({2, 0, 4, 0});
+    grid->SetRows(1, {"№", "Име", "Дата", "Място", "Орган", "Бележка"});
+    grid->SetRows(2, {"1", "Ёлка", "01.02.2024", "София", "МВР София-град, отдел Български документи",
+                      QString(200, 'x')});
+    grid->SetRows(3, {"2", "Пётр", "02.02.2024", "Варна", "МВР Варна", "ёж"});
+    TJobFixture f(grid.get());
+    f.Job.Caption = "Документи №";
+    f.Job.TextLayout.CondensedWidth = 60;
+    ComposeTextPages(f.Job);
+    const QList<QList<QByteArray>> pages = TextPages(f.Job);
+    ASSERT_GE(pages.size(), 3);
+    int withCaption = 0;
+    for (const QList<QByteArray>& page : pages) {
+        const QByteArray all = page.join('\n');
+        for (const char c : all)
+            EXPECT_FALSE(uchar(c) >= 0xC0 && uchar(c) <= 0xDF) << int(uchar(c));
+        // The header: the lines between the rule of "=" and the rule of "-".
+        const qsizetype from = page.indexOf(QByteArray(page[3].size(), '=')) + 1;
+        qsizetype to = from;
+        while (to < page.size() && !page[to].startsWith('-'))
+            ++to;
+        const QByteArray header = page.mid(from, to - from).join(' ');
+        if (header.contains(Oem("Дата")) || header.contains(Oem("Място")) || header.contains(Oem("Орган"))) {
+            ++withCaption;
+            QByteArrayList words = header.simplified().split(' ');
+            for (QByteArray& word : words)
+                word.replace('|', "");
+            for (const QString& word : QString("Данни за издаване на документа").split(' '))
+                EXPECT_TRUE(words.contains(Oem(word))) << word.toStdString();
+        }
+        EXPECT_TRUE(all.contains("No")) << all.toStdString();
+        for (const QByteArray& line : page)
+            EXPECT_LE(line.size(), 60 + EscCondensed.size());
+        // The note is narrowed to its band: its lines end with their separator.
+        if (header.contains(Oem("Бележка")))
+            for (const QByteArray& line : page)
+                if (line.startsWith("|1 ") || line.startsWith("|2 "))
+                    EXPECT_TRUE(line.endsWith('|')) << line.toStdString();
+    }
+    EXPECT_GE(withCaption, 2);
+    const QByteArray all = f.Job.TextLines.join('\n');
+    EXPECT_TRUE(all.contains(Oem("Документи No")));
+    EXPECT_TRUE(all.contains(Oem("Елка")) && all.contains(Oem("Петр")) && all.contains(Oem("еж")));
+}
+
+// Text bands: the key columns take the rest of the header block they start, so every band
+// repeats the whole block; a caption whose part in a band is an empty column leaves that part
+// blank.
+TEST(GridPreview, TextBandsRepeatTheKeyBlockAndLeaveEmptyPartsBlank) {
+    auto keys = std::make_unique<TRichGrid>();
+    keys->hide();
+    keys->SetColCount(8);
+    keys->SetRowCount(3);
+    keys->SetFixedRows(2);
+    keys->SetFixedCols(0);
+    keys->SetRows(0, {"Договор"});
+    keys->MergeCells({0, 0, 3, 0});
+    keys->SetRows(1, {"№", "Дата", "Име", "Тел", "A", "B", "C", "D"});
+    keys->SetRows(2, {"1", "01.02.2024", "Ана", "088", QString(25, 'a'), QString(25, 'b'), QString(25, 'c'),
+                      QString(25, 'd')});
+    TJobFixture f(keys.get());
+    f.Job.TextLayout.CondensedWidth = 90;
+    ComposeTextPages(f.Job);
+    const QList<QList<QByteArray>> pages = TextPages(f.Job);
+    ASSERT_EQ(pages.size(), 2);
+    for (const QList<QByteArray>& page : pages)
+        EXPECT_TRUE(page.join('\n').contains(Oem("\n|1 |01.02.2024|Ана|088|")))
+            << page.join('\n').toStdString();
+
+    // The note fills the first band; the empty column of its block opens the second.
+    auto empty = std::make_unique<TRichGrid>();
+    empty->hide();
+    empty->SetColCount(5);
+    empty->SetRowCount(3);
+    empty->SetFixedRows(2);
+    empty->SetFixedCols(0);
+    empty->SetRows(0, {"", "", "Данни"});
+    empty->MergeCells({2, 0, 3, 0});
+    empty->SetRows(1, {"№", "Име", "Бележка", "", "Сума"});
+    empty->SetRows(2, {"1", "Ана", QString(200, 'x'), "", "10"});
+    TJobFixture g(empty.get());
+    g.Job.TextLayout.CondensedWidth = 60;
+    ComposeTextPages(g.Job);
+    const QList<QList<QByteArray>> split = TextPages(g.Job);
+    ASSERT_EQ(split.size(), 2);
+    EXPECT_EQ(split[1][4], Oem("|  |   ||    |"));
+    EXPECT_EQ(split[1][7], Oem("|1 |Ана||10  |"));
 }
 
 TEST(GridPreview, RawPagesGoToTheFileAsSlicesWithCopies) {
@@ -822,4 +924,53 @@ TEST(PrintPreview, MarginsTypedInTheSetupAreWhereThePagePrints) {
     }
     EXPECT_EQ(found, 2);
     preview->close();
+}
+
+// Cancel pressed in the progress dialog while the pages are laid out: the pages kept say on every
+// page line, and the preview's page count, that they are not the whole document; laid out again
+// to the end, they say nothing of the kind. Text mode maps every page first, so its cut pages
+// count the whole document's pages.
+TEST(PrintPreview, PagesCutShortByCancelSayTheyAreIncomplete) {
+    for (const QString laser : {"1", "0"}) {
+        TPdfPrinterScope pdf;
+        WriteRegString("Print_Laser", laser);
+        const auto clear = qScopeGuard([] { WriteRegString("Print_Laser", ""); });
+        auto grid = MakeGrid(600);
+        auto preview = OpenPreview(grid.get(), QString());
+        preview->PagePrinter->SetShowProgress(false);
+        const int whole = preview->PagePrinter->PageCount();
+        ASSERT_GT(whole, 6);
+        int cancelAt = 3;
+        QObject::connect(preview->Progress->ProgressBar, &QProgressBar::valueChanged, [&](int Value) {
+            if (Value == cancelAt) QTest::mouseClick(preview->Progress->buttonCancel, Qt::LeftButton);
+        });
+        preview->Rebuild(0);
+        // Text mode steps before it writes a page, graphic mode after it has mapped one.
+        const int kept = preview->TextMode ? 2 : 3;
+        EXPECT_EQ(preview->PagePrinter->PageCount(), kept) << laser.toStdString();
+        EXPECT_EQ(preview->StatusPanels[3]->text(), QStringLiteral("1 / %1 (непълен)").arg(kept));
+        if (!preview->TextMode) {
+            ASSERT_TRUE(preview->PrintPages(1, 3, 1, true));
+            const QStringList pages = PdfPageTexts(pdf.FileName());
+            ASSERT_EQ(pages.size(), 3);
+            for (int p = 0; p < 3; ++p)
+                EXPECT_TRUE(pages[p].contains(QStringLiteral("Стр.: %1 / 3 (непълен)").arg(p + 1))) << p;
+        } else {
+            EXPECT_EQ(preview->Job.TextLines[1].right(9),
+                      Oem(QStringLiteral("Стр.: 1 / %1").arg(whole)).right(9));
+        }
+
+        cancelAt = -1;
+        preview->Rebuild(0);
+        EXPECT_EQ(preview->PagePrinter->PageCount(), whole);
+        EXPECT_EQ(preview->StatusPanels[3]->text(), QStringLiteral("1 / %1").arg(whole));
+        if (!preview->TextMode) {
+            QFile::remove(pdf.FileName());
+            ASSERT_TRUE(preview->PrintPages(2, 2, 1, true));
+            const QString page = PdfPageText(pdf.FileName());
+            EXPECT_TRUE(page.contains(QStringLiteral("Стр.: 2 / %1").arg(whole)));
+            EXPECT_FALSE(page.contains("непълен"));
+        }
+        preview->close();
+    }
 }

@@ -2,15 +2,27 @@
 #include "core/unRegistry.h"
 #include "framework/printing/GridPreview.h"
 #include "framework/printing/PagePrinter.h"
+#include "framework/printing/PrintDialogs.h"
 #include "tests/support/PdfPrinter.h"
+#include "tests/support/PdfTools.h"
+#include "tests/support/PopupUtils.h"
 #include "tests/support/PrivateCups.h"
 #include "tests/support/ScriptedPresenter.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -160,4 +172,116 @@ TEST(Printers, TestsSeeNoQueueOfTheMachine) {
     EXPECT_TRUE(TPrinterProvider::Instance().Names().isEmpty());
     EXPECT_EQ(TPrinterProvider::Instance().Printer(), nullptr);
     EXPECT_TRUE(qgetenv("CUPS_SERVER").endsWith("no-scheduler.sock"));
+}
+
+namespace {
+
+// A grid of Rows rows: many pages.
+std::unique_ptr<TRichGrid> LongGrid(int Rows) {
+    auto grid = SmallGrid();
+    grid->SetRowCount(Rows + 1);
+    for (int r = 1; r <= Rows; ++r)
+        grid->SetRows(r, {QStringLiteral("Ред %1").arg(r), QString::number(r)});
+    return grid;
+}
+
+QByteArray FileBytes(const QString& Path) {
+    QFile file(Path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Answers the print dialog when it opens: print to File (a PDF), or to Queue when File is empty.
+void AnswerPrintDialog(const QString& File, const QString& Queue = QString()) {
+    WhenModalShown("QPrintDialog", [File, Queue](QWidget* Dialog) {
+        auto* printers = Dialog->findChild<QComboBox*>("printers");
+        ASSERT_NE(printers, nullptr);
+        // Print to file is the dialog's last entry.
+        printers->setCurrentIndex(File.isEmpty() ? printers->findText(Queue) : printers->count() - 1);
+        if (!File.isEmpty()) {
+            auto* name = Dialog->findChild<QLineEdit*>("filename");
+            ASSERT_NE(name, nullptr);
+            name->setText(File);
+        }
+        static_cast<QDialog*>(Dialog)->accept();
+    });
+}
+
+} // namespace
+
+// Cancel in the progress dialog while the pages go to the PDF output leaves no part of a PDF, and
+// an older file of that name as it was; printed to the end, the file holds every page.
+TEST(Printers, CancelWhilePrintingToThePdfOutputLeavesNoPartOfIt) {
+    TPdfPrinterScope pdf;
+    TScriptedPresenter presenter;
+    auto grid = LongGrid(400);
+    TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
+    const int pages = preview.PagePrinter->PageCount();
+    ASSERT_GT(pages, 5);
+    QFile old(pdf.FileName());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        TPPPrnPrgDlg* dialog = preview.PagePrinter->ProgressDialog();
+        if (dialog && dialog->ProgBar->value() >= 3) QTest::mouseClick(dialog->btnCancel, Qt::LeftButton);
+    });
+    press.start(0);
+    EXPECT_FALSE(preview.PrintPages(1, pages, 1, true));
+    press.stop();
+    EXPECT_EQ(FileBytes(pdf.FileName()), QByteArray("old"));
+    EXPECT_EQ(QDir(pdf.Dir()).entryList(QDir::Files | QDir::Hidden), QStringList{"job.pdf"});
+
+    ASSERT_TRUE(preview.PrintPages(1, pages, 1, true));
+    EXPECT_EQ(PdfPageTexts(pdf.FileName()).size(), pages);
+    EXPECT_EQ(QDir(pdf.Dir()).entryList(QDir::Files | QDir::Hidden), QStringList{"job.pdf"});
+    EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
+}
+
+// Print to file chosen in the print dialog writes the pages into that file, though the
+// workstation offers no PDF printer; the preview's printer stays the queue, so the next Print
+// shows the dialog again and prints on the queue chosen there.
+TEST(Printers, PrintToFileFromTheDialogWritesTheFileAndKeepsTheQueue) {
+    // Graphic pages, and text pages for dot-matrix printers, which a file takes as shown.
+    for (const QString laser : {"1", "0"}) {
+        TPrivateCups cups({"Laser", "Other"}, "Laser");
+        REQUIRE_SCHEDULER(cups);
+        WriteRegString("Print_Laser", laser);
+        const auto restore = qScopeGuard([] { WriteRegString("Print_Laser", ""); });
+        TScriptedPresenter presenter;
+        QTemporaryDir dir;
+        auto grid = LongGrid(120);
+        TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
+        ASSERT_EQ(preview.TextMode, laser == "0");
+        preview.PagePrinter->SetShowProgress(false);
+        preview.Rebuild(1);
+        const int pages = preview.PagePrinter->PageCount();
+        ASSERT_GT(pages, 1);
+
+        const QString file = dir.filePath("списък.pdf");
+        AnswerPrintDialog(file);
+        preview.acPrint->trigger();
+        EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
+        EXPECT_TRUE(preview.Result);
+        const QStringList printed = PdfPageTexts(file);
+        ASSERT_EQ(printed.size(), pages) << laser.toStdString();
+        EXPECT_TRUE(printed.last().contains("Ред 120"));
+        // Laid out as on the queue: landscape, the page line near the right edge of an A4 across.
+        double right = 0;
+        for (const TPdfWord& word : PdfWords(file))
+            right = std::max(right, word.Box.right());
+        EXPECT_GT(right, 700);
+        EXPECT_EQ(preview.PagePrinter->Orientation(), 1);
+        EXPECT_TRUE(cups.Jobs().isEmpty()) << cups.Jobs().join(' ').toStdString();
+        EXPECT_EQ(TPrinterProvider::NameOf(*preview.PagePrinter->Printer()), "Laser");
+        EXPECT_EQ(preview.StatusPanels[0]->text(), "Laser");
+
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"списък.pdf"});
+        // Raw text would wait for the operator to load each page.
+        if (preview.TextMode) continue;
+        AnswerPrintDialog(QString(), "Other");
+        preview.acPrint->trigger();
+        EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
+        EXPECT_EQ(cups.Jobs(), QStringList{"Other-1"});
+    }
 }

@@ -381,6 +381,10 @@ bool TfrmProsro4eni_zadyljenia::DoExecute() {
 
 bool TfrmProsro4eni_zadyljenia::Save() {
     if (!TReportForm::Save()) return false;
+    if (!PendingSql.isEmpty() && !UnsignedWriteRefusal(this, UserName).isEmpty() && SignInBeforeSave)
+        SignInBeforeSave();
+    // The queue keeps its statements unsigned; a failed Save leaves them so.
+    const QStringList Unsigned = PendingSql;
     int Refused = -1;
     const bool Written = SaveQueued(this, [this, &Refused] {
         if (QString Refusal = UnsignedWriteRefusal(this, UserName); !Refusal.isEmpty()) return Refusal;
@@ -395,9 +399,14 @@ bool TfrmProsro4eni_zadyljenia::Save() {
                     Text += u" Останалото може да бъде записано с F2."_s;
                 return Text;
             }
+        // The re-booking orders are signed by whoever is signed in as they are written.
+        const QString FullName = OperatorFullName(this, UserName);
+        for (QString& Sql : PendingSql)
+            Sql = SignedSql(Sql, UserName, FullName);
         return QString();
     });
     if (!Written) {
+        PendingSql = Unsigned;
         if (Refused >= 0) {
             const TQueuedContract Contract = FQueued.takeAt(Refused);
             for (const QString& Sql : Contract.Statements)
@@ -418,7 +427,7 @@ bool TfrmProsro4eni_zadyljenia::Delete() {
     const qint64 Before = PendingSql.size();
     const qint64 Number = StrToIntOrZero(Grid->Cells(0, Row).trimmed());
     const QStringList Shown = Grid->Rows(Row);
-    DeleteContract(this, UserName, Grid->Cells(0, Row), Grid->Cells(1, Row), *this, Grid, Row);
+    DeleteContract(this, OperatorMark, Grid->Cells(0, Row), Grid->Cells(1, Row), *this, Grid, Row);
     if (PendingSql.size() > Before) {
         FQueued.append({Number, PendingSql.mid(Before), true, Shown});
         ShowTotals();

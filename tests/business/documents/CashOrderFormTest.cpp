@@ -11,11 +11,11 @@
 #include "business/documents/un_Incomes.h"
 #include "business/documents/un_Outcomes.h"
 #include "core/unRegistry.h"
+#include "tests/support/Books.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
-#include "tests/support/Books.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -10,12 +10,12 @@
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unNumbers.h"
+#include "tests/support/Books.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/FakeOfficePrinter.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
-#include "tests/support/Books.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -13,11 +13,11 @@
 #include "core/unNumbers.h"
 #include "core/unRegistry.h"
 #include "framework/printing/ReportLayout.h"
+#include "tests/support/Books.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
-#include "tests/support/Books.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -4,6 +4,7 @@
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/dfsStatusBar/dfsStatusBar.h"
+#include "business/documents/DocumentForm.h"
 #include "business/documents/un_Contracts.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
@@ -28,6 +29,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -286,6 +288,48 @@ TEST_F(ObligationsWindow, DeletesTheSelectedContractOnSave) {
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 2"_s), u"0"_s);
     EXPECT_EQ(RowOf(Form->Grid, u"2"_s), -1);
     EXPECT_GE(RowOf(Form->Grid, u"1"_s), 0);
+    Close(Form);
+}
+
+// A delete queued before the shop had an operator is written, with its re-booking order, by the
+// operator signed in when F2 writes it; refused the sign-in, nothing is written and the queue stays.
+TEST_F(ObligationsWindow, TheReBookingOrderIsSignedByTheOperatorSignedInAtSave) {
+    auto* Form = Open();
+    Form->SetUserName(QString());
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    Form->Grid->SetRow(RowOf(Form->Grid, u"2"_s));
+    Presenter.PlanPassword(u"shef"_s);
+    Presenter.PlanAnswer(mrYes);
+    Presenter.PlanAnswer(mrYes); // the loan is booked back
+    QTest::keyClick(Form->dtp_To, Qt::Key_F5);
+    ASSERT_EQ(Form->PendingSql.size(), 3) << Presenter.Texts().join(u'|').toStdString();
+    // Another workstation saves the shop's first operator meanwhile.
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                        uR"sql(Insert into Users_passwords values ( "ivan", "pass", "Иван Петров" ))sql"_s));
+    QString SignedIn;
+    SignInBeforeSave = [&] {
+        Form->SetUserName(SignedIn);
+        return !SignedIn.isEmpty();
+    };
+    const auto Back = qScopeGuard([] { SignInBeforeSave = nullptr; });
+    const QStringList Queued = Form->PendingSql;
+    Presenter.Clear();
+    QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_EQ(Form->PendingSql, Queued);
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 2"_s), u"1"_s);
+    EXPECT_EQ(Presenter.Texts().size(), 1);
+    SignedIn = u"ivan"_s;
+    QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+    QApplication::processEvents();
+    EXPECT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 2"_s), u"0"_s);
+    // The two re-booking orders: the loan taken back from contract 2, and the money back to the owner.
+    const QString Rebooked = QueryText(uR"sql(
+        SELECT * FROM Outcomes
+         WHERE ( contract_n = 2 AND sum_o < 0 ) OR ( payment_type = 3 AND user_name = "ivan" ))sql"_s);
+    EXPECT_EQ(Rebooked.count(u"@Иван Петров@ivan"_s), 2) << Rebooked.toStdString();
     Close(Form);
 }
 

@@ -1139,8 +1139,8 @@ TEST_F(CashOrderWindow, ACorrectionTakesBackAtMostWhatWasReceived) {
         EXPECT_EQ(form->PendingSql.size(), c.Queued) << Told().toStdString();
         if (!c.Told.isEmpty()) EXPECT_EQ(Told().trimmed(), c.Told);
     }
-    // Another workstation takes 100.00 of the principal back first: 300.00 no longer can be.
-    Exec(u"Insert into Incomes values ( 50, 45352, 1, 1, -100, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
+    // Another workstation takes 1.00 of the principal back first: 300.00 no longer can be.
+    Exec(u"Insert into Incomes values ( 50, 45352, 1, 1, -1, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
     const QString Changed = u"Договорът е променен междувременно. Изберете договора отново.\n"_s;
     Presenter.Clear();
     Press(Qt::Key_F2);
@@ -1159,7 +1159,7 @@ TEST_F(CashOrderWindow, ACorrectionTakesBackAtMostWhatWasReceived) {
     Press(Qt::Key_F2);
     EXPECT_EQ(Told(), Changed + u"Изтриването на приходен касов ордер номер 1 е отменено."_s);
     EXPECT_EQ(QueryText(u"SELECT payment_type, sum(sum_o) FROM Incomes GROUP BY payment_type"_s),
-              u"1@200°2@0"_s);
+              u"1@299°2@0"_s);
     ExpectBooksHold();
 }
 
@@ -1167,6 +1167,8 @@ TEST_F(CashOrderWindow, ACorrectionTakesBackAtMostWhatWasReceived) {
 // counting the queue and the edited receipt, and again at Save.
 TEST_F(CashOrderWindow, AFeeOrInterestReceiptAboveWhatIsOwedIsRefused) {
     SeedContract(20); // owes 21.00 interest, 10.00 "Оценка" (6) and 21.00 "Съхранение" (7)
+    // A fee with no rate for the borrower's code: the contract owes none of it.
+    Exec(u"Insert into Taxes values ( 3, \"Охрана\", True )"_s);
     auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
     const QString Interest = u"Вноската по лихвата надвишава дължимата лихва по договора (%1)."_s;
     const QString Fee = u"Вноската по таксата надвишава дължимата такса по договора (%1)."_s;
@@ -1182,6 +1184,7 @@ TEST_F(CashOrderWindow, AFeeOrInterestReceiptAboveWhatIsOwedIsRefused) {
         {u"6", u"6", QString()},
         {u"6", u"4.01", Fee.arg(u"4.00"_s)},
         {u"7", u"21.01", Fee.arg(u"21.00"_s)},
+        {u"8", u"0.5", Fee.arg(u"0.00"_s)},
         {u"6", u"4", QString()},
     };
     int Queued = 0;

@@ -30,6 +30,7 @@
 class QGridLayout;
 class QLabel;
 class QPushButton;
+class TDelimitedStringList;
 class TDocumentDateEdit;
 class TFloatEdit;
 class TLimitedEdit;
@@ -171,6 +172,12 @@ protected:
     virtual QString CheckInsideSave(int& Refused);
     // After a Save that wrote the queue and reloaded the list.
     virtual void Saved();
+    // After a Save: the records the list's load makes of documents Numbers, before its filter and
+    // sort, and whatever else the load refreshes beside the list. False when the list cannot be
+    // read by number: Save then reloads all of it.
+    virtual bool ReadSavedRows(const QList<qint64>& Numbers, TDelimitedStringList& Rows);
+    // The load orders its rows by the header's sort columns, then by number; otherwise by number.
+    bool ListSortedByHeader = false;
     // The number proposed for the next new document: past every saved one. A window whose numbers
     // stay taken after their document is deleted looks further.
     virtual qint64 NextFreeNumber();
@@ -234,6 +241,12 @@ private:
     bool ConfirmDelete(int Row, const QString& Note = QString());
     // Delete of a queued new document on grid row Row: its statements leave the queue.
     bool DropQueuedDocument(int Row, qint64 Number);
+    // After a Save that wrote Saved (their numbers as queued in Queued): the rows of those
+    // documents taken out of the list and read again into their sorted places, as a full reload
+    // would show them. False when the list is not in its load's order or cannot be read by number.
+    bool RefreshSavedRows(const QList<TQueuedDocument>& Queued, const QList<TQueuedDocument>& Saved);
+    // -1, 0 or 1: how the load orders two records of the list.
+    int CompareListRecords(const QStringList& A, const QStringList& B) const;
     // Inside Save's transaction: the queued new documents whose numbers are saved by now get the
     // next free ones; what was moved, one line each.
     QStringList RenumberTakenNumbers();

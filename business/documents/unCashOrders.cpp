@@ -429,8 +429,17 @@ QString OperatorFullName(QObject* Owner, const QString& UserName) {
 // ---------------------------------------------------------------------------------------------
 // The lists
 
-QStringList IncomeListSql(bool TodayOnly, TDateTime Today) {
-    const QString Filter = TodayCondition(u"Incomes"_s, TodayOnly, Today);
+QString DocumentNumbersCondition(const QString& Field, const QList<qint64>& Numbers) {
+    if (Numbers.isEmpty()) return QString();
+    QStringList Listed;
+    for (const qint64 Number : Numbers)
+        Listed << QString::number(Number);
+    return Format(u"( %s IN ( %s ) ) AND "_s, {Field, Listed.join(u", "_s)});
+}
+
+QStringList IncomeListSql(bool TodayOnly, TDateTime Today, const QList<qint64>& Only) {
+    const QString Filter =
+        TodayCondition(u"Incomes"_s, TodayOnly, Today) + DocumentNumbersCondition(u"Incomes.docno"_s, Only);
     return {uR"sql(
         SELECT Incomes.docno, Incomes.date_d, Incomes.contract_n, Incomes.sum_o, Contracts.EGN,
                Incomes.payment_type, Incomes.customer_name, Incomes.supplier_name, Incomes.user_name
@@ -449,8 +458,9 @@ QStringList IncomeListSql(bool TodayOnly, TDateTime Today) {
          WHERE %1( ((Incomes.payment_type)=4) OR ((Incomes.payment_type)=5) ))sql"_s.arg(Filter)};
 }
 
-QStringList OutcomeListSql(bool TodayOnly, TDateTime Today) {
-    const QString Filter = TodayCondition(u"Outcomes"_s, TodayOnly, Today);
+QStringList OutcomeListSql(bool TodayOnly, TDateTime Today, const QList<qint64>& Only) {
+    const QString Filter =
+        TodayCondition(u"Outcomes"_s, TodayOnly, Today) + DocumentNumbersCondition(u"Outcomes.docno"_s, Only);
     return {uR"sql(
         SELECT Outcomes.docno, Outcomes.date_d, Outcomes.contract_n, Outcomes.sum_o, Contracts.EGN,
                Outcomes.customer_name, Outcomes.supplier_name, Outcomes.payment_type,
@@ -484,10 +494,17 @@ QString OutcomeKindText(int Type) {
 
 bool LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Payments) {
     TDelimitedStringList List;
+    if (!ReadCashOrderRows(Form, Sqls, Payments, List)) return false;
+    Form->ApplyFilterToRows(&List);
+    LoadGridFromList(Form->Grid, &List, true);
+    return true;
+}
+
+bool ReadCashOrderRows(QObject* Owner, const QStringList& Sqls, bool Payments, TDelimitedStringList& List) {
     try {
         for (int i = 0; i < Sqls.size(); ++i) {
             TDelimitedStringList Part;
-            RunQuery(Form, AdoConnection, Sqls[i], &Part);
+            RunQuery(Owner, AdoConnection, Sqls[i], &Part);
             // The owner's payments have no owner.
             if (i == 1)
                 for (int r = 0; r < Part.Count(); ++r)
@@ -513,8 +530,6 @@ bool LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Pa
         if (Payments) Fields[8] = OutcomeKindText(int(StrToIntOrZero(Fields[7])));
         List.Put(r, Fields.join(FieldDelimiterChar));
     }
-    Form->ApplyFilterToRows(&List);
-    LoadGridFromList(Form->Grid, &List, true);
     return true;
 }
 

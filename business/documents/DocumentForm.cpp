@@ -450,9 +450,10 @@ bool TDocumentForm::RefreshSavedRows(const QList<TQueuedDocument>& Queued,
             }
     const int First = Grid->FixedRows();
     const bool Empty = DataRowCount() == 0 && Grid->RowCount() == First + 1;
-    int Last = Grid->RowCount() - 1;
+    const int Last = Grid->RowCount() - 1;
     const bool Filtered = FilterCriteria && FilterCriteria->Count() > 0 && FieldPropsRoot;
-    if (!Empty && Filtered && Grid->Cells(0, Last) == FilterTotalsText) --Last;
+    // The filter's totals row is summed again; rows queued after it stand below it.
+    if (Filtered) Gone.insert(FilterTotalsText);
     // The rows that stay must be in the load's order, or no place found for a new one is right.
     // Only the cells the order reads: the list may hold half a million rows.
     auto KeyCells = [this](int Row) {

@@ -14,6 +14,7 @@
 #include "core/unPeriods.h"
 #include "framework/forms/MAccountReadForm.h"
 
+#include <QHash>
 #include <algorithm>
 #include <cmath>
 
@@ -517,15 +518,24 @@ bool ReadCashOrderRows(QObject* Owner, const QStringList& Sqls, bool Payments, T
         return false;
     }
     SortDelimitedList(List, 0);
-    // Each record is split and joined once: a big shop's list holds half a million of them.
+    // Each record is split and joined once: a big shop's list holds half a million of them, and
+    // the same amounts and borrowers come back in it again and again, so each is formatted once.
+    QHash<QString, QString> Amounts, Owners;
     for (int r = 0; r < List.Count(); ++r) {
         QStringList Fields = List.Get(r).split(FieldDelimiterChar);
         if (Fields.size() < 9) Fields.resize(9);
-        Fields[3] = FloatToFixedStr(AmountDecimals, StrToFloatDot(Fields[3], 0));
+        auto Amount = Amounts.constFind(Fields[3]);
+        if (Amount == Amounts.cend())
+            Amount = Amounts.insert(Fields[3], FloatToFixedStr(AmountDecimals, StrToFloatDot(Fields[3], 0)));
+        Fields[3] = Amount.value();
         if (!Fields[4].isEmpty()) {
-            QString egn;
-            FormatEGN(Fields[4], egn);
-            Fields[4] = egn;
+            auto Owner = Owners.constFind(Fields[4]);
+            if (Owner == Owners.cend()) {
+                QString egn;
+                FormatEGN(Fields[4], egn);
+                Owner = Owners.insert(Fields[4], egn);
+            }
+            Fields[4] = Owner.value();
         }
         if (Payments) Fields[8] = OutcomeKindText(int(StrToIntOrZero(Fields[7])));
         List.Put(r, Fields.join(FieldDelimiterChar));

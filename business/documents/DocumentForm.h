@@ -3,7 +3,8 @@
 // sales): the document typed into the parameter panel, New (F4) validates it, queues its
 // statements (with its linked orders) and shows its row; Edit (F3) and Delete (F5) of a saved
 // document ask the manager's password first, the caption turning red while a row is edited; Save
-// (F2) writes the queue in one transaction and reloads; Ctrl+F9 prints the selected document.
+// (F2) writes the queue in one transaction and reads again the rows of the documents it wrote
+// (what other windows saved meanwhile shows after F8); Ctrl+F9 prints the selected document.
 // Nothing reaches the database before Save.
 //
 // The queue holds documents: each new, edited or deleted document with its number and every

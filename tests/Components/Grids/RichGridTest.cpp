@@ -131,11 +131,21 @@ TEST(RichGrid, AMovedRowTakesItsTextAndHeightAndThePassedRowsLoseTheirSets) {
 
     grid.MoveRow(1, 5);
     grid.MoveRow(5, 0);
-    for (const auto& [from, to] : {std::pair{-1, 2}, {2, -1}, {6, 2}, {2, 6}, {3, 3}})
-        grid.MoveRow(from, to);
-    const QStringList back{"4", "0", "1", "2", "3", "5"};
+    grid.MoveRow(0, 1);
+    grid.MoveRow(1, 0);
+    TStringGrid plain;
+    plain.SetRowCount(6);
     for (int r = 0; r < 6; ++r)
+        plain.SetCells(0, r, QString::number(r));
+    for (const auto& [from, to] : {std::pair{-1, 2}, {2, -1}, {6, 2}, {2, 6}, {3, 3}}) {
+        grid.MoveRow(from, to);
+        plain.MoveRow(from, to);
+    }
+    const QStringList back{"4", "0", "1", "2", "3", "5"};
+    for (int r = 0; r < 6; ++r) {
         EXPECT_EQ(grid.Cells(0, r), back[r]) << r;
+        EXPECT_EQ(plain.Cells(0, r), QString::number(r)) << r;
+    }
     EXPECT_EQ(grid.RowHeights(0), 40);
 }
 

@@ -1,20 +1,26 @@
 // The lists of the document windows in a big shop: opening each window (which loads its list), F8,
-// and the reload that follows every Save (F2), beside the plain read of the same rows by their own
-// statements. Goals at 100,000 contracts: a window open within 2 s, a reload within 1 s. Also the
-// receipt list's statement joined from the contracts' side (RIGHT JOIN) against the orders' side.
-// The program exits with 1 when a goal is missed.
+// and a Save (F2) of one new document typed into the window (the sale window: the full reload its
+// Save does), beside the plain read of the same rows by their own statements. Goals at 100,000
+// contracts: a window open within 2 s, an F2 within 1 s. Also the receipt list's statement joined
+// from the contracts' side (RIGHT JOIN) against the orders' side. The program exits with 1 when a
+// goal is missed, or when a Save writes nothing.
 //
 //   build/bin/bench_DocumentLists [contracts, default 100000]
 
+#include "Components/Edits/FloatEdit.h"
+#include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/RichGrid.h"
+#include "Components/ListEdit/ListEdit.h"
 #include "bench/BenchShop.h"
 #include "business/documents/unCashOrders.h"
 #include "business/documents/un_Contracts.h"
 #include "business/documents/un_Incomes.h"
 #include "business/documents/un_Items_sales.h"
 #include "business/documents/un_Outcomes.h"
+#include "business/registers/unPickLists.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
+#include "core/unMessages.h"
 #include "core/unRegistry.h"
 #include "framework/forms/MAccountForm.h"
 
@@ -65,6 +71,44 @@ double ReadMs(const QStringList& Sqls) {
     });
 }
 
+// A Save in the benchmark asks nobody: questions are answered Yes and every text is printed, so
+// that a refusal shows.
+class TYesPresenter : public TMessagePresenter {
+public:
+    TModalResult Present(const TMessageRequest& Request) override {
+        std::printf("  message: %s\n", qPrintable(Request.Text));
+        return mrYes;
+    }
+    bool AskPassword(const TPasswordRequest&, QString&) override { return false; }
+};
+
+// Types one new document into the window; none for the sale window, whose Save reloads all.
+void EnterReceipt(TDocumentForm* Form) {
+    auto* F = static_cast<TfrmIncomes*>(Form);
+    F->lePayment_type->setText(QStringLiteral("3"));
+    F->edCustomer_name->setText(QStringLiteral("Собственик"));
+    F->edSupplier_name->setText(QStringLiteral("Касиер"));
+    F->feSum_c->SetValue(50);
+}
+void EnterPayment(TDocumentForm* Form) {
+    auto* F = static_cast<TfrmOutcomes*>(Form);
+    F->leOwner->setText(QString());
+    F->SetPaymentItem(1);
+    F->edCustomer_name->setText(QStringLiteral("Собственик"));
+    F->edSupplier_name->setText(QStringLiteral("Касиер"));
+    F->feSum_c->SetValue(70);
+}
+void EnterContract(TDocumentForm* Form) {
+    auto* F = static_cast<TfrmContracts*>(Form);
+    // An item nobody pledged.
+    bench::Exec(QStringLiteral("Insert into Items values ( 999999, \"Гривна\", 1 )"));
+    GetItemsList(F, F->leItem);
+    F->leOwner->setText(QStringLiteral("7000000001"));
+    F->leItem->setText(QStringLiteral("999999"));
+    F->feSum_c->SetValue(1000);
+    F->feDuration->SetValue(30);
+}
+
 struct TFigures {
     const char* Name;
     double OpenMs, F8Ms, ReloadMs, ReadMs;
@@ -73,7 +117,8 @@ struct TFigures {
 
 // Table: the window's table, as the main window hands it over.
 template <class F>
-TFigures Measure(const char* Name, const QString& Table, QWidget* Host, const QStringList& PlainRead) {
+TFigures Measure(const char* Name, const QString& Table, QWidget* Host, const QStringList& PlainRead,
+                 void (*Enter)(TDocumentForm*) = nullptr) {
     TFigures figures{Name, 0, 0, 0, ReadMs(PlainRead), 0};
     F* form = nullptr;
     figures.OpenMs = Ms([&] {
@@ -84,7 +129,21 @@ TFigures Measure(const char* Name, const QString& Table, QWidget* Host, const QS
         QApplication::processEvents();
     });
     figures.F8Ms = Ms([&] { form->actExecute->trigger(); });
-    figures.ReloadMs = Ms([&] { form->Reload(); });
+    if (Enter) {
+        Enter(form);
+        form->actNew->trigger();
+        if (form->PendingSql.isEmpty()) {
+            std::printf("%s: the document was not queued\n", Name);
+            std::exit(2);
+        }
+        figures.ReloadMs = Ms([&] { form->actSave->trigger(); });
+        if (!form->PendingSql.isEmpty()) {
+            std::printf("%s: the Save wrote nothing\n", Name);
+            std::exit(2);
+        }
+    } else {
+        figures.ReloadMs = Ms([&] { form->Reload(); });
+    }
     figures.Rows = form->Grid->RowCount() - form->Grid->FixedRows();
     form->RunDone();
     delete form->Container();
@@ -104,17 +163,19 @@ int main(int argc, char** argv) {
     bench::MakeShop(n);
     AddSales(n);
 
+    TYesPresenter presenter;
+    SetMessagePresenter(&presenter);
     QMainWindow host;
     host.setCentralWidget(new QMdiArea(&host));
     host.resize(1200, 700);
     host.show();
     const TFigures all[] = {
-        Measure<TfrmIncomes>("receipts", QStringLiteral("Incomes"), &host,
-                             IncomeListSql(false, bench::AtDay)),
+        Measure<TfrmIncomes>("receipts", QStringLiteral("Incomes"), &host, IncomeListSql(false, bench::AtDay),
+                             EnterReceipt),
         Measure<TfrmOutcomes>("payments", QStringLiteral("Outcomes"), &host,
-                              OutcomeListSql(false, bench::AtDay)),
+                              OutcomeListSql(false, bench::AtDay), EnterPayment),
         Measure<TfrmContracts>("contracts", QStringLiteral("Contracts"), &host,
-                               {ContractListSql(false, bench::AtDay)}),
+                               {ContractListSql(false, bench::AtDay)}, EnterContract),
         Measure<TfrmItems_sales>("sales", QStringLiteral("Items_sales"), &host,
                                  SaleListSql(false, bench::AtDay)),
     };
@@ -123,11 +184,10 @@ int main(int argc, char** argv) {
     for (const TFigures& f : all) {
         const bool ok = f.OpenMs <= 2000 && f.ReloadMs <= 1000;
         met = met && ok;
-        std::printf(
-            "%-9s open %6.0f ms (goal <= 2000), F8 %6.0f ms, reload after F2 %6.0f ms (goal <= 1000); "
-            "plain read %6.0f ms: open / read %.1f, reload / read %.1f; %d rows%s\n",
-            f.Name, f.OpenMs, f.F8Ms, f.ReloadMs, f.ReadMs, f.OpenMs / f.ReadMs, f.ReloadMs / f.ReadMs,
-            f.Rows, ok ? "" : "  MISSED");
+        std::printf("%-9s open %6.0f ms (goal <= 2000), F8 %6.0f ms, F2 %6.0f ms (goal <= 1000); "
+                    "plain read %6.0f ms: open / read %.1f, F8 / read %.1f, F2 / read %.2f; %d rows%s\n",
+                    f.Name, f.OpenMs, f.F8Ms, f.ReloadMs, f.ReadMs, f.OpenMs / f.ReadMs, f.F8Ms / f.ReadMs,
+                    f.ReloadMs / f.ReadMs, f.Rows, ok ? "" : "  MISSED");
     }
     const QString receipts = IncomeListSql(false, bench::AtDay).first();
     QString rightJoin = receipts;

@@ -50,6 +50,19 @@ void TRichGrid::SetRowCount(int Value) {
     FRequiredRowHeights.resize(size_t(RowCount()), -1);
 }
 
+void TRichGrid::MoveRow(int FromIndex, int ToIndex) {
+    if (FromIndex == ToIndex || FromIndex < 0 || ToIndex < 0 || FromIndex >= RowCount() ||
+        ToIndex >= RowCount())
+        return;
+    const int Low = std::min(FromIndex, ToIndex), High = std::max(FromIndex, ToIndex);
+    ClearRowsAttributes(Low, High, caRowAttributes | caCellAttributes);
+    ClearRowValues(Low, High);
+    const int Required = FRequiredRowHeights[size_t(FromIndex)];
+    FRequiredRowHeights.erase(FRequiredRowHeights.begin() + FromIndex);
+    FRequiredRowHeights.insert(FRequiredRowHeights.begin() + ToIndex, Required);
+    TStringGrid::MoveRow(FromIndex, ToIndex);
+}
+
 // ---- attribute store
 
 TColRowAttributes* TRichGrid::ColAttributes(int ACol) {

@@ -32,6 +32,9 @@ public:
     // Shrinking frees the sets and drops the values of the removed columns or rows.
     void SetColCount(int Value) override;
     void SetRowCount(int Value) override;
+    // The stored values of the rows passed over are dropped, and so are their row and cell
+    // attributes: a list that colours its rows moves them itself.
+    void MoveRow(int FromIndex, int ToIndex) override;
 
     // ---- attributes
     TCellAttributes* DefAttributes() const { return FDefAttributes.get(); }

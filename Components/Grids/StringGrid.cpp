@@ -113,6 +113,27 @@ void TStringGrid::ClearRow(int ARow) {
     InvalidateRow(ARow);
 }
 
+namespace {
+
+// One element of V from From to To, the ones between shifted by one.
+template <class T> void MoveElement(std::vector<T>& V, int From, int To) {
+    if (From < To)
+        std::rotate(V.begin() + From, V.begin() + From + 1, V.begin() + To + 1);
+    else
+        std::rotate(V.begin() + To, V.begin() + From, V.begin() + From + 1);
+}
+
+} // namespace
+
+void TStringGrid::MoveRow(int FromIndex, int ToIndex) {
+    if (FromIndex == ToIndex || FromIndex < 0 || ToIndex < 0 || FromIndex >= RowCount() ||
+        ToIndex >= RowCount())
+        return;
+    MoveElement(FData, FromIndex, ToIndex);
+    MoveElement(FRowHeights, FromIndex, ToIndex);
+    InvalidateGrid();
+}
+
 // ---- dimensions
 
 void TStringGrid::SetColCount(int Value) {

@@ -51,6 +51,9 @@ public:
     // into separate strings: the record's text is shared, not copied.
     void SetRowRecord(int ARow, const QString& Record, QChar Delimiter);
     void ClearRow(int ARow);
+    // Moves row FromIndex to ToIndex, the rows between one place towards FromIndex: text and
+    // height travel with the row.
+    virtual void MoveRow(int FromIndex, int ToIndex);
 
     int ColCount() const { return int(FColWidths.size()); }
     virtual void SetColCount(int Value);

@@ -18,6 +18,7 @@
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
 #include "core/unRegistry.h"
+#include "core/unSorter.h"
 #include "core/unWait.h"
 
 #include <QAction>
@@ -27,6 +28,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSet>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -350,9 +352,10 @@ bool TDocumentForm::Save() {
         if (Refused >= 0) DropDocument(Refused);
         return false;
     }
+    const QList<TQueuedDocument> Stored = FDocuments;
     FDocuments.clear();
     FGuarded.clear();
-    Reload();
+    if (!RefreshSavedRows(Queued, Stored)) Reload();
     // A document still lifted stays out of the list until its edit is queued.
     if (EditingRow)
         if (const int Row = GridRowOf(StrToIntOrZero(EditingKey)); Row >= 0) DeleteGridRow(Grid, Row);
@@ -480,6 +483,110 @@ QString TDocumentForm::CheckInsideSave(int&) {
 }
 
 void TDocumentForm::Saved() {}
+
+bool TDocumentForm::ReadSavedRows(const QList<qint64>&, TDelimitedStringList&) {
+    return false;
+}
+
+int TDocumentForm::CompareListRecords(const QStringList& A, const QStringList& B) const {
+    auto Compare = [&](int Column) {
+        return CompareKeyFields(MakeSortKeyField(A.value(Column), true),
+                                MakeSortKeyField(B.value(Column), true));
+    };
+    if (ListSortedByHeader)
+        for (const int Column : SortColumns)
+            if (const int C = Compare(Column)) return SortDescending ? -C : C;
+    return Compare(0);
+}
+
+// A big shop's list holds half a million rows: a Save changes a few of them, so only those are
+// read again, and the rest stays where the load put it.
+bool TDocumentForm::RefreshSavedRows(const QList<TQueuedDocument>& Queued,
+                                     const QList<TQueuedDocument>& Saved) {
+    // Every number the queue touched is read again: a number Save moved a document from may show
+    // the other window's document that took it.
+    QSet<QString> Gone;
+    QList<qint64> Fresh;
+    for (const QList<TQueuedDocument>* List : {&Queued, &Saved})
+        for (const TQueuedDocument& Document : *List)
+            if (!Gone.contains(QString::number(Document.Number))) {
+                Gone.insert(QString::number(Document.Number));
+                Fresh << Document.Number;
+            }
+    const int First = Grid->FixedRows();
+    const bool Empty = DataRowCount() == 0 && Grid->RowCount() == First + 1;
+    const int Last = Grid->RowCount() - 1;
+    const bool Filtered = FilterCriteria && FilterCriteria->Count() > 0 && FieldPropsRoot;
+    // The filter's totals row is summed again; rows queued after it stand below it.
+    if (Filtered) Gone.insert(FilterTotalsText);
+    // The rows that stay must be in the load's order, or no place found for a new one is right.
+    // Only the cells the order reads: the list may hold half a million rows.
+    auto KeyCells = [this](int Row) {
+        QStringList Cells(Grid->ColCount());
+        Cells[0] = Grid->Cells(0, Row);
+        if (ListSortedByHeader)
+            for (const int Column : SortColumns)
+                Cells[Column] = Grid->Cells(Column, Row);
+        return Cells;
+    };
+    QList<int> Stale;
+    QStringList Previous;
+    for (int R = First; R <= Last && !Empty; ++R) {
+        const QStringList Cells = KeyCells(R);
+        if (Gone.contains(Cells.value(0).trimmed())) {
+            Stale << R;
+            continue;
+        }
+        if (!Previous.isEmpty() && CompareListRecords(Previous, Cells) > 0) return false;
+        Previous = Cells;
+    }
+    TDelimitedStringList Rows(RecordDelimiterChar, FieldDelimiterChar);
+    if (!Fresh.isEmpty() && !ReadSavedRows(Fresh, Rows)) return false;
+    if (Filtered && Rows.Count() > 0) {
+        ApplyFilterToRows(&Rows);
+        Rows.Delete(Rows.Count() - 1);
+    }
+    // The totals row and the stale rows go to the end and are cut off.
+    int Count = Empty ? 0 : Last - First + 1;
+    for (int I = int(Stale.size()) - 1; I >= 0; --I) {
+        Grid->MoveRow(Stale[I], First + Count - 1);
+        --Count;
+    }
+    Grid->ClearRowsAttributes(First, Grid->RowCount() - 1, caRowAttributes | caCellAttributes);
+    Grid->SetRowCount(First + std::max(Count, 1));
+    if (Count == 0) Grid->ClearRow(First);
+    for (int I = 0; I < Rows.Count(); ++I) {
+        const QStringList Cells = Rows.Get(I).split(FieldDelimiterChar);
+        // The first row after every row the load puts before this one.
+        int Low = First, High = First + Count;
+        while (Low < High) {
+            const int Middle = (Low + High) / 2;
+            if (CompareListRecords(KeyCells(Middle), Cells) <= 0)
+                Low = Middle + 1;
+            else
+                High = Middle;
+        }
+        if (Count > 0) Grid->SetRowCount(First + Count + 1);
+        Grid->SetRowRecord(First + Count, Rows.Get(I), FieldDelimiterChar);
+        Grid->MoveRow(First + Count, Low);
+        ++Count;
+    }
+    if (Filtered) {
+        TDelimitedStringList All(RecordDelimiterChar, FieldDelimiterChar);
+        GridToDelimitedList(Grid, &All);
+        AppendFilterTotals(All, QString());
+        const int Totals = Count > 0 ? First + Count : First;
+        Grid->SetRowCount(Totals + 1);
+        Grid->SetRowRecord(Totals, All.Get(All.Count() - 1), FieldDelimiterChar);
+        ColorTotalsRows(Grid);
+    }
+    Grid->ClearValues();
+    Grid->AutoResizeColumns();
+    Grid->SetRow(std::min(Grid->Row(), Grid->RowCount() - 1));
+    Grid->viewport()->update();
+    ShowRowCount(true);
+    return true;
+}
 
 qint64 TDocumentForm::NextFreeNumber() {
     TDelimitedStringList Max;

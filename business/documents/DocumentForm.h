@@ -3,7 +3,8 @@
 // sales): the document typed into the parameter panel, New (F4) validates it, queues its
 // statements (with its linked orders) and shows its row; Edit (F3) and Delete (F5) of a saved
 // document ask the manager's password first, the caption turning red while a row is edited; Save
-// (F2) writes the queue in one transaction and reloads; Ctrl+F9 prints the selected document.
+// (F2) writes the queue in one transaction and reads again the rows of the documents it wrote
+// (what other windows saved meanwhile shows after F8); Ctrl+F9 prints the selected document.
 // Nothing reaches the database before Save.
 //
 // The queue holds documents: each new, edited or deleted document with its number and every
@@ -32,6 +33,7 @@
 class QGridLayout;
 class QLabel;
 class QPushButton;
+class TDelimitedStringList;
 class TDocumentDateEdit;
 class TFloatEdit;
 class TLimitedEdit;
@@ -179,6 +181,12 @@ protected:
     virtual QString CheckInsideSave(int& Refused);
     // After a Save that wrote the queue and reloaded the list.
     virtual void Saved();
+    // After a Save: the records the list's load makes of documents Numbers, before its filter and
+    // sort, and whatever else the load refreshes beside the list. False when the list cannot be
+    // read by number: Save then reloads all of it.
+    virtual bool ReadSavedRows(const QList<qint64>& Numbers, TDelimitedStringList& Rows);
+    // The load orders its rows by the header's sort columns, then by number; otherwise by number.
+    bool ListSortedByHeader = false;
     // The number proposed for the next new document: past every saved one. A window whose numbers
     // stay taken after their document is deleted looks further.
     virtual qint64 NextFreeNumber();
@@ -250,6 +258,12 @@ private:
     bool ConfirmDelete(int Row, const QString& Note = QString());
     // Delete of a queued new document on grid row Row: its statements leave the queue.
     bool DropQueuedDocument(int Row, qint64 Number);
+    // After a Save that wrote Saved (their numbers as queued in Queued): the rows of those
+    // documents taken out of the list and read again into their sorted places, as a full reload
+    // would show them. False when the list is not in its load's order or cannot be read by number.
+    bool RefreshSavedRows(const QList<TQueuedDocument>& Queued, const QList<TQueuedDocument>& Saved);
+    // -1, 0 or 1: how the load orders two records of the list.
+    int CompareListRecords(const QStringList& A, const QStringList& B) const;
     // Inside Save's transaction: the queued new documents whose numbers are saved by now get the
     // next free ones; what was moved, one line each.
     QStringList RenumberTakenNumbers();

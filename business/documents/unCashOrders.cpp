@@ -15,6 +15,7 @@
 #include "core/unStringFuncs.h"
 #include "framework/forms/MAccountReadForm.h"
 
+#include <QHash>
 #include <algorithm>
 #include <cmath>
 
@@ -515,8 +516,17 @@ QString OperatorFullName(QObject* Owner, const QString& UserName) {
 // ---------------------------------------------------------------------------------------------
 // The lists
 
-QStringList IncomeListSql(bool TodayOnly, TDateTime Today) {
-    const QString Filter = TodayCondition(u"Incomes"_s, TodayOnly, Today);
+QString DocumentNumbersCondition(const QString& Field, const QList<qint64>& Numbers) {
+    if (Numbers.isEmpty()) return QString();
+    QStringList Listed;
+    for (const qint64 Number : Numbers)
+        Listed << QString::number(Number);
+    return Format(u"( %s IN ( %s ) ) AND "_s, {Field, Listed.join(u", "_s)});
+}
+
+QStringList IncomeListSql(bool TodayOnly, TDateTime Today, const QList<qint64>& Only) {
+    const QString Filter =
+        TodayCondition(u"Incomes"_s, TodayOnly, Today) + DocumentNumbersCondition(u"Incomes.docno"_s, Only);
     return {uR"sql(
         SELECT Incomes.docno, Incomes.date_d, Incomes.contract_n, Incomes.sum_o, Contracts.EGN,
                Incomes.payment_type, Incomes.customer_name, Incomes.supplier_name, Incomes.user_name
@@ -535,8 +545,9 @@ QStringList IncomeListSql(bool TodayOnly, TDateTime Today) {
          WHERE %1( ((Incomes.payment_type)=4) OR ((Incomes.payment_type)=5) ))sql"_s.arg(Filter)};
 }
 
-QStringList OutcomeListSql(bool TodayOnly, TDateTime Today) {
-    const QString Filter = TodayCondition(u"Outcomes"_s, TodayOnly, Today);
+QStringList OutcomeListSql(bool TodayOnly, TDateTime Today, const QList<qint64>& Only) {
+    const QString Filter =
+        TodayCondition(u"Outcomes"_s, TodayOnly, Today) + DocumentNumbersCondition(u"Outcomes.docno"_s, Only);
     return {uR"sql(
         SELECT Outcomes.docno, Outcomes.date_d, Outcomes.contract_n, Outcomes.sum_o, Contracts.EGN,
                Outcomes.customer_name, Outcomes.supplier_name, Outcomes.payment_type,
@@ -570,10 +581,17 @@ QString OutcomeKindText(int Type) {
 
 bool LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Payments) {
     TDelimitedStringList List;
+    if (!ReadCashOrderRows(Form, Sqls, Payments, List)) return false;
+    Form->ApplyFilterToRows(&List);
+    LoadGridFromList(Form->Grid, &List, true);
+    return true;
+}
+
+bool ReadCashOrderRows(QObject* Owner, const QStringList& Sqls, bool Payments, TDelimitedStringList& List) {
     try {
         for (int i = 0; i < Sqls.size(); ++i) {
             TDelimitedStringList Part;
-            RunQuery(Form, AdoConnection, Sqls[i], &Part);
+            RunQuery(Owner, AdoConnection, Sqls[i], &Part);
             // The owner's payments have no owner.
             if (i == 1)
                 for (int r = 0; r < Part.Count(); ++r)
@@ -586,21 +604,28 @@ bool LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Pa
         return false;
     }
     SortDelimitedList(List, 0);
-    // Each record is split and joined once: a big shop's list holds half a million of them.
+    // Each record is split and joined once: a big shop's list holds half a million of them, and
+    // the same amounts and borrowers come back in it again and again, so each is formatted once.
+    QHash<QString, QString> Amounts, Owners;
     for (int r = 0; r < List.Count(); ++r) {
         QStringList Fields = List.Get(r).split(FieldDelimiterChar);
         if (Fields.size() < 9) Fields.resize(9);
-        Fields[3] = FloatToFixedStr(AmountDecimals, StrToFloatDot(Fields[3], 0));
+        auto Amount = Amounts.constFind(Fields[3]);
+        if (Amount == Amounts.cend())
+            Amount = Amounts.insert(Fields[3], FloatToFixedStr(AmountDecimals, StrToFloatDot(Fields[3], 0)));
+        Fields[3] = Amount.value();
         if (!Fields[4].isEmpty()) {
-            QString egn;
-            FormatEGN(Fields[4], egn);
-            Fields[4] = egn;
+            auto Owner = Owners.constFind(Fields[4]);
+            if (Owner == Owners.cend()) {
+                QString egn;
+                FormatEGN(Fields[4], egn);
+                Owner = Owners.insert(Fields[4], egn);
+            }
+            Fields[4] = Owner.value();
         }
         if (Payments) Fields[8] = OutcomeKindText(int(StrToIntOrZero(Fields[7])));
         List.Put(r, Fields.join(FieldDelimiterChar));
     }
-    Form->ApplyFilterToRows(&List);
-    LoadGridFromList(Form->Grid, &List, true);
     return true;
 }
 

@@ -12,6 +12,7 @@ class QObject;
 class QWidget;
 class TDelimitedStringList;
 class TMAccountReadForm;
+class TDelimitedStringList;
 
 // A cash order as typed.
 struct TCashOrderEntry {
@@ -173,15 +174,21 @@ extern const QString OperatorNameMark;
 // Sql with the marks replaced by UserName and FullName, quoted as texts are.
 QString SignedSql(QString Sql, const QString& UserName, const QString& FullName);
 
-// The three list queries; TodayOnly keeps the orders dated Today.
-QStringList IncomeListSql(bool TodayOnly, TDateTime Today);
-QStringList OutcomeListSql(bool TodayOnly, TDateTime Today);
+// "( Field IN ( 1, 2 ) ) AND ": the condition that keeps the documents Numbers; "" without any.
+QString DocumentNumbersCondition(const QString& Field, const QList<qint64>& Numbers);
+// The three list queries; TodayOnly keeps the orders dated Today, Only the orders of those
+// numbers when it names any.
+QStringList IncomeListSql(bool TodayOnly, TDateTime Today, const QList<qint64>& Only = {});
+QStringList OutcomeListSql(bool TodayOnly, TDateTime Today, const QList<qint64>& Only = {});
 // The payment window's radio item of types 1, 3 and 4; "" for any other type.
 QString OutcomeKindText(int Type);
 // Runs the three list queries, joins and sorts them and loads the grid; Payments also writes
 // the type's radio item text into column 8. A failing query is shown and leaves the grid as it
 // was: false.
 bool LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Payments);
+// The records LoadCashOrderList shows before the filter, in its order into List; a failing query
+// is shown: false.
+bool ReadCashOrderRows(QObject* Owner, const QStringList& Sqls, bool Payments, TDelimitedStringList& List);
 
 // The order record's fields 4-10 from the document query, when it finds exactly one row; the
 // query that suits the direction and payment type, "" when none does.

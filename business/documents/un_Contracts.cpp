@@ -200,10 +200,13 @@ QStringList RebookingSql(qint64 DocNo, TDateTime Today, double Amount, const QSt
 // ---------------------------------------------------------------------------------------------
 // The list
 
-QString ContractListSql(bool TodayOnly, TDateTime Today) {
-    const QString Filter =
-        TodayOnly ? u"WHERE "_s + Format(u" ( Contracts.date_c = %d )"_s, {Whole(std::floor(Today))})
-                  : QString();
+QString ContractListSql(bool TodayOnly, TDateTime Today, const QList<qint64>& Only) {
+    QString Filter = DocumentNumbersCondition(u"Contracts.docno"_s, Only);
+    if (TodayOnly)
+        Filter += Format(u" ( Contracts.date_c = %d )"_s, {Whole(std::floor(Today))});
+    else if (!Filter.isEmpty())
+        Filter.chop(5); // the last " AND "
+    if (!Filter.isEmpty()) Filter.prepend(u"WHERE "_s);
     return uR"sql(
         SELECT Contracts.docno, Contracts.date_c, Contracts.code_i, Item_types.Name_i_t, Items.SN,
                Contracts.Sum_c, Contracts.M_IR, Contracts.Duration,
@@ -391,6 +394,7 @@ TDateTime DateOf(const TDocumentDateEdit* Edit) {
 } // namespace
 
 TfrmContracts::TfrmContracts(QWidget* Owner) : TDocumentForm(Owner) {
+    ListSortedByHeader = true;
     setObjectName(u"frmContracts"_s);
     QWidget* P = pnlParams;
     auto* L = NewParamsLayout();
@@ -588,6 +592,18 @@ bool TfrmContracts::Execute() {
     SortRows(&List);
     ApplyFilterToRows(&List);
     LoadGridFromList(Grid, &List, true);
+    return true;
+}
+
+bool TfrmContracts::ReadSavedRows(const QList<qint64>& Numbers, TDelimitedStringList& Rows) {
+    try {
+        RunQuery(this, AdoConnection, ContractListSql(WorkstationOptionOn(rg_Registry_1), Date(), Numbers),
+                 &Rows);
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return false;
+    }
+    PrepareContractListRows(Rows);
     return true;
 }
 

@@ -100,7 +100,7 @@ QStringList RebookingSql(qint64 DocNo, TDateTime Today, double Amount, const QSt
                          const QString& OperatorName, const QString& UserName);
 
 // The list query; TodayOnly keeps the contracts dated Today.
-QString ContractListSql(bool TodayOnly, TDateTime Today);
+QString ContractListSql(bool TodayOnly, TDateTime Today, const QList<qint64>& Only = {});
 // Turns the query's rows into the grid's texts: amount, personal number, "да"/"не", total.
 void PrepareContractListRows(TDelimitedStringList& List);
 // The 21 cells of the grid row of a queued contract.
@@ -181,6 +181,7 @@ public:
     void NewItem();
 
 protected:
+    bool ReadSavedRows(const QList<qint64>& Numbers, TDelimitedStringList& Rows) override;
     bool event(QEvent* Event) override;
     QString ValidateEntry() override;
     QStringList EntryStatements() override;

@@ -104,6 +104,15 @@ bool TfrmIncomes::Execute() {
     return Loaded;
 }
 
+bool TfrmIncomes::ReadSavedRows(const QList<qint64>& Numbers, TDelimitedStringList& Rows) {
+    if (!ReadCashOrderRows(this, IncomeListSql(WorkstationOptionOn(rg_Registry_2), Date(), Numbers), false,
+                           Rows))
+        return false;
+    // A saved receipt changes what the borrower's contracts still owe.
+    BuildContractList();
+    return true;
+}
+
 QString TfrmIncomes::PaymentTypeText() const {
     return lePayment_type->text().trimmed();
 }

@@ -23,6 +23,7 @@ protected:
     int PaymentType() const override;
     bool PaymentTypeListed() const override;
     void RowToEdits(const QStringList& Cells) override;
+    bool ReadSavedRows(const QList<qint64>& Numbers, TDelimitedStringList& Rows) override;
 
 private:
     QString PaymentTypeText() const;

@@ -117,6 +117,11 @@ bool TfrmOutcomes::Execute() {
     return LoadCashOrderList(this, OutcomeListSql(WorkstationOptionOn(rg_Registry_3), Date()), true);
 }
 
+bool TfrmOutcomes::ReadSavedRows(const QList<qint64>& Numbers, TDelimitedStringList& Rows) {
+    return ReadCashOrderRows(this, OutcomeListSql(WorkstationOptionOn(rg_Registry_3), Date(), Numbers), true,
+                             Rows);
+}
+
 int TfrmOutcomes::PaymentItem() const {
     return PaymentTypeItems->checkedId();
 }

@@ -24,6 +24,7 @@ public:
     bool BuildContractList() override;
 
 protected:
+    bool ReadSavedRows(const QList<qint64>& Numbers, TDelimitedStringList& Rows) override;
     int PaymentType() const override;
     void RowToEdits(const QStringList& Cells) override;
 

@@ -106,6 +106,49 @@ TEST(RichGrid, ShrinkingRowsFreesTheirSetsAndKeepsTheOtherValues) {
     }
 }
 
+// A moved row takes its text and height along, the rows between shift by one; the rows passed
+// over lose their colours and stored values, the others keep them. A place outside the grid moves
+// nothing.
+TEST(RichGrid, AMovedRowTakesItsTextAndHeightAndThePassedRowsLoseTheirSets) {
+    TRichGrid grid;
+    grid.SetColCount(2);
+    grid.SetRowCount(6);
+    for (int r = 0; r < 6; ++r) {
+        grid.SetCells(0, r, QString::number(r));
+        grid.RowAttributes(r)->SetBackColor(clRed);
+        grid.SetValues(1, r, r);
+    }
+    grid.SetRowHeights(4, 40);
+    grid.MoveRow(4, 1);
+    const QStringList down{"0", "4", "1", "2", "3", "5"};
+    for (int r = 0; r < 6; ++r) {
+        EXPECT_EQ(grid.Cells(0, r), down[r]) << r;
+        EXPECT_EQ(grid.HasRowAttributes(r), r == 0 || r == 5) << r;
+        EXPECT_EQ(grid.Values(1, r), r == 0 || r == 5 ? QVariant(r) : QVariant()) << r;
+    }
+    EXPECT_EQ(grid.RowHeights(1), 40);
+    EXPECT_EQ(grid.RowHeights(4), grid.DefaultRowHeight());
+
+    grid.MoveRow(1, 5);
+    grid.MoveRow(5, 0);
+    grid.MoveRow(0, 1);
+    grid.MoveRow(1, 0);
+    TStringGrid plain;
+    plain.SetRowCount(6);
+    for (int r = 0; r < 6; ++r)
+        plain.SetCells(0, r, QString::number(r));
+    for (const auto& [from, to] : {std::pair{-1, 2}, {2, -1}, {6, 2}, {2, 6}, {3, 3}}) {
+        grid.MoveRow(from, to);
+        plain.MoveRow(from, to);
+    }
+    const QStringList back{"4", "0", "1", "2", "3", "5"};
+    for (int r = 0; r < 6; ++r) {
+        EXPECT_EQ(grid.Cells(0, r), back[r]) << r;
+        EXPECT_EQ(plain.Cells(0, r), QString::number(r)) << r;
+    }
+    EXPECT_EQ(grid.RowHeights(0), 40);
+}
+
 TEST(RichGrid, FillColumnsShareTheFreeClientWidth) {
     TRichGrid grid;
     grid.SetColCount(4);

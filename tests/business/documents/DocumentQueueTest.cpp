@@ -5,6 +5,7 @@
 
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
+#include "Components/Filter/SimpleFilterDialog.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
 #include "business/documents/unCashOrders.h"
@@ -13,6 +14,7 @@
 #include "business/documents/un_Items_purchases.h"
 #include "business/documents/un_Outcomes.h"
 #include "business/registers/unPickLists.h"
+#include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
 #include "tests/support/ContractShop.h"
@@ -22,10 +24,13 @@
 #include "tests/support/WriteLock.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -577,4 +582,97 @@ TEST_F(DocumentQueue, NoMessageIsShownWhileTheWriteLockIsHeld) {
     EXPECT_EQ(Watch.ShownUnderLock, 0);
     EXPECT_EQ(Watch.Texts().size(), 1) << Watch.Texts().join(u'|').toStdString();
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), u"0"_s);
+}
+
+namespace {
+
+// The grid's rows below the header, cell by cell.
+QStringList GridRows(const TRichGrid* Grid) {
+    QStringList Rows;
+    for (int R = Grid->FixedRows(); R < Grid->RowCount(); ++R)
+        Rows << Grid->Rows(R).join(u'|');
+    return Rows;
+}
+
+// F6 with Criterion for the number, the first field of every window's filter.
+void FilterNumbers(TDocumentForm* Form, const QString& Criterion) {
+    QTimer::singleShot(0, [Criterion] {
+        auto* Dialog = qobject_cast<TfrmSimpleFilter*>(QApplication::activeModalWidget());
+        ASSERT_NE(Dialog, nullptr);
+        auto Leave = qScopeGuard([Dialog] { Dialog->done(99); });
+        Dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Dialog));
+        Leave.dismiss();
+        qobject_cast<QLineEdit*>(Dialog->Input(0))->setText(Criterion);
+        QTest::keyClick(Dialog->Input(0), Qt::Key_F2);
+    });
+    Form->actFilter->trigger();
+}
+
+} // namespace
+
+// A Save reads again only the rows of the documents it wrote, yet they read as F8 shows them, the
+// header's sort and a filter on: an edited one, a deleted one, new ones, one under the number Save
+// moved it to and the other window's document under the number it took. What another window
+// saved besides shows after F8. The purchase list's own totals row sums every row: it is read
+// whole.
+TEST_F(DocumentQueue, ASaveShowsItsDocumentsAsAFullReloadWould) {
+    for (const TQueueCase& C : QueueCases()) {
+        for (const bool Filtered : {false, true}) {
+            SCOPED_TRACE(std::string(C.Name) + (Filtered ? " filtered" : ""));
+            Open(C);
+            const qint64 Edited = Add(C);
+            Add(C);
+            const qint64 Deleted = Add(C);
+            // The first round saves into an empty list: its blank row goes.
+            Press(Qt::Key_F2);
+            const QStringList FirstSaved = GridRows(Form->Grid);
+            Form->actExecute->trigger();
+            EXPECT_EQ(FirstSaved.join(u"\n"_s).toStdString(),
+                      GridRows(Form->Grid).join(u"\n"_s).toStdString());
+            Form->SortColumns = {3};
+            Form->SortDescending = true;
+            // The number filter compares texts: the last new document passes it.
+            if (Filtered) {
+                FilterNumbers(Form, u":"_s + QString::number(Deleted + 2));
+                Host.activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&Host));
+            } else
+                Form->actExecute->trigger();
+            ASSERT_EQ(Form->Grid->Cells(0, Form->Grid->RowCount() - 1) == FilterTotalsText, Filtered);
+
+            SelectRow(Edited);
+            Presenter.PlanPassword(u"shef"_s);
+            Press(Qt::Key_F3);
+            ASSERT_TRUE(Form->EditingRow);
+            Form->feDocNo->setFocus();
+            Press(Qt::Key_F4);
+            SelectRow(Deleted);
+            Presenter.PlanPassword(u"shef"_s);
+            Presenter.PlanAnswer(mrYes);
+            Presenter.PlanAnswer(mrYes);
+            Press(Qt::Key_F5);
+            ASSERT_EQ(RowOf(Deleted), -1) << Presenter.Texts().join(u'|').toStdString();
+            Presenter.Clear();
+            Form->feDocNo->SetValue(double(Deleted + 1));
+            const qint64 Moved = Add(C);
+            const qint64 Last = Add(C);
+            C.TakeNumber(Moved);
+            // Unfiltered: what another window saves besides shows after F8 only.
+            const qint64 Elsewhere = Last + 900;
+            if (!Filtered) C.TakeNumber(Elsewhere);
+            Press(Qt::Key_F2);
+            ASSERT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+            QStringList Refreshed = GridRows(Form->Grid);
+            EXPECT_EQ(RowOf(Deleted), -1);
+            EXPECT_EQ(RowOf(Elsewhere), -1);
+            if (!Filtered) EXPECT_GE(RowOf(Elsewhere + 1), 0);
+            EXPECT_GE(RowOf(Last), 0);
+            Form->actExecute->trigger();
+            QStringList Reloaded = GridRows(Form->Grid);
+            if (const int Other = RowOf(Elsewhere); Other >= 0)
+                Reloaded.removeAt(Other - Form->Grid->FixedRows());
+            EXPECT_EQ(Refreshed.join(u"\n"_s).toStdString(), Reloaded.join(u"\n"_s).toStdString());
+        }
+    }
 }

@@ -601,6 +601,8 @@ TEST_F(ContractWindow, TodayOnlyOptionHidesEarlierContracts) {
                 "False, 0, 0, 0, 0, 0, 0, 0 )"_s));
     Presenter.PlanAnswer(mrYes); // item 5 of contract 4
     SaveOne();
+    // A Save reads again only its own contracts: the other one shows after F8.
+    Form->ExecuteQuiet();
     EXPECT_EQ(Form->Grid->RowCount(), 4);
     WriteRegString(u"rg_Registry_1"_s, u"1"_s);
     Form->ExecuteQuiet();

@@ -220,7 +220,7 @@ int CompareSuffix(const QString& A, const QString& B, bool IgnoreCase) {
     return CompareOrdinal(A, PadLeftBlanks(B, int(A.size())).right(A.size()), IgnoreCase);
 }
 
-qsizetype LongestLineLength(const QString& Text) {
+qsizetype LongestLineLength(QStringView Text) {
     qsizetype longest = 0;
     qsizetype start = 0;
     for (qsizetype end = Text.indexOf(QLatin1Char('\n')); end >= 0;

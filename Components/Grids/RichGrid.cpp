@@ -549,7 +549,7 @@ std::vector<int> TRichGrid::LongestRows(int ACol) const {
     std::vector<std::pair<qsizetype, int>> longest;
     longest.reserve(MeasuredLongestRows + 1);
     for (int r = FixedRows(); r < RowCount(); ++r) {
-        const qsizetype length = LongestLineLength(Cells(ACol, r));
+        const qsizetype length = LongestLineLength(CellView(ACol, r));
         if (int(longest.size()) == MeasuredLongestRows && length <= longest.front().first) continue;
         longest.insert(std::upper_bound(longest.begin(), longest.end(), std::pair{length, -1},
                                         [](const auto& a, const auto& b) { return a.first < b.first; }),

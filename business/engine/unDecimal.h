@@ -33,6 +33,6 @@ QString ScaledToFixedStr(qint64 Units, int Digits);
 QString ScaledToStr(qint64 Units, int Digits);
 
 // An amount's text in units of its last shown decimal (AmountDecimals); 0 when it is no number.
-qint64 CentsOf(const QString& Text);
+qint64 CentsOf(QStringView Text);
 // Those units as the amount's text, with AmountDecimals decimals.
 QString Money(qint64 Cents);

@@ -450,21 +450,39 @@ private:
     std::vector<TContractInputs> FInputs;
 };
 
-// The datable orders of the rows (contract_n, date_d, sum_o), by contract.
-void ReadOrders(const TDelimitedStringList& Rows, TBlock& Block,
-                std::vector<TDayAmount> TContractInputs::*Orders) {
-    for (int r = 0; r < Rows.Count(); ++r) {
-        const QString record = Rows.Get(r);
-        const qsizetype first = record.indexOf(FieldDelimiterChar);
-        const qsizetype second = record.indexOf(FieldDelimiterChar, first + 1);
-        if (first < 0 || second < 0) continue;
-        const QStringView row(record);
-        qint64 day = 0;
-        if (!OrderDayOf(row.mid(first + 1, second - first - 1), day)) continue;
-        if (TContractInputs* inputs = Block.Find(row.left(first).toLongLong()))
-            (inputs->*Orders)
-                .push_back({day, RoundDecimal(DecimalOrZero(row.mid(second + 1)), AmountDecimals)});
+// An order's day from its date column: by number when it is one, else from its text.
+bool OrderDay(const TQueryRow& Row, int Col, qint64& Day) {
+    return Row.Day(Col, Day) || OrderDayOf(Row.Text(Col), Day);
+}
+
+// An amount column in cents, as its text from RunQuery rounds. Far from a half cent the number
+// rounds as its 15 shown digits do; nearer, and for anything but a number, the text decides.
+qint64 AmountCents(const TQueryRow& Row, int Col) {
+    qint64 whole = 0;
+    if (Row.Integer(Col, whole) && std::abs(whole) < 1'000'000'000'000) return whole * 100;
+    double value = 0;
+    if (Row.Real(Col, value) && std::fabs(value) < 1e9) {
+        const double cents = value * 100;
+        if (std::fabs(cents - std::floor(cents) - 0.5) > 1e-3) return std::llround(cents);
     }
+    return RoundDecimal(DecimalOrZero(Row.Text(Col)), AmountDecimals);
+}
+
+// The contract of an order row's first column.
+TContractInputs* OrderContract(const TQueryRow& Row, TBlock& Block) {
+    qint64 contract = 0;
+    if (!Row.Integer(0, contract)) contract = StrToIntOrZero(Row.Text(0));
+    return Block.Find(contract);
+}
+
+// The datable orders of the statement's rows (contract_n, date_d, sum_o), by contract.
+void ReadOrders(QObject* Owner, const QString& Sql, TBlock& Block,
+                std::vector<TDayAmount> TContractInputs::*Orders) {
+    ReadRows(Owner, AdoConnection, Sql, [&](const TQueryRow& Row) {
+        TContractInputs* inputs = OrderContract(Row, Block);
+        qint64 day = 0;
+        if (inputs && OrderDay(Row, 1, day)) (inputs->*Orders).push_back({day, AmountCents(Row, 2)});
+    });
 }
 
 // The fee payment types of the shop, as a list for "IN ( … )".
@@ -478,8 +496,7 @@ QString FeePaymentTypes(const TTariffs& Tariffs) {
 
 TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 Last, qint64 AtDay) {
     TBlock block;
-    TDelimitedStringList rows;
-    RunQuery(Owner, AdoConnection,
+    ReadRows(Owner, AdoConnection,
              Format(QStringLiteral(R"sql(
         SELECT Contracts.docno, Contracts.date_c, Contracts.EGN, Owners.Three_names, Contracts.duration,
                Contracts.finished, Contracts.at_date, Contracts.for_sale, Contracts.for_sale_date,
@@ -492,17 +509,17 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
         ORDER BY Contracts.docno
     )sql"),
                     {First, Last}),
-             &rows);
-    for (int r = 0; r < rows.Count(); ++r) {
-        QStringList facts = rows.Get(r).split(FieldDelimiterChar);
-        if (facts.size() < FactCount) facts.resize(FactCount);
-        block.Add(StrToIntOrZero(facts[fcDocNo])).Facts = std::move(facts);
-    }
+             [&](const TQueryRow& Row) {
+                 QStringList facts(FactCount);
+                 for (int c = 0; c < FactCount; ++c)
+                     facts[c] = Row.Text(c);
+                 block.Add(StrToIntOrZero(facts[fcDocNo])).Facts = std::move(facts);
+             });
     if (block.Empty()) return block;
 
     // The interest instalments, the latest first; the order number breaks ties on one day. The
     // latest one up to the at-date renews the contract.
-    RunQuery(Owner, AdoConnection,
+    ReadRows(Owner, AdoConnection,
              Format(QStringLiteral(R"sql(
         SELECT contract_n, date_d, sum_o
         FROM Incomes
@@ -510,40 +527,38 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
         ORDER BY contract_n, date_d DESC, docno DESC
     )sql"),
                     {First, Last}),
-             &rows);
-    for (int r = 0; r < rows.Count(); ++r) {
-        TContractInputs* inputs = block.Find(StrToIntOrZero(rows.GetField(r, 0)));
-        qint64 day = 0;
-        if (!inputs || !inputs->LastInterestDate.isEmpty()) continue;
-        if (!OrderDayOf(rows.GetField(r, 1), day) || day > AtDay) continue;
-        inputs->LastInterestDate = rows.GetField(r, 1);
-        inputs->LastInterestAmount = rows.GetField(r, 2);
-    }
-    ReadOrders(rows, block, &TContractInputs::InterestPaid);
+             [&](const TQueryRow& Row) {
+                 TContractInputs* inputs = OrderContract(Row, block);
+                 qint64 day = 0;
+                 if (!inputs || !OrderDay(Row, 1, day)) return;
+                 if (inputs->LastInterestDate.isEmpty() && day <= AtDay) {
+                     inputs->LastInterestDate = Row.Text(1);
+                     inputs->LastInterestAmount = Row.Text(2);
+                 }
+                 inputs->InterestPaid.push_back({day, AmountCents(Row, 2)});
+             });
 
-    RunQuery(Owner, AdoConnection,
-             Format(QStringLiteral(R"sql(
+    ReadOrders(Owner,
+               Format(QStringLiteral(R"sql(
         SELECT contract_n, date_d, sum_o
         FROM Outcomes
         WHERE contract_n >= %d AND contract_n <= %d AND payment_type = 1
     )sql"),
-                    {First, Last}),
-             &rows);
-    ReadOrders(rows, block, &TContractInputs::PaidOut);
-    RunQuery(Owner, AdoConnection,
-             Format(QStringLiteral(R"sql(
+                      {First, Last}),
+               block, &TContractInputs::PaidOut);
+    ReadOrders(Owner,
+               Format(QStringLiteral(R"sql(
         SELECT contract_n, date_d, sum_o
         FROM Incomes
         WHERE contract_n >= %d AND contract_n <= %d AND payment_type = 1
     )sql"),
-                    {First, Last}),
-             &rows);
-    ReadOrders(rows, block, &TContractInputs::Repaid);
+                      {First, Last}),
+               block, &TContractInputs::Repaid);
 
     const QString feeTypes = FeePaymentTypes(Tariffs);
     if (!feeTypes.isEmpty()) {
         // Summed by the database, as each contract's own sum would be.
-        RunQuery(Owner, AdoConnection,
+        ReadRows(Owner, AdoConnection,
                  Format(QStringLiteral(R"sql(
             SELECT contract_n, payment_type, Sum( sum_o )
             FROM Incomes
@@ -551,11 +566,10 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
             GROUP BY contract_n, payment_type
         )sql"),
                         {First, Last, feeTypes, AtDay}),
-                 &rows);
-        for (int r = 0; r < rows.Count(); ++r) {
-            if (TContractInputs* inputs = block.Find(StrToIntOrZero(rows.GetField(r, 0))))
-                inputs->FeesPaid.insert(int(StrToIntOrZero(rows.GetField(r, 1))), rows.GetField(r, 2));
-        }
+                 [&](const TQueryRow& Row) {
+                     if (TContractInputs* inputs = OrderContract(Row, block))
+                         inputs->FeesPaid.insert(int(StrToIntOrZero(Row.Text(1))), Row.Text(2));
+                 });
     }
     return block;
 }

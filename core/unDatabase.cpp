@@ -741,21 +741,19 @@ void AppendInteger(QString& Row, qint64 V) {
 
 // Whether a day number is shown as a date: one in the years 1..9999.
 bool DayInRange(double Days) {
-    if (!std::isfinite(Days) || std::fabs(Days) > 3e6) return false;
-    const QDate D = QDate(1899, 12, 30).addDays(qint64(std::floor(Days)));
-    return D.isValid() && D.year() >= 1 && D.year() <= 9999;
+    // 01.01.0001 and 31.12.9999 as day numbers.
+    return std::isfinite(Days) && std::floor(Days) >= -693593 && std::floor(Days) <= 2958465;
 }
 
 // Day number -> "dd.mm.yyyy"; false for a day outside the years 1..9999.
 bool AppendDate(QString& Row, double Days) {
     if (!DayInRange(Days)) return false;
-    const QDate D = QDate(1899, 12, 30).addDays(qint64(std::floor(Days)));
-    const int Year = D.year();
-    const char Text[10] = {
-        char('0' + D.day() / 10),   char('0' + D.day() % 10),    '.',
-        char('0' + D.month() / 10), char('0' + D.month() % 10),  '.',
-        char('0' + Year / 1000),    char('0' + Year / 100 % 10), char('0' + Year / 10 % 10),
-        char('0' + Year % 10)};
+    int Year = 0, Month = 0, Day = 0;
+    QDate(1899, 12, 30).addDays(qint64(std::floor(Days))).getDate(&Year, &Month, &Day);
+    const char Text[10] = {char('0' + Day / 10),    char('0' + Day % 10),        '.',
+                           char('0' + Month / 10),  char('0' + Month % 10),      '.',
+                           char('0' + Year / 1000), char('0' + Year / 100 % 10), char('0' + Year / 10 % 10),
+                           char('0' + Year % 10)};
     Row.append(QLatin1StringView(Text, 10));
     return true;
 }
@@ -1416,8 +1414,17 @@ QString TQueryRow::Text(int Col) const {
         return sqlite3_column_double(FCursor->S, Col) != 0 ? True : False;
     QString Value;
     if (Storage != SQLITE_TEXT && Storage != SQLITE_BLOB) Value.reserve(24);
-    if (AppendValue(Value, FCursor->Utf8, FCursor->S, Col, Type)) Value = CleanRow(Value);
+    AppendText(Col, Value);
     return Value;
+}
+
+void TQueryRow::AppendText(int Col, QString& To) const {
+    const qsizetype At = To.size();
+    if (AppendValue(To, FCursor->Utf8, FCursor->S, Col, FCursor->Types->value(Col))) {
+        const QString Clean = CleanRow(To.sliced(At));
+        To.truncate(At);
+        To += Clean;
+    }
 }
 
 void ReadRows(QObject*, TAdoConnection* Connection, const QString& SQL,

@@ -103,6 +103,8 @@ public:
     // says what it holds).
     bool Day(int Col, qint64& Value) const;
     QString Text(int Col) const;
+    // The same text appended to To.
+    void AppendText(int Col, QString& To) const;
 
 private:
     TCursor* FCursor;

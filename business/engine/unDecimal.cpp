@@ -137,23 +137,33 @@ int CompareDecimal(const TDecimal& A, const TDecimal& B) {
     return a < b ? -1 : a > b ? 1 : 0;
 }
 
-QString ScaledToFixedStr(qint64 Units, int Digits) {
-    if (Digits <= 0) return QString::number(Units);
+void AppendScaledFixed(QString& To, qint64 Units, int Digits) {
+    if (Digits <= 0) {
+        char text[24];
+        To.append(QLatin1StringView(text, std::to_chars(text, text + sizeof text, Units).ptr));
+        return;
+    }
     const bool negative = Units < 0;
     // Through an unsigned magnitude so that the lowest value keeps its sign.
     const quint64 magnitude = negative ? 0 - quint64(Units) : quint64(Units);
     char digits[24];
     const int count = int(std::to_chars(digits, digits + sizeof digits, magnitude).ptr - digits);
-    // Written into one buffer: a report formats a million of these.
+    // Written straight into the text: a report writes a million of these.
     const int width = std::max(count, Digits + 1);
-    QString out(int(negative) + width + 1, Qt::Uninitialized);
-    QChar* at = out.data();
-    if (negative) *at++ = u'-';
+    const qsizetype at = To.size();
+    To.resize(at + int(negative) + width + 1);
+    QChar* out = To.data() + at;
+    if (negative) *out++ = u'-';
     for (int i = 0; i < width; ++i) {
-        if (i == width - Digits) *at++ = u'.';
+        if (i == width - Digits) *out++ = u'.';
         const int k = i - (width - count);
-        *at++ = QLatin1Char(k < 0 ? '0' : digits[k]);
+        *out++ = QLatin1Char(k < 0 ? '0' : digits[k]);
     }
+}
+
+QString ScaledToFixedStr(qint64 Units, int Digits) {
+    QString out;
+    AppendScaledFixed(out, Units, Digits);
     return out;
 }
 
@@ -196,4 +206,8 @@ qint64 CentsOf(QStringView Text) {
 
 QString Money(qint64 Cents) {
     return ScaledToFixedStr(Cents, AmountDecimals);
+}
+
+void AppendMoney(QString& To, qint64 Cents) {
+    AppendScaledFixed(To, Cents, AmountDecimals);
 }

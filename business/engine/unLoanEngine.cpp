@@ -13,6 +13,8 @@
 #include <QHash>
 #include <QStringList>
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -201,7 +203,14 @@ struct TDayAmount {
 
 // What is read about one contract: the columns of its facts, its orders and fee payments.
 struct TContractInputs {
-    QStringList Facts;
+    // The texts of the facts one after another, and where each begins: one string per contract
+    // rather than one per column.
+    QString FactTexts;
+    std::array<qsizetype, 16> FactStarts{};
+    QStringView Fact(int Col) const {
+        return QStringView(FactTexts).mid(FactStarts[Col], FactStarts[Col + 1] - FactStarts[Col]);
+    }
+    int PrefCode = 0;
     // The latest interest instalment up to the at-date: a debt at a past date knows nothing of
     // what was paid after it.
     QString LastInterestDate;
@@ -210,8 +219,8 @@ struct TContractInputs {
     std::vector<TDayAmount> PaidOut;
     std::vector<TDayAmount> Repaid;
     std::vector<TDayAmount> InterestPaid;
-    // The fee payments up to the at-date, summed by payment type.
-    QHash<int, QString> FeesPaid;
+    // The fee payments up to the at-date, summed by payment type, in cents.
+    std::vector<std::pair<int, qint64>> FeesPaid;
 };
 
 // Columns of the facts query.
@@ -233,13 +242,14 @@ enum {
     fcPrefCode,
     FactCount
 };
+static_assert(std::tuple_size_v<decltype(TContractInputs::FactStarts)> == FactCount + 1);
 
 enum class TDebtFailure { None, NoPrefCode, NoBands };
 
-// One fee of the result: what accrued (empty for a one-time fee no band of which matches), what
+// One fee of the result: what accrued (none for a one-time fee no band of which matches), what
 // was paid and what remains.
 struct TFeeResult {
-    QString Accrued;
+    std::optional<qint64> Accrued;
     qint64 Paid = 0;
     qint64 Remaining = 0;
 };
@@ -274,50 +284,52 @@ std::vector<TBalanceRun> BalanceRuns(qint64 Days, std::vector<std::pair<qint64, 
     return runs;
 }
 
-TFeeResult FeeResult(const QString& Accrued, const TContractInputs& Inputs, int CodeT) {
+TFeeResult FeeResult(std::optional<qint64> Accrued, const TContractInputs& Inputs, int CodeT) {
     TFeeResult fee;
     fee.Accrued = Accrued;
-    fee.Paid = CentsOf(Inputs.FeesPaid.value(FeePaymentType(CodeT)));
-    fee.Remaining = CentsOf(Accrued) - fee.Paid;
+    const int type = FeePaymentType(CodeT);
+    for (const auto& [paidType, cents] : Inputs.FeesPaid)
+        if (paidType == type) fee.Paid = cents;
+    fee.Remaining = Accrued.value_or(0) - fee.Paid;
     return fee;
+}
+
+// A fee's accrued amount as the fee lists show it: "" when none accrued.
+QString AccruedText(const TFeeResult& Fee) {
+    return Fee.Accrued ? Money(*Fee.Accrued) : QString();
+}
+
+void AppendNumber(QString& To, qint64 Value) {
+    char text[24];
+    To.append(QLatin1StringView(text, std::to_chars(text, text + sizeof text, Value).ptr));
 }
 
 // The debt of one contract at AtDay: the record of TDebtField and the three amounts of each fee.
 // Both the one-contract and the batch computation come here, so they cannot differ.
 TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs, qint64 AtDay,
                          TDebtResult& Result) {
-    const QStringList& q = Inputs.Facts;
-    QStringList f(DebtFieldCount);
-    f[dfDocNo] = q[fcDocNo];
-    f[dfDateC] = q[fcDateC];
-    FormatEGN(q[fcEGN], f[dfEGN]);
-    f[dfThreeNames] = q[fcThreeNames];
-    f[dfDuration] = q[fcDuration];
+    const auto q = [&](int Col) { return Inputs.Fact(Col); };
     // A redemption or sale dated after the at-date had not happened then; one of no readable date
-    // counts as it is stored.
-    const auto flag = [&](int Col, int Field, bool ByDate) {
-        f[Field] = No;
-        qint64 day = 0;
-        if (q[Col] != QLatin1String("True") || (ByDate && DayOf(q[Col + 1], day) && day > AtDay)) return;
-        f[Field] = Yes;
-        f[Field + 1] = q[Col + 1];
+    // counts as it is stored. The date is shown only beside a "да".
+    struct TFlag {
+        bool On = false;
+        QStringView Date;
     };
-    flag(fcFinished, dfFinished, true);
-    flag(fcForSale, dfForSale, false);
-    flag(fcSold, dfSold, true);
-    f[dfCodeI] = q[fcCodeI];
-    f[dfItemTypeName] = q[fcItemTypeName];
-    f[dfItemSN] = q[fcItemSN];
-    f[dfLastInterestDate] = Inputs.LastInterestDate;
-    f[dfLastInterestAmount] = Inputs.LastInterestAmount;
+    const auto flag = [&](int Col, bool ByDate) {
+        qint64 day = 0;
+        if (q(Col) != QLatin1String("True") || (ByDate && DayOf(q(Col + 1).toString(), day) && day > AtDay))
+            return TFlag();
+        return TFlag{true, q(Col + 1)};
+    };
+    const TFlag finished = flag(fcFinished, true), forSale = flag(fcForSale, false),
+                sold = flag(fcSold, true);
 
     qint64 contractDay = 0;
-    const bool hasContractDay = DayOf(f[dfDateC], contractDay);
+    const bool hasContractDay = DayOf(q(fcDateC).toString(), contractDay);
     qint64 lastInterestDay = 0;
     const bool hasLastInterest =
-        !f[dfLastInterestDate].isEmpty() && DayOf(f[dfLastInterestDate], lastInterestDay);
+        !Inputs.LastInterestDate.isEmpty() && DayOf(Inputs.LastInterestDate, lastInterestDay);
     const qint64 baseDay = hasLastInterest ? lastInterestDay : contractDay;
-    f[dfDaysFromBase] = QString::number(AtDay - baseDay);
 
     // A contract not yet signed at the at-date owes nothing and has no fees.
     const bool hasDays = hasContractDay && contractDay <= AtDay;
@@ -342,7 +354,7 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
         byDay(Inputs.InterestPaid, 0, 0, sumIntPaid);
         runs = BalanceRuns(days, changes);
 
-        Result.PrefCode = int(StrToIntOrZero(q[fcPrefCode]));
+        Result.PrefCode = Inputs.PrefCode;
         if (Result.PrefCode == 0) return TDebtFailure::NoPrefCode;
         const auto bands = Tariffs.Bands.constFind(Result.PrefCode);
         if (bands == Tariffs.Bands.constEnd() || bands->empty()) return TDebtFailure::NoBands;
@@ -363,18 +375,9 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
     const qint64 principal = sumPay - sumPrin;
     const qint64 interestDue = sumInt - sumIntPaid;
     const qint64 debt = principal + interestDue;
-    f[dfPaidOut] = Money(sumPay);
-    f[dfPrincipalRepaid] = Money(sumPrin);
-    f[dfPrincipalOutstanding] = Money(principal);
-    f[dfInterestAccrued] = Money(sumInt);
-    f[dfInterestPaid] = Money(sumIntPaid);
-    f[dfInterestDue] = Money(interestDue);
-
     // Overdue once the at-date has reached the base date plus the term.
-    const qint64 duration = StrToIntOrZero(f[dfDuration]);
-    f[dfOverdue] = debt != 0 && (AtDay - baseDay) - duration > -1 ? Yes : No;
-    if (f[dfFinished] == No && f[dfSold] == No && (hasLastInterest || hasContractDay))
-        f[dfDueDate] = DateToStr(TDateTime(ContractDueDay(baseDay, duration)));
+    const qint64 duration = StrToIntOrZero(q(fcDuration).toString());
+    const bool overdue = debt != 0 && (AtDay - baseDay) - duration > -1;
 
     Result.OnceFees.clear();
     Result.DailyFees.clear();
@@ -384,11 +387,11 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
         // one counts.
         const TDecimal firstPrincipal{runs.front().Balance, AmountDecimals};
         const QList<int>& onceCodes = Tariffs.OnceFees.Codes;
-        QStringList onceAccrued(onceCodes.size());
+        std::vector<std::optional<qint64>> onceAccrued(onceCodes.size());
         for (const TFeeRate& rate : RatesOf(Tariffs, true, Result.PrefCode)) {
             if (!HoldsAmount(rate, firstPrincipal)) continue;
             const int r = int(onceCodes.indexOf(rate.CodeT));
-            if (r >= 0) onceAccrued[r] = Money(RoundProduct(rate.Mir, firstPrincipal, AmountDecimals));
+            if (r >= 0) onceAccrued[r] = RoundProduct(rate.Mir, firstPrincipal, AmountDecimals);
         }
         for (int r = 0; r < onceCodes.size(); ++r)
             Result.OnceFees.push_back(FeeResult(onceAccrued[r], Inputs, onceCodes[r]));
@@ -409,19 +412,68 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
                 accrued[r] += run.Days * oneDay[r];
         }
         for (int r = 0; r < dailyCodes.size(); ++r)
-            Result.DailyFees.push_back(FeeResult(Money(accrued[r]), Inputs, dailyCodes[r]));
+            Result.DailyFees.push_back(FeeResult(accrued[r], Inputs, dailyCodes[r]));
         for (const auto* fees : {&Result.OnceFees, &Result.DailyFees})
             for (const TFeeResult& fee : *fees)
                 feesRemaining += fee.Remaining;
     }
+    // The record, written field by field into one text.
+    QString& row = Result.Row;
+    row.clear();
+    row.reserve(Inputs.FactTexts.size() + Inputs.LastInterestDate.size() + Inputs.LastInterestAmount.size() +
+                120 + 45 * qsizetype(Result.OnceFees.size() + Result.DailyFees.size()));
+    const auto next = [&] { row += FieldDelimiterChar; };
+    row += q(fcDocNo);
+    next();
+    row += q(fcDateC);
+    next();
+    QString egn;
+    FormatEGN(q(fcEGN).toString(), egn);
+    row += egn;
+    next();
+    row += q(fcThreeNames);
+    for (const qint64 cents : {sumPay, sumPrin, principal, sumInt, sumIntPaid, interestDue}) {
+        next();
+        AppendMoney(row, cents);
+    }
+    next();
     // The total with the remaining fees, written without trailing zeros.
-    f[dfTotalDebt] = ScaledToStr(debt + feesRemaining, AmountDecimals);
-
-    Result.Row = f.join(FieldDelimiterChar);
+    AppendMoney(row, debt + feesRemaining);
+    while (row.endsWith(u'0'))
+        row.chop(1);
+    if (row.endsWith(u'.')) row.chop(1);
+    next();
+    row += q(fcDuration);
+    next();
+    row += Inputs.LastInterestDate;
+    next();
+    row += Inputs.LastInterestAmount;
+    next();
+    AppendNumber(row, AtDay - baseDay);
+    next();
+    row += overdue ? Yes : No;
+    for (const TFlag& one : {finished, forSale, sold}) {
+        next();
+        row += one.On ? Yes : No;
+        next();
+        row += one.Date;
+    }
+    for (const int col : {fcCodeI, fcItemTypeName, fcItemSN}) {
+        next();
+        row += q(col);
+    }
+    next();
+    if (!finished.On && !sold.On && (hasLastInterest || hasContractDay))
+        row += DateToStr(TDateTime(ContractDueDay(baseDay, duration)));
     for (const auto* fees : {&Result.OnceFees, &Result.DailyFees})
-        for (const TFeeResult& fee : *fees)
-            Result.Row += FieldDelimiterChar + fee.Accrued + FieldDelimiterChar + Money(fee.Paid) +
-                          FieldDelimiterChar + Money(fee.Remaining);
+        for (const TFeeResult& fee : *fees) {
+            next();
+            if (fee.Accrued) AppendMoney(row, *fee.Accrued);
+            next();
+            AppendMoney(row, fee.Paid);
+            next();
+            AppendMoney(row, fee.Remaining);
+        }
     // A report keeps a hundred thousand of these: no spare room.
     Result.Row.squeeze();
     return TDebtFailure::None;
@@ -510,10 +562,19 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
     )sql"),
                     {First, Last}),
              [&](const TQueryRow& Row) {
-                 QStringList facts(FactCount);
-                 for (int c = 0; c < FactCount; ++c)
-                     facts[c] = Row.Text(c);
-                 block.Add(StrToIntOrZero(facts[fcDocNo])).Facts = std::move(facts);
+                 qint64 contract = 0;
+                 if (!Row.Integer(fcDocNo, contract)) contract = StrToIntOrZero(Row.Text(fcDocNo));
+                 TContractInputs& inputs = block.Add(contract);
+                 inputs.FactTexts.reserve(160);
+                 for (int c = 0; c < FactCount; ++c) {
+                     inputs.FactStarts[c] = inputs.FactTexts.size();
+                     // The preferential code is only looked up, never shown.
+                     if (c != fcPrefCode) Row.AppendText(c, inputs.FactTexts);
+                 }
+                 inputs.FactStarts[FactCount] = inputs.FactTexts.size();
+                 qint64 prefCode = 0;
+                 inputs.PrefCode =
+                     int(Row.Integer(fcPrefCode, prefCode) ? prefCode : StrToIntOrZero(Row.Text(fcPrefCode)));
              });
     if (block.Empty()) return block;
 
@@ -567,8 +628,16 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
         )sql"),
                         {First, Last, feeTypes, AtDay}),
                  [&](const TQueryRow& Row) {
-                     if (TContractInputs* inputs = OrderContract(Row, block))
-                         inputs->FeesPaid.insert(int(StrToIntOrZero(Row.Text(1))), Row.Text(2));
+                     TContractInputs* inputs = OrderContract(Row, block);
+                     if (!inputs) return;
+                     const int type = int(StrToIntOrZero(Row.Text(1)));
+                     const qint64 cents = AmountCents(Row, 2);
+                     auto paid = std::find_if(inputs->FeesPaid.begin(), inputs->FeesPaid.end(),
+                                              [&](const auto& Fee) { return Fee.first == type; });
+                     if (paid == inputs->FeesPaid.end())
+                         inputs->FeesPaid.emplace_back(type, cents);
+                     else
+                         paid->second = cents;
                  });
     }
     return block;
@@ -740,11 +809,11 @@ bool ContractDebtQuietly(QObject* Owner, const QString& DocNo, QString& Row, TDa
     if (!inputs) return false;
 
     TDebtResult debt;
-    const QString& names = inputs->Facts[fcThreeNames];
+    const QString names = inputs->Fact(fcThreeNames).toString();
     switch (ComputeDebt(*inputs, tariffs, atDay, debt)) {
     case TDebtFailure::NoPrefCode: {
         QString egn;
-        FormatEGN(inputs->Facts[fcEGN], egn);
+        FormatEGN(inputs->Fact(fcEGN).toString(), egn);
         Failure =
             Format(QStringLiteral("За клиент с ЕГН: %s (%s) не е указан префернциялен код."), {egn, names});
         return false;
@@ -759,7 +828,7 @@ bool ContractDebtQuietly(QObject* Owner, const QString& DocNo, QString& Row, TDa
     const auto fill = [](const TFeeList& List, const std::vector<TFeeResult>& Fees,
                          TDelimitedStringList& Out) {
         for (size_t r = 0; r < Fees.size(); ++r)
-            Out.Add(QStringList{List.CodeTexts[r], List.Names[r], Fees[r].Accrued, Money(Fees[r].Paid),
+            Out.Add(QStringList{List.CodeTexts[r], List.Names[r], AccruedText(Fees[r]), Money(Fees[r].Paid),
                                 Money(Fees[r].Remaining)}
                         .join(FieldDelimiterChar));
     };
@@ -837,7 +906,7 @@ void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime
                     break;
                 case TDebtFailure::NoPrefCode: {
                     QString egn;
-                    FormatEGN(inputs->Facts[fcEGN], egn);
+                    FormatEGN(inputs->Fact(fcEGN).toString(), egn);
                     figured.push_back(
                         {index, QString(),
                          Format(QStringLiteral("заемополучателят с ЕГН %s няма преференциален код"), {egn})});

@@ -739,20 +739,22 @@ void AppendInteger(QString& Row, qint64 V) {
     Row.append(QLatin1StringView(Buf, R.ptr - Buf));
 }
 
+// Whether a day number is shown as a date: one in the years 1..9999.
+bool DayInRange(double Days) {
+    // 01.01.0001 and 31.12.9999 as day numbers.
+    return std::isfinite(Days) && std::floor(Days) >= -693593 && std::floor(Days) <= 2958465;
+}
+
 // Day number -> "dd.mm.yyyy"; false for a day outside the years 1..9999.
 bool AppendDate(QString& Row, double Days) {
-    if (!std::isfinite(Days) || std::fabs(Days) > 3e6) return false;
-    const QDate D = QDate(1899, 12, 30).addDays(qint64(std::floor(Days)));
-    if (!D.isValid() || D.year() < 1 || D.year() > 9999) return false;
-    auto Two = [&](int N) {
-        Row += QChar(u'0' + N / 10);
-        Row += QChar(u'0' + N % 10);
-    };
-    Two(D.day());
-    Row += u'.';
-    Two(D.month());
-    Row += u'.';
-    Row += QString::number(D.year()).rightJustified(4, u'0');
+    if (!DayInRange(Days)) return false;
+    int Year = 0, Month = 0, Day = 0;
+    QDate(1899, 12, 30).addDays(qint64(std::floor(Days))).getDate(&Year, &Month, &Day);
+    const char Text[10] = {char('0' + Day / 10),    char('0' + Day % 10),        '.',
+                           char('0' + Month / 10),  char('0' + Month % 10),      '.',
+                           char('0' + Year / 1000), char('0' + Year / 100 % 10), char('0' + Year / 10 % 10),
+                           char('0' + Year % 10)};
+    Row.append(QLatin1StringView(Text, 10));
     return true;
 }
 
@@ -1346,6 +1348,99 @@ TAdoConnection::TState& StateOf(TAdoConnection* Connection, const QString& SQL) 
 
 } // namespace
 
+namespace {
+
+// The Jet types of a statement's result columns, found once per prepared statement.
+void ResolveTypes(sqlite3_stmt* S, const QString& Sql, const TCatalog& Catalog, QList<TJetType>& Types) {
+    if (!Types.isEmpty()) return;
+    const int Count = sqlite3_column_count(S);
+    const QList<TJetType> Items = SelectListTypes(Sql, Catalog);
+    for (int I = 0; I < Count; ++I) {
+        if (sqlite3_column_table_name(S, I) && sqlite3_column_origin_name(S, I)) {
+            const char* Declared = sqlite3_column_decltype(S, I);
+            Types << TypeOfDeclared(QString::fromUtf8(Declared ? Declared : ""));
+        } else {
+            Types << (I < Items.size() ? Items[I] : TJetType::Unknown);
+        }
+    }
+}
+
+} // namespace
+
+struct TQueryRow::TCursor {
+    sqlite3_stmt* S = nullptr;
+    const QList<TJetType>* Types = nullptr;
+    QStringDecoder Utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+};
+
+int TQueryRow::Count() const {
+    return sqlite3_column_count(FCursor->S);
+}
+
+bool TQueryRow::Integer(int Col, qint64& Value) const {
+    if (sqlite3_column_type(FCursor->S, Col) != SQLITE_INTEGER) return false;
+    Value = sqlite3_column_int64(FCursor->S, Col);
+    return true;
+}
+
+bool TQueryRow::Real(int Col, double& Value) const {
+    const int Storage = sqlite3_column_type(FCursor->S, Col);
+    if (Storage == SQLITE_INTEGER)
+        Value = double(sqlite3_column_int64(FCursor->S, Col));
+    else if (Storage == SQLITE_FLOAT)
+        Value = sqlite3_column_double(FCursor->S, Col);
+    else
+        return false;
+    return true;
+}
+
+bool TQueryRow::Day(int Col, qint64& Value) const {
+    double Days = 0;
+    // Days of 01.01.1900 to 31.12.9999: their text has four digits of year that every reader takes
+    // as they stand.
+    if (FCursor->Types->value(Col) != TJetType::Date || !Real(Col, Days) || !(Days >= 2 && Days < 2958466))
+        return false;
+    Value = qint64(std::floor(Days));
+    return true;
+}
+
+QString TQueryRow::Text(int Col) const {
+    static const QString True = u"True"_s, False = u"False"_s;
+    const TJetType Type = FCursor->Types->value(Col);
+    const int Storage = sqlite3_column_type(FCursor->S, Col);
+    if (Storage == SQLITE_NULL) return QString();
+    // Shared rather than written out for every row.
+    if (Type == TJetType::Boolean && (Storage == SQLITE_INTEGER || Storage == SQLITE_FLOAT))
+        return sqlite3_column_double(FCursor->S, Col) != 0 ? True : False;
+    QString Value;
+    if (Storage != SQLITE_TEXT && Storage != SQLITE_BLOB) Value.reserve(24);
+    AppendText(Col, Value);
+    return Value;
+}
+
+void TQueryRow::AppendText(int Col, QString& To) const {
+    const qsizetype At = To.size();
+    if (AppendValue(To, FCursor->Utf8, FCursor->S, Col, FCursor->Types->value(Col))) {
+        const QString Clean = CleanRow(To.sliced(At));
+        To.truncate(At);
+        To += Clean;
+    }
+}
+
+void ReadRows(QObject*, TAdoConnection* Connection, const QString& SQL,
+              const std::function<void(const TQueryRow&)>& OnRow) {
+    if (SQL.isEmpty()) return;
+    TAdoConnection::TState& State = StateOf(Connection, SQL);
+    TQueryRow::TCursor Cursor;
+    const TQueryRow Row(Cursor);
+    State.Run(SQL, [&](sqlite3_stmt* S, const QString& Sql, QList<TJetType>& Types) {
+        ResolveTypes(S, Sql, State.Catalog, Types);
+        Cursor.S = S;
+        Cursor.Types = &Types;
+        OnRow(Row);
+    });
+}
+
 bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TDelimitedStringList* List) {
     List->Clear();
     if (SQL.isEmpty()) return true;
@@ -1355,17 +1450,7 @@ bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TD
         qsizetype LastLength = 0;
         State.Run(SQL, [&](sqlite3_stmt* S, const QString& Sql, QList<TJetType>& Types) {
             const int Count = sqlite3_column_count(S);
-            if (Types.isEmpty()) {
-                const QList<TJetType> Items = SelectListTypes(Sql, State.Catalog);
-                for (int I = 0; I < Count; ++I) {
-                    if (sqlite3_column_table_name(S, I) && sqlite3_column_origin_name(S, I)) {
-                        const char* Declared = sqlite3_column_decltype(S, I);
-                        Types << TypeOfDeclared(QString::fromUtf8(Declared ? Declared : ""));
-                    } else {
-                        Types << (I < Items.size() ? Items[I] : TJetType::Unknown);
-                    }
-                }
-            }
+            ResolveTypes(S, Sql, State.Catalog, Types);
             QString Row;
             Row.reserve(LastLength + 16);
             bool Dirty = false;

@@ -88,6 +88,33 @@ TCopyOutcome CopyDatabaseFile(const QString& Source, const QString& Target,
 // values trimmed). An empty SQL gives an empty list. A failure clears List and throws
 // EDatabaseError with the database's message and SQL as written.
 bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TDelimitedStringList* List);
+// One row of a SELECT as ReadRows hands it, valid only inside the call: each value by number as
+// stored, or as the text RunQuery gives for it. A value holding "@" or "°" stays one value.
+class TQueryRow {
+public:
+    struct TCursor;
+    explicit TQueryRow(TCursor& Cursor) : FCursor(&Cursor) {}
+    int Count() const;
+    // The value stored as a whole number; false for any other storage.
+    bool Integer(int Col, qint64& Value) const;
+    // The value stored as a number of either kind; false for text, blob or NULL.
+    bool Real(int Col, double& Value) const;
+    // The day of a date column's number in the years 1900 to 9999; false otherwise (its text then
+    // says what it holds).
+    bool Day(int Col, qint64& Value) const;
+    QString Text(int Col) const;
+    // The same text appended to To.
+    void AppendText(int Col, QString& To) const;
+
+private:
+    TCursor* FCursor;
+};
+
+// Runs a SELECT and hands each row to OnRow, for readers of many rows that want numbers rather
+// than text. A failure throws EDatabaseError, as RunQuery does.
+void ReadRows(QObject* Owner, TAdoConnection* Connection, const QString& SQL,
+              const std::function<void(const TQueryRow&)>& OnRow);
+
 // Runs any other statement; on failure shows the database error box and returns false.
 bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL);
 

@@ -220,11 +220,14 @@ int CompareSuffix(const QString& A, const QString& B, bool IgnoreCase) {
     return CompareOrdinal(A, PadLeftBlanks(B, int(A.size())).right(A.size()), IgnoreCase);
 }
 
-qsizetype LongestLineLength(const QString& Text) {
+qsizetype LongestLineLength(QStringView Text) {
+    // A plain loop: the grid asks this of every cell, most of them a few characters long.
     qsizetype longest = 0;
     qsizetype start = 0;
-    for (qsizetype end = Text.indexOf(QLatin1Char('\n')); end >= 0;
-         start = end + 1, end = Text.indexOf(QLatin1Char('\n'), start))
-        longest = std::max(longest, end - start);
+    for (qsizetype i = 0; i < Text.size(); ++i)
+        if (Text[i] == u'\n') {
+            longest = std::max(longest, i - start);
+            start = i + 1;
+        }
     return std::max(longest, Text.size() - start);
 }

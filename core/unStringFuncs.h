@@ -45,7 +45,7 @@ QString UpperCaseAscii(const QString& Text);
 QString PadLeft(const QString& Text, QChar C, int Width);
 QString PadLeftBlanks(const QString& Text, int Width);
 // The length of the longest line of Text, lines split at "\n".
-qsizetype LongestLineLength(const QString& Text);
+qsizetype LongestLineLength(QStringView Text);
 // The text in the Cyrillic DOS code page of text-mode printers: code page 1251 bytes with
 // every byte above 191 lowered by 64. Characters outside code page 1251 become "?".
 QByteArray WinToMik(const QString& Text);

@@ -86,9 +86,9 @@ void GridToDelimitedList(TStringGrid* Grid, TDelimitedStrings* List) {
 void ColorTotalsRows(TRichGrid* Grid) {
     const TColor fixedColor = Grid->ReadCellAttributes(0, 0)->BackColor();
     for (int r = Grid->FixedRows(); r < Grid->RowCount(); ++r) {
-        const QString first = Grid->Cells(0, r);
+        const QStringView first = Grid->CellView(0, r);
         if (first.startsWith(MarkerChar)) {
-            Grid->SetCells(0, r, first.mid(1));
+            Grid->SetCells(0, r, first.mid(1).toString());
             Grid->RowAttributes(r)->SetBackColor(TotalsRowColor);
         } else if (first != FilterTotalsText) {
             Grid->RowAttributes(r)->SetBackColor(clWindow);

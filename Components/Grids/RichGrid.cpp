@@ -557,46 +557,78 @@ void TRichGrid::MeasureCell(int ACol, int ARow, QSize& Size, bool MeasureOnly, Q
     Size = QSize(w, h);
 }
 
-std::vector<int> TRichGrid::LongestRows(int ACol) const {
-    // (length, row), the shortest first, at most MeasuredLongestRows of them.
-    std::vector<std::pair<qsizetype, int>> longest;
-    longest.reserve(MeasuredLongestRows + 1);
-    for (int r = FixedRows(); r < RowCount(); ++r) {
-        const qsizetype length = LongestLineLength(Cells(ACol, r));
-        if (int(longest.size()) == MeasuredLongestRows && length <= longest.front().first) continue;
-        longest.insert(std::upper_bound(longest.begin(), longest.end(), std::pair{length, -1},
-                                        [](const auto& a, const auto& b) { return a.first < b.first; }),
-                       {length, r});
-        if (int(longest.size()) > MeasuredLongestRows) longest.erase(longest.begin());
+namespace {
+
+// The rows of the longest lengths seen, at most TRichGrid::MeasuredLongestRows of them.
+class TLongestRows {
+public:
+    void See(qsizetype Length, int Row) {
+        // (length, row), the shortest first.
+        if (int(FLongest.size()) == TRichGrid::MeasuredLongestRows && Length <= FLongest.front().first)
+            return;
+        FLongest.insert(std::upper_bound(FLongest.begin(), FLongest.end(), std::pair{Length, -1},
+                                         [](const auto& a, const auto& b) { return a.first < b.first; }),
+                        {Length, Row});
+        if (int(FLongest.size()) > TRichGrid::MeasuredLongestRows) FLongest.erase(FLongest.begin());
     }
-    std::vector<int> rows;
-    rows.reserve(longest.size());
-    for (const auto& entry : longest)
-        rows.push_back(entry.second);
+    std::vector<int> Rows() const {
+        std::vector<int> rows;
+        rows.reserve(FLongest.size());
+        for (const auto& entry : FLongest)
+            rows.push_back(entry.second);
+        return rows;
+    }
+
+private:
+    std::vector<std::pair<qsizetype, int>> FLongest;
+};
+
+} // namespace
+
+std::vector<int> TRichGrid::LongestRows(int ACol) const {
+    return LongestRows(std::vector<int>{ACol}).front();
+}
+
+std::vector<std::vector<int>> TRichGrid::LongestRows(const std::vector<int>& Cols) const {
+    std::vector<TLongestRows> longest(Cols.size());
+    for (int r = FixedRows(); r < RowCount(); ++r)
+        for (size_t k = 0; k < Cols.size(); ++k)
+            longest[k].See(LongestLineLength(CellView(Cols[k], r)), r);
+    std::vector<std::vector<int>> rows;
+    rows.reserve(Cols.size());
+    for (const TLongestRows& one : longest)
+        rows.push_back(one.Rows());
     return rows;
 }
 
 QSize TRichGrid::AutoResizeColumn(int ACol, QPaintDevice* Canvas, bool MeasureOnly) {
-    const TColRowAttributes* col = ReadColAttributes(ACol);
-    if (col->AutoResize() && ColVisible(ACol)) {
-        SetColWidths(ACol, 1);
-        FRequiredColWidths[size_t(ACol)] = 0;
-        auto measure = [&](int r) {
-            QSize size;
-            MeasureCell(ACol, r, size, MeasureOnly, Canvas);
-        };
-        for (int r = 0; r < FixedRows(); ++r)
-            measure(r);
-        for (const int r : LongestRows(ACol))
-            measure(r);
-        if (RowCount() > FixedRows()) measure(RowCount() - 1); // a totals row may set its own font
-    }
+    if (ReadColAttributes(ACol)->AutoResize() && ColVisible(ACol))
+        ResizeColumnTo(ACol, LongestRows(ACol), Canvas, MeasureOnly);
     return QSize(ColWidths(ACol), 0);
 }
 
+void TRichGrid::ResizeColumnTo(int ACol, const std::vector<int>& Longest, QPaintDevice* Canvas,
+                               bool MeasureOnly) {
+    SetColWidths(ACol, 1);
+    FRequiredColWidths[size_t(ACol)] = 0;
+    auto measure = [&](int r) {
+        QSize size;
+        MeasureCell(ACol, r, size, MeasureOnly, Canvas);
+    };
+    for (int r = 0; r < FixedRows(); ++r)
+        measure(r);
+    for (const int r : Longest)
+        measure(r);
+    if (RowCount() > FixedRows()) measure(RowCount() - 1); // a totals row may set its own font
+}
+
 void TRichGrid::AutoResizeColumns(QPaintDevice* Canvas) {
+    std::vector<int> cols;
     for (int c = 0; c < ColCount(); ++c)
-        AutoResizeColumn(c, Canvas, false);
+        if (ReadColAttributes(c)->AutoResize() && ColVisible(c)) cols.push_back(c);
+    const std::vector<std::vector<int>> longest = LongestRows(cols);
+    for (size_t k = 0; k < cols.size(); ++k)
+        ResizeColumnTo(cols[k], longest[k], Canvas, false);
 }
 
 void TRichGrid::FillClientWidth() {

@@ -100,6 +100,8 @@ public:
     static constexpr int MeasuredLongestRows = 8;
     // The data rows of ACol measured for its width: those with the longest lines.
     std::vector<int> LongestRows(int ACol) const;
+    // The same for each of Cols, in one pass over the rows: a row's text is read once for all.
+    std::vector<std::vector<int>> LongestRows(const std::vector<int>& Cols) const;
 
     TRichGridOptions RichOptions() const { return FRichOptions; }
     void SetRichOptions(TRichGridOptions Value);
@@ -136,6 +138,8 @@ protected:
     void resizeEvent(QResizeEvent* Event) override;
 
 private:
+    // Sizes ACol to its fixed rows, the rows Longest and the last row.
+    void ResizeColumnTo(int ACol, const std::vector<int>& Longest, QPaintDevice* Canvas, bool MeasureOnly);
     using TCellKey = std::pair<int, int>; // (row, column): a row's cells are neighbours
     void ComposeInto(int ACol, int ARow, TCellAttributes& Scratch, QString& Text);
     void FillReadScratch(TColRowAttributes& Scratch, TColRowKind Kind, int Index);

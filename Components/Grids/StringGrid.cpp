@@ -35,11 +35,15 @@ TStringGrid::~TStringGrid() = default;
 // ---- texts
 
 QString TStringGrid::Cells(int ACol, int ARow) const {
-    if (ARow < 0 || ARow >= RowCount() || ACol < 0 || ACol >= ColCount()) return QString();
+    return CellView(ACol, ARow).toString();
+}
+
+QStringView TStringGrid::CellView(int ACol, int ARow) const {
+    if (ARow < 0 || ARow >= RowCount() || ACol < 0 || ACol >= ColCount()) return {};
     const TRowData& d = FData[size_t(ARow)];
-    if (size_t(ACol) >= d.Ends.size()) return QString();
+    if (size_t(ACol) >= d.Ends.size()) return {};
     const int start = ACol == 0 ? 0 : d.Ends[size_t(ACol) - 1] + 1;
-    return d.Text.mid(start, d.Ends[size_t(ACol)] - start);
+    return QStringView(d.Text).mid(start, d.Ends[size_t(ACol)] - start);
 }
 
 void TStringGrid::SetCells(int ACol, int ARow, const QString& Value) {

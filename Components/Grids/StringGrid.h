@@ -41,6 +41,8 @@ public:
 
     // Texts. Reads outside the grid give "", writes outside it are ignored.
     QString Cells(int ACol, int ARow) const;
+    // The same text without a copy, valid until the row changes.
+    QStringView CellView(int ACol, int ARow) const;
     void SetCells(int ACol, int ARow, const QString& Value);
     QStringList Cols(int ACol) const;
     // Replaces the column's texts; cells past the end of Value become empty.

@@ -2,6 +2,8 @@
 
 #include "core/unNumbers.h"
 
+#include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace {
@@ -135,15 +137,33 @@ int CompareDecimal(const TDecimal& A, const TDecimal& B) {
     return a < b ? -1 : a > b ? 1 : 0;
 }
 
-QString ScaledToFixedStr(qint64 Units, int Digits) {
+void AppendScaledFixed(QString& To, qint64 Units, int Digits) {
+    if (Digits <= 0) {
+        char text[24];
+        To.append(QLatin1StringView(text, std::to_chars(text, text + sizeof text, Units).ptr));
+        return;
+    }
     const bool negative = Units < 0;
     // Through an unsigned magnitude so that the lowest value keeps its sign.
     const quint64 magnitude = negative ? 0 - quint64(Units) : quint64(Units);
-    QString digits = QString::number(magnitude);
-    if (digits.size() <= Digits) digits = QString(Digits + 1 - digits.size(), u'0') + digits;
-    QString out = negative ? QStringLiteral("-") : QString();
-    out += digits.left(digits.size() - Digits);
-    if (Digits > 0) out += u'.' + digits.right(Digits);
+    char digits[24];
+    const int count = int(std::to_chars(digits, digits + sizeof digits, magnitude).ptr - digits);
+    // Written straight into the text: a report writes a million of these.
+    const int width = std::max(count, Digits + 1);
+    const qsizetype at = To.size();
+    To.resize(at + int(negative) + width + 1);
+    QChar* out = To.data() + at;
+    if (negative) *out++ = u'-';
+    for (int i = 0; i < width; ++i) {
+        if (i == width - Digits) *out++ = u'.';
+        const int k = i - (width - count);
+        *out++ = QLatin1Char(k < 0 ? '0' : digits[k]);
+    }
+}
+
+QString ScaledToFixedStr(qint64 Units, int Digits) {
+    QString out;
+    AppendScaledFixed(out, Units, Digits);
     return out;
 }
 
@@ -157,10 +177,37 @@ QString ScaledToStr(qint64 Units, int Digits) {
     return s;
 }
 
-qint64 CentsOf(const QString& Text) {
-    return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
+qint64 CentsOf(QStringView Text) {
+    // The shape amounts are written in ("-123.45", at most AmountDecimals decimals) is read
+    // directly; anything else goes through the full reading.
+    const qsizetype n = Text.size();
+    const bool negative = n > 0 && Text[0] == u'-';
+    qint64 units = 0;
+    int whole = 0, decimals = -1;
+    for (qsizetype i = negative ? 1 : 0; i < n; ++i) {
+        const char16_t c = Text[i].unicode();
+        if (c >= u'0' && c <= u'9' && whole < 15 && decimals < AmountDecimals) {
+            units = units * 10 + (c - u'0');
+            if (decimals >= 0)
+                ++decimals;
+            else
+                ++whole;
+        } else if (c == u'.' && decimals < 0 && whole > 0) {
+            decimals = 0;
+        } else {
+            return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
+        }
+    }
+    if (whole == 0) return RoundDecimal(DecimalOrZero(Text), AmountDecimals);
+    for (int d = std::max(decimals, 0); d < AmountDecimals; ++d)
+        units *= 10;
+    return negative ? -units : units;
 }
 
 QString Money(qint64 Cents) {
     return ScaledToFixedStr(Cents, AmountDecimals);
+}
+
+void AppendMoney(QString& To, qint64 Cents) {
+    AppendScaledFixed(To, Cents, AmountDecimals);
 }

@@ -29,10 +29,13 @@ qint64 RoundQuotient(const TDecimal& A, qint64 Divisor, int Digits);
 int CompareDecimal(const TDecimal& A, const TDecimal& B);
 // Units of 10^-Digits with exactly Digits decimals: (1230, 2) gives "12.30".
 QString ScaledToFixedStr(qint64 Units, int Digits);
+// The same text appended to To.
+void AppendScaledFixed(QString& To, qint64 Units, int Digits);
 // The same without trailing zeros: (1230, 2) gives "12.3", (1200, 2) gives "12".
 QString ScaledToStr(qint64 Units, int Digits);
 
 // An amount's text in units of its last shown decimal (AmountDecimals); 0 when it is no number.
-qint64 CentsOf(const QString& Text);
+qint64 CentsOf(QStringView Text);
 // Those units as the amount's text, with AmountDecimals decimals.
 QString Money(qint64 Cents);
+void AppendMoney(QString& To, qint64 Cents);

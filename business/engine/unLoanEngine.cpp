@@ -13,6 +13,8 @@
 #include <QHash>
 #include <QStringList>
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -201,7 +203,14 @@ struct TDayAmount {
 
 // What is read about one contract: the columns of its facts, its orders and fee payments.
 struct TContractInputs {
-    QStringList Facts;
+    // The texts of the facts one after another, and where each begins: one string per contract
+    // rather than one per column.
+    QString FactTexts;
+    std::array<qsizetype, 16> FactStarts{};
+    QStringView Fact(int Col) const {
+        return QStringView(FactTexts).mid(FactStarts[Col], FactStarts[Col + 1] - FactStarts[Col]);
+    }
+    int PrefCode = 0;
     // The latest interest instalment up to the at-date: a debt at a past date knows nothing of
     // what was paid after it.
     QString LastInterestDate;
@@ -210,8 +219,8 @@ struct TContractInputs {
     std::vector<TDayAmount> PaidOut;
     std::vector<TDayAmount> Repaid;
     std::vector<TDayAmount> InterestPaid;
-    // The fee payments up to the at-date, summed by payment type.
-    QHash<int, QString> FeesPaid;
+    // The fee payments up to the at-date, summed by payment type, in cents.
+    std::vector<std::pair<int, qint64>> FeesPaid;
 };
 
 // Columns of the facts query.
@@ -233,13 +242,14 @@ enum {
     fcPrefCode,
     FactCount
 };
+static_assert(std::tuple_size_v<decltype(TContractInputs::FactStarts)> == FactCount + 1);
 
 enum class TDebtFailure { None, NoPrefCode, NoBands };
 
-// One fee of the result: what accrued (empty for a one-time fee no band of which matches), what
+// One fee of the result: what accrued (none for a one-time fee no band of which matches), what
 // was paid and what remains.
 struct TFeeResult {
-    QString Accrued;
+    std::optional<qint64> Accrued;
     qint64 Paid = 0;
     qint64 Remaining = 0;
 };
@@ -274,50 +284,52 @@ std::vector<TBalanceRun> BalanceRuns(qint64 Days, std::vector<std::pair<qint64, 
     return runs;
 }
 
-TFeeResult FeeResult(const QString& Accrued, const TContractInputs& Inputs, int CodeT) {
+TFeeResult FeeResult(std::optional<qint64> Accrued, const TContractInputs& Inputs, int CodeT) {
     TFeeResult fee;
     fee.Accrued = Accrued;
-    fee.Paid = CentsOf(Inputs.FeesPaid.value(FeePaymentType(CodeT)));
-    fee.Remaining = CentsOf(Accrued) - fee.Paid;
+    const int type = FeePaymentType(CodeT);
+    for (const auto& [paidType, cents] : Inputs.FeesPaid)
+        if (paidType == type) fee.Paid = cents;
+    fee.Remaining = Accrued.value_or(0) - fee.Paid;
     return fee;
+}
+
+// A fee's accrued amount as the fee lists show it: "" when none accrued.
+QString AccruedText(const TFeeResult& Fee) {
+    return Fee.Accrued ? Money(*Fee.Accrued) : QString();
+}
+
+void AppendNumber(QString& To, qint64 Value) {
+    char text[24];
+    To.append(QLatin1StringView(text, std::to_chars(text, text + sizeof text, Value).ptr));
 }
 
 // The debt of one contract at AtDay: the record of TDebtField and the three amounts of each fee.
 // Both the one-contract and the batch computation come here, so they cannot differ.
 TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs, qint64 AtDay,
                          TDebtResult& Result) {
-    const QStringList& q = Inputs.Facts;
-    QStringList f(DebtFieldCount);
-    f[dfDocNo] = q[fcDocNo];
-    f[dfDateC] = q[fcDateC];
-    FormatEGN(q[fcEGN], f[dfEGN]);
-    f[dfThreeNames] = q[fcThreeNames];
-    f[dfDuration] = q[fcDuration];
+    const auto q = [&](int Col) { return Inputs.Fact(Col); };
     // A redemption or sale dated after the at-date had not happened then; one of no readable date
-    // counts as it is stored.
-    const auto flag = [&](int Col, int Field, bool ByDate) {
-        f[Field] = No;
-        qint64 day = 0;
-        if (q[Col] != QLatin1String("True") || (ByDate && DayOf(q[Col + 1], day) && day > AtDay)) return;
-        f[Field] = Yes;
-        f[Field + 1] = q[Col + 1];
+    // counts as it is stored. The date is shown only beside a "да".
+    struct TFlag {
+        bool On = false;
+        QStringView Date;
     };
-    flag(fcFinished, dfFinished, true);
-    flag(fcForSale, dfForSale, false);
-    flag(fcSold, dfSold, true);
-    f[dfCodeI] = q[fcCodeI];
-    f[dfItemTypeName] = q[fcItemTypeName];
-    f[dfItemSN] = q[fcItemSN];
-    f[dfLastInterestDate] = Inputs.LastInterestDate;
-    f[dfLastInterestAmount] = Inputs.LastInterestAmount;
+    const auto flag = [&](int Col, bool ByDate) {
+        qint64 day = 0;
+        if (q(Col) != QLatin1String("True") || (ByDate && DayOf(q(Col + 1).toString(), day) && day > AtDay))
+            return TFlag();
+        return TFlag{true, q(Col + 1)};
+    };
+    const TFlag finished = flag(fcFinished, true), forSale = flag(fcForSale, false),
+                sold = flag(fcSold, true);
 
     qint64 contractDay = 0;
-    const bool hasContractDay = DayOf(f[dfDateC], contractDay);
+    const bool hasContractDay = DayOf(q(fcDateC).toString(), contractDay);
     qint64 lastInterestDay = 0;
     const bool hasLastInterest =
-        !f[dfLastInterestDate].isEmpty() && DayOf(f[dfLastInterestDate], lastInterestDay);
+        !Inputs.LastInterestDate.isEmpty() && DayOf(Inputs.LastInterestDate, lastInterestDay);
     const qint64 baseDay = hasLastInterest ? lastInterestDay : contractDay;
-    f[dfDaysFromBase] = QString::number(AtDay - baseDay);
 
     // A contract not yet signed at the at-date owes nothing and has no fees.
     const bool hasDays = hasContractDay && contractDay <= AtDay;
@@ -342,7 +354,7 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
         byDay(Inputs.InterestPaid, 0, 0, sumIntPaid);
         runs = BalanceRuns(days, changes);
 
-        Result.PrefCode = int(StrToIntOrZero(q[fcPrefCode]));
+        Result.PrefCode = Inputs.PrefCode;
         if (Result.PrefCode == 0) return TDebtFailure::NoPrefCode;
         const auto bands = Tariffs.Bands.constFind(Result.PrefCode);
         if (bands == Tariffs.Bands.constEnd() || bands->empty()) return TDebtFailure::NoBands;
@@ -363,18 +375,9 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
     const qint64 principal = sumPay - sumPrin;
     const qint64 interestDue = sumInt - sumIntPaid;
     const qint64 debt = principal + interestDue;
-    f[dfPaidOut] = Money(sumPay);
-    f[dfPrincipalRepaid] = Money(sumPrin);
-    f[dfPrincipalOutstanding] = Money(principal);
-    f[dfInterestAccrued] = Money(sumInt);
-    f[dfInterestPaid] = Money(sumIntPaid);
-    f[dfInterestDue] = Money(interestDue);
-
     // Overdue once the at-date has reached the base date plus the term.
-    const qint64 duration = StrToIntOrZero(f[dfDuration]);
-    f[dfOverdue] = debt != 0 && (AtDay - baseDay) - duration > -1 ? Yes : No;
-    if (f[dfFinished] == No && f[dfSold] == No && (hasLastInterest || hasContractDay))
-        f[dfDueDate] = DateToStr(TDateTime(ContractDueDay(baseDay, duration)));
+    const qint64 duration = StrToIntOrZero(q(fcDuration).toString());
+    const bool overdue = debt != 0 && (AtDay - baseDay) - duration > -1;
 
     Result.OnceFees.clear();
     Result.DailyFees.clear();
@@ -384,11 +387,11 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
         // one counts.
         const TDecimal firstPrincipal{runs.front().Balance, AmountDecimals};
         const QList<int>& onceCodes = Tariffs.OnceFees.Codes;
-        QStringList onceAccrued(onceCodes.size());
+        std::vector<std::optional<qint64>> onceAccrued(onceCodes.size());
         for (const TFeeRate& rate : RatesOf(Tariffs, true, Result.PrefCode)) {
             if (!HoldsAmount(rate, firstPrincipal)) continue;
             const int r = int(onceCodes.indexOf(rate.CodeT));
-            if (r >= 0) onceAccrued[r] = Money(RoundProduct(rate.Mir, firstPrincipal, AmountDecimals));
+            if (r >= 0) onceAccrued[r] = RoundProduct(rate.Mir, firstPrincipal, AmountDecimals);
         }
         for (int r = 0; r < onceCodes.size(); ++r)
             Result.OnceFees.push_back(FeeResult(onceAccrued[r], Inputs, onceCodes[r]));
@@ -409,19 +412,68 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
                 accrued[r] += run.Days * oneDay[r];
         }
         for (int r = 0; r < dailyCodes.size(); ++r)
-            Result.DailyFees.push_back(FeeResult(Money(accrued[r]), Inputs, dailyCodes[r]));
+            Result.DailyFees.push_back(FeeResult(accrued[r], Inputs, dailyCodes[r]));
         for (const auto* fees : {&Result.OnceFees, &Result.DailyFees})
             for (const TFeeResult& fee : *fees)
                 feesRemaining += fee.Remaining;
     }
+    // The record, written field by field into one text.
+    QString& row = Result.Row;
+    row.clear();
+    row.reserve(Inputs.FactTexts.size() + Inputs.LastInterestDate.size() + Inputs.LastInterestAmount.size() +
+                120 + 45 * qsizetype(Result.OnceFees.size() + Result.DailyFees.size()));
+    const auto next = [&] { row += FieldDelimiterChar; };
+    row += q(fcDocNo);
+    next();
+    row += q(fcDateC);
+    next();
+    QString egn;
+    FormatEGN(q(fcEGN).toString(), egn);
+    row += egn;
+    next();
+    row += q(fcThreeNames);
+    for (const qint64 cents : {sumPay, sumPrin, principal, sumInt, sumIntPaid, interestDue}) {
+        next();
+        AppendMoney(row, cents);
+    }
+    next();
     // The total with the remaining fees, written without trailing zeros.
-    f[dfTotalDebt] = ScaledToStr(debt + feesRemaining, AmountDecimals);
-
-    Result.Row = f.join(FieldDelimiterChar);
+    AppendMoney(row, debt + feesRemaining);
+    while (row.endsWith(u'0'))
+        row.chop(1);
+    if (row.endsWith(u'.')) row.chop(1);
+    next();
+    row += q(fcDuration);
+    next();
+    row += Inputs.LastInterestDate;
+    next();
+    row += Inputs.LastInterestAmount;
+    next();
+    AppendNumber(row, AtDay - baseDay);
+    next();
+    row += overdue ? Yes : No;
+    for (const TFlag& one : {finished, forSale, sold}) {
+        next();
+        row += one.On ? Yes : No;
+        next();
+        row += one.Date;
+    }
+    for (const int col : {fcCodeI, fcItemTypeName, fcItemSN}) {
+        next();
+        row += q(col);
+    }
+    next();
+    if (!finished.On && !sold.On && (hasLastInterest || hasContractDay))
+        row += DateToStr(TDateTime(ContractDueDay(baseDay, duration)));
     for (const auto* fees : {&Result.OnceFees, &Result.DailyFees})
-        for (const TFeeResult& fee : *fees)
-            Result.Row += FieldDelimiterChar + fee.Accrued + FieldDelimiterChar + Money(fee.Paid) +
-                          FieldDelimiterChar + Money(fee.Remaining);
+        for (const TFeeResult& fee : *fees) {
+            next();
+            if (fee.Accrued) AppendMoney(row, *fee.Accrued);
+            next();
+            AppendMoney(row, fee.Paid);
+            next();
+            AppendMoney(row, fee.Remaining);
+        }
     // A report keeps a hundred thousand of these: no spare room.
     Result.Row.squeeze();
     return TDebtFailure::None;
@@ -450,21 +502,39 @@ private:
     std::vector<TContractInputs> FInputs;
 };
 
-// The datable orders of the rows (contract_n, date_d, sum_o), by contract.
-void ReadOrders(const TDelimitedStringList& Rows, TBlock& Block,
-                std::vector<TDayAmount> TContractInputs::*Orders) {
-    for (int r = 0; r < Rows.Count(); ++r) {
-        const QString record = Rows.Get(r);
-        const qsizetype first = record.indexOf(FieldDelimiterChar);
-        const qsizetype second = record.indexOf(FieldDelimiterChar, first + 1);
-        if (first < 0 || second < 0) continue;
-        const QStringView row(record);
-        qint64 day = 0;
-        if (!OrderDayOf(row.mid(first + 1, second - first - 1), day)) continue;
-        if (TContractInputs* inputs = Block.Find(row.left(first).toLongLong()))
-            (inputs->*Orders)
-                .push_back({day, RoundDecimal(DecimalOrZero(row.mid(second + 1)), AmountDecimals)});
+// An order's day from its date column: by number when it is one, else from its text.
+bool OrderDay(const TQueryRow& Row, int Col, qint64& Day) {
+    return Row.Day(Col, Day) || OrderDayOf(Row.Text(Col), Day);
+}
+
+// An amount column in cents, as its text from RunQuery rounds. Far from a half cent the number
+// rounds as its 15 shown digits do; nearer, and for anything but a number, the text decides.
+qint64 AmountCents(const TQueryRow& Row, int Col) {
+    qint64 whole = 0;
+    if (Row.Integer(Col, whole) && std::abs(whole) < 1'000'000'000'000) return whole * 100;
+    double value = 0;
+    if (Row.Real(Col, value) && std::fabs(value) < 1e9) {
+        const double cents = value * 100;
+        if (std::fabs(cents - std::floor(cents) - 0.5) > 1e-3) return std::llround(cents);
     }
+    return RoundDecimal(DecimalOrZero(Row.Text(Col)), AmountDecimals);
+}
+
+// The contract of an order row's first column.
+TContractInputs* OrderContract(const TQueryRow& Row, TBlock& Block) {
+    qint64 contract = 0;
+    if (!Row.Integer(0, contract)) contract = StrToIntOrZero(Row.Text(0));
+    return Block.Find(contract);
+}
+
+// The datable orders of the statement's rows (contract_n, date_d, sum_o), by contract.
+void ReadOrders(QObject* Owner, const QString& Sql, TBlock& Block,
+                std::vector<TDayAmount> TContractInputs::*Orders) {
+    ReadRows(Owner, AdoConnection, Sql, [&](const TQueryRow& Row) {
+        TContractInputs* inputs = OrderContract(Row, Block);
+        qint64 day = 0;
+        if (inputs && OrderDay(Row, 1, day)) (inputs->*Orders).push_back({day, AmountCents(Row, 2)});
+    });
 }
 
 // The fee payment types of the shop, as a list for "IN ( … )".
@@ -478,8 +548,7 @@ QString FeePaymentTypes(const TTariffs& Tariffs) {
 
 TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 Last, qint64 AtDay) {
     TBlock block;
-    TDelimitedStringList rows;
-    RunQuery(Owner, AdoConnection,
+    ReadRows(Owner, AdoConnection,
              Format(QStringLiteral(R"sql(
         SELECT Contracts.docno, Contracts.date_c, Contracts.EGN, Owners.Three_names, Contracts.duration,
                Contracts.finished, Contracts.at_date, Contracts.for_sale, Contracts.for_sale_date,
@@ -492,17 +561,26 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
         ORDER BY Contracts.docno
     )sql"),
                     {First, Last}),
-             &rows);
-    for (int r = 0; r < rows.Count(); ++r) {
-        QStringList facts = rows.Get(r).split(FieldDelimiterChar);
-        if (facts.size() < FactCount) facts.resize(FactCount);
-        block.Add(StrToIntOrZero(facts[fcDocNo])).Facts = std::move(facts);
-    }
+             [&](const TQueryRow& Row) {
+                 qint64 contract = 0;
+                 if (!Row.Integer(fcDocNo, contract)) contract = StrToIntOrZero(Row.Text(fcDocNo));
+                 TContractInputs& inputs = block.Add(contract);
+                 inputs.FactTexts.reserve(160);
+                 for (int c = 0; c < FactCount; ++c) {
+                     inputs.FactStarts[c] = inputs.FactTexts.size();
+                     // The preferential code is only looked up, never shown.
+                     if (c != fcPrefCode) Row.AppendText(c, inputs.FactTexts);
+                 }
+                 inputs.FactStarts[FactCount] = inputs.FactTexts.size();
+                 qint64 prefCode = 0;
+                 inputs.PrefCode =
+                     int(Row.Integer(fcPrefCode, prefCode) ? prefCode : StrToIntOrZero(Row.Text(fcPrefCode)));
+             });
     if (block.Empty()) return block;
 
     // The interest instalments, the latest first; the order number breaks ties on one day. The
     // latest one up to the at-date renews the contract.
-    RunQuery(Owner, AdoConnection,
+    ReadRows(Owner, AdoConnection,
              Format(QStringLiteral(R"sql(
         SELECT contract_n, date_d, sum_o
         FROM Incomes
@@ -510,40 +588,38 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
         ORDER BY contract_n, date_d DESC, docno DESC
     )sql"),
                     {First, Last}),
-             &rows);
-    for (int r = 0; r < rows.Count(); ++r) {
-        TContractInputs* inputs = block.Find(StrToIntOrZero(rows.GetField(r, 0)));
-        qint64 day = 0;
-        if (!inputs || !inputs->LastInterestDate.isEmpty()) continue;
-        if (!OrderDayOf(rows.GetField(r, 1), day) || day > AtDay) continue;
-        inputs->LastInterestDate = rows.GetField(r, 1);
-        inputs->LastInterestAmount = rows.GetField(r, 2);
-    }
-    ReadOrders(rows, block, &TContractInputs::InterestPaid);
+             [&](const TQueryRow& Row) {
+                 TContractInputs* inputs = OrderContract(Row, block);
+                 qint64 day = 0;
+                 if (!inputs || !OrderDay(Row, 1, day)) return;
+                 if (inputs->LastInterestDate.isEmpty() && day <= AtDay) {
+                     inputs->LastInterestDate = Row.Text(1);
+                     inputs->LastInterestAmount = Row.Text(2);
+                 }
+                 inputs->InterestPaid.push_back({day, AmountCents(Row, 2)});
+             });
 
-    RunQuery(Owner, AdoConnection,
-             Format(QStringLiteral(R"sql(
+    ReadOrders(Owner,
+               Format(QStringLiteral(R"sql(
         SELECT contract_n, date_d, sum_o
         FROM Outcomes
         WHERE contract_n >= %d AND contract_n <= %d AND payment_type = 1
     )sql"),
-                    {First, Last}),
-             &rows);
-    ReadOrders(rows, block, &TContractInputs::PaidOut);
-    RunQuery(Owner, AdoConnection,
-             Format(QStringLiteral(R"sql(
+                      {First, Last}),
+               block, &TContractInputs::PaidOut);
+    ReadOrders(Owner,
+               Format(QStringLiteral(R"sql(
         SELECT contract_n, date_d, sum_o
         FROM Incomes
         WHERE contract_n >= %d AND contract_n <= %d AND payment_type = 1
     )sql"),
-                    {First, Last}),
-             &rows);
-    ReadOrders(rows, block, &TContractInputs::Repaid);
+                      {First, Last}),
+               block, &TContractInputs::Repaid);
 
     const QString feeTypes = FeePaymentTypes(Tariffs);
     if (!feeTypes.isEmpty()) {
         // Summed by the database, as each contract's own sum would be.
-        RunQuery(Owner, AdoConnection,
+        ReadRows(Owner, AdoConnection,
                  Format(QStringLiteral(R"sql(
             SELECT contract_n, payment_type, Sum( sum_o )
             FROM Incomes
@@ -551,11 +627,18 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
             GROUP BY contract_n, payment_type
         )sql"),
                         {First, Last, feeTypes, AtDay}),
-                 &rows);
-        for (int r = 0; r < rows.Count(); ++r) {
-            if (TContractInputs* inputs = block.Find(StrToIntOrZero(rows.GetField(r, 0))))
-                inputs->FeesPaid.insert(int(StrToIntOrZero(rows.GetField(r, 1))), rows.GetField(r, 2));
-        }
+                 [&](const TQueryRow& Row) {
+                     TContractInputs* inputs = OrderContract(Row, block);
+                     if (!inputs) return;
+                     const int type = int(StrToIntOrZero(Row.Text(1)));
+                     const qint64 cents = AmountCents(Row, 2);
+                     auto paid = std::find_if(inputs->FeesPaid.begin(), inputs->FeesPaid.end(),
+                                              [&](const auto& Fee) { return Fee.first == type; });
+                     if (paid == inputs->FeesPaid.end())
+                         inputs->FeesPaid.emplace_back(type, cents);
+                     else
+                         paid->second = cents;
+                 });
     }
     return block;
 }
@@ -726,11 +809,11 @@ bool ContractDebtQuietly(QObject* Owner, const QString& DocNo, QString& Row, TDa
     if (!inputs) return false;
 
     TDebtResult debt;
-    const QString& names = inputs->Facts[fcThreeNames];
+    const QString names = inputs->Fact(fcThreeNames).toString();
     switch (ComputeDebt(*inputs, tariffs, atDay, debt)) {
     case TDebtFailure::NoPrefCode: {
         QString egn;
-        FormatEGN(inputs->Facts[fcEGN], egn);
+        FormatEGN(inputs->Fact(fcEGN).toString(), egn);
         Failure =
             Format(QStringLiteral("За клиент с ЕГН: %s (%s) не е указан префернциялен код."), {egn, names});
         return false;
@@ -745,7 +828,7 @@ bool ContractDebtQuietly(QObject* Owner, const QString& DocNo, QString& Row, TDa
     const auto fill = [](const TFeeList& List, const std::vector<TFeeResult>& Fees,
                          TDelimitedStringList& Out) {
         for (size_t r = 0; r < Fees.size(); ++r)
-            Out.Add(QStringList{List.CodeTexts[r], List.Names[r], Fees[r].Accrued, Money(Fees[r].Paid),
+            Out.Add(QStringList{List.CodeTexts[r], List.Names[r], AccruedText(Fees[r]), Money(Fees[r].Paid),
                                 Money(Fees[r].Remaining)}
                         .join(FieldDelimiterChar));
     };
@@ -823,7 +906,7 @@ void CalculateContractDebts(QObject* Owner, const QStringList& DocNos, TDateTime
                     break;
                 case TDebtFailure::NoPrefCode: {
                     QString egn;
-                    FormatEGN(inputs->Facts[fcEGN], egn);
+                    FormatEGN(inputs->Fact(fcEGN).toString(), egn);
                     figured.push_back(
                         {index, QString(),
                          Format(QStringLiteral("заемополучателят с ЕГН %s няма преференциален код"), {egn})});

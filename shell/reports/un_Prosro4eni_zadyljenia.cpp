@@ -145,9 +145,15 @@ void AppendObligationTotals(TDelimitedStringList& Rows, int ColCount) {
     std::vector<qint64> Sums(ColCount, 0);
     for (int R = 0; R < Rows.Count(); ++R) {
         const QString Record = Rows.Get(R);
-        const QList<QStringView> Fields = QStringView(Record).split(FieldDelimiterChar);
-        for (int C = 0; C < std::min(ColCount, int(Fields.size())); ++C)
-            if (IsSummed(C)) Sums[C] += RoundDecimal(DecimalOrZero(Fields[C]), AmountDecimals);
+        const QStringView View(Record);
+        qsizetype Start = 0;
+        for (int C = 0; C < ColCount; ++C) {
+            qsizetype End = View.indexOf(FieldDelimiterChar, Start);
+            if (End < 0) End = View.size();
+            if (IsSummed(C)) Sums[C] += CentsOf(View.mid(Start, End - Start));
+            if (End == View.size()) break;
+            Start = End + 1;
+        }
     }
     QStringList Fields(ColCount);
     Fields[0] = MarkerChar + TotalsText;

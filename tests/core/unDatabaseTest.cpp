@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -192,6 +193,52 @@ TEST_F(DatabaseTest, ValuesComeBackInTheirTextForms) {
     };
     for (const Case& C : Cases)
         EXPECT_EQ(Query(C.Sql), C.Text) << C.Sql.toStdString();
+}
+
+// The row reader hands numbers as they are stored and each value's text as RunQuery gives it.
+TEST_F(DatabaseTest, RowReaderGivesNumbersAsStoredAndTextsAsRunQueryDoes) {
+    Seed();
+    ASSERT_TRUE(
+        Exec(u"Insert into Incomes values ( 19, \"  \"\"1.5\"\"  \", 7, 2, Null, \"a@b\", \"\", \"\" )"_s));
+    const QString Sql = u"SELECT Incomes.docno, Incomes.date_d, Incomes.sum_o, Contracts.Finished, "
+                        u"Contracts.Notes, Owners.town, "
+                        u"Incomes.customer_name "
+                        u"FROM (Incomes INNER JOIN Contracts ON Contracts.docno = Incomes.contract_n) "
+                        u"INNER JOIN Owners ON Owners.EGN = Contracts.EGN ORDER BY Incomes.docno"_s;
+    QStringList Texts;
+    QList<QList<qint64>> Numbers;
+    ReadRows(nullptr, AdoConnection, Sql, [&](const TQueryRow& Row) {
+        QStringList Fields;
+        for (int C = 0; C < Row.Count(); ++C)
+            Fields << Row.Text(C);
+        Texts << Fields.join(u'@');
+        qint64 Whole = -1, Day = -1;
+        double Real = -1;
+        Numbers.append({Row.Integer(0, Whole) ? Whole : -1, Row.Day(1, Day) ? Day : -1,
+                        Row.Real(2, Real) ? std::llround(Real * 100) : -1, Row.Real(4, Real) ? 1 : 0});
+    });
+    ASSERT_EQ(Texts.size(), 2);
+    EXPECT_EQ(Texts.join(u'\u00B0'), Query(Sql));
+    EXPECT_EQ(Texts[0], u"17@09.04.2024@33.3@False@бележка@София@Иван Петров"_s);
+    // A value holding "@" stays one value, though it reads as two fields in RunQuery's list.
+    EXPECT_EQ(Texts[1], u"19@1.5@@False@бележка@София@a@b"_s);
+    EXPECT_EQ(Numbers[0], (QList<qint64>{17, 45391, 3330, 0}));
+    // A date stored as text has no day and a NULL amount no number.
+    EXPECT_EQ(Numbers[1], (QList<qint64>{19, -1, -1, 0}));
+
+    // Days by number only from 01.01.1900 to 31.12.9999; the text still says what lies beyond.
+    for (const auto& [Offset, Day] : {std::pair{-45370, qint64(2)}, std::pair{-45371, qint64(-1)},
+                                      std::pair{2913093, qint64(2958465)}, std::pair{2913094, qint64(-1)}}) {
+        qint64 Got = -1;
+        QString Text;
+        ReadRows(nullptr, AdoConnection, Format(u"SELECT date_c + %d FROM Contracts"_s, {Offset}),
+                 [&](const TQueryRow& Row) {
+                     if (!Row.Day(0, Got)) Got = -1;
+                     Text = Row.Text(0);
+                 });
+        EXPECT_EQ(Got, Day) << Offset;
+        EXPECT_EQ(Text, Query(Format(u"SELECT date_c + %d FROM Contracts"_s, {Offset}))) << Offset;
+    }
 }
 
 TEST_F(DatabaseTest, NullsKeepOneFieldPerColumn) {

@@ -293,6 +293,28 @@ TEST(RichGridPainting, AutoResizingColumnsGrowToTheirPaintedText) {
     EXPECT_EQ(p.Grid.ReadColAttributes(2)->RequiredSize(), required);
 }
 
+// All columns are sized in one pass over the rows, yet each takes its own widest text: the caption
+// row's, or that of a row among more rows than are measured.
+TEST(RichGridPainting, EachResizedColumnFitsItsOwnCaptionOrLongestRow) {
+    TPaintedGrid p;
+    p.Grid.SetRowCount(40);
+    for (int r = 1; r < 40; ++r) {
+        p.Grid.SetCells(2, r, QStringLiteral("ab"));
+        p.Grid.SetCells(3, r, QString(r % 7 + 1, u'x'));
+    }
+    const QString caption = QString::fromUtf8("Заемополучател"),
+                  name = QString::fromUtf8("Иван Петров Иванов Димитров");
+    p.Grid.SetCells(2, 0, caption);
+    p.Grid.SetCells(3, 23, name);
+    for (int c : {2, 3})
+        p.Grid.ColAttributes(c)->SetAutoResize(true);
+    p.Grid.AutoResizeColumns();
+    const QFontMetrics fm(p.Grid.font());
+    EXPECT_GE(p.Grid.ColWidths(2), fm.horizontalAdvance(caption));
+    EXPECT_LT(p.Grid.ColWidths(2), fm.horizontalAdvance(name));
+    EXPECT_GE(p.Grid.ColWidths(3), fm.horizontalAdvance(name));
+}
+
 // A number wider than its cell keeps its leading digits: 1500.00 must not read as 500.00.
 TEST(RichGridPainting, ATooWideNumberIsCutOnTheRightNotTheLeft) {
     TPaintedGrid p;

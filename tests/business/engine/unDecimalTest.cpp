@@ -1,6 +1,7 @@
 #include "business/engine/unDecimal.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -78,11 +79,52 @@ TEST(unDecimal, WritesFixedAndShortTexts) {
         const char* Fixed;
         const char* Short;
     } cases[] = {
-        {12340, 2, "123.40", "123.4"}, {0, 2, "0.00", "0"}, {-5, 2, "-0.05", "-0.05"},
-        {100, 2, "1.00", "1"},         {7, 0, "7", "7"},    {123456789, 2, "1234567.89", "1234567.89"},
+        {12340, 2, "123.40", "123.4"},
+        {0, 2, "0.00", "0"},
+        {-5, 2, "-0.05", "-0.05"},
+        {100, 2, "1.00", "1"},
+        {7, 0, "7", "7"},
+        {123456789, 2, "1234567.89", "1234567.89"},
+        {-7, 0, "-7", "-7"},
+        {5, 3, "0.005", "0.005"},
+        {-123450, 2, "-1234.50", "-1234.5"},
+        {std::numeric_limits<qint64>::min(), 2, "-92233720368547758.08", "-92233720368547758.08"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ScaledToFixedStr(c.Units, c.Digits), QString::fromLatin1(c.Fixed));
         EXPECT_EQ(ScaledToStr(c.Units, c.Digits), QString::fromLatin1(c.Short));
+    }
+}
+
+// The amounts of a report's rows are summed from their texts: the usual shape is read directly,
+// and every other one as the full reading gives it.
+TEST(unDecimal, CentsOfReadsEveryTextAsTheFullReadingDoes) {
+    const struct Case {
+        const char* Text;
+        qint64 Cents;
+    } cases[] = {
+        {"123.45", 12345},
+        {"-0.05", -5},
+        {"7", 700},
+        {"5.", 500},
+        {"12.3", 1230},
+        {"0.125", 13},
+        {"-1.005", -101},
+        {".5", 50},
+        {" 2.50", 250},
+        {"+3", 300},
+        {"", 0},
+        {"abc", 0},
+        {"1.2.3", 0},
+        {"-", 0},
+        {"1e2", 10000},
+        {"123456789012345", 12345678901234500},
+        {"1234567890123456", 123456789012345600},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CentsOf(QString::fromLatin1(c.Text)), c.Cents) << c.Text;
+        EXPECT_EQ(CentsOf(QString::fromLatin1(c.Text)),
+                  RoundDecimal(DecimalOrZero(QString::fromLatin1(c.Text)), 2))
+            << c.Text;
     }
 }

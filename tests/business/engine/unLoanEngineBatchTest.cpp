@@ -166,3 +166,42 @@ TEST(LoanEngineBatch, HandsOverOutsideItsTransactionAndReadsInTheCallers) {
     });
     EXPECT_EQ(GetPiece(row, FieldDelimiterChar, dfFinished), u"да"_s);
 }
+
+// Amounts and dates are read as numbers where they are stored as such; each must still round as
+// its shown digits do (1.005 and 2.675 lie just below the half in binary), and a value stored as
+// text is read from its text.
+TEST(LoanEngineBatch, ReadsStoredAmountsAsTheirShownDigitsRound) {
+    TTempProgramDir dir;
+    Exec(u"Insert into Item_types values ( 1, \"Злато\" )"_s);
+    Exec(u"Insert into Items values ( 1, \"Пръстен\", 1 )"_s);
+    Exec(u"Insert into Owners values ( 1001, \"Иван Петров\", \"\", \"\", \"\", \"\", True, False, 1, \"\", "
+         u"\"\", \"\", \"\" )"_s);
+    Exec(u"Insert into Interest_rates values ( 1, 0, 100000, 0.03, 1 )"_s);
+    Exec(Format(u"Insert into Contracts values ( 5, %d, 1, 0, 3, 30, \"\", False, 0, False, 0, 1001, False, "
+                u"0, 0, False, 0, 0, 0, 0 )"_s,
+                {AtDay - 9}));
+    int order = 0;
+    for (const QString& sum : {u"1.005"_s, u"2.675"_s, u"\"3.455\""_s, u"-0.004"_s, u"4"_s})
+        Exec(Format(u"Insert into Outcomes values ( %d, %d, 5, 1, %s, \"\", \"\", \"\" )"_s,
+                    {++order, AtDay - 9, sum}));
+    // A date stored as text counts from its text; one after the at-date not at all.
+    Exec(u"Insert into Outcomes values ( 90, \"19.07.2024\", 5, 1, 10, \"\", \"\", \"\" )"_s);
+    Exec(Format(u"Insert into Outcomes values ( 91, %d, 5, 1, 20, \"\", \"\", \"\" )"_s, {AtDay + 1}));
+    Exec(Format(u"Insert into Incomes values ( 1, %d, 5, 2, 0.125, \"\", \"\", \"\" )"_s, {AtDay - 2}));
+    Exec(Format(u"Insert into Incomes values ( 2, %d, 5, 1, 0.015, \"\", \"\", \"\" )"_s, {AtDay - 2}));
+
+    QString row;
+    CalculateContractDebts(nullptr, {u"5"_s}, AtDay + 0.5,
+                           [&](int, const QString& Row, const QString& Failure) {
+                               EXPECT_EQ(Failure, QString());
+                               row = Row;
+                           });
+    const QStringList fields = row.split(FieldDelimiterChar);
+    ASSERT_EQ(fields.size(), DebtFieldCount);
+    // 1.01 + 2.68 + 3.46 + 0.00 + 4.00 + 10.00 (19.07.2024 is day 45492, before the at-date)
+    EXPECT_EQ(fields[dfPaidOut], u"21.15"_s);
+    EXPECT_EQ(fields[dfPrincipalRepaid], u"0.02"_s);
+    EXPECT_EQ(fields[dfInterestPaid], u"0.13"_s);
+    EXPECT_EQ(fields[dfLastInterestDate], DateToStr(AtDay - 2));
+    EXPECT_EQ(fields[dfLastInterestAmount], u"0.125"_s);
+}

@@ -12,6 +12,7 @@
 #include "business/documents/un_Outcomes.h"
 #include "core/unRegistry.h"
 #include "tests/support/Books.h"
+#include "tests/support/CashOrderWindow.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
@@ -36,27 +37,14 @@ namespace {
 
 const QString Ivan = u"8001011234"_s;
 
-class CashOrderBooks : public ::testing::Test {
+class CashOrderBooks : public CashOrderWindow {
 public:
-    CashOrderBooks() : Shop(QStringLiteral(LENDORA_SOURCE_DIR)) {
-        Host.setCentralWidget(new QMdiArea(&Host));
-        Host.resize(1280, 860);
-        ShowAndActivate(&Host);
-    }
     ~CashOrderBooks() override { Close(); }
 
+    // One window at a time: the one open before is closed first.
     template <class T> T* Open(const QString& Table, const QString& Noun) {
         Close();
-        auto* form = CreateForm<T>(&Host, TMAccountForm::fsMDIChild);
-        form->SetFormCaption(Noun);
-        form->SetTableName(Table);
-        form->SetKeyField(u"docno"_s);
-        form->SetRecordNoun(Noun);
-        form->SetUserName(u"maria"_s);
-        form->ShowForm();
-        QApplication::processEvents();
-        Form = form;
-        return form;
+        return CashOrderWindow::Open<T>(Noun, Table, Noun);
     }
     TfrmOutcomes* Payments() { return Open<TfrmOutcomes>(u"Outcomes"_s, u"разходен касов ордер"_s); }
     TfrmIncomes* Receipts() { return Open<TfrmIncomes>(u"Incomes"_s, u"приходен касов ордер"_s); }
@@ -66,28 +54,6 @@ public:
         delete Form->Container();
         Form = nullptr;
     }
-    void Type(QWidget* Field, const QString& Text) {
-        Field->setFocus();
-        QApplication::processEvents();
-        if (auto* line = qobject_cast<QLineEdit*>(Field)) line->selectAll();
-        TypeText(Field, Text);
-    }
-    void Press(QKeyCombination Key) {
-        QWidget* focus = QApplication::focusWidget();
-        ASSERT_NE(focus, nullptr);
-        QTest::keyClick(focus, Key.key(), Key.keyboardModifiers());
-        QApplication::processEvents();
-    }
-    bool SelectOrder(const QString& DocNo) {
-        for (int r = Form->Grid->FixedRows(); r < Form->Grid->RowCount(); ++r)
-            if (Form->Grid->Cells(0, r).trimmed() == DocNo) {
-                Form->Grid->SetRow(r);
-                Form->Grid->setFocus();
-                return true;
-            }
-        return false;
-    }
-    QString Told() const { return Presenter.Texts().join(u'|'); }
 
     // Contract 1 (payout 8) sold by sale 4 for 150.00, its receipt 3. Purchase 1 of 150.00 on
     // 28.02 paid by order 11, and order 10 of the payment window on it at the same price a day
@@ -120,11 +86,6 @@ public:
              uR"sql(Insert into Incomes values ( 3, 45352, 4, 4, 150, "Мария", "Мария Колева", "maria" ))sql"_s})
             Exec(Sql);
     }
-
-    TContractShop Shop;
-    TScriptedPresenter Presenter;
-    QMainWindow Host;
-    TCashOrderForm* Form = nullptr;
 };
 
 QString OwnPayment(int Order, int Purchase) {

@@ -17,6 +17,7 @@
 #include "core/unRegistry.h"
 #include "framework/printing/ReportLayout.h"
 #include "tests/support/Books.h"
+#include "tests/support/CashOrderWindow.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
@@ -144,96 +145,6 @@ TEST(CashOrders, Statements) {
                     sql.contains(u"FROM Outcomes WHERE ((("_s))
             << sql.toStdString();
 }
-
-namespace {
-
-class CashOrderWindow : public ::testing::Test {
-public:
-    CashOrderWindow() : Shop(QStringLiteral(LENDORA_SOURCE_DIR)) {
-        Host.setCentralWidget(new QMdiArea(&Host));
-        Host.resize(1280, 860);
-        ShowAndActivate(&Host);
-        SetReportPreviewHook([this](TReportLayout& Report) {
-            Previewed.append(Report.Caption(u"QRLabel2"_s));
-            Previewed.append(Report.Caption(u"QRLabel3"_s));
-            Previewed.append(Report.Caption(u"QRLabel4"_s));
-            Previewed.append(Report.Caption(u"QRLabel5"_s));
-            return false;
-        });
-    }
-    ~CashOrderWindow() override {
-        if (Form) {
-            Form->RunDone();
-            delete Form->Container();
-        }
-        SetReportPreviewHook(nullptr);
-    }
-    template <class T> T* Open(const QString& Caption, const QString& Table, const QString& Noun) {
-        auto* form = CreateForm<T>(&Host, TMAccountForm::fsMDIChild);
-        form->SetFormCaption(Caption);
-        form->SetTableName(Table);
-        form->SetKeyField(u"docno"_s);
-        form->SetRecordNoun(Noun);
-        form->SetUserName(u"maria"_s);
-        form->ShowForm();
-        QApplication::processEvents();
-        Form = form;
-        return form;
-    }
-    void Type(QWidget* Field, const QString& Text) {
-        Field->setFocus();
-        QApplication::processEvents();
-        if (auto* line = qobject_cast<QLineEdit*>(Field)) line->selectAll();
-        TypeText(Field, Text);
-    }
-    void Press(QKeyCombination Key) {
-        QWidget* focus = QApplication::focusWidget();
-        ASSERT_NE(focus, nullptr);
-        QTest::keyClick(focus, Key.key(), Key.keyboardModifiers());
-        QApplication::processEvents();
-    }
-    // Contract 1 of Ivan's for 1000.00 on item 5, dated DaysAgo days before today, paid out.
-    void SeedContract(int DaysAgo) { SeedContract(1, u"8001011234"_s, DaysAgo); }
-    void SeedContract(int DocNo, const QString& Owner, int DaysAgo, bool PaidOut = true) {
-        TContractEntry e;
-        e.DocNo = DocNo;
-        e.DateC = TContractShop::Today - DaysAgo;
-        e.ItemCode = u"5"_s;
-        e.OwnerCode = Owner;
-        e.OwnerName = Owner == u"8001011234"_s ? u"Иван Петров Иванов"_s : u"Мария Георгиева"_s;
-        e.Sum = 1000;
-        e.MIR = 3;
-        e.Duration = 30;
-        Exec(ContractInsertSql(u"Contracts"_s, e));
-        if (PaidOut) Exec(PayoutOrderSql(e, u"Мария Колева"_s, u"maria"_s));
-    }
-    QString Told() const { return Presenter.Texts().join(u'|'); }
-    // Lifts order DocNo for editing, with the manager's password.
-    void Lift(const QString& DocNo) {
-        ASSERT_TRUE(SelectOrder(DocNo));
-        Presenter.PlanPassword(u"shef"_s);
-        Press(Qt::Key_F3);
-        ASSERT_TRUE(static_cast<TCashOrderForm*>(Form)->EditingRow) << Told().toStdString();
-    }
-    // Selects the grid row of order DocNo; false when the grid has none.
-    bool SelectOrder(const QString& DocNo) {
-        for (int r = Form->Grid->FixedRows(); r < Form->Grid->RowCount(); ++r)
-            if (Form->Grid->Cells(0, r).trimmed() == DocNo) {
-                Form->Grid->SetRow(r);
-                Form->Grid->setFocus();
-                return true;
-            }
-        return false;
-    }
-
-    TContractShop Shop;
-    TScriptedPresenter Presenter;
-    QMainWindow Host;
-    TMAccountReadForm* Form = nullptr;
-    QStringList Previewed;
-};
-
-} // namespace
 
 TEST_F(CashOrderWindow, ReceiptProposesTheInterestAtTheNextFifteenDayStep) {
     WriteRegString(u"rg_Registry_6"_s, u"1"_s);

@@ -572,6 +572,23 @@ TEST_F(ExportTest, DocumentColumnsKeepDatesAndNumbersWholeAndContinueInBands) {
         const pugi::xml_node size = document.select_node("//w:sectPr/w:pgSz").node();
         EXPECT_EQ(size.attribute("w:w").as_int() > size.attribute("w:h").as_int(), wider);
     }
+
+    // A first column whose one word is wider than the landscape page is narrowed to the page.
+    Grid.SetColCount(2);
+    Grid.SetRowCount(2);
+    Grid.SetCells(0, 0, U("№"));
+    Grid.SetCells(1, 0, U("ЕГН"));
+    Grid.SetCells(0, 1, QString(400, u'ж'));
+    Grid.SetCells(1, 1, egn);
+    Job.FileName = Path(QStringLiteral("long.docx"));
+    TCountingProgress progress;
+    ASSERT_EQ(ExportToWord(Job, progress), erDone);
+    for (const TWordTable& table : ReadWordTables(Job.FileName)) {
+        double total = 0;
+        for (const double width : table.Widths)
+            total += width;
+        EXPECT_LE(total, 297 - 40 + 0.1);
+    }
 }
 
 namespace {

@@ -35,6 +35,10 @@ using namespace Qt::StringLiterals;
 
 std::function<bool()> SignInBeforeSave;
 
+void SignInIfUnsigned(QObject* Owner, const QString& UserName) {
+    if (SignInBeforeSave && !UnsignedWriteRefusal(Owner, UserName).isEmpty()) SignInBeforeSave();
+}
+
 QString DocNoValidationText(double DocNo, const QStringList& GridNumbers) {
     const QString Sep = u"\n\r"_s;
     const QString Number = FloatToStrDot(-1, DocNo);
@@ -251,7 +255,7 @@ void TDocumentForm::QueueDocument(TQueuedDocument Document) {
     if (Document.Change == TChange::Edited && !Document.Statements.isEmpty() && !Document.Guards.contains(0))
         Document.Guards.insert(0, GoneText(Document.Number));
     Document.Key = FNextKey++;
-    Queue(SignedStatements(Document.Statements));
+    Queue(SignedStatements(this, Document.Statements, UserName));
     FDocuments.append(Document);
 }
 
@@ -269,7 +273,7 @@ QList<int> TDocumentForm::QueuedKeys() const {
 void TDocumentForm::RequeueDocuments() {
     PendingSql.clear();
     for (const TQueuedDocument& Document : FDocuments)
-        Queue(SignedStatements(Document.Statements));
+        Queue(SignedStatements(this, Document.Statements, UserName));
 }
 
 QStringList TDocumentForm::UnsignedStatements(const std::function<QStringList()>& Build) {
@@ -277,20 +281,6 @@ QStringList TDocumentForm::UnsignedStatements(const std::function<QStringList()>
     UserName = OperatorMark;
     const auto Back = qScopeGuard([&] { UserName = Signed; });
     return Build();
-}
-
-QStringList TDocumentForm::SignedStatements(const QStringList& Statements) {
-    QString FullName;
-    bool FullNameRead = false;
-    QStringList Signed;
-    for (const QString& Sql : Statements) {
-        if (!FullNameRead && Sql.contains(OperatorNameMark)) {
-            FullName = OperatorFullName(this, UserName);
-            FullNameRead = true;
-        }
-        Signed << SignedSql(Sql, UserName, FullName);
-    }
-    return Signed;
 }
 
 bool TDocumentForm::Add() {
@@ -325,8 +315,7 @@ bool TDocumentForm::Add() {
 
 bool TDocumentForm::Save() {
     if (!TMAccountReadForm::Save()) return false;
-    if (QueuedCount() > 0 && !UnsignedWriteRefusal(this, UserName).isEmpty() && SignInBeforeSave)
-        SignInBeforeSave();
+    if (QueuedCount() > 0) SignInIfUnsigned(this, UserName);
     // A refused or failed Save leaves the queue as it was queued, whatever the check rewrote.
     const QList<TQueuedDocument> Queued = FDocuments;
     QStringList Moved;
@@ -379,7 +368,8 @@ QString TDocumentForm::RecheckDocuments(int& Refused) {
         if (Order.removeOne(0)) Order.append(0);
         for (const int Statement : Order) {
             if (!Refusal.isEmpty()) break;
-            if (ExecCounted(AdoConnection, SignedStatements({Document.Statements[Statement]}).value(0)) == 0)
+            if (ExecCounted(AdoConnection,
+                            SignedStatements(this, {Document.Statements[Statement]}, UserName).value(0)) == 0)
                 Refusal = Document.Guards.value(Statement);
         }
         if (Refusal.isEmpty()) continue;

@@ -56,6 +56,9 @@ QString DocumentDeleteSql(const QString& Table, const QString& KeyField, qint64 
 // operators register holds someone; the windows then carry the name. The main window sets it;
 // without it, or when the operator does not sign in, Save refuses and says why.
 extern std::function<bool()> SignInBeforeSave;
+// Before a Save of queued work: asks SignInBeforeSave when nobody is signed in (UserName empty)
+// and the operators register holds someone.
+void SignInIfUnsigned(QObject* Owner, const QString& UserName);
 
 // The edit of an owner's (borrower's, seller's or buyer's) personal number, its names shown in
 // Names; its button reloads the owners.
@@ -241,7 +244,6 @@ private:
     // The statements Build makes, with the operator's marks in place of the user name: the
     // operator signs them when Save writes them.
     QStringList UnsignedStatements(const std::function<QStringList()>& Build);
-    QStringList SignedStatements(const QStringList& Statements);
     bool RefuseUnsaved(qint64 Number);
     // Gives up the running edit: the number edit back to the operator, the caption plain.
     void EndEditing();

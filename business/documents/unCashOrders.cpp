@@ -503,6 +503,20 @@ QString SignedSql(QString Sql, const QString& UserName, const QString& FullName)
     return Sql.replace(OperatorMark, SqlText(UserName)).replace(OperatorNameMark, SqlText(FullName));
 }
 
+QStringList SignedStatements(QObject* Owner, const QStringList& Statements, const QString& UserName) {
+    QString FullName;
+    bool FullNameRead = false;
+    QStringList Signed;
+    for (const QString& Sql : Statements) {
+        if (!FullNameRead && Sql.contains(OperatorNameMark)) {
+            FullName = OperatorFullName(Owner, UserName);
+            FullNameRead = true;
+        }
+        Signed << SignedSql(Sql, UserName, FullName);
+    }
+    return Signed;
+}
+
 QString OperatorFullName(QObject* Owner, const QString& UserName) {
     if (UserName == OperatorMark) return OperatorNameMark;
     TDelimitedStringList List;

@@ -173,6 +173,8 @@ extern const QString OperatorMark;
 extern const QString OperatorNameMark;
 // Sql with the marks replaced by UserName and FullName, quoted as texts are.
 QString SignedSql(QString Sql, const QString& UserName, const QString& FullName);
+// Statements signed by UserName: the full name is read once, and only when one of them asks for it.
+QStringList SignedStatements(QObject* Owner, const QStringList& Statements, const QString& UserName);
 
 // "( Field IN ( 1, 2 ) ) AND ": the condition that keeps the documents Numbers; "" without any.
 QString DocumentNumbersCondition(const QString& Field, const QList<qint64>& Numbers);

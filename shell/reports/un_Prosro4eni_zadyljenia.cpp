@@ -387,8 +387,7 @@ bool TfrmProsro4eni_zadyljenia::DoExecute() {
 
 bool TfrmProsro4eni_zadyljenia::Save() {
     if (!TReportForm::Save()) return false;
-    if (!PendingSql.isEmpty() && !UnsignedWriteRefusal(this, UserName).isEmpty() && SignInBeforeSave)
-        SignInBeforeSave();
+    if (!PendingSql.isEmpty()) SignInIfUnsigned(this, UserName);
     // The queue keeps its statements unsigned; a failed Save leaves them so.
     const QStringList Unsigned = PendingSql;
     int Refused = -1;
@@ -406,9 +405,7 @@ bool TfrmProsro4eni_zadyljenia::Save() {
                 return Text;
             }
         // The re-booking orders are signed by whoever is signed in as they are written.
-        const QString FullName = OperatorFullName(this, UserName);
-        for (QString& Sql : PendingSql)
-            Sql = SignedSql(Sql, UserName, FullName);
+        PendingSql = SignedStatements(this, PendingSql, UserName);
         return QString();
     });
     if (!Written) {

@@ -585,11 +585,7 @@ qint64 TDocumentForm::NextFreeNumber() {
 }
 
 bool TDocumentForm::NumberTaken(qint64 Number) {
-    TDelimitedStringList Found;
-    RunQuery(this, AdoConnection,
-             Format(uR"sql(SELECT %s FROM %s WHERE %s = %d)sql"_s, {KeyField, TableName, KeyField, Number}),
-             &Found);
-    return Found.Count() > 0;
+    return RecordStored(this, TableName, KeyField, Number);
 }
 
 bool TDocumentForm::Edit() {

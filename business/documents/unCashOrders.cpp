@@ -398,11 +398,16 @@ bool ReadStoredOrder(QObject* Owner, const QString& Table, qint64 DocNo, TCashOr
     return true;
 }
 
-bool DocumentNumberStored(QObject* Owner, const QString& Table, double DocNo) {
-    TDelimitedStringList List;
+bool RecordStored(QObject* Owner, const QString& Table, const QString& KeyField, qint64 Key) {
+    TDelimitedStringList Found;
     RunQuery(Owner, AdoConnection,
-             Format(uR"sql(SELECT docno FROM %s WHERE docno = %d)sql"_s, {Table, Whole(DocNo)}), &List);
-    return List.Count() > 0;
+             Format(uR"sql(SELECT %s FROM %s WHERE ( %s = %d ))sql"_s, {KeyField, Table, KeyField, Key}),
+             &Found);
+    return Found.Count() > 0;
+}
+
+bool DocumentNumberStored(QObject* Owner, const QString& Table, double DocNo) {
+    return RecordStored(Owner, Table, u"docno"_s, Whole(DocNo));
 }
 
 QString NextDocNoSql(const QString& Table) {

@@ -132,6 +132,8 @@ QString PayoutRefusal(qint64 OrderNo, const QString& Contract);
 QString OwnOrderRefusal(QObject* Owner, const QString& Table, qint64 OrderNo);
 // The saved order DocNo of Table (its contract, type, amount and date); false when there is none.
 bool ReadStoredOrder(QObject* Owner, const QString& Table, qint64 DocNo, TCashOrderEntry& Order);
+// True when a row of Table has Key in KeyField.
+bool RecordStored(QObject* Owner, const QString& Table, const QString& KeyField, qint64 Key);
 // True when a document numbered DocNo is saved in Table.
 bool DocumentNumberStored(QObject* Owner, const QString& Table, double DocNo);
 

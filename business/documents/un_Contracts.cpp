@@ -47,14 +47,6 @@ QString YesNo(bool Value) {
     return Value ? u"да"_s : u"не"_s;
 }
 
-bool RecordStored(QObject* Owner, const QString& Table, const QString& KeyField, qint64 Key) {
-    TDelimitedStringList Found;
-    RunQuery(Owner, AdoConnection,
-             Format(uR"sql(SELECT %s FROM %s WHERE ( %s = %d ))sql"_s, {KeyField, Table, KeyField, Key}),
-             &Found);
-    return Found.Count() > 0;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------

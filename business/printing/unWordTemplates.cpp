@@ -85,6 +85,16 @@ bool CopyReplacing(const QString& Source, const QString& Target) {
     return copy.Execute();
 }
 
+// Template copied into Work, the run's own folder, as the file Name, to be filled there and leave
+// the template as it is; "" when the copy failed. The copy is the run's to write, whatever the
+// template allows.
+QString WorkingCopy(const QTemporaryDir& Work, const QString& Template, const QString& Name) {
+    const QString Copy = QDir(Work.path()).filePath(Name);
+    if (!Work.isValid() || !CopyReplacing(Template, Copy)) return QString();
+    QFile::setPermissions(Copy, QFile::ReadOwner | QFile::WriteOwner);
+    return Copy;
+}
+
 } // namespace
 
 QString ContractTemplatePath() {
@@ -241,8 +251,9 @@ void PrintContractDocument(QObject* Owner, int DocNo) {
     // Each print fills a copy of its own: workstations share the program folder, and one that
     // prints meanwhile would fill the very file this one's converter is about to read.
     QTemporaryDir work;
-    const QString workingCopy = QDir(work.path()).filePath(QFileInfo(ContractWorkingCopyPath()).fileName());
-    if (!work.isValid() || !CopyReplacing(ContractTemplatePath(), workingCopy)) {
+    const QString workingCopy =
+        WorkingCopy(work, ContractTemplatePath(), QFileInfo(ContractWorkingCopyPath()).fileName());
+    if (workingCopy.isEmpty()) {
         ShowErrorFmt(QStringLiteral("Грешка при копиране на файловете."));
         return;
     }
@@ -268,12 +279,11 @@ void PrintItemLabel(const QString& TemplatePath, const QString& DocNo, const QSt
     if (!CurrentOfficePrinter().Available()) throw EOfficeError(OfficeMissingText());
     // The label is filled in a copy of its own, so the template keeps its placeholders.
     QTemporaryDir work;
-    const QString copy = QDir(work.path()).filePath(QFileInfo(TemplatePath).fileName());
-    if (!work.isValid() || !QFile::copy(TemplatePath, copy)) {
+    const QString copy = WorkingCopy(work, TemplatePath, QFileInfo(TemplatePath).fileName());
+    if (copy.isEmpty()) {
         ShowErrorFmt(QStringLiteral("Грешка при копиране на файловете."));
         return;
     }
-    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
     TDelimitedStringList records;
     // A bought item is no pledge: its label must not read as another customer's contract. Replaced
     // first, so that an item name with the word keeps it.

@@ -89,7 +89,7 @@ bool CopyReplacing(const QString& Source, const QString& Target) {
 // the template as it is; "" when the copy failed. The copy is the run's to write, whatever the
 // template allows.
 QString WorkingCopy(const QTemporaryDir& Work, const QString& Template, const QString& Name) {
-    const QString Copy = QDir(Work.path()).filePath(Name);
+    QString Copy = QDir(Work.path()).filePath(Name);
     if (!Work.isValid() || !CopyReplacing(Template, Copy)) return QString();
     QFile::setPermissions(Copy, QFile::ReadOwner | QFile::WriteOwner);
     return Copy;

@@ -1251,9 +1251,20 @@ bool IsProgramDatabase(const QString& Path) {
     return true;
 }
 
-TCopyOutcome CopyDatabaseFile(const QString& Source, const QString& Target,
-                              const std::function<void()>& OnCopied) {
-    const bool NewTarget = !QFileInfo::exists(Target);
+namespace {
+
+// The check of a copy just written; another workstation may hold its lock longer than one busy wait.
+bool CheckedSound(const QString& Path) {
+    TCheck Check = QuickCheck(Path);
+    for (int Retry = 0; Retry < 2 && Check == TCheck::Busy; ++Retry)
+        Check = QuickCheck(Path);
+    return Check == TCheck::Sound;
+}
+
+// Copies the database at Source into the new file Target with the online backup, inside a read
+// transaction on Source, so that another connection's commit waits for the copy instead of tearing
+// it; false, with Target removed, when it could not.
+bool BackupFile(const QString& Source, const QString& Target) {
     sqlite3* From = nullptr;
     sqlite3* To = nullptr;
     bool Copied = false;
@@ -1275,21 +1286,121 @@ TCopyOutcome CopyDatabaseFile(const QString& Source, const QString& Target,
     }
     sqlite3_close(From);
     sqlite3_close(To);
-    TCheck Check = TCheck::Unsound;
-    if (Copied) {
-        if (OnCopied) OnCopied();
-        // Another workstation may hold its write lock longer than one busy wait.
-        Check = QuickCheck(Target);
-        for (int Retry = 0; Retry < 2 && Check == TCheck::Busy; ++Retry)
-            Check = QuickCheck(Target);
-    }
-    if (Check == TCheck::Sound) return coCopiedSound;
-    if (NewTarget) {
+    if (!Copied) {
         QFile::remove(Target);
         QFile::remove(Target + u"-journal"_s);
-        return coNotCopied;
     }
-    return Copied ? coCopiedUnverified : coNotCopied;
+    return Copied;
+}
+
+int Exec(sqlite3* Db, const QString& Sql) {
+    return sqlite3_exec(Db, Sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+}
+
+QString QuotedName(const QString& Name) {
+    return u'"' + QString(Name).replace(u'"', u"\"\""_s) + u'"';
+}
+
+// The rows of a query of text columns, read whole before anything changes what it reads.
+QList<QStringList> TextRows(sqlite3* Db, const char* Sql) {
+    QList<QStringList> Rows;
+    sqlite3_stmt* Statement = nullptr;
+    if (sqlite3_prepare_v2(Db, Sql, -1, &Statement, nullptr) == SQLITE_OK)
+        while (sqlite3_step(Statement) == SQLITE_ROW) {
+            QStringList Row;
+            for (int Col = 0; Col < sqlite3_column_count(Statement); ++Col)
+                Row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(Statement, Col)));
+            Rows << Row;
+        }
+    sqlite3_finalize(Statement);
+    return Rows;
+}
+
+// Inside the open transaction on Db: every table and view of main goes, and those of the attached
+// database "archived" come in, each table with its rows before the indexes and views built on it.
+// The result code of the first failure.
+int ReplaceObjects(sqlite3* Db) {
+    for (const QStringList& Old : TextRows(Db, R"sql(
+            SELECT type, name FROM main.sqlite_schema
+            WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite\_%' ESCAPE '\')sql"))
+        if (const int Rc = Exec(Db, u"DROP "_s + Old[0] + u' ' + QuotedName(Old[1])); Rc != SQLITE_OK)
+            return Rc;
+    for (const QStringList& New : TextRows(Db, R"sql(
+            SELECT type, name, sql FROM archived.sqlite_schema
+            WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite\_%' ESCAPE '\'
+            ORDER BY type <> 'table', rowid)sql")) {
+        int Rc = Exec(Db, New[2]);
+        if (Rc == SQLITE_OK && New[0] == u"table"_s)
+            Rc = Exec(Db, u"INSERT INTO main."_s + QuotedName(New[1]) + u" SELECT * FROM archived."_s +
+                              QuotedName(New[1]));
+        if (Rc != SQLITE_OK) return Rc;
+    }
+    return SQLITE_OK;
+}
+
+// Attaches the database file Path to Db as "archived".
+bool AttachArchived(sqlite3* Db, const QString& Path) {
+    sqlite3_stmt* Attach = nullptr;
+    const QByteArray Utf8 = Path.toUtf8();
+    const bool Attached =
+        sqlite3_prepare_v2(Db, "ATTACH ?1 AS archived", -1, &Attach, nullptr) == SQLITE_OK &&
+        sqlite3_bind_text(Attach, 1, Utf8.constData(), int(Utf8.size()), SQLITE_STATIC) == SQLITE_OK &&
+        sqlite3_step(Attach) == SQLITE_DONE;
+    sqlite3_finalize(Attach);
+    return Attached;
+}
+
+bool IsBusy(int Rc) {
+    return (Rc & 0xFF) == SQLITE_BUSY;
+}
+
+} // namespace
+
+bool CopyDatabaseFile(const QString& Source, const QString& Target) {
+    if (!BackupFile(Source, Target)) return false;
+    if (CheckedSound(Target)) return true;
+    QFile::remove(Target);
+    QFile::remove(Target + u"-journal"_s);
+    return false;
+}
+
+const QString PartialCopySuffix = u".part"_s;
+
+TReplaceOutcome ReplaceDatabaseFile(const QString& Replacement, const QString& Live, const QString& Kept,
+                                    const std::function<void()>& OnReplaced) {
+    TReplaceOutcome Outcome = roNotReplaced;
+    sqlite3* Db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(Live).constData(), &Db, SQLITE_OPEN_READWRITE, nullptr) ==
+        SQLITE_OK) {
+        Configure(Db);
+        // Attaching is refused inside a transaction.
+        const int Begun = AttachArchived(Db, Replacement) ? Exec(Db, u"BEGIN IMMEDIATE"_s) : SQLITE_ERROR;
+        if (IsBusy(Begun))
+            Outcome = roBusy;
+        else if (Begun == SQLITE_OK) {
+            // The copy reads on a connection of its own: the backup refuses a source that is writing.
+            const QString Part = Kept + PartialCopySuffix;
+            int Rc = SQLITE_CANTOPEN;
+            if (BackupFile(Live, Part)) {
+                if (QFile::rename(Part, Kept))
+                    Rc = ReplaceObjects(Db);
+                else
+                    QFile::remove(Part);
+            }
+            if (Rc == SQLITE_OK) Rc = Exec(Db, u"COMMIT"_s);
+            if (Rc == SQLITE_OK)
+                Outcome = roReplacedUnverified;
+            else {
+                Exec(Db, u"ROLLBACK"_s);
+                QFile::remove(Kept);
+                Outcome = IsBusy(Rc) ? roBusy : roNotReplaced;
+            }
+        }
+    }
+    sqlite3_close(Db);
+    if (Outcome != roReplacedUnverified) return Outcome;
+    if (OnReplaced) OnReplaced();
+    return CheckedSound(Live) ? roReplacedSound : roReplacedUnverified;
 }
 
 bool CreateDatabaseFile(const QString& Path) {

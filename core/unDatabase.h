@@ -69,20 +69,29 @@ bool DatabaseFileIsSound(const QString& Path);
 // missing, since the repair adds it.
 bool IsProgramDatabase(const QString& Path);
 
-// What a database copy achieved.
-enum TCopyOutcome {
-    coNotCopied,        // Target is as it was (a new Target is gone)
-    coCopiedUnverified, // Target holds the copy, but its check failed or could not run
-    coCopiedSound,      // Target holds the copy and passed the check
+// Copies the database at Source into the new file Target with SQLite's online backup, inside a
+// read transaction on Source, so that another process's commit waits for the copy instead of
+// tearing it. True when Target holds the copy and passed "PRAGMA quick_check" (tried again a few
+// times while another connection's lock keeps it from running); otherwise Target is removed.
+bool CopyDatabaseFile(const QString& Source, const QString& Target);
+
+// A copy that ReplaceDatabaseFile keeps bears this after its name until it is whole.
+extern const QString PartialCopySuffix;
+
+// What a replacement of a database achieved.
+enum TReplaceOutcome {
+    roBusy,               // another connection's lock outlasted the busy wait: Live as it was, no Kept
+    roNotReplaced,        // Kept or the new data could not be written: Live as it was, no Kept
+    roReplacedUnverified, // Live holds the new data, Kept the former; Live's check failed or could not run
+    roReplacedSound,      // Live holds the new data and passed the check, Kept the former
 };
-// Copies the database at Source into Target with SQLite's online backup, inside a read
-// transaction on Source, so that another process's commit waits for the copy instead of tearing
-// it. A new Target is created; an existing one is replaced in one transaction of its own, so
-// its other connections see either all of it or none. OnCopied, when given, runs once the copy
-// is in Target, before Target's "PRAGMA quick_check"; a check that another connection's lock
-// keeps from running is tried again a few times. A new Target that is not sound is removed.
-TCopyOutcome CopyDatabaseFile(const QString& Source, const QString& Target,
-                              const std::function<void()>& OnCopied = {});
+// Replaces every table, index and view of the database at Live, rows included, with those of the
+// database at Replacement, and keeps Live's data as they were in the new file Kept. One write lock on
+// Live, taken before the copy and let go when the replacement has committed, spans both: another
+// connection's commit is either in Kept or waits and goes into the new data, never between them.
+// OnReplaced, when given, runs after the commit, before Live's "PRAGMA quick_check".
+TReplaceOutcome ReplaceDatabaseFile(const QString& Replacement, const QString& Live, const QString& Kept,
+                                    const std::function<void()>& OnReplaced = {});
 
 // Runs a SELECT into List (rows "°"-separated, fields "@"-separated, double quotes removed,
 // values trimmed). An empty SQL gives an empty list. A failure clears List and throws

@@ -46,8 +46,6 @@ namespace {
 const QString ArchiveFolderName = QStringLiteral("Archive");
 const QString TemporaryFolderName = QStringLiteral("Temporary archive files");
 const QString NameInCabinet = QStringLiteral("lendora.mdb");
-// A kept copy is written under its name with this added, and renamed when it is whole.
-const QString PartSuffix = QStringLiteral(".part");
 const QString NextFloppyPrompt = QStringLiteral("Моля поставете следващата дискета и натиснете ОК.");
 
 constexpr qint64 ServerVolumeSize = 100000000;
@@ -346,11 +344,19 @@ QString CanonicalPath(const QString& Path) {
     return QDir::cleanPath(Info.canonicalFilePath() + Rest);
 }
 
-QByteArray FileFingerprint(const QString& Path) {
+QByteArray FileFingerprint(const QString& Path, const std::function<void(qint64, qint64)>& OnProgress) {
     QFile File(Path);
     if (!File.open(QIODevice::ReadOnly)) return QByteArray();
     QCryptographicHash Hash(QCryptographicHash::Sha256);
-    if (!Hash.addData(&File)) return QByteArray();
+    QByteArray Block(1 << 20, Qt::Uninitialized);
+    for (qint64 Done = 0;;) {
+        const qint64 Read = File.read(Block.data(), Block.size());
+        if (Read < 0) return QByteArray();
+        if (Read == 0) break;
+        Hash.addData(QByteArrayView(Block.constData(), Read));
+        Done += Read;
+        if (OnProgress) OnProgress(Done, File.size());
+    }
     return QByteArray::number(File.size()) + ':' + Hash.result().toHex();
 }
 
@@ -671,13 +677,7 @@ void TformArchive::RunStep() {
         const int Code = RestoreRun();
         // The extracted database (with the operators' passwords) goes at once, whatever happened.
         DeleteDirectoryTree(FTempFolder);
-        if (Code != 0) {
-            if (!FKept.isEmpty())
-                FFailureDetail +=
-                    (FFailureDetail.isEmpty() ? QString() : QStringLiteral("\r")) +
-                    Format(QStringLiteral("Предишните данни са запазени във файл %s."), {FKept});
-            return Failure(Code);
-        }
+        if (Code != 0) return Failure(Code);
         MoveToStep(98, 0);
         break;
     }
@@ -723,7 +723,9 @@ void TformArchive::RunStep() {
         if (FStep == 99)
             ShowInfo(QStringLiteral("Архивирането на данните е извършено успешно.\r") + ArchivePlace());
         else if (FInstalledChecked && FReopened)
-            ShowInfo(QStringLiteral("Възстановяването на данните е извършено успешно."));
+            ShowInfo(Format(QStringLiteral("Възстановяването на данните е извършено успешно.\r"
+                                           "Предишните данни са запазени във файл %s."),
+                            {FKept}));
         else
             ShowInfo(
                 Format(QStringLiteral("Данните от архива са възстановени, но базата не можа да бъде %s.\r"
@@ -776,7 +778,7 @@ void TformArchive::RemoveStaleWorkFiles() {
     const QFileInfo Live(DatabaseFileName);
     const QString Kept = Live.completeBaseName() + QStringLiteral("-*.") + Live.suffix();
     const QFileInfoList Files =
-        QDir(DatabaseDir).entryInfoList({Kept, Kept + PartSuffix + QLatin1Char('*')}, QDir::Files);
+        QDir(DatabaseDir).entryInfoList({Kept, Kept + PartialCopySuffix + QLatin1Char('*')}, QDir::Files);
     for (const QFileInfo& File : Files)
         if (File.size() == 0 || !File.fileName().endsWith(QLatin1Char('.') + Live.suffix()))
             QFile::remove(File.filePath());
@@ -805,9 +807,9 @@ QString TformArchive::ArchiveTargetFolder() const {
 QString TformArchive::ArchivePlace() const {
     const QString First = ArchiveVolumeName(FBaseName, 1);
     if (Medium() == 1)
-        return Format(QStringLiteral("Архивното копие %s е записано на %d %s."),
-                      {FBaseName, FVolumeCount,
-                       FVolumeCount == 1 ? QStringLiteral("дискета") : QStringLiteral("дискети")});
+        return Format(
+            QStringLiteral("Архивното копие %s е записано на %d %s."),
+            {FBaseName, FDiskCount, FDiskCount == 1 ? QStringLiteral("дискета") : QStringLiteral("дискети")});
     const QString Files =
         FVolumeCount > 1 ? First + QStringLiteral(" … ") + ArchiveVolumeName(FBaseName, FVolumeCount) : First;
     return Format(QStringLiteral("Архивното копие е записано в папка %s: %s."),
@@ -852,7 +854,7 @@ int TformArchive::ArchiveRun() {
         return 2;
     }
     SetStatus(QStringLiteral("Изтегляне на данните ..."));
-    if (CopyDatabaseFile(Live, Copy) != coCopiedSound) return 2;
+    if (!CopyDatabaseFile(Live, Copy)) return 2;
 
     SetStatus(QStringLiteral("Компресиране на архивното копие ..."));
     FVolumeCount = 0;
@@ -877,11 +879,28 @@ int TformArchive::ArchiveRun() {
 int TformArchive::TransferToFloppies() {
     SetBusy(true);
     FCancelRequest = false;
+    FDiskCount = 0;
+    bool NewDisk = true;
     for (int N = 1; N <= FVolumeCount; ++N) {
         const QString Volume = FTempFolder + ArchiveVolumeName(FBaseName, N);
         const qint64 Size = FileSizeByName(Volume);
         bool Erase = N == 1 && checkDeleteDisk->isChecked();
         for (;;) {
+            // A disk kept as it is takes this set's label: a set already on it could no longer be
+            // restored. Later volumes go on this disk or on an erased one.
+            if (!Erase && N == 1) {
+                const QString Other = OtherArchiveOnDisk();
+                if (!Other.isEmpty() &&
+                    ConfirmYesNoFmt(
+                        QStringLiteral("Дискетата в устройството съдържа архивно копие %s, което "
+                                       "няма да може да бъде възстановено, ако на нея се запише "
+                                       "и това.\rДа се запише ли архивното копие на тази дискета?"),
+                        {Other}) != mrYes) {
+                    if (ConfirmOkCancelFmt(NextFloppyPrompt) != mrOk) return 2;
+                    Erase = true;
+                    continue;
+                }
+            }
             if (Erase) {
                 // OK with the disk just written still in the drive must not wipe it.
                 if (const int Earlier = EarlierVolumeOnDisk(N)) {
@@ -897,7 +916,7 @@ int TformArchive::TransferToFloppies() {
             }
             const qint64 Free = FFloppy->FreeSpace();
             if (Free < 0) return 2;
-            if (Free > Size) break;
+            if (Free >= Size) break;
             // No other disk of this kind would take it either.
             if (FloppyIsEmpty()) {
                 FFailureDetail = Format(QStringLiteral("Част %d от архивното копие е %d байта, а празната "
@@ -908,7 +927,10 @@ int TformArchive::TransferToFloppies() {
             }
             if (ConfirmOkCancelFmt(NextFloppyPrompt) != mrOk) return 2;
             Erase = true;
+            NewDisk = true;
         }
+        if (NewDisk) ++FDiskCount;
+        NewDisk = false;
         SetStatus(QStringLiteral("Прехвърляне на архивното копие ..."));
         if (!CopyFile(Volume, FFloppy->Root() + ArchiveVolumeName(FBaseName, N))) return 2;
         if (!FFloppy->SetLabel(FloppyVolumeLabel(N, FVolumeCount))) return 13;
@@ -921,6 +943,16 @@ int TformArchive::EarlierVolumeOnDisk(int Number) const {
     for (int Earlier = Number - 1; Earlier >= 1; --Earlier)
         if (!FindFileNoCase(FFloppy->Root(), ArchiveVolumeName(FBaseName, Earlier)).isEmpty()) return Earlier;
     return 0;
+}
+
+QString TformArchive::OtherArchiveOnDisk() const {
+    for (const QString& Name :
+         QDir(FFloppy->Root())
+             .entryList({QStringLiteral("????????-??????.*.ldr")}, QDir::Files, QDir::Name)) {
+        QString Base = Name.section(QLatin1Char('.'), 0, 0);
+        if (Base != FBaseName) return Base;
+    }
+    return QString();
 }
 
 bool TformArchive::FloppyIsEmpty() const {
@@ -960,49 +992,58 @@ QString KeptDatabaseName(const QDateTime& When) {
     for (int N = 1;; ++N) {
         Name = DatabaseDir + Live.completeBaseName() + QLatin1Char('-') + ArchiveBaseName(When) +
                (N > 1 ? QStringLiteral("-%1").arg(N) : QString()) + QLatin1Char('.') + Live.suffix();
-        if (!QFileInfo::exists(Name) && !QFileInfo::exists(Name + PartSuffix)) return Name;
+        if (!QFileInfo::exists(Name) && !QFileInfo::exists(Name + PartialCopySuffix)) return Name;
     }
 }
 } // namespace
 
 // Nothing is replaced unless the archived database passes the check, is this program's, the
-// operator agrees and the windows showing the current rows are closed. The current database is
-// kept first; the archived one then goes in through the online backup, in one transaction, so a
-// failure part-way (a full disk, another workstation's lock) leaves the live file as it was. Once
-// that may have begun the kept copy stays: the live file may hold the archive.
+// operator agrees and the windows showing the current rows are closed. The current data are kept
+// and the archived ones put in under one write lock, so that no save another workstation makes
+// meanwhile falls between them. The extracted file is checksummed before that lock, as it may take
+// seconds.
 int TformArchive::InstallDatabase(const QString& Extracted, const QString& ArchiveWhen) {
-    const QString Live = DatabaseDir + DatabaseFileName;
-    const QByteArray Checked = FileFingerprint(Extracted);
+    const QByteArray Checked = CheckedFingerprint(Extracted);
     if (Checked.isEmpty() || !DatabaseFileIsSound(Extracted) || !IsProgramDatabase(Extracted)) return 6;
-    if (ConfirmYesNoFmt(QStringLiteral("Текущите данни ще бъдат заменени с данните от архива от %s.\r"
-                                       "Желаете ли да продължите?"),
+    if (ConfirmYesNoFmt(QStringLiteral("Текущите данни ще бъдат заменени с данните от архива от %s.\rВсички "
+                                       "документи, записани след тази дата на всички работни места, ще "
+                                       "бъдат заменени.\rЖелаете ли да продължите?"),
                         {ArchiveWhen}) != mrYes)
         return 5;
     // A window kept open by the operator (work not saved) is a cancel.
     if (OnReplacing && !OnReplacing()) return 5;
+    // The question and the windows let other work run: what goes in must be what was checked.
+    if (CheckedFingerprint(Extracted) != Checked) return 17;
     SetStatus(QStringLiteral("Възстановяване на данните ..."));
     const QString Kept = KeptDatabaseName(QDateTime::currentDateTime());
-    if (CopyDatabaseFile(Live, Kept + PartSuffix) != coCopiedSound ||
-        !QFile::rename(Kept + PartSuffix, Kept)) {
-        QFile::remove(Kept + PartSuffix);
+    const TReplaceOutcome Outcome =
+        ReplaceDatabaseFile(Extracted, DatabaseDir + DatabaseFileName, Kept,
+                            [this] { SetStatus(QStringLiteral("Проверка на базата ...")); });
+    if (Outcome == roBusy || Outcome == roNotReplaced) {
+        FFailureDetail = Outcome == roBusy
+                             ? QStringLiteral("Базата данни се използва от друго работно място. "
+                                              "Моля опитайте отново по-късно.\r")
+                             : QString();
+        FFailureDetail += QStringLiteral("Текущите данни не са променени.");
         return 2;
     }
     FKept = Kept;
-    // The question and the windows let other work run: what goes in must be what was checked.
-    if (FileFingerprint(Extracted) != Checked) {
-        QFile::remove(Kept);
-        FKept.clear();
-        return 17;
-    }
-    const TCopyOutcome Outcome =
-        CopyDatabaseFile(Extracted, Live, [this] { SetStatus(QStringLiteral("Проверка на базата ...")); });
-    if (Outcome == coNotCopied) return 2;
-    FInstalledChecked = Outcome == coCopiedSound;
+    FInstalledChecked = Outcome == roReplacedSound;
     // Statements and the catalog of the replaced database go; what was read from it is read again.
     SetStatus(QStringLiteral("Активиране на базата ..."));
     if (AdoConnection) AdoConnection->Close();
     FReopened = ReopenDatabase();
     return 0;
+}
+
+// The checksum of the extracted database, with the progress shown: it may take seconds.
+QByteArray TformArchive::CheckedFingerprint(const QString& Extracted) {
+    SetStatus(QStringLiteral("Проверка на архивното копие ..."));
+    return FileFingerprint(Extracted, [this](qint64 Done, qint64 Total) {
+        progressBar->setMaximum(int(Total / 1024) + 1);
+        progressBar->setValue(int(Done / 1024));
+        QCoreApplication::processEvents();
+    });
 }
 
 int TformArchive::RestoreRun() {

@@ -87,8 +87,9 @@ private:
 // The path with its links resolved as far as it exists, the part that does not exist appended.
 QString CanonicalPath(const QString& Path);
 
-// The size and checksum of a file: what the restore checked must be what it installs.
-QByteArray FileFingerprint(const QString& Path);
+// The size and checksum of a file: what the restore checked must be what it installs. OnProgress
+// gets the bytes read and the file's size after each block.
+QByteArray FileFingerprint(const QString& Path, const std::function<void(qint64, qint64)>& OnProgress = {});
 
 // FAT volume labels of a device or image file, through dosfstools' fatlabel.
 std::optional<QString> ReadFatLabel(const QString& Device);
@@ -200,8 +201,11 @@ private:
     int CopyFromFloppies(const QString& BaseName);
     // The earlier volume of this set that the disk in the drive holds, 0 when it holds none.
     int EarlierVolumeOnDisk(int Number) const;
+    // The base name of another archive with a volume on the disk in the drive, "" when none.
+    QString OtherArchiveOnDisk() const;
     bool FloppyIsEmpty() const;
     int InstallDatabase(const QString& Extracted, const QString& ArchiveWhen);
+    QByteArray CheckedFingerprint(const QString& Extracted);
     bool CopyFile(const QString& Source, const QString& Target);
     bool ReopenDatabase();
     void CancelClick();
@@ -219,6 +223,8 @@ private:
     bool FClosed = false;
     QString FBaseName;
     int FVolumeCount = 0;
+    // The disks the last transfer wrote on.
+    int FDiskCount = 0;
     qint64 FVolumeSize = 0;
     // This run's own folder inside the shared temporary folder.
     std::unique_ptr<TRunFolder> FRun;

@@ -29,6 +29,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtEndian>
+#include <atomic>
 #include <future>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -65,13 +66,13 @@ using TLabels = QMap<QString, QString>;
 class TFakeFloppy : public TFloppyMedium {
 public:
     TFakeFloppy(const QString* Drive, qint64 Capacity, TLabels* Labels)
-        : FDrive(Drive), FCapacity(Capacity), FLabels(Labels) {}
+        : Capacity(Capacity), FDrive(Drive), FLabels(Labels) {}
     QString Root() const override { return *FDrive; }
     qint64 FreeSpace() const override {
         qint64 Used = 0;
         for (const QFileInfo& F : QDir(*FDrive).entryInfoList(QDir::Files))
             Used += F.size();
-        return FCapacity - Used;
+        return Capacity - Used;
     }
     std::optional<QString> Label() const override {
         if (!FLabels->contains(*FDrive)) return std::nullopt;
@@ -87,9 +88,10 @@ public:
         return true;
     }
 
+    qint64 Capacity;
+
 private:
     const QString* FDrive;
-    qint64 FCapacity;
     TLabels* FLabels;
 };
 
@@ -338,6 +340,80 @@ TEST(ArchiveRestore, AsksFirstKeepsTheReplacedDatabaseAndPutsTheArchivedPassword
     EXPECT_EQ(List.Get(0), "2");
 }
 
+// Another workstation saves every few milliseconds throughout the restore of a database of tens
+// of megabytes: each save reported done is in the kept copy or in the live file afterwards, and the
+// wizard says which data are replaced and where the previous ones are.
+TEST(ArchiveRestore, EverySaveAnotherWorkstationMakesDuringARestoreIsKeptOrLive) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    ExecOn(Dir.DatabaseFile(), R"sql(
+        CREATE TABLE Ballast (data BLOB);
+        WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40)
+        INSERT INTO Ballast SELECT zeroblob(1000000) FROM n;
+    )sql");
+    ArchiveToServer();
+    ASSERT_GT(QFileInfo(Dir.DatabaseFile()).size(), 40000000);
+
+    std::atomic<bool> Stop = false;
+    std::atomic<int> Count = 0;
+    QList<int> Saved;
+    std::thread Writer([&, File = QFile::encodeName(Dir.DatabaseFile())] {
+        sqlite3* Db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(File.constData(), &Db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        sqlite3_busy_timeout(Db, 5000);
+        for (int Code = 1000; !Stop; ++Code) {
+            const QByteArray Sql =
+                "INSERT INTO Item_types (code_i_t) VALUES (" + QByteArray::number(Code) + ")";
+            if (sqlite3_exec(Db, Sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK) {
+                Saved << Code;
+                ++Count;
+            }
+            QThread::msleep(2);
+        }
+        sqlite3_close(Db);
+    });
+    const auto SavesMore = [&](int More) {
+        for (const int Until = Count + More; Count < Until;)
+            QThread::msleep(1);
+    };
+    SavesMore(20);
+    Presenter.PlanAnswer(mrYes);
+    QString Info;
+    const int Error = RestoreFirstArchive(nullptr, &Info);
+    SavesMore(20);
+    Stop = true;
+    Writer.join();
+    ASSERT_EQ(Error, 0) << Info.toStdString();
+
+    const QStringList Kept = KeptDatabases();
+    ASSERT_EQ(Kept.size(), 1);
+    const auto Codes = [](const QString& File) {
+        TAdoConnection Connection(File);
+        TDelimitedStringList List;
+        RunQuery(nullptr, &Connection, R"sql(SELECT code_i_t FROM Item_types)sql", &List);
+        QSet<int> Codes;
+        for (int I = 0; I < List.Count(); ++I)
+            Codes.insert(List.Get(I).toInt());
+        return Codes;
+    };
+    const QSet<int> InKept = Codes(DatabaseDir + Kept[0]);
+    const QSet<int> InLive = Codes(Dir.DatabaseFile());
+    QList<int> Lost;
+    for (const int Code : Saved)
+        if (!InKept.contains(Code) && !InLive.contains(Code)) Lost << Code;
+    EXPECT_TRUE(Lost.isEmpty()) << Lost.size() << " of " << Saved.size() << " saves lost";
+    EXPECT_FALSE(InKept.isEmpty());
+    EXPECT_FALSE(InLive.isEmpty());
+
+    ASSERT_EQ(Presenter.Texts().size(), 1);
+    EXPECT_TRUE(Presenter.Texts()[0].contains("записани след тази дата на всички работни места"))
+        << Presenter.Texts()[0].toStdString();
+    EXPECT_EQ(Info,
+              "Възстановяването на данните е извършено успешно.\nПредишните данни са запазени във файл " +
+                  DatabaseDir + Kept[0] + ".");
+}
+
 TEST(ArchiveRestore, AnArchivedDatabaseThatFailsTheCheckNeverReachesTheLiveOne) {
     TTempProgramDir Dir;
     TTempRegistry Registry;
@@ -389,10 +465,9 @@ TEST(ArchiveRestore, ARestoreThatCannotFinishWritingLeavesTheLiveDatabaseAsItWas
         TDiskFullOnYes Presenter(Live.size() + 4096);
         EXPECT_EQ(RestoreFirstArchive(nullptr, &Info), 2);
     }
-    // The copy of the data kept before the install began is named.
-    ASSERT_EQ(KeptDatabases().size(), 1);
-    EXPECT_TRUE(Info.endsWith("Грешка при копиране на файловете.\nПредишните данни са запазени във файл " +
-                              DatabaseDir + KeptDatabases()[0] + "."))
+    // The install is rolled back whole, so no copy of the unchanged data is kept.
+    EXPECT_TRUE(KeptDatabases().isEmpty());
+    EXPECT_TRUE(Info.endsWith("Грешка при копиране на файловете.\nТекущите данни не са променени."))
         << Info.toStdString();
     EXPECT_EQ(ReadFile(Dir.DatabaseFile()), Live);
     EXPECT_TRUE(DatabaseFileIsSound(Dir.DatabaseFile()));
@@ -552,7 +627,10 @@ TEST(ArchiveWizard, ArchivesToTheServerAndRestoresTheChosenArchive) {
     Presenter.PlanAnswer(mrYes); // replace the current data
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     EXPECT_EQ(Form->Step(), 98) << Form->labelInfo->text().toStdString();
-    EXPECT_EQ(Form->labelInfo->text(), "Възстановяването на данните е извършено успешно.");
+    ASSERT_EQ(KeptDatabases().size(), 1);
+    EXPECT_EQ(Form->labelInfo->text(), "Възстановяването на данните е извършено успешно.\nПредишните данни "
+                                       "са запазени във файл " +
+                                           DatabaseDir + KeptDatabases()[0] + ".");
     EXPECT_EQ(OwnerCount(), 1);
     EXPECT_FALSE(QFile::exists(DatabaseDir + DatabaseFileName + ".restore"));
     delete Form;
@@ -560,7 +638,7 @@ TEST(ArchiveWizard, ArchivesToTheServerAndRestoresTheChosenArchive) {
 }
 
 TEST(ArchiveWizard, ABadArchiveOrALockedDatabaseFailsTheRestoreAndLeavesTheLiveDatabaseUntouched) {
-    enum TBreak { Garbage, Foreign, Truncated, MissingVolume, Locked };
+    enum TBreak { Garbage, Foreign, Truncated, MissingVolume, Reading, Saving };
     struct Case {
         const char* Name;
         TBreak Break;
@@ -571,7 +649,8 @@ TEST(ArchiveWizard, ABadArchiveOrALockedDatabaseFailsTheRestoreAndLeavesTheLiveD
         {"foreign", Foreign, 6},
         {"truncated", Truncated, 6},
         {"missing volume", MissingVolume, 6},
-        {"locked by another workstation", Locked, 2},
+        {"another workstation reads", Reading, 2},
+        {"another workstation saves", Saving, 2},
     };
     for (const Case& C : Cases) {
         TTempProgramDir Dir;
@@ -612,10 +691,13 @@ TEST(ArchiveWizard, ABadArchiveOrALockedDatabaseFailsTheRestoreAndLeavesTheLiveD
         AdoConnection->Close();
         const QByteArray Live = ReadFile(Dir.DatabaseFile());
         sqlite3* Other = nullptr;
-        if (C.Break == Locked) {
+        const bool Locked = C.Break == Reading || C.Break == Saving;
+        if (Locked) {
             ASSERT_EQ(sqlite3_open(QFile::encodeName(Dir.DatabaseFile()).constData(), &Other), SQLITE_OK);
-            ASSERT_EQ(sqlite3_exec(Other, R"sql(BEGIN; SELECT count(*) FROM sqlite_schema;)sql", nullptr,
-                                   nullptr, nullptr),
+            ASSERT_EQ(sqlite3_exec(Other,
+                                   C.Break == Reading ? R"sql(BEGIN; SELECT count(*) FROM sqlite_schema;)sql"
+                                                      : R"sql(BEGIN IMMEDIATE)sql",
+                                   nullptr, nullptr, nullptr),
                       SQLITE_OK);
         }
         {
@@ -630,7 +712,14 @@ TEST(ArchiveWizard, ABadArchiveOrALockedDatabaseFailsTheRestoreAndLeavesTheLiveD
             EXPECT_EQ(Form.Step(), -1) << C.Name;
             EXPECT_EQ(Form.ErrorCode(), C.Error) << C.Name;
             EXPECT_EQ(Form.btnCancel->text(), "&Изход");
+            if (Locked)
+                EXPECT_TRUE(Form.labelInfo->text().endsWith(
+                    "Грешка при копиране на файловете.\nБазата данни се използва от друго работно място. "
+                    "Моля "
+                    "опитайте отново по-късно.\nТекущите данни не са променени."))
+                    << C.Name << ": " << Form.labelInfo->text().toStdString();
         }
+        EXPECT_TRUE(KeptDatabases().isEmpty()) << C.Name;
         sqlite3_close(Other);
         EXPECT_EQ(ReadFile(Dir.DatabaseFile()), Live) << C.Name;
         EXPECT_EQ(OwnerCount(), 1) << C.Name;
@@ -762,6 +851,93 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
     EXPECT_EQ(OwnerCount(), Before - 1);
 }
 
+// A volume exactly as large as the empty disk fits; the success page counts the disks written,
+// however many volumes share one; a disk kept as it is that holds another archive gets this set's
+// label only when the operator agrees, or is swapped for another disk.
+TEST(ArchiveWizard, FloppySetsCountTheirDisksAndRelabelAnotherSetsDiskOnlyWhenAsked) {
+    enum TDisk { ExactlyTheVolume, RoomForAll, RoomForTwo, OtherSetSwapped, OtherSetOverwritten };
+    struct Case {
+        const char* Name;
+        TDisk Disk;
+        const char* VolumeSize;
+    };
+    const QString Question = "Дискетата в устройството съдържа архивно копие 20240101-120000, което няма да "
+                             "може да бъде възстановено, ако на нея се запише и това.\rДа се запише ли "
+                             "архивното копие на тази дискета?";
+    const QString NextDisk = "Моля поставете следващата дискета и натиснете ОК.";
+    for (const Case& C :
+         {Case{"a volume as large as the empty disk", ExactlyTheVolume, "1400000"},
+          Case{"every volume on one disk", RoomForAll, "800"}, Case{"two volumes a disk", RoomForTwo, "800"},
+          Case{"another set's disk swapped", OtherSetSwapped, "800"},
+          Case{"another set's disk written on", OtherSetOverwritten, "800"}}) {
+        TTempProgramDir Dir;
+        TTempRegistry Registry;
+        TActOnMessage Presenter;
+        AddOwner(1);
+        QTemporaryDir Floppies;
+        auto Disk = [&](int N) { return Floppies.filePath(QString::number(N)) + "/"; };
+        for (int N = 1; N <= 9; ++N)
+            QDir().mkpath(Disk(N));
+        QString Drive = Disk(1);
+        const bool OtherSet = C.Disk == OtherSetSwapped || C.Disk == OtherSetOverwritten;
+        TLabels Labels;
+        if (OtherSet) {
+            Touch(Disk(1) + "20240101-120000.1.ldr", "older set");
+            Labels[Disk(1)] = "LDR#1-1";
+        }
+        WriteRegString("formArchive_radioFloppy", "1");
+        auto Floppy = std::make_unique<TFakeFloppy>(&Drive, 100000, &Labels);
+        TFakeFloppy* Medium = Floppy.get();
+        TformArchive Form(nullptr, TformArchive::amArchive, std::move(Floppy));
+        Form.editVolumeSize->setText(C.VolumeSize);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        ASSERT_EQ(Form.Step(), 24) << C.Name;
+        const QString Run = RunFolders().value(0);
+        const QStringList Volumes = QDir(Run).entryList({"*.ldr"}, QDir::Files, QDir::Name);
+        const QString Base = Volumes.value(0).section('.', 0, 0);
+        if (C.Disk == ExactlyTheVolume) {
+            ASSERT_EQ(Volumes.size(), 1);
+            Medium->Capacity = QFileInfo(Run + Volumes[0]).size();
+        } else {
+            ASSERT_GE(Volumes.size(), 3) << C.Name;
+        }
+        if (C.Disk == RoomForTwo)
+            Medium->Capacity = QFileInfo(Run + Volumes[0]).size() + QFileInfo(Run + Volumes[1]).size();
+        int Next = 2;
+        if (OtherSet) {
+            Presenter.Acts << [] {};
+            Presenter.PlanAnswer(C.Disk == OtherSetOverwritten ? mrYes : mrNo);
+        }
+        for (int I = 0; I < 9; ++I)
+            Presenter.Acts << [&] { Drive = Disk(Next++); };
+        for (int I = 0; I < 9; ++I)
+            Presenter.PlanAnswer(mrOk);
+        Form.checkDeleteDisk->setChecked(!OtherSet);
+        QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        ASSERT_EQ(Form.Step(), 99) << C.Name << ": " << Form.labelInfo->text().toStdString();
+
+        int Disks = 0;
+        for (int N = 1; N <= 9; ++N)
+            Disks += QDir(Disk(N)).entryList({Base + ".*"}, QDir::Files).isEmpty() ? 0 : 1;
+        EXPECT_EQ(Disks, C.Disk == RoomForTwo ? (Volumes.size() + 1) / 2 : 1) << C.Name;
+        EXPECT_EQ(Form.labelInfo->text(), "Архивирането на данните е извършено успешно.\nАрхивното копие " +
+                                              Base + " е записано на " + QString::number(Disks) +
+                                              (Disks == 1 ? " дискета." : " дискети."))
+            << C.Name;
+        const QStringList Asked = C.Disk == OtherSetSwapped       ? QStringList{Question, NextDisk}
+                                  : C.Disk == OtherSetOverwritten ? QStringList{Question}
+                                  : C.Disk == RoomForTwo          ? QStringList(Disks - 1, NextDisk)
+                                                                  : QStringList();
+        EXPECT_EQ(Presenter.Texts(), Asked) << C.Name;
+        if (C.Disk == OtherSetSwapped) {
+            EXPECT_EQ(QDir(Disk(1)).entryList(QDir::Files), QStringList{"20240101-120000.1.ldr"});
+            EXPECT_EQ(Labels.value(Disk(1)), "LDR#1-1");
+        }
+        if (C.Disk == OtherSetOverwritten)
+            EXPECT_EQ(QDir(Disk(1)).entryList(QDir::Files).size(), Volumes.size() + 1);
+    }
+}
+
 TEST(ArchiveWizard, AMissingDatabaseFailsTheArchiveWithACopyError) {
     TTempProgramDir Dir;
     TTempRegistry Registry;
@@ -870,9 +1046,8 @@ TEST(ArchiveRestore, ALockRightAfterTheInstallNeverCostsThePreviousDataAndIsRepo
         EXPECT_EQ(List.Get(0).toInt(), Before);
         EXPECT_EQ(Form.Step(), 98);
         EXPECT_EQ(Form.labelInfo->text(),
-                  C.Info.isEmpty()
-                      ? QString("Възстановяването на данните е извършено успешно.")
-                      : C.Info + "\nПредишните данни са запазени във файл " + DatabaseDir + Kept[0] + ".")
+                  (C.Info.isEmpty() ? QString("Възстановяването на данните е извършено успешно.") : C.Info) +
+                      "\nПредишните данни са запазени във файл " + DatabaseDir + Kept[0] + ".")
             << C.Egn;
         EXPECT_EQ(OwnerCount(), 1);
         EXPECT_TRUE(QDir(DatabaseDir).entryList({"*.part*"}, QDir::Files).isEmpty());
@@ -996,7 +1171,7 @@ TEST(ArchiveRestore, EachWorkstationRestoresTheArchiveItCheckedWhateverTheOtherD
     AddOwner(3);
     QTemporaryDir Work;
     const QString Other = Work.filePath("other.mdb");
-    ASSERT_EQ(CopyDatabaseFile(Dir.DatabaseFile(), Other), coCopiedSound); // three owners
+    ASSERT_TRUE(CopyDatabaseFile(Dir.DatabaseFile(), Other)); // three owners
     const QString OtherFolder = Work.filePath("c/");
     ArchiveFileAs(Other, OtherFolder + "20240101-120000.1.ldr");
 
@@ -1051,7 +1226,13 @@ TEST(ArchiveRestore, EachWorkstationRestoresTheArchiveItCheckedWhateverTheOtherD
             Kept.removeAll(Name);
         if (C.Error == 0) {
             EXPECT_EQ(OwnerCount(), 1) << C.Name;
-            EXPECT_EQ(Info, "Възстановяването на данните е извършено успешно.") << C.Name;
+            // B's restore keeps a copy too.
+            ASSERT_EQ(Kept.size(), C.Act == Restores ? 2 : 1) << C.Name;
+            const QString Named = "Възстановяването на данните е извършено успешно.\nПредишните данни са "
+                                  "запазени във файл " +
+                                  DatabaseDir;
+            EXPECT_TRUE(Info.startsWith(Named) && Kept.contains(Info.mid(Named.size()).chopped(1)))
+                << C.Name << ": " << Info.toStdString();
         } else {
             EXPECT_EQ(OwnerCount(), Before) << C.Name;
             EXPECT_TRUE(Kept.isEmpty()) << C.Name;

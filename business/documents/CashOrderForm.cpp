@@ -208,21 +208,18 @@ QStringList TCashOrderForm::QueuedNumbers(int PaymentType, const QString& Contra
     return Numbers;
 }
 
-QString TCashOrderForm::CorrectionsRefusal(qint64 Contract, int Type, double Change, qint64 Deleted) {
+QString TCashOrderForm::CorrectionsRefusal(qint64 Contract, int Type, double Change) {
     const qint64 Taken = std::llround(Change * 100);
     if (Taken >= 0 || Contract == 0 || !IsContractPaymentType(Type)) return QString();
     const qint64 Total =
-        std::llround((ReceivedOnContract(this, Contract, Type) + QueuedAmount(Contract, Type, Deleted)) *
-                     100) +
-        Taken;
+        std::llround((ReceivedOnContract(this, Contract, Type) + QueuedAmount(Contract, Type)) * 100) + Taken;
     return Total < 0 ? CorrectionsExceedText(Contract, Type, Total) : QString();
 }
 
-double TCashOrderForm::QueuedAmount(qint64 Contract, int PaymentType, qint64 Deleted) const {
+double TCashOrderForm::QueuedAmount(qint64 Contract, int PaymentType) const {
     double Sum = 0;
     for (const TQueuedOrder& Order : QueuedOrders())
-        if (!(Order.Delete && Whole(Order.Entry.DocNo) == Deleted))
-            Sum += AmountOf(Order.Entry, Order.Edit, Order.Lifted, Order.Delete, {Contract, PaymentType});
+        Sum += AmountOf(Order.Entry, Order.Edit, Order.Lifted, Order.Delete, {Contract, PaymentType});
     return Sum;
 }
 
@@ -418,8 +415,13 @@ QString TCashOrderForm::DeleteRefusal(qint64 Number) {
     const qint64 Contract = StrToIntOrZero(Stored.Contract);
     const TContractState State = ReadContractState(this, Contract);
     if (State.Finished || State.Sold) return ClosedContractText(Contract, State, true);
-    // Inside Save the delete is queued already: it is counted once.
-    return CorrectionsRefusal(Contract, Stored.PaymentType, -Stored.Sum, Number);
+    // Inside Save the delete is queued, and what the queue leaves of each type is checked already.
+    const QList<TQueuedOrder> Queued = QueuedOrders();
+    if (std::any_of(Queued.begin(), Queued.end(), [Number](const TQueuedOrder& Order) {
+            return Order.Delete && Whole(Order.Entry.DocNo) == Number;
+        }))
+        return QString();
+    return CorrectionsRefusal(Contract, Stored.PaymentType, -Stored.Sum);
 }
 
 QStringList TCashOrderForm::DeleteStatements(int Row, qint64 Number) {

@@ -98,12 +98,12 @@ private:
     // The new orders of the queue of PaymentType on Contract, other than the edited one.
     QStringList QueuedNumbers(int PaymentType, const QString& Contract) const;
     // What the queue adds to the receipts of PaymentType on Contract: its new receipts, less the
-    // deleted ones (but a delete of order Deleted) and the edited ones' old amounts.
-    double QueuedAmount(qint64 Contract, int PaymentType, qint64 Deleted = 0) const;
+    // deleted ones and the edited ones' old amounts.
+    double QueuedAmount(qint64 Contract, int PaymentType) const;
     // Why adding Change to the receipts of Type on Contract may not be: with what the books and
-    // the queue hold (a queued delete of order Deleted left out), they would total less than the
-    // corrections made on them. "" when it may, and for a change that adds.
-    QString CorrectionsRefusal(qint64 Contract, int Type, double Change, qint64 Deleted = 0);
+    // the queue hold, they would total less than the corrections made on them. "" when it may,
+    // and for a change that adds.
+    QString CorrectionsRefusal(qint64 Contract, int Type, double Change);
     // Whether an edit keeps the lifted order's type, owner and contract.
     bool SameDocument(const TCashOrderEntry& Entry) const;
     // Inside Save: the refusal of queued Order, "" when it may be written.

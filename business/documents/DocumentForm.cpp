@@ -231,7 +231,8 @@ bool TDocumentForm::DoExecute() {
             return false;
         }
     }();
-    if (Result && !EditingRow && FDocuments.isEmpty()) ProposeNextNumber();
+    // A reload that ran leaves nothing queued or lifted.
+    if (Result) ProposeNextNumber();
     return Result;
 }
 
@@ -303,8 +304,7 @@ bool TDocumentForm::Add() {
         ShowErrorFmt(Messages);
         // Another workstation saved under the number proposed: the next free one is offered.
         const qint64 Number = Whole(feDocNo->Value());
-        if (!EditingRow && Number != 0 && (NumberTaken(Number) || GridRowOf(Number) >= 0))
-            ProposeNextNumber();
+        if (!EditingRow && (NumberTaken(Number) || QueuedAsNew(Number))) ProposeNextNumber();
         return false;
     }
     FGuarded.clear();
@@ -437,7 +437,7 @@ QStringList TDocumentForm::RenumberTakenNumbers() {
     for (TQueuedDocument& Document : FDocuments) {
         if (Document.Change != TChange::New) continue;
         const bool Taken = NumberTaken(Document.Number);
-        if (!Taken && (!Moving || Document.Number > Last) && !Used.contains(Document.Number)) {
+        if (!Taken && (!Moving || Document.Number > Last)) {
             Last = Document.Number;
             Used.insert(Last);
             continue;
@@ -612,7 +612,7 @@ QString TDocumentForm::FreeNumberSql(qint64 From) {
 qint64 TDocumentForm::FirstFreeNumber(qint64 From) {
     TDelimitedStringList Free;
     RunQuery(this, AdoConnection, FreeNumberSql(From), &Free);
-    return Free.Count() > 0 ? StrToIntOrZero(Free.GetField(0, 0)) : From;
+    return StrToIntOrZero(Free.GetTextStr());
 }
 
 bool TDocumentForm::NumberTaken(qint64 Number) {

@@ -1115,6 +1115,10 @@ TEST_F(CashOrderWindow, AReceiptIsNotTakenBelowTheCorrectionsMadeOnIt) {
     Press(Qt::Key_F4);
     EXPECT_EQ(Told().trimmed(), u"Корекцията надвишава полученото по договора с този вид ПКО (0.00)."_s);
     Presenter.Clear();
+    Type(form->feSum_c, u"0.99"_s);
+    Press(Qt::Key_F4);
+    Refused(u"2"_s, u"4.01"_s);
+    Presenter.Clear();
     TypeReceipt(*this, form, u"6"_s, Ivan, u"1"_s, u"10"_s);
     Press(Qt::Key_F4);
     Refused(u"2"_s, u"5.00"_s);
@@ -1146,24 +1150,60 @@ TEST_F(CashOrderWindow, AReceiptIsNotTakenBelowTheCorrectionsMadeOnIt) {
     EXPECT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
 
     // A delete that leaves exactly nothing passes F5; another workstation's correction of one cent
-    // saved before F2 refuses it there.
+    // saved before F2 refuses it there, and taken back, lets it through.
     Exec(u"Insert into Incomes values ( 9, 45351, 1, 1, 30, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
     Press(Qt::Key_F8);
-    ASSERT_TRUE(SelectOrder(u"9"_s));
-    Presenter.Clear();
-    Presenter.PlanPassword(u"shef"_s);
-    Presenter.PlanAnswer(mrYes);
-    Press(Qt::Key_F5);
-    ASSERT_EQ(form->PendingSql.size(), 1) << Told().toStdString();
+    const auto DeleteNine = [&] {
+        ASSERT_TRUE(SelectOrder(u"9"_s));
+        Presenter.PlanPassword(u"shef"_s);
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F5);
+        ASSERT_EQ(form->PendingSql.size(), 1) << Told().toStdString();
+    };
+    DeleteNine();
     ASSERT_TRUE(OtherWorkstationSaves(
         u"Insert into Incomes values ( 60, 45352, 1, 1, -0.01, \"Иван\", \"Мария Колева\", \"maria\" )"_s));
     Presenter.Clear();
     Press(Qt::Key_F2);
     EXPECT_EQ(Told(), Exceeds.arg(u"1"_s, u"0.01"_s) +
                           u"\nИзтриването на приходен касов ордер номер 9 е отменено."_s);
+    ASSERT_TRUE(OtherWorkstationSaves(u"Delete from Incomes Where docno = 60"_s));
+    DeleteNine();
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
+    // Receipts already below their corrections still take an edit that takes nothing from them.
+    ASSERT_TRUE(OtherWorkstationSaves(
+        u"Insert into Incomes values ( 61, 45352, 1, 2, -1, \"Иван\", \"Мария Колева\", \"maria\" )"_s));
+    Lift(u"3"_s);
+    Type(form->edCustomer_name, u"Иван И."_s);
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT customer_name FROM Incomes WHERE docno = 3"_s), u"Иван И."_s)
+        << Told().toStdString();
     EXPECT_EQ(QueryText(u"SELECT payment_type, sum(sum_o) FROM Incomes GROUP BY payment_type"_s),
-              u"1@29.99°2@0"_s);
+              u"1@0°2@-1"_s);
     ExpectBooksHold();
+
+    // A payment window's payout dropped from its queue is no receipt.
+    SeedContract(2, Ivan, 0, false);
+    Form->RunDone();
+    delete Form->Container();
+    auto* payments = Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
+    payments->SetPaymentItem(0);
+    Type(payments->leOwner, Ivan);
+    Type(payments->leContract, u"2"_s);
+    payments->leContract->OnFormOk(payments->leContract);
+    Type(payments->feSum_c, u"1000"_s);
+    Type(payments->edCustomer_name, u"Иван"_s);
+    Type(payments->edSupplier_name, u"Мария Колева"_s);
+    const QString Payout = QString::number(qint64(payments->feDocNo->Value()));
+    Press(Qt::Key_F4);
+    ASSERT_EQ(payments->PendingSql.size(), 1) << Told().toStdString();
+    ASSERT_TRUE(SelectOrder(Payout));
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F5);
+    EXPECT_TRUE(payments->PendingSql.isEmpty()) << Told().toStdString();
 }
 
 // Interest and fees are taken up to what the contract owes of them, as principal is: at F4,

@@ -197,21 +197,16 @@ QString TRegisterForm::QueuedNewRecordsRefused(std::optional<qint64>& Refused) {
 }
 
 void TRegisterForm::DropNewRecord(qint64 Key) {
-    bool Dropping = false;
-    for (int I = 0; I < FQueuedEntries.size();) {
+    // A new record refused is the first entry of its key in the queue: whatever has the key is
+    // queued on it.
+    for (int I = int(FQueuedEntries.size()) - 1; I >= 0; --I) {
         const TQueuedEntry& Entry = FQueuedEntries[I];
-        Dropping = Dropping || (Entry.New && Entry.Key == Key);
-        if (!Dropping || Entry.Key != Key) {
-            ++I;
-            continue;
-        }
+        if (Entry.Key != Key) continue;
         for (const QString& Statement : Entry.Statements)
             PendingSql.removeOne(Statement);
-        if (!Entry.New)
-            FQueuedDeletes.removeIf(
-                [Key](const QStringList& Cells) { return KeyOfCell(Cells.value(0)) == Key; });
         FQueuedEntries.removeAt(I);
     }
+    FQueuedDeletes.removeIf([Key](const QStringList& Cells) { return KeyOfCell(Cells.value(0)) == Key; });
     for (int Row = Grid->RowCount() - 1; Row >= Grid->FixedRows(); --Row)
         if (KeyOfCell(Grid->Cells(0, Row)) == Key) DeleteGridRow(Grid, Row);
 }

@@ -9,11 +9,12 @@
 //
 // The queue holds documents: each new, edited or deleted document with its number and every
 // statement it queued. A new document stays the window's own until Save: Delete takes it back out
-// of the queue, and Save gives it the next free number when another window has saved one under
-// its number meanwhile. When Save refuses because of one document, that document leaves the queue
-// and the rest can be saved. Closing, F8 or a filter with anything queued or a document lifted
-// asks whether to save it. The operator signed in when Save writes signs every queued document;
-// once the operators register holds anyone, nothing is written unsigned.
+// of the queue, and Save gives it the lowest free number, after the one typed before it, when
+// another window has saved one under its number meanwhile. When Save refuses because of one
+// document, that document leaves the queue and the rest can be saved. Closing, F8 or a filter
+// with anything queued or a document lifted asks whether to save it. The operator signed in when
+// Save writes signs every queued document; once the operators register holds anyone, nothing is
+// written unsigned.
 //
 // A window makes its number, date and amount edits with the builders, in the order its tab
 // order wants, and fills in the protected hooks; its validation, statements and list queries are

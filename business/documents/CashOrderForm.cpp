@@ -130,6 +130,15 @@ QString TCashOrderForm::OrdersTable() const {
 bool TCashOrderForm::Delete() {
     const qint64 Number = SelectedDocNo();
     const bool Queued = Number != 0 && QueuedAsNew(Number);
+    if (Queued && FReceipt)
+        for (const TQueuedOrder& Order : QueuedOrders())
+            if (!Order.Edit && !Order.Delete && Whole(Order.Entry.DocNo) == Number)
+                if (const QString Refusal = CorrectionsRefusal(StrToIntOrZero(Order.Entry.Contract.trimmed()),
+                                                               Order.Entry.PaymentType, -Order.Entry.Sum);
+                    !Refusal.isEmpty()) {
+                    ShowErrorFmt(Refusal);
+                    return false;
+                }
     if (!TDocumentForm::Delete()) return false;
     if (Queued && !EditingRow && !QueuedAsNew(Number) && Number < std::llround(feDocNo->Value()))
         feDocNo->SetValue(double(Number));
@@ -199,6 +208,14 @@ QStringList TCashOrderForm::QueuedNumbers(int PaymentType, const QString& Contra
     return Numbers;
 }
 
+QString TCashOrderForm::CorrectionsRefusal(qint64 Contract, int Type, double Change) {
+    const qint64 Taken = std::llround(Change * 100);
+    if (Taken >= 0 || Contract == 0 || !IsContractPaymentType(Type)) return QString();
+    const qint64 Total =
+        std::llround((ReceivedOnContract(this, Contract, Type) + QueuedAmount(Contract, Type)) * 100) + Taken;
+    return Total < 0 ? CorrectionsExceedText(Contract, Type, Total) : QString();
+}
+
 double TCashOrderForm::QueuedAmount(qint64 Contract, int PaymentType) const {
     double Sum = 0;
     for (const TQueuedOrder& Order : QueuedOrders())
@@ -231,8 +248,14 @@ QString TCashOrderForm::ValidateEntry() {
                 (!Contract.isEmpty() && !ListEditLookup(leContract, 0, 0, Contract).isEmpty());
         return OutcomeValidationText(Entry, Check);
     }
-    if (EditingRow && IsContractPaymentType(Lifted.PaymentType))
-        Check.LiftedContract = ReadContractState(this, StrToIntOrZero(Lifted.Contract.trimmed()));
+    if (EditingRow && IsContractPaymentType(Lifted.PaymentType)) {
+        const TReceiptKind Old = KindOf(Lifted);
+        Check.LiftedContract = ReadContractState(this, Old.first);
+        // A correction of the same receipts is checked as a correction.
+        if (!(KindOf(Entry) == Old && Entry.Sum < 0))
+            Check.CorrectionsRefusal =
+                CorrectionsRefusal(Old.first, Old.second, AmountOf(Entry, true, Lifted, false, Old));
+    }
     Check.TypeListed = PaymentTypeListed();
     // An edit that keeps its order's contract may find it closed by now: what it may change of it
     // is the closed contract's rule.
@@ -362,9 +385,10 @@ QString TCashOrderForm::CheckInsideSave(int& Refused) {
         const auto [Contract, Type] = Kind.key();
         const qint64 Queued = std::llround(QueuedAmount(Contract, Type) * 100);
         if (Queued < 0) {
-            if (-Queued <= std::llround(ReceivedOnContract(this, Contract, Type) * 100)) continue;
+            const qint64 Total = std::llround(ReceivedOnContract(this, Contract, Type) * 100) + Queued;
+            if (Total >= 0) continue;
             Refused = Kind.value().second;
-            return ContractChangedText();
+            return CorrectionsExceedText(Contract, Type, Total);
         }
         if (Queued == 0) continue;
         double Owed = 0;
@@ -390,7 +414,14 @@ QString TCashOrderForm::DeleteRefusal(qint64 Number) {
         return QString();
     const qint64 Contract = StrToIntOrZero(Stored.Contract);
     const TContractState State = ReadContractState(this, Contract);
-    return State.Finished || State.Sold ? ClosedContractText(Contract, State, true) : QString();
+    if (State.Finished || State.Sold) return ClosedContractText(Contract, State, true);
+    // Inside Save the delete is queued, and what the queue leaves of each type is checked already.
+    const QList<TQueuedOrder> Queued = QueuedOrders();
+    if (std::any_of(Queued.begin(), Queued.end(), [Number](const TQueuedOrder& Order) {
+            return Order.Delete && Whole(Order.Entry.DocNo) == Number;
+        }))
+        return QString();
+    return CorrectionsRefusal(Contract, Stored.PaymentType, -Stored.Sum);
 }
 
 QStringList TCashOrderForm::DeleteStatements(int Row, qint64 Number) {

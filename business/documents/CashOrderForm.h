@@ -38,7 +38,8 @@ public:
     // A contract's payout, and the order a purchase or a sale wrote beside itself, are their
     // document's: they are not lifted here.
     bool Edit() override;
-    // A dropped new order gives its number back to the number edit.
+    // A dropped new order gives its number back to the number edit. A receipt, saved or queued,
+    // that corrections took back from stays while they would take back more than is left.
     bool Delete() override;
 
 protected:
@@ -63,9 +64,10 @@ protected:
     // Receipts: every contract paid by a queued receipt must still be open when Save writes it,
     // still owe of each type what the queue pays of it, and still hold what its corrections take
     // back; every sale paid must still be there; a receipt changed or deleted on a contract must
-    // find it neither redeemed nor sold. Payments: a contract paid out by the queue must still be
-    // there, without a payout. The order refused leaves the queue; of orders that together pay
-    // more than is owed, or take back more than was received, the last.
+    // find it neither redeemed nor sold, and the receipts of a type must not total less than the
+    // corrections made on them. Payments: a contract paid out by the queue must still be there,
+    // without a payout. The order refused leaves the queue; of orders that together pay more than
+    // is owed, or take back more than was received, the last.
     QString CheckInsideSave(int& Refused) override;
     void Saved() override;
     // A document's own order (a contract's payout, a purchase's payment, a sale's receipt), and a
@@ -98,6 +100,10 @@ private:
     // What the queue adds to the receipts of PaymentType on Contract: its new receipts, less the
     // deleted ones and the edited ones' old amounts.
     double QueuedAmount(qint64 Contract, int PaymentType) const;
+    // Why adding Change to the receipts of Type on Contract may not be: with what the books and
+    // the queue hold, they would total less than the corrections made on them. "" when it may,
+    // and for a change that adds.
+    QString CorrectionsRefusal(qint64 Contract, int Type, double Change);
     // Whether an edit keeps the lifted order's type, owner and contract.
     bool SameDocument(const TCashOrderEntry& Entry) const;
     // Inside Save: the refusal of queued Order, "" when it may be written.

@@ -207,29 +207,40 @@ bool TDocumentForm::Reset() {
     const bool Result = TMAccountReadForm::Reset();
     ShowCaption(FormCaption);
     DoExecute();
-    feDocNo->SetValue(double(NextFreeNumber()));
     return Result;
 }
 
 bool TDocumentForm::DoExecute() {
-    if (!EditingRow) {
-        if (const auto Answered = AskBeforeReload([this] { return DoSave(); }, [this] { DropQueue(); }))
-            return *Answered;
-        return TMAccountReadForm::DoExecute();
-    }
-    // The reload would show the lifted row again under an edit that could no longer be queued:
-    // the edit is finished or given up first, as on closing.
-    if (IsAppBusy()) return false;
-    switch (ConfirmYesNoCancelFmt(LoadStr(65194))) {
-    case mrYes:
-        return DoAdd() && DoSave();
-    case mrNo:
-        EndEditing();
-        DropQueue();
-        return TMAccountReadForm::DoExecute();
-    default:
-        return false;
-    }
+    const bool Result = [this] {
+        if (!EditingRow) {
+            if (const auto Answered = AskBeforeReload([this] { return DoSave(); }, [this] { DropQueue(); }))
+                return *Answered;
+            return TMAccountReadForm::DoExecute();
+        }
+        // The reload would show the lifted row again under an edit that could no longer be
+        // queued: the edit is finished or given up first, as on closing.
+        if (IsAppBusy()) return false;
+        switch (ConfirmYesNoCancelFmt(LoadStr(65194))) {
+        case mrYes:
+            return DoAdd() && DoSave();
+        case mrNo:
+            EndEditing();
+            DropQueue();
+            return TMAccountReadForm::DoExecute();
+        default:
+            return false;
+        }
+    }();
+    // A reload that ran leaves nothing queued or lifted.
+    if (Result) ProposeNextNumber();
+    return Result;
+}
+
+void TDocumentForm::ProposeNextNumber() {
+    qint64 Next = NextFreeNumber();
+    for (const TQueuedDocument& Document : FDocuments)
+        Next = std::max(Next, Document.Number + 1);
+    feDocNo->SetValue(double(Next));
 }
 
 void TDocumentForm::EndEditing() {
@@ -291,6 +302,9 @@ bool TDocumentForm::Add() {
     const QString Messages = ValidateEntry();
     if (!Messages.isEmpty()) {
         ShowErrorFmt(Messages);
+        // Another workstation saved under the number proposed: the next free one is offered.
+        const qint64 Number = Whole(feDocNo->Value());
+        if (!EditingRow && (NumberTaken(Number) || QueuedAsNew(Number))) ProposeNextNumber();
         return false;
     }
     FGuarded.clear();
@@ -392,7 +406,7 @@ QString TDocumentForm::DroppedText(const TQueuedDocument& Document, bool OthersR
         Text = Format(u"Изтриването на %s номер %d е отменено."_s, {DocumentNoun(), Document.Number});
         break;
     }
-    if (OthersRemain) Text += u" Останалото може да бъде записано с F2."_s;
+    if (OthersRemain) Text += RestMayBeSavedText();
     return Text;
 }
 
@@ -415,23 +429,22 @@ int TDocumentForm::GridRowOf(qint64 Number) const {
 
 QStringList TDocumentForm::RenumberTakenNumbers() {
     QStringList Moved;
-    qint64 Next = 0;
     // Once one document has moved, the ones typed after it follow it, so that the numbers keep
-    // the order they were typed in.
+    // the order they were typed in; each takes the lowest number free by then.
+    bool Moving = false;
     qint64 Last = 0;
+    QSet<qint64> Used;
     for (TQueuedDocument& Document : FDocuments) {
         if (Document.Change != TChange::New) continue;
         const bool Taken = NumberTaken(Document.Number);
-        if (!Taken && (Next == 0 || Document.Number > Last)) {
+        if (!Taken && (!Moving || Document.Number > Last)) {
             Last = Document.Number;
+            Used.insert(Last);
             continue;
         }
-        if (Next == 0) {
-            // Past every saved number and every number this window still has queued.
-            Next = NextFreeNumber();
-            for (const TQueuedDocument& Other : FDocuments)
-                Next = std::max(Next, Other.Number + 1);
-        }
+        qint64 Next = FirstFreeNumber(std::max(Document.Number, Last + 1));
+        while (Used.contains(Next))
+            Next = FirstFreeNumber(Next + 1);
         const QStringList Statements =
             RenumberedDocumentSql(Document.Statements, TableName, Document.Number, Next);
         // A statement that does not carry the number its way keeps the clash, which Save reports.
@@ -440,8 +453,10 @@ QStringList TDocumentForm::RenumberTakenNumbers() {
                               : u"Номер %d е записан с номер %d, след въведения преди него."_s,
                         {Document.Number, Next});
         Document.Statements = Statements;
-        Document.Number = Next++;
-        Last = Document.Number;
+        Document.Number = Next;
+        Last = Next;
+        Used.insert(Next);
+        Moving = true;
     }
     RequeueDocuments();
     return Moved;
@@ -584,8 +599,24 @@ qint64 TDocumentForm::NextFreeNumber() {
     return NextKey(Max.Count() > 0 ? Max.GetField(0, 0) : QString());
 }
 
+QString TDocumentForm::FreeNumberSql(qint64 From) {
+    return Format(uR"sql(
+        SELECT min( n ) FROM (
+            SELECT %d AS n
+            UNION ALL
+            SELECT %s + 1 FROM %s WHERE %s >= %d ) AS Candidates
+         WHERE NOT EXISTS ( SELECT %s FROM %s WHERE %s = Candidates.n ))sql"_s,
+                  {From, KeyField, TableName, KeyField, From, KeyField, TableName, KeyField});
+}
+
+qint64 TDocumentForm::FirstFreeNumber(qint64 From) {
+    TDelimitedStringList Free;
+    RunQuery(this, AdoConnection, FreeNumberSql(From), &Free);
+    return StrToIntOrZero(Free.GetTextStr());
+}
+
 bool TDocumentForm::NumberTaken(qint64 Number) {
-    return RecordStored(this, TableName, KeyField, Number);
+    return FirstFreeNumber(Number) != Number;
 }
 
 bool TDocumentForm::Edit() {

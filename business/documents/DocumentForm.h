@@ -9,11 +9,12 @@
 //
 // The queue holds documents: each new, edited or deleted document with its number and every
 // statement it queued. A new document stays the window's own until Save: Delete takes it back out
-// of the queue, and Save gives it the next free number when another window has saved one under
-// its number meanwhile. When Save refuses because of one document, that document leaves the queue
-// and the rest can be saved. Closing, F8 or a filter with anything queued or a document lifted
-// asks whether to save it. The operator signed in when Save writes signs every queued document;
-// once the operators register holds anyone, nothing is written unsigned.
+// of the queue, and Save gives it the lowest free number, after the one typed before it, when
+// another window has saved one under its number meanwhile. When Save refuses because of one
+// document, that document leaves the queue and the rest can be saved. Closing, F8 or a filter
+// with anything queued or a document lifted asks whether to save it. The operator signed in when
+// Save writes signs every queued document; once the operators register holds anyone, nothing is
+// written unsigned.
 //
 // A window makes its number, date and amount edits with the builders, in the order its tab
 // order wants, and fills in the protected hooks; its validation, statements and list queries are
@@ -95,6 +96,7 @@ public:
     bool Done() override;
     // Caption, list, and the table's next number proposed.
     bool Reset() override;
+    // A new document refused because its number is taken proposes the next free one.
     bool Add() override;
     bool Save() override;
     bool Edit() override;
@@ -104,7 +106,8 @@ public:
     bool CloseQuery() override;
     // F8 and the filter: with statements queued or a document lifted, the same question first; Yes
     // saves (the lifted document queued first; a saved queue reloads the list), No ends the edit,
-    // drops the queue and reloads, Cancel keeps all as it is.
+    // drops the queue and reloads, Cancel keeps all as it is. With nothing queued or lifted then,
+    // the number edit proposes the next free number: another workstation may have taken its own.
     bool DoExecute() override;
 
     // True while document Number is queued as new: typed, not yet saved.
@@ -193,8 +196,10 @@ protected:
     // The number proposed for the next new document: past every saved one. A window whose numbers
     // stay taken after their document is deleted looks further.
     virtual qint64 NextFreeNumber();
-    // True when a new document may not be saved as Number: a saved document has it.
-    virtual bool NumberTaken(qint64 Number);
+    // The query of the lowest number from From on that a new document may be saved as: no saved
+    // document has it. A window whose numbers stay taken after their document is deleted skips
+    // those too.
+    virtual QString FreeNumberSql(qint64 From);
 
     // One header row of Titles over columns of Widths pixels, no fixed column.
     void SetGridColumns(const QStringList& Titles, const QList<int>& Widths);
@@ -245,6 +250,10 @@ private:
     // operator signs them when Save writes them.
     QStringList UnsignedStatements(const std::function<QStringList()>& Build);
     bool RefuseUnsaved(qint64 Number);
+    // The lowest number from From on that a new document may be saved as (FreeNumberSql), and
+    // whether Number is not.
+    qint64 FirstFreeNumber(qint64 From);
+    bool NumberTaken(qint64 Number);
     // Gives up the running edit: the number edit back to the operator, the caption plain.
     void EndEditing();
     // Inside Save's transaction: the queued deletes asked again, the guarded statements run; the
@@ -266,7 +275,11 @@ private:
     bool RefreshSavedRows(const QList<TQueuedDocument>& Queued, const QList<TQueuedDocument>& Saved);
     // -1, 0 or 1: how the load orders two records of the list.
     int CompareListRecords(const QStringList& A, const QStringList& B) const;
-    // Inside Save's transaction: the queued new documents whose numbers are saved by now get the
-    // next free ones; what was moved, one line each.
+    // Inside Save's transaction: each queued new document whose number is saved by now, or is not
+    // above the one typed before it once that one has moved, gets the lowest free number above
+    // it; what was moved, one line each.
     QStringList RenumberTakenNumbers();
+    // The number edit proposes the next free number: past every saved document and every one
+    // queued here.
+    void ProposeNextNumber();
 };

@@ -4,6 +4,7 @@
 #include "business/documents/DocumentForm.h"
 #include "business/documents/un_Items_sales.h"
 #include "business/engine/unConsts.h"
+#include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/printing/un_Print_Order.h"
 #include "business/registers/RegisterForm.h"
@@ -110,6 +111,7 @@ QString IncomeValidationText(const TCashOrderEntry& Entry, const TCashOrderCheck
             if (!Refusal.isEmpty()) Text += Sep + Refusal;
         }
     }
+    if (!Check.CorrectionsRefusal.isEmpty()) Text += Sep + Check.CorrectionsRefusal;
     if (Entry.PaymentType == 3 && (hasOwner || hasContract))
         Text += Sep + u"Избрали сте вноска на собственик, а сте поплълнили данни за клиента и договора."_s;
     if (!Check.TypeListed) Text += Sep + u"Въведете вид на ПКО"_s;
@@ -325,6 +327,12 @@ QString PledgedItemQuestion(QObject* Owner, const QString& ItemCode, const QStri
 
 QString ContractChangedText() {
     return u"Договорът е променен междувременно. Изберете договора отново."_s;
+}
+
+QString CorrectionsExceedText(qint64 DocNo, int Type, qint64 TotalCents) {
+    return Format(u"Приходите по договор номер %d с вид ПКО %d биха станали с %s по-малко от направените по "
+                  "тях корекции."_s,
+                  {DocNo, Type, Money(-TotalCents)});
 }
 
 QString ClosedContractText(qint64 DocNo, const TContractState& State, bool Delete) {

@@ -57,6 +57,9 @@ struct TCashOrderCheck {
     double Owed = 0;
     double Received = 0;
     QString DebtFailure;
+    // Receipt edits: why the edit may not take what it takes from the receipts of the lifted
+    // order's contract and type (CorrectionsExceedText); "" when it may.
+    QString CorrectionsRefusal;
     bool SaleListed = true;
     // The contract the order pays or pays out, and the lifted receipt's own.
     TContractState Contract;
@@ -117,6 +120,9 @@ QString PledgedItemQuestion(QObject* Owner, const QString& ItemCode, const QStri
                             const QList<qint64>& Queued = {});
 // The refusal of a Save that finds the contract it pays settled, sold or paid meanwhile.
 QString ContractChangedText();
+// The refusal of a change after which the receipts of Type on contract DocNo would total
+// TotalCents, below nothing: less than the corrections made on them.
+QString CorrectionsExceedText(qint64 DocNo, int Type, qint64 TotalCents);
 // The refusal to change (Delete: to delete) a receipt on contract DocNo, redeemed or sold.
 QString ClosedContractText(qint64 DocNo, const TContractState& State, bool Delete);
 // The refusal of a second payout for contract DocNo, paid out by the orders Payouts.

@@ -850,8 +850,19 @@ qint64 TfrmContracts::NextFreeNumber() {
     return NextContractNumber(this);
 }
 
-bool TfrmContracts::NumberTaken(qint64 Number) {
-    return ContractNumberStored(this, double(Number)) || ContractPayoutOrder(this, Number) != 0;
+QString TfrmContracts::FreeNumberSql(qint64 From) {
+    return Format(uR"sql(
+        SELECT min( n ) FROM (
+            SELECT %d AS n
+            UNION ALL
+            SELECT docno + 1 FROM Contracts WHERE docno >= %d
+            UNION ALL
+            SELECT contract_n + 1 FROM Outcomes
+             WHERE ( payment_type = 1 ) AND ( contract_n >= %d ) ) AS Candidates
+         WHERE NOT EXISTS ( SELECT docno FROM Contracts WHERE docno = Candidates.n )
+           AND NOT EXISTS ( SELECT docno FROM Outcomes
+                             WHERE ( contract_n = Candidates.n ) AND ( payment_type = 1 ) ))sql"_s,
+                  {From, From, From});
 }
 
 QList<qint64> TfrmContracts::QueuedContractsOn(const QString& ItemCode) const {

@@ -197,7 +197,7 @@ protected:
     QString CheckInsideSave(int& Refused) override;
     qint64 NextFreeNumber() override;
     // A number a payout still names is taken as well.
-    bool NumberTaken(qint64 Number) override;
+    QString FreeNumberSql(qint64 From) override;
 
 private:
     void OwnerChanged();

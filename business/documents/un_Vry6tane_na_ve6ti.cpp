@@ -10,6 +10,7 @@
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "business/registers/unPickLists.h"
+#include "business/registers/un_Users_passwords.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
@@ -369,6 +370,9 @@ bool TfrmVry6tane_na_ve6ti::Save() {
                                  : u"Желаете ли да извършите операция \"връщане на вещ\"?"_s;
     if (ConfirmYesNoFmt(Question) != mrYes) return false;
 
+    // The receipts are signed by the operator: once the register holds one, nobody signed in
+    // writes nothing.
+    SignInIfUnsigned(this, UserName);
     TSettlementParties Parties;
     Parties.UserName = UserName;
     Parties.OperatorName = OperatorFullName(this, UserName);
@@ -383,6 +387,8 @@ bool TfrmVry6tane_na_ve6ti::Save() {
     const qint64 DocNo = BreakdownDocNo;
     bool Refused = false;
     const bool Saved = RunPendingSql(this, Statements, [&] {
+        // Asked again here: another workstation may have saved the first operator meanwhile.
+        if (QString Unsigned = UnsignedWriteRefusal(this, UserName); !Unsigned.isEmpty()) return Unsigned;
         QString Refusal = BreakdownRefusal();
         Refused = !Refusal.isEmpty();
         if (Refused) return Refusal;

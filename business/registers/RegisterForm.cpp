@@ -133,8 +133,7 @@ bool TRegisterForm::Done() {
 void TRegisterForm::DropQueue() {
     PendingSql.clear();
     FQueuedDeletes.clear();
-    FQueuedReferences.clear();
-    FQueuedNames.clear();
+    FQueuedEntries.clear();
 }
 
 bool TRegisterForm::DoExecute() {
@@ -154,25 +153,62 @@ QString TRegisterForm::QueuedDeletesInUse() {
 }
 
 QString TRegisterForm::QueuedReferencesGone() {
-    for (const TLookupReference& Reference : FQueuedReferences) {
-        TDelimitedStringList List;
-        RunQuery(this, AdoConnection,
-                 Format(uR"sql(Select count(*) from %s Where %s = %d)sql"_s,
-                        {Reference.Table, Reference.KeyField, Reference.Code}),
-                 &List);
-        if (List.Get(0).toInt() == 0) return LookupGoneMessage(Reference);
-    }
+    for (const TQueuedEntry& Entry : FQueuedEntries)
+        for (const TLookupReference& Reference : Entry.References) {
+            TDelimitedStringList List;
+            RunQuery(this, AdoConnection,
+                     Format(uR"sql(Select count(*) from %s Where %s = %d)sql"_s,
+                            {Reference.Table, Reference.KeyField, Reference.Code}),
+                     &List);
+            if (List.Get(0).toInt() == 0) return LookupGoneMessage(Reference);
+        }
     return QString();
 }
 
 QString TRegisterForm::QueuedNamesTaken() {
-    for (const TNameClaim& Claim : FQueuedNames) {
+    for (const TQueuedEntry& Entry : FQueuedEntries) {
+        if (!Entry.Name) continue;
+        const TNameClaim& Claim = *Entry.Name;
         TDelimitedStringList List;
         RunQuery(this, AdoConnection, NameCountSql(TableName, NameField, Claim), &List);
         if (List.Get(0).toInt() > 1)
             return Claim.Message.isEmpty() ? NameTakenMessage(Claim.Name) : Claim.Message;
     }
     return QString();
+}
+
+QString TRegisterForm::QueuedNewRecordsRefused(std::optional<qint64>& Refused) {
+    for (int I = 0; I < FQueuedEntries.size(); ++I) {
+        const TQueuedEntry& Entry = FQueuedEntries[I];
+        // A record whose delete or edit is queued before it was stored when they were queued.
+        if (!Entry.New ||
+            std::any_of(FQueuedEntries.cbegin(), FQueuedEntries.cbegin() + I,
+                        [&Entry](const TQueuedEntry& E) { return E.Key == Entry.Key && !E.New; }))
+            continue;
+        QString Refusal = NewRecordRefusal(Entry.Key);
+        if (Refusal.isEmpty()) continue;
+        Refused = Entry.Key;
+        const bool OthersRemain = std::any_of(FQueuedEntries.cbegin(), FQueuedEntries.cend(),
+                                              [&Entry](const TQueuedEntry& E) { return E.Key != Entry.Key; });
+        if (OthersRemain) Refusal += RestMayBeSavedText();
+        return Refusal;
+    }
+    return QString();
+}
+
+void TRegisterForm::DropNewRecord(qint64 Key) {
+    // A new record refused is the first entry of its key in the queue: whatever has the key is
+    // queued on it.
+    for (int I = int(FQueuedEntries.size()) - 1; I >= 0; --I) {
+        const TQueuedEntry& Entry = FQueuedEntries[I];
+        if (Entry.Key != Key) continue;
+        for (const QString& Statement : Entry.Statements)
+            PendingSql.removeOne(Statement);
+        FQueuedEntries.removeAt(I);
+    }
+    FQueuedDeletes.removeIf([Key](const QStringList& Cells) { return KeyOfCell(Cells.value(0)) == Key; });
+    for (int Row = Grid->RowCount() - 1; Row >= Grid->FixedRows(); --Row)
+        if (KeyOfCell(Grid->Cells(0, Row)) == Key) DeleteGridRow(Grid, Row);
 }
 
 bool TRegisterForm::Reset() {
@@ -185,14 +221,18 @@ bool TRegisterForm::Reset() {
 
 bool TRegisterForm::Save() {
     if (!TMAccountReadForm::Save()) return false;
-    const auto Check = [this] {
-        const QString InUse = QueuedDeletesInUse();
-        return InUse.isEmpty() ? QueuedReferencesGone() : InUse;
+    std::optional<qint64> Refused;
+    const auto Check = [this, &Refused] {
+        if (QString InUse = QueuedDeletesInUse(); !InUse.isEmpty()) return InUse;
+        if (QString Stored = QueuedNewRecordsRefused(Refused); !Stored.isEmpty()) return Stored;
+        return QueuedReferencesGone();
     };
-    if (!SaveQueued(this, Check, [this] { return QueuedNamesTaken(); })) return false;
+    if (!SaveQueued(this, Check, [this] { return QueuedNamesTaken(); })) {
+        if (Refused) DropNewRecord(*Refused);
+        return false;
+    }
     FQueuedDeletes.clear();
-    FQueuedReferences.clear();
-    FQueuedNames.clear();
+    FQueuedEntries.clear();
     DoExecute();
     if (RefreshKind() != 0) PostEventTo(OpenerHandle, new TRefreshEvent(0, RefreshKind()));
     return true;
@@ -205,12 +245,16 @@ bool TRegisterForm::Add() {
         ShowErrorFmt(Messages);
         return false;
     }
-    const QList<TLookupReference> References = EntryReferences();
-    const std::optional<TNameClaim> Name = EntryName();
-    Queue(EntryStatements());
-    FQueuedReferences += References;
-    if (Name) FQueuedNames << *Name;
-    PutGridRow(EntryRow());
+    TQueuedEntry Entry;
+    Entry.References = EntryReferences();
+    Entry.Name = EntryName();
+    Entry.Statements = EntryStatements();
+    const QStringList Row = EntryRow();
+    Entry.New = !EditingRow;
+    Entry.Key = KeyOfCell(EditingRow ? EditingKey : Row.value(0));
+    Queue(Entry.Statements);
+    FQueuedEntries << Entry;
+    PutGridRow(Row);
     const bool WasEditing = EditingRow;
     StopEditing();
     ShowEditing(false);
@@ -245,7 +289,11 @@ bool TRegisterForm::Delete() {
     }
     if (ConfirmYesNoCancelFmt(DeleteQuestion(RecordNoun, Cells.value(0), Cells.value(1))) != mrYes)
         return false;
-    Queue({DeleteStatement(Cells.value(0))});
+    TQueuedEntry Entry;
+    Entry.Key = KeyOfCell(Cells.value(0));
+    Entry.Statements = {DeleteStatement(Cells.value(0))};
+    Queue(Entry.Statements);
+    FQueuedEntries << Entry;
     FQueuedDeletes << Cells.mid(0, 2);
     DeleteGridRow(Grid, Row);
     return true;

@@ -95,7 +95,9 @@ public:
     bool DoExecute() override;
     // Refused whole, keeping the queue, when a record whose delete is queued has come into use
     // since (another window saved a document on it), or a record that a queued entry refers to
-    // has gone since (another window deleted it).
+    // has gone since (another window deleted it). A new record that another workstation stored
+    // meanwhile (NewRecordRefusal) is refused alone: it leaves the queue and the list, with what
+    // was queued on it after it, and the rest can be saved.
     bool Save() override;
     bool Add() override;
     bool Edit() override;
@@ -138,6 +140,9 @@ protected:
     // The trimmed name the entry stores in NameField; Save refuses it when another window or
     // workstation stored it meanwhile. None for registers without names.
     virtual std::optional<TNameClaim> EntryName() { return std::nullopt; }
+    // Inside Save: why the new record with key Key may not be added, stored meanwhile by another
+    // workstation; "" when it may. Registers whose keys are not checked give "".
+    virtual QString NewRecordRefusal(qint64 Key) { return {}; }
 
     // Whether a key cell names a stored record, so that Edit and Delete may act on its row: a
     // non-zero whole number here; registers with a text key say otherwise.
@@ -156,12 +161,25 @@ private:
     QList<QStringList> FQueuedDeletes;
     // The refusal for the first queued delete whose record is in use now; empty when none is.
     QString QueuedDeletesInUse();
-    // What the queued entries refer to.
-    QList<TLookupReference> FQueuedReferences;
-    // The refusal for the first of them that no longer exists; empty when all do.
+    // What each New and Delete queued, in the queue's order: the record's key, whether it is a
+    // record not stored yet, its statements, and what a New refers to and the name it stores.
+    struct TQueuedEntry {
+        qint64 Key = 0;
+        bool New = false;
+        QStringList Statements;
+        QList<TLookupReference> References;
+        std::optional<TNameClaim> Name;
+    };
+    QList<TQueuedEntry> FQueuedEntries;
+    // The refusal for the first reference of the queued entries that no longer exists; empty when
+    // all do.
     QString QueuedReferencesGone();
-    // The names the queued entries store.
-    QList<TNameClaim> FQueuedNames;
-    // After the queue ran: the refusal for the first of them that two records now hold.
+    // After the queue ran: the refusal for the first name of the queued entries that two records
+    // now hold.
     QString QueuedNamesTaken();
+    // The refusal for the first queued new record that NewRecordRefusal refuses, Refused set to its
+    // key; empty when none is.
+    QString QueuedNewRecordsRefused(std::optional<qint64>& Refused);
+    // Takes new record Key out of the queue and the list, with what was queued on it after it.
+    void DropNewRecord(qint64 Key);
 };

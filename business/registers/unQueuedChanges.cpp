@@ -68,3 +68,7 @@ void SetKeyEditReadOnly(QWidget* KeyEdit, bool ReadOnly) {
     else if (KeyEdit)
         KeyEdit->setEnabled(!ReadOnly);
 }
+
+QString RestMayBeSavedText() {
+    return QStringLiteral(" Останалото може да бъде записано с F2.");
+}

@@ -71,3 +71,6 @@ private:
 
 // Sets a line edit or spin box read-only; other widgets are enabled or disabled instead.
 void SetKeyEditReadOnly(QWidget* KeyEdit, bool ReadOnly);
+
+// Added to what a refused Save says of the entry it took out of the queue, while others stay.
+QString RestMayBeSavedText();

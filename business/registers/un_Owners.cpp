@@ -150,6 +150,12 @@ TOwnerEntry OwnerAsStored(const TOwnerEntry& Entry) {
     return Result;
 }
 
+QString OwnerRegisteredMeanwhileText(const QString& EGN, const QString& Name) {
+    return Format(u"Заемополучател с ЕГН %s (%s) е регистриран междувременно от друго работно място. "
+                  "Въведеният заемополучател не е записан."_s,
+                  {EGN, Name});
+}
+
 // ---- the window
 
 namespace {
@@ -286,6 +292,16 @@ QStringList TfrmOwners::EntryRow() {
 
 std::optional<TNameClaim> TfrmOwners::EntryName() {
     return TNameClaim{edThree_names->text().trimmed(), {}};
+}
+
+QString TfrmOwners::NewRecordRefusal(qint64 Key) {
+    TDelimitedStringList Stored;
+    RunQuery(this, AdoConnection,
+             Format(uR"sql(SELECT %s FROM %s WHERE %s = %d)sql"_s, {NameField, TableName, KeyField, Key}),
+             &Stored);
+    return Stored.Count() == 0
+               ? QString()
+               : OwnerRegisteredMeanwhileText(OwnerKeyText(double(Key)), Stored.GetField(0, 0));
 }
 
 void TfrmOwners::EntryAdded(bool WasEditing) {

@@ -44,6 +44,9 @@ QString OwnerDeleteSql(const QString& TableName, const QString& KeyField, double
 QString ValidateOwnerInput(const TOwnerEntry& Entry, const TGridRows& Rows);
 // The entry as its statements store it: every text trimmed.
 TOwnerEntry OwnerAsStored(const TOwnerEntry& Entry);
+// The refusal of a new borrower whose personal number EGN another workstation registered
+// meanwhile, under the name Name.
+QString OwnerRegisteredMeanwhileText(const QString& EGN, const QString& Name);
 
 class QGroupBox;
 class QRadioButton;
@@ -85,6 +88,8 @@ protected:
     QStringList EntryStatements() override;
     QStringList EntryRow() override;
     std::optional<TNameClaim> EntryName() override;
+    // The same person queued at two workstations is registered by the first Save.
+    QString NewRecordRefusal(qint64 Key) override;
     void EntryAdded(bool WasEditing) override;
     void RowToEdits(const QStringList& Cells) override;
     QWidget* KeyEdit() override;

@@ -45,6 +45,10 @@ bool OtherWorkstationSaves(const char* Sql) {
     return Saved;
 }
 
+bool OtherWorkstationSaves(const QString& Sql) {
+    return OtherWorkstationSaves(JetToSqlite(Sql).toUtf8().constData());
+}
+
 TModalResult TLockWatchingPresenter::Present(const TMessageRequest& Request) {
     if (WriteLockHeld()) ++ShownUnderLock;
     return TScriptedPresenter::Present(Request);

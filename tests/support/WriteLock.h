@@ -4,6 +4,8 @@
 
 #include "tests/support/ScriptedPresenter.h"
 
+#include <QString>
+
 struct sqlite3;
 
 // A connection of its own holding the write lock from construction to destruction, as another
@@ -25,6 +27,8 @@ bool WriteLockHeld();
 // Another workstation's Save of Sql on a connection of its own that does not wait for a lock: true
 // when it was committed.
 bool OtherWorkstationSaves(const char* Sql);
+// The same with a statement as the program writes it.
+bool OtherWorkstationSaves(const QString& Sql);
 
 // Answers as the scripted presenter and counts the messages shown while the write lock is held.
 class TLockWatchingPresenter : public TScriptedPresenter {

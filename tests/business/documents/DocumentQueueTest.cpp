@@ -136,7 +136,7 @@ struct TQueueCase {
     QString Noun;
     // Types a valid new document; the focus stays in the window.
     std::function<void(TDocumentForm*)> Enter;
-    // Saves document Number as another window would.
+    // Saves document Number as another workstation would.
     std::function<void(qint64 Number)> TakeNumber;
     // The window's own saved documents, with their linked orders' document numbers where they
     // have one.
@@ -155,6 +155,11 @@ QString Named(const TQueueCase& C, qint64 Number) {
 }
 QString Ending(const TQueueCase& C) {
     return NounOf(C).section(u' ', 0, 0).endsWith(u'а') ? u"а"_s : QString();
+}
+
+// Another workstation saves Sql.
+void SaveElsewhere(const QString& Sql) {
+    EXPECT_TRUE(OtherWorkstationSaves(Sql)) << Sql.toStdString();
 }
 
 template <class F> std::function<TDocumentForm*(QWidget*)> Maker() {
@@ -186,7 +191,7 @@ QList<TQueueCase> QueueCases() {
          [](qint64 Number) {
              TContractEntry Other = ContractNo(double(Number));
              Other.Sum = 999;
-             Exec(ContractInsertSql(u"Contracts"_s, Other));
+             SaveElsewhere(ContractInsertSql(u"Contracts"_s, Other));
          },
          u"SELECT docno, ( SELECT max( contract_n ) FROM Outcomes WHERE contract_n = Contracts.docno ) "
          "FROM Contracts WHERE Sum_c = 1000 ORDER BY docno"_s,
@@ -200,7 +205,7 @@ QList<TQueueCase> QueueCases() {
              Type(F->feSum_c, u"50"_s);
          },
          [](qint64 Number) {
-             Exec(
+             SaveElsewhere(
                  u"Insert into Incomes values ( %1, 45352, 0, 3, 1, \"другият\", \"\", \"\" )"_s.arg(Number));
          },
          u"SELECT docno FROM Incomes WHERE customer_name = \"Собственик\" ORDER BY docno"_s, true},
@@ -215,8 +220,9 @@ QList<TQueueCase> QueueCases() {
              Type(F->feSum_c, u"70"_s);
          },
          [](qint64 Number) {
-             Exec(u"Insert into Outcomes values ( %1, 45352, 0, 3, 1, \"другият\", \"\", \"\" )"_s.arg(
-                 Number));
+             SaveElsewhere(
+                 u"Insert into Outcomes values ( %1, 45352, 0, 3, 1, \"другият\", \"\", \"\" )"_s.arg(
+                     Number));
          },
          u"SELECT docno FROM Outcomes WHERE customer_name = \"Собственик\" AND sum_o = 70 ORDER BY docno"_s,
          true},
@@ -232,7 +238,7 @@ QList<TQueueCase> QueueCases() {
              Type(F->edSupplier_name, u"Мария Колева"_s);
          },
          [](qint64 Number) {
-             Exec(PurchaseInsertSql(u"Items_purchases"_s, PurchaseNo(double(Number)), u"m"_s));
+             SaveElsewhere(PurchaseInsertSql(u"Items_purchases"_s, PurchaseNo(double(Number)), u"m"_s));
          },
          u"SELECT docno, ( SELECT max( contract_n ) FROM Outcomes WHERE payment_type = 4 AND contract_n = "
          "Items_purchases.docno ) FROM Items_purchases WHERE sum_s = 120 ORDER BY docno"_s,
@@ -314,40 +320,111 @@ public:
 
 } // namespace
 
-// Another window saved a document under the number this window proposed: Save takes the next
-// free number, moves the document's linked orders with it and tells the numbers used; the
-// documents typed after it follow it, so that the numbers keep the typing order.
+// Another workstation saved documents under numbers this window queued: Save gives each the
+// lowest number free by then, moves its linked orders with it and tells the numbers used; the
+// documents typed after a moved one follow it, so that the numbers keep the typing order.
 TEST_F(DocumentQueue, ANumberTakenMeanwhileIsReplacedInsideTheSave) {
+    const QString Taken = u"Номер %1 е бил зает междувременно. Записан е с номер %2."_s;
+    const QString After = u"Номер %1 е записан с номер %2, след въведения преди него."_s;
     for (const TQueueCase& C : QueueCases()) {
         SCOPED_TRACE(C.Name);
         Open(C);
-        const qint64 First = Add(C);
-        const qint64 Second = Add(C);
-        ASSERT_EQ(Second, First + 1) << Presenter.Texts().join(u'|').toStdString();
-        C.TakeNumber(First);
+        // The first two taken: the third number, free, goes to the first document.
+        const qint64 A = Add(C);
+        ASSERT_EQ(Add(C), A + 1) << Presenter.Texts().join(u'|').toStdString();
+        ASSERT_EQ(Add(C), A + 2);
+        C.TakeNumber(A);
+        C.TakeNumber(A + 1);
         Presenter.Clear();
         Press(Qt::Key_F2);
         EXPECT_TRUE(Form->PendingSql.isEmpty());
-        EXPECT_EQ(Presenter.Texts(),
-                  QStringList{u"Номер %1 е бил зает междувременно. Записан е с номер %2.\n"
-                              u"Номер %3 е записан с номер %4, след въведения преди него."_s.arg(First)
-                                  .arg(Second + 1)
-                                  .arg(Second)
-                                  .arg(Second + 2)});
-        EXPECT_EQ(Saved(C), Numbers(C, {Second + 1, Second + 2}));
-        EXPECT_GE(RowOf(Second + 2), 0);
-        EXPECT_EQ(qint64(Form->feDocNo->Value()), Second + 3);
+        const QStringList FirstMoves{Taken.arg(A).arg(A + 2), Taken.arg(A + 1).arg(A + 3),
+                                     After.arg(A + 2).arg(A + 4)};
+        EXPECT_EQ(Presenter.Texts(), QStringList(FirstMoves.join(u'\n')));
+        EXPECT_EQ(Saved(C), Numbers(C, {A + 2, A + 3, A + 4}));
+        EXPECT_GE(RowOf(A + 4), 0);
+        EXPECT_EQ(qint64(Form->feDocNo->Value()), A + 5);
 
-        // Numbers still free are kept, and nothing is told, though typed out of order.
+        // The first and the third taken: the second number, free, goes to the first document, and
+        // the others past the taken one.
+        const qint64 B = A + 5;
+        for (int I = 0; I < 3; ++I)
+            ASSERT_EQ(Add(C), B + I);
+        C.TakeNumber(B);
+        C.TakeNumber(B + 2);
         Presenter.Clear();
-        const qint64 Fourth = Second + 4;
-        Form->feDocNo->SetValue(double(Fourth));
-        ASSERT_EQ(Add(C), Fourth);
-        Form->feDocNo->SetValue(double(Fourth - 1));
-        const qint64 Third = Add(C);
         Press(Qt::Key_F2);
-        EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
-        EXPECT_EQ(Saved(C), Numbers(C, {Second + 1, Second + 2, Third, Fourth}));
+        const QStringList SecondMoves{Taken.arg(B).arg(B + 1), After.arg(B + 1).arg(B + 3),
+                                      Taken.arg(B + 2).arg(B + 4)};
+        EXPECT_EQ(Presenter.Texts(), QStringList(SecondMoves.join(u'\n')));
+        EXPECT_EQ(Saved(C), Numbers(C, {A + 2, A + 3, A + 4, B + 1, B + 3, B + 4}));
+
+        // Numbers still free are kept, though typed out of order; a document moved after them
+        // passes over the ones they keep.
+        const qint64 N = B + 6;
+        for (const qint64 Number : {N + 2, N, N + 1}) {
+            Form->feDocNo->SetValue(double(Number));
+            ASSERT_EQ(Add(C), Number);
+        }
+        C.TakeNumber(N + 1);
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_EQ(Presenter.Texts(), QStringList(Taken.arg(N + 1).arg(N + 3)));
+        EXPECT_EQ(Saved(C), Numbers(C, {A + 2, A + 3, A + 4, B + 1, B + 3, B + 4, N, N + 2, N + 3}));
+    }
+}
+
+// The number proposed goes stale when another workstation saves under it: F8 proposes the next
+// free one, and so does F4 refused for a number saved or listed already, but not for one still
+// free nor while an edit keeps its own.
+TEST_F(DocumentQueue, F8AndANumberRefusedProposeTheNextFreeNumber) {
+    for (const TQueueCase& C : QueueCases()) {
+        SCOPED_TRACE(C.Name);
+        Open(C);
+        const qint64 First = qint64(Form->feDocNo->Value());
+        C.TakeNumber(First);
+        Press(Qt::Key_F8);
+        EXPECT_EQ(qint64(Form->feDocNo->Value()), First + 1);
+
+        // A purchase takes the next free number at Save instead.
+        const bool RefusesSaved = C.Table != u"Items_purchases"_s;
+        C.TakeNumber(First + 1);
+        Presenter.Clear();
+        EXPECT_EQ(Add(C), First + 1);
+        EXPECT_EQ(Form->PendingSql.isEmpty(), RefusesSaved);
+        EXPECT_EQ(Presenter.Texts().size(), RefusesSaved ? 1 : 0);
+        ASSERT_EQ(qint64(Form->feDocNo->Value()), First + 2);
+        ASSERT_EQ(Add(C), First + 2);
+        ASSERT_EQ(Form->PendingSql.isEmpty(), false);
+
+        // A number the list shows already, queued here.
+        Form->feDocNo->SetValue(double(First + 2));
+        Presenter.Clear();
+        Add(C);
+        EXPECT_EQ(Presenter.Texts().size(), 1);
+        EXPECT_EQ(qint64(Form->feDocNo->Value()), First + 3);
+
+        // Refused for another reason, a free number stays as typed.
+        Form->feDocNo->SetValue(double(First + 10));
+        Form->feSum_c->SetValue(0);
+        Form->feSum_c->setFocus();
+        Presenter.Clear();
+        Press(Qt::Key_F4);
+        EXPECT_EQ(Presenter.Texts().size(), 1);
+        EXPECT_EQ(qint64(Form->feDocNo->Value()), First + 10);
+        Press(Qt::Key_F2);
+        ASSERT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+
+        // An edit refused keeps the number of the document it lifted.
+        SelectRow(First + 2);
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        ASSERT_TRUE(Form->EditingRow);
+        Form->feSum_c->SetValue(0);
+        Form->feSum_c->setFocus();
+        Press(Qt::Key_F4);
+        EXPECT_EQ(qint64(Form->feDocNo->Value()), First + 2);
+        EXPECT_TRUE(Form->EditingRow);
     }
 }
 
@@ -666,11 +743,10 @@ TEST_F(DocumentQueue, ASaveShowsItsDocumentsAsAFullReloadWould) {
             QStringList Refreshed = GridRows(Form->Grid);
             EXPECT_EQ(RowOf(Deleted), -1);
             EXPECT_EQ(RowOf(Elsewhere), -1);
-            // The moved document goes past the other window's, and the one typed after it follows.
+            // The moved document takes the lowest free number, its follower's, which moves on.
             if (!Filtered) {
-                EXPECT_GE(RowOf(Elsewhere + 1), 0);
-                EXPECT_GE(RowOf(Elsewhere + 2), 0);
-                EXPECT_EQ(RowOf(Last), -1);
+                EXPECT_GE(RowOf(Last), 0);
+                EXPECT_GE(RowOf(Last + 1), 0);
             }
             Form->actExecute->trigger();
             QStringList Reloaded = GridRows(Form->Grid);

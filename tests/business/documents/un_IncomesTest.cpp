@@ -22,6 +22,7 @@
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
+#include "tests/support/WriteLock.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -1051,27 +1052,158 @@ TEST_F(CashOrderWindow, ACorrectionTakesBackAtMostWhatWasReceived) {
         if (!c.Told.isEmpty()) EXPECT_EQ(Told().trimmed(), c.Told);
     }
     // Another workstation takes 1.00 of the principal back first: 300.00 no longer can be.
-    Exec(u"Insert into Incomes values ( 50, 45352, 1, 1, -1, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
-    const QString Changed = u"Договорът е променен междувременно. Изберете договора отново.\n"_s;
+    ASSERT_TRUE(OtherWorkstationSaves(
+        u"Insert into Incomes values ( 50, 45352, 1, 1, -1, \"Иван\", \"Мария Колева\", \"maria\" )"_s));
+    const QString Exceeds =
+        u"Приходите по договор номер 1 с вид ПКО 1 биха станали с 1.00 по-малко от направените по тях корекции."_s;
     Presenter.Clear();
     Press(Qt::Key_F2);
-    EXPECT_EQ(Told(), Changed +
-                          u"Приходен касов ордер номер 3 не е записан. Останалото може да бъде записано "
-                          "с F2."_s);
+    EXPECT_EQ(Told(), Exceeds + u"\nПриходен касов ордер номер 3 не е записан. Останалото може да бъде "
+                                "записано с F2."_s);
     Press(Qt::Key_F2);
     EXPECT_TRUE(form->PendingSql.isEmpty());
     // Deleting the 300.00 received would leave the other workstation's correction taking back
     // what nothing paid.
     ASSERT_TRUE(SelectOrder(u"1"_s));
-    Presenter.PlanPassword(u"shef"_s);
-    Presenter.PlanAnswer(mrYes);
-    Press(Qt::Key_F5);
     Presenter.Clear();
-    Press(Qt::Key_F2);
-    EXPECT_EQ(Told(), Changed + u"Изтриването на приходен касов ордер номер 1 е отменено."_s);
+    Press(Qt::Key_F5);
+    EXPECT_EQ(Told(), Exceeds);
+    EXPECT_TRUE(form->PendingSql.isEmpty());
     EXPECT_EQ(QueryText(u"SELECT payment_type, sum(sum_o) FROM Incomes GROUP BY payment_type"_s),
               u"1@299°2@0"_s);
     ExpectBooksHold();
+}
+
+// A receipt that corrections took back from is not deleted or lowered below them, saved or queued,
+// whether at F5, at F4 or inside Save after another workstation's correction: the receipts of its
+// type may total nothing, never less.
+TEST_F(CashOrderWindow, AReceiptIsNotTakenBelowTheCorrectionsMadeOnIt) {
+    SeedContract(20); // owes 21.00 interest and 10.00 "Оценка" (6)
+    for (const QString& Sql :
+         {u"Insert into Incomes values ( 1, 45350, 1, 1, 300, \"Иван\", \"Мария Колева\", \"maria\" )"_s,
+          u"Insert into Incomes values ( 2, 45351, 1, 1, -100, \"Иван\", \"Мария Колева\", \"maria\" )"_s,
+          u"Insert into Incomes values ( 3, 45350, 1, 2, 15, \"Иван\", \"Мария Колева\", \"maria\" )"_s,
+          u"Insert into Incomes values ( 4, 45351, 1, 2, -5, \"Иван\", \"Мария Колева\", \"maria\" )"_s})
+        Exec(Sql);
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    const QString Exceeds =
+        u"Приходите по договор номер 1 с вид ПКО %1 биха станали с %2 по-малко от направените по тях корекции."_s;
+    const auto Refused = [&](const QString& Type, const QString& By) {
+        EXPECT_EQ(Told().trimmed(), Exceeds.arg(Type, By));
+    };
+
+    // Deleting the 300.00 would leave 100.00 taken back of nothing: refused before the password.
+    ASSERT_TRUE(SelectOrder(u"1"_s));
+    Presenter.Clear();
+    Press(Qt::Key_F5);
+    Refused(u"1"_s, u"100.00"_s);
+    EXPECT_TRUE(Presenter.Passwords().isEmpty());
+    // Lowered to one cent under the corrections, refused; to exactly them, queued.
+    Lift(u"1"_s);
+    for (const auto& [Sum, Queued] : {std::pair{u"99.99"_s, 0}, std::pair{u"100"_s, 1}}) {
+        Presenter.Clear();
+        Type(form->feSum_c, Sum);
+        Press(Qt::Key_F4);
+        EXPECT_EQ(form->PendingSql.size(), Queued) << Told().toStdString();
+        if (Queued == 0) Refused(u"1"_s, u"0.01"_s);
+    }
+    // The interest receipt turned into a correction of its own type is refused as a correction;
+    // moved to a fee, the interest receipts lose it all.
+    Lift(u"3"_s);
+    Presenter.Clear();
+    Type(form->feSum_c, u"-1"_s);
+    Press(Qt::Key_F4);
+    EXPECT_EQ(Told().trimmed(), u"Корекцията надвишава полученото по договора с този вид ПКО (0.00)."_s);
+    Presenter.Clear();
+    Type(form->feSum_c, u"0.99"_s);
+    Press(Qt::Key_F4);
+    Refused(u"2"_s, u"4.01"_s);
+    Presenter.Clear();
+    TypeReceipt(*this, form, u"6"_s, Ivan, u"1"_s, u"10"_s);
+    Press(Qt::Key_F4);
+    Refused(u"2"_s, u"5.00"_s);
+    TypeReceipt(*this, form, u"2"_s, Ivan, u"1"_s, u"5"_s);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(form->PendingSql.size(), 2) << Told().toStdString();
+    Press(Qt::Key_F2);
+    ASSERT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
+
+    // A queued receipt that a queued correction takes back from stays while the correction does.
+    form->dtDate_c->setDate(DateTimeToQDate(TContractShop::Today));
+    TypeReceipt(*this, form, u"1"_s, Ivan, u"1"_s, u"50"_s);
+    const QString Paid = QString::number(qint64(form->feDocNo->Value()));
+    Press(Qt::Key_F4);
+    TypeReceipt(*this, form, u"1"_s, Ivan, u"1"_s, u"-50"_s);
+    const QString Correction = QString::number(qint64(form->feDocNo->Value()));
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(form->PendingSql.size(), 2) << Told().toStdString();
+    ASSERT_TRUE(SelectOrder(Paid));
+    Presenter.Clear();
+    Press(Qt::Key_F5);
+    Refused(u"1"_s, u"50.00"_s);
+    for (const QString& Number : {Correction, Paid}) {
+        ASSERT_TRUE(SelectOrder(Number));
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F5);
+    }
+    EXPECT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
+
+    // A delete that leaves exactly nothing passes F5; another workstation's correction of one cent
+    // saved before F2 refuses it there, and taken back, lets it through.
+    Exec(u"Insert into Incomes values ( 9, 45351, 1, 1, 30, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
+    Press(Qt::Key_F8);
+    const auto DeleteNine = [&] {
+        ASSERT_TRUE(SelectOrder(u"9"_s));
+        Presenter.PlanPassword(u"shef"_s);
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F5);
+        ASSERT_EQ(form->PendingSql.size(), 1) << Told().toStdString();
+    };
+    DeleteNine();
+    ASSERT_TRUE(OtherWorkstationSaves(
+        u"Insert into Incomes values ( 60, 45352, 1, 1, -0.01, \"Иван\", \"Мария Колева\", \"maria\" )"_s));
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Told(), Exceeds.arg(u"1"_s, u"0.01"_s) +
+                          u"\nИзтриването на приходен касов ордер номер 9 е отменено."_s);
+    ASSERT_TRUE(OtherWorkstationSaves(u"Delete from Incomes Where docno = 60"_s));
+    DeleteNine();
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
+    // Receipts already below their corrections still take an edit that takes nothing from them.
+    ASSERT_TRUE(OtherWorkstationSaves(
+        u"Insert into Incomes values ( 61, 45352, 1, 2, -1, \"Иван\", \"Мария Колева\", \"maria\" )"_s));
+    Lift(u"3"_s);
+    Type(form->edCustomer_name, u"Иван И."_s);
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"SELECT customer_name FROM Incomes WHERE docno = 3"_s), u"Иван И."_s)
+        << Told().toStdString();
+    EXPECT_EQ(QueryText(u"SELECT payment_type, sum(sum_o) FROM Incomes GROUP BY payment_type"_s),
+              u"1@0°2@-1"_s);
+    ExpectBooksHold();
+
+    // A payment window's payout dropped from its queue is no receipt.
+    SeedContract(2, Ivan, 0, false);
+    Form->RunDone();
+    delete Form->Container();
+    auto* payments = Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
+    payments->SetPaymentItem(0);
+    Type(payments->leOwner, Ivan);
+    Type(payments->leContract, u"2"_s);
+    payments->leContract->OnFormOk(payments->leContract);
+    Type(payments->feSum_c, u"1000"_s);
+    Type(payments->edCustomer_name, u"Иван"_s);
+    Type(payments->edSupplier_name, u"Мария Колева"_s);
+    const QString Payout = QString::number(qint64(payments->feDocNo->Value()));
+    Press(Qt::Key_F4);
+    ASSERT_EQ(payments->PendingSql.size(), 1) << Told().toStdString();
+    ASSERT_TRUE(SelectOrder(Payout));
+    Presenter.PlanAnswer(mrYes);
+    Press(Qt::Key_F5);
+    EXPECT_TRUE(payments->PendingSql.isEmpty()) << Told().toStdString();
 }
 
 // Interest and fees are taken up to what the contract owes of them, as principal is: at F4,

@@ -5,6 +5,7 @@
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
+#include "business/documents/DocumentForm.h"
 #include "business/engine/unLoanEngine.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QScopeGuard>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -582,4 +584,57 @@ TEST_F(SettlementWindow, ABusyDatabaseKeepsTheChosenContractAndAmount) {
     EXPECT_EQ(Watch.ShownUnderLock, 0);
     EXPECT_EQ(Watch.Texts().size(), 2) << Watch.Texts().join(u'|').toStdString();
     EXPECT_EQ(QueryText(u"Select Count(*) From Incomes"_s), u"0"_s);
+}
+
+// The receipts of a settlement are signed like every document's: while the operators register
+// holds anyone, nobody signed in is asked to sign in, and without a sign-in nothing is written
+// and the chosen contract and amount stay for the next F2. Both operations, the payment first.
+TEST_F(SettlementWindow, NothingIsWrittenUnsignedWhileOperatorsExist) {
+    const QString Unsigned =
+        u"Документите се записват от оператор, а в програмата не е влязъл никой. Влезте в "
+        "програмата и натиснете бутон \"F2\" (за запис) отново."_s;
+    int SignIns = 0;
+    QString SignsInAs;
+    const auto Back = qScopeGuard([] { SignInBeforeSave = nullptr; });
+    for (const bool PaymentMode : {true, false}) {
+        SCOPED_TRACE(PaymentMode);
+        Open(PaymentMode);
+        Form->SetUserName(QString());
+        Choose(u"8001011234"_s, u"1"_s);
+        const QString Due = Form->feSum_c->text();
+        const QString Before = QueryText(u"Select Count(*) From Incomes"_s);
+        // Without the main window to ask, and with the sign-in declined: refused, nothing written.
+        for (const bool Asks : {false, true}) {
+            SignInBeforeSave = nullptr;
+            if (Asks)
+                SignInBeforeSave = [&] {
+                    ++SignIns;
+                    Form->SetUserName(SignsInAs);
+                    return !SignsInAs.isEmpty();
+                };
+            Presenter.Clear();
+            Presenter.PlanAnswer(mrYes);
+            Press(Qt::Key_F2);
+            EXPECT_EQ(Presenter.Texts().value(Presenter.Texts().size() - 1), Unsigned);
+            EXPECT_EQ(QueryText(u"Select Count(*) From Incomes"_s), Before);
+            EXPECT_EQ(Form->leContract->text(), u"1"_s);
+            EXPECT_EQ(Form->feSum_c->text(), Due);
+        }
+        EXPECT_EQ(SignIns, PaymentMode ? 1 : 3);
+        // Signed in at Save: the receipts carry the operator.
+        SignsInAs = u"maria"_s;
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F2);
+        EXPECT_EQ(SignIns, PaymentMode ? 2 : 4);
+        EXPECT_EQ(QueryText(u"Select Count(*) From Incomes Where user_name <> \"maria\" Or supplier_name <> "
+                            "\"Мария Колева\""_s),
+                  u"0"_s);
+        EXPECT_NE(QueryText(u"Select Count(*) From Incomes"_s), Before);
+        SignsInAs.clear();
+        Form->RunDone();
+        delete Form->Container();
+        Form = nullptr;
+    }
+    EXPECT_EQ(QueryText(u"Select Finished From Contracts Where docno = 1"_s), u"True"_s);
+    EXPECT_EQ(ContractBooksFaults(false), QString());
 }

@@ -315,11 +315,17 @@ TEST_F(DatabaseTest, TextComparesAndSortsWithoutRegardToCaseInCyrillicToo) {
     EXPECT_FALSE(Exec(u"Insert into Users_passwords values ( \"IVAN\", \"2\", \"\" )"_s));
     ASSERT_EQ(Presenter.Messages().size(), 1);
 
-    const QStringList Names = {u"Ябълка"_s, u"злато бяло"_s, u"Banana"_s, u"Иван"_s, u"apple"_s, u"Злато"_s};
+    // Names sharing their start, differing inside a two-byte letter, in the case of a Latin letter
+    // after a Cyrillic start, or only in length; inserted against their order.
+    const QStringList Names = {u"Ябълка"_s,  u"злато бяло"_s, u"Злато Б"_s, u"Злато а"_s,
+                               u"Злато B"_s, u"Злато a"_s,    u"Злато 9"_s, u"Злато 10"_s,
+                               u"Banana"_s,  u"Иван"_s,       u"apple"_s,   u"Злато"_s};
     for (int I = 0; I < Names.size(); ++I)
         ASSERT_TRUE(Exec(Format("Insert into Item_types values ( %d, \"%s\" )", {I + 1, SqlText(Names[I])})));
-    EXPECT_EQ(Query(u"SELECT name_i_t FROM Item_types ORDER BY name_i_t"_s),
-              u"apple°Banana°Злато°злато бяло°Иван°Ябълка"_s);
+    EXPECT_EQ(
+        Query(u"SELECT name_i_t FROM Item_types ORDER BY name_i_t"_s),
+        u"apple°Banana°Злато°Злато 10°Злато 9°Злато a°Злато B°Злато а°Злато Б°злато бяло°Иван°Ябълка"_s);
+    EXPECT_EQ(Rows(u"SELECT name_i_t FROM Item_types WHERE name_i_t = \"ЗЛАТО б\""_s), 1);
 }
 
 TEST_F(DatabaseTest, ExecSqlShowsOneErrorBoxWithTheDatabaseMessageAndTheStatement) {

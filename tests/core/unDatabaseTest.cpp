@@ -241,6 +241,22 @@ TEST_F(DatabaseTest, RowReaderGivesNumbersAsStoredAndTextsAsRunQueryDoes) {
     }
 }
 
+// A Yes/No column holds -1 for Yes where another program wrote it; any value but 0 is Yes, stored as
+// a whole number or a real, in RunQuery's text and in the row reader's.
+TEST_F(DatabaseTest, AYesNoColumnReadsEveryValueButZeroAsTrue) {
+    ASSERT_TRUE(Exec(u"Create table Flags ( n INTEGER, f YESNO )"_s));
+    int N = 0;
+    // The column's numeric affinity keeps -1.0 a whole number; -0.5 and 0.5 stay reals.
+    for (const char* Value : {"-1", "-1.0", "1", "-0.5", "0.5", "0", "0.0"})
+        ASSERT_TRUE(Exec(Format("Insert into Flags values ( %d, %s )", {++N, QString::fromLatin1(Value)})));
+    const QString Sql = u"Select f From Flags Order by n"_s;
+    const QString Expected = u"True°True°True°True°True°False°False"_s;
+    EXPECT_EQ(Query(Sql), Expected);
+    QStringList Texts;
+    ReadRows(nullptr, AdoConnection, Sql, [&](const TQueryRow& Row) { Texts << Row.Text(0); });
+    EXPECT_EQ(Texts.join(RecordDelimiterChar), Expected);
+}
+
 TEST_F(DatabaseTest, NullsKeepOneFieldPerColumn) {
     Seed();
     // An empty sum is still one row, with one empty field.

@@ -19,11 +19,11 @@ inline void Exec(const QString& Sql) {
 
 // N contracts, each about a year old: the payout, two interest instalments, a principal
 // instalment that moves most balances into the other band, and a daily-fee payment. Two interest
-// bands; one one-time fee and one daily fee with two bands.
-inline void MakeShop(int N) {
+// bands; one one-time fee and one daily fee with two bands. The contracts share ItemCount items.
+inline void MakeShop(int N, int ItemCount = Items) {
     TTransaction transaction;
     Exec(QStringLiteral("Insert into Item_types values ( 1, \"Злато\" )"));
-    for (int i = 1; i <= Items; ++i)
+    for (int i = 1; i <= ItemCount; ++i)
         Exec(Format("Insert into Items values ( %d, \"Пръстен %d\", 1 )", {i, i}));
     const int owners = N / 2;
     for (int i = 1; i <= owners; ++i)
@@ -45,7 +45,7 @@ inline void MakeShop(int N) {
         Exec(Format(
             "Insert into Contracts values ( %d, %d, %d, %f, %f, 30, \"\", 0, 0, False, 0, %d, False, 0, "
             "%.3f, 0, %f, %f, %f, 0 )",
-            {c, date, 1 + c % Items, amount, 4.0, 7000000000LL + 1 + c % owners, 0.0, 0.0, 0.0, 0.0}));
+            {c, date, 1 + c % ItemCount, amount, 4.0, 7000000000LL + 1 + c % owners, 0.0, 0.0, 0.0, 0.0}));
         Exec(Format("Insert into Outcomes values ( %d, %d, %d, 1, %f, \"\", \"\", \"\" )",
                     {c, date, c, amount}));
         const auto receive = [&](int Day, int Type, double Sum) {

@@ -402,6 +402,19 @@ void TDelimitedStringList::Delete(int Index) {
     Changed();
 }
 
+void TDelimitedStringList::KeepRecords(const std::function<bool(const QString& Record)>& Keep) {
+    CheckNotAttached();
+    Changing();
+    size_t kept = 0;
+    for (size_t i = 0; i < FRecords.size(); ++i) {
+        if (!Keep(ReadRecord(FRecords[i].Text, int(i)))) continue;
+        if (kept != i) FRecords[kept] = std::move(FRecords[i]);
+        ++kept;
+    }
+    FRecords.erase(FRecords.begin() + qsizetype(kept), FRecords.end());
+    Changed();
+}
+
 void TDelimitedStringList::Clear() {
     if (!FRecords.empty()) {
         Changing();

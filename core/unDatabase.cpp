@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QSet>
 #include <QStringDecoder>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -833,10 +834,37 @@ QString CleanRow(const QString& Raw) {
 // ---------------------------------------------------------------------------------------------
 // Connection-level SQL functions.
 
+// Case-blind, on the UTF-8 text as stored: a collation asking for UTF-16 makes SQLite convert and
+// allocate both texts at every comparison of a sort. Equal leading bytes are equal characters and
+// ASCII letters fold by themselves; only the rest, from the first other character that differs,
+// is decoded.
 int CompareJetText(void*, int LengthA, const void* A, int LengthB, const void* B) {
-    const QStringView VA(static_cast<const char16_t*>(A), LengthA / 2);
-    const QStringView VB(static_cast<const char16_t*>(B), LengthB / 2);
-    return VA.compare(VB, Qt::CaseInsensitive);
+    const auto* TextA = static_cast<const uchar*>(A);
+    const auto* TextB = static_cast<const uchar*>(B);
+    const int Shorter = std::min(LengthA, LengthB);
+    int At = 0;
+    while (At < Shorter && TextA[At] == TextB[At])
+        ++At;
+    const auto InsideCharacter = [](const uchar* Text, int Length, int I) {
+        return I < Length && (Text[I] & 0xC0) == 0x80;
+    };
+    while (At > 0 && (InsideCharacter(TextA, LengthA, At) || InsideCharacter(TextB, LengthB, At)))
+        --At;
+    for (; At < Shorter && TextA[At] < 0x80 && TextB[At] < 0x80; ++At) {
+        const int Difference = QChar::toLower(TextA[At]) - QChar::toLower(TextB[At]);
+        if (Difference != 0) return Difference;
+    }
+    if (At == LengthA || At == LengthB) return LengthA - LengthB;
+    // A UTF-8 byte never gives more than one UTF-16 unit.
+    QVarLengthArray<QChar, 128> RestA(LengthA - At), RestB(LengthB - At);
+    const auto Decode = [At](const uchar* Text, int Length, QChar* Out) {
+        QStringDecoder Decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return QStringView(Out,
+                           Decoder.appendToBuffer(
+                               Out, QByteArrayView(reinterpret_cast<const char*>(Text) + At, Length - At)));
+    };
+    return Decode(TextA, LengthA, RestA.data())
+        .compare(Decode(TextB, LengthB, RestB.data()), Qt::CaseInsensitive);
 }
 
 // Jet's "&": NULL counts as "", the result is NULL only when every operand is.
@@ -887,7 +915,7 @@ void Configure(sqlite3* Db) {
     // instead of silently reading a column of the same name.
     sqlite3_db_config(Db, SQLITE_DBCONFIG_DQS_DML, 0, static_cast<int*>(nullptr));
     sqlite3_db_config(Db, SQLITE_DBCONFIG_DQS_DDL, 0, static_cast<int*>(nullptr));
-    sqlite3_create_collation_v2(Db, "JETTEXT", SQLITE_UTF16_ALIGNED, nullptr, &CompareJetText, nullptr);
+    sqlite3_create_collation_v2(Db, "JETTEXT", SQLITE_UTF8, nullptr, &CompareJetText, nullptr);
     sqlite3_create_function_v2(Db, "jet_concat", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &JetConcat,
                                nullptr, nullptr, nullptr);
     // A second running copy may hold the write lock for a moment.

@@ -495,12 +495,13 @@ bool TformHide::Save() {
     if (FCriteria->Count() > 0) {
         SetStatusText(QStringLiteral("Филтрира..."));
         const int Count = Rows.Count();
-        for (int I = Count - 1; I >= 0; --I) {
-            if (!RecordPasses(Rows.Get(I))) Rows.Delete(I);
-            TProgressEvent Progress(Count - I, Count);
+        int Done = 0;
+        Rows.KeepRecords([&](const QString& Record) {
+            TProgressEvent Progress(++Done, Count);
             QCoreApplication::sendEvent(this, &Progress);
             QCoreApplication::processEvents();
-        }
+            return RecordPasses(Record);
+        });
     }
 
     // 3. Sorted by the columns that have a direction, from left to right.

@@ -570,15 +570,11 @@ bool TMAccountReadForm::ApplyFilterToRows(TDelimitedStringList* List, const QStr
             tests.append({static_cast<TFieldProps*>(leaves.GetObject(i))->ColIndex, filter});
     }
     const QChar delimiter = List->FieldDelimiter();
-    for (int r = List->Count() - 1; r >= 0; --r) {
-        const QString record = List->Get(r);
-        for (const auto& [col, filter] : tests) {
-            if (!filter->Matches(GetPiece(record, delimiter, col))) {
-                List->Delete(r);
-                break;
-            }
-        }
-    }
+    List->KeepRecords([&](const QString& Record) {
+        for (const auto& [col, filter] : tests)
+            if (!filter->Matches(GetPiece(Record, delimiter, col))) return false;
+        return true;
+    });
     AppendFilterTotals(*List, TotalsColumns);
     return true;
 }

@@ -137,6 +137,32 @@ TEST(DelimitedStrings, RecordOperationsKeepObjectsAndNotifyOnce) {
     EXPECT_EQ(table.GetCapacity(), 0);
 }
 
+TEST(DelimitedStrings, KeepRecordsKeepsTheAcceptedInTheirOrderWithTheirObjects) {
+    TObject one, two, three;
+    TDelimitedStringList table;
+    table.AddObject("a1", &one);
+    table.AddObject("b2", &two);
+    table.Add("c1");
+    table.AddObject("d3", &three);
+    table.Add("e1");
+    int changing = 0, changed = 0;
+    table.OnChanging = [&](TObject*) { ++changing; };
+    table.OnChange = [&](TObject*) { ++changed; };
+    // Keep sees the records as Get reads them.
+    table.OnReadRecord = [](TDelimitedStrings*, int, bool&, bool&, QString& record, int) {
+        record = record.toUpper();
+    };
+    table.KeepRecords([](const QString& record) { return record.startsWith('B') || record.startsWith('D'); });
+    table.OnReadRecord = nullptr;
+    EXPECT_EQ(Records(table), QStringList({"b2", "d3"}));
+    EXPECT_EQ(table.GetObject(0), &two);
+    EXPECT_EQ(table.GetObject(1), &three);
+    EXPECT_EQ(changing, 1);
+    EXPECT_EQ(changed, 1);
+    table.KeepRecords([](const QString&) { return false; });
+    EXPECT_EQ(table.Count(), 0);
+}
+
 TEST(DelimitedStrings, AssignAndAddStringsCopyRecordsWithObjects) {
     TObject marker;
     TDelimitedStringList source(QChar('|'), QChar(';'));
@@ -192,6 +218,8 @@ TEST(DelimitedStrings, TrimRecordsAndTheAttachedGridRefusals) {
 
     table.SetGrid(reinterpret_cast<TStringGrid*>(&table)); // only the pointer is looked at
     EXPECT_THROW(table.Delete(0), ECannotCallThisMethodOnAttachedGrid);
+    EXPECT_THROW(table.KeepRecords([](const QString&) { return false; }),
+                 ECannotCallThisMethodOnAttachedGrid);
     EXPECT_THROW(table.IndexOf("a"), ECannotCallThisMethodOnAttachedGrid);
     EXPECT_THROW(table.SetRowFieldCount(0, 2), ECannotChangeGridColumnsForSingleRow);
     EXPECT_EQ(table.Count(), 2);

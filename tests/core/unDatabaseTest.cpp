@@ -241,6 +241,22 @@ TEST_F(DatabaseTest, RowReaderGivesNumbersAsStoredAndTextsAsRunQueryDoes) {
     }
 }
 
+// A Yes/No column holds -1 for Yes where another program wrote it; any value but 0 is Yes, stored as
+// a whole number or a real, in RunQuery's text and in the row reader's.
+TEST_F(DatabaseTest, AYesNoColumnReadsEveryValueButZeroAsTrue) {
+    ASSERT_TRUE(Exec(u"Create table Flags ( n INTEGER, f YESNO )"_s));
+    int N = 0;
+    // The column's numeric affinity keeps -1.0 a whole number; -0.5 and 0.5 stay reals.
+    for (const char* Value : {"-1", "-1.0", "1", "-0.5", "0.5", "0", "0.0"})
+        ASSERT_TRUE(Exec(Format("Insert into Flags values ( %d, %s )", {++N, QString::fromLatin1(Value)})));
+    const QString Sql = u"Select f From Flags Order by n"_s;
+    const QString Expected = u"True°True°True°True°True°False°False"_s;
+    EXPECT_EQ(Query(Sql), Expected);
+    QStringList Texts;
+    ReadRows(nullptr, AdoConnection, Sql, [&](const TQueryRow& Row) { Texts << Row.Text(0); });
+    EXPECT_EQ(Texts.join(RecordDelimiterChar), Expected);
+}
+
 TEST_F(DatabaseTest, NullsKeepOneFieldPerColumn) {
     Seed();
     // An empty sum is still one row, with one empty field.
@@ -315,11 +331,17 @@ TEST_F(DatabaseTest, TextComparesAndSortsWithoutRegardToCaseInCyrillicToo) {
     EXPECT_FALSE(Exec(u"Insert into Users_passwords values ( \"IVAN\", \"2\", \"\" )"_s));
     ASSERT_EQ(Presenter.Messages().size(), 1);
 
-    const QStringList Names = {u"Ябълка"_s, u"злато бяло"_s, u"Banana"_s, u"Иван"_s, u"apple"_s, u"Злато"_s};
+    // Names sharing their start, differing inside a two-byte letter, in the case of a Latin letter
+    // after a Cyrillic start, or only in length; inserted against their order.
+    const QStringList Names = {u"Ябълка"_s,  u"злато бяло"_s, u"Злато Б"_s, u"Злато а"_s,
+                               u"Злато B"_s, u"Злато a"_s,    u"Злато 9"_s, u"Злато 10"_s,
+                               u"Banana"_s,  u"Иван"_s,       u"apple"_s,   u"Злато"_s};
     for (int I = 0; I < Names.size(); ++I)
         ASSERT_TRUE(Exec(Format("Insert into Item_types values ( %d, \"%s\" )", {I + 1, SqlText(Names[I])})));
-    EXPECT_EQ(Query(u"SELECT name_i_t FROM Item_types ORDER BY name_i_t"_s),
-              u"apple°Banana°Злато°злато бяло°Иван°Ябълка"_s);
+    EXPECT_EQ(
+        Query(u"SELECT name_i_t FROM Item_types ORDER BY name_i_t"_s),
+        u"apple°Banana°Злато°Злато 10°Злато 9°Злато a°Злато B°Злато а°Злато Б°злато бяло°Иван°Ябълка"_s);
+    EXPECT_EQ(Rows(u"SELECT name_i_t FROM Item_types WHERE name_i_t = \"ЗЛАТО б\""_s), 1);
 }
 
 TEST_F(DatabaseTest, ExecSqlShowsOneErrorBoxWithTheDatabaseMessageAndTheStatement) {

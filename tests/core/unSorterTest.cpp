@@ -62,6 +62,10 @@ TEST(Sorter, ComparesKeyFieldsAsNumbersWhenBothReadAsNumbers) {
         {{"01.02.2024"}, {"15.01.2023"}, 1}, // dates as dates
         {{"31.12.2022"}, {"1.1.2023"}, -1},
         {{"01.02.2024"}, {"1.2.2024"}, 0},
+        {{"31.01.2024"}, {"05.02.2024"}, -1}, // the month outweighs the day, the year the month
+        {{"05.02.2024"}, {"04.03.2024"}, -1},
+        {{"10.03.2024"}, {"02.03.2024"}, 1},
+        {{"01.12.2023"}, {"30.11.2024"}, -1},
         {{"31.02.2024"}, {"15.01.2023"}, 1}, // no such day: compared as text
     };
     for (const Case& C : Cases)

@@ -175,4 +175,22 @@ TEST(LimitedEdit, NewValidCharsCheckTheTextAgain) {
     EXPECT_EQ(Edit.text(), u""_s);
 }
 
+// A smaller length keeps the first characters; the text kept is the one a refused key leaves.
+TEST(LimitedEdit, ASmallerLengthKeepsTheFirstCharactersOfTheText) {
+    TLimitedEdit Edit;
+    Edit.SetValidChars(RegisterChars);
+    Edit.setText(u"Иван Петров"_s);
+    Edit.setMaxLength(11);
+    EXPECT_EQ(Edit.text(), u"Иван Петров"_s);
+    Edit.setMaxLength(6);
+    EXPECT_EQ(Edit.text(), u"Иван П"_s);
+    Edit.setCursorPosition(0);
+    TypeChars(&Edit, u"x"_s);
+    EXPECT_EQ(Edit.text(), u"Иван П"_s);
+    Edit.setMaxLength(20);
+    EXPECT_EQ(Edit.text(), u"Иван П"_s);
+    Edit.setMaxLength(-1);
+    EXPECT_EQ(Edit.text(), QString());
+}
+
 } // namespace

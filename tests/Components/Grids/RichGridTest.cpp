@@ -400,3 +400,28 @@ TEST(RichGridSizing, AColumnFitsItsLongestTextWhereverItStands) {
     EXPECT_GE(grid.ColWidths(0), fm.horizontalAdvance(QStringLiteral("5000")));
     EXPECT_LT(grid.ColWidths(0), fm.horizontalAdvance(note) / 3);
 }
+
+// A bold totals row is wider than a row of the same text; it is measured beside the longest rows
+// however many rows are as long as it.
+TEST(RichGridSizing, AColumnFitsItsBoldTotalsRow) {
+    TRichGrid grid;
+    grid.SetColCount(2);
+    grid.SetFixedRows(1);
+    grid.SetFixedCols(0);
+    grid.SetRowCount(1 + 3 * TRichGrid::MeasuredLongestRows);
+    const QString sum = QStringLiteral("1 234 567.89");
+    for (int r = 1; r < grid.RowCount(); ++r)
+        grid.SetCells(1, r, sum);
+    const int totals = grid.RowCount() - 1;
+    grid.RowAttributes(totals)->SetFontStyle({fsBold});
+    grid.ColAttributes(1)->SetAutoResize(true);
+    QFont bold = grid.font();
+    bold.setBold(true);
+    const int boldWidth = QFontMetrics(bold).horizontalAdvance(sum);
+    ASSERT_GT(boldWidth, QFontMetrics(grid.font()).horizontalAdvance(sum));
+    grid.AutoResizeColumns();
+    EXPECT_GE(grid.ColWidths(1), boldWidth);
+    grid.SetColWidths(1, 10);
+    grid.AutoResizeColumn(1);
+    EXPECT_GE(grid.ColWidths(1), boldWidth);
+}

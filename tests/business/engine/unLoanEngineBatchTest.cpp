@@ -9,6 +9,7 @@
 #include "core/unDatabase.h"
 #include "core/unNumbers.h"
 #include "core/unStringFuncs.h"
+#include "tests/support/DbQuery.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 
@@ -21,10 +22,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int AtDay = 45500;
-
-void Exec(const QString& Sql) {
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, Sql)) << Sql.toStdString();
-}
 
 class GeneratedShop {
 public:
@@ -170,16 +167,25 @@ TEST(LoanEngineBatch, HandsOverOutsideItsTransactionAndReadsInTheCallers) {
 // Amounts and dates are read as numbers where they are stored as such; each must still round as
 // its shown digits do (1.005 and 2.675 lie just below the half in binary), and a value stored as
 // text is read from its text.
-TEST(LoanEngineBatch, ReadsStoredAmountsAsTheirShownDigitsRound) {
-    TTempProgramDir dir;
+// One borrower with one interest band and one item.
+void OneBorrowerShop() {
     Exec(u"Insert into Item_types values ( 1, \"Злато\" )"_s);
     Exec(u"Insert into Items values ( 1, \"Пръстен\", 1 )"_s);
     Exec(u"Insert into Owners values ( 1001, \"Иван Петров\", \"\", \"\", \"\", \"\", True, False, 1, \"\", "
          u"\"\", \"\", \"\" )"_s);
     Exec(u"Insert into Interest_rates values ( 1, 0, 100000, 0.03, 1 )"_s);
-    Exec(Format(u"Insert into Contracts values ( 5, %d, 1, 0, 3, 30, \"\", False, 0, False, 0, 1001, False, "
+}
+
+void AddContract(int DocNo) {
+    Exec(Format(u"Insert into Contracts values ( %d, %d, 1, 0, 3, 30, \"\", False, 0, False, 0, 1001, False, "
                 u"0, 0, False, 0, 0, 0, 0 )"_s,
-                {AtDay - 9}));
+                {DocNo, AtDay - 9}));
+}
+
+TEST(LoanEngineBatch, ReadsStoredAmountsAsTheirShownDigitsRound) {
+    TTempProgramDir dir;
+    OneBorrowerShop();
+    AddContract(5);
     int order = 0;
     for (const QString& sum : {u"1.005"_s, u"2.675"_s, u"\"3.455\""_s, u"-0.004"_s, u"4"_s})
         Exec(Format(u"Insert into Outcomes values ( %d, %d, 5, 1, %s, \"\", \"\", \"\" )"_s,
@@ -204,4 +210,54 @@ TEST(LoanEngineBatch, ReadsStoredAmountsAsTheirShownDigitsRound) {
     EXPECT_EQ(fields[dfInterestPaid], u"0.13"_s);
     EXPECT_EQ(fields[dfLastInterestDate], DateToStr(AtDay - 2));
     EXPECT_EQ(fields[dfLastInterestAmount], u"0.125"_s);
+}
+
+// A payout of 100.00 and a principal receipt of 33.30 leave 66.70 however the amounts are stored:
+// whole numbers, reals off a whole cent (33.3 is 33.29999… in binary), reals near a half cent,
+// texts. The amount columns are declared without a type, as a database from elsewhere may
+// declare them, so that each value keeps the storage it is written in.
+TEST(LoanEngineBatch, AmountsOffAWholeCentRoundInEveryStoredForm) {
+    TTempProgramDir dir;
+    OneBorrowerShop();
+    for (const QString& table : {u"Incomes"_s, u"Outcomes"_s}) {
+        Exec(u"Drop table "_s + table);
+        Exec(Format(
+            u"Create table %s ( docno INTEGER NOT NULL PRIMARY KEY, date_d DATETIME, contract_n INTEGER, "
+            u"payment_type INTEGER, sum_o, customer_name TEXT, supplier_name TEXT, user_name TEXT )"_s,
+            {table}));
+    }
+    struct Case {
+        QString PaidOut, Repaid;
+    };
+    const Case cases[] = {
+        {u"100"_s, u"33.3"_s},        {u"'100.00'"_s, u"'33.30'"_s},  {u"100.004"_s, u"33.2951"_s},
+        {u"'99.999'"_s, u"33.295"_s}, {u"99.995"_s, u"' 33.304 '"_s},
+    };
+    QStringList docNos;
+    for (const Case& c : cases) {
+        const int docNo = int(docNos.size()) + 1;
+        docNos << QString::number(docNo);
+        AddContract(docNo);
+        Exec(Format(u"Insert into Outcomes values ( %d, %d, %d, 1, %s, '', '', '' )"_s,
+                    {docNo, AtDay - 9, docNo, c.PaidOut}));
+        Exec(Format(u"Insert into Incomes values ( %d, %d, %d, 1, %s, '', '', '' )"_s,
+                    {docNo, AtDay - 2, docNo, c.Repaid}));
+    }
+    ASSERT_EQ(QueryText(u"Select typeof( sum_o ) From Outcomes Order by docno"_s),
+              u"integer°text°real°text°real"_s);
+
+    const QHash<qint64, qint64> principals = OutstandingPrincipals(nullptr, u"SELECT docno FROM Contracts"_s);
+    CalculateContractDebts(
+        nullptr, docNos, AtDay + 0.5, [&](int Index, const QString& Row, const QString& Failure) {
+            const Case& c = cases[Index];
+            const std::string what = (c.PaidOut + u" - "_s + c.Repaid).toStdString();
+            EXPECT_EQ(Failure, QString()) << what;
+            EXPECT_EQ(GetPiece(Row, FieldDelimiterChar, dfPaidOut), u"100.00"_s) << what;
+            EXPECT_EQ(GetPiece(Row, FieldDelimiterChar, dfPrincipalRepaid), u"33.30"_s) << what;
+            EXPECT_EQ(GetPiece(Row, FieldDelimiterChar, dfPrincipalOutstanding), u"66.70"_s) << what;
+            double principal = 0;
+            EXPECT_TRUE(GetOutstandingPrincipal(nullptr, docNos[Index], principal));
+            EXPECT_EQ(principal, 66.7) << what;
+            EXPECT_EQ(principals.value(Index + 1), 6670) << what;
+        });
 }

@@ -4,6 +4,7 @@
 #include "Components/Grids/RichGrid.h"
 #include "Components/PeriodEdit/PeriodEdit.h"
 #include "core/uDelimitedStrings.h"
+#include "core/unEvents.h"
 #include "core/unNumbers.h"
 #include "tests/framework/forms/FormHost.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -58,6 +59,19 @@ QStringList Column(TRichGrid& Grid, int Col) {
         Texts << Grid.Cells(Col, R);
     return Texts;
 }
+
+// The progress steps a window is sent, as (done, total).
+class TProgressRecorder : public QObject {
+public:
+    QList<std::pair<int, int>> Steps;
+    bool eventFilter(QObject*, QEvent* Event) override {
+        if (Event->type() == evProgress) {
+            const auto* Progress = static_cast<TProgressEvent*>(Event);
+            Steps.append({Progress->Done, Progress->Total});
+        }
+        return false;
+    }
+};
 
 class FormHideTest : public ::testing::Test {
 protected:
@@ -209,8 +223,15 @@ TEST_F(FormHideTest, SaveHidesFiltersSortsAndWritesTheRowsBack) {
     Grid->SetCells(3, Dialog->FirstCriteriaRow(), u"11:"_s);
     Grid->SetCells(1, Dialog->FirstCriteriaRow(), u"1@3"_s);
     Grid->SetCells(2, Dialog->FirstCriteriaRow() + 1, u"мария"_s);
+    TProgressRecorder Progress;
+    Dialog->installEventFilter(&Progress);
     ASSERT_TRUE(Dialog->Save());
+    Dialog->removeEventFilter(&Progress);
     EXPECT_TRUE(Dialog->Accepted());
+    // The filter counts the five records from the first to the last.
+    ASSERT_EQ(Progress.Steps.size(), 5);
+    EXPECT_EQ(Progress.Steps.front(), std::pair(1, 5));
+    EXPECT_EQ(Progress.Steps.back(), std::pair(5, 5));
 
     EXPECT_EQ(Column(List, 3), QStringList({u"250.25"_s, u"120.00"_s, u"75.00"_s, u"9.50"_s}));
     EXPECT_EQ(Column(List, 0), QStringList({u"4"_s, u"1"_s, u"5"_s, u"2"_s}));

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -195,20 +196,44 @@ QByteArray FileBytes(const QString& Path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Answers the print dialog when it opens: print to File (a PDF), or to Queue when File is empty.
-void AnswerPrintDialog(const QString& File, const QString& Queue = QString()) {
-    WhenModalShown("QPrintDialog", [File, Queue](QWidget* Dialog) {
-        auto* printers = Dialog->findChild<QComboBox*>("printers");
-        ASSERT_NE(printers, nullptr);
+// How the operator leaves the print dialog: an entry picked (a queue, or the file entry with a
+// file name), then OK or Cancel.
+struct TDialogAnswer {
+    QString Queue;
+    QString File;
+    bool Accept = true;
+    // When given, the last page the dialog offers.
+    int Pages = 0;
+};
+
+void PickInDialog(QWidget* Dialog, const TDialogAnswer& Answer) {
+    auto* printers = Dialog->findChild<QComboBox*>("printers");
+    ASSERT_NE(printers, nullptr);
+    if (!Answer.Queue.isEmpty()) printers->setCurrentIndex(printers->findText(Answer.Queue));
+    if (!Answer.File.isEmpty()) {
         // Print to file is the dialog's last entry.
-        printers->setCurrentIndex(File.isEmpty() ? printers->findText(Queue) : printers->count() - 1);
-        if (!File.isEmpty()) {
-            auto* name = Dialog->findChild<QLineEdit*>("filename");
-            ASSERT_NE(name, nullptr);
-            name->setText(File);
-        }
-        static_cast<QDialog*>(Dialog)->accept();
-    });
+        printers->setCurrentIndex(printers->count() - 1);
+        Dialog->findChild<QLineEdit*>("filename")->setText(Answer.File);
+    }
+}
+
+// Its OK button checks the file before the dialog closes; Cancel.
+void PressInDialog(QWidget* Dialog, bool Ok) {
+    auto* buttons = Dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    buttons->button(Ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+}
+
+void LeaveDialog(QWidget* Dialog, const TDialogAnswer& Answer) {
+    if (Answer.Pages > 0) EXPECT_EQ(static_cast<QPrintDialog*>(Dialog)->maxPage(), Answer.Pages);
+    PickInDialog(Dialog, Answer);
+    PressInDialog(Dialog, Answer.Accept);
+}
+
+// Triggers Print and answers the print dialog; false when no dialog opened.
+bool PrintThrough(QAction* Print, const TDialogAnswer& Answer) {
+    return AnswerModal(
+        "QPrintDialog", [&](QWidget* Dialog) { LeaveDialog(Dialog, Answer); }, [Print] { Print->trigger(); });
 }
 
 // Prints every page of Preview and presses Cancel in the progress dialog at the third.
@@ -268,8 +293,7 @@ TEST(Printers, PrintToFileFromTheDialogWritesTheFileAndKeepsTheQueue) {
         ASSERT_GT(pages, 1);
 
         const QString file = dir.filePath("списък.pdf");
-        AnswerPrintDialog(file);
-        preview.acPrint->trigger();
+        EXPECT_TRUE(PrintThrough(preview.acPrint, {{}, file}));
         EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
         EXPECT_TRUE(preview.Result);
         const QStringList printed = PdfPageTexts(file);
@@ -288,8 +312,7 @@ TEST(Printers, PrintToFileFromTheDialogWritesTheFileAndKeepsTheQueue) {
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"списък.pdf"});
         // Raw text would wait for the operator to load each page.
         if (preview.TextMode) continue;
-        AnswerPrintDialog(QString(), "Other");
-        preview.acPrint->trigger();
+        EXPECT_TRUE(PrintThrough(preview.acPrint, {"Other"}));
         EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
         EXPECT_EQ(cups.Jobs(), QStringList{"Other-1"});
     }
@@ -339,37 +362,6 @@ TEST(Printers, PrintToFileRewritesAFileWhoseFolderTakesNoNewFile) {
 
 namespace {
 
-// How the operator leaves the print dialog: an entry picked (a queue, or the file entry with a
-// file name), then OK or Cancel.
-struct TDialogAnswer {
-    QString Queue;
-    QString File;
-    bool Accept = true;
-};
-
-void PickInDialog(QWidget* Dialog, const TDialogAnswer& Answer) {
-    auto* printers = Dialog->findChild<QComboBox*>("printers");
-    ASSERT_NE(printers, nullptr);
-    if (!Answer.Queue.isEmpty()) printers->setCurrentIndex(printers->findText(Answer.Queue));
-    if (!Answer.File.isEmpty()) {
-        // Print to file is the dialog's last entry.
-        printers->setCurrentIndex(printers->count() - 1);
-        Dialog->findChild<QLineEdit*>("filename")->setText(Answer.File);
-    }
-}
-
-// Its OK button checks the file before the dialog closes; Cancel.
-void PressInDialog(QWidget* Dialog, bool Ok) {
-    auto* buttons = Dialog->findChild<QDialogButtonBox*>();
-    ASSERT_NE(buttons, nullptr);
-    buttons->button(Ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
-}
-
-void LeaveDialog(QWidget* Dialog, const TDialogAnswer& Answer) {
-    PickInDialog(Dialog, Answer);
-    PressInDialog(Dialog, Answer.Accept);
-}
-
 // Two queues of a scheduler of the test's own, Laser the default, and a folder for files.
 class PrintDialogScenario : public ::testing::Test {
 protected:
@@ -377,13 +369,6 @@ protected:
     TTempRegistry Registry;
     TScriptedPresenter Presenter;
     QTemporaryDir Dir;
-
-    // Triggers Print and answers the print dialog; false when no dialog opened.
-    static bool PrintThrough(QAction* Print, const TDialogAnswer& Answer) {
-        return AnswerModal(
-            "QPrintDialog", [&](QWidget* Dialog) { LeaveDialog(Dialog, Answer); },
-            [Print] { Print->trigger(); });
-    }
 };
 
 } // namespace
@@ -466,7 +451,7 @@ TEST_F(PrintDialogScenario, TheDocumentPreviewTakesTheFileFromTheDialog) {
     form.PreparePages();
 
     const QString file = Dir.filePath("договор.pdf");
-    EXPECT_TRUE(PrintThrough(form.acPrint, {{}, file, true}));
+    EXPECT_TRUE(PrintThrough(form.acPrint, {{}, file, true, 1}));
     EXPECT_TRUE(form.Printed);
     EXPECT_TRUE(PdfPageText(file, 1).contains(QStringLiteral("ПОКУПКО-ПРОДАЖБА")));
     EXPECT_TRUE(Cups.Jobs().isEmpty());

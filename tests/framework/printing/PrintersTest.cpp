@@ -467,3 +467,15 @@ TEST_F(PrintDialogScenario, TheDocumentPreviewTakesTheFileFromTheDialog) {
     EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(' ').toStdString();
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"договор.pdf"});
 }
+
+// On the PDF printer the print dialog offers the file that printer writes.
+TEST(Printers, OnThePdfPrinterTheDialogOffersItsFile) {
+    TPdfPrinterScope pdf;
+    TScriptedPresenter presenter;
+    auto grid = SmallGrid();
+    TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
+    preview.PagePrinter->SetShowProgress(false);
+    EXPECT_TRUE(PrintThrough(preview.acPrint, {}));
+    EXPECT_EQ(PdfPageCount(pdf.FileName()), 1);
+    EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
+}

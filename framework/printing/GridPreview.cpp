@@ -14,7 +14,6 @@
 #include "core/unPeriods.h"
 #include "core/unRegistry.h"
 
-#include <QAbstractPrintDialog>
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
@@ -27,7 +26,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -1270,41 +1268,7 @@ bool PrintTextPages(TGridPrintJob& Job, RawPrinterSink& Sink, int From, int To, 
 
 namespace {
 
-// Print to file chosen in the dialog on a queue: the file goes into Request, and the printer
-// stays the queue the pages were laid out for, so no later print finds it turned into a file.
-void TakePrintToFile(QPrinter& Printer, bool WasFile, const QString& Queue, TPrintRequest& Request) {
-    if (WasFile || Printer.outputFormat() != QPrinter::PdfFormat) return;
-    Request.FileName = Printer.outputFileName();
-    Printer.setOutputFileName(QString());
-    Printer.setPrinterName(Queue);
-}
-
-bool ShowPrintDialog(TPrintRequest& Request, int PageCount) {
-    QPrinter* printer = TPrinterProvider::Instance().Printer();
-    if (!printer) return false;
-    printer->setCopyCount(Request.Copies);
-    printer->setCollateCopies(Request.Collate);
-    printer->setFromTo(Request.FromPage, Request.ToPage);
-    const bool wasFile = printer->outputFormat() == QPrinter::PdfFormat;
-    const QString queue = printer->printerName();
-    QPrintDialog dialog(printer);
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
-                      QAbstractPrintDialog::PrintCollateCopies);
-    dialog.setMinMax(1, PageCount);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    TakePrintToFile(*printer, wasFile, queue, Request);
-    Request.Copies = std::max(1, printer->copyCount());
-    Request.Collate = printer->collateCopies();
-    Request.AllPages = dialog.printRange() != QAbstractPrintDialog::PageRange;
-    Request.FromPage = printer->fromPage();
-    Request.ToPage = printer->toPage();
-    // The copies are made by the program; the printer must not repeat them.
-    printer->setCopyCount(1);
-    printer->setCollateCopies(false);
-    return true;
-}
-
-TPrintDialogHook PrintDialog = ShowPrintDialog;
+TPrintDialogHook PrintDialog;
 
 QPixmap EyeImage(int Kind) {
     QPixmap image(16, 16);
@@ -1334,8 +1298,8 @@ QPixmap EyeImage(int Kind) {
 } // namespace
 
 TPrintDialogHook SetPrintDialogHook(TPrintDialogHook Hook) {
-    TPrintDialogHook previous = PrintDialog;
-    PrintDialog = Hook ? std::move(Hook) : TPrintDialogHook(ShowPrintDialog);
+    TPrintDialogHook previous = std::move(PrintDialog);
+    PrintDialog = std::move(Hook);
     return previous;
 }
 
@@ -1956,7 +1920,8 @@ bool TfmPrintPreview::ShowModalPreview() {
     return Result;
 }
 
-bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate, const QString& FileName) {
+bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate, const QString& FileName,
+                                 const QString& Queue) {
     // A file takes the pages as shown, in either mode.
     if (TextMode && FileName.isEmpty()) {
         // The lines go to the printer the pages were laid out for, never to one that took its place.
@@ -1965,7 +1930,8 @@ bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate, con
             ShowPrinterMissing(printer);
             return false;
         }
-        const std::unique_ptr<RawPrinterSink> sink = CreateRawPrinterSink(TPrinterProvider::NameOf(printer));
+        const std::unique_ptr<RawPrinterSink> sink =
+            CreateRawPrinterSink(Queue.isEmpty() ? TPrinterProvider::NameOf(printer) : Queue);
         return PrintTextPages(Job, *sink, From, To, Copies);
     }
     PagePrinter->SetCopies(Copies);
@@ -1973,7 +1939,11 @@ bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate, con
     PagePrinter->SetFromPage(From);
     PagePrinter->SetToPage(To);
     PagePrinter->SetOutputPdf(FileName);
-    const auto toPrinter = qScopeGuard([this] { PagePrinter->SetOutputPdf(QString()); });
+    PagePrinter->SetOutputQueue(Queue);
+    const auto toPrinter = qScopeGuard([this] {
+        PagePrinter->SetOutputPdf(QString());
+        PagePrinter->SetOutputQueue(QString());
+    });
     try {
         return PagePrinter->Print();
     } catch (const ECancelPrinting&) {
@@ -1998,10 +1968,15 @@ void TfmPrintPreview::PrintAction() {
     auto inside = [count](int Page) { return Page >= 1 && Page <= count ? Page : 1; };
     request.FromPage = inside(PagePrinter->FromPage());
     request.ToPage = inside(PagePrinter->ToPage());
-    if (!PrintDialog(request, count)) return;
+    TPrinterProvider& provider = TPrinterProvider::Instance();
+    // The dialog's file entry starts on the file the PDF printer would write.
+    if (printer == provider.Printer()) provider.PrepareJob(PagePrinter->Title());
+    const bool chosen =
+        PrintDialog ? PrintDialog(request, count) : ShowPrintDialog(*printer, request, count, this);
+    if (!chosen) return;
     const int from = request.AllPages ? 1 : std::clamp(request.FromPage, 1, std::max(1, count));
     const int to = request.AllPages ? count : std::clamp(request.ToPage, from, std::max(1, count));
-    Result = PrintPages(from, to, request.Copies, request.Collate, request.FileName);
+    Result = PrintPages(from, to, request.Copies, request.Collate, request.FileName, request.Queue);
 }
 
 void TfmPrintPreview::PrintSetupAction() {
@@ -2017,7 +1992,8 @@ void TfmPrintPreview::PrintSetupAction() {
     int printer = -1;
     dialog.GetSetupData(Settings[CurrentSetting], printer);
     TPrinterProvider& provider = TPrinterProvider::Instance();
-    provider.SetPrinterIndex(printer);
+    // A printer chosen again is made afresh, whatever became of its object meanwhile.
+    if (dialog.PrinterChosen()) provider.SetPrinterIndex(printer);
     const auto chosen = provider.SharedPrinter();
     if (chosen && chosen.get() != PagePrinter->Printer()) {
         // Another printer: its own edges, 5 mm inside them.

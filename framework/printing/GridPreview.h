@@ -4,6 +4,7 @@
 // lines for dot-matrix printers (text mode), which are also kept in the printer's code page
 // for sending raw to the printer.
 
+#include "framework/printing/PrintDialogs.h"
 #include "framework/printing/PrintSettings.h"
 
 #include <QByteArray>
@@ -101,17 +102,7 @@ class QToolBar;
 class TImageList;
 class TRichGrid;
 
-// What the print dialog hands back.
-struct TPrintRequest {
-    int Copies = 1;
-    bool Collate = true;
-    bool AllPages = true;
-    int FromPage = 1;
-    int ToPage = 1;
-    // Print to file: the PDF file to write instead of printing; empty: the printer.
-    QString FileName;
-};
-// Shows the print dialog for PageCount pages; false on Cancel. Tests put their own answer here.
+// Answers the print dialog for PageCount pages instead of showing it (tests); false on Cancel.
 using TPrintDialogHook = std::function<bool(TPrintRequest& Request, int PageCount)>;
 TPrintDialogHook SetPrintDialogHook(TPrintDialogHook Hook);
 
@@ -181,9 +172,10 @@ public:
     void Zoom(int Mode);
     void ZoomIn();
     void ZoomOut();
-    // Prints pages From..To, Copies times, or writes them into the PDF file FileName; the print
-    // result.
-    bool PrintPages(int From, int To, int Copies, bool Collate, const QString& FileName = QString());
+    // Prints pages From..To, Copies times, or writes them into the PDF file FileName; Queue, when
+    // given, takes the job instead of the printer the pages were laid out for. The print result.
+    bool PrintPages(int From, int To, int Copies, bool Collate, const QString& FileName = QString(),
+                    const QString& Queue = QString());
     // The column chooser's image of column Col: 0 printed, 1 not printed, 2 printed and stretching.
     int ColumnImage(int Col) const;
     // A click on the chooser's cell (Col, Row); Right for the right button.

@@ -1,5 +1,6 @@
 #include "framework/printing/PagePrinter.h"
 
+#include "core/unFileCopy.h"
 #include "core/unMessages.h"
 #include "core/unRegistry.h"
 
@@ -25,6 +26,7 @@
 #include <QTextStream>
 #include <QVBoxLayout>
 #include <cmath>
+#include <cups/cups.h>
 
 const QString PdfPrinterName = QStringLiteral("PDF файл");
 const QString NoPrinterText = QStringLiteral("Няма инсталиран принтер!");
@@ -94,8 +96,8 @@ void ShowPrinterMissing(const QPrinter& Printer) {
         ShowErrorFmt(QStringLiteral("Принтерът \"%s\" не е наличен!"), {name});
 }
 
-void ShowPrintFailed(const QPrinter& Printer) {
-    ShowErrorFmt(QStringLiteral("Печатът на принтер \"%s\" не успя!"), {TPrinterProvider::NameOf(Printer)});
+void ShowPrintFailed(const QString& PrinterName) {
+    ShowErrorFmt(QStringLiteral("Печатът на принтер \"%s\" не успя!"), {PrinterName});
 }
 
 int TPrinterProvider::PrinterIndex() {
@@ -105,7 +107,7 @@ int TPrinterProvider::PrinterIndex() {
 
 void TPrinterProvider::SetPrinterIndex(int Index) {
     const QStringList names = Names();
-    if (Index < 0 || Index >= names.size() || names[Index] == FName) return;
+    if (Index < 0 || Index >= names.size()) return;
     FPrinter.reset();
     FName = names[Index];
     Printer();
@@ -166,9 +168,66 @@ void TPrinterProvider::PrepareJob(const QString& Title) {
     printer->setOutputFileName(file);
 }
 
+bool TPrinterProvider::Destination(QPrinter& Printer, const QString& Title, QString& File, QString& Queue) {
+    if (!File.isEmpty() || !Queue.isEmpty()) return true;
+    // The queue left while the pages were shown (unplugged, dropped, renamed).
+    if (!Available(Printer)) {
+        ShowPrinterMissing(Printer);
+        return false;
+    }
+    if (&Printer == this->Printer()) PrepareJob(Title);
+    if (Printer.outputFormat() == QPrinter::PdfFormat)
+        File = Printer.outputFileName();
+    else
+        Queue = Printer.printerName();
+    return true;
+}
+
 void TPrinterProvider::Reset() {
     FPrinter.reset();
     FName.clear();
+}
+
+// ---- print jobs
+
+TPrintJob::TPrintJob(const QPrinter& LaidOutAs, const QString& Title, const QString& File,
+                     const QString& Queue)
+    : FFile(File), FQueue(Queue), FTitle(Title) {
+    // A file of this run's own: another workstation printing at the same time has another.
+    FPages =
+        std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("lendora-job-XXXXXX.pdf")));
+    if (!FPages->open()) return;
+    FPages->close();
+    FDevice = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    FDevice->setOutputFormat(QPrinter::PdfFormat);
+    FDevice->setResolution(LaidOutAs.resolution());
+    FDevice->setFullPage(LaidOutAs.fullPage());
+    FDevice->setPageLayout(LaidOutAs.pageLayout());
+    FDevice->setOutputFileName(FPages->fileName());
+    FDevice->setDocName(Title);
+}
+
+TPrintJob::~TPrintJob() = default;
+
+bool TPrintJob::Send() {
+    bool sent = false;
+    if (!FFile.isEmpty()) {
+        // The file is replaced whole, or rewritten in place where its folder takes no new file.
+        TFileCopyNew copy;
+        copy.OnOverriding = [](TFileCopyNew*, bool& Overwrite) { Overwrite = true; };
+        copy.SetSourceFile(FPages->fileName());
+        copy.SetTargetFile(FFile);
+        sent = copy.Execute();
+    } else {
+        sent = cupsPrintFile(FQueue.toUtf8().constData(), QFile::encodeName(FPages->fileName()).constData(),
+                             FTitle.toUtf8().constData(), 0, nullptr) != 0;
+    }
+    return sent || Failed();
+}
+
+bool TPrintJob::Failed() const {
+    ShowPrintFailed(FFile.isEmpty() ? FQueue : PdfPrinterName);
+    return false;
 }
 
 // ---- table lines, headers and footers
@@ -1188,30 +1247,12 @@ bool TPagePrinter::Print() {
     if (count == 0) return true;
     const int from = FFromPage == 0 ? 1 : std::min(FFromPage, count);
     const int to = FToPage == 0 ? count : std::min(FToPage, count);
-    TPrinterProvider& provider = TPrinterProvider::Instance();
-    // A file asked for in the print dialog: a PDF printer laid out as the pages' own printer.
-    std::unique_ptr<QPrinter> toFile;
-    if (!FOutputPdf.isEmpty()) {
-        toFile = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        toFile->setOutputFormat(QPrinter::PdfFormat);
-        toFile->setResolution(FPrinter->resolution());
-        toFile->setFullPage(FPrinter->fullPage());
-        toFile->setPageLayout(FPrinter->pageLayout());
-        toFile->setOutputFileName(FOutputPdf);
-        toFile->setDocName(FTitle);
-    } else if (!provider.Available(*FPrinter)) {
-        // The queue left while the pages were shown (unplugged, dropped, renamed).
-        ShowPrinterMissing(*FPrinter);
-        return false;
-    } else if (FPrinter.get() == provider.Printer()) {
-        provider.PrepareJob(FTitle);
-    } else {
-        FPrinter->setDocName(FTitle);
-    }
-    QPrinter& target = toFile ? *toFile : *FPrinter;
-    // Copies and collation are made here; the printer itself prints each page once.
-    target.setCopyCount(1);
-    target.setCollateCopies(false);
+    QString file = FOutputPdf;
+    QString queue = FOutputQueue;
+    if (!TPrinterProvider::Instance().Destination(*FPrinter, FTitle, file, queue)) return false;
+    TPrintJob job(*FPrinter, FTitle, file, queue);
+    if (!job.Device()) return job.Failed();
+    QPrinter& target = *job.Device();
     FCancel = false;
     auto closeProgress = qScopeGuard([this] {
         if (!FProgress) return;
@@ -1222,28 +1263,8 @@ bool TPagePrinter::Print() {
         // The keys go back to the window that printed.
         if (isVisible()) window()->activateWindow();
     });
-    const auto failed = [&target] {
-        ShowPrintFailed(target);
-        return false;
-    };
-    // A PDF is written under a name of its own beside the file and takes the file's name only
-    // when complete: a cancelled or failed job leaves no part of a document, and an older file
-    // of that name stays.
-    const QString pdf = target.outputFormat() == QPrinter::PdfFormat ? target.outputFileName() : QString();
-    std::unique_ptr<QTemporaryFile> aside;
-    if (!pdf.isEmpty()) {
-        const QFileInfo info(pdf);
-        aside = std::make_unique<QTemporaryFile>(
-            info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".XXXXXX.part")));
-        if (!aside->open()) return failed();
-        aside->close();
-        target.setOutputFileName(aside->fileName());
-    }
-    const auto restoreName = qScopeGuard([&] {
-        if (aside) target.setOutputFileName(pdf);
-    });
     QPainter painter;
-    if (!painter.begin(&target)) return failed();
+    if (!painter.begin(&target)) return job.Failed();
     const int total = FCopies * (to - from + 1);
     int done = 0;
     try {
@@ -1257,19 +1278,11 @@ bool TPagePrinter::Print() {
                     PrintOnePage(target, painter, page, done == total - 1, done, total, from, to);
         }
     } catch (const ECancelPrinting&) {
-        if (FAbortOnCancel) target.abort();
+        // The job's file goes with it.
         painter.end();
         throw;
     }
     if (FProgress) FProgress->ProgBar->setValue(total);
-    if (!painter.end() || target.printerState() == QPrinter::Error) return failed();
-    if (aside) {
-        aside->setPermissions(QFile::exists(pdf) ? QFile::permissions(pdf)
-                                                 : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                                       QFile::ReadOther);
-        QFile::remove(pdf);
-        if (!aside->rename(pdf)) return failed();
-        aside->setAutoRemove(false);
-    }
-    return true;
+    if (!painter.end() || target.printerState() == QPrinter::Error) return job.Failed();
+    return job.Send();
 }

@@ -22,6 +22,7 @@ class QPainter;
 class QPrinter;
 class QProgressBar;
 class QPushButton;
+class QTemporaryFile;
 class QTextStream;
 
 // ---- printers
@@ -34,7 +35,7 @@ extern const QString NoPrinterText;
 
 // Tell the operator, naming the printer, that it has left the list or that its job failed.
 void ShowPrinterMissing(const QPrinter& Printer);
-void ShowPrintFailed(const QPrinter& Printer);
+void ShowPrintFailed(const QString& PrinterName);
 
 // What a page printer needs to know of a printer, in device pixels.
 struct TDeviceCaps {
@@ -56,7 +57,8 @@ public:
     QStringList Names() const;
     // -1 when there is no printer at all.
     int PrinterIndex();
-    // Makes printer Index of Names() current; out of range does nothing.
+    // Makes printer Index of Names() current, afresh also when it is current already; out of
+    // range does nothing.
     void SetPrinterIndex(int Index);
     QString PrinterName();
     // The current printer, made on first use; null when Names() is empty. When its queue leaves
@@ -71,6 +73,10 @@ public:
     // Gets the current printer ready for a job called Title: a PDF job gets its file, and the
     // file's folder is made when missing.
     void PrepareJob(const QString& Title);
+    // Where a job called Title on Printer goes when the print dialog chose neither a File nor a
+    // Queue: the PDF pseudo-printer's file, or Printer's queue. False, told to the operator, when
+    // Printer has left the list.
+    bool Destination(QPrinter& Printer, const QString& Title, QString& File, QString& Queue);
 
     // The PDF pseudo-printer is offered when the workstation value "Print_PDF" is "1", or
     // when this says so (tests).
@@ -90,6 +96,30 @@ private:
     QString FName;
     bool FOfferPdf = false;
     QString FPdfFileName;
+};
+
+// A job drawn into a PDF file of its own, laid out as the printer it is meant for, and handed
+// over only when complete: a cancelled or failed job writes and sends nothing.
+class TPrintJob {
+public:
+    // File: the PDF file the pages replace; without one they go to the CUPS queue Queue.
+    TPrintJob(const QPrinter& LaidOutAs, const QString& Title, const QString& File, const QString& Queue);
+    ~TPrintJob();
+    TPrintJob(const TPrintJob&) = delete;
+    TPrintJob& operator=(const TPrintJob&) = delete;
+    // What to paint on; null when no file of its own could be made.
+    QPrinter* Device() const { return FDevice.get(); }
+    // Hands the pages over once painting has ended; false, told to the operator, when that fails.
+    bool Send();
+    // Tells the operator that the job failed, naming its printer; false.
+    bool Failed() const;
+
+private:
+    QString FFile;
+    QString FQueue;
+    QString FTitle;
+    std::unique_ptr<QTemporaryFile> FPages;
+    std::unique_ptr<QPrinter> FDevice;
 };
 
 // ---- the progress dialog of printing
@@ -262,13 +292,14 @@ public:
     void SetShowCancel(bool Value) { FShowCancel = Value; }
     QString ProgressMessage() const { return FProgressMessage; }
     void SetProgressMessage(const QString& Value) { FProgressMessage = Value; }
-    // Cancelling also throws the printer's job away instead of ending it.
-    bool AbortOnCancel() const { return FAbortOnCancel; }
-    void SetAbortOnCancel(bool Value) { FAbortOnCancel = Value; }
     // Print writes the pages into this PDF file, laid out as for the printer, instead of
     // printing them; empty: the printer.
     QString OutputPdf() const { return FOutputPdf; }
     void SetOutputPdf(const QString& Value) { FOutputPdf = Value; }
+    // Without an output PDF, Print sends the pages, laid out as for the printer, to this CUPS
+    // queue; empty: the printer.
+    QString OutputQueue() const { return FOutputQueue; }
+    void SetOutputQueue(const QString& Value) { FOutputQueue = Value; }
 
     std::function<void()> OnNewLine;
     std::function<void()> OnNewPage;
@@ -332,8 +363,8 @@ public:
     const TDeviceCaps& Caps() const { return FCaps; }
 
     // ---- printing
-    // Prints FromPage..ToPage; true unless the printer failed, which is reported with the
-    // printer's name. Cancelling throws ECancelPrinting.
+    // Prints FromPage..ToPage as one job; true unless the printer failed, which is reported with
+    // the printer's name. Cancelling throws ECancelPrinting and sends nothing.
     bool Print();
     // What the cancel button does.
     void CancelPrinting() { FCancel = true; }
@@ -414,8 +445,8 @@ private:
     bool FShowProgress = true;
     bool FShowCancel = true;
     QString FProgressMessage;
-    bool FAbortOnCancel = true;
     QString FOutputPdf;
+    QString FOutputQueue;
 
     std::vector<std::unique_ptr<QPicture>> FPages;
     TPageDrawer FDrawer;

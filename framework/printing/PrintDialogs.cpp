@@ -14,9 +14,45 @@
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyledItemDelegate>
+#include <memory>
+
+// ---- the print dialog
+
+bool ShowPrintDialog(const QPrinter& Printer, TPrintRequest& Request, int PageCount, QWidget* Parent) {
+    const bool toFile = Printer.outputFormat() == QPrinter::PdfFormat;
+    auto copy = toFile ? std::make_unique<QPrinter>(QPrinter::HighResolution)
+                       : std::make_unique<QPrinter>(QPrinterInfo::printerInfo(Printer.printerName()),
+                                                    QPrinter::HighResolution);
+    if (toFile) {
+        copy->setOutputFormat(QPrinter::PdfFormat);
+        copy->setOutputFileName(Printer.outputFileName());
+    }
+    copy->setPageLayout(Printer.pageLayout());
+    copy->setCopyCount(Request.Copies);
+    copy->setCollateCopies(Request.Collate);
+    copy->setFromTo(Request.FromPage, Request.ToPage);
+    QPrintDialog dialog(copy.get(), Parent);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintCollateCopies);
+    dialog.setMinMax(1, std::max(1, PageCount));
+    if (dialog.exec() != QDialog::Accepted) return false;
+    if (copy->outputFormat() == QPrinter::PdfFormat)
+        Request.FileName = copy->outputFileName();
+    else
+        Request.Queue = copy->printerName();
+    Request.Copies = std::max(1, copy->copyCount());
+    Request.Collate = copy->collateCopies();
+    Request.AllPages = dialog.printRange() != QAbstractPrintDialog::PageRange;
+    Request.FromPage = copy->fromPage();
+    Request.ToPage = copy->toPage();
+    return true;
+}
 
 // ---- print setup
 
@@ -217,6 +253,7 @@ void TfmPrintSetup::PrinterClicked() {
     int index = FPrinterIndex;
     if (ChoosePrinter(index)) {
         FPrinterIndex = index;
+        FPrinterChosen = true;
         panelPrinter->setText(TPrinterProvider::Instance().Names().value(index));
     }
     btnPrinter->setEnabled(true);

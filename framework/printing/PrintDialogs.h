@@ -1,7 +1,7 @@
 #pragma once
-// The small dialogs of grid printing: the fonts and margins of a print setting with the choice
-// of printer, the name of a setting, and the progress of composing and printing, which for hand
-// fed paper also waits for the operator before each page.
+// The small dialogs of printing: the fonts and margins of a print setting with the choice of
+// printer, the name of a setting, the progress of composing and printing, which for hand fed
+// paper also waits for the operator before each page, and the platform's print dialog.
 
 #include "framework/printing/PrintSettings.h"
 
@@ -11,9 +11,29 @@
 class QGroupBox;
 class QLabel;
 class QListWidget;
+class QPrinter;
 class QProgressBar;
 class QPushButton;
 class TFloatEdit;
+
+// What the print dialog hands back.
+struct TPrintRequest {
+    int Copies = 1;
+    bool Collate = true;
+    bool AllPages = true;
+    int FromPage = 1;
+    int ToPage = 1;
+    // Print to file: the PDF file to write instead of printing.
+    QString FileName;
+    // The queue chosen for this job. With no file and no queue the job goes to the printer the
+    // pages were laid out for.
+    QString Queue;
+};
+
+// The platform's print dialog for PageCount pages laid out for Printer, starting from Request;
+// false on Cancel. It works on a copy: the dialog turns its printer into a file or another queue
+// as soon as the entry is picked, and Cancel would leave the program's printer so.
+bool ShowPrintDialog(const QPrinter& Printer, TPrintRequest& Request, int PageCount, QWidget* Parent);
 
 class TfmPrintSetup : public QDialog {
     Q_OBJECT
@@ -43,6 +63,8 @@ public:
                    bool ReadOnly);
     // Writes the working copies back into Setting; PrinterIndex is the printer chosen.
     void GetSetupData(TReportSettings& Setting, int& PrinterIndex) const;
+    // Whether a printer was chosen with btnPrinter, the one shown before included.
+    bool PrinterChosen() const { return FPrinterChosen; }
 
     // The print object each entry of listObjects edits; the last one is the page body, whose
     // margins become the page's.
@@ -65,6 +87,7 @@ private:
     TPrintObjectData FObjects[EntryCount];
     QString FSamples[EntryCount];
     int FPrinterIndex = -1;
+    bool FPrinterChosen = false;
     bool FLoading = false;
 };
 

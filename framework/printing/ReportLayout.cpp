@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QPageSetupDialog>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QStatusBar>
@@ -226,10 +225,8 @@ TfmPrint::TfmPrint(TReportLayout& Report, QPrinter* Printer, QWidget* Owner)
     layout->addWidget(Preview, 1);
     layout->addWidget(StatusBar);
 
-    AskPrinter = [this](QPrinter* Target) {
-        QPrintDialog dialog(Target, this);
-        dialog.setMinMax(1, qMax(1, Preview->pageCount()));
-        return dialog.exec() == QDialog::Accepted;
+    AskPrinter = [this](TPrintRequest& Request) {
+        return ShowPrintDialog(*FPrinter, Request, Preview->pageCount(), this);
     };
     FInitDir = ReadRegString(QStringLiteral("QRP_Files_InitDir"));
 }
@@ -297,20 +294,28 @@ void TfmPrint::PrintReport() {
         ShowErrorBox(NoPrinterText);
         return;
     }
-    if (AskPrinter && !AskPrinter(FPrinter)) return;
-    if (!TPrinterProvider::Instance().Available(*FPrinter)) {
-        ShowPrinterMissing(*FPrinter);
-        return;
-    }
+    TPrintRequest request;
+    if (AskPrinter && !AskPrinter(request)) return;
+    QString file = request.FileName;
+    QString queue = request.Queue;
+    if (!TPrinterProvider::Instance().Destination(*FPrinter, FReport.Title, file, queue)) return;
     acExit->setEnabled(false);
     acPrint->setEnabled(false);
-    Preview->print();
-    const bool ok = FPrinter->printerState() != QPrinter::Error;
-    if (ok) {
+    TPrintJob job(*FPrinter, FReport.Title, file, queue);
+    QPrinter* device = job.Device();
+    QPainter painter;
+    bool drawn = device && painter.begin(device);
+    for (int copy = 1; drawn && copy <= request.Copies; ++copy) {
+        drawn = copy == 1 || device->newPage();
+        if (!drawn) break;
+        painter.save();
+        RenderOnPrinter(FReport, *device, painter);
+        painter.restore();
+    }
+    if (painter.isActive() && !painter.end()) drawn = false;
+    if (drawn ? job.Send() : job.Failed()) {
         Printed = true;
         if (AfterPrint) AfterPrint();
-    } else {
-        ShowPrintFailed(*FPrinter);
     }
     acExit->setEnabled(true);
     acPrint->setEnabled(true);

@@ -17,6 +17,7 @@ class QPainter;
 class QPrinter;
 class QPrintPreviewWidget;
 class QStatusBar;
+struct TPrintRequest;
 
 struct TReportLabel {
     QString Name;
@@ -84,8 +85,8 @@ public:
     bool Printed = false;
     // Runs after a print.
     std::function<void()> AfterPrint;
-    // Asks for the printer before a print; false cancels. Default: the print dialog.
-    std::function<bool(QPrinter*)> AskPrinter;
+    // Asks where to print and how many copies; false cancels. Default: the print dialog.
+    std::function<bool(TPrintRequest& Request)> AskPrinter;
 
     // Prepares the pages behind a progress window and sets the zoom to the page width.
     void PreparePages();

@@ -50,3 +50,18 @@ void WhenModalShown(const char* ClassName, std::function<void(QWidget*)> Action,
     });
     timer->start(1);
 }
+
+bool AnswerModal(const char* ClassName, const std::function<void(QWidget*)>& Answer,
+                 const std::function<void()>& Action) {
+    bool shown = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (shown || !modal || !modal->isVisible() || !modal->inherits(ClassName)) return;
+        shown = true;
+        Answer(modal);
+    });
+    timer.start(1);
+    Action();
+    return shown;
+}

@@ -35,3 +35,8 @@ bool ShowAndActivate(QWidget* Window);
 // Runs Action once the application's modal widget is a visible, active window of class T (checked on
 // every pass of the event loop); the timer gives up after TimeoutMs.
 void WhenModalShown(const char* ClassName, std::function<void(QWidget*)> Action, int TimeoutMs = 20000);
+
+// Runs Action and answers with Answer the first visible modal widget of class ClassName that opens
+// meanwhile; false when none opened.
+bool AnswerModal(const char* ClassName, const std::function<void(QWidget*)>& Answer,
+                 const std::function<void()>& Action);

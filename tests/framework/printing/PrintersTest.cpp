@@ -3,19 +3,24 @@
 #include "framework/printing/GridPreview.h"
 #include "framework/printing/PagePrinter.h"
 #include "framework/printing/PrintDialogs.h"
+#include "framework/printing/ReportLayout.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/PdfPrinter.h"
 #include "tests/support/PdfTools.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/PrivateCups.h"
 #include "tests/support/ScriptedPresenter.h"
+#include "tests/support/TempRegistry.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -24,6 +29,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -190,20 +196,55 @@ QByteArray FileBytes(const QString& Path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Answers the print dialog when it opens: print to File (a PDF), or to Queue when File is empty.
-void AnswerPrintDialog(const QString& File, const QString& Queue = QString()) {
-    WhenModalShown("QPrintDialog", [File, Queue](QWidget* Dialog) {
-        auto* printers = Dialog->findChild<QComboBox*>("printers");
-        ASSERT_NE(printers, nullptr);
+// How the operator leaves the print dialog: an entry picked (a queue, or the file entry with a
+// file name), then OK or Cancel.
+struct TDialogAnswer {
+    QString Queue;
+    QString File;
+    bool Accept = true;
+    // When given, the last page the dialog offers.
+    int Pages = 0;
+};
+
+void PickInDialog(QWidget* Dialog, const TDialogAnswer& Answer) {
+    auto* printers = Dialog->findChild<QComboBox*>("printers");
+    ASSERT_NE(printers, nullptr);
+    if (!Answer.Queue.isEmpty()) printers->setCurrentIndex(printers->findText(Answer.Queue));
+    if (!Answer.File.isEmpty()) {
         // Print to file is the dialog's last entry.
-        printers->setCurrentIndex(File.isEmpty() ? printers->findText(Queue) : printers->count() - 1);
-        if (!File.isEmpty()) {
-            auto* name = Dialog->findChild<QLineEdit*>("filename");
-            ASSERT_NE(name, nullptr);
-            name->setText(File);
-        }
-        static_cast<QDialog*>(Dialog)->accept();
+        printers->setCurrentIndex(printers->count() - 1);
+        Dialog->findChild<QLineEdit*>("filename")->setText(Answer.File);
+    }
+}
+
+// Its OK button checks the file before the dialog closes; Cancel.
+void PressInDialog(QWidget* Dialog, bool Ok) {
+    auto* buttons = Dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    buttons->button(Ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+}
+
+void LeaveDialog(QWidget* Dialog, const TDialogAnswer& Answer) {
+    if (Answer.Pages > 0) EXPECT_EQ(static_cast<QPrintDialog*>(Dialog)->maxPage(), Answer.Pages);
+    PickInDialog(Dialog, Answer);
+    PressInDialog(Dialog, Answer.Accept);
+}
+
+// Triggers Print and answers the print dialog; false when no dialog opened.
+bool PrintThrough(QAction* Print, const TDialogAnswer& Answer) {
+    return AnswerModal(
+        "QPrintDialog", [&](QWidget* Dialog) { LeaveDialog(Dialog, Answer); }, [Print] { Print->trigger(); });
+}
+
+// Prints every page of Preview and presses Cancel in the progress dialog at the third.
+bool CancelAtThirdPage(TfmPrintPreview& Preview) {
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        TPPPrnPrgDlg* dialog = Preview.PagePrinter->ProgressDialog();
+        if (dialog && dialog->ProgBar->value() >= 3) QTest::mouseClick(dialog->btnCancel, Qt::LeftButton);
     });
+    press.start(0);
+    return Preview.PrintPages(1, Preview.PagePrinter->PageCount(), 1, true);
 }
 
 } // namespace
@@ -221,14 +262,7 @@ TEST(Printers, CancelWhilePrintingToThePdfOutputLeavesNoPartOfIt) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("old");
     old.close();
-    QTimer press;
-    QObject::connect(&press, &QTimer::timeout, [&] {
-        TPPPrnPrgDlg* dialog = preview.PagePrinter->ProgressDialog();
-        if (dialog && dialog->ProgBar->value() >= 3) QTest::mouseClick(dialog->btnCancel, Qt::LeftButton);
-    });
-    press.start(0);
-    EXPECT_FALSE(preview.PrintPages(1, pages, 1, true));
-    press.stop();
+    EXPECT_FALSE(CancelAtThirdPage(preview));
     EXPECT_EQ(FileBytes(pdf.FileName()), QByteArray("old"));
     EXPECT_EQ(QDir(pdf.Dir()).entryList(QDir::Files | QDir::Hidden), QStringList{"job.pdf"});
 
@@ -259,8 +293,7 @@ TEST(Printers, PrintToFileFromTheDialogWritesTheFileAndKeepsTheQueue) {
         ASSERT_GT(pages, 1);
 
         const QString file = dir.filePath("списък.pdf");
-        AnswerPrintDialog(file);
-        preview.acPrint->trigger();
+        EXPECT_TRUE(PrintThrough(preview.acPrint, {{}, file}));
         EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
         EXPECT_TRUE(preview.Result);
         const QStringList printed = PdfPageTexts(file);
@@ -279,9 +312,170 @@ TEST(Printers, PrintToFileFromTheDialogWritesTheFileAndKeepsTheQueue) {
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"списък.pdf"});
         // Raw text would wait for the operator to load each page.
         if (preview.TextMode) continue;
-        AnswerPrintDialog(QString(), "Other");
-        preview.acPrint->trigger();
+        EXPECT_TRUE(PrintThrough(preview.acPrint, {"Other"}));
         EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
         EXPECT_EQ(cups.Jobs(), QStringList{"Other-1"});
     }
+}
+
+// Cancel in the progress dialog while the pages go to a queue sends nothing; printed to the end,
+// one job takes them.
+TEST(Printers, CancelWhilePrintingToAQueueSendsNothing) {
+    TPrivateCups cups({"Laser"}, "Laser");
+    REQUIRE_SCHEDULER(cups);
+    TScriptedPresenter presenter;
+    auto grid = LongGrid(400);
+    TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
+    ASSERT_GT(preview.PagePrinter->PageCount(), 5);
+    EXPECT_FALSE(CancelAtThirdPage(preview));
+    EXPECT_TRUE(cups.Jobs().isEmpty()) << cups.Jobs().join(' ').toStdString();
+    ASSERT_TRUE(preview.PrintPages(1, preview.PagePrinter->PageCount(), 1, true));
+    EXPECT_EQ(cups.Jobs(), QStringList{"Laser-1"});
+    EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
+}
+
+// Print to file over a writable file whose folder takes no new file rewrites that file.
+TEST(Printers, PrintToFileRewritesAFileWhoseFolderTakesNoNewFile) {
+    QTemporaryDir dir;
+    const QString locked = dir.filePath("locked");
+    ASSERT_TRUE(QDir().mkdir(locked));
+    const QString target = locked + "/справка.pdf";
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0555), 0);
+    const int status = RunInChild(WithoutOverride, [&] {
+        ::alarm(60);
+        TScriptedPresenter presenter;
+        TPagePrinter printer;
+        RecordOnePage(printer);
+        printer.SetOutputPdf(target);
+        return printer.Print() && presenter.Texts().isEmpty() ? 0 : 1;
+    });
+    ::chmod(QFile::encodeName(locked).constData(), 0755);
+    if (status == 125) GTEST_SKIP() << "no user namespace for a folder that refuses root";
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(PdfPageText(target, 1).contains(QStringLiteral("страница")));
+    EXPECT_EQ(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{"справка.pdf"});
+}
+
+namespace {
+
+// Two queues of a scheduler of the test's own, Laser the default, and a folder for files.
+class PrintDialogScenario : public ::testing::Test {
+protected:
+    TPrivateCups Cups{{"Laser", "Other"}, "Laser"};
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    QTemporaryDir Dir;
+};
+
+} // namespace
+
+// Whatever the operator leaves in the print dialog without printing (the file entry, a folder the
+// dialog refused, another queue), and a printer turned into a file that the print setup chooses
+// again, the next Print shows the dialog and prints on the queue the status bar names.
+TEST_F(PrintDialogScenario, NothingLeftInThePrintDialogSticksToThePrinter) {
+    REQUIRE_SCHEDULER(Cups);
+    auto grid = LongGrid(60);
+    struct Case {
+        const char* What;
+        std::function<void(TfmPrintPreview&)> Leave;
+    };
+    const QList<Case> cases = {
+        {"the file entry cancelled",
+         [&](TfmPrintPreview& preview) {
+             EXPECT_TRUE(PrintThrough(preview.acPrint, {{}, Dir.filePath("a.pdf"), false}));
+         }},
+        {"a missing folder refused, then cancelled",
+         [&](TfmPrintPreview& preview) {
+             const bool shown = AnswerModal(
+                 "QPrintDialog",
+                 [&](QWidget* Dialog) {
+                     PickInDialog(Dialog, {{}, Dir.filePath("missing/a.pdf")});
+                     // The dialog refuses the file and stays open until Cancel.
+                     EXPECT_TRUE(AnswerModal(
+                         "QMessageBox", [](QWidget* Box) { static_cast<QDialog*>(Box)->reject(); },
+                         [Dialog] { PressInDialog(Dialog, true); }));
+                     EXPECT_TRUE(Dialog->isVisible());
+                     PressInDialog(Dialog, false);
+                 },
+                 [&] { preview.acPrint->trigger(); });
+             EXPECT_TRUE(shown);
+         }},
+        {"another queue cancelled",
+         [&](TfmPrintPreview& preview) {
+             EXPECT_TRUE(PrintThrough(preview.acPrint, {"Other", {}, false}));
+         }},
+        {"a printer turned into a file chosen again in the print setup",
+         [&](TfmPrintPreview& preview) {
+             TPrinterProvider::Instance().Printer()->setOutputFormat(QPrinter::PdfFormat);
+             const auto choose = [](QWidget* Modal) {
+                 auto* setup = static_cast<TfmPrintSetup*>(Modal);
+                 setup->ChoosePrinter = [](int&) { return true; };
+                 setup->btnPrinter->click();
+                 setup->btnOK->click();
+             };
+             EXPECT_TRUE(AnswerModal("TfmPrintSetup", choose, [&] { preview.acPrintSetup->trigger(); }));
+         }},
+    };
+    for (const Case& c : cases) {
+        // Each case on the printer as the program starts.
+        TPrinterProvider::Instance().Reset();
+        TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
+        preview.PagePrinter->SetShowProgress(false);
+        c.Leave(preview);
+        const int before = int(Cups.Jobs().size());
+        EXPECT_TRUE(PrintThrough(preview.acPrint, {})) << c.What;
+        EXPECT_EQ(Cups.Jobs().mid(before), QStringList{QStringLiteral("Laser-%1").arg(before + 1)}) << c.What;
+        EXPECT_EQ(preview.StatusPanels[0]->text(), "Laser") << c.What;
+        EXPECT_TRUE(Presenter.Texts().isEmpty()) << c.What << Presenter.Texts().join(' ').toStdString();
+        Presenter.Clear();
+    }
+    EXPECT_TRUE(QDir(Dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+}
+
+// The document preview (contracts, cash orders) writes the file chosen in its print dialog, and
+// neither that nor a file entry cancelled keeps it or the reports from printing on the queue.
+TEST_F(PrintDialogScenario, TheDocumentPreviewTakesTheFileFromTheDialog) {
+    REQUIRE_SCHEDULER(Cups);
+    TReportLayout layout;
+    layout.Title = QStringLiteral("Договор");
+    layout.AddLabel(
+        {QStringLiteral("QRLabel1"), QStringLiteral("ДОГОВОР ЗА ПОКУПКО-ПРОДАЖБА"), QRectF(20, 20, 170, 8)});
+    TPrinterProvider& provider = TPrinterProvider::Instance();
+    const std::shared_ptr<QPrinter> printer = provider.SharedPrinter();
+    provider.PrepareJob(layout.Title);
+    TfmPrint form(layout, printer.get());
+    form.PreparePages();
+
+    const QString file = Dir.filePath("договор.pdf");
+    EXPECT_TRUE(PrintThrough(form.acPrint, {{}, file, true, 1}));
+    EXPECT_TRUE(form.Printed);
+    EXPECT_TRUE(PdfPageText(file, 1).contains(QStringLiteral("ПОКУПКО-ПРОДАЖБА")));
+    EXPECT_TRUE(Cups.Jobs().isEmpty());
+    EXPECT_TRUE(PrintThrough(form.acPrint, {{}, Dir.filePath("b.pdf"), false}));
+    EXPECT_TRUE(PrintThrough(form.acPrint, {}));
+    EXPECT_EQ(Cups.Jobs(), QStringList{"Laser-1"});
+
+    auto grid = SmallGrid();
+    TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
+    preview.PagePrinter->SetShowProgress(false);
+    EXPECT_TRUE(PrintThrough(preview.acPrint, {}));
+    EXPECT_EQ(Cups.Jobs(), QStringList({"Laser-1", "Laser-2"}));
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(' ').toStdString();
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"договор.pdf"});
+}
+
+// On the PDF printer the print dialog offers the file that printer writes.
+TEST(Printers, OnThePdfPrinterTheDialogOffersItsFile) {
+    TPdfPrinterScope pdf;
+    TScriptedPresenter presenter;
+    auto grid = SmallGrid();
+    TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
+    preview.PagePrinter->SetShowProgress(false);
+    EXPECT_TRUE(PrintThrough(preview.acPrint, {}));
+    EXPECT_EQ(PdfPageCount(pdf.FileName()), 1);
+    EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
 }

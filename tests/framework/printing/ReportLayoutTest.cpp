@@ -3,6 +3,7 @@
 #include "core/unRegistry.h"
 #include "core/unitTypes.h"
 #include "framework/printing/PagePrinter.h"
+#include "framework/printing/PrintDialogs.h"
 #include "tests/support/PdfPrinter.h"
 #include "tests/support/PdfTools.h"
 #include "tests/support/PrivateCups.h"
@@ -115,7 +116,10 @@ TEST_F(TfmPrintTest, PrintAsksThePrinterThenPrintsAndRunsTheHandler) {
     int asked = 0;
     int after = 0;
     bool enabledDuring = true;
-    form.AskPrinter = [&](QPrinter*) { return ++asked > 1; };
+    form.AskPrinter = [&](TPrintRequest& Request) {
+        Request.Copies = 2;
+        return ++asked > 1;
+    };
     form.AfterPrint = [&] {
         ++after;
         enabledDuring = form.acPrint->isEnabled() || form.acExit->isEnabled();
@@ -128,7 +132,8 @@ TEST_F(TfmPrintTest, PrintAsksThePrinterThenPrintsAndRunsTheHandler) {
     EXPECT_EQ(after, 1);
     EXPECT_FALSE(enabledDuring);
     EXPECT_TRUE(form.acPrint->isEnabled());
-    EXPECT_TRUE(PdfPageText(Pdf.FileName(), 1).contains(QStringLiteral("ДОЛУ")));
+    EXPECT_EQ(PdfPageCount(Pdf.FileName()), 2);
+    EXPECT_TRUE(PdfPageText(Pdf.FileName(), 2).contains(QStringLiteral("ДОЛУ")));
 }
 
 TEST_F(TfmPrintTest, InitialFolderIsKeptUnchanged) {
@@ -168,7 +173,7 @@ TEST(TfmPrintFailures, AGoneQueueOrAFailedJobIsReportedNotPrinted) {
         ASSERT_EQ(TPrinterProvider::NameOf(*printer), c.Printer);
         provider.PrepareJob(layout.Title);
         TfmPrint form(layout, printer.get());
-        form.AskPrinter = [](QPrinter*) { return true; };
+        form.AskPrinter = [](TPrintRequest&) { return true; };
         form.PreparePages();
         if (c.Printer == "Laser") cups.RemoveQueue("Laser");
         form.PrintReport();

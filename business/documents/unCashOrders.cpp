@@ -275,10 +275,6 @@ QString ReceiptAmountRefusal(int Type, double Sum, double Owed, double Received)
     return QString();
 }
 
-bool ContractOpen(QObject* Owner, qint64 DocNo) {
-    return ReadContractState(Owner, DocNo).Open();
-}
-
 TContractState ReadContractState(QObject* Owner, qint64 DocNo) {
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection,

@@ -115,8 +115,6 @@ double ReceivedOnContract(QObject* Owner, qint64 Contract, int Type);
 // Received of that type: above what is owed, or a correction taking back more than was received.
 // "" when it can.
 QString ReceiptAmountRefusal(int Type, double Sum, double Owed, double Received);
-// True while contract DocNo exists and is neither finished nor sold.
-bool ContractOpen(QObject* Owner, qint64 DocNo);
 TContractState ReadContractState(QObject* Owner, qint64 DocNo);
 // "Вещ 5 е в залог по неприключен договор № 4. " and Question, naming the open contracts on item
 // ItemCode, saved ones and Queued (a window's own, not saved yet); "" when none holds it.

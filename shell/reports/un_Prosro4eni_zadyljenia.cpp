@@ -481,7 +481,8 @@ QString TfrmProsro4eni_zadyljenia::RecheckQueued(const TQueuedContract& Contract
     // Another window may have redeemed, sold or declared it since it was shown, or taken a payment
     // on it that renews it.
     if (QString Refusal = DeclarationRefusal(Contract.Number, State); !Refusal.isEmpty()) return Refusal;
-    if (!ReceiptsAsShown(this, Contract.Row, Contract.AtDate))
+    if (!ReceiptsAsShown(this, Contract.Row, Contract.AtDate) ||
+        !ReceiptsAsShown(this, Contract.Today, Contract.TodayAt))
         return Format(u"Плащанията по договор номер %d са променени междувременно."_s, {Contract.Number});
     return QString();
 }
@@ -546,9 +547,13 @@ void TfrmProsro4eni_zadyljenia::DeclareForSale() {
     const QString DocNo = Grid->Cells(dfDocNo, Row);
     const qint64 Number = StrToIntOrZero(DocNo.trimmed());
     // A row of a past at-date shows the contract as it stood then.
+    const TDateTime Today = Date();
     TContractState State;
+    QString Now, Failure;
+    TDelimitedStringList OneTimeFees, DailyFees;
     try {
         State = ReadContractState(this, Number);
+        ContractDebtQuietly(this, DocNo.trimmed(), Now, Today, OneTimeFees, DailyFees, Failure);
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return;
@@ -560,9 +565,14 @@ void TfrmProsro4eni_zadyljenia::DeclareForSale() {
     if (ConfirmYesNoCancelFmt(u"Желаете ли да обявите за продажба вещ по договор %s/%s"_s,
                               {DocNo, Grid->Cells(dfDateC, Row)}) != mrYes)
         return;
-    const TDateTime Today = Date();
     Queue({ForSaleSql(Number, Today)});
-    FQueued.append({Number, {ForSaleSql(Number, Today)}, false, Grid->Rows(Row), FRowsAt});
+    FQueued.append({Number,
+                    {ForSaleSql(Number, Today)},
+                    false,
+                    Grid->Rows(Row),
+                    FRowsAt,
+                    Now.split(FieldDelimiterChar),
+                    Today});
     Grid->SetCells(dfForSale, Row, Yes);
     Grid->SetCells(dfForSaleDate, Row, DateToStr(Today));
 }

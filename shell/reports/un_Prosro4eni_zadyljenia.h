@@ -114,13 +114,16 @@ private:
     // The at-date the rows shown were figured at.
     TDateTime FRowsAt = 0;
     // Each contract delete or declaration queued: its number, the statements it queued and its
-    // row as the report showed it then, figured at AtDate.
+    // row as the report showed it then, figured at AtDate. A declaration keeps its contract's row
+    // figured today as well, which sees the payments after a past at-date.
     struct TQueuedContract {
         qint64 Number = 0;
         QStringList Statements;
         bool Delete = false;
         QStringList Row;
         TDateTime AtDate = 0;
+        QStringList Today;
+        TDateTime TodayAt = 0;
     };
     QList<TQueuedContract> FQueued;
     // Inside Save: why queued Contract may not be written; "" when it may.

@@ -897,7 +897,7 @@ TEST_F(DeclarationAndPayment, AQueuedDeclarationIsRefusedWhenTheContractWasPaidO
 
 // At a past at-date the row shows a declaration made by then and none made after it, the day
 // itself counting. A contract redeemed, sold or declared since is refused at the click, saying so;
-// one still open is declared.
+// one still open is queued, and refused at F2 when it was paid after the click.
 TEST_F(DeclarationAndPayment, APastAtDateShowsTheDeclarationsOfThenAndRefusesAContractClosedSince) {
     const int At = T - 5;
     Contract(7, T - 20, 12345, 1500);
@@ -932,15 +932,24 @@ TEST_F(DeclarationAndPayment, APastAtDateShowsTheDeclarationsOfThenAndRefusesACo
                            u"Договор номер 6 е откупен на 26.02.2024."_s,
                            u"Желаете ли да обявите за продажба вещ по договор 7/10.02.2024"_s}));
     EXPECT_EQ(Form->PendingSql, QStringList{ForSaleSql(7, T)});
+    // Paid today, after the at-date, at another workstation: the row stays as it was, the
+    // declaration is refused all the same.
+    ASSERT_TRUE(OtherWorkstationSaves(
+        Format(u"Insert into Incomes values ( 32, %d, 7, 2, 30, \"\", \"\", \"ivan\" )"_s, {T})
+            .toUtf8()
+            .constData()));
+    Presenter.Clear();
     Save(Form);
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Плащанията по договор номер 7 са променени междувременно.\n"
+                                             "Обявяването за продажба на договор номер 7 е отменено."_s});
     EXPECT_EQ(QueryText(u"SELECT docno, for_sale_date FROM Contracts WHERE for_sale = True ORDER BY docno"_s),
-              u"1@26.02.2024°2@25.02.2024°7@01.03.2024"_s);
+              u"1@26.02.2024°2@25.02.2024"_s);
     Close(Form);
     ExpectBooksHold();
 }
 
-// With a declaration queued and an at-date that makes no date, F2 refuses the date and writes
-// nothing; with the date mended it writes the declaration and shows the report again.
+// With a declaration queued and an at-date that makes no date, F2 (and Esc's Save) refuses the date
+// and writes nothing; with the date mended it writes the declaration and shows the report again.
 TEST_F(DeclarationAndPayment, F2RefusesAnImpossibleAtDateBeforeItWritesAnything) {
     auto* Form = Open();
     Load(Form);
@@ -952,8 +961,16 @@ TEST_F(DeclarationAndPayment, F2RefusesAnImpossibleAtDateBeforeItWritesAnything)
     Save(Form);
     EXPECT_EQ(Presenter.Texts(), QStringList{u"Невалидна дата \"31.04.2026\" !"_s})
         << Presenter.Texts().join(u'|').toStdString();
+    // Esc answered Yes saves the same way: refused, the window stays open with its queue.
+    QPointer<TfrmProsro4eni_zadyljenia> Stays(Form);
+    Presenter.PlanAnswer(mrYes);
+    QTest::keyClick(Form->Grid, Qt::Key_Escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(Stays.isNull());
+    EXPECT_EQ(Presenter.Texts().mid(1), (QStringList{LoadStr(65194), u"Невалидна дата \"31.04.2026\" !"_s}));
     EXPECT_EQ(Form->PendingSql, QStringList{ForSaleSql(2, T)});
     EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 2"_s), u"False"_s);
+    Form->dtp_To->setFocus();
     Form->dtp_To->selectAll();
     QTest::keyClicks(Form->dtp_To, DateToStr(T));
     Save(Form);

@@ -341,9 +341,14 @@ QString TCashOrderForm::RecheckQueued(const TQueuedOrder& Order) {
             const TContractState State = ReadContractState(this, OldContract);
             if (State.Finished || State.Sold) return ClosedContractText(OldContract, State, Order.Delete);
         }
-        // Or settled, sold or deleted the contract a receipt pays.
-        if (New && IsContractPaymentType(Entry.PaymentType) && !ContractOpen(this, ContractNo))
-            return ContractChangedText();
+        // Or settled, sold, deleted or declared for sale the contract a receipt pays.
+        if (New && IsContractPaymentType(Entry.PaymentType)) {
+            const TContractState State = ReadContractState(this, ContractNo);
+            if (!State.Open()) return ContractChangedText();
+            if (QString Refusal = ForSaleRefusal(Contract, State, WorkstationOptionOn(rg_Registry_5));
+                !Refusal.isEmpty())
+                return Refusal;
+        }
         // Or deleted the sale a receipt is for, with the receipts it had.
         if (New && (Entry.PaymentType == 4 || Entry.PaymentType == 5) &&
             !DocumentNumberStored(this, u"Items_sales"_s, double(ContractNo)))

@@ -216,9 +216,12 @@ QString ReceiptContractRefusal(const QString& Contract, const QString& Owner, co
         return Format(u"Договор номер %s е на друг заемополучател."_s, {Contract});
     if (State.Finished) return Format(u"Договор номер %s е откупен."_s, {Contract});
     if (State.Sold) return Format(u"Договор номер %s е продаден."_s, {Contract});
-    if (State.ForSale && !IncludeForSale)
-        return Format(u"Договор номер %s е обявен за продажба."_s, {Contract});
-    return QString();
+    return ForSaleRefusal(Contract, State, IncludeForSale);
+}
+
+QString ForSaleRefusal(const QString& Contract, const TContractState& State, bool IncludeForSale) {
+    if (!State.ForSale || IncludeForSale) return QString();
+    return Format(u"Договор номер %s е обявен за продажба."_s, {Contract});
 }
 
 double OwedOfType(const QString& DebtRow, const TDelimitedStringList& OneTimeFees,
@@ -274,19 +277,15 @@ QString ReceiptAmountRefusal(int Type, double Sum, double Owed, double Received)
     return QString();
 }
 
-bool ContractOpen(QObject* Owner, qint64 DocNo) {
-    const TContractState State = ReadContractState(Owner, DocNo);
-    return State.Stored && !State.Finished && !State.Sold;
-}
-
 TContractState ReadContractState(QObject* Owner, qint64 DocNo) {
     TDelimitedStringList List;
-    RunQuery(
-        Owner, AdoConnection,
-        Format(
-            uR"sql(SELECT Finished, Sold, date_c, At_Date, for_sale, EGN FROM Contracts WHERE docno = %d)sql"_s,
-            {DocNo}),
-        &List);
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT Finished, Sold, date_c, At_Date, for_sale, EGN, sold_at_date, for_sale_date
+          FROM Contracts
+         WHERE docno = %d)sql"_s,
+                    {DocNo}),
+             &List);
     TContractState State;
     if (List.Count() == 0) return State;
     State.Stored = true;
@@ -296,6 +295,8 @@ TContractState ReadContractState(QObject* Owner, qint64 DocNo) {
     TryStrToDate(List.GetField(0, 3), State.RedeemedAt);
     State.ForSale = List.GetField(0, 4) == u"True"_s;
     State.EGN = StrToIntOrZero(List.GetField(0, 5));
+    TryStrToDate(List.GetField(0, 6), State.SoldAt);
+    TryStrToDate(List.GetField(0, 7), State.ForSaleAt);
     return State;
 }
 

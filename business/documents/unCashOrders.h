@@ -34,7 +34,11 @@ struct TContractState {
     bool ForSale = false;
     TDateTime Date = 0;
     TDateTime RedeemedAt = 0;
+    TDateTime SoldAt = 0;
+    TDateTime ForSaleAt = 0;
     qint64 EGN = 0; // the borrower's personal number
+    // Stored, and neither finished nor sold.
+    bool Open() const { return Stored && !Finished && !Sold; }
 };
 
 struct TCashOrderCheck {
@@ -97,6 +101,9 @@ QString OutcomeUpdateSql(const QString& Table, const QString& KeyField, qint64 K
 // the workstation takes nothing on those (IncludeForSale off). "" when it can.
 QString ReceiptContractRefusal(const QString& Contract, const QString& Owner, const TContractState& State,
                                bool IncludeForSale);
+// Why no receipt is taken on contract Contract: it is declared for sale and the workstation takes
+// nothing on those (IncludeForSale off). "" when it is not, or the workstation does.
+QString ForSaleRefusal(const QString& Contract, const TContractState& State, bool IncludeForSale);
 // What a contract owes of receipt type Type by its debt record and fee lists: the outstanding
 // principal, the interest due, or the remaining amount of the fee (0 for a fee it does not have).
 double OwedOfType(const QString& DebtRow, const TDelimitedStringList& OneTimeFees,
@@ -111,8 +118,6 @@ double ReceivedOnContract(QObject* Owner, qint64 Contract, int Type);
 // Received of that type: above what is owed, or a correction taking back more than was received.
 // "" when it can.
 QString ReceiptAmountRefusal(int Type, double Sum, double Owed, double Received);
-// True while contract DocNo exists and is neither finished nor sold.
-bool ContractOpen(QObject* Owner, qint64 DocNo);
 TContractState ReadContractState(QObject* Owner, qint64 DocNo);
 // "Вещ 5 е в залог по неприключен договор № 4. " and Question, naming the open contracts on item
 // ItemCode, saved ones and Queued (a window's own, not saved yet); "" when none holds it.

@@ -424,7 +424,13 @@ bool TfrmVry6tane_na_ve6ti::Save() {
 }
 
 QString TfrmVry6tane_na_ve6ti::BreakdownRefusal() {
-    if (!ContractOpen(this, BreakdownDocNo)) return ContractChangedText();
+    const TContractState State = ReadContractState(this, BreakdownDocNo);
+    if (!State.Open()) return ContractChangedText();
+    // Declared for sale by another window since it was chosen: as the list would leave it out.
+    if (QString Refusal =
+            ForSaleRefusal(QString::number(BreakdownDocNo), State, WorkstationOptionOn(rg_Registry_5));
+        !Refusal.isEmpty())
+        return Refusal;
     QString DebtRow, Failure;
     TDelimitedStringList OneTimeFees, DailyFees, Now;
     // Quietly: a message box here would hold the write lock until the operator answers it.

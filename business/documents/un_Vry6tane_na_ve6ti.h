@@ -97,8 +97,9 @@ private:
     void OwnerChanged();
     void ContractChosen();
     void ClearBreakdown();
-    // Inside Save: "" while the contract is still open and its breakdown at the same day is the
-    // one shown, else why the settlement cannot be written.
+    // Inside Save: "" while the contract is still open, not declared for sale where the
+    // workstation settles none of those, and its breakdown at the same day is the one shown; else
+    // why the settlement cannot be written.
     QString BreakdownRefusal();
 
     // The breakdown's rows as they were built, the totals row last.

@@ -309,8 +309,8 @@ void AppendNumber(QString& To, qint64 Value) {
 TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs, qint64 AtDay,
                          TDebtResult& Result) {
     const auto q = [&](int Col) { return Inputs.Fact(Col); };
-    // A redemption or sale dated after the at-date had not happened then; one of no readable date
-    // counts as it is stored. The date is shown only beside a "да".
+    // A redemption, sale or declaration for sale dated after the at-date had not happened then; one
+    // of no readable date counts as it is stored. The date is shown only beside a "да".
     struct TFlag {
         bool On = false;
         QStringView Date;
@@ -321,8 +321,7 @@ TDebtFailure ComputeDebt(const TContractInputs& Inputs, const TTariffs& Tariffs,
             return TFlag();
         return TFlag{true, q(Col + 1)};
     };
-    const TFlag finished = flag(fcFinished, true), forSale = flag(fcForSale, false),
-                sold = flag(fcSold, true);
+    const TFlag finished = flag(fcFinished, true), forSale = flag(fcForSale, true), sold = flag(fcSold, true);
 
     qint64 contractDay = 0;
     const bool hasContractDay = DayOf(q(fcDateC).toString(), contractDay);

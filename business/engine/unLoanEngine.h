@@ -57,8 +57,8 @@ constexpr qint64 ContractDueDay(qint64 BaseDay, qint64 Duration) {
 // the message for a borrower without a preferential code or a code without interest bands.
 // A contract dated after AtDate has nothing accrued yet: zero sums and no fees. The latest interest
 // payment (fields 12 and 13), and with it the days, the overdue flag and the due date, is the
-// latest one made on or before AtDate; likewise a redemption or sale (fields 16 and 20) dated
-// after AtDate reads "не", and the due date is then given.
+// latest one made on or before AtDate; likewise a redemption, declaration for sale or sale (fields
+// 16, 18 and 20) dated after AtDate reads "не", and the due date is then given.
 bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
                            TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees);
 // The same without a word and without running the event loop, for checks inside a write

@@ -18,6 +18,7 @@
 #include "core/unMessages.h"
 #include "core/unNumbers.h"
 #include "core/unRegistry.h"
+#include "core/unStringFuncs.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -194,6 +195,28 @@ bool ContractAsShown(QObject* Owner, const QStringList& Cells) {
     return Stored.Count() > 0;
 }
 
+bool ReceiptsAsShown(QObject* Owner, const QStringList& Cells, TDateTime AtDate) {
+    QString Row, Failure;
+    TDelimitedStringList OneTimeFees, DailyFees;
+    // Quietly: it runs inside Save's write. A contract that cannot be figured now is not as shown.
+    if (!ContractDebtQuietly(Owner, Cells.value(dfDocNo).trimmed(), Row, AtDate, OneTimeFees, DailyFees,
+                             Failure))
+        return false;
+    for (const int Field : {dfPrincipalRepaid, dfInterestPaid, dfLastInterestDate})
+        if (GetPiece(Row, FieldDelimiterChar, Field) != Cells.value(Field)) return false;
+    return true;
+}
+
+QString DeclarationRefusal(qint64 Number, const TContractState& State) {
+    if (State.Finished)
+        return Format(u"Договор номер %d е откупен на %s."_s, {Number, DateToStr(State.RedeemedAt)});
+    if (State.Sold) return Format(u"Договор номер %d е продаден на %s."_s, {Number, DateToStr(State.SoldAt)});
+    if (State.ForSale)
+        return Format(u"Договор номер %d е обявен за продажба на %s."_s,
+                      {Number, DateToStr(State.ForSaleAt)});
+    return QString();
+}
+
 // ---------------------------------------------------------------------------------------------
 // The window
 
@@ -364,7 +387,8 @@ bool TfrmProsro4eni_zadyljenia::Reset() {
 }
 
 void TfrmProsro4eni_zadyljenia::LoadRows(int, int, TDelimitedStringList& Rows) {
-    ReadObligationRows(this, ObligationKind(), leOwner->text(), dtp_To->Date(), Rows, FSkipped);
+    FRowsAt = dtp_To->Date();
+    ReadObligationRows(this, ObligationKind(), leOwner->text(), FRowsAt, Rows, FSkipped);
     AppendObligationTotals(Rows, Grid->ColCount());
 }
 
@@ -383,6 +407,12 @@ bool TfrmProsro4eni_zadyljenia::DoExecute() {
     };
     if (const auto Answered = AskBeforeReload([this] { return DoSave(); }, Drop)) return *Answered;
     return TReportForm::DoExecute();
+}
+
+bool TfrmProsro4eni_zadyljenia::DoSave() {
+    // Before the controls are disabled, whose leaving the edit would tell the operator twice.
+    if (dtp_To->CheckedDate() == 0) return false;
+    return TReportForm::DoSave();
 }
 
 bool TfrmProsro4eni_zadyljenia::Save() {
@@ -439,18 +469,22 @@ bool TfrmProsro4eni_zadyljenia::Delete() {
 }
 
 QString TfrmProsro4eni_zadyljenia::RecheckQueued(const TQueuedContract& Contract) {
-    QString Gone =
-        Contract.Delete
-            ? Format(u"Договор номер %d е изтрит междувременно."_s, {Contract.Number})
-            : Format(u"Договор номер %d е откупен, продаден или изтрит междувременно."_s, {Contract.Number});
-    // Another window may have deleted it, and a new contract taken its number, since it was shown.
-    if (!ContractAsShown(this, Contract.Row)) return Gone;
+    const TContractState State = ReadContractState(this, Contract.Number);
+    if (!State.Stored) return Format(u"Договор номер %d е изтрит междувременно."_s, {Contract.Number});
+    // Another window may have edited it, or deleted it and let a new contract take its number.
+    if (!ContractAsShown(this, Contract.Row))
+        return Format(u"Договор номер %d е променен междувременно."_s, {Contract.Number});
     if (Contract.Delete) {
         const QString Uses = ContractUseText(this, Contract.Number);
         return Uses.isEmpty() ? QString() : ContractInUseMessage(Contract.Number, Uses);
     }
-    // Another window may have redeemed or sold it since it was declared.
-    return ContractOpen(this, Contract.Number) ? QString() : Gone;
+    // Another window may have redeemed, sold or declared it since it was shown, or taken a payment
+    // on it that renews it.
+    if (QString Refusal = DeclarationRefusal(Contract.Number, State); !Refusal.isEmpty()) return Refusal;
+    if (!ReceiptsAsShown(this, Contract.Row, Contract.AtDate) ||
+        !ReceiptsAsShown(this, Contract.Today, Contract.TodayAt))
+        return Format(u"Плащанията по договор номер %d са променени междувременно."_s, {Contract.Number});
+    return QString();
 }
 
 void TfrmProsro4eni_zadyljenia::ShowUnqueued(const TQueuedContract& Contract) {
@@ -511,13 +545,34 @@ void TfrmProsro4eni_zadyljenia::DeclareForSale() {
         Grid->Cells(dfSold, Row) != No)
         return;
     const QString DocNo = Grid->Cells(dfDocNo, Row);
+    const qint64 Number = StrToIntOrZero(DocNo.trimmed());
+    // A row of a past at-date shows the contract as it stood then.
+    const TDateTime Today = Date();
+    TContractState State;
+    QString Now, Failure;
+    TDelimitedStringList OneTimeFees, DailyFees;
+    try {
+        State = ReadContractState(this, Number);
+        ContractDebtQuietly(this, DocNo.trimmed(), Now, Today, OneTimeFees, DailyFees, Failure);
+    } catch (const EDatabaseError& E) {
+        ShowDatabaseError(E.Message(), E.Sql());
+        return;
+    }
+    if (const QString Refusal = DeclarationRefusal(Number, State); !Refusal.isEmpty()) {
+        ShowErrorFmt(Refusal);
+        return;
+    }
     if (ConfirmYesNoCancelFmt(u"Желаете ли да обявите за продажба вещ по договор %s/%s"_s,
                               {DocNo, Grid->Cells(dfDateC, Row)}) != mrYes)
         return;
-    const TDateTime Today = Date();
-    const qint64 Number = StrToIntOrZero(DocNo.trimmed());
     Queue({ForSaleSql(Number, Today)});
-    FQueued.append({Number, {ForSaleSql(Number, Today)}, false, Grid->Rows(Row)});
+    FQueued.append({Number,
+                    {ForSaleSql(Number, Today)},
+                    false,
+                    Grid->Rows(Row),
+                    FRowsAt,
+                    Now.split(FieldDelimiterChar),
+                    Today});
     Grid->SetCells(dfForSale, Row, Yes);
     Grid->SetCells(dfForSaleDate, Row, DateToStr(Today));
 }

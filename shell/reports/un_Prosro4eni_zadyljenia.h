@@ -16,6 +16,7 @@ class QLabel;
 class QPushButton;
 class TDelimitedStringList;
 class TListEdit;
+struct TContractState;
 
 // Kinds of obligation, the items of rgType_of_Obligation.
 enum TObligationKind { okAll = 0, okOverdue = 1, okClosed = 2, okOnHand = 3 };
@@ -54,6 +55,14 @@ QString FeeColumnCaption(const QString& CodeT, const QString& NameT, bool Once);
 // borrower, item and the loan paid out on it. Another contract that took its number is not.
 bool ContractAsShown(QObject* Owner, const QStringList& Cells);
 
+// True when the receipts of the contract of report row Cells, figured at AtDate, are still those
+// the row showed: the principal and interest received and the last interest payment's date.
+bool ReceiptsAsShown(QObject* Owner, const QStringList& Cells, TDateTime AtDate);
+
+// Why contract Number, stored as State, is not declared for sale: redeemed, sold or declared
+// already, each with its date. "" when it may be.
+QString DeclarationRefusal(qint64 Number, const TContractState& State);
+
 class TfrmProsro4eni_zadyljenia : public TReportForm, public TQueuedChanges {
     Q_OBJECT
 public:
@@ -76,6 +85,9 @@ public:
     // F8 with declarations or deletes queued: the same question first, as the reloaded rows
     // would show a queued delete's contract to delete again.
     bool DoExecute() override;
+    // An at-date that makes no date is refused before anything is written: the report is loaded
+    // again for it after the save.
+    bool DoSave() override;
     // A delete or declaration refused inside Save leaves the queue, so that it blocks nothing
     // queued beside it.
     bool Save() override;
@@ -85,7 +97,8 @@ public:
     bool CloseQuery() override;
     QString GetReportTitle() override;
 
-    // Declares the item of the selected row for sale, after the question.
+    // Declares the item of the selected row for sale, after the question. A contract redeemed,
+    // sold or declared since the at-date is refused at once, saying which.
     void DeclareForSale();
 
 protected:
@@ -98,13 +111,19 @@ private:
     QString FMergeCells;
     // The contracts the last load could not figure, each with its reason.
     QStringList FSkipped;
+    // The at-date the rows shown were figured at.
+    TDateTime FRowsAt = 0;
     // Each contract delete or declaration queued: its number, the statements it queued and its
-    // row as the report showed it then.
+    // row as the report showed it then, figured at AtDate. A declaration keeps its contract's row
+    // figured today as well, which sees the payments after a past at-date.
     struct TQueuedContract {
         qint64 Number = 0;
         QStringList Statements;
         bool Delete = false;
         QStringList Row;
+        TDateTime AtDate = 0;
+        QStringList Today;
+        TDateTime TodayAt = 0;
     };
     QList<TQueuedContract> FQueued;
     // Inside Save: why queued Contract may not be written; "" when it may.

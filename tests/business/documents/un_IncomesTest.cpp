@@ -453,6 +453,43 @@ TEST_F(CashOrderWindow, ReceiptOnAContractSettledMeanwhileLeavesTheQueue) {
     EXPECT_TRUE(form->CloseQuery());
 }
 
+// A receipt queued before another workstation declared its contract for sale is refused at F2,
+// as F4 would refuse it now, unless the workstation takes receipts on contracts declared for sale.
+TEST_F(CashOrderWindow, AReceiptOnAContractDeclaredForSaleMeanwhileIsSavedOnlyWithTheOption) {
+    SeedContract(20);
+    auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    const struct {
+        const char* Type;
+        const char* Sum;
+        bool Allowed;
+    } cases[] = {{"2", "10", false}, {"1", "100", false}, {"2", "10", true}, {"1", "100", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Type);
+        SCOPED_TRACE(c.Allowed);
+        Exec(u"Update Contracts Set for_sale = False, for_sale_date = 0 Where docno = 1"_s);
+        WriteRegString(u"rg_Registry_5"_s, c.Allowed ? u"1"_s : u"0"_s);
+        const QString before = QueryText(u"SELECT count(*) FROM Incomes"_s);
+        TypeReceipt(*this, form, QString::fromLatin1(c.Type), Ivan, u"1"_s, QString::fromLatin1(c.Sum));
+        Press(Qt::Key_F4);
+        ASSERT_EQ(form->PendingSql.size(), 1) << Told().toStdString();
+        ASSERT_TRUE(OtherWorkstationSaves(
+            "Update Contracts Set for_sale = True, for_sale_date = 45352 Where docno = 1"));
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_TRUE(form->PendingSql.isEmpty());
+        if (c.Allowed) {
+            EXPECT_EQ(Told(), QString());
+            EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s).toInt(), before.toInt() + 1);
+        } else {
+            EXPECT_TRUE(
+                Told().startsWith(u"Договор номер 1 е обявен за продажба.\nПриходен касов ордер номер"_s))
+                << Told().toStdString();
+            EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), before);
+        }
+    }
+    ExpectBooksHold();
+}
+
 TEST_F(CashOrderWindow, RememberedBorrowerHasHisContractsOfferedOnOpening) {
     SeedContract(20);
     WriteRegString(u"Last_EGN"_s, Ivan);

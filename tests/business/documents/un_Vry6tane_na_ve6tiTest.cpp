@@ -12,6 +12,7 @@
 #include "core/unRegistry.h"
 #include "tests/support/Books.h"
 #include "tests/support/ContractShop.h"
+#include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/WriteLock.h"
@@ -556,6 +557,46 @@ TEST_F(SettlementWindow, ContractsDeclaredForSaleAreListedOnlyWithTheOption) {
         delete Form->Container();
         Form = nullptr;
     }
+}
+
+// A contract declared for sale at another workstation after it was chosen is settled, returned or
+// its interest paid, only where the workstation settles contracts declared for sale.
+TEST_F(SettlementWindow, AContractDeclaredForSaleAfterItWasChosenIsSettledOnlyWithTheOption) {
+    RepayFinishedContract();
+    for (const bool PaymentMode : {false, true})
+        for (const bool Allowed : {false, true}) {
+            SCOPED_TRACE(PaymentMode);
+            SCOPED_TRACE(Allowed);
+            ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Delete from Incomes Where contract_n = 1"_s));
+            ASSERT_TRUE(ExecSQL(nullptr, AdoConnection,
+                                u"Update Contracts Set Finished = False, At_Date = 0, for_sale = False, "
+                                "for_sale_date = 0 Where docno = 1"_s));
+            WriteRegString(u"rg_Registry_5"_s, Allowed ? u"1"_s : u"0"_s);
+            Open(PaymentMode);
+            Choose(u"8001011234"_s, u"1"_s);
+            ASSERT_EQ(Form->BreakdownDocNo, 1);
+            ASSERT_TRUE(OtherWorkstationSaves(
+                "Update Contracts Set for_sale = True, for_sale_date = 45351 Where docno = 1"));
+            Presenter.Clear();
+            Presenter.PlanAnswer(mrYes);
+            Press(Qt::Key_F2);
+            ASSERT_EQ(Presenter.Texts().size(), 2);
+            if (Allowed)
+                EXPECT_TRUE(Presenter.Texts()[1].startsWith(u"Записани са приходни касови ордери"_s))
+                    << Presenter.Texts()[1].toStdString();
+            else
+                EXPECT_EQ(Presenter.Texts()[1], u"Договор номер 1 е обявен за продажба."_s);
+            EXPECT_EQ(QueryText(u"Select Count(*) From Incomes Where contract_n = 1"_s), !Allowed ? u"0"_s
+                                                                                         : PaymentMode
+                                                                                             ? u"3"_s
+                                                                                             : u"4"_s);
+            EXPECT_EQ(QueryText(u"Select Finished From Contracts Where docno = 1"_s),
+                      Allowed && !PaymentMode ? u"True"_s : u"False"_s);
+            Form->RunDone();
+            delete Form->Container();
+            Form = nullptr;
+        }
+    ExpectBooksHold();
 }
 
 // Another workstation writing: Save says so in Bulgarian and the chosen contract and amount stay

@@ -387,8 +387,8 @@ TEST_F(ObligationsWindow, AContractRedeemedAfterItsDeclarationIsNotDeclared) {
     QApplication::processEvents();
     EXPECT_EQ(
         Presenter.Texts(),
-        QStringList{u"Договор номер 2 е откупен, продаден или изтрит междувременно.\nОбявяването за "
-                    "продажба на договор номер 2 е отменено. Останалото може да бъде записано с F2."_s});
+        QStringList{u"Договор номер 2 е откупен на 01.03.2024.\nОбявяването за продажба на договор номер 2 е "
+                    "отменено. Останалото може да бъде записано с F2."_s});
     EXPECT_EQ(Form->PendingSql, QStringList{ForSaleSql(1, T)});
     QTest::keyClick(Form->dtp_To, Qt::Key_F2);
     QApplication::processEvents();
@@ -398,8 +398,9 @@ TEST_F(ObligationsWindow, AContractRedeemedAfterItsDeclarationIsNotDeclared) {
 }
 
 // A queued delete or declaration carries its contract as the row showed it: when the contract of
-// that number is no longer the one shown (another date, borrower, item or loan, or none), Save
-// refuses the change, even with nothing else queued, and writes nothing.
+// that number is no longer the one shown (another date, borrower, item or loan), Save refuses the
+// change as changed, and when there is none as deleted, even with nothing else queued, and writes
+// nothing.
 TEST_F(ObligationsWindow, AQueuedChangeIsRefusedWhenItsNumberHoldsAnotherContract) {
     const struct {
         const char* Name;
@@ -411,6 +412,7 @@ TEST_F(ObligationsWindow, AQueuedChangeIsRefusedWhenItsNumberHoldsAnotherContrac
         {"another item", true, u"Update Contracts Set code_i = 6 Where docno = 2"_s},
         {"another loan", false, u"Update Outcomes Set sum_o = 1000 Where contract_n = 2"_s},
         {"no contract", true, u"Delete from Contracts Where docno = 2"_s},
+        {"no contract to declare", false, u"Delete from Contracts Where docno = 2"_s},
     };
     for (const auto& C : Cases) {
         SCOPED_TRACE(C.Name);
@@ -436,12 +438,12 @@ TEST_F(ObligationsWindow, AQueuedChangeIsRefusedWhenItsNumberHoldsAnotherContrac
         Presenter.Clear();
         QTest::keyClick(Form->dtp_To, Qt::Key_F2);
         QApplication::processEvents();
+        const bool Gone = QString::fromUtf8(C.Name).startsWith(u"no contract"_s);
         EXPECT_EQ(Presenter.Texts(),
-                  QStringList{C.Delete
-                                  ? u"Договор номер 2 е изтрит междувременно.\nИзтриването на договор номер "
-                                    "2 е отменено."_s
-                                  : u"Договор номер 2 е откупен, продаден или изтрит междувременно.\n"
-                                    "Обявяването за продажба на договор номер 2 е отменено."_s});
+                  QStringList{(Gone ? u"Договор номер 2 е изтрит междувременно.\n"_s
+                                    : u"Договор номер 2 е променен междувременно.\n"_s) +
+                              (C.Delete ? u"Изтриването на договор номер 2 е отменено."_s
+                                        : u"Обявяването за продажба на договор номер 2 е отменено."_s)});
         EXPECT_TRUE(Form->PendingSql.isEmpty());
         EXPECT_EQ(QueryText(u"SELECT * FROM Contracts ORDER BY docno"_s), Changed);
         EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes"_s), Orders);
@@ -819,4 +821,162 @@ TEST_F(ObligationsWindow, AnImpossibleAtDateIsRefusedAsTypedAndNothingRuns) {
         QTest::keyClicks(Form->dtp_To, DateToStr(T));
     }
     Close(Form);
+}
+
+namespace {
+
+// The obligations window driven by its keys and button.
+class DeclarationAndPayment : public ObligationsWindow {
+public:
+    void Load(TfrmProsro4eni_zadyljenia* Form) {
+        QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+        QApplication::processEvents();
+    }
+    void Declare(TfrmProsro4eni_zadyljenia* Form, const QString& DocNo) {
+        Form->Grid->SetRow(RowOf(Form->Grid, DocNo));
+        Presenter.PlanAnswer(mrYes);
+        Form->btnForSale->click();
+    }
+    void Save(TfrmProsro4eni_zadyljenia* Form) {
+        Form->dtp_To->setFocus();
+        QTest::keyClick(Form->dtp_To, Qt::Key_F2);
+        QApplication::processEvents();
+    }
+};
+
+} // namespace
+
+// "За продажба" queued on overdue contract 1 (interest last paid on T-35) is written at F2 only
+// while its receipts are those its row showed and nobody declared it meanwhile: another
+// workstation's payment that renews the contract refuses the declaration.
+TEST_F(DeclarationAndPayment, AQueuedDeclarationIsRefusedWhenTheContractWasPaidOrDeclaredMeanwhile) {
+    Run(Format(u"Insert into Incomes values ( 40, %d, 1, 2, 40, \"\", \"\", \"maria\" )"_s, {T - 35}));
+    const QString Paid = u"Плащанията по договор номер 1 са променени междувременно."_s;
+    const QString Receipt = u"Insert into Incomes values ( 41, %d, %d, %d, 5, \"\", \"\", \"ivan\" )"_s;
+    const struct {
+        const char* Name;
+        QString Meanwhile;
+        QString Refusal; // "" when the declaration is written
+    } Cases[] = {
+        {"interest paid", Format(Receipt, {T, 1, 2}), Paid},
+        {"principal paid", Format(Receipt, {T, 1, 1}), Paid},
+        {"interest paid again on the day of the last payment", Format(Receipt, {T - 35, 1, 2}), Paid},
+        {"the last interest payment moved a day on",
+         Format(u"Update Incomes Set date_d = %d Where docno = 40"_s, {T - 34}), Paid},
+        {"declared",
+         Format(u"Update Contracts Set for_sale = True, for_sale_date = %d Where docno = 1"_s, {T - 1}),
+         u"Договор номер 1 е обявен за продажба на 29.02.2024."_s},
+        {"another contract paid", Format(Receipt, {T, 2, 2}), QString()},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Run(u"Delete from Incomes Where docno > 40"_s);
+        Run(Format(u"Update Incomes Set date_d = %d Where docno = 40"_s, {T - 35}));
+        Run(u"Update Contracts Set for_sale = False, for_sale_date = 0 Where docno = 1"_s);
+        auto* Form = Open();
+        Load(Form);
+        ASSERT_EQ(Form->Grid->Cells(dfOverdue, RowOf(Form->Grid, u"1"_s)), u"да"_s);
+        Declare(Form, u"1"_s);
+        ASSERT_TRUE(OtherWorkstationSaves(C.Meanwhile.toUtf8().constData()));
+        const QString Declared =
+            QueryText(u"SELECT for_sale, for_sale_date FROM Contracts WHERE docno = 1"_s);
+        Presenter.Clear();
+        Save(Form);
+        EXPECT_TRUE(Form->PendingSql.isEmpty());
+        EXPECT_EQ(
+            Presenter.Texts(),
+            C.Refusal.isEmpty()
+                ? QStringList()
+                : QStringList{C.Refusal + u"\nОбявяването за продажба на договор номер 1 е отменено."_s});
+        EXPECT_EQ(QueryText(u"SELECT for_sale, for_sale_date FROM Contracts WHERE docno = 1"_s),
+                  C.Refusal.isEmpty() ? u"True@01.03.2024"_s : Declared);
+        Close(Form);
+    }
+    ExpectBooksHold();
+}
+
+// At a past at-date the row shows a declaration made by then and none made after it, the day
+// itself counting. A contract redeemed, sold or declared since is refused at the click, saying so;
+// one still open is queued, and refused at F2 when it was paid after the click.
+TEST_F(DeclarationAndPayment, APastAtDateShowsTheDeclarationsOfThenAndRefusesAContractClosedSince) {
+    const int At = T - 5;
+    Contract(7, T - 20, 12345, 1500);
+    Run(Format(u"Update Contracts Set for_sale = True, for_sale_date = %d Where docno = 1"_s, {At + 1}));
+    Run(Format(u"Update Contracts Set for_sale = True, for_sale_date = %d Where docno = 2"_s, {At}));
+    Run(Format(u"Update Contracts Set Finished = True, At_Date = %d Where docno = 6"_s, {At + 1}));
+    Run(Format(u"Insert into Incomes values ( 31, %d, 6, 1, 400, \"\", \"\", \"maria\" )"_s, {At + 1}));
+    auto* Form = Open();
+    Form->dtp_To->SetDate(At);
+    Load(Form);
+    TRichGrid* G = Form->Grid;
+    const auto Shown = [G](const QString& DocNo) {
+        const int R = RowOf(G, DocNo);
+        return QStringList{G->Cells(dfFinished, R), G->Cells(dfForSale, R), G->Cells(dfForSaleDate, R),
+                           G->Cells(dfSold, R)}
+            .join(u' ');
+    };
+    EXPECT_EQ(Shown(u"1"_s), u"не не  не"_s);
+    EXPECT_EQ(Shown(u"2"_s), u"не да 25.02.2024 не"_s);
+    EXPECT_EQ(Shown(u"3"_s), u"да не  не"_s);
+    EXPECT_EQ(Shown(u"5"_s), u"не не  не"_s);
+    EXPECT_EQ(Shown(u"6"_s), u"не не  не"_s);
+    for (const QString& DocNo : {u"1"_s, u"2"_s, u"3"_s, u"5"_s, u"6"_s, u"7"_s}) {
+        G->SetRow(RowOf(G, DocNo));
+        Presenter.PlanAnswer(mrYes);
+        Form->btnForSale->click();
+    }
+    // Contracts 2 and 3 showed theirs in the row and were not asked about.
+    EXPECT_EQ(Presenter.Texts(),
+              (QStringList{u"Договор номер 1 е обявен за продажба на 26.02.2024."_s,
+                           u"Договор номер 5 е продаден на 28.02.2024."_s,
+                           u"Договор номер 6 е откупен на 26.02.2024."_s,
+                           u"Желаете ли да обявите за продажба вещ по договор 7/10.02.2024"_s}));
+    EXPECT_EQ(Form->PendingSql, QStringList{ForSaleSql(7, T)});
+    // Paid today, after the at-date, at another workstation: the row stays as it was, the
+    // declaration is refused all the same.
+    ASSERT_TRUE(OtherWorkstationSaves(
+        Format(u"Insert into Incomes values ( 32, %d, 7, 2, 30, \"\", \"\", \"ivan\" )"_s, {T})
+            .toUtf8()
+            .constData()));
+    Presenter.Clear();
+    Save(Form);
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Плащанията по договор номер 7 са променени междувременно.\n"
+                                             "Обявяването за продажба на договор номер 7 е отменено."_s});
+    EXPECT_EQ(QueryText(u"SELECT docno, for_sale_date FROM Contracts WHERE for_sale = True ORDER BY docno"_s),
+              u"1@26.02.2024°2@25.02.2024"_s);
+    Close(Form);
+    ExpectBooksHold();
+}
+
+// With a declaration queued and an at-date that makes no date, F2 (and Esc's Save) refuses the date
+// and writes nothing; with the date mended it writes the declaration and shows the report again.
+TEST_F(DeclarationAndPayment, F2RefusesAnImpossibleAtDateBeforeItWritesAnything) {
+    auto* Form = Open();
+    Load(Form);
+    Declare(Form, u"2"_s);
+    Form->dtp_To->setFocus();
+    Form->dtp_To->selectAll();
+    QTest::keyClicks(Form->dtp_To, u"31.04.2026"_s);
+    Presenter.Clear();
+    Save(Form);
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Невалидна дата \"31.04.2026\" !"_s})
+        << Presenter.Texts().join(u'|').toStdString();
+    // Esc answered Yes saves the same way: refused, the window stays open with its queue.
+    QPointer<TfrmProsro4eni_zadyljenia> Stays(Form);
+    Presenter.PlanAnswer(mrYes);
+    QTest::keyClick(Form->Grid, Qt::Key_Escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(Stays.isNull());
+    EXPECT_EQ(Presenter.Texts().mid(1), (QStringList{LoadStr(65194), u"Невалидна дата \"31.04.2026\" !"_s}));
+    EXPECT_EQ(Form->PendingSql, QStringList{ForSaleSql(2, T)});
+    EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 2"_s), u"False"_s);
+    Form->dtp_To->setFocus();
+    Form->dtp_To->selectAll();
+    QTest::keyClicks(Form->dtp_To, DateToStr(T));
+    Save(Form);
+    EXPECT_TRUE(Form->PendingSql.isEmpty());
+    EXPECT_EQ(QueryText(u"SELECT for_sale FROM Contracts WHERE docno = 2"_s), u"True"_s);
+    EXPECT_EQ(Form->Grid->Cells(dfForSale, RowOf(Form->Grid, u"2"_s)), u"да"_s);
+    Close(Form);
+    ExpectBooksHold();
 }

@@ -236,8 +236,14 @@ void TDocumentForm::EndEditing() {
     StopEditing();
     ShowEditing(false);
     FLiftedRow.clear();
+    // The lifted document's day and amount would go into the next one, which must be today's.
     feDocNo->SetValue(FNumberBeforeEdit);
+    feSum_c->SetValue(0);
+    dtDate_c->setDate(DateTimeToQDate(Date()));
+    EditEnded();
 }
+
+void TDocumentForm::EditEnded() {}
 
 void TDocumentForm::DropQueue() {
     FDocuments.clear();
@@ -305,11 +311,12 @@ bool TDocumentForm::Add() {
     }
     QueueDocument(Document);
     AppendGridRow(Grid, EntryRow());
+    if (EditingRow) {
+        EndEditing();
+        return true;
+    }
     feSum_c->SetValue(0);
-    // After an edit the number edit proposes again what it did before the lift.
-    feDocNo->SetValue(EditingRow ? FNumberBeforeEdit : feDocNo->Value() + 1);
-    StopEditing();
-    ShowEditing(false);
+    feDocNo->SetValue(feDocNo->Value() + 1);
     return true;
 }
 

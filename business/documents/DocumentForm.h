@@ -139,6 +139,9 @@ protected:
     virtual QStringList EntryRow() = 0;
     // Edit: the cells of the lifted row into the edits (the number is in feDocNo already).
     virtual void RowToEdits(const QStringList& Cells) = 0;
+    // After an edit ends, queued or given up: the window frees what it held fixed for the lifted
+    // document. The base has put back the number proposed before the lift, today and no amount.
+    virtual void EditEnded();
     // Ctrl+F9 and the window's print button.
     virtual void PrintDocument() = 0;
 
@@ -245,7 +248,8 @@ private:
     // operator signs them when Save writes them.
     QStringList UnsignedStatements(const std::function<QStringList()>& Build);
     bool RefuseUnsaved(qint64 Number);
-    // Gives up the running edit: the number edit back to the operator, the caption plain.
+    // Ends the running edit, queued or given up: the window as it was before the lift, ready for a
+    // new document.
     void EndEditing();
     // Inside Save's transaction: the queued deletes asked again, the guarded statements run; the
     // refusal of the first document that fails, Refused its place.

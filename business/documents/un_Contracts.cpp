@@ -872,9 +872,11 @@ bool TfrmContracts::Add() {
             this, Entry.ItemCode, u"Желаете ли да я заложите отново?"_s, QueuedContractsOn(Entry.ItemCode));
         if (!Question.isEmpty() && ConfirmYesNoFmt(Question) != mrYes) return false;
     }
-    const bool Added = TDocumentForm::Add();
-    LockLoanFigures(EditingRow);
-    return Added;
+    return TDocumentForm::Add();
+}
+
+void TfrmContracts::EditEnded() {
+    LockLoanFigures(false);
 }
 
 void TfrmContracts::LockLoanFigures(bool On) {

@@ -187,6 +187,7 @@ protected:
     QStringList EntryStatements() override;
     QStringList EntryRow() override;
     void RowToEdits(const QStringList& Cells) override;
+    void EditEnded() override;
     // Prints the selected saved contract.
     void PrintDocument() override;
     QString DocumentNoun() const override;

@@ -3,6 +3,7 @@
 
 #include "business/documents/DocumentForm.h"
 
+#include "Components/Edits/DocumentDateEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Filter/SimpleFilterDialog.h"
@@ -12,11 +13,13 @@
 #include "business/documents/un_Contracts.h"
 #include "business/documents/un_Incomes.h"
 #include "business/documents/un_Items_purchases.h"
+#include "business/documents/un_Items_sales.h"
 #include "business/documents/un_Outcomes.h"
 #include "business/registers/unPickLists.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
+#include "tests/support/Books.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
@@ -28,6 +31,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPointer>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
@@ -679,4 +683,127 @@ TEST_F(DocumentQueue, ASaveShowsItsDocumentsAsAFullReloadWould) {
             EXPECT_EQ(Refreshed.join(u"\n"_s).toStdString(), Reloaded.join(u"\n"_s).toStdString());
         }
     }
+}
+
+namespace {
+
+constexpr int Yesterday = TContractShop::Today - 1;
+
+// A saved document of the window's own from yesterday, with what the books want beside it; its
+// number.
+qint64 SeedYesterdays(const TQueueCase& C) {
+    if (C.Table == u"Contracts"_s) {
+        TContractEntry Contract = ContractNo(1);
+        Contract.DateC = Yesterday;
+        Contract.Sum = 400;
+        Exec(ContractInsertSql(C.Table, Contract));
+        Exec(PayoutOrderSql(Contract, u"Мария Колева"_s, u"maria"_s));
+    } else if (C.Table == u"Incomes"_s) {
+        Exec(u"Insert into Incomes values ( 1, %1, 0, 3, 40, \"Собственик\", \"Мария Колева\", \"maria\" )"_s
+                 .arg(Yesterday));
+    } else if (C.Table == u"Outcomes"_s) {
+        Exec(u"Insert into Outcomes values ( 1, %1, 0, 3, 5, \"Собственик\", \"Мария Колева\", \"maria\" )"_s
+                 .arg(Yesterday));
+    } else {
+        TPurchaseEntry Purchase = PurchaseNo(1);
+        Purchase.Date = Yesterday;
+        Purchase.OwnerCode = u"8001011234"_s;
+        Exec(PurchaseInsertSql(C.Table, Purchase, u"maria"_s));
+        Exec(PurchaseOrderSql(Purchase, u"maria"_s));
+    }
+    return 1;
+}
+
+} // namespace
+
+// However an edit of yesterday's document ends, given up at F8 or at F6 or queued with F4, the
+// window is as it was before F3: its fields editable, the amount cleared and today's date for the
+// next document, which is written as typed. The sale window gives its choice of what is sold back.
+TEST_F(DocumentQueue, AnEditThatEndsLeavesTheWindowReadyForANewDocument) {
+    enum class TEnd { Reload, Filter, Queue };
+    const QDate Today = QDate(2024, 3, 1);
+    auto Lift = [&](qint64 Number) {
+        SelectRow(Number);
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        ASSERT_TRUE(Form->EditingRow) << Presenter.Texts().join(u'|').toStdString();
+        ASSERT_NE(Form->dtDate_c->date(), Today);
+    };
+    auto End = [&](TEnd How) {
+        Presenter.Clear();
+        if (How == TEnd::Queue) {
+            Form->feDocNo->setFocus();
+            Press(Qt::Key_F4);
+        } else {
+            Presenter.PlanAnswer(mrNo);
+            if (How == TEnd::Reload)
+                Press(Qt::Key_F8);
+            else {
+                FilterNumbers(Form, u":999"_s);
+                Host.activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&Host));
+            }
+        }
+        EXPECT_EQ(Presenter.Texts(), How == TEnd::Queue ? QStringList() : QStringList{LoadStr(65194)});
+        EXPECT_FALSE(Form->EditingRow);
+        EXPECT_FALSE(Form->feSum_c->isReadOnly());
+        EXPECT_FALSE(Form->dtDate_c->isReadOnly());
+        EXPECT_EQ(Form->feSum_c->Value(), 0);
+        EXPECT_EQ(Form->dtDate_c->date(), Today);
+    };
+    for (const TQueueCase& C : QueueCases()) {
+        const qint64 Lifted = SeedYesterdays(C);
+        for (const TEnd How : {TEnd::Reload, TEnd::Filter, TEnd::Queue}) {
+            SCOPED_TRACE(std::string(C.Name) + " " + std::to_string(int(How)));
+            Open(C);
+            Lift(Lifted);
+            End(How);
+            const qint64 Number = Add(C);
+            Press(Qt::Key_F2);
+            EXPECT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+            EXPECT_TRUE(Saved(C).split(u"°"_s).contains(Numbers(C, {Number}))) << Saved(C).toStdString();
+        }
+    }
+    // The contract typed after the edit is lent and paid out at the amount typed.
+    EXPECT_EQ(QueryText(u"SELECT count(*), min( Sum_c ), max( Sum_c ), min( date_c ) FROM Contracts "
+                        "WHERE docno > 1"_s),
+              u"3@1000@1000@01.03.2024"_s);
+    EXPECT_EQ(
+        QueryText(u"SELECT count(*), min( sum_o ) FROM Outcomes WHERE payment_type = 1 AND contract_n > 1"_s),
+        u"3@1000"_s);
+
+    // A sale of yesterday's purchase 1.
+    TSaleEntry Sale;
+    Sale.DocNo = 1;
+    Sale.Date = Yesterday;
+    Sale.Owner = u"8001011234"_s;
+    Sale.Contract = u"1"_s;
+    Sale.SaleType = stPurchased;
+    Sale.Sum = 90;
+    Sale.Customer = u"Петър"_s;
+    Sale.Supplier = u"Мария Колева"_s;
+    for (const QString& Sql : SaleStatements(u"Items_sales"_s, u"docno"_s, false, 0, 0, Sale, u"maria"_s))
+        Exec(Sql);
+    const TQueueCase Sales{"sale",
+                           Maker<TfrmItems_sales>(),
+                           u"Продажба на вещи"_s,
+                           u"Items_sales"_s,
+                           u"продажба на вещ"_s,
+                           {},
+                           {},
+                           QString(),
+                           false};
+    for (const TEnd How : {TEnd::Reload, TEnd::Filter, TEnd::Queue}) {
+        SCOPED_TRACE("sale " + std::to_string(int(How)));
+        Open(Sales);
+        auto* Window = static_cast<TfrmItems_sales*>(Form.data());
+        Lift(1);
+        ASSERT_FALSE(Window->rbPledged->isEnabled());
+        End(How);
+        for (QWidget* Choice :
+             std::initializer_list<QWidget*>{Window->rbPledged, Window->rbPurchased, Window->leContract})
+            EXPECT_TRUE(Choice->isEnabled()) << Choice->objectName().toStdString();
+    }
+    ExpectBooksHold();
+    ExpectTradeBooksHold(TContractShop::Today);
 }

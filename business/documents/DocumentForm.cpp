@@ -245,6 +245,14 @@ void TDocumentForm::EndEditing() {
 
 void TDocumentForm::EditEnded() {}
 
+bool TDocumentForm::DoAdd() {
+    for (TListEdit* Lookup : pnlParams->findChildren<TListEdit*>())
+        if (Lookup->TakeMissingCode()) CodeTaken(Lookup);
+    return TMAccountReadForm::DoAdd();
+}
+
+void TDocumentForm::CodeTaken(TListEdit*) {}
+
 void TDocumentForm::DropQueue() {
     FDocuments.clear();
     FGuarded.clear();

@@ -95,6 +95,9 @@ public:
     bool Done() override;
     // Caption, list, and the table's next number proposed.
     bool Reset() override;
+    // New: a code typed that a lookup does not list is read from its register first, so that a
+    // record registered since the list was filled is not refused.
+    bool DoAdd() override;
     bool Add() override;
     bool Save() override;
     bool Edit() override;
@@ -142,6 +145,9 @@ protected:
     // After an edit ends, queued or given up: the window frees what it held fixed for the lifted
     // document. The base has put back the number proposed before the lift, today and no amount.
     virtual void EditEnded();
+    // New found the record of Lookup's code in its register: the window takes from it what it
+    // takes when the code is typed, as far as that overwrites nothing the operator typed.
+    virtual void CodeTaken(TListEdit* Lookup);
     // Ctrl+F9 and the window's print button.
     virtual void PrintDocument() = 0;
 

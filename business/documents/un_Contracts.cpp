@@ -540,7 +540,7 @@ bool TfrmContracts::Init() {
     const bool Result = TDocumentForm::Init();
     try {
         GetOwnersList(this, leOwner);
-        GetItemsList(this, leItem);
+        StartItemsList(this, leItem);
         GetVehiclesList(this, code_MPS);
     } catch (const EDatabaseError& E) {
         // The window still opens; it cannot offer what it could not read.
@@ -877,6 +877,13 @@ bool TfrmContracts::Add() {
 
 void TfrmContracts::EditEnded() {
     LockLoanFigures(false);
+}
+
+// The borrower's band and fees, the item's and the vehicle's panels: all shown, none typed.
+void TfrmContracts::CodeTaken(TListEdit* Lookup) {
+    if (Lookup == leOwner) OwnerChanged();
+    if (Lookup == leItem) ItemChanged();
+    if (Lookup == code_MPS) VehicleChanged();
 }
 
 void TfrmContracts::LockLoanFigures(bool On) {

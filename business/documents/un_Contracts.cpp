@@ -947,8 +947,10 @@ bool TfrmContracts::event(QEvent* Event) {
         const auto* Refresh = static_cast<TRefreshEvent*>(Event);
         try {
             if (Refresh->LParam == 1) {
-                GetItemsList(this, leItem);
+                // The items are read again one code at a time, the one saved first.
+                StartItemsList(this, leItem);
                 leItem->setText(ReadRegString(u"Last_Item"_s));
+                if (leItem->TakeMissingCode()) CodeTaken(leItem);
             } else if (Refresh->LParam == 2) {
                 GetOwnersList(this, leOwner);
                 QString Code;

@@ -613,6 +613,8 @@ TEST_F(ContractWindow, TodayOnlyOptionHidesEarlierContracts) {
 }
 
 TEST_F(ContractWindow, RegistersThatSavedRefreshTheLookupsAndTheLastInputsComeBack) {
+    // The code is typed first, found in no register, and then registered.
+    Type(Form->leItem, u"9"_s);
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Insert into Items values ( 9, \"Гривна\", 1 )"_s));
     WriteRegString(u"Last_Item"_s, u"9"_s);
     TRefreshEvent ItemSaved(0, 1);

@@ -803,6 +803,8 @@ TEST_F(DocumentQueue, AnEditThatEndsLeavesTheWindowReadyForANewDocument) {
         for (QWidget* Choice :
              std::initializer_list<QWidget*>{Window->rbPledged, Window->rbPurchased, Window->leContract})
             EXPECT_TRUE(Choice->isEnabled()) << Choice->objectName().toStdString();
+        // The lifted sale's origin is sold: no new sale takes it.
+        EXPECT_TRUE(Window->leContract->text().isEmpty());
     }
     ExpectBooksHold();
     ExpectTradeBooksHold(TContractShop::Today);

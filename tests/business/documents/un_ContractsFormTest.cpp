@@ -974,18 +974,14 @@ TEST_F(ContractWindow, WhatAnotherWorkstationRegisteredMeanwhileIsTaken) {
         Type(Form->feDuration, u"30"_s);
         Type(Form->code_MPS, Vehicle);
         Form->edNotes->setFocus();
-        if (TypedFirst)
-            RegisterElsewhere(Owner, Item, Vehicle);
-        else {
-            EXPECT_EQ(Form->pnlOwner->text(), u"Петър Стоянов"_s);
-            EXPECT_EQ(Form->feM_IR->Value(), 5);
-            EXPECT_EQ(Form->pnlSN->text(), u"Гривна"_s);
-            EXPECT_EQ(Form->pnl_Reg_nomer->text(), u"CB5678BA"_s);
-        }
+        if (TypedFirst) RegisterElsewhere(Owner, Item, Vehicle);
         Presenter.Clear();
         const auto Number = qint64(Form->feDocNo->Value());
         Press(Qt::Key_F4);
         ASSERT_EQ(Form->PendingSql.size(), 2) << Presenter.Texts().join(u'|').toStdString();
+        EXPECT_EQ(Form->pnlOwner->text(), u"Петър Стоянов"_s);
+        EXPECT_EQ(Form->pnlSN->text(), u"Гривна"_s);
+        EXPECT_EQ(Form->pnl_Reg_nomer->text(), u"CB5678BA"_s);
         Press(Qt::Key_F2);
         EXPECT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
         EXPECT_EQ(
@@ -1008,17 +1004,24 @@ TEST_F(ContractWindow, WhatAnotherWorkstationRegisteredMeanwhileIsTaken) {
     Purchases->SetUserName(u"maria"_s);
     Purchases->ShowForm();
     QApplication::processEvents();
-    Type(Purchases->leOwner, u"7003033333"_s);
-    Type(Purchases->leItem, u"42"_s);
-    Type(Purchases->feSum_c, u"120"_s);
-    Type(Purchases->edSupplier_name, u"Мария Колева"_s);
-    RegisterElsewhere(u"7003033333"_s, u"42"_s);
-    Presenter.Clear();
-    Press(Qt::Key_F4);
-    EXPECT_EQ(Purchases->Grid->Cells(4, 2), u"Гривна"_s);
-    Press(Qt::Key_F2);
-    EXPECT_TRUE(Purchases->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
-    EXPECT_EQ(QueryText(u"Select EGN, code_i, customer_name From Items_purchases"_s),
-              u"7003033333@42@Петър Стоянов"_s);
+    // The deliverer typed stays; one still to be typed takes the seller's names.
+    for (const QString& Deliverer : {QString(), u"Иван Колев"_s}) {
+        const QString Seller = Deliverer.isEmpty() ? u"7003033333"_s : u"7004044444"_s;
+        const QString Item = Deliverer.isEmpty() ? u"42"_s : u"43"_s;
+        Type(Purchases->leOwner, Seller);
+        Type(Purchases->leItem, Item);
+        Type(Purchases->feSum_c, u"120"_s);
+        Type(Purchases->edCustomer_name, Deliverer);
+        Type(Purchases->edSupplier_name, u"Мария Колева"_s);
+        RegisterElsewhere(Seller, Item);
+        Presenter.Clear();
+        const int Row = Purchases->Grid->RowCount() - (Deliverer.isEmpty() ? 1 : 0);
+        Press(Qt::Key_F4);
+        EXPECT_EQ(Purchases->Grid->Cells(4, Row), u"Гривна"_s);
+        Press(Qt::Key_F2);
+        EXPECT_TRUE(Purchases->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+        EXPECT_EQ(QueryText(u"Select customer_name From Items_purchases Where EGN = %1"_s.arg(Seller)),
+                  Deliverer.isEmpty() ? u"Петър Стоянов"_s : Deliverer);
+    }
     ExpectTradeBooksHold(TContractShop::Today);
 }

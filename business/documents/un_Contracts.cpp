@@ -881,9 +881,12 @@ void TfrmContracts::EditEnded() {
 
 // The borrower's band and fees, the item's and the vehicle's panels: all shown, none typed.
 void TfrmContracts::CodeTaken(TListEdit* Lookup) {
-    if (Lookup == leOwner) OwnerChanged();
-    if (Lookup == leItem) ItemChanged();
-    if (Lookup == code_MPS) VehicleChanged();
+    if (Lookup == leOwner)
+        OwnerChanged();
+    else if (Lookup == leItem)
+        ItemChanged();
+    else if (Lookup == code_MPS)
+        VehicleChanged();
 }
 
 void TfrmContracts::LockLoanFigures(bool On) {

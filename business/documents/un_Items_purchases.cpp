@@ -373,8 +373,10 @@ void TfrmItems_purchases::ItemChanged() {
 
 // The seller's names go where the deliverer is still to be typed.
 void TfrmItems_purchases::CodeTaken(TListEdit* Lookup) {
-    if (Lookup == leItem) ItemChanged();
-    if (Lookup == leOwner && edCustomer_name->text().trimmed().isEmpty()) OwnerChanged();
+    if (Lookup == leItem)
+        ItemChanged();
+    else if (Lookup == leOwner && edCustomer_name->text().trimmed().isEmpty())
+        OwnerChanged();
 }
 
 TPurchaseEntry TfrmItems_purchases::CurrentEntry() const {

@@ -187,6 +187,7 @@ TEST(ListEdit, ACodeTheListLacksIsAskedForAndJoinsIt) {
         QStringList Asked;
         w.Edit->OnMissingCode = [&Asked](const QString& Code) {
             Asked << Code;
+            if (Code == u"8"_s) return QStringList{u"8"_s, u"Друг Клиент"_s, u"Варна"_s};
             return Code == u"7"_s || Code == u"007"_s ? QStringList{u"7"_s, u"Нов Клиент"_s, u"Русе"_s}
                                                       : QStringList();
         };
@@ -199,8 +200,11 @@ TEST(ListEdit, ACodeTheListLacksIsAskedForAndJoinsIt) {
         TypeText(w.Edit, u"9"_s);
         w.Edit->setText(u"007"_s);
         EXPECT_FALSE(w.Edit->TakeMissingCode());
-        EXPECT_EQ(Asked, (QStringList{u"7"_s, u"79"_s, u"007"_s, u"007"_s}));
-        EXPECT_EQ(w.Grid()->RowCount(), Empty ? Rows : Rows + 1);
+        // A second one joins beside the first.
+        w.Edit->setText(u"8"_s);
+        EXPECT_EQ(Asked, (QStringList{u"7"_s, u"79"_s, u"007"_s, u"007"_s, u"8"_s}));
+        EXPECT_EQ(w.Grid()->RowCount(), Empty ? Rows + 1 : Rows + 2);
+        EXPECT_EQ(w.RowOf(0, u"7"_s), Empty ? 1 : Rows);
     }
 }
 

@@ -91,12 +91,38 @@ int TCustomListEdit::LocateText(QString& Text, QString& CellText) {
 void TCustomListEdit::Change() {
     if (FUpdating) return;
     if (!text().isEmpty() && FForm && !FForm->Filled()) FForm->FillGrid();
+    TakeMissingCode();
     if (FSuggestText) Suggest();
     if (FDescrControl && FDescrOnChanging) {
         if (!EnsureFilled()) return;
         UpdateDescription();
     }
     if (OnChange) OnChange(this);
+}
+
+bool TCustomListEdit::TakeMissingCode() {
+    const QString Code = text().trimmed();
+    if (!OnMissingCode || !FForm || Code.isEmpty() ||
+        !ListEditLookup(this, FDropColumn, FDropColumn, Code).isEmpty())
+        return false;
+    const QStringList Cells = OnMissingCode(Code);
+    // A code typed in another form of its key (a personal number without its leading zeros) finds
+    // the row listed already.
+    const QString Key = Cells.value(FDropColumn);
+    if (Key.isEmpty() || !ListEditLookup(this, FDropColumn, FDropColumn, Key).isEmpty()) return false;
+    TRichGrid* Grid = FForm->Grid();
+    int Row = Grid->FixedRows();
+    // An empty list keeps one blank row.
+    if (Grid->RowCount() != Row + 1 || !Grid->Cells(FDropColumn, Row).isEmpty()) {
+        Row = Grid->RowCount();
+        Grid->SetRowCount(Row + 1);
+    }
+    for (int C = 0; C < Grid->ColCount(); ++C)
+        Grid->SetCells(C, Row, Cells.value(C));
+    Grid->SetRow(Row);
+    FForm->SetFilled(true);
+    if (FDescrControl) UpdateDescription();
+    return true;
 }
 
 // The row the text stands for: the current row when its drop cell is the text, else the

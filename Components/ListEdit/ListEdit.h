@@ -7,6 +7,7 @@
 #include "Components/Edits/ButtonEdit.h"
 
 #include <QPointer>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -50,6 +51,14 @@ public:
 
     // After every change of the text (once the list is filled, when there is a description).
     TControlEvent OnChange;
+    // Asked for a code the list holds no row for: the register behind the list may have gained it
+    // since the list was filled. The record's cells in the list's columns; none when the register
+    // has no such code.
+    std::function<QStringList(const QString& Code)> OnMissingCode;
+
+    // When the list holds no row for the text and OnMissingCode gives one, the row joins the list
+    // and the description shows it; true then. Every change of the text asks.
+    bool TakeMissingCode();
 
     // The row for Text: the current row when its drop cell equals Text, else the row that the
     // prefix search finds from the top (Text is cut to the matched prefix); that row becomes

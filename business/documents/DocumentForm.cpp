@@ -247,8 +247,22 @@ void TDocumentForm::EndEditing() {
     StopEditing();
     ShowEditing(false);
     FLiftedRow.clear();
+    // The lifted document's day and amount would go into the next one, which must be today's.
     feDocNo->SetValue(FNumberBeforeEdit);
+    feSum_c->SetValue(0);
+    dtDate_c->setDate(DateTimeToQDate(Date()));
+    EditEnded();
 }
+
+void TDocumentForm::EditEnded() {}
+
+bool TDocumentForm::DoAdd() {
+    for (TListEdit* Lookup : pnlParams->findChildren<TListEdit*>())
+        if (Lookup->TakeMissingCode()) CodeTaken(Lookup);
+    return TMAccountReadForm::DoAdd();
+}
+
+void TDocumentForm::CodeTaken(TListEdit*) {}
 
 void TDocumentForm::DropQueue() {
     FDocuments.clear();
@@ -319,11 +333,12 @@ bool TDocumentForm::Add() {
     }
     QueueDocument(Document);
     AppendGridRow(Grid, EntryRow());
+    if (EditingRow) {
+        EndEditing();
+        return true;
+    }
     feSum_c->SetValue(0);
-    // After an edit the number edit proposes again what it did before the lift.
-    feDocNo->SetValue(EditingRow ? FNumberBeforeEdit : feDocNo->Value() + 1);
-    StopEditing();
-    ShowEditing(false);
+    feDocNo->SetValue(feDocNo->Value() + 1);
     return true;
 }
 

@@ -96,6 +96,9 @@ public:
     bool Done() override;
     // Caption, list, and the table's next number proposed.
     bool Reset() override;
+    // New: a code typed that a lookup does not list is read from its register first, so that a
+    // record registered since the list was filled is not refused.
+    bool DoAdd() override;
     // A new document refused because its number is taken proposes the next free one.
     bool Add() override;
     bool Save() override;
@@ -142,6 +145,12 @@ protected:
     virtual QStringList EntryRow() = 0;
     // Edit: the cells of the lifted row into the edits (the number is in feDocNo already).
     virtual void RowToEdits(const QStringList& Cells) = 0;
+    // After an edit ends, queued or given up: the window frees what it held fixed for the lifted
+    // document. The base has put back the number proposed before the lift, today and no amount.
+    virtual void EditEnded();
+    // New found the record of Lookup's code in its register: the window takes from it what it
+    // takes when the code is typed, as far as that overwrites nothing the operator typed.
+    virtual void CodeTaken(TListEdit* Lookup);
     // Ctrl+F9 and the window's print button.
     virtual void PrintDocument() = 0;
 
@@ -254,7 +263,8 @@ private:
     // whether Number is not.
     qint64 FirstFreeNumber(qint64 From);
     bool NumberTaken(qint64 Number);
-    // Gives up the running edit: the number edit back to the operator, the caption plain.
+    // Ends the running edit, queued or given up: the window as it was before the lift, ready for a
+    // new document.
     void EndEditing();
     // Inside Save's transaction: the queued deletes asked again, the guarded statements run; the
     // refusal of the first document that fails, Refused its place.

@@ -540,7 +540,7 @@ bool TfrmContracts::Init() {
     const bool Result = TDocumentForm::Init();
     try {
         GetOwnersList(this, leOwner);
-        GetItemsList(this, leItem);
+        StartItemsList(this, leItem);
         GetVehiclesList(this, code_MPS);
     } catch (const EDatabaseError& E) {
         // The window still opens; it cannot offer what it could not read.
@@ -883,9 +883,21 @@ bool TfrmContracts::Add() {
             this, Entry.ItemCode, u"Желаете ли да я заложите отново?"_s, QueuedContractsOn(Entry.ItemCode));
         if (!Question.isEmpty() && ConfirmYesNoFmt(Question) != mrYes) return false;
     }
-    const bool Added = TDocumentForm::Add();
-    LockLoanFigures(EditingRow);
-    return Added;
+    return TDocumentForm::Add();
+}
+
+void TfrmContracts::EditEnded() {
+    LockLoanFigures(false);
+}
+
+// The borrower's band and fees, the item's and the vehicle's panels: all shown, none typed.
+void TfrmContracts::CodeTaken(TListEdit* Lookup) {
+    if (Lookup == leOwner)
+        OwnerChanged();
+    else if (Lookup == leItem)
+        ItemChanged();
+    else if (Lookup == code_MPS)
+        VehicleChanged();
 }
 
 void TfrmContracts::LockLoanFigures(bool On) {
@@ -949,8 +961,10 @@ bool TfrmContracts::event(QEvent* Event) {
         const auto* Refresh = static_cast<TRefreshEvent*>(Event);
         try {
             if (Refresh->LParam == 1) {
-                GetItemsList(this, leItem);
+                // The items are read again one code at a time, the one saved first.
+                StartItemsList(this, leItem);
                 leItem->setText(ReadRegString(u"Last_Item"_s));
+                if (leItem->TakeMissingCode()) CodeTaken(leItem);
             } else if (Refresh->LParam == 2) {
                 GetOwnersList(this, leOwner);
                 QString Code;

@@ -187,6 +187,8 @@ protected:
     QStringList EntryStatements() override;
     QStringList EntryRow() override;
     void RowToEdits(const QStringList& Cells) override;
+    void EditEnded() override;
+    void CodeTaken(TListEdit* Lookup) override;
     // Prints the selected saved contract.
     void PrintDocument() override;
     QString DocumentNoun() const override;

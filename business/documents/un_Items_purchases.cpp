@@ -371,6 +371,14 @@ void TfrmItems_purchases::ItemChanged() {
     pnlSN->setText(ListEditLookup(leItem, 0, 2, leItem->text().trimmed()));
 }
 
+// The seller's names go where the deliverer is still to be typed.
+void TfrmItems_purchases::CodeTaken(TListEdit* Lookup) {
+    if (Lookup == leItem)
+        ItemChanged();
+    else if (Lookup == leOwner && edCustomer_name->text().trimmed().isEmpty())
+        OwnerChanged();
+}
+
 TPurchaseEntry TfrmItems_purchases::CurrentEntry() const {
     TPurchaseEntry E;
     E.DocNo = feDocNo->Value();

@@ -106,6 +106,7 @@ protected:
     QString DeleteRefusal(qint64 Number) override;
     QString DeleteNote(int Row, qint64 Number) override;
     QStringList DeleteStatements(int Row, qint64 Number) override;
+    void CodeTaken(TListEdit* Lookup) override;
 
 private:
     TPurchaseEntry CurrentEntry() const;

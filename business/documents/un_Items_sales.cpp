@@ -561,7 +561,6 @@ bool TfrmItems_sales::Add() {
         Correct = OrdersToCorrectText(this, u"Incomes"_s, Entry.SaleType == stPledged ? 4 : 5,
                                       StrToIntOrZero(EditingKey), FOwnReceipt, u"продажба"_s);
     if (!TDocumentForm::Add()) return false;
-    LockOrigin(false);
     if (!Correct.isEmpty()) ShowMessageEx(Correct);
     return true;
 }
@@ -582,6 +581,12 @@ QStringList TfrmItems_sales::DeleteStatements(int Row, qint64 Number) {
     QStringList Statements = SaleDeleteStatements(TableName, KeyField, Number, Type, Origin);
     Guard(Statements[0], Format(u"Продажба %d е изтрита или променена междувременно."_s, {Number}));
     return Statements;
+}
+
+// The lifted sale's origin is sold: the next sale chooses its own.
+void TfrmItems_sales::EditEnded() {
+    LockOrigin(false);
+    leContract->clear();
 }
 
 void TfrmItems_sales::LockOrigin(bool Locked) {

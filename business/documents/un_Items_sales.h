@@ -108,6 +108,7 @@ protected:
     QStringList EntryStatements() override;
     QStringList EntryRow() override;
     void RowToEdits(const QStringList& Cells) override;
+    void EditEnded() override;
     // The sale contract of the selected saved sale.
     void PrintDocument() override;
     // What is sold is no longer offered.

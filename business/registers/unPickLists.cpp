@@ -43,6 +43,11 @@ const QString ItemsSql = uR"sql(
     SELECT Items.code_i, Item_types.Name_i_t, Items.SN
       FROM Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t
      ORDER BY Item_types.Name_i_t, Items.SN)sql"_s;
+const QString ItemSql = uR"sql(
+    SELECT Items.code_i, Item_types.Name_i_t, Items.SN
+      FROM Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t
+     WHERE ( Items.code_i = %d ))sql"_s;
+const QString ItemsHeader = u"Шифър@Наименование@сериен номер"_s;
 const QString AllPurchasesSql = uR"sql(
     SELECT Items_purchases.docno, Items_purchases.date_d, Items_purchases.code_i, Items.SN,
            Item_types.Name_i_t, Items_purchases.sum_s
@@ -51,8 +56,11 @@ const QString AllPurchasesSql = uR"sql(
                        INNER JOIN Items_purchases ON Items.code_i = Items_purchases.code_i)
            ON Owners.EGN = Items_purchases.EGN)sql"_s;
 const QString OwnersSql = uR"sql(Select EGN, Three_names, pref_code FROM Owners ORDER BY Three_names)sql"_s;
+const QString OwnerSql = uR"sql(Select EGN, Three_names, pref_code FROM Owners WHERE ( EGN = %d ))sql"_s;
 const QString TaxesSql = uR"sql(SELECT code_t, name_t, is_once FROM Taxes ORDER BY code_t)sql"_s;
 const QString VehiclesSql = uR"sql(SELECT code_MPS, marka, model, reg_nomer FROM MPS ORDER BY code_MPS)sql"_s;
+const QString VehicleSql =
+    uR"sql(SELECT code_MPS, marka, model, reg_nomer FROM MPS WHERE ( code_MPS = %d ))sql"_s;
 
 const QString PurchasesHeader = u"Договор@Дата@Шифър@Вещ@Тип@Сума"_s;
 
@@ -61,6 +69,35 @@ constexpr int SaleAmountField = 3;
 constexpr int SaleFieldCount = 4;
 // The price of a purchase row.
 constexpr int PurchaseSumField = 5;
+
+// Owners are listed by their personal number padded to 10 digits.
+void PadOwnerCodes(TDelimitedStringList& List) {
+    for (int r = 0; r < List.Count(); ++r) {
+        QString EGN;
+        FormatEGN(List.GetField(r, 0), EGN);
+        List.SetField(r, 0, EGN);
+    }
+}
+
+// A code the list lacks is read from the register with RowSql (the code in place of its %d), as
+// Prepare makes the list's rows; a failing query is shown, and the code stays missing.
+void TakeMissingCodes(QObject* Owner, TCustomListEdit* ListEdit, const QString& RowSql,
+                      void (*Prepare)(TDelimitedStringList&) = nullptr) {
+    ListEdit->OnMissingCode = [Receiver = QPointer<QObject>(Owner), RowSql, Prepare](const QString& Code) {
+        bool IsNumber = false;
+        const qint64 Key = Code.toLongLong(&IsNumber);
+        if (!IsNumber || Key <= 0) return QStringList();
+        TDelimitedStringList Rows;
+        try {
+            RunQuery(Receiver, AdoConnection, Format(RowSql, {Key}), &Rows);
+        } catch (const EDatabaseError& E) {
+            ShowDatabaseError(E.Message(), E.Sql());
+            return QStringList();
+        }
+        if (Prepare) Prepare(Rows);
+        return Rows.Count() > 0 ? Rows.Get(0).split(Rows.FieldDelimiter()) : QStringList();
+    };
+}
 
 void FormatAmountField(TDelimitedStringList& List, int Field) {
     for (int r = 0; r < List.Count(); ++r)
@@ -157,8 +194,14 @@ bool ExtractContractsForSale(QObject* Owner, bool Pledged, TCustomListEdit* List
 bool GetItemsList(QObject* Owner, TCustomListEdit* ListEdit) {
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection, ItemsSql, &List);
-    FillListEdit(ListEdit, u"Шифър@Наименование@сериен номер"_s, List, 0);
+    FillListEdit(ListEdit, ItemsHeader, List, 0);
+    TakeMissingCodes(Owner, ListEdit, ItemSql);
     return true;
+}
+
+void StartItemsList(QObject* Owner, TCustomListEdit* ListEdit) {
+    FillListEdit(ListEdit, ItemsHeader, TDelimitedStringList(), 0);
+    TakeMissingCodes(Owner, ListEdit, ItemSql);
 }
 
 bool GetUnsoldPurchasesList(QObject* Owner, TCustomListEdit* ListEdit) {
@@ -171,12 +214,9 @@ bool GetUnsoldPurchasesList(QObject* Owner, TCustomListEdit* ListEdit) {
 bool GetOwnersList(QObject* Owner, TCustomListEdit* ListEdit) {
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection, OwnersSql, &List);
-    for (int r = 0; r < List.Count(); ++r) {
-        QString EGN;
-        FormatEGN(List.GetField(r, 0), EGN);
-        List.SetField(r, 0, EGN);
-    }
+    PadOwnerCodes(List);
     FillListEdit(ListEdit, u"ЕГН@Собствено, бащино и фамилно име@Преференция"_s, List, 0);
+    TakeMissingCodes(Owner, ListEdit, OwnerSql, PadOwnerCodes);
     return true;
 }
 
@@ -193,6 +233,7 @@ bool GetVehiclesList(QObject* Owner, TCustomListEdit* ListEdit) {
     TDelimitedStringList List;
     RunQuery(Owner, AdoConnection, VehiclesSql, &List);
     FillListEdit(ListEdit, u"Шифър@марка@модел@държ. рег. N:"_s, List, 0);
+    TakeMissingCodes(Owner, ListEdit, VehicleSql);
     return true;
 }
 

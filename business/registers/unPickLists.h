@@ -2,7 +2,9 @@
 // The pick lists behind the lookup fields of the register and document windows: items, owners,
 // vehicles, fees, payment types, purchases and the items on sale. Each fills its lookup edit from
 // one query and writes nothing. A failing query leaves the routine with its EDatabaseError and
-// the lookup as it was. Every function is true once its query has run.
+// the lookup as it was. Every function is true once its query has run. The item, owner and
+// vehicle lookups read a code they do not list from its register, so that what another window
+// or workstation registered since is found.
 
 class QObject;
 class TCustomListEdit;
@@ -16,6 +18,10 @@ bool ExtractContractsForSale(QObject* Owner, bool Pledged, TCustomListEdit* List
 
 // Items by type name and serial number: code, type, serial number.
 bool GetItemsList(QObject* Owner, TCustomListEdit* ListEdit);
+// The item lookup with no rows yet: each code typed is read from the register on its own, and
+// GetItemsList fills all of them when the list is to be shown. A shop holds as many items as
+// contracts, too many to read when a window opens.
+void StartItemsList(QObject* Owner, TCustomListEdit* ListEdit);
 // Every purchase, sold or not, with its price; the edit's text is cleared first.
 bool GetUnsoldPurchasesList(QObject* Owner, TCustomListEdit* ListEdit);
 // Owners by name: the personal number padded to 10 digits, names, preferential code.

@@ -175,6 +175,39 @@ TEST(ListEdit, TypingACodeShowsItsDescription) {
     EXPECT_GT(w.Changes, 0);
 }
 
+// A code the list lacks is asked for: the row given joins the list once, into the blank row of an
+// empty one, and its description shows. A listed code is not asked for; a code given in another
+// form of a listed key, or one nobody has, adds nothing.
+TEST(ListEdit, ACodeTheListLacksIsAskedForAndJoinsIt) {
+    for (const bool Empty : {false, true}) {
+        SCOPED_TRACE(Empty ? "empty list" : "filled list");
+        TLookupWindow w;
+        if (Empty) FillListEdit(w.Edit, Header, MakeList(QString()), 0);
+        const int Rows = w.Grid()->RowCount();
+        QStringList Asked;
+        w.Edit->OnMissingCode = [&Asked](const QString& Code) {
+            Asked << Code;
+            if (Code == u"8"_s) return QStringList{u"8"_s, u"Друг Клиент"_s, u"Варна"_s};
+            return Code == u"7"_s || Code == u"007"_s ? QStringList{u"7"_s, u"Нов Клиент"_s, u"Русе"_s}
+                                                      : QStringList();
+        };
+        TypeText(w.Edit, u"7"_s);
+        EXPECT_EQ(w.Descr->text(), u"Нов Клиент"_s);
+        EXPECT_EQ(w.Grid()->RowCount(), Empty ? Rows : Rows + 1);
+        EXPECT_EQ(w.RowOf(0, u"7"_s), Empty ? 1 : Rows);
+        w.Edit->clear();
+        TypeText(w.Edit, u"7"_s);
+        TypeText(w.Edit, u"9"_s);
+        w.Edit->setText(u"007"_s);
+        EXPECT_FALSE(w.Edit->TakeMissingCode());
+        // A second one joins beside the first.
+        w.Edit->setText(u"8"_s);
+        EXPECT_EQ(Asked, (QStringList{u"7"_s, u"79"_s, u"007"_s, u"007"_s, u"8"_s}));
+        EXPECT_EQ(w.Grid()->RowCount(), Empty ? Rows + 1 : Rows + 2);
+        EXPECT_EQ(w.RowOf(0, u"7"_s), Empty ? 1 : Rows);
+    }
+}
+
 TEST(ListEdit, TypingANamePrefixCompletesTheName) {
     TLookupWindow w(1, 0);
     w.Edit->SetSuggestText(true);

@@ -3,6 +3,7 @@
 
 #include "business/documents/DocumentForm.h"
 
+#include "Components/Edits/DocumentDateEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
 #include "Components/Filter/SimpleFilterDialog.h"
@@ -12,11 +13,13 @@
 #include "business/documents/un_Contracts.h"
 #include "business/documents/un_Incomes.h"
 #include "business/documents/un_Items_purchases.h"
+#include "business/documents/un_Items_sales.h"
 #include "business/documents/un_Outcomes.h"
 #include "business/registers/unPickLists.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
+#include "tests/support/Books.h"
 #include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
@@ -28,6 +31,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPointer>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
@@ -755,4 +759,89 @@ TEST_F(DocumentQueue, ASaveShowsItsDocumentsAsAFullReloadWould) {
             EXPECT_EQ(Refreshed.join(u"\n"_s).toStdString(), Reloaded.join(u"\n"_s).toStdString());
         }
     }
+}
+
+// However an edit of yesterday's document ends, given up at F8 or at F6 or queued with F4, the
+// window is as it was before F3: its fields editable, the amount cleared and today's date for the
+// next document, which is written as typed. The sale window gives its choice of what is sold back.
+TEST_F(DocumentQueue, AnEditThatEndsLeavesTheWindowReadyForANewDocument) {
+    enum class TEnd { Reload, Filter, Queue };
+    const QDate Today = QDate(2024, 3, 1);
+    auto Lift = [&](qint64 Number) {
+        SelectRow(Number);
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        ASSERT_TRUE(Form->EditingRow) << Presenter.Texts().join(u'|').toStdString();
+        ASSERT_NE(Form->dtDate_c->date(), Today);
+    };
+    auto End = [&](TEnd How) {
+        Presenter.Clear();
+        if (How == TEnd::Queue) {
+            Form->feDocNo->setFocus();
+            Press(Qt::Key_F4);
+        } else {
+            Presenter.PlanAnswer(mrNo);
+            if (How == TEnd::Reload)
+                Press(Qt::Key_F8);
+            else {
+                FilterNumbers(Form, u":999"_s);
+                Host.activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&Host));
+            }
+        }
+        EXPECT_EQ(Presenter.Texts(), How == TEnd::Queue ? QStringList() : QStringList{LoadStr(65194)});
+        EXPECT_FALSE(Form->EditingRow);
+        EXPECT_FALSE(Form->feSum_c->isReadOnly());
+        EXPECT_FALSE(Form->dtDate_c->isReadOnly());
+        EXPECT_EQ(Form->feSum_c->Value(), 0);
+        EXPECT_EQ(Form->dtDate_c->date(), Today);
+    };
+    qint64 Lifted = 0;
+    for (const TQueueCase& C : QueueCases()) {
+        Open(C);
+        Lifted = Add(C);
+        Press(Qt::Key_F2);
+        // Yesterday's, with the order a purchase paid it with.
+        Exec(u"UPDATE %1 SET %2 = %2 - 1"_s.arg(C.Table,
+                                                C.Table == u"Contracts"_s ? u"date_c"_s : u"date_d"_s));
+        if (C.Table == u"Items_purchases"_s)
+            Exec(u"UPDATE Outcomes SET date_d = date_d - 1 WHERE payment_type = 4"_s);
+        for (const TEnd How : {TEnd::Reload, TEnd::Filter, TEnd::Queue}) {
+            SCOPED_TRACE(std::string(C.Name) + " " + std::to_string(int(How)));
+            Open(C);
+            Lift(Lifted);
+            End(How);
+            const qint64 Number = Add(C);
+            Press(Qt::Key_F2);
+            EXPECT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+            EXPECT_TRUE(Saved(C).split(u"°"_s).contains(Numbers(C, {Number}))) << Saved(C).toStdString();
+        }
+    }
+    // The contracts typed after the edits are lent and paid out today.
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts INNER JOIN Outcomes ON contract_n = Contracts.docno "
+                        "WHERE payment_type = 1 AND date_c = 45352 AND sum_o = Sum_c"_s),
+              u"3"_s);
+
+    // A sale of the last purchase lifted, yesterday's.
+    Exec(
+        u"Insert into Items_sales values ( 1, 45351, %1, 2, 90, \"\", \"Мария\", \"maria\", 8001011234, 0 )"_s
+            .arg(Lifted));
+    Exec(u"UPDATE Items_purchases SET sold = True, sold_at_date = 45351 WHERE docno = %1"_s.arg(Lifted));
+    const TQueueCase Sales{
+        "sale", Maker<TfrmItems_sales>(), u"Продажби"_s, u"Items_sales"_s, u"продажба"_s, {}, {}, {}, {}};
+    for (const TEnd How : {TEnd::Reload, TEnd::Filter, TEnd::Queue}) {
+        SCOPED_TRACE("sale " + std::to_string(int(How)));
+        Open(Sales);
+        auto* Window = static_cast<TfrmItems_sales*>(Form.data());
+        Lift(1);
+        ASSERT_FALSE(Window->rbPledged->isEnabled());
+        End(How);
+        for (QWidget* Choice :
+             std::initializer_list<QWidget*>{Window->rbPledged, Window->rbPurchased, Window->leContract})
+            EXPECT_TRUE(Choice->isEnabled()) << Choice->objectName().toStdString();
+        // The lifted sale's origin is sold: no new sale takes it.
+        EXPECT_TRUE(Window->leContract->text().isEmpty());
+    }
+    ExpectBooksHold();
+    ExpectTradeBooksHold(TContractShop::Today);
 }

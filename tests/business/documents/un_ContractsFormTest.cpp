@@ -7,6 +7,7 @@
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
 #include "business/documents/un_Contracts.h"
+#include "business/documents/un_Items_purchases.h"
 #include "business/registers/un_Items.h"
 #include "business/registers/un_Owners.h"
 #include "core/unDatabase.h"
@@ -19,6 +20,7 @@
 #include "tests/support/FakeOfficePrinter.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
+#include "tests/support/WriteLock.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -611,6 +613,8 @@ TEST_F(ContractWindow, TodayOnlyOptionHidesEarlierContracts) {
 }
 
 TEST_F(ContractWindow, RegistersThatSavedRefreshTheLookupsAndTheLastInputsComeBack) {
+    // The code is typed first, found in no register, and then registered.
+    Type(Form->leItem, u"9"_s);
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Insert into Items values ( 9, \"Гривна\", 1 )"_s));
     WriteRegString(u"Last_Item"_s, u"9"_s);
     TRefreshEvent ItemSaved(0, 1);
@@ -935,3 +939,89 @@ TEST_F(ContractWindow, AReceiptOnTheContractSavedMeanwhileStopsItsMove) {
 }
 
 } // namespace
+
+namespace {
+
+// Another workstation's registration of a borrower of band 3, an item and, unless empty, a vehicle.
+void RegisterElsewhere(const QString& Owner, const QString& Item, const QString& Vehicle = QString()) {
+    QStringList Sqls{u"Insert into Owners values ( %1, \"Петър Стоянов\", \"София\", \"ул. Рила 3\", \"\", "
+                     "\"\", 1, 0, 3, \"555\", \"01.01.2020\", \"МВР София\", \"\" )"_s.arg(Owner),
+                     u"Insert into Items values ( %1, \"Гривна\", 1 )"_s.arg(Item)};
+    if (!Vehicle.isEmpty())
+        Sqls << u"Insert into MPS values ( %1, \"Шкода\", \"Октавия\", \"2010\", \"S2\", \"CB5678BA\", "
+                "\"SH2\", \"M2\", \"500\", \"1\", \"90000\", \"няма\" )"_s.arg(Vehicle);
+    for (const QString& Sql : Sqls)
+        ASSERT_TRUE(OtherWorkstationSaves(Sql.toUtf8().constData()));
+}
+
+} // namespace
+
+// Another workstation registers a borrower of a new band, an item and a vehicle while the window is
+// open: typed after that, or before it and queued after it, they are taken from the registers,
+// the borrower with the rate of its band, and the contract is written. The purchase window takes
+// its seller and item the same way.
+TEST_F(ContractWindow, WhatAnotherWorkstationRegisteredMeanwhileIsTaken) {
+    ASSERT_TRUE(OtherWorkstationSaves("Insert into Interest_rates values ( 4, 0, 100000, 0.05, 3 )"));
+    for (const bool TypedFirst : {false, true}) {
+        SCOPED_TRACE(TypedFirst ? "typed first" : "registered first");
+        const QString Owner = TypedFirst ? u"7002022222"_s : u"7001011111"_s;
+        const QString Item = TypedFirst ? u"41"_s : u"40"_s;
+        const QString Vehicle = TypedFirst ? u"9"_s : u"8"_s;
+        if (!TypedFirst) RegisterElsewhere(Owner, Item, Vehicle);
+        Type(Form->leOwner, Owner);
+        Type(Form->leItem, Item);
+        Type(Form->feSum_c, u"200"_s);
+        Type(Form->feDuration, u"30"_s);
+        Type(Form->code_MPS, Vehicle);
+        Form->edNotes->setFocus();
+        if (TypedFirst) RegisterElsewhere(Owner, Item, Vehicle);
+        Presenter.Clear();
+        const auto Number = qint64(Form->feDocNo->Value());
+        Press(Qt::Key_F4);
+        ASSERT_EQ(Form->PendingSql.size(), 2) << Presenter.Texts().join(u'|').toStdString();
+        EXPECT_EQ(Form->pnlOwner->text(), u"Петър Стоянов"_s);
+        EXPECT_EQ(Form->pnlSN->text(), u"Гривна"_s);
+        EXPECT_EQ(Form->pnl_Reg_nomer->text(), u"CB5678BA"_s);
+        Press(Qt::Key_F2);
+        EXPECT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+        EXPECT_EQ(
+            QueryText(
+                u"Select EGN, code_i, Sum_c, M_IR, code_MPS From Contracts Where docno = %1"_s.arg(Number)),
+            QStringList({Owner, Item, u"200"_s, u"5"_s, Vehicle}).join(u'@'));
+    }
+    ExpectBooksHold();
+
+    Close();
+    auto* Purchases = CreateForm<TfrmItems_purchases>(&Host, TMAccountForm::fsMDIChild);
+    const auto Leave = qScopeGuard([Purchases] {
+        Purchases->RunDone();
+        delete Purchases->Container();
+    });
+    Purchases->SetFormCaption(u"Покупка на вещи"_s);
+    Purchases->SetTableName(u"Items_purchases"_s);
+    Purchases->SetKeyField(u"docno"_s);
+    Purchases->SetRecordNoun(u"покупка на вещ"_s);
+    Purchases->SetUserName(u"maria"_s);
+    Purchases->ShowForm();
+    QApplication::processEvents();
+    // The deliverer typed stays; one still to be typed takes the seller's names.
+    for (const QString& Deliverer : {QString(), u"Иван Колев"_s}) {
+        const QString Seller = Deliverer.isEmpty() ? u"7003033333"_s : u"7004044444"_s;
+        const QString Item = Deliverer.isEmpty() ? u"42"_s : u"43"_s;
+        Type(Purchases->leOwner, Seller);
+        Type(Purchases->leItem, Item);
+        Type(Purchases->feSum_c, u"120"_s);
+        Type(Purchases->edCustomer_name, Deliverer);
+        Type(Purchases->edSupplier_name, u"Мария Колева"_s);
+        RegisterElsewhere(Seller, Item);
+        Presenter.Clear();
+        const int Row = Purchases->Grid->RowCount() - (Deliverer.isEmpty() ? 1 : 0);
+        Press(Qt::Key_F4);
+        EXPECT_EQ(Purchases->Grid->Cells(4, Row), u"Гривна"_s);
+        Press(Qt::Key_F2);
+        EXPECT_TRUE(Purchases->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+        EXPECT_EQ(QueryText(u"Select customer_name From Items_purchases Where EGN = %1"_s.arg(Seller)),
+                  Deliverer.isEmpty() ? u"Петър Стоянов"_s : Deliverer);
+    }
+    ExpectTradeBooksHold(TContractShop::Today);
+}

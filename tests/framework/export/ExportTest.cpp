@@ -585,6 +585,25 @@ TEST_F(ExportTest, DocumentColumnsKeepDatesAndNumbersWholeAndContinueInBands) {
         EXPECT_EQ(size.attribute("w:w").as_int() > size.attribute("w:h").as_int(), wider);
     }
 
+    // A first column between a third and a half of the page leads only the first band.
+    Grid.SetColCount(26);
+    Grid.SetRowCount(2);
+    QString wide;
+    while (NeededMm(Job.TableFont, wide) < (297 - 40) * 0.4)
+        wide += u'ж';
+    for (int k = 0; k < 26; ++k) {
+        Grid.SetCells(k, 0, U("Колона %1").arg(k));
+        Grid.SetCells(k, 1, k == 0 ? wide : date);
+    }
+    Job.FileName = Path(QStringLiteral("first.docx"));
+    TCountingProgress firstProgress;
+    ASSERT_EQ(ExportToWord(Job, firstProgress), erDone);
+    const QList<TWordTable> firstBands = ReadWordTables(Job.FileName);
+    ASSERT_GE(firstBands.size(), 2);
+    EXPECT_EQ(firstBands[0].Headers.value(0), U("Колона 0"));
+    for (const TWordTable& table : firstBands.mid(1))
+        EXPECT_FALSE(table.Headers.contains(U("Колона 0")));
+
     // A first column whose one word is wider than the landscape page is narrowed to the page.
     Grid.SetColCount(2);
     Grid.SetRowCount(2);

@@ -332,6 +332,8 @@ void TDocxWriter::BeginTable(const TDocxTable& Properties) {
     block.Streamed = true;
     block.Table = Properties;
     block.Table.Rows.clear();
+    // The widths come last: until then the rows' cells take the table's grid.
+    block.Table.ColumnWidths.clear();
     block.RowsFrom = block.RowsTo = FRows->File.pos();
     FBody.append(block);
 }
@@ -339,10 +341,7 @@ void TDocxWriter::BeginTable(const TDocxTable& Properties) {
 void TDocxWriter::AddTableRow(const QList<TDocxCell>& Row) {
     FRows->Scratch.reset();
     TBlock& table = FBody.last();
-    // The widths come last: the cells take the table's grid.
-    const QList<double> widths = std::exchange(table.Table.ColumnWidths, {});
     WriteTableRow(FRows->Scratch, table.Table, table.RowCount++, Row, {FFont, FFontSize, FColor});
-    table.Table.ColumnWidths = widths;
     std::ostringstream out;
     FRows->Scratch.first_child().print(out, "", pugi::format_raw, pugi::encoding_utf8);
     const std::string text = out.str();

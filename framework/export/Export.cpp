@@ -535,19 +535,20 @@ struct TWordBlock {
     double Need = 0;
 };
 
-// Widens the columns Part of Columns by equal shares until together they hold Need, adding at
-// most Spare; returns what was added.
-double WidenPart(QList<TWordColumn>& Columns, const QList<int>& Part, double Need, double Spare) {
+// Widens the columns Part of Columns by equal shares until together they hold Need, taking at
+// most Spare, which goes down by what is taken; returns the width they still lack.
+double WidenPart(QList<TWordColumn>& Columns, const QList<int>& Part, double Need, double& Spare) {
+    if (Part.isEmpty()) return 0;
     double have = 0;
     for (const int k : Part)
         have += Columns[k].Least;
-    const double add = std::min(Need - have, Spare);
-    if (Part.isEmpty() || add <= 0) return 0;
+    const double add = std::clamp(Need - have, 0.0, Spare);
     for (const int k : Part) {
         Columns[k].Least += add / double(Part.size());
         Columns[k].Natural = std::max(Columns[k].Natural, Columns[k].Least);
     }
-    return add;
+    Spare -= add;
+    return std::max(0.0, Need - have - add);
 }
 
 // A merged text's part of a band that the band has no room to widen: its first column and the
@@ -568,18 +569,13 @@ QList<TWordColumn> BandColumns(const QList<int>& Band, const QList<int>& Shown,
         columns.append(Columns[k]);
         used += Columns[k].Least;
     }
+    double spare = Room - used;
     for (const TWordBlock& block : Blocks) {
         QList<int> part;
-        double have = 0;
         for (int i = 0; i < Band.size(); ++i)
-            if (Shown[Band[i]] >= block.Left && Shown[Band[i]] <= block.Right) {
-                part.append(i);
-                have += columns[i].Least;
-            }
-        const double added = WidenPart(columns, part, block.Need, Room - used);
-        used += added;
-        if (Short && Short->Column < 0 && !part.isEmpty() && have + added < block.Need - 1e-6)
-            *Short = {Band[part.first()], block.Need - have - added};
+            if (Shown[Band[i]] >= block.Left && Shown[Band[i]] <= block.Right) part.append(i);
+        const double lacking = WidenPart(columns, part, block.Need, spare);
+        if (Short && Short->Column < 0 && lacking > 1e-6) *Short = {Band[part.first()], lacking};
     }
     return columns;
 }
@@ -793,7 +789,8 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
             QList<int> part;
             for (int k = 0; k < shown.size(); ++k)
                 if (shown[k] >= it.key().first && shown[k] <= it.key().second) part.append(k);
-            WidenPart(measured, part, blocks.last().Need, std::numeric_limits<double>::infinity());
+            double unlimited = std::numeric_limits<double>::infinity();
+            WidenPart(measured, part, blocks.last().Need, unlimited);
         }
         // A table wider than a portrait page turns the page. When even what the columns cannot
         // give up is wider than that, the table continues in bands, each led by the key columns.

@@ -49,6 +49,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <numeric>
 #include <optional>
 #include <sys/stat.h>
 #include <vector>
@@ -784,14 +785,11 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
         }
         // A merged text's columns together hold its longest word.
         QList<TWordBlock> blocks;
-        for (auto it = blockWords.cbegin(); it != blockWords.cend(); ++it) {
+        for (auto it = blockWords.cbegin(); it != blockWords.cend(); ++it)
             blocks.append({it.key().first, it.key().second, WordCellWidth(Job.TableFont, it.value())});
-            QList<int> part;
-            for (int k = 0; k < shown.size(); ++k)
-                if (shown[k] >= it.key().first && shown[k] <= it.key().second) part.append(k);
-            double unlimited = std::numeric_limits<double>::infinity();
-            WidenPart(measured, part, blocks.last().Need, unlimited);
-        }
+        QList<int> everyColumn(shown.size());
+        std::iota(everyColumn.begin(), everyColumn.end(), 0);
+        measured = BandColumns(everyColumn, shown, measured, blocks, std::numeric_limits<double>::infinity());
         // A table wider than a portrait page turns the page. When even what the columns cannot
         // give up is wider than that, the table continues in bands, each led by the key columns.
         double natural = 0;

@@ -553,7 +553,7 @@ double WidenPart(QList<TWordColumn>& Columns, const QList<int>& Part, double Nee
 }
 
 // A merged text's part of a band that the band has no room to widen: its first column and the
-// width it lacks.
+// width its columns lack.
 struct TShortPart {
     int Column = -1;
     double By = 0;
@@ -575,8 +575,12 @@ QList<TWordColumn> BandColumns(const QList<int>& Band, const QList<int>& Shown,
         QList<int> part;
         for (int i = 0; i < Band.size(); ++i)
             if (Shown[Band[i]] >= block.Left && Shown[Band[i]] <= block.Right) part.append(i);
+        const double before = spare;
         const double lacking = WidenPart(columns, part, block.Need, spare);
-        if (Short && Short->Column < 0 && lacking > 1e-6) *Short = {Band[part.first()], lacking};
+        // The bands are asked for all the part needs: what the band had spare is not left over
+        // once a column is moved.
+        if (Short && Short->Column < 0 && lacking > 1e-6)
+            *Short = {Band[part.first()], lacking + before - spare};
     }
     return columns;
 }
@@ -803,23 +807,22 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
             tenths.append(int(std::ceil(column.Least * 10)));
         const QList<int> blockEnds = HeaderBlockEnds(grid, shown);
         QList<QList<int>> bands;
+        QList<TWordColumn> fitted;
         // A merged text cut by a band's end keeps its longest word whole in each part: a part its
         // band has no room to widen asks the bands again for that room, or moves on to the next.
-        for (int tries = 0;; ++tries) {
+        for (int tries = 0; tries <= shown.size(); ++tries) {
             QList<int> widths = tenths;
             bands = ColumnBands(widths, int(textWidth * 10), 0, blockEnds);
-            QList<TWordColumn> fitted = measured;
+            fitted = measured;
             for (int k = 0; k < fitted.size(); ++k)
                 fitted[k].Least = std::min(fitted[k].Least, widths[k] / 10.0);
             TShortPart shortPart;
             for (const QList<int>& band : bands)
                 if (shortPart.Column < 0) BandColumns(band, shown, fitted, blocks, textWidth, &shortPart);
-            if (shortPart.Column < 0 || tries == shown.size()) {
-                measured = fitted;
-                break;
-            }
+            if (shortPart.Column < 0) break;
             tenths[shortPart.Column] += int(std::ceil(shortPart.By * 10));
         }
+        measured = fitted;
 
         Progress.Start(LoadStr(65136) + pleaseWait, cols * rows * int(bands.size()));
         for (const QList<int>& band : bands) {

@@ -407,6 +407,11 @@ TEST_F(ExportTest, DocumentHoldsTheTableWithSpansFillsAndTheHeading) {
         headings.append(cell);
     }
     EXPECT_EQ(headings, QStringList({"", U("Приходни ордери"), U("05.03.2024 г."), "", U("за март"), ""}));
+    // The heading's cells carry their widths; the body's rows, written before the widths are
+    // known, take their table's grid.
+    for (const pugi::xpath_node& tc : header.select_nodes("//w:tc"))
+        EXPECT_GT(tc.node().child("w:tcPr").child("w:tcW").attribute("w:w").as_int(), 0);
+    EXPECT_TRUE(document.select_nodes("//w:body/w:tbl//w:tcW").empty());
     // The table font, in black, is the document's: no run of the table asks for another.
     const pugi::xml_document styles = Parse(ReadEntry(Job.FileName, "word/styles.xml"));
     const pugi::xml_node defaults = styles.select_node("//w:docDefaults/w:rPrDefault/w:rPr").node();
@@ -690,11 +695,14 @@ TEST_F(ExportTest, DocumentHeaderBlocksKeepTheirLongestWordWhole) {
     grid = DatesGrid(3, 3, 2);
     grid->ColAttributes(4)->SetVisible(false);
     check("a hidden column", 3);
-    // Five date columns of 24 under the caption, wherever the bands cut them.
-    for (int at = 2; at + 5 <= 26; ++at) {
-        grid = DatesGrid(24, at, 5);
-        check("bands", at);
-    }
+    // Five date columns of 24 under the caption, wherever the bands cut them; a longer first
+    // date column packs the bands so that some end with no room left to widen a part.
+    for (const int longer : {0, 14})
+        for (int at = 2; at + 5 <= 26; ++at) {
+            grid = DatesGrid(24, at, 5);
+            if (longer > 0) grid->SetCells(2, 2, QString(longer, u'ж'));
+            check(longer > 0 ? "packed bands" : "bands", at);
+        }
 }
 
 // Labelled "office" in CTest: LibreOffice lays a banded document out as Word would. Each band

@@ -54,9 +54,13 @@ void WriteZipEntries(const QString& Path, const QList<QPair<QString, QByteArray>
         zip_open(QFile::encodeName(Path).constData(), New ? ZIP_CREATE | ZIP_TRUNCATE : 0, &error);
     if (!archive) throw EDocxError(Format("Cannot open \"%s\" for writing", {Path}));
     auto add = [&](const QString& Name, zip_source_t* Source) {
-        if (!Source || zip_file_add(archive, Name.toUtf8().constData(), Source,
-                                    ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
-            if (Source) zip_source_free(Source);
+        const zip_int64_t index = Source ? zip_file_add(archive, Name.toUtf8().constData(), Source,
+                                                        ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8)
+                                         : -1;
+        // The fastest compression: a long table's text shrinks nearly as well, in a fraction of
+        // the time.
+        if (index < 0 || zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, 1) < 0) {
+            if (Source && index < 0) zip_source_free(Source);
             zip_discard(archive);
             throw EDocxError(Format("Cannot write %s into \"%s\"", {Name, Path}));
         }
@@ -105,7 +109,9 @@ void AppendRunText(pugi::xml_node Run, const QString& Text) {
     auto flush = [&] {
         if (piece.isEmpty()) return;
         pugi::xml_node t = Run.append_child("w:t");
-        t.append_attribute("xml:space") = "preserve";
+        // Without it blanks at the ends, or several in a row, may be lost.
+        if (piece.front().isSpace() || piece.back().isSpace() || piece.contains(QStringLiteral("  ")))
+            t.append_attribute("xml:space") = "preserve";
         t.text().set(Utf8(piece).c_str());
         piece.clear();
     };
@@ -154,7 +160,14 @@ const char* VAlignValue(TDocxVAlign Align) {
     return "top";
 }
 
-void WriteParagraph(pugi::xml_node Parent, const TDocxParagraph& Paragraph) {
+// What a run has unless it says otherwise: the document's font, size and colour.
+struct TRunDefaults {
+    QString Font;
+    double Size = 0;
+    QString Color;
+};
+
+void WriteParagraph(pugi::xml_node Parent, const TDocxParagraph& Paragraph, const TRunDefaults& Defaults) {
     pugi::xml_node p = Parent.append_child("w:p");
     pugi::xml_node pPr = p.append_child("w:pPr");
     if (Paragraph.SpaceAfter > 0)
@@ -162,12 +175,14 @@ void WriteParagraph(pugi::xml_node Parent, const TDocxParagraph& Paragraph) {
             int(std::lround(Paragraph.SpaceAfter * 20));
     if (Paragraph.IndentLeft > 0)
         pPr.append_child("w:ind").append_attribute("w:left") = Twips(Paragraph.IndentLeft);
-    pPr.append_child("w:jc").append_attribute("w:val") = AlignValue(Paragraph.Align);
+    if (Paragraph.Align != daLeft)
+        pPr.append_child("w:jc").append_attribute("w:val") = AlignValue(Paragraph.Align);
+    if (!pPr.first_child()) p.remove_child(pPr);
     for (const TDocxRun& run : Paragraph.Runs) {
         pugi::xml_node r = p.append_child("w:r");
         // Properties in the order the schema gives them.
         pugi::xml_node props = r.append_child("w:rPr");
-        if (!run.FontName.isEmpty()) {
+        if (!run.FontName.isEmpty() && run.FontName != Defaults.Font) {
             pugi::xml_node fonts = props.append_child("w:rFonts");
             const std::string font = Utf8(run.FontName);
             for (const char* attr : {"w:ascii", "w:hAnsi", "w:cs", "w:eastAsia"})
@@ -176,9 +191,9 @@ void WriteParagraph(pugi::xml_node Parent, const TDocxParagraph& Paragraph) {
         if (run.Bold) props.append_child("w:b");
         if (run.Italic) props.append_child("w:i");
         if (run.Strike) props.append_child("w:strike");
-        if (!run.Color.isEmpty())
+        if (!run.Color.isEmpty() && run.Color != Defaults.Color)
             props.append_child("w:color").append_attribute("w:val") = Utf8(run.Color).c_str();
-        if (run.FontSize > 0) {
+        if (run.FontSize > 0 && run.FontSize != Defaults.Size) {
             props.append_child("w:sz").append_attribute("w:val") = HalfPoints(run.FontSize).c_str();
             props.append_child("w:szCs").append_attribute("w:val") = HalfPoints(run.FontSize).c_str();
         }
@@ -188,16 +203,30 @@ void WriteParagraph(pugi::xml_node Parent, const TDocxParagraph& Paragraph) {
     }
 }
 
+void WriteBorder(pugi::xml_node Borders, const char* Side) {
+    pugi::xml_node line = Borders.append_child(Side);
+    line.append_attribute("w:val") = "single";
+    line.append_attribute("w:sz") = 4;
+    line.append_attribute("w:space") = 0;
+    line.append_attribute("w:color") = "000000";
+}
+
 // The table element with its properties and column grid, without rows.
-pugi::xml_node WriteTableStart(pugi::xml_node Parent, const QList<double>& ColumnWidths) {
+pugi::xml_node WriteTableStart(pugi::xml_node Parent, const TDocxTable& Table) {
     pugi::xml_node tbl = Parent.append_child("w:tbl");
     pugi::xml_node tblPr = tbl.append_child("w:tblPr");
     int total = 0;
-    for (double width : ColumnWidths)
+    for (double width : Table.ColumnWidths)
         total += Twips(width);
     pugi::xml_node tblW = tblPr.append_child("w:tblW");
     tblW.append_attribute("w:w") = total;
     tblW.append_attribute("w:type") = "dxa";
+    // The table's own lines, inside as well as around, instead of four on each cell.
+    if (Table.Borders) {
+        pugi::xml_node borders = tblPr.append_child("w:tblBorders");
+        for (const char* side : {"w:top", "w:left", "w:bottom", "w:right", "w:insideH", "w:insideV"})
+            WriteBorder(borders, side);
+    }
     tblPr.append_child("w:tblLayout").append_attribute("w:type") = "fixed";
     pugi::xml_node margins = tblPr.append_child("w:tblCellMar");
     for (const char* side : {"w:left", "w:right"}) {
@@ -206,23 +235,30 @@ pugi::xml_node WriteTableStart(pugi::xml_node Parent, const QList<double>& Colum
         margin.append_attribute("w:type") = "dxa";
     }
     pugi::xml_node grid = tbl.append_child("w:tblGrid");
-    for (double width : ColumnWidths)
+    for (double width : Table.ColumnWidths)
         grid.append_child("w:gridCol").append_attribute("w:w") = Twips(width);
     return tbl;
 }
 
-// One row. Without ColumnWidths (a streamed table, whose widths come last) the cells carry no
-// width of their own and take the table's grid.
-void WriteTableRow(pugi::xml_node Table, const QList<TDocxCell>& Row, const QList<double>& ColumnWidths) {
-    pugi::xml_node tr = Table.append_child("w:tr");
+// Row Index of Table. Without column widths (a streamed table, whose widths come last) the cells
+// carry no width of their own and take the table's grid.
+void WriteTableRow(pugi::xml_node Parent, const TDocxTable& Table, int Index, const QList<TDocxCell>& Row,
+                   const TRunDefaults& Defaults) {
+    pugi::xml_node tr = Parent.append_child("w:tr");
+    if (Table.RowsWhole || Index < Table.HeaderRows) {
+        pugi::xml_node trPr = tr.append_child("w:trPr");
+        if (Table.RowsWhole) trPr.append_child("w:cantSplit");
+        if (Index < Table.HeaderRows) trPr.append_child("w:tblHeader");
+    }
+    const QList<double>& widths = Table.ColumnWidths;
     int column = 0;
     for (const TDocxCell& cell : Row) {
         pugi::xml_node tc = tr.append_child("w:tc");
         pugi::xml_node tcPr = tc.append_child("w:tcPr");
-        if (!ColumnWidths.isEmpty()) {
+        if (!widths.isEmpty()) {
             int width = 0;
-            for (int i = column; i < column + cell.GridSpan && i < ColumnWidths.size(); ++i)
-                width += Twips(ColumnWidths[i]);
+            for (int i = column; i < column + cell.GridSpan && i < widths.size(); ++i)
+                width += Twips(widths[i]);
             pugi::xml_node tcW = tcPr.append_child("w:tcW");
             tcW.append_attribute("w:w") = width;
             tcW.append_attribute("w:type") = "dxa";
@@ -233,16 +269,6 @@ void WriteTableRow(pugi::xml_node Table, const QList<TDocxCell>& Row, const QLis
             tcPr.append_child("w:vMerge").append_attribute("w:val") = "restart";
         else if (cell.VMerge == dmContinue)
             tcPr.append_child("w:vMerge");
-        if (cell.Borders) {
-            pugi::xml_node borders = tcPr.append_child("w:tcBorders");
-            for (const char* side : {"w:top", "w:left", "w:bottom", "w:right"}) {
-                pugi::xml_node line = borders.append_child(side);
-                line.append_attribute("w:val") = "single";
-                line.append_attribute("w:sz") = 4;
-                line.append_attribute("w:space") = 0;
-                line.append_attribute("w:color") = "000000";
-            }
-        }
         if (!cell.Fill.isEmpty()) {
             pugi::xml_node shd = tcPr.append_child("w:shd");
             shd.append_attribute("w:val") = "clear";
@@ -250,8 +276,10 @@ void WriteTableRow(pugi::xml_node Table, const QList<TDocxCell>& Row, const QLis
             shd.append_attribute("w:fill") = Utf8(cell.Fill).c_str();
         }
         if (cell.NoWrap) tcPr.append_child("w:noWrap");
-        tcPr.append_child("w:vAlign").append_attribute("w:val") = VAlignValue(cell.VAlign);
-        WriteParagraph(tc, cell.Paragraph);
+        if (cell.VAlign != dvTop)
+            tcPr.append_child("w:vAlign").append_attribute("w:val") = VAlignValue(cell.VAlign);
+        if (!tcPr.first_child()) tc.remove_child(tcPr);
+        WriteParagraph(tc, cell.Paragraph, Defaults);
     }
 }
 
@@ -261,24 +289,25 @@ QByteArray RowsMark(int N) {
     return "<?rows " + QByteArray::number(N) + "?>";
 }
 
-template <class TBlocks> void WriteBlocks(pugi::xml_node Parent, const TBlocks& Blocks) {
+template <class TBlocks>
+void WriteBlocks(pugi::xml_node Parent, const TBlocks& Blocks, const TRunDefaults& Defaults) {
     for (int i = 0; i < Blocks.size(); ++i) {
         const auto& block = Blocks[i];
         if (!block.IsTable) {
-            WriteParagraph(Parent, block.Paragraph);
+            WriteParagraph(Parent, block.Paragraph, Defaults);
             continue;
         }
-        pugi::xml_node table = WriteTableStart(Parent, block.Table.ColumnWidths);
+        pugi::xml_node table = WriteTableStart(Parent, block.Table);
         if (block.Streamed) {
             pugi::xml_node mark = table.append_child(pugi::node_pi);
             mark.set_name("rows");
             mark.set_value(std::to_string(i).c_str());
         }
-        for (const QList<TDocxCell>& row : block.Table.Rows)
-            WriteTableRow(table, row, block.Table.ColumnWidths);
+        for (int r = 0; r < block.Table.Rows.size(); ++r)
+            WriteTableRow(table, block.Table, r, block.Table.Rows[r], Defaults);
     }
     // Word wants a paragraph after a table that ends a body or a header.
-    if (Blocks.isEmpty() || Blocks.last().IsTable) WriteParagraph(Parent, TDocxParagraph());
+    if (Blocks.isEmpty() || Blocks.last().IsTable) WriteParagraph(Parent, TDocxParagraph(), Defaults);
 }
 
 } // namespace
@@ -292,7 +321,7 @@ struct TDocxWriter::TRowStore {
 TDocxWriter::TDocxWriter() = default;
 TDocxWriter::~TDocxWriter() = default;
 
-void TDocxWriter::BeginTable() {
+void TDocxWriter::BeginTable(const TDocxTable& Properties) {
     if (!FRows) {
         FRows = std::make_unique<TRowStore>();
         if (!FRows->File.open())
@@ -301,19 +330,24 @@ void TDocxWriter::BeginTable() {
     TBlock block;
     block.IsTable = true;
     block.Streamed = true;
+    block.Table = Properties;
+    block.Table.Rows.clear();
+    // The widths come last: until then the rows' cells take the table's grid.
+    block.Table.ColumnWidths.clear();
     block.RowsFrom = block.RowsTo = FRows->File.pos();
     FBody.append(block);
 }
 
 void TDocxWriter::AddTableRow(const QList<TDocxCell>& Row) {
     FRows->Scratch.reset();
-    WriteTableRow(FRows->Scratch, Row, {});
+    TBlock& table = FBody.last();
+    WriteTableRow(FRows->Scratch, table.Table, table.RowCount++, Row, {FFont, FFontSize, FColor});
     std::ostringstream out;
     FRows->Scratch.first_child().print(out, "", pugi::format_raw, pugi::encoding_utf8);
     const std::string text = out.str();
     if (FRows->File.write(text.data(), qint64(text.size())) != qint64(text.size()))
         throw EDocxError(Format("Cannot store the table's rows: %s", {FRows->File.errorString()}));
-    FBody.last().RowsTo = FRows->File.pos();
+    table.RowsTo = FRows->File.pos();
 }
 
 void TDocxWriter::EndTable(const QList<double>& ColumnWidths) {
@@ -328,9 +362,10 @@ void TDocxWriter::SetPage(double WidthMm, double HeightMm, double MarginMm) {
     FMargin = MarginMm;
 }
 
-void TDocxWriter::SetFont(const QString& Family, double SizePt) {
+void TDocxWriter::SetFont(const QString& Family, double SizePt, const QString& Color) {
     FFont = Family;
     FFontSize = SizePt;
+    FColor = Color;
 }
 
 TDocxParagraph& TDocxWriter::AddParagraph(const QList<TDocxRun>& Runs, TDocxAlign Align, TDocxPart Part) {
@@ -394,6 +429,7 @@ void TDocxWriter::SaveToFile(const QString& Path) const {
     const std::string font = Utf8(FFont);
     for (const char* attr : {"w:ascii", "w:hAnsi", "w:cs", "w:eastAsia"})
         fonts.append_attribute(attr) = font.c_str();
+    if (!FColor.isEmpty()) rPr.append_child("w:color").append_attribute("w:val") = Utf8(FColor).c_str();
     rPr.append_child("w:sz").append_attribute("w:val") = HalfPoints(FFontSize).c_str();
     rPr.append_child("w:szCs").append_attribute("w:val") = HalfPoints(FFontSize).c_str();
     rPr.append_child("w:lang").append_attribute("w:val") = "bg-BG";
@@ -413,7 +449,8 @@ void TDocxWriter::SaveToFile(const QString& Path) const {
     root.append_attribute("xmlns:w") = WordNamespace;
     root.append_attribute("xmlns:r") = RelationsNamespace;
     pugi::xml_node body = root.append_child("w:body");
-    WriteBlocks(body, FBody);
+    const TRunDefaults runDefaults{FFont, FFontSize, FColor};
+    WriteBlocks(body, FBody, runDefaults);
     pugi::xml_node section = body.append_child("w:sectPr");
     if (withHeader) {
         pugi::xml_node reference = section.append_child("w:headerReference");
@@ -464,7 +501,7 @@ void TDocxWriter::SaveToFile(const QString& Path) const {
         pugi::xml_node hdr = header.append_child("w:hdr");
         hdr.append_attribute("xmlns:w") = WordNamespace;
         hdr.append_attribute("xmlns:r") = RelationsNamespace;
-        WriteBlocks(hdr, FHeader);
+        WriteBlocks(hdr, FHeader, runDefaults);
         parts.append({QStringLiteral("word/header1.xml"), Serialize(header)});
     }
     WriteZipEntries(Path, parts, true, {{QStringLiteral("word/document.xml"), bodyFile.fileName()}});

@@ -48,9 +48,8 @@ struct TDocxCell {
     int GridSpan = 1; // grid columns the cell covers
     TDocxVMerge VMerge = dmNone;
     TDocxVAlign VAlign = dvTop;
-    QString Fill;         // background "RRGGBB"; empty: none
-    bool Borders = false; // a single line on all four sides
-    bool NoWrap = false;  // the text stays on one line, the column widening for it
+    QString Fill;        // background "RRGGBB"; empty: none
+    bool NoWrap = false; // the text stays on one line, the column widening for it
 };
 
 // A table on a grid of columns; a row lists its cells from the left, a cell spanning several
@@ -58,6 +57,9 @@ struct TDocxCell {
 struct TDocxTable {
     QList<double> ColumnWidths; // millimetres
     QList<QList<TDocxCell>> Rows;
+    int HeaderRows = 0;     // the first rows, repeated at the top of every page the table reaches
+    bool RowsWhole = false; // no row is split between two pages
+    bool Borders = false;   // a single line around every cell
 };
 
 // Where a paragraph or table goes: the body, or the page header of every page.
@@ -75,14 +77,18 @@ public:
 
     // Page size and margins in millimetres; A4 portrait with 20 mm margins until set.
     void SetPage(double WidthMm, double HeightMm, double MarginMm);
-    void SetFont(const QString& Family, double SizePt);
+    // The document's font; Color "RRGGBB", empty for the automatic colour. A run that asks for
+    // what the document already has carries no properties of its own, which keeps a long table
+    // small.
+    void SetFont(const QString& Family, double SizePt, const QString& Color = QString());
     // A new paragraph with the given runs; the reference stays valid until the next Add.
     TDocxParagraph& AddParagraph(const QList<TDocxRun>& Runs = {}, TDocxAlign Align = daLeft,
                                  TDocxPart Part = dpBody);
     void AddTable(const TDocxTable& Table, TDocxPart Part = dpBody);
-    // A streamed body table: BeginTable, its rows from the top, then EndTable with the column
-    // widths, which may depend on every row. EDocxError when the rows cannot be stored.
-    void BeginTable();
+    // A streamed body table: BeginTable with the table's header rows, row and border properties,
+    // its rows from the top, then EndTable with the column widths, which may depend on every
+    // row. EDocxError when the rows cannot be stored.
+    void BeginTable(const TDocxTable& Properties = {});
     void AddTableRow(const QList<TDocxCell>& Row);
     void EndTable(const QList<double>& ColumnWidths);
     // Writes the file, replacing one that exists; EDocxError on failure.
@@ -97,6 +103,7 @@ private:
         bool Streamed = false;
         qint64 RowsFrom = 0;
         qint64 RowsTo = 0;
+        int RowCount = 0;
     };
     struct TRowStore;
     QList<TBlock>& Blocks(TDocxPart Part) { return Part == dpHeader ? FHeader : FBody; }
@@ -107,6 +114,7 @@ private:
     double FMargin = 20;
     QString FFont = QStringLiteral("Times New Roman");
     double FFontSize = 12;
+    QString FColor;
     std::unique_ptr<TRowStore> FRows;
 };
 

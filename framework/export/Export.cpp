@@ -48,6 +48,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <numeric>
 #include <optional>
 #include <sys/stat.h>
 #include <vector>
@@ -526,6 +528,63 @@ QList<double> FitWordColumns(const QList<TWordColumn>& Columns, double Room) {
     return widths;
 }
 
+// A text merged over several columns: the grid columns it covers and the width its longest word
+// needs (a number's: its whole text).
+struct TWordBlock {
+    int Left = 0;
+    int Right = 0;
+    double Need = 0;
+};
+
+// Widens the columns Part of Columns by equal shares until together they hold Need, taking at
+// most Spare, which goes down by what is taken; returns the width they still lack.
+double WidenPart(QList<TWordColumn>& Columns, const QList<int>& Part, double Need, double& Spare) {
+    if (Part.isEmpty()) return 0;
+    double have = 0;
+    for (const int k : Part)
+        have += Columns[k].Least;
+    const double add = std::clamp(Need - have, 0.0, Spare);
+    for (const int k : Part) {
+        Columns[k].Least += add / double(Part.size());
+        Columns[k].Natural = std::max(Columns[k].Natural, Columns[k].Least);
+    }
+    Spare -= add;
+    return std::max(0.0, Need - have - add);
+}
+
+// A merged text's part of a band that the band has no room to widen: its first column and the
+// width its columns lack.
+struct TShortPart {
+    int Column = -1;
+    double By = 0;
+};
+
+// The columns of Band (indexes into Shown and Columns), each merged text's part widened to hold
+// its longest word as far as Room allows; Short, when given, learns the first part it did not.
+QList<TWordColumn> BandColumns(const QList<int>& Band, const QList<int>& Shown,
+                               const QList<TWordColumn>& Columns, const QList<TWordBlock>& Blocks,
+                               double Room, TShortPart* Short = nullptr) {
+    QList<TWordColumn> columns;
+    double used = 0;
+    for (const int k : Band) {
+        columns.append(Columns[k]);
+        used += Columns[k].Least;
+    }
+    double spare = Room - used;
+    for (const TWordBlock& block : Blocks) {
+        QList<int> part;
+        for (int i = 0; i < Band.size(); ++i)
+            if (Shown[Band[i]] >= block.Left && Shown[Band[i]] <= block.Right) part.append(i);
+        const double before = spare;
+        const double lacking = WidenPart(columns, part, block.Need, spare);
+        // The bands are asked for all the part needs: what the band had spare is not left over
+        // once a column is moved.
+        if (Short && Short->Column < 0 && lacking > 1e-6)
+            *Short = {Band[part.first()], lacking + before - spare};
+    }
+    return columns;
+}
+
 } // namespace
 
 // ---- the writers
@@ -688,7 +747,7 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
             return erFailed;
         }
         TDocxWriter writer;
-        writer.SetFont(Job.TableFont.family(), Job.TableFont.pointSizeF());
+        writer.SetFont(Job.TableFont.family(), Job.TableFont.pointSizeF(), QStringLiteral("000000"));
 
         // The columns the list hides stay out.
         QList<int> shown;
@@ -698,12 +757,14 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
         // First each shown column is measured by its own cells, as the widths depend on every row.
         Progress.Start(LoadStr(65136) + pleaseWait, cols * rows);
         TLongestTexts whole(cols), wrapped(cols), words(cols);
+        // The longest word of the texts merged over each range of columns.
+        QHash<QPair<int, int>, QString> blockWords;
         {
             TMergePlan plan(grid);
             for (int r = 0; r < rows; ++r)
                 for (int c = 0; c < cols; ++c) {
-                    if (const std::optional<TGridRect> block = plan.Take(c, r);
-                        block && block->Left == block->Right && !IsHiddenColumn(grid, c)) {
+                    const std::optional<TGridRect> block = plan.Take(c, r);
+                    if (block && block->Left == block->Right && !IsHiddenColumn(grid, c)) {
                         const QString text = ReadCell(grid, block->Left, block->Top).Text;
                         if (IsNumberText(text)) {
                             whole.Offer(c, text);
@@ -711,6 +772,11 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
                             wrapped.Offer(c, text);
                             words.Offer(c, LongestWord(text));
                         }
+                    } else if (block && block->Left < block->Right) {
+                        const QString text = ReadCell(grid, block->Left, block->Top).Text;
+                        const QString word = IsNumberText(text) ? text : LongestWord(text);
+                        QString& longest = blockWords[{block->Left, block->Right}];
+                        if (word.size() > longest.size()) longest = word;
                     }
                     if (!Progress.Step()) return erCancelled;
                 }
@@ -721,6 +787,13 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
                                           WordCellWidth(Job.TableFont, words.Text(c)));
             measured.append({std::max(least, WordCellWidth(Job.TableFont, wrapped.Text(c))), least});
         }
+        // A merged text's columns together hold its longest word.
+        QList<TWordBlock> blocks;
+        for (auto it = blockWords.cbegin(); it != blockWords.cend(); ++it)
+            blocks.append({it.key().first, it.key().second, WordCellWidth(Job.TableFont, it.value())});
+        QList<int> everyColumn(shown.size());
+        std::iota(everyColumn.begin(), everyColumn.end(), 0);
+        measured = BandColumns(everyColumn, shown, measured, blocks, std::numeric_limits<double>::infinity());
         // A table wider than a portrait page turns the page. When even what the columns cannot
         // give up is wider than that, the table continues in bands, each led by the key columns.
         double natural = 0;
@@ -732,28 +805,45 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
         QList<int> tenths;
         for (const TWordColumn& column : measured)
             tenths.append(int(std::ceil(column.Least * 10)));
-        const QList<QList<int>> bands =
-            ColumnBands(tenths, int(textWidth * 10), 0, HeaderBlockEnds(grid, shown));
-        for (int k = 0; k < measured.size(); ++k)
-            measured[k].Least = std::min(measured[k].Least, tenths[k] / 10.0);
+        const QList<int> blockEnds = HeaderBlockEnds(grid, shown);
+        QList<QList<int>> bands;
+        QList<TWordColumn> fitted;
+        // A merged text cut by a band's end keeps its longest word whole in each part: a part its
+        // band has no room to widen asks the bands again for that room, or moves on to the next.
+        for (int tries = 0; tries <= shown.size(); ++tries) {
+            QList<int> widths = tenths;
+            bands = ColumnBands(widths, int(textWidth * 10), 0, blockEnds);
+            fitted = measured;
+            for (int k = 0; k < fitted.size(); ++k)
+                fitted[k].Least = std::min(fitted[k].Least, widths[k] / 10.0);
+            TShortPart shortPart;
+            for (const QList<int>& band : bands)
+                if (shortPart.Column < 0) BandColumns(band, shown, fitted, blocks, textWidth, &shortPart);
+            if (shortPart.Column < 0) break;
+            tenths[shortPart.Column] += int(std::ceil(shortPart.By * 10));
+        }
+        measured = fitted;
 
         Progress.Start(LoadStr(65136) + pleaseWait, cols * rows * int(bands.size()));
         for (const QList<int>& band : bands) {
             // A block over columns of several bands spans only this band's in each.
             std::vector<int> inBefore(size_t(cols) + 1, 0);
             std::vector<bool> inBand(size_t(cols), false);
-            QList<TWordColumn> columns;
-            for (const int k : band) {
+            for (const int k : band)
                 inBand[size_t(shown[k])] = true;
-                columns.append(measured[k]);
-            }
+            const QList<TWordColumn> columns = BandColumns(band, shown, measured, blocks, textWidth);
             for (int c = 0; c < cols; ++c)
                 inBefore[size_t(c) + 1] = inBefore[size_t(c)] + (inBand[size_t(c)] ? 1 : 0);
             const auto spanIn = [&](const TGridRect& Block) {
                 return inBefore[size_t(Block.Right) + 1] - inBefore[size_t(Block.Left)];
             };
             // The rows go out one by one; the widths are known, but the writer takes them last.
-            writer.BeginTable();
+            // The header rows head every page the band reaches, and no row is cut by a page end.
+            TDocxTable properties;
+            properties.HeaderRows = grid->FixedRows();
+            properties.RowsWhole = true;
+            properties.Borders = true;
+            writer.BeginTable(properties);
             TMergePlan plan(grid);
             QList<TDocxCell> row;
             for (int r = 0; r < rows; ++r) {
@@ -768,7 +858,6 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
                             cell.Paragraph.Align = WordAlign(data.Alignment);
                             cell.VAlign = WordVAlign(data.Alignment);
                             cell.Fill = WordFill(WordColorIndex(data.BackColor));
-                            cell.Borders = true;
                             cell.NoWrap = IsNumberText(data.Text);
                             cell.GridSpan = spanIn(*block);
                             if (block->Bottom > block->Top) cell.VMerge = dmRestart;
@@ -780,7 +869,6 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
                         TDocxCell cell;
                         const TCellData data = ReadCell(grid, over->Left, over->Top);
                         cell.Fill = WordFill(WordColorIndex(data.BackColor));
-                        cell.Borders = true;
                         cell.GridSpan = spanIn(*over);
                         cell.VMerge = dmContinue;
                         row.append(cell);

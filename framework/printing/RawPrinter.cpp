@@ -12,8 +12,23 @@ const QByteArray EscDoubleStrikeOff("\x1bH");
 const QByteArray EscCondensed("\x1b\x0f");
 
 QString DotMatrixText(const QString& Text) {
-    QString text = Text;
-    return text.replace(u'№', QStringLiteral("No")).replace(u'Ё', u'Е').replace(u'ё', u'е');
+    static const QHash<char16_t, QString> nearest = {
+        {u'№', QStringLiteral("No")},   {u'Ё', QStringLiteral("Е")},  {u'ё', QStringLiteral("е")},
+        {u'Ѝ', QStringLiteral("И")},    {u'ѝ', QStringLiteral("и")},  {u'„', QStringLiteral("\"")},
+        {u'“', QStringLiteral("\"")},   {u'”', QStringLiteral("\"")}, {u'«', QStringLiteral("\"")},
+        {u'»', QStringLiteral("\"")},   {u'‘', QStringLiteral("'")},  {u'’', QStringLiteral("'")},
+        {u'–', QStringLiteral("-")},    {u'—', QStringLiteral("-")},  {u'€', QStringLiteral("EUR")},
+        {u'§', QStringLiteral("пар.")}, {u'°', QStringLiteral("o")},  {u'\u00A0', QStringLiteral(" ")}};
+    QString text;
+    text.reserve(Text.size());
+    for (const QChar c : Text) {
+        const auto found = c.unicode() < 0x80 ? nearest.cend() : nearest.constFind(c.unicode());
+        if (found == nearest.cend())
+            text += c;
+        else
+            text += *found;
+    }
+    return text;
 }
 
 QByteArray OemEncoder::Encode(const QString& Plain) {
@@ -40,10 +55,11 @@ QByteArray OemEncoder::Encode(const QString& Plain) {
             const QChar one16(c);
             const QByteArray one = encoder.encode(QStringView(&one16, 1));
             char byte = '?';
-            if (!encoder.hasError() && one.size() == 1) {
-                const auto value = uchar(one[0]);
+            // The printers' table holds frame-drawing characters where the code page has its
+            // own from 176 to 223 and from 240 up: none of those is sent.
+            const auto value = one.isEmpty() ? uchar(0) : uchar(one[0]);
+            if (!encoder.hasError() && one.size() == 1 && (value < 176 || (value >= 224 && value < 240)))
                 byte = char(value >= 224 ? value - 48 : value);
-            }
             found = cache.insert(c, byte);
         }
         out += *found;

@@ -13,13 +13,14 @@ extern const QByteArray EscDoubleStrikeOn;  // ESC "G"
 extern const QByteArray EscDoubleStrikeOff; // ESC "H"
 extern const QByteArray EscCondensed;       // ESC SI
 
-// Text as the printers' code page can hold it: "№" becomes "No", "Ё" and "ё" become "Е" and "е",
-// which the code page would put on its frame-drawing characters.
+// Text as the printers' code page can hold it: the characters it lacks, or would put on its
+// frame-drawing characters, become their nearest letters: "№" "No", "Ё" "Е", "ѝ" "и", quotes '"',
+// dashes "-", "€" "EUR", "§" "пар.", "°" "o", a no-break space a blank.
 QString DotMatrixText(const QString& Text);
 
 // The printers' code page: CP866 with every byte from 224 up lowered by 48, which puts the
 // Cyrillic letters where the printers' own table has them. The text is taken as DotMatrixText
-// gives it; a character CP866 lacks is "?".
+// gives it; a character CP866 lacks, or keeps among its frame-drawing and other signs, is "?".
 class OemEncoder {
 public:
     static QByteArray Encode(const QString& Text);

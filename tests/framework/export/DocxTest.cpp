@@ -255,3 +255,18 @@ TEST(Docx, AStreamedTableKeepsItsPlaceItsRowsAndItsWidths) {
         xml.contains("<w:tblGrid><w:gridCol w:w=\"1134\"/><w:gridCol w:w=\"1701\"/></w:tblGrid><w:tr>"))
         << xml.toStdString();
 }
+
+// Word drops the blanks at the ends of a text, and may run several together, unless the text
+// says to keep them; a text of single inner blanks needs no such mark.
+TEST(Docx, TextsKeepTheBlanksWordWouldDrop) {
+    QTemporaryDir dir;
+    const QString path = WriteDocument(
+        dir,
+        {{QStringLiteral(" а")}, {QStringLiteral("б ")}, {QStringLiteral("в  г")}, {QStringLiteral("д е")}});
+    const QString xml = QString::fromUtf8(ReadDocumentPart(path));
+    for (const char* kept : {" а", "б ", "в  г"})
+        EXPECT_TRUE(
+            xml.contains(QStringLiteral("<w:t xml:space=\"preserve\">%1</w:t>").arg(QString::fromUtf8(kept))))
+            << kept;
+    EXPECT_TRUE(xml.contains(QStringLiteral("<w:t>д е</w:t>")));
+}

@@ -3,8 +3,10 @@
 #include "Components/Grids/CellFormatters.h"
 #include "Components/Grids/RichGrid.h"
 #include "framework/forms/Application.h"
+#include "framework/printing/OfficePrinter.h"
 #include "tests/support/DesktopLocale.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/PdfTools.h"
 #include "tests/support/ScriptedPresenter.h"
 
 #include <QApplication>
@@ -20,9 +22,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <numeric>
 #include <optional>
 #include <pugixml.hpp>
 #include <sys/stat.h>
@@ -366,9 +370,11 @@ TEST_F(ExportTest, DocumentHoldsTheTableWithSpansFillsAndTheHeading) {
     const pugi::xml_document header = Parse(ReadEntry(Job.FileName, "word/header1.xml"));
 
     // Each row by its cells: text, then "+span", "^" for a block's start, "|" for its continuation
-    // and "#fill".
+    // and "#fill"; a row that heads every page starts with "H:". No row is split by a page end,
+    // and the table has its lines inside and around.
     QStringList rows;
     for (const pugi::xpath_node& tr : document.select_nodes("//w:body/w:tbl/w:tr")) {
+        EXPECT_TRUE(tr.node().child("w:trPr").child("w:cantSplit"));
         QStringList cells;
         for (const pugi::xml_node& tc : tr.node().children("w:tc")) {
             QString cell;
@@ -381,13 +387,16 @@ TEST_F(ExportTest, DocumentHoldsTheTableWithSpansFillsAndTheHeading) {
                 cell += QString::fromUtf8(merge.attribute("w:val").value()) == u"restart" ? u'^' : u'|';
             if (const pugi::xml_node shd = props.child("w:shd"))
                 cell += u'#' + QString::fromUtf8(shd.attribute("w:fill").value());
-            EXPECT_TRUE(props.child("w:tcBorders").child("w:top")) << cell.toStdString();
             cells.append(cell);
         }
-        rows.append(cells.join(u','));
+        rows.append((tr.node().child("w:trPr").child("w:tblHeader") ? QStringLiteral("H:") : QString()) +
+                    cells.join(u','));
     }
+    const pugi::xml_node borders = document.select_node("//w:body/w:tbl/w:tblPr/w:tblBorders").node();
+    for (const char* side : {"w:top", "w:left", "w:bottom", "w:right", "w:insideH", "w:insideV"})
+        EXPECT_STREQ(borders.child(side).attribute("w:val").value(), "single") << side;
     EXPECT_EQ(rows,
-              QStringList({U("Номер,Клиент,Сума,Бележка"), U("1,Иван Петров,1234.5,abc"),
+              QStringList({U("H:Номер,Клиент,Сума,Бележка"), U("1,Иван Петров,1234.5,abc"),
                            U("2#00FFFF,0123456789#00FFFF,1234#00FFFF,#00FFFF"), U("Общо+3^,x"), U("+3|,y")}));
 
     QStringList headings;
@@ -398,10 +407,18 @@ TEST_F(ExportTest, DocumentHoldsTheTableWithSpansFillsAndTheHeading) {
         headings.append(cell);
     }
     EXPECT_EQ(headings, QStringList({"", U("Приходни ордери"), U("05.03.2024 г."), "", U("за март"), ""}));
-    // The table font on every run.
-    const pugi::xml_node run = document.select_node("//w:body/w:tbl/w:tr/w:tc/w:p/w:r").node();
-    EXPECT_STREQ(run.child("w:rPr").child("w:rFonts").attribute("w:ascii").value(), "Times New Roman");
-    EXPECT_STREQ(run.child("w:rPr").child("w:sz").attribute("w:val").value(), "16");
+    // The heading's cells carry their widths; the body's rows, written before the widths are
+    // known, take their table's grid.
+    for (const pugi::xpath_node& tc : header.select_nodes("//w:tc"))
+        EXPECT_GT(tc.node().child("w:tcPr").child("w:tcW").attribute("w:w").as_int(), 0);
+    EXPECT_TRUE(document.select_nodes("//w:body/w:tbl//w:tcW").empty());
+    // The table font, in black, is the document's: no run of the table asks for another.
+    const pugi::xml_document styles = Parse(ReadEntry(Job.FileName, "word/styles.xml"));
+    const pugi::xml_node defaults = styles.select_node("//w:docDefaults/w:rPrDefault/w:rPr").node();
+    EXPECT_STREQ(defaults.child("w:rFonts").attribute("w:ascii").value(), "Times New Roman");
+    EXPECT_STREQ(defaults.child("w:sz").attribute("w:val").value(), "16");
+    EXPECT_STREQ(defaults.child("w:color").attribute("w:val").value(), "000000");
+    EXPECT_TRUE(document.select_nodes("//w:body/w:tbl//w:rPr").empty());
 }
 
 // A list wider than a portrait page turns the document to landscape; a narrow one stays portrait.
@@ -439,11 +456,13 @@ TEST_F(ExportTest, DocumentTurnsForWideListsKeepsNumbersWholeAndLeavesHiddenColu
 namespace {
 
 // A document's body tables read back: per table the header texts of its columns and their
-// widths in millimetres, and per column the widest text it holds.
+// widths in millimetres, per column the widest text it holds, and the cells of the rows repeated
+// on every page with the width of the columns each spans.
 struct TWordTable {
     QStringList Headers;
     QList<double> Widths;
     QStringList Widest;
+    QList<QPair<QString, double>> Repeated;
 };
 
 QList<TWordTable> ReadWordTables(const QString& File) {
@@ -464,7 +483,15 @@ QList<TWordTable> ReadWordTables(const QString& File) {
                 if (header) table.Headers.append(text);
                 if (col < table.Widest.size() && text.size() > table.Widest[col].size())
                     table.Widest[col] = text;
-                col += std::max(1, tc.child("w:tcPr").child("w:gridSpan").attribute("w:val").as_int());
+                const int span =
+                    std::max(1, tc.child("w:tcPr").child("w:gridSpan").attribute("w:val").as_int());
+                if (tr.child("w:trPr").child("w:tblHeader"))
+                    table.Repeated.append(
+                        {text, std::accumulate(table.Widths.begin() + std::min(col, int(table.Widths.size())),
+                                               table.Widths.begin() +
+                                                   std::min(col + span, int(table.Widths.size())),
+                                               0.0)});
+                col += span;
             }
             header = false;
         }
@@ -573,6 +600,25 @@ TEST_F(ExportTest, DocumentColumnsKeepDatesAndNumbersWholeAndContinueInBands) {
         EXPECT_EQ(size.attribute("w:w").as_int() > size.attribute("w:h").as_int(), wider);
     }
 
+    // A first column between a third and a half of the page leads only the first band.
+    Grid.SetColCount(26);
+    Grid.SetRowCount(2);
+    QString wide;
+    while (NeededMm(Job.TableFont, wide) < (297 - 40) * 0.4)
+        wide += u'ж';
+    for (int k = 0; k < 26; ++k) {
+        Grid.SetCells(k, 0, U("Колона %1").arg(k));
+        Grid.SetCells(k, 1, k == 0 ? wide : date);
+    }
+    Job.FileName = Path(QStringLiteral("first.docx"));
+    TCountingProgress firstProgress;
+    ASSERT_EQ(ExportToWord(Job, firstProgress), erDone);
+    const QList<TWordTable> firstBands = ReadWordTables(Job.FileName);
+    ASSERT_GE(firstBands.size(), 2);
+    EXPECT_EQ(firstBands[0].Headers.value(0), U("Колона 0"));
+    for (const TWordTable& table : firstBands.mid(1))
+        EXPECT_FALSE(table.Headers.contains(U("Колона 0")));
+
     // A first column whose one word is wider than the landscape page is narrowed to the page.
     Grid.SetColCount(2);
     Grid.SetRowCount(2);
@@ -589,6 +635,107 @@ TEST_F(ExportTest, DocumentColumnsKeepDatesAndNumbersWholeAndContinueInBands) {
             total += width;
         EXPECT_LE(total, 297 - 40 + 0.1);
     }
+}
+
+namespace {
+
+const char* const PaymentCaption = "Данни за изпълнение на задължението по заема";
+
+// A register as the deals register: two header rows, the number, the personal number and Dates
+// date columns, the payment caption merged over Width of them from column At; Rows data rows.
+std::unique_ptr<TRichGrid> DatesGrid(int Dates, int At, int Width, int Rows = 2) {
+    auto grid = std::make_unique<TRichGrid>();
+    grid->SetColCount(2 + Dates);
+    grid->SetRowCount(2 + Rows);
+    grid->SetFixedRows(2);
+    grid->SetFixedCols(0);
+    for (int c = 0; c < grid->ColCount(); ++c) {
+        grid->SetCells(c, 1, c == 0 ? U("№") : c == 1 ? U("ЕГН") : U("к%1").arg(c));
+        for (int r = 2; r < grid->RowCount(); ++r)
+            grid->SetCells(c, r, c == 0 ? QString::number(r) : c == 1 ? U("5705228058") : U("02.01.2023"));
+    }
+    grid->SetCells(At, 0, U(PaymentCaption));
+    grid->MergeCells({At, 0, At + Width - 1, 0});
+    return grid;
+}
+
+} // namespace
+
+// A merged header keeps its longest word whole however narrow its part of a band is: over two
+// narrow columns, over a shown and a hidden column, and split between two bands after any of its
+// columns; no band is wider than the page for it.
+TEST_F(ExportTest, DocumentHeaderBlocksKeepTheirLongestWordWhole) {
+    const double needed = NeededMm(Job.TableFont, U("задължението"));
+    std::unique_ptr<TRichGrid> grid;
+    auto check = [&](const char* Name, int At) {
+        Job.Grid = grid.get();
+        Job.FileName = Path(QStringLiteral("blocks.docx"));
+        TCountingProgress progress;
+        ASSERT_EQ(ExportToWord(Job, progress), erDone) << Name << " " << At;
+        int found = 0;
+        for (const TWordTable& table : ReadWordTables(Job.FileName)) {
+            EXPECT_LE(std::accumulate(table.Widths.begin(), table.Widths.end(), 0.0), 297 - 40 + 0.1)
+                << Name << " at " << At;
+            for (const auto& [text, width] : table.Repeated)
+                if (text == U(PaymentCaption)) {
+                    ++found;
+                    EXPECT_GE(width, needed) << Name << " at " << At;
+                }
+        }
+        EXPECT_GE(found, 1) << Name << " at " << At;
+    };
+
+    // Two columns of one digit under the caption.
+    grid = DatesGrid(2, 2, 2);
+    for (int c = 2; c < 4; ++c)
+        for (int r = 2; r < 4; ++r)
+            grid->SetCells(c, r, QString::number(r));
+    check("narrow columns", 2);
+    // The caption over a date and a hidden column.
+    grid = DatesGrid(3, 3, 2);
+    grid->ColAttributes(4)->SetVisible(false);
+    check("a hidden column", 3);
+    // Five date columns of 24 under the caption, wherever the bands cut them; a longer first
+    // date column packs the bands so that some end with no room left to widen a part.
+    for (const int longer : {0, 14})
+        for (int at = 2; at + 5 <= 26; ++at) {
+            grid = DatesGrid(24, at, 5);
+            if (longer > 0) grid->SetCells(2, 2, QString(longer, u'ж'));
+            check(longer > 0 ? "packed bands" : "bands", at);
+        }
+}
+
+// Labelled "office" in CTest: LibreOffice lays a banded document out as Word would. Each band
+// runs over several pages; every page repeats the band's header rows, and the caption cut by the
+// bands reads with its words whole.
+TEST(OfficeConversion, WordBandsRepeatTheirHeaderOnEveryPageWithTheirWordsWhole) {
+    if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+        GTEST_SKIP() << "soffice is absent";
+    QTemporaryDir dir;
+    const std::unique_ptr<TRichGrid> grid = DatesGrid(24, 14, 5, 90);
+    TExportJob job;
+    job.Grid = grid.get();
+    job.FileName = dir.filePath(QStringLiteral("register.docx"));
+    job.Date = QDate(2024, 3, 5);
+    job.TableFont = QFont(QStringLiteral("Times New Roman"), 8);
+    TCountingProgress progress;
+    ASSERT_EQ(ExportToWord(job, progress), erDone);
+    const QString pdf = LibreOfficePrinter().ConvertToPdf(job.FileName, dir.path());
+    const int pages = PdfPageCount(pdf);
+    ASSERT_GE(pages, 4);
+    QList<QStringList> words(pages);
+    for (const TPdfWord& word : PdfWords(pdf))
+        words[word.Page - 1].append(word.Text);
+    int withCaption = 0;
+    for (int p = 0; p < pages; ++p) {
+        EXPECT_TRUE(words[p].contains(U("ЕГН"))) << "page " << p + 1;
+        if (words[p].contains(U("заема")) || words[p].contains(U("Данни"))) {
+            ++withCaption;
+            EXPECT_TRUE(words[p].contains(U("изпълнение")) && words[p].contains(U("задължението")))
+                << "page " << p + 1 << ": " << words[p].join(u' ').left(400).toStdString();
+        }
+    }
+    EXPECT_GE(withCaption, 2);
 }
 
 namespace {

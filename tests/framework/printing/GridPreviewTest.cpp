@@ -158,10 +158,17 @@ TEST(GridPreview, OemBytesAreTheShiftedDosCodePage) {
         {"Ab 1", "Ab 1"},
         {"АБЯабп", "\x80\x81\x9f\xa0\xa1\xaf"},
         {"рстя", "\xb0\xb1\xb2\xbf"}, // CP866 E0..EF lowered by 48
-        // Kept off the frame-drawing characters the code page has for them.
+        // Kept off the frame-drawing characters the code page has for them, and off "?": the
+        // nearest letters the printer has.
         {"№ 5", "No 5"},
         {"Ёё", "\x85\xa5"},
-        {"„€", "??"},
+        {"ѝЍ", "\xa8\x88"},
+        {"„а“ ”б” «в» ‘г’", "\"\xa0\" \"\xa1\" \"\xa2\" '\xa3'"},
+        {"1–2—3", "1-2-3"},
+        {"5 € § 2", "5 EUR \xaf\xa0\xb0. 2"},
+        {"20°\u00a0C", "20o C"},
+        // What has no letter near it is "?", never a frame piece of the printer's table.
+        {"░▀─Є√■", "??????"},
         {QString::fromUtf8("\xF0\x9F\x98\x80"), "?"},
     };
     for (const Case& c : cases)
@@ -375,6 +382,89 @@ TEST(GridPreview, TextBandsRepeatTheKeyBlockAndLeaveEmptyPartsBlank) {
     ASSERT_EQ(split.size(), 2);
     EXPECT_EQ(split[1][4], Oem("|  |   ||    |"));
     EXPECT_EQ(split[1][7], Oem("|1 |Ана||10  |"));
+}
+
+// A first column leads every band only while it takes at most a third of the line; one between
+// a third and a half is printed once, in the first band.
+TEST(GridPreview, TextBandsRepeatTheFirstColumnOnlyWithinAThirdOfTheLine) {
+    struct Case {
+        int width; // characters of the first column's text
+        bool repeated;
+    };
+    // 60 characters: the third is 20, the separator before and after the column included.
+    for (const Case c : {Case{18, true}, Case{19, false}, Case{29, false}}) {
+        auto grid = MakeGrid(2);
+        grid->SetCells(0, 1, QString(c.width, u'ж'));
+        grid->SetCells(2, 1, QString(36, u'x'));
+        TJobFixture f(grid.get());
+        f.Job.TextLayout.CondensedWidth = 60;
+        ComposeTextPages(f.Job);
+        const QList<QList<QByteArray>> pages = TextPages(f.Job);
+        ASSERT_EQ(pages.size(), 2) << c.width;
+        EXPECT_TRUE(pages[0].join('\n').contains(Oem(QString(c.width, u'ж')))) << c.width;
+        EXPECT_EQ(pages[1].join('\n').contains(Oem(QString(c.width, u'ж'))), c.repeated) << c.width;
+        EXPECT_TRUE(pages[1].join('\n').contains(QByteArray(36, 'x'))) << c.width;
+    }
+}
+
+// No text-mode line is longer than the line and no page longer than the paper: a 300-character
+// note stays on its row's one line, cut at its column's width, with or without separators; a
+// band whose header wraps to three lines and one whose header takes one hold the same rows, and
+// every page starts where the printer's count of lines puts it.
+TEST(GridPreview, TextRowsAndPagesKeepToTheLineAndThePaper) {
+    for (const bool bars : {true, false}) {
+        auto grid = MakeGrid(3);
+        grid->SetCells(2, 2, QStringLiteral("€ ") + QStringLiteral("пръстен ").repeated(38).left(298));
+        TJobFixture f(grid.get());
+        f.Job.VerticalSeparators = bars;
+        ComposeTextPages(f.Job);
+        const int L = f.Job.TextLayout.CondensedWidth;
+        const QList<QByteArray>& lines = f.Job.TextLines;
+        // Heading, rule, header, rule, three rows, rule: one line each.
+        ASSERT_EQ(lines.size(), 3 + 1 + 1 + 1 + 3 + 1) << bars;
+        const QByteArray row = lines[7];
+        EXPECT_EQ(row.size(), L) << bars;
+        EXPECT_TRUE(row.startsWith(Oem((bars ? "|" : "") + QStringLiteral("Ред 2")))) << bars;
+        EXPECT_TRUE(row.contains(Oem(QStringLiteral("EUR ") + QStringLiteral("пръстен ").repeated(5))))
+            << bars;
+        EXPECT_FALSE(row.contains('?')) << bars;
+        for (const QByteArray& line : lines)
+            EXPECT_LE(line.size(), L + EscCondensed.size()) << bars;
+    }
+
+    auto grid = std::make_unique<TRichGrid>();
+    grid->hide();
+    grid->SetColCount(3);
+    grid->SetRowCount(41);
+    grid->SetFixedRows(1);
+    grid->SetFixedCols(0);
+    grid->SetRows(0, {"№", QStringLiteral("описание ").repeated(16).trimmed(), "Сума"});
+    for (int r = 1; r <= 40; ++r)
+        grid->SetRows(r, {QString::number(r), QString(70, u'о'), QString::number(r * 10)});
+    TJobFixture f(grid.get());
+    f.Job.TextLayout.CondensedWidth = 60;
+    f.Job.TextLayout.LinesPerPage = 20;
+    ComposeTextPages(f.Job);
+    const QList<QList<QByteArray>> pages = TextPages(f.Job);
+    ASSERT_EQ(pages.size() % 2, 0);
+    QList<int> headers;
+    QList<QByteArray> firstRows;
+    for (int p = 0; p < pages.size(); ++p) {
+        const QList<QByteArray>& page = pages[p];
+        ASSERT_LE(page.size(), 20);
+        EXPECT_TRUE(page[0].startsWith(EscCondensed)) << p;
+        EXPECT_TRUE(page[1].endsWith(Oem(QStringLiteral("Стр.: %1 / %2").arg(p + 1).arg(pages.size())))) << p;
+        int header = 0;
+        while (4 + header < page.size() && !page[4 + header].startsWith('-'))
+            ++header;
+        headers << header;
+        firstRows << page.value(5 + header).left(4);
+    }
+    // Both bands of a page hold the same rows.
+    for (int p = 1; p < pages.size(); p += 2)
+        EXPECT_EQ(firstRows[p], firstRows[p - 1]) << p;
+    EXPECT_EQ(headers.mid(0, 2), QList<int>({3, 1}));
+    EXPECT_EQ(f.Printer.PageCount(), pages.size());
 }
 
 TEST(GridPreview, RawPagesGoToTheFileAsSlicesWithCopies) {

@@ -1,4 +1,5 @@
 #include "shell/app/MainForm.h"
+#include "Components/Grids/RichGrid.h"
 #include "business/documents/DocumentForm.h"
 #include "business/documents/un_Vry6tane_na_ve6ti.h"
 #include "business/engine/unAdminPassword.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -494,4 +496,84 @@ TEST(MainForm, AWindowLeftActiveAsksForTheSignInAtSaveAndNothingIsWrittenUnsigne
         QStringList{u"Без вход в програмата документите не се записват: незаписаните документи отпадат."_s});
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE docno = 50"_s), u"0"_s);
     Form.CloseChildWindows();
+}
+
+// Keys typed ahead reach the main window's queue before the dialog they open has the keyboard.
+// None of them may close the window under its dialog: the window, and the payment it queued,
+// outlive every dialog, and Esc closes it once the dialogs are gone.
+TEST(MainForm, KeysTypedAheadOfAWindowsDialogNeverCloseTheWindowUnderIt) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    Form.resize(1000, 700);
+    ASSERT_TRUE(ShowAndActivate(&Form));
+    Form.findChild<QAction*>("Outcomes")->trigger();
+    QApplication::processEvents();
+    QPointer<QMdiSubWindow> Payments = Form.MdiArea()->subWindowList().last();
+    auto* Payment = qobject_cast<TDocumentForm*>(Payments->widget());
+    Payment->findChild<QLineEdit*>("leOwner")->clear();
+    for (const auto& [Field, Text] :
+         {std::pair{"edCustomer_name", u"Собственик"_s}, std::pair{"edSupplier_name", u"Мария Колева"_s},
+          std::pair{"feSum_c", u"70"_s}}) {
+        auto* Edit = Payment->findChild<QLineEdit*>(Field);
+        Edit->setFocus();
+        Edit->selectAll();
+        TypeText(Edit, Text);
+    }
+    Payment->actNew->trigger();
+    ASSERT_EQ(Payment->QueuedCount(), 1) << Presenter.Texts().join(u'|').toStdString();
+
+    const auto Post = [&](QKeyCombination Key) {
+        // Offscreen, nothing gives the main window the keyboard back after a dialog.
+        if (!Form.isActiveWindow()) {
+            ASSERT_TRUE(ShowAndActivate(&Form));
+            Payment->Grid->setFocus();
+        }
+        QCoreApplication::postEvent(&Form,
+                                    new QKeyEvent(QEvent::KeyPress, Key.key(), Key.keyboardModifiers()));
+        QCoreApplication::postEvent(&Form,
+                                    new QKeyEvent(QEvent::KeyRelease, Key.key(), Key.keyboardModifiers()));
+    };
+    struct TCase {
+        QKeyCombination Opens;
+        const char* Dialog;
+        QKeyCombination Then;
+    };
+    const auto Survives = [&](const TCase& Case) {
+        bool Shown = false;
+        WhenModalShown(Case.Dialog, [&](QWidget* Dialog) {
+            Shown = true;
+            Dialog->close();
+        });
+        Post(Case.Opens);
+        Post(Case.Then);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Shown && !QApplication::activeModalWidget(); }));
+        QApplication::processEvents();
+        return !Payments.isNull() && Payments->isVisible();
+    };
+    for (const TCase& Case : {TCase{Qt::Key_F6, "TfrmSimpleFilter", Qt::Key_Escape},
+                              TCase{Qt::Key_F7, "TfrmGridSearch", Qt::Key_Escape},
+                              TCase{Qt::Key_F10, "TfmExport", Qt::Key_Escape},
+                              // The sub-window's own close key.
+                              TCase{Qt::Key_F6, "TfrmSimpleFilter", Qt::CTRL | Qt::Key_F4}})
+        ASSERT_TRUE(Survives(Case)) << Case.Dialog;
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+
+    // The queued payment is saved, and the document's own print is a dialog of the window too.
+    Post(Qt::Key_F2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Payment->QueuedCount() == 0; }));
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE sum_o = 70"_s), u"1"_s)
+        << Presenter.Texts().join(u'|').toStdString();
+    Payment->Grid->SetRow(1);
+    for (const TCase& Case : {TCase{Qt::CTRL | Qt::Key_F9, "TfmPrint", Qt::Key_Escape},
+                              TCase{Qt::CTRL | Qt::Key_F9, "TfmPrint", Qt::CTRL | Qt::Key_F4}}) {
+        Presenter.PlanAnswer(mrYes); // print without the shop's name
+        ASSERT_TRUE(Survives(Case)) << Case.Dialog;
+    }
+
+    // The keys are the window's again.
+    Post(Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Payments.isNull(); }));
 }

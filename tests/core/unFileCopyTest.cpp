@@ -1,5 +1,6 @@
 #include "core/unFileCopy.h"
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <QDir>
@@ -355,28 +356,11 @@ TEST(FileCopy, RefusesAPipeTarget) {
 
 namespace {
 
-// The exit status of Body run in a child process; 125 when the child could not be set up.
-int RunInChild(const std::function<int()>& Setup, const std::function<int()>& Body) {
-    const pid_t Child = ::fork();
-    if (Child < 0) return 125;
-    if (Child == 0) ::_exit(Setup() != 0 ? 125 : Body());
-    int Status = 0;
-    while (::waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(Status) ? WEXITSTATUS(Status) : 126;
-}
-
 bool WriteProcFile(const char* Path, const QByteArray& Text) {
     const int Fd = ::open(Path, O_WRONLY);
     const bool Ok = Fd >= 0 && ::write(Fd, Text.constData(), size_t(Text.size())) == Text.size();
     if (Fd >= 0) ::close(Fd);
     return Ok;
-}
-
-// Folder permissions hold for this process: root gives up its override in a user namespace that
-// does not know it.
-int WithoutOverride() {
-    return ::geteuid() == 0 ? ::unshare(CLONE_NEWUSER) : 0;
 }
 
 // A small disk of its own at Folder: 16 KiB and two inodes (the folder and one file).
@@ -422,7 +406,7 @@ TEST(FileCopy, RewritesInPlaceOnlyWhereTheFolderTakesNoNewFile) {
     const QString Target = Locked + "/target";
     WriteFile(Target, Old);
     ASSERT_EQ(::chmod(QFile::encodeName(Locked).constData(), 0555), 0);
-    const int Rewritten = RunInChild(WithoutOverride, [&] {
+    const int Rewritten = RunInChild(WithoutRootOverride, [&] {
         TFileCopyNew Copy;
         AllowOverwrite(Copy);
         Copy.SetSourceFile(Short);

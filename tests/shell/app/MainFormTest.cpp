@@ -8,11 +8,13 @@
 #include "framework/forms/MAccountEditForm.h"
 #include "framework/forms/MAccountReadForm.h"
 #include "shell/archive/Archive.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 #include "tests/support/TempRegistry.h"
+#include "tests/support/WriteLock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +32,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -104,14 +108,17 @@ TEST(MainForm, AMissingDatabaseIsReportedAndNotCreated) {
 
 TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSucceeds) {
     TTempProgramDir Dir;
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA RENAME TO VA_away)sql"));
-    FreeAdoConnection();
-
     TScriptedPresenter Presenter;
+    // Another workstation keeps every reader out while this one starts (a restore's install).
+    auto Restoring = std::make_unique<TOtherWorkstationLock>(true);
+    FreeAdoConnection();
     TMainForm Form(nullptr, Dir.Path());
+    Restoring.reset();
+    EXPECT_TRUE(Form.StartError().isEmpty());
     EXPECT_EQ(Presenter.Messages().size(), 1); // the failed read is shown once
     EXPECT_FALSE(AdminPasswordKnown());
 
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA RENAME TO VA_away)sql"));
     EXPECT_FALSE(EnsureAdminPassword(&Form));
     EXPECT_EQ(Presenter.Messages().size(), 2);
 
@@ -119,6 +126,81 @@ TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSuccee
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(UPDATE VA set value_va = "x" WHERE code_va = 12)sql"));
     EXPECT_TRUE(EnsureAdminPassword(&Form));
     EXPECT_EQ(AdminPassword, QStringLiteral("x"));
+}
+
+// A database the program cannot work with ends the start in Bulgarian, before any English of the
+// database's: another program's SQLite file, one that lacks a table of the program, and a folder
+// that takes no journal beside a writable file (the first Save would fail).
+TEST(MainForm, StartUpRefusesInBulgarianADatabaseItCannotWorkWith) {
+    const auto StartError = [](const TTempProgramDir& Dir) {
+        TScriptedPresenter Presenter;
+        FreeAdoConnection();
+        TMainForm Form(nullptr, Dir.Path());
+        EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+        return Form.StartError();
+    };
+    {
+        TTempProgramDir Dir(false);
+        sqlite3* Other = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(Dir.DatabaseFile()).constData(), &Other), SQLITE_OK);
+        sqlite3_exec(Other, "CREATE TABLE Notes (id INTEGER, text TEXT)", nullptr, nullptr, nullptr);
+        sqlite3_close(Other);
+        const QString Error = StartError(Dir);
+        EXPECT_TRUE(Error.startsWith(u"Файлът "_s + Dir.DatabaseFile() + u" не е база данни на програмата"_s))
+            << Error.toStdString();
+    }
+    {
+        TTempProgramDir Dir;
+        ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA RENAME TO VA_away)sql"));
+        EXPECT_TRUE(StartError(Dir).contains(u"не е база данни на програмата"_s));
+    }
+    {
+        TTempProgramDir Dir;
+        const QString Folder = Dir.Path() + u"db"_s;
+        ASSERT_EQ(::chmod(QFile::encodeName(Folder).constData(), 0555), 0);
+        const int Refused = RunInChild(WithoutRootOverride, [&] {
+            const QString Error = StartError(Dir);
+            return Error.startsWith(u"Файлът с базата данни не може да бъде отворен за четене и запис"_s) &&
+                           Error.contains(Folder)
+                       ? 0
+                       : 1;
+        });
+        ::chmod(QFile::encodeName(Folder).constData(), 0755);
+        if (Refused == 125) GTEST_SKIP() << "no user namespace for a folder that refuses root";
+        EXPECT_EQ(Refused, 0);
+    }
+}
+
+// A database from before the sale's short-term mark: the start names the repair and offers it;
+// refused, the program starts as it is, accepted, the column is there and the next start is quiet.
+TEST(MainForm, AnOlderDatabaseIsOfferedTheAboutBoxsRepairAtStartUp) {
+    TTempProgramDir Dir;
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE Items_sales DROP COLUMN short_term)sql"));
+    const auto HasColumn = [] {
+        TDelimitedStringList List;
+        try {
+            RunQuery(nullptr, AdoConnection, R"sql(SELECT short_term FROM Items_sales)sql", &List);
+            return true;
+        } catch (const EDatabaseError&) {
+            return false;
+        }
+    };
+    for (const TModalResult Answer : {mrNo, mrYes}) {
+        TScriptedPresenter Presenter;
+        Presenter.PlanAnswer(Answer);
+        FreeAdoConnection();
+        TMainForm Form(nullptr, Dir.Path());
+        EXPECT_TRUE(Form.StartError().isEmpty());
+        ASSERT_EQ(Presenter.Messages().size(), 1);
+        EXPECT_TRUE(Presenter.Texts()[0].contains(u"FIX"_s) &&
+                    Presenter.Texts()[0].contains(u"За програмата"_s))
+            << Presenter.Texts()[0].toStdString();
+        EXPECT_EQ(HasColumn(), Answer == mrYes);
+    }
+    TScriptedPresenter Presenter;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
 }
 
 TEST(MainForm, ClosingAsksEachChildWindowAndStaysOpenWhenOneRefuses) {

@@ -1,0 +1,20 @@
+#include "tests/support/ChildProcess.h"
+
+#include <cerrno>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+int RunInChild(const std::function<int()>& Setup, const std::function<int()>& Body) {
+    const pid_t Child = ::fork();
+    if (Child < 0) return 125;
+    if (Child == 0) ::_exit(Setup() != 0 ? 125 : Body());
+    int Status = 0;
+    while (::waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(Status) ? WEXITSTATUS(Status) : 126;
+}
+
+int WithoutRootOverride() {
+    return ::geteuid() == 0 ? ::unshare(CLONE_NEWUSER) : 0;
+}

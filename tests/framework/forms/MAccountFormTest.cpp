@@ -412,7 +412,9 @@ TEST(MAccountForm, WhileAnActionWaitsNoOtherRunsAndOnlyTheWindowItselfClosesIt) 
           Case{&TMAccountForm::actPrint, "Print", true}, Case{&TMAccountForm::actPrint, "Print", false}}) {
         SCOPED_TRACE(c.operation + std::string(c.dialog ? " in a dialog" : ""));
         bool closed = true;
+        bool offWhileRunning = false;
         form->Work[c.operation] = [&] {
+            offWhileRunning = !(form->*c.action)->isEnabled();
             const auto typedAhead = [&] {
                 for (QAction* action : {form->actExecute, form->actSave, form->actExit})
                     action->trigger();
@@ -437,6 +439,7 @@ TEST(MAccountForm, WhileAnActionWaitsNoOtherRunsAndOnlyTheWindowItselfClosesIt) 
         EXPECT_EQ(form->Calls.value("Execute"), 0);
         EXPECT_EQ(form->Calls.value("Save"), 0);
         EXPECT_FALSE(closed);
+        EXPECT_TRUE(offWhileRunning);
         form->Calls.clear();
     }
 

@@ -413,8 +413,10 @@ TEST(MAccountForm, WhileAnActionWaitsNoOtherRunsAndOnlyTheWindowItselfClosesIt) 
         SCOPED_TRACE(c.operation + std::string(c.dialog ? " in a dialog" : ""));
         bool closed = true;
         bool offWhileRunning = false;
+        bool busyWhileRunning = false;
         form->Work[c.operation] = [&] {
             offWhileRunning = !(form->*c.action)->isEnabled();
+            busyWhileRunning = form->FormState.Contains(TMAccountForm::Busy);
             const auto typedAhead = [&] {
                 for (QAction* action : {form->actExecute, form->actSave, form->actExit})
                     action->trigger();
@@ -440,6 +442,7 @@ TEST(MAccountForm, WhileAnActionWaitsNoOtherRunsAndOnlyTheWindowItselfClosesIt) 
         EXPECT_EQ(form->Calls.value("Save"), 0);
         EXPECT_FALSE(closed);
         EXPECT_TRUE(offWhileRunning);
+        EXPECT_EQ(busyWhileRunning, c.action == &TMAccountForm::actPrint);
         form->Calls.clear();
     }
 
@@ -458,9 +461,12 @@ TEST(MAccountForm, WhileAnActionWaitsNoOtherRunsAndOnlyTheWindowItselfClosesIt) 
     // The window's own action still closes it: a save that closes the window afterwards.
     TCountingForm* saving = OpenCountingForm(host);
     saving->CloseAfterSave = true;
+    bool savedBusy = false;
+    saving->Work["Save"] = [&] { return savedBusy = saving->FormState.Contains(TMAccountForm::Busy); };
     saving->actSave->setEnabled(true);
     saving->actSave->trigger();
     EXPECT_EQ(saving->Calls.value("Save"), 1);
+    EXPECT_TRUE(savedBusy);
     EXPECT_FALSE(saving->SubWindow()->isVisible());
     EXPECT_TRUE(presenter.Messages().isEmpty());
 }

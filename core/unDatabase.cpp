@@ -899,12 +899,6 @@ QString ErrorText(sqlite3* Db) {
     return QString::fromUtf8(sqlite3_errmsg(Db));
 }
 
-// Another workstation held the write lock past the busy timeout.
-class EDatabaseBusy : public EDatabaseError {
-public:
-    using EDatabaseError::EDatabaseError;
-};
-
 [[noreturn]] void ThrowError(sqlite3* Db, const QString& Written) {
     if ((sqlite3_errcode(Db) & 0xff) == SQLITE_BUSY) throw EDatabaseBusy(ErrorText(Db), Written);
     throw EDatabaseError(ErrorText(Db), Written);
@@ -1111,6 +1105,8 @@ double TAdoConnection::TState::RealOf(QStringView Text, const QString& Written) 
 template <class F> void TAdoConnection::TState::Run(const QString& SQL, F&& OnRow) {
     try {
         Open();
+    } catch (const EDatabaseBusy& E) {
+        throw EDatabaseBusy(E.Message(), SQL);
     } catch (const EDatabaseError& E) {
         throw EDatabaseError(E.Message(), SQL);
     }

@@ -26,6 +26,12 @@ extern const QString DatabaseFileName;
 // The manager's password; the main window fills it from the settings table.
 extern QString AdminPassword;
 
+// Another workstation held a lock on the file past the busy timeout: the statement could not run.
+class EDatabaseBusy : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
 // The connection: opens its file on the first statement, never creates it, and stays open.
 class TAdoConnection {
 public:

@@ -39,7 +39,7 @@ void TCashOrderForm::MakeOrderEdits() {
     edSupplier_name = NewNameEdit(u"edSupplier_name"_s);
     btnPrintOrder = NewPrintButton(u"btnPrintOrder"_s, u"Печат на ордер"_s);
 
-    connect(btnPrintOrder, &QPushButton::clicked, this, [this] { PrintDocument(); });
+    connect(btnPrintOrder, &QPushButton::clicked, ctrl_F9, &QAction::trigger);
     leOwner->OnChange = [this](QWidget*) { BuildContractList(); };
     leOwner->OnFormOk = [this](QWidget*) { BuildContractList(); };
 }

@@ -154,7 +154,8 @@ TDocumentForm::TDocumentForm(QWidget* Owner) : TMAccountReadForm(Owner) {
     for (QAction* A : {actNew, actEdit, actSave, actDelete})
         A->setEnabled(true);
     ctrl_F9 = MakeAction("ctrl_F9", QString(), QString(), QKeySequence(Qt::CTRL | Qt::Key_F9), true);
-    connect(ctrl_F9, &QAction::triggered, this, [this] { PrintDocument(); });
+    connect(ctrl_F9, &QAction::triggered, this,
+            [this] { RunAction(ctrl_F9, true, [this] { PrintDocument(); }); });
 }
 
 void TDocumentForm::MakeNumberAndDate() {

@@ -495,10 +495,13 @@ TfrmContracts::TfrmContracts(QWidget* Owner) : TDocumentForm(Owner) {
     P->setFixedHeight(L->sizeHint().height());
 
     ctrl_F9->setText(u"Печат на договор"_s);
-    connect(btnPrintContract, &QPushButton::clicked, this, [this] { PrintDocument(); });
-    connect(btnPrintLabel, &QPushButton::clicked, this, [this] { PrintLabel(); });
-    connect(btnNewOwner, &QToolButton::clicked, this, [this] { NewOwner(); });
-    connect(btnNewItem, &QToolButton::clicked, this, [this] { NewItem(); });
+    connect(btnPrintContract, &QPushButton::clicked, ctrl_F9, &QAction::trigger);
+    connect(btnPrintLabel, &QPushButton::clicked, this,
+            [this] { RunAction(nullptr, true, [this] { PrintLabel(); }); });
+    connect(btnNewOwner, &QToolButton::clicked, this,
+            [this] { RunAction(nullptr, false, [this] { NewOwner(); }); });
+    connect(btnNewItem, &QToolButton::clicked, this,
+            [this] { RunAction(nullptr, false, [this] { NewItem(); }); });
 
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leItem->OnChange = [this](QWidget*) { ItemChanged(); };

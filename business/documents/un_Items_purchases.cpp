@@ -291,8 +291,9 @@ TfrmItems_purchases::TfrmItems_purchases(QWidget* Owner) : TDocumentForm(Owner) 
     P->setFixedHeight(L->sizeHint().height());
 
     ctrl_F9->setText(u"Натиснете <CTRL> + <F9> за отпечатване на договор за покупка."_s);
-    connect(btnPrintOrder, &QPushButton::clicked, this, [this] { PrintDocument(); });
-    connect(btnPrintLabel, &QPushButton::clicked, this, [this] { PrintLabel(TLabelDocument::Purchase); });
+    connect(btnPrintOrder, &QPushButton::clicked, ctrl_F9, &QAction::trigger);
+    connect(btnPrintLabel, &QPushButton::clicked, this,
+            [this] { RunAction(nullptr, true, [this] { PrintLabel(TLabelDocument::Purchase); }); });
     leOwner->OnChange = [this](QWidget*) { OwnerChanged(); };
     leOwner->OnFormOk = [this](QWidget*) { OwnerChanged(); };
     leItem->OnChange = [this](QWidget*) { ItemChanged(); };

@@ -385,7 +385,7 @@ TfrmItems_sales::TfrmItems_sales(QWidget* Owner) : TDocumentForm(Owner) {
 
     ctrl_F9->setText(u"Печат на договор за продажба"_s);
     ctrl_F9->setStatusTip(u"Натиснете <CTRL> + <F9> за отпечатване на договор за продажба."_s);
-    connect(btnPrintOrder, &QPushButton::clicked, this, [this] { PrintDocument(); });
+    connect(btnPrintOrder, &QPushButton::clicked, ctrl_F9, &QAction::trigger);
     connect(rbPledged, &QRadioButton::clicked, this, [this] { BuildOriginList(); });
     connect(rbPurchased, &QRadioButton::clicked, this, [this] { BuildOriginList(); });
 

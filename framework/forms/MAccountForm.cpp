@@ -63,7 +63,9 @@ private:
 // Disables an action while its work runs and enables it again whatever the work did.
 class TActionDisabler {
 public:
-    explicit TActionDisabler(QAction* Action) : FAction(Action) { FAction->setEnabled(false); }
+    explicit TActionDisabler(QAction* Action) : FAction(Action) {
+        if (FAction) FAction->setEnabled(false);
+    }
     ~TActionDisabler() {
         if (FAction) FAction->setEnabled(true);
     }
@@ -215,21 +217,20 @@ TMAccountForm::TMAccountForm(QWidget* Owner) : QWidget(nullptr), FOwner(Owner) {
     actStop->setIcon(st->standardIcon(QStyle::SP_BrowserStop));
 
     connect(actExecute, &QAction::triggered, this, &TMAccountForm::actExecuteExecute);
-    connect(actNew, &QAction::triggered, this, [this] { RunAction(actNew, true, &TMAccountForm::DoAdd); });
-    connect(actEdit, &QAction::triggered, this, [this] { RunAction(actEdit, true, &TMAccountForm::DoEdit); });
-    connect(actSave, &QAction::triggered, this, [this] { RunAction(actSave, true, &TMAccountForm::DoSave); });
+    connect(actNew, &QAction::triggered, this, [this] { RunAction(actNew, true, [this] { DoAdd(); }); });
+    connect(actEdit, &QAction::triggered, this, [this] { RunAction(actEdit, true, [this] { DoEdit(); }); });
+    connect(actSave, &QAction::triggered, this, [this] { RunAction(actSave, true, [this] { DoSave(); }); });
     connect(actDelete, &QAction::triggered, this,
-            [this] { RunAction(actDelete, true, &TMAccountForm::DoDelete); });
+            [this] { RunAction(actDelete, true, [this] { DoDelete(); }); });
     connect(actPrint, &QAction::triggered, this,
-            [this] { RunAction(actPrint, true, &TMAccountForm::DoPrint); });
-    connect(actFile, &QAction::triggered, this,
-            [this] { RunAction(actFile, true, &TMAccountForm::DoExport); });
+            [this] { RunAction(actPrint, true, [this] { DoPrint(); }); });
+    connect(actFile, &QAction::triggered, this, [this] { RunAction(actFile, true, [this] { DoExport(); }); });
     connect(actSearch, &QAction::triggered, this,
-            [this] { RunAction(actSearch, true, &TMAccountForm::Search); });
+            [this] { RunAction(actSearch, true, [this] { Search(); }); });
     connect(actFilter, &QAction::triggered, this, [this] {
         // The check mark shows whether a filter is active, not that the button was pressed.
         actFilter->setChecked(FilterActive);
-        RunAction(actFilter, false, &TMAccountForm::DoFilter);
+        RunAction(actFilter, false, [this] { DoFilter(); });
     });
     connect(actStop, &QAction::triggered, this, &TMAccountForm::actStopExecute);
     connect(actExit, &QAction::triggered, this, &TMAccountForm::actExitExecute);
@@ -475,7 +476,10 @@ void TMAccountForm::SetModalResult(int Result) {
 }
 
 void TMAccountForm::Close() {
+    const QPointer<TMAccountForm> self(this);
+    FClosingItself = true;
     Container()->close();
+    if (self) FClosingItself = false;
 }
 
 void TMAccountForm::RunDone() {
@@ -488,7 +492,32 @@ bool TMAccountForm::CloseQuery() {
     return !IsAppBusy();
 }
 
+// Counts one running action of the form for its lifetime.
+class TMAccountForm::TRunningAction {
+public:
+    explicit TRunningAction(TMAccountForm* Form) : FForm(Form) { ++FForm->FRunningActions; }
+    ~TRunningAction() {
+        if (FForm) --FForm->FRunningActions;
+    }
+    TRunningAction(const TRunningAction&) = delete;
+    TRunningAction& operator=(const TRunningAction&) = delete;
+
+private:
+    QPointer<TMAccountForm> FForm;
+};
+
+bool TMAccountForm::BlockedByModal() const {
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal != window();
+}
+
 void TMAccountForm::closeEvent(QCloseEvent* Event) {
+    // Closed from outside (the sub-window's close key typed ahead, the main window) while one of
+    // its actions runs, the window would free the dialog and the data the action is still in.
+    if (FRunningActions > 0 && !FClosingItself) {
+        Event->ignore();
+        return;
+    }
     bool canClose = false;
     try {
         canClose = CloseQuery();
@@ -523,20 +552,22 @@ void TMAccountForm::contextMenuEvent(QContextMenuEvent* Event) {
 
 // ---- actions ----
 
-void TMAccountForm::RunAction(QAction* Action, bool SetBusy, bool (TMAccountForm::*Work)()) {
-    if (FormState.Contains(Creating) || FormState.Contains(Initializing) || FormState.Contains(Busy)) return;
+void TMAccountForm::RunAction(QAction* Action, bool SetBusy, const std::function<void()>& Work) {
+    if (!MayStartAction()) return;
     try {
+        TRunningAction running(this);
         TFormStateGuard busy(FormState, Busy, SetBusy);
         TActionDisabler disabled(Action);
-        (this->*Work)();
+        Work();
     } catch (...) {
         HandleCurrentException();
     }
 }
 
 void TMAccountForm::actExecuteExecute() {
-    if (FormState.Contains(Creating) || FormState.Contains(Initializing) || FormState.Contains(Busy)) return;
+    if (!MayStartAction()) return;
     try {
+        TRunningAction running(this);
         TFormStateGuard busy(FormState, Busy);
         TActionDisabler disabled(actExecute);
         if (CanExecute()) {
@@ -563,7 +594,9 @@ void TMAccountForm::actStopExecute() {
 }
 
 void TMAccountForm::actExitExecute() {
+    if (!MayStartAction()) return;
     try {
+        TRunningAction running(this);
         if (CanExit()) Close();
     } catch (...) {
         HandleCurrentException();
@@ -906,6 +939,12 @@ void TMAccountForm::EnableChildControls(QWidget* Panel, bool Enable) {
         child->setEnabled(Enable);
     Panel->setEnabled(Enable);
     Panel->update();
+}
+
+bool TMAccountForm::MayStartAction() const {
+    // The busy mark is set only inside an action, which FRunningActions counts.
+    return !FormState.Contains(Creating) && !FormState.Contains(Initializing) && FRunningActions == 0 &&
+           !BlockedByModal();
 }
 
 bool TMAccountForm::IsAppBusy() {

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -178,7 +179,7 @@ public:
     int ModalResult() const { return FModalResult; }
     // Ends a modal show with Result.
     void SetModalResult(int Result);
-    // Closes the window the way the close box does.
+    // Closes the window the way the close box does; the window's own running action may close it.
     void Close();
     // Runs Done once; the close path and the main window's shutdown call it.
     void RunDone();
@@ -188,6 +189,10 @@ public:
     void SetFilterActive(bool Active);
     void EnableChildControls(QWidget* Panel, bool Enable);
     static bool IsAppBusy();
+    // A modal window other than this window is up over it. A key typed ahead of a dialog can still
+    // reach the window before the dialog has the keyboard; its actions wait until the dialog is gone.
+    bool BlockedByModal() const;
+
     void NotifyMainForm(int Closing);
     // F8 with all its guards, its denied text kept silent.
     bool ExecuteQuiet();
@@ -199,6 +204,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
+    // An action may start: the window is made, none of its actions runs (one that waits in a
+    // dialog or lets the event loop run would find its window changed under it) and no modal
+    // window is up over it.
+    bool MayStartAction() const;
+    // The common frame of the work actions: refused unless MayStartAction; the action (when given)
+    // is off and, with SetBusy, the form busy while Work runs, and a failure is shown once
+    // afterwards. While it runs, the window closes only by its own Close.
+    void RunAction(QAction* Action, bool SetBusy, const std::function<void()>& Work);
     void contextMenuEvent(QContextMenuEvent* Event) override;
 
     void SetFormStyle(int Style);
@@ -214,9 +227,6 @@ protected:
 
 private:
     QToolButton* MakeSpeedButton(const char* Name, QAction* Action, const QString& Key);
-    // The common frame of the work actions: refused while creating, initialising or busy; the
-    // action is off and the form busy while Work runs, and a failure is shown once afterwards.
-    void RunAction(QAction* Action, bool SetBusy, bool (TMAccountForm::*Work)());
     void actExecuteExecute();
     void actStopExecute();
     void actExitExecute();
@@ -229,6 +239,10 @@ private:
     QRect FStoredPlacement;
     bool FDoneRun = false;
     bool FExitHeldByStop = false;
+    class TRunningAction;
+    // The actions of this window that run now, and whether the window is closing by its own Close.
+    int FRunningActions = 0;
+    bool FClosingItself = false;
     int FModalResult = 0;
     QEventLoop* FModalLoop = nullptr;
 };

@@ -114,7 +114,9 @@ TMAccountReadForm::TMAccountReadForm(QWidget* Owner) : TMAccountStatusForm(Owner
     setMinimumWidth(545);
 
     actHide = MakeAction("actHide", QStringLiteral("Скриване и сортиране"), QString(), Qt::Key_F11, false);
-    connect(actHide, &QAction::triggered, this, &TMAccountReadForm::HideColumns);
+    // Its dialog is one of the window's own: it runs in the frame of the other actions.
+    connect(actHide, &QAction::triggered, this,
+            [this] { RunAction(nullptr, false, [this] { HideColumns(); }); });
 
     pnlParams = new QFrame(this);
     pnlParams->setObjectName(QStringLiteral("pnlParams"));
@@ -339,7 +341,6 @@ void TMAccountReadForm::RestoreActionStates(TActionStates& States) {
 }
 
 void TMAccountReadForm::HideColumns() {
-    if (FormState.Contains(Creating) || FormState.Contains(Initializing) || FormState.Contains(Busy)) return;
     actHide->setEnabled(false);
     auto enable = qScopeGuard([this] { actHide->setEnabled(HideEnabled); });
     try {

@@ -117,7 +117,7 @@ public:
     bool DoExecute() override;
     void DisableActions() override;
     void RestoreActionStates(TActionStates& States) override;
-    // F11: the hide-and-sort dialog over the grid.
+    // F11: the hide-and-sort dialog over the grid; the action runs it in the frame of the others.
     void HideColumns();
     void CreateForm(QWidget* Owner, int Style) override;
     bool Init() override;

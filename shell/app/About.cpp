@@ -96,16 +96,25 @@ bool ColumnAlreadyAdded(QObject* Owner, const QString& Sql) {
 
 } // namespace
 
-// Only what the database lacks is run, so a second FIX tells the operator there is nothing to do
-// instead of showing the database's refusal.
-void TAboutBox::btnFixClick() {
+QStringList MissingSchemaUpgrades(QObject* Owner) {
     QStringList lines;
     GetSchemaUpgradeStatements(lines);
     QStringList missing;
     for (const QString& sql : lines)
-        if (!ColumnAlreadyAdded(this, sql)) missing << sql;
+        if (!ColumnAlreadyAdded(Owner, sql)) missing << sql;
+    return missing;
+}
+
+void RunSchemaUpgrades(QObject* Owner, const QStringList& Statements) {
+    for (const QString& sql : Statements)
+        if (!ExecSQL(Owner, AdoConnection, sql)) break;
+}
+
+// Only what the database lacks is run, so a second FIX tells the operator there is nothing to do
+// instead of showing the database's refusal.
+void TAboutBox::btnFixClick() {
+    const QStringList missing = MissingSchemaUpgrades(this);
     if (missing.isEmpty()) ShowMessageEx(QStringLiteral("Базата данни вече е актуализирана."));
-    for (const QString& sql : missing)
-        if (!ExecSQL(this, AdoConnection, sql)) break;
+    RunSchemaUpgrades(this, missing);
     accept();
 }

@@ -3,6 +3,7 @@
 // brings an older database schema up to date.
 
 #include <QDialog>
+#include <QStringList>
 
 class QLabel;
 class QPlainTextEdit;
@@ -18,9 +19,14 @@ public:
     QPushButton* btnOK;
     QPushButton* btnFix;
 
-    // Runs the schema upgrade statements until the first that fails (which ExecSQL reports).
+    // Runs the schema upgrade statements the database lacks.
     void btnFixClick();
 
 protected:
     void showEvent(QShowEvent* Event) override;
 };
+
+// The schema upgrade statements whose column the database lacks: what FIX would run.
+QStringList MissingSchemaUpgrades(QObject* Owner);
+// Runs Statements until the first that fails (which ExecSQL reports).
+void RunSchemaUpgrades(QObject* Owner, const QStringList& Statements);

@@ -51,20 +51,30 @@
 #include <QTimer>
 #include <functional>
 
+namespace {
+
+QString ForeignFileText(const QString& Path, const QString& Reason) {
+    return Format("Файлът %s не е база данни на програмата (%s).\n\rФайлът не е променен.", {Path, Reason});
+}
+
+} // namespace
+
 QString DatabaseFileProblem(const QString& Path) {
     const QFileInfo info(Path);
     if (!info.exists())
         return Format("Не е намерен файлът с базата данни:\n\r%s\n\rСъздайте нова база данни с "
                       "\"lendora --create-database\".",
                       {Path});
+    QString notReadWrite =
+        Format("Файлът с базата данни не може да бъде отворен за четене и запис:\n\r%s", {Path});
     QFile file(Path);
-    if (!info.isFile() || !info.isWritable() || !file.open(QIODevice::ReadOnly))
-        return Format("Файлът с базата данни не може да бъде отворен за четене и запис:\n\r%s", {Path});
+    if (!info.isFile() || !info.isWritable() || !file.open(QIODevice::ReadOnly)) return notReadWrite;
+    // SQLite writes its journal beside the file: a folder that takes no new file refuses every Save.
+    if (!QFileInfo(info.absolutePath()).isWritable())
+        return notReadWrite + Format("\n\rПапката %s не позволява запис.", {info.absolutePath()});
     static const QByteArray Header("SQLite format 3", 16); // with its closing zero byte
     if (file.read(Header.size()) != Header)
-        return Format("Файлът %s не е база данни на програмата (очаква се база данни SQLite).\n\r"
-                      "Файлът не е променен.",
-                      {Path});
+        return ForeignFileText(Path, QStringLiteral("очаква се база данни SQLite"));
     return QString();
 }
 
@@ -242,14 +252,38 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
         CreateAdoConnection(this);
     else
         CreateAdoConnection(this, ProgramFolder);
-    FStartError = DatabaseFileProblem(DatabaseDir + DatabaseFileName);
+    const QString File = DatabaseDir + DatabaseFileName;
+    FStartError = DatabaseFileProblem(File);
     if (!FStartError.isEmpty()) return;
+    QString Failure, FailedSql;
     try {
         LoadAdminPassword(this);
-    } catch (const EDatabaseError& E) {
-        // The guarded operations read the password again before they open.
+    } catch (const EDatabaseBusy& E) {
+        // Another workstation holds the file (a restore): nothing more can be read now. The guarded
+        // operations read the password again before they open.
         ShowDatabaseError(E.Message(), E.Sql());
+        return;
+    } catch (const EDatabaseError& E) {
+        Failure = E.Message();
+        FailedSql = E.Sql();
     }
+    // Another program's database would fail table after table in the database's own English.
+    if (!IsProgramDatabase(File)) {
+        FStartError =
+            ForeignFileText(File, QStringLiteral("в него липсват таблици или полета на програмата"));
+        return;
+    }
+    if (!Failure.isEmpty()) {
+        ShowDatabaseError(Failure, FailedSql);
+        return;
+    }
+    // An older database lacks what the about box's repair adds; without it some windows fail.
+    const QStringList Missing = MissingSchemaUpgrades(this);
+    if (!Missing.isEmpty() && ConfirmYesNoFmt(QStringLiteral(
+                                  "Базата данни е от по-стара версия на програмата: в нея липсват полета, "
+                                  "които добавя бутонът FIX в \"Помощ\" - \"За програмата\".\n\r"
+                                  "Желаете ли да бъдат добавени сега?")) == mrYes)
+        RunSchemaUpgrades(this, Missing);
 }
 
 TMainForm::~TMainForm() {

@@ -38,19 +38,22 @@ struct TMenuCommand {
 const QList<TMenuCommand>& MenuCommands();
 
 // What keeps the file at Path from being opened as the program's database, in words for the
-// operator; empty when nothing does. Only reads the file's first bytes.
+// operator: missing, not readable and writable (its folder too), not an SQLite file; empty when
+// nothing does. Only reads the file's first bytes.
 QString DatabaseFileProblem(const QString& Path);
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
     // Opens the database connection of the program folder ProgramFolder (the executable's when
-    // empty) and reads the manager's password; a failed read is shown and leaves it unknown.
+    // empty) and reads the manager's password; a failed read is shown and leaves it unknown. A
+    // database without the program's tables is a start error; one that lacks what the about box's
+    // repair adds is offered the repair.
     explicit TMainForm(QWidget* Parent = nullptr, const QString& ProgramFolder = QString());
     ~TMainForm() override;
 
-    // Why the database cannot be used at all (missing, unreadable, not a database); empty when
-    // it can. The program shows it and ends.
+    // Why the database cannot be used at all (missing, unreadable, read-only, not the program's
+    // database); empty when it can. The program shows it and ends.
     const QString& StartError() const { return FStartError; }
 
     QMdiArea* MdiArea() const { return FMdiArea; }

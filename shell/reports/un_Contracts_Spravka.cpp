@@ -83,8 +83,9 @@ TSpravkaForm::TSpravkaForm(QWidget* Owner, const TReportSetup& Setup, const QStr
     FitParams();
 
     ctrl_F9 = MakeAction("ctrl_F9", PrintCaption, QString(), QKeySequence(Qt::CTRL | Qt::Key_F9), true);
-    connect(ctrl_F9, &QAction::triggered, this, [this] { PrintDocument(); });
-    connect(btnPrint, &QPushButton::clicked, this, [this] { PrintDocument(); });
+    connect(ctrl_F9, &QAction::triggered, this,
+            [this] { RunAction(ctrl_F9, true, [this] { PrintDocument(); }); });
+    connect(btnPrint, &QPushButton::clicked, ctrl_F9, &QAction::trigger);
 }
 
 QStringList TSpravkaForm::SelectedCells() const {

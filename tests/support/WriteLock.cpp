@@ -18,8 +18,9 @@ sqlite3* OpenOwn() {
 
 } // namespace
 
-TOtherWorkstationLock::TOtherWorkstationLock() : FDb(OpenOwn()) {
-    EXPECT_EQ(sqlite3_exec(FDb, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+TOtherWorkstationLock::TOtherWorkstationLock(bool Exclusive) : FDb(OpenOwn()) {
+    EXPECT_EQ(sqlite3_exec(FDb, Exclusive ? "BEGIN EXCLUSIVE" : "BEGIN IMMEDIATE", nullptr, nullptr, nullptr),
+              SQLITE_OK);
 }
 
 TOtherWorkstationLock::~TOtherWorkstationLock() {

@@ -9,10 +9,10 @@
 struct sqlite3;
 
 // A connection of its own holding the write lock from construction to destruction, as another
-// workstation's Save would.
+// workstation's Save would; Exclusive keeps readers out too, as a restore's install does.
 class TOtherWorkstationLock {
 public:
-    TOtherWorkstationLock();
+    explicit TOtherWorkstationLock(bool Exclusive = false);
     ~TOtherWorkstationLock();
     TOtherWorkstationLock(const TOtherWorkstationLock&) = delete;
     TOtherWorkstationLock& operator=(const TOtherWorkstationLock&) = delete;

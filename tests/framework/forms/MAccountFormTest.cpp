@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFrame>
 #include <QListWidget>
@@ -386,6 +387,88 @@ TEST(MAccountForm, NoWindowClosesWhileAWaitRuns) {
     }
     form->Close();
     EXPECT_FALSE(form->SubWindow()->isVisible());
+}
+
+// An action that waits, in a dialog of its own or in the event loop, lets keys typed ahead reach
+// its window. Nothing else of the window runs then, and nothing but the window itself closes it:
+// a close from outside would free what the action is still in.
+TEST(MAccountForm, WhileAnActionWaitsNoOtherRunsAndOnlyTheWindowItselfClosesIt) {
+    TFormHost host;
+    TScriptedPresenter presenter;
+    TCountingForm* form = OpenCountingForm(host);
+    {
+        // A close refused for another reason leaves no leave to close behind.
+        TWaitGuard wait;
+        form->Close();
+    }
+    struct Case {
+        QAction* TMAccountForm::*action;
+        const char* operation;
+        bool dialog;
+    };
+    // The filter runs without the busy mark, the print with it.
+    for (const Case& c :
+         {Case{&TMAccountForm::actFilter, "Filter", true}, Case{&TMAccountForm::actFilter, "Filter", false},
+          Case{&TMAccountForm::actPrint, "Print", true}, Case{&TMAccountForm::actPrint, "Print", false}}) {
+        SCOPED_TRACE(c.operation + std::string(c.dialog ? " in a dialog" : ""));
+        bool closed = true;
+        bool offWhileRunning = false;
+        bool busyWhileRunning = false;
+        form->Work[c.operation] = [&] {
+            offWhileRunning = !(form->*c.action)->isEnabled();
+            busyWhileRunning = form->FormState.Contains(TMAccountForm::Busy);
+            const auto typedAhead = [&] {
+                for (QAction* action : {form->actExecute, form->actSave, form->actExit})
+                    action->trigger();
+                form->SubWindow()->close();
+                closed = !form->SubWindow()->isVisible();
+            };
+            if (c.dialog) {
+                QDialog dialog(form);
+                QTimer::singleShot(0, &dialog, [&] {
+                    typedAhead();
+                    dialog.reject();
+                });
+                dialog.exec();
+            } else {
+                typedAhead();
+            }
+            return true;
+        };
+        (form->*c.action)->setEnabled(true);
+        (form->*c.action)->trigger();
+        EXPECT_EQ(form->Calls.value(c.operation), 1);
+        EXPECT_EQ(form->Calls.value("Execute"), 0);
+        EXPECT_EQ(form->Calls.value("Save"), 0);
+        EXPECT_FALSE(closed);
+        EXPECT_TRUE(offWhileRunning);
+        EXPECT_EQ(busyWhileRunning, c.action == &TMAccountForm::actPrint);
+        form->Calls.clear();
+    }
+
+    // A dialog that is not the window's own keeps its actions waiting but not its closing (a
+    // restore closes every window first).
+    QDialog other(&host);
+    QTimer::singleShot(0, &other, [&] {
+        form->actExecute->trigger();
+        form->SubWindow()->close();
+        other.reject();
+    });
+    other.exec();
+    EXPECT_EQ(form->Calls.value("Execute"), 0);
+    EXPECT_FALSE(form->SubWindow()->isVisible());
+
+    // The window's own action still closes it: a save that closes the window afterwards.
+    TCountingForm* saving = OpenCountingForm(host);
+    saving->CloseAfterSave = true;
+    bool savedBusy = false;
+    saving->Work["Save"] = [&] { return savedBusy = saving->FormState.Contains(TMAccountForm::Busy); };
+    saving->actSave->setEnabled(true);
+    saving->actSave->trigger();
+    EXPECT_EQ(saving->Calls.value("Save"), 1);
+    EXPECT_TRUE(savedBusy);
+    EXPECT_FALSE(saving->SubWindow()->isVisible());
+    EXPECT_TRUE(presenter.Messages().isEmpty());
 }
 
 TEST(MAccountForm, TellsTheMainWindowWhenOpenedActivatedAndClosing) {

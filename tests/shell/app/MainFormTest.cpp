@@ -1,4 +1,5 @@
 #include "shell/app/MainForm.h"
+#include "Components/Grids/RichGrid.h"
 #include "business/documents/DocumentForm.h"
 #include "business/documents/un_Vry6tane_na_ve6ti.h"
 #include "business/engine/unAdminPassword.h"
@@ -7,15 +8,18 @@
 #include "framework/forms/MAccountEditForm.h"
 #include "framework/forms/MAccountReadForm.h"
 #include "shell/archive/Archive.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 #include "tests/support/TempRegistry.h"
+#include "tests/support/WriteLock.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -28,6 +32,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -102,14 +108,17 @@ TEST(MainForm, AMissingDatabaseIsReportedAndNotCreated) {
 
 TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSucceeds) {
     TTempProgramDir Dir;
-    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA RENAME TO VA_away)sql"));
-    FreeAdoConnection();
-
     TScriptedPresenter Presenter;
+    // Another workstation keeps every reader out while this one starts (a restore's install).
+    auto Restoring = std::make_unique<TOtherWorkstationLock>(true);
+    FreeAdoConnection();
     TMainForm Form(nullptr, Dir.Path());
+    Restoring.reset();
+    EXPECT_TRUE(Form.StartError().isEmpty());
     EXPECT_EQ(Presenter.Messages().size(), 1); // the failed read is shown once
     EXPECT_FALSE(AdminPasswordKnown());
 
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA RENAME TO VA_away)sql"));
     EXPECT_FALSE(EnsureAdminPassword(&Form));
     EXPECT_EQ(Presenter.Messages().size(), 2);
 
@@ -117,6 +126,81 @@ TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSuccee
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(UPDATE VA set value_va = "x" WHERE code_va = 12)sql"));
     EXPECT_TRUE(EnsureAdminPassword(&Form));
     EXPECT_EQ(AdminPassword, QStringLiteral("x"));
+}
+
+// A database the program cannot work with ends the start in Bulgarian, before any English of the
+// database's: another program's SQLite file, one that lacks a table of the program, and a folder
+// that takes no journal beside a writable file (the first Save would fail).
+TEST(MainForm, StartUpRefusesInBulgarianADatabaseItCannotWorkWith) {
+    const auto StartError = [](const TTempProgramDir& Dir) {
+        TScriptedPresenter Presenter;
+        FreeAdoConnection();
+        TMainForm Form(nullptr, Dir.Path());
+        EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+        return Form.StartError();
+    };
+    {
+        TTempProgramDir Dir(false);
+        sqlite3* Other = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(Dir.DatabaseFile()).constData(), &Other), SQLITE_OK);
+        sqlite3_exec(Other, "CREATE TABLE Notes (id INTEGER, text TEXT)", nullptr, nullptr, nullptr);
+        sqlite3_close(Other);
+        const QString Error = StartError(Dir);
+        EXPECT_TRUE(Error.startsWith(u"Файлът "_s + Dir.DatabaseFile() + u" не е база данни на програмата"_s))
+            << Error.toStdString();
+    }
+    {
+        TTempProgramDir Dir;
+        ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA RENAME TO VA_away)sql"));
+        EXPECT_TRUE(StartError(Dir).contains(u"не е база данни на програмата"_s));
+    }
+    {
+        TTempProgramDir Dir;
+        const QString Folder = Dir.Path() + u"db"_s;
+        ASSERT_EQ(::chmod(QFile::encodeName(Folder).constData(), 0555), 0);
+        const int Refused = RunInChild(WithoutOverride, [&] {
+            const QString Error = StartError(Dir);
+            return Error.startsWith(u"Файлът с базата данни не може да бъде отворен за четене и запис"_s) &&
+                           Error.contains(Folder)
+                       ? 0
+                       : 1;
+        });
+        ::chmod(QFile::encodeName(Folder).constData(), 0755);
+        if (Refused == 125) GTEST_SKIP() << "no user namespace for a folder that refuses root";
+        EXPECT_EQ(Refused, 0);
+    }
+}
+
+// A database from before the sale's short-term mark: the start names the repair and offers it;
+// refused, the program starts as it is, accepted, the column is there and the next start is quiet.
+TEST(MainForm, AnOlderDatabaseIsOfferedTheAboutBoxsRepairAtStartUp) {
+    TTempProgramDir Dir;
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE Items_sales DROP COLUMN short_term)sql"));
+    const auto HasColumn = [] {
+        TDelimitedStringList List;
+        try {
+            RunQuery(nullptr, AdoConnection, R"sql(SELECT short_term FROM Items_sales)sql", &List);
+            return true;
+        } catch (const EDatabaseError&) {
+            return false;
+        }
+    };
+    for (const TModalResult Answer : {mrNo, mrYes}) {
+        TScriptedPresenter Presenter;
+        Presenter.PlanAnswer(Answer);
+        FreeAdoConnection();
+        TMainForm Form(nullptr, Dir.Path());
+        EXPECT_TRUE(Form.StartError().isEmpty());
+        ASSERT_EQ(Presenter.Messages().size(), 1);
+        EXPECT_TRUE(Presenter.Texts()[0].contains(u"FIX"_s) &&
+                    Presenter.Texts()[0].contains(u"За програмата"_s))
+            << Presenter.Texts()[0].toStdString();
+        EXPECT_EQ(HasColumn(), Answer == mrYes);
+    }
+    TScriptedPresenter Presenter;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
 }
 
 TEST(MainForm, ClosingAsksEachChildWindowAndStaysOpenWhenOneRefuses) {
@@ -494,4 +578,84 @@ TEST(MainForm, AWindowLeftActiveAsksForTheSignInAtSaveAndNothingIsWrittenUnsigne
         QStringList{u"Без вход в програмата документите не се записват: незаписаните документи отпадат."_s});
     EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE docno = 50"_s), u"0"_s);
     Form.CloseChildWindows();
+}
+
+// Keys typed ahead reach the main window's queue before the dialog they open has the keyboard.
+// None of them may close the window under its dialog: the window, and the payment it queued,
+// outlive every dialog, and Esc closes it once the dialogs are gone.
+TEST(MainForm, KeysTypedAheadOfAWindowsDialogNeverCloseTheWindowUnderIt) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Dir.Path());
+    TScriptedPresenter Presenter;
+    Form.resize(1000, 700);
+    ASSERT_TRUE(ShowAndActivate(&Form));
+    Form.findChild<QAction*>("Outcomes")->trigger();
+    QApplication::processEvents();
+    QPointer<QMdiSubWindow> Payments = Form.MdiArea()->subWindowList().last();
+    auto* Payment = qobject_cast<TDocumentForm*>(Payments->widget());
+    Payment->findChild<QLineEdit*>("leOwner")->clear();
+    for (const auto& [Field, Text] :
+         {std::pair{"edCustomer_name", u"Собственик"_s}, std::pair{"edSupplier_name", u"Мария Колева"_s},
+          std::pair{"feSum_c", u"70"_s}}) {
+        auto* Edit = Payment->findChild<QLineEdit*>(Field);
+        Edit->setFocus();
+        Edit->selectAll();
+        TypeText(Edit, Text);
+    }
+    Payment->actNew->trigger();
+    ASSERT_EQ(Payment->QueuedCount(), 1) << Presenter.Texts().join(u'|').toStdString();
+
+    const auto Post = [&](QKeyCombination Key) {
+        // Offscreen, nothing gives the main window the keyboard back after a dialog.
+        if (!Form.isActiveWindow()) {
+            ASSERT_TRUE(ShowAndActivate(&Form));
+            Payment->Grid->setFocus();
+        }
+        QCoreApplication::postEvent(&Form,
+                                    new QKeyEvent(QEvent::KeyPress, Key.key(), Key.keyboardModifiers()));
+        QCoreApplication::postEvent(&Form,
+                                    new QKeyEvent(QEvent::KeyRelease, Key.key(), Key.keyboardModifiers()));
+    };
+    struct TCase {
+        QKeyCombination Opens;
+        const char* Dialog;
+        QKeyCombination Then;
+    };
+    const auto Survives = [&](const TCase& Case) {
+        bool Shown = false;
+        WhenModalShown(Case.Dialog, [&](QWidget* Dialog) {
+            Shown = true;
+            Dialog->close();
+        });
+        Post(Case.Opens);
+        Post(Case.Then);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Shown && !QApplication::activeModalWidget(); }));
+        QApplication::processEvents();
+        return !Payments.isNull() && Payments->isVisible();
+    };
+    for (const TCase& Case : {TCase{Qt::Key_F6, "TfrmSimpleFilter", Qt::Key_Escape},
+                              TCase{Qt::Key_F7, "TfrmGridSearch", Qt::Key_Escape},
+                              TCase{Qt::Key_F10, "TfmExport", Qt::Key_Escape},
+                              // The sub-window's own close key.
+                              TCase{Qt::Key_F6, "TfrmSimpleFilter", Qt::CTRL | Qt::Key_F4}})
+        ASSERT_TRUE(Survives(Case)) << Case.Dialog;
+    EXPECT_TRUE(Presenter.Texts().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
+
+    // The queued payment is saved, and the document's own print is a dialog of the window too.
+    Post(Qt::Key_F2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Payment->QueuedCount() == 0; }));
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Outcomes WHERE sum_o = 70"_s), u"1"_s)
+        << Presenter.Texts().join(u'|').toStdString();
+    Payment->Grid->SetRow(1);
+    for (const TCase& Case : {TCase{Qt::CTRL | Qt::Key_F9, "TfmPrint", Qt::Key_Escape},
+                              TCase{Qt::CTRL | Qt::Key_F9, "TfmPrint", Qt::CTRL | Qt::Key_F4}}) {
+        Presenter.PlanAnswer(mrYes); // print without the shop's name
+        ASSERT_TRUE(Survives(Case)) << Case.Dialog;
+    }
+
+    // The keys are the window's again.
+    Post(Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Payments.isNull(); }));
 }

@@ -51,6 +51,19 @@ void WriteAll(const QString& Path, const QByteArray& Bytes) {
     f.write(Bytes);
 }
 
+// A payment of 70.00 to the owner typed into the payment window, ready for F4.
+void TypeOwnerPayment(QWidget* Payment) {
+    Payment->findChild<QLineEdit*>("leOwner")->clear();
+    for (const auto& [Field, Text] :
+         {std::pair{"edCustomer_name", u"Собственик"_s}, std::pair{"edSupplier_name", u"Мария Колева"_s},
+          std::pair{"feSum_c", u"70"_s}}) {
+        auto* Edit = Payment->findChild<QLineEdit*>(Field);
+        Edit->setFocus();
+        Edit->selectAll();
+        TypeText(Edit, Text);
+    }
+}
+
 } // namespace
 
 TEST(DatabaseFileProblem, NamesAMissingFileAnEmptyFileAndAForeignFileWithoutTouchingThem) {
@@ -440,15 +453,7 @@ TEST(MainForm, OnceAnOperatorExistsNoDocumentWindowWorksUnsigned) {
     ASSERT_NE(Contracts, nullptr);
     auto* ContractList = qobject_cast<TMAccountReadForm*>(Contracts->widget());
     EXPECT_TRUE(ContractList->UserName.isEmpty());
-    ContractList->findChild<QLineEdit*>("leOwner")->clear();
-    for (const auto& [Field, Text] :
-         {std::pair{"edCustomer_name", u"Собственик"_s}, std::pair{"edSupplier_name", u"Мария Колева"_s},
-          std::pair{"feSum_c", u"70"_s}}) {
-        auto* Edit = ContractList->findChild<QLineEdit*>(Field);
-        Edit->setFocus();
-        Edit->selectAll();
-        TypeText(Edit, Text);
-    }
+    TypeOwnerPayment(ContractList);
     for (QAction* Action : ContractList->findChildren<QAction*>())
         if (Action->shortcut() == QKeySequence(Qt::Key_F4)) Action->trigger();
     ASSERT_EQ(qobject_cast<TDocumentForm*>(ContractList)->QueuedCount(), 1)
@@ -522,15 +527,7 @@ TEST(MainForm, AWindowLeftActiveAsksForTheSignInAtSaveAndNothingIsWrittenUnsigne
     Queue->Queue({uR"sql(Insert into Outcomes values ( 50, 45351, 0, 3, 5, "Собственик", "", "" ))sql"_s});
     QMdiSubWindow* Payments = Open("Outcomes");
     auto* Payment = Payments->widget();
-    Payment->findChild<QLineEdit*>("leOwner")->clear();
-    for (const auto& [Field, Text] :
-         {std::pair{"edCustomer_name", u"Собственик"_s}, std::pair{"edSupplier_name", u"Мария Колева"_s},
-          std::pair{"feSum_c", u"70"_s}}) {
-        auto* Edit = Payment->findChild<QLineEdit*>(Field);
-        Edit->setFocus();
-        Edit->selectAll();
-        TypeText(Edit, Text);
-    }
+    TypeOwnerPayment(Payment);
     Press(Payment, Qt::Key_F4);
     ASSERT_EQ(qobject_cast<TDocumentForm*>(Payment)->QueuedCount(), 1)
         << Presenter.Texts().join(u'|').toStdString();
@@ -595,15 +592,7 @@ TEST(MainForm, KeysTypedAheadOfAWindowsDialogNeverCloseTheWindowUnderIt) {
     QApplication::processEvents();
     QPointer<QMdiSubWindow> Payments = Form.MdiArea()->subWindowList().last();
     auto* Payment = qobject_cast<TDocumentForm*>(Payments->widget());
-    Payment->findChild<QLineEdit*>("leOwner")->clear();
-    for (const auto& [Field, Text] :
-         {std::pair{"edCustomer_name", u"Собственик"_s}, std::pair{"edSupplier_name", u"Мария Колева"_s},
-          std::pair{"feSum_c", u"70"_s}}) {
-        auto* Edit = Payment->findChild<QLineEdit*>(Field);
-        Edit->setFocus();
-        Edit->selectAll();
-        TypeText(Edit, Text);
-    }
+    TypeOwnerPayment(Payment);
     Payment->actNew->trigger();
     ASSERT_EQ(Payment->QueuedCount(), 1) << Presenter.Texts().join(u'|').toStdString();
 

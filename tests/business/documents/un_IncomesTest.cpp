@@ -1107,25 +1107,21 @@ TEST_F(CashOrderWindow, ACorrectionTakesBackAtMostWhatWasReceived) {
 // type may total nothing, never less.
 TEST_F(CashOrderWindow, AReceiptIsNotTakenBelowTheCorrectionsMadeOnIt) {
     SeedContract(20); // owes 21.00 interest and 10.00 "Оценка" (6)
-    const auto Receipt = [](int DocNo, int Day, int Type, const char* Sum) {
-        return u"Insert into Incomes values ( %1, %2, 1, %3, %4, \"Иван\", \"Мария Колева\", \"maria\" )"_s
-            .arg(DocNo)
-            .arg(Day)
-            .arg(Type)
-            .arg(QLatin1StringView(Sum));
+    const auto Receipt = [](const char* Values) {
+        return u"Insert into Incomes values ( %1, \"Иван\", \"Мария Колева\", \"maria\" )"_s.arg(
+            QLatin1StringView(Values));
     };
-    Exec(Receipt(1, 45350, 1, "300"));
-    Exec(Receipt(2, 45351, 1, "-100"));
-    Exec(Receipt(3, 45350, 2, "15"));
-    Exec(Receipt(4, 45351, 2, "-5"));
+    Exec(Receipt("1, 45350, 1, 1, 300"));
+    Exec(Receipt("2, 45351, 1, 1, -100"));
+    Exec(Receipt("3, 45350, 1, 2, 15"));
+    Exec(Receipt("4, 45351, 1, 2, -5"));
     auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
     const QString Exceeds =
         u"Приходите по договор номер 1 с вид ПКО %1 биха станали с %2 по-малко от направените по тях корекции."_s;
     const auto Refused = [&](const QString& Type, const QString& By) {
         EXPECT_EQ(Told().trimmed(), Exceeds.arg(Type, By));
     };
-    // The sum typed into the lifted receipt, or a new receipt of Type, queued with F4, a correction
-    // confirmed; its number.
+    // The lifted receipt's sum, or a new receipt of Type, queued; a correction confirmed.
     const auto Queue = [&](const QString& Sum, const QString& Type = QString()) {
         Presenter.Clear();
         if (Sum.startsWith(u'-')) Presenter.PlanAnswer(mrYes);
@@ -1182,7 +1178,7 @@ TEST_F(CashOrderWindow, AReceiptIsNotTakenBelowTheCorrectionsMadeOnIt) {
 
     // A delete that leaves exactly nothing passes F5; another workstation's correction of one cent
     // saved before F2 refuses it there, and taken back, lets it through.
-    Exec(Receipt(9, 45351, 1, "30"));
+    Exec(Receipt("9, 45351, 1, 1, 30"));
     Press(Qt::Key_F8);
     const auto DeleteNine = [&] {
         Delete(u"9"_s, true);
@@ -1190,7 +1186,7 @@ TEST_F(CashOrderWindow, AReceiptIsNotTakenBelowTheCorrectionsMadeOnIt) {
         Presenter.Clear();
     };
     DeleteNine();
-    ASSERT_TRUE(OtherWorkstationSaves(Receipt(60, 45352, 1, "-0.01")));
+    ASSERT_TRUE(OtherWorkstationSaves(Receipt("60, 45352, 1, 1, -0.01")));
     Press(Qt::Key_F2);
     EXPECT_EQ(Told(), Exceeds.arg(u"1"_s, u"0.01"_s) +
                           u"\nИзтриването на приходен касов ордер номер 9 е отменено."_s);
@@ -1199,7 +1195,7 @@ TEST_F(CashOrderWindow, AReceiptIsNotTakenBelowTheCorrectionsMadeOnIt) {
     Press(Qt::Key_F2);
     EXPECT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
     // Receipts already below their corrections still take an edit that takes nothing from them.
-    ASSERT_TRUE(OtherWorkstationSaves(Receipt(61, 45352, 2, "-1")));
+    ASSERT_TRUE(OtherWorkstationSaves(Receipt("61, 45352, 1, 2, -1")));
     Lift(u"3"_s);
     Type(form->edCustomer_name, u"Иван И."_s);
     Press(Qt::Key_F4);

@@ -306,6 +306,13 @@ public:
         Form->Grid->SetRow(Row);
         Form->Grid->setFocus();
     }
+    // F3 on a saved document, with the manager's password.
+    void Lift(qint64 Number) {
+        SelectRow(Number);
+        Presenter.PlanPassword(u"shef"_s);
+        Press(Qt::Key_F3);
+        ASSERT_TRUE(Form->EditingRow) << Presenter.Texts().join(u'|').toStdString();
+    }
     // The window's saved documents, each with its linked order's document number.
     static QString Saved(const TQueueCase& C) { return QueryText(C.SavedSql); }
     static QString Numbers(const TQueueCase& C, std::initializer_list<qint64> Docs) {
@@ -330,6 +337,12 @@ public:
 TEST_F(DocumentQueue, ANumberTakenMeanwhileIsReplacedInsideTheSave) {
     const QString Taken = u"Номер %1 е бил зает междувременно. Записан е с номер %2."_s;
     const QString After = u"Номер %1 е записан с номер %2, след въведения преди него."_s;
+    const auto SaveTells = [&](const QStringList& Moves) {
+        Presenter.Clear();
+        Press(Qt::Key_F2);
+        EXPECT_TRUE(Form->PendingSql.isEmpty());
+        EXPECT_EQ(Presenter.Texts(), QStringList(Moves.join(u'\n')));
+    };
     for (const TQueueCase& C : QueueCases()) {
         SCOPED_TRACE(C.Name);
         Open(C);
@@ -339,12 +352,7 @@ TEST_F(DocumentQueue, ANumberTakenMeanwhileIsReplacedInsideTheSave) {
         ASSERT_EQ(Add(C), A + 2);
         C.TakeNumber(A);
         C.TakeNumber(A + 1);
-        Presenter.Clear();
-        Press(Qt::Key_F2);
-        EXPECT_TRUE(Form->PendingSql.isEmpty());
-        const QStringList FirstMoves{Taken.arg(A).arg(A + 2), Taken.arg(A + 1).arg(A + 3),
-                                     After.arg(A + 2).arg(A + 4)};
-        EXPECT_EQ(Presenter.Texts(), QStringList(FirstMoves.join(u'\n')));
+        SaveTells({Taken.arg(A).arg(A + 2), Taken.arg(A + 1).arg(A + 3), After.arg(A + 2).arg(A + 4)});
         EXPECT_EQ(Saved(C), Numbers(C, {A + 2, A + 3, A + 4}));
         EXPECT_GE(RowOf(A + 4), 0);
         EXPECT_EQ(qint64(Form->feDocNo->Value()), A + 5);
@@ -356,11 +364,7 @@ TEST_F(DocumentQueue, ANumberTakenMeanwhileIsReplacedInsideTheSave) {
             ASSERT_EQ(Add(C), B + I);
         C.TakeNumber(B);
         C.TakeNumber(B + 2);
-        Presenter.Clear();
-        Press(Qt::Key_F2);
-        const QStringList SecondMoves{Taken.arg(B).arg(B + 1), After.arg(B + 1).arg(B + 3),
-                                      Taken.arg(B + 2).arg(B + 4)};
-        EXPECT_EQ(Presenter.Texts(), QStringList(SecondMoves.join(u'\n')));
+        SaveTells({Taken.arg(B).arg(B + 1), After.arg(B + 1).arg(B + 3), Taken.arg(B + 2).arg(B + 4)});
         EXPECT_EQ(Saved(C), Numbers(C, {A + 2, A + 3, A + 4, B + 1, B + 3, B + 4}));
 
         // Numbers still free are kept, though typed out of order; a document moved after them
@@ -371,9 +375,7 @@ TEST_F(DocumentQueue, ANumberTakenMeanwhileIsReplacedInsideTheSave) {
             ASSERT_EQ(Add(C), Number);
         }
         C.TakeNumber(N + 1);
-        Presenter.Clear();
-        Press(Qt::Key_F2);
-        EXPECT_EQ(Presenter.Texts(), QStringList(Taken.arg(N + 1).arg(N + 3)));
+        SaveTells({Taken.arg(N + 1).arg(N + 3)});
         EXPECT_EQ(Saved(C), Numbers(C, {A + 2, A + 3, A + 4, B + 1, B + 3, B + 4, N, N + 2, N + 3}));
     }
 }
@@ -410,23 +412,21 @@ TEST_F(DocumentQueue, F8AndANumberRefusedProposeTheNextFreeNumber) {
 
         // Refused for another reason, a free number stays as typed.
         Form->feDocNo->SetValue(double(First + 10));
-        Form->feSum_c->SetValue(0);
-        Form->feSum_c->setFocus();
-        Presenter.Clear();
-        Press(Qt::Key_F4);
-        EXPECT_EQ(Presenter.Texts().size(), 1);
+        const auto RefuseNoSum = [&] {
+            Form->feSum_c->SetValue(0);
+            Form->feSum_c->setFocus();
+            Presenter.Clear();
+            Press(Qt::Key_F4);
+            EXPECT_EQ(Presenter.Texts().size(), 1);
+        };
+        RefuseNoSum();
         EXPECT_EQ(qint64(Form->feDocNo->Value()), First + 10);
         Press(Qt::Key_F2);
         ASSERT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
 
         // An edit refused keeps the number of the document it lifted.
-        SelectRow(First + 2);
-        Presenter.PlanPassword(u"shef"_s);
-        Press(Qt::Key_F3);
-        ASSERT_TRUE(Form->EditingRow);
-        Form->feSum_c->SetValue(0);
-        Form->feSum_c->setFocus();
-        Press(Qt::Key_F4);
+        Lift(First + 2);
+        RefuseNoSum();
         EXPECT_EQ(qint64(Form->feDocNo->Value()), First + 2);
         EXPECT_TRUE(Form->EditingRow);
     }
@@ -767,14 +767,8 @@ TEST_F(DocumentQueue, ASaveShowsItsDocumentsAsAFullReloadWould) {
 TEST_F(DocumentQueue, AnEditThatEndsLeavesTheWindowReadyForANewDocument) {
     enum class TEnd { Reload, Filter, Queue };
     const QDate Today = QDate(2024, 3, 1);
-    auto Lift = [&](qint64 Number) {
-        SelectRow(Number);
-        Presenter.PlanPassword(u"shef"_s);
-        Press(Qt::Key_F3);
-        ASSERT_TRUE(Form->EditingRow) << Presenter.Texts().join(u'|').toStdString();
-        ASSERT_NE(Form->dtDate_c->date(), Today);
-    };
     auto End = [&](TEnd How) {
+        ASSERT_NE(Form->dtDate_c->date(), Today);
         Presenter.Clear();
         if (How == TEnd::Queue) {
             Form->feDocNo->setFocus();
@@ -790,9 +784,7 @@ TEST_F(DocumentQueue, AnEditThatEndsLeavesTheWindowReadyForANewDocument) {
             }
         }
         EXPECT_EQ(Presenter.Texts(), How == TEnd::Queue ? QStringList() : QStringList{LoadStr(65194)});
-        EXPECT_FALSE(Form->EditingRow);
-        EXPECT_FALSE(Form->feSum_c->isReadOnly());
-        EXPECT_FALSE(Form->dtDate_c->isReadOnly());
+        EXPECT_FALSE(Form->EditingRow || Form->feSum_c->isReadOnly() || Form->dtDate_c->isReadOnly());
         EXPECT_EQ(Form->feSum_c->Value(), 0);
         EXPECT_EQ(Form->dtDate_c->date(), Today);
     };
@@ -804,8 +796,7 @@ TEST_F(DocumentQueue, AnEditThatEndsLeavesTheWindowReadyForANewDocument) {
         // Yesterday's, with the order a purchase paid it with.
         Exec(u"UPDATE %1 SET %2 = %2 - 1"_s.arg(C.Table,
                                                 C.Table == u"Contracts"_s ? u"date_c"_s : u"date_d"_s));
-        if (C.Table == u"Items_purchases"_s)
-            Exec(u"UPDATE Outcomes SET date_d = date_d - 1 WHERE payment_type = 4"_s);
+        Exec(u"UPDATE Outcomes SET date_d = date_d - 1 WHERE payment_type = 4"_s);
         for (const TEnd How : {TEnd::Reload, TEnd::Filter, TEnd::Queue}) {
             SCOPED_TRACE(std::string(C.Name) + " " + std::to_string(int(How)));
             Open(C);
@@ -836,9 +827,8 @@ TEST_F(DocumentQueue, AnEditThatEndsLeavesTheWindowReadyForANewDocument) {
         Lift(1);
         ASSERT_FALSE(Window->rbPledged->isEnabled());
         End(How);
-        for (QWidget* Choice :
-             std::initializer_list<QWidget*>{Window->rbPledged, Window->rbPurchased, Window->leContract})
-            EXPECT_TRUE(Choice->isEnabled()) << Choice->objectName().toStdString();
+        EXPECT_TRUE(Window->rbPledged->isEnabled() && Window->rbPurchased->isEnabled() &&
+                    Window->leContract->isEnabled());
         // The lifted sale's origin is sold: no new sale takes it.
         EXPECT_TRUE(Window->leContract->text().isEmpty());
     }

@@ -962,11 +962,10 @@ void RegisterElsewhere(const QString& Owner, const QString& Item, const QString&
 // its seller and item the same way.
 TEST_F(ContractWindow, WhatAnotherWorkstationRegisteredMeanwhileIsTaken) {
     ASSERT_TRUE(OtherWorkstationSaves("Insert into Interest_rates values ( 4, 0, 100000, 0.05, 3 )"));
-    for (const bool TypedFirst : {false, true}) {
+    for (const auto& [TypedFirst, Owner, Item, Vehicle] :
+         {std::tuple{false, u"7001011111"_s, u"40"_s, u"8"_s},
+          std::tuple{true, u"7002022222"_s, u"41"_s, u"9"_s}}) {
         SCOPED_TRACE(TypedFirst ? "typed first" : "registered first");
-        const QString Owner = TypedFirst ? u"7002022222"_s : u"7001011111"_s;
-        const QString Item = TypedFirst ? u"41"_s : u"40"_s;
-        const QString Vehicle = TypedFirst ? u"9"_s : u"8"_s;
         if (!TypedFirst) RegisterElsewhere(Owner, Item, Vehicle);
         Type(Form->leOwner, Owner);
         Type(Form->leItem, Item);
@@ -979,9 +978,8 @@ TEST_F(ContractWindow, WhatAnotherWorkstationRegisteredMeanwhileIsTaken) {
         const auto Number = qint64(Form->feDocNo->Value());
         Press(Qt::Key_F4);
         ASSERT_EQ(Form->PendingSql.size(), 2) << Presenter.Texts().join(u'|').toStdString();
-        EXPECT_EQ(Form->pnlOwner->text(), u"Петър Стоянов"_s);
-        EXPECT_EQ(Form->pnlSN->text(), u"Гривна"_s);
-        EXPECT_EQ(Form->pnl_Reg_nomer->text(), u"CB5678BA"_s);
+        EXPECT_EQ(QStringList({Form->pnlOwner->text(), Form->pnlSN->text(), Form->pnl_Reg_nomer->text()}),
+                  QStringList({u"Петър Стоянов"_s, u"Гривна"_s, u"CB5678BA"_s}));
         Press(Qt::Key_F2);
         EXPECT_TRUE(Form->PendingSql.isEmpty()) << Presenter.Texts().join(u'|').toStdString();
         EXPECT_EQ(
@@ -1005,9 +1003,8 @@ TEST_F(ContractWindow, WhatAnotherWorkstationRegisteredMeanwhileIsTaken) {
     Purchases->ShowForm();
     QApplication::processEvents();
     // The deliverer typed stays; one still to be typed takes the seller's names.
-    for (const QString& Deliverer : {QString(), u"Иван Колев"_s}) {
-        const QString Seller = Deliverer.isEmpty() ? u"7003033333"_s : u"7004044444"_s;
-        const QString Item = Deliverer.isEmpty() ? u"42"_s : u"43"_s;
+    for (const auto& [Deliverer, Seller, Item] : {std::tuple{QString(), u"7003033333"_s, u"42"_s},
+                                                  std::tuple{u"Иван Колев"_s, u"7004044444"_s, u"43"_s}}) {
         Type(Purchases->leOwner, Seller);
         Type(Purchases->leItem, Item);
         Type(Purchases->feSum_c, u"120"_s);

@@ -458,35 +458,26 @@ TEST_F(CashOrderWindow, ReceiptOnAContractSettledMeanwhileLeavesTheQueue) {
 TEST_F(CashOrderWindow, AReceiptOnAContractDeclaredForSaleMeanwhileIsSavedOnlyWithTheOption) {
     SeedContract(20);
     auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
-    const struct {
-        const char* Type;
-        const char* Sum;
-        bool Allowed;
-    } cases[] = {{"2", "10", false}, {"1", "100", false}, {"2", "10", true}, {"1", "100", true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Type);
-        SCOPED_TRACE(c.Allowed);
-        Exec(u"Update Contracts Set for_sale = False, for_sale_date = 0 Where docno = 1"_s);
-        WriteRegString(u"rg_Registry_5"_s, c.Allowed ? u"1"_s : u"0"_s);
-        const QString before = QueryText(u"SELECT count(*) FROM Incomes"_s);
-        TypeReceipt(*this, form, QString::fromLatin1(c.Type), Ivan, u"1"_s, QString::fromLatin1(c.Sum));
-        Press(Qt::Key_F4);
-        ASSERT_EQ(form->PendingSql.size(), 1) << Told().toStdString();
-        ASSERT_TRUE(OtherWorkstationSaves(
-            "Update Contracts Set for_sale = True, for_sale_date = 45352 Where docno = 1"));
-        Presenter.Clear();
-        Press(Qt::Key_F2);
-        EXPECT_TRUE(form->PendingSql.isEmpty());
-        if (c.Allowed) {
-            EXPECT_EQ(Told(), QString());
-            EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s).toInt(), before.toInt() + 1);
-        } else {
-            EXPECT_TRUE(
-                Told().startsWith(u"Договор номер 1 е обявен за продажба.\nПриходен касов ордер номер"_s))
+    for (const bool Allowed : {false, true})
+        for (const auto& [Type, Sum] : {std::pair{u"2"_s, u"10"_s}, std::pair{u"1"_s, u"100"_s}}) {
+            SCOPED_TRACE(testing::Message() << "type " << Type.toStdString() << ", allowed " << Allowed);
+            Exec(u"Update Contracts Set for_sale = False, for_sale_date = 0 Where docno = 1"_s);
+            WriteRegString(u"rg_Registry_5"_s, Allowed ? u"1"_s : u"0"_s);
+            const int Before = QueryText(u"SELECT count(*) FROM Incomes"_s).toInt();
+            TypeReceipt(*this, form, Type, Ivan, u"1"_s, Sum);
+            Press(Qt::Key_F4);
+            ASSERT_EQ(form->PendingSql.size(), 1) << Told().toStdString();
+            ASSERT_TRUE(OtherWorkstationSaves(
+                "Update Contracts Set for_sale = True, for_sale_date = 45352 Where docno = 1"));
+            Presenter.Clear();
+            Press(Qt::Key_F2);
+            EXPECT_TRUE(form->PendingSql.isEmpty());
+            EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s).toInt(), Before + (Allowed ? 1 : 0));
+            EXPECT_EQ(
+                Told().startsWith(u"Договор номер 1 е обявен за продажба.\nПриходен касов ордер номер"_s),
+                !Allowed)
                 << Told().toStdString();
-            EXPECT_EQ(QueryText(u"SELECT count(*) FROM Incomes"_s), before);
         }
-    }
     ExpectBooksHold();
 }
 
@@ -1116,102 +1107,95 @@ TEST_F(CashOrderWindow, ACorrectionTakesBackAtMostWhatWasReceived) {
 // type may total nothing, never less.
 TEST_F(CashOrderWindow, AReceiptIsNotTakenBelowTheCorrectionsMadeOnIt) {
     SeedContract(20); // owes 21.00 interest and 10.00 "Оценка" (6)
-    for (const QString& Sql :
-         {u"Insert into Incomes values ( 1, 45350, 1, 1, 300, \"Иван\", \"Мария Колева\", \"maria\" )"_s,
-          u"Insert into Incomes values ( 2, 45351, 1, 1, -100, \"Иван\", \"Мария Колева\", \"maria\" )"_s,
-          u"Insert into Incomes values ( 3, 45350, 1, 2, 15, \"Иван\", \"Мария Колева\", \"maria\" )"_s,
-          u"Insert into Incomes values ( 4, 45351, 1, 2, -5, \"Иван\", \"Мария Колева\", \"maria\" )"_s})
-        Exec(Sql);
+    const auto Receipt = [](const char* Values) {
+        return u"Insert into Incomes values ( %1, \"Иван\", \"Мария Колева\", \"maria\" )"_s.arg(
+            QLatin1StringView(Values));
+    };
+    Exec(Receipt("1, 45350, 1, 1, 300"));
+    Exec(Receipt("2, 45351, 1, 1, -100"));
+    Exec(Receipt("3, 45350, 1, 2, 15"));
+    Exec(Receipt("4, 45351, 1, 2, -5"));
     auto* form = Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
     const QString Exceeds =
         u"Приходите по договор номер 1 с вид ПКО %1 биха станали с %2 по-малко от направените по тях корекции."_s;
     const auto Refused = [&](const QString& Type, const QString& By) {
         EXPECT_EQ(Told().trimmed(), Exceeds.arg(Type, By));
     };
+    // The lifted receipt's sum, or a new receipt of Type, queued; a correction confirmed.
+    const auto Queue = [&](const QString& Sum, const QString& Type = QString()) {
+        Presenter.Clear();
+        if (Sum.startsWith(u'-')) Presenter.PlanAnswer(mrYes);
+        if (Type.isEmpty())
+            this->Type(form->feSum_c, Sum);
+        else
+            TypeReceipt(*this, form, Type, Ivan, u"1"_s, Sum);
+        const QString Number = QString::number(qint64(form->feDocNo->Value()));
+        Press(Qt::Key_F4);
+        return Number;
+    };
+    const auto Delete = [&](const QString& DocNo, bool Password = false) {
+        ASSERT_TRUE(SelectOrder(DocNo));
+        Presenter.Clear();
+        if (Password) Presenter.PlanPassword(u"shef"_s);
+        Presenter.PlanAnswer(mrYes);
+        Press(Qt::Key_F5);
+    };
 
     // Deleting the 300.00 would leave 100.00 taken back of nothing: refused before the password.
-    ASSERT_TRUE(SelectOrder(u"1"_s));
-    Presenter.Clear();
-    Press(Qt::Key_F5);
+    Delete(u"1"_s);
     Refused(u"1"_s, u"100.00"_s);
     EXPECT_TRUE(Presenter.Passwords().isEmpty());
     // Lowered to one cent under the corrections, refused; to exactly them, queued.
     Lift(u"1"_s);
-    for (const auto& [Sum, Queued] : {std::pair{u"99.99"_s, 0}, std::pair{u"100"_s, 1}}) {
-        Presenter.Clear();
-        Type(form->feSum_c, Sum);
-        Press(Qt::Key_F4);
-        EXPECT_EQ(form->PendingSql.size(), Queued) << Told().toStdString();
-        if (Queued == 0) Refused(u"1"_s, u"0.01"_s);
-    }
+    Queue(u"99.99"_s);
+    Refused(u"1"_s, u"0.01"_s);
+    Queue(u"100"_s);
+    EXPECT_EQ(form->PendingSql.size(), 1) << Told().toStdString();
     // The interest receipt turned into a correction of its own type is refused as a correction;
     // moved to a fee, the interest receipts lose it all.
     Lift(u"3"_s);
-    Presenter.Clear();
-    Type(form->feSum_c, u"-1"_s);
-    Press(Qt::Key_F4);
+    Queue(u"-1"_s);
     EXPECT_EQ(Told().trimmed(), u"Корекцията надвишава полученото по договора с този вид ПКО (0.00)."_s);
-    Presenter.Clear();
-    Type(form->feSum_c, u"0.99"_s);
-    Press(Qt::Key_F4);
+    Queue(u"0.99"_s);
     Refused(u"2"_s, u"4.01"_s);
-    Presenter.Clear();
-    TypeReceipt(*this, form, u"6"_s, Ivan, u"1"_s, u"10"_s);
-    Press(Qt::Key_F4);
+    Queue(u"10"_s, u"6"_s);
     Refused(u"2"_s, u"5.00"_s);
-    TypeReceipt(*this, form, u"2"_s, Ivan, u"1"_s, u"5"_s);
-    Press(Qt::Key_F4);
+    Queue(u"5"_s, u"2"_s);
     ASSERT_EQ(form->PendingSql.size(), 2) << Told().toStdString();
     Press(Qt::Key_F2);
     ASSERT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
 
     // A queued receipt that a queued correction takes back from stays while the correction does.
     form->dtDate_c->setDate(DateTimeToQDate(TContractShop::Today));
-    TypeReceipt(*this, form, u"1"_s, Ivan, u"1"_s, u"50"_s);
-    const QString Paid = QString::number(qint64(form->feDocNo->Value()));
-    Press(Qt::Key_F4);
-    TypeReceipt(*this, form, u"1"_s, Ivan, u"1"_s, u"-50"_s);
-    const QString Correction = QString::number(qint64(form->feDocNo->Value()));
-    Presenter.PlanAnswer(mrYes);
-    Press(Qt::Key_F4);
+    const QString Paid = Queue(u"50"_s, u"1"_s);
+    const QString Correction = Queue(u"-50"_s, u"1"_s);
     ASSERT_EQ(form->PendingSql.size(), 2) << Told().toStdString();
-    ASSERT_TRUE(SelectOrder(Paid));
-    Presenter.Clear();
-    Press(Qt::Key_F5);
+    Delete(Paid);
     Refused(u"1"_s, u"50.00"_s);
-    for (const QString& Number : {Correction, Paid}) {
-        ASSERT_TRUE(SelectOrder(Number));
-        Presenter.PlanAnswer(mrYes);
-        Press(Qt::Key_F5);
-    }
+    Delete(Correction);
+    Delete(Paid);
     EXPECT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
 
     // A delete that leaves exactly nothing passes F5; another workstation's correction of one cent
     // saved before F2 refuses it there, and taken back, lets it through.
-    Exec(u"Insert into Incomes values ( 9, 45351, 1, 1, 30, \"Иван\", \"Мария Колева\", \"maria\" )"_s);
+    Exec(Receipt("9, 45351, 1, 1, 30"));
     Press(Qt::Key_F8);
     const auto DeleteNine = [&] {
-        ASSERT_TRUE(SelectOrder(u"9"_s));
-        Presenter.PlanPassword(u"shef"_s);
-        Presenter.PlanAnswer(mrYes);
-        Press(Qt::Key_F5);
+        Delete(u"9"_s, true);
         ASSERT_EQ(form->PendingSql.size(), 1) << Told().toStdString();
+        Presenter.Clear();
     };
     DeleteNine();
-    ASSERT_TRUE(OtherWorkstationSaves(
-        u"Insert into Incomes values ( 60, 45352, 1, 1, -0.01, \"Иван\", \"Мария Колева\", \"maria\" )"_s));
-    Presenter.Clear();
+    ASSERT_TRUE(OtherWorkstationSaves(Receipt("60, 45352, 1, 1, -0.01")));
     Press(Qt::Key_F2);
     EXPECT_EQ(Told(), Exceeds.arg(u"1"_s, u"0.01"_s) +
                           u"\nИзтриването на приходен касов ордер номер 9 е отменено."_s);
     ASSERT_TRUE(OtherWorkstationSaves(u"Delete from Incomes Where docno = 60"_s));
     DeleteNine();
-    Presenter.Clear();
     Press(Qt::Key_F2);
     EXPECT_TRUE(form->PendingSql.isEmpty()) << Told().toStdString();
     // Receipts already below their corrections still take an edit that takes nothing from them.
-    ASSERT_TRUE(OtherWorkstationSaves(
-        u"Insert into Incomes values ( 61, 45352, 1, 2, -1, \"Иван\", \"Мария Колева\", \"maria\" )"_s));
+    ASSERT_TRUE(OtherWorkstationSaves(Receipt("61, 45352, 1, 2, -1")));
     Lift(u"3"_s);
     Type(form->edCustomer_name, u"Иван И."_s);
     Press(Qt::Key_F4);
@@ -1237,9 +1221,7 @@ TEST_F(CashOrderWindow, AReceiptIsNotTakenBelowTheCorrectionsMadeOnIt) {
     const QString Payout = QString::number(qint64(payments->feDocNo->Value()));
     Press(Qt::Key_F4);
     ASSERT_EQ(payments->PendingSql.size(), 1) << Told().toStdString();
-    ASSERT_TRUE(SelectOrder(Payout));
-    Presenter.PlanAnswer(mrYes);
-    Press(Qt::Key_F5);
+    Delete(Payout);
     EXPECT_TRUE(payments->PendingSql.isEmpty()) << Told().toStdString();
 }
 

@@ -164,10 +164,7 @@ TEST(LoanEngineBatch, HandsOverOutsideItsTransactionAndReadsInTheCallers) {
     EXPECT_EQ(GetPiece(row, FieldDelimiterChar, dfFinished), u"да"_s);
 }
 
-// Amounts and dates are read as numbers where they are stored as such; each must still round as
-// its shown digits do (1.005 and 2.675 lie just below the half in binary), and a value stored as
-// text is read from its text.
-// One borrower with one interest band and one item.
+// One borrower with one interest band and one item; his contracts lent on one day.
 void OneBorrowerShop() {
     Exec(u"Insert into Item_types values ( 1, \"Злато\" )"_s);
     Exec(u"Insert into Items values ( 1, \"Пръстен\", 1 )"_s);
@@ -182,6 +179,9 @@ void AddContract(int DocNo) {
                 {DocNo, AtDay - 9}));
 }
 
+// Amounts and dates are read as numbers where they are stored as such; each must still round as
+// its shown digits do (1.005 and 2.675 lie just below the half in binary), and a value stored as
+// text is read from its text.
 TEST(LoanEngineBatch, ReadsStoredAmountsAsTheirShownDigitsRound) {
     TTempProgramDir dir;
     OneBorrowerShop();

@@ -128,6 +128,24 @@ TEST(DelimitedStrings, RecordOperationsKeepObjectsAndNotifyOnce) {
     EXPECT_EQ(table.GetObject(1), &two);
     EXPECT_EQ(changing, changed);
 
+    // KeepRecords sees the records as Get reads them and keeps the accepted in order with their objects.
+    TObject three;
+    table.Add("c");
+    table.AddObject("d", &three);
+    table.Add("e");
+    changing = changed = 0;
+    table.OnReadRecord = [](TDelimitedStrings*, int, bool&, bool&, QString& record, int) {
+        record = record.toUpper();
+    };
+    table.KeepRecords([](const QString& record) { return record == "B" || record == "D"; });
+    table.OnReadRecord = nullptr;
+    EXPECT_EQ(Records(table), QStringList({"b", "d"}));
+    EXPECT_EQ(table.GetObject(0), &two);
+    EXPECT_EQ(table.GetObject(1), &three);
+    EXPECT_EQ(std::pair(changing, changed), std::pair(1, 1));
+    table.KeepRecords([](const QString&) { return false; });
+    EXPECT_EQ(table.Count(), 0);
+
     changing = changed = 0;
     table.SetText(Deg("x~y~z"));
     EXPECT_EQ(changing, 1);
@@ -135,32 +153,6 @@ TEST(DelimitedStrings, RecordOperationsKeepObjectsAndNotifyOnce) {
     table.Clear();
     EXPECT_FALSE(table.HasData());
     EXPECT_EQ(table.GetCapacity(), 0);
-}
-
-TEST(DelimitedStrings, KeepRecordsKeepsTheAcceptedInTheirOrderWithTheirObjects) {
-    TObject one, two, three;
-    TDelimitedStringList table;
-    table.AddObject("a1", &one);
-    table.AddObject("b2", &two);
-    table.Add("c1");
-    table.AddObject("d3", &three);
-    table.Add("e1");
-    int changing = 0, changed = 0;
-    table.OnChanging = [&](TObject*) { ++changing; };
-    table.OnChange = [&](TObject*) { ++changed; };
-    // Keep sees the records as Get reads them.
-    table.OnReadRecord = [](TDelimitedStrings*, int, bool&, bool&, QString& record, int) {
-        record = record.toUpper();
-    };
-    table.KeepRecords([](const QString& record) { return record.startsWith('B') || record.startsWith('D'); });
-    table.OnReadRecord = nullptr;
-    EXPECT_EQ(Records(table), QStringList({"b2", "d3"}));
-    EXPECT_EQ(table.GetObject(0), &two);
-    EXPECT_EQ(table.GetObject(1), &three);
-    EXPECT_EQ(changing, 1);
-    EXPECT_EQ(changed, 1);
-    table.KeepRecords([](const QString&) { return false; });
-    EXPECT_EQ(table.Count(), 0);
 }
 
 TEST(DelimitedStrings, AssignAndAddStringsCopyRecordsWithObjects) {

@@ -196,44 +196,37 @@ QByteArray FileBytes(const QString& Path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// How the operator leaves the print dialog: an entry picked (a queue, or the file entry with a
-// file name), then OK or Cancel.
+// How the operator leaves the print dialog: a queue, or the file entry (its last) with a file
+// name, then OK, which checks the file before the dialog closes, or Cancel.
 struct TDialogAnswer {
-    QString Queue;
-    QString File;
+    QString Queue, File;
     bool Accept = true;
-    // When given, the last page the dialog offers.
-    int Pages = 0;
+    int Pages = 0; // when given, the last page the dialog offers
 };
 
 void PickInDialog(QWidget* Dialog, const TDialogAnswer& Answer) {
     auto* printers = Dialog->findChild<QComboBox*>("printers");
     ASSERT_NE(printers, nullptr);
     if (!Answer.Queue.isEmpty()) printers->setCurrentIndex(printers->findText(Answer.Queue));
-    if (!Answer.File.isEmpty()) {
-        // Print to file is the dialog's last entry.
-        printers->setCurrentIndex(printers->count() - 1);
-        Dialog->findChild<QLineEdit*>("filename")->setText(Answer.File);
-    }
+    if (Answer.File.isEmpty()) return;
+    printers->setCurrentIndex(printers->count() - 1);
+    Dialog->findChild<QLineEdit*>("filename")->setText(Answer.File);
 }
 
-// Its OK button checks the file before the dialog closes; Cancel.
 void PressInDialog(QWidget* Dialog, bool Ok) {
-    auto* buttons = Dialog->findChild<QDialogButtonBox*>();
-    ASSERT_NE(buttons, nullptr);
-    buttons->button(Ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
-}
-
-void LeaveDialog(QWidget* Dialog, const TDialogAnswer& Answer) {
-    if (Answer.Pages > 0) EXPECT_EQ(static_cast<QPrintDialog*>(Dialog)->maxPage(), Answer.Pages);
-    PickInDialog(Dialog, Answer);
-    PressInDialog(Dialog, Answer.Accept);
+    Dialog->findChild<QDialogButtonBox*>()
+        ->button(Ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+        ->click();
 }
 
 // Triggers Print and answers the print dialog; false when no dialog opened.
 bool PrintThrough(QAction* Print, const TDialogAnswer& Answer) {
-    return AnswerModal(
-        "QPrintDialog", [&](QWidget* Dialog) { LeaveDialog(Dialog, Answer); }, [Print] { Print->trigger(); });
+    const auto leave = [&](QWidget* Dialog) {
+        EXPECT_TRUE(Answer.Pages == 0 || static_cast<QPrintDialog*>(Dialog)->maxPage() == Answer.Pages);
+        PickInDialog(Dialog, Answer);
+        PressInDialog(Dialog, Answer.Accept);
+    };
+    return AnswerModal("QPrintDialog", leave, [Print] { Print->trigger(); });
 }
 
 // Prints every page of Preview and presses Cancel in the progress dialog at the third.
@@ -312,21 +305,19 @@ TEST(Printers, PrintToFileFromTheDialogWritesTheFileAndKeepsTheQueue) {
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"списък.pdf"});
         // Raw text would wait for the operator to load each page.
         if (preview.TextMode) continue;
-        EXPECT_TRUE(PrintThrough(preview.acPrint, {"Other"}));
+        EXPECT_TRUE(PrintThrough(preview.acPrint, {"Other", {}}));
         EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
         EXPECT_EQ(cups.Jobs(), QStringList{"Other-1"});
     }
 }
 
-// Cancel in the progress dialog while the pages go to a queue sends nothing; printed to the end,
-// one job takes them.
+// Cancel while the pages go to a queue sends nothing; printed to the end, one job takes them.
 TEST(Printers, CancelWhilePrintingToAQueueSendsNothing) {
     TPrivateCups cups({"Laser"}, "Laser");
     REQUIRE_SCHEDULER(cups);
     TScriptedPresenter presenter;
     auto grid = LongGrid(400);
     TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
-    ASSERT_GT(preview.PagePrinter->PageCount(), 5);
     EXPECT_FALSE(CancelAtThirdPage(preview));
     EXPECT_TRUE(cups.Jobs().isEmpty()) << cups.Jobs().join(' ').toStdString();
     ASSERT_TRUE(preview.PrintPages(1, preview.PagePrinter->PageCount(), 1, true));
@@ -337,12 +328,10 @@ TEST(Printers, CancelWhilePrintingToAQueueSendsNothing) {
 // Print to file over a writable file whose folder takes no new file rewrites that file.
 TEST(Printers, PrintToFileRewritesAFileWhoseFolderTakesNoNewFile) {
     QTemporaryDir dir;
-    const QString locked = dir.filePath("locked");
+    const QString locked = dir.filePath("locked"), target = locked + "/справка.pdf";
     ASSERT_TRUE(QDir().mkdir(locked));
-    const QString target = locked + "/справка.pdf";
     QFile old(target);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
     old.close();
     ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0555), 0);
     const int status = RunInChild(WithoutOverride, [&] {
@@ -379,58 +368,49 @@ protected:
 TEST_F(PrintDialogScenario, NothingLeftInThePrintDialogSticksToThePrinter) {
     REQUIRE_SCHEDULER(Cups);
     auto grid = LongGrid(60);
-    struct Case {
-        const char* What;
-        std::function<void(TfmPrintPreview&)> Leave;
+    const auto refuseMissingFolder = [&](QWidget* Dialog) {
+        PickInDialog(Dialog, {{}, Dir.filePath("missing/a.pdf")});
+        const auto reject = [](QWidget* Box) { static_cast<QDialog*>(Box)->reject(); };
+        EXPECT_TRUE(AnswerModal("QMessageBox", reject, [Dialog] { PressInDialog(Dialog, true); }));
+        EXPECT_TRUE(Dialog->isVisible());
+        PressInDialog(Dialog, false);
     };
-    const QList<Case> cases = {
+    const auto chooseAgain = [](QWidget* Modal) {
+        auto* setup = static_cast<TfmPrintSetup*>(Modal);
+        setup->ChoosePrinter = [](int&) { return true; };
+        setup->btnPrinter->click();
+        setup->btnOK->click();
+    };
+    using TLeave = std::function<bool(TfmPrintPreview&)>;
+    const QList<std::pair<const char*, TLeave>> cases = {
         {"the file entry cancelled",
-         [&](TfmPrintPreview& preview) {
-             EXPECT_TRUE(PrintThrough(preview.acPrint, {{}, Dir.filePath("a.pdf"), false}));
+         [&](TfmPrintPreview& p) {
+             return PrintThrough(p.acPrint, {{}, Dir.filePath("a.pdf"), false});
          }},
         {"a missing folder refused, then cancelled",
-         [&](TfmPrintPreview& preview) {
-             const bool shown = AnswerModal(
-                 "QPrintDialog",
-                 [&](QWidget* Dialog) {
-                     PickInDialog(Dialog, {{}, Dir.filePath("missing/a.pdf")});
-                     // The dialog refuses the file and stays open until Cancel.
-                     EXPECT_TRUE(AnswerModal(
-                         "QMessageBox", [](QWidget* Box) { static_cast<QDialog*>(Box)->reject(); },
-                         [Dialog] { PressInDialog(Dialog, true); }));
-                     EXPECT_TRUE(Dialog->isVisible());
-                     PressInDialog(Dialog, false);
-                 },
-                 [&] { preview.acPrint->trigger(); });
-             EXPECT_TRUE(shown);
+         [&](TfmPrintPreview& p) {
+             return AnswerModal("QPrintDialog", refuseMissingFolder, [&] { p.acPrint->trigger(); });
          }},
         {"another queue cancelled",
-         [&](TfmPrintPreview& preview) {
-             EXPECT_TRUE(PrintThrough(preview.acPrint, {"Other", {}, false}));
+         [&](TfmPrintPreview& p) {
+             return PrintThrough(p.acPrint, {"Other", {}, false});
          }},
         {"a printer turned into a file chosen again in the print setup",
-         [&](TfmPrintPreview& preview) {
+         [&](TfmPrintPreview& p) {
              TPrinterProvider::Instance().Printer()->setOutputFormat(QPrinter::PdfFormat);
-             const auto choose = [](QWidget* Modal) {
-                 auto* setup = static_cast<TfmPrintSetup*>(Modal);
-                 setup->ChoosePrinter = [](int&) { return true; };
-                 setup->btnPrinter->click();
-                 setup->btnOK->click();
-             };
-             EXPECT_TRUE(AnswerModal("TfmPrintSetup", choose, [&] { preview.acPrintSetup->trigger(); }));
+             return AnswerModal("TfmPrintSetup", chooseAgain, [&] { p.acPrintSetup->trigger(); });
          }},
     };
-    for (const Case& c : cases) {
-        // Each case on the printer as the program starts.
-        TPrinterProvider::Instance().Reset();
+    for (const auto& [what, leave] : cases) {
+        TPrinterProvider::Instance().Reset(); // the printer as the program starts
         TfmPrintPreview preview(0, grid.get(), "Списък", "", "", 0, "", "", false, false, false, "", "");
         preview.PagePrinter->SetShowProgress(false);
-        c.Leave(preview);
+        EXPECT_TRUE(leave(preview)) << what;
         const int before = int(Cups.Jobs().size());
-        EXPECT_TRUE(PrintThrough(preview.acPrint, {})) << c.What;
-        EXPECT_EQ(Cups.Jobs().mid(before), QStringList{QStringLiteral("Laser-%1").arg(before + 1)}) << c.What;
-        EXPECT_EQ(preview.StatusPanels[0]->text(), "Laser") << c.What;
-        EXPECT_TRUE(Presenter.Texts().isEmpty()) << c.What << Presenter.Texts().join(' ').toStdString();
+        EXPECT_TRUE(PrintThrough(preview.acPrint, {})) << what;
+        EXPECT_EQ(Cups.Jobs().mid(before), QStringList{QStringLiteral("Laser-%1").arg(before + 1)}) << what;
+        EXPECT_EQ(preview.StatusPanels[0]->text(), "Laser") << what;
+        EXPECT_TRUE(Presenter.Texts().isEmpty()) << what << Presenter.Texts().join(' ').toStdString();
         Presenter.Clear();
     }
     EXPECT_TRUE(QDir(Dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
@@ -444,9 +424,8 @@ TEST_F(PrintDialogScenario, TheDocumentPreviewTakesTheFileFromTheDialog) {
     layout.Title = QStringLiteral("Договор");
     layout.AddLabel(
         {QStringLiteral("QRLabel1"), QStringLiteral("ДОГОВОР ЗА ПОКУПКО-ПРОДАЖБА"), QRectF(20, 20, 170, 8)});
-    TPrinterProvider& provider = TPrinterProvider::Instance();
-    const std::shared_ptr<QPrinter> printer = provider.SharedPrinter();
-    provider.PrepareJob(layout.Title);
+    const std::shared_ptr<QPrinter> printer = TPrinterProvider::Instance().SharedPrinter();
+    TPrinterProvider::Instance().PrepareJob(layout.Title);
     TfmPrint form(layout, printer.get());
     form.PreparePages();
 

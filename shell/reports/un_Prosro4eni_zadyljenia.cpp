@@ -277,7 +277,8 @@ TfrmProsro4eni_zadyljenia::TfrmProsro4eni_zadyljenia(QWidget* Owner)
     connect(dtp_To, &QLineEdit::textChanged, this, [this] { ParametersChanged(); });
     leOwner->OnChange = [this](QWidget*) { ParametersChanged(); };
     leOwner->OnBitButtonClick = [this](QWidget*) { GetOwnersList(this, leOwner); };
-    connect(btnForSale, &QPushButton::clicked, this, [this] { DeclareForSale(); });
+    connect(btnForSale, &QPushButton::clicked, this,
+            [this] { RunAction(nullptr, false, [this] { DeclareForSale(); }); });
 
     actDelete->setEnabled(true);
     actSave->setEnabled(true);

@@ -22,7 +22,6 @@
 #include "business/documents/un_Incomes.h"
 #include "business/documents/un_Items_sales.h"
 #include "business/documents/un_Outcomes.h"
-#include "business/registers/unPickLists.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
@@ -108,7 +107,6 @@ void EnterContract(TDocumentForm* Form) {
     auto* F = static_cast<TfrmContracts*>(Form);
     // An item nobody pledged.
     bench::Exec(QStringLiteral("Insert into Items values ( 999999, \"Гривна\", 1 )"));
-    GetItemsList(F, F->leItem);
     F->leOwner->setText(QStringLiteral("7000000001"));
     F->leItem->setText(QStringLiteral("999999"));
     F->feSum_c->SetValue(1000);

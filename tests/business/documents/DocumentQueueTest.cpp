@@ -15,7 +15,6 @@
 #include "business/documents/un_Items_purchases.h"
 #include "business/documents/un_Items_sales.h"
 #include "business/documents/un_Outcomes.h"
-#include "business/registers/unPickLists.h"
 #include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
@@ -185,7 +184,6 @@ QList<TQueueCase> QueueCases() {
              // An item of its own: a second pledge of one item asks first.
              const QString Item = QueryText(u"SELECT max( code_i ) + 1 FROM Items"_s);
              Exec(u"Insert into Items values ( %1, \"Гривна\", 1 )"_s.arg(Item));
-             GetItemsList(F, F->leItem);
              Type(F->leOwner, u"8001011234"_s);
              Type(F->leItem, Item);
              Type(F->feSum_c, u"1000"_s);

@@ -199,6 +199,25 @@ private:
     int FAsked = 0;
 };
 
+// A shop of one borrower archiving onto floppies: Disks empty disks, the first in the drive.
+struct TFloppyShop {
+    explicit TFloppyShop(int Disks) {
+        AddOwner(1);
+        for (int N = 1; N <= Disks; ++N)
+            QDir().mkpath(Disk(N));
+        Drive = Disk(1);
+        WriteRegString("formArchive_radioFloppy", "1");
+    }
+    QString Disk(int N) const { return Floppies.filePath(QString::number(N)) + "/"; }
+
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TActOnMessage Presenter;
+    QTemporaryDir Floppies;
+    QString Drive;
+    TLabels Labels;
+};
+
 // Another workstation holding an exclusive lock on the database at Path for HoldMs or until
 // Release, from a connection and thread of its own; returns once the lock is held.
 std::thread LockFor(const QString& Path, int HoldMs, std::shared_future<void> Release) {
@@ -715,35 +734,26 @@ TEST(ArchiveWizard, AFullDiskFailsTheArchiveWithACopyErrorAndLeavesNoVolume) {
 // still in, and once puts an earlier disk of the set back: neither is erased, the prompt comes
 // again, and each disk ends with its own volume and label.
 TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
-    TTempProgramDir Dir;
-    TTempRegistry Registry;
-    TActOnMessage Presenter;
-    AddOwner(1);
-    QTemporaryDir Floppies;
-    auto Disk = [&](int N) { return Floppies.filePath(QString::number(N)) + "/"; };
-    for (int N = 1; N <= 20; ++N)
-        QDir().mkpath(Disk(N));
-    QString Drive = Disk(1);
-    TLabels Labels;
+    TFloppyShop Shop(20);
     const qint64 Capacity = 1200;
-    WriteRegString("formArchive_radioFloppy", "1");
 
     auto* Form = new TformArchive(nullptr, TformArchive::amArchive,
-                                  std::make_unique<TFakeFloppy>(&Drive, Capacity, &Labels));
+                                  std::make_unique<TFakeFloppy>(&Shop.Drive, Capacity, &Shop.Labels));
     EXPECT_EQ(Form->Medium(), 1);
     Form->editVolumeSize->setText("800");
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     ASSERT_EQ(Form->Step(), 24) << Form->labelInfo->text().toStdString();
     EXPECT_TRUE(Form->checkDeleteDisk->isVisibleTo(Form));
     EXPECT_FALSE(Form->groupMedium->isEnabled());
-    Touch(Disk(1) + "old.txt");
+    Touch(Shop.Disk(1) + "old.txt");
     Form->checkDeleteDisk->setChecked(true);
     int Next = 2;
-    Presenter.Acts = {[] {}, [&] { Drive = Disk(Next++); }, [&] { Drive = Disk(1); }};
+    Shop.Presenter.Acts = {[] {}, [&] { Shop.Drive = Shop.Disk(Next++); },
+                           [&] { Shop.Drive = Shop.Disk(1); }};
     for (int I = 0; I < 20; ++I)
-        Presenter.Acts << [&] { Drive = Disk(Next++); };
+        Shop.Presenter.Acts << [&] { Shop.Drive = Shop.Disk(Next++); };
     for (int I = 0; I < 23; ++I)
-        Presenter.PlanAnswer(mrOk);
+        Shop.Presenter.PlanAnswer(mrOk);
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     ASSERT_EQ(Form->Step(), 99) << Form->labelInfo->text().toStdString();
     const int Count = Next - 1;
@@ -756,9 +766,9 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
     EXPECT_EQ(Form->labelInfo->text(), "Архивирането на данните е извършено успешно.\nАрхивното копие " +
                                            Base + " е записано на " + QString::number(Count) + " дискети.");
     for (int N = 1; N <= Count; ++N) {
-        EXPECT_EQ(QDir(Disk(N)).entryList(QDir::Files), QStringList{ArchiveVolumeName(Base, N)}) << N;
-        EXPECT_EQ(Labels.value(Disk(N)), QStringLiteral("LDR#%1-%2").arg(N).arg(Count));
-        EXPECT_EQ(ReadFile(Disk(N) + ArchiveVolumeName(Base, N)),
+        EXPECT_EQ(QDir(Shop.Disk(N)).entryList(QDir::Files), QStringList{ArchiveVolumeName(Base, N)}) << N;
+        EXPECT_EQ(Shop.Labels.value(Shop.Disk(N)), QStringLiteral("LDR#%1-%2").arg(N).arg(Count));
+        EXPECT_EQ(ReadFile(Shop.Disk(N) + ArchiveVolumeName(Base, N)),
                   ReadFile(TempFolder + ArchiveVolumeName(Base, N)));
         EXPECT_LE(QFileInfo(TempFolder + ArchiveVolumeName(Base, N)).size(), 800);
     }
@@ -767,8 +777,8 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
     QStringList Asked = {Next1, Again, Next1, Again};
     while (Asked.size() < Count + 1)
         Asked << Next1;
-    EXPECT_EQ(Presenter.Texts(), Asked);
-    Presenter.Acts.clear();
+    EXPECT_EQ(Shop.Presenter.Texts(), Asked);
+    Shop.Presenter.Acts.clear();
     // All volumes on one fake disk for the restore, with the first disk's label.
     QTemporaryDir Floppy;
     for (const QString& Volume : Volumes)
@@ -778,26 +788,26 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
     EXPECT_TRUE(QDir(TemporaryFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     EXPECT_EQ(ReadRegString("formArchive_radioFloppy"), "1");
     EXPECT_EQ(ReadRegString("formArchive_radioServer"), "0");
-    Drive = Floppy.path() + "/";
+    Shop.Drive = Floppy.path() + "/";
 
     AddOwner(5);
     const int Before = OwnerCount();
-    Presenter.Clear();
-    Labels = {{Drive, QStringLiteral("LDR#1-%1").arg(Count)}};
+    Shop.Presenter.Clear();
+    Shop.Labels = {{Shop.Drive, QStringLiteral("LDR#1-%1").arg(Count)}};
     Form = new TformArchive(nullptr, TformArchive::amRestore,
-                            std::make_unique<TFakeFloppy>(&Drive, Capacity, &Labels));
+                            std::make_unique<TFakeFloppy>(&Shop.Drive, Capacity, &Shop.Labels));
     ASSERT_EQ(Form->listArchives->topLevelItemCount(), 1);
     Form->listArchives->topLevelItem(0)->setSelected(true);
-    Presenter.PlanAnswer(mrYes);
+    Shop.Presenter.PlanAnswer(mrYes);
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     EXPECT_EQ(Form->Step(), 98) << Form->labelInfo->text().toStdString();
     EXPECT_EQ(OwnerCount(), Before - 1);
     delete Form;
 
     // A first disk whose label cannot be read.
-    Labels.clear();
+    Shop.Labels.clear();
     Form = new TformArchive(nullptr, TformArchive::amRestore,
-                            std::make_unique<TFakeFloppy>(&Drive, Capacity, &Labels));
+                            std::make_unique<TFakeFloppy>(&Shop.Drive, Capacity, &Shop.Labels));
     Form->listArchives->topLevelItem(0)->setSelected(true);
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     EXPECT_EQ(Form->ErrorCode(), 14);
@@ -805,12 +815,12 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
     EXPECT_EQ(OwnerCount(), Before - 1);
 
     // The operator has no second disk and cancels: nothing was changed, and the wizard says so.
-    Labels = {{Drive, QStringLiteral("LDR#1-%1").arg(Count)}};
+    Shop.Labels = {{Shop.Drive, QStringLiteral("LDR#1-%1").arg(Count)}};
     QFile::remove(Floppy.filePath(Volumes[1]));
-    Presenter.Clear();
-    Presenter.PlanAnswer(mrCancel);
+    Shop.Presenter.Clear();
+    Shop.Presenter.PlanAnswer(mrCancel);
     Form = new TformArchive(nullptr, TformArchive::amRestore,
-                            std::make_unique<TFakeFloppy>(&Drive, Capacity, &Labels));
+                            std::make_unique<TFakeFloppy>(&Shop.Drive, Capacity, &Shop.Labels));
     Form->listArchives->topLevelItem(0)->setSelected(true);
     QTest::mouseClick(Form->btnNext, Qt::LeftButton);
     EXPECT_EQ(Form->ErrorCode(), 5);
@@ -832,23 +842,13 @@ TEST(ArchiveWizard, FloppySetsCountTheirDisksAndRelabelAnotherSetsDiskOnlyWhenAs
     const QString NextDisk = "Моля поставете следващата дискета и натиснете ОК.";
     for (const TDisk C : {ExactlyTheVolume, RoomForTwo, OtherSetSwapped, OtherSetOverwritten}) {
         SCOPED_TRACE(int(C));
-        TTempProgramDir Dir;
-        TTempRegistry Registry;
-        TActOnMessage Presenter;
-        AddOwner(1);
-        QTemporaryDir Floppies;
-        auto Disk = [&](int N) { return Floppies.filePath(QString::number(N)) + "/"; };
-        for (int N = 1; N <= 9; ++N)
-            QDir().mkpath(Disk(N));
-        QString Drive = Disk(1);
+        TFloppyShop Shop(9);
         const bool OtherSet = C == OtherSetSwapped || C == OtherSetOverwritten;
-        TLabels Labels;
         if (OtherSet) {
-            Touch(Disk(1) + "20240101-120000.1.ldr", "older set");
-            Labels[Disk(1)] = "LDR#1-1";
+            Touch(Shop.Disk(1) + "20240101-120000.1.ldr", "older set");
+            Shop.Labels[Shop.Disk(1)] = "LDR#1-1";
         }
-        WriteRegString("formArchive_radioFloppy", "1");
-        auto Floppy = std::make_unique<TFakeFloppy>(&Drive, 100000, &Labels);
+        auto Floppy = std::make_unique<TFakeFloppy>(&Shop.Drive, 100000, &Shop.Labels);
         TFakeFloppy* Medium = Floppy.get();
         TformArchive Form(nullptr, TformArchive::amArchive, std::move(Floppy));
         Form.editVolumeSize->setText(C == ExactlyTheVolume ? "1400000" : "800");
@@ -863,12 +863,12 @@ TEST(ArchiveWizard, FloppySetsCountTheirDisksAndRelabelAnotherSetsDiskOnlyWhenAs
         if (C == RoomForTwo) Medium->Capacity = Size(0) + Size(1);
         int Next = 2;
         if (OtherSet) {
-            Presenter.Acts << [] {};
-            Presenter.PlanAnswer(C == OtherSetOverwritten ? mrYes : mrNo);
+            Shop.Presenter.Acts << [] {};
+            Shop.Presenter.PlanAnswer(C == OtherSetOverwritten ? mrYes : mrNo);
         }
         for (int I = 0; I < 9; ++I) {
-            Presenter.Acts << [&] { Drive = Disk(Next++); };
-            Presenter.PlanAnswer(mrOk);
+            Shop.Presenter.Acts << [&] { Shop.Drive = Shop.Disk(Next++); };
+            Shop.Presenter.PlanAnswer(mrOk);
         }
         Form.checkDeleteDisk->setChecked(!OtherSet);
         QTest::mouseClick(Form.btnNext, Qt::LeftButton);
@@ -876,7 +876,7 @@ TEST(ArchiveWizard, FloppySetsCountTheirDisksAndRelabelAnotherSetsDiskOnlyWhenAs
 
         int Disks = 0;
         for (int N = 1; N <= 9; ++N)
-            Disks += QDir(Disk(N)).entryList({Base + ".*"}, QDir::Files).isEmpty() ? 0 : 1;
+            Disks += QDir(Shop.Disk(N)).entryList({Base + ".*"}, QDir::Files).isEmpty() ? 0 : 1;
         EXPECT_EQ(Disks, C == RoomForTwo ? (Volumes.size() + 1) / 2 : 1);
         EXPECT_EQ(Form.labelInfo->text(), "Архивирането на данните е извършено успешно.\nАрхивното копие " +
                                               Base + " е записано на " + QString::number(Disks) +
@@ -885,13 +885,13 @@ TEST(ArchiveWizard, FloppySetsCountTheirDisksAndRelabelAnotherSetsDiskOnlyWhenAs
                                   : C == OtherSetOverwritten ? QStringList{Question}
                                   : C == RoomForTwo          ? QStringList(Disks - 1, NextDisk)
                                                              : QStringList();
-        EXPECT_EQ(Presenter.Texts(), Asked);
+        EXPECT_EQ(Shop.Presenter.Texts(), Asked);
         if (C == OtherSetSwapped) {
-            EXPECT_EQ(QDir(Disk(1)).entryList(QDir::Files), QStringList{"20240101-120000.1.ldr"});
-            EXPECT_EQ(Labels.value(Disk(1)), "LDR#1-1");
+            EXPECT_EQ(QDir(Shop.Disk(1)).entryList(QDir::Files), QStringList{"20240101-120000.1.ldr"});
+            EXPECT_EQ(Shop.Labels.value(Shop.Disk(1)), "LDR#1-1");
         }
         if (C == OtherSetOverwritten) {
-            EXPECT_EQ(QDir(Disk(1)).entryList(QDir::Files).size(), Volumes.size() + 1);
+            EXPECT_EQ(QDir(Shop.Disk(1)).entryList(QDir::Files).size(), Volumes.size() + 1);
         }
     }
 }

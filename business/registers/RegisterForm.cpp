@@ -110,6 +110,23 @@ QString LookupGoneMessage(const TLookupReference& Reference) {
                   {Reference.Noun, Reference.Code});
 }
 
+namespace {
+
+// The ending that makes the words after RecordNoun agree with it: "а" feminine, "о" neuter.
+QString NounEnding(const QString& RecordNoun) {
+    const QString Head = RecordNoun.section(u' ', 0, 0);
+    if (Head == u"МПС"_s) return u"о"_s;
+    return Head == u"вещ"_s || Head.endsWith(u'а') ? u"а"_s : QString();
+}
+
+} // namespace
+
+QString RecordChangedMeanwhileText(const QString& RecordNoun, const QString& Key, bool Deleted) {
+    const QString Noun = RecordNoun.left(1).toUpper() + RecordNoun.mid(1);
+    return Format(u"%s %s е %s%s междувременно."_s,
+                  {Noun, Key, Deleted ? u"изтрит"_s : u"променен"_s, NounEnding(RecordNoun)});
+}
+
 // ---- the window
 
 TRegisterForm::TRegisterForm(QWidget* Owner) : TMAccountReadForm(Owner) {
@@ -132,7 +149,6 @@ bool TRegisterForm::Done() {
 
 void TRegisterForm::DropQueue() {
     PendingSql.clear();
-    FQueuedDeletes.clear();
     FQueuedEntries.clear();
 }
 
@@ -144,24 +160,57 @@ bool TRegisterForm::DoExecute() {
     return TMAccountReadForm::DoExecute();
 }
 
-QString TRegisterForm::QueuedDeletesInUse() {
-    for (const QStringList& Cells : FQueuedDeletes) {
-        const QString Uses = RecordUseText(this, TableName, KeyOfCell(Cells.value(0)));
-        if (!Uses.isEmpty()) return RecordInUseMessage(RecordNoun, Cells.value(0), Cells.value(1), Uses);
+std::optional<QString> TRegisterForm::StoredRecord(const QString& Table, const QString& Condition) {
+    TDelimitedStringList List;
+    RunQuery(this, AdoConnection, Format(uR"sql(Select * From %s Where %s)sql"_s, {Table, Condition}), &List);
+    if (List.Count() == 0) return std::nullopt;
+    return List.Get(0);
+}
+
+QString TRegisterForm::EntryRefusal(int Index, bool& Drop) {
+    const TQueuedEntry& Entry = FQueuedEntries[Index];
+    // Refused alone: a new record stored meanwhile, an edit whose record is no longer as lifted.
+    QString Alone;
+    switch (Entry.Kind) {
+    case TEntryKind::Deleted:
+        if (const QString Uses = RecordUseText(this, TableName, KeyOfCell(Entry.KeyCell)); !Uses.isEmpty())
+            return RecordInUseMessage(RecordNoun, Entry.KeyCell, Entry.NameCell, Uses);
+        break;
+    case TEntryKind::New:
+        // A record whose delete or edit is queued before it was stored when they were queued.
+        if (std::none_of(FQueuedEntries.cbegin(), FQueuedEntries.cbegin() + Index,
+                         [&Entry](const TQueuedEntry& E) { return E.Record == Entry.Record; }))
+            Alone = NewRecordRefusal(KeyOfCell(Entry.KeyCell));
+        break;
+    case TEntryKind::Edited:
+        if (Entry.Lifted) {
+            const std::optional<QString> Now = StoredRecord(TableName, Entry.Record);
+            if (Now != Entry.Lifted) Alone = RecordChangedMeanwhileText(RecordNoun, Entry.KeyCell, !Now);
+        }
+        break;
     }
+    Drop = !Alone.isEmpty();
+    if (Drop) return Alone;
+    for (const TLookupReference& Reference : Entry.References)
+        if (!StoredRecord(Reference.Table, Format(u"%s = %d"_s, {Reference.KeyField, Reference.Code})))
+            return LookupGoneMessage(Reference);
     return QString();
 }
 
-QString TRegisterForm::QueuedReferencesGone() {
-    for (const TQueuedEntry& Entry : FQueuedEntries)
-        for (const TLookupReference& Reference : Entry.References) {
-            TDelimitedStringList List;
-            RunQuery(this, AdoConnection,
-                     Format(uR"sql(Select count(*) from %s Where %s = %d)sql"_s,
-                            {Reference.Table, Reference.KeyField, Reference.Code}),
-                     &List);
-            if (List.Get(0).toInt() == 0) return LookupGoneMessage(Reference);
-        }
+QString TRegisterForm::QueuedEntriesRefused(std::optional<int>& Dropped) {
+    for (int I = 0; I < FQueuedEntries.size(); ++I) {
+        bool Drop = false;
+        QString Refusal = EntryRefusal(I, Drop);
+        if (Refusal.isEmpty()) continue;
+        if (!Drop) return Refusal;
+        Dropped = I;
+        const QString& Record = FQueuedEntries[I].Record;
+        const bool OthersRemain =
+            std::any_of(FQueuedEntries.cbegin(), FQueuedEntries.cend(),
+                        [&Record](const TQueuedEntry& E) { return E.Record != Record; });
+        if (OthersRemain) Refusal += RestMayBeSavedText();
+        return Refusal;
+    }
     return QString();
 }
 
@@ -177,38 +226,17 @@ QString TRegisterForm::QueuedNamesTaken() {
     return QString();
 }
 
-QString TRegisterForm::QueuedNewRecordsRefused(std::optional<qint64>& Refused) {
-    for (int I = 0; I < FQueuedEntries.size(); ++I) {
+void TRegisterForm::DropEntry(int Index) {
+    const QString Record = FQueuedEntries[Index].Record;
+    for (int I = int(FQueuedEntries.size()) - 1; I >= Index; --I) {
         const TQueuedEntry& Entry = FQueuedEntries[I];
-        // A record whose delete or edit is queued before it was stored when they were queued.
-        if (!Entry.New ||
-            std::any_of(FQueuedEntries.cbegin(), FQueuedEntries.cbegin() + I,
-                        [&Entry](const TQueuedEntry& E) { return E.Key == Entry.Key && !E.New; }))
-            continue;
-        QString Refusal = NewRecordRefusal(Entry.Key);
-        if (Refusal.isEmpty()) continue;
-        Refused = Entry.Key;
-        const bool OthersRemain = std::any_of(FQueuedEntries.cbegin(), FQueuedEntries.cend(),
-                                              [&Entry](const TQueuedEntry& E) { return E.Key != Entry.Key; });
-        if (OthersRemain) Refusal += RestMayBeSavedText();
-        return Refusal;
-    }
-    return QString();
-}
-
-void TRegisterForm::DropNewRecord(qint64 Key) {
-    // A new record refused is the first entry of its key in the queue: whatever has the key is
-    // queued on it.
-    for (int I = int(FQueuedEntries.size()) - 1; I >= 0; --I) {
-        const TQueuedEntry& Entry = FQueuedEntries[I];
-        if (Entry.Key != Key) continue;
+        if (Entry.Record != Record) continue;
         for (const QString& Statement : Entry.Statements)
             PendingSql.removeOne(Statement);
         FQueuedEntries.removeAt(I);
     }
-    FQueuedDeletes.removeIf([Key](const QStringList& Cells) { return KeyOfCell(Cells.value(0)) == Key; });
     for (int Row = Grid->RowCount() - 1; Row >= Grid->FixedRows(); --Row)
-        if (KeyOfCell(Grid->Cells(0, Row)) == Key) DeleteGridRow(Grid, Row);
+        if (RecordCondition(Grid->Cells(0, Row)) == Record) DeleteGridRow(Grid, Row);
 }
 
 bool TRegisterForm::Reset() {
@@ -221,17 +249,13 @@ bool TRegisterForm::Reset() {
 
 bool TRegisterForm::Save() {
     if (!TMAccountReadForm::Save()) return false;
-    std::optional<qint64> Refused;
-    const auto Check = [this, &Refused] {
-        if (QString InUse = QueuedDeletesInUse(); !InUse.isEmpty()) return InUse;
-        if (QString Stored = QueuedNewRecordsRefused(Refused); !Stored.isEmpty()) return Stored;
-        return QueuedReferencesGone();
-    };
-    if (!SaveQueued(this, Check, [this] { return QueuedNamesTaken(); })) {
-        if (Refused) DropNewRecord(*Refused);
+    std::optional<int> Dropped;
+    if (!SaveQueued(
+            this, [this, &Dropped] { return QueuedEntriesRefused(Dropped); },
+            [this] { return QueuedNamesTaken(); })) {
+        if (Dropped) DropEntry(*Dropped);
         return false;
     }
-    FQueuedDeletes.clear();
     FQueuedEntries.clear();
     DoExecute();
     if (RefreshKind() != 0) PostEventTo(OpenerHandle, new TRefreshEvent(0, RefreshKind()));
@@ -250,8 +274,10 @@ bool TRegisterForm::Add() {
     Entry.Name = EntryName();
     Entry.Statements = EntryStatements();
     const QStringList Row = EntryRow();
-    Entry.New = !EditingRow;
-    Entry.Key = KeyOfCell(EditingRow ? EditingKey : Row.value(0));
+    Entry.Kind = EditingRow ? TEntryKind::Edited : TEntryKind::New;
+    Entry.KeyCell = EditingRow ? EditingKey : Row.value(0);
+    Entry.Record = RecordCondition(Entry.KeyCell);
+    if (EditingRow) Entry.Lifted = FLifted;
     Queue(Entry.Statements);
     FQueuedEntries << Entry;
     PutGridRow(Row);
@@ -269,6 +295,20 @@ bool TRegisterForm::Edit() {
     if (Row < Grid->FixedRows()) return false;
     const QStringList Cells = Grid->Rows(Row);
     if (!IsRecordKey(Cells.value(0))) return false;
+    // The edit is typed against the record as stored now, not as the list showed it; a record new
+    // in this queue is not stored yet.
+    const QString Record = RecordCondition(Cells.value(0));
+    FLifted.reset();
+    if (std::none_of(FQueuedEntries.cbegin(), FQueuedEntries.cend(), [&Record](const TQueuedEntry& E) {
+            return E.Kind == TEntryKind::New && E.Record == Record;
+        })) {
+        FLifted = StoredRecord(TableName, Record);
+        if (!FLifted) {
+            DeleteGridRow(Grid, Row);
+            ShowErrorFmt(RecordChangedMeanwhileText(RecordNoun, Cells.value(0), true));
+            return false;
+        }
+    }
     StartEditing(Cells.value(0), KeyEdit());
     ShowEditing(true);
     RowToEdits(Cells);
@@ -290,11 +330,13 @@ bool TRegisterForm::Delete() {
     if (ConfirmYesNoCancelFmt(DeleteQuestion(RecordNoun, Cells.value(0), Cells.value(1))) != mrYes)
         return false;
     TQueuedEntry Entry;
-    Entry.Key = KeyOfCell(Cells.value(0));
+    Entry.Kind = TEntryKind::Deleted;
+    Entry.KeyCell = Cells.value(0);
+    Entry.Record = RecordCondition(Entry.KeyCell);
+    Entry.NameCell = Cells.value(1);
     Entry.Statements = {DeleteStatement(Cells.value(0))};
     Queue(Entry.Statements);
     FQueuedEntries << Entry;
-    FQueuedDeletes << Cells.mid(0, 2);
     DeleteGridRow(Grid, Row);
     return true;
 }
@@ -359,6 +401,10 @@ TFloatEdit* TRegisterForm::NewCodeEdit(const QString& Name, int Width) {
     Edit->SetPrecision(0);
     Edit->setFixedWidth(Width);
     return Edit;
+}
+
+QString TRegisterForm::RecordCondition(const QString& KeyCell) const {
+    return Format(u"%s = %d"_s, {KeyField, KeyOfCell(KeyCell)});
 }
 
 qint64 TRegisterForm::KeyOfCell(const QString& KeyCell) {

@@ -62,6 +62,10 @@ struct TLookupReference {
 // The refusal of a Save whose entry refers to a record deleted since it was queued.
 QString LookupGoneMessage(const TLookupReference& Reference);
 
+// "Заемополучател 8001011234 е променен междувременно." (Deleted: "... е изтрит ..."), the words
+// agreeing with the noun: the record Key that an edit was typed against is no longer as it was.
+QString RecordChangedMeanwhileText(const QString& RecordNoun, const QString& Key, bool Deleted);
+
 // A name an entry gives its record: no other record of the table may hold it, once both are
 // trimmed; Scope, when given, is a condition that narrows "other" (an item's type).
 struct TNameClaim {
@@ -96,10 +100,13 @@ public:
     // Refused whole, keeping the queue, when a record whose delete is queued has come into use
     // since (another window saved a document on it), or a record that a queued entry refers to
     // has gone since (another window deleted it). A new record that another workstation stored
-    // meanwhile (NewRecordRefusal) is refused alone: it leaves the queue and the list, with what
-    // was queued on it after it, and the rest can be saved.
+    // meanwhile (NewRecordRefusal), and an edit whose stored record another window or workstation
+    // changed or deleted since F3 lifted it, are refused alone: the entry leaves the queue and the
+    // list, with what was queued on its record after it, and the rest can be saved.
     bool Save() override;
     bool Add() override;
+    // Lifts the current row, keeping its record as stored now: Save refuses the edit when the
+    // record is no longer so. A record deleted meanwhile is not lifted; its row leaves the list.
     bool Edit() override;
     bool Delete() override;
     // Queued statements are not dropped silently: the operator may save them, drop them or stay.
@@ -147,6 +154,9 @@ protected:
     // Whether a key cell names a stored record, so that Edit and Delete may act on its row: a
     // non-zero whole number here; registers with a text key say otherwise.
     virtual bool IsRecordKey(const QString& KeyCell) const { return KeyOfCell(KeyCell) != 0; }
+    // The condition that picks the record of a key cell out of TableName: "KeyField = key" here;
+    // registers with a text key or a key of two columns say otherwise.
+    virtual QString RecordCondition(const QString& KeyCell) const;
 
     // The key of a key cell; 0 when it is no whole number (an empty row).
     static qint64 KeyOfCell(const QString& KeyCell);
@@ -157,29 +167,35 @@ protected:
     void DropQueue();
 
 private:
-    // The key and name cells of each row whose delete is queued.
-    QList<QStringList> FQueuedDeletes;
-    // The refusal for the first queued delete whose record is in use now; empty when none is.
-    QString QueuedDeletesInUse();
-    // What each New and Delete queued, in the queue's order: the record's key, whether it is a
-    // record not stored yet, its statements, and what a New refers to and the name it stores.
+    // What each New, Edit and Delete queued, in the queue's order: the record (its key cell and
+    // RecordCondition), its statements, what a New or Edit refers to and the name it stores, the
+    // name cell of a Delete's row, and the record as stored when Edit lifted it (none when it was a
+    // new record of this queue).
+    enum class TEntryKind { New, Edited, Deleted };
     struct TQueuedEntry {
-        qint64 Key = 0;
-        bool New = false;
+        TEntryKind Kind = TEntryKind::New;
+        QString KeyCell;
+        QString Record;
         QStringList Statements;
         QList<TLookupReference> References;
         std::optional<TNameClaim> Name;
+        QString NameCell;
+        std::optional<QString> Lifted;
     };
     QList<TQueuedEntry> FQueuedEntries;
-    // The refusal for the first reference of the queued entries that no longer exists; empty when
-    // all do.
-    QString QueuedReferencesGone();
+    // The record of the row being edited as Edit read it.
+    std::optional<QString> FLifted;
+    // The record of Condition as stored now, its fields joined; none when it is not stored.
+    std::optional<QString> StoredRecord(const QString& Table, const QString& Condition);
+    // Inside Save, before the queue runs: the refusal for the first queued entry that may not be
+    // written now, empty when all may. Dropped is set to that entry's index when it alone is
+    // refused, so that it leaves the queue.
+    QString QueuedEntriesRefused(std::optional<int>& Dropped);
+    // The refusal of entry Index, Drop set when it alone is refused.
+    QString EntryRefusal(int Index, bool& Drop);
     // After the queue ran: the refusal for the first name of the queued entries that two records
     // now hold.
     QString QueuedNamesTaken();
-    // The refusal for the first queued new record that NewRecordRefusal refuses, Refused set to its
-    // key; empty when none is.
-    QString QueuedNewRecordsRefused(std::optional<qint64>& Refused);
-    // Takes new record Key out of the queue and the list, with what was queued on it after it.
-    void DropNewRecord(qint64 Key);
+    // Takes entry Index out of the queue and the list, with what was queued on its record after it.
+    void DropEntry(int Index);
 };

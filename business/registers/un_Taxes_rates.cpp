@@ -193,6 +193,10 @@ QWidget* TfrmTaxes_rates::KeyEdit() {
     return code_MIR;
 }
 
+QString TfrmTaxes_rates::RecordCondition(const QString& KeyCell) const {
+    return Format(uR"sql(%s = %d And code_t = %d)sql"_s, {KeyField, KeyOfCell(KeyCell), TaxCode()});
+}
+
 QString TfrmTaxes_rates::DeleteStatement(const QString& KeyCell) {
     return TaxRateDeleteSql(TableName, KeyField, KeyOfCell(KeyCell), TaxCode());
 }

@@ -52,6 +52,8 @@ protected:
     void RowToEdits(const QStringList& Cells) override;
     QList<TLookupReference> EntryReferences() override;
     QWidget* KeyEdit() override;
+    // A rate's number is its fee's own.
+    QString RecordCondition(const QString& KeyCell) const override;
     QString DeleteStatement(const QString& KeyCell) override;
 
 private:

@@ -195,6 +195,10 @@ QWidget* TfrmUsers_passwords::KeyEdit() {
     return ed_user_name;
 }
 
+QString TfrmUsers_passwords::RecordCondition(const QString& KeyCell) const {
+    return Format(uR"sql(%s = "%s")sql"_s, {KeyField, SqlText(KeyCell)});
+}
+
 QString TfrmUsers_passwords::DeleteStatement(const QString& KeyCell) {
     return UserDeleteSql(TableName, KeyField, KeyCell);
 }

@@ -47,6 +47,7 @@ public:
 
 protected:
     bool IsRecordKey(const QString& KeyCell) const override { return !KeyCell.trimmed().isEmpty(); }
+    QString RecordCondition(const QString& KeyCell) const override;
     QString ValidateInput() override;
     QStringList EntryStatements() override;
     QStringList EntryRow() override;

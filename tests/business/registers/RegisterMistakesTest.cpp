@@ -643,15 +643,16 @@ TEST_F(RegisterMistakes, AnEditOfARecordChangedMeanwhileIsRefused) {
         SCOPED_TRACE(C.Message.toStdString());
         Exec(C.Seed);
         TRegisterForm* Form = Register->Open(Host);
+        // A new record queued first: the edit after it is still checked.
+        ++NewCode;
+        ASSERT_TRUE(Enter(Form, *Register, QString::number(NewCode), u"Проба %1"_s.arg(NewCode)).isEmpty())
+            << Presenter.Texts().join(u'|').toStdString();
         for (int Row = 1; Row < Form->Grid->RowCount(); ++Row)
             if (Form->Grid->Cells(0, Row) == C.Key) Form->Grid->SetRow(Row);
         Press(Form->Grid, Qt::Key_F3);
         ASSERT_TRUE(Form->EditingRow);
         Type(Form->findChild<QWidget*>(QString::fromLatin1(C.Field)), C.Typed);
         Press(Form->Grid, Qt::Key_F4);
-        ++NewCode;
-        ASSERT_TRUE(Enter(Form, *Register, QString::number(NewCode), u"Проба %1"_s.arg(NewCode)).isEmpty())
-            << Presenter.Texts().join(u'|').toStdString();
         ASSERT_EQ(Form->PendingSql.size(), 2);
         const QString Table = Form->TableName;
         ASSERT_TRUE(OtherWorkstationSaves(

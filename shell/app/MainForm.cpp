@@ -300,7 +300,8 @@ bool TMainForm::CloseChildWindows() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
-    if (!CloseChildWindows()) {
+    // Under a message no window closes: "Изход" typed ahead would take all the others with it.
+    if (MessageRuns() || !CloseChildWindows()) {
         Event->ignore();
         return;
     }

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 
@@ -252,6 +253,18 @@ public:
 };
 
 TMessagePresenter* InstalledPresenter = nullptr;
+int RunningMessages = 0;
+
+// Every message and password dialog goes through here, counted while it is up.
+template <class F> auto Counted(F&& Presenting) {
+    ++RunningMessages;
+    const auto done = qScopeGuard([] { --RunningMessages; });
+    return Presenting(MessagePresenter());
+}
+
+TModalResult Ask(const TMessageRequest& r) {
+    return Counted([&](TMessagePresenter& p) { return p.Present(r); });
+}
 
 TModalResult Present(TMsgDlgType type, const QString& text, const TMsgDlgButtons& buttons, TMsgDlgBtn def,
                      TMsgDlgBtn cancel) {
@@ -262,7 +275,7 @@ TModalResult Present(TMsgDlgType type, const QString& text, const TMsgDlgButtons
     r.Buttons = buttons;
     r.DefaultButton = def;
     r.CancelButton = cancel;
-    return MessagePresenter().Present(r);
+    return Ask(r);
 }
 
 } // namespace
@@ -313,6 +326,10 @@ void PlaceOnScreen(QWidget* w, int x, int y) {
 TMessagePresenter& MessagePresenter() {
     static TDialogPresenter dialogs;
     return InstalledPresenter ? *InstalledPresenter : dialogs;
+}
+
+bool MessageRuns() {
+    return RunningMessages > 0;
 }
 
 TMessagePresenter* SetMessagePresenter(TMessagePresenter* Presenter) {
@@ -452,7 +469,7 @@ TModalResult MessageDlgPosEx(const QString& Msg, TMsgDlgType DlgType, const TMsg
     r.ShowIcon = ShowIcon;
     r.X = X;
     r.Y = Y;
-    return MessagePresenter().Present(r);
+    return Ask(r);
 }
 
 void ShowMessageEx(const QString& Msg) {
@@ -507,9 +524,11 @@ void ShowErrorBox(const QString& Msg) {
     r.Buttons = {mbOK};
     r.DefaultButton = mbOK;
     r.CancelButton = mbOK;
-    MessagePresenter().Present(r);
+    Ask(r);
 }
 
 bool PasswordDialog(const QString& Caption, const QString& Prompt, QChar PasswordChar, QString& Value) {
-    return MessagePresenter().AskPassword({Caption, Prompt, PasswordChar, Value}, Value);
+    return Counted([&](TMessagePresenter& p) {
+        return p.AskPassword({Caption, Prompt, PasswordChar, Value}, Value);
+    });
 }

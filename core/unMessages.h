@@ -91,6 +91,10 @@ void PlaceOnScreen(QWidget* Window, int X, int Y);
 
 // The presenter in use: the installed one, else the dialog presenter.
 TMessagePresenter& MessagePresenter();
+// A message or password dialog is up. Code waits under it for the answer (a field's check, a
+// lookup, an action), so the windows close only by their own doing meanwhile: a close typed
+// ahead of the message would free the window under that code.
+bool MessageRuns();
 // Installs Presenter (nullptr = the dialogs again); returns the one it replaces.
 TMessagePresenter* SetMessagePresenter(TMessagePresenter* Presenter);
 

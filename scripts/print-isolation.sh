@@ -2,10 +2,11 @@
 # Runs the whole test suite beside a CUPS scheduler of its own whose default queue is called
 # "PDF", as on a workstation with Debian's PDF printer, and fails when any job reached a queue:
 # the tests must leave the machine's printers alone. Without cupsd the suite runs as it is.
+# The build folder to test is the argument (default: build).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 parallel="${CTEST_PARALLEL_LEVEL:-$(nproc)}"
-cd "$root/build"
+cd "${1:-$root/build}"
 if [ ! -x /usr/sbin/cupsd ] || ! command -v lpadmin >/dev/null; then
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$parallel"
     exit

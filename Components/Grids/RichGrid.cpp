@@ -12,9 +12,10 @@ TRichGrid::TRichGrid(QWidget* Parent)
     : TStringGrid(Parent), FColAttr(std::make_unique<TColCollection>(this)),
       FRowAttr(std::make_unique<TRowCollection>(this)), FDefAttributes(std::make_unique<TCellAttributes>()),
       FFixedAttributes(std::make_unique<TCellAttributes>()),
-      FComposeScratch(std::make_unique<TColRowAttributes>()),
-      FColScratch(std::make_unique<TColRowAttributes>(this, 0, crkCol)),
-      FRowScratch(std::make_unique<TColRowAttributes>(this, 0, crkRow)) {
+      FComposeScratch(std::make_unique<TColRowAttributes>()) {
+    // Bound to the grid, the scratches read its flags: made once every member has its value.
+    FColScratch = std::make_unique<TColRowAttributes>(this, 0, crkCol);
+    FRowScratch = std::make_unique<TColRowAttributes>(this, 0, crkRow);
     FFixedAttributes->SetBackColor(FixedColor());
     FFixedAttributes->SetCell3DEffect(bvRaised);
     auto repaintAll = [this](TCellAttributes*, int, int) { InvalidateGrid(); };

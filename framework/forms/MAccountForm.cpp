@@ -513,8 +513,9 @@ bool TMAccountForm::BlockedByModal() const {
 
 void TMAccountForm::closeEvent(QCloseEvent* Event) {
     // Closed from outside (the sub-window's close key typed ahead, the main window) while one of
-    // its actions runs, the window would free the dialog and the data the action is still in.
-    if (FRunningActions > 0 && !FClosingItself) {
+    // its actions runs or a message is up (a field's check waits under it), the window would free
+    // the dialog and the data that code is still in.
+    if ((FRunningActions > 0 || MessageRuns()) && !FClosingItself) {
         Event->ignore();
         return;
     }

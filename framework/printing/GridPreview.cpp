@@ -1867,15 +1867,16 @@ bool TfmPrintPreview::eventFilter(QObject* Watched, QEvent* Event) {
         // The whole page or its width stays so when the window is maximized or resized.
         if (FZoomMode == 4 || FZoomMode == 5) Zoom(FZoomMode);
     } else if (Watched == PagePrinter->widget()) {
-        auto* mouse = static_cast<QMouseEvent*>(Event);
+        // Cast only once the type says it is a mouse event.
+        const auto mouse = [Event] { return static_cast<QMouseEvent*>(Event); };
         switch (Event->type()) {
         case QEvent::MouseButtonPress:
             FDragging = true;
-            FLastMouse = mouse->globalPosition().toPoint();
+            FLastMouse = mouse()->globalPosition().toPoint();
             break;
         case QEvent::MouseMove:
             if (FDragging) {
-                const QPoint now = mouse->globalPosition().toPoint();
+                const QPoint now = mouse()->globalPosition().toPoint();
                 const QPoint delta = now - FLastMouse;
                 FLastMouse = now;
                 PagePrinter->horizontalScrollBar()->setValue(PagePrinter->horizontalScrollBar()->value() -

@@ -287,6 +287,8 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
 }
 
 TMainForm::~TMainForm() {
+    // The area outlives this part of the window; its last activation signal must not reach it.
+    disconnect(FMdiArea, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
     SignInBeforeSave = nullptr;
     if (ApplicationMainWindow() == this) SetApplicationMainWindow(nullptr);
     FreeAdoConnection();
@@ -300,7 +302,8 @@ bool TMainForm::CloseChildWindows() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
-    if (!CloseChildWindows()) {
+    // Under a message no window closes: "Изход" typed ahead would take all the others with it.
+    if (MessageRuns() || !CloseChildWindows()) {
         Event->ignore();
         return;
     }

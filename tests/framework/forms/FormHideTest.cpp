@@ -65,8 +65,10 @@ class TProgressRecorder : public QObject {
 public:
     QList<std::pair<int, int>> Steps;
     bool eventFilter(QObject*, QEvent* Event) override {
-        if (const auto* Progress = static_cast<TProgressEvent*>(Event); Event->type() == evProgress)
+        if (Event->type() == evProgress) {
+            const auto* Progress = static_cast<TProgressEvent*>(Event);
             Steps.append({Progress->Done, Progress->Total});
+        }
         return false;
     }
 };

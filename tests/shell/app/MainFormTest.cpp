@@ -1,6 +1,10 @@
 #include "shell/app/MainForm.h"
+#include "Components/Edits/DocumentDateEdit.h"
+#include "Components/Edits/FloatEdit.h"
 #include "Components/Grids/RichGrid.h"
+#include "Components/ListEdit/ListEdit.h"
 #include "business/documents/DocumentForm.h"
+#include "business/documents/un_Contracts.h"
 #include "business/documents/un_Vry6tane_na_ve6ti.h"
 #include "business/engine/unAdminPassword.h"
 #include "core/uDelimitedStrings.h"
@@ -9,6 +13,7 @@
 #include "framework/forms/MAccountReadForm.h"
 #include "shell/archive/Archive.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ContractShop.h"
 #include "tests/support/DbQuery.h"
 #include "tests/support/PopupUtils.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -32,10 +37,15 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << S.toStdString();
+}
 
 namespace {
 
@@ -647,4 +657,109 @@ TEST(MainForm, KeysTypedAheadOfAWindowsDialogNeverCloseTheWindowUnderIt) {
     // The keys are the window's again.
     Post(Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Payments.isNull(); }));
+}
+
+// A message a field shows by its own check keeps its window: a close that comes in right behind the
+// key bringing the message (the sub-window's close key, the menu's "Изход") finds the message up
+// and is refused, the field's code goes on in a live window, and what the window queued is saved.
+TEST(MainForm, ACloseTypedAheadOfAFieldsMessageNeverFreesTheWindowUnderIt) {
+    TContractShop Shop(QStringLiteral(LENDORA_SOURCE_DIR));
+    FreeAdoConnection();
+    TMainForm Form(nullptr, Shop.Path());
+    Form.resize(1280, 860);
+    ASSERT_TRUE(ShowAndActivate(&Form));
+    Form.SetUserName(u"maria"_s);
+    std::optional<TScriptedPresenter> Presenter(std::in_place);
+    const auto Type = [](QWidget* Field, const QString& Text) {
+        Field->setFocus();
+        if (auto* Edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) Edit->selectAll();
+        TypeText(QApplication::focusWidget(), Text);
+    };
+    Form.findChild<QAction*>("CutItem")->trigger();
+    QPointer<QMdiSubWindow> Contracts = Form.MdiArea()->subWindowList().last();
+    auto* Contract = qobject_cast<TfrmContracts*>(Contracts->widget());
+    ASSERT_NE(Contract, nullptr);
+    Type(Contract->leOwner, u"8001011234"_s);
+    Type(Contract->leItem, u"5"_s);
+    Type(Contract->feSum_c, u"1000"_s);
+    Type(Contract->feDuration, u"30"_s);
+    Contract->actNew->trigger();
+    ASSERT_EQ(Contract->PendingSql.size(), 2) << Presenter->Texts().join(u'|').toStdString();
+    // The next borrower's band is gone: any amount typed for him brings the missing-band message.
+    Type(Contract->leOwner, u"0000012345"_s);
+    Exec(u"DELETE FROM Interest_rates WHERE pref_code = 2"_s);
+    Form.findChild<QAction*>("Outcomes")->trigger();
+    QPointer<QMdiSubWindow> Payments = Form.MdiArea()->subWindowList().last();
+    auto* Payment = qobject_cast<TDocumentForm*>(Payments->widget());
+    ASSERT_TRUE(Presenter->Texts().isEmpty()) << Presenter->Texts().join(u'|').toStdString();
+    Presenter.reset();
+
+    const auto Post = [](QKeyCombination Key, const QString& Text = QString()) {
+        QWidget* Target = QApplication::focusWidget();
+        for (const QEvent::Type Type : {QEvent::KeyPress, QEvent::KeyRelease})
+            QCoreApplication::postEvent(Target,
+                                        new QKeyEvent(Type, Key.key(), Key.keyboardModifiers(), Text));
+    };
+    // Tab is handled at once; the date's check follows on the next turn of the event loop.
+    const auto Tab = [] {
+        QKeyEvent Press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &Press);
+    };
+    const auto CloseKey = [&] { Post(Qt::CTRL | Qt::Key_F4); };
+    const auto MenuExit = [&] {
+        QMetaObject::invokeMethod(Form.findChild<QAction*>("FileExitItem"), &QAction::trigger,
+                                  Qt::QueuedConnection);
+    };
+    const QString BadDate = u"Невалидна дата \"31.02.2026\" !"_s;
+    struct TCase {
+        const char* Name;
+        QMdiSubWindow* Window;
+        TDocumentDateEdit* Date; // typed wrong and left with Tab; else a digit typed into the amount
+        std::function<void()> Then;
+        QString Message;
+    };
+    for (const TCase& Case : {TCase{"Дата", Contracts, Contract->dtDate_c, CloseKey, BadDate},
+                              TCase{"Падеж", Contracts, Contract->dtDate_to, CloseKey, BadDate},
+                              TCase{"band", Contracts, nullptr, CloseKey,
+                                    u"Не е зададена лихвена схема за клиент с префернциялен код 2."_s},
+                              TCase{"payment's date", Payments, Payment->dtDate_c, CloseKey, BadDate},
+                              TCase{"Изход", Contracts, Contract->dtDate_c, MenuExit, BadDate}}) {
+        SCOPED_TRACE(Case.Name);
+        // Offscreen, nothing gives the main window the keyboard back after a dialog.
+        ASSERT_TRUE(ShowAndActivate(&Form));
+        Form.MdiArea()->setActiveSubWindow(Case.Window);
+        const QDate Before = Case.Date ? Case.Date->date() : QDate();
+        QStringList Shown;
+        QTimer Answer;
+        QObject::connect(&Answer, &QTimer::timeout, [&] {
+            if (auto* Message = qobject_cast<TMessageForm*>(QApplication::activeModalWidget())) {
+                Shown << Message->lbMessage->text();
+                Message->reject();
+            }
+        });
+        Answer.start(20);
+        if (Case.Date) {
+            Type(Case.Date, u"31.02.2026"_s);
+            Tab();
+        } else {
+            Contract->feSum_c->setFocus();
+            Contract->feSum_c->clear();
+            Post(Qt::Key_5, u"5"_s);
+        }
+        Case.Then();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !Shown.isEmpty() && !QApplication::activeModalWidget(); }));
+        QApplication::processEvents();
+        EXPECT_EQ(Shown, QStringList{Case.Message});
+        ASSERT_TRUE(Form.isVisible());
+        ASSERT_FALSE(Contracts.isNull());
+        ASSERT_FALSE(Payments.isNull());
+        EXPECT_TRUE(Case.Window->isVisible());
+        if (Case.Date) Case.Date->setDate(Before);
+    }
+
+    Presenter.emplace();
+    Contract->feSum_c->clear();
+    Contract->actSave->trigger();
+    EXPECT_EQ(QueryText(u"SELECT count(*) FROM Contracts WHERE docno = 1"_s), u"1"_s)
+        << Presenter->Texts().join(u'|').toStdString();
 }

@@ -18,9 +18,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <sqlite3.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -899,8 +903,29 @@ QString ErrorText(sqlite3* Db) {
     return QString::fromUtf8(sqlite3_errmsg(Db));
 }
 
+// A restore holds a lock on this file beside the database while it copies and replaces it.
+QByteArray RestoreMarkOf(const char* Database) {
+    return QByteArray(Database) + "-restore";
+}
+
+// Whether a restore holds the mark of the database file Database.
+bool RestoreUnderWay(const char* Database) {
+    if (!Database || !*Database) return false;
+    const int Mark = ::open(RestoreMarkOf(Database).constData(), O_RDONLY | O_CLOEXEC);
+    if (Mark < 0) return false;
+    const bool Held = ::flock(Mark, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(Mark);
+    return Held;
+}
+
 [[noreturn]] void ThrowError(sqlite3* Db, const QString& Written) {
-    if ((sqlite3_errcode(Db) & 0xff) == SQLITE_BUSY) throw EDatabaseBusy(ErrorText(Db), Written);
+    // A reader kept out by a restore is told why, in the operator's words.
+    if ((sqlite3_errcode(Db) & 0xff) == SQLITE_BUSY)
+        throw EDatabaseBusy(RestoreUnderWay(sqlite3_db_filename(Db, "main"))
+                                ? u"На друго работно място се възстановяват данните от архивно копие. Моля "
+                                  u"опитайте отново след малко."_s
+                                : ErrorText(Db),
+                            Written);
     throw EDatabaseError(ErrorText(Db), Written);
 }
 
@@ -1192,13 +1217,19 @@ void FreeAdoConnection() {
 
 namespace {
 
+// Opens Path to read it. Read-write (SQLite falls back to reading a write-protected file), so that
+// a journal left hot by a writer that died is rolled back at the first read; a read-only open
+// would fail on it until someone opened the file for writing.
+int OpenToRead(const QString& Path, sqlite3** Db) {
+    return sqlite3_open_v2(QFile::encodeName(Path).constData(), Db, SQLITE_OPEN_READWRITE, nullptr);
+}
+
 enum class TCheck { Sound, Unsound, Busy };
 
 TCheck QuickCheck(const QString& Path) {
     sqlite3* Db = nullptr;
     TCheck Result = TCheck::Unsound;
-    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) ==
-        SQLITE_OK) {
+    if (OpenToRead(Path, &Db) == SQLITE_OK) {
         Configure(Db);
         sqlite3_stmt* Statement = nullptr;
         int Rc = sqlite3_prepare_v2(Db, "PRAGMA quick_check", -1, &Statement, nullptr);
@@ -1251,8 +1282,7 @@ bool IsProgramDatabase(const QString& Path) {
 
     sqlite3* Db = nullptr;
     TColumns Found;
-    if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READONLY, nullptr) ==
-        SQLITE_OK) {
+    if (OpenToRead(Path, &Db) == SQLITE_OK) {
         Configure(Db);
         Found = ColumnsOf(Db);
     }
@@ -1287,13 +1317,12 @@ bool CheckedSound(const QString& Path) {
 
 // Copies the database at Source into the new file Target with the online backup, inside a read
 // transaction on Source, so that another connection's commit waits for the copy instead of tearing
-// it; false, with Target removed, when it could not.
-bool BackupFile(const QString& Source, const QString& Target) {
+// it; false, with Target removed, when it could not. OnWorking runs between batches of pages.
+bool BackupFile(const QString& Source, const QString& Target, const std::function<void()>& OnWorking = {}) {
     sqlite3* From = nullptr;
     sqlite3* To = nullptr;
     bool Copied = false;
-    if (sqlite3_open_v2(QFile::encodeName(Source).constData(), &From, SQLITE_OPEN_READONLY, nullptr) ==
-            SQLITE_OK &&
+    if (OpenToRead(Source, &From) == SQLITE_OK &&
         sqlite3_open_v2(QFile::encodeName(Target).constData(), &To,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK) {
         Configure(From);
@@ -1302,7 +1331,9 @@ bool BackupFile(const QString& Source, const QString& Target) {
         if (sqlite3_exec(From, R"sql(BEGIN; SELECT count(*) FROM sqlite_schema;)sql", nullptr, nullptr,
                          nullptr) == SQLITE_OK) {
             if (sqlite3_backup* Backup = sqlite3_backup_init(To, "main", From, "main")) {
-                const int Rc = sqlite3_backup_step(Backup, -1);
+                int Rc = SQLITE_OK;
+                while ((Rc = sqlite3_backup_step(Backup, 4096)) == SQLITE_OK)
+                    if (OnWorking) OnWorking();
                 Copied = sqlite3_backup_finish(Backup) == SQLITE_OK && Rc == SQLITE_DONE;
             }
             sqlite3_exec(From, "COMMIT", nullptr, nullptr, nullptr);
@@ -1378,6 +1409,29 @@ bool IsBusy(int Rc) {
     return (Rc & 0xFF) == SQLITE_BUSY;
 }
 
+int CallWorking(void* OnWorking) {
+    (*static_cast<const std::function<void()>*>(OnWorking))();
+    return 0;
+}
+
+// The lock a restore holds on the mark of its database for as long as it lives.
+class TRestoreMark {
+public:
+    explicit TRestoreMark(const QString& Live)
+        : FMark(::open(RestoreMarkOf(QFile::encodeName(Live).constData()).constData(),
+                       O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+        if (FMark >= 0) ::flock(FMark, LOCK_EX | LOCK_NB);
+    }
+    ~TRestoreMark() {
+        if (FMark >= 0) ::close(FMark);
+    }
+    TRestoreMark(const TRestoreMark&) = delete;
+    TRestoreMark& operator=(const TRestoreMark&) = delete;
+
+private:
+    int FMark;
+};
+
 } // namespace
 
 bool CopyDatabaseFile(const QString& Source, const QString& Target) {
@@ -1391,12 +1445,17 @@ bool CopyDatabaseFile(const QString& Source, const QString& Target) {
 const QString PartialCopySuffix = u".part"_s;
 
 TReplaceOutcome ReplaceDatabaseFile(const QString& Replacement, const QString& Live, const QString& Kept,
-                                    const std::function<void()>& OnReplaced) {
+                                    const std::function<void()>& OnReplaced,
+                                    const std::function<void()>& OnWorking) {
+    const TRestoreMark Mark(Live);
     TReplaceOutcome Outcome = roNotReplaced;
     sqlite3* Db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(Live).constData(), &Db, SQLITE_OPEN_READWRITE, nullptr) ==
         SQLITE_OK) {
         Configure(Db);
+        if (OnWorking)
+            sqlite3_progress_handler(Db, 10000, &CallWorking,
+                                     const_cast<void*>(static_cast<const void*>(&OnWorking)));
         // Attaching is refused inside a transaction.
         const int Begun = AttachArchived(Db, Replacement) ? Exec(Db, u"BEGIN IMMEDIATE"_s) : SQLITE_ERROR;
         if (IsBusy(Begun))
@@ -1405,8 +1464,9 @@ TReplaceOutcome ReplaceDatabaseFile(const QString& Replacement, const QString& L
             // The copy reads on a connection of its own: the backup refuses a source that is writing.
             const QString Part = Kept + PartialCopySuffix;
             int Rc = SQLITE_CANTOPEN;
-            if (BackupFile(Live, Part)) {
-                if (QFile::rename(Part, Kept))
+            if (BackupFile(Live, Part, OnWorking)) {
+                // Over the empty file that claims the name.
+                if (::rename(QFile::encodeName(Part).constData(), QFile::encodeName(Kept).constData()) == 0)
                     Rc = ReplaceObjects(Db);
                 else
                     QFile::remove(Part);
@@ -1416,13 +1476,15 @@ TReplaceOutcome ReplaceDatabaseFile(const QString& Replacement, const QString& L
                 Outcome = roReplacedUnverified;
             else {
                 Exec(Db, u"ROLLBACK"_s);
-                QFile::remove(Kept);
                 Outcome = IsBusy(Rc) ? roBusy : roNotReplaced;
             }
         }
     }
     sqlite3_close(Db);
-    if (Outcome != roReplacedUnverified) return Outcome;
+    if (Outcome != roReplacedUnverified) {
+        QFile::remove(Kept); // the caller's claim, or the copy of data that stay live
+        return Outcome;
+    }
     if (OnReplaced) OnReplaced();
     return CheckedSound(Live) ? roReplacedSound : roReplacedUnverified;
 }

@@ -92,12 +92,17 @@ enum TReplaceOutcome {
     roReplacedSound,      // Live holds the new data and passed the check, Kept the former
 };
 // Replaces every table, index and view of the database at Live, rows included, with those of the
-// database at Replacement, and keeps Live's data as they were in the new file Kept. One write lock on
+// database at Replacement, and keeps Live's data as they were in Kept: an empty file the caller
+// created to claim the name, removed again when Live is not replaced. One write lock on
 // Live, taken before the copy and let go when the replacement has committed, spans both: another
 // connection's commit is either in Kept or waits and goes into the new data, never between them.
-// OnReplaced, when given, runs after the commit, before Live's "PRAGMA quick_check".
+// OnReplaced, when given, runs after the commit, before Live's "PRAGMA quick_check". OnWorking runs
+// now and then while the copy and the replacement run, with the lock held: it may show that the
+// caller is working, never touch the database. Meanwhile a reader that the lock keeps waiting past
+// its busy wait is told in Bulgarian that a restore is under way.
 TReplaceOutcome ReplaceDatabaseFile(const QString& Replacement, const QString& Live, const QString& Kept,
-                                    const std::function<void()>& OnReplaced = {});
+                                    const std::function<void()>& OnReplaced = {},
+                                    const std::function<void()>& OnWorking = {});
 
 // Runs a SELECT into List (rows "°"-separated, fields "@"-separated, double quotes removed,
 // values trimmed). An empty SQL gives an empty list. A failure clears List and throws

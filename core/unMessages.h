@@ -146,6 +146,9 @@ TModalResult ConfirmYesNoFmt(const QString& Msg);
 TModalResult ConfirmOkCancelFmt(const QString& Msg, std::initializer_list<TVarRec> Args);
 TModalResult ConfirmOkCancelFmt(const QString& Msg);
 
+// Why a file could not be written or read, for the operator, from the system's error number.
+QString SystemErrorReason(int Error);
+
 // The bare error box: caption "Грешка", one OK button, no icon.
 void ShowErrorBox(const QString& Msg);
 

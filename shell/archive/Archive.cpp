@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -47,6 +48,9 @@ const QString ArchiveFolderName = QStringLiteral("Archive");
 const QString TemporaryFolderName = QStringLiteral("Temporary archive files");
 const QString NameInCabinet = QStringLiteral("lendora.mdb");
 const QString NextFloppyPrompt = QStringLiteral("Моля поставете следващата дискета и натиснете ОК.");
+// The names of archive volumes: a date, "-", a time; split where "??-" would read as a trigraph.
+const QString ArchiveNameMask = QStringLiteral("????????"
+                                               "-??????.*");
 
 constexpr qint64 ServerVolumeSize = 100000000;
 constexpr qint64 LaterServerVolumeSize = 1000000000;
@@ -125,8 +129,8 @@ int VolumeCountFromLabel(const QString& Label) {
 
 QList<TArchiveRow> FindArchives(const QString& Folder) {
     QList<TArchiveRow> Rows;
-    const QStringList Names = QDir(Folder).entryList({QStringLiteral("????????-??????.*")}, QDir::Files,
-                                                     QDir::Name | QDir::IgnoreCase);
+    const QStringList Names =
+        QDir(Folder).entryList({ArchiveNameMask}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QString& Name : Names) {
         const QStringList Parts = Name.split(QLatin1Char('.'));
         if (Parts.size() < 2 || Parts[1] != QLatin1String("1")) continue;
@@ -738,6 +742,7 @@ void TformArchive::RunStep() {
                         FKept}));
         btnNext->setEnabled(false);
         btnBack->setEnabled(false);
+        btnCancel->setEnabled(true);
         UpdateCancelCaption();
         btnCancel->setFocus();
         break;
@@ -764,6 +769,7 @@ void TformArchive::Failure(int Code) {
     if (!FFailureDetail.isEmpty()) Message += QLatin1Char('\r') + FFailureDetail;
     FFailureDetail.clear();
     ShowInfo(Before + QStringLiteral("\r\r") + Message);
+    btnCancel->setEnabled(true);
     UpdateCancelCaption();
     btnCancel->setFocus();
 }
@@ -872,8 +878,18 @@ int TformArchive::ArchiveRun() {
     Ok = FCabinet->FlushCabinet(false) && Added && !FCabinetFailed;
     FCabinet->EndCompression();
     QFile::remove(Copy); // a clear copy of the database, passwords included
-    if (!Ok) return FCabinet->LastErrorCode() == ceUserAbort ? 5 : 7;
-    return 0;
+    if (Ok) return 0;
+    if (FCabinet->LastErrorCode() == ceUserAbort) return 5;
+    // Nothing of the set is left; the operator is told which file failed and why.
+    if (const QString& File = FCabinet->LastErrorFile(); !File.isEmpty()) {
+        const int Code = FCabinet->LastErrorCode();
+        FFailureDetail = Format(QStringLiteral("Файлът %s не можа да бъде %s. %s"),
+                                {QDir::toNativeSeparators(File),
+                                 Code == ceOpenSource || Code == ceReadSource ? QStringLiteral("прочетен")
+                                                                              : QStringLiteral("записан"),
+                                 SystemErrorReason(FCabinet->LastErrorType())});
+    }
+    return 7;
 }
 
 int TformArchive::TransferToFloppies() {
@@ -881,6 +897,8 @@ int TformArchive::TransferToFloppies() {
     FCancelRequest = false;
     FDiskCount = 0;
     bool NewDisk = true;
+    // The sets the operator chose to keep: a disk that still holds one is not erased.
+    QStringList Kept;
     for (int N = 1; N <= FVolumeCount; ++N) {
         const QString Volume = FTempFolder + ArchiveVolumeName(FBaseName, N);
         const qint64 Size = FileSizeByName(Volume);
@@ -896,6 +914,7 @@ int TformArchive::TransferToFloppies() {
                                        "няма да може да бъде възстановено, ако на нея се запише "
                                        "и това.\rДа се запише ли архивното копие на тази дискета?"),
                         {Other}) != mrYes) {
+                    Kept << Other;
                     if (ConfirmOkCancelFmt(NextFloppyPrompt) != mrOk) return 2;
                     Erase = true;
                     continue;
@@ -908,6 +927,15 @@ int TformArchive::TransferToFloppies() {
                                                           "архивно копие.\r") +
                                                NextFloppyPrompt,
                                            {Earlier}) != mrOk)
+                        return 2;
+                    continue;
+                }
+                if (const QString Other = OtherArchiveOnDisk(); Kept.contains(Other)) {
+                    if (ConfirmOkCancelFmt(
+                            QStringLiteral("Дискетата в устройството съдържа архивно копие %s, "
+                                           "което избрахте да запазите.\r") +
+                                NextFloppyPrompt,
+                            {Other}) != mrOk)
                         return 2;
                     continue;
                 }
@@ -948,7 +976,7 @@ int TformArchive::EarlierVolumeOnDisk(int Number) const {
 QString TformArchive::OtherArchiveOnDisk() const {
     for (const QString& Name :
          QDir(FFloppy->Root())
-             .entryList({QStringLiteral("????????-??????.*.ldr")}, QDir::Files, QDir::Name)) {
+             .entryList({ArchiveNameMask + QStringLiteral(".ldr")}, QDir::Files, QDir::Name)) {
         QString Base = Name.section(QLatin1Char('.'), 0, 0);
         if (Base != FBaseName) return Base;
     }
@@ -982,18 +1010,22 @@ int TformArchive::CopyFromFloppies(const QString& BaseName) {
     return 0;
 }
 
-// The name under which the live database is kept when a restore replaces it: the database's
-// name with the time of the restore, in the database folder; never one that exists, nor one
-// that another workstation restoring in the same second is still writing.
+// Claims the name under which the live database is kept when a restore replaces it: the
+// database's name with the time of the restore, in the database folder. The name is created empty
+// here, so that another workstation restoring in the same second takes the next one; a name whose
+// copy another workstation is still writing is passed over too. "" when no file can be created.
 namespace {
-QString KeptDatabaseName(const QDateTime& When) {
+QString ClaimKeptDatabaseName(const QDateTime& When) {
     const QFileInfo Live(DatabaseFileName);
-    QString Name;
-    for (int N = 1;; ++N) {
-        Name = DatabaseDir + Live.completeBaseName() + QLatin1Char('-') + ArchiveBaseName(When) +
-               (N > 1 ? QStringLiteral("-%1").arg(N) : QString()) + QLatin1Char('.') + Live.suffix();
-        if (!QFileInfo::exists(Name) && !QFileInfo::exists(Name + PartialCopySuffix)) return Name;
+    for (int N = 1; N < 1000; ++N) {
+        QString Name = DatabaseDir + Live.completeBaseName() + QLatin1Char('-') + ArchiveBaseName(When) +
+                       (N > 1 ? QStringLiteral("-%1").arg(N) : QString()) + QLatin1Char('.') + Live.suffix();
+        if (QFileInfo::exists(Name + PartialCopySuffix)) continue;
+        QFile Claim(Name);
+        if (Claim.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return Name;
+        if (!Claim.exists()) break;
     }
+    return QString();
 }
 } // namespace
 
@@ -1004,6 +1036,7 @@ QString KeptDatabaseName(const QDateTime& When) {
 // seconds.
 int TformArchive::InstallDatabase(const QString& Extracted, const QString& ArchiveWhen) {
     const QByteArray Checked = CheckedFingerprint(Extracted);
+    if (FCancelRequest) return 5;
     if (Checked.isEmpty() || !DatabaseFileIsSound(Extracted) || !IsProgramDatabase(Extracted)) return 6;
     if (ConfirmYesNoFmt(QStringLiteral("Текущите данни ще бъдат заменени с данните от архива от %s.\rВсички "
                                        "документи, записани след тази дата на всички работни места, ще "
@@ -1014,11 +1047,27 @@ int TformArchive::InstallDatabase(const QString& Extracted, const QString& Archi
     if (OnReplacing && !OnReplacing()) return 5;
     // The question and the windows let other work run: what goes in must be what was checked.
     if (CheckedFingerprint(Extracted) != Checked) return 17;
+    // "Отказ" during the checks is honoured while nothing is touched; from here on the replacement
+    // runs to its end.
+    if (FCancelRequest) return 5;
+    btnCancel->setEnabled(false);
     SetStatus(QStringLiteral("Възстановяване на данните ..."));
-    const QString Kept = KeptDatabaseName(QDateTime::currentDateTime());
+    const QString Kept = ClaimKeptDatabaseName(QDateTime::currentDateTime());
+    // The database is locked meanwhile: the wizard only repaints, so that no other work of this
+    // program runs against it.
+    QElapsedTimer SinceShown;
+    SinceShown.start();
+    progressBar->setMaximum(0);
+    const auto Working = [this, &SinceShown] {
+        if (SinceShown.elapsed() < 100) return;
+        SinceShown.restart();
+        repaint();
+    };
     const TReplaceOutcome Outcome =
-        ReplaceDatabaseFile(Extracted, DatabaseDir + DatabaseFileName, Kept,
-                            [this] { SetStatus(QStringLiteral("Проверка на базата ...")); });
+        Kept.isEmpty() ? roNotReplaced
+                       : ReplaceDatabaseFile(
+                             Extracted, DatabaseDir + DatabaseFileName, Kept,
+                             [this] { SetStatus(QStringLiteral("Проверка на базата ...")); }, Working);
     if (Outcome == roBusy || Outcome == roNotReplaced) {
         FFailureDetail = Outcome == roBusy
                              ? QStringLiteral("Базата данни се използва от друго работно място. "
@@ -1050,6 +1099,7 @@ int TformArchive::RestoreRun() {
     const QList<QTreeWidgetItem*> Selected = listArchives->selectedItems();
     if (Selected.isEmpty()) return 1;
     SetBusy(true);
+    FCancelRequest = false;
     const QString BaseName = ArchiveBaseNameOf({Selected.first()->text(0), Selected.first()->text(1)});
     QString Source;
     if (Medium() == 1) {

@@ -203,13 +203,14 @@ bool TCabinet::TWriter::OpenTemp() {
         FOwner->OnGetTempFile(FOwner, Name, Success);
         if (!Success || Name.isEmpty()) return FOwner->Fail(ceTempFile, 0);
         auto File = std::make_unique<QFile>(Name);
-        if (!File->open(QIODevice::ReadWrite | QIODevice::Truncate)) return FOwner->Fail(ceTempFile, errno);
+        if (!File->open(QIODevice::ReadWrite | QIODevice::Truncate))
+            return FOwner->Fail(ceTempFile, errno, Name);
         FTemp = std::move(File);
         return true;
     }
     auto File = std::make_unique<QTemporaryFile>(QDir::tempPath() + QLatin1Char('/') + ProgramPrefix() +
                                                  QStringLiteral("XXXXXX"));
-    if (!File->open()) return FOwner->Fail(ceTempFile, errno);
+    if (!File->open()) return FOwner->Fail(ceTempFile, errno, File->fileTemplate());
     FTemp = std::move(File);
     return true;
 }
@@ -278,7 +279,7 @@ bool TCabinet::TWriter::EmitBlock() {
     if (Result != 0) return FOwner->Fail(ceUserAbort, 0);
     const qint64 Offset = FTemp->size();
     FTemp->seek(Offset);
-    if (FTemp->write(Data) != Data.size()) return FOwner->Fail(ceTempFile, errno);
+    if (FTemp->write(Data) != Data.size()) return FOwner->Fail(ceTempFile, errno, FTemp->fileName());
     Folder.Blocks.push_back({Offset, int(Data.size()), int(FPending.size()), Folder.UncompressedSize});
     Folder.UncompressedSize += FPending.size();
     Folder.CompressedSize += Data.size();
@@ -318,7 +319,7 @@ bool TCabinet::TWriter::AddFile(const QString& Source, const QString& Name) {
     }
 
     QFile File(Source);
-    if (!File.open(QIODevice::ReadOnly)) return FOwner->Fail(ceOpenSource, errno);
+    if (!File.open(QIODevice::ReadOnly)) return FOwner->Fail(ceOpenSource, errno, Source);
     const qint64 Total = File.size();
     if (Total > qint64(0xFFFFFFFFu)) throw ECabinetError(QStringLiteral("File too large for a cabinet"));
     TFolder& Folder = FFolders.back();
@@ -329,7 +330,7 @@ bool TCabinet::TWriter::AddFile(const QString& Source, const QString& Name) {
     for (;;) {
         const QByteArray Chunk = File.read(BlockSize - FPending.size());
         if (Chunk.isEmpty()) {
-            if (File.error() != QFileDevice::NoError) return FOwner->Fail(ceReadSource, errno);
+            if (File.error() != QFileDevice::NoError) return FOwner->Fail(ceReadSource, errno, Source);
             break;
         }
         Done += Chunk.size();
@@ -338,7 +339,7 @@ bool TCabinet::TWriter::AddFile(const QString& Source, const QString& Name) {
         if (FOwner->KeepResponsive()) return FOwner->Fail(ceUserAbort, 0);
         if (FPending.size() == BlockSize && !EmitBlock()) return false;
     }
-    if (Done != Total) return FOwner->Fail(ceReadSource, 0);
+    if (Done != Total) return FOwner->Fail(ceReadSource, 0, Source);
     FFolders.back().Files.push_back({Stored, Start, Total, Date, Time, Attribs, Name});
     return true;
 }
@@ -527,22 +528,25 @@ bool TCabinet::TWriter::WriteCabinet(const TPlan& Plan, bool HasNext, const QByt
 
     const QString Path = FCab.CabinetPath + FCab.CabinetName;
     QSaveFile Out(Path);
-    if (!Out.open(QIODevice::WriteOnly)) return FOwner->Fail(ceCabinetFile, errno);
+    if (!Out.open(QIODevice::WriteOnly)) return FOwner->Fail(ceCabinetFile, errno, Path);
     qint64 Written = Head.size();
     if (Out.write(Head) != Head.size()) {
+        const int Error = errno;
         Out.cancelWriting();
-        return FOwner->Fail(ceCabinetFile, errno);
+        return FOwner->Fail(ceCabinetFile, Error, Path);
     }
     qint64 Copied = 0, Total = 0;
     for (const TPiece& Piece : Plan.Pieces)
         Total += Piece.Length;
     for (const TPiece& Piece : Plan.Pieces) {
         const TBlock& Block = FFolders[Piece.Folder].Blocks[Piece.Block];
-        if (!FTemp->seek(Block.TempOffset + Piece.Offset)) return FOwner->Fail(ceTempFile, errno);
+        if (!FTemp->seek(Block.TempOffset + Piece.Offset))
+            return FOwner->Fail(ceTempFile, errno, FTemp->fileName());
         const QByteArray Data = FTemp->read(Piece.Length);
         if (Data.size() != Piece.Length) {
+            const int Error = errno;
             Out.cancelWriting();
-            return FOwner->Fail(ceTempFile, errno);
+            return FOwner->Fail(ceTempFile, Error, FTemp->fileName());
         }
         QByteArray Sizes;
         PutU16(Sizes, quint16(Piece.Length));
@@ -551,8 +555,9 @@ bool TCabinet::TWriter::WriteCabinet(const TPlan& Plan, bool HasNext, const QByt
         PutU32(Record, Checksum(Sizes.constData(), 4, Checksum(Data.constData(), int(Data.size()), 0)));
         Record += Sizes + Data;
         if (Out.write(Record) != Record.size()) {
+            const int Error = errno;
             Out.cancelWriting();
-            return FOwner->Fail(ceCabinetFile, errno);
+            return FOwner->Fail(ceCabinetFile, Error, Path);
         }
         Copied += Piece.Length;
         Written += Record.size();
@@ -563,7 +568,7 @@ bool TCabinet::TWriter::WriteCabinet(const TPlan& Plan, bool HasNext, const QByt
             return FOwner->Fail(ceUserAbort, 0);
         }
     }
-    if (!Out.commit()) return FOwner->Fail(ceCabinetFile, errno);
+    if (!Out.commit()) return FOwner->Fail(ceCabinetFile, errno, Path);
     FWritten << Path;
 
     for (const TListed& L : Files) {
@@ -925,9 +930,10 @@ void TCabinet::SetDestinationPath(const QString& Value) {
     FDestinationPath = EnsureTrailing(Value, QStringLiteral("/"));
 }
 
-bool TCabinet::Fail(int Code, int Type) {
+bool TCabinet::Fail(int Code, int Type, const QString& File) {
     FErrorCode = Code;
     FErrorType = Type;
+    FErrorFile = File;
     if (OnError) OnError(this, Code, Type);
     return false;
 }

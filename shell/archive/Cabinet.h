@@ -136,6 +136,9 @@ public:
     // The error record of the last failure.
     int LastErrorCode() const { return FErrorCode; }
     int LastErrorType() const { return FErrorType; }
+    // The file the last failure concerns, "" when it concerns none; the type is then its system
+    // error number.
+    const QString& LastErrorFile() const { return FErrorFile; }
 
     TFileStatusEvent OnFileStatus;
     TFolderStatusEvent OnFolderStatus;
@@ -158,7 +161,7 @@ public:
 private:
     friend class TWriter;
     friend class TReader;
-    bool Fail(int Code, int Type);
+    bool Fail(int Code, int Type, const QString& File = QString());
     // Lets the event loop run; true when the operation should stop.
     bool KeepResponsive();
 
@@ -168,6 +171,7 @@ private:
     bool FAbort = false;
     int FErrorCode = ceNone;
     int FErrorType = 0;
+    QString FErrorFile;
 };
 
 // The file Name in Folder whatever the case of its letters (names on a floppy may come in

@@ -7,11 +7,14 @@
 #include "core/unDatabase.h"
 #include "core/unEvents.h"
 #include "core/unRegistry.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TempProgramDir.h"
 #include "tests/support/TempRegistry.h"
+#include "tests/support/WriteLock.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
@@ -20,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -404,6 +408,54 @@ TEST(ArchiveRestore, AsksFirstKeepsTheReplacedDatabaseAndPutsTheArchivedPassword
     EXPECT_TRUE(Lost.isEmpty()) << Lost.size() << " of " << Saved.size() << " saves lost";
 }
 
+// While a restore holds the database, the wizard goes on painting, and a reader kept out past its
+// busy wait is told in Bulgarian why.
+TEST(ArchiveRestore, WhileTheDatabaseIsReplacedTheWizardPaintsAndReadersAreToldWhy) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    ExecOn(Dir.DatabaseFile(), R"sql(
+        CREATE TABLE Ballast (data BLOB);
+        WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 60000)
+        INSERT INTO Ballast SELECT randomblob(500) FROM n;
+    )sql");
+    ArchiveToServer();
+    AddOwner(5);
+    AdoConnection->Close();
+    TformArchive Form(nullptr, TformArchive::amRestore);
+    Form.show();
+    Form.listArchives->topLevelItem(0)->setSelected(true);
+    int PaintsUnderLock = 0;
+    QString Told;
+    struct TOnPaint : QObject {
+        std::function<void()> Act;
+        bool eventFilter(QObject*, QEvent* E) override {
+            if (E->type() == QEvent::Paint) Act();
+            return false;
+        }
+    } OnPaint;
+    OnPaint.Act = [&] {
+        if (!WriteLockHeld()) return;
+        ++PaintsUnderLock;
+        if (!Told.isEmpty()) return;
+        TAdoConnection Reader(Dir.DatabaseFile());
+        TDelimitedStringList List;
+        try {
+            RunQuery(nullptr, &Reader, R"sql(Select count(*) from Owners)sql", &List);
+        } catch (const EDatabaseError& E) {
+            Told = E.Message();
+        }
+    };
+    Form.progressBar->installEventFilter(&OnPaint);
+    Presenter.PlanAnswer(mrYes);
+    QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+    Form.progressBar->removeEventFilter(&OnPaint);
+    EXPECT_EQ(Form.Step(), 98) << Form.labelInfo->text().toStdString();
+    EXPECT_GE(PaintsUnderLock, 1);
+    EXPECT_EQ(Told, "На друго работно място се възстановяват данните от архивно копие. Моля опитайте отново "
+                    "след малко.");
+}
+
 TEST(ArchiveRestore, AnArchivedDatabaseThatFailsTheCheckNeverReachesTheLiveOne) {
     TTempProgramDir Dir;
     TTempRegistry Registry;
@@ -464,26 +516,46 @@ TEST(ArchiveRestore, ARestoreThatCannotFinishWritingLeavesTheLiveDatabaseAsItWas
     EXPECT_EQ(OwnerCount(), 1);
 }
 
-TEST(ArchiveRestore, WindowsThatWillNotCloseStopTheRestoreBeforeAnythingIsReplaced) {
+// A window kept open, or "Отказ" pressed while the archive is checked again, stops the restore
+// before the live database is touched.
+TEST(ArchiveRestore, WindowsThatWillNotCloseOrACancelDuringTheCheckStopTheRestoreBeforeAnythingIsReplaced) {
     TTempProgramDir Dir;
     TTempRegistry Registry;
     TScriptedPresenter Presenter;
     ArchiveToServer();
     AddOwner(4);
-    int Asked = 0;
-    Presenter.PlanAnswer(mrYes);
-    QString Info;
-    EXPECT_EQ(RestoreFirstArchive([&] { return ++Asked, false; }, &Info), 5);
-    EXPECT_EQ(Asked, 1);
-    EXPECT_TRUE(Info.endsWith("Прекъсване от потребителя.\nТекущите данни не са променени."))
-        << Info.toStdString();
-    EXPECT_EQ(OwnerCount(), 1);
-    EXPECT_TRUE(KeptDatabases().isEmpty());
-
-    Presenter.PlanAnswer(mrYes);
-    EXPECT_EQ(RestoreFirstArchive([&] { return ++Asked, true; }), 0);
-    EXPECT_EQ(Asked, 2);
-    EXPECT_EQ(OwnerCount(), 0);
+    struct Case {
+        const char* Name;
+        bool Closed;
+        bool Cancel;
+        int Error;
+    };
+    for (const Case& C : {Case{"a window stays open", false, false, 5}, Case{"Отказ", true, true, 5},
+                          Case{"restored", true, false, 0}}) {
+        int Asked = 0;
+        const auto Closing = [&] {
+            ++Asked;
+            if (C.Cancel)
+                QTimer::singleShot(0, [] {
+                    for (QWidget* Top : QApplication::topLevelWidgets())
+                        if (auto* Wizard = qobject_cast<TformArchive*>(Top))
+                            QTest::mouseClick(Wizard->btnCancel, Qt::LeftButton);
+                });
+            return C.Closed;
+        };
+        Presenter.PlanAnswer(mrYes);
+        QString Info;
+        EXPECT_EQ(RestoreFirstArchive(Closing, &Info), C.Error) << C.Name;
+        EXPECT_EQ(Asked, 1) << C.Name;
+        if (C.Error == 0) {
+            EXPECT_EQ(OwnerCount(), 0);
+            continue;
+        }
+        EXPECT_TRUE(Info.endsWith("Прекъсване от потребителя.\nТекущите данни не са променени."))
+            << Info.toStdString();
+        EXPECT_EQ(OwnerCount(), 1) << C.Name;
+        EXPECT_TRUE(KeptDatabases().isEmpty()) << C.Name;
+    }
 }
 
 // Another workstation restoring in the same seconds is still writing its kept copy: that name is
@@ -511,6 +583,45 @@ TEST(ArchiveRestore, AKeptCopyBeingWrittenByAnotherWorkstationKeepsItsName) {
     const QStringList Kept = KeptDatabases();
     ASSERT_EQ(Kept.size(), 1);
     EXPECT_TRUE(DatabaseFileIsSound(DatabaseDir + Kept[0]));
+}
+
+// Two workstations restore at once and take their kept copies' names in the same second: each
+// success names a file that is there, and the data from before the restores are in one of them.
+TEST(ArchiveRestore, TwoRestoresInTheSameSecondEachKeepWhatTheyReplaced) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    ArchiveToServer();
+    AddOwner(7);
+    AdoConnection->Close();
+    const QDateTime Soon = QDateTime::currentDateTime().addSecs(2);
+    const QDateTime Second(Soon.date(),
+                           QTime(Soon.time().hour(), Soon.time().minute(), Soon.time().second()));
+    const auto InThatSecond = [Second] {
+        QThread::msleep(qMax<qint64>(0, QDateTime::currentDateTime().msecsTo(Second) + 20));
+        return true;
+    };
+    const QString ChildInfo = Dir.Path() + "child-info.txt";
+    Presenter.PlanAnswer(mrYes); // answered in both processes
+    const pid_t Child = StartInChild([&] {
+        QString Info;
+        const int Code = RestoreFirstArchive(InThatSecond, &Info);
+        QFile F(ChildInfo);
+        return F.open(QIODevice::WriteOnly) && F.write(Info.toUtf8()) > 0 ? Code : 99;
+    });
+    QString Info;
+    EXPECT_EQ(RestoreFirstArchive(InThatSecond, &Info), 0) << Info.toStdString();
+    EXPECT_EQ(WaitForChild(Child), 0) << ReadFile(ChildInfo).toStdString();
+    int WithTheFormerData = 0;
+    for (const QString& Shown : {Info, QString::fromUtf8(ReadFile(ChildInfo))}) {
+        const QString Kept = Shown.section("във файл ", 1).chopped(1);
+        ASSERT_TRUE(QFileInfo::exists(Kept)) << Shown.toStdString();
+        TAdoConnection Connection(Kept);
+        TDelimitedStringList List;
+        RunQuery(nullptr, &Connection, R"sql(Select count(*) from Owners Where EGN = 7)sql", &List);
+        WithTheFormerData += List.Get(0).toInt();
+    }
+    EXPECT_EQ(WithTheFormerData, 1);
 }
 
 TEST(ArchiveNames, BaseNamesVolumesAndFloppyLabels) {
@@ -715,19 +826,43 @@ TEST(ArchiveWizard, ABadArchiveOrALockedDatabaseFailsTheRestoreAndLeavesTheLiveD
     }
 }
 
-TEST(ArchiveWizard, AFullDiskFailsTheArchiveWithACopyErrorAndLeavesNoVolume) {
-    TTempProgramDir Dir;
-    TTempRegistry Registry;
-    TScriptedPresenter Presenter;
-    AddOwner(1);
-    TformArchive Form(nullptr, TformArchive::amArchive);
-    {
-        TFileSizeLimit Full(QFileInfo(Dir.DatabaseFile()).size() / 2);
+// A disk that fills while the database is copied or while the cabinet is written fails the
+// archive and leaves no volume; a failed cabinet names the file and the reason.
+TEST(ArchiveWizard, AFullDiskFailsTheArchiveAndLeavesNoVolume) {
+    struct Case {
+        const char* Name;
+        QString FullAt;
+        int Error;
+    };
+    for (const Case& C : {Case{"copy", "Изтегляне на данните ...", 2},
+                          Case{"cabinet", "Компресиране на архивното копие ...", 7}}) {
+        TTempProgramDir Dir;
+        TTempRegistry Registry;
+        TScriptedPresenter Presenter;
+        AddOwner(1);
+        ExecOn(Dir.DatabaseFile(), R"sql(
+            CREATE TABLE Ballast (data BLOB);
+            WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300)
+            INSERT INTO Ballast SELECT randomblob(1000) FROM n;
+        )sql");
+        TformArchive Form(nullptr, TformArchive::amArchive);
+        std::optional<TFileSizeLimit> Full;
+        auto* Watch = new QTimer(&Form);
+        QObject::connect(Watch, &QTimer::timeout, [&] {
+            if (!Full && Form.labelStatus->text() == C.FullAt) Full.emplace(100000);
+        });
+        Watch->start(0);
         QTest::mouseClick(Form.btnNext, Qt::LeftButton);
+        Full.reset();
+        EXPECT_EQ(Form.ErrorCode(), C.Error) << C.Name;
+        const QString Info = Form.labelInfo->text();
+        EXPECT_TRUE(C.Error != 7 || (Info.contains("\nФайлът /") &&
+                                     Info.endsWith(" не можа да бъде записан. Файлът е по-голям, отколкото "
+                                                   "носителят позволява.")))
+            << Info.toStdString();
+        EXPECT_TRUE(FilesUnder(DatabaseDir + "Archive").isEmpty()) << C.Name;
+        EXPECT_EQ(OwnerCount(), 1) << C.Name;
     }
-    EXPECT_EQ(Form.ErrorCode(), 2);
-    EXPECT_TRUE(QDir(DatabaseDir + "Archive").entryList(QDir::Files).isEmpty());
-    EXPECT_EQ(OwnerCount(), 1);
 }
 
 // The operator swaps the disks at each prompt, but once presses OK with the disk just written
@@ -835,15 +970,19 @@ TEST(ArchiveWizard, ArchivesOntoSeveralFloppiesAndRestoresFromThem) {
 // however many volumes share one; a disk kept as it is that holds another archive gets this set's
 // label only when the operator agrees, or is swapped for another disk.
 TEST(ArchiveWizard, FloppySetsCountTheirDisksAndRelabelAnotherSetsDiskOnlyWhenAsked) {
-    enum TDisk { ExactlyTheVolume, RoomForTwo, OtherSetSwapped, OtherSetOverwritten };
+    enum TDisk { ExactlyTheVolume, RoomForTwo, OtherSetSwapped, OtherSetKeptIn, OtherSetOverwritten };
     const QString Question = "Дискетата в устройството съдържа архивно копие 20240101-120000, което няма да "
                              "може да бъде възстановено, ако на нея се запише и това.\rДа се запише ли "
                              "архивното копие на тази дискета?";
     const QString NextDisk = "Моля поставете следващата дискета и натиснете ОК.";
-    for (const TDisk C : {ExactlyTheVolume, RoomForTwo, OtherSetSwapped, OtherSetOverwritten}) {
+    const QString StillKept =
+        "Дискетата в устройството съдържа архивно копие 20240101-120000, което избрахте да запазите.\r" +
+        NextDisk;
+    for (const TDisk C :
+         {ExactlyTheVolume, RoomForTwo, OtherSetSwapped, OtherSetKeptIn, OtherSetOverwritten}) {
         SCOPED_TRACE(int(C));
         TFloppyShop Shop(9);
-        const bool OtherSet = C == OtherSetSwapped || C == OtherSetOverwritten;
+        const bool OtherSet = C == OtherSetSwapped || C == OtherSetKeptIn || C == OtherSetOverwritten;
         if (OtherSet) {
             Touch(Shop.Disk(1) + "20240101-120000.1.ldr", "older set");
             Shop.Labels[Shop.Disk(1)] = "LDR#1-1";
@@ -866,6 +1005,10 @@ TEST(ArchiveWizard, FloppySetsCountTheirDisksAndRelabelAnotherSetsDiskOnlyWhenAs
             Shop.Presenter.Acts << [] {};
             Shop.Presenter.PlanAnswer(C == OtherSetOverwritten ? mrYes : mrNo);
         }
+        if (C == OtherSetKeptIn) { // OK with that disk still in the drive
+            Shop.Presenter.Acts << [] {};
+            Shop.Presenter.PlanAnswer(mrOk);
+        }
         for (int I = 0; I < 9; ++I) {
             Shop.Presenter.Acts << [&] { Shop.Drive = Shop.Disk(Next++); };
             Shop.Presenter.PlanAnswer(mrOk);
@@ -882,11 +1025,12 @@ TEST(ArchiveWizard, FloppySetsCountTheirDisksAndRelabelAnotherSetsDiskOnlyWhenAs
                                               Base + " е записано на " + QString::number(Disks) +
                                               (Disks == 1 ? " дискета." : " дискети."));
         const QStringList Asked = C == OtherSetSwapped       ? QStringList{Question, NextDisk}
+                                  : C == OtherSetKeptIn      ? QStringList{Question, NextDisk, StillKept}
                                   : C == OtherSetOverwritten ? QStringList{Question}
                                   : C == RoomForTwo          ? QStringList(Disks - 1, NextDisk)
                                                              : QStringList();
         EXPECT_EQ(Shop.Presenter.Texts(), Asked);
-        if (C == OtherSetSwapped) {
+        if (C == OtherSetSwapped || C == OtherSetKeptIn) {
             EXPECT_EQ(QDir(Shop.Disk(1)).entryList(QDir::Files), QStringList{"20240101-120000.1.ldr"});
             EXPECT_EQ(Shop.Labels.value(Shop.Disk(1)), "LDR#1-1");
         }
@@ -908,6 +1052,38 @@ TEST(ArchiveWizard, AMissingDatabaseFailsTheArchiveWithACopyError) {
     ASSERT_EQ(Presenter.Texts().size(), 1);
     EXPECT_EQ(Presenter.Texts()[0], "Файл " + Dir.DatabaseFile() + " не същесвува");
     EXPECT_TRUE(QDir(DatabaseDir + "Archive").entryList(QDir::Files).isEmpty());
+}
+
+// A workstation killed in the middle of a save (a restore's replacement) leaves a hot journal:
+// the next archive rolls it back and holds the data from before that save.
+TEST(ArchiveWizard, AnArchiveAfterAWriterWasKilledMidSaveHoldsTheDataFromBeforeIt) {
+    TTempProgramDir Dir;
+    TTempRegistry Registry;
+    TScriptedPresenter Presenter;
+    ExecOn(Dir.DatabaseFile(), R"sql(
+        CREATE TABLE Churn (id INTEGER PRIMARY KEY, data TEXT);
+        WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)
+        INSERT INTO Churn SELECT i, hex(randomblob(200)) FROM n;
+    )sql");
+    AdoConnection->Close();
+    const QByteArray File = QFile::encodeName(Dir.DatabaseFile());
+    ASSERT_EQ(RunInChild([] { return 0; },
+                         [&] {
+                             sqlite3* Db = nullptr;
+                             sqlite3_open(File.constData(), &Db);
+                             // A small cache: changed pages reach the file before the commit.
+                             sqlite3_exec(Db,
+                                          "PRAGMA cache_size = 10; BEGIN; DELETE FROM Churn WHERE id > 1000;",
+                                          nullptr, nullptr, nullptr);
+                             return QFileInfo::exists(File + "-journal") ? 0 : 1;
+                         }),
+              0);
+    ArchiveToServer();
+    const QStringList Volumes = QDir(DatabaseDir + "Archive").entryList({"*.1.ldr"}, QDir::Files);
+    ASSERT_EQ(Volumes.size(), 1);
+    QTemporaryDir Out;
+    EXPECT_EQ(IntegrityOf(ExtractArchive(DatabaseDir + "Archive/" + Volumes[0], Out.path())).toStdString(),
+              "ok 3000");
 }
 
 TEST(ArchiveWizard, ClosingWritesTheChoicesAndTellsTheOwner) {

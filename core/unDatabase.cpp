@@ -1635,12 +1635,14 @@ QStringList MissingSchemaUpgrades(QObject* Owner) {
             QString Table, Column;
             if (!AddedColumn(Sql, Table, Column)) continue;
             // Read afresh: another workstation may have replaced the schema since the catalog was made.
+            // A table that is not there at all is no older schema: the repair cannot add to it.
             TDelimitedStringList Columns;
             RunQuery(Owner, AdoConnection,
-                     Format(uR"sql(SELECT name FROM pragma_table_info("%s") WHERE name = "%s")sql"_s,
-                            {SqlText(Table), SqlText(Column)}),
+                     Format(uR"sql(SELECT count(*), count(CASE WHEN name = "%s" THEN 1 END)
+                                     FROM pragma_table_info("%s"))sql"_s,
+                            {SqlText(Column), SqlText(Table)}),
                      &Columns);
-            if (Columns.Count() == 0) Missing << Sql;
+            if (Columns.GetField(0, 0) != u"0"_s && Columns.GetField(0, 1) == u"0"_s) Missing << Sql;
         }
     } catch (const EDatabaseError&) {
         return {};

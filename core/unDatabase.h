@@ -142,8 +142,8 @@ int ExecCounted(TAdoConnection* Connection, const QString& SQL);
 // archive) is named older in Bulgarian instead, and the repair offered (OfferSchemaRepair).
 void ShowDatabaseError(const QString& Message, const QString& SQL);
 
-// The schema upgrade statements whose column the database lacks: what the repair runs. None when
-// the columns cannot be read.
+// The schema upgrade statements whose column the database lacks, in a table it has: what the repair
+// runs. None when the columns cannot be read.
 QStringList MissingSchemaUpgrades(QObject* Owner);
 // Runs Statements until the first that fails (which ExecSQL reports).
 void RunSchemaUpgrades(QObject* Owner, const QStringList& Statements);

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStringDecoder>
 #include <QVarLengthArray>
@@ -918,6 +919,8 @@ bool RestoreUnderWay(const char* Database) {
     return Held;
 }
 
+constexpr int BusyWaitMs = 5000;
+
 [[noreturn]] void ThrowError(sqlite3* Db, const QString& Written) {
     // A reader kept out by a restore is told why, in the operator's words.
     if ((sqlite3_errcode(Db) & 0xff) == SQLITE_BUSY)
@@ -938,7 +941,7 @@ void Configure(sqlite3* Db) {
     sqlite3_create_function_v2(Db, "jet_concat", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &JetConcat,
                                nullptr, nullptr, nullptr);
     // A second running copy may hold the write lock for a moment.
-    sqlite3_busy_timeout(Db, 5000);
+    sqlite3_busy_timeout(Db, BusyWaitMs);
 }
 
 // Finalises the statement on every way out.
@@ -1393,6 +1396,14 @@ int ReplaceObjects(sqlite3* Db) {
     return SQLITE_OK;
 }
 
+// The restore mark goes one up in the same transaction as the replaced tables, which do not carry
+// it: the header stays the live file's.
+int CountRestore(sqlite3* Db) {
+    const QList<QStringList> Mark = TextRows(Db, "PRAGMA main.user_version");
+    const qint64 Count = Mark.isEmpty() ? 0 : Mark.first().value(0).toLongLong();
+    return Exec(Db, u"PRAGMA main.user_version = "_s + QString::number(Count + 1));
+}
+
 // Attaches the database file Path to Db as "archived".
 bool AttachArchived(sqlite3* Db, const QString& Path) {
     sqlite3_stmt* Attach = nullptr;
@@ -1471,6 +1482,7 @@ TReplaceOutcome ReplaceDatabaseFile(const QString& Replacement, const QString& L
                 else
                     QFile::remove(Part);
             }
+            if (Rc == SQLITE_OK) Rc = CountRestore(Db);
             if (Rc == SQLITE_OK) Rc = Exec(Db, u"COMMIT"_s);
             if (Rc == SQLITE_OK)
                 Outcome = roReplacedUnverified;
@@ -1672,7 +1684,68 @@ bool RunQuery(QObject* Owner, TAdoConnection* Connection, const QString& SQL, TD
 }
 
 void ShowDatabaseError(const QString& Message, const QString& SQL) {
+    if (OfferSchemaRepair(nullptr)) return;
     ShowErrorFmt(LoadStr(65191) + u"\n\r%s"_s, {Message, SQL});
+}
+
+QStringList MissingSchemaUpgrades(QObject* Owner) {
+    QStringList Upgrades;
+    GetSchemaUpgradeStatements(Upgrades);
+    QStringList Missing;
+    try {
+        for (const QString& Sql : Upgrades) {
+            QString Table, Column;
+            if (!AddedColumn(Sql, Table, Column)) continue;
+            // Read afresh: another workstation may have replaced the schema since the catalog was made.
+            // A table that is not there at all is no older schema: the repair cannot add to it.
+            TDelimitedStringList Columns;
+            RunQuery(Owner, AdoConnection,
+                     Format(uR"sql(SELECT count(*), count(CASE WHEN name = "%s" THEN 1 END)
+                                     FROM pragma_table_info("%s"))sql"_s,
+                            {SqlText(Column), SqlText(Table)}),
+                     &Columns);
+            if (Columns.GetField(0, 0) != u"0"_s && Columns.GetField(0, 1) == u"0"_s) Missing << Sql;
+        }
+    } catch (const EDatabaseError&) {
+        return {};
+    }
+    return Missing;
+}
+
+void RunSchemaUpgrades(QObject* Owner, const QStringList& Statements) {
+    for (const QString& Sql : Statements)
+        if (!ExecSQL(Owner, AdoConnection, Sql)) break;
+}
+
+bool OfferSchemaRepair(QObject* Owner) {
+    // A failing upgrade is reported through ShowDatabaseError again: that report is the plain box.
+    static bool Offering = false;
+    if (Offering || OpenTransaction()) return false;
+    // The failed statement opened the file, or the error was the opening's own.
+    sqlite3* const Db = AdoConnection ? AdoConnection->State().Db : nullptr;
+    if (!Db) return false;
+    Offering = true;
+    const auto Done = qScopeGuard([] { Offering = false; });
+    // Asked beside every error box: a file another workstation holds keeps nobody waiting twice.
+    sqlite3_busy_timeout(Db, 0);
+    const QStringList Missing = MissingSchemaUpgrades(Owner);
+    if (AdoConnection && AdoConnection->State().Db == Db) sqlite3_busy_timeout(Db, BusyWaitMs);
+    if (Missing.isEmpty()) return false;
+    if (ConfirmYesNoFmt(
+            u"Базата данни е от по-стара версия на програмата: в нея липсват полета, които добавя "
+            u"бутонът FIX в \"Помощ\" - \"За програмата\".\n\rЖелаете ли да бъдат добавени сега?"_s) == mrYes)
+        RunSchemaUpgrades(Owner, Missing);
+    return true;
+}
+
+qint64 RestoreMark() {
+    TDelimitedStringList Mark;
+    try {
+        RunQuery(nullptr, AdoConnection, uR"sql(SELECT user_version FROM pragma_user_version)sql"_s, &Mark);
+    } catch (const EDatabaseError&) {
+        return -1;
+    }
+    return Mark.Count() > 0 ? Mark.Get(0).toLongLong() : -1;
 }
 
 bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL) {

@@ -143,7 +143,24 @@ bool ExecSQL(QObject* Owner, TAdoConnection* Connection, const QString& SQL);
 int ExecCounted(TAdoConnection* Connection, const QString& SQL);
 
 // The database error box: message 65191 with the database's message and the statement below it.
+// A database that lacks what the schema repair adds (another workstation restored an older
+// archive) is named older in Bulgarian instead, and the repair offered (OfferSchemaRepair).
 void ShowDatabaseError(const QString& Message, const QString& SQL);
+
+// The schema upgrade statements whose column the database lacks, in a table it has: what the repair
+// runs. None when the columns cannot be read.
+QStringList MissingSchemaUpgrades(QObject* Owner);
+// Runs Statements until the first that fails (which ExecSQL reports).
+void RunSchemaUpgrades(QObject* Owner, const QStringList& Statements);
+// When the database lacks what the repair adds: says so, offers the repair and runs it when the
+// operator takes it; true. False, with nothing shown, when nothing is missing, while a
+// transaction is open (no question waits under a lock), while a repair runs, or when the connection
+// is not open (the error was the opening's own) or the columns cannot be read at once.
+bool OfferSchemaRepair(QObject* Owner);
+
+// How many restores the database has had (SQLite's user_version, which the restore counts up):
+// a list read before a restore shows documents that are gone. -1 when it cannot be read.
+qint64 RestoreMark();
 
 // Runs the batch in one transaction on AdoConnection. All ran: the list is cleared, true. The
 // first failure rolls everything back, shows the error box for that statement and leaves the

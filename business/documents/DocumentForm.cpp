@@ -211,6 +211,11 @@ bool TDocumentForm::Reset() {
     return Result;
 }
 
+bool TDocumentForm::Execute() {
+    FLoadedRestoreMark = RestoreMark();
+    return TMAccountReadForm::Execute();
+}
+
 bool TDocumentForm::DoExecute() {
     const bool Result = [this] {
         if (!EditingRow) {
@@ -374,7 +379,8 @@ bool TDocumentForm::Save() {
     const QList<TQueuedDocument> Stored = FDocuments;
     FDocuments.clear();
     FGuarded.clear();
-    if (!RefreshSavedRows(Queued, Stored)) Reload();
+    // Rows a restore took away are in no saved document's place: only a whole load drops them.
+    if (RestoreMark() != FLoadedRestoreMark || !RefreshSavedRows(Queued, Stored)) Reload();
     // A document still lifted stays out of the list until its edit is queued.
     if (EditingRow)
         if (const int Row = GridRowOf(StrToIntOrZero(EditingKey)); Row >= 0) DeleteGridRow(Grid, Row);

@@ -113,6 +113,10 @@ public:
     // the number edit proposes the next free number: another workstation may have taken its own.
     bool DoExecute() override;
 
+    // Before the window's load: the restore mark the list is read under, so that a Save after a
+    // restore (another workstation's) reads the whole list again instead of only its own rows.
+    bool Execute() override;
+
     // True while document Number is queued as new: typed, not yet saved.
     bool QueuedAsNew(qint64 Number) const;
 
@@ -249,6 +253,7 @@ private:
     QStringList FLiftedRow;
     double FNumberBeforeEdit = 0;
     int FNextKey = 1;
+    qint64 FLoadedRestoreMark = -1;
 
     // Appends Document, with what Guard marked of its statements, to the queue.
     void QueueDocument(TQueuedDocument Document);

@@ -1,9 +1,7 @@
 #include "shell/app/About.h"
 
-#include "core/uDelimitedStrings.h"
 #include "core/unDatabase.h"
 #include "core/unMessages.h"
-#include "core/unSchema.h"
 #include "shell/app/HostAddress.h"
 
 #include <QHBoxLayout>
@@ -75,39 +73,6 @@ void TAboutBox::showEvent(QShowEvent* Event) {
     QDialog::showEvent(Event);
     labIPAddress->setText(GetLocalIPAddress());
     btnOK->setFocus();
-}
-
-namespace {
-
-// True when the column that an "ALTER TABLE t ADD COLUMN c" statement adds is there already.
-bool ColumnAlreadyAdded(QObject* Owner, const QString& Sql) {
-    QString Table;
-    QString Column;
-    if (!AddedColumn(Sql, Table, Column)) return false;
-    TDelimitedStringList List;
-    try {
-        RunQuery(Owner, AdoConnection,
-                 Format(QStringLiteral(R"sql(SELECT %s FROM %s WHERE 1 = 0)sql"), {Column, Table}), &List);
-        return true;
-    } catch (const EDatabaseError&) {
-        return false;
-    }
-}
-
-} // namespace
-
-QStringList MissingSchemaUpgrades(QObject* Owner) {
-    QStringList lines;
-    GetSchemaUpgradeStatements(lines);
-    QStringList missing;
-    for (const QString& sql : lines)
-        if (!ColumnAlreadyAdded(Owner, sql)) missing << sql;
-    return missing;
-}
-
-void RunSchemaUpgrades(QObject* Owner, const QStringList& Statements) {
-    for (const QString& sql : Statements)
-        if (!ExecSQL(Owner, AdoConnection, sql)) break;
 }
 
 // Only what the database lacks is run, so a second FIX tells the operator there is nothing to do

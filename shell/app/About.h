@@ -3,7 +3,6 @@
 // brings an older database schema up to date.
 
 #include <QDialog>
-#include <QStringList>
 
 class QLabel;
 class QPlainTextEdit;
@@ -25,8 +24,3 @@ public:
 protected:
     void showEvent(QShowEvent* Event) override;
 };
-
-// The schema upgrade statements whose column the database lacks: what FIX would run.
-QStringList MissingSchemaUpgrades(QObject* Owner);
-// Runs Statements until the first that fails (which ExecSQL reports).
-void RunSchemaUpgrades(QObject* Owner, const QStringList& Statements);

@@ -53,6 +53,9 @@
 
 namespace {
 
+const QString DatabaseInUseText =
+    QStringLiteral("Базата данни се използва от друго работно място. Моля опитайте отново по-късно.");
+
 QString ForeignFileText(const QString& Path, const QString& Reason) {
     return Format("Файлът %s не е база данни на програмата (%s).\n\rФайлът не е променен.", {Path, Reason});
 }
@@ -256,19 +259,32 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
     FStartError = DatabaseFileProblem(File);
     if (!FStartError.isEmpty()) return;
     QString Failure, FailedSql;
-    try {
-        LoadAdminPassword(this);
-    } catch (const EDatabaseBusy& E) {
-        // Another workstation holds the file (a restore): nothing more can be read now. The guarded
-        // operations read the password again before they open.
-        ShowDatabaseError(E.Message(), E.Sql());
-        return;
-    } catch (const EDatabaseError& E) {
-        Failure = E.Message();
-        FailedSql = E.Sql();
+    for (;;) {
+        try {
+            LoadAdminPassword(this);
+        } catch (const EDatabaseBusy&) {
+            // Another workstation holds the file (a restore): the operator waits for it or ends.
+            if (MessageDlgEx(DatabaseInUseText, mtWarning, {mbRetry, mbCancel}, mbRetry, mbCancel) == mrRetry)
+                continue;
+            FStartError = DatabaseInUseText;
+            FStartCancelled = true;
+            return;
+        } catch (const EDatabaseError& E) {
+            Failure = E.Message();
+            FailedSql = E.Sql();
+        }
+        break;
     }
-    // Another program's database would fail table after table in the database's own English.
-    if (!IsProgramDatabase(File)) {
+    // Another program's database would fail table after table in the database's own English; a
+    // damaged one is no other program's, and only an archive brings its data back.
+    const bool Ours = IsProgramDatabase(File);
+    if ((!Ours || !Failure.isEmpty()) && !DatabaseFileIsSound(File)) {
+        FStartError = Format("Файлът %s с базата данни е повреден.\n\rВъзстановете данните от архивно копие: "
+                             "\"Сервиз\" - \"Възстановяване\".",
+                             {File});
+        return;
+    }
+    if (!Ours) {
         FStartError =
             ForeignFileText(File, QStringLiteral("в него липсват таблици или полета на програмата"));
         return;
@@ -278,12 +294,7 @@ TMainForm::TMainForm(QWidget* Parent, const QString& ProgramFolder) : QMainWindo
         return;
     }
     // An older database lacks what the about box's repair adds; without it some windows fail.
-    const QStringList Missing = MissingSchemaUpgrades(this);
-    if (!Missing.isEmpty() && ConfirmYesNoFmt(QStringLiteral(
-                                  "Базата данни е от по-стара версия на програмата: в нея липсват полета, "
-                                  "които добавя бутонът FIX в \"Помощ\" - \"За програмата\".\n\r"
-                                  "Желаете ли да бъдат добавени сега?")) == mrYes)
-        RunSchemaUpgrades(this, Missing);
+    OfferSchemaRepair(this);
 }
 
 TMainForm::~TMainForm() {

@@ -47,14 +47,19 @@ class TMainForm : public QMainWindow {
 public:
     // Opens the database connection of the program folder ProgramFolder (the executable's when
     // empty) and reads the manager's password; a failed read is shown and leaves it unknown. A
-    // database without the program's tables is a start error; one that lacks what the about box's
-    // repair adds is offered the repair.
+    // database that another workstation holds is offered a retry; a damaged one, or one without
+    // the program's tables, is a start error; one that lacks what the about box's repair adds is
+    // offered the repair.
     explicit TMainForm(QWidget* Parent = nullptr, const QString& ProgramFolder = QString());
     ~TMainForm() override;
 
-    // Why the database cannot be used at all (missing, unreadable, read-only, not the program's
-    // database); empty when it can. The program shows it and ends.
+    // Why the database cannot be used at all (missing, unreadable, read-only, damaged, not the
+    // program's database, in use by another workstation); empty when it can. The program shows it
+    // and ends.
     const QString& StartError() const { return FStartError; }
+    // The database was in use by another workstation and the operator, asked, did not try again:
+    // the program ends without another word.
+    bool StartCancelled() const { return FStartCancelled; }
 
     QMdiArea* MdiArea() const { return FMdiArea; }
     // The signed-in operator, handed to the document and report windows and shown in the status
@@ -90,6 +95,7 @@ private:
     QLabel* labOperator;
     bool FSigningIn = false;
     QString FStartError;
+    bool FStartCancelled = false;
     TAboutBox* FAboutBox = nullptr;
     QMdiArea* FMdiArea;
     QMenu* menuWindows = nullptr;

@@ -99,7 +99,7 @@ int RunProgram(int argc, char** argv) {
     try {
         MainForm = std::make_unique<TMainForm>();
         if (!MainForm->StartError().isEmpty()) {
-            ShowErrorFmt(MainForm->StartError());
+            if (!MainForm->StartCancelled()) ShowErrorFmt(MainForm->StartError());
             return 1;
         }
         QString UserName;

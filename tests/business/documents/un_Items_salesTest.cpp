@@ -435,6 +435,62 @@ TEST_F(SaleWindow, TwoWindowsSellingOneItemWriteOneSale) {
     EXPECT_EQ(QueryText(u"SELECT contract_n, sum_o FROM Incomes"_s), u"1@150"_s);
 }
 
+// Another workstation restores an archive from before this window's first sale: the next F2
+// here shows the list as F8 would, without the sale the restore took away and with its total.
+TEST_F(SaleWindow, TheFirstSaveAfterAnotherWorkstationsRestoreReadsTheWholeList) {
+    Stock();
+    const QString Archive = Shop.Path() + u"archive.mdb"_s;
+    ASSERT_TRUE(CopyDatabaseFile(AdoConnection->FileName(), Archive));
+    auto* form = Open();
+    Queue(form, stPledged, u"4"_s, u"150"_s);
+    Press(Qt::Key_F2);
+    ASSERT_EQ(QueryText(u"SELECT docno FROM Items_sales"_s), u"1"_s) << Told().toStdString();
+    ASSERT_EQ(ReplaceDatabaseFile(Archive, AdoConnection->FileName(), Shop.Path() + u"kept.mdb"_s),
+              roReplacedSound);
+    Queue(form, stPurchased, u"6"_s, u"60"_s);
+    Press(Qt::Key_F2);
+    ASSERT_EQ(QueryText(u"SELECT docno, sum_s FROM Items_sales"_s), u"2@60"_s) << Told().toStdString();
+    const auto Shown = [form] {
+        QStringList Rows;
+        for (int R = form->Grid->FixedRows(); R < form->Grid->RowCount(); ++R)
+            Rows << form->Grid->Rows(R).join(u'|');
+        return Rows;
+    };
+    const QStringList AfterSave = Shown();
+    Press(Qt::Key_F8);
+    EXPECT_EQ(AfterSave, Shown());
+}
+
+// Another workstation restores an archive from before the sale's short-term mark: this window's
+// next load names the older database in Bulgarian and offers the about box's repair, as the start
+// does; refused, nothing changes; taken, the mark is added and the list loads.
+TEST_F(SaleWindow, AnOlderDatabaseMetWhileRunningIsNamedAndOfferedTheRepair) {
+    Stock();
+    auto* form = Open();
+    Queue(form, stPledged, u"4"_s, u"150"_s);
+    Press(Qt::Key_F2);
+    {
+        TAdoConnection Other(AdoConnection->FileName());
+        ASSERT_TRUE(ExecSQL(nullptr, &Other, u"ALTER TABLE Items_sales DROP COLUMN short_term"_s));
+    }
+    const QString HasMark =
+        u"SELECT count(*) FROM pragma_table_info(\"Items_sales\") WHERE name = \"short_term\""_s;
+    for (const TModalResult Answer : {mrNo, mrYes}) {
+        Presenter.Clear();
+        Presenter.PlanAnswer(Answer);
+        Press(Qt::Key_F8);
+        ASSERT_EQ(Presenter.Messages().size(), 1) << Told().toStdString();
+        EXPECT_TRUE(Told().startsWith(u"Базата данни е от по-стара версия на програмата"_s) &&
+                    Told().contains(u"FIX"_s))
+            << Told().toStdString();
+        EXPECT_EQ(QueryText(HasMark), Answer == mrYes ? u"1"_s : u"0"_s);
+    }
+    Presenter.Clear();
+    Press(Qt::Key_F8);
+    EXPECT_TRUE(Presenter.Messages().isEmpty()) << Told().toStdString();
+    EXPECT_EQ(form->Grid->Cells(0, form->Grid->FixedRows()).trimmed(), u"1"_s);
+}
+
 TEST_F(SaleWindow, DeletingASaleOffersItsItemAgainAndRemovesItsReceipt) {
     Stock();
     auto* form = Open();

@@ -132,13 +132,15 @@ TEST(MainForm, AMissingDatabaseIsReportedAndNotCreated) {
 TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSucceeds) {
     TTempProgramDir Dir;
     TScriptedPresenter Presenter;
-    // Another workstation keeps every reader out while this one starts (a restore's install).
+    // Another workstation keeps every reader out while this one starts (a restore's install), and
+    // the operator does not wait for it.
     auto Restoring = std::make_unique<TOtherWorkstationLock>(true);
     FreeAdoConnection();
+    Presenter.PlanAnswer(mrCancel);
     TMainForm Form(nullptr, Dir.Path());
     Restoring.reset();
-    EXPECT_TRUE(Form.StartError().isEmpty());
-    EXPECT_EQ(Presenter.Messages().size(), 1); // the failed read is shown once
+    EXPECT_TRUE(Form.StartCancelled());
+    EXPECT_EQ(Presenter.Messages().size(), 1); // asked once
     EXPECT_FALSE(AdminPasswordKnown());
 
     ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA RENAME TO VA_away)sql"));
@@ -151,10 +153,79 @@ TEST(MainForm, AFailedPasswordReadKeepsGuardedOperationsClosedUntilARereadSuccee
     EXPECT_EQ(AdminPassword, QStringLiteral("x"));
 }
 
+// Answers as planned; the other workstation lets go of the file when the operator is asked.
+class TReleasingPresenter : public TScriptedPresenter {
+public:
+    TModalResult Present(const TMessageRequest& Request) override {
+        Lock.reset();
+        return TScriptedPresenter::Present(Request);
+    }
+    std::unique_ptr<TOtherWorkstationLock> Lock;
+};
+
 // A database the program cannot work with ends the start in Bulgarian, before any English of the
-// database's: another program's SQLite file, one that lacks a table of the program, and a folder
-// that takes no journal beside a writable file (the first Save would fail).
+// database's: another program's SQLite file, one that lacks a table of the program, a damaged one
+// (named with the restore that brings the data back), one another workstation holds (retried or
+// ended by the operator, asked once), and a folder that takes no journal beside a writable file
+// (the first Save would fail).
 TEST(MainForm, StartUpRefusesInBulgarianADatabaseItCannotWorkWith) {
+    const QString InUse =
+        u"Базата данни се използва от друго работно място. Моля опитайте отново по-късно."_s;
+    const QString NotOurs = u"не е база данни на програмата"_s;
+    struct TCase {
+        const char* Name;
+        std::function<void(const QString& File)> Damage; // on the program's database; none: another program's
+        bool Locked;         // another workstation holds the file until the operator is asked
+        TModalResult Answer; // to that question
+        QString Error;       // what the start error holds; empty: the program starts
+        bool Cancelled;
+    };
+    const TCase Cases[] = {
+        {"another program's file", nullptr, false, mrNone, NotOurs, false},
+        {"no settings table",
+         [](const QString&) { ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA RENAME TO VA_away)sql"); },
+         false, mrNone, NotOurs, false},
+        {"settings kept, owners missing",
+         [](const QString&) { ExecSQL(nullptr, AdoConnection, R"sql(DROP TABLE Owners)sql"); }, false, mrNone,
+         NotOurs, false},
+        {"damaged",
+         [](const QString& File) {
+             FreeAdoConnection();
+             QFile Db(File);
+             ASSERT_TRUE(Db.open(QIODevice::ReadWrite));
+             Db.seek(100); // the first page's tree, past the file header
+             Db.write(QByteArray(16, '\xff'));
+         },
+         false, mrNone,
+         u"е повреден.\n\rВъзстановете данните от архивно копие: \"Сервиз\" - \"Възстановяване\"."_s, false},
+        {"in use, not retried", [](const QString&) {}, true, mrCancel, InUse, true},
+        {"in use, retried once free", [](const QString&) {}, true, mrRetry, QString(), false},
+    };
+    for (const TCase& Case : Cases) {
+        TTempProgramDir Dir(bool(Case.Damage));
+        if (Case.Damage) {
+            Case.Damage(Dir.DatabaseFile());
+        } else {
+            sqlite3* Other = nullptr;
+            ASSERT_EQ(sqlite3_open(QFile::encodeName(Dir.DatabaseFile()).constData(), &Other), SQLITE_OK);
+            sqlite3_exec(Other, "CREATE TABLE Notes (id INTEGER, text TEXT)", nullptr, nullptr, nullptr);
+            sqlite3_close(Other);
+        }
+        TReleasingPresenter Presenter;
+        if (Case.Locked) Presenter.Lock = std::make_unique<TOtherWorkstationLock>(true);
+        Presenter.PlanAnswer(Case.Answer);
+        FreeAdoConnection();
+        TMainForm Form(nullptr, Dir.Path());
+        EXPECT_EQ(Form.StartError().isEmpty(), Case.Error.isEmpty()) << Case.Name;
+        EXPECT_TRUE(Form.StartError().contains(Case.Error))
+            << Case.Name << ": " << Form.StartError().toStdString();
+        EXPECT_EQ(Form.StartCancelled(), Case.Cancelled) << Case.Name;
+        // Asked once, in Bulgarian, whether to try again; nothing else is shown.
+        EXPECT_EQ(Presenter.Texts(), Case.Locked ? QStringList{InUse} : QStringList())
+            << Case.Name << ": " << Presenter.Texts().join(u'|').toStdString();
+        if (Case.Locked)
+            EXPECT_EQ(Presenter.Messages()[0].Buttons, (TMsgDlgButtons{mbRetry, mbCancel})) << Case.Name;
+    }
     const auto StartError = [](const TTempProgramDir& Dir) {
         TScriptedPresenter Presenter;
         FreeAdoConnection();
@@ -162,21 +233,6 @@ TEST(MainForm, StartUpRefusesInBulgarianADatabaseItCannotWorkWith) {
         EXPECT_TRUE(Presenter.Messages().isEmpty()) << Presenter.Texts().join(u'|').toStdString();
         return Form.StartError();
     };
-    {
-        TTempProgramDir Dir(false);
-        sqlite3* Other = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(Dir.DatabaseFile()).constData(), &Other), SQLITE_OK);
-        sqlite3_exec(Other, "CREATE TABLE Notes (id INTEGER, text TEXT)", nullptr, nullptr, nullptr);
-        sqlite3_close(Other);
-        const QString Error = StartError(Dir);
-        EXPECT_TRUE(Error.startsWith(u"Файлът "_s + Dir.DatabaseFile() + u" не е база данни на програмата"_s))
-            << Error.toStdString();
-    }
-    {
-        TTempProgramDir Dir;
-        ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, R"sql(ALTER TABLE VA RENAME TO VA_away)sql"));
-        EXPECT_TRUE(StartError(Dir).contains(u"не е база данни на програмата"_s));
-    }
     {
         TTempProgramDir Dir;
         const QString Folder = Dir.Path() + u"db"_s;

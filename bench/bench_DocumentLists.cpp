@@ -4,9 +4,12 @@
 // filter on the date column that keeps about half the rows. Two shapes of shop: the contracts
 // sharing 1,000 items, and as many items as contracts and a tenth more, as a shop that takes a new
 // item with nearly every contract has. Goals at 100,000 contracts: a window open within 2 s, an
-// F2 within 1 s. Also the receipt list's statement joined from the contracts' side (RIGHT JOIN)
-// against the orders' side. The program exits with 1 when a goal is missed, or when a Save writes
-// nothing.
+// F2 within 1 s, each in CPU seconds of the whole process (the sorter's thread included), so that
+// other work on the machine does not count. The receipt window opens on 5.5 receipts a contract
+// (550,000 at 100,000 contracts) within twice its plain read, the list statements stepped through
+// with nothing built. Also the receipt list's statement joined from the contracts' side (RIGHT
+// JOIN) against the orders' side. The program exits with 1 when a goal is missed, or when a Save
+// writes nothing.
 //
 //   build/bin/bench_DocumentLists [contracts, default 100000]
 
@@ -29,21 +32,27 @@
 #include "framework/forms/MAccountForm.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <functional>
 
 namespace {
 
+double CpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
 double Ms(const std::function<void()>& Run) {
-    QElapsedTimer timer;
-    timer.start();
+    const double start = CpuMs();
     Run();
-    return timer.nsecsElapsed() / 1e6;
+    return CpuMs() - start;
 }
 
 // One pledged sale for every sixth contract, with its receipt, on the 30 days before AtDay.
@@ -62,12 +71,31 @@ void AddSales(int N) {
     transaction.Commit();
 }
 
+// Receipts beyond MakeShop's four a contract and the sales' own, to 5.5 a contract: owners'
+// deposits and principal instalments, numbered apart from the others.
+void AddReceipts(int N) {
+    TTransaction transaction;
+    const int extra = N * 11 / 2 - 4 * N - N / 6;
+    for (int i = 1; i <= extra; ++i) {
+        const int c = 1 + i % N;
+        if (i % 2)
+            bench::Exec(
+                Format("Insert into Incomes values ( %d, %d, 0, 3, %.*f, \"Собственик %d\", \"Касиер\", "
+                       "\"\" )",
+                       {20000000 + i, bench::AtDay - i % 300, 2, 100.0 + i % 900, i % 50}));
+        else
+            bench::Exec(Format("Insert into Incomes values ( %d, %d, %d, 1, %.*f, \"\", \"\", \"\" )",
+                               {20000000 + i, bench::AtDay - 360 + c % 30 + 300, c, 2, 25.5}));
+    }
+    transaction.Commit();
+}
+
+// The statements stepped through, every value left where it is.
 double ReadMs(const QStringList& Sqls) {
     return Ms([&] {
         for (const QString& sql : Sqls) {
-            TDelimitedStringList rows;
             try {
-                RunQuery(nullptr, AdoConnection, sql, &rows);
+                ReadRows(nullptr, AdoConnection, sql, [](const TQueryRow&) {});
             } catch (const EDatabaseError& E) {
                 std::printf("%s\n%s\n", qPrintable(E.Message()), qPrintable(E.Sql()));
                 std::exit(2);
@@ -174,6 +202,7 @@ bool MeasureShop(const QString& Folder, int N, int ItemCount, QWidget* Host) {
     CreateAdoConnection(nullptr, Folder + u'/');
     bench::MakeShop(N, ItemCount);
     AddSales(N);
+    AddReceipts(N);
     const TFigures all[] = {
         Measure<TfrmIncomes>("receipts", QStringLiteral("Incomes"), Host, IncomeListSql(false, bench::AtDay),
                              EnterReceipt),
@@ -187,7 +216,9 @@ bool MeasureShop(const QString& Folder, int N, int ItemCount, QWidget* Host) {
     bool met = true;
     std::printf("N = %d contracts, %d items\n", N, ItemCount);
     for (const TFigures& f : all) {
-        const bool ok = f.OpenMs <= 2000 && f.ReloadMs <= 1000;
+        // The receipt window's open within six times its plain read: about 2 s on 550,000 receipts.
+        const bool ok = f.OpenMs <= 2000 && f.ReloadMs <= 1000 &&
+                        (std::strcmp(f.Name, "receipts") != 0 || f.OpenMs <= 6 * f.ReadMs);
         met = met && ok;
         std::printf("%-9s open %6.0f ms (goal <= 2000), F8 %6.0f ms, F2 %6.0f ms (goal <= 1000); "
                     "plain read %6.0f ms: open / read %.1f, F8 / read %.1f, F2 / read %.2f; %d rows%s\n",

@@ -19,6 +19,7 @@
 #include <QHash>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -615,45 +616,85 @@ bool LoadCashOrderList(TMAccountReadForm* Form, const QStringList& Sqls, bool Pa
     return true;
 }
 
+namespace {
+
+// Where field Field of Record starts and ends; Start is past the record's end when it has fewer.
+void FieldBounds(const QString& Record, int Field, qsizetype& Start, qsizetype& End) {
+    Start = 0;
+    for (int f = 0; f < Field && Start <= Record.size(); ++f) {
+        const qsizetype At = Record.indexOf(FieldDelimiterChar, Start);
+        Start = At < 0 ? Record.size() + 1 : At + 1;
+    }
+    End = Start > Record.size() ? Start : Record.indexOf(FieldDelimiterChar, Start);
+    if (End < 0) End = Record.size();
+}
+
+} // namespace
+
 bool ReadCashOrderRows(QObject* Owner, const QStringList& Sqls, bool Payments, TDelimitedStringList& List) {
+    // Each row becomes the record the grid shows in one go, straight from the row reader: a big
+    // shop's list holds half a million of them. The same amounts and borrowers come back again and
+    // again, so each is formatted once, keyed by the text the database gives for it.
+    List.Clear();
+    std::vector<std::pair<qint64, QString>> Rows;
+    QHash<QString, QString> Amounts, Owners;
+    QString Value;
+    qsizetype LastLength = 0;
     try {
         for (int i = 0; i < Sqls.size(); ++i) {
-            TDelimitedStringList Part;
-            RunQuery(Owner, AdoConnection, Sqls[i], &Part);
             // The owner's payments have no owner.
-            if (i == 1)
-                for (int r = 0; r < Part.Count(); ++r)
-                    Part.SetField(r, 4, QString());
-            for (int r = 0; r < Part.Count(); ++r)
-                List.Add(Part.Get(r));
+            const bool NoOwner = i == 1;
+            ReadRows(Owner, AdoConnection, Sqls[i], [&](const TQueryRow& Row) {
+                QString Record;
+                Record.reserve(LastLength + 16);
+                for (int c = 0; c < Row.Count(); ++c) {
+                    if (c > 0) Record += FieldDelimiterChar;
+                    if (c != 3 && c != 4) {
+                        Row.AppendText(c, Record);
+                        continue;
+                    }
+                    if (c == 4 && NoOwner) continue;
+                    Value.clear();
+                    Row.AppendText(c, Value);
+                    if (c == 4 && Value.isEmpty()) continue;
+                    QHash<QString, QString>& Known = c == 3 ? Amounts : Owners;
+                    auto Found = Known.constFind(Value);
+                    if (Found == Known.cend()) {
+                        QString Shown;
+                        if (c == 3)
+                            Shown = FloatToFixedStr(AmountDecimals, StrToFloatDot(Value, 0));
+                        else
+                            FormatEGN(Value, Shown);
+                        Found = Known.insert(Value, Shown);
+                    }
+                    Record += Found.value();
+                }
+                // The kind stands in field 8, after the type in field 7, wherever a text holding
+                // the field delimiter has moved them.
+                if (Payments) {
+                    qsizetype TypeStart = 0, TypeEnd = 0, KindStart = 0, KindEnd = 0;
+                    FieldBounds(Record, 7, TypeStart, TypeEnd);
+                    FieldBounds(Record, 8, KindStart, KindEnd);
+                    const QString Kind =
+                        OutcomeKindText(int(StrToIntOrZero(Record.mid(TypeStart, TypeEnd - TypeStart))));
+                    Record.replace(KindStart, KindEnd - KindStart, Kind);
+                }
+                LastLength = Record.size();
+                qint64 DocNo = 0;
+                Row.Integer(0, DocNo);
+                Rows.emplace_back(DocNo, std::move(Record));
+            });
         }
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return false;
     }
-    SortDelimitedList(List, 0);
-    // Each record is split and joined once: a big shop's list holds half a million of them, and
-    // the same amounts and borrowers come back in it again and again, so each is formatted once.
-    QHash<QString, QString> Amounts, Owners;
-    for (int r = 0; r < List.Count(); ++r) {
-        QStringList Fields = List.Get(r).split(FieldDelimiterChar);
-        if (Fields.size() < 9) Fields.resize(9);
-        auto Amount = Amounts.constFind(Fields[3]);
-        if (Amount == Amounts.cend())
-            Amount = Amounts.insert(Fields[3], FloatToFixedStr(AmountDecimals, StrToFloatDot(Fields[3], 0)));
-        Fields[3] = Amount.value();
-        if (!Fields[4].isEmpty()) {
-            auto Owner = Owners.constFind(Fields[4]);
-            if (Owner == Owners.cend()) {
-                QString egn;
-                FormatEGN(Fields[4], egn);
-                Owner = Owners.insert(Fields[4], egn);
-            }
-            Fields[4] = Owner.value();
-        }
-        if (Payments) Fields[8] = OutcomeKindText(int(StrToIntOrZero(Fields[7])));
-        List.Put(r, Fields.join(FieldDelimiterChar));
-    }
+    // The numbers are the table's keys, whole and distinct.
+    std::stable_sort(Rows.begin(), Rows.end(),
+                     [](const auto& A, const auto& B) { return A.first < B.first; });
+    List.SetCapacity(int(Rows.size()));
+    for (auto& [DocNo, Record] : Rows)
+        List.Add(Record);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "Components/Edits/FilteredEdit.h"
 #include "Components/Edits/FloatEdit.h"
 #include "Components/Edits/LimitedEdit.h"
+#include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
 #include "Components/ListEdit/ListEdit.h"
 #include "business/documents/un_Contracts.h"
@@ -1330,4 +1331,29 @@ TEST_F(CashOrderWindow, EachListShowsItsOrdersWithTheirDocumentsOwners) {
               (QStringList{u"7@@на собственик"_s, u"8@8001011234@за нов залог"_s,
                            u"20@0000012345@при покупка"_s, u"21@@при покупка"_s, u"23@@за нов залог"_s}));
     EXPECT_TRUE(Presenter.Texts().isEmpty()) << Told().toStdString();
+}
+
+// Each list's record is written straight from the database row: blanks, a missing date, negative
+// amounts, quoted texts and a text holding the field delimiter show as they always have, the
+// delimiter moving the texts after it one column on, the payment's kind included.
+TEST_F(CashOrderWindow, ListCellsOfUnusualValuesShowAsStored) {
+    const int T = TContractShop::Today;
+    Exec(u"Insert into Incomes values ( 40, %1, 0, 3, -12.5, \" \"\"Иван\"\" \", \"\", \"\" )"_s.arg(T));
+    Exec(u"Insert into Incomes values ( 41, Null, 0, 3, 7.5, \"Иван@Петров\", \"Касиер\", \"maria\" )"_s);
+    Exec(u"Insert into Outcomes values ( 50, %1, 0, 3, 70, \"А@Б\", \"Касиер\", \"maria\" )"_s.arg(T));
+    const auto Row = [this](const QString& DocNo) {
+        int R = 0;
+        if (!FindGridRow(DocNo, 0, Form->Grid, R)) return QStringList();
+        return Form->Grid->Rows(R);
+    };
+    Open<TfrmIncomes>(u"Приходен касов ордер"_s, u"Incomes"_s, u"приходен касов ордер"_s);
+    EXPECT_EQ(Row(u"40"_s), (QStringList{u"40"_s, u"01.03.2024"_s, u"0"_s, u"-12.50"_s, u""_s, u"3"_s,
+                                         u"Иван"_s, u""_s, u""_s}));
+    EXPECT_EQ(Row(u"41"_s), (QStringList{u"41"_s, u""_s, u"0"_s, u"7.50"_s, u""_s, u"3"_s, u"Иван"_s,
+                                         u"Петров"_s, u"Касиер"_s}));
+    Form->RunDone();
+    delete Form->Container();
+    Open<TfrmOutcomes>(u"Разходен касов ордер"_s, u"Outcomes"_s, u"разходен касов ордер"_s);
+    EXPECT_EQ(Row(u"50"_s), (QStringList{u"50"_s, u"01.03.2024"_s, u"0"_s, u"70.00"_s, u""_s, u"А"_s, u"Б"_s,
+                                         u"Касиер"_s, u""_s, u"3"_s}));
 }

@@ -439,8 +439,8 @@ bool TDocumentForm::Save() {
 
 QString TDocumentForm::StoredRow(qint64 Number) {
     TDelimitedStringList Row;
-    RunQuery(this, AdoConnection, Format(u"SELECT * FROM %s WHERE %s = %d"_s, {TableName, KeyField, Number}),
-             &Row);
+    RunQuery(this, AdoConnection,
+             Format(uR"sql(SELECT * FROM %s WHERE %s = %d)sql"_s, {TableName, KeyField, Number}), &Row);
     return Row.GetTextStr();
 }
 
@@ -461,7 +461,7 @@ QString TDocumentForm::RecheckTypedAgainst(int& Refused) {
             if (!Refusal.isEmpty()) break;
             TDelimitedStringList Row;
             RunQuery(this, AdoConnection,
-                     Format(u"SELECT %s FROM %s WHERE %s = %d"_s,
+                     Format(uR"sql(SELECT %s FROM %s WHERE %s = %d)sql"_s,
                             {(QStringList{Reference.KeyField} + Reference.Columns).join(u", "_s),
                              Reference.Table, Reference.KeyField, Reference.Key}),
                      &Row);

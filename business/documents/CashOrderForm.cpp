@@ -304,6 +304,15 @@ QStringList TCashOrderForm::EntryStatements() {
     return {Sql};
 }
 
+QList<TDocumentReference> TCashOrderForm::EntryReferences() {
+    const TCashOrderEntry Entry = CurrentEntry();
+    if (SameDocument(Entry)) return {};
+    const qint64 Document = StrToIntOrZero(Entry.Contract.trimmed());
+    if (FReceipt && (Entry.PaymentType == 4 || Entry.PaymentType == 5)) return {SaleReference(Document)};
+    if (!FReceipt && Entry.PaymentType == 4) return {PurchaseReference(Document)};
+    return {};
+}
+
 QStringList TCashOrderForm::EntryRow() {
     const TCashOrderEntry Entry = CurrentEntry();
     const int Last = std::max({Columns.DocNo, Columns.Date, Columns.Contract, Columns.Sum, Columns.EGN,
@@ -349,16 +358,8 @@ QString TCashOrderForm::RecheckQueued(const TQueuedOrder& Order) {
                 !Refusal.isEmpty())
                 return Refusal;
         }
-        // Or deleted the sale a receipt is for, with the receipts it had.
-        if (New && (Entry.PaymentType == 4 || Entry.PaymentType == 5) &&
-            !DocumentNumberStored(this, u"Items_sales"_s, double(ContractNo)))
-            return Format(u"Продажба %d е изтрита междувременно."_s, {ContractNo});
         return QString();
     }
-    // Or deleted the purchase a payment is for, with the payments it had.
-    if (New && Entry.PaymentType == 4 &&
-        !DocumentNumberStored(this, u"Items_purchases"_s, double(ContractNo)))
-        return Format(u"Покупка %d е изтрита междувременно."_s, {ContractNo});
     // Or saved the contract a payment pays out, with its payout.
     if (!New || Entry.PaymentType != 1) return QString();
     if (!ReadContractState(this, ContractNo).Stored) return NoContractText(Contract);

@@ -59,14 +59,17 @@ protected:
     QString ValidateEntry() override;
     QStringList EntryStatements() override;
     QStringList EntryRow() override;
+    // The sale a receipt takes in, the purchase a payment pays: another window may delete it, with
+    // the orders it had, before Save. An edit that keeps its document names none.
+    QList<TDocumentReference> EntryReferences() override;
     // The selected row's order, previewed.
     void PrintDocument() override;
     // Receipts: every contract paid by a queued receipt must still be open when Save writes it,
     // not declared for sale where the workstation takes nothing on those, still owe of each type
-    // what the queue pays of it, and still hold what its corrections take back; every sale paid
-    // must still be there; a receipt changed or deleted on a contract must find it neither redeemed
-    // nor sold, and the receipts of a type must not total less than the corrections made on them.
-    // Payments: a contract paid out by the queue must still be there, without a payout. The order
+    // what the queue pays of it, and still hold what its corrections take back; a receipt changed
+    // or deleted on a contract must find it neither redeemed nor sold, and the receipts of a type
+    // must not total less than the corrections made on them. Payments: a contract paid out by the
+    // queue must still be there, without a payout. The order
     // refused leaves the queue; of orders that together pay more than is owed, or take back more
     // than was received, the last.
     QString CheckInsideSave(int& Refused) override;

@@ -21,11 +21,14 @@
 #include "core/unSorter.h"
 #include "core/unWait.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
@@ -130,6 +133,31 @@ QStringList RenumberedDocumentSql(const QStringList& Statements, const QString& 
 
 QString DocumentDeleteSql(const QString& Table, const QString& KeyField, qint64 Number) {
     return Format(uR"sql(Delete * from %s Where %s = %d)sql"_s, {Table, KeyField, Number});
+}
+
+TDocumentReference OwnerReference(const QString& Role, const QString& OwnerCode, const QStringList& Columns,
+                                  const QStringList& Values) {
+    QString EGN;
+    FormatEGN(OwnerCode.trimmed(), EGN);
+    return {Role + u" с ЕГН "_s + EGN, QString(), false, u"Owners"_s, u"EGN"_s,
+            StrToIntOrZero(EGN),       Columns,   Values};
+}
+
+TDocumentReference ItemReference(qint64 Item) {
+    return {u"Вещ с шифър "_s + QString::number(Item), u"а"_s, false, u"Items"_s, u"code_i"_s, Item};
+}
+
+TDocumentReference VehicleReference(qint64 Vehicle) {
+    return {u"МПС номер "_s + QString::number(Vehicle), u"о"_s, false, u"MPS"_s, u"code_MPS"_s, Vehicle};
+}
+
+TDocumentReference PurchaseReference(qint64 Purchase) {
+    return {
+        u"Покупка "_s + QString::number(Purchase), u"а"_s, true, u"Items_purchases"_s, u"docno"_s, Purchase};
+}
+
+TDocumentReference SaleReference(qint64 Sale) {
+    return {u"Продажба "_s + QString::number(Sale), u"а"_s, true, u"Items_sales"_s, u"docno"_s, Sale};
 }
 
 TListEdit* NewOwnerEdit(QWidget* Parent, QLabel* Names) {
@@ -253,14 +281,32 @@ void TDocumentForm::EndEditing() {
     StopEditing();
     ShowEditing(false);
     FLiftedRow.clear();
+    FLiftedStored.clear();
+    EditEnded();
+    // Nothing of the lifted document goes into the next one: the edits hold what they held before
+    // the lift, buttons first, as their handlers clear what follows them.
+    for (const auto& [Widget, Value] : std::as_const(FCarried)) {
+        if (!Widget) continue;
+        if (auto* Button = qobject_cast<QAbstractButton*>(Widget)) {
+            if (Button->isChecked() != Value.toBool()) Button->click();
+        } else if (auto* Number = qobject_cast<TFloatEdit*>(Widget)) {
+            Number->SetValue(Value.toDouble());
+        } else if (auto* Line = qobject_cast<QLineEdit*>(Widget)) {
+            Line->setText(Value.toString());
+        }
+    }
+    FCarried.clear();
     // The lifted document's day and amount would go into the next one, which must be today's.
     feDocNo->SetValue(FNumberBeforeEdit);
     feSum_c->SetValue(0);
     dtDate_c->setDate(DateTimeToQDate(Date()));
-    EditEnded();
 }
 
 void TDocumentForm::EditEnded() {}
+
+QList<TDocumentReference> TDocumentForm::EntryReferences() {
+    return {};
+}
 
 bool TDocumentForm::DoAdd() {
     for (TListEdit* Lookup : pnlParams->findChildren<TListEdit*>())
@@ -330,10 +376,12 @@ bool TDocumentForm::Add() {
     FGuarded.clear();
     TQueuedDocument Document;
     Document.Statements = UnsignedStatements([this] { return EntryStatements(); });
+    Document.References = EntryReferences();
     if (EditingRow) {
         Document.Change = TChange::Edited;
         Document.Number = StrToIntOrZero(EditingKey);
         Document.Row = FLiftedRow;
+        Document.Stored = FLiftedStored;
     } else {
         Document.Number = Whole(feDocNo->Value());
     }
@@ -359,14 +407,17 @@ bool TDocumentForm::Save() {
     const bool Written = SaveQueued(this, [&] {
         // Asked again here: another workstation may have saved the first operator meanwhile.
         if (QString Refusal = UnsignedWriteRefusal(this, UserName); !Refusal.isEmpty()) return Refusal;
-        int Key = -1;
-        QString Refusal = CheckInsideSave(Key);
-        if (!Refusal.isEmpty()) {
-            Refused = int(QueuedKeys().indexOf(Key));
-            if (Refused >= 0) Refusal += u'\n' + DroppedText(FDocuments[Refused], FDocuments.size() > 1);
+        QString Refusal = RecheckTypedAgainst(Refused);
+        if (Refusal.isEmpty()) {
+            int Key = -1;
+            Refusal = CheckInsideSave(Key);
+            if (!Refusal.isEmpty()) {
+                Refused = int(QueuedKeys().indexOf(Key));
+                if (Refused >= 0) Refusal += u'\n' + DroppedText(FDocuments[Refused], FDocuments.size() > 1);
+            }
         }
         if (Refusal.isEmpty()) Refusal = RecheckDocuments(Refused);
-        if (Refusal.isEmpty()) Moved = RenumberTakenNumbers();
+        if (Refusal.isEmpty()) Refusal = RenumberTakenNumbers(Moved, Refused);
         return Refusal;
     });
     if (!Written) {
@@ -390,6 +441,49 @@ bool TDocumentForm::Save() {
     }
     Saved();
     return true;
+}
+
+QString TDocumentForm::StoredRow(qint64 Number) {
+    TDelimitedStringList Row;
+    RunQuery(this, AdoConnection,
+             Format(uR"sql(SELECT * FROM %s WHERE %s = %d)sql"_s, {TableName, KeyField, Number}), &Row);
+    return Row.GetTextStr();
+}
+
+// Every document is checked before any statement runs: an edit lifted twice before one Save
+// compares the same stored row, which the first edit's update would change.
+QString TDocumentForm::RecheckTypedAgainst(int& Refused) {
+    for (int I = 0; I < FDocuments.size(); ++I) {
+        const TQueuedDocument& Document = FDocuments[I];
+        QString Refusal;
+        if (Document.Change == TChange::Edited) {
+            const QString Now = StoredRow(Document.Number);
+            if (Now.isEmpty())
+                Refusal = GoneText(Document.Number);
+            else if (Now != Document.Stored)
+                Refusal = ChangedText(Document.Number);
+        }
+        for (const TDocumentReference& Reference : Document.References) {
+            if (!Refusal.isEmpty()) break;
+            TDelimitedStringList Row;
+            RunQuery(this, AdoConnection,
+                     Format(uR"sql(SELECT %s FROM %s WHERE %s = %d)sql"_s,
+                            {(QStringList{Reference.KeyField} + Reference.Columns).join(u", "_s),
+                             Reference.Table, Reference.KeyField, Reference.Key}),
+                     &Row);
+            if (Row.Count() == 0)
+                Refusal = Reference.Document
+                              ? Reference.Name + u" е изтрит"_s + Reference.Ending + u" междувременно."_s
+                              : Reference.Name + u" не съществува."_s;
+            for (int C = 0; C < Reference.Columns.size() && Refusal.isEmpty(); ++C)
+                if (Row.GetField(0, C + 1) != Reference.Values.value(C))
+                    Refusal = Reference.Name + u" е променен"_s + Reference.Ending + u" междувременно."_s;
+        }
+        if (Refusal.isEmpty()) continue;
+        Refused = I;
+        return Refusal + u'\n' + DroppedText(Document, FDocuments.size() > 1);
+    }
+    return QString();
 }
 
 QString TDocumentForm::RecheckDocuments(int& Refused) {
@@ -449,14 +543,14 @@ int TDocumentForm::GridRowOf(qint64 Number) const {
     return -1;
 }
 
-QStringList TDocumentForm::RenumberTakenNumbers() {
-    QStringList Moved;
+QString TDocumentForm::RenumberTakenNumbers(QStringList& Moved, int& Refused) {
     // Once one document has moved, the ones typed after it follow it, so that the numbers keep
     // the order they were typed in; each takes the lowest number free by then.
     bool Moving = false;
     qint64 Last = 0;
     QSet<qint64> Used;
-    for (TQueuedDocument& Document : FDocuments) {
+    for (int I = 0; I < FDocuments.size(); ++I) {
+        TQueuedDocument& Document = FDocuments[I];
         if (Document.Change != TChange::New) continue;
         const bool Taken = NumberTaken(Document.Number);
         if (!Taken && (!Moving || Document.Number > Last)) {
@@ -467,6 +561,13 @@ QStringList TDocumentForm::RenumberTakenNumbers() {
         qint64 Next = FirstFreeNumber(std::max(Document.Number, Last + 1));
         while (Used.contains(Next))
             Next = FirstFreeNumber(Next + 1);
+        // F4 takes no number past the range: one saved there would refuse every document after it.
+        if (!IsRegisterCode(double(Next))) {
+            Refused = I;
+            return Format(u"Номер %d е зает, а след него няма свободен номер до 999 999 999."_s,
+                          {Document.Number}) +
+                   u'\n' + DroppedText(Document, FDocuments.size() > 1);
+        }
         const QStringList Statements =
             RenumberedDocumentSql(Document.Statements, TableName, Document.Number, Next);
         // A statement that does not carry the number its way keeps the clash, which Save reports.
@@ -481,7 +582,7 @@ QStringList TDocumentForm::RenumberTakenNumbers() {
         Moving = true;
     }
     RequeueDocuments();
-    return Moved;
+    return QString();
 }
 
 bool TDocumentForm::QueuedAsNew(qint64 Number) const {
@@ -654,6 +755,20 @@ bool TDocumentForm::Edit() {
     if (!AskAdminPassword(this)) return false;
     const int Row = Grid->Row();
     const QStringList Cells = Grid->Rows(Row);
+    // The row as stored, not as the list shows it: the list may be older than another window's
+    // Save. An edit queued already keeps the row its own lift read.
+    FLiftedStored = StoredRow(Number);
+    for (const TQueuedDocument& Document : std::as_const(FDocuments))
+        if (Document.Change == TChange::Edited && Document.Number == Number) FLiftedStored = Document.Stored;
+    FCarried.clear();
+    for (QAbstractButton* Button : pnlParams->findChildren<QAbstractButton*>())
+        if (Button->isCheckable() && !(qobject_cast<QRadioButton*>(Button) && !Button->isChecked()))
+            FCarried.append({Button, Button->isChecked()});
+    for (QLineEdit* Line : pnlParams->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+        if (Line != feDocNo && !Line->isReadOnly()) {
+            auto* Value = qobject_cast<TFloatEdit*>(Line);
+            FCarried.append({Line, Value ? QVariant(Value->Value()) : QVariant(Line->text())});
+        }
     StartEditing(Cells.value(0).trimmed(), feDocNo);
     ShowEditing(true);
     FLiftedRow = Cells;
@@ -747,6 +862,10 @@ QString TDocumentForm::NounEnding() const {
 QString TDocumentForm::NotSavedText(qint64 Number) const {
     return Format(u"%s още не е записан%s. Натиснете бутон \"F2\" (за запис)."_s,
                   {DocumentName(Number), NounEnding()});
+}
+
+QString TDocumentForm::ChangedText(qint64 Number) const {
+    return Format(u"%s е променен%s междувременно."_s, {DocumentName(Number), NounEnding()});
 }
 
 QString TDocumentForm::GoneText(qint64 Number) const {

@@ -27,8 +27,10 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <functional>
 
 class QGridLayout;
@@ -60,6 +62,30 @@ extern std::function<bool()> SignInBeforeSave;
 // Before a Save of queued work: asks SignInBeforeSave when nobody is signed in (UserName empty)
 // and the operators register holds someone.
 void SignInIfUnsigned(QObject* Owner, const QString& UserName);
+
+// A record a document was typed against: Table's row whose KeyField is Key, and the values of its
+// Columns the window took from it (as a query reads them). Save refuses the document when the row
+// is gone or holds other values. Name says which record ("Вещ с шифър 5"), Ending makes the words
+// after it agree ("а" for a feminine one); a document's gone row "е изтрит междувременно", a
+// register's "не съществува".
+struct TDocumentReference {
+    QString Name;
+    QString Ending;
+    bool Document = false;
+    QString Table;
+    QString KeyField;
+    qint64 Key = 0;
+    QStringList Columns = {};
+    QStringList Values = {};
+};
+// The references every window shares: an owner (Role: "Заемополучател", "Продавач", "Купувач")
+// with the values of Columns given as Values, an item, a vehicle, a purchase, a sale.
+TDocumentReference OwnerReference(const QString& Role, const QString& OwnerCode,
+                                  const QStringList& Columns = {}, const QStringList& Values = {});
+TDocumentReference ItemReference(qint64 Item);
+TDocumentReference VehicleReference(qint64 Vehicle);
+TDocumentReference PurchaseReference(qint64 Purchase);
+TDocumentReference SaleReference(qint64 Sale);
 
 // The edit of an owner's (borrower's, seller's or buyer's) personal number, its names shown in
 // Names; its button reloads the owners.
@@ -149,8 +175,12 @@ protected:
     virtual QStringList EntryRow() = 0;
     // Edit: the cells of the lifted row into the edits (the number is in feDocNo already).
     virtual void RowToEdits(const QStringList& Cells) = 0;
+    // New: the records the entry was typed against, with the values the window took from them.
+    // Save refuses the document when any of them is gone or changed since.
+    virtual QList<TDocumentReference> EntryReferences();
     // After an edit ends, queued or given up: the window frees what it held fixed for the lifted
-    // document. The base has put back the number proposed before the lift, today and no amount.
+    // document. The base then puts back what the edits held before the lift, the number proposed
+    // then, today and no amount.
     virtual void EditEnded();
     // New found the record of Lookup's code in its register: the window takes from it what it
     // takes when the code is typed, as far as that overwrites nothing the operator typed.
@@ -182,10 +212,13 @@ protected:
     virtual QString DeleteRefusal(qint64 Number);
     // What the delete question adds about document Number on grid row Row: what goes with it.
     virtual QString DeleteNote(int Row, qint64 Number);
+    // Document Number was changed by another window since it was lifted.
+    QString ChangedText(qint64 Number) const;
     // Marks Statement of the document being queued as one whose condition must still hold when
     // Save runs: Save runs it first inside its transaction, and when it changes no row, Refusal
     // refuses the document. The queue runs it again afterwards, so it must change nothing the
-    // second time. The base guards the UPDATE of every edit itself, refused with GoneText.
+    // second time. The base guards every edit itself: its row must still be as F3 read it
+    // (ChangedText, GoneText), and every document's references as the window took them.
     void Guard(const QString& Statement, const QString& Refusal);
     // Every queued document carries a key of its own while the window is open, so that a window
     // keeps what it knows of a document beside the queue: the key of the document being queued
@@ -245,13 +278,21 @@ private:
         QMap<int, QString> Guards;
         // The row Edit lifted or Delete removed, as it was.
         QStringList Row;
+        // An edit: the document's stored row as F3 read it from its table.
+        QString Stored;
+        QList<TDocumentReference> References;
     };
     QList<TQueuedDocument> FDocuments;
     // What Guard marked, until the document it belongs to is queued.
     QHash<QString, QString> FGuarded;
-    // The row the running edit lifted, and the number the number edit proposed before it.
+    // The row the running edit lifted, its stored row as F3 read it, and the number the number
+    // edit proposed before it.
     QStringList FLiftedRow;
+    QString FLiftedStored;
     double FNumberBeforeEdit = 0;
+    // What the parameter panel's edits and check boxes held before the lift, put back when the
+    // edit ends.
+    QList<std::pair<QPointer<QWidget>, QVariant>> FCarried;
     int FNextKey = 1;
     qint64 FLoadedRestoreMark = -1;
 
@@ -271,6 +312,12 @@ private:
     // Ends the running edit, queued or given up: the window as it was before the lift, ready for a
     // new document.
     void EndEditing();
+    // Document Number's stored row, as a query reads it; "" when it is gone.
+    QString StoredRow(qint64 Number);
+    // Inside Save's transaction, before any statement runs: each edit's row still as F3 read it,
+    // each document's references as the window took them; the refusal of the first document that
+    // fails, Refused its place.
+    QString RecheckTypedAgainst(int& Refused);
     // Inside Save's transaction: the queued deletes asked again, the guarded statements run; the
     // refusal of the first document that fails, Refused its place.
     QString RecheckDocuments(int& Refused);
@@ -292,8 +339,9 @@ private:
     int CompareListRecords(const QStringList& A, const QStringList& B) const;
     // Inside Save's transaction: each queued new document whose number is saved by now, or is not
     // above the one typed before it once that one has moved, gets the lowest free number above
-    // it; what was moved, one line each.
-    QStringList RenumberTakenNumbers();
+    // it; what was moved, one line each, into Moved. A document with no number left for it is
+    // refused: the refusal, Refused its place.
+    QString RenumberTakenNumbers(QStringList& Moved, int& Refused);
     // The number edit proposes the next free number: past every saved document and every one
     // queued here.
     void ProposeNextNumber();

@@ -139,6 +139,17 @@ qint64 ContractPayoutOrder(QObject* Owner, qint64 DocNo) {
     return Orders.Count() > 0 ? StrToIntOrZero(Orders.GetField(0, 0)) : 0;
 }
 
+QString OwnerPrefCode(QObject* Owner, const QString& OwnerCode) {
+    QString EGN;
+    FormatEGN(OwnerCode.trimmed(), EGN);
+    const qint64 Key = StrToIntOrZero(EGN);
+    if (Key <= 0) return QString();
+    TDelimitedStringList Code;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(SELECT pref_code FROM Owners WHERE ( EGN = %d ))sql"_s, {Key}), &Code);
+    return Code.GetTextStr();
+}
+
 qint64 NextContractNumber(QObject* Owner) {
     TDelimitedStringList Max;
     RunQuery(Owner, AdoConnection, uR"sql(
@@ -659,9 +670,13 @@ void TfrmContracts::SumChanged() {
 }
 
 void TfrmContracts::OwnerChanged() {
-    QString Code;
-    FormatEGN(leOwner->text().trimmed(), Code);
-    labPref_code->setText(ListEditLookup(leOwner, 0, 2, Code));
+    // From the register, not the list: the band may have changed since the list was filled.
+    try {
+        labPref_code->setText(OwnerPrefCode(this, leOwner->text()));
+    } catch (const EDatabaseError& E) {
+        labPref_code->clear();
+        ShowDatabaseError(E.Message(), E.Sql());
+    }
     // The figures belong to the borrower: another one may have another band and other fees.
     if (feSum_c->Value() > 0) LookupInterestBand();
     CalcContractAmountsDue();
@@ -759,8 +774,7 @@ QStringList TfrmContracts::EntryStatements() {
     const TContractEntry Entry = CurrentEntry();
     FQueuedContracts.insert(QueuingKey(),
                             {!EditingRow, EditingRow ? StrToIntOrZero(EditingKey) : Whole(Entry.DocNo),
-                             Whole(StrToFloatDot(Entry.OwnerCode, 0)), StrToIntOrZero(Entry.ItemCode),
-                             StrToIntOrZero(Entry.VehicleCode)});
+                             StrToIntOrZero(Entry.ItemCode)});
     if (EditingRow) {
         const qint64 Key = StrToIntOrZero(EditingKey);
         if (!ContractMoved(this, Key, Entry)) return {ContractUpdateSql(TableName, KeyField, Key, Entry)};
@@ -828,25 +842,15 @@ QStringList TfrmContracts::DeleteStatements(int, qint64 Number) {
     return ContractDeleteStatements(this, UserName, Number);
 }
 
-QString TfrmContracts::CheckInsideSave(int& Refused) {
-    // A register's delete sees only saved contracts: what is queued here may have lost its record.
-    for (const int Key : QueuedKeys()) {
-        const auto Contract = FQueuedContracts.constFind(Key);
-        if (Contract == FQueuedContracts.cend()) continue;
-        QString Gone;
-        QString EGN;
-        FormatEGN(QString::number(Contract->Owner), EGN);
-        if (!RecordStored(this, u"Owners"_s, u"EGN"_s, Contract->Owner))
-            Gone = Format(u"Заемополучател с ЕГН %s не съществува."_s, {EGN});
-        else if (!RecordStored(this, u"Items"_s, u"code_i"_s, Contract->Item))
-            Gone = Format(u"Вещ с шифър %d не съществува."_s, {Contract->Item});
-        else if (Contract->Vehicle != 0 && !RecordStored(this, u"MPS"_s, u"code_MPS"_s, Contract->Vehicle))
-            Gone = Format(u"МПС номер %d не съществува."_s, {Contract->Vehicle});
-        if (Gone.isEmpty()) continue;
-        Refused = Key;
-        return Gone;
-    }
-    return QString();
+// The borrower's band decides the rate and the fees: the contract stands on the one shown.
+QList<TDocumentReference> TfrmContracts::EntryReferences() {
+    const TContractEntry Entry = CurrentEntry();
+    QList<TDocumentReference> References{
+        OwnerReference(u"Заемополучател"_s, Entry.OwnerCode, {u"pref_code"_s}, {labPref_code->text()}),
+        ItemReference(StrToIntOrZero(Entry.ItemCode))};
+    if (const qint64 Vehicle = StrToIntOrZero(Entry.VehicleCode); Vehicle != 0)
+        References << VehicleReference(Vehicle);
+    return References;
 }
 
 qint64 TfrmContracts::NextFreeNumber() {

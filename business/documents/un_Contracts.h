@@ -82,6 +82,9 @@ bool ContractNumberStored(QObject* Owner, double DocNo);
 // The first payout order (type 1) that names contract DocNo; 0 when none does. Its number is not
 // free while one does, even with the contract deleted: a new contract would take over its loan.
 qint64 ContractPayoutOrder(QObject* Owner, qint64 DocNo);
+// The preferential code of the borrower with personal number OwnerCode as the register holds it;
+// "" when there is none.
+QString OwnerPrefCode(QObject* Owner, const QString& OwnerCode);
 // The number proposed for a new contract: past every contract and every payout's contract.
 qint64 NextContractNumber(QObject* Owner);
 
@@ -195,8 +198,8 @@ protected:
     // A contract in the books, or deleted by another window, is not deleted.
     QString DeleteRefusal(qint64 Number) override;
     QStringList DeleteStatements(int Row, qint64 Number) override;
-    // The borrower, item and vehicle of every queued contract still in their registers.
-    QString CheckInsideSave(int& Refused) override;
+    // The borrower with the band shown, the item and the vehicle.
+    QList<TDocumentReference> EntryReferences() override;
     qint64 NextFreeNumber() override;
     // A number a payout still names is taken as well.
     QString FreeNumberSql(qint64 From) override;
@@ -224,9 +227,7 @@ private:
     struct TQueuedContract {
         bool New = false;
         qint64 Number = 0;
-        qint64 Owner = 0;
         qint64 Item = 0;
-        qint64 Vehicle = 0;
     };
     QHash<int, TQueuedContract> FQueuedContracts;
     // The item of the contract Edit lifted.

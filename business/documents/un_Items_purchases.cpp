@@ -155,22 +155,6 @@ QString PurchaseEditRefusal(QObject* Owner, qint64 Purchase, const TPurchaseEntr
     return Format(u"Вещта и цената на покупка номер %d не могат да бъдат променени: %s."_s, {Purchase, Sold});
 }
 
-QString PurchaseStillEditableSql(qint64 Purchase, const TPurchaseEntry& Entry) {
-    return Format(uR"sql(
-        UPDATE Items_purchases
-           SET docno = docno
-         WHERE ( docno = %d )
-           AND ( ( ( code_i = %d ) AND ( Abs( sum_s - %f ) < 0.005 ) )
-              OR ( ( sold = False )
-                   AND NOT EXISTS ( SELECT docno FROM Items_sales
-                                     WHERE ( contract_n = %d ) AND ( payment_type = 2 ) ) ) )
-           AND NOT EXISTS ( SELECT docno FROM Items_sales
-                             WHERE ( contract_n = %d ) AND ( payment_type = 2 ) AND ( date_d < %d ) ))sql"_s,
-                  {Purchase, StrToIntOrZero(Entry.ItemCode.trimmed()),
-                   RoundToDigits(AmountDecimals, Entry.Sum), Purchase, Purchase,
-                   Whole(std::floor(Entry.Date))});
-}
-
 TDateTime PurchaseFirstSale(QObject* Owner, qint64 Purchase) {
     TDelimitedStringList First;
     RunQuery(Owner, AdoConnection,
@@ -434,15 +418,17 @@ QStringList TfrmItems_purchases::EntryStatements() {
     // The purchase and the order that pays for it are queued together: Save writes both or neither.
     if (EditingRow) {
         const qint64 Key = StrToIntOrZero(EditingKey);
-        // A sale saved meanwhile by another window keeps the item and price it sold.
-        // Checked before the queue runs; run again after the update, it still finds the row.
-        QStringList Statements{PurchaseUpdateSql(TableName, KeyField, Key, Entry, UserName),
-                               PurchaseStillEditableSql(Key, Entry)};
-        Guard(Statements[1], Format(u"Покупка номер %d е продадена или изтрита междувременно."_s, {Key}));
+        // A sale saved or moved meanwhile marks the purchase: the base finds it changed.
+        QStringList Statements{PurchaseUpdateSql(TableName, KeyField, Key, Entry, UserName)};
         if (FOwnOrder != 0) Statements += PurchaseOrderUpdateSql(Key, FOwnOrder, Entry);
         return Statements;
     }
     return {PurchaseInsertSql(TableName, Entry, UserName), PurchaseOrderSql(Entry, UserName)};
+}
+
+QList<TDocumentReference> TfrmItems_purchases::EntryReferences() {
+    const TPurchaseEntry Entry = CurrentEntry();
+    return {OwnerReference(u"Продавач"_s, Entry.OwnerCode), ItemReference(StrToIntOrZero(Entry.ItemCode))};
 }
 
 QStringList TfrmItems_purchases::EntryRow() {

@@ -60,9 +60,6 @@ TDateTime PurchaseFirstSale(QObject* Owner, qint64 Purchase);
 // Why saved purchase Purchase may not take the item and price of Entry: it is sold and they differ
 // from the stored ones; "" when it may.
 QString PurchaseEditRefusal(QObject* Owner, qint64 Purchase, const TPurchaseEntry& Entry);
-// For the check inside Save: changes purchase Purchase's row (and nothing in it) while it still has
-// the item and price of Entry or is unsold, and no sale of it is dated before Entry, else no row.
-QString PurchaseStillEditableSql(qint64 Purchase, const TPurchaseEntry& Entry);
 // The list query: every purchase, in number order.
 QString PurchaseListSql();
 // Turns the query's rows into the grid's texts and appends the totals row of amounts and grams,
@@ -107,6 +104,8 @@ protected:
     QString DeleteNote(int Row, qint64 Number) override;
     QStringList DeleteStatements(int Row, qint64 Number) override;
     void CodeTaken(TListEdit* Lookup) override;
+    // The seller and the item.
+    QList<TDocumentReference> EntryReferences() override;
 
 private:
     TPurchaseEntry CurrentEntry() const;

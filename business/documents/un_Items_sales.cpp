@@ -543,7 +543,6 @@ QStringList TfrmItems_sales::EntryStatements() {
     QStringList Statements =
         SaleStatements(TableName, KeyField, EditingRow, Key, FOwnReceipt, Entry, UserName);
     if (EditingRow) {
-        Guard(Statements[0], Format(u"Продажба %d е изтрита междувременно."_s, {Key}));
         // Another window may have moved the origin past the sale's new date meanwhile.
         Statements += SaleAfterOriginSql(Key, Entry);
         Guard(Statements.last(),
@@ -552,6 +551,10 @@ QStringList TfrmItems_sales::EntryStatements() {
     } else
         Guard(Statements[1], OriginGoneText(Entry.SaleType, StrToIntOrZero(Entry.Contract)));
     return Statements;
+}
+
+QList<TDocumentReference> TfrmItems_sales::EntryReferences() {
+    return {OwnerReference(u"Купувач"_s, CurrentEntry().Owner)};
 }
 
 bool TfrmItems_sales::Add() {
@@ -583,10 +586,9 @@ QStringList TfrmItems_sales::DeleteStatements(int Row, qint64 Number) {
     return Statements;
 }
 
-// The lifted sale's origin is sold: the next sale chooses its own.
+// The base puts back the origin chosen before the lift: the lifted sale's is sold.
 void TfrmItems_sales::EditEnded() {
     LockOrigin(false);
-    leContract->clear();
 }
 
 void TfrmItems_sales::LockOrigin(bool Locked) {

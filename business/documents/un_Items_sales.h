@@ -109,6 +109,8 @@ protected:
     QStringList EntryRow() override;
     void RowToEdits(const QStringList& Cells) override;
     void EditEnded() override;
+    // The buyer; the origin is guarded by its own mark.
+    QList<TDocumentReference> EntryReferences() override;
     // The sale contract of the selected saved sale.
     void PrintDocument() override;
     // What is sold is no longer offered.

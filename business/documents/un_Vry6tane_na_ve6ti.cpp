@@ -425,6 +425,8 @@ bool TfrmVry6tane_na_ve6ti::Save() {
 
 QString TfrmVry6tane_na_ve6ti::BreakdownRefusal() {
     const TContractState State = ReadContractState(this, BreakdownDocNo);
+    // A restore elsewhere may take the contract away altogether.
+    if (!State.Stored) return Format(u"Договор номер %d е изтрит междувременно."_s, {BreakdownDocNo});
     if (!State.Open()) return ContractChangedText();
     // Declared for sale by another window since it was chosen: as the list would leave it out.
     if (QString Refusal =

@@ -132,6 +132,32 @@ TEST_F(ContractWindow, OwnerChangedAfterTheAmountTakesTheNewOwnersRateAndFees) {
     EXPECT_TRUE(Form->PendingSql[1].contains(u"\"Мария Георгиева\", \"Мария Колева\", \"maria\""_s));
 }
 
+// The borrower's band is the register's when the contract is typed, changed there after the list
+// was filled, and must still be when it is saved.
+TEST_F(ContractWindow, AContractTakesTheBorrowersBandAsTheRegisterHoldsIt) {
+    const QString Band = u"UPDATE Owners SET pref_code = %1 WHERE EGN = 8001011234"_s;
+    Exec(Band.arg(2));
+    Form->edNotes->setFocus();
+    Press(Qt::Key_F8);
+    Enter(u"8001011234"_s, u"1000"_s);
+    EXPECT_EQ(Form->labPref_code->text(), u"2"_s);
+    EXPECT_EQ(Form->feM_IR->text(), u"4.00"_s);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(Form->PendingSql.size(), 2) << Presenter.Texts().join(u'|').toStdString();
+    Exec(Band.arg(1));
+    Presenter.Clear();
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Presenter.Texts(), QStringList{u"Заемополучател с ЕГН 8001011234 е променен междувременно.\n"
+                                             "Договор номер 1 не е записан."_s});
+    EXPECT_EQ(QueryText(u"Select count(*) From Contracts"_s), u"0"_s);
+    Enter(u"8001011234"_s, u"1000"_s);
+    EXPECT_EQ(Form->feM_IR->text(), u"3.00"_s);
+    Press(Qt::Key_F4);
+    Press(Qt::Key_F2);
+    EXPECT_EQ(QueryText(u"Select docno, M_IR From Contracts"_s), u"2@3"_s);
+    ExpectBooksHold();
+}
+
 // Each entry gives its message in one box and queues nothing.
 TEST_F(ContractWindow, BadEntriesAreRefusedWithTheirMessageAndQueueNothing) {
     struct Case {

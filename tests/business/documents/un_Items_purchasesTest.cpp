@@ -384,8 +384,7 @@ TEST_F(PurchaseBooks, ASoldPurchaseKeepsItsItemAndPrice) {
     Presenter.Clear();
     Press(Qt::Key_F2);
     ASSERT_EQ(Presenter.Texts().size(), 1);
-    EXPECT_TRUE(
-        Presenter.Texts()[0].startsWith(u"Покупка номер 2 е продадена или изтрита междувременно.\n"_s))
+    EXPECT_TRUE(Presenter.Texts()[0].startsWith(u"Покупка на вещ номер 2 е променена междувременно.\n"_s))
         << Presenter.Texts()[0].toStdString();
     EXPECT_EQ(QueryText(u"SELECT code_i, sum_s, supplier_name FROM Items_purchases ORDER BY docno"_s),
               u"5@150@Петя Колева°6@90@Мария Колева"_s);
@@ -484,8 +483,7 @@ TEST_F(PurchaseBooks, AnEditedPurchaseIsDatedNeitherInTheFutureNorAfterItsSale) 
     Presenter.Clear();
     Press(Qt::Key_F2);
     ASSERT_EQ(Presenter.Texts().size(), 1);
-    EXPECT_TRUE(
-        Presenter.Texts()[0].startsWith(u"Покупка номер 2 е продадена или изтрита междувременно.\n"_s))
+    EXPECT_TRUE(Presenter.Texts()[0].startsWith(u"Покупка на вещ номер 2 е променена междувременно.\n"_s))
         << Presenter.Texts()[0].toStdString();
     EXPECT_EQ(QueryText(u"SELECT date_d FROM Items_purchases WHERE docno = 2"_s), u"10.02.2024"_s);
     ExpectTradeBooksHold(TContractShop::Today);

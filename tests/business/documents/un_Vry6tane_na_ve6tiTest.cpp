@@ -430,6 +430,18 @@ TEST_F(SettlementWindow, ASecondWindowCannotSettleWhatTheFirstSettled) {
         }
         Form = Other = nullptr;
     }
+    // A restore elsewhere took the contract away altogether.
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Delete from Incomes"_s));
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Update Contracts Set Finished = False Where docno = 1"_s));
+    Open(false);
+    Choose(u"8001011234"_s, u"1"_s);
+    ASSERT_TRUE(ExecSQL(nullptr, AdoConnection, u"Delete from Contracts Where docno = 1"_s));
+    Presenter.Clear();
+    Presenter.PlanAnswer(mrYes);
+    SaveForm();
+    EXPECT_EQ(Presenter.Texts().value(Presenter.Texts().size() - 1),
+              u"Договор номер 1 е изтрит междувременно."_s);
+    EXPECT_EQ(QueryText(u"Select Count(*) From Incomes"_s), u"0"_s);
 }
 
 // The borrower remembered from the last settlement has her contracts ready when the window opens.

@@ -211,8 +211,8 @@ struct TContractInputs {
         return QStringView(FactTexts).mid(FactStarts[Col], FactStarts[Col + 1] - FactStarts[Col]);
     }
     int PrefCode = 0;
-    // The latest interest instalment up to the at-date: a debt at a past date knows nothing of
-    // what was paid after it.
+    // The latest interest payment up to the at-date, a day's receipts taken together: a debt at a
+    // past date knows nothing of what was paid after it.
     QString LastInterestDate;
     QString LastInterestAmount;
     // The orders whose date can be read.
@@ -578,7 +578,16 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
     if (block.Empty()) return block;
 
     // The interest instalments, the latest first; the order number breaks ties on one day. The
-    // latest one up to the at-date renews the contract.
+    // latest day up to the at-date whose receipts net above zero renews the contract: a correction
+    // takes money back, it is no payment.
+    struct TInterestReceipt {
+        TContractInputs* Inputs;
+        qint64 Day;
+        qint64 Cents;
+        QString Date;
+        QString Amount;
+    };
+    std::vector<TInterestReceipt> upToAtDay;
     ReadRows(Owner, AdoConnection,
              Format(QStringLiteral(R"sql(
         SELECT contract_n, date_d, sum_o
@@ -591,12 +600,26 @@ TBlock ReadBlock(QObject* Owner, const TTariffs& Tariffs, qint64 First, qint64 L
                  TContractInputs* inputs = OrderContract(Row, block);
                  qint64 day = 0;
                  if (!inputs || !OrderDay(Row, 1, day)) return;
-                 if (inputs->LastInterestDate.isEmpty() && day <= AtDay) {
-                     inputs->LastInterestDate = Row.Text(1);
-                     inputs->LastInterestAmount = Row.Text(2);
-                 }
-                 inputs->InterestPaid.push_back({day, AmountCents(Row, 2)});
+                 const qint64 cents = AmountCents(Row, 2);
+                 if (day <= AtDay) upToAtDay.push_back({inputs, day, cents, Row.Text(1), Row.Text(2)});
+                 inputs->InterestPaid.push_back({day, cents});
              });
+    // A date stored as text may sort apart from its day: the receipts are grouped by day here.
+    std::stable_sort(upToAtDay.begin(), upToAtDay.end(), [](const auto& A, const auto& B) {
+        return A.Inputs != B.Inputs ? A.Inputs < B.Inputs : A.Day > B.Day;
+    });
+    for (size_t first = 0, end = 0; first < upToAtDay.size(); first = end) {
+        const TInterestReceipt& latest = upToAtDay[first];
+        qint64 net = 0;
+        for (end = first; end < upToAtDay.size() && upToAtDay[end].Inputs == latest.Inputs &&
+                          upToAtDay[end].Day == latest.Day;
+             ++end)
+            net += upToAtDay[end].Cents;
+        if (!latest.Inputs->LastInterestDate.isEmpty() || net <= 0) continue;
+        latest.Inputs->LastInterestDate = latest.Date;
+        // A day of one receipt shows it as stored, a day of several what they come to.
+        latest.Inputs->LastInterestAmount = end - first == 1 ? latest.Amount : Money(net);
+    }
 
     ReadOrders(Owner,
                Format(QStringLiteral(R"sql(
@@ -935,6 +958,16 @@ QString DebtFailuresMessage(const QString& Lead, const QStringList& Failures) {
     if (Failures.size() > MaxNamedFailures)
         text += QStringLiteral(";\nи още ") + contracts(Failures.size() - MaxNamedFailures);
     return text + u'.';
+}
+
+QString RenewalDaySql(const QString& ContractNo, const QString& UpToDay) {
+    // Half a cent: the debt nets the receipts in whole cents.
+    return Format(uR"sql(( SELECT Max( Paid.date_d ) FROM Incomes AS Paid
+        WHERE Paid.contract_n = %s AND Paid.payment_type = 2 AND Paid.date_d <= %s
+          AND ( SELECT Sum( Same.sum_o ) FROM Incomes AS Same
+                 WHERE Same.contract_n = Paid.contract_n AND Same.payment_type = 2
+                   AND Same.date_d = Paid.date_d ) >= 0.005 ))sql"_s,
+                  {ContractNo, UpToDay});
 }
 
 QString InterestBandsSql(int PrefCode) {

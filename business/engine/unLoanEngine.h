@@ -57,8 +57,10 @@ constexpr qint64 ContractDueDay(qint64 BaseDay, qint64 Duration) {
 // the message for a borrower without a preferential code or a code without interest bands.
 // A contract dated after AtDate has nothing accrued yet: zero sums and no fees. The latest interest
 // payment (fields 12 and 13), and with it the days, the overdue flag and the due date, is the
-// latest one made on or before AtDate; likewise a redemption, declaration for sale or sale (fields
-// 16, 18 and 20) dated after AtDate reads "не", and the due date is then given.
+// latest day on or before AtDate whose interest receipts net above zero, with what they net to (a
+// lone receipt as stored): a correction, or a receipt taken back the same day, renews nothing. Likewise a
+// redemption, declaration for sale or sale (fields 16, 18 and 20) dated after AtDate reads "не", and the due
+// date is then given.
 bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
                            TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees);
 // The same without a word and without running the event loop, for checks inside a write
@@ -66,6 +68,11 @@ bool CalculateContractDebt(QObject* Owner, const QString& DocNo, QString& Row, T
 bool ContractDebtQuietly(QObject* Owner, const QString& DocNo, QString& Row, TDateTime AtDate,
                          TDelimitedStringList& OneTimeFees, TDelimitedStringList& DailyFees,
                          QString& Failure);
+
+// The latest day up to UpToDay whose interest receipts on contract ContractNo net above zero, the
+// day the contract's term runs from as the debt takes it: an SQL subquery of the two SQL
+// expressions given, NULL when there is none.
+QString RenewalDaySql(const QString& ContractNo, const QString& UpToDay);
 
 // Called once for each contract of a batch: Index is its place in the list given, Row its record as
 // CalculateContractDebt gives it, or empty with Failure saying in the operator's words why the

@@ -21,16 +21,14 @@ void PledgesOnHandRows(QObject* Owner, TDelimitedStringList& Rows) {
              Format(uR"sql(
         SELECT Contracts.EGN, Owners.Three_names, Contracts.code_i, Items.SN, Item_types.Name_i_t,
                Contracts.docno, Contracts.date_c, Contracts.Sum_c, Contracts.Duration,
-               Coalesce(( SELECT Max(Paid.date_d) FROM Incomes AS Paid
-                          WHERE Paid.contract_n = Contracts.docno AND Paid.payment_type = 2
-                                AND Paid.date_d <= %d ), Contracts.date_c) AS Base_day
+               Coalesce(%s, Contracts.date_c) AS Base_day
         FROM Owners
              INNER JOIN ((Item_types INNER JOIN Items ON Item_types.code_i_t = Items.code_i_t)
                          INNER JOIN Contracts ON Items.code_i = Contracts.code_i)
              ON Owners.EGN = Contracts.EGN
         WHERE ( Contracts.Finished = False) AND ( Contracts.sold = False )
     )sql"_s,
-                    {qint64(std::floor(Date()))}),
+                    {RenewalDaySql(u"Contracts.docno"_s, QString::number(qint64(std::floor(Date()))))}),
              &Rows);
     for (int R = 0; R < Rows.Count(); ++R) {
         const QString Base = Rows.GetField(R, 9);

@@ -65,15 +65,13 @@ void OperationsRows(QObject* Owner, int From, int To, TDelimitedStringList& Rows
     RunQuery(Owner, AdoConnection,
              Format(uR"sql(
                  SELECT Incomes.payment_type, Incomes.date_d, Incomes.sum_o, Contracts.Sum_c, Contracts.M_IR,
-                        Coalesce(( SELECT Max(Paid.date_d) FROM Incomes AS Paid
-                                   WHERE Paid.contract_n = Incomes.contract_n AND Paid.payment_type = 2
-                                         AND Paid.date_d <= Incomes.date_d ), Contracts.date_c) AS Base_day,
+                        Coalesce(%s, Contracts.date_c) AS Base_day,
                         Incomes.user_name, Incomes.contract_n, Contracts.Duration
                  FROM Incomes LEFT JOIN Contracts ON Contracts.docno = Incomes.contract_n
                  WHERE ( date_d >= %d AND date_d <= %d )
                  ORDER BY Incomes.date_d, Incomes.contract_n
              )sql"_s,
-                    {From, To}),
+                    {RenewalDaySql(u"Incomes.contract_n"_s, u"Incomes.date_d"_s), From, To}),
              &Receipts);
     for (int R = 0; R < Receipts.Count(); ++R) {
         const qint64 Type = StrToIntOrZero(Receipts.GetField(R, 0));

@@ -195,16 +195,37 @@ bool ContractAsShown(QObject* Owner, const QStringList& Cells) {
     return Stored.Count() > 0;
 }
 
-bool ReceiptsAsShown(QObject* Owner, const QStringList& Cells, TDateTime AtDate) {
+QString RowChangedRefusal(QObject* Owner, qint64 Number, const QStringList& Cells, TDateTime AtDate) {
     QString Row, Failure;
     TDelimitedStringList OneTimeFees, DailyFees;
-    // Quietly: it runs inside Save's write. A contract that cannot be figured now is not as shown.
-    if (!ContractDebtQuietly(Owner, Cells.value(dfDocNo).trimmed(), Row, AtDate, OneTimeFees, DailyFees,
-                             Failure))
-        return false;
-    for (const int Field : {dfPrincipalRepaid, dfInterestPaid, dfLastInterestDate})
-        if (GetPiece(Row, FieldDelimiterChar, Field) != Cells.value(Field)) return false;
-    return true;
+    // Quietly: it runs inside Save's write.
+    if (!ContractDebtQuietly(Owner, QString::number(Number), Row, AtDate, OneTimeFees, DailyFees, Failure))
+        return Failure.isEmpty() ? Format(u"Договор номер %d е изтрит междувременно."_s, {Number}) : Failure;
+    const QStringList Now = Row.split(FieldDelimiterChar);
+    if (Now == Cells) return QString();
+    for (int Field = 0; Field < std::max(Now.size(), Cells.size()); ++Field)
+        if ((IsSummed(Field) || Field == dfLastInterestDate || Field == dfLastInterestAmount) &&
+            Now.value(Field) != Cells.value(Field))
+            return Format(u"Плащанията по договор номер %d са променени междувременно."_s, {Number});
+    return Format(u"Договор номер %d е променен междувременно."_s, {Number});
+}
+
+TDateTime PaidAfter(QObject* Owner, qint64 Number, TDateTime After) {
+    TDelimitedStringList Receipts;
+    RunQuery(Owner, AdoConnection,
+             Format(uR"sql(
+        SELECT date_d FROM Incomes
+         WHERE ( contract_n = %d ) AND ( date_d > %d )
+           AND ( payment_type = 1 OR payment_type = 2 OR payment_type > 5 )
+         ORDER BY date_d DESC
+    )sql"_s,
+                    {Number, DayNumber(After)}),
+             &Receipts);
+    return Receipts.Count() > 0 ? StrToDateOr(Receipts.GetField(0, 0), 0) : 0;
+}
+
+QString PaidSinceRefusal(qint64 Number, TDateTime Paid) {
+    return Format(u"По договор номер %d е направено плащане на %s."_s, {Number, DateToStr(Paid)});
 }
 
 QString DeclarationRefusal(qint64 Number, const TContractState& State) {
@@ -435,6 +456,12 @@ bool TfrmProsro4eni_zadyljenia::Save() {
                     Text += u" Останалото може да бъде записано с F2."_s;
                 return Text;
             }
+        // A declaration is dated the day it is written, which may be after the day it was clicked.
+        const TDateTime SaveDay = Date();
+        for (const TQueuedContract& Contract : FQueued)
+            if (!Contract.Delete)
+                if (const qsizetype At = PendingSql.indexOf(Contract.Statements.value(0)); At >= 0)
+                    PendingSql[At] = ForSaleSql(Contract.Number, SaveDay);
         // The re-booking orders are signed by whoever is signed in as they are written.
         PendingSql = SignedStatements(this, PendingSql, UserName);
         return QString();
@@ -463,7 +490,8 @@ bool TfrmProsro4eni_zadyljenia::Delete() {
     const QStringList Shown = Grid->Rows(Row);
     DeleteContract(this, OperatorMark, Grid->Cells(0, Row), Grid->Cells(1, Row), *this, Grid, Row);
     if (PendingSql.size() > Before) {
-        FQueued.append({Number, PendingSql.mid(Before), true, Shown});
+        FQueued.append(
+            {.Number = Number, .Statements = PendingSql.mid(Before), .Delete = true, .Row = Shown});
         ShowTotals();
     }
     return true;
@@ -482,10 +510,13 @@ QString TfrmProsro4eni_zadyljenia::RecheckQueued(const TQueuedContract& Contract
     // Another window may have redeemed, sold or declared it since it was shown, or taken a payment
     // on it that renews it.
     if (QString Refusal = DeclarationRefusal(Contract.Number, State); !Refusal.isEmpty()) return Refusal;
-    if (!ReceiptsAsShown(this, Contract.Row, Contract.AtDate) ||
-        !ReceiptsAsShown(this, Contract.Today, Contract.TodayAt))
-        return Format(u"Плащанията по договор номер %d са променени междувременно."_s, {Contract.Number});
-    return QString();
+    // A day may have begun since the click: what was paid on it is not in the row figured then.
+    if (const TDateTime Paid = PaidAfter(this, Contract.Number, Contract.TodayAt); Paid != 0)
+        return PaidSinceRefusal(Contract.Number, Paid);
+    if (QString Refusal = RowChangedRefusal(this, Contract.Number, Contract.Row, Contract.AtDate);
+        !Refusal.isEmpty())
+        return Refusal;
+    return RowChangedRefusal(this, Contract.Number, Contract.Today, Contract.TodayAt);
 }
 
 void TfrmProsro4eni_zadyljenia::ShowUnqueued(const TQueuedContract& Contract) {
@@ -550,16 +581,21 @@ void TfrmProsro4eni_zadyljenia::DeclareForSale() {
     // A row of a past at-date shows the contract as it stood then.
     const TDateTime Today = Date();
     TContractState State;
+    TDateTime Paid = 0;
     QString Now, Failure;
     TDelimitedStringList OneTimeFees, DailyFees;
     try {
         State = ReadContractState(this, Number);
+        Paid = PaidAfter(this, Number, FRowsAt);
         ContractDebtQuietly(this, DocNo.trimmed(), Now, Today, OneTimeFees, DailyFees, Failure);
     } catch (const EDatabaseError& E) {
         ShowDatabaseError(E.Message(), E.Sql());
         return;
     }
-    if (const QString Refusal = DeclarationRefusal(Number, State); !Refusal.isEmpty()) {
+    // Paid since the row was figured, the contract may be renewed: the row no longer tells.
+    QString Refusal = DeclarationRefusal(Number, State);
+    if (Refusal.isEmpty() && Paid != 0) Refusal = PaidSinceRefusal(Number, Paid);
+    if (!Refusal.isEmpty()) {
         ShowErrorFmt(Refusal);
         return;
     }
@@ -567,13 +603,12 @@ void TfrmProsro4eni_zadyljenia::DeclareForSale() {
                               {DocNo, Grid->Cells(dfDateC, Row)}) != mrYes)
         return;
     Queue({ForSaleSql(Number, Today)});
-    FQueued.append({Number,
-                    {ForSaleSql(Number, Today)},
-                    false,
-                    Grid->Rows(Row),
-                    FRowsAt,
-                    Now.split(FieldDelimiterChar),
-                    Today});
+    FQueued.append({.Number = Number,
+                    .Statements = {ForSaleSql(Number, Today)},
+                    .Row = Grid->Rows(Row),
+                    .AtDate = FRowsAt,
+                    .Today = Now.split(FieldDelimiterChar),
+                    .TodayAt = Today});
     Grid->SetCells(dfForSale, Row, Yes);
     Grid->SetCells(dfForSaleDate, Row, DateToStr(Today));
 }

@@ -55,9 +55,17 @@ QString FeeColumnCaption(const QString& CodeT, const QString& NameT, bool Once);
 // borrower, item and the loan paid out on it. Another contract that took its number is not.
 bool ContractAsShown(QObject* Owner, const QStringList& Cells);
 
-// True when the receipts of the contract of report row Cells, figured at AtDate, are still those
-// the row showed: the principal and interest received and the last interest payment's date.
-bool ReceiptsAsShown(QObject* Owner, const QStringList& Cells, TDateTime AtDate);
+// Why contract Number, figured again at AtDate, no longer reads as report row Cells showed it,
+// every field compared: the engine's own reason when it cannot be figured, its payments when money,
+// fees or the last interest payment moved, else the contract itself (term, due date, names). ""
+// when it reads as shown.
+QString RowChangedRefusal(QObject* Owner, qint64 Number, const QStringList& Cells, TDateTime AtDate);
+
+// The latest day after day After on which contract Number took a receipt (principal, interest or a
+// fee, corrections too); 0 when none.
+TDateTime PaidAfter(QObject* Owner, qint64 Number, TDateTime After);
+// Why contract Number, paid on day Paid after the day its row was figured at, is not declared.
+QString PaidSinceRefusal(qint64 Number, TDateTime Paid);
 
 // Why contract Number, stored as State, is not declared for sale: redeemed, sold or declared
 // already, each with its date. "" when it may be.
@@ -115,14 +123,15 @@ private:
     TDateTime FRowsAt = 0;
     // Each contract delete or declaration queued: its number, the statements it queued and its
     // row as the report showed it then, figured at AtDate. A declaration keeps its contract's row
-    // figured today as well, which sees the payments after a past at-date.
+    // figured on the day it was clicked as well, which sees the payments after a past at-date; it
+    // is written dated the day it is saved.
     struct TQueuedContract {
         qint64 Number = 0;
-        QStringList Statements;
+        QStringList Statements{};
         bool Delete = false;
-        QStringList Row;
+        QStringList Row{};
         TDateTime AtDate = 0;
-        QStringList Today;
+        QStringList Today{};
         TDateTime TodayAt = 0;
     };
     QList<TQueuedContract> FQueued;

@@ -286,6 +286,64 @@ TEST_F(LoanEngine, ComputesHandCheckedContracts) {
     }
 }
 
+// A correction (a negative interest receipt) takes money back and is no payment: a day whose
+// interest receipts net to zero or less neither becomes the last payment nor renews the contract.
+// 1000.00 at 6 % a month is 2.00 a day; each contract runs 30 days from D.
+TEST_F(LoanEngine, ACorrectionIsNoInterestPayment) {
+    for (int docNo = 11; docNo <= 14; ++docNo) {
+        Contract(docNo, D, 333);
+        PayOut(D, docNo, 1000);
+    }
+    Receive(D + 10, 11, ptInInterest, 20); // paid, and taken back a month later
+    Receive(D + 40, 11, ptInInterest, -20);
+    Receive(D + 40, 12, ptInInterest, 20); // a mistaken receipt taken back the same day
+    Receive(D + 40, 12, ptInInterest, -20);
+    Receive(D + 40, 13, ptInInterest, 30); // partly taken back the same day
+    Receive(D + 40, 13, ptInInterest, -10);
+    Receive(D + 40, 14, ptInInterest, 20); // a cent left
+    Receive(D + 40, 14, ptInInterest, -19.99);
+    const struct {
+        const char* What;
+        int DocNo;
+        int AtDate;
+        TFields Expected;
+    } cases[] = {
+        {"a correction alone",
+         11,
+         D + 45,
+         {{7, "92.00"},
+          {8, "0.00"},
+          {9, "92.00"},
+          {12, Day(D + 10)},
+          {13, "20"},
+          {14, "35"},
+          {15, u"да"_s},
+          {25, Day(D + 39)}}},
+        {"the day before the correction", 11, D + 39, {{8, "20.00"}, {12, Day(D + 10)}, {15, u"не"_s}}},
+        {"a correction on the at-date",
+         11,
+         D + 40,
+         {{8, "0.00"}, {12, Day(D + 10)}, {14, "30"}, {15, u"да"_s}}},
+        {"a day netting to zero",
+         12,
+         D + 45,
+         {{8, "0.00"}, {12, ""}, {13, ""}, {14, "45"}, {15, u"да"_s}, {25, Day(D + 29)}}},
+        {"a day netting above zero",
+         13,
+         D + 45,
+         {{8, "20.00"}, {12, Day(D + 40)}, {13, "20.00"}, {14, "5"}, {15, u"не"_s}, {25, Day(D + 69)}}},
+        {"a day netting to a cent",
+         14,
+         D + 45,
+         {{8, "0.01"}, {12, Day(D + 40)}, {13, "0.01"}, {15, u"не"_s}}},
+    };
+    for (const auto& c : cases) {
+        const auto debt = Debt(QString::number(c.DocNo), c.AtDate);
+        EXPECT_TRUE(debt->Ok) << c.What;
+        ExpectFields(QString::fromUtf8(c.What), debt->Row, c.Expected);
+    }
+}
+
 TEST_F(LoanEngine, AccruesAndSubtractsFees) {
     Contract(1, D, 555);
     PayOut(D, 1, 800);

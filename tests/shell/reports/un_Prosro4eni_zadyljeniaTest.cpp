@@ -1,11 +1,15 @@
 #include "shell/reports/un_Prosro4eni_zadyljenia.h"
 
 #include "Components/Edits/FilteredEdit.h"
+#include "Components/Edits/FloatEdit.h"
+#include "Components/Edits/LimitedEdit.h"
 #include "Components/Grids/GridFuncs.h"
 #include "Components/Grids/RichGrid.h"
+#include "Components/ListEdit/ListEdit.h"
 #include "Components/dfsStatusBar/dfsStatusBar.h"
 #include "business/documents/DocumentForm.h"
 #include "business/documents/un_Contracts.h"
+#include "business/documents/un_Incomes.h"
 #include "business/engine/unDecimal.h"
 #include "business/engine/unLoanEngine.h"
 #include "core/uDelimitedStrings.h"
@@ -23,6 +27,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -670,6 +675,56 @@ TEST_F(ObligationsWindow, APastAtDateTakesOnlyTheInterestPaidByThen) {
     Close(Form);
 }
 
+// Contract 1, overdue with interest last paid on T-35, takes at the receipt window today a receipt
+// of 20.00 and a correction of -30.00 that takes it back with the payment of T-35: the day nets
+// below zero, so the contract stays overdue, due as the payment of T-35 left it.
+TEST_F(ObligationsWindow, AReceiptTakenBackTheSameDayRenewsNothing) {
+    Run(Format(u"Insert into Incomes values ( 40, %d, 1, 2, 10, \"\", \"\", \"maria\" )"_s, {T - 35}));
+    auto* Receipts = CreateForm<TfrmIncomes>(&Host, TMAccountForm::fsMDIChild);
+    Receipts->SetFormCaption(u"Приходен касов ордер"_s);
+    Receipts->SetTableName(u"Incomes"_s);
+    Receipts->SetKeyField(u"docno"_s);
+    Receipts->SetRecordNoun(u"приходен касов ордер"_s);
+    Receipts->SetUserName(u"maria"_s);
+    Receipts->ShowForm();
+    QApplication::processEvents();
+    const auto Type = [](QWidget* Field, const QString& Text) {
+        Field->setFocus();
+        if (auto* Line = qobject_cast<QLineEdit*>(Field)) Line->selectAll();
+        TypeText(Field, Text);
+    };
+    for (const QString& Sum : {u"20"_s, u"-30"_s}) {
+        Type(Receipts->lePayment_type, u"2"_s);
+        Type(Receipts->leOwner, u"0000012345"_s);
+        Type(Receipts->leContract, u"1"_s);
+        Receipts->leContract->OnFormOk(Receipts->leContract);
+        Type(Receipts->feSum_c, Sum);
+        Type(Receipts->edSupplier_name, u"Мария Колева"_s);
+        if (Sum.startsWith(u'-')) Presenter.PlanAnswer(mrYes); // the correction's question
+        QTest::keyClick(Receipts->feSum_c, Qt::Key_F4);
+        QTest::keyClick(Receipts->feSum_c, Qt::Key_F2);
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(QueryText(u"SELECT date_d, sum_o FROM Incomes WHERE contract_n = 1 ORDER BY docno"_s),
+              DateToStr(T - 35) + u"@10°01.03.2024@20°01.03.2024@-30"_s)
+        << Presenter.Texts().join(u'|').toStdString();
+    Receipts->RunDone();
+    delete Receipts->Container();
+
+    auto* Form = Open();
+    Form->SetObligationKind(okOverdue);
+    QTest::keyClick(Form->dtp_To, Qt::Key_F8);
+    QApplication::processEvents();
+    const int One = RowOf(Form->Grid, u"1"_s);
+    ASSERT_GE(One, 0);
+    const QStringList Row = Form->Grid->Rows(One);
+    EXPECT_EQ(Row.mid(dfInterestAccrued, 3), (QStringList{u"82.00"_s, u"0.00"_s, u"82.00"_s}));
+    EXPECT_EQ(Row.mid(dfLastInterestDate, 4), (QStringList{DateToStr(T - 35), u"10"_s, u"35"_s, u"да"_s}));
+    EXPECT_EQ(Row[dfDueDate], DateToStr(T - 35 + 29));
+    Close(Form);
+    ExpectBooksHold();
+}
+
 // A generated shop at a past at-date: whether each contract was open, closed or overdue then is
 // told by the dates of its redemption, sale and interest payments up to that day, whatever
 // happened after it. The expected sets are asked of the database directly.
@@ -872,38 +927,86 @@ public:
 
 } // namespace
 
-// "За продажба" queued on overdue contract 1 (interest last paid on T-35) is written at F2 only
-// while its receipts are those its row showed and nobody declared it meanwhile: another
-// workstation's payment that renews the contract refuses the declaration.
+namespace {
+
+QDateTime DeclarationClock;
+QDateTime DeclarationNow() {
+    return DeclarationClock;
+}
+
+} // namespace
+
+// "За продажба" queued on overdue contract 1 (interest last paid on T-35) is written at F2, dated
+// the day of F2, only while the contract reads in every field as its row showed it and nobody
+// declared it meanwhile: another workstation's payment, fee payment or longer term refuses the
+// declaration, saying why. From a past at-date a contract paid since is refused at the click; the
+// row F2 compares then is today's. A payment dated after midnight between the click and F2 refuses
+// it too.
 TEST_F(DeclarationAndPayment, AQueuedDeclarationIsRefusedWhenTheContractWasPaidOrDeclaredMeanwhile) {
     Run(Format(u"Insert into Incomes values ( 40, %d, 1, 2, 40, \"\", \"\", \"maria\" )"_s, {T - 35}));
+    SetClock(&DeclarationNow);
     const QString Paid = u"Плащанията по договор номер 1 са променени междувременно."_s;
-    const QString Receipt = u"Insert into Incomes values ( 41, %d, %d, %d, 5, \"\", \"\", \"ivan\" )"_s;
+    const QString Receipt = u"Insert into Incomes values ( 41, %d, %d, %d, %d, \"\", \"\", \"ivan\" )"_s;
+    enum TWhen { BeforeClick, AfterClick, AfterMidnight };
     const struct {
         const char* Name;
+        int AtDate;
         QString Meanwhile;
+        TWhen When;
         QString Refusal; // "" when the declaration is written
     } Cases[] = {
-        {"interest paid", Format(Receipt, {T, 1, 2}), Paid},
-        {"principal paid", Format(Receipt, {T, 1, 1}), Paid},
-        {"interest paid again on the day of the last payment", Format(Receipt, {T - 35, 1, 2}), Paid},
-        {"the last interest payment moved a day on",
-         Format(u"Update Incomes Set date_d = %d Where docno = 40"_s, {T - 34}), Paid},
-        {"declared",
+        {"interest paid", T, Format(Receipt, {T, 1, 2, 5}), AfterClick, Paid},
+        {"principal paid", T, Format(Receipt, {T, 1, 1, 5}), AfterClick, Paid},
+        {"interest paid again on the day of the last payment", T, Format(Receipt, {T - 35, 1, 2, 5}),
+         AfterClick, Paid},
+        {"the last interest payment moved a day on", T,
+         Format(u"Update Incomes Set date_d = %d Where docno = 40"_s, {T - 34}), AfterClick, Paid},
+        {"a fee paid", T, Format(Receipt, {T, 1, 7, 5}), AfterClick, Paid},
+        {"a fee corrected", T, Format(Receipt, {T, 1, 6, -5}), AfterClick, Paid},
+        {"the term lengthened", T, u"Update Contracts Set duration = 60 Where docno = 1"_s, AfterClick,
+         u"Договор номер 1 е променен междувременно."_s},
+        {"the borrower moved to a code with no bands", T,
+         u"Update Owners Set pref_code = 3 Where EGN = 12345"_s, AfterClick,
+         u"Не е зададена лихвена схема за клиент Мария Георгиева с префернциялен код 3."_s},
+        {"declared", T,
          Format(u"Update Contracts Set for_sale = True, for_sale_date = %d Where docno = 1"_s, {T - 1}),
-         u"Договор номер 1 е обявен за продажба на 29.02.2024."_s},
-        {"another contract paid", Format(Receipt, {T, 2, 2}), QString()},
+         AfterClick, u"Договор номер 1 е обявен за продажба на 29.02.2024."_s},
+        {"another contract paid", T, Format(Receipt, {T, 2, 2, 5}), AfterClick, QString()},
+        {"paid after a past at-date, before the click", T - 5, Format(Receipt, {T - 2, 1, 2, 5}), BeforeClick,
+         u"По договор номер 1 е направено плащане на 28.02.2024."_s},
+        {"paid after a past at-date, after the click", T - 5, Format(Receipt, {T, 1, 2, 5}), AfterClick,
+         Paid},
+        {"saved after midnight", T, QString(), AfterMidnight, QString()},
+        {"paid after midnight", T, Format(Receipt, {T + 1, 1, 2, 5}), AfterMidnight,
+         u"По договор номер 1 е направено плащане на 02.03.2024."_s},
     };
     for (const auto& C : Cases) {
         SCOPED_TRACE(C.Name);
         Run(u"Delete from Incomes Where docno > 40"_s);
         Run(Format(u"Update Incomes Set date_d = %d Where docno = 40"_s, {T - 35}));
-        Run(u"Update Contracts Set for_sale = False, for_sale_date = 0 Where docno = 1"_s);
+        Run(u"Update Contracts Set for_sale = False, for_sale_date = 0, duration = 30 Where docno = 1"_s);
+        Run(u"Update Owners Set pref_code = 2 Where EGN = 12345"_s);
+        DeclarationClock =
+            QDateTime(QDate(2024, 3, 1), C.When == AfterMidnight ? QTime(23, 59) : QTime(10, 15));
         auto* Form = Open();
+        Form->dtp_To->SetDate(C.AtDate);
         Key(Form, Qt::Key_F8);
         ASSERT_EQ(Form->Grid->Cells(dfOverdue, RowOf(Form->Grid, u"1"_s)), u"да"_s);
+        if (C.When == BeforeClick) {
+            ASSERT_TRUE(OtherWorkstationSaves(C.Meanwhile));
+        }
+        Presenter.Clear();
         Declare(Form, u"1"_s);
-        ASSERT_TRUE(OtherWorkstationSaves(C.Meanwhile));
+        if (C.When == BeforeClick) {
+            EXPECT_EQ(Presenter.Texts(), QStringList{C.Refusal});
+            EXPECT_TRUE(Form->PendingSql.isEmpty());
+            Close(Form);
+            continue;
+        }
+        if (!C.Meanwhile.isEmpty()) {
+            ASSERT_TRUE(OtherWorkstationSaves(C.Meanwhile));
+        }
+        if (C.When == AfterMidnight) DeclarationClock = QDateTime(QDate(2024, 3, 2), QTime(0, 1));
         const QString Declared =
             QueryText(u"SELECT for_sale, for_sale_date FROM Contracts WHERE docno = 1"_s);
         Presenter.Clear();
@@ -915,7 +1018,9 @@ TEST_F(DeclarationAndPayment, AQueuedDeclarationIsRefusedWhenTheContractWasPaidO
                 ? QStringList()
                 : QStringList{C.Refusal + u"\nОбявяването за продажба на договор номер 1 е отменено."_s});
         EXPECT_EQ(QueryText(u"SELECT for_sale, for_sale_date FROM Contracts WHERE docno = 1"_s),
-                  C.Refusal.isEmpty() ? u"True@01.03.2024"_s : Declared);
+                  !C.Refusal.isEmpty()      ? Declared
+                  : C.When == AfterMidnight ? u"True@02.03.2024"_s
+                                            : u"True@01.03.2024"_s);
         Close(Form);
     }
     ExpectBooksHold();

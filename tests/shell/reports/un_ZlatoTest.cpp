@@ -209,10 +209,12 @@ public:
 
 // A contract renewed by an interest payment is due as the obligations report has it: 30 days
 // from the payment, counted to the last day not yet overdue; a payment dated after today does not
-// count yet, one made today does. The journal shows each order's due date as of that order's day.
+// count yet, one made today does, a correction made today does not. The journal shows each order's
+// due date as of that order's day.
 TEST_F(StockWindows, PledgesOnHandThroughF8) {
     const int Paid = 45350, Today = TContractShop::Today, Later = Today + 1;
     Exec(Format(u"Insert into Incomes values ( 40, %d, 3, 2, 16, \"\", \"\", \"maria\" )"_s, {Paid}));
+    Exec(Format(u"Insert into Incomes values ( 43, %d, 3, 2, -16, \"\", \"\", \"maria\" )"_s, {Today}));
     Exec(Format(u"Insert into Incomes values ( 41, %d, 3, 2, 16, \"\", \"\", \"maria\" )"_s, {Later}));
     Exec(Format(u"Insert into Incomes values ( 42, %d, 4, 2, 9, \"\", \"\", \"maria\" )"_s, {Today}));
     auto* Form = Open<TfrmNali4ni_zalozi>();
@@ -243,11 +245,13 @@ TEST_F(StockWindows, JournalThroughF8KeepsItsOwnDates) {
     // A fee before the interest payment is due by the contract's own date; the payment renews it.
     Exec(u"Insert into Incomes values ( 42, 45349, 3, 6, 8, \"\", \"\", \"maria\" )"_s);
     Exec(u"Insert into Incomes values ( 40, 45350, 3, 2, 16, \"\", \"\", \"maria\" )"_s);
+    // Taken back the same day: the contract is renewed by nothing.
+    Exec(u"Insert into Incomes values ( 43, 45350, 3, 2, -16, \"\", \"\", \"maria\" )"_s);
     PressF8(Form->dtp_From);
-    ASSERT_EQ(Form->Grid->RowCount(), 2 + 3);
-    EXPECT_EQ(Form->Grid->Cells(1, 2), DateToStr(45346 + 30 - 1));
-    EXPECT_EQ(Form->Grid->Cells(1, 3), DateToStr(45350 + 30 - 1));
-    EXPECT_EQ(Form->StatusBar->Panels()->Items(0)->Text(), u"Общо: 2 реда"_s);
+    ASSERT_EQ(Form->Grid->RowCount(), 2 + 4);
+    for (int R = 2; R < 5; ++R)
+        EXPECT_EQ(Form->Grid->Cells(1, R), DateToStr(45346 + 30 - 1)) << R;
+    EXPECT_EQ(Form->StatusBar->Panels()->Items(0)->Text(), u"Общо: 3 реда"_s);
     Form->dtp_To->SetDate(45351);
     Close(Form);
     EXPECT_EQ(ReadRegString(u"frmOperacii_dtp_To"_s), u"45351"_s);

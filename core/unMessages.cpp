@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
@@ -266,6 +267,32 @@ TModalResult Present(TMsgDlgType type, const QString& text, const TMsgDlgButtons
 }
 
 } // namespace
+
+QString WriteFailureReason(int Error) {
+    switch (Error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Дискът е пълен.");
+    case EFBIG:
+        return QStringLiteral("Файлът е по-голям, отколкото носителят позволява.");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Няма право на запис в папката.");
+    case EROFS:
+        return QStringLiteral("Носителят е само за четене.");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("Папката не съществува.");
+    case EIO:
+        return QStringLiteral("Грешка при четене или запис на носителя.");
+    case ENOMEM:
+        return QStringLiteral("Няма достатъчно памет.");
+    case 0:
+        return QStringLiteral("Записът не завърши.");
+    default:
+        return Format(QStringLiteral("Системна грешка %d."), {Error});
+    }
+}
 
 QString LoadStr(int Ident) {
     return MessageTexts().value(Ident);

@@ -50,6 +50,9 @@ constexpr TModalResult mrYesToAll = 10;
 
 // The numbered message text Ident, "" for a number that has no text.
 QString LoadStr(int Ident);
+// Why a file could not be written, for the operator, from the system's error number; 0: the write
+// did not end.
+QString WriteFailureReason(int Error);
 
 TModalResult ModalResultOf(TMsgDlgBtn Button);
 // The button's component name ("Yes", "NoToAll", ...), also its objectName.

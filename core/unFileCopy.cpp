@@ -134,6 +134,7 @@ TFileCopyNew::TFileCopyNew(QObject* Owner) : QObject(Owner) {}
 
 bool TFileCopyNew::Execute() {
     FCanceled = false;
+    FErrorCode = 0;
     FBusy = true;
     bool Result = false;
     if (FSourceFile.isEmpty())
@@ -229,7 +230,7 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
 
     TFileHandle In(::open(NativePath(Source).constData(), O_RDONLY | O_CLOEXEC));
     if (In.Fd() < 0) {
-        ReportError(WithErrorCode(QStringLiteral("Error opening ") + Source, errno));
+        ReportError(QStringLiteral("Error opening ") + Source, errno);
         return false;
     }
     // A regular file is written beside itself and renamed over the old one only when all of it
@@ -248,7 +249,7 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
     // target cut short by the same cause, so it keeps the target as it was.
     if (Out.Fd() < 0 && !InPlace && FolderRefusesNewFiles(errno)) {
         if (!ReadableWhole(In.Fd()) || ::lseek(In.Fd(), 0, SEEK_SET) != 0) {
-            ReportError(WithErrorCode(QStringLiteral("Error reading ") + Source, errno));
+            ReportError(QStringLiteral("Error reading ") + Source, errno);
             return false;
         }
         InPlace = true;
@@ -256,7 +257,7 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
             ::open(NativePath(Final).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     }
     if (Out.Fd() < 0) {
-        ReportError(WithErrorCode(QStringLiteral("Error creating ") + Target, errno));
+        ReportError(QStringLiteral("Error creating ") + Target, errno);
         return false;
     }
     auto Discard = qScopeGuard([&] {
@@ -276,7 +277,7 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
             Got = ::read(In.Fd(), Buffer.data(), Buffer.size());
         while (Got < 0 && errno == EINTR);
         if (Got < 0) {
-            ReportError(WithErrorCode(QStringLiteral("Error reading ") + Source, errno));
+            ReportError(QStringLiteral("Error reading ") + Source, errno);
             return false;
         }
         if (Got == 0) break;
@@ -286,7 +287,7 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
             const ssize_t Put = ::write(Out.Fd(), Buffer.data() + Done, size_t(Got - Done));
             if (Put < 0 && errno == EINTR) continue;
             if (Put <= 0) {
-                ReportError(WithErrorCode(QStringLiteral("Error writing ") + Target, Put < 0 ? errno : EIO));
+                ReportError(QStringLiteral("Error writing ") + Target, Put < 0 ? errno : EIO);
                 return false;
             }
             Done += Put;
@@ -299,7 +300,7 @@ bool TFileCopyNew::CopyOneFile(const QString& Source, const QString& Target) {
     // On disk before the rename, so a power cut cannot leave the new name on missing data.
     if ((!InPlace && ::fsync(Out.Fd()) != 0) || Out.Close() != 0 ||
         (!InPlace && ::rename(NativePath(Temporary).constData(), NativePath(Final).constData()) != 0)) {
-        ReportError(WithErrorCode(QStringLiteral("Error writing ") + Target, errno));
+        ReportError(QStringLiteral("Error writing ") + Target, errno);
         return false;
     }
     Temporary.clear();
@@ -312,8 +313,9 @@ bool TFileCopyNew::IsOnFloppy(const QString& Path) const {
     return FolderWithin(FolderPart(Path), FFloppyDir);
 }
 
-void TFileCopyNew::ReportError(const QString& Text) {
-    if (OnError) OnError(this, Text);
+void TFileCopyNew::ReportError(const QString& Text, int Code) {
+    FErrorCode = Code;
+    if (OnError) OnError(this, Code != 0 ? WithErrorCode(Text, Code) : Text);
 }
 
 void TFileCopyNew::AddProgressLine(const QString& Line) {

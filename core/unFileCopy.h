@@ -40,6 +40,8 @@ public:
     // replaced whole (written beside it, then renamed over it); only where its folder takes no new
     // file is it rewritten in place. Any other failure leaves it as it was.
     bool Execute();
+    // The system's error number of the last failure; 0 when it had none (a name missing, a cancel).
+    int ErrorCode() const { return FErrorCode; }
     // Stops a running copy at the next block with the error "Canceled".
     void Cancel() { FCanceled = true; }
 
@@ -55,7 +57,8 @@ private:
     bool CopyMatches(const QString& Source, const QString& Target);
     bool CopyOneFile(const QString& Source, const QString& Target);
     bool IsOnFloppy(const QString& Path) const;
-    void ReportError(const QString& Text);
+    // Text, followed by the system error number Code when there is one.
+    void ReportError(const QString& Text, int Code = 0);
     void AddProgressLine(const QString& Line);
     void Progress(int ReadPercent, int WritePercent);
 
@@ -67,4 +70,5 @@ private:
     QString FFloppyDir = QStringLiteral("/media/floppy");
     bool FBusy = false;
     bool FCanceled = false;
+    int FErrorCode = 0;
 };

@@ -8,6 +8,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
+#include <cerrno>
 
 #include <cerrno>
 
@@ -282,6 +283,32 @@ TModalResult Present(TMsgDlgType type, const QString& text, const TMsgDlgButtons
 
 } // namespace
 
+QString WriteFailureReason(int Error) {
+    switch (Error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Дискът е пълен.");
+    case EFBIG:
+        return QStringLiteral("Файлът е по-голям, отколкото носителят позволява.");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Няма право на запис в папката.");
+    case EROFS:
+        return QStringLiteral("Носителят е само за четене.");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("Папката не съществува.");
+    case EIO:
+        return QStringLiteral("Грешка при четене или запис на носителя.");
+    case ENOMEM:
+        return QStringLiteral("Няма достатъчно памет.");
+    case 0:
+        return QStringLiteral("Записът не завърши.");
+    default:
+        return Format(QStringLiteral("Системна грешка %d."), {Error});
+    }
+}
+
 QString LoadStr(int Ident) {
     return MessageTexts().value(Ident);
 }
@@ -516,32 +543,6 @@ TModalResult ConfirmOkCancelFmt(const QString& Msg, std::initializer_list<TVarRe
 }
 TModalResult ConfirmOkCancelFmt(const QString& Msg) {
     return Present(mtConfirmation, Msg, {mbOK, mbCancel}, mbCancel, mbCancel);
-}
-
-QString SystemErrorReason(int Error) {
-    switch (Error) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("Дискът е пълен.");
-    case EFBIG:
-        return QStringLiteral("Файлът е по-голям, отколкото носителят позволява.");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("Няма право на запис в папката.");
-    case EROFS:
-        return QStringLiteral("Носителят е само за четене.");
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("Папката не съществува.");
-    case EIO:
-        return QStringLiteral("Грешка при четене или запис на носителя.");
-    case ENOMEM:
-        return QStringLiteral("Няма достатъчно памет.");
-    case 0:
-        return QStringLiteral("Записът не завърши.");
-    default:
-        return Format(QStringLiteral("Системна грешка %d."), {Error});
-    }
 }
 
 void ShowErrorBox(const QString& Msg) {

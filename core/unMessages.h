@@ -50,6 +50,9 @@ constexpr TModalResult mrYesToAll = 10;
 
 // The numbered message text Ident, "" for a number that has no text.
 QString LoadStr(int Ident);
+// Why a file could not be written, for the operator, from the system's error number; 0: the write
+// did not end.
+QString WriteFailureReason(int Error);
 
 TModalResult ModalResultOf(TMsgDlgBtn Button);
 // The button's component name ("Yes", "NoToAll", ...), also its objectName.
@@ -146,8 +149,6 @@ TModalResult ConfirmYesNoFmt(const QString& Msg);
 TModalResult ConfirmOkCancelFmt(const QString& Msg, std::initializer_list<TVarRec> Args);
 TModalResult ConfirmOkCancelFmt(const QString& Msg);
 
-// Why a file could not be written or read, for the operator, from the system's error number.
-QString SystemErrorReason(int Error);
 
 // The bare error box: caption "Грешка", one OK button, no icon.
 void ShowErrorBox(const QString& Msg);

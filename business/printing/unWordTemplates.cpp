@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -57,12 +59,19 @@ QString FeeText(double Stored, double Computed, const QString& Breakdown) {
 // when the document cannot be read or printed. Only a missing converter leaves as an exception.
 bool FillAndPrint(const QString& Path, const TDelimitedStringList& Records, Qt::CaseSensitivity Cs,
                   const QString& Printer) {
+    std::unique_ptr<DocxTemplateFiller> filler;
     try {
-        DocxTemplateFiller filler(Path);
-        filler.ReplaceRecords(Records, Cs);
-        filler.Save();
+        filler = std::make_unique<DocxTemplateFiller>(Path);
     } catch (const EDocxError&) {
         ShowErrorFmt(QStringLiteral("Документ с име \"%s\" не може да бъде отворен."), {Path});
+        return false;
+    }
+    filler->ReplaceRecords(Records, Cs);
+    try {
+        filler->Save();
+    } catch (const EDocxError&) {
+        // The writer's texts are English and for the log: the system's error says why.
+        ShowPrintNotWritten(Path, WriteFailureReason(errno));
         return false;
     }
     try {
@@ -76,23 +85,41 @@ bool FillAndPrint(const QString& Path, const TDelimitedStringList& Records, Qt::
 }
 
 // Copies Source onto Target with the file-copy component, replacing what is there; false when
-// the copy reported an error.
-bool CopyReplacing(const QString& Source, const QString& Target) {
+// the copy reported an error, whose system error number Error then holds.
+bool CopyReplacing(const QString& Source, const QString& Target, int* Error = nullptr) {
     TFileCopyNew copy;
     copy.OnOverriding = [](TFileCopyNew*, bool& Overwrite) { Overwrite = true; };
     copy.SetSourceFile(Source);
     copy.SetTargetFile(Target);
-    return copy.Execute();
+    const bool copied = copy.Execute();
+    if (Error) *Error = copy.ErrorCode();
+    return copied;
+}
+
+// A folder of this print's own among the print jobs: the filled document holds the borrower's
+// name and personal number.
+QString WorkFolderTemplate() {
+    return QDir(TPrinterProvider::Instance().JobFolder()).filePath(QStringLiteral("document-XXXXXX"));
 }
 
 // Template copied into Work, the run's own folder, as the file Name, to be filled there and leave
-// the template as it is; "" when the copy failed. The copy is the run's to write, whatever the
-// template allows.
+// the template as it is; "" when the copy failed, which is told, with the file and why when it
+// could not be written. The copy is the run's to write, whatever the template allows.
 QString WorkingCopy(const QTemporaryDir& Work, const QString& Template, const QString& Name) {
-    QString Copy = QDir(Work.path()).filePath(Name);
-    if (!Work.isValid() || !CopyReplacing(Template, Copy)) return QString();
-    QFile::setPermissions(Copy, QFile::ReadOwner | QFile::WriteOwner);
-    return Copy;
+    const int folderError = Work.isValid() ? 0 : errno;
+    const QString Copy = QDir(Work.path()).filePath(Name);
+    int error = folderError;
+    if (folderError == 0 && CopyReplacing(Template, Copy, &error)) {
+        QFile::setPermissions(Copy, QFile::ReadOwner | QFile::WriteOwner);
+        return Copy;
+    }
+    if (error == 0)
+        ShowErrorFmt(LoadStr(65078));
+    else
+        ShowErrorFmt(
+            LoadStr(65078) + u'\r' + LoadStr(65180),
+            {folderError != 0 ? TPrinterProvider::Instance().JobFolder() : Copy, WriteFailureReason(error)});
+    return QString();
 }
 
 } // namespace
@@ -250,13 +277,10 @@ void PrintContractDocument(QObject* Owner, int DocNo) {
     if (!ConfirmFirmDataForPrinting(Owner)) return;
     // Each print fills a copy of its own: workstations share the program folder, and one that
     // prints meanwhile would fill the very file this one's converter is about to read.
-    QTemporaryDir work;
+    QTemporaryDir work(WorkFolderTemplate());
     const QString workingCopy =
         WorkingCopy(work, ContractTemplatePath(), QFileInfo(ContractWorkingCopyPath()).fileName());
-    if (workingCopy.isEmpty()) {
-        ShowErrorFmt(QStringLiteral("Грешка при копиране на файловете."));
-        return;
-    }
+    if (workingCopy.isEmpty()) return;
     if (!CurrentOfficePrinter().Available()) throw EOfficeError(OfficeMissingText());
 
     TDelimitedStringList records;
@@ -278,12 +302,9 @@ void PrintItemLabel(const QString& TemplatePath, const QString& DocNo, const QSt
     }
     if (!CurrentOfficePrinter().Available()) throw EOfficeError(OfficeMissingText());
     // The label is filled in a copy of its own, so the template keeps its placeholders.
-    QTemporaryDir work;
+    QTemporaryDir work(WorkFolderTemplate());
     const QString copy = WorkingCopy(work, TemplatePath, QFileInfo(TemplatePath).fileName());
-    if (copy.isEmpty()) {
-        ShowErrorFmt(QStringLiteral("Грешка при копиране на файловете."));
-        return;
-    }
+    if (copy.isEmpty()) return;
     TDelimitedStringList records;
     // A bought item is no pledge: its label must not read as another customer's contract. Replaced
     // first, so that an item name with the word keeps it.

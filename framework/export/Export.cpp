@@ -120,11 +120,11 @@ public:
         const QByteArray target = QFile::encodeName(FTarget);
         struct stat old;
         if (stat(target.constData(), &old) == 0 && chmod(path.constData(), old.st_mode & 07777) != 0) {
-            Error = SystemErrorReason(errno);
+            Error = WriteFailureReason(errno);
             return false;
         }
         if (std::rename(path.constData(), target.constData()) != 0) {
-            Error = SystemErrorReason(errno);
+            Error = WriteFailureReason(errno);
             return false;
         }
         FCommitted = true;
@@ -360,13 +360,13 @@ public:
 QString ExcelReason(lxw_error Error) {
     switch (Error) {
     case LXW_ERROR_MEMORY_MALLOC_FAILED:
-        return SystemErrorReason(ENOMEM);
+        return WriteFailureReason(ENOMEM);
     case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
         return QStringLiteral("Клетка съдържа повече от 32 767 знака.");
     case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE:
         return QStringLiteral("Списъкът има повече редове или колони, отколкото побира работен лист.");
     default:
-        return SystemErrorReason(errno);
+        return WriteFailureReason(errno);
     }
 }
 
@@ -610,9 +610,9 @@ int ExportToExcel(const TExportJob& Job, TExportProgress& Progress) {
         if (const QString refusal = file.Refusal(); !refusal.isEmpty()) throw TExcelFailure(refusal);
         std::unique_ptr<lxw_workbook, TWorkbookDiscard> workbook(
             workbook_new(QFile::encodeName(file.Path()).constData()));
-        if (!workbook) throw TExcelFailure(SystemErrorReason(errno));
+        if (!workbook) throw TExcelFailure(WriteFailureReason(errno));
         lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
-        if (!sheet) throw TExcelFailure(SystemErrorReason(ENOMEM));
+        if (!sheet) throw TExcelFailure(WriteFailureReason(ENOMEM));
         TXlsxFormats formats(workbook.get(), Job);
         // Column widths as Excel's AutoFit finds them: the widest cell of its own in each
         // column, in widths of "0" of the sheet's standard font. The table's cells are measured
@@ -875,7 +875,7 @@ int ExportToWord(const TExportJob& Job, TExportProgress& Progress) {
         }
     } catch (const Exception&) {
         // The writer's texts are English and for the log: the system's error says why.
-        ShowExportFailure(Job.FileName, SystemErrorReason(errno));
+        ShowExportFailure(Job.FileName, WriteFailureReason(errno));
         return erFailed;
     }
     return erDone;
@@ -897,7 +897,7 @@ int ExportToText(const TExportJob& Job, const QString& Delimiter, TExportProgres
     };
     if (const QString refusal = beside.Refusal(); !refusal.isEmpty()) return fail(refusal);
     QFile file(beside.Path());
-    if (!file.open(QIODevice::WriteOnly)) return fail(SystemErrorReason(errno));
+    if (!file.open(QIODevice::WriteOnly)) return fail(WriteFailureReason(errno));
     const QByteArray delimiter = Delimiter.toUtf8();
     QByteArray line;
     for (int r = 0; r < rows; ++r) {
@@ -908,11 +908,11 @@ int ExportToText(const TExportJob& Job, const QString& Delimiter, TExportProgres
             if (!Progress.Step()) return erCancelled;
         }
         line += "\r\n";
-        if (file.write(line) != line.size()) return fail(SystemErrorReason(errno));
+        if (file.write(line) != line.size()) return fail(WriteFailureReason(errno));
     }
-    if (!file.flush()) return fail(SystemErrorReason(errno));
+    if (!file.flush()) return fail(WriteFailureReason(errno));
     file.close();
-    if (file.error() != QFile::NoError) return fail(SystemErrorReason(errno));
+    if (file.error() != QFile::NoError) return fail(WriteFailureReason(errno));
     QString error;
     if (!beside.Commit(error)) return fail(error);
     return erDone;

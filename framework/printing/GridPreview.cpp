@@ -1922,7 +1922,7 @@ bool TfmPrintPreview::ShowModalPreview() {
 }
 
 bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate, const QString& FileName,
-                                 const QString& Queue) {
+                                 const QString& Queue, const TJobOptions& Options) {
     // A file takes the pages as shown, in either mode.
     if (TextMode && FileName.isEmpty()) {
         // The lines go to the printer the pages were laid out for, never to one that took its place.
@@ -1941,9 +1941,11 @@ bool TfmPrintPreview::PrintPages(int From, int To, int Copies, bool Collate, con
     PagePrinter->SetToPage(To);
     PagePrinter->SetOutputPdf(FileName);
     PagePrinter->SetOutputQueue(Queue);
+    PagePrinter->SetOutputOptions(Options);
     const auto toPrinter = qScopeGuard([this] {
         PagePrinter->SetOutputPdf(QString());
         PagePrinter->SetOutputQueue(QString());
+        PagePrinter->SetOutputOptions({});
     });
     try {
         return PagePrinter->Print();
@@ -1977,7 +1979,8 @@ void TfmPrintPreview::PrintAction() {
     if (!chosen) return;
     const int from = request.AllPages ? 1 : std::clamp(request.FromPage, 1, std::max(1, count));
     const int to = request.AllPages ? count : std::clamp(request.ToPage, from, std::max(1, count));
-    Result = PrintPages(from, to, request.Copies, request.Collate, request.FileName, request.Queue);
+    Result = PrintPages(from, to, request.Copies, request.Collate, request.FileName, request.Queue,
+                        request.Options);
 }
 
 void TfmPrintPreview::PrintSetupAction() {

@@ -173,9 +173,10 @@ public:
     void ZoomIn();
     void ZoomOut();
     // Prints pages From..To, Copies times, or writes them into the PDF file FileName; Queue, when
-    // given, takes the job instead of the printer the pages were laid out for. The print result.
+    // given, takes the job instead of the printer the pages were laid out for; a queue is told
+    // Options. The print result.
     bool PrintPages(int From, int To, int Copies, bool Collate, const QString& FileName = QString(),
-                    const QString& Queue = QString());
+                    const QString& Queue = QString(), const TJobOptions& Options = {});
     // The column chooser's image of column Col: 0 printed, 1 not printed, 2 printed and stretching.
     int ColumnImage(int Col) const;
     // A click on the chooser's cell (Col, Row); Right for the right button.

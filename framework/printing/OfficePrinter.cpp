@@ -1,5 +1,7 @@
 #include "framework/printing/OfficePrinter.h"
 
+#include "core/unFileCopy.h"
+#include "core/unMessages.h"
 #include "core/unWait.h"
 #include "framework/printing/PagePrinter.h"
 
@@ -17,6 +19,20 @@ namespace {
 
 QString SofficePath() {
     return QStandardPaths::findExecutable(QStringLiteral("soffice"));
+}
+
+// A folder of its own among the print jobs, for the documents of one conversion.
+QString WorkFolderTemplate() {
+    return QDir(TPrinterProvider::Instance().JobFolder()).filePath(QStringLiteral("office-XXXXXX"));
+}
+
+// Whether the PDF File was written to its end: a converter stopped by a full disk may still say
+// that it succeeded.
+bool PdfComplete(const QString& File) {
+    QFile pdf(File);
+    if (!pdf.open(QIODevice::ReadOnly) || pdf.size() < 16) return false;
+    pdf.seek(pdf.size() - 16);
+    return pdf.read(16).contains("%%EOF");
 }
 
 // The CUPS queues and the default one ("" when there is none).
@@ -83,7 +99,7 @@ QString LibreOfficePrinter::ConvertToPdf(const QString& File, const QString& Out
         process.waitForFinished(5000);
     }
     if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 ||
-        !QFile::exists(pdf))
+        !PdfComplete(pdf))
         throw EOfficeError(Format("Документът \"%s\" не може да бъде подготвен за печат.", {File}));
     return pdf;
 }
@@ -107,7 +123,7 @@ void LibreOfficePrinter::PrintDocument(const QString& File, const QString& Print
     }
 
     TWaitGuard wait;
-    QTemporaryDir work;
+    QTemporaryDir work(WorkFolderTemplate());
     if (!work.isValid()) throw EOfficeError(QStringLiteral("Не може да бъде създадена временна папка."));
     QString pdf = ConvertToPdf(File, work.path());
     const int job = cupsPrintFile(queue.toUtf8().constData(), QFile::encodeName(pdf).constData(),
@@ -123,12 +139,16 @@ void LibreOfficePrinter::PrintToPdfOutput(const QString& File) const {
     provider.PrepareJob(QFileInfo(File).completeBaseName());
     const QString target = provider.Printer()->outputFileName();
     TWaitGuard wait;
-    QTemporaryDir work;
+    QTemporaryDir work(WorkFolderTemplate());
     if (!work.isValid()) throw EOfficeError(QStringLiteral("Не може да бъде създадена временна папка."));
     const QString pdf = ConvertToPdf(File, work.path());
-    QFile::remove(target);
-    if (!QFile::copy(pdf, target))
-        throw EOfficeError(Format("Файлът \"%s\" не може да бъде записан.", {target}));
+    // Replaced whole: a copy that fails leaves an older file of that name as it was.
+    TFileCopyNew copy;
+    copy.OnOverriding = [](TFileCopyNew*, bool& Overwrite) { Overwrite = true; };
+    copy.SetSourceFile(pdf);
+    copy.SetTargetFile(target);
+    if (!copy.Execute())
+        throw EOfficeError(PrintNotWrittenText(target, WriteFailureReason(copy.ErrorCode())));
 }
 
 namespace {

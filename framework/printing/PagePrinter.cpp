@@ -15,6 +15,7 @@
 #include <QLinearGradient>
 #include <QLocale>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressBar>
@@ -22,11 +23,13 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 #include <QTextStream>
 #include <QVBoxLayout>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cups/cups.h>
+#include <unistd.h>
 
 const QString PdfPrinterName = QStringLiteral("PDF файл");
 const QString NoPrinterText = QStringLiteral("Няма инсталиран принтер!");
@@ -43,6 +46,30 @@ TDeviceCaps DeviceCaps(QPrinter& Printer) {
     caps.Offset = page.topLeft() - paper.topLeft();
     caps.Printable = page.size();
     return caps;
+}
+
+TDeviceCaps DeviceCaps(const QPageLayout& Layout, int Dpi) {
+    TDeviceCaps caps;
+    caps.DpiX = caps.DpiY = Dpi;
+    const QRect paper = Layout.fullRectPixels(Dpi);
+    const QRect page = Layout.paintRectPixels(Dpi);
+    caps.Physical = paper.size();
+    caps.Offset = page.topLeft() - paper.topLeft();
+    caps.Printable = page.size();
+    return caps;
+}
+
+std::unique_ptr<QPrinter> CopyOfPrinter(const QPrinter& Printer) {
+    const bool toFile = Printer.outputFormat() == QPrinter::PdfFormat;
+    auto copy = toFile ? std::make_unique<QPrinter>(QPrinter::HighResolution)
+                       : std::make_unique<QPrinter>(QPrinterInfo::printerInfo(Printer.printerName()),
+                                                    QPrinter::HighResolution);
+    if (toFile) {
+        copy->setOutputFormat(QPrinter::PdfFormat);
+        copy->setOutputFileName(Printer.outputFileName());
+    }
+    copy->setPageLayout(Printer.pageLayout());
+    return copy;
 }
 
 QSize PaperSizeMm(QPrinter& Printer) {
@@ -98,6 +125,14 @@ void ShowPrinterMissing(const QPrinter& Printer) {
 
 void ShowPrintFailed(const QString& PrinterName) {
     ShowErrorFmt(QStringLiteral("Печатът на принтер \"%s\" не успя!"), {PrinterName});
+}
+
+QString PrintNotWrittenText(const QString& File, const QString& Reason) {
+    return Format(QStringLiteral("Печатът не успя!\r") + LoadStr(65180), {File, Reason});
+}
+
+void ShowPrintNotWritten(const QString& File, const QString& Reason) {
+    ShowErrorFmt(PrintNotWrittenText(File, Reason));
 }
 
 int TPrinterProvider::PrinterIndex() {
@@ -188,45 +223,127 @@ void TPrinterProvider::Reset() {
     FName.clear();
 }
 
+QString TPrinterProvider::JobFolder() const {
+    return FJobFolder.isEmpty() ? QDir::tempPath() : FJobFolder;
+}
+
 // ---- print jobs
 
+// The file a job's pages are written into, of this run's own: another workstation printing at
+// the same time has another. The first write that fails is kept with the system's error, so the
+// job is not handed over and the operator learns why.
+class TPrintJob::TJobFile : public QIODevice {
+public:
+    explicit TJobFile(const QString& Folder) {
+        QByteArray name = QFile::encodeName(QDir(Folder).filePath(QStringLiteral("lendora-job-XXXXXX.pdf")));
+        FFd = ::mkstemps(name.data(), 4);
+        FPath = QFile::decodeName(name);
+        if (FFd < 0) {
+            FError = errno;
+            return;
+        }
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    ~TJobFile() override {
+        if (FFd < 0) return;
+        ::close(FFd);
+        ::unlink(QFile::encodeName(FPath).constData());
+    }
+    TJobFile(const TJobFile&) = delete;
+    TJobFile& operator=(const TJobFile&) = delete;
+    bool Made() const { return FFd >= 0; }
+    const QString& Path() const { return FPath; }
+    int Error() const { return FError; }
+    // Whether every byte was written and is on the disk.
+    bool Whole() {
+        if (FError == 0 && ::fsync(FFd) != 0) FError = errno;
+        return FError == 0;
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* Data, qint64 Size) override {
+        if (FError != 0) return -1;
+        for (qint64 done = 0; done < Size;) {
+            const ssize_t put = ::write(FFd, Data + done, size_t(Size - done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) {
+                FError = put < 0 ? errno : EIO;
+                return -1;
+            }
+            done += put;
+        }
+        return Size;
+    }
+
+private:
+    int FFd = -1;
+    int FError = 0;
+    QString FPath;
+};
+
 TPrintJob::TPrintJob(const QPrinter& LaidOutAs, const QString& Title, const QString& File,
-                     const QString& Queue)
-    : FFile(File), FQueue(Queue), FTitle(Title) {
-    // A file of this run's own: another workstation printing at the same time has another.
-    FPages =
-        std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("lendora-job-XXXXXX.pdf")));
-    if (!FPages->open()) return;
-    FPages->close();
-    FDevice = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    FDevice->setOutputFormat(QPrinter::PdfFormat);
+                     const QString& Queue, const TJobOptions& Options)
+    : FFile(File), FQueue(Queue), FTitle(Title), FOptions(Options) {
+    if (!FOptions.Paper.isValid()) FOptions.Paper = LaidOutAs.pageLayout().pageSize();
+    FCaps = DeviceCaps(LaidOutAs.pageLayout(), LaidOutAs.resolution());
+    FPages = std::make_unique<TJobFile>(TPrinterProvider::Instance().JobFolder());
+    if (!FPages->Made()) return;
+    FDevice = std::make_unique<QPdfWriter>(FPages.get());
     FDevice->setResolution(LaidOutAs.resolution());
-    FDevice->setFullPage(LaidOutAs.fullPage());
     FDevice->setPageLayout(LaidOutAs.pageLayout());
-    FDevice->setOutputFileName(FPages->fileName());
-    FDevice->setDocName(Title);
+    FDevice->setTitle(Title);
 }
 
 TPrintJob::~TPrintJob() = default;
 
+QPagedPaintDevice* TPrintJob::Device() const {
+    return FDevice.get();
+}
+
+namespace {
+
+const char* SidesOption(QPrinter::DuplexMode Sides) {
+    switch (Sides) {
+    case QPrinter::DuplexLongSide:
+    case QPrinter::DuplexAuto:
+        return "two-sided-long-edge";
+    case QPrinter::DuplexShortSide:
+        return "two-sided-short-edge";
+    default:
+        return "one-sided";
+    }
+}
+
+} // namespace
+
 bool TPrintJob::Send() {
-    bool sent = false;
+    if (!FPages->Whole()) return Failed();
     if (!FFile.isEmpty()) {
         // The file is replaced whole, or rewritten in place where its folder takes no new file.
         TFileCopyNew copy;
         copy.OnOverriding = [](TFileCopyNew*, bool& Overwrite) { Overwrite = true; };
-        copy.SetSourceFile(FPages->fileName());
+        copy.SetSourceFile(FPages->Path());
         copy.SetTargetFile(FFile);
-        sent = copy.Execute();
-    } else {
-        sent = cupsPrintFile(FQueue.toUtf8().constData(), QFile::encodeName(FPages->fileName()).constData(),
-                             FTitle.toUtf8().constData(), 0, nullptr) != 0;
+        if (copy.Execute()) return true;
+        ShowPrintNotWritten(FFile, WriteFailureReason(copy.ErrorCode()));
+        return false;
     }
-    return sent || Failed();
+    // The queue's own defaults would otherwise decide, two-sided printing among them.
+    cups_option_t* options = nullptr;
+    int count = cupsAddOption("sides", SidesOption(FOptions.Sides), 0, &options);
+    if (FOptions.Paper.id() != QPageSize::Custom)
+        count = cupsAddOption("media", FOptions.Paper.key().toUtf8().constData(), count, &options);
+    const bool sent =
+        cupsPrintFile(FQueue.toUtf8().constData(), QFile::encodeName(FPages->Path()).constData(),
+                      FTitle.toUtf8().constData(), count, options) != 0;
+    cupsFreeOptions(count, options);
+    if (!sent) ShowPrintFailed(FQueue);
+    return sent;
 }
 
 bool TPrintJob::Failed() const {
-    ShowPrintFailed(FFile.isEmpty() ? FQueue : PdfPrinterName);
+    ShowPrintNotWritten(FPages->Path(), WriteFailureReason(FPages->Error()));
     return false;
 }
 
@@ -1200,7 +1317,7 @@ void TPagePrinter::EndUpdate() {
 
 // ---- printing
 
-void TPagePrinter::PrintOnePage(QPrinter& Target, QPainter& Painter, int Number, bool Last, int Done,
+void TPagePrinter::PrintOnePage(QPagedPaintDevice& Target, QPainter& Painter, int Number, bool Last, int Done,
                                 int Total, int From, int To) {
     if (FShowProgress && FShowCancel) QCoreApplication::processEvents();
     if (FCancel) throw ECancelPrinting(QStringLiteral("Printing Cancelled"));
@@ -1250,9 +1367,9 @@ bool TPagePrinter::Print() {
     QString file = FOutputPdf;
     QString queue = FOutputQueue;
     if (!TPrinterProvider::Instance().Destination(*FPrinter, FTitle, file, queue)) return false;
-    TPrintJob job(*FPrinter, FTitle, file, queue);
+    TPrintJob job(*FPrinter, FTitle, file, queue, FOutputOptions);
     if (!job.Device()) return job.Failed();
-    QPrinter& target = *job.Device();
+    QPagedPaintDevice& target = *job.Device();
     FCancel = false;
     auto closeProgress = qScopeGuard([this] {
         if (!FProgress) return;
@@ -1283,6 +1400,6 @@ bool TPagePrinter::Print() {
         throw;
     }
     if (FProgress) FProgress->ProgBar->setValue(total);
-    if (!painter.end() || target.printerState() == QPrinter::Error) return job.Failed();
+    if (!painter.end()) return job.Failed();
     return job.Send();
 }

@@ -10,7 +10,9 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QFont>
+#include <QPageSize>
 #include <QPicture>
+#include <QPrinter>
 #include <QScrollArea>
 #include <functional>
 #include <memory>
@@ -18,11 +20,11 @@
 
 class QFile;
 class QLabel;
+class QPagedPaintDevice;
 class QPainter;
-class QPrinter;
+class QPdfWriter;
 class QProgressBar;
 class QPushButton;
-class QTemporaryFile;
 class QTextStream;
 
 // ---- printers
@@ -36,6 +38,9 @@ extern const QString NoPrinterText;
 // Tell the operator, naming the printer, that it has left the list or that its job failed.
 void ShowPrinterMissing(const QPrinter& Printer);
 void ShowPrintFailed(const QString& PrinterName);
+// Tells the operator that printing failed as File could not be written, and why.
+QString PrintNotWrittenText(const QString& File, const QString& Reason);
+void ShowPrintNotWritten(const QString& File, const QString& Reason);
 
 // What a page printer needs to know of a printer, in device pixels.
 struct TDeviceCaps {
@@ -46,6 +51,11 @@ struct TDeviceCaps {
     QSize Printable; // the printable part
 };
 TDeviceCaps DeviceCaps(QPrinter& Printer);
+// The same of a device laid out as Layout at Dpi pixels per inch.
+TDeviceCaps DeviceCaps(const QPageLayout& Layout, int Dpi);
+// A printer of its own for a dialog or a window to change: the same queue, or the same PDF file,
+// with the same page layout.
+std::unique_ptr<QPrinter> CopyOfPrinter(const QPrinter& Printer);
 // The sheet in whole millimetres (A4 gives 210 x 297 in portrait).
 QSize PaperSizeMm(QPrinter& Printer);
 
@@ -86,6 +96,11 @@ public:
     QString PdfFileName() const { return FPdfFileName; }
     // Drops the current printer, so the next use starts again from the first one.
     void Reset();
+    // Where print jobs and the documents filled for printing are written while they are made;
+    // empty: the temporary folder. They hold names and personal numbers, so the program gives
+    // each run a folder of its own that the next start clears.
+    void SetJobFolder(const QString& Value) { FJobFolder = Value; }
+    QString JobFolder() const;
     // Off: the CUPS queues are not offered (tests, unless they run a scheduler of their own).
     void SetUseSystemQueues(bool Value) { FUseSystemQueues = Value; }
 
@@ -96,30 +111,47 @@ private:
     QString FName;
     bool FOfferPdf = false;
     QString FPdfFileName;
+    QString FJobFolder;
+};
+
+// What a queue is told of a job besides its pages.
+struct TJobOptions {
+    QPrinter::DuplexMode Sides = QPrinter::DuplexNone;
+    // Invalid: the paper the pages were laid out on.
+    QPageSize Paper;
 };
 
 // A job drawn into a PDF file of its own, laid out as the printer it is meant for, and handed
-// over only when complete: a cancelled or failed job writes and sends nothing.
+// over only when all of it was written: a cancelled or failed job writes and sends nothing, and
+// leaves an older file of the target's name as it was.
 class TPrintJob {
 public:
-    // File: the PDF file the pages replace; without one they go to the CUPS queue Queue.
-    TPrintJob(const QPrinter& LaidOutAs, const QString& Title, const QString& File, const QString& Queue);
+    // File: the PDF file the pages replace; without one they go to the CUPS queue Queue, with
+    // Options.
+    TPrintJob(const QPrinter& LaidOutAs, const QString& Title, const QString& File, const QString& Queue,
+              const TJobOptions& Options = {});
     ~TPrintJob();
     TPrintJob(const TPrintJob&) = delete;
     TPrintJob& operator=(const TPrintJob&) = delete;
     // What to paint on; null when no file of its own could be made.
-    QPrinter* Device() const { return FDevice.get(); }
-    // Hands the pages over once painting has ended; false, told to the operator, when that fails.
+    QPagedPaintDevice* Device() const;
+    // The device's measures, as DeviceCaps gives them for a printer.
+    const TDeviceCaps& Caps() const { return FCaps; }
+    // Hands the pages over once painting has ended; false, told to the operator, when the job's
+    // file was not written whole or the handing over fails.
     bool Send();
-    // Tells the operator that the job failed, naming its printer; false.
+    // Tells the operator that the job's file was not written, naming it and saying why; false.
     bool Failed() const;
 
 private:
+    class TJobFile;
     QString FFile;
     QString FQueue;
     QString FTitle;
-    std::unique_ptr<QTemporaryFile> FPages;
-    std::unique_ptr<QPrinter> FDevice;
+    TJobOptions FOptions;
+    TDeviceCaps FCaps;
+    std::unique_ptr<TJobFile> FPages;
+    std::unique_ptr<QPdfWriter> FDevice;
 };
 
 // ---- the progress dialog of printing
@@ -300,6 +332,9 @@ public:
     // queue; empty: the printer.
     QString OutputQueue() const { return FOutputQueue; }
     void SetOutputQueue(const QString& Value) { FOutputQueue = Value; }
+    // What the queue is told of the job: one-sided, on the paper of the layout, until set.
+    const TJobOptions& OutputOptions() const { return FOutputOptions; }
+    void SetOutputOptions(const TJobOptions& Value) { FOutputOptions = Value; }
 
     std::function<void()> OnNewLine;
     std::function<void()> OnNewPage;
@@ -393,8 +428,8 @@ private:
     void MoveDown(int Height);
     void UpdateLineHeight();
     void Relayout();
-    void PrintOnePage(QPrinter& Target, QPainter& Painter, int Number, bool Last, int Done, int Total,
-                      int From, int To);
+    void PrintOnePage(QPagedPaintDevice& Target, QPainter& Painter, int Number, bool Last, int Done,
+                      int Total, int From, int To);
     // Screen pixels per printer pixel at the current zoom.
     double ScaleX() const;
     double ScaleY() const;
@@ -447,6 +482,7 @@ private:
     QString FProgressMessage;
     QString FOutputPdf;
     QString FOutputQueue;
+    TJobOptions FOutputOptions;
 
     std::vector<std::unique_ptr<QPicture>> FPages;
     TPageDrawer FDrawer;

@@ -16,7 +16,6 @@
 #include <QListWidget>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -25,15 +24,9 @@
 // ---- the print dialog
 
 bool ShowPrintDialog(const QPrinter& Printer, TPrintRequest& Request, int PageCount, QWidget* Parent) {
-    const bool toFile = Printer.outputFormat() == QPrinter::PdfFormat;
-    auto copy = toFile ? std::make_unique<QPrinter>(QPrinter::HighResolution)
-                       : std::make_unique<QPrinter>(QPrinterInfo::printerInfo(Printer.printerName()),
-                                                    QPrinter::HighResolution);
-    if (toFile) {
-        copy->setOutputFormat(QPrinter::PdfFormat);
-        copy->setOutputFileName(Printer.outputFileName());
-    }
-    copy->setPageLayout(Printer.pageLayout());
+    const std::unique_ptr<QPrinter> copy = CopyOfPrinter(Printer);
+    // Not the queue's default, which may be two-sided.
+    copy->setDuplex(Request.Options.Sides);
     copy->setCopyCount(Request.Copies);
     copy->setCollateCopies(Request.Collate);
     copy->setFromTo(Request.FromPage, Request.ToPage);
@@ -46,6 +39,8 @@ bool ShowPrintDialog(const QPrinter& Printer, TPrintRequest& Request, int PageCo
         Request.FileName = copy->outputFileName();
     else
         Request.Queue = copy->printerName();
+    Request.Options.Sides = copy->duplex();
+    Request.Options.Paper = copy->pageLayout().pageSize();
     Request.Copies = std::max(1, copy->copyCount());
     Request.Collate = copy->collateCopies();
     Request.AllPages = dialog.printRange() != QAbstractPrintDialog::PageRange;

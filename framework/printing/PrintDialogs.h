@@ -3,6 +3,7 @@
 // printer, the name of a setting, the progress of composing and printing, which for hand fed
 // paper also waits for the operator before each page, and the platform's print dialog.
 
+#include "framework/printing/PagePrinter.h"
 #include "framework/printing/PrintSettings.h"
 
 #include <QDialog>
@@ -28,6 +29,8 @@ struct TPrintRequest {
     // The queue chosen for this job. With no file and no queue the job goes to the printer the
     // pages were laid out for.
     QString Queue;
+    // The sides and the paper chosen for a queue; one-sided until chosen.
+    TJobOptions Options;
 };
 
 // The platform's print dialog for PageCount pages laid out for Printer, starting from Request;

@@ -100,10 +100,9 @@ void TReportLayout::Render(QPainter& Painter, int DpiX, int DpiY) const {
 namespace {
 
 // Printers lay out from the printable corner; the layout measures from the sheet's.
-void RenderOnPrinter(const TReportLayout& Report, QPrinter& Printer, QPainter& Painter) {
-    const TDeviceCaps caps = DeviceCaps(Printer);
-    Painter.translate(-caps.Offset);
-    Report.Render(Painter, caps.DpiX, caps.DpiY);
+void RenderOnPrinter(const TReportLayout& Report, const TDeviceCaps& Caps, QPainter& Painter) {
+    Painter.translate(-Caps.Offset);
+    Report.Render(Painter, Caps.DpiX, Caps.DpiY);
 }
 
 } // namespace
@@ -113,7 +112,7 @@ bool TReportLayout::Print(QPrinter& Printer) const {
     Printer.setPageOrientation(QPageLayout::Portrait);
     QPainter painter;
     if (!painter.begin(&Printer)) return false;
-    RenderOnPrinter(*this, Printer, painter);
+    RenderOnPrinter(*this, DeviceCaps(Printer), painter);
     return painter.end();
 }
 
@@ -133,11 +132,9 @@ TReportPreviewHook& PreviewHook() {
 } // namespace
 
 TfmPrint::TfmPrint(TReportLayout& Report, QPrinter* Printer, QWidget* Owner)
-    : QDialog(Owner), FReport(Report), FPrinter(Printer) {
-    if (!FPrinter) {
-        FOwnPrinter = std::make_unique<QPrinter>();
-        FPrinter = FOwnPrinter.get();
-    }
+    : QDialog(Owner), FReport(Report), FHasPrinter(Printer != nullptr) {
+    // A copy of its own: the page set up here is this document's, not every later report's.
+    FPrinter = Printer ? CopyOfPrinter(*Printer) : std::make_unique<QPrinter>();
     FPrinter->setPageSize(QPageSize(QPageSize::A4));
     FPrinter->setPageOrientation(QPageLayout::Portrait);
     FReport.Title = ReportTitlePrefix + FReport.Title;
@@ -204,10 +201,10 @@ TfmPrint::TfmPrint(TReportLayout& Report, QPrinter* Printer, QWidget* Owner)
     toolBar->addWidget(new QLabel(QStringLiteral("Мащаб "), this));
     toolBar->addWidget(cbZoom);
 
-    Preview = new QPrintPreviewWidget(FPrinter, this);
+    Preview = new QPrintPreviewWidget(FPrinter.get(), this);
     connect(Preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* Target) {
         QPainter painter(Target);
-        RenderOnPrinter(FReport, *Target, painter);
+        RenderOnPrinter(FReport, DeviceCaps(*Target), painter);
     });
 
     StatusBar = new QStatusBar(this);
@@ -290,7 +287,7 @@ void TfmPrint::NextPage() {
 }
 
 void TfmPrint::PrintReport() {
-    if (FOwnPrinter) {
+    if (!FHasPrinter) {
         ShowErrorBox(NoPrinterText);
         return;
     }
@@ -301,15 +298,15 @@ void TfmPrint::PrintReport() {
     if (!TPrinterProvider::Instance().Destination(*FPrinter, FReport.Title, file, queue)) return;
     acExit->setEnabled(false);
     acPrint->setEnabled(false);
-    TPrintJob job(*FPrinter, FReport.Title, file, queue);
-    QPrinter* device = job.Device();
+    TPrintJob job(*FPrinter, FReport.Title, file, queue, request.Options);
+    QPagedPaintDevice* device = job.Device();
     QPainter painter;
     bool drawn = device && painter.begin(device);
     for (int copy = 1; drawn && copy <= request.Copies; ++copy) {
         drawn = copy == 1 || device->newPage();
         if (!drawn) break;
         painter.save();
-        RenderOnPrinter(FReport, *device, painter);
+        RenderOnPrinter(FReport, job.Caps(), painter);
         painter.restore();
     }
     if (painter.isActive() && !painter.end()) drawn = false;
@@ -322,7 +319,7 @@ void TfmPrint::PrintReport() {
 }
 
 void TfmPrint::PrintSetup() {
-    QPageSetupDialog dialog(FPrinter, this);
+    QPageSetupDialog dialog(FPrinter.get(), this);
     if (dialog.exec() == QDialog::Accepted) Preview->updatePreview();
 }
 

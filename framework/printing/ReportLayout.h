@@ -62,8 +62,8 @@ extern const QString ReportTitlePrefix;
 class TfmPrint : public QDialog {
     Q_OBJECT
 public:
-    // Printer: the printer the report is laid out for and printed on; null: a private one, and
-    // printing is refused as there is no printer.
+    // Printer: the printer the report is laid out for and printed on, in a copy of the window's
+    // own; null: a private one, and printing is refused as there is no printer.
     TfmPrint(TReportLayout& Report, QPrinter* Printer, QWidget* Owner = nullptr);
     ~TfmPrint() override;
 
@@ -102,8 +102,9 @@ public:
 private:
     void UpdateStatus();
     TReportLayout& FReport;
-    QPrinter* FPrinter;
-    std::unique_ptr<QPrinter> FOwnPrinter;
+    std::unique_ptr<QPrinter> FPrinter;
+    // Without one the pages are laid out on a private printer and printing is refused.
+    bool FHasPrinter;
     QString FInitDir;
 };
 

@@ -6,12 +6,15 @@
 #include "framework/forms/Application.h"
 #include "framework/forms/MAccountEditForm.h"
 #include "framework/forms/MAccountStatusForm.h"
+#include "framework/printing/PagePrinter.h"
 #include "shell/app/About.h"
 #include "shell/app/MainForm.h"
 #include "shell/app/SignIn.h"
+#include "shell/archive/Archive.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QHash>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -21,6 +24,7 @@
 #include <QTranslator>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -87,6 +91,15 @@ void SetUpApplication(QApplication& App) {
     QApplication::setWindowIcon(icon);
 }
 
+std::unique_ptr<TRunFolder> OpenPrintJobFolder() {
+    // Per user: one user's folder would refuse another's runs.
+    const QString root = QDir::temp().filePath(QStringLiteral("lendora-print-%1").arg(::getuid()));
+    TRunFolder::RemoveLeftOver(root);
+    auto run = std::make_unique<TRunFolder>(root);
+    TPrinterProvider::Instance().SetJobFolder(run->Path());
+    return run;
+}
+
 int RunProgram(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (QByteArray(argv[i]) == "--create-database") return CreateDatabase(argc, argv);
@@ -94,6 +107,7 @@ int RunProgram(int argc, char** argv) {
     TApplication app(argc, argv);
     SetUpApplication(app);
     RegisterEventTypes();
+    const std::unique_ptr<TRunFolder> printJobs = OpenPrintJobFolder();
 
     std::unique_ptr<TMainForm> MainForm;
     try {

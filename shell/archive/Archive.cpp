@@ -887,7 +887,7 @@ int TformArchive::ArchiveRun() {
                                 {QDir::toNativeSeparators(File),
                                  Code == ceOpenSource || Code == ceReadSource ? QStringLiteral("прочетен")
                                                                               : QStringLiteral("записан"),
-                                 SystemErrorReason(FCabinet->LastErrorType())});
+                                 WriteFailureReason(FCabinet->LastErrorType())});
     }
     return 7;
 }

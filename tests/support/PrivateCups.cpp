@@ -122,3 +122,15 @@ QStringList TPrivateCups::Jobs() const {
         jobs << line.section(QLatin1Char(' '), 0, 0);
     return jobs;
 }
+
+QString TPrivateCups::JobAttribute(const QString& Job, const char* Name) const {
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    const QByteArray uri = "ipp://localhost/jobs/" + Job.section(QLatin1Char('-'), -1).toUtf8();
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ipp_attribute_t* attribute = response ? ippFindAttribute(response, Name, IPP_TAG_ZERO) : nullptr;
+    const QString value = attribute ? QString::fromUtf8(ippGetString(attribute, 0, nullptr)) : QString();
+    ippDelete(response);
+    return value;
+}

@@ -24,6 +24,9 @@ public:
     void RemoveQueue(const QString& Name);
     // Every job the scheduler was given, pending or done, one "queue-id" each.
     QStringList Jobs() const;
+    // The keyword the scheduler holds for job Job ("queue-id") under Name ("sides", "media"); empty
+    // when the job was given none.
+    QString JobAttribute(const QString& Job, const char* Name) const;
 
 private:
     QString Run(const QString& Program, const QStringList& Arguments) const;

@@ -5,6 +5,7 @@
 #include "framework/printing/PrintDialogs.h"
 #include "framework/printing/ReportLayout.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/PdfPrinter.h"
 #include "tests/support/PdfTools.h"
 #include "tests/support/PopupUtils.h"
@@ -24,6 +25,7 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -146,7 +148,7 @@ TEST(Printers, ThePdfScopeNeverReachesTheDefaultQueue) {
     EXPECT_TRUE(cups.Jobs().isEmpty());
 }
 
-TEST(Printers, PdfJobsMakeTheirFolderAndFailuresNameThePrinter) {
+TEST(Printers, PdfJobsMakeTheirFolderAndFailuresNameTheFileAndWhy) {
     TPdfPrinterScope pdf;
     QFile blocker(pdf.Dir() + "/file");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -160,7 +162,8 @@ TEST(Printers, PdfJobsMakeTheirFolderAndFailuresNameThePrinter) {
         {pdf.Dir() + "/new/folder/job.pdf", true, {}},
         {pdf.Dir() + "/file/job.pdf",
          false,
-         {QStringLiteral("Печатът на принтер \"%1\" не успя!").arg(PdfPrinterName)}},
+         {QStringLiteral("Печатът не успя!\rФайлът \"%1/file/job.pdf\" не е записан:\rПапката не съществува.")
+              .arg(pdf.Dir())}},
     };
     for (const Case& c : cases) {
         TScriptedPresenter presenter;
@@ -323,6 +326,51 @@ TEST(Printers, CancelWhilePrintingToAQueueSendsNothing) {
     ASSERT_TRUE(preview.PrintPages(1, preview.PagePrinter->PageCount(), 1, true));
     EXPECT_EQ(cups.Jobs(), QStringList{"Laser-1"});
     EXPECT_TRUE(presenter.Texts().isEmpty()) << presenter.Texts().join(' ').toStdString();
+}
+
+// Writes to the job's file fail part way (a full temporary folder): Print says so, naming the
+// file and why; an older file of the target's name keeps its bytes and no job reaches the queue.
+TEST(Printers, AJobWhoseFileIsNotWrittenWholeIsToldAndHandsNothingOver) {
+    TPrivateCups cups({"Laser"}, "Laser");
+    REQUIRE_SCHEDULER(cups);
+    QTemporaryDir dir;
+    const QString target = dir.filePath("справка.pdf"), told = dir.filePath("told.txt");
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    for (const QString& file : {target, QString()}) {
+        const int status = RunInChild(
+            [] { return 0; },
+            [&] {
+                ::alarm(60);
+                TScriptedPresenter presenter;
+                TPagePrinter printer;
+                printer.SetShowProgress(false);
+                printer.BeginDoc();
+                for (int line = 1; line <= 2000; ++line)
+                    printer.WriteLine(QStringLiteral("Ред %1: Иван Петров Иванов, 8001011234").arg(line));
+                printer.EndDoc();
+                printer.SetOutputPdf(file);
+                bool printed = true;
+                {
+                    TFileSizeLimit full(16384);
+                    printed = printer.Print();
+                }
+                QFile out(told);
+                if (!out.open(QIODevice::WriteOnly)) return 2;
+                out.write(presenter.Texts().join('\n').toUtf8());
+                return printed ? 1 : 0;
+            });
+        EXPECT_EQ(status, 0) << file.toStdString();
+        const QString text = QString::fromUtf8(FileBytes(told));
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Печатът не успя!\rФайлът \"") + QDir::tempPath() + "/"))
+            << text.toStdString();
+        EXPECT_TRUE(text.endsWith(
+            QStringLiteral("\" не е записан:\rФайлът е по-голям, отколкото носителят позволява.")))
+            << text.toStdString();
+        EXPECT_EQ(FileBytes(target), QByteArray("old"));
+        EXPECT_TRUE(cups.Jobs().isEmpty()) << cups.Jobs().join(' ').toStdString();
+    }
 }
 
 // Print to file over a writable file whose folder takes no new file rewrites that file.

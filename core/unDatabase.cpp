@@ -48,7 +48,7 @@ struct TToken {
     QStringView Source;
     bool Closed = true; // a literal or bracket that reached its closing character
     bool Replaced = false;
-    QString Replacement;
+    QString Replacement{};
 
     QStringView Text() const { return Replaced ? QStringView(Replacement) : Source; }
     void Replace(QString S) {

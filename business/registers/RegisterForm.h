@@ -72,7 +72,7 @@ struct TNameClaim {
     QString Name;
     QString Scope;
     // The refusal; empty: NameTakenMessage(Name).
-    QString Message;
+    QString Message{};
 };
 // "Select count(*)" of the records of TableName whose trimmed NameField is Claim's name.
 QString NameCountSql(const QString& TableName, const QString& NameField, const TNameClaim& Claim);

@@ -162,7 +162,9 @@ TEST(TfmPrintFailures, AGoneQueueOrAFailedJobIsReportedNotPrinted) {
     };
     const QList<Case> cases = {
         {"Laser", {QStringLiteral("Принтерът \"Laser\" не е наличен!")}},
-        {PdfPrinterName, {QStringLiteral("Печатът на принтер \"%1\" не успя!").arg(PdfPrinterName)}},
+        {PdfPrinterName,
+         {QStringLiteral("Печатът не успя!\rФайлът \"%1\" не е записан:\rПапката не съществува.")
+              .arg(dir.filePath("file/job.pdf"))}},
     };
     for (const Case& c : cases) {
         TScriptedPresenter presenter;

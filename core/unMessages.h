@@ -149,7 +149,6 @@ TModalResult ConfirmYesNoFmt(const QString& Msg);
 TModalResult ConfirmOkCancelFmt(const QString& Msg, std::initializer_list<TVarRec> Args);
 TModalResult ConfirmOkCancelFmt(const QString& Msg);
 
-
 // The bare error box: caption "Грешка", one OK button, no icon.
 void ShowErrorBox(const QString& Msg);
 

@@ -107,7 +107,7 @@ QString WorkFolderTemplate() {
 // could not be written. The copy is the run's to write, whatever the template allows.
 QString WorkingCopy(const QTemporaryDir& Work, const QString& Template, const QString& Name) {
     const int folderError = Work.isValid() ? 0 : errno;
-    const QString Copy = QDir(Work.path()).filePath(Name);
+    QString Copy = QDir(Work.path()).filePath(Name);
     int error = folderError;
     if (folderError == 0 && CopyReplacing(Template, Copy, &error)) {
         QFile::setPermissions(Copy, QFile::ReadOwner | QFile::WriteOwner);
